@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace rz {
+
+inline constexpr const char* kBundleName = "RedoZevuviva";
+
+// Where the system keeps its files. Everything it writes lies below DataFolderPath or StoreRootPath.
+struct AppPaths {
+    std::string DataFolderPath;
+    std::string SettingsFilePath;         // "velaapp.plist"
+    std::string HierarchyFilePath;        // "RedoZevuviva.json"
+    std::string RemindersFilePath;        // "Reminders.plist"
+    std::string TagPagesFilePath;         // "TagPages.plist"
+    std::string PendingRemindersFilePath; // "PendingReminders.plist"
+    std::string StoreRootPath;            // "<support>/Tidewell/RESTDB"; one folder per account below
+};
+
+// $XDG_DATA_HOME when set to an absolute path, else $HOME/.local/share; empty when neither is known.
+std::string ApplicationSupportFolder();
+// <support>/Tidewell/<bundle> and the file paths in it. Creates the data folder (0700); a failure
+// to create it is not fatal: later reads find nothing and later writes fail.
+AppPaths BuildAppPaths(const std::string& applicationSupportFolder, const std::string& bundleName = kBundleName);
+
+} // namespace rz

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "util/dates.h"
+
+namespace rz {
+
+// A typed key/value view of one XML property-list dictionary file. Open one per use, read or write
+// a few keys, Save when something was written. Use MConfigTransaction where another thread might
+// save the same file at the same time.
+class MConfig {
+public:
+    // Loads the file when it exists. A file that is not a readable dictionary leaves the store
+    // without one: reads give defaults, writes are ignored and Save leaves the file untouched.
+    explicit MConfig(std::string fileName);
+    ~MConfig();
+    MConfig(const MConfig&) = delete;
+    MConfig& operator=(const MConfig&) = delete;
+
+    const std::string& FileName() const { return m_FileName; }
+    bool HasDictionary() const;
+
+    // The stored value as text (integers in decimal, booleans as "1"/"0", reals in shortest form),
+    // or the default when the key is absent or holds a kind without a text form.
+    std::string ReadValueDefStr(const std::string& key, const std::string& def) const;
+    // Numbers are true when non-zero; strings when they begin with Y, y, T, t or 1-9 after blanks
+    // and zeros.
+    bool ReadValueDefBool(const std::string& key, bool def) const;
+    // Strings are read as a leading decimal integer; no digits give 0.
+    std::int64_t ReadValueDefInt(const std::string& key, std::int64_t def) const;
+    // The stored "yyyyMMdd" text as local midnight; a text that does not parse gives no date.
+    std::optional<Date> ReadValueDefDate(const std::string& key, std::optional<Date> def) const;
+
+    // Writes change memory only; each replaces any earlier value of any kind.
+    void WriteValueValueStr(const std::string& key, const std::string& value);
+    void WriteValueValueInt(const std::string& key, std::int64_t value);
+    void WriteValueValueBool(const std::string& key, bool value);
+    void WriteValueValueDate(const std::string& key, Date value);
+
+    // Replaces the file atomically. False when there is no dictionary or the write failed.
+    bool Save();
+
+private:
+    struct Dict;
+    std::string m_FileName;
+    std::unique_ptr<Dict> m_Dict;
+};
+
+// One caller's open, change and save sequence, exclusive against every other transaction on the
+// same file within the process, so that concurrent saves never drop each other's changes.
+class MConfigTransaction {
+public:
+    explicit MConfigTransaction(const std::string& fileName);
+    MConfig& Config() { return m_Config; }
+    MConfig* operator->() { return &m_Config; }
+
+private:
+    std::unique_lock<std::mutex> m_Lock;
+    MConfig m_Config;
+};
+
+} // namespace rz

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rz {
+
+// True when a file or a folder exists at the path.
+bool FileExists(const std::string& path);
+// The whole file; none when it is missing, unreadable or not valid UTF-8.
+std::optional<std::string> ReadTextFile(const std::string& path);
+// Replaces the file atomically: a temporary file in the same folder, fsync, rename. The old content
+// stays whole when any step fails. New files are 0600; an existing file keeps a stricter mode.
+// The folder must exist already.
+bool WriteTextFile(const std::string& path, std::string_view text);
+// Creates the folder and its missing parents, each 0700. An existing folder is no error.
+bool CreateFolder(const std::string& path);
+// Deletes everything below the folder, depth first; the first entry that cannot go ends the walk.
+bool DeleteFolderContents(const std::string& path);
+// Deletes the folder and everything in it; nothing at the path is success.
+bool DeleteFolder(const std::string& path);
+
+// The application registers how links reach the desktop; the core never opens them itself.
+using UrlOpener = std::function<void(const std::string& url)>;
+void SetUrlOpener(UrlOpener opener);
+// Removes every "{" and "}" and hands the rest, otherwise unchanged, to the registered opener.
+void OpenUrl(std::string_view text);
+
+} // namespace rz

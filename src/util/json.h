@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+namespace rz {
+
+// Members keep their order, so equal input serialises to equal text.
+using Json = nlohmann::ordered_json;
+
+// Parses an object or an array; anything else, or no text, gives an empty object.
+// Parse failures go to the log at debug level.
+Json JsonTextToObject(std::string_view text);
+Json JsonTextToObject(const std::optional<std::string>& text);
+// Compact text; a null value or a failure gives "". Every text produced goes to the debug log.
+std::string JsonObjectToText(const Json& value);
+
+// The Graph service root (scheme and host, no trailing slash). Set once at start-up from the
+// endpoint configuration; defaults to https://graph.microsoft.com.
+void SetGraphServiceRoot(std::string root);
+std::string GraphServiceRoot();
+// "<root>/v1.0/users/<identity>" when asUser is set or the identity holds "-", else "<root>/v1.0/me".
+std::string GraphBaseAddress(std::string_view identity, bool asUser);
+bool IsGraphListResponse(std::string_view text);
+bool IsGraphErrorResponse(std::string_view text);
+bool IsPageContentResponse(std::string_view text);
+
+} // namespace rz
