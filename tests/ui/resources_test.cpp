@@ -23,6 +23,12 @@
 #include "ui_MWinPendingReminders.h"
 #include "ui_MainWindow.h"
 
+// Fontconfig keeps its configuration cache for the life of the process; that is not our leak.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+
 namespace {
 
 // Widgets need one application object for the whole process.
