@@ -1,4 +1,10 @@
 // The compiled-in resources load, and the window layouts carry the object names the code uses.
+#include "ui_MWinAbout.h"
+#include "ui_MWinLogin.h"
+#include "ui_MWinMonitor.h"
+#include "ui_MWinPendingReminders.h"
+#include "ui_MainWindow.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -14,17 +20,10 @@
 #include <QSvgRenderer>
 #include <QTableView>
 #include <QtEndian>
-
 #include <gtest/gtest.h>
 
-#include "ui_MWinAbout.h"
-#include "ui_MWinLogin.h"
-#include "ui_MWinMonitor.h"
-#include "ui_MWinPendingReminders.h"
-#include "ui_MainWindow.h"
-
 // Fontconfig keeps its configuration cache for the life of the process; that is not our leak.
-extern "C" const char* __lsan_default_suppressions()
+extern "C" const char* __lsan_default_suppressions() // NOLINT(bugprone-reserved-identifier): the hook's name
 {
     return "leak:libfontconfig.so\n";
 }
@@ -60,7 +59,8 @@ int VisiblePixels(const QImage& img, QColor background)
             const QColor c = img.pixelColor(x, y);
             const int diff = std::abs(c.red() - background.red()) + std::abs(c.green() - background.green()) +
                              std::abs(c.blue() - background.blue());
-            if (diff > 200) ++count;
+            if (diff > 200)
+                ++count;
         }
     }
     return count;
@@ -69,12 +69,14 @@ int VisiblePixels(const QImage& img, QColor background)
 QByteArray ReadResource(const QString& path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
     return f.readAll();
 }
 
-const QStringList kIcons = {":/icons/16.svg",   ":/icons/16err.svg", ":/icons/Recurrence.svg", ":/icons/Time.svg",
-                            ":/icons/Tag.svg",  ":/icons/Page.svg",  ":/icons/redozevuviva.svg"};
+const QStringList kIcons = {":/icons/16.svg",          ":/icons/16err.svg", ":/icons/Recurrence.svg",
+                            ":/icons/Time.svg",        ":/icons/Tag.svg",   ":/icons/Page.svg",
+                            ":/icons/redozevuviva.svg"};
 
 TEST(ResourcesTest, EveryIconRendersAtSmallAndLargeSizes)
 {
@@ -88,7 +90,8 @@ TEST(ResourcesTest, EveryIconRendersAtSmallAndLargeSizes)
             int covered = 0;
             for (int y = 0; y < size; ++y)
                 for (int x = 0; x < size; ++x)
-                    if (qAlpha(img.pixel(x, y)) > 128) ++covered;
+                    if (qAlpha(img.pixel(x, y)) > 128)
+                        ++covered;
             // An icon fills a good part of its square but is not a plain block.
             EXPECT_GT(covered, size * size / 8) << path.toStdString() << " at " << size;
             EXPECT_LT(covered, size * size) << path.toStdString() << " at " << size;
@@ -101,8 +104,8 @@ TEST(ResourcesTest, TrayIconsStandOutOnLightAndDarkPanels)
     EnsureApp();
     for (const QString& path : {QStringLiteral(":/icons/16.svg"), QStringLiteral(":/icons/16err.svg")}) {
         for (QColor panel : {QColor(0xf0, 0xf0, 0xf0), QColor(0x20, 0x20, 0x20)}) {
-            EXPECT_GE(VisiblePixels(Render(path, 22, panel), panel), 40) << path.toStdString() << " on "
-                                                                           << panel.name().toStdString();
+            EXPECT_GE(VisiblePixels(Render(path, 22, panel), panel), 40)
+                << path.toStdString() << " on " << panel.name().toStdString();
         }
     }
 }
@@ -115,7 +118,8 @@ TEST(ResourcesTest, ErrorIconCarriesARedBadgeTheNormalIconLacks)
         for (int y = 0; y < img.height(); ++y)
             for (int x = 0; x < img.width(); ++x) {
                 const QColor c = img.pixelColor(x, y);
-                if (c.alpha() > 200 && c.red() > 180 && c.green() < 90 && c.blue() < 90) ++count;
+                if (c.alpha() > 200 && c.red() > 180 && c.green() < 90 && c.blue() < 90)
+                    ++count;
             }
         return count;
     };
@@ -162,10 +166,10 @@ TEST(ResourcesTest, StringsTableHoldsEveryKeyTheAppUses)
     ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
     ASSERT_TRUE(doc.isObject());
     const QJsonObject table = doc.object();
-    for (const char* key : {"strChecked", "strChecking", "strLoggedIn", "strLoggedOut", "strVersion",
-                            "strMenuShowReminders", "strMenuPendingReminders", "strMenuStatus", "strMenuRefresh",
-                            "strMenuLogin", "strMenuStartAtLogin", "strMenuAbout", "strMenuQuit",
-                            "strNotificationTitle", "strNotificationTitleMany"}) {
+    for (const char* key :
+         {"strChecked", "strChecking", "strLoggedIn", "strLoggedOut", "strVersion", "strMenuShowReminders",
+          "strMenuPendingReminders", "strMenuStatus", "strMenuRefresh", "strMenuLogin", "strMenuStartAtLogin",
+          "strMenuAbout", "strMenuQuit", "strNotificationTitle", "strNotificationTitleMany"}) {
         ASSERT_TRUE(table.value(key).isString()) << key;
         EXPECT_FALSE(table.value(key).toString().trimmed().isEmpty()) << key;
     }
@@ -181,8 +185,8 @@ TEST(ResourcesTest, DesktopEntryStartsTheProgramWithItsIcon)
     const QStringList lines = QString::fromUtf8(ReadResource(":/redozevuviva.desktop")).split('\n');
     ASSERT_FALSE(lines.isEmpty());
     EXPECT_EQ(lines.first(), "[Desktop Entry]");
-    for (const char* line : {"Type=Application", "Name=RedoZevuviva", "Exec=redozevuviva", "Icon=redozevuviva",
-                             "Categories=Utility;Office;"})
+    for (const char* line : {"Type=Application", "Name=RedoZevuviva", "Exec=redozevuviva",
+                             "Icon=redozevuviva", "Categories=Utility;Office;"})
         EXPECT_TRUE(lines.contains(line)) << line;
 }
 
@@ -208,8 +212,9 @@ TEST(LayoutsTest, MainWindowHasTableAndSpinner)
     EXPECT_EQ(w.findChild<QTableView*>("tableView"), ui.tableView);
     ASSERT_NE(ui.progressInd, nullptr);
     EXPECT_EQ(ui.progressInd->minimum(), ui.progressInd->maximum()) << "busy mode";
-    for (const char* name : {"actionRedoZevuviva", "actionCompleteReminderList", "actionStatus", "actionRefresh",
-                             "actionLogin", "actionStartAtLogin", "actionAbout", "actionQuit"})
+    for (const char* name :
+         {"actionRedoZevuviva", "actionCompleteReminderList", "actionStatus", "actionRefresh", "actionLogin",
+          "actionStartAtLogin", "actionAbout", "actionQuit"})
         EXPECT_NE(w.findChild<QAction*>(name), nullptr) << name;
     EXPECT_TRUE(ui.actionStartAtLogin->isCheckable());
 }
@@ -226,8 +231,10 @@ TEST(LayoutsTest, PendingWindowHasTableButtonsAndSnoozeChoices)
     ASSERT_NE(ui.snoozeCombo, nullptr);
     EXPECT_TRUE(ui.snoozeCombo->isEditable());
     QStringList choices;
-    for (int i = 0; i < ui.snoozeCombo->count(); ++i) choices << ui.snoozeCombo->itemText(i);
-    EXPECT_EQ(choices, QStringList({"5 minutes", "10 minutes", "15 minutes", "30 minutes", "1 hour", "2 hours", "1 day"}));
+    for (int i = 0; i < ui.snoozeCombo->count(); ++i)
+        choices << ui.snoozeCombo->itemText(i);
+    EXPECT_EQ(choices, QStringList({"5 minutes", "10 minutes", "15 minutes", "30 minutes", "1 hour",
+                                    "2 hours", "1 day"}));
     ExpectButtonsUncut(w);
 }
 
@@ -261,4 +268,4 @@ TEST(LayoutsTest, MonitorAndSignInWindowsHaveTheirFields)
     EXPECT_EQ(loginUi.webViewHost->layout(), loginUi.webViewLayout);
 }
 
-}  // namespace
+} // namespace
