@@ -1,0 +1,298 @@
+#include "account.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "text.h"
+#include "time_templates.h"
+
+namespace emu {
+
+const char* KindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::Notebook: return "notebook";
+    case Kind::SectionGroup: return "sectionGroup";
+    case Kind::Section: return "section";
+    case Kind::Page: return "page";
+    }
+    return "";
+}
+
+std::optional<Kind> KindFromName(const std::string& name)
+{
+    for (const Kind k : {Kind::Notebook, Kind::SectionGroup, Kind::Section, Kind::Page}) {
+        if (name == KindName(k))
+            return k;
+    }
+    return std::nullopt;
+}
+
+const Item* Account::Find(const std::string& id) const
+{
+    const auto it = m_items.find(id);
+    return it == m_items.end() ? nullptr : &it->second;
+}
+
+Item* Account::Find(const std::string& id)
+{
+    const auto it = m_items.find(id);
+    return it == m_items.end() ? nullptr : &it->second;
+}
+
+size_t Account::Count(Kind kind) const
+{
+    return static_cast<size_t>(
+        std::count_if(m_items.begin(), m_items.end(), [kind](const auto& e) { return e.second.kind == kind; }));
+}
+
+std::vector<const Item*> Account::Ancestors(const Item& item) const
+{
+    std::vector<const Item*> out;
+    const Item* cur = Find(item.parentId);
+    // The tree is acyclic by construction; the bound only guards against a bug.
+    while (cur && out.size() < m_items.size()) {
+        out.push_back(cur);
+        cur = Find(cur->parentId);
+    }
+    return out;
+}
+
+const Item* Account::NotebookOf(const Item& item) const
+{
+    if (item.kind == Kind::Notebook)
+        return &item;
+    const auto up = Ancestors(item);
+    return up.empty() || up.back()->kind != Kind::Notebook ? nullptr : up.back();
+}
+
+std::vector<std::string>* Account::ChildList(Item& parent, Kind kind)
+{
+    switch (kind) {
+    case Kind::SectionGroup:
+        return parent.kind == Kind::Notebook || parent.kind == Kind::SectionGroup ? &parent.groups : nullptr;
+    case Kind::Section:
+        return parent.kind == Kind::Notebook || parent.kind == Kind::SectionGroup ? &parent.sections : nullptr;
+    case Kind::Page: return parent.kind == Kind::Section ? &parent.pages : nullptr;
+    case Kind::Notebook: return nullptr;
+    }
+    return nullptr;
+}
+
+std::string Account::NewId(Kind kind, const std::string& parentId)
+{
+    while (true) {
+        const long n = m_nextNumber++;
+        std::string id;
+        if (kind == Kind::Page) {
+            std::string hex = StableGuid(cid + "/page/" + parentId + "/" + std::to_string(n), false);
+            hex.erase(std::remove(hex.begin(), hex.end(), '-'), hex.end());
+            id = "0-" + hex + "!" + std::to_string(n) + "-" + cid + "!" + std::to_string(n);
+        } else {
+            id = "0-" + cid + "!" + std::to_string(n);
+        }
+        if (!Find(id))
+            return id;
+    }
+}
+
+void Account::NumberParagraphs(Item& page)
+{
+    for (const Paragraph& p : page.paragraphs)
+        page.nextParagraph = std::max(page.nextParagraph, p.number + 1);
+    for (Paragraph& p : page.paragraphs) {
+        if (p.number <= 0) {
+            // OneNote numbers the objects of a page sparsely; keep that look.
+            p.number = page.nextParagraph;
+            page.nextParagraph += 2;
+        }
+    }
+}
+
+bool Account::Insert(Item item, std::string& error, std::string& id)
+{
+    if (item.kind == Kind::Notebook) {
+        item.parentId.clear();
+    } else {
+        Item* parent = Find(item.parentId);
+        if (!parent) {
+            error = "parent \"" + item.parentId + "\" does not exist";
+            return false;
+        }
+        if (!ChildList(*parent, item.kind)) {
+            error = std::string("a ") + KindName(parent->kind) + " cannot hold a " + KindName(item.kind);
+            return false;
+        }
+    }
+    if (item.id.empty())
+        item.id = NewId(item.kind, item.parentId);
+    if (Find(item.id)) {
+        error = "id \"" + item.id + "\" is used twice";
+        return false;
+    }
+    if (item.guid.empty())
+        item.guid = StableGuid(item.id, false);
+    if (item.kind == Kind::Page)
+        NumberParagraphs(item);
+    id = item.id;
+    if (item.kind == Kind::Notebook)
+        notebooks.push_back(id);
+    else
+        ChildList(*Find(item.parentId), item.kind)->push_back(id);
+    m_items.emplace(id, std::move(item));
+    return true;
+}
+
+void Account::Touch(const std::string& id, std::time_t now)
+{
+    Item* item = Find(id);
+    size_t guard = 0;
+    while (item && guard++ <= m_items.size()) {
+        // Strictly later, so two changes within one second still show as two.
+        item->modified = std::max(now, item->modified + 1);
+        item = Find(item->parentId);
+    }
+}
+
+bool Account::Rename(const std::string& id, const std::string& name, std::time_t now, std::string& error)
+{
+    Item* item = Find(id);
+    if (!item) {
+        error = "no item \"" + id + "\"";
+        return false;
+    }
+    item->name = name;
+    Touch(id, now);
+    return true;
+}
+
+bool Account::Move(const std::string& id, const std::string& parentId, std::time_t now, std::string& error)
+{
+    Item* item = Find(id);
+    Item* parent = Find(parentId);
+    if (!item || !parent) {
+        error = "no item \"" + (item ? parentId : id) + "\"";
+        return false;
+    }
+    std::vector<std::string>* target = ChildList(*parent, item->kind);
+    if (!target) {
+        error = std::string("a ") + KindName(parent->kind) + " cannot hold a " + KindName(item->kind);
+        return false;
+    }
+    if (parent->id == id) {
+        error = "an item cannot hold itself";
+        return false;
+    }
+    for (const Item* up : Ancestors(*parent)) {
+        if (up->id == id) {
+            error = "an item cannot move into its own descendant";
+            return false;
+        }
+    }
+    Item* oldParent = Find(item->parentId);
+    if (oldParent) {
+        auto* list = ChildList(*oldParent, item->kind);
+        list->erase(std::remove(list->begin(), list->end(), id), list->end());
+        Touch(oldParent->id, now);
+    }
+    // ChildList pointers stay valid: no item was inserted into the map.
+    target->push_back(id);
+    item->parentId = parentId;
+    Touch(id, now);
+    return true;
+}
+
+void Account::Erase(const std::string& id)
+{
+    Item* item = Find(id);
+    if (!item)
+        return;
+    std::vector<std::string> children;
+    for (const auto* list : {&item->groups, &item->sections, &item->pages})
+        children.insert(children.end(), list->begin(), list->end());
+    for (const auto& child : children)
+        Erase(child);
+    m_items.erase(id);
+}
+
+bool Account::Remove(const std::string& id, std::time_t now, std::string& error)
+{
+    Item* item = Find(id);
+    if (!item) {
+        error = "no item \"" + id + "\"";
+        return false;
+    }
+    if (item->kind == Kind::Notebook) {
+        notebooks.erase(std::remove(notebooks.begin(), notebooks.end(), id), notebooks.end());
+    } else if (Item* parent = Find(item->parentId)) {
+        auto* list = ChildList(*parent, item->kind);
+        list->erase(std::remove(list->begin(), list->end(), id), list->end());
+        Touch(parent->id, now);
+    }
+    Erase(id);
+    return true;
+}
+
+bool Account::SetContent(const std::string& id, std::vector<Paragraph> paragraphs, std::string rawContent,
+                         std::time_t now, std::string& error)
+{
+    Item* page = Find(id);
+    if (!page || page->kind != Kind::Page) {
+        error = "no page \"" + id + "\"";
+        return false;
+    }
+    page->paragraphs = std::move(paragraphs);
+    page->rawContent = std::move(rawContent);
+    NumberParagraphs(*page);
+    Touch(id, now);
+    return true;
+}
+
+Json Account::Dump() const
+{
+    std::function<Json(const Item&)> dump = [&](const Item& item) {
+        Json j;
+        j["id"] = item.id;
+        j[item.kind == Kind::Page ? "title" : "displayName"] = item.name;
+        j["createdDateTime"] = GraphTime(item.created);
+        j["lastModifiedDateTime"] = GraphTime(item.modified);
+        if (!item.errorCode.empty())
+            j["errorCode"] = item.errorCode;
+        if (item.kind == Kind::Notebook || item.kind == Kind::SectionGroup) {
+            j["sectionGroups"] = Json::array();
+            for (const auto& g : item.groups)
+                j["sectionGroups"].push_back(dump(*Find(g)));
+            j["sections"] = Json::array();
+            for (const auto& s : item.sections)
+                j["sections"].push_back(dump(*Find(s)));
+        } else if (item.kind == Kind::Section) {
+            j["pages"] = Json::array();
+            for (const auto& p : item.pages)
+                j["pages"].push_back(dump(*Find(p)));
+        } else {
+            j["paragraphs"] = Json::array();
+            for (const auto& p : item.paragraphs) {
+                Json pj;
+                pj["id"] = "p:{" + item.guid + "}{" + std::to_string(p.number) + "}";
+                if (!p.html.empty())
+                    pj["html"] = p.html;
+                else
+                    pj["text"] = p.text;
+                if (!p.tags.empty())
+                    pj["tags"] = p.tags;
+                j["paragraphs"].push_back(pj);
+            }
+            if (!item.rawContent.empty())
+                j["content"] = item.rawContent;
+        }
+        return j;
+    };
+    Json out;
+    out["user"] = {{"id", user.id}, {"userPrincipalName", user.userPrincipalName}, {"displayName", user.displayName}};
+    out["notebooks"] = Json::array();
+    for (const auto& id : notebooks)
+        out["notebooks"].push_back(dump(*Find(id)));
+    return out;
+}
+
+} // namespace emu

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <ctime>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace emu {
+
+using Json = nlohmann::ordered_json;
+
+enum class Kind { Notebook, SectionGroup, Section, Page };
+
+const char* KindName(Kind kind);
+std::optional<Kind> KindFromName(const std::string& name);
+
+// One paragraph of a page body. `html`, when set, is an XHTML fragment served
+// verbatim in place of a generated <p>.
+struct Paragraph
+{
+    long number = 0; // N of the element id "p:{GUID}{N}"
+    std::string text;
+    std::string tags; // data-tag value, comma-separated; empty: untagged
+    std::string html;
+};
+
+// A notebook, section group, section or page. Containers keep their children
+// in display order; every item knows its parent.
+struct Item
+{
+    Kind kind = Kind::Page;
+    std::string id;
+    std::string name; // displayName, or a page's title
+    std::string parentId;
+    std::time_t created = 0;
+    std::time_t modified = 0;
+    std::string guid; // stable; used in links and element ids
+    std::vector<std::string> groups;
+    std::vector<std::string> sections;
+    std::vector<std::string> pages;
+    // Sections: a Graph error code that every request for the section's pages gets.
+    std::string errorCode;
+    int errorStatus = 0;
+    // Pages.
+    std::vector<Paragraph> paragraphs;
+    std::string rawContent; // when set, served verbatim as the page content
+    long nextParagraph = 10;
+};
+
+struct User
+{
+    std::string id;
+    std::string userPrincipalName;
+    std::string displayName;
+    std::string givenName;
+    std::string surname;
+    std::string mail;
+};
+
+// The account behind the emulator: the user and the notebook tree. Not locked
+// by itself; the emulator serialises access.
+class Account
+{
+public:
+    User user;
+    std::string cid; // 16 hex digits naming the user's drive in ids and links
+    std::vector<std::string> notebooks;
+
+    const Item* Find(const std::string& id) const;
+    Item* Find(const std::string& id);
+    size_t Count(Kind kind) const;
+    const std::map<std::string, Item>& Items() const { return m_items; }
+
+    // Ancestors of an item, nearest first.
+    std::vector<const Item*> Ancestors(const Item& item) const;
+    const Item* NotebookOf(const Item& item) const;
+
+    // Inserts a new item; its parent must exist and may hold that kind. An empty
+    // id is replaced by a generated one. Returns the id or an error message.
+    bool Insert(Item item, std::string& error, std::string& id);
+
+    bool Rename(const std::string& id, const std::string& name, std::time_t now, std::string& error);
+    bool Move(const std::string& id, const std::string& parentId, std::time_t now, std::string& error);
+    bool Remove(const std::string& id, std::time_t now, std::string& error);
+    bool SetContent(const std::string& id, std::vector<Paragraph> paragraphs, std::string rawContent,
+                    std::time_t now, std::string& error);
+    // Marks an item and every container above it as changed at `now`.
+    void Touch(const std::string& id, std::time_t now);
+
+    // Ids the emulator generates when a fixture or an admin call gives none.
+    std::string NewId(Kind kind, const std::string& parentId);
+    // Gives every paragraph without a number the next free one of its page.
+    static void NumberParagraphs(Item& page);
+
+    // The whole account as a fixture-like JSON document, ids included.
+    Json Dump() const;
+
+private:
+    std::map<std::string, Item> m_items;
+    long m_nextNumber = 101;
+
+    std::vector<std::string>* ChildList(Item& parent, Kind kind);
+    void Erase(const std::string& id);
+};
+
+} // namespace emu

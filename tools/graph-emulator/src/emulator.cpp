@@ -1,0 +1,309 @@
+#include "emulator.h"
+
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "fixture.h"
+#include "graph_shapes.h"
+#include "text.h"
+
+namespace emu {
+namespace {
+
+// Set before routing when a cut-off fault fired; the answer is cut after routing.
+// Each connection is served start to end on one pool thread.
+thread_local bool t_cutOff = false;
+
+constexpr size_t kMaxRequestBody = 1u << 20;
+
+std::string QueryPart(const std::string& target)
+{
+    const size_t q = target.find('?');
+    return q == std::string::npos ? std::string{} : target.substr(q + 1);
+}
+
+bool IsOneNoteRoute(const std::string& route)
+{
+    return route == "notebooks" || route == "hierarchy" || route == "pages" || route == "search" ||
+           route == "content";
+}
+
+int PortOf(const sockaddr_storage& addr)
+{
+    if (addr.ss_family == AF_INET)
+        return ntohs(reinterpret_cast<const sockaddr_in&>(addr).sin_port);
+    if (addr.ss_family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6&>(addr).sin6_port);
+    return -1;
+}
+
+} // namespace
+
+std::string RouteName(const std::string& method, const std::string& path, const std::string& query)
+{
+    (void)method;
+    if (path == "/")
+        return "root";
+    if (path == "/common/oauth2/v2.0/authorize")
+        return "authorize";
+    if (path == "/common/oauth2/v2.0/token")
+        return "token";
+    if (path == "/oauth20_desktop.srf")
+        return "desktop";
+    if (path == "/oauth20_logout.srf")
+        return "logout";
+    std::string rest;
+    if (path.starts_with("/v1.0/me")) {
+        rest = path.substr(8);
+    } else if (path.starts_with("/v1.0/users/")) {
+        const size_t slash = path.find('/', 12);
+        rest = slash == std::string::npos ? std::string{} : path.substr(slash);
+    } else {
+        return "other";
+    }
+    if (rest.empty())
+        return "me";
+    if (rest == "/onenote/notebooks")
+        return query.find("expand") == std::string::npos ? "notebooks" : "hierarchy";
+    if (rest.starts_with("/onenote/sections/") && rest.ends_with("/pages"))
+        return "pages";
+    if (rest == "/onenote/pages")
+        return "search";
+    if (rest.starts_with("/onenote/pages/") && rest.ends_with("/content"))
+        return "content";
+    return "other";
+}
+
+void SendJson(httplib::Response& res, int status, const Json& body, const char* contentType)
+{
+    res.status = status;
+    res.set_content(body.dump(-1, ' ', false, Json::error_handler_t::replace),
+                    contentType ? contentType : "application/json; charset=utf-8");
+}
+
+void SendGraphError(httplib::Response& res, const std::string& code, const std::string& message, int status)
+{
+    SendJson(res, status ? status : GraphErrorStatus(code), GraphError(code, message),
+             "application/json;odata.metadata=minimal;odata.streaming=true;IEEE754Compatible=false;charset=utf-8");
+}
+
+void SendHtml(httplib::Response& res, int status, const std::string& html)
+{
+    res.status = status;
+    res.set_content(html, "text/html; charset=utf-8");
+}
+
+std::map<std::string, std::string> QueryOf(const httplib::Request& req)
+{
+    return ParseQuery(QueryPart(req.target));
+}
+
+void DropConnection(const httplib::Request& req)
+{
+    // httplib does not hand the socket to handlers; find it by its two ports.
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir)
+        return;
+    while (const dirent* entry = readdir(dir)) {
+        char* end = nullptr;
+        const long fd = std::strtol(entry->d_name, &end, 10);
+        if (end == entry->d_name || *end != '\0' || fd == dirfd(dir))
+            continue;
+        struct stat st{};
+        if (fstat(static_cast<int>(fd), &st) != 0 || !S_ISSOCK(st.st_mode))
+            continue;
+        sockaddr_storage local{}, peer{};
+        socklen_t localLen = sizeof local, peerLen = sizeof peer;
+        if (getsockname(static_cast<int>(fd), reinterpret_cast<sockaddr*>(&local), &localLen) != 0 ||
+            getpeername(static_cast<int>(fd), reinterpret_cast<sockaddr*>(&peer), &peerLen) != 0)
+            continue;
+        if (PortOf(local) != req.local_port || PortOf(peer) != req.remote_port)
+            continue;
+        // Linger 0 makes the close a reset, as a dropped link looks to a client.
+        const linger lin{1, 0};
+        setsockopt(static_cast<int>(fd), SOL_SOCKET, SO_LINGER, &lin, sizeof lin);
+        shutdown(static_cast<int>(fd), SHUT_RDWR);
+        break;
+    }
+    closedir(dir);
+}
+
+Emulator::Emulator(Options options) : m_options(std::move(options))
+{
+    m_server.new_task_queue = [] { return new httplib::ThreadPool(16); };
+    m_server.set_payload_max_length(kMaxRequestBody);
+    m_server.set_pre_routing_handler(
+        [this](const httplib::Request& req, httplib::Response& res) { return BeforeRoute(req, res); });
+    m_server.set_post_routing_handler(
+        [this](const httplib::Request& req, httplib::Response& res) { AfterRoute(req, res); });
+    m_server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req,
+                                                                        httplib::Response& res) {
+        if (!res.body.empty())
+            return httplib::Server::HandlerResponse::Unhandled;
+        if (req.path.starts_with("/v1.0/"))
+            SendGraphError(res, res.status == 404 ? "ResourceNotFound" : "BadRequest",
+                           "Resource not found for the segment '" + req.path + "'.", res.status);
+        else
+            SendHtml(res, res.status, "<html><head><title>Error</title></head><body><p>HTTP " +
+                                          std::to_string(res.status) + "</p></body></html>");
+        return httplib::Server::HandlerResponse::Handled;
+    }));
+    m_server.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr ep) {
+        std::string what = "unknown exception";
+        try {
+            if (ep)
+                std::rethrow_exception(ep);
+        } catch (const std::exception& e) {
+            what = e.what();
+        } catch (...) {
+        }
+        SendGraphError(res, "generalException", "Internal error in the emulator: " + what, 500);
+    });
+    AddIdentityRoutes();
+    AddGraphRoutes();
+    AddAdminRoutes();
+}
+
+bool Emulator::Load(std::string& error)
+{
+    std::lock_guard lock(m_mutex);
+    try {
+        return LoadFixtureFile(m_options.fixture, std::time(nullptr), m_account, m_tokens, error);
+    } catch (const std::exception& e) {
+        error = "fixture \"" + m_options.fixture + "\": " + e.what();
+        return false;
+    }
+}
+
+int Emulator::Bind()
+{
+    if (m_options.port == 0) {
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+    } else {
+        m_port = m_server.bind_to_port("127.0.0.1", m_options.port) ? m_options.port : -1;
+    }
+    return m_port;
+}
+
+bool Emulator::Run()
+{
+    return m_server.listen_after_bind();
+}
+
+void Emulator::Stop()
+{
+    {
+        std::lock_guard lock(m_stopMutex);
+        m_stopping = true;
+    }
+    m_stopCv.notify_all();
+    m_server.stop();
+}
+
+bool Emulator::Wait(long ms)
+{
+    std::unique_lock lock(m_stopMutex);
+    return !m_stopCv.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stopping; });
+}
+
+std::string Emulator::Root(const httplib::Request& req) const
+{
+    const std::string host = req.get_header_value("Host");
+    const bool sane = !host.empty() && host.size() < 256 &&
+                      host.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-:[]") ==
+                          std::string::npos;
+    return "http://" + (sane ? host : "127.0.0.1:" + std::to_string(m_port));
+}
+
+bool Emulator::Authorize(const httplib::Request& req, httplib::Response& res)
+{
+    const std::string header = req.get_header_value("Authorization");
+    std::string token;
+    if (header.size() > 7 && ToLowerAscii(header.substr(0, 7)) == "bearer ")
+        token = header.substr(7);
+    TokenStore::Check check;
+    {
+        std::lock_guard lock(m_mutex);
+        check = m_tokens.CheckAccess(token, std::time(nullptr));
+    }
+    if (check == TokenStore::Check::Valid)
+        return true;
+    const char* message = check == TokenStore::Check::Missing   ? "Access token is empty."
+                          : check == TokenStore::Check::Expired ? "Access token has expired or is not yet valid."
+                                                                : "Access token validation failure.";
+    SendGraphError(res, "InvalidAuthenticationToken", message, 401);
+    res.set_header("WWW-Authenticate",
+                   "Bearer realm=\"\", authorization_uri=\"https://login.microsoftonline.com/common/oauth2/"
+                   "authorize\", client_id=\"00000003-0000-0000-c000-000000000000\"");
+    return false;
+}
+
+httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& req, httplib::Response& res)
+{
+    using HR = httplib::Server::HandlerResponse;
+    t_cutOff = false;
+    if (req.path.starts_with("/_emulator/"))
+        return HR::Unhandled;
+    const std::string route = RouteName(req.method, req.path, QueryPart(req.target));
+    m_traffic.Count(route);
+    if (m_options.limits && IsOneNoteRoute(route) && !m_traffic.Admit(std::chrono::steady_clock::now())) {
+        // OneNote's own throttling answer carries no Retry-After.
+        SendGraphError(res, "20166", GraphErrorMessage("20166"), 429);
+        return HR::Handled;
+    }
+    const auto fault = m_traffic.Take(route, req.target);
+    if (!fault)
+        return HR::Unhandled;
+    if (fault->delayMs > 0 && !Wait(fault->delayMs)) {
+        DropConnection(req);
+        return HR::Handled;
+    }
+    if (fault->drop) {
+        DropConnection(req);
+        res.status = 500;
+        return HR::Handled;
+    }
+    if (fault->status) {
+        res.status = fault->status;
+        res.set_content(fault->body, fault->contentType.empty() ? "application/json; charset=utf-8"
+                                                                : fault->contentType.c_str());
+    } else if (!fault->graphError.empty()) {
+        SendGraphError(res, fault->graphError, GraphErrorMessage(fault->graphError));
+    } else {
+        t_cutOff = fault->cutOff;
+        return HR::Unhandled;
+    }
+    for (const auto& [name, value] : fault->headers)
+        res.set_header(name, value);
+    return HR::Handled;
+}
+
+void Emulator::AfterRoute(const httplib::Request& req, httplib::Response& res)
+{
+    if (!t_cutOff)
+        return;
+    t_cutOff = false;
+    const size_t full = res.body.size();
+    if (full == 0) {
+        DropConnection(req);
+        return;
+    }
+    std::string half = res.body.substr(0, full / 2);
+    const std::string type = res.get_header_value("Content-Type");
+    res.body.clear();
+    // The headers promise the whole length; the connection ends after half of it.
+    res.set_content_provider(full, type.c_str(),
+                             [half = std::move(half), &req](size_t, size_t, httplib::DataSink& sink) {
+                                 sink.write(half.data(), half.size());
+                                 DropConnection(req);
+                                 return false;
+                             });
+}
+
+} // namespace emu

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+
+#include <httplib.h>
+
+#include "account.h"
+#include "tokens.h"
+#include "traffic.h"
+
+namespace emu {
+
+struct Options
+{
+    int port = 0;
+    std::string fixture;
+    bool autoConsent = false;
+    bool limits = false;
+};
+
+// Route names used by the request counters and fault matching.
+std::string RouteName(const std::string& method, const std::string& path, const std::string& query);
+
+// The server: identity platform, Graph and the administration interface on one
+// port of 127.0.0.1.
+class Emulator
+{
+public:
+    explicit Emulator(Options options);
+
+    bool Load(std::string& error);
+    // Binds 127.0.0.1; returns the port, or -1.
+    int Bind();
+    // Serves until Stop(); false when the server could not run.
+    bool Run();
+    void Stop();
+
+private:
+    Options m_options;
+    httplib::Server m_server;
+    int m_port = 0;
+
+    std::mutex m_mutex; // guards m_account and m_tokens
+    Account m_account;
+    TokenStore m_tokens;
+    Traffic m_traffic;
+
+    std::mutex m_stopMutex;
+    std::condition_variable m_stopCv;
+    bool m_stopping = false;
+
+    void AddIdentityRoutes();
+    void AddGraphRoutes();
+    void AddAdminRoutes();
+
+    httplib::Server::HandlerResponse BeforeRoute(const httplib::Request& req, httplib::Response& res);
+    void AfterRoute(const httplib::Request& req, httplib::Response& res);
+
+    // Waits `ms` unless the server stops first; false when stopping.
+    bool Wait(long ms);
+    // The service root as the client addressed it.
+    std::string Root(const httplib::Request& req) const;
+    // Checks the bearer header; on failure fills `res` with the 401 answer.
+    bool Authorize(const httplib::Request& req, httplib::Response& res);
+};
+
+// Answer helpers shared by the route files.
+void SendJson(httplib::Response& res, int status, const Json& body, const char* contentType = nullptr);
+void SendGraphError(httplib::Response& res, const std::string& code, const std::string& message, int status = 0);
+void SendHtml(httplib::Response& res, int status, const std::string& html);
+// The query of a request, parsed from its raw target (httplib's own parser
+// splits at every "=", which breaks Graph's expand clauses).
+std::map<std::string, std::string> QueryOf(const httplib::Request& req);
+// Closes the request's connection at once, without an answer.
+void DropConnection(const httplib::Request& req);
+
+} // namespace emu

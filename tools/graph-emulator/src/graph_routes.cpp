@@ -1,0 +1,246 @@
+// Microsoft Graph: service root, the user, and the OneNote reads the client makes.
+#include <algorithm>
+#include <charconv>
+
+#include "emulator.h"
+#include "graph_shapes.h"
+#include "text.h"
+
+namespace emu {
+namespace {
+
+constexpr const char* kHierarchyExpand = "sections,sectionGroups(expand=sections,sectionGroups(levels=max;expand=sections))";
+constexpr const char* kUserPrefix = R"(/v1\.0/(?:me|users/([^/]+)))";
+constexpr const char* kGraphJson =
+    "application/json;odata.metadata=minimal;odata.streaming=true;IEEE754Compatible=false;charset=utf-8";
+
+std::string Param(const std::map<std::string, std::string>& q, const std::string& name)
+{
+    auto it = q.find("$" + name);
+    if (it == q.end())
+        it = q.find(name);
+    return it == q.end() ? std::string{} : it->second;
+}
+
+// Reads $top / $skip. Graph serves 20 pages unless told otherwise and never more than 100.
+bool ReadPaging(const std::map<std::string, std::string>& q, long& top, long& skip, std::string& error)
+{
+    top = 20;
+    skip = 0;
+    for (auto [name, target, limit] : {std::tuple{"top", &top, 100L}, std::tuple{"skip", &skip, 1000000L}}) {
+        const std::string text = Param(q, name);
+        if (text.empty())
+            continue;
+        long v = 0;
+        const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+        if (ec != std::errc{} || ptr != text.data() + text.size() || v < 0) {
+            error = std::string("Invalid value '") + text + "' for query option " + name + ".";
+            return false;
+        }
+        *target = std::min(v, limit);
+    }
+    return true;
+}
+
+// Reads "contains(title,'text')" (blanks allowed, '' for a quote mark).
+bool ReadTitleFilter(const std::string& filter, std::string& needle)
+{
+    std::string f = filter;
+    size_t i = 0;
+    const auto skipBlanks = [&] {
+        while (i < f.size() && f[i] == ' ')
+            ++i;
+    };
+    const auto expect = [&](const std::string& word) {
+        skipBlanks();
+        if (ToLowerAscii(f.substr(i, word.size())) != word)
+            return false;
+        i += word.size();
+        return true;
+    };
+    if (!expect("contains") || !expect("(") || !expect("title") || !expect(",") || !expect("'"))
+        return false;
+    needle.clear();
+    while (i < f.size()) {
+        if (f[i] == '\'') {
+            if (i + 1 < f.size() && f[i + 1] == '\'') {
+                needle += '\'';
+                i += 2;
+                continue;
+            }
+            break;
+        }
+        needle += f[i++];
+    }
+    if (i >= f.size())
+        return false;
+    ++i;
+    if (!expect(")"))
+        return false;
+    skipBlanks();
+    return i == f.size();
+}
+
+// Newest change first, as Graph lists pages; equal times keep the section order.
+void SortByChange(const Account& account, std::vector<std::string>& ids)
+{
+    std::stable_sort(ids.begin(), ids.end(), [&](const std::string& a, const std::string& b) {
+        return account.Find(a)->modified > account.Find(b)->modified;
+    });
+}
+
+} // namespace
+
+void Emulator::AddGraphRoutes()
+{
+    m_server.Get("/", [](const httplib::Request&, httplib::Response& res) {
+        SendHtml(res, 200,
+                 "<!DOCTYPE html>\n<html><head><title>Microsoft Graph</title></head><body>"
+                 "<p>Microsoft Graph (offline emulator). Use /v1.0 with a bearer token.</p></body></html>\n");
+    });
+
+    // Checks the token and that /users/{id} names this account's user.
+    const auto admit = [this](const httplib::Request& req, httplib::Response& res) {
+        if (!Authorize(req, res))
+            return false;
+        if (req.matches.size() > 1 && req.matches[1].matched) {
+            const std::string who = ToLowerAscii(req.matches[1].str());
+            std::lock_guard lock(m_mutex);
+            if (who != ToLowerAscii(m_account.user.id) && who != ToLowerAscii(m_account.user.userPrincipalName)) {
+                SendGraphError(res, "Request_ResourceNotFound",
+                               "Resource '" + req.matches[1].str() +
+                                   "' does not exist or one of its queried reference-property objects are not present.",
+                               404);
+                return false;
+            }
+        }
+        return true;
+    };
+
+    m_server.Get(kUserPrefix, [this, admit](const httplib::Request& req, httplib::Response& res) {
+        if (!admit(req, res))
+            return;
+        std::lock_guard lock(m_mutex);
+        SendJson(res, 200, GraphShapes(m_account, Root(req)).User(), kGraphJson);
+    });
+
+    m_server.Get(std::string(kUserPrefix) + "/onenote/notebooks",
+                 [this, admit](const httplib::Request& req, httplib::Response& res) {
+                     if (!admit(req, res))
+                         return;
+                     const auto q = QueryOf(req);
+                     const std::string expand = Param(q, "expand");
+                     if (!expand.empty() && expand != kHierarchyExpand) {
+                         SendGraphError(res, "BadRequest", "The expand clause '" + expand + "' is not supported.");
+                         return;
+                     }
+                     std::lock_guard lock(m_mutex);
+                     GraphShapes shapes(m_account, Root(req));
+                     Json j;
+                     j["@odata.context"] = shapes.Context(expand.empty() ? "notebooks" : "notebooks(sections(),sectionGroups(sections(),sectionGroups(sections())))");
+                     j["value"] = Json::array();
+                     for (const auto& id : m_account.notebooks)
+                         j["value"].push_back(shapes.Notebook(*m_account.Find(id), !expand.empty()));
+                     SendJson(res, 200, j, kGraphJson);
+                 });
+
+    m_server.Get(std::string(kUserPrefix) + "/onenote/sections/([^/]+)/pages",
+                 [this, admit](const httplib::Request& req, httplib::Response& res) {
+                     if (!admit(req, res))
+                         return;
+                     long top = 0, skip = 0;
+                     std::string error;
+                     if (!ReadPaging(QueryOf(req), top, skip, error)) {
+                         SendGraphError(res, "BadRequest", error);
+                         return;
+                     }
+                     const std::string id = req.matches[2].str();
+                     std::lock_guard lock(m_mutex);
+                     const Item* section = m_account.Find(id);
+                     if (!section || section->kind != Kind::Section) {
+                         SendGraphError(res, "20102", GraphErrorMessage("20102"));
+                         return;
+                     }
+                     if (!section->errorCode.empty()) {
+                         SendGraphError(res, section->errorCode, GraphErrorMessage(section->errorCode),
+                                        section->errorStatus);
+                         return;
+                     }
+                     std::vector<std::string> ids = section->pages;
+                     SortByChange(m_account, ids);
+                     GraphShapes shapes(m_account, Root(req));
+                     Json j;
+                     j["@odata.context"] = shapes.Context("sections('" + id + "')/pages");
+                     j["value"] = Json::array();
+                     for (size_t i = static_cast<size_t>(skip); i < ids.size() && i < static_cast<size_t>(skip + top); ++i)
+                         j["value"].push_back(shapes.Page(*m_account.Find(ids[i])));
+                     if (static_cast<size_t>(skip + top) < ids.size() && top > 0)
+                         j["@odata.nextLink"] = Root(req) + req.path + "?$top=" + std::to_string(top) +
+                                                "&$skip=" + std::to_string(skip + top);
+                     SendJson(res, 200, j, kGraphJson);
+                 });
+
+    m_server.Get(std::string(kUserPrefix) + "/onenote/pages",
+                 [this, admit](const httplib::Request& req, httplib::Response& res) {
+                     if (!admit(req, res))
+                         return;
+                     const auto q = QueryOf(req);
+                     long top = 0, skip = 0;
+                     std::string error;
+                     if (!ReadPaging(q, top, skip, error)) {
+                         SendGraphError(res, "BadRequest", error);
+                         return;
+                     }
+                     const std::string filter = Param(q, "filter");
+                     std::string needle;
+                     if (!filter.empty() && !ReadTitleFilter(filter, needle)) {
+                         SendGraphError(res, "BadRequest", "Invalid filter clause '" + filter + "'.");
+                         return;
+                     }
+                     const std::string lowerNeedle = ToLowerAscii(needle);
+                     std::lock_guard lock(m_mutex);
+                     std::vector<std::string> ids;
+                     for (const auto& [id, item] : m_account.Items()) {
+                         if (item.kind != Kind::Page)
+                             continue;
+                         const Item* section = m_account.Find(item.parentId);
+                         if (!section || !section->errorCode.empty())
+                             continue;
+                         if (filter.empty() || ToLowerAscii(item.name).find(lowerNeedle) != std::string::npos)
+                             ids.push_back(id);
+                     }
+                     SortByChange(m_account, ids);
+                     GraphShapes shapes(m_account, Root(req));
+                     Json j;
+                     j["@odata.context"] = shapes.Context("pages");
+                     j["value"] = Json::array();
+                     for (size_t i = static_cast<size_t>(skip); i < ids.size() && i < static_cast<size_t>(skip + top); ++i)
+                         j["value"].push_back(shapes.Page(*m_account.Find(ids[i])));
+                     SendJson(res, 200, j, kGraphJson);
+                 });
+
+    m_server.Get(std::string(kUserPrefix) + "/onenote/pages/([^/]+)/content",
+                 [this, admit](const httplib::Request& req, httplib::Response& res) {
+                     if (!admit(req, res))
+                         return;
+                     const bool includeIds = ToLowerAscii(Param(QueryOf(req), "includeIDs")) == "true";
+                     const std::string id = req.matches[2].str();
+                     std::lock_guard lock(m_mutex);
+                     const Item* page = m_account.Find(id);
+                     if (!page || page->kind != Kind::Page) {
+                         SendGraphError(res, "20102", GraphErrorMessage("20102"));
+                         return;
+                     }
+                     const Item* section = m_account.Find(page->parentId);
+                     if (section && !section->errorCode.empty()) {
+                         SendGraphError(res, section->errorCode, GraphErrorMessage(section->errorCode),
+                                        section->errorStatus);
+                         return;
+                     }
+                     res.status = 200;
+                     res.set_content(GraphShapes(m_account, Root(req)).PageContent(*page, includeIds),
+                                     "text/html; charset=utf-8");
+                 });
+}
+
+} // namespace emu

@@ -1,0 +1,275 @@
+#include "graph_shapes.h"
+
+#include <algorithm>
+
+#include "text.h"
+#include "time_templates.h"
+
+namespace emu {
+namespace {
+
+std::string NumberOf(const std::string& id)
+{
+    const size_t bang = id.rfind('!');
+    return bang == std::string::npos ? id : id.substr(bang + 1);
+}
+
+std::string LocalCreated(std::time_t t)
+{
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[48];
+    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S.0000000", &tm);
+    return buf;
+}
+
+} // namespace
+
+GraphShapes::GraphShapes(const Account& account, std::string root) : m_account(account), m_root(std::move(root)) {}
+
+std::string GraphShapes::Context(const std::string& tail) const
+{
+    return m_root + "/v1.0/$metadata#users('" + m_account.user.id + "')/onenote/" + tail;
+}
+
+std::string GraphShapes::UserBase() const
+{
+    return m_root + "/v1.0/users/" + m_account.user.id;
+}
+
+Json GraphShapes::User() const
+{
+    const auto& u = m_account.user;
+    Json j;
+    j["@odata.context"] = m_root + "/v1.0/$metadata#users/$entity";
+    j["businessPhones"] = Json::array();
+    j["displayName"] = u.displayName;
+    j["givenName"] = u.givenName.empty() ? Json() : Json(u.givenName);
+    j["jobTitle"] = nullptr;
+    j["mail"] = u.mail.empty() ? Json() : Json(u.mail);
+    j["mobilePhone"] = nullptr;
+    j["officeLocation"] = nullptr;
+    j["preferredLanguage"] = "en-US";
+    j["surname"] = u.surname.empty() ? Json() : Json(u.surname);
+    j["userPrincipalName"] = u.userPrincipalName;
+    j["id"] = u.id;
+    return j;
+}
+
+Json GraphShapes::IdentitySet() const
+{
+    return Json{{"user", Json{{"id", m_account.user.id}, {"displayName", m_account.user.displayName}}}};
+}
+
+std::string GraphShapes::DocumentPath(const Item& item) const
+{
+    auto up = m_account.Ancestors(item);
+    std::reverse(up.begin(), up.end());
+    std::string path;
+    for (const Item* a : up)
+        path += (path.empty() ? "" : "/") + UrlEncode(a->name);
+    if (item.kind != Kind::Page)
+        path += (path.empty() ? "" : "/") + UrlEncode(item.name);
+    return path;
+}
+
+std::string GraphShapes::WebUrl(const Item& item) const
+{
+    std::string lowerCid = ToLowerAscii(m_account.cid);
+    std::string url = "https://onedrive.live.com/redir.aspx?cid=" + lowerCid + "&page=edit&resid=" + m_account.cid +
+                      "!" + NumberOf(item.id);
+    if (const Item* parent = m_account.Find(item.parentId))
+        url += "&parId=" + m_account.cid + "!" + NumberOf(parent->id);
+    return url;
+}
+
+void GraphShapes::AddChildren(Json& j, const Item& container, const std::string& contextPath) const
+{
+    j["sections@odata.context"] = Context(contextPath + "/sections");
+    j["sections"] = Json::array();
+    for (const auto& id : container.sections)
+        j["sections"].push_back(Section(*m_account.Find(id)));
+    j["sectionGroups@odata.context"] = Context(contextPath + "/sectionGroups");
+    j["sectionGroups"] = Json::array();
+    for (const auto& id : container.groups) {
+        const Item& g = *m_account.Find(id);
+        j["sectionGroups"].push_back(SectionGroup(g, contextPath + "/sectionGroups('" + g.id + "')"));
+    }
+}
+
+Json GraphShapes::Notebook(const Item& nb, bool expand) const
+{
+    Json j;
+    j["id"] = nb.id;
+    j["self"] = UserBase() + "/onenote/notebooks/" + nb.id;
+    j["createdDateTime"] = GraphTime(nb.created);
+    j["displayName"] = nb.name;
+    j["lastModifiedDateTime"] = GraphTime(nb.modified);
+    j["isDefault"] = !m_account.notebooks.empty() && m_account.notebooks.front() == nb.id;
+    j["userRole"] = "Owner";
+    j["isShared"] = false;
+    j["sectionsUrl"] = UserBase() + "/onenote/notebooks/" + nb.id + "/sections";
+    j["sectionGroupsUrl"] = UserBase() + "/onenote/notebooks/" + nb.id + "/sectionGroups";
+    j["createdBy"] = IdentitySet();
+    j["lastModifiedBy"] = IdentitySet();
+    j["links"] = {
+        {"oneNoteClientUrl",
+         {{"href", "onenote:https://d.docs.live.net/" + ToLowerAscii(m_account.cid) + "/Documents/" + DocumentPath(nb)}}},
+        {"oneNoteWebUrl", {{"href", WebUrl(nb)}}},
+    };
+    if (expand)
+        AddChildren(j, nb, "notebooks('" + nb.id + "')");
+    return j;
+}
+
+Json GraphShapes::SectionGroup(const Item& g, const std::string& contextPath) const
+{
+    Json j;
+    j["id"] = g.id;
+    j["self"] = UserBase() + "/onenote/sectionGroups/" + g.id;
+    j["createdDateTime"] = GraphTime(g.created);
+    j["displayName"] = g.name;
+    j["lastModifiedDateTime"] = GraphTime(g.modified);
+    j["sectionsUrl"] = UserBase() + "/onenote/sectionGroups/" + g.id + "/sections";
+    j["sectionGroupsUrl"] = UserBase() + "/onenote/sectionGroups/" + g.id + "/sectionGroups";
+    j["createdBy"] = IdentitySet();
+    j["lastModifiedBy"] = IdentitySet();
+    AddChildren(j, g, contextPath);
+    return j;
+}
+
+Json GraphShapes::Section(const Item& s) const
+{
+    Json j;
+    j["id"] = s.id;
+    j["self"] = UserBase() + "/onenote/sections/" + s.id;
+    j["createdDateTime"] = GraphTime(s.created);
+    j["displayName"] = s.name;
+    j["lastModifiedDateTime"] = GraphTime(s.modified);
+    j["isDefault"] = false;
+    j["pagesUrl"] = UserBase() + "/onenote/sections/" + s.id + "/pages";
+    j["createdBy"] = IdentitySet();
+    j["lastModifiedBy"] = IdentitySet();
+    std::string guid = s.guid;
+    std::transform(guid.begin(), guid.end(), guid.begin(), [](char c) { return static_cast<char>(std::toupper(c)); });
+    j["links"] = {
+        {"oneNoteClientUrl",
+         {{"href", "onenote:https://d.docs.live.net/" + ToLowerAscii(m_account.cid) + "/Documents/" +
+                       DocumentPath(s) + ".one#section-id={" + guid + "}&end"}}},
+        {"oneNoteWebUrl", {{"href", WebUrl(s)}}},
+    };
+    return j;
+}
+
+Json GraphShapes::Page(const Item& p) const
+{
+    const Item* section = m_account.Find(p.parentId);
+    const auto upper = [](std::string s) {
+        std::transform(s.begin(), s.end(), s.begin(), [](char c) { return static_cast<char>(std::toupper(c)); });
+        return s;
+    };
+    Json j;
+    j["id"] = p.id;
+    j["self"] = UserBase() + "/onenote/pages/" + p.id;
+    j["createdDateTime"] = GraphTime(p.created);
+    j["title"] = p.name;
+    j["createdByAppId"] = "";
+    j["contentUrl"] = UserBase() + "/onenote/pages/" + p.id + "/content";
+    j["lastModifiedDateTime"] = GraphTime(p.modified);
+    std::string client = "onenote:https://d.docs.live.net/" + ToLowerAscii(m_account.cid) + "/Documents/";
+    if (section)
+        client += DocumentPath(*section) + ".one#" + UrlEncode(p.name) + "&section-id={" + upper(section->guid) + "}";
+    client += "&page-id={" + upper(p.guid) + "}&end";
+    j["links"] = {{"oneNoteClientUrl", {{"href", client}}}, {"oneNoteWebUrl", {{"href", WebUrl(p)}}}};
+    if (section) {
+        j["parentSection@odata.context"] = Context("pages('" + p.id + "')/parentSection(id,displayName,self)/$entity");
+        j["parentSection"] = {{"id", section->id},
+                              {"displayName", section->name},
+                              {"self", UserBase() + "/onenote/sections/" + section->id}};
+    }
+    return j;
+}
+
+std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
+{
+    if (!p.rawContent.empty())
+        return p.rawContent;
+    std::string out;
+    out += "<html lang=\"en-US\">\n";
+    out += "\t<head>\n";
+    out += "\t\t<title>" + XmlEscape(p.name) + "</title>\n";
+    out += "\t\t<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />\n";
+    out += "\t\t<meta name=\"created\" content=\"" + LocalCreated(p.created) + "\" />\n";
+    out += "\t</head>\n";
+    out += "\t<body data-absolute-enabled=\"true\" style=\"font-family:Calibri;font-size:11pt\">\n";
+    if (!p.paragraphs.empty()) {
+        out += "\t\t<div";
+        if (includeIds)
+            out += " id=\"div:{" + p.guid + "}{1}\"";
+        out += " data-id=\"_default\" style=\"position:absolute;left:48px;top:115px;width:624px\">\n";
+        for (const Paragraph& para : p.paragraphs) {
+            if (!para.html.empty()) {
+                out += "\t\t\t" + para.html + "\n";
+                continue;
+            }
+            out += "\t\t\t<p";
+            if (includeIds)
+                out += " id=\"p:{" + p.guid + "}{" + std::to_string(para.number) + "}\"";
+            if (!para.tags.empty())
+                out += " data-tag=\"" + XmlEscape(para.tags) + "\"";
+            out += " style=\"margin-top:0pt;margin-bottom:0pt\">" + XmlEscape(para.text) + "</p>\n";
+        }
+        out += "\t\t</div>\n";
+    }
+    out += "\t</body>\n";
+    out += "</html>\n";
+    return out;
+}
+
+Json GraphError(const std::string& code, const std::string& message)
+{
+    Json inner;
+    inner["date"] = GraphTime(std::time(nullptr));
+    inner["request-id"] = RandomGuid();
+    inner["client-request-id"] = RandomGuid();
+    Json err;
+    err["code"] = code;
+    err["message"] = message;
+    err["innerError"] = inner;
+    Json j;
+    j["error"] = err;
+    return j;
+}
+
+int GraphErrorStatus(const std::string& code)
+{
+    if (code == "20166")
+        return 429;
+    if (code == "20102" || code == "ResourceNotFound")
+        return 404;
+    if (code == "InvalidAuthenticationToken")
+        return 401;
+    if (code == "10001" || code == "generalException")
+        return 500;
+    if (code == "10002" || code == "10007")
+        return 503;
+    return 400;
+}
+
+std::string GraphErrorMessage(const std::string& code)
+{
+    if (code == "20166")
+        return "The request limit for this user has been exceeded. Please wait and retry later.";
+    if (code == "20185")
+        return "This section can't be read through the API. It may be stored in an unsupported format or be "
+               "damaged.";
+    if (code == "20102")
+        return "The specified resource ID does not exist.";
+    if (code == "10001")
+        return "An unexpected error occurred and the request failed.";
+    if (code == "10002")
+        return "The service is currently unavailable. Please try again later.";
+    return "The request failed with error code " + code + ".";
+}
+
+} // namespace emu

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+
+#include "account.h"
+
+namespace emu {
+
+// Builds answers in Microsoft Graph's shapes. `root` is the service root the
+// client used ("http://127.0.0.1:PORT"); links and contexts point back at it.
+class GraphShapes
+{
+public:
+    GraphShapes(const Account& account, std::string root);
+
+    // "{root}/v1.0/$metadata#users('{id}')/onenote/{tail}"
+    std::string Context(const std::string& tail) const;
+    std::string UserBase() const; // "{root}/v1.0/users/{id}"
+
+    Json User() const;
+    Json Notebook(const Item& notebook, bool expand) const;
+    Json SectionGroup(const Item& group, const std::string& contextPath) const;
+    Json Section(const Item& section) const;
+    Json Page(const Item& page) const;
+    std::string PageContent(const Item& page, bool includeIds) const;
+
+private:
+    const Account& m_account;
+    std::string m_root;
+
+    Json IdentitySet() const;
+    std::string DocumentPath(const Item& item) const; // "Notebook/Group/Section" url-encoded
+    std::string WebUrl(const Item& item) const;
+    void AddChildren(Json& j, const Item& container, const std::string& contextPath) const;
+};
+
+// A Graph error object: {"error":{"code":...,"message":...,"innerError":{...}}}.
+Json GraphError(const std::string& code, const std::string& message);
+
+// The HTTP status that goes with a Graph error code.
+int GraphErrorStatus(const std::string& code);
+
+// Messages of the error codes the emulator produces itself.
+std::string GraphErrorMessage(const std::string& code);
+
+} // namespace emu

@@ -1,0 +1,243 @@
+// The identity platform: sign-in page, token endpoint, redirect and sign-out pages.
+#include <ctime>
+
+#include "emulator.h"
+#include "text.h"
+#include "time_templates.h"
+
+namespace emu {
+namespace {
+
+constexpr const char* kSessionCookie = "ESTSAUTH";
+
+Json TokenError(const std::string& error, long code, const std::string& description)
+{
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    gmtime_r(&now, &tm);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%SZ", &tm);
+    Json j;
+    j["error"] = error;
+    j["error_description"] = "AADSTS" + std::to_string(code) + ": " + description;
+    j["error_codes"] = Json::array({code});
+    j["timestamp"] = stamp;
+    j["trace_id"] = RandomGuid();
+    j["correlation_id"] = RandomGuid();
+    return j;
+}
+
+void SendTokenError(httplib::Response& res, const std::string& error, long code, const std::string& description)
+{
+    SendJson(res, 400, TokenError(error, code, description));
+    res.set_header("Cache-Control", "no-store, no-cache");
+    res.set_header("Pragma", "no-cache");
+}
+
+std::string Hidden(const std::string& name, const std::string& value)
+{
+    return "<input type=\"hidden\" name=\"" + name + "\" value=\"" + XmlEscape(value) + "\" />\n";
+}
+
+std::string SignInPage(const std::map<std::string, std::string>& params, const std::string& login,
+                       const std::string& problem)
+{
+    std::string html = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\" />\n"
+                       "<title>Sign in to your account</title>\n</head>\n<body>\n"
+                       "<h1>Sign in</h1>\n";
+    if (!problem.empty())
+        html += "<p id=\"problem\" role=\"alert\">" + XmlEscape(problem) + "</p>\n";
+    html += "<form id=\"signin\" method=\"post\" action=\"/common/oauth2/v2.0/authorize\">\n";
+    for (const char* key : {"client_id", "response_type", "response_mode", "scope", "redirect_uri", "state"}) {
+        const auto it = params.find(key);
+        if (it != params.end())
+            html += Hidden(key, it->second);
+    }
+    html += "<p><label>Email, phone, or Skype <input type=\"email\" id=\"login\" name=\"login\" value=\"" +
+            XmlEscape(login) + "\" /></label></p>\n";
+    html += "<p><label>Password <input type=\"password\" id=\"passwd\" name=\"passwd\" /></label></p>\n";
+    html += "<p><button type=\"submit\" id=\"accept\" name=\"action\" value=\"accept\">Sign in</button>\n"
+            "<button type=\"submit\" id=\"cancel\" name=\"action\" value=\"cancel\">Cancel</button></p>\n";
+    html += "</form>\n</body>\n</html>\n";
+    return html;
+}
+
+std::string ParamOf(const std::map<std::string, std::string>& params, const char* key)
+{
+    const auto it = params.find(key);
+    return it == params.end() ? std::string{} : it->second;
+}
+
+// Problems with the request itself are shown on the identity platform's page;
+// they never go to the redirect address.
+std::string RequestProblem(const std::map<std::string, std::string>& params)
+{
+    if (ParamOf(params, "client_id").empty())
+        return "AADSTS900144: The request body must contain the following parameter: 'client_id'.";
+    if (ParamOf(params, "redirect_uri").empty())
+        return "AADSTS900144: The request body must contain the following parameter: 'redirect_uri'.";
+    if (ParamOf(params, "response_type") != "code")
+        return "AADSTS700054: response_type '" + ParamOf(params, "response_type") +
+               "' is not enabled for the application.";
+    return {};
+}
+
+std::string Separator(const std::string& uri)
+{
+    return uri.find('?') == std::string::npos ? "?" : "&";
+}
+
+} // namespace
+
+void Emulator::AddIdentityRoutes()
+{
+    const auto redirectWithCode = [this](const std::map<std::string, std::string>& params, httplib::Response& res) {
+        const std::string redirect = ParamOf(params, "redirect_uri");
+        std::string code, upn;
+        {
+            std::lock_guard lock(m_mutex);
+            code = m_tokens.IssueCode(ParamOf(params, "client_id"), redirect, ParamOf(params, "scope"));
+            upn = m_account.user.userPrincipalName;
+        }
+        std::string location = redirect + Separator(redirect) + "code=" + UrlEncode(code) + "&username=" + UrlEncode(upn);
+        if (!ParamOf(params, "state").empty())
+            location += "&state=" + UrlEncode(ParamOf(params, "state"));
+        res.set_redirect(location, 302);
+        res.set_header("Set-Cookie", std::string(kSessionCookie) + "=1; Path=/; HttpOnly");
+    };
+
+    m_server.Get("/common/oauth2/v2.0/authorize", [this, redirectWithCode](const httplib::Request& req,
+                                                                          httplib::Response& res) {
+        const auto params = QueryOf(req);
+        if (const std::string problem = RequestProblem(params); !problem.empty()) {
+            SendHtml(res, 400, "<html><head><title>Sign in</title></head><body><p id=\"problem\">" +
+                                   XmlEscape(problem) + "</p></body></html>");
+            return;
+        }
+        // A browser that signed in before is let through, as the real service does.
+        const bool signedIn = req.get_header_value("Cookie").find(std::string(kSessionCookie) + "=1") !=
+                              std::string::npos;
+        if (m_options.autoConsent || signedIn) {
+            redirectWithCode(params, res);
+            return;
+        }
+        std::string upn;
+        {
+            std::lock_guard lock(m_mutex);
+            upn = m_account.user.userPrincipalName;
+        }
+        SendHtml(res, 200, SignInPage(params, upn, {}));
+    });
+
+    m_server.Post("/common/oauth2/v2.0/authorize", [this, redirectWithCode](const httplib::Request& req,
+                                                                           httplib::Response& res) {
+        const auto params = ParseQuery(req.body);
+        if (const std::string problem = RequestProblem(params); !problem.empty()) {
+            SendHtml(res, 400, "<html><head><title>Sign in</title></head><body><p id=\"problem\">" +
+                                   XmlEscape(problem) + "</p></body></html>");
+            return;
+        }
+        const std::string redirect = ParamOf(params, "redirect_uri");
+        if (ParamOf(params, "action") == "cancel") {
+            std::string location = redirect + Separator(redirect) +
+                                   "error=access_denied&error_description=" +
+                                   UrlEncode("The user has denied access to the scope requested by the client "
+                                             "application.");
+            res.set_redirect(location, 302);
+            return;
+        }
+        std::string upn;
+        {
+            std::lock_guard lock(m_mutex);
+            upn = m_account.user.userPrincipalName;
+        }
+        const std::string login = ParamOf(params, "login");
+        if (ToLowerAscii(login) != ToLowerAscii(upn)) {
+            SendHtml(res, 200,
+                     SignInPage(params, login, "That Microsoft account doesn't exist. Enter a different account."));
+            return;
+        }
+        redirectWithCode(params, res);
+    });
+
+    m_server.Post("/common/oauth2/v2.0/token", [this](const httplib::Request& req, httplib::Response& res) {
+        const std::string type = ToLowerAscii(req.get_header_value("Content-Type"));
+        if (!type.starts_with("application/x-www-form-urlencoded")) {
+            SendTokenError(res, "invalid_request", 900144,
+                           "The request body must contain the following parameter: 'grant_type'.");
+            return;
+        }
+        const auto form = ParseQuery(req.body);
+        const std::string grant = ParamOf(form, "grant_type");
+        if (grant.empty()) {
+            SendTokenError(res, "invalid_request", 900144,
+                           "The request body must contain the following parameter: 'grant_type'.");
+            return;
+        }
+        if (ParamOf(form, "client_id").empty()) {
+            SendTokenError(res, "invalid_request", 900144,
+                           "The request body must contain the following parameter: 'client_id'.");
+            return;
+        }
+        std::optional<TokenStore::Grant> granted;
+        const std::time_t now = std::time(nullptr);
+        if (grant == "authorization_code") {
+            const std::string code = ParamOf(form, "code");
+            if (code.empty()) {
+                SendTokenError(res, "invalid_request", 900144,
+                               "The request body must contain the following parameter: 'code'.");
+                return;
+            }
+            std::lock_guard lock(m_mutex);
+            granted = m_tokens.RedeemCode(code, ParamOf(form, "redirect_uri"), now);
+            if (!granted) {
+                SendTokenError(res, "invalid_grant", 70000,
+                               "The provided value for the 'code' parameter is not valid. The code has expired, "
+                               "was already used, or does not belong to this redirect address.");
+                return;
+            }
+        } else if (grant == "refresh_token") {
+            const std::string refresh = ParamOf(form, "refresh_token");
+            if (refresh.empty()) {
+                SendTokenError(res, "invalid_request", 900144,
+                               "The request body must contain the following parameter: 'refresh_token'.");
+                return;
+            }
+            std::lock_guard lock(m_mutex);
+            granted = m_tokens.Refresh(refresh, ParamOf(form, "scope"), now);
+            if (!granted) {
+                SendTokenError(res, "invalid_grant", 70000,
+                               "The provided value for the input parameter 'refresh_token' is not valid.");
+                return;
+            }
+        } else {
+            SendTokenError(res, "unsupported_grant_type", 70003,
+                           "The app requested an unsupported grant type '" + grant + "'.");
+            return;
+        }
+        // Member order and compact form as the real endpoint writes them.
+        Json j;
+        j["token_type"] = "Bearer";
+        j["scope"] = granted->scope;
+        j["expires_in"] = granted->expiresIn;
+        j["access_token"] = granted->accessToken;
+        if (!granted->refreshToken.empty())
+            j["refresh_token"] = granted->refreshToken;
+        SendJson(res, 200, j);
+        res.set_header("Cache-Control", "no-store, no-cache");
+        res.set_header("Pragma", "no-cache");
+    });
+
+    m_server.Get("/oauth20_desktop.srf", [](const httplib::Request&, httplib::Response& res) {
+        SendHtml(res, 200, "<!DOCTYPE html>\n<html><head><title></title></head><body></body></html>\n");
+    });
+
+    m_server.Get("/oauth20_logout.srf", [](const httplib::Request&, httplib::Response& res) {
+        SendHtml(res, 200,
+                 "<!DOCTYPE html>\n<html><head><title>Signed out</title></head><body>"
+                 "<p id=\"signedout\">You have signed out of your Microsoft account.</p></body></html>\n");
+        res.set_header("Set-Cookie", std::string(kSessionCookie) + "=; Path=/; Max-Age=0; HttpOnly");
+    });
+}
+
+} // namespace emu

@@ -1,0 +1,103 @@
+// graph-emulator: serves one account's identity and Microsoft Graph answers on
+// 127.0.0.1 for tests, benchmarks and the demo.
+#include <pthread.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "emulator.h"
+
+namespace {
+
+void Usage()
+{
+    std::fprintf(stderr,
+                 "usage: graph-emulator --port N --fixture FILE [--auto-consent] [--limits]\n"
+                 "  --port N        port on 127.0.0.1; 0 picks a free one and prints it first\n"
+                 "  --fixture FILE  the account to serve (see tools/graph-emulator/README.md)\n"
+                 "  --auto-consent  the sign-in page redirects at once, without a form\n"
+                 "  --limits        enforce OneNote's per-user limits (120/min, 400/h)\n");
+}
+
+bool ParsePort(const char* text, int& port)
+{
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || v < 0 || v > 65535)
+        return false;
+    port = static_cast<int>(v);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    emu::Options options;
+    bool havePort = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--port" && i + 1 < argc) {
+            if (!ParsePort(argv[++i], options.port)) {
+                std::fprintf(stderr, "graph-emulator: bad port \"%s\"\n", argv[i]);
+                return 2;
+            }
+            havePort = true;
+        } else if (arg == "--fixture" && i + 1 < argc) {
+            options.fixture = argv[++i];
+        } else if (arg == "--auto-consent") {
+            options.autoConsent = true;
+        } else if (arg == "--limits") {
+            options.limits = true;
+        } else if (arg == "--help" || arg == "-h") {
+            Usage();
+            return 0;
+        } else {
+            std::fprintf(stderr, "graph-emulator: unknown argument \"%s\"\n", arg.c_str());
+            Usage();
+            return 2;
+        }
+    }
+    if (!havePort || options.fixture.empty()) {
+        Usage();
+        return 2;
+    }
+
+    // Signals are taken by one waiting thread; every other thread keeps them blocked.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    emu::Emulator emulator(options);
+    std::string error;
+    if (!emulator.Load(error)) {
+        std::fprintf(stderr, "graph-emulator: %s\n", error.c_str());
+        return 1;
+    }
+    const int port = emulator.Bind();
+    if (port <= 0) {
+        std::fprintf(stderr, "graph-emulator: cannot bind 127.0.0.1:%d: %s\n", options.port, std::strerror(errno));
+        return 1;
+    }
+    std::printf("%d\n", port);
+    std::fflush(stdout);
+    std::fprintf(stderr, "graph-emulator: serving %s on http://127.0.0.1:%d\n", options.fixture.c_str(), port);
+
+    std::thread waiter([&emulator, stopSignals] {
+        int sig = 0;
+        sigwait(&stopSignals, &sig);
+        emulator.Stop();
+    });
+    const bool ok = emulator.Run();
+    // Wake the waiter if the server ended on its own.
+    pthread_kill(waiter.native_handle(), SIGTERM);
+    waiter.join();
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <ctime>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace emu {
+
+using Json = nlohmann::ordered_json;
+
+// Authorization codes, access tokens and refresh tokens of the one account.
+// Not locked by itself; the emulator serialises access.
+class TokenStore
+{
+public:
+    struct Grant
+    {
+        std::string accessToken;
+        std::string refreshToken;
+        std::string scope;
+        long expiresIn = 0;
+    };
+
+    enum class Check { Valid, Missing, Unknown, Expired };
+
+    // Reads the fixture's "tokens" object (may be null).
+    bool Load(const Json& spec, std::time_t now, std::string& error);
+
+    // A code for a completed sign-in: the next predefined one, else a new one.
+    std::string IssueCode(const std::string& clientId, const std::string& redirectUri, const std::string& scope);
+
+    // Redeems a code once. nullopt: unknown, used, or issued for another redirect address.
+    std::optional<Grant> RedeemCode(const std::string& code, const std::string& redirectUri, std::time_t now);
+
+    // Exchanges a refresh token for a new pair; the old refresh token stops working.
+    std::optional<Grant> Refresh(const std::string& refreshToken, const std::string& scope, std::time_t now);
+
+    Check CheckAccess(const std::string& token, std::time_t now) const;
+
+    // Every access token issued so far stops working.
+    void ExpireAccessTokens();
+
+    Json Dump() const;
+
+private:
+    struct Code
+    {
+        std::string clientId;
+        std::string redirectUri;
+        std::string scope;
+        bool issued = false;
+        bool used = false;
+    };
+    struct Access
+    {
+        std::time_t expires = 0;
+        bool revoked = false;
+    };
+
+    std::map<std::string, Code> m_codes;
+    std::deque<std::string> m_unissued; // predefined codes not yet handed out by a sign-in
+    std::map<std::string, Access> m_access;
+    std::map<std::string, std::string> m_refresh; // refresh token -> scope
+    long m_expiresIn = 3600;
+    std::string m_scope = "User.Read Notes.Create Notes.ReadWrite Notes.ReadWrite.All";
+    bool m_issueRefreshTokens = true;
+
+    Grant NewGrant(const std::string& scope, std::time_t now);
+};
+
+} // namespace emu

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <chrono>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace emu {
+
+using Json = nlohmann::ordered_json;
+
+// A fault queued for requests of one route: what the next matching requests get
+// instead of (or on top of) their normal answer.
+struct Fault
+{
+    std::string route;            // route name, "*" for any
+    std::string match;            // optional: the request target must contain it
+    int status = 0;               // with `body`: answer this status
+    std::string body;
+    std::string contentType;
+    std::map<std::string, std::string> headers;
+    std::string graphError;       // answer a Graph error object with this code
+    long delayMs = 0;             // wait this long, then answer as the fault says (or normally)
+    bool cutOff = false;          // send half of the normal answer, then close
+    bool drop = false;            // close the connection without any answer
+    long remaining = 1;
+
+    static std::optional<Fault> FromJson(const Json& spec, std::string& error);
+    Json ToJson() const;
+};
+
+// Request counters, the fault queue and the per-user request limits. Thread-safe.
+class Traffic
+{
+public:
+    void Count(const std::string& route);
+    Json Counters() const;
+    void ResetCounters();
+
+    void Queue(Fault fault);
+    // Takes one firing of the first queued fault that matches.
+    std::optional<Fault> Take(const std::string& route, const std::string& target);
+    Json Pending() const;
+    void ClearFaults();
+
+    // Records one OneNote request; false when it lies beyond the limits
+    // (120 a minute, 400 an hour). Refused requests are not recorded.
+    bool Admit(std::chrono::steady_clock::time_point now);
+
+private:
+    mutable std::mutex m_mutex;
+    std::map<std::string, long> m_counts;
+    long m_total = 0;
+    std::deque<Fault> m_faults;
+    std::deque<std::chrono::steady_clock::time_point> m_recent;
+};
+
+} // namespace emu
