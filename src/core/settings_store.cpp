@@ -1,0 +1,257 @@
+#include "core/settings_store.h"
+
+#include <cstdio>
+#include <ctime>
+#include <map>
+
+#include "util/files.h"
+#include "util/plist_node.h"
+#include "util/text.h"
+
+namespace rz {
+
+struct MConfig::Dict {
+    PlistPtr root;
+};
+
+namespace {
+
+std::string DateToDayText(Date date)
+{
+    const LocalFields f = LocalFieldsOf(date);
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d%02d%02d", f.year, f.month, f.day);
+    return buffer;
+}
+
+// "yyyyMMdd", exactly eight digits, a real calendar day.
+std::optional<Date> DayTextToDate(std::string_view text)
+{
+    if (text.size() != 8) {
+        return std::nullopt;
+    }
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+    }
+    const auto number = [text](size_t from, size_t length) {
+        return static_cast<int>(StrLeadingInt(text.substr(from, length)));
+    };
+    const int year = number(0, 4);
+    const int month = number(4, 2);
+    const int day = number(6, 2);
+    const Date date = DateFromParts(year, month, day, 0, 0, 0);
+    const LocalFields check = LocalFieldsOf(date);
+    if (year < 1 || check.year != year || check.month != month || check.day != day) {
+        return std::nullopt;
+    }
+    return date;
+}
+
+std::string_view StringOf(plist_t node)
+{
+    uint64_t length = 0;
+    const char* text = plist_get_string_ptr(node, &length);
+    return text != nullptr ? std::string_view(text, static_cast<size_t>(length)) : std::string_view();
+}
+
+std::mutex& MutexFor(const std::string& fileName)
+{
+    static std::mutex registryMutex;
+    static std::map<std::string, std::mutex> mutexes;
+    std::lock_guard lock(registryMutex);
+    return mutexes[fileName];
+}
+
+} // namespace
+
+MConfig::MConfig(std::string fileName) : m_FileName(std::move(fileName))
+{
+    if (!FileExists(m_FileName)) {
+        m_Dict = std::make_unique<Dict>(Dict{PlistPtr(plist_new_dict())});
+        return;
+    }
+    PlistPtr root = ReadPlistFile(m_FileName);
+    if (root && plist_get_node_type(root.get()) == PLIST_DICT) {
+        m_Dict = std::make_unique<Dict>(Dict{std::move(root)});
+    }
+}
+
+MConfig::~MConfig() = default;
+
+bool MConfig::HasDictionary() const
+{
+    return m_Dict != nullptr;
+}
+
+std::string MConfig::ReadValueDefStr(const std::string& key, const std::string& def) const
+{
+    if (!m_Dict) {
+        return def;
+    }
+    plist_t node = plist_dict_get_item(m_Dict->root.get(), key.c_str());
+    if (node == nullptr) {
+        return def;
+    }
+    switch (plist_get_node_type(node)) {
+    case PLIST_STRING:
+        return std::string(StringOf(node));
+    case PLIST_UINT: {
+        uint64_t value = 0;
+        plist_get_uint_val(node, &value);
+        return std::to_string(static_cast<std::int64_t>(value));
+    }
+    case PLIST_BOOLEAN: {
+        uint8_t value = 0;
+        plist_get_bool_val(node, &value);
+        return value != 0 ? "1" : "0";
+    }
+    case PLIST_REAL: {
+        double value = 0;
+        plist_get_real_val(node, &value);
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%.17g", value);
+        return buffer;
+    }
+    default:
+        return def;
+    }
+}
+
+bool MConfig::ReadValueDefBool(const std::string& key, bool def) const
+{
+    if (!m_Dict) {
+        return def;
+    }
+    plist_t node = plist_dict_get_item(m_Dict->root.get(), key.c_str());
+    if (node == nullptr) {
+        return def;
+    }
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        uint8_t value = 0;
+        plist_get_bool_val(node, &value);
+        return value != 0;
+    }
+    case PLIST_UINT: {
+        uint64_t value = 0;
+        plist_get_uint_val(node, &value);
+        return value != 0;
+    }
+    case PLIST_REAL: {
+        double value = 0;
+        plist_get_real_val(node, &value);
+        return value != 0;
+    }
+    case PLIST_STRING: {
+        const std::string_view text = StringOf(node);
+        size_t i = 0;
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
+            ++i;
+        }
+        while (i < text.size() && text[i] == '0') {
+            ++i;
+        }
+        if (i >= text.size()) {
+            return false;
+        }
+        const char c = text[i];
+        return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
+    }
+    default:
+        return def;
+    }
+}
+
+std::int64_t MConfig::ReadValueDefInt(const std::string& key, std::int64_t def) const
+{
+    if (!m_Dict) {
+        return def;
+    }
+    plist_t node = plist_dict_get_item(m_Dict->root.get(), key.c_str());
+    if (node == nullptr) {
+        return def;
+    }
+    switch (plist_get_node_type(node)) {
+    case PLIST_UINT: {
+        uint64_t value = 0;
+        plist_get_uint_val(node, &value);
+        return static_cast<std::int64_t>(value);
+    }
+    case PLIST_BOOLEAN: {
+        uint8_t value = 0;
+        plist_get_bool_val(node, &value);
+        return value != 0 ? 1 : 0;
+    }
+    case PLIST_REAL: {
+        double value = 0;
+        plist_get_real_val(node, &value);
+        if (!(value > -9.2e18 && value < 9.2e18)) {
+            return 0;
+        }
+        return static_cast<std::int64_t>(value);
+    }
+    case PLIST_STRING:
+        return StrLeadingInt(StringOf(node));
+    default:
+        return def;
+    }
+}
+
+std::optional<Date> MConfig::ReadValueDefDate(const std::string& key, std::optional<Date> def) const
+{
+    if (!m_Dict) {
+        return def;
+    }
+    plist_t node = plist_dict_get_item(m_Dict->root.get(), key.c_str());
+    if (node == nullptr) {
+        return def;
+    }
+    if (plist_get_node_type(node) != PLIST_STRING) {
+        return std::nullopt;
+    }
+    return DayTextToDate(StringOf(node));
+}
+
+void MConfig::WriteValueValueStr(const std::string& key, const std::string& value)
+{
+    if (m_Dict) {
+        plist_dict_set_item(m_Dict->root.get(), key.c_str(), plist_new_string(value.c_str()));
+    }
+}
+
+void MConfig::WriteValueValueInt(const std::string& key, std::int64_t value)
+{
+    if (m_Dict) {
+        plist_dict_set_item(m_Dict->root.get(), key.c_str(), plist_new_uint(static_cast<uint64_t>(value)));
+    }
+}
+
+void MConfig::WriteValueValueBool(const std::string& key, bool value)
+{
+    if (m_Dict) {
+        plist_dict_set_item(m_Dict->root.get(), key.c_str(), plist_new_bool(value ? 1 : 0));
+    }
+}
+
+void MConfig::WriteValueValueDate(const std::string& key, Date value)
+{
+    WriteValueValueStr(key, DateToDayText(value));
+}
+
+bool MConfig::Save()
+{
+    if (!m_Dict) {
+        return false;
+    }
+    const std::string xml = PlistToXml(m_Dict->root.get());
+    return !xml.empty() && WriteTextFile(m_FileName, xml);
+}
+
+MConfigTransaction::MConfigTransaction(const std::string& fileName)
+    : m_Lock(MutexFor(fileName)), m_Config(fileName)
+{
+}
+
+} // namespace rz

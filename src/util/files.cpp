@@ -1,0 +1,222 @@
+#include "util/files.h"
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "util/log.h"
+#include "util/text.h"
+
+namespace rz {
+namespace {
+
+constexpr mode_t kPrivateFile = 0600;
+constexpr mode_t kPrivateFolder = 0700;
+
+std::mutex g_OpenerMutex;
+UrlOpener g_Opener;
+
+std::string ParentOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::string_view text)
+{
+    const char* data = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += written;
+        left -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// A new file is private; an existing one keeps its mode only when that is stricter.
+mode_t ModeFor(const std::string& path)
+{
+    struct stat info{};
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        const mode_t existing = info.st_mode & 0777;
+        if ((existing & ~kPrivateFile) == 0) {
+            return existing;
+        }
+    }
+    return kPrivateFile;
+}
+
+bool IsRealFolder(const std::string& path)
+{
+    struct stat info{};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace
+
+bool FileExists(const std::string& path)
+{
+    struct stat info{};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0;
+}
+
+std::optional<std::string> ReadTextFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    std::string content;
+    char buffer[65536];
+    while (true) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        content.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(fd);
+    if (!IsValidUtf8(content)) {
+        return std::nullopt;
+    }
+    return content;
+}
+
+bool WriteTextFile(const std::string& path, std::string_view text)
+{
+    if (path.empty() || path.back() == '/') {
+        return false;
+    }
+    const mode_t mode = ModeFor(path);
+    std::string temporary = path + ".tmp-XXXXXX";
+    std::vector<char> pattern(temporary.begin(), temporary.end());
+    pattern.push_back('\0');
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    temporary.assign(pattern.data());
+    const bool written = ::fchmod(fd, mode) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    // Make the rename itself durable; failure here leaves a whole file either way.
+    const int folder = ::open(ParentOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return true;
+}
+
+bool CreateFolder(const std::string& path)
+{
+    if (path.empty()) {
+        return false;
+    }
+    size_t position = 0;
+    while (position != std::string::npos) {
+        position = path.find('/', position + 1);
+        const std::string prefix = path.substr(0, position);
+        if (prefix.empty() || IsRealFolder(prefix)) {
+            continue;
+        }
+        if (::mkdir(prefix.c_str(), kPrivateFolder) != 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    struct stat info{};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool DeleteFolderContents(const std::string& path)
+{
+    DIR* folder = ::opendir(path.c_str());
+    if (folder == nullptr) {
+        return false;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+    }
+    ::closedir(folder);
+
+    for (const std::string& name : names) {
+        const std::string full = path + "/" + name;
+        struct stat info{};
+        if (::lstat(full.c_str(), &info) != 0) {
+            continue; // already gone
+        }
+        if (S_ISDIR(info.st_mode)) {
+            if (!DeleteFolderContents(full) || ::rmdir(full.c_str()) != 0) {
+                return false;
+            }
+        } else if (::unlink(full.c_str()) != 0 && errno != ENOENT) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool DeleteFolder(const std::string& path)
+{
+    struct stat info{};
+    if (::lstat(path.c_str(), &info) != 0) {
+        return true;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return false;
+    }
+    return DeleteFolderContents(path) && ::rmdir(path.c_str()) == 0;
+}
+
+void SetUrlOpener(UrlOpener opener)
+{
+    std::lock_guard lock(g_OpenerMutex);
+    g_Opener = std::move(opener);
+}
+
+void OpenUrl(std::string_view text)
+{
+    const std::string url = StrReplaceAll(StrReplaceAll(text, "{", ""), "}", "");
+    UrlOpener opener;
+    {
+        std::lock_guard lock(g_OpenerMutex);
+        opener = g_Opener;
+    }
+    if (!opener) {
+        LogInfo("no URL opener registered; link not opened");
+        return;
+    }
+    opener(url);
+}
+
+} // namespace rz

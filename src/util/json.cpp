@@ -1,0 +1,104 @@
+#include "util/json.h"
+
+#include <mutex>
+
+#include "util/log.h"
+
+namespace rz {
+namespace {
+
+// Deeper input is refused rather than risking the stack in later recursive walks.
+constexpr int kMaxJsonDepth = 256;
+
+struct TooDeep {};
+
+std::mutex g_RootMutex;
+std::string g_ServiceRoot = "https://graph.microsoft.com";
+
+} // namespace
+
+Json JsonTextToObject(std::string_view text)
+{
+    try {
+        Json parsed = Json::parse(
+            text, [](int depth, Json::parse_event_t, Json&) {
+                if (depth > kMaxJsonDepth) {
+                    throw TooDeep{};
+                }
+                return true;
+            });
+        if (parsed.is_object() || parsed.is_array()) {
+            return parsed;
+        }
+        LogDebug("JSON text is a fragment, not an object or array");
+    } catch (const Json::exception& error) {
+        LogDebug(error.what());
+    } catch (const TooDeep&) {
+        LogDebug("JSON text nested too deeply");
+    }
+    return Json::object();
+}
+
+Json JsonTextToObject(const std::optional<std::string>& text)
+{
+    return text ? JsonTextToObject(std::string_view(*text)) : Json::object();
+}
+
+std::string JsonObjectToText(const Json& value)
+{
+    if (value.is_null() || value.is_discarded()) {
+        return {};
+    }
+    std::string text;
+    try {
+        text = value.dump();
+    } catch (const Json::exception& error) {
+        LogDebug(error.what());
+        text.clear();
+    }
+    if (LogEnabled(LogLevel::Debug)) {
+        LogDebug(text);
+    }
+    return text;
+}
+
+void SetGraphServiceRoot(std::string root)
+{
+    while (!root.empty() && root.back() == '/') {
+        root.pop_back();
+    }
+    std::lock_guard lock(g_RootMutex);
+    g_ServiceRoot = std::move(root);
+}
+
+std::string GraphServiceRoot()
+{
+    std::lock_guard lock(g_RootMutex);
+    return g_ServiceRoot;
+}
+
+std::string GraphBaseAddress(std::string_view identity, bool asUser)
+{
+    if (asUser || identity.find('-') != std::string_view::npos) {
+        return GraphServiceRoot() + "/v1.0/users/" + std::string(identity);
+    }
+    return GraphServiceRoot() + "/v1.0/me";
+}
+
+bool IsGraphListResponse(std::string_view text)
+{
+    return !text.empty() && text.find("\"@odata.context\"") != std::string_view::npos &&
+           text.find("\"value\"") != std::string_view::npos;
+}
+
+bool IsGraphErrorResponse(std::string_view text)
+{
+    return text.starts_with("{\"error\":{");
+}
+
+bool IsPageContentResponse(std::string_view text)
+{
+    return text.find("</html>") != std::string_view::npos;
+}
+
+} // namespace rz

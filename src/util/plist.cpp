@@ -1,0 +1,117 @@
+#include "util/plist.h"
+
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+#include "util/files.h"
+#include "util/plist_node.h"
+
+namespace rz {
+namespace {
+
+// The stored lists and settings are small; anything larger is not one of our files.
+constexpr std::streamoff kMaxPlistBytes = 64 << 20;
+
+// libplist's XML reader recurses per nesting level; our files never nest deeper than two.
+bool NestingWithinLimit(const std::string& bytes)
+{
+    constexpr int kMaxDepth = 64;
+    int depth = 0;
+    for (size_t i = 0; i + 1 < bytes.size(); ++i) {
+        if (bytes[i] != '<') {
+            continue;
+        }
+        const char next = bytes[i + 1];
+        const bool closing = next == '/';
+        const std::string_view rest(bytes.data() + i + (closing ? 2 : 1), bytes.size() - i - (closing ? 2 : 1));
+        if (rest.starts_with("array") || rest.starts_with("dict")) {
+            const size_t end = rest.find('>');
+            const bool selfClosing = end != std::string_view::npos && end > 0 && rest[end - 1] == '/';
+            if (closing) {
+                --depth;
+            } else if (!selfClosing && ++depth > kMaxDepth) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+PlistPtr ReadPlistFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return nullptr;
+    }
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size <= 0 || size > kMaxPlistBytes) {
+        return nullptr;
+    }
+    in.seekg(0);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    if (!in.read(bytes.data(), size)) {
+        return nullptr;
+    }
+    if (bytes.starts_with("bplist")) {
+        // Binary lists are not ours to read: every file we write is XML.
+        return nullptr;
+    }
+    if (!NestingWithinLimit(bytes)) {
+        return nullptr;
+    }
+    plist_t root = nullptr;
+    plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
+    return PlistPtr(root);
+}
+
+std::string PlistToXml(plist_t node)
+{
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(node, &xml, &length);
+    if (xml == nullptr) {
+        return {};
+    }
+    std::string text(xml, length);
+    plist_to_xml_free(xml);
+    return text;
+}
+
+std::optional<std::vector<std::string>> ReadPlistStringArray(const std::string& path)
+{
+    const PlistPtr root = ReadPlistFile(path);
+    if (!root || plist_get_node_type(root.get()) != PLIST_ARRAY) {
+        return std::nullopt;
+    }
+    std::vector<std::string> lines;
+    const uint32_t count = plist_array_get_size(root.get());
+    lines.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        plist_t item = plist_array_get_item(root.get(), i);
+        if (plist_get_node_type(item) != PLIST_STRING) {
+            continue;
+        }
+        uint64_t length = 0;
+        const char* text = plist_get_string_ptr(item, &length);
+        if (text != nullptr) {
+            lines.emplace_back(text, static_cast<size_t>(length));
+        }
+    }
+    return lines;
+}
+
+bool WritePlistStringArray(const std::string& path, const std::vector<std::string>& lines)
+{
+    PlistPtr root(plist_new_array());
+    for (const std::string& line : lines) {
+        plist_array_append_item(root.get(), plist_new_string(line.c_str()));
+    }
+    const std::string xml = PlistToXml(root.get());
+    return !xml.empty() && WriteTextFile(path, xml);
+}
+
+} // namespace rz

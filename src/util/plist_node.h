@@ -1,0 +1,23 @@
+#pragma once
+
+// Internal to the core: owning handle for libplist nodes, and the file reader both the list files
+// and the settings store use. Not part of the public headers.
+
+#include <memory>
+#include <string>
+
+#include <plist/plist.h>
+
+namespace rz {
+
+struct PlistDeleter {
+    void operator()(plist_t node) const { plist_free(node); }
+};
+using PlistPtr = std::unique_ptr<void, PlistDeleter>;
+
+// The file parsed as an XML or binary property list; null when missing or not a property list.
+PlistPtr ReadPlistFile(const std::string& path);
+// The node as an XML property list; empty on failure.
+std::string PlistToXml(plist_t node);
+
+} // namespace rz

@@ -1,0 +1,48 @@
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include <unistd.h>
+
+#include "core/settings_store.h"
+
+namespace {
+
+std::string ScratchFile()
+{
+    static const std::string path = [] {
+        char pattern[] = "/tmp/rz-fuzz-settings-XXXXXX";
+        const int fd = ::mkstemp(pattern);
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return std::string(pattern);
+    }();
+    return path;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string path = ScratchFile();
+    if (FILE* file = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(data, 1, size, file);
+        std::fclose(file);
+    }
+    rz::MConfig config(path);
+    config.ReadValueDefStr("OnlineOneNoteAccessToken", "");
+    config.ReadValueDefBool("OnlineOneNoteUserId", false);
+    config.ReadValueDefInt("SnoozeTime_Default", 0);
+    config.ReadValueDefDate("OnlineOneNoteRefreshToken", std::nullopt);
+    if (config.HasDictionary()) {
+        config.WriteValueValueStr("SnoozeTime_Default", "5 minutes");
+        config.Save();
+        // What was saved must load again as a dictionary.
+        if (!rz::MConfig(path).HasDictionary()) {
+            __builtin_trap();
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,80 @@
+#include "util/json.h"
+
+#include <gtest/gtest.h>
+
+namespace rz {
+namespace {
+
+TEST(JsonTest, MalformedInputGivesEmptyObject)
+{
+    const char* malformed[] = {"", "null", "true", "42", "\"text\"", "[1, 2", "{\"a\":}", "{\"a\":1}x",
+                               "\xFF", "{\"a\":\"\xC3\"}"};
+    for (const char* text : malformed) {
+        const Json value = JsonTextToObject(std::string_view(text));
+        EXPECT_TRUE(value.is_object() && value.empty()) << text;
+    }
+    EXPECT_TRUE(JsonTextToObject(std::optional<std::string>()).is_object());
+}
+
+TEST(JsonTest, ArraysAndObjectsParse)
+{
+    EXPECT_EQ(JsonTextToObject(std::string_view("[1, 2]")), Json::array({1, 2}));
+    const Json object = JsonTextToObject(std::string_view(R"({"value":[{"id":"x"}]})"));
+    EXPECT_EQ(object["value"][0]["id"], "x");
+}
+
+TEST(JsonTest, DeepNestingIsRefused)
+{
+    const std::string deep = std::string(5000, '[') + std::string(5000, ']');
+    const Json value = JsonTextToObject(std::string_view(deep));
+    EXPECT_TRUE(value.is_object() && value.empty());
+    const std::string fine = std::string(100, '[') + std::string(100, ']');
+    EXPECT_TRUE(JsonTextToObject(std::string_view(fine)).is_array());
+}
+
+TEST(JsonTest, RoundTripKeepsMemberOrder)
+{
+    const std::string text = R"({"zeta":1,"alpha":{"b":[true,null,"ü"],"a":2.5},"mid":"x"})";
+    EXPECT_EQ(JsonObjectToText(JsonTextToObject(std::string_view(text))), text);
+    Json built = Json::object();
+    built["second"] = 2;
+    built["first"] = 1;
+    EXPECT_EQ(JsonObjectToText(built), R"({"second":2,"first":1})");
+}
+
+TEST(JsonTest, SerialisingNullOrInvalidTextGivesEmpty)
+{
+    EXPECT_EQ(JsonObjectToText(Json()), "");
+    Json bad = Json::object();
+    bad["title"] = std::string("\xC3"); // not UTF-8
+    EXPECT_EQ(JsonObjectToText(bad), "");
+}
+
+TEST(JsonTest, GraphResponseTests)
+{
+    EXPECT_TRUE(IsGraphListResponse(R"({"@odata.context":"x","value":[]})"));
+    EXPECT_FALSE(IsGraphListResponse(R"({"@odata.context":"x"})"));
+    EXPECT_TRUE(IsGraphListResponse(R"({"a":["@odata.context","value"]})"));
+    EXPECT_FALSE(IsGraphListResponse(""));
+
+    EXPECT_TRUE(IsGraphErrorResponse(R"({"error":{"code":"20185"}})"));
+    EXPECT_FALSE(IsGraphErrorResponse(R"( {"error":{"code":"20185"}})"));
+    EXPECT_FALSE(IsGraphErrorResponse(R"({"error": {"code":"20185"}})"));
+    EXPECT_FALSE(IsGraphErrorResponse(""));
+
+    EXPECT_TRUE(IsPageContentResponse("<html><body/></html>"));
+    EXPECT_FALSE(IsPageContentResponse("<html><body/>"));
+}
+
+TEST(JsonTest, GraphBaseAddressForms)
+{
+    EXPECT_EQ(GraphBaseAddress("abc123", false), "https://graph.microsoft.com/v1.0/me");
+    EXPECT_EQ(GraphBaseAddress("a-b", false), "https://graph.microsoft.com/v1.0/users/a-b");
+    EXPECT_EQ(GraphBaseAddress("user@example.com", true), "https://graph.microsoft.com/v1.0/users/user@example.com");
+    SetGraphServiceRoot("http://127.0.0.1:8080/");
+    EXPECT_EQ(GraphBaseAddress("x", false), "http://127.0.0.1:8080/v1.0/me");
+    SetGraphServiceRoot("https://graph.microsoft.com");
+}
+
+} // namespace
+} // namespace rz

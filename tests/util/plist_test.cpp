@@ -1,0 +1,54 @@
+#include "util/plist.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace rz {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
+
+TEST(PlistTest, StringArrayRoundTrip)
+{
+    TempDir dir;
+    const std::vector<std::string> lines = {
+        "Type:0` ID:1` PageID:1` Link:onenote:x&page-id={P}&end` Time:2026-12-09 10:30:00` Recurrence:0` Title:<b>&",
+        "", "ü 😀 \"quoted\" 'single'", "  padded  "};
+    ASSERT_TRUE(WritePlistStringArray(dir.File("list.plist"), lines));
+    EXPECT_EQ(ReadPlistStringArray(dir.File("list.plist")), lines);
+    ASSERT_TRUE(WritePlistStringArray(dir.File("empty.plist"), {}));
+    EXPECT_EQ(ReadPlistStringArray(dir.File("empty.plist")), std::vector<std::string>{});
+}
+
+TEST(PlistTest, NonListFilesReadAsNothing)
+{
+    TempDir dir;
+    EXPECT_FALSE(ReadPlistStringArray(dir.File("missing")).has_value());
+    WriteFileBytes(dir.File("garbage"), "not a property list");
+    EXPECT_FALSE(ReadPlistStringArray(dir.File("garbage")).has_value());
+    WriteFileBytes(dir.File("dict"),
+                   R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict><key>a</key><string>b</string></dict></plist>)");
+    EXPECT_FALSE(ReadPlistStringArray(dir.File("dict")).has_value());
+    WriteFileBytes(dir.File("cut"), R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><array><string>a</str)");
+    EXPECT_FALSE(ReadPlistStringArray(dir.File("cut")).has_value());
+    std::string deep = R"(<?xml version="1.0"?><plist version="1.0">)";
+    for (int i = 0; i < 100000; ++i) {
+        deep += "<array>";
+    }
+    WriteFileBytes(dir.File("deep"), deep);
+    EXPECT_FALSE(ReadPlistStringArray(dir.File("deep")).has_value());
+}
+
+TEST(PlistTest, NonStringEntriesAreSkipped)
+{
+    TempDir dir;
+    WriteFileBytes(dir.File("mixed"), R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><array>
+<string>one</string><integer>5</integer><dict/><string>two</string></array></plist>)");
+    EXPECT_EQ(ReadPlistStringArray(dir.File("mixed")), (std::vector<std::string>{"one", "two"}));
+}
+
+} // namespace
+} // namespace rz
