@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <variant>
 
 #include "util/files.h"
 #include "util/plist_node.h"
@@ -85,126 +86,115 @@ bool MConfig::HasDictionary() const
     return m_Dict != nullptr;
 }
 
-std::string MConfig::ReadValueDefStr(const std::string& key, const std::string& def) const
+namespace {
+
+// The scalar kinds a settings value can hold; anything else (data, dates, containers) is none.
+using Scalar = std::variant<std::monostate, std::string_view, std::int64_t, bool, double>;
+
+Scalar ScalarOf(plist_t node)
 {
-    if (!m_Dict) {
-        return def;
-    }
-    plist_t node = plist_dict_get_item(m_Dict->root.get(), key.c_str());
-    if (node == nullptr) {
-        return def;
-    }
     switch (plist_get_node_type(node)) {
     case PLIST_STRING:
-        return std::string(StringOf(node));
+        return StringOf(node);
     case PLIST_UINT: {
         uint64_t value = 0;
         plist_get_uint_val(node, &value);
-        return std::to_string(static_cast<std::int64_t>(value));
+        return static_cast<std::int64_t>(value);
     }
     case PLIST_BOOLEAN: {
         uint8_t value = 0;
         plist_get_bool_val(node, &value);
-        return value != 0 ? "1" : "0";
+        return value != 0;
     }
     case PLIST_REAL: {
         double value = 0;
         plist_get_real_val(node, &value);
-        char buffer[64];
-        std::snprintf(buffer, sizeof buffer, "%.17g", value);
-        return buffer;
+        return value;
     }
     default:
+        return std::monostate{};
+    }
+}
+
+bool StringIsTrue(std::string_view text)
+{
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
+        ++i;
+    }
+    while (i < text.size() && text[i] == '0') {
+        ++i;
+    }
+    if (i >= text.size()) {
+        return false;
+    }
+    const char c = text[i];
+    return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
+}
+
+template <class... Visitors>
+struct Overloaded : Visitors... {
+    using Visitors::operator()...;
+};
+
+} // namespace
+
+void* MConfig::Find(const std::string& key) const
+{
+    return m_Dict ? plist_dict_get_item(m_Dict->root.get(), key.c_str()) : nullptr;
+}
+
+std::string MConfig::ReadValueDefStr(const std::string& key, const std::string& def) const
+{
+    plist_t node = Find(key);
+    if (node == nullptr) {
         return def;
     }
+    return std::visit(Overloaded{[&def](std::monostate) { return def; },
+                                 [](std::string_view text) { return std::string(text); },
+                                 [](std::int64_t value) { return std::to_string(value); },
+                                 [](bool value) { return std::string(value ? "1" : "0"); },
+                                 [](double value) {
+                                     char buffer[64];
+                                     std::snprintf(buffer, sizeof buffer, "%.17g", value);
+                                     return std::string(buffer);
+                                 }},
+                      ScalarOf(node));
 }
 
 bool MConfig::ReadValueDefBool(const std::string& key, bool def) const
 {
-    if (!m_Dict) {
-        return def;
-    }
-    plist_t node = plist_dict_get_item(m_Dict->root.get(), key.c_str());
+    plist_t node = Find(key);
     if (node == nullptr) {
         return def;
     }
-    switch (plist_get_node_type(node)) {
-    case PLIST_BOOLEAN: {
-        uint8_t value = 0;
-        plist_get_bool_val(node, &value);
-        return value != 0;
-    }
-    case PLIST_UINT: {
-        uint64_t value = 0;
-        plist_get_uint_val(node, &value);
-        return value != 0;
-    }
-    case PLIST_REAL: {
-        double value = 0;
-        plist_get_real_val(node, &value);
-        return value != 0;
-    }
-    case PLIST_STRING: {
-        const std::string_view text = StringOf(node);
-        size_t i = 0;
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
-            ++i;
-        }
-        while (i < text.size() && text[i] == '0') {
-            ++i;
-        }
-        if (i >= text.size()) {
-            return false;
-        }
-        const char c = text[i];
-        return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
-    }
-    default:
-        return def;
-    }
+    return std::visit(Overloaded{[def](std::monostate) { return def; },
+                                 [](std::string_view text) { return StringIsTrue(text); },
+                                 [](std::int64_t value) { return value != 0; }, [](bool value) { return value; },
+                                 [](double value) { return value != 0; }},
+                      ScalarOf(node));
 }
 
 std::int64_t MConfig::ReadValueDefInt(const std::string& key, std::int64_t def) const
 {
-    if (!m_Dict) {
-        return def;
-    }
-    plist_t node = plist_dict_get_item(m_Dict->root.get(), key.c_str());
+    plist_t node = Find(key);
     if (node == nullptr) {
         return def;
     }
-    switch (plist_get_node_type(node)) {
-    case PLIST_UINT: {
-        uint64_t value = 0;
-        plist_get_uint_val(node, &value);
-        return static_cast<std::int64_t>(value);
-    }
-    case PLIST_BOOLEAN: {
-        uint8_t value = 0;
-        plist_get_bool_val(node, &value);
-        return value != 0 ? 1 : 0;
-    }
-    case PLIST_REAL: {
-        double value = 0;
-        plist_get_real_val(node, &value);
-        if (!(value > -9.2e18 && value < 9.2e18)) {
-            return 0;
-        }
-        return static_cast<std::int64_t>(value);
-    }
-    case PLIST_STRING:
-        return StrLeadingInt(StringOf(node));
-    default:
-        return def;
-    }
+    return std::visit(Overloaded{[def](std::monostate) { return def; },
+                                 [](std::string_view text) { return StrLeadingInt(text); },
+                                 [](std::int64_t value) { return value; },
+                                 [](bool value) { return std::int64_t{value ? 1 : 0}; },
+                                 [](double value) {
+                                     return value > -9.2e18 && value < 9.2e18 ? static_cast<std::int64_t>(value)
+                                                                             : std::int64_t{0};
+                                 }},
+                      ScalarOf(node));
 }
 
 std::optional<Date> MConfig::ReadValueDefDate(const std::string& key, std::optional<Date> def) const
 {
-    if (!m_Dict) {
-        return def;
-    }
-    plist_t node = plist_dict_get_item(m_Dict->root.get(), key.c_str());
+    plist_t node = Find(key);
     if (node == nullptr) {
         return def;
     }

@@ -47,6 +47,10 @@ public:
 
 private:
     struct Dict;
+
+    // The value node stored under the key; null when absent or there is no dictionary.
+    void* Find(const std::string& key) const;
+
     std::string m_FileName;
     std::unique_ptr<Dict> m_Dict;
 };
