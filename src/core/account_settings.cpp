@@ -6,7 +6,8 @@
 namespace rz {
 namespace {
 
-struct AccountKey {
+struct AccountKey
+{
     const char* key;
     SharedString AppState::*value;
 };

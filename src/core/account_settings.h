@@ -5,7 +5,8 @@ namespace rz {
 struct AppState;
 
 // Loads and saves the signed-in account's four strings in the settings file.
-class MGlobalsOnline {
+class MGlobalsOnline
+{
 public:
     // Reads each key with the string's current value as its default.
     static void LoadConfig(AppState& state);

@@ -1,19 +1,20 @@
 #pragma once
 
+#include "core/paths.h"
+
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
 #include <utility>
 
-#include "core/paths.h"
-
 namespace rz {
 
 inline constexpr const char* kDefaultClientId = "3f1c9a20-5b7e-4d18-9c61-0a2e7d4b8f53";
 
 // A string shared between the main thread and the worker: read as a copy, written whole.
-class SharedString {
+class SharedString
+{
 public:
     SharedString() = default;
     explicit SharedString(std::string value) : m_Value(std::move(value)) {}
@@ -40,7 +41,8 @@ private:
 
 // The application-wide state: one per process, created by main() and passed by reference.
 // Tests make their own.
-struct AppState {
+struct AppState
+{
     // Account.
     SharedString ClientId{kDefaultClientId};
     SharedString AuthorizationCode;

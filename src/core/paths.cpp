@@ -1,11 +1,10 @@
 #include "core/paths.h"
 
-#include <cstdlib>
+#include "util/files.h"
 
+#include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
-
-#include "util/files.h"
 
 namespace rz {
 

@@ -7,7 +7,8 @@ namespace rz {
 inline constexpr const char* kBundleName = "RedoZevuviva";
 
 // Where the system keeps its files. Everything it writes lies below DataFolderPath or StoreRootPath.
-struct AppPaths {
+struct AppPaths
+{
     std::string DataFolderPath;
     std::string SettingsFilePath;         // "velaapp.plist"
     std::string HierarchyFilePath;        // "RedoZevuviva.json"
@@ -21,6 +22,7 @@ struct AppPaths {
 std::string ApplicationSupportFolder();
 // <support>/Tidewell/<bundle> and the file paths in it. Creates the data folder (0700); a failure
 // to create it is not fatal: later reads find nothing and later writes fail.
-AppPaths BuildAppPaths(const std::string& applicationSupportFolder, const std::string& bundleName = kBundleName);
+AppPaths BuildAppPaths(const std::string& applicationSupportFolder,
+                       const std::string& bundleName = kBundleName);
 
 } // namespace rz

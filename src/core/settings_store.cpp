@@ -1,17 +1,18 @@
 #include "core/settings_store.h"
 
+#include "util/files.h"
+#include "util/plist_node.h"
+#include "util/text.h"
+
 #include <cstdio>
 #include <ctime>
 #include <map>
 #include <variant>
 
-#include "util/files.h"
-#include "util/plist_node.h"
-#include "util/text.h"
-
 namespace rz {
 
-struct MConfig::Dict {
+struct MConfig::Dict
+{
     PlistPtr root;
 };
 
@@ -132,8 +133,8 @@ bool StringIsTrue(std::string_view text)
     return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
 }
 
-template <class... Visitors>
-struct Overloaded : Visitors... {
+template <class... Visitors> struct Overloaded : Visitors...
+{
     using Visitors::operator()...;
 };
 
@@ -170,8 +171,8 @@ bool MConfig::ReadValueDefBool(const std::string& key, bool def) const
     }
     return std::visit(Overloaded{[def](std::monostate) { return def; },
                                  [](std::string_view text) { return StringIsTrue(text); },
-                                 [](std::int64_t value) { return value != 0; }, [](bool value) { return value; },
-                                 [](double value) { return value != 0; }},
+                                 [](std::int64_t value) { return value != 0; },
+                                 [](bool value) { return value; }, [](double value) { return value != 0; }},
                       ScalarOf(node));
 }
 
@@ -181,15 +182,14 @@ std::int64_t MConfig::ReadValueDefInt(const std::string& key, std::int64_t def) 
     if (node == nullptr) {
         return def;
     }
-    return std::visit(Overloaded{[def](std::monostate) { return def; },
-                                 [](std::string_view text) { return StrLeadingInt(text); },
-                                 [](std::int64_t value) { return value; },
-                                 [](bool value) { return std::int64_t{value ? 1 : 0}; },
-                                 [](double value) {
-                                     return value > -9.2e18 && value < 9.2e18 ? static_cast<std::int64_t>(value)
-                                                                             : std::int64_t{0};
-                                 }},
-                      ScalarOf(node));
+    return std::visit(
+        Overloaded{
+            [def](std::monostate) { return def; }, [](std::string_view text) { return StrLeadingInt(text); },
+            [](std::int64_t value) { return value; }, [](bool value) { return std::int64_t{value ? 1 : 0}; },
+            [](double value) {
+                return value > -9.2e18 && value < 9.2e18 ? static_cast<std::int64_t>(value) : std::int64_t{0};
+            }},
+        ScalarOf(node));
 }
 
 std::optional<Date> MConfig::ReadValueDefDate(const std::string& key, std::optional<Date> def) const

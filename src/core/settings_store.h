@@ -1,19 +1,20 @@
 #pragma once
 
+#include "util/dates.h"
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 
-#include "util/dates.h"
-
 namespace rz {
 
 // A typed key/value view of one XML property-list dictionary file. Open one per use, read or write
 // a few keys, Save when something was written. Use MConfigTransaction where another thread might
 // save the same file at the same time.
-class MConfig {
+class MConfig
+{
 public:
     // Loads the file when it exists. A file that is not a readable dictionary leaves the store
     // without one: reads give defaults, writes are ignored and Save leaves the file untouched.
@@ -57,7 +58,8 @@ private:
 
 // One caller's open, change and save sequence, exclusive against every other transaction on the
 // same file within the process, so that concurrent saves never drop each other's changes.
-class MConfigTransaction {
+class MConfigTransaction
+{
 public:
     explicit MConfigTransaction(const std::string& fileName);
     MConfig& Config() { return m_Config; }

@@ -7,7 +7,8 @@ double SystemSecondsNow();
 
 // Installs a fake clock for its lifetime: DateNow() and TickNow() then read it on every thread.
 // Only one may be installed at a time.
-class ScopedFakeClock {
+class ScopedFakeClock
+{
 public:
     explicit ScopedFakeClock(double secondsSince1970);
     ~ScopedFakeClock();

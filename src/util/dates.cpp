@@ -1,13 +1,13 @@
 #include "util/dates.h"
 
+#include "util/clock.h"
+#include "util/text.h"
+
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <limits>
-
-#include "util/clock.h"
-#include "util/text.h"
 
 namespace rz {
 namespace {
@@ -147,8 +147,8 @@ std::string DateToString(std::optional<Date> date)
     }
     const LocalFields f = LocalFieldsOf(*date);
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day, f.hour, f.minute,
-                  f.second);
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day, f.hour,
+                  f.minute, f.second);
     return buffer;
 }
 
@@ -186,12 +186,24 @@ std::optional<Date> StringToDate(std::string_view text)
     for (const char p : pattern) {
         int* field = nullptr;
         switch (p) {
-        case 'y': field = &year; break;
-        case 'M': field = &month; break;
-        case 'd': field = &day; break;
-        case 'H': field = &hour; break;
-        case 'm': field = &minute; break;
-        case 's': field = &second; break;
+        case 'y':
+            field = &year;
+            break;
+        case 'M':
+            field = &month;
+            break;
+        case 'd':
+            field = &day;
+            break;
+        case 'H':
+            field = &hour;
+            break;
+        case 'm':
+            field = &minute;
+            break;
+        case 's':
+            field = &second;
+            break;
         default:
             if (!ReadLiteral(text, position, p)) {
                 return std::nullopt;

@@ -9,13 +9,15 @@
 namespace rz {
 
 // An instant: seconds since 1970-01-01 00:00:00 UTC, with sub-second precision.
-struct Date {
+struct Date
+{
     double seconds = 0;
     auto operator<=>(const Date&) const = default;
 };
 
 // Hour, minute and second of a date in local time.
-struct TimeOfDayValue {
+struct TimeOfDayValue
+{
     int hour = 0;
     int minute = 0;
     int second = 0;
@@ -48,7 +50,8 @@ bool DateIsBetween(Date x, Date low, Date high);
 Date GraphTimeToDate(std::string_view text);
 
 // Local calendar fields of a date, for callers that need more than one of them.
-struct LocalFields {
+struct LocalFields
+{
     int year, month, day, hour, minute, second, weekDay;
 };
 LocalFields LocalFieldsOf(Date date);

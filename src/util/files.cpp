@@ -1,17 +1,16 @@
 #include "util/files.h"
 
-#include <cerrno>
-#include <cstring>
-#include <mutex>
-#include <vector>
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "util/log.h"
 #include "util/text.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace rz {
 namespace {
@@ -52,7 +51,9 @@ bool WriteAll(int fd, std::string_view text)
 // A new file is private; an existing one keeps its mode only when that is stricter.
 mode_t ModeFor(const std::string& path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
         const mode_t existing = info.st_mode & 0777;
         if ((existing & ~kPrivateFile) == 0) {
@@ -64,7 +65,9 @@ mode_t ModeFor(const std::string& path)
 
 bool IsRealFolder(const std::string& path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -72,7 +75,9 @@ bool IsRealFolder(const std::string& path)
 
 bool FileExists(const std::string& path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     return !path.empty() && ::stat(path.c_str(), &info) == 0;
 }
 
@@ -150,7 +155,9 @@ bool CreateFolder(const std::string& path)
             return false;
         }
     }
-    struct stat info{};
+    struct stat info
+    {
+    };
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -171,7 +178,9 @@ bool DeleteFolderContents(const std::string& path)
 
     for (const std::string& name : names) {
         const std::string full = path + "/" + name;
-        struct stat info{};
+        struct stat info
+        {
+        };
         if (::lstat(full.c_str(), &info) != 0) {
             continue; // already gone
         }
@@ -188,7 +197,9 @@ bool DeleteFolderContents(const std::string& path)
 
 bool DeleteFolder(const std::string& path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::lstat(path.c_str(), &info) != 0) {
         return true;
     }

@@ -1,8 +1,8 @@
 #include "util/json.h"
 
-#include <mutex>
-
 #include "util/log.h"
+
+#include <mutex>
 
 namespace rz {
 namespace {
@@ -10,7 +10,9 @@ namespace {
 // Deeper input is refused rather than risking the stack in later recursive walks.
 constexpr int kMaxJsonDepth = 256;
 
-struct TooDeep {};
+struct TooDeep
+{
+};
 
 std::mutex g_RootMutex;
 std::string g_ServiceRoot = "https://graph.microsoft.com";
@@ -20,13 +22,12 @@ std::string g_ServiceRoot = "https://graph.microsoft.com";
 Json JsonTextToObject(std::string_view text)
 {
     try {
-        Json parsed = Json::parse(
-            text, [](int depth, Json::parse_event_t, Json&) {
-                if (depth > kMaxJsonDepth) {
-                    throw TooDeep{};
-                }
-                return true;
-            });
+        Json parsed = Json::parse(text, [](int depth, Json::parse_event_t, Json&) {
+            if (depth > kMaxJsonDepth) {
+                throw TooDeep{};
+            }
+            return true;
+        });
         if (parsed.is_object() || parsed.is_array()) {
             return parsed;
         }

@@ -13,10 +13,14 @@ std::mutex g_WriteMutex;
 const char* LevelName(LogLevel level)
 {
     switch (level) {
-    case LogLevel::Debug: return "debug";
-    case LogLevel::Info: return "info";
-    case LogLevel::Warning: return "warning";
-    case LogLevel::Error: return "error";
+    case LogLevel::Debug:
+        return "debug";
+    case LogLevel::Info:
+        return "info";
+    case LogLevel::Warning:
+        return "warning";
+    case LogLevel::Error:
+        return "error";
     }
     return "?";
 }

@@ -11,8 +11,17 @@ void SetLogLevel(LogLevel level);
 bool LogEnabled(LogLevel level);
 // Never pass tokens, codes or other secrets.
 void Log(LogLevel level, std::string_view message);
-inline void LogDebug(std::string_view message) { Log(LogLevel::Debug, message); }
-inline void LogInfo(std::string_view message) { Log(LogLevel::Info, message); }
-inline void LogWarning(std::string_view message) { Log(LogLevel::Warning, message); }
+inline void LogDebug(std::string_view message)
+{
+    Log(LogLevel::Debug, message);
+}
+inline void LogInfo(std::string_view message)
+{
+    Log(LogLevel::Info, message);
+}
+inline void LogWarning(std::string_view message)
+{
+    Log(LogLevel::Warning, message);
+}
 
 } // namespace rz

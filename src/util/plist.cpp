@@ -1,11 +1,11 @@
 #include "util/plist.h"
 
+#include "util/files.h"
+#include "util/plist_node.h"
+
 #include <fstream>
 #include <iterator>
 #include <limits>
-
-#include "util/files.h"
-#include "util/plist_node.h"
 
 namespace rz {
 namespace {
@@ -24,7 +24,8 @@ bool NestingWithinLimit(const std::string& bytes)
         }
         const char next = bytes[i + 1];
         const bool closing = next == '/';
-        const std::string_view rest(bytes.data() + i + (closing ? 2 : 1), bytes.size() - i - (closing ? 2 : 1));
+        const std::string_view rest(bytes.data() + i + (closing ? 2 : 1),
+                                    bytes.size() - i - (closing ? 2 : 1));
         if (rest.starts_with("array") || rest.starts_with("dict")) {
             const size_t end = rest.find('>');
             const bool selfClosing = end != std::string_view::npos && end > 0 && rest[end - 1] == '/';

@@ -4,13 +4,13 @@
 // and the settings store use. Not part of the public headers.
 
 #include <memory>
-#include <string>
-
 #include <plist/plist.h>
+#include <string>
 
 namespace rz {
 
-struct PlistDeleter {
+struct PlistDeleter
+{
     void operator()(plist_t node) const { plist_free(node); }
 };
 using PlistPtr = std::unique_ptr<void, PlistDeleter>;

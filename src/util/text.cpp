@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
-
 #include <pugixml.hpp>
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
@@ -21,10 +20,9 @@ std::u16string ToLowerFull(std::string_view text)
     std::u16string lowered(source.size() + 8, u'\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
         UErrorCode status = U_ZERO_ERROR;
-        const int32_t length =
-            u_strToLower(reinterpret_cast<UChar*>(lowered.data()), static_cast<int32_t>(lowered.size()),
-                         reinterpret_cast<const UChar*>(source.data()), static_cast<int32_t>(source.size()),
-                         "", &status);
+        const int32_t length = u_strToLower(
+            reinterpret_cast<UChar*>(lowered.data()), static_cast<int32_t>(lowered.size()),
+            reinterpret_cast<const UChar*>(source.data()), static_cast<int32_t>(source.size()), "", &status);
         if (status == U_BUFFER_OVERFLOW_ERROR) {
             lowered.assign(static_cast<size_t>(length), u'\0');
             continue;
@@ -220,7 +218,8 @@ std::u16string Utf8ToUtf16(std::string_view text)
     std::u16string result;
     result.reserve(text.size());
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    const auto length = static_cast<int32_t>(std::min<size_t>(text.size(), std::numeric_limits<int32_t>::max()));
+    const auto length =
+        static_cast<int32_t>(std::min<size_t>(text.size(), std::numeric_limits<int32_t>::max()));
     for (int32_t i = 0; i < length;) {
         UChar32 c = 0;
         U8_NEXT(bytes, i, length, c);
@@ -241,7 +240,8 @@ std::string Utf16ToUtf8(std::u16string_view text)
 {
     std::string result;
     result.reserve(text.size());
-    const auto length = static_cast<int32_t>(std::min<size_t>(text.size(), std::numeric_limits<int32_t>::max()));
+    const auto length =
+        static_cast<int32_t>(std::min<size_t>(text.size(), std::numeric_limits<int32_t>::max()));
     for (int32_t i = 0; i < length;) {
         UChar32 c = 0;
         U16_NEXT(text.data(), i, length, c);

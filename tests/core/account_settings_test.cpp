@@ -1,10 +1,9 @@
 #include "core/account_settings.h"
-
-#include <gtest/gtest.h>
-
 #include "core/app_state.h"
 #include "core/settings_store.h"
 #include "test_support.h"
+
+#include <gtest/gtest.h>
 
 namespace rz {
 namespace {

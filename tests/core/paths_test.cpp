@@ -1,10 +1,9 @@
 #include "core/paths.h"
+#include "test_support.h"
+#include "util/files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-
-#include "test_support.h"
-#include "util/files.h"
 
 namespace rz {
 namespace {
@@ -43,7 +42,9 @@ TEST(PathsTest, BuildsDataFolderAndFilePaths)
     EXPECT_EQ(paths.TagPagesFilePath, data + "/TagPages.plist");
     EXPECT_EQ(paths.PendingRemindersFilePath, data + "/PendingReminders.plist");
     EXPECT_EQ(paths.StoreRootPath, dir.Path() + "/Tidewell/RESTDB");
-    struct stat info{};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::stat(data.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_FALSE(FileExists(paths.SettingsFilePath));

@@ -1,9 +1,8 @@
 #include "core/settings_store.h"
-
-#include <gtest/gtest.h>
-
 #include "test_support.h"
 #include "util/files.h"
+
+#include <gtest/gtest.h>
 
 namespace rz {
 namespace {
@@ -15,7 +14,8 @@ using test::WriteFileBytes;
 
 std::string PlistWith(const std::string& entries)
 {
-    return R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict>)" + entries + "</dict></plist>";
+    return R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict>)" + entries +
+           "</dict></plist>";
 }
 
 TEST(SettingsStoreTest, FirstStartReadsDefaultsAndCreatesNothing)
@@ -83,7 +83,8 @@ TEST(SettingsStoreTest, ConversionsBetweenKinds)
     EXPECT_EQ(config.ReadValueDefStr("num", ""), "3");
     EXPECT_EQ(config.ReadValueDefStr("data", "def"), "def");
     const std::optional<Date> someDate = Date{86400};
-    EXPECT_FALSE(config.ReadValueDefDate("dashed", someDate).has_value()) << "a bad text is no date, not the default";
+    EXPECT_FALSE(config.ReadValueDefDate("dashed", someDate).has_value())
+        << "a bad text is no date, not the default";
     EXPECT_FALSE(config.ReadValueDefDate("feb30", someDate).has_value());
     EXPECT_EQ(config.ReadValueDefDate("absent", someDate), someDate);
 }
@@ -133,7 +134,8 @@ TEST(SettingsStoreTest, UnknownKindsSurviveASave)
 {
     TempDir dir;
     const std::string path = dir.File("s.plist");
-    WriteFileBytes(path, PlistWith("<key>blob</key><data>AAEC</data><key>list</key><array><string>x</string></array>"));
+    WriteFileBytes(
+        path, PlistWith("<key>blob</key><data>AAEC</data><key>list</key><array><string>x</string></array>"));
     {
         MConfig config(path);
         config.WriteValueValueStr("a", "b");

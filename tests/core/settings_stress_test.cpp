@@ -1,9 +1,8 @@
-#include <thread>
-
-#include <gtest/gtest.h>
-
 #include "core/settings_store.h"
 #include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <thread>
 
 namespace rz {
 namespace {

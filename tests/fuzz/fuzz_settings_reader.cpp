@@ -1,11 +1,10 @@
+#include "core/settings_store.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
-
 #include <unistd.h>
-
-#include "core/settings_store.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
+#include "util/dates.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-
-#include "util/dates.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,5 +1,4 @@
 #include <cstdlib>
-
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)

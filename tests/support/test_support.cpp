@@ -5,9 +5,8 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <vector>
-
 #include <stdlib.h>
+#include <vector>
 
 namespace rz::test {
 
@@ -31,8 +30,8 @@ TempDir::~TempDir()
         std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, error);
     }
-    std::filesystem::permissions(m_Path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                                 error);
+    std::filesystem::permissions(m_Path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, error);
     std::filesystem::remove_all(m_Path, error);
 }
 

@@ -6,7 +6,8 @@
 namespace rz::test {
 
 // A fresh private folder under the system temp folder, removed with everything in it at scope end.
-class TempDir {
+class TempDir
+{
 public:
     TempDir();
     ~TempDir();
@@ -20,7 +21,8 @@ private:
 };
 
 // Sets TZ for its scope (and calls tzset), restoring the previous zone afterwards.
-class ScopedTimeZone {
+class ScopedTimeZone
+{
 public:
     explicit ScopedTimeZone(const char* zone);
     ~ScopedTimeZone();
@@ -33,7 +35,8 @@ private:
 };
 
 // Sets an environment variable for its scope.
-class ScopedEnv {
+class ScopedEnv
+{
 public:
     ScopedEnv(const char* name, const char* value);
     ~ScopedEnv();

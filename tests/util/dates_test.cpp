@@ -1,16 +1,16 @@
+#include "test_support.h"
+#include "util/clock.h"
 #include "util/dates.h"
 
 #include <gtest/gtest.h>
-
-#include "test_support.h"
-#include "util/clock.h"
 
 namespace rz {
 namespace {
 
 using test::ScopedTimeZone;
 
-struct ParseCase {
+struct ParseCase
+{
     const char* text;
     const char* expected; // DateToString of the result, or nullptr for no date
 };
@@ -131,7 +131,8 @@ TEST(DatesTest, CalendarFieldsAndWeekdays)
     EXPECT_DOUBLE_EQ(withTime.seconds, StringToDate("2021-03-04 07:30:45")->seconds);
 
     EXPECT_EQ(TimeOfDay(*StringToDate("2021-03-04 07:30:45")), (TimeOfDayValue{7, 30, 45}));
-    EXPECT_NE(TimeOfDay(*StringToDate("2021-03-04 07:30:45")), TimeOfDay(*StringToDate("2021-03-04 07:30:46")));
+    EXPECT_NE(TimeOfDay(*StringToDate("2021-03-04 07:30:45")),
+              TimeOfDay(*StringToDate("2021-03-04 07:30:46")));
 }
 
 TEST(DatesTest, DateIsBetweenIncludesBothEnds)
@@ -153,7 +154,8 @@ TEST(DatesTest, GraphTimeToDateIsUtcWhateverTheZone)
         EXPECT_EQ(GraphTimeToDate("2021-03-04T05:06:07+02:00").seconds, expected) << zoneName;
     }
     // Out-of-range fields carry over; short text reads missing slices as 0 without crashing.
-    EXPECT_EQ(GraphTimeToDate("2021-02-29T00:00:00Z").seconds, GraphTimeToDate("2021-03-01T00:00:00Z").seconds);
+    EXPECT_EQ(GraphTimeToDate("2021-02-29T00:00:00Z").seconds,
+              GraphTimeToDate("2021-03-01T00:00:00Z").seconds);
     EXPECT_EQ(GraphTimeToDate("").seconds, GraphTimeToDate("0000-00-00T00:00:00Z").seconds);
     EXPECT_NO_FATAL_FAILURE(GraphTimeToDate("2021"));
 }

@@ -1,15 +1,13 @@
+#include "test_support.h"
 #include "util/files.h"
 
-#include <filesystem>
-
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "test_support.h"
 
 namespace rz {
 namespace {
@@ -20,7 +18,9 @@ using test::WriteFileBytes;
 
 mode_t ModeOf(const std::string& path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     ::stat(path.c_str(), &info);
     return info.st_mode & 0777;
 }
@@ -136,7 +136,8 @@ TEST(FilesTest, DeleteFolderRemovesEverythingButNotThroughLinks)
 }
 
 // Makes a file undeletable for every user, root included, for the test's scope.
-class ImmutableFile {
+class ImmutableFile
+{
 public:
     explicit ImmutableFile(const std::string& path) : m_Path(path) { m_Set = SetFlag(true); }
     ~ImmutableFile()

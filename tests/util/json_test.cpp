@@ -7,8 +7,8 @@ namespace {
 
 TEST(JsonTest, MalformedInputGivesEmptyObject)
 {
-    const char* malformed[] = {"", "null", "true", "42", "\"text\"", "[1, 2", "{\"a\":}", "{\"a\":1}x",
-                               "\xFF", "{\"a\":\"\xC3\"}"};
+    const char* malformed[] = {"",      "null",     "true",       "42",   "\"text\"",
+                               "[1, 2", "{\"a\":}", "{\"a\":1}x", "\xFF", "{\"a\":\"\xC3\"}"};
     for (const char* text : malformed) {
         const Json value = JsonTextToObject(std::string_view(text));
         EXPECT_TRUE(value.is_object() && value.empty()) << text;
@@ -70,7 +70,8 @@ TEST(JsonTest, GraphBaseAddressForms)
 {
     EXPECT_EQ(GraphBaseAddress("abc123", false), "https://graph.microsoft.com/v1.0/me");
     EXPECT_EQ(GraphBaseAddress("a-b", false), "https://graph.microsoft.com/v1.0/users/a-b");
-    EXPECT_EQ(GraphBaseAddress("user@example.com", true), "https://graph.microsoft.com/v1.0/users/user@example.com");
+    EXPECT_EQ(GraphBaseAddress("user@example.com", true),
+              "https://graph.microsoft.com/v1.0/users/user@example.com");
     SetGraphServiceRoot("http://127.0.0.1:8080/");
     EXPECT_EQ(GraphBaseAddress("x", false), "http://127.0.0.1:8080/v1.0/me");
     SetGraphServiceRoot("https://graph.microsoft.com");

@@ -1,8 +1,7 @@
+#include "test_support.h"
 #include "util/plist.h"
 
 #include <gtest/gtest.h>
-
-#include "test_support.h"
 
 namespace rz {
 namespace {
@@ -14,9 +13,9 @@ using test::WriteFileBytes;
 TEST(PlistTest, StringArrayRoundTrip)
 {
     TempDir dir;
-    const std::vector<std::string> lines = {
-        "Type:0` ID:1` PageID:1` Link:onenote:x&page-id={P}&end` Time:2026-12-09 10:30:00` Recurrence:0` Title:<b>&",
-        "", "ü 😀 \"quoted\" 'single'", "  padded  "};
+    const std::vector<std::string> lines = {"Type:0` ID:1` PageID:1` Link:onenote:x&page-id={P}&end` "
+                                            "Time:2026-12-09 10:30:00` Recurrence:0` Title:<b>&",
+                                            "", "ü 😀 \"quoted\" 'single'", "  padded  "};
     ASSERT_TRUE(WritePlistStringArray(dir.File("list.plist"), lines));
     EXPECT_EQ(ReadPlistStringArray(dir.File("list.plist")), lines);
     ASSERT_TRUE(WritePlistStringArray(dir.File("empty.plist"), {}));
@@ -29,10 +28,12 @@ TEST(PlistTest, NonListFilesReadAsNothing)
     EXPECT_FALSE(ReadPlistStringArray(dir.File("missing")).has_value());
     WriteFileBytes(dir.File("garbage"), "not a property list");
     EXPECT_FALSE(ReadPlistStringArray(dir.File("garbage")).has_value());
-    WriteFileBytes(dir.File("dict"),
-                   R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict><key>a</key><string>b</string></dict></plist>)");
+    WriteFileBytes(
+        dir.File("dict"),
+        R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict><key>a</key><string>b</string></dict></plist>)");
     EXPECT_FALSE(ReadPlistStringArray(dir.File("dict")).has_value());
-    WriteFileBytes(dir.File("cut"), R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><array><string>a</str)");
+    WriteFileBytes(dir.File("cut"),
+                   R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><array><string>a</str)");
     EXPECT_FALSE(ReadPlistStringArray(dir.File("cut")).has_value());
     std::string deep = R"(<?xml version="1.0"?><plist version="1.0">)";
     for (int i = 0; i < 100000; ++i) {

@@ -8,7 +8,8 @@ namespace {
 
 const std::string kNbsp = "\xC2\xA0";
 
-struct BetweenCase {
+struct BetweenCase
+{
     const char* text;
     const char* start;
     const char* end;
@@ -32,7 +33,8 @@ TEST(TextTest, StrBetweenCutsFirstOccurrences)
         {"", "", "", ""},
     };
     for (const BetweenCase& c : cases) {
-        EXPECT_EQ(StrBetween(c.text, c.start, c.end), c.expected) << c.text << " | " << c.start << " | " << c.end;
+        EXPECT_EQ(StrBetween(c.text, c.start, c.end), c.expected)
+            << c.text << " | " << c.start << " | " << c.end;
     }
 }
 
