@@ -51,9 +51,7 @@ bool WriteAll(int fd, std::string_view text)
 // A new file is private; an existing one keeps its mode only when that is stricter.
 mode_t ModeFor(const std::string& path)
 {
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
         const mode_t existing = info.st_mode & 0777;
         if ((existing & ~kPrivateFile) == 0) {
@@ -65,9 +63,7 @@ mode_t ModeFor(const std::string& path)
 
 bool IsRealFolder(const std::string& path)
 {
-    struct stat info
-    {
-    };
+    struct stat info = {};
     return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -75,9 +71,7 @@ bool IsRealFolder(const std::string& path)
 
 bool FileExists(const std::string& path)
 {
-    struct stat info
-    {
-    };
+    struct stat info = {};
     return !path.empty() && ::stat(path.c_str(), &info) == 0;
 }
 
@@ -155,9 +149,7 @@ bool CreateFolder(const std::string& path)
             return false;
         }
     }
-    struct stat info
-    {
-    };
+    struct stat info = {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -177,10 +169,9 @@ bool DeleteFolderContents(const std::string& path)
     ::closedir(folder);
 
     for (const std::string& name : names) {
-        const std::string full = path + "/" + name;
-        struct stat info
-        {
-        };
+        std::string full = path;
+        full.append("/").append(name);
+        struct stat info = {};
         if (::lstat(full.c_str(), &info) != 0) {
             continue; // already gone
         }
@@ -197,9 +188,7 @@ bool DeleteFolderContents(const std::string& path)
 
 bool DeleteFolder(const std::string& path)
 {
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::lstat(path.c_str(), &info) != 0) {
         return true;
     }

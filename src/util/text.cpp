@@ -16,7 +16,7 @@ constexpr std::string_view kNbsp = "\xC2\xA0";
 // Lower-cases with the root locale's full mapping (e.g. "İ" becomes two code points).
 std::u16string ToLowerFull(std::string_view text)
 {
-    const std::u16string source = Utf8ToUtf16(text);
+    std::u16string source = Utf8ToUtf16(text);
     std::u16string lowered(source.size() + 8, u'\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
         UErrorCode status = U_ZERO_ERROR;

@@ -42,9 +42,7 @@ TEST(PathsTest, BuildsDataFolderAndFilePaths)
     EXPECT_EQ(paths.TagPagesFilePath, data + "/TagPages.plist");
     EXPECT_EQ(paths.PendingRemindersFilePath, data + "/PendingReminders.plist");
     EXPECT_EQ(paths.StoreRootPath, dir.Path() + "/Tidewell/RESTDB");
-    struct stat info
-    {
-    };
+    struct stat info = {};
     ASSERT_EQ(::stat(data.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_FALSE(FileExists(paths.SettingsFilePath));

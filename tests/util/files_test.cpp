@@ -18,9 +18,7 @@ using test::WriteFileBytes;
 
 mode_t ModeOf(const std::string& path)
 {
-    struct stat info
-    {
-    };
+    struct stat info = {};
     ::stat(path.c_str(), &info);
     return info.st_mode & 0777;
 }
