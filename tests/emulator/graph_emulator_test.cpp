@@ -1,0 +1,553 @@
+// The emulator itself, driven as a separate process the way every integration test uses it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <regex>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "emulator_process.h"
+#include "test_support.h"
+
+namespace {
+
+using rz::test::EmulatorProcess;
+using Json = nlohmann::json;
+
+constexpr const char* kUserId = "4f2a9c1e-7b3d-4e8f-a1c2-9d8e7f6a5b4c";
+constexpr const char* kAccess = "access+token/=";
+constexpr const char* kHierarchy =
+    "?expand=sections,sectionGroups(expand=sections,sectionGroups(levels=max;expand=sections))";
+
+std::string Fixture(const std::string& extraSections = {})
+{
+    return R"({
+      "user": {"id": "4f2a9c1e-7b3d-4e8f-a1c2-9d8e7f6a5b4c", "userPrincipalName": "ada@example.com",
+               "displayName": "Ada Lovelace"},
+      "tokens": {"authorizationCodes": ["code+with&odd=chars%", "M.C105_BAY.2.U.second"],
+                 "accessTokens": ["access+token/="], "refreshTokens": ["refresh+&=%token"]},
+      "notebooks": [
+        {"displayName": "Work", "id": "nb-work",
+         "sectionGroups": [{"displayName": "Projects", "id": "sg-projects",
+            "sectionGroups": [{"displayName": "Deep", "id": "sg-deep",
+               "sections": [{"displayName": "Deep Section", "id": "sec-deep", "pages": [
+                  {"title": "Buried !{{tomorrow 08:00}}", "id": "pg-buried"}]}]}]}],
+         "sections": [
+           {"displayName": "Inbox", "id": "sec-inbox", "pages": [
+             {"title": "Dentist !{{now+5m}}", "id": "pg-dentist",
+              "lastModifiedDateTime": "{{now-1h}}"},
+             {"title": "Standup !! {{time:now+10m}} [1,2,3]", "id": "pg-standup",
+              "lastModifiedDateTime": "{{now-2h}}"},
+             {"title": "!Project", "id": "pg-project", "lastModifiedDateTime": "{{now-3h}}",
+              "paragraphs": ["Intro", {"text": "Call Bob !{{today 23:59}}", "tags": ["to-do", "important"]},
+                             {"text": "A & B < C", "tags": "to-do:completed"}]},
+             {"title": "Plain notes", "id": "pg-plain", "lastModifiedDateTime": "{{now-4h}}"}]},
+           {"displayName": "Damaged", "id": "sec-damaged", "errorCode": "20185",
+            "pages": [{"title": "Hidden !2030-01-01 10:00", "id": "pg-hidden"}]})" +
+           extraSections + R"(
+         ]},
+        {"displayName": "Home", "id": "nb-home"}
+      ]
+    })";
+}
+
+EmulatorProcess::Options WithFixture(std::string text, bool autoConsent = false, bool limits = false)
+{
+    EmulatorProcess::Options o;
+    o.fixtureText = std::move(text);
+    o.autoConsent = autoConsent;
+    o.limits = limits;
+    return o;
+}
+
+std::string Me(const std::string& tail)
+{
+    return "/v1.0/me" + tail;
+}
+
+std::string TokenForm(const std::string& fields)
+{
+    return "client_id=3f1c9a20-5b7e-4d18-9c61-0a2e7d4b8f53&" + fields;
+}
+
+std::string Encode(const std::string& s)
+{
+    std::string out;
+    for (const unsigned char c : s) {
+        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~') {
+            out += static_cast<char>(c);
+        } else {
+            char buf[4];
+            std::snprintf(buf, sizeof buf, "%%%02X", c);
+            out += buf;
+        }
+    }
+    return out;
+}
+
+Json Parse(const std::string& text)
+{
+    return Json::parse(text, nullptr, false);
+}
+
+std::string LocalText(std::time_t t, const char* format)
+{
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[64];
+    std::strftime(buf, sizeof buf, format, &tm);
+    return buf;
+}
+
+class EmulatorTest : public testing::Test {
+protected:
+    EmulatorProcess emu{WithFixture(Fixture())};
+
+    void SetUp() override { ASSERT_TRUE(emu.Running()) << emu.Error(); }
+
+    Json GraphJson(const std::string& path)
+    {
+        const auto r = emu.Get(path, kAccess);
+        EXPECT_EQ(r.status, 200) << path << ": " << r.body;
+        return Parse(r.body);
+    }
+};
+
+// --- fixture and templates ---------------------------------------------------------------
+
+TEST_F(EmulatorTest, LoadsTheFixtureWithGivenIds)
+{
+    const Json account = Parse(emu.AccountJson());
+    ASSERT_TRUE(account.is_object());
+    ASSERT_EQ(account["notebooks"].size(), 2u);
+    EXPECT_EQ(account["notebooks"][0]["id"], "nb-work");
+    EXPECT_EQ(account["notebooks"][0]["sectionGroups"][0]["sectionGroups"][0]["sections"][0]["id"], "sec-deep");
+    EXPECT_EQ(account["notebooks"][0]["sections"][0]["pages"].size(), 4u);
+    EXPECT_EQ(account["user"]["id"], kUserId);
+}
+
+TEST(EmulatorFixtureTest, RefusesABadFixture)
+{
+    for (const char* text : {R"({"user": {"id": "x"}})",
+                             R"({"user": {"id": "x", "userPrincipalName": "a@b"}, "notebooks": [{"displayName": 5}]})",
+                             R"({"user": {"id": "x", "userPrincipalName": "a@b"}, "notebooks": [{"displayName": "N",
+                                 "sections": [{"displayName": "S", "pages": [{"title": "{{soon}}"}]}]}]})",
+                             R"({"user": {"id": "x", "userPrincipalName": "a@b"}, "notebooks": [{"displayName": "N",
+                                 "id": "same", "sections": [{"displayName": "S", "id": "same"}]}]})",
+                             "{\"user\": ", "[1, 2]"}) {
+        EmulatorProcess bad(WithFixture(text));
+        EXPECT_FALSE(bad.Running()) << text;
+        EXPECT_FALSE(bad.Error().empty());
+    }
+}
+
+TEST(EmulatorTemplateTest, ExpandsIntoTheTitleFormsInLocalTime)
+{
+    // A zone far from UTC with a half-hour offset shows that local time is used.
+    rz::test::ScopedTimeZone zone("Asia/Kathmandu");
+    const std::time_t before = std::time(nullptr);
+    EmulatorProcess emu(WithFixture(Fixture()));
+    const std::time_t after = std::time(nullptr);
+    ASSERT_TRUE(emu.Running()) << emu.Error();
+    const Json account = Parse(emu.AccountJson());
+    const Json& inbox = account["notebooks"][0]["sections"][0]["pages"];
+
+    const std::string dentist = inbox[0]["title"];
+    EXPECT_TRUE(dentist == "Dentist !" + LocalText(before + 300, "%Y-%m-%d %H:%M") ||
+                dentist == "Dentist !" + LocalText(after + 300, "%Y-%m-%d %H:%M"))
+        << dentist;
+    const std::string standup = inbox[1]["title"];
+    EXPECT_TRUE(standup == "Standup !! " + LocalText(before + 600, "%H:%M") + " [1,2,3]" ||
+                standup == "Standup !! " + LocalText(after + 600, "%H:%M") + " [1,2,3]")
+        << standup;
+    const std::string buried = account["notebooks"][0]["sectionGroups"][0]["sectionGroups"][0]["sections"][0]
+                                      ["pages"][0]["title"];
+    EXPECT_EQ(buried, "Buried !" + LocalText(after + 86400, "%Y-%m-%d") + " 08:00");
+    const std::string todo = inbox[2]["paragraphs"][1]["text"];
+    EXPECT_EQ(todo, "Call Bob !" + LocalText(after, "%Y-%m-%d") + " 23:59");
+}
+
+// --- identity platform -------------------------------------------------------------------
+
+TEST(EmulatorIdentityTest, AutoConsentRedirectsWithCodeAndUsername)
+{
+    EmulatorProcess emu(WithFixture(Fixture(), true));
+    ASSERT_TRUE(emu.Running()) << emu.Error();
+    const std::string redirect = emu.BaseUrl() + "/oauth20_desktop.srf";
+    const auto r = emu.Get("/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&response_mode=query"
+                           "&scope=offline_access%20User.Read&redirect_uri=" +
+                           redirect);
+    EXPECT_EQ(r.status, 302);
+    EXPECT_EQ(r.Header("Location"), redirect + "?code=" + Encode("code+with&odd=chars%") +
+                                        "&username=ada%40example.com");
+    // The predefined codes are handed out in order, then random ones.
+    const auto second = emu.Get("/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&redirect_uri=" +
+                                redirect);
+    EXPECT_EQ(second.Header("Location").rfind(redirect + "?code=M.C105_BAY.2.U.second&username=", 0), 0u);
+}
+
+TEST_F(EmulatorTest, SignInFormSubmitsToTheRedirect)
+{
+    const std::string redirect = emu.BaseUrl() + "/oauth20_desktop.srf";
+    const auto page = emu.Get("/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&redirect_uri=" +
+                              Encode(redirect));
+    EXPECT_EQ(page.status, 200);
+    EXPECT_NE(page.body.find("<form id=\"signin\""), std::string::npos);
+    const std::string form =
+        "client_id=abc&response_type=code&redirect_uri=" + Encode(redirect) + "&login=ADA%40example.com&action=accept";
+    const auto wrong = emu.Post("/common/oauth2/v2.0/authorize",
+                                "client_id=abc&response_type=code&redirect_uri=" + Encode(redirect) +
+                                    "&login=eve%40example.com&action=accept",
+                                "application/x-www-form-urlencoded");
+    EXPECT_EQ(wrong.status, 200);
+    EXPECT_NE(wrong.body.find("id=\"problem\""), std::string::npos);
+    const auto ok = emu.Post("/common/oauth2/v2.0/authorize", form, "application/x-www-form-urlencoded");
+    EXPECT_EQ(ok.status, 302);
+    EXPECT_EQ(ok.Header("Location").rfind(redirect + "?code=", 0), 0u);
+    EXPECT_NE(ok.Header("Location").find("&username=ada%40example.com"), std::string::npos);
+    EXPECT_EQ(emu.Get("/common/oauth2/v2.0/authorize?client_id=abc").status, 400);
+    EXPECT_EQ(emu.Get("/oauth20_desktop.srf").status, 200);
+    EXPECT_EQ(emu.Get("/oauth20_logout.srf?client_id=abc&redirect_uri=" + Encode(redirect)).status, 200);
+}
+
+TEST_F(EmulatorTest, CodeExchangeAnswersCompactTokensOnce)
+{
+    const std::string form = TokenForm("grant_type=authorization_code&code=" + Encode("code+with&odd=chars%") +
+                                       "&redirect_uri=https%3A%2F%2Flogin.live.com%2Foauth20_desktop.srf");
+    const auto r = emu.Post("/common/oauth2/v2.0/token", form, "application/x-www-form-urlencoded");
+    ASSERT_EQ(r.status, 200) << r.body;
+    EXPECT_EQ(r.body.find(": "), std::string::npos);
+    const size_t type = r.body.find("\"token_type\":\"Bearer\"");
+    const size_t scope = r.body.find("\"scope\":\"");
+    const size_t expires = r.body.find("\"expires_in\":3600");
+    const size_t access = r.body.find("\"access_token\":\"");
+    const size_t refresh = r.body.find("\"refresh_token\":\"");
+    EXPECT_TRUE(type == 1 && type < scope && scope < expires && expires < access && access < refresh) << r.body;
+
+    const auto again = emu.Post("/common/oauth2/v2.0/token", form, "application/x-www-form-urlencoded");
+    EXPECT_EQ(again.status, 400);
+    EXPECT_EQ(Parse(again.body)["error"], "invalid_grant");
+
+    // The new access token works.
+    const std::string token = Parse(r.body)["access_token"];
+    EXPECT_EQ(emu.Get(Me(""), token).status, 200);
+}
+
+TEST_F(EmulatorTest, RefreshRotatesBothTokens)
+{
+    const auto first = emu.Post("/common/oauth2/v2.0/token",
+                                TokenForm("grant_type=refresh_token&refresh_token=" + Encode("refresh+&=%token")),
+                                "application/x-www-form-urlencoded");
+    ASSERT_EQ(first.status, 200) << first.body;
+    const Json tokens = Parse(first.body);
+    const std::string refresh = tokens["refresh_token"];
+    EXPECT_NE(refresh, "refresh+&=%token");
+
+    const auto reused = emu.Post("/common/oauth2/v2.0/token",
+                                 TokenForm("grant_type=refresh_token&refresh_token=" + Encode("refresh+&=%token")),
+                                 "application/x-www-form-urlencoded");
+    EXPECT_EQ(reused.status, 400);
+    EXPECT_EQ(Parse(reused.body)["error"], "invalid_grant");
+
+    const auto second = emu.Post("/common/oauth2/v2.0/token",
+                                 TokenForm("grant_type=refresh_token&refresh_token=" + Encode(refresh)),
+                                 "application/x-www-form-urlencoded");
+    EXPECT_EQ(second.status, 200);
+    EXPECT_EQ(emu.Get(Me(""), tokens["access_token"].get<std::string>()).status, 200);
+}
+
+TEST_F(EmulatorTest, UnencodedFormValuesDoNotMatch)
+{
+    // "+" reads as a blank and "&" ends the value: the token arrives changed.
+    const auto r = emu.Post("/common/oauth2/v2.0/token",
+                            TokenForm("grant_type=refresh_token&refresh_token=refresh+&=%token"),
+                            "application/x-www-form-urlencoded");
+    EXPECT_EQ(r.status, 400);
+    EXPECT_EQ(Parse(r.body)["error"], "invalid_grant");
+}
+
+TEST_F(EmulatorTest, RefusesMalformedTokenRequests)
+{
+    const char* forms[] = {"", "grant_type=password&client_id=abc", "grant_type=authorization_code",
+                           "grant_type=authorization_code&client_id=abc", "grant_type=refresh_token&client_id=abc"};
+    for (const char* form : forms) {
+        const auto r = emu.Post("/common/oauth2/v2.0/token", form, "application/x-www-form-urlencoded");
+        EXPECT_EQ(r.status, 400) << form;
+        EXPECT_TRUE(Parse(r.body).contains("error")) << form;
+    }
+    EXPECT_EQ(emu.Post("/common/oauth2/v2.0/token", "{}", "application/json").status, 400);
+}
+
+// --- Graph --------------------------------------------------------------------------------
+
+TEST_F(EmulatorTest, BearerTokenIsChecked)
+{
+    for (const std::string& token : {std::string(), std::string("not-a-token")}) {
+        const auto r = emu.Get(Me(""), token);
+        EXPECT_EQ(r.status, 401);
+        EXPECT_EQ(r.body.rfind("{\"error\":{", 0), 0u) << r.body;
+    }
+    EXPECT_EQ(emu.Get(Me(""), kAccess).status, 200);
+    ASSERT_TRUE(emu.ExpireTokens());
+    EXPECT_EQ(emu.Get(Me(""), kAccess).status, 401);
+    EXPECT_EQ(emu.Get(Me("/onenote/notebooks"), kAccess).status, 401);
+}
+
+TEST_F(EmulatorTest, ServiceRootIsHtmlWithoutToken)
+{
+    const auto r = emu.Get("/");
+    EXPECT_EQ(r.status, 200);
+    EXPECT_NE(r.body.find("</html>"), std::string::npos);
+}
+
+TEST_F(EmulatorTest, MeAnswersTheUserWithCompactMarkers)
+{
+    for (const std::string& path : {Me(""), std::string("/v1.0/users/") + kUserId}) {
+        const auto r = emu.Get(path, kAccess);
+        EXPECT_EQ(r.status, 200);
+        EXPECT_NE(r.body.find(std::string("\"id\":\"") + kUserId + "\""), std::string::npos) << r.body;
+        EXPECT_NE(r.body.find("\"userPrincipalName\":\"ada@example.com\""), std::string::npos);
+    }
+    EXPECT_EQ(emu.Get("/v1.0/users/someone-else", kAccess).status, 404);
+}
+
+TEST_F(EmulatorTest, NotebookListStartsWithContextThenValue)
+{
+    const auto r = emu.Get(Me("/onenote/notebooks"), kAccess);
+    ASSERT_EQ(r.status, 200);
+    EXPECT_EQ(r.body.rfind("{\"@odata.context\":", 0), 0u);
+    EXPECT_NE(r.body.find("\"value\":["), std::string::npos);
+    const Json j = Parse(r.body);
+    ASSERT_EQ(j["value"].size(), 2u);
+    EXPECT_FALSE(j["value"][0].contains("sections"));
+    for (const char* key : {"id", "self", "createdDateTime", "displayName", "lastModifiedDateTime", "links"})
+        EXPECT_TRUE(j["value"][0].contains(key)) << key;
+    // Both address forms answer the same text, so clients comparing texts see no change.
+    EXPECT_EQ(emu.Get(std::string("/v1.0/users/") + kUserId + "/onenote/notebooks", kAccess).body, r.body);
+}
+
+TEST_F(EmulatorTest, HierarchyNestsGroupsAndSections)
+{
+    const Json j = GraphJson(std::string("/v1.0/users/") + kUserId + "/onenote/notebooks" + kHierarchy);
+    ASSERT_TRUE(j.contains("@odata.context"));
+    const Json& work = j["value"][0];
+    EXPECT_EQ(work["sections"][0]["displayName"], "Inbox");
+    EXPECT_TRUE(work.contains("sectionGroups@odata.context"));
+    EXPECT_EQ(work["sectionGroups"][0]["sectionGroups"][0]["sections"][0]["id"], "sec-deep");
+    EXPECT_TRUE(work["sections"][0].contains("lastModifiedDateTime"));
+    EXPECT_TRUE(j["value"][1]["sections"].empty());
+    EXPECT_EQ(emu.Get(Me("/onenote/notebooks?expand=sections"), kAccess).status, 400);
+}
+
+TEST_F(EmulatorTest, PageListsKeepTopAndTheServiceShape)
+{
+    const Json j = GraphJson(Me("/onenote/sections/sec-inbox/pages?$top=100"));
+    ASSERT_EQ(j["value"].size(), 4u);
+    EXPECT_FALSE(j.contains("@odata.nextLink"));
+    // Newest change first.
+    EXPECT_EQ(j["value"][0]["id"], "pg-dentist");
+    EXPECT_EQ(j["value"][3]["id"], "pg-plain");
+    const Json& page = j["value"][0];
+    for (const char* key : {"id", "self", "title", "createdDateTime", "lastModifiedDateTime", "contentUrl",
+                            "parentSection"})
+        EXPECT_TRUE(page.contains(key)) << key;
+    const std::string client = page["links"]["oneNoteClientUrl"]["href"];
+    EXPECT_TRUE(std::regex_search(client, std::regex(R"(&page-id=\{[0-9A-F-]{36}\}&end$)"))) << client;
+    EXPECT_TRUE(page["links"]["oneNoteWebUrl"].contains("href"));
+    EXPECT_TRUE(std::regex_match(page["lastModifiedDateTime"].get<std::string>(),
+                                 std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)")));
+
+    const Json two = GraphJson(Me("/onenote/sections/sec-inbox/pages?$top=2"));
+    EXPECT_EQ(two["value"].size(), 2u);
+    EXPECT_TRUE(two.contains("@odata.nextLink"));
+    EXPECT_EQ(emu.Get(Me("/onenote/sections/sec-inbox/pages?$top=x"), kAccess).status, 400);
+    EXPECT_EQ(emu.Get(Me("/onenote/sections/nope/pages?$top=100"), kAccess).status, 404);
+}
+
+TEST(EmulatorPagingTest, LargeSectionGivesAtMostOneHundred)
+{
+    std::string pages;
+    for (int i = 0; i < 150; ++i)
+        pages += std::string(i ? "," : "") + "{\"title\": \"Page " + std::to_string(i) + "\"}";
+    EmulatorProcess emu(WithFixture(Fixture(R"(, {"displayName": "Big", "id": "sec-big", "pages": [)" + pages + "]}")));
+    ASSERT_TRUE(emu.Running()) << emu.Error();
+    const Json j = Parse(emu.Get(Me("/onenote/sections/sec-big/pages?$top=100"), kAccess).body);
+    EXPECT_EQ(j["value"].size(), 100u);
+    EXPECT_TRUE(j.contains("@odata.nextLink"));
+    EXPECT_EQ(Parse(emu.Get(Me("/onenote/sections/sec-big/pages?$top=500"), kAccess).body)["value"].size(), 100u);
+}
+
+TEST_F(EmulatorTest, ErrorSectionAnswersItsCode)
+{
+    const auto r = emu.Get(Me("/onenote/sections/sec-damaged/pages?$top=100"), kAccess);
+    EXPECT_EQ(r.body.rfind("{\"error\":{", 0), 0u) << r.body;
+    EXPECT_NE(r.body.find("\"code\":\"20185\""), std::string::npos);
+    EXPECT_NE(r.status, 401);
+}
+
+TEST_F(EmulatorTest, TitleSearchFindsBangTitles)
+{
+    const Json j = GraphJson(std::string("/v1.0/users/") + kUserId +
+                             "/onenote/pages?top=100&filter=contains(title,%20'!')");
+    std::vector<std::string> ids;
+    for (const auto& p : j["value"]) {
+        EXPECT_NE(p["title"].get<std::string>().find('!'), std::string::npos);
+        ids.push_back(p["id"]);
+    }
+    // The refused section's pages stay out; the rest come newest first.
+    EXPECT_EQ(ids, (std::vector<std::string>{"pg-dentist", "pg-standup", "pg-project", "pg-buried"}));
+    EXPECT_EQ(emu.Get(Me("/onenote/pages?filter=startswith(title,'x')"), kAccess).status, 400);
+}
+
+TEST_F(EmulatorTest, PageContentCarriesIdsAndTags)
+{
+    const auto r = emu.Get(Me("/onenote/pages/pg-project/content?includeIDs=true"), kAccess);
+    ASSERT_EQ(r.status, 200);
+    EXPECT_NE(r.body.find("<title>!Project</title>"), std::string::npos);
+    EXPECT_NE(r.body.find("<meta "), std::string::npos);
+    EXPECT_NE(r.body.find("</html>"), std::string::npos);
+    const std::regex tagged(R"re(<p id="p:\{[0-9a-f-]{36}\}\{\d+\}" data-tag="to-do,important"[^>]*>Call Bob !)re");
+    EXPECT_TRUE(std::regex_search(r.body, tagged)) << r.body;
+    EXPECT_NE(r.body.find("data-tag=\"to-do:completed\""), std::string::npos);
+    EXPECT_NE(r.body.find("A &amp; B &lt; C"), std::string::npos);
+
+    const auto plain = emu.Get(Me("/onenote/pages/pg-project/content"), kAccess);
+    EXPECT_EQ(plain.body.find("id=\"p:"), std::string::npos);
+    EXPECT_EQ(emu.Get(Me("/onenote/pages/nope/content?includeIDs=true"), kAccess).status, 404);
+    EXPECT_NE(emu.Get(Me("/onenote/pages/pg-hidden/content"), kAccess).body.find("\"code\":\"20185\""),
+              std::string::npos);
+}
+
+TEST_F(EmulatorTest, PageChangeMovesSectionAndNotebookTimes)
+{
+    const auto times = [&] {
+        const Json j = GraphJson(Me(std::string("/onenote/notebooks") + kHierarchy));
+        return std::tuple{j["value"][0]["lastModifiedDateTime"].get<std::string>(),
+                          j["value"][0]["sections"][0]["lastModifiedDateTime"].get<std::string>(),
+                          j["value"][1]["lastModifiedDateTime"].get<std::string>()};
+    };
+    const auto [notebook, section, other] = times();
+    ASSERT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-plain", "title": "Plain notes !{{now+1h}}"})").status, 200);
+    const auto [notebook2, section2, other2] = times();
+    EXPECT_GT(notebook2, notebook);
+    EXPECT_GT(section2, section);
+    EXPECT_EQ(other2, other);
+    // A second change in the same second still shows.
+    ASSERT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-plain", "paragraphs": ["new"]})").status, 200);
+    EXPECT_GT(std::get<1>(times()), section2);
+}
+
+// --- administration ------------------------------------------------------------------------
+
+TEST_F(EmulatorTest, AdministrationChangesTheAccount)
+{
+    const auto add = emu.Post("/_emulator/add", R"({"kind": "section", "parentId": "nb-home", "displayName": "New",
+                                                   "pages": [{"title": "Fresh !{{now+1d}}"}]})");
+    ASSERT_EQ(add.status, 200) << add.body;
+    const std::string sectionId = Parse(add.body)["id"];
+    EXPECT_EQ(GraphJson(Me("/onenote/sections/" + sectionId + "/pages?$top=100"))["value"].size(), 1u);
+
+    EXPECT_EQ(emu.Post("/_emulator/rename", R"({"id": "sec-inbox", "name": "Inbox 2"})").status, 200);
+    EXPECT_EQ(emu.Post("/_emulator/move", "{\"id\": \"" + sectionId + "\", \"parentId\": \"sg-deep\"}").status, 200);
+    EXPECT_EQ(emu.Post("/_emulator/move", R"({"id": "sg-projects", "parentId": "sg-deep"})").status, 400);
+    EXPECT_EQ(emu.Post("/_emulator/move", R"({"id": "pg-plain", "parentId": "nb-home"})").status, 400);
+    EXPECT_EQ(emu.Post("/_emulator/delete", R"({"id": "pg-dentist"})").status, 200);
+    EXPECT_EQ(emu.Post("/_emulator/delete", R"({"id": "pg-dentist"})").status, 404);
+
+    const Json j = GraphJson(Me(std::string("/onenote/notebooks") + kHierarchy));
+    EXPECT_EQ(j["value"][0]["sections"][0]["displayName"], "Inbox 2");
+    EXPECT_EQ(j["value"][0]["sectionGroups"][0]["sectionGroups"][0]["sections"][1]["id"], sectionId);
+    EXPECT_EQ(GraphJson(Me("/onenote/sections/sec-inbox/pages"))["value"].size(), 3u);
+
+    EXPECT_EQ(emu.Post("/_emulator/add", "{not json").status, 400);
+    EXPECT_EQ(emu.Post("/_emulator/add", R"({"kind": "page", "parentId": "nb-home", "title": "x"})").status, 400);
+    EXPECT_EQ(emu.Post("/_emulator/add", R"({"kind": "shelf"})").status, 400);
+    EXPECT_EQ(emu.Post("/_emulator/section", R"({"id": "sec-damaged", "errorCode": ""})").status, 200);
+    EXPECT_EQ(emu.Get(Me("/onenote/sections/sec-damaged/pages"), kAccess).status, 200);
+}
+
+// --- faults and limits --------------------------------------------------------------------
+
+TEST_F(EmulatorTest, FaultsFireExactlyAsOftenAsQueued)
+{
+    ASSERT_TRUE(emu.QueueFault(R"({"route": "me", "status": 500, "body": "boom", "count": 2})"));
+    ASSERT_TRUE(emu.QueueFault(R"({"route": "pages", "match": "sec-deep", "graphError": "20185"})"));
+    EXPECT_EQ(emu.Get(Me(""), kAccess).status, 500);
+    EXPECT_EQ(emu.Get(Me(""), kAccess).body, "boom");
+    EXPECT_EQ(emu.Get(Me(""), kAccess).status, 200);
+    EXPECT_EQ(emu.Get(Me("/onenote/sections/sec-inbox/pages"), kAccess).status, 200);
+    EXPECT_NE(emu.Get(Me("/onenote/sections/sec-deep/pages"), kAccess).body.find("\"code\":\"20185\""),
+              std::string::npos);
+    EXPECT_EQ(emu.Get(Me("/onenote/sections/sec-deep/pages"), kAccess).status, 200);
+    EXPECT_EQ(emu.Get("/_emulator/faults").body, "[]");
+    EXPECT_EQ(emu.RequestCount("me"), 3);
+    EXPECT_EQ(emu.RequestCount("pages"), 3);
+
+    EXPECT_FALSE(emu.QueueFault(R"({"route": "me"})"));
+    EXPECT_FALSE(emu.QueueFault(R"({"route": "me", "status": 99})"));
+    EXPECT_FALSE(emu.QueueFault(R"({"route": "me", "drop": true, "cutOff": true})"));
+}
+
+TEST_F(EmulatorTest, ThrottlingFaultHasNoRetryAfter)
+{
+    ASSERT_TRUE(emu.QueueFault(R"({"route": "notebooks", "graphError": "20166"})"));
+    const auto r = emu.Get(Me("/onenote/notebooks"), kAccess);
+    EXPECT_EQ(r.status, 429);
+    EXPECT_NE(r.body.find("\"code\":\"20166\""), std::string::npos);
+    EXPECT_EQ(r.Header("Retry-After"), "");
+    ASSERT_TRUE(emu.QueueFault(R"({"route": "notebooks", "status": 429, "headers": {"Retry-After": "3"}})"));
+    EXPECT_EQ(emu.Get(Me("/onenote/notebooks"), kAccess).Header("Retry-After"), "3");
+}
+
+TEST_F(EmulatorTest, CutOffAndDroppedAnswers)
+{
+    ASSERT_TRUE(emu.QueueFault(R"([{"route": "content", "cutOff": true}, {"route": "content", "drop": true}])"));
+    const auto cut = emu.Get(Me("/onenote/pages/pg-project/content?includeIDs=true"), kAccess);
+    EXPECT_EQ(cut.status, 200);
+    EXPECT_LT(cut.body.size(), std::stoul(cut.Header("Content-Length")));
+    EXPECT_EQ(cut.body.find("</html>"), std::string::npos);
+    const auto dropped = emu.Get(Me("/onenote/pages/pg-project/content?includeIDs=true"), kAccess);
+    EXPECT_EQ(dropped.status, 0);
+    EXPECT_NE(emu.Get(Me("/onenote/pages/pg-project/content"), kAccess).body.find("</html>"), std::string::npos);
+}
+
+TEST_F(EmulatorTest, DelayHoldsTheAnswerBack)
+{
+    ASSERT_TRUE(emu.QueueFault(R"({"route": "me", "delayMs": 5000})"));
+    emu.SetCallTimeout(300);
+    EXPECT_EQ(emu.Get(Me(""), kAccess).status, 0);
+    emu.SetCallTimeout(15000);
+    EXPECT_EQ(emu.Get(Me(""), kAccess).status, 200);
+}
+
+TEST(EmulatorLimitsTest, ThrottlesPast120RequestsAMinute)
+{
+    EmulatorProcess emu(WithFixture(Fixture(), false, true));
+    ASSERT_TRUE(emu.Running()) << emu.Error();
+    int ok = 0;
+    for (int i = 0; i < 120; ++i)
+        ok += emu.Get(Me("/onenote/notebooks"), kAccess).status == 200;
+    EXPECT_EQ(ok, 120);
+    const auto refused = emu.Get(Me("/onenote/sections/sec-inbox/pages"), kAccess);
+    EXPECT_EQ(refused.status, 429);
+    EXPECT_NE(refused.body.find("\"code\":\"20166\""), std::string::npos);
+    EXPECT_EQ(refused.Header("Retry-After"), "");
+    // Sign-in and the user lookup are not OneNote requests.
+    EXPECT_EQ(emu.Get(Me(""), kAccess).status, 200);
+}
+
+TEST_F(EmulatorTest, SurvivesMalformedRequests)
+{
+    EXPECT_EQ(emu.Get("/v1.0/me/onenote/nothing", kAccess).status, 404);
+    EXPECT_EQ(emu.Get("/nothing").status, 404);
+    EXPECT_EQ(emu.Post("/_emulator/faults", "[1,2]").status, 400);
+    EXPECT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-plain", "paragraphs": [{"tags": 5}]})").status, 400);
+    EXPECT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-plain", "title": "{{later}}"})").status, 400);
+    EXPECT_EQ(emu.Get(Me("/onenote/pages/%zz/content"), kAccess).status / 100, 4);
+    EXPECT_EQ(emu.Get("/common/oauth2/v2.0/authorize?%%%&&==").status, 400);
+    EXPECT_EQ(emu.Get(Me(""), kAccess).status, 200);
+}
+
+} // namespace

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+
+namespace rz::test {
+
+// Runs the built graph-emulator on an ephemeral port of 127.0.0.1 for one test
+// and stops it at scope end. The emulator also ends when the test process dies.
+class EmulatorProcess {
+public:
+    struct Options {
+        std::string fixturePath; // a fixture file, or
+        std::string fixtureText; // a fixture given as JSON text (written to a temporary file)
+        bool autoConsent = false;
+        bool limits = false;
+    };
+
+    // The answer of an administration call: status 0 when the call itself failed.
+    struct Reply {
+        int status = 0;
+        std::string headers; // the raw header lines
+        std::string body;
+        // A header's value (name case ignored), empty when absent.
+        std::string Header(const std::string& name) const;
+    };
+
+    explicit EmulatorProcess(Options options);
+    ~EmulatorProcess();
+    EmulatorProcess(const EmulatorProcess&) = delete;
+    EmulatorProcess& operator=(const EmulatorProcess&) = delete;
+
+    // True once the emulator has started and reported its port.
+    bool Running() const { return m_Port > 0; }
+    // Why it did not start.
+    const std::string& Error() const { return m_Error; }
+    int Port() const { return m_Port; }
+    // "http://127.0.0.1:PORT": the Graph, identity and account endpoint alike.
+    std::string BaseUrl() const;
+
+    // Plain HTTP calls to the emulator (any route, administration included).
+    Reply Get(const std::string& path, const std::string& bearerToken = {}) const;
+    Reply Post(const std::string& path, const std::string& body,
+               const std::string& contentType = "application/json") const;
+
+    // How long a call waits for its answer (15 s unless set).
+    void SetCallTimeout(int milliseconds) { m_CallTimeoutMs = milliseconds; }
+
+    // Administration shortcuts; false when the emulator refused the call.
+    bool ExpireTokens() const;
+    bool QueueFault(const std::string& faultJson) const;
+    bool ClearFaults() const;
+    bool ResetCounters() const;
+    // Requests counted for one route name ("token", "notebooks", ...), -1 on failure.
+    long RequestCount(const std::string& route) const;
+    // The account with every id, as JSON text.
+    std::string AccountJson() const;
+
+    // Path of the emulator binary this test build uses.
+    static std::string BinaryPath();
+    // Folder of the shipped fixtures (sample.json).
+    static std::string FixturesDir();
+
+private:
+    pid_t m_Pid = -1;
+    int m_Port = 0;
+    std::string m_Error;
+    std::string m_TempFixture;
+    int m_CallTimeoutMs = 15000;
+
+    Reply Send(const std::string& method, const std::string& path, const std::string& body,
+               const std::string& contentType, const std::string& bearerToken) const;
+};
+
+} // namespace rz::test
