@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+
+#include "core/app_state.h"
+
+namespace rz {
+
+// Hosts and identities of the outside services. Each comes from an optional key of the settings
+// file, read once at start-up; the app never writes them. Hosts carry scheme and host (and port),
+// never a trailing slash.
+struct Endpoints {
+    std::string GraphEndpoint = "https://graph.microsoft.com";          // "GraphEndpoint"
+    std::string IdentityEndpoint = "https://login.microsoftonline.com"; // "IdentityEndpoint"
+    std::string AccountEndpoint = "https://login.live.com";             // "AccountEndpoint"
+    std::string ClientId = kDefaultClientId;                             // "ClientId"
+    std::string WebsiteUrl = "https://tidewell.example/redozevuviva";   // "WebsiteUrl"
+    std::string SupportEmail = "support@tidewell.example";              // "SupportEmail"
+};
+
+// The settings file's values over the defaults; a missing file, key or an empty value keeps the
+// default. Trailing slashes of the hosts are dropped.
+Endpoints LoadEndpoints(const std::string& settingsFilePath);
+// Makes these the process's endpoints, including the Graph service root of GraphBaseAddress.
+void SetEndpoints(const Endpoints& endpoints);
+// The endpoints in force (the defaults until SetEndpoints).
+Endpoints CurrentEndpoints();
+// Start-up: loads the endpoints from the state's settings file, installs them and sets ClientId.
+void ConfigureEndpoints(AppState& state);
+
+// "<identity>/common/oauth2/v2.0/token"
+std::string TokenEndpointAddress();
+// "<account>/oauth20_desktop.srf": the redirect address of the sign-in and of both token requests.
+std::string RedirectAddress();
+// The authorize page with the client id, the scope (each blank as %20) and the plain redirect
+// address.
+std::string AuthorizeAddress(const std::string& clientId);
+// The account sign-out page with the client id and the plain redirect address.
+std::string SignOutAddress(const std::string& clientId);
+// "<graph>/v1.0/me", the user lookup's fixed address.
+std::string CurrentUserAddress();
+// "<graph>/", the reachability probe's address.
+std::string GraphRootAddress();
+
+inline constexpr const char* kSignInScope = "offline_access User.Read Notes.Create Notes.ReadWrite Notes.ReadWrite.All";
+
+} // namespace rz

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "account/http.h"
+
+namespace rz {
+
+struct AppState;
+
+inline constexpr double kTokenRequestTimeoutSeconds = 10.0;
+inline constexpr double kGraphRequestTimeoutSeconds = 30.0;
+
+// The value of a key cut out of an answer's text: between the first «"key":"» (no blank anywhere)
+// and the next quote mark. A missing marker or closing quote gives the empty text; escapes stay.
+std::string JsonMarkerValue(std::string_view text, std::string_view key);
+// True when the text holds the key's marker «"key":"».
+bool HasJsonMarker(std::string_view text, std::string_view key);
+
+// The form bodies of the two token requests, every value percent-encoded, so that a code or token
+// holding "+", "&", "=" or "%" reaches the endpoint as it was issued.
+std::string CodeExchangeForm(const std::string& clientId, const std::string& code);
+std::string RefreshForm(const std::string& clientId, const std::string& refreshToken);
+// POSTs a form to the token endpoint with the fixed headers and the 10-second time-out.
+HttpResponse PostTokenForm(const std::string& form);
+
+// Token and identity upkeep of the signed-in account, on the worker thread. The mirror worker
+// derives from this, so its cycle calls these under the same names. Every change of the account
+// strings is saved to the settings file at once.
+class MGraphTokens {
+public:
+    explicit MGraphTokens(AppState& state) : m_State(state) {}
+    MGraphTokens(const MGraphTokens&) = delete;
+    MGraphTokens& operator=(const MGraphTokens&) = delete;
+
+    // Exchanges AuthorizationCode for tokens. An HTTP-layer error refreshes instead; any other
+    // answer sets both tokens from it (empty when it has none) and resets the error count.
+    void RetrieveTokensByCode();
+    // Obtains new tokens with RefreshToken; does nothing while that is empty. An answer without
+    // the access-token marker counts a failure and keeps the tokens.
+    void RefreshTokens();
+    // Fills UserId and UserPrincipalName from the current user; does nothing without an access
+    // token. An HTTP-layer error refreshes the tokens instead.
+    void RetrieveUserIdByToken();
+
+    // A Graph GET of the mirror: the address percent-escaped, the bearer header, 30-second
+    // time-out. The caller refreshes after an HTTP-layer error.
+    HttpResponse GraphGet(const std::string& address) const;
+
+    AppState& State() const { return m_State; }
+
+    // Failed refreshes since the last success; read by the monitor from the main thread.
+    std::atomic<std::int64_t> m_RefreshTokensErrorCount{0};
+
+protected:
+    AppState& m_State;
+};
+
+// GETs the Graph service root without a header: reachable when the answer is a page ("</html>"),
+// or when it kept redirecting past the redirect limit (the service answered, with a redirect).
+bool IsGraphReachable();
+
+} // namespace rz

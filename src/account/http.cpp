@@ -1,0 +1,311 @@
+#include "account/http.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+
+#include <curl/curl.h>
+
+#include "util/log.h"
+#include "util/text.h"
+
+namespace rz {
+
+namespace {
+
+// Far above any Graph answer the system asks for; a larger one is treated as a broken transfer
+// rather than allowed to exhaust memory.
+constexpr std::size_t kMaxBodyBytes = std::size_t{64} << 20;
+
+struct BodySink {
+    std::string Data;
+};
+
+std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* user)
+{
+    auto* sink = static_cast<BodySink*>(user);
+    const std::size_t bytes = size * count;
+    if (sink->Data.size() + bytes > kMaxBodyBytes) {
+        return 0; // makes curl end the transfer with a write error
+    }
+    try {
+        sink->Data.append(data, bytes);
+    } catch (...) {
+        return 0;
+    }
+    return bytes;
+}
+
+void InitCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct CurlDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+
+bool HasLineBreak(std::string_view text)
+{
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// The address without its query, so that log lines never carry query values.
+std::string_view AddressForLog(std::string_view url)
+{
+    return url.substr(0, url.find_first_of("?#"));
+}
+
+HttpResponse Fail(HttpFailure failure, long status = 0)
+{
+    HttpResponse response;
+    response.Failure = failure;
+    response.Status = status;
+    return response;
+}
+
+bool IsUnreserved(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
+}
+
+// Reserved characters that keep their meaning in a path or query; "[" and "]" are legal only
+// around an IPv6 host, which EscapeAddress leaves alone anyway.
+bool IsKeptReserved(unsigned char c)
+{
+    switch (c) {
+    case '!': case '#': case '$': case '&': case '\'': case '(': case ')': case '*': case '+':
+    case ',': case '/': case ':': case ';': case '=': case '?': case '@':
+        return true;
+    default:
+        return false;
+    }
+}
+
+void AppendEscaped(std::string& out, unsigned char c)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    out += '%';
+    out += kHex[c >> 4];
+    out += kHex[c & 0x0F];
+}
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
+HttpResponse Perform(const HttpRequest& request)
+{
+    for (const auto& header : request.Headers) {
+        // A value taken from an answer (a token) must never be able to add headers of its own.
+        if (header.Name.empty() || HasLineBreak(header.Name) || HasLineBreak(header.Value)) {
+            LogDebug("HTTP request refused: header with a line break");
+            return Fail(HttpFailure::Transport);
+        }
+    }
+
+    InitCurlOnce();
+    std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+    if (!curl) {
+        return Fail(HttpFailure::Transport);
+    }
+    CURL* h = curl.get();
+
+    // Owns the header list; curl_slist_append keeps the old list when it fails.
+    struct HeaderList {
+        curl_slist* Head = nullptr;
+        ~HeaderList() { curl_slist_free_all(Head); }
+        bool Add(const std::string& line)
+        {
+            curl_slist* next = curl_slist_append(Head, line.c_str());
+            if (next == nullptr) {
+                return false;
+            }
+            Head = next;
+            return true;
+        }
+    } headers;
+    for (const auto& header : request.Headers) {
+        if (!headers.Add(header.Name + ": " + header.Value)) {
+            return Fail(HttpFailure::Transport);
+        }
+    }
+    // No "Expect: 100-continue" round trip before a body.
+    if (!headers.Add("Expect:")) {
+        return Fail(HttpFailure::Transport);
+    }
+
+    BodySink sink;
+    char errorText[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(h, CURLOPT_URL, request.Url.c_str());
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, kHttpMaxRedirects);
+    // Custom Authorization headers go to the first host only, whatever a redirect says.
+    curl_easy_setopt(h, CURLOPT_UNRESTRICTED_AUTH, 0L);
+    curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxBodyBytes));
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.Head);
+    if (request.TimeoutSeconds > 0 && std::isfinite(request.TimeoutSeconds)) {
+        const long ms = std::max(1L, std::lround(request.TimeoutSeconds * 1000.0));
+        curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, ms);
+        curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, ms);
+    }
+
+    if (request.Method == "GET") {
+        curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    } else if (request.Method == "POST") {
+        curl_easy_setopt(h, CURLOPT_POST, 1L);
+        curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.Body.size()));
+        curl_easy_setopt(h, CURLOPT_POSTFIELDS, request.Body.data());
+    } else {
+        curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, request.Method.c_str());
+        if (!request.Body.empty()) {
+            curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.Body.size()));
+            curl_easy_setopt(h, CURLOPT_POSTFIELDS, request.Body.data());
+        }
+    }
+
+    const CURLcode code = curl_easy_perform(h);
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    if (code != CURLE_OK) {
+        std::string line = "HTTP ";
+        line += request.Method;
+        line += ' ';
+        line += AddressForLog(request.Url);
+        line += " failed: ";
+        line += errorText[0] != '\0' ? errorText : curl_easy_strerror(code);
+        LogDebug(line);
+        switch (code) {
+        case CURLE_OPERATION_TIMEDOUT:
+            return Fail(HttpFailure::Timeout, status);
+        case CURLE_TOO_MANY_REDIRECTS:
+            return Fail(HttpFailure::TooManyRedirects, status);
+        default:
+            return Fail(HttpFailure::Transport, status);
+        }
+    }
+    if (status == 401) {
+        return Fail(HttpFailure::Unauthorized, status);
+    }
+
+    HttpResponse response;
+    response.Status = status;
+    if (IsValidUtf8(sink.Data)) {
+        response.Body = std::move(sink.Data);
+    } else {
+        LogDebug("HTTP answer is not valid UTF-8");
+    }
+    return response;
+}
+
+} // namespace
+
+HttpResponse HttpSend(const HttpRequest& request)
+{
+    try {
+        return Perform(request);
+    } catch (...) {
+        return Fail(HttpFailure::Transport);
+    }
+}
+
+std::string EscapeAddress(std::string_view address)
+{
+    std::string out;
+    try {
+        std::size_t start = 0;
+        const std::size_t scheme = address.find("://");
+        if (scheme != std::string_view::npos) {
+            start = address.find_first_of("/?#", scheme + 3);
+            if (start == std::string_view::npos) {
+                start = address.size();
+            }
+        }
+        out.reserve(address.size() + 16);
+        out.append(address.substr(0, start));
+        for (std::size_t i = start; i < address.size(); ++i) {
+            const auto c = static_cast<unsigned char>(address[i]);
+            if (IsUnreserved(c) || IsKeptReserved(c)) {
+                out += static_cast<char>(c);
+            } else {
+                AppendEscaped(out, c);
+            }
+        }
+    } catch (...) {
+        return {};
+    }
+    return out;
+}
+
+std::string FormEncode(std::string_view value)
+{
+    std::string out;
+    out.reserve(value.size());
+    for (const char ch : value) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (IsUnreserved(c)) {
+            out += ch;
+        } else {
+            AppendEscaped(out, c);
+        }
+    }
+    return out;
+}
+
+std::string FormBody(const std::vector<std::pair<std::string, std::string>>& fields)
+{
+    std::string body;
+    for (const auto& [name, value] : fields) {
+        if (!body.empty()) {
+            body += '&';
+        }
+        body += name;
+        body += '=';
+        body += FormEncode(value);
+    }
+    return body;
+}
+
+std::string PercentDecode(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            const int high = HexValue(text[i + 1]);
+            const int low = HexValue(text[i + 2]);
+            if (high >= 0 && low >= 0) {
+                out += static_cast<char>(high * 16 + low);
+                i += 2;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+} // namespace rz

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace rz {
+
+struct HttpHeader {
+    std::string Name;
+    std::string Value;
+};
+
+// One synchronous request. The address is sent as given; build it with EscapeAddress first.
+struct HttpRequest {
+    std::string Method = "GET";
+    std::string Url;
+    std::vector<HttpHeader> Headers;
+    std::string Body;
+    double TimeoutSeconds = 30.0; // whole request, connection included
+};
+
+// Why a request ended in an HTTP-layer error.
+enum class HttpFailure {
+    None,
+    Unauthorized,     // the final answer had status 401
+    Timeout,          // the time-out ran out
+    TooManyRedirects, // more than kHttpMaxRedirects redirects
+    Transport,        // DNS, connect, TLS, broken or over-long transfer, bad address
+};
+
+inline constexpr long kHttpMaxRedirects = 5;
+
+struct HttpResponse {
+    HttpFailure Failure = HttpFailure::None;
+    long Status = 0; // status of the final answer; 0 when none arrived
+    // The body as UTF-8 text. Empty on an HTTP-layer error, and when the bytes are not valid UTF-8.
+    std::string Body;
+
+    // A transport failure or status 401; every other status delivers its body.
+    bool IsHttpError() const { return Failure != HttpFailure::None; }
+};
+
+// Sends the request on the calling thread and waits for the answer or the time-out. TLS is always
+// verified; redirects are followed, at most kHttpMaxRedirects; a bearer header never follows a
+// redirect to another host. Never throws.
+HttpResponse HttpSend(const HttpRequest& request);
+
+// Percent-escapes an address built by a format: UTF-8 bytes, blanks, quote marks and other
+// characters that are not legal in an address become %XX, while the query's reserved characters
+// (?&=/:;,+!$'()*@#) stay as they are. The scheme and authority are left unchanged.
+std::string EscapeAddress(std::string_view address);
+
+// Percent-encodes one form value: everything but ALPHA, DIGIT and "-._~" becomes %XX.
+std::string FormEncode(std::string_view value);
+// name=value pairs joined by "&", each value form-encoded; names are sent as given.
+std::string FormBody(const std::vector<std::pair<std::string, std::string>>& fields);
+
+// Decodes every %XX; a "%" not followed by two hex digits stays as it is, and "+" stays "+".
+std::string PercentDecode(std::string_view text);
+
+} // namespace rz

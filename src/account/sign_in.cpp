@@ -1,0 +1,75 @@
+#include "account/sign_in.h"
+
+#include <string>
+
+#include "account/endpoints.h"
+#include "account/graph_tokens.h"
+#include "account/http.h"
+#include "core/account_settings.h"
+#include "core/app_state.h"
+#include "util/text.h"
+
+namespace rz {
+
+std::string GetFieldValueFromURL(std::string_view url, std::string_view fieldName)
+{
+    std::string key(fieldName);
+    key += '=';
+    if (!StrContains(key, url)) {
+        return {};
+    }
+    std::string value = StrBetween(url, key, "&");
+    if (value.empty()) {
+        value = StrBetween(url, key, "");
+    }
+    return value;
+}
+
+std::string AuthorizationCodeFromURL(std::string_view url)
+{
+    if (!StrContains("?code=", url)) {
+        return {};
+    }
+    return PercentDecode(GetFieldValueFromURL(url, "code"));
+}
+
+std::string UserNameFromURL(std::string_view url)
+{
+    if (!StrContains("&username=", url)) {
+        return {};
+    }
+    return StrReplaceAll(GetFieldValueFromURL(url, "username"), "%40", "@");
+}
+
+void LoginRetrieveTokensByCode(AppState& state)
+{
+    const std::string code = state.AuthorizationCode.Get();
+    if (code.empty()) {
+        return;
+    }
+    const HttpResponse response = PostTokenForm(CodeExchangeForm(state.ClientId.Get(), code));
+    const std::string accessToken = JsonMarkerValue(response.Body, "access_token");
+    state.AccessToken.Set(accessToken);
+    state.RefreshToken.Set(JsonMarkerValue(response.Body, "refresh_token"));
+    if (!accessToken.empty()) {
+        MGlobalsOnline::SaveConfig(state);
+    }
+}
+
+void LoginRetrieveUserIdByToken(AppState& state)
+{
+    const std::string accessToken = state.AccessToken.Get();
+    if (accessToken.empty()) {
+        return;
+    }
+    HttpRequest request;
+    request.Url = CurrentUserAddress();
+    request.Headers = {{"Authorization", "Bearer " + accessToken}};
+    request.TimeoutSeconds = kGraphRequestTimeoutSeconds;
+    const HttpResponse response = HttpSend(request);
+    state.UserId.Set(JsonMarkerValue(response.Body, "id"));
+    state.UserPrincipalName.Set(JsonMarkerValue(response.Body, "userPrincipalName"));
+    MGlobalsOnline::SaveConfig(state);
+}
+
+} // namespace rz

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace rz {
+
+struct AppState;
+
+// The value of query field `fieldName` in an address, as it stands there (not decoded): the text
+// after the first "<fieldName>=" up to the next "&", or to the end when no text precedes an "&".
+std::string GetFieldValueFromURL(std::string_view url, std::string_view fieldName);
+// The authorization code of a redirect address, percent-decoded, so that a code the identity
+// platform escaped in the address reaches the token endpoint as it was issued. Empty when the
+// address carries no "?code=" or an empty code.
+std::string AuthorizationCodeFromURL(std::string_view url);
+// The "username" field of an address with every "%40" as "@"; empty without "&username=".
+std::string UserNameFromURL(std::string_view url);
+
+// The sign-in window's own token and identity requests, synchronous on the calling thread.
+// Tokens from the code: nothing without a code; a failed request is parsed as an empty answer, so
+// both tokens become empty; the account is saved only when an access token came back; no refresh.
+void LoginRetrieveTokensByCode(AppState& state);
+// Identity: nothing without an access token; UserId and UserPrincipalName are cut out of whatever
+// came back (empty on failure) and the account is saved in every case; no refresh.
+void LoginRetrieveUserIdByToken(AppState& state);
+
+} // namespace rz
