@@ -213,6 +213,10 @@ HttpResponse Perform(const HttpRequest& request)
 
     HttpResponse response;
     response.Status = status;
+    const char* finalUrl = nullptr;
+    if (curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl != nullptr) {
+        response.FinalUrl = finalUrl;
+    }
     if (IsValidUtf8(sink.Data)) {
         response.Body = std::move(sink.Data);
     } else {

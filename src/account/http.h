@@ -35,6 +35,7 @@ inline constexpr long kHttpMaxRedirects = 5;
 struct HttpResponse {
     HttpFailure Failure = HttpFailure::None;
     long Status = 0; // status of the final answer; 0 when none arrived
+    std::string FinalUrl; // the address of the final answer, after redirects
     // The body as UTF-8 text. Empty on an HTTP-layer error, and when the bytes are not valid UTF-8.
     std::string Body;
 

@@ -15,14 +15,14 @@ std::string GetFieldValueFromURL(std::string_view url, std::string_view fieldNam
 {
     std::string key(fieldName);
     key += '=';
-    if (!StrContains(key, url)) {
+    const std::size_t found = url.find(key);
+    if (fieldName.empty() || found == std::string_view::npos) {
         return {};
     }
-    std::string value = StrBetween(url, key, "&");
-    if (value.empty()) {
-        value = StrBetween(url, key, "");
-    }
-    return value;
+    // An "&" right after the key is an empty value, not the start of the value.
+    const std::size_t start = found + key.size();
+    const std::size_t end = url.find('&', start);
+    return std::string(url.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
 }
 
 std::string AuthorizationCodeFromURL(std::string_view url)

@@ -8,7 +8,8 @@ namespace rz {
 struct AppState;
 
 // The value of query field `fieldName` in an address, as it stands there (not decoded): the text
-// after the first "<fieldName>=" up to the next "&", or to the end when no text precedes an "&".
+// after the first "<fieldName>=" up to the next "&" or the end. A field followed at once by "&" is
+// empty.
 std::string GetFieldValueFromURL(std::string_view url, std::string_view fieldName);
 // The authorization code of a redirect address, percent-decoded, so that a code the identity
 // platform escaped in the address reaches the token endpoint as it was issued. Empty when the

@@ -191,6 +191,7 @@ TEST_F(HttpSendTest, FollowsAtMostFiveRedirects)
     ASSERT_FALSE(five.IsHttpError());
     EXPECT_EQ(five.Status, 200);
     EXPECT_EQ(five.Body, "<html><body>caf\xC3\xA9</body></html>");
+    EXPECT_EQ(five.FinalUrl, m_Server.Root() + "/page");
 
     const HttpResponse six = Get("/redirect/5");
     EXPECT_TRUE(six.IsHttpError());
