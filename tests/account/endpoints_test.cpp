@@ -4,7 +4,7 @@
 
 #include "core/app_state.h"
 #include "core/settings_store.h"
-#include "temp_folder.h"
+#include "test_support.h"
 #include "util/json.h"
 
 namespace rz {
@@ -14,7 +14,7 @@ class EndpointsTest : public ::testing::Test {
 protected:
     void TearDown() override { SetEndpoints(Endpoints()); }
 
-    test::TempFolder m_Folder;
+    test::TempDir m_Folder;
 };
 
 TEST_F(EndpointsTest, MissingFileGivesTheDefaults)
