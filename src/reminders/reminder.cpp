@@ -1,0 +1,236 @@
+#include "reminders/reminder.h"
+
+#include <algorithm>
+#include <climits>
+#include <utility>
+
+#include "util/text.h"
+
+namespace rz {
+
+namespace {
+
+constexpr const char* kNull = "(null)";
+
+// A record whose time of day does not exist on some days (a daylight-saving gap) still moves by at
+// least 23 hours per step, so eight steps always reach a chosen weekday in the future; the cap only
+// guards against a clock or time zone that misbehaves.
+constexpr int kMaxRepeatSteps = 16;
+
+std::string OrNull(const std::optional<std::string>& text)
+{
+    return text ? *text : std::string(kNull);
+}
+
+// Boolean reading of a stored flag: after leading blanks, "Y", "y", "T" or "t", or an optional sign
+// and any zeros followed by a digit 1 to 9.
+bool TextIsTrue(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'))
+        ++i;
+    if (i == text.size())
+        return false;
+    char c = text[i];
+    if (c == 'Y' || c == 'y' || c == 'T' || c == 't')
+        return true;
+    if (c == '+' || c == '-')
+        ++i;
+    while (i < text.size() && text[i] == '0')
+        ++i;
+    return i < text.size() && text[i] >= '1' && text[i] <= '9';
+}
+
+} // namespace
+
+WeekDayFlags DefaultWeekDays()
+{
+    return {"0", "0", "0", "0", "0", "0", "0"};
+}
+
+bool SameText(const std::optional<std::string>& a, const std::optional<std::string>& b)
+{
+    return a && b && *a == *b;
+}
+
+bool SameInstant(const std::optional<Date>& a, const std::optional<Date>& b)
+{
+    return a && b && *a == *b;
+}
+
+std::uint8_t TAReminder::Repeat() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_Repeat;
+}
+
+void TAReminder::setRepeat(std::uint8_t value)
+{
+    std::lock_guard lock(m_Mutex);
+    m_Repeat = value;
+}
+
+std::int64_t TAReminder::objType() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_ObjType;
+}
+
+void TAReminder::setObjType(std::int64_t value)
+{
+    std::lock_guard lock(m_Mutex);
+    m_ObjType = value;
+}
+
+std::optional<std::string> TAReminder::name() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_Name;
+}
+
+void TAReminder::setName(std::optional<std::string> value)
+{
+    std::lock_guard lock(m_Mutex);
+    m_Name = std::move(value);
+}
+
+std::optional<std::string> TAReminder::Id() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_Id;
+}
+
+void TAReminder::setId(std::optional<std::string> value)
+{
+    std::lock_guard lock(m_Mutex);
+    m_Id = std::move(value);
+}
+
+std::optional<std::string> TAReminder::pageId() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_PageId;
+}
+
+void TAReminder::setPageId(std::optional<std::string> value)
+{
+    std::lock_guard lock(m_Mutex);
+    m_PageId = std::move(value);
+}
+
+std::optional<std::string> TAReminder::link() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_Link;
+}
+
+void TAReminder::setLink(std::optional<std::string> value)
+{
+    std::lock_guard lock(m_Mutex);
+    m_Link = std::move(value);
+}
+
+std::optional<Date> TAReminder::time() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_Time;
+}
+
+void TAReminder::setTime(std::optional<Date> value)
+{
+    std::lock_guard lock(m_Mutex);
+    m_Time = value;
+}
+
+std::optional<Date> TAReminder::preRemindedTime() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_PreRemindedTime;
+}
+
+void TAReminder::setPreRemindedTime(std::optional<Date> value)
+{
+    std::lock_guard lock(m_Mutex);
+    m_PreRemindedTime = value;
+}
+
+WeekDayFlags TAReminder::weekDay() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_WeekDay;
+}
+
+void TAReminder::setWeekDay(const WeekDayFlags& value)
+{
+    std::lock_guard lock(m_Mutex);
+    m_WeekDay = value;
+}
+
+bool TAReminder::HasSpecifyRepeatInWeekDay() const
+{
+    std::lock_guard lock(m_Mutex);
+    return std::any_of(m_WeekDay.begin(), m_WeekDay.end(), [](const std::string& d) { return d != "0"; });
+}
+
+bool TAReminder::IsInSpecifyWeekDay(Date date) const
+{
+    const int index = WeekDayOf(date) - 1;
+    if (index < 0 || index > 6)
+        return false;
+    std::lock_guard lock(m_Mutex);
+    return m_WeekDay[static_cast<std::size_t>(index)] != "0";
+}
+
+std::optional<Date> TAReminder::GetRepeatDateTime() const
+{
+    const std::optional<Date> base = time();
+    if (!base)
+        return std::nullopt;
+    Date candidate = DateWithTimeOf(DateNow(), *base);
+    const bool anyWeekDay = HasSpecifyRepeatInWeekDay();
+    for (int step = 0; step < kMaxRepeatSteps; ++step) {
+        if (candidate > DateNow() && (!anyWeekDay || IsInSpecifyWeekDay(candidate)))
+            return candidate;
+        candidate = DateAddDays(candidate, 1);
+    }
+    return candidate;
+}
+
+std::string TAReminder::ToString() const
+{
+    std::lock_guard lock(m_Mutex);
+    std::string line;
+    line += "Type:" + std::to_string(m_ObjType);
+    line += "` ID:" + OrNull(m_Id);
+    line += "` PageID:" + OrNull(m_PageId);
+    line += "` Link:" + OrNull(m_Link);
+    line += "` Time:" + (m_Time ? DateToString(m_Time) : std::string(kNull));
+    line += "` Recurrence:" + std::to_string(static_cast<unsigned>(m_Repeat));
+    line += "` Title:" + OrNull(m_Name);
+    line += "`";
+    return line;
+}
+
+std::shared_ptr<TAReminder> TAReminder::FromString(std::string_view line)
+{
+    auto record = std::make_shared<TAReminder>();
+    const auto field = [line](std::string_view label) { return StrBetween(line, label, "`"); };
+
+    const std::int64_t type = StrLeadingInt(field("Type:"));
+    record->m_ObjType = std::clamp<std::int64_t>(type, INT32_MIN, INT32_MAX);
+    record->m_Id = field("ID:");
+    record->m_PageId = field("PageID:");
+    record->m_Link = field("Link:");
+    record->m_Name = field("Title:");
+    record->m_Repeat = TextIsTrue(field("Recurrence:")) ? 1 : 0;
+    record->m_PreRemindedTime = DateNow();
+    record->m_Time = StringToDate(field("Time:"));
+    if (record->m_Repeat) {
+        WeekDayFlags flags = DefaultWeekDays();
+        GetRepeatWeekDay(*record->m_Name, flags);
+        record->m_WeekDay = flags;
+    }
+    return record;
+}
+
+} // namespace rz

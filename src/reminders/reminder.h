@@ -1,0 +1,116 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "util/dates.h"
+
+namespace rz {
+
+// Weekday choice of a repeating reminder: entry 0 = Sunday … 6 = Saturday; "0" = not chosen, any
+// other text = chosen. All "0" means every day.
+using WeekDayFlags = std::array<std::string, 7>;
+
+// Seven "0": no weekday chosen.
+WeekDayFlags DefaultWeekDays();
+
+// Both texts present and identical. An absent text equals nothing, not even another absent one.
+bool SameText(const std::optional<std::string>& a, const std::optional<std::string>& b);
+// Both dates present and the same instant.
+bool SameInstant(const std::optional<Date>& a, const std::optional<Date>& b);
+
+// Reminder kinds (objType).
+inline constexpr std::int64_t kPageTitleReminder = 0;
+inline constexpr std::int64_t kTagReminder = 1;
+
+// Title syntax reminder types.
+inline constexpr std::int64_t kReminderTypeNone = 0;
+inline constexpr std::int64_t kReminderTypeOneOff = 1;
+inline constexpr std::int64_t kReminderTypeRepeating = 2;
+
+// One reminder. Shared between the worker and the main thread through std::shared_ptr; every single
+// field read or write is indivisible, sequences of them are not.
+class TAReminder {
+public:
+    TAReminder() = default;
+    TAReminder(const TAReminder&) = delete;
+    TAReminder& operator=(const TAReminder&) = delete;
+
+    // 1 for a repeating reminder, 0 for a one-off.
+    std::uint8_t Repeat() const;
+    void setRepeat(std::uint8_t value);
+    // kPageTitleReminder or kTagReminder.
+    std::int64_t objType() const;
+    void setObjType(std::int64_t value);
+    // Shown text; still holds the reminder marks.
+    std::optional<std::string> name() const;
+    void setName(std::optional<std::string> value);
+    // Key within a list. Change it only through the list that holds the record: lists index it.
+    std::optional<std::string> Id() const;
+    void setId(std::optional<std::string> value);
+    std::optional<std::string> pageId() const;
+    void setPageId(std::optional<std::string> value);
+    std::optional<std::string> link() const;
+    void setLink(std::optional<std::string> value);
+    // Due time; for a repeating reminder its next occurrence.
+    std::optional<Date> time() const;
+    void setTime(std::optional<Date> value);
+    // The due check leaves the reminder alone while the clock is earlier than this.
+    std::optional<Date> preRemindedTime() const;
+    void setPreRemindedTime(std::optional<Date> value);
+    // Copies in and out; the record owns its flags.
+    WeekDayFlags weekDay() const;
+    void setWeekDay(const WeekDayFlags& value);
+
+    // True when any weekday is chosen.
+    bool HasSpecifyRepeatInWeekDay() const;
+    // True when the weekday of the date (local time) is chosen.
+    bool IsInSpecifyWeekDay(Date date) const;
+    // The first day from today on which the time of day of `time` lies strictly in the future and,
+    // when weekdays are chosen, falls on one of them. No date when the record has no `time`.
+    std::optional<Date> GetRepeatDateTime() const;
+
+    // "Type:%ld` ID:%@` PageID:%@` Link:%@` Time:%@` Recurrence:%hhu` Title:%@`", absent values as
+    // "(null)", no escaping.
+    std::string ToString() const;
+    // Reads a line of the ToString form; never fails. preRemindedTime is set to now, and the weekday
+    // flags of a repeating reminder are read back from its title.
+    static std::shared_ptr<TAReminder> FromString(std::string_view line);
+
+    // Page-title syntax (title_syntax.cpp). Positions count UTF-16 code units.
+    // Reads a reminder from a title: "!" + date and time (one-off) or "!!" + time of day with an
+    // optional weekday list (repeating). DT, DTStart, DTEnd and WeekDay are left untouched when the
+    // title holds no "!"; ReminderType is always set.
+    static bool PageTitleReminder_GetDateTime(std::string_view title, std::optional<Date>& DT,
+                                              std::int64_t& ReminderType, std::int64_t& DTStart,
+                                              std::int64_t& DTEnd, WeekDayFlags& WeekDay);
+    // Fills the flags from the "[1,2,…]" list after the first "!!" ("1" = Monday … "7" = Sunday),
+    // after clearing them. Always answers false, so the date text of a repeating title keeps its
+    // list and the time of day is read at fixed places.
+    static bool GetRepeatWeekDay(std::string_view title, WeekDayFlags& weekDay);
+    // The trimmed title begins with "!!".
+    static bool PageTimeRepeatable_Is(std::string_view title);
+    // The trimmed title begins with "!" but not with "!!".
+    static bool PageHasTagReminder(std::string_view title);
+
+private:
+    mutable std::mutex m_Mutex;
+    std::uint8_t m_Repeat = 0;
+    std::int64_t m_ObjType = 0;
+    std::optional<std::string> m_Name;
+    std::optional<std::string> m_Id;
+    std::optional<std::string> m_PageId;
+    std::optional<std::string> m_Link;
+    std::optional<Date> m_Time;
+    std::optional<Date> m_PreRemindedTime;
+    WeekDayFlags m_WeekDay = DefaultWeekDays();
+};
+
+using ReminderPtr = std::shared_ptr<TAReminder>;
+
+} // namespace rz

@@ -1,0 +1,234 @@
+// The page-title reminder syntax: class operations of TAReminder. Positions and fixed places count
+// UTF-16 code units, so a title with accents or emoji reads like an ASCII title with the same
+// code-unit layout.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include <unicode/uchar.h>
+
+#include "reminders/reminder.h"
+#include "util/text.h"
+
+namespace rz {
+
+namespace {
+
+bool IsBlank16(char16_t c)
+{
+    return c == u'\t' || u_charType(static_cast<UChar32>(c)) == U_SPACE_SEPARATOR;
+}
+
+// Leading integer of Y[first, first + count): blanks skipped, optional sign, ASCII digits. The
+// caller guarantees the slice lies within Y.
+std::int64_t SliceInt(const std::u16string& y, std::size_t first, std::size_t count)
+{
+    const std::u16string_view slice = std::u16string_view(y).substr(first, count);
+    std::size_t i = 0;
+    while (i < slice.size() && IsBlank16(slice[i]))
+        ++i;
+    bool negative = false;
+    if (i < slice.size() && (slice[i] == u'+' || slice[i] == u'-')) {
+        negative = slice[i] == u'-';
+        ++i;
+    }
+    std::int64_t value = 0;
+    while (i < slice.size() && slice[i] >= u'0' && slice[i] <= u'9') {
+        value = value * 10 + (slice[i] - u'0');
+        ++i;
+    }
+    return negative ? -value : value;
+}
+
+// The title after `position` code units, trimmed, in UTF-16.
+std::u16string TrimmedRest(const std::u16string& title16, std::size_t position)
+{
+    if (position >= title16.size())
+        return {};
+    return Utf8ToUtf16(StrTrim(Utf16ToUtf8(std::u16string_view(title16).substr(position))));
+}
+
+bool InRange(std::int64_t value, std::int64_t low, std::int64_t high)
+{
+    return value >= low && value <= high;
+}
+
+bool ReadRepeating(std::string_view title, const std::u16string& title16, std::size_t a, Date now,
+                   std::optional<Date>& DT, std::int64_t& ReminderType, std::int64_t& DTStart,
+                   std::int64_t& DTEnd, WeekDayFlags& WeekDay)
+{
+    TAReminder::GetRepeatWeekDay(title, WeekDay);
+    // The weekday list, when present, stays in the date text: the whole-text reading then fails and
+    // the fixed places below supply the time of day.
+    DT = StringToDate(StrBetween(title, "!!", ""));
+    if (DT) {
+        ReminderType = kReminderTypeRepeating;
+        DTStart = static_cast<std::int64_t>(a);
+        DTEnd = static_cast<std::int64_t>(title16.size());
+        return true;
+    }
+
+    const std::u16string y = TrimmedRest(title16, a + 2);
+    if (y.size() < 2)
+        return false;
+    const std::int64_t hour = SliceInt(y, 0, 2);
+    if (!InRange(hour, 0, 23))
+        return false;
+
+    const auto start = static_cast<std::int64_t>(a);
+    DTStart = start;
+    DTEnd = 0;
+    std::int64_t minute = 0;
+    if (y.size() >= 5) {
+        minute = SliceInt(y, 3, 2);
+        if (!InRange(minute, 0, 59)) {
+            minute = 0;
+            DTEnd = start + 4;
+        }
+    }
+    std::int64_t second = 0;
+    if (DTEnd == 0 && y.size() >= 8) {
+        second = SliceInt(y, 6, 2);
+        if (InRange(second, 0, 59)) {
+            DTEnd = start + 10;
+        } else {
+            second = 0;
+            DTEnd = start + 7;
+        }
+    }
+
+    const LocalFields today = LocalFieldsOf(now);
+    DT = DateFromParts(today.year, today.month, today.day, static_cast<int>(hour), static_cast<int>(minute),
+                       static_cast<int>(second));
+    ReminderType = kReminderTypeRepeating;
+    return true;
+}
+
+bool ReadOneOff(std::string_view title, const std::u16string& title16, std::size_t g, std::optional<Date>& DT,
+                std::int64_t& ReminderType, std::int64_t& DTStart, std::int64_t& DTEnd)
+{
+    DT = StringToDate(StrBetween(title, "!", ""));
+    if (DT) {
+        ReminderType = kReminderTypeOneOff;
+        DTStart = static_cast<std::int64_t>(g);
+        DTEnd = static_cast<std::int64_t>(title16.size());
+        return true;
+    }
+
+    const std::u16string y = TrimmedRest(title16, g + 1);
+    if (y.size() < 4)
+        return false;
+    const std::int64_t year = SliceInt(y, 0, 4);
+    if (!InRange(year, 1000, 4000))
+        return false;
+
+    const auto start = static_cast<std::int64_t>(g);
+    std::int64_t month = 1, day = 1, hour = 0, minute = 0, second = 0;
+    DTStart = start;
+    DTEnd = 0;
+
+    // Each field is read only while no earlier field was out of range; a field for which the text
+    // is too short keeps its default and the reading goes on.
+    if (y.size() >= 7) {
+        const std::int64_t m = SliceInt(y, 5, 2);
+        if (InRange(m, 1, 12))
+            month = m;
+        else
+            DTEnd = start + 5;
+    }
+    if (DTEnd == 0 && y.size() >= 10) {
+        const std::int64_t d = SliceInt(y, 8, 2);
+        if (InRange(d, 1, 31))
+            day = d;
+        else
+            DTEnd = start + 8;
+    }
+    if (DTEnd == 0 && y.size() >= 13) {
+        const std::int64_t h = SliceInt(y, 11, 2);
+        if (InRange(h, 0, 23))
+            hour = h;
+        else
+            DTEnd = start + 11;
+    }
+    if (DTEnd == 0 && y.size() >= 16) {
+        const std::int64_t m = SliceInt(y, 14, 2);
+        if (InRange(m, 0, 59))
+            minute = m;
+        else
+            DTEnd = start + 14;
+    }
+    if (DTEnd == 0 && y.size() >= 19) {
+        const std::int64_t s = SliceInt(y, 17, 2);
+        if (InRange(s, 0, 59)) {
+            second = s;
+            DTEnd = start + 20;
+        } else {
+            DTEnd = start + 17;
+        }
+    }
+
+    DT = DateFromParts(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day),
+                       static_cast<int>(hour), static_cast<int>(minute), static_cast<int>(second));
+    ReminderType = kReminderTypeOneOff;
+    return true;
+}
+
+} // namespace
+
+bool TAReminder::PageTitleReminder_GetDateTime(std::string_view title, std::optional<Date>& DT,
+                                               std::int64_t& ReminderType, std::int64_t& DTStart,
+                                               std::int64_t& DTEnd, WeekDayFlags& WeekDay)
+{
+    ReminderType = kReminderTypeNone;
+    const Date now = DateNow();
+    const std::u16string title16 = Utf8ToUtf16(title);
+
+    const std::size_t a = title16.find(u"!!");
+    if (a != std::u16string::npos)
+        return ReadRepeating(title, title16, a, now, DT, ReminderType, DTStart, DTEnd, WeekDay);
+
+    const std::size_t g = title16.find(u'!');
+    if (g != std::u16string::npos)
+        return ReadOneOff(title, title16, g, DT, ReminderType, DTStart, DTEnd);
+    return false;
+}
+
+bool TAReminder::GetRepeatWeekDay(std::string_view title, WeekDayFlags& weekDay)
+{
+    weekDay = DefaultWeekDays();
+    const std::string rest = StrBetween(title, "!!", "");
+    if (rest.empty())
+        return false;
+    const std::string list = StrBetween(rest, "[", "]");
+    if (list.empty())
+        return false;
+
+    std::size_t begin = 0;
+    while (begin <= list.size()) {
+        std::size_t end = list.find(',', begin);
+        if (end == std::string::npos)
+            end = list.size();
+        const std::string item = StrTrim(std::string_view(list).substr(begin, end - begin));
+        if (item.size() == 1 && item[0] >= '1' && item[0] <= '7') {
+            // Title digits run Monday = 1 … Sunday = 7; flags run Sunday = 0 … Saturday = 6. Built, not
+            // assigned from a literal, which GCC 12 misreports under -Wrestrict.
+            const int digit = item[0] - '0';
+            weekDay[static_cast<std::size_t>(digit % 7)] = std::string(1, '1');
+        }
+        begin = end + 1;
+    }
+    return false;
+}
+
+bool TAReminder::PageTimeRepeatable_Is(std::string_view title)
+{
+    return StrStartsWith("!!", StrTrim(title));
+}
+
+bool TAReminder::PageHasTagReminder(std::string_view title)
+{
+    const std::string trimmed = StrTrim(title);
+    return StrStartsWith("!", trimmed) && !StrStartsWith("!!", trimmed);
+}
+
+} // namespace rz
