@@ -1,0 +1,272 @@
+#include "reminders/reminder_list.h"
+
+#include <algorithm>
+#include <numeric>
+#include <utility>
+
+#include "util/plist.h"
+#include "util/text.h"
+
+namespace rz {
+
+namespace {
+
+std::optional<std::string> ReminderKey(const TAReminder& record)
+{
+    return record.Id();
+}
+
+// TimeOfDay of both, when both are present.
+bool SameTimeOfDay(const std::optional<Date>& a, const std::optional<Date>& b)
+{
+    return a && b && TimeOfDay(*a) == TimeOfDay(*b);
+}
+
+ReminderPtr NewRecord(std::int64_t objType, std::optional<std::string> name, std::optional<std::string> id,
+                      std::optional<std::string> pageId, std::optional<std::string> link, std::optional<Date> time,
+                      std::uint8_t repeat, const WeekDayFlags& weekDay)
+{
+    auto record = std::make_shared<TAReminder>();
+    record->setObjType(objType);
+    record->setName(std::move(name));
+    record->setId(std::move(id));
+    record->setPageId(std::move(pageId));
+    record->setLink(std::move(link));
+    record->setTime(time);
+    record->setRepeat(repeat);
+    record->setWeekDay(weekDay);
+    return record;
+}
+
+} // namespace
+
+TReminderList::TReminderList(LookUp lookUp) : m_Records(&ReminderKey, lookUp == LookUp::Indexed) {}
+
+bool TReminderList::SameWeekDay(const WeekDayFlags& a, const WeekDayFlags& b)
+{
+    return a == b;
+}
+
+std::int64_t TReminderList::AddUnique(std::int64_t objType, std::optional<std::string> Name,
+                                      std::optional<std::string> ID, std::optional<std::string> PageID,
+                                      std::optional<std::string> Link, std::optional<Date> DT, std::uint8_t IsRepeat,
+                                      const WeekDayFlags& WeekDay)
+{
+    const std::uint8_t repeat = IsRepeat ? 1 : 0;
+    std::lock_guard lock(m_Mutex);
+    const ReminderPtr existing = m_Records.FindRecord(ID, true);
+    if (!existing) {
+        ReminderPtr record = NewRecord(objType, std::move(Name), std::move(ID), std::move(PageID), std::move(Link),
+                                       DT, repeat, WeekDay);
+        if (repeat)
+            record->setTime(record->GetRepeatDateTime());
+        record->setPreRemindedTime(DateNow());
+        m_Records.Append(std::move(record));
+        return 1;
+    }
+
+    std::int64_t changes = 0;
+    const bool sameWhen = repeat ? SameTimeOfDay(existing->time(), DT) : SameInstant(existing->time(), DT);
+    const bool same = SameText(existing->name(), Name) && SameText(existing->Id(), ID) &&
+                      SameText(existing->link(), Link) && existing->Repeat() == repeat && sameWhen;
+    if (!same) {
+        // The key stays the one the record was found (and indexed) under.
+        existing->setName(std::move(Name));
+        existing->setId(std::move(ID));
+        existing->setLink(std::move(Link));
+        existing->setTime(DT);
+        existing->setRepeat(repeat);
+        changes = 1;
+    }
+    if (!SameWeekDay(existing->weekDay(), WeekDay)) {
+        existing->setWeekDay(WeekDay);
+        ++changes;
+    }
+    if (repeat) {
+        // A record without time has no next occurrence; there is nothing to move then.
+        const std::optional<Date> next = existing->GetRepeatDateTime();
+        if (next && !SameInstant(next, existing->time())) {
+            existing->setTime(next);
+            ++changes;
+        }
+    }
+    return changes;
+}
+
+ReminderPtr TReminderList::AddUnique(const ReminderPtr& record)
+{
+    if (!record)
+        return nullptr;
+    std::lock_guard lock(m_Mutex);
+    return AddUniqueLocked(record);
+}
+
+ReminderPtr TReminderList::AddUniqueLocked(const ReminderPtr& record)
+{
+    const std::optional<std::string> id = record->Id();
+    const ReminderPtr existing = m_Records.FindRecord(id, true);
+    if (!existing) {
+        m_Records.Append(record);
+        return record;
+    }
+    if (existing == record)
+        return existing;
+    const std::optional<Date> time = record->time();
+    if (!(SameText(existing->name(), record->name()) && SameInstant(existing->time(), time))) {
+        existing->setName(record->name());
+        existing->setId(id);
+        existing->setLink(record->link());
+        existing->setTime(time);
+        existing->setRepeat(record->Repeat());
+    }
+    const WeekDayFlags weekDay = record->weekDay();
+    if (!SameWeekDay(weekDay, existing->weekDay()))
+        existing->setWeekDay(weekDay);
+    return existing;
+}
+
+ReminderPtr TReminderList::InsertTop(std::int64_t objType, std::optional<std::string> Name,
+                                     std::optional<std::string> ID, std::optional<std::string> PageID,
+                                     std::optional<std::string> Link, std::optional<Date> DT, std::uint8_t IsRepeat,
+                                     const WeekDayFlags& WeekDay)
+{
+    ReminderPtr record = NewRecord(objType, std::move(Name), std::move(ID), std::move(PageID), std::move(Link), DT,
+                                   IsRepeat, WeekDay);
+    record->setPreRemindedTime(DateNow());
+    std::lock_guard lock(m_Mutex);
+    m_Records.Append(record);
+    return record;
+}
+
+void TReminderList::CheckAndRemoveDeletedPageItem(std::string_view text)
+{
+    std::lock_guard lock(m_Mutex);
+    m_Records.RemoveIf([text](const TAReminder& r) {
+        const std::optional<std::string> pageId = r.pageId();
+        return !pageId || !StrContains(*pageId, text);
+    });
+}
+
+std::int64_t TReminderList::CheckAndRemoveDeletedTagItem(std::string_view Content,
+                                                         const std::optional<std::string>& PageId)
+{
+    std::lock_guard lock(m_Mutex);
+    const std::size_t removed = m_Records.RemoveIf([&](const TAReminder& r) {
+        if (r.objType() != kTagReminder || !SameText(r.pageId(), PageId))
+            return false;
+        const std::optional<std::string> id = r.Id();
+        return !id || !StrContains(*id, Content);
+    });
+    return static_cast<std::int64_t>(removed);
+}
+
+void TReminderList::DeleteAllTagInPage(const std::optional<std::string>& pageId)
+{
+    std::lock_guard lock(m_Mutex);
+    m_Records.RemoveIf(
+        [&](const TAReminder& r) { return r.objType() == kTagReminder && SameText(r.pageId(), pageId); });
+}
+
+ReminderPtr TReminderList::GetByID(const std::optional<std::string>& id) const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_Records.FindRecord(id, true);
+}
+
+void TReminderList::DeleteByID(const std::optional<std::string>& id)
+{
+    std::lock_guard lock(m_Mutex);
+    if (const auto i = m_Records.Find(id, true))
+        m_Records.RemoveAt(*i);
+}
+
+bool TReminderList::Remove(const ReminderPtr& record)
+{
+    std::lock_guard lock(m_Mutex);
+    const auto i = m_Records.PositionOf(record.get());
+    if (!i)
+        return false;
+    m_Records.RemoveAt(*i);
+    return true;
+}
+
+void TReminderList::Sort()
+{
+    std::lock_guard lock(m_Mutex);
+    // Times are read once: another thread may set a record's time during the sort, and the order
+    // must come from one consistent set of keys.
+    const std::size_t n = m_Records.Size();
+    std::vector<std::optional<Date>> times(n);
+    for (std::size_t i = 0; i < n; ++i)
+        times[i] = m_Records.At(i)->time();
+    std::vector<std::size_t> order(n);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&times](std::size_t a, std::size_t b) {
+        if (!times[a] || !times[b])
+            return times[a].has_value() && !times[b].has_value();
+        return *times[a] < *times[b];
+    });
+    m_Records.Permute(order);
+}
+
+void TReminderList::SaveToFile(const std::string& path) const
+{
+    std::vector<std::string> lines;
+    {
+        std::lock_guard lock(m_Mutex);
+        lines.reserve(m_Records.Size());
+        for (std::size_t i = 0; i < m_Records.Size(); ++i)
+            lines.push_back(m_Records.At(i)->ToString());
+    }
+    WritePlistStringArray(path, lines);
+}
+
+void TReminderList::LoadFromFile(const std::string& path)
+{
+    const std::optional<std::vector<std::string>> lines = ReadPlistStringArray(path);
+    if (!lines)
+        return;
+    std::vector<ReminderPtr> records;
+    records.reserve(lines->size());
+    for (const std::string& line : *lines)
+        records.push_back(TAReminder::FromString(line));
+    std::lock_guard lock(m_Mutex);
+    for (const ReminderPtr& record : records)
+        AddUniqueLocked(record);
+}
+
+std::size_t TReminderList::Count() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_Records.Size();
+}
+
+ReminderPtr TReminderList::At(std::size_t index) const
+{
+    std::lock_guard lock(m_Mutex);
+    return index < m_Records.Size() ? m_Records.At(index) : nullptr;
+}
+
+std::vector<ReminderPtr> TReminderList::list() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_Records.Records();
+}
+
+void TReminderList::setList(const std::vector<ReminderPtr>& records)
+{
+    std::lock_guard lock(m_Mutex);
+    m_Records.Clear();
+    for (const ReminderPtr& record : records) {
+        if (record)
+            m_Records.Append(record);
+    }
+}
+
+void TReminderList::Clear()
+{
+    std::lock_guard lock(m_Mutex);
+    m_Records.Clear();
+}
+
+} // namespace rz

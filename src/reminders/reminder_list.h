@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "reminders/key_index.h"
+#include "reminders/reminder.h"
+#include "util/dates.h"
+
+namespace rz {
+
+// An ordered list of reminders keyed by Id, shared between the worker and the main thread. Every
+// operation runs under the list's own mutex. Look-ups by key find the later record when a key occurs
+// twice. Walk it by index with Count and At, tolerating an entry that has gone meanwhile.
+class TReminderList {
+public:
+    // Linear look-ups walk the list as the plain algorithm does; they exist as a reference for tests
+    // and benchmarks.
+    enum class LookUp { Indexed, Linear };
+
+    explicit TReminderList(LookUp lookUp = LookUp::Indexed);
+    TReminderList(const TReminderList&) = delete;
+    TReminderList& operator=(const TReminderList&) = delete;
+
+    // True when the seven entries are equal as texts.
+    static bool SameWeekDay(const WeekDayFlags& a, const WeekDayFlags& b);
+
+    // Merges one reminder found in a page: adds it (1), or updates the record with the key and gives
+    // the number of changes (0 to 3). A repeating reminder gets its next occurrence as time.
+    std::int64_t AddUnique(std::int64_t objType, std::optional<std::string> Name, std::optional<std::string> ID,
+                           std::optional<std::string> PageID, std::optional<std::string> Link,
+                           std::optional<Date> DT, std::uint8_t IsRepeat, const WeekDayFlags& WeekDay);
+    // Merges a loaded record: appends it, or updates the record with its key and gives that one.
+    ReminderPtr AddUnique(const ReminderPtr& record);
+    // Appends a new record whatever keys the list holds (time = DT as given); gives it.
+    ReminderPtr InsertTop(std::int64_t objType, std::optional<std::string> Name, std::optional<std::string> ID,
+                          std::optional<std::string> PageID, std::optional<std::string> Link,
+                          std::optional<Date> DT, std::uint8_t IsRepeat, const WeekDayFlags& WeekDay);
+
+    // Removes every record whose pageId does not occur in the text.
+    void CheckAndRemoveDeletedPageItem(std::string_view text);
+    // Removes the page's tag reminders whose Id does not occur in the content; gives the count.
+    std::int64_t CheckAndRemoveDeletedTagItem(std::string_view Content, const std::optional<std::string>& PageId);
+    // Removes every tag reminder of the page; its page-title reminder stays.
+    void DeleteAllTagInPage(const std::optional<std::string>& pageId);
+
+    ReminderPtr GetByID(const std::optional<std::string>& id) const;
+    // Removes the record GetByID would give, if any.
+    void DeleteByID(const std::optional<std::string>& id);
+    // Removes that very record, wherever it now stands; false when it is no longer in the list.
+    bool Remove(const ReminderPtr& record);
+    // Earliest time first; records without time go last. Equal times keep their order.
+    void Sort();
+
+    // One XML property list string per record; a failed write leaves the old file whole.
+    void SaveToFile(const std::string& path) const;
+    // Merges the file's records into the list; a missing or malformed file adds nothing.
+    void LoadFromFile(const std::string& path);
+
+    std::size_t Count() const;
+    // The record at the index, or null when the index is out of range now.
+    ReminderPtr At(std::size_t index) const;
+    // A copy of the record pointers in list order.
+    std::vector<ReminderPtr> list() const;
+    void setList(const std::vector<ReminderPtr>& records);
+    void Clear();
+
+private:
+    ReminderPtr AddUniqueLocked(const ReminderPtr& record);
+
+    mutable std::mutex m_Mutex;
+    detail::KeyedRecords<TAReminder> m_Records;
+};
+
+} // namespace rz
