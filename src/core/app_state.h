@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/paths.h"
+#include "reminders/reminder_list.h"
+#include "reminders/tag_page_list.h"
 
 #include <atomic>
 #include <cstdint>
@@ -54,7 +56,11 @@ struct AppState
     // Files; set once at start-up before any other thread exists.
     AppPaths Paths;
 
-    // Reminder engine and mirror status.
+    // Reminder engine and mirror status. The lists are created once and never replaced; each
+    // serialises its own operations.
+    TReminderList ReminderList;
+    TReminderList PendingReminderList;
+    TTagPageList TagPageList;
     std::atomic<bool> ReminderListChanged{false};
     std::atomic<bool> JustLoggedIn{false};
     SharedString MirrorStatusText;
