@@ -1,18 +1,18 @@
 // Merging every reminder page into ReminderList, as each load does: 10,000 reminders into a list that
 // already holds them. "Indexed" is the list as shipped; "Linear" is the same list with look-ups that
 // walk the records, the baseline.
-#include <string>
-#include <vector>
-
-#include <benchmark/benchmark.h>
-
 #include "reminders/reminder_list.h"
 #include "util/clock.h"
 #include "util/dates.h"
 
+#include <benchmark/benchmark.h>
+#include <string>
+#include <vector>
+
 namespace {
 
-struct PageReminder {
+struct PageReminder
+{
     std::string name, id, link;
     rz::Date dt;
     std::uint8_t repeat;
@@ -26,9 +26,12 @@ std::vector<PageReminder> MakeReminders(int n)
     for (int i = 0; i < n; ++i) {
         PageReminder r;
         // Page ids and client links shaped like the service's.
-        r.id = "1-8d3f0c2a5b7e4d19a6c1" + std::to_string(100000 + i) + "!" + std::to_string(i % 97) + "-3F2A9C1B7E5D4A60";
-        r.link = "onenote:https://d.docs.live.net/3f2a9c1b7e5d4a60/Documents/Notebook/Section.one#Page&section-id={"
-                 "5B1D2E3F-0A4C-4B8D-9E6F-7A1B2C3D4E5F}&page-id={" + std::to_string(i) + "}&end";
+        r.id = "1-8d3f0c2a5b7e4d19a6c1" + std::to_string(100000 + i) + "!" + std::to_string(i % 97) +
+               "-3F2A9C1B7E5D4A60";
+        r.link = "onenote:https://d.docs.live.net/3f2a9c1b7e5d4a60/Documents/Notebook/"
+                 "Section.one#Page&section-id={"
+                 "5B1D2E3F-0A4C-4B8D-9E6F-7A1B2C3D4E5F}&page-id={" +
+                 std::to_string(i) + "}&end";
         const bool repeating = i % 10 == 0; // one in ten repeats
         r.repeat = repeating ? 1 : 0;
         r.weekDay = rz::DefaultWeekDays();
@@ -38,7 +41,8 @@ std::vector<PageReminder> MakeReminders(int n)
             for (int d = 1; d <= 5; ++d)
                 r.weekDay[static_cast<std::size_t>(d)] = "1";
         } else {
-            r.name = "Call about invoice " + std::to_string(i) + " !2021-04-" + std::to_string(10 + i % 18) + " 10:30";
+            r.name = "Call about invoice " + std::to_string(i) + " !2021-04-" + std::to_string(10 + i % 18) +
+                     " 10:30";
             r.dt = rz::DateFromParts(2021, 4, 10 + i % 18, 10, 30, 0);
         }
         out.push_back(std::move(r));
@@ -54,7 +58,8 @@ void MergeInto(rz::TReminderList& list, const std::vector<PageReminder>& reminde
 
 void BM_MergeTenThousandIntoTenThousand(benchmark::State& state)
 {
-    const auto lookUp = state.range(0) == 0 ? rz::TReminderList::LookUp::Indexed : rz::TReminderList::LookUp::Linear;
+    const auto lookUp =
+        state.range(0) == 0 ? rz::TReminderList::LookUp::Indexed : rz::TReminderList::LookUp::Linear;
     rz::ScopedFakeClock clock(rz::DateFromParts(2021, 3, 10, 12, 0, 0).seconds);
     const std::vector<PageReminder> reminders = MakeReminders(static_cast<int>(state.range(1)));
     rz::TReminderList list(lookUp);
@@ -70,12 +75,16 @@ void BM_MergeTenThousandIntoTenThousand(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(1));
     state.SetLabel(state.range(0) == 0 ? "indexed" : "linear");
 }
-BENCHMARK(BM_MergeTenThousandIntoTenThousand)->Args({0, 10000})->Args({1, 10000})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MergeTenThousandIntoTenThousand)
+    ->Args({0, 10000})
+    ->Args({1, 10000})
+    ->Unit(benchmark::kMillisecond);
 
 // One look-up of a key that is in a list of 10,000.
 void BM_GetByIdHit(benchmark::State& state)
 {
-    const auto lookUp = state.range(0) == 0 ? rz::TReminderList::LookUp::Indexed : rz::TReminderList::LookUp::Linear;
+    const auto lookUp =
+        state.range(0) == 0 ? rz::TReminderList::LookUp::Indexed : rz::TReminderList::LookUp::Linear;
     rz::ScopedFakeClock clock(rz::DateFromParts(2021, 3, 10, 12, 0, 0).seconds);
     const std::vector<PageReminder> reminders = MakeReminders(10000);
     rz::TReminderList list(lookUp);

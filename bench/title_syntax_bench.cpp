@@ -1,13 +1,12 @@
 // Title-syntax reads per second over a mix of titles like those the store query returns: every one
 // holds "!", most carry a one-off date, some repeat, some are not reminders at all.
-#include <string>
-#include <vector>
-
-#include <benchmark/benchmark.h>
-
 #include "reminders/reminder.h"
 #include "util/clock.h"
 #include "util/dates.h"
+
+#include <benchmark/benchmark.h>
+#include <string>
+#include <vector>
 
 namespace {
 

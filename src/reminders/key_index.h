@@ -13,8 +13,8 @@ namespace rz::detail {
 // entered. Look-ups keep the meaning of a walk over the list: when a key occurs more than once, the
 // caller says whether the first or the last entry in list order counts. Not synchronised; the owning
 // list holds its own mutex around every call.
-template <class Record>
-class KeyedRecords {
+template <class Record> class KeyedRecords
+{
 public:
     using Ptr = std::shared_ptr<Record>;
     // KeyOf(record) gives the record's current key (std::optional<std::string>).
@@ -91,8 +91,7 @@ public:
     }
 
     // Removes every entry for which pred(record) holds, keeping the order of the rest; gives the count.
-    template <class Pred>
-    std::size_t RemoveIf(Pred pred)
+    template <class Pred> std::size_t RemoveIf(Pred pred)
     {
         std::size_t removed = 0;
         std::vector<Entry> kept;
@@ -120,7 +119,8 @@ public:
     }
 
 private:
-    struct Entry {
+    struct Entry
+    {
         Ptr record;
         // The key the record was indexed under, kept so that removal finds its index slot even if
         // the record's key was changed behind the list's back.

@@ -1,10 +1,10 @@
 #include "reminders/reminder.h"
 
+#include "util/text.h"
+
 #include <algorithm>
 #include <climits>
 #include <utility>
-
-#include "util/text.h"
 
 namespace rz {
 

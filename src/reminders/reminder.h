@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/dates.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -7,8 +9,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "util/dates.h"
 
 namespace rz {
 
@@ -35,7 +35,8 @@ inline constexpr std::int64_t kReminderTypeRepeating = 2;
 
 // One reminder. Shared between the worker and the main thread through std::shared_ptr; every single
 // field read or write is indivisible, sequences of them are not.
-class TAReminder {
+class TAReminder
+{
 public:
     TAReminder() = default;
     TAReminder(const TAReminder&) = delete;

@@ -1,11 +1,11 @@
 #include "reminders/reminder_list.h"
 
+#include "util/plist.h"
+#include "util/text.h"
+
 #include <algorithm>
 #include <numeric>
 #include <utility>
-
-#include "util/plist.h"
-#include "util/text.h"
 
 namespace rz {
 
@@ -23,8 +23,8 @@ bool SameTimeOfDay(const std::optional<Date>& a, const std::optional<Date>& b)
 }
 
 ReminderPtr NewRecord(std::int64_t objType, std::optional<std::string> name, std::optional<std::string> id,
-                      std::optional<std::string> pageId, std::optional<std::string> link, std::optional<Date> time,
-                      std::uint8_t repeat, const WeekDayFlags& weekDay)
+                      std::optional<std::string> pageId, std::optional<std::string> link,
+                      std::optional<Date> time, std::uint8_t repeat, const WeekDayFlags& weekDay)
 {
     auto record = std::make_shared<TAReminder>();
     record->setObjType(objType);
@@ -49,15 +49,15 @@ bool TReminderList::SameWeekDay(const WeekDayFlags& a, const WeekDayFlags& b)
 
 std::int64_t TReminderList::AddUnique(std::int64_t objType, std::optional<std::string> Name,
                                       std::optional<std::string> ID, std::optional<std::string> PageID,
-                                      std::optional<std::string> Link, std::optional<Date> DT, std::uint8_t IsRepeat,
-                                      const WeekDayFlags& WeekDay)
+                                      std::optional<std::string> Link, std::optional<Date> DT,
+                                      std::uint8_t IsRepeat, const WeekDayFlags& WeekDay)
 {
     const std::uint8_t repeat = IsRepeat ? 1 : 0;
     std::lock_guard lock(m_Mutex);
     const ReminderPtr existing = m_Records.FindRecord(ID, true);
     if (!existing) {
-        ReminderPtr record = NewRecord(objType, std::move(Name), std::move(ID), std::move(PageID), std::move(Link),
-                                       DT, repeat, WeekDay);
+        ReminderPtr record = NewRecord(objType, std::move(Name), std::move(ID), std::move(PageID),
+                                       std::move(Link), DT, repeat, WeekDay);
         if (repeat)
             record->setTime(record->GetRepeatDateTime());
         record->setPreRemindedTime(DateNow());
@@ -127,11 +127,11 @@ ReminderPtr TReminderList::AddUniqueLocked(const ReminderPtr& record)
 
 ReminderPtr TReminderList::InsertTop(std::int64_t objType, std::optional<std::string> Name,
                                      std::optional<std::string> ID, std::optional<std::string> PageID,
-                                     std::optional<std::string> Link, std::optional<Date> DT, std::uint8_t IsRepeat,
-                                     const WeekDayFlags& WeekDay)
+                                     std::optional<std::string> Link, std::optional<Date> DT,
+                                     std::uint8_t IsRepeat, const WeekDayFlags& WeekDay)
 {
-    ReminderPtr record = NewRecord(objType, std::move(Name), std::move(ID), std::move(PageID), std::move(Link), DT,
-                                   IsRepeat, WeekDay);
+    ReminderPtr record = NewRecord(objType, std::move(Name), std::move(ID), std::move(PageID),
+                                   std::move(Link), DT, IsRepeat, WeekDay);
     record->setPreRemindedTime(DateNow());
     std::lock_guard lock(m_Mutex);
     m_Records.Append(record);

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "reminders/key_index.h"
+#include "reminders/reminder.h"
+#include "util/dates.h"
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -8,16 +12,13 @@
 #include <string_view>
 #include <vector>
 
-#include "reminders/key_index.h"
-#include "reminders/reminder.h"
-#include "util/dates.h"
-
 namespace rz {
 
 // An ordered list of reminders keyed by Id, shared between the worker and the main thread. Every
 // operation runs under the list's own mutex. Look-ups by key find the later record when a key occurs
 // twice. Walk it by index with Count and At, tolerating an entry that has gone meanwhile.
-class TReminderList {
+class TReminderList
+{
 public:
     // Linear look-ups walk the list as the plain algorithm does; they exist as a reference for tests
     // and benchmarks.
@@ -32,20 +33,23 @@ public:
 
     // Merges one reminder found in a page: adds it (1), or updates the record with the key and gives
     // the number of changes (0 to 3). A repeating reminder gets its next occurrence as time.
-    std::int64_t AddUnique(std::int64_t objType, std::optional<std::string> Name, std::optional<std::string> ID,
-                           std::optional<std::string> PageID, std::optional<std::string> Link,
-                           std::optional<Date> DT, std::uint8_t IsRepeat, const WeekDayFlags& WeekDay);
+    std::int64_t AddUnique(std::int64_t objType, std::optional<std::string> Name,
+                           std::optional<std::string> ID, std::optional<std::string> PageID,
+                           std::optional<std::string> Link, std::optional<Date> DT, std::uint8_t IsRepeat,
+                           const WeekDayFlags& WeekDay);
     // Merges a loaded record: appends it, or updates the record with its key and gives that one.
     ReminderPtr AddUnique(const ReminderPtr& record);
     // Appends a new record whatever keys the list holds (time = DT as given); gives it.
-    ReminderPtr InsertTop(std::int64_t objType, std::optional<std::string> Name, std::optional<std::string> ID,
-                          std::optional<std::string> PageID, std::optional<std::string> Link,
-                          std::optional<Date> DT, std::uint8_t IsRepeat, const WeekDayFlags& WeekDay);
+    ReminderPtr InsertTop(std::int64_t objType, std::optional<std::string> Name,
+                          std::optional<std::string> ID, std::optional<std::string> PageID,
+                          std::optional<std::string> Link, std::optional<Date> DT, std::uint8_t IsRepeat,
+                          const WeekDayFlags& WeekDay);
 
     // Removes every record whose pageId does not occur in the text.
     void CheckAndRemoveDeletedPageItem(std::string_view text);
     // Removes the page's tag reminders whose Id does not occur in the content; gives the count.
-    std::int64_t CheckAndRemoveDeletedTagItem(std::string_view Content, const std::optional<std::string>& PageId);
+    std::int64_t CheckAndRemoveDeletedTagItem(std::string_view Content,
+                                              const std::optional<std::string>& PageId);
     // Removes every tag reminder of the page; its page-title reminder stays.
     void DeleteAllTagInPage(const std::optional<std::string>& pageId);
 

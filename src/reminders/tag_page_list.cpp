@@ -1,10 +1,10 @@
 #include "reminders/tag_page_list.h"
 
-#include <utility>
-
 #include "reminders/reminder.h"
 #include "util/plist.h"
 #include "util/text.h"
+
+#include <utility>
 
 namespace rz {
 
@@ -77,7 +77,8 @@ std::shared_ptr<TATagPage> TATagPage::FromString(std::string_view line)
 TTagPageList::TTagPageList(LookUp lookUp) : m_Records(&TagPageKey, lookUp == LookUp::Indexed) {}
 
 TagPagePtr TTagPageList::AddUnique(const std::optional<std::string>& pageId,
-                                   const std::optional<std::string>& PageClientLink, std::optional<Date> LastModifyTime)
+                                   const std::optional<std::string>& PageClientLink,
+                                   std::optional<Date> LastModifyTime)
 {
     std::lock_guard lock(m_Mutex);
     if (TagPagePtr existing = m_Records.FindRecord(pageId, false)) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "reminders/key_index.h"
+#include "util/dates.h"
+
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -7,14 +10,12 @@
 #include <string_view>
 #include <vector>
 
-#include "reminders/key_index.h"
-#include "util/dates.h"
-
 namespace rz {
 
 // A page known to carry tag reminders, with the last-modified time at which its content was read.
 // Every single field read or write is indivisible.
-class TATagPage {
+class TATagPage
+{
 public:
     TATagPage() = default;
     TATagPage(const TATagPage&) = delete;
@@ -45,7 +46,8 @@ using TagPagePtr = std::shared_ptr<TATagPage>;
 // The pages known to carry tag reminders, in the order they were added, keyed by pageId. Every
 // operation runs under the list's own mutex. GetByID finds the first record with a key, DeleteByID
 // removes the last.
-class TTagPageList {
+class TTagPageList
+{
 public:
     enum class LookUp { Indexed, Linear };
 
@@ -54,7 +56,8 @@ public:
     TTagPageList& operator=(const TTagPageList&) = delete;
 
     // The page's record with its time set to LastModifyTime (its link is kept), or a new record.
-    TagPagePtr AddUnique(const std::optional<std::string>& pageId, const std::optional<std::string>& PageClientLink,
+    TagPagePtr AddUnique(const std::optional<std::string>& pageId,
+                         const std::optional<std::string>& PageClientLink,
                          std::optional<Date> LastModifyTime);
     // Merges a loaded record: the time of the record with its key is overwritten, or it is appended.
     TagPagePtr AddUnique(const TagPagePtr& record);

@@ -1,14 +1,13 @@
 // The page-title reminder syntax: class operations of TAReminder. Positions and fixed places count
 // UTF-16 code units, so a title with accents or emoji reads like an ASCII title with the same
 // code-unit layout.
+#include "reminders/reminder.h"
+#include "util/text.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
-
 #include <unicode/uchar.h>
-
-#include "reminders/reminder.h"
-#include "util/text.h"
 
 namespace rz {
 

@@ -1,10 +1,10 @@
 // Reminders.plist may be damaged in any way: loading it adds whatever records it yields and nothing
 // else goes wrong; saving and loading those records again gives the same lines.
-#include <cstddef>
-#include <cstdint>
-
 #include "fuzz_scratch_file.h"
 #include "reminders/reminder_list.h"
+
+#include <cstddef>
+#include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,11 +1,11 @@
 // Stored reminder lines come from a file anyone could have edited: reading one never fails, and the
 // record it gives can be written and read again.
+#include "reminders/reminder.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#include "reminders/reminder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

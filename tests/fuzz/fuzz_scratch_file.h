@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
 #include <unistd.h>
 
 namespace rz::fuzz {

@@ -1,10 +1,10 @@
 // TagPages.plist may be damaged in any way: loading it never fails, and what it yields survives a
 // save and a load.
-#include <cstddef>
-#include <cstdint>
-
 #include "fuzz_scratch_file.h"
 #include "reminders/tag_page_list.h"
+
+#include <cstddef>
+#include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,10 +1,10 @@
 // Stored tag page lines come from a file anyone could have edited; reading one never fails.
+#include "reminders/tag_page_list.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#include "reminders/tag_page_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

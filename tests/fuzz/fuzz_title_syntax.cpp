@@ -1,11 +1,11 @@
 // Page titles are user text: the reader must take any bytes without crashing and keep its outputs
 // consistent.
+#include "reminders/reminder.h"
+#include "util/text.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-
-#include "reminders/reminder.h"
-#include "util/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,15 +1,14 @@
-#include <atomic>
-#include <set>
-#include <string>
-#include <thread>
-
-#include <gtest/gtest.h>
-
 #include "reminders/reminder_list.h"
 #include "reminders/tag_page_list.h"
 #include "reminders_test_support.h"
 #include "util/clock.h"
 #include "util/dates.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <set>
+#include <string>
+#include <thread>
 
 namespace rz {
 namespace {
@@ -37,7 +36,8 @@ TEST(ReminderListStressTest, MergeAndRemoveWhileWalkingAndSorting)
             case 0:
             case 1:
             case 2:
-                list.AddUnique(0, "one-off " + key, key, page, "L", Local(2021, 3, 11, i % 24), 0, DefaultWeekDays());
+                list.AddUnique(0, "one-off " + key, key, page, "L", Local(2021, 3, 11, i % 24), 0,
+                               DefaultWeekDays());
                 break;
             case 3:
                 list.AddUnique(1, "repeat " + key, key, page, "L", Local(2021, 3, 11, i % 24), 1,

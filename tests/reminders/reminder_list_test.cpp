@@ -1,14 +1,13 @@
-#include <random>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
-
 #include "reminders/reminder_list.h"
 #include "reminders_test_support.h"
 #include "util/clock.h"
 #include "util/dates.h"
 #include "util/plist.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace rz {
 namespace {
@@ -31,7 +30,8 @@ std::vector<std::string> Lines(const TReminderList& list)
     return lines;
 }
 
-class ReminderListTest : public ::testing::Test {
+class ReminderListTest : public ::testing::Test
+{
 protected:
     test::ScopedTimeZone m_Tz{test::kBerlinTz};
     // Wednesday 2021-03-10, noon.
@@ -42,7 +42,8 @@ protected:
 
 TEST_F(ReminderListTest, AddUniqueOneOffMergeRules)
 {
-    EXPECT_EQ(m_List.AddUnique(0, "Dentist !2021-03-20 10:30", "P1", "P1", "L1", m_Dt, 0, DefaultWeekDays()), 1);
+    EXPECT_EQ(m_List.AddUnique(0, "Dentist !2021-03-20 10:30", "P1", "P1", "L1", m_Dt, 0, DefaultWeekDays()),
+              1);
     ASSERT_EQ(m_List.Count(), 1u);
     const ReminderPtr r = m_List.At(0);
     EXPECT_EQ(r->time(), m_Dt);
@@ -50,12 +51,14 @@ TEST_F(ReminderListTest, AddUniqueOneOffMergeRules)
     const std::string added = r->ToString();
 
     m_Clock.Advance(60);
-    EXPECT_EQ(m_List.AddUnique(0, "Dentist !2021-03-20 10:30", "P1", "P1", "L1", m_Dt, 0, DefaultWeekDays()), 0);
+    EXPECT_EQ(m_List.AddUnique(0, "Dentist !2021-03-20 10:30", "P1", "P1", "L1", m_Dt, 0, DefaultWeekDays()),
+              0);
     EXPECT_EQ(r->ToString(), added);
     EXPECT_EQ(r->preRemindedTime(), Local(2021, 3, 10, 12, 0, 0));
 
     const Date later = Local(2021, 3, 21, 8, 0, 0);
-    EXPECT_EQ(m_List.AddUnique(0, "Dentist !2021-03-20 10:30", "P1", "P1", "L1", later, 0, DefaultWeekDays()), 1);
+    EXPECT_EQ(m_List.AddUnique(0, "Dentist !2021-03-20 10:30", "P1", "P1", "L1", later, 0, DefaultWeekDays()),
+              1);
     EXPECT_EQ(r->time(), later);
 
     // Title, link and repeat mark are taken over; kind, page id and hold-off stay.
@@ -122,8 +125,9 @@ TEST_F(ReminderListTest, AbsentTextsNeverCompareEqual)
 
 TEST_F(ReminderListTest, AddUniqueRecordMergesLoadedRecords)
 {
-    auto first = TAReminder::FromString("Type:0` ID:K` PageID:P` Link:L` Time:2021-03-20 10:30:00` Recurrence:0` "
-                                        "Title:A`");
+    auto first =
+        TAReminder::FromString("Type:0` ID:K` PageID:P` Link:L` Time:2021-03-20 10:30:00` Recurrence:0` "
+                               "Title:A`");
     EXPECT_EQ(m_List.AddUnique(first), first);
 
     // Same name and time: only the weekday flags may change.
@@ -234,8 +238,8 @@ TEST_F(ReminderListTest, SaveAndLoadRoundTrip)
                      DefaultWeekDays());
     m_List.AddUnique(0, "Standup !! 09:00 [1,2,3,4,5]", "P2", "P2", "L2", Local(2021, 3, 1, 9), 1,
                      Days({1, 2, 3, 4, 5}));
-    m_List.AddUnique(1, "Caf\xC3\xA9 <&> \"quoted\" !2021-03-20 10:30", "p:{A}{1}", "P1", std::nullopt, m_Dt, 0,
-                     DefaultWeekDays());
+    m_List.AddUnique(1, "Caf\xC3\xA9 <&> \"quoted\" !2021-03-20 10:30", "p:{A}{1}", "P1", std::nullopt, m_Dt,
+                     0, DefaultWeekDays());
     m_List.SaveToFile(path);
 
     TReminderList loaded;
@@ -244,8 +248,8 @@ TEST_F(ReminderListTest, SaveAndLoadRoundTrip)
     EXPECT_EQ(loaded.GetByID("P2")->weekDay(), Days({1, 2, 3, 4, 5}));
 
     // The same merges after a reload change nothing.
-    EXPECT_EQ(loaded.AddUnique(0, "Dentist !2021-03-20 10:30", "P1", "P1", "onenote:x&page-id={P1}&end", m_Dt, 0,
-                               DefaultWeekDays()),
+    EXPECT_EQ(loaded.AddUnique(0, "Dentist !2021-03-20 10:30", "P1", "P1", "onenote:x&page-id={P1}&end", m_Dt,
+                               0, DefaultWeekDays()),
               0);
     EXPECT_EQ(loaded.AddUnique(0, "Standup !! 09:00 [1,2,3,4,5]", "P2", "P2", "L2", Local(2021, 3, 1, 9), 1,
                                Days({1, 2, 3, 4, 5})),
@@ -262,7 +266,8 @@ TEST_F(ReminderListTest, DuplicatedKeyInFileLoadsAsOneRecord)
     const std::string path = folder.File("Reminders.plist");
     ASSERT_TRUE(WritePlistStringArray(
         path, {"Type:0` ID:K` PageID:P` Link:L1` Time:2021-03-20 10:30:00` Recurrence:0` Title:first`",
-               "Type:0` ID:K` PageID:P` Link:L2` Time:2021-03-21 10:30:00` Recurrence:1` Title:second !! 10:30 [6]`"}));
+               "Type:0` ID:K` PageID:P` Link:L2` Time:2021-03-21 10:30:00` Recurrence:1` Title:second !! "
+               "10:30 [6]`"}));
     m_List.LoadFromFile(path);
     ASSERT_EQ(m_List.Count(), 1u);
     const ReminderPtr r = m_List.At(0);

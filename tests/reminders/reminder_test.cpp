@@ -1,23 +1,24 @@
-#include <climits>
-#include <optional>
-#include <string>
-
-#include <gtest/gtest.h>
-
 #include "reminders/reminder.h"
 #include "reminders_test_support.h"
 #include "util/clock.h"
 #include "util/dates.h"
+
+#include <climits>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
 
 namespace rz {
 namespace {
 
 using test::Local;
 
-constexpr const char* kStandupLine = "Type:0` ID:P1` PageID:P1` Link:L1` Time:2021-03-04 09:00:00` Recurrence:1` "
-                                     "Title:Standup !! 09:00 [1,2,3,4,5]`";
+constexpr const char* kStandupLine =
+    "Type:0` ID:P1` PageID:P1` Link:L1` Time:2021-03-04 09:00:00` Recurrence:1` "
+    "Title:Standup !! 09:00 [1,2,3,4,5]`";
 
-class ReminderTest : public ::testing::Test {
+class ReminderTest : public ::testing::Test
+{
 protected:
     test::ScopedTimeZone m_Tz{test::kBerlinTz};
     // Wednesday 2021-03-10, noon.
@@ -31,7 +32,8 @@ TEST_F(ReminderTest, NewRecordHasInitialValues)
     EXPECT_EQ(r.objType(), 0);
     EXPECT_FALSE(r.name() || r.Id() || r.pageId() || r.link() || r.time() || r.preRemindedTime());
     EXPECT_EQ(r.weekDay(), DefaultWeekDays());
-    EXPECT_EQ(r.ToString(), "Type:0` ID:(null)` PageID:(null)` Link:(null)` Time:(null)` Recurrence:0` Title:(null)`");
+    EXPECT_EQ(r.ToString(),
+              "Type:0` ID:(null)` PageID:(null)` Link:(null)` Time:(null)` Recurrence:0` Title:(null)`");
 }
 
 TEST_F(ReminderTest, ToStringWritesTheExampleLineAndReadsItBack)
@@ -71,7 +73,8 @@ TEST_F(ReminderTest, OneOffLineIgnoresWeekDayListInTitle)
 
 TEST_F(ReminderTest, DamagedLinesStillGiveRecords)
 {
-    struct Case {
+    struct Case
+    {
         const char* line;
         std::int64_t type;
         const char* id;
@@ -86,10 +89,12 @@ TEST_F(ReminderTest, DamagedLinesStillGiveRecords)
         {"Title:Only a title`", 0, "", "", "", std::nullopt, 0, "Only a title"},
         // No backquote after the last label: that field is empty.
         {"Type:1` ID:X` Title:cut off", 1, "X", "", "", std::nullopt, 0, ""},
-        {"Type:0` ID:P` PageID:P` Link:L` Time:2021-03-04 09:00:00` Recurrence:0` Title:Fix `foo` !2021-03-04`", 0,
-         "P", "P", "L", Local(2021, 3, 4, 9), 0, "Fix "},
+        {"Type:0` ID:P` PageID:P` Link:L` Time:2021-03-04 09:00:00` Recurrence:0` Title:Fix `foo` "
+         "!2021-03-04`",
+         0, "P", "P", "L", Local(2021, 3, 4, 9), 0, "Fix "},
         // A label inside an earlier value is taken for that label.
-        {"Type:0` ID:P` PageID:P` Link:onenote:x?Time:2020-01-01 00:00:00` Time:2021-03-04 09:00:00` Recurrence:0` "
+        {"Type:0` ID:P` PageID:P` Link:onenote:x?Time:2020-01-01 00:00:00` Time:2021-03-04 09:00:00` "
+         "Recurrence:0` "
          "Title:T`",
          0, "P", "P", "onenote:x?Time:2020-01-01 00:00:00", Local(2020, 1, 1), 0, "T"},
         {"Type:0` ID:P` PageID:P` Link:(null)` Time:(null)` Recurrence:0` Title:T`", 0, "P", "P", "(null)",
@@ -117,9 +122,9 @@ TEST_F(ReminderTest, DamagedLinesStillGiveRecords)
 
 TEST_F(ReminderTest, RepeatingLineReadsWeekDaysFromTitle)
 {
-    const auto r =
-        TAReminder::FromString("Type:1` ID:p:{G}{3}` PageID:P` Link:L` Time:2021-03-04 18:30:15` Recurrence:1` "
-                               "Title:Gym !!18:30:15 [2,4, 7]`");
+    const auto r = TAReminder::FromString(
+        "Type:1` ID:p:{G}{3}` PageID:P` Link:L` Time:2021-03-04 18:30:15` Recurrence:1` "
+        "Title:Gym !!18:30:15 [2,4, 7]`");
     EXPECT_EQ(r->weekDay(), (WeekDayFlags{"1", "0", "1", "0", "1", "0", "0"}));
     EXPECT_TRUE(r->HasSpecifyRepeatInWeekDay());
 }
@@ -128,8 +133,8 @@ TEST_F(ReminderTest, IsInSpecifyWeekDayReadsSundayFirst)
 {
     TAReminder r;
     r.setWeekDay({"1", "0", "0", "0", "0", "0", "0"});
-    EXPECT_TRUE(r.IsInSpecifyWeekDay(Local(2021, 3, 7, 10)));   // Sunday
-    EXPECT_FALSE(r.IsInSpecifyWeekDay(Local(2021, 3, 6, 10)));  // Saturday
+    EXPECT_TRUE(r.IsInSpecifyWeekDay(Local(2021, 3, 7, 10)));  // Sunday
+    EXPECT_FALSE(r.IsInSpecifyWeekDay(Local(2021, 3, 6, 10))); // Saturday
     r.setWeekDay({"0", "0", "0", "0", "0", "0", "yes"});
     EXPECT_TRUE(r.IsInSpecifyWeekDay(Local(2021, 3, 6, 10)));
     EXPECT_FALSE(r.IsInSpecifyWeekDay(Local(2021, 3, 7, 10)));

@@ -1,18 +1,18 @@
-#include <string>
-
-#include <gtest/gtest.h>
-
 #include "reminders/tag_page_list.h"
 #include "reminders_test_support.h"
 #include "util/dates.h"
 #include "util/plist.h"
+
+#include <gtest/gtest.h>
+#include <string>
 
 namespace rz {
 namespace {
 
 using test::Local;
 
-class TagPageListTest : public ::testing::Test {
+class TagPageListTest : public ::testing::Test
+{
 protected:
     test::ScopedTimeZone m_Tz{test::kBerlinTz};
     TTagPageList m_List;

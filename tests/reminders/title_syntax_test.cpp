@@ -1,13 +1,12 @@
-#include <cstdint>
-#include <optional>
-#include <string>
-
-#include <gtest/gtest.h>
-
 #include "reminders/reminder.h"
 #include "reminders_test_support.h"
 #include "util/clock.h"
 #include "util/dates.h"
+
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
 
 namespace rz {
 namespace {
@@ -15,13 +14,15 @@ namespace {
 using test::Local;
 
 // Today is Wednesday 2021-03-10, noon, in a pinned zone.
-class TitleSyntaxTest : public ::testing::Test {
+class TitleSyntaxTest : public ::testing::Test
+{
 protected:
     test::ScopedTimeZone m_Tz{test::kBerlinTz};
     ScopedFakeClock m_Clock{Local(2021, 3, 10, 12, 0, 0).seconds};
 };
 
-struct TitleCase {
+struct TitleCase
+{
     const char* title;
     bool answer;
     std::int64_t type;
@@ -66,7 +67,8 @@ TEST_F(TitleSyntaxTest, WorkedExamples)
         std::optional<Date> dt = Date{-1};
         std::int64_t type = -1, start = kUntouched, end = kUntouched;
         WeekDayFlags weekDay = DefaultWeekDays();
-        EXPECT_EQ(TAReminder::PageTitleReminder_GetDateTime(c.title, dt, type, start, end, weekDay), c.answer);
+        EXPECT_EQ(TAReminder::PageTitleReminder_GetDateTime(c.title, dt, type, start, end, weekDay),
+                  c.answer);
         EXPECT_EQ(type, c.type);
         EXPECT_EQ(DateToString(dt), DateToString(c.dt));
         EXPECT_EQ(dt, c.dt);
@@ -91,7 +93,8 @@ TEST_F(TitleSyntaxTest, TitleWithoutMarkLeavesOutputsUntouched)
 
 TEST_F(TitleSyntaxTest, PositionsCountUtf16CodeUnits)
 {
-    struct Case {
+    struct Case
+    {
         const char* title;
         std::optional<Date> dt;
         std::int64_t dtStart;
@@ -102,7 +105,9 @@ TEST_F(TitleSyntaxTest, PositionsCountUtf16CodeUnits)
         {"Zahnärzt !2021-03-04 10:30", Local(2021, 3, 4, 10, 30), 9, 26},
         {"\xF0\x9F\x93\x85 !2021-03-04 10:30", Local(2021, 3, 4, 10, 30), 3, 20},
         // The separator "é" stands at place 4 like "-" would: month and day keep their places.
-        {"Trip !2021\xC3\xA9" "03-04", Local(2021, 3, 4), 5, 0},
+        {"Trip !2021\xC3\xA9"
+         "03-04",
+         Local(2021, 3, 4), 5, 0},
         {"Caf\xC3\xA9 !! 07:45:30 [1]", Local(2021, 3, 10, 7, 45, 30), 5, 15},
     };
     for (const Case& c : cases) {
@@ -122,7 +127,8 @@ TEST_F(TitleSyntaxTest, RepeatingFormFillsWeekDaysEvenWithoutReminder)
     std::optional<Date> dt;
     std::int64_t type = 0, start = 0, end = 0;
     WeekDayFlags weekDay = DefaultWeekDays();
-    EXPECT_FALSE(TAReminder::PageTitleReminder_GetDateTime("Meet !!25:00 [1]", dt, type, start, end, weekDay));
+    EXPECT_FALSE(
+        TAReminder::PageTitleReminder_GetDateTime("Meet !!25:00 [1]", dt, type, start, end, weekDay));
     EXPECT_EQ(weekDay, Days({1}));
 }
 
@@ -131,8 +137,8 @@ TEST_F(TitleSyntaxTest, OneOffFormNeverTouchesWeekDays)
     std::optional<Date> dt;
     std::int64_t type = 0, start = 0, end = 0;
     WeekDayFlags weekDay = Days({0, 6});
-    EXPECT_TRUE(
-        TAReminder::PageTitleReminder_GetDateTime("Dentist !2021-03-04 10:30 [1]", dt, type, start, end, weekDay));
+    EXPECT_TRUE(TAReminder::PageTitleReminder_GetDateTime("Dentist !2021-03-04 10:30 [1]", dt, type, start,
+                                                          end, weekDay));
     EXPECT_EQ(weekDay, Days({0, 6}));
 }
 
@@ -152,7 +158,8 @@ TEST(TitleMarksTest, RepeatableAndTagMarks)
 
 TEST(GetRepeatWeekDayTest, ReadsListAfterDoubleMarkOnly)
 {
-    struct Case {
+    struct Case
+    {
         const char* title;
         WeekDayFlags expected;
     };
