@@ -1,12 +1,12 @@
 #include "account/endpoints.h"
 
-#include <mutex>
-#include <utility>
-
 #include "account/http.h"
 #include "core/settings_store.h"
 #include "util/json.h"
 #include "util/text.h"
+
+#include <mutex>
+#include <utility>
 
 namespace rz {
 
@@ -88,7 +88,8 @@ std::string RedirectAddress()
 
 std::string AuthorizeAddress(const std::string& clientId)
 {
-    return CurrentEndpoints().IdentityEndpoint + "/common/oauth2/v2.0/authorize?client_id=" + FormEncode(clientId) +
+    return CurrentEndpoints().IdentityEndpoint +
+           "/common/oauth2/v2.0/authorize?client_id=" + FormEncode(clientId) +
            "&response_type=code&response_mode=query&scope=" + StrReplaceAll(kSignInScope, " ", "%20") +
            "&redirect_uri=" + RedirectAddress();
 }

@@ -1,19 +1,20 @@
 #pragma once
 
-#include <string>
-
 #include "core/app_state.h"
+
+#include <string>
 
 namespace rz {
 
 // Hosts and identities of the outside services. Each comes from an optional key of the settings
 // file, read once at start-up; the app never writes them. Hosts carry scheme and host (and port),
 // never a trailing slash.
-struct Endpoints {
+struct Endpoints
+{
     std::string GraphEndpoint = "https://graph.microsoft.com";          // "GraphEndpoint"
     std::string IdentityEndpoint = "https://login.microsoftonline.com"; // "IdentityEndpoint"
     std::string AccountEndpoint = "https://login.live.com";             // "AccountEndpoint"
-    std::string ClientId = kDefaultClientId;                             // "ClientId"
+    std::string ClientId = kDefaultClientId;                            // "ClientId"
     std::string WebsiteUrl = "https://tidewell.example/redozevuviva";   // "WebsiteUrl"
     std::string SupportEmail = "support@tidewell.example";              // "SupportEmail"
 };
@@ -42,6 +43,7 @@ std::string CurrentUserAddress();
 // "<graph>/", the reachability probe's address.
 std::string GraphRootAddress();
 
-inline constexpr const char* kSignInScope = "offline_access User.Read Notes.Create Notes.ReadWrite Notes.ReadWrite.All";
+inline constexpr const char* kSignInScope =
+    "offline_access User.Read Notes.Create Notes.ReadWrite Notes.ReadWrite.All";
 
 } // namespace rz

@@ -1,12 +1,12 @@
 #include "account/graph_tokens.h"
 
-#include <string>
-
 #include "account/endpoints.h"
 #include "core/account_settings.h"
 #include "core/app_state.h"
 #include "util/json.h"
 #include "util/text.h"
+
+#include <string>
 
 namespace rz {
 

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "account/http.h"
+
 #include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#include "account/http.h"
 
 namespace rz {
 
@@ -30,7 +30,8 @@ HttpResponse PostTokenForm(const std::string& form);
 // Token and identity upkeep of the signed-in account, on the worker thread. The mirror worker
 // derives from this, so its cycle calls these under the same names. Every change of the account
 // strings is saved to the settings file at once.
-class MGraphTokens {
+class MGraphTokens
+{
 public:
     explicit MGraphTokens(AppState& state) : m_State(state) {}
     MGraphTokens(const MGraphTokens&) = delete;

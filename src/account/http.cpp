@@ -1,15 +1,14 @@
 #include "account/http.h"
 
+#include "util/log.h"
+#include "util/text.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <curl/curl.h>
 #include <memory>
 #include <mutex>
-
-#include <curl/curl.h>
-
-#include "util/log.h"
-#include "util/text.h"
 
 namespace rz {
 
@@ -19,7 +18,8 @@ namespace {
 // rather than allowed to exhaust memory.
 constexpr std::size_t kMaxBodyBytes = std::size_t{64} << 20;
 
-struct BodySink {
+struct BodySink
+{
     std::string Data;
 };
 
@@ -44,7 +44,8 @@ void InitCurlOnce()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-struct CurlDeleter {
+struct CurlDeleter
+{
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
 
@@ -78,8 +79,22 @@ bool IsUnreserved(unsigned char c)
 bool IsKeptReserved(unsigned char c)
 {
     switch (c) {
-    case '!': case '#': case '$': case '&': case '\'': case '(': case ')': case '*': case '+':
-    case ',': case '/': case ':': case ';': case '=': case '?': case '@':
+    case '!':
+    case '#':
+    case '$':
+    case '&':
+    case '\'':
+    case '(':
+    case ')':
+    case '*':
+    case '+':
+    case ',':
+    case '/':
+    case ':':
+    case ';':
+    case '=':
+    case '?':
+    case '@':
         return true;
     default:
         return false;
@@ -126,7 +141,8 @@ HttpResponse Perform(const HttpRequest& request)
     CURL* h = curl.get();
 
     // Owns the header list; curl_slist_append keeps the old list when it fails.
-    struct HeaderList {
+    struct HeaderList
+    {
         curl_slist* Head = nullptr;
         ~HeaderList() { curl_slist_free_all(Head); }
         bool Add(const std::string& line)

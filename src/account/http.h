@@ -7,13 +7,15 @@
 
 namespace rz {
 
-struct HttpHeader {
+struct HttpHeader
+{
     std::string Name;
     std::string Value;
 };
 
 // One synchronous request. The address is sent as given; build it with EscapeAddress first.
-struct HttpRequest {
+struct HttpRequest
+{
     std::string Method = "GET";
     std::string Url;
     std::vector<HttpHeader> Headers;
@@ -32,9 +34,10 @@ enum class HttpFailure {
 
 inline constexpr long kHttpMaxRedirects = 5;
 
-struct HttpResponse {
+struct HttpResponse
+{
     HttpFailure Failure = HttpFailure::None;
-    long Status = 0; // status of the final answer; 0 when none arrived
+    long Status = 0;      // status of the final answer; 0 when none arrived
     std::string FinalUrl; // the address of the final answer, after redirects
     // The body as UTF-8 text. Empty on an HTTP-layer error, and when the bytes are not valid UTF-8.
     std::string Body;

@@ -1,13 +1,13 @@
 #include "account/sign_in.h"
 
-#include <string>
-
 #include "account/endpoints.h"
 #include "account/graph_tokens.h"
 #include "account/http.h"
 #include "core/account_settings.h"
 #include "core/app_state.h"
 #include "util/text.h"
+
+#include <string>
 
 namespace rz {
 
@@ -22,7 +22,8 @@ std::string GetFieldValueFromURL(std::string_view url, std::string_view fieldNam
     // An "&" right after the key is an empty value, not the start of the value.
     const std::size_t start = found + key.size();
     const std::size_t end = url.find('&', start);
-    return std::string(url.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    return std::string(
+        url.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
 }
 
 std::string AuthorizationCodeFromURL(std::string_view url)

@@ -1,16 +1,16 @@
 #include "account/endpoints.h"
-
-#include <gtest/gtest.h>
-
 #include "core/app_state.h"
 #include "core/settings_store.h"
 #include "test_support.h"
 #include "util/json.h"
 
+#include <gtest/gtest.h>
+
 namespace rz {
 namespace {
 
-class EndpointsTest : public ::testing::Test {
+class EndpointsTest : public ::testing::Test
+{
 protected:
     void TearDown() override { SetEndpoints(Endpoints()); }
 
@@ -70,13 +70,13 @@ TEST_F(EndpointsTest, SettingsKeysReplaceTheDefaults)
 
 TEST_F(EndpointsTest, SignInAddressesHaveTheirFixedForms)
 {
-    EXPECT_EQ(AuthorizeAddress("cid"),
-              "https://login.microsoftonline.com/common/oauth2/v2.0/authorize?client_id=cid&response_type=code"
-              "&response_mode=query&scope=offline_access%20User.Read%20Notes.Create%20Notes.ReadWrite"
-              "%20Notes.ReadWrite.All&redirect_uri=https://login.live.com/oauth20_desktop.srf");
-    EXPECT_EQ(SignOutAddress("cid"),
-              "https://login.live.com/oauth20_logout.srf?client_id=cid"
-              "&redirect_uri=https://login.live.com/oauth20_desktop.srf");
+    EXPECT_EQ(
+        AuthorizeAddress("cid"),
+        "https://login.microsoftonline.com/common/oauth2/v2.0/authorize?client_id=cid&response_type=code"
+        "&response_mode=query&scope=offline_access%20User.Read%20Notes.Create%20Notes.ReadWrite"
+        "%20Notes.ReadWrite.All&redirect_uri=https://login.live.com/oauth20_desktop.srf");
+    EXPECT_EQ(SignOutAddress("cid"), "https://login.live.com/oauth20_logout.srf?client_id=cid"
+                                     "&redirect_uri=https://login.live.com/oauth20_desktop.srf");
 }
 
 } // namespace

@@ -1,14 +1,14 @@
+#include "account/endpoints.h"
 #include "account/graph_tokens.h"
+#include "local_server.h"
 
 #include <gtest/gtest.h>
-
-#include "account/endpoints.h"
-#include "local_server.h"
 
 namespace rz {
 namespace {
 
-struct MarkerCase {
+struct MarkerCase
+{
     const char* Text;
     const char* Key;
     const char* Expected;
@@ -18,8 +18,10 @@ struct MarkerCase {
 TEST(JsonMarkerValueTest, CutsValuesBetweenMarkersWithoutParsing)
 {
     const MarkerCase cases[] = {
-        {R"({"token_type":"Bearer","access_token":"at1","refresh_token":"rt1"})", "access_token", "at1", true},
-        {R"({"token_type":"Bearer","access_token":"at1","refresh_token":"rt1"})", "refresh_token", "rt1", true},
+        {R"({"token_type":"Bearer","access_token":"at1","refresh_token":"rt1"})", "access_token", "at1",
+         true},
+        {R"({"token_type":"Bearer","access_token":"at1","refresh_token":"rt1"})", "refresh_token", "rt1",
+         true},
         {R"({"access_token":"at1"})", "refresh_token", "", false},
         // A blank after the colon makes the marker miss.
         {R"({"access_token": "at1"})", "access_token", "", false},
@@ -52,7 +54,8 @@ TEST(TokenFormTest, EveryValueIsPercentEncodedInTheFixedOrder)
 }
 
 // Probe answers the emulator has no route for: redirects, a redirect loop, a 401 at the root.
-class ProbeTest : public ::testing::Test {
+class ProbeTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -61,7 +64,8 @@ protected:
         s.Get("/start", [](const httplib::Request&, httplib::Response& res) {
             res.set_content("<!DOCTYPE html><html><body>Graph</body></html>", "text/html");
         });
-        s.Get("/loop/", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/loop/", 301); });
+        s.Get("/loop/",
+              [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/loop/", 301); });
         s.Get("/denied/", [](const httplib::Request&, httplib::Response& res) {
             res.status = 401;
             res.set_content("<html>denied</html>", "text/html");

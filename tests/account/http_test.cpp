@@ -1,18 +1,17 @@
 #include "account/http.h"
+#include "local_server.h"
 
 #include <chrono>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <string>
 #include <thread>
 
-#include <gtest/gtest.h>
-
-#include "local_server.h"
-
 namespace rz {
 namespace {
 
-struct EscapeCase {
+struct EscapeCase
+{
     const char* Input;
     const char* Expected;
 };
@@ -25,8 +24,11 @@ TEST(EscapeAddressTest, EscapesIllegalCharactersAndKeepsReservedOnes)
          "https://graph.microsoft.com/v1.0/me/onenote/pages?top=100&filter=contains(title,%20'!')"},
         {"http://h/a/b?$top=100", "http://h/a/b?$top=100"},
         {"http://h/x?a=b;c,d:e@f+g*h", "http://h/x?a=b;c,d:e@f+g*h"},
-        {"http://h/notebooks?expand=sections,sectionGroups(expand=sections,sectionGroups(levels=max;expand=sections))",
-         "http://h/notebooks?expand=sections,sectionGroups(expand=sections,sectionGroups(levels=max;expand=sections))"},
+        {"http://h/"
+         "notebooks?expand=sections,sectionGroups(expand=sections,sectionGroups(levels=max;expand=sections))",
+         "http://h/"
+         "notebooks?expand=sections,sectionGroups(expand=sections,sectionGroups(levels=max;expand=sections)"
+         ")"},
         {"http://h/sections/0-ABC!123/pages", "http://h/sections/0-ABC!123/pages"},
         {"http://h/q?t=\"quoted\"", "http://h/q?t=%22quoted%22"},
         {"http://h/p?x=<{|}>\\^`", "http://h/p?x=%3C%7B%7C%7D%3E%5C%5E%60"},
@@ -81,12 +83,14 @@ TEST(PercentDecodeTest, DecodesEscapesAndLeavesTheRest)
 }
 
 // Records what the server saw, across the server's thread and the test's.
-struct Seen {
+struct Seen
+{
     std::mutex Mutex;
     std::string Method, ContentType, ContentLength, Authorization, Body, Expect, Path, RawQuery;
 };
 
-class HttpSendTest : public ::testing::Test {
+class HttpSendTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -1,20 +1,20 @@
 #pragma once
 
-#include <chrono>
-#include <string>
-#include <thread>
-
 #include <arpa/inet.h>
+#include <chrono>
 #include <httplib.h>
 #include <netinet/in.h>
+#include <string>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace rz::test {
 
 // A cpp-httplib server on an ephemeral loopback port, for answers the emulator has no route for.
 // Register handlers on Server() before the first request.
-class LocalServer {
+class LocalServer
+{
 public:
     LocalServer() { m_Port = m_Server.bind_to_any_port("127.0.0.1"); }
     ~LocalServer()

@@ -5,7 +5,8 @@
 namespace rz {
 namespace {
 
-struct FieldCase {
+struct FieldCase
+{
     const char* Url;
     const char* Field;
     const char* Expected;
@@ -44,7 +45,8 @@ TEST(AuthorizationCodeFromURLTest, DecodesTheCodeOfARedirect)
 
 TEST(UserNameFromURLTest, TurnsEscapedAtSignsBack)
 {
-    EXPECT_EQ(UserNameFromURL("https://h/p?x=1&username=first.last%40example.com&y=2"), "first.last@example.com");
+    EXPECT_EQ(UserNameFromURL("https://h/p?x=1&username=first.last%40example.com&y=2"),
+              "first.last@example.com");
     EXPECT_EQ(UserNameFromURL("https://h/p?x=1&username=a%40b%40c"), "a@b@c");
     EXPECT_EQ(UserNameFromURL("https://h/p?username=a%40b"), "");
 }
