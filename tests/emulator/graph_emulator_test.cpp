@@ -1,15 +1,14 @@
 // The emulator itself, driven as a separate process the way every integration test uses it.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <ctime>
-#include <regex>
-#include <string>
-
-#include <nlohmann/json.hpp>
-
 #include "emulator_process.h"
 #include "test_support.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <string>
 
 namespace {
 
@@ -101,7 +100,8 @@ std::string LocalText(std::time_t t, const char* format)
     return buf;
 }
 
-class EmulatorTest : public testing::Test {
+class EmulatorTest : public testing::Test
+{
 protected:
     EmulatorProcess emu{WithFixture(Fixture())};
 
@@ -123,20 +123,22 @@ TEST_F(EmulatorTest, LoadsTheFixtureWithGivenIds)
     ASSERT_TRUE(account.is_object());
     ASSERT_EQ(account["notebooks"].size(), 2u);
     EXPECT_EQ(account["notebooks"][0]["id"], "nb-work");
-    EXPECT_EQ(account["notebooks"][0]["sectionGroups"][0]["sectionGroups"][0]["sections"][0]["id"], "sec-deep");
+    EXPECT_EQ(account["notebooks"][0]["sectionGroups"][0]["sectionGroups"][0]["sections"][0]["id"],
+              "sec-deep");
     EXPECT_EQ(account["notebooks"][0]["sections"][0]["pages"].size(), 4u);
     EXPECT_EQ(account["user"]["id"], kUserId);
 }
 
 TEST(EmulatorFixtureTest, RefusesABadFixture)
 {
-    for (const char* text : {R"({"user": {"id": "x"}})",
-                             R"({"user": {"id": "x", "userPrincipalName": "a@b"}, "notebooks": [{"displayName": 5}]})",
-                             R"({"user": {"id": "x", "userPrincipalName": "a@b"}, "notebooks": [{"displayName": "N",
+    for (const char* text :
+         {R"({"user": {"id": "x"}})",
+          R"({"user": {"id": "x", "userPrincipalName": "a@b"}, "notebooks": [{"displayName": 5}]})",
+          R"({"user": {"id": "x", "userPrincipalName": "a@b"}, "notebooks": [{"displayName": "N",
                                  "sections": [{"displayName": "S", "pages": [{"title": "{{soon}}"}]}]}]})",
-                             R"({"user": {"id": "x", "userPrincipalName": "a@b"}, "notebooks": [{"displayName": "N",
+          R"({"user": {"id": "x", "userPrincipalName": "a@b"}, "notebooks": [{"displayName": "N",
                                  "id": "same", "sections": [{"displayName": "S", "id": "same"}]}]})",
-                             "{\"user\": ", "[1, 2]"}) {
+          "{\"user\": ", "[1, 2]"}) {
         EmulatorProcess bad(WithFixture(text));
         EXPECT_FALSE(bad.Running()) << text;
         EXPECT_FALSE(bad.Error().empty());
@@ -162,8 +164,8 @@ TEST(EmulatorTemplateTest, ExpandsIntoTheTitleFormsInLocalTime)
     EXPECT_TRUE(standup == "Standup !! " + LocalText(before + 600, "%H:%M") + " [1,2,3]" ||
                 standup == "Standup !! " + LocalText(after + 600, "%H:%M") + " [1,2,3]")
         << standup;
-    const std::string buried = account["notebooks"][0]["sectionGroups"][0]["sectionGroups"][0]["sections"][0]
-                                      ["pages"][0]["title"];
+    const std::string buried =
+        account["notebooks"][0]["sectionGroups"][0]["sectionGroups"][0]["sections"][0]["pages"][0]["title"];
     EXPECT_EQ(buried, "Buried !" + LocalText(after + 86400, "%Y-%m-%d") + " 08:00");
     const std::string todo = inbox[2]["paragraphs"][1]["text"];
     EXPECT_EQ(todo, "Call Bob !" + LocalText(after, "%Y-%m-%d") + " 23:59");
@@ -176,15 +178,16 @@ TEST(EmulatorIdentityTest, AutoConsentRedirectsWithCodeAndUsername)
     EmulatorProcess emu(WithFixture(Fixture(), true));
     ASSERT_TRUE(emu.Running()) << emu.Error();
     const std::string redirect = emu.BaseUrl() + "/oauth20_desktop.srf";
-    const auto r = emu.Get("/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&response_mode=query"
-                           "&scope=offline_access%20User.Read&redirect_uri=" +
-                           redirect);
+    const auto r =
+        emu.Get("/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&response_mode=query"
+                "&scope=offline_access%20User.Read&redirect_uri=" +
+                redirect);
     EXPECT_EQ(r.status, 302);
-    EXPECT_EQ(r.Header("Location"), redirect + "?code=" + Encode("code+with&odd=chars%") +
-                                        "&username=ada%40example.com");
+    EXPECT_EQ(r.Header("Location"),
+              redirect + "?code=" + Encode("code+with&odd=chars%") + "&username=ada%40example.com");
     // The predefined codes are handed out in order, then random ones.
-    const auto second = emu.Get("/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&redirect_uri=" +
-                                redirect);
+    const auto second =
+        emu.Get("/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&redirect_uri=" + redirect);
     EXPECT_EQ(second.Header("Location").rfind(redirect + "?code=M.C105_BAY.2.U.second&username=", 0), 0u);
 }
 
@@ -195,8 +198,8 @@ TEST_F(EmulatorTest, SignInFormSubmitsToTheRedirect)
                               Encode(redirect));
     EXPECT_EQ(page.status, 200);
     EXPECT_NE(page.body.find("<form id=\"signin\""), std::string::npos);
-    const std::string form =
-        "client_id=abc&response_type=code&redirect_uri=" + Encode(redirect) + "&login=ADA%40example.com&action=accept";
+    const std::string form = "client_id=abc&response_type=code&redirect_uri=" + Encode(redirect) +
+                             "&login=ADA%40example.com&action=accept";
     const auto wrong = emu.Post("/common/oauth2/v2.0/authorize",
                                 "client_id=abc&response_type=code&redirect_uri=" + Encode(redirect) +
                                     "&login=eve%40example.com&action=accept",
@@ -214,8 +217,9 @@ TEST_F(EmulatorTest, SignInFormSubmitsToTheRedirect)
 
 TEST_F(EmulatorTest, CodeExchangeAnswersCompactTokensOnce)
 {
-    const std::string form = TokenForm("grant_type=authorization_code&code=" + Encode("code+with&odd=chars%") +
-                                       "&redirect_uri=https%3A%2F%2Flogin.live.com%2Foauth20_desktop.srf");
+    const std::string form =
+        TokenForm("grant_type=authorization_code&code=" + Encode("code+with&odd=chars%") +
+                  "&redirect_uri=https%3A%2F%2Flogin.live.com%2Foauth20_desktop.srf");
     const auto r = emu.Post("/common/oauth2/v2.0/token", form, "application/x-www-form-urlencoded");
     ASSERT_EQ(r.status, 200) << r.body;
     EXPECT_EQ(r.body.find(": "), std::string::npos);
@@ -224,7 +228,8 @@ TEST_F(EmulatorTest, CodeExchangeAnswersCompactTokensOnce)
     const size_t expires = r.body.find("\"expires_in\":3600");
     const size_t access = r.body.find("\"access_token\":\"");
     const size_t refresh = r.body.find("\"refresh_token\":\"");
-    EXPECT_TRUE(type == 1 && type < scope && scope < expires && expires < access && access < refresh) << r.body;
+    EXPECT_TRUE(type == 1 && type < scope && scope < expires && expires < access && access < refresh)
+        << r.body;
 
     const auto again = emu.Post("/common/oauth2/v2.0/token", form, "application/x-www-form-urlencoded");
     EXPECT_EQ(again.status, 400);
@@ -237,17 +242,19 @@ TEST_F(EmulatorTest, CodeExchangeAnswersCompactTokensOnce)
 
 TEST_F(EmulatorTest, RefreshRotatesBothTokens)
 {
-    const auto first = emu.Post("/common/oauth2/v2.0/token",
-                                TokenForm("grant_type=refresh_token&refresh_token=" + Encode("refresh+&=%token")),
-                                "application/x-www-form-urlencoded");
+    const auto first =
+        emu.Post("/common/oauth2/v2.0/token",
+                 TokenForm("grant_type=refresh_token&refresh_token=" + Encode("refresh+&=%token")),
+                 "application/x-www-form-urlencoded");
     ASSERT_EQ(first.status, 200) << first.body;
     const Json tokens = Parse(first.body);
     const std::string refresh = tokens["refresh_token"];
     EXPECT_NE(refresh, "refresh+&=%token");
 
-    const auto reused = emu.Post("/common/oauth2/v2.0/token",
-                                 TokenForm("grant_type=refresh_token&refresh_token=" + Encode("refresh+&=%token")),
-                                 "application/x-www-form-urlencoded");
+    const auto reused =
+        emu.Post("/common/oauth2/v2.0/token",
+                 TokenForm("grant_type=refresh_token&refresh_token=" + Encode("refresh+&=%token")),
+                 "application/x-www-form-urlencoded");
     EXPECT_EQ(reused.status, 400);
     EXPECT_EQ(Parse(reused.body)["error"], "invalid_grant");
 
@@ -271,7 +278,8 @@ TEST_F(EmulatorTest, UnencodedFormValuesDoNotMatch)
 TEST_F(EmulatorTest, RefusesMalformedTokenRequests)
 {
     const char* forms[] = {"", "grant_type=password&client_id=abc", "grant_type=authorization_code",
-                           "grant_type=authorization_code&client_id=abc", "grant_type=refresh_token&client_id=abc"};
+                           "grant_type=authorization_code&client_id=abc",
+                           "grant_type=refresh_token&client_id=abc"};
     for (const char* form : forms) {
         const auto r = emu.Post("/common/oauth2/v2.0/token", form, "application/x-www-form-urlencoded");
         EXPECT_EQ(r.status, 400) << form;
@@ -350,8 +358,8 @@ TEST_F(EmulatorTest, PageListsKeepTopAndTheServiceShape)
     EXPECT_EQ(j["value"][0]["id"], "pg-dentist");
     EXPECT_EQ(j["value"][3]["id"], "pg-plain");
     const Json& page = j["value"][0];
-    for (const char* key : {"id", "self", "title", "createdDateTime", "lastModifiedDateTime", "contentUrl",
-                            "parentSection"})
+    for (const char* key :
+         {"id", "self", "title", "createdDateTime", "lastModifiedDateTime", "contentUrl", "parentSection"})
         EXPECT_TRUE(page.contains(key)) << key;
     const std::string client = page["links"]["oneNoteClientUrl"]["href"];
     EXPECT_TRUE(std::regex_search(client, std::regex(R"(&page-id=\{[0-9A-F-]{36}\}&end$)"))) << client;
@@ -371,12 +379,14 @@ TEST(EmulatorPagingTest, LargeSectionGivesAtMostOneHundred)
     std::string pages;
     for (int i = 0; i < 150; ++i)
         pages += std::string(i ? "," : "") + "{\"title\": \"Page " + std::to_string(i) + "\"}";
-    EmulatorProcess emu(WithFixture(Fixture(R"(, {"displayName": "Big", "id": "sec-big", "pages": [)" + pages + "]}")));
+    EmulatorProcess emu(
+        WithFixture(Fixture(R"(, {"displayName": "Big", "id": "sec-big", "pages": [)" + pages + "]}")));
     ASSERT_TRUE(emu.Running()) << emu.Error();
     const Json j = Parse(emu.Get(Me("/onenote/sections/sec-big/pages?$top=100"), kAccess).body);
     EXPECT_EQ(j["value"].size(), 100u);
     EXPECT_TRUE(j.contains("@odata.nextLink"));
-    EXPECT_EQ(Parse(emu.Get(Me("/onenote/sections/sec-big/pages?$top=500"), kAccess).body)["value"].size(), 100u);
+    EXPECT_EQ(Parse(emu.Get(Me("/onenote/sections/sec-big/pages?$top=500"), kAccess).body)["value"].size(),
+              100u);
 }
 
 TEST_F(EmulatorTest, ErrorSectionAnswersItsCode)
@@ -408,7 +418,8 @@ TEST_F(EmulatorTest, PageContentCarriesIdsAndTags)
     EXPECT_NE(r.body.find("<title>!Project</title>"), std::string::npos);
     EXPECT_NE(r.body.find("<meta "), std::string::npos);
     EXPECT_NE(r.body.find("</html>"), std::string::npos);
-    const std::regex tagged(R"re(<p id="p:\{[0-9a-f-]{36}\}\{\d+\}" data-tag="to-do,important"[^>]*>Call Bob !)re");
+    const std::regex tagged(
+        R"re(<p id="p:\{[0-9a-f-]{36}\}\{\d+\}" data-tag="to-do,important"[^>]*>Call Bob !)re");
     EXPECT_TRUE(std::regex_search(r.body, tagged)) << r.body;
     EXPECT_NE(r.body.find("data-tag=\"to-do:completed\""), std::string::npos);
     EXPECT_NE(r.body.find("A &amp; B &lt; C"), std::string::npos);
@@ -429,7 +440,8 @@ TEST_F(EmulatorTest, PageChangeMovesSectionAndNotebookTimes)
                           j["value"][1]["lastModifiedDateTime"].get<std::string>()};
     };
     const auto [notebook, section, other] = times();
-    ASSERT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-plain", "title": "Plain notes !{{now+1h}}"})").status, 200);
+    ASSERT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-plain", "title": "Plain notes !{{now+1h}}"})").status,
+              200);
     const auto [notebook2, section2, other2] = times();
     EXPECT_GT(notebook2, notebook);
     EXPECT_GT(section2, section);
@@ -443,14 +455,17 @@ TEST_F(EmulatorTest, PageChangeMovesSectionAndNotebookTimes)
 
 TEST_F(EmulatorTest, AdministrationChangesTheAccount)
 {
-    const auto add = emu.Post("/_emulator/add", R"({"kind": "section", "parentId": "nb-home", "displayName": "New",
+    const auto add =
+        emu.Post("/_emulator/add", R"({"kind": "section", "parentId": "nb-home", "displayName": "New",
                                                    "pages": [{"title": "Fresh !{{now+1d}}"}]})");
     ASSERT_EQ(add.status, 200) << add.body;
     const std::string sectionId = Parse(add.body)["id"];
     EXPECT_EQ(GraphJson(Me("/onenote/sections/" + sectionId + "/pages?$top=100"))["value"].size(), 1u);
 
     EXPECT_EQ(emu.Post("/_emulator/rename", R"({"id": "sec-inbox", "name": "Inbox 2"})").status, 200);
-    EXPECT_EQ(emu.Post("/_emulator/move", "{\"id\": \"" + sectionId + "\", \"parentId\": \"sg-deep\"}").status, 200);
+    EXPECT_EQ(
+        emu.Post("/_emulator/move", "{\"id\": \"" + sectionId + "\", \"parentId\": \"sg-deep\"}").status,
+        200);
     EXPECT_EQ(emu.Post("/_emulator/move", R"({"id": "sg-projects", "parentId": "sg-deep"})").status, 400);
     EXPECT_EQ(emu.Post("/_emulator/move", R"({"id": "pg-plain", "parentId": "nb-home"})").status, 400);
     EXPECT_EQ(emu.Post("/_emulator/delete", R"({"id": "pg-dentist"})").status, 200);
@@ -462,7 +477,8 @@ TEST_F(EmulatorTest, AdministrationChangesTheAccount)
     EXPECT_EQ(GraphJson(Me("/onenote/sections/sec-inbox/pages"))["value"].size(), 3u);
 
     EXPECT_EQ(emu.Post("/_emulator/add", "{not json").status, 400);
-    EXPECT_EQ(emu.Post("/_emulator/add", R"({"kind": "page", "parentId": "nb-home", "title": "x"})").status, 400);
+    EXPECT_EQ(emu.Post("/_emulator/add", R"({"kind": "page", "parentId": "nb-home", "title": "x"})").status,
+              400);
     EXPECT_EQ(emu.Post("/_emulator/add", R"({"kind": "shelf"})").status, 400);
     EXPECT_EQ(emu.Post("/_emulator/section", R"({"id": "sec-damaged", "errorCode": ""})").status, 200);
     EXPECT_EQ(emu.Get(Me("/onenote/sections/sec-damaged/pages"), kAccess).status, 200);
@@ -503,14 +519,16 @@ TEST_F(EmulatorTest, ThrottlingFaultHasNoRetryAfter)
 
 TEST_F(EmulatorTest, CutOffAndDroppedAnswers)
 {
-    ASSERT_TRUE(emu.QueueFault(R"([{"route": "content", "cutOff": true}, {"route": "content", "drop": true}])"));
+    ASSERT_TRUE(
+        emu.QueueFault(R"([{"route": "content", "cutOff": true}, {"route": "content", "drop": true}])"));
     const auto cut = emu.Get(Me("/onenote/pages/pg-project/content?includeIDs=true"), kAccess);
     EXPECT_EQ(cut.status, 200);
     EXPECT_LT(cut.body.size(), std::stoul(cut.Header("Content-Length")));
     EXPECT_EQ(cut.body.find("</html>"), std::string::npos);
     const auto dropped = emu.Get(Me("/onenote/pages/pg-project/content?includeIDs=true"), kAccess);
     EXPECT_EQ(dropped.status, 0);
-    EXPECT_NE(emu.Get(Me("/onenote/pages/pg-project/content"), kAccess).body.find("</html>"), std::string::npos);
+    EXPECT_NE(emu.Get(Me("/onenote/pages/pg-project/content"), kAccess).body.find("</html>"),
+              std::string::npos);
 }
 
 TEST_F(EmulatorTest, DelayHoldsTheAnswerBack)
@@ -548,6 +566,56 @@ TEST_F(EmulatorTest, SurvivesMalformedRequests)
     EXPECT_EQ(emu.Get(Me("/onenote/pages/%zz/content"), kAccess).status / 100, 4);
     EXPECT_EQ(emu.Get("/common/oauth2/v2.0/authorize?%%%&&==").status, 400);
     EXPECT_EQ(emu.Get(Me(""), kAccess).status, 200);
+}
+
+} // namespace
+
+namespace {
+
+void CountItems(const Json& container, int& sections, int& pages, int& refused,
+                std::vector<std::string>& titles)
+{
+    for (const auto& g : container.value("sectionGroups", Json::array()))
+        CountItems(g, sections, pages, refused, titles);
+    for (const auto& s : container.value("sections", Json::array())) {
+        ++sections;
+        refused += s.value("errorCode", "") == "20185";
+        for (const auto& p : s["pages"]) {
+            ++pages;
+            titles.push_back(p["title"]);
+        }
+    }
+}
+
+TEST(EmulatorSampleTest, ServesTheDemoAccount)
+{
+    EmulatorProcess::Options options;
+    options.fixturePath = EmulatorProcess::FixturesDir() + "/sample.json";
+    const std::time_t start = std::time(nullptr);
+    EmulatorProcess emu(options);
+    ASSERT_TRUE(emu.Running()) << emu.Error();
+    const Json account = Parse(emu.AccountJson());
+    ASSERT_EQ(account["notebooks"].size(), 3u);
+    int sections = 0, pages = 0, refused = 0;
+    std::vector<std::string> titles;
+    for (const auto& nb : account["notebooks"])
+        CountItems(nb, sections, pages, refused, titles);
+    EXPECT_EQ(sections, 20);
+    EXPECT_GE(pages, 250);
+    EXPECT_LE(pages, 350);
+    EXPECT_EQ(refused, 1);
+    // Some one-off reminders fall due within the first minutes.
+    int dueSoon = 0;
+    for (int minute = 0; minute <= 10; ++minute) {
+        const std::string stamp = "!" + LocalText(start + minute * 60, "%Y-%m-%d %H:%M");
+        dueSoon += static_cast<int>(std::count_if(titles.begin(), titles.end(), [&](const std::string& t) {
+            return t.size() >= stamp.size() && t.compare(t.size() - stamp.size(), stamp.size(), stamp) == 0;
+        }));
+    }
+    EXPECT_GE(dueSoon, 2);
+    EXPECT_GE(std::count_if(titles.begin(), titles.end(),
+                            [](const std::string& t) { return t.find("!!") != t.npos; }),
+              5);
 }
 
 } // namespace

@@ -1,26 +1,24 @@
 #include "emulator_process.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
-#include <thread>
-#include <vector>
-
+#include <netinet/in.h>
 #include <nlohmann/json.hpp>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
 
 namespace rz::test {
 namespace {
@@ -34,8 +32,8 @@ bool ReadPortLine(int fd, int& port, std::string& error)
     std::string line;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
     while (line.find('\n') == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                                std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             error = "the emulator did not report its port in time";
             return false;
@@ -70,7 +68,7 @@ bool ReadPortLine(int fd, int& port, std::string& error)
 
 } // namespace
 
-EmulatorProcess::EmulatorProcess(Options options)
+EmulatorProcess::EmulatorProcess(const Options& options)
 {
     std::string fixture = options.fixturePath;
     if (!options.fixtureText.empty()) {
@@ -89,10 +87,11 @@ EmulatorProcess::EmulatorProcess(Options options)
     // Everything the child needs is prepared before fork: only exec follows it.
     std::vector<std::string> args = {BinaryPath(), "--port", "0", "--fixture", fixture};
     if (options.autoConsent)
-        args.push_back("--auto-consent");
+        args.emplace_back("--auto-consent");
     if (options.limits)
-        args.push_back("--limits");
+        args.emplace_back("--limits");
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (auto& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -194,7 +193,7 @@ EmulatorProcess::Reply EmulatorProcess::Send(const std::string& method, const st
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return reply;
-    timeval tv{m_CallTimeoutMs / 1000, (m_CallTimeoutMs % 1000) * 1000};
+    timeval tv{m_CallTimeoutMs / 1000, static_cast<suseconds_t>(m_CallTimeoutMs % 1000) * 1000};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
     sockaddr_in addr{};
@@ -210,7 +209,8 @@ EmulatorProcess::Reply EmulatorProcess::Send(const std::string& method, const st
     if (!bearerToken.empty())
         request += "Authorization: Bearer " + bearerToken + "\r\n";
     if (method == "POST")
-        request += "Content-Type: " + contentType + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n";
+        request +=
+            "Content-Type: " + contentType + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n";
     request += "\r\n" + body;
     size_t sent = 0;
     while (sent < request.size()) {

@@ -7,9 +7,11 @@ namespace rz::test {
 
 // Runs the built graph-emulator on an ephemeral port of 127.0.0.1 for one test
 // and stops it at scope end. The emulator also ends when the test process dies.
-class EmulatorProcess {
+class EmulatorProcess
+{
 public:
-    struct Options {
+    struct Options
+    {
         std::string fixturePath; // a fixture file, or
         std::string fixtureText; // a fixture given as JSON text (written to a temporary file)
         bool autoConsent = false;
@@ -17,7 +19,8 @@ public:
     };
 
     // The answer of an administration call: status 0 when the call itself failed.
-    struct Reply {
+    struct Reply
+    {
         int status = 0;
         std::string headers; // the raw header lines
         std::string body;
@@ -25,7 +28,7 @@ public:
         std::string Header(const std::string& name) const;
     };
 
-    explicit EmulatorProcess(Options options);
+    explicit EmulatorProcess(const Options& options);
     ~EmulatorProcess();
     EmulatorProcess(const EmulatorProcess&) = delete;
     EmulatorProcess& operator=(const EmulatorProcess&) = delete;

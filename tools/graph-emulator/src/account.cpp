@@ -1,20 +1,24 @@
 #include "account.h"
 
-#include <algorithm>
-#include <functional>
-
 #include "text.h"
 #include "time_templates.h"
+
+#include <algorithm>
+#include <functional>
 
 namespace emu {
 
 const char* KindName(Kind kind)
 {
     switch (kind) {
-    case Kind::Notebook: return "notebook";
-    case Kind::SectionGroup: return "sectionGroup";
-    case Kind::Section: return "section";
-    case Kind::Page: return "page";
+    case Kind::Notebook:
+        return "notebook";
+    case Kind::SectionGroup:
+        return "sectionGroup";
+    case Kind::Section:
+        return "section";
+    case Kind::Page:
+        return "page";
     }
     return "";
 }
@@ -42,8 +46,8 @@ Item* Account::Find(const std::string& id)
 
 size_t Account::Count(Kind kind) const
 {
-    return static_cast<size_t>(
-        std::count_if(m_items.begin(), m_items.end(), [kind](const auto& e) { return e.second.kind == kind; }));
+    return static_cast<size_t>(std::count_if(m_items.begin(), m_items.end(),
+                                             [kind](const auto& e) { return e.second.kind == kind; }));
 }
 
 std::vector<const Item*> Account::Ancestors(const Item& item) const
@@ -72,9 +76,12 @@ std::vector<std::string>* Account::ChildList(Item& parent, Kind kind)
     case Kind::SectionGroup:
         return parent.kind == Kind::Notebook || parent.kind == Kind::SectionGroup ? &parent.groups : nullptr;
     case Kind::Section:
-        return parent.kind == Kind::Notebook || parent.kind == Kind::SectionGroup ? &parent.sections : nullptr;
-    case Kind::Page: return parent.kind == Kind::Section ? &parent.pages : nullptr;
-    case Kind::Notebook: return nullptr;
+        return parent.kind == Kind::Notebook || parent.kind == Kind::SectionGroup ? &parent.sections
+                                                                                  : nullptr;
+    case Kind::Page:
+        return parent.kind == Kind::Section ? &parent.pages : nullptr;
+    case Kind::Notebook:
+        return nullptr;
     }
     return nullptr;
 }
@@ -288,7 +295,8 @@ Json Account::Dump() const
         return j;
     };
     Json out;
-    out["user"] = {{"id", user.id}, {"userPrincipalName", user.userPrincipalName}, {"displayName", user.displayName}};
+    out["user"] = {
+        {"id", user.id}, {"userPrincipalName", user.userPrincipalName}, {"displayName", user.displayName}};
     out["notebooks"] = Json::array();
     for (const auto& id : notebooks)
         out["notebooks"].push_back(dump(*Find(id)));

@@ -2,11 +2,10 @@
 
 #include <ctime>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 namespace emu {
 

@@ -1,9 +1,9 @@
 // The administration interface under /_emulator/: tests change the account
 // and the service's behaviour while a client runs against it.
-#include <ctime>
-
 #include "emulator.h"
 #include "fixture.h"
+
+#include <ctime>
 
 namespace emu {
 namespace {
@@ -221,7 +221,8 @@ void Emulator::AddAdminRoutes()
         const bool newContent = body->contains("paragraphs") || body->contains("content");
         std::vector<Paragraph> paragraphs;
         std::string raw;
-        if (body->contains("paragraphs") && !ReadParagraphs((*body)["paragraphs"], now, "page", paragraphs, error)) {
+        if (body->contains("paragraphs") &&
+            !ReadParagraphs((*body)["paragraphs"], now, "page", paragraphs, error)) {
             SendAdminError(res, 400, error);
             return;
         }
@@ -257,7 +258,8 @@ void Emulator::AddAdminRoutes()
         }
         section->errorCode = *code;
         const Json status = body->value("errorStatus", Json(0));
-        if (!status.is_number_integer() || (status.get<int>() != 0 && (status.get<int>() < 400 || status.get<int>() > 599))) {
+        if (!status.is_number_integer() ||
+            (status.get<int>() != 0 && (status.get<int>() < 400 || status.get<int>() > 599))) {
             SendAdminError(res, 400, "\"errorStatus\" must be 0 or lie in 400..599");
             return;
         }

@@ -1,17 +1,16 @@
 #include "emulator.h"
 
+#include "fixture.h"
+#include "graph_shapes.h"
+#include "text.h"
+
 #include <arpa/inet.h>
+#include <cstdlib>
+#include <ctime>
 #include <dirent.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-
-#include <cstdlib>
-#include <ctime>
-
-#include "fixture.h"
-#include "graph_shapes.h"
-#include "text.h"
 
 namespace emu {
 namespace {
@@ -89,8 +88,9 @@ void SendJson(httplib::Response& res, int status, const Json& body, const char* 
 
 void SendGraphError(httplib::Response& res, const std::string& code, const std::string& message, int status)
 {
-    SendJson(res, status ? status : GraphErrorStatus(code), GraphError(code, message),
-             "application/json;odata.metadata=minimal;odata.streaming=true;IEEE754Compatible=false;charset=utf-8");
+    SendJson(
+        res, status ? status : GraphErrorStatus(code), GraphError(code, message),
+        "application/json;odata.metadata=minimal;odata.streaming=true;IEEE754Compatible=false;charset=utf-8");
 }
 
 void SendHtml(httplib::Response& res, int status, const std::string& html)
@@ -115,7 +115,9 @@ void DropConnection(const httplib::Request& req)
         const long fd = std::strtol(entry->d_name, &end, 10);
         if (end == entry->d_name || *end != '\0' || fd == dirfd(dir))
             continue;
-        struct stat st{};
+        struct stat st
+        {
+        };
         if (fstat(static_cast<int>(fd), &st) != 0 || !S_ISSOCK(st.st_mode))
             continue;
         sockaddr_storage local{}, peer{};
@@ -142,29 +144,31 @@ Emulator::Emulator(Options options) : m_options(std::move(options))
         [this](const httplib::Request& req, httplib::Response& res) { return BeforeRoute(req, res); });
     m_server.set_post_routing_handler(
         [this](const httplib::Request& req, httplib::Response& res) { AfterRoute(req, res); });
-    m_server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req,
-                                                                        httplib::Response& res) {
-        if (!res.body.empty())
-            return httplib::Server::HandlerResponse::Unhandled;
-        if (req.path.starts_with("/v1.0/"))
-            SendGraphError(res, res.status == 404 ? "ResourceNotFound" : "BadRequest",
-                           "Resource not found for the segment '" + req.path + "'.", res.status);
-        else
-            SendHtml(res, res.status, "<html><head><title>Error</title></head><body><p>HTTP " +
-                                          std::to_string(res.status) + "</p></body></html>");
-        return httplib::Server::HandlerResponse::Handled;
-    }));
-    m_server.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr ep) {
-        std::string what = "unknown exception";
-        try {
-            if (ep)
-                std::rethrow_exception(ep);
-        } catch (const std::exception& e) {
-            what = e.what();
-        } catch (...) {
-        }
-        SendGraphError(res, "generalException", "Internal error in the emulator: " + what, 500);
-    });
+    m_server.set_error_handler(
+        httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
+            if (!res.body.empty())
+                return httplib::Server::HandlerResponse::Unhandled;
+            if (req.path.starts_with("/v1.0/"))
+                SendGraphError(res, res.status == 404 ? "ResourceNotFound" : "BadRequest",
+                               "Resource not found for the segment '" + req.path + "'.", res.status);
+            else
+                SendHtml(res, res.status,
+                         "<html><head><title>Error</title></head><body><p>HTTP " +
+                             std::to_string(res.status) + "</p></body></html>");
+            return httplib::Server::HandlerResponse::Handled;
+        }));
+    m_server.set_exception_handler(
+        [](const httplib::Request&, httplib::Response& res, const std::exception_ptr& ep) {
+            std::string what = "unknown exception";
+            try {
+                if (ep)
+                    std::rethrow_exception(ep);
+            } catch (const std::exception& e) {
+                what = e.what();
+            } catch (...) {
+            }
+            SendGraphError(res, "generalException", "Internal error in the emulator: " + what, 500);
+        });
     AddIdentityRoutes();
     AddGraphRoutes();
     AddAdminRoutes();
@@ -215,9 +219,10 @@ bool Emulator::Wait(long ms)
 std::string Emulator::Root(const httplib::Request& req) const
 {
     const std::string host = req.get_header_value("Host");
-    const bool sane = !host.empty() && host.size() < 256 &&
-                      host.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-:[]") ==
-                          std::string::npos;
+    const bool sane =
+        !host.empty() && host.size() < 256 &&
+        host.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-:[]") ==
+            std::string::npos;
     return "http://" + (sane ? host : "127.0.0.1:" + std::to_string(m_port));
 }
 
@@ -234,9 +239,10 @@ bool Emulator::Authorize(const httplib::Request& req, httplib::Response& res)
     }
     if (check == TokenStore::Check::Valid)
         return true;
-    const char* message = check == TokenStore::Check::Missing   ? "Access token is empty."
-                          : check == TokenStore::Check::Expired ? "Access token has expired or is not yet valid."
-                                                                : "Access token validation failure.";
+    const char* message = check == TokenStore::Check::Missing ? "Access token is empty."
+                          : check == TokenStore::Check::Expired
+                              ? "Access token has expired or is not yet valid."
+                              : "Access token validation failure.";
     SendGraphError(res, "InvalidAuthenticationToken", message, 401);
     res.set_header("WWW-Authenticate",
                    "Bearer realm=\"\", authorization_uri=\"https://login.microsoftonline.com/common/oauth2/"

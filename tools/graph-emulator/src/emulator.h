@@ -1,15 +1,14 @@
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
-#include <string>
-
-#include <httplib.h>
-
 #include "account.h"
 #include "tokens.h"
 #include "traffic.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <httplib.h>
+#include <mutex>
+#include <string>
 
 namespace emu {
 
@@ -69,7 +68,8 @@ private:
 
 // Answer helpers shared by the route files.
 void SendJson(httplib::Response& res, int status, const Json& body, const char* contentType = nullptr);
-void SendGraphError(httplib::Response& res, const std::string& code, const std::string& message, int status = 0);
+void SendGraphError(httplib::Response& res, const std::string& code, const std::string& message,
+                    int status = 0);
 void SendHtml(httplib::Response& res, int status, const std::string& html);
 // The query of a request, parsed from its raw target (httplib's own parser
 // splits at every "=", which breaks Graph's expand clauses).

@@ -1,11 +1,11 @@
 #include "fixture.h"
 
+#include "text.h"
+#include "time_templates.h"
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
-
-#include "text.h"
-#include "time_templates.h"
 
 namespace emu {
 namespace {
@@ -17,8 +17,8 @@ constexpr size_t kMaxIdBytes = 200;
 constexpr int kMaxDepth = 32;
 constexpr long kDefaultAgeSeconds = 30L * 24 * 3600;
 
-bool ReadTime(const Json& spec, const char* key, std::time_t now, std::time_t fallback, const std::string& where,
-              std::time_t& out, std::string& error)
+bool ReadTime(const Json& spec, const char* key, std::time_t now, std::time_t fallback,
+              const std::string& where, std::time_t& out, std::string& error)
 {
     if (!spec.contains(key)) {
         out = fallback;
@@ -48,7 +48,8 @@ bool ReadId(const Json& spec, const std::string& where, std::string& out, std::s
     }
     out = spec["id"].get<std::string>();
     const bool bad = std::any_of(out.begin(), out.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == '/' || c == '?' || c == '#' || c == '%' || c == ' ';
+        return static_cast<unsigned char>(c) < 0x20 || c == '/' || c == '?' || c == '#' || c == '%' ||
+               c == ' ';
     });
     if (out.empty() || out.size() > kMaxIdBytes || bad) {
         error = where + ".id must be 1 to 200 characters without blanks, control characters, / ? # or %";
@@ -100,7 +101,8 @@ bool ReadItemAt(const Json& spec, Kind kind, const std::string& parentId, std::t
         }
     }
     if (kind == Kind::Page) {
-        if (spec.contains("paragraphs") && !ReadParagraphs(spec["paragraphs"], now, where, item.paragraphs, error))
+        if (spec.contains("paragraphs") &&
+            !ReadParagraphs(spec["paragraphs"], now, where, item.paragraphs, error))
             return false;
         if (spec.contains("content") &&
             !ReadText(spec["content"], now, where + ".content", kMaxContentBytes, item.rawContent, error))
@@ -113,7 +115,8 @@ bool ReadItemAt(const Json& spec, Kind kind, const std::string& parentId, std::t
     switch (kind) {
     case Kind::Notebook:
     case Kind::SectionGroup:
-        if (!ReadChildren(spec, "sectionGroups", Kind::SectionGroup, id, now, account, where, depth + 1, error) ||
+        if (!ReadChildren(spec, "sectionGroups", Kind::SectionGroup, id, now, account, where, depth + 1,
+                          error) ||
             !ReadChildren(spec, "sections", Kind::Section, id, now, account, where, depth, error))
             return false;
         break;
@@ -121,7 +124,8 @@ bool ReadItemAt(const Json& spec, Kind kind, const std::string& parentId, std::t
         if (!ReadChildren(spec, "pages", Kind::Page, id, now, account, where, depth, error))
             return false;
         break;
-    case Kind::Page: break;
+    case Kind::Page:
+        break;
     }
     // A container shows the latest change below it, as the service does.
     Item* self = account.Find(id);
@@ -151,7 +155,8 @@ bool ReadChildren(const Json& spec, const char* key, Kind kind, const std::strin
     return true;
 }
 
-bool ReadString(const Json& spec, const char* key, const std::string& where, std::string& out, std::string& error)
+bool ReadString(const Json& spec, const char* key, const std::string& where, std::string& out,
+                std::string& error)
 {
     if (!spec.contains(key))
         return true;
@@ -203,9 +208,11 @@ bool ReadParagraphs(const Json& spec, std::time_t now, const std::string& where,
             if (!ReadText(p, now, at, kMaxContentBytes, para.text, error))
                 return false;
         } else if (p.is_object()) {
-            if (p.contains("text") && !ReadText(p["text"], now, at + ".text", kMaxContentBytes, para.text, error))
+            if (p.contains("text") &&
+                !ReadText(p["text"], now, at + ".text", kMaxContentBytes, para.text, error))
                 return false;
-            if (p.contains("html") && !ReadText(p["html"], now, at + ".html", kMaxContentBytes, para.html, error))
+            if (p.contains("html") &&
+                !ReadText(p["html"], now, at + ".html", kMaxContentBytes, para.html, error))
                 return false;
             if (p.contains("tags")) {
                 const Json& tags = p["tags"];
@@ -270,7 +277,8 @@ bool LoadFixture(const Json& doc, std::time_t now, Account& account, TokenStore&
         !ReadString(u, "userPrincipalName", "user", user.userPrincipalName, error) ||
         !ReadString(u, "displayName", "user", user.displayName, error) ||
         !ReadString(u, "givenName", "user", user.givenName, error) ||
-        !ReadString(u, "surname", "user", user.surname, error) || !ReadString(u, "mail", "user", user.mail, error))
+        !ReadString(u, "surname", "user", user.surname, error) ||
+        !ReadString(u, "mail", "user", user.mail, error))
         return false;
     if (user.id.empty() || user.userPrincipalName.empty() || user.id.find('/') != std::string::npos) {
         error = "user.id and user.userPrincipalName must be non-empty strings (no / in the id)";
@@ -292,8 +300,8 @@ bool LoadFixture(const Json& doc, std::time_t now, Account& account, TokenStore&
         }
         for (size_t i = 0; i < list.size(); ++i) {
             std::string id;
-            if (!ReadItem(list[i], Kind::Notebook, "", now, account, "notebooks[" + std::to_string(i) + "]", error,
-                          id))
+            if (!ReadItem(list[i], Kind::Notebook, "", now, account, "notebooks[" + std::to_string(i) + "]",
+                          error, id))
                 return false;
         }
     }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "account.h"
+#include "tokens.h"
+
 #include <ctime>
 #include <string>
 #include <vector>
-
-#include "account.h"
-#include "tokens.h"
 
 namespace emu {
 

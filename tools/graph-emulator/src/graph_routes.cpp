@@ -1,15 +1,16 @@
 // Microsoft Graph: service root, the user, and the OneNote reads the client makes.
-#include <algorithm>
-#include <charconv>
-
 #include "emulator.h"
 #include "graph_shapes.h"
 #include "text.h"
 
+#include <algorithm>
+#include <charconv>
+
 namespace emu {
 namespace {
 
-constexpr const char* kHierarchyExpand = "sections,sectionGroups(expand=sections,sectionGroups(levels=max;expand=sections))";
+constexpr const char* kHierarchyExpand =
+    "sections,sectionGroups(expand=sections,sectionGroups(levels=max;expand=sections))";
 constexpr const char* kUserPrefix = R"(/v1\.0/(?:me|users/([^/]+)))";
 constexpr const char* kGraphJson =
     "application/json;odata.metadata=minimal;odata.streaming=true;IEEE754Compatible=false;charset=utf-8";
@@ -106,11 +107,13 @@ void Emulator::AddGraphRoutes()
         if (req.matches.size() > 1 && req.matches[1].matched) {
             const std::string who = ToLowerAscii(req.matches[1].str());
             std::lock_guard lock(m_mutex);
-            if (who != ToLowerAscii(m_account.user.id) && who != ToLowerAscii(m_account.user.userPrincipalName)) {
-                SendGraphError(res, "Request_ResourceNotFound",
-                               "Resource '" + req.matches[1].str() +
-                                   "' does not exist or one of its queried reference-property objects are not present.",
-                               404);
+            if (who != ToLowerAscii(m_account.user.id) &&
+                who != ToLowerAscii(m_account.user.userPrincipalName)) {
+                SendGraphError(
+                    res, "Request_ResourceNotFound",
+                    "Resource '" + req.matches[1].str() +
+                        "' does not exist or one of its queried reference-property objects are not present.",
+                    404);
                 return false;
             }
         }
@@ -124,25 +127,27 @@ void Emulator::AddGraphRoutes()
         SendJson(res, 200, GraphShapes(m_account, Root(req)).User(), kGraphJson);
     });
 
-    m_server.Get(std::string(kUserPrefix) + "/onenote/notebooks",
-                 [this, admit](const httplib::Request& req, httplib::Response& res) {
-                     if (!admit(req, res))
-                         return;
-                     const auto q = QueryOf(req);
-                     const std::string expand = Param(q, "expand");
-                     if (!expand.empty() && expand != kHierarchyExpand) {
-                         SendGraphError(res, "BadRequest", "The expand clause '" + expand + "' is not supported.");
-                         return;
-                     }
-                     std::lock_guard lock(m_mutex);
-                     GraphShapes shapes(m_account, Root(req));
-                     Json j;
-                     j["@odata.context"] = shapes.Context(expand.empty() ? "notebooks" : "notebooks(sections(),sectionGroups(sections(),sectionGroups(sections())))");
-                     j["value"] = Json::array();
-                     for (const auto& id : m_account.notebooks)
-                         j["value"].push_back(shapes.Notebook(*m_account.Find(id), !expand.empty()));
-                     SendJson(res, 200, j, kGraphJson);
-                 });
+    m_server.Get(std::string(kUserPrefix) + "/onenote/notebooks", [this, admit](const httplib::Request& req,
+                                                                                httplib::Response& res) {
+        if (!admit(req, res))
+            return;
+        const auto q = QueryOf(req);
+        const std::string expand = Param(q, "expand");
+        if (!expand.empty() && expand != kHierarchyExpand) {
+            SendGraphError(res, "BadRequest", "The expand clause '" + expand + "' is not supported.");
+            return;
+        }
+        std::lock_guard lock(m_mutex);
+        GraphShapes shapes(m_account, Root(req));
+        Json j;
+        j["@odata.context"] = shapes.Context(
+            expand.empty() ? "notebooks"
+                           : "notebooks(sections(),sectionGroups(sections(),sectionGroups(sections())))");
+        j["value"] = Json::array();
+        for (const auto& id : m_account.notebooks)
+            j["value"].push_back(shapes.Notebook(*m_account.Find(id), !expand.empty()));
+        SendJson(res, 200, j, kGraphJson);
+    });
 
     m_server.Get(std::string(kUserPrefix) + "/onenote/sections/([^/]+)/pages",
                  [this, admit](const httplib::Request& req, httplib::Response& res) {
@@ -172,7 +177,8 @@ void Emulator::AddGraphRoutes()
                      Json j;
                      j["@odata.context"] = shapes.Context("sections('" + id + "')/pages");
                      j["value"] = Json::array();
-                     for (size_t i = static_cast<size_t>(skip); i < ids.size() && i < static_cast<size_t>(skip + top); ++i)
+                     for (size_t i = static_cast<size_t>(skip);
+                          i < ids.size() && i < static_cast<size_t>(skip + top); ++i)
                          j["value"].push_back(shapes.Page(*m_account.Find(ids[i])));
                      if (static_cast<size_t>(skip + top) < ids.size() && top > 0)
                          j["@odata.nextLink"] = Root(req) + req.path + "?$top=" + std::to_string(top) +
@@ -180,44 +186,44 @@ void Emulator::AddGraphRoutes()
                      SendJson(res, 200, j, kGraphJson);
                  });
 
-    m_server.Get(std::string(kUserPrefix) + "/onenote/pages",
-                 [this, admit](const httplib::Request& req, httplib::Response& res) {
-                     if (!admit(req, res))
-                         return;
-                     const auto q = QueryOf(req);
-                     long top = 0, skip = 0;
-                     std::string error;
-                     if (!ReadPaging(q, top, skip, error)) {
-                         SendGraphError(res, "BadRequest", error);
-                         return;
-                     }
-                     const std::string filter = Param(q, "filter");
-                     std::string needle;
-                     if (!filter.empty() && !ReadTitleFilter(filter, needle)) {
-                         SendGraphError(res, "BadRequest", "Invalid filter clause '" + filter + "'.");
-                         return;
-                     }
-                     const std::string lowerNeedle = ToLowerAscii(needle);
-                     std::lock_guard lock(m_mutex);
-                     std::vector<std::string> ids;
-                     for (const auto& [id, item] : m_account.Items()) {
-                         if (item.kind != Kind::Page)
-                             continue;
-                         const Item* section = m_account.Find(item.parentId);
-                         if (!section || !section->errorCode.empty())
-                             continue;
-                         if (filter.empty() || ToLowerAscii(item.name).find(lowerNeedle) != std::string::npos)
-                             ids.push_back(id);
-                     }
-                     SortByChange(m_account, ids);
-                     GraphShapes shapes(m_account, Root(req));
-                     Json j;
-                     j["@odata.context"] = shapes.Context("pages");
-                     j["value"] = Json::array();
-                     for (size_t i = static_cast<size_t>(skip); i < ids.size() && i < static_cast<size_t>(skip + top); ++i)
-                         j["value"].push_back(shapes.Page(*m_account.Find(ids[i])));
-                     SendJson(res, 200, j, kGraphJson);
-                 });
+    m_server.Get(std::string(kUserPrefix) + "/onenote/pages", [this, admit](const httplib::Request& req,
+                                                                            httplib::Response& res) {
+        if (!admit(req, res))
+            return;
+        const auto q = QueryOf(req);
+        long top = 0, skip = 0;
+        std::string error;
+        if (!ReadPaging(q, top, skip, error)) {
+            SendGraphError(res, "BadRequest", error);
+            return;
+        }
+        const std::string filter = Param(q, "filter");
+        std::string needle;
+        if (!filter.empty() && !ReadTitleFilter(filter, needle)) {
+            SendGraphError(res, "BadRequest", "Invalid filter clause '" + filter + "'.");
+            return;
+        }
+        const std::string lowerNeedle = ToLowerAscii(needle);
+        std::lock_guard lock(m_mutex);
+        std::vector<std::string> ids;
+        for (const auto& [id, item] : m_account.Items()) {
+            if (item.kind != Kind::Page)
+                continue;
+            const Item* section = m_account.Find(item.parentId);
+            if (!section || !section->errorCode.empty())
+                continue;
+            if (filter.empty() || ToLowerAscii(item.name).find(lowerNeedle) != std::string::npos)
+                ids.push_back(id);
+        }
+        SortByChange(m_account, ids);
+        GraphShapes shapes(m_account, Root(req));
+        Json j;
+        j["@odata.context"] = shapes.Context("pages");
+        j["value"] = Json::array();
+        for (size_t i = static_cast<size_t>(skip); i < ids.size() && i < static_cast<size_t>(skip + top); ++i)
+            j["value"].push_back(shapes.Page(*m_account.Find(ids[i])));
+        SendJson(res, 200, j, kGraphJson);
+    });
 
     m_server.Get(std::string(kUserPrefix) + "/onenote/pages/([^/]+)/content",
                  [this, admit](const httplib::Request& req, httplib::Response& res) {

@@ -1,9 +1,9 @@
 #include "graph_shapes.h"
 
-#include <algorithm>
-
 #include "text.h"
 #include "time_templates.h"
+
+#include <algorithm>
 
 namespace emu {
 namespace {
@@ -25,7 +25,10 @@ std::string LocalCreated(std::time_t t)
 
 } // namespace
 
-GraphShapes::GraphShapes(const Account& account, std::string root) : m_account(account), m_root(std::move(root)) {}
+GraphShapes::GraphShapes(const Account& account, std::string root)
+    : m_account(account), m_root(std::move(root))
+{
+}
 
 std::string GraphShapes::Context(const std::string& tail) const
 {
@@ -76,8 +79,8 @@ std::string GraphShapes::DocumentPath(const Item& item) const
 std::string GraphShapes::WebUrl(const Item& item) const
 {
     std::string lowerCid = ToLowerAscii(m_account.cid);
-    std::string url = "https://onedrive.live.com/redir.aspx?cid=" + lowerCid + "&page=edit&resid=" + m_account.cid +
-                      "!" + NumberOf(item.id);
+    std::string url = "https://onedrive.live.com/redir.aspx?cid=" + lowerCid +
+                      "&page=edit&resid=" + m_account.cid + "!" + NumberOf(item.id);
     if (const Item* parent = m_account.Find(item.parentId))
         url += "&parId=" + m_account.cid + "!" + NumberOf(parent->id);
     return url;
@@ -114,7 +117,8 @@ Json GraphShapes::Notebook(const Item& nb, bool expand) const
     j["lastModifiedBy"] = IdentitySet();
     j["links"] = {
         {"oneNoteClientUrl",
-         {{"href", "onenote:https://d.docs.live.net/" + ToLowerAscii(m_account.cid) + "/Documents/" + DocumentPath(nb)}}},
+         {{"href", "onenote:https://d.docs.live.net/" + ToLowerAscii(m_account.cid) + "/Documents/" +
+                       DocumentPath(nb)}}},
         {"oneNoteWebUrl", {{"href", WebUrl(nb)}}},
     };
     if (expand)
@@ -151,7 +155,8 @@ Json GraphShapes::Section(const Item& s) const
     j["createdBy"] = IdentitySet();
     j["lastModifiedBy"] = IdentitySet();
     std::string guid = s.guid;
-    std::transform(guid.begin(), guid.end(), guid.begin(), [](char c) { return static_cast<char>(std::toupper(c)); });
+    std::transform(guid.begin(), guid.end(), guid.begin(),
+                   [](char c) { return static_cast<char>(std::toupper(c)); });
     j["links"] = {
         {"oneNoteClientUrl",
          {{"href", "onenote:https://d.docs.live.net/" + ToLowerAscii(m_account.cid) + "/Documents/" +
@@ -165,7 +170,8 @@ Json GraphShapes::Page(const Item& p) const
 {
     const Item* section = m_account.Find(p.parentId);
     const auto upper = [](std::string s) {
-        std::transform(s.begin(), s.end(), s.begin(), [](char c) { return static_cast<char>(std::toupper(c)); });
+        std::transform(s.begin(), s.end(), s.begin(),
+                       [](char c) { return static_cast<char>(std::toupper(c)); });
         return s;
     };
     Json j;
@@ -178,11 +184,13 @@ Json GraphShapes::Page(const Item& p) const
     j["lastModifiedDateTime"] = GraphTime(p.modified);
     std::string client = "onenote:https://d.docs.live.net/" + ToLowerAscii(m_account.cid) + "/Documents/";
     if (section)
-        client += DocumentPath(*section) + ".one#" + UrlEncode(p.name) + "&section-id={" + upper(section->guid) + "}";
+        client += DocumentPath(*section) + ".one#" + UrlEncode(p.name) + "&section-id={" +
+                  upper(section->guid) + "}";
     client += "&page-id={" + upper(p.guid) + "}&end";
     j["links"] = {{"oneNoteClientUrl", {{"href", client}}}, {"oneNoteWebUrl", {{"href", WebUrl(p)}}}};
     if (section) {
-        j["parentSection@odata.context"] = Context("pages('" + p.id + "')/parentSection(id,displayName,self)/$entity");
+        j["parentSection@odata.context"] =
+            Context("pages('" + p.id + "')/parentSection(id,displayName,self)/$entity");
         j["parentSection"] = {{"id", section->id},
                               {"displayName", section->name},
                               {"self", UserBase() + "/onenote/sections/" + section->id}};

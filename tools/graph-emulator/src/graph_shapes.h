@@ -1,8 +1,8 @@
 #pragma once
 
-#include <string>
-
 #include "account.h"
+
+#include <string>
 
 namespace emu {
 

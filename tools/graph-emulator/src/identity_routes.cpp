@@ -1,9 +1,9 @@
 // The identity platform: sign-in page, token endpoint, redirect and sign-out pages.
-#include <ctime>
-
 #include "emulator.h"
 #include "text.h"
 #include "time_templates.h"
+
+#include <ctime>
 
 namespace emu {
 namespace {
@@ -27,7 +27,8 @@ Json TokenError(const std::string& error, long code, const std::string& descript
     return j;
 }
 
-void SendTokenError(httplib::Response& res, const std::string& error, long code, const std::string& description)
+void SendTokenError(httplib::Response& res, const std::string& error, long code,
+                    const std::string& description)
 {
     SendJson(res, 400, TokenError(error, code, description));
     res.set_header("Cache-Control", "no-store, no-cache");
@@ -48,7 +49,8 @@ std::string SignInPage(const std::map<std::string, std::string>& params, const s
     if (!problem.empty())
         html += "<p id=\"problem\" role=\"alert\">" + XmlEscape(problem) + "</p>\n";
     html += "<form id=\"signin\" method=\"post\" action=\"/common/oauth2/v2.0/authorize\">\n";
-    for (const char* key : {"client_id", "response_type", "response_mode", "scope", "redirect_uri", "state"}) {
+    for (const char* key :
+         {"client_id", "response_type", "response_mode", "scope", "redirect_uri", "state"}) {
         const auto it = params.find(key);
         if (it != params.end())
             html += Hidden(key, it->second);
@@ -91,7 +93,8 @@ std::string Separator(const std::string& uri)
 
 void Emulator::AddIdentityRoutes()
 {
-    const auto redirectWithCode = [this](const std::map<std::string, std::string>& params, httplib::Response& res) {
+    const auto redirectWithCode = [this](const std::map<std::string, std::string>& params,
+                                         httplib::Response& res) {
         const std::string redirect = ParamOf(params, "redirect_uri");
         std::string code, upn;
         {
@@ -99,7 +102,8 @@ void Emulator::AddIdentityRoutes()
             code = m_tokens.IssueCode(ParamOf(params, "client_id"), redirect, ParamOf(params, "scope"));
             upn = m_account.user.userPrincipalName;
         }
-        std::string location = redirect + Separator(redirect) + "code=" + UrlEncode(code) + "&username=" + UrlEncode(upn);
+        std::string location =
+            redirect + Separator(redirect) + "code=" + UrlEncode(code) + "&username=" + UrlEncode(upn);
         if (!ParamOf(params, "state").empty())
             location += "&state=" + UrlEncode(ParamOf(params, "state"));
         res.set_redirect(location, 302);
@@ -107,16 +111,17 @@ void Emulator::AddIdentityRoutes()
     };
 
     m_server.Get("/common/oauth2/v2.0/authorize", [this, redirectWithCode](const httplib::Request& req,
-                                                                          httplib::Response& res) {
+                                                                           httplib::Response& res) {
         const auto params = QueryOf(req);
         if (const std::string problem = RequestProblem(params); !problem.empty()) {
-            SendHtml(res, 400, "<html><head><title>Sign in</title></head><body><p id=\"problem\">" +
-                                   XmlEscape(problem) + "</p></body></html>");
+            SendHtml(res, 400,
+                     "<html><head><title>Sign in</title></head><body><p id=\"problem\">" +
+                         XmlEscape(problem) + "</p></body></html>");
             return;
         }
         // A browser that signed in before is let through, as the real service does.
-        const bool signedIn = req.get_header_value("Cookie").find(std::string(kSessionCookie) + "=1") !=
-                              std::string::npos;
+        const bool signedIn =
+            req.get_header_value("Cookie").find(std::string(kSessionCookie) + "=1") != std::string::npos;
         if (m_options.autoConsent || signedIn) {
             redirectWithCode(params, res);
             return;
@@ -130,19 +135,20 @@ void Emulator::AddIdentityRoutes()
     });
 
     m_server.Post("/common/oauth2/v2.0/authorize", [this, redirectWithCode](const httplib::Request& req,
-                                                                           httplib::Response& res) {
+                                                                            httplib::Response& res) {
         const auto params = ParseQuery(req.body);
         if (const std::string problem = RequestProblem(params); !problem.empty()) {
-            SendHtml(res, 400, "<html><head><title>Sign in</title></head><body><p id=\"problem\">" +
-                                   XmlEscape(problem) + "</p></body></html>");
+            SendHtml(res, 400,
+                     "<html><head><title>Sign in</title></head><body><p id=\"problem\">" +
+                         XmlEscape(problem) + "</p></body></html>");
             return;
         }
         const std::string redirect = ParamOf(params, "redirect_uri");
         if (ParamOf(params, "action") == "cancel") {
-            std::string location = redirect + Separator(redirect) +
-                                   "error=access_denied&error_description=" +
-                                   UrlEncode("The user has denied access to the scope requested by the client "
-                                             "application.");
+            std::string location =
+                redirect + Separator(redirect) + "error=access_denied&error_description=" +
+                UrlEncode("The user has denied access to the scope requested by the client "
+                          "application.");
             res.set_redirect(location, 302);
             return;
         }
@@ -154,7 +160,8 @@ void Emulator::AddIdentityRoutes()
         const std::string login = ParamOf(params, "login");
         if (ToLowerAscii(login) != ToLowerAscii(upn)) {
             SendHtml(res, 200,
-                     SignInPage(params, login, "That Microsoft account doesn't exist. Enter a different account."));
+                     SignInPage(params, login,
+                                "That Microsoft account doesn't exist. Enter a different account."));
             return;
         }
         redirectWithCode(params, res);
@@ -191,9 +198,10 @@ void Emulator::AddIdentityRoutes()
             std::lock_guard lock(m_mutex);
             granted = m_tokens.RedeemCode(code, ParamOf(form, "redirect_uri"), now);
             if (!granted) {
-                SendTokenError(res, "invalid_grant", 70000,
-                               "The provided value for the 'code' parameter is not valid. The code has expired, "
-                               "was already used, or does not belong to this redirect address.");
+                SendTokenError(
+                    res, "invalid_grant", 70000,
+                    "The provided value for the 'code' parameter is not valid. The code has expired, "
+                    "was already used, or does not belong to this redirect address.");
                 return;
             }
         } else if (grant == "refresh_token") {

@@ -1,26 +1,24 @@
 // graph-emulator: serves one account's identity and Microsoft Graph answers on
 // 127.0.0.1 for tests, benchmarks and the demo.
-#include <pthread.h>
-#include <signal.h>
+#include "emulator.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <pthread.h>
+#include <signal.h>
 #include <string>
 #include <thread>
-
-#include "emulator.h"
 
 namespace {
 
 void Usage()
 {
-    std::fprintf(stderr,
-                 "usage: graph-emulator --port N --fixture FILE [--auto-consent] [--limits]\n"
-                 "  --port N        port on 127.0.0.1; 0 picks a free one and prints it first\n"
-                 "  --fixture FILE  the account to serve (see tools/graph-emulator/README.md)\n"
-                 "  --auto-consent  the sign-in page redirects at once, without a form\n"
-                 "  --limits        enforce OneNote's per-user limits (120/min, 400/h)\n");
+    std::fprintf(stderr, "usage: graph-emulator --port N --fixture FILE [--auto-consent] [--limits]\n"
+                         "  --port N        port on 127.0.0.1; 0 picks a free one and prints it first\n"
+                         "  --fixture FILE  the account to serve (see tools/graph-emulator/README.md)\n"
+                         "  --auto-consent  the sign-in page redirects at once, without a form\n"
+                         "  --limits        enforce OneNote's per-user limits (120/min, 400/h)\n");
 }
 
 bool ParsePort(const char* text, int& port)
@@ -72,6 +70,7 @@ int main(int argc, char** argv)
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGUSR1); // wakes the waiter when the server ends on its own
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
@@ -83,21 +82,23 @@ int main(int argc, char** argv)
     }
     const int port = emulator.Bind();
     if (port <= 0) {
-        std::fprintf(stderr, "graph-emulator: cannot bind 127.0.0.1:%d: %s\n", options.port, std::strerror(errno));
+        std::fprintf(stderr, "graph-emulator: cannot bind 127.0.0.1:%d: %s\n", options.port,
+                     std::strerror(errno));
         return 1;
     }
     std::printf("%d\n", port);
     std::fflush(stdout);
-    std::fprintf(stderr, "graph-emulator: serving %s on http://127.0.0.1:%d\n", options.fixture.c_str(), port);
+    std::fprintf(stderr, "graph-emulator: serving %s on http://127.0.0.1:%d\n", options.fixture.c_str(),
+                 port);
 
     std::thread waiter([&emulator, stopSignals] {
         int sig = 0;
         sigwait(&stopSignals, &sig);
-        emulator.Stop();
+        if (sig != SIGUSR1)
+            emulator.Stop();
     });
     const bool ok = emulator.Run();
-    // Wake the waiter if the server ended on its own.
-    pthread_kill(waiter.native_handle(), SIGTERM);
+    pthread_kill(waiter.native_handle(), SIGUSR1);
     waiter.join();
     return ok ? 0 : 1;
 }

@@ -39,8 +39,10 @@ std::mutex g_rngMutex;
 std::string GuidFromWords(uint64_t a, uint64_t b, bool upper)
 {
     char buf[40];
-    std::snprintf(buf, sizeof buf, upper ? "%08llX-%04llX-%04llX-%04llX-%012llX" : "%08llx-%04llx-%04llx-%04llx-%012llx",
-                  static_cast<unsigned long long>(a >> 32), static_cast<unsigned long long>((a >> 16) & 0xffff),
+    std::snprintf(buf, sizeof buf,
+                  upper ? "%08llX-%04llX-%04llX-%04llX-%012llX" : "%08llx-%04llx-%04llx-%04llx-%012llx",
+                  static_cast<unsigned long long>(a >> 32),
+                  static_cast<unsigned long long>((a >> 16) & 0xffff),
                   static_cast<unsigned long long>(a & 0xffff), static_cast<unsigned long long>(b >> 48),
                   static_cast<unsigned long long>(b & 0xffffffffffffULL));
     return buf;
@@ -54,11 +56,20 @@ std::string XmlEscape(std::string_view s)
     out.reserve(s.size());
     for (const char c : s) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -111,7 +122,8 @@ std::map<std::string, std::string> ParseQuery(std::string_view query)
             continue;
         const size_t eq = pair.find('=');
         const std::string name = UrlDecode(pair.substr(0, eq), true);
-        const std::string value = eq == std::string_view::npos ? std::string{} : UrlDecode(pair.substr(eq + 1), true);
+        const std::string value =
+            eq == std::string_view::npos ? std::string{} : UrlDecode(pair.substr(eq + 1), true);
         out.emplace(name, value);
     }
     return out;

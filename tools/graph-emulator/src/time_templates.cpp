@@ -85,11 +85,21 @@ std::optional<std::time_t> ReadInstant(std::string_view s, std::time_t now, std:
         const char unit = s.front();
         s.remove_prefix(1);
         switch (unit) {
-        case 's': t += sign * n; break;
-        case 'm': t += sign * n * 60; break;
-        case 'h': t += sign * n * 3600; break;
-        case 'd': t = AddDays(t, sign * n); break;
-        case 'w': t = AddDays(t, sign * n * 7); break;
+        case 's':
+            t += sign * n;
+            break;
+        case 'm':
+            t += sign * n * 60;
+            break;
+        case 'h':
+            t += sign * n * 3600;
+            break;
+        case 'd':
+            t = AddDays(t, sign * n);
+            break;
+        case 'w':
+            t = AddDays(t, sign * n * 7);
+            break;
         default:
             error = "bad offset unit in \"" + std::string(all) + "\" (s, m, h, d, w)";
             return std::nullopt;
@@ -109,7 +119,8 @@ std::optional<std::time_t> ReadInstant(std::string_view s, std::time_t now, std:
             ok = ReadNumber(s, sec);
         }
         if (!ok || !s.empty() || h > 23 || m > 59 || sec > 59 || !dayBase) {
-            error = "bad time of day in \"" + std::string(all) + "\" (HH:mm after today, tomorrow or yesterday)";
+            error =
+                "bad time of day in \"" + std::string(all) + "\" (HH:mm after today, tomorrow or yesterday)";
             return std::nullopt;
         }
         std::tm tm{};
@@ -132,12 +143,24 @@ std::string Format(std::time_t t, Form form)
         localtime_r(&t, &tm);
     char buf[64];
     switch (form) {
-    case Form::DateTime: std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M", &tm); break;
-    case Form::Seconds: std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm); break;
-    case Form::Date: std::strftime(buf, sizeof buf, "%Y-%m-%d", &tm); break;
-    case Form::Time: std::strftime(buf, sizeof buf, "%H:%M", &tm); break;
-    case Form::WeekDay: std::snprintf(buf, sizeof buf, "%d", tm.tm_wday == 0 ? 7 : tm.tm_wday); break;
-    case Form::Graph: std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm); break;
+    case Form::DateTime:
+        std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M", &tm);
+        break;
+    case Form::Seconds:
+        std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+        break;
+    case Form::Date:
+        std::strftime(buf, sizeof buf, "%Y-%m-%d", &tm);
+        break;
+    case Form::Time:
+        std::strftime(buf, sizeof buf, "%H:%M", &tm);
+        break;
+    case Form::WeekDay:
+        std::snprintf(buf, sizeof buf, "%d", tm.tm_wday == 0 ? 7 : tm.tm_wday);
+        break;
+    case Form::Graph:
+        std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
+        break;
     }
     return buf;
 }
@@ -147,7 +170,7 @@ std::optional<std::string> ExpandOne(std::string_view inner, std::time_t now, st
     inner = Trim(inner);
     Form form = Form::DateTime;
     static constexpr std::pair<std::string_view, Form> kForms[] = {
-        {"seconds:", Form::Seconds}, {"date:", Form::Date},       {"time:", Form::Time},
+        {"seconds:", Form::Seconds}, {"date:", Form::Date},   {"time:", Form::Time},
         {"weekday:", Form::WeekDay}, {"graph:", Form::Graph},
     };
     for (const auto& [prefix, f] : kForms) {

@@ -1,9 +1,9 @@
 #include "tokens.h"
 
+#include "text.h"
+
 #include <sstream>
 #include <vector>
-
-#include "text.h"
 
 namespace emu {
 namespace {
@@ -129,15 +129,16 @@ TokenStore::Grant TokenStore::NewGrant(const std::string& scope, std::time_t now
     m_access[g.accessToken] = Access{now + m_expiresIn, false};
     if (m_issueRefreshTokens) {
         do {
-            g.refreshToken = "M.C105_BAY.0.U.-" + RandomText(120, kBase64) + "!" + RandomText(24, kRefreshTail) + "$$";
+            g.refreshToken =
+                "M.C105_BAY.0.U.-" + RandomText(120, kBase64) + "!" + RandomText(24, kRefreshTail) + "$$";
         } while (m_refresh.count(g.refreshToken));
         m_refresh[g.refreshToken] = g.scope;
     }
     return g;
 }
 
-std::optional<TokenStore::Grant> TokenStore::RedeemCode(const std::string& code, const std::string& redirectUri,
-                                                        std::time_t now)
+std::optional<TokenStore::Grant> TokenStore::RedeemCode(const std::string& code,
+                                                        const std::string& redirectUri, std::time_t now)
 {
     const auto it = m_codes.find(code);
     if (it == m_codes.end() || it->second.used)
@@ -149,8 +150,8 @@ std::optional<TokenStore::Grant> TokenStore::RedeemCode(const std::string& code,
     return NewGrant(StripOfflineAccess(it->second.scope), now);
 }
 
-std::optional<TokenStore::Grant> TokenStore::Refresh(const std::string& refreshToken, const std::string& scope,
-                                                     std::time_t now)
+std::optional<TokenStore::Grant> TokenStore::Refresh(const std::string& refreshToken,
+                                                     const std::string& scope, std::time_t now)
 {
     const auto it = m_refresh.find(refreshToken);
     if (it == m_refresh.end())

@@ -3,10 +3,9 @@
 #include <ctime>
 #include <deque>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
-
-#include <nlohmann/json.hpp>
 
 namespace emu {
 
@@ -31,7 +30,8 @@ public:
     bool Load(const Json& spec, std::time_t now, std::string& error);
 
     // A code for a completed sign-in: the next predefined one, else a new one.
-    std::string IssueCode(const std::string& clientId, const std::string& redirectUri, const std::string& scope);
+    std::string IssueCode(const std::string& clientId, const std::string& redirectUri,
+                          const std::string& scope);
 
     // Redeems a code once. nullopt: unknown, used, or issued for another redirect address.
     std::optional<Grant> RedeemCode(const std::string& code, const std::string& redirectUri, std::time_t now);

@@ -166,8 +166,8 @@ bool Traffic::Admit(std::chrono::steady_clock::time_point now)
     std::lock_guard lock(m_mutex);
     while (!m_recent.empty() && now - m_recent.front() >= hours(1))
         m_recent.pop_front();
-    const auto lastMinute = std::count_if(m_recent.begin(), m_recent.end(),
-                                          [&](const auto& t) { return now - t < minutes(1); });
+    const auto lastMinute =
+        std::count_if(m_recent.begin(), m_recent.end(), [&](const auto& t) { return now - t < minutes(1); });
     if (lastMinute >= 120 || m_recent.size() >= 400)
         return false;
     m_recent.push_back(now);

@@ -4,10 +4,9 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
-
-#include <nlohmann/json.hpp>
 
 namespace emu {
 
@@ -17,16 +16,16 @@ using Json = nlohmann::ordered_json;
 // instead of (or on top of) their normal answer.
 struct Fault
 {
-    std::string route;            // route name, "*" for any
-    std::string match;            // optional: the request target must contain it
-    int status = 0;               // with `body`: answer this status
+    std::string route; // route name, "*" for any
+    std::string match; // optional: the request target must contain it
+    int status = 0;    // with `body`: answer this status
     std::string body;
     std::string contentType;
     std::map<std::string, std::string> headers;
-    std::string graphError;       // answer a Graph error object with this code
-    long delayMs = 0;             // wait this long, then answer as the fault says (or normally)
-    bool cutOff = false;          // send half of the normal answer, then close
-    bool drop = false;            // close the connection without any answer
+    std::string graphError; // answer a Graph error object with this code
+    long delayMs = 0;       // wait this long, then answer as the fault says (or normally)
+    bool cutOff = false;    // send half of the normal answer, then close
+    bool drop = false;      // close the connection without any answer
     long remaining = 1;
 
     static std::optional<Fault> FromJson(const Json& spec, std::string& error);
