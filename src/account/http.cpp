@@ -78,27 +78,8 @@ bool IsUnreserved(unsigned char c)
 // around an IPv6 host, which EscapeAddress leaves alone anyway.
 bool IsKeptReserved(unsigned char c)
 {
-    switch (c) {
-    case '!':
-    case '#':
-    case '$':
-    case '&':
-    case '\'':
-    case '(':
-    case ')':
-    case '*':
-    case '+':
-    case ',':
-    case '/':
-    case ':':
-    case ';':
-    case '=':
-    case '?':
-    case '@':
-        return true;
-    default:
-        return false;
-    }
+    return c != '\0' &&
+           std::string_view("!#$&'()*+,/:;=?@").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
 void AppendEscaped(std::string& out, unsigned char c)
