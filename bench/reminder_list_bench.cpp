@@ -15,7 +15,7 @@ struct PageReminder
 {
     std::string name, id, link;
     rz::Date dt;
-    std::uint8_t repeat;
+    std::uint8_t repeat = 0;
     rz::WeekDayFlags weekDay;
 };
 

@@ -104,7 +104,7 @@ ReminderPtr TReminderList::AddUnique(const ReminderPtr& record)
 ReminderPtr TReminderList::AddUniqueLocked(const ReminderPtr& record)
 {
     const std::optional<std::string> id = record->Id();
-    const ReminderPtr existing = m_Records.FindRecord(id, true);
+    ReminderPtr existing = m_Records.FindRecord(id, true);
     if (!existing) {
         m_Records.Append(record);
         return record;

@@ -52,10 +52,15 @@ TEST(ReminderListStressTest, MergeAndRemoveWhileWalkingAndSorting)
             case 6:
                 list.CheckAndRemoveDeletedPageItem("P0 P1 P2 P3 P4 P5");
                 break;
-            default:
-                list.AddUnique(TAReminder::FromString("Type:0` ID:" + key + "` PageID:" + page +
-                                                      "` Time:2021-03-12 08:00:00` Title:loaded`"));
+            default: {
+                std::string line = "Type:0` ID:";
+                line += key;
+                line += "` PageID:";
+                line += page;
+                line += "` Time:2021-03-12 08:00:00` Title:loaded`";
+                list.AddUnique(TAReminder::FromString(line));
                 break;
+            }
             }
         }
         writerDone = true;

@@ -75,14 +75,14 @@ TEST_F(ReminderTest, DamagedLinesStillGiveRecords)
 {
     struct Case
     {
-        const char* line;
-        std::int64_t type;
-        const char* id;
-        const char* pageId;
-        const char* link;
+        const char* line = nullptr;
+        std::int64_t type = 0;
+        const char* id = nullptr;
+        const char* pageId = nullptr;
+        const char* link = nullptr;
         std::optional<Date> time;
-        std::uint8_t repeat;
-        const char* name;
+        std::uint8_t repeat = 0;
+        const char* name = nullptr;
     };
     const Case cases[] = {
         {"", 0, "", "", "", std::nullopt, 0, ""},

@@ -23,12 +23,12 @@ protected:
 
 struct TitleCase
 {
-    const char* title;
-    bool answer;
-    std::int64_t type;
+    const char* title = nullptr;
+    bool answer = false;
+    std::int64_t type = 0;
     std::optional<Date> dt;
-    std::int64_t dtStart;
-    std::int64_t dtEnd;
+    std::int64_t dtStart = 0;
+    std::int64_t dtEnd = 0;
     WeekDayFlags weekDay;
 };
 
@@ -95,10 +95,10 @@ TEST_F(TitleSyntaxTest, PositionsCountUtf16CodeUnits)
 {
     struct Case
     {
-        const char* title;
+        const char* title = nullptr;
         std::optional<Date> dt;
-        std::int64_t dtStart;
-        std::int64_t dtEnd;
+        std::int64_t dtStart = 0;
+        std::int64_t dtEnd = 0;
     };
     const Case cases[] = {
         // "ä" is one code unit (two UTF-8 bytes), the calendar emoji two (four bytes).
@@ -160,7 +160,7 @@ TEST(GetRepeatWeekDayTest, ReadsListAfterDoubleMarkOnly)
 {
     struct Case
     {
-        const char* title;
+        const char* title = nullptr;
         WeekDayFlags expected;
     };
     const Case cases[] = {
