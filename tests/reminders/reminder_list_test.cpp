@@ -205,6 +205,31 @@ TEST_F(ReminderListTest, RemovalOperations)
     EXPECT_EQ(m_List.Count(), 0u);
 }
 
+// A page id counts when it occurs anywhere in the text, not only as a whole JSON string.
+TEST_F(ReminderListTest, DeletedPageItemsAreFoundBySubstring)
+{
+    const char* text = R"({"value":[{"id":"1-abc!2-DEF","title":"say \"hi\" !2021"},{"id":"9-xyz"}]})";
+    struct Case
+    {
+        const char* pageId = nullptr;
+        bool kept = false;
+    };
+    const Case cases[] = {
+        {"1-abc!2-DEF", true}, {"abc!2", true},   {"say \\\"hi", true}, {"9-xyz", true},
+        {"9-xyz\"}", true},    {"7-gone", false}, {"", false},          {"1-ABC", false},
+    };
+    for (const Case& c : cases) {
+        m_List.AddUnique(0, "t", std::string("page ") + c.pageId, c.pageId, "L", m_Dt, 0, DefaultWeekDays());
+        m_List.AddUnique(1, "t", std::string("tag ") + c.pageId, c.pageId, "L", m_Dt, 0, DefaultWeekDays());
+    }
+    m_List.CheckAndRemoveDeletedPageItem(text);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pageId);
+        EXPECT_EQ(m_List.GetByID(std::string("page ") + c.pageId) != nullptr, c.kept);
+        EXPECT_EQ(m_List.GetByID(std::string("tag ") + c.pageId) != nullptr, c.kept);
+    }
+}
+
 TEST_F(ReminderListTest, RemoveTakesThatRecordOnly)
 {
     m_List.AddUnique(0, "A", "K1", "P", "L", m_Dt, 0, DefaultWeekDays());
