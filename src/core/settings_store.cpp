@@ -137,6 +137,8 @@ template <class... Visitors> struct Overloaded : Visitors...
 {
     using Visitors::operator()...;
 };
+template <class... Visitors>
+Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 } // namespace
 
