@@ -106,6 +106,8 @@ protected:
     EmulatorProcess emu{WithFixture(Fixture())};
 
     void SetUp() override { ASSERT_TRUE(emu.Running()) << emu.Error(); }
+    // A clean exit also means no sanitizer finding in an instrumented build.
+    void TearDown() override { EXPECT_EQ(emu.Stop(), 0); }
 
     Json GraphJson(const std::string& path)
     {
@@ -142,6 +144,7 @@ TEST(EmulatorFixtureTest, RefusesABadFixture)
         EmulatorProcess bad(WithFixture(text));
         EXPECT_FALSE(bad.Running()) << text;
         EXPECT_FALSE(bad.Error().empty());
+        EXPECT_EQ(bad.Stop(), 1) << text;
     }
 }
 
@@ -408,6 +411,10 @@ TEST_F(EmulatorTest, TitleSearchFindsBangTitles)
     }
     // The refused section's pages stay out; the rest come newest first.
     EXPECT_EQ(ids, (std::vector<std::string>{"pg-dentist", "pg-standup", "pg-project", "pg-buried"}));
+    // The client escapes the blank and the quote marks.
+    EXPECT_EQ(GraphJson(Me("/onenote/pages?top=100&filter=contains(title,%20%27!%27)"))["value"].size(),
+              ids.size());
+    EXPECT_EQ(GraphJson(Me("/onenote/pages?top=2&filter=contains(title,'!')"))["value"].size(), 2u);
     EXPECT_EQ(emu.Get(Me("/onenote/pages?filter=startswith(title,'x')"), kAccess).status, 400);
 }
 
@@ -554,6 +561,7 @@ TEST(EmulatorLimitsTest, ThrottlesPast120RequestsAMinute)
     EXPECT_EQ(refused.Header("Retry-After"), "");
     // Sign-in and the user lookup are not OneNote requests.
     EXPECT_EQ(emu.Get(Me(""), kAccess).status, 200);
+    EXPECT_EQ(emu.Stop(), 0);
 }
 
 TEST_F(EmulatorTest, SurvivesMalformedRequests)

@@ -125,22 +125,31 @@ EmulatorProcess::EmulatorProcess(const Options& options)
 
 EmulatorProcess::~EmulatorProcess()
 {
-    if (m_Pid > 0) {
-        kill(m_Pid, SIGTERM);
-        int status = 0;
-        bool reaped = false;
-        for (int i = 0; i < 100 && !reaped; ++i) {
-            reaped = waitpid(m_Pid, &status, WNOHANG) == m_Pid;
-            if (!reaped)
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        if (!reaped) {
-            kill(m_Pid, SIGKILL);
-            waitpid(m_Pid, &status, 0);
-        }
-    }
+    Stop();
     if (!m_TempFixture.empty())
         std::remove(m_TempFixture.c_str());
+}
+
+int EmulatorProcess::Stop()
+{
+    if (m_Pid <= 0)
+        return m_ExitStatus;
+    kill(m_Pid, SIGTERM);
+    int status = 0;
+    bool reaped = false;
+    for (int i = 0; i < 100 && !reaped; ++i) {
+        reaped = waitpid(m_Pid, &status, WNOHANG) == m_Pid;
+        if (!reaped)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (!reaped) {
+        kill(m_Pid, SIGKILL);
+        waitpid(m_Pid, &status, 0);
+    }
+    m_Pid = -1;
+    m_Port = 0;
+    m_ExitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return m_ExitStatus;
 }
 
 std::string EmulatorProcess::BinaryPath()

@@ -59,6 +59,11 @@ public:
     // The account with every id, as JSON text.
     std::string AccountJson() const;
 
+    // Stops the emulator (SIGTERM, then SIGKILL after 5 s) and returns its exit status:
+    // 0 for a clean end, 128 + signal when killed, -1 when it never ran. The
+    // destructor stops it too.
+    int Stop();
+
     // Path of the emulator binary this test build uses.
     static std::string BinaryPath();
     // Folder of the shipped fixtures (sample.json).
@@ -66,6 +71,7 @@ public:
 
 private:
     pid_t m_Pid = -1;
+    int m_ExitStatus = -1;
     int m_Port = 0;
     std::string m_Error;
     std::string m_TempFixture;

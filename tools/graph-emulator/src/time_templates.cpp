@@ -74,9 +74,12 @@ std::optional<std::time_t> ReadInstant(std::string_view s, std::time_t now, std:
         error = "unknown time base in \"" + std::string(all) + "\" (now, today, tomorrow, yesterday)";
         return std::nullopt;
     }
-    while (!s.empty() && (s.front() == '+' || s.front() == '-')) {
-        const long sign = s.front() == '-' ? -1 : 1;
-        s.remove_prefix(1);
+    while (true) {
+        const std::string_view rest = Trim(s);
+        if (rest.empty() || (rest.front() != '+' && rest.front() != '-'))
+            break;
+        const long sign = rest.front() == '-' ? -1 : 1;
+        s = Trim(rest.substr(1));
         long n = 0;
         if (!ReadNumber(s, n) || s.empty()) {
             error = "bad offset in \"" + std::string(all) + "\"";
