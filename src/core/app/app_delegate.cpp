@@ -1,0 +1,408 @@
+#include "core/app/app_delegate.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QProgressBar>
+#include <QSoundEffect>
+#include <QSystemTrayIcon>
+#include <QTableView>
+#include <QUrl>
+
+#include "account/endpoints.h"
+#include "core/account_settings.h"
+#include "core/app_state.h"
+#include "core/paths.h"
+#include "reminders/reminder_list.h"
+#include "reminders/tag_page_list.h"
+#include "ui/autostart.h"
+#include "ui/desktop_notifier.h"
+#include "ui/main_window.h"
+#include "ui/mwin_about.h"
+#include "ui/mwin_pending_reminders.h"
+#include "ui/pending_reminders.h"
+#include "ui/reminder_table_model.h"
+#include "ui/tray_state.h"
+#include "ui/ui_strings.h"
+#include "util/dates.h"
+#include "util/files.h"
+
+namespace rz {
+
+AppDelegate::AppDelegate(AppState& state, QObject* parent) : QObject(parent), m_State(state) {}
+
+AppDelegate::~AppDelegate()
+{
+    m_Timer.stop();
+    // The windows hold references into the pending list's controller; they go first.
+    m_WinPendingReminders.reset();
+    m_Window.reset();
+}
+
+void AppDelegate::awakeFromNib()
+{
+    if (m_StatusItem != nullptr) {
+        return;
+    }
+    // The menu's actions come from the main window's layout.
+    if (!m_Window) {
+        m_MainModel = std::make_unique<ReminderTableModel>(m_State.ReminderList);
+        m_Window = std::make_unique<MainWindow>(m_MainModel.get());
+    }
+    CreateStatusMenu();
+    m_StatusItem = new QSystemTrayIcon(this);
+    m_StatusImage = QIcon(QStringLiteral(":/icons/16.svg"));
+    m_StatusHighlightImage = m_StatusImage;
+    m_StatusImageError = QIcon(QStringLiteral(":/icons/16err.svg"));
+    m_StatusItem->setToolTip(QString::fromLatin1(kToolTipConnected));
+    m_StatusItem->setIcon(m_StatusImage);
+    m_StatusItem->setContextMenu(m_StatusMenu.get());
+    connect(m_StatusItem, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger) {
+            MenuItemRedoZevuvivaClick();
+        }
+    });
+}
+
+void AppDelegate::CreateStatusMenu()
+{
+    const MenuActions actions = m_Window->Actions();
+    m_StatusMenu = std::make_unique<QMenu>();
+    const std::pair<QAction*, void (AppDelegate::*)()> plain[] = {
+        {actions.RedoZevuviva, &AppDelegate::MenuItemRedoZevuvivaClick},
+        {actions.CompleteReminderList, &AppDelegate::MenuItemCompleteReminderListClick},
+        {actions.Status, &AppDelegate::MenuItemStatusClick},
+        {actions.Refresh, &AppDelegate::MenuItemRefreshClick},
+        {actions.Login, &AppDelegate::MenuItemLoginClick},
+        {actions.About, &AppDelegate::MenuItemAboutClick},
+    };
+    for (const auto& [action, slot] : plain) {
+        connect(action, &QAction::triggered, this, slot);
+    }
+    m_StartAtLoginAction = actions.StartAtLogin;
+    m_StartAtLoginAction->setCheckable(true);
+    m_StartAtLoginAction->setChecked(IsAutostartEnabled());
+    connect(m_StartAtLoginAction, &QAction::triggered, this, &AppDelegate::MenuItemStartAtLoginClick);
+    // Queued, so the menu's own event handling ends before the loop does.
+    connect(actions.Quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    m_StatusMenu->addAction(actions.RedoZevuviva);
+    m_StatusMenu->addAction(actions.CompleteReminderList);
+    m_StatusMenu->addAction(actions.Status);
+    m_StatusMenu->addAction(actions.Refresh);
+    m_StatusMenu->addSeparator();
+    m_StatusMenu->addAction(actions.Login);
+    m_StatusMenu->addAction(actions.StartAtLogin);
+    m_StatusMenu->addAction(actions.About);
+    m_StatusMenu->addSeparator();
+    m_StatusMenu->addAction(actions.Quit);
+}
+
+void AppDelegate::BuildPaths()
+{
+    m_State.Paths = BuildAppPaths(ApplicationSupportFolder());
+    MGlobalsOnline::LoadConfig(m_State);
+    ConfigureEndpoints(m_State);
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    awakeFromNib();
+
+    // 1. Data folder, paths, account.
+    BuildPaths();
+
+    // 2. The main table's row click.
+    connect(m_Window.get(), &MainWindow::RowClicked, this, &AppDelegate::onActionTableView);
+    connect(m_Window.get(), &MainWindow::Closed, this, [this] {
+        // Without a tray the main window is the only way in, so closing it ends the app.
+        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+            QCoreApplication::quit();
+        }
+    });
+
+    // 3.-5. The reminder engine's lists and files. Pending reminders follow the reminder list, so a
+    // reminder that came due before a quit or a crash is still waiting.
+    ReminderEngineInit();
+    m_State.TagPageList.LoadFromFile(m_State.Paths.TagPagesFilePath);
+    LoadHierarchyFromFile();
+    m_State.ReminderList.LoadFromFile(m_State.Paths.RemindersFilePath);
+    m_Pending = std::make_unique<TPendingReminders>(m_State.PendingReminderList,
+                                                    m_State.Paths.PendingRemindersFilePath,
+                                                    m_State.Paths.SettingsFilePath);
+    m_Pending->Load();
+
+    // 6.
+    m_State.ReminderListChanged = true;
+
+    // 7. The pending window is created now and loaded when first shown.
+    m_WinPendingReminders = std::make_unique<MWinPendingReminders>(*m_Pending);
+    m_Notifier = new DesktopNotifier(this);
+    connect(m_Notifier, &DesktopNotifier::Activated, this, &AppDelegate::MenuItemCompleteReminderListClick);
+
+    // 8. Sign-in when no account is known.
+    if (m_State.AccessToken.Empty() || m_State.UserId.Empty()) {
+        ShowSignInWindow(0);
+        m_Window->StartProgress();
+        if (!m_State.AccessToken.Empty()) {
+            MenuItemRedoZevuvivaClick();
+            MenuItemStatusClick();
+        }
+    }
+
+    // 9.-12. The mirror worker.
+    m_CheckKnownPagesTick = 0;
+    CreateMirrorWorker();
+    if (m_State.JustLoggedIn.exchange(false)) {
+        SetMirrorWorkerJustLoggedIn();
+        ReminderEngineClear();
+    }
+    BindMirrorWorkerCallbacks();
+    StartMirrorWorker();
+
+    // 13.
+    CreateTimer();
+
+    if (m_StatusItem != nullptr && QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_StatusItem->show();
+    } else {
+        MenuItemRedoZevuvivaClick();
+    }
+    if (m_State.PendingReminderList.Count() > 0) {
+        MenuItemCompleteReminderListClick();
+    }
+}
+
+void AppDelegate::CreateTimer()
+{
+    m_Timer.setInterval(1000);
+    m_Timer.setTimerType(Qt::CoarseTimer);
+    connect(&m_Timer, &QTimer::timeout, this, &AppDelegate::TimerRun, Qt::UniqueConnection);
+    m_Timer.start();
+}
+
+void AppDelegate::TimerRun()
+{
+    // The timer keeps firing inside a modal window's loop; a tick never runs inside another.
+    if (m_InTick) {
+        return;
+    }
+    m_InTick = true;
+
+    if (m_State.JustLoggedIn.exchange(false)) {
+        SetMirrorWorkerJustLoggedIn();
+        ReminderEngineClear();
+        MenuItemRefreshClick();
+        MenuItemStatusClick();
+    }
+
+    CheckAndReminder();
+
+    if (m_State.ReminderListChanged) {
+        m_State.ReminderList.Sort();
+        if (m_MainModel) {
+            m_MainModel->Reload();
+        }
+        if (m_Window && !m_Window->progressInd()->isHidden()) {
+            m_Window->StopProgress();
+        }
+        m_State.ReminderListChanged = false;
+    }
+
+    UpdateStatusItem();
+    m_InTick = false;
+}
+
+void AppDelegate::UpdateStatusItem()
+{
+    if (m_StatusItem == nullptr) {
+        return;
+    }
+    switch (TrayIconChangeFor(!m_State.AccessToken.Empty(), m_StatusItem->toolTip().toStdString())) {
+    case TrayIconChange::ShowError:
+        m_StatusItem->setIcon(m_StatusImageError);
+        m_StatusItem->setToolTip(QString::fromLatin1(kToolTipDisconnected));
+        break;
+    case TrayIconChange::ShowNormal:
+        m_StatusItem->setIcon(m_StatusImage);
+        m_StatusItem->setToolTip(QString::fromLatin1(kToolTipConnected));
+        break;
+    case TrayIconChange::Unchanged:
+        break;
+    }
+}
+
+void AppDelegate::CheckAndReminder()
+{
+    if (!m_Pending) {
+        return;
+    }
+    const DueCheckResult result =
+        m_DueCheck.CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, m_Pending->Snooze());
+    if (!result.FiredNames.empty()) {
+        m_Pending->Save();
+    }
+    if (result.Alert) {
+        RaiseAlert(result);
+    }
+}
+
+void AppDelegate::RaiseAlert(const DueCheckResult& fired)
+{
+    ++m_AlertCount;
+    m_State.ReminderList.Sort();
+    if (m_MainModel) {
+        m_MainModel->Reload();
+    }
+    MenuItemCompleteReminderListClick();
+    PlayAlertSound();
+
+    // A snooze that fires names every reminder still waiting.
+    QStringList names;
+    if (!fired.FiredNames.empty()) {
+        for (const std::string& name : fired.FiredNames) {
+            names << QString::fromStdString(name);
+        }
+    } else {
+        for (const ReminderPtr& r : m_State.PendingReminderList.list()) {
+            names << QString::fromStdString(r->name().value_or(std::string()));
+        }
+    }
+    const QString summary = names.size() == 1 ? UiText("strNotificationTitle")
+                                              : UiText("strNotificationTitleMany").arg(names.size());
+    if (!names.isEmpty()) {
+        m_Notifier->Notify(summary, names);
+    }
+    emit AlertRaised(names);
+}
+
+void AppDelegate::PlayAlertSound()
+{
+    // Made at the first alert, so an idle app keeps no audio stream open.
+    if (m_Sound == nullptr) {
+        m_Sound = new QSoundEffect(this);
+        m_Sound->setSource(QUrl(QStringLiteral("qrc:/sounds/default.wav")));
+    }
+    m_Sound->play();
+}
+
+void AppDelegate::MenuItemRedoZevuvivaClick()
+{
+    if (!m_Window) {
+        return;
+    }
+    m_Window->show();
+    m_Window->raise();
+    m_Window->activateWindow();
+}
+
+void AppDelegate::MenuItemLoginClick()
+{
+    ShowSignInWindow(1);
+}
+
+void AppDelegate::MenuItemRefreshClick()
+{
+    RefreshMirrorWorker();
+    m_CheckKnownPagesTick = 0;
+    m_State.PreviousReminderPagesJson.Set({});
+}
+
+void AppDelegate::MenuItemStatusClick()
+{
+    ShowMonitorWindow();
+}
+
+void AppDelegate::MenuItemAboutClick()
+{
+    const Endpoints endpoints = CurrentEndpoints();
+    MWinAbout about(QString::fromStdString(endpoints.WebsiteUrl), QString::fromStdString(endpoints.SupportEmail));
+    about.exec();
+}
+
+void AppDelegate::MenuItemCompleteReminderListClick()
+{
+    if (!m_WinPendingReminders) {
+        return;
+    }
+    m_WinPendingReminders->RefreshTableData();
+    m_WinPendingReminders->showWindow();
+}
+
+void AppDelegate::MenuItemStartAtLoginClick(bool checked)
+{
+    SetAutostartEnabled(checked, QCoreApplication::applicationFilePath().toStdString());
+    m_StartAtLoginAction->setChecked(IsAutostartEnabled());
+}
+
+void AppDelegate::onActionTableView(int row)
+{
+    if (row < 0) {
+        return;
+    }
+    const ReminderPtr r = m_State.ReminderList.At(static_cast<std::size_t>(row));
+    if (!r) {
+        return;
+    }
+    const std::optional<std::string> link = r->link();
+    if (link && !link->empty()) {
+        OpenUrl(*link);
+    }
+}
+
+void AppDelegate::ReminderEngineInit()
+{
+    // The lists live in the state from its creation; the loader adds its counters here.
+}
+
+void AppDelegate::ReminderEngineClear()
+{
+    // Joins with the reminder loader.
+}
+
+void AppDelegate::LoadHierarchyFromFile()
+{
+    m_State.ReminderPagesJson.Set(ReadTextFile(m_State.Paths.HierarchyFilePath).value_or(std::string()));
+}
+
+void AppDelegate::ShowSignInWindow(int logInOrOut)
+{
+    // Joins with the sign-in window, which runs modally here.
+    Q_UNUSED(logInOrOut);
+}
+
+void AppDelegate::CreateMirrorWorker()
+{
+    // Joins with the mirror worker.
+}
+
+void AppDelegate::SetMirrorWorkerJustLoggedIn()
+{
+    // Joins with the mirror worker.
+}
+
+void AppDelegate::BindMirrorWorkerCallbacks()
+{
+    // Joins with the worker callbacks: start, end and execute.
+}
+
+void AppDelegate::StartMirrorWorker()
+{
+    // Joins with the mirror worker.
+}
+
+void AppDelegate::RefreshMirrorWorker()
+{
+    // Joins with the mirror worker.
+}
+
+void AppDelegate::ShowMonitorWindow()
+{
+    // Joins with the monitor window.
+}
+
+} // namespace rz

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include <QIcon>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include "ui/due_check.h"
+
+class QAction;
+class QMenu;
+class QSoundEffect;
+class QSystemTrayIcon;
+
+namespace rz {
+
+struct AppState;
+class DesktopNotifier;
+class MainWindow;
+class MWinPendingReminders;
+class ReminderTableModel;
+class TPendingReminders;
+
+// The application controller: the tray icon and its menu, the launch sequence, the one-second
+// tick with the due check and the alert. The logic it drives lives in the core; this class only
+// shows and passes on.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    // The state must outlive the controller. Its paths are built by applicationDidFinishLaunching.
+    explicit AppDelegate(AppState& state, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // The tray icon and its menu; a second call does nothing.
+    void awakeFromNib();
+    // Runs the launch sequence, ending with the start of the one-second timer.
+    void applicationDidFinishLaunching();
+
+    // One tick: sign-in follow-up, due check, table refresh, tray icon. Not re-entered.
+    void TimerRun();
+    // The due check and, when anything fired, the alert.
+    void CheckAndReminder();
+
+    // Menu actions.
+    void MenuItemRedoZevuvivaClick();
+    void MenuItemLoginClick();
+    void MenuItemRefreshClick();
+    void MenuItemStatusClick();
+    void MenuItemAboutClick();
+    void MenuItemCompleteReminderListClick();
+    void MenuItemStartAtLoginClick(bool checked);
+
+    // A click on a row of the main table.
+    void onActionTableView(int row);
+
+    QSystemTrayIcon* statusItem() const { return m_StatusItem; }
+    QMenu* statusMenu() const { return m_StatusMenu.get(); }
+    MainWindow* window() const { return m_Window.get(); }
+    MWinPendingReminders* WinPendingReminders() const { return m_WinPendingReminders.get(); }
+    TPendingReminders& PendingReminders() { return *m_Pending; }
+    QTimer& Timer() { return m_Timer; }
+    std::int64_t CheckKnownPagesTick() const { return m_CheckKnownPagesTick; }
+    // How many alerts were raised so far.
+    int AlertCount() const { return m_AlertCount; }
+
+signals:
+    // Raised once per check that fired anything, with the names the notification shows.
+    void AlertRaised(const QStringList& names);
+
+private:
+    void BuildPaths();
+    void CreateStatusMenu();
+    void UpdateStatusItem();
+    void RaiseAlert(const DueCheckResult& fired);
+    void PlayAlertSound();
+    void CreateTimer();
+
+    // Calls into parts that join later; each does nothing yet, in its place in the sequence.
+    void ReminderEngineInit();
+    void ReminderEngineClear();
+    void LoadHierarchyFromFile();
+    void ShowSignInWindow(int logInOrOut);
+    void CreateMirrorWorker();
+    void SetMirrorWorkerJustLoggedIn();
+    void BindMirrorWorkerCallbacks();
+    void StartMirrorWorker();
+    void RefreshMirrorWorker();
+    void ShowMonitorWindow();
+
+    AppState& m_State;
+    QSystemTrayIcon* m_StatusItem = nullptr;
+    std::unique_ptr<QMenu> m_StatusMenu;
+    QAction* m_StartAtLoginAction = nullptr;
+    QIcon m_StatusImage;
+    QIcon m_StatusHighlightImage;
+    QIcon m_StatusImageError;
+    QTimer m_Timer;
+    // Read by the worker's execute callback.
+    std::atomic<std::int64_t> m_CheckKnownPagesTick{0};
+
+    std::unique_ptr<TPendingReminders> m_Pending;
+    TDueCheck m_DueCheck;
+    std::unique_ptr<ReminderTableModel> m_MainModel;
+    std::unique_ptr<MainWindow> m_Window;
+    std::unique_ptr<MWinPendingReminders> m_WinPendingReminders;
+    DesktopNotifier* m_Notifier = nullptr;
+    QSoundEffect* m_Sound = nullptr;
+    bool m_InTick = false;
+    int m_AlertCount = 0;
+};
+
+} // namespace rz

@@ -1,0 +1,28 @@
+#include <QApplication>
+#include <QDesktopServices>
+#include <QIcon>
+#include <QUrl>
+
+#include "core/app/app_delegate.h"
+#include "core/app_state.h"
+#include "util/files.h"
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("RedoZevuviva"));
+    QApplication::setApplicationVersion(QStringLiteral(RZ_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("redozevuviva"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/redozevuviva.svg")));
+    // A tray app lives on when its last window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    rz::SetUrlOpener([](const std::string& url) {
+        QDesktopServices::openUrl(QUrl(QString::fromStdString(url), QUrl::TolerantMode));
+    });
+
+    rz::AppState state;
+    rz::AppDelegate controller(state);
+    controller.applicationDidFinishLaunching();
+    return QApplication::exec();
+}

@@ -1,0 +1,98 @@
+#include "ui/autostart.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "util/files.h"
+
+namespace rz {
+namespace {
+
+std::string ConfigHome()
+{
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && xdg[0] == '/') {
+        return xdg;
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') {
+        return std::string(home) + "/.config";
+    }
+    return {};
+}
+
+// Exec takes a quoted argument with ", `, $ and \ escaped by a backslash, and the value as a whole
+// escapes each backslash once more; "%" starts a field code and is doubled.
+std::string QuotedExecArgument(const std::string& path)
+{
+    std::string quoted = "\"";
+    for (char c : path) {
+        if (c == '"' || c == '`' || c == '$') {
+            quoted += "\\\\";
+        } else if (c == '\\') {
+            quoted += "\\\\\\";
+        } else if (c == '%') {
+            quoted += '%';
+        }
+        quoted += c;
+    }
+    quoted += '"';
+    return quoted;
+}
+
+} // namespace
+
+std::string AutostartFilePath()
+{
+    const std::string config = ConfigHome();
+    if (config.empty()) {
+        return {};
+    }
+    return config + "/autostart/redozevuviva.desktop";
+}
+
+std::string AutostartEntryText(const std::string& executablePath)
+{
+    if (executablePath.empty() || executablePath[0] != '/' ||
+        executablePath.find_first_of("\r\n") != std::string::npos) {
+        return {};
+    }
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=RedoZevuviva\n"
+           "Comment=Reminders from your OneNote pages\n"
+           "Exec=" +
+           QuotedExecArgument(executablePath) +
+           "\n"
+           "Icon=redozevuviva\n"
+           "Terminal=false\n"
+           "X-GNOME-Autostart-enabled=true\n";
+}
+
+bool IsAutostartEnabled()
+{
+    const std::string path = AutostartFilePath();
+    return !path.empty() && FileExists(path);
+}
+
+bool SetAutostartEnabled(bool enabled, const std::string& executablePath)
+{
+    const std::string path = AutostartFilePath();
+    if (path.empty()) {
+        return false;
+    }
+    if (!enabled) {
+        std::error_code error;
+        std::filesystem::remove(path, error);
+        return !error;
+    }
+    const std::string text = AutostartEntryText(executablePath);
+    if (text.empty()) {
+        return false;
+    }
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    return CreateFolder(folder) && WriteTextFile(path, text);
+}
+
+} // namespace rz

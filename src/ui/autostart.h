@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace rz {
+
+// "<config>/autostart/redozevuviva.desktop", where <config> is $XDG_CONFIG_HOME when it is an
+// absolute path, else $HOME/.config; empty when neither is known.
+std::string AutostartFilePath();
+
+// The desktop entry that starts the executable at login. Empty when the path cannot be written
+// into an entry safely (not absolute, or holding a line break).
+std::string AutostartEntryText(const std::string& executablePath);
+
+bool IsAutostartEnabled();
+
+// Writes or removes the entry. False when it could not be done; removing a missing entry succeeds.
+bool SetAutostartEnabled(bool enabled, const std::string& executablePath);
+
+} // namespace rz

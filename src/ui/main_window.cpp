@@ -1,0 +1,63 @@
+#include "ui/main_window.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+
+#include "ui/reminder_table_model.h"
+#include "ui_MainWindow.h"
+
+namespace rz {
+
+MainWindow::MainWindow(ReminderTableModel* model, QWidget* parent)
+    : QMainWindow(parent), m_Ui(std::make_unique<Ui::MainWindow>())
+{
+    m_Ui->setupUi(this);
+    m_Ui->tableView->setModel(model);
+    QHeaderView* header = m_Ui->tableView->horizontalHeader();
+    header->setSectionResizeMode(ReminderTableModel::ColumnState, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(ReminderTableModel::ColumnTask, QHeaderView::Stretch);
+    header->setSectionResizeMode(ReminderTableModel::ColumnTime, QHeaderView::ResizeToContents);
+    connect(m_Ui->tableView, &QAbstractItemView::clicked, this,
+            [this](const QModelIndex& index) { emit RowClicked(index.row()); });
+}
+
+MainWindow::~MainWindow() = default;
+
+QTableView* MainWindow::tableView() const
+{
+    return m_Ui->tableView;
+}
+
+QProgressBar* MainWindow::progressInd() const
+{
+    return m_Ui->progressInd;
+}
+
+MenuActions MainWindow::Actions() const
+{
+    return {m_Ui->actionRedoZevuviva, m_Ui->actionCompleteReminderList,
+            m_Ui->actionStatus,       m_Ui->actionRefresh,
+            m_Ui->actionLogin,        m_Ui->actionStartAtLogin,
+            m_Ui->actionAbout,        m_Ui->actionQuit};
+}
+
+void MainWindow::StopProgress()
+{
+    // A busy bar redraws itself continually; a hidden one costs nothing.
+    m_Ui->progressInd->setRange(0, 1);
+    m_Ui->progressInd->hide();
+}
+
+void MainWindow::StartProgress()
+{
+    m_Ui->progressInd->setRange(0, 0);
+    m_Ui->progressInd->show();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    QMainWindow::closeEvent(event);
+    emit Closed();
+}
+
+} // namespace rz

@@ -1,0 +1,123 @@
+#include "ui/mwin_pending_reminders.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QPushButton>
+
+#include "ui/pending_reminders.h"
+#include "ui/reminder_table_model.h"
+#include "ui/snooze.h"
+#include "ui_MWinPendingReminders.h"
+
+namespace rz {
+
+MWinPendingReminders::MWinPendingReminders(TPendingReminders& pending, QWidget* parent)
+    : QDialog(parent), m_Pending(pending)
+{
+    // Above normal windows, like an alarm.
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
+MWinPendingReminders::~MWinPendingReminders() = default;
+
+void MWinPendingReminders::windowDidLoad()
+{
+    m_Ui = std::make_unique<Ui::MWinPendingReminders>();
+    m_Ui->setupUi(this);
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    m_Model = new ReminderTableModel(m_Pending.List(), this);
+    m_Ui->tableView->setModel(m_Model);
+    QHeaderView* header = m_Ui->tableView->horizontalHeader();
+    header->setSectionResizeMode(ReminderTableModel::ColumnState, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(ReminderTableModel::ColumnTask, QHeaderView::Stretch);
+    header->setSectionResizeMode(ReminderTableModel::ColumnTime, QHeaderView::ResizeToContents);
+
+    // The choices must be texts the snooze reader understands, so they come from there.
+    m_Ui->snoozeCombo->clear();
+    for (const char* choice : kSnoozeChoices) {
+        m_Ui->snoozeCombo->addItem(QString::fromLatin1(choice));
+    }
+    m_Ui->snoozeCombo->setEditable(true);
+    m_Ui->snoozeCombo->setCurrentText(QString::fromStdString(m_Pending.SnoozeDefault()));
+
+    connect(m_Ui->buttonDismiss, &QPushButton::clicked, this, &MWinPendingReminders::buttonDismissClick);
+    connect(m_Ui->buttonDismissAll, &QPushButton::clicked, this, &MWinPendingReminders::buttonDismissAllClick);
+    connect(m_Ui->buttonOpen, &QPushButton::clicked, this, &MWinPendingReminders::buttonOpenClick);
+    connect(m_Ui->buttonSnooze, &QPushButton::clicked, this, &MWinPendingReminders::buttonSnoozeClick);
+    connect(m_Ui->tableView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid()) {
+            m_Pending.OpenRow(static_cast<std::size_t>(index.row()));
+        }
+    });
+    m_Loaded = true;
+    m_Model->Reload();
+}
+
+void MWinPendingReminders::RefreshTableData()
+{
+    if (m_Loaded) {
+        m_Model->Reload();
+    }
+}
+
+void MWinPendingReminders::showWindow()
+{
+    if (!m_Loaded) {
+        windowDidLoad();
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+QTableView* MWinPendingReminders::tableView() const
+{
+    return m_Ui ? m_Ui->tableView : nullptr;
+}
+
+QComboBox* MWinPendingReminders::snoozeCombo() const
+{
+    return m_Ui ? m_Ui->snoozeCombo : nullptr;
+}
+
+std::optional<std::size_t> MWinPendingReminders::SelectedRow() const
+{
+    if (!m_Loaded) {
+        return std::nullopt;
+    }
+    const QModelIndexList rows = m_Ui->tableView->selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(rows.first().row());
+}
+
+void MWinPendingReminders::buttonDismissClick()
+{
+    const bool empty = m_Pending.Dismiss(SelectedRow());
+    RefreshTableData();
+    if (empty) {
+        close();
+    }
+}
+
+void MWinPendingReminders::buttonDismissAllClick()
+{
+    m_Pending.DismissAll();
+    RefreshTableData();
+    close();
+}
+
+void MWinPendingReminders::buttonOpenClick()
+{
+    m_Pending.Open(SelectedRow());
+}
+
+void MWinPendingReminders::buttonSnoozeClick()
+{
+    m_Pending.SnoozeWith(m_Ui->snoozeCombo->currentText().toStdString());
+    close();
+}
+
+} // namespace rz

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include <QDialog>
+
+class QComboBox;
+class QTableView;
+
+namespace Ui {
+class MWinPendingReminders;
+}
+
+namespace rz {
+
+class ReminderTableModel;
+class TPendingReminders;
+
+// The reminders that came due: Dismiss, Dismiss all, Open and Snooze. Created once, reused, shown
+// without a modal loop; it stays above other windows. A double click on a row opens its page (a
+// single click only selects, so choosing a row to dismiss does not open it).
+class MWinPendingReminders : public QDialog {
+    Q_OBJECT
+public:
+    explicit MWinPendingReminders(TPendingReminders& pending, QWidget* parent = nullptr);
+    ~MWinPendingReminders() override;
+
+    // Reloads the table from the pending list (nothing before the window was first shown).
+    void RefreshTableData();
+    // Shows the window (loading it the first time), raises and activates it.
+    void showWindow();
+
+    QTableView* tableView() const;
+    QComboBox* snoozeCombo() const;
+    // The selected row, none when nothing is selected.
+    std::optional<std::size_t> SelectedRow() const;
+
+public slots:
+    void buttonDismissClick();
+    void buttonDismissAllClick();
+    void buttonOpenClick();
+    void buttonSnoozeClick();
+
+private:
+    void windowDidLoad();
+
+    TPendingReminders& m_Pending;
+    std::unique_ptr<Ui::MWinPendingReminders> m_Ui;
+    ReminderTableModel* m_Model = nullptr;
+    bool m_Loaded = false;
+};
+
+} // namespace rz

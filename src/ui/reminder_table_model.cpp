@@ -1,0 +1,91 @@
+#include "ui/reminder_table_model.h"
+
+#include <memory>
+
+#include "reminders/reminder_list.h"
+#include "ui/ui_strings.h"
+#include "util/dates.h"
+
+namespace rz {
+
+ReminderTableModel::ReminderTableModel(TReminderList& list, QObject* parent)
+    : QAbstractTableModel(parent), m_List(list), m_Recurrence(QStringLiteral(":/icons/Recurrence.svg")),
+      m_Time(QStringLiteral(":/icons/Time.svg")), m_Tag(QStringLiteral(":/icons/Tag.svg")),
+      m_Page(QStringLiteral(":/icons/Page.svg"))
+{
+}
+
+void ReminderTableModel::Reload()
+{
+    std::vector<Row> rows;
+    for (const ReminderPtr& r : m_List.list()) {
+        Row row;
+        row.Repeats = r->Repeat() != 0;
+        row.Tag = r->objType() != 0;
+        row.Name = QString::fromStdString(r->name().value_or(std::string()));
+        row.Time = QString::fromStdString(DateToString(r->time()));
+        if (row.Repeats) {
+            row.Time += QLatin1Char('R');
+        }
+        rows.push_back(std::move(row));
+    }
+    beginResetModel();
+    m_Rows = std::move(rows);
+    endResetModel();
+}
+
+int ReminderTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_Rows.size());
+}
+
+int ReminderTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant ReminderTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() < 0 || static_cast<std::size_t>(index.row()) >= m_Rows.size()) {
+        return {};
+    }
+    const Row& row = m_Rows[static_cast<std::size_t>(index.row())];
+    switch (index.column()) {
+    case ColumnState:
+        if (role == Qt::DecorationRole) {
+            return row.Repeats ? m_Recurrence : m_Time;
+        }
+        break;
+    case ColumnTask:
+        if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+            return row.Name;
+        }
+        if (role == Qt::DecorationRole) {
+            return row.Tag ? m_Tag : m_Page;
+        }
+        break;
+    default:
+        if (role == Qt::DisplayRole) {
+            return row.Time;
+        }
+        break;
+    }
+    return {};
+}
+
+QVariant ReminderTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+        return {};
+    }
+    switch (section) {
+    case ColumnState:
+        return UiText("strColumnState");
+    case ColumnTask:
+        return UiText("strColumnTask");
+    default:
+        return UiText("strColumnTime");
+    }
+}
+
+} // namespace rz

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <vector>
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <QString>
+
+namespace rz {
+
+class TReminderList;
+
+// The rows of a reminder list for the main and the pending window. It shows a copy taken at the last
+// Reload, so the worker changing the list never changes what a view is drawing.
+class ReminderTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // Column identifiers, in column order.
+    enum Column { ColumnState = 0, ColumnTask = 1, ColumnTime = 2, ColumnCount = 3 };
+
+    explicit ReminderTableModel(TReminderList& list, QObject* parent = nullptr);
+
+    // Takes a fresh copy of the list.
+    void Reload();
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    struct Row {
+        bool Repeats = false;
+        bool Tag = false;
+        QString Name;
+        QString Time;
+    };
+
+    TReminderList& m_List;
+    std::vector<Row> m_Rows;
+    QIcon m_Recurrence;
+    QIcon m_Time;
+    QIcon m_Tag;
+    QIcon m_Page;
+};
+
+} // namespace rz

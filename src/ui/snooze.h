@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "util/dates.h"
+
+namespace rz {
+
+// The snooze choices offered in the pending window, and the one used when none was stored.
+inline constexpr const char* kSnoozeChoices[] = {"5 minutes", "10 minutes", "15 minutes", "30 minutes",
+                                                 "1 hour",    "2 hours",    "1 day"};
+inline constexpr const char* kSnoozeDefault = "5 minutes";
+inline constexpr const char* kSnoozeSettingsKey = "SnoozeTime_Default";
+
+// Reads a snooze text such as "5 minutes", "2 Hours" or "1 day" and gives `now` plus that delay.
+// The lower-case text is searched for "minute", then "hour", then "day"; the first found wins and
+// the number is the leading integer of the text before it (none gives 0). No unit gives none.
+std::optional<Date> SnoozeTimeFromText(std::string_view text, Date now);
+
+} // namespace rz

@@ -1,0 +1,239 @@
+#include "core/app/app_delegate.h"
+
+#include <memory>
+#include <string>
+
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <gtest/gtest.h>
+
+#include "core/app_state.h"
+#include "core/settings_store.h"
+#include "qt_test_app.h"
+#include "reminders/reminder_list.h"
+#include "test_support.h"
+#include "ui/autostart.h"
+#include "ui/main_window.h"
+#include "ui/mwin_pending_reminders.h"
+#include "util/clock.h"
+#include "util/files.h"
+
+namespace rz {
+namespace {
+
+Date At(int hour, int minute, int second)
+{
+    return DateFromParts(2026, 3, 4, hour, minute, second);
+}
+
+class AppDelegateTest : public testing::Test {
+protected:
+    AppDelegateTest()
+    {
+        test::QtTestApp();
+        CreateFolder(DataFolder());
+    }
+
+    std::string DataFolder() const { return home.Path() + "/data/Tidewell/RedoZevuviva"; }
+    std::string DataFile(const char* name) const { return DataFolder() + "/" + name; }
+
+    void SignIn()
+    {
+        MConfig settings(DataFile("velaapp.plist"));
+        settings.WriteValueValueStr("OnlineOneNoteAccessToken", "token");
+        settings.WriteValueValueStr("OnlineOneNoteUserId", "user");
+        settings.Save();
+    }
+    void StoreReminders(const std::vector<std::pair<std::string, Date>>& oneOffs)
+    {
+        TReminderList list;
+        for (const auto& [id, time] : oneOffs) {
+            list.AddUnique(kPageTitleReminder, id + " !", id, id, "onenote:" + id, time, 0, DefaultWeekDays());
+        }
+        list.SaveToFile(DataFile("Reminders.plist"));
+    }
+    void Launch()
+    {
+        state = std::make_unique<AppState>();
+        app = std::make_unique<AppDelegate>(*state);
+        app->applicationDidFinishLaunching();
+    }
+    void Quit()
+    {
+        app.reset();
+        state.reset();
+    }
+    void TickAt(Date now)
+    {
+        clock.Set(now.seconds);
+        app->TimerRun();
+    }
+
+    test::ScopedTimeZone zone{"UTC"};
+    ScopedFakeClock clock{At(9, 0, 0).seconds};
+    test::TempDir home;
+    test::ScopedEnv homeVar{"HOME", home.Path().c_str()};
+    test::ScopedEnv dataVar{"XDG_DATA_HOME", (home.Path() + "/data").c_str()};
+    test::ScopedEnv configVar{"XDG_CONFIG_HOME", (home.Path() + "/config").c_str()};
+    std::unique_ptr<AppState> state;
+    std::unique_ptr<AppDelegate> app;
+};
+
+TEST_F(AppDelegateTest, LaunchBuildsPathsLoadsTheAccountAndStartsTheTimer)
+{
+    SignIn();
+    Launch();
+    EXPECT_EQ(state->Paths.DataFolderPath, DataFolder());
+    EXPECT_EQ(state->AccessToken.Get(), "token");
+    EXPECT_EQ(state->UserId.Get(), "user");
+    EXPECT_TRUE(state->ReminderListChanged);
+    EXPECT_TRUE(app->Timer().isActive());
+    EXPECT_EQ(app->Timer().interval(), 1000);
+    EXPECT_EQ(app->CheckKnownPagesTick(), 0);
+    // Offscreen there is no tray, so the main window is the way in.
+    EXPECT_EQ(app->window()->isVisible(), !QSystemTrayIcon::isSystemTrayAvailable());
+}
+
+TEST_F(AppDelegateTest, AwakeFromNibTwiceMakesOneStatusItem)
+{
+    Launch();
+    QSystemTrayIcon* first = app->statusItem();
+    app->awakeFromNib();
+    EXPECT_EQ(app->statusItem(), first);
+    EXPECT_EQ(first->toolTip(), QStringLiteral("Connected"));
+}
+
+TEST_F(AppDelegateTest, FirstTickSortsTheListAndHidesTheSpinner)
+{
+    SignIn();
+    StoreReminders({{"Late", At(18, 0, 0)}, {"Early", At(11, 0, 0)}});
+    Launch();
+    app->window()->StartProgress();
+    ASSERT_EQ(state->ReminderList.Count(), 2u);
+    EXPECT_EQ(state->ReminderList.At(0)->Id(), "Late");
+    TickAt(At(9, 0, 1));
+    EXPECT_EQ(state->ReminderList.At(0)->Id(), "Early");
+    EXPECT_TRUE(app->window()->progressInd()->isHidden());
+    EXPECT_FALSE(state->ReminderListChanged);
+    EXPECT_EQ(app->window()->tableView()->model()->rowCount(), 2);
+}
+
+TEST_F(AppDelegateTest, TickFollowsTheIconTable)
+{
+    Launch();
+    QSystemTrayIcon* item = app->statusItem();
+    const qint64 normal = item->icon().cacheKey();
+    struct Case {
+        const char* token;
+        const char* userId;
+        const char* toolTipBefore;
+        const char* toolTipAfter;
+        bool errorIcon;
+    };
+    const Case cases[] = {
+        {"", "", "Connected", "Disconnected", true},
+        {"", "user", "Connected", "Disconnected", true},
+        {"", "", "Disconnected", "Disconnected", true},
+        {"token", "user", "Disconnected", "Connected", false},
+        {"token", "user", "Connected", "Connected", false},
+        // A token whose user id has not arrived yet keeps the normal icon.
+        {"token", "", "Disconnected", "Connected", false},
+        {"token", "", "Connected", "Connected", false},
+    };
+    for (const Case& c : cases) {
+        state->AccessToken.Set(c.token);
+        state->UserId.Set(c.userId);
+        item->setToolTip(QString::fromLatin1(c.toolTipBefore));
+        item->setIcon(QString::fromLatin1(c.toolTipBefore) == QStringLiteral("Connected")
+                          ? QIcon(QStringLiteral(":/icons/16.svg"))
+                          : QIcon(QStringLiteral(":/icons/16err.svg")));
+        if (std::string(c.toolTipBefore) == c.toolTipAfter) {
+            const qint64 before = item->icon().cacheKey();
+            app->TimerRun();
+            EXPECT_EQ(item->icon().cacheKey(), before) << "unchanged row";
+        } else {
+            app->TimerRun();
+            EXPECT_EQ(item->icon().cacheKey() == normal, !c.errorIcon);
+        }
+        EXPECT_EQ(item->toolTip(), QString::fromLatin1(c.toolTipAfter)) << c.token << "/" << c.userId;
+    }
+}
+
+TEST_F(AppDelegateTest, DueReminderRaisesThePendingWindowOnce)
+{
+    SignIn();
+    StoreReminders({{"A", At(10, 0, 0)}, {"B", At(10, 0, 0)}, {"C", At(12, 0, 0)}});
+    Launch();
+    QSignalSpy alerts(app.get(), &AppDelegate::AlertRaised);
+    TickAt(At(9, 59, 49));
+    EXPECT_EQ(alerts.count(), 0);
+    TickAt(At(9, 59, 50));
+    ASSERT_EQ(alerts.count(), 1);
+    EXPECT_EQ(alerts.at(0).at(0).toStringList().size(), 2);
+    EXPECT_EQ(state->PendingReminderList.Count(), 2u);
+    EXPECT_EQ(state->ReminderList.Count(), 1u);
+    EXPECT_TRUE(app->WinPendingReminders()->isVisible());
+    EXPECT_EQ(app->WinPendingReminders()->tableView()->model()->rowCount(), 2);
+    EXPECT_EQ(app->window()->tableView()->model()->rowCount(), 1);
+    TickAt(At(9, 59, 51));
+    EXPECT_EQ(alerts.count(), 1);
+}
+
+TEST_F(AppDelegateTest, PendingRemindersSurviveARestart)
+{
+    SignIn();
+    StoreReminders({{"A", At(10, 0, 0)}});
+    Launch();
+    TickAt(At(10, 0, 0));
+    ASSERT_EQ(state->PendingReminderList.Count(), 1u);
+    EXPECT_TRUE(FileExists(DataFile("PendingReminders.plist")));
+    Quit();
+
+    clock.Set(At(11, 0, 0).seconds);
+    Launch();
+    ASSERT_EQ(state->PendingReminderList.Count(), 1u);
+    EXPECT_EQ(state->PendingReminderList.At(0)->Id(), "A");
+    EXPECT_EQ(state->PendingReminderList.At(0)->time(), At(10, 0, 0));
+    EXPECT_TRUE(app->WinPendingReminders()->isVisible());
+
+    app->WinPendingReminders()->buttonDismissAllClick();
+    Quit();
+    Launch();
+    EXPECT_EQ(state->PendingReminderList.Count(), 0u);
+    EXPECT_FALSE(app->WinPendingReminders()->isVisible());
+}
+
+TEST_F(AppDelegateTest, DamagedPendingFileLoadsNothing)
+{
+    SignIn();
+    test::WriteFileBytes(DataFile("PendingReminders.plist"), "<?xml version=\"1.0\"?><plist><array><string>");
+    Launch();
+    EXPECT_EQ(state->PendingReminderList.Count(), 0u);
+    EXPECT_FALSE(app->WinPendingReminders()->isVisible());
+    TickAt(At(9, 0, 1));
+}
+
+TEST_F(AppDelegateTest, NewSignInRestartsTheReminderState)
+{
+    SignIn();
+    Launch();
+    state->PreviousReminderPagesJson.Set("{}");
+    state->JustLoggedIn = true;
+    TickAt(At(9, 0, 1));
+    EXPECT_FALSE(state->JustLoggedIn);
+    EXPECT_EQ(state->PreviousReminderPagesJson.Get(), "");
+    EXPECT_EQ(app->CheckKnownPagesTick(), 0);
+}
+
+TEST_F(AppDelegateTest, StartAtLoginWritesAndRemovesTheEntry)
+{
+    Launch();
+    app->MenuItemStartAtLoginClick(true);
+    EXPECT_TRUE(FileExists(home.Path() + "/config/autostart/redozevuviva.desktop"));
+    app->MenuItemStartAtLoginClick(false);
+    EXPECT_FALSE(FileExists(home.Path() + "/config/autostart/redozevuviva.desktop"));
+}
+
+} // namespace
+} // namespace rz

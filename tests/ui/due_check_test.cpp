@@ -1,0 +1,211 @@
+#include "ui/due_check.h"
+
+#include <gtest/gtest.h>
+
+#include "reminders/reminder_list.h"
+#include "test_support.h"
+#include "util/clock.h"
+#include "util/dates.h"
+
+namespace rz {
+namespace {
+
+Date At(int day, int hour, int minute, int second)
+{
+    return DateFromParts(2026, 3, day, hour, minute, second);
+}
+
+class DueCheckTest : public testing::Test {
+protected:
+    void AddOneOff(const std::string& id, Date time)
+    {
+        reminders.AddUnique(kPageTitleReminder, id + " !", id, id, "onenote:" + id, time, 0, DefaultWeekDays());
+    }
+    void AddDaily(const std::string& id, Date time)
+    {
+        reminders.AddUnique(kPageTitleReminder, id + " !!", id, id, "onenote:" + id, time, 1, DefaultWeekDays());
+    }
+    DueCheckResult CheckAt(Date now)
+    {
+        clock.Set(now.seconds);
+        return check.CheckAndReminder(reminders, pending, snooze);
+    }
+
+    test::ScopedTimeZone zone{"UTC"};
+    ScopedFakeClock clock{At(4, 9, 0, 0).seconds};
+    TReminderList reminders;
+    TReminderList pending;
+    SnoozeState snooze = InitialSnoozeState(At(4, 9, 0, 0));
+    TDueCheck check;
+};
+
+TEST(DueWindowTest, ReachesBackToThePreviousCheck)
+{
+    const test::ScopedTimeZone zone("UTC");
+    struct Case {
+        Date now;
+        std::optional<Date> previous;
+        Date low;
+        Date high;
+    };
+    const Case cases[] = {
+        {At(4, 10, 0, 0), std::nullopt, At(4, 9, 59, 50), At(4, 10, 0, 10)},
+        {At(4, 10, 0, 0), At(4, 9, 59, 59), At(4, 9, 59, 49), At(4, 10, 0, 10)},
+        {At(4, 10, 0, 0), At(4, 8, 0, 0), At(4, 7, 59, 50), At(4, 10, 0, 10)},
+        // A clock set back: the window starts at the current time.
+        {At(4, 10, 0, 0), At(4, 11, 0, 0), At(4, 9, 59, 50), At(4, 10, 0, 10)},
+    };
+    for (const Case& c : cases) {
+        const DueWindow window = DueWindowFor(c.now, c.previous);
+        EXPECT_EQ(window.Low, c.low);
+        EXPECT_EQ(window.High, c.high);
+    }
+}
+
+TEST_F(DueCheckTest, OneOffFiresWithinTenSecondsOfItsTime)
+{
+    struct Case {
+        Date checkAt;
+        bool fires;
+    };
+    const Case cases[] = {
+        {At(4, 9, 59, 49), false}, {At(4, 9, 59, 50), true}, {At(4, 10, 0, 0), true},
+        {At(4, 10, 0, 10), true},  {At(4, 10, 0, 11), false},
+    };
+    for (const Case& c : cases) {
+        reminders.Clear();
+        pending.Clear();
+        clock.Set(At(4, 9, 0, 0).seconds);
+        AddOneOff("P1", At(4, 10, 0, 0));
+        TDueCheck first;
+        clock.Set(c.checkAt.seconds);
+        const DueCheckResult result = first.CheckAndReminder(reminders, pending, snooze);
+        EXPECT_EQ(result.Alert, c.fires) << DateToString(c.checkAt);
+        EXPECT_EQ(pending.Count(), c.fires ? 1u : 0u);
+        EXPECT_EQ(reminders.Count(), c.fires ? 0u : 1u);
+    }
+}
+
+TEST_F(DueCheckTest, CheckAfterAHeldLoopStillFiresOnce)
+{
+    AddOneOff("P1", At(4, 10, 0, 0));
+    EXPECT_FALSE(CheckAt(At(4, 9, 59, 49)).Alert);
+    const DueCheckResult late = CheckAt(At(4, 10, 0, 11));
+    EXPECT_TRUE(late.Alert);
+    ASSERT_EQ(pending.Count(), 1u);
+    EXPECT_EQ(pending.At(0)->time(), At(4, 10, 0, 0));
+    EXPECT_EQ(pending.At(0)->link(), "onenote:P1");
+    EXPECT_FALSE(CheckAt(At(4, 10, 0, 12)).Alert);
+    EXPECT_EQ(pending.Count(), 1u);
+}
+
+TEST_F(DueCheckTest, RepeatingReminderFiresOncePerOccurrenceAndAdvances)
+{
+    AddDaily("D1", At(1, 10, 0, 0));
+    ASSERT_EQ(reminders.At(0)->time(), At(4, 10, 0, 0));
+
+    for (int second = 45; second < 60; ++second) {
+        EXPECT_EQ(CheckAt(At(4, 9, 59, second)).Alert, second == 50) << second;
+    }
+    ASSERT_EQ(pending.Count(), 1u);
+    EXPECT_EQ(pending.At(0)->time(), At(4, 10, 0, 0));
+    EXPECT_EQ(pending.At(0)->Repeat(), 1);
+    ASSERT_EQ(reminders.Count(), 1u);
+    EXPECT_EQ(reminders.At(0)->time(), At(5, 10, 0, 0));
+    EXPECT_EQ(reminders.At(0)->preRemindedTime(), At(4, 10, 0, 10));
+
+    for (int second = 0; second <= 40; ++second) {
+        EXPECT_FALSE(CheckAt(At(4, 10, 0, second)).Alert);
+    }
+    EXPECT_TRUE(CheckAt(At(5, 10, 0, 5)).Alert);
+    EXPECT_EQ(pending.Count(), 2u);
+    EXPECT_EQ(reminders.At(0)->time(), At(6, 10, 0, 0));
+}
+
+TEST_F(DueCheckTest, TwoDueInOneCheckRaiseOneAlert)
+{
+    AddOneOff("P1", At(4, 10, 0, 0));
+    AddOneOff("P2", At(4, 10, 0, 0));
+    const DueCheckResult result = CheckAt(At(4, 10, 0, 0));
+    EXPECT_TRUE(result.Alert);
+    ASSERT_EQ(result.FiredNames.size(), 2u);
+    ASSERT_EQ(pending.Count(), 2u);
+    // The walk runs from the end of the list, so the later entry comes first.
+    EXPECT_EQ(pending.At(0)->Id(), "P2");
+    EXPECT_EQ(pending.At(1)->Id(), "P1");
+    EXPECT_EQ(reminders.Count(), 0u);
+}
+
+TEST_F(DueCheckTest, SnoozeFiresAtTheWindowsLowEndOnly)
+{
+    snooze.SnoozeRemindedTime = At(4, 9, 59, 50);
+    EXPECT_TRUE(CheckAt(At(4, 10, 0, 0)).Alert);
+    EXPECT_EQ(snooze.PreRemindedTime, At(4, 10, 0, 10));
+    EXPECT_EQ(snooze.SnoozeRemindedTime, DateAddDays(At(4, 10, 0, 0), -365));
+    EXPECT_FALSE(CheckAt(At(4, 10, 0, 1)).Alert);
+
+    TDueCheck first;
+    SnoozeState missed = InitialSnoozeState(At(4, 9, 0, 0));
+    missed.SnoozeRemindedTime = At(4, 9, 59, 49);
+    clock.Set(At(4, 10, 0, 0).seconds);
+    EXPECT_FALSE(first.CheckAndReminder(reminders, pending, missed).Alert);
+}
+
+TEST_F(DueCheckTest, SnoozeWaitsForItsHoldOff)
+{
+    snooze.PreRemindedTime = At(4, 10, 0, 0);
+    snooze.SnoozeRemindedTime = At(4, 10, 0, 0);
+    EXPECT_FALSE(CheckAt(At(4, 10, 0, 0)).Alert);
+    EXPECT_TRUE(CheckAt(At(4, 10, 0, 1)).Alert);
+}
+
+TEST_F(DueCheckTest, TwoHourSleepFiresEverythingInTheGapOnce)
+{
+    AddOneOff("P1", At(4, 8, 30, 0));
+    AddOneOff("P2", At(4, 9, 15, 0));
+    AddDaily("D1", At(4, 9, 0, 0));
+    AddOneOff("Later", At(4, 10, 30, 0));
+    clock.Set(At(4, 8, 0, 0).seconds);
+    EXPECT_FALSE(CheckAt(At(4, 8, 0, 0)).Alert);
+    snooze.SnoozeRemindedTime = At(4, 9, 45, 0);
+
+    const DueCheckResult woke = CheckAt(At(4, 10, 0, 0));
+    EXPECT_TRUE(woke.Alert);
+    EXPECT_EQ(woke.FiredNames.size(), 3u);
+    EXPECT_EQ(pending.Count(), 3u);
+    EXPECT_EQ(snooze.SnoozeRemindedTime, DateAddDays(At(4, 10, 0, 0), -365));
+    ASSERT_EQ(reminders.Count(), 2u);
+    EXPECT_EQ(reminders.GetByID("D1")->time(), At(5, 9, 0, 0));
+    EXPECT_TRUE(reminders.GetByID("Later"));
+
+    for (int second = 1; second <= 30; ++second) {
+        EXPECT_FALSE(CheckAt(At(4, 10, 0, second)).Alert);
+    }
+    EXPECT_EQ(pending.Count(), 3u);
+}
+
+TEST_F(DueCheckTest, EmptyListAndNothingDueChangeNothing)
+{
+    const SnoozeState before = snooze;
+    const DueCheckResult empty = CheckAt(At(4, 10, 0, 0));
+    EXPECT_FALSE(empty.Alert);
+    EXPECT_TRUE(empty.FiredNames.empty());
+    EXPECT_EQ(pending.Count(), 0u);
+
+    AddOneOff("P1", At(4, 12, 0, 0));
+    EXPECT_FALSE(CheckAt(At(4, 10, 0, 1)).Alert);
+    EXPECT_EQ(reminders.Count(), 1u);
+    EXPECT_EQ(pending.Count(), 0u);
+    EXPECT_EQ(snooze.PreRemindedTime, before.PreRemindedTime);
+    EXPECT_EQ(snooze.SnoozeRemindedTime, before.SnoozeRemindedTime);
+}
+
+TEST_F(DueCheckTest, ReminderWithoutTimeNeverFires)
+{
+    reminders.AddUnique(kPageTitleReminder, "x", "X", "X", "l", std::nullopt, 0, DefaultWeekDays());
+    EXPECT_FALSE(CheckAt(At(4, 10, 0, 0)).Alert);
+    EXPECT_EQ(reminders.Count(), 1u);
+}
+
+} // namespace
+} // namespace rz

@@ -1,0 +1,195 @@
+#include "ui/mwin_pending_reminders.h"
+
+#include <string>
+#include <vector>
+
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "core/settings_store.h"
+#include "qt_test_app.h"
+#include "reminders/reminder_list.h"
+#include "test_support.h"
+#include "ui/due_check.h"
+#include "ui/pending_reminders.h"
+#include "util/clock.h"
+#include "util/files.h"
+
+namespace rz {
+namespace {
+
+class PendingWindowTest : public testing::Test {
+protected:
+    PendingWindowTest()
+    {
+        test::QtTestApp();
+        SetUrlOpener([this](const std::string& url) { opened.push_back(url); });
+    }
+    ~PendingWindowTest() override { SetUrlOpener({}); }
+
+    void AddPending(const std::string& id, const std::string& link)
+    {
+        pending.InsertTop(kPageTitleReminder, id + " !2026-03-04 10:00", id, id, link,
+                          DateFromParts(2026, 3, 4, 10, 0, 0), 0, DefaultWeekDays());
+    }
+    void Show()
+    {
+        window.RefreshTableData();
+        window.showWindow();
+        ASSERT_TRUE(window.isVisible());
+    }
+    void Click(const char* button)
+    {
+        auto* b = window.findChild<QPushButton*>(button);
+        ASSERT_NE(b, nullptr) << button;
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    void Select(int row)
+    {
+        window.tableView()->selectRow(row);
+    }
+
+    test::ScopedTimeZone zone{"UTC"};
+    ScopedFakeClock clock{DateFromParts(2026, 3, 4, 10, 0, 0).seconds};
+    test::TempDir dir;
+    TReminderList pending;
+    TPendingReminders controller{pending, dir.File("PendingReminders.plist"), dir.File("velaapp.plist")};
+    MWinPendingReminders window{controller};
+    std::vector<std::string> opened;
+};
+
+TEST_F(PendingWindowTest, ShowsEveryPendingEntry)
+{
+    AddPending("A", "a");
+    AddPending("B", "b");
+    Show();
+    QAbstractItemModel* model = window.tableView()->model();
+    ASSERT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(model->index(0, 1).data().toString(), QStringLiteral("A !2026-03-04 10:00"));
+    EXPECT_EQ(model->index(1, 2).data().toString(), QStringLiteral("2026-03-04 10:00:00"));
+    EXPECT_FALSE(model->index(0, 0).data(Qt::DecorationRole).isNull());
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(PendingWindowTest, DismissWithOneEntryAndNoSelectionRemovesItAndCloses)
+{
+    AddPending("A", "a");
+    Show();
+    window.tableView()->clearSelection();
+    Click("buttonDismiss");
+    EXPECT_EQ(pending.Count(), 0u);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(PendingWindowTest, DismissWithTwoEntriesAndNoSelectionDoesNothing)
+{
+    AddPending("A", "a");
+    AddPending("B", "b");
+    Show();
+    window.tableView()->clearSelection();
+    Click("buttonDismiss");
+    EXPECT_EQ(pending.Count(), 2u);
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(PendingWindowTest, DismissingTheLastEntryCloses)
+{
+    AddPending("A", "a");
+    AddPending("B", "b");
+    Show();
+    Select(0);
+    Click("buttonDismiss");
+    ASSERT_EQ(pending.Count(), 1u);
+    EXPECT_EQ(pending.At(0)->Id(), "B");
+    EXPECT_TRUE(window.isVisible());
+    Select(0);
+    Click("buttonDismiss");
+    EXPECT_EQ(pending.Count(), 0u);
+    EXPECT_FALSE(window.isVisible());
+
+    TReminderList stored;
+    TPendingReminders reread(stored, dir.File("PendingReminders.plist"), dir.File("velaapp.plist"));
+    reread.Load();
+    EXPECT_EQ(stored.Count(), 0u);
+}
+
+TEST_F(PendingWindowTest, DismissAllAlwaysCloses)
+{
+    Show();
+    Click("buttonDismissAll");
+    EXPECT_FALSE(window.isVisible());
+
+    AddPending("A", "a");
+    AddPending("B", "b");
+    Show();
+    Click("buttonDismissAll");
+    EXPECT_EQ(pending.Count(), 0u);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(PendingWindowTest, OpenHandsTheLinkWithoutBracesToTheRegisteredOpener)
+{
+    AddPending("A", "onenote:https://d/x.one#p&section-id={1-2}&page-id={3-4}&end");
+    AddPending("B", "b");
+    Show();
+    Click("buttonOpen");
+    EXPECT_TRUE(opened.empty()) << "two entries, nothing selected";
+    Select(0);
+    Click("buttonOpen");
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], "onenote:https://d/x.one#p&section-id=1-2&page-id=3-4&end");
+    EXPECT_EQ(pending.Count(), 2u);
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(PendingWindowTest, SnoozeFollowsTheTextTable)
+{
+    struct Case {
+        const char* text;
+        std::optional<Date> comesBack;
+    };
+    const Case cases[] = {
+        {"5 minutes", DateFromParts(2026, 3, 4, 10, 5, 0)},
+        {"2 Hours", DateFromParts(2026, 3, 4, 12, 0, 0)},
+        {"1 day", DateFromParts(2026, 3, 5, 10, 0, 0)},
+        {"1 hour 30 minutes", DateFromParts(2026, 3, 4, 10, 1, 0)},
+        {"minutes", DateFromParts(2026, 3, 4, 10, 0, 0)},
+        {"later", std::nullopt},
+    };
+    AddPending("A", "a");
+    for (const Case& c : cases) {
+        controller.Snooze() = InitialSnoozeState(DateNow());
+        const Date unset = controller.Snooze().SnoozeRemindedTime;
+        Show();
+        window.snoozeCombo()->setCurrentText(QString::fromLatin1(c.text));
+        Click("buttonSnooze");
+        EXPECT_FALSE(window.isVisible()) << c.text;
+        EXPECT_EQ(controller.Snooze().SnoozeRemindedTime, c.comesBack.value_or(unset)) << c.text;
+        EXPECT_EQ(MConfig(dir.File("velaapp.plist")).ReadValueDefStr("SnoozeTime_Default", ""), c.text);
+        EXPECT_EQ(pending.Count(), 1u);
+    }
+}
+
+TEST_F(PendingWindowTest, ComboStartsWithTheStoredChoice)
+{
+    {
+        MConfig settings(dir.File("velaapp.plist"));
+        settings.WriteValueValueStr("SnoozeTime_Default", "1 hour");
+        settings.Save();
+    }
+    Show();
+    EXPECT_EQ(window.snoozeCombo()->currentText(), QStringLiteral("1 hour"));
+    QStringList choices;
+    for (int i = 0; i < window.snoozeCombo()->count(); ++i) {
+        choices << window.snoozeCombo()->itemText(i);
+    }
+    EXPECT_EQ(choices, (QStringList{"5 minutes", "10 minutes", "15 minutes", "30 minutes", "1 hour", "2 hours",
+                                    "1 day"}));
+}
+
+} // namespace
+} // namespace rz

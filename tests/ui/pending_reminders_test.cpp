@@ -1,0 +1,124 @@
+#include "ui/pending_reminders.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/settings_store.h"
+#include "reminders/reminder_list.h"
+#include "test_support.h"
+#include "util/clock.h"
+#include "util/files.h"
+
+namespace rz {
+namespace {
+
+class PendingRemindersTest : public testing::Test {
+protected:
+    PendingRemindersTest() { SetUrlOpener([this](const std::string& url) { opened.push_back(url); }); }
+    ~PendingRemindersTest() override { SetUrlOpener({}); }
+
+    void AddPending(const std::string& id, const std::string& link, std::uint8_t repeat = 0)
+    {
+        pending.InsertTop(kPageTitleReminder, id + " !", id, id, link, DateFromParts(2026, 3, 4, 10, 0, 0), repeat,
+                          DefaultWeekDays());
+    }
+
+    test::ScopedTimeZone zone{"UTC"};
+    ScopedFakeClock clock{DateFromParts(2026, 3, 4, 10, 0, 0).seconds};
+    test::TempDir dir;
+    TReminderList pending;
+    TPendingReminders controller{pending, dir.File("PendingReminders.plist"), dir.File("velaapp.plist")};
+    std::vector<std::string> opened;
+};
+
+TEST_F(PendingRemindersTest, RowToActOnIsTheSelectionOrTheOnlyEntry)
+{
+    EXPECT_EQ(controller.RowToActOn(std::nullopt), std::nullopt);
+    AddPending("A", "a");
+    EXPECT_EQ(controller.RowToActOn(std::nullopt), 0u);
+    EXPECT_EQ(controller.RowToActOn(0), 0u);
+    EXPECT_EQ(controller.RowToActOn(1), std::nullopt);
+    AddPending("B", "b");
+    EXPECT_EQ(controller.RowToActOn(std::nullopt), std::nullopt);
+    EXPECT_EQ(controller.RowToActOn(1), 1u);
+}
+
+TEST_F(PendingRemindersTest, DismissRemovesTheRowAndSaysWhenTheListIsEmpty)
+{
+    AddPending("A", "a");
+    AddPending("B", "b");
+    EXPECT_FALSE(controller.Dismiss(std::nullopt));
+    EXPECT_EQ(pending.Count(), 2u);
+    EXPECT_FALSE(controller.Dismiss(0));
+    ASSERT_EQ(pending.Count(), 1u);
+    EXPECT_EQ(pending.At(0)->Id(), "B");
+    EXPECT_TRUE(controller.Dismiss(std::nullopt));
+    EXPECT_EQ(pending.Count(), 0u);
+}
+
+TEST_F(PendingRemindersTest, OpenHandsTheLinkWithoutBracesToTheOpener)
+{
+    AddPending("A", "onenote:https://x/y?page-id={AB-12}&end");
+    controller.Open(std::nullopt);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], "onenote:https://x/y?page-id=AB-12&end");
+    EXPECT_EQ(pending.Count(), 1u);
+
+    AddPending("B", "");
+    controller.Open(1);
+    controller.Open(std::nullopt);
+    EXPECT_EQ(opened.size(), 1u);
+}
+
+TEST_F(PendingRemindersTest, SnoozeStoresTheTextEvenWhenItNamesNoDelay)
+{
+    EXPECT_EQ(controller.SnoozeDefault(), "5 minutes");
+    const SnoozeState before = controller.Snooze();
+    controller.SnoozeWith("later");
+    EXPECT_EQ(controller.Snooze().SnoozeRemindedTime, before.SnoozeRemindedTime);
+    EXPECT_EQ(controller.SnoozeDefault(), "later");
+    EXPECT_EQ(MConfig(dir.File("velaapp.plist")).ReadValueDefStr("SnoozeTime_Default", ""), "later");
+
+    controller.SnoozeWith("2 hours");
+    EXPECT_EQ(controller.Snooze().SnoozeRemindedTime, DateFromParts(2026, 3, 4, 12, 0, 0));
+    EXPECT_EQ(controller.SnoozeDefault(), "2 hours");
+}
+
+TEST_F(PendingRemindersTest, SavedListLoadsBackWithEveryEntry)
+{
+    AddPending("A", "a");
+    AddPending("D", "d", 1);
+    AddPending("D", "d", 1);
+    controller.Save();
+
+    TReminderList loaded;
+    TPendingReminders again(loaded, dir.File("PendingReminders.plist"), dir.File("velaapp.plist"));
+    again.Load();
+    ASSERT_EQ(loaded.Count(), 3u);
+    EXPECT_EQ(loaded.At(0)->Id(), "A");
+    EXPECT_EQ(loaded.At(0)->time(), DateFromParts(2026, 3, 4, 10, 0, 0));
+    EXPECT_EQ(loaded.At(1)->Id(), "D");
+    EXPECT_EQ(loaded.At(2)->Id(), "D");
+
+    controller.DismissAll();
+    TReminderList empty;
+    TPendingReminders third(empty, dir.File("PendingReminders.plist"), dir.File("velaapp.plist"));
+    third.Load();
+    EXPECT_EQ(empty.Count(), 0u);
+}
+
+TEST_F(PendingRemindersTest, DamagedFileLoadsNothing)
+{
+    for (const char* bytes : {"", "not a plist", "<?xml version=\"1.0\"?><plist><dict><key>a</key>",
+                              "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict/></plist>"}) {
+        test::WriteFileBytes(dir.File("PendingReminders.plist"), bytes);
+        pending.Clear();
+        controller.Load();
+        EXPECT_EQ(pending.Count(), 0u) << bytes;
+    }
+}
+
+} // namespace
+} // namespace rz
