@@ -6,7 +6,7 @@
 #include <QDBusPendingReply>
 #include <QVariantMap>
 
-#include "ui/ui_strings.h"
+#include "ui/strings_table.h"
 
 namespace rz {
 namespace {

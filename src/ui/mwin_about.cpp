@@ -4,7 +4,7 @@
 
 #include <QPushButton>
 
-#include "ui/ui_strings.h"
+#include "ui/strings_table.h"
 #include "ui_MWinAbout.h"
 #include "util/files.h"
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "reminders/reminder_list.h"
-#include "ui/ui_strings.h"
+#include "ui/strings_table.h"
 #include "util/dates.h"
 
 namespace rz {

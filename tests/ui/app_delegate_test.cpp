@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
+#include <QTableView>
 #include <gtest/gtest.h>
 
 #include "core/app_state.h"

@@ -161,11 +161,12 @@ TEST_F(DueCheckTest, SnoozeWaitsForItsHoldOff)
 
 TEST_F(DueCheckTest, TwoHourSleepFiresEverythingInTheGapOnce)
 {
+    clock.Set(At(4, 7, 0, 0).seconds);
     AddOneOff("P1", At(4, 8, 30, 0));
     AddOneOff("P2", At(4, 9, 15, 0));
     AddDaily("D1", At(4, 9, 0, 0));
     AddOneOff("Later", At(4, 10, 30, 0));
-    clock.Set(At(4, 8, 0, 0).seconds);
+    ASSERT_EQ(reminders.GetByID("D1")->time(), At(4, 9, 0, 0));
     EXPECT_FALSE(CheckAt(At(4, 8, 0, 0)).Alert);
     snooze.SnoozeRemindedTime = At(4, 9, 45, 0);
 

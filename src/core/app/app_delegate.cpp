@@ -27,7 +27,7 @@
 #include "ui/pending_reminders.h"
 #include "ui/reminder_table_model.h"
 #include "ui/tray_state.h"
-#include "ui/ui_strings.h"
+#include "ui/strings_table.h"
 #include "util/dates.h"
 #include "util/files.h"
 

@@ -1,4 +1,4 @@
-#include "ui/ui_strings.h"
+#include "ui/strings_table.h"
 
 #include <string>
 
