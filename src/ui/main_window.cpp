@@ -1,7 +1,6 @@
 #include "ui/main_window.h"
 
 #include <QCloseEvent>
-#include <QHeaderView>
 
 #include "ui/reminder_table_model.h"
 #include "ui_MainWindow.h"
@@ -13,10 +12,7 @@ MainWindow::MainWindow(ReminderTableModel* model, QWidget* parent)
 {
     m_Ui->setupUi(this);
     m_Ui->tableView->setModel(model);
-    QHeaderView* header = m_Ui->tableView->horizontalHeader();
-    header->setSectionResizeMode(ReminderTableModel::ColumnState, QHeaderView::ResizeToContents);
-    header->setSectionResizeMode(ReminderTableModel::ColumnTask, QHeaderView::Stretch);
-    header->setSectionResizeMode(ReminderTableModel::ColumnTime, QHeaderView::ResizeToContents);
+    ConfigureReminderColumns(m_Ui->tableView);
     connect(m_Ui->tableView, &QAbstractItemView::clicked, this,
             [this](const QModelIndex& index) { emit RowClicked(index.row()); });
 }

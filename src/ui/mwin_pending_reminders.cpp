@@ -1,7 +1,6 @@
 #include "ui/mwin_pending_reminders.h"
 
 #include <QComboBox>
-#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPushButton>
 
@@ -28,10 +27,7 @@ void MWinPendingReminders::windowDidLoad()
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     m_Model = new ReminderTableModel(m_Pending.List(), this);
     m_Ui->tableView->setModel(m_Model);
-    QHeaderView* header = m_Ui->tableView->horizontalHeader();
-    header->setSectionResizeMode(ReminderTableModel::ColumnState, QHeaderView::ResizeToContents);
-    header->setSectionResizeMode(ReminderTableModel::ColumnTask, QHeaderView::Stretch);
-    header->setSectionResizeMode(ReminderTableModel::ColumnTime, QHeaderView::ResizeToContents);
+    ConfigureReminderColumns(m_Ui->tableView);
 
     // The choices must be texts the snooze reader understands, so they come from there.
     m_Ui->snoozeCombo->clear();

@@ -2,6 +2,10 @@
 
 #include <memory>
 
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QTableView>
+
 #include "reminders/reminder_list.h"
 #include "ui/strings_table.h"
 #include "util/dates.h"
@@ -86,6 +90,17 @@ QVariant ReminderTableModel::headerData(int section, Qt::Orientation orientation
     default:
         return UiText("strColumnTime");
     }
+}
+
+void ConfigureReminderColumns(QTableView* table)
+{
+    QHeaderView* header = table->horizontalHeader();
+    header->setSectionResizeMode(ReminderTableModel::ColumnState, QHeaderView::Fixed);
+    header->resizeSection(ReminderTableModel::ColumnState, table->iconSize().width() + 16);
+    header->setSectionResizeMode(ReminderTableModel::ColumnTask, QHeaderView::Stretch);
+    header->setSectionResizeMode(ReminderTableModel::ColumnTime, QHeaderView::Fixed);
+    const int timeWidth = table->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00R"));
+    header->resizeSection(ReminderTableModel::ColumnTime, timeWidth + 28);
 }
 
 } // namespace rz

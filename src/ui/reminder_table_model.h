@@ -6,6 +6,8 @@
 #include <QIcon>
 #include <QString>
 
+class QTableView;
+
 namespace rz {
 
 class TReminderList;
@@ -43,5 +45,9 @@ private:
     QIcon m_Tag;
     QIcon m_Page;
 };
+
+// Column sizes for a table of this model: the icon column fits its icon, the time column its
+// longest text with room to breathe, and the reminder's text takes the rest.
+void ConfigureReminderColumns(QTableView* table);
 
 } // namespace rz
