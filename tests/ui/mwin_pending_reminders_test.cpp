@@ -26,7 +26,6 @@ class PendingWindowTest : public testing::Test {
 protected:
     PendingWindowTest()
     {
-        test::QtTestApp();
         SetUrlOpener([this](const std::string& url) { opened.push_back(url); });
     }
     ~PendingWindowTest() override { SetUrlOpener({}); }
@@ -53,6 +52,8 @@ protected:
         window.tableView()->selectRow(row);
     }
 
+    // First, so the application exists before the window below.
+    QApplication& qtApp = test::QtTestApp();
     test::ScopedTimeZone zone{"UTC"};
     ScopedFakeClock clock{DateFromParts(2026, 3, 4, 10, 0, 0).seconds};
     test::TempDir dir;

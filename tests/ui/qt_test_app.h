@@ -4,14 +4,15 @@
 
 namespace rz::test {
 
-// The one QApplication of a Qt test executable, made on first use and kept to the end.
+// The one QApplication of a Qt test executable, made on first use. It is never destroyed: Qt's own
+// globals may already be gone when static destructors run at exit.
 inline QApplication& QtTestApp()
 {
     static int argc = 1;
     static char name[] = "rz-ui-test";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 } // namespace rz::test
