@@ -31,11 +31,20 @@ void ReminderTableModel::Reload()
         if (row.Repeats) {
             row.Time += QLatin1Char('R');
         }
+        row.Link = r->link().value_or(std::string());
         rows.push_back(std::move(row));
     }
     beginResetModel();
     m_Rows = std::move(rows);
     endResetModel();
+}
+
+std::string ReminderTableModel::LinkAt(int row) const
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= m_Rows.size()) {
+        return {};
+    }
+    return m_Rows[static_cast<std::size_t>(row)].Link;
 }
 
 int ReminderTableModel::rowCount(const QModelIndex& parent) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -24,6 +25,8 @@ public:
 
     // Takes a fresh copy of the list.
     void Reload();
+    // The link of the row as shown; empty for a row out of range.
+    std::string LinkAt(int row) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -36,6 +39,7 @@ private:
         bool Tag = false;
         QString Name;
         QString Time;
+        std::string Link;
     };
 
     TReminderList& m_List;

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -118,6 +119,21 @@ TEST_F(AppDelegateTest, FirstTickSortsTheListAndHidesTheSpinner)
     EXPECT_TRUE(app->window()->progressInd()->isHidden());
     EXPECT_FALSE(state->ReminderListChanged);
     EXPECT_EQ(app->window()->tableView()->model()->rowCount(), 2);
+}
+
+TEST_F(AppDelegateTest, RowClickOpensTheLinkOfTheRowAsShown)
+{
+    std::vector<std::string> opened;
+    SetUrlOpener([&opened](const std::string& url) { opened.push_back(url); });
+    SignIn();
+    StoreReminders({{"Late", At(18, 0, 0)}, {"Early", At(11, 0, 0)}});
+    Launch();
+    TickAt(At(9, 0, 1));
+    app->onActionTableView(0);
+    app->onActionTableView(2);
+    app->onActionTableView(-1);
+    EXPECT_EQ(opened, std::vector<std::string>{"onenote:Early"});
+    SetUrlOpener({});
 }
 
 TEST_F(AppDelegateTest, TickFollowsTheIconTable)

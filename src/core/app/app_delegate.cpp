@@ -66,6 +66,9 @@ void AppDelegate::awakeFromNib()
             MenuItemRedoZevuvivaClick();
         }
     });
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_StatusItem->show();
+    }
 }
 
 void AppDelegate::CreateStatusMenu()
@@ -167,9 +170,8 @@ void AppDelegate::applicationDidFinishLaunching()
     // 13.
     CreateTimer();
 
-    if (m_StatusItem != nullptr && QSystemTrayIcon::isSystemTrayAvailable()) {
-        m_StatusItem->show();
-    } else {
+    // Without a tray the app would be invisible; the main window stands in for the tray icon.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         MenuItemRedoZevuvivaClick();
     }
     if (m_State.PendingReminderList.Count() > 0) {
@@ -282,12 +284,23 @@ void AppDelegate::RaiseAlert(const DueCheckResult& fired)
 
 void AppDelegate::PlayAlertSound()
 {
-    // Made at the first alert, so an idle app keeps no audio stream open.
+    // Made at the first alert, so an idle app keeps no audio stream open. The sample loads
+    // asynchronously; the first alert plays once it is ready. No audio device means silence.
     if (m_Sound == nullptr) {
         m_Sound = new QSoundEffect(this);
+        connect(m_Sound, &QSoundEffect::statusChanged, this, [this] {
+            if (m_SoundQueued && m_Sound->status() == QSoundEffect::Ready) {
+                m_SoundQueued = false;
+                m_Sound->play();
+            }
+        });
         m_Sound->setSource(QUrl(QStringLiteral("qrc:/sounds/default.wav")));
     }
-    m_Sound->play();
+    if (m_Sound->status() == QSoundEffect::Ready) {
+        m_Sound->play();
+    } else {
+        m_SoundQueued = true;
+    }
 }
 
 void AppDelegate::MenuItemRedoZevuvivaClick()
@@ -341,16 +354,10 @@ void AppDelegate::MenuItemStartAtLoginClick(bool checked)
 
 void AppDelegate::onActionTableView(int row)
 {
-    if (row < 0) {
-        return;
-    }
-    const ReminderPtr r = m_State.ReminderList.At(static_cast<std::size_t>(row));
-    if (!r) {
-        return;
-    }
-    const std::optional<std::string> link = r->link();
-    if (link && !link->empty()) {
-        OpenUrl(*link);
+    // The row as the table shows it: the worker may have changed the list since the last reload.
+    const std::string link = m_MainModel ? m_MainModel->LinkAt(row) : std::string();
+    if (!link.empty()) {
+        OpenUrl(link);
     }
 }
 

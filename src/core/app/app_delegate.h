@@ -109,6 +109,7 @@ private:
     std::unique_ptr<MWinPendingReminders> m_WinPendingReminders;
     DesktopNotifier* m_Notifier = nullptr;
     QSoundEffect* m_Sound = nullptr;
+    bool m_SoundQueued = false;
     bool m_InTick = false;
     int m_AlertCount = 0;
 };
