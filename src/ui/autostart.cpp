@@ -1,10 +1,10 @@
 #include "ui/autostart.h"
 
+#include "util/files.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
-
-#include "util/files.h"
 
 namespace rz {
 namespace {

@@ -1,12 +1,12 @@
 #include "ui/desktop_notifier.h"
 
+#include "ui/strings_table.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QVariantMap>
-
-#include "ui/strings_table.h"
 
 namespace rz {
 namespace {

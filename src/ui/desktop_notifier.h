@@ -10,7 +10,8 @@ namespace rz {
 
 // Desktop notifications through org.freedesktop.Notifications on the session bus. Without a bus or a
 // notification server nothing is shown and nothing else changes.
-class DesktopNotifier : public QObject {
+class DesktopNotifier : public QObject
+{
     Q_OBJECT
 public:
     explicit DesktopNotifier(QObject* parent = nullptr);

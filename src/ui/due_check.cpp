@@ -1,8 +1,8 @@
 #include "ui/due_check.h"
 
-#include <algorithm>
-
 #include "reminders/reminder_list.h"
+
+#include <algorithm>
 
 namespace rz {
 namespace {

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "util/dates.h"
+
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "util/dates.h"
 
 namespace rz {
 
@@ -14,7 +14,8 @@ class TReminderList;
 inline constexpr int kDueToleranceSeconds = 10;
 
 // The instants one check fires, both ends included.
-struct DueWindow {
+struct DueWindow
+{
     Date Low;
     Date High;
 };
@@ -25,7 +26,8 @@ struct DueWindow {
 DueWindow DueWindowFor(Date now, std::optional<Date> previousCheck);
 
 // The pending window's snooze: when it may come back, and from when on.
-struct SnoozeState {
+struct SnoozeState
+{
     Date PreRemindedTime;
     Date SnoozeRemindedTime;
 };
@@ -43,14 +45,16 @@ bool IsReminderDue(Date now, const DueWindow& window, std::optional<Date> preRem
                    std::optional<Date> time);
 
 // What one check did.
-struct DueCheckResult {
+struct DueCheckResult
+{
     bool Alert = false;
     // Names of the reminders that fired, in the order they were appended to the pending list.
     std::vector<std::string> FiredNames;
 };
 
 // The once-a-second due check. Remembers the previous check's time for the window's lower end.
-class TDueCheck {
+class TDueCheck
+{
 public:
     // Moves due one-off reminders to `pending`, appends a copy of each due repeating reminder and
     // advances it, and fires the snooze. Walks `reminders` from the last entry to the first,

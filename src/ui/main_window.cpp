@@ -1,9 +1,9 @@
 #include "ui/main_window.h"
 
-#include <QCloseEvent>
-
 #include "ui/reminder_table_model.h"
 #include "ui_MainWindow.h"
+
+#include <QCloseEvent>
 
 namespace rz {
 
@@ -31,10 +31,9 @@ QProgressBar* MainWindow::progressInd() const
 
 MenuActions MainWindow::Actions() const
 {
-    return {m_Ui->actionRedoZevuviva, m_Ui->actionCompleteReminderList,
-            m_Ui->actionStatus,       m_Ui->actionRefresh,
-            m_Ui->actionLogin,        m_Ui->actionStartAtLogin,
-            m_Ui->actionAbout,        m_Ui->actionQuit};
+    return {
+        m_Ui->actionRedoZevuviva, m_Ui->actionCompleteReminderList, m_Ui->actionStatus, m_Ui->actionRefresh,
+        m_Ui->actionLogin,        m_Ui->actionStartAtLogin,         m_Ui->actionAbout,  m_Ui->actionQuit};
 }
 
 void MainWindow::StopProgress()

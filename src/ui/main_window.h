@@ -1,8 +1,7 @@
 #pragma once
 
-#include <memory>
-
 #include <QMainWindow>
+#include <memory>
 
 class QAction;
 class QProgressBar;
@@ -17,7 +16,8 @@ namespace rz {
 class ReminderTableModel;
 
 // The menu actions of the tray, which the layout holds.
-struct MenuActions {
+struct MenuActions
+{
     QAction* RedoZevuviva = nullptr;
     QAction* CompleteReminderList = nullptr;
     QAction* Status = nullptr;
@@ -29,7 +29,8 @@ struct MenuActions {
 };
 
 // The list of all coming reminders and the progress spinner shown until the first tick.
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow
+{
     Q_OBJECT
 public:
     explicit MainWindow(ReminderTableModel* model, QWidget* parent = nullptr);

@@ -1,12 +1,11 @@
 #include "ui/mwin_about.h"
 
-#include <utility>
-
-#include <QPushButton>
-
 #include "ui/strings_table.h"
 #include "ui_MWinAbout.h"
 #include "util/files.h"
+
+#include <QPushButton>
+#include <utility>
 
 namespace rz {
 

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <memory>
-
 #include <QDialog>
 #include <QString>
+#include <memory>
 
 namespace Ui {
 class MWinAbout;
@@ -13,7 +12,8 @@ namespace rz {
 
 // The version and the links to the web site and to the support mailbox. Made afresh for each
 // showing and run modally.
-class MWinAbout : public QDialog {
+class MWinAbout : public QDialog
+{
     Q_OBJECT
 public:
     MWinAbout(QString websiteUrl, QString supportEmail, QWidget* parent = nullptr);

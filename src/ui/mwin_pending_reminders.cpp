@@ -1,13 +1,13 @@
 #include "ui/mwin_pending_reminders.h"
 
-#include <QComboBox>
-#include <QItemSelectionModel>
-#include <QPushButton>
-
 #include "ui/pending_reminders.h"
 #include "ui/reminder_table_model.h"
 #include "ui/snooze.h"
 #include "ui_MWinPendingReminders.h"
+
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QPushButton>
 
 namespace rz {
 
@@ -38,7 +38,8 @@ void MWinPendingReminders::windowDidLoad()
     m_Ui->snoozeCombo->setCurrentText(QString::fromStdString(m_Pending.SnoozeDefault()));
 
     connect(m_Ui->buttonDismiss, &QPushButton::clicked, this, &MWinPendingReminders::buttonDismissClick);
-    connect(m_Ui->buttonDismissAll, &QPushButton::clicked, this, &MWinPendingReminders::buttonDismissAllClick);
+    connect(m_Ui->buttonDismissAll, &QPushButton::clicked, this,
+            &MWinPendingReminders::buttonDismissAllClick);
     connect(m_Ui->buttonOpen, &QPushButton::clicked, this, &MWinPendingReminders::buttonOpenClick);
     connect(m_Ui->buttonSnooze, &QPushButton::clicked, this, &MWinPendingReminders::buttonSnoozeClick);
     connect(m_Ui->tableView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {

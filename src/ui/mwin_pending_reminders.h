@@ -1,9 +1,8 @@
 #pragma once
 
+#include <QDialog>
 #include <memory>
 #include <optional>
-
-#include <QDialog>
 
 class QComboBox;
 class QTableView;
@@ -20,7 +19,8 @@ class TPendingReminders;
 // The reminders that came due: Dismiss, Dismiss all, Open and Snooze. Created once, reused, shown
 // without a modal loop; it stays above other windows. A double click on a row opens its page (a
 // single click only selects, so choosing a row to dismiss does not open it).
-class MWinPendingReminders : public QDialog {
+class MWinPendingReminders : public QDialog
+{
     Q_OBJECT
 public:
     explicit MWinPendingReminders(TPendingReminders& pending, QWidget* parent = nullptr);

@@ -1,14 +1,14 @@
 #include "ui/pending_reminders.h"
 
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "core/settings_store.h"
 #include "reminders/reminder_list.h"
 #include "ui/snooze.h"
 #include "util/files.h"
 #include "util/plist.h"
+
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace rz {
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "ui/due_check.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
-
-#include "ui/due_check.h"
 
 namespace rz {
 
@@ -12,7 +12,8 @@ class TReminderList;
 
 // What the pending reminders window does, without the window: the row rule, Dismiss, Dismiss all,
 // Open, Snooze, and keeping the pending list on disk so a quit or a crash loses nothing.
-class TPendingReminders {
+class TPendingReminders
+{
 public:
     // The list is shared with the due check; the paths are the pending list file and the settings
     // file.

@@ -1,14 +1,13 @@
 #include "ui/reminder_table_model.h"
 
-#include <memory>
+#include "reminders/reminder_list.h"
+#include "ui/strings_table.h"
+#include "util/dates.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QTableView>
-
-#include "reminders/reminder_list.h"
-#include "ui/strings_table.h"
-#include "util/dates.h"
+#include <memory>
 
 namespace rz {
 

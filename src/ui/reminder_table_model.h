@@ -1,11 +1,10 @@
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <QString>
+#include <string>
+#include <vector>
 
 class QTableView;
 
@@ -15,7 +14,8 @@ class TReminderList;
 
 // The rows of a reminder list for the main and the pending window. It shows a copy taken at the last
 // Reload, so the worker changing the list never changes what a view is drawing.
-class ReminderTableModel : public QAbstractTableModel {
+class ReminderTableModel : public QAbstractTableModel
+{
     Q_OBJECT
 public:
     // Column identifiers, in column order.
@@ -34,7 +34,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    struct Row {
+    struct Row
+    {
         bool Repeats = false;
         bool Tag = false;
         QString Name;

@@ -1,15 +1,16 @@
 #include "ui/snooze.h"
 
+#include "util/text.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <string>
 
-#include "util/text.h"
-
 namespace rz {
 namespace {
 
-struct SnoozeUnit {
+struct SnoozeUnit
+{
     const char* Word;
     // A typed number is clamped to ten years of its unit, so calendar arithmetic cannot overflow.
     std::int64_t Limit;

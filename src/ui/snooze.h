@@ -1,9 +1,9 @@
 #pragma once
 
+#include "util/dates.h"
+
 #include <optional>
 #include <string_view>
-
-#include "util/dates.h"
 
 namespace rz {
 

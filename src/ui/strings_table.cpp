@@ -1,10 +1,9 @@
 #include "ui/strings_table.h"
 
-#include <string>
+#include "util/json.h"
 
 #include <QFile>
-
-#include "util/json.h"
+#include <string>
 
 namespace rz {
 namespace {

@@ -1,15 +1,4 @@
 #include "core/app/app_delegate.h"
-
-#include <memory>
-#include <string>
-#include <vector>
-
-#include <QProgressBar>
-#include <QSignalSpy>
-#include <QSystemTrayIcon>
-#include <QTableView>
-#include <gtest/gtest.h>
-
 #include "core/app_state.h"
 #include "core/settings_store.h"
 #include "qt_test_app.h"
@@ -21,6 +10,15 @@
 #include "util/clock.h"
 #include "util/files.h"
 
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QTableView>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
 namespace rz {
 namespace {
 
@@ -29,7 +27,8 @@ Date At(int hour, int minute, int second)
     return DateFromParts(2026, 3, 4, hour, minute, second);
 }
 
-class AppDelegateTest : public testing::Test {
+class AppDelegateTest : public testing::Test
+{
 protected:
     AppDelegateTest()
     {
@@ -51,7 +50,8 @@ protected:
     {
         TReminderList list;
         for (const auto& [id, time] : oneOffs) {
-            list.AddUnique(kPageTitleReminder, id + " !", id, id, "onenote:" + id, time, 0, DefaultWeekDays());
+            list.AddUnique(kPageTitleReminder, id + " !", id, id, "onenote:" + id, time, 0,
+                           DefaultWeekDays());
         }
         list.SaveToFile(DataFile("Reminders.plist"));
     }
@@ -141,7 +141,8 @@ TEST_F(AppDelegateTest, TickFollowsTheIconTable)
     Launch();
     QSystemTrayIcon* item = app->statusItem();
     const qint64 normal = item->icon().cacheKey();
-    struct Case {
+    struct Case
+    {
         const char* token;
         const char* userId;
         const char* toolTipBefore;

@@ -1,9 +1,8 @@
+#include "test_support.h"
 #include "ui/autostart.h"
+#include "util/files.h"
 
 #include <gtest/gtest.h>
-
-#include "test_support.h"
-#include "util/files.h"
 
 namespace rz {
 namespace {
@@ -38,7 +37,8 @@ TEST(AutostartTest, FallsBackToHomeConfig)
 
 TEST(AutostartTest, QuotesTheExecutablePath)
 {
-    struct Case {
+    struct Case
+    {
         const char* path;
         const char* exec;
     };

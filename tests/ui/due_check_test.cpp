@@ -1,11 +1,10 @@
-#include "ui/due_check.h"
-
-#include <gtest/gtest.h>
-
 #include "reminders/reminder_list.h"
 #include "test_support.h"
+#include "ui/due_check.h"
 #include "util/clock.h"
 #include "util/dates.h"
+
+#include <gtest/gtest.h>
 
 namespace rz {
 namespace {
@@ -15,15 +14,18 @@ Date At(int day, int hour, int minute, int second)
     return DateFromParts(2026, 3, day, hour, minute, second);
 }
 
-class DueCheckTest : public testing::Test {
+class DueCheckTest : public testing::Test
+{
 protected:
     void AddOneOff(const std::string& id, Date time)
     {
-        reminders.AddUnique(kPageTitleReminder, id + " !", id, id, "onenote:" + id, time, 0, DefaultWeekDays());
+        reminders.AddUnique(kPageTitleReminder, id + " !", id, id, "onenote:" + id, time, 0,
+                            DefaultWeekDays());
     }
     void AddDaily(const std::string& id, Date time)
     {
-        reminders.AddUnique(kPageTitleReminder, id + " !!", id, id, "onenote:" + id, time, 1, DefaultWeekDays());
+        reminders.AddUnique(kPageTitleReminder, id + " !!", id, id, "onenote:" + id, time, 1,
+                            DefaultWeekDays());
     }
     DueCheckResult CheckAt(Date now)
     {
@@ -42,7 +44,8 @@ protected:
 TEST(DueWindowTest, ReachesBackToThePreviousCheck)
 {
     const test::ScopedTimeZone zone("UTC");
-    struct Case {
+    struct Case
+    {
         Date now;
         std::optional<Date> previous;
         Date low;
@@ -64,12 +67,13 @@ TEST(DueWindowTest, ReachesBackToThePreviousCheck)
 
 TEST_F(DueCheckTest, OneOffFiresWithinTenSecondsOfItsTime)
 {
-    struct Case {
+    struct Case
+    {
         Date checkAt;
         bool fires;
     };
     const Case cases[] = {
-        {At(4, 9, 59, 49), false}, {At(4, 9, 59, 50), true}, {At(4, 10, 0, 0), true},
+        {At(4, 9, 59, 49), false}, {At(4, 9, 59, 50), true},  {At(4, 10, 0, 0), true},
         {At(4, 10, 0, 10), true},  {At(4, 10, 0, 11), false},
     };
     for (const Case& c : cases) {

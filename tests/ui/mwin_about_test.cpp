@@ -1,15 +1,13 @@
+#include "qt_test_app.h"
 #include "ui/mwin_about.h"
-
-#include <string>
-#include <vector>
+#include "util/files.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
-
-#include "qt_test_app.h"
-#include "util/files.h"
+#include <string>
+#include <vector>
 
 namespace rz {
 namespace {

@@ -1,7 +1,12 @@
+#include "core/settings_store.h"
+#include "qt_test_app.h"
+#include "reminders/reminder_list.h"
+#include "test_support.h"
+#include "ui/due_check.h"
 #include "ui/mwin_pending_reminders.h"
-
-#include <string>
-#include <vector>
+#include "ui/pending_reminders.h"
+#include "util/clock.h"
+#include "util/files.h"
 
 #include <QComboBox>
 #include <QItemSelectionModel>
@@ -9,20 +14,14 @@
 #include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
-
-#include "core/settings_store.h"
-#include "qt_test_app.h"
-#include "reminders/reminder_list.h"
-#include "test_support.h"
-#include "ui/due_check.h"
-#include "ui/pending_reminders.h"
-#include "util/clock.h"
-#include "util/files.h"
+#include <string>
+#include <vector>
 
 namespace rz {
 namespace {
 
-class PendingWindowTest : public testing::Test {
+class PendingWindowTest : public testing::Test
+{
 protected:
     PendingWindowTest()
     {
@@ -47,10 +46,7 @@ protected:
         ASSERT_NE(b, nullptr) << button;
         QTest::mouseClick(b, Qt::LeftButton);
     }
-    void Select(int row)
-    {
-        window.tableView()->selectRow(row);
-    }
+    void Select(int row) { window.tableView()->selectRow(row); }
 
     // First, so the application exists before the window below.
     QApplication& qtApp = test::QtTestApp();
@@ -149,7 +145,8 @@ TEST_F(PendingWindowTest, OpenHandsTheLinkWithoutBracesToTheRegisteredOpener)
 
 TEST_F(PendingWindowTest, SnoozeFollowsTheTextTable)
 {
-    struct Case {
+    struct Case
+    {
         const char* text;
         std::optional<Date> comesBack;
     };
@@ -188,8 +185,8 @@ TEST_F(PendingWindowTest, ComboStartsWithTheStoredChoice)
     for (int i = 0; i < window.snoozeCombo()->count(); ++i) {
         choices << window.snoozeCombo()->itemText(i);
     }
-    EXPECT_EQ(choices, (QStringList{"5 minutes", "10 minutes", "15 minutes", "30 minutes", "1 hour", "2 hours",
-                                    "1 day"}));
+    EXPECT_EQ(choices, (QStringList{"5 minutes", "10 minutes", "15 minutes", "30 minutes", "1 hour",
+                                    "2 hours", "1 day"}));
 }
 
 } // namespace

@@ -1,28 +1,30 @@
-#include "ui/pending_reminders.h"
-
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
-
 #include "core/settings_store.h"
 #include "reminders/reminder_list.h"
 #include "test_support.h"
+#include "ui/pending_reminders.h"
 #include "util/clock.h"
 #include "util/files.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace rz {
 namespace {
 
-class PendingRemindersTest : public testing::Test {
+class PendingRemindersTest : public testing::Test
+{
 protected:
-    PendingRemindersTest() { SetUrlOpener([this](const std::string& url) { opened.push_back(url); }); }
+    PendingRemindersTest()
+    {
+        SetUrlOpener([this](const std::string& url) { opened.push_back(url); });
+    }
     ~PendingRemindersTest() override { SetUrlOpener({}); }
 
     void AddPending(const std::string& id, const std::string& link, std::uint8_t repeat = 0)
     {
-        pending.InsertTop(kPageTitleReminder, id + " !", id, id, link, DateFromParts(2026, 3, 4, 10, 0, 0), repeat,
-                          DefaultWeekDays());
+        pending.InsertTop(kPageTitleReminder, id + " !", id, id, link, DateFromParts(2026, 3, 4, 10, 0, 0),
+                          repeat, DefaultWeekDays());
     }
 
     test::ScopedTimeZone zone{"UTC"};

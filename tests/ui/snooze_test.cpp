@@ -1,10 +1,9 @@
-#include "ui/snooze.h"
-
-#include <gtest/gtest.h>
-
 #include "test_support.h"
 #include "ui/due_check.h"
+#include "ui/snooze.h"
 #include "util/dates.h"
+
+#include <gtest/gtest.h>
 
 namespace rz {
 namespace {
@@ -13,7 +12,8 @@ TEST(SnoozeTextTest, ReadsTheDelayAsTheTableSays)
 {
     const test::ScopedTimeZone zone("UTC");
     const Date now = DateFromParts(2026, 3, 4, 10, 0, 0);
-    struct Case {
+    struct Case
+    {
         const char* text;
         std::optional<Date> until;
     };
@@ -57,7 +57,8 @@ TEST(SnoozeTextTest, FiveMinutesComesBackBetweenTenSecondsEitherSide)
 {
     const test::ScopedTimeZone zone("UTC");
     const Date chosen = DateFromParts(2026, 3, 4, 10, 0, 0);
-    struct Case {
+    struct Case
+    {
         Date checkAt;
         bool fires;
     };

@@ -7,7 +7,8 @@ namespace {
 
 TEST(TrayStateTest, FollowsTheIconTable)
 {
-    struct Case {
+    struct Case
+    {
         bool token;
         const char* toolTip;
         TrayIconChange change;

@@ -1,18 +1,5 @@
 #include "core/app/app_delegate.h"
 
-#include <string>
-#include <utility>
-#include <vector>
-
-#include <QAction>
-#include <QApplication>
-#include <QMenu>
-#include <QProgressBar>
-#include <QSoundEffect>
-#include <QSystemTrayIcon>
-#include <QTableView>
-#include <QUrl>
-
 #include "account/endpoints.h"
 #include "core/account_settings.h"
 #include "core/app_state.h"
@@ -26,10 +13,22 @@
 #include "ui/mwin_pending_reminders.h"
 #include "ui/pending_reminders.h"
 #include "ui/reminder_table_model.h"
-#include "ui/tray_state.h"
 #include "ui/strings_table.h"
+#include "ui/tray_state.h"
 #include "util/dates.h"
 #include "util/files.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QProgressBar>
+#include <QSoundEffect>
+#include <QSystemTrayIcon>
+#include <QTableView>
+#include <QUrl>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace rz {
 
@@ -61,11 +60,12 @@ void AppDelegate::awakeFromNib()
     m_StatusItem->setToolTip(QString::fromLatin1(kToolTipConnected));
     m_StatusItem->setIcon(m_StatusImage);
     m_StatusItem->setContextMenu(m_StatusMenu.get());
-    connect(m_StatusItem, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger) {
-            MenuItemRedoZevuvivaClick();
-        }
-    });
+    connect(m_StatusItem, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger) {
+                    MenuItemRedoZevuvivaClick();
+                }
+            });
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         m_StatusItem->show();
     }
@@ -134,9 +134,8 @@ void AppDelegate::applicationDidFinishLaunching()
     m_State.TagPageList.LoadFromFile(m_State.Paths.TagPagesFilePath);
     LoadHierarchyFromFile();
     m_State.ReminderList.LoadFromFile(m_State.Paths.RemindersFilePath);
-    m_Pending = std::make_unique<TPendingReminders>(m_State.PendingReminderList,
-                                                    m_State.Paths.PendingRemindersFilePath,
-                                                    m_State.Paths.SettingsFilePath);
+    m_Pending = std::make_unique<TPendingReminders>(
+        m_State.PendingReminderList, m_State.Paths.PendingRemindersFilePath, m_State.Paths.SettingsFilePath);
     m_Pending->Load();
 
     // 6.
@@ -333,7 +332,8 @@ void AppDelegate::MenuItemStatusClick()
 void AppDelegate::MenuItemAboutClick()
 {
     const Endpoints endpoints = CurrentEndpoints();
-    MWinAbout about(QString::fromStdString(endpoints.WebsiteUrl), QString::fromStdString(endpoints.SupportEmail));
+    MWinAbout about(QString::fromStdString(endpoints.WebsiteUrl),
+                    QString::fromStdString(endpoints.SupportEmail));
     about.exec();
 }
 

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <atomic>
-#include <cstdint>
-#include <memory>
+#include "ui/due_check.h"
 
 #include <QIcon>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
-
-#include "ui/due_check.h"
+#include <atomic>
+#include <cstdint>
+#include <memory>
 
 class QAction;
 class QMenu;
@@ -28,7 +27,8 @@ class TPendingReminders;
 // The application controller: the tray icon and its menu, the launch sequence, the one-second
 // tick with the due check and the alert. The logic it drives lives in the core; this class only
 // shows and passes on.
-class AppDelegate : public QObject {
+class AppDelegate : public QObject
+{
     Q_OBJECT
 public:
     // The state must outlive the controller. Its paths are built by applicationDidFinishLaunching.

@@ -1,11 +1,11 @@
+#include "core/app/app_delegate.h"
+#include "core/app_state.h"
+#include "util/files.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QIcon>
 #include <QUrl>
-
-#include "core/app/app_delegate.h"
-#include "core/app_state.h"
-#include "util/files.h"
 
 int main(int argc, char** argv)
 {
