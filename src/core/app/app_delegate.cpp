@@ -8,6 +8,7 @@
 #include "reminders/tag_page_list.h"
 #include "ui/autostart.h"
 #include "ui/desktop_notifier.h"
+#include "ui/due_check.h"
 #include "ui/main_window.h"
 #include "ui/mwin_about.h"
 #include "ui/mwin_pending_reminders.h"
@@ -32,7 +33,10 @@
 
 namespace rz {
 
-AppDelegate::AppDelegate(AppState& state, QObject* parent) : QObject(parent), m_State(state) {}
+AppDelegate::AppDelegate(AppState& state, QObject* parent)
+    : QObject(parent), m_State(state), m_DueCheck(std::make_unique<TDueCheck>())
+{
+}
 
 AppDelegate::~AppDelegate()
 {
@@ -243,7 +247,7 @@ void AppDelegate::CheckAndReminder()
         return;
     }
     const DueCheckResult result =
-        m_DueCheck.CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, m_Pending->Snooze());
+        m_DueCheck->CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, m_Pending->Snooze());
     if (!result.FiredNames.empty()) {
         m_Pending->Save();
     }

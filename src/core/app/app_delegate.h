@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ui/due_check.h"
-
 #include <QIcon>
 #include <QObject>
 #include <QStringList>
@@ -18,10 +16,12 @@ class QSystemTrayIcon;
 namespace rz {
 
 struct AppState;
+struct DueCheckResult;
 class DesktopNotifier;
 class MainWindow;
 class MWinPendingReminders;
 class ReminderTableModel;
+class TDueCheck;
 class TPendingReminders;
 
 // The application controller: the tray icon and its menu, the launch sequence, the one-second
@@ -103,7 +103,8 @@ private:
     std::atomic<std::int64_t> m_CheckKnownPagesTick{0};
 
     std::unique_ptr<TPendingReminders> m_Pending;
-    TDueCheck m_DueCheck;
+    // Kept out of this header's includes: moc reads it and stumbles over the core's C++20 headers.
+    std::unique_ptr<TDueCheck> m_DueCheck;
     std::unique_ptr<ReminderTableModel> m_MainModel;
     std::unique_ptr<MainWindow> m_Window;
     std::unique_ptr<MWinPendingReminders> m_WinPendingReminders;
