@@ -222,6 +222,13 @@ void Emulator::AddGraphRoutes()
         j["value"] = Json::array();
         for (size_t i = static_cast<size_t>(skip); i < ids.size() && i < static_cast<size_t>(skip + top); ++i)
             j["value"].push_back(shapes.Page(*m_account.Find(ids[i])));
+        if (static_cast<size_t>(skip + top) < ids.size() && top > 0) {
+            std::string next = Root(req) + req.path + "?$top=" + std::to_string(top) +
+                               "&$skip=" + std::to_string(skip + top);
+            if (!filter.empty())
+                next += "&$filter=" + UrlEncode(filter);
+            j["@odata.nextLink"] = next;
+        }
         SendJson(res, 200, j, kGraphJson);
     });
 
