@@ -100,6 +100,9 @@ public:
     static bool PageHasTagReminder(std::string_view title);
 
 private:
+    // The list merges a reminder into a record under one hold of the record's lock.
+    friend class TReminderList;
+
     mutable std::mutex m_Mutex;
     std::uint8_t m_Repeat = 0;
     std::int64_t m_ObjType = 0;

@@ -68,21 +68,27 @@ std::int64_t TReminderList::AddUnique(std::int64_t objType, std::optional<std::s
     }
 
     std::int64_t changes = 0;
-    const bool sameWhen = repeat ? SameTimeOfDay(existing->time(), DT) : SameInstant(existing->time(), DT);
-    const bool same = SameText(existing->name(), Name) && SameText(existing->Id(), ID) &&
-                      SameText(existing->link(), Link) && existing->Repeat() == repeat && sameWhen;
-    if (!same) {
-        // The key stays the one the record was found (and indexed) under.
-        existing->setName(std::move(Name));
-        existing->setId(std::move(ID));
-        existing->setLink(std::move(Link));
-        existing->setTime(DT);
-        existing->setRepeat(repeat);
-        changes = 1;
-    }
-    if (!SameWeekDay(existing->weekDay(), WeekDay)) {
-        existing->setWeekDay(WeekDay);
-        ++changes;
+    {
+        // Compared and updated in place under the record's lock: no copies on the common path of a
+        // merge that changes nothing, and the due check never meets a half-updated record.
+        std::lock_guard recordLock(existing->m_Mutex);
+        const bool sameWhen =
+            repeat ? SameTimeOfDay(existing->m_Time, DT) : SameInstant(existing->m_Time, DT);
+        const bool same = sameWhen && existing->m_Repeat == repeat && SameText(existing->m_Name, Name) &&
+                          SameText(existing->m_Id, ID) && SameText(existing->m_Link, Link);
+        if (!same) {
+            // The key stays the one the record was found (and indexed) under.
+            existing->m_Name = std::move(Name);
+            existing->m_Id = std::move(ID);
+            existing->m_Link = std::move(Link);
+            existing->m_Time = DT;
+            existing->m_Repeat = repeat;
+            changes = 1;
+        }
+        if (!SameWeekDay(existing->m_WeekDay, WeekDay)) {
+            existing->m_WeekDay = WeekDay;
+            ++changes;
+        }
     }
     if (repeat) {
         // A record without time has no next occurrence; there is nothing to move then.
