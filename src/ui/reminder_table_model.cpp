@@ -6,10 +6,28 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <memory>
 
 namespace rz {
+namespace {
+
+// Rows are selected whole, so the focus frame of a single cell only adds a stray box beside the
+// icons.
+class RowDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem plain(option);
+        plain.state &= ~QStyle::State_HasFocus;
+        QStyledItemDelegate::paint(painter, plain, index);
+    }
+};
+
+} // namespace
 
 ReminderTableModel::ReminderTableModel(TReminderList& list, QObject* parent)
     : QAbstractTableModel(parent), m_List(list), m_Recurrence(QStringLiteral(":/icons/Recurrence.svg")),
@@ -102,6 +120,7 @@ QVariant ReminderTableModel::headerData(int section, Qt::Orientation orientation
 
 void ConfigureReminderColumns(QTableView* table)
 {
+    table->setItemDelegate(new RowDelegate(table));
     QHeaderView* header = table->horizontalHeader();
     header->setSectionResizeMode(ReminderTableModel::ColumnState, QHeaderView::Fixed);
     header->resizeSection(ReminderTableModel::ColumnState, table->iconSize().width() + 16);
