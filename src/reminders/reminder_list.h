@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reminders/key_index.h"
+#include "reminders/keyed_records.h"
 #include "reminders/reminder.h"
 #include "util/dates.h"
 
