@@ -2,6 +2,7 @@
 
 #include "util/files.h"
 #include "util/plist_node.h"
+#include "util/text.h"
 
 #include <fstream>
 #include <iterator>
@@ -109,7 +110,11 @@ bool WritePlistStringArray(const std::string& path, const std::vector<std::strin
 {
     PlistPtr root(plist_new_array());
     for (const std::string& line : lines) {
-        plist_array_append_item(root.get(), plist_new_string(line.c_str()));
+        // A property-list string cannot hold NUL; keep what follows one instead of cutting there.
+        const std::string safe = line.find('\0') == std::string::npos
+                                     ? line
+                                     : StrReplaceAll(line, std::string_view("\0", 1), "\xEF\xBF\xBD");
+        plist_array_append_item(root.get(), plist_new_string(safe.c_str()));
     }
     const std::string xml = PlistToXml(root.get());
     return !xml.empty() && WriteTextFile(path, xml);

@@ -22,6 +22,17 @@ TEST(PlistTest, StringArrayRoundTrip)
     EXPECT_EQ(ReadPlistStringArray(dir.File("empty.plist")), std::vector<std::string>{});
 }
 
+TEST(PlistTest, NulBytesDoNotCutALine)
+{
+    TempDir dir;
+    const std::string line("Type:0` Title:a\0b` rest", 23);
+    ASSERT_TRUE(WritePlistStringArray(dir.File("nul.plist"), {line, "\x01" "control\x1f"}));
+    EXPECT_EQ(ReadPlistStringArray(dir.File("nul.plist")),
+              (std::vector<std::string>{"Type:0` Title:a\xEF\xBF\xBD"
+                                        "b` rest",
+                                        "\x01" "control\x1f"}));
+}
+
 TEST(PlistTest, NonListFilesReadAsNothing)
 {
     TempDir dir;
