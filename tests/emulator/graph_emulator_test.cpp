@@ -3,12 +3,15 @@
 #include "test_support.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <ctime>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -630,6 +633,57 @@ TEST(EmulatorSampleTest, ServesTheDemoAccount)
     EXPECT_GE(std::count_if(titles.begin(), titles.end(),
                             [](const std::string& t) { return t.find("!!") != t.npos; }),
               5);
+}
+
+} // namespace
+
+namespace {
+
+TEST(EmulatorConcurrencyTest, ParallelReadsChangesAndFaults)
+{
+    EmulatorProcess emu(WithFixture(Fixture()));
+    ASSERT_TRUE(emu.Running()) << emu.Error();
+    std::atomic<int> unexpected{0};
+    const auto expect = [&](int status, std::initializer_list<int> allowed) {
+        if (std::find(allowed.begin(), allowed.end(), status) == allowed.end())
+            ++unexpected;
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 25; ++i) {
+                expect(emu.Get(Me(std::string("/onenote/notebooks") + kHierarchy), kAccess).status, {200});
+                expect(emu.Get(Me("/onenote/pages/pg-project/content?includeIDs=true"), kAccess).status,
+                       {200});
+                expect(emu.Get(Me("/onenote/pages?top=100&filter=contains(title,'!')"), kAccess).status,
+                       {200, 503});
+            }
+        });
+    }
+    threads.emplace_back([&] {
+        for (int i = 0; i < 25; ++i) {
+            const std::string body = R"({"id": "pg-project", "paragraphs": [{"text": "n)" +
+                                     std::to_string(i) + R"(", "tags": "to-do"}]})";
+            expect(emu.Post("/_emulator/page", body).status, {200});
+            const auto added =
+                emu.Post("/_emulator/add", R"({"kind": "page", "parentId": "sec-inbox", "title": "t"})");
+            expect(added.status, {200});
+            const Json reply = Parse(added.body);
+            if (reply.is_object() && reply.contains("id") && reply["id"].is_string())
+                expect(emu.Post("/_emulator/delete", "{\"id\": \"" + reply["id"].get<std::string>() + "\"}")
+                           .status,
+                       {200});
+        }
+    });
+    threads.emplace_back([&] {
+        for (int i = 0; i < 10; ++i)
+            expect(emu.QueueFault(R"({"route": "search", "status": 503, "count": 3})") ? 200 : 0, {200});
+    });
+    for (auto& t : threads)
+        t.join();
+    EXPECT_EQ(unexpected.load(), 0);
+    EXPECT_TRUE(Parse(emu.AccountJson()).is_object());
+    EXPECT_EQ(emu.Stop(), 0);
 }
 
 } // namespace

@@ -4,13 +4,13 @@
 #include "graph_shapes.h"
 #include "text.h"
 
-#include <arpa/inet.h>
 #include <cstdlib>
 #include <ctime>
 #include <dirent.h>
-#include <netinet/in.h>
+#include <fstream>
+#include <sstream>
 #include <sys/socket.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
 namespace emu {
 namespace {
@@ -33,13 +33,30 @@ bool IsOneNoteRoute(const std::string& route)
            route == "content";
 }
 
-int PortOf(const sockaddr_storage& addr)
+// The inode of the TCP connection between two local ports, from /proc/net/tcp.
+std::string SocketInode(int localPort, int remotePort)
 {
-    if (addr.ss_family == AF_INET)
-        return ntohs(reinterpret_cast<const sockaddr_in&>(addr).sin_port);
-    if (addr.ss_family == AF_INET6)
-        return ntohs(reinterpret_cast<const sockaddr_in6&>(addr).sin6_port);
-    return -1;
+    for (const char* table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+        std::ifstream in(table);
+        std::string line;
+        std::getline(in, line); // column titles
+        while (std::getline(in, line)) {
+            // "  0: 0100007F:A1B2 0100007F:C3D4 01 ... uid timeout inode ..."
+            std::istringstream fields(line);
+            std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
+            fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >> timeout >>
+                inode;
+            const auto port = [](const std::string& address) {
+                const size_t colon = address.rfind(':');
+                return colon == std::string::npos
+                           ? -1
+                           : static_cast<int>(std::strtol(address.c_str() + colon + 1, nullptr, 16));
+            };
+            if (port(local) == localPort && port(remote) == remotePort && inode != "0")
+                return inode;
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -106,26 +123,25 @@ std::map<std::string, std::string> QueryOf(const httplib::Request& req)
 
 void DropConnection(const httplib::Request& req)
 {
-    // httplib does not hand the socket to handlers; find it by its two ports.
+    // httplib does not hand the socket to handlers. The kernel's connection table
+    // names the socket by its two ports; /proc/self/fd then names our descriptor
+    // for it, without touching the descriptors other threads are using.
+    const std::string inode = SocketInode(req.local_port, req.remote_port);
+    if (inode.empty())
+        return;
+    const std::string target = "socket:[" + inode + "]";
     DIR* dir = opendir("/proc/self/fd");
     if (!dir)
         return;
     while (const dirent* entry = readdir(dir)) {
         char* end = nullptr;
         const long fd = std::strtol(entry->d_name, &end, 10);
-        if (end == entry->d_name || *end != '\0' || fd == dirfd(dir))
+        if (end == entry->d_name || *end != '\0')
             continue;
-        struct stat st
-        {
-        };
-        if (fstat(static_cast<int>(fd), &st) != 0 || !S_ISSOCK(st.st_mode))
-            continue;
-        sockaddr_storage local{}, peer{};
-        socklen_t localLen = sizeof local, peerLen = sizeof peer;
-        if (getsockname(static_cast<int>(fd), reinterpret_cast<sockaddr*>(&local), &localLen) != 0 ||
-            getpeername(static_cast<int>(fd), reinterpret_cast<sockaddr*>(&peer), &peerLen) != 0)
-            continue;
-        if (PortOf(local) != req.local_port || PortOf(peer) != req.remote_port)
+        char link[64];
+        const std::string path = std::string("/proc/self/fd/") + entry->d_name;
+        const ssize_t n = readlink(path.c_str(), link, sizeof link - 1);
+        if (n <= 0 || std::string(link, static_cast<size_t>(n)) != target)
             continue;
         // Linger 0 makes the close a reset, as a dropped link looks to a client.
         const linger lin{1, 0};
