@@ -7,6 +7,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QVariantMap>
+#include <utility>
 
 namespace rz {
 namespace {
@@ -17,14 +18,14 @@ const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 
 } // namespace
 
-DesktopNotifier::DesktopNotifier(QObject* parent) : QObject(parent)
+DesktopNotifier::DesktopNotifier(QDBusConnection bus, QObject* parent)
+    : QObject(parent), m_Bus(std::move(bus))
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
+    if (!m_Bus.isConnected()) {
         return;
     }
-    m_Connected = bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
-                              SLOT(OnActionInvoked(uint, QString)));
+    m_Connected = m_Bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                                SLOT(OnActionInvoked(uint, QString)));
 }
 
 void DesktopNotifier::Notify(const QString& summary, const QStringList& bodyLines)
@@ -44,7 +45,7 @@ void DesktopNotifier::Notify(const QString& summary, const QStringList& bodyLine
          << escaped.join(QLatin1Char('\n'))
          << QStringList{QStringLiteral("default"), UiText("strNotificationOpen")} << hints << -1;
     // Asynchronous, so a slow or missing server never holds the timer.
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
+    auto* watcher = new QDBusPendingCallWatcher(m_Bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, &DesktopNotifier::OnNotifyFinished);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -14,7 +15,7 @@ class DesktopNotifier : public QObject
 {
     Q_OBJECT
 public:
-    explicit DesktopNotifier(QObject* parent = nullptr);
+    explicit DesktopNotifier(QDBusConnection bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
 
     // Posts one notification, replacing the previous one of this app. The body's lines are escaped,
     // since servers may read the body as markup.
@@ -29,6 +30,7 @@ private slots:
     void OnNotifyFinished(QDBusPendingCallWatcher* watcher);
 
 private:
+    QDBusConnection m_Bus;
     bool m_Connected = false;
     uint m_LastId = 0;
 };

@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDBusConnection>
 #include <QMenu>
 #include <QProgressBar>
 #include <QSoundEffect>
@@ -147,7 +148,7 @@ void AppDelegate::applicationDidFinishLaunching()
 
     // 7. The pending window is created now and loaded when first shown.
     m_WinPendingReminders = std::make_unique<MWinPendingReminders>(*m_Pending);
-    m_Notifier = new DesktopNotifier(this);
+    m_Notifier = new DesktopNotifier(QDBusConnection::sessionBus(), this);
     connect(m_Notifier, &DesktopNotifier::Activated, this, &AppDelegate::MenuItemCompleteReminderListClick);
 
     // 8. Sign-in when no account is known.
