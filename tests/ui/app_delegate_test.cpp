@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTableView>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -196,6 +197,26 @@ TEST_F(AppDelegateTest, DueReminderRaisesThePendingWindowOnce)
     EXPECT_EQ(app->window()->tableView()->model()->rowCount(), 1);
     TickAt(At(9, 59, 51));
     EXPECT_EQ(alerts.count(), 1);
+}
+
+TEST_F(AppDelegateTest, TimerKeepsCheckingWhileAModalWindowIsOpen)
+{
+    SignIn();
+    StoreReminders({{"A", At(10, 0, 0)}});
+    Launch();
+    clock.Set(At(10, 0, 0).seconds);
+    // Closes the About window once the one-second timer has had its chance inside the modal loop.
+    QTimer closer;
+    closer.setInterval(1500);
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->close();
+        }
+    });
+    closer.start();
+    app->MenuItemAboutClick();
+    EXPECT_EQ(app->AlertCount(), 1);
+    EXPECT_EQ(state->PendingReminderList.Count(), 1u);
 }
 
 TEST_F(AppDelegateTest, PendingRemindersSurviveARestart)
