@@ -217,6 +217,14 @@ TEST_F(EmulatorTest, SignInFormSubmitsToTheRedirect)
     EXPECT_EQ(ok.Header("Location").rfind(redirect + "?code=", 0), 0u);
     EXPECT_NE(ok.Header("Location").find("&username=ada%40example.com"), std::string::npos);
     EXPECT_EQ(emu.Get("/common/oauth2/v2.0/authorize?client_id=abc").status, 400);
+    for (const char* uri : {"oauth20_desktop.srf", "http%3A%2F%2Fa%0D%0ASet-Cookie%3A%20x"})
+        EXPECT_EQ(
+            emu.Get(std::string(
+                        "/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&redirect_uri=") +
+                    uri)
+                .status,
+            400)
+            << uri;
     EXPECT_EQ(emu.Get("/oauth20_desktop.srf").status, 200);
     EXPECT_EQ(emu.Get("/oauth20_logout.srf?client_id=abc&redirect_uri=" + Encode(redirect)).status, 200);
 }

@@ -3,6 +3,7 @@
 #include "text.h"
 #include "time_templates.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace emu {
@@ -76,8 +77,14 @@ std::string RequestProblem(const std::map<std::string, std::string>& params)
 {
     if (ParamOf(params, "client_id").empty())
         return "AADSTS900144: The request body must contain the following parameter: 'client_id'.";
-    if (ParamOf(params, "redirect_uri").empty())
+    const std::string redirect = ParamOf(params, "redirect_uri");
+    if (redirect.empty())
         return "AADSTS900144: The request body must contain the following parameter: 'redirect_uri'.";
+    const bool control = std::any_of(redirect.begin(), redirect.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+    });
+    if (control || !(redirect.starts_with("http://") || redirect.starts_with("https://")))
+        return "AADSTS50011: The redirect URI '" + redirect + "' is not a valid absolute address.";
     if (ParamOf(params, "response_type") != "code")
         return "AADSTS700054: response_type '" + ParamOf(params, "response_type") +
                "' is not enabled for the application.";
