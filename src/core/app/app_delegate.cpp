@@ -121,10 +121,10 @@ void AppDelegate::applicationDidFinishLaunching()
 {
     awakeFromNib();
 
-    // 1. Data folder, paths, account.
+    // Data folder, file paths, account and service addresses.
     BuildPaths();
 
-    // 2. The main table's row click.
+    // A click on a row of the main table opens its page.
     connect(m_Window.get(), &MainWindow::RowClicked, this, &AppDelegate::onActionTableView);
     connect(m_Window.get(), &MainWindow::Closed, this, [this] {
         // Without a tray the main window is the only way in, so closing it ends the app.
@@ -133,7 +133,7 @@ void AppDelegate::applicationDidFinishLaunching()
         }
     });
 
-    // 3.-5. The reminder engine's lists and files. Pending reminders follow the reminder list, so a
+    // The reminder engine's lists and files. Pending reminders follow the reminder list, so a
     // reminder that came due before a quit or a crash is still waiting.
     ReminderEngineInit();
     m_State.TagPageList.LoadFromFile(m_State.Paths.TagPagesFilePath);
@@ -143,15 +143,15 @@ void AppDelegate::applicationDidFinishLaunching()
         m_State.PendingReminderList, m_State.Paths.PendingRemindersFilePath, m_State.Paths.SettingsFilePath);
     m_Pending->Load();
 
-    // 6.
+    // The first tick sorts the loaded list and shows it.
     m_State.ReminderListChanged = true;
 
-    // 7. The pending window is created now and loaded when first shown.
+    // The pending window is created now and loaded when first shown.
     m_WinPendingReminders = std::make_unique<MWinPendingReminders>(*m_Pending);
     m_Notifier = new DesktopNotifier(QDBusConnection::sessionBus(), this);
     connect(m_Notifier, &DesktopNotifier::Activated, this, &AppDelegate::MenuItemCompleteReminderListClick);
 
-    // 8. Sign-in when no account is known.
+    // Sign-in when no account is known; it runs modally and start-up waits for it.
     if (m_State.AccessToken.Empty() || m_State.UserId.Empty()) {
         ShowSignInWindow(0);
         m_Window->StartProgress();
@@ -161,7 +161,7 @@ void AppDelegate::applicationDidFinishLaunching()
         }
     }
 
-    // 9.-12. The mirror worker.
+    // The mirror worker, which begins its cycles at once.
     m_CheckKnownPagesTick = 0;
     CreateMirrorWorker();
     if (m_State.JustLoggedIn.exchange(false)) {
@@ -171,7 +171,7 @@ void AppDelegate::applicationDidFinishLaunching()
     BindMirrorWorkerCallbacks();
     StartMirrorWorker();
 
-    // 13.
+    // Ticks start last, once everything they read exists.
     CreateTimer();
 
     // Without a tray the app would be invisible; the main window stands in for the tray icon.
