@@ -632,7 +632,8 @@ TEST(EmulatorSampleTest, ServesTheDemoAccount)
     // Some one-off reminders fall due within the first minutes.
     int dueSoon = 0;
     for (int minute = 0; minute <= 10; ++minute) {
-        const std::string stamp = "!" + LocalText(start + minute * 60, "%Y-%m-%d %H:%M");
+        const std::string stamp =
+            "!" + LocalText(start + static_cast<std::time_t>(minute) * 60, "%Y-%m-%d %H:%M");
         dueSoon += static_cast<int>(std::count_if(titles.begin(), titles.end(), [&](const std::string& t) {
             return t.size() >= stamp.size() && t.compare(t.size() - stamp.size(), stamp.size(), stamp) == 0;
         }));
@@ -657,6 +658,7 @@ TEST(EmulatorConcurrencyTest, ParallelReadsChangesAndFaults)
             ++unexpected;
     };
     std::vector<std::thread> threads;
+    threads.reserve(6);
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&] {
             for (int i = 0; i < 25; ++i) {

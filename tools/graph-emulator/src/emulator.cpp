@@ -61,9 +61,8 @@ std::string SocketInode(int localPort, int remotePort)
 
 } // namespace
 
-std::string RouteName(const std::string& method, const std::string& path, const std::string& query)
+std::string RouteName(const std::string& path, const std::string& query)
 {
-    (void)method;
     if (path == "/")
         return "root";
     if (path == "/common/oauth2/v2.0/authorize")
@@ -272,7 +271,7 @@ httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& r
     t_cutOff = false;
     if (req.path.starts_with("/_emulator/"))
         return HR::Unhandled;
-    const std::string route = RouteName(req.method, req.path, QueryPart(req.target));
+    const std::string route = RouteName(req.path, QueryPart(req.target));
     m_traffic.Count(route);
     if (m_options.limits && IsOneNoteRoute(route) && !m_traffic.Admit(std::chrono::steady_clock::now())) {
         // OneNote's own throttling answer carries no Retry-After.

@@ -4,7 +4,6 @@
 #include "tokens.h"
 #include "traffic.h"
 
-#include <atomic>
 #include <condition_variable>
 #include <httplib.h>
 #include <mutex>
@@ -21,7 +20,7 @@ struct Options
 };
 
 // Route names used by the request counters and fault matching.
-std::string RouteName(const std::string& method, const std::string& path, const std::string& query);
+std::string RouteName(const std::string& path, const std::string& query);
 
 // The server: identity platform, Graph and the administration interface on one
 // port of 127.0.0.1.
