@@ -504,6 +504,17 @@ TEST_F(EmulatorTest, AdministrationChangesTheAccount)
     EXPECT_EQ(emu.Post("/_emulator/add", R"({"kind": "page", "parentId": "nb-home", "title": "x"})").status,
               400);
     EXPECT_EQ(emu.Post("/_emulator/add", R"({"kind": "shelf"})").status, 400);
+    const auto unnamed = emu.Post("/_emulator/rename", R"({"id": "sec-inbox"})");
+    EXPECT_EQ(unnamed.status, 400);
+    EXPECT_NE(unnamed.body.find(R"(\"name\" must be a string)"), std::string::npos) << unnamed.body;
+    EXPECT_EQ(emu.Post("/_emulator/page", R"({"id": "sec-inbox"})").status, 404);
+    EXPECT_EQ(emu.Post("/_emulator/section", R"({"id": "pg-plain", "errorCode": ""})").status, 404);
+    // A refused update leaves the section readable.
+    EXPECT_EQ(
+        emu.Post("/_emulator/section", R"({"id": "sec-inbox", "errorCode": "20185", "errorStatus": 300})")
+            .status,
+        400);
+    EXPECT_EQ(emu.Get(Me("/onenote/sections/sec-inbox/pages"), kAccess).status, 200);
     EXPECT_EQ(emu.Post("/_emulator/section", R"({"id": "sec-damaged", "errorCode": ""})").status, 200);
     EXPECT_EQ(emu.Get(Me("/onenote/sections/sec-damaged/pages"), kAccess).status, 200);
 }

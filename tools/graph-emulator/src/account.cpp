@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace emu {
 
@@ -42,6 +43,17 @@ Item* Account::Find(const std::string& id)
 {
     const auto it = m_items.find(id);
     return it == m_items.end() ? nullptr : &it->second;
+}
+
+const Item* Account::Find(const std::string& id, Kind kind) const
+{
+    const Item* item = Find(id);
+    return item && item->kind == kind ? item : nullptr;
+}
+
+Item* Account::Find(const std::string& id, Kind kind)
+{
+    return const_cast<Item*>(std::as_const(*this).Find(id, kind));
 }
 
 size_t Account::Count(Kind kind) const

@@ -70,6 +70,9 @@ public:
 
     const Item* Find(const std::string& id) const;
     Item* Find(const std::string& id);
+    // The item only when it is of `kind`.
+    const Item* Find(const std::string& id, Kind kind) const;
+    Item* Find(const std::string& id, Kind kind);
     size_t Count(Kind kind) const;
     const std::map<std::string, Item>& Items() const { return m_items; }
 

@@ -4,11 +4,52 @@
 #include "fixture.h"
 
 #include <ctime>
+#include <functional>
 
 namespace emu {
 namespace {
 
 constexpr size_t kMaxContentBytes = 1u << 20;
+
+// What an administration request came to: success, with members to add to
+// {"ok":true}, or an error message and its status.
+struct Outcome
+{
+    bool ok = true;
+    int status = 200;
+    std::string error;
+    Json extra = Json::object();
+};
+
+Outcome Done(Json extra = Json::object())
+{
+    return {true, 200, {}, std::move(extra)};
+}
+
+Outcome Failed(int status, std::string error)
+{
+    return {false, status, std::move(error), Json::object()};
+}
+
+// The account's errors say "no ..." or "... does not exist" when an item is
+// missing; everything else is a bad request.
+Outcome Failed(std::string error)
+{
+    const bool missing = error.starts_with("no ") || error.find("does not exist") != std::string::npos;
+    return Failed(missing ? 404 : 400, std::move(error));
+}
+
+Outcome NotAString(const char* key)
+{
+    return Failed(400, std::string("\"") + key + "\" must be a string");
+}
+
+std::optional<std::string> StringMember(const Json& body, const char* key)
+{
+    if (!body.is_object() || !body.contains(key) || !body[key].is_string())
+        return std::nullopt;
+    return body[key].get<std::string>();
+}
 
 void SendOk(httplib::Response& res, Json extra = Json::object())
 {
@@ -19,36 +60,45 @@ void SendOk(httplib::Response& res, Json extra = Json::object())
     SendJson(res, 200, j);
 }
 
-void SendAdminError(httplib::Response& res, int status, const std::string& message)
+void Answer(httplib::Response& res, const Outcome& outcome)
 {
+    if (outcome.ok) {
+        SendOk(res, outcome.extra);
+        return;
+    }
     Json j;
-    j["error"] = {{"code", status == 404 ? "NotFound" : "BadRequest"}, {"message", message}};
-    SendJson(res, status, j);
+    j["error"] = {{"code", outcome.status == 404 ? "NotFound" : "BadRequest"}, {"message", outcome.error}};
+    SendJson(res, outcome.status, j);
 }
 
-// Parses the JSON body; on failure answers 400 and returns nullopt.
-std::optional<Json> Body(const httplib::Request& req, httplib::Response& res)
-{
-    Json j = Json::parse(req.body.empty() ? std::string("{}") : req.body, nullptr, false);
-    if (j.is_discarded()) {
-        SendAdminError(res, 400, "the body is not valid JSON");
-        return std::nullopt;
-    }
-    return j;
-}
+// The required string members of a body, in the order asked for.
+using Members = std::vector<std::string>;
+using AdminOperation = std::function<Outcome(const Json& body, const Members& members)>;
 
-std::optional<std::string> StringMember(const Json& body, const char* key, httplib::Response& res)
+// Serves POST `path` for an operation described by its JSON body: a body that
+// does not parse, or lacks one of the `required` string members, is answered
+// 400 before `operation` runs.
+void PostOperation(httplib::Server& server, const std::string& path, std::vector<const char*> required,
+                   AdminOperation operation)
 {
-    if (!body.is_object() || !body.contains(key) || !body[key].is_string()) {
-        SendAdminError(res, 400, std::string("\"") + key + "\" must be a string");
-        return std::nullopt;
-    }
-    return body[key].get<std::string>();
-}
-
-int StatusFor(const std::string& error)
-{
-    return error.starts_with("no ") || error.find("does not exist") != std::string::npos ? 404 : 400;
+    server.Post(path, [required = std::move(required), operation = std::move(operation)](
+                          const httplib::Request& req, httplib::Response& res) {
+        const Json body = Json::parse(req.body.empty() ? std::string("{}") : req.body, nullptr, false);
+        if (body.is_discarded()) {
+            Answer(res, Failed(400, "the body is not valid JSON"));
+            return;
+        }
+        Members members;
+        for (const char* key : required) {
+            auto value = StringMember(body, key);
+            if (!value) {
+                Answer(res, NotAString(key));
+                return;
+            }
+            members.push_back(std::move(*value));
+        }
+        Answer(res, operation(body, members));
+    });
 }
 
 } // namespace
@@ -84,24 +134,21 @@ void Emulator::AddAdminRoutes()
         SendJson(res, 200, m_traffic.Pending());
     });
 
-    m_server.Post("/_emulator/faults", [this](const httplib::Request& req, httplib::Response& res) {
-        const auto body = Body(req, res);
-        if (!body)
-            return;
-        const Json list = body->is_array() ? *body : Json::array({*body});
+    // All faults of a list are checked before any is queued.
+    PostOperation(m_server, "/_emulator/faults", {}, [this](const Json& body, const Members&) {
+        const Json list = body.is_array() ? body : Json::array({body});
         std::vector<Fault> faults;
         for (const auto& spec : list) {
             std::string error;
             auto f = Fault::FromJson(spec, error);
-            if (!f) {
-                SendAdminError(res, 400, error);
-                return;
-            }
+            if (!f)
+                return Failed(400, error);
             faults.push_back(std::move(*f));
         }
+        const size_t queued = faults.size();
         for (auto& f : faults)
             m_traffic.Queue(std::move(f));
-        SendOk(res, {{"queued", faults.size()}});
+        return Done({{"queued", queued}});
     });
 
     m_server.Post("/_emulator/clear-faults", [this](const httplib::Request&, httplib::Response& res) {
@@ -109,163 +156,95 @@ void Emulator::AddAdminRoutes()
         SendOk(res);
     });
 
-    m_server.Post("/_emulator/add", [this](const httplib::Request& req, httplib::Response& res) {
-        const auto body = Body(req, res);
-        if (!body)
-            return;
-        const auto kindName = StringMember(*body, "kind", res);
-        if (!kindName)
-            return;
-        const auto kind = KindFromName(*kindName);
-        if (!kind) {
-            SendAdminError(res, 400, "\"kind\" must be notebook, sectionGroup, section or page");
-            return;
-        }
+    PostOperation(m_server, "/_emulator/add", {"kind"}, [this](const Json& body, const Members& m) {
+        const std::string& kindName = m[0];
+        const auto kind = KindFromName(kindName);
+        if (!kind)
+            return Failed(400, "\"kind\" must be notebook, sectionGroup, section or page");
         std::string parentId;
         if (*kind != Kind::Notebook) {
-            const auto p = StringMember(*body, "parentId", res);
+            const auto p = StringMember(body, "parentId");
             if (!p)
-                return;
+                return NotAString("parentId");
             parentId = *p;
         }
         std::lock_guard lock(m_mutex);
         const std::time_t now = std::time(nullptr);
         std::string error, id;
-        Json spec = *body;
+        Json spec = body;
         if (!spec.contains("createdDateTime") && !spec.contains("lastModifiedDateTime"))
             spec["createdDateTime"] = "{{now}}";
-        if (!ReadItem(spec, *kind, parentId, now, m_account, *kindName, error, id)) {
-            SendAdminError(res, StatusFor(error), error);
-            return;
-        }
+        if (!ReadItem(spec, *kind, parentId, now, m_account, kindName, error, id))
+            return Failed(error);
         if (*kind != Kind::Notebook)
             m_account.Touch(parentId, now);
-        SendOk(res, {{"id", id}});
+        return Done({{"id", id}});
     });
 
-    m_server.Post("/_emulator/rename", [this](const httplib::Request& req, httplib::Response& res) {
-        const auto body = Body(req, res);
-        if (!body)
-            return;
-        const auto id = StringMember(*body, "id", res);
-        if (!id)
-            return;
-        const auto name = StringMember(*body, "name", res);
-        if (!name)
-            return;
+    PostOperation(m_server, "/_emulator/rename", {"id", "name"}, [this](const Json&, const Members& m) {
         std::lock_guard lock(m_mutex);
         std::string error, expanded;
         const std::time_t now = std::time(nullptr);
-        if (!ReadText(Json(*name), now, "name", 1024, expanded, error) ||
-            !m_account.Rename(*id, expanded, now, error)) {
-            SendAdminError(res, StatusFor(error), error);
-            return;
-        }
-        SendOk(res);
+        const bool ok = ReadText(Json(m[1]), now, "name", 1024, expanded, error) &&
+                        m_account.Rename(m[0], expanded, now, error);
+        return ok ? Done() : Failed(error);
     });
 
-    m_server.Post("/_emulator/move", [this](const httplib::Request& req, httplib::Response& res) {
-        const auto body = Body(req, res);
-        if (!body)
-            return;
-        const auto id = StringMember(*body, "id", res);
-        if (!id)
-            return;
-        const auto parentId = StringMember(*body, "parentId", res);
-        if (!parentId)
-            return;
+    PostOperation(m_server, "/_emulator/move", {"id", "parentId"}, [this](const Json&, const Members& m) {
         std::lock_guard lock(m_mutex);
         std::string error;
-        if (!m_account.Move(*id, *parentId, std::time(nullptr), error)) {
-            SendAdminError(res, StatusFor(error), error);
-            return;
-        }
-        SendOk(res);
+        return m_account.Move(m[0], m[1], std::time(nullptr), error) ? Done() : Failed(error);
     });
 
-    m_server.Post("/_emulator/delete", [this](const httplib::Request& req, httplib::Response& res) {
-        const auto body = Body(req, res);
-        if (!body)
-            return;
-        const auto id = StringMember(*body, "id", res);
-        if (!id)
-            return;
+    PostOperation(m_server, "/_emulator/delete", {"id"}, [this](const Json&, const Members& m) {
         std::lock_guard lock(m_mutex);
         std::string error;
-        if (!m_account.Remove(*id, std::time(nullptr), error)) {
-            SendAdminError(res, StatusFor(error), error);
-            return;
-        }
-        SendOk(res);
+        return m_account.Remove(m[0], std::time(nullptr), error) ? Done() : Failed(error);
     });
 
-    m_server.Post("/_emulator/page", [this](const httplib::Request& req, httplib::Response& res) {
-        const auto body = Body(req, res);
-        if (!body)
-            return;
-        const auto id = StringMember(*body, "id", res);
-        if (!id)
-            return;
+    PostOperation(m_server, "/_emulator/page", {"id"}, [this](const Json& body, const Members& m) {
+        const std::string& id = m[0];
         std::lock_guard lock(m_mutex);
         const std::time_t now = std::time(nullptr);
-        Item* page = m_account.Find(*id);
-        if (!page || page->kind != Kind::Page) {
-            SendAdminError(res, 404, "no page \"" + *id + "\"");
-            return;
-        }
+        Item* page = m_account.Find(id, Kind::Page);
+        if (!page)
+            return Failed(404, "no page \"" + id + "\"");
         std::string error, title;
-        if (body->contains("title") && !ReadText((*body)["title"], now, "title", 1024, title, error)) {
-            SendAdminError(res, 400, error);
-            return;
-        }
-        const bool newContent = body->contains("paragraphs") || body->contains("content");
+        if (body.contains("title") && !ReadText(body["title"], now, "title", 1024, title, error))
+            return Failed(400, error);
+        const bool newContent = body.contains("paragraphs") || body.contains("content");
         std::vector<Paragraph> paragraphs;
         std::string raw;
-        if (body->contains("paragraphs") &&
-            !ReadParagraphs((*body)["paragraphs"], now, "page", paragraphs, error)) {
-            SendAdminError(res, 400, error);
-            return;
-        }
-        if (body->contains("content") &&
-            !ReadText((*body)["content"], now, "content", kMaxContentBytes, raw, error)) {
-            SendAdminError(res, 400, error);
-            return;
-        }
-        if (body->contains("title"))
+        if (body.contains("paragraphs") &&
+            !ReadParagraphs(body["paragraphs"], now, "page", paragraphs, error))
+            return Failed(400, error);
+        if (body.contains("content") &&
+            !ReadText(body["content"], now, "content", kMaxContentBytes, raw, error))
+            return Failed(400, error);
+        if (body.contains("title"))
             page->name = title;
         if (newContent)
-            m_account.SetContent(*id, std::move(paragraphs), std::move(raw), now, error);
+            m_account.SetContent(id, std::move(paragraphs), std::move(raw), now, error);
         else
-            m_account.Touch(*id, now);
-        SendOk(res);
+            m_account.Touch(id, now);
+        return Done();
     });
 
-    m_server.Post("/_emulator/section", [this](const httplib::Request& req, httplib::Response& res) {
-        const auto body = Body(req, res);
-        if (!body)
-            return;
-        const auto id = StringMember(*body, "id", res);
-        if (!id)
-            return;
-        const auto code = StringMember(*body, "errorCode", res);
-        if (!code)
-            return;
-        std::lock_guard lock(m_mutex);
-        Item* section = m_account.Find(*id);
-        if (!section || section->kind != Kind::Section) {
-            SendAdminError(res, 404, "no section \"" + *id + "\"");
-            return;
-        }
-        section->errorCode = *code;
-        const Json status = body->value("errorStatus", Json(0));
-        if (!status.is_number_integer() ||
-            (status.get<int>() != 0 && (status.get<int>() < 400 || status.get<int>() > 599))) {
-            SendAdminError(res, 400, "\"errorStatus\" must be 0 or lie in 400..599");
-            return;
-        }
-        section->errorStatus = status.get<int>();
-        SendOk(res);
-    });
+    PostOperation(m_server, "/_emulator/section", {"id", "errorCode"},
+                  [this](const Json& body, const Members& m) {
+                      std::lock_guard lock(m_mutex);
+                      Item* section = m_account.Find(m[0], Kind::Section);
+                      if (!section)
+                          return Failed(404, "no section \"" + m[0] + "\"");
+                      // Checked before anything changes, so a refused request leaves the section as it was.
+                      const Json status = body.value("errorStatus", Json(0));
+                      if (!status.is_number_integer() ||
+                          (status.get<int>() != 0 && (status.get<int>() < 400 || status.get<int>() > 599)))
+                          return Failed(400, "\"errorStatus\" must be 0 or lie in 400..599");
+                      section->errorCode = m[1];
+                      section->errorStatus = status.get<int>();
+                      return Done();
+                  });
 }
 
 } // namespace emu
