@@ -8,6 +8,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -63,16 +64,15 @@ std::string SocketInode(int localPort, int remotePort)
 
 std::string RouteName(const std::string& path, const std::string& query)
 {
-    if (path == "/")
-        return "root";
-    if (path == "/common/oauth2/v2.0/authorize")
-        return "authorize";
-    if (path == "/common/oauth2/v2.0/token")
-        return "token";
-    if (path == "/oauth20_desktop.srf")
-        return "desktop";
-    if (path == "/oauth20_logout.srf")
-        return "logout";
+    static const std::map<std::string, std::string> kFixed = {
+        {"/", "root"},
+        {"/common/oauth2/v2.0/authorize", "authorize"},
+        {"/common/oauth2/v2.0/token", "token"},
+        {"/oauth20_desktop.srf", "desktop"},
+        {"/oauth20_logout.srf", "logout"},
+    };
+    if (const auto it = kFixed.find(path); it != kFixed.end())
+        return it->second;
     std::string rest;
     if (path.starts_with("/v1.0/me")) {
         rest = path.substr(8);

@@ -90,6 +90,37 @@ void SortByChange(const Account& account, std::vector<std::string>& ids)
     });
 }
 
+// One window of a page list as a Graph collection. `link` is the list's own
+// address; "@odata.nextLink" adds the next window's paging and `linkTail`.
+Json PageWindow(const Account& account, const GraphShapes& shapes, const std::string& context,
+                const std::vector<std::string>& ids, long top, long skip, const std::string& link,
+                const std::string& linkTail = {})
+{
+    Json j;
+    j["@odata.context"] = shapes.Context(context);
+    j["value"] = Json::array();
+    for (size_t i = static_cast<size_t>(skip); i < ids.size() && i < static_cast<size_t>(skip + top); ++i)
+        j["value"].push_back(shapes.Page(*account.Find(ids[i])));
+    if (static_cast<size_t>(skip + top) < ids.size() && top > 0)
+        j["@odata.nextLink"] =
+            link + "?$top=" + std::to_string(top) + "&$skip=" + std::to_string(skip + top) + linkTail;
+    return j;
+}
+
+void SendNotFound(httplib::Response& res)
+{
+    SendGraphError(res, "20102", GraphErrorMessage("20102"));
+}
+
+// A section marked broken answers every request for it, or for its pages, with its error.
+bool SendSectionError(httplib::Response& res, const Item* section)
+{
+    if (!section || section->errorCode.empty())
+        return false;
+    SendGraphError(res, section->errorCode, GraphErrorMessage(section->errorCode), section->errorStatus);
+    return true;
+}
+
 } // namespace
 
 void Emulator::AddGraphRoutes()
@@ -161,76 +192,58 @@ void Emulator::AddGraphRoutes()
                      }
                      const std::string id = req.matches[2].str();
                      std::lock_guard lock(m_mutex);
-                     const Item* section = m_account.Find(id);
-                     if (!section || section->kind != Kind::Section) {
-                         SendGraphError(res, "20102", GraphErrorMessage("20102"));
+                     const Item* section = m_account.Find(id, Kind::Section);
+                     if (!section) {
+                         SendNotFound(res);
                          return;
                      }
-                     if (!section->errorCode.empty()) {
-                         SendGraphError(res, section->errorCode, GraphErrorMessage(section->errorCode),
-                                        section->errorStatus);
+                     if (SendSectionError(res, section))
                          return;
-                     }
                      std::vector<std::string> ids = section->pages;
                      SortByChange(m_account, ids);
-                     GraphShapes shapes(m_account, Root(req));
-                     Json j;
-                     j["@odata.context"] = shapes.Context("sections('" + id + "')/pages");
-                     j["value"] = Json::array();
-                     for (size_t i = static_cast<size_t>(skip);
-                          i < ids.size() && i < static_cast<size_t>(skip + top); ++i)
-                         j["value"].push_back(shapes.Page(*m_account.Find(ids[i])));
-                     if (static_cast<size_t>(skip + top) < ids.size() && top > 0)
-                         j["@odata.nextLink"] = Root(req) + req.path + "?$top=" + std::to_string(top) +
-                                                "&$skip=" + std::to_string(skip + top);
-                     SendJson(res, 200, j, kGraphJson);
+                     const GraphShapes shapes(m_account, Root(req));
+                     SendJson(res, 200,
+                              PageWindow(m_account, shapes, "sections('" + id + "')/pages", ids, top, skip,
+                                         Root(req) + req.path),
+                              kGraphJson);
                  });
 
-    m_server.Get(std::string(kUserPrefix) + "/onenote/pages", [this, admit](const httplib::Request& req,
-                                                                            httplib::Response& res) {
-        if (!admit(req, res))
-            return;
-        const auto q = QueryOf(req);
-        long top = 0, skip = 0;
-        std::string error;
-        if (!ReadPaging(q, top, skip, error)) {
-            SendGraphError(res, "BadRequest", error);
-            return;
-        }
-        const std::string filter = Param(q, "filter");
-        std::string needle;
-        if (!filter.empty() && !ReadTitleFilter(filter, needle)) {
-            SendGraphError(res, "BadRequest", "Invalid filter clause '" + filter + "'.");
-            return;
-        }
-        const std::string lowerNeedle = ToLowerAscii(needle);
-        std::lock_guard lock(m_mutex);
-        std::vector<std::string> ids;
-        for (const auto& [id, item] : m_account.Items()) {
-            if (item.kind != Kind::Page)
-                continue;
-            const Item* section = m_account.Find(item.parentId);
-            if (!section || !section->errorCode.empty())
-                continue;
-            if (filter.empty() || ToLowerAscii(item.name).find(lowerNeedle) != std::string::npos)
-                ids.push_back(id);
-        }
-        SortByChange(m_account, ids);
-        GraphShapes shapes(m_account, Root(req));
-        Json j;
-        j["@odata.context"] = shapes.Context("pages");
-        j["value"] = Json::array();
-        for (size_t i = static_cast<size_t>(skip); i < ids.size() && i < static_cast<size_t>(skip + top); ++i)
-            j["value"].push_back(shapes.Page(*m_account.Find(ids[i])));
-        if (static_cast<size_t>(skip + top) < ids.size() && top > 0) {
-            std::string next = Root(req) + req.path + "?$top=" + std::to_string(top) +
-                               "&$skip=" + std::to_string(skip + top);
-            if (!filter.empty())
-                next += "&$filter=" + UrlEncode(filter);
-            j["@odata.nextLink"] = next;
-        }
-        SendJson(res, 200, j, kGraphJson);
-    });
+    m_server.Get(std::string(kUserPrefix) + "/onenote/pages",
+                 [this, admit](const httplib::Request& req, httplib::Response& res) {
+                     if (!admit(req, res))
+                         return;
+                     const auto q = QueryOf(req);
+                     long top = 0, skip = 0;
+                     std::string error;
+                     if (!ReadPaging(q, top, skip, error)) {
+                         SendGraphError(res, "BadRequest", error);
+                         return;
+                     }
+                     const std::string filter = Param(q, "filter");
+                     std::string needle;
+                     if (!filter.empty() && !ReadTitleFilter(filter, needle)) {
+                         SendGraphError(res, "BadRequest", "Invalid filter clause '" + filter + "'.");
+                         return;
+                     }
+                     const std::string lowerNeedle = ToLowerAscii(needle);
+                     std::lock_guard lock(m_mutex);
+                     std::vector<std::string> ids;
+                     for (const auto& [id, item] : m_account.Items()) {
+                         if (item.kind != Kind::Page)
+                             continue;
+                         const Item* section = m_account.Find(item.parentId);
+                         if (!section || !section->errorCode.empty())
+                             continue;
+                         if (filter.empty() || ToLowerAscii(item.name).find(lowerNeedle) != std::string::npos)
+                             ids.push_back(id);
+                     }
+                     SortByChange(m_account, ids);
+                     const GraphShapes shapes(m_account, Root(req));
+                     SendJson(res, 200,
+                              PageWindow(m_account, shapes, "pages", ids, top, skip, Root(req) + req.path,
+                                         filter.empty() ? std::string() : "&$filter=" + UrlEncode(filter)),
+                              kGraphJson);
+                 });
 
     m_server.Get(std::string(kUserPrefix) + "/onenote/pages/([^/]+)/content",
                  [this, admit](const httplib::Request& req, httplib::Response& res) {
@@ -239,17 +252,13 @@ void Emulator::AddGraphRoutes()
                      const bool includeIds = ToLowerAscii(Param(QueryOf(req), "includeIDs")) == "true";
                      const std::string id = req.matches[2].str();
                      std::lock_guard lock(m_mutex);
-                     const Item* page = m_account.Find(id);
-                     if (!page || page->kind != Kind::Page) {
-                         SendGraphError(res, "20102", GraphErrorMessage("20102"));
+                     const Item* page = m_account.Find(id, Kind::Page);
+                     if (!page) {
+                         SendNotFound(res);
                          return;
                      }
-                     const Item* section = m_account.Find(page->parentId);
-                     if (section && !section->errorCode.empty()) {
-                         SendGraphError(res, section->errorCode, GraphErrorMessage(section->errorCode),
-                                        section->errorStatus);
+                     if (SendSectionError(res, m_account.Find(page->parentId)))
                          return;
-                     }
                      res.status = 200;
                      res.set_content(GraphShapes(m_account, Root(req)).PageContent(*page, includeIds),
                                      "text/html; charset=utf-8");

@@ -4,6 +4,7 @@
 #include "time_templates.h"
 
 #include <algorithm>
+#include <map>
 
 namespace emu {
 namespace {
@@ -12,6 +13,12 @@ std::string NumberOf(const std::string& id)
 {
     const size_t bang = id.rfind('!');
     return bang == std::string::npos ? id : id.substr(bang + 1);
+}
+
+std::string Upper(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](char c) { return static_cast<char>(std::toupper(c)); });
+    return s;
 }
 
 std::string LocalCreated(std::time_t t)
@@ -38,6 +45,40 @@ std::string GraphShapes::Context(const std::string& tail) const
 std::string GraphShapes::UserBase() const
 {
     return m_root + "/v1.0/users/" + m_account.user.id;
+}
+
+Json GraphShapes::Head(const Item& item, const std::string& collection) const
+{
+    Json j;
+    j["id"] = item.id;
+    j["self"] = UserBase() + "/onenote/" + collection + "/" + item.id;
+    j["createdDateTime"] = GraphTime(item.created);
+    j["displayName"] = item.name;
+    j["lastModifiedDateTime"] = GraphTime(item.modified);
+    return j;
+}
+
+void GraphShapes::AddContainerUrls(Json& j, const Item& container, const std::string& collection) const
+{
+    const std::string base = UserBase() + "/onenote/" + collection + "/" + container.id;
+    j["sectionsUrl"] = base + "/sections";
+    j["sectionGroupsUrl"] = base + "/sectionGroups";
+}
+
+void GraphShapes::AddAuthors(Json& j) const
+{
+    j["createdBy"] = IdentitySet();
+    j["lastModifiedBy"] = IdentitySet();
+}
+
+Json GraphShapes::Links(const Item& item, const std::string& document) const
+{
+    return {
+        {"oneNoteClientUrl",
+         {{"href",
+           "onenote:https://d.docs.live.net/" + ToLowerAscii(m_account.cid) + "/Documents/" + document}}},
+        {"oneNoteWebUrl", {{"href", WebUrl(item)}}},
+    };
 }
 
 Json GraphShapes::User() const
@@ -102,25 +143,13 @@ void GraphShapes::AddChildren(Json& j, const Item& container, const std::string&
 
 Json GraphShapes::Notebook(const Item& nb, bool expand) const
 {
-    Json j;
-    j["id"] = nb.id;
-    j["self"] = UserBase() + "/onenote/notebooks/" + nb.id;
-    j["createdDateTime"] = GraphTime(nb.created);
-    j["displayName"] = nb.name;
-    j["lastModifiedDateTime"] = GraphTime(nb.modified);
+    Json j = Head(nb, "notebooks");
     j["isDefault"] = !m_account.notebooks.empty() && m_account.notebooks.front() == nb.id;
     j["userRole"] = "Owner";
     j["isShared"] = false;
-    j["sectionsUrl"] = UserBase() + "/onenote/notebooks/" + nb.id + "/sections";
-    j["sectionGroupsUrl"] = UserBase() + "/onenote/notebooks/" + nb.id + "/sectionGroups";
-    j["createdBy"] = IdentitySet();
-    j["lastModifiedBy"] = IdentitySet();
-    j["links"] = {
-        {"oneNoteClientUrl",
-         {{"href", "onenote:https://d.docs.live.net/" + ToLowerAscii(m_account.cid) + "/Documents/" +
-                       DocumentPath(nb)}}},
-        {"oneNoteWebUrl", {{"href", WebUrl(nb)}}},
-    };
+    AddContainerUrls(j, nb, "notebooks");
+    AddAuthors(j);
+    j["links"] = Links(nb, DocumentPath(nb));
     if (expand)
         AddChildren(j, nb, "notebooks('" + nb.id + "')");
     return j;
@@ -128,52 +157,26 @@ Json GraphShapes::Notebook(const Item& nb, bool expand) const
 
 Json GraphShapes::SectionGroup(const Item& g, const std::string& contextPath) const
 {
-    Json j;
-    j["id"] = g.id;
-    j["self"] = UserBase() + "/onenote/sectionGroups/" + g.id;
-    j["createdDateTime"] = GraphTime(g.created);
-    j["displayName"] = g.name;
-    j["lastModifiedDateTime"] = GraphTime(g.modified);
-    j["sectionsUrl"] = UserBase() + "/onenote/sectionGroups/" + g.id + "/sections";
-    j["sectionGroupsUrl"] = UserBase() + "/onenote/sectionGroups/" + g.id + "/sectionGroups";
-    j["createdBy"] = IdentitySet();
-    j["lastModifiedBy"] = IdentitySet();
+    Json j = Head(g, "sectionGroups");
+    AddContainerUrls(j, g, "sectionGroups");
+    AddAuthors(j);
     AddChildren(j, g, contextPath);
     return j;
 }
 
 Json GraphShapes::Section(const Item& s) const
 {
-    Json j;
-    j["id"] = s.id;
-    j["self"] = UserBase() + "/onenote/sections/" + s.id;
-    j["createdDateTime"] = GraphTime(s.created);
-    j["displayName"] = s.name;
-    j["lastModifiedDateTime"] = GraphTime(s.modified);
+    Json j = Head(s, "sections");
     j["isDefault"] = false;
     j["pagesUrl"] = UserBase() + "/onenote/sections/" + s.id + "/pages";
-    j["createdBy"] = IdentitySet();
-    j["lastModifiedBy"] = IdentitySet();
-    std::string guid = s.guid;
-    std::transform(guid.begin(), guid.end(), guid.begin(),
-                   [](char c) { return static_cast<char>(std::toupper(c)); });
-    j["links"] = {
-        {"oneNoteClientUrl",
-         {{"href", "onenote:https://d.docs.live.net/" + ToLowerAscii(m_account.cid) + "/Documents/" +
-                       DocumentPath(s) + ".one#section-id={" + guid + "}&end"}}},
-        {"oneNoteWebUrl", {{"href", WebUrl(s)}}},
-    };
+    AddAuthors(j);
+    j["links"] = Links(s, DocumentPath(s) + ".one#section-id={" + Upper(s.guid) + "}&end");
     return j;
 }
 
 Json GraphShapes::Page(const Item& p) const
 {
     const Item* section = m_account.Find(p.parentId);
-    const auto upper = [](std::string s) {
-        std::transform(s.begin(), s.end(), s.begin(),
-                       [](char c) { return static_cast<char>(std::toupper(c)); });
-        return s;
-    };
     Json j;
     j["id"] = p.id;
     j["self"] = UserBase() + "/onenote/pages/" + p.id;
@@ -182,12 +185,11 @@ Json GraphShapes::Page(const Item& p) const
     j["createdByAppId"] = "";
     j["contentUrl"] = UserBase() + "/onenote/pages/" + p.id + "/content";
     j["lastModifiedDateTime"] = GraphTime(p.modified);
-    std::string client = "onenote:https://d.docs.live.net/" + ToLowerAscii(m_account.cid) + "/Documents/";
+    std::string document;
     if (section)
-        client += DocumentPath(*section) + ".one#" + UrlEncode(p.name) + "&section-id={" +
-                  upper(section->guid) + "}";
-    client += "&page-id={" + upper(p.guid) + "}&end";
-    j["links"] = {{"oneNoteClientUrl", {{"href", client}}}, {"oneNoteWebUrl", {{"href", WebUrl(p)}}}};
+        document = DocumentPath(*section) + ".one#" + UrlEncode(p.name) + "&section-id={" +
+                   Upper(section->guid) + "}";
+    j["links"] = Links(p, document + "&page-id={" + Upper(p.guid) + "}&end");
     if (section) {
         j["parentSection@odata.context"] =
             Context("pages('" + p.id + "')/parentSection(id,displayName,self)/$entity");
@@ -251,33 +253,33 @@ Json GraphError(const std::string& code, const std::string& message)
 
 int GraphErrorStatus(const std::string& code)
 {
-    if (code == "20166")
-        return 429;
-    if (code == "20102" || code == "ResourceNotFound")
-        return 404;
-    if (code == "InvalidAuthenticationToken")
-        return 401;
-    if (code == "10001" || code == "generalException")
-        return 500;
-    if (code == "10002" || code == "10007")
-        return 503;
-    return 400;
+    static const std::map<std::string, int> kStatus = {
+        {"20166", 429},
+        {"20102", 404},
+        {"ResourceNotFound", 404},
+        {"InvalidAuthenticationToken", 401},
+        {"10001", 500},
+        {"generalException", 500},
+        {"10002", 503},
+        {"10007", 503},
+    };
+    const auto it = kStatus.find(code);
+    return it == kStatus.end() ? 400 : it->second;
 }
 
 std::string GraphErrorMessage(const std::string& code)
 {
-    if (code == "20166")
-        return "The request limit for this user has been exceeded. Please wait and retry later.";
-    if (code == "20185")
-        return "This section can't be read through the API. It may be stored in an unsupported format or be "
-               "damaged.";
-    if (code == "20102")
-        return "The specified resource ID does not exist.";
-    if (code == "10001")
-        return "An unexpected error occurred and the request failed.";
-    if (code == "10002")
-        return "The service is currently unavailable. Please try again later.";
-    return "The request failed with error code " + code + ".";
+    static const std::map<std::string, std::string> kMessages = {
+        {"20166", "The request limit for this user has been exceeded. Please wait and retry later."},
+        {"20185",
+         "This section can't be read through the API. It may be stored in an unsupported format or be "
+         "damaged."},
+        {"20102", "The specified resource ID does not exist."},
+        {"10001", "An unexpected error occurred and the request failed."},
+        {"10002", "The service is currently unavailable. Please try again later."},
+    };
+    const auto it = kMessages.find(code);
+    return it == kMessages.end() ? "The request failed with error code " + code + "." : it->second;
 }
 
 } // namespace emu

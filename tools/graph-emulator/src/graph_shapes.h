@@ -29,6 +29,14 @@ private:
     std::string m_root;
 
     Json IdentitySet() const;
+    // What notebooks, section groups and sections begin with; `collection` is
+    // their segment of the Graph path.
+    Json Head(const Item& item, const std::string& collection) const;
+    void AddContainerUrls(Json& j, const Item& container, const std::string& collection) const;
+    void AddAuthors(Json& j) const;
+    // "links": the desktop client's url for `document` (below the drive's
+    // Documents folder) and the web url of `item`.
+    Json Links(const Item& item, const std::string& document) const;
     std::string DocumentPath(const Item& item) const; // "Notebook/Group/Section" url-encoded
     std::string WebUrl(const Item& item) const;
     void AddChildren(Json& j, const Item& container, const std::string& contextPath) const;

@@ -36,6 +36,17 @@ void SendTokenError(httplib::Response& res, const std::string& error, long code,
     res.set_header("Pragma", "no-cache");
 }
 
+std::string MissingParameter(const std::string& name)
+{
+    return "The request body must contain the following parameter: '" + name + "'.";
+}
+
+// The token endpoint's answer to a request without a parameter it needs.
+void SendMissingParameter(httplib::Response& res, const std::string& name)
+{
+    SendTokenError(res, "invalid_request", 900144, MissingParameter(name));
+}
+
 std::string Hidden(const std::string& name, const std::string& value)
 {
     return "<input type=\"hidden\" name=\"" + name + "\" value=\"" + XmlEscape(value) + "\" />\n";
@@ -76,10 +87,10 @@ std::string ParamOf(const std::map<std::string, std::string>& params, const char
 std::string RequestProblem(const std::map<std::string, std::string>& params)
 {
     if (ParamOf(params, "client_id").empty())
-        return "AADSTS900144: The request body must contain the following parameter: 'client_id'.";
+        return "AADSTS900144: " + MissingParameter("client_id");
     const std::string redirect = ParamOf(params, "redirect_uri");
     if (redirect.empty())
-        return "AADSTS900144: The request body must contain the following parameter: 'redirect_uri'.";
+        return "AADSTS900144: " + MissingParameter("redirect_uri");
     const bool control = std::any_of(redirect.begin(), redirect.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
     });
@@ -177,20 +188,17 @@ void Emulator::AddIdentityRoutes()
     m_server.Post("/common/oauth2/v2.0/token", [this](const httplib::Request& req, httplib::Response& res) {
         const std::string type = ToLowerAscii(req.get_header_value("Content-Type"));
         if (!type.starts_with("application/x-www-form-urlencoded")) {
-            SendTokenError(res, "invalid_request", 900144,
-                           "The request body must contain the following parameter: 'grant_type'.");
+            SendMissingParameter(res, "grant_type");
             return;
         }
         const auto form = ParseQuery(req.body);
         const std::string grant = ParamOf(form, "grant_type");
         if (grant.empty()) {
-            SendTokenError(res, "invalid_request", 900144,
-                           "The request body must contain the following parameter: 'grant_type'.");
+            SendMissingParameter(res, "grant_type");
             return;
         }
         if (ParamOf(form, "client_id").empty()) {
-            SendTokenError(res, "invalid_request", 900144,
-                           "The request body must contain the following parameter: 'client_id'.");
+            SendMissingParameter(res, "client_id");
             return;
         }
         std::optional<TokenStore::Grant> granted;
@@ -198,8 +206,7 @@ void Emulator::AddIdentityRoutes()
         if (grant == "authorization_code") {
             const std::string code = ParamOf(form, "code");
             if (code.empty()) {
-                SendTokenError(res, "invalid_request", 900144,
-                               "The request body must contain the following parameter: 'code'.");
+                SendMissingParameter(res, "code");
                 return;
             }
             std::lock_guard lock(m_mutex);
@@ -214,8 +221,7 @@ void Emulator::AddIdentityRoutes()
         } else if (grant == "refresh_token") {
             const std::string refresh = ParamOf(form, "refresh_token");
             if (refresh.empty()) {
-                SendTokenError(res, "invalid_request", 900144,
-                               "The request body must contain the following parameter: 'refresh_token'.");
+                SendMissingParameter(res, "refresh_token");
                 return;
             }
             std::lock_guard lock(m_mutex);
