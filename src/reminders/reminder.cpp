@@ -1,5 +1,6 @@
 #include "reminders/reminder.h"
 
+#include "reminders/text_form.h"
 #include "util/text.h"
 
 #include <algorithm>
@@ -10,17 +11,10 @@ namespace rz {
 
 namespace {
 
-constexpr const char* kNull = "(null)";
-
 // A record whose time of day does not exist on some days (a daylight-saving gap) still moves by at
 // least 23 hours per step, so eight steps always reach a chosen weekday in the future; the cap only
 // guards against a clock or time zone that misbehaves.
 constexpr int kMaxRepeatSteps = 16;
-
-std::string OrNull(const std::optional<std::string>& text)
-{
-    return text ? *text : std::string(kNull);
-}
 
 // Boolean reading of a stored flag: after leading blanks, "Y", "y", "T" or "t", or an optional sign
 // and any zeros followed by a digit 1 to 9.
@@ -199,22 +193,19 @@ std::optional<Date> TAReminder::GetRepeatDateTime() const
 std::string TAReminder::ToString() const
 {
     std::lock_guard lock(m_Mutex);
-    std::string line;
-    line += "Type:" + std::to_string(m_ObjType);
-    line += "` ID:" + OrNull(m_Id);
-    line += "` PageID:" + OrNull(m_PageId);
-    line += "` Link:" + OrNull(m_Link);
-    line += "` Time:" + (m_Time ? DateToString(m_Time) : std::string(kNull));
-    line += "` Recurrence:" + std::to_string(static_cast<unsigned>(m_Repeat));
-    line += "` Title:" + OrNull(m_Name);
-    line += "`";
-    return line;
+    return detail::JoinTextForm({{"Type:", std::to_string(m_ObjType)},
+                                 {"ID:", detail::OrNull(m_Id)},
+                                 {"PageID:", detail::OrNull(m_PageId)},
+                                 {"Link:", detail::OrNull(m_Link)},
+                                 {"Time:", detail::DateOrNull(m_Time)},
+                                 {"Recurrence:", std::to_string(static_cast<unsigned>(m_Repeat))},
+                                 {"Title:", detail::OrNull(m_Name)}});
 }
 
 std::shared_ptr<TAReminder> TAReminder::FromString(std::string_view line)
 {
     auto record = std::make_shared<TAReminder>();
-    const auto field = [line](std::string_view label) { return StrBetween(line, label, "`"); };
+    const auto field = [line](std::string_view label) { return detail::CutTextField(line, label); };
 
     const std::int64_t type = StrLeadingInt(field("Type:"));
     record->m_ObjType = std::clamp<std::int64_t>(type, INT32_MIN, INT32_MAX);

@@ -1,6 +1,5 @@
 #include "reminders/reminder_list.h"
 
-#include "util/plist.h"
 #include "util/text.h"
 
 #include <algorithm>
@@ -42,7 +41,7 @@ ReminderPtr NewRecord(std::int64_t objType, std::optional<std::string> name, std
 
 } // namespace
 
-TReminderList::TReminderList(LookUp lookUp) : m_Records(&ReminderKey, lookUp == LookUp::Indexed) {}
+TReminderList::TReminderList(LookUp lookUp) : RecordList(&ReminderKey, lookUp) {}
 
 bool TReminderList::SameWeekDay(const WeekDayFlags& a, const WeekDayFlags& b)
 {
@@ -99,14 +98,6 @@ std::int64_t TReminderList::AddUnique(std::int64_t objType, std::optional<std::s
         }
     }
     return changes;
-}
-
-ReminderPtr TReminderList::AddUnique(const ReminderPtr& record)
-{
-    if (!record)
-        return nullptr;
-    std::lock_guard lock(m_Mutex);
-    return AddUniqueLocked(record);
 }
 
 ReminderPtr TReminderList::AddUniqueLocked(const ReminderPtr& record)
@@ -199,19 +190,6 @@ void TReminderList::DeleteAllTagInPage(const std::optional<std::string>& pageId)
         [&](const TAReminder& r) { return r.objType() == kTagReminder && SameText(r.pageId(), pageId); });
 }
 
-ReminderPtr TReminderList::GetByID(const std::optional<std::string>& id) const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_Records.FindRecord(id, true);
-}
-
-void TReminderList::DeleteByID(const std::optional<std::string>& id)
-{
-    std::lock_guard lock(m_Mutex);
-    if (const auto i = m_Records.Find(id, true))
-        m_Records.RemoveAt(*i);
-}
-
 bool TReminderList::Remove(const ReminderPtr& record)
 {
     std::lock_guard lock(m_Mutex);
@@ -239,66 +217,6 @@ void TReminderList::Sort()
         return *times[a] < *times[b];
     });
     m_Records.Permute(order);
-}
-
-void TReminderList::SaveToFile(const std::string& path) const
-{
-    std::vector<std::string> lines;
-    {
-        std::lock_guard lock(m_Mutex);
-        lines.reserve(m_Records.Size());
-        for (std::size_t i = 0; i < m_Records.Size(); ++i)
-            lines.push_back(m_Records.At(i)->ToString());
-    }
-    WritePlistStringArray(path, lines);
-}
-
-void TReminderList::LoadFromFile(const std::string& path)
-{
-    const std::optional<std::vector<std::string>> lines = ReadPlistStringArray(path);
-    if (!lines)
-        return;
-    std::vector<ReminderPtr> records;
-    records.reserve(lines->size());
-    for (const std::string& line : *lines)
-        records.push_back(TAReminder::FromString(line));
-    std::lock_guard lock(m_Mutex);
-    for (const ReminderPtr& record : records)
-        AddUniqueLocked(record);
-}
-
-std::size_t TReminderList::Count() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_Records.Size();
-}
-
-ReminderPtr TReminderList::At(std::size_t index) const
-{
-    std::lock_guard lock(m_Mutex);
-    return index < m_Records.Size() ? m_Records.At(index) : nullptr;
-}
-
-std::vector<ReminderPtr> TReminderList::list() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_Records.Records();
-}
-
-void TReminderList::setList(const std::vector<ReminderPtr>& records)
-{
-    std::lock_guard lock(m_Mutex);
-    m_Records.Clear();
-    for (const ReminderPtr& record : records) {
-        if (record)
-            m_Records.Append(record);
-    }
-}
-
-void TReminderList::Clear()
-{
-    std::lock_guard lock(m_Mutex);
-    m_Records.Clear();
 }
 
 } // namespace rz

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reminders/keyed_records.h"
+#include "reminders/record_list.h"
 #include "reminders/reminder.h"
 #include "util/dates.h"
 
@@ -17,16 +17,10 @@ namespace rz {
 // An ordered list of reminders keyed by Id, shared between the worker and the main thread. Every
 // operation runs under the list's own mutex. Look-ups by key find the later record when a key occurs
 // twice. Walk it by index with Count and At, tolerating an entry that has gone meanwhile.
-class TReminderList
+class TReminderList : public detail::RecordList<TReminderList, TAReminder>
 {
 public:
-    // Linear look-ups walk the list as the plain algorithm does; they exist as a reference for tests
-    // and benchmarks.
-    enum class LookUp { Indexed, Linear };
-
     explicit TReminderList(LookUp lookUp = LookUp::Indexed);
-    TReminderList(const TReminderList&) = delete;
-    TReminderList& operator=(const TReminderList&) = delete;
 
     // True when the seven entries are equal as texts.
     static bool SameWeekDay(const WeekDayFlags& a, const WeekDayFlags& b);
@@ -37,8 +31,9 @@ public:
                            std::optional<std::string> ID, std::optional<std::string> PageID,
                            std::optional<std::string> Link, std::optional<Date> DT, std::uint8_t IsRepeat,
                            const WeekDayFlags& WeekDay);
-    // Merges a loaded record: appends it, or updates the record with its key and gives that one.
-    ReminderPtr AddUnique(const ReminderPtr& record);
+    // AddUnique(record) merges a loaded record: appends it, or updates the record with its key and
+    // gives that one.
+    using RecordList::AddUnique;
     // Appends a new record whatever keys the list holds (time = DT as given); gives it.
     ReminderPtr InsertTop(std::int64_t objType, std::optional<std::string> Name,
                           std::optional<std::string> ID, std::optional<std::string> PageID,
@@ -53,32 +48,15 @@ public:
     // Removes every tag reminder of the page; its page-title reminder stays.
     void DeleteAllTagInPage(const std::optional<std::string>& pageId);
 
-    ReminderPtr GetByID(const std::optional<std::string>& id) const;
-    // Removes the record GetByID would give, if any.
-    void DeleteByID(const std::optional<std::string>& id);
     // Removes that very record, wherever it now stands; false when it is no longer in the list.
     bool Remove(const ReminderPtr& record);
     // Earliest time first; records without time go last. Equal times keep their order.
     void Sort();
 
-    // One XML property list string per record; a failed write leaves the old file whole.
-    void SaveToFile(const std::string& path) const;
-    // Merges the file's records into the list; a missing or malformed file adds nothing.
-    void LoadFromFile(const std::string& path);
-
-    std::size_t Count() const;
-    // The record at the index, or null when the index is out of range now.
-    ReminderPtr At(std::size_t index) const;
-    // A copy of the record pointers in list order.
-    std::vector<ReminderPtr> list() const;
-    void setList(const std::vector<ReminderPtr>& records);
-    void Clear();
-
 private:
+    friend class detail::RecordList<TReminderList, TAReminder>;
+    static constexpr bool kGetByIDFindsLast = true;
     ReminderPtr AddUniqueLocked(const ReminderPtr& record);
-
-    mutable std::mutex m_Mutex;
-    detail::KeyedRecords<TAReminder> m_Records;
 };
 
 } // namespace rz

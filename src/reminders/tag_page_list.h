@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reminders/keyed_records.h"
+#include "reminders/record_list.h"
 #include "util/dates.h"
 
 #include <memory>
@@ -46,41 +46,23 @@ using TagPagePtr = std::shared_ptr<TATagPage>;
 // The pages known to carry tag reminders, in the order they were added, keyed by pageId. Every
 // operation runs under the list's own mutex. GetByID finds the first record with a key, DeleteByID
 // removes the last.
-class TTagPageList
+class TTagPageList : public detail::RecordList<TTagPageList, TATagPage>
 {
 public:
-    enum class LookUp { Indexed, Linear };
-
     explicit TTagPageList(LookUp lookUp = LookUp::Indexed);
-    TTagPageList(const TTagPageList&) = delete;
-    TTagPageList& operator=(const TTagPageList&) = delete;
 
     // The page's record with its time set to LastModifyTime (its link is kept), or a new record.
     TagPagePtr AddUnique(const std::optional<std::string>& pageId,
                          const std::optional<std::string>& PageClientLink,
                          std::optional<Date> LastModifyTime);
-    // Merges a loaded record: the time of the record with its key is overwritten, or it is appended.
-    TagPagePtr AddUnique(const TagPagePtr& record);
-    TagPagePtr GetByID(const std::optional<std::string>& pageId) const;
-    void DeleteByID(const std::optional<std::string>& pageId);
-
-    // One XML property list string per record; a failed write leaves the old file whole.
-    void SaveToFile(const std::string& path) const;
-    // Merges the file's records into the list; a missing or malformed file adds nothing.
-    void LoadFromFile(const std::string& path);
-
-    std::size_t Count() const;
-    // The record at the index, or null when the index is out of range now.
-    TagPagePtr At(std::size_t index) const;
-    std::vector<TagPagePtr> list() const;
-    void setList(const std::vector<TagPagePtr>& records);
-    void Clear();
+    // AddUnique(record) merges a loaded record: the time of the record with its key is overwritten,
+    // or it is appended.
+    using RecordList::AddUnique;
 
 private:
+    friend class detail::RecordList<TTagPageList, TATagPage>;
+    static constexpr bool kGetByIDFindsLast = false;
     TagPagePtr AddUniqueLocked(const TagPagePtr& record);
-
-    mutable std::mutex m_Mutex;
-    detail::KeyedRecords<TATagPage> m_Records;
 };
 
 } // namespace rz

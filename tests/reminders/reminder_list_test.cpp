@@ -265,7 +265,8 @@ TEST_F(ReminderListTest, SaveAndLoadRoundTrip)
                      Days({1, 2, 3, 4, 5}));
     m_List.AddUnique(1, "Caf\xC3\xA9 <&> \"quoted\" !2021-03-20 10:30", "p:{A}{1}", "P1", std::nullopt, m_Dt,
                      0, DefaultWeekDays());
-    m_List.SaveToFile(path);
+    ASSERT_TRUE(m_List.SaveToFile(path));
+    EXPECT_FALSE(m_List.SaveToFile(folder.File("missing-folder/Reminders.plist")));
 
     TReminderList loaded;
     loaded.LoadFromFile(path);

@@ -102,7 +102,7 @@ TEST_F(TagPageListTest, GraphTimeSurvivesSaveAndLoad)
     const Date modified = GraphTimeToDate("2021-10-31T01:30:07.1234567Z");
     m_List.AddUnique("P1", "onenote:x&page-id={P1}&end", modified);
     m_List.AddUnique("P2", std::nullopt, std::nullopt);
-    m_List.SaveToFile(path);
+    ASSERT_TRUE(m_List.SaveToFile(path));
 
     TTagPageList loaded;
     loaded.LoadFromFile(path);
@@ -127,10 +127,21 @@ TEST_F(TagPageListTest, MissingOrMalformedFileLeavesList)
 
     TTagPageList empty;
     const std::string path = folder.File("empty.plist");
-    empty.SaveToFile(path);
+    ASSERT_TRUE(empty.SaveToFile(path));
     const auto lines = ReadPlistStringArray(path);
     ASSERT_TRUE(lines);
     EXPECT_TRUE(lines->empty());
+}
+
+TEST_F(TagPageListTest, FailedSaveSaysSo)
+{
+    test::TempDir folder;
+    m_List.AddUnique("P1", "L1", Local(2021, 3, 4));
+    EXPECT_FALSE(m_List.SaveToFile(folder.File("missing-folder/TagPages.plist")));
+    // A file where the folder should be.
+    test::WriteFileBytes(folder.File("file"), "x");
+    EXPECT_FALSE(m_List.SaveToFile(folder.File("file/TagPages.plist")));
+    EXPECT_TRUE(m_List.SaveToFile(folder.File("TagPages.plist")));
 }
 
 } // namespace
