@@ -4,6 +4,7 @@
 #include "reminders/reminder_list.h"
 #include "ui/snooze.h"
 #include "util/files.h"
+#include "util/log.h"
 #include "util/plist.h"
 
 #include <string>
@@ -100,9 +101,14 @@ void TPendingReminders::Load()
     }
 }
 
-void TPendingReminders::Save()
+bool TPendingReminders::Save()
 {
-    m_Pending.SaveToFile(m_PendingFilePath);
+    if (m_Pending.SaveToFile(m_PendingFilePath)) {
+        return true;
+    }
+    // The list stays in memory; the next change tries again.
+    LogWarning("could not save the pending reminders");
+    return false;
 }
 
 } // namespace rz

@@ -42,8 +42,8 @@ public:
     // Appends the stored pending entries, every line as its own entry (a repeating reminder may be
     // pending twice under one key). A missing or damaged file adds nothing.
     void Load();
-    // Replaces the stored pending list atomically.
-    void Save();
+    // Replaces the stored pending list atomically; false (and a log line) when that failed.
+    bool Save();
 
 private:
     TReminderList& m_Pending;

@@ -47,6 +47,18 @@ TEST_F(PendingRemindersTest, RowToActOnIsTheSelectionOrTheOnlyEntry)
     EXPECT_EQ(controller.RowToActOn(1), 1u);
 }
 
+TEST_F(PendingRemindersTest, SaveReportsAFailureAndKeepsTheList)
+{
+    TReminderList list;
+    TPendingReminders unsaved{list, dir.File("missing/PendingReminders.plist"), dir.File("velaapp.plist")};
+    list.InsertTop(kPageTitleReminder, "A !", "A", "A", "a", DateFromParts(2026, 3, 4, 10, 0, 0), 0,
+                   DefaultWeekDays());
+    EXPECT_FALSE(unsaved.Save());
+    EXPECT_EQ(list.Count(), 1u);
+    AddPending("B", "b");
+    EXPECT_TRUE(controller.Save());
+}
+
 TEST_F(PendingRemindersTest, DismissRemovesTheRowAndSaysWhenTheListIsEmpty)
 {
     AddPending("A", "a");
