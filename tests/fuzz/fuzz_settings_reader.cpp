@@ -10,13 +10,17 @@ namespace {
 
 std::string ScratchFile()
 {
+    // Memory-backed when possible: every save syncs, which on a disk costs more than the parse.
     static const std::string path = [] {
-        char pattern[] = "/tmp/rz-fuzz-settings-XXXXXX";
-        const int fd = ::mkstemp(pattern);
-        if (fd >= 0) {
-            ::close(fd);
+        for (const char* folder : {"/dev/shm", "/tmp"}) {
+            std::string pattern = std::string(folder) + "/rz-fuzz-settings-XXXXXX";
+            const int fd = ::mkstemp(pattern.data());
+            if (fd >= 0) {
+                ::close(fd);
+                return pattern;
+            }
         }
-        return std::string(pattern);
+        return std::string("/tmp/rz-fuzz-settings");
     }();
     return path;
 }
