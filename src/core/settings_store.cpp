@@ -43,12 +43,10 @@ std::optional<Date> DayTextToDate(std::string_view text)
     const int year = number(0, 4);
     const int month = number(4, 2);
     const int day = number(6, 2);
-    const Date date = DateFromParts(year, month, day, 0, 0, 0);
-    const LocalFields check = LocalFieldsOf(date);
-    if (year < 1 || check.year != year || check.month != month || check.day != day) {
+    if (!IsCalendarDay(year, month, day)) {
         return std::nullopt;
     }
-    return date;
+    return DateFromParts(year, month, day, 0, 0, 0);
 }
 
 std::string_view StringOf(plist_t node)

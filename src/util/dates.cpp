@@ -100,6 +100,12 @@ Date DateFromParts(int year, int month, int day, int hour, int minute, int secon
     return Date{static_cast<double>(std::mktime(&t))};
 }
 
+bool IsCalendarDay(int year, int month, int day)
+{
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= DaysInMonth(year, month);
+}
+
 Date DateAddDays(Date date, int n)
 {
     const LocalFields f = LocalFieldsOf(date);
@@ -217,8 +223,7 @@ std::optional<Date> StringToDate(std::string_view text)
     if (position != text.size()) {
         return std::nullopt;
     }
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) ||
-        hour > 23 || minute > 59 || second > 59) {
+    if (!IsCalendarDay(year, month, day) || hour > 23 || minute > 59 || second > 59) {
         return std::nullopt;
     }
     return DateFromParts(year, month, day, hour, minute, second);

@@ -34,6 +34,8 @@ Date DateAddMinutes(Date date, int n);
 Date DateAddSeconds(Date date, int n);
 // Local date and time from fields; out-of-range fields carry over into the next larger unit.
 Date DateFromParts(int year, int month, int day, int hour, int minute, int second);
+// Year 1-9999, month 1-12 and a day that month has (29 February only in leap years).
+bool IsCalendarDay(int year, int month, int day);
 // The calendar day of `day` with the hour, minute and second of `time` (fraction dropped).
 Date DateWithTimeOf(Date day, Date time);
 TimeOfDayValue TimeOfDay(Date date);
