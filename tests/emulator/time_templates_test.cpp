@@ -2,24 +2,18 @@
 #include "test_support.h"
 #include "time_templates.h"
 
+#include <chrono>
 #include <ctime>
 #include <gtest/gtest.h>
 #include <string>
 
 namespace {
 
-// 2024-03-30 22:10:00 in the zone set by each test.
-std::time_t LocalInstant(int year, int month, int day, int hour, int minute)
-{
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
+using namespace std::chrono;
+
+// 2024-03-30 22:10 in Berlin (CET), a Saturday, the night before DST starts; also
+// the UTC instant 21:10.
+const std::time_t kBerlinEvening = system_clock::to_time_t(sys_days{2024y / March / 30} + 21h + 10min);
 
 struct Case
 {
@@ -30,7 +24,7 @@ struct Case
 TEST(TimeTemplateTest, ExpandsEveryFormInLocalTime)
 {
     rz::test::ScopedTimeZone zone("Europe/Berlin");
-    const std::time_t now = LocalInstant(2024, 3, 30, 22, 10); // a Saturday, the night before DST starts
+    const std::time_t now = kBerlinEvening;
     const Case cases[] = {
         {"Dentist !{{now+5m}}", "Dentist !2024-03-30 22:15"},
         {"{{now}}", "2024-03-30 22:10"},
@@ -71,7 +65,7 @@ TEST(TimeTemplateTest, RefusesWhatItCannotRead)
 TEST(TimeTemplateTest, ReadsFixtureTimes)
 {
     rz::test::ScopedTimeZone zone("UTC");
-    const std::time_t now = LocalInstant(2024, 3, 30, 22, 10);
+    const std::time_t now = kBerlinEvening;
     std::string error;
     EXPECT_EQ(emu::ReadFixtureTime("2021-03-04T05:06:07Z", now, error), 1614834367);
     EXPECT_EQ(emu::ReadFixtureTime("2021-03-04T05:06:07.1234567Z", now, error), 1614834367);
