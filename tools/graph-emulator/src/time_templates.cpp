@@ -144,27 +144,15 @@ std::string Format(std::time_t t, Form form)
         gmtime_r(&t, &tm);
     else
         localtime_r(&t, &tm);
+    if (form == Form::WeekDay)
+        return std::to_string(tm.tm_wday == 0 ? 7 : tm.tm_wday);
+    const char* pattern = form == Form::Seconds ? "%Y-%m-%d %H:%M:%S"
+                          : form == Form::Date  ? "%Y-%m-%d"
+                          : form == Form::Time  ? "%H:%M"
+                          : form == Form::Graph ? "%Y-%m-%dT%H:%M:%SZ"
+                                                : "%Y-%m-%d %H:%M";
     char buf[64];
-    switch (form) {
-    case Form::DateTime:
-        std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M", &tm);
-        break;
-    case Form::Seconds:
-        std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-        break;
-    case Form::Date:
-        std::strftime(buf, sizeof buf, "%Y-%m-%d", &tm);
-        break;
-    case Form::Time:
-        std::strftime(buf, sizeof buf, "%H:%M", &tm);
-        break;
-    case Form::WeekDay:
-        std::snprintf(buf, sizeof buf, "%d", tm.tm_wday == 0 ? 7 : tm.tm_wday);
-        break;
-    case Form::Graph:
-        std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
-        break;
-    }
+    std::strftime(buf, sizeof buf, pattern, &tm);
     return buf;
 }
 
