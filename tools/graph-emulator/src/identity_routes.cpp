@@ -102,6 +102,18 @@ std::string RequestProblem(const std::map<std::string, std::string>& params)
     return {};
 }
 
+// Answers a request the identity platform cannot take with its problem page.
+bool SendRequestProblem(const std::map<std::string, std::string>& params, httplib::Response& res)
+{
+    const std::string problem = RequestProblem(params);
+    if (problem.empty())
+        return false;
+    SendHtml(res, 400,
+             "<html><head><title>Sign in</title></head><body><p id=\"problem\">" + XmlEscape(problem) +
+                 "</p></body></html>");
+    return true;
+}
+
 std::string Separator(const std::string& uri)
 {
     return uri.find('?') == std::string::npos ? "?" : "&";
@@ -131,12 +143,8 @@ void Emulator::AddIdentityRoutes()
     m_server.Get("/common/oauth2/v2.0/authorize", [this, redirectWithCode](const httplib::Request& req,
                                                                            httplib::Response& res) {
         const auto params = QueryOf(req);
-        if (const std::string problem = RequestProblem(params); !problem.empty()) {
-            SendHtml(res, 400,
-                     "<html><head><title>Sign in</title></head><body><p id=\"problem\">" +
-                         XmlEscape(problem) + "</p></body></html>");
+        if (SendRequestProblem(params, res))
             return;
-        }
         // A browser that signed in before is let through, as the real service does.
         const bool signedIn =
             req.get_header_value("Cookie").find(std::string(kSessionCookie) + "=1") != std::string::npos;
@@ -155,12 +163,8 @@ void Emulator::AddIdentityRoutes()
     m_server.Post("/common/oauth2/v2.0/authorize", [this, redirectWithCode](const httplib::Request& req,
                                                                             httplib::Response& res) {
         const auto params = ParseQuery(req.body);
-        if (const std::string problem = RequestProblem(params); !problem.empty()) {
-            SendHtml(res, 400,
-                     "<html><head><title>Sign in</title></head><body><p id=\"problem\">" +
-                         XmlEscape(problem) + "</p></body></html>");
+        if (SendRequestProblem(params, res))
             return;
-        }
         const std::string redirect = ParamOf(params, "redirect_uri");
         if (ParamOf(params, "action") == "cancel") {
             std::string location =
