@@ -1,4 +1,5 @@
 // The emulator itself, driven as a separate process the way every integration test uses it.
+#include "account/http.h"
 #include "emulator_process.h"
 #include "test_support.h"
 
@@ -72,21 +73,6 @@ std::string Me(const std::string& tail)
 std::string TokenForm(const std::string& fields)
 {
     return "client_id=3f1c9a20-5b7e-4d18-9c61-0a2e7d4b8f53&" + fields;
-}
-
-std::string Encode(const std::string& s)
-{
-    std::string out;
-    for (const unsigned char c : s) {
-        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~') {
-            out += static_cast<char>(c);
-        } else {
-            char buf[4];
-            std::snprintf(buf, sizeof buf, "%%%02X", c);
-            out += buf;
-        }
-    }
-    return out;
 }
 
 Json Parse(const std::string& text)
@@ -190,7 +176,7 @@ TEST(EmulatorIdentityTest, AutoConsentRedirectsWithCodeAndUsername)
                 redirect);
     EXPECT_EQ(r.status, 302);
     EXPECT_EQ(r.Header("Location"),
-              redirect + "?code=" + Encode("code+with&odd=chars%") + "&username=ada%40example.com");
+              redirect + "?code=" + rz::FormEncode("code+with&odd=chars%") + "&username=ada%40example.com");
     // The predefined codes are handed out in order, then random ones.
     const auto second =
         emu.Get("/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&redirect_uri=" + redirect);
@@ -201,13 +187,13 @@ TEST_F(EmulatorTest, SignInFormSubmitsToTheRedirect)
 {
     const std::string redirect = emu.BaseUrl() + "/oauth20_desktop.srf";
     const auto page = emu.Get("/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&redirect_uri=" +
-                              Encode(redirect));
+                              rz::FormEncode(redirect));
     EXPECT_EQ(page.status, 200);
     EXPECT_NE(page.body.find("<form id=\"signin\""), std::string::npos);
-    const std::string form = "client_id=abc&response_type=code&redirect_uri=" + Encode(redirect) +
+    const std::string form = "client_id=abc&response_type=code&redirect_uri=" + rz::FormEncode(redirect) +
                              "&login=ADA%40example.com&action=accept";
     const auto wrong = emu.Post("/common/oauth2/v2.0/authorize",
-                                "client_id=abc&response_type=code&redirect_uri=" + Encode(redirect) +
+                                "client_id=abc&response_type=code&redirect_uri=" + rz::FormEncode(redirect) +
                                     "&login=eve%40example.com&action=accept",
                                 "application/x-www-form-urlencoded");
     EXPECT_EQ(wrong.status, 200);
@@ -226,13 +212,14 @@ TEST_F(EmulatorTest, SignInFormSubmitsToTheRedirect)
             400)
             << uri;
     EXPECT_EQ(emu.Get("/oauth20_desktop.srf").status, 200);
-    EXPECT_EQ(emu.Get("/oauth20_logout.srf?client_id=abc&redirect_uri=" + Encode(redirect)).status, 200);
+    EXPECT_EQ(emu.Get("/oauth20_logout.srf?client_id=abc&redirect_uri=" + rz::FormEncode(redirect)).status,
+              200);
 }
 
 TEST_F(EmulatorTest, CodeExchangeAnswersCompactTokensOnce)
 {
     const std::string form =
-        TokenForm("grant_type=authorization_code&code=" + Encode("code+with&odd=chars%") +
+        TokenForm("grant_type=authorization_code&code=" + rz::FormEncode("code+with&odd=chars%") +
                   "&redirect_uri=https%3A%2F%2Flogin.live.com%2Foauth20_desktop.srf");
     const auto r = emu.Post("/common/oauth2/v2.0/token", form, "application/x-www-form-urlencoded");
     ASSERT_EQ(r.status, 200) << r.body;
@@ -258,7 +245,7 @@ TEST_F(EmulatorTest, RefreshRotatesBothTokens)
 {
     const auto first =
         emu.Post("/common/oauth2/v2.0/token",
-                 TokenForm("grant_type=refresh_token&refresh_token=" + Encode("refresh+&=%token")),
+                 TokenForm("grant_type=refresh_token&refresh_token=" + rz::FormEncode("refresh+&=%token")),
                  "application/x-www-form-urlencoded");
     ASSERT_EQ(first.status, 200) << first.body;
     const Json tokens = Parse(first.body);
@@ -267,14 +254,15 @@ TEST_F(EmulatorTest, RefreshRotatesBothTokens)
 
     const auto reused =
         emu.Post("/common/oauth2/v2.0/token",
-                 TokenForm("grant_type=refresh_token&refresh_token=" + Encode("refresh+&=%token")),
+                 TokenForm("grant_type=refresh_token&refresh_token=" + rz::FormEncode("refresh+&=%token")),
                  "application/x-www-form-urlencoded");
     EXPECT_EQ(reused.status, 400);
     EXPECT_EQ(Parse(reused.body)["error"], "invalid_grant");
 
-    const auto second = emu.Post("/common/oauth2/v2.0/token",
-                                 TokenForm("grant_type=refresh_token&refresh_token=" + Encode(refresh)),
-                                 "application/x-www-form-urlencoded");
+    const auto second =
+        emu.Post("/common/oauth2/v2.0/token",
+                 TokenForm("grant_type=refresh_token&refresh_token=" + rz::FormEncode(refresh)),
+                 "application/x-www-form-urlencoded");
     EXPECT_EQ(second.status, 200);
     EXPECT_EQ(emu.Get(Me(""), tokens["access_token"].get<std::string>()).status, 200);
 }
