@@ -4,11 +4,9 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <netinet/in.h>
 #include <nlohmann/json.hpp>
 #include <poll.h>
@@ -72,16 +70,9 @@ EmulatorProcess::EmulatorProcess(const Options& options)
 {
     std::string fixture = options.fixturePath;
     if (!options.fixtureText.empty()) {
-        char pattern[] = "/tmp/rz-emulator-fixture-XXXXXX";
-        const int fd = mkstemp(pattern);
-        if (fd < 0) {
-            m_Error = "cannot create a temporary fixture file";
-            return;
-        }
-        close(fd);
-        m_TempFixture = pattern;
-        std::ofstream(m_TempFixture, std::ios::binary | std::ios::trunc) << options.fixtureText;
-        fixture = m_TempFixture;
+        m_FixtureDir = std::make_unique<TempDir>();
+        fixture = m_FixtureDir->File("fixture.json");
+        WriteFileBytes(fixture, options.fixtureText);
     }
 
     // Everything the child needs is prepared before fork: only exec follows it.
@@ -126,8 +117,6 @@ EmulatorProcess::EmulatorProcess(const Options& options)
 EmulatorProcess::~EmulatorProcess()
 {
     Stop();
-    if (!m_TempFixture.empty())
-        std::remove(m_TempFixture.c_str());
 }
 
 int EmulatorProcess::Stop()

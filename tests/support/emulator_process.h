@@ -1,5 +1,8 @@
 #pragma once
 
+#include "test_support.h"
+
+#include <memory>
 #include <string>
 #include <sys/types.h>
 
@@ -74,7 +77,7 @@ private:
     int m_ExitStatus = -1;
     int m_Port = 0;
     std::string m_Error;
-    std::string m_TempFixture;
+    std::unique_ptr<TempDir> m_FixtureDir; // holds a fixture given as text
     int m_CallTimeoutMs = 15000;
 
     Reply Send(const std::string& method, const std::string& path, const std::string& body,
