@@ -126,44 +126,28 @@ bool ReadOneOff(std::string_view title, const std::u16string& title16, std::size
     DTStart = start;
     DTEnd = 0;
 
-    // Each field is read only while no earlier field was out of range; a field for which the text
-    // is too short keeps its default and the reading goes on.
-    if (y.size() >= 7) {
-        const std::int64_t m = SliceInt(y, 5, 2);
-        if (InRange(m, 1, 12))
-            month = m;
-        else
-            DTEnd = start + 5;
-    }
-    if (DTEnd == 0 && y.size() >= 10) {
-        const std::int64_t d = SliceInt(y, 8, 2);
-        if (InRange(d, 1, 31))
-            day = d;
-        else
-            DTEnd = start + 8;
-    }
-    if (DTEnd == 0 && y.size() >= 13) {
-        const std::int64_t h = SliceInt(y, 11, 2);
-        if (InRange(h, 0, 23))
-            hour = h;
-        else
-            DTEnd = start + 11;
-    }
-    if (DTEnd == 0 && y.size() >= 16) {
-        const std::int64_t m = SliceInt(y, 14, 2);
-        if (InRange(m, 0, 59))
-            minute = m;
-        else
-            DTEnd = start + 14;
-    }
-    if (DTEnd == 0 && y.size() >= 19) {
-        const std::int64_t s = SliceInt(y, 17, 2);
-        if (InRange(s, 0, 59)) {
-            second = s;
-            DTEnd = start + 20;
-        } else {
-            DTEnd = start + 17;
+    // Fields at fixed places after the year, read in order while they are in range. A field out of
+    // range ends the reading and marks where the date text ends; a text too short for a field leaves
+    // it and the later ones at their defaults.
+    struct Field
+    {
+        std::size_t at;
+        std::int64_t low, high;
+        std::int64_t* value;
+    };
+    const Field fields[] = {
+        {5, 1, 12, &month}, {8, 1, 31, &day}, {11, 0, 23, &hour}, {14, 0, 59, &minute}, {17, 0, 59, &second}};
+    for (const Field& f : fields) {
+        if (y.size() < f.at + 2)
+            break;
+        const std::int64_t v = SliceInt(y, f.at, 2);
+        if (!InRange(v, f.low, f.high)) {
+            DTEnd = start + static_cast<std::int64_t>(f.at);
+            break;
         }
+        *f.value = v;
+        if (f.value == &second)
+            DTEnd = start + 20;
     }
 
     DT = DateFromParts(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day),
