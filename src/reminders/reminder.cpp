@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <utility>
 
 namespace rz {
 
@@ -50,114 +49,6 @@ bool SameText(const std::optional<std::string>& a, const std::optional<std::stri
 bool SameInstant(const std::optional<Date>& a, const std::optional<Date>& b)
 {
     return a && b && *a == *b;
-}
-
-std::uint8_t TAReminder::Repeat() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_Repeat;
-}
-
-void TAReminder::setRepeat(std::uint8_t value)
-{
-    std::lock_guard lock(m_Mutex);
-    m_Repeat = value;
-}
-
-std::int64_t TAReminder::objType() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_ObjType;
-}
-
-void TAReminder::setObjType(std::int64_t value)
-{
-    std::lock_guard lock(m_Mutex);
-    m_ObjType = value;
-}
-
-std::optional<std::string> TAReminder::name() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_Name;
-}
-
-void TAReminder::setName(std::optional<std::string> value)
-{
-    std::lock_guard lock(m_Mutex);
-    m_Name = std::move(value);
-}
-
-std::optional<std::string> TAReminder::Id() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_Id;
-}
-
-void TAReminder::setId(std::optional<std::string> value)
-{
-    std::lock_guard lock(m_Mutex);
-    m_Id = std::move(value);
-}
-
-std::optional<std::string> TAReminder::pageId() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_PageId;
-}
-
-void TAReminder::setPageId(std::optional<std::string> value)
-{
-    std::lock_guard lock(m_Mutex);
-    m_PageId = std::move(value);
-}
-
-std::optional<std::string> TAReminder::link() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_Link;
-}
-
-void TAReminder::setLink(std::optional<std::string> value)
-{
-    std::lock_guard lock(m_Mutex);
-    m_Link = std::move(value);
-}
-
-std::optional<Date> TAReminder::time() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_Time;
-}
-
-void TAReminder::setTime(std::optional<Date> value)
-{
-    std::lock_guard lock(m_Mutex);
-    m_Time = value;
-}
-
-std::optional<Date> TAReminder::preRemindedTime() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_PreRemindedTime;
-}
-
-void TAReminder::setPreRemindedTime(std::optional<Date> value)
-{
-    std::lock_guard lock(m_Mutex);
-    m_PreRemindedTime = value;
-}
-
-WeekDayFlags TAReminder::weekDay() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_WeekDay;
-}
-
-void TAReminder::setWeekDay(const WeekDayFlags& value)
-{
-    std::lock_guard lock(m_Mutex);
-    m_WeekDay = value;
 }
 
 bool TAReminder::HasSpecifyRepeatInWeekDay() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reminders/locked_field.h"
 #include "util/dates.h"
 
 #include <array>
@@ -9,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace rz {
 
@@ -43,30 +45,36 @@ public:
     TAReminder& operator=(const TAReminder&) = delete;
 
     // 1 for a repeating reminder, 0 for a one-off.
-    std::uint8_t Repeat() const;
-    void setRepeat(std::uint8_t value);
+    std::uint8_t Repeat() const { return detail::LockedGet(m_Mutex, m_Repeat); }
+    void setRepeat(std::uint8_t value) { detail::LockedSet(m_Mutex, m_Repeat, value); }
     // kPageTitleReminder or kTagReminder.
-    std::int64_t objType() const;
-    void setObjType(std::int64_t value);
+    std::int64_t objType() const { return detail::LockedGet(m_Mutex, m_ObjType); }
+    void setObjType(std::int64_t value) { detail::LockedSet(m_Mutex, m_ObjType, value); }
     // Shown text; still holds the reminder marks.
-    std::optional<std::string> name() const;
-    void setName(std::optional<std::string> value);
+    std::optional<std::string> name() const { return detail::LockedGet(m_Mutex, m_Name); }
+    void setName(std::optional<std::string> value) { detail::LockedSet(m_Mutex, m_Name, std::move(value)); }
     // Key within a list. Change it only through the list that holds the record: lists index it.
-    std::optional<std::string> Id() const;
-    void setId(std::optional<std::string> value);
-    std::optional<std::string> pageId() const;
-    void setPageId(std::optional<std::string> value);
-    std::optional<std::string> link() const;
-    void setLink(std::optional<std::string> value);
+    std::optional<std::string> Id() const { return detail::LockedGet(m_Mutex, m_Id); }
+    void setId(std::optional<std::string> value) { detail::LockedSet(m_Mutex, m_Id, std::move(value)); }
+    std::optional<std::string> pageId() const { return detail::LockedGet(m_Mutex, m_PageId); }
+    void setPageId(std::optional<std::string> value)
+    {
+        detail::LockedSet(m_Mutex, m_PageId, std::move(value));
+    }
+    std::optional<std::string> link() const { return detail::LockedGet(m_Mutex, m_Link); }
+    void setLink(std::optional<std::string> value) { detail::LockedSet(m_Mutex, m_Link, std::move(value)); }
     // Due time; for a repeating reminder its next occurrence.
-    std::optional<Date> time() const;
-    void setTime(std::optional<Date> value);
+    std::optional<Date> time() const { return detail::LockedGet(m_Mutex, m_Time); }
+    void setTime(std::optional<Date> value) { detail::LockedSet(m_Mutex, m_Time, value); }
     // The due check leaves the reminder alone while the clock is earlier than this.
-    std::optional<Date> preRemindedTime() const;
-    void setPreRemindedTime(std::optional<Date> value);
+    std::optional<Date> preRemindedTime() const { return detail::LockedGet(m_Mutex, m_PreRemindedTime); }
+    void setPreRemindedTime(std::optional<Date> value)
+    {
+        detail::LockedSet(m_Mutex, m_PreRemindedTime, value);
+    }
     // Copies in and out; the record owns its flags.
-    WeekDayFlags weekDay() const;
-    void setWeekDay(const WeekDayFlags& value);
+    WeekDayFlags weekDay() const { return detail::LockedGet(m_Mutex, m_WeekDay); }
+    void setWeekDay(const WeekDayFlags& value) { detail::LockedSet(m_Mutex, m_WeekDay, value); }
 
     // True when any weekday is chosen.
     bool HasSpecifyRepeatInWeekDay() const;

@@ -3,8 +3,6 @@
 #include "reminders/reminder.h"
 #include "reminders/text_form.h"
 
-#include <utility>
-
 namespace rz {
 
 namespace {
@@ -15,42 +13,6 @@ std::optional<std::string> TagPageKey(const TATagPage& record)
 }
 
 } // namespace
-
-std::optional<std::string> TATagPage::pageId() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_PageId;
-}
-
-void TATagPage::setPageId(std::optional<std::string> value)
-{
-    std::lock_guard lock(m_Mutex);
-    m_PageId = std::move(value);
-}
-
-std::optional<std::string> TATagPage::link() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_Link;
-}
-
-void TATagPage::setLink(std::optional<std::string> value)
-{
-    std::lock_guard lock(m_Mutex);
-    m_Link = std::move(value);
-}
-
-std::optional<Date> TATagPage::lastModifyTime() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_LastModifyTime;
-}
-
-void TATagPage::setLastModifyTime(std::optional<Date> value)
-{
-    std::lock_guard lock(m_Mutex);
-    m_LastModifyTime = value;
-}
 
 std::string TATagPage::ToString() const
 {

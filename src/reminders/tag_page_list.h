@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reminders/locked_field.h"
 #include "reminders/record_list.h"
 #include "util/dates.h"
 
@@ -8,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace rz {
@@ -22,12 +24,15 @@ public:
     TATagPage& operator=(const TATagPage&) = delete;
 
     // The key of the list. Change it only through the list that holds the record.
-    std::optional<std::string> pageId() const;
-    void setPageId(std::optional<std::string> value);
-    std::optional<std::string> link() const;
-    void setLink(std::optional<std::string> value);
-    std::optional<Date> lastModifyTime() const;
-    void setLastModifyTime(std::optional<Date> value);
+    std::optional<std::string> pageId() const { return detail::LockedGet(m_Mutex, m_PageId); }
+    void setPageId(std::optional<std::string> value)
+    {
+        detail::LockedSet(m_Mutex, m_PageId, std::move(value));
+    }
+    std::optional<std::string> link() const { return detail::LockedGet(m_Mutex, m_Link); }
+    void setLink(std::optional<std::string> value) { detail::LockedSet(m_Mutex, m_Link, std::move(value)); }
+    std::optional<Date> lastModifyTime() const { return detail::LockedGet(m_Mutex, m_LastModifyTime); }
+    void setLastModifyTime(std::optional<Date> value) { detail::LockedSet(m_Mutex, m_LastModifyTime, value); }
 
     // "PageID:%@` Link:%@` Time:%@`", absent values as "(null)", no escaping.
     std::string ToString() const;
