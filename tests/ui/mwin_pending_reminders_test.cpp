@@ -1,12 +1,12 @@
 #include "core/settings_store.h"
+#include "pending_fixture.h"
 #include "qt_test_app.h"
 #include "reminders/reminder_list.h"
+#include "snooze_cases.h"
 #include "test_support.h"
 #include "ui/due_check.h"
 #include "ui/mwin_pending_reminders.h"
 #include "ui/pending_reminders.h"
-#include "util/clock.h"
-#include "util/files.h"
 
 #include <QComboBox>
 #include <QItemSelectionModel>
@@ -20,20 +20,9 @@
 namespace rz {
 namespace {
 
-class PendingWindowTest : public testing::Test
+class PendingWindowTest : public test::PendingListFixture
 {
 protected:
-    PendingWindowTest()
-    {
-        SetUrlOpener([this](const std::string& url) { opened.push_back(url); });
-    }
-    ~PendingWindowTest() override { SetUrlOpener({}); }
-
-    void AddPending(const std::string& id, const std::string& link)
-    {
-        pending.InsertTop(kPageTitleReminder, id + " !2026-03-04 10:00", id, id, link,
-                          DateFromParts(2026, 3, 4, 10, 0, 0), 0, DefaultWeekDays());
-    }
     void Show()
     {
         window.RefreshTableData();
@@ -48,15 +37,9 @@ protected:
     }
     void Select(int row) { window.tableView()->selectRow(row); }
 
-    // First, so the application exists before the window below.
+    // Before the window below.
     QApplication& qtApp = test::QtTestApp();
-    test::ScopedTimeZone zone{"UTC"};
-    ScopedFakeClock clock{DateFromParts(2026, 3, 4, 10, 0, 0).seconds};
-    test::TempDir dir;
-    TReminderList pending;
-    TPendingReminders controller{pending, dir.File("PendingReminders.plist"), dir.File("velaapp.plist")};
     MWinPendingReminders window{controller};
-    std::vector<std::string> opened;
 };
 
 TEST_F(PendingWindowTest, ShowsEveryPendingEntry)
@@ -145,28 +128,15 @@ TEST_F(PendingWindowTest, OpenHandsTheLinkWithoutBracesToTheRegisteredOpener)
 
 TEST_F(PendingWindowTest, SnoozeFollowsTheTextTable)
 {
-    struct Case
-    {
-        const char* text;
-        std::optional<Date> comesBack;
-    };
-    const Case cases[] = {
-        {"5 minutes", DateFromParts(2026, 3, 4, 10, 5, 0)},
-        {"2 Hours", DateFromParts(2026, 3, 4, 12, 0, 0)},
-        {"1 day", DateFromParts(2026, 3, 5, 10, 0, 0)},
-        {"1 hour 30 minutes", DateFromParts(2026, 3, 4, 10, 1, 0)},
-        {"minutes", DateFromParts(2026, 3, 4, 10, 0, 0)},
-        {"later", std::nullopt},
-    };
     AddPending("A", "a");
-    for (const Case& c : cases) {
+    for (const test::SnoozeTextCase& c : test::SnoozeTextCases()) {
         controller.Snooze() = InitialSnoozeState(DateNow());
         const Date unset = controller.Snooze().SnoozeRemindedTime;
         Show();
         window.snoozeCombo()->setCurrentText(QString::fromLatin1(c.text));
         Click("buttonSnooze");
         EXPECT_FALSE(window.isVisible()) << c.text;
-        EXPECT_EQ(controller.Snooze().SnoozeRemindedTime, c.comesBack.value_or(unset)) << c.text;
+        EXPECT_EQ(controller.Snooze().SnoozeRemindedTime, c.until.value_or(unset)) << c.text;
         EXPECT_EQ(MConfig(dir.File("velaapp.plist")).ReadValueDefStr("SnoozeTime_Default", ""), c.text);
         EXPECT_EQ(pending.Count(), 1u);
     }

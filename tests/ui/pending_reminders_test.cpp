@@ -1,38 +1,16 @@
 #include "core/settings_store.h"
+#include "pending_fixture.h"
 #include "reminders/reminder_list.h"
 #include "test_support.h"
 #include "ui/pending_reminders.h"
-#include "util/clock.h"
-#include "util/files.h"
 
 #include <gtest/gtest.h>
-#include <string>
-#include <vector>
 
 namespace rz {
 namespace {
 
-class PendingRemindersTest : public testing::Test
+class PendingRemindersTest : public test::PendingListFixture
 {
-protected:
-    PendingRemindersTest()
-    {
-        SetUrlOpener([this](const std::string& url) { opened.push_back(url); });
-    }
-    ~PendingRemindersTest() override { SetUrlOpener({}); }
-
-    void AddPending(const std::string& id, const std::string& link, std::uint8_t repeat = 0)
-    {
-        pending.InsertTop(kPageTitleReminder, id + " !", id, id, link, DateFromParts(2026, 3, 4, 10, 0, 0),
-                          repeat, DefaultWeekDays());
-    }
-
-    test::ScopedTimeZone zone{"UTC"};
-    ScopedFakeClock clock{DateFromParts(2026, 3, 4, 10, 0, 0).seconds};
-    test::TempDir dir;
-    TReminderList pending;
-    TPendingReminders controller{pending, dir.File("PendingReminders.plist"), dir.File("velaapp.plist")};
-    std::vector<std::string> opened;
 };
 
 TEST_F(PendingRemindersTest, RowToActOnIsTheSelectionOrTheOnlyEntry)

@@ -1,9 +1,11 @@
+#include "snooze_cases.h"
 #include "test_support.h"
 #include "ui/due_check.h"
 #include "ui/snooze.h"
 #include "util/dates.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace rz {
 namespace {
@@ -12,22 +14,10 @@ TEST(SnoozeTextTest, ReadsTheDelayAsTheTableSays)
 {
     const test::ScopedTimeZone zone("UTC");
     const Date now = DateFromParts(2026, 3, 4, 10, 0, 0);
-    struct Case
-    {
-        const char* text;
-        std::optional<Date> until;
-    };
-    const Case cases[] = {
-        {"5 minutes", DateFromParts(2026, 3, 4, 10, 5, 0)},
-        {"2 Hours", DateFromParts(2026, 3, 4, 12, 0, 0)},
-        {"1 day", DateFromParts(2026, 3, 5, 10, 0, 0)},
-        {"1 hour 30 minutes", DateFromParts(2026, 3, 4, 10, 1, 0)},
-        {"minutes", now},
-        {"later", std::nullopt},
-        {"  10\tMINUTES", DateFromParts(2026, 3, 4, 10, 10, 0)},
-        {"", std::nullopt},
-    };
-    for (const Case& c : cases) {
+    std::vector<test::SnoozeTextCase> cases = test::SnoozeTextCases();
+    cases.push_back({"  10\tMINUTES", DateFromParts(2026, 3, 4, 10, 10, 0)});
+    cases.push_back({"", std::nullopt});
+    for (const test::SnoozeTextCase& c : cases) {
         EXPECT_EQ(SnoozeTimeFromText(c.text, now), c.until) << c.text;
     }
 }

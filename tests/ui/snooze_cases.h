@@ -1,0 +1,29 @@
+#pragma once
+
+#include "util/dates.h"
+
+#include <optional>
+#include <vector>
+
+namespace rz::test {
+
+struct SnoozeTextCase
+{
+    const char* text;
+    std::optional<Date> until;
+};
+
+// Snooze texts read at 2026-03-04 10:00 UTC and the time each gives; none for no delay.
+inline std::vector<SnoozeTextCase> SnoozeTextCases()
+{
+    return {
+        {"5 minutes", DateFromParts(2026, 3, 4, 10, 5, 0)},
+        {"2 Hours", DateFromParts(2026, 3, 4, 12, 0, 0)},
+        {"1 day", DateFromParts(2026, 3, 5, 10, 0, 0)},
+        {"1 hour 30 minutes", DateFromParts(2026, 3, 4, 10, 1, 0)},
+        {"minutes", DateFromParts(2026, 3, 4, 10, 0, 0)},
+        {"later", std::nullopt},
+    };
+}
+
+} // namespace rz::test
