@@ -1,4 +1,5 @@
 // The compiled-in resources load, and the window layouts carry the object names the code uses.
+#include "qt_test_app.h"
 #include "ui_MWinAbout.h"
 #include "ui_MWinLogin.h"
 #include "ui_MWinMonitor.h"
@@ -21,6 +22,7 @@
 #include <QTableView>
 #include <QtEndian>
 #include <gtest/gtest.h>
+#include <initializer_list>
 
 // Fontconfig keeps its configuration cache for the life of the process; that is not our leak.
 extern "C" const char* __lsan_default_suppressions() // NOLINT(bugprone-reserved-identifier): the hook's name
@@ -29,16 +31,6 @@ extern "C" const char* __lsan_default_suppressions() // NOLINT(bugprone-reserved
 }
 
 namespace {
-
-// Widgets need one application object for the whole process.
-void EnsureApp()
-{
-    static int argc = 1;
-    static char name[] = "resources_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    (void)app;
-}
 
 QImage Render(const QString& path, int size, QColor background = Qt::transparent)
 {
@@ -80,7 +72,7 @@ const QStringList kIcons = {":/icons/16.svg",          ":/icons/16err.svg", ":/i
 
 TEST(ResourcesTest, EveryIconRendersAtSmallAndLargeSizes)
 {
-    EnsureApp();
+    rz::test::QtTestApp();
     for (const QString& path : kIcons) {
         QSvgRenderer svg(path);
         ASSERT_TRUE(svg.isValid()) << path.toStdString();
@@ -101,7 +93,7 @@ TEST(ResourcesTest, EveryIconRendersAtSmallAndLargeSizes)
 
 TEST(ResourcesTest, TrayIconsStandOutOnLightAndDarkPanels)
 {
-    EnsureApp();
+    rz::test::QtTestApp();
     for (const QString& path : {QStringLiteral(":/icons/16.svg"), QStringLiteral(":/icons/16err.svg")}) {
         for (QColor panel : {QColor(0xf0, 0xf0, 0xf0), QColor(0x20, 0x20, 0x20)}) {
             EXPECT_GE(VisiblePixels(Render(path, 22, panel), panel), 40)
@@ -112,7 +104,7 @@ TEST(ResourcesTest, TrayIconsStandOutOnLightAndDarkPanels)
 
 TEST(ResourcesTest, ErrorIconCarriesARedBadgeTheNormalIconLacks)
 {
-    EnsureApp();
+    rz::test::QtTestApp();
     auto redPixels = [](const QImage& img) {
         int count = 0;
         for (int y = 0; y < img.height(); ++y)
@@ -203,31 +195,36 @@ void ExpectButtonsUncut(QWidget& window)
     window.hide();
 }
 
+// The window holds a child of the type under each name.
+template <class T> void ExpectChildren(const QWidget& window, std::initializer_list<const char*> names)
+{
+    for (const char* name : names)
+        EXPECT_NE(window.findChild<T*>(name), nullptr) << name;
+}
+
 TEST(LayoutsTest, MainWindowHasTableAndSpinner)
 {
-    EnsureApp();
+    rz::test::QtTestApp();
     QMainWindow w;
     Ui::MainWindow ui;
     ui.setupUi(&w);
     EXPECT_EQ(w.findChild<QTableView*>("tableView"), ui.tableView);
     ASSERT_NE(ui.progressInd, nullptr);
     EXPECT_EQ(ui.progressInd->minimum(), ui.progressInd->maximum()) << "busy mode";
-    for (const char* name :
-         {"actionRedoZevuviva", "actionCompleteReminderList", "actionStatus", "actionRefresh", "actionLogin",
-          "actionStartAtLogin", "actionAbout", "actionQuit"})
-        EXPECT_NE(w.findChild<QAction*>(name), nullptr) << name;
+    ExpectChildren<QAction>(w, {"actionRedoZevuviva", "actionCompleteReminderList", "actionStatus",
+                                "actionRefresh", "actionLogin", "actionStartAtLogin", "actionAbout",
+                                "actionQuit"});
     EXPECT_TRUE(ui.actionStartAtLogin->isCheckable());
 }
 
 TEST(LayoutsTest, PendingWindowHasTableButtonsAndSnoozeChoices)
 {
-    EnsureApp();
+    rz::test::QtTestApp();
     QDialog w;
     Ui::MWinPendingReminders ui;
     ui.setupUi(&w);
     EXPECT_NE(w.findChild<QTableView*>("tableView"), nullptr);
-    for (const char* name : {"buttonDismiss", "buttonDismissAll", "buttonOpen", "buttonSnooze"})
-        EXPECT_NE(w.findChild<QPushButton*>(name), nullptr) << name;
+    ExpectChildren<QPushButton>(w, {"buttonDismiss", "buttonDismissAll", "buttonOpen", "buttonSnooze"});
     ASSERT_NE(ui.snoozeCombo, nullptr);
     EXPECT_TRUE(ui.snoozeCombo->isEditable());
     QStringList choices;
@@ -240,26 +237,24 @@ TEST(LayoutsTest, PendingWindowHasTableButtonsAndSnoozeChoices)
 
 TEST(LayoutsTest, AboutWindowHasVersionLinksAndClose)
 {
-    EnsureApp();
+    rz::test::QtTestApp();
     QDialog w;
     Ui::MWinAbout ui;
     ui.setupUi(&w);
     EXPECT_NE(w.findChild<QLabel*>("tfVersion"), nullptr);
-    for (const char* name : {"buttonLabelWebsite", "buttonLabelSupport", "buttonClose"})
-        EXPECT_NE(w.findChild<QPushButton*>(name), nullptr) << name;
+    ExpectChildren<QPushButton>(w, {"buttonLabelWebsite", "buttonLabelSupport", "buttonClose"});
     ASSERT_NE(ui.iconLabel->pixmap().isNull(), true) << "icon resource found";
     ExpectButtonsUncut(w);
 }
 
 TEST(LayoutsTest, MonitorAndSignInWindowsHaveTheirFields)
 {
-    EnsureApp();
+    rz::test::QtTestApp();
     QDialog monitor;
     Ui::MWinMonitor monitorUi;
     monitorUi.setupUi(&monitor);
-    for (const char* name :
-         {"labelLoginValue", "labelMonitorNotebooksValue", "labelMonitorPagesValue", "labelTimeGetPageValue"})
-        EXPECT_NE(monitor.findChild<QLabel*>(name), nullptr) << name;
+    ExpectChildren<QLabel>(monitor, {"labelLoginValue", "labelMonitorNotebooksValue",
+                                     "labelMonitorPagesValue", "labelTimeGetPageValue"});
 
     QDialog login;
     Ui::MWinLogin loginUi;
