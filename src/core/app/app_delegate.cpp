@@ -251,6 +251,8 @@ void AppDelegate::CheckAndReminder()
         m_DueCheck->CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, m_Pending->Snooze());
     if (!result.FiredNames.empty()) {
         m_Pending->Save();
+        // Fired entries left the list or moved on to their next time; the tick sorts and shows it.
+        m_State.ReminderListChanged = true;
     }
     if (result.Alert) {
         RaiseAlert(result);
@@ -260,10 +262,6 @@ void AppDelegate::CheckAndReminder()
 void AppDelegate::RaiseAlert(const DueCheckResult& fired)
 {
     ++m_AlertCount;
-    m_State.ReminderList.Sort();
-    if (m_MainModel) {
-        m_MainModel->Reload();
-    }
     MenuItemCompleteReminderListClick();
     PlayAlertSound();
 
