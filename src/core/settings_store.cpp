@@ -5,7 +5,6 @@
 #include "util/text.h"
 
 #include <cstdio>
-#include <ctime>
 #include <map>
 #include <variant>
 

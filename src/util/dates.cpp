@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <limits>
 
 namespace rz {
 namespace {

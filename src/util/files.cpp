@@ -4,7 +4,6 @@
 #include "util/text.h"
 
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>

@@ -5,8 +5,6 @@
 #include "util/text.h"
 
 #include <fstream>
-#include <iterator>
-#include <limits>
 
 namespace rz {
 namespace {

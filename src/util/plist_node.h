@@ -15,7 +15,7 @@ struct PlistDeleter
 };
 using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 
-// The file parsed as an XML or binary property list; null when missing or not a property list.
+// The file parsed as an XML property list; null when missing, binary or not a property list.
 PlistPtr ReadPlistFile(const std::string& path);
 // The node as an XML property list; empty on failure.
 std::string PlistToXml(plist_t node);
