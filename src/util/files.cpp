@@ -175,7 +175,7 @@ bool DeleteFolderContents(const std::string& path)
             continue; // already gone
         }
         if (S_ISDIR(info.st_mode)) {
-            if (!DeleteFolderContents(full) || ::rmdir(full.c_str()) != 0) {
+            if (!DeleteFolder(full)) {
                 return false;
             }
         } else if (::unlink(full.c_str()) != 0 && errno != ENOENT) {
