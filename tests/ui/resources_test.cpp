@@ -24,12 +24,6 @@
 #include <gtest/gtest.h>
 #include <initializer_list>
 
-// Fontconfig keeps its configuration cache for the life of the process; that is not our leak.
-extern "C" const char* __lsan_default_suppressions() // NOLINT(bugprone-reserved-identifier): the hook's name
-{
-    return "leak:libfontconfig.so\n";
-}
-
 namespace {
 
 QImage Render(const QString& path, int size, QColor background = Qt::transparent)
