@@ -4,6 +4,7 @@
 #include "util/plist_node.h"
 #include "util/text.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace rz {
@@ -29,7 +30,7 @@ bool NestingWithinLimit(const std::string& bytes)
             const size_t end = rest.find('>');
             const bool selfClosing = end != std::string_view::npos && end > 0 && rest[end - 1] == '/';
             if (closing) {
-                --depth;
+                depth = std::max(0, depth - 1); // stray closing tags must not buy extra depth
             } else if (!selfClosing && ++depth > kMaxDepth) {
                 return false;
             }

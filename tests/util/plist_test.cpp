@@ -26,11 +26,13 @@ TEST(PlistTest, NulBytesDoNotCutALine)
 {
     TempDir dir;
     const std::string line("Type:0` Title:a\0b` rest", 23);
-    ASSERT_TRUE(WritePlistStringArray(dir.File("nul.plist"), {line, "\x01" "control\x1f"}));
+    ASSERT_TRUE(WritePlistStringArray(dir.File("nul.plist"), {line, "\x01"
+                                                                    "control\x1f"}));
     EXPECT_EQ(ReadPlistStringArray(dir.File("nul.plist")),
               (std::vector<std::string>{"Type:0` Title:a\xEF\xBF\xBD"
                                         "b` rest",
-                                        "\x01" "control\x1f"}));
+                                        "\x01"
+                                        "control\x1f"}));
 }
 
 TEST(PlistTest, NonListFilesReadAsNothing)
@@ -52,6 +54,15 @@ TEST(PlistTest, NonListFilesReadAsNothing)
     }
     WriteFileBytes(dir.File("deep"), deep);
     EXPECT_FALSE(ReadPlistStringArray(dir.File("deep")).has_value());
+    std::string unbalanced = R"(<?xml version="1.0"?><plist version="1.0">)";
+    for (int i = 0; i < 100000; ++i) {
+        unbalanced += "</array>";
+    }
+    for (int i = 0; i < 100000; ++i) {
+        unbalanced += "<array>";
+    }
+    WriteFileBytes(dir.File("unbalanced"), unbalanced);
+    EXPECT_FALSE(ReadPlistStringArray(dir.File("unbalanced")).has_value());
 }
 
 TEST(PlistTest, NonStringEntriesAreSkipped)
