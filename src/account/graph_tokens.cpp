@@ -7,6 +7,7 @@
 #include "util/text.h"
 
 #include <string>
+#include <utility>
 
 namespace rz {
 
@@ -60,6 +61,38 @@ HttpResponse PostTokenForm(const std::string& form)
     return HttpSend(request);
 }
 
+HttpResponse GraphGetWithToken(const std::string& address, const std::string& accessToken)
+{
+    HttpRequest request;
+    request.Url = address;
+    request.Headers = {{"Authorization", "Bearer " + accessToken}};
+    request.TimeoutSeconds = kGraphRequestTimeoutSeconds;
+    return HttpSend(request);
+}
+
+bool SetTokensFromAnswer(AppState& state, std::string_view body)
+{
+    std::string accessToken = JsonMarkerValue(body, "access_token");
+    const bool hasAccessToken = !accessToken.empty();
+    state.AccessToken.Set(std::move(accessToken));
+    state.RefreshToken.Set(JsonMarkerValue(body, "refresh_token"));
+    return hasAccessToken;
+}
+
+void SaveIdentityFromAnswer(AppState& state, std::string_view body)
+{
+    state.UserId.Set(JsonMarkerValue(body, "id"));
+    state.UserPrincipalName.Set(JsonMarkerValue(body, "userPrincipalName"));
+    MGlobalsOnline::SaveConfig(state);
+}
+
+void MGraphTokens::StoreTokens(std::string_view body)
+{
+    SetTokensFromAnswer(m_State, body);
+    MGlobalsOnline::SaveConfig(m_State);
+    m_RefreshTokensErrorCount = 0;
+}
+
 void MGraphTokens::RetrieveTokensByCode()
 {
     const std::string code = m_State.AuthorizationCode.Get();
@@ -71,10 +104,7 @@ void MGraphTokens::RetrieveTokensByCode()
         RefreshTokens();
         return;
     }
-    m_State.AccessToken.Set(JsonMarkerValue(response.Body, "access_token"));
-    m_State.RefreshToken.Set(JsonMarkerValue(response.Body, "refresh_token"));
-    MGlobalsOnline::SaveConfig(m_State);
-    m_RefreshTokensErrorCount = 0;
+    StoreTokens(response.Body);
 }
 
 void MGraphTokens::RefreshTokens()
@@ -85,10 +115,7 @@ void MGraphTokens::RefreshTokens()
     }
     const HttpResponse response = PostTokenForm(RefreshForm(m_State.ClientId.Get(), refreshToken));
     if (!response.Body.empty() && HasJsonMarker(response.Body, "access_token")) {
-        m_State.AccessToken.Set(JsonMarkerValue(response.Body, "access_token"));
-        m_State.RefreshToken.Set(JsonMarkerValue(response.Body, "refresh_token"));
-        MGlobalsOnline::SaveConfig(m_State);
-        m_RefreshTokensErrorCount = 0;
+        StoreTokens(response.Body);
     } else {
         ++m_RefreshTokensErrorCount;
     }
@@ -104,18 +131,12 @@ void MGraphTokens::RetrieveUserIdByToken()
         RefreshTokens();
         return;
     }
-    m_State.UserId.Set(JsonMarkerValue(response.Body, "id"));
-    m_State.UserPrincipalName.Set(JsonMarkerValue(response.Body, "userPrincipalName"));
-    MGlobalsOnline::SaveConfig(m_State);
+    SaveIdentityFromAnswer(m_State, response.Body);
 }
 
 HttpResponse MGraphTokens::GraphGet(const std::string& address) const
 {
-    HttpRequest request;
-    request.Url = EscapeAddress(address);
-    request.Headers = {{"Authorization", "Bearer " + m_State.AccessToken.Get()}};
-    request.TimeoutSeconds = kGraphRequestTimeoutSeconds;
-    return HttpSend(request);
+    return GraphGetWithToken(EscapeAddress(address), m_State.AccessToken.Get());
 }
 
 bool IsGraphReachable()

@@ -26,6 +26,15 @@ std::string CodeExchangeForm(const std::string& clientId, const std::string& cod
 std::string RefreshForm(const std::string& clientId, const std::string& refreshToken);
 // POSTs a form to the token endpoint with the fixed headers and the 10-second time-out.
 HttpResponse PostTokenForm(const std::string& form);
+// A Graph GET of the address as given, with the bearer header and the 30-second time-out.
+HttpResponse GraphGetWithToken(const std::string& address, const std::string& accessToken);
+
+// Sets both tokens from a token answer, each empty where the answer has none. True when an access
+// token came back.
+bool SetTokensFromAnswer(AppState& state, std::string_view body);
+// Sets UserId and UserPrincipalName from a user answer, each empty where the answer has none, and
+// saves the account.
+void SaveIdentityFromAnswer(AppState& state, std::string_view body);
 
 // Token and identity upkeep of the signed-in account, on the worker thread. The mirror worker
 // derives from this, so its cycle calls these under the same names. Every change of the account
@@ -58,6 +67,10 @@ public:
 
 protected:
     AppState& m_State;
+
+private:
+    // Takes the tokens of a successful answer, saves them and clears the failure count.
+    void StoreTokens(std::string_view body);
 };
 
 // GETs the Graph service root without a header: reachable when the answer is a page ("</html>"),

@@ -49,10 +49,7 @@ void LoginRetrieveTokensByCode(AppState& state)
         return;
     }
     const HttpResponse response = PostTokenForm(CodeExchangeForm(state.ClientId.Get(), code));
-    const std::string accessToken = JsonMarkerValue(response.Body, "access_token");
-    state.AccessToken.Set(accessToken);
-    state.RefreshToken.Set(JsonMarkerValue(response.Body, "refresh_token"));
-    if (!accessToken.empty()) {
+    if (SetTokensFromAnswer(state, response.Body)) {
         MGlobalsOnline::SaveConfig(state);
     }
 }
@@ -63,14 +60,7 @@ void LoginRetrieveUserIdByToken(AppState& state)
     if (accessToken.empty()) {
         return;
     }
-    HttpRequest request;
-    request.Url = CurrentUserAddress();
-    request.Headers = {{"Authorization", "Bearer " + accessToken}};
-    request.TimeoutSeconds = kGraphRequestTimeoutSeconds;
-    const HttpResponse response = HttpSend(request);
-    state.UserId.Set(JsonMarkerValue(response.Body, "id"));
-    state.UserPrincipalName.Set(JsonMarkerValue(response.Body, "userPrincipalName"));
-    MGlobalsOnline::SaveConfig(state);
+    SaveIdentityFromAnswer(state, GraphGetWithToken(CurrentUserAddress(), accessToken).Body);
 }
 
 } // namespace rz
