@@ -228,7 +228,10 @@ void AppDelegate::UpdateStatusItem()
     if (m_StatusItem == nullptr) {
         return;
     }
-    switch (TrayIconChangeFor(!m_State.AccessToken.Empty(), m_StatusItem->toolTip().toStdString())) {
+    // Compared in place: converting the tool tip would allocate on every tick.
+    const bool connectedShown = m_StatusItem->toolTip() == QLatin1String(kToolTipConnected);
+    switch (TrayIconChangeFor(!m_State.AccessToken.Empty(),
+                              connectedShown ? kToolTipConnected : kToolTipDisconnected)) {
     case TrayIconChange::ShowError:
         m_StatusItem->setIcon(m_StatusImageError);
         m_StatusItem->setToolTip(QString::fromLatin1(kToolTipDisconnected));
