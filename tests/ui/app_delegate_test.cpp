@@ -60,6 +60,8 @@ protected:
     {
         state = std::make_unique<AppState>();
         app = std::make_unique<AppDelegate>(*state);
+        // A real audio stream can hold the test process at exit on machines without a sound server.
+        app->SetAlertSoundPlayer([this] { ++soundsPlayed; });
         app->applicationDidFinishLaunching();
     }
     void Quit()
@@ -81,6 +83,7 @@ protected:
     test::ScopedEnv configVar{"XDG_CONFIG_HOME", (home.Path() + "/config").c_str()};
     std::unique_ptr<AppState> state;
     std::unique_ptr<AppDelegate> app;
+    int soundsPlayed = 0;
 };
 
 TEST_F(AppDelegateTest, LaunchBuildsPathsLoadsTheAccountAndStartsTheTimer)
@@ -197,6 +200,7 @@ TEST_F(AppDelegateTest, DueReminderRaisesThePendingWindowOnce)
     EXPECT_EQ(app->window()->tableView()->model()->rowCount(), 1);
     TickAt(At(9, 59, 51));
     EXPECT_EQ(alerts.count(), 1);
+    EXPECT_EQ(soundsPlayed, 1);
 }
 
 TEST_F(AppDelegateTest, TimerKeepsCheckingWhileAModalWindowIsOpen)

@@ -291,6 +291,10 @@ void AppDelegate::PlayAlertSound()
 {
     // Made at the first alert, so an idle app keeps no audio stream open. The sample loads
     // asynchronously; the first alert plays once it is ready. No audio device means silence.
+    if (m_AlertSoundPlayer) {
+        m_AlertSoundPlayer();
+        return;
+    }
     if (m_Sound == nullptr) {
         m_Sound = new QSoundEffect(this);
         connect(m_Sound, &QSoundEffect::statusChanged, this, [this] {

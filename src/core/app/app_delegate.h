@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -56,6 +57,9 @@ public:
 
     // A click on a row of the main table.
     void onActionTableView(int row);
+
+    // Replaces the alert sound, e.g. in tests that must not open an audio stream.
+    void SetAlertSoundPlayer(std::function<void()> player) { m_AlertSoundPlayer = std::move(player); }
 
     QSystemTrayIcon* statusItem() const { return m_StatusItem; }
     QMenu* statusMenu() const { return m_StatusMenu.get(); }
@@ -109,6 +113,7 @@ private:
     std::unique_ptr<MainWindow> m_Window;
     std::unique_ptr<MWinPendingReminders> m_WinPendingReminders;
     DesktopNotifier* m_Notifier = nullptr;
+    std::function<void()> m_AlertSoundPlayer;
     QSoundEffect* m_Sound = nullptr;
     bool m_SoundQueued = false;
     bool m_InTick = false;
