@@ -18,7 +18,7 @@ if [[ -z "$APP" ]]; then
     cmake --preset release -S "$ROOT" >/dev/null
   fi
   cmake --build "$ROOT/build/release" -j2 --target redozevuviva >/dev/null
-  APP="$ROOT/build/release/src/core/app/redozevuviva"
+  APP="$ROOT/build/release/src/app/redozevuviva"
 fi
 
 TMP=$(mktemp -d)

@@ -1,4 +1,4 @@
-#include "core/app/app_delegate.h"
+#include "app/app_delegate.h"
 #include "core/app_state.h"
 #include "core/settings_store.h"
 #include "qt_test_app.h"

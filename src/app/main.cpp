@@ -1,4 +1,4 @@
-#include "core/app/app_delegate.h"
+#include "app/app_delegate.h"
 #include "core/app_state.h"
 #include "util/files.h"
 

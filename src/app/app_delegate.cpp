@@ -1,4 +1,4 @@
-#include "core/app/app_delegate.h"
+#include "app/app_delegate.h"
 
 #include "account/endpoints.h"
 #include "core/account_settings.h"
