@@ -1,0 +1,21 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace rz {
+
+// The folder below a parent that an item's display name maps to in the local store. A "/" inside
+// a name still nests folders; empty components are dropped; "." and ".." become "%2E" and
+// "%2E%2E"; NUL, other control characters and "\" become "%XX"; a component longer than 255 bytes
+// is cut at a character boundary and ends in "~" and a stable 16-digit hash of the whole
+// component; a name with no component left is "(unnamed)". The result is always relative and
+// never climbs out of its parent.
+std::filesystem::path StoreFolderName(std::string_view displayName);
+
+// True when `path` lies inside `root` (or is `root` itself) once both are resolved, symbolic links
+// included: the part of `path` that exists is resolved on disk, the rest lexically. Every create,
+// write and delete in the store is checked with this first.
+bool IsInsideStore(const std::filesystem::path& root, const std::filesystem::path& path);
+
+} // namespace rz

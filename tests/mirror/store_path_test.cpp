@@ -1,0 +1,78 @@
+#include "mirror/store_path.h"
+
+#include "test_support.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace rz {
+namespace {
+
+TEST(StorePathTest, DisplayNamesMapToRelativeFoldersInsideTheirParent)
+{
+    struct Case
+    {
+        std::string name;
+        std::string folder;
+    };
+    const Case cases[] = {
+        {"Inbox", "Inbox"},
+        {"Work/Projects", "Work/Projects"},
+        {"a//b/", "a/b"},
+        {"..", "%2E%2E"},
+        {"../../x", "%2E%2E/%2E%2E/x"},
+        {"/etc", "etc"},
+        {".", "%2E"},
+        {"...", "..."},
+        {"", "(unnamed)"},
+        {"///", "(unnamed)"},
+        {std::string("a\0b", 3), "a%00b"},
+        {"tab\there", "tab%09here"},
+        {"back\\slash", "back%5Cslash"},
+        {"Übersicht ✓", "Übersicht ✓"},
+    };
+    for (const Case& c : cases) {
+        const fs::path folder = StoreFolderName(c.name);
+        EXPECT_EQ(folder.generic_string(), c.folder) << c.name;
+        EXPECT_TRUE(folder.is_relative()) << c.name;
+        EXPECT_TRUE(IsInsideStore("/store/acct", fs::path("/store/acct") / folder)) << c.name;
+    }
+}
+
+TEST(StorePathTest, LongComponentsAreCutAtACharacterWithAStableHash)
+{
+    std::string longName;
+    for (int i = 0; i < 150; ++i) {
+        longName += "é"; // two bytes each: 300 bytes
+    }
+    const std::string folder = StoreFolderName(longName).string();
+    EXPECT_LE(folder.size(), 255U);
+    EXPECT_EQ(folder, StoreFolderName(longName).string());
+    EXPECT_NE(folder, StoreFolderName(longName + "x").string());
+    EXPECT_EQ(folder[folder.size() - 17], '~');
+    const std::string kept = folder.substr(0, folder.size() - 17);
+    EXPECT_EQ(kept.size() % 2, 0U) << "a character was split";
+}
+
+TEST(StorePathTest, SymbolicLinksLeavingTheStoreAreOutside)
+{
+    test::TempDir dir;
+    const fs::path root = fs::path(dir.Path()) / "acct";
+    const fs::path outside = fs::path(dir.Path()) / "outside";
+    fs::create_directories(root / "Notebook");
+    fs::create_directories(outside);
+    fs::create_directory_symlink(outside, root / "Notebook" / "link");
+
+    EXPECT_TRUE(IsInsideStore(root, root));
+    EXPECT_TRUE(IsInsideStore(root, root / "Notebook" / "new" / "pages.json"));
+    EXPECT_FALSE(IsInsideStore(root, root / "Notebook" / "link"));
+    EXPECT_FALSE(IsInsideStore(root, root / "Notebook" / "link" / "pages.json"));
+    EXPECT_FALSE(IsInsideStore(root, root / ".." / "outside"));
+    EXPECT_FALSE(IsInsideStore(root, fs::path(dir.Path()) / "acct2"));
+}
+
+} // namespace
+} // namespace rz
