@@ -40,6 +40,8 @@ void TKnownPages::BeginCheck(Date now, const std::vector<Page>& known)
     m_Skip = 0;
     m_ListingAnswered = false;
     m_ListingCovered = false;
+    m_ListingFailed = false;
+    m_SeenNow.clear();
 
     std::unordered_map<std::string, PageState> kept;
     m_Order.clear();
@@ -76,7 +78,7 @@ TKnownPages::ListStep TKnownPages::TakeListAnswer(std::string_view answer, std::
     }
     m_ListingAnswered = true;
 
-    std::optional<Date> oldest;
+    bool reachedSeen = false;
     for (const Json& entry : *value) {
         if (!entry.is_object())
             continue;
@@ -84,13 +86,14 @@ TKnownPages::ListStep TKnownPages::TakeListAnswer(std::string_view answer, std::
         const std::string* changed = StringMember(entry, "lastModifiedDateTime");
         if (id == nullptr || changed == nullptr)
             continue;
-        const Date when = GraphTimeToDate(*changed);
-        if (!oldest || when < *oldest)
-            oldest = when;
+        std::string seen = *id + "|" + *changed;
+        reachedSeen = reachedSeen || m_Seen.count(seen) != 0;
+        m_SeenNow.push_back(std::move(seen));
         const auto it = m_Pages.find(*id);
         if (it == m_Pages.end())
             continue;
         PageState& page = it->second;
+        const Date when = GraphTimeToDate(*changed);
         page.listedNow = when;
         // The later of the two times the content was read at: the tag reader's, or this check's.
         std::optional<Date> known = page.changeSeen;
@@ -102,34 +105,26 @@ TKnownPages::ListStep TKnownPages::TakeListAnswer(std::string_view answer, std::
 
     const std::size_t count = value->size();
     m_Skip += static_cast<int>(count);
-    if (!m_PreviousListing) {
-        // No earlier listing to reach back to: the newest entries are all this check learns.
-        return ListStep::Done;
-    }
-    const Date watermark{m_PreviousListing->seconds - kListingMarginSeconds};
-    if (count == 0 || !oldest || *oldest <= watermark) {
+    const std::string* nextLink = StringMember(list, "@odata.nextLink");
+    if (reachedSeen || count == 0 ||
+        (nextLink == nullptr && count < static_cast<std::size_t>(kListPageSize))) {
+        // Everything further down was shown unchanged by the previous listing, or there is no more.
         m_ListingCovered = true;
         return ListStep::Done;
     }
-    if (m_ListRequests >= kMaxListRequests)
+    // No earlier listing to reach back to: the newest entries are all this check learns.
+    if (m_Seen.empty() || m_ListRequests >= kMaxListRequests)
         return ListStep::Done;
-    if (const std::string* nextLink = StringMember(list, "@odata.nextLink")) {
-        next = *nextLink;
-        return ListStep::Next;
-    }
-    if (count < static_cast<std::size_t>(kListPageSize)) {
-        m_ListingCovered = true;
-        return ListStep::Done;
-    }
-    next = ListRequest(m_Skip);
+    next = nextLink ? *nextLink : ListRequest(m_Skip);
     return ListStep::Next;
 }
 
 void TKnownPages::ListingFailed()
 {
+    // Changes seen on the pages that did answer stand; what lay further down is left to the
+    // round-robin, and the next listing reaches back to the last complete one.
     m_ListingCovered = false;
-    for (auto& [id, page] : m_Pages)
-        page.changed = false;
+    m_ListingFailed = true;
 }
 
 std::vector<std::string> TKnownPages::PlanReads()
@@ -236,8 +231,10 @@ bool TKnownPages::Settled(const std::string& pageId) const
 
 void TKnownPages::EndCheck()
 {
-    if (m_ListingAnswered)
-        m_PreviousListing = m_CheckStart;
+    // A listing cut short by the request cap still moves on: otherwise a burst of edits would
+    // cost the full cap at every check.
+    if (m_ListingAnswered && !m_ListingFailed && !m_SeenNow.empty())
+        m_Seen = std::unordered_set<std::string>(m_SeenNow.begin(), m_SeenNow.end());
 }
 
 std::size_t TKnownPages::WaitingCount() const

@@ -7,14 +7,16 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace rz {
 
 // Decides which known reminder pages a known-pages check reads, so that an edit reaches its
 // reminders within one check at a fraction of the requests of reading every page every time:
-// - one listing of the account's most recently changed pages (newest first, followed only while
-//   its entries are newer than the previous listing) names the known pages that changed;
+// - one listing of the account's most recently changed pages (newest first, followed only until it
+//   meets an entry the previous listing showed unchanged: whatever follows changed before that)
+//   names the known pages that changed. It goes by the service's own entries, not by the clocks;
 // - every other known page is still read, round-robin, at least every half hour, because the
 //   service's change times are not always moved by an edit;
 // - a page whose read was held back for want of a request slot is read first next time.
@@ -31,9 +33,6 @@ public:
     // ...and reads a page at once when it would be unread this long by the next check, were that
     // as far off as the last one.
     static constexpr double kMaxUnreadSeconds = 30 * 60;
-    // The listing reaches this far behind the previous listing's start, for clock skew and for
-    // change times the service settles late.
-    static constexpr double kListingMarginSeconds = 5 * 60;
     // Time assumed since the previous check when there was none.
     static constexpr double kCheckIntervalSeconds = 121;
 
@@ -58,7 +57,7 @@ public:
     };
     // Takes one listing answer; notes the known pages it shows changed.
     ListStep TakeListAnswer(std::string_view answer, std::string& next);
-    // The listing could not be asked (request failed or held back).
+    // A listing request failed or was held back: changes already seen stand.
     void ListingFailed();
 
     // The pages to read this check, in order: those held back before, those the listing shows
@@ -98,13 +97,16 @@ private:
     std::unordered_map<std::string, PageState> m_Pages;
     std::vector<std::string> m_Order;
     Date m_CheckStart;
-    std::optional<Date> m_PreviousListing; // start of the last check whose listing answered
+    // "id|change time" of every entry the last answered listing showed, and of this check's.
+    std::unordered_set<std::string> m_Seen;
+    std::vector<std::string> m_SeenNow;
     std::optional<Date> m_PreviousPlan;
     double m_Credit = 0;
     int m_ListRequests = 0;
     int m_Skip = 0;
     bool m_ListingAnswered = false;
     bool m_ListingCovered = false;
+    bool m_ListingFailed = false;
 };
 
 } // namespace rz
