@@ -29,7 +29,7 @@ public:
     // Listing requests per check at most; what lies further back is left to the round-robin.
     static constexpr int kMaxListRequests = 5;
     // The round-robin spreads its reads so that each page is read about this often...
-    static constexpr double kRoundRobinSeconds = 26 * 60;
+    static constexpr double kRoundRobinSeconds = 28 * 60;
     // ...and reads a page at once when it would be unread this long by the next check, were that
     // as far off as the last one.
     static constexpr double kMaxUnreadSeconds = 30 * 60;

@@ -1,4 +1,5 @@
 // The reminder engine against the Graph emulator, through a plain HTTP stand-in for the worker.
+#include "emulator_online.h"
 #include "emulator_process.h"
 #include "reminders/engine_state.h"
 #include "reminders/online_source.h"
@@ -16,36 +17,6 @@ using test::EmulatorProcess;
 using test::Local;
 
 constexpr const char* kToken = "engine-access-token";
-
-// Reads what the worker would, straight from the emulator with a fixed token.
-class EmulatorOnline : public TOnlineSource
-{
-public:
-    explicit EmulatorOnline(const EmulatorProcess& emulator) : m_Emulator(emulator) {}
-
-    TOnlineAnswer GetPageContent(const std::string& pageId) override
-    {
-        const auto reply =
-            m_Emulator.Get("/v1.0/me/onenote/pages/" + pageId + "/content?includeIDs=true", kToken);
-        if (reply.status != 200 || !IsPageContentResponse(reply.body))
-            return {TOnlineStatus::Failed, {}};
-        return {TOnlineStatus::Ok, reply.body};
-    }
-
-    TOnlineAnswer GetOneNoteList(const std::string& relative) override
-    {
-        const std::string base = m_Emulator.BaseUrl();
-        const std::string path =
-            relative.rfind(base, 0) == 0 ? relative.substr(base.size()) : "/v1.0/me" + relative;
-        const auto reply = m_Emulator.Get(path, kToken);
-        if (reply.status != 200 || !IsGraphListResponse(reply.body))
-            return {TOnlineStatus::Failed, reply.body};
-        return {TOnlineStatus::Ok, reply.body};
-    }
-
-private:
-    const EmulatorProcess& m_Emulator;
-};
 
 std::string Fixture()
 {
@@ -111,7 +82,7 @@ protected:
 
     test::ScopedTimeZone m_Tz{test::kBerlinTz};
     EmulatorProcess m_Emulator{Options()};
-    EmulatorOnline m_Online{m_Emulator};
+    test::EmulatorOnline m_Online{m_Emulator, kToken};
     TEngineState m_State;
 };
 
