@@ -342,13 +342,67 @@ TEST_F(EmulatorTest, HierarchyNestsGroupsAndSections)
 {
     const Json j = GraphJson(std::string("/v1.0/users/") + kUserId + "/onenote/notebooks" + kHierarchy);
     ASSERT_TRUE(j.contains("@odata.context"));
-    const Json& work = j["value"][0];
-    EXPECT_EQ(work["sections"][0]["displayName"], "Inbox");
+    // By name: Home before Work, Damaged before Inbox.
+    EXPECT_TRUE(j["value"][0]["sections"].empty());
+    const Json& work = j["value"][1];
+    EXPECT_EQ(work["sections"][1]["displayName"], "Inbox");
     EXPECT_TRUE(work.contains("sectionGroups@odata.context"));
     EXPECT_EQ(work["sectionGroups"][0]["sectionGroups"][0]["sections"][0]["id"], "sec-deep");
     EXPECT_TRUE(work["sections"][0].contains("lastModifiedDateTime"));
-    EXPECT_TRUE(j["value"][1]["sections"].empty());
     EXPECT_EQ(emu.Get(Me("/onenote/notebooks?expand=sections"), kAccess).status, 400);
+}
+
+// The service lists notebooks, section groups and sections by name, ascending, at every level.
+TEST(EmulatorOrderTest, ListsComeByNameAtEveryLevel)
+{
+    EmulatorProcess emu(WithFixture(R"({
+      "user": {"id": "0123456789abcdef", "userPrincipalName": "ada@example.com"},
+      "tokens": {"accessTokens": ["access+token/="]},
+      "notebooks": [
+        {"displayName": "beta"},
+        {"displayName": "Alpha", "id": "nb-alpha",
+         "sections": [{"displayName": "b"}, {"displayName": "A"}, {"displayName": "c"}],
+         "sectionGroups": [
+           {"displayName": "Zed"},
+           {"displayName": "mid", "sections": [{"displayName": "y"}, {"displayName": "X"}],
+            "sectionGroups": [{"displayName": "q"}, {"displayName": "P",
+                               "sections": [{"displayName": "2"}, {"displayName": "10"}]}]}]},
+        {"displayName": "Gamma"}
+      ]})"));
+    ASSERT_TRUE(emu.Running()) << emu.Error();
+    const auto names = [](const Json& list) {
+        std::vector<std::string> out;
+        for (const auto& item : list)
+            out.push_back(item["displayName"]);
+        return out;
+    };
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(names(Parse(emu.Get(Me("/onenote/notebooks"), kAccess).body)["value"]),
+              (Names{"Alpha", "beta", "Gamma"}));
+    const Json all = Parse(emu.Get(Me("/onenote/notebooks") + kHierarchy, kAccess).body);
+    ASSERT_EQ(all["value"].size(), 3u);
+    const Json& alpha = all["value"][0];
+    const Json& mid = alpha["sectionGroups"][0];
+    const struct
+    {
+        const Json& list;
+        Names expected;
+    } levels[] = {
+        {all["value"], {"Alpha", "beta", "Gamma"}},
+        {alpha["sections"], {"A", "b", "c"}},
+        {alpha["sectionGroups"], {"mid", "Zed"}},
+        {mid["sections"], {"X", "y"}},
+        {mid["sectionGroups"], {"P", "q"}},
+        {mid["sectionGroups"][0]["sections"], {"10", "2"}},
+    };
+    for (const auto& level : levels)
+        EXPECT_EQ(names(level.list), level.expected);
+    // A rename moves the item to its new place.
+    const Json account = Parse(emu.AccountJson());
+    const std::string sectionA = account["notebooks"][1]["sections"][1]["id"];
+    ASSERT_EQ(emu.Post("/_emulator/rename", Json{{"id", sectionA}, {"name", "d"}}.dump()).status, 200);
+    const Json renamed = Parse(emu.Get(Me("/onenote/notebooks") + kHierarchy, kAccess).body);
+    EXPECT_EQ(names(renamed["value"][0]["sections"]), (Names{"b", "c", "d"}));
 }
 
 TEST_F(EmulatorTest, PageListsKeepTopAndTheServiceShape)
@@ -447,9 +501,10 @@ TEST_F(EmulatorTest, PageChangeMovesSectionAndNotebookTimes)
 {
     const auto times = [&] {
         const Json j = GraphJson(Me(std::string("/onenote/notebooks") + kHierarchy));
-        return std::tuple{j["value"][0]["lastModifiedDateTime"].get<std::string>(),
-                          j["value"][0]["sections"][0]["lastModifiedDateTime"].get<std::string>(),
-                          j["value"][1]["lastModifiedDateTime"].get<std::string>()};
+        // Home, then Work with Damaged and Inbox.
+        return std::tuple{j["value"][1]["lastModifiedDateTime"].get<std::string>(),
+                          j["value"][1]["sections"][1]["lastModifiedDateTime"].get<std::string>(),
+                          j["value"][0]["lastModifiedDateTime"].get<std::string>()};
     };
     const auto [notebook, section, other] = times();
     ASSERT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-plain", "title": "Plain notes !{{now+1h}}"})").status,
@@ -484,8 +539,9 @@ TEST_F(EmulatorTest, AdministrationChangesTheAccount)
     EXPECT_EQ(emu.Post("/_emulator/delete", R"({"id": "pg-dentist"})").status, 404);
 
     const Json j = GraphJson(Me(std::string("/onenote/notebooks") + kHierarchy));
-    EXPECT_EQ(j["value"][0]["sections"][0]["displayName"], "Inbox 2");
-    EXPECT_EQ(j["value"][0]["sectionGroups"][0]["sectionGroups"][0]["sections"][1]["id"], sectionId);
+    const Json& work = j["value"][1];
+    EXPECT_EQ(work["sections"][1]["displayName"], "Inbox 2");
+    EXPECT_EQ(work["sectionGroups"][0]["sectionGroups"][0]["sections"][1]["id"], sectionId);
     EXPECT_EQ(GraphJson(Me("/onenote/sections/sec-inbox/pages"))["value"].size(), 3u);
 
     EXPECT_EQ(emu.Post("/_emulator/add", "{not json").status, 400);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 #include <utility>
 
 namespace emu {
@@ -60,6 +61,18 @@ size_t Account::Count(Kind kind) const
 {
     return static_cast<size_t>(std::count_if(m_items.begin(), m_items.end(),
                                              [kind](const auto& e) { return e.second.kind == kind; }));
+}
+
+std::vector<std::string> Account::ByName(const std::vector<std::string>& ids) const
+{
+    std::vector<std::string> out = ids;
+    std::stable_sort(out.begin(), out.end(), [this](const std::string& a, const std::string& b) {
+        const std::string& na = Find(a)->name;
+        const std::string& nb = Find(b)->name;
+        const std::string la = ToLowerAscii(na), lb = ToLowerAscii(nb);
+        return std::tie(la, na, a) < std::tie(lb, nb, b);
+    });
+    return out;
 }
 
 std::vector<const Item*> Account::Ancestors(const Item& item) const

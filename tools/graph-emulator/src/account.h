@@ -76,6 +76,11 @@ public:
     size_t Count(Kind kind) const;
     const std::map<std::string, Item>& Items() const { return m_items; }
 
+    // `ids` in the service's default order for notebooks, section groups and
+    // sections: display name ascending, case ignored (ties by the exact name,
+    // then by id, so the order is stable).
+    std::vector<std::string> ByName(const std::vector<std::string>& ids) const;
+
     // Ancestors of an item, nearest first.
     std::vector<const Item*> Ancestors(const Item& item) const;
     const Item* NotebookOf(const Item& item) const;

@@ -175,7 +175,7 @@ void Emulator::AddGraphRoutes()
             expand.empty() ? "notebooks"
                            : "notebooks(sections(),sectionGroups(sections(),sectionGroups(sections())))");
         j["value"] = Json::array();
-        for (const auto& id : m_account.notebooks)
+        for (const auto& id : m_account.ByName(m_account.notebooks))
             j["value"].push_back(shapes.Notebook(*m_account.Find(id), !expand.empty()));
         SendJson(res, 200, j, kGraphJson);
     });

@@ -131,11 +131,11 @@ void GraphShapes::AddChildren(Json& j, const Item& container, const std::string&
 {
     j["sections@odata.context"] = Context(contextPath + "/sections");
     j["sections"] = Json::array();
-    for (const auto& id : container.sections)
+    for (const auto& id : m_account.ByName(container.sections))
         j["sections"].push_back(Section(*m_account.Find(id)));
     j["sectionGroups@odata.context"] = Context(contextPath + "/sectionGroups");
     j["sectionGroups"] = Json::array();
-    for (const auto& id : container.groups) {
+    for (const auto& id : m_account.ByName(container.groups)) {
         const Item& g = *m_account.Find(id);
         j["sectionGroups"].push_back(SectionGroup(g, contextPath + "/sectionGroups('" + g.id + "')"));
     }
