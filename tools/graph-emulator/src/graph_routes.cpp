@@ -23,23 +23,42 @@ std::string Param(const std::map<std::string, std::string>& q, const std::string
     return it == q.end() ? std::string{} : it->second;
 }
 
-// Reads $top / $skip. Graph serves 20 pages unless told otherwise and never more than 100.
-bool ReadPaging(const std::map<std::string, std::string>& q, long& top, long& skip, std::string& error)
+// The paging of a page list. Graph serves 20 pages unless told otherwise, and a
+// "top" over 100 is refused with 20129 rather than clamped.
+struct Paging
 {
-    top = 20;
-    skip = 0;
-    for (auto [name, target, limit] : {std::tuple{"top", &top, 100L}, std::tuple{"skip", &skip, 1000000L}}) {
+    long top = 20;
+    long skip = 0;
+    bool topGiven = false;
+};
+
+constexpr long kDefaultTop = 20;
+constexpr long kMaxTop = 100;
+
+// Reads $top / $skip; on failure sends the service's answer and returns false.
+bool ReadPaging(const std::map<std::string, std::string>& q, Paging& paging, httplib::Response& res)
+{
+    paging = Paging{};
+    for (auto [name, target] : {std::pair{"top", &paging.top}, std::pair{"skip", &paging.skip}}) {
         const std::string text = Param(q, name);
         if (text.empty())
             continue;
         long v = 0;
         const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
         if (ec != std::errc{} || ptr != text.data() + text.size() || v < 0) {
-            error = std::string("Invalid value '") + text + "' for query option " + name + ".";
+            SendGraphError(res, "BadRequest", std::string("Invalid value '") + text + "' for query option " +
+                                                  name + ".");
             return false;
         }
-        *target = std::min(v, limit);
+        *target = v;
     }
+    paging.topGiven = !Param(q, "top").empty();
+    if (paging.top > kMaxTop) {
+        SendGraphError(res, "20129", GraphErrorMessage("20129"));
+        return false;
+    }
+    if (!paging.topGiven)
+        paging.top = kDefaultTop;
     return true;
 }
 
@@ -90,20 +109,23 @@ void SortByChange(const Account& account, std::vector<std::string>& ids)
     });
 }
 
-// One window of a page list as a Graph collection. `link` is the list's own
-// address; "@odata.nextLink" adds the next window's paging and `linkTail`.
+// One window of a page list as a Graph collection. The service adds
+// "@odata.nextLink" (the list's own address `link`, the next "$skip" and
+// `linkTail`) only when more remain and the request gave no "top": with "top"
+// the client pages by "skip" itself.
 Json PageWindow(const Account& account, const GraphShapes& shapes, const std::string& context,
-                const std::vector<std::string>& ids, long top, long skip, const std::string& link,
+                const std::vector<std::string>& ids, const Paging& paging, const std::string& link,
                 const std::string& linkTail = {})
 {
     Json j;
     j["@odata.context"] = shapes.Context(context);
     j["value"] = Json::array();
-    for (size_t i = static_cast<size_t>(skip); i < ids.size() && i < static_cast<size_t>(skip + top); ++i)
+    const size_t begin = std::min(static_cast<size_t>(paging.skip), ids.size());
+    const size_t end = std::min(begin + static_cast<size_t>(paging.top), ids.size());
+    for (size_t i = begin; i < end; ++i)
         j["value"].push_back(shapes.Page(*account.Find(ids[i])));
-    if (static_cast<size_t>(skip + top) < ids.size() && top > 0)
-        j["@odata.nextLink"] =
-            link + "?$top=" + std::to_string(top) + "&$skip=" + std::to_string(skip + top) + linkTail;
+    if (!paging.topGiven && end < ids.size())
+        j["@odata.nextLink"] = link + "?$skip=" + std::to_string(end) + linkTail;
     return j;
 }
 
@@ -184,12 +206,9 @@ void Emulator::AddGraphRoutes()
                  [this, admit](const httplib::Request& req, httplib::Response& res) {
                      if (!admit(req, res))
                          return;
-                     long top = 0, skip = 0;
-                     std::string error;
-                     if (!ReadPaging(QueryOf(req), top, skip, error)) {
-                         SendGraphError(res, "BadRequest", error);
+                     Paging paging;
+                     if (!ReadPaging(QueryOf(req), paging, res))
                          return;
-                     }
                      const std::string id = req.matches[2].str();
                      std::lock_guard lock(m_mutex);
                      const Item* section = m_account.Find(id, Kind::Section);
@@ -203,7 +222,7 @@ void Emulator::AddGraphRoutes()
                      SortByChange(m_account, ids);
                      const GraphShapes shapes(m_account, Root(req));
                      SendJson(res, 200,
-                              PageWindow(m_account, shapes, "sections('" + id + "')/pages", ids, top, skip,
+                              PageWindow(m_account, shapes, "sections('" + id + "')/pages", ids, paging,
                                          Root(req) + req.path),
                               kGraphJson);
                  });
@@ -213,12 +232,9 @@ void Emulator::AddGraphRoutes()
                      if (!admit(req, res))
                          return;
                      const auto q = QueryOf(req);
-                     long top = 0, skip = 0;
-                     std::string error;
-                     if (!ReadPaging(q, top, skip, error)) {
-                         SendGraphError(res, "BadRequest", error);
+                     Paging paging;
+                     if (!ReadPaging(q, paging, res))
                          return;
-                     }
                      const std::string filter = Param(q, "filter");
                      std::string needle;
                      if (!filter.empty() && !ReadTitleFilter(filter, needle)) {
@@ -240,7 +256,7 @@ void Emulator::AddGraphRoutes()
                      SortByChange(m_account, ids);
                      const GraphShapes shapes(m_account, Root(req));
                      SendJson(res, 200,
-                              PageWindow(m_account, shapes, "pages", ids, top, skip, Root(req) + req.path,
+                              PageWindow(m_account, shapes, "pages", ids, paging, Root(req) + req.path,
                                          filter.empty() ? std::string() : "&$filter=" + UrlEncode(filter)),
                               kGraphJson);
                  });
