@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <regex>
@@ -711,10 +712,8 @@ void CountItems(const Json& container, int& sections, int& pages, int& refused,
 
 TEST(EmulatorSampleTest, ServesTheDemoAccount)
 {
-    EmulatorProcess::Options options;
-    options.fixturePath = EmulatorProcess::FixturesDir() + "/sample.json";
     const std::time_t start = std::time(nullptr);
-    EmulatorProcess emu(options);
+    EmulatorProcess emu(EmulatorProcess::FromFile(EmulatorProcess::SampleFixture()));
     ASSERT_TRUE(emu.Running()) << emu.Error();
     const Json account = Parse(emu.AccountJson());
     ASSERT_EQ(account["notebooks"].size(), 3u);
@@ -739,6 +738,83 @@ TEST(EmulatorSampleTest, ServesTheDemoAccount)
     EXPECT_GE(std::count_if(titles.begin(), titles.end(),
                             [](const std::string& t) { return t.find("!!") != t.npos; }),
               5);
+}
+
+// An access token through the sign-in a client makes (the shipped fixtures predefine none).
+std::string SignIn(const EmulatorProcess& emu)
+{
+    const std::string redirect = "https://login.live.com/oauth20_desktop.srf";
+    const auto authorize =
+        emu.Get("/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&redirect_uri=" + redirect);
+    const std::string location = authorize.Header("Location");
+    const size_t code = location.find("?code=");
+    if (authorize.status != 302 || code == std::string::npos)
+        return {};
+    const size_t end = location.find('&', code);
+    const auto token = emu.Post("/common/oauth2/v2.0/token",
+                                TokenForm("grant_type=authorization_code&redirect_uri=" +
+                                          rz::FormEncode(redirect) +
+                                          "&code=" + location.substr(code + 6, end - code - 6)),
+                                "application/x-www-form-urlencoded");
+    const Json j = Parse(token.body);
+    return j.is_object() && j.contains("access_token") ? j["access_token"].get<std::string>() : std::string();
+}
+
+// Personal accounts have 16-hex-digit ids and are addressed as /v1.0/me; work
+// accounts have GUIDs and are addressed as /v1.0/users/{id}.
+TEST(EmulatorShippedFixturesTest, PersonalAndWorkAccountsAnswerTheirAddressForms)
+{
+    const struct
+    {
+        std::string path;
+        std::regex id;
+        bool personal;
+        size_t notebooks, sections, refused, maxDepth;
+    } fixtures[] = {
+        {EmulatorProcess::SampleFixture(), std::regex("[0-9a-f]{16}"), true, 3, 20, 1, 2},
+        {EmulatorProcess::WorkFixture(),
+         std::regex("[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}"), false, 2, 7, 1, 3},
+    };
+    for (const auto& f : fixtures) {
+        auto options = EmulatorProcess::FromFile(f.path);
+        options.autoConsent = true;
+        EmulatorProcess emu(options);
+        ASSERT_TRUE(emu.Running()) << emu.Error();
+        const std::string token = SignIn(emu);
+        ASSERT_FALSE(token.empty()) << f.path;
+        const Json me = Parse(emu.Get("/v1.0/me", token).body);
+        const std::string id = me["id"];
+        EXPECT_TRUE(std::regex_match(id, f.id)) << f.path << ": " << id;
+        // The address the client derives from the id (a "-" means /users/{id}).
+        const std::string base = id.find('-') == std::string::npos ? "/v1.0/me" : "/v1.0/users/" + id;
+        EXPECT_EQ(base == "/v1.0/me", f.personal) << f.path;
+        const auto all = emu.Get(base + "/onenote/notebooks" + kHierarchy, token);
+        ASSERT_EQ(all.status, 200) << f.path;
+        size_t sections = 0, refused = 0, maxDepth = 0;
+        std::function<void(const Json&, size_t)> walk = [&](const Json& container, size_t depth) {
+            maxDepth = std::max(maxDepth, depth);
+            for (const auto& s : container["sections"]) {
+                ++sections;
+                refused += emu.Get(base + "/onenote/sections/" + s["id"].get<std::string>() + "/pages", token)
+                               .status != 200;
+            }
+            for (const auto& g : container["sectionGroups"])
+                walk(g, depth + 1);
+        };
+        const Json notebooks = Parse(all.body)["value"];
+        for (const auto& nb : notebooks)
+            walk(nb, 0);
+        EXPECT_EQ(notebooks.size(), f.notebooks) << f.path;
+        EXPECT_EQ(sections, f.sections) << f.path;
+        EXPECT_EQ(refused, f.refused) << f.path;
+        EXPECT_EQ(maxDepth, f.maxDepth) << f.path;
+        // Title reminders and tag reminders, some due within minutes.
+        const Json bang = Parse(emu.Get(base + "/onenote/pages?top=100&filter=contains(title,'!')", token).body);
+        EXPECT_GE(bang["value"].size(), 5u) << f.path;
+        const std::string account = emu.AccountJson();
+        EXPECT_NE(account.find("\"tags\":\"to-do\""), std::string::npos) << f.path;
+        EXPECT_NE(account.find("\"tags\":\"to-do:completed\""), std::string::npos) << f.path;
+    }
 }
 
 } // namespace

@@ -151,6 +151,24 @@ std::string EmulatorProcess::FixturesDir()
     return RZ_EMULATOR_FIXTURES_DIR;
 }
 
+std::string EmulatorProcess::SampleFixture()
+{
+    return FixturesDir() + "/sample.json";
+}
+
+std::string EmulatorProcess::WorkFixture()
+{
+    return FixturesDir() + "/work.json";
+}
+
+EmulatorProcess::Options EmulatorProcess::FromFile(const std::string& fixturePath, bool limits)
+{
+    Options options;
+    options.fixturePath = fixturePath;
+    options.limits = limits;
+    return options;
+}
+
 std::string EmulatorProcess::BaseUrl() const
 {
     return "http://127.0.0.1:" + std::to_string(m_Port);
