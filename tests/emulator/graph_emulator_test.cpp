@@ -679,6 +679,85 @@ TEST(EmulatorLimitsTest, ThrottlesPast120RequestsAMinute)
     EXPECT_EQ(emu.Stop(), 0);
 }
 
+// The limit windows follow the emulator's clock, so a test passes an hour in a call.
+TEST(EmulatorLimitsTest, WindowsFollowTheEmulatorClock)
+{
+    EmulatorProcess emu(WithFixture(Fixture(), false, true));
+    ASSERT_TRUE(emu.Running()) << emu.Error();
+    const auto send = [&](int n) {
+        int ok = 0;
+        for (int i = 0; i < n; ++i)
+            ok += emu.Get(Me("/onenote/notebooks"), kAccess).status == 200;
+        return ok;
+    };
+    const auto throttled = [&] { return emu.Get(Me("/onenote/notebooks"), kAccess).status == 429; };
+    // 120 a minute: three full minutes, then 40 more reach the 400 of the hour.
+    for (int minute = 0; minute < 3; ++minute) {
+        EXPECT_EQ(send(120), 120) << minute;
+        EXPECT_TRUE(throttled()) << minute;
+        ASSERT_TRUE(emu.AdvanceClock(60));
+    }
+    EXPECT_EQ(send(40), 40);
+    EXPECT_TRUE(throttled());
+    ASSERT_TRUE(emu.AdvanceClock(60));
+    EXPECT_TRUE(throttled()) << "the hour's 400 are spent";
+    ASSERT_TRUE(emu.AdvanceClock(3600));
+    // Admitted again; the fixture's access token (3600 s) has expired meanwhile.
+    EXPECT_EQ(emu.Get(Me("/onenote/notebooks"), kAccess).status, 401);
+    EXPECT_EQ(emu.Stop(), 0);
+}
+
+std::string UtcText(long long t)
+{
+    const auto tt = static_cast<std::time_t>(t);
+    std::tm tm{};
+    gmtime_r(&tt, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
+    return buf;
+}
+
+TEST_F(EmulatorTest, ClockMovesTokensTemplatesAndChangeStamps)
+{
+    const long long before = emu.ClockNow();
+    ASSERT_GT(before, 0);
+    EXPECT_NEAR(static_cast<double>(before), static_cast<double>(std::time(nullptr)), 5.0);
+    ASSERT_TRUE(emu.AdvanceClock(2 * 86400));
+    const long long now = emu.ClockNow();
+    EXPECT_NEAR(static_cast<double>(now - before), 2.0 * 86400, 5.0);
+
+    // The fixture's access token lived 3600 s.
+    const auto expired = emu.Get(Me(""), kAccess);
+    EXPECT_EQ(expired.status, 401);
+    EXPECT_NE(expired.body.find("InvalidAuthenticationToken"), std::string::npos);
+    // A refresh at the new time gives a token that works.
+    const auto refreshed =
+        emu.Post("/common/oauth2/v2.0/token",
+                 TokenForm("grant_type=refresh_token&refresh_token=" + rz::FormEncode("refresh+&=%token")),
+                 "application/x-www-form-urlencoded");
+    ASSERT_EQ(refreshed.status, 200) << refreshed.body;
+    const std::string token = Parse(refreshed.body)["access_token"];
+    EXPECT_EQ(emu.Get(Me(""), token).status, 200);
+
+    // Templates in admin calls and the change stamps use the emulator's time.
+    ASSERT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-plain", "title": "Later !{{now+5m}}"})").status, 200);
+    const Json page = Parse(emu.Get(Me("/onenote/sections/sec-inbox/pages"), token).body)["value"][0];
+    EXPECT_EQ(page["id"], "pg-plain");
+    const long long after = emu.ClockNow();
+    const std::string title = page["title"];
+    EXPECT_TRUE(title == "Later !" + LocalText(static_cast<std::time_t>(now + 300), "%Y-%m-%d %H:%M") ||
+                title == "Later !" + LocalText(static_cast<std::time_t>(after + 300), "%Y-%m-%d %H:%M"))
+        << title;
+    EXPECT_GE(page["lastModifiedDateTime"].get<std::string>(), UtcText(now));
+    EXPECT_LE(page["lastModifiedDateTime"].get<std::string>(), UtcText(after + 1));
+
+    // The clock only moves forward, by a bounded whole number of seconds.
+    for (const char* bad : {R"({"advanceSeconds": -1})", R"({"advanceSeconds": "60"})", R"({"advanceSeconds": 1.5})",
+                            R"({})", R"({"advanceSeconds": 999999999999})", "[60]"})
+        EXPECT_EQ(emu.Post("/_emulator/clock", bad).status, 400) << bad;
+    EXPECT_GE(emu.ClockNow(), after);
+}
+
 TEST_F(EmulatorTest, SurvivesMalformedRequests)
 {
     EXPECT_EQ(emu.Get("/v1.0/me/onenote/nothing", kAccess).status, 404);

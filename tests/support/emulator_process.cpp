@@ -302,6 +302,20 @@ long EmulatorProcess::RequestCount(const std::string& route) const
     return routes.contains(route) && routes[route].is_number_integer() ? routes[route].get<long>() : 0;
 }
 
+bool EmulatorProcess::AdvanceClock(long seconds) const
+{
+    return Post("/_emulator/clock", nlohmann::json{{"advanceSeconds", seconds}}.dump()).status == 200;
+}
+
+long long EmulatorProcess::ClockNow() const
+{
+    const Reply r = Get("/_emulator/clock");
+    const auto j = nlohmann::json::parse(r.body, nullptr, false);
+    return r.status == 200 && j.is_object() && j.contains("epochSeconds") && j["epochSeconds"].is_number_integer()
+               ? j["epochSeconds"].get<long long>()
+               : -1;
+}
+
 std::string EmulatorProcess::AccountJson() const
 {
     const Reply r = Get("/_emulator/account");

@@ -59,6 +59,11 @@ public:
     bool ResetCounters() const;
     // Requests counted for one route name ("token", "notebooks", ...), -1 on failure.
     long RequestCount(const std::string& route) const;
+    // Moves the emulator's clock forward (limit windows, token expiry, templates
+    // in admin calls and change stamps all follow it); false when refused.
+    bool AdvanceClock(long seconds) const;
+    // The emulator's current time (seconds since the epoch), -1 on failure.
+    long long ClockNow() const;
     // The account with every id, as JSON text.
     std::string AccountJson() const;
 

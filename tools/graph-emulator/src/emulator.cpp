@@ -1,5 +1,6 @@
 #include "emulator.h"
 
+#include "clock.h"
 #include "fixture.h"
 #include "graph_shapes.h"
 #include "text.h"
@@ -193,7 +194,7 @@ bool Emulator::Load(std::string& error)
 {
     std::lock_guard lock(m_mutex);
     try {
-        return LoadFixtureFile(m_options.fixture, std::time(nullptr), m_account, m_tokens, error);
+        return LoadFixtureFile(m_options.fixture, Clock::Now(), m_account, m_tokens, error);
     } catch (const std::exception& e) {
         error = "fixture \"" + m_options.fixture + "\": " + e.what();
         return false;
@@ -250,7 +251,7 @@ bool Emulator::Authorize(const httplib::Request& req, httplib::Response& res)
     TokenStore::Check check;
     {
         std::lock_guard lock(m_mutex);
-        check = m_tokens.CheckAccess(token, std::time(nullptr));
+        check = m_tokens.CheckAccess(token, Clock::Now());
     }
     if (check == TokenStore::Check::Valid)
         return true;
@@ -273,7 +274,7 @@ httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& r
         return HR::Unhandled;
     const std::string route = RouteName(req.path, QueryPart(req.target));
     m_traffic.Count(route);
-    if (m_options.limits && IsOneNoteRoute(route) && !m_traffic.Admit(std::chrono::steady_clock::now())) {
+    if (m_options.limits && IsOneNoteRoute(route) && !m_traffic.Admit(Clock::Tick())) {
         // OneNote's own throttling answer carries no Retry-After.
         SendGraphError(res, "20166", GraphErrorMessage("20166"), 429);
         return HR::Handled;

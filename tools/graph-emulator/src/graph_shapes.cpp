@@ -1,5 +1,6 @@
 #include "graph_shapes.h"
 
+#include "clock.h"
 #include "text.h"
 #include "time_templates.h"
 
@@ -239,7 +240,7 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
 Json GraphError(const std::string& code, const std::string& message)
 {
     Json inner;
-    inner["date"] = GraphTime(std::time(nullptr));
+    inner["date"] = GraphTime(Clock::Now());
     inner["request-id"] = RandomGuid();
     inner["client-request-id"] = RandomGuid();
     Json err;
