@@ -563,6 +563,57 @@ TEST_F(EmulatorTest, PageChangeMovesSectionAndNotebookTimes)
 
 // --- administration ------------------------------------------------------------------------
 
+// OneNote may number a page's elements anew after an update: same content, new ids.
+TEST_F(EmulatorTest, RenumberGivesEveryElementANewIdAndKeepsTheContent)
+{
+    const std::string content = Me("/onenote/pages/pg-project/content?includeIDs=true");
+    const std::regex idPattern(R"( id="[a-z]+:\{[0-9a-f-]{36}\}\{\d+\}")");
+    const auto ids = [&](const std::string& html) {
+        std::vector<std::string> out;
+        for (std::sregex_iterator it(html.begin(), html.end(), idPattern), end; it != end; ++it)
+            out.push_back(it->str());
+        return out;
+    };
+    const auto stamp = [&] {
+        const Json list = GraphJson(Me("/onenote/sections/sec-inbox/pages"));
+        for (const auto& p : list["value"])
+            if (p["id"] == "pg-project")
+                return p["lastModifiedDateTime"].get<std::string>();
+        return std::string();
+    };
+    const std::string before = emu.Get(content, kAccess).body;
+    const auto oldIds = ids(before);
+    ASSERT_EQ(oldIds.size(), 4u); // the div and three paragraphs
+    const std::string oldStamp = stamp();
+
+    ASSERT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-project", "renumber": true})").status, 200);
+    const std::string after = emu.Get(content, kAccess).body;
+    const auto newIds = ids(after);
+    ASSERT_EQ(newIds.size(), oldIds.size());
+    for (const auto& id : newIds)
+        EXPECT_EQ(std::find(oldIds.begin(), oldIds.end(), id), oldIds.end()) << id << " was kept";
+    EXPECT_EQ(std::regex_replace(after, idPattern, ""), std::regex_replace(before, idPattern, ""));
+    EXPECT_GT(stamp(), oldStamp);
+
+    // With new paragraphs in the same call, the new ones are numbered anew too.
+    ASSERT_EQ(emu.Post("/_emulator/page",
+                       R"({"id": "pg-project", "paragraphs": [{"text": "Later !2030-01-01 10:00", "tags": "to-do"}],
+                           "renumber": true})")
+                  .status,
+              200);
+    const auto third = ids(emu.Get(content, kAccess).body);
+    ASSERT_EQ(third.size(), 2u);
+    EXPECT_EQ(std::find(newIds.begin(), newIds.end(), third[1]), newIds.end());
+
+    // Refused calls change nothing.
+    const std::string kept = emu.Get(content, kAccess).body;
+    EXPECT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-project", "renumber": "yes"})").status, 400);
+    EXPECT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-project", "content": "<html></html>", "renumber": true})")
+                  .status,
+              400);
+    EXPECT_EQ(emu.Get(content, kAccess).body, kept);
+}
+
 TEST_F(EmulatorTest, AdministrationChangesTheAccount)
 {
     const auto add =

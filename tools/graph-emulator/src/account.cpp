@@ -141,6 +141,16 @@ void Account::NumberParagraphs(Item& page)
     }
 }
 
+void Account::Renumber(Item& page)
+{
+    page.elementGuid = RandomGuid();
+    // Past every number the page has used, so no old id comes back.
+    for (Paragraph& p : page.paragraphs) {
+        p.number = page.nextParagraph;
+        page.nextParagraph += 2;
+    }
+}
+
 bool Account::Insert(Item item, std::string& error, std::string& id)
 {
     if (item.kind == Kind::Notebook) {
@@ -164,6 +174,8 @@ bool Account::Insert(Item item, std::string& error, std::string& id)
     }
     if (item.guid.empty())
         item.guid = StableGuid(item.id, false);
+    if (item.elementGuid.empty())
+        item.elementGuid = item.guid;
     if (item.kind == Kind::Page)
         NumberParagraphs(item);
     id = item.id;
@@ -305,7 +317,7 @@ Json Account::Dump() const
             j["paragraphs"] = Json::array();
             for (const auto& p : item.paragraphs) {
                 Json pj;
-                pj["id"] = "p:{" + item.guid + "}{" + std::to_string(p.number) + "}";
+                pj["id"] = "p:{" + item.elementGuid + "}{" + std::to_string(p.number) + "}";
                 if (!p.html.empty())
                     pj["html"] = p.html;
                 else

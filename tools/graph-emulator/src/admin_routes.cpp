@@ -243,12 +243,19 @@ void Emulator::AddAdminRoutes()
         if (body.contains("content") &&
             !ReadText(body["content"], now, "content", kMaxContentBytes, raw, error))
             return Failed(400, error);
+        const Json renumber = body.value("renumber", Json(false));
+        if (!renumber.is_boolean())
+            return Failed(400, "\"renumber\" must be true or false");
+        if (renumber.get<bool>() && !(newContent ? raw : page->rawContent).empty())
+            return Failed(400, "a page with verbatim \"content\" has no elements to renumber");
         if (body.contains("title"))
             page->name = title;
         if (newContent)
             m_account.SetContent(id, std::move(paragraphs), std::move(raw), now, error);
         else
             m_account.Touch(id, now);
+        if (renumber.get<bool>())
+            Account::Renumber(*page);
         return Done();
     });
 

@@ -216,7 +216,7 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
     if (!p.paragraphs.empty()) {
         out += "\t\t<div";
         if (includeIds)
-            out += " id=\"div:{" + p.guid + "}{1}\"";
+            out += " id=\"div:{" + p.elementGuid + "}{1}\"";
         out += " data-id=\"_default\" style=\"position:absolute;left:48px;top:115px;width:624px\">\n";
         for (const Paragraph& para : p.paragraphs) {
             if (!para.html.empty()) {
@@ -225,7 +225,7 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
             }
             out += "\t\t\t<p";
             if (includeIds)
-                out += " id=\"p:{" + p.guid + "}{" + std::to_string(para.number) + "}\"";
+                out += " id=\"p:{" + p.elementGuid + "}{" + std::to_string(para.number) + "}\"";
             if (!para.tags.empty())
                 out += " data-tag=\"" + XmlEscape(para.tags) + "\"";
             out += " style=\"margin-top:0pt;margin-bottom:0pt\">" + XmlEscape(para.text) + "</p>\n";
