@@ -9,6 +9,7 @@
 #include <ctime>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <string>
@@ -471,8 +472,19 @@ TEST(EmulatorPagingTest, TopAboveOneHundredIsRefusedAndNextLinksOnlyWithoutTop)
         EXPECT_EQ(j["value"].size(), c.count) << c.query;
         EXPECT_EQ(j.contains("@odata.nextLink"), c.nextLink) << c.query;
     }
-    // Following the next links reaches every page once, the filter kept throughout.
-    for (const std::string& first : {big, search + "?filter=contains(title,'Page')"}) {
+    // Following the next links reaches every page once, the filter, order and
+    // selection kept throughout.
+    std::vector<std::string> stamps;
+    const Json ascending = Parse(
+        emu.Get(search + "?$select=lastModifiedDateTime&$orderby=lastModifiedDateTime%20asc", kAccess).body);
+    for (const auto& p : ascending["value"]) {
+        EXPECT_EQ(p.size(), 1u);
+        stamps.push_back(p["lastModifiedDateTime"]);
+    }
+    EXPECT_EQ(stamps.size(), 20u);
+    EXPECT_TRUE(std::is_sorted(stamps.begin(), stamps.end()));
+    for (const std::string& first :
+         {big, search + "?filter=contains(title,'Page')", search + "?$orderby=title%20asc&$select=id,title"}) {
         std::vector<std::string> seen;
         std::string next = first;
         for (int guard = 0; !next.empty() && guard < 20; ++guard) {
@@ -484,7 +496,7 @@ TEST(EmulatorPagingTest, TopAboveOneHundredIsRefusedAndNextLinksOnlyWithoutTop)
                        ? j["@odata.nextLink"].get<std::string>().substr(emu.BaseUrl().size())
                        : std::string();
         }
-        EXPECT_EQ(seen.size(), 150u) << first;
+        EXPECT_EQ(seen.size(), first.find("orderby") == std::string::npos ? 150u : 155u) << first;
         std::sort(seen.begin(), seen.end());
         EXPECT_EQ(std::unique(seen.begin(), seen.end()), seen.end()) << first;
     }
@@ -518,6 +530,95 @@ TEST_F(EmulatorTest, TitleSearchFindsBangTitles)
     ASSERT_EQ(rest["value"].size(), 2u);
     EXPECT_EQ(rest["value"][0]["id"], "pg-project");
     EXPECT_EQ(emu.Get(Me("/onenote/pages?filter=startswith(title,'x')"), kAccess).status, 400);
+}
+
+// The account-wide listing a client uses to find recently changed pages.
+TEST_F(EmulatorTest, AccountPageListOrdersFiltersSelectsAndPages)
+{
+    const Json all = GraphJson(Me("/onenote/pages"));
+    std::map<std::string, std::string> changed;
+    for (const auto& p : all["value"])
+        changed[p["id"]] = p["lastModifiedDateTime"];
+    const std::string project = changed["pg-project"];
+    using Ids = std::vector<std::string>;
+    const Ids newestFirst = {"pg-dentist", "pg-standup", "pg-project", "pg-plain", "pg-buried"};
+    const Ids oldestFirst(newestFirst.rbegin(), newestFirst.rend());
+    const struct
+    {
+        std::string query;
+        Ids expected;
+    } cases[] = {
+        {"", newestFirst}, // the service's default order; the refused section's page left out
+        {"?$orderby=lastModifiedDateTime%20desc", newestFirst},
+        {"?$orderby=lastModifiedDateTime%20asc", oldestFirst},
+        {"?orderby=lastModifiedDateTime", oldestFirst}, // OData's default direction
+        {"?$top=2", {"pg-dentist", "pg-standup"}},
+        {"?$top=2&$skip=2", {"pg-project", "pg-plain"}},
+        {"?$skip=4", {"pg-buried"}},
+        {"?$filter=lastModifiedDateTime%20gt%20" + project, {"pg-dentist", "pg-standup"}},
+        {"?$filter=lastModifiedDateTime%20ge%20" + project, {"pg-dentist", "pg-standup", "pg-project"}},
+        {"?$filter=lastModifiedDateTime%20lt%20" + project + "&$orderby=lastModifiedDateTime%20asc",
+         {"pg-buried", "pg-plain"}},
+        {"?$filter=contains(title,'!')&$orderby=lastModifiedDateTime%20desc&$top=3",
+         {"pg-dentist", "pg-standup", "pg-project"}},
+    };
+    for (const auto& c : cases) {
+        const Json j = GraphJson(Me("/onenote/pages" + c.query));
+        Ids ids;
+        for (const auto& p : j["value"])
+            ids.push_back(p["id"]);
+        EXPECT_EQ(ids, c.expected) << c.query;
+        EXPECT_FALSE(j.contains("@odata.nextLink")) << c.query;
+    }
+    EXPECT_EQ(all["value"].size(), changed.size());
+
+    const Json selected = GraphJson(Me("/onenote/pages?$select=id,title,lastModifiedDateTime,links&$top=1"));
+    ASSERT_EQ(selected["value"].size(), 1u);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : selected["value"][0].items())
+        keys.push_back(key);
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(keys, (std::vector<std::string>{"id", "lastModifiedDateTime", "links", "title"}));
+    EXPECT_TRUE(selected["@odata.context"].get<std::string>().ends_with(
+        "/onenote/pages(id,title,lastModifiedDateTime,links)"));
+
+    for (const char* bad :
+         {"?$top=101", "?$orderby=color", "?$orderby=title%20up", "?$select=id,color",
+          "?$filter=lastModifiedDateTime%20eq%202024-01-01T00:00:00Z", "?$filter=lastModifiedDateTime%20gt%20soon"}) {
+        const auto r = emu.Get(Me(std::string("/onenote/pages") + bad), kAccess);
+        EXPECT_EQ(r.status, 400) << bad;
+        EXPECT_EQ(r.body.rfind("{\"error\":{", 0), 0u) << bad;
+    }
+    EXPECT_EQ(Parse(emu.Get(Me("/onenote/pages?$top=101"), kAccess).body)["error"]["code"], "20129");
+}
+
+// Each kind of OneNote request has its own counter, so tests can tell a client's requests apart.
+TEST_F(EmulatorTest, RouteCountersTellRequestsApart)
+{
+    ASSERT_TRUE(emu.ResetCounters());
+    const struct
+    {
+        std::string path;
+        const char* route;
+    } requests[] = {
+        {Me("/onenote/notebooks"), "notebooks"},
+        {Me("/onenote/notebooks") + kHierarchy, "hierarchy"},
+        {Me("/onenote/sections/sec-inbox/pages?$top=100"), "pages"},
+        {Me("/onenote/pages?top=100&filter=contains(title,'!')"), "search"},
+        {Me("/onenote/pages?$filter=contains(title,%27!%27)"), "search"},
+        {Me("/onenote/pages?$orderby=lastModifiedDateTime%20desc&$top=20"), "pagelist"},
+        {Me("/onenote/pages"), "pagelist"},
+        {Me("/onenote/pages?$filter=lastModifiedDateTime%20gt%202024-01-01T00:00:00Z"), "pagelist"},
+        {Me("/onenote/pages/pg-project/content?includeIDs=true"), "content"},
+        {Me(""), "me"},
+    };
+    std::map<std::string, long> expected;
+    for (const auto& r : requests) {
+        EXPECT_EQ(emu.Get(r.path, kAccess).status, 200) << r.path;
+        ++expected[r.route];
+    }
+    for (const auto& [route, n] : expected)
+        EXPECT_EQ(emu.RequestCount(route), n) << route;
 }
 
 TEST_F(EmulatorTest, PageContentCarriesIdsAndTags)
@@ -750,6 +851,8 @@ TEST(EmulatorLimitsTest, WindowsFollowTheEmulatorClock)
     }
     EXPECT_EQ(send(40), 40);
     EXPECT_TRUE(throttled());
+    // The account-wide page list is a OneNote request like the others.
+    EXPECT_EQ(emu.Get(Me("/onenote/pages?$top=5"), kAccess).status, 429);
     ASSERT_TRUE(emu.AdvanceClock(60));
     EXPECT_TRUE(throttled()) << "the hour's 400 are spent";
     ASSERT_TRUE(emu.AdvanceClock(3600));

@@ -32,7 +32,7 @@ std::string QueryPart(const std::string& target)
 bool IsOneNoteRoute(const std::string& route)
 {
     return route == "notebooks" || route == "hierarchy" || route == "pages" || route == "search" ||
-           route == "content";
+           route == "pagelist" || route == "content";
 }
 
 // The inode of the TCP connection between two local ports, from /proc/net/tcp.
@@ -89,8 +89,13 @@ std::string RouteName(const std::string& path, const std::string& query)
         return query.find("expand") == std::string::npos ? "notebooks" : "hierarchy";
     if (rest.starts_with("/onenote/sections/") && rest.ends_with("/pages"))
         return "pages";
-    if (rest == "/onenote/pages")
-        return "search";
+    if (rest == "/onenote/pages") {
+        // The title search (a contains() filter) and the plain listing are
+        // different requests of a client; count them apart.
+        const auto q = ParseQuery(query);
+        const auto filter = q.count("$filter") ? q.at("$filter") : q.count("filter") ? q.at("filter") : "";
+        return ToLowerAscii(filter).find("contains(") != std::string::npos ? "search" : "pagelist";
+    }
     if (rest.starts_with("/onenote/pages/") && rest.ends_with("/content"))
         return "content";
     return "other";
