@@ -390,12 +390,9 @@ TEST(EmulatorOrderTest, ListsComeByNameAtEveryLevel)
         const Json& list;
         Names expected;
     } levels[] = {
-        {all["value"], {"Alpha", "beta", "Gamma"}},
-        {alpha["sections"], {"A", "b", "c"}},
-        {alpha["sectionGroups"], {"mid", "Zed"}},
-        {mid["sections"], {"X", "y"}},
-        {mid["sectionGroups"], {"P", "q"}},
-        {mid["sectionGroups"][0]["sections"], {"10", "2"}},
+        {all["value"], {"Alpha", "beta", "Gamma"}}, {alpha["sections"], {"A", "b", "c"}},
+        {alpha["sectionGroups"], {"mid", "Zed"}},   {mid["sections"], {"X", "y"}},
+        {mid["sectionGroups"], {"P", "q"}},         {mid["sectionGroups"][0]["sections"], {"10", "2"}},
     };
     for (const auto& level : levels)
         EXPECT_EQ(names(level.list), level.expected);
@@ -483,8 +480,8 @@ TEST(EmulatorPagingTest, TopAboveOneHundredIsRefusedAndNextLinksOnlyWithoutTop)
     }
     EXPECT_EQ(stamps.size(), 20u);
     EXPECT_TRUE(std::is_sorted(stamps.begin(), stamps.end()));
-    for (const std::string& first :
-         {big, search + "?filter=contains(title,'Page')", search + "?$orderby=title%20asc&$select=id,title"}) {
+    for (const std::string& first : {big, search + "?filter=contains(title,'Page')",
+                                     search + "?$orderby=title%20asc&$select=id,title"}) {
         std::vector<std::string> seen;
         std::string next = first;
         for (int guard = 0; !next.empty() && guard < 20; ++guard) {
@@ -582,9 +579,9 @@ TEST_F(EmulatorTest, AccountPageListOrdersFiltersSelectsAndPages)
     EXPECT_TRUE(selected["@odata.context"].get<std::string>().ends_with(
         "/onenote/pages(id,title,lastModifiedDateTime,links)"));
 
-    for (const char* bad :
-         {"?$top=101", "?$orderby=color", "?$orderby=title%20up", "?$select=id,color",
-          "?$filter=lastModifiedDateTime%20eq%202024-01-01T00:00:00Z", "?$filter=lastModifiedDateTime%20gt%20soon"}) {
+    for (const char* bad : {"?$top=101", "?$orderby=color", "?$orderby=title%20up", "?$select=id,color",
+                            "?$filter=lastModifiedDateTime%20eq%202024-01-01T00:00:00Z",
+                            "?$filter=lastModifiedDateTime%20gt%20soon"}) {
         const auto r = emu.Get(Me(std::string("/onenote/pages") + bad), kAccess);
         EXPECT_EQ(r.status, 400) << bad;
         EXPECT_EQ(r.body.rfind("{\"error\":{", 0), 0u) << bad;
@@ -697,11 +694,12 @@ TEST_F(EmulatorTest, RenumberGivesEveryElementANewIdAndKeepsTheContent)
     EXPECT_GT(stamp(), oldStamp);
 
     // With new paragraphs in the same call, the new ones are numbered anew too.
-    ASSERT_EQ(emu.Post("/_emulator/page",
-                       R"({"id": "pg-project", "paragraphs": [{"text": "Later !2030-01-01 10:00", "tags": "to-do"}],
+    ASSERT_EQ(
+        emu.Post("/_emulator/page",
+                 R"({"id": "pg-project", "paragraphs": [{"text": "Later !2030-01-01 10:00", "tags": "to-do"}],
                            "renumber": true})")
-                  .status,
-              200);
+            .status,
+        200);
     const auto third = ids(emu.Get(content, kAccess).body);
     ASSERT_EQ(third.size(), 2u);
     EXPECT_EQ(std::find(newIds.begin(), newIds.end(), third[1]), newIds.end());
@@ -709,9 +707,10 @@ TEST_F(EmulatorTest, RenumberGivesEveryElementANewIdAndKeepsTheContent)
     // Refused calls change nothing.
     const std::string kept = emu.Get(content, kAccess).body;
     EXPECT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-project", "renumber": "yes"})").status, 400);
-    EXPECT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-project", "content": "<html></html>", "renumber": true})")
-                  .status,
-              400);
+    EXPECT_EQ(
+        emu.Post("/_emulator/page", R"({"id": "pg-project", "content": "<html></html>", "renumber": true})")
+            .status,
+        400);
     EXPECT_EQ(emu.Get(content, kAccess).body, kept);
 }
 
@@ -906,8 +905,9 @@ TEST_F(EmulatorTest, ClockMovesTokensTemplatesAndChangeStamps)
     EXPECT_LE(page["lastModifiedDateTime"].get<std::string>(), UtcText(after + 1));
 
     // The clock only moves forward, by a bounded whole number of seconds.
-    for (const char* bad : {R"({"advanceSeconds": -1})", R"({"advanceSeconds": "60"})", R"({"advanceSeconds": 1.5})",
-                            R"({})", R"({"advanceSeconds": 999999999999})", "[60]"})
+    for (const char* bad :
+         {R"({"advanceSeconds": -1})", R"({"advanceSeconds": "60"})", R"({"advanceSeconds": 1.5})", R"({})",
+          R"({"advanceSeconds": 999999999999})", "[60]"})
         EXPECT_EQ(emu.Post("/_emulator/clock", bad).status, 400) << bad;
     EXPECT_GE(emu.ClockNow(), after);
 }
@@ -984,11 +984,11 @@ std::string SignIn(const EmulatorProcess& emu)
     if (authorize.status != 302 || code == std::string::npos)
         return {};
     const size_t end = location.find('&', code);
-    const auto token = emu.Post("/common/oauth2/v2.0/token",
-                                TokenForm("grant_type=authorization_code&redirect_uri=" +
-                                          rz::FormEncode(redirect) +
-                                          "&code=" + location.substr(code + 6, end - code - 6)),
-                                "application/x-www-form-urlencoded");
+    const auto token =
+        emu.Post("/common/oauth2/v2.0/token",
+                 TokenForm("grant_type=authorization_code&redirect_uri=" + rz::FormEncode(redirect) +
+                           "&code=" + location.substr(code + 6, end - code - 6)),
+                 "application/x-www-form-urlencoded");
     const Json j = Parse(token.body);
     return j.is_object() && j.contains("access_token") ? j["access_token"].get<std::string>() : std::string();
 }
@@ -1042,7 +1042,8 @@ TEST(EmulatorShippedFixturesTest, PersonalAndWorkAccountsAnswerTheirAddressForms
         EXPECT_EQ(refused, f.refused) << f.path;
         EXPECT_EQ(maxDepth, f.maxDepth) << f.path;
         // Title reminders and tag reminders, some due within minutes.
-        const Json bang = Parse(emu.Get(base + "/onenote/pages?top=100&filter=contains(title,'!')", token).body);
+        const Json bang =
+            Parse(emu.Get(base + "/onenote/pages?top=100&filter=contains(title,'!')", token).body);
         EXPECT_GE(bang["value"].size(), 5u) << f.path;
         const std::string account = emu.AccountJson();
         EXPECT_NE(account.find("\"tags\":\"to-do\""), std::string::npos) << f.path;

@@ -311,7 +311,8 @@ long long EmulatorProcess::ClockNow() const
 {
     const Reply r = Get("/_emulator/clock");
     const auto j = nlohmann::json::parse(r.body, nullptr, false);
-    return r.status == 200 && j.is_object() && j.contains("epochSeconds") && j["epochSeconds"].is_number_integer()
+    return r.status == 200 && j.is_object() && j.contains("epochSeconds") &&
+                   j["epochSeconds"].is_number_integer()
                ? j["epochSeconds"].get<long long>()
                : -1;
 }

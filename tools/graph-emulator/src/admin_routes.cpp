@@ -1,7 +1,7 @@
 // The administration interface under /_emulator/: tests change the account
 // and the service's behaviour while a client runs against it.
-#include "emulator.h"
 #include "clock.h"
+#include "emulator.h"
 #include "fixture.h"
 #include "time_templates.h"
 
@@ -127,7 +127,8 @@ void Emulator::AddAdminRoutes()
     // The emulator's clock; it only moves forward, so change stamps stay ordered.
     const auto clockDocument = [] {
         const std::time_t now = Clock::Now();
-        return Json{{"now", GraphTime(now)}, {"epochSeconds", static_cast<long long>(now)},
+        return Json{{"now", GraphTime(now)},
+                    {"epochSeconds", static_cast<long long>(now)},
                     {"offsetSeconds", Clock::OffsetSeconds()}};
     };
     m_server.Get("/_emulator/clock", [clockDocument](const httplib::Request&, httplib::Response& res) {

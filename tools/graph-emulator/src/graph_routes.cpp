@@ -48,8 +48,8 @@ bool ReadPaging(const std::map<std::string, std::string>& q, Paging& paging, htt
         long v = 0;
         const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
         if (ec != std::errc{} || ptr != text.data() + text.size() || v < 0) {
-            SendGraphError(res, "BadRequest", std::string("Invalid value '") + text + "' for query option " +
-                                                  name + ".");
+            SendGraphError(res, "BadRequest",
+                           std::string("Invalid value '") + text + "' for query option " + name + ".");
             return false;
         }
         *target = v;
@@ -165,8 +165,14 @@ struct PageQuery
     }
 };
 
-constexpr const char* kPageProperties[] = {"id",          "self",     "createdDateTime", "title",
-                                           "createdByAppId", "contentUrl", "lastModifiedDateTime", "links",
+constexpr const char* kPageProperties[] = {"id",
+                                           "self",
+                                           "createdDateTime",
+                                           "title",
+                                           "createdByAppId",
+                                           "contentUrl",
+                                           "lastModifiedDateTime",
+                                           "links",
                                            "parentSection"};
 
 // Reads a page list's query; on failure sends the service's answer and returns false.
@@ -187,12 +193,15 @@ bool ReadPageQuery(const std::map<std::string, std::string>& q, PageQuery& query
         std::string property, direction, rest;
         in >> property >> direction;
         static const std::map<std::string, std::string> kKeys = {
-            {"lastModifiedDateTime", "modified"}, {"lastModifiedTime", "modified"},
-            {"createdDateTime", "created"},       {"createdTime", "created"},
+            {"lastModifiedDateTime", "modified"},
+            {"lastModifiedTime", "modified"},
+            {"createdDateTime", "created"},
+            {"createdTime", "created"},
             {"title", "title"},
         };
         const auto key = kKeys.find(property);
-        if (key == kKeys.end() || (in >> rest) || (!direction.empty() && direction != "asc" && direction != "desc")) {
+        if (key == kKeys.end() || (in >> rest) ||
+            (!direction.empty() && direction != "asc" && direction != "desc")) {
             SendGraphError(res, "BadRequest", "Invalid orderby clause '" + query.orderby + "'.");
             return false;
         }

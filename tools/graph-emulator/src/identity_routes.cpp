@@ -1,6 +1,6 @@
 // The identity platform: sign-in page, token endpoint, redirect and sign-out pages.
-#include "emulator.h"
 #include "clock.h"
+#include "emulator.h"
 #include "text.h"
 #include "time_templates.h"
 
