@@ -471,15 +471,6 @@ TEST(EmulatorPagingTest, TopAboveOneHundredIsRefusedAndNextLinksOnlyWithoutTop)
     }
     // Following the next links reaches every page once, the filter, order and
     // selection kept throughout.
-    std::vector<std::string> stamps;
-    const Json ascending = Parse(
-        emu.Get(search + "?$select=lastModifiedDateTime&$orderby=lastModifiedDateTime%20asc", kAccess).body);
-    for (const auto& p : ascending["value"]) {
-        EXPECT_EQ(p.size(), 1u);
-        stamps.push_back(p["lastModifiedDateTime"]);
-    }
-    EXPECT_EQ(stamps.size(), 20u);
-    EXPECT_TRUE(std::is_sorted(stamps.begin(), stamps.end()));
     for (const std::string& first : {big, search + "?filter=contains(title,'Page')",
                                      search + "?$orderby=title%20asc&$select=id,title"}) {
         std::vector<std::string> seen;
@@ -487,8 +478,11 @@ TEST(EmulatorPagingTest, TopAboveOneHundredIsRefusedAndNextLinksOnlyWithoutTop)
         for (int guard = 0; !next.empty() && guard < 20; ++guard) {
             const Json j = Parse(emu.Get(next, kAccess).body);
             ASSERT_TRUE(j.contains("value")) << next;
-            for (const auto& p : j["value"])
+            for (const auto& p : j["value"]) {
                 seen.push_back(p["id"]);
+                // The selection carries over: id and title only.
+                EXPECT_EQ(p.size(), first.find("select") == std::string::npos ? 10u : 2u) << next;
+            }
             next = j.contains("@odata.nextLink")
                        ? j["@odata.nextLink"].get<std::string>().substr(emu.BaseUrl().size())
                        : std::string();
@@ -692,17 +686,6 @@ TEST_F(EmulatorTest, RenumberGivesEveryElementANewIdAndKeepsTheContent)
         EXPECT_EQ(std::find(oldIds.begin(), oldIds.end(), id), oldIds.end()) << id << " was kept";
     EXPECT_EQ(std::regex_replace(after, idPattern, ""), std::regex_replace(before, idPattern, ""));
     EXPECT_GT(stamp(), oldStamp);
-
-    // With new paragraphs in the same call, the new ones are numbered anew too.
-    ASSERT_EQ(
-        emu.Post("/_emulator/page",
-                 R"({"id": "pg-project", "paragraphs": [{"text": "Later !2030-01-01 10:00", "tags": "to-do"}],
-                           "renumber": true})")
-            .status,
-        200);
-    const auto third = ids(emu.Get(content, kAccess).body);
-    ASSERT_EQ(third.size(), 2u);
-    EXPECT_EQ(std::find(newIds.begin(), newIds.end(), third[1]), newIds.end());
 
     // Refused calls change nothing.
     const std::string kept = emu.Get(content, kAccess).body;
