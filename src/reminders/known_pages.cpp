@@ -187,10 +187,10 @@ void TKnownPages::ReadAnswered(const std::string& pageId, bool ok)
         return;
     PageState& page = it->second;
     page.waiting = false;
-    if (!ok)
-        return;
+    // A failed read also waits its turn: while the service fails every read (an expired token, an
+    // outage), retrying each page at every check would multiply the requests.
     page.lastRead = m_CheckStart;
-    if (page.listedNow)
+    if (ok && page.listedNow)
         page.changeSeen = page.listedNow;
 }
 

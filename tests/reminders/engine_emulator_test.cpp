@@ -99,29 +99,30 @@ TEST_F(EngineEmulatorTest, EditsOnlineReachTheirRemindersWithinOneCheck)
         found = found || (r->objType() == kTagReminder && r->time() == Local(2099, 3, 21, 8, 0));
     EXPECT_TRUE(found);
     // One listing and the two changed pages, out of 27 in the account.
+    EXPECT_EQ(m_Emulator.RequestCount("pagelist"), 1);
     EXPECT_EQ(m_Emulator.RequestCount("content"), 2);
     EXPECT_EQ(m_State.KnownListFailures, 0u);
 
     // Nothing changed: one listing request, no page read.
     ASSERT_TRUE(m_Emulator.ResetCounters());
     Check();
+    EXPECT_EQ(m_Emulator.RequestCount("pagelist"), 1);
     EXPECT_EQ(m_Emulator.RequestCount("content"), 0);
 }
 
 TEST_F(EngineEmulatorTest, RenumberedAndCompletedParagraphs)
 {
-    // The service numbers the paragraph anew: the old reminder goes, the new one comes.
-    ASSERT_TRUE(SetParagraph(R"({"text": "Call Bob !2099-03-20 09:00", "tags": "to-do", "number": 41})"));
+    const std::string before = m_State.ReminderList.list().back()->Id().value();
+    // The service numbers the page's elements anew: the old reminder goes, the new one comes.
+    ASSERT_TRUE(Post("page", R"({"id": "pg-project", "renumber": true})"));
     Check();
-    EXPECT_EQ(TagReminders(), 1);
-    const ReminderPtr renumbered = m_State.ReminderList.list().back();
-    EXPECT_NE(renumbered->Id()->find("}{41}"), std::string::npos);
+    ASSERT_EQ(TagReminders(), 1);
+    EXPECT_NE(m_State.ReminderList.list().back()->Id(), before);
     LoadFromSearch();
     EXPECT_EQ(TagReminders(), 1);
 
     // Ticked off: no reminder any more.
-    ASSERT_TRUE(
-        SetParagraph(R"({"text": "Call Bob !2099-03-20 09:00", "tags": "to-do:completed", "number": 41})"));
+    ASSERT_TRUE(SetParagraph(R"({"text": "Call Bob !2099-03-20 09:00", "tags": "to-do:completed"})"));
     Check();
     EXPECT_EQ(TagReminders(), 0);
 }

@@ -234,6 +234,19 @@ TEST_F(KnownPagesTest, PagesWhoseChangeTimeNeverMovesAreReadEveryHalfHour)
               150);
 }
 
+TEST_F(KnownPagesTest, FailingReadsAreNotRepeatedAtEveryCheck)
+{
+    OtherRecentPages(30);
+    for (int i = 0; i < 50; ++i) {
+        const std::string id = "T" + std::to_string(i);
+        TagPage(id, "p:{G}{" + std::to_string(i) + "}", "Call !2021-03-20 09:00", Local(2021, 2, 1, 10, 0));
+        m_Online.readStatus[id] = TOnlineStatus::Failed; // say, the token expired
+    }
+    for (int check = 0; check < 60; ++check)
+        NextCheckIn(121);
+    EXPECT_LE(m_Online.reads.size(), 2u * 130u);
+}
+
 TEST_F(KnownPagesTest, HeldBackReadsComeFirstWhenSlotsReturn)
 {
     OtherRecentPages(30);
