@@ -46,8 +46,12 @@ void TKnownPages::BeginCheck(Date now, const std::vector<Page>& known)
     std::unordered_map<std::string, PageState> kept;
     m_Order.clear();
     for (const Page& page : known) {
-        if (kept.count(page.pageId) != 0)
+        if (const auto twice = kept.find(page.pageId); twice != kept.end()) {
+            // Both a title and a tag page: one entry, with the tag page's time.
+            if (page.tagPageTime)
+                twice->second.tagPageTime = page.tagPageTime;
             continue;
+        }
         PageState state;
         if (const auto it = m_Pages.find(page.pageId); it != m_Pages.end()) {
             state = it->second;

@@ -105,7 +105,7 @@ void TReminderHandle::Run()
             if (GetPendings() && !Cleared(generation)) {
                 SaveRemindersToFile();
                 SaveHierarchyToFile();
-                m_State.TagPageList.SaveToFile(m_State.EngineFiles.TagPagesFilePath);
+                SaveTagPagesToFile();
                 m_State.PreviousReminderPagesJson.Set(current);
             }
             m_State.ReminderListChanged = true;
@@ -345,13 +345,13 @@ void TReminderHandle::Run_CheckKnowPages()
         }
 
         std::vector<std::string> plan;
-        {
+        if (m_Online) {
             std::lock_guard lock(m_State.ListsMutex);
             plan = m_State.KnownPages.PlanReads();
         }
         for (std::size_t i = 0; i < plan.size(); ++i) {
             const std::string& pageId = plan[i];
-            const TOnlineAnswer answer = m_Online ? m_Online->GetPageContent(pageId) : TOnlineAnswer{};
+            const TOnlineAnswer answer = m_Online->GetPageContent(pageId);
             std::lock_guard lock(m_State.ListsMutex);
             if (Cleared(generation))
                 break;
@@ -406,7 +406,7 @@ void TReminderHandle::Run_CheckKnowPages()
     }
     if (changes > 0 && !Cleared(generation)) {
         SaveRemindersToFile();
-        m_State.TagPageList.SaveToFile(m_State.EngineFiles.TagPagesFilePath);
+        SaveTagPagesToFile();
         m_State.ReminderListChanged = true;
     }
     m_State.LastLoadTime.Set(DateNow());
@@ -431,6 +431,12 @@ void TReminderHandle::SaveRemindersToFile()
 {
     if (!m_State.EngineFiles.RemindersFilePath.empty())
         m_State.ReminderList.SaveToFile(m_State.EngineFiles.RemindersFilePath);
+}
+
+void TReminderHandle::SaveTagPagesToFile()
+{
+    if (!m_State.EngineFiles.TagPagesFilePath.empty())
+        m_State.TagPageList.SaveToFile(m_State.EngineFiles.TagPagesFilePath);
 }
 
 void TReminderHandle::LoadRemindersFromFile()

@@ -60,6 +60,7 @@ public:
     void LoadHierarchyFromFile();
     void SaveRemindersToFile();
     void LoadRemindersFromFile();
+    void SaveTagPagesToFile();
 
 private:
     bool LoadOnePage(const Json& page, std::uint64_t generation);

@@ -111,7 +111,11 @@ TEST_F(KnownPagesTest, OneReadServesTitleAndTags)
     ASSERT_NE(Reminder("p:{G}{1}"), nullptr);
     m_Online.changedAt["P1"] = "2021-03-05T10:00:00Z";
     m_Online.reads.clear();
+    // Unchanged since the loader read it: the tag page's time stands for both.
+    Check();
+    EXPECT_EQ(m_Online.ReadsOf("P1"), 0u);
 
+    m_Clock.Advance(121);
     Edit("P1", PageHtml("!2021-03-21 10:00 Plan", Para("p:{G}{1}", "Call !2021-03-21 09:00")));
     Check();
     EXPECT_EQ(m_Online.ReadsOf("P1"), 1u);

@@ -202,17 +202,5 @@ TEST_F(LoaderTest, PagesGoneFromTheListLoseAllTheirReminders)
     EXPECT_EQ(m_State.PreviousReminderPagesJson.Get(), "not json");
 }
 
-TEST_F(LoaderTest, HierarchyFileRoundTrip)
-{
-    TReminderHandle engine(m_State, nullptr);
-    engine.LoadHierarchyFromFile();
-    EXPECT_TRUE(m_State.ReminderPagesJson.Empty());
-    m_State.ReminderPagesJson.Set("{\"value\":[]}");
-    engine.SaveHierarchyToFile();
-    m_State.ReminderPagesJson.Set("x");
-    engine.LoadHierarchyFromFile();
-    EXPECT_EQ(m_State.ReminderPagesJson.Get(), "{\"value\":[]}");
-}
-
 } // namespace
 } // namespace rz

@@ -31,7 +31,8 @@ TEST(ReminderHandleThreadsTest, LoaderAndCheckAgainstDueCheckAndClear)
             std::vector<Json> pages;
             for (int i = 0; i < 8; ++i) {
                 const std::string id = "P" + std::to_string(i);
-                pages.push_back(PageEntry(id, (i % 2 ? "!Project " : "Due !2021-03-10 12:0") + std::to_string(i),
+                pages.push_back(PageEntry(id,
+                                          (i % 2 ? "!Project " : "Due !2021-03-10 12:0") + std::to_string(i),
                                           "2021-03-0" + std::to_string(1 + round % 9) + "T10:00:00Z"));
             }
             state.ReminderPagesJson.Set(test::PageList(pages));
