@@ -46,6 +46,9 @@ void TKnownPages::BeginCheck(Date now, const std::vector<Page>& known)
     std::unordered_map<std::string, PageState> kept;
     m_Order.clear();
     for (const Page& page : known) {
+        // A record without a page id names no page to read.
+        if (page.pageId.empty())
+            continue;
         if (const auto twice = kept.find(page.pageId); twice != kept.end()) {
             // Both a title and a tag page: one entry, with the tag page's time.
             if (page.tagPageTime)
