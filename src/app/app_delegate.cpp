@@ -230,7 +230,7 @@ void AppDelegate::UpdateStatusItem()
     }
     // Compared in place: converting the tool tip would allocate on every tick.
     const bool connectedShown = m_StatusItem->toolTip() == QLatin1String(kToolTipConnected);
-    switch (TrayIconChangeFor(!m_State.AccessToken.Empty(),
+    switch (TrayIconChangeFor(!m_State.AccessToken.Empty(), !m_State.UserId.Empty(),
                               connectedShown ? kToolTipConnected : kToolTipDisconnected)) {
     case TrayIconChange::ShowError:
         m_StatusItem->setIcon(m_StatusImageError);

@@ -159,9 +159,9 @@ TEST_F(AppDelegateTest, TickFollowsTheIconTable)
         {"", "", "Disconnected", "Disconnected", true},
         {"token", "user", "Disconnected", "Connected", false},
         {"token", "user", "Connected", "Connected", false},
-        // A token whose user id has not arrived yet keeps the normal icon.
-        {"token", "", "Disconnected", "Connected", false},
-        {"token", "", "Connected", "Connected", false},
+        // Not signed in until the user id arrives; left at "Disconnected" so it does not flicker.
+        {"token", "", "Connected", "Disconnected", true},
+        {"token", "", "Disconnected", "Disconnected", true},
     };
     for (const Case& c : cases) {
         state->AccessToken.Set(c.token);
