@@ -208,7 +208,8 @@ void AppDelegate::TimerRun()
 
     CheckAndReminder();
 
-    if (m_State.ReminderListChanged) {
+    // Taken and cleared before sorting, so a change the worker makes meanwhile waits for the next tick.
+    if (m_State.ReminderListChanged.exchange(false)) {
         m_State.ReminderList.Sort();
         if (m_MainModel) {
             m_MainModel->Reload();
@@ -216,7 +217,6 @@ void AppDelegate::TimerRun()
         if (m_Window && !m_Window->progressInd()->isHidden()) {
             m_Window->StopProgress();
         }
-        m_State.ReminderListChanged = false;
     }
 
     UpdateStatusItem();
@@ -254,10 +254,14 @@ void AppDelegate::CheckAndReminder()
         m_DueCheck->CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, m_Pending->Snooze());
     if (!result.FiredNames.empty()) {
         m_Pending->Save();
-        // Fired entries left the list or moved on to their next time; the tick sorts and shows it.
-        m_State.ReminderListChanged = true;
     }
     if (result.Alert) {
+        // Fired entries left the list or moved on to their next time; a snooze that fires alone
+        // re-sorts and shows the list all the same.
+        m_State.ReminderList.Sort();
+        if (m_MainModel) {
+            m_MainModel->Reload();
+        }
         RaiseAlert(result);
     }
 }
