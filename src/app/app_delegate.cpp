@@ -110,19 +110,23 @@ void AppDelegate::CreateStatusMenu()
     m_StatusMenu->addAction(actions.Quit);
 }
 
-void AppDelegate::BuildPaths()
+void AppDelegate::BuildPaths(const std::string& applicationSupportFolder)
 {
-    m_State.Paths = BuildAppPaths(ApplicationSupportFolder());
+    m_State.Paths = BuildAppPaths(applicationSupportFolder);
     MGlobalsOnline::LoadConfig(m_State);
     ConfigureEndpoints(m_State);
 }
 
-void AppDelegate::applicationDidFinishLaunching()
+bool AppDelegate::applicationDidFinishLaunching()
 {
+    const std::string applicationSupportFolder = ApplicationSupportFolder();
+    if (applicationSupportFolder.empty()) {
+        return false;
+    }
     awakeFromNib();
 
     // Data folder, file paths, account and service addresses.
-    BuildPaths();
+    BuildPaths(applicationSupportFolder);
 
     // A click on a row of the main table opens its page.
     connect(m_Window.get(), &MainWindow::RowClicked, this, &AppDelegate::onActionTableView);
@@ -181,6 +185,7 @@ void AppDelegate::applicationDidFinishLaunching()
     if (m_State.PendingReminderList.Count() > 0) {
         MenuItemCompleteReminderListClick();
     }
+    return true;
 }
 
 void AppDelegate::CreateTimer()

@@ -60,13 +60,13 @@ protected:
         }
         list.SaveToFile(DataFile("Reminders.plist"));
     }
-    void Launch()
+    bool Launch()
     {
         state = std::make_unique<AppState>();
         app = std::make_unique<AppDelegate>(*state);
         // A real audio stream can hold the test process at exit on machines without a sound server.
         app->SetAlertSoundPlayer([this] { ++soundsPlayed; });
-        app->applicationDidFinishLaunching();
+        return app->applicationDidFinishLaunching();
     }
     void Quit()
     {
@@ -246,6 +246,18 @@ TEST_F(AppDelegateTest, ListChangeDuringTheRedrawWaitsForTheNextTick)
     TickAt(At(9, 0, 2));
     EXPECT_EQ(resets, 2);
     EXPECT_FALSE(state->ReminderListChanged);
+}
+
+TEST_F(AppDelegateTest, RefusesToStartWithoutXdgDataHomeOrHome)
+{
+    test::ScopedEnv noData("XDG_DATA_HOME", nullptr);
+    test::ScopedEnv noHome("HOME", nullptr);
+    EXPECT_FALSE(Launch());
+    EXPECT_EQ(app->statusItem(), nullptr);
+    EXPECT_FALSE(app->Timer().isActive());
+    EXPECT_EQ(state->Paths.DataFolderPath, "");
+    EXPECT_FALSE(FileExists("/Tidewell"));
+    TickAt(At(9, 0, 1)); // a stray tick finds nothing to do
 }
 
 TEST_F(AppDelegateTest, TimerKeepsCheckingWhileAModalWindowIsOpen)
