@@ -107,7 +107,7 @@ TEST_F(StoreQueryTest, NoValidHierarchyDocumentGivesTheEmptyText)
         R"({"value":[]})",                                          // not a list answer: no context
         valid.substr(0, valid.size() / 2),                          // cut off
         R"({"@odata.context":"x","value":{"a":1}})",                // "value" not an array
-        R"({"@odata.context":"x","note":"\"value\""})",             // "value" only inside a text
+        R"({"@odata.context":"x","note":"value"})",                 // "value" only as a text
         std::string("{\"@odata.context\":\"x\",\"value\":[]}\xff"), // not UTF-8
     };
     WritePages({"N", "S"}, Json::array({Page("Due !2024-03-01 10:00")}));
