@@ -133,7 +133,7 @@ bool PageListMayMatch(std::string_view text, std::string_view keyword, bool igno
     return false;
 }
 
-MOneNoteRESTDB::MOneNoteRESTDB(const AppState& state) : m_State(state) {}
+MOneNoteRESTDB::MOneNoteRESTDB(const AppState& state, TStoreQueryMemo* memo) : m_State(state), m_Memo(memo) {}
 
 void MOneNoteRESTDB::Init()
 {
@@ -153,19 +153,40 @@ void MOneNoteRESTDB::Run(std::int64_t command, std::int64_t paramInt1, std::int6
     m_ParamStr4 = std::move(paramStr4);
     Init();
 
-    const std::optional<std::string> text = ReadTextFile(m_RESTDBPath + "/notebookssections.json");
+    std::optional<std::string> text = ReadTextFile(m_RESTDBPath + "/notebookssections.json");
     if (!text || !IsGraphListResponse(*text)) {
         return;
     }
+    Json parsed;
+    const Json* hierarchy = &parsed;
+    if (m_Memo != nullptr) {
+        ++m_Memo->m_Run;
+        if (m_Memo->m_HierarchyText != *text) {
+            m_Memo->m_Hierarchy = JsonTextToObject(std::string_view(*text));
+            m_Memo->m_HierarchyText = std::move(*text);
+        }
+        hierarchy = &m_Memo->m_Hierarchy;
+    } else {
+        parsed = JsonTextToObject(std::string_view(*text));
+    }
     // A document that does not parse (a cut-off file) is as unknown as a missing one: answering
     // «{"value": []}» would tell the reminder engine that every reminder page is gone.
-    const Json hierarchy = JsonTextToObject(std::string_view(*text));
-    const auto notebooks = hierarchy.find("value");
-    if (notebooks == hierarchy.end() || !notebooks->is_array()) {
+    const auto notebooks = hierarchy->find("value");
+    if (notebooks == hierarchy->end() || !notebooks->is_array()) {
         return;
     }
-    Run_Notebooks(hierarchy, m_RESTDBPath);
+    Run_Notebooks(*hierarchy, m_RESTDBPath);
     m_ResultStr = "{\"value\": [" + m_ResultStr + "]}";
+    if (m_Memo != nullptr) {
+        for (auto it = m_Memo->m_PageLists.begin(); it != m_Memo->m_PageLists.end();) {
+            if (it->second.run == m_Memo->m_Run) {
+                ++it;
+                continue;
+            }
+            m_Memo->m_TextBytes -= it->second.text.size();
+            it = m_Memo->m_PageLists.erase(it);
+        }
+    }
 }
 
 void MOneNoteRESTDB::Run_Notebooks(const Json& hierarchy, const std::string& path)
@@ -237,7 +258,8 @@ bool MOneNoteRESTDB::Run_Pages(const std::string& sectionPath)
 {
     // Bytes first: most page lists hold no matching title, and the prefilter settles those
     // without the UTF-8 check and the parse that ReadTextFile and the parser would spend on them.
-    const std::optional<std::string> text = ReadRawFile(sectionPath + "/pages.json");
+    const std::string path = sectionPath + "/pages.json";
+    std::optional<std::string> text = ReadRawFile(path);
     if (!text || !IsGraphListResponse(*text)) {
         return false;
     }
@@ -251,8 +273,55 @@ bool MOneNoteRESTDB::Run_Pages(const std::string& sectionPath)
     if (!IsValidUtf8(*text)) {
         return false;
     }
-    FindPageByTitle(JsonTextToObject(std::string_view(*text)), m_ParamStr3, ignoreCase);
+    SearchPageList(path, std::move(*text), ignoreCase);
     return false; // query 4 covers every section, whatever it found
+}
+
+void MOneNoteRESTDB::SearchPageList(const std::string& path, std::string&& text, bool ignoreCase)
+{
+    if (m_Memo == nullptr) {
+        FindPageByTitle(JsonTextToObject(std::string_view(text)), m_ParamStr3, ignoreCase);
+        return;
+    }
+    auto known = m_Memo->m_PageLists.find(path);
+    if (known != m_Memo->m_PageLists.end() && known->second.text == text &&
+        known->second.keyword == m_ParamStr3 && known->second.ignoreCase == ignoreCase) {
+        TStoreQueryMemo::PageList& entry = known->second;
+        entry.run = m_Memo->m_Run;
+        if (!entry.matches.empty()) {
+            if (!m_ResultStr.empty()) {
+                m_ResultStr += ',';
+            }
+            m_ResultStr += entry.matches;
+        }
+        m_Count += entry.count;
+        return;
+    }
+    const std::size_t resultBefore = m_ResultStr.size();
+    const std::int64_t countBefore = m_Count;
+    FindPageByTitle(JsonTextToObject(std::string_view(text)), m_ParamStr3, ignoreCase);
+
+    if (known != m_Memo->m_PageLists.end()) {
+        m_Memo->m_TextBytes -= known->second.text.size();
+        m_Memo->m_PageLists.erase(known);
+    }
+    if (m_Memo->m_TextBytes + text.size() > TStoreQueryMemo::kMaxTextBytes) {
+        return;
+    }
+    TStoreQueryMemo::PageList entry;
+    // What this list added, without the separator that joined it to earlier sections' pages.
+    std::size_t from = resultBefore;
+    if (resultBefore > 0 && from < m_ResultStr.size() && m_ResultStr[from] == ',') {
+        ++from;
+    }
+    entry.matches = m_ResultStr.substr(std::min(from, m_ResultStr.size()));
+    entry.count = m_Count - countBefore;
+    entry.keyword = m_ParamStr3;
+    entry.ignoreCase = ignoreCase;
+    entry.run = m_Memo->m_Run;
+    m_Memo->m_TextBytes += text.size();
+    entry.text = std::move(text);
+    m_Memo->m_PageLists.emplace(path, std::move(entry));
 }
 
 bool MOneNoteRESTDB::FindPageByTitle(const Json& pageList, std::string_view keyword, bool ignoreCase)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace rz {
 
@@ -23,6 +24,36 @@ std::string AccountStorePath(const std::string& storeRootPath, std::string_view 
 // gives true, as does a cut-off title; an empty keyword matches nothing and gives false.
 bool PageListMayMatch(std::string_view text, std::string_view keyword, bool ignoreCase);
 
+// What earlier queries parsed, kept for the next one: the hierarchy document and each page list
+// that held a possible match, each with its exact text, so a file that has not changed is neither
+// parsed nor searched again. Results are the same as without it. The caller keeps one across
+// queries and lends it to one query at a time; entries of files a query did not parse are dropped
+// when it ends, and page lists beyond a total of kMaxTextBytes are not kept.
+class TStoreQueryMemo
+{
+public:
+    static constexpr std::size_t kMaxTextBytes = 64 * 1024 * 1024;
+    // Page lists held now.
+    std::size_t PageListCount() const { return m_PageLists.size(); }
+
+private:
+    friend class MOneNoteRESTDB;
+    struct PageList
+    {
+        std::string text;
+        std::string keyword;
+        bool ignoreCase = false;
+        std::string matches; // the matching pages' compact JSON, joined by ","
+        std::int64_t count = 0;
+        std::uint64_t run = 0;
+    };
+    std::string m_HierarchyText;
+    Json m_Hierarchy;
+    std::unordered_map<std::string, PageList> m_PageLists; // by the page list's path
+    std::size_t m_TextBytes = 0;
+    std::uint64_t m_Run = 0;
+};
+
 // Queries over the local notebook store that the mirror worker keeps; reads only, never the
 // network. Query 4 gathers every page whose title contains a keyword, walking the hierarchy
 // document depth-first in document order (a notebook's section groups, each group's nested groups
@@ -31,8 +62,9 @@ bool PageListMayMatch(std::string_view text, std::string_view keyword, bool igno
 class MOneNoteRESTDB
 {
 public:
-    // The store root and the user id are read from `state` by Init, at every Run.
-    explicit MOneNoteRESTDB(const AppState& state);
+    // The store root and the user id are read from `state` by Init, at every Run. With a memo,
+    // unchanged files cost a comparison instead of a parse (see TStoreQueryMemo).
+    explicit MOneNoteRESTDB(const AppState& state, TStoreQueryMemo* memo = nullptr);
 
     // m_RESTDBPath := the signed-in account's store folder. Creates nothing.
     void Init();
@@ -65,8 +97,11 @@ private:
     bool Run_SectionGroups(const Json& container, const std::string& path);
     bool Run_Sections(const Json& container, const std::string& path);
     bool Run_Pages(const std::string& sectionPath);
+    // Searches a page list that may match, through the memo when there is one.
+    void SearchPageList(const std::string& path, std::string&& text, bool ignoreCase);
 
     const AppState& m_State;
+    TStoreQueryMemo* m_Memo = nullptr;
     std::int64_t m_Command = 0;
     std::int64_t m_ParamInt1 = 0;
     std::int64_t m_ParamInt2 = 0;

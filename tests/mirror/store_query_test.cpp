@@ -290,6 +290,40 @@ TEST_F(StoreQueryTest, InitFollowsTheCurrentAccount)
     EXPECT_EQ(query.m_RESTDBPath, m_Dir.Path() + "/RESTDB/%2E%2E/x");
 }
 
+TEST_F(StoreQueryTest, MemoGivesTheSameResultsAndNoticesEveryChange)
+{
+    WriteHierarchy(Json::array({Container("N", {}, {Section("A"), Section("B"), Section("C")})}));
+    WritePages({"N", "A"}, Json::array({Page("1 !"), Page("plain")}));
+    WritePages({"N", "B"}, Json::array({Page("2 !")}));
+    WritePages({"N", "C"}, Json::array({Page("plain")}));
+    TStoreQueryMemo memo;
+    const auto same = [&](const std::string& keyword, std::int64_t ignoreCase) {
+        MOneNoteRESTDB remembered(m_State, &memo);
+        remembered.Run(kQueryPagesByTitle, ignoreCase, 0, keyword, "");
+        const MOneNoteRESTDB fresh = Query(keyword, ignoreCase);
+        EXPECT_EQ(remembered.m_ResultStr, fresh.m_ResultStr) << keyword;
+        EXPECT_EQ(remembered.m_Count, fresh.m_Count) << keyword;
+        return fresh.m_Count;
+    };
+    EXPECT_EQ(same("!", 1), 2);
+    EXPECT_EQ(memo.PageListCount(), 2U) << "only lists that may match are kept";
+    EXPECT_EQ(same("!", 1), 2);
+
+    WritePages({"N", "A"}, Json::array({Page("9 !"), Page("plain")})); // same size, new title
+    EXPECT_EQ(same("!", 1), 2);
+    EXPECT_EQ(same("PLAIN", 1), 2);
+    EXPECT_EQ(same("PLAIN", 0), 0);
+    EXPECT_EQ(same("!", 1), 2);
+
+    WriteHierarchy(Json::array({Container("N", {}, {Section("B"), Section("A")})}));
+    EXPECT_EQ(same("!", 1), 2);
+    WriteHierarchy(Json::array({Container("N", {}, {Section("A")})}));
+    EXPECT_EQ(same("!", 1), 1);
+    EXPECT_EQ(memo.PageListCount(), 1U) << "a section that left the walk leaves the memo";
+    test::WriteFileBytes(m_Account + "/notebookssections.json", "{\"@odata.context\":\"x\",\"value\":[");
+    same("!", 1);
+}
+
 // The prefilter may pass texts that hold no match, never skip one that does.
 TEST(PageListMayMatchTest, NeverSkipsATitleTheComparisonMatches)
 {
