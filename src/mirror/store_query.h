@@ -27,8 +27,8 @@ bool PageListMayMatch(std::string_view text, std::string_view keyword, bool igno
 // What earlier queries parsed, kept for the next one: the hierarchy document and each page list
 // that held a possible match, each with its exact text, so a file that has not changed is neither
 // parsed nor searched again. Results are the same as without it. The caller keeps one across
-// queries and lends it to one query at a time; entries of files a query did not parse are dropped
-// when it ends, and page lists beyond a total of kMaxTextBytes are not kept.
+// queries and lends it to one query at a time; page lists a query did not use are dropped when it
+// ends, and page lists beyond a total of kMaxTextBytes are not kept.
 class TStoreQueryMemo
 {
 public:
