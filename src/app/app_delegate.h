@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QAction;
 class QMenu;
@@ -54,6 +55,8 @@ public:
     void MenuItemAboutClick();
     void MenuItemCompleteReminderListClick();
     void MenuItemStartAtLoginClick(bool checked);
+    // Lets the main window close and ends the event loop.
+    void MenuItemQuitClick();
 
     // A click on a row of the main table.
     void onActionTableView(int row);
