@@ -111,7 +111,7 @@ void AppDelegate::CreateStatusMenu()
 
 void AppDelegate::BuildPaths()
 {
-    m_State.Paths = BuildAppPaths(ApplicationSupportFolder());
+    m_State.Paths = BuildAppPaths(m_SupportFolder.empty() ? ApplicationSupportFolder() : m_SupportFolder);
     MGlobalsOnline::LoadConfig(m_State);
     ConfigureEndpoints(m_State);
 }
@@ -367,6 +367,15 @@ void AppDelegate::MenuItemQuitClick()
     }
     // Queued, so the menu's own event handling ends before the loop does.
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void AppDelegate::ShowAfterAnotherStart()
+{
+    if (m_State.PendingReminderList.Count() > 0) {
+        MenuItemCompleteReminderListClick();
+    } else {
+        MenuItemRedoZevuvivaClick();
+    }
 }
 
 void AppDelegate::onActionTableView(int row)

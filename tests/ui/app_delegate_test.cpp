@@ -322,5 +322,22 @@ TEST_F(AppDelegateTest, ClosingTheWindowLeavesTheAgentRunning)
     EXPECT_FALSE(app->window()->isVisible());
 }
 
+TEST_F(AppDelegateTest, AnotherStartBringsForwardWhatWaits)
+{
+    SignIn();
+    StoreReminders({{"A", At(10, 0, 0)}});
+    Launch();
+    app->window()->showMinimized();
+    app->ShowAfterAnotherStart();
+    EXPECT_TRUE(app->window()->isVisible());
+    EXPECT_FALSE(app->window()->isMinimized());
+    EXPECT_FALSE(app->WinPendingReminders()->isVisible());
+
+    TickAt(At(10, 0, 0));
+    app->WinPendingReminders()->hide();
+    app->ShowAfterAnotherStart();
+    EXPECT_TRUE(app->WinPendingReminders()->isVisible());
+}
+
 } // namespace
 } // namespace rz
