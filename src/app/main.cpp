@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/single_instance.h"
 #include "core/app_state.h"
+#include "core/instance_lock.h"
 #include "core/paths.h"
 #include "util/files.h"
 #include "util/log.h"
@@ -24,6 +25,33 @@ int main(int argc, char** argv)
         return rz::FinishCommandLine(commandLine);
     }
 
+    const std::string supportFolder =
+        commandLine.dataHome.isEmpty() ? rz::ApplicationSupportFolder() : commandLine.dataHome.toStdString();
+    const std::string dataFolder = rz::BuildAppPaths(supportFolder).DataFolderPath;
+
+    // One agent per data folder, decided before anything of the desktop is touched, so a second start
+    // is quick and needs no display. The sign-in child runs beside the agent and claims nothing.
+    rz::TInstanceLock lock;
+    if (!commandLine.signInWindow) {
+        switch (lock.Acquire(dataFolder)) {
+        case rz::TInstanceLock::Outcome::HeldByOther: {
+            QCoreApplication core(argc, argv);
+            rz::SingleInstance running(QDBusConnection::sessionBus(), dataFolder);
+            if (!running.AskRunningToShow()) {
+                std::fprintf(stderr, "redozevuviva: already running for %s (process %lld)\n",
+                             dataFolder.c_str(),
+                             static_cast<long long>(rz::TInstanceLock::HolderPid(dataFolder)));
+            }
+            return 0;
+        }
+        case rz::TInstanceLock::Outcome::Unavailable:
+            rz::LogWarning("the data folder's lock file cannot be opened; running without it");
+            break;
+        case rz::TInstanceLock::Outcome::Acquired:
+            break;
+        }
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RedoZevuviva"));
     QApplication::setApplicationVersion(QStringLiteral(RZ_VERSION));
@@ -39,23 +67,12 @@ int main(int argc, char** argv)
         QDesktopServices::openUrl(QUrl(QString::fromStdString(url), QUrl::TolerantMode));
     });
 
-    const std::string supportFolder =
-        commandLine.dataHome.isEmpty() ? rz::ApplicationSupportFolder() : commandLine.dataHome.toStdString();
     rz::AppState state;
     rz::AppDelegate controller(state);
     controller.SetApplicationSupportFolder(supportFolder);
-
-    // The sign-in child runs beside the agent, so only the agent itself claims the data folder.
-    rz::SingleInstance instance(QDBusConnection::sessionBus());
-    if (!commandLine.signInWindow) {
-        const std::string dataFolder = rz::BuildAppPaths(supportFolder).DataFolderPath;
-        if (instance.Claim(dataFolder) == rz::SingleInstance::Role::Secondary) {
-            if (!instance.AskRunningToShow()) {
-                std::fprintf(stderr, "redozevuviva: already running for %s (process %lld)\n",
-                             dataFolder.c_str(), static_cast<long long>(instance.RunningPid()));
-            }
-            return 0;
-        }
+    rz::SingleInstance instance(QDBusConnection::sessionBus(), dataFolder);
+    if (lock.Held()) {
+        instance.Register();
         QObject::connect(&instance, &rz::SingleInstance::ShowRequested, &controller,
                          &rz::AppDelegate::ShowAfterAnotherStart);
     }

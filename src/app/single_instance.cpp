@@ -1,5 +1,6 @@
 #include "app/single_instance.h"
 
+#include "core/instance_lock.h"
 #include "util/log.h"
 
 #include <QDBusConnectionInterface>
@@ -10,39 +11,29 @@
 
 namespace rz {
 
-SingleInstance::SingleInstance(const QDBusConnection& bus, QObject* parent) : QObject(parent), m_Bus(bus) {}
-
-SingleInstance::Role SingleInstance::Claim(const std::string& dataFolder)
+SingleInstance::SingleInstance(const QDBusConnection& bus, const std::string& dataFolder, QObject* parent)
+    : QObject(parent), m_Bus(bus), m_BusName(QString::fromStdString(InstanceBusName(dataFolder))),
+      m_ObjectPath(QString::fromStdString(InstanceObjectPath(InstanceBusName(dataFolder))))
 {
-    m_DataFolder = dataFolder;
-    const std::string name = InstanceBusName(dataFolder);
-    m_BusName = QString::fromStdString(name);
-    m_ObjectPath = QString::fromStdString(InstanceObjectPath(name));
+}
 
-    switch (m_Lock.Acquire(dataFolder)) {
-    case TInstanceLock::Outcome::HeldByOther:
-        return Role::Secondary;
-    case TInstanceLock::Outcome::Unavailable:
-        LogWarning("the data folder's lock file cannot be opened; running without it");
-        return Role::Primary;
-    case TInstanceLock::Outcome::Acquired:
-        break;
+bool SingleInstance::Register()
+{
+    if (!m_Bus.isConnected() || m_Bus.interface() == nullptr) {
+        return false;
     }
-    if (m_Bus.isConnected() && m_Bus.interface() != nullptr) {
-        // The object first, so a call that follows the name's appearance finds it.
-        const bool exported =
-            m_Bus.registerObject(m_ObjectPath, this, QDBusConnection::ExportScriptableSlots);
-        const auto reply =
-            m_Bus.interface()->registerService(m_BusName, QDBusConnectionInterface::DontQueueService,
-                                               QDBusConnectionInterface::DontAllowReplacement);
-        m_Registered =
-            exported && reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
-        if (!m_Registered) {
-            LogWarning("cannot take the application's name on the session bus; a second start cannot "
-                       "bring this one forward");
-        }
+    // The object first, so a call that follows the name's appearance finds it.
+    const bool exported = m_Bus.registerObject(m_ObjectPath, this, QDBusConnection::ExportScriptableSlots);
+    const auto reply =
+        m_Bus.interface()->registerService(m_BusName, QDBusConnectionInterface::DontQueueService,
+                                           QDBusConnectionInterface::DontAllowReplacement);
+    const bool registered =
+        exported && reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
+    if (!registered) {
+        LogWarning("cannot take the application's name on the session bus; a second start cannot bring this "
+                   "one forward");
     }
-    return Role::Primary;
+    return registered;
 }
 
 bool SingleInstance::AskRunningToShow(int timeoutMs)
@@ -75,11 +66,6 @@ bool SingleInstance::AskRunningToShow(int timeoutMs)
         }
         QThread::msleep(100);
     }
-}
-
-qint64 SingleInstance::RunningPid() const
-{
-    return TInstanceLock::HolderPid(m_DataFolder);
 }
 
 void SingleInstance::Activate(const QVariantMap& platformData)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/instance_lock.h"
-
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
@@ -10,32 +8,22 @@
 
 namespace rz {
 
-// One agent per data folder. The folder's lock decides who runs; the session bus, where there is
-// one, is how a second start reaches the running agent to have it show itself. Without a bus the
-// lock alone keeps the second start out.
+// How the one agent of a data folder and a second start find each other on the session bus. The
+// folder's lock (TInstanceLock) decides who runs; the bus only carries the request to come forward.
 class SingleInstance : public QObject
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
 public:
-    enum class Role {
-        Primary,   // this process runs the agent
-        Secondary, // another process runs it for the same data folder
-    };
+    // The bus may be disconnected: then the agent cannot be reached and a second start cannot ask.
+    SingleInstance(const QDBusConnection& bus, const std::string& dataFolder, QObject* parent = nullptr);
 
-    // The bus may be disconnected; the lock still works.
-    explicit SingleInstance(const QDBusConnection& bus, QObject* parent = nullptr);
-
-    // Takes the data folder's lock and, as its holder, the folder's name on the bus. A folder whose
-    // lock file cannot be made (one that cannot be written at all) is run without the lock.
-    Role Claim(const std::string& dataFolder);
+    // As the holder of the folder's lock: answers on the bus under the folder's name. False when
+    // there is no bus or the name cannot be had.
+    bool Register();
     // As a second start: asks the running agent to show itself, waiting up to the time given for it
     // to appear on the bus (it may have taken the lock a moment ago). False when it cannot be asked.
     bool AskRunningToShow(int timeoutMs = 1500);
-    // The holder's process id as its lock file says, 0 when unknown.
-    qint64 RunningPid() const;
-    // True once this process answers on the bus.
-    bool Registered() const { return m_Registered; }
 
 public slots:
     // org.freedesktop.Application: another start asks this one to come forward.
@@ -46,11 +34,8 @@ signals:
 
 private:
     QDBusConnection m_Bus;
-    TInstanceLock m_Lock;
-    std::string m_DataFolder;
     QString m_BusName;
     QString m_ObjectPath;
-    bool m_Registered = false;
 };
 
 } // namespace rz

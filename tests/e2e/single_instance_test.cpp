@@ -115,9 +115,10 @@ TEST_F(AppStartTest, SecondStartShowsTheRunningAgentAndExits)
         AppDelegate agent(state);
         agent.SetAlertSoundPlayer([] {});
         agent.SetApplicationSupportFolder(SupportFolder());
-        SingleInstance instance(connection);
-        ASSERT_EQ(instance.Claim(DataFolder()), SingleInstance::Role::Primary);
-        ASSERT_TRUE(instance.Registered());
+        TInstanceLock lock;
+        ASSERT_EQ(lock.Acquire(DataFolder()), TInstanceLock::Outcome::Acquired);
+        SingleInstance instance(connection, DataFolder());
+        ASSERT_TRUE(instance.Register());
         QObject::connect(&instance, &SingleInstance::ShowRequested, &agent,
                          &AppDelegate::ShowAfterAnotherStart);
         agent.applicationDidFinishLaunching();
