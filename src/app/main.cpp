@@ -27,6 +27,10 @@ int main(int argc, char** argv)
 
     const std::string supportFolder =
         commandLine.dataHome.isEmpty() ? rz::ApplicationSupportFolder() : commandLine.dataHome.toStdString();
+    if (supportFolder.empty()) {
+        std::fprintf(stderr, "%s\n", rz::kNoDataFolderMessage);
+        return 1;
+    }
     const std::string dataFolder = rz::BuildAppPaths(supportFolder).DataFolderPath;
 
     // One agent per data folder, decided before anything of the desktop is touched, so a second start
@@ -77,6 +81,9 @@ int main(int argc, char** argv)
                          &rz::AppDelegate::ShowAfterAnotherStart);
     }
 
-    controller.applicationDidFinishLaunching();
+    if (!controller.applicationDidFinishLaunching()) {
+        std::fprintf(stderr, "%s\n", rz::kNoDataFolderMessage);
+        return 1;
+    }
     return QApplication::exec();
 }
