@@ -95,8 +95,7 @@ void AppDelegate::CreateStatusMenu()
     m_StartAtLoginAction->setCheckable(true);
     m_StartAtLoginAction->setChecked(IsAutostartEnabled());
     connect(m_StartAtLoginAction, &QAction::triggered, this, &AppDelegate::MenuItemStartAtLoginClick);
-    // Queued, so the menu's own event handling ends before the loop does.
-    connect(actions.Quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(actions.Quit, &QAction::triggered, this, &AppDelegate::MenuItemQuitClick);
 
     m_StatusMenu->addAction(actions.RedoZevuviva);
     m_StatusMenu->addAction(actions.CompleteReminderList);
@@ -119,7 +118,8 @@ void AppDelegate::BuildPaths(const std::string& applicationSupportFolder)
 
 bool AppDelegate::applicationDidFinishLaunching()
 {
-    const std::string applicationSupportFolder = ApplicationSupportFolder();
+    const std::string applicationSupportFolder =
+        m_SupportFolder.empty() ? ApplicationSupportFolder() : m_SupportFolder;
     if (applicationSupportFolder.empty()) {
         return false;
     }
@@ -130,12 +130,9 @@ bool AppDelegate::applicationDidFinishLaunching()
 
     // A click on a row of the main table opens its page.
     connect(m_Window.get(), &MainWindow::RowClicked, this, &AppDelegate::onActionTableView);
-    connect(m_Window.get(), &MainWindow::Closed, this, [this] {
-        // Without a tray the main window is the only way in, so closing it ends the app.
-        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-            QCoreApplication::quit();
-        }
-    });
+    // Closing the window never ends the agent: with a tray it hides behind the icon, without one it
+    // stays on the task bar, minimised, so reminders keep coming and the window stays within reach.
+    m_Window->SetMinimiseOnClose(!QSystemTrayIcon::isSystemTrayAvailable());
 
     // The reminder engine's lists and files. Pending reminders follow the reminder list, so a
     // reminder that came due before a quit or a crash is still waiting.
@@ -326,6 +323,7 @@ void AppDelegate::MenuItemRedoZevuvivaClick()
     if (!m_Window) {
         return;
     }
+    m_Window->setWindowState(m_Window->windowState() & ~Qt::WindowMinimized);
     m_Window->show();
     m_Window->raise();
     m_Window->activateWindow();
@@ -369,6 +367,25 @@ void AppDelegate::MenuItemStartAtLoginClick(bool checked)
 {
     SetAutostartEnabled(checked, QCoreApplication::applicationFilePath().toStdString());
     m_StartAtLoginAction->setChecked(IsAutostartEnabled());
+}
+
+void AppDelegate::MenuItemQuitClick()
+{
+    // Qt asks every window to close before it quits; the main window must agree this time.
+    if (m_Window) {
+        m_Window->SetMinimiseOnClose(false);
+    }
+    // Queued, so the menu's own event handling ends before the loop does.
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void AppDelegate::ShowAfterAnotherStart()
+{
+    if (m_State.PendingReminderList.Count() > 0) {
+        MenuItemCompleteReminderListClick();
+    } else {
+        MenuItemRedoZevuvivaClick();
+    }
 }
 
 void AppDelegate::onActionTableView(int row)

@@ -37,6 +37,9 @@ public:
     explicit AppDelegate(AppState& state, QObject* parent = nullptr);
     ~AppDelegate() override;
 
+    // The support folder the data folder is built in; by default $XDG_DATA_HOME or ~/.local/share.
+    void SetApplicationSupportFolder(std::string folder) { m_SupportFolder = std::move(folder); }
+
     // The tray icon and its menu; a second call does nothing.
     void awakeFromNib();
     // Runs the launch sequence, ending with the start of the one-second timer. False, with nothing
@@ -56,6 +59,12 @@ public:
     void MenuItemAboutClick();
     void MenuItemCompleteReminderListClick();
     void MenuItemStartAtLoginClick(bool checked);
+    // Lets the main window close and ends the event loop.
+    void MenuItemQuitClick();
+
+    // Another start of the program asks this one to come forward: the pending window when reminders
+    // wait, else the main window.
+    void ShowAfterAnotherStart();
 
     // A click on a row of the main table.
     void onActionTableView(int row);
@@ -98,6 +107,7 @@ private:
     void ShowMonitorWindow();
 
     AppState& m_State;
+    std::string m_SupportFolder;
     QSystemTrayIcon* m_StatusItem = nullptr;
     std::unique_ptr<QMenu> m_StatusMenu;
     QAction* m_StartAtLoginAction = nullptr;

@@ -13,6 +13,8 @@
 #include "util/files.h"
 
 #include <QAbstractItemModel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
@@ -333,6 +335,65 @@ TEST_F(AppDelegateTest, StartAtLoginWritesAndRemovesTheEntry)
     EXPECT_TRUE(FileExists(home.Path() + "/config/autostart/redozevuviva.desktop"));
     app->MenuItemStartAtLoginClick(false);
     EXPECT_FALSE(FileExists(home.Path() + "/config/autostart/redozevuviva.desktop"));
+}
+
+TEST_F(AppDelegateTest, EveryTrayMenuActionIsInTheMainWindowsMenuBar)
+{
+    Launch();
+    QList<QAction*> inMenuBar;
+    for (QAction* menu : app->window()->menuBar()->actions()) {
+        ASSERT_NE(menu->menu(), nullptr);
+        EXPECT_TRUE(menu->isVisible() && menu->isEnabled());
+        inMenuBar += menu->menu()->actions();
+    }
+    int checked = 0;
+    for (QAction* action : app->statusMenu()->actions()) {
+        if (action->isSeparator()) {
+            continue;
+        }
+        ++checked;
+        EXPECT_TRUE(inMenuBar.contains(action)) << action->text().toStdString();
+        EXPECT_TRUE(action->isVisible() && action->isEnabled()) << action->text().toStdString();
+    }
+    EXPECT_EQ(checked, 8);
+}
+
+TEST_F(AppDelegateTest, ClosingTheWindowLeavesTheAgentRunning)
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        GTEST_SKIP() << "with a tray the window hides behind the icon";
+    }
+    SignIn();
+    StoreReminders({{"A", At(10, 0, 0)}});
+    Launch();
+    app->window()->close();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(app->window()->isVisible());
+    EXPECT_TRUE(app->window()->isMinimized());
+    TickAt(At(10, 0, 0));
+    EXPECT_EQ(app->AlertCount(), 1);
+
+    // Only Quit lets it close.
+    app->MenuItemQuitClick();
+    app->window()->close();
+    EXPECT_FALSE(app->window()->isVisible());
+}
+
+TEST_F(AppDelegateTest, AnotherStartBringsForwardWhatWaits)
+{
+    SignIn();
+    StoreReminders({{"A", At(10, 0, 0)}});
+    Launch();
+    app->window()->showMinimized();
+    app->ShowAfterAnotherStart();
+    EXPECT_TRUE(app->window()->isVisible());
+    EXPECT_FALSE(app->window()->isMinimized());
+    EXPECT_FALSE(app->WinPendingReminders()->isVisible());
+
+    TickAt(At(10, 0, 0));
+    app->WinPendingReminders()->hide();
+    app->ShowAfterAnotherStart();
+    EXPECT_TRUE(app->WinPendingReminders()->isVisible());
 }
 
 } // namespace
