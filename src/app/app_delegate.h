@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/sign_in_window.h"
+
 #include <QIcon>
 #include <QObject>
 #include <QStringList>
@@ -58,6 +60,11 @@ public:
     // A click on a row of the main table.
     void onActionTableView(int row);
 
+    // Shows the sign-in window with LogInOrOut and waits for it. The default runs it in a child
+    // process (RunSignInWindowProcess); tests put a stand-in here.
+    using SignInRunner = std::function<SignInResult(int logInOrOut)>;
+    void SetSignInRunner(SignInRunner runner) { m_SignInRunner = std::move(runner); }
+
     // Replaces the alert sound, e.g. in tests that must not open an audio stream.
     void SetAlertSoundPlayer(std::function<void()> player) { m_AlertSoundPlayer = std::move(player); }
 
@@ -114,6 +121,8 @@ private:
     std::unique_ptr<MWinPendingReminders> m_WinPendingReminders;
     DesktopNotifier* m_Notifier = nullptr;
     std::function<void()> m_AlertSoundPlayer;
+    SignInRunner m_SignInRunner = RunSignInWindowProcess;
+    bool m_SignInShown = false;
     QSoundEffect* m_Sound = nullptr;
     bool m_SoundQueued = false;
     bool m_InTick = false;

@@ -1,4 +1,5 @@
 #include "app/app_delegate.h"
+#include "app/sign_in_window.h"
 #include "core/app_state.h"
 #include "util/files.h"
 
@@ -9,6 +10,9 @@
 
 int main(int argc, char** argv)
 {
+    if (rz::IsSignInWindowCall(argc, argv)) {
+        return rz::SignInWindowMain(argc, argv);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RedoZevuviva"));
     QApplication::setApplicationVersion(QStringLiteral(RZ_VERSION));
