@@ -102,7 +102,6 @@ MWinLogin::MWinLogin(AppState& state, QWidget* parent)
     m_WebView->setPage(page);
     m_Ui->webViewLayout->addWidget(m_WebView);
     connect(page, &QWebEnginePage::loadingChanged, this, &MWinLogin::_WebViewWinProgressFinished);
-    connect(page, &QWebEnginePage::loadProgress, m_Ui->progressInd, &QProgressBar::setValue);
 
     RestoreWindowGeometry();
 }
@@ -200,8 +199,8 @@ void MWinLogin::_WebViewWinProgressFinished(const QWebEngineLoadingInfo& info)
         return;
     }
     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
-        m_Ui->progressInd->setRange(0, 100);
-        m_Ui->progressInd->setValue(0);
+        // Busy rather than a percentage: most of a sign-in page's time is the wait for the server.
+        m_Ui->progressInd->setRange(0, 0);
         m_Ui->progressInd->show();
         return;
     }
@@ -211,9 +210,10 @@ void MWinLogin::_WebViewWinProgressFinished(const QWebEngineLoadingInfo& info)
     if (url.isEmpty()) {
         url = info.url();
     }
-    const LoginStep step =
-        m_Flow->PageFinished(url.toString(QUrl::FullyEncoded).toStdString(), LoadEndOf(info));
+    const PageLoadEnd end = LoadEndOf(info);
+    const LoginStep step = m_Flow->PageFinished(url.toString(QUrl::FullyEncoded).toStdString(), end);
     if (step.Action == LoginAction::ShowUnreachable) {
+        m_PageShown = false;
         const QString host = info.url().host().isEmpty() ? url.host() : info.url().host();
         QString text = UiText("strLoginUnreachableText").arg(host);
         if (!info.errorString().isEmpty()) {
@@ -221,6 +221,12 @@ void MWinLogin::_WebViewWinProgressFinished(const QWebEngineLoadingInfo& info)
         }
         ShowMessage(UiText("strLoginUnreachableTitle"), text, true);
     } else {
+        if (end != PageLoadEnd::Unreachable) {
+            m_PageShown = true;
+            if (step.Action == LoginAction::None) {
+                ShowWebView();
+            }
+        }
         Perform(step);
     }
     emit PageHandled(url);
@@ -230,7 +236,12 @@ void MWinLogin::Perform(const LoginStep& step)
 {
     switch (step.Action) {
     case LoginAction::Load:
-        ShowWebView();
+        // Until a page has come, a blank view would look like a broken window.
+        if (m_PageShown) {
+            ShowWebView();
+        } else {
+            ShowMessage(UiText("strLoginConnecting"), QString(), false);
+        }
         m_WebView->load(QUrl(QString::fromStdString(step.Address), QUrl::TolerantMode));
         if (step.CleanCacheAndCookie) {
             cleanCacheAndCookie();

@@ -92,6 +92,7 @@ private:
     QWebEngineView* m_WebView = nullptr;
     bool m_Closed = false;
     bool m_DiskCacheToDelete = false;
+    bool m_PageShown = false;
 };
 
 } // namespace rz
