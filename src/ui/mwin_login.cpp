@@ -83,15 +83,19 @@ MWinLogin::MWinLogin(AppState& state, QWidget* parent)
     connect(m_Ui->buttonRetry, &QPushButton::clicked, this, &MWinLogin::buttonRetryClick);
 
     // A named profile on disk below the data folder: a returning user's sign-in cookies survive,
-    // and the sign-out has real cookies and cache to delete.
-    const std::string folder = m_State.Paths.DataFolderPath + "/" + kSignInProfileFolder;
-    CreateFolder(folder);
-    m_Profile = std::make_unique<QWebEngineProfile>(QString::fromLatin1(kSignInProfileName));
-    m_Profile->setPersistentStoragePath(QString::fromStdString(folder));
-    // The engine keeps its cache in "Cache" below this; the default would lie outside the data folder.
-    m_Profile->setCachePath(QString::fromStdString(folder));
-    m_Profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
-    m_Profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    // and the sign-out has real cookies and cache to delete. Without a data folder nothing is kept.
+    if (m_State.Paths.DataFolderPath.empty()) {
+        m_Profile = std::make_unique<QWebEngineProfile>();
+    } else {
+        const std::string folder = m_State.Paths.DataFolderPath + "/" + kSignInProfileFolder;
+        CreateFolder(folder);
+        m_Profile = std::make_unique<QWebEngineProfile>(QString::fromLatin1(kSignInProfileName));
+        m_Profile->setPersistentStoragePath(QString::fromStdString(folder));
+        // The engine keeps its cache in "Cache" below this; the default lies outside the data folder.
+        m_Profile->setCachePath(QString::fromStdString(folder));
+        m_Profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+        m_Profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    }
     m_Profile->setHttpUserAgent(
         QString::fromStdString(SignInUserAgent(m_Profile->httpUserAgent().toStdString())));
 
@@ -171,7 +175,7 @@ void MWinLogin::cleanCacheAndCookie()
 
 void MWinLogin::DeleteDiskCache()
 {
-    if (m_DiskCacheToDelete) {
+    if (m_DiskCacheToDelete && !m_Profile->isOffTheRecord()) {
         m_DiskCacheToDelete = false;
         DeleteFolderContents(m_Profile->cachePath().toStdString() + "/Cache");
     }
