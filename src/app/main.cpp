@@ -1,12 +1,14 @@
 #include "app/app_delegate.h"
 #include "app/sign_in_window.h"
 #include "core/app_state.h"
+#include "core/paths.h"
 #include "util/files.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QIcon>
 #include <QUrl>
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
@@ -27,6 +29,9 @@ int main(int argc, char** argv)
 
     rz::AppState state;
     rz::AppDelegate controller(state);
-    controller.applicationDidFinishLaunching();
+    if (!controller.applicationDidFinishLaunching()) {
+        std::fprintf(stderr, "%s\n", rz::kNoDataFolderMessage);
+        return 1;
+    }
     return QApplication::exec();
 }
