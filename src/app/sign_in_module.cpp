@@ -8,18 +8,24 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <string>
 
 extern "C" __attribute__((visibility("default"))) int
 rz_sign_in_window_run(int argc, char** argv, int logInOrOut,
                       void (*report)(int justLoggedIn, const char* code))
 {
+    // Like the agent, the window refuses to run without a data folder to keep the account in.
+    const std::string applicationSupportFolder = rz::ApplicationSupportFolder();
+    if (applicationSupportFolder.empty()) {
+        return 1;
+    }
     rz::PrepareSignInWebEngine();
     QApplication app(argc, argv);
     QApplication::setDesktopFileName(QStringLiteral("redozevuviva"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/redozevuviva.svg")));
 
     rz::AppState state;
-    state.Paths = rz::BuildAppPaths(rz::ApplicationSupportFolder());
+    state.Paths = rz::BuildAppPaths(applicationSupportFolder);
     rz::MGlobalsOnline::LoadConfig(state);
     rz::ConfigureEndpoints(state);
     {
