@@ -126,6 +126,7 @@ bool AppDelegate::applicationDidFinishLaunching()
     awakeFromNib();
 
     // Data folder, file paths, account and service addresses.
+    m_SupportFolderInUse = applicationSupportFolder;
     BuildPaths(applicationSupportFolder);
 
     // A click on a row of the main table opens its page.
@@ -414,8 +415,30 @@ void AppDelegate::LoadHierarchyFromFile()
 
 void AppDelegate::ShowSignInWindow(int logInOrOut)
 {
-    // Joins with the sign-in window, which runs modally here.
-    Q_UNUSED(logInOrOut);
+    // One window at a time; the menu stays usable while it is open.
+    if (m_SignInShown) {
+        return;
+    }
+    m_SignInShown = true;
+    if (logInOrOut != 0) {
+        // The window signs out in the settings file; until it reports back the worker must not
+        // act on, or save, the old account.
+        for (SharedString* value : {&m_State.AuthorizationCode, &m_State.AccessToken, &m_State.RefreshToken,
+                                    &m_State.UserPrincipalName, &m_State.UserId}) {
+            value->Set({});
+        }
+    }
+    const SignInResult result = m_SignInRunner ? m_SignInRunner(logInOrOut)
+                                               : RunSignInWindowProcess(logInOrOut, m_SupportFolderInUse);
+    // The window saved the account it ended with; a window that never ran leaves the stored one.
+    MGlobalsOnline::LoadConfig(m_State);
+    if (!result.AuthorizationCode.empty()) {
+        m_State.AuthorizationCode.Set(result.AuthorizationCode);
+    }
+    if (result.JustLoggedIn) {
+        m_State.JustLoggedIn = true;
+    }
+    m_SignInShown = false;
 }
 
 void AppDelegate::CreateMirrorWorker()

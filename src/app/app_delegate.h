@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/sign_in_window.h"
+
 #include <QIcon>
 #include <QObject>
 #include <QStringList>
@@ -69,6 +71,11 @@ public:
     // A click on a row of the main table.
     void onActionTableView(int row);
 
+    // Shows the sign-in window with LogInOrOut and waits for it. The default runs it in a child
+    // process (RunSignInWindowProcess); tests put a stand-in here.
+    using SignInRunner = std::function<SignInResult(int logInOrOut)>;
+    void SetSignInRunner(SignInRunner runner) { m_SignInRunner = std::move(runner); }
+
     // Replaces the alert sound, e.g. in tests that must not open an audio stream.
     void SetAlertSoundPlayer(std::function<void()> player) { m_AlertSoundPlayer = std::move(player); }
 
@@ -108,6 +115,8 @@ private:
 
     AppState& m_State;
     std::string m_SupportFolder;
+    // The folder the data folder was built in; the sign-in window's process is given the same.
+    std::string m_SupportFolderInUse;
     QSystemTrayIcon* m_StatusItem = nullptr;
     std::unique_ptr<QMenu> m_StatusMenu;
     QAction* m_StartAtLoginAction = nullptr;
@@ -126,6 +135,9 @@ private:
     std::unique_ptr<MWinPendingReminders> m_WinPendingReminders;
     DesktopNotifier* m_Notifier = nullptr;
     std::function<void()> m_AlertSoundPlayer;
+    // Empty: the real window process.
+    SignInRunner m_SignInRunner;
+    bool m_SignInShown = false;
     QSoundEffect* m_Sound = nullptr;
     bool m_SoundQueued = false;
     bool m_InTick = false;

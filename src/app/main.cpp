@@ -1,5 +1,6 @@
 #include "app/app_delegate.h"
 #include "app/command_line.h"
+#include "app/sign_in_window.h"
 #include "app/single_instance.h"
 #include "core/app_state.h"
 #include "core/instance_lock.h"
@@ -16,6 +17,11 @@
 
 int main(int argc, char** argv)
 {
+    // The sign-in window's own process: the same program, started by the agent.
+    if (rz::IsSignInWindowCall(argc, argv)) {
+        return rz::SignInWindowMain(argc, argv);
+    }
+
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);

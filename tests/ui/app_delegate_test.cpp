@@ -20,6 +20,7 @@
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -68,6 +69,11 @@ protected:
         app = std::make_unique<AppDelegate>(*state);
         // A real audio stream can hold the test process at exit on machines without a sound server.
         app->SetAlertSoundPlayer([this] { ++soundsPlayed; });
+        app->SetSignInRunner([this](int logInOrOut) {
+            signInCalls.push_back(logInOrOut);
+            accountAtSignIn = state->AccessToken.Get() + "/" + state->AuthorizationCode.Get();
+            return signInWindow ? signInWindow(logInOrOut) : SignInResult{};
+        });
         return app->applicationDidFinishLaunching();
     }
     void Quit()
@@ -87,9 +93,26 @@ protected:
     test::ScopedEnv homeVar{"HOME", home.Path().c_str()};
     test::ScopedEnv dataVar{"XDG_DATA_HOME", (home.Path() + "/data").c_str()};
     test::ScopedEnv configVar{"XDG_CONFIG_HOME", (home.Path() + "/config").c_str()};
+    // Stands in for the sign-in window's process: saves an account as the window does.
+    SignInResult WindowSignsIn(const char* token, const char* userId, bool justLoggedIn)
+    {
+        MConfig settings(DataFile("velaapp.plist"));
+        settings.WriteValueValueStr("OnlineOneNoteAccessToken", token);
+        settings.WriteValueValueStr("OnlineOneNoteUserId", userId);
+        settings.Save();
+        SignInResult result;
+        result.Ran = true;
+        result.JustLoggedIn = justLoggedIn;
+        result.AuthorizationCode = "captured-code";
+        return result;
+    }
+
     std::unique_ptr<AppState> state;
     std::unique_ptr<AppDelegate> app;
     int soundsPlayed = 0;
+    std::function<SignInResult(int)> signInWindow;
+    std::vector<int> signInCalls;
+    std::string accountAtSignIn;
 };
 
 TEST_F(AppDelegateTest, LaunchBuildsPathsLoadsTheAccountAndStartsTheTimer)
@@ -394,6 +417,52 @@ TEST_F(AppDelegateTest, AnotherStartBringsForwardWhatWaits)
     app->WinPendingReminders()->hide();
     app->ShowAfterAnotherStart();
     EXPECT_TRUE(app->WinPendingReminders()->isVisible());
+}
+
+TEST_F(AppDelegateTest, StartUpWithoutAnAccountSignsInBeforeTheWorkerAndTakesTheAccountOver)
+{
+    signInWindow = [this](int) { return WindowSignsIn("new-token", "new-user", true); };
+    Launch();
+    EXPECT_EQ(signInCalls, std::vector<int>{0});
+    EXPECT_EQ(state->AccessToken.Get(), "new-token");
+    EXPECT_EQ(state->UserId.Get(), "new-user");
+    EXPECT_EQ(state->AuthorizationCode.Get(), "captured-code");
+    // Start-up consumes the new sign-in itself.
+    EXPECT_FALSE(state->JustLoggedIn);
+    EXPECT_TRUE(app->window()->isVisible());
+}
+
+TEST_F(AppDelegateTest, SignedInStartUpShowsNoSignInWindow)
+{
+    SignIn();
+    Launch();
+    EXPECT_TRUE(signInCalls.empty());
+}
+
+TEST_F(AppDelegateTest, SignOutAndInForgetsTheOldAccountWhileTheWindowIsOpen)
+{
+    SignIn();
+    Launch();
+    signInWindow = [this](int) { return WindowSignsIn("other-token", "other-user", true); };
+    app->MenuItemLoginClick();
+    EXPECT_EQ(signInCalls, std::vector<int>{1});
+    EXPECT_EQ(accountAtSignIn, "/");
+    EXPECT_EQ(state->AccessToken.Get(), "other-token");
+    EXPECT_EQ(state->UserId.Get(), "other-user");
+    EXPECT_TRUE(state->JustLoggedIn);
+    TickAt(At(9, 0, 1));
+    EXPECT_FALSE(state->JustLoggedIn);
+}
+
+TEST_F(AppDelegateTest, SignInWindowThatNeverRanKeepsTheStoredAccount)
+{
+    SignIn();
+    Launch();
+    app->MenuItemLoginClick();
+    EXPECT_EQ(signInCalls, std::vector<int>{1});
+    EXPECT_EQ(state->AccessToken.Get(), "token");
+    EXPECT_EQ(state->UserId.Get(), "user");
+    EXPECT_FALSE(state->JustLoggedIn);
 }
 
 } // namespace
