@@ -54,7 +54,12 @@ class MirrorHarness
 {
 public:
     MirrorHarness(const std::string& userId, const Json& notebooks, bool limits = false)
-        : m_UserId(userId), m_Emulator(Options(FixtureText(userId, notebooks), limits))
+        : MirrorHarness(userId, Options(FixtureText(userId, notebooks), limits))
+    {
+    }
+    // The emulator as given; the account holds this user id and the harness's tokens.
+    MirrorHarness(const std::string& userId, const EmulatorProcess::Options& options)
+        : m_UserId(userId), m_Emulator(options)
     {
         Endpoints endpoints;
         endpoints.GraphEndpoint = m_Emulator.BaseUrl();
