@@ -7,7 +7,9 @@
 #include <atomic>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <string>
@@ -342,13 +344,64 @@ TEST_F(EmulatorTest, HierarchyNestsGroupsAndSections)
 {
     const Json j = GraphJson(std::string("/v1.0/users/") + kUserId + "/onenote/notebooks" + kHierarchy);
     ASSERT_TRUE(j.contains("@odata.context"));
-    const Json& work = j["value"][0];
-    EXPECT_EQ(work["sections"][0]["displayName"], "Inbox");
+    // By name: Home before Work, Damaged before Inbox.
+    EXPECT_TRUE(j["value"][0]["sections"].empty());
+    const Json& work = j["value"][1];
+    EXPECT_EQ(work["sections"][1]["displayName"], "Inbox");
     EXPECT_TRUE(work.contains("sectionGroups@odata.context"));
     EXPECT_EQ(work["sectionGroups"][0]["sectionGroups"][0]["sections"][0]["id"], "sec-deep");
     EXPECT_TRUE(work["sections"][0].contains("lastModifiedDateTime"));
-    EXPECT_TRUE(j["value"][1]["sections"].empty());
     EXPECT_EQ(emu.Get(Me("/onenote/notebooks?expand=sections"), kAccess).status, 400);
+}
+
+// The service lists notebooks, section groups and sections by name, ascending, at every level.
+TEST(EmulatorOrderTest, ListsComeByNameAtEveryLevel)
+{
+    EmulatorProcess emu(WithFixture(R"({
+      "user": {"id": "0123456789abcdef", "userPrincipalName": "ada@example.com"},
+      "tokens": {"accessTokens": ["access+token/="]},
+      "notebooks": [
+        {"displayName": "beta"},
+        {"displayName": "Alpha", "id": "nb-alpha",
+         "sections": [{"displayName": "b"}, {"displayName": "A"}, {"displayName": "c"}],
+         "sectionGroups": [
+           {"displayName": "Zed"},
+           {"displayName": "mid", "sections": [{"displayName": "y"}, {"displayName": "X"}],
+            "sectionGroups": [{"displayName": "q"}, {"displayName": "P",
+                               "sections": [{"displayName": "2"}, {"displayName": "10"}]}]}]},
+        {"displayName": "Gamma"}
+      ]})"));
+    ASSERT_TRUE(emu.Running()) << emu.Error();
+    const auto names = [](const Json& list) {
+        std::vector<std::string> out;
+        for (const auto& item : list)
+            out.push_back(item["displayName"]);
+        return out;
+    };
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(names(Parse(emu.Get(Me("/onenote/notebooks"), kAccess).body)["value"]),
+              (Names{"Alpha", "beta", "Gamma"}));
+    const Json all = Parse(emu.Get(Me("/onenote/notebooks") + kHierarchy, kAccess).body);
+    ASSERT_EQ(all["value"].size(), 3u);
+    const Json& alpha = all["value"][0];
+    const Json& mid = alpha["sectionGroups"][0];
+    const struct
+    {
+        const Json& list;
+        Names expected;
+    } levels[] = {
+        {all["value"], {"Alpha", "beta", "Gamma"}}, {alpha["sections"], {"A", "b", "c"}},
+        {alpha["sectionGroups"], {"mid", "Zed"}},   {mid["sections"], {"X", "y"}},
+        {mid["sectionGroups"], {"P", "q"}},         {mid["sectionGroups"][0]["sections"], {"10", "2"}},
+    };
+    for (const auto& level : levels)
+        EXPECT_EQ(names(level.list), level.expected);
+    // A rename moves the item to its new place.
+    const Json account = Parse(emu.AccountJson());
+    const std::string sectionA = account["notebooks"][1]["sections"][1]["id"];
+    ASSERT_EQ(emu.Post("/_emulator/rename", Json{{"id", sectionA}, {"name", "d"}}.dump()).status, 200);
+    const Json renamed = Parse(emu.Get(Me("/onenote/notebooks") + kHierarchy, kAccess).body);
+    EXPECT_EQ(names(renamed["value"][0]["sections"]), (Names{"b", "c", "d"}));
 }
 
 TEST_F(EmulatorTest, PageListsKeepTopAndTheServiceShape)
@@ -369,14 +422,16 @@ TEST_F(EmulatorTest, PageListsKeepTopAndTheServiceShape)
     EXPECT_TRUE(std::regex_match(page["lastModifiedDateTime"].get<std::string>(),
                                  std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)")));
 
+    // With "top" the client pages by "skip" itself: no next link.
     const Json two = GraphJson(Me("/onenote/sections/sec-inbox/pages?$top=2"));
     EXPECT_EQ(two["value"].size(), 2u);
-    EXPECT_TRUE(two.contains("@odata.nextLink"));
+    EXPECT_FALSE(two.contains("@odata.nextLink"));
+    EXPECT_EQ(GraphJson(Me("/onenote/sections/sec-inbox/pages?$top=2&$skip=3"))["value"].size(), 1u);
     EXPECT_EQ(emu.Get(Me("/onenote/sections/sec-inbox/pages?$top=x"), kAccess).status, 400);
     EXPECT_EQ(emu.Get(Me("/onenote/sections/nope/pages?$top=100"), kAccess).status, 404);
 }
 
-TEST(EmulatorPagingTest, LargeSectionGivesAtMostOneHundred)
+TEST(EmulatorPagingTest, TopAboveOneHundredIsRefusedAndNextLinksOnlyWithoutTop)
 {
     std::string pages;
     for (int i = 0; i < 150; ++i)
@@ -384,11 +439,58 @@ TEST(EmulatorPagingTest, LargeSectionGivesAtMostOneHundred)
     EmulatorProcess emu(
         WithFixture(Fixture(R"(, {"displayName": "Big", "id": "sec-big", "pages": [)" + pages + "]}")));
     ASSERT_TRUE(emu.Running()) << emu.Error();
-    const Json j = Parse(emu.Get(Me("/onenote/sections/sec-big/pages?$top=100"), kAccess).body);
-    EXPECT_EQ(j["value"].size(), 100u);
-    EXPECT_TRUE(j.contains("@odata.nextLink"));
-    EXPECT_EQ(Parse(emu.Get(Me("/onenote/sections/sec-big/pages?$top=500"), kAccess).body)["value"].size(),
-              100u);
+    const std::string big = Me("/onenote/sections/sec-big/pages");
+    const std::string search = Me("/onenote/pages");
+    const struct
+    {
+        std::string query;
+        int status;
+        size_t count;
+        bool nextLink;
+    } cases[] = {
+        {big + "?$top=100", 200, 100, false},
+        {big + "?$top=100&$skip=100", 200, 50, false},
+        {big + "?top=101", 400, 0, false},
+        {big + "?$top=500", 400, 0, false},
+        {big + "?$skip=140", 200, 10, false},
+        {big, 200, 20, true},
+        {search + "?top=100&filter=contains(title,'Page')", 200, 100, false},
+        {search + "?top=200&filter=contains(title,'Page')", 400, 0, false},
+        {search + "?filter=contains(title,'Page')", 200, 20, true},
+    };
+    for (const auto& c : cases) {
+        const auto r = emu.Get(c.query, kAccess);
+        EXPECT_EQ(r.status, c.status) << c.query << ": " << r.body;
+        const Json j = Parse(r.body);
+        if (c.status != 200) {
+            EXPECT_EQ(j["error"]["code"], "20129") << c.query;
+            continue;
+        }
+        EXPECT_EQ(j["value"].size(), c.count) << c.query;
+        EXPECT_EQ(j.contains("@odata.nextLink"), c.nextLink) << c.query;
+    }
+    // Following the next links reaches every page once, the filter, order and
+    // selection kept throughout.
+    for (const std::string& first : {big, search + "?filter=contains(title,'Page')",
+                                     search + "?$orderby=title%20asc&$select=id,title"}) {
+        std::vector<std::string> seen;
+        std::string next = first;
+        for (int guard = 0; !next.empty() && guard < 20; ++guard) {
+            const Json j = Parse(emu.Get(next, kAccess).body);
+            ASSERT_TRUE(j.contains("value")) << next;
+            for (const auto& p : j["value"]) {
+                seen.push_back(p["id"]);
+                // The selection carries over: id and title only.
+                EXPECT_EQ(p.size(), first.find("select") == std::string::npos ? 10u : 2u) << next;
+            }
+            next = j.contains("@odata.nextLink")
+                       ? j["@odata.nextLink"].get<std::string>().substr(emu.BaseUrl().size())
+                       : std::string();
+        }
+        EXPECT_EQ(seen.size(), first.find("orderby") == std::string::npos ? 150u : 155u) << first;
+        std::sort(seen.begin(), seen.end());
+        EXPECT_EQ(std::unique(seen.begin(), seen.end()), seen.end()) << first;
+    }
 }
 
 TEST_F(EmulatorTest, ErrorSectionAnswersItsCode)
@@ -415,12 +517,99 @@ TEST_F(EmulatorTest, TitleSearchFindsBangTitles)
               ids.size());
     const Json firstTwo = GraphJson(Me("/onenote/pages?top=2&filter=contains(title,'!')"));
     EXPECT_EQ(firstTwo["value"].size(), 2u);
-    // The next link carries the filter and leads to the rest.
-    const std::string next = firstTwo["@odata.nextLink"];
-    const Json rest = GraphJson(next.substr(emu.BaseUrl().size()));
+    const Json rest = GraphJson(Me("/onenote/pages?top=2&skip=2&filter=contains(title,'!')"));
     ASSERT_EQ(rest["value"].size(), 2u);
     EXPECT_EQ(rest["value"][0]["id"], "pg-project");
     EXPECT_EQ(emu.Get(Me("/onenote/pages?filter=startswith(title,'x')"), kAccess).status, 400);
+}
+
+// The account-wide listing a client uses to find recently changed pages.
+TEST_F(EmulatorTest, AccountPageListOrdersFiltersSelectsAndPages)
+{
+    const Json all = GraphJson(Me("/onenote/pages"));
+    std::map<std::string, std::string> changed;
+    for (const auto& p : all["value"])
+        changed[p["id"]] = p["lastModifiedDateTime"];
+    const std::string project = changed["pg-project"];
+    using Ids = std::vector<std::string>;
+    const Ids newestFirst = {"pg-dentist", "pg-standup", "pg-project", "pg-plain", "pg-buried"};
+    const Ids oldestFirst(newestFirst.rbegin(), newestFirst.rend());
+    const struct
+    {
+        std::string query;
+        Ids expected;
+    } cases[] = {
+        {"", newestFirst}, // the service's default order; the refused section's page left out
+        {"?$orderby=lastModifiedDateTime%20desc", newestFirst},
+        {"?$orderby=lastModifiedDateTime%20asc", oldestFirst},
+        {"?orderby=lastModifiedDateTime", oldestFirst}, // OData's default direction
+        {"?$top=2", {"pg-dentist", "pg-standup"}},
+        {"?$top=2&$skip=2", {"pg-project", "pg-plain"}},
+        {"?$skip=4", {"pg-buried"}},
+        {"?$filter=lastModifiedDateTime%20gt%20" + project, {"pg-dentist", "pg-standup"}},
+        {"?$filter=lastModifiedDateTime%20ge%20" + project, {"pg-dentist", "pg-standup", "pg-project"}},
+        {"?$filter=lastModifiedDateTime%20lt%20" + project + "&$orderby=lastModifiedDateTime%20asc",
+         {"pg-buried", "pg-plain"}},
+        {"?$filter=contains(title,'!')&$orderby=lastModifiedDateTime%20desc&$top=3",
+         {"pg-dentist", "pg-standup", "pg-project"}},
+    };
+    for (const auto& c : cases) {
+        const Json j = GraphJson(Me("/onenote/pages" + c.query));
+        Ids ids;
+        for (const auto& p : j["value"])
+            ids.push_back(p["id"]);
+        EXPECT_EQ(ids, c.expected) << c.query;
+        EXPECT_FALSE(j.contains("@odata.nextLink")) << c.query;
+    }
+    EXPECT_EQ(all["value"].size(), changed.size());
+
+    const Json selected = GraphJson(Me("/onenote/pages?$select=id,title,lastModifiedDateTime,links&$top=1"));
+    ASSERT_EQ(selected["value"].size(), 1u);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : selected["value"][0].items())
+        keys.push_back(key);
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(keys, (std::vector<std::string>{"id", "lastModifiedDateTime", "links", "title"}));
+    EXPECT_TRUE(selected["@odata.context"].get<std::string>().ends_with(
+        "/onenote/pages(id,title,lastModifiedDateTime,links)"));
+
+    for (const char* bad : {"?$top=101", "?$orderby=color", "?$orderby=title%20up", "?$select=id,color",
+                            "?$filter=lastModifiedDateTime%20eq%202024-01-01T00:00:00Z",
+                            "?$filter=lastModifiedDateTime%20gt%20soon"}) {
+        const auto r = emu.Get(Me(std::string("/onenote/pages") + bad), kAccess);
+        EXPECT_EQ(r.status, 400) << bad;
+        EXPECT_EQ(r.body.rfind("{\"error\":{", 0), 0u) << bad;
+    }
+    EXPECT_EQ(Parse(emu.Get(Me("/onenote/pages?$top=101"), kAccess).body)["error"]["code"], "20129");
+}
+
+// Each kind of OneNote request has its own counter, so tests can tell a client's requests apart.
+TEST_F(EmulatorTest, RouteCountersTellRequestsApart)
+{
+    ASSERT_TRUE(emu.ResetCounters());
+    const struct
+    {
+        std::string path;
+        const char* route;
+    } requests[] = {
+        {Me("/onenote/notebooks"), "notebooks"},
+        {Me("/onenote/notebooks") + kHierarchy, "hierarchy"},
+        {Me("/onenote/sections/sec-inbox/pages?$top=100"), "pages"},
+        {Me("/onenote/pages?top=100&filter=contains(title,'!')"), "search"},
+        {Me("/onenote/pages?$filter=contains(title,%27!%27)"), "search"},
+        {Me("/onenote/pages?$orderby=lastModifiedDateTime%20desc&$top=20"), "pagelist"},
+        {Me("/onenote/pages"), "pagelist"},
+        {Me("/onenote/pages?$filter=lastModifiedDateTime%20gt%202024-01-01T00:00:00Z"), "pagelist"},
+        {Me("/onenote/pages/pg-project/content?includeIDs=true"), "content"},
+        {Me(""), "me"},
+    };
+    std::map<std::string, long> expected;
+    for (const auto& r : requests) {
+        EXPECT_EQ(emu.Get(r.path, kAccess).status, 200) << r.path;
+        ++expected[r.route];
+    }
+    for (const auto& [route, n] : expected)
+        EXPECT_EQ(emu.RequestCount(route), n) << route;
 }
 
 TEST_F(EmulatorTest, PageContentCarriesIdsAndTags)
@@ -447,9 +636,10 @@ TEST_F(EmulatorTest, PageChangeMovesSectionAndNotebookTimes)
 {
     const auto times = [&] {
         const Json j = GraphJson(Me(std::string("/onenote/notebooks") + kHierarchy));
-        return std::tuple{j["value"][0]["lastModifiedDateTime"].get<std::string>(),
-                          j["value"][0]["sections"][0]["lastModifiedDateTime"].get<std::string>(),
-                          j["value"][1]["lastModifiedDateTime"].get<std::string>()};
+        // Home, then Work with Damaged and Inbox.
+        return std::tuple{j["value"][1]["lastModifiedDateTime"].get<std::string>(),
+                          j["value"][1]["sections"][1]["lastModifiedDateTime"].get<std::string>(),
+                          j["value"][0]["lastModifiedDateTime"].get<std::string>()};
     };
     const auto [notebook, section, other] = times();
     ASSERT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-plain", "title": "Plain notes !{{now+1h}}"})").status,
@@ -464,6 +654,48 @@ TEST_F(EmulatorTest, PageChangeMovesSectionAndNotebookTimes)
 }
 
 // --- administration ------------------------------------------------------------------------
+
+// OneNote may number a page's elements anew after an update: same content, new ids.
+TEST_F(EmulatorTest, RenumberGivesEveryElementANewIdAndKeepsTheContent)
+{
+    const std::string content = Me("/onenote/pages/pg-project/content?includeIDs=true");
+    const std::regex idPattern(R"( id="[a-z]+:\{[0-9a-f-]{36}\}\{\d+\}")");
+    const auto ids = [&](const std::string& html) {
+        std::vector<std::string> out;
+        for (std::sregex_iterator it(html.begin(), html.end(), idPattern), end; it != end; ++it)
+            out.push_back(it->str());
+        return out;
+    };
+    const auto stamp = [&] {
+        const Json list = GraphJson(Me("/onenote/sections/sec-inbox/pages"));
+        for (const auto& p : list["value"])
+            if (p["id"] == "pg-project")
+                return p["lastModifiedDateTime"].get<std::string>();
+        return std::string();
+    };
+    const std::string before = emu.Get(content, kAccess).body;
+    const auto oldIds = ids(before);
+    ASSERT_EQ(oldIds.size(), 4u); // the div and three paragraphs
+    const std::string oldStamp = stamp();
+
+    ASSERT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-project", "renumber": true})").status, 200);
+    const std::string after = emu.Get(content, kAccess).body;
+    const auto newIds = ids(after);
+    ASSERT_EQ(newIds.size(), oldIds.size());
+    for (const auto& id : newIds)
+        EXPECT_EQ(std::find(oldIds.begin(), oldIds.end(), id), oldIds.end()) << id << " was kept";
+    EXPECT_EQ(std::regex_replace(after, idPattern, ""), std::regex_replace(before, idPattern, ""));
+    EXPECT_GT(stamp(), oldStamp);
+
+    // Refused calls change nothing.
+    const std::string kept = emu.Get(content, kAccess).body;
+    EXPECT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-project", "renumber": "yes"})").status, 400);
+    EXPECT_EQ(
+        emu.Post("/_emulator/page", R"({"id": "pg-project", "content": "<html></html>", "renumber": true})")
+            .status,
+        400);
+    EXPECT_EQ(emu.Get(content, kAccess).body, kept);
+}
 
 TEST_F(EmulatorTest, AdministrationChangesTheAccount)
 {
@@ -484,8 +716,9 @@ TEST_F(EmulatorTest, AdministrationChangesTheAccount)
     EXPECT_EQ(emu.Post("/_emulator/delete", R"({"id": "pg-dentist"})").status, 404);
 
     const Json j = GraphJson(Me(std::string("/onenote/notebooks") + kHierarchy));
-    EXPECT_EQ(j["value"][0]["sections"][0]["displayName"], "Inbox 2");
-    EXPECT_EQ(j["value"][0]["sectionGroups"][0]["sectionGroups"][0]["sections"][1]["id"], sectionId);
+    const Json& work = j["value"][1];
+    EXPECT_EQ(work["sections"][1]["displayName"], "Inbox 2");
+    EXPECT_EQ(work["sectionGroups"][0]["sectionGroups"][0]["sections"][1]["id"], sectionId);
     EXPECT_EQ(GraphJson(Me("/onenote/sections/sec-inbox/pages"))["value"].size(), 3u);
 
     EXPECT_EQ(emu.Post("/_emulator/add", "{not json").status, 400);
@@ -580,6 +813,88 @@ TEST(EmulatorLimitsTest, ThrottlesPast120RequestsAMinute)
     EXPECT_EQ(emu.Stop(), 0);
 }
 
+// The limit windows follow the emulator's clock, so a test passes an hour in a call.
+TEST(EmulatorLimitsTest, WindowsFollowTheEmulatorClock)
+{
+    EmulatorProcess emu(WithFixture(Fixture(), false, true));
+    ASSERT_TRUE(emu.Running()) << emu.Error();
+    const auto send = [&](int n) {
+        int ok = 0;
+        for (int i = 0; i < n; ++i)
+            ok += emu.Get(Me("/onenote/notebooks"), kAccess).status == 200;
+        return ok;
+    };
+    const auto throttled = [&] { return emu.Get(Me("/onenote/notebooks"), kAccess).status == 429; };
+    // 120 a minute: three full minutes, then 40 more reach the 400 of the hour.
+    for (int minute = 0; minute < 3; ++minute) {
+        EXPECT_EQ(send(120), 120) << minute;
+        EXPECT_TRUE(throttled()) << minute;
+        ASSERT_TRUE(emu.AdvanceClock(60));
+    }
+    EXPECT_EQ(send(40), 40);
+    EXPECT_TRUE(throttled());
+    // The account-wide page list is a OneNote request like the others.
+    EXPECT_EQ(emu.Get(Me("/onenote/pages?$top=5"), kAccess).status, 429);
+    ASSERT_TRUE(emu.AdvanceClock(60));
+    EXPECT_TRUE(throttled()) << "the hour's 400 are spent";
+    ASSERT_TRUE(emu.AdvanceClock(3600));
+    // Admitted again; the fixture's access token (3600 s) has expired meanwhile.
+    EXPECT_EQ(emu.Get(Me("/onenote/notebooks"), kAccess).status, 401);
+    EXPECT_EQ(emu.Stop(), 0);
+}
+
+std::string UtcText(long long t)
+{
+    const auto tt = static_cast<std::time_t>(t);
+    std::tm tm{};
+    gmtime_r(&tt, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
+    return buf;
+}
+
+TEST_F(EmulatorTest, ClockMovesTokensTemplatesAndChangeStamps)
+{
+    const long long before = emu.ClockNow();
+    ASSERT_GT(before, 0);
+    EXPECT_NEAR(static_cast<double>(before), static_cast<double>(std::time(nullptr)), 5.0);
+    ASSERT_TRUE(emu.AdvanceClock(2 * 86400));
+    const long long now = emu.ClockNow();
+    EXPECT_NEAR(static_cast<double>(now - before), 2.0 * 86400, 5.0);
+
+    // The fixture's access token lived 3600 s.
+    const auto expired = emu.Get(Me(""), kAccess);
+    EXPECT_EQ(expired.status, 401);
+    EXPECT_NE(expired.body.find("InvalidAuthenticationToken"), std::string::npos);
+    // A refresh at the new time gives a token that works.
+    const auto refreshed =
+        emu.Post("/common/oauth2/v2.0/token",
+                 TokenForm("grant_type=refresh_token&refresh_token=" + rz::FormEncode("refresh+&=%token")),
+                 "application/x-www-form-urlencoded");
+    ASSERT_EQ(refreshed.status, 200) << refreshed.body;
+    const std::string token = Parse(refreshed.body)["access_token"];
+    EXPECT_EQ(emu.Get(Me(""), token).status, 200);
+
+    // Templates in admin calls and the change stamps use the emulator's time.
+    ASSERT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-plain", "title": "Later !{{now+5m}}"})").status, 200);
+    const Json page = Parse(emu.Get(Me("/onenote/sections/sec-inbox/pages"), token).body)["value"][0];
+    EXPECT_EQ(page["id"], "pg-plain");
+    const long long after = emu.ClockNow();
+    const std::string title = page["title"];
+    EXPECT_TRUE(title == "Later !" + LocalText(static_cast<std::time_t>(now + 300), "%Y-%m-%d %H:%M") ||
+                title == "Later !" + LocalText(static_cast<std::time_t>(after + 300), "%Y-%m-%d %H:%M"))
+        << title;
+    EXPECT_GE(page["lastModifiedDateTime"].get<std::string>(), UtcText(now));
+    EXPECT_LE(page["lastModifiedDateTime"].get<std::string>(), UtcText(after + 1));
+
+    // The clock only moves forward, by a bounded whole number of seconds.
+    for (const char* bad :
+         {R"({"advanceSeconds": -1})", R"({"advanceSeconds": "60"})", R"({"advanceSeconds": 1.5})", R"({})",
+          R"({"advanceSeconds": 999999999999})", "[60]"})
+        EXPECT_EQ(emu.Post("/_emulator/clock", bad).status, 400) << bad;
+    EXPECT_GE(emu.ClockNow(), after);
+}
+
 TEST_F(EmulatorTest, SurvivesMalformedRequests)
 {
     EXPECT_EQ(emu.Get("/v1.0/me/onenote/nothing", kAccess).status, 404);
@@ -613,10 +928,8 @@ void CountItems(const Json& container, int& sections, int& pages, int& refused,
 
 TEST(EmulatorSampleTest, ServesTheDemoAccount)
 {
-    EmulatorProcess::Options options;
-    options.fixturePath = EmulatorProcess::FixturesDir() + "/sample.json";
     const std::time_t start = std::time(nullptr);
-    EmulatorProcess emu(options);
+    EmulatorProcess emu(EmulatorProcess::FromFile(EmulatorProcess::SampleFixture()));
     ASSERT_TRUE(emu.Running()) << emu.Error();
     const Json account = Parse(emu.AccountJson());
     ASSERT_EQ(account["notebooks"].size(), 3u);
@@ -641,6 +954,84 @@ TEST(EmulatorSampleTest, ServesTheDemoAccount)
     EXPECT_GE(std::count_if(titles.begin(), titles.end(),
                             [](const std::string& t) { return t.find("!!") != t.npos; }),
               5);
+}
+
+// An access token through the sign-in a client makes (the shipped fixtures predefine none).
+std::string SignIn(const EmulatorProcess& emu)
+{
+    const std::string redirect = "https://login.live.com/oauth20_desktop.srf";
+    const auto authorize =
+        emu.Get("/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&redirect_uri=" + redirect);
+    const std::string location = authorize.Header("Location");
+    const size_t code = location.find("?code=");
+    if (authorize.status != 302 || code == std::string::npos)
+        return {};
+    const size_t end = location.find('&', code);
+    const auto token =
+        emu.Post("/common/oauth2/v2.0/token",
+                 TokenForm("grant_type=authorization_code&redirect_uri=" + rz::FormEncode(redirect) +
+                           "&code=" + location.substr(code + 6, end - code - 6)),
+                 "application/x-www-form-urlencoded");
+    const Json j = Parse(token.body);
+    return j.is_object() && j.contains("access_token") ? j["access_token"].get<std::string>() : std::string();
+}
+
+// Personal accounts have 16-hex-digit ids and are addressed as /v1.0/me; work
+// accounts have GUIDs and are addressed as /v1.0/users/{id}.
+TEST(EmulatorShippedFixturesTest, PersonalAndWorkAccountsAnswerTheirAddressForms)
+{
+    const struct
+    {
+        std::string path;
+        std::regex id;
+        bool personal;
+        size_t notebooks, sections, refused, maxDepth;
+    } fixtures[] = {
+        {EmulatorProcess::SampleFixture(), std::regex("[0-9a-f]{16}"), true, 3, 20, 1, 2},
+        {EmulatorProcess::WorkFixture(),
+         std::regex("[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}"), false, 2, 7, 1, 3},
+    };
+    for (const auto& f : fixtures) {
+        auto options = EmulatorProcess::FromFile(f.path);
+        options.autoConsent = true;
+        EmulatorProcess emu(options);
+        ASSERT_TRUE(emu.Running()) << emu.Error();
+        const std::string token = SignIn(emu);
+        ASSERT_FALSE(token.empty()) << f.path;
+        const Json me = Parse(emu.Get("/v1.0/me", token).body);
+        const std::string id = me["id"];
+        EXPECT_TRUE(std::regex_match(id, f.id)) << f.path << ": " << id;
+        // The address the client derives from the id (a "-" means /users/{id}).
+        const std::string base = id.find('-') == std::string::npos ? "/v1.0/me" : "/v1.0/users/" + id;
+        EXPECT_EQ(base == "/v1.0/me", f.personal) << f.path;
+        const auto all = emu.Get(base + "/onenote/notebooks" + kHierarchy, token);
+        ASSERT_EQ(all.status, 200) << f.path;
+        size_t sections = 0, refused = 0, maxDepth = 0;
+        std::function<void(const Json&, size_t)> walk = [&](const Json& container, size_t depth) {
+            maxDepth = std::max(maxDepth, depth);
+            for (const auto& s : container["sections"]) {
+                ++sections;
+                refused += emu.Get(base + "/onenote/sections/" + s["id"].get<std::string>() + "/pages", token)
+                               .status != 200;
+            }
+            for (const auto& g : container["sectionGroups"])
+                walk(g, depth + 1);
+        };
+        const Json notebooks = Parse(all.body)["value"];
+        for (const auto& nb : notebooks)
+            walk(nb, 0);
+        EXPECT_EQ(notebooks.size(), f.notebooks) << f.path;
+        EXPECT_EQ(sections, f.sections) << f.path;
+        EXPECT_EQ(refused, f.refused) << f.path;
+        EXPECT_EQ(maxDepth, f.maxDepth) << f.path;
+        // Title reminders and tag reminders, some due within minutes.
+        const Json bang =
+            Parse(emu.Get(base + "/onenote/pages?top=100&filter=contains(title,'!')", token).body);
+        EXPECT_GE(bang["value"].size(), 5u) << f.path;
+        const std::string account = emu.AccountJson();
+        EXPECT_NE(account.find("\"tags\":\"to-do\""), std::string::npos) << f.path;
+        EXPECT_NE(account.find("\"tags\":\"to-do:completed\""), std::string::npos) << f.path;
+    }
 }
 
 } // namespace

@@ -151,6 +151,24 @@ std::string EmulatorProcess::FixturesDir()
     return RZ_EMULATOR_FIXTURES_DIR;
 }
 
+std::string EmulatorProcess::SampleFixture()
+{
+    return FixturesDir() + "/sample.json";
+}
+
+std::string EmulatorProcess::WorkFixture()
+{
+    return FixturesDir() + "/work.json";
+}
+
+EmulatorProcess::Options EmulatorProcess::FromFile(const std::string& fixturePath, bool limits)
+{
+    Options options;
+    options.fixturePath = fixturePath;
+    options.limits = limits;
+    return options;
+}
+
 std::string EmulatorProcess::BaseUrl() const
 {
     return "http://127.0.0.1:" + std::to_string(m_Port);
@@ -282,6 +300,21 @@ long EmulatorProcess::RequestCount(const std::string& route) const
         return -1;
     const auto& routes = j["routes"];
     return routes.contains(route) && routes[route].is_number_integer() ? routes[route].get<long>() : 0;
+}
+
+bool EmulatorProcess::AdvanceClock(long seconds) const
+{
+    return Post("/_emulator/clock", nlohmann::json{{"advanceSeconds", seconds}}.dump()).status == 200;
+}
+
+long long EmulatorProcess::ClockNow() const
+{
+    const Reply r = Get("/_emulator/clock");
+    const auto j = nlohmann::json::parse(r.body, nullptr, false);
+    return r.status == 200 && j.is_object() && j.contains("epochSeconds") &&
+                   j["epochSeconds"].is_number_integer()
+               ? j["epochSeconds"].get<long long>()
+               : -1;
 }
 
 std::string EmulatorProcess::AccountJson() const

@@ -59,6 +59,11 @@ public:
     bool ResetCounters() const;
     // Requests counted for one route name ("token", "notebooks", ...), -1 on failure.
     long RequestCount(const std::string& route) const;
+    // Moves the emulator's clock forward (limit windows, token expiry, templates
+    // in admin calls and change stamps all follow it); false when refused.
+    bool AdvanceClock(long seconds) const;
+    // The emulator's current time (seconds since the epoch), -1 on failure.
+    long long ClockNow() const;
     // The account with every id, as JSON text.
     std::string AccountJson() const;
 
@@ -69,8 +74,16 @@ public:
 
     // Path of the emulator binary this test build uses.
     static std::string BinaryPath();
-    // Folder of the shipped fixtures (sample.json).
+    // Folder of the shipped fixtures.
     static std::string FixturesDir();
+    // The demo account, a personal Microsoft account: 16-hex-digit user id,
+    // addressed as /v1.0/me.
+    static std::string SampleFixture();
+    // A work account: GUID user id, addressed as /v1.0/users/{id}; nested
+    // section groups, title and tag reminders, one section refused with 20185.
+    static std::string WorkFixture();
+    // Options serving one fixture file.
+    static Options FromFile(const std::string& fixturePath, bool limits = false);
 
 private:
     pid_t m_Pid = -1;

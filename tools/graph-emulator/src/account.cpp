@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 #include <utility>
 
 namespace emu {
@@ -60,6 +61,18 @@ size_t Account::Count(Kind kind) const
 {
     return static_cast<size_t>(std::count_if(m_items.begin(), m_items.end(),
                                              [kind](const auto& e) { return e.second.kind == kind; }));
+}
+
+std::vector<std::string> Account::ByName(const std::vector<std::string>& ids) const
+{
+    std::vector<std::string> out = ids;
+    std::stable_sort(out.begin(), out.end(), [this](const std::string& a, const std::string& b) {
+        const std::string& na = Find(a)->name;
+        const std::string& nb = Find(b)->name;
+        const std::string la = ToLowerAscii(na), lb = ToLowerAscii(nb);
+        return std::tie(la, na, a) < std::tie(lb, nb, b);
+    });
+    return out;
 }
 
 std::vector<const Item*> Account::Ancestors(const Item& item) const
@@ -128,6 +141,16 @@ void Account::NumberParagraphs(Item& page)
     }
 }
 
+void Account::Renumber(Item& page)
+{
+    page.elementGuid = RandomGuid();
+    // Past every number the page has used, so no old id comes back.
+    for (Paragraph& p : page.paragraphs) {
+        p.number = page.nextParagraph;
+        page.nextParagraph += 2;
+    }
+}
+
 bool Account::Insert(Item item, std::string& error, std::string& id)
 {
     if (item.kind == Kind::Notebook) {
@@ -151,6 +174,8 @@ bool Account::Insert(Item item, std::string& error, std::string& id)
     }
     if (item.guid.empty())
         item.guid = StableGuid(item.id, false);
+    if (item.elementGuid.empty())
+        item.elementGuid = item.guid;
     if (item.kind == Kind::Page)
         NumberParagraphs(item);
     id = item.id;
@@ -292,7 +317,7 @@ Json Account::Dump() const
             j["paragraphs"] = Json::array();
             for (const auto& p : item.paragraphs) {
                 Json pj;
-                pj["id"] = "p:{" + item.guid + "}{" + std::to_string(p.number) + "}";
+                pj["id"] = "p:{" + item.elementGuid + "}{" + std::to_string(p.number) + "}";
                 if (!p.html.empty())
                     pj["html"] = p.html;
                 else

@@ -36,7 +36,10 @@ struct Item
     std::string parentId;
     std::time_t created = 0;
     std::time_t modified = 0;
-    std::string guid; // stable; used in links and element ids
+    std::string guid; // stable; used in links
+    // The GUID of the page's element ids ("p:{GUID}{N}"); starts as `guid` and
+    // changes when the service numbers the page's elements anew.
+    std::string elementGuid;
     std::vector<std::string> groups;
     std::vector<std::string> sections;
     std::vector<std::string> pages;
@@ -76,6 +79,11 @@ public:
     size_t Count(Kind kind) const;
     const std::map<std::string, Item>& Items() const { return m_items; }
 
+    // `ids` in the service's default order for notebooks, section groups and
+    // sections: display name ascending, case ignored (ties by the exact name,
+    // then by id, so the order is stable).
+    std::vector<std::string> ByName(const std::vector<std::string>& ids) const;
+
     // Ancestors of an item, nearest first.
     std::vector<const Item*> Ancestors(const Item& item) const;
     const Item* NotebookOf(const Item& item) const;
@@ -96,6 +104,9 @@ public:
     std::string NewId(Kind kind, const std::string& parentId);
     // Gives every paragraph without a number the next free one of its page.
     static void NumberParagraphs(Item& page);
+    // Numbers every element of the page anew, as OneNote may after an update:
+    // a new GUID and new numbers, content unchanged. The caller marks the change.
+    static void Renumber(Item& page);
 
     // The whole account as a fixture-like JSON document, ids included.
     Json Dump() const;

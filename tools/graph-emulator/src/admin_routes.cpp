@@ -1,7 +1,9 @@
 // The administration interface under /_emulator/: tests change the account
 // and the service's behaviour while a client runs against it.
+#include "clock.h"
 #include "emulator.h"
 #include "fixture.h"
+#include "time_templates.h"
 
 #include <ctime>
 #include <functional>
@@ -10,6 +12,7 @@ namespace emu {
 namespace {
 
 constexpr size_t kMaxContentBytes = 1u << 20;
+constexpr long long kMaxClockStep = 10LL * 365 * 24 * 3600;
 
 // What an administration request came to: success, with members to add to
 // {"ok":true}, or an error message and its status.
@@ -121,6 +124,26 @@ void Emulator::AddAdminRoutes()
         SendOk(res);
     });
 
+    // The emulator's clock; it only moves forward, so change stamps stay ordered.
+    const auto clockDocument = [] {
+        const std::time_t now = Clock::Now();
+        return Json{{"now", GraphTime(now)},
+                    {"epochSeconds", static_cast<long long>(now)},
+                    {"offsetSeconds", Clock::OffsetSeconds()}};
+    };
+    m_server.Get("/_emulator/clock", [clockDocument](const httplib::Request&, httplib::Response& res) {
+        SendJson(res, 200, clockDocument());
+    });
+    PostOperation(m_server, "/_emulator/clock", {}, [this, clockDocument](const Json& body, const Members&) {
+        const Json step = body.is_object() ? body.value("advanceSeconds", Json()) : Json();
+        if (!step.is_number_integer() || step.get<long long>() < 0 || step.get<long long>() > kMaxClockStep)
+            return Failed(400, "\"advanceSeconds\" must be an integer in 0..315360000");
+        // Under the account lock, so no change is stamped half-way through a step.
+        std::lock_guard lock(m_mutex);
+        Clock::Advance(static_cast<long>(step.get<long long>()));
+        return Done(clockDocument());
+    });
+
     m_server.Get("/_emulator/counters", [this](const httplib::Request&, httplib::Response& res) {
         SendJson(res, 200, m_traffic.Counters());
     });
@@ -169,7 +192,7 @@ void Emulator::AddAdminRoutes()
             parentId = *p;
         }
         std::lock_guard lock(m_mutex);
-        const std::time_t now = std::time(nullptr);
+        const std::time_t now = Clock::Now();
         std::string error, id;
         Json spec = body;
         if (!spec.contains("createdDateTime") && !spec.contains("lastModifiedDateTime"))
@@ -184,7 +207,7 @@ void Emulator::AddAdminRoutes()
     PostOperation(m_server, "/_emulator/rename", {"id", "name"}, [this](const Json&, const Members& m) {
         std::lock_guard lock(m_mutex);
         std::string error, expanded;
-        const std::time_t now = std::time(nullptr);
+        const std::time_t now = Clock::Now();
         const bool ok = ReadText(Json(m[1]), now, "name", 1024, expanded, error) &&
                         m_account.Rename(m[0], expanded, now, error);
         return ok ? Done() : Failed(error);
@@ -193,19 +216,19 @@ void Emulator::AddAdminRoutes()
     PostOperation(m_server, "/_emulator/move", {"id", "parentId"}, [this](const Json&, const Members& m) {
         std::lock_guard lock(m_mutex);
         std::string error;
-        return m_account.Move(m[0], m[1], std::time(nullptr), error) ? Done() : Failed(error);
+        return m_account.Move(m[0], m[1], Clock::Now(), error) ? Done() : Failed(error);
     });
 
     PostOperation(m_server, "/_emulator/delete", {"id"}, [this](const Json&, const Members& m) {
         std::lock_guard lock(m_mutex);
         std::string error;
-        return m_account.Remove(m[0], std::time(nullptr), error) ? Done() : Failed(error);
+        return m_account.Remove(m[0], Clock::Now(), error) ? Done() : Failed(error);
     });
 
     PostOperation(m_server, "/_emulator/page", {"id"}, [this](const Json& body, const Members& m) {
         const std::string& id = m[0];
         std::lock_guard lock(m_mutex);
-        const std::time_t now = std::time(nullptr);
+        const std::time_t now = Clock::Now();
         Item* page = m_account.Find(id, Kind::Page);
         if (!page)
             return Failed(404, "no page \"" + id + "\"");
@@ -221,12 +244,19 @@ void Emulator::AddAdminRoutes()
         if (body.contains("content") &&
             !ReadText(body["content"], now, "content", kMaxContentBytes, raw, error))
             return Failed(400, error);
+        const Json renumber = body.value("renumber", Json(false));
+        if (!renumber.is_boolean())
+            return Failed(400, "\"renumber\" must be true or false");
+        if (renumber.get<bool>() && !(newContent ? raw : page->rawContent).empty())
+            return Failed(400, "a page with verbatim \"content\" has no elements to renumber");
         if (body.contains("title"))
             page->name = title;
         if (newContent)
             m_account.SetContent(id, std::move(paragraphs), std::move(raw), now, error);
         else
             m_account.Touch(id, now);
+        if (renumber.get<bool>())
+            Account::Renumber(*page);
         return Done();
     });
 

@@ -1,5 +1,6 @@
 #include "emulator.h"
 
+#include "clock.h"
 #include "fixture.h"
 #include "graph_shapes.h"
 #include "text.h"
@@ -31,7 +32,7 @@ std::string QueryPart(const std::string& target)
 bool IsOneNoteRoute(const std::string& route)
 {
     return route == "notebooks" || route == "hierarchy" || route == "pages" || route == "search" ||
-           route == "content";
+           route == "pagelist" || route == "content";
 }
 
 // The inode of the TCP connection between two local ports, from /proc/net/tcp.
@@ -88,8 +89,13 @@ std::string RouteName(const std::string& path, const std::string& query)
         return query.find("expand") == std::string::npos ? "notebooks" : "hierarchy";
     if (rest.starts_with("/onenote/sections/") && rest.ends_with("/pages"))
         return "pages";
-    if (rest == "/onenote/pages")
-        return "search";
+    if (rest == "/onenote/pages") {
+        // The title search (a contains() filter) and the plain listing are
+        // different requests of a client; count them apart.
+        const auto q = ParseQuery(query);
+        const auto filter = q.count("$filter") ? q.at("$filter") : q.count("filter") ? q.at("filter") : "";
+        return ToLowerAscii(filter).find("contains(") != std::string::npos ? "search" : "pagelist";
+    }
     if (rest.starts_with("/onenote/pages/") && rest.ends_with("/content"))
         return "content";
     return "other";
@@ -193,7 +199,7 @@ bool Emulator::Load(std::string& error)
 {
     std::lock_guard lock(m_mutex);
     try {
-        return LoadFixtureFile(m_options.fixture, std::time(nullptr), m_account, m_tokens, error);
+        return LoadFixtureFile(m_options.fixture, Clock::Now(), m_account, m_tokens, error);
     } catch (const std::exception& e) {
         error = "fixture \"" + m_options.fixture + "\": " + e.what();
         return false;
@@ -250,7 +256,7 @@ bool Emulator::Authorize(const httplib::Request& req, httplib::Response& res)
     TokenStore::Check check;
     {
         std::lock_guard lock(m_mutex);
-        check = m_tokens.CheckAccess(token, std::time(nullptr));
+        check = m_tokens.CheckAccess(token, Clock::Now());
     }
     if (check == TokenStore::Check::Valid)
         return true;
@@ -273,7 +279,7 @@ httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& r
         return HR::Unhandled;
     const std::string route = RouteName(req.path, QueryPart(req.target));
     m_traffic.Count(route);
-    if (m_options.limits && IsOneNoteRoute(route) && !m_traffic.Admit(std::chrono::steady_clock::now())) {
+    if (m_options.limits && IsOneNoteRoute(route) && !m_traffic.Admit(Clock::Tick())) {
         // OneNote's own throttling answer carries no Retry-After.
         SendGraphError(res, "20166", GraphErrorMessage("20166"), 429);
         return HR::Handled;

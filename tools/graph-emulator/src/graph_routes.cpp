@@ -2,9 +2,11 @@
 #include "emulator.h"
 #include "graph_shapes.h"
 #include "text.h"
+#include "time_templates.h"
 
 #include <algorithm>
 #include <charconv>
+#include <sstream>
 
 namespace emu {
 namespace {
@@ -23,23 +25,42 @@ std::string Param(const std::map<std::string, std::string>& q, const std::string
     return it == q.end() ? std::string{} : it->second;
 }
 
-// Reads $top / $skip. Graph serves 20 pages unless told otherwise and never more than 100.
-bool ReadPaging(const std::map<std::string, std::string>& q, long& top, long& skip, std::string& error)
+// The paging of a page list. Graph serves 20 pages unless told otherwise, and a
+// "top" over 100 is refused with 20129 rather than clamped.
+struct Paging
 {
-    top = 20;
-    skip = 0;
-    for (auto [name, target, limit] : {std::tuple{"top", &top, 100L}, std::tuple{"skip", &skip, 1000000L}}) {
+    long top = 20;
+    long skip = 0;
+    bool topGiven = false;
+};
+
+constexpr long kDefaultTop = 20;
+constexpr long kMaxTop = 100;
+
+// Reads $top / $skip; on failure sends the service's answer and returns false.
+bool ReadPaging(const std::map<std::string, std::string>& q, Paging& paging, httplib::Response& res)
+{
+    paging = Paging{};
+    for (auto [name, target] : {std::pair{"top", &paging.top}, std::pair{"skip", &paging.skip}}) {
         const std::string text = Param(q, name);
         if (text.empty())
             continue;
         long v = 0;
         const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
         if (ec != std::errc{} || ptr != text.data() + text.size() || v < 0) {
-            error = std::string("Invalid value '") + text + "' for query option " + name + ".";
+            SendGraphError(res, "BadRequest",
+                           std::string("Invalid value '") + text + "' for query option " + name + ".");
             return false;
         }
-        *target = std::min(v, limit);
+        *target = v;
     }
+    paging.topGiven = !Param(q, "top").empty();
+    if (paging.top > kMaxTop) {
+        SendGraphError(res, "20129", GraphErrorMessage("20129"));
+        return false;
+    }
+    if (!paging.topGiven)
+        paging.top = kDefaultTop;
     return true;
 }
 
@@ -82,28 +103,178 @@ bool ReadTitleFilter(const std::string& filter, std::string& needle)
     return i == f.size();
 }
 
-// Newest change first, as Graph lists pages; equal times keep the section order.
-void SortByChange(const Account& account, std::vector<std::string>& ids)
+// Reads "<property> gt|ge|lt|le <Graph time>" over a page's last change.
+bool ReadTimeFilter(const std::string& filter, std::string& op, std::time_t& when)
+{
+    std::istringstream in(filter);
+    std::string property, time, rest;
+    in >> property >> op >> time;
+    if (in >> rest)
+        return false;
+    if (property != "lastModifiedDateTime" && property != "lastModifiedTime")
+        return false;
+    if (op != "gt" && op != "ge" && op != "lt" && op != "le")
+        return false;
+    if (time.size() >= 2 && time.front() == '\'' && time.back() == '\'')
+        time = time.substr(1, time.size() - 2);
+    std::string error;
+    const auto t = time.starts_with("{{") ? std::nullopt : ReadFixtureTime(time, 0, error);
+    if (!t)
+        return false;
+    when = *t;
+    return true;
+}
+
+// What a request for a page list asks for beyond paging: a filter, an order and
+// the properties to answer.
+struct PageQuery
+{
+    Paging paging;
+    std::string filter; // as given, for the next link
+    std::string needle; // lower case; contains(title,'…')
+    std::string timeOp; // gt, ge, lt, le over lastModifiedDateTime
+    std::time_t timeValue = 0;
+    std::string orderby;               // as given
+    std::string orderKey = "modified"; // modified, created or title
+    bool descending = true;            // the service's default: lastModifiedTime desc
+    std::string select;                // as given
+    std::vector<std::string> fields;   // empty: every property
+
+    bool Matches(const Item& page) const
+    {
+        if (!timeOp.empty()) {
+            const std::time_t m = page.modified;
+            if (!(timeOp == "gt"   ? m > timeValue
+                  : timeOp == "ge" ? m >= timeValue
+                  : timeOp == "lt" ? m < timeValue
+                                   : m <= timeValue))
+                return false;
+        }
+        return needle.empty() || ToLowerAscii(page.name).find(needle) != std::string::npos;
+    }
+
+    // The options a next link repeats after its "$skip".
+    std::string LinkTail() const
+    {
+        std::string tail;
+        for (const auto& [name, value] :
+             {std::pair{"$filter", &filter}, std::pair{"$orderby", &orderby}, std::pair{"$select", &select}})
+            if (!value->empty())
+                tail += std::string("&") + name + "=" + UrlEncode(*value);
+        return tail;
+    }
+};
+
+constexpr const char* kPageProperties[] = {"id",
+                                           "self",
+                                           "createdDateTime",
+                                           "title",
+                                           "createdByAppId",
+                                           "contentUrl",
+                                           "lastModifiedDateTime",
+                                           "links",
+                                           "parentSection"};
+
+// Reads a page list's query; on failure sends the service's answer and returns false.
+bool ReadPageQuery(const std::map<std::string, std::string>& q, PageQuery& query, httplib::Response& res)
+{
+    if (!ReadPaging(q, query.paging, res))
+        return false;
+    query.filter = Param(q, "filter");
+    if (!query.filter.empty() && !ReadTitleFilter(query.filter, query.needle) &&
+        !ReadTimeFilter(query.filter, query.timeOp, query.timeValue)) {
+        SendGraphError(res, "BadRequest", "Invalid filter clause '" + query.filter + "'.");
+        return false;
+    }
+    query.needle = ToLowerAscii(query.needle);
+    query.orderby = Param(q, "orderby");
+    if (!query.orderby.empty()) {
+        std::istringstream in(query.orderby);
+        std::string property, direction, rest;
+        in >> property >> direction;
+        static const std::map<std::string, std::string> kKeys = {
+            {"lastModifiedDateTime", "modified"},
+            {"lastModifiedTime", "modified"},
+            {"createdDateTime", "created"},
+            {"createdTime", "created"},
+            {"title", "title"},
+        };
+        const auto key = kKeys.find(property);
+        if (key == kKeys.end() || (in >> rest) ||
+            (!direction.empty() && direction != "asc" && direction != "desc")) {
+            SendGraphError(res, "BadRequest", "Invalid orderby clause '" + query.orderby + "'.");
+            return false;
+        }
+        query.orderKey = key->second;
+        query.descending = direction == "desc";
+    }
+    query.select = Param(q, "select");
+    if (!query.select.empty()) {
+        std::istringstream in(query.select);
+        for (std::string field; std::getline(in, field, ',');) {
+            field.erase(0, field.find_first_not_of(' '));
+            field.erase(field.find_last_not_of(' ') + 1);
+            if (std::find(std::begin(kPageProperties), std::end(kPageProperties), field) ==
+                std::end(kPageProperties)) {
+                SendGraphError(res, "BadRequest",
+                               "Could not find a property named '" + field +
+                                   "' on type 'microsoft.graph.onenotePage'.");
+                return false;
+            }
+            query.fields.push_back(field);
+        }
+    }
+    return true;
+}
+
+// Sorts by the query's order; ties keep the order they came in.
+void SortPages(const Account& account, const PageQuery& query, std::vector<std::string>& ids)
 {
     std::stable_sort(ids.begin(), ids.end(), [&](const std::string& a, const std::string& b) {
-        return account.Find(a)->modified > account.Find(b)->modified;
+        const Item& x = *account.Find(a);
+        const Item& y = *account.Find(b);
+        const auto before = [&](const Item& l, const Item& r) {
+            if (query.orderKey == "created")
+                return l.created < r.created;
+            if (query.orderKey == "title")
+                return l.name < r.name;
+            return l.modified < r.modified;
+        };
+        return query.descending ? before(y, x) : before(x, y);
     });
 }
 
-// One window of a page list as a Graph collection. `link` is the list's own
-// address; "@odata.nextLink" adds the next window's paging and `linkTail`.
+// One window of a page list as a Graph collection. The service adds
+// "@odata.nextLink" (the list's own address `link`, the next "$skip" and the
+// query's other options) only when more remain and the request gave no "top":
+// with "top" the client pages by "skip" itself.
 Json PageWindow(const Account& account, const GraphShapes& shapes, const std::string& context,
-                const std::vector<std::string>& ids, long top, long skip, const std::string& link,
-                const std::string& linkTail = {})
+                const std::vector<std::string>& ids, const PageQuery& query, const std::string& link)
 {
     Json j;
-    j["@odata.context"] = shapes.Context(context);
+    std::string fields;
+    for (const auto& f : query.fields)
+        fields += (fields.empty() ? "" : ",") + f;
+    j["@odata.context"] = shapes.Context(fields.empty() ? context : context + "(" + fields + ")");
     j["value"] = Json::array();
-    for (size_t i = static_cast<size_t>(skip); i < ids.size() && i < static_cast<size_t>(skip + top); ++i)
-        j["value"].push_back(shapes.Page(*account.Find(ids[i])));
-    if (static_cast<size_t>(skip + top) < ids.size() && top > 0)
-        j["@odata.nextLink"] =
-            link + "?$top=" + std::to_string(top) + "&$skip=" + std::to_string(skip + top) + linkTail;
+    const Paging& paging = query.paging;
+    const size_t begin = std::min(static_cast<size_t>(paging.skip), ids.size());
+    const size_t end = std::min(begin + static_cast<size_t>(paging.top), ids.size());
+    for (size_t i = begin; i < end; ++i) {
+        Json page = shapes.Page(*account.Find(ids[i]));
+        if (!query.fields.empty()) {
+            Json selected;
+            for (auto& [key, value] : page.items()) {
+                const std::string base = key.substr(0, key.find('@'));
+                if (std::find(query.fields.begin(), query.fields.end(), base) != query.fields.end())
+                    selected[key] = value;
+            }
+            page = std::move(selected);
+        }
+        j["value"].push_back(std::move(page));
+    }
+    if (!paging.topGiven && end < ids.size())
+        j["@odata.nextLink"] = link + "?$skip=" + std::to_string(end) + query.LinkTail();
     return j;
 }
 
@@ -175,7 +346,7 @@ void Emulator::AddGraphRoutes()
             expand.empty() ? "notebooks"
                            : "notebooks(sections(),sectionGroups(sections(),sectionGroups(sections())))");
         j["value"] = Json::array();
-        for (const auto& id : m_account.notebooks)
+        for (const auto& id : m_account.ByName(m_account.notebooks))
             j["value"].push_back(shapes.Notebook(*m_account.Find(id), !expand.empty()));
         SendJson(res, 200, j, kGraphJson);
     });
@@ -184,12 +355,9 @@ void Emulator::AddGraphRoutes()
                  [this, admit](const httplib::Request& req, httplib::Response& res) {
                      if (!admit(req, res))
                          return;
-                     long top = 0, skip = 0;
-                     std::string error;
-                     if (!ReadPaging(QueryOf(req), top, skip, error)) {
-                         SendGraphError(res, "BadRequest", error);
+                     PageQuery query;
+                     if (!ReadPageQuery(QueryOf(req), query, res))
                          return;
-                     }
                      const std::string id = req.matches[2].str();
                      std::lock_guard lock(m_mutex);
                      const Item* section = m_account.Find(id, Kind::Section);
@@ -199,11 +367,14 @@ void Emulator::AddGraphRoutes()
                      }
                      if (SendSectionError(res, section))
                          return;
-                     std::vector<std::string> ids = section->pages;
-                     SortByChange(m_account, ids);
+                     std::vector<std::string> ids;
+                     for (const auto& pageId : section->pages)
+                         if (query.Matches(*m_account.Find(pageId)))
+                             ids.push_back(pageId);
+                     SortPages(m_account, query, ids);
                      const GraphShapes shapes(m_account, Root(req));
                      SendJson(res, 200,
-                              PageWindow(m_account, shapes, "sections('" + id + "')/pages", ids, top, skip,
+                              PageWindow(m_account, shapes, "sections('" + id + "')/pages", ids, query,
                                          Root(req) + req.path),
                               kGraphJson);
                  });
@@ -212,36 +383,25 @@ void Emulator::AddGraphRoutes()
                  [this, admit](const httplib::Request& req, httplib::Response& res) {
                      if (!admit(req, res))
                          return;
-                     const auto q = QueryOf(req);
-                     long top = 0, skip = 0;
-                     std::string error;
-                     if (!ReadPaging(q, top, skip, error)) {
-                         SendGraphError(res, "BadRequest", error);
+                     PageQuery query;
+                     if (!ReadPageQuery(QueryOf(req), query, res))
                          return;
-                     }
-                     const std::string filter = Param(q, "filter");
-                     std::string needle;
-                     if (!filter.empty() && !ReadTitleFilter(filter, needle)) {
-                         SendGraphError(res, "BadRequest", "Invalid filter clause '" + filter + "'.");
-                         return;
-                     }
-                     const std::string lowerNeedle = ToLowerAscii(needle);
                      std::lock_guard lock(m_mutex);
                      std::vector<std::string> ids;
                      for (const auto& [id, item] : m_account.Items()) {
                          if (item.kind != Kind::Page)
                              continue;
+                         // Sections the service cannot read add nothing to account-wide lists.
                          const Item* section = m_account.Find(item.parentId);
                          if (!section || !section->errorCode.empty())
                              continue;
-                         if (filter.empty() || ToLowerAscii(item.name).find(lowerNeedle) != std::string::npos)
+                         if (query.Matches(item))
                              ids.push_back(id);
                      }
-                     SortByChange(m_account, ids);
+                     SortPages(m_account, query, ids);
                      const GraphShapes shapes(m_account, Root(req));
                      SendJson(res, 200,
-                              PageWindow(m_account, shapes, "pages", ids, top, skip, Root(req) + req.path,
-                                         filter.empty() ? std::string() : "&$filter=" + UrlEncode(filter)),
+                              PageWindow(m_account, shapes, "pages", ids, query, Root(req) + req.path),
                               kGraphJson);
                  });
 

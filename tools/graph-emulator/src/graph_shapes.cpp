@@ -1,5 +1,6 @@
 #include "graph_shapes.h"
 
+#include "clock.h"
 #include "text.h"
 #include "time_templates.h"
 
@@ -131,11 +132,11 @@ void GraphShapes::AddChildren(Json& j, const Item& container, const std::string&
 {
     j["sections@odata.context"] = Context(contextPath + "/sections");
     j["sections"] = Json::array();
-    for (const auto& id : container.sections)
+    for (const auto& id : m_account.ByName(container.sections))
         j["sections"].push_back(Section(*m_account.Find(id)));
     j["sectionGroups@odata.context"] = Context(contextPath + "/sectionGroups");
     j["sectionGroups"] = Json::array();
-    for (const auto& id : container.groups) {
+    for (const auto& id : m_account.ByName(container.groups)) {
         const Item& g = *m_account.Find(id);
         j["sectionGroups"].push_back(SectionGroup(g, contextPath + "/sectionGroups('" + g.id + "')"));
     }
@@ -215,7 +216,7 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
     if (!p.paragraphs.empty()) {
         out += "\t\t<div";
         if (includeIds)
-            out += " id=\"div:{" + p.guid + "}{1}\"";
+            out += " id=\"div:{" + p.elementGuid + "}{1}\"";
         out += " data-id=\"_default\" style=\"position:absolute;left:48px;top:115px;width:624px\">\n";
         for (const Paragraph& para : p.paragraphs) {
             if (!para.html.empty()) {
@@ -224,7 +225,7 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
             }
             out += "\t\t\t<p";
             if (includeIds)
-                out += " id=\"p:{" + p.guid + "}{" + std::to_string(para.number) + "}\"";
+                out += " id=\"p:{" + p.elementGuid + "}{" + std::to_string(para.number) + "}\"";
             if (!para.tags.empty())
                 out += " data-tag=\"" + XmlEscape(para.tags) + "\"";
             out += " style=\"margin-top:0pt;margin-bottom:0pt\">" + XmlEscape(para.text) + "</p>\n";
@@ -239,7 +240,7 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
 Json GraphError(const std::string& code, const std::string& message)
 {
     Json inner;
-    inner["date"] = GraphTime(std::time(nullptr));
+    inner["date"] = GraphTime(Clock::Now());
     inner["request-id"] = RandomGuid();
     inner["client-request-id"] = RandomGuid();
     Json err;
@@ -275,6 +276,8 @@ std::string GraphErrorMessage(const std::string& code)
          "This section can't be read through the API. It may be stored in an unsupported format or be "
          "damaged."},
         {"20102", "The specified resource ID does not exist."},
+        {"20129", "The request contains a 'top' query option whose value is too high. For page queries, "
+                  "the maximum value is 100 and the default value is 20."},
         {"10001", "An unexpected error occurred and the request failed."},
         {"10002", "The service is currently unavailable. Please try again later."},
     };

@@ -1,4 +1,5 @@
 // The identity platform: sign-in page, token endpoint, redirect and sign-out pages.
+#include "clock.h"
 #include "emulator.h"
 #include "text.h"
 #include "time_templates.h"
@@ -13,7 +14,7 @@ constexpr const char* kSessionCookie = "ESTSAUTH";
 
 Json TokenError(const std::string& error, long code, const std::string& description)
 {
-    std::time_t now = std::time(nullptr);
+    std::time_t now = Clock::Now();
     std::tm tm{};
     gmtime_r(&now, &tm);
     char stamp[32];
@@ -206,7 +207,7 @@ void Emulator::AddIdentityRoutes()
             return;
         }
         std::optional<TokenStore::Grant> granted;
-        const std::time_t now = std::time(nullptr);
+        const std::time_t now = Clock::Now();
         if (grant == "authorization_code") {
             const std::string code = ParamOf(form, "code");
             if (code.empty()) {

@@ -1,0 +1,88 @@
+#include "ui/monitor_lines.h"
+
+#include <cinttypes>
+#include <cstdarg>
+#include <cstdio>
+
+namespace rz {
+namespace {
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+std::string Format(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0U, '\0');
+    if (length > 0) {
+        std::vsnprintf(text.data(), text.size() + 1, format, args);
+    }
+    va_end(args);
+    return text;
+}
+
+// The monitor's live line and the end-of-cycle line list the same counters with different
+// separators.
+std::string CountersLine(const char* format, const TCycleCounters& c)
+{
+    return Format(format, c.FilterPagesResult, c.NotebooksChanged, c.NotebooksSectionsChanged,
+                  c.NewNotebookCount, c.ChangedNotebookCount, c.NotebookTotal, c.NewSectionGroupCount,
+                  c.ChangedSectionGroupCount, c.NewSectionCount, c.ChangedSectionCount,
+                  c.GetSectionErrorCount);
+}
+
+constexpr const char* kLiveCounters =
+    " F:%" PRId64 " CN:%" PRId64 ",CNS:%" PRId64 "  N:%" PRId64 "+%" PRId64 "/%" PRId64 ",G:%" PRId64
+    "+%" PRId64 ",S:%" PRId64 "+%" PRId64 "  E:%" PRId64;
+constexpr const char* kEndCounters =
+    " F:%" PRId64 ",CN:%" PRId64 ",CNS:%" PRId64 ",N:%" PRId64 "+%" PRId64 "/%" PRId64 ",G:%" PRId64
+    "+%" PRId64 ",S:%" PRId64 "+%" PRId64 ",E:%" PRId64;
+
+} // namespace
+
+std::string CheckStartLine(Date now)
+{
+    return "Check start: " + DateToString(now);
+}
+
+std::string CheckEndLine(const std::string& checkedText, Date now, const TCycleCounters& counters)
+{
+    return checkedText + " " + DateToString(now) + " " + CountersLine(kEndCounters, counters);
+}
+
+MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& texts, Date now)
+{
+    MonitorLines lines;
+    if (!s.AccessToken.empty() && !s.UserId.empty()) {
+        lines.Login = texts.LoggedIn + " (" + (s.UserPrincipalName.empty() ? s.UserId : s.UserPrincipalName) + ")";
+    } else {
+        lines.Login = texts.LoggedOut;
+    }
+    if (s.HasWorker) {
+        lines.LoginRed = s.RefreshTokensErrorCount > 0;
+        lines.NotebooksRed = s.GetAllNotebooksSectionsErrorCount > 0;
+        if (s.Monitoring) {
+            lines.Notebooks = texts.Checking + " " + DateToString(now) + " " + CountersLine(kLiveCounters, s.Counters);
+        } else {
+            lines.Notebooks = s.MirrorStatusText;
+        }
+        if (s.LastCheckPageTime) {
+            lines.TimeGetPage = DateToString(s.LastCheckPageTime) +
+                                Format(" [S:%" PRId64 "]. (HP: %" PRId64 "/%" PRId64 ", E:%" PRId64 ")",
+                                       s.LastCheckPageResult, s.LoadPageDone, s.LoadPageTotal, s.LoadPageErrors);
+        }
+    }
+    if (s.LastLoadTime) {
+        lines.Pages = (s.LoadRunning ? texts.Checking : texts.Checked) + " " + DateToString(s.LastLoadTime) +
+                      Format(" PRKP:%" PRId64 "/%" PRId64 ", TRKP:%" PRId64 "/%" PRId64 ". DB!P:%" PRId64,
+                             s.KnownTitlePageDone, s.KnownTitlePageTotal, s.KnownTagPageDone, s.KnownTagPageTotal,
+                             s.ReminderPageCount);
+    }
+    return lines;
+}
+
+} // namespace rz

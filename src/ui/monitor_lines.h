@@ -1,0 +1,84 @@
+#pragma once
+
+#include "util/dates.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace rz {
+
+// The mirror worker's cycle counters, in the order the status lines show them.
+struct TCycleCounters
+{
+    std::int64_t FilterPagesResult = 0;
+    std::int64_t NotebooksChanged = 0;
+    std::int64_t NotebooksSectionsChanged = 0;
+    std::int64_t NewNotebookCount = 0;
+    std::int64_t ChangedNotebookCount = 0;
+    std::int64_t NotebookTotal = 0;
+    std::int64_t NewSectionGroupCount = 0;
+    std::int64_t ChangedSectionGroupCount = 0;
+    std::int64_t NewSectionCount = 0;
+    std::int64_t ChangedSectionCount = 0;
+    std::int64_t GetSectionErrorCount = 0;
+};
+
+// "Check start: <now>", written when a worker cycle begins.
+std::string CheckStartLine(Date now);
+// "<checked> <now>  F:…,CN:…", written when a worker cycle ends.
+std::string CheckEndLine(const std::string& checkedText, Date now, const TCycleCounters& counters);
+
+// Everything the status window shows, read once per redraw. A line may mix values of two moments of
+// a running cycle; that is accepted.
+struct MonitorSnapshot
+{
+    std::string AccessToken;
+    std::string UserId;
+    std::string UserPrincipalName;
+    std::string MirrorStatusText;
+    std::int64_t ReminderPageCount = 0;
+
+    bool HasWorker = false;
+    bool Monitoring = false;
+    std::int64_t RefreshTokensErrorCount = 0;
+    std::int64_t GetAllNotebooksSectionsErrorCount = 0;
+    TCycleCounters Counters;
+    std::optional<Date> LastCheckPageTime;
+    std::int64_t LastCheckPageResult = 0;
+
+    std::optional<Date> LastLoadTime;
+    bool LoadRunning = false;
+    std::int64_t LoadPageTotal = 0;
+    std::int64_t LoadPageDone = 0;
+    std::int64_t LoadPageErrors = 0;
+    std::int64_t KnownTitlePageTotal = 0;
+    std::int64_t KnownTitlePageDone = 0;
+    std::int64_t KnownTagPageTotal = 0;
+    std::int64_t KnownTagPageDone = 0;
+};
+
+// The four words of the strings table the lines use.
+struct MonitorTexts
+{
+    std::string LoggedIn;
+    std::string LoggedOut;
+    std::string Checking;
+    std::string Checked;
+};
+
+// One redraw. An absent line keeps the label's current text. The account and worker lines are grey
+// unless marked red; the other two keep the layout's colour.
+struct MonitorLines
+{
+    std::string Login;
+    bool LoginRed = false;
+    std::optional<std::string> Notebooks;
+    bool NotebooksRed = false;
+    std::optional<std::string> Pages;
+    std::optional<std::string> TimeGetPage;
+};
+
+MonitorLines BuildMonitorLines(const MonitorSnapshot& snapshot, const MonitorTexts& texts, Date now);
+
+} // namespace rz

@@ -1,0 +1,74 @@
+#include "ui/mwin_monitor.h"
+
+#include "ui/monitor_lines.h"
+#include "ui/strings_table.h"
+#include "ui_MWinMonitor.h"
+
+#include <QLabel>
+#include <QPalette>
+#include <utility>
+
+namespace rz {
+namespace {
+
+void SetLabelColour(QLabel* label, bool red)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, red ? QColor(0xC6, 0x28, 0x28) : QColor(0x6E, 0x6E, 0x6E));
+    label->setPalette(palette);
+}
+
+void SetIfGiven(QLabel* label, const std::optional<std::string>& text)
+{
+    if (text) {
+        label->setText(QString::fromStdString(*text));
+    }
+}
+
+} // namespace
+
+MWinMonitor::MWinMonitor(SnapshotSource source, QWidget* parent)
+    : QDialog(parent), m_Ui(std::make_unique<Ui::MWinMonitor>()), m_Source(std::move(source))
+{
+    m_Ui->setupUi(this);
+}
+
+MWinMonitor::~MWinMonitor() = default;
+
+void MWinMonitor::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_Timer == nullptr) {
+        windowDidLoad();
+    }
+}
+
+void MWinMonitor::windowDidLoad()
+{
+    m_Texts = std::make_unique<MonitorTexts>();
+    m_Texts->LoggedOut = UiText("strLoggedOut").toStdString();
+    m_Texts->LoggedIn = UiText("strLoggedIn").toStdString();
+    m_Texts->Checking = UiText("strChecking").toStdString();
+    m_Texts->Checked = UiText("strChecked").toStdString();
+    m_Timer = new QTimer(this);
+    m_Timer->setInterval(1000);
+    connect(m_Timer, &QTimer::timeout, this, &MWinMonitor::TimerRun);
+    m_Timer->start();
+    TimerRun();
+}
+
+void MWinMonitor::TimerRun()
+{
+    if (!m_Source || !m_Texts) {
+        return;
+    }
+    const MonitorLines lines = BuildMonitorLines(m_Source(), *m_Texts, DateNow());
+    SetLabelColour(m_Ui->labelLoginValue, lines.LoginRed);
+    SetLabelColour(m_Ui->labelMonitorNotebooksValue, lines.NotebooksRed);
+    m_Ui->labelLoginValue->setText(QString::fromStdString(lines.Login));
+    SetIfGiven(m_Ui->labelMonitorNotebooksValue, lines.Notebooks);
+    SetIfGiven(m_Ui->labelTimeGetPageValue, lines.TimeGetPage);
+    SetIfGiven(m_Ui->labelMonitorPagesValue, lines.Pages);
+}
+
+} // namespace rz

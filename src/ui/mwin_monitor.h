@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class MWinMonitor;
+}
+
+namespace rz {
+
+// Kept out of this header: moc cannot parse the standard headers the core's date type needs.
+struct MonitorSnapshot;
+struct MonitorTexts;
+
+// The status window: the account, the mirror worker's cycle, the reminder loaders and the last
+// page fetch, redrawn once a second from a snapshot the controller provides. It changes nothing.
+// Made once at start-up; its texts and timer come into being when it is first shown, and the timer
+// keeps running while the window is closed.
+class MWinMonitor : public QDialog
+{
+    Q_OBJECT
+public:
+    using SnapshotSource = std::function<MonitorSnapshot()>;
+
+    explicit MWinMonitor(SnapshotSource source, QWidget* parent = nullptr);
+    ~MWinMonitor() override;
+
+    // Redraws the four lines from a fresh snapshot.
+    void TimerRun();
+    bool TimerStarted() const { return m_Timer != nullptr; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void windowDidLoad();
+
+    std::unique_ptr<Ui::MWinMonitor> m_Ui;
+    SnapshotSource m_Source;
+    std::unique_ptr<MonitorTexts> m_Texts;
+    QTimer* m_Timer = nullptr;
+};
+
+} // namespace rz

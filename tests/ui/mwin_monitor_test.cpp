@@ -1,0 +1,54 @@
+#include "qt_test_app.h"
+#include "test_support.h"
+#include "ui/monitor_lines.h"
+#include "ui/mwin_monitor.h"
+#include "util/clock.h"
+
+#include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace rz {
+namespace {
+
+QLabel* Label(const MWinMonitor& window, const char* name)
+{
+    return window.findChild<QLabel*>(QString::fromLatin1(name));
+}
+
+TEST(MonitorWindowTest, RedrawsFromTheSnapshotOnceShownAndKeepsTicking)
+{
+    test::QtTestApp();
+    test::ScopedTimeZone zone("UTC");
+    MonitorSnapshot snapshot;
+    snapshot.AccessToken = "token";
+    snapshot.UserId = "0123456789abcdef";
+    snapshot.HasWorker = true;
+    snapshot.RefreshTokensErrorCount = 1;
+    snapshot.MirrorStatusText = "Check start: 2026-12-08 10:00:00";
+    int reads = 0;
+    MWinMonitor window([&] {
+        ++reads;
+        return snapshot;
+    });
+    const QString layoutText = Label(window, "labelMonitorPagesValue")->text();
+    EXPECT_FALSE(window.TimerStarted()) << "texts and timer come with the first showing";
+    EXPECT_EQ(reads, 0);
+
+    window.show();
+    ASSERT_TRUE(window.TimerStarted());
+    EXPECT_EQ(Label(window, "labelLoginValue")->text(), QStringLiteral("Signed in (0123456789abcdef)"));
+    EXPECT_EQ(Label(window, "labelLoginValue")->palette().color(QPalette::WindowText), QColor(0xC6, 0x28, 0x28));
+    EXPECT_EQ(Label(window, "labelMonitorNotebooksValue")->text(), QStringLiteral("Check start: 2026-12-08 10:00:00"));
+    EXPECT_NE(Label(window, "labelMonitorNotebooksValue")->palette().color(QPalette::WindowText),
+              QColor(0xC6, 0x28, 0x28));
+    EXPECT_EQ(Label(window, "labelMonitorPagesValue")->text(), layoutText) << "no load yet: the layout's text stays";
+
+    window.close();
+    const int before = reads;
+    QTest::qWait(1100);
+    EXPECT_GT(reads, before) << "the timer runs on while the window is closed";
+}
+
+} // namespace
+} // namespace rz
