@@ -20,7 +20,7 @@ Json TwoNotebooks()
                                   Json::array({Section("Inbox", "sec-inbox"), Section("Plans", "sec-plans")}),
                                   Json::array({Container("Projects", "sg-projects",
                                                          Json::array({Section("Alpha", "sec-alpha")}))})),
-                        Container("Home", "nb-home", Json::array({Section("Garden", "sec-garden")}))});
+                        Container("Yard", "nb-yard", Json::array({Section("Garden", "sec-garden")}))});
 }
 
 std::set<std::string> PageIds(const fs::path& file)
@@ -57,7 +57,7 @@ TEST_P(MirrorHierarchyTest, FirstCycleMirrorsEverySectionAndARestartSkipsUnchang
     EXPECT_EQ(W().m_NewSectionCount, 4);
     for (const char* path :
          {"Work/Inbox/pages.json", "Work/Plans/pages.json", "Work/Projects/Alpha/pages.json",
-          "Home/Garden/pages.json", "notebooks.json", "notebookssections.json"}) {
+          "Yard/Garden/pages.json", "notebooks.json", "notebookssections.json"}) {
         EXPECT_TRUE(FileExists(M().Store(path).string())) << path;
     }
     EXPECT_EQ(ReadTextFile(M().Store("notebookssections.json").string()),
@@ -98,7 +98,7 @@ TEST_P(MirrorHierarchyTest, DeletedSectionLosesItsFolderWhileADeletedNotebookKee
     W().RunCycle();
     ASSERT_TRUE(M().Admin("delete", {{"id", "sec-plans"}}));
     ASSERT_TRUE(M().Admin("delete", {{"id", "sg-projects"}}));
-    ASSERT_TRUE(M().Admin("delete", {{"id", "nb-home"}}));
+    ASSERT_TRUE(M().Admin("delete", {{"id", "nb-yard"}}));
     W().Refresh();
     W().RunCycle();
     EXPECT_EQ(W().m_NotebooksSectionsChanged, 4);
@@ -106,8 +106,8 @@ TEST_P(MirrorHierarchyTest, DeletedSectionLosesItsFolderWhileADeletedNotebookKee
     EXPECT_FALSE(fs::exists(M().Store("Work/Projects")));
     EXPECT_TRUE(fs::exists(M().Store("Work/Inbox/pages.json")));
     // The notebook's own folder stays; the sections it held went with it.
-    EXPECT_TRUE(fs::is_directory(M().Store("Home")));
-    EXPECT_FALSE(fs::exists(M().Store("Home/Garden")));
+    EXPECT_TRUE(fs::is_directory(M().Store("Yard")));
+    EXPECT_FALSE(fs::exists(M().Store("Yard/Garden")));
 }
 
 TEST_P(MirrorHierarchyTest, MovedSectionIsFetchedAsNewAndItsOldFolderStays)
@@ -137,7 +137,7 @@ TEST_P(MirrorHierarchyTest, HierarchyWithoutValueArrayIsAcceptedAndKeepsTheSecti
     EXPECT_EQ(ReadTextFile(M().Store("notebookssections.json").string()), odd);
     // An answer that names no section at all is no evidence that every section went.
     EXPECT_TRUE(fs::exists(M().Store("Work/Inbox/pages.json")));
-    EXPECT_TRUE(fs::exists(M().Store("Home/Garden/pages.json")));
+    EXPECT_TRUE(fs::exists(M().Store("Yard/Garden/pages.json")));
 }
 
 TEST_P(MirrorHierarchyTest, FailedSectionStopsTheWalkAboveItsListAndKeepsTheStoredHierarchy)
@@ -145,7 +145,7 @@ TEST_P(MirrorHierarchyTest, FailedSectionStopsTheWalkAboveItsListAndKeepsTheStor
     Start(TwoNotebooks());
     W().RunCycle();
     const std::string hierarchy = *ReadTextFile(M().Store("notebookssections.json").string());
-    const std::string garden = *ReadTextFile(M().Store("Home/Garden/pages.json").string());
+    const std::string garden = *ReadTextFile(M().Store("Yard/Garden/pages.json").string());
     for (const char* id : {"sec-inbox", "sec-plans", "sec-alpha", "sec-garden"}) {
         ASSERT_TRUE(M().Admin("add", {{"kind", "page"}, {"parentId", id}, {"title", "New"}}));
     }
@@ -162,9 +162,9 @@ TEST_P(MirrorHierarchyTest, FailedSectionStopsTheWalkAboveItsListAndKeepsTheStor
     EXPECT_EQ(W().m_NotebooksSectionsChanged, 3);
     EXPECT_EQ(W().m_GetSectionErrorCount, 2);
     EXPECT_EQ(W().Result(), "Get pages error: " + M().Store("Work/Inbox").string());
-    // Alpha (groups come first) and Plans (same list) are fetched; Home, above the list, is not.
+    // Alpha (groups come first) and Plans (same list) are fetched; Yard, above the list, is not.
     EXPECT_EQ(M().Count("pages"), 4);
-    EXPECT_EQ(ReadTextFile(M().Store("Home/Garden/pages.json").string()), garden);
+    EXPECT_EQ(ReadTextFile(M().Store("Yard/Garden/pages.json").string()), garden);
     EXPECT_EQ(ReadTextFile(M().Store("notebookssections.json").string()), hierarchy);
     EXPECT_TRUE(W().JsonNotebooks().empty());
     const auto errors = W().ErrorSections();

@@ -101,7 +101,7 @@ TEST_F(MirrorReminderPagesTest, EngineListsGoBelowTheBaseOrToLinksOnTheGraphHost
     EXPECT_NE(list.text.find("\"value\""), std::string::npos);
     const std::string absolute = W().GraphBase() + "/onenote/sections/sec-inbox/pages?$top=1&$skip=1";
     EXPECT_EQ(source.GetOneNoteList(absolute).status, TOnlineStatus::Ok);
-    EXPECT_EQ(m_Mirror.Count("pages") + m_Mirror.Count("search"), 2);
+    EXPECT_EQ(m_Mirror.Count("pages") + m_Mirror.Count("pagelist"), 2);
     // A link elsewhere would carry the token to another host: refused unsent.
     EXPECT_EQ(source.GetOneNoteList("http://127.0.0.2:9/v1.0/me/onenote/pages").status,
               TOnlineStatus::Failed);
