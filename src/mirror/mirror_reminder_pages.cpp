@@ -60,7 +60,7 @@ TOnlineAnswer MThreadOneNoteRESTDB::PageContentAnswer(const std::string& pageId)
         return {};
     }
     // Taken before the fields change: a held-back request was not sent and leaves them as they are.
-    if (!m_Budget.TryAcquire()) {
+    if (!m_Budget.TryAcquire(TRequestKind::Engine)) {
         ++m_HeldBackCount;
         return {TOnlineStatus::HeldBack, {}};
     }
@@ -77,17 +77,10 @@ TOnlineAnswer MThreadOneNoteRESTDB::PageContentAnswer(const std::string& pageId)
     } catch (...) {
         response = HttpResponse(); // counts as an empty answer
     }
+    ReportToBudget(response);
     if (response.Failure == HttpFailure::Cancelled) {
-        m_Budget.Report(TBudgetOutcome::Other);
         m_LastCheckPageResult = -1;
         return {};
-    }
-    if (!response.IsHttpError() && IsThrottledAnswer(response.Status, response.Body)) {
-        m_Budget.Report(TBudgetOutcome::Refused, response.RetryAfterSeconds);
-    } else if (!response.IsHttpError() && response.Status >= 200 && response.Status < 300) {
-        m_Budget.Report(TBudgetOutcome::Success);
-    } else {
-        m_Budget.Report(TBudgetOutcome::Other);
     }
     if (response.IsHttpError()) {
         m_LastCheckPageResult = -1;

@@ -19,28 +19,30 @@ int TRequestBudget::CountSince(double since) const
     return static_cast<int>(std::distance(first, m_Sent.end()));
 }
 
-double TRequestBudget::WaitLocked(double now) const
+double TRequestBudget::WaitLocked(double now, TRequestKind kind) const
 {
     DropOld(now);
+    const bool engine = kind == TRequestKind::Engine;
+    const int perMinute = kBudgetPerMinute - (engine ? kMirrorReservePerMinute : 0);
+    const int perHour = kBudgetPerHour - (engine ? kMirrorReservePerHour : 0);
     double wait = std::max(0.0, m_BackOffUntil - now);
-    const int lastMinute = CountSince(now - kBudgetMinuteSeconds);
-    if (lastMinute >= kBudgetPerMinute) {
-        // The slot frees when the oldest request of the minute leaves the window.
-        const double oldest = m_Sent[m_Sent.size() - static_cast<std::size_t>(lastMinute)];
+    // A slot frees when the request that filled the window leaves it.
+    if (CountSince(now - kBudgetMinuteSeconds) >= perMinute) {
+        const double oldest = m_Sent[m_Sent.size() - static_cast<std::size_t>(perMinute)];
         wait = std::max(wait, oldest + kBudgetMinuteSeconds - now);
     }
-    if (static_cast<int>(m_Sent.size()) >= kBudgetPerHour) {
-        const double oldest = m_Sent[m_Sent.size() - static_cast<std::size_t>(kBudgetPerHour)];
+    if (static_cast<int>(m_Sent.size()) >= perHour) {
+        const double oldest = m_Sent[m_Sent.size() - static_cast<std::size_t>(perHour)];
         wait = std::max(wait, oldest + kBudgetHourSeconds - now);
     }
     return wait;
 }
 
-bool TRequestBudget::TryAcquire()
+bool TRequestBudget::TryAcquire(TRequestKind kind)
 {
     std::lock_guard lock(m_Mutex);
     const double now = DateNow().seconds;
-    if (WaitLocked(now) > 0) {
+    if (WaitLocked(now, kind) > 0) {
         return false;
     }
     // A clock set back must not let requests pile up ahead of older ones.
@@ -48,10 +50,10 @@ bool TRequestBudget::TryAcquire()
     return true;
 }
 
-double TRequestBudget::SecondsUntilSlot() const
+double TRequestBudget::SecondsUntilSlot(TRequestKind kind) const
 {
     std::lock_guard lock(m_Mutex);
-    return WaitLocked(DateNow().seconds);
+    return WaitLocked(DateNow().seconds, kind);
 }
 
 void TRequestBudget::Report(TBudgetOutcome outcome, double retryAfterSeconds)

@@ -17,6 +17,17 @@ inline constexpr double kBudgetHourSeconds = 3600.0;
 inline constexpr double kBackOffFirstSeconds = 60.0;
 inline constexpr double kBackOffMaxSeconds = 900.0;
 
+// Part of each window that requests of the reminder engine (page content, its lists) may not take,
+// so that the mirror's own few requests a cycle never wait behind a busy engine.
+inline constexpr int kMirrorReservePerMinute = 10;
+inline constexpr int kMirrorReservePerHour = 40;
+
+// Who asks for a slot: the mirror waits for one; the engine's requests are held back without one.
+enum class TRequestKind {
+    Mirror,
+    Engine,
+};
+
 // How the service took a request that was sent.
 enum class TBudgetOutcome {
     Success, // a usable answer: ends any back-off
@@ -32,9 +43,10 @@ class TRequestBudget
 {
 public:
     // Takes a slot when one is free now and records the request as sent; false leaves no trace.
-    bool TryAcquire();
+    // Engine requests see windows smaller by the mirror's reserve.
+    bool TryAcquire(TRequestKind kind = TRequestKind::Mirror);
     // Seconds until TryAcquire can succeed (0 when it can now).
-    double SecondsUntilSlot() const;
+    double SecondsUntilSlot(TRequestKind kind = TRequestKind::Mirror) const;
     // Records the answer of a request that had a slot. `retryAfterSeconds` above 0 is the wait the
     // service asked for and replaces the doubling back-off for this refusal.
     void Report(TBudgetOutcome outcome, double retryAfterSeconds = 0);
@@ -52,7 +64,7 @@ private:
     double m_NextBackOff = kBackOffFirstSeconds;
 
     void DropOld(double now) const;
-    double WaitLocked(double now) const;
+    double WaitLocked(double now, TRequestKind kind) const;
     int CountSince(double since) const;
 };
 

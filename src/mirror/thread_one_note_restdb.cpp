@@ -239,7 +239,7 @@ std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteGet(const std::string& 
         if (!WaitForSlot()) {
             return std::nullopt;
         }
-    } else if (!m_Budget.TryAcquire()) {
+    } else if (!m_Budget.TryAcquire(TRequestKind::Engine)) {
         ++m_HeldBackCount;
         return std::nullopt;
     }
@@ -249,14 +249,22 @@ std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteGet(const std::string& 
     if (response.Failure == HttpFailure::Cancelled) {
         return std::nullopt;
     }
-    if (!response.IsHttpError() && IsThrottledAnswer(response.Status, response.Body)) {
+    ReportToBudget(response);
+    return response;
+}
+
+void MThreadOneNoteRESTDB::ReportToBudget(const HttpResponse& response)
+{
+    if (response.IsHttpError()) {
+        m_Budget.Report(TBudgetOutcome::Other);
+    } else if (IsThrottledAnswer(response.Status, response.Body)) {
+        ++m_ThrottledCount;
         m_Budget.Report(TBudgetOutcome::Refused, response.RetryAfterSeconds);
-    } else if (!response.IsHttpError() && response.Status >= 200 && response.Status < 300) {
+    } else if (response.Status >= 200 && response.Status < 300) {
         m_Budget.Report(TBudgetOutcome::Success);
     } else {
         m_Budget.Report(TBudgetOutcome::Other);
     }
-    return response;
 }
 
 bool MThreadOneNoteRESTDB::StoreCreateFolder(const fs::path& path)

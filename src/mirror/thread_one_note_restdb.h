@@ -175,6 +175,8 @@ public:
     std::atomic<std::int64_t> m_StoreErrorCount{0};
     // Page-content and engine requests held back for want of a budget slot, since creation.
     std::atomic<std::int64_t> m_HeldBackCount{0};
+    // Answers in which the service refused a request for its limits (429 or code 20166).
+    std::atomic<std::int64_t> m_ThrottledCount{0};
 
 private:
     std::thread m_Thread;
@@ -206,6 +208,8 @@ private:
     void RefreshTokensUnlessStopping();
     // A OneNote GET through the budget: none when it was not sent (held back, or the worker stops).
     std::optional<HttpResponse> OneNoteGet(const std::string& address, bool waitForSlot, bool escape = true);
+    // Tells the budget how the service took a request that had a slot.
+    void ReportToBudget(const HttpResponse& response);
     // Store guards: the path lies inside the account folder (and is not the folder itself for a
     // delete); a refusal or failure counts in m_StoreErrorCount.
     bool StoreCreateFolder(const std::filesystem::path& path);

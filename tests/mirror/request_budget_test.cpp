@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <vector>
 
 namespace rz {
@@ -31,7 +32,7 @@ TEST(RequestBudgetTest, AnHourOfKnownPageChecksOverFiftyPagesStaysWithinTheLimit
     for (double check = 0; check < 3600; check += 121) {
         clock.Set(kStart + check);
         for (int page = 0; page < 50; ++page) {
-            if (budget.TryAcquire()) {
+            if (budget.TryAcquire(TRequestKind::Engine)) {
                 sent.push_back(clock.Now());
                 budget.Report(TBudgetOutcome::Success);
             } else {
@@ -40,6 +41,8 @@ TEST(RequestBudgetTest, AnHourOfKnownPageChecksOverFiftyPagesStaysWithinTheLimit
             clock.Advance(1);
         }
     }
+    std::cout << "[ budget ] one hour, 50 known pages every 121 s: " << sent.size() << " sent, " << heldBack
+              << " held back, at most " << MostInAnyWindow(sent, 60) << " in a minute\n";
     EXPECT_LE(static_cast<int>(sent.size()), kBudgetPerHour);
     EXPECT_LE(MostInAnyWindow(sent, 60), kBudgetPerMinute);
     EXPECT_LE(MostInAnyWindow(sent, 3600), kBudgetPerHour);
@@ -62,6 +65,29 @@ TEST(RequestBudgetTest, ABurstGetsOneHundredTenAMinuteAndTheSlotFreesAsTheWindow
     clock.Set(kStart + 60.01);
     EXPECT_TRUE(budget.TryAcquire());
     EXPECT_FALSE(budget.TryAcquire());
+}
+
+TEST(RequestBudgetTest, EngineRequestsLeaveTheMirrorItsReserve)
+{
+    ScopedFakeClock clock(kStart);
+    TRequestBudget budget;
+    int engine = 0;
+    while (budget.TryAcquire(TRequestKind::Engine)) {
+        ++engine;
+    }
+    EXPECT_EQ(engine, kBudgetPerMinute - kMirrorReservePerMinute);
+    for (int i = 0; i < kMirrorReservePerMinute; ++i) {
+        EXPECT_TRUE(budget.TryAcquire(TRequestKind::Mirror)) << i;
+    }
+    EXPECT_FALSE(budget.TryAcquire(TRequestKind::Mirror));
+    // Over the hour the engine stops short of the mirror's hourly reserve.
+    engine = 0;
+    for (int second = 60; second < 3600; ++second) {
+        clock.Set(kStart + second);
+        engine += budget.TryAcquire(TRequestKind::Engine) ? 1 : 0;
+    }
+    EXPECT_EQ(budget.SentLastHour(), kBudgetPerHour - kMirrorReservePerHour);
+    EXPECT_TRUE(budget.TryAcquire(TRequestKind::Mirror));
 }
 
 TEST(RequestBudgetTest, TheHourWindowHoldsAfterThreeHundredSeventyRequests)
