@@ -35,9 +35,7 @@ class MirrorFixturesTest : public ::testing::TestWithParam<const char*>
 TEST_P(MirrorFixturesTest, FirstSignInMirrorsTheWholeAccount)
 {
     const std::string path = EmulatorProcess::FixturesDir() + "/" + GetParam();
-    if (!FileExists(path)) {
-        GTEST_SKIP() << "no fixture " << path;
-    }
+    ASSERT_TRUE(FileExists(path));
     const std::string userId = JsonTextToObject(ReadTextFile(path))["user"].value("id", "");
     EmulatorProcess::Options options;
     options.fixturePath = path;

@@ -1,5 +1,6 @@
 // The title search, page content and the engine's list requests, with their result codes.
 #include "mirror_harness.h"
+#include "util/clock.h"
 
 #include <gtest/gtest.h>
 
@@ -90,6 +91,20 @@ TEST_F(MirrorReminderPagesTest, PageContentWithoutABudgetSlotIsHeldBackAndRefres
     EXPECT_EQ(W().m_HeldBackCount, 1);
     EXPECT_EQ(source.GetOneNoteList("/onenote/pages?$top=5").status, TOnlineStatus::HeldBack);
     EXPECT_EQ(m_Mirror.Count("content"), 0);
+    EXPECT_EQ(m_Mirror.Count("token"), 0);
+}
+
+TEST_F(MirrorReminderPagesTest, AfterARefusalNothingIsSentUntilTheBackOffEnds)
+{
+    ScopedFakeClock clock(SystemSecondsNow());
+    ASSERT_TRUE(m_Mirror.Fault({{"route", "content"}, {"graphError", "20166"}}));
+    EXPECT_EQ(W().GetPageContent("pg-dentist"), "");
+    EXPECT_EQ(W().m_ThrottledCount, 1);
+    clock.Advance(59);
+    EXPECT_EQ(W().PageContentAnswer("pg-dentist").status, TOnlineStatus::HeldBack);
+    EXPECT_EQ(m_Mirror.Count("content"), 1);
+    clock.Advance(1);
+    EXPECT_EQ(W().PageContentAnswer("pg-dentist").status, TOnlineStatus::Ok);
     EXPECT_EQ(m_Mirror.Count("token"), 0);
 }
 
