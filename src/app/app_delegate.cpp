@@ -110,19 +110,23 @@ void AppDelegate::CreateStatusMenu()
     m_StatusMenu->addAction(actions.Quit);
 }
 
-void AppDelegate::BuildPaths()
+void AppDelegate::BuildPaths(const std::string& applicationSupportFolder)
 {
-    m_State.Paths = BuildAppPaths(ApplicationSupportFolder());
+    m_State.Paths = BuildAppPaths(applicationSupportFolder);
     MGlobalsOnline::LoadConfig(m_State);
     ConfigureEndpoints(m_State);
 }
 
-void AppDelegate::applicationDidFinishLaunching()
+bool AppDelegate::applicationDidFinishLaunching()
 {
+    const std::string applicationSupportFolder = ApplicationSupportFolder();
+    if (applicationSupportFolder.empty()) {
+        return false;
+    }
     awakeFromNib();
 
     // Data folder, file paths, account and service addresses.
-    BuildPaths();
+    BuildPaths(applicationSupportFolder);
 
     // A click on a row of the main table opens its page.
     connect(m_Window.get(), &MainWindow::RowClicked, this, &AppDelegate::onActionTableView);
@@ -181,6 +185,7 @@ void AppDelegate::applicationDidFinishLaunching()
     if (m_State.PendingReminderList.Count() > 0) {
         MenuItemCompleteReminderListClick();
     }
+    return true;
 }
 
 void AppDelegate::CreateTimer()
@@ -208,7 +213,8 @@ void AppDelegate::TimerRun()
 
     CheckAndReminder();
 
-    if (m_State.ReminderListChanged) {
+    // Taken and cleared before sorting, so a change the worker makes meanwhile waits for the next tick.
+    if (m_State.ReminderListChanged.exchange(false)) {
         m_State.ReminderList.Sort();
         if (m_MainModel) {
             m_MainModel->Reload();
@@ -216,7 +222,6 @@ void AppDelegate::TimerRun()
         if (m_Window && !m_Window->progressInd()->isHidden()) {
             m_Window->StopProgress();
         }
-        m_State.ReminderListChanged = false;
     }
 
     UpdateStatusItem();
@@ -230,7 +235,7 @@ void AppDelegate::UpdateStatusItem()
     }
     // Compared in place: converting the tool tip would allocate on every tick.
     const bool connectedShown = m_StatusItem->toolTip() == QLatin1String(kToolTipConnected);
-    switch (TrayIconChangeFor(!m_State.AccessToken.Empty(),
+    switch (TrayIconChangeFor(!m_State.AccessToken.Empty(), !m_State.UserId.Empty(),
                               connectedShown ? kToolTipConnected : kToolTipDisconnected)) {
     case TrayIconChange::ShowError:
         m_StatusItem->setIcon(m_StatusImageError);
@@ -254,10 +259,14 @@ void AppDelegate::CheckAndReminder()
         m_DueCheck->CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, m_Pending->Snooze());
     if (!result.FiredNames.empty()) {
         m_Pending->Save();
-        // Fired entries left the list or moved on to their next time; the tick sorts and shows it.
-        m_State.ReminderListChanged = true;
     }
     if (result.Alert) {
+        // Fired entries left the list or moved on to their next time; a snooze that fires alone
+        // re-sorts and shows the list all the same.
+        m_State.ReminderList.Sort();
+        if (m_MainModel) {
+            m_MainModel->Reload();
+        }
         RaiseAlert(result);
     }
 }

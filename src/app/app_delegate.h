@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QAction;
 class QMenu;
@@ -38,8 +39,9 @@ public:
 
     // The tray icon and its menu; a second call does nothing.
     void awakeFromNib();
-    // Runs the launch sequence, ending with the start of the one-second timer.
-    void applicationDidFinishLaunching();
+    // Runs the launch sequence, ending with the start of the one-second timer. False, with nothing
+    // shown or written, when no data folder can be placed (kNoDataFolderMessage says why).
+    bool applicationDidFinishLaunching();
 
     // One tick: sign-in follow-up, due check, table refresh, tray icon. Not re-entered.
     void TimerRun();
@@ -76,7 +78,7 @@ signals:
     void AlertRaised(const QStringList& names);
 
 private:
-    void BuildPaths();
+    void BuildPaths(const std::string& applicationSupportFolder);
     void CreateStatusMenu();
     void UpdateStatusItem();
     void RaiseAlert(const DueCheckResult& fired);

@@ -1,11 +1,13 @@
 #include "app/app_delegate.h"
 #include "core/app_state.h"
+#include "core/paths.h"
 #include "util/files.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QIcon>
 #include <QUrl>
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
@@ -23,6 +25,9 @@ int main(int argc, char** argv)
 
     rz::AppState state;
     rz::AppDelegate controller(state);
-    controller.applicationDidFinishLaunching();
+    if (!controller.applicationDidFinishLaunching()) {
+        std::fprintf(stderr, "%s\n", rz::kNoDataFolderMessage);
+        return 1;
+    }
     return QApplication::exec();
 }

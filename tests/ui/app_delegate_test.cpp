@@ -5,11 +5,14 @@
 #include "reminders/reminder_list.h"
 #include "test_support.h"
 #include "ui/autostart.h"
+#include "ui/due_check.h"
 #include "ui/main_window.h"
 #include "ui/mwin_pending_reminders.h"
+#include "ui/pending_reminders.h"
 #include "util/clock.h"
 #include "util/files.h"
 
+#include <QAbstractItemModel>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
@@ -18,6 +21,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace rz {
@@ -56,13 +60,13 @@ protected:
         }
         list.SaveToFile(DataFile("Reminders.plist"));
     }
-    void Launch()
+    bool Launch()
     {
         state = std::make_unique<AppState>();
         app = std::make_unique<AppDelegate>(*state);
         // A real audio stream can hold the test process at exit on machines without a sound server.
         app->SetAlertSoundPlayer([this] { ++soundsPlayed; });
-        app->applicationDidFinishLaunching();
+        return app->applicationDidFinishLaunching();
     }
     void Quit()
     {
@@ -159,9 +163,9 @@ TEST_F(AppDelegateTest, TickFollowsTheIconTable)
         {"", "", "Disconnected", "Disconnected", true},
         {"token", "user", "Disconnected", "Connected", false},
         {"token", "user", "Connected", "Connected", false},
-        // A token whose user id has not arrived yet keeps the normal icon.
-        {"token", "", "Disconnected", "Connected", false},
-        {"token", "", "Connected", "Connected", false},
+        // Not signed in until the user id arrives; left at "Disconnected" so it does not flicker.
+        {"token", "", "Connected", "Disconnected", true},
+        {"token", "", "Disconnected", "Disconnected", true},
     };
     for (const Case& c : cases) {
         state->AccessToken.Set(c.token);
@@ -201,6 +205,59 @@ TEST_F(AppDelegateTest, DueReminderRaisesThePendingWindowOnce)
     TickAt(At(9, 59, 51));
     EXPECT_EQ(alerts.count(), 1);
     EXPECT_EQ(soundsPlayed, 1);
+}
+
+TEST_F(AppDelegateTest, SnoozeFiringAloneSortsAndShowsTheList)
+{
+    SignIn();
+    Launch();
+    TickAt(At(9, 0, 1));
+    // Changed without the flag, so only the alert can bring the table up to date.
+    for (const auto& [id, time] : {std::pair{"Late", At(18, 0, 0)}, std::pair{"Early", At(11, 0, 0)}}) {
+        state->ReminderList.AddUnique(kPageTitleReminder, std::string(id) + " !", id, id, "", time, 0,
+                                      DefaultWeekDays());
+    }
+    SnoozeState& snooze = app->PendingReminders().Snooze();
+    snooze.PreRemindedTime = At(9, 0, 0);
+    snooze.SnoozeRemindedTime = At(9, 30, 0);
+    QSignalSpy alerts(app.get(), &AppDelegate::AlertRaised);
+    TickAt(At(9, 30, 0));
+    ASSERT_EQ(alerts.count(), 1);
+    EXPECT_EQ(state->ReminderList.At(0)->Id(), "Early");
+    EXPECT_EQ(app->window()->tableView()->model()->rowCount(), 2);
+}
+
+TEST_F(AppDelegateTest, ListChangeDuringTheRedrawWaitsForTheNextTick)
+{
+    SignIn();
+    StoreReminders({{"A", At(11, 0, 0)}});
+    Launch();
+    QAbstractItemModel* model = app->window()->tableView()->model();
+    int resets = 0;
+    // The worker's loader marking the list changed while the tick redraws the table.
+    QObject::connect(model, &QAbstractItemModel::modelAboutToBeReset, [&] {
+        if (++resets == 1) {
+            state->ReminderListChanged = true;
+        }
+    });
+    TickAt(At(9, 0, 1));
+    EXPECT_EQ(resets, 1);
+    EXPECT_TRUE(state->ReminderListChanged) << "the change made meanwhile was lost";
+    TickAt(At(9, 0, 2));
+    EXPECT_EQ(resets, 2);
+    EXPECT_FALSE(state->ReminderListChanged);
+}
+
+TEST_F(AppDelegateTest, RefusesToStartWithoutXdgDataHomeOrHome)
+{
+    test::ScopedEnv noData("XDG_DATA_HOME", nullptr);
+    test::ScopedEnv noHome("HOME", nullptr);
+    EXPECT_FALSE(Launch());
+    EXPECT_EQ(app->statusItem(), nullptr);
+    EXPECT_FALSE(app->Timer().isActive());
+    EXPECT_EQ(state->Paths.DataFolderPath, "");
+    EXPECT_FALSE(FileExists("/Tidewell"));
+    TickAt(At(9, 0, 1)); // a stray tick finds nothing to do
 }
 
 TEST_F(AppDelegateTest, TimerKeepsCheckingWhileAModalWindowIsOpen)
