@@ -2,6 +2,7 @@
 
 #include "account/http.h"
 #include "mirror/store_path.h"
+#include "mirror/store_query.h"
 #include "util/files.h"
 #include "util/plist.h"
 
@@ -173,8 +174,9 @@ bool MThreadOneNoteRESTDB::Init()
         ++m_StoreErrorCount;
         return false;
     }
-    // The user id names a folder like any display name, so a hostile one stays below the root.
-    const fs::path account = fs::path(root) / StoreFolderName(m_State.UserId.Get());
+    // The user id names a folder like any display name, so a hostile one stays below the root; the
+    // store query finds the same folder.
+    const fs::path account = AccountStorePath(root, m_State.UserId.Get());
     if (!IsInsideStore(root, account) || !CreateFolder(account.string()) || !IsInsideStore(root, account)) {
         ++m_StoreErrorCount;
         return false;

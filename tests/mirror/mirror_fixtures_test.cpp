@@ -2,6 +2,7 @@
 // code, looks the user up, runs the title search and mirrors every section.
 #include "account/http.h"
 #include "mirror/store_path.h"
+#include "mirror/store_query.h"
 #include "mirror_harness.h"
 #include "util/files.h"
 #include "util/text.h"
@@ -67,6 +68,14 @@ TEST_P(MirrorFixturesTest, FirstSignInMirrorsTheWholeAccount)
     CountSections(hierarchy.value("value", Json::array()), mirror.Account(), sections, stored);
     EXPECT_GT(sections, 0);
     EXPECT_EQ(stored, sections);
+
+    // The store query finds the title reminders the mirror stored, as the title search did.
+    MOneNoteRESTDB query(state);
+    query.Run(kQueryPagesByTitle, 1, 0, "!", "");
+    EXPECT_GT(query.m_Count, 0);
+    EXPECT_EQ(query.m_Count,
+              static_cast<std::int64_t>(
+                  JsonTextToObject(std::string_view(state.ReminderPagesJson.Get()))["value"].size()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Shipped, MirrorFixturesTest, ::testing::Values("sample.json", "work.json"),
