@@ -97,8 +97,7 @@ void AppDelegate::CreateStatusMenu()
     m_StartAtLoginAction->setCheckable(true);
     m_StartAtLoginAction->setChecked(IsAutostartEnabled());
     connect(m_StartAtLoginAction, &QAction::triggered, this, &AppDelegate::MenuItemStartAtLoginClick);
-    // Queued, so the menu's own event handling ends before the loop does.
-    connect(actions.Quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(actions.Quit, &QAction::triggered, this, &AppDelegate::MenuItemQuitClick);
 
     m_StatusMenu->addAction(actions.RedoZevuviva);
     m_StatusMenu->addAction(actions.CompleteReminderList);
@@ -121,23 +120,22 @@ void AppDelegate::BuildPaths(const std::string& applicationSupportFolder)
 
 bool AppDelegate::applicationDidFinishLaunching()
 {
-    const std::string applicationSupportFolder = ApplicationSupportFolder();
+    const std::string applicationSupportFolder =
+        m_SupportFolder.empty() ? ApplicationSupportFolder() : m_SupportFolder;
     if (applicationSupportFolder.empty()) {
         return false;
     }
     awakeFromNib();
 
     // Data folder, file paths, account and service addresses.
+    m_SupportFolderInUse = applicationSupportFolder;
     BuildPaths(applicationSupportFolder);
 
     // A click on a row of the main table opens its page.
     connect(m_Window.get(), &MainWindow::RowClicked, this, &AppDelegate::onActionTableView);
-    connect(m_Window.get(), &MainWindow::Closed, this, [this] {
-        // Without a tray the main window is the only way in, so closing it ends the app.
-        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-            QCoreApplication::quit();
-        }
-    });
+    // Closing the window never ends the agent: with a tray it hides behind the icon, without one it
+    // stays on the task bar, minimised, so reminders keep coming and the window stays within reach.
+    m_Window->SetMinimiseOnClose(!QSystemTrayIcon::isSystemTrayAvailable());
 
     // The reminder engine's lists and files. Pending reminders follow the reminder list, so a
     // reminder that came due before a quit or a crash is still waiting.
@@ -333,6 +331,7 @@ void AppDelegate::MenuItemRedoZevuvivaClick()
     if (!m_Window) {
         return;
     }
+    m_Window->setWindowState(m_Window->windowState() & ~Qt::WindowMinimized);
     m_Window->show();
     m_Window->raise();
     m_Window->activateWindow();
@@ -378,6 +377,25 @@ void AppDelegate::MenuItemStartAtLoginClick(bool checked)
     m_StartAtLoginAction->setChecked(IsAutostartEnabled());
 }
 
+void AppDelegate::MenuItemQuitClick()
+{
+    // Qt asks every window to close before it quits; the main window must agree this time.
+    if (m_Window) {
+        m_Window->SetMinimiseOnClose(false);
+    }
+    // Queued, so the menu's own event handling ends before the loop does.
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void AppDelegate::ShowAfterAnotherStart()
+{
+    if (m_State.PendingReminderList.Count() > 0) {
+        MenuItemCompleteReminderListClick();
+    } else {
+        MenuItemRedoZevuvivaClick();
+    }
+}
+
 void AppDelegate::onActionTableView(int row)
 {
     // The row as the table shows it: the worker may have changed the list since the last reload.
@@ -404,8 +422,30 @@ void AppDelegate::LoadHierarchyFromFile()
 
 void AppDelegate::ShowSignInWindow(int logInOrOut)
 {
-    // Joins with the sign-in window, which runs modally here.
-    Q_UNUSED(logInOrOut);
+    // One window at a time; the menu stays usable while it is open.
+    if (m_SignInShown) {
+        return;
+    }
+    m_SignInShown = true;
+    if (logInOrOut != 0) {
+        // The window signs out in the settings file; until it reports back the worker must not
+        // act on, or save, the old account.
+        for (SharedString* value : {&m_State.AuthorizationCode, &m_State.AccessToken, &m_State.RefreshToken,
+                                    &m_State.UserPrincipalName, &m_State.UserId}) {
+            value->Set({});
+        }
+    }
+    const SignInResult result = m_SignInRunner ? m_SignInRunner(logInOrOut)
+                                               : RunSignInWindowProcess(logInOrOut, m_SupportFolderInUse);
+    // The window saved the account it ended with; a window that never ran leaves the stored one.
+    MGlobalsOnline::LoadConfig(m_State);
+    if (!result.AuthorizationCode.empty()) {
+        m_State.AuthorizationCode.Set(result.AuthorizationCode);
+    }
+    if (result.JustLoggedIn) {
+        m_State.JustLoggedIn = true;
+    }
+    m_SignInShown = false;
 }
 
 void AppDelegate::CreateMirrorWorker()

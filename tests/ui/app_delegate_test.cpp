@@ -13,11 +13,14 @@
 #include "util/files.h"
 
 #include <QAbstractItemModel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -66,6 +69,11 @@ protected:
         app = std::make_unique<AppDelegate>(*state);
         // A real audio stream can hold the test process at exit on machines without a sound server.
         app->SetAlertSoundPlayer([this] { ++soundsPlayed; });
+        app->SetSignInRunner([this](int logInOrOut) {
+            signInCalls.push_back(logInOrOut);
+            accountAtSignIn = state->AccessToken.Get() + "/" + state->AuthorizationCode.Get();
+            return signInWindow ? signInWindow(logInOrOut) : SignInResult{};
+        });
         return app->applicationDidFinishLaunching();
     }
     void Quit()
@@ -85,9 +93,26 @@ protected:
     test::ScopedEnv homeVar{"HOME", home.Path().c_str()};
     test::ScopedEnv dataVar{"XDG_DATA_HOME", (home.Path() + "/data").c_str()};
     test::ScopedEnv configVar{"XDG_CONFIG_HOME", (home.Path() + "/config").c_str()};
+    // Stands in for the sign-in window's process: saves an account as the window does.
+    SignInResult WindowSignsIn(const char* token, const char* userId, bool justLoggedIn)
+    {
+        MConfig settings(DataFile("velaapp.plist"));
+        settings.WriteValueValueStr("OnlineOneNoteAccessToken", token);
+        settings.WriteValueValueStr("OnlineOneNoteUserId", userId);
+        settings.Save();
+        SignInResult result;
+        result.Ran = true;
+        result.JustLoggedIn = justLoggedIn;
+        result.AuthorizationCode = "captured-code";
+        return result;
+    }
+
     std::unique_ptr<AppState> state;
     std::unique_ptr<AppDelegate> app;
     int soundsPlayed = 0;
+    std::function<SignInResult(int)> signInWindow;
+    std::vector<int> signInCalls;
+    std::string accountAtSignIn;
 };
 
 TEST_F(AppDelegateTest, LaunchBuildsPathsLoadsTheAccountAndStartsTheTimer)
@@ -333,6 +358,111 @@ TEST_F(AppDelegateTest, StartAtLoginWritesAndRemovesTheEntry)
     EXPECT_TRUE(FileExists(home.Path() + "/config/autostart/redozevuviva.desktop"));
     app->MenuItemStartAtLoginClick(false);
     EXPECT_FALSE(FileExists(home.Path() + "/config/autostart/redozevuviva.desktop"));
+}
+
+TEST_F(AppDelegateTest, EveryTrayMenuActionIsInTheMainWindowsMenuBar)
+{
+    Launch();
+    QList<QAction*> inMenuBar;
+    for (QAction* menu : app->window()->menuBar()->actions()) {
+        ASSERT_NE(menu->menu(), nullptr);
+        EXPECT_TRUE(menu->isVisible() && menu->isEnabled());
+        inMenuBar += menu->menu()->actions();
+    }
+    int checked = 0;
+    for (QAction* action : app->statusMenu()->actions()) {
+        if (action->isSeparator()) {
+            continue;
+        }
+        ++checked;
+        EXPECT_TRUE(inMenuBar.contains(action)) << action->text().toStdString();
+        EXPECT_TRUE(action->isVisible() && action->isEnabled()) << action->text().toStdString();
+    }
+    EXPECT_EQ(checked, 8);
+}
+
+TEST_F(AppDelegateTest, ClosingTheWindowLeavesTheAgentRunning)
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        GTEST_SKIP() << "with a tray the window hides behind the icon";
+    }
+    SignIn();
+    StoreReminders({{"A", At(10, 0, 0)}});
+    Launch();
+    app->window()->close();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(app->window()->isVisible());
+    EXPECT_TRUE(app->window()->isMinimized());
+    TickAt(At(10, 0, 0));
+    EXPECT_EQ(app->AlertCount(), 1);
+
+    // Only Quit lets it close.
+    app->MenuItemQuitClick();
+    app->window()->close();
+    EXPECT_FALSE(app->window()->isVisible());
+}
+
+TEST_F(AppDelegateTest, AnotherStartBringsForwardWhatWaits)
+{
+    SignIn();
+    StoreReminders({{"A", At(10, 0, 0)}});
+    Launch();
+    app->window()->showMinimized();
+    app->ShowAfterAnotherStart();
+    EXPECT_TRUE(app->window()->isVisible());
+    EXPECT_FALSE(app->window()->isMinimized());
+    EXPECT_FALSE(app->WinPendingReminders()->isVisible());
+
+    TickAt(At(10, 0, 0));
+    app->WinPendingReminders()->hide();
+    app->ShowAfterAnotherStart();
+    EXPECT_TRUE(app->WinPendingReminders()->isVisible());
+}
+
+TEST_F(AppDelegateTest, StartUpWithoutAnAccountSignsInBeforeTheWorkerAndTakesTheAccountOver)
+{
+    signInWindow = [this](int) { return WindowSignsIn("new-token", "new-user", true); };
+    Launch();
+    EXPECT_EQ(signInCalls, std::vector<int>{0});
+    EXPECT_EQ(state->AccessToken.Get(), "new-token");
+    EXPECT_EQ(state->UserId.Get(), "new-user");
+    EXPECT_EQ(state->AuthorizationCode.Get(), "captured-code");
+    // Start-up consumes the new sign-in itself.
+    EXPECT_FALSE(state->JustLoggedIn);
+    EXPECT_TRUE(app->window()->isVisible());
+}
+
+TEST_F(AppDelegateTest, SignedInStartUpShowsNoSignInWindow)
+{
+    SignIn();
+    Launch();
+    EXPECT_TRUE(signInCalls.empty());
+}
+
+TEST_F(AppDelegateTest, SignOutAndInForgetsTheOldAccountWhileTheWindowIsOpen)
+{
+    SignIn();
+    Launch();
+    signInWindow = [this](int) { return WindowSignsIn("other-token", "other-user", true); };
+    app->MenuItemLoginClick();
+    EXPECT_EQ(signInCalls, std::vector<int>{1});
+    EXPECT_EQ(accountAtSignIn, "/");
+    EXPECT_EQ(state->AccessToken.Get(), "other-token");
+    EXPECT_EQ(state->UserId.Get(), "other-user");
+    EXPECT_TRUE(state->JustLoggedIn);
+    TickAt(At(9, 0, 1));
+    EXPECT_FALSE(state->JustLoggedIn);
+}
+
+TEST_F(AppDelegateTest, SignInWindowThatNeverRanKeepsTheStoredAccount)
+{
+    SignIn();
+    Launch();
+    app->MenuItemLoginClick();
+    EXPECT_EQ(signInCalls, std::vector<int>{1});
+    EXPECT_EQ(state->AccessToken.Get(), "token");
+    EXPECT_EQ(state->UserId.Get(), "user");
+    EXPECT_FALSE(state->JustLoggedIn);
 }
 
 } // namespace
