@@ -1,15 +1,17 @@
-// OneNote requests an hour that keep 50 known reminder pages current: the known-pages check as
-// shipped (a change listing per check, changed pages at once, the rest round-robin) next to the
-// walk that reads every known page at every check. Runs the emulator on loopback; its clock and the
-// engine's fake clock move 121 seconds per check, as the worker's execute callback runs them.
+// OneNote requests an hour for 50 known reminder pages, the mirror worker's and the reminder
+// engine's together: the known-pages check as shipped (a change listing per check, changed pages
+// at once, the rest round-robin) next to the walk that reads every known page at every check. The
+// worker runs its passes against the emulator on loopback; a fake clock and the emulator's clock
+// move together, one second per pass, and the execute callback runs the engine every 121 seconds
+// as the application binds it.
 //
 //   build/release/bench/known_pages_bench
 //
-// The last line reads "requests/hour: N (specified walk: M)". N counts the engine's requests; the
-// mirror worker's own cycles are not part of this program.
+// The last line reads "requests/hour: N (specified walk: M)".
 #include "emulator_online.h"
-#include "emulator_process.h"
-#include "reminders/engine_state.h"
+#include "mirror/store_query.h"
+#include "mirror/thread_one_note_restdb.h"
+#include "mirror_harness.h"
 #include "reminders/reminder_handle.h"
 #include "util/clock.h"
 #include "util/dates.h"
@@ -20,50 +22,46 @@
 
 namespace {
 
-using rz::test::EmulatorProcess;
+using rz::Json;
+using rz::MThreadOneNoteRESTDB;
+using rz::test::MirrorHarness;
 
-constexpr const char* kToken = "bench-access-token";
 constexpr int kTitlePages = 25;
 constexpr int kTagPages = 25;
 constexpr int kOtherPages = 100;
-constexpr double kCheckSeconds = 121;
-constexpr int kChecksPerHour = static_cast<int>(3600 / kCheckSeconds) + 1;
+constexpr int kSections = 5;
+constexpr int kPassesPerHour = 3600;
+constexpr std::int64_t kEngineSeconds = 120;
 
-std::string Fixture()
+Json Notebooks()
 {
-    std::string pages;
-    const auto add = [&pages](const std::string& page) { pages += (pages.empty() ? "" : ",") + page; };
+    Json sections = Json::array();
+    for (int s = 0; s < kSections; ++s)
+        sections.push_back({{"displayName", "Section " + std::to_string(s)}, {"pages", Json::array()}});
     for (int i = 0; i < kTitlePages; ++i)
-        add(R"({"title": "Task )" + std::to_string(i) + R"( !2099-03-20 10:30", "id": "pg-title-)" +
-            std::to_string(i) + R"(", "lastModifiedDateTime": "{{graph:now-3d}}"})");
+        sections[i % kSections]["pages"].push_back(
+            {{"title", "Task " + std::to_string(i) + " !2099-03-20 10:30"},
+             {"id", "pg-title-" + std::to_string(i)}});
     for (int i = 0; i < kTagPages; ++i)
-        add(R"({"title": "!Project )" + std::to_string(i) + R"(", "id": "pg-tag-)" + std::to_string(i) +
-            R"(", "lastModifiedDateTime": "{{graph:now-3d}}", "paragraphs": ["plain",
-               {"text": "Call )" +
-            std::to_string(i) + R"( !2099-03-20 09:00", "tags": "to-do"}]})");
+        sections[i % kSections]["pages"].push_back(
+            {{"title", "!Project " + std::to_string(i)},
+             {"id", "pg-tag-" + std::to_string(i)},
+             {"paragraphs",
+              {"plain", {{"text", "Call " + std::to_string(i) + " !2099-03-20 09:00"}, {"tags", "to-do"}}}}});
     for (int i = 0; i < kOtherPages; ++i)
-        add(R"({"title": "Notes )" + std::to_string(i) + R"(", "id": "pg-other-)" + std::to_string(i) +
-            R"(", "lastModifiedDateTime": "{{graph:now-)" + std::to_string(i + 1) + R"(h}}"})");
-    return R"({"user": {"id": "bench-user", "userPrincipalName": "bench@example.com"},
-               "tokens": {"accessTokens": ["bench-access-token"], "expiresIn": 864000},
-               "notebooks": [{"displayName": "Work", "sections": [{"displayName": "Inbox", "pages": [)" +
-           pages + "]}]}]}";
+        sections[i % kSections]["pages"].push_back({{"title", "Notes " + std::to_string(i)}});
+    return Json::array({rz::test::Container("Work", "nb-work", sections)});
 }
 
-long OneNoteRequests(const EmulatorProcess& emulator)
+long OneNoteRequests(const rz::test::EmulatorProcess& emulator)
 {
-    const rz::Json counters =
-        rz::JsonTextToObject(std::string_view(emulator.Get("/_emulator/counters").body));
     long total = 0;
-    for (const char* route : {"notebooks", "hierarchy", "pages", "search", "pagelist", "content"}) {
-        const auto it = counters["routes"].find(route);
-        if (it != counters["routes"].end() && it->is_number_integer())
-            total += it->get<long>();
-    }
+    for (const char* route : {"notebooks", "hierarchy", "pages", "search", "pagelist", "content"})
+        total += emulator.RequestCount(route);
     return total;
 }
 
-// Every page-title reminder's page and every tag page read at each check.
+// Every page-title reminder's page and every tag page read, as the specified check does.
 void SpecifiedWalk(rz::TEngineState& state, rz::TOnlineSource& online)
 {
     for (const rz::ReminderPtr& r : state.ReminderList.list()) {
@@ -74,61 +72,110 @@ void SpecifiedWalk(rz::TEngineState& state, rz::TOnlineSource& online)
         online.GetPageContent(page->pageId().value_or(""));
 }
 
+class Bench
+{
+public:
+    explicit Bench(bool specified) : m_Specified(specified)
+    {
+        MThreadOneNoteRESTDB& worker = m_Mirror.Worker();
+        worker.SetWaitFunction([this](double seconds) { m_Clock.Advance(seconds); });
+        worker.FOnExecute = [this](MThreadOneNoteRESTDB& w) { Execute(w); };
+    }
+
+    bool Running() const { return m_Mirror.Running(); }
+
+    // One pass a second for an hour; gives the OneNote requests sent meanwhile.
+    long Hour()
+    {
+        m_Mirror.Emulator().ResetCounters();
+        for (int pass = 0; pass < kPassesPerHour; ++pass) {
+            m_Clock.Advance(1);
+            if (pass % 60 == 59)
+                m_Mirror.Emulator().AdvanceClock(60);
+            m_Mirror.Worker().Pass();
+        }
+        return OneNoteRequests(m_Mirror.Emulator());
+    }
+
+    // Renames a title page online; true when its reminder follows by the next check's end.
+    bool EditSeenWithinOneCheck(int page)
+    {
+        const std::string id = "pg-title-" + std::to_string(page);
+        const std::string title = "Task moved !2099-04-0" + std::to_string(page % 9 + 1) + " 08:00";
+        m_Mirror.Admin("rename", {{"id", id}, {"name", title}});
+        const std::int64_t checks = m_Checks;
+        while (m_Checks == checks) {
+            m_Clock.Advance(1);
+            m_Mirror.Worker().Pass();
+        }
+        const rz::ReminderPtr r = m_Mirror.State().ReminderList.GetByID(id);
+        return r && r->name() == title;
+    }
+
+    const rz::test::EmulatorProcess& Emulator() { return m_Mirror.Emulator(); }
+    rz::AppState& State() { return m_Mirror.State(); }
+
+private:
+    void Execute(MThreadOneNoteRESTDB& worker)
+    {
+        if (rz::TickNow() - m_CheckTick <= kEngineSeconds)
+            return;
+        rz::MWorkerOnlineSource online(worker);
+        rz::TReminderHandle engine(State(), &online);
+        if (m_Specified) {
+            // Unbudgeted: what the walk would send.
+            rz::test::EmulatorOnline direct(m_Mirror.Emulator(), rz::test::kAccessToken);
+            SpecifiedWalk(State(), direct);
+        } else {
+            engine.Run_CheckKnowPages();
+        }
+        rz::MOneNoteRESTDB query(State());
+        query.Run(4, 1, 0, "!", "");
+        State().ReminderPageCount = query.m_Count;
+        State().ReminderPagesJson.Set(query.m_ResultStr);
+        engine.Run();
+        m_CheckTick = rz::TickNow();
+        ++m_Checks;
+    }
+
+    bool m_Specified;
+    rz::ScopedFakeClock m_Clock{rz::SystemSecondsNow()};
+    MirrorHarness m_Mirror{rz::test::kPersonalUserId, Notebooks()};
+    std::int64_t m_CheckTick = 0;
+    std::int64_t m_Checks = 0;
+};
+
 } // namespace
 
 int main()
 {
-    EmulatorProcess::Options options;
-    options.fixtureText = Fixture();
-    EmulatorProcess emulator(options);
-    if (!emulator.Running()) {
-        std::fprintf(stderr, "emulator: %s\n", emulator.Error().c_str());
-        return 1;
-    }
-    rz::test::EmulatorOnline online(emulator, kToken);
-    rz::ScopedFakeClock clock(rz::SystemSecondsNow());
-    rz::TEngineState state;
-    state.ReminderPagesJson.Set(
-        emulator.Get("/v1.0/me/onenote/pages?top=100&filter=contains(title,'!')", kToken).body);
-    rz::TReminderHandle engine(state, &online);
-    engine.Run();
-    std::printf("known pages: %zu title reminders, %zu tag pages, %d other pages\n",
-                state.ReminderList.Count() - kTagPages, state.TagPageList.Count(), kOtherPages);
-
-    const auto hour = [&](const char* name) {
-        emulator.ResetCounters();
-        for (int i = 0; i < kChecksPerHour; ++i) {
-            clock.Advance(kCheckSeconds);
-            emulator.AdvanceClock(static_cast<long>(kCheckSeconds));
-            engine.Run_CheckKnowPages();
-        }
-        const long requests = OneNoteRequests(emulator);
-        std::printf("%s: %ld requests in %d checks (%ld listing, %ld reads)\n", name, requests,
-                    kChecksPerHour, emulator.RequestCount("pagelist"), emulator.RequestCount("content"));
-        return requests;
-    };
-    hour("first hour after start");
-    const long shipped = hour("steady hour");
-
-    // Edits: each must reach its reminder at the next check.
+    long shipped = 0;
     int seen = 0;
     constexpr int kEdits = 5;
-    for (int i = 0; i < kEdits; ++i) {
-        const std::string id = "pg-title-" + std::to_string(i * 5);
-        const std::string title = "Task moved !2099-04-0" + std::to_string(i + 1) + " 08:00";
-        emulator.Post("/_emulator/rename", R"({"id": ")" + id + R"(", "name": ")" + title + R"("})");
-        clock.Advance(kCheckSeconds);
-        emulator.AdvanceClock(static_cast<long>(kCheckSeconds));
-        engine.Run_CheckKnowPages();
-        const rz::ReminderPtr r = state.ReminderList.GetByID(id);
-        seen += r && r->name() == title ? 1 : 0;
+    {
+        Bench bench(false);
+        if (!bench.Running()) {
+            std::fprintf(stderr, "the emulator did not start\n");
+            return 1;
+        }
+        std::printf("first hour after start: %ld requests\n", bench.Hour());
+        shipped = bench.Hour();
+        std::printf("steady hour: %ld requests (%ld page list, %ld content, %ld mirror)\n", shipped,
+                    bench.Emulator().RequestCount("pagelist"), bench.Emulator().RequestCount("content"),
+                    shipped - bench.Emulator().RequestCount("pagelist") -
+                        bench.Emulator().RequestCount("content"));
+        std::printf("known pages: %zu reminders, %zu tag pages\n", bench.State().ReminderList.Count(),
+                    bench.State().TagPageList.Count());
+        for (int i = 0; i < kEdits; ++i)
+            seen += bench.EditSeenWithinOneCheck(i * 5) ? 1 : 0;
+        std::printf("edits seen within one check: %d/%d\n", seen, kEdits);
     }
-    std::printf("edits seen within one check: %d/%d\n", seen, kEdits);
-
-    emulator.ResetCounters();
-    for (int i = 0; i < kChecksPerHour; ++i)
-        SpecifiedWalk(state, online);
-    const long walk = OneNoteRequests(emulator);
+    long walk = 0;
+    {
+        Bench bench(true);
+        bench.Hour();
+        walk = bench.Hour();
+    }
     std::printf("requests/hour: %ld (specified walk: %ld)\n", shipped, walk);
     return seen == kEdits ? 0 : 1;
 }
