@@ -194,6 +194,15 @@ TEST_F(LoaderTest, PagesGoneFromTheListLoseAllTheirReminders)
     EXPECT_EQ(m_State.ReminderList.Count(), 1u);
     EXPECT_EQ(Reminder("p:{G}{5}"), nullptr);
 
+    // A page entry without an id cannot be keyed: it makes no reminder, however often it loads.
+    Json keyless = PageEntry("P9", "Gym !2021-03-20 10:30", "2021-03-05T10:00:00Z");
+    keyless.erase("id");
+    m_State.ReminderPagesJson.Set(test::PageList({keyless}) + " ");
+    TReminderHandle(m_State, &m_Online).Run();
+    m_State.ReminderPagesJson.Set(test::PageList({keyless}));
+    TReminderHandle(m_State, &m_Online).Run();
+    EXPECT_EQ(m_State.ReminderList.Count(), 0u);
+
     // An unreadable text, or none, completes a load that keeps no reminder.
     Load({});
     m_State.ReminderPagesJson.Set("not json");
