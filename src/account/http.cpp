@@ -18,6 +18,53 @@ namespace {
 // rather than allowed to exhaust memory.
 constexpr std::size_t kMaxBodyBytes = std::size_t{64} << 20;
 
+thread_local const std::atomic<bool>* t_CancelFlag = nullptr;
+
+// How often a cancellable request looks at its flag while it waits for the network.
+constexpr int kCancelPollMs = 50;
+
+// Runs the transfer through a multi handle that wakes every kCancelPollMs, so that a raised flag
+// ends it at once (the easy interface's progress hook may wait a whole second).
+CURLcode PerformCancellable(CURL* handle, const std::atomic<bool>& cancel)
+{
+    CURLM* multi = curl_multi_init();
+    if (multi == nullptr) {
+        return CURLE_OUT_OF_MEMORY;
+    }
+    CURLcode result = CURLE_OK;
+    if (curl_multi_add_handle(multi, handle) != CURLM_OK) {
+        curl_multi_cleanup(multi);
+        return CURLE_OUT_OF_MEMORY;
+    }
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            result = CURLE_RECV_ERROR;
+            break;
+        }
+        if (running == 0) {
+            int left = 0;
+            while (const CURLMsg* message = curl_multi_info_read(multi, &left)) {
+                if (message->msg == CURLMSG_DONE && message->easy_handle == handle) {
+                    result = message->data.result;
+                }
+            }
+            break;
+        }
+        if (cancel.load(std::memory_order_acquire)) {
+            result = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        if (curl_multi_poll(multi, nullptr, 0, kCancelPollMs, nullptr) != CURLM_OK) {
+            result = CURLE_RECV_ERROR;
+            break;
+        }
+    }
+    curl_multi_remove_handle(multi, handle);
+    curl_multi_cleanup(multi);
+    return result;
+}
+
 struct BodySink
 {
     std::string Data;
@@ -164,6 +211,10 @@ HttpResponse Perform(const HttpRequest& request)
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.Head);
+    const std::atomic<bool>* cancel = t_CancelFlag;
+    if (cancel != nullptr && cancel->load(std::memory_order_acquire)) {
+        return Fail(HttpFailure::Cancelled);
+    }
     if (request.TimeoutSeconds > 0 && std::isfinite(request.TimeoutSeconds)) {
         const long ms = std::max(1L, std::lround(request.TimeoutSeconds * 1000.0));
         curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, ms);
@@ -184,7 +235,7 @@ HttpResponse Perform(const HttpRequest& request)
         }
     }
 
-    const CURLcode code = curl_easy_perform(h);
+    const CURLcode code = cancel != nullptr ? PerformCancellable(h, *cancel) : curl_easy_perform(h);
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
     if (code != CURLE_OK) {
@@ -200,6 +251,8 @@ HttpResponse Perform(const HttpRequest& request)
             return Fail(HttpFailure::Timeout, status);
         case CURLE_TOO_MANY_REDIRECTS:
             return Fail(HttpFailure::TooManyRedirects, status);
+        case CURLE_ABORTED_BY_CALLBACK:
+            return Fail(HttpFailure::Cancelled, status);
         default:
             return Fail(HttpFailure::Transport, status);
         }
@@ -213,6 +266,10 @@ HttpResponse Perform(const HttpRequest& request)
     const char* finalUrl = nullptr;
     if (curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl != nullptr) {
         response.FinalUrl = finalUrl;
+    }
+    curl_off_t retryAfter = 0;
+    if (curl_easy_getinfo(h, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK && retryAfter > 0) {
+        response.RetryAfterSeconds = static_cast<double>(retryAfter);
     }
     if (IsValidUtf8(sink.Data)) {
         response.Body = std::move(sink.Data);
@@ -231,6 +288,16 @@ HttpResponse HttpSend(const HttpRequest& request)
     } catch (...) {
         return Fail(HttpFailure::Transport);
     }
+}
+
+ScopedHttpCancel::ScopedHttpCancel(const std::atomic<bool>& flag) : m_Previous(t_CancelFlag)
+{
+    t_CancelFlag = &flag;
+}
+
+ScopedHttpCancel::~ScopedHttpCancel()
+{
+    t_CancelFlag = m_Previous;
 }
 
 std::string EscapeAddress(std::string_view address)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -30,6 +31,7 @@ enum class HttpFailure {
     Timeout,          // the time-out ran out
     TooManyRedirects, // more than kHttpMaxRedirects redirects
     Transport,        // DNS, connect, TLS, broken or over-long transfer, bad address
+    Cancelled,        // the thread's cancel flag (ScopedHttpCancel) was raised
 };
 
 inline constexpr long kHttpMaxRedirects = 5;
@@ -41,6 +43,8 @@ struct HttpResponse
     std::string FinalUrl; // the address of the final answer, after redirects
     // The body as UTF-8 text. Empty on an HTTP-layer error, and when the bytes are not valid UTF-8.
     std::string Body;
+    // Seconds the answer's "Retry-After" header asks the client to wait; 0 when absent.
+    double RetryAfterSeconds = 0;
 
     // A transport failure or status 401; every other status delivers its body.
     bool IsHttpError() const { return Failure != HttpFailure::None; }
@@ -50,6 +54,21 @@ struct HttpResponse
 // verified; redirects are followed, at most kHttpMaxRedirects; a bearer header never follows a
 // redirect to another host. Never throws.
 HttpResponse HttpSend(const HttpRequest& request);
+
+// While alive, every request sent on the constructing thread ends soon after `flag` turns true,
+// with HttpFailure::Cancelled, so that a thread waiting on a slow answer can be stopped and
+// joined. Scopes nest; the innermost flag is the one checked.
+class ScopedHttpCancel
+{
+public:
+    explicit ScopedHttpCancel(const std::atomic<bool>& flag);
+    ~ScopedHttpCancel();
+    ScopedHttpCancel(const ScopedHttpCancel&) = delete;
+    ScopedHttpCancel& operator=(const ScopedHttpCancel&) = delete;
+
+private:
+    const std::atomic<bool>* m_Previous;
+};
 
 // Percent-escapes an address built by a format: UTF-8 bytes, blanks, quote marks and other
 // characters that are not legal in an address become %XX, while the query's reserved characters

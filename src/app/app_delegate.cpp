@@ -95,8 +95,7 @@ void AppDelegate::CreateStatusMenu()
     m_StartAtLoginAction->setCheckable(true);
     m_StartAtLoginAction->setChecked(IsAutostartEnabled());
     connect(m_StartAtLoginAction, &QAction::triggered, this, &AppDelegate::MenuItemStartAtLoginClick);
-    // Queued, so the menu's own event handling ends before the loop does.
-    connect(actions.Quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(actions.Quit, &QAction::triggered, this, &AppDelegate::MenuItemQuitClick);
 
     m_StatusMenu->addAction(actions.RedoZevuviva);
     m_StatusMenu->addAction(actions.CompleteReminderList);
@@ -110,28 +109,31 @@ void AppDelegate::CreateStatusMenu()
     m_StatusMenu->addAction(actions.Quit);
 }
 
-void AppDelegate::BuildPaths()
+void AppDelegate::BuildPaths(const std::string& applicationSupportFolder)
 {
-    m_State.Paths = BuildAppPaths(ApplicationSupportFolder());
+    m_State.Paths = BuildAppPaths(applicationSupportFolder);
     MGlobalsOnline::LoadConfig(m_State);
     ConfigureEndpoints(m_State);
 }
 
-void AppDelegate::applicationDidFinishLaunching()
+bool AppDelegate::applicationDidFinishLaunching()
 {
+    const std::string applicationSupportFolder =
+        m_SupportFolder.empty() ? ApplicationSupportFolder() : m_SupportFolder;
+    if (applicationSupportFolder.empty()) {
+        return false;
+    }
     awakeFromNib();
 
     // Data folder, file paths, account and service addresses.
-    BuildPaths();
+    m_SupportFolderInUse = applicationSupportFolder;
+    BuildPaths(applicationSupportFolder);
 
     // A click on a row of the main table opens its page.
     connect(m_Window.get(), &MainWindow::RowClicked, this, &AppDelegate::onActionTableView);
-    connect(m_Window.get(), &MainWindow::Closed, this, [this] {
-        // Without a tray the main window is the only way in, so closing it ends the app.
-        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-            QCoreApplication::quit();
-        }
-    });
+    // Closing the window never ends the agent: with a tray it hides behind the icon, without one it
+    // stays on the task bar, minimised, so reminders keep coming and the window stays within reach.
+    m_Window->SetMinimiseOnClose(!QSystemTrayIcon::isSystemTrayAvailable());
 
     // The reminder engine's lists and files. Pending reminders follow the reminder list, so a
     // reminder that came due before a quit or a crash is still waiting.
@@ -181,6 +183,7 @@ void AppDelegate::applicationDidFinishLaunching()
     if (m_State.PendingReminderList.Count() > 0) {
         MenuItemCompleteReminderListClick();
     }
+    return true;
 }
 
 void AppDelegate::CreateTimer()
@@ -208,7 +211,8 @@ void AppDelegate::TimerRun()
 
     CheckAndReminder();
 
-    if (m_State.ReminderListChanged) {
+    // Taken and cleared before sorting, so a change the worker makes meanwhile waits for the next tick.
+    if (m_State.ReminderListChanged.exchange(false)) {
         m_State.ReminderList.Sort();
         if (m_MainModel) {
             m_MainModel->Reload();
@@ -216,7 +220,6 @@ void AppDelegate::TimerRun()
         if (m_Window && !m_Window->progressInd()->isHidden()) {
             m_Window->StopProgress();
         }
-        m_State.ReminderListChanged = false;
     }
 
     UpdateStatusItem();
@@ -230,7 +233,7 @@ void AppDelegate::UpdateStatusItem()
     }
     // Compared in place: converting the tool tip would allocate on every tick.
     const bool connectedShown = m_StatusItem->toolTip() == QLatin1String(kToolTipConnected);
-    switch (TrayIconChangeFor(!m_State.AccessToken.Empty(),
+    switch (TrayIconChangeFor(!m_State.AccessToken.Empty(), !m_State.UserId.Empty(),
                               connectedShown ? kToolTipConnected : kToolTipDisconnected)) {
     case TrayIconChange::ShowError:
         m_StatusItem->setIcon(m_StatusImageError);
@@ -254,10 +257,14 @@ void AppDelegate::CheckAndReminder()
         m_DueCheck->CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, m_Pending->Snooze());
     if (!result.FiredNames.empty()) {
         m_Pending->Save();
-        // Fired entries left the list or moved on to their next time; the tick sorts and shows it.
-        m_State.ReminderListChanged = true;
     }
     if (result.Alert) {
+        // Fired entries left the list or moved on to their next time; a snooze that fires alone
+        // re-sorts and shows the list all the same.
+        m_State.ReminderList.Sort();
+        if (m_MainModel) {
+            m_MainModel->Reload();
+        }
         RaiseAlert(result);
     }
 }
@@ -317,6 +324,7 @@ void AppDelegate::MenuItemRedoZevuvivaClick()
     if (!m_Window) {
         return;
     }
+    m_Window->setWindowState(m_Window->windowState() & ~Qt::WindowMinimized);
     m_Window->show();
     m_Window->raise();
     m_Window->activateWindow();
@@ -362,6 +370,25 @@ void AppDelegate::MenuItemStartAtLoginClick(bool checked)
     m_StartAtLoginAction->setChecked(IsAutostartEnabled());
 }
 
+void AppDelegate::MenuItemQuitClick()
+{
+    // Qt asks every window to close before it quits; the main window must agree this time.
+    if (m_Window) {
+        m_Window->SetMinimiseOnClose(false);
+    }
+    // Queued, so the menu's own event handling ends before the loop does.
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void AppDelegate::ShowAfterAnotherStart()
+{
+    if (m_State.PendingReminderList.Count() > 0) {
+        MenuItemCompleteReminderListClick();
+    } else {
+        MenuItemRedoZevuvivaClick();
+    }
+}
+
 void AppDelegate::onActionTableView(int row)
 {
     // The row as the table shows it: the worker may have changed the list since the last reload.
@@ -388,8 +415,30 @@ void AppDelegate::LoadHierarchyFromFile()
 
 void AppDelegate::ShowSignInWindow(int logInOrOut)
 {
-    // Joins with the sign-in window, which runs modally here.
-    Q_UNUSED(logInOrOut);
+    // One window at a time; the menu stays usable while it is open.
+    if (m_SignInShown) {
+        return;
+    }
+    m_SignInShown = true;
+    if (logInOrOut != 0) {
+        // The window signs out in the settings file; until it reports back the worker must not
+        // act on, or save, the old account.
+        for (SharedString* value : {&m_State.AuthorizationCode, &m_State.AccessToken, &m_State.RefreshToken,
+                                    &m_State.UserPrincipalName, &m_State.UserId}) {
+            value->Set({});
+        }
+    }
+    const SignInResult result = m_SignInRunner ? m_SignInRunner(logInOrOut)
+                                               : RunSignInWindowProcess(logInOrOut, m_SupportFolderInUse);
+    // The window saved the account it ended with; a window that never ran leaves the stored one.
+    MGlobalsOnline::LoadConfig(m_State);
+    if (!result.AuthorizationCode.empty()) {
+        m_State.AuthorizationCode.Set(result.AuthorizationCode);
+    }
+    if (result.JustLoggedIn) {
+        m_State.JustLoggedIn = true;
+    }
+    m_SignInShown = false;
 }
 
 void AppDelegate::CreateMirrorWorker()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/sign_in_window.h"
+
 #include <QIcon>
 #include <QObject>
 #include <QStringList>
@@ -8,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QAction;
 class QMenu;
@@ -36,10 +39,14 @@ public:
     explicit AppDelegate(AppState& state, QObject* parent = nullptr);
     ~AppDelegate() override;
 
+    // The support folder the data folder is built in; by default $XDG_DATA_HOME or ~/.local/share.
+    void SetApplicationSupportFolder(std::string folder) { m_SupportFolder = std::move(folder); }
+
     // The tray icon and its menu; a second call does nothing.
     void awakeFromNib();
-    // Runs the launch sequence, ending with the start of the one-second timer.
-    void applicationDidFinishLaunching();
+    // Runs the launch sequence, ending with the start of the one-second timer. False, with nothing
+    // shown or written, when no data folder can be placed (kNoDataFolderMessage says why).
+    bool applicationDidFinishLaunching();
 
     // One tick: sign-in follow-up, due check, table refresh, tray icon. Not re-entered.
     void TimerRun();
@@ -54,9 +61,20 @@ public:
     void MenuItemAboutClick();
     void MenuItemCompleteReminderListClick();
     void MenuItemStartAtLoginClick(bool checked);
+    // Lets the main window close and ends the event loop.
+    void MenuItemQuitClick();
+
+    // Another start of the program asks this one to come forward: the pending window when reminders
+    // wait, else the main window.
+    void ShowAfterAnotherStart();
 
     // A click on a row of the main table.
     void onActionTableView(int row);
+
+    // Shows the sign-in window with LogInOrOut and waits for it. The default runs it in a child
+    // process (RunSignInWindowProcess); tests put a stand-in here.
+    using SignInRunner = std::function<SignInResult(int logInOrOut)>;
+    void SetSignInRunner(SignInRunner runner) { m_SignInRunner = std::move(runner); }
 
     // Replaces the alert sound, e.g. in tests that must not open an audio stream.
     void SetAlertSoundPlayer(std::function<void()> player) { m_AlertSoundPlayer = std::move(player); }
@@ -76,7 +94,7 @@ signals:
     void AlertRaised(const QStringList& names);
 
 private:
-    void BuildPaths();
+    void BuildPaths(const std::string& applicationSupportFolder);
     void CreateStatusMenu();
     void UpdateStatusItem();
     void RaiseAlert(const DueCheckResult& fired);
@@ -96,6 +114,9 @@ private:
     void ShowMonitorWindow();
 
     AppState& m_State;
+    std::string m_SupportFolder;
+    // The folder the data folder was built in; the sign-in window's process is given the same.
+    std::string m_SupportFolderInUse;
     QSystemTrayIcon* m_StatusItem = nullptr;
     std::unique_ptr<QMenu> m_StatusMenu;
     QAction* m_StartAtLoginAction = nullptr;
@@ -114,6 +135,9 @@ private:
     std::unique_ptr<MWinPendingReminders> m_WinPendingReminders;
     DesktopNotifier* m_Notifier = nullptr;
     std::function<void()> m_AlertSoundPlayer;
+    // Empty: the real window process.
+    SignInRunner m_SignInRunner;
+    bool m_SignInShown = false;
     QSoundEffect* m_Sound = nullptr;
     bool m_SoundQueued = false;
     bool m_InTick = false;

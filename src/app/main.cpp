@@ -1,14 +1,67 @@
 #include "app/app_delegate.h"
+#include "app/command_line.h"
+#include "app/sign_in_window.h"
+#include "app/single_instance.h"
 #include "core/app_state.h"
+#include "core/instance_lock.h"
+#include "core/paths.h"
 #include "util/files.h"
+#include "util/log.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDesktopServices>
 #include <QIcon>
 #include <QUrl>
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
+    // The sign-in window's own process: the same program, started by the agent.
+    if (rz::IsSignInWindowCall(argc, argv)) {
+        return rz::SignInWindowMain(argc, argv);
+    }
+
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    const rz::CommandLine commandLine = rz::ParseCommandLine(arguments);
+    if (commandLine.action != rz::CommandLine::Action::Run) {
+        return rz::FinishCommandLine(commandLine);
+    }
+
+    const std::string supportFolder =
+        commandLine.dataHome.isEmpty() ? rz::ApplicationSupportFolder() : commandLine.dataHome.toStdString();
+    if (supportFolder.empty()) {
+        std::fprintf(stderr, "%s\n", rz::kNoDataFolderMessage);
+        return 1;
+    }
+    const std::string dataFolder = rz::BuildAppPaths(supportFolder).DataFolderPath;
+
+    // One agent per data folder, decided before anything of the desktop is touched, so a second start
+    // is quick and needs no display. The sign-in child runs beside the agent and claims nothing.
+    rz::TInstanceLock lock;
+    if (!commandLine.signInWindow) {
+        switch (lock.Acquire(dataFolder)) {
+        case rz::TInstanceLock::Outcome::HeldByOther: {
+            QCoreApplication core(argc, argv);
+            rz::SingleInstance running(QDBusConnection::sessionBus(), dataFolder);
+            if (!running.AskRunningToShow()) {
+                std::fprintf(stderr, "redozevuviva: already running for %s (process %lld)\n",
+                             dataFolder.c_str(),
+                             static_cast<long long>(rz::TInstanceLock::HolderPid(dataFolder)));
+            }
+            return 0;
+        }
+        case rz::TInstanceLock::Outcome::Unavailable:
+            rz::LogWarning("the data folder's lock file cannot be opened; running without it");
+            break;
+        case rz::TInstanceLock::Outcome::Acquired:
+            break;
+        }
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RedoZevuviva"));
     QApplication::setApplicationVersion(QStringLiteral(RZ_VERSION));
@@ -16,6 +69,9 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/redozevuviva.svg")));
     // A tray app lives on when its last window closes.
     QApplication::setQuitOnLastWindowClosed(false);
+    if (commandLine.verbose) {
+        rz::SetLogLevel(rz::LogLevel::Debug);
+    }
 
     rz::SetUrlOpener([](const std::string& url) {
         QDesktopServices::openUrl(QUrl(QString::fromStdString(url), QUrl::TolerantMode));
@@ -23,6 +79,17 @@ int main(int argc, char** argv)
 
     rz::AppState state;
     rz::AppDelegate controller(state);
-    controller.applicationDidFinishLaunching();
+    controller.SetApplicationSupportFolder(supportFolder);
+    rz::SingleInstance instance(QDBusConnection::sessionBus(), dataFolder);
+    if (lock.Held()) {
+        instance.Register();
+        QObject::connect(&instance, &rz::SingleInstance::ShowRequested, &controller,
+                         &rz::AppDelegate::ShowAfterAnotherStart);
+    }
+
+    if (!controller.applicationDidFinishLaunching()) {
+        std::fprintf(stderr, "%s\n", rz::kNoDataFolderMessage);
+        return 1;
+    }
     return QApplication::exec();
 }

@@ -3,8 +3,6 @@
 #include "util/files.h"
 
 #include <cstdlib>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace rz {
 
@@ -13,15 +11,11 @@ std::string ApplicationSupportFolder()
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') {
         return xdg;
     }
-    std::string home;
-    if (const char* fromEnv = std::getenv("HOME"); fromEnv != nullptr && fromEnv[0] == '/') {
-        home = fromEnv;
-    } else if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
-        home = entry->pw_dir;
-    }
-    if (home.empty()) {
+    const char* fromEnv = std::getenv("HOME");
+    if (fromEnv == nullptr || fromEnv[0] != '/') {
         return {};
     }
+    std::string home = fromEnv;
     while (home.size() > 1 && home.back() == '/') {
         home.pop_back();
     }

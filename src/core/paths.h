@@ -18,8 +18,11 @@ struct AppPaths
     std::string StoreRootPath;            // "<support>/Tidewell/RESTDB"; one folder per account below
 };
 
-// $XDG_DATA_HOME when set to an absolute path, else $HOME/.local/share; empty when neither is known.
+// $XDG_DATA_HOME when set to an absolute path, else $HOME/.local/share; empty when neither is set
+// to an absolute path. The app then refuses to start: its files would otherwise land below "/".
 std::string ApplicationSupportFolder();
+inline constexpr const char* kNoDataFolderMessage =
+    "redozevuviva: cannot place the data folder: neither XDG_DATA_HOME nor HOME is set to an absolute path";
 // <support>/Tidewell/<bundle> and the file paths in it. Creates the data folder (0700); a failure
 // to create it is not fatal: later reads find nothing and later writes fail.
 AppPaths BuildAppPaths(const std::string& applicationSupportFolder,

@@ -4,8 +4,12 @@
 #include "util/plist_node.h"
 #include "util/text.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <map>
+#include <sys/file.h>
+#include <unistd.h>
 #include <variant>
 
 namespace rz {
@@ -134,8 +138,7 @@ template <class... Visitors> struct Overloaded : Visitors...
 {
     using Visitors::operator()...;
 };
-template <class... Visitors>
-Overloaded(Visitors...) -> Overloaded<Visitors...>;
+template <class... Visitors> Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 } // namespace
 
@@ -238,8 +241,37 @@ bool MConfig::Save()
     return !xml.empty() && WriteTextFile(m_FileName, xml);
 }
 
+MFileLock::MFileLock(const std::string& fileName)
+{
+    if (fileName.empty()) {
+        return;
+    }
+    const std::string lockName = fileName + ".lock";
+    m_Fd = ::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_Fd < 0) {
+        return;
+    }
+    int result = 0;
+    do {
+        result = ::flock(m_Fd, LOCK_EX);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        ::close(m_Fd);
+        m_Fd = -1;
+    }
+}
+
+MFileLock::~MFileLock()
+{
+    // Closing the descriptor releases the lock.
+    if (m_Fd >= 0) {
+        ::close(m_Fd);
+    }
+}
+
+// Threads of this process queue on the mutex, so each process holds one lock descriptor at a time.
 MConfigTransaction::MConfigTransaction(const std::string& fileName)
-    : m_Lock(MutexFor(fileName)), m_Config(fileName)
+    : m_Lock(MutexFor(fileName)), m_FileLock(fileName), m_Config(fileName)
 {
 }
 

@@ -56,8 +56,26 @@ private:
     std::unique_ptr<Dict> m_Dict;
 };
 
+// An advisory lock (flock) on "<file>.lock" beside a file, held for the object's life. Shared by
+// every process that uses the same lock file; a lock file that cannot be opened (no folder) gives
+// no lock, which only matters when there is nothing to protect yet.
+class MFileLock
+{
+public:
+    explicit MFileLock(const std::string& fileName);
+    ~MFileLock();
+    MFileLock(const MFileLock&) = delete;
+    MFileLock& operator=(const MFileLock&) = delete;
+
+    bool Held() const { return m_Fd >= 0; }
+
+private:
+    int m_Fd = -1;
+};
+
 // One caller's open, change and save sequence, exclusive against every other transaction on the
-// same file within the process, so that concurrent saves never drop each other's changes.
+// same file, in this process (a mutex) and in other processes (MFileLock), so that concurrent
+// saves never drop each other's changes.
 class MConfigTransaction
 {
 public:
@@ -67,6 +85,7 @@ public:
 
 private:
     std::unique_lock<std::mutex> m_Lock;
+    MFileLock m_FileLock;
     MConfig m_Config;
 };
 

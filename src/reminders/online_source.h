@@ -32,7 +32,8 @@ public:
 
     // A OneNote GET of `relative` below the account's Graph base address (for example
     // "/onenote/pages?$orderby=lastModifiedDateTime%20desc"), or of an absolute address the
-    // service handed out itself (an "@odata.nextLink"). Ok for a valid list answer.
+    // service handed out itself (an "@odata.nextLink", sent only to the configured Graph host). Ok
+    // for a valid list answer; held back, like page content, when the budget has no slot.
     virtual TOnlineAnswer GetOneNoteList(const std::string& relativeOrNextLink) = 0;
 };
 

@@ -51,8 +51,12 @@ void MainWindow::StartProgress()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (m_MinimiseOnClose) {
+        event->ignore();
+        showMinimized();
+        return;
+    }
     QMainWindow::closeEvent(event);
-    emit Closed();
 }
 
 } // namespace rz

@@ -43,17 +43,20 @@ public:
     void StopProgress();
     void StartProgress();
 
+    // Where the desktop has no tray, closing minimises the window instead, so the agent it stands
+    // for stays within reach. Off when quitting: Qt asks every window to close first.
+    void SetMinimiseOnClose(bool minimise) { m_MinimiseOnClose = minimise; }
+
 signals:
     // A single click on a row.
     void RowClicked(int row);
-    // The user closed the window.
-    void Closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     std::unique_ptr<Ui::MainWindow> m_Ui;
+    bool m_MinimiseOnClose = false;
 };
 
 } // namespace rz

@@ -63,6 +63,7 @@ void MWinPendingReminders::showWindow()
     if (!m_Loaded) {
         windowDidLoad();
     }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();

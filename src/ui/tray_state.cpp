@@ -2,10 +2,10 @@
 
 namespace rz {
 
-TrayIconChange TrayIconChangeFor(bool hasAccessToken, std::string_view currentToolTip)
+TrayIconChange TrayIconChangeFor(bool hasAccessToken, bool hasUserId, std::string_view currentToolTip)
 {
     const bool connectedShown = currentToolTip == kToolTipConnected;
-    if (hasAccessToken) {
+    if (hasAccessToken && hasUserId) {
         return connectedShown ? TrayIconChange::Unchanged : TrayIconChange::ShowNormal;
     }
     return connectedShown ? TrayIconChange::ShowError : TrayIconChange::Unchanged;

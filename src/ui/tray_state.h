@@ -17,10 +17,10 @@ enum class TrayIconChange {
 };
 
 // Decides from the account and the current tool tip, which is the only record of the icon state.
-// Signed in (an access token and a user id) shows the normal icon and signed out (no access token)
-// the error icon. Between a code exchange and the user lookup (a token but no user id yet) the
-// normal icon shows too, so the icon does not alternate each second until the user id arrives;
-// the user id therefore does not enter the decision.
-TrayIconChange TrayIconChangeFor(bool hasAccessToken, std::string_view currentToolTip);
+// Signed in means an access token and a user id. Signed in shows the normal icon; not signed in
+// turns a "Connected" icon into the error icon, a token without its user id included. Not signed in
+// with anything else shown leaves the icon as it is, so a token waiting for its user id neither
+// shows the normal icon early nor alternates each second.
+TrayIconChange TrayIconChangeFor(bool hasAccessToken, bool hasUserId, std::string_view currentToolTip);
 
 } // namespace rz

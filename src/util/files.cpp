@@ -76,14 +76,33 @@ bool FileExists(const std::string& path)
 
 std::optional<std::string> ReadTextFile(const std::string& path)
 {
+    std::optional<std::string> content = ReadRawFile(path);
+    if (!content || !IsValidUtf8(*content)) {
+        return std::nullopt;
+    }
+    return content;
+}
+
+std::optional<std::string> ReadRawFile(const std::string& path)
+{
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return std::nullopt;
     }
-    std::string content;
-    char buffer[65536];
+    // Read straight into the text, sized from the file, so a store walk copies each byte once; a
+    // file that grows meanwhile is still read to its end.
+    struct stat info = {};
+    size_t expected = 0;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        expected = static_cast<size_t>(info.st_size);
+    }
+    std::string content(expected + 1, '\0');
+    size_t have = 0;
     while (true) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (have == content.size()) {
+            content.resize(content.size() * 2 + 65536);
+        }
+        const ssize_t got = ::read(fd, content.data() + have, content.size() - have);
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -94,12 +113,10 @@ std::optional<std::string> ReadTextFile(const std::string& path)
         if (got == 0) {
             break;
         }
-        content.append(buffer, static_cast<size_t>(got));
+        have += static_cast<size_t>(got);
     }
     ::close(fd);
-    if (!IsValidUtf8(content)) {
-        return std::nullopt;
-    }
+    content.resize(have);
     return content;
 }
 

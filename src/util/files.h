@@ -11,6 +11,8 @@ namespace rz {
 bool FileExists(const std::string& path);
 // The whole file; none when it is missing, unreadable or not valid UTF-8.
 std::optional<std::string> ReadTextFile(const std::string& path);
+// The whole file's bytes, unchecked; none when it is missing or unreadable.
+std::optional<std::string> ReadRawFile(const std::string& path);
 // Replaces the file atomically: a temporary file in the same folder, fsync, rename. The old content
 // stays whole when any step fails. New files are 0600; an existing file keeps a stricter mode.
 // The folder must exist already.

@@ -3,6 +3,7 @@
 #include "util/log.h"
 
 #include <mutex>
+#include <string>
 
 namespace rz {
 namespace {
@@ -21,6 +22,12 @@ std::string g_ServiceRoot = "https://graph.microsoft.com";
 
 Json JsonTextToObject(std::string_view text)
 {
+    // No text is not a failure: a missing file or an empty answer reads as nothing.
+    if (text.empty()) {
+        return Json::object();
+    }
+    // Failures are warnings, since they mean lost data, but never quote the text: it may hold
+    // account data or tokens, and the parser's own message quotes what it last read.
     try {
         Json parsed = Json::parse(text, [](int depth, Json::parse_event_t, Json&) {
             if (depth > kMaxJsonDepth) {
@@ -31,11 +38,14 @@ Json JsonTextToObject(std::string_view text)
         if (parsed.is_object() || parsed.is_array()) {
             return parsed;
         }
-        LogDebug("JSON text is a fragment, not an object or array");
+        LogWarning("JSON text is a fragment, not an object or array");
+    } catch (const Json::parse_error& error) {
+        LogWarning("JSON text does not parse (error " + std::to_string(error.id) + " at byte " +
+                   std::to_string(error.byte) + " of " + std::to_string(text.size()) + ")");
     } catch (const Json::exception& error) {
-        LogDebug(error.what());
+        LogWarning("JSON text does not parse (error " + std::to_string(error.id) + ")");
     } catch (const TooDeep&) {
-        LogDebug("JSON text nested too deeply");
+        LogWarning("JSON text nested too deeply");
     }
     return Json::object();
 }

@@ -11,7 +11,7 @@ namespace rz {
 using Json = nlohmann::ordered_json;
 
 // Parses an object or an array; anything else, or no text, gives an empty object.
-// Parse failures go to the log at debug level.
+// A text that fails is logged as a warning, without its content.
 Json JsonTextToObject(std::string_view text);
 Json JsonTextToObject(const std::optional<std::string>& text);
 // Compact text; a null value or a failure gives "". Every text produced goes to the debug log.

@@ -5,6 +5,7 @@
 #include "util/text.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 
 namespace rz {
@@ -82,17 +83,15 @@ std::string PlistToXml(plist_t node)
     return text;
 }
 
-std::optional<std::vector<std::string>> ReadPlistStringArray(const std::string& path)
+namespace {
+
+std::vector<std::string> StringsOf(plist_t array)
 {
-    const PlistPtr root = ReadPlistFile(path);
-    if (!root || plist_get_node_type(root.get()) != PLIST_ARRAY) {
-        return std::nullopt;
-    }
     std::vector<std::string> lines;
-    const uint32_t count = plist_array_get_size(root.get());
+    const uint32_t count = plist_array_get_size(array);
     lines.reserve(count);
     for (uint32_t i = 0; i < count; ++i) {
-        plist_t item = plist_array_get_item(root.get(), i);
+        plist_t item = plist_array_get_item(array, i);
         if (plist_get_node_type(item) != PLIST_STRING) {
             continue;
         }
@@ -105,16 +104,79 @@ std::optional<std::vector<std::string>> ReadPlistStringArray(const std::string& 
     return lines;
 }
 
+// A property-list string cannot hold NUL; keep what follows one instead of cutting there.
+plist_t NewString(const std::string& text)
+{
+    if (text.find('\0') == std::string::npos) {
+        return plist_new_string(text.c_str());
+    }
+    return plist_new_string(StrReplaceAll(text, std::string_view("\0", 1), "\xEF\xBF\xBD").c_str());
+}
+
+plist_t NewStringArray(const std::vector<std::string>& lines)
+{
+    plist_t array = plist_new_array();
+    for (const std::string& line : lines) {
+        plist_array_append_item(array, NewString(line));
+    }
+    return array;
+}
+
+} // namespace
+
+std::optional<std::vector<std::string>> ReadPlistStringArray(const std::string& path)
+{
+    const PlistPtr root = ReadPlistFile(path);
+    if (!root || plist_get_node_type(root.get()) != PLIST_ARRAY) {
+        return std::nullopt;
+    }
+    return StringsOf(root.get());
+}
+
+std::optional<PlistStringArrayDict> ReadPlistStringArrayDict(const std::string& path)
+{
+    const PlistPtr root = ReadPlistFile(path);
+    if (!root || plist_get_node_type(root.get()) != PLIST_DICT) {
+        return std::nullopt;
+    }
+    PlistStringArrayDict dict;
+    plist_dict_iter iter = nullptr;
+    plist_dict_new_iter(root.get(), &iter);
+    if (iter == nullptr) {
+        return dict;
+    }
+    for (;;) {
+        char* key = nullptr;
+        plist_t value = nullptr;
+        plist_dict_next_item(root.get(), iter, &key, &value);
+        if (key == nullptr) {
+            break;
+        }
+        if (value != nullptr && plist_get_node_type(value) == PLIST_ARRAY) {
+            dict[key] = StringsOf(value);
+        }
+        std::free(key);
+    }
+    std::free(iter);
+    return dict;
+}
+
+bool WritePlistStringArrayDict(const std::string& path, const PlistStringArrayDict& dict)
+{
+    PlistPtr root(plist_new_dict());
+    for (const auto& [key, lines] : dict) {
+        if (key.find('\0') != std::string::npos) {
+            continue; // a dictionary key cannot hold NUL; such an entry cannot be read back anyway
+        }
+        plist_dict_set_item(root.get(), key.c_str(), NewStringArray(lines));
+    }
+    const std::string xml = PlistToXml(root.get());
+    return !xml.empty() && WriteTextFile(path, xml);
+}
+
 bool WritePlistStringArray(const std::string& path, const std::vector<std::string>& lines)
 {
-    PlistPtr root(plist_new_array());
-    for (const std::string& line : lines) {
-        // A property-list string cannot hold NUL; keep what follows one instead of cutting there.
-        const std::string safe = line.find('\0') == std::string::npos
-                                     ? line
-                                     : StrReplaceAll(line, std::string_view("\0", 1), "\xEF\xBF\xBD");
-        plist_array_append_item(root.get(), plist_new_string(safe.c_str()));
-    }
+    PlistPtr root(NewStringArray(lines));
     const std::string xml = PlistToXml(root.get());
     return !xml.empty() && WriteTextFile(path, xml);
 }

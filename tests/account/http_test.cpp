@@ -1,6 +1,7 @@
 #include "account/http.h"
 #include "local_server.h"
 
+#include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -133,6 +134,11 @@ protected:
             }
             res.set_content("ok", "text/plain");
         });
+        s.Get("/busy", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 429;
+            res.set_header("Retry-After", "7");
+            res.set_content("{\"error\":{\"code\":\"20166\",\"message\":\"m\"}}", "application/json");
+        });
         s.Get("/slow", [](const httplib::Request&, httplib::Response& res) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1500));
             res.set_content("late", "text/plain");
@@ -251,6 +257,36 @@ TEST_F(HttpSendTest, SlowAnswerEndsAsTimeoutNearTheTimeout)
     EXPECT_TRUE(response.IsHttpError());
     EXPECT_EQ(response.Failure, HttpFailure::Timeout);
     EXPECT_LT(seconds, 0.5 + 1.0);
+}
+
+TEST_F(HttpSendTest, RaisedCancelFlagEndsASlowAnswerEarly)
+{
+    std::atomic<bool> cancel{false};
+    std::thread raiser([&cancel] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        cancel = true;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    HttpResponse response;
+    {
+        const ScopedHttpCancel scope(cancel);
+        response = Get("/slow", 10.0);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    raiser.join();
+    EXPECT_EQ(response.Failure, HttpFailure::Cancelled);
+    EXPECT_LT(seconds, 1.0) << seconds; // the answer would take 1.5 s
+    // Outside the scope the flag no longer applies.
+    EXPECT_EQ(Get("/page", 5.0).Failure, HttpFailure::None);
+}
+
+TEST_F(HttpSendTest, RetryAfterOfARefusalIsReported)
+{
+    const HttpResponse busy = Get("/busy", 5.0);
+    EXPECT_FALSE(busy.IsHttpError());
+    EXPECT_EQ(busy.Status, 429);
+    EXPECT_EQ(busy.RetryAfterSeconds, 7);
+    EXPECT_EQ(Get("/page", 5.0).RetryAfterSeconds, 0);
 }
 
 TEST(HttpSendFailureTest, ClosedPortAndBadAddressAreTransportFailures)

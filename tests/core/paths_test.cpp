@@ -30,6 +30,18 @@ TEST(PathsTest, SupportFolderFollowsXdgThenHome)
     }
 }
 
+TEST(PathsTest, NoSupportFolderWithoutXdgOrHome)
+{
+    // Whatever the password database says: an empty answer makes the app refuse to start rather
+    // than place its files below "/".
+    const char* homes[] = {nullptr, "", "relative/home"};
+    for (const char* home : homes) {
+        ScopedEnv xdg("XDG_DATA_HOME", nullptr);
+        ScopedEnv homeVar("HOME", home);
+        EXPECT_EQ(ApplicationSupportFolder(), "") << (home ? home : "(unset)");
+    }
+}
+
 TEST(PathsTest, BuildsDataFolderAndFilePaths)
 {
     TempDir dir;

@@ -3,6 +3,10 @@
 #include "util/files.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace rz {
 namespace {
@@ -159,6 +163,41 @@ TEST(SettingsStoreTest, LaterSaveWinsWithoutTransactions)
     MConfig reread(path);
     EXPECT_EQ(reread.ReadValueDefStr("a", "none"), "none");
     EXPECT_EQ(reread.ReadValueDefStr("b", "none"), "2");
+}
+
+TEST(SettingsStoreTest, TransactionsOfTwoProcessesLoseNoWrite)
+{
+    TempDir dir;
+    const std::string path = dir.File("velaapp.plist");
+    constexpr int kRounds = 100;
+    const auto write = [&path](const std::string& prefix) {
+        for (int i = 0; i < kRounds; ++i) {
+            MConfigTransaction settings(path);
+            settings->WriteValueValueInt(prefix + std::to_string(i), i);
+            settings->Save();
+        }
+    };
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        write("child");
+        _exit(0);
+    }
+    write("parent");
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    MConfig result(path);
+    for (int i = 0; i < kRounds; ++i) {
+        ASSERT_EQ(result.ReadValueDefInt("child" + std::to_string(i), -1), i);
+        ASSERT_EQ(result.ReadValueDefInt("parent" + std::to_string(i), -1), i);
+    }
+    struct stat lockInfo
+    {
+    };
+    ASSERT_EQ(stat((path + ".lock").c_str(), &lockInfo), 0);
+    EXPECT_EQ(lockInfo.st_mode & 0777, 0600u);
 }
 
 } // namespace

@@ -76,7 +76,8 @@ EmulatorProcess::EmulatorProcess(const Options& options)
     }
 
     // Everything the child needs is prepared before fork: only exec follows it.
-    std::vector<std::string> args = {BinaryPath(), "--port", "0", "--fixture", fixture};
+    std::vector<std::string> args = {BinaryPath(), "--port", std::to_string(options.port), "--fixture",
+                                     fixture};
     if (options.autoConsent)
         args.emplace_back("--auto-consent");
     if (options.limits)

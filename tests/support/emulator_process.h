@@ -19,6 +19,7 @@ public:
         std::string fixtureText; // a fixture given as JSON text (written to a temporary file)
         bool autoConsent = false;
         bool limits = false;
+        int port = 0; // 0: an ephemeral port; a test that restarts an emulator passes the old one
     };
 
     // The answer of an administration call: status 0 when the call itself failed.

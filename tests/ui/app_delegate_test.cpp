@@ -5,19 +5,26 @@
 #include "reminders/reminder_list.h"
 #include "test_support.h"
 #include "ui/autostart.h"
+#include "ui/due_check.h"
 #include "ui/main_window.h"
 #include "ui/mwin_pending_reminders.h"
+#include "ui/pending_reminders.h"
 #include "util/clock.h"
 #include "util/files.h"
 
+#include <QAbstractItemModel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace rz {
@@ -56,13 +63,18 @@ protected:
         }
         list.SaveToFile(DataFile("Reminders.plist"));
     }
-    void Launch()
+    bool Launch()
     {
         state = std::make_unique<AppState>();
         app = std::make_unique<AppDelegate>(*state);
         // A real audio stream can hold the test process at exit on machines without a sound server.
         app->SetAlertSoundPlayer([this] { ++soundsPlayed; });
-        app->applicationDidFinishLaunching();
+        app->SetSignInRunner([this](int logInOrOut) {
+            signInCalls.push_back(logInOrOut);
+            accountAtSignIn = state->AccessToken.Get() + "/" + state->AuthorizationCode.Get();
+            return signInWindow ? signInWindow(logInOrOut) : SignInResult{};
+        });
+        return app->applicationDidFinishLaunching();
     }
     void Quit()
     {
@@ -81,9 +93,26 @@ protected:
     test::ScopedEnv homeVar{"HOME", home.Path().c_str()};
     test::ScopedEnv dataVar{"XDG_DATA_HOME", (home.Path() + "/data").c_str()};
     test::ScopedEnv configVar{"XDG_CONFIG_HOME", (home.Path() + "/config").c_str()};
+    // Stands in for the sign-in window's process: saves an account as the window does.
+    SignInResult WindowSignsIn(const char* token, const char* userId, bool justLoggedIn)
+    {
+        MConfig settings(DataFile("velaapp.plist"));
+        settings.WriteValueValueStr("OnlineOneNoteAccessToken", token);
+        settings.WriteValueValueStr("OnlineOneNoteUserId", userId);
+        settings.Save();
+        SignInResult result;
+        result.Ran = true;
+        result.JustLoggedIn = justLoggedIn;
+        result.AuthorizationCode = "captured-code";
+        return result;
+    }
+
     std::unique_ptr<AppState> state;
     std::unique_ptr<AppDelegate> app;
     int soundsPlayed = 0;
+    std::function<SignInResult(int)> signInWindow;
+    std::vector<int> signInCalls;
+    std::string accountAtSignIn;
 };
 
 TEST_F(AppDelegateTest, LaunchBuildsPathsLoadsTheAccountAndStartsTheTimer)
@@ -159,9 +188,9 @@ TEST_F(AppDelegateTest, TickFollowsTheIconTable)
         {"", "", "Disconnected", "Disconnected", true},
         {"token", "user", "Disconnected", "Connected", false},
         {"token", "user", "Connected", "Connected", false},
-        // A token whose user id has not arrived yet keeps the normal icon.
-        {"token", "", "Disconnected", "Connected", false},
-        {"token", "", "Connected", "Connected", false},
+        // Not signed in until the user id arrives; left at "Disconnected" so it does not flicker.
+        {"token", "", "Connected", "Disconnected", true},
+        {"token", "", "Disconnected", "Disconnected", true},
     };
     for (const Case& c : cases) {
         state->AccessToken.Set(c.token);
@@ -201,6 +230,59 @@ TEST_F(AppDelegateTest, DueReminderRaisesThePendingWindowOnce)
     TickAt(At(9, 59, 51));
     EXPECT_EQ(alerts.count(), 1);
     EXPECT_EQ(soundsPlayed, 1);
+}
+
+TEST_F(AppDelegateTest, SnoozeFiringAloneSortsAndShowsTheList)
+{
+    SignIn();
+    Launch();
+    TickAt(At(9, 0, 1));
+    // Changed without the flag, so only the alert can bring the table up to date.
+    for (const auto& [id, time] : {std::pair{"Late", At(18, 0, 0)}, std::pair{"Early", At(11, 0, 0)}}) {
+        state->ReminderList.AddUnique(kPageTitleReminder, std::string(id) + " !", id, id, "", time, 0,
+                                      DefaultWeekDays());
+    }
+    SnoozeState& snooze = app->PendingReminders().Snooze();
+    snooze.PreRemindedTime = At(9, 0, 0);
+    snooze.SnoozeRemindedTime = At(9, 30, 0);
+    QSignalSpy alerts(app.get(), &AppDelegate::AlertRaised);
+    TickAt(At(9, 30, 0));
+    ASSERT_EQ(alerts.count(), 1);
+    EXPECT_EQ(state->ReminderList.At(0)->Id(), "Early");
+    EXPECT_EQ(app->window()->tableView()->model()->rowCount(), 2);
+}
+
+TEST_F(AppDelegateTest, ListChangeDuringTheRedrawWaitsForTheNextTick)
+{
+    SignIn();
+    StoreReminders({{"A", At(11, 0, 0)}});
+    Launch();
+    QAbstractItemModel* model = app->window()->tableView()->model();
+    int resets = 0;
+    // The worker's loader marking the list changed while the tick redraws the table.
+    QObject::connect(model, &QAbstractItemModel::modelAboutToBeReset, [&] {
+        if (++resets == 1) {
+            state->ReminderListChanged = true;
+        }
+    });
+    TickAt(At(9, 0, 1));
+    EXPECT_EQ(resets, 1);
+    EXPECT_TRUE(state->ReminderListChanged) << "the change made meanwhile was lost";
+    TickAt(At(9, 0, 2));
+    EXPECT_EQ(resets, 2);
+    EXPECT_FALSE(state->ReminderListChanged);
+}
+
+TEST_F(AppDelegateTest, RefusesToStartWithoutXdgDataHomeOrHome)
+{
+    test::ScopedEnv noData("XDG_DATA_HOME", nullptr);
+    test::ScopedEnv noHome("HOME", nullptr);
+    EXPECT_FALSE(Launch());
+    EXPECT_EQ(app->statusItem(), nullptr);
+    EXPECT_FALSE(app->Timer().isActive());
+    EXPECT_EQ(state->Paths.DataFolderPath, "");
+    EXPECT_FALSE(FileExists("/Tidewell"));
+    TickAt(At(9, 0, 1)); // a stray tick finds nothing to do
 }
 
 TEST_F(AppDelegateTest, TimerKeepsCheckingWhileAModalWindowIsOpen)
@@ -276,6 +358,111 @@ TEST_F(AppDelegateTest, StartAtLoginWritesAndRemovesTheEntry)
     EXPECT_TRUE(FileExists(home.Path() + "/config/autostart/redozevuviva.desktop"));
     app->MenuItemStartAtLoginClick(false);
     EXPECT_FALSE(FileExists(home.Path() + "/config/autostart/redozevuviva.desktop"));
+}
+
+TEST_F(AppDelegateTest, EveryTrayMenuActionIsInTheMainWindowsMenuBar)
+{
+    Launch();
+    QList<QAction*> inMenuBar;
+    for (QAction* menu : app->window()->menuBar()->actions()) {
+        ASSERT_NE(menu->menu(), nullptr);
+        EXPECT_TRUE(menu->isVisible() && menu->isEnabled());
+        inMenuBar += menu->menu()->actions();
+    }
+    int checked = 0;
+    for (QAction* action : app->statusMenu()->actions()) {
+        if (action->isSeparator()) {
+            continue;
+        }
+        ++checked;
+        EXPECT_TRUE(inMenuBar.contains(action)) << action->text().toStdString();
+        EXPECT_TRUE(action->isVisible() && action->isEnabled()) << action->text().toStdString();
+    }
+    EXPECT_EQ(checked, 8);
+}
+
+TEST_F(AppDelegateTest, ClosingTheWindowLeavesTheAgentRunning)
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        GTEST_SKIP() << "with a tray the window hides behind the icon";
+    }
+    SignIn();
+    StoreReminders({{"A", At(10, 0, 0)}});
+    Launch();
+    app->window()->close();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(app->window()->isVisible());
+    EXPECT_TRUE(app->window()->isMinimized());
+    TickAt(At(10, 0, 0));
+    EXPECT_EQ(app->AlertCount(), 1);
+
+    // Only Quit lets it close.
+    app->MenuItemQuitClick();
+    app->window()->close();
+    EXPECT_FALSE(app->window()->isVisible());
+}
+
+TEST_F(AppDelegateTest, AnotherStartBringsForwardWhatWaits)
+{
+    SignIn();
+    StoreReminders({{"A", At(10, 0, 0)}});
+    Launch();
+    app->window()->showMinimized();
+    app->ShowAfterAnotherStart();
+    EXPECT_TRUE(app->window()->isVisible());
+    EXPECT_FALSE(app->window()->isMinimized());
+    EXPECT_FALSE(app->WinPendingReminders()->isVisible());
+
+    TickAt(At(10, 0, 0));
+    app->WinPendingReminders()->hide();
+    app->ShowAfterAnotherStart();
+    EXPECT_TRUE(app->WinPendingReminders()->isVisible());
+}
+
+TEST_F(AppDelegateTest, StartUpWithoutAnAccountSignsInBeforeTheWorkerAndTakesTheAccountOver)
+{
+    signInWindow = [this](int) { return WindowSignsIn("new-token", "new-user", true); };
+    Launch();
+    EXPECT_EQ(signInCalls, std::vector<int>{0});
+    EXPECT_EQ(state->AccessToken.Get(), "new-token");
+    EXPECT_EQ(state->UserId.Get(), "new-user");
+    EXPECT_EQ(state->AuthorizationCode.Get(), "captured-code");
+    // Start-up consumes the new sign-in itself.
+    EXPECT_FALSE(state->JustLoggedIn);
+    EXPECT_TRUE(app->window()->isVisible());
+}
+
+TEST_F(AppDelegateTest, SignedInStartUpShowsNoSignInWindow)
+{
+    SignIn();
+    Launch();
+    EXPECT_TRUE(signInCalls.empty());
+}
+
+TEST_F(AppDelegateTest, SignOutAndInForgetsTheOldAccountWhileTheWindowIsOpen)
+{
+    SignIn();
+    Launch();
+    signInWindow = [this](int) { return WindowSignsIn("other-token", "other-user", true); };
+    app->MenuItemLoginClick();
+    EXPECT_EQ(signInCalls, std::vector<int>{1});
+    EXPECT_EQ(accountAtSignIn, "/");
+    EXPECT_EQ(state->AccessToken.Get(), "other-token");
+    EXPECT_EQ(state->UserId.Get(), "other-user");
+    EXPECT_TRUE(state->JustLoggedIn);
+    TickAt(At(9, 0, 1));
+    EXPECT_FALSE(state->JustLoggedIn);
+}
+
+TEST_F(AppDelegateTest, SignInWindowThatNeverRanKeepsTheStoredAccount)
+{
+    SignIn();
+    Launch();
+    app->MenuItemLoginClick();
+    EXPECT_EQ(signInCalls, std::vector<int>{1});
+    EXPECT_EQ(state->AccessToken.Get(), "token");
+    EXPECT_EQ(state->UserId.Get(), "user");
+    EXPECT_FALSE(state->JustLoggedIn);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "util/json.h"
 
 #include <gtest/gtest.h>
+#include <string>
 
 namespace rz {
 namespace {
@@ -14,6 +15,29 @@ TEST(JsonTest, MalformedInputGivesEmptyObject)
         EXPECT_TRUE(value.is_object() && value.empty()) << text;
     }
     EXPECT_TRUE(JsonTextToObject(std::optional<std::string>()).is_object());
+}
+
+TEST(JsonTest, FailuresAreWarningsThatNeverQuoteTheText)
+{
+    struct Case
+    {
+        std::string text;
+        bool logged;
+    };
+    const Case cases[] = {
+        {R"({"access_token":"SECRET-1)", true},   // cut off
+        {R"({"access_token":"SECRET-2"}x)", true}, // trailing bytes
+        {R"("SECRET-3")", true},                   // a fragment
+        {std::string(300, '[') + "\"SECRET-4\"" + std::string(300, ']'), true},
+        {"", false}, // no text is no failure
+    };
+    for (const Case& c : cases) {
+        testing::internal::CaptureStderr();
+        JsonTextToObject(std::string_view(c.text));
+        const std::string logged = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(logged.find("[warning]") != std::string::npos, c.logged) << c.text << ": " << logged;
+        EXPECT_EQ(logged.find("SECRET"), std::string::npos) << logged;
+    }
 }
 
 TEST(JsonTest, ArraysAndObjectsParse)

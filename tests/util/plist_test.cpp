@@ -22,6 +22,25 @@ TEST(PlistTest, StringArrayRoundTrip)
     EXPECT_EQ(ReadPlistStringArray(dir.File("empty.plist")), std::vector<std::string>{});
 }
 
+TEST(PlistTest, StringArrayDictionaryRoundTripAndWrongShapes)
+{
+    TempDir dir;
+    const PlistStringArrayDict dict = {{"0-ABC!1", {"0-ABC!1", "Inbox <&>", "/store/nb/Inbox"}},
+                                       {"0-DEF!2", {"0-DEF!2", "", ""}}};
+    ASSERT_TRUE(WritePlistStringArrayDict(dir.File("errors.plist"), dict));
+    EXPECT_EQ(ReadPlistStringArrayDict(dir.File("errors.plist")), dict);
+    ASSERT_TRUE(WritePlistStringArrayDict(dir.File("empty.plist"), {}));
+    EXPECT_EQ(ReadPlistStringArrayDict(dir.File("empty.plist")), PlistStringArrayDict());
+    // An array root, a missing file and a value that is no array read as nothing or are skipped.
+    ASSERT_TRUE(WritePlistStringArray(dir.File("array.plist"), {"a"}));
+    EXPECT_FALSE(ReadPlistStringArrayDict(dir.File("array.plist")));
+    EXPECT_FALSE(ReadPlistStringArrayDict(dir.File("missing.plist")));
+    WriteFileBytes(dir.File("mixed.plist"),
+                   "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key><string>x</string>"
+                   "<key>b</key><array><string>1</string><integer>2</integer></array></dict></plist>");
+    EXPECT_EQ(ReadPlistStringArrayDict(dir.File("mixed.plist")), (PlistStringArrayDict{{"b", {"1"}}}));
+}
+
 TEST(PlistTest, NulBytesDoNotCutALine)
 {
     TempDir dir;

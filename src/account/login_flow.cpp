@@ -1,0 +1,93 @@
+#include "account/login_flow.h"
+
+#include "account/endpoints.h"
+#include "account/sign_in.h"
+#include "core/account_settings.h"
+#include "core/app_state.h"
+#include "util/text.h"
+
+#include <string>
+#include <utility>
+
+namespace rz {
+
+MLoginFlow::MLoginFlow(AppState& state, int logInOrOut) : LogInOrOut(logInOrOut), m_State(state) {}
+
+LoginStep MLoginFlow::Start()
+{
+    m_OldUserId = m_State.UserId.Get();
+    return LogInOrOut == 0 ? Login() : Logout();
+}
+
+LoginStep MLoginFlow::Login() const
+{
+    return {LoginAction::Load, AuthorizeAddress(m_State.ClientId.Get()), false};
+}
+
+LoginStep MLoginFlow::Logout()
+{
+    m_Logout = true;
+    for (SharedString* value : {&m_State.AuthorizationCode, &m_State.AccessToken, &m_State.RefreshToken,
+                                &m_State.UserPrincipalName, &m_State.UserId}) {
+        value->Set({});
+    }
+    MGlobalsOnline::SaveConfig(m_State);
+    return {LoginAction::Load, SignOutAddress(m_State.ClientId.Get()), true};
+}
+
+LoginStep MLoginFlow::PageFinished(std::string_view url, PageLoadEnd end)
+{
+    if (!url.empty()) {
+        if (StrContains("&username=", url)) {
+            m_State.UserId.Set(UserNameFromURL(url));
+        }
+        std::string code = AuthorizationCodeFromURL(url);
+        if (!code.empty()) {
+            m_State.AuthorizationCode.Set(std::move(code));
+            for (SharedString* value :
+                 {&m_State.AccessToken, &m_State.RefreshToken, &m_State.UserId, &m_State.UserPrincipalName}) {
+                value->Set({});
+            }
+            MGlobalsOnline::SaveConfig(m_State);
+            return {LoginAction::RetrieveAccount, {}, false};
+        }
+    }
+    if (m_Logout) {
+        m_Logout = false;
+        return Login();
+    }
+    // Anything else keeps the page; only a host that cannot be reached leaves nothing to show.
+    if (end == PageLoadEnd::Unreachable) {
+        return {LoginAction::ShowUnreachable, {}, false};
+    }
+    return {};
+}
+
+std::string SignInUserAgent(std::string_view engineUserAgent)
+{
+    constexpr std::string_view kFallback = "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like "
+                                           "Gecko) Chrome/102.0.0.0 Safari/537.36";
+    if (!StrContains("Chrome/", engineUserAgent) || !StrStartsWith("Mozilla/5.0 (", engineUserAgent)) {
+        return std::string(kFallback);
+    }
+    std::string agent(engineUserAgent);
+    const std::size_t token = agent.find("QtWebEngine/");
+    if (token != std::string::npos) {
+        std::size_t end = agent.find(' ', token);
+        end = end == std::string::npos ? agent.size() : end + 1;
+        agent.erase(token, end - token);
+    }
+    return StrTrim(agent);
+}
+
+void MLoginFlow::RetrieveAccount()
+{
+    LoginRetrieveTokensByCode(m_State);
+    LoginRetrieveUserIdByToken(m_State);
+    const std::string userId = m_State.UserId.Get();
+    if (!userId.empty() && userId != m_OldUserId) {
+        m_State.JustLoggedIn = true;
+    }
+}
+
+} // namespace rz

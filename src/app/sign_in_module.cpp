@@ -1,0 +1,38 @@
+// The sign-in module: the only code of the program that links the web engine. The sign-in window
+// process loads it (SignInWindowMain); the agent's own process never does.
+#include "account/endpoints.h"
+#include "core/account_settings.h"
+#include "core/app_state.h"
+#include "core/paths.h"
+#include "ui/mwin_login.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <string>
+
+extern "C" __attribute__((visibility("default"))) int
+rz_sign_in_window_run(int argc, char** argv, int logInOrOut,
+                      void (*report)(int justLoggedIn, const char* code))
+{
+    // Like the agent, the window refuses to run without a data folder to keep the account in.
+    const std::string applicationSupportFolder = rz::ApplicationSupportFolder();
+    if (applicationSupportFolder.empty()) {
+        return 1;
+    }
+    rz::PrepareSignInWebEngine();
+    QApplication app(argc, argv);
+    QApplication::setDesktopFileName(QStringLiteral("redozevuviva"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/redozevuviva.svg")));
+
+    rz::AppState state;
+    state.Paths = rz::BuildAppPaths(applicationSupportFolder);
+    rz::MGlobalsOnline::LoadConfig(state);
+    rz::ConfigureEndpoints(state);
+    {
+        rz::MWinLogin window(state);
+        window.LogInOrOut = logInOrOut;
+        window.showWindow();
+    }
+    report(state.JustLoggedIn ? 1 : 0, state.AuthorizationCode.Get().c_str());
+    return 0;
+}

@@ -1,0 +1,316 @@
+// The notebook check, the hierarchy download, its comparison with the stored hierarchy and the
+// removal walk.
+#include "mirror/mirror_json.h"
+#include "mirror/store_path.h"
+#include "mirror/thread_one_note_restdb.h"
+#include "util/files.h"
+#include "util/text.h"
+
+namespace rz {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kHierarchyQuery =
+    "/onenote/notebooks?expand=sections,sectionGroups(expand=sections,sectionGroups(levels=max;"
+    "expand=sections))";
+
+// An item whose id is empty cannot be told apart from a deleted one; its folder is kept.
+bool StillPresent(const std::string& id, const std::string& newText)
+{
+    return id.empty() || StrContains(id, newText);
+}
+
+} // namespace
+
+void MThreadOneNoteRESTDB::MonitorNotebooks()
+{
+    try {
+        if (!HasAccount() || !IsGraphReachable()) {
+            return;
+        }
+        m_NotebooksChanged = 1;
+        const auto response = OneNoteGet(m_GraphBase.Get() + "/onenote/notebooks", true);
+        if (!response) {
+            return;
+        }
+        if (response->IsHttpError()) {
+            RefreshTokensUnlessStopping();
+            return;
+        }
+        m_NotebooksChanged = 2;
+        const std::string& newText = response->Body;
+        const fs::path notebooksFile = StoreRoot() / "notebooks.json";
+        if (!m_JsonNotebooks.Empty()) {
+            if (const auto stored = ReadTextFile(notebooksFile.string())) {
+                m_JsonNotebooks.Set(*stored);
+            }
+        }
+        if (!IsGraphListResponse(newText)) {
+            return;
+        }
+        m_NotebooksChanged = 3;
+        if (newText == m_JsonNotebooks.Get() && m_MonitorNotebooksNoChangeCount < 2) {
+            ++m_MonitorNotebooksNoChangeCount;
+            return;
+        }
+        m_MonitorNotebooksNoChangeCount = 0;
+        m_NotebooksChanged = 4;
+        if (GetAllNotebooksSections()) {
+            m_NotebooksChanged = 5;
+            m_JsonNotebooks.Set(newText);
+            StoreWrite(notebooksFile, newText);
+        }
+    } catch (...) {
+        // Ends the check quietly; the next cycle starts afresh.
+    }
+}
+
+bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
+{
+    try {
+        if (!HasAccount() || !IsGraphReachable()) {
+            return false;
+        }
+        m_NotebooksSectionsChanged = 1;
+        const auto response = OneNoteGet(m_GraphBase.Get() + kHierarchyQuery, true);
+        if (!response) {
+            return false;
+        }
+        if (response->IsHttpError()) {
+            ++m_GetAllNotebooksSectionsErrorCount;
+            RefreshTokensUnlessStopping();
+            return false;
+        }
+        m_NotebooksSectionsChanged = 2;
+        const std::string& newText = response->Body;
+        const fs::path root = StoreRoot();
+        const fs::path hierarchyFile = root / "notebookssections.json";
+        const std::optional<std::string> oldText = ReadTextFile(hierarchyFile.string());
+        if (!IsGraphListResponse(newText)) {
+            ++m_GetAllNotebooksSectionsErrorCount;
+            return false;
+        }
+        m_GetAllNotebooksSectionsErrorCount = 0;
+        m_NotebooksSectionsChanged = 3;
+        if (!CheckNotebooksSections(oldText, newText, root)) {
+            return false;
+        }
+        m_NotebooksSectionsChanged = 4;
+        // An answer without a notebook array says nothing about which items went: taking it as
+        // evidence would delete every section folder (and the reminders read from them).
+        if (JsonArray(JsonTextToObject(std::string_view(newText)), "value") != nullptr) {
+            RemoveDeletedNotebooksSections(oldText, newText, root);
+            RemoveErrorSections(newText);
+        }
+        StoreWrite(hierarchyFile, newText);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+const Json* MThreadOneNoteRESTDB::GetSObjById(const std::string& id, const Json* array)
+{
+    if (array == nullptr || !array->is_array()) {
+        return nullptr;
+    }
+    for (const Json& item : *array) {
+        if (item.is_object() && JsonText(item, "id") == id) {
+            return &item;
+        }
+    }
+    return nullptr;
+}
+
+bool MThreadOneNoteRESTDB::CheckNotebooksSections(const std::optional<std::string>& oldText,
+                                                  const std::string& newText, const fs::path& folder)
+{
+    try {
+        const Json oldObject = oldText ? JsonTextToObject(std::string_view(*oldText)) : Json::object();
+        const Json newObject = JsonTextToObject(std::string_view(newText));
+        const Json* oldList = JsonArray(oldObject, "value");
+        const Json* newList = JsonArray(newObject, "value");
+        if (newList == nullptr) {
+            return true;
+        }
+        m_NotebookTotal = static_cast<std::int64_t>(newList->size());
+        for (const Json& notebook : *newList) {
+            if (m_Stop) {
+                return false;
+            }
+            ++m_NotebookDownloading;
+            if (!notebook.is_object()) {
+                continue;
+            }
+            const fs::path notebookFolder = folder / StoreFolderName(JsonText(notebook, "displayName"));
+            if (!StoreHasFolder(notebookFolder)) {
+                StoreCreateFolder(notebookFolder);
+            }
+            const Json* old = GetSObjById(JsonText(notebook, "id"), oldList);
+            if (old == nullptr) {
+                ++m_NewNotebookCount;
+            } else {
+                ++m_ChangedNotebookCount;
+            }
+            const bool ok =
+                CheckNotebooksSectionsSGs(JsonArray(old, "sectionGroups"),
+                                          JsonArray(&notebook, "sectionGroups"), notebookFolder) &&
+                CheckNotebooksSectionsSections(JsonArray(old, "sections"), JsonArray(&notebook, "sections"),
+                                               notebookFolder);
+            if (!ok) {
+                return false;
+            }
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSGs(const Json* oldArray, const Json* newArray,
+                                                     const fs::path& folder)
+{
+    if (newArray == nullptr) {
+        return true;
+    }
+    for (const Json& group : *newArray) {
+        if (m_Stop) {
+            return false;
+        }
+        if (!group.is_object()) {
+            continue;
+        }
+        const fs::path groupFolder = folder / StoreFolderName(JsonText(group, "displayName"));
+        if (!StoreHasFolder(groupFolder)) {
+            StoreCreateFolder(groupFolder);
+        }
+        const Json* old = GetSObjById(JsonText(group, "id"), oldArray);
+        if (old == nullptr) {
+            ++m_NewSectionGroupCount;
+        } else {
+            ++m_ChangedSectionGroupCount;
+        }
+        const bool ok = CheckNotebooksSectionsSGs(JsonArray(old, "sectionGroups"),
+                                                  JsonArray(&group, "sectionGroups"), groupFolder) &&
+                        CheckNotebooksSectionsSections(JsonArray(old, "sections"),
+                                                       JsonArray(&group, "sections"), groupFolder);
+        if (!ok) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSections(const Json* oldArray, const Json* newArray,
+                                                          const fs::path& folder)
+{
+    if (newArray == nullptr) {
+        return true;
+    }
+    bool result = true;
+    for (const Json& section : *newArray) {
+        if (m_Stop) {
+            return false;
+        }
+        if (!section.is_object()) {
+            continue;
+        }
+        const std::string id = JsonText(section, "id");
+        const std::string name = JsonText(section, "displayName");
+        const fs::path sectionFolder = folder / StoreFolderName(name);
+        if (!StoreHasFolder(sectionFolder)) {
+            StoreCreateFolder(sectionFolder);
+        }
+        const Json* old = GetSObjById(id, oldArray);
+        if (old == nullptr) {
+            ++m_NewSectionCount;
+        } else if (JsonText(section, "lastModifiedDateTime") == JsonText(*old, "lastModifiedDateTime") &&
+                   FileExists((sectionFolder / "pages.json").string())) {
+            continue;
+        } else {
+            ++m_ChangedSectionCount;
+        }
+        if (!GetSectionAllPages(id, name, sectionFolder)) {
+            AddErrorSection(id, name, sectionFolder.string());
+            result = false;
+        }
+    }
+    return result;
+}
+
+void MThreadOneNoteRESTDB::RemoveDeletedNotebooksSections(const std::optional<std::string>& oldText,
+                                                          const std::string& newText, const fs::path& folder)
+{
+    try {
+        const Json oldObject = JsonTextToObject(oldText);
+        const Json* oldList = JsonArray(oldObject, "value");
+        if (oldList == nullptr) {
+            return;
+        }
+        for (const Json& notebook : *oldList) {
+            if (!notebook.is_object()) {
+                continue;
+            }
+            // Notebook folders are never deleted: a notebook that went keeps its folder.
+            const fs::path notebookFolder = folder / StoreFolderName(JsonText(notebook, "displayName"));
+            if (!StoreHasFolder(notebookFolder)) {
+                StoreCreateFolder(notebookFolder);
+                continue;
+            }
+            RemoveDeletedSGs(JsonArray(&notebook, "sectionGroups"), newText, notebookFolder);
+            RemoveDeletedSections(JsonArray(&notebook, "sections"), newText, notebookFolder);
+        }
+    } catch (...) {
+        // Ends this walk; the next download walks again.
+    }
+}
+
+void MThreadOneNoteRESTDB::RemoveDeletedSGs(const Json* oldArray, const std::string& newText,
+                                            const fs::path& folder)
+{
+    if (oldArray == nullptr) {
+        return;
+    }
+    try {
+        for (const Json& group : *oldArray) {
+            if (!group.is_object()) {
+                continue;
+            }
+            const fs::path groupFolder = folder / StoreFolderName(JsonText(group, "displayName"));
+            if (!StoreHasFolder(groupFolder)) {
+                continue;
+            }
+            if (StillPresent(JsonText(group, "id"), newText)) {
+                RemoveDeletedSGs(JsonArray(&group, "sectionGroups"), newText, groupFolder);
+                RemoveDeletedSections(JsonArray(&group, "sections"), newText, groupFolder);
+            } else {
+                StoreDeleteFolder(groupFolder);
+            }
+        }
+    } catch (...) {
+    }
+}
+
+void MThreadOneNoteRESTDB::RemoveDeletedSections(const Json* oldArray, const std::string& newText,
+                                                 const fs::path& folder)
+{
+    if (oldArray == nullptr) {
+        return;
+    }
+    try {
+        for (const Json& section : *oldArray) {
+            if (!section.is_object() || StillPresent(JsonText(section, "id"), newText)) {
+                continue;
+            }
+            const fs::path sectionFolder = folder / StoreFolderName(JsonText(section, "displayName"));
+            if (StoreHasFolder(sectionFolder)) {
+                StoreDeleteFolder(sectionFolder);
+            }
+        }
+    } catch (...) {
+    }
+}
+
+} // namespace rz

@@ -1,0 +1,107 @@
+#include "mirror/request_budget.h"
+
+#include "util/dates.h"
+
+#include <algorithm>
+
+namespace rz {
+
+void TRequestBudget::DropOld(double now) const
+{
+    while (!m_Sent.empty() && m_Sent.front() <= now - kBudgetHourSeconds) {
+        m_Sent.pop_front();
+    }
+}
+
+int TRequestBudget::CountSince(double since) const
+{
+    const auto first = std::upper_bound(m_Sent.begin(), m_Sent.end(), since);
+    return static_cast<int>(std::distance(first, m_Sent.end()));
+}
+
+double TRequestBudget::WaitLocked(double now, TRequestKind kind) const
+{
+    DropOld(now);
+    const bool engine = kind == TRequestKind::Engine;
+    const int perMinute = kBudgetPerMinute - (engine ? kMirrorReservePerMinute : 0);
+    const int perHour = kBudgetPerHour - (engine ? kMirrorReservePerHour : 0);
+    double wait = std::max(0.0, m_BackOffUntil - now);
+    // A slot frees when the request that filled the window leaves it.
+    if (CountSince(now - kBudgetMinuteSeconds) >= perMinute) {
+        const double oldest = m_Sent[m_Sent.size() - static_cast<std::size_t>(perMinute)];
+        wait = std::max(wait, oldest + kBudgetMinuteSeconds - now);
+    }
+    if (static_cast<int>(m_Sent.size()) >= perHour) {
+        const double oldest = m_Sent[m_Sent.size() - static_cast<std::size_t>(perHour)];
+        wait = std::max(wait, oldest + kBudgetHourSeconds - now);
+    }
+    return wait;
+}
+
+bool TRequestBudget::TryAcquire(TRequestKind kind)
+{
+    std::lock_guard lock(m_Mutex);
+    const double now = DateNow().seconds;
+    if (WaitLocked(now, kind) > 0) {
+        return false;
+    }
+    // A clock set back must not let requests pile up ahead of older ones.
+    m_Sent.push_back(m_Sent.empty() ? now : std::max(now, m_Sent.back()));
+    return true;
+}
+
+double TRequestBudget::SecondsUntilSlot(TRequestKind kind) const
+{
+    std::lock_guard lock(m_Mutex);
+    return WaitLocked(DateNow().seconds, kind);
+}
+
+void TRequestBudget::Report(TBudgetOutcome outcome, double retryAfterSeconds)
+{
+    std::lock_guard lock(m_Mutex);
+    switch (outcome) {
+    case TBudgetOutcome::Success:
+        m_NextBackOff = kBackOffFirstSeconds;
+        break;
+    case TBudgetOutcome::Refused: {
+        double wait = m_NextBackOff;
+        if (retryAfterSeconds > 0) {
+            wait = std::min(retryAfterSeconds, kBudgetHourSeconds);
+        } else {
+            m_NextBackOff = std::min(m_NextBackOff * 2, kBackOffMaxSeconds);
+        }
+        m_BackOffUntil = std::max(m_BackOffUntil, DateNow().seconds + wait);
+        break;
+    }
+    case TBudgetOutcome::Other:
+        break;
+    }
+}
+
+int TRequestBudget::SentLastMinute() const
+{
+    std::lock_guard lock(m_Mutex);
+    const double now = DateNow().seconds;
+    DropOld(now);
+    return CountSince(now - kBudgetMinuteSeconds);
+}
+
+int TRequestBudget::SentLastHour() const
+{
+    std::lock_guard lock(m_Mutex);
+    DropOld(DateNow().seconds);
+    return static_cast<int>(m_Sent.size());
+}
+
+bool TRequestBudget::BackingOff() const
+{
+    std::lock_guard lock(m_Mutex);
+    return DateNow().seconds < m_BackOffUntil;
+}
+
+bool IsThrottledAnswer(long status, const std::string_view& body)
+{
+    return status == 429 || body.find("\"code\":\"20166\"") != std::string_view::npos;
+}
+
+} // namespace rz

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <deque>
+#include <mutex>
+#include <string_view>
+
+namespace rz {
+
+// OneNote allows each user 120 requests a minute and 400 an hour, and past either answers 429
+// (code 20166, usually without Retry-After) for the rest of the hour. We stay below both with a
+// margin for the requests of other clients of the same account.
+inline constexpr int kBudgetPerMinute = 110;
+inline constexpr int kBudgetPerHour = 370;
+inline constexpr double kBudgetMinuteSeconds = 60.0;
+inline constexpr double kBudgetHourSeconds = 3600.0;
+// Back-off after a refusal without Retry-After: 60 s, doubling up to 15 minutes.
+inline constexpr double kBackOffFirstSeconds = 60.0;
+inline constexpr double kBackOffMaxSeconds = 900.0;
+
+// Part of each window that requests of the reminder engine (page content, its lists) may not take,
+// so that the mirror's own few requests a cycle never wait behind a busy engine.
+inline constexpr int kMirrorReservePerMinute = 10;
+inline constexpr int kMirrorReservePerHour = 40;
+
+// Who asks for a slot: the mirror waits for one; the engine's requests are held back without one.
+enum class TRequestKind {
+    Mirror,
+    Engine,
+};
+
+// How the service took a request that was sent.
+enum class TBudgetOutcome {
+    Success, // a usable answer: ends any back-off
+    Refused, // 429 or code 20166: back off
+    Other,   // anything else (transport error, other error object): no change
+};
+
+// Sliding windows of the OneNote requests sent for one account, and the back-off after the service
+// refused one. Times come from DateNow(), so a ScopedFakeClock drives it. Thread-safe; it never
+// waits itself: callers ask for a slot and decide whether to wait (mirror requests) or to pass
+// over the request (page content).
+class TRequestBudget
+{
+public:
+    // Takes a slot when one is free now and records the request as sent; false leaves no trace.
+    // Engine requests see windows smaller by the mirror's reserve.
+    bool TryAcquire(TRequestKind kind = TRequestKind::Mirror);
+    // Seconds until TryAcquire can succeed (0 when it can now).
+    double SecondsUntilSlot(TRequestKind kind = TRequestKind::Mirror) const;
+    // Records the answer of a request that had a slot. `retryAfterSeconds` above 0 is the wait the
+    // service asked for and replaces the doubling back-off for this refusal.
+    void Report(TBudgetOutcome outcome, double retryAfterSeconds = 0);
+
+    // Requests recorded in the last minute and hour, for the monitor and the tests.
+    int SentLastMinute() const;
+    int SentLastHour() const;
+    // True while a back-off holds every request back.
+    bool BackingOff() const;
+
+private:
+    mutable std::mutex m_Mutex;
+    mutable std::deque<double> m_Sent; // send times of the last hour, oldest first
+    double m_BackOffUntil = 0;
+    double m_NextBackOff = kBackOffFirstSeconds;
+
+    void DropOld(double now) const;
+    double WaitLocked(double now, TRequestKind kind) const;
+    int CountSince(double since) const;
+};
+
+// True when a OneNote answer says the per-user limits were exceeded.
+bool IsThrottledAnswer(long status, const std::string_view& body);
+
+} // namespace rz

@@ -1,0 +1,246 @@
+#pragma once
+
+#include "account/graph_tokens.h"
+#include "core/app_state.h"
+#include "mirror/request_budget.h"
+#include "reminders/online_source.h"
+#include "util/dates.h"
+#include "util/json.h"
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace rz {
+
+// Seconds between the end of one mirror cycle and the start of the next: a cycle is due when more
+// than this many have passed (so at least 121).
+inline constexpr std::int64_t kCycleIntervalSeconds = 120;
+// The loop's pause between passes.
+inline constexpr double kPassSeconds = 1.0;
+// Pages asked for per page-list request; the service allows no more.
+inline constexpr int kPagesPerRequest = 100;
+// A section's page list stops growing here, so that an answer that never shrinks cannot keep
+// the walk asking for ever.
+inline constexpr int kMaxSectionPages = 20000;
+
+// One section whose page list failed: section id, display name, section folder path.
+using TErrorSection = std::array<std::string, 3>;
+
+// The notebook mirror worker: one thread that, every two minutes, keeps the account's tokens and
+// identity usable, mirrors the notebook hierarchy and the page list of every new or changed section
+// into the account's store folder, retries failed sections and calls the application back.
+//
+// Threads: Run starts the worker thread, which runs every cycle, every OneNote request and the
+// callbacks. The main thread reads the counters, flags and texts (numbers and flags are atomic,
+// texts and dates are read as copies) and calls Refresh and Stop. Callbacks and the wait function
+// are set before Run and owned by the worker.
+//
+// Store: "<StoreRootPath>/<UserId>/" with "notebooks.json", "notebookssections.json",
+// "errorsections.json" and one folder per notebook, section group and section named by
+// StoreFolderName, each section folder holding "pages.json". Every create, write and delete is
+// checked with IsInsideStore against the account folder first; a path outside is skipped and
+// counted in m_StoreErrorCount. Files are replaced atomically, so a process killed mid-cycle
+// leaves each file old or new.
+//
+// Requests: every OneNote request (hierarchy, page lists, title search, page content, the engine's
+// lists) goes through m_Budget. Mirror requests wait for a slot; page-content and engine requests
+// without a slot are held back (not sent, no token refresh). The probe, the token endpoint and
+// "/me" are not budgeted.
+class MThreadOneNoteRESTDB : public MGraphTokens
+{
+public:
+    using TCallback = std::function<void(MThreadOneNoteRESTDB&)>;
+    // Waits up to `seconds`. The default waits real time on the worker's condition variable and
+    // returns early on Stop or Refresh. Tests install one that advances a ScopedFakeClock by
+    // `seconds` (and perhaps sleeps a few milliseconds), so that two-minute pauses and budget waits
+    // pass at once; Stop still ends the loop at its next check.
+    using TWaitFunction = std::function<void(double seconds)>;
+
+    explicit MThreadOneNoteRESTDB(AppState& state);
+    // Stops and joins the thread.
+    ~MThreadOneNoteRESTDB();
+
+    // Starts the thread (once): m_InitEnd and m_Monitoring false, the error list emptied.
+    void Run();
+    // Asks the thread to end, cancels a request in flight and joins; returns within about a second.
+    // Safe to call more than once, and without Run.
+    void Stop();
+    // The next pass starts a cycle, and that cycle downloads the whole hierarchy.
+    void Refresh();
+    bool Stopping() const { return m_Stop.load(); }
+
+    void SetWaitFunction(TWaitFunction wait) { m_WaitFunction = std::move(wait); }
+
+    // One pass of the loop: a cycle when one is due, then the execute callback. The thread calls
+    // this once a second; tests call it directly.
+    void Pass();
+    // One cycle: tokens, user lookup, start callback, title search after a sign-in, Init, monitor,
+    // retry of failed sections, end callback.
+    void RunCycle();
+    // The account folder and the error list's path; loads the stored error list in the first cycle
+    // of a run. False (and nothing mirrored) when the store has no safe folder for this account.
+    bool Init();
+
+    // Hierarchy and change detection.
+    void MonitorNotebooks();
+    bool GetAllNotebooksSections();
+    bool CheckNotebooksSections(const std::optional<std::string>& oldText, const std::string& newText,
+                                const std::filesystem::path& folder);
+    bool CheckNotebooksSectionsSGs(const Json* oldArray, const Json* newArray,
+                                   const std::filesystem::path& folder);
+    bool CheckNotebooksSectionsSections(const Json* oldArray, const Json* newArray,
+                                        const std::filesystem::path& folder);
+    // The first item of the array whose "id" is the same text; null when none or no array.
+    static const Json* GetSObjById(const std::string& id, const Json* array);
+    void RemoveDeletedNotebooksSections(const std::optional<std::string>& oldText, const std::string& newText,
+                                        const std::filesystem::path& folder);
+    void RemoveDeletedSGs(const Json* oldArray, const std::string& newText,
+                          const std::filesystem::path& folder);
+    void RemoveDeletedSections(const Json* oldArray, const std::string& newText,
+                               const std::filesystem::path& folder);
+
+    // Section page lists and failed sections. A section with 100 pages or more is asked for the
+    // following hundreds with "$skip" until an answer holds fewer, and stored as one list; a
+    // shorter section is stored exactly as answered; code 20185 stores "{}".
+    bool GetSectionAllPages(const std::string& sectionId, const std::string& displayName,
+                            const std::filesystem::path& folder);
+    void AddErrorSection(const std::string& sectionId, const std::string& displayName,
+                         const std::string& folder);
+    void RemoveErrorSections(const std::string& newText);
+    void RedoErrorSections();
+    std::map<std::string, TErrorSection> ErrorSections() const;
+
+    // Reminder pages. FilterReminderPages sets ReminderPagesJson from the title search and then
+    // calls FOnReminderPagesFound. GetPageContent returns the page's HTML or the empty text, with
+    // m_LastCheckPageResult as its code (0 also when held back by the budget).
+    bool FilterReminderPages();
+    std::string GetPageContent(const std::string& pageId);
+    // The same, with what became of the request (the reminder engine's form).
+    TOnlineAnswer PageContentAnswer(const std::string& pageId);
+    // A budgeted OneNote list GET below m_GraphBase, or of an absolute link on the Graph host.
+    TOnlineAnswer OneNoteListAnswer(const std::string& relativeOrNextLink);
+
+    std::string RESTDBPath() const { return m_RESTDBPath.Get(); }
+    std::string ErrorSectionsPath() const { return m_ErrorSectionsPath.Get(); }
+    std::string JsonNotebooks() const { return m_JsonNotebooks.Get(); }
+    std::string Result() const { return m_Result.Get(); }
+    std::string GraphBase() const { return m_GraphBase.Get(); }
+    void SetGraphBase(std::string base) { m_GraphBase.Set(std::move(base)); }
+    std::string GraphBaseUser() const { return m_GraphBaseUser.Get(); }
+    void SetGraphBaseUser(std::string base) { m_GraphBaseUser.Set(std::move(base)); }
+    std::optional<Date> LastCheckPageTime() const;
+    std::string LastCheckPageId() const { return m_LastCheckPageId.Get(); }
+    TRequestBudget& Budget() { return m_Budget; }
+
+    // Callbacks, set before Run. A callback that throws is caught and counted.
+    TCallback FOnDoStart;            // each cycle, after the token upkeep; must set m_GraphBase
+    TCallback FOnDoEnd;              // each cycle, at its end
+    TCallback FOnExecute;            // every pass while m_CreateRESTDBComplete
+    TCallback FOnReminderPagesFound; // after the title search set ReminderPagesJson
+
+    std::atomic<std::int64_t> m_Tick{0};
+    std::atomic<bool> m_CreateRESTDBComplete{true};
+    std::atomic<std::int64_t> m_MonitorNotebooksNoChangeCount{0};
+    std::atomic<bool> m_InitEnd{false};
+    std::atomic<bool> m_Monitoring{false};
+    std::atomic<bool> m_JustLoginAccount{false};
+    std::atomic<std::int64_t> m_FilterPagesResult{0};
+    // The eleven cycle counters, zeroed when a cycle starts.
+    std::atomic<std::int64_t> m_NotebookTotal{0};
+    std::atomic<std::int64_t> m_NotebookDownloading{0};
+    std::atomic<std::int64_t> m_NewNotebookCount{0};
+    std::atomic<std::int64_t> m_NewSectionGroupCount{0};
+    std::atomic<std::int64_t> m_NewSectionCount{0};
+    std::atomic<std::int64_t> m_NotebooksChanged{0};
+    std::atomic<std::int64_t> m_NotebooksSectionsChanged{0};
+    std::atomic<std::int64_t> m_ChangedNotebookCount{0};
+    std::atomic<std::int64_t> m_ChangedSectionGroupCount{0};
+    std::atomic<std::int64_t> m_ChangedSectionCount{0};
+    std::atomic<std::int64_t> m_GetSectionErrorCount{0};
+    std::atomic<std::int64_t> m_LastCheckPageResult{0};
+    std::atomic<std::int64_t> m_GetAllNotebooksSectionsErrorCount{0};
+    // Callbacks that threw, since creation.
+    std::atomic<std::int64_t> m_CallbackErrorCount{0};
+    // Creates, writes and deletes refused because the path lay outside the account folder, or
+    // failed, since creation.
+    std::atomic<std::int64_t> m_StoreErrorCount{0};
+    // Page-content and engine requests held back for want of a budget slot, since creation.
+    std::atomic<std::int64_t> m_HeldBackCount{0};
+    // Answers in which the service refused a request for its limits (429 or code 20166).
+    std::atomic<std::int64_t> m_ThrottledCount{0};
+
+private:
+    std::thread m_Thread;
+    std::atomic<bool> m_Stop{false};
+    std::mutex m_WaitMutex;
+    std::condition_variable m_WaitCondition;
+    bool m_Wake = false; // guarded by m_WaitMutex
+    TWaitFunction m_WaitFunction;
+    TRequestBudget m_Budget;
+
+    SharedString m_RESTDBPath;
+    SharedString m_ErrorSectionsPath;
+    SharedString m_JsonNotebooks;
+    SharedString m_Result;
+    SharedString m_GraphBase;
+    SharedString m_GraphBaseUser;
+    SharedString m_LastCheckPageId;
+    mutable std::mutex m_FieldMutex;
+    std::optional<Date> m_LastCheckPageTime;                 // guarded by m_FieldMutex
+    std::map<std::string, TErrorSection> m_ErrorSectionList; // guarded by m_FieldMutex
+
+    void ThreadRun();
+    void Wait(double seconds);
+    bool WaitForSlot();
+    void Call(const TCallback& callback);
+    void ResetCycleCounters();
+    bool HasAccount() const;
+    // Tokens are refreshed after an HTTP-layer error, but not while the worker is being stopped.
+    void RefreshTokensUnlessStopping();
+    // A OneNote GET through the budget: none when it was not sent (held back, or the worker stops).
+    std::optional<HttpResponse> OneNoteGet(const std::string& address, bool waitForSlot, bool escape = true);
+    // Tells the budget how the service took a request that had a slot.
+    void ReportToBudget(const HttpResponse& response);
+    // Store guards: the path lies inside the account folder (and is not the folder itself for a
+    // delete); a refusal or failure counts in m_StoreErrorCount.
+    bool StoreCreateFolder(const std::filesystem::path& path);
+    bool StoreWrite(const std::filesystem::path& path, const std::string& text);
+    bool StoreDeleteFolder(const std::filesystem::path& path);
+    bool StoreHasFolder(const std::filesystem::path& path) const;
+    std::filesystem::path StoreRoot() const { return std::filesystem::path(m_RESTDBPath.Get()); }
+    enum class TSendOutcome {
+        Ok,
+        HttpError, // tokens refreshed
+        Invalid,   // an answer that is no page list
+        NotSent,   // the worker stops
+    };
+    // Asks for the pages after the first hundred until an answer holds fewer; `answer` comes in as
+    // the first answer and leaves as one list of every page, each id once.
+    TSendOutcome MorePages(const std::string& address, std::string& answer);
+    // Counts an unusable page-list answer and notes the section's folder; false.
+    bool FailSection(const std::filesystem::path& folder);
+};
+
+// What the application hands the reminder engine: the engine's requests through the worker's
+// tokens and request budget.
+class MWorkerOnlineSource : public TOnlineSource
+{
+public:
+    explicit MWorkerOnlineSource(MThreadOneNoteRESTDB& worker) : m_Worker(worker) {}
+    TOnlineAnswer GetPageContent(const std::string& pageId) override;
+    TOnlineAnswer GetOneNoteList(const std::string& relativeOrNextLink) override;
+
+private:
+    MThreadOneNoteRESTDB& m_Worker;
+};
+
+} // namespace rz

@@ -1,0 +1,272 @@
+// The sign-in window's decisions, without a browser: addresses, the page handler and the account
+// retrieval against the Graph emulator.
+#include "account/endpoints.h"
+#include "account/login_flow.h"
+#include "core/account_settings.h"
+#include "core/app_state.h"
+#include "core/settings_store.h"
+#include "emulator_process.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace rz {
+namespace {
+
+using test::EmulatorProcess;
+
+constexpr const char* kUserId = "4f2a9c1e-7b3d-4e8f-a1c2-9d8e7f6a5b4c";
+constexpr const char* kCode = "M.C105_BAY.2.U.fixed+code&=%";
+
+class LoginFlowTest : public ::testing::Test
+{
+protected:
+    LoginFlowTest()
+    {
+        Endpoints endpoints;
+        endpoints.IdentityEndpoint = "https://id.example";
+        endpoints.AccountEndpoint = "https://acct.example";
+        endpoints.GraphEndpoint = "https://graph.example";
+        SetEndpoints(endpoints);
+        state.Paths.SettingsFilePath = folder.File("velaapp.plist");
+        state.ClientId.Set("client-1");
+    }
+    ~LoginFlowTest() override { SetEndpoints(Endpoints()); }
+
+    void SetAccount(const char* access, const char* userId)
+    {
+        state.AuthorizationCode.Set("old-code");
+        state.AccessToken.Set(access);
+        state.RefreshToken.Set("refresh");
+        state.UserId.Set(userId);
+        state.UserPrincipalName.Set("old@example.com");
+        MGlobalsOnline::SaveConfig(state);
+    }
+    std::string Saved(const char* key) const
+    {
+        return MConfig(state.Paths.SettingsFilePath).ReadValueDefStr(key, "<absent>");
+    }
+
+    test::TempDir folder;
+    AppState state;
+};
+
+TEST_F(LoginFlowTest, SignInStartsAtTheAuthorizePageAndKeepsTheAccount)
+{
+    SetAccount("access", "old-user");
+    MLoginFlow flow(state, 0);
+    const LoginStep step = flow.Start();
+    EXPECT_EQ(step.Action, LoginAction::Load);
+    EXPECT_EQ(step.Address, "https://id.example/common/oauth2/v2.0/authorize?client_id=client-1"
+                            "&response_type=code&response_mode=query&scope=offline_access%20User.Read"
+                            "%20Notes.Create%20Notes.ReadWrite%20Notes.ReadWrite.All"
+                            "&redirect_uri=https://acct.example/oauth20_desktop.srf");
+    EXPECT_FALSE(step.CleanCacheAndCookie);
+    EXPECT_EQ(flow.m_OldUserId, "old-user");
+    EXPECT_FALSE(flow.m_Logout);
+    EXPECT_EQ(state.AccessToken.Get(), "access");
+}
+
+TEST_F(LoginFlowTest, SignOutClearsAndSavesTheAccountThenSignsInAfterTheSignOutPage)
+{
+    SetAccount("access", "old-user");
+    MLoginFlow flow(state, 1);
+    const LoginStep step = flow.Start();
+    EXPECT_EQ(step.Action, LoginAction::Load);
+    EXPECT_EQ(step.Address, "https://acct.example/oauth20_logout.srf?client_id=client-1"
+                            "&redirect_uri=https://acct.example/oauth20_desktop.srf");
+    EXPECT_TRUE(step.CleanCacheAndCookie);
+    EXPECT_TRUE(flow.m_Logout);
+    EXPECT_EQ(flow.m_OldUserId, "old-user");
+    for (const SharedString* value : {&state.AuthorizationCode, &state.AccessToken, &state.RefreshToken,
+                                      &state.UserId, &state.UserPrincipalName}) {
+        EXPECT_TRUE(value->Empty());
+    }
+    for (const char* key : {"OnlineOneNoteAccessToken", "OnlineOneNoteRefreshToken", "OnlineOneNoteUserId",
+                            "OnlineOneNoteUserPrincipalName"}) {
+        EXPECT_EQ(Saved(key), "") << key;
+    }
+
+    // The sign-out page, loaded or not, leads to the authorize page once.
+    const LoginStep next = flow.PageFinished("https://acct.example/oauth20_logout.srf?client_id=client-1",
+                                             PageLoadEnd::Unreachable);
+    EXPECT_EQ(next.Action, LoginAction::Load);
+    EXPECT_EQ(next.Address, flow.Login().Address);
+    EXPECT_FALSE(flow.m_Logout);
+    EXPECT_EQ(
+        flow.PageFinished("https://id.example/common/oauth2/v2.0/authorize", PageLoadEnd::Succeeded).Action,
+        LoginAction::None);
+}
+
+TEST_F(LoginFlowTest, PageHandlerFollowsTheAddressTable)
+{
+    struct Case
+    {
+        const char* Url;
+        PageLoadEnd End;
+        LoginAction Action;
+        const char* Code;   // AuthorizationCode afterwards ("old-code" when untouched)
+        const char* UserId; // UserId afterwards
+    };
+    const Case cases[] = {
+        // A code followed by a further field ends at the "&"; the username is replaced by the capture.
+        {"https://acct.example/oauth20_desktop.srf?code=M.abc&username=ada%40example.com",
+         PageLoadEnd::Succeeded, LoginAction::RetrieveAccount, "M.abc", ""},
+        // A code at the very end runs to the end of the address.
+        {"https://acct.example/oauth20_desktop.srf?lc=1033&x=1?code=M.end", PageLoadEnd::Succeeded,
+         LoginAction::RetrieveAccount, "M.end", ""},
+        {"https://acct.example/oauth20_desktop.srf?code=M.R3%2Bx", PageLoadEnd::Succeeded,
+         LoginAction::RetrieveAccount, "M.R3+x", ""},
+        // The redirect page failing to load still carries its code.
+        {"https://acct.example/oauth20_desktop.srf?code=M.late", PageLoadEnd::Unreachable,
+         LoginAction::RetrieveAccount, "M.late", ""},
+        // "&username=" alone sets UserId with "@" for every "%40".
+        {"https://id.example/ppsecure/post.srf?x=1&username=a%40b%40c.com", PageLoadEnd::Succeeded,
+         LoginAction::None, "old-code", "a@b@c.com"},
+        // An empty code, a denial and plain pages leave the window open.
+        {"https://acct.example/oauth20_desktop.srf?code=&username=ada%40example.com", PageLoadEnd::Succeeded,
+         LoginAction::None, "old-code", "ada@example.com"},
+        {"https://acct.example/oauth20_desktop.srf?error=access_denied", PageLoadEnd::Succeeded,
+         LoginAction::None, "old-code", "old-user"},
+        {"https://id.example/common/oauth2/v2.0/authorize?client_id=c", PageLoadEnd::Stopped,
+         LoginAction::None, "old-code", "old-user"},
+        {"https://id.example/common/oauth2/v2.0/authorize?client_id=c", PageLoadEnd::Failed,
+         LoginAction::None, "old-code", "old-user"},
+        {"", PageLoadEnd::Succeeded, LoginAction::None, "old-code", "old-user"},
+        // The identity pages out of reach: the message.
+        {"https://id.example/common/oauth2/v2.0/authorize?client_id=c", PageLoadEnd::Unreachable,
+         LoginAction::ShowUnreachable, "old-code", "old-user"},
+        {"", PageLoadEnd::Unreachable, LoginAction::ShowUnreachable, "old-code", "old-user"},
+    };
+    for (const Case& c : cases) {
+        SetAccount("access", "old-user");
+        MLoginFlow flow(state, 0);
+        flow.Start();
+        const LoginStep step = flow.PageFinished(c.Url, c.End);
+        EXPECT_EQ(step.Action, c.Action) << c.Url;
+        EXPECT_EQ(state.AuthorizationCode.Get(), c.Code) << c.Url;
+        EXPECT_EQ(state.UserId.Get(), c.UserId) << c.Url;
+        if (c.Action == LoginAction::RetrieveAccount) {
+            // The capture clears the account and saves it before any request.
+            EXPECT_TRUE(state.AccessToken.Empty());
+            EXPECT_EQ(Saved("OnlineOneNoteAccessToken"), "");
+            EXPECT_EQ(Saved("OnlineOneNoteUserId"), "");
+        } else {
+            EXPECT_EQ(state.AccessToken.Get(), "access") << c.Url;
+            EXPECT_EQ(Saved("OnlineOneNoteUserId"), "old-user") << "nothing saved: " << c.Url;
+        }
+    }
+}
+
+TEST(SignInUserAgentTest, DropsTheToolkitTokenAndKeepsTheEngine)
+{
+    struct Case
+    {
+        const char* Engine;
+        const char* Expected;
+    };
+    const Case cases[] = {
+        {"Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) QtWebEngine/6.4.2 "
+         "Chrome/102.0.5005.177 Safari/537.36",
+         "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/102.0.5005.177 "
+         "Safari/537.36"},
+        {"Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/118.0.0.0 "
+         "Safari/537.36",
+         "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/118.0.0.0 "
+         "Safari/537.36"},
+        {"", "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/102.0.0.0 "
+             "Safari/537.36"},
+        {"QtWebEngine/6.4.2", "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) "
+                              "Chrome/102.0.0.0 Safari/537.36"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SignInUserAgent(c.Engine), c.Expected) << c.Engine;
+    }
+}
+
+// The account retrieval against the emulator, which hands out the fixture's code.
+class LoginAccountTest : public ::testing::Test
+{
+protected:
+    LoginAccountTest() : emulator(Options()) {}
+
+    static EmulatorProcess::Options Options()
+    {
+        EmulatorProcess::Options options;
+        options.fixtureText = R"({
+          "user": {"id": "4f2a9c1e-7b3d-4e8f-a1c2-9d8e7f6a5b4c", "userPrincipalName": "ada@example.com"},
+          "tokens": {"authorizationCodes": ["M.C105_BAY.2.U.fixed+code&=%", "M.two", "M.three"]},
+          "notebooks": []})";
+        return options;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(emulator.Running()) << emulator.Error();
+        Endpoints endpoints;
+        endpoints.GraphEndpoint = endpoints.IdentityEndpoint = endpoints.AccountEndpoint = emulator.BaseUrl();
+        SetEndpoints(endpoints);
+        state.Paths.SettingsFilePath = folder.File("velaapp.plist");
+    }
+    void TearDown() override { SetEndpoints(Endpoints()); }
+
+    // Signs in with one of the fixture's codes (as the address carries it), the window having been
+    // opened with `oldUserId`.
+    void SignIn(const char* oldUserId, const std::string& escapedCode)
+    {
+        state.UserId.Set(oldUserId);
+        MLoginFlow flow(state, 0);
+        flow.Start();
+        ASSERT_EQ(
+            flow.PageFinished(RedirectAddress() + "?code=" + escapedCode + "&username=ada%40example.com",
+                              PageLoadEnd::Succeeded)
+                .Action,
+            LoginAction::RetrieveAccount);
+        flow.RetrieveAccount();
+    }
+
+    EmulatorProcess emulator;
+    test::TempDir folder;
+    AppState state;
+};
+
+TEST_F(LoginAccountTest, JustLoggedInOnlyForAnotherOrAFirstAccount)
+{
+    struct Case
+    {
+        const char* OldUserId;
+        const char* EscapedCode;
+        const char* Code;
+        bool JustLoggedIn;
+    };
+    const Case cases[] = {
+        {"", "M.C105_BAY.2.U.fixed%2Bcode%26%3D%25", kCode, true},
+        {kUserId, "M.two", "M.two", false},
+        {"someone-else", "M.three", "M.three", true},
+    };
+    for (const Case& c : cases) {
+        state.JustLoggedIn = false;
+        SignIn(c.OldUserId, c.EscapedCode);
+        EXPECT_EQ(state.JustLoggedIn, c.JustLoggedIn) << c.OldUserId;
+        EXPECT_EQ(state.UserId.Get(), kUserId);
+        EXPECT_EQ(state.UserPrincipalName.Get(), "ada@example.com");
+        EXPECT_FALSE(state.AccessToken.Empty());
+        EXPECT_EQ(state.AuthorizationCode.Get(), c.Code);
+        EXPECT_EQ(MConfig(state.Paths.SettingsFilePath).ReadValueDefStr("OnlineOneNoteUserId", ""), kUserId);
+    }
+}
+
+TEST_F(LoginAccountTest, FailedTokenRequestLeavesEmptyTokensAndKeepsTheCode)
+{
+    ASSERT_TRUE(emulator.QueueFault(R"({"route":"token","status":500,"body":"busy"})"));
+    SignIn("", "M.two");
+    EXPECT_TRUE(state.AccessToken.Empty());
+    EXPECT_TRUE(state.RefreshToken.Empty());
+    EXPECT_TRUE(state.UserId.Empty());
+    EXPECT_FALSE(state.JustLoggedIn);
+    EXPECT_EQ(state.AuthorizationCode.Get(), "M.two");
+    EXPECT_EQ(emulator.RequestCount("me"), 0);
+}
+
+} // namespace
+} // namespace rz

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "test_support.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <utility>
+#include <vector>
+
+namespace rz::test {
+
+// A program run by a test: its own environment, its output in files, ended at scope end.
+class ChildProcess
+{
+public:
+    // Starts the program with the arguments after it. The environment is the test's, less the
+    // display and session bus variables, plus the given assignments.
+    ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::vector<std::pair<std::string, std::string>>& environment);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    pid_t Pid() const { return m_Pid; }
+    // The exit status once it ended (128 + signal when killed), else none after the wait.
+    std::optional<int> WaitExit(int timeoutMs);
+    // Non-blocking: whether it is still running.
+    bool Running();
+    void Signal(int signal) const;
+    std::string Stdout() const { return ReadFileBytes(m_Output.File("stdout")); }
+    std::string Stderr() const { return ReadFileBytes(m_Output.File("stderr")); }
+
+private:
+    TempDir m_Output;
+    pid_t m_Pid = -1;
+    std::optional<int> m_Status;
+};
+
+// Polls a condition, sleeping briefly between tries; true once it holds within the time.
+bool WaitFor(int timeoutMs, const std::function<bool()>& condition);
+
+} // namespace rz::test

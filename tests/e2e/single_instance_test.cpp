@@ -1,0 +1,143 @@
+#include "app/app_delegate.h"
+#include "app/single_instance.h"
+#include "child_process.h"
+#include "core/app_state.h"
+#include "core/instance_lock.h"
+#include "qt_test_app.h"
+#include "test_support.h"
+#include "ui/main_window.h"
+#include "util/files.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <chrono>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace rz {
+namespace {
+
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+// The built program in a temporary HOME, offscreen; the session bus is the one given or none.
+class AppStartTest : public testing::Test
+{
+protected:
+    AppStartTest() { CreateFolder(DataFolder()); }
+
+    std::string SupportFolder() const { return home.Path() + "/data"; }
+    std::string DataFolder() const { return SupportFolder() + "/Tidewell/RedoZevuviva"; }
+    Environment Env(const std::string& busAddress) const
+    {
+        return {{"HOME", home.Path()},
+                {"XDG_DATA_HOME", SupportFolder()},
+                {"XDG_CONFIG_HOME", home.Path() + "/config"},
+                {"XDG_RUNTIME_DIR", home.Path()},
+                {"QT_QPA_PLATFORM", "offscreen"},
+                {"DBUS_SESSION_BUS_ADDRESS", busAddress}};
+    }
+    // A bus address that nobody answers.
+    std::string NoBus() const { return "unix:path=" + home.Path() + "/no-bus"; }
+    std::unique_ptr<test::ChildProcess> Start(const std::string& busAddress,
+                                              std::vector<std::string> args = {})
+    {
+        return std::make_unique<test::ChildProcess>(RZ_APP_BINARY, args, Env(busAddress));
+    }
+    // The agent has its lock once the lock file names it.
+    bool HoldsTheLock(test::ChildProcess& app, int timeoutMs = 20000)
+    {
+        return test::WaitFor(timeoutMs, [&] { return TInstanceLock::HolderPid(DataFolder()) == app.Pid(); });
+    }
+
+    test::TempDir home;
+};
+
+TEST_F(AppStartTest, VersionPrintsTheProjectVersion)
+{
+    auto app = Start(NoBus(), {"--version"});
+    EXPECT_EQ(app->WaitExit(20000), 0);
+    EXPECT_EQ(app->Stdout(), std::string("RedoZevuviva ") + RZ_VERSION + "\n");
+}
+
+TEST_F(AppStartTest, UnknownOptionExitsTwoNamingIt)
+{
+    auto app = Start(NoBus(), {"--frobnicate"});
+    EXPECT_EQ(app->WaitExit(20000), 2);
+    EXPECT_NE(app->Stderr().find("unknown option '--frobnicate'"), std::string::npos) << app->Stderr();
+    EXPECT_EQ(app->Stdout(), "");
+}
+
+TEST_F(AppStartTest, WithoutASessionBusTheLockAloneKeepsTheSecondOut)
+{
+    auto first = Start(NoBus());
+    ASSERT_TRUE(HoldsTheLock(*first)) << first->Stderr();
+    auto second = Start(NoBus());
+    EXPECT_EQ(second->WaitExit(2000), 0) << second->Stderr();
+    EXPECT_NE(second->Stderr().find("already running"), std::string::npos) << second->Stderr();
+    EXPECT_TRUE(first->Running());
+    EXPECT_EQ(TInstanceLock::HolderPid(DataFolder()), first->Pid());
+}
+
+TEST_F(AppStartTest, LockOfAKilledAgentDoesNotBlock)
+{
+    auto killed = Start(NoBus());
+    ASSERT_TRUE(HoldsTheLock(*killed)) << killed->Stderr();
+    killed->Signal(SIGKILL);
+    ASSERT_EQ(killed->WaitExit(5000), 128 + SIGKILL);
+    ASSERT_TRUE(FileExists(DataFolder() + "/" + kInstanceLockFileName));
+
+    auto next = Start(NoBus());
+    EXPECT_TRUE(HoldsTheLock(*next)) << next->Stderr();
+    EXPECT_TRUE(next->Running());
+}
+
+// The first agent runs in this process, so its window can be looked at; the second is the program.
+TEST_F(AppStartTest, SecondStartShowsTheRunningAgentAndExits)
+{
+    test::ChildProcess bus(
+        "/usr/bin/dbus-daemon",
+        {"--session", "--nofork", "--nopidfile", "--address=unix:path=" + home.Path() + "/bus"},
+        Env(NoBus()));
+    const std::string address = "unix:path=" + home.Path() + "/bus";
+    ASSERT_TRUE(test::WaitFor(10000, [&] { return FileExists(home.Path() + "/bus"); })) << bus.Stderr();
+    QDBusConnection connection =
+        QDBusConnection::connectToBus(QString::fromStdString(address), QStringLiteral("rz-e2e"));
+    ASSERT_TRUE(connection.isConnected());
+
+    test::QtTestApp();
+    test::ScopedEnv homeVar("HOME", home.Path().c_str());
+    test::ScopedEnv configVar("XDG_CONFIG_HOME", (home.Path() + "/config").c_str());
+    {
+        AppState state;
+        AppDelegate agent(state);
+        agent.SetAlertSoundPlayer([] {});
+        agent.SetApplicationSupportFolder(SupportFolder());
+        TInstanceLock lock;
+        ASSERT_EQ(lock.Acquire(DataFolder()), TInstanceLock::Outcome::Acquired);
+        SingleInstance instance(connection, DataFolder());
+        ASSERT_TRUE(instance.Register());
+        QObject::connect(&instance, &SingleInstance::ShowRequested, &agent,
+                         &AppDelegate::ShowAfterAnotherStart);
+        agent.applicationDidFinishLaunching();
+        agent.window()->close();
+        ASSERT_TRUE(agent.window()->isMinimized());
+
+        auto second = Start(address, {"--verbose"});
+        const auto started = std::chrono::steady_clock::now();
+        // This process answers the second one's call from its event loop.
+        while (second->Running() && std::chrono::steady_clock::now() - started < std::chrono::seconds(2)) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        EXPECT_EQ(second->WaitExit(0), 0) << second->Stderr();
+        EXPECT_EQ(second->Stderr().find("already running"), std::string::npos) << second->Stderr();
+        EXPECT_TRUE(agent.window()->isVisible());
+        EXPECT_FALSE(agent.window()->isMinimized());
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("rz-e2e"));
+}
+
+} // namespace
+} // namespace rz

@@ -1,0 +1,177 @@
+// The store stays inside the account folder whatever the names, and a process killed mid-cycle
+// leaves every file whole.
+#include "mirror_harness.h"
+#include "util/files.h"
+
+#include <chrono>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <set>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace rz {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Container;
+using test::MirrorHarness;
+using test::Section;
+
+// Every path below `root`, except those below `skip`.
+std::set<std::string> Tree(const fs::path& root, const fs::path& skip)
+{
+    std::set<std::string> paths;
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        if (it->path() == skip) {
+            it.disable_recursion_pending();
+            continue;
+        }
+        paths.insert(it->path().string());
+    }
+    return paths;
+}
+
+TEST(MirrorStoreSafetyTest, HostileNamesStayInsideTheAccountFolderThroughACycleAndRemovals)
+{
+    const std::string absolute = "/rz-hostile-" + std::to_string(::getpid());
+    const Json notebooks = Json::array(
+        {Container("..", "nb-dots",
+                   Json::array({Section("../../x", "sec-up"), Section(absolute, "sec-abs"),
+                                Section("", "sec-empty"), Section(std::string("a\0b", 3), "sec-nul"),
+                                Section(std::string(300, 'n'), "sec-long"), Section("Inbox", "sec-inbox")}),
+                   Json::array({Container("..", "sg-dots", Json::array({Section(".", "sec-dot")}))})),
+         Container("/", "nb-slash", Json::array({Section("..", "sec-slash-dots")}))});
+    MirrorHarness mirror(test::kWorkUserId, notebooks);
+    ASSERT_TRUE(mirror.Running()) << mirror.Emulator().Error();
+    MThreadOneNoteRESTDB& worker = mirror.Worker();
+    const fs::path top = mirror.Folder().Path();
+    const fs::path outside = top / "outside";
+    fs::create_directories(outside);
+    test::WriteFileBytes((outside / "keep.txt").string(), "keep");
+    fs::create_directories(top / "x");
+    fs::create_directories(mirror.State().Paths.StoreRootPath);
+    const std::set<std::string> before = Tree(top, mirror.Account());
+
+    worker.RunCycle();
+    EXPECT_EQ(worker.m_NotebooksChanged, 5);
+    EXPECT_EQ(worker.m_NewSectionCount, 8);
+    EXPECT_EQ(worker.m_StoreErrorCount, 0);
+    for (const char* path :
+         {"%2E%2E/%2E%2E/%2E%2E/x/pages.json", "%2E%2E/(unnamed)/pages.json", "%2E%2E/a%00b/pages.json",
+          "%2E%2E/%2E%2E/%2E/pages.json", "(unnamed)/%2E%2E/pages.json"}) {
+        EXPECT_TRUE(fs::exists(mirror.Store(path))) << path;
+    }
+    EXPECT_TRUE(fs::exists(mirror.Store("%2E%2E" + absolute + "/pages.json")));
+    EXPECT_FALSE(fs::exists(absolute));
+    EXPECT_EQ(Tree(top, mirror.Account()), before);
+
+    // A symbolic link planted in place of a section folder leads out of the store.
+    const fs::path inbox = mirror.Store("%2E%2E/Inbox");
+    fs::remove_all(inbox);
+    fs::create_directory_symlink(outside, inbox);
+    ASSERT_TRUE(mirror.Admin("add", {{"kind", "page"}, {"parentId", "sec-inbox"}, {"title", "New"}}));
+    worker.Refresh();
+    worker.RunCycle();
+    EXPECT_GT(worker.m_StoreErrorCount, 0);
+    EXPECT_EQ(Tree(outside, {}), (std::set<std::string>{(outside / "keep.txt").string()}));
+
+    // Everything deleted online: the removal walk deletes inside the store only.
+    for (const char* id : {"sec-up", "sec-abs", "sec-empty", "sec-nul", "sec-long", "sec-inbox", "sg-dots",
+                           "sec-slash-dots"}) {
+        ASSERT_TRUE(mirror.Admin("delete", {{"id", id}})) << id;
+    }
+    worker.Refresh();
+    worker.RunCycle();
+    EXPECT_EQ(worker.m_NotebooksSectionsChanged, 4);
+    EXPECT_FALSE(fs::exists(mirror.Store("%2E%2E/%2E%2E/%2E%2E/x")));
+    EXPECT_FALSE(fs::exists(mirror.Store("%2E%2E/%2E%2E")));
+    EXPECT_TRUE(fs::is_directory(mirror.Store("%2E%2E")));
+    EXPECT_EQ(Tree(outside, {}), (std::set<std::string>{(outside / "keep.txt").string()}));
+    EXPECT_EQ(Tree(top, mirror.Account()), before);
+    EXPECT_FALSE(fs::exists(absolute));
+}
+
+TEST(MirrorStoreSafetyTest, HostileUserIdStaysBelowTheStoreRoot)
+{
+    MirrorHarness mirror(test::kWorkUserId, Json::array());
+    ASSERT_TRUE(mirror.Running()) << mirror.Emulator().Error();
+    mirror.State().UserId.Set("../../escape");
+    ASSERT_TRUE(mirror.Worker().Init());
+    const fs::path root = mirror.State().Paths.StoreRootPath;
+    EXPECT_EQ(fs::path(mirror.Worker().RESTDBPath()), root / "%2E%2E" / "%2E%2E" / "escape");
+    EXPECT_FALSE(fs::exists(fs::path(mirror.Folder().Path()).parent_path() / "escape"));
+}
+
+TEST(MirrorStoreSafetyTest, ProcessKilledMidCycleLeavesEveryFileOldOrNew)
+{
+    constexpr int kSections = 12;
+    Json sections = Json::array();
+    for (int i = 0; i < kSections; ++i) {
+        sections.push_back(Section("Section " + std::to_string(i), "sec-" + std::to_string(i), 40));
+    }
+    MirrorHarness mirror(test::kPersonalUserId, Json::array({Container("Work", "nb-work", sections)}));
+    ASSERT_TRUE(mirror.Running()) << mirror.Emulator().Error();
+    mirror.Worker().RunCycle();
+    ASSERT_EQ(mirror.Worker().m_NotebooksChanged, 5);
+
+    auto pagesFile = [&](int i) { return mirror.Store("Work/Section " + std::to_string(i) + "/pages.json"); };
+    std::vector<std::string> oldPages;
+    for (int i = 0; i < kSections; ++i) {
+        oldPages.push_back(test::ReadFileBytes(pagesFile(i).string()));
+        ASSERT_TRUE(mirror.Admin("add", {{"kind", "page"},
+                                         {"parentId", "sec-" + std::to_string(i)},
+                                         {"title", "Added " + std::to_string(i)}}));
+    }
+    const std::string oldHierarchy = test::ReadFileBytes(mirror.Store("notebookssections.json").string());
+    ASSERT_TRUE(mirror.Fault({{"route", "pages"}, {"delayMs", 150}, {"count", kSections}}));
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        mirror.NewWorker().RunCycle();
+        ::_exit(0);
+    }
+    // Kill it once a few sections have been rewritten.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    auto rewritten = [&] {
+        int count = 0;
+        for (int i = 0; i < kSections; ++i) {
+            count +=
+                test::ReadFileBytes(pagesFile(i).string()) != oldPages[static_cast<std::size_t>(i)] ? 1 : 0;
+        }
+        return count;
+    };
+    while (rewritten() < 3 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_TRUE(mirror.Emulator().ClearFaults());
+
+    const int changed = rewritten();
+    EXPECT_GE(changed, 3);
+    EXPECT_LT(changed, kSections);
+    for (int i = 0; i < kSections; ++i) {
+        const std::string now = test::ReadFileBytes(pagesFile(i).string());
+        const std::string fresh =
+            mirror.GraphAnswer("/onenote/sections/sec-" + std::to_string(i) + "/pages?$top=100");
+        EXPECT_TRUE(now == oldPages[static_cast<std::size_t>(i)] || now == fresh) << i;
+    }
+    EXPECT_EQ(test::ReadFileBytes(mirror.Store("notebookssections.json").string()), oldHierarchy);
+
+    // The next cycle completes and brings every section up to date.
+    MThreadOneNoteRESTDB& again = mirror.NewWorker();
+    again.RunCycle();
+    EXPECT_EQ(again.m_NotebooksChanged, 5);
+    for (int i = 0; i < kSections; ++i) {
+        EXPECT_EQ(test::ReadFileBytes(pagesFile(i).string()),
+                  mirror.GraphAnswer("/onenote/sections/sec-" + std::to_string(i) + "/pages?$top=100"));
+    }
+}
+
+} // namespace
+} // namespace rz
