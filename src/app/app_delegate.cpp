@@ -4,6 +4,7 @@
 #include "core/account_settings.h"
 #include "core/app_state.h"
 #include "core/paths.h"
+#include "reminders/reminder_handle.h"
 #include "reminders/reminder_list.h"
 #include "reminders/tag_page_list.h"
 #include "ui/autostart.h"
@@ -28,6 +29,7 @@
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QUrl>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -111,7 +113,7 @@ void AppDelegate::CreateStatusMenu()
 
 void AppDelegate::BuildPaths(const std::string& applicationSupportFolder)
 {
-    m_State.Paths = BuildAppPaths(applicationSupportFolder);
+    m_State.SetPaths(BuildAppPaths(applicationSupportFolder));
     MGlobalsOnline::LoadConfig(m_State);
     ConfigureEndpoints(m_State);
 }
@@ -253,8 +255,13 @@ void AppDelegate::CheckAndReminder()
     if (!m_Pending) {
         return;
     }
-    const DueCheckResult result =
-        m_DueCheck->CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, m_Pending->Snooze());
+    DueCheckResult result;
+    {
+        // The reminder engine changes the lists page by page on the worker; never across a request.
+        std::lock_guard lock(m_State.ListsMutex);
+        result = m_DueCheck->CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList,
+                                              m_Pending->Snooze());
+    }
     if (!result.FiredNames.empty()) {
         m_Pending->Save();
     }
@@ -400,17 +407,17 @@ void AppDelegate::onActionTableView(int row)
 
 void AppDelegate::ReminderEngineInit()
 {
-    // The lists live in the state from its creation; the loader adds its counters here.
+    TReminderHandle(m_State, nullptr).Init();
 }
 
 void AppDelegate::ReminderEngineClear()
 {
-    // Joins with the reminder loader.
+    TReminderHandle(m_State, nullptr).Clear();
 }
 
 void AppDelegate::LoadHierarchyFromFile()
 {
-    m_State.ReminderPagesJson.Set(ReadTextFile(m_State.Paths.HierarchyFilePath).value_or(std::string()));
+    TReminderHandle(m_State, nullptr).LoadHierarchyFromFile();
 }
 
 void AppDelegate::ShowSignInWindow(int logInOrOut)

@@ -1,49 +1,19 @@
 #pragma once
 
 #include "core/paths.h"
-#include "reminders/reminder_list.h"
-#include "reminders/tag_page_list.h"
+#include "reminders/engine_state.h"
+#include "util/shared_value.h"
 
 #include <atomic>
-#include <cstdint>
-#include <mutex>
-#include <string>
 #include <utility>
 
 namespace rz {
 
 inline constexpr const char* kDefaultClientId = "3f1c9a20-5b7e-4d18-9c61-0a2e7d4b8f53";
 
-// A string shared between the main thread and the worker: read as a copy, written whole.
-class SharedString
-{
-public:
-    SharedString() = default;
-    explicit SharedString(std::string value) : m_Value(std::move(value)) {}
-    std::string Get() const
-    {
-        std::lock_guard lock(m_Mutex);
-        return m_Value;
-    }
-    void Set(std::string value)
-    {
-        std::lock_guard lock(m_Mutex);
-        m_Value = std::move(value);
-    }
-    bool Empty() const
-    {
-        std::lock_guard lock(m_Mutex);
-        return m_Value.empty();
-    }
-
-private:
-    mutable std::mutex m_Mutex;
-    std::string m_Value;
-};
-
 // The application-wide state: one per process, created by main() and passed by reference.
-// Tests make their own.
-struct AppState
+// Tests make their own. The reminder engine's lists, texts and counters come from TEngineState.
+struct AppState : TEngineState
 {
     // Account.
     SharedString ClientId{kDefaultClientId};
@@ -53,20 +23,18 @@ struct AppState
     SharedString UserId;
     SharedString UserPrincipalName;
 
-    // Files; set once at start-up before any other thread exists.
+    // Files; set once at start-up before any other thread exists, through SetPaths so that the
+    // engine's copy of its own file paths follows.
     AppPaths Paths;
+    void SetPaths(AppPaths paths)
+    {
+        EngineFiles = {paths.HierarchyFilePath, paths.RemindersFilePath, paths.TagPagesFilePath};
+        Paths = std::move(paths);
+    }
 
-    // Reminder engine and mirror status. The lists are created once and never replaced; each
-    // serialises its own operations.
-    TReminderList ReminderList;
-    TReminderList PendingReminderList;
-    TTagPageList TagPageList;
-    std::atomic<bool> ReminderListChanged{false};
+    // Mirror status.
     std::atomic<bool> JustLoggedIn{false};
     SharedString MirrorStatusText;
-    std::atomic<std::int64_t> ReminderPageCount{0};
-    SharedString ReminderPagesJson;
-    SharedString PreviousReminderPagesJson;
 };
 
 } // namespace rz

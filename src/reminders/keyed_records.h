@@ -9,10 +9,12 @@
 
 namespace rz::detail {
 
-// An ordered list of shared records with a hash index on each record's key as it was when the record
-// entered. Look-ups keep the meaning of a walk over the list: when a key occurs more than once, the
-// caller says whether the first or the last entry in list order counts. Not synchronised; the owning
-// list holds its own mutex around every call.
+// An ordered list of shared records with a hash index on each record's key. A record's key cannot be
+// changed from outside while it is listed (Record::ListHold tells the record how many lists hold
+// it, and its key setter refuses while any does), so the index stays in step with the keys.
+// Look-ups keep the meaning of a walk over the list: when a key occurs more than once, the caller
+// says whether the first or the last entry in list order counts. Not synchronised; the owning list
+// holds its own mutex around every call.
 template <class Record> class KeyedRecords
 {
 public:
@@ -21,6 +23,9 @@ public:
     using KeyOf = std::optional<std::string> (*)(const Record&);
 
     KeyedRecords(KeyOf keyOf, bool indexed) : m_KeyOf(keyOf), m_Indexed(indexed) {}
+    ~KeyedRecords() { Clear(); }
+    KeyedRecords(const KeyedRecords&) = delete;
+    KeyedRecords& operator=(const KeyedRecords&) = delete;
 
     std::size_t Size() const { return m_Entries.size(); }
     const Ptr& At(std::size_t i) const { return m_Entries[i].record; }
@@ -37,6 +42,7 @@ public:
     void Append(Ptr record)
     {
         Entry entry{std::move(record), std::nullopt};
+        entry.record->ListHold(1);
         entry.key = m_KeyOf(*entry.record);
         if (m_Indexed && entry.key)
             m_Index[*entry.key].push_back(entry.record);
@@ -45,6 +51,8 @@ public:
 
     void Clear()
     {
+        for (const auto& e : m_Entries)
+            e.record->ListHold(-1);
         m_Entries.clear();
         m_Index.clear();
     }
@@ -61,9 +69,9 @@ public:
         if (it == m_Index.end())
             return nullptr;
         const std::vector<Ptr>& candidates = it->second;
-        // Several records share the key (only InsertTop or setList make that), or the one record's
-        // key changed since it was indexed: decide by walking the list.
-        if (candidates.size() == 1 && m_KeyOf(*candidates.front()) == key)
+        // Several records share the key (only InsertTop or setList make that): decide by walking
+        // the list.
+        if (candidates.size() == 1)
             return candidates.front();
         return LinearFind(*key, fromEnd);
     }
@@ -87,6 +95,7 @@ public:
     void RemoveAt(std::size_t i)
     {
         Unindex(m_Entries[i]);
+        m_Entries[i].record->ListHold(-1);
         m_Entries.erase(m_Entries.begin() + static_cast<std::ptrdiff_t>(i));
     }
 
@@ -99,6 +108,7 @@ public:
         for (auto& e : m_Entries) {
             if (pred(*e.record)) {
                 Unindex(e);
+                e.record->ListHold(-1);
                 ++removed;
             } else {
                 kept.push_back(std::move(e));
@@ -122,8 +132,7 @@ private:
     struct Entry
     {
         Ptr record;
-        // The key the record was indexed under, kept so that removal finds its index slot even if
-        // the record's key was changed behind the list's back.
+        // The key the record was indexed under.
         std::optional<std::string> key;
     };
 

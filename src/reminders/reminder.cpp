@@ -51,6 +51,21 @@ bool SameInstant(const std::optional<Date>& a, const std::optional<Date>& b)
     return a && b && *a == *b;
 }
 
+bool TAReminder::setId(std::optional<std::string> value)
+{
+    std::lock_guard lock(m_Mutex);
+    if (m_Lists > 0)
+        return false;
+    m_Id = std::move(value);
+    return true;
+}
+
+void TAReminder::ListHold(int delta)
+{
+    std::lock_guard lock(m_Mutex);
+    m_Lists += delta;
+}
+
 bool TAReminder::HasSpecifyRepeatInWeekDay() const
 {
     std::lock_guard lock(m_Mutex);

@@ -14,6 +14,10 @@
 
 namespace rz {
 
+namespace detail {
+template <class Record> class KeyedRecords;
+}
+
 // Weekday choice of a repeating reminder: entry 0 = Sunday … 6 = Saturday; "0" = not chosen, any
 // other text = chosen. All "0" means every day.
 using WeekDayFlags = std::array<std::string, 7>;
@@ -53,9 +57,10 @@ public:
     // Shown text; still holds the reminder marks.
     std::optional<std::string> name() const { return detail::LockedGet(m_Mutex, m_Name); }
     void setName(std::optional<std::string> value) { detail::LockedSet(m_Mutex, m_Name, std::move(value)); }
-    // Key within a list. Change it only through the list that holds the record: lists index it.
+    // Key within a list. Lists index their records by it, so it is set before the record enters a
+    // list: while any list holds the record the change is refused (false).
     std::optional<std::string> Id() const { return detail::LockedGet(m_Mutex, m_Id); }
-    void setId(std::optional<std::string> value) { detail::LockedSet(m_Mutex, m_Id, std::move(value)); }
+    bool setId(std::optional<std::string> value);
     std::optional<std::string> pageId() const { return detail::LockedGet(m_Mutex, m_PageId); }
     void setPageId(std::optional<std::string> value)
     {
@@ -110,6 +115,10 @@ public:
 private:
     // The list merges a reminder into a record under one hold of the record's lock.
     friend class TReminderList;
+    template <class> friend class detail::KeyedRecords;
+    // How many lists hold the record now.
+    void ListHold(int delta);
+    int m_Lists = 0;
 
     mutable std::mutex m_Mutex;
     std::uint8_t m_Repeat = 0;

@@ -112,8 +112,8 @@ ReminderPtr TReminderList::AddUniqueLocked(const ReminderPtr& record)
         return existing;
     const std::optional<Date> time = record->time();
     if (!(SameText(existing->name(), record->name()) && SameInstant(existing->time(), time))) {
+        // The key is the one the record was found under already.
         existing->setName(record->name());
-        existing->setId(id);
         existing->setLink(record->link());
         existing->setTime(time);
         existing->setRepeat(record->Repeat());

@@ -14,6 +14,21 @@ std::optional<std::string> TagPageKey(const TATagPage& record)
 
 } // namespace
 
+bool TATagPage::setPageId(std::optional<std::string> value)
+{
+    std::lock_guard lock(m_Mutex);
+    if (m_Lists > 0)
+        return false;
+    m_PageId = std::move(value);
+    return true;
+}
+
+void TATagPage::ListHold(int delta)
+{
+    std::lock_guard lock(m_Mutex);
+    m_Lists += delta;
+}
+
 std::string TATagPage::ToString() const
 {
     std::lock_guard lock(m_Mutex);

@@ -23,12 +23,10 @@ public:
     TATagPage(const TATagPage&) = delete;
     TATagPage& operator=(const TATagPage&) = delete;
 
-    // The key of the list. Change it only through the list that holds the record.
+    // The key of the list. Lists index their records by it, so it is set before the record enters
+    // a list: while any list holds the record the change is refused (false).
     std::optional<std::string> pageId() const { return detail::LockedGet(m_Mutex, m_PageId); }
-    void setPageId(std::optional<std::string> value)
-    {
-        detail::LockedSet(m_Mutex, m_PageId, std::move(value));
-    }
+    bool setPageId(std::optional<std::string> value);
     std::optional<std::string> link() const { return detail::LockedGet(m_Mutex, m_Link); }
     void setLink(std::optional<std::string> value) { detail::LockedSet(m_Mutex, m_Link, std::move(value)); }
     std::optional<Date> lastModifyTime() const { return detail::LockedGet(m_Mutex, m_LastModifyTime); }
@@ -40,7 +38,12 @@ public:
     static std::shared_ptr<TATagPage> FromString(std::string_view line);
 
 private:
+    template <class> friend class detail::KeyedRecords;
+    // How many lists hold the record now.
+    void ListHold(int delta);
+
     mutable std::mutex m_Mutex;
+    int m_Lists = 0;
     std::optional<std::string> m_PageId;
     std::optional<std::string> m_Link;
     std::optional<Date> m_LastModifyTime;

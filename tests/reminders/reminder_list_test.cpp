@@ -1,4 +1,5 @@
 #include "reminders/reminder_list.h"
+#include "reminders/tag_page_list.h"
 #include "reminders_test_support.h"
 #include "util/clock.h"
 #include "util/dates.h"
@@ -393,6 +394,38 @@ TEST_F(ReminderListTest, IndexedAndLinearListsAgree)
         }
         ASSERT_EQ(Lines(indexed), Lines(linear)) << "after step " << step;
     }
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+// A listed record's key cannot move behind the index: the indexed and the walked look-ups agree.
+TEST(ReminderListKeyTest, ListedRecordKeepsItsKey)
+{
+    for (const auto lookUp : {TReminderList::LookUp::Indexed, TReminderList::LookUp::Linear}) {
+        TReminderList list(lookUp);
+        list.AddUnique(0, "A", "K1", "P1", "L", Date{100}, 0, DefaultWeekDays());
+        const ReminderPtr r = list.GetByID("K1");
+        ASSERT_NE(r, nullptr);
+        EXPECT_FALSE(r->setId("K2"));
+        EXPECT_EQ(list.GetByID("K1"), r);
+        EXPECT_EQ(list.GetByID("K2"), nullptr);
+
+        // Out of the list, the key may change again; back in, it is found by the new one.
+        EXPECT_TRUE(list.Remove(r));
+        EXPECT_TRUE(r->setId("K2"));
+        list.AddUnique(r);
+        EXPECT_EQ(list.GetByID("K2"), r);
+        list.Clear();
+        EXPECT_TRUE(r->setId("K3"));
+    }
+    TTagPageList pages;
+    const TagPagePtr page = pages.AddUnique("P1", "L", Date{100});
+    EXPECT_FALSE(page->setPageId("P2"));
+    EXPECT_EQ(pages.GetByID("P1"), page);
 }
 
 } // namespace

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "reminders/tag_page_list.h"
+#include "util/dates.h"
+#include "util/json.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace rz {
+
+struct TEngineState;
+class TOnlineSource;
+
+// The reminder engine's front: turns the reminder page list and page contents into reminders.
+// A handle only binds the engine's state to the way online; make one where needed, it holds
+// nothing of its own. Run, the tag reader and the known-pages check run on the worker thread;
+// Init, Clear and the file loads on the main thread.
+class TReminderHandle
+{
+public:
+    // `online` may be null: every page read then gives nothing.
+    TReminderHandle(TEngineState& state, TOnlineSource* online);
+
+    // Empties the three lists (start-up, before the stored ones are loaded).
+    void Init();
+    // After another account signed in: empties the reminder and tag page lists and the page list
+    // texts, zeroes the load counters and marks the reminder list changed. Writes no file; a load
+    // or check running meanwhile saves nothing.
+    void Clear();
+
+    // Turns ReminderPagesJson into reminders when it differs from the text last turned into
+    // reminders; a completed load saves the reminder list, the page list text and the tag page list.
+    void Run();
+    // Drops the reminders of pages gone from the page list, then loads it; true when completed.
+    bool GetPendings();
+    // True when the load completed: an empty or unreadable page list, or every page's tags read.
+    bool LoadPengings();
+    // One pass over the pages of `current` (the previous list is not consulted); false when some
+    // page's tag content could not be read.
+    bool LoadPending_Recurse(const Json& current, const Json* previous);
+
+    // Brings the tag reminders of one page in line with its content, read only when the page is
+    // new to the tag page list or its change time moved. False only when the content was needed
+    // and not obtained.
+    bool LoadPendingTags(const std::string& pageId, const std::string& pageClientLink,
+                         const std::string& title, std::optional<Date> lastModifyTime);
+
+    // Reads the known reminder pages online (those the change listing shows changed, those held
+    // back before, and a round-robin share) and updates their reminders ahead of the mirror.
+    void Run_CheckKnowPages();
+    // Page-title reminders in the reminder list.
+    std::int64_t CountPageTitleReminderKnownPage();
+    // Updates a tag page's reminders from its live title and content; gives the number of changes.
+    std::int64_t LoadPendingTags_Known(const TagPagePtr& tagPage, const std::string& pageTitle,
+                                       const std::string& html);
+
+    void SaveHierarchyToFile();
+    void LoadHierarchyFromFile();
+    void SaveRemindersToFile();
+    void LoadRemindersFromFile();
+    void SaveTagPagesToFile();
+
+private:
+    bool LoadOnePage(const Json& page, std::uint64_t generation);
+    std::int64_t UpdateTitleReminders(const std::string& pageId, const std::string& title);
+    bool Cleared(std::uint64_t generation) const;
+
+    TEngineState& m_State;
+    TOnlineSource* m_Online;
+};
+
+} // namespace rz

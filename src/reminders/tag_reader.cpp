@@ -1,0 +1,116 @@
+#include "reminders/tag_reader.h"
+
+#include "reminders/reminder.h"
+#include "reminders/reminder_list.h"
+#include "util/dates.h"
+#include "util/text.h"
+
+#include <pugixml.hpp>
+
+namespace rz {
+
+namespace {
+
+// The element's string value: every text and CDATA node below it, in document order.
+std::string StringValue(const pugi::xml_node& element)
+{
+    std::string text;
+    for (pugi::xml_node node = element.first_child(); node && node != element;) {
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata)
+            text += node.value();
+        if (node.type() == pugi::node_element && node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node != element && !node.next_sibling())
+            node = node.parent();
+        if (node == element)
+            break;
+        node = node.next_sibling();
+    }
+    return text;
+}
+
+std::int64_t MergeTaggedParagraph(TReminderList& list, const std::string& pageId, const std::string& pageLink,
+                                  const pugi::xml_node& paragraph)
+{
+    const std::string text = StringValue(paragraph);
+    std::optional<Date> dt;
+    std::int64_t type = kReminderTypeNone;
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+    WeekDayFlags weekDay = DefaultWeekDays();
+    TAReminder::PageTitleReminder_GetDateTime(text, dt, type, start, end, weekDay);
+    if (IsCompletedDataTag(XmlAttrString(paragraph, "data-tag")))
+        type = kReminderTypeNone;
+
+    const std::string id = XmlAttrString(paragraph, "id");
+    const std::string link = TagParagraphLink(pageLink, id);
+    if (type == kReminderTypeRepeating)
+        return list.AddUnique(kTagReminder, text, id, pageId, link, dt, 1, weekDay);
+    if (type == kReminderTypeOneOff && dt && *dt > DateNow())
+        return list.AddUnique(kTagReminder, text, id, pageId, link, dt, 0, weekDay);
+    if (list.GetByID(id)) {
+        list.DeleteByID(id);
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+bool IsCompletedDataTag(std::string_view dataTag)
+{
+    constexpr std::string_view kCompleted = ":completed";
+    bool any = false;
+    std::size_t from = 0;
+    while (from <= dataTag.size()) {
+        const std::size_t comma = std::min(dataTag.find(',', from), dataTag.size());
+        const std::string tag = StrTrim(dataTag.substr(from, comma - from));
+        from = comma + 1;
+        if (tag.empty())
+            continue;
+        if (tag.size() < kCompleted.size() ||
+            tag.compare(tag.size() - kCompleted.size(), kCompleted.size(), kCompleted) != 0)
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+std::int64_t LoadPendingTags_Recurse(TReminderList& list, const std::string& pageId,
+                                     const std::string& pageLink, const pugi::xml_node& parent)
+{
+    // Document order without recursion, so deeply nested content cannot exhaust the stack.
+    std::int64_t count = 0;
+    for (pugi::xml_node node = parent.first_child(); node && node != parent;) {
+        const bool element = node.type() == pugi::node_element;
+        if (element && std::string_view(node.name()) == "p" && XmlHasDataTag(node))
+            count += MergeTaggedParagraph(list, pageId, pageLink, node);
+        if (element && node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node != parent && !node.next_sibling())
+            node = node.parent();
+        if (node == parent)
+            break;
+        node = node.next_sibling();
+    }
+    return count;
+}
+
+std::optional<std::int64_t> ReadTagReminders(TReminderList& list, const std::string& pageId,
+                                             const std::string& pageLink, std::string_view content)
+{
+    const std::string prepared = StrAmpToNbsp(content);
+    pugi::xml_document document;
+    const pugi::xml_parse_result parsed = document.load_buffer(
+        prepared.data(), prepared.size(), pugi::parse_default | pugi::parse_ws_pcdata, pugi::encoding_utf8);
+    const pugi::xml_node root = document.document_element();
+    if (!parsed || !root)
+        return std::nullopt;
+    return LoadPendingTags_Recurse(list, pageId, pageLink, root);
+}
+
+} // namespace rz

@@ -1,0 +1,98 @@
+// The reminder engine through the mirror worker, against the Graph emulator: the execute callback
+// as the application binds it (known-pages check, store query, load).
+#include "mirror/store_query.h"
+#include "mirror/thread_one_note_restdb.h"
+#include "mirror_harness.h"
+#include "reminders/reminder_handle.h"
+#include "util/clock.h"
+#include "util/dates.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace rz {
+namespace {
+
+using test::MirrorHarness;
+
+Json Notebooks()
+{
+    Json project = {{"title", "!Project"},
+                    {"id", "pg-project"},
+                    {"paragraphs", {"plain", {{"text", "Call Bob !2099-03-20 09:00"}, {"tags", "to-do"}}}}};
+    Json dentist = {{"title", "Dentist !2099-03-20 10:30"}, {"id", "pg-dentist"}};
+    Json section = {{"displayName", "Inbox"}, {"id", "sec-inbox"}, {"pages", {dentist, project}}};
+    return Json::array({test::Container("Work", "nb-work", Json::array({section}))});
+}
+
+class EngineWorkerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_Mirror.Running());
+        MThreadOneNoteRESTDB& worker = m_Mirror.Worker();
+        worker.SetWaitFunction([this](double seconds) { m_Clock.Advance(seconds); });
+        worker.FOnExecute = [this](MThreadOneNoteRESTDB& w) { Execute(w); };
+        worker.Pass();
+        ASSERT_NE(State().ReminderList.GetByID("pg-dentist"), nullptr);
+        ASSERT_EQ(TagReminders(), 1);
+    }
+
+    // What the application's execute callback does, at most once per 121 seconds.
+    void Execute(MThreadOneNoteRESTDB& worker)
+    {
+        if (TickNow() - m_CheckTick <= 120)
+            return;
+        MWorkerOnlineSource online(worker);
+        TReminderHandle engine(State(), &online);
+        engine.Run_CheckKnowPages();
+        MOneNoteRESTDB query(State());
+        query.Run(4, 1, 0, "!", "");
+        State().ReminderPageCount = query.m_Count;
+        State().ReminderPagesJson.Set(query.m_ResultStr);
+        engine.Run();
+        m_CheckTick = TickNow();
+    }
+    void Later(long seconds)
+    {
+        m_Clock.Advance(static_cast<double>(seconds));
+        ASSERT_TRUE(m_Mirror.Emulator().AdvanceClock(seconds));
+    }
+    AppState& State() { return m_Mirror.State(); }
+    int TagReminders()
+    {
+        int count = 0;
+        for (const ReminderPtr& r : State().ReminderList.list())
+            count += r->objType() == kTagReminder ? 1 : 0;
+        return count;
+    }
+
+    ScopedFakeClock m_Clock{SystemSecondsNow()};
+    MirrorHarness m_Mirror{test::kPersonalUserId, Notebooks()};
+    std::int64_t m_CheckTick = 0;
+};
+
+TEST_F(EngineWorkerTest, PageEditedOnlineChangesItsReminderWithinOneCheck)
+{
+    ASSERT_TRUE(m_Mirror.Admin("rename", {{"id", "pg-dentist"}, {"name", "Dentist !2099-03-22 11:00"}}));
+    Later(121);
+    // The check alone, before any mirror cycle has seen the change.
+    Execute(m_Mirror.Worker());
+    EXPECT_EQ(State().ReminderList.GetByID("pg-dentist")->time(), DateFromParts(2099, 3, 22, 11, 0, 0));
+    EXPECT_EQ(State().ReminderList.GetByID("pg-dentist")->name(), "Dentist !2099-03-22 11:00");
+}
+
+TEST_F(EngineWorkerTest, PageDeletedOnlineLosesItsRemindersAfterTheNextMirror)
+{
+    ASSERT_TRUE(m_Mirror.Admin("delete", {{"id", "pg-project"}}));
+    for (int pass = 0; pass < 3 && TagReminders() > 0; ++pass) {
+        Later(121);
+        m_Mirror.Worker().Pass();
+    }
+    EXPECT_EQ(TagReminders(), 0);
+    EXPECT_NE(State().ReminderList.GetByID("pg-dentist"), nullptr);
+}
+
+} // namespace
+} // namespace rz

@@ -1,0 +1,299 @@
+#include "engine_test_support.h"
+#include "reminders/known_pages.h"
+#include "util/files.h"
+
+#include <ctime>
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace rz {
+namespace {
+
+using test::Local;
+using test::PageEntry;
+using test::PageHtml;
+using test::Para;
+
+std::string GraphTime(Date date)
+{
+    const std::time_t t = static_cast<std::time_t>(date.seconds);
+    std::tm utc{};
+    gmtime_r(&t, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+class KnownPagesTest : public ::testing::Test, public test::EngineFixture
+{
+protected:
+    void Check() { TReminderHandle(m_State, &m_Online).Run_CheckKnowPages(); }
+
+    // A page-title reminder known from the mirror, its page online with the same title.
+    void TitlePage(const std::string& id, const std::string& title, Date time)
+    {
+        m_State.ReminderList.AddUnique(0, title, id, id, test::PageLink(id), time, 0, DefaultWeekDays());
+        m_Online.content[id] = PageHtml(title, "<p>body</p>");
+    }
+    // A tag page with one tag reminder, its page online unchanged.
+    void TagPage(const std::string& id, const std::string& paragraphId, const std::string& text,
+                 Date modified)
+    {
+        m_State.TagPageList.AddUnique(id, test::PageLink(id), modified);
+        m_State.ReminderList.AddUnique(1, text, paragraphId, id, "L", Local(2021, 3, 20, 9, 0), 0,
+                                       DefaultWeekDays());
+        m_Online.content[id] = PageHtml("!" + id, Para(paragraphId, text));
+        m_Online.changedAt[id] = GraphTime(modified);
+    }
+    // Pages of the account that carry no reminder, changed after everything else.
+    void OtherRecentPages(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            m_Online.changedAt["X" + std::to_string(i)] = GraphTime(Date{DateNow().seconds - 3600 + i});
+    }
+    void Edit(const std::string& id, const std::string& html)
+    {
+        m_Online.content[id] = html;
+        m_Online.changedAt[id] = GraphTime(DateNow());
+    }
+    void NextCheckIn(double seconds)
+    {
+        m_Clock.Advance(seconds);
+        Check();
+    }
+};
+
+TEST_F(KnownPagesTest, TitleEditedOnlineIsTakenOverAtOnce)
+{
+    TitlePage("P1", "Dentist !2021-03-20 10:30", Local(2021, 3, 20, 10, 30));
+    TitlePage("P2", "Tom &amp; Jerry !2021-03-20 10:30", Local(2021, 3, 20, 10, 30));
+    TitlePage("P3", "Gym !2021-03-20 10:30", Local(2021, 3, 20, 10, 30));
+    Edit("P1", PageHtml("Dentist !2021-03-22 11:00", ""));
+    Edit("P2", PageHtml("Tom &amp; Jerry !2021-03-22 11:00", ""));
+    Edit("P3", PageHtml("Gym", "")); // lost its date: left to the next load
+    Check();
+
+    EXPECT_EQ(Reminder("P1")->time(), Local(2021, 3, 22, 11, 0));
+    EXPECT_EQ(Reminder("P1")->name(), "Dentist !2021-03-22 11:00");
+    EXPECT_EQ(Reminder("P2")->name(), "Tom &amp; Jerry !2021-03-22 11:00");
+    EXPECT_EQ(Reminder("P3")->name(), "Gym !2021-03-20 10:30");
+    EXPECT_TRUE(m_State.ReminderListChanged);
+    EXPECT_TRUE(FileExists(m_State.EngineFiles.RemindersFilePath));
+    EXPECT_EQ(m_State.KnownTitlePageTotal, 3u);
+    EXPECT_EQ(m_State.KnownTitlePageDone, 3u);
+    EXPECT_FALSE(m_State.LoadRunning);
+}
+
+TEST_F(KnownPagesTest, TagPageThatLostItsMarkLosesItsTagReminders)
+{
+    TagPage("P1", "p:{G}{1}", "Call !2021-03-20 09:00", Local(2021, 3, 5, 10, 0));
+    m_State.ReminderList.AddUnique(0, "Project !2021-03-25 08:00", "P1", "P1", "L", Local(2021, 3, 25, 8, 0),
+                                   0, DefaultWeekDays());
+    Edit("P1", PageHtml("Project !2021-03-25 08:00", Para("p:{G}{1}", "Call !2021-03-20 09:00")));
+    Check();
+
+    EXPECT_EQ(Reminder("p:{G}{1}"), nullptr);
+    EXPECT_NE(Reminder("P1"), nullptr);
+    EXPECT_EQ(m_State.TagPageList.Count(), 0u);
+    EXPECT_TRUE(FileExists(m_State.EngineFiles.RemindersFilePath));
+    EXPECT_TRUE(FileExists(m_State.EngineFiles.TagPagesFilePath));
+    // A page both a title and a tag page is read once for both.
+    EXPECT_EQ(m_Online.ReadsOf("P1"), 1u);
+}
+
+TEST_F(KnownPagesTest, OneReadServesTitleAndTags)
+{
+    m_Online.content["P1"] = PageHtml("!2021-03-20 10:00 Plan", Para("p:{G}{1}", "Call !2021-03-20 09:00"));
+    Load({PageEntry("P1", "!2021-03-20 10:00 Plan", "2021-03-05T10:00:00Z")});
+    ASSERT_NE(Reminder("P1"), nullptr);
+    ASSERT_NE(Reminder("p:{G}{1}"), nullptr);
+    m_Online.changedAt["P1"] = "2021-03-05T10:00:00Z";
+    m_Online.reads.clear();
+    // Unchanged since the loader read it: the tag page's time stands for both.
+    Check();
+    EXPECT_EQ(m_Online.ReadsOf("P1"), 0u);
+
+    m_Clock.Advance(121);
+    Edit("P1", PageHtml("!2021-03-21 10:00 Plan", Para("p:{G}{1}", "Call !2021-03-21 09:00")));
+    Check();
+    EXPECT_EQ(m_Online.ReadsOf("P1"), 1u);
+    EXPECT_EQ(Reminder("P1")->time(), Local(2021, 3, 21, 10, 0));
+    EXPECT_EQ(Reminder("p:{G}{1}")->time(), Local(2021, 3, 21, 9, 0));
+    EXPECT_EQ(m_State.KnownTitlePageDone, 1u);
+    EXPECT_EQ(m_State.KnownTagPageDone, 1u);
+}
+
+TEST_F(KnownPagesTest, UnreadablePageChangesNothingAndCounts)
+{
+    TagPage("P1", "p:{G}{1}", "Call !2021-03-20 09:00", Local(2021, 3, 5, 10, 0));
+    Edit("P1", PageHtml("!P1", ""));
+    m_Online.readStatus["P1"] = TOnlineStatus::Failed;
+    Check();
+    EXPECT_NE(Reminder("p:{G}{1}"), nullptr);
+    EXPECT_EQ(m_State.KnownTagPageDone, 1u);
+    EXPECT_FALSE(FileExists(m_State.EngineFiles.RemindersFilePath));
+    EXPECT_FALSE(m_State.ReminderListChanged);
+}
+
+TEST_F(KnownPagesTest, NothingKnownAsksNothing)
+{
+    m_State.ReminderList.AddUnique(1, "Orphan tag !2021-03-20 09:00", "p:{G}{1}", "P9", "L",
+                                   Local(2021, 3, 20, 9, 0), 0, DefaultWeekDays());
+    Check();
+    EXPECT_TRUE(m_Online.reads.empty());
+    EXPECT_TRUE(m_Online.lists.empty());
+    EXPECT_EQ(m_State.KnownTitlePageTotal, 0u);
+    EXPECT_EQ(m_State.KnownTagPageTotal, 0u);
+    EXPECT_FALSE(FileExists(m_State.EngineFiles.RemindersFilePath));
+    EXPECT_FALSE(m_State.ReminderListChanged);
+    EXPECT_EQ(m_State.LastLoadTime.Get(), DateNow());
+}
+
+TEST_F(KnownPagesTest, EveryEditIsSeenWithinOneCheck)
+{
+    OtherRecentPages(30);
+    for (int i = 0; i < 10; ++i) {
+        const std::string id = "T" + std::to_string(i);
+        TagPage(id, "p:{G}{" + std::to_string(i) + "}", "Call !2021-03-20 09:00", Local(2021, 2, 1, 10, 0));
+    }
+    Check();
+    for (int i = 0; i < 10; ++i) {
+        m_Clock.Advance(121);
+        const std::string id = "T" + std::to_string(i);
+        const std::string pid = "p:{G}{" + std::to_string(i) + "}";
+        Edit(id, PageHtml("!" + id, Para(pid, "Call !2021-03-2" + std::to_string(i) + " 15:00")));
+        Check();
+        EXPECT_EQ(Reminder(pid)->time(), Local(2021, 3, 20 + i, 15, 0)) << id;
+    }
+    // Each listing stopped at the previous one: one request per check.
+    EXPECT_EQ(m_Online.lists.size(), 11u);
+    EXPECT_EQ(m_State.KnownListRequests, 11u);
+}
+
+TEST_F(KnownPagesTest, ListingFollowsPagesBackToThePreviousListing)
+{
+    TagPage("T1", "p:{G}{1}", "Call !2021-03-20 09:00", Local(2021, 2, 1, 10, 0));
+    Check();
+    m_Clock.Advance(121);
+    // 45 other pages changed since, then the known one, a little earlier.
+    m_Online.changedAt["T1"] = GraphTime(Date{DateNow().seconds - 100});
+    m_Online.content["T1"] = PageHtml("!T1", Para("p:{G}{1}", "Call !2021-03-24 09:00"));
+    for (int i = 0; i < 45; ++i)
+        m_Online.changedAt["Y" + std::to_string(i)] = GraphTime(Date{DateNow().seconds - 50 + i});
+    m_Online.lists.clear();
+    Check();
+    EXPECT_EQ(Reminder("p:{G}{1}")->time(), Local(2021, 3, 24, 9, 0));
+    ASSERT_EQ(m_Online.lists.size(), 3u);
+    EXPECT_NE(m_Online.lists[1].find("$skip=20&$top=20"), std::string::npos);
+}
+
+TEST_F(KnownPagesTest, FailedListingFallsBackToRoundRobin)
+{
+    m_Online.listFails = true;
+    for (int i = 0; i < 10; ++i)
+        TagPage("T" + std::to_string(i), "p:{G}{" + std::to_string(i) + "}", "Call !2021-03-20 09:00",
+                Local(2021, 2, 1, 10, 0));
+    Edit("T7", PageHtml("!T7", Para("p:{G}{7}", "Call !2021-03-23 09:00")));
+    Check();
+    EXPECT_EQ(m_State.KnownListFailures, 1u);
+    for (int i = 0; i < 15 && Reminder("p:{G}{7}")->time() != Local(2021, 3, 23, 9, 0); ++i)
+        NextCheckIn(121);
+    EXPECT_EQ(Reminder("p:{G}{7}")->time(), Local(2021, 3, 23, 9, 0));
+}
+
+TEST_F(KnownPagesTest, PagesWhoseChangeTimeNeverMovesAreReadEveryHalfHour)
+{
+    OtherRecentPages(30);
+    for (int i = 0; i < 25; ++i) {
+        TitlePage("T" + std::to_string(i), "Title !2021-03-20 10:00", Local(2021, 3, 20, 10, 0));
+        TagPage("G" + std::to_string(i), "p:{G}{" + std::to_string(i) + "}", "Call !2021-03-20 09:00",
+                Local(2021, 2, 1, 10, 0));
+    }
+    const double start = DateNow().seconds;
+    std::map<std::string, double> lastRead;
+    std::map<std::string, double> longest;
+    std::size_t seen = 0;
+    for (int check = 0; check < 90; ++check) { // three hours, a check every 121 s
+        if (check > 0)
+            m_Clock.Advance(121);
+        Check();
+        for (; seen < m_Online.reads.size(); ++seen) {
+            const std::string& id = m_Online.reads[seen];
+            const double previous = lastRead.count(id) ? lastRead[id] : start;
+            longest[id] = std::max(longest[id], DateNow().seconds - previous);
+            lastRead[id] = DateNow().seconds;
+        }
+    }
+    ASSERT_EQ(longest.size(), 50u);
+    for (const auto& [id, gap] : longest)
+        EXPECT_LE(gap, 30 * 60) << id;
+    for (const auto& [id, when] : lastRead)
+        EXPECT_LE(DateNow().seconds - when, 30 * 60) << id;
+    // About two reads per page an hour: no more than 130 an hour with the listings.
+    const double hours = (DateNow().seconds - start) / 3600;
+    EXPECT_LE((static_cast<double>(m_Online.reads.size()) + static_cast<double>(m_Online.lists.size())) /
+                  hours,
+              150);
+}
+
+TEST_F(KnownPagesTest, FailingReadsAreNotRepeatedAtEveryCheck)
+{
+    OtherRecentPages(30);
+    for (int i = 0; i < 50; ++i) {
+        const std::string id = "T" + std::to_string(i);
+        TagPage(id, "p:{G}{" + std::to_string(i) + "}", "Call !2021-03-20 09:00", Local(2021, 2, 1, 10, 0));
+        m_Online.readStatus[id] = TOnlineStatus::Failed; // say, the token expired
+    }
+    for (int check = 0; check < 60; ++check)
+        NextCheckIn(121);
+    EXPECT_LE(m_Online.reads.size(), 2u * 130u);
+}
+
+TEST_F(KnownPagesTest, HeldBackReadsComeFirstWhenSlotsReturn)
+{
+    OtherRecentPages(30);
+    for (int i = 0; i < 5; ++i)
+        TagPage("T" + std::to_string(i), "p:{G}{" + std::to_string(i) + "}", "Call !2021-03-20 09:00",
+                Local(2021, 2, 1, 10, 0));
+    Check();
+    m_Clock.Advance(121);
+    Edit("T3", PageHtml("!T3", Para("p:{G}{3}", "Call !2021-03-26 09:00")));
+    m_Online.heldBack = {"T0", "T1", "T2", "T3", "T4"};
+    m_Online.reads.clear();
+    Check();
+    EXPECT_TRUE(m_Online.reads.empty());
+    EXPECT_EQ(m_State.KnownPagesWaiting, 1u);
+
+    // The listing no longer shows the edit as new; the page is read first all the same.
+    m_Clock.Advance(1200);
+    m_Online.heldBack.clear();
+    Check();
+    ASSERT_FALSE(m_Online.reads.empty());
+    EXPECT_EQ(m_Online.reads.front(), "T3");
+    EXPECT_EQ(Reminder("p:{G}{3}")->time(), Local(2021, 3, 26, 9, 0));
+    EXPECT_EQ(m_State.KnownPagesWaiting, 0u);
+}
+
+TEST_F(KnownPagesTest, TagReadTheLoaderMissedIsReadFirst)
+{
+    m_Online.content["P1"] = PageHtml("!Project", Para("p:{G}{1}", "Call !2021-03-20 09:00"));
+    Load({PageEntry("P1", "!Project", "2021-03-05T10:00:00Z")});
+    m_Online.changedAt["P1"] = "2021-03-06T10:00:00Z";
+    OtherRecentPages(30);
+
+    // The mirror saw the change, but the loader's read failed; its remembered time moved anyway.
+    m_Online.content["P1"] = PageHtml("!Project", Para("p:{G}{1}", "Call !2021-03-27 09:00"));
+    m_Online.readStatus["P1"] = TOnlineStatus::Failed;
+    Load({PageEntry("P1", "!Project", "2021-03-06T10:00:00Z")});
+    m_Online.readStatus.clear();
+    m_Online.reads.clear();
+    Check();
+    ASSERT_FALSE(m_Online.reads.empty());
+    EXPECT_EQ(m_Online.reads.front(), "P1");
+    EXPECT_EQ(Reminder("p:{G}{1}")->time(), Local(2021, 3, 27, 9, 0));
+}
+
+} // namespace
+} // namespace rz

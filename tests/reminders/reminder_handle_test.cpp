@@ -1,0 +1,206 @@
+#include "engine_test_support.h"
+#include "reminders/reminder_handle.h"
+#include "util/files.h"
+
+#include <array>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+
+namespace rz {
+namespace {
+
+using test::Local;
+using test::PageEntry;
+
+class LoaderTest : public ::testing::Test, public test::EngineFixture
+{
+protected:
+    bool FilesExist() const
+    {
+        return FileExists(m_State.EngineFiles.HierarchyFilePath) &&
+               FileExists(m_State.EngineFiles.RemindersFilePath) &&
+               FileExists(m_State.EngineFiles.TagPagesFilePath);
+    }
+    void RemoveFiles() const
+    {
+        std::remove(m_State.EngineFiles.HierarchyFilePath.c_str());
+        std::remove(m_State.EngineFiles.RemindersFilePath.c_str());
+        std::remove(m_State.EngineFiles.TagPagesFilePath.c_str());
+    }
+};
+
+// The page-title rules, row by row; "now" is Wednesday 2021-03-10 12:00.
+struct TitleRuleCase
+{
+    const char* rule;
+    const char* title;
+    const char* created;                    // UTC
+    bool listedBefore;                      // the page already has a title reminder
+    std::optional<std::array<int, 5>> time; // local year, month, day, hour, minute
+    std::uint8_t repeat;
+};
+
+class TitleRuleTest : public LoaderTest, public ::testing::WithParamInterface<TitleRuleCase>
+{
+};
+
+TEST_P(TitleRuleTest, AppliesRule)
+{
+    const TitleRuleCase& c = GetParam();
+    if (c.listedBefore)
+        m_State.ReminderList.AddUnique(0, "before", "P1", "P1", "L", Local(2021, 3, 12, 8, 0), 0,
+                                       DefaultWeekDays());
+    Load({PageEntry("P1", c.title, "2021-03-05T10:00:00Z", c.created)});
+
+    const ReminderPtr r = Reminder("P1");
+    if (!c.time) {
+        EXPECT_EQ(r, nullptr) << c.rule;
+        return;
+    }
+    ASSERT_NE(r, nullptr) << c.rule;
+    const auto& t = *c.time;
+    EXPECT_EQ(r->objType(), kPageTitleReminder);
+    EXPECT_EQ(r->pageId(), "P1");
+    EXPECT_EQ(r->name(), c.title);
+    EXPECT_EQ(r->link(), test::PageLink("P1"));
+    EXPECT_EQ(r->time(), Local(t[0], t[1], t[2], t[3], t[4])) << c.rule << ": " << DateToString(r->time());
+    EXPECT_EQ(r->Repeat(), c.repeat) << c.rule;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, TitleRuleTest,
+    ::testing::Values(
+        // 1: a title starting with "!!" repeats at the page's creation time of day (10:00 local),
+        // on the weekdays it names (Monday, Tuesday): next is Monday 15th.
+        TitleRuleCase{"1 repeat", "  !!18:00 [1,2]", "2021-03-01T09:00:00Z", false,
+                      std::array<int, 5>{2021, 3, 15, 10, 0}, 1},
+        // 1: a page created after now reminds at its creation time, once.
+        TitleRuleCase{"1 created later", "Plan", "2021-03-11T08:00:00Z", false,
+                      std::array<int, 5>{2021, 3, 11, 9, 0}, 0},
+        // 2: "!!" inside the title: the time of day it names, next working day.
+        TitleRuleCase{"2", "Standup !!09:30 [1,2,3,4,5]", "2021-03-01T09:00:00Z", false,
+                      std::array<int, 5>{2021, 3, 11, 9, 30}, 1},
+        // 3: a single date still to come, and one equal to now.
+        TitleRuleCase{"3 future", "Dentist !2021-03-20 10:30", "2021-03-01T09:00:00Z", false,
+                      std::array<int, 5>{2021, 3, 20, 10, 30}, 0},
+        TitleRuleCase{"3 now", "Call !2021-03-10 12:00", "2021-03-01T09:00:00Z", false,
+                      std::array<int, 5>{2021, 3, 10, 12, 0}, 0},
+        // 4: a passed date or no reminder removes the title reminder, and adds none.
+        TitleRuleCase{"4 passed, listed", "Old !2021-03-01 10:00", "2021-03-01T09:00:00Z", true, std::nullopt,
+                      0},
+        TitleRuleCase{"4 passed", "Old !2021-03-01 10:00", "2021-03-01T09:00:00Z", false, std::nullopt, 0},
+        TitleRuleCase{"4 none, listed", "Plain !", "2021-03-01T09:00:00Z", true, std::nullopt, 0}));
+
+TEST_F(LoaderTest, SameTextTwiceChangesNothing)
+{
+    Load({PageEntry("P1", "Dentist !2021-03-20 10:30", "2021-03-05T10:00:00Z")});
+    ASSERT_EQ(m_State.ReminderList.Count(), 1u);
+    EXPECT_TRUE(FilesExist());
+    RemoveFiles();
+    m_State.ReminderListChanged = false;
+    const std::string before = m_State.ReminderList.At(0)->ToString();
+
+    m_Clock.Advance(130);
+    TReminderHandle(m_State, &m_Online).Run();
+
+    EXPECT_EQ(m_State.ReminderList.Count(), 1u);
+    EXPECT_EQ(m_State.ReminderList.At(0)->ToString(), before);
+    EXPECT_FALSE(FilesExist());
+    EXPECT_FALSE(m_State.ReminderListChanged);
+    EXPECT_EQ(m_State.LastLoadTime.Get(), DateNow());
+    EXPECT_FALSE(m_State.LoadRunning);
+}
+
+TEST_F(LoaderTest, FailedTagReadIsCountedAndTriedAgain)
+{
+    // The tag page cannot be read; the title-only page still gets its reminder.
+    const std::vector<Json> pages = {PageEntry("P1", "Dentist !2021-03-20 10:30", "2021-03-05T10:00:00Z"),
+                                     PageEntry("P2", "!Project", "2021-03-05T10:00:00Z")};
+    m_Online.readStatus["P2"] = TOnlineStatus::Failed;
+    Load(pages);
+
+    EXPECT_EQ(m_State.LoadPageTotal, 2u);
+    EXPECT_EQ(m_State.LoadPageDone, 2u);
+    EXPECT_EQ(m_State.LoadPageErrors, 1u);
+    EXPECT_NE(Reminder("P1"), nullptr);
+    EXPECT_FALSE(FileExists(m_State.EngineFiles.RemindersFilePath));
+    EXPECT_FALSE(FileExists(m_State.EngineFiles.HierarchyFilePath));
+    EXPECT_TRUE(m_State.PreviousReminderPagesJson.Empty());
+    EXPECT_TRUE(m_State.ReminderListChanged);
+
+    // The same text is processed again; now the page answers.
+    m_Online.readStatus.clear();
+    m_Online.content["P2"] = test::PageHtml("!Project", test::Para("p:{G}{5}", "Call Bob !2021-03-20 09:00"));
+    TReminderHandle(m_State, &m_Online).Run();
+    EXPECT_EQ(m_Online.ReadsOf("P2"), 2u);
+    EXPECT_EQ(m_State.LoadPageErrors, 0u);
+    EXPECT_NE(Reminder("p:{G}{5}"), nullptr);
+    EXPECT_TRUE(FilesExist());
+    EXPECT_EQ(m_State.PreviousReminderPagesJson.Get(), m_State.ReminderPagesJson.Get());
+}
+
+TEST_F(LoaderTest, ClearThenRunBuildsEverythingAnew)
+{
+    const std::vector<Json> pages = {PageEntry("P1", "Dentist !2021-03-20 10:30", "2021-03-05T10:00:00Z"),
+                                     PageEntry("P2", "!Project", "2021-03-05T10:00:00Z")};
+    m_Online.content["P2"] = test::PageHtml("!Project", test::Para("p:{G}{5}", "Call Bob !2021-03-20 09:00"));
+    Load(pages);
+    ASSERT_EQ(m_State.ReminderList.Count(), 2u);
+    const std::string text = m_State.ReminderPagesJson.Get();
+
+    TReminderHandle(m_State, &m_Online).Clear();
+    EXPECT_EQ(m_State.ReminderList.Count(), 0u);
+    EXPECT_EQ(m_State.TagPageList.Count(), 0u);
+    EXPECT_TRUE(m_State.ReminderPagesJson.Empty());
+    EXPECT_TRUE(m_State.PreviousReminderPagesJson.Empty());
+    EXPECT_EQ(m_State.LoadPageTotal, 0u);
+    EXPECT_TRUE(m_State.ReminderListChanged);
+    EXPECT_TRUE(FilesExist()); // Clear writes nothing
+    RemoveFiles();
+
+    m_State.ReminderPagesJson.Set(text);
+    TReminderHandle(m_State, &m_Online).Run();
+    EXPECT_EQ(m_State.ReminderList.Count(), 2u);
+    EXPECT_EQ(m_State.TagPageList.Count(), 1u);
+    EXPECT_EQ(m_Online.ReadsOf("P2"), 2u);
+    EXPECT_TRUE(FilesExist());
+    EXPECT_EQ(ReadTextFile(m_State.EngineFiles.HierarchyFilePath), text);
+}
+
+TEST_F(LoaderTest, ClearDuringLoadSavesNothingOfTheFormerAccount)
+{
+    m_Online.content["P2"] = test::PageHtml("!Project", test::Para("p:{G}{5}", "Call Bob !2021-03-20 09:00"));
+    // Another account signs in while the page is being read.
+    m_Online.beforeRead = [this](const std::string&) { TReminderHandle(m_State, nullptr).Clear(); };
+    Load({PageEntry("P2", "!Project", "2021-03-05T10:00:00Z"),
+          PageEntry("P3", "Dentist !2021-03-20 10:30", "2021-03-05T10:00:00Z")});
+
+    EXPECT_EQ(m_State.ReminderList.Count(), 0u);
+    EXPECT_EQ(m_State.TagPageList.Count(), 0u);
+    EXPECT_FALSE(FileExists(m_State.EngineFiles.RemindersFilePath));
+    EXPECT_TRUE(m_State.PreviousReminderPagesJson.Empty());
+}
+
+TEST_F(LoaderTest, PagesGoneFromTheListLoseAllTheirReminders)
+{
+    m_Online.content["P2"] = test::PageHtml("!Project", test::Para("p:{G}{5}", "Call Bob !2021-03-20 09:00"));
+    Load({PageEntry("P1", "Dentist !2021-03-20 10:30", "2021-03-05T10:00:00Z"),
+          PageEntry("P2", "!Project", "2021-03-05T10:00:00Z")});
+    ASSERT_EQ(m_State.ReminderList.Count(), 2u);
+
+    Load({PageEntry("P1", "Dentist !2021-03-20 10:30", "2021-03-05T10:00:00Z")});
+    EXPECT_EQ(m_State.ReminderList.Count(), 1u);
+    EXPECT_EQ(Reminder("p:{G}{5}"), nullptr);
+
+    // An unreadable text, or none, completes a load that keeps no reminder.
+    Load({});
+    m_State.ReminderPagesJson.Set("not json");
+    TReminderHandle(m_State, &m_Online).Run();
+    EXPECT_EQ(m_State.ReminderList.Count(), 0u);
+    EXPECT_EQ(m_State.PreviousReminderPagesJson.Get(), "not json");
+}
+
+} // namespace
+} // namespace rz
