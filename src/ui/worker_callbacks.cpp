@@ -28,7 +28,8 @@ TCycleCounters CountersOf(const MThreadOneNoteRESTDB& w)
 TWorkerCallbacks::TWorkerCallbacks(AppState& state, std::atomic<std::int64_t>& checkKnownPagesTick,
                                    std::string checkedText)
     : m_State(state), m_CheckKnownPagesTick(checkKnownPagesTick), m_CheckedText(std::move(checkedText)),
-      m_QueryMemo(std::make_unique<TStoreQueryMemo>())
+      m_QueryMemo(std::make_unique<TStoreQueryMemo>()),
+      m_OnlineFor([](MThreadOneNoteRESTDB& worker) { return std::make_unique<MWorkerOnlineSource>(worker); })
 {
 }
 
@@ -62,8 +63,8 @@ void TWorkerCallbacks::ThreadRESETDBDoExecute(MThreadOneNoteRESTDB& worker)
         return;
     }
     try {
-        MWorkerOnlineSource online(worker);
-        TReminderHandle engine(m_State, &online);
+        const std::unique_ptr<TOnlineSource> online = m_OnlineFor(worker);
+        TReminderHandle engine(m_State, online.get());
         engine.Run_CheckKnowPages();
         if (!m_State.UserId.Empty()) {
             query.Run(kQueryPagesByTitle, 1, 0, "!", "");
@@ -81,8 +82,8 @@ void TWorkerCallbacks::ThreadRESETDBDoExecute(MThreadOneNoteRESTDB& worker)
 
 void TWorkerCallbacks::ReminderPagesFound(MThreadOneNoteRESTDB& worker)
 {
-    MWorkerOnlineSource online(worker);
-    TReminderHandle(m_State, &online).Run();
+    const std::unique_ptr<TOnlineSource> online = m_OnlineFor(worker);
+    TReminderHandle(m_State, online.get()).Run();
 }
 
 MonitorSnapshot TakeMonitorSnapshot(const AppState& state, const MThreadOneNoteRESTDB* worker)

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -10,6 +11,7 @@ namespace rz {
 struct AppState;
 struct MonitorSnapshot;
 class MThreadOneNoteRESTDB;
+class TOnlineSource;
 class TStoreQueryMemo;
 
 // The reminder engine runs from the execute callback when more than this many whole seconds have
@@ -26,6 +28,10 @@ public:
     // `checkKnownPagesTick` is the controller's: its Refresh sets it to 0 to run the engine at once.
     // `checkedText` is the strings table's "strChecked".
     TWorkerCallbacks(AppState& state, std::atomic<std::int64_t>& checkKnownPagesTick, std::string checkedText);
+    // How the engine reaches the network: by default through the worker (its tokens and request
+    // budget). Tests give a fake.
+    using OnlineSourceFactory = std::function<std::unique_ptr<TOnlineSource>(MThreadOneNoteRESTDB&)>;
+    void SetOnlineSourceFactory(OnlineSourceFactory factory) { m_OnlineFor = std::move(factory); }
     ~TWorkerCallbacks();
     TWorkerCallbacks(const TWorkerCallbacks&) = delete;
     TWorkerCallbacks& operator=(const TWorkerCallbacks&) = delete;
@@ -53,6 +59,7 @@ private:
     std::string m_CheckedText;
     // Parsed store files kept between queries; worker thread only.
     std::unique_ptr<TStoreQueryMemo> m_QueryMemo;
+    OnlineSourceFactory m_OnlineFor;
 };
 
 // What the status window shows, read now from the state and the worker (none before it exists).
