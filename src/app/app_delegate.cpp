@@ -11,7 +11,11 @@
 #include "ui/desktop_notifier.h"
 #include "ui/due_check.h"
 #include "ui/main_window.h"
+#include "mirror/thread_one_note_restdb.h"
 #include "ui/mwin_about.h"
+#include "ui/mwin_monitor.h"
+#include "ui/monitor_lines.h"
+#include "ui/worker_callbacks.h"
 #include "ui/mwin_pending_reminders.h"
 #include "ui/pending_reminders.h"
 #include "ui/reminder_table_model.h"
@@ -44,6 +48,13 @@ AppDelegate::AppDelegate(AppState& state, QObject* parent)
 AppDelegate::~AppDelegate()
 {
     m_Timer.stop();
+    // The worker's thread ends first: its callbacks write into the state the windows read.
+    if (m_MirrorWorker) {
+        m_MirrorWorker->Stop();
+    }
+    m_MirrorWorker.reset();
+    m_WorkerCallbacks.reset();
+    m_WinMonitor.reset();
     // The windows hold references into the pending list's controller; they go first.
     m_WinPendingReminders.reset();
     m_Window.reset();
@@ -152,6 +163,7 @@ bool AppDelegate::applicationDidFinishLaunching()
 
     // The pending window is created now and loaded when first shown.
     m_WinPendingReminders = std::make_unique<MWinPendingReminders>(*m_Pending);
+    m_WinMonitor = std::make_unique<MWinMonitor>([this] { return TakeMonitorSnapshot(m_State, m_MirrorWorker.get()); });
     m_Notifier = new DesktopNotifier(QDBusConnection::sessionBus(), this);
     connect(m_Notifier, &DesktopNotifier::Activated, this, &AppDelegate::MenuItemCompleteReminderListClick);
 
@@ -450,32 +462,44 @@ void AppDelegate::ShowSignInWindow(int logInOrOut)
 
 void AppDelegate::CreateMirrorWorker()
 {
-    // Joins with the mirror worker.
+    m_MirrorWorker = std::make_unique<MThreadOneNoteRESTDB>(m_State);
 }
 
 void AppDelegate::SetMirrorWorkerJustLoggedIn()
 {
-    // Joins with the mirror worker.
+    if (m_MirrorWorker) {
+        m_MirrorWorker->m_JustLoginAccount = true;
+    }
 }
 
 void AppDelegate::BindMirrorWorkerCallbacks()
 {
-    // Joins with the worker callbacks: start, end and execute.
+    m_WorkerCallbacks =
+        std::make_unique<TWorkerCallbacks>(m_State, m_CheckKnownPagesTick, UiText("strChecked").toStdString());
+    m_WorkerCallbacks->Bind(*m_MirrorWorker);
 }
 
 void AppDelegate::StartMirrorWorker()
 {
-    // Joins with the mirror worker.
+    m_MirrorWorker->Run();
 }
 
 void AppDelegate::RefreshMirrorWorker()
 {
-    // Joins with the mirror worker.
+    if (m_MirrorWorker) {
+        m_MirrorWorker->Refresh();
+    }
 }
 
 void AppDelegate::ShowMonitorWindow()
 {
-    // Joins with the monitor window.
+    if (!m_WinMonitor) {
+        return;
+    }
+    m_WinMonitor->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    m_WinMonitor->show();
+    m_WinMonitor->raise();
+    m_WinMonitor->activateWindow();
 }
 
 } // namespace rz

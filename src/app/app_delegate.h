@@ -23,10 +23,13 @@ struct AppState;
 struct DueCheckResult;
 class DesktopNotifier;
 class MainWindow;
+class MThreadOneNoteRESTDB;
+class MWinMonitor;
 class MWinPendingReminders;
 class ReminderTableModel;
 class TDueCheck;
 class TPendingReminders;
+class TWorkerCallbacks;
 
 // The application controller: the tray icon and its menu, the launch sequence, the one-second
 // tick with the due check and the alert. The logic it drives lives in the core; this class only
@@ -86,6 +89,8 @@ public:
     TPendingReminders& PendingReminders() { return *m_Pending; }
     QTimer& Timer() { return m_Timer; }
     std::int64_t CheckKnownPagesTick() const { return m_CheckKnownPagesTick; }
+    MThreadOneNoteRESTDB* MirrorWorker() const { return m_MirrorWorker.get(); }
+    MWinMonitor* WinMonitor() const { return m_WinMonitor.get(); }
     // How many alerts were raised so far.
     int AlertCount() const { return m_AlertCount; }
 
@@ -133,6 +138,10 @@ private:
     std::unique_ptr<ReminderTableModel> m_MainModel;
     std::unique_ptr<MainWindow> m_Window;
     std::unique_ptr<MWinPendingReminders> m_WinPendingReminders;
+    std::unique_ptr<MWinMonitor> m_WinMonitor;
+    // The callbacks outlive the worker's thread: the worker is stopped first.
+    std::unique_ptr<TWorkerCallbacks> m_WorkerCallbacks;
+    std::unique_ptr<MThreadOneNoteRESTDB> m_MirrorWorker;
     DesktopNotifier* m_Notifier = nullptr;
     std::function<void()> m_AlertSoundPlayer;
     // Empty: the real window process.

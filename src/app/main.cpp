@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/sign_in_window.h"
 #include "app/single_instance.h"
+#include "app/unix_signals.h"
 #include "core/app_state.h"
 #include "core/instance_lock.h"
 #include "core/paths.h"
@@ -86,6 +87,11 @@ int main(int argc, char** argv)
         QObject::connect(&instance, &rz::SingleInstance::ShowRequested, &controller,
                          &rz::AppDelegate::ShowAfterAnotherStart);
     }
+
+    // A desktop session ending, a terminal's ^C or `kill` end the agent cleanly; SIGUSR1 refreshes.
+    rz::UnixSignals unixSignals;
+    QObject::connect(&unixSignals, &rz::UnixSignals::QuitRequested, &app, &QCoreApplication::quit);
+    QObject::connect(&unixSignals, &rz::UnixSignals::RefreshRequested, &controller, &rz::AppDelegate::MenuItemRefreshClick);
 
     if (!controller.applicationDidFinishLaunching()) {
         std::fprintf(stderr, "%s\n", rz::kNoDataFolderMessage);

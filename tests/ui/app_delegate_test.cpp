@@ -42,6 +42,12 @@ protected:
     {
         test::QtTestApp();
         CreateFolder(DataFolder());
+        // The controller's mirror worker runs for real; it finds nothing listening here.
+        MConfig settings(DataFile("velaapp.plist"));
+        for (const char* key : {"GraphEndpoint", "IdentityEndpoint", "AccountEndpoint"}) {
+            settings.WriteValueValueStr(key, "http://127.0.0.1:9");
+        }
+        settings.Save();
     }
 
     std::string DataFolder() const { return home.Path() + "/data/Tidewell/RedoZevuviva"; }

@@ -1,0 +1,118 @@
+#include "ui/worker_callbacks.h"
+
+#include "core/app_state.h"
+#include "mirror/store_query.h"
+#include "mirror/thread_one_note_restdb.h"
+#include "reminders/reminder_handle.h"
+#include "ui/monitor_lines.h"
+#include "util/dates.h"
+#include "util/json.h"
+#include "util/log.h"
+
+#include <exception>
+#include <utility>
+
+namespace rz {
+namespace {
+
+TCycleCounters CountersOf(const MThreadOneNoteRESTDB& w)
+{
+    return {w.m_FilterPagesResult,        w.m_NotebooksChanged,     w.m_NotebooksSectionsChanged,
+            w.m_NewNotebookCount,         w.m_ChangedNotebookCount, w.m_NotebookTotal,
+            w.m_NewSectionGroupCount,     w.m_ChangedSectionGroupCount, w.m_NewSectionCount,
+            w.m_ChangedSectionCount,      w.m_GetSectionErrorCount};
+}
+
+} // namespace
+
+TWorkerCallbacks::TWorkerCallbacks(AppState& state, std::atomic<std::int64_t>& checkKnownPagesTick,
+                                   std::string checkedText)
+    : m_State(state), m_CheckKnownPagesTick(checkKnownPagesTick), m_CheckedText(std::move(checkedText)),
+      m_QueryMemo(std::make_unique<TStoreQueryMemo>()),
+      m_OnlineFor([](MThreadOneNoteRESTDB& worker) { return std::make_unique<MWorkerOnlineSource>(worker); })
+{
+}
+
+TWorkerCallbacks::~TWorkerCallbacks() = default;
+
+void TWorkerCallbacks::Bind(MThreadOneNoteRESTDB& worker)
+{
+    worker.FOnDoStart = [this](MThreadOneNoteRESTDB& w) { ThreadRESETDBDoStart(w); };
+    worker.FOnDoEnd = [this](MThreadOneNoteRESTDB& w) { ThreadRESETDBDoEnd(w); };
+    worker.FOnExecute = [this](MThreadOneNoteRESTDB& w) { ThreadRESETDBDoExecute(w); };
+    worker.FOnReminderPagesFound = [this](MThreadOneNoteRESTDB& w) { ReminderPagesFound(w); };
+}
+
+void TWorkerCallbacks::ThreadRESETDBDoStart(MThreadOneNoteRESTDB& worker)
+{
+    worker.SetGraphBase(GraphBaseAddress(m_State.UserId.Get(), false));
+    const std::string principal = m_State.UserPrincipalName.Get();
+    worker.SetGraphBaseUser(principal.empty() ? std::string() : GraphBaseAddress(principal, true));
+    m_State.MirrorStatusText.Set(CheckStartLine(DateNow()));
+}
+
+void TWorkerCallbacks::ThreadRESETDBDoEnd(MThreadOneNoteRESTDB& worker)
+{
+    m_State.MirrorStatusText.Set(CheckEndLine(m_CheckedText, DateNow(), CountersOf(worker)));
+}
+
+void TWorkerCallbacks::ThreadRESETDBDoExecute(MThreadOneNoteRESTDB& worker)
+{
+    MOneNoteRESTDB query(m_State, m_QueryMemo.get());
+    if (TickNow() - m_CheckKnownPagesTick.load() <= kEngineIntervalSeconds) {
+        return;
+    }
+    try {
+        const std::unique_ptr<TOnlineSource> online = m_OnlineFor(worker);
+        TReminderHandle engine(m_State, online.get());
+        engine.Run_CheckKnowPages();
+        if (!m_State.UserId.Empty()) {
+            query.Run(kQueryPagesByTitle, 1, 0, "!", "");
+            m_State.ReminderPageCount = query.m_Count;
+            if (!query.m_ResultStr.empty()) {
+                m_State.ReminderPagesJson.Set(query.m_ResultStr);
+            }
+            engine.Run();
+        }
+        m_CheckKnownPagesTick = TickNow();
+    } catch (const std::exception& error) {
+        LogWarning(std::string("reminder engine run failed: ") + error.what());
+    }
+}
+
+void TWorkerCallbacks::ReminderPagesFound(MThreadOneNoteRESTDB& worker)
+{
+    const std::unique_ptr<TOnlineSource> online = m_OnlineFor(worker);
+    TReminderHandle(m_State, online.get()).Run();
+}
+
+MonitorSnapshot TakeMonitorSnapshot(const AppState& state, const MThreadOneNoteRESTDB* worker)
+{
+    MonitorSnapshot s;
+    s.AccessToken = state.AccessToken.Get();
+    s.UserId = state.UserId.Get();
+    s.UserPrincipalName = state.UserPrincipalName.Get();
+    s.MirrorStatusText = state.MirrorStatusText.Get();
+    s.ReminderPageCount = state.ReminderPageCount;
+    if (worker != nullptr) {
+        s.HasWorker = true;
+        s.Monitoring = worker->m_Monitoring;
+        s.RefreshTokensErrorCount = worker->m_RefreshTokensErrorCount;
+        s.GetAllNotebooksSectionsErrorCount = worker->m_GetAllNotebooksSectionsErrorCount;
+        s.Counters = CountersOf(*worker);
+        s.LastCheckPageTime = worker->LastCheckPageTime();
+        s.LastCheckPageResult = worker->m_LastCheckPageResult;
+    }
+    s.LastLoadTime = state.LastLoadTime.Get();
+    s.LoadRunning = state.LoadRunning;
+    s.LoadPageTotal = static_cast<std::int64_t>(state.LoadPageTotal.load());
+    s.LoadPageDone = static_cast<std::int64_t>(state.LoadPageDone.load());
+    s.LoadPageErrors = static_cast<std::int64_t>(state.LoadPageErrors.load());
+    s.KnownTitlePageTotal = static_cast<std::int64_t>(state.KnownTitlePageTotal.load());
+    s.KnownTitlePageDone = static_cast<std::int64_t>(state.KnownTitlePageDone.load());
+    s.KnownTagPageTotal = static_cast<std::int64_t>(state.KnownTagPageTotal.load());
+    s.KnownTagPageDone = static_cast<std::int64_t>(state.KnownTagPageDone.load());
+    return s;
+}
+
+} // namespace rz
