@@ -1,16 +1,28 @@
 # The Debian package of the desktop application, made by CPack from the release build
-# (scripts/package). It holds what the install rules name: the program, its desktop entry, icons,
-# metainfo, manual page, copyright and change log. The Graph emulator and the tests have no install
-# rules, so they stay out.
+# (scripts/package). It holds what the install rules name: the program, its sign-in module (in the
+# program's private library folder), its desktop entry, icons, metainfo, manual page, copyright and
+# change log. The Graph emulator and the tests have no install rules, so they stay out.
 
-# The packaged program gets the hardening Debian builds with when optimised: checked libc calls and
-# relocations made read-only before main. Only its own code; test code is not shipped.
+# The packaged program and its sign-in module get the hardening Debian builds with when optimised:
+# checked libc calls and relocations made read-only before they run. Only their own code; test code
+# is not shipped.
 if(CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo|MinSizeRel)$" AND NOT RZ_SANITIZE)
-  foreach(target rz_core rz_resources rz_ui rz_app redozevuviva)
+  foreach(target rz_core rz_resources rz_ui rz_app rz_sign_in redozevuviva redozevuviva-sign-in)
     target_compile_options(${target} PRIVATE -U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2)
   endforeach()
-  target_link_options(redozevuviva PRIVATE LINKER:-z,relro LINKER:-z,now)
+  foreach(target redozevuviva redozevuviva-sign-in)
+    target_link_options(${target} PRIVATE LINKER:-z,relro LINKER:-z,now)
+  endforeach()
 endif()
+
+# The program finds its sign-in module by a path relative to its own folder, computed from the
+# install folders (src/app); the package lays the files out by the same relative folders under
+# CPACK_PACKAGING_INSTALL_PREFIX. Absolute folders would break that agreement.
+foreach(dir CMAKE_INSTALL_BINDIR CMAKE_INSTALL_LIBDIR)
+  if(IS_ABSOLUTE "${${dir}}")
+    message(FATAL_ERROR "${dir} (${${dir}}) must be relative: the program finds its sign-in module relative to itself")
+  endif()
+endforeach()
 
 # Installing builds only what the install rules need, not the tests and benchmarks of the tree.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
@@ -21,7 +33,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR Tidewell)
 set(CPACK_PACKAGE_CONTACT "Tidewell <support@tidewell.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "reminders from the page titles and tags of OneNote notebooks")
+# The release preset configures with the same prefix, so the library folder is the multiarch one
+# Debian uses under /usr (GNUInstallDirs picks it only for that prefix).
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+if(NOT CMAKE_INSTALL_PREFIX STREQUAL CPACK_PACKAGING_INSTALL_PREFIX)
+  message(STATUS "Installing under ${CMAKE_INSTALL_PREFIX}; the Debian package (release preset) uses /usr")
+endif()
 set(CPACK_STRIP_FILES ON)
 
 # redozevuviva_<version>_<arch>.deb
@@ -38,7 +55,8 @@ and time into reminders, and raises a window with a sound when one comes due.
 
 On a desktop without a system tray the main window, with a menu bar, takes
 the tray icon's place.")
-# Depends come from the libraries the program links (dpkg-shlibdeps), never from a list kept here.
+# Depends come from the libraries the program and its sign-in module link (dpkg-shlibdeps over every
+# ELF file of the package), never from a list kept here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The Qt plugins that draw every icon (SVG) are loaded at run time, not linked, so shlibdeps cannot
 # see them; the packages that ship them are looked up from the plugin files.
@@ -61,4 +79,4 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
 
 # What the package holds, for scripts/package to build before it runs CPack.
-add_custom_target(rz_package_contents DEPENDS redozevuviva rz_man rz_icons rz_doc)
+add_custom_target(rz_package_contents DEPENDS redozevuviva redozevuviva-sign-in rz_man rz_icons rz_doc)
