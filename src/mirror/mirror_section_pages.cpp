@@ -124,7 +124,13 @@ bool MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId, cons
                 }
             }
         } else if (StrContains("\"code\":\"20185\"", text)) {
-            // The service will not list this section; it counts as fetched, with no pages.
+            // The service will not list this section now; it counts as fetched. A page list stored
+            // earlier stays, so its reminders do not go with a refusal; a section never listed
+            // gets no pages.
+            const std::optional<std::string> stored = ReadTextFile((folder / "pages.json").string());
+            if (stored && IsGraphListResponse(*stored)) {
+                return true;
+            }
             text = "{}";
         } else {
             return FailSection(folder);

@@ -206,6 +206,23 @@ TEST_P(MirrorHierarchyTest, RefusedSectionStoresBracesAndIsNoError)
     EXPECT_EQ(W().m_NotebooksChanged, 5);
 }
 
+TEST_P(MirrorHierarchyTest, RefusedSectionKeepsTheListStoredBefore)
+{
+    Start(Json::array({Container("Work", "nb-work", Json::array({Section("Inbox", "sec-inbox", 3)}))}));
+    W().RunCycle();
+    const std::string stored = ReadTextFile(M().Store("Work/Inbox/pages.json").string()).value_or("");
+    ASSERT_NE(stored.find("Page 2"), std::string::npos);
+
+    // Changed online, then refused when the mirror asks for it again.
+    ASSERT_TRUE(M().Admin("add", {{"kind", "page"}, {"parentId", "sec-inbox"}, {"title", "Later"}}));
+    ASSERT_TRUE(M().Fault({{"route", "pages"}, {"match", "sec-inbox"}, {"count", 10}, {"graphError", "20185"}}));
+    W().Refresh();
+    W().RunCycle();
+    EXPECT_EQ(ReadTextFile(M().Store("Work/Inbox/pages.json").string()), stored);
+    EXPECT_EQ(W().m_GetSectionErrorCount, 0);
+    EXPECT_TRUE(W().ErrorSections().empty());
+}
+
 TEST_P(MirrorHierarchyTest, ErrorListSurvivesARestartAndLeavesItWhenTheSectionIsDeleted)
 {
     Start(TwoNotebooks());
