@@ -48,7 +48,7 @@ std::string SmallFixture()
       {"id": "page-unreadable", "title": "Unreadable !{{now+1d}}"}]}]},
   {"displayName": "Work", "createdDateTime": "{{now-60d}}", "sectionGroups": [
     {"displayName": "Team", "sections": [
-      {"displayName": "Plans", "pages": [
+      {"displayName": "Plans", "id": "section-plans", "pages": [
         {"id": "page-review", "title": "Review !{{tomorrow 10:00}}", "createdDateTime": "{{now-6d}}"},
         {"id": "page-notes", "title": "Notes", "createdDateTime": "{{now-7d}}"}]}]}]}
  ]
@@ -185,7 +185,14 @@ std::vector<std::string> AppHome::DamagedFiles() const
     std::error_code error;
     if (fs::is_directory(StoreRoot(), error)) {
         for (const auto& entry : fs::recursive_directory_iterator(StoreRoot(), error)) {
-            if (entry.is_regular_file() && entry.path().extension() == ".json" && !jsonWhole(entry.path())) {
+            if (!entry.is_regular_file()) {
+                continue;
+            }
+            // The failed-section list is a property list despite its name.
+            const bool whole = entry.path().filename() == "errorsections.json"
+                                   ? ReadPlistStringArrayDict(entry.path().string()).has_value()
+                                   : entry.path().extension() != ".json" || jsonWhole(entry.path());
+            if (!whole) {
                 damaged.push_back(entry.path().string());
             }
         }
