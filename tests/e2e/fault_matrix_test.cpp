@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,12 @@ struct Fault
     // The service asks for a back-off, which holds the mirror after the first phase.
     bool throttles = false;
 };
+
+// Names the fault in test listings instead of its bytes.
+void PrintTo(const Fault& fault, std::ostream* out)
+{
+    *out << fault.name;
+}
 
 // How deep the cycle gets before the fault bites: every OneNote route; all but the notebook list
 // (so the hierarchy download meets it); only the page lists and contents, after every section
