@@ -120,7 +120,8 @@ TEST_F(RemindersEndToEndTest, ReminderDueSoonFiresAndIsKeptAsPending)
     ASSERT_TRUE(fired.time.has_value());
     ASSERT_TRUE(test::WaitFor(kWaitMs, [&] { return DateNow().seconds > fired.time->seconds + 1; }));
     ASSERT_TRUE(RefreshAndSettle()) << app->Stderr();
-    EXPECT_FALSE(HasReminder(home.Reminders(), "Soon !")) << Names(home.Reminders());
+    EXPECT_TRUE(test::WaitFor(kWaitMs, [&] { return !HasReminder(home.Reminders(), "Soon !"); }))
+        << Names(home.Reminders());
     EXPECT_EQ(home.Reminders().size(), test::SmallFixtureReminders().size()) << Names(home.Reminders());
     EXPECT_TRUE(app->Running());
 
