@@ -90,7 +90,7 @@ int main(int argc, char** argv)
 
     // A desktop session ending, a terminal's ^C or `kill` end the agent cleanly; SIGUSR1 refreshes.
     rz::UnixSignals unixSignals;
-    QObject::connect(&unixSignals, &rz::UnixSignals::QuitRequested, &app, &QCoreApplication::quit);
+    QObject::connect(&unixSignals, &rz::UnixSignals::QuitRequested, &controller, &rz::AppDelegate::MenuItemQuitClick);
     QObject::connect(&unixSignals, &rz::UnixSignals::RefreshRequested, &controller, &rz::AppDelegate::MenuItemRefreshClick);
 
     if (!controller.applicationDidFinishLaunching()) {
