@@ -14,6 +14,7 @@
 #include <QDesktopServices>
 #include <QIcon>
 #include <QUrl>
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -22,6 +23,9 @@ int main(int argc, char** argv)
     if (rz::IsSignInWindowCall(argc, argv)) {
         return rz::SignInWindowMain(argc, argv);
     }
+
+    // A refresh request that arrives before its handler exists is dropped, not fatal.
+    std::signal(SIGUSR1, SIG_IGN);
 
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {

@@ -63,6 +63,22 @@ bool IsReminderDue(Date now, const DueWindow& window, std::optional<Date> preRem
     return DateIsBetween(*time, window.Low, window.High);
 }
 
+namespace {
+
+// A one-off with this id and time already waits in the pending list.
+bool AlreadyPending(const TReminderList& pending, const std::optional<std::string>& id, std::optional<Date> time)
+{
+    for (std::size_t n = pending.Count(); n-- > 0;) {
+        const ReminderPtr p = pending.At(n);
+        if (p && p->Repeat() == 0 && p->Id() == id && p->time() == time) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderList& pending,
                                            SnoozeState& snooze)
 {
@@ -84,6 +100,11 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
             continue;
         }
         const bool repeats = r->Repeat() != 0;
+        if (!repeats && AlreadyPending(pending, r->Id(), time)) {
+            // Fired moments ago and put back by a load before its time came: it is waiting already.
+            reminders.Remove(r);
+            continue;
+        }
         r->setPreRemindedTime(repeats ? DateAddSeconds(now, kRepeatHoldOffSeconds) : window.High);
         pending.InsertTop(r->objType(), r->name(), r->Id(), r->pageId(), r->link(), time, r->Repeat(),
                           r->weekDay());

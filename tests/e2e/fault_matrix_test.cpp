@@ -183,9 +183,8 @@ INSTANTIATE_TEST_SUITE_P(Faults, FaultMatrixTest,
                                          Fault{"dropped", R"("drop":true)"}),
                          FaultName);
 
-// Fails: a section whose page list answers 20185 once gets "{}" stored as its page list, so every
-// reminder of the section goes, and stays gone until the section changes online again.
-INSTANTIATE_TEST_SUITE_P(DISABLED_RefusedSections, FaultMatrixTest,
+// A section refused with 20185 keeps the page list stored before, so its reminders stay.
+INSTANTIATE_TEST_SUITE_P(RefusedSections, FaultMatrixTest,
                          testing::Values(Fault{"20185", R"("graphError":"20185")", true}), FaultName);
 
 } // namespace

@@ -65,6 +65,23 @@ TEST(DueWindowTest, ReachesBackToThePreviousCheck)
     }
 }
 
+TEST_F(DueCheckTest, OneOffPutBackByALoadBeforeItsTimeFiresOnce)
+{
+    AddOneOff("a", At(4, 10, 0, 0));
+    EXPECT_TRUE(CheckAt(At(4, 9, 59, 52)).Alert);
+    ASSERT_EQ(pending.Count(), 1U);
+    // The page still names a time to come, so a load in the next seconds adds it again.
+    AddOneOff("a", At(4, 10, 0, 0));
+    const DueCheckResult again = CheckAt(At(4, 9, 59, 55));
+    EXPECT_FALSE(again.Alert);
+    EXPECT_EQ(pending.Count(), 1U);
+    EXPECT_EQ(reminders.Count(), 0U);
+    // Moved online to another time, it is a reminder of its own again.
+    AddOneOff("a", At(4, 10, 0, 5));
+    EXPECT_TRUE(CheckAt(At(4, 9, 59, 58)).Alert);
+    EXPECT_EQ(pending.Count(), 2U);
+}
+
 TEST_F(DueCheckTest, OneOffFiresWithinTenSecondsOfItsTime)
 {
     struct Case
