@@ -391,9 +391,16 @@ void AppDelegate::MenuItemStartAtLoginClick(bool checked)
 
 void AppDelegate::MenuItemQuitClick()
 {
+    m_QuitRequested = true;
     // Qt asks every window to close before it quits; the main window must agree this time.
     if (m_Window) {
         m_Window->SetMinimiseOnClose(false);
+    }
+    if (m_SignInShown) {
+        // The wait for the sign-in window runs a loop of its own, which quit() leaves running
+        // (before the main loop starts it does nothing at all); exit() ends every loop.
+        QCoreApplication::exit(0);
+        return;
     }
     // Queued, so the menu's own event handling ends before the loop does.
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -66,6 +66,8 @@ public:
     void MenuItemStartAtLoginClick(bool checked);
     // Lets the main window close and ends the event loop.
     void MenuItemQuitClick();
+    // True once Quit was chosen, also while start-up still waited for the sign-in window.
+    bool QuitRequested() const { return m_QuitRequested; }
 
     // Another start of the program asks this one to come forward: the pending window when reminders
     // wait, else the main window.
@@ -147,6 +149,7 @@ private:
     // Empty: the real window process.
     SignInRunner m_SignInRunner;
     bool m_SignInShown = false;
+    bool m_QuitRequested = false;
     QSoundEffect* m_Sound = nullptr;
     bool m_SoundQueued = false;
     bool m_InTick = false;

@@ -101,5 +101,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", rz::kNoDataFolderMessage);
         return 1;
     }
+    // A quit that came while start-up waited for the sign-in window ended that wait's loop only.
+    if (controller.QuitRequested()) {
+        return 0;
+    }
     return QApplication::exec();
 }

@@ -291,5 +291,16 @@ TEST_F(RemindersEndToEndTest, QuitsAtOnceDuringASlowRequest)
     // TearDown sends SIGTERM and expects a clean exit within a few seconds.
 }
 
+TEST_F(RemindersEndToEndTest, QuitsWhileStartUpWaitsForTheSignInWindow)
+{
+    // No auto-consent: the sign-in form waits for a person.
+    emulator = std::make_unique<EmulatorProcess>(test::FixtureOptions(test::SmallFixture(), false));
+    ASSERT_TRUE(emulator->Running()) << emulator->Error();
+    home.PointAt(*emulator, false);
+    app = home.Start();
+    ASSERT_TRUE(test::WaitFor(kWaitMs, [&] { return emulator->RequestCount("authorize") > 0; })) << app->Stderr();
+    // TearDown sends SIGTERM and expects a clean exit within a few seconds.
+}
+
 } // namespace
 } // namespace rz
