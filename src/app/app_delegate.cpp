@@ -503,7 +503,6 @@ void AppDelegate::ShowMonitorWindow()
     if (!m_WinMonitor) {
         return;
     }
-    m_WinMonitor->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     m_WinMonitor->show();
     m_WinMonitor->raise();
     m_WinMonitor->activateWindow();

@@ -31,6 +31,8 @@ MWinMonitor::MWinMonitor(SnapshotSource source, QWidget* parent)
     : QDialog(parent), m_Ui(std::make_unique<Ui::MWinMonitor>()), m_Source(std::move(source))
 {
     m_Ui->setupUi(this);
+    // Opened from the tray over whatever is in front, like the pending window.
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
 }
 
 MWinMonitor::~MWinMonitor() = default;
