@@ -349,16 +349,6 @@ TEST(PageListMayMatchTest, NeverSkipsATitleTheComparisonMatches)
     }
 }
 
-std::u16string LowerFull(char16_t* units, int32_t length)
-{
-    std::u16string lowered(16, u'\0');
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t n = u_strToLower(reinterpret_cast<UChar*>(lowered.data()), 16,
-                                   reinterpret_cast<UChar*>(units), length, "", &status);
-    lowered.resize(U_SUCCESS(status) ? static_cast<std::size_t>(n) : 0);
-    return lowered;
-}
-
 // The ASCII shortcut rests on which characters lower-case to ASCII; ask ICU about every one.
 TEST(PageListMayMatchTest, EveryCharacterLoweredToAsciiIsCaught)
 {
@@ -367,11 +357,14 @@ TEST(PageListMayMatchTest, EveryCharacterLoweredToAsciiIsCaught)
         if (U_IS_SURROGATE(c)) {
             continue;
         }
-        char16_t units[2];
+        UChar units[2];
         int32_t length = 0;
         U16_APPEND_UNSAFE(units, length, c);
-        const std::u16string lowered = LowerFull(units, length);
-        for (const char16_t unit : lowered) {
+        UChar lowered[16];
+        UErrorCode status = U_ZERO_ERROR;
+        const int32_t n = u_strToLower(lowered, 16, units, length, "", &status);
+        ASSERT_TRUE(U_SUCCESS(status)) << std::hex << c;
+        for (const UChar unit : std::u16string_view(lowered, n)) {
             if (unit >= 0x80) {
                 continue;
             }
