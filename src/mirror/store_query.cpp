@@ -92,6 +92,34 @@ struct TitleTest
     }
 };
 
+bool IsArrayMember(const Json& object, const char* key)
+{
+    const auto member = object.is_object() ? object.find(key) : object.end();
+    return object.is_object() && member != object.end() && member->is_array();
+}
+
+// The object's array member `key`; an empty array when there is none.
+const Json& ArrayMember(const Json& object, const char* key)
+{
+    static const Json kNone = Json::array();
+    return IsArrayMember(object, key) ? *object.find(key) : kNone;
+}
+
+// The store folder of a notebook, section group or section under `path`; none when the item has no
+// text "displayName" or its folder is missing, which ends the list the item is in.
+std::optional<std::string> ItemFolder(const Json& item, const std::string& path)
+{
+    const auto name = item.is_object() ? item.find("displayName") : item.end();
+    if (!item.is_object() || name == item.end() || !name->is_string()) {
+        return std::nullopt;
+    }
+    std::string folder = path + "/" + StoreFolderName(name->get_ref<const std::string&>()).string();
+    if (!FileExists(folder)) {
+        return std::nullopt;
+    }
+    return folder;
+}
+
 } // namespace
 
 std::string AccountStorePath(const std::string& storeRootPath, std::string_view userId)
@@ -171,11 +199,10 @@ void MOneNoteRESTDB::Run(std::int64_t command, std::int64_t paramInt1, std::int6
     }
     // A document that does not parse (a cut-off file) is as unknown as a missing one: answering
     // «{"value": []}» would tell the reminder engine that every reminder page is gone.
-    const auto notebooks = hierarchy->find("value");
-    if (notebooks == hierarchy->end() || !notebooks->is_array()) {
+    if (!IsArrayMember(*hierarchy, "value")) {
         return;
     }
-    Run_Notebooks(*hierarchy, m_RESTDBPath);
+    Run_Containers(ArrayMember(*hierarchy, "value"), m_RESTDBPath);
     m_ResultStr = "{\"value\": [" + m_ResultStr + "]}";
     if (m_Memo != nullptr) {
         for (auto it = m_Memo->m_PageLists.begin(); it != m_Memo->m_PageLists.end();) {
@@ -189,92 +216,49 @@ void MOneNoteRESTDB::Run(std::int64_t command, std::int64_t paramInt1, std::int6
     }
 }
 
-void MOneNoteRESTDB::Run_Notebooks(const Json& hierarchy, const std::string& path)
+void MOneNoteRESTDB::Run_Containers(const Json& containers, const std::string& path)
 {
-    const auto notebooks = hierarchy.find("value");
-    if (notebooks == hierarchy.end() || !notebooks->is_array()) {
+    for (const Json& container : containers) {
+        const std::optional<std::string> folder = ItemFolder(container, path);
+        if (!folder) {
+            return;
+        }
+        Run_Containers(ArrayMember(container, "sectionGroups"), *folder);
+        Run_Sections(ArrayMember(container, "sections"), *folder);
+    }
+}
+
+void MOneNoteRESTDB::Run_Sections(const Json& sections, const std::string& path)
+{
+    for (const Json& section : sections) {
+        const std::optional<std::string> folder = ItemFolder(section, path);
+        if (!folder) {
+            return;
+        }
+        Run_Pages(*folder);
+    }
+}
+
+void MOneNoteRESTDB::Run_Pages(const std::string& sectionPath)
+{
+    if (m_Command != kQueryPagesByTitle) {
         return;
     }
-    for (const Json& notebook : *notebooks) {
-        const auto name = notebook.is_object() ? notebook.find("displayName") : notebook.end();
-        if (!notebook.is_object() || name == notebook.end() || !name->is_string()) {
-            return;
-        }
-        const std::string folder = path + "/" + StoreFolderName(name->get_ref<const std::string&>()).string();
-        if (!FileExists(folder)) {
-            return;
-        }
-        if (Run_SectionGroups(notebook, folder) || Run_Sections(notebook, folder)) {
-            return;
-        }
-    }
-}
-
-bool MOneNoteRESTDB::Run_SectionGroups(const Json& container, const std::string& path)
-{
-    const auto groups = container.find("sectionGroups");
-    if (groups == container.end() || !groups->is_array()) {
-        return false;
-    }
-    for (const Json& group : *groups) {
-        const auto name = group.is_object() ? group.find("displayName") : group.end();
-        if (!group.is_object() || name == group.end() || !name->is_string()) {
-            return false;
-        }
-        const std::string folder = path + "/" + StoreFolderName(name->get_ref<const std::string&>()).string();
-        if (!FileExists(folder)) {
-            return false;
-        }
-        if (Run_SectionGroups(group, folder) || Run_Sections(group, folder)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool MOneNoteRESTDB::Run_Sections(const Json& container, const std::string& path)
-{
-    const auto sections = container.find("sections");
-    if (sections == container.end() || !sections->is_array()) {
-        return false;
-    }
-    for (const Json& section : *sections) {
-        const auto name = section.is_object() ? section.find("displayName") : section.end();
-        if (!section.is_object() || name == section.end() || !name->is_string()) {
-            return false;
-        }
-        const std::string folder = path + "/" + StoreFolderName(name->get_ref<const std::string&>()).string();
-        if (!FileExists(folder)) {
-            return false;
-        }
-        if (Run_Pages(folder)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool MOneNoteRESTDB::Run_Pages(const std::string& sectionPath)
-{
     // Bytes first: most page lists hold no matching title, and the prefilter settles those
     // without the UTF-8 check and the parse that ReadTextFile and the parser would spend on them.
     const std::string path = sectionPath + "/pages.json";
     std::optional<std::string> text = ReadRawFile(path);
     if (!text || !IsGraphListResponse(*text)) {
-        return false;
-    }
-    if (m_Command != kQueryPagesByTitle) {
-        return false;
+        return;
     }
     const bool ignoreCase = m_ParamInt1 == 1;
     if (m_SkipUnmatchedPageLists && !PageListMayMatch(*text, m_ParamStr3, ignoreCase)) {
-        return false;
+        return;
     }
     if (!IsValidUtf8(*text)) {
-        return false;
+        return;
     }
     SearchPageList(path, std::move(*text), ignoreCase);
-    return false; // query 4 covers every section, whatever it found
 }
 
 void MOneNoteRESTDB::SearchPageList(const std::string& path, std::string&& text, bool ignoreCase)
@@ -326,12 +310,8 @@ void MOneNoteRESTDB::SearchPageList(const std::string& path, std::string&& text,
 
 bool MOneNoteRESTDB::FindPageByTitle(const Json& pageList, std::string_view keyword, bool ignoreCase)
 {
-    const auto pages = pageList.is_object() ? pageList.find("value") : pageList.end();
-    if (!pageList.is_object() || pages == pageList.end() || !pages->is_array()) {
-        return false;
-    }
     bool found = false;
-    for (const Json& page : *pages) {
+    for (const Json& page : ArrayMember(pageList, "value")) {
         if (!page.is_object()) {
             break;
         }

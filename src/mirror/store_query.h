@@ -92,11 +92,11 @@ public:
     bool m_SkipUnmatchedPageLists = true;
 
 private:
-    void Run_Notebooks(const Json& hierarchy, const std::string& path);
-    // Each returns the stop flag: true ends the whole walk.
-    bool Run_SectionGroups(const Json& container, const std::string& path);
-    bool Run_Sections(const Json& container, const std::string& path);
-    bool Run_Pages(const std::string& sectionPath);
+    // Notebooks and section groups alike: each one's groups, then its sections. An item without a
+    // text name or a folder ends the list it is in.
+    void Run_Containers(const Json& containers, const std::string& path);
+    void Run_Sections(const Json& sections, const std::string& path);
+    void Run_Pages(const std::string& sectionPath);
     // Searches a page list that may match, through the memo when there is one.
     void SearchPageList(const std::string& path, std::string&& text, bool ignoreCase);
 

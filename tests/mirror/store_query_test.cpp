@@ -6,12 +6,14 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
 #include <string>
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -50,6 +52,19 @@ std::string ListText(const Json& items, const char* collection)
 {
     return JsonObjectToText(Json{{"@odata.context", std::string(kContext) + collection}, {"value", items}});
 }
+
+// The titles of a query's result, in order.
+std::vector<std::string> Titles(const MOneNoteRESTDB& query)
+{
+    const Json result = Parsed(query.m_ResultStr);
+    std::vector<std::string> titles;
+    for (const Json& page : result["value"]) {
+        titles.push_back(page["title"]);
+    }
+    return titles;
+}
+
+using Names = std::vector<std::string>;
 
 class StoreQueryTest : public ::testing::Test
 {
@@ -98,43 +113,32 @@ protected:
     std::string m_Account;
 };
 
-TEST_F(StoreQueryTest, NoValidHierarchyDocumentGivesTheEmptyText)
+// The empty text means "nothing known"; «{"value": []}» means a known store without matches.
+TEST_F(StoreQueryTest, OnlyAValidHierarchyDocumentGivesAList)
 {
     const std::string valid = ListText(Json::array({Container("N", {}, {Section("S")})}), "notebooks");
-    const std::string cases[] = {
-        "",
-        "{}",
-        R"({"value":[]})",                                          // not a list answer: no context
-        valid.substr(0, valid.size() / 2),                          // cut off
-        R"({"@odata.context":"x","value":{"a":1}})",                // "value" not an array
-        R"({"@odata.context":"x","note":"value"})",                 // "value" only as a text
-        std::string("{\"@odata.context\":\"x\",\"value\":[]}\xff"), // not UTF-8
+    const std::pair<std::optional<std::string>, std::string> cases[] = {
+        {std::nullopt, ""}, // no document at all
+        {"", ""},
+        {"{}", ""},
+        {R"({"value":[]})", ""},                                          // not a list answer: no context
+        {valid.substr(0, valid.size() / 2), ""},                          // cut off
+        {R"({"@odata.context":"x","value":{"a":1}})", ""},                // "value" not an array
+        {R"({"@odata.context":"x","note":"value"})", ""},                 // "value" only as a text
+        {std::string("{\"@odata.context\":\"x\",\"value\":[]}\xff"), ""}, // not UTF-8
+        {ListText(Json::array(), "notebooks"), R"({"value": []})"},       // no notebooks
+        {valid, R"({"value": []})"},                                      // no title matches
     };
-    WritePages({"N", "S"}, Json::array({Page("Due !2024-03-01 10:00")}));
-    {
+    WritePages({"N", "S"}, Json::array({Page("Plain"), Page("Also plain")}));
+    for (const auto& [text, result] : cases) {
+        if (text) {
+            test::WriteFileBytes(m_Account + "/notebookssections.json", *text);
+        }
         const MOneNoteRESTDB query = Query();
-        EXPECT_EQ(query.m_ResultStr, "") << "no hierarchy document at all";
+        EXPECT_EQ(query.m_ResultStr, result) << text.value_or("(none)");
         EXPECT_EQ(query.m_Count, 0);
-    }
-    for (const std::string& text : cases) {
-        test::WriteFileBytes(m_Account + "/notebookssections.json", text);
-        const MOneNoteRESTDB query = Query();
-        EXPECT_EQ(query.m_ResultStr, "") << text;
-        EXPECT_EQ(query.m_Count, 0) << text;
         EXPECT_EQ(query.m_ResultInt, 0);
     }
-}
-
-TEST_F(StoreQueryTest, ValidStoreWithoutMatchesGivesAnEmptyList)
-{
-    WriteHierarchy(Json::array({Container("N", {}, {Section("S")})}));
-    WritePages({"N", "S"}, Json::array({Page("Plain"), Page("Also plain")}));
-    const MOneNoteRESTDB query = Query();
-    EXPECT_EQ(query.m_ResultStr, R"({"value": []})");
-    EXPECT_EQ(query.m_Count, 0);
-
-    WriteHierarchy(Json::array());
-    EXPECT_EQ(Query().m_ResultStr, R"({"value": []})") << "an account without notebooks";
 }
 
 TEST_F(StoreQueryTest, MatchesFromTwoSectionsKeepEveryMemberInCompactForm)
@@ -197,11 +201,8 @@ TEST_F(StoreQueryTest, WalkOrderIsDepthFirstInDocumentOrder)
     WritePages({"N1", "G", "H", "h"}, Json::array({Page("1 !")}));
     WritePages({"N2", "n2"}, Json::array({Page("5 !")}));
     const MOneNoteRESTDB query = Query();
-    ASSERT_EQ(query.m_Count, 5);
-    const Json result = Parsed(query.m_ResultStr);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(result["value"][i]["title"], std::to_string(i + 1) + " !");
-    }
+    EXPECT_EQ(query.m_Count, 5);
+    EXPECT_EQ(Titles(query), (Names{"1 !", "2 !", "3 !", "4 !", "5 !"}));
 }
 
 TEST_F(StoreQueryTest, MissingFoldersEndTheirOwnListOnly)
@@ -221,15 +222,13 @@ TEST_F(StoreQueryTest, MissingFoldersEndTheirOwnListOnly)
     WritePages({"Early", "d"}, Json::array({Page("d !")}));
     WritePages({"Late", "g"}, Json::array({Page("g !")}));
     // "Missing" has no folder: "d" and "e" after it are hidden as well.
-    const MOneNoteRESTDB query = Query();
-    EXPECT_EQ(query.m_Count, 1);
-    EXPECT_EQ(Parsed(query.m_ResultStr)["value"][0]["title"], "a !");
+    EXPECT_EQ(Titles(Query()), (Names{"a !"}));
 
     // With "Missing" gone from the hierarchy the sections after the skipped ones are read.
     WriteHierarchy(Json::array({Container("Early", {Container("G1", {}, {Section("a")})},
                                           {Section("NoList"), Section("Refused"), Section("d")}),
                                 Container("Late", {}, {Section("g")})}));
-    EXPECT_EQ(Query().m_Count, 3);
+    EXPECT_EQ(Titles(Query()), (Names{"a !", "d !", "g !"}));
 }
 
 TEST_F(StoreQueryTest, StructuralSurprisesEndTheListConcerned)
@@ -246,9 +245,7 @@ TEST_F(StoreQueryTest, StructuralSurprisesEndTheListConcerned)
     WritePages({"Late", "c"}, Json::array({Page("hidden !")}));
     const MOneNoteRESTDB query = Query();
     EXPECT_EQ(query.m_Count, 2);
-    const Json result = Parsed(query.m_ResultStr);
-    EXPECT_EQ(result["value"][0]["title"], "1 !");
-    EXPECT_EQ(result["value"][1]["title"], "2 !");
+    EXPECT_EQ(Titles(query), (Names{"1 !", "2 !"}));
 }
 
 TEST_F(StoreQueryTest, HostileNamesAreFoundWhereTheMirrorPutsThemAndNowhereElse)
@@ -266,13 +263,7 @@ TEST_F(StoreQueryTest, HostileNamesAreFoundWhereTheMirrorPutsThemAndNowhereElse)
                          ListText(Json::array({Page("outside !")}), "p"));
     test::WriteFileBytes(m_Account + "/pages.json", ListText(Json::array({Page("outside !")}), "p"));
 
-    const MOneNoteRESTDB query = Query();
-    ASSERT_EQ(query.m_Count, 4) << query.m_ResultStr;
-    const Json result = Parsed(query.m_ResultStr);
-    EXPECT_EQ(result["value"][0]["title"], "nul !");
-    EXPECT_EQ(result["value"][1]["title"], "long !");
-    EXPECT_EQ(result["value"][2]["title"], "nested !");
-    EXPECT_EQ(result["value"][3]["title"], "unnamed !");
+    EXPECT_EQ(Titles(Query()), (Names{"nul !", "long !", "nested !", "unnamed !"}));
     EXPECT_TRUE(fs::is_directory(m_Account + "/%2E%2E/a/b"));
 }
 
@@ -358,16 +349,6 @@ TEST(PageListMayMatchTest, NeverSkipsATitleTheComparisonMatches)
     }
 }
 
-std::u16string LowerFull(char16_t* units, int32_t length)
-{
-    std::u16string lowered(16, u'\0');
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t n = u_strToLower(reinterpret_cast<UChar*>(lowered.data()), 16,
-                                   reinterpret_cast<UChar*>(units), length, "", &status);
-    lowered.resize(U_SUCCESS(status) ? static_cast<std::size_t>(n) : 0);
-    return lowered;
-}
-
 // The ASCII shortcut rests on which characters lower-case to ASCII; ask ICU about every one.
 TEST(PageListMayMatchTest, EveryCharacterLoweredToAsciiIsCaught)
 {
@@ -376,11 +357,14 @@ TEST(PageListMayMatchTest, EveryCharacterLoweredToAsciiIsCaught)
         if (U_IS_SURROGATE(c)) {
             continue;
         }
-        char16_t units[2];
+        UChar units[2];
         int32_t length = 0;
         U16_APPEND_UNSAFE(units, length, c);
-        const std::u16string lowered = LowerFull(units, length);
-        for (const char16_t unit : lowered) {
+        UChar lowered[16];
+        UErrorCode status = U_ZERO_ERROR;
+        const int32_t n = u_strToLower(lowered, 16, units, length, "", &status);
+        ASSERT_TRUE(U_SUCCESS(status)) << std::hex << c;
+        for (const UChar unit : std::u16string_view(lowered, n)) {
             if (unit >= 0x80) {
                 continue;
             }
@@ -403,20 +387,20 @@ TEST(PageListMayMatchTest, EveryCharacterLoweredToAsciiIsCaught)
 TEST_F(StoreQueryTest, PrefilterKeepsResultsByteIdenticalOnAGeneratedStore)
 {
     std::mt19937 random(20241208);
-    const std::vector<std::string> titles = {"Meeting notes",
-                                             "Call !2024-05-01 10:00",
-                                             "Stand-up !! 09:15 [1,2,3]",
-                                             "Kelvin \xE2\x84\xAA",
-                                             "\xC4\xB0stanbul trip",
-                                             "Caf\xC3\xA9 ideas",
-                                             "ÉTÉ plans",
-                                             "quote \" inside",
-                                             "back\\slash",
-                                             "!Groceries",
-                                             "MEETING",
-                                             "tab\there",
-                                             "Straße",
-                                             "Kick-off"};
+    const std::string titles[] = {"Meeting notes",
+                                  "Call !2024-05-01 10:00",
+                                  "Stand-up !! 09:15 [1,2,3]",
+                                  "Kelvin \xE2\x84\xAA",
+                                  "\xC4\xB0stanbul trip",
+                                  "Caf\xC3\xA9 ideas",
+                                  "ÉTÉ plans",
+                                  "quote \" inside",
+                                  "back\\slash",
+                                  "!Groceries",
+                                  "MEETING",
+                                  "tab\there",
+                                  "Straße",
+                                  "Kick-off"};
     Json notebooks = Json::array();
     for (int n = 0; n < 4; ++n) {
         Json sections = Json::array();
@@ -426,7 +410,7 @@ TEST_F(StoreQueryTest, PrefilterKeepsResultsByteIdenticalOnAGeneratedStore)
             Json pages = Json::array();
             const int count = static_cast<int>(random() % 12);
             for (int p = 0; p < count; ++p) {
-                const std::string& title = titles[random() % titles.size()];
+                const std::string& title = titles[random() % std::size(titles)];
                 pages.push_back(
                     Page(random() % 3 == 0 ? title : "Plain " + std::to_string(p),
                          "0-" + std::to_string(n) + "!" + std::to_string(s) + "-" + std::to_string(p)));
