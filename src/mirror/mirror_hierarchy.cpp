@@ -22,6 +22,25 @@ bool StillPresent(const std::string& id, const std::string& newText)
     return id.empty() || StrContains(id, newText);
 }
 
+// Calls `visit` with each object of `oldArray` and its folder below `folder`. A fault ends this
+// array's walk; the next download walks again.
+template <typename Visit> void ForEachChildFolder(const Json* oldArray, const fs::path& folder, Visit visit)
+{
+    if (oldArray == nullptr) {
+        return;
+    }
+    try {
+        for (const Json& item : *oldArray) {
+            if (!item.is_object()) {
+                continue;
+            }
+            const fs::path itemFolder = folder / StoreFolderName(JsonText(item, "displayName"));
+            visit(item, itemFolder);
+        }
+    } catch (...) {
+    }
+}
+
 } // namespace
 
 void MThreadOneNoteRESTDB::MonitorNotebooks()
@@ -245,23 +264,16 @@ void MThreadOneNoteRESTDB::RemoveDeletedNotebooksSections(const std::optional<st
 {
     try {
         const Json oldObject = JsonTextToObject(oldText);
-        const Json* oldList = JsonArray(oldObject, "value");
-        if (oldList == nullptr) {
-            return;
-        }
-        for (const Json& notebook : *oldList) {
-            if (!notebook.is_object()) {
-                continue;
-            }
-            // Notebook folders are never deleted: a notebook that went keeps its folder.
-            const fs::path notebookFolder = folder / StoreFolderName(JsonText(notebook, "displayName"));
-            if (!StoreHasFolder(notebookFolder)) {
-                StoreCreateFolder(notebookFolder);
-                continue;
-            }
-            RemoveDeletedSGs(JsonArray(&notebook, "sectionGroups"), newText, notebookFolder);
-            RemoveDeletedSections(JsonArray(&notebook, "sections"), newText, notebookFolder);
-        }
+        // Notebook folders are never deleted: a notebook that went keeps its folder.
+        ForEachChildFolder(
+            JsonArray(oldObject, "value"), folder, [&](const Json& notebook, const fs::path& notebookFolder) {
+                if (!StoreHasFolder(notebookFolder)) {
+                    StoreCreateFolder(notebookFolder);
+                    return;
+                }
+                RemoveDeletedSGs(JsonArray(&notebook, "sectionGroups"), newText, notebookFolder);
+                RemoveDeletedSections(JsonArray(&notebook, "sections"), newText, notebookFolder);
+            });
     } catch (...) {
         // Ends this walk; the next download walks again.
     }
@@ -270,47 +282,27 @@ void MThreadOneNoteRESTDB::RemoveDeletedNotebooksSections(const std::optional<st
 void MThreadOneNoteRESTDB::RemoveDeletedSGs(const Json* oldArray, const std::string& newText,
                                             const fs::path& folder)
 {
-    if (oldArray == nullptr) {
-        return;
-    }
-    try {
-        for (const Json& group : *oldArray) {
-            if (!group.is_object()) {
-                continue;
-            }
-            const fs::path groupFolder = folder / StoreFolderName(JsonText(group, "displayName"));
-            if (!StoreHasFolder(groupFolder)) {
-                continue;
-            }
-            if (StillPresent(JsonText(group, "id"), newText)) {
-                RemoveDeletedSGs(JsonArray(&group, "sectionGroups"), newText, groupFolder);
-                RemoveDeletedSections(JsonArray(&group, "sections"), newText, groupFolder);
-            } else {
-                StoreDeleteFolder(groupFolder);
-            }
+    ForEachChildFolder(oldArray, folder, [&](const Json& group, const fs::path& groupFolder) {
+        if (!StoreHasFolder(groupFolder)) {
+            return;
         }
-    } catch (...) {
-    }
+        if (StillPresent(JsonText(group, "id"), newText)) {
+            RemoveDeletedSGs(JsonArray(&group, "sectionGroups"), newText, groupFolder);
+            RemoveDeletedSections(JsonArray(&group, "sections"), newText, groupFolder);
+        } else {
+            StoreDeleteFolder(groupFolder);
+        }
+    });
 }
 
 void MThreadOneNoteRESTDB::RemoveDeletedSections(const Json* oldArray, const std::string& newText,
                                                  const fs::path& folder)
 {
-    if (oldArray == nullptr) {
-        return;
-    }
-    try {
-        for (const Json& section : *oldArray) {
-            if (!section.is_object() || StillPresent(JsonText(section, "id"), newText)) {
-                continue;
-            }
-            const fs::path sectionFolder = folder / StoreFolderName(JsonText(section, "displayName"));
-            if (StoreHasFolder(sectionFolder)) {
-                StoreDeleteFolder(sectionFolder);
-            }
+    ForEachChildFolder(oldArray, folder, [&](const Json& section, const fs::path& sectionFolder) {
+        if (!StillPresent(JsonText(section, "id"), newText) && StoreHasFolder(sectionFolder)) {
+            StoreDeleteFolder(sectionFolder);
         }
-    } catch (...) {
-    }
+    });
 }
 
 } // namespace rz

@@ -13,8 +13,6 @@
 namespace rz {
 namespace {
 
-using test::MirrorHarness;
-
 Json Notebooks()
 {
     Json project = {{"title", "!Project"},
@@ -22,7 +20,7 @@ Json Notebooks()
                     {"paragraphs", {"plain", {{"text", "Call Bob !2099-03-20 09:00"}, {"tags", "to-do"}}}}};
     Json dentist = {{"title", "Dentist !2099-03-20 10:30"}, {"id", "pg-dentist"}};
     Json section = {{"displayName", "Inbox"}, {"id", "sec-inbox"}, {"pages", {dentist, project}}};
-    return Json::array({test::Container("Work", "nb-work", Json::array({section}))});
+    return Json::array({Container("Work", "nb-work", Json::array({section}))});
 }
 
 class EngineWorkerTest : public ::testing::Test

@@ -12,7 +12,6 @@
 namespace rz {
 namespace {
 
-namespace fs = std::filesystem;
 using test::EmulatorProcess;
 
 // Counts the sections of a hierarchy list and those whose folder holds a "pages.json".
@@ -29,9 +28,7 @@ void CountSections(const Json& items, const fs::path& folder, int& sections, int
     }
 }
 
-class MirrorFixturesTest : public ::testing::TestWithParam<const char*>
-{
-};
+using MirrorFixturesTest = ::testing::TestWithParam<const char*>;
 
 TEST_P(MirrorFixturesTest, FirstSignInMirrorsTheWholeAccount)
 {
@@ -41,7 +38,7 @@ TEST_P(MirrorFixturesTest, FirstSignInMirrorsTheWholeAccount)
     EmulatorProcess::Options options;
     options.fixturePath = path;
     options.autoConsent = true;
-    test::MirrorHarness mirror(userId, options);
+    MirrorHarness mirror(userId, options);
     ASSERT_TRUE(mirror.Running()) << mirror.Emulator().Error();
     AppState& state = mirror.State();
 
@@ -64,7 +61,7 @@ TEST_P(MirrorFixturesTest, FirstSignInMirrorsTheWholeAccount)
     EXPECT_EQ(worker.m_GetSectionErrorCount, 0);
     int sections = 0;
     int stored = 0;
-    const Json hierarchy = JsonTextToObject(ReadTextFile(mirror.Store("notebookssections.json").string()));
+    const Json hierarchy = JsonTextToObject(mirror.StoreText("notebookssections.json"));
     CountSections(hierarchy.value("value", Json::array()), mirror.Account(), sections, stored);
     EXPECT_GT(sections, 0);
     EXPECT_EQ(stored, sections);

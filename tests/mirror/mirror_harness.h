@@ -7,10 +7,12 @@
 #include "emulator_process.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "test_support.h"
+#include "util/files.h"
 #include "util/json.h"
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace rz::test {
@@ -106,6 +108,10 @@ public:
         return std::filesystem::path(m_State.Paths.StoreRootPath) / m_UserId;
     }
     std::filesystem::path Store(const std::string& relative) const { return Account() / relative; }
+    std::optional<std::string> StoreText(const std::string& relative) const
+    {
+        return ReadTextFile(Store(relative).string());
+    }
     // An administration call; true when the emulator took it.
     bool Admin(const std::string& call, const Json& body) const
     {
@@ -118,6 +124,11 @@ public:
     {
         const std::string base = GraphBaseAddress(m_UserId, false);
         return m_Emulator.Get(base.substr(m_Emulator.BaseUrl().size()) + relative, kAccessToken).body;
+    }
+    // A section's first hundred pages, as the mirror asks for them.
+    std::string PagesAnswer(const std::string& sectionId) const
+    {
+        return GraphAnswer("/onenote/sections/" + sectionId + "/pages?$top=100");
     }
 
 private:
@@ -137,3 +148,11 @@ private:
 };
 
 } // namespace rz::test
+
+namespace rz {
+// The names every mirror test spells short.
+namespace fs = std::filesystem;
+using test::Container;
+using test::MirrorHarness;
+using test::Section;
+} // namespace rz

@@ -9,11 +9,6 @@
 namespace rz {
 namespace {
 
-namespace fs = std::filesystem;
-using test::Container;
-using test::MirrorHarness;
-using test::Section;
-
 Json TwoNotebooks()
 {
     return Json::array({Container("Work", "nb-work",
@@ -23,10 +18,9 @@ Json TwoNotebooks()
                         Container("Yard", "nb-yard", Json::array({Section("Garden", "sec-garden")}))});
 }
 
-std::set<std::string> PageIds(const fs::path& file)
+std::set<std::string> PageIds(const Json& pages)
 {
     std::set<std::string> ids;
-    const Json pages = JsonTextToObject(ReadTextFile(file.string()));
     for (const Json& page : pages.value("value", Json::array())) {
         ids.insert(page.value("id", ""));
     }
@@ -47,7 +41,7 @@ protected:
     std::unique_ptr<MirrorHarness> m_Mirror;
 };
 
-TEST_P(MirrorHierarchyTest, FirstCycleMirrorsEverySectionAndARestartSkipsUnchangedOnes)
+TEST_P(MirrorHierarchyTest, FirstCycleMirrorsAllARestartSkipsUnchangedSectionsAndTheThirdSameListDownloads)
 {
     Start(TwoNotebooks());
     W().RunCycle();
@@ -60,7 +54,7 @@ TEST_P(MirrorHierarchyTest, FirstCycleMirrorsEverySectionAndARestartSkipsUnchang
           "Yard/Garden/pages.json", "notebooks.json", "notebookssections.json"}) {
         EXPECT_TRUE(FileExists(M().Store(path).string())) << path;
     }
-    EXPECT_EQ(ReadTextFile(M().Store("notebookssections.json").string()),
+    EXPECT_EQ(M().StoreText("notebookssections.json"),
               M().GraphAnswer("/onenote/notebooks?expand=sections,sectionGroups(expand=sections,"
                               "sectionGroups(levels=max;expand=sections))"));
 
@@ -74,21 +68,14 @@ TEST_P(MirrorHierarchyTest, FirstCycleMirrorsEverySectionAndARestartSkipsUnchang
     EXPECT_EQ(again.m_ChangedSectionGroupCount, 1);
     EXPECT_EQ(again.m_ChangedSectionCount, 0);
     EXPECT_EQ(again.m_NotebooksChanged, 5);
-}
 
-TEST_P(MirrorHierarchyTest, ThreeIdenticalNotebookListsThenADownload)
-{
-    Start(TwoNotebooks());
-    W().RunCycle();
+    // Three identical notebook lists in a row, then the hierarchy is downloaded again.
     ASSERT_TRUE(M().Emulator().ResetCounters());
-    W().MonitorNotebooks();
-    EXPECT_EQ(W().m_MonitorNotebooksNoChangeCount, 1);
-    W().MonitorNotebooks();
-    EXPECT_EQ(W().m_MonitorNotebooksNoChangeCount, 2);
-    EXPECT_EQ(M().Count("hierarchy"), 0);
-    W().MonitorNotebooks();
-    EXPECT_EQ(W().m_MonitorNotebooksNoChangeCount, 0);
-    EXPECT_EQ(M().Count("hierarchy"), 1);
+    for (const int unchanged : {1, 2, 0}) {
+        again.MonitorNotebooks();
+        EXPECT_EQ(again.m_MonitorNotebooksNoChangeCount, unchanged);
+        EXPECT_EQ(M().Count("hierarchy"), unchanged == 0 ? 1 : 0);
+    }
     EXPECT_EQ(M().Count("notebooks"), 3);
 }
 
@@ -134,7 +121,7 @@ TEST_P(MirrorHierarchyTest, HierarchyWithoutValueArrayIsAcceptedAndKeepsTheSecti
     W().Refresh();
     W().RunCycle();
     EXPECT_EQ(W().m_NotebooksSectionsChanged, 4);
-    EXPECT_EQ(ReadTextFile(M().Store("notebookssections.json").string()), odd);
+    EXPECT_EQ(M().StoreText("notebookssections.json"), odd);
     // An answer that names no section at all is no evidence that every section went.
     EXPECT_TRUE(fs::exists(M().Store("Work/Inbox/pages.json")));
     EXPECT_TRUE(fs::exists(M().Store("Yard/Garden/pages.json")));
@@ -144,8 +131,8 @@ TEST_P(MirrorHierarchyTest, FailedSectionStopsTheWalkAboveItsListAndKeepsTheStor
 {
     Start(TwoNotebooks());
     W().RunCycle();
-    const std::string hierarchy = *ReadTextFile(M().Store("notebookssections.json").string());
-    const std::string garden = *ReadTextFile(M().Store("Yard/Garden/pages.json").string());
+    const std::string hierarchy = *M().StoreText("notebookssections.json");
+    const std::string garden = *M().StoreText("Yard/Garden/pages.json");
     for (const char* id : {"sec-inbox", "sec-plans", "sec-alpha", "sec-garden"}) {
         ASSERT_TRUE(M().Admin("add", {{"kind", "page"}, {"parentId", id}, {"title", "New"}}));
     }
@@ -164,8 +151,8 @@ TEST_P(MirrorHierarchyTest, FailedSectionStopsTheWalkAboveItsListAndKeepsTheStor
     EXPECT_EQ(W().Result(), "Get pages error: " + M().Store("Work/Inbox").string());
     // Alpha (groups come first) and Plans (same list) are fetched; Yard, above the list, is not.
     EXPECT_EQ(M().Count("pages"), 4);
-    EXPECT_EQ(ReadTextFile(M().Store("Yard/Garden/pages.json").string()), garden);
-    EXPECT_EQ(ReadTextFile(M().Store("notebookssections.json").string()), hierarchy);
+    EXPECT_EQ(M().StoreText("Yard/Garden/pages.json"), garden);
+    EXPECT_EQ(M().StoreText("notebookssections.json"), hierarchy);
     EXPECT_TRUE(W().JsonNotebooks().empty());
     const auto errors = W().ErrorSections();
     ASSERT_EQ(errors.size(), 1U);
@@ -173,52 +160,41 @@ TEST_P(MirrorHierarchyTest, FailedSectionStopsTheWalkAboveItsListAndKeepsTheStor
               (TErrorSection{"sec-inbox", "Inbox", M().Store("Work/Inbox").string()}));
 }
 
-TEST_P(MirrorHierarchyTest, SectionOfTwoHundredFiftyPagesIsStoredWhole)
+TEST_P(MirrorHierarchyTest, LongSectionIsStoredAsOneListAndAShortOneByteForByte)
 {
-    Start(Json::array({Container("Big", "nb-big", Json::array({Section("Many", "sec-many", 250)}))}));
+    Start(Json::array({Container(
+        "Big", "nb-big", Json::array({Section("Many", "sec-many", 250), Section("Some", "sec-some", 99)}))}));
     W().RunCycle();
-    EXPECT_EQ(PageIds(M().Store("Big/Many/pages.json")).size(), 250U);
-    const Json stored = JsonTextToObject(ReadTextFile(M().Store("Big/Many/pages.json").string()));
+    // Three requests for 250 pages, one for 99.
+    EXPECT_EQ(M().Count("pages"), 4);
+    const Json stored = JsonTextToObject(M().StoreText("Big/Many/pages.json"));
     EXPECT_TRUE(stored.contains("@odata.context"));
     EXPECT_FALSE(stored.contains("@odata.nextLink"));
-    EXPECT_EQ(stored["value"].size(), 250U);
-    EXPECT_EQ(M().Count("pages"), 3);
+    EXPECT_EQ(stored.value("value", Json::array()).size(), 250U);
+    EXPECT_EQ(PageIds(stored).size(), 250U);
+    EXPECT_EQ(M().StoreText("Big/Some/pages.json"), M().PagesAnswer("sec-some"));
 }
 
-TEST_P(MirrorHierarchyTest, SectionOfNinetyNinePagesIsStoredByteForByte)
+TEST_P(MirrorHierarchyTest, RefusedSectionStoresBracesOrKeepsItsOldListAndIsNoError)
 {
-    Start(Json::array({Container("Big", "nb-big", Json::array({Section("Some", "sec-some", 99)}))}));
-    W().RunCycle();
-    EXPECT_EQ(M().Count("pages"), 1);
-    EXPECT_EQ(ReadTextFile(M().Store("Big/Some/pages.json").string()),
-              M().GraphAnswer("/onenote/sections/sec-some/pages?$top=100"));
-}
-
-TEST_P(MirrorHierarchyTest, RefusedSectionStoresBracesAndIsNoError)
-{
-    Json sections = Json::array({Section("Damaged", "sec-damaged"), Section("Fine", "sec-fine")});
+    Json sections = Json::array({Section("Damaged", "sec-damaged"), Section("Inbox", "sec-inbox", 3)});
     sections[0]["errorCode"] = "20185";
     Start(Json::array({Container("Work", "nb-work", sections)}));
     W().RunCycle();
-    EXPECT_EQ(ReadTextFile(M().Store("Work/Damaged/pages.json").string()), "{}");
+    EXPECT_EQ(M().StoreText("Work/Damaged/pages.json"), "{}");
     EXPECT_EQ(W().m_GetSectionErrorCount, 0);
     EXPECT_TRUE(W().ErrorSections().empty());
     EXPECT_EQ(W().m_NotebooksChanged, 5);
-}
-
-TEST_P(MirrorHierarchyTest, RefusedSectionKeepsTheListStoredBefore)
-{
-    Start(Json::array({Container("Work", "nb-work", Json::array({Section("Inbox", "sec-inbox", 3)}))}));
-    W().RunCycle();
-    const std::string stored = ReadTextFile(M().Store("Work/Inbox/pages.json").string()).value_or("");
+    const std::string stored = M().StoreText("Work/Inbox/pages.json").value_or("");
     ASSERT_NE(stored.find("Page 2"), std::string::npos);
 
     // Changed online, then refused when the mirror asks for it again.
     ASSERT_TRUE(M().Admin("add", {{"kind", "page"}, {"parentId", "sec-inbox"}, {"title", "Later"}}));
-    ASSERT_TRUE(M().Fault({{"route", "pages"}, {"match", "sec-inbox"}, {"count", 10}, {"graphError", "20185"}}));
+    ASSERT_TRUE(
+        M().Fault({{"route", "pages"}, {"match", "sec-inbox"}, {"count", 10}, {"graphError", "20185"}}));
     W().Refresh();
     W().RunCycle();
-    EXPECT_EQ(ReadTextFile(M().Store("Work/Inbox/pages.json").string()), stored);
+    EXPECT_EQ(M().StoreText("Work/Inbox/pages.json"), stored);
     EXPECT_EQ(W().m_GetSectionErrorCount, 0);
     EXPECT_TRUE(W().ErrorSections().empty());
 }

@@ -12,10 +12,6 @@
 namespace rz {
 namespace {
 
-using test::Container;
-using test::MirrorHarness;
-using test::Section;
-
 constexpr int kSections = 150;
 constexpr int kKnownPages = 50;
 

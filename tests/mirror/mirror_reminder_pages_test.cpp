@@ -7,9 +7,6 @@
 namespace rz {
 namespace {
 
-using test::Container;
-using test::MirrorHarness;
-
 Json Notebooks()
 {
     const Json pages = Json::array({{{"title", "Dentist !2030-01-02 10:00"},

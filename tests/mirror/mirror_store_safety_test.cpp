@@ -14,11 +14,6 @@
 namespace rz {
 namespace {
 
-namespace fs = std::filesystem;
-using test::Container;
-using test::MirrorHarness;
-using test::Section;
-
 // Every path below `root`, except those below `skip`.
 std::set<std::string> Tree(const fs::path& root, const fs::path& skip)
 {
@@ -157,8 +152,7 @@ TEST(MirrorStoreSafetyTest, ProcessKilledMidCycleLeavesEveryFileOldOrNew)
     EXPECT_LT(changed, kSections);
     for (int i = 0; i < kSections; ++i) {
         const std::string now = test::ReadFileBytes(pagesFile(i).string());
-        const std::string fresh =
-            mirror.GraphAnswer("/onenote/sections/sec-" + std::to_string(i) + "/pages?$top=100");
+        const std::string fresh = mirror.PagesAnswer("sec-" + std::to_string(i));
         EXPECT_TRUE(now == oldPages[static_cast<std::size_t>(i)] || now == fresh) << i;
     }
     EXPECT_EQ(test::ReadFileBytes(mirror.Store("notebookssections.json").string()), oldHierarchy);
@@ -168,8 +162,7 @@ TEST(MirrorStoreSafetyTest, ProcessKilledMidCycleLeavesEveryFileOldOrNew)
     again.RunCycle();
     EXPECT_EQ(again.m_NotebooksChanged, 5);
     for (int i = 0; i < kSections; ++i) {
-        EXPECT_EQ(test::ReadFileBytes(pagesFile(i).string()),
-                  mirror.GraphAnswer("/onenote/sections/sec-" + std::to_string(i) + "/pages?$top=100"));
+        EXPECT_EQ(test::ReadFileBytes(pagesFile(i).string()), mirror.PagesAnswer("sec-" + std::to_string(i)));
     }
 }
 

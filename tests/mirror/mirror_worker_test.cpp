@@ -14,11 +14,6 @@
 namespace rz {
 namespace {
 
-namespace fs = std::filesystem;
-using test::Container;
-using test::MirrorHarness;
-using test::Section;
-
 constexpr double kStart = 1'800'000'000.0;
 
 Json Notebooks()
