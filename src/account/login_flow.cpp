@@ -10,6 +10,19 @@
 #include <utility>
 
 namespace rz {
+namespace {
+
+// Forgets the signed-in account (tokens and user) and saves that.
+void ClearAccount(AppState& state)
+{
+    for (SharedString* value :
+         {&state.AccessToken, &state.RefreshToken, &state.UserId, &state.UserPrincipalName}) {
+        value->Set({});
+    }
+    MGlobalsOnline::SaveConfig(state);
+}
+
+} // namespace
 
 MLoginFlow::MLoginFlow(AppState& state, int logInOrOut) : LogInOrOut(logInOrOut), m_State(state) {}
 
@@ -27,11 +40,8 @@ LoginStep MLoginFlow::Login() const
 LoginStep MLoginFlow::Logout()
 {
     m_Logout = true;
-    for (SharedString* value : {&m_State.AuthorizationCode, &m_State.AccessToken, &m_State.RefreshToken,
-                                &m_State.UserPrincipalName, &m_State.UserId}) {
-        value->Set({});
-    }
-    MGlobalsOnline::SaveConfig(m_State);
+    m_State.AuthorizationCode.Set({});
+    ClearAccount(m_State);
     return {LoginAction::Load, SignOutAddress(m_State.ClientId.Get()), true};
 }
 
@@ -44,11 +54,7 @@ LoginStep MLoginFlow::PageFinished(std::string_view url, PageLoadEnd end)
         std::string code = AuthorizationCodeFromURL(url);
         if (!code.empty()) {
             m_State.AuthorizationCode.Set(std::move(code));
-            for (SharedString* value :
-                 {&m_State.AccessToken, &m_State.RefreshToken, &m_State.UserId, &m_State.UserPrincipalName}) {
-                value->Set({});
-            }
-            MGlobalsOnline::SaveConfig(m_State);
+            ClearAccount(m_State);
             return {LoginAction::RetrieveAccount, {}, false};
         }
     }

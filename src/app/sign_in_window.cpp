@@ -2,6 +2,7 @@
 
 #include "util/files.h"
 #include "util/log.h"
+#include "util/text.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -65,7 +66,7 @@ int LogInOrOutOf(int argc, char** argv)
     const std::string_view option = kSignInWindowOption;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (argument.substr(0, option.size()) == option) {
+        if (StrStartsWith(option, argument)) {
             return argument == std::string(option) + "=0" ? 0 : 1;
         }
     }
@@ -76,8 +77,7 @@ int LogInOrOutOf(int argc, char** argv)
 
 bool IsSignInWindowCall(int argc, char** argv)
 {
-    const std::string_view option = kSignInWindowOption;
-    return argc > 1 && std::string_view(argv[1]).substr(0, option.size()) == option;
+    return argc > 1 && StrStartsWith(kSignInWindowOption, argv[1]);
 }
 
 int SignInWindowMain(int argc, char** argv)
@@ -115,13 +115,13 @@ SignInResult ParseSignInResult(const std::string& output)
     std::string line;
     const std::string prefix = kSignInResultPrefix;
     while (std::getline(lines, line)) {
-        if (line.rfind(prefix, 0) != 0) {
+        if (!StrStartsWith(prefix, line)) {
             continue;
         }
         const std::string entry = line.substr(prefix.size());
         if (entry == "JustLoggedIn=1") {
             result.JustLoggedIn = true;
-        } else if (entry.rfind("AuthorizationCode=", 0) == 0) {
+        } else if (StrStartsWith("AuthorizationCode=", entry)) {
             result.AuthorizationCode = entry.substr(std::strlen("AuthorizationCode="));
             result.Ran = true;
         }

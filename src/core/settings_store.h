@@ -67,8 +67,6 @@ public:
     MFileLock(const MFileLock&) = delete;
     MFileLock& operator=(const MFileLock&) = delete;
 
-    bool Held() const { return m_Fd >= 0; }
-
 private:
     int m_Fd = -1;
 };

@@ -289,11 +289,9 @@ void MWinLogin::FinishSignIn()
 
 void MWinLogin::RestoreWindowGeometry()
 {
-    std::string saved;
-    {
-        MConfigTransaction settings(m_State.Paths.SettingsFilePath);
-        saved = settings->ReadValueDefStr(kGeometryKey, std::string());
-    }
+    // A read alone needs no transaction: saves replace the file whole.
+    const std::string saved =
+        MConfig(m_State.Paths.SettingsFilePath).ReadValueDefStr(kGeometryKey, std::string());
     if (!saved.empty()) {
         restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(saved)));
     }

@@ -101,13 +101,14 @@ TEST_F(LoginFlowTest, SignOutClearsAndSavesTheAccountThenSignsInAfterTheSignOutP
 
 TEST_F(LoginFlowTest, PageHandlerFollowsTheAddressTable)
 {
+    constexpr const char* kAuthorize = "https://id.example/common/oauth2/v2.0/authorize?client_id=c";
     struct Case
     {
         const char* Url;
         PageLoadEnd End;
-        LoginAction Action;
-        const char* Code;   // AuthorizationCode afterwards ("old-code" when untouched)
-        const char* UserId; // UserId afterwards
+        LoginAction Action = LoginAction::None;
+        const char* Code = "old-code";   // AuthorizationCode afterwards
+        const char* UserId = "old-user"; // UserId afterwards
     };
     const Case cases[] = {
         // A code followed by a further field ends at the "&"; the username is replaced by the capture.
@@ -127,17 +128,13 @@ TEST_F(LoginFlowTest, PageHandlerFollowsTheAddressTable)
         // An empty code, a denial and plain pages leave the window open.
         {"https://acct.example/oauth20_desktop.srf?code=&username=ada%40example.com", PageLoadEnd::Succeeded,
          LoginAction::None, "old-code", "ada@example.com"},
-        {"https://acct.example/oauth20_desktop.srf?error=access_denied", PageLoadEnd::Succeeded,
-         LoginAction::None, "old-code", "old-user"},
-        {"https://id.example/common/oauth2/v2.0/authorize?client_id=c", PageLoadEnd::Stopped,
-         LoginAction::None, "old-code", "old-user"},
-        {"https://id.example/common/oauth2/v2.0/authorize?client_id=c", PageLoadEnd::Failed,
-         LoginAction::None, "old-code", "old-user"},
-        {"", PageLoadEnd::Succeeded, LoginAction::None, "old-code", "old-user"},
+        {"https://acct.example/oauth20_desktop.srf?error=access_denied", PageLoadEnd::Succeeded},
+        {kAuthorize, PageLoadEnd::Stopped},
+        {kAuthorize, PageLoadEnd::Failed},
+        {"", PageLoadEnd::Succeeded},
         // The identity pages out of reach: the message.
-        {"https://id.example/common/oauth2/v2.0/authorize?client_id=c", PageLoadEnd::Unreachable,
-         LoginAction::ShowUnreachable, "old-code", "old-user"},
-        {"", PageLoadEnd::Unreachable, LoginAction::ShowUnreachable, "old-code", "old-user"},
+        {kAuthorize, PageLoadEnd::Unreachable, LoginAction::ShowUnreachable},
+        {"", PageLoadEnd::Unreachable, LoginAction::ShowUnreachable},
     };
     for (const Case& c : cases) {
         SetAccount("access", "old-user");

@@ -45,27 +45,21 @@ QApplication& SignInTestApp()
     return *app;
 }
 
-std::string Fixture(const char* id, const char* upn)
-{
-    return std::string(R"({"user": {"id": ")") + id + R"(", "userPrincipalName": ")" + upn +
-           R"("}, "notebooks": []})";
-}
+constexpr const char* kAda = "4f2a9c1e-7b3d-4e8f-a1c2-9d8e7f6a5b4c";
 
-EmulatorProcess::Options Options(const char* id, const char* upn, int port = 0)
+EmulatorProcess::Options Options(int port = 0)
 {
     EmulatorProcess::Options options;
-    options.fixtureText = Fixture(id, upn);
+    options.fixtureText = std::string(R"({"user": {"id": ")") + kAda +
+                          R"(", "userPrincipalName": "ada@example.com"}, "notebooks": []})";
     options.port = port;
     return options;
 }
 
-constexpr const char* kAda = "4f2a9c1e-7b3d-4e8f-a1c2-9d8e7f6a5b4c";
-constexpr const char* kGrace = "0b9e8d7c-6f5a-4b3c-9d2e-1f0a9b8c7d6e";
-
 class MWinLoginTest : public ::testing::Test
 {
 protected:
-    MWinLoginTest() : emulator(Options(kAda, "ada@example.com"))
+    MWinLoginTest() : emulator(Options())
     {
         SignInTestApp();
         state.Paths = BuildAppPaths(home.Path() + "/data");
@@ -73,16 +67,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(emulator.Running()) << emulator.Error();
-        UseEmulator(emulator);
-    }
-    void TearDown() override { SetEndpoints(Endpoints()); }
-
-    static void UseEmulator(const EmulatorProcess& running)
-    {
         Endpoints endpoints;
-        endpoints.GraphEndpoint = endpoints.IdentityEndpoint = endpoints.AccountEndpoint = running.BaseUrl();
+        endpoints.GraphEndpoint = endpoints.IdentityEndpoint = endpoints.AccountEndpoint = emulator.BaseUrl();
         SetEndpoints(endpoints);
     }
+    void TearDown() override { SetEndpoints(Endpoints()); }
 
     std::unique_ptr<MWinLogin> Open(int logInOrOut)
     {
@@ -168,7 +157,7 @@ protected:
     std::unique_ptr<QSignalSpy> handled;
 };
 
-TEST_F(MWinLoginTest, FormSignInSavesTheAccountAndJustLoggedInOnlyForAnotherAccount)
+TEST_F(MWinLoginTest, FormSignInSavesTheAccount)
 {
     // A first sign-in, with no user before.
     {
@@ -187,30 +176,7 @@ TEST_F(MWinLoginTest, FormSignInSavesTheAccountAndJustLoggedInOnlyForAnotherAcco
     EXPECT_EQ(state.UserId.Get(), kAda);
     EXPECT_EQ(Saved("OnlineOneNoteUserId"), kAda);
     EXPECT_EQ(Saved("OnlineOneNoteAccessToken"), state.AccessToken.Get());
-    EXPECT_TRUE(state.JustLoggedIn.exchange(false));
-
-    // The same account again.
-    {
-        auto window = Open(0);
-        Start(*window);
-        ASSERT_TRUE(WaitForPage("/common/oauth2/v2.0/authorize"));
-        ASSERT_TRUE(SubmitForm(*window, "ada@example.com"));
-    }
-    EXPECT_EQ(state.UserId.Get(), kAda);
-    EXPECT_FALSE(state.JustLoggedIn);
-
-    // Another account, served by another emulator.
-    EmulatorProcess other(Options(kGrace, "grace@example.com"));
-    ASSERT_TRUE(other.Running()) << other.Error();
-    UseEmulator(other);
-    {
-        auto window = Open(0);
-        Start(*window);
-        ASSERT_TRUE(WaitForPage("/common/oauth2/v2.0/authorize"));
-        ASSERT_TRUE(SubmitForm(*window, "grace@example.com"));
-    }
-    EXPECT_EQ(state.UserId.Get(), kGrace);
-    EXPECT_EQ(state.UserPrincipalName.Get(), "grace@example.com");
+    // Which sign-ins count as a new account is MLoginFlow's, tested beside it.
     EXPECT_TRUE(state.JustLoggedIn);
 }
 
@@ -261,19 +227,16 @@ TEST_F(MWinLoginTest, SignOutClearsTheAccountCookiesAndCacheThenShowsTheForm)
     EXPECT_EQ(Saved("OnlineOneNoteUserId"), "");
 }
 
-TEST_F(MWinLoginTest, FailedTokenRequestClosesWithEmptyTokensAndKeepsTheCode)
+TEST_F(MWinLoginTest, FailedTokenRequestStillClosesTheWindow)
 {
+    // What the failure leaves in the account is MLoginFlow's, tested beside it.
     ASSERT_TRUE(emulator.QueueFault(R"({"route":"token","status":500,"body":"busy"})"));
     auto window = Open(0);
     Start(*window);
     ASSERT_TRUE(WaitForPage("/common/oauth2/v2.0/authorize"));
     ASSERT_TRUE(SubmitForm(*window, "ada@example.com"));
-    EXPECT_FALSE(state.AuthorizationCode.Empty());
     EXPECT_TRUE(state.AccessToken.Empty());
-    EXPECT_TRUE(state.RefreshToken.Empty());
-    EXPECT_TRUE(state.UserId.Empty());
-    EXPECT_FALSE(state.JustLoggedIn);
-    EXPECT_EQ(emulator.RequestCount("me"), 0);
+    EXPECT_FALSE(state.AuthorizationCode.Empty());
 }
 
 TEST_F(MWinLoginTest, UnreachablePagesShowTheMessageAndRetrySignsInOnceTheServiceIsBack)
@@ -288,7 +251,7 @@ TEST_F(MWinLoginTest, UnreachablePagesShowTheMessageAndRetrySignsInOnceTheServic
     EXPECT_TRUE(window->buttonRetry()->isVisible());
     EXPECT_TRUE(window->progressInd()->isHidden());
 
-    EmulatorProcess back(Options(kAda, "ada@example.com", port));
+    EmulatorProcess back(Options(port));
     ASSERT_TRUE(back.Running()) << back.Error();
     handled->clear();
     window->buttonRetry()->click();
