@@ -11,11 +11,6 @@
 namespace rz {
 namespace {
 
-using test::Local;
-using test::PageEntry;
-using test::PageHtml;
-using test::Para;
-
 std::string GraphTime(Date date)
 {
     const std::time_t t = static_cast<std::time_t>(date.seconds);

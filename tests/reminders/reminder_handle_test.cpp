@@ -11,9 +11,6 @@
 namespace rz {
 namespace {
 
-using test::Local;
-using test::PageEntry;
-
 class LoaderTest : public ::testing::Test, public test::EngineFixture
 {
 protected:
@@ -32,8 +29,7 @@ protected:
     // Tag page P2 online, with one tag reminder p:{G}{5}.
     void PublishProject()
     {
-        m_Online.content["P2"] =
-            test::PageHtml("!Project", test::Para("p:{G}{5}", "Call Bob !2021-03-20 09:00"));
+        m_Online.content["P2"] = PageHtml("!Project", Para("p:{G}{5}", "Call Bob !2021-03-20 09:00"));
     }
     // A title page and a tag page.
     const std::vector<Json> m_TwoPages = {

@@ -7,11 +7,6 @@
 namespace rz {
 namespace {
 
-using test::Local;
-using test::PageEntry;
-using test::PageHtml;
-using test::Para;
-
 TEST(CompletedDataTagTest, EveryTagMustBeCompleted)
 {
     struct Case
