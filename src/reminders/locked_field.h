@@ -19,4 +19,21 @@ template <class T, class U> void LockedSet(std::mutex& mutex, T& field, U&& valu
     field = std::forward<U>(value);
 }
 
+// A list key: lists index their records by it, so it changes only while no list holds the record
+// (`lists` counts the holders). False when refused.
+template <class T, class U> bool LockedSetKey(std::mutex& mutex, const int& lists, T& field, U&& value)
+{
+    std::lock_guard lock(mutex);
+    if (lists > 0)
+        return false;
+    field = std::forward<U>(value);
+    return true;
+}
+
+template <class T> void LockedAdd(std::mutex& mutex, T& field, T delta)
+{
+    std::lock_guard lock(mutex);
+    field += delta;
+}
+
 } // namespace rz::detail

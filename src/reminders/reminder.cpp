@@ -53,17 +53,12 @@ bool SameInstant(const std::optional<Date>& a, const std::optional<Date>& b)
 
 bool TAReminder::setId(std::optional<std::string> value)
 {
-    std::lock_guard lock(m_Mutex);
-    if (m_Lists > 0)
-        return false;
-    m_Id = std::move(value);
-    return true;
+    return detail::LockedSetKey(m_Mutex, m_Lists, m_Id, std::move(value));
 }
 
 void TAReminder::ListHold(int delta)
 {
-    std::lock_guard lock(m_Mutex);
-    m_Lists += delta;
+    detail::LockedAdd(m_Mutex, m_Lists, delta);
 }
 
 bool TAReminder::HasSpecifyRepeatInWeekDay() const

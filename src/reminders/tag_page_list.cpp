@@ -16,17 +16,12 @@ std::optional<std::string> TagPageKey(const TATagPage& record)
 
 bool TATagPage::setPageId(std::optional<std::string> value)
 {
-    std::lock_guard lock(m_Mutex);
-    if (m_Lists > 0)
-        return false;
-    m_PageId = std::move(value);
-    return true;
+    return detail::LockedSetKey(m_Mutex, m_Lists, m_PageId, std::move(value));
 }
 
 void TATagPage::ListHold(int delta)
 {
-    std::lock_guard lock(m_Mutex);
-    m_Lists += delta;
+    detail::LockedAdd(m_Mutex, m_Lists, delta);
 }
 
 std::string TATagPage::ToString() const

@@ -11,23 +11,32 @@ namespace rz {
 
 namespace {
 
-// The element's string value: every text and CDATA node below it, in document order.
-std::string StringValue(const pugi::xml_node& element)
+// Visits every node below `top` in document order, without recursion, so deeply nested content
+// cannot exhaust the stack.
+template <class Visit> void ForEachBelow(const pugi::xml_node& top, Visit visit)
 {
-    std::string text;
-    for (pugi::xml_node node = element.first_child(); node && node != element;) {
-        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata)
-            text += node.value();
+    for (pugi::xml_node node = top.first_child(); node && node != top;) {
+        visit(node);
         if (node.type() == pugi::node_element && node.first_child()) {
             node = node.first_child();
             continue;
         }
-        while (node != element && !node.next_sibling())
+        while (node != top && !node.next_sibling())
             node = node.parent();
-        if (node == element)
+        if (node == top)
             break;
         node = node.next_sibling();
     }
+}
+
+// The element's string value: every text and CDATA node below it, in document order.
+std::string StringValue(const pugi::xml_node& element)
+{
+    std::string text;
+    ForEachBelow(element, [&](const pugi::xml_node& node) {
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata)
+            text += node.value();
+    });
     return text;
 }
 
@@ -81,22 +90,11 @@ bool IsCompletedDataTag(std::string_view dataTag)
 std::int64_t LoadPendingTags_Recurse(TReminderList& list, const std::string& pageId,
                                      const std::string& pageLink, const pugi::xml_node& parent)
 {
-    // Document order without recursion, so deeply nested content cannot exhaust the stack.
     std::int64_t count = 0;
-    for (pugi::xml_node node = parent.first_child(); node && node != parent;) {
-        const bool element = node.type() == pugi::node_element;
-        if (element && std::string_view(node.name()) == "p" && XmlHasDataTag(node))
+    ForEachBelow(parent, [&](const pugi::xml_node& node) {
+        if (node.type() == pugi::node_element && std::string_view(node.name()) == "p" && XmlHasDataTag(node))
             count += MergeTaggedParagraph(list, pageId, pageLink, node);
-        if (element && node.first_child()) {
-            node = node.first_child();
-            continue;
-        }
-        while (node != parent && !node.next_sibling())
-            node = node.parent();
-        if (node == parent)
-            break;
-        node = node.next_sibling();
-    }
+    });
     return count;
 }
 

@@ -148,3 +148,11 @@ public:
 };
 
 } // namespace rz::test
+
+namespace rz {
+// The helpers every engine test uses, by their short names.
+using test::Local;
+using test::PageEntry;
+using test::PageHtml;
+using test::Para;
+} // namespace rz

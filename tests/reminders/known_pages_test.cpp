@@ -11,11 +11,6 @@
 namespace rz {
 namespace {
 
-using test::Local;
-using test::PageEntry;
-using test::PageHtml;
-using test::Para;
-
 std::string GraphTime(Date date)
 {
     const std::time_t t = static_cast<std::time_t>(date.seconds);
@@ -47,6 +42,13 @@ protected:
         m_Online.content[id] = PageHtml("!" + id, Para(paragraphId, text));
         m_Online.changedAt[id] = GraphTime(modified);
     }
+    // Tag pages prefix0… with one tag reminder each, Tag(i), unchanged since long ago.
+    void TagPages(const std::string& prefix, int count)
+    {
+        for (int i = 0; i < count; ++i)
+            TagPage(prefix + std::to_string(i), Tag(i), "Call !2021-03-20 09:00", Local(2021, 2, 1, 10, 0));
+    }
+    static std::string Tag(int i) { return "p:{G}{" + std::to_string(i) + "}"; }
     // Pages of the account that carry no reminder, changed after everything else.
     void OtherRecentPages(int count)
     {
@@ -57,6 +59,11 @@ protected:
     {
         m_Online.content[id] = html;
         m_Online.changedAt[id] = GraphTime(DateNow());
+    }
+    // Tag page `id` edited online: its tag reminder Tag(i) now reads `text`.
+    void EditTag(const std::string& id, int i, const std::string& text)
+    {
+        Edit(id, PageHtml("!" + id, Para(Tag(i), text)));
     }
     void NextCheckIn(double seconds)
     {
@@ -154,18 +161,13 @@ TEST_F(KnownPagesTest, NothingKnownAsksNothing)
 TEST_F(KnownPagesTest, EveryEditIsSeenWithinOneCheck)
 {
     OtherRecentPages(30);
-    for (int i = 0; i < 10; ++i) {
-        const std::string id = "T" + std::to_string(i);
-        TagPage(id, "p:{G}{" + std::to_string(i) + "}", "Call !2021-03-20 09:00", Local(2021, 2, 1, 10, 0));
-    }
+    TagPages("T", 10);
     Check();
     for (int i = 0; i < 10; ++i) {
         m_Clock.Advance(121);
-        const std::string id = "T" + std::to_string(i);
-        const std::string pid = "p:{G}{" + std::to_string(i) + "}";
-        Edit(id, PageHtml("!" + id, Para(pid, "Call !2021-03-2" + std::to_string(i) + " 15:00")));
+        EditTag("T" + std::to_string(i), i, "Call !2021-03-2" + std::to_string(i) + " 15:00");
         Check();
-        EXPECT_EQ(Reminder(pid)->time(), Local(2021, 3, 20 + i, 15, 0)) << id;
+        EXPECT_EQ(Reminder(Tag(i))->time(), Local(2021, 3, 20 + i, 15, 0)) << i;
     }
     // Each listing stopped at the previous one: one request per check.
     EXPECT_EQ(m_Online.lists.size(), 11u);
@@ -174,17 +176,17 @@ TEST_F(KnownPagesTest, EveryEditIsSeenWithinOneCheck)
 
 TEST_F(KnownPagesTest, ListingFollowsPagesBackToThePreviousListing)
 {
-    TagPage("T1", "p:{G}{1}", "Call !2021-03-20 09:00", Local(2021, 2, 1, 10, 0));
+    TagPages("T", 1);
     Check();
     m_Clock.Advance(121);
     // 45 other pages changed since, then the known one, a little earlier.
-    m_Online.changedAt["T1"] = GraphTime(Date{DateNow().seconds - 100});
-    m_Online.content["T1"] = PageHtml("!T1", Para("p:{G}{1}", "Call !2021-03-24 09:00"));
+    EditTag("T0", 0, "Call !2021-03-24 09:00");
+    m_Online.changedAt["T0"] = GraphTime(Date{DateNow().seconds - 100});
     for (int i = 0; i < 45; ++i)
         m_Online.changedAt["Y" + std::to_string(i)] = GraphTime(Date{DateNow().seconds - 50 + i});
     m_Online.lists.clear();
     Check();
-    EXPECT_EQ(Reminder("p:{G}{1}")->time(), Local(2021, 3, 24, 9, 0));
+    EXPECT_EQ(Reminder(Tag(0))->time(), Local(2021, 3, 24, 9, 0));
     ASSERT_EQ(m_Online.lists.size(), 3u);
     EXPECT_NE(m_Online.lists[1].find("$skip=20&$top=20"), std::string::npos);
 }
@@ -192,10 +194,8 @@ TEST_F(KnownPagesTest, ListingFollowsPagesBackToThePreviousListing)
 TEST_F(KnownPagesTest, FailedListingFallsBackToRoundRobin)
 {
     m_Online.listFails = true;
-    for (int i = 0; i < 10; ++i)
-        TagPage("T" + std::to_string(i), "p:{G}{" + std::to_string(i) + "}", "Call !2021-03-20 09:00",
-                Local(2021, 2, 1, 10, 0));
-    Edit("T7", PageHtml("!T7", Para("p:{G}{7}", "Call !2021-03-23 09:00")));
+    TagPages("T", 10);
+    EditTag("T7", 7, "Call !2021-03-23 09:00");
     Check();
     EXPECT_EQ(m_State.KnownListFailures, 1u);
     for (int i = 0; i < 15 && Reminder("p:{G}{7}")->time() != Local(2021, 3, 23, 9, 0); ++i)
@@ -206,11 +206,9 @@ TEST_F(KnownPagesTest, FailedListingFallsBackToRoundRobin)
 TEST_F(KnownPagesTest, PagesWhoseChangeTimeNeverMovesAreReadEveryHalfHour)
 {
     OtherRecentPages(30);
-    for (int i = 0; i < 25; ++i) {
+    for (int i = 0; i < 25; ++i)
         TitlePage("T" + std::to_string(i), "Title !2021-03-20 10:00", Local(2021, 3, 20, 10, 0));
-        TagPage("G" + std::to_string(i), "p:{G}{" + std::to_string(i) + "}", "Call !2021-03-20 09:00",
-                Local(2021, 2, 1, 10, 0));
-    }
+    TagPages("G", 25);
     const double start = DateNow().seconds;
     std::map<std::string, double> lastRead;
     std::map<std::string, double> longest;
@@ -241,11 +239,9 @@ TEST_F(KnownPagesTest, PagesWhoseChangeTimeNeverMovesAreReadEveryHalfHour)
 TEST_F(KnownPagesTest, FailingReadsAreNotRepeatedAtEveryCheck)
 {
     OtherRecentPages(30);
-    for (int i = 0; i < 50; ++i) {
-        const std::string id = "T" + std::to_string(i);
-        TagPage(id, "p:{G}{" + std::to_string(i) + "}", "Call !2021-03-20 09:00", Local(2021, 2, 1, 10, 0));
-        m_Online.readStatus[id] = TOnlineStatus::Failed; // say, the token expired
-    }
+    TagPages("T", 50);
+    for (int i = 0; i < 50; ++i)
+        m_Online.readStatus["T" + std::to_string(i)] = TOnlineStatus::Failed; // say, the token expired
     for (int check = 0; check < 60; ++check)
         NextCheckIn(121);
     EXPECT_LE(m_Online.reads.size(), 2u * 130u);
@@ -254,12 +250,10 @@ TEST_F(KnownPagesTest, FailingReadsAreNotRepeatedAtEveryCheck)
 TEST_F(KnownPagesTest, HeldBackReadsComeFirstWhenSlotsReturn)
 {
     OtherRecentPages(30);
-    for (int i = 0; i < 5; ++i)
-        TagPage("T" + std::to_string(i), "p:{G}{" + std::to_string(i) + "}", "Call !2021-03-20 09:00",
-                Local(2021, 2, 1, 10, 0));
+    TagPages("T", 5);
     Check();
     m_Clock.Advance(121);
-    Edit("T3", PageHtml("!T3", Para("p:{G}{3}", "Call !2021-03-26 09:00")));
+    EditTag("T3", 3, "Call !2021-03-26 09:00");
     m_Online.heldBack = {"T0", "T1", "T2", "T3", "T4"};
     m_Online.reads.clear();
     Check();

@@ -11,9 +11,6 @@
 namespace rz {
 namespace {
 
-using test::Local;
-using test::PageEntry;
-
 class LoaderTest : public ::testing::Test, public test::EngineFixture
 {
 protected:
@@ -29,6 +26,15 @@ protected:
         std::remove(m_State.EngineFiles.RemindersFilePath.c_str());
         std::remove(m_State.EngineFiles.TagPagesFilePath.c_str());
     }
+    // Tag page P2 online, with one tag reminder p:{G}{5}.
+    void PublishProject()
+    {
+        m_Online.content["P2"] = PageHtml("!Project", Para("p:{G}{5}", "Call Bob !2021-03-20 09:00"));
+    }
+    // A title page and a tag page.
+    const std::vector<Json> m_TwoPages = {
+        PageEntry("P1", "Dentist !2021-03-20 10:30", "2021-03-05T10:00:00Z"),
+        PageEntry("P2", "!Project", "2021-03-05T10:00:00Z")};
 };
 
 // The page-title rules, row by row; "now" is Wednesday 2021-03-10 12:00.
@@ -116,10 +122,8 @@ TEST_F(LoaderTest, SameTextTwiceChangesNothing)
 TEST_F(LoaderTest, FailedTagReadIsCountedAndTriedAgain)
 {
     // The tag page cannot be read; the title-only page still gets its reminder.
-    const std::vector<Json> pages = {PageEntry("P1", "Dentist !2021-03-20 10:30", "2021-03-05T10:00:00Z"),
-                                     PageEntry("P2", "!Project", "2021-03-05T10:00:00Z")};
     m_Online.readStatus["P2"] = TOnlineStatus::Failed;
-    Load(pages);
+    Load(m_TwoPages);
 
     EXPECT_EQ(m_State.LoadPageTotal, 2u);
     EXPECT_EQ(m_State.LoadPageDone, 2u);
@@ -132,7 +136,7 @@ TEST_F(LoaderTest, FailedTagReadIsCountedAndTriedAgain)
 
     // The same text is processed again; now the page answers.
     m_Online.readStatus.clear();
-    m_Online.content["P2"] = test::PageHtml("!Project", test::Para("p:{G}{5}", "Call Bob !2021-03-20 09:00"));
+    PublishProject();
     TReminderHandle(m_State, &m_Online).Run();
     EXPECT_EQ(m_Online.ReadsOf("P2"), 2u);
     EXPECT_EQ(m_State.LoadPageErrors, 0u);
@@ -143,10 +147,8 @@ TEST_F(LoaderTest, FailedTagReadIsCountedAndTriedAgain)
 
 TEST_F(LoaderTest, ClearThenRunBuildsEverythingAnew)
 {
-    const std::vector<Json> pages = {PageEntry("P1", "Dentist !2021-03-20 10:30", "2021-03-05T10:00:00Z"),
-                                     PageEntry("P2", "!Project", "2021-03-05T10:00:00Z")};
-    m_Online.content["P2"] = test::PageHtml("!Project", test::Para("p:{G}{5}", "Call Bob !2021-03-20 09:00"));
-    Load(pages);
+    PublishProject();
+    Load(m_TwoPages);
     ASSERT_EQ(m_State.ReminderList.Count(), 2u);
     const std::string text = m_State.ReminderPagesJson.Get();
 
@@ -171,7 +173,7 @@ TEST_F(LoaderTest, ClearThenRunBuildsEverythingAnew)
 
 TEST_F(LoaderTest, ClearDuringLoadSavesNothingOfTheFormerAccount)
 {
-    m_Online.content["P2"] = test::PageHtml("!Project", test::Para("p:{G}{5}", "Call Bob !2021-03-20 09:00"));
+    PublishProject();
     // Another account signs in while the page is being read.
     m_Online.beforeRead = [this](const std::string&) { TReminderHandle(m_State, nullptr).Clear(); };
     Load({PageEntry("P2", "!Project", "2021-03-05T10:00:00Z"),
@@ -185,9 +187,8 @@ TEST_F(LoaderTest, ClearDuringLoadSavesNothingOfTheFormerAccount)
 
 TEST_F(LoaderTest, PagesGoneFromTheListLoseAllTheirReminders)
 {
-    m_Online.content["P2"] = test::PageHtml("!Project", test::Para("p:{G}{5}", "Call Bob !2021-03-20 09:00"));
-    Load({PageEntry("P1", "Dentist !2021-03-20 10:30", "2021-03-05T10:00:00Z"),
-          PageEntry("P2", "!Project", "2021-03-05T10:00:00Z")});
+    PublishProject();
+    Load(m_TwoPages);
     ASSERT_EQ(m_State.ReminderList.Count(), 2u);
 
     Load({PageEntry("P1", "Dentist !2021-03-20 10:30", "2021-03-05T10:00:00Z")});

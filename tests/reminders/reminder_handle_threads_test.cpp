@@ -10,8 +10,6 @@
 namespace rz {
 namespace {
 
-using test::PageEntry;
-
 // The worker loads and checks pages while the main thread runs the due check, reads the counters
 // and now and then clears the engine, as a new sign-in does.
 TEST(ReminderHandleThreadsTest, LoaderAndCheckAgainstDueCheckAndClear)
@@ -20,8 +18,8 @@ TEST(ReminderHandleThreadsTest, LoaderAndCheckAgainstDueCheckAndClear)
     TEngineState& state = engine.m_State;
     for (int i = 0; i < 8; ++i) {
         const std::string id = "P" + std::to_string(i);
-        engine.m_Online.content[id] = test::PageHtml(
-            "!Project " + id, test::Para("p:{G" + id + "}{1}", "Call !2021-03-10 12:0" + std::to_string(i)));
+        engine.m_Online.content[id] = PageHtml(
+            "!Project " + id, Para("p:{G" + id + "}{1}", "Call !2021-03-10 12:0" + std::to_string(i)));
         engine.m_Online.changedAt[id] = "2021-03-05T10:00:0" + std::to_string(i) + "Z";
     }
     std::atomic<bool> done{false};

@@ -396,12 +396,6 @@ TEST_F(ReminderListTest, IndexedAndLinearListsAgree)
     }
 }
 
-} // namespace
-} // namespace rz
-
-namespace rz {
-namespace {
-
 // A listed record's key cannot move behind the index: the indexed and the walked look-ups agree.
 TEST(ReminderListKeyTest, ListedRecordKeepsItsKey)
 {

@@ -7,11 +7,6 @@
 namespace rz {
 namespace {
 
-using test::Local;
-using test::PageEntry;
-using test::PageHtml;
-using test::Para;
-
 TEST(CompletedDataTagTest, EveryTagMustBeCompleted)
 {
     struct Case
@@ -146,18 +141,15 @@ TEST_F(TagReaderTest, NewPageWithEmptyContentIsReadAgain)
 
 TEST_F(TagReaderTest, CompletedToDosRemindOfNothing)
 {
-    Publish(Para("p:{G}{1}", "One !2021-03-20 09:00") + Para("p:{G}{2}", "Two !2021-03-20 09:00") +
-            Para("p:{G}{3}", "Three !2021-03-20 09:00"));
+    Publish(Para("p:{G}{1}", "One !2021-03-20 09:00") + Para("p:{G}{3}", "Three !2021-03-20 09:00"));
     LoadProject("2021-03-05T10:00:00Z");
-    ASSERT_EQ(m_State.ReminderList.Count(), 3u);
+    ASSERT_EQ(m_State.ReminderList.Count(), 2u);
 
-    // One tag ticked; several, all ticked; a ticked to-do that also carries another tag.
+    // Ticked: its reminder goes (which tags count as ticked: CompletedDataTagTest).
     Publish(Para("p:{G}{1}", "One !2021-03-20 09:00", "to-do:completed") +
-            Para("p:{G}{2}", "Two !2021-03-20 09:00", "to-do:completed,to-do-priority-1:completed") +
             Para("p:{G}{3}", "Three !2021-03-20 09:00", "to-do:completed,important"));
     LoadProject("2021-03-06T10:00:00Z");
     EXPECT_EQ(Reminder("p:{G}{1}"), nullptr);
-    EXPECT_EQ(Reminder("p:{G}{2}"), nullptr);
     EXPECT_NE(Reminder("p:{G}{3}"), nullptr);
 
     // A ticked to-do on a page read for the first time makes none.
