@@ -195,6 +195,16 @@ bool HasReminder(const std::vector<StoredReminder>& list, const std::string& nam
     return FindReminder(list, namePrefix).has_value();
 }
 
+bool HasAll(const std::vector<StoredReminder>& list, const std::vector<std::string>& namePrefixes)
+{
+    for (const std::string& name : namePrefixes) {
+        if (!HasReminder(list, name)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::optional<StoredReminder> FindReminder(const std::vector<StoredReminder>& list,
                                            const std::string& namePrefix)
 {
