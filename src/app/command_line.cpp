@@ -79,8 +79,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         QStringLiteral("folder"));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Writes debug messages to standard error."));
-    const QCommandLineOption signInWindow = Hidden(QCommandLineOption(QStringLiteral("sign-in-window")));
-    parser.addOptions({help, version, dataHome, verbose, signInWindow});
+    parser.addOptions({help, version, dataHome, verbose});
     for (const QtOption& qt : kQtOptions) {
         parser.addOption(Hidden(
             qt.takesValue ? QCommandLineOption(QLatin1String(qt.name), QString(), QStringLiteral("value"))
@@ -127,7 +126,6 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         result.dataHome = QDir::cleanPath(QDir::current().absoluteFilePath(folder));
     }
     result.verbose = parser.isSet(verbose);
-    result.signInWindow = parser.isSet(signInWindow);
     return result;
 }
 

@@ -16,8 +16,6 @@ struct CommandLine
     // --data-home, made absolute; empty: $XDG_DATA_HOME or ~/.local/share.
     QString dataHome;
     bool verbose = false;
-    // Internal: the sign-in window of a running agent, in a child process beside it.
-    bool signInWindow = false;
 };
 
 // Parses the program's arguments (the first is the program). Qt's own options (-platform, -style,

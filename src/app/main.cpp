@@ -45,26 +45,23 @@ int main(int argc, char** argv)
     const std::string dataFolder = rz::BuildAppPaths(supportFolder).DataFolderPath;
 
     // One agent per data folder, decided before anything of the desktop is touched, so a second start
-    // is quick and needs no display. The sign-in child runs beside the agent and claims nothing.
+    // is quick and needs no display.
     rz::TInstanceLock lock;
-    if (!commandLine.signInWindow) {
-        switch (lock.Acquire(dataFolder)) {
-        case rz::TInstanceLock::Outcome::HeldByOther: {
-            QCoreApplication core(argc, argv);
-            rz::SingleInstance running(QDBusConnection::sessionBus(), dataFolder);
-            if (!running.AskRunningToShow()) {
-                std::fprintf(stderr, "redozevuviva: already running for %s (process %lld)\n",
-                             dataFolder.c_str(),
-                             static_cast<long long>(rz::TInstanceLock::HolderPid(dataFolder)));
-            }
-            return 0;
+    switch (lock.Acquire(dataFolder)) {
+    case rz::TInstanceLock::Outcome::HeldByOther: {
+        QCoreApplication core(argc, argv);
+        rz::SingleInstance running(QDBusConnection::sessionBus(), dataFolder);
+        if (!running.AskRunningToShow()) {
+            std::fprintf(stderr, "redozevuviva: already running for %s (process %lld)\n", dataFolder.c_str(),
+                         static_cast<long long>(rz::TInstanceLock::HolderPid(dataFolder)));
         }
-        case rz::TInstanceLock::Outcome::Unavailable:
-            rz::LogWarning("the data folder's lock file cannot be opened; running without it");
-            break;
-        case rz::TInstanceLock::Outcome::Acquired:
-            break;
-        }
+        return 0;
+    }
+    case rz::TInstanceLock::Outcome::Unavailable:
+        rz::LogWarning("the data folder's lock file cannot be opened; running without it");
+        break;
+    case rz::TInstanceLock::Outcome::Acquired:
+        break;
     }
 
     QApplication app(argc, argv);
@@ -94,8 +91,10 @@ int main(int argc, char** argv)
 
     // A desktop session ending, a terminal's ^C or `kill` end the agent cleanly; SIGUSR1 refreshes.
     rz::UnixSignals unixSignals;
-    QObject::connect(&unixSignals, &rz::UnixSignals::QuitRequested, &controller, &rz::AppDelegate::MenuItemQuitClick);
-    QObject::connect(&unixSignals, &rz::UnixSignals::RefreshRequested, &controller, &rz::AppDelegate::MenuItemRefreshClick);
+    QObject::connect(&unixSignals, &rz::UnixSignals::QuitRequested, &controller,
+                     &rz::AppDelegate::MenuItemQuitClick);
+    QObject::connect(&unixSignals, &rz::UnixSignals::RefreshRequested, &controller,
+                     &rz::AppDelegate::MenuItemRefreshClick);
 
     if (!controller.applicationDidFinishLaunching()) {
         std::fprintf(stderr, "%s\n", rz::kNoDataFolderMessage);

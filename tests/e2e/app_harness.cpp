@@ -133,18 +133,8 @@ std::string AppHome::Setting(const std::string& key) const
 
 std::unique_ptr<ChildProcess> AppHome::Start() const
 {
-    std::vector<std::pair<std::string, std::string>> env = {
-        {"HOME", m_Home.Path()},
-        {"XDG_DATA_HOME", SupportFolder()},
-        {"XDG_CONFIG_HOME", m_Home.Path() + "/config"},
-        {"XDG_RUNTIME_DIR", m_Home.Path()},
-        {"QT_QPA_PLATFORM", "offscreen"},
-        {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + m_Home.Path() + "/no-bus"},
-    };
-    if (::geteuid() == 0) {
-        env.emplace_back("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    }
-    return std::make_unique<ChildProcess>(RZ_APP_BINARY, std::vector<std::string>{}, env);
+    return std::make_unique<ChildProcess>(RZ_APP_BINARY, std::vector<std::string>{},
+                                          AppEnvironment(m_Home.Path(), SupportFolder()));
 }
 
 std::optional<std::vector<StoredReminder>> AppHome::ReadList(const std::string& fileName) const
@@ -203,6 +193,16 @@ std::vector<std::string> AppHome::DamagedFiles() const
 bool HasReminder(const std::vector<StoredReminder>& list, const std::string& namePrefix)
 {
     return FindReminder(list, namePrefix).has_value();
+}
+
+bool HasAll(const std::vector<StoredReminder>& list, const std::vector<std::string>& namePrefixes)
+{
+    for (const std::string& name : namePrefixes) {
+        if (!HasReminder(list, name)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::optional<StoredReminder> FindReminder(const std::vector<StoredReminder>& list,

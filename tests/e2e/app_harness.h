@@ -81,6 +81,8 @@ private:
 
 // True when some reminder's name begins with the text.
 bool HasReminder(const std::vector<StoredReminder>& list, const std::string& namePrefix);
+// True when, for every text, some reminder's name begins with it.
+bool HasAll(const std::vector<StoredReminder>& list, const std::vector<std::string>& namePrefixes);
 // The reminder whose name begins with the text; none when absent.
 std::optional<StoredReminder> FindReminder(const std::vector<StoredReminder>& list,
                                            const std::string& namePrefix);

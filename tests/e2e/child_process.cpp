@@ -26,6 +26,23 @@ bool Dropped(const char* entry)
 
 } // namespace
 
+Environment AppEnvironment(const std::string& home, const std::string& supportFolder,
+                           const std::string& busAddress)
+{
+    Environment env = {
+        {"HOME", home},
+        {"XDG_DATA_HOME", supportFolder},
+        {"XDG_CONFIG_HOME", home + "/config"},
+        {"XDG_RUNTIME_DIR", home},
+        {"QT_QPA_PLATFORM", "offscreen"},
+        {"DBUS_SESSION_BUS_ADDRESS", busAddress.empty() ? "unix:path=" + home + "/no-bus" : busAddress},
+    };
+    if (::geteuid() == 0) {
+        env.emplace_back("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
+    return env;
+}
+
 bool WaitFor(int timeoutMs, const std::function<bool()>& condition)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);

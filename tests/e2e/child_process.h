@@ -38,6 +38,13 @@ private:
     std::optional<int> m_Status;
 };
 
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+// What the built program runs with under a temporary home: its data below `supportFolder`, offscreen,
+// the session bus at `busAddress` (one nobody answers when empty), the sign-in window allowed as root.
+Environment AppEnvironment(const std::string& home, const std::string& supportFolder,
+                           const std::string& busAddress = {});
+
 // Polls a condition, sleeping briefly between tries; true once it holds within the time.
 bool WaitFor(int timeoutMs, const std::function<bool()>& condition);
 

@@ -19,12 +19,7 @@ constexpr int kWaitMs = 60000;
 
 bool HasAll(const std::vector<test::StoredReminder>& list)
 {
-    for (const std::string& name : test::SmallFixtureReminders()) {
-        if (!test::HasReminder(list, name)) {
-            return false;
-        }
-    }
-    return true;
+    return test::HasAll(list, test::SmallFixtureReminders());
 }
 
 TEST(KillTest, EveryFileReadsWholeAndNoReminderIsLost)

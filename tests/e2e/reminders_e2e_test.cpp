@@ -54,15 +54,7 @@ protected:
 
     bool WaitForReminders(const std::vector<std::string>& names)
     {
-        return test::WaitFor(kWaitMs, [&] {
-            const auto list = home.Reminders();
-            for (const std::string& name : names) {
-                if (!HasReminder(list, name)) {
-                    return false;
-                }
-            }
-            return true;
-        });
+        return test::WaitFor(kWaitMs, [&] { return test::HasAll(home.Reminders(), names); });
     }
 
     bool RefreshAndSettle() { return test::RefreshAndSettle(*app, *emulator, home, kWaitMs); }
@@ -298,7 +290,8 @@ TEST_F(RemindersEndToEndTest, QuitsWhileStartUpWaitsForTheSignInWindow)
     ASSERT_TRUE(emulator->Running()) << emulator->Error();
     home.PointAt(*emulator, false);
     app = home.Start();
-    ASSERT_TRUE(test::WaitFor(kWaitMs, [&] { return emulator->RequestCount("authorize") > 0; })) << app->Stderr();
+    ASSERT_TRUE(test::WaitFor(kWaitMs, [&] { return emulator->RequestCount("authorize") > 0; }))
+        << app->Stderr();
     // TearDown sends SIGTERM and expects a clean exit within a few seconds.
 }
 

@@ -20,8 +20,6 @@
 namespace rz {
 namespace {
 
-using Environment = std::vector<std::pair<std::string, std::string>>;
-
 // The built program in a temporary HOME, offscreen; the session bus is the one given or none.
 class AppStartTest : public testing::Test
 {
@@ -30,21 +28,11 @@ protected:
 
     std::string SupportFolder() const { return home.Path() + "/data"; }
     std::string DataFolder() const { return SupportFolder() + "/Tidewell/RedoZevuviva"; }
-    Environment Env(const std::string& busAddress) const
-    {
-        return {{"HOME", home.Path()},
-                {"XDG_DATA_HOME", SupportFolder()},
-                {"XDG_CONFIG_HOME", home.Path() + "/config"},
-                {"XDG_RUNTIME_DIR", home.Path()},
-                {"QT_QPA_PLATFORM", "offscreen"},
-                {"DBUS_SESSION_BUS_ADDRESS", busAddress}};
-    }
-    // A bus address that nobody answers.
-    std::string NoBus() const { return "unix:path=" + home.Path() + "/no-bus"; }
-    std::unique_ptr<test::ChildProcess> Start(const std::string& busAddress,
+    std::unique_ptr<test::ChildProcess> Start(const std::string& busAddress = {},
                                               std::vector<std::string> args = {})
     {
-        return std::make_unique<test::ChildProcess>(RZ_APP_BINARY, args, Env(busAddress));
+        return std::make_unique<test::ChildProcess>(
+            RZ_APP_BINARY, args, test::AppEnvironment(home.Path(), SupportFolder(), busAddress));
     }
     // The agent has its lock once the lock file names it.
     bool HoldsTheLock(test::ChildProcess& app, int timeoutMs = 20000)
@@ -57,14 +45,14 @@ protected:
 
 TEST_F(AppStartTest, VersionPrintsTheProjectVersion)
 {
-    auto app = Start(NoBus(), {"--version"});
+    auto app = Start({}, {"--version"});
     EXPECT_EQ(app->WaitExit(20000), 0);
     EXPECT_EQ(app->Stdout(), std::string("RedoZevuviva ") + RZ_VERSION + "\n");
 }
 
 TEST_F(AppStartTest, UnknownOptionExitsTwoNamingIt)
 {
-    auto app = Start(NoBus(), {"--frobnicate"});
+    auto app = Start({}, {"--frobnicate"});
     EXPECT_EQ(app->WaitExit(20000), 2);
     EXPECT_NE(app->Stderr().find("unknown option '--frobnicate'"), std::string::npos) << app->Stderr();
     EXPECT_EQ(app->Stdout(), "");
@@ -72,9 +60,9 @@ TEST_F(AppStartTest, UnknownOptionExitsTwoNamingIt)
 
 TEST_F(AppStartTest, WithoutASessionBusTheLockAloneKeepsTheSecondOut)
 {
-    auto first = Start(NoBus());
+    auto first = Start();
     ASSERT_TRUE(HoldsTheLock(*first)) << first->Stderr();
-    auto second = Start(NoBus());
+    auto second = Start();
     EXPECT_EQ(second->WaitExit(2000), 0) << second->Stderr();
     EXPECT_NE(second->Stderr().find("already running"), std::string::npos) << second->Stderr();
     EXPECT_TRUE(first->Running());
@@ -83,13 +71,13 @@ TEST_F(AppStartTest, WithoutASessionBusTheLockAloneKeepsTheSecondOut)
 
 TEST_F(AppStartTest, LockOfAKilledAgentDoesNotBlock)
 {
-    auto killed = Start(NoBus());
+    auto killed = Start();
     ASSERT_TRUE(HoldsTheLock(*killed)) << killed->Stderr();
     killed->Signal(SIGKILL);
     ASSERT_EQ(killed->WaitExit(5000), 128 + SIGKILL);
     ASSERT_TRUE(FileExists(DataFolder() + "/" + kInstanceLockFileName));
 
-    auto next = Start(NoBus());
+    auto next = Start();
     EXPECT_TRUE(HoldsTheLock(*next)) << next->Stderr();
     EXPECT_TRUE(next->Running());
 }
@@ -100,7 +88,7 @@ TEST_F(AppStartTest, SecondStartShowsTheRunningAgentAndExits)
     test::ChildProcess bus(
         "/usr/bin/dbus-daemon",
         {"--session", "--nofork", "--nopidfile", "--address=unix:path=" + home.Path() + "/bus"},
-        Env(NoBus()));
+        test::AppEnvironment(home.Path(), SupportFolder()));
     const std::string address = "unix:path=" + home.Path() + "/bus";
     ASSERT_TRUE(test::WaitFor(10000, [&] { return FileExists(home.Path() + "/bus"); })) << bus.Stderr();
     QDBusConnection connection =
