@@ -82,6 +82,15 @@ Json Parse(const std::string& text)
     return Json::parse(text, nullptr, false);
 }
 
+// One property of every item of a Graph list, in order.
+std::vector<std::string> Field(const Json& list, const char* key)
+{
+    std::vector<std::string> out;
+    for (const auto& item : list)
+        out.push_back(item[key]);
+    return out;
+}
+
 std::string LocalText(std::time_t t, const char* format)
 {
     std::tm tm{};
@@ -372,15 +381,8 @@ TEST(EmulatorOrderTest, ListsComeByNameAtEveryLevel)
         {"displayName": "Gamma"}
       ]})"));
     ASSERT_TRUE(emu.Running()) << emu.Error();
-    const auto names = [](const Json& list) {
-        std::vector<std::string> out;
-        for (const auto& item : list)
-            out.push_back(item["displayName"]);
-        return out;
-    };
     using Names = std::vector<std::string>;
-    EXPECT_EQ(names(Parse(emu.Get(Me("/onenote/notebooks"), kAccess).body)["value"]),
-              (Names{"Alpha", "beta", "Gamma"}));
+    const Json plain = Parse(emu.Get(Me("/onenote/notebooks"), kAccess).body);
     const Json all = Parse(emu.Get(Me("/onenote/notebooks") + kHierarchy, kAccess).body);
     ASSERT_EQ(all["value"].size(), 3u);
     const Json& alpha = all["value"][0];
@@ -390,18 +392,22 @@ TEST(EmulatorOrderTest, ListsComeByNameAtEveryLevel)
         const Json& list;
         Names expected;
     } levels[] = {
-        {all["value"], {"Alpha", "beta", "Gamma"}}, {alpha["sections"], {"A", "b", "c"}},
-        {alpha["sectionGroups"], {"mid", "Zed"}},   {mid["sections"], {"X", "y"}},
-        {mid["sectionGroups"], {"P", "q"}},         {mid["sectionGroups"][0]["sections"], {"10", "2"}},
+        {plain["value"], {"Alpha", "beta", "Gamma"}},
+        {all["value"], {"Alpha", "beta", "Gamma"}},
+        {alpha["sections"], {"A", "b", "c"}},
+        {alpha["sectionGroups"], {"mid", "Zed"}},
+        {mid["sections"], {"X", "y"}},
+        {mid["sectionGroups"], {"P", "q"}},
+        {mid["sectionGroups"][0]["sections"], {"10", "2"}},
     };
     for (const auto& level : levels)
-        EXPECT_EQ(names(level.list), level.expected);
+        EXPECT_EQ(Field(level.list, "displayName"), level.expected);
     // A rename moves the item to its new place.
     const Json account = Parse(emu.AccountJson());
     const std::string sectionA = account["notebooks"][1]["sections"][1]["id"];
     ASSERT_EQ(emu.Post("/_emulator/rename", Json{{"id", sectionA}, {"name", "d"}}.dump()).status, 200);
     const Json renamed = Parse(emu.Get(Me("/onenote/notebooks") + kHierarchy, kAccess).body);
-    EXPECT_EQ(names(renamed["value"][0]["sections"]), (Names{"b", "c", "d"}));
+    EXPECT_EQ(Field(renamed["value"][0]["sections"], "displayName"), (Names{"b", "c", "d"}));
 }
 
 TEST_F(EmulatorTest, PageListsKeepTopAndTheServiceShape)
@@ -555,10 +561,7 @@ TEST_F(EmulatorTest, AccountPageListOrdersFiltersSelectsAndPages)
     };
     for (const auto& c : cases) {
         const Json j = GraphJson(Me("/onenote/pages" + c.query));
-        Ids ids;
-        for (const auto& p : j["value"])
-            ids.push_back(p["id"]);
-        EXPECT_EQ(ids, c.expected) << c.query;
+        EXPECT_EQ(Field(j["value"], "id"), c.expected) << c.query;
         EXPECT_FALSE(j.contains("@odata.nextLink")) << c.query;
     }
     EXPECT_EQ(all["value"].size(), changed.size());

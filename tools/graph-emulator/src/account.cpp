@@ -65,13 +65,18 @@ size_t Account::Count(Kind kind) const
 
 std::vector<std::string> Account::ByName(const std::vector<std::string>& ids) const
 {
-    std::vector<std::string> out = ids;
-    std::stable_sort(out.begin(), out.end(), [this](const std::string& a, const std::string& b) {
-        const std::string& na = Find(a)->name;
-        const std::string& nb = Find(b)->name;
-        const std::string la = ToLowerAscii(na), lb = ToLowerAscii(nb);
-        return std::tie(la, na, a) < std::tie(lb, nb, b);
-    });
+    // Keys built once rather than in every comparison; ids are unique, so the order is total.
+    std::vector<std::tuple<std::string, std::string, std::string>> keyed;
+    keyed.reserve(ids.size());
+    for (const auto& id : ids) {
+        const std::string& name = Find(id)->name;
+        keyed.emplace_back(ToLowerAscii(name), name, id);
+    }
+    std::sort(keyed.begin(), keyed.end());
+    std::vector<std::string> out;
+    out.reserve(keyed.size());
+    for (auto& k : keyed)
+        out.push_back(std::move(std::get<2>(k)));
     return out;
 }
 

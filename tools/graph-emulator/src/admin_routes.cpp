@@ -137,7 +137,8 @@ void Emulator::AddAdminRoutes()
     PostOperation(m_server, "/_emulator/clock", {}, [this, clockDocument](const Json& body, const Members&) {
         const Json step = body.is_object() ? body.value("advanceSeconds", Json()) : Json();
         if (!step.is_number_integer() || step.get<long long>() < 0 || step.get<long long>() > kMaxClockStep)
-            return Failed(400, "\"advanceSeconds\" must be an integer in 0..315360000");
+            return Failed(400,
+                          "\"advanceSeconds\" must be an integer in 0.." + std::to_string(kMaxClockStep));
         // Under the account lock, so no change is stamped half-way through a step.
         std::lock_guard lock(m_mutex);
         Clock::Advance(static_cast<long>(step.get<long long>()));

@@ -27,15 +27,15 @@ std::string Param(const std::map<std::string, std::string>& q, const std::string
 
 // The paging of a page list. Graph serves 20 pages unless told otherwise, and a
 // "top" over 100 is refused with 20129 rather than clamped.
+constexpr long kDefaultTop = 20;
+constexpr long kMaxTop = 100;
+
 struct Paging
 {
-    long top = 20;
+    long top = kDefaultTop;
     long skip = 0;
     bool topGiven = false;
 };
-
-constexpr long kDefaultTop = 20;
-constexpr long kMaxTop = 100;
 
 // Reads $top / $skip; on failure sends the service's answer and returns false.
 bool ReadPaging(const std::map<std::string, std::string>& q, Paging& paging, httplib::Response& res)
@@ -59,8 +59,6 @@ bool ReadPaging(const std::map<std::string, std::string>& q, Paging& paging, htt
         SendGraphError(res, "20129", GraphErrorMessage("20129"));
         return false;
     }
-    if (!paging.topGiven)
-        paging.top = kDefaultTop;
     return true;
 }
 
