@@ -354,7 +354,10 @@ TEST_F(AppDelegateTest, NewSignInRestartsTheReminderState)
     TickAt(At(9, 0, 1));
     EXPECT_FALSE(state->JustLoggedIn);
     EXPECT_EQ(state->PreviousReminderPagesJson.Get(), "");
-    EXPECT_EQ(app->CheckKnownPagesTick(), 0);
+    // Refresh zeroes the engine's tick; the live worker may already have run the engine on it, at
+    // the tick's own time, but never left the time of a run before it.
+    const std::int64_t tick = app->CheckKnownPagesTick();
+    EXPECT_TRUE(tick == 0 || tick == TickNow()) << tick;
 }
 
 TEST_F(AppDelegateTest, StartAtLoginWritesAndRemovesTheEntry)
