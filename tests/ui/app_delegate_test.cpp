@@ -131,7 +131,9 @@ TEST_F(AppDelegateTest, LaunchBuildsPathsLoadsTheAccountAndStartsTheTimer)
     EXPECT_TRUE(state->ReminderListChanged);
     EXPECT_TRUE(app->Timer().isActive());
     EXPECT_EQ(app->Timer().interval(), 1000);
-    EXPECT_EQ(app->CheckKnownPagesTick(), 0);
+    // The live worker may already have run the engine once, stamping the tick with the fake clock's time.
+    const std::int64_t tick = app->CheckKnownPagesTick();
+    EXPECT_TRUE(tick == 0 || tick == TickNow()) << tick;
     // Offscreen there is no tray, so the main window is the way in.
     EXPECT_EQ(app->window()->isVisible(), !QSystemTrayIcon::isSystemTrayAvailable());
 }
