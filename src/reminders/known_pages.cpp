@@ -20,12 +20,6 @@ std::string ListRequest(int skip)
     return request + "&$top=" + std::to_string(TKnownPages::kListPageSize);
 }
 
-const std::string* StringMember(const Json& object, const char* name)
-{
-    const auto it = object.find(name);
-    return it != object.end() && it->is_string() ? it->get_ptr<const std::string*>() : nullptr;
-}
-
 } // namespace
 
 std::string TKnownPages::FirstListRequest()
@@ -78,8 +72,8 @@ TKnownPages::ListStep TKnownPages::TakeListAnswer(std::string_view answer, std::
     next.clear();
     ++m_ListRequests;
     const Json list = JsonTextToObject(answer);
-    const auto value = list.find("value");
-    if (!IsGraphListResponse(answer) || value == list.end() || !value->is_array()) {
+    const Json* value = JsonArray(list, "value");
+    if (!IsGraphListResponse(answer) || value == nullptr) {
         ListingFailed();
         return ListStep::Failed;
     }

@@ -16,20 +16,6 @@ namespace rz {
 
 namespace {
 
-const std::string* StringMember(const Json& object, const char* name)
-{
-    if (!object.is_object())
-        return nullptr;
-    const auto it = object.find(name);
-    return it != object.end() && it->is_string() ? it->get_ptr<const std::string*>() : nullptr;
-}
-
-std::string StringOrEmpty(const Json& object, const char* name)
-{
-    const std::string* text = StringMember(object, name);
-    return text ? *text : std::string();
-}
-
 // "links" → "oneNoteClientUrl" → "href".
 std::string ClientLinkOf(const Json& page)
 {
@@ -39,7 +25,7 @@ std::string ClientLinkOf(const Json& page)
     const auto client = links->find("oneNoteClientUrl");
     if (client == links->end())
         return {};
-    return StringOrEmpty(*client, "href");
+    return JsonText(*client, "href");
 }
 
 struct TitleReading
@@ -140,10 +126,8 @@ bool TReminderHandle::LoadPengings()
 
 bool TReminderHandle::LoadPending_Recurse(const Json& current, const Json* /*previous*/)
 {
-    if (!current.is_object())
-        return true;
-    const auto value = current.find("value");
-    if (value == current.end() || !value->is_array())
+    const Json* value = JsonArray(current, "value");
+    if (value == nullptr)
         return true;
     m_State.LoadPageTotal += value->size();
     const std::uint64_t generation = m_State.ClearGeneration;
@@ -167,8 +151,8 @@ bool TReminderHandle::LoadOnePage(const Json& page, std::uint64_t generation)
     if (idText == nullptr)
         return true;
     const std::string id = *idText;
-    const std::string title = StringOrEmpty(page, "title");
-    const Date created = GraphTimeToDate(StringOrEmpty(page, "createdDateTime"));
+    const std::string title = JsonText(page, "title");
+    const Date created = GraphTimeToDate(JsonText(page, "createdDateTime"));
     std::optional<Date> lastModified;
     if (const std::string* modified = StringMember(page, "lastModifiedDateTime"))
         lastModified = GraphTimeToDate(*modified);

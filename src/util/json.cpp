@@ -96,6 +96,30 @@ std::string GraphBaseAddress(std::string_view identity, bool asUser)
     return GraphServiceRoot() + "/v1.0/me";
 }
 
+const std::string* StringMember(const Json& object, const char* name)
+{
+    if (!object.is_object()) {
+        return nullptr;
+    }
+    const auto it = object.find(name);
+    return it != object.end() && it->is_string() ? it->get_ptr<const std::string*>() : nullptr;
+}
+
+std::string JsonText(const Json& object, const char* name)
+{
+    const std::string* text = StringMember(object, name);
+    return text ? *text : std::string();
+}
+
+const Json* JsonArray(const Json* object, const char* name)
+{
+    if (object == nullptr || !object->is_object()) {
+        return nullptr;
+    }
+    const auto it = object->find(name);
+    return it != object->end() && it->is_array() ? &*it : nullptr;
+}
+
 bool IsGraphListResponse(std::string_view text)
 {
     return !text.empty() && text.find("\"@odata.context\"") != std::string_view::npos &&

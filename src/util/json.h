@@ -16,6 +16,18 @@ Json JsonTextToObject(std::string_view text);
 Json JsonTextToObject(const std::optional<std::string>& text);
 // Compact text; a null value or a failure gives "". Every text produced goes to the debug log.
 std::string JsonObjectToText(const Json& value);
+// Graph answers are judged, never trusted: these read a member only when `object` is an object
+// holding it with the expected type.
+// The member's string, or nullptr.
+const std::string* StringMember(const Json& object, const char* name);
+// The member's string, or the empty text.
+std::string JsonText(const Json& object, const char* name);
+// The member's array, or nullptr.
+const Json* JsonArray(const Json* object, const char* name);
+inline const Json* JsonArray(const Json& object, const char* name)
+{
+    return JsonArray(&object, name);
+}
 
 // The Graph service root (scheme and host, no trailing slash). Set once at start-up from the
 // endpoint configuration; defaults to https://graph.microsoft.com.
