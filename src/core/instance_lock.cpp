@@ -6,9 +6,7 @@
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
-#include <fcntl.h>
 #include <string>
-#include <sys/file.h>
 #include <unistd.h>
 
 namespace rz {
@@ -29,19 +27,9 @@ TInstanceLock::~TInstanceLock()
 TInstanceLock::Outcome TInstanceLock::Acquire(const std::string& dataFolder)
 {
     Release();
-    // O_NOFOLLOW: a link planted in place of the lock file is not followed out of the data folder.
-    const int fd = ::open(LockPath(dataFolder).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd = OpenLockedFile(LockPath(dataFolder), /*wait=*/false);
     if (fd < 0) {
-        return Outcome::Unavailable;
-    }
-    int locked = 0;
-    do {
-        locked = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (locked != 0 && errno == EINTR);
-    if (locked != 0) {
-        const bool held = errno == EWOULDBLOCK;
-        ::close(fd);
-        return held ? Outcome::HeldByOther : Outcome::Unavailable;
+        return errno == EWOULDBLOCK ? Outcome::HeldByOther : Outcome::Unavailable;
     }
     m_Fd = fd;
     // Written in place, never replaced: a renamed-over file would be a new inode that nobody locks.

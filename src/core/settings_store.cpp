@@ -4,11 +4,8 @@
 #include "util/plist_node.h"
 #include "util/text.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <map>
-#include <sys/file.h>
 #include <unistd.h>
 #include <variant>
 
@@ -246,19 +243,7 @@ MFileLock::MFileLock(const std::string& fileName)
     if (fileName.empty()) {
         return;
     }
-    const std::string lockName = fileName + ".lock";
-    m_Fd = ::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (m_Fd < 0) {
-        return;
-    }
-    int result = 0;
-    do {
-        result = ::flock(m_Fd, LOCK_EX);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        ::close(m_Fd);
-        m_Fd = -1;
-    }
+    m_Fd = OpenLockedFile(fileName + ".lock", /*wait=*/true);
 }
 
 MFileLock::~MFileLock()

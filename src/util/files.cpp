@@ -7,6 +7,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -200,6 +201,25 @@ bool DeleteFolderContents(const std::string& path)
         }
     }
     return true;
+}
+
+int OpenLockedFile(const std::string& path, bool wait)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        return -1;
+    }
+    int locked = 0;
+    do {
+        locked = ::flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB);
+    } while (locked != 0 && errno == EINTR);
+    if (locked != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
 }
 
 bool DeleteFolder(const std::string& path)

@@ -23,6 +23,11 @@ bool CreateFolder(const std::string& path);
 bool DeleteFolderContents(const std::string& path);
 // Deletes the folder and everything in it; nothing at the path is success.
 bool DeleteFolder(const std::string& path);
+// Opens the lock file at `path` (created 0600; a link there is never followed) and takes an
+// exclusive flock on it, waiting for another holder when `wait` is set. Returns the close-on-exec
+// descriptor that holds the lock until it is closed, or -1 with errno telling why (EWOULDBLOCK: held
+// by another descriptor).
+int OpenLockedFile(const std::string& path, bool wait);
 
 // The application registers how links reach the desktop; the core never opens them itself.
 using UrlOpener = std::function<void(const std::string& url)>;
