@@ -1,13 +1,11 @@
 // The built program against a service that fails in each of the ways Graph and the network fail,
 // for whole cycles: it stays up, loses no reminder and keeps every file whole. One line per fault
 // on stdout: requests the emulator saw, reminders before and after, time taken.
-#include "app_harness.h"
+#include "running_app.h"
 
 #include <cctype>
-#include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
-#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,12 +13,8 @@
 namespace rz {
 namespace {
 
-using test::AppHome;
-using test::ChildProcess;
-using test::EmulatorProcess;
+using test::kWaitMs;
 using test::Names;
-
-constexpr int kWaitMs = 60000;
 
 struct Fault
 {
@@ -53,36 +47,20 @@ const std::vector<std::vector<std::string>> kPhases = {
 std::string FaultList(const std::vector<std::string>& routes, const std::string& action, int count)
 {
     std::string list = "[";
-    for (const std::string& route : routes) {
-        if (list.size() > 1) {
-            list += ",";
-        }
-        list += R"({"route":")" + route + R"(","count":)" + std::to_string(count) + "," + action + "}";
-    }
+    for (const std::string& route : routes)
+        list += std::string(list.size() > 1 ? "," : "") + R"({"route":")" + route + R"(","count":)" +
+                std::to_string(count) + "," + action + "}";
     return list + "]";
 }
 
-class FaultMatrixTest : public testing::TestWithParam<Fault>
+class FaultMatrixTest : public testing::TestWithParam<Fault>, public test::RunningApp
 {
 protected:
-    void SetUp() override
-    {
-        emulator = std::make_unique<EmulatorProcess>(test::FixtureOptions(test::SmallFixture()));
-        ASSERT_TRUE(emulator->Running()) << emulator->Error();
-        home.PointAt(*emulator, true);
-        app = home.Start();
-        ASSERT_TRUE(test::WaitFor(
-            kWaitMs, [&] { return home.Reminders().size() == test::SmallFixtureReminders().size(); }))
-            << Names(home.Reminders()) << app->Stderr();
-        ASSERT_TRUE(test::Settle(*emulator, home));
-    }
-
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(StartSignedIn()); }
     void TearDown() override
     {
-        if (app) {
-            app->Signal(SIGTERM);
-            EXPECT_EQ(app->WaitExit(10000), 0) << app->Stderr();
-        }
+        if (app)
+            Quit();
     }
 
     // Every section changes online, with pages that carry no reminder.
@@ -90,9 +68,8 @@ protected:
     {
         static int filler = 0;
         for (const char* section : {"section-errands", "section-projects", "section-plans"}) {
-            const std::string body = R"({"kind":"page","parentId":")" + std::string(section) +
-                                     R"(","title":"Filler )" + std::to_string(++filler) + R"("})";
-            ASSERT_EQ(emulator->Post("/_emulator/add", body).status, 200);
+            ASSERT_TRUE(Admin("add", R"({"kind":"page","parentId":")" + std::string(section) +
+                                         R"(","title":"Filler )" + std::to_string(++filler) + R"("})"));
         }
     }
 
@@ -101,18 +78,12 @@ protected:
     {
         EXPECT_TRUE(app->Running()) << when << app->Stderr();
         const auto after = home.Reminders();
-        for (const auto& r : before) {
+        for (const auto& r : before)
             EXPECT_TRUE(test::HasReminder(after, r.name)) << when << ": lost " << r.name << "\n"
                                                           << Names(after);
-        }
-        for (const std::string& file : home.DamagedFiles()) {
+        for (const std::string& file : home.DamagedFiles())
             ADD_FAILURE() << when << ": not whole: " << file;
-        }
     }
-
-    AppHome home;
-    std::unique_ptr<EmulatorProcess> emulator;
-    std::unique_ptr<ChildProcess> app;
 };
 
 TEST_P(FaultMatrixTest, AppStaysUpAndLosesNothing)
@@ -126,38 +97,33 @@ TEST_P(FaultMatrixTest, AppStaysUpAndLosesNothing)
         // The client's time-out (30 s) is fixed; one request outlasts it.
         ASSERT_TRUE(emulator->QueueFault(R"({"route":"notebooks","count":1,"delayMs":31000})"));
         const long tokenCalls = emulator->RequestCount("token");
-        ASSERT_TRUE(test::RefreshAndSettle(*app, *emulator, home, kWaitMs));
+        ASSERT_TRUE(RefreshAndSettle());
         // The client gave up on the request and renewed its tokens, as after any transport failure.
         ASSERT_TRUE(test::WaitFor(kWaitMs, [&] { return emulator->RequestCount("token") > tokenCalls; }));
         ASSERT_TRUE(test::Settle(*emulator, home));
         ExpectNothingLost(before, "timed out");
     } else {
-        const std::size_t phases = fault.throttles ? 1 : kPhases.size();
-        for (std::size_t phase = 0; phase < phases; ++phase) {
-            if (fault.pagesOnly && phase + 1 < kPhases.size()) {
-                continue;
-            }
+        const std::size_t end = fault.throttles ? 1 : kPhases.size();
+        for (std::size_t phase = fault.pagesOnly ? kPhases.size() - 1 : 0; phase < end; ++phase) {
             if (phase + 1 == kPhases.size()) {
                 ASSERT_NO_FATAL_FAILURE(ChangeEverySection());
             }
-            const std::vector<std::string> routes =
-                fault.pagesOnly ? std::vector<std::string>{"pages"} : kPhases[phase];
+            const auto& routes = fault.pagesOnly ? std::vector<std::string>{"pages"} : kPhases[phase];
             ASSERT_TRUE(emulator->QueueFault(FaultList(routes, fault.action, 1000)));
-            ASSERT_TRUE(test::RefreshAndSettle(*app, *emulator, home, kWaitMs)) << app->Stderr();
+            ASSERT_TRUE(RefreshAndSettle()) << app->Stderr();
             ASSERT_TRUE(emulator->ClearFaults());
             ExpectNothingLost(before, "phase " + std::to_string(phase + 1));
         }
     }
-    const long requests = test::TotalRequests(*emulator);
-    const std::size_t remindersAfter = home.Reminders().size();
-    std::printf("fault %s: requests %ld, reminders %zu -> %zu, %.1f s\n", fault.name, requests, before.size(),
-                remindersAfter, test::SecondsSince(started));
+    std::printf("fault %s: requests %ld, reminders %zu -> %zu, %.1f s\n", fault.name,
+                test::TotalRequests(*emulator), before.size(), home.Reminders().size(),
+                test::SecondsSince(started));
     std::fflush(stdout);
 
     // Once the service answers again the next cycle mends what the faults held back. A back-off
     // after a refusal holds the mirror longer than this test waits.
     if (!fault.throttles) {
-        ASSERT_TRUE(test::RefreshAndSettle(*app, *emulator, home, kWaitMs)) << app->Stderr();
+        ASSERT_TRUE(RefreshAndSettle()) << app->Stderr();
         ExpectNothingLost(before, "after the faults");
         EXPECT_EQ(home.Reminders().size(), before.size()) << Names(home.Reminders());
     }
@@ -166,11 +132,9 @@ TEST_P(FaultMatrixTest, AppStaysUpAndLosesNothing)
 std::string FaultName(const testing::TestParamInfo<Fault>& param)
 {
     std::string name;
-    for (const char* c = param.param.name; *c != '\0' && *c != '/'; ++c) {
-        if (std::isalnum(static_cast<unsigned char>(*c)) != 0) {
+    for (const char* c = param.param.name; *c != '\0' && *c != '/'; ++c)
+        if (std::isalnum(static_cast<unsigned char>(*c)) != 0)
             name += *c;
-        }
-    }
     return "Fault" + name;
 }
 

@@ -132,30 +132,29 @@ TEST_F(KnownPagesTest, OneReadServesTitleAndTags)
     EXPECT_EQ(m_State.KnownTagPageDone, 1u);
 }
 
-TEST_F(KnownPagesTest, UnreadablePageChangesNothingAndCounts)
+TEST_F(KnownPagesTest, UnknownOrUnreadablePagesChangeNothing)
 {
-    TagPage("P1", "p:{G}{1}", "Call !2021-03-20 09:00", Local(2021, 3, 5, 10, 0));
-    Edit("P1", PageHtml("!P1", ""));
-    m_Online.readStatus["P1"] = TOnlineStatus::Failed;
-    Check();
-    EXPECT_NE(Reminder("p:{G}{1}"), nullptr);
-    EXPECT_EQ(m_State.KnownTagPageDone, 1u);
-    EXPECT_FALSE(FileExists(m_State.EngineFiles.RemindersFilePath));
-    EXPECT_FALSE(m_State.ReminderListChanged);
-}
-
-TEST_F(KnownPagesTest, NothingKnownAsksNothing)
-{
-    m_State.ReminderList.AddUnique(1, "Orphan tag !2021-03-20 09:00", "p:{G}{1}", "P9", "L",
+    // A tag reminder whose page is no known tag page: nothing to ask.
+    m_State.ReminderList.AddUnique(1, "Orphan tag !2021-03-20 09:00", "p:{G}{9}", "P9", "L",
                                    Local(2021, 3, 20, 9, 0), 0, DefaultWeekDays());
     Check();
     EXPECT_TRUE(m_Online.reads.empty());
     EXPECT_TRUE(m_Online.lists.empty());
     EXPECT_EQ(m_State.KnownTitlePageTotal, 0u);
     EXPECT_EQ(m_State.KnownTagPageTotal, 0u);
+    EXPECT_EQ(m_State.LastLoadTime.Get(), DateNow());
+
+    // An edited page that cannot be read keeps its reminder and still counts as done.
+    m_Clock.Advance(121);
+    TagPage("P1", "p:{G}{1}", "Call !2021-03-20 09:00", Local(2021, 3, 5, 10, 0));
+    Edit("P1", PageHtml("!P1", ""));
+    m_Online.readStatus["P1"] = TOnlineStatus::Failed;
+    Check();
+    EXPECT_EQ(m_Online.ReadsOf("P1"), 1u);
+    EXPECT_NE(Reminder("p:{G}{1}"), nullptr);
+    EXPECT_EQ(m_State.KnownTagPageDone, 1u);
     EXPECT_FALSE(FileExists(m_State.EngineFiles.RemindersFilePath));
     EXPECT_FALSE(m_State.ReminderListChanged);
-    EXPECT_EQ(m_State.LastLoadTime.Get(), DateNow());
 }
 
 TEST_F(KnownPagesTest, EveryEditIsSeenWithinOneCheck)

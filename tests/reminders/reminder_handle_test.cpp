@@ -2,10 +2,9 @@
 #include "reminders/reminder_handle.h"
 #include "util/files.h"
 
-#include <array>
 #include <cstdio>
 #include <gtest/gtest.h>
-#include <optional>
+#include <ostream>
 #include <string>
 
 namespace rz {
@@ -42,11 +41,16 @@ struct TitleRuleCase
 {
     const char* rule;
     const char* title;
-    const char* created;                    // UTC
-    bool listedBefore;                      // the page already has a title reminder
-    std::optional<std::array<int, 5>> time; // local year, month, day, hour, minute
+    const char* created;   // UTC
+    bool listedBefore;     // the page already has a title reminder
+    int day, hour, minute; // the reminder's local time in March 2021; no reminder when day is 0
     std::uint8_t repeat;
 };
+
+void PrintTo(const TitleRuleCase& c, std::ostream* out)
+{
+    *out << c.rule;
+}
 
 class TitleRuleTest : public LoaderTest, public ::testing::WithParamInterface<TitleRuleCase>
 {
@@ -61,43 +65,39 @@ TEST_P(TitleRuleTest, AppliesRule)
     Load({PageEntry("P1", c.title, "2021-03-05T10:00:00Z", c.created)});
 
     const ReminderPtr r = Reminder("P1");
-    if (!c.time) {
-        EXPECT_EQ(r, nullptr) << c.rule;
+    if (c.day == 0) {
+        EXPECT_EQ(r, nullptr);
         return;
     }
-    ASSERT_NE(r, nullptr) << c.rule;
-    const auto& t = *c.time;
+    ASSERT_NE(r, nullptr);
     EXPECT_EQ(r->objType(), kPageTitleReminder);
     EXPECT_EQ(r->pageId(), "P1");
     EXPECT_EQ(r->name(), c.title);
     EXPECT_EQ(r->link(), test::PageLink("P1"));
-    EXPECT_EQ(r->time(), Local(t[0], t[1], t[2], t[3], t[4])) << c.rule << ": " << DateToString(r->time());
-    EXPECT_EQ(r->Repeat(), c.repeat) << c.rule;
+    EXPECT_EQ(r->time(), Local(2021, 3, c.day, c.hour, c.minute)) << DateToString(r->time());
+    EXPECT_EQ(r->Repeat(), c.repeat);
 }
+
+constexpr const char* kMarch1 = "2021-03-01T09:00:00Z";
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, TitleRuleTest,
     ::testing::Values(
         // 1: a title starting with "!!" repeats at the page's creation time of day (10:00 local),
         // on the weekdays it names (Monday, Tuesday): next is Monday 15th.
-        TitleRuleCase{"1 repeat", "  !!18:00 [1,2]", "2021-03-01T09:00:00Z", false,
-                      std::array<int, 5>{2021, 3, 15, 10, 0}, 1},
+        TitleRuleCase{"1Repeat", "  !!18:00 [1,2]", kMarch1, false, 15, 10, 0, 1},
         // 1: a page created after now reminds at its creation time, once.
-        TitleRuleCase{"1 created later", "Plan", "2021-03-11T08:00:00Z", false,
-                      std::array<int, 5>{2021, 3, 11, 9, 0}, 0},
+        TitleRuleCase{"1CreatedLater", "Plan", "2021-03-11T08:00:00Z", false, 11, 9, 0, 0},
         // 2: "!!" inside the title: the time of day it names, next working day.
-        TitleRuleCase{"2", "Standup !!09:30 [1,2,3,4,5]", "2021-03-01T09:00:00Z", false,
-                      std::array<int, 5>{2021, 3, 11, 9, 30}, 1},
+        TitleRuleCase{"2", "Standup !!09:30 [1,2,3,4,5]", kMarch1, false, 11, 9, 30, 1},
         // 3: a single date still to come, and one equal to now.
-        TitleRuleCase{"3 future", "Dentist !2021-03-20 10:30", "2021-03-01T09:00:00Z", false,
-                      std::array<int, 5>{2021, 3, 20, 10, 30}, 0},
-        TitleRuleCase{"3 now", "Call !2021-03-10 12:00", "2021-03-01T09:00:00Z", false,
-                      std::array<int, 5>{2021, 3, 10, 12, 0}, 0},
+        TitleRuleCase{"3Future", "Dentist !2021-03-20 10:30", kMarch1, false, 20, 10, 30, 0},
+        TitleRuleCase{"3Now", "Call !2021-03-10 12:00", kMarch1, false, 10, 12, 0, 0},
         // 4: a passed date or no reminder removes the title reminder, and adds none.
-        TitleRuleCase{"4 passed, listed", "Old !2021-03-01 10:00", "2021-03-01T09:00:00Z", true, std::nullopt,
-                      0},
-        TitleRuleCase{"4 passed", "Old !2021-03-01 10:00", "2021-03-01T09:00:00Z", false, std::nullopt, 0},
-        TitleRuleCase{"4 none, listed", "Plain !", "2021-03-01T09:00:00Z", true, std::nullopt, 0}));
+        TitleRuleCase{"4PassedListed", "Old !2021-03-01 10:00", kMarch1, true, 0, 0, 0, 0},
+        TitleRuleCase{"4Passed", "Old !2021-03-01 10:00", kMarch1, false, 0, 0, 0, 0},
+        TitleRuleCase{"4NoneListed", "Plain !", kMarch1, true, 0, 0, 0, 0}),
+    [](const ::testing::TestParamInfo<TitleRuleCase>& p) { return std::string("Rule") + p.param.rule; });
 
 TEST_F(LoaderTest, SameTextTwiceChangesNothing)
 {
