@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 namespace rz {
 namespace {
@@ -158,27 +159,18 @@ TEST_F(LoginFlowTest, PageHandlerFollowsTheAddressTable)
 
 TEST(SignInUserAgentTest, DropsTheToolkitTokenAndKeepsTheEngine)
 {
-    struct Case
-    {
-        const char* Engine;
-        const char* Expected;
+    const std::string kPlatform = "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) ";
+    // Without an engine's own agent, a common one stands in.
+    const std::string kStandIn = kPlatform + "Chrome/102.0.0.0 Safari/537.36";
+    const std::pair<std::string, std::string> cases[] = {
+        {kPlatform + "QtWebEngine/6.4.2 Chrome/102.0.5005.177 Safari/537.36",
+         kPlatform + "Chrome/102.0.5005.177 Safari/537.36"},
+        {kPlatform + "Chrome/118.0.0.0 Safari/537.36", kPlatform + "Chrome/118.0.0.0 Safari/537.36"},
+        {"", kStandIn},
+        {"QtWebEngine/6.4.2", kStandIn},
     };
-    const Case cases[] = {
-        {"Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) QtWebEngine/6.4.2 "
-         "Chrome/102.0.5005.177 Safari/537.36",
-         "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/102.0.5005.177 "
-         "Safari/537.36"},
-        {"Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/118.0.0.0 "
-         "Safari/537.36",
-         "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/118.0.0.0 "
-         "Safari/537.36"},
-        {"", "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/102.0.0.0 "
-             "Safari/537.36"},
-        {"QtWebEngine/6.4.2", "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) "
-                              "Chrome/102.0.0.0 Safari/537.36"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SignInUserAgent(c.Engine), c.Expected) << c.Engine;
+    for (const auto& [engine, expected] : cases) {
+        EXPECT_EQ(SignInUserAgent(engine), expected) << engine;
     }
 }
 
@@ -227,42 +219,47 @@ protected:
     AppState state;
 };
 
-TEST_F(LoginAccountTest, JustLoggedInOnlyForAnotherOrAFirstAccount)
+// Only another or a first account counts as a new sign-in; a failed token request leaves empty
+// tokens, no user and no lookup, but keeps the code.
+TEST_F(LoginAccountTest, SignInTakesTheAccountAndIsNewOnlyForAnotherOrAFirstOne)
 {
     struct Case
     {
         const char* OldUserId;
         const char* EscapedCode;
         const char* Code;
+        bool TokenFails;
         bool JustLoggedIn;
     };
     const Case cases[] = {
-        {"", "M.C105_BAY.2.U.fixed%2Bcode%26%3D%25", kCode, true},
-        {kUserId, "M.two", "M.two", false},
-        {"someone-else", "M.three", "M.three", true},
+        {"", "M.C105_BAY.2.U.fixed%2Bcode%26%3D%25", kCode, false, true},
+        {kUserId, "M.two", "M.two", false, false},
+        {"someone-else", "M.three", "M.three", false, true},
+        // The code is spent by now; the service answers the fault first either way.
+        {"", "M.two", "M.two", true, false},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.OldUserId) + " " + c.Code);
+        if (c.TokenFails) {
+            ASSERT_TRUE(emulator.QueueFault(R"({"route":"token","status":500,"body":"busy"})"));
+        }
+        const long lookups = emulator.RequestCount("me");
         state.JustLoggedIn = false;
         SignIn(c.OldUserId, c.EscapedCode);
-        EXPECT_EQ(state.JustLoggedIn, c.JustLoggedIn) << c.OldUserId;
+        EXPECT_EQ(state.JustLoggedIn, c.JustLoggedIn);
+        EXPECT_EQ(state.AuthorizationCode.Get(), c.Code);
+        if (c.TokenFails) {
+            EXPECT_TRUE(state.AccessToken.Empty());
+            EXPECT_TRUE(state.RefreshToken.Empty());
+            EXPECT_TRUE(state.UserId.Empty());
+            EXPECT_EQ(emulator.RequestCount("me"), lookups);
+            continue;
+        }
         EXPECT_EQ(state.UserId.Get(), kUserId);
         EXPECT_EQ(state.UserPrincipalName.Get(), "ada@example.com");
         EXPECT_FALSE(state.AccessToken.Empty());
-        EXPECT_EQ(state.AuthorizationCode.Get(), c.Code);
         EXPECT_EQ(MConfig(state.Paths.SettingsFilePath).ReadValueDefStr("OnlineOneNoteUserId", ""), kUserId);
     }
-}
-
-TEST_F(LoginAccountTest, FailedTokenRequestLeavesEmptyTokensAndKeepsTheCode)
-{
-    ASSERT_TRUE(emulator.QueueFault(R"({"route":"token","status":500,"body":"busy"})"));
-    SignIn("", "M.two");
-    EXPECT_TRUE(state.AccessToken.Empty());
-    EXPECT_TRUE(state.RefreshToken.Empty());
-    EXPECT_TRUE(state.UserId.Empty());
-    EXPECT_FALSE(state.JustLoggedIn);
-    EXPECT_EQ(state.AuthorizationCode.Get(), "M.two");
-    EXPECT_EQ(emulator.RequestCount("me"), 0);
 }
 
 } // namespace

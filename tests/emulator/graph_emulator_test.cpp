@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <regex>
 #include <string>
 #include <thread>
@@ -20,9 +21,12 @@ namespace {
 
 using rz::test::EmulatorProcess;
 using Json = nlohmann::json;
+using Ids = std::vector<std::string>;
 
 constexpr const char* kUserId = "4f2a9c1e-7b3d-4e8f-a1c2-9d8e7f6a5b4c";
 constexpr const char* kAccess = "access+token/=";
+constexpr const char* kRefresh = "refresh+&=%token";
+constexpr const char* kAuthorize = "/common/oauth2/v2.0/authorize";
 constexpr const char* kHierarchy =
     "?expand=sections,sectionGroups(expand=sections,sectionGroups(levels=max;expand=sections))";
 
@@ -72,20 +76,43 @@ std::string Me(const std::string& tail)
     return "/v1.0/me" + tail;
 }
 
-std::string TokenForm(const std::string& fields)
-{
-    return "client_id=3f1c9a20-5b7e-4d18-9c61-0a2e7d4b8f53&" + fields;
-}
-
 Json Parse(const std::string& text)
 {
     return Json::parse(text, nullptr, false);
 }
 
-// One property of every item of a Graph list, in order.
-std::vector<std::string> Field(const Json& list, const char* key)
+// A token request as the client sends it: form-encoded, with its client id.
+EmulatorProcess::Reply TokenCall(const EmulatorProcess& emu, const std::string& fields)
 {
-    std::vector<std::string> out;
+    return emu.Post("/common/oauth2/v2.0/token", "client_id=3f1c9a20-5b7e-4d18-9c61-0a2e7d4b8f53&" + fields,
+                    "application/x-www-form-urlencoded");
+}
+
+EmulatorProcess::Reply Refresh(const EmulatorProcess& emu, const std::string& refreshToken)
+{
+    return TokenCall(emu, "grant_type=refresh_token&refresh_token=" + rz::FormEncode(refreshToken));
+}
+
+// A call and the status it must answer: POSTed when it has a body, else a GET with the fixture's token.
+struct Call
+{
+    std::string path;
+    int status;
+    std::optional<std::string> body{};
+};
+
+void ExpectStatuses(const EmulatorProcess& emu, const std::vector<Call>& calls)
+{
+    for (const Call& c : calls) {
+        const auto r = c.body ? emu.Post(c.path, *c.body) : emu.Get(c.path, kAccess);
+        EXPECT_EQ(r.status, c.status) << c.path << " " << c.body.value_or("") << ": " << r.body;
+    }
+}
+
+// One property of every item of a Graph list, in order.
+Ids Field(const Json& list, const char* key)
+{
+    Ids out;
     for (const auto& item : list)
         out.push_back(item[key]);
     return out;
@@ -98,6 +125,26 @@ std::string LocalText(std::time_t t, const char* format)
     char buf[64];
     std::strftime(buf, sizeof buf, format, &tm);
     return buf;
+}
+
+std::string UtcText(long long t)
+{
+    const auto tt = static_cast<std::time_t>(t);
+    std::tm tm{};
+    gmtime_r(&tt, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
+    return buf;
+}
+
+// A template expanded at some moment between `before` and `after`: the text either end gives.
+void ExpectExpandedBetween(const std::string& text, const std::string& prefix, long long before,
+                           long long after, const char* format, const std::string& suffix = {})
+{
+    const auto at = [&](long long t) {
+        return prefix + LocalText(static_cast<std::time_t>(t), format) + suffix;
+    };
+    EXPECT_TRUE(text == at(before) || text == at(after)) << text;
 }
 
 class EmulatorTest : public testing::Test
@@ -119,18 +166,6 @@ protected:
 
 // --- fixture and templates ---------------------------------------------------------------
 
-TEST_F(EmulatorTest, LoadsTheFixtureWithGivenIds)
-{
-    const Json account = Parse(emu.AccountJson());
-    ASSERT_TRUE(account.is_object());
-    ASSERT_EQ(account["notebooks"].size(), 2u);
-    EXPECT_EQ(account["notebooks"][0]["id"], "nb-work");
-    EXPECT_EQ(account["notebooks"][0]["sectionGroups"][0]["sectionGroups"][0]["sections"][0]["id"],
-              "sec-deep");
-    EXPECT_EQ(account["notebooks"][0]["sections"][0]["pages"].size(), 4u);
-    EXPECT_EQ(account["user"]["id"], kUserId);
-}
-
 TEST(EmulatorFixtureTest, RefusesABadFixture)
 {
     for (const char* text :
@@ -148,7 +183,7 @@ TEST(EmulatorFixtureTest, RefusesABadFixture)
     }
 }
 
-TEST(EmulatorTemplateTest, ExpandsIntoTheTitleFormsInLocalTime)
+TEST(EmulatorFixtureTest, KeepsTheGivenIdsAndExpandsTemplatesInLocalTime)
 {
     // A zone far from UTC with a half-hour offset shows that local time is used.
     rz::test::ScopedTimeZone zone("Asia/Kathmandu");
@@ -157,19 +192,20 @@ TEST(EmulatorTemplateTest, ExpandsIntoTheTitleFormsInLocalTime)
     const std::time_t after = std::time(nullptr);
     ASSERT_TRUE(emu.Running()) << emu.Error();
     const Json account = Parse(emu.AccountJson());
+    ASSERT_TRUE(account.is_object());
+    // The fixture's ids are kept.
+    EXPECT_EQ(account["user"]["id"], kUserId);
+    ASSERT_EQ(account["notebooks"].size(), 2u);
+    EXPECT_EQ(account["notebooks"][0]["id"], "nb-work");
     const Json& inbox = account["notebooks"][0]["sections"][0]["pages"];
+    ASSERT_EQ(inbox.size(), 4u);
 
-    const std::string dentist = inbox[0]["title"];
-    EXPECT_TRUE(dentist == "Dentist !" + LocalText(before + 300, "%Y-%m-%d %H:%M") ||
-                dentist == "Dentist !" + LocalText(after + 300, "%Y-%m-%d %H:%M"))
-        << dentist;
-    const std::string standup = inbox[1]["title"];
-    EXPECT_TRUE(standup == "Standup !! " + LocalText(before + 600, "%H:%M") + " [1,2,3]" ||
-                standup == "Standup !! " + LocalText(after + 600, "%H:%M") + " [1,2,3]")
-        << standup;
-    const std::string buried =
-        account["notebooks"][0]["sectionGroups"][0]["sectionGroups"][0]["sections"][0]["pages"][0]["title"];
-    EXPECT_EQ(buried, "Buried !" + LocalText(after + 86400, "%Y-%m-%d") + " 08:00");
+    ExpectExpandedBetween(inbox[0]["title"], "Dentist !", before + 300, after + 300, "%Y-%m-%d %H:%M");
+    ExpectExpandedBetween(inbox[1]["title"], "Standup !! ", before + 600, after + 600, "%H:%M", " [1,2,3]");
+    const Json& deep = account["notebooks"][0]["sectionGroups"][0]["sectionGroups"][0]["sections"][0];
+    EXPECT_EQ(deep["id"], "sec-deep");
+    EXPECT_EQ(deep["pages"][0]["title"].get<std::string>(),
+              "Buried !" + LocalText(after + 86400, "%Y-%m-%d") + " 08:00");
     const std::string todo = inbox[2]["paragraphs"][1]["text"];
     EXPECT_EQ(todo, "Call Bob !" + LocalText(after, "%Y-%m-%d") + " 23:59");
 }
@@ -181,58 +217,52 @@ TEST(EmulatorIdentityTest, AutoConsentRedirectsWithCodeAndUsername)
     EmulatorProcess emu(WithFixture(Fixture(), true));
     ASSERT_TRUE(emu.Running()) << emu.Error();
     const std::string redirect = emu.BaseUrl() + "/oauth20_desktop.srf";
-    const auto r =
-        emu.Get("/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&response_mode=query"
-                "&scope=offline_access%20User.Read&redirect_uri=" +
-                redirect);
+    const auto r = emu.Get(std::string(kAuthorize) +
+                           "?client_id=abc&response_type=code&response_mode=query"
+                           "&scope=offline_access%20User.Read&redirect_uri=" +
+                           redirect);
     EXPECT_EQ(r.status, 302);
     EXPECT_EQ(r.Header("Location"),
               redirect + "?code=" + rz::FormEncode("code+with&odd=chars%") + "&username=ada%40example.com");
     // The predefined codes are handed out in order, then random ones.
     const auto second =
-        emu.Get("/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&redirect_uri=" + redirect);
+        emu.Get(std::string(kAuthorize) + "?client_id=abc&response_type=code&redirect_uri=" + redirect);
     EXPECT_EQ(second.Header("Location").rfind(redirect + "?code=M.C105_BAY.2.U.second&username=", 0), 0u);
 }
 
 TEST_F(EmulatorTest, SignInFormSubmitsToTheRedirect)
 {
     const std::string redirect = emu.BaseUrl() + "/oauth20_desktop.srf";
-    const auto page = emu.Get("/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&redirect_uri=" +
-                              rz::FormEncode(redirect));
+    const std::string query = "client_id=abc&response_type=code&redirect_uri=" + rz::FormEncode(redirect);
+    const auto page = emu.Get(std::string(kAuthorize) + "?" + query);
     EXPECT_EQ(page.status, 200);
     EXPECT_NE(page.body.find("<form id=\"signin\""), std::string::npos);
-    const std::string form = "client_id=abc&response_type=code&redirect_uri=" + rz::FormEncode(redirect) +
-                             "&login=ADA%40example.com&action=accept";
-    const auto wrong = emu.Post("/common/oauth2/v2.0/authorize",
-                                "client_id=abc&response_type=code&redirect_uri=" + rz::FormEncode(redirect) +
-                                    "&login=eve%40example.com&action=accept",
-                                "application/x-www-form-urlencoded");
+    const auto submit = [&](const char* login) {
+        return emu.Post(kAuthorize, query + "&login=" + login + "&action=accept",
+                        "application/x-www-form-urlencoded");
+    };
+    const auto wrong = submit("eve%40example.com");
     EXPECT_EQ(wrong.status, 200);
     EXPECT_NE(wrong.body.find("id=\"problem\""), std::string::npos);
-    const auto ok = emu.Post("/common/oauth2/v2.0/authorize", form, "application/x-www-form-urlencoded");
+    const auto ok = submit("ADA%40example.com");
     EXPECT_EQ(ok.status, 302);
     EXPECT_EQ(ok.Header("Location").rfind(redirect + "?code=", 0), 0u);
     EXPECT_NE(ok.Header("Location").find("&username=ada%40example.com"), std::string::npos);
-    EXPECT_EQ(emu.Get("/common/oauth2/v2.0/authorize?client_id=abc").status, 400);
-    for (const char* uri : {"oauth20_desktop.srf", "http%3A%2F%2Fa%0D%0ASet-Cookie%3A%20x"})
-        EXPECT_EQ(
-            emu.Get(std::string(
-                        "/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&redirect_uri=") +
-                    uri)
-                .status,
-            400)
-            << uri;
-    EXPECT_EQ(emu.Get("/oauth20_desktop.srf").status, 200);
-    EXPECT_EQ(emu.Get("/oauth20_logout.srf?client_id=abc&redirect_uri=" + rz::FormEncode(redirect)).status,
-              200);
+    const std::string bare = std::string(kAuthorize) + "?client_id=abc&response_type=code&redirect_uri=";
+    ExpectStatuses(emu,
+                   {{std::string(kAuthorize) + "?client_id=abc", 400},
+                    {bare + "oauth20_desktop.srf", 400},
+                    {bare + "http%3A%2F%2Fa%0D%0ASet-Cookie%3A%20x", 400},
+                    {"/oauth20_desktop.srf", 200},
+                    {"/oauth20_logout.srf?client_id=abc&redirect_uri=" + rz::FormEncode(redirect), 200}});
 }
 
 TEST_F(EmulatorTest, CodeExchangeAnswersCompactTokensOnce)
 {
-    const std::string form =
-        TokenForm("grant_type=authorization_code&code=" + rz::FormEncode("code+with&odd=chars%") +
-                  "&redirect_uri=https%3A%2F%2Flogin.live.com%2Foauth20_desktop.srf");
-    const auto r = emu.Post("/common/oauth2/v2.0/token", form, "application/x-www-form-urlencoded");
+    const std::string fields =
+        "grant_type=authorization_code&code=" + rz::FormEncode("code+with&odd=chars%") +
+        "&redirect_uri=https%3A%2F%2Flogin.live.com%2Foauth20_desktop.srf";
+    const auto r = TokenCall(emu, fields);
     ASSERT_EQ(r.status, 200) << r.body;
     EXPECT_EQ(r.body.find(": "), std::string::npos);
     const size_t type = r.body.find("\"token_type\":\"Bearer\"");
@@ -243,7 +273,7 @@ TEST_F(EmulatorTest, CodeExchangeAnswersCompactTokensOnce)
     EXPECT_TRUE(type == 1 && type < scope && scope < expires && expires < access && access < refresh)
         << r.body;
 
-    const auto again = emu.Post("/common/oauth2/v2.0/token", form, "application/x-www-form-urlencoded");
+    const auto again = TokenCall(emu, fields);
     EXPECT_EQ(again.status, 400);
     EXPECT_EQ(Parse(again.body)["error"], "invalid_grant");
 
@@ -254,46 +284,30 @@ TEST_F(EmulatorTest, CodeExchangeAnswersCompactTokensOnce)
 
 TEST_F(EmulatorTest, RefreshRotatesBothTokens)
 {
-    const auto first =
-        emu.Post("/common/oauth2/v2.0/token",
-                 TokenForm("grant_type=refresh_token&refresh_token=" + rz::FormEncode("refresh+&=%token")),
-                 "application/x-www-form-urlencoded");
+    // Unencoded, "+" reads as a blank and "&" ends the value: the token arrives changed.
+    const auto unencoded = TokenCall(emu, std::string("grant_type=refresh_token&refresh_token=") + kRefresh);
+    EXPECT_EQ(unencoded.status, 400);
+    EXPECT_EQ(Parse(unencoded.body)["error"], "invalid_grant");
+
+    const auto first = Refresh(emu, kRefresh);
     ASSERT_EQ(first.status, 200) << first.body;
     const Json tokens = Parse(first.body);
     const std::string refresh = tokens["refresh_token"];
-    EXPECT_NE(refresh, "refresh+&=%token");
+    EXPECT_NE(refresh, kRefresh);
 
-    const auto reused =
-        emu.Post("/common/oauth2/v2.0/token",
-                 TokenForm("grant_type=refresh_token&refresh_token=" + rz::FormEncode("refresh+&=%token")),
-                 "application/x-www-form-urlencoded");
+    const auto reused = Refresh(emu, kRefresh);
     EXPECT_EQ(reused.status, 400);
     EXPECT_EQ(Parse(reused.body)["error"], "invalid_grant");
 
-    const auto second =
-        emu.Post("/common/oauth2/v2.0/token",
-                 TokenForm("grant_type=refresh_token&refresh_token=" + rz::FormEncode(refresh)),
-                 "application/x-www-form-urlencoded");
-    EXPECT_EQ(second.status, 200);
+    EXPECT_EQ(Refresh(emu, refresh).status, 200);
     EXPECT_EQ(emu.Get(Me(""), tokens["access_token"].get<std::string>()).status, 200);
-}
-
-TEST_F(EmulatorTest, UnencodedFormValuesDoNotMatch)
-{
-    // "+" reads as a blank and "&" ends the value: the token arrives changed.
-    const auto r = emu.Post("/common/oauth2/v2.0/token",
-                            TokenForm("grant_type=refresh_token&refresh_token=refresh+&=%token"),
-                            "application/x-www-form-urlencoded");
-    EXPECT_EQ(r.status, 400);
-    EXPECT_EQ(Parse(r.body)["error"], "invalid_grant");
 }
 
 TEST_F(EmulatorTest, RefusesMalformedTokenRequests)
 {
-    const char* forms[] = {"", "grant_type=password&client_id=abc", "grant_type=authorization_code",
-                           "grant_type=authorization_code&client_id=abc",
-                           "grant_type=refresh_token&client_id=abc"};
-    for (const char* form : forms) {
+    for (const char* form :
+         {"", "grant_type=password&client_id=abc", "grant_type=authorization_code",
+          "grant_type=authorization_code&client_id=abc", "grant_type=refresh_token&client_id=abc"}) {
         const auto r = emu.Post("/common/oauth2/v2.0/token", form, "application/x-www-form-urlencoded");
         EXPECT_EQ(r.status, 400) << form;
         EXPECT_TRUE(Parse(r.body).contains("error")) << form;
@@ -303,27 +317,7 @@ TEST_F(EmulatorTest, RefusesMalformedTokenRequests)
 
 // --- Graph --------------------------------------------------------------------------------
 
-TEST_F(EmulatorTest, BearerTokenIsChecked)
-{
-    for (const std::string& token : {std::string(), std::string("not-a-token")}) {
-        const auto r = emu.Get(Me(""), token);
-        EXPECT_EQ(r.status, 401);
-        EXPECT_EQ(r.body.rfind("{\"error\":{", 0), 0u) << r.body;
-    }
-    EXPECT_EQ(emu.Get(Me(""), kAccess).status, 200);
-    ASSERT_TRUE(emu.ExpireTokens());
-    EXPECT_EQ(emu.Get(Me(""), kAccess).status, 401);
-    EXPECT_EQ(emu.Get(Me("/onenote/notebooks"), kAccess).status, 401);
-}
-
-TEST_F(EmulatorTest, ServiceRootIsHtmlWithoutToken)
-{
-    const auto r = emu.Get("/");
-    EXPECT_EQ(r.status, 200);
-    EXPECT_NE(r.body.find("</html>"), std::string::npos);
-}
-
-TEST_F(EmulatorTest, MeAnswersTheUserWithCompactMarkers)
+TEST_F(EmulatorTest, MeAnswersTheUserOnlyForAValidBearerToken)
 {
     for (const std::string& path : {Me(""), std::string("/v1.0/users/") + kUserId}) {
         const auto r = emu.Get(path, kAccess);
@@ -332,9 +326,20 @@ TEST_F(EmulatorTest, MeAnswersTheUserWithCompactMarkers)
         EXPECT_NE(r.body.find("\"userPrincipalName\":\"ada@example.com\""), std::string::npos);
     }
     EXPECT_EQ(emu.Get("/v1.0/users/someone-else", kAccess).status, 404);
+    for (const std::string& token : {std::string(), std::string("not-a-token")}) {
+        const auto r = emu.Get(Me(""), token);
+        EXPECT_EQ(r.status, 401);
+        EXPECT_EQ(r.body.rfind("{\"error\":{", 0), 0u) << r.body;
+    }
+    // The service root needs no token.
+    const auto root = emu.Get("/");
+    EXPECT_EQ(root.status, 200);
+    EXPECT_NE(root.body.find("</html>"), std::string::npos);
+    ASSERT_TRUE(emu.ExpireTokens());
+    ExpectStatuses(emu, {{Me(""), 401}, {Me("/onenote/notebooks"), 401}});
 }
 
-TEST_F(EmulatorTest, NotebookListStartsWithContextThenValue)
+TEST_F(EmulatorTest, NotebookListsTakeTheServiceShapeWithAndWithoutTheHierarchy)
 {
     const auto r = emu.Get(Me("/onenote/notebooks"), kAccess);
     ASSERT_EQ(r.status, 200);
@@ -347,15 +352,12 @@ TEST_F(EmulatorTest, NotebookListStartsWithContextThenValue)
         EXPECT_TRUE(j["value"][0].contains(key)) << key;
     // Both address forms answer the same text, so clients comparing texts see no change.
     EXPECT_EQ(emu.Get(std::string("/v1.0/users/") + kUserId + "/onenote/notebooks", kAccess).body, r.body);
-}
 
-TEST_F(EmulatorTest, HierarchyNestsGroupsAndSections)
-{
-    const Json j = GraphJson(std::string("/v1.0/users/") + kUserId + "/onenote/notebooks" + kHierarchy);
-    ASSERT_TRUE(j.contains("@odata.context"));
+    const Json all = GraphJson(std::string("/v1.0/users/") + kUserId + "/onenote/notebooks" + kHierarchy);
+    ASSERT_TRUE(all.contains("@odata.context"));
     // By name: Home before Work, Damaged before Inbox.
-    EXPECT_TRUE(j["value"][0]["sections"].empty());
-    const Json& work = j["value"][1];
+    EXPECT_TRUE(all["value"][0]["sections"].empty());
+    const Json& work = all["value"][1];
     EXPECT_EQ(work["sections"][1]["displayName"], "Inbox");
     EXPECT_TRUE(work.contains("sectionGroups@odata.context"));
     EXPECT_EQ(work["sectionGroups"][0]["sectionGroups"][0]["sections"][0]["id"], "sec-deep");
@@ -381,7 +383,6 @@ TEST(EmulatorOrderTest, ListsComeByNameAtEveryLevel)
         {"displayName": "Gamma"}
       ]})"));
     ASSERT_TRUE(emu.Running()) << emu.Error();
-    using Names = std::vector<std::string>;
     const Json plain = Parse(emu.Get(Me("/onenote/notebooks"), kAccess).body);
     const Json all = Parse(emu.Get(Me("/onenote/notebooks") + kHierarchy, kAccess).body);
     ASSERT_EQ(all["value"].size(), 3u);
@@ -390,7 +391,7 @@ TEST(EmulatorOrderTest, ListsComeByNameAtEveryLevel)
     const struct
     {
         const Json& list;
-        Names expected;
+        Ids expected;
     } levels[] = {
         {plain["value"], {"Alpha", "beta", "Gamma"}},
         {all["value"], {"Alpha", "beta", "Gamma"}},
@@ -407,7 +408,7 @@ TEST(EmulatorOrderTest, ListsComeByNameAtEveryLevel)
     const std::string sectionA = account["notebooks"][1]["sections"][1]["id"];
     ASSERT_EQ(emu.Post("/_emulator/rename", Json{{"id", sectionA}, {"name", "d"}}.dump()).status, 200);
     const Json renamed = Parse(emu.Get(Me("/onenote/notebooks") + kHierarchy, kAccess).body);
-    EXPECT_EQ(Field(renamed["value"][0]["sections"], "displayName"), (Names{"b", "c", "d"}));
+    EXPECT_EQ(Field(renamed["value"][0]["sections"], "displayName"), (Ids{"b", "c", "d"}));
 }
 
 TEST_F(EmulatorTest, PageListsKeepTopAndTheServiceShape)
@@ -433,8 +434,14 @@ TEST_F(EmulatorTest, PageListsKeepTopAndTheServiceShape)
     EXPECT_EQ(two["value"].size(), 2u);
     EXPECT_FALSE(two.contains("@odata.nextLink"));
     EXPECT_EQ(GraphJson(Me("/onenote/sections/sec-inbox/pages?$top=2&$skip=3"))["value"].size(), 1u);
-    EXPECT_EQ(emu.Get(Me("/onenote/sections/sec-inbox/pages?$top=x"), kAccess).status, 400);
-    EXPECT_EQ(emu.Get(Me("/onenote/sections/nope/pages?$top=100"), kAccess).status, 404);
+    ExpectStatuses(emu, {{Me("/onenote/sections/sec-inbox/pages?$top=x"), 400},
+                         {Me("/onenote/sections/nope/pages?$top=100"), 404}});
+
+    // A refused section answers its error code, not an authentication failure.
+    const auto refused = emu.Get(Me("/onenote/sections/sec-damaged/pages?$top=100"), kAccess);
+    EXPECT_EQ(refused.body.rfind("{\"error\":{", 0), 0u) << refused.body;
+    EXPECT_NE(refused.body.find("\"code\":\"20185\""), std::string::npos);
+    EXPECT_NE(refused.status, 401);
 }
 
 TEST(EmulatorPagingTest, TopAboveOneHundredIsRefusedAndNextLinksOnlyWithoutTop)
@@ -497,14 +504,6 @@ TEST(EmulatorPagingTest, TopAboveOneHundredIsRefusedAndNextLinksOnlyWithoutTop)
         std::sort(seen.begin(), seen.end());
         EXPECT_EQ(std::unique(seen.begin(), seen.end()), seen.end()) << first;
     }
-}
-
-TEST_F(EmulatorTest, ErrorSectionAnswersItsCode)
-{
-    const auto r = emu.Get(Me("/onenote/sections/sec-damaged/pages?$top=100"), kAccess);
-    EXPECT_EQ(r.body.rfind("{\"error\":{", 0), 0u) << r.body;
-    EXPECT_NE(r.body.find("\"code\":\"20185\""), std::string::npos);
-    EXPECT_NE(r.status, 401);
 }
 
 TEST_F(EmulatorTest, TitleSearchFindsBangTitles)
@@ -664,7 +663,7 @@ TEST_F(EmulatorTest, RenumberGivesEveryElementANewIdAndKeepsTheContent)
     const std::string content = Me("/onenote/pages/pg-project/content?includeIDs=true");
     const std::regex idPattern(R"( id="[a-z]+:\{[0-9a-f-]{36}\}\{\d+\}")");
     const auto ids = [&](const std::string& html) {
-        std::vector<std::string> out;
+        Ids out;
         for (std::sregex_iterator it(html.begin(), html.end(), idPattern), end; it != end; ++it)
             out.push_back(it->str());
         return out;
@@ -692,11 +691,9 @@ TEST_F(EmulatorTest, RenumberGivesEveryElementANewIdAndKeepsTheContent)
 
     // Refused calls change nothing.
     const std::string kept = emu.Get(content, kAccess).body;
-    EXPECT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-project", "renumber": "yes"})").status, 400);
-    EXPECT_EQ(
-        emu.Post("/_emulator/page", R"({"id": "pg-project", "content": "<html></html>", "renumber": true})")
-            .status,
-        400);
+    ExpectStatuses(emu, {{"/_emulator/page", 400, R"({"id": "pg-project", "renumber": "yes"})"},
+                         {"/_emulator/page", 400,
+                          R"({"id": "pg-project", "content": "<html></html>", "renumber": true})"}});
     EXPECT_EQ(emu.Get(content, kAccess).body, kept);
 }
 
@@ -709,14 +706,14 @@ TEST_F(EmulatorTest, AdministrationChangesTheAccount)
     const std::string sectionId = Parse(add.body)["id"];
     EXPECT_EQ(GraphJson(Me("/onenote/sections/" + sectionId + "/pages?$top=100"))["value"].size(), 1u);
 
-    EXPECT_EQ(emu.Post("/_emulator/rename", R"({"id": "sec-inbox", "name": "Inbox 2"})").status, 200);
-    EXPECT_EQ(
-        emu.Post("/_emulator/move", "{\"id\": \"" + sectionId + "\", \"parentId\": \"sg-deep\"}").status,
-        200);
-    EXPECT_EQ(emu.Post("/_emulator/move", R"({"id": "sg-projects", "parentId": "sg-deep"})").status, 400);
-    EXPECT_EQ(emu.Post("/_emulator/move", R"({"id": "pg-plain", "parentId": "nb-home"})").status, 400);
-    EXPECT_EQ(emu.Post("/_emulator/delete", R"({"id": "pg-dentist"})").status, 200);
-    EXPECT_EQ(emu.Post("/_emulator/delete", R"({"id": "pg-dentist"})").status, 404);
+    ExpectStatuses(emu,
+                   {{"/_emulator/rename", 200, R"({"id": "sec-inbox", "name": "Inbox 2"})"},
+                    {"/_emulator/move", 200, "{\"id\": \"" + sectionId + "\", \"parentId\": \"sg-deep\"}"},
+                    // A group into its own descendant, a page into a notebook.
+                    {"/_emulator/move", 400, R"({"id": "sg-projects", "parentId": "sg-deep"})"},
+                    {"/_emulator/move", 400, R"({"id": "pg-plain", "parentId": "nb-home"})"},
+                    {"/_emulator/delete", 200, R"({"id": "pg-dentist"})"},
+                    {"/_emulator/delete", 404, R"({"id": "pg-dentist"})"}});
 
     const Json j = GraphJson(Me(std::string("/onenote/notebooks") + kHierarchy));
     const Json& work = j["value"][1];
@@ -724,23 +721,20 @@ TEST_F(EmulatorTest, AdministrationChangesTheAccount)
     EXPECT_EQ(work["sectionGroups"][0]["sectionGroups"][0]["sections"][1]["id"], sectionId);
     EXPECT_EQ(GraphJson(Me("/onenote/sections/sec-inbox/pages"))["value"].size(), 3u);
 
-    EXPECT_EQ(emu.Post("/_emulator/add", "{not json").status, 400);
-    EXPECT_EQ(emu.Post("/_emulator/add", R"({"kind": "page", "parentId": "nb-home", "title": "x"})").status,
-              400);
-    EXPECT_EQ(emu.Post("/_emulator/add", R"({"kind": "shelf"})").status, 400);
     const auto unnamed = emu.Post("/_emulator/rename", R"({"id": "sec-inbox"})");
     EXPECT_EQ(unnamed.status, 400);
     EXPECT_NE(unnamed.body.find(R"(\"name\" must be a string)"), std::string::npos) << unnamed.body;
-    EXPECT_EQ(emu.Post("/_emulator/page", R"({"id": "sec-inbox"})").status, 404);
-    EXPECT_EQ(emu.Post("/_emulator/section", R"({"id": "pg-plain", "errorCode": ""})").status, 404);
-    // A refused update leaves the section readable.
-    EXPECT_EQ(
-        emu.Post("/_emulator/section", R"({"id": "sec-inbox", "errorCode": "20185", "errorStatus": 300})")
-            .status,
-        400);
-    EXPECT_EQ(emu.Get(Me("/onenote/sections/sec-inbox/pages"), kAccess).status, 200);
-    EXPECT_EQ(emu.Post("/_emulator/section", R"({"id": "sec-damaged", "errorCode": ""})").status, 200);
-    EXPECT_EQ(emu.Get(Me("/onenote/sections/sec-damaged/pages"), kAccess).status, 200);
+    ExpectStatuses(
+        emu, {{"/_emulator/add", 400, "{not json"},
+              {"/_emulator/add", 400, R"({"kind": "page", "parentId": "nb-home", "title": "x"})"},
+              {"/_emulator/add", 400, R"({"kind": "shelf"})"},
+              {"/_emulator/page", 404, R"({"id": "sec-inbox"})"},
+              {"/_emulator/section", 404, R"({"id": "pg-plain", "errorCode": ""})"},
+              // A refused update leaves the section readable.
+              {"/_emulator/section", 400, R"({"id": "sec-inbox", "errorCode": "20185", "errorStatus": 300})"},
+              {Me("/onenote/sections/sec-inbox/pages"), 200},
+              {"/_emulator/section", 200, R"({"id": "sec-damaged", "errorCode": ""})"},
+              {Me("/onenote/sections/sec-damaged/pages"), 200}});
 }
 
 // --- faults and limits --------------------------------------------------------------------
@@ -763,10 +757,8 @@ TEST_F(EmulatorTest, FaultsFireExactlyAsOftenAsQueued)
     EXPECT_FALSE(emu.QueueFault(R"({"route": "me"})"));
     EXPECT_FALSE(emu.QueueFault(R"({"route": "me", "status": 99})"));
     EXPECT_FALSE(emu.QueueFault(R"({"route": "me", "drop": true, "cutOff": true})"));
-}
 
-TEST_F(EmulatorTest, ThrottlingFaultHasNoRetryAfter)
-{
+    // The service's throttling answer carries no Retry-After; a queued header is sent as given.
     ASSERT_TRUE(emu.QueueFault(R"({"route": "notebooks", "graphError": "20166"})"));
     const auto r = emu.Get(Me("/onenote/notebooks"), kAccess);
     EXPECT_EQ(r.status, 429);
@@ -776,22 +768,19 @@ TEST_F(EmulatorTest, ThrottlingFaultHasNoRetryAfter)
     EXPECT_EQ(emu.Get(Me("/onenote/notebooks"), kAccess).Header("Retry-After"), "3");
 }
 
-TEST_F(EmulatorTest, CutOffAndDroppedAnswers)
+TEST_F(EmulatorTest, CutOffDroppedAndDelayedAnswers)
 {
+    const std::string content = Me("/onenote/pages/pg-project/content?includeIDs=true");
     ASSERT_TRUE(
         emu.QueueFault(R"([{"route": "content", "cutOff": true}, {"route": "content", "drop": true}])"));
-    const auto cut = emu.Get(Me("/onenote/pages/pg-project/content?includeIDs=true"), kAccess);
+    const auto cut = emu.Get(content, kAccess);
     EXPECT_EQ(cut.status, 200);
     EXPECT_LT(cut.body.size(), std::stoul(cut.Header("Content-Length")));
     EXPECT_EQ(cut.body.find("</html>"), std::string::npos);
-    const auto dropped = emu.Get(Me("/onenote/pages/pg-project/content?includeIDs=true"), kAccess);
-    EXPECT_EQ(dropped.status, 0);
+    EXPECT_EQ(emu.Get(content, kAccess).status, 0);
     EXPECT_NE(emu.Get(Me("/onenote/pages/pg-project/content"), kAccess).body.find("</html>"),
               std::string::npos);
-}
 
-TEST_F(EmulatorTest, DelayHoldsTheAnswerBack)
-{
     ASSERT_TRUE(emu.QueueFault(R"({"route": "me", "delayMs": 5000})"));
     emu.SetCallTimeout(300);
     EXPECT_EQ(emu.Get(Me(""), kAccess).status, 0);
@@ -799,42 +788,34 @@ TEST_F(EmulatorTest, DelayHoldsTheAnswerBack)
     EXPECT_EQ(emu.Get(Me(""), kAccess).status, 200);
 }
 
-TEST(EmulatorLimitsTest, ThrottlesPast120RequestsAMinute)
-{
-    EmulatorProcess emu(WithFixture(Fixture(), false, true));
-    ASSERT_TRUE(emu.Running()) << emu.Error();
-    int ok = 0;
-    for (int i = 0; i < 120; ++i)
-        ok += emu.Get(Me("/onenote/notebooks"), kAccess).status == 200;
-    EXPECT_EQ(ok, 120);
-    const auto refused = emu.Get(Me("/onenote/sections/sec-inbox/pages"), kAccess);
-    EXPECT_EQ(refused.status, 429);
-    EXPECT_NE(refused.body.find("\"code\":\"20166\""), std::string::npos);
-    EXPECT_EQ(refused.Header("Retry-After"), "");
-    // Sign-in and the user lookup are not OneNote requests.
-    EXPECT_EQ(emu.Get(Me(""), kAccess).status, 200);
-    EXPECT_EQ(emu.Stop(), 0);
-}
-
 // The limit windows follow the emulator's clock, so a test passes an hour in a call.
-TEST(EmulatorLimitsTest, WindowsFollowTheEmulatorClock)
+TEST(EmulatorLimitsTest, ThrottlesPast120AMinuteAnd400AnHourOnTheEmulatorClock)
 {
     EmulatorProcess emu(WithFixture(Fixture(), false, true));
     ASSERT_TRUE(emu.Running()) << emu.Error();
-    const auto send = [&](int n) {
+    const auto send = [&](const std::string& path, int n) {
         int ok = 0;
         for (int i = 0; i < n; ++i)
-            ok += emu.Get(Me("/onenote/notebooks"), kAccess).status == 200;
+            ok += emu.Get(path, kAccess).status == 200;
         return ok;
     };
     const auto throttled = [&] { return emu.Get(Me("/onenote/notebooks"), kAccess).status == 429; };
     // 120 a minute: three full minutes, then 40 more reach the 400 of the hour.
-    for (int minute = 0; minute < 3; ++minute) {
-        EXPECT_EQ(send(120), 120) << minute;
+    EXPECT_EQ(send(Me("/onenote/sections/sec-inbox/pages"), 120), 120);
+    const auto refused = emu.Get(Me("/onenote/sections/sec-inbox/pages"), kAccess);
+    EXPECT_EQ(refused.status, 429);
+    EXPECT_NE(refused.body.find("\"code\":\"20166\""), std::string::npos);
+    EXPECT_EQ(refused.Header("Retry-After"), "");
+    EXPECT_TRUE(throttled());
+    // Sign-in and the user lookup are not OneNote requests.
+    EXPECT_EQ(emu.Get(Me(""), kAccess).status, 200);
+    ASSERT_TRUE(emu.AdvanceClock(60));
+    for (int minute = 1; minute < 3; ++minute) {
+        EXPECT_EQ(send(Me("/onenote/notebooks"), 120), 120) << minute;
         EXPECT_TRUE(throttled()) << minute;
         ASSERT_TRUE(emu.AdvanceClock(60));
     }
-    EXPECT_EQ(send(40), 40);
+    EXPECT_EQ(send(Me("/onenote/notebooks"), 40), 40);
     EXPECT_TRUE(throttled());
     // The account-wide page list is a OneNote request like the others.
     EXPECT_EQ(emu.Get(Me("/onenote/pages?$top=5"), kAccess).status, 429);
@@ -844,16 +825,6 @@ TEST(EmulatorLimitsTest, WindowsFollowTheEmulatorClock)
     // Admitted again; the fixture's access token (3600 s) has expired meanwhile.
     EXPECT_EQ(emu.Get(Me("/onenote/notebooks"), kAccess).status, 401);
     EXPECT_EQ(emu.Stop(), 0);
-}
-
-std::string UtcText(long long t)
-{
-    const auto tt = static_cast<std::time_t>(t);
-    std::tm tm{};
-    gmtime_r(&tt, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
-    return buf;
 }
 
 TEST_F(EmulatorTest, ClockMovesTokensTemplatesAndChangeStamps)
@@ -870,10 +841,7 @@ TEST_F(EmulatorTest, ClockMovesTokensTemplatesAndChangeStamps)
     EXPECT_EQ(expired.status, 401);
     EXPECT_NE(expired.body.find("InvalidAuthenticationToken"), std::string::npos);
     // A refresh at the new time gives a token that works.
-    const auto refreshed =
-        emu.Post("/common/oauth2/v2.0/token",
-                 TokenForm("grant_type=refresh_token&refresh_token=" + rz::FormEncode("refresh+&=%token")),
-                 "application/x-www-form-urlencoded");
+    const auto refreshed = Refresh(emu, kRefresh);
     ASSERT_EQ(refreshed.status, 200) << refreshed.body;
     const std::string token = Parse(refreshed.body)["access_token"];
     EXPECT_EQ(emu.Get(Me(""), token).status, 200);
@@ -883,10 +851,7 @@ TEST_F(EmulatorTest, ClockMovesTokensTemplatesAndChangeStamps)
     const Json page = Parse(emu.Get(Me("/onenote/sections/sec-inbox/pages"), token).body)["value"][0];
     EXPECT_EQ(page["id"], "pg-plain");
     const long long after = emu.ClockNow();
-    const std::string title = page["title"];
-    EXPECT_TRUE(title == "Later !" + LocalText(static_cast<std::time_t>(now + 300), "%Y-%m-%d %H:%M") ||
-                title == "Later !" + LocalText(static_cast<std::time_t>(after + 300), "%Y-%m-%d %H:%M"))
-        << title;
+    ExpectExpandedBetween(page["title"], "Later !", now + 300, after + 300, "%Y-%m-%d %H:%M");
     EXPECT_GE(page["lastModifiedDateTime"].get<std::string>(), UtcText(now));
     EXPECT_LE(page["lastModifiedDateTime"].get<std::string>(), UtcText(after + 1));
 
@@ -900,63 +865,14 @@ TEST_F(EmulatorTest, ClockMovesTokensTemplatesAndChangeStamps)
 
 TEST_F(EmulatorTest, SurvivesMalformedRequests)
 {
-    EXPECT_EQ(emu.Get("/v1.0/me/onenote/nothing", kAccess).status, 404);
-    EXPECT_EQ(emu.Get("/nothing").status, 404);
-    EXPECT_EQ(emu.Post("/_emulator/faults", "[1,2]").status, 400);
-    EXPECT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-plain", "paragraphs": [{"tags": 5}]})").status, 400);
-    EXPECT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-plain", "title": "{{later}}"})").status, 400);
+    ExpectStatuses(emu, {{"/v1.0/me/onenote/nothing", 404},
+                         {"/nothing", 404},
+                         {"/_emulator/faults", 400, "[1,2]"},
+                         {"/_emulator/page", 400, R"({"id": "pg-plain", "paragraphs": [{"tags": 5}]})"},
+                         {"/_emulator/page", 400, R"({"id": "pg-plain", "title": "{{later}}"})"},
+                         {std::string(kAuthorize) + "?%%%&&==", 400}});
     EXPECT_EQ(emu.Get(Me("/onenote/pages/%zz/content"), kAccess).status / 100, 4);
-    EXPECT_EQ(emu.Get("/common/oauth2/v2.0/authorize?%%%&&==").status, 400);
     EXPECT_EQ(emu.Get(Me(""), kAccess).status, 200);
-}
-
-} // namespace
-
-namespace {
-
-void CountItems(const Json& container, int& sections, int& pages, int& refused,
-                std::vector<std::string>& titles)
-{
-    for (const auto& g : container.value("sectionGroups", Json::array()))
-        CountItems(g, sections, pages, refused, titles);
-    for (const auto& s : container.value("sections", Json::array())) {
-        ++sections;
-        refused += s.value("errorCode", "") == "20185";
-        for (const auto& p : s["pages"]) {
-            ++pages;
-            titles.push_back(p["title"]);
-        }
-    }
-}
-
-TEST(EmulatorSampleTest, ServesTheDemoAccount)
-{
-    const std::time_t start = std::time(nullptr);
-    EmulatorProcess emu(EmulatorProcess::FromFile(EmulatorProcess::SampleFixture()));
-    ASSERT_TRUE(emu.Running()) << emu.Error();
-    const Json account = Parse(emu.AccountJson());
-    ASSERT_EQ(account["notebooks"].size(), 3u);
-    int sections = 0, pages = 0, refused = 0;
-    std::vector<std::string> titles;
-    for (const auto& nb : account["notebooks"])
-        CountItems(nb, sections, pages, refused, titles);
-    EXPECT_EQ(sections, 20);
-    EXPECT_GE(pages, 250);
-    EXPECT_LE(pages, 350);
-    EXPECT_EQ(refused, 1);
-    // Some one-off reminders fall due within the first minutes.
-    int dueSoon = 0;
-    for (int minute = 0; minute <= 10; ++minute) {
-        const std::string stamp =
-            "!" + LocalText(start + static_cast<std::time_t>(minute) * 60, "%Y-%m-%d %H:%M");
-        dueSoon += static_cast<int>(std::count_if(titles.begin(), titles.end(), [&](const std::string& t) {
-            return t.size() >= stamp.size() && t.compare(t.size() - stamp.size(), stamp.size(), stamp) == 0;
-        }));
-    }
-    EXPECT_GE(dueSoon, 2);
-    EXPECT_GE(std::count_if(titles.begin(), titles.end(),
-                            [](const std::string& t) { return t.find("!!") != t.npos; }),
-              5);
 }
 
 // An access token through the sign-in a client makes (the shipped fixtures predefine none).
@@ -964,17 +880,15 @@ std::string SignIn(const EmulatorProcess& emu)
 {
     const std::string redirect = "https://login.live.com/oauth20_desktop.srf";
     const auto authorize =
-        emu.Get("/common/oauth2/v2.0/authorize?client_id=abc&response_type=code&redirect_uri=" + redirect);
+        emu.Get(std::string(kAuthorize) + "?client_id=abc&response_type=code&redirect_uri=" + redirect);
     const std::string location = authorize.Header("Location");
     const size_t code = location.find("?code=");
     if (authorize.status != 302 || code == std::string::npos)
         return {};
     const size_t end = location.find('&', code);
     const auto token =
-        emu.Post("/common/oauth2/v2.0/token",
-                 TokenForm("grant_type=authorization_code&redirect_uri=" + rz::FormEncode(redirect) +
-                           "&code=" + location.substr(code + 6, end - code - 6)),
-                 "application/x-www-form-urlencoded");
+        TokenCall(emu, "grant_type=authorization_code&redirect_uri=" + rz::FormEncode(redirect) +
+                           "&code=" + location.substr(code + 6, end - code - 6));
     const Json j = Parse(token.body);
     return j.is_object() && j.contains("access_token") ? j["access_token"].get<std::string>() : std::string();
 }
@@ -988,27 +902,31 @@ TEST(EmulatorShippedFixturesTest, PersonalAndWorkAccountsAnswerTheirAddressForms
         std::string path;
         std::regex id;
         bool personal;
-        size_t notebooks, sections, refused, maxDepth;
+        size_t notebooks, sections, refused, maxDepth, minPages, maxPages;
+        long dueSoon, recurring; // at least this many titles due within 10 minutes, with "!!"
     } fixtures[] = {
-        {EmulatorProcess::SampleFixture(), std::regex("[0-9a-f]{16}"), true, 3, 20, 1, 2},
+        {EmulatorProcess::SampleFixture(), std::regex("[0-9a-f]{16}"), true, 3, 20, 1, 2, 250, 350, 2, 5},
         {EmulatorProcess::WorkFixture(),
-         std::regex("[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}"), false, 2, 7, 1, 3},
+         std::regex("[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}"), false, 2, 7, 1, 3, 12,
+         12, 2, 2},
     };
     for (const auto& f : fixtures) {
+        SCOPED_TRACE(f.path);
         auto options = EmulatorProcess::FromFile(f.path);
         options.autoConsent = true;
+        const std::time_t start = std::time(nullptr);
         EmulatorProcess emu(options);
         ASSERT_TRUE(emu.Running()) << emu.Error();
         const std::string token = SignIn(emu);
-        ASSERT_FALSE(token.empty()) << f.path;
+        ASSERT_FALSE(token.empty());
         const Json me = Parse(emu.Get("/v1.0/me", token).body);
         const std::string id = me["id"];
-        EXPECT_TRUE(std::regex_match(id, f.id)) << f.path << ": " << id;
+        EXPECT_TRUE(std::regex_match(id, f.id)) << id;
         // The address the client derives from the id (a "-" means /users/{id}).
         const std::string base = id.find('-') == std::string::npos ? "/v1.0/me" : "/v1.0/users/" + id;
-        EXPECT_EQ(base == "/v1.0/me", f.personal) << f.path;
+        EXPECT_EQ(base == "/v1.0/me", f.personal);
         const auto all = emu.Get(base + "/onenote/notebooks" + kHierarchy, token);
-        ASSERT_EQ(all.status, 200) << f.path;
+        ASSERT_EQ(all.status, 200);
         size_t sections = 0, refused = 0, maxDepth = 0;
         std::function<void(const Json&, size_t)> walk = [&](const Json& container, size_t depth) {
             maxDepth = std::max(maxDepth, depth);
@@ -1023,23 +941,45 @@ TEST(EmulatorShippedFixturesTest, PersonalAndWorkAccountsAnswerTheirAddressForms
         const Json notebooks = Parse(all.body)["value"];
         for (const auto& nb : notebooks)
             walk(nb, 0);
-        EXPECT_EQ(notebooks.size(), f.notebooks) << f.path;
-        EXPECT_EQ(sections, f.sections) << f.path;
-        EXPECT_EQ(refused, f.refused) << f.path;
-        EXPECT_EQ(maxDepth, f.maxDepth) << f.path;
+        EXPECT_EQ(notebooks.size(), f.notebooks);
+        EXPECT_EQ(sections, f.sections);
+        EXPECT_EQ(refused, f.refused);
+        EXPECT_EQ(maxDepth, f.maxDepth);
         // Title reminders and tag reminders, some due within minutes.
         const Json bang =
             Parse(emu.Get(base + "/onenote/pages?top=100&filter=contains(title,'!')", token).body);
-        EXPECT_GE(bang["value"].size(), 5u) << f.path;
+        EXPECT_GE(bang["value"].size(), 5u);
         const std::string account = emu.AccountJson();
-        EXPECT_NE(account.find("\"tags\":\"to-do\""), std::string::npos) << f.path;
-        EXPECT_NE(account.find("\"tags\":\"to-do:completed\""), std::string::npos) << f.path;
+        EXPECT_NE(account.find("\"tags\":\"to-do\""), std::string::npos);
+        EXPECT_NE(account.find("\"tags\":\"to-do:completed\""), std::string::npos);
+
+        // Every page of the account, refused sections included.
+        Ids titles;
+        std::function<void(const Json&)> collect = [&](const Json& container) {
+            for (const auto& g : container.value("sectionGroups", Json::array()))
+                collect(g);
+            for (const auto& s : container.value("sections", Json::array()))
+                for (const auto& p : s["pages"])
+                    titles.push_back(p["title"]);
+        };
+        const Json parsed = Parse(account);
+        for (const auto& nb : parsed["notebooks"])
+            collect(nb);
+        EXPECT_GE(titles.size(), f.minPages);
+        EXPECT_LE(titles.size(), f.maxPages);
+        const auto count = [&](const std::function<bool(const std::string&)>& pred) {
+            return static_cast<long>(std::count_if(titles.begin(), titles.end(), pred));
+        };
+        long dueSoon = 0;
+        for (int minute = 0; minute <= 10; ++minute) {
+            const std::string stamp =
+                "!" + LocalText(start + static_cast<std::time_t>(minute) * 60, "%Y-%m-%d %H:%M");
+            dueSoon += count([&](const std::string& t) { return t.ends_with(stamp); });
+        }
+        EXPECT_GE(dueSoon, f.dueSoon);
+        EXPECT_GE(count([](const std::string& t) { return t.find("!!") != t.npos; }), f.recurring);
     }
 }
-
-} // namespace
-
-namespace {
 
 TEST(EmulatorConcurrencyTest, ParallelReadsChangesAndFaults)
 {
