@@ -15,16 +15,9 @@ Json TwoNotebooks()
                                   Json::array({Section("Inbox", "sec-inbox"), Section("Plans", "sec-plans")}),
                                   Json::array({Container("Projects", "sg-projects",
                                                          Json::array({Section("Alpha", "sec-alpha")}))})),
-                        Container("Yard", "nb-yard", Json::array({Section("Garden", "sec-garden")}))});
-}
-
-std::set<std::string> PageIds(const Json& pages)
-{
-    std::set<std::string> ids;
-    for (const Json& page : pages.value("value", Json::array())) {
-        ids.insert(page.value("id", ""));
-    }
-    return ids;
+                        Container("Yard", "nb-yard", Json::array({Section("Garden", "sec-garden")}),
+                                  Json::array({Container("Sheds", "sg-sheds",
+                                                         Json::array({Section("Tools", "sec-tools")}))}))});
 }
 
 class MirrorHierarchyTest : public ::testing::TestWithParam<const char*>
@@ -47,11 +40,11 @@ TEST_P(MirrorHierarchyTest, FirstCycleMirrorsAllARestartSkipsUnchangedSectionsAn
     W().RunCycle();
     EXPECT_EQ(W().m_NotebooksChanged, 5);
     EXPECT_EQ(W().m_NewNotebookCount, 2);
-    EXPECT_EQ(W().m_NewSectionGroupCount, 1);
-    EXPECT_EQ(W().m_NewSectionCount, 4);
-    for (const char* path :
-         {"Work/Inbox/pages.json", "Work/Plans/pages.json", "Work/Projects/Alpha/pages.json",
-          "Yard/Garden/pages.json", "notebooks.json", "notebookssections.json"}) {
+    EXPECT_EQ(W().m_NewSectionGroupCount, 2);
+    EXPECT_EQ(W().m_NewSectionCount, 5);
+    for (const char* path : {"Work/Inbox/pages.json", "Work/Plans/pages.json",
+                             "Work/Projects/Alpha/pages.json", "Yard/Garden/pages.json",
+                             "Yard/Sheds/Tools/pages.json", "notebooks.json", "notebookssections.json"}) {
         EXPECT_TRUE(FileExists(M().Store(path).string())) << path;
     }
     EXPECT_EQ(M().StoreText("notebookssections.json"),
@@ -65,7 +58,7 @@ TEST_P(MirrorHierarchyTest, FirstCycleMirrorsAllARestartSkipsUnchangedSectionsAn
     EXPECT_EQ(M().Count("hierarchy"), 1);
     EXPECT_EQ(M().Count("pages"), 0);
     EXPECT_EQ(again.m_ChangedNotebookCount, 2);
-    EXPECT_EQ(again.m_ChangedSectionGroupCount, 1);
+    EXPECT_EQ(again.m_ChangedSectionGroupCount, 2);
     EXPECT_EQ(again.m_ChangedSectionCount, 0);
     EXPECT_EQ(again.m_NotebooksChanged, 5);
 
@@ -79,42 +72,32 @@ TEST_P(MirrorHierarchyTest, FirstCycleMirrorsAllARestartSkipsUnchangedSectionsAn
     EXPECT_EQ(M().Count("notebooks"), 3);
 }
 
-TEST_P(MirrorHierarchyTest, DeletedSectionLosesItsFolderWhileADeletedNotebookKeepsIt)
-{
-    Start(TwoNotebooks());
-    W().RunCycle();
-    ASSERT_TRUE(M().Admin("delete", {{"id", "sec-plans"}}));
-    ASSERT_TRUE(M().Admin("delete", {{"id", "sg-projects"}}));
-    ASSERT_TRUE(M().Admin("delete", {{"id", "nb-yard"}}));
-    W().Refresh();
-    W().RunCycle();
-    EXPECT_EQ(W().m_NotebooksSectionsChanged, 4);
-    EXPECT_FALSE(fs::exists(M().Store("Work/Plans")));
-    EXPECT_FALSE(fs::exists(M().Store("Work/Projects")));
-    EXPECT_TRUE(fs::exists(M().Store("Work/Inbox/pages.json")));
-    // The notebook's own folder stays; the sections it held went with it.
-    EXPECT_TRUE(fs::is_directory(M().Store("Yard")));
-    EXPECT_FALSE(fs::exists(M().Store("Yard/Garden")));
-}
-
-TEST_P(MirrorHierarchyTest, MovedSectionIsFetchedAsNewAndItsOldFolderStays)
+// Removal goes by id: a moved section keeps its old folder, a deleted section or group loses its
+// folder, a deleted notebook keeps its own but loses what it held.
+TEST_P(MirrorHierarchyTest, MovedSectionIsFetchedAsNewAndDeletedItemsLoseTheirFolders)
 {
     Start(TwoNotebooks());
     W().RunCycle();
     ASSERT_TRUE(M().Emulator().ResetCounters());
     ASSERT_TRUE(M().Admin("move", {{"id", "sec-plans"}, {"parentId", "sg-projects"}}));
+    ASSERT_TRUE(M().Admin("delete", {{"id", "sec-inbox"}}));
+    ASSERT_TRUE(M().Admin("delete", {{"id", "nb-yard"}}));
     W().Refresh();
     W().RunCycle();
+    EXPECT_EQ(W().m_NotebooksSectionsChanged, 4);
     EXPECT_EQ(W().m_NewSectionCount, 1);
     EXPECT_EQ(M().Count("pages"), 1);
-    EXPECT_TRUE(fs::exists(M().Store("Work/Projects/Plans/pages.json")));
-    EXPECT_TRUE(fs::exists(M().Store("Work/Plans/pages.json")));
-}
+    const char* kept[] = {"Work/Projects/Plans/pages.json", "Work/Plans/pages.json",
+                          "Work/Projects/Alpha/pages.json"};
+    for (const char* path : kept) {
+        EXPECT_TRUE(fs::exists(M().Store(path))) << path;
+    }
+    for (const char* path : {"Work/Inbox", "Yard/Garden", "Yard/Sheds"}) {
+        EXPECT_FALSE(fs::exists(M().Store(path))) << path;
+    }
+    EXPECT_TRUE(fs::is_directory(M().Store("Yard")));
 
-TEST_P(MirrorHierarchyTest, HierarchyWithoutValueArrayIsAcceptedAndKeepsTheSectionFolders)
-{
-    Start(TwoNotebooks());
-    W().RunCycle();
+    // An answer that names no section at all is accepted, and is no evidence that every section went.
     const std::string odd = R"({"@odata.context":"https://graph/$metadata#notebooks","note":"value"})";
     ASSERT_TRUE(M().Fault(
         {{"route", "hierarchy"}, {"status", 200}, {"body", odd}, {"contentType", "application/json"}}));
@@ -122,65 +105,30 @@ TEST_P(MirrorHierarchyTest, HierarchyWithoutValueArrayIsAcceptedAndKeepsTheSecti
     W().RunCycle();
     EXPECT_EQ(W().m_NotebooksSectionsChanged, 4);
     EXPECT_EQ(M().StoreText("notebookssections.json"), odd);
-    // An answer that names no section at all is no evidence that every section went.
-    EXPECT_TRUE(fs::exists(M().Store("Work/Inbox/pages.json")));
-    EXPECT_TRUE(fs::exists(M().Store("Yard/Garden/pages.json")));
-}
-
-TEST_P(MirrorHierarchyTest, FailedSectionStopsTheWalkAboveItsListAndKeepsTheStoredHierarchy)
-{
-    Start(TwoNotebooks());
-    W().RunCycle();
-    const std::string hierarchy = *M().StoreText("notebookssections.json");
-    const std::string garden = *M().StoreText("Yard/Garden/pages.json");
-    for (const char* id : {"sec-inbox", "sec-plans", "sec-alpha", "sec-garden"}) {
-        ASSERT_TRUE(M().Admin("add", {{"kind", "page"}, {"parentId", id}, {"title", "New"}}));
+    for (const char* path : kept) {
+        EXPECT_TRUE(fs::exists(M().Store(path))) << path;
     }
-    // Inbox fails in the comparison and again in the retry at the end of the cycle.
-    ASSERT_TRUE(M().Fault({{"route", "pages"},
-                           {"match", "sec-inbox"},
-                           {"count", 2},
-                           {"status", 500},
-                           {"body", "<html>busy</html>"},
-                           {"contentType", "text/html"}}));
-    ASSERT_TRUE(M().Emulator().ResetCounters());
-    W().Refresh();
-    W().RunCycle();
-    EXPECT_EQ(W().m_NotebooksSectionsChanged, 3);
-    EXPECT_EQ(W().m_GetSectionErrorCount, 2);
-    EXPECT_EQ(W().Result(), "Get pages error: " + M().Store("Work/Inbox").string());
-    // Alpha (groups come first) and Plans (same list) are fetched; Yard, above the list, is not.
-    EXPECT_EQ(M().Count("pages"), 4);
-    EXPECT_EQ(M().StoreText("Yard/Garden/pages.json"), garden);
-    EXPECT_EQ(M().StoreText("notebookssections.json"), hierarchy);
-    EXPECT_TRUE(W().JsonNotebooks().empty());
-    const auto errors = W().ErrorSections();
-    ASSERT_EQ(errors.size(), 1U);
-    EXPECT_EQ(errors.begin()->second,
-              (TErrorSection{"sec-inbox", "Inbox", M().Store("Work/Inbox").string()}));
 }
 
-TEST_P(MirrorHierarchyTest, LongSectionIsStoredAsOneListAndAShortOneByteForByte)
+TEST_P(MirrorHierarchyTest, LongAndShortListsAreStoredWholeAndARefusedSectionIsNoError)
 {
-    Start(Json::array({Container(
-        "Big", "nb-big", Json::array({Section("Many", "sec-many", 250), Section("Some", "sec-some", 99)}))}));
-    W().RunCycle();
-    // Three requests for 250 pages, one for 99.
-    EXPECT_EQ(M().Count("pages"), 4);
-    const Json stored = JsonTextToObject(M().StoreText("Big/Many/pages.json"));
-    EXPECT_TRUE(stored.contains("@odata.context"));
-    EXPECT_FALSE(stored.contains("@odata.nextLink"));
-    EXPECT_EQ(stored.value("value", Json::array()).size(), 250U);
-    EXPECT_EQ(PageIds(stored).size(), 250U);
-    EXPECT_EQ(M().StoreText("Big/Some/pages.json"), M().PagesAnswer("sec-some"));
-}
-
-TEST_P(MirrorHierarchyTest, RefusedSectionStoresBracesOrKeepsItsOldListAndIsNoError)
-{
-    Json sections = Json::array({Section("Damaged", "sec-damaged"), Section("Inbox", "sec-inbox", 3)});
+    Json sections = Json::array({Section("Damaged", "sec-damaged"), Section("Inbox", "sec-inbox", 3),
+                                 Section("Many", "sec-many", 250), Section("Some", "sec-some", 99)});
     sections[0]["errorCode"] = "20185";
     Start(Json::array({Container("Work", "nb-work", sections)}));
     W().RunCycle();
+    // Three requests for 250 pages, one for each other section.
+    EXPECT_EQ(M().Count("pages"), 6);
+    const Json many = JsonTextToObject(M().StoreText("Work/Many/pages.json"));
+    EXPECT_TRUE(many.contains("@odata.context"));
+    EXPECT_FALSE(many.contains("@odata.nextLink"));
+    EXPECT_EQ(many.value("value", Json::array()).size(), 250U);
+    std::set<std::string> ids; // no page twice across the requests
+    for (const Json& page : many["value"]) {
+        ids.insert(page.value("id", ""));
+    }
+    EXPECT_EQ(ids.size(), 250U);
+    EXPECT_EQ(M().StoreText("Work/Some/pages.json"), M().PagesAnswer("sec-some"));
     EXPECT_EQ(M().StoreText("Work/Damaged/pages.json"), "{}");
     EXPECT_EQ(W().m_GetSectionErrorCount, 0);
     EXPECT_TRUE(W().ErrorSections().empty());
@@ -188,7 +136,7 @@ TEST_P(MirrorHierarchyTest, RefusedSectionStoresBracesOrKeepsItsOldListAndIsNoEr
     const std::string stored = M().StoreText("Work/Inbox/pages.json").value_or("");
     ASSERT_NE(stored.find("Page 2"), std::string::npos);
 
-    // Changed online, then refused when the mirror asks for it again.
+    // Changed online, then refused when the mirror asks for it again: the old list stays.
     ASSERT_TRUE(M().Admin("add", {{"kind", "page"}, {"parentId", "sec-inbox"}, {"title", "Later"}}));
     ASSERT_TRUE(
         M().Fault({{"route", "pages"}, {"match", "sec-inbox"}, {"count", 10}, {"graphError", "20185"}}));
@@ -199,42 +147,65 @@ TEST_P(MirrorHierarchyTest, RefusedSectionStoresBracesOrKeepsItsOldListAndIsNoEr
     EXPECT_TRUE(W().ErrorSections().empty());
 }
 
-TEST_P(MirrorHierarchyTest, ErrorListSurvivesARestartAndLeavesItWhenTheSectionIsDeleted)
+// A section whose list fails ends the walk after the list it is in: later notebooks are not
+// compared and the stored hierarchy stays. The section is retried at the end of the cycle and in
+// later cycles, after a restart too, until it is deleted online.
+TEST_P(MirrorHierarchyTest, FailedSectionStopsTheWalkAboveItsListAndStaysAnErrorUntilDeleted)
 {
     Start(TwoNotebooks());
-    // Inbox fails in both cycles (comparison and retry each); Plans fails once and succeeds in the retry,
-    // which writes the list.
-    ASSERT_TRUE(M().Fault(
-        Json::array({{{"route", "pages"}, {"match", "sec-inbox"}, {"count", 4}, {"graphError", "20102"}},
-                     {{"route", "pages"}, {"match", "sec-plans"}, {"count", 1}, {"graphError", "20102"}}})));
+    // Retrying an empty list sends nothing and writes no file.
+    ASSERT_TRUE(W().Init());
+    ASSERT_TRUE(M().Emulator().ResetCounters());
+    W().RedoErrorSections();
+    EXPECT_EQ(M().Count("root") + M().Count("pages"), 0);
+    EXPECT_FALSE(FileExists(W().ErrorSectionsPath()));
     W().RunCycle();
-    EXPECT_EQ(W().ErrorSections().size(), 1U);
+    const std::string hierarchy = *M().StoreText("notebookssections.json");
+    const std::string garden = *M().StoreText("Yard/Garden/pages.json");
+    for (const char* id : {"sec-inbox", "sec-plans", "sec-alpha", "sec-garden"}) {
+        ASSERT_TRUE(M().Admin("add", {{"kind", "page"}, {"parentId", id}, {"title", "New"}}));
+    }
+    // Inbox fails in the comparison and again in the retry; Plans fails once and the retry writes it.
+    ASSERT_TRUE(
+        M().Fault(Json::array({{{"route", "pages"},
+                                {"match", "sec-inbox"},
+                                {"count", 2},
+                                {"status", 500},
+                                {"body", "<html>busy</html>"},
+                                {"contentType", "text/html"}},
+                               {{"route", "pages"}, {"match", "sec-plans"}, {"graphError", "20102"}}})));
+    ASSERT_TRUE(M().Emulator().ResetCounters());
+    W().Refresh();
+    W().RunCycle();
+    EXPECT_EQ(W().m_NotebooksSectionsChanged, 3);
+    EXPECT_EQ(W().m_GetSectionErrorCount, 3);
+    EXPECT_EQ(W().Result(), "Get pages error: " + M().Store("Work/Inbox").string());
+    // Alpha (groups come first), Inbox and Plans (same list), then both retries; Yard, above the
+    // list, is not fetched.
+    EXPECT_EQ(M().Count("pages"), 5);
+    EXPECT_EQ(M().StoreText("Work/Plans/pages.json"), M().PagesAnswer("sec-plans"));
+    EXPECT_EQ(M().StoreText("Yard/Garden/pages.json"), garden);
+    EXPECT_EQ(M().StoreText("notebookssections.json"), hierarchy);
+    EXPECT_TRUE(W().JsonNotebooks().empty());
+    const TErrorSection inbox{"sec-inbox", "Inbox", M().Store("Work/Inbox").string()};
+    ASSERT_EQ(W().ErrorSections().size(), 1U);
+    EXPECT_EQ(W().ErrorSections().begin()->second, inbox);
     ASSERT_TRUE(FileExists(W().ErrorSectionsPath()));
 
     MThreadOneNoteRESTDB& again = M().NewWorker();
     ASSERT_TRUE(again.Init());
-    const auto loaded = again.ErrorSections();
-    ASSERT_EQ(loaded.size(), 1U);
-    EXPECT_EQ(loaded.begin()->first, "sec-inbox");
+    ASSERT_EQ(again.ErrorSections().size(), 1U);
+    EXPECT_EQ(again.ErrorSections().begin()->second, inbox);
 
-    // The first cycle after the restart retries it (third failure), then it is deleted online.
+    // The first cycle after the restart fails on it again, then it is deleted online.
+    ASSERT_TRUE(
+        M().Fault({{"route", "pages"}, {"match", "sec-inbox"}, {"count", 2}, {"graphError", "20102"}}));
     again.RunCycle();
     EXPECT_EQ(again.ErrorSections().size(), 1U);
     ASSERT_TRUE(M().Admin("delete", {{"id", "sec-inbox"}}));
     again.Refresh();
     again.RunCycle();
     EXPECT_TRUE(again.ErrorSections().empty());
-}
-
-TEST_P(MirrorHierarchyTest, RetryOfAnEmptyErrorListSendsNothing)
-{
-    Start(TwoNotebooks());
-    ASSERT_TRUE(W().Init());
-    ASSERT_TRUE(M().Emulator().ResetCounters());
-    W().RedoErrorSections();
-    EXPECT_EQ(M().Count("root"), 0);
-    EXPECT_EQ(M().Count("pages"), 0);
-    EXPECT_FALSE(FileExists(W().ErrorSectionsPath()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Accounts, MirrorHierarchyTest,

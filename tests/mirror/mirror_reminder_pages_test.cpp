@@ -63,35 +63,20 @@ TEST_F(MirrorReminderPagesTest, PageContentResultCodes)
     }
     EXPECT_EQ(m_Mirror.Count("token"), 1); // only the HTTP-layer error refreshed
     EXPECT_EQ(m_Mirror.Count("root"), 0);  // no probe before page content
-}
 
-TEST_F(MirrorReminderPagesTest, PageContentWithoutATokenSendsNothingAndKeepsTheLastRequest)
-{
-    ASSERT_FALSE(W().GetPageContent("pg-dentist").empty());
+    // Without a token nothing is sent and the last request's record stays.
     const auto time = W().LastCheckPageTime();
     m_Mirror.State().AccessToken.Set({});
     EXPECT_EQ(W().GetPageContent("pg-plain"), "");
     EXPECT_EQ(W().m_LastCheckPageResult, 0);
     EXPECT_EQ(W().LastCheckPageId(), "pg-dentist");
     EXPECT_EQ(W().LastCheckPageTime(), time);
-    EXPECT_EQ(m_Mirror.Count("content"), 1);
+    EXPECT_EQ(m_Mirror.Count("content"), std::ssize(cases));
 }
 
-TEST_F(MirrorReminderPagesTest, PageContentWithoutABudgetSlotIsHeldBackAndRefreshesNothing)
-{
-    while (W().Budget().TryAcquire()) {
-    }
-    MWorkerOnlineSource source(W());
-    const TOnlineAnswer answer = source.GetPageContent("pg-dentist");
-    EXPECT_EQ(answer.status, TOnlineStatus::HeldBack);
-    EXPECT_EQ(W().m_LastCheckPageResult, 0);
-    EXPECT_EQ(W().m_HeldBackCount, 1);
-    EXPECT_EQ(source.GetOneNoteList("/onenote/pages?$top=5").status, TOnlineStatus::HeldBack);
-    EXPECT_EQ(m_Mirror.Count("content"), 0);
-    EXPECT_EQ(m_Mirror.Count("token"), 0);
-}
-
-TEST_F(MirrorReminderPagesTest, AfterARefusalNothingIsSentUntilTheBackOffEnds)
+// Held back, unsent and refreshing nothing: after a refusal until the back-off ends, and without a
+// budget slot.
+TEST_F(MirrorReminderPagesTest, PageContentIsHeldBackDuringABackOffAndWithoutABudgetSlot)
 {
     ScopedFakeClock clock(SystemSecondsNow());
     ASSERT_TRUE(m_Mirror.Fault({{"route", "content"}, {"graphError", "20166"}}));
@@ -102,6 +87,16 @@ TEST_F(MirrorReminderPagesTest, AfterARefusalNothingIsSentUntilTheBackOffEnds)
     EXPECT_EQ(m_Mirror.Count("content"), 1);
     clock.Advance(1);
     EXPECT_EQ(W().PageContentAnswer("pg-dentist").status, TOnlineStatus::Ok);
+
+    while (W().Budget().TryAcquire()) {
+    }
+    const std::int64_t heldBack = W().m_HeldBackCount;
+    MWorkerOnlineSource source(W());
+    EXPECT_EQ(source.GetPageContent("pg-dentist").status, TOnlineStatus::HeldBack);
+    EXPECT_EQ(W().m_LastCheckPageResult, 0);
+    EXPECT_EQ(W().m_HeldBackCount, heldBack + 1);
+    EXPECT_EQ(source.GetOneNoteList("/onenote/pages?$top=5").status, TOnlineStatus::HeldBack);
+    EXPECT_EQ(m_Mirror.Count("content"), 2);
     EXPECT_EQ(m_Mirror.Count("token"), 0);
 }
 

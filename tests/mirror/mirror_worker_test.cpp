@@ -87,22 +87,9 @@ TEST_F(MirrorWorkerTest, CycleRunsItsStepsInOrderAndExecuteRunsEveryPass)
     EXPECT_EQ(W().m_Tick, static_cast<std::int64_t>(kStart)); // stamped when the cycle's pass ended
 }
 
-TEST_F(MirrorWorkerTest, RefreshDuringTheSleepStartsACycleThatDownloadsTheHierarchy)
-{
-    W().Pass();
-    ASSERT_EQ(m_Mirror.Count("hierarchy"), 1);
-    m_Clock.Advance(1);
-    W().Pass();
-    EXPECT_EQ(m_Mirror.Count("notebooks"), 1);
-    W().Refresh();
-    EXPECT_TRUE(W().JsonNotebooks().empty());
-    m_Clock.Advance(1);
-    W().Pass();
-    EXPECT_EQ(m_Mirror.Count("notebooks"), 2);
-    EXPECT_EQ(m_Mirror.Count("hierarchy"), 2);
-}
-
-TEST_F(MirrorWorkerTest, RefreshDuringACycleDoesNotShortenTheWaitButForcesTheDownload)
+// A Refresh during a cycle does not shorten the wait but forces the next cycle's download; one
+// during the sleep starts that cycle at once.
+TEST_F(MirrorWorkerTest, RefreshForcesTheDownloadAndDuringTheSleepStartsTheCycle)
 {
     W().FOnDoEnd = [](MThreadOneNoteRESTDB& worker) { worker.Refresh(); };
     W().Pass();
@@ -115,6 +102,16 @@ TEST_F(MirrorWorkerTest, RefreshDuringACycleDoesNotShortenTheWaitButForcesTheDow
     W().Pass();
     EXPECT_EQ(m_Mirror.Count("notebooks"), 2);
     EXPECT_EQ(m_Mirror.Count("hierarchy"), 2);
+
+    m_Clock.Advance(1);
+    W().Pass();
+    EXPECT_EQ(m_Mirror.Count("notebooks"), 2);
+    W().Refresh();
+    EXPECT_TRUE(W().JsonNotebooks().empty());
+    m_Clock.Advance(1);
+    W().Pass();
+    EXPECT_EQ(m_Mirror.Count("notebooks"), 3);
+    EXPECT_EQ(m_Mirror.Count("hierarchy"), 3);
 }
 
 TEST_F(MirrorWorkerTest, WithoutAUserTheCycleLooksItUpCallsBackAndMirrorsNothing)
