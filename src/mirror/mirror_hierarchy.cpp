@@ -113,14 +113,16 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         }
         m_GetAllNotebooksSectionsErrorCount = 0;
         m_NotebooksSectionsChanged = 3;
-        if (!CheckNotebooksSections(oldText, newText, root)) {
+        const Json oldObject = JsonTextToObject(oldText);
+        const Json newObject = JsonTextToObject(std::string_view(newText));
+        if (!CheckNotebooksSections(oldObject, newObject, root)) {
             return false;
         }
         m_NotebooksSectionsChanged = 4;
         // An answer without a notebook array says nothing about which items went: taking it as
         // evidence would delete every section folder (and the reminders read from them).
-        if (JsonArray(JsonTextToObject(std::string_view(newText)), "value") != nullptr) {
-            RemoveDeletedNotebooksSections(oldText, newText, root);
+        if (JsonArray(newObject, "value") != nullptr) {
+            RemoveDeletedNotebooksSections(oldObject, newText, root);
             RemoveErrorSections(newText);
         }
         StoreWrite(hierarchyFile, newText);
@@ -143,12 +145,10 @@ const Json* MThreadOneNoteRESTDB::GetSObjById(const std::string& id, const Json*
     return nullptr;
 }
 
-bool MThreadOneNoteRESTDB::CheckNotebooksSections(const std::optional<std::string>& oldText,
-                                                  const std::string& newText, const fs::path& folder)
+bool MThreadOneNoteRESTDB::CheckNotebooksSections(const Json& oldObject, const Json& newObject,
+                                                  const fs::path& folder)
 {
     try {
-        const Json oldObject = oldText ? JsonTextToObject(std::string_view(*oldText)) : Json::object();
-        const Json newObject = JsonTextToObject(std::string_view(newText));
         const Json* oldList = JsonArray(oldObject, "value");
         const Json* newList = JsonArray(newObject, "value");
         if (newList == nullptr) {
@@ -259,11 +259,10 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSections(const Json* oldArray, 
     return result;
 }
 
-void MThreadOneNoteRESTDB::RemoveDeletedNotebooksSections(const std::optional<std::string>& oldText,
-                                                          const std::string& newText, const fs::path& folder)
+void MThreadOneNoteRESTDB::RemoveDeletedNotebooksSections(const Json& oldObject, const std::string& newText,
+                                                          const fs::path& folder)
 {
     try {
-        const Json oldObject = JsonTextToObject(oldText);
         // Notebook folders are never deleted: a notebook that went keeps its folder.
         ForEachChildFolder(
             JsonArray(oldObject, "value"), folder, [&](const Json& notebook, const fs::path& notebookFolder) {

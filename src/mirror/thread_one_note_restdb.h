@@ -93,7 +93,8 @@ public:
     // Hierarchy and change detection.
     void MonitorNotebooks();
     bool GetAllNotebooksSections();
-    bool CheckNotebooksSections(const std::optional<std::string>& oldText, const std::string& newText,
+    // The stored and the new hierarchy answer, each parsed once per download.
+    bool CheckNotebooksSections(const Json& oldObject, const Json& newObject,
                                 const std::filesystem::path& folder);
     bool CheckNotebooksSectionsSGs(const Json* oldArray, const Json* newArray,
                                    const std::filesystem::path& folder);
@@ -101,7 +102,7 @@ public:
                                         const std::filesystem::path& folder);
     // The first item of the array whose "id" is the same text; null when none or no array.
     static const Json* GetSObjById(const std::string& id, const Json* array);
-    void RemoveDeletedNotebooksSections(const std::optional<std::string>& oldText, const std::string& newText,
+    void RemoveDeletedNotebooksSections(const Json& oldObject, const std::string& newText,
                                         const std::filesystem::path& folder);
     void RemoveDeletedSGs(const Json* oldArray, const std::string& newText,
                           const std::filesystem::path& folder);
