@@ -58,7 +58,6 @@ void TWorkerCallbacks::ThreadRESETDBDoEnd(MThreadOneNoteRESTDB& worker)
 
 void TWorkerCallbacks::ThreadRESETDBDoExecute(MThreadOneNoteRESTDB& worker)
 {
-    MOneNoteRESTDB query(m_State, m_QueryMemo.get());
     if (TickNow() - m_CheckKnownPagesTick.load() <= kEngineIntervalSeconds) {
         return;
     }
@@ -67,6 +66,7 @@ void TWorkerCallbacks::ThreadRESETDBDoExecute(MThreadOneNoteRESTDB& worker)
         TReminderHandle engine(m_State, online.get());
         engine.Run_CheckKnowPages();
         if (!m_State.UserId.Empty()) {
+            MOneNoteRESTDB query(m_State, m_QueryMemo.get());
             query.Run(kQueryPagesByTitle, 1, 0, "!", "");
             m_State.ReminderPageCount = query.m_Count;
             if (!query.m_ResultStr.empty()) {
