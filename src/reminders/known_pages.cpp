@@ -130,21 +130,19 @@ void TKnownPages::ListingFailed()
 
 std::vector<std::string> TKnownPages::PlanReads()
 {
+    // Pages held back earlier first, then the ones the listing showed changed.
     std::vector<std::string> plan;
-    for (const std::string& id : m_Order) {
-        PageState& page = m_Pages[id];
-        if (page.waiting) {
-            page.readNow = true;
-            plan.push_back(id);
+    const auto planWhere = [&](bool PageState::*flag) {
+        for (const std::string& id : m_Order) {
+            PageState& page = m_Pages[id];
+            if (page.*flag && !page.readNow) {
+                page.readNow = true;
+                plan.push_back(id);
+            }
         }
-    }
-    for (const std::string& id : m_Order) {
-        PageState& page = m_Pages[id];
-        if (page.changed && !page.readNow) {
-            page.readNow = true;
-            plan.push_back(id);
-        }
-    }
+    };
+    planWhere(&PageState::waiting);
+    planWhere(&PageState::changed);
 
     // Round-robin: a share of the pages proportional to the time since the last check, the
     // longest unread first; a page never read in this run counts as read a round ago.
