@@ -1,0 +1,137 @@
+// The controller's one-second tick: the due check, the alert window, its sound and notification.
+#include "app/app_delegate.h"
+
+#include "core/app_state.h"
+#include "reminders/reminder_list.h"
+#include "ui/desktop_notifier.h"
+#include "ui/due_check.h"
+#include "ui/main_window.h"
+#include "ui/pending_reminders.h"
+#include "ui/reminder_table_model.h"
+#include "ui/strings_table.h"
+
+#include <QProgressBar>
+#include <QSoundEffect>
+#include <QUrl>
+#include <mutex>
+#include <string>
+
+namespace rz {
+
+void AppDelegate::CreateTimer()
+{
+    m_Timer.setInterval(1000);
+    m_Timer.setTimerType(Qt::CoarseTimer);
+    connect(&m_Timer, &QTimer::timeout, this, &AppDelegate::TimerRun, Qt::UniqueConnection);
+    m_Timer.start();
+}
+
+void AppDelegate::TimerRun()
+{
+    // The timer keeps firing inside a modal window's loop; a tick never runs inside another.
+    if (m_InTick) {
+        return;
+    }
+    m_InTick = true;
+
+    if (m_State.JustLoggedIn.exchange(false)) {
+        SetMirrorWorkerJustLoggedIn();
+        ReminderEngineClear();
+        MenuItemRefreshClick();
+        MenuItemStatusClick();
+    }
+
+    CheckAndReminder();
+
+    // Taken and cleared before sorting, so a change the worker makes meanwhile waits for the next tick.
+    if (m_State.ReminderListChanged.exchange(false)) {
+        m_State.ReminderList.Sort();
+        if (m_MainModel) {
+            m_MainModel->Reload();
+        }
+        if (m_Window && !m_Window->progressInd()->isHidden()) {
+            m_Window->StopProgress();
+        }
+    }
+
+    UpdateStatusItem();
+    m_InTick = false;
+}
+
+void AppDelegate::CheckAndReminder()
+{
+    if (!m_Pending) {
+        return;
+    }
+    DueCheckResult result;
+    {
+        // The reminder engine changes the lists page by page on the worker; never across a request.
+        std::lock_guard lock(m_State.ListsMutex);
+        result = m_DueCheck->CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList,
+                                              m_Pending->Snooze());
+    }
+    if (!result.FiredNames.empty()) {
+        m_Pending->Save();
+    }
+    if (result.Alert) {
+        // Fired entries left the list or moved on to their next time; a snooze that fires alone
+        // re-sorts and shows the list all the same.
+        m_State.ReminderList.Sort();
+        if (m_MainModel) {
+            m_MainModel->Reload();
+        }
+        RaiseAlert(result);
+    }
+}
+
+void AppDelegate::RaiseAlert(const DueCheckResult& fired)
+{
+    ++m_AlertCount;
+    MenuItemCompleteReminderListClick();
+    PlayAlertSound();
+
+    // A snooze that fires names every reminder still waiting.
+    QStringList names;
+    if (!fired.FiredNames.empty()) {
+        for (const std::string& name : fired.FiredNames) {
+            names << QString::fromStdString(name);
+        }
+    } else {
+        for (const ReminderPtr& r : m_State.PendingReminderList.list()) {
+            names << QString::fromStdString(r->name().value_or(std::string()));
+        }
+    }
+    const QString summary = names.size() == 1 ? UiText("strNotificationTitle")
+                                              : UiText("strNotificationTitleMany").arg(names.size());
+    if (!names.isEmpty()) {
+        m_Notifier->Notify(summary, names);
+    }
+    emit AlertRaised(names);
+}
+
+void AppDelegate::PlayAlertSound()
+{
+    // Made at the first alert, so an idle app keeps no audio stream open. The sample loads
+    // asynchronously; the first alert plays once it is ready. No audio device means silence.
+    if (m_AlertSoundPlayer) {
+        m_AlertSoundPlayer();
+        return;
+    }
+    if (m_Sound == nullptr) {
+        m_Sound = new QSoundEffect(this);
+        connect(m_Sound, &QSoundEffect::statusChanged, this, [this] {
+            if (m_SoundQueued && m_Sound->status() == QSoundEffect::Ready) {
+                m_SoundQueued = false;
+                m_Sound->play();
+            }
+        });
+        m_Sound->setSource(QUrl(QStringLiteral("qrc:/sounds/default.wav")));
+    }
+    if (m_Sound->status() == QSoundEffect::Ready) {
+        m_Sound->play();
+    } else {
+        m_SoundQueued = true;
+    }
+}
+
+} // namespace rz

@@ -1,0 +1,178 @@
+// The controller's tray icon, its menu and the actions behind it.
+#include "app/app_delegate.h"
+
+#include "account/endpoints.h"
+#include "core/app_state.h"
+#include "reminders/reminder_list.h"
+#include "ui/autostart.h"
+#include "ui/main_window.h"
+#include "ui/mwin_about.h"
+#include "ui/mwin_monitor.h"
+#include "ui/mwin_pending_reminders.h"
+#include "ui/reminder_table_model.h"
+#include "ui/tray_state.h"
+#include "util/files.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <string>
+#include <utility>
+
+namespace rz {
+
+void AppDelegate::awakeFromNib()
+{
+    if (m_StatusItem != nullptr) {
+        return;
+    }
+    // The menu's actions come from the main window's layout.
+    if (!m_Window) {
+        m_MainModel = std::make_unique<ReminderTableModel>(m_State.ReminderList);
+        m_Window = std::make_unique<MainWindow>(m_MainModel.get());
+    }
+    CreateStatusMenu();
+    m_StatusItem = new QSystemTrayIcon(this);
+    m_StatusImage = QIcon(QStringLiteral(":/icons/16.svg"));
+    m_StatusHighlightImage = m_StatusImage;
+    m_StatusImageError = QIcon(QStringLiteral(":/icons/16err.svg"));
+    m_StatusItem->setToolTip(QString::fromLatin1(kToolTipConnected));
+    m_StatusItem->setIcon(m_StatusImage);
+    m_StatusItem->setContextMenu(m_StatusMenu.get());
+    connect(m_StatusItem, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger) {
+                    MenuItemRedoZevuvivaClick();
+                }
+            });
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_StatusItem->show();
+    }
+}
+
+void AppDelegate::CreateStatusMenu()
+{
+    const MenuActions actions = m_Window->Actions();
+    m_StatusMenu = std::make_unique<QMenu>();
+    const std::pair<QAction*, void (AppDelegate::*)()> plain[] = {
+        {actions.RedoZevuviva, &AppDelegate::MenuItemRedoZevuvivaClick},
+        {actions.CompleteReminderList, &AppDelegate::MenuItemCompleteReminderListClick},
+        {actions.Status, &AppDelegate::MenuItemStatusClick},
+        {actions.Refresh, &AppDelegate::MenuItemRefreshClick},
+        {actions.Login, &AppDelegate::MenuItemLoginClick},
+        {actions.About, &AppDelegate::MenuItemAboutClick},
+    };
+    for (const auto& [action, slot] : plain) {
+        connect(action, &QAction::triggered, this, slot);
+    }
+    m_StartAtLoginAction = actions.StartAtLogin;
+    m_StartAtLoginAction->setCheckable(true);
+    m_StartAtLoginAction->setChecked(IsAutostartEnabled());
+    connect(m_StartAtLoginAction, &QAction::triggered, this, &AppDelegate::MenuItemStartAtLoginClick);
+    connect(actions.Quit, &QAction::triggered, this, &AppDelegate::MenuItemQuitClick);
+
+    m_StatusMenu->addAction(actions.RedoZevuviva);
+    m_StatusMenu->addAction(actions.CompleteReminderList);
+    m_StatusMenu->addAction(actions.Status);
+    m_StatusMenu->addAction(actions.Refresh);
+    m_StatusMenu->addSeparator();
+    m_StatusMenu->addAction(actions.Login);
+    m_StatusMenu->addAction(actions.StartAtLogin);
+    m_StatusMenu->addAction(actions.About);
+    m_StatusMenu->addSeparator();
+    m_StatusMenu->addAction(actions.Quit);
+}
+
+void AppDelegate::UpdateStatusItem()
+{
+    if (m_StatusItem == nullptr) {
+        return;
+    }
+    // Compared in place: converting the tool tip would allocate on every tick.
+    const bool connectedShown = m_StatusItem->toolTip() == QLatin1String(kToolTipConnected);
+    switch (TrayIconChangeFor(!m_State.AccessToken.Empty(), !m_State.UserId.Empty(),
+                              connectedShown ? kToolTipConnected : kToolTipDisconnected)) {
+    case TrayIconChange::ShowError:
+        m_StatusItem->setIcon(m_StatusImageError);
+        m_StatusItem->setToolTip(QString::fromLatin1(kToolTipDisconnected));
+        break;
+    case TrayIconChange::ShowNormal:
+        m_StatusItem->setIcon(m_StatusImage);
+        m_StatusItem->setToolTip(QString::fromLatin1(kToolTipConnected));
+        break;
+    case TrayIconChange::Unchanged:
+        break;
+    }
+}
+
+void AppDelegate::MenuItemRedoZevuvivaClick()
+{
+    if (!m_Window) {
+        return;
+    }
+    m_Window->setWindowState(m_Window->windowState() & ~Qt::WindowMinimized);
+    m_Window->show();
+    m_Window->raise();
+    m_Window->activateWindow();
+}
+
+void AppDelegate::MenuItemLoginClick()
+{
+    ShowSignInWindow(1);
+}
+
+void AppDelegate::MenuItemRefreshClick()
+{
+    RefreshMirrorWorker();
+    m_CheckKnownPagesTick = 0;
+    m_State.PreviousReminderPagesJson.Set({});
+}
+
+void AppDelegate::MenuItemStatusClick()
+{
+    ShowMonitorWindow();
+}
+
+void AppDelegate::MenuItemAboutClick()
+{
+    const Endpoints endpoints = CurrentEndpoints();
+    MWinAbout about(QString::fromStdString(endpoints.WebsiteUrl),
+                    QString::fromStdString(endpoints.SupportEmail));
+    about.exec();
+}
+
+void AppDelegate::MenuItemCompleteReminderListClick()
+{
+    if (!m_WinPendingReminders) {
+        return;
+    }
+    m_WinPendingReminders->RefreshTableData();
+    m_WinPendingReminders->showWindow();
+}
+
+void AppDelegate::MenuItemStartAtLoginClick(bool checked)
+{
+    SetAutostartEnabled(checked, QCoreApplication::applicationFilePath().toStdString());
+    m_StartAtLoginAction->setChecked(IsAutostartEnabled());
+}
+
+void AppDelegate::onActionTableView(int row)
+{
+    // The row as the table shows it: the worker may have changed the list since the last reload.
+    const std::string link = m_MainModel ? m_MainModel->LinkAt(row) : std::string();
+    if (!link.empty()) {
+        OpenUrl(link);
+    }
+}
+
+void AppDelegate::ShowMonitorWindow()
+{
+    if (!m_WinMonitor) {
+        return;
+    }
+    m_WinMonitor->show();
+    m_WinMonitor->raise();
+    m_WinMonitor->activateWindow();
+}
+
+} // namespace rz

@@ -1,0 +1,87 @@
+// The controller's wiring of the sign-in window, the reminder engine and the mirror worker.
+#include "app/app_delegate.h"
+
+#include "core/account_settings.h"
+#include "core/app_state.h"
+#include "reminders/reminder_handle.h"
+#include "mirror/thread_one_note_restdb.h"
+#include "ui/worker_callbacks.h"
+#include "ui/strings_table.h"
+
+namespace rz {
+
+void AppDelegate::ReminderEngineInit()
+{
+    TReminderHandle(m_State, nullptr).Init();
+}
+
+void AppDelegate::ReminderEngineClear()
+{
+    TReminderHandle(m_State, nullptr).Clear();
+}
+
+void AppDelegate::LoadHierarchyFromFile()
+{
+    TReminderHandle(m_State, nullptr).LoadHierarchyFromFile();
+}
+
+void AppDelegate::ShowSignInWindow(int logInOrOut)
+{
+    // One window at a time; the menu stays usable while it is open.
+    if (m_SignInShown) {
+        return;
+    }
+    m_SignInShown = true;
+    if (logInOrOut != 0) {
+        // The window signs out in the settings file; until it reports back the worker must not
+        // act on, or save, the old account.
+        for (SharedString* value : {&m_State.AuthorizationCode, &m_State.AccessToken, &m_State.RefreshToken,
+                                    &m_State.UserPrincipalName, &m_State.UserId}) {
+            value->Set({});
+        }
+    }
+    const SignInResult result = m_SignInRunner ? m_SignInRunner(logInOrOut)
+                                               : RunSignInWindowProcess(logInOrOut, m_SupportFolderInUse);
+    // The window saved the account it ended with; a window that never ran leaves the stored one.
+    MGlobalsOnline::LoadConfig(m_State);
+    if (!result.AuthorizationCode.empty()) {
+        m_State.AuthorizationCode.Set(result.AuthorizationCode);
+    }
+    if (result.JustLoggedIn) {
+        m_State.JustLoggedIn = true;
+    }
+    m_SignInShown = false;
+}
+
+void AppDelegate::CreateMirrorWorker()
+{
+    m_MirrorWorker = std::make_unique<MThreadOneNoteRESTDB>(m_State);
+}
+
+void AppDelegate::SetMirrorWorkerJustLoggedIn()
+{
+    if (m_MirrorWorker) {
+        m_MirrorWorker->m_JustLoginAccount = true;
+    }
+}
+
+void AppDelegate::BindMirrorWorkerCallbacks()
+{
+    m_WorkerCallbacks =
+        std::make_unique<TWorkerCallbacks>(m_State, m_CheckKnownPagesTick, UiText("strChecked").toStdString());
+    m_WorkerCallbacks->Bind(*m_MirrorWorker);
+}
+
+void AppDelegate::StartMirrorWorker()
+{
+    m_MirrorWorker->Run();
+}
+
+void AppDelegate::RefreshMirrorWorker()
+{
+    if (m_MirrorWorker) {
+        m_MirrorWorker->Refresh();
+    }
+}
+
+} // namespace rz
