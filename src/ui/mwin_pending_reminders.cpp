@@ -48,6 +48,9 @@ void MWinPendingReminders::windowDidLoad()
             &MWinPendingReminders::buttonDismissAllClick);
     connect(m_Ui->buttonOpen, &QPushButton::clicked, this, &MWinPendingReminders::buttonOpenClick);
     connect(m_Ui->buttonSnooze, &QPushButton::clicked, this, &MWinPendingReminders::buttonSnoozeClick);
+    // Set here rather than in the layout file: there a wrapping label lets adjustSize() squeeze the
+    // buttons; the window keeps its layout size, and a long problem shows on two lines.
+    m_Ui->toDoStatusLabel->setWordWrap(true);
     connect(m_Ui->buttonDone, &QPushButton::clicked, this, &MWinPendingReminders::buttonDoneClick);
     auto* snoozeOneMenu = new QMenu(m_Ui->buttonSnoozeOne);
     for (const TOneSnooze choice : kOneSnoozeChoices) {
