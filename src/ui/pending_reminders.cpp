@@ -103,7 +103,8 @@ bool TPendingReminders::CanMarkDone(std::optional<std::size_t> selectedRow) cons
 {
     const std::optional<std::size_t> row = RowToActOn(selectedRow);
     const ReminderPtr entry = row ? m_Pending.At(*row) : nullptr;
-    return m_ToDo && entry && entry->IsOpenToDo();
+    // A paragraph without a generated id cannot be the target of an update.
+    return m_ToDo && entry && entry->IsOpenToDo() && !entry->Id().value_or(std::string()).empty();
 }
 
 bool TPendingReminders::MarkDone(std::optional<std::size_t> selectedRow)
@@ -114,7 +115,8 @@ bool TPendingReminders::MarkDone(std::optional<std::size_t> selectedRow)
 
 bool TPendingReminders::MarkRecordDone(const ReminderPtr& entry)
 {
-    if (!m_ToDo || !entry || !entry->IsOpenToDo() || !IsPendingIn(m_Pending, entry)) {
+    if (!m_ToDo || !entry || !entry->IsOpenToDo() || entry->Id().value_or(std::string()).empty() ||
+        !IsPendingIn(m_Pending, entry)) {
         return false;
     }
     // Queued (and saved) before the reminder leaves, so no moment exists in which neither holds it.
