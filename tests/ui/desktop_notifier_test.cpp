@@ -149,7 +149,8 @@ TEST_F(DesktopNotifierBusTest, ActionsGoOnlyToAServerThatShowsThemAndReportTheir
     QSignalSpy chosen(&withActions, &DesktopNotifier::ActionChosen);
     withActions.Notify(QStringLiteral("Reminder due"), {QStringLiteral("A")}, actions);
     ASSERT_TRUE(WaitFor([&] { return server.Calls == 2; }));
-    EXPECT_EQ(server.Actions.mid(2), QStringList({QStringLiteral("snooze15"), QStringLiteral("Snooze 15 min")}));
+    EXPECT_EQ(server.Actions.mid(2),
+              QStringList({QStringLiteral("snooze15"), QStringLiteral("Snooze 15 min")}));
     QDBusMessage invoked = QDBusMessage::createSignal(kPath, kInterface, QStringLiteral("ActionInvoked"));
     invoked << 7u << QStringLiteral("snooze15");
     serverBus.send(invoked);
