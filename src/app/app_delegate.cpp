@@ -4,39 +4,27 @@
 #include "core/account_settings.h"
 #include "core/app_state.h"
 #include "core/paths.h"
-#include "reminders/reminder_handle.h"
+#include "mirror/thread_one_note_restdb.h"
+#include "mirror/todo_queue.h"
 #include "reminders/reminder_list.h"
 #include "reminders/tag_page_list.h"
-#include "ui/autostart.h"
 #include "ui/desktop_notifier.h"
 #include "ui/due_check.h"
 #include "ui/main_window.h"
-#include "mirror/thread_one_note_restdb.h"
-#include "ui/mwin_about.h"
-#include "ui/mwin_monitor.h"
 #include "ui/monitor_lines.h"
-#include "ui/worker_callbacks.h"
+#include "ui/mwin_monitor.h"
 #include "ui/mwin_pending_reminders.h"
+#include "ui/page_opener.h"
 #include "ui/pending_reminders.h"
 #include "ui/reminder_table_model.h"
-#include "ui/strings_table.h"
-#include "ui/tray_state.h"
-#include "util/dates.h"
-#include "util/files.h"
+#include "ui/scheme_handler.h"
+#include "ui/worker_callbacks.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QMenu>
-#include <QProgressBar>
-#include <QSoundEffect>
 #include <QSystemTrayIcon>
-#include <QTableView>
-#include <QUrl>
-#include <mutex>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace rz {
 
@@ -95,6 +83,15 @@ bool AppDelegate::applicationDidFinishLaunching()
     m_Pending = std::make_unique<TPendingReminders>(
         m_State.PendingReminderList, m_State.Paths.PendingRemindersFilePath, m_State.Paths.SettingsFilePath);
     m_Pending->Load();
+    // Pages open in OneNote for the web unless the desktop can open the client's own links.
+    m_PageOpener =
+        std::make_unique<TPageOpener>([] { return DesktopHasSchemeHandler(QStringLiteral("onenote")); },
+                                      [this] { return m_State.ReminderPagesJson.Get(); });
+    m_Pending->SetPageOpener(m_PageOpener.get());
+    // To-dos marked done wait here until OneNote took the change.
+    m_ToDoQueue = std::make_unique<TToDoQueue>(m_State.Paths.DataFolderPath + "/ToDoQueue.json");
+    m_ToDoQueue->Load();
+    m_Pending->SetToDoQueue(m_ToDoQueue.get());
 
     // The first tick sorts the loaded list and shows it.
     m_State.ReminderListChanged = true;
@@ -103,7 +100,8 @@ bool AppDelegate::applicationDidFinishLaunching()
     m_WinPendingReminders = std::make_unique<MWinPendingReminders>(*m_Pending);
     m_WinMonitor = std::make_unique<MWinMonitor>([this] { return TakeMonitorSnapshot(m_State, m_MirrorWorker.get()); });
     m_Notifier = new DesktopNotifier(QDBusConnection::sessionBus(), this);
-    connect(m_Notifier, &DesktopNotifier::Activated, this, &AppDelegate::MenuItemCompleteReminderListClick);
+    connect(m_Notifier, &DesktopNotifier::Activated, this, &AppDelegate::OnNotificationClicked);
+    connect(m_Notifier, &DesktopNotifier::ActionChosen, this, &AppDelegate::OnNotificationAction);
 
     // Sign-in when no account is known; it runs modally and start-up waits for it.
     if (m_State.AccessToken.Empty() || m_State.UserId.Empty()) {

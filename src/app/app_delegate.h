@@ -21,6 +21,8 @@ namespace rz {
 
 struct AppState;
 struct DueCheckResult;
+struct NotificationAction;
+class TAReminder;
 class DesktopNotifier;
 class MainWindow;
 class MThreadOneNoteRESTDB;
@@ -28,7 +30,9 @@ class MWinMonitor;
 class MWinPendingReminders;
 class ReminderTableModel;
 class TDueCheck;
+class TPageOpener;
 class TPendingReminders;
+class TToDoQueue;
 class TWorkerCallbacks;
 
 // The application controller: the tray icon and its menu, the launch sequence, the one-second
@@ -89,6 +93,7 @@ public:
     MainWindow* window() const { return m_Window.get(); }
     MWinPendingReminders* WinPendingReminders() const { return m_WinPendingReminders.get(); }
     TPendingReminders& PendingReminders() { return *m_Pending; }
+    TToDoQueue* ToDoQueue() const { return m_ToDoQueue.get(); }
     QTimer& Timer() { return m_Timer; }
     std::int64_t CheckKnownPagesTick() const { return m_CheckKnownPagesTick; }
     MThreadOneNoteRESTDB* MirrorWorker() const { return m_MirrorWorker.get(); }
@@ -105,6 +110,13 @@ private:
     void CreateStatusMenu();
     void UpdateStatusItem();
     void RaiseAlert(const DueCheckResult& fired);
+    // The actions the alert's notification offers: for one reminder Open, Done (an open to-do) and
+    // Snooze 15 min, acting on that very reminder; for several, none beyond showing the window.
+    QList<NotificationAction> NotificationActionsFor(const QStringList& names);
+    void OnNotificationClicked();
+    void OnNotificationAction(const QString& key);
+    // After an action on the pending list: redraw the window, close it when nothing waits.
+    void PendingListActedOn(bool empty);
     void PlayAlertSound();
     void CreateTimer();
 
@@ -134,6 +146,9 @@ private:
     // Read by the worker's execute callback.
     std::atomic<std::int64_t> m_CheckKnownPagesTick{0};
 
+    // Before m_Pending, which refers to both.
+    std::unique_ptr<TPageOpener> m_PageOpener;
+    std::unique_ptr<TToDoQueue> m_ToDoQueue;
     std::unique_ptr<TPendingReminders> m_Pending;
     // Kept out of this header's includes: moc reads it and stumbles over the core's C++20 headers.
     std::unique_ptr<TDueCheck> m_DueCheck;
@@ -145,6 +160,8 @@ private:
     std::unique_ptr<TWorkerCallbacks> m_WorkerCallbacks;
     std::unique_ptr<MThreadOneNoteRESTDB> m_MirrorWorker;
     DesktopNotifier* m_Notifier = nullptr;
+    // The one reminder the last notification named; none when it named several.
+    std::weak_ptr<TAReminder> m_NotifiedReminder;
     std::function<void()> m_AlertSoundPlayer;
     // Empty: the real window process.
     SignInRunner m_SignInRunner;

@@ -70,6 +70,11 @@ void AppDelegate::CheckAndReminder()
         result = m_DueCheck->CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList,
                                               m_Pending->Snooze());
     }
+    // Reminders snoozed one by one come back like reminders that came due.
+    for (std::string& name : m_Pending->WakeSnoozed(DateNow())) {
+        result.FiredNames.push_back(std::move(name));
+        result.Alert = true;
+    }
     if (!result.FiredNames.empty()) {
         m_Pending->Save();
     }
@@ -104,7 +109,7 @@ void AppDelegate::RaiseAlert(const DueCheckResult& fired)
     const QString summary = names.size() == 1 ? UiText("strNotificationTitle")
                                               : UiText("strNotificationTitleMany").arg(names.size());
     if (!names.isEmpty()) {
-        m_Notifier->Notify(summary, names);
+        m_Notifier->Notify(summary, names, NotificationActionsFor(names));
     }
     emit AlertRaised(names);
 }

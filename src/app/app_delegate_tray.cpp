@@ -5,11 +5,16 @@
 #include "core/app_state.h"
 #include "reminders/reminder_list.h"
 #include "ui/autostart.h"
+#include "ui/desktop_notifier.h"
 #include "ui/main_window.h"
 #include "ui/mwin_about.h"
 #include "ui/mwin_monitor.h"
 #include "ui/mwin_pending_reminders.h"
+#include "ui/page_opener.h"
+#include "ui/pending_reminders.h"
 #include "ui/reminder_table_model.h"
+#include "ui/snooze.h"
+#include "ui/strings_table.h"
 #include "ui/tray_state.h"
 #include "util/files.h"
 
@@ -160,9 +165,71 @@ void AppDelegate::MenuItemStartAtLoginClick(bool checked)
 void AppDelegate::onActionTableView(int row)
 {
     // The row as the table shows it: the worker may have changed the list since the last reload.
-    const std::string link = m_MainModel ? m_MainModel->LinkAt(row) : std::string();
-    if (!link.empty()) {
+    if (!m_MainModel) {
+        return;
+    }
+    const std::string link = m_MainModel->LinkAt(row);
+    const std::string pageId = m_MainModel->PageIdAt(row);
+    if (m_PageOpener) {
+        m_PageOpener->Open(link, pageId);
+    } else if (!link.empty()) {
         OpenUrl(link);
+    }
+}
+
+QList<NotificationAction> AppDelegate::NotificationActionsFor(const QStringList& names)
+{
+    m_NotifiedReminder.reset();
+    // The reminder that just came due is the pending list's last entry.
+    const std::size_t count = m_State.PendingReminderList.Count();
+    const ReminderPtr last = count > 0 ? m_State.PendingReminderList.At(count - 1) : nullptr;
+    if (names.size() != 1 || !last ||
+        QString::fromStdString(last->name().value_or(std::string())) != names.front()) {
+        return {};
+    }
+    m_NotifiedReminder = last;
+    QList<NotificationAction> actions{{QStringLiteral("open"), UiText("strNotificationOpenPage")}};
+    if (m_Pending && m_Pending->ToDoQueue() && last->IsOpenToDo()) {
+        actions.append({QStringLiteral("done"), UiText("strNotificationDone")});
+    }
+    actions.append({QStringLiteral("snooze15"), UiText("strNotificationSnooze15")});
+    return actions;
+}
+
+void AppDelegate::OnNotificationClicked()
+{
+    // One reminder: its page, as the table opens it; the window is up already.
+    if (const ReminderPtr reminder = m_NotifiedReminder.lock(); reminder && m_PageOpener) {
+        m_PageOpener->Open(*reminder);
+        return;
+    }
+    MenuItemCompleteReminderListClick();
+}
+
+void AppDelegate::OnNotificationAction(const QString& key)
+{
+    const ReminderPtr reminder = m_NotifiedReminder.lock();
+    if (!reminder || !m_Pending) {
+        MenuItemCompleteReminderListClick();
+        return;
+    }
+    if (key == QLatin1String("open") && m_PageOpener) {
+        m_PageOpener->Open(*reminder);
+    } else if (key == QLatin1String("done")) {
+        PendingListActedOn(m_Pending->MarkRecordDone(reminder));
+    } else if (key == QLatin1String("snooze15")) {
+        PendingListActedOn(m_Pending->SnoozeRecord(reminder, TOneSnooze::FifteenMinutes));
+    }
+}
+
+void AppDelegate::PendingListActedOn(bool empty)
+{
+    if (!m_WinPendingReminders) {
+        return;
+    }
+    m_WinPendingReminders->RefreshTableData();
+    if (empty) {
+        m_WinPendingReminders->close();
     }
 }
 

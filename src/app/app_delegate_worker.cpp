@@ -1,12 +1,12 @@
 // The controller's wiring of the sign-in window, the reminder engine and the mirror worker.
 #include "app/app_delegate.h"
-
 #include "core/account_settings.h"
 #include "core/app_state.h"
-#include "reminders/reminder_handle.h"
 #include "mirror/thread_one_note_restdb.h"
-#include "ui/worker_callbacks.h"
+#include "mirror/todo_queue.h"
+#include "reminders/reminder_handle.h"
 #include "ui/strings_table.h"
+#include "ui/worker_callbacks.h"
 
 namespace rz {
 
@@ -70,6 +70,16 @@ void AppDelegate::BindMirrorWorkerCallbacks()
     m_WorkerCallbacks =
         std::make_unique<TWorkerCallbacks>(m_State, m_CheckKnownPagesTick, UiText("strChecked").toStdString());
     m_WorkerCallbacks->Bind(*m_MirrorWorker);
+    // To-dos marked done go out on the worker's passes, through its tokens and request budget.
+    if (m_ToDoQueue) {
+        m_MirrorWorker->FOnExecute = [execute = m_MirrorWorker->FOnExecute,
+                                      queue = m_ToDoQueue.get()](MThreadOneNoteRESTDB& worker) {
+            if (execute) {
+                execute(worker);
+            }
+            queue->SendPending(worker);
+        };
+    }
 }
 
 void AppDelegate::StartMirrorWorker()

@@ -91,16 +91,46 @@ std::optional<Date> TAReminder::GetRepeatDateTime() const
     return candidate;
 }
 
+namespace {
+
+constexpr std::string_view kDataTagLabel = " DataTag:";
+
+} // namespace
+
+bool HasOpenToDoTag(std::string_view dataTag)
+{
+    std::size_t from = 0;
+    while (from <= dataTag.size()) {
+        const std::size_t comma = std::min(dataTag.find(',', from), dataTag.size());
+        if (StrTrim(dataTag.substr(from, comma - from)) == "to-do")
+            return true;
+        from = comma + 1;
+    }
+    return false;
+}
+
+bool TAReminder::IsOpenToDo() const
+{
+    return objType() == kTagReminder && HasOpenToDoTag(dataTag());
+}
+
 std::string TAReminder::ToString() const
 {
     std::lock_guard lock(m_Mutex);
-    return detail::JoinTextForm({{"Type:", std::to_string(m_ObjType)},
-                                 {"ID:", detail::OrNull(m_Id)},
-                                 {"PageID:", detail::OrNull(m_PageId)},
-                                 {"Link:", detail::OrNull(m_Link)},
-                                 {"Time:", detail::DateOrNull(m_Time)},
-                                 {"Recurrence:", std::to_string(static_cast<unsigned>(m_Repeat))},
-                                 {"Title:", detail::OrNull(m_Name)}});
+    std::string line = detail::JoinTextForm({{"Type:", std::to_string(m_ObjType)},
+                                             {"ID:", detail::OrNull(m_Id)},
+                                             {"PageID:", detail::OrNull(m_PageId)},
+                                             {"Link:", detail::OrNull(m_Link)},
+                                             {"Time:", detail::DateOrNull(m_Time)},
+                                             {"Recurrence:", std::to_string(static_cast<unsigned>(m_Repeat))},
+                                             {"Title:", detail::OrNull(m_Name)}});
+    // A data tag never holds a backquote or a line break; one that did could not be read back.
+    if (!m_DataTag.empty() && m_DataTag.find_first_of("`\n\r") == std::string::npos) {
+        line += kDataTagLabel;
+        line += m_DataTag;
+        line += '`';
+    }
+    return line;
 }
 
 std::shared_ptr<TAReminder> TAReminder::FromString(std::string_view line)
@@ -121,6 +151,16 @@ std::shared_ptr<TAReminder> TAReminder::FromString(std::string_view line)
         WeekDayFlags flags = DefaultWeekDays();
         GetRepeatWeekDay(*record->m_Name, flags);
         record->m_WeekDay = flags;
+    }
+    // The data tag is the line's last field, after the backquote that ends the title; it is looked
+    // for from the end, so a title that merely holds the label cannot stand in for it.
+    constexpr std::string_view kAfterTitle = "`";
+    if (const std::size_t at = line.rfind(std::string(kAfterTitle) + std::string(kDataTagLabel));
+        at != std::string_view::npos && line.ends_with('`') && line.find("Title:") < at) {
+        const std::size_t from = at + kAfterTitle.size() + kDataTagLabel.size();
+        const std::string_view value = line.substr(from, line.size() - 1 - from);
+        if (value.find('`') == std::string_view::npos)
+            record->m_DataTag = std::string(value);
     }
     return record;
 }

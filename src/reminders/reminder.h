@@ -80,6 +80,12 @@ public:
     // Copies in and out; the record owns its flags.
     WeekDayFlags weekDay() const { return detail::LockedGet(m_Mutex, m_WeekDay); }
     void setWeekDay(const WeekDayFlags& value) { detail::LockedSet(m_Mutex, m_WeekDay, value); }
+    // The tagged paragraph's "data-tag" value (tag reminders only; empty when unknown), so that the
+    // alert can offer to tick an open to-do.
+    std::string dataTag() const { return detail::LockedGet(m_Mutex, m_DataTag); }
+    void setDataTag(std::string value) { detail::LockedSet(m_Mutex, m_DataTag, std::move(value)); }
+    // A tag reminder whose paragraph carries a "to-do" tag that is not completed yet.
+    bool IsOpenToDo() const;
 
     // True when any weekday is chosen.
     bool HasSpecifyRepeatInWeekDay() const;
@@ -90,7 +96,8 @@ public:
     std::optional<Date> GetRepeatDateTime() const;
 
     // "Type:%ld` ID:%@` PageID:%@` Link:%@` Time:%@` Recurrence:%hhu` Title:%@`", absent values as
-    // "(null)", no escaping.
+    // "(null)", no escaping. A known data tag follows as " DataTag:%@`": readers that do not know
+    // it ignore it, and lines without it read as before.
     std::string ToString() const;
     // Reads a line of the ToString form; never fails. preRemindedTime is set to now, and the weekday
     // flags of a repeating reminder are read back from its title.
@@ -130,7 +137,11 @@ private:
     std::optional<Date> m_Time;
     std::optional<Date> m_PreRemindedTime;
     WeekDayFlags m_WeekDay = DefaultWeekDays();
+    std::string m_DataTag;
 };
+
+// True when the comma-separated "data-tag" value holds a "to-do" tag that is not completed.
+bool HasOpenToDoTag(std::string_view dataTag);
 
 using ReminderPtr = std::shared_ptr<TAReminder>;
 

@@ -121,6 +121,8 @@ ReminderPtr TReminderList::AddUniqueLocked(const ReminderPtr& record)
     const WeekDayFlags weekDay = record->weekDay();
     if (!SameWeekDay(weekDay, existing->weekDay()))
         existing->setWeekDay(weekDay);
+    if (std::string dataTag = record->dataTag(); dataTag != existing->dataTag())
+        existing->setDataTag(std::move(dataTag));
     return existing;
 }
 

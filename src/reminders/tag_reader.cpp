@@ -55,10 +55,20 @@ std::int64_t MergeTaggedParagraph(TReminderList& list, const std::string& pageId
 
     const std::string id = XmlAttrString(paragraph, "id");
     const std::string link = TagParagraphLink(pageLink, id);
+    // The tag travels with the reminder, so the alert knows whether it can tick a to-do.
+    const auto withDataTag = [&](std::int64_t changes) {
+        const ReminderPtr record = list.GetByID(id);
+        std::string dataTag = XmlAttrString(paragraph, "data-tag");
+        if (record && record->dataTag() != dataTag) {
+            record->setDataTag(std::move(dataTag));
+            ++changes;
+        }
+        return changes;
+    };
     if (type == kReminderTypeRepeating)
-        return list.AddUnique(kTagReminder, text, id, pageId, link, dt, 1, weekDay);
+        return withDataTag(list.AddUnique(kTagReminder, text, id, pageId, link, dt, 1, weekDay));
     if (type == kReminderTypeOneOff && dt && *dt > DateNow())
-        return list.AddUnique(kTagReminder, text, id, pageId, link, dt, 0, weekDay);
+        return withDataTag(list.AddUnique(kTagReminder, text, id, pageId, link, dt, 0, weekDay));
     if (list.GetByID(id)) {
         list.DeleteByID(id);
         return 1;

@@ -26,9 +26,26 @@ DesktopNotifier::DesktopNotifier(QDBusConnection bus, QObject* parent)
     }
     m_Connected = m_Bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
                                 SLOT(OnActionInvoked(uint, QString)));
+    if (!m_Connected) {
+        return;
+    }
+    // Asked once; until the answer arrives notifications carry only the click on themselves.
+    auto* watcher =
+        new QDBusPendingCallWatcher(m_Bus.asyncCall(QDBusMessage::createMethodCall(
+                                        kService, kPath, kInterface, QStringLiteral("GetCapabilities"))),
+                                    this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, &DesktopNotifier::OnCapabilities);
 }
 
-void DesktopNotifier::Notify(const QString& summary, const QStringList& bodyLines)
+void DesktopNotifier::OnCapabilities(QDBusPendingCallWatcher* watcher)
+{
+    const QDBusPendingReply<QStringList> reply = *watcher;
+    m_ServerActions = !reply.isError() && reply.value().contains(QStringLiteral("actions"));
+    watcher->deleteLater();
+}
+
+void DesktopNotifier::Notify(const QString& summary, const QStringList& bodyLines,
+                             const QList<NotificationAction>& actions)
 {
     if (!m_Connected) {
         return;
@@ -40,10 +57,15 @@ void DesktopNotifier::Notify(const QString& summary, const QStringList& bodyLine
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("redozevuviva"));
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(static_cast<uchar>(1)));
+    QStringList actionList{QStringLiteral("default"), UiText("strNotificationOpen")};
+    if (m_ServerActions) {
+        for (const NotificationAction& action : actions) {
+            actionList << action.Key << action.Label;
+        }
+    }
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     call << QStringLiteral("RedoZevuviva") << m_LastId << QStringLiteral("redozevuviva") << summary
-         << escaped.join(QLatin1Char('\n'))
-         << QStringList{QStringLiteral("default"), UiText("strNotificationOpen")} << hints << -1;
+         << escaped.join(QLatin1Char('\n')) << actionList << hints << -1;
     // Asynchronous, so a slow or missing server never holds the timer.
     auto* watcher = new QDBusPendingCallWatcher(m_Bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, &DesktopNotifier::OnNotifyFinished);
@@ -60,9 +82,13 @@ void DesktopNotifier::OnNotifyFinished(QDBusPendingCallWatcher* watcher)
 
 void DesktopNotifier::OnActionInvoked(uint id, const QString& actionKey)
 {
-    Q_UNUSED(actionKey);
-    if (id != 0 && id == m_LastId) {
+    if (id == 0 || id != m_LastId) {
+        return;
+    }
+    if (actionKey == QLatin1String("default")) {
         emit Activated();
+    } else {
+        emit ActionChosen(actionKey);
     }
 }
 

@@ -106,8 +106,10 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
             continue;
         }
         r->setPreRemindedTime(repeats ? DateAddSeconds(now, kRepeatHoldOffSeconds) : window.High);
-        pending.InsertTop(r->objType(), r->name(), r->Id(), r->pageId(), r->link(), time, r->Repeat(),
-                          r->weekDay());
+        pending
+            .InsertTop(r->objType(), r->name(), r->Id(), r->pageId(), r->link(), time, r->Repeat(),
+                       r->weekDay())
+            ->setDataTag(r->dataTag());
         result.FiredNames.push_back(r->name().value_or(std::string()));
         if (repeats) {
             r->setTime(NextOccurrenceAfter(*r, *time));

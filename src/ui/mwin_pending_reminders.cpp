@@ -1,13 +1,19 @@
 #include "ui/mwin_pending_reminders.h"
 
+#include "mirror/todo_queue.h"
 #include "ui/pending_reminders.h"
 #include "ui/reminder_table_model.h"
 #include "ui/snooze.h"
+#include "ui/strings_table.h"
 #include "ui_MWinPendingReminders.h"
 
 #include <QComboBox>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenu>
 #include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
 
 namespace rz {
 
@@ -42,6 +48,26 @@ void MWinPendingReminders::windowDidLoad()
             &MWinPendingReminders::buttonDismissAllClick);
     connect(m_Ui->buttonOpen, &QPushButton::clicked, this, &MWinPendingReminders::buttonOpenClick);
     connect(m_Ui->buttonSnooze, &QPushButton::clicked, this, &MWinPendingReminders::buttonSnoozeClick);
+    // Set here rather than in the layout file: there a wrapping label lets adjustSize() squeeze the
+    // buttons; the window keeps its layout size, and a long problem shows on two lines.
+    m_Ui->toDoStatusLabel->setWordWrap(true);
+    connect(m_Ui->buttonDone, &QPushButton::clicked, this, &MWinPendingReminders::buttonDoneClick);
+    auto* snoozeOneMenu = new QMenu(m_Ui->buttonSnoozeOne);
+    for (const TOneSnooze choice : kOneSnoozeChoices) {
+        connect(snoozeOneMenu->addAction(UiText(OneSnoozeTextKey(choice))), &QAction::triggered, this,
+                [this, choice] { SnoozeOneClick(static_cast<int>(choice)); });
+    }
+    m_Ui->buttonSnoozeOne->setMenu(snoozeOneMenu);
+    connect(m_Ui->tableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MWinPendingReminders::UpdateActions);
+    // The worker ticks to-dos meanwhile; the status follows while the window is open.
+    auto* statusTimer = new QTimer(this);
+    connect(statusTimer, &QTimer::timeout, this, [this] {
+        if (isVisible()) {
+            UpdateActions();
+        }
+    });
+    statusTimer->start(1000);
     connect(m_Ui->tableView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid()) {
             m_Pending.OpenRow(static_cast<std::size_t>(index.row()));
@@ -55,7 +81,30 @@ void MWinPendingReminders::RefreshTableData()
 {
     if (m_Loaded) {
         m_Model->Reload();
+        UpdateActions();
     }
+}
+
+void MWinPendingReminders::UpdateActions()
+{
+    if (!m_Loaded) {
+        return;
+    }
+    const std::optional<std::size_t> selected = SelectedRow();
+    m_Ui->buttonDone->setEnabled(m_Pending.CanMarkDone(selected));
+    m_Ui->buttonSnoozeOne->setEnabled(m_Pending.RowToActOn(selected).has_value());
+    const TToDoQueue* queue = m_Pending.ToDoQueue();
+    const std::size_t waiting = queue ? queue->Count() : 0;
+    QString status;
+    if (waiting > 0) {
+        status = UiText(waiting == 1 ? "strToDoWaiting" : "strToDoWaitingMany").arg(waiting);
+        const std::string problem = queue->LastProblem();
+        if (!problem.empty()) {
+            status += QLatin1Char(' ') + UiText("strToDoProblem").arg(QString::fromStdString(problem));
+        }
+    }
+    m_Ui->toDoStatusLabel->setText(status);
+    m_Ui->toDoStatusLabel->setVisible(!status.isEmpty());
 }
 
 void MWinPendingReminders::showWindow()
@@ -110,6 +159,24 @@ void MWinPendingReminders::buttonDismissAllClick()
 void MWinPendingReminders::buttonOpenClick()
 {
     m_Pending.Open(SelectedRow());
+}
+
+void MWinPendingReminders::buttonDoneClick()
+{
+    const bool empty = m_Pending.MarkDone(SelectedRow());
+    RefreshTableData();
+    if (empty) {
+        close();
+    }
+}
+
+void MWinPendingReminders::SnoozeOneClick(int choice)
+{
+    const bool empty = m_Pending.SnoozeOne(SelectedRow(), static_cast<TOneSnooze>(choice));
+    RefreshTableData();
+    if (empty) {
+        close();
+    }
 }
 
 void MWinPendingReminders::buttonSnoozeClick()

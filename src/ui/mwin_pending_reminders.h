@@ -16,8 +16,9 @@ namespace rz {
 class ReminderTableModel;
 class TPendingReminders;
 
-// The reminders that came due: Dismiss, Dismiss all, Open and Snooze. Created once, reused, shown
-// without a modal loop; it stays above other windows. A double click on a row opens its page (a
+// The reminders that came due: Open, Done (ticks a to-do in OneNote), Snooze This (one reminder),
+// Dismiss, Dismiss all and Snooze (the window). Created once, reused, shown without a modal loop;
+// it stays above other windows. A double click on a row opens its page (a
 // single click only selects, so choosing a row to dismiss does not open it).
 class MWinPendingReminders : public QDialog
 {
@@ -41,6 +42,10 @@ public slots:
     void buttonDismissAllClick();
     void buttonOpenClick();
     void buttonSnoozeClick();
+    void buttonDoneClick();
+    void SnoozeOneClick(int choice);
+    // Enables Done for an open to-do and shows what waits to be ticked in OneNote.
+    void UpdateActions();
 
 private:
     void windowDidLoad();

@@ -1,17 +1,42 @@
 #include "ui/pending_reminders.h"
 
 #include "core/settings_store.h"
+#include "mirror/todo_queue.h"
 #include "reminders/reminder_list.h"
+#include "ui/page_opener.h"
 #include "ui/snooze.h"
 #include "util/files.h"
 #include "util/log.h"
 #include "util/plist.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace rz {
+
+namespace {
+
+// A snoozed entry is stored as its pending line with this field after it. Readers that do not know
+// the field show the entry as pending at once, which loses nothing.
+constexpr std::string_view kSnoozedField = "` Snoozed:";
+
+bool IsPendingIn(const TReminderList& list, const ReminderPtr& entry)
+{
+    const std::vector<ReminderPtr> entries = list.list();
+    return std::find(entries.begin(), entries.end(), entry) != entries.end();
+}
+
+ReminderPtr AppendCopy(TReminderList& list, const TAReminder& r)
+{
+    const ReminderPtr copy = list.InsertTop(r.objType(), r.name(), r.Id(), r.pageId(), r.link(), r.time(),
+                                            r.Repeat(), r.weekDay());
+    copy->setDataTag(r.dataTag());
+    return copy;
+}
+
+} // namespace
 
 TPendingReminders::TPendingReminders(TReminderList& pending, std::string pendingFilePath,
                                      std::string settingsFilePath)
@@ -64,10 +89,80 @@ void TPendingReminders::OpenRow(std::size_t row)
     if (!entry) {
         return;
     }
+    if (m_Opener) {
+        m_Opener->Open(*entry);
+        return;
+    }
     const std::optional<std::string> link = entry->link();
     if (link && !link->empty()) {
         OpenUrl(*link);
     }
+}
+
+bool TPendingReminders::CanMarkDone(std::optional<std::size_t> selectedRow) const
+{
+    const std::optional<std::size_t> row = RowToActOn(selectedRow);
+    const ReminderPtr entry = row ? m_Pending.At(*row) : nullptr;
+    // A paragraph without a generated id cannot be the target of an update.
+    return m_ToDo && entry && entry->IsOpenToDo() && !entry->Id().value_or(std::string()).empty();
+}
+
+bool TPendingReminders::MarkDone(std::optional<std::size_t> selectedRow)
+{
+    const std::optional<std::size_t> row = RowToActOn(selectedRow);
+    return row && MarkRecordDone(m_Pending.At(*row));
+}
+
+bool TPendingReminders::MarkRecordDone(const ReminderPtr& entry)
+{
+    if (!m_ToDo || !entry || !entry->IsOpenToDo() || entry->Id().value_or(std::string()).empty() ||
+        !IsPendingIn(m_Pending, entry)) {
+        return false;
+    }
+    // Queued (and saved) before the reminder leaves, so no moment exists in which neither holds it.
+    m_ToDo->Add({entry->pageId().value_or(std::string()),
+                 entry->Id().value_or(std::string()),
+                 entry->name().value_or(std::string()),
+                 0,
+                 {}});
+    m_Pending.Remove(entry);
+    Save();
+    return m_Pending.Count() == 0;
+}
+
+bool TPendingReminders::SnoozeOne(std::optional<std::size_t> selectedRow, TOneSnooze choice)
+{
+    const std::optional<std::size_t> row = RowToActOn(selectedRow);
+    return row && SnoozeRecord(m_Pending.At(*row), choice);
+}
+
+bool TPendingReminders::SnoozeRecord(const ReminderPtr& entry, TOneSnooze choice)
+{
+    if (!entry || !m_Pending.Remove(entry)) {
+        return false;
+    }
+    m_Snoozed.push_back({entry, OneSnoozeUntil(choice, DateNow())});
+    Save();
+    return m_Pending.Count() == 0;
+}
+
+std::vector<std::string> TPendingReminders::WakeSnoozed(Date now)
+{
+    std::vector<std::string> names;
+    const Date due = DateAddSeconds(now, kDueToleranceSeconds);
+    for (auto it = m_Snoozed.begin(); it != m_Snoozed.end();) {
+        if (it->Until <= due) {
+            AppendCopy(m_Pending, *it->Record);
+            names.push_back(it->Record->name().value_or(std::string()));
+            it = m_Snoozed.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (!names.empty()) {
+        Save();
+    }
+    return names;
 }
 
 void TPendingReminders::SnoozeWith(const std::string& text)
@@ -94,16 +189,42 @@ void TPendingReminders::Load()
     if (!lines) {
         return;
     }
-    for (const std::string& line : *lines) {
+    for (const std::string& stored : *lines) {
+        std::string_view line = stored;
+        std::optional<Date> until;
+        if (const std::size_t at = line.rfind(kSnoozedField);
+            at != std::string_view::npos && line.ends_with('`')) {
+            const std::size_t from = at + kSnoozedField.size();
+            until = StringToDate(line.substr(from, line.size() - 1 - from));
+            if (until) {
+                line = line.substr(0, at + 1);
+            }
+        }
         const ReminderPtr r = TAReminder::FromString(line);
-        m_Pending.InsertTop(r->objType(), r->name(), r->Id(), r->pageId(), r->link(), r->time(), r->Repeat(),
-                            r->weekDay());
+        if (until) {
+            // Kept out of the list the window shows until it comes back.
+            m_Snoozed.push_back({r, *until});
+        } else {
+            AppendCopy(m_Pending, *r);
+        }
     }
 }
 
 bool TPendingReminders::Save()
 {
-    if (m_Pending.SaveToFile(m_PendingFilePath)) {
+    std::vector<std::string> lines;
+    for (const ReminderPtr& r : m_Pending.list()) {
+        lines.push_back(r->ToString());
+    }
+    for (const Snoozed& snoozed : m_Snoozed) {
+        std::string line = snoozed.Record->ToString();
+        line.pop_back();
+        line += kSnoozedField;
+        line += DateToString(snoozed.Until);
+        line += '`';
+        lines.push_back(std::move(line));
+    }
+    if (WritePlistStringArray(m_PendingFilePath, lines)) {
         return true;
     }
     // The list stays in memory; the next change tries again.

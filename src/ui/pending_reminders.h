@@ -1,14 +1,19 @@
 #pragma once
 
+#include "reminders/reminder.h"
 #include "ui/due_check.h"
+#include "ui/snooze.h"
 
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace rz {
 
+class TPageOpener;
 class TReminderList;
+class TToDoQueue;
 
 // What the pending reminders window does, without the window: the row rule, Dismiss, Dismiss all,
 // Open, Snooze, and keeping the pending list on disk so a quit or a crash loses nothing.
@@ -21,6 +26,11 @@ public:
 
     TReminderList& List() { return m_Pending; }
     SnoozeState& Snooze() { return m_Snooze; }
+    // How pages open (without one, the client link goes to the URL opener as it is), and where
+    // "Done" queues a to-do (without one, nothing offers "Done"). Both must outlive this object.
+    void SetPageOpener(TPageOpener* opener) { m_Opener = opener; }
+    void SetToDoQueue(TToDoQueue* queue) { m_ToDo = queue; }
+    TToDoQueue* ToDoQueue() const { return m_ToDo; }
 
     // The selected row, or the only entry when nothing is selected; none otherwise.
     std::optional<std::size_t> RowToActOn(std::optional<std::size_t> selectedRow) const;
@@ -39,8 +49,30 @@ public:
     // The last snooze text used, "5 minutes" when none is stored.
     std::string SnoozeDefault() const;
 
+    // True when the row's reminder is an open to-do that "Done" can tick in OneNote.
+    bool CanMarkDone(std::optional<std::size_t> selectedRow) const;
+    // Queues the row's to-do to be ticked in OneNote, then removes the reminder and saves. True when
+    // the list is now empty, so the window closes; false when nothing was done or entries remain.
+    bool MarkDone(std::optional<std::size_t> selectedRow);
+    // Takes the row's reminder out of the window until the choice's time; it stays in the stored
+    // file, so a restart keeps it. True when the list is now empty.
+    bool SnoozeOne(std::optional<std::size_t> selectedRow, TOneSnooze choice);
+    // The same for one pending record, wherever it stands now (the notification's actions).
+    bool SnoozeRecord(const ReminderPtr& record, TOneSnooze choice);
+    bool MarkRecordDone(const ReminderPtr& record);
+    // Moves back every snoozed reminder whose time has come (or lies within the due tolerance) and
+    // saves; gives their names, for the alert.
+    std::vector<std::string> WakeSnoozed(Date now);
+    // Reminders snoozed one by one, each with the time it comes back.
+    struct Snoozed
+    {
+        ReminderPtr Record;
+        Date Until;
+    };
+    const std::vector<Snoozed>& SnoozedReminders() const { return m_Snoozed; }
+
     // Appends the stored pending entries, every line as its own entry (a repeating reminder may be
-    // pending twice under one key). A missing or damaged file adds nothing.
+    // pending twice under one key), and the snoozed ones. A missing or damaged file adds nothing.
     void Load();
     // Replaces the stored pending list atomically; false (and a log line) when that failed.
     bool Save();
@@ -50,6 +82,9 @@ private:
     std::string m_PendingFilePath;
     std::string m_SettingsFilePath;
     SnoozeState m_Snooze;
+    TPageOpener* m_Opener = nullptr;
+    TToDoQueue* m_ToDo = nullptr;
+    std::vector<Snoozed> m_Snoozed; // main thread only
 };
 
 } // namespace rz

@@ -49,6 +49,7 @@ void ReminderTableModel::Reload()
             row.Time += QLatin1Char('R');
         }
         row.Link = r->link().value_or(std::string());
+        row.PageId = r->pageId().value_or(std::string());
         rows.push_back(std::move(row));
     }
     beginResetModel();
@@ -62,6 +63,14 @@ std::string ReminderTableModel::LinkAt(int row) const
         return {};
     }
     return m_Rows[static_cast<std::size_t>(row)].Link;
+}
+
+std::string ReminderTableModel::PageIdAt(int row) const
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= m_Rows.size()) {
+        return {};
+    }
+    return m_Rows[static_cast<std::size_t>(row)].PageId;
 }
 
 int ReminderTableModel::rowCount(const QModelIndex& parent) const

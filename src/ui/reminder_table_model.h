@@ -27,6 +27,8 @@ public:
     void Reload();
     // The link of the row as shown; empty for a row out of range.
     std::string LinkAt(int row) const;
+    // The page id of the row as shown; empty for a row out of range.
+    std::string PageIdAt(int row) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -41,6 +43,7 @@ private:
         QString Name;
         QString Time;
         std::string Link;
+        std::string PageId;
     };
 
     TReminderList& m_List;

@@ -35,6 +35,36 @@ std::string AsciiLower(std::string_view text)
 
 } // namespace
 
+Date OneSnoozeUntil(TOneSnooze choice, Date now)
+{
+    switch (choice) {
+    case TOneSnooze::FiveMinutes:
+        return DateAddMinutes(now, 5);
+    case TOneSnooze::FifteenMinutes:
+        return DateAddMinutes(now, 15);
+    case TOneSnooze::OneHour:
+        return DateAddHours(now, 1);
+    case TOneSnooze::Tomorrow:
+        return DateAddDays(now, 1);
+    }
+    return now;
+}
+
+const char* OneSnoozeTextKey(TOneSnooze choice)
+{
+    switch (choice) {
+    case TOneSnooze::FiveMinutes:
+        return "strSnoozeOne5Minutes";
+    case TOneSnooze::FifteenMinutes:
+        return "strSnoozeOne15Minutes";
+    case TOneSnooze::OneHour:
+        return "strSnoozeOne1Hour";
+    case TOneSnooze::Tomorrow:
+        return "strSnoozeOneTomorrow";
+    }
+    return "";
+}
+
 std::optional<Date> SnoozeTimeFromText(std::string_view text, Date now)
 {
     const std::string lower = AsciiLower(text);

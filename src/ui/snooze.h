@@ -13,6 +13,20 @@ inline constexpr const char* kSnoozeChoices[] = {"5 minutes", "10 minutes", "15 
 inline constexpr const char* kSnoozeDefault = "5 minutes";
 inline constexpr const char* kSnoozeSettingsKey = "SnoozeTime_Default";
 
+// The delays one due reminder can be snoozed for on its own, in the order they are offered.
+enum class TOneSnooze {
+    FiveMinutes,
+    FifteenMinutes,
+    OneHour,
+    Tomorrow, // the same clock time on the next calendar day
+};
+inline constexpr TOneSnooze kOneSnoozeChoices[] = {TOneSnooze::FiveMinutes, TOneSnooze::FifteenMinutes,
+                                                   TOneSnooze::OneHour, TOneSnooze::Tomorrow};
+// When a reminder snoozed at `now` comes back.
+Date OneSnoozeUntil(TOneSnooze choice, Date now);
+// The strings-table key of the choice's caption.
+const char* OneSnoozeTextKey(TOneSnooze choice);
+
 // Reads a snooze text such as "5 minutes", "2 Hours" or "1 day" and gives `now` plus that delay.
 // The lower-case text is searched for "minute", then "hour", then "day"; the first found wins and
 // the number is the leading integer of the text before it (none gives 0). No unit gives none.

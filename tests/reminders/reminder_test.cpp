@@ -62,6 +62,33 @@ TEST_F(ReminderTest, ToStringWritesTheExampleLineAndReadsItBack)
     EXPECT_EQ(back->ToString(), kStandupLine);
 }
 
+TEST_F(ReminderTest, DataTagFollowsTheLineOnlyWhenKnown)
+{
+    const std::string head =
+        "Type:1` ID:p:{G}{4}` PageID:P1` Link:L1` Time:2021-03-04 09:00:00` Recurrence:0` ";
+    struct Case
+    {
+        std::string line;
+        std::string name;
+        std::string dataTag;
+        bool openToDo;
+    };
+    const Case cases[] = {
+        {head + "Title:Call Bob`", "Call Bob", "", false},
+        {head + "Title:Call Bob` DataTag:important, to-do`", "Call Bob", "important, to-do", true},
+        {head + "Title:Call Bob` DataTag:to-do:completed`", "Call Bob", "to-do:completed", false},
+        // A title that holds the label is no data tag.
+        {head + "Title:Buy DataTag:to-do`", "Buy DataTag:to-do", "", false},
+    };
+    for (const Case& c : cases) {
+        const auto r = TAReminder::FromString(c.line);
+        EXPECT_EQ(r->name(), c.name) << c.line;
+        EXPECT_EQ(r->dataTag(), c.dataTag) << c.line;
+        EXPECT_EQ(r->IsOpenToDo(), c.openToDo) << c.line;
+        EXPECT_EQ(r->ToString(), c.line) << c.line;
+    }
+}
+
 TEST_F(ReminderTest, OneOffLineIgnoresWeekDayListInTitle)
 {
     std::string line = kStandupLine;

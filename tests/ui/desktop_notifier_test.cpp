@@ -30,8 +30,10 @@ public:
     QString Body;
     QStringList Actions;
     uint ReplacesId = 0;
+    QStringList Capabilities;
 
 public slots:
+    QStringList GetCapabilities() { return Capabilities; }
     uint Notify(const QString& appName, uint replacesId, const QString& appIcon, const QString& summary,
                 const QString& body, const QStringList& actions, const QVariantMap& hints, int timeout)
     {
@@ -124,6 +126,36 @@ TEST_F(DesktopNotifierBusTest, PostsEscapedLinesAndReportsAClickOnItsOwnNotifica
     notifier.Notify(QStringLiteral("Reminder due"), {QStringLiteral("C")});
     ASSERT_TRUE(WaitFor([&] { return server.Calls == 2; }));
     EXPECT_EQ(server.ReplacesId, 7u);
+}
+
+TEST_F(DesktopNotifierBusTest, ActionsGoOnlyToAServerThatShowsThemAndReportTheirKey)
+{
+    QDBusConnection serverBus = Connect(QStringLiteral("server"));
+    FakeNotificationServer server;
+    ASSERT_TRUE(serverBus.registerObject(kPath, &server, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(serverBus.registerService(kInterface));
+    const QList<NotificationAction> actions{{QStringLiteral("snooze15"), QStringLiteral("Snooze 15 min")}};
+
+    DesktopNotifier plain(Connect(QStringLiteral("client")));
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
+    plain.Notify(QStringLiteral("Reminder due"), {QStringLiteral("A")}, actions);
+    ASSERT_TRUE(WaitFor([&] { return server.Calls == 1; }));
+    EXPECT_EQ(server.Actions.size(), 2);
+    QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+
+    server.Capabilities = {QStringLiteral("body"), QStringLiteral("actions")};
+    DesktopNotifier withActions(Connect(QStringLiteral("client")));
+    ASSERT_TRUE(WaitFor([&] { return withActions.ServerShowsActions(); }));
+    QSignalSpy chosen(&withActions, &DesktopNotifier::ActionChosen);
+    withActions.Notify(QStringLiteral("Reminder due"), {QStringLiteral("A")}, actions);
+    ASSERT_TRUE(WaitFor([&] { return server.Calls == 2; }));
+    EXPECT_EQ(server.Actions.mid(2),
+              QStringList({QStringLiteral("snooze15"), QStringLiteral("Snooze 15 min")}));
+    QDBusMessage invoked = QDBusMessage::createSignal(kPath, kInterface, QStringLiteral("ActionInvoked"));
+    invoked << 7u << QStringLiteral("snooze15");
+    serverBus.send(invoked);
+    ASSERT_TRUE(WaitFor([&] { return chosen.count() == 1; }));
+    EXPECT_EQ(chosen.at(0).at(0).toString(), QStringLiteral("snooze15"));
 }
 
 TEST_F(DesktopNotifierBusTest, NoServerMeansNoNotificationAndNoHarm)

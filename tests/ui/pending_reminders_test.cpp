@@ -101,6 +101,38 @@ TEST_F(PendingRemindersTest, SavedListLoadsBackWithEveryEntry)
     EXPECT_EQ(empty.Count(), 0u);
 }
 
+TEST_F(PendingRemindersTest, SnoozedReminderComesBackOnceAfterARestartAndLeavesTheOthers)
+{
+    AddPending("A", "a");
+    AddPending("B", "b");
+    EXPECT_FALSE(controller.SnoozeOne(0, TOneSnooze::FifteenMinutes));
+    ASSERT_EQ(pending.Count(), 1u);
+    EXPECT_EQ(pending.At(0)->Id(), "B");
+
+    TReminderList loaded;
+    TPendingReminders restarted(loaded, dir.File("PendingReminders.plist"), dir.File("velaapp.plist"));
+    restarted.Load();
+    ASSERT_EQ(loaded.Count(), 1u);
+    ASSERT_EQ(restarted.SnoozedReminders().size(), 1u);
+    EXPECT_EQ(restarted.SnoozedReminders()[0].Until, DateFromParts(2026, 3, 4, 10, 15, 0));
+
+    EXPECT_TRUE(restarted.WakeSnoozed(DateFromParts(2026, 3, 4, 10, 14, 49)).empty());
+    EXPECT_EQ(restarted.WakeSnoozed(DateFromParts(2026, 3, 4, 10, 14, 50)),
+              std::vector<std::string>{"A !2026-03-04 10:00"});
+    EXPECT_TRUE(restarted.WakeSnoozed(DateFromParts(2026, 3, 4, 10, 20, 0)).empty());
+    ASSERT_EQ(loaded.Count(), 2u);
+    EXPECT_EQ(loaded.At(1)->Id(), "A");
+}
+
+TEST_F(PendingRemindersTest, OneSnoozeChoicesAndTheirTimes)
+{
+    const Date now = DateFromParts(2026, 3, 4, 10, 0, 0);
+    EXPECT_EQ(OneSnoozeUntil(TOneSnooze::FiveMinutes, now), DateFromParts(2026, 3, 4, 10, 5, 0));
+    EXPECT_EQ(OneSnoozeUntil(TOneSnooze::FifteenMinutes, now), DateFromParts(2026, 3, 4, 10, 15, 0));
+    EXPECT_EQ(OneSnoozeUntil(TOneSnooze::OneHour, now), DateFromParts(2026, 3, 4, 11, 0, 0));
+    EXPECT_EQ(OneSnoozeUntil(TOneSnooze::Tomorrow, now), DateFromParts(2026, 3, 5, 10, 0, 0));
+}
+
 TEST_F(PendingRemindersTest, DamagedFileLoadsNothing)
 {
     for (const char* bytes : {"", "not a plist", "<?xml version=\"1.0\"?><plist><dict><key>a</key>",

@@ -32,7 +32,7 @@ std::string QueryPart(const std::string& target)
 bool IsOneNoteRoute(const std::string& route)
 {
     return route == "notebooks" || route == "hierarchy" || route == "pages" || route == "search" ||
-           route == "pagelist" || route == "content";
+           route == "pagelist" || route == "content" || route == "patch";
 }
 
 // The inode of the TCP connection between two local ports, from /proc/net/tcp.
@@ -192,6 +192,7 @@ Emulator::Emulator(Options options) : m_options(std::move(options))
         });
     AddIdentityRoutes();
     AddGraphRoutes();
+    AddPatchRoutes();
     AddAdminRoutes();
 }
 
@@ -277,7 +278,10 @@ httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& r
     t_cutOff = false;
     if (req.path.starts_with("/_emulator/"))
         return HR::Unhandled;
-    const std::string route = RouteName(req.path, QueryPart(req.target));
+    std::string route = RouteName(req.path, QueryPart(req.target));
+    // A page update shares its address with the content read; faults and counters tell them apart.
+    if (route == "content" && req.method == "PATCH")
+        route = "patch";
     m_traffic.Count(route);
     if (m_options.limits && IsOneNoteRoute(route) && !m_traffic.Admit(Clock::Tick())) {
         // OneNote's own throttling answer carries no Retry-After.

@@ -41,9 +41,11 @@ private:
     httplib::Server m_server;
     int m_port = 0;
 
-    std::mutex m_mutex; // guards m_account and m_tokens
+    std::mutex m_mutex; // guards m_account, m_tokens and m_patches
     Account m_account;
     TokenStore m_tokens;
+    // Every page update that reached the route, oldest first, for /_emulator/patches.
+    Json m_patches = Json::array();
     Traffic m_traffic;
 
     std::mutex m_stopMutex;
@@ -52,6 +54,7 @@ private:
 
     void AddIdentityRoutes();
     void AddGraphRoutes();
+    void AddPatchRoutes();
     void AddAdminRoutes();
 
     httplib::Server::HandlerResponse BeforeRoute(const httplib::Request& req, httplib::Response& res);

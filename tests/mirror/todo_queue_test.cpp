@@ -1,0 +1,107 @@
+// "Done" on a due to-do, end to end against the Graph emulator: the engine makes the reminder, the
+// due check fires it, the pending list queues the tick, the worker sends it.
+#include "mirror/store_query.h"
+#include "mirror/thread_one_note_restdb.h"
+#include "mirror/todo_queue.h"
+#include "mirror_harness.h"
+#include "reminders/reminder_handle.h"
+#include "reminders/reminder_list.h"
+#include "reminders/tag_reader.h"
+#include "ui/due_check.h"
+#include "ui/pending_reminders.h"
+#include "util/clock.h"
+#include "util/dates.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace rz {
+namespace {
+
+TEST(ToDoQueueTest, CompletedParagraphKeepsMarkupAndOtherTags)
+{
+    const std::string content = R"(<html><body><div><p id="p:{G}{1}" data-tag="important, to-do" )"
+                                R"(style="color:red">Call <b>Bob</b> !2099-03-20 09:00</p>)"
+                                R"(<p id="p:{G}{2}" data-tag="to-do:completed">Old</p></div></body></html>)";
+    EXPECT_EQ(
+        CompletedParagraph(content, "p:{G}{1}"),
+        R"(<p data-tag="important, to-do:completed" style="color:red">Call <b>Bob</b> !2099-03-20 09:00</p>)");
+    EXPECT_EQ(CompletedParagraph(content, "p:{G}{2}"), "");
+    EXPECT_EQ(CompletedParagraph(content, "p:{G}{3}"), std::nullopt);
+}
+
+TEST(ToDoQueueTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
+{
+    ScopedFakeClock clock{SystemSecondsNow()};
+    // Due in an hour, in the title syntax's minutes.
+    const std::string at = DateToString(DateAddHours(DateNow(), 1)).substr(0, 16);
+    const Json page = {{"title", "!Project"},
+                       {"id", "pg-project"},
+                       {"paragraphs", {{{"text", "Call Bob !" + at}, {"tags", "to-do"}, {"number", 40}}}}};
+    const Json section = {{"displayName", "Inbox"}, {"id", "sec-inbox"}, {"pages", {page}}};
+    MirrorHarness mirror{test::kPersonalUserId,
+                         Json::array({Container("Work", "nb-work", Json::array({section}))})};
+    ASSERT_TRUE(mirror.Running());
+    AppState& state = mirror.State();
+    MThreadOneNoteRESTDB& worker = mirror.Worker();
+    worker.SetWaitFunction([&](double seconds) { clock.Advance(seconds); });
+    const std::string queuePath = state.Paths.DataFolderPath + "/ToDoQueue.json";
+    auto queue = std::make_unique<TToDoQueue>(queuePath);
+    worker.FOnExecute = [&](MThreadOneNoteRESTDB& w) {
+        MWorkerOnlineSource online(w);
+        TReminderHandle engine(state, &online);
+        MOneNoteRESTDB query(state);
+        query.Run(kQueryPagesByTitle, 1, 0, "!", "");
+        state.ReminderPagesJson.Set(query.m_ResultStr);
+        engine.Run();
+        queue->SendPending(w);
+    };
+    worker.Pass();
+    ASSERT_EQ(state.ReminderList.Count(), 1u);
+
+    // It comes due and is marked done while OneNote refuses the first update.
+    clock.Set(StringToDate(at)->seconds - 5);
+    TDueCheck check;
+    TPendingReminders pending{state.PendingReminderList, state.Paths.DataFolderPath + "/Pending.plist",
+                              state.Paths.SettingsFilePath};
+    check.CheckAndReminder(state.ReminderList, state.PendingReminderList, pending.Snooze());
+    ASSERT_EQ(state.PendingReminderList.Count(), 1u);
+    pending.SetToDoQueue(queue.get());
+    ASSERT_TRUE(pending.CanMarkDone(std::nullopt));
+    ASSERT_TRUE(
+        mirror.Fault({{"route", "patch"},
+                      {"status", 503},
+                      {"body", R"({"error":{"code":"serviceUnavailable","message":"Try later."}})"}}));
+    EXPECT_TRUE(pending.MarkDone(std::nullopt));
+    EXPECT_EQ(state.PendingReminderList.Count(), 0u);
+
+    worker.Pass();
+    EXPECT_EQ(mirror.Count("patch"), 1);
+    ASSERT_EQ(queue->Count(), 1u);
+    EXPECT_EQ(queue->Items()[0].LastError, "Try later.");
+    worker.Pass(); // within the retry pause: nothing goes out
+    EXPECT_EQ(mirror.Count("patch"), 1);
+
+    // A restart in between loses nothing.
+    queue = std::make_unique<TToDoQueue>(queuePath);
+    queue->Load();
+    ASSERT_EQ(queue->Count(), 1u);
+    clock.Advance(kToDoRetryFirstSeconds + 1);
+    worker.Pass();
+    worker.Pass();
+    EXPECT_EQ(queue->Count(), 0u);
+    EXPECT_EQ(mirror.Count("patch"), 2);
+    const Json patches = Json::parse(mirror.Emulator().Get("/_emulator/patches").body);
+    ASSERT_EQ(patches["patches"].size(), 1u);
+    EXPECT_EQ(patches["patches"][0]["status"], 204);
+
+    // The next content read makes no reminder of the ticked to-do.
+    const std::string content = worker.GetPageContent("pg-project");
+    EXPECT_NE(content.find(R"(data-tag="to-do:completed")"), std::string::npos);
+    TReminderList fresh;
+    EXPECT_EQ(ReadTagReminders(fresh, "pg-project", "onenote:x", content), 0);
+    EXPECT_EQ(fresh.Count(), 0u);
+}
+
+} // namespace
+} // namespace rz

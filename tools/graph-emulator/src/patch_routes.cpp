@@ -1,0 +1,167 @@
+// Microsoft Graph: the page update (PATCH …/pages/{id}/content), and the administration call that
+// shows what was patched.
+#include "clock.h"
+#include "emulator.h"
+#include "graph_shapes.h"
+#include "text.h"
+#include "time_templates.h"
+
+#include <pugixml.hpp>
+
+namespace emu {
+namespace {
+
+constexpr const char* kUserPrefix = R"(/v1\.0/(?:me|users/([^/]+)))";
+// Keeps the record of patches bounded in a long demo run.
+constexpr size_t kMaxPatchRecords = 1000;
+
+// One command of the request, checked and ready to apply.
+struct Change
+{
+    bool title = false;
+    Paragraph* paragraph = nullptr;
+    std::string text;
+    std::string tags;
+};
+
+void BadRequest(httplib::Response& res, const std::string& message)
+{
+    SendGraphError(res, "BadRequest", message, 400);
+}
+
+// The element's text, every text node below it in document order.
+std::string TextOf(const pugi::xml_node& element)
+{
+    std::string text;
+    for (const pugi::xpath_node& node : element.select_nodes(".//text()"))
+        text += node.node().value();
+    return text;
+}
+
+// The paragraph a generated id ("p:{GUID}{N}") names on the page.
+Paragraph* ParagraphById(Item& page, const std::string& target)
+{
+    for (Paragraph& para : page.paragraphs) {
+        if (para.html.empty() &&
+            target == "p:{" + page.elementGuid + "}{" + std::to_string(para.number) + "}")
+            return &para;
+    }
+    return nullptr;
+}
+
+// Reads one command; false with the answer set when the service would refuse it.
+bool ReadChange(const Json& command, Item& page, Change& change, httplib::Response& res)
+{
+    if (!command.is_object() || !command.contains("target") || !command["target"].is_string() ||
+        !command.contains("action") || !command["action"].is_string()) {
+        BadRequest(res, "Each change needs a string target and action.");
+        return false;
+    }
+    const std::string target = command["target"].get<std::string>();
+    const std::string action = command["action"].get<std::string>();
+    const std::string content = command.contains("content") && command["content"].is_string()
+                                    ? command["content"].get<std::string>()
+                                    : "";
+    if (action != "replace") {
+        BadRequest(res, "The action '" + action + "' is not supported by the emulator.");
+        return false;
+    }
+    if (target == "title") {
+        change.title = true;
+        change.text = content;
+        return true;
+    }
+    if (target.starts_with("#")) {
+        // Paragraphs are replaced by their generated id only.
+        BadRequest(res, "The target '" + target + "' cannot be replaced by its data-id.");
+        return false;
+    }
+    change.paragraph = ParagraphById(page, target);
+    if (!change.paragraph) {
+        BadRequest(res, "The target '" + target + "' does not exist on the page.");
+        return false;
+    }
+    pugi::xml_document fragment;
+    if (!fragment.load_buffer(content.data(), content.size(), pugi::parse_default | pugi::parse_ws_pcdata,
+                              pugi::encoding_utf8) ||
+        std::string_view(fragment.first_child().name()) != "p" || fragment.first_child().next_sibling()) {
+        BadRequest(res, "The content of a paragraph replace must be one well-formed p element.");
+        return false;
+    }
+    change.text = TextOf(fragment.first_child());
+    change.tags = fragment.first_child().attribute("data-tag").value();
+    return true;
+}
+
+} // namespace
+
+void Emulator::AddPatchRoutes()
+{
+    m_server.Patch(
+        std::string(kUserPrefix) + "/onenote/pages/([^/]+)/content",
+        [this](const httplib::Request& req, httplib::Response& res) {
+            if (!Authorize(req, res))
+                return;
+            const std::string id = req.matches[2].str();
+            const Json commands = Json::parse(req.body, nullptr, false);
+            std::lock_guard lock(m_mutex);
+            const auto record = [&] {
+                if (m_patches.size() >= kMaxPatchRecords)
+                    m_patches.erase(m_patches.begin());
+                m_patches.push_back({{"pageId", id},
+                                     {"status", res.status},
+                                     {"time", GraphTime(Clock::Now())},
+                                     {"commands", commands.is_discarded() ? Json(req.body) : commands}});
+            };
+            if (req.matches[1].matched &&
+                ToLowerAscii(req.matches[1].str()) != ToLowerAscii(m_account.user.id) &&
+                ToLowerAscii(req.matches[1].str()) != ToLowerAscii(m_account.user.userPrincipalName)) {
+                SendGraphError(res, "Request_ResourceNotFound",
+                               "Resource '" + req.matches[1].str() + "' does not exist.", 404);
+                return record();
+            }
+            Item* page = m_account.Find(id, Kind::Page);
+            if (!page) {
+                SendGraphError(res, "20102", GraphErrorMessage("20102"));
+                return record();
+            }
+            if (const Item* section = m_account.Find(page->parentId);
+                section && !section->errorCode.empty()) {
+                SendGraphError(res, section->errorCode, GraphErrorMessage(section->errorCode),
+                               section->errorStatus);
+                return record();
+            }
+            if (!ToLowerAscii(req.get_header_value("Content-Type")).starts_with("application/json")) {
+                BadRequest(res, "The request must be sent as application/json.");
+                return record();
+            }
+            if (commands.is_discarded() || !commands.is_array() || commands.empty()) {
+                BadRequest(res, "The body must be a non-empty array of change objects.");
+                return record();
+            }
+            // Every change is checked before any applies: a refused request changes nothing.
+            std::vector<Change> changes(commands.size());
+            for (size_t i = 0; i < commands.size(); ++i) {
+                if (!ReadChange(commands[i], *page, changes[i], res))
+                    return record();
+            }
+            for (const Change& change : changes) {
+                if (change.title) {
+                    page->name = change.text;
+                } else {
+                    change.paragraph->text = change.text;
+                    change.paragraph->tags = change.tags;
+                }
+            }
+            m_account.Touch(id, Clock::Now());
+            res.status = 204;
+            record();
+        });
+
+    m_server.Get("/_emulator/patches", [this](const httplib::Request&, httplib::Response& res) {
+        std::lock_guard lock(m_mutex);
+        SendJson(res, 200, Json{{"patches", m_patches}});
+    });
+}
+
+} // namespace emu
