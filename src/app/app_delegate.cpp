@@ -14,9 +14,12 @@
 #include "ui/monitor_lines.h"
 #include "ui/mwin_pending_reminders.h"
 #include "ui/pending_reminders.h"
+#include "ui/reminder_table_model.h"
+#include "ui/worker_callbacks.h"
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <string>
 

@@ -6,7 +6,7 @@
 #include "reminders/reminder_handle.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "ui/worker_callbacks.h"
-#include "ui/strings_table.h"
+#include "ui/locale_text.h"
 
 namespace rz {
 
@@ -67,8 +67,7 @@ void AppDelegate::SetMirrorWorkerJustLoggedIn()
 
 void AppDelegate::BindMirrorWorkerCallbacks()
 {
-    m_WorkerCallbacks =
-        std::make_unique<TWorkerCallbacks>(m_State, m_CheckKnownPagesTick, UiText("strChecked").toStdString());
+    m_WorkerCallbacks = std::make_unique<TWorkerCallbacks>(m_State, m_CheckKnownPagesTick, LocaleMonitorTexts());
     m_WorkerCallbacks->Bind(*m_MirrorWorker);
 }
 
