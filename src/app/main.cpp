@@ -84,6 +84,7 @@ int main(int argc, char** argv)
     rz::AppState state;
     rz::AppDelegate controller(state);
     controller.SetApplicationSupportFolder(supportFolder);
+    controller.SetDataHomeOption(commandLine.dataHome.toStdString());
     rz::SingleInstance instance(QDBusConnection::sessionBus(), dataFolder);
     if (lock.Held()) {
         instance.Register();
