@@ -87,6 +87,8 @@ TEST_F(WaylandSmokeTest, ShowsTheMainWindowRaisesAnAlertAndQuits)
         return test::HasAll(home.Reminders(), test::SmallFixtureReminders());
     })) << test::Names(home.Reminders());
 
+    // A refresh asked for while the first cycle still runs would wait for the next one.
+    ASSERT_TRUE(test::Settle(*emulator, home)) << app->Stderr().substr(0, 4000);
     ASSERT_TRUE(Admin(
         "add", R"({"kind":"page","parentId":"section-errands","title":"Wayland !{{seconds:now+20s}}"})"));
     app->Signal(SIGUSR1);
