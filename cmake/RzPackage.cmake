@@ -58,10 +58,11 @@ the tray icon's place.")
 # Depends come from the libraries the program and its sign-in module link (dpkg-shlibdeps over every
 # ELF file of the package), never from a list kept here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The Qt plugins that draw every icon (SVG) are loaded at run time, not linked, so shlibdeps cannot
-# see them; the packages that ship them are looked up from the plugin files.
+# The Qt plugins that draw every icon (SVG) and put the windows on a Wayland session are loaded at
+# run time, not linked, so shlibdeps cannot see them; the packages that ship them are looked up from
+# the plugin files.
 set(rz_plugin_packages)
-foreach(plugin iconengines/libqsvgicon.so imageformats/libqsvg.so)
+foreach(plugin iconengines/libqsvgicon.so imageformats/libqsvg.so platforms/libqwayland-generic.so)
   execute_process(COMMAND dpkg-query --search ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_PLUGINS}/${plugin}
                   OUTPUT_VARIABLE rz_owner RESULT_VARIABLE rz_found ERROR_QUIET OUTPUT_STRIP_TRAILING_WHITESPACE)
   if(rz_found EQUAL 0)

@@ -48,6 +48,8 @@ public:
 
     // The support folder the data folder is built in; by default $XDG_DATA_HOME or ~/.local/share.
     void SetApplicationSupportFolder(std::string folder) { m_SupportFolder = std::move(folder); }
+    // The --data-home the agent was started with, written into its autostart entry; empty: none.
+    void SetDataHomeOption(std::string folder) { m_DataHomeOption = std::move(folder); }
 
     // The tray icon and its menu; a second call does nothing.
     void awakeFromNib();
@@ -134,6 +136,7 @@ private:
 
     AppState& m_State;
     std::string m_SupportFolder;
+    std::string m_DataHomeOption;
     // The folder the data folder was built in; the sign-in window's process is given the same.
     std::string m_SupportFolderInUse;
     QSystemTrayIcon* m_StatusItem = nullptr;

@@ -158,7 +158,7 @@ void AppDelegate::MenuItemCompleteReminderListClick()
 
 void AppDelegate::MenuItemStartAtLoginClick(bool checked)
 {
-    SetAutostartEnabled(checked, QCoreApplication::applicationFilePath().toStdString());
+    SetAutostartEnabled(checked, QCoreApplication::applicationFilePath().toStdString(), m_DataHomeOption);
     m_StartAtLoginAction->setChecked(IsAutostartEnabled());
 }
 

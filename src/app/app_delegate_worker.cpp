@@ -1,11 +1,12 @@
 // The controller's wiring of the sign-in window, the reminder engine and the mirror worker.
 #include "app/app_delegate.h"
+
 #include "core/account_settings.h"
 #include "core/app_state.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "mirror/todo_queue.h"
 #include "reminders/reminder_handle.h"
-#include "ui/strings_table.h"
+#include "ui/locale_text.h"
 #include "ui/worker_callbacks.h"
 
 namespace rz {
@@ -67,8 +68,7 @@ void AppDelegate::SetMirrorWorkerJustLoggedIn()
 
 void AppDelegate::BindMirrorWorkerCallbacks()
 {
-    m_WorkerCallbacks =
-        std::make_unique<TWorkerCallbacks>(m_State, m_CheckKnownPagesTick, UiText("strChecked").toStdString());
+    m_WorkerCallbacks = std::make_unique<TWorkerCallbacks>(m_State, m_CheckKnownPagesTick, LocaleMonitorTexts());
     m_WorkerCallbacks->Bind(*m_MirrorWorker);
     // To-dos marked done go out on the worker's passes, through its tokens and request budget.
     if (m_ToDoQueue) {

@@ -6,6 +6,7 @@
 #include "core/app_state.h"
 #include "core/instance_lock.h"
 #include "core/paths.h"
+#include "ui/strings_table.h"
 #include "util/files.h"
 #include "util/log.h"
 
@@ -69,6 +70,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(RZ_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("redozevuviva"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/redozevuviva.svg")));
+    rz::InstallTranslations(app);
     // A tray app lives on when its last window closes.
     QApplication::setQuitOnLastWindowClosed(false);
     if (commandLine.verbose) {
@@ -82,6 +84,7 @@ int main(int argc, char** argv)
     rz::AppState state;
     rz::AppDelegate controller(state);
     controller.SetApplicationSupportFolder(supportFolder);
+    controller.SetDataHomeOption(commandLine.dataHome.toStdString());
     rz::SingleInstance instance(QDBusConnection::sessionBus(), dataFolder);
     if (lock.Held()) {
         instance.Register();

@@ -5,6 +5,7 @@
 #include "core/app_state.h"
 #include "core/paths.h"
 #include "ui/mwin_login.h"
+#include "ui/strings_table.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -23,6 +24,7 @@ rz_sign_in_window_run(int argc, char** argv, int logInOrOut,
     QApplication app(argc, argv);
     QApplication::setDesktopFileName(QStringLiteral("redozevuviva"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/redozevuviva.svg")));
+    rz::InstallTranslations(app);
 
     rz::AppState state;
     state.Paths = rz::BuildAppPaths(applicationSupportFolder);

@@ -41,6 +41,11 @@ std::string QuotedExecArgument(const std::string& path)
     return quoted;
 }
 
+bool IsSafeEntryPath(const std::string& path)
+{
+    return !path.empty() && path[0] == '/' && path.find_first_of("\r\n") == std::string::npos;
+}
+
 } // namespace
 
 std::string AutostartFilePath()
@@ -52,18 +57,21 @@ std::string AutostartFilePath()
     return config + "/autostart/redozevuviva.desktop";
 }
 
-std::string AutostartEntryText(const std::string& executablePath)
+std::string AutostartEntryText(const std::string& executablePath, const std::string& dataHome)
 {
-    if (executablePath.empty() || executablePath[0] != '/' ||
-        executablePath.find_first_of("\r\n") != std::string::npos) {
+    if (!IsSafeEntryPath(executablePath) || (!dataHome.empty() && !IsSafeEntryPath(dataHome))) {
         return {};
+    }
+    std::string exec = QuotedExecArgument(executablePath);
+    if (!dataHome.empty()) {
+        exec += " --data-home " + QuotedExecArgument(dataHome);
     }
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=RedoZevuviva\n"
            "Comment=Reminders from your OneNote pages\n"
            "Exec=" +
-           QuotedExecArgument(executablePath) +
+           exec +
            "\n"
            "Icon=redozevuviva\n"
            "Terminal=false\n"
@@ -76,7 +84,7 @@ bool IsAutostartEnabled()
     return !path.empty() && FileExists(path);
 }
 
-bool SetAutostartEnabled(bool enabled, const std::string& executablePath)
+bool SetAutostartEnabled(bool enabled, const std::string& executablePath, const std::string& dataHome)
 {
     const std::string path = AutostartFilePath();
     if (path.empty()) {
@@ -87,7 +95,7 @@ bool SetAutostartEnabled(bool enabled, const std::string& executablePath)
         std::filesystem::remove(path, error);
         return !error;
     }
-    const std::string text = AutostartEntryText(executablePath);
+    const std::string text = AutostartEntryText(executablePath, dataHome);
     if (text.empty()) {
         return false;
     }

@@ -8,13 +8,14 @@ namespace rz {
 // absolute path, else $HOME/.config; empty when neither is known.
 std::string AutostartFilePath();
 
-// The desktop entry that starts the executable at login. Empty when the path cannot be written
-// into an entry safely (not absolute, or holding a line break).
-std::string AutostartEntryText(const std::string& executablePath);
+// The desktop entry that starts the executable at login, with "--data-home <folder>" when the agent
+// runs with one, so the login starts the same agent. Empty when a path cannot be written into an
+// entry safely (not absolute, or holding a line break).
+std::string AutostartEntryText(const std::string& executablePath, const std::string& dataHome = {});
 
 bool IsAutostartEnabled();
 
 // Writes or removes the entry. False when it could not be done; removing a missing entry succeeds.
-bool SetAutostartEnabled(bool enabled, const std::string& executablePath);
+bool SetAutostartEnabled(bool enabled, const std::string& executablePath, const std::string& dataHome = {});
 
 } // namespace rz

@@ -44,14 +44,34 @@ constexpr const char* kEndCounters =
 
 } // namespace
 
+std::string MonitorTexts::TimeText(std::optional<Date> date) const
+{
+    if (!date || !DateText) {
+        return DateToString(date);
+    }
+    return DateText(*date);
+}
+
 std::string CheckStartLine(Date now)
 {
-    return "Check start: " + DateToString(now);
+    return CheckStartLine(MonitorTexts{}, now);
+}
+
+std::string CheckStartLine(const MonitorTexts& texts, Date now)
+{
+    return texts.CheckStart + " " + texts.TimeText(now);
 }
 
 std::string CheckEndLine(const std::string& checkedText, Date now, const TCycleCounters& counters)
 {
-    return checkedText + " " + DateToString(now) + " " + CountersLine(kEndCounters, counters);
+    MonitorTexts texts;
+    texts.Checked = checkedText;
+    return CheckEndLine(texts, now, counters);
+}
+
+std::string CheckEndLine(const MonitorTexts& texts, Date now, const TCycleCounters& counters)
+{
+    return texts.Checked + " " + texts.TimeText(now) + " " + CountersLine(kEndCounters, counters);
 }
 
 MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& texts, Date now)
@@ -66,18 +86,18 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
         lines.LoginRed = s.RefreshTokensErrorCount > 0;
         lines.NotebooksRed = s.GetAllNotebooksSectionsErrorCount > 0;
         if (s.Monitoring) {
-            lines.Notebooks = texts.Checking + " " + DateToString(now) + " " + CountersLine(kLiveCounters, s.Counters);
+            lines.Notebooks = texts.Checking + " " + texts.TimeText(now) + " " + CountersLine(kLiveCounters, s.Counters);
         } else {
             lines.Notebooks = s.MirrorStatusText;
         }
         if (s.LastCheckPageTime) {
-            lines.TimeGetPage = DateToString(s.LastCheckPageTime) +
+            lines.TimeGetPage = texts.TimeText(s.LastCheckPageTime) +
                                 Format(" [S:%" PRId64 "]. (HP: %" PRId64 "/%" PRId64 ", E:%" PRId64 ")",
                                        s.LastCheckPageResult, s.LoadPageDone, s.LoadPageTotal, s.LoadPageErrors);
         }
     }
     if (s.LastLoadTime) {
-        lines.Pages = (s.LoadRunning ? texts.Checking : texts.Checked) + " " + DateToString(s.LastLoadTime) +
+        lines.Pages = (s.LoadRunning ? texts.Checking : texts.Checked) + " " + texts.TimeText(s.LastLoadTime) +
                       Format(" PRKP:%" PRId64 "/%" PRId64 ", TRKP:%" PRId64 "/%" PRId64 ". DB!P:%" PRId64,
                              s.KnownTitlePageDone, s.KnownTitlePageTotal, s.KnownTagPageDone, s.KnownTagPageTotal,
                              s.ReminderPageCount);

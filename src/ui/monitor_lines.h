@@ -3,6 +3,7 @@
 #include "util/dates.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -24,10 +25,14 @@ struct TCycleCounters
     std::int64_t GetSectionErrorCount = 0;
 };
 
+struct MonitorTexts;
+
 // "Check start: <now>", written when a worker cycle begins.
 std::string CheckStartLine(Date now);
+std::string CheckStartLine(const MonitorTexts& texts, Date now);
 // "<checked> <now>  F:…,CN:…", written when a worker cycle ends.
 std::string CheckEndLine(const std::string& checkedText, Date now, const TCycleCounters& counters);
+std::string CheckEndLine(const MonitorTexts& texts, Date now, const TCycleCounters& counters);
 
 // Everything the status window shows, read once per redraw. A line may mix values of two moments of
 // a running cycle; that is accepted.
@@ -58,13 +63,19 @@ struct MonitorSnapshot
     std::int64_t KnownTagPageDone = 0;
 };
 
-// The four words of the strings table the lines use.
+// The words of the strings table the lines use, and how they write a time.
 struct MonitorTexts
 {
     std::string LoggedIn;
     std::string LoggedOut;
     std::string Checking;
     std::string Checked;
+    std::string CheckStart = "Check start:";
+    // The desktop's own date and time form; unset, the fixed "yyyy-MM-dd HH:mm:ss" form. Called on the
+    // worker thread for the cycle lines, so it must not touch a widget.
+    std::function<std::string(Date)> DateText = {};
+
+    std::string TimeText(std::optional<Date> date) const;
 };
 
 // One redraw. An absent line keeps the label's current text. The account and worker lines are grey

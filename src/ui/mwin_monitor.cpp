@@ -1,7 +1,7 @@
 #include "ui/mwin_monitor.h"
 
+#include "ui/locale_text.h"
 #include "ui/monitor_lines.h"
-#include "ui/strings_table.h"
 #include "ui_MWinMonitor.h"
 
 #include <QLabel>
@@ -47,11 +47,7 @@ void MWinMonitor::showEvent(QShowEvent* event)
 
 void MWinMonitor::windowDidLoad()
 {
-    m_Texts = std::make_unique<MonitorTexts>();
-    m_Texts->LoggedOut = UiText("strLoggedOut").toStdString();
-    m_Texts->LoggedIn = UiText("strLoggedIn").toStdString();
-    m_Texts->Checking = UiText("strChecking").toStdString();
-    m_Texts->Checked = UiText("strChecked").toStdString();
+    m_Texts = std::make_unique<MonitorTexts>(LocaleMonitorTexts());
     m_Timer = new QTimer(this);
     m_Timer->setInterval(1000);
     connect(m_Timer, &QTimer::timeout, this, &MWinMonitor::TimerRun);

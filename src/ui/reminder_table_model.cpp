@@ -1,6 +1,7 @@
 #include "ui/reminder_table_model.h"
 
 #include "reminders/reminder_list.h"
+#include "ui/locale_text.h"
 #include "ui/strings_table.h"
 #include "util/dates.h"
 
@@ -44,7 +45,7 @@ void ReminderTableModel::Reload()
         row.Repeats = r->Repeat() != 0;
         row.Tag = r->objType() != 0;
         row.Name = QString::fromStdString(r->name().value_or(std::string()));
-        row.Time = QString::fromStdString(DateToString(r->time()));
+        row.Time = LocaleDateTimeText(r->time());
         if (row.Repeats) {
             row.Time += QLatin1Char('R');
         }
@@ -135,7 +136,9 @@ void ConfigureReminderColumns(QTableView* table)
     header->resizeSection(ReminderTableModel::ColumnState, table->iconSize().width() + 16);
     header->setSectionResizeMode(ReminderTableModel::ColumnTask, QHeaderView::Stretch);
     header->setSectionResizeMode(ReminderTableModel::ColumnTime, QHeaderView::Fixed);
-    const int timeWidth = table->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00R"));
+    // A wide time of the locale's form: a late month, day and hour, and the longer day-period marker.
+    const QString widest = LocaleDateTimeText(DateFromParts(2026, 12, 28, 22, 58, 58)) + QLatin1Char('R');
+    const int timeWidth = table->fontMetrics().horizontalAdvance(widest);
     header->resizeSection(ReminderTableModel::ColumnTime, timeWidth + 28);
 }
 

@@ -27,7 +27,17 @@ TCycleCounters CountersOf(const MThreadOneNoteRESTDB& w)
 
 TWorkerCallbacks::TWorkerCallbacks(AppState& state, std::atomic<std::int64_t>& checkKnownPagesTick,
                                    std::string checkedText)
-    : m_State(state), m_CheckKnownPagesTick(checkKnownPagesTick), m_CheckedText(std::move(checkedText)),
+    : TWorkerCallbacks(state, checkKnownPagesTick, [&] {
+          MonitorTexts texts;
+          texts.Checked = std::move(checkedText);
+          return texts;
+      }())
+{
+}
+
+TWorkerCallbacks::TWorkerCallbacks(AppState& state, std::atomic<std::int64_t>& checkKnownPagesTick,
+                                   MonitorTexts texts)
+    : m_State(state), m_CheckKnownPagesTick(checkKnownPagesTick), m_Texts(std::move(texts)),
       m_QueryMemo(std::make_unique<TStoreQueryMemo>()),
       m_OnlineFor([](MThreadOneNoteRESTDB& worker) { return std::make_unique<MWorkerOnlineSource>(worker); })
 {
@@ -48,12 +58,12 @@ void TWorkerCallbacks::ThreadRESETDBDoStart(MThreadOneNoteRESTDB& worker)
     worker.SetGraphBase(GraphBaseAddress(m_State.UserId.Get(), false));
     const std::string principal = m_State.UserPrincipalName.Get();
     worker.SetGraphBaseUser(principal.empty() ? std::string() : GraphBaseAddress(principal, true));
-    m_State.MirrorStatusText.Set(CheckStartLine(DateNow()));
+    m_State.MirrorStatusText.Set(CheckStartLine(m_Texts, DateNow()));
 }
 
 void TWorkerCallbacks::ThreadRESETDBDoEnd(MThreadOneNoteRESTDB& worker)
 {
-    m_State.MirrorStatusText.Set(CheckEndLine(m_CheckedText, DateNow(), CountersOf(worker)));
+    m_State.MirrorStatusText.Set(CheckEndLine(m_Texts, DateNow(), CountersOf(worker)));
 }
 
 void TWorkerCallbacks::ThreadRESETDBDoExecute(MThreadOneNoteRESTDB& worker)

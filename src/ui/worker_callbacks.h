@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/monitor_lines.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -9,7 +11,6 @@
 namespace rz {
 
 struct AppState;
-struct MonitorSnapshot;
 class MThreadOneNoteRESTDB;
 class TOnlineSource;
 class TStoreQueryMemo;
@@ -28,6 +29,8 @@ public:
     // `checkKnownPagesTick` is the controller's: its Refresh sets it to 0 to run the engine at once.
     // `checkedText` is the strings table's "strChecked".
     TWorkerCallbacks(AppState& state, std::atomic<std::int64_t>& checkKnownPagesTick, std::string checkedText);
+    // The status lines in the given words and time form (the desktop's language and locale).
+    TWorkerCallbacks(AppState& state, std::atomic<std::int64_t>& checkKnownPagesTick, MonitorTexts texts);
     // How the engine reaches the network: by default through the worker (its tokens and request
     // budget). Tests give a fake.
     using OnlineSourceFactory = std::function<std::unique_ptr<TOnlineSource>(MThreadOneNoteRESTDB&)>;
@@ -56,7 +59,7 @@ public:
 private:
     AppState& m_State;
     std::atomic<std::int64_t>& m_CheckKnownPagesTick;
-    std::string m_CheckedText;
+    MonitorTexts m_Texts;
     // Parsed store files kept between queries; worker thread only.
     std::unique_ptr<TStoreQueryMemo> m_QueryMemo;
     OnlineSourceFactory m_OnlineFor;

@@ -55,5 +55,14 @@ TEST(AutostartTest, QuotesTheExecutablePath)
     EXPECT_EQ(AutostartEntryText("/opt/app\nExec=/bin/evil"), "");
 }
 
+TEST(AutostartTest, CarriesTheDataHomeTheAgentRunsWith)
+{
+    EXPECT_NE(AutostartEntryText("/usr/bin/redozevuviva", "/home/ada/Work data")
+                  .find("\nExec=\"/usr/bin/redozevuviva\" --data-home \"/home/ada/Work data\"\n"),
+              std::string::npos);
+    EXPECT_EQ(AutostartEntryText("/usr/bin/redozevuviva", "relative"), "");
+    EXPECT_EQ(AutostartEntryText("/usr/bin/redozevuviva", "/data\nExec=/bin/evil"), "");
+}
+
 } // namespace
 } // namespace rz

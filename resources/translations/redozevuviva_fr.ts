@@ -1,0 +1,371 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr_FR">
+<context>
+    <name>MWinAbout</name>
+    <message>
+        <source>About RedoZevuviva</source>
+        <translation>À propos de RedoZevuviva</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>Reminders from the pages of your OneNote notebooks, right on your desktop.</source>
+        <translation>Des rappels tirés des pages de vos blocs-notes OneNote, directement sur votre bureau.</translation>
+    </message>
+    <message>
+        <source>Website</source>
+        <translation>Site web</translation>
+    </message>
+    <message>
+        <source>Email support</source>
+        <translation>Assistance par e-mail</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+</context>
+<context>
+    <name>MWinLogin</name>
+    <message>
+        <source>Sign In to Your Microsoft Account</source>
+        <translation>Connexion à votre compte Microsoft</translation>
+    </message>
+    <message>
+        <source>The sign-in page can&apos;t be reached</source>
+        <translation>La page de connexion est inaccessible</translation>
+    </message>
+    <message>
+        <source>Try Again</source>
+        <translation>Réessayer</translation>
+    </message>
+</context>
+<context>
+    <name>MWinMonitor</name>
+    <message>
+        <source>Status — RedoZevuviva</source>
+        <translation>État — RedoZevuviva</translation>
+    </message>
+    <message>
+        <source>Account:</source>
+        <translation>Compte&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Notebooks:</source>
+        <translation>Blocs-notes&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Not checked yet</source>
+        <translation>Pas encore vérifié</translation>
+    </message>
+    <message>
+        <source>Reminder pages:</source>
+        <translation>Pages de rappels&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Last page read:</source>
+        <translation>Dernière page lue&#xa0;:</translation>
+    </message>
+    <message>
+        <source>None yet</source>
+        <translation>Aucune pour l’instant</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+</context>
+<context>
+    <name>MWinPendingReminders</name>
+    <message>
+        <source>Reminders Due — RedoZevuviva</source>
+        <translation>Rappels échus — RedoZevuviva</translation>
+    </message>
+    <message>
+        <source>These reminders are due</source>
+        <translation>Ces rappels sont arrivés à échéance</translation>
+    </message>
+    <message>
+        <source>Open the selected reminder&apos;s page</source>
+        <translation>Ouvrir la page du rappel sélectionné</translation>
+    </message>
+    <message>
+        <source>&amp;Open Page</source>
+        <translation>&amp;Ouvrir la page</translation>
+    </message>
+    <message>
+        <source>Remove the selected reminder from this list</source>
+        <translation>Retirer le rappel sélectionné de cette liste</translation>
+    </message>
+    <message>
+        <source>&amp;Dismiss</source>
+        <translation>&amp;Ignorer</translation>
+    </message>
+    <message>
+        <source>Remove every reminder from this list and close the window</source>
+        <translation>Retirer tous les rappels de cette liste et fermer la fenêtre</translation>
+    </message>
+    <message>
+        <source>Dismiss &amp;All</source>
+        <translation>Ignorer &amp;tout</translation>
+    </message>
+    <message>
+        <source>S&amp;nooze for</source>
+        <translation>Re&amp;porter de</translation>
+    </message>
+    <message>
+        <source>A number and a unit, such as &quot;20 minutes&quot;, &quot;3 hours&quot; or &quot;2 days&quot;</source>
+        <translation>Un nombre et une unité en anglais, par exemple «&#xa0;20 minutes&#xa0;», «&#xa0;3 hours&#xa0;» ou «&#xa0;2 days&#xa0;»</translation>
+    </message>
+    <message>
+        <source>5 minutes</source>
+        <translation>5 minutes</translation>
+    </message>
+    <message>
+        <source>10 minutes</source>
+        <translation>10 minutes</translation>
+    </message>
+    <message>
+        <source>15 minutes</source>
+        <translation>15 minutes</translation>
+    </message>
+    <message>
+        <source>30 minutes</source>
+        <translation>30 minutes</translation>
+    </message>
+    <message>
+        <source>1 hour</source>
+        <translation>1 hour</translation>
+    </message>
+    <message>
+        <source>2 hours</source>
+        <translation>2 hours</translation>
+    </message>
+    <message>
+        <source>1 day</source>
+        <translation>1 day</translation>
+    </message>
+    <message>
+        <source>Close the window and show it again after the chosen time</source>
+        <translation>Fermer la fenêtre et la rouvrir après le délai choisi</translation>
+    </message>
+    <message>
+        <source>&amp;Snooze</source>
+        <translation>&amp;Reporter</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Coming Reminders — RedoZevuviva</source>
+        <translation>Rappels à venir — RedoZevuviva</translation>
+    </message>
+    <message>
+        <source>Coming reminders</source>
+        <translation>Rappels à venir</translation>
+    </message>
+    <message>
+        <source>Loading reminders…</source>
+        <translation>Chargement des rappels…</translation>
+    </message>
+    <message>
+        <source>&amp;Reminders</source>
+        <translation>&amp;Rappels</translation>
+    </message>
+    <message>
+        <source>&amp;Account</source>
+        <translation>&amp;Compte</translation>
+    </message>
+    <message>
+        <source>&amp;Settings</source>
+        <translation>&amp;Paramètres</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Aide</translation>
+    </message>
+    <message>
+        <source>Coming Reminders</source>
+        <translation>Rappels à venir</translation>
+    </message>
+    <message>
+        <source>Due Reminders</source>
+        <translation>Rappels échus</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>État</translation>
+    </message>
+    <message>
+        <source>Refresh Now</source>
+        <translation>Actualiser maintenant</translation>
+    </message>
+    <message>
+        <source>Sign Out and Sign In…</source>
+        <translation>Se déconnecter et se reconnecter…</translation>
+    </message>
+    <message>
+        <source>Start at Login</source>
+        <translation>Lancer à l’ouverture de session</translation>
+    </message>
+    <message>
+        <source>About RedoZevuviva</source>
+        <translation>À propos de RedoZevuviva</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Quitter</translation>
+    </message>
+</context>
+<context>
+    <name>StringsTable</name>
+    <message>
+        <source>About RedoZevuviva</source>
+        <comment>strAboutWindowTitle</comment>
+        <translation>À propos de RedoZevuviva</translation>
+    </message>
+    <message>
+        <source>Check start:</source>
+        <comment>strCheckStart</comment>
+        <translation>Début de la vérification&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Checked</source>
+        <comment>strChecked</comment>
+        <translation>Vérifié</translation>
+    </message>
+    <message>
+        <source>Checking</source>
+        <comment>strChecking</comment>
+        <translation>Vérification en cours</translation>
+    </message>
+    <message>
+        <source>Reminder</source>
+        <comment>strColumnTask</comment>
+        <translation>Rappel</translation>
+    </message>
+    <message>
+        <source>Due</source>
+        <comment>strColumnTime</comment>
+        <translation>Échéance</translation>
+    </message>
+    <message>
+        <source>Signed in</source>
+        <comment>strLoggedIn</comment>
+        <translation>Connecté</translation>
+    </message>
+    <message>
+        <source>Signed out</source>
+        <comment>strLoggedOut</comment>
+        <translation>Déconnecté</translation>
+    </message>
+    <message>
+        <source>Connecting to the sign-in page…</source>
+        <comment>strLoginConnecting</comment>
+        <translation>Connexion à la page de connexion…</translation>
+    </message>
+    <message>
+        <source>Finishing sign-in…</source>
+        <comment>strLoginFinishing</comment>
+        <translation>Finalisation de la connexion…</translation>
+    </message>
+    <message>
+        <source>Try Again</source>
+        <comment>strLoginRetry</comment>
+        <translation>Réessayer</translation>
+    </message>
+    <message>
+        <source>RedoZevuviva could not connect to %1. Check the internet connection, then try again.</source>
+        <comment>strLoginUnreachableText</comment>
+        <translation>RedoZevuviva n’a pas pu se connecter à %1. Vérifiez la connexion Internet, puis réessayez.</translation>
+    </message>
+    <message>
+        <source>The sign-in page can&apos;t be reached</source>
+        <comment>strLoginUnreachableTitle</comment>
+        <translation>La page de connexion est inaccessible</translation>
+    </message>
+    <message>
+        <source>Sign In to Your Microsoft Account</source>
+        <comment>strLoginWindowTitle</comment>
+        <translation>Connexion à votre compte Microsoft</translation>
+    </message>
+    <message>
+        <source>Coming Reminders</source>
+        <comment>strMainWindowTitle</comment>
+        <translation>Rappels à venir</translation>
+    </message>
+    <message>
+        <source>About RedoZevuviva</source>
+        <comment>strMenuAbout</comment>
+        <translation>À propos de RedoZevuviva</translation>
+    </message>
+    <message>
+        <source>Sign Out and Sign In…</source>
+        <comment>strMenuLogin</comment>
+        <translation>Se déconnecter et se reconnecter…</translation>
+    </message>
+    <message>
+        <source>Due Reminders</source>
+        <comment>strMenuPendingReminders</comment>
+        <translation>Rappels échus</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <comment>strMenuQuit</comment>
+        <translation>Quitter</translation>
+    </message>
+    <message>
+        <source>Refresh Now</source>
+        <comment>strMenuRefresh</comment>
+        <translation>Actualiser maintenant</translation>
+    </message>
+    <message>
+        <source>Coming Reminders</source>
+        <comment>strMenuShowReminders</comment>
+        <translation>Rappels à venir</translation>
+    </message>
+    <message>
+        <source>Start at Login</source>
+        <comment>strMenuStartAtLogin</comment>
+        <translation>Lancer à l’ouverture de session</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <comment>strMenuStatus</comment>
+        <translation>État</translation>
+    </message>
+    <message>
+        <source>RedoZevuviva Status</source>
+        <comment>strMonitorWindowTitle</comment>
+        <translation>État de RedoZevuviva</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <comment>strNotificationOpen</comment>
+        <translation>Afficher</translation>
+    </message>
+    <message>
+        <source>Reminder due</source>
+        <comment>strNotificationTitle</comment>
+        <translation>Rappel échu</translation>
+    </message>
+    <message>
+        <source>%1 reminders due</source>
+        <comment>strNotificationTitleMany</comment>
+        <translation>%1 rappels échus</translation>
+    </message>
+    <message>
+        <source>Reminders Due</source>
+        <comment>strPendingWindowTitle</comment>
+        <translation>Rappels échus</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <comment>strVersion</comment>
+        <translation>Version</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ui/monitor_lines.h"
+#include "util/dates.h"
+
+#include <QString>
+#include <optional>
+
+namespace rz {
+
+// A time as the desktop's locale writes a short date and a time of day, always with a four-digit
+// year and the seconds; the fixed "yyyy-MM-dd HH:mm:ss" form under the C locale (no locale set).
+// Empty for no date. Only what is shown changes: reminder titles and stored files keep their fixed
+// forms. Safe on any thread.
+QString LocaleDateTimeText(std::optional<Date> date);
+
+// The status lines' words from the strings table, with times in the locale's form.
+MonitorTexts LocaleMonitorTexts();
+
+} // namespace rz

@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The translations: every language file translates every text of the sources, and a German or
+// French desktop gets its own texts and date form.
+#include "qt_test_app.h"
+#include "test_support.h"
+#include "ui/locale_text.h"
+#include "ui/strings_table.h"
+#include "util/dates.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTranslator>
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+#include <string>
+#include <vector>
+
+namespace rz {
+namespace {
+
+QStringList Split(const char* list)
+{
+    return QString::fromUtf8(list).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+}
+
+// The messages a user would still see in English, or with a placeholder of the source missing.
+std::vector<std::string> UnfinishedMessages(const QString& tsPath)
+{
+    pugi::xml_document document;
+    if (!document.load_file(tsPath.toStdString().c_str())) {
+        return {"the file does not read as XML"};
+    }
+    std::vector<std::string> unfinished;
+    static const QRegularExpression placeholder(QStringLiteral("%[1-9]"));
+    for (const pugi::xml_node context : document.child("TS").children("context")) {
+        for (const pugi::xml_node message : context.children("message")) {
+            const pugi::xml_node translation = message.child("translation");
+            const std::string type = translation.attribute("type").value();
+            if (type == "vanished" || type == "obsolete") {
+                continue;
+            }
+            const QString source = QString::fromUtf8(message.child_value("source"));
+            const QString text = QString::fromUtf8(translation.child_value());
+            const std::string where =
+                std::string(context.child_value("name")) + ": \"" + source.toStdString() + "\"";
+            if (type == "unfinished" || text.isEmpty()) {
+                unfinished.push_back(where);
+                continue;
+            }
+            auto it = placeholder.globalMatch(source);
+            while (it.hasNext()) {
+                if (!text.contains(it.next().captured())) {
+                    unfinished.push_back(where + " loses a placeholder");
+                }
+            }
+        }
+    }
+    return unfinished;
+}
+
+// lupdate brings a copy of each file up to date with the window layouts and the strings table;
+// a text of the sources the file lacks arrives unfinished.
+TEST(TranslationsTest, EveryLanguageTranslatesEveryTextOfTheSources)
+{
+    const QStringList files = Split(RZ_TS_FILES);
+    ASSERT_GE(files.size(), 2);
+    for (const QString& file : files) {
+        const test::TempDir folder;
+        const QString copy = QString::fromStdString(folder.File(QFileInfo(file).fileName().toStdString()));
+        ASSERT_TRUE(QFile::copy(file, copy)) << file.toStdString();
+        QProcess lupdate;
+        lupdate.start(QStringLiteral(RZ_LUPDATE), Split(RZ_LUPDATE_OPTIONS) + Split(RZ_TRANSLATION_SOURCES) +
+                                                      QStringList{QStringLiteral("-ts"), copy});
+        ASSERT_TRUE(lupdate.waitForFinished(60000)) << "lupdate did not finish";
+        ASSERT_EQ(lupdate.exitCode(), 0) << lupdate.readAllStandardError().toStdString();
+        std::string list;
+        for (const std::string& message : UnfinishedMessages(copy)) {
+            list += "\n  " + message;
+        }
+        EXPECT_TRUE(list.empty())
+            << file.toStdString() << " lacks finished translations of:" << list
+            << "\nRun `cmake --build --preset dev --target update_translations` and translate them.";
+    }
+}
+
+TEST(TranslationsTest, DesktopLocaleChoosesTextsAndDateForm)
+{
+    struct Case
+    {
+        QLocale locale;
+        const char* quit;
+        const char* dueWindow;
+        const char* time;
+    };
+    const Case cases[] = {
+        {QLocale(QLocale::German, QLocale::Germany), "Beenden", "Fällige Erinnerungen — RedoZevuviva",
+         "08.12.2026 09:05:07"},
+        {QLocale(QLocale::French, QLocale::France), "Quitter", "Rappels échus — RedoZevuviva",
+         "08/12/2026 09:05:07"},
+        {QLocale::c(), "Quit", "Reminders Due — RedoZevuviva", "2026-12-08 09:05:07"},
+    };
+    QCoreApplication& app = test::QtTestApp();
+    const test::ScopedTimeZone zone("Europe/Berlin");
+    for (const Case& c : cases) {
+        QLocale::setDefault(c.locale);
+        const bool translated = InstallTranslations(app);
+        EXPECT_EQ(translated, c.locale.language() != QLocale::C) << c.quit;
+        EXPECT_EQ(UiText("strMenuQuit").toStdString(), c.quit);
+        EXPECT_EQ(
+            QCoreApplication::translate("MWinPendingReminders", "Reminders Due — RedoZevuviva").toStdString(),
+            c.dueWindow);
+        EXPECT_EQ(LocaleDateTimeText(DateFromParts(2026, 12, 8, 9, 5, 7)).toStdString(), c.time);
+        for (QTranslator* translator : app.findChildren<QTranslator*>()) {
+            QCoreApplication::removeTranslator(translator);
+            delete translator;
+        }
+    }
+    QLocale::setDefault(QLocale::c());
+}
+
+} // namespace
+} // namespace rz
