@@ -156,6 +156,22 @@
         <source>&amp;Snooze</source>
         <translation>&amp;Später erinnern</translation>
     </message>
+    <message>
+        <source>Tick the selected to-do in OneNote and remove it from this list</source>
+        <translation>Die ausgewählte Aufgabe in OneNote abhaken und aus dieser Liste entfernen</translation>
+    </message>
+    <message>
+        <source>Do&amp;ne</source>
+        <translation>&amp;Erledigt</translation>
+    </message>
+    <message>
+        <source>Show the selected reminder again later; the others stay</source>
+        <translation>Die ausgewählte Erinnerung später erneut zeigen; die anderen bleiben</translation>
+    </message>
+    <message>
+        <source>Snooze &amp;This</source>
+        <translation>&amp;Diese später</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -366,6 +382,56 @@
         <source>Version</source>
         <comment>strVersion</comment>
         <translation>Version</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <comment>strNotificationDone</comment>
+        <translation>Erledigt</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <comment>strNotificationOpenPage</comment>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Snooze 15 min</source>
+        <comment>strNotificationSnooze15</comment>
+        <translation>In 15 Min. erneut</translation>
+    </message>
+    <message>
+        <source>For 15 Minutes</source>
+        <comment>strSnoozeOne15Minutes</comment>
+        <translation>Für 15 Minuten</translation>
+    </message>
+    <message>
+        <source>For 1 Hour</source>
+        <comment>strSnoozeOne1Hour</comment>
+        <translation>Für 1 Stunde</translation>
+    </message>
+    <message>
+        <source>For 5 Minutes</source>
+        <comment>strSnoozeOne5Minutes</comment>
+        <translation>Für 5 Minuten</translation>
+    </message>
+    <message>
+        <source>Until Tomorrow, Same Time</source>
+        <comment>strSnoozeOneTomorrow</comment>
+        <translation>Bis morgen, gleiche Zeit</translation>
+    </message>
+    <message>
+        <source>The last try failed, trying again: %1</source>
+        <comment>strToDoProblem</comment>
+        <translation>Der letzte Versuch ist fehlgeschlagen, neuer Versuch folgt: %1</translation>
+    </message>
+    <message>
+        <source>%1 to-do waiting to be ticked in OneNote.</source>
+        <comment>strToDoWaiting</comment>
+        <translation>%1 Aufgabe wartet darauf, in OneNote abgehakt zu werden.</translation>
+    </message>
+    <message>
+        <source>%1 to-dos waiting to be ticked in OneNote.</source>
+        <comment>strToDoWaitingMany</comment>
+        <translation>%1 Aufgaben warten darauf, in OneNote abgehakt zu werden.</translation>
     </message>
 </context>
 </TS>

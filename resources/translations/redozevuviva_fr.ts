@@ -156,6 +156,22 @@
         <source>&amp;Snooze</source>
         <translation>&amp;Reporter</translation>
     </message>
+    <message>
+        <source>Tick the selected to-do in OneNote and remove it from this list</source>
+        <translation>Cocher la tâche sélectionnée dans OneNote et la retirer de cette liste</translation>
+    </message>
+    <message>
+        <source>Do&amp;ne</source>
+        <translation>&amp;Fait</translation>
+    </message>
+    <message>
+        <source>Show the selected reminder again later; the others stay</source>
+        <translation>Afficher à nouveau plus tard le rappel sélectionné ; les autres restent</translation>
+    </message>
+    <message>
+        <source>Snooze &amp;This</source>
+        <translation>Reporter &amp;celui-ci</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -366,6 +382,56 @@
         <source>Version</source>
         <comment>strVersion</comment>
         <translation>Version</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <comment>strNotificationDone</comment>
+        <translation>Fait</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <comment>strNotificationOpenPage</comment>
+        <translation>Ouvrir</translation>
+    </message>
+    <message>
+        <source>Snooze 15 min</source>
+        <comment>strNotificationSnooze15</comment>
+        <translation>Reporter de 15 min</translation>
+    </message>
+    <message>
+        <source>For 15 Minutes</source>
+        <comment>strSnoozeOne15Minutes</comment>
+        <translation>Pendant 15 minutes</translation>
+    </message>
+    <message>
+        <source>For 1 Hour</source>
+        <comment>strSnoozeOne1Hour</comment>
+        <translation>Pendant 1 heure</translation>
+    </message>
+    <message>
+        <source>For 5 Minutes</source>
+        <comment>strSnoozeOne5Minutes</comment>
+        <translation>Pendant 5 minutes</translation>
+    </message>
+    <message>
+        <source>Until Tomorrow, Same Time</source>
+        <comment>strSnoozeOneTomorrow</comment>
+        <translation>Jusqu’à demain, même heure</translation>
+    </message>
+    <message>
+        <source>The last try failed, trying again: %1</source>
+        <comment>strToDoProblem</comment>
+        <translation>Le dernier essai a échoué, nouvel essai à venir : %1</translation>
+    </message>
+    <message>
+        <source>%1 to-do waiting to be ticked in OneNote.</source>
+        <comment>strToDoWaiting</comment>
+        <translation>%1 tâche attend d’être cochée dans OneNote.</translation>
+    </message>
+    <message>
+        <source>%1 to-dos waiting to be ticked in OneNote.</source>
+        <comment>strToDoWaitingMany</comment>
+        <translation>%1 tâches attendent d’être cochées dans OneNote.</translation>
     </message>
 </context>
 </TS>
