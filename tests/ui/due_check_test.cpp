@@ -68,7 +68,7 @@ TEST(DueWindowTest, ReachesBackToThePreviousCheck)
 TEST_F(DueCheckTest, OneOffPutBackByALoadBeforeItsTimeFiresOnce)
 {
     AddOneOff("a", At(4, 10, 0, 0));
-    EXPECT_TRUE(CheckAt(At(4, 9, 59, 52)).Alert);
+    EXPECT_TRUE(CheckAt(At(4, 9, 59, 50)).Alert); // ten seconds early; held off until 10:00:10
     ASSERT_EQ(pending.Count(), 1U);
     // The page still names a time to come, so a load in the next seconds adds it again.
     AddOneOff("a", At(4, 10, 0, 0));
@@ -238,7 +238,7 @@ namespace {
 TEST_F(DueCheckTest, MergeDuringTheHoldOffNeverRaisesAnOccurrenceTwice)
 {
     AddDaily("D1", At(1, 10, 0, 0));
-    EXPECT_TRUE(CheckAt(At(4, 9, 59, 52)).Alert);
+    EXPECT_TRUE(CheckAt(At(4, 9, 59, 50)).Alert); // ten seconds early; held off until 10:00:10
     // A load merges the same reminder before its time: today's occurrence is what "next" means now.
     clock.Set(At(4, 9, 59, 55).seconds);
     reminders.AddUnique(kPageTitleReminder, "D1 !!", "D1", "D1", "onenote:D1", At(4, 10, 0, 0), 1,
