@@ -113,6 +113,10 @@ bool AppDelegate::applicationDidFinishLaunching()
         }
     }
 
+    // Reminders that came due while the agent was not running ring now, late, before any load can
+    // move or drop them.
+    CheckAndReminder();
+
     // The mirror worker, which begins its cycles at once.
     m_CheckKnownPagesTick = 0;
     CreateMirrorWorker();

@@ -2,6 +2,7 @@
 #include "app/app_delegate.h"
 
 #include "core/app_state.h"
+#include "reminders/engine_state.h"
 #include "reminders/reminder_list.h"
 #include "ui/desktop_notifier.h"
 #include "ui/due_check.h"
@@ -63,6 +64,8 @@ void AppDelegate::CheckAndReminder()
     if (!m_Pending) {
         return;
     }
+    // Resumes from the last run's last check; called first at launch, before the worker starts.
+    m_DueCheck->UseStateFile(m_State.EngineFiles.Beside(kDueCheckFileName));
     DueCheckResult result;
     {
         // The reminder engine changes the lists page by page on the worker; never across a request.

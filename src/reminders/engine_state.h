@@ -8,11 +8,18 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace rz {
+
+// Files of the engine's own state, beside the reminders file: the due check's last check time
+// (main thread), and the known-pages check's last change listing (worker).
+inline constexpr const char* kDueCheckFileName = "DueCheck.json";
+inline constexpr const char* kKnownPagesFileName = "KnownPages.json";
 
 // The engine's files in the data folder.
 struct TEngineFilePaths
@@ -20,6 +27,14 @@ struct TEngineFilePaths
     std::string HierarchyFilePath; // "RedoZevuviva.json": the page list text last turned into reminders
     std::string RemindersFilePath; // "Reminders.plist"
     std::string TagPagesFilePath;  // "TagPages.plist"
+
+    // A file of that name in the reminders file's folder; empty while that has no path.
+    std::string Beside(const char* name) const
+    {
+        if (RemindersFilePath.empty())
+            return {};
+        return (std::filesystem::path(RemindersFilePath).parent_path() / name).string();
+    }
 };
 
 // Everything the reminder engine works on: its lists, texts, counters and files. One lives in the
@@ -80,6 +95,13 @@ struct TEngineState
     std::atomic<std::uint64_t> ClearGeneration{0};
     // What the known-pages check remembers between checks; under ListsMutex.
     TKnownPages KnownPages;
+    // Pages whose content a load wanted and the request budget held back: the next Run reads them
+    // first, even when the page list text has not changed. Under ListsMutex.
+    std::set<std::string> LoadHeldBack;
+    // The known-pages check has read back its last listing from the last run (or has no need to:
+    // another account), and the listing text it last wrote. Under ListsMutex.
+    bool KnownPagesRestored = false;
+    std::string KnownPagesSaved;
 };
 
 } // namespace rz

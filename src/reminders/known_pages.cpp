@@ -10,7 +10,7 @@ namespace rz {
 namespace {
 
 constexpr const char* kListBase =
-    "/onenote/pages?$select=id,lastModifiedDateTime&$orderby=lastModifiedDateTime%20desc";
+    "/onenote/pages?$select=id,title,lastModifiedDateTime&$orderby=lastModifiedDateTime%20desc";
 
 std::string ListRequest(int skip)
 {
@@ -27,10 +27,11 @@ std::string TKnownPages::FirstListRequest()
     return ListRequest(0);
 }
 
-void TKnownPages::BeginCheck(Date now, const std::vector<Page>& known)
+void TKnownPages::BeginCheck(Date now, const std::vector<Page>& known, bool sinceLastListing)
 {
     m_CheckStart = now;
     m_ListRequests = 0;
+    m_MaxListRequests = sinceLastListing ? kMaxFullListRequests : kMaxListRequests;
     m_Skip = 0;
     m_ListingAnswered = false;
     m_ListingCovered = false;
@@ -45,8 +46,10 @@ void TKnownPages::BeginCheck(Date now, const std::vector<Page>& known)
             continue;
         if (const auto twice = kept.find(page.pageId); twice != kept.end()) {
             // Both a title and a tag page: one entry, with the tag page's time.
-            if (page.tagPageTime)
+            if (page.tagPage) {
                 twice->second.tagPageTime = page.tagPageTime;
+                twice->second.tagPage = true;
+            }
             continue;
         }
         PageState state;
@@ -56,7 +59,9 @@ void TKnownPages::BeginCheck(Date now, const std::vector<Page>& known)
             state.firstKnown = now;
         }
         state.tagPageTime = page.tagPageTime;
+        state.tagPage = page.tagPage;
         state.listedNow.reset();
+        state.listedTitle.reset();
         state.changed = false;
         state.readNow = false;
         state.roundRobin = false;
@@ -88,7 +93,8 @@ TKnownPages::ListStep TKnownPages::TakeListAnswer(std::string_view answer, std::
         if (id == nullptr || changed == nullptr)
             continue;
         std::string seen = *id + "|" + *changed;
-        reachedSeen = reachedSeen || m_Seen.count(seen) != 0;
+        const bool seenBefore = m_Seen.count(seen) != 0;
+        reachedSeen = reachedSeen || seenBefore;
         m_SeenNow.push_back(std::move(seen));
         const auto it = m_Pages.find(*id);
         if (it == m_Pages.end())
@@ -96,11 +102,15 @@ TKnownPages::ListStep TKnownPages::TakeListAnswer(std::string_view answer, std::
         PageState& page = it->second;
         const Date when = GraphTimeToDate(*changed);
         page.listedNow = when;
+        if (const std::string* title = StringMember(entry, "title"))
+            page.listedTitle = *title;
         // The later of the two times the content was read at: the tag reader's, or this check's.
         std::optional<Date> known = page.changeSeen;
         if (page.tagPageTime && (!known || *page.tagPageTime > *known))
             known = page.tagPageTime;
-        if (!known || *known != when)
+        // An entry the previous listing showed alike has not changed since, even when this run has
+        // not read the page yet (the listing came from the last run).
+        if (seenBefore ? (known && *known != when) : (!known || *known != when))
             page.changed = true;
     }
 
@@ -114,7 +124,7 @@ TKnownPages::ListStep TKnownPages::TakeListAnswer(std::string_view answer, std::
         return ListStep::Done;
     }
     // No earlier listing to reach back to: the newest entries are all this check learns.
-    if (m_Seen.empty() || m_ListRequests >= kMaxListRequests)
+    if (m_Seen.empty() || m_ListRequests >= m_MaxListRequests)
         return ListStep::Done;
     next = nextLink ? *nextLink : ListRequest(m_Skip);
     return ListStep::Next;
@@ -128,9 +138,25 @@ void TKnownPages::ListingFailed()
     m_ListingFailed = true;
 }
 
+std::vector<std::pair<std::string, std::string>> TKnownPages::TitlesFromListing()
+{
+    std::vector<std::pair<std::string, std::string>> titles;
+    for (const std::string& id : m_Order) {
+        PageState& page = m_Pages[id];
+        if (page.changed && !page.tagPage && !page.waiting && page.listedTitle) {
+            page.readNow = true;
+            if (page.listedNow)
+                page.changeSeen = page.listedNow;
+            page.lastRead = m_CheckStart;
+            titles.emplace_back(id, *page.listedTitle);
+        }
+    }
+    return titles;
+}
+
 std::vector<std::string> TKnownPages::PlanReads()
 {
-    // Pages held back earlier first, then the ones the listing showed changed.
+    // Pages held back or failed earlier first, then the ones the listing showed changed.
     std::vector<std::string> plan;
     const auto planWhere = [&](bool PageState::*flag) {
         for (const std::string& id : m_Order) {
@@ -144,34 +170,36 @@ std::vector<std::string> TKnownPages::PlanReads()
     planWhere(&PageState::waiting);
     planWhere(&PageState::changed);
 
-    // Round-robin: a share of the pages proportional to the time since the last check, the
-    // longest unread first; a page never read in this run counts as read a round ago.
+    // Round-robin: a fixed number of reads an hour, the longest unread first; a page never read in
+    // this run counts as read when it became known. Title pages only while the listing does not
+    // carry their titles.
     const double elapsed = m_PreviousPlan ? std::max(0.0, m_CheckStart.seconds - m_PreviousPlan->seconds)
                                           : kCheckIntervalSeconds;
     m_PreviousPlan = m_CheckStart;
-    const double pages = static_cast<double>(m_Order.size());
-    m_Credit = std::min(pages, m_Credit + pages * std::min(elapsed, kRoundRobinSeconds) / kRoundRobinSeconds);
-
+    const bool listingWorks = m_ListingAnswered && !m_ListingFailed;
     std::vector<const std::string*> candidates;
     for (const std::string& id : m_Order) {
-        if (!m_Pages[id].readNow)
+        const PageState& page = m_Pages[id];
+        if (!page.readNow && (page.tagPage || !listingWorks))
             candidates.push_back(&id);
     }
+    // Few pages are each read about every kRoundRobinSeconds; many share kRoundRobinPerHour reads.
+    const double perHour =
+        std::min(kRoundRobinPerHour, static_cast<double>(candidates.size()) * 3600.0 / kRoundRobinSeconds);
+    m_Credit = std::min({kRoundRobinBurst, static_cast<double>(candidates.size()),
+                         m_Credit + perHour * std::min(elapsed, 3600.0) / 3600.0});
+
     const auto dueKey = [this](const std::string& id) {
         const PageState& page = m_Pages.at(id);
-        return page.lastRead ? page.lastRead->seconds : page.firstKnown.seconds - kRoundRobinSeconds;
+        return (page.lastRead ? *page.lastRead : page.firstKnown).seconds;
     };
     std::stable_sort(candidates.begin(), candidates.end(),
                      [&](const std::string* a, const std::string* b) { return dueKey(*a) < dueKey(*b); });
-    auto share = static_cast<std::size_t>(std::floor(m_Credit));
     for (const std::string* id : candidates) {
+        if (m_Credit < 1)
+            break;
+        m_Credit -= 1;
         PageState& page = m_Pages[*id];
-        const double age = m_CheckStart.seconds - (page.lastRead ? *page.lastRead : page.firstKnown).seconds;
-        if (share == 0 && age + std::max(elapsed, kCheckIntervalSeconds) < kMaxUnreadSeconds)
-            continue;
-        if (share > 0)
-            --share;
-        m_Credit = std::max(0.0, m_Credit - 1);
         page.readNow = true;
         page.roundRobin = true;
         plan.push_back(*id);
@@ -185,10 +213,10 @@ void TKnownPages::ReadAnswered(const std::string& pageId, bool ok)
     if (it == m_Pages.end())
         return;
     PageState& page = it->second;
-    page.waiting = false;
-    // A failed read also waits its turn: while the service fails every read (an expired token, an
-    // outage), retrying each page at every check would multiply the requests.
     page.lastRead = m_CheckStart;
+    // A failed read is tried again first thing next check: the round-robin might not come back to
+    // the page for hours. The round-robin's own failures just wait their next turn.
+    page.waiting = !ok && !page.roundRobin;
     if (ok && page.listedNow)
         page.changeSeen = page.listedNow;
 }
@@ -245,6 +273,28 @@ std::size_t TKnownPages::WaitingCount() const
 void TKnownPages::Reset()
 {
     *this = TKnownPages();
+}
+
+std::string TKnownPages::SavedListing() const
+{
+    Json listing = Json::array();
+    for (const std::string& seen : m_Seen)
+        listing.push_back(seen);
+    std::sort(listing.begin(), listing.end());
+    return Json{{"listing", listing}}.dump();
+}
+
+void TKnownPages::RestoreListing(std::string_view text)
+{
+    const Json saved = JsonTextToObject(text);
+    const Json* listing = JsonArray(saved, "listing");
+    if (listing == nullptr)
+        return;
+    m_Seen.clear();
+    for (const Json& seen : *listing) {
+        if (seen.is_string())
+            m_Seen.insert(seen.get<std::string>());
+    }
 }
 
 } // namespace rz

@@ -81,10 +81,16 @@ std::optional<Date> TAReminder::GetRepeatDateTime() const
     const std::optional<Date> base = time();
     if (!base)
         return std::nullopt;
+    const std::optional<Date> raised = lastRaised();
+    // An occurrence raised up to ten seconds early is not given again while its time is still ahead.
+    const auto after = [&raised] {
+        const Date now = DateNow();
+        return raised && *raised > now ? *raised : now;
+    };
     Date candidate = DateWithTimeOf(DateNow(), *base);
     const bool anyWeekDay = HasSpecifyRepeatInWeekDay();
     for (int step = 0; step < kMaxRepeatSteps; ++step) {
-        if (candidate > DateNow() && (!anyWeekDay || IsInSpecifyWeekDay(candidate)))
+        if (candidate > after() && (!anyWeekDay || IsInSpecifyWeekDay(candidate)))
             return candidate;
         candidate = DateAddDays(candidate, 1);
     }
@@ -112,6 +118,20 @@ bool HasOpenToDoTag(std::string_view dataTag)
 bool TAReminder::IsOpenToDo() const
 {
     return objType() == kTagReminder && HasOpenToDoTag(dataTag());
+}
+
+std::optional<Date> TAReminder::PreviousOccurrence() const
+{
+    const std::optional<Date> base = time();
+    if (!base)
+        return std::nullopt;
+    const bool anyWeekDay = HasSpecifyRepeatInWeekDay();
+    for (int days = 1; days <= 7; ++days) {
+        const Date candidate = DateAddDays(*base, -days);
+        if (!anyWeekDay || IsInSpecifyWeekDay(candidate))
+            return candidate;
+    }
+    return std::nullopt;
 }
 
 std::string TAReminder::ToString() const

@@ -77,6 +77,10 @@ public:
     {
         detail::LockedSet(m_Mutex, m_PreRemindedTime, value);
     }
+    // The last occurrence the due check raised; no later merge or move gives it (or an earlier one)
+    // back. Kept in memory only.
+    std::optional<Date> lastRaised() const { return detail::LockedGet(m_Mutex, m_LastRaised); }
+    void setLastRaised(std::optional<Date> value) { detail::LockedSet(m_Mutex, m_LastRaised, value); }
     // Copies in and out; the record owns its flags.
     WeekDayFlags weekDay() const { return detail::LockedGet(m_Mutex, m_WeekDay); }
     void setWeekDay(const WeekDayFlags& value) { detail::LockedSet(m_Mutex, m_WeekDay, value); }
@@ -91,9 +95,12 @@ public:
     bool HasSpecifyRepeatInWeekDay() const;
     // True when the weekday of the date (local time) is chosen.
     bool IsInSpecifyWeekDay(Date date) const;
-    // The first day from today on which the time of day of `time` lies strictly in the future and,
-    // when weekdays are chosen, falls on one of them. No date when the record has no `time`.
+    // The first day from today on which the time of day of `time` lies strictly in the future (and
+    // after the last raised occurrence) and, when weekdays are chosen, falls on one of them. No date
+    // when the record has no `time`.
     std::optional<Date> GetRepeatDateTime() const;
+    // The occurrence before `time` on the same schedule, at most a week back; none without `time`.
+    std::optional<Date> PreviousOccurrence() const;
 
     // "Type:%ld` ID:%@` PageID:%@` Link:%@` Time:%@` Recurrence:%hhu` Title:%@`", absent values as
     // "(null)", no escaping. A known data tag follows as " DataTag:%@`": readers that do not know
@@ -136,6 +143,7 @@ private:
     std::optional<std::string> m_Link;
     std::optional<Date> m_Time;
     std::optional<Date> m_PreRemindedTime;
+    std::optional<Date> m_LastRaised;
     WeekDayFlags m_WeekDay = DefaultWeekDays();
     std::string m_DataTag;
 };

@@ -8,6 +8,7 @@
 #include "util/text.h"
 
 #include <mutex>
+#include <set>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -75,6 +76,8 @@ void TReminderHandle::Clear()
     m_State.ReminderPagesJson.Set({});
     m_State.PreviousReminderPagesJson.Set({});
     m_State.KnownPages.Reset();
+    m_State.LoadHeldBack.clear();
+    m_State.KnownPagesRestored = true;
     ++m_State.ClearGeneration;
     m_State.ReminderListChanged = true;
 }
@@ -85,7 +88,12 @@ void TReminderHandle::Run()
     m_State.LoadRunning = true;
     try {
         const std::string current = m_State.ReminderPagesJson.Get();
-        if (current != m_State.PreviousReminderPagesJson.Get()) {
+        bool heldBack = false;
+        {
+            std::lock_guard lock(m_State.ListsMutex);
+            heldBack = !m_State.LoadHeldBack.empty();
+        }
+        if (current != m_State.PreviousReminderPagesJson.Get() || heldBack) {
             const std::uint64_t generation = m_State.ClearGeneration;
             // A Clear meanwhile (another account) leaves the files to the next load.
             if (GetPendings() && !Cleared(generation)) {
@@ -106,8 +114,11 @@ void TReminderHandle::Run()
 bool TReminderHandle::GetPendings()
 {
     {
+        const std::string text = m_State.ReminderPagesJson.Get();
         std::lock_guard lock(m_State.ListsMutex);
-        m_State.ReminderList.CheckAndRemoveDeletedPageItem(m_State.ReminderPagesJson.Get());
+        m_State.ReminderList.CheckAndRemoveDeletedPageItem(text);
+        // A page gone from the page list (deleted, or another account's) is not read again.
+        m_State.TagPageList.CheckAndRemoveDeletedPageItem(text);
     }
     return LoadPengings();
 }
@@ -131,15 +142,26 @@ bool TReminderHandle::LoadPending_Recurse(const Json& current, const Json* /*pre
         return true;
     m_State.LoadPageTotal += value->size();
     const std::uint64_t generation = m_State.ClearGeneration;
+    std::set<std::string> heldBack;
+    {
+        std::lock_guard lock(m_State.ListsMutex);
+        heldBack.swap(m_State.LoadHeldBack);
+    }
     bool result = true;
-    for (const Json& page : *value) {
-        if (Cleared(generation))
-            return false;
-        if (!LoadOnePage(page, generation)) {
-            ++m_State.LoadPageErrors;
-            result = false;
+    // Pages held back last time first, so a budget that runs short still moves through the list.
+    for (const bool first : {true, false}) {
+        for (const Json& page : *value) {
+            const std::string* id = StringMember(page, "id");
+            if ((id != nullptr && heldBack.count(*id) != 0) != first)
+                continue;
+            if (Cleared(generation))
+                return false;
+            if (!LoadOnePage(page, generation)) {
+                ++m_State.LoadPageErrors;
+                result = false;
+            }
+            ++m_State.LoadPageDone;
         }
-        ++m_State.LoadPageDone;
     }
     return result;
 }
@@ -206,17 +228,25 @@ bool TReminderHandle::LoadPendingTags(const std::string& pageId, const std::stri
 
     const TOnlineAnswer answer = m_Online ? m_Online->GetPageContent(pageId) : TOnlineAnswer{};
     std::lock_guard lock(m_State.ListsMutex);
+    if (answer.status == TOnlineStatus::HeldBack && !known) {
+        // Not sent: no failure. The next Run reads it first.
+        if (!Cleared(generation))
+            m_State.LoadHeldBack.insert(pageId);
+        return true;
+    }
     if (answer.status != TOnlineStatus::Ok || answer.text.empty()) {
+        // A listed page's time has moved already; the known-pages check reads it first next time.
         if (known)
             m_State.KnownPages.MarkWaiting(pageId);
-        return false;
+        return answer.status == TOnlineStatus::HeldBack;
     }
     if (Cleared(generation))
         return false;
     m_State.ReminderList.CheckAndRemoveDeletedTagItem(answer.text, pageId);
-    const std::optional<std::int64_t> changes =
-        ReadTagReminders(m_State.ReminderList, pageId, pageClientLink, answer.text);
-    if (changes && !known && *changes >= 1)
+    ReadTagReminders(m_State.ReminderList, pageId, pageClientLink, answer.text);
+    // Listed even when it yielded nothing: a page is read again when its change time moves, not at
+    // every load because it holds no reminder.
+    if (!known)
         m_State.TagPageList.AddUnique(pageId, pageClientLink, lastModifyTime);
     return true;
 }
@@ -271,7 +301,7 @@ std::int64_t TReminderHandle::LoadPendingTags_Known(const TagPagePtr& tagPage, c
     return removed + changes.value_or(0);
 }
 
-void TReminderHandle::Run_CheckKnowPages()
+void TReminderHandle::Run_CheckKnowPages(bool sinceLastListing)
 {
     m_State.LoadRunning = true;
     m_State.LastLoadTime.Set(DateNow());
@@ -280,6 +310,7 @@ void TReminderHandle::Run_CheckKnowPages()
     std::unordered_map<std::string, std::size_t> titleCount; // page id → its page-title reminders
     std::vector<std::string> titleOrder;
     std::vector<std::string> tagPageIds;
+    std::string listing; // to write, when it moved on
     try {
         std::vector<TKnownPages::Page> known;
         {
@@ -299,12 +330,22 @@ void TReminderHandle::Run_CheckKnowPages()
             m_State.KnownTagPageTotal = tagPages.size();
             m_State.KnownTagPageDone = 0;
             for (const std::string& pageId : titleOrder)
-                known.push_back({pageId, std::nullopt});
+                known.push_back({pageId, std::nullopt, false});
             for (auto it = tagPages.rbegin(); it != tagPages.rend(); ++it) {
                 tagPageIds.push_back((*it)->pageId().value_or(std::string()));
-                known.push_back({tagPageIds.back(), (*it)->lastModifyTime()});
+                known.push_back({tagPageIds.back(), (*it)->lastModifyTime(), true});
             }
-            m_State.KnownPages.BeginCheck(DateNow(), known);
+            if (!m_State.KnownPagesRestored) {
+                // The last run's last listing: what changed while the agent was stopped lies before it.
+                m_State.KnownPagesRestored = true;
+                const std::string path = m_State.EngineFiles.Beside(kKnownPagesFileName);
+                if (const std::optional<std::string> text =
+                        path.empty() ? std::nullopt : ReadTextFile(path)) {
+                    m_State.KnownPages.RestoreListing(*text);
+                    m_State.KnownPagesSaved = *text;
+                }
+            }
+            m_State.KnownPages.BeginCheck(DateNow(), known, sinceLastListing);
         }
 
         // The change listing: which known pages changed since the last listing.
@@ -331,6 +372,18 @@ void TReminderHandle::Run_CheckKnowPages()
         std::vector<std::string> plan;
         if (m_Online) {
             std::lock_guard lock(m_State.ListsMutex);
+            // Title reminders straight from the listed titles; only tag pages need their content.
+            for (const auto& [pageId, title] : m_State.KnownPages.TitlesFromListing()) {
+                if (Cleared(generation))
+                    break;
+                if (const auto it = titleCount.find(pageId); it != titleCount.end())
+                    m_State.KnownTitlePageDone += it->second;
+                try {
+                    changes += UpdateTitleReminders(pageId, title);
+                } catch (...) {
+                    // One page's failure ends that page only.
+                }
+            }
             plan = m_State.KnownPages.PlanReads();
         }
         for (std::size_t i = 0; i < plan.size(); ++i) {
@@ -384,6 +437,9 @@ void TReminderHandle::Run_CheckKnowPages()
             m_State.KnownTagPageDone = tagDone;
             m_State.KnownPages.EndCheck();
             m_State.KnownPagesWaiting = m_State.KnownPages.WaitingCount();
+            listing = m_State.KnownPages.SavedListing();
+            if (listing == m_State.KnownPagesSaved || !m_State.KnownPages.HasListing())
+                listing.clear();
         }
     } catch (...) {
         // Contained: the check reaches its end in any case.
@@ -392,6 +448,12 @@ void TReminderHandle::Run_CheckKnowPages()
         SaveRemindersToFile();
         SaveTagPagesToFile();
         m_State.ReminderListChanged = true;
+    }
+    const std::string listingPath = m_State.EngineFiles.Beside(kKnownPagesFileName);
+    if (!listing.empty() && !listingPath.empty() && !Cleared(generation) &&
+        WriteTextFile(listingPath, listing)) {
+        std::lock_guard lock(m_State.ListsMutex);
+        m_State.KnownPagesSaved = listing;
     }
     m_State.LastLoadTime.Set(DateNow());
     m_State.LoadRunning = false;

@@ -31,7 +31,8 @@ public:
     void Clear();
 
     // Turns ReminderPagesJson into reminders when it differs from the text last turned into
-    // reminders; a completed load saves the reminder list, the page list text and the tag page list.
+    // reminders, or when reads were held back last time; a completed load saves the reminder list,
+    // the page list text and the tag page list.
     void Run();
     // Drops the reminders of pages gone from the page list, then loads it; true when completed.
     bool GetPendings();
@@ -42,14 +43,17 @@ public:
     bool LoadPending_Recurse(const Json& current, const Json* previous);
 
     // Brings the tag reminders of one page in line with its content, read only when the page is
-    // new to the tag page list or its change time moved. False only when the content was needed
-    // and not obtained.
+    // new to the tag page list or its change time moved; a page read joins the list even when it
+    // holds no reminder. False only when the content was needed and the read failed; a read the
+    // request budget held back is no failure: the next Run reads the page first.
     bool LoadPendingTags(const std::string& pageId, const std::string& pageClientLink,
                          const std::string& title, std::optional<Date> lastModifyTime);
 
-    // Reads the known reminder pages online (those the change listing shows changed, those held
-    // back before, and a round-robin share) and updates their reminders ahead of the mirror.
-    void Run_CheckKnowPages();
+    // Updates the known reminder pages' reminders ahead of the mirror: title reminders from the
+    // change listing's titles, and reads of the tag pages it shows changed, of the pages held back
+    // or failed before, and of a small round-robin share. `sinceLastListing` (at a start, after a
+    // Refresh) follows the listing back to the last one, also one from the last run.
+    void Run_CheckKnowPages(bool sinceLastListing = false);
     // Page-title reminders in the reminder list.
     std::int64_t CountPageTitleReminderKnownPage();
     // Updates a tag page's reminders from its live title and content; gives the number of changes.

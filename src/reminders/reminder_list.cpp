@@ -1,11 +1,10 @@
 #include "reminders/reminder_list.h"
 
+#include "reminders/page_ids_in_text.h"
 #include "util/text.h"
 
 #include <algorithm>
 #include <numeric>
-#include <unordered_map>
-#include <unordered_set>
 #include <utility>
 
 namespace rz {
@@ -141,34 +140,12 @@ ReminderPtr TReminderList::InsertTop(std::int64_t objType, std::optional<std::st
 
 void TReminderList::CheckAndRemoveDeletedPageItem(std::string_view text)
 {
-    // Searching the whole page list text for every record's page id takes seconds for thousands of
-    // pages, all under the lock the due check waits for. Page ids normally stand in that text as
-    // whole quoted strings, so a set of the quoted segments settles them at once; only an id not
-    // found that way (one whose page has gone, usually) is searched for in the whole text.
-    std::unordered_set<std::string_view> quoted;
-    for (std::size_t open = text.find('"'); open != std::string_view::npos;) {
-        const std::size_t close = text.find('"', open + 1);
-        if (close == std::string_view::npos)
-            break;
-        quoted.insert(text.substr(open + 1, close - open - 1));
-        open = close;
-    }
-    std::unordered_map<std::string, bool> searched;
-    const auto occurs = [&](const std::string& pageId) {
-        if (pageId.empty())
-            return false;
-        if (quoted.count(pageId) != 0)
-            return true;
-        const auto [it, inserted] = searched.try_emplace(pageId, false);
-        if (inserted)
-            it->second = StrContains(pageId, text);
-        return it->second;
-    };
-
+    // Sorted out before the lock: the due check waits for it.
+    TPageIdsInText pages(text);
     std::lock_guard lock(m_Mutex);
     m_Records.RemoveIf([&](const TAReminder& r) {
         const std::optional<std::string> pageId = r.pageId();
-        return !pageId || !occurs(*pageId);
+        return !pageId || !pages.Occurs(*pageId);
     });
 }
 
@@ -190,6 +167,17 @@ void TReminderList::DeleteAllTagInPage(const std::optional<std::string>& pageId)
     std::lock_guard lock(m_Mutex);
     m_Records.RemoveIf(
         [&](const TAReminder& r) { return r.objType() == kTagReminder && SameText(r.pageId(), pageId); });
+}
+
+void TReminderList::LoadFromFile(const std::string& path)
+{
+    RecordList::LoadFromFile(path);
+    const Date now = DateNow();
+    for (const ReminderPtr& r : list()) {
+        const std::optional<Date> time = r->time();
+        if (r->Repeat() != 0 && time && *time < now)
+            r->setTime(r->GetRepeatDateTime());
+    }
 }
 
 bool TReminderList::Remove(const ReminderPtr& record)

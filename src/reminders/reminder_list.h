@@ -48,6 +48,10 @@ public:
     // Removes every tag reminder of the page; its page-title reminder stays.
     void DeleteAllTagInPage(const std::optional<std::string>& pageId);
 
+    // Merges the stored records (RecordList::LoadFromFile); then a repeating reminder whose stored
+    // occurrence has passed moves to its next one, so it rings even when its page is not read again.
+    void LoadFromFile(const std::string& path);
+
     // Removes that very record, wherever it now stands; false when it is no longer in the list.
     bool Remove(const ReminderPtr& record);
     // Earliest time first; records without time go last. Equal times keep their order.

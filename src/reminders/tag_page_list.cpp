@@ -1,5 +1,6 @@
 #include "reminders/tag_page_list.h"
 
+#include "reminders/page_ids_in_text.h"
 #include "reminders/reminder.h"
 #include "reminders/text_form.h"
 
@@ -59,6 +60,16 @@ TagPagePtr TTagPageList::AddUnique(const std::optional<std::string>& pageId,
     record->setLastModifyTime(LastModifyTime);
     m_Records.Append(record);
     return record;
+}
+
+std::size_t TTagPageList::CheckAndRemoveDeletedPageItem(std::string_view text)
+{
+    TPageIdsInText pages(text);
+    std::lock_guard lock(m_Mutex);
+    return m_Records.RemoveIf([&](const TATagPage& page) {
+        const std::optional<std::string> pageId = page.pageId();
+        return !pageId || !pages.Occurs(*pageId);
+    });
 }
 
 TagPagePtr TTagPageList::AddUniqueLocked(const TagPagePtr& record)

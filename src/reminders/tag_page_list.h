@@ -51,9 +51,10 @@ private:
 
 using TagPagePtr = std::shared_ptr<TATagPage>;
 
-// The pages known to carry tag reminders, in the order they were added, keyed by pageId. Every
-// operation runs under the list's own mutex. GetByID finds the first record with a key, DeleteByID
-// removes the last.
+// The pages whose title marks tag reminders and whose content has been read (with the change time
+// it was read at, so an unchanged page is not read again), in the order they were added, keyed by
+// pageId. Every operation runs under the list's own mutex. GetByID finds the first record with a
+// key, DeleteByID removes the last.
 class TTagPageList : public detail::RecordList<TTagPageList, TATagPage>
 {
 public:
@@ -66,6 +67,8 @@ public:
     // AddUnique(record) merges a loaded record: the time of the record with its key is overwritten,
     // or it is appended.
     using RecordList::AddUnique;
+    // Removes every page whose id does not occur in the page list text; gives the count.
+    std::size_t CheckAndRemoveDeletedPageItem(std::string_view text);
 
 private:
     friend class detail::RecordList<TTagPageList, TATagPage>;

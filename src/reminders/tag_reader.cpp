@@ -6,6 +6,7 @@
 #include "util/text.h"
 
 #include <pugixml.hpp>
+#include <string_view>
 
 namespace rz {
 
@@ -40,20 +41,61 @@ std::string StringValue(const pugi::xml_node& element)
     return text;
 }
 
-std::int64_t MergeTaggedParagraph(TReminderList& list, const std::string& pageId, const std::string& pageLink,
-                                  const pugi::xml_node& paragraph)
+bool Named(const pugi::xml_node& node, std::string_view name)
 {
-    const std::string text = StringValue(paragraph);
+    return node.type() == pugi::node_element && std::string_view(node.name()) == name;
+}
+
+// A list item's own text: nested lists are items of their own.
+std::string ItemText(const pugi::xml_node& item)
+{
+    std::string text;
+    ForEachBelow(item, [&](const pugi::xml_node& node) {
+        if (node.type() != pugi::node_pcdata && node.type() != pugi::node_cdata)
+            return;
+        for (pugi::xml_node up = node.parent(); up && up != item; up = up.parent()) {
+            if (Named(up, "ul") || Named(up, "ol"))
+                return;
+        }
+        text += node.value();
+    });
+    return text;
+}
+
+// The tag of a list item: its own, or that of a "span" in it, which is how the service returns a
+// tag on a list item. Spans inside a nested list or a paragraph belong to those. None when untagged.
+std::optional<std::string> ItemDataTag(const pugi::xml_node& item)
+{
+    if (XmlHasDataTag(item))
+        return XmlAttrString(item, "data-tag");
+    std::optional<std::string> tag;
+    ForEachBelow(item, [&](const pugi::xml_node& node) {
+        if (tag || !Named(node, "span") || !XmlHasDataTag(node))
+            return;
+        for (pugi::xml_node up = node.parent(); up && up != item; up = up.parent()) {
+            if (Named(up, "ul") || Named(up, "ol") || Named(up, "p"))
+                return;
+        }
+        tag = XmlAttrString(node, "data-tag");
+    });
+    return tag;
+}
+
+// Merges one tagged element (a paragraph or a list item) into the list as the page's reminder
+// keyed by the element's id.
+std::int64_t MergeTagged(TReminderList& list, const std::string& pageId, const std::string& pageLink,
+                         const pugi::xml_node& element, const std::string& text, const std::string& dataTag)
+{
     std::optional<Date> dt;
     std::int64_t type = kReminderTypeNone;
     std::int64_t start = 0;
     std::int64_t end = 0;
     WeekDayFlags weekDay = DefaultWeekDays();
     TAReminder::PageTitleReminder_GetDateTime(text, dt, type, start, end, weekDay);
-    if (IsCompletedDataTag(XmlAttrString(paragraph, "data-tag")))
+    if (IsCompletedDataTag(dataTag))
         type = kReminderTypeNone;
 
-    const std::string id = XmlAttrString(paragraph, "id");
+    const std::string id = XmlAttrString(element, "id");
     const std::string link = TagParagraphLink(pageLink, id);
     // The tag travels with the reminder, so the alert knows whether it can tick a to-do.
     const auto withDataTag = [&](std::int64_t changes) {
@@ -102,8 +144,13 @@ std::int64_t LoadPendingTags_Recurse(TReminderList& list, const std::string& pag
 {
     std::int64_t count = 0;
     ForEachBelow(parent, [&](const pugi::xml_node& node) {
-        if (node.type() == pugi::node_element && std::string_view(node.name()) == "p" && XmlHasDataTag(node))
-            count += MergeTaggedParagraph(list, pageId, pageLink, node);
+        if (Named(node, "p") && XmlHasDataTag(node)) {
+            count +=
+                MergeTagged(list, pageId, pageLink, node, StringValue(node), XmlAttrString(node, "data-tag"));
+        } else if (Named(node, "li")) {
+            if (const std::optional<std::string> tag = ItemDataTag(node))
+                count += MergeTagged(list, pageId, pageLink, node, ItemText(node), *tag);
+        }
     });
     return count;
 }
@@ -111,7 +158,9 @@ std::int64_t LoadPendingTags_Recurse(TReminderList& list, const std::string& pag
 std::optional<std::int64_t> ReadTagReminders(TReminderList& list, const std::string& pageId,
                                              const std::string& pageLink, std::string_view content)
 {
-    const std::string prepared = StrAmpToNbsp(content);
+    // "&nbsp;" is what it stands for; any other "&" still becomes a no-break space, so entities the
+    // strict parser does not know cannot fail the page.
+    const std::string prepared = StrAmpToNbsp(StrReplaceAll(content, "&nbsp;", "\xC2\xA0"));
     pugi::xml_document document;
     const pugi::xml_parse_result parsed = document.load_buffer(
         prepared.data(), prepared.size(), pugi::parse_default | pugi::parse_ws_pcdata, pugi::encoding_utf8);

@@ -17,7 +17,8 @@ class TReminderList;
 // in ":completed" (a ticked to-do): such a paragraph reminds of nothing any more.
 bool IsCompletedDataTag(std::string_view dataTag);
 
-// Walks the elements below `parent` in document order and merges every tagged "p" into `list` as a
+// Walks the elements below `parent` in document order and merges every tagged "p", and every list
+// item tagged itself or through a tagged "span" in it (its own text, its own id), into `list` as a
 // tag reminder of the page: a paragraph whose text carries a repeating reminder or a one-off one
 // still to come makes or updates its reminder; any other tagged paragraph (a date passed, no
 // reminder syntax, a completed to-do) removes the reminder its id had. Gives the number of changes.
@@ -25,8 +26,9 @@ bool IsCompletedDataTag(std::string_view dataTag);
 std::int64_t LoadPendingTags_Recurse(TReminderList& list, const std::string& pageId,
                                      const std::string& pageLink, const pugi::xml_node& parent);
 
-// Parses page content strictly as XML after StrAmpToNbsp (whitespace-only text and CDATA kept)
-// and walks it from its root element. None when the content does not parse.
+// Parses page content strictly as XML (whitespace-only text and CDATA kept), "&nbsp;" read as a
+// no-break space and every other "&" turned into one (StrAmpToNbsp), and walks it from its root
+// element. None when the content does not parse.
 std::optional<std::int64_t> ReadTagReminders(TReminderList& list, const std::string& pageId,
                                              const std::string& pageLink, std::string_view content);
 

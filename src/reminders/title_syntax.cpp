@@ -13,6 +13,11 @@ namespace rz {
 
 namespace {
 
+bool IsAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
 bool IsBlank16(char16_t c)
 {
     return c == u'\t' || u_charType(static_cast<UChar32>(c)) == U_SPACE_SEPARATOR;
@@ -45,6 +50,29 @@ std::u16string TrimmedRest(const std::u16string& title16, std::size_t position)
     if (position >= title16.size())
         return {};
     return Utf8ToUtf16(StrTrim(Utf16ToUtf8(std::u16string_view(title16).substr(position))));
+}
+
+// The title as the syntax reads it: a no-break space counts as a space, and a run of blanks between
+// a date and its time as one space. Pages write a second space as "&nbsp;", so two spaces before the
+// time are common and must not shift the fixed places. The stored title keeps its own spaces; the
+// reported positions count in this reading.
+std::string ReadableTitle(std::string_view title)
+{
+    constexpr std::string_view kNoBreakSpace = "\xC2\xA0";
+    std::string text;
+    text.reserve(title.size());
+    for (std::size_t i = 0; i < title.size();) {
+        const bool noBreak = title.substr(i, kNoBreakSpace.size()) == kNoBreakSpace;
+        if (noBreak || title[i] == ' ') {
+            if (text.empty() || text.back() != ' ' ||
+                !(text.size() >= 2 && IsAsciiDigit(text[text.size() - 2])))
+                text += ' ';
+            i += noBreak ? kNoBreakSpace.size() : 1;
+            continue;
+        }
+        text += title[i++];
+    }
+    return text;
 }
 
 bool InRange(std::int64_t value, std::int64_t low, std::int64_t high)
@@ -164,6 +192,8 @@ bool TAReminder::PageTitleReminder_GetDateTime(std::string_view title, std::opti
 {
     ReminderType = kReminderTypeNone;
     const Date now = DateNow();
+    const std::string readable = ReadableTitle(title);
+    title = readable;
     const std::u16string title16 = Utf8ToUtf16(title);
 
     const std::size_t a = title16.find(u"!!");

@@ -1,14 +1,20 @@
 #include "ui/due_check.h"
 
 #include "reminders/reminder_list.h"
+#include "util/files.h"
+#include "util/json.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace rz {
 namespace {
 
 // A fired repeating reminder waits this long before it may fire again.
 constexpr int kRepeatHoldOffSeconds = 20;
+// The last check's time is written at least this often.
+constexpr double kStateSaveSeconds = 60;
+constexpr const char* kLastCheckKey = "lastCheck";
 
 // The occurrence after the one that just fired. A check fires a reminder up to ten seconds before
 // its time, when the plain next occurrence after now is still that same one; it would fire again
@@ -66,7 +72,8 @@ bool IsReminderDue(Date now, const DueWindow& window, std::optional<Date> preRem
 namespace {
 
 // A one-off with this id and time already waits in the pending list.
-bool AlreadyPending(const TReminderList& pending, const std::optional<std::string>& id, std::optional<Date> time)
+bool AlreadyPending(const TReminderList& pending, const std::optional<std::string>& id,
+                    std::optional<Date> time)
 {
     for (std::size_t n = pending.Count(); n-- > 0;) {
         const ReminderPtr p = pending.At(n);
@@ -79,12 +86,52 @@ bool AlreadyPending(const TReminderList& pending, const std::optional<std::strin
 
 } // namespace
 
+void TDueCheck::UseStateFile(const std::string& path)
+{
+    if (path == m_StatePath)
+        return;
+    m_StatePath = path;
+    m_LastRunCheck.reset();
+    const std::optional<std::string> text = path.empty() ? std::nullopt : ReadTextFile(path);
+    if (!text)
+        return;
+    const Json state = JsonTextToObject(std::string_view(*text));
+    if (const auto it = state.find(kLastCheckKey); it != state.end() && it->is_number())
+        m_LastRunCheck = Date{it->get<double>()};
+}
+
+void TDueCheck::SaveState(Date now, bool raised)
+{
+    if (m_StatePath.empty())
+        return;
+    // A clock set back also writes at once.
+    const bool due = raised || !m_StateSaved || now < *m_StateSaved ||
+                     now.seconds - m_StateSaved->seconds >= kStateSaveSeconds;
+    if (!due)
+        return;
+    // Whole-second text would lose up to a second and raise a reminder of that second twice.
+    const Json state = {{kLastCheckKey, now.seconds}};
+    if (WriteTextFile(m_StatePath, state.dump()))
+        m_StateSaved = now;
+}
+
 DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderList& pending,
                                            SnoozeState& snooze)
 {
     const Date now = DateNow();
-    const DueWindow window = DueWindowFor(now, m_PreviousCheck);
+    DueWindow window = DueWindowFor(now, m_PreviousCheck);
+    // First check after a start: reach back to just after what the last run's last check covered.
+    std::optional<Date> lateFrom;
+    if (m_LastRunCheck && !m_PreviousCheck) {
+        const Date from = DateAddSeconds(*m_LastRunCheck, kDueToleranceSeconds);
+        if (from < window.Low) {
+            lateFrom = Date{std::nextafter(from.seconds, from.seconds + 1)};
+            window.Low = *lateFrom;
+        }
+    }
+    m_LastRunCheck.reset();
     m_PreviousCheck = now;
+    const Date onTime = DateAddSeconds(now, -kDueToleranceSeconds);
 
     DueCheckResult result;
     result.Alert = SnoozeStep(snooze, now, window);
@@ -95,29 +142,49 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         if (!r) {
             continue;
         }
-        const std::optional<Date> time = r->time();
+        std::optional<Date> time = r->time();
+        const bool repeats = r->Repeat() != 0;
+        if (repeats && time) {
+            const std::optional<Date> raised = r->lastRaised();
+            if (raised && *time <= *raised) {
+                // Put back by a merge: that occurrence rang already.
+                r->setTime(r->GetRepeatDateTime());
+                continue;
+            }
+            // Loading moved a passed occurrence on; the one missed while stopped rings late.
+            if (lateFrom && *time > now) {
+                if (const std::optional<Date> previous = r->PreviousOccurrence();
+                    previous && DateIsBetween(*previous, *lateFrom, onTime)) {
+                    time = previous;
+                }
+            }
+        }
         if (!IsReminderDue(now, window, r->preRemindedTime(), time)) {
             continue;
         }
-        const bool repeats = r->Repeat() != 0;
         if (!repeats && AlreadyPending(pending, r->Id(), time)) {
             // Fired moments ago and put back by a load before its time came: it is waiting already.
             reminders.Remove(r);
             continue;
         }
+        const bool late = lateFrom && *time < onTime;
+        const std::string name =
+            (late ? std::string(kLateMarker) : std::string()) + r->name().value_or(std::string());
         r->setPreRemindedTime(repeats ? DateAddSeconds(now, kRepeatHoldOffSeconds) : window.High);
         pending
-            .InsertTop(r->objType(), r->name(), r->Id(), r->pageId(), r->link(), time, r->Repeat(),
-                       r->weekDay())
+            .InsertTop(r->objType(), late || r->name() ? std::optional<std::string>(name) : std::nullopt, r->Id(),
+                       r->pageId(), r->link(), time, r->Repeat(), r->weekDay())
             ->setDataTag(r->dataTag());
-        result.FiredNames.push_back(r->name().value_or(std::string()));
+        result.FiredNames.push_back(name);
         if (repeats) {
+            r->setLastRaised(time);
             r->setTime(NextOccurrenceAfter(*r, *time));
         } else {
             reminders.Remove(r);
         }
         result.Alert = true;
     }
+    SaveState(now, !result.FiredNames.empty());
     return result;
 }
 

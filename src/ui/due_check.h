@@ -44,6 +44,10 @@ bool SnoozeStep(SnoozeState& snooze, Date now, const DueWindow& window);
 bool IsReminderDue(Date now, const DueWindow& window, std::optional<Date> preRemindedTime,
                    std::optional<Date> time);
 
+// Put before the name of a pending copy raised late, at the first check after a start, for a
+// reminder that came due while the agent was not running.
+inline constexpr const char* kLateMarker = "(late) ";
+
 // What one check did.
 struct DueCheckResult
 {
@@ -56,15 +60,29 @@ struct DueCheckResult
 class TDueCheck
 {
 public:
+    // Keeps the time of the last check in this file (JSON, replaced atomically) across runs: written
+    // when a check raises something and at least once a minute. The first call reads the last run's
+    // time, so the first check raises once, marked late, every reminder that came due since then; a
+    // repeating one its latest missed occurrence. Without a file (the very first start) nothing is
+    // raised late. Later calls with the same path change nothing.
+    void UseStateFile(const std::string& path);
+
     // Moves due one-off reminders to `pending`, appends a copy of each due repeating reminder and
     // advances it, and fires the snooze. Walks `reminders` from the last entry to the first,
-    // fetching each afresh, so an entry removed meanwhile by another thread is skipped.
+    // fetching each afresh, so an entry removed meanwhile by another thread is skipped. An occurrence
+    // a repeating reminder raised already is never raised again.
     DueCheckResult CheckAndReminder(TReminderList& reminders, TReminderList& pending, SnoozeState& snooze);
 
     std::optional<Date> PreviousCheck() const { return m_PreviousCheck; }
 
 private:
+    void SaveState(Date now, bool raised);
+
     std::optional<Date> m_PreviousCheck;
+    std::string m_StatePath;
+    // The last run's last check, until the first check of this run has used it.
+    std::optional<Date> m_LastRunCheck;
+    std::optional<Date> m_StateSaved;
 };
 
 } // namespace rz

@@ -17,10 +17,10 @@ namespace {
 
 TCycleCounters CountersOf(const MThreadOneNoteRESTDB& w)
 {
-    return {w.m_FilterPagesResult,        w.m_NotebooksChanged,     w.m_NotebooksSectionsChanged,
-            w.m_NewNotebookCount,         w.m_ChangedNotebookCount, w.m_NotebookTotal,
-            w.m_NewSectionGroupCount,     w.m_ChangedSectionGroupCount, w.m_NewSectionCount,
-            w.m_ChangedSectionCount,      w.m_GetSectionErrorCount};
+    return {w.m_FilterPagesResult,    w.m_NotebooksChanged,         w.m_NotebooksSectionsChanged,
+            w.m_NewNotebookCount,     w.m_ChangedNotebookCount,     w.m_NotebookTotal,
+            w.m_NewSectionGroupCount, w.m_ChangedSectionGroupCount, w.m_NewSectionCount,
+            w.m_ChangedSectionCount,  w.m_GetSectionErrorCount};
 }
 
 } // namespace
@@ -68,13 +68,15 @@ void TWorkerCallbacks::ThreadRESETDBDoEnd(MThreadOneNoteRESTDB& worker)
 
 void TWorkerCallbacks::ThreadRESETDBDoExecute(MThreadOneNoteRESTDB& worker)
 {
-    if (TickNow() - m_CheckKnownPagesTick.load() <= kEngineIntervalSeconds) {
+    const std::int64_t lastRun = m_CheckKnownPagesTick.load();
+    if (TickNow() - lastRun <= kEngineIntervalSeconds) {
         return;
     }
     try {
         const std::unique_ptr<TOnlineSource> online = m_OnlineFor(worker);
         TReminderHandle engine(m_State, online.get());
-        engine.Run_CheckKnowPages();
+        // At a start and after Refresh (tick 0): every page changed since the last listing.
+        engine.Run_CheckKnowPages(lastRun == 0);
         if (!m_State.UserId.Empty()) {
             MOneNoteRESTDB query(m_State, m_QueryMemo.get());
             query.Run(kQueryPagesByTitle, 1, 0, "!", "");

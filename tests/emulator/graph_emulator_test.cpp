@@ -51,7 +51,8 @@ std::string Fixture(const std::string& extraSections = {})
               "lastModifiedDateTime": "{{now-2h}}"},
              {"title": "!Project", "id": "pg-project", "lastModifiedDateTime": "{{now-3h}}",
               "paragraphs": ["Intro", {"text": "Call Bob !{{today 23:59}}", "tags": ["to-do", "important"]},
-                             {"text": "A & B < C", "tags": "to-do:completed"}]},
+                             {"text": "A & B < C", "tags": "to-do:completed"},
+                             {"text": "Milk", "tags": "to-do", "list": "ul"}, {"text": "Bread", "list": "ul"}]},
              {"title": "Plain notes", "id": "pg-plain", "lastModifiedDateTime": "{{now-4h}}"}]},
            {"displayName": "Damaged", "id": "sec-damaged", "errorCode": "20185",
             "pages": [{"title": "Hidden !2030-01-01 10:00", "id": "pg-hidden"}]})" +
@@ -626,6 +627,11 @@ TEST_F(EmulatorTest, PageContentCarriesIdsAndTags)
     EXPECT_TRUE(std::regex_search(r.body, tagged)) << r.body;
     EXPECT_NE(r.body.find("data-tag=\"to-do:completed\""), std::string::npos);
     EXPECT_NE(r.body.find("A &amp; B &lt; C"), std::string::npos);
+    // List items in one list, a tag on a span inside the item.
+    const std::regex list(
+        R"re(<ul>\s*<li id="li:\{[0-9a-f-]{36}\}\{\d+\}"><span data-tag="to-do">Milk</span></li>)re"
+        R"re(\s*<li id="li:[^"]*">Bread</li>\s*</ul>)re");
+    EXPECT_TRUE(std::regex_search(r.body, list)) << r.body;
 
     const auto plain = emu.Get(Me("/onenote/pages/pg-project/content"), kAccess);
     EXPECT_EQ(plain.body.find("id=\"p:"), std::string::npos);
@@ -677,7 +683,7 @@ TEST_F(EmulatorTest, RenumberGivesEveryElementANewIdAndKeepsTheContent)
     };
     const std::string before = emu.Get(content, kAccess).body;
     const auto oldIds = ids(before);
-    ASSERT_EQ(oldIds.size(), 4u); // the div and three paragraphs
+    ASSERT_EQ(oldIds.size(), 6u); // the div, three paragraphs and two list items
     const std::string oldStamp = stamp();
 
     ASSERT_EQ(emu.Post("/_emulator/page", R"({"id": "pg-project", "renumber": true})").status, 200);

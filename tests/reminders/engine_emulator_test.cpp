@@ -97,9 +97,9 @@ TEST_F(EngineEmulatorTest, EditsOnlineReachTheirRemindersWithinOneCheck)
     EXPECT_EQ(m_State.ReminderList.GetByID("pg-dentist")->time(), Local(2099, 3, 22, 11, 0));
     ASSERT_EQ(TagReminders().size(), 1u);
     EXPECT_EQ(TagReminders()[0]->time(), Local(2099, 3, 21, 8, 0));
-    // One listing and the two changed pages, out of 27 in the account.
+    // One listing and the changed tag page, out of 27 in the account: the title comes with the listing.
     EXPECT_EQ(m_Emulator.RequestCount("pagelist"), 1);
-    EXPECT_EQ(m_Emulator.RequestCount("content"), 2);
+    EXPECT_EQ(m_Emulator.RequestCount("content"), 1);
     EXPECT_EQ(m_State.KnownListFailures, 0u);
 
     // Nothing changed: one listing request, no page read.

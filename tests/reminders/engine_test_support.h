@@ -23,6 +23,7 @@ class FakeOnline : public TOnlineSource
 public:
     std::map<std::string, std::string> content;      // page id → HTML
     std::map<std::string, std::string> changedAt;    // page id → Graph time of its last change
+    std::map<std::string, std::string> titles;       // page id → title the listing gives
     std::map<std::string, TOnlineStatus> readStatus; // page id → a forced outcome
     std::set<std::string> heldBack;                  // page ids whose reads get no slot
     bool listFails = false;
@@ -57,8 +58,11 @@ public:
         const std::size_t skip = Number(relative, "$skip=", 0);
         const std::size_t top = Number(relative, "$top=", 20);
         Json value = Json::array();
-        for (std::size_t i = skip; i < pages.size() && i < skip + top; ++i)
+        for (std::size_t i = skip; i < pages.size() && i < skip + top; ++i) {
             value.push_back({{"id", pages[i].first}, {"lastModifiedDateTime", pages[i].second}});
+            if (const auto title = titles.find(pages[i].first); title != titles.end())
+                value.back()["title"] = title->second;
+        }
         const Json answer = {{"@odata.context", "https://graph/v1.0/$metadata#users('u')/onenote/pages"},
                              {"value", value}};
         return {TOnlineStatus::Ok, answer.dump()};

@@ -212,5 +212,37 @@ TEST_F(LoaderTest, PagesGoneFromTheListLoseAllTheirReminders)
     EXPECT_EQ(m_State.PreviousReminderPagesJson.Get(), "not json");
 }
 
+TEST_F(LoaderTest, HeldBackReadsDoNotFailTheLoadAndEmptyPagesAreNotReadAgain)
+{
+    // P3 marks tag reminders but holds none; P2 gets no request slot.
+    m_Online.content["P3"] = PageHtml("!Notes", "<p>nothing tagged</p>");
+    m_Online.heldBack = {"P2"};
+    PublishProject();
+    std::vector<Json> pages = m_TwoPages;
+    pages.push_back(PageEntry("P3", "!Notes", "2021-03-05T10:00:00Z"));
+    Load(pages);
+    EXPECT_TRUE(FilesExist());
+    EXPECT_EQ(m_State.PreviousReminderPagesJson.Get(), m_State.ReminderPagesJson.Get());
+    EXPECT_EQ(m_State.LoadPageErrors, 0u);
+
+    // The same list again: the held-back page is read now, the empty one not again.
+    m_Online.heldBack.clear();
+    m_Online.reads.clear();
+    TReminderHandle(m_State, &m_Online).Run();
+    EXPECT_EQ(m_Online.reads, std::vector<std::string>{"P2"});
+    EXPECT_NE(Reminder("p:{G}{5}"), nullptr);
+    TReminderHandle(m_State, &m_Online).Run();
+    EXPECT_EQ(m_Online.reads.size(), 1u);
+}
+
+TEST_F(LoaderTest, PageGoneFromTheListLeavesTheTagPageList)
+{
+    PublishProject();
+    Load(m_TwoPages);
+    ASSERT_NE(m_State.TagPageList.GetByID("P2"), nullptr);
+    Load({m_TwoPages[0]});
+    EXPECT_EQ(m_State.TagPageList.Count(), 0u);
+}
+
 } // namespace
 } // namespace rz

@@ -424,3 +424,22 @@ TEST(ReminderListKeyTest, ListedRecordKeepsItsKey)
 
 } // namespace
 } // namespace rz
+
+namespace rz {
+namespace {
+
+TEST_F(ReminderListTest, LoadMovesAPassedRepeatingTimeToItsNextOccurrence)
+{
+    test::TempDir folder;
+    m_List.AddUnique(0, "Standup !! 09:00", "R", "R", "L", Local(2021, 3, 10, 9, 0), 1, DefaultWeekDays());
+    m_List.At(0)->setTime(Local(2021, 3, 8, 9, 0)); // stored two days ago, never read since
+    ASSERT_TRUE(m_List.SaveToFile(folder.File("Reminders.plist")));
+
+    TReminderList loaded;
+    loaded.LoadFromFile(folder.File("Reminders.plist"));
+    ASSERT_EQ(loaded.Count(), 1u);
+    EXPECT_EQ(loaded.At(0)->time(), Local(2021, 3, 11, 9, 0));
+}
+
+} // namespace
+} // namespace rz

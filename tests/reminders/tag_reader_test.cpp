@@ -129,14 +129,15 @@ TEST_F(TagReaderTest, OnlyTaggedParagraphsCountWhereverTheyStand)
                 "<p id=\"p:{G}{9}\">Untagged !2021-03-20 11:00</p>"
                 "<p id=\"p:{G}{10}\" data-tag=\"to-do\">Nbsp&nbsp;!2021-03-20 12:00 &amp; more</p>",
                 "2021-03-05T10:00:00Z");
-    EXPECT_EQ(m_State.ReminderList.Count(), 2u);
+    // The tagged list item counts too.
+    EXPECT_EQ(m_State.ReminderList.Count(), 3u);
     const ReminderPtr nested = Reminder("p:{G}{8}");
     ASSERT_NE(nested, nullptr);
     EXPECT_EQ(nested->name(), "Nested !2021-03-20 10:00");
     EXPECT_EQ(nested->time(), Local(2021, 3, 20, 10, 0));
     const ReminderPtr nbsp = Reminder("p:{G}{10}");
     ASSERT_NE(nbsp, nullptr);
-    EXPECT_EQ(nbsp->name(), "Nbsp\u00A0nbsp;!2021-03-20 12:00 \u00A0amp; more");
+    EXPECT_EQ(nbsp->name(), "Nbsp\u00A0!2021-03-20 12:00 \u00A0amp; more");
 }
 
 TEST_F(TagReaderTest, NewPageWithEmptyContentIsReadAgain)
@@ -157,7 +158,8 @@ TEST_F(TagReaderTest, TickedToDoOnAPageReadForTheFirstTimeMakesNone)
 {
     LoadProject(Para("p:{H}{1}", "Done !2021-03-20 09:00", "to-do:completed"), "2021-03-06T10:00:00Z");
     EXPECT_EQ(Reminder("p:{H}{1}"), nullptr);
-    EXPECT_EQ(m_State.TagPageList.GetByID("P1"), nullptr);
+    // Listed all the same, so it is not read again until it changes.
+    EXPECT_NE(m_State.TagPageList.GetByID("P1"), nullptr);
 }
 
 TEST_F(TagReaderTest, ContentThatIsNoXmlChangesNothing)
@@ -165,7 +167,7 @@ TEST_F(TagReaderTest, ContentThatIsNoXmlChangesNothing)
     LoadProject("<p id=\"p:{G}{1}\" data-tag=\"to-do\">Open !2021-03-20 09:00", "2021-03-05T10:00:00Z");
     EXPECT_EQ(m_State.ReminderList.Count(), 0u);
     EXPECT_EQ(m_State.LoadPageErrors, 0u);
-    EXPECT_EQ(m_State.TagPageList.Count(), 0u);
+    EXPECT_EQ(m_State.TagPageList.Count(), 1u);
 
     // Deep nesting is walked without exhausting the stack.
     std::string open;
@@ -176,6 +178,39 @@ TEST_F(TagReaderTest, ContentThatIsNoXmlChangesNothing)
     }
     LoadProject(open + Para("p:{G}{2}", "Deep !2021-03-20 09:00") + close, "2021-03-06T10:00:00Z");
     EXPECT_NE(Reminder("p:{G}{2}"), nullptr);
+}
+
+TEST_F(TagReaderTest, NoBreakSpaceBetweenDateAndTimeKeepsTheTime)
+{
+    LoadProject(Para("p:{G}{1}", "Call !2021-03-20&nbsp;09:00") +
+                    Para("p:{G}{2}", "Call !2021-03-21 &nbsp;10:15"),
+                "2021-03-05T10:00:00Z");
+    ASSERT_NE(Reminder("p:{G}{1}"), nullptr);
+    EXPECT_EQ(Reminder("p:{G}{1}")->time(), Local(2021, 3, 20, 9, 0));
+    EXPECT_EQ(Reminder("p:{G}{1}")->name(), "Call !2021-03-20\u00A009:00");
+    ASSERT_NE(Reminder("p:{G}{2}"), nullptr);
+    EXPECT_EQ(Reminder("p:{G}{2}")->time(), Local(2021, 3, 21, 10, 15));
+}
+
+TEST_F(TagReaderTest, TaggedListItemsReadLikeTaggedParagraphs)
+{
+    LoadProject("<ul>"
+                "<li id=\"li:{G}{1}\"><span data-tag=\"to-do\">Buy milk !2021-03-20 09:00</span></li>"
+                "<li id=\"li:{G}{2}\" data-tag=\"important\">Pay !!08:00"
+                "<ul><li id=\"li:{G}{3}\">Untagged !2021-03-20 11:00</li></ul></li>"
+                "<li id=\"li:{G}{4}\"><span data-tag=\"to-do:completed\">Done !2021-03-20 12:00</span></li>"
+                "</ul>",
+                "2021-03-05T10:00:00Z");
+    EXPECT_EQ(m_State.ReminderList.Count(), 2u);
+    const ReminderPtr milk = Reminder("li:{G}{1}");
+    ASSERT_NE(milk, nullptr);
+    EXPECT_EQ(milk->objType(), kTagReminder);
+    EXPECT_EQ(milk->time(), Local(2021, 3, 20, 9, 0));
+    EXPECT_EQ(milk->link(), kP1Link + "&object-id={G}&01");
+    const ReminderPtr pay = Reminder("li:{G}{2}");
+    ASSERT_NE(pay, nullptr);
+    EXPECT_EQ(pay->name(), "Pay !!08:00");
+    EXPECT_EQ(pay->Repeat(), 1);
 }
 
 } // namespace

@@ -68,7 +68,7 @@ TEST(DueWindowTest, ReachesBackToThePreviousCheck)
 TEST_F(DueCheckTest, OneOffPutBackByALoadBeforeItsTimeFiresOnce)
 {
     AddOneOff("a", At(4, 10, 0, 0));
-    EXPECT_TRUE(CheckAt(At(4, 9, 59, 52)).Alert);
+    EXPECT_TRUE(CheckAt(At(4, 9, 59, 50)).Alert); // ten seconds early; held off until 10:00:10
     ASSERT_EQ(pending.Count(), 1U);
     // The page still names a time to come, so a load in the next seconds adds it again.
     AddOneOff("a", At(4, 10, 0, 0));
@@ -227,6 +227,68 @@ TEST_F(DueCheckTest, ReminderWithoutTimeNeverFires)
     reminders.AddUnique(kPageTitleReminder, "x", "X", "X", "l", std::nullopt, 0, DefaultWeekDays());
     EXPECT_FALSE(CheckAt(At(4, 10, 0, 0)).Alert);
     EXPECT_EQ(reminders.Count(), 1u);
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+TEST_F(DueCheckTest, MergeDuringTheHoldOffNeverRaisesAnOccurrenceTwice)
+{
+    AddDaily("D1", At(1, 10, 0, 0));
+    EXPECT_TRUE(CheckAt(At(4, 9, 59, 50)).Alert); // ten seconds early; held off until 10:00:10
+    // A load merges the same reminder before its time: today's occurrence is what "next" means now.
+    clock.Set(At(4, 9, 59, 55).seconds);
+    reminders.AddUnique(kPageTitleReminder, "D1 !!", "D1", "D1", "onenote:D1", At(4, 10, 0, 0), 1,
+                        DefaultWeekDays());
+    for (int second = 0; second <= 40; ++second)
+        EXPECT_FALSE(CheckAt(At(4, 10, 0, second)).Alert) << second;
+    EXPECT_EQ(pending.Count(), 1u);
+    EXPECT_EQ(reminders.At(0)->time(), At(5, 10, 0, 0));
+}
+
+// Runs of the agent over one data folder: each start loads the stored reminders anew and resumes
+// the due check from the file the last run left.
+class LateAlarmTest : public DueCheckTest
+{
+protected:
+    // Stops (saving the list as the loader would have) and starts at `now`; gives the first check.
+    DueCheckResult RestartAt(Date now)
+    {
+        reminders.SaveToFile(folder.File("Reminders.plist"));
+        clock.Set(now.seconds);
+        reminders.Clear();
+        reminders.LoadFromFile(folder.File("Reminders.plist"));
+        check = TDueCheck();
+        check.UseStateFile(folder.File("DueCheck.json"));
+        return check.CheckAndReminder(reminders, pending, snooze);
+    }
+    test::TempDir folder;
+};
+
+TEST_F(LateAlarmTest, MissedWhileStoppedRingsOnceMarkedLate)
+{
+    AddOneOff("Old", At(4, 8, 0, 0));     // passed before the stop: never raised
+    AddOneOff("Missed", At(4, 11, 0, 0)); // came due while stopped
+    AddOneOff("Later", At(5, 9, 0, 0));
+    AddDaily("Daily", At(1, 10, 30, 0)); // 10:30 missed; 11:30 start
+    // The very first start raises nothing.
+    EXPECT_FALSE(RestartAt(At(4, 9, 0, 0)).Alert);
+
+    const DueCheckResult late = RestartAt(At(4, 11, 30, 0));
+    ASSERT_EQ(late.FiredNames.size(), 2u);
+    ASSERT_EQ(pending.Count(), 2u);
+    for (std::size_t i = 0; i < 2; ++i)
+        EXPECT_EQ(pending.At(i)->name()->rfind(kLateMarker, 0), 0u) << *pending.At(i)->name();
+    EXPECT_EQ(pending.At(0)->time(), At(4, 10, 30, 0));
+    EXPECT_EQ(pending.At(1)->time(), At(4, 11, 0, 0));
+    EXPECT_EQ(reminders.GetByID("Daily")->time(), At(5, 10, 30, 0));
+
+    // A second restart at once raises none of them again.
+    EXPECT_FALSE(RestartAt(At(4, 11, 31, 0)).Alert);
+    EXPECT_EQ(pending.Count(), 2u);
 }
 
 } // namespace

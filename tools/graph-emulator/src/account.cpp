@@ -322,13 +322,16 @@ Json Account::Dump() const
             j["paragraphs"] = Json::array();
             for (const auto& p : item.paragraphs) {
                 Json pj;
-                pj["id"] = "p:{" + item.elementGuid + "}{" + std::to_string(p.number) + "}";
+                pj["id"] = std::string(p.list.empty() ? "p" : "li") + ":{" + item.elementGuid + "}{" +
+                           std::to_string(p.number) + "}";
                 if (!p.html.empty())
                     pj["html"] = p.html;
                 else
                     pj["text"] = p.text;
                 if (!p.tags.empty())
                     pj["tags"] = p.tags;
+                if (!p.list.empty())
+                    pj["list"] = p.list;
                 j["paragraphs"].push_back(pj);
             }
             if (!item.rawContent.empty())

@@ -24,6 +24,7 @@ struct Paragraph
     std::string text;
     std::string tags; // data-tag value, comma-separated; empty: untagged
     std::string html;
+    std::string list; // "ul" or "ol": a list item (tag on a span inside it); empty: a paragraph
 };
 
 // A notebook, section group, section or page. Containers keep their children

@@ -231,6 +231,15 @@ bool ReadParagraphs(const Json& spec, std::time_t now, const std::string& where,
                     return false;
                 }
             }
+            if (p.contains("list")) {
+                const Json& list = p["list"];
+                if (!list.is_string() ||
+                    (list.get<std::string>() != "ul" && list.get<std::string>() != "ol")) {
+                    error = at + ".list must be \"ul\" or \"ol\"";
+                    return false;
+                }
+                para.list = list.get<std::string>();
+            }
             if (p.contains("number")) {
                 if (!p["number"].is_number_integer() || p["number"].get<long>() <= 0 ||
                     p["number"].get<long>() > 1000000000L) {

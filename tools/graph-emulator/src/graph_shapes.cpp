@@ -218,9 +218,34 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
         if (includeIds)
             out += " id=\"div:{" + p.elementGuid + "}{1}\"";
         out += " data-id=\"_default\" style=\"position:absolute;left:48px;top:115px;width:624px\">\n";
+        std::string openList; // the list element the items so far stand in
+        const auto closeList = [&] {
+            if (!openList.empty())
+                out += "\t\t\t</" + openList + ">\n";
+            openList.clear();
+        };
         for (const Paragraph& para : p.paragraphs) {
+            if (para.list != openList)
+                closeList();
             if (!para.html.empty()) {
                 out += "\t\t\t" + para.html + "\n";
+                continue;
+            }
+            if (!para.list.empty()) {
+                // The service returns a list item's note tag on a span inside the item.
+                if (openList.empty())
+                    out += "\t\t\t<" + para.list + ">\n";
+                openList = para.list;
+                out += "\t\t\t\t<li";
+                if (includeIds)
+                    out += " id=\"li:{" + p.elementGuid + "}{" + std::to_string(para.number) + "}\"";
+                out += ">";
+                if (!para.tags.empty())
+                    out +=
+                        "<span data-tag=\"" + XmlEscape(para.tags) + "\">" + XmlEscape(para.text) + "</span>";
+                else
+                    out += XmlEscape(para.text);
+                out += "</li>\n";
                 continue;
             }
             out += "\t\t\t<p";
@@ -230,6 +255,7 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
                 out += " data-tag=\"" + XmlEscape(para.tags) + "\"";
             out += " style=\"margin-top:0pt;margin-bottom:0pt\">" + XmlEscape(para.text) + "</p>\n";
         }
+        closeList();
         out += "\t\t</div>\n";
     }
     out += "\t</body>\n";
