@@ -100,9 +100,8 @@ std::int64_t MergeTagged(TReminderList& list, const std::string& pageId, const s
     // The tag travels with the reminder, so the alert knows whether it can tick a to-do.
     const auto withDataTag = [&](std::int64_t changes) {
         const ReminderPtr record = list.GetByID(id);
-        std::string dataTag = XmlAttrString(paragraph, "data-tag");
         if (record && record->dataTag() != dataTag) {
-            record->setDataTag(std::move(dataTag));
+            record->setDataTag(dataTag);
             ++changes;
         }
         return changes;
