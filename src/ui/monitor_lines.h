@@ -65,6 +65,9 @@ struct MonitorTexts
     std::string LoggedOut;
     std::string Checking;
     std::string Checked;
+    // Added to the worker's line while the service refuses the account-wide search for the
+    // account's many sections.
+    std::string TooManySections;
 };
 
 // One redraw. An absent line keeps the label's current text. The account and worker lines are grey

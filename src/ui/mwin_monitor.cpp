@@ -52,6 +52,7 @@ void MWinMonitor::windowDidLoad()
     m_Texts->LoggedIn = UiText("strLoggedIn").toStdString();
     m_Texts->Checking = UiText("strChecking").toStdString();
     m_Texts->Checked = UiText("strChecked").toStdString();
+    m_Texts->TooManySections = UiText("strTooManySections").toStdString();
     m_Timer = new QTimer(this);
     m_Timer->setInterval(1000);
     connect(m_Timer, &QTimer::timeout, this, &MWinMonitor::TimerRun);
