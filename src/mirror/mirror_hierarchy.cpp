@@ -287,10 +287,11 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSections(const Json* oldArray, 
         }
         // One failing section must not hold back the rest of the hierarchy: it goes on the error
         // list, is retried from there, and the walk goes on.
-        if (!GetSectionAllPages(id, name, sectionFolder)) {
-            if (m_Stop) {
-                return false;
-            }
+        if (GetSectionAllPages(id, name, sectionFolder)) {
+            ForgetErrorSection(id); // fetched here, so not again from the list
+        } else if (m_Stop) {
+            return false;
+        } else {
             AddErrorSection(id, name, sectionFolder.string());
         }
     }

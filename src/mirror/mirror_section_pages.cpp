@@ -169,6 +169,13 @@ void MThreadOneNoteRESTDB::RemoveErrorSections(const THierarchyIds& newIds)
     std::erase_if(m_DeferredSections, [&](const std::string& id) { return !newIds.contains(id); });
 }
 
+void MThreadOneNoteRESTDB::ForgetErrorSection(const std::string& sectionId)
+{
+    std::lock_guard lock(m_FieldMutex);
+    m_ErrorSectionList.erase(sectionId);
+    m_DeferredSections.erase(sectionId);
+}
+
 void MThreadOneNoteRESTDB::DeferSection(const std::string& sectionId)
 {
     if (m_Stop) {
@@ -197,7 +204,8 @@ void MThreadOneNoteRESTDB::RedoErrorSections()
             {
                 std::lock_guard lock(m_FieldMutex);
                 const auto found = m_ErrorSectionList.find(*key);
-                if (found == m_ErrorSectionList.end()) {
+                // Sections put off for the budget are fetched between cycles, within their share.
+                if (found == m_ErrorSectionList.end() || m_DeferredSections.contains(*key)) {
                     continue;
                 }
                 entry = found->second;

@@ -256,6 +256,7 @@ private:
     // slot runs a cycle, and it downloads the hierarchy.
     void ResumeLater();
     void DeferSection(const std::string& sectionId);
+    void ForgetErrorSection(const std::string& sectionId);
     // Ends the search's stand-in once a hierarchy was stored after it and nothing is put off.
     void UpdateSearchCovering();
     void SaveErrorSections();
