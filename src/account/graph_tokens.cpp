@@ -70,19 +70,21 @@ HttpResponse GraphGetWithToken(const std::string& address, const std::string& ac
     return HttpSend(request);
 }
 
+// Token and identity answers are read with the parser: the service may indent them and put a blank
+// after every colon, which a text marker misses.
 bool SetTokensFromAnswer(AppState& state, std::string_view body)
 {
-    std::string accessToken = JsonMarkerValue(body, "access_token");
+    std::string accessToken = JsonMemberText(body, "access_token").value_or(std::string());
     const bool hasAccessToken = !accessToken.empty();
     state.AccessToken.Set(std::move(accessToken));
-    state.RefreshToken.Set(JsonMarkerValue(body, "refresh_token"));
+    state.RefreshToken.Set(JsonMemberText(body, "refresh_token").value_or(std::string()));
     return hasAccessToken;
 }
 
 void SaveIdentityFromAnswer(AppState& state, std::string_view body)
 {
-    state.UserId.Set(JsonMarkerValue(body, "id"));
-    state.UserPrincipalName.Set(JsonMarkerValue(body, "userPrincipalName"));
+    state.UserId.Set(JsonMemberText(body, "id").value_or(std::string()));
+    state.UserPrincipalName.Set(JsonMemberText(body, "userPrincipalName").value_or(std::string()));
     MGlobalsOnline::SaveConfig(state);
 }
 
@@ -114,7 +116,7 @@ void MGraphTokens::RefreshTokens()
         return;
     }
     const HttpResponse response = PostTokenForm(RefreshForm(m_State.ClientId.Get(), refreshToken));
-    if (!response.Body.empty() && HasJsonMarker(response.Body, "access_token")) {
+    if (JsonMemberText(response.Body, "access_token")) {
         StoreTokens(response.Body);
     } else {
         ++m_RefreshTokensErrorCount;

@@ -16,10 +16,27 @@ constexpr const char* kHierarchyQuery =
     "/onenote/notebooks?expand=sections,sectionGroups(expand=sections,sectionGroups(levels=max;"
     "expand=sections))";
 
-// An item whose id is empty cannot be told apart from a deleted one; its folder is kept.
-bool StillPresent(const std::string& id, const std::string& newText)
+// An item whose id is empty cannot be told apart from a deleted one; its folder is kept. Ids are
+// compared whole: personal-account ids end in a counter of varying length, so "…!12" lies inside
+// "…!123" as text.
+bool StillPresent(const std::string& id, const THierarchyIds& newIds)
 {
-    return id.empty() || StrContains(id, newText);
+    return id.empty() || newIds.contains(id);
+}
+
+// The parser's depth limit bounds the recursion.
+void CollectIds(const Json* items, THierarchyIds& ids)
+{
+    if (items == nullptr) {
+        return;
+    }
+    for (const Json& item : *items) {
+        if (const std::string* id = StringMember(item, "id")) {
+            ids.insert(*id);
+        }
+        CollectIds(JsonArray(item, "sectionGroups"), ids);
+        CollectIds(JsonArray(item, "sections"), ids);
+    }
 }
 
 // Calls `visit` with each object of `oldArray` and its folder below `folder`. A fault ends this
@@ -43,6 +60,13 @@ template <typename Visit> void ForEachChildFolder(const Json* oldArray, const fs
 
 } // namespace
 
+THierarchyIds HierarchyIds(const Json& hierarchy)
+{
+    THierarchyIds ids;
+    CollectIds(JsonArray(hierarchy, "value"), ids);
+    return ids;
+}
+
 void MThreadOneNoteRESTDB::MonitorNotebooks()
 {
     try {
@@ -52,6 +76,7 @@ void MThreadOneNoteRESTDB::MonitorNotebooks()
         m_NotebooksChanged = 1;
         const auto response = OneNoteGet(m_GraphBase.Get() + "/onenote/notebooks", true);
         if (!response) {
+            ResumeLater();
             return;
         }
         if (response->IsHttpError()) {
@@ -80,6 +105,8 @@ void MThreadOneNoteRESTDB::MonitorNotebooks()
             m_NotebooksChanged = 5;
             m_JsonNotebooks.Set(newText);
             StoreWrite(notebooksFile, newText);
+        } else if (m_Yielding) {
+            ResumeLater();
         }
     } catch (...) {
         // Ends the check quietly; the next cycle starts afresh.
@@ -107,25 +134,33 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         const fs::path root = StoreRoot();
         const fs::path hierarchyFile = root / "notebookssections.json";
         const std::optional<std::string> oldText = ReadTextFile(hierarchyFile.string());
-        if (!IsGraphListResponse(newText)) {
+        const Json newObject =
+            IsGraphListResponse(newText) ? JsonTextToObject(std::string_view(newText)) : Json();
+        // An answer without a notebook array names no item: stored, it would make the store
+        // query answer nothing and freeze the reminders; taken as evidence, it would delete
+        // every section folder.
+        if (JsonArray(newObject, "value") == nullptr) {
             ++m_GetAllNotebooksSectionsErrorCount;
             return false;
         }
         m_GetAllNotebooksSectionsErrorCount = 0;
         m_NotebooksSectionsChanged = 3;
         const Json oldObject = JsonTextToObject(oldText);
-        const Json newObject = JsonTextToObject(std::string_view(newText));
+        const auto errorsBefore = ErrorSections();
         if (!CheckNotebooksSections(oldObject, newObject, root)) {
             return false;
         }
         m_NotebooksSectionsChanged = 4;
-        // An answer without a notebook array says nothing about which items went: taking it as
-        // evidence would delete every section folder (and the reminders read from them).
-        if (JsonArray(newObject, "value") != nullptr) {
-            RemoveDeletedNotebooksSections(oldObject, newText, root);
-            RemoveErrorSections(newText);
-        }
+        const THierarchyIds newIds = HierarchyIds(newObject);
+        RemoveDeletedNotebooksSections(oldObject, newIds, root);
+        RemoveErrorSections(newIds);
         StoreWrite(hierarchyFile, newText);
+        m_HierarchyStoredSinceSearch = true;
+        // Sections that failed are now retried from the list alone (the stored hierarchy already
+        // holds their new state), so the list must outlive a restart.
+        if (ErrorSections() != errorsBefore) {
+            SaveErrorSections();
+        }
         return true;
     } catch (...) {
         return false;
@@ -228,7 +263,6 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSections(const Json* oldArray, 
     if (newArray == nullptr) {
         return true;
     }
-    bool result = true;
     for (const Json& section : *newArray) {
         if (m_Stop) {
             return false;
@@ -251,15 +285,20 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSections(const Json* oldArray, 
         } else {
             ++m_ChangedSectionCount;
         }
-        if (!GetSectionAllPages(id, name, sectionFolder)) {
+        // One failing section must not hold back the rest of the hierarchy: it goes on the error
+        // list, is retried from there, and the walk goes on.
+        if (GetSectionAllPages(id, name, sectionFolder)) {
+            ForgetErrorSection(id); // fetched here, so not again from the list
+        } else if (m_Stop) {
+            return false;
+        } else {
             AddErrorSection(id, name, sectionFolder.string());
-            result = false;
         }
     }
-    return result;
+    return true;
 }
 
-void MThreadOneNoteRESTDB::RemoveDeletedNotebooksSections(const Json& oldObject, const std::string& newText,
+void MThreadOneNoteRESTDB::RemoveDeletedNotebooksSections(const Json& oldObject, const THierarchyIds& newIds,
                                                           const fs::path& folder)
 {
     try {
@@ -270,35 +309,35 @@ void MThreadOneNoteRESTDB::RemoveDeletedNotebooksSections(const Json& oldObject,
                     StoreCreateFolder(notebookFolder);
                     return;
                 }
-                RemoveDeletedSGs(JsonArray(&notebook, "sectionGroups"), newText, notebookFolder);
-                RemoveDeletedSections(JsonArray(&notebook, "sections"), newText, notebookFolder);
+                RemoveDeletedSGs(JsonArray(&notebook, "sectionGroups"), newIds, notebookFolder);
+                RemoveDeletedSections(JsonArray(&notebook, "sections"), newIds, notebookFolder);
             });
     } catch (...) {
         // Ends this walk; the next download walks again.
     }
 }
 
-void MThreadOneNoteRESTDB::RemoveDeletedSGs(const Json* oldArray, const std::string& newText,
+void MThreadOneNoteRESTDB::RemoveDeletedSGs(const Json* oldArray, const THierarchyIds& newIds,
                                             const fs::path& folder)
 {
     ForEachChildFolder(oldArray, folder, [&](const Json& group, const fs::path& groupFolder) {
         if (!StoreHasFolder(groupFolder)) {
             return;
         }
-        if (StillPresent(JsonText(group, "id"), newText)) {
-            RemoveDeletedSGs(JsonArray(&group, "sectionGroups"), newText, groupFolder);
-            RemoveDeletedSections(JsonArray(&group, "sections"), newText, groupFolder);
+        if (StillPresent(JsonText(group, "id"), newIds)) {
+            RemoveDeletedSGs(JsonArray(&group, "sectionGroups"), newIds, groupFolder);
+            RemoveDeletedSections(JsonArray(&group, "sections"), newIds, groupFolder);
         } else {
             StoreDeleteFolder(groupFolder);
         }
     });
 }
 
-void MThreadOneNoteRESTDB::RemoveDeletedSections(const Json* oldArray, const std::string& newText,
+void MThreadOneNoteRESTDB::RemoveDeletedSections(const Json* oldArray, const THierarchyIds& newIds,
                                                  const fs::path& folder)
 {
     ForEachChildFolder(oldArray, folder, [&](const Json& section, const fs::path& sectionFolder) {
-        if (!StillPresent(JsonText(section, "id"), newText) && StoreHasFolder(sectionFolder)) {
+        if (!StillPresent(JsonText(section, "id"), newIds) && StoreHasFolder(sectionFolder)) {
             StoreDeleteFolder(sectionFolder);
         }
     });

@@ -16,4 +16,17 @@ bool IsSafeGraphIdSegment(const std::string& id)
     return true;
 }
 
+std::size_t AddNewPages(const Json& from, Json& pages, std::set<std::string>& seen)
+{
+    std::size_t added = 0;
+    for (const Json& page : from) {
+        const std::string id = JsonText(page, "id");
+        if (id.empty() || seen.insert(id).second) {
+            pages.push_back(page);
+            ++added;
+        }
+    }
+    return added;
+}
+
 } // namespace rz

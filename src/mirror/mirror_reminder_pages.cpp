@@ -27,24 +27,73 @@ bool MThreadOneNoteRESTDB::FilterReminderPages()
     }
     m_FilterPagesResult = 1;
     // Its own base address: the start callback may not have set m_GraphBase yet after a sign-in.
+    // The blank and the quote marks are escaped here, as the service expects them; creation order
+    // keeps the pages in place while they are paged through.
     const std::string address =
-        GraphBaseAddress(m_State.UserId.Get(), false) + "/onenote/pages?top=100&filter=contains(title, '!')";
-    const auto response = OneNoteGet(address, true);
-    if (!response) {
-        return false;
+        GraphBaseAddress(m_State.UserId.Get(), false) +
+        "/onenote/pages?top=100&filter=contains(title,%20%27!%27)&$orderby=createdDateTime";
+    // Every "!" page, a hundred at a time; a search put off for the budget goes on where it stopped.
+    TSearch& search = m_Search;
+    if (search.user != m_State.UserId.Get()) {
+        search = {};
+        search.user = m_State.UserId.Get();
     }
-    m_FilterPagesResult = 2;
-    if (response->IsHttpError()) {
-        m_FilterPagesResult = -1;
-        RefreshTokensUnlessStopping();
-        return false;
+    while (true) {
+        const std::string page =
+            search.skip == 0 ? address : address + "&$skip=" + std::to_string(search.skip);
+        const auto response = OneNoteGet(page, true, false);
+        if (!response) {
+            return false;
+        }
+        m_FilterPagesResult = 2;
+        const std::string& body = response->Body;
+        if (response->IsHttpError()) {
+            search = {};
+            m_FilterPagesResult = -1;
+            RefreshTokensUnlessStopping();
+            return false;
+        }
+        if (GraphErrorCode(body) == "20266") {
+            // Accounts with many sections cannot be searched as a whole; the mirror alone finds
+            // their reminders.
+            search = {};
+            m_FilterPagesResult = kFilterPagesTooManySections;
+            return false;
+        }
+        const Json answer = IsGraphListResponse(body) ? JsonTextToObject(std::string_view(body)) : Json();
+        const Json* value = JsonArray(answer, "value");
+        if (value == nullptr) {
+            search = {};
+            m_FilterPagesResult = -2;
+            return false;
+        }
+        if (search.skip == 0) {
+            search.first = body;
+            search.context = answer.value("@odata.context", Json());
+        }
+        const std::size_t added = AddNewPages(*value, search.pages, search.seen);
+        search.skip += kPagesPerRequest;
+        if (value->size() < static_cast<std::size_t>(kPagesPerRequest) || added == 0 ||
+            search.skip >= kMaxSectionPages) {
+            break;
+        }
     }
-    if (!IsGraphListResponse(response->Body)) {
-        m_FilterPagesResult = -2;
-        return false;
+    // One answer is handed on as received; several become one list.
+    std::string text = search.first;
+    if (search.skip > kPagesPerRequest) {
+        Json all = Json::object();
+        if (!search.context.is_null()) {
+            all["@odata.context"] = search.context;
+        }
+        all["value"] = std::move(search.pages);
+        text = JsonObjectToText(all);
     }
+    search = {};
     m_FilterPagesResult = 3;
-    m_State.ReminderPagesJson.Set(response->Body);
+    m_SearchPages.Set(text);
+    m_HierarchyStoredSinceSearch = false;
+    m_SearchCovering = true;
+    m_State.ReminderPagesJson.Set(text);
     Call(FOnReminderPagesFound);
     return true;
 }
@@ -97,6 +146,41 @@ TOnlineAnswer MThreadOneNoteRESTDB::PageContentAnswer(const std::string& pageId)
     }
     m_LastCheckPageResult = -3;
     return {};
+}
+
+std::string MThreadOneNoteRESTDB::WithSearchPages(const std::string& storeResult) const
+{
+    if (!m_SearchCovering) {
+        return storeResult;
+    }
+    const std::string searchText = m_SearchPages.Get();
+    const Json found = JsonTextToObject(std::string_view(searchText));
+    const Json* extra = JsonArray(found, "value");
+    if (extra == nullptr || extra->empty()) {
+        return storeResult;
+    }
+    Json merged = JsonTextToObject(std::string_view(storeResult));
+    if (JsonArray(merged, "value") == nullptr) {
+        merged = Json{{"value", Json::array()}};
+    }
+    std::set<std::string> seen;
+    for (const Json& page : merged["value"]) {
+        seen.insert(JsonText(page, "id"));
+    }
+    AddNewPages(*extra, merged["value"], seen);
+    const std::string text = JsonObjectToText(merged);
+    return text.empty() ? storeResult : text;
+}
+
+void MThreadOneNoteRESTDB::UpdateSearchCovering()
+{
+    if (!m_SearchCovering || !m_HierarchyStoredSinceSearch) {
+        return;
+    }
+    std::lock_guard lock(m_FieldMutex);
+    if (m_DeferredSections.empty()) {
+        m_SearchCovering = false;
+    }
 }
 
 std::string MThreadOneNoteRESTDB::GetPageContent(const std::string& pageId)

@@ -15,15 +15,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Appends each page whose id was not seen yet; pages without an id are kept as they come.
-void AddPages(const Json& from, Json& pages, std::set<std::string>& seen)
+// Creation order keeps a page edited while the section is paged through in its place; the default
+// order (last change first) would move it to the front and push an unread page back into the
+// hundred already read.
+std::string SectionPagesAddress(const std::string& base, const std::string& sectionId)
 {
-    for (const Json& page : from) {
-        const std::string id = JsonText(page, "id");
-        if (id.empty() || seen.insert(id).second) {
-            pages.push_back(page);
-        }
-    }
+    return base + "/onenote/sections/" + sectionId + "/pages?$top=" + std::to_string(kPagesPerRequest) +
+           "&$orderby=createdDateTime";
 }
 
 } // namespace
@@ -45,12 +43,14 @@ MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::MorePages(const std::st
     }
     Json pages = Json::array();
     std::set<std::string> seen;
-    AddPages(*first, pages, seen);
+    AddNewPages(*first, pages, seen);
     // The service leaves out "@odata.nextLink" when "$top" is given, so the next hundred is asked
-    // for by "$skip" until an answer holds fewer.
+    // for by "$skip" until an answer holds fewer, or only pages already seen (a service that
+    // ignores "$skip" would otherwise be asked to the cap).
     std::size_t lastCount = first->size();
+    std::size_t lastAdded = lastCount;
     for (int skip = kPagesPerRequest;
-         lastCount >= static_cast<std::size_t>(kPagesPerRequest) && skip < kMaxSectionPages;
+         lastCount >= static_cast<std::size_t>(kPagesPerRequest) && lastAdded > 0 && skip < kMaxSectionPages;
          skip += kPagesPerRequest) {
         const auto response = OneNoteGet(address + "&$skip=" + std::to_string(skip), true);
         if (!response) {
@@ -69,7 +69,7 @@ MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::MorePages(const std::st
             return TSendOutcome::Invalid;
         }
         lastCount = more->size();
-        AddPages(*more, pages, seen);
+        lastAdded = AddNewPages(*more, pages, seen);
     }
     object["value"] = std::move(pages);
     object.erase("@odata.nextLink");
@@ -82,14 +82,21 @@ bool MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId, cons
 {
     (void)displayName; // carried so that the error list can call again with the same three values
     try {
-        if (!HasAccount() || !IsGraphReachable()) {
+        if (!HasAccount()) {
+            return false;
+        }
+        // Once the cycle has yielded, sections without a slot are put off at once, without a probe.
+        if (m_Yielding && m_Budget.SecondsUntilSlot(m_SlotKind) > 0) {
+            DeferSection(sectionId);
+            return false;
+        }
+        if (!IsGraphReachable()) {
             return false;
         }
         if (!IsSafeGraphIdSegment(sectionId)) {
             return FailSection(folder);
         }
-        const std::string address = m_GraphBase.Get() + "/onenote/sections/" + sectionId +
-                                    "/pages?$top=" + std::to_string(kPagesPerRequest);
+        const std::string address = SectionPagesAddress(m_GraphBase.Get(), sectionId);
         std::optional<HttpResponse> response;
         bool sent = false;
         for (int attempt = 0; attempt < 2 && !sent; ++attempt) {
@@ -101,7 +108,8 @@ bool MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId, cons
             }
         }
         if (sent && !response) {
-            return false; // the worker stops
+            DeferSection(sectionId); // put off for the budget, or the worker stops
+            return false;
         }
         if (response && response->IsHttpError()) {
             RefreshTokensUnlessStopping();
@@ -119,11 +127,13 @@ bool MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId, cons
                 case TSendOutcome::Invalid:
                     return FailSection(folder);
                 case TSendOutcome::HttpError:
+                    return false;
                 case TSendOutcome::NotSent:
+                    DeferSection(sectionId);
                     return false;
                 }
             }
-        } else if (StrContains("\"code\":\"20185\"", text)) {
+        } else if (GraphErrorCode(text) == "20185") {
             // The service will not list this section now; it counts as fetched. A page list stored
             // earlier stays, so its reminders do not go with a refusal; a section never listed
             // gets no pages.
@@ -152,11 +162,27 @@ void MThreadOneNoteRESTDB::AddErrorSection(const std::string& sectionId, const s
     m_ErrorSectionList.try_emplace(sectionId, TErrorSection{sectionId, displayName, folder});
 }
 
-void MThreadOneNoteRESTDB::RemoveErrorSections(const std::string& newText)
+void MThreadOneNoteRESTDB::RemoveErrorSections(const THierarchyIds& newIds)
 {
     std::lock_guard lock(m_FieldMutex);
-    std::erase_if(m_ErrorSectionList,
-                  [&](const auto& entry) { return !StrContains(entry.second[0], newText); });
+    std::erase_if(m_ErrorSectionList, [&](const auto& entry) { return !newIds.contains(entry.second[0]); });
+    std::erase_if(m_DeferredSections, [&](const std::string& id) { return !newIds.contains(id); });
+}
+
+void MThreadOneNoteRESTDB::ForgetErrorSection(const std::string& sectionId)
+{
+    std::lock_guard lock(m_FieldMutex);
+    m_ErrorSectionList.erase(sectionId);
+    m_DeferredSections.erase(sectionId);
+}
+
+void MThreadOneNoteRESTDB::DeferSection(const std::string& sectionId)
+{
+    if (m_Stop) {
+        return;
+    }
+    std::lock_guard lock(m_FieldMutex);
+    m_DeferredSections.insert(sectionId);
 }
 
 std::map<std::string, TErrorSection> MThreadOneNoteRESTDB::ErrorSections() const
@@ -173,12 +199,13 @@ void MThreadOneNoteRESTDB::RedoErrorSections()
     }
     bool changed = false;
     try {
-        for (auto key = keys.rbegin(); key != keys.rend() && !m_Stop; ++key) {
+        for (auto key = keys.rbegin(); key != keys.rend() && !m_Stop && !m_Yielding; ++key) {
             TErrorSection entry;
             {
                 std::lock_guard lock(m_FieldMutex);
                 const auto found = m_ErrorSectionList.find(*key);
-                if (found == m_ErrorSectionList.end()) {
+                // Sections put off for the budget are fetched between cycles, within their share.
+                if (found == m_ErrorSectionList.end() || m_DeferredSections.contains(*key)) {
                     continue;
                 }
                 entry = found->second;
@@ -186,15 +213,65 @@ void MThreadOneNoteRESTDB::RedoErrorSections()
             if (GetSectionAllPages(entry[0], entry[1], fs::path(entry[2]))) {
                 std::lock_guard lock(m_FieldMutex);
                 m_ErrorSectionList.erase(*key);
+                m_DeferredSections.erase(*key);
                 changed = true;
             }
         }
     } catch (...) {
         return;
     }
-    if (!changed) {
-        return;
+    if (changed) {
+        SaveErrorSections();
     }
+}
+
+void MThreadOneNoteRESTDB::ResumeDeferredSections()
+{
+    bool changed = false;
+    try {
+        for (int done = 0; done < kResumeSectionsPerPass && !m_Stop && HasAccount(); ++done) {
+            if (m_Budget.SecondsUntilSlot(TRequestKind::Deferred) > 0) {
+                break;
+            }
+            TErrorSection entry;
+            {
+                std::lock_guard lock(m_FieldMutex);
+                if (m_DeferredSections.empty()) {
+                    break;
+                }
+                const std::string id = *m_DeferredSections.begin();
+                m_DeferredSections.erase(m_DeferredSections.begin());
+                const auto found = m_ErrorSectionList.find(id);
+                if (found == m_ErrorSectionList.end()) {
+                    continue;
+                }
+                entry = found->second;
+            }
+            // Not sent (no slot after all) puts it back on the deferred list; a real failure leaves
+            // it to the cycles' retries.
+            m_Yielding = true;
+            m_SlotKind = TRequestKind::Deferred;
+            const bool fetched = GetSectionAllPages(entry[0], entry[1], fs::path(entry[2]));
+            m_SlotKind = TRequestKind::Mirror;
+            m_Yielding = false;
+            if (fetched) {
+                std::lock_guard lock(m_FieldMutex);
+                m_ErrorSectionList.erase(entry[0]);
+                changed = true;
+            }
+        }
+    } catch (...) {
+        m_SlotKind = TRequestKind::Mirror;
+        m_Yielding = false;
+    }
+    if (changed) {
+        SaveErrorSections();
+    }
+    UpdateSearchCovering();
+}
+
+void MThreadOneNoteRESTDB::SaveErrorSections()
+{
     PlistStringArrayDict dict;
     for (const auto& [key, entry] : ErrorSections()) {
         dict[key] = {entry[0], entry[1], entry[2]};

@@ -1,6 +1,7 @@
 #include "mirror/request_budget.h"
 
 #include "util/dates.h"
+#include "util/json.h"
 
 #include <algorithm>
 
@@ -22,9 +23,15 @@ int TRequestBudget::CountSince(double since) const
 double TRequestBudget::WaitLocked(double now, TRequestKind kind) const
 {
     DropOld(now);
-    const bool engine = kind == TRequestKind::Engine;
-    const int perMinute = kBudgetPerMinute - (engine ? kMirrorReservePerMinute : 0);
-    const int perHour = kBudgetPerHour - (engine ? kMirrorReservePerHour : 0);
+    int perMinute = kBudgetPerMinute;
+    int perHour = kBudgetPerHour;
+    if (kind == TRequestKind::Engine) {
+        perMinute -= kMirrorReservePerMinute;
+        perHour -= kMirrorReservePerHour;
+    } else if (kind == TRequestKind::Deferred) {
+        perMinute -= kEngineReservePerMinute;
+        perHour -= kEngineReservePerHour;
+    }
     double wait = std::max(0.0, m_BackOffUntil - now);
     // A slot frees when the request that filled the window leaves it.
     if (CountSince(now - kBudgetMinuteSeconds) >= perMinute) {
@@ -101,7 +108,9 @@ bool TRequestBudget::BackingOff() const
 
 bool IsThrottledAnswer(long status, const std::string_view& body)
 {
-    return status == 429 || body.find("\"code\":\"20166\"") != std::string_view::npos;
+    // Only a refusal is read for the code: a page or list that merely mentions it is an answer.
+    const bool refused = status < 200 || status >= 300;
+    return status == 429 || (refused && GraphErrorCode(body) == "20166");
 }
 
 } // namespace rz

@@ -22,10 +22,17 @@ inline constexpr double kBackOffMaxSeconds = 900.0;
 inline constexpr int kMirrorReservePerMinute = 10;
 inline constexpr int kMirrorReservePerHour = 40;
 
-// Who asks for a slot: the mirror waits for one; the engine's requests are held back without one.
+// Part of each window that the page lists put off for the budget may not take between cycles, so
+// that a first mirror of thousands of sections leaves the reminder engine room to read pages.
+inline constexpr int kEngineReservePerMinute = 30;
+inline constexpr int kEngineReservePerHour = 100;
+
+// Who asks for a slot: the mirror waits for one; the engine's requests are held back without one;
+// put-off page lists are fetched between cycles only while a slot outside the engine's share is free.
 enum class TRequestKind {
     Mirror,
     Engine,
+    Deferred,
 };
 
 // How the service took a request that was sent.
@@ -68,7 +75,8 @@ private:
     int CountSince(double since) const;
 };
 
-// True when a OneNote answer says the per-user limits were exceeded.
+// True when a OneNote answer says the per-user limits were exceeded: status 429, or a refusal
+// whose Graph error code is 20166.
 bool IsThrottledAnswer(long status, const std::string_view& body);
 
 } // namespace rz

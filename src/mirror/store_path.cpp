@@ -50,6 +50,15 @@ std::string SafeComponent(std::string_view raw)
     if (raw == "..") {
         return "%2E%2E";
     }
+    // The store's own files share folders with the item folders.
+    for (const char* reserved :
+         {"notebooks.json", "notebookssections.json", "errorsections.json", "pages.json"}) {
+        if (raw == reserved) {
+            std::string escaped(raw);
+            escaped.replace(escaped.rfind('.'), 1, "%2E");
+            return escaped;
+        }
+    }
     std::string out;
     out.reserve(raw.size());
     for (char ch : raw) {
@@ -62,8 +71,7 @@ std::string SafeComponent(std::string_view raw)
     }
     if (out.size() > kMaxComponentBytes) {
         char suffix[18];
-        std::snprintf(suffix, sizeof suffix, "~%016llx",
-                      static_cast<unsigned long long>(Fnv1a64(out)));
+        std::snprintf(suffix, sizeof suffix, "~%016llx", static_cast<unsigned long long>(Fnv1a64(out)));
         out.resize(Utf8PrefixLength(out, kMaxComponentBytes - (sizeof suffix - 1)));
         out += suffix;
     }

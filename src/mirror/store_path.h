@@ -7,10 +7,11 @@ namespace rz {
 
 // The folder below a parent that an item's display name maps to in the local store. A "/" inside
 // a name still nests folders; empty components are dropped; "." and ".." become "%2E" and
-// "%2E%2E"; NUL, other control characters and "\" become "%XX"; a component longer than 255 bytes
-// is cut at a character boundary and ends in "~" and a stable 16-digit hash of the whole
-// component; a name with no component left is "(unnamed)". The result is always relative and
-// never climbs out of its parent.
+// "%2E%2E"; the names of the store's own files ("notebooks.json", "notebookssections.json",
+// "errorsections.json", "pages.json") become "notebooks%2Ejson" and so on; NUL, other control characters and
+// "\" become "%XX"; a component longer than 255 bytes is cut at a character boundary and ends in "~" and a
+// stable 16-digit hash of the whole component; a name with no component left is "(unnamed)". The result is
+// always relative and never climbs out of its parent.
 std::filesystem::path StoreFolderName(std::string_view displayName);
 
 // True when `path` lies inside `root` (or is `root` itself) once both are resolved, symbolic links

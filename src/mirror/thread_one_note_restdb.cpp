@@ -92,13 +92,29 @@ void MThreadOneNoteRESTDB::Wait(double seconds)
 
 bool MThreadOneNoteRESTDB::WaitForSlot()
 {
+    // A back-off may last up to an hour; waiting for it inside the cycle would stop the execute
+    // callback, the status and Refresh for as long.
     while (!m_Stop) {
-        if (m_Budget.TryAcquire()) {
+        if (m_Budget.TryAcquire(m_SlotKind)) {
             return true;
         }
-        Wait(std::clamp(m_Budget.SecondsUntilSlot(), 0.01, kPassSeconds));
+        const double wait = m_Budget.SecondsUntilSlot(m_SlotKind);
+        if (m_Yielding || wait > kYieldSeconds) {
+            m_Yielding = true;
+            return false;
+        }
+        Wait(std::clamp(wait, 0.01, kPassSeconds));
     }
     return false;
+}
+
+void MThreadOneNoteRESTDB::ResumeLater()
+{
+    if (m_Stop) {
+        return;
+    }
+    m_JsonNotebooks.Set({});
+    m_ResumeCycle = true;
 }
 
 void MThreadOneNoteRESTDB::Call(const TCallback& callback)
@@ -127,9 +143,12 @@ void MThreadOneNoteRESTDB::ResetCycleCounters()
 void MThreadOneNoteRESTDB::Pass()
 {
     bool cycled = false;
-    if (TickNow() - m_Tick > kCycleIntervalSeconds) {
+    const bool resume = m_ResumeCycle && m_Budget.SecondsUntilSlot() <= 0;
+    if (TickNow() - m_Tick > kCycleIntervalSeconds || resume) {
         RunCycle();
         cycled = true;
+    } else {
+        ResumeDeferredSections();
     }
     if (FOnExecute && m_CreateRESTDBComplete && !m_Stop) {
         Call(FOnExecute);
@@ -143,6 +162,8 @@ void MThreadOneNoteRESTDB::RunCycle()
 {
     m_Monitoring = true;
     m_Tick = TickNow();
+    m_Yielding = false;
+    m_ResumeCycle = false;
     ResetCycleCounters();
     if (m_State.AccessToken.Empty() && !m_State.AuthorizationCode.Empty()) {
         RetrieveTokensByCode();
@@ -151,9 +172,15 @@ void MThreadOneNoteRESTDB::RunCycle()
         RetrieveUserIdByToken();
     }
     Call(FOnDoStart);
-    if (m_JustLoginAccount.exchange(false) && FilterReminderPages()) {
-        m_CreateRESTDBComplete = false;
-        m_InitEnd = true;
+    if (m_JustLoginAccount.exchange(false)) {
+        if (FilterReminderPages()) {
+            m_CreateRESTDBComplete = false;
+            m_InitEnd = true;
+        } else if (m_Yielding && !m_Stop) {
+            // Put off for the budget: the search runs when a slot frees.
+            m_JustLoginAccount = true;
+            m_ResumeCycle = true;
+        }
     }
     if (!m_State.UserId.Empty() && !m_Stop) {
         if (Init()) {
@@ -162,6 +189,7 @@ void MThreadOneNoteRESTDB::RunCycle()
         }
         m_CreateRESTDBComplete = true;
     }
+    UpdateSearchCovering();
     m_Monitoring = false;
     Call(FOnDoEnd);
     m_InitEnd = true;

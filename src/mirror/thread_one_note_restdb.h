@@ -16,8 +16,10 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
+#include <unordered_set>
 
 namespace rz {
 
@@ -32,8 +34,22 @@ inline constexpr int kPagesPerRequest = 100;
 // the walk asking for ever.
 inline constexpr int kMaxSectionPages = 20000;
 
+// A cycle waits this long at most for a request slot; when the next one is further away it yields,
+// so that the execute callback and the status go on every pass, and resumes when slots free.
+inline constexpr double kYieldSeconds = 3.0;
+// Sections whose page list was put off for the budget, fetched per pass between cycles; few, so
+// that the pass returns to the execute callback soon.
+inline constexpr int kResumeSectionsPerPass = 8;
+
+// m_FilterPagesResult when the service refused the account-wide page list for the account's many
+// sections (code 20266).
+inline constexpr std::int64_t kFilterPagesTooManySections = -3;
+
 // One section whose page list failed: section id, display name, section folder path.
 using TErrorSection = std::array<std::string, 3>;
+// Every id of a hierarchy's notebooks, section groups and sections.
+using THierarchyIds = std::unordered_set<std::string>;
+THierarchyIds HierarchyIds(const Json& hierarchy);
 
 // The notebook mirror worker: one thread that, every two minutes, keeps the account's tokens and
 // identity usable, mirrors the notebook hierarchy and the page list of every new or changed section
@@ -102,29 +118,38 @@ public:
                                         const std::filesystem::path& folder);
     // The first item of the array whose "id" is the same text; null when none or no array.
     static const Json* GetSObjById(const std::string& id, const Json* array);
-    void RemoveDeletedNotebooksSections(const Json& oldObject, const std::string& newText,
+    // Removal goes by whole ids: an item is present only when the new hierarchy holds its very id.
+    void RemoveDeletedNotebooksSections(const Json& oldObject, const THierarchyIds& newIds,
                                         const std::filesystem::path& folder);
-    void RemoveDeletedSGs(const Json* oldArray, const std::string& newText,
+    void RemoveDeletedSGs(const Json* oldArray, const THierarchyIds& newIds,
                           const std::filesystem::path& folder);
-    void RemoveDeletedSections(const Json* oldArray, const std::string& newText,
+    void RemoveDeletedSections(const Json* oldArray, const THierarchyIds& newIds,
                                const std::filesystem::path& folder);
 
-    // Section page lists and failed sections. A section with 100 pages or more is asked for the
-    // following hundreds with "$skip" until an answer holds fewer, and stored as one list; a
-    // shorter section is stored exactly as answered; code 20185 stores "{}".
+    // Section page lists and failed sections, in creation order (an edit during paging moves no
+    // page). A section with 100 pages or more is asked for the following hundreds with "$skip"
+    // until an answer holds fewer or adds no new page, and stored as one list; a shorter section is
+    // stored exactly as answered; code 20185 stores "{}". A section that fails, or that the budget
+    // puts off, goes on the error list, which is saved whenever it changes.
     bool GetSectionAllPages(const std::string& sectionId, const std::string& displayName,
                             const std::filesystem::path& folder);
     void AddErrorSection(const std::string& sectionId, const std::string& displayName,
                          const std::string& folder);
-    void RemoveErrorSections(const std::string& newText);
+    void RemoveErrorSections(const THierarchyIds& newIds);
     void RedoErrorSections();
+    // Fetches, between cycles and while slots are free now, sections put off for the budget.
+    void ResumeDeferredSections();
     std::map<std::string, TErrorSection> ErrorSections() const;
 
-    // Reminder pages. FilterReminderPages sets ReminderPagesJson from the title search and then
-    // calls FOnReminderPagesFound. GetPageContent returns the page's HTML or the empty text, with
-    // m_LastCheckPageResult as its code (0 also when held back by the budget).
+    // Reminder pages. FilterReminderPages sets ReminderPagesJson from the title search (every "!"
+    // page, a hundred per request) and then calls FOnReminderPagesFound. GetPageContent returns the page's
+    // HTML or the empty text, with m_LastCheckPageResult as its code (0 also when held back by the budget).
     bool FilterReminderPages();
     std::string GetPageContent(const std::string& pageId);
+    // The store query's result joined with the pages the title search found, for as long as the
+    // first mirror after it is not complete, so that a reminder the search found stays until its
+    // section is mirrored. Pages of the store come first; each id once.
+    std::string WithSearchPages(const std::string& storeResult) const;
     // The same, with what became of the request (the reminder engine's form).
     TOnlineAnswer PageContentAnswer(const std::string& pageId);
     // A budgeted OneNote list GET below m_GraphBase, or of an absolute link on the Graph host.
@@ -178,6 +203,13 @@ public:
     std::atomic<std::int64_t> m_HeldBackCount{0};
     // Answers in which the service refused a request for its limits (429 or code 20166).
     std::atomic<std::int64_t> m_ThrottledCount{0};
+    // True while this cycle has yielded for the budget: its requests take a slot only when one is
+    // free now.
+    std::atomic<bool> m_Yielding{false};
+    // The notebook check yielded; the next pass with a free slot runs a cycle.
+    std::atomic<bool> m_ResumeCycle{false};
+    // The title search's pages still stand in for sections not mirrored yet.
+    std::atomic<bool> m_SearchCovering{false};
 
 private:
     std::thread m_Thread;
@@ -195,13 +227,39 @@ private:
     SharedString m_GraphBase;
     SharedString m_GraphBaseUser;
     SharedString m_LastCheckPageId;
+    SharedString m_SearchPages;
+    // A title search in progress over several requests (worker thread only).
+    struct TSearch
+    {
+        std::string user; // progress belongs to one account
+        int skip = 0;
+        std::string first; // the first answer as received
+        Json context;
+        Json pages = Json::array();
+        std::set<std::string> seen;
+    };
+    TSearch m_Search;
+    std::atomic<bool> m_HierarchyStoredSinceSearch{false};
+    // The kind of slot WaitForSlot takes (worker thread only).
+    TRequestKind m_SlotKind = TRequestKind::Mirror;
     mutable std::mutex m_FieldMutex;
     std::optional<Date> m_LastCheckPageTime;                 // guarded by m_FieldMutex
     std::map<std::string, TErrorSection> m_ErrorSectionList; // guarded by m_FieldMutex
+    std::set<std::string> m_DeferredSections;                // guarded by m_FieldMutex
 
     void ThreadRun();
     void Wait(double seconds);
+    // A slot for a mirror request: waits while the next is at most kYieldSeconds away, else
+    // yields (m_Yielding). False when yielding or stopping.
     bool WaitForSlot();
+    // The notebook check could not be sent or finished for the budget: the next pass with a free
+    // slot runs a cycle, and it downloads the hierarchy.
+    void ResumeLater();
+    void DeferSection(const std::string& sectionId);
+    void ForgetErrorSection(const std::string& sectionId);
+    // Ends the search's stand-in once a hierarchy was stored after it and nothing is put off.
+    void UpdateSearchCovering();
+    void SaveErrorSections();
     void Call(const TCallback& callback);
     void ResetCycleCounters();
     bool HasAccount() const;

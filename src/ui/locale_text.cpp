@@ -50,6 +50,7 @@ MonitorTexts LocaleMonitorTexts()
     texts.Checking = UiText("strChecking").toStdString();
     texts.Checked = UiText("strChecked").toStdString();
     texts.CheckStart = UiText("strCheckStart").toStdString();
+    texts.TooManySections = UiText("strTooManySections").toStdString();
     texts.DateText = [](Date date) { return LocaleDateTimeText(date).toStdString(); };
     return texts;
 }

@@ -1,5 +1,7 @@
 #include "ui/monitor_lines.h"
 
+#include "mirror/thread_one_note_restdb.h"
+
 #include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
@@ -89,6 +91,9 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
             lines.Notebooks = texts.Checking + " " + texts.TimeText(now) + " " + CountersLine(kLiveCounters, s.Counters);
         } else {
             lines.Notebooks = s.MirrorStatusText;
+        }
+        if (s.Counters.FilterPagesResult == kFilterPagesTooManySections && !texts.TooManySections.empty()) {
+            lines.Notebooks = *lines.Notebooks + "  " + texts.TooManySections;
         }
         if (s.LastCheckPageTime) {
             lines.TimeGetPage = texts.TimeText(s.LastCheckPageTime) +

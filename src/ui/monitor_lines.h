@@ -70,6 +70,9 @@ struct MonitorTexts
     std::string LoggedOut;
     std::string Checking;
     std::string Checked;
+    // Added to the worker's line while the service refuses the account-wide search for the
+    // account's many sections.
+    std::string TooManySections;
     std::string CheckStart = "Check start:";
     // The desktop's own date and time form; unset, the fixed "yyyy-MM-dd HH:mm:ss" form. Called on the
     // worker thread for the cycle lines, so it must not touch a widget.

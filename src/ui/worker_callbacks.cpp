@@ -81,8 +81,10 @@ void TWorkerCallbacks::ThreadRESETDBDoExecute(MThreadOneNoteRESTDB& worker)
             MOneNoteRESTDB query(m_State, m_QueryMemo.get());
             query.Run(kQueryPagesByTitle, 1, 0, "!", "");
             m_State.ReminderPageCount = query.m_Count;
-            if (!query.m_ResultStr.empty()) {
-                m_State.ReminderPagesJson.Set(query.m_ResultStr);
+            // Pages the title search found stay while their sections are not mirrored yet.
+            const std::string pages = worker.WithSearchPages(query.m_ResultStr);
+            if (!pages.empty()) {
+                m_State.ReminderPagesJson.Set(pages);
             }
             engine.Run();
         }

@@ -126,9 +126,57 @@ bool IsGraphListResponse(std::string_view text)
            text.find("\"value\"") != std::string_view::npos;
 }
 
+namespace {
+
+// Parses quietly: these read answers that are often no JSON at all (HTML pages, cut-off bodies),
+// which is an outcome, not a warning.
+Json ParseQuietly(std::string_view text)
+{
+    if (!text.starts_with("{")) {
+        return Json();
+    }
+    try {
+        return Json::parse(text, [](int depth, Json::parse_event_t, Json&) {
+            if (depth > kMaxJsonDepth) {
+                throw TooDeep{};
+            }
+            return true;
+        });
+    } catch (...) {
+        return Json();
+    }
+}
+
+const Json* ErrorObject(const Json& answer)
+{
+    if (!answer.is_object()) {
+        return nullptr;
+    }
+    const auto it = answer.find("error");
+    return it != answer.end() && it->is_object() ? &*it : nullptr;
+}
+
+} // namespace
+
 bool IsGraphErrorResponse(std::string_view text)
 {
-    return text.starts_with("{\"error\":{");
+    return ErrorObject(ParseQuietly(text)) != nullptr;
+}
+
+std::string GraphErrorCode(std::string_view text)
+{
+    const Json answer = ParseQuietly(text);
+    const Json* error = ErrorObject(answer);
+    return error != nullptr ? JsonText(*error, "code") : std::string();
+}
+
+std::optional<std::string> JsonMemberText(std::string_view text, const char* name)
+{
+    const Json answer = ParseQuietly(text);
+    if (const std::string* value = StringMember(answer, name)) {
+        return *value;
+    }
+    return std::nullopt;
 }
 
 bool IsPageContentResponse(std::string_view text)

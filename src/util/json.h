@@ -36,7 +36,14 @@ std::string GraphServiceRoot();
 // "<root>/v1.0/users/<identity>" when asUser is set or the identity holds "-", else "<root>/v1.0/me".
 std::string GraphBaseAddress(std::string_view identity, bool asUser);
 bool IsGraphListResponse(std::string_view text);
+// A text that starts with "{" and parses to an object whose "error" member is an object, however
+// the service spaced it.
 bool IsGraphErrorResponse(std::string_view text);
+// The "code" of a Graph error object ("20185", "20166", ...); empty for any other text.
+std::string GraphErrorCode(std::string_view text);
+// A top-level string member of a JSON object text, read with the parser, so that indented answers
+// read like compact ones; none when the text is no object or the member is no string.
+std::optional<std::string> JsonMemberText(std::string_view text, const char* name);
 bool IsPageContentResponse(std::string_view text);
 
 } // namespace rz

@@ -128,7 +128,7 @@ public:
     // A section's first hundred pages, as the mirror asks for them.
     std::string PagesAnswer(const std::string& sectionId) const
     {
-        return GraphAnswer("/onenote/sections/" + sectionId + "/pages?$top=100");
+        return GraphAnswer("/onenote/sections/" + sectionId + "/pages?$top=100&$orderby=createdDateTime");
     }
 
 private:

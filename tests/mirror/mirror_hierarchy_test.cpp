@@ -3,8 +3,10 @@
 #include "mirror_harness.h"
 #include "util/files.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <set>
+#include <thread>
 
 namespace rz {
 namespace {
@@ -97,14 +99,17 @@ TEST_P(MirrorHierarchyTest, MovedSectionIsFetchedAsNewAndDeletedItemsLoseTheirFo
     }
     EXPECT_TRUE(fs::is_directory(M().Store("Yard")));
 
-    // An answer that names no section at all is accepted, and is no evidence that every section went.
+    // An answer that names no notebook array is a failed download: stored, it would leave the
+    // store query nothing to read.
+    const std::string stored = *M().StoreText("notebookssections.json");
     const std::string odd = R"({"@odata.context":"https://graph/$metadata#notebooks","note":"value"})";
     ASSERT_TRUE(M().Fault(
         {{"route", "hierarchy"}, {"status", 200}, {"body", odd}, {"contentType", "application/json"}}));
     W().Refresh();
     W().RunCycle();
-    EXPECT_EQ(W().m_NotebooksSectionsChanged, 4);
-    EXPECT_EQ(M().StoreText("notebookssections.json"), odd);
+    EXPECT_EQ(W().m_NotebooksSectionsChanged, 2);
+    EXPECT_EQ(W().m_GetAllNotebooksSectionsErrorCount, 1);
+    EXPECT_EQ(M().StoreText("notebookssections.json"), stored);
     for (const char* path : kept) {
         EXPECT_TRUE(fs::exists(M().Store(path))) << path;
     }
@@ -147,10 +152,10 @@ TEST_P(MirrorHierarchyTest, LongAndShortListsAreStoredWholeAndARefusedSectionIsN
     EXPECT_TRUE(W().ErrorSections().empty());
 }
 
-// A section whose list fails ends the walk after the list it is in: later notebooks are not
-// compared and the stored hierarchy stays. The section is retried at the end of the cycle and in
-// later cycles, after a restart too, until it is deleted online.
-TEST_P(MirrorHierarchyTest, FailedSectionStopsTheWalkAboveItsListAndStaysAnErrorUntilDeleted)
+// A section whose list fails holds nothing else back: later notebooks are compared and the
+// hierarchy is stored. The section is retried from the error list (saved at once) at the end of the
+// cycle and in later cycles, after a restart too, until it is deleted online.
+TEST_P(MirrorHierarchyTest, FailedSectionIsRetriedFromTheErrorListWhileTheRestIsMirrored)
 {
     Start(TwoNotebooks());
     // Retrying an empty list sends nothing and writes no file.
@@ -177,16 +182,16 @@ TEST_P(MirrorHierarchyTest, FailedSectionStopsTheWalkAboveItsListAndStaysAnError
     ASSERT_TRUE(M().Emulator().ResetCounters());
     W().Refresh();
     W().RunCycle();
-    EXPECT_EQ(W().m_NotebooksSectionsChanged, 3);
+    EXPECT_EQ(W().m_NotebooksSectionsChanged, 4);
     EXPECT_EQ(W().m_GetSectionErrorCount, 3);
     EXPECT_EQ(W().Result(), "Get pages error: " + M().Store("Work/Inbox").string());
-    // Alpha (groups come first), Inbox and Plans (same list), then both retries; Yard, above the
-    // list, is not fetched.
-    EXPECT_EQ(M().Count("pages"), 5);
+    // Alpha, Inbox, Plans and Garden, then both retries.
+    EXPECT_EQ(M().Count("pages"), 6);
     EXPECT_EQ(M().StoreText("Work/Plans/pages.json"), M().PagesAnswer("sec-plans"));
-    EXPECT_EQ(M().StoreText("Yard/Garden/pages.json"), garden);
-    EXPECT_EQ(M().StoreText("notebookssections.json"), hierarchy);
-    EXPECT_TRUE(W().JsonNotebooks().empty());
+    EXPECT_NE(M().StoreText("Yard/Garden/pages.json"), garden);
+    EXPECT_EQ(M().StoreText("Yard/Garden/pages.json"), M().PagesAnswer("sec-garden"));
+    EXPECT_NE(M().StoreText("notebookssections.json"), hierarchy);
+    EXPECT_FALSE(W().JsonNotebooks().empty());
     const TErrorSection inbox{"sec-inbox", "Inbox", M().Store("Work/Inbox").string()};
     ASSERT_EQ(W().ErrorSections().size(), 1U);
     EXPECT_EQ(W().ErrorSections().begin()->second, inbox);
@@ -206,6 +211,102 @@ TEST_P(MirrorHierarchyTest, FailedSectionStopsTheWalkAboveItsListAndStaysAnError
     again.Refresh();
     again.RunCycle();
     EXPECT_TRUE(again.ErrorSections().empty());
+}
+
+// Personal-account ids end in a counter of varying length: "…!12" lies inside "…!123" as text.
+TEST_P(MirrorHierarchyTest, DeletedSectionWhoseIdBeginsAnotherLosesItsFolder)
+{
+    Start(Json::array({Container(
+        "Work", "0-ABC!1", Json::array({Section("Short", "0-ABC!12"), Section("Long", "0-ABC!123")}))}));
+    W().RunCycle();
+    ASSERT_TRUE(fs::exists(M().Store("Work/Short/pages.json")));
+    ASSERT_TRUE(M().Admin("delete", {{"id", "0-ABC!12"}}));
+    W().Refresh();
+    W().RunCycle();
+    EXPECT_FALSE(fs::exists(M().Store("Work/Short")));
+    EXPECT_TRUE(fs::exists(M().Store("Work/Long/pages.json")));
+}
+
+// A service that ignores "$skip" would be asked to the cap; an answer with nothing new ends it.
+TEST_P(MirrorHierarchyTest, PagingStopsAtAnAnswerWithoutNewPages)
+{
+    Start(Json::array({Container("Work", "nb-work", Json::array({Section("Full", "sec-full", 100)}))}));
+    const std::string first = M().PagesAnswer("sec-full");
+    ASSERT_TRUE(M().Fault({{"route", "pages"},
+                           {"match", "skip="},
+                           {"count", 300},
+                           {"status", 200},
+                           {"body", first},
+                           {"contentType", "application/json"}}));
+    ASSERT_TRUE(M().Emulator().ResetCounters());
+    W().RunCycle();
+    EXPECT_EQ(M().Count("pages"), 2);
+    EXPECT_EQ(JsonTextToObject(M().StoreText("Work/Full/pages.json"))["value"].size(), 100U);
+    ASSERT_TRUE(M().Emulator().ClearFaults());
+}
+
+// Pages are asked for in creation order: one edited while the next hundred is on its way keeps
+// its place instead of jumping to the front past the hundred already read.
+TEST_P(MirrorHierarchyTest, PageEditedDuringPagingIsNotMissed)
+{
+    Json pages = Json::array();
+    for (int i = 0; i < 150; ++i) {
+        const std::string age = "{{graph:now-" + std::to_string(200 - i) + "h}}";
+        pages.push_back({{"title", "Page " + std::to_string(i)},
+                         {"id", "pg-" + std::to_string(i)},
+                         {"createdDateTime", age}});
+    }
+    Json section = Section("Long", "sec-long");
+    section["pages"] = pages;
+    Start(Json::array({Container("Work", "nb-work", Json::array({section}))}));
+    ASSERT_TRUE(M().Fault({{"route", "pages"}, {"match", "skip=100"}, {"delayMs", 1500}}));
+    std::thread editor([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        M().Admin("rename", {{"id", "pg-0"}, {"name", "Page 0 edited"}});
+    });
+    W().RunCycle();
+    editor.join();
+    const Json stored = JsonTextToObject(M().StoreText("Work/Long/pages.json"));
+    std::set<std::string> ids;
+    for (const Json& page : stored.value("value", Json::array())) {
+        ids.insert(page.value("id", ""));
+    }
+    EXPECT_EQ(ids.size(), 150U);
+    EXPECT_TRUE(ids.contains("pg-0"));
+}
+
+// The service may indent every answer and put a blank after each colon, as its documentation
+// prints them: the sign-in tokens, the user id, the refresh and the mirror read them all.
+TEST(MirrorIndentedAnswersTest, TokensIdsAndHierarchyReadLikeCompactOnes)
+{
+    Json sections = Json::array({Section("Inbox", "sec-inbox"), Section("Damaged", "sec-damaged")});
+    sections[1]["errorCode"] = "20185";
+    test::EmulatorProcess::Options options;
+    options.fixtureText =
+        test::FixtureText(test::kPersonalUserId, Json::array({Container("Work", "nb-work", sections)}));
+    options.pretty = true;
+    MirrorHarness mirror(test::kPersonalUserId, options);
+    ASSERT_TRUE(mirror.Running()) << mirror.Emulator().Error();
+    AppState& state = mirror.State();
+    state.AccessToken.Set({});
+    state.RefreshToken.Set({});
+    state.UserId.Set({});
+    state.AuthorizationCode.Set("mirror-code");
+    MThreadOneNoteRESTDB& worker = mirror.Worker();
+    worker.RunCycle();
+    EXPECT_EQ(state.UserId.Get(), test::kPersonalUserId);
+    EXPECT_FALSE(state.RefreshToken.Empty());
+    EXPECT_EQ(worker.m_NotebooksChanged, 5);
+    EXPECT_EQ(mirror.StoreText("Work/Inbox/pages.json"), mirror.PagesAnswer("sec-inbox"));
+    EXPECT_EQ(mirror.StoreText("Work/Damaged/pages.json"), "{}");
+    EXPECT_TRUE(worker.ErrorSections().empty());
+
+    const std::string access = state.AccessToken.Get();
+    ASSERT_TRUE(mirror.Emulator().ExpireTokens());
+    worker.Refresh();
+    worker.RunCycle();
+    EXPECT_EQ(worker.m_RefreshTokensErrorCount, 0);
+    EXPECT_NE(state.AccessToken.Get(), access);
 }
 
 INSTANTIATE_TEST_SUITE_P(Accounts, MirrorHierarchyTest,

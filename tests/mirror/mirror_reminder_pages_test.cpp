@@ -146,5 +146,51 @@ TEST_F(MirrorReminderPagesTest, TitleSearchResultCodes)
     EXPECT_EQ(found, 1);
 }
 
+// A large account: every "!" page is found, a hundred per request, and the pages stand in for their
+// sections until the first mirror after the search is complete.
+TEST(LargeAccountSearchTest, PagesThroughEveryReminderPageAndCoversTheMirrorUntilItCompletes)
+{
+    Json sections = Json::array();
+    for (int s = 0; s < 5; ++s) {
+        Json pages = Json::array();
+        for (int i = 0; i < 50; ++i) {
+            pages.push_back(
+                {{"title", "Task !2030-01-02 10:00"}, {"id", "pg-" + std::to_string(s * 50 + i)}});
+        }
+        sections.push_back(
+            {{"displayName", "S" + std::to_string(s)}, {"id", "sec-" + std::to_string(s)}, {"pages", pages}});
+    }
+    MirrorHarness mirror(test::kPersonalUserId, Json::array({Container("Work", "nb-work", sections)}));
+    ASSERT_TRUE(mirror.Running()) << mirror.Emulator().Error();
+    MThreadOneNoteRESTDB& worker = mirror.Worker();
+    ASSERT_TRUE(worker.FilterReminderPages());
+    EXPECT_EQ(mirror.Count("search"), 3);
+    const std::string found = mirror.State().ReminderPagesJson.Get();
+    EXPECT_EQ(JsonTextToObject(std::string_view(found))["value"].size(), 250U);
+
+    const std::string store = R"({"value":[{"id":"pg-0","title":"Task !2030-01-02 10:00"}]})";
+    const std::string covered = worker.WithSearchPages(store);
+    EXPECT_EQ(JsonTextToObject(std::string_view(covered))["value"].size(), 250U);
+    worker.RunCycle();
+    EXPECT_EQ(worker.WithSearchPages(store), store);
+}
+
+TEST(LargeAccountSearchTest, RefusedForManySectionsTheSearchSaysSoAndTheMirrorGoesOn)
+{
+    test::EmulatorProcess::Options options;
+    options.maxSections = 1;
+    Json notebooks = Notebooks();
+    notebooks[0]["sections"].push_back(Section("Other", "sec-other"));
+    options.fixtureText = test::FixtureText(test::kPersonalUserId, notebooks);
+    MirrorHarness mirror(test::kPersonalUserId, options);
+    ASSERT_TRUE(mirror.Running()) << mirror.Emulator().Error();
+    MThreadOneNoteRESTDB& worker = mirror.Worker();
+    worker.m_JustLoginAccount = true;
+    worker.RunCycle();
+    EXPECT_EQ(worker.m_FilterPagesResult, kFilterPagesTooManySections);
+    EXPECT_EQ(worker.m_NotebooksChanged, 5);
+    EXPECT_TRUE(FileExists(mirror.Store("Work/Inbox/pages.json").string()));
+}
+
 } // namespace
 } // namespace rz

@@ -78,7 +78,7 @@ TEST_F(MirrorWorkerTest, CycleRunsItsStepsInOrderAndExecuteRunsEveryPass)
     m_Clock.Advance(1);
     W().Pass();
     const std::vector<std::string> expected = {"start token=1 user=1 store=0", "found store=0 pages=1",
-                                               "end hierarchy=0 retried=1 errors=1", "execute", "execute"};
+                                               "end hierarchy=1 retried=1 errors=1", "execute", "execute"};
     EXPECT_EQ(events, expected);
     EXPECT_EQ(W().m_FilterPagesResult, 3);
     EXPECT_TRUE(W().m_InitEnd);
@@ -112,6 +112,29 @@ TEST_F(MirrorWorkerTest, RefreshForcesTheDownloadAndDuringTheSleepStartsTheCycle
     W().Pass();
     EXPECT_EQ(m_Mirror.Count("notebooks"), 3);
     EXPECT_EQ(m_Mirror.Count("hierarchy"), 3);
+}
+
+// A back-off far longer than a pass: the cycle yields instead of waiting in it, the execute callback
+// runs every pass, and the mirror goes on at once when the back-off ends.
+TEST_F(MirrorWorkerTest, CycleYieldsToALongBackOffAndGoesOnWhenItEnds)
+{
+    W().Budget().Report(TBudgetOutcome::Refused, 900);
+    double waited = 0;
+    W().SetWaitFunction([&](double seconds) {
+        waited += seconds;
+        m_Clock.Advance(seconds);
+    });
+    int executes = 0;
+    W().FOnExecute = [&](MThreadOneNoteRESTDB&) { ++executes; };
+    W().Pass();
+    EXPECT_EQ(executes, 1);
+    EXPECT_EQ(m_Mirror.Count("notebooks"), 0);
+    EXPECT_LE(waited, kYieldSeconds);
+    m_Clock.Advance(900);
+    W().Pass();
+    EXPECT_EQ(executes, 2);
+    EXPECT_EQ(m_Mirror.Count("hierarchy"), 1);
+    EXPECT_TRUE(FileExists(m_Mirror.Store("Work/Inbox/pages.json").string()));
 }
 
 TEST_F(MirrorWorkerTest, WithoutAUserTheCycleLooksItUpCallsBackAndMirrorsNothing)

@@ -148,6 +148,10 @@ TEST(RequestBudgetTest, ThrottledAnswersAreStatus429OrCode20166)
     EXPECT_TRUE(IsThrottledAnswer(400, R"({"error":{"code":"20166","message":"Too many"}})"));
     EXPECT_FALSE(IsThrottledAnswer(400, R"({"error":{"code":"20185","message":"No"}})"));
     EXPECT_FALSE(IsThrottledAnswer(200, R"({"value":[]})"));
+    EXPECT_TRUE(IsThrottledAnswer(503, "{\n  \"error\": {\n    \"code\": \"20166\"\n  }\n}"));
+    // A page that mentions the code is an answer, not a refusal.
+    EXPECT_FALSE(IsThrottledAnswer(200, R"(<html><p>{"error":{"code":"20166"}}</p></html>)"));
+    EXPECT_FALSE(IsThrottledAnswer(200, R"({"error":{"code":"20166"}})"));
 }
 
 } // namespace

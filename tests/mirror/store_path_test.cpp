@@ -1,5 +1,4 @@
 #include "mirror/store_path.h"
-
 #include "test_support.h"
 
 #include <filesystem>
@@ -33,6 +32,12 @@ TEST(StorePathTest, DisplayNamesMapToRelativeFoldersInsideTheirParent)
         {"tab\there", "tab%09here"},
         {"back\\slash", "back%5Cslash"},
         {"Übersicht ✓", "Übersicht ✓"},
+        // The store's own file names.
+        {"notebooks.json", "notebooks%2Ejson"},
+        {"notebookssections.json", "notebookssections%2Ejson"},
+        {"errorsections.json", "errorsections%2Ejson"},
+        {"x/pages.json", "x/pages%2Ejson"},
+        {"Notebooks.json", "Notebooks.json"},
     };
     for (const Case& c : cases) {
         const fs::path folder = StoreFolderName(c.name);

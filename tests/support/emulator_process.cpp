@@ -82,6 +82,12 @@ EmulatorProcess::EmulatorProcess(const Options& options)
         args.emplace_back("--auto-consent");
     if (options.limits)
         args.emplace_back("--limits");
+    if (options.pretty)
+        args.emplace_back("--pretty");
+    if (options.maxSections > 0) {
+        args.emplace_back("--max-sections");
+        args.emplace_back(std::to_string(options.maxSections));
+    }
     std::vector<char*> argv;
     argv.reserve(args.size() + 1);
     for (auto& a : args)

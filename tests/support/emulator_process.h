@@ -19,7 +19,9 @@ public:
         std::string fixtureText; // a fixture given as JSON text (written to a temporary file)
         bool autoConsent = false;
         bool limits = false;
-        int port = 0; // 0: an ephemeral port; a test that restarts an emulator passes the old one
+        bool pretty = false;  // indented answers, a blank after every colon
+        long maxSections = 0; // the account-wide page list fails with 20266 above this; 0: never
+        int port = 0;         // 0: an ephemeral port; a test that restarts an emulator passes the old one
     };
 
     // The answer of an administration call: status 0 when the call itself failed.

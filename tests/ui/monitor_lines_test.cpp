@@ -1,5 +1,6 @@
 #include "ui/monitor_lines.h"
 
+#include "mirror/thread_one_note_restdb.h"
 #include "test_support.h"
 #include "util/clock.h"
 
@@ -8,7 +9,7 @@
 namespace rz {
 namespace {
 
-const MonitorTexts kTexts{"Signed in", "Signed out", "Checking", "Checked"};
+const MonitorTexts kTexts{"Signed in", "Signed out", "Checking", "Checked", ""};
 
 TCycleCounters SampleCounters()
 {
@@ -70,6 +71,16 @@ TEST_F(MonitorLinesTest, WorkerLineIsLiveDuringACycleAndTheStatusTextAfterIt)
               "Checking 2026-12-08 10:00:05  F:3 CN:5,CNS:4  N:1+2/3,G:4+5,S:6+7  E:8");
     s.Monitoring = false;
     EXPECT_EQ(BuildMonitorLines(s, kTexts, m_Now).Notebooks, s.MirrorStatusText);
+}
+
+TEST_F(MonitorLinesTest, RefusedAccountWideSearchIsSaidOnTheWorkerLine)
+{
+    MonitorTexts texts = kTexts;
+    texts.TooManySections = "Too many sections.";
+    MonitorSnapshot s = SignedIn();
+    EXPECT_EQ(BuildMonitorLines(s, texts, m_Now).Notebooks, s.MirrorStatusText);
+    s.Counters.FilterPagesResult = kFilterPagesTooManySections;
+    EXPECT_EQ(BuildMonitorLines(s, texts, m_Now).Notebooks, s.MirrorStatusText + "  Too many sections.");
 }
 
 TEST_F(MonitorLinesTest, CycleStartAndEndLines)

@@ -25,7 +25,7 @@ TEST(JsonTest, FailuresAreWarningsThatNeverQuoteTheText)
         bool logged;
     };
     const Case cases[] = {
-        {R"({"access_token":"SECRET-1)", true},   // cut off
+        {R"({"access_token":"SECRET-1)", true},    // cut off
         {R"({"access_token":"SECRET-2"}x)", true}, // trailing bytes
         {R"("SECRET-3")", true},                   // a fragment
         {std::string(300, '[') + "\"SECRET-4\"" + std::string(300, ']'), true},
@@ -83,11 +83,38 @@ TEST(JsonTest, GraphResponseTests)
 
     EXPECT_TRUE(IsGraphErrorResponse(R"({"error":{"code":"20185"}})"));
     EXPECT_FALSE(IsGraphErrorResponse(R"( {"error":{"code":"20185"}})"));
-    EXPECT_FALSE(IsGraphErrorResponse(R"({"error": {"code":"20185"}})"));
+    EXPECT_TRUE(IsGraphErrorResponse(R"({"error": {"code":"20185"}})"));
+    EXPECT_FALSE(IsGraphErrorResponse(R"({"error":"x"})"));
     EXPECT_FALSE(IsGraphErrorResponse(""));
 
     EXPECT_TRUE(IsPageContentResponse("<html><body/></html>"));
     EXPECT_FALSE(IsPageContentResponse("<html><body/>"));
+}
+
+// The service may indent its answers and put a blank after every colon.
+TEST(JsonTest, CodesAndMembersReadAlikeIndentedOrCompact)
+{
+    const struct
+    {
+        const char* Text;
+        const char* Code;
+        const char* Token;
+    } cases[] = {
+        {R"({"error":{"code":"20185","message":"x"}})", "20185", nullptr},
+        {"{\n  \"error\": {\n    \"code\": \"20166\"\n  }\n}", "20166", nullptr},
+        {R"({"access_token":"a+b/c=","refresh_token":"r"})", "", "a+b/c="},
+        {"{\n  \"access_token\": \"a+b/c=\",\n  \"expires_in\": 3600\n}", "", "a+b/c="},
+        {R"(<html>"code":"20185"</html>)", "", nullptr},
+        {R"({"value":[{"title":"\"code\":\"20166\""}]})", "", nullptr},
+        {R"({"access_token":7})", "", nullptr},
+        {R"({"access_token":"cut)", "", nullptr},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(GraphErrorCode(c.Text), c.Code) << c.Text;
+        EXPECT_EQ(JsonMemberText(c.Text, "access_token"),
+                  c.Token ? std::optional<std::string>(c.Token) : std::nullopt)
+            << c.Text;
+    }
 }
 
 TEST(JsonTest, GraphBaseAddressForms)

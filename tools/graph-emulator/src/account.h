@@ -114,7 +114,7 @@ public:
 
 private:
     std::map<std::string, Item> m_items;
-    long m_nextNumber = 101;
+    long m_nextNumber = 1;
 
     std::vector<std::string>* ChildList(Item& parent, Kind kind);
     void Erase(const std::string& id);

@@ -5,6 +5,7 @@
 #include "graph_shapes.h"
 #include "text.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <ctime>
 #include <dirent.h>
@@ -22,6 +23,8 @@ namespace {
 thread_local bool t_cutOff = false;
 
 constexpr size_t kMaxRequestBody = 1u << 20;
+
+std::atomic<bool> g_pretty{false};
 
 std::string QueryPart(const std::string& target)
 {
@@ -101,10 +104,16 @@ std::string RouteName(const std::string& path, const std::string& query)
     return "other";
 }
 
+void SetPrettyAnswers(bool pretty)
+{
+    g_pretty = pretty;
+}
+
 void SendJson(httplib::Response& res, int status, const Json& body, const char* contentType)
 {
     res.status = status;
-    res.set_content(body.dump(-1, ' ', false, Json::error_handler_t::replace),
+    // An indent of 2 also puts one blank after every colon.
+    res.set_content(body.dump(g_pretty ? 2 : -1, ' ', false, Json::error_handler_t::replace),
                     contentType ? contentType : "application/json; charset=utf-8");
 }
 
@@ -159,6 +168,7 @@ void DropConnection(const httplib::Request& req)
 
 Emulator::Emulator(Options options) : m_options(std::move(options))
 {
+    SetPrettyAnswers(m_options.pretty);
     m_server.new_task_queue = [] { return new httplib::ThreadPool(16); };
     m_server.set_payload_max_length(kMaxRequestBody);
     m_server.set_pre_routing_handler(

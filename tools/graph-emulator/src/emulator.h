@@ -17,6 +17,12 @@ struct Options
     std::string fixture;
     bool autoConsent = false;
     bool limits = false;
+    // JSON answers indented, with a blank after every colon, as the service's documentation
+    // prints them.
+    bool pretty = false;
+    // The account-wide page list answers error 20266 when the account has more sections than
+    // this; 0: never.
+    long maxSections = 0;
 };
 
 // Route names used by the request counters and fault matching.
@@ -68,7 +74,8 @@ private:
     bool Authorize(const httplib::Request& req, httplib::Response& res);
 };
 
-// Answer helpers shared by the route files.
+// Answer helpers shared by the route files. JSON answers are compact unless SetPrettyAnswers.
+void SetPrettyAnswers(bool pretty);
 void SendJson(httplib::Response& res, int status, const Json& body, const char* contentType = nullptr);
 void SendGraphError(httplib::Response& res, const std::string& code, const std::string& message,
                     int status = 0);

@@ -11,6 +11,14 @@
 namespace emu {
 namespace {
 
+long SectionCount(const Account& account)
+{
+    long count = 0;
+    for (const auto& entry : account.Items())
+        count += entry.second.kind == Kind::Section ? 1 : 0;
+    return count;
+}
+
 constexpr const char* kHierarchyExpand =
     "sections,sectionGroups(expand=sections,sectionGroups(levels=max;expand=sections))";
 constexpr const char* kUserPrefix = R"(/v1\.0/(?:me|users/([^/]+)))";
@@ -377,31 +385,34 @@ void Emulator::AddGraphRoutes()
                               kGraphJson);
                  });
 
-    m_server.Get(std::string(kUserPrefix) + "/onenote/pages",
-                 [this, admit](const httplib::Request& req, httplib::Response& res) {
-                     if (!admit(req, res))
-                         return;
-                     PageQuery query;
-                     if (!ReadPageQuery(QueryOf(req), query, res))
-                         return;
-                     std::lock_guard lock(m_mutex);
-                     std::vector<std::string> ids;
-                     for (const auto& [id, item] : m_account.Items()) {
-                         if (item.kind != Kind::Page)
-                             continue;
-                         // Sections the service cannot read add nothing to account-wide lists.
-                         const Item* section = m_account.Find(item.parentId);
-                         if (!section || !section->errorCode.empty())
-                             continue;
-                         if (query.Matches(item))
-                             ids.push_back(id);
-                     }
-                     SortPages(m_account, query, ids);
-                     const GraphShapes shapes(m_account, Root(req));
-                     SendJson(res, 200,
-                              PageWindow(m_account, shapes, "pages", ids, query, Root(req) + req.path),
-                              kGraphJson);
-                 });
+    m_server.Get(std::string(kUserPrefix) + "/onenote/pages", [this, admit](const httplib::Request& req,
+                                                                            httplib::Response& res) {
+        if (!admit(req, res))
+            return;
+        PageQuery query;
+        if (!ReadPageQuery(QueryOf(req), query, res))
+            return;
+        std::lock_guard lock(m_mutex);
+        if (m_options.maxSections > 0 && SectionCount(m_account) > m_options.maxSections) {
+            SendGraphError(res, "20266", GraphErrorMessage("20266"));
+            return;
+        }
+        std::vector<std::string> ids;
+        for (const auto& [id, item] : m_account.Items()) {
+            if (item.kind != Kind::Page)
+                continue;
+            // Sections the service cannot read add nothing to account-wide lists.
+            const Item* section = m_account.Find(item.parentId);
+            if (!section || !section->errorCode.empty())
+                continue;
+            if (query.Matches(item))
+                ids.push_back(id);
+        }
+        SortPages(m_account, query, ids);
+        const GraphShapes shapes(m_account, Root(req));
+        SendJson(res, 200, PageWindow(m_account, shapes, "pages", ids, query, Root(req) + req.path),
+                 kGraphJson);
+    });
 
     m_server.Get(std::string(kUserPrefix) + "/onenote/pages/([^/]+)/content",
                  [this, admit](const httplib::Request& req, httplib::Response& res) {

@@ -302,6 +302,7 @@ std::string GraphErrorMessage(const std::string& code)
          "This section can't be read through the API. It may be stored in an unsupported format or be "
          "damaged."},
         {"20102", "The specified resource ID does not exist."},
+        {"20266", "The number of maximum sections is exceeded for this request."},
         {"20129", "The request contains a 'top' query option whose value is too high. For page queries, "
                   "the maximum value is 100 and the default value is 20."},
         {"10001", "An unexpected error occurred and the request failed."},

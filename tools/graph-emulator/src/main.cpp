@@ -24,20 +24,25 @@ namespace {
 
 void Usage()
 {
-    std::fprintf(stderr, "usage: graph-emulator --port N --fixture FILE [--auto-consent] [--limits]\n"
-                         "  --port N        port on 127.0.0.1; 0 picks a free one and prints it first\n"
-                         "  --fixture FILE  the account to serve (see tools/graph-emulator/README.md)\n"
-                         "  --auto-consent  the sign-in page redirects at once, without a form\n"
-                         "  --limits        enforce OneNote's per-user limits (120/min, 400/h)\n");
+    std::fprintf(stderr,
+                 "usage: graph-emulator --port N --fixture FILE [--auto-consent] [--limits] [--pretty]\n"
+                 "                      [--max-sections N]\n"
+                 "  --port N        port on 127.0.0.1; 0 picks a free one and prints it first\n"
+                 "  --fixture FILE  the account to serve (see tools/graph-emulator/README.md)\n"
+                 "  --auto-consent  the sign-in page redirects at once, without a form\n"
+                 "  --limits        enforce OneNote's per-user limits (120/min, 400/h)\n"
+                 "  --pretty        indented JSON answers, a blank after every colon\n"
+                 "  --max-sections N  the account-wide page list fails with 20266 above N sections\n");
 }
 
-bool ParsePort(const char* text, int& port)
+// A decimal number from 0 to `max`.
+bool ParseNumber(const char* text, long max, long& number)
 {
     char* end = nullptr;
     const long v = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || v < 0 || v > 65535)
+    if (end == text || *end != '\0' || v < 0 || v > max)
         return false;
-    port = static_cast<int>(v);
+    number = v;
     return true;
 }
 
@@ -50,10 +55,12 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--port" && i + 1 < argc) {
-            if (!ParsePort(argv[++i], options.port)) {
+            long port = 0;
+            if (!ParseNumber(argv[++i], 65535, port)) {
                 std::fprintf(stderr, "graph-emulator: bad port \"%s\"\n", argv[i]);
                 return 2;
             }
+            options.port = static_cast<int>(port);
             havePort = true;
         } else if (arg == "--fixture" && i + 1 < argc) {
             options.fixture = argv[++i];
@@ -61,6 +68,15 @@ int main(int argc, char** argv)
             options.autoConsent = true;
         } else if (arg == "--limits") {
             options.limits = true;
+        } else if (arg == "--pretty") {
+            options.pretty = true;
+        } else if (arg == "--max-sections" && i + 1 < argc) {
+            long sections = 0;
+            if (!ParseNumber(argv[++i], 1000000000L, sections) || sections == 0) {
+                std::fprintf(stderr, "graph-emulator: bad section count \"%s\"\n", argv[i]);
+                return 2;
+            }
+            options.maxSections = sections;
         } else if (arg == "--help" || arg == "-h") {
             Usage();
             return 0;

@@ -157,7 +157,8 @@ std::optional<TokenStore::Grant> TokenStore::Refresh(const std::string& refreshT
     if (it == m_refresh.end())
         return std::nullopt;
     const std::string granted = scope.empty() ? it->second : StripOfflineAccess(scope);
-    m_refresh.erase(it);
+    // The identity platform does not revoke a refresh token when it is used; it stays valid until
+    // it expires or the user revokes it.
     return NewGrant(granted, now);
 }
 

@@ -36,7 +36,7 @@ public:
     // Redeems a code once. nullopt: unknown, used, or issued for another redirect address.
     std::optional<Grant> RedeemCode(const std::string& code, const std::string& redirectUri, std::time_t now);
 
-    // Exchanges a refresh token for a new pair; the old refresh token stops working.
+    // Exchanges a refresh token for a new pair; the old refresh token stays valid, as on the service.
     std::optional<Grant> Refresh(const std::string& refreshToken, const std::string& scope, std::time_t now);
 
     Check CheckAccess(const std::string& token, std::time_t now) const;
