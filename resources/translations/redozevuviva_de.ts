@@ -433,5 +433,10 @@
         <comment>strToDoWaitingMany</comment>
         <translation>%1 Aufgaben warten darauf, in OneNote abgehakt zu werden.</translation>
     </message>
+    <message>
+        <source>This account has too many sections to be searched as a whole; reminders appear as its sections are mirrored.</source>
+        <comment>strTooManySections</comment>
+        <translation>Dieses Konto hat zu viele Abschnitte, um als Ganzes durchsucht zu werden; Erinnerungen erscheinen, sobald seine Abschnitte gespiegelt sind.</translation>
+    </message>
 </context>
 </TS>

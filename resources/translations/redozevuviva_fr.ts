@@ -433,5 +433,10 @@
         <comment>strToDoWaitingMany</comment>
         <translation>%1 tâches attendent d’être cochées dans OneNote.</translation>
     </message>
+    <message>
+        <source>This account has too many sections to be searched as a whole; reminders appear as its sections are mirrored.</source>
+        <comment>strTooManySections</comment>
+        <translation>Ce compte a trop de sections pour être parcouru d’un seul coup ; les rappels apparaissent à mesure que ses sections sont copiées.</translation>
+    </message>
 </context>
 </TS>
