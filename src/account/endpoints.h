@@ -17,16 +17,20 @@ struct Endpoints
     std::string ClientId = kDefaultClientId;                            // "ClientId"
     std::string WebsiteUrl = "https://tidewell.example/redozevuviva";   // "WebsiteUrl"
     std::string SupportEmail = "support@tidewell.example";              // "SupportEmail"
+    // One line per host value refused because it would send secrets in clear text; empty when none.
+    std::string Refused;
 };
 
 // The settings file's values over the defaults; a missing file, key or an empty value keeps the
-// default. Trailing slashes of the hosts are dropped.
+// default. Trailing slashes of the hosts are dropped. A host that is neither https nor plain http
+// to this computer keeps the default and is named in Refused.
 Endpoints LoadEndpoints(const std::string& settingsFilePath);
 // Makes these the process's endpoints, including the Graph service root of GraphBaseAddress.
 void SetEndpoints(const Endpoints& endpoints);
 // The endpoints in force (the defaults until SetEndpoints).
 Endpoints CurrentEndpoints();
 // Start-up: loads the endpoints from the state's settings file, installs them and sets ClientId.
+// Refused hosts are reported on standard error and in the state's EndpointProblem.
 void ConfigureEndpoints(AppState& state);
 
 // "<identity>/common/oauth2/v2.0/token"

@@ -54,10 +54,11 @@ HttpResponse PostTokenForm(const std::string& form)
     HttpRequest request;
     request.Method = "POST";
     request.Url = TokenEndpointAddress();
-    request.Headers = {{"Content-Length", std::to_string(form.size())},
-                       {"Content-Type", "application/x-www-form-urlencoded"}};
+    request.Headers = {{"Content-Type", "application/x-www-form-urlencoded"}};
     request.Body = form;
     request.TimeoutSeconds = kTokenRequestTimeoutSeconds;
+    // A redirect would carry the code or refresh token to whatever host it names.
+    request.FollowRedirects = false;
     return HttpSend(request);
 }
 

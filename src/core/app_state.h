@@ -35,6 +35,8 @@ struct AppState : TEngineState
     // Mirror status.
     std::atomic<bool> JustLoggedIn{false};
     SharedString MirrorStatusText;
+    // Settings refused at start-up, for the status window; empty when all were taken.
+    SharedString EndpointProblem;
 };
 
 } // namespace rz
