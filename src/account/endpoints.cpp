@@ -104,12 +104,21 @@ std::string RedirectAddress()
     return CurrentEndpoints().AccountEndpoint + "/oauth20_desktop.srf";
 }
 
-std::string AuthorizeAddress(const std::string& clientId)
+std::string AuthorizeAddress(const std::string& clientId, const std::string& state,
+                             const std::string& codeChallenge)
 {
-    return CurrentEndpoints().IdentityEndpoint +
-           "/common/oauth2/v2.0/authorize?client_id=" + FormEncode(clientId) +
-           "&response_type=code&response_mode=query&scope=" + StrReplaceAll(kSignInScope, " ", "%20") +
-           "&redirect_uri=" + RedirectAddress();
+    std::string address =
+        CurrentEndpoints().IdentityEndpoint +
+        "/common/oauth2/v2.0/authorize?client_id=" + FormEncode(clientId) +
+        "&response_type=code&response_mode=query&scope=" + StrReplaceAll(kSignInScope, " ", "%20") +
+        "&redirect_uri=" + RedirectAddress();
+    if (!state.empty()) {
+        address += "&state=" + FormEncode(state);
+    }
+    if (!codeChallenge.empty()) {
+        address += "&code_challenge=" + FormEncode(codeChallenge) + "&code_challenge_method=S256";
+    }
+    return address;
 }
 
 std::string SignOutAddress(const std::string& clientId)

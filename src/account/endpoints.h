@@ -38,8 +38,9 @@ std::string TokenEndpointAddress();
 // "<account>/oauth20_desktop.srf": the redirect address of the sign-in and of both token requests.
 std::string RedirectAddress();
 // The authorize page with the client id, the scope (each blank as %20) and the plain redirect
-// address.
-std::string AuthorizeAddress(const std::string& clientId);
+// address; then, when given, the state and the S256 code challenge of the sign-in.
+std::string AuthorizeAddress(const std::string& clientId, const std::string& state = {},
+                             const std::string& codeChallenge = {});
 // The account sign-out page with the client id and the plain redirect address.
 std::string SignOutAddress(const std::string& clientId);
 // "<graph>/v1.0/me", the user lookup's fixed address.

@@ -126,6 +126,10 @@ void MThreadOneNoteRESTDB::ResetCycleCounters()
 
 void MThreadOneNoteRESTDB::Pass()
 {
+    // The sign-in window owns the account; the cycle waits for the one it leaves.
+    if (m_State.SignInWindowOpen) {
+        return;
+    }
     bool cycled = false;
     if (TickNow() - m_Tick > kCycleIntervalSeconds) {
         RunCycle();
@@ -247,7 +251,7 @@ std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteGet(const std::string& 
     }
     HttpResponse response =
         escape ? GraphGet(address)
-               : GraphGetWithToken(EscapeKeepingPercents(address), m_State.AccessToken.Get());
+               : GraphGetWithToken(EscapeKeepingPercents(address), m_State.AccessToken.Get(), m_State);
     if (response.Failure == HttpFailure::Cancelled) {
         return std::nullopt;
     }

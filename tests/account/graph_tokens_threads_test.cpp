@@ -6,12 +6,15 @@
 #include "core/app_state.h"
 #include "core/settings_store.h"
 #include "emulator_process.h"
+#include "local_server.h"
 #include "test_support.h"
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -61,6 +64,61 @@ TEST(GraphTokensThreadsTest, RefreshOnTheWorkerWhileTheMainThreadReadsAndSaves)
     MConfig saved(state.Paths.SettingsFilePath);
     EXPECT_EQ(saved.ReadValueDefStr("OnlineOneNoteRefreshToken", ""), state.RefreshToken.Get());
     EXPECT_EQ(saved.ReadValueDefStr("OnlineOneNoteUserPrincipalName", ""), "main@example.com");
+}
+
+TEST(GraphTokensThreadsTest, RefreshAnswerArrivingAfterASignOutIsDropped)
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool arrived = false;
+    bool release = false;
+    std::atomic<int> requests{0};
+    test::LocalServer server;
+    server.Server().Post("/common/oauth2/v2.0/token", [&](const httplib::Request&, httplib::Response& res) {
+        ++requests;
+        std::unique_lock lock(mutex);
+        arrived = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return release; });
+        res.set_content(R"({"access_token":"rotated-at","refresh_token":"rotated-rt"})", "application/json");
+    });
+    server.Start();
+    Endpoints endpoints;
+    endpoints.IdentityEndpoint = server.Root();
+    SetEndpoints(endpoints);
+
+    test::TempDir folder;
+    AppState state;
+    state.Paths.SettingsFilePath = folder.File("velaapp.plist");
+    state.AccessToken.Set("old-at");
+    state.RefreshToken.Set("old-rt");
+    state.UserId.Set("u-old");
+    MGraphTokens tokens(state);
+    std::thread worker([&] { tokens.RefreshTokens(); });
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return arrived; });
+    }
+    // The window signs out while the refresh is on its way; meanwhile the worker sends nothing.
+    MGlobalsOnline::BeginSignIn(state, true);
+    MGlobalsOnline::SaveConfig(state);
+    state.RefreshToken.Set("old-rt");
+    tokens.RefreshTokens();
+    state.RefreshToken.Set({});
+    {
+        std::lock_guard lock(mutex);
+        release = true;
+        changed.notify_all();
+    }
+    worker.join();
+    MGlobalsOnline::EndSignIn(state, {}); // closed without a new sign-in
+    SetEndpoints(Endpoints());
+
+    EXPECT_EQ(requests.load(), 1);
+    EXPECT_EQ(state.AccessToken.Get(), "");
+    EXPECT_EQ(state.RefreshToken.Get(), "");
+    EXPECT_EQ(MConfig(state.Paths.SettingsFilePath).ReadValueDefStr("OnlineOneNoteRefreshToken", "x"), "");
+    EXPECT_EQ(tokens.m_RefreshTokensErrorCount, 0);
 }
 
 } // namespace

@@ -62,8 +62,8 @@ std::string SignInPage(const std::map<std::string, std::string>& params, const s
     if (!problem.empty())
         html += "<p id=\"problem\" role=\"alert\">" + XmlEscape(problem) + "</p>\n";
     html += "<form id=\"signin\" method=\"post\" action=\"/common/oauth2/v2.0/authorize\">\n";
-    for (const char* key :
-         {"client_id", "response_type", "response_mode", "scope", "redirect_uri", "state"}) {
+    for (const char* key : {"client_id", "response_type", "response_mode", "scope", "redirect_uri", "state",
+                            "code_challenge", "code_challenge_method"}) {
         const auto it = params.find(key);
         if (it != params.end())
             html += Hidden(key, it->second);
@@ -100,6 +100,11 @@ std::string RequestProblem(const std::map<std::string, std::string>& params)
     if (ParamOf(params, "response_type") != "code")
         return "AADSTS700054: response_type '" + ParamOf(params, "response_type") +
                "' is not enabled for the application.";
+    const std::string method = ParamOf(params, "code_challenge_method");
+    if (!method.empty() && method != "plain" && method != "S256")
+        return "AADSTS501491: Invalid code_challenge_method '" + method + "'.";
+    if (!method.empty() && ParamOf(params, "code_challenge").empty())
+        return "AADSTS501491: code_challenge_method given without code_challenge.";
     return {};
 }
 
@@ -130,7 +135,9 @@ void Emulator::AddIdentityRoutes()
         std::string code, upn;
         {
             std::lock_guard lock(m_mutex);
-            code = m_tokens.IssueCode(ParamOf(params, "client_id"), redirect, ParamOf(params, "scope"));
+            code = m_tokens.IssueCode(ParamOf(params, "client_id"), redirect, ParamOf(params, "scope"),
+                                      ParamOf(params, "code_challenge"),
+                                      ParamOf(params, "code_challenge_method"));
             upn = m_account.user.userPrincipalName;
         }
         std::string location =
@@ -172,6 +179,8 @@ void Emulator::AddIdentityRoutes()
                 redirect + Separator(redirect) + "error=access_denied&error_description=" +
                 UrlEncode("The user has denied access to the scope requested by the client "
                           "application.");
+            if (!ParamOf(params, "state").empty())
+                location += "&state=" + UrlEncode(ParamOf(params, "state"));
             res.set_redirect(location, 302);
             return;
         }
@@ -215,6 +224,20 @@ void Emulator::AddIdentityRoutes()
                 return;
             }
             std::lock_guard lock(m_mutex);
+            // The proof key is checked before the code is spent; a wrong verifier leaves it usable.
+            const TokenStore::Pkce pkce = m_tokens.CheckVerifier(code, ParamOf(form, "code_verifier"));
+            if (pkce == TokenStore::Pkce::Missing) {
+                SendTokenError(res, "invalid_grant", 50148,
+                               "The code_verifier does not match the code_challenge supplied in the "
+                               "authorization request for PKCE.");
+                return;
+            }
+            if (pkce == TokenStore::Pkce::Mismatch) {
+                SendTokenError(res, "invalid_grant", 501481,
+                               "The Code_Verifier does not match the code_challenge supplied in the "
+                               "authorization request.");
+                return;
+            }
             granted = m_tokens.RedeemCode(code, ParamOf(form, "redirect_uri"), now);
             if (!granted) {
                 SendTokenError(
