@@ -4,21 +4,39 @@
 #include "core/account_settings.h"
 #include "core/app_state.h"
 #include "core/paths.h"
+#include "reminders/reminder_handle.h"
 #include "reminders/reminder_list.h"
 #include "reminders/tag_page_list.h"
+#include "ui/autostart.h"
 #include "ui/desktop_notifier.h"
 #include "ui/due_check.h"
 #include "ui/main_window.h"
 #include "mirror/thread_one_note_restdb.h"
+#include "ui/mwin_about.h"
 #include "ui/mwin_monitor.h"
 #include "ui/monitor_lines.h"
+#include "ui/worker_callbacks.h"
 #include "ui/mwin_pending_reminders.h"
 #include "ui/pending_reminders.h"
+#include "ui/reminder_table_model.h"
+#include "ui/strings_table.h"
+#include "ui/tray_state.h"
+#include "util/dates.h"
+#include "util/files.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDBusConnection>
+#include <QMenu>
+#include <QProgressBar>
+#include <QSoundEffect>
 #include <QSystemTrayIcon>
+#include <QTableView>
+#include <QUrl>
+#include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace rz {
 

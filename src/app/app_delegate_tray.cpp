@@ -14,6 +14,7 @@
 #include "util/files.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <string>
