@@ -88,7 +88,9 @@ MWinLogin::MWinLogin(AppState& state, QWidget* parent)
         m_Profile = std::make_unique<QWebEngineProfile>();
     } else {
         const std::string folder = m_State.Paths.DataFolderPath + "/" + kSignInProfileFolder;
+        // Cookies here sign the user in; an older, looser folder is narrowed too.
         CreateFolder(folder);
+        TightenFolderMode(folder);
         m_Profile = std::make_unique<QWebEngineProfile>(QString::fromLatin1(kSignInProfileName));
         m_Profile->setPersistentStoragePath(QString::fromStdString(folder));
         // The engine keeps its cache in "Cache" below this; the default lies outside the data folder.
