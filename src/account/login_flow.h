@@ -29,7 +29,8 @@ struct LoginStep
 {
     LoginAction Action = LoginAction::None;
     std::string Address;
-    // Sign-out: delete every cookie and cached answer of the browser once the load has started.
+    // Sign-out: delete every cookie and cached answer of the browser once this page has loaded,
+    // before the next one.
     bool CleanCacheAndCookie = false;
 };
 

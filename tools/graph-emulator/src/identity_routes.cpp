@@ -11,6 +11,9 @@ namespace emu {
 namespace {
 
 constexpr const char* kSessionCookie = "ESTSAUTH";
+// The "stay signed in" cookie: it outlives the browser, so a new browser process signs in with it.
+constexpr const char* kPersistentCookie = "ESTSAUTHPERSISTENT";
+constexpr const char* kPersistentMaxAge = "7776000"; // 90 days
 
 Json TokenError(const std::string& error, long code, const std::string& description)
 {
@@ -146,6 +149,8 @@ void Emulator::AddIdentityRoutes()
             location += "&state=" + UrlEncode(ParamOf(params, "state"));
         res.set_redirect(location, 302);
         res.set_header("Set-Cookie", std::string(kSessionCookie) + "=1; Path=/; HttpOnly");
+        res.set_header("Set-Cookie", std::string(kPersistentCookie) +
+                                         "=1; Path=/; Max-Age=" + kPersistentMaxAge + "; HttpOnly");
     };
 
     m_server.Get("/common/oauth2/v2.0/authorize", [this, redirectWithCode](const httplib::Request& req,
@@ -155,7 +160,8 @@ void Emulator::AddIdentityRoutes()
             return;
         // A browser that signed in before is let through, as the real service does.
         const bool signedIn =
-            req.get_header_value("Cookie").find(std::string(kSessionCookie) + "=1") != std::string::npos;
+            req.get_header_value("Cookie").find(std::string(kSessionCookie) + "=1") != std::string::npos ||
+            req.get_header_value("Cookie").find(std::string(kPersistentCookie) + "=1") != std::string::npos;
         if (m_options.autoConsent || signedIn) {
             redirectWithCode(params, res);
             return;
@@ -286,6 +292,7 @@ void Emulator::AddIdentityRoutes()
                  "<!DOCTYPE html>\n<html><head><title>Signed out</title></head><body>"
                  "<p id=\"signedout\">You have signed out of your Microsoft account.</p></body></html>\n");
         res.set_header("Set-Cookie", std::string(kSessionCookie) + "=; Path=/; Max-Age=0; HttpOnly");
+        res.set_header("Set-Cookie", std::string(kPersistentCookie) + "=; Path=/; Max-Age=0; HttpOnly");
     });
 }
 
