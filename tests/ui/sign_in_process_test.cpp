@@ -2,6 +2,7 @@
 #include "app/sign_in_window.h"
 #include "core/account_settings.h"
 #include "core/app_state.h"
+#include "core/paths.h"
 #include "core/settings_store.h"
 #include "emulator_process.h"
 #include "test_support.h"
@@ -105,47 +106,22 @@ TEST(SignInProcessTest, KilledWindowCountsAsCancelledAndKeepsTheStoredAccount)
     test::EmulatorProcess emulator(options);
     ASSERT_TRUE(emulator.Running()) << emulator.Error();
     test::TempDir home;
-    const std::string data = home.Path() + "/data/Tidewell/RedoZevuviva";
-    ASSERT_TRUE(CreateFolder(data));
-    {
-        MConfig settings(data + "/velaapp.plist");
-        for (const char* key : {"GraphEndpoint", "IdentityEndpoint", "AccountEndpoint"}) {
-            settings.WriteValueValueStr(key, emulator.BaseUrl());
-        }
-        settings.WriteValueValueStr("OnlineOneNoteAccessToken", "stored-at");
-        settings.WriteValueValueStr("OnlineOneNoteUserId", "stored-user");
-        ASSERT_TRUE(settings.Save());
-    }
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), QString::fromStdString(home.Path()));
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(home.Path() + "/data"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    child.setProcessEnvironment(environment);
-    child.start(QStringLiteral(RZ_APP_PATH), {QStringLiteral("--sign-in-window=0")});
-    ASSERT_TRUE(child.waitForStarted());
-    // The form has been served: the window is up and waits for the user.
-    for (int i = 0; i < 600 && emulator.RequestCount("authorize") == 0; ++i) {
-        child.waitForFinished(100);
-    }
-    ASSERT_GT(emulator.RequestCount("authorize"), 0);
-    const std::string profile = data + "/" + std::string(kSignInProfileFolder);
-    struct stat info = {};
-    ASSERT_EQ(::stat(profile.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-    child.kill();
-    ASSERT_TRUE(child.waitForFinished(10000));
-
-    SignInResult result = ParseSignInResult(child.readAllStandardOutput().toStdString());
-    result.Ran = result.Ran && child.exitStatus() == QProcess::NormalExit;
-    EXPECT_FALSE(result.Ran);
     AppState state;
-    state.Paths.SettingsFilePath = data + "/velaapp.plist";
+    state.Paths = BuildAppPaths(home.Path() + "/data");
+    PointSettingsAt(state.Paths.DataFolderPath, emulator.BaseUrl(), emulator.BaseUrl());
+    state.AccessToken.Set("stored-at");
+    state.UserId.Set("stored-user");
+    MGlobalsOnline::SaveConfig(state);
+
     MGlobalsOnline::BeginSignIn(state, false);
+    const SignInResult result = RunWindow(home.Path(), 0, emulator, 500);
     MGlobalsOnline::EndSignIn(state, result.AuthorizationCode, result.CodeVerifier);
+    EXPECT_FALSE(result.Ran);
     EXPECT_EQ(state.AccessToken.Get(), "stored-at");
     EXPECT_EQ(state.UserId.Get(), "stored-user");
-    EXPECT_TRUE(state.AuthorizationCode.Empty());
+    struct stat info = {};
+    ASSERT_EQ(::stat((state.Paths.DataFolderPath + "/" + kSignInProfileFolder).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
 // The identity platform's "stay signed in" cookie outlives the browser process; a sign-out must
