@@ -11,10 +11,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
+#include <future>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -68,18 +67,16 @@ TEST(GraphTokensThreadsTest, RefreshOnTheWorkerWhileTheMainThreadReadsAndSaves)
 
 TEST(GraphTokensThreadsTest, RefreshAnswerArrivingAfterASignOutIsDropped)
 {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool arrived = false;
-    bool release = false;
+    std::promise<void> arrived;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
     std::atomic<int> requests{0};
     test::LocalServer server;
     server.Server().Post("/common/oauth2/v2.0/token", [&](const httplib::Request&, httplib::Response& res) {
-        ++requests;
-        std::unique_lock lock(mutex);
-        arrived = true;
-        changed.notify_all();
-        changed.wait(lock, [&] { return release; });
+        if (++requests == 1) {
+            arrived.set_value();
+        }
+        released.wait();
         res.set_content(R"({"access_token":"rotated-at","refresh_token":"rotated-rt"})", "application/json");
     });
     server.Start();
@@ -95,21 +92,14 @@ TEST(GraphTokensThreadsTest, RefreshAnswerArrivingAfterASignOutIsDropped)
     state.UserId.Set("u-old");
     MGraphTokens tokens(state);
     std::thread worker([&] { tokens.RefreshTokens(); });
-    {
-        std::unique_lock lock(mutex);
-        changed.wait(lock, [&] { return arrived; });
-    }
+    arrived.get_future().wait();
     // The window signs out while the refresh is on its way; meanwhile the worker sends nothing.
     MGlobalsOnline::BeginSignIn(state, true);
     MGlobalsOnline::SaveConfig(state);
     state.RefreshToken.Set("old-rt");
     tokens.RefreshTokens();
     state.RefreshToken.Set({});
-    {
-        std::lock_guard lock(mutex);
-        release = true;
-        changed.notify_all();
-    }
+    release.set_value();
     worker.join();
     MGlobalsOnline::EndSignIn(state, {}); // closed without a new sign-in
     SetEndpoints(Endpoints());
