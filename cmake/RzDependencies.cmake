@@ -1,6 +1,7 @@
 find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 find_package(CURL REQUIRED)
+find_package(OpenSSL REQUIRED)
 find_package(nlohmann_json 3.10 REQUIRED)
 find_package(pugixml REQUIRED)
 find_package(ICU REQUIRED COMPONENTS uc i18n)

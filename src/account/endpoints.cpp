@@ -3,6 +3,7 @@
 #include "account/http.h"
 #include "core/settings_store.h"
 #include "util/json.h"
+#include "util/log.h"
 #include "util/text.h"
 
 #include <mutex>
@@ -23,15 +24,28 @@ std::string WithoutTrailingSlashes(std::string host)
     return host;
 }
 
-void ReadKey(const MConfig& config, const char* key, std::string& value, bool isHost)
+void ReadKey(const MConfig& config, const char* key, std::string& value)
 {
     std::string read = StrTrim(config.ReadValueDefStr(key, std::string()));
-    if (isHost) {
-        read = WithoutTrailingSlashes(std::move(read));
-    }
     if (!read.empty()) {
         value = std::move(read);
     }
+}
+
+// A host that would carry tokens in clear text, or is no address at all, keeps the default.
+void ReadHost(const MConfig& config, const char* key, std::string& value, std::string& refused)
+{
+    std::string read = WithoutTrailingSlashes(StrTrim(config.ReadValueDefStr(key, std::string())));
+    if (read.empty()) {
+        return;
+    }
+    if (!IsPermittedAddress(read + "/")) {
+        refused += std::string("\"") + key + "\" refused: \"" + read +
+                   "\" is not https (plain http only for 127.0.0.1, ::1 or localhost); using \"" + value +
+                   "\"\n";
+        return;
+    }
+    value = std::move(read);
 }
 
 } // namespace
@@ -42,12 +56,12 @@ Endpoints LoadEndpoints(const std::string& settingsFilePath)
     try {
         MConfigTransaction transaction(settingsFilePath);
         const MConfig& config = transaction.Config();
-        ReadKey(config, "GraphEndpoint", endpoints.GraphEndpoint, true);
-        ReadKey(config, "IdentityEndpoint", endpoints.IdentityEndpoint, true);
-        ReadKey(config, "AccountEndpoint", endpoints.AccountEndpoint, true);
-        ReadKey(config, "ClientId", endpoints.ClientId, false);
-        ReadKey(config, "WebsiteUrl", endpoints.WebsiteUrl, false);
-        ReadKey(config, "SupportEmail", endpoints.SupportEmail, false);
+        ReadHost(config, "GraphEndpoint", endpoints.GraphEndpoint, endpoints.Refused);
+        ReadHost(config, "IdentityEndpoint", endpoints.IdentityEndpoint, endpoints.Refused);
+        ReadHost(config, "AccountEndpoint", endpoints.AccountEndpoint, endpoints.Refused);
+        ReadKey(config, "ClientId", endpoints.ClientId);
+        ReadKey(config, "WebsiteUrl", endpoints.WebsiteUrl);
+        ReadKey(config, "SupportEmail", endpoints.SupportEmail);
     } catch (...) {
         return Endpoints();
     }
@@ -74,6 +88,10 @@ void ConfigureEndpoints(AppState& state)
     const Endpoints endpoints = LoadEndpoints(state.Paths.SettingsFilePath);
     SetEndpoints(endpoints);
     state.ClientId.Set(endpoints.ClientId);
+    if (!endpoints.Refused.empty()) {
+        LogWarning(StrTrim(endpoints.Refused));
+    }
+    state.EndpointProblem.Set(StrTrim(endpoints.Refused));
 }
 
 std::string TokenEndpointAddress()
@@ -86,12 +104,21 @@ std::string RedirectAddress()
     return CurrentEndpoints().AccountEndpoint + "/oauth20_desktop.srf";
 }
 
-std::string AuthorizeAddress(const std::string& clientId)
+std::string AuthorizeAddress(const std::string& clientId, const std::string& state,
+                             const std::string& codeChallenge)
 {
-    return CurrentEndpoints().IdentityEndpoint +
-           "/common/oauth2/v2.0/authorize?client_id=" + FormEncode(clientId) +
-           "&response_type=code&response_mode=query&scope=" + StrReplaceAll(kSignInScope, " ", "%20") +
-           "&redirect_uri=" + RedirectAddress();
+    std::string address =
+        CurrentEndpoints().IdentityEndpoint +
+        "/common/oauth2/v2.0/authorize?client_id=" + FormEncode(clientId) +
+        "&response_type=code&response_mode=query&scope=" + StrReplaceAll(kSignInScope, " ", "%20") +
+        "&redirect_uri=" + RedirectAddress();
+    if (!state.empty()) {
+        address += "&state=" + FormEncode(state);
+    }
+    if (!codeChallenge.empty()) {
+        address += "&code_challenge=" + FormEncode(codeChallenge) + "&code_challenge_method=S256";
+    }
+    return address;
 }
 
 std::string SignOutAddress(const std::string& clientId)

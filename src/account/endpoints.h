@@ -17,16 +17,20 @@ struct Endpoints
     std::string ClientId = kDefaultClientId;                            // "ClientId"
     std::string WebsiteUrl = "https://tidewell.example/redozevuviva";   // "WebsiteUrl"
     std::string SupportEmail = "support@tidewell.example";              // "SupportEmail"
+    // One line per host value refused because it would send secrets in clear text; empty when none.
+    std::string Refused;
 };
 
 // The settings file's values over the defaults; a missing file, key or an empty value keeps the
-// default. Trailing slashes of the hosts are dropped.
+// default. Trailing slashes of the hosts are dropped. A host that is neither https nor plain http
+// to this computer keeps the default and is named in Refused.
 Endpoints LoadEndpoints(const std::string& settingsFilePath);
 // Makes these the process's endpoints, including the Graph service root of GraphBaseAddress.
 void SetEndpoints(const Endpoints& endpoints);
 // The endpoints in force (the defaults until SetEndpoints).
 Endpoints CurrentEndpoints();
 // Start-up: loads the endpoints from the state's settings file, installs them and sets ClientId.
+// Refused hosts are reported on standard error and in the state's EndpointProblem.
 void ConfigureEndpoints(AppState& state);
 
 // "<identity>/common/oauth2/v2.0/token"
@@ -34,8 +38,9 @@ std::string TokenEndpointAddress();
 // "<account>/oauth20_desktop.srf": the redirect address of the sign-in and of both token requests.
 std::string RedirectAddress();
 // The authorize page with the client id, the scope (each blank as %20) and the plain redirect
-// address.
-std::string AuthorizeAddress(const std::string& clientId);
+// address; then, when given, the state and the S256 code challenge of the sign-in.
+std::string AuthorizeAddress(const std::string& clientId, const std::string& state = {},
+                             const std::string& codeChallenge = {});
 // The account sign-out page with the client id and the plain redirect address.
 std::string SignOutAddress(const std::string& clientId);
 // "<graph>/v1.0/me", the user lookup's fixed address.

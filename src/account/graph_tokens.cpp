@@ -4,10 +4,12 @@
 #include "core/account_settings.h"
 #include "core/app_state.h"
 #include "util/json.h"
+#include "util/log.h"
 #include "util/text.h"
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace rz {
 
@@ -33,12 +35,17 @@ bool HasJsonMarker(std::string_view text, std::string_view key)
     return StrContains(Marker(key), text);
 }
 
-std::string CodeExchangeForm(const std::string& clientId, const std::string& code)
+std::string CodeExchangeForm(const std::string& clientId, const std::string& code,
+                             const std::string& codeVerifier)
 {
-    return FormBody({{"grant_type", "authorization_code"},
-                     {"client_id", clientId},
-                     {"code", code},
-                     {"redirect_uri", RedirectAddress()}});
+    std::vector<std::pair<std::string, std::string>> fields = {{"grant_type", "authorization_code"},
+                                                               {"client_id", clientId},
+                                                               {"code", code},
+                                                               {"redirect_uri", RedirectAddress()}};
+    if (!codeVerifier.empty()) {
+        fields.emplace_back("code_verifier", codeVerifier);
+    }
+    return FormBody(fields);
 }
 
 std::string RefreshForm(const std::string& clientId, const std::string& refreshToken)
@@ -54,15 +61,23 @@ HttpResponse PostTokenForm(const std::string& form)
     HttpRequest request;
     request.Method = "POST";
     request.Url = TokenEndpointAddress();
-    request.Headers = {{"Content-Length", std::to_string(form.size())},
-                       {"Content-Type", "application/x-www-form-urlencoded"}};
+    request.Headers = {{"Content-Type", "application/x-www-form-urlencoded"}};
     request.Body = form;
     request.TimeoutSeconds = kTokenRequestTimeoutSeconds;
+    // A redirect would carry the code or refresh token to whatever host it names.
+    request.FollowRedirects = false;
     return HttpSend(request);
 }
 
-HttpResponse GraphGetWithToken(const std::string& address, const std::string& accessToken)
+HttpResponse GraphGetWithToken(const std::string& address, const std::string& accessToken,
+                               const AppState& state)
 {
+    // The sign-in window owns the account; a request now would act for the old one.
+    if (state.SignInWindowOpen) {
+        HttpResponse held;
+        held.Failure = HttpFailure::Cancelled;
+        return held;
+    }
     HttpRequest request;
     request.Url = address;
     request.Headers = {{"Authorization", "Bearer " + accessToken}};
@@ -95,27 +110,45 @@ void MGraphTokens::StoreTokens(std::string_view body)
     m_RefreshTokensErrorCount = 0;
 }
 
+bool MGraphTokens::Superseded(const SharedString& field, const std::string& sent) const
+{
+    if (m_State.SignInWindowOpen || field.Get() != sent) {
+        LogDebug("account answer dropped: the account changed while it was on its way");
+        return true;
+    }
+    return false;
+}
+
 void MGraphTokens::RetrieveTokensByCode()
 {
     const std::string code = m_State.AuthorizationCode.Get();
-    if (code.empty()) {
+    if (code.empty() || m_State.SignInWindowOpen) {
         return;
     }
-    const HttpResponse response = PostTokenForm(CodeExchangeForm(m_State.ClientId.Get(), code));
+    const HttpResponse response =
+        PostTokenForm(CodeExchangeForm(m_State.ClientId.Get(), code, m_State.CodeVerifier.Get()));
     if (response.IsHttpError()) {
         RefreshTokens();
         return;
     }
-    StoreTokens(response.Body);
+    std::lock_guard lock(m_State.AccountMutex);
+    if (!Superseded(m_State.AuthorizationCode, code)) {
+        StoreTokens(response.Body);
+    }
 }
 
 void MGraphTokens::RefreshTokens()
 {
     const std::string refreshToken = m_State.RefreshToken.Get();
-    if (refreshToken.empty()) {
+    if (refreshToken.empty() || m_State.SignInWindowOpen) {
         return;
     }
     const HttpResponse response = PostTokenForm(RefreshForm(m_State.ClientId.Get(), refreshToken));
+    // A rotated pair of a signed-out account must not come back through this save.
+    std::lock_guard lock(m_State.AccountMutex);
+    if (Superseded(m_State.RefreshToken, refreshToken)) {
+        return;
+    }
     if (JsonMemberText(response.Body, "access_token")) {
         StoreTokens(response.Body);
     } else {
@@ -125,7 +158,8 @@ void MGraphTokens::RefreshTokens()
 
 void MGraphTokens::RetrieveUserIdByToken()
 {
-    if (m_State.AccessToken.Empty()) {
+    const std::string accessToken = m_State.AccessToken.Get();
+    if (accessToken.empty() || m_State.SignInWindowOpen) {
         return;
     }
     const HttpResponse response = GraphGet(CurrentUserAddress());
@@ -133,12 +167,15 @@ void MGraphTokens::RetrieveUserIdByToken()
         RefreshTokens();
         return;
     }
-    SaveIdentityFromAnswer(m_State, response.Body);
+    std::lock_guard lock(m_State.AccountMutex);
+    if (!Superseded(m_State.AccessToken, accessToken)) {
+        SaveIdentityFromAnswer(m_State, response.Body);
+    }
 }
 
 HttpResponse MGraphTokens::GraphGet(const std::string& address) const
 {
-    return GraphGetWithToken(EscapeAddress(address), m_State.AccessToken.Get());
+    return GraphGetWithToken(EscapeAddress(address), m_State.AccessToken.Get(), m_State);
 }
 
 bool IsGraphReachable()

@@ -10,6 +10,7 @@
 namespace rz {
 
 struct AppState;
+class SharedString;
 
 inline constexpr double kTokenRequestTimeoutSeconds = 10.0;
 inline constexpr double kGraphRequestTimeoutSeconds = 30.0;
@@ -22,12 +23,16 @@ bool HasJsonMarker(std::string_view text, std::string_view key);
 
 // The form bodies of the two token requests, every value percent-encoded, so that a code or token
 // holding "+", "&", "=" or "%" reaches the endpoint as it was issued.
-std::string CodeExchangeForm(const std::string& clientId, const std::string& code);
+// The code exchange carries the sign-in's PKCE verifier when there is one.
+std::string CodeExchangeForm(const std::string& clientId, const std::string& code,
+                             const std::string& codeVerifier = {});
 std::string RefreshForm(const std::string& clientId, const std::string& refreshToken);
 // POSTs a form to the token endpoint with the fixed headers and the 10-second time-out.
 HttpResponse PostTokenForm(const std::string& form);
-// A Graph GET of the address as given, with the bearer header and the 30-second time-out.
-HttpResponse GraphGetWithToken(const std::string& address, const std::string& accessToken);
+// A Graph GET of the address as given, with the bearer header and the 30-second time-out. Sends
+// nothing, and ends as Cancelled, while the state's sign-in window owns the account.
+HttpResponse GraphGetWithToken(const std::string& address, const std::string& accessToken,
+                               const AppState& state);
 
 // Sets both tokens from a token answer, each empty where the answer has none. True when an access
 // token came back.
@@ -38,7 +43,8 @@ void SaveIdentityFromAnswer(AppState& state, std::string_view body);
 
 // Token and identity upkeep of the signed-in account, on the worker thread. The mirror worker
 // derives from this, so its cycle calls these under the same names. Every change of the account
-// strings is saved to the settings file at once.
+// strings is saved to the settings file at once. While the sign-in window is open none of them
+// sends anything, and an answer for an account that is no longer signed in is dropped.
 class MGraphTokens
 {
 public:
@@ -71,6 +77,9 @@ protected:
 private:
     // Takes the tokens of a successful answer, saves them and clears the failure count.
     void StoreTokens(std::string_view body);
+    // Under AccountMutex: true when the sign-in window took the account over, or `field` no longer
+    // holds what was sent, so the answer belongs to an account that is gone.
+    bool Superseded(const SharedString& field, const std::string& sent) const;
 };
 
 // GETs the Graph service root without a header: reachable when the answer is a page ("</html>"),

@@ -4,19 +4,21 @@
 #include "util/text.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cmath>
 #include <cstddef>
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
+#include <netinet/in.h>
+#include <strings.h>
 
 namespace rz {
 
 namespace {
 
-// Far above any Graph answer the system asks for; a larger one is treated as a broken transfer
-// rather than allowed to exhaust memory.
-constexpr std::size_t kMaxBodyBytes = std::size_t{64} << 20;
+std::mutex g_TestCaMutex;
+std::string g_TestCaFile; // guarded by g_TestCaMutex
 
 thread_local const std::atomic<bool>* t_CancelFlag = nullptr;
 
@@ -68,13 +70,14 @@ CURLcode PerformCancellable(CURL* handle, const std::atomic<bool>& cancel)
 struct BodySink
 {
     std::string Data;
+    std::size_t Limit = kHttpMaxBodyBytes;
 };
 
 std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* user)
 {
     auto* sink = static_cast<BodySink*>(user);
     const std::size_t bytes = size * count;
-    if (sink->Data.size() + bytes > kMaxBodyBytes) {
+    if (bytes > sink->Limit || sink->Data.size() > sink->Limit - bytes) {
         return 0; // makes curl end the transfer with a write error
     }
     try {
@@ -95,6 +98,48 @@ struct CurlDeleter
 {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
+
+bool IsLoopbackHost(std::string host)
+{
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
+        host = host.substr(1, host.size() - 2);
+    }
+    if (::strcasecmp(host.c_str(), "localhost") == 0) {
+        return true;
+    }
+    in_addr v4{};
+    if (::inet_pton(AF_INET, host.c_str(), &v4) == 1) {
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    }
+    in6_addr v6{};
+    return ::inet_pton(AF_INET6, host.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && ::strncasecmp(text.data(), prefix.data(), prefix.size()) == 0;
+}
+
+// Runs once a connection stands, before anything is sent on it, for the first request and each
+// redirect: plain http must have reached this computer, whatever name led there.
+int CheckConnection(void* user, char* primaryIp, char* /*localIp*/, int /*primaryPort*/, int /*localPort*/)
+{
+    const char* url = nullptr;
+    if (curl_easy_getinfo(static_cast<CURL*>(user), CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK ||
+        url == nullptr) {
+        return CURL_PREREQFUNC_ABORT;
+    }
+    if (StartsWithNoCase(url, "https://") || (primaryIp != nullptr && IsLoopbackHost(primaryIp))) {
+        return CURL_PREREQFUNC_OK;
+    }
+    LogWarning("HTTP request refused: plain http to another computer");
+    return CURL_PREREQFUNC_ABORT;
+}
+
+bool IsContentLength(std::string_view name)
+{
+    return name.size() == 14 && StartsWithNoCase(name, "Content-Length");
+}
 
 bool HasLineBreak(std::string_view text)
 {
@@ -161,6 +206,14 @@ HttpResponse Perform(const HttpRequest& request)
         }
     }
 
+    if (!IsPermittedAddress(request.Url)) {
+        LogWarning(std::string("HTTP request refused: not https and not this computer: ") +
+                   std::string(AddressForLog(request.Url)));
+        return Fail(HttpFailure::Transport);
+    }
+    const bool plainHttp = !StartsWithNoCase(request.Url, "https://");
+    const bool follow = request.FollowRedirects && request.Body.empty();
+
     InitCurlOnce();
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
     if (!curl) {
@@ -184,6 +237,10 @@ HttpResponse Perform(const HttpRequest& request)
         }
     } headers;
     for (const auto& header : request.Headers) {
+        // A hand-set length goes stale when a redirect drops the body; the transfer knows the truth.
+        if (IsContentLength(header.Name)) {
+            continue;
+        }
         if (!headers.Add(header.Name + ": " + header.Value)) {
             return Fail(HttpFailure::Transport);
         }
@@ -194,20 +251,35 @@ HttpResponse Perform(const HttpRequest& request)
     }
 
     BodySink sink;
+    sink.Limit = request.MaxBodyBytes;
     char errorText[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(h, CURLOPT_URL, request.Url.c_str());
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // An https start never steps down to http; a loopback http start may move within this computer,
+    // which CheckConnection enforces per connection.
+    const char* protocols = plainHttp ? "http,https" : "https";
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, protocols);
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, protocols);
+    curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, &CheckConnection);
+    curl_easy_setopt(h, CURLOPT_PREREQDATA, h);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    std::string caFile;
+    {
+        std::lock_guard lock(g_TestCaMutex);
+        caFile = g_TestCaFile;
+    }
+    if (!caFile.empty()) {
+        curl_easy_setopt(h, CURLOPT_CAINFO, caFile.c_str());
+        curl_easy_setopt(h, CURLOPT_CAPATH, nullptr);
+    }
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, follow ? 1L : 0L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, kHttpMaxRedirects);
     // Custom Authorization headers go to the first host only, whatever a redirect says.
     curl_easy_setopt(h, CURLOPT_UNRESTRICTED_AUTH, 0L);
     curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxBodyBytes));
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.MaxBodyBytes));
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.Head);
@@ -260,6 +332,13 @@ HttpResponse Perform(const HttpRequest& request)
     if (status == 401) {
         return Fail(HttpFailure::Unauthorized, status);
     }
+    const char* redirect = nullptr;
+    if (!follow && curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &redirect) == CURLE_OK &&
+        redirect != nullptr) {
+        LogDebug("HTTP " + request.Method + ' ' + std::string(AddressForLog(request.Url)) +
+                 " refused a redirect");
+        return Fail(HttpFailure::Transport, status);
+    }
 
     HttpResponse response;
     response.Status = status;
@@ -288,6 +367,46 @@ HttpResponse HttpSend(const HttpRequest& request)
     } catch (...) {
         return Fail(HttpFailure::Transport);
     }
+}
+
+namespace {
+
+bool IsPermittedUrl(const std::string& text)
+{
+    CURLU* url = curl_url();
+    if (url == nullptr) {
+        return false;
+    }
+    bool permitted = false;
+    char* scheme = nullptr;
+    char* host = nullptr;
+    if (curl_url_set(url, CURLUPART_URL, text.c_str(), 0) == CURLUE_OK &&
+        curl_url_get(url, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
+        curl_url_get(url, CURLUPART_HOST, &host, 0) == CURLUE_OK) {
+        permitted =
+            ::strcasecmp(scheme, "https") == 0 || (::strcasecmp(scheme, "http") == 0 && IsLoopbackHost(host));
+    }
+    curl_free(scheme);
+    curl_free(host);
+    curl_url_cleanup(url);
+    return permitted;
+}
+
+} // namespace
+
+bool IsPermittedAddress(std::string_view address)
+{
+    try {
+        return IsPermittedUrl(std::string(address));
+    } catch (...) {
+        return false;
+    }
+}
+
+void SetHttpTestCaFile(const std::string& path)
+{
+    std::lock_guard lock(g_TestCaMutex);
+    g_TestCaFile = path;
 }
 
 ScopedHttpCancel::ScopedHttpCancel(const std::atomic<bool>& flag) : m_Previous(t_CancelFlag)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,6 +15,9 @@ struct HttpHeader
     std::string Value;
 };
 
+// Far above any Graph answer the system asks for.
+inline constexpr std::size_t kHttpMaxBodyBytes = std::size_t{64} << 20;
+
 // One synchronous request. The address is sent as given; build it with EscapeAddress first.
 struct HttpRequest
 {
@@ -22,6 +26,11 @@ struct HttpRequest
     std::vector<HttpHeader> Headers;
     std::string Body;
     double TimeoutSeconds = 30.0; // whole request, connection included
+    // False: a redirect answer ends the request as a transport failure instead of being followed.
+    // A request with a body never follows one, so the body never reaches a host it was not meant for.
+    bool FollowRedirects = true;
+    // A longer answer ends the request as a transport failure; it is never held whole.
+    std::size_t MaxBodyBytes = kHttpMaxBodyBytes;
 };
 
 // Why a request ended in an HTTP-layer error.
@@ -51,9 +60,19 @@ struct HttpResponse
 };
 
 // Sends the request on the calling thread and waits for the answer or the time-out. TLS is always
-// verified; redirects are followed, at most kHttpMaxRedirects; a bearer header never follows a
-// redirect to another host. Never throws.
+// verified; only https is spoken, and plain http only with this computer (IsPermittedAddress), for
+// the first request and every redirect; redirects are followed, at most kHttpMaxRedirects; a bearer
+// header never follows a redirect to another host. A "Content-Length" header is never taken from
+// the caller: the transfer sets its own. Never throws.
 HttpResponse HttpSend(const HttpRequest& request);
+
+// True for an https address, and for an http address whose host is this computer (127.0.0.0/8,
+// ::1, localhost): the only addresses a token may be sent to.
+bool IsPermittedAddress(std::string_view address);
+
+// Tests only: trusts the certificates of this PEM file instead of the system's. Empty restores
+// the system's trust.
+void SetHttpTestCaFile(const std::string& path);
 
 // While alive, every request sent on the constructing thread ends soon after `flag` turns true,
 // with HttpFailure::Cancelled, so that a thread waiting on a slow answer can be stopped and

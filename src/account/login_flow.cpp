@@ -34,7 +34,8 @@ LoginStep MLoginFlow::Start()
 
 LoginStep MLoginFlow::Login() const
 {
-    return {LoginAction::Load, AuthorizeAddress(m_State.ClientId.Get()), false};
+    return {LoginAction::Load,
+            AuthorizeAddress(m_State.ClientId.Get(), m_Secrets.State, m_Secrets.CodeChallenge), false};
 }
 
 LoginStep MLoginFlow::Logout()
@@ -51,7 +52,7 @@ LoginStep MLoginFlow::PageFinished(std::string_view url, PageLoadEnd end)
         if (StrContains("&username=", url)) {
             m_State.UserId.Set(UserNameFromURL(url));
         }
-        std::string code = AuthorizationCodeFromURL(url);
+        std::string code = IsOurRedirect(url) ? AuthorizationCodeFromURL(url) : std::string();
         if (!code.empty()) {
             m_State.AuthorizationCode.Set(std::move(code));
             ClearAccount(m_State);
@@ -86,8 +87,17 @@ std::string SignInUserAgent(std::string_view engineUserAgent)
     return StrTrim(agent);
 }
 
+bool MLoginFlow::IsOurRedirect(std::string_view url) const
+{
+    // Another page, or a redirect forged for another sign-in, must not hand this window a code.
+    const std::string redirect = RedirectAddress() + "?";
+    return !m_Secrets.State.empty() && StrStartsWith(redirect, url) &&
+           QueryFieldValue(url.substr(redirect.size()), "state") == m_Secrets.State;
+}
+
 void MLoginFlow::RetrieveAccount()
 {
+    m_State.CodeVerifier.Set(m_Secrets.CodeVerifier);
     LoginRetrieveTokensByCode(m_State);
     LoginRetrieveUserIdByToken(m_State);
     const std::string userId = m_State.UserId.Get();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "account/pkce.h"
+
 #include <string>
 #include <string_view>
 
@@ -27,7 +29,8 @@ struct LoginStep
 {
     LoginAction Action = LoginAction::None;
     std::string Address;
-    // Sign-out: delete every cookie and cached answer of the browser once the load has started.
+    // Sign-out: delete every cookie and cached answer of the browser once this page has loaded,
+    // before the next one.
     bool CleanCacheAndCookie = false;
 };
 
@@ -49,9 +52,10 @@ public:
     LoginStep Logout();
 
     // The page handler, for every finished top-level load with the main frame's address (empty
-    // when there is none): "&username=" sets UserId, a non-empty code is captured (the account is
-    // cleared and saved, and the account is to be retrieved), a finished sign-out page starts the
-    // sign-in, and a host that could not be reached asks for the unreachable message.
+    // when there is none): "&username=" sets UserId, a non-empty code on the redirect address with
+    // this window's state is captured (the account is cleared and saved, and the account is to be
+    // retrieved), a finished sign-out page starts the sign-in, and a host that could not be reached
+    // asks for the unreachable message. A code anywhere else, or with another state, is ignored.
     LoginStep PageFinished(std::string_view url, PageLoadEnd end);
 
     // Tokens from the captured code, then the user, synchronously; JustLoggedIn when a user id came
@@ -59,12 +63,18 @@ public:
     // keep AuthorizationCode, so the worker's next cycle tries the exchange again.
     void RetrieveAccount();
 
+    // This window's state and PKCE pair, made once: a retry reloads the same authorize address.
+    const TSignInSecrets& Secrets() const { return m_Secrets; }
+
     bool m_Logout = false;
     std::string m_OldUserId;
     int LogInOrOut = 0;
 
 private:
+    bool IsOurRedirect(std::string_view url) const;
+
     AppState& m_State;
+    TSignInSecrets m_Secrets = MakeSignInSecrets();
 };
 
 // The user agent of the sign-in browser: the engine's own Chrome user agent without the token that

@@ -26,6 +26,22 @@ std::string GetFieldValueFromURL(std::string_view url, std::string_view fieldNam
         url.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
 }
 
+std::string QueryFieldValue(std::string_view query, std::string_view name)
+{
+    while (!query.empty()) {
+        const std::size_t end = query.find('&');
+        const std::string_view field = query.substr(0, end);
+        if (field.size() > name.size() && field.substr(0, name.size()) == name && field[name.size()] == '=') {
+            return std::string(field.substr(name.size() + 1));
+        }
+        if (end == std::string_view::npos) {
+            break;
+        }
+        query.remove_prefix(end + 1);
+    }
+    return {};
+}
+
 std::string AuthorizationCodeFromURL(std::string_view url)
 {
     if (!StrContains("?code=", url)) {
@@ -48,7 +64,8 @@ void LoginRetrieveTokensByCode(AppState& state)
     if (code.empty()) {
         return;
     }
-    const HttpResponse response = PostTokenForm(CodeExchangeForm(state.ClientId.Get(), code));
+    const HttpResponse response =
+        PostTokenForm(CodeExchangeForm(state.ClientId.Get(), code, state.CodeVerifier.Get()));
     if (SetTokensFromAnswer(state, response.Body)) {
         MGlobalsOnline::SaveConfig(state);
     }
@@ -60,7 +77,7 @@ void LoginRetrieveUserIdByToken(AppState& state)
     if (accessToken.empty()) {
         return;
     }
-    SaveIdentityFromAnswer(state, GraphGetWithToken(CurrentUserAddress(), accessToken).Body);
+    SaveIdentityFromAnswer(state, GraphGetWithToken(CurrentUserAddress(), accessToken, state).Body);
 }
 
 } // namespace rz

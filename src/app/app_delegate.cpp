@@ -51,6 +51,7 @@ AppDelegate::~AppDelegate()
 void AppDelegate::BuildPaths(const std::string& applicationSupportFolder)
 {
     m_State.SetPaths(BuildAppPaths(applicationSupportFolder));
+    TidyDataFolders(m_State.Paths);
     MGlobalsOnline::LoadConfig(m_State);
     ConfigureEndpoints(m_State);
 }

@@ -33,21 +33,11 @@ void AppDelegate::ShowSignInWindow(int logInOrOut)
         return;
     }
     m_SignInShown = true;
-    if (logInOrOut != 0) {
-        // The window signs out in the settings file; until it reports back the worker must not
-        // act on, or save, the old account.
-        for (SharedString* value : {&m_State.AuthorizationCode, &m_State.AccessToken, &m_State.RefreshToken,
-                                    &m_State.UserPrincipalName, &m_State.UserId}) {
-            value->Set({});
-        }
-    }
+    // Until the window reports back the worker must not act on, or save, the old account.
+    MGlobalsOnline::BeginSignIn(m_State, logInOrOut != 0);
     const SignInResult result = m_SignInRunner ? m_SignInRunner(logInOrOut)
                                                : RunSignInWindowProcess(logInOrOut, m_SupportFolderInUse);
-    // The window saved the account it ended with; a window that never ran leaves the stored one.
-    MGlobalsOnline::LoadConfig(m_State);
-    if (!result.AuthorizationCode.empty()) {
-        m_State.AuthorizationCode.Set(result.AuthorizationCode);
-    }
+    MGlobalsOnline::EndSignIn(m_State, result.AuthorizationCode, result.CodeVerifier);
     if (result.JustLoggedIn) {
         m_State.JustLoggedIn = true;
     }

@@ -13,7 +13,7 @@
 
 extern "C" __attribute__((visibility("default"))) int
 rz_sign_in_window_run(int argc, char** argv, int logInOrOut,
-                      void (*report)(int justLoggedIn, const char* code))
+                      void (*report)(int justLoggedIn, const char* code, const char* codeVerifier))
 {
     // Like the agent, the window refuses to run without a data folder to keep the account in.
     const std::string applicationSupportFolder = rz::ApplicationSupportFolder();
@@ -35,6 +35,7 @@ rz_sign_in_window_run(int argc, char** argv, int logInOrOut,
         window.LogInOrOut = logInOrOut;
         window.showWindow();
     }
-    report(state.JustLoggedIn ? 1 : 0, state.AuthorizationCode.Get().c_str());
+    report(state.JustLoggedIn ? 1 : 0, state.AuthorizationCode.Get().c_str(),
+           state.CodeVerifier.Get().c_str());
     return 0;
 }

@@ -20,7 +20,7 @@
 namespace rz {
 namespace {
 
-using RunFunction = int (*)(int, char**, int, void (*)(int, const char*));
+using RunFunction = int (*)(int, char**, int, void (*)(int, const char*, const char*));
 
 // The folder of the running program.
 std::string ProgramFolder()
@@ -47,12 +47,13 @@ std::string SignInModulePath()
     return {};
 }
 
-void WriteResult(int justLoggedIn, const char* code)
+void WriteResult(int justLoggedIn, const char* code, const char* codeVerifier)
 {
     SignInResult result;
     result.Ran = true;
     result.JustLoggedIn = justLoggedIn != 0;
     result.AuthorizationCode = code != nullptr ? code : "";
+    result.CodeVerifier = codeVerifier != nullptr ? codeVerifier : "";
     // The code is for the parent's pipe, never for a terminal.
     if (::isatty(STDOUT_FILENO) == 0) {
         const std::string text = SignInResultText(result);
@@ -104,6 +105,8 @@ std::string SignInResultText(const SignInResult& result)
 {
     std::string text;
     text += std::string(kSignInResultPrefix) + "JustLoggedIn=" + (result.JustLoggedIn ? "1" : "0") + "\n";
+    text += std::string(kSignInResultPrefix) + "CodeVerifier=" + result.CodeVerifier + "\n";
+    // Last: the line that tells the parent the window ran to its end.
     text += std::string(kSignInResultPrefix) + "AuthorizationCode=" + result.AuthorizationCode + "\n";
     return text;
 }
@@ -121,6 +124,8 @@ SignInResult ParseSignInResult(const std::string& output)
         const std::string entry = line.substr(prefix.size());
         if (entry == "JustLoggedIn=1") {
             result.JustLoggedIn = true;
+        } else if (StrStartsWith("CodeVerifier=", entry)) {
+            result.CodeVerifier = entry.substr(std::strlen("CodeVerifier="));
         } else if (StrStartsWith("AuthorizationCode=", entry)) {
             result.AuthorizationCode = entry.substr(std::strlen("AuthorizationCode="));
             result.Ran = true;

@@ -19,6 +19,7 @@ struct SignInResult
     bool Ran = false; // the window opened and closed normally
     bool JustLoggedIn = false;
     std::string AuthorizationCode;
+    std::string CodeVerifier; // the PKCE verifier that goes with the code
 };
 
 // True when the command line asks for the sign-in window process.

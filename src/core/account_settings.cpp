@@ -39,4 +39,28 @@ bool MGlobalsOnline::SaveConfig(AppState& state)
     return settings->Save();
 }
 
+void MGlobalsOnline::BeginSignIn(AppState& state, bool signOut)
+{
+    std::lock_guard lock(state.AccountMutex);
+    state.SignInWindowOpen = true;
+    if (signOut) {
+        for (SharedString* value : {&state.AuthorizationCode, &state.CodeVerifier, &state.AccessToken,
+                                    &state.RefreshToken, &state.UserPrincipalName, &state.UserId}) {
+            value->Set({});
+        }
+    }
+}
+
+void MGlobalsOnline::EndSignIn(AppState& state, const std::string& authorizationCode,
+                               const std::string& codeVerifier)
+{
+    std::lock_guard lock(state.AccountMutex);
+    LoadConfig(state);
+    if (!authorizationCode.empty()) {
+        state.AuthorizationCode.Set(authorizationCode);
+        state.CodeVerifier.Set(codeVerifier);
+    }
+    state.SignInWindowOpen = false;
+}
+
 } // namespace rz

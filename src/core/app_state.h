@@ -5,6 +5,7 @@
 #include "util/shared_value.h"
 
 #include <atomic>
+#include <mutex>
 #include <utility>
 
 namespace rz {
@@ -18,10 +19,17 @@ struct AppState : TEngineState
     // Account.
     SharedString ClientId{kDefaultClientId};
     SharedString AuthorizationCode;
+    // The PKCE verifier of the sign-in that issued AuthorizationCode; kept in memory only.
+    SharedString CodeVerifier;
     SharedString AccessToken;
     SharedString RefreshToken;
     SharedString UserId;
     SharedString UserPrincipalName;
+    // True while the sign-in window owns the account: the worker then sends nothing and saves no
+    // token. Changed, and checked before a worker's save, under AccountMutex, so that no refresh
+    // answer of the old account lands after the window took over.
+    std::atomic<bool> SignInWindowOpen{false};
+    std::mutex AccountMutex;
 
     // Files; set once at start-up before any other thread exists, through SetPaths so that the
     // engine's copy of its own file paths follows.
@@ -35,6 +43,8 @@ struct AppState : TEngineState
     // Mirror status.
     std::atomic<bool> JustLoggedIn{false};
     SharedString MirrorStatusText;
+    // Settings refused at start-up, for the status window; empty when all were taken.
+    SharedString EndpointProblem;
 };
 
 } // namespace rz

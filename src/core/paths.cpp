@@ -3,6 +3,8 @@
 #include "util/files.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace rz {
 
@@ -35,6 +37,21 @@ AppPaths BuildAppPaths(const std::string& applicationSupportFolder, const std::s
     paths.TagPagesFilePath = paths.DataFolderPath + "/TagPages.plist";
     paths.PendingRemindersFilePath = paths.DataFolderPath + "/PendingReminders.plist";
     return paths;
+}
+
+std::size_t TidyDataFolders(const AppPaths& paths)
+{
+    TightenFolderMode(paths.DataFolderPath);
+    if (TightenFolderMode(paths.StoreRootPath)) {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(paths.StoreRootPath, error)) {
+            if (entry.is_directory(error) && !entry.is_symlink(error)) {
+                TightenFolderMode(entry.path().string());
+            }
+        }
+    }
+    return RemoveTemporaryFiles(paths.DataFolderPath, false) +
+           RemoveTemporaryFiles(paths.StoreRootPath, true);
 }
 
 } // namespace rz

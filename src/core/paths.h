@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace rz {
@@ -27,5 +28,10 @@ inline constexpr const char* kNoDataFolderMessage =
 // to create it is not fatal: later reads find nothing and later writes fail.
 AppPaths BuildAppPaths(const std::string& applicationSupportFolder,
                        const std::string& bundleName = kBundleName);
+
+// Start-up, while no other writer runs: narrows the data folder, the store root and each account
+// folder of the store to 0700, and removes temporary files a kill left behind in the data folder
+// and anywhere in the store (they may hold a copy of the tokens). Returns how many files went.
+std::size_t TidyDataFolders(const AppPaths& paths);
 
 } // namespace rz

@@ -142,6 +142,10 @@ void MThreadOneNoteRESTDB::ResetCycleCounters()
 
 void MThreadOneNoteRESTDB::Pass()
 {
+    // The sign-in window owns the account; the cycle waits for the one it leaves.
+    if (m_State.SignInWindowOpen) {
+        return;
+    }
     bool cycled = false;
     const bool resume = m_ResumeCycle && m_Budget.SecondsUntilSlot() <= 0;
     if (TickNow() - m_Tick > kCycleIntervalSeconds || resume) {
@@ -275,7 +279,7 @@ std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteGet(const std::string& 
     }
     HttpResponse response =
         escape ? GraphGet(address)
-               : GraphGetWithToken(EscapeKeepingPercents(address), m_State.AccessToken.Get());
+               : GraphGetWithToken(EscapeKeepingPercents(address), m_State.AccessToken.Get(), m_State);
     if (response.Failure == HttpFailure::Cancelled) {
         return std::nullopt;
     }

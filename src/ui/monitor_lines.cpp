@@ -101,6 +101,11 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
                                        s.LastCheckPageResult, s.LoadPageDone, s.LoadPageTotal, s.LoadPageErrors);
         }
     }
+    // A refused host leaves the account talking to the default service; the user must see why.
+    if (!s.EndpointProblem.empty()) {
+        lines.Login += "\n" + s.EndpointProblem;
+        lines.LoginRed = true;
+    }
     if (s.LastLoadTime) {
         lines.Pages = (s.LoadRunning ? texts.Checking : texts.Checked) + " " + texts.TimeText(s.LastLoadTime) +
                       Format(" PRKP:%" PRId64 "/%" PRId64 ", TRKP:%" PRId64 "/%" PRId64 ". DB!P:%" PRId64,

@@ -42,6 +42,7 @@ struct MonitorSnapshot
     std::string UserId;
     std::string UserPrincipalName;
     std::string MirrorStatusText;
+    std::string EndpointProblem; // settings refused at start-up
     std::int64_t ReminderPageCount = 0;
 
     bool HasWorker = false;

@@ -88,7 +88,9 @@ MWinLogin::MWinLogin(AppState& state, QWidget* parent)
         m_Profile = std::make_unique<QWebEngineProfile>();
     } else {
         const std::string folder = m_State.Paths.DataFolderPath + "/" + kSignInProfileFolder;
+        // Cookies here sign the user in; an older, looser folder is narrowed too.
         CreateFolder(folder);
+        TightenFolderMode(folder);
         m_Profile = std::make_unique<QWebEngineProfile>(QString::fromLatin1(kSignInProfileName));
         m_Profile->setPersistentStoragePath(QString::fromStdString(folder));
         // The engine keeps its cache in "Cache" below this; the default lies outside the data folder.
@@ -210,6 +212,10 @@ void MWinLogin::_WebViewWinProgressFinished(const QWebEngineLoadingInfo& info)
     }
     m_Ui->progressInd->hide();
     DeleteDiskCache();
+    if (m_CleanWhenLoaded) {
+        m_CleanWhenLoaded = false;
+        cleanCacheAndCookie();
+    }
     QUrl url = m_WebView->page()->url();
     if (url.isEmpty()) {
         url = info.url();
@@ -247,9 +253,9 @@ void MWinLogin::Perform(const LoginStep& step)
             ShowMessage(UiText("strLoginConnecting"), QString(), false);
         }
         m_WebView->load(QUrl(QString::fromStdString(step.Address), QUrl::TolerantMode));
-        if (step.CleanCacheAndCookie) {
-            cleanCacheAndCookie();
-        }
+        // Not now: switching the cache off while the page loads silently ends that load, and the
+        // window would wait for it for ever. The sign-out page goes with the cookies it ends.
+        m_CleanWhenLoaded = step.CleanCacheAndCookie;
         break;
     case LoginAction::RetrieveAccount:
         FinishSignIn();

@@ -92,6 +92,7 @@ private:
     QWebEngineView* m_WebView = nullptr;
     bool m_Closed = false;
     bool m_DiskCacheToDelete = false;
+    bool m_CleanWhenLoaded = false; // the sign-out page is loading; clean up once it finished
     bool m_PageShown = false;
 };
 

@@ -107,6 +107,7 @@ MonitorSnapshot TakeMonitorSnapshot(const AppState& state, const MThreadOneNoteR
     s.UserId = state.UserId.Get();
     s.UserPrincipalName = state.UserPrincipalName.Get();
     s.MirrorStatusText = state.MirrorStatusText.Get();
+    s.EndpointProblem = state.EndpointProblem.Get();
     s.ReminderPageCount = state.ReminderPageCount;
     if (worker != nullptr) {
         s.HasWorker = true;

@@ -67,6 +67,73 @@ bool IsRealFolder(const std::string& path)
     return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// The names in an open folder, "." and ".." left out. Takes the descriptor over and closes it.
+std::optional<std::vector<std::string>> NamesAt(int fd)
+{
+    DIR* folder = ::fdopendir(fd);
+    if (folder == nullptr) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+    }
+    ::closedir(folder);
+    return names;
+}
+
+// Empties the folder open at `fd` (and closes it). Each entry is examined and removed relative to
+// its folder's descriptor, so nothing swapped in above it can redirect the walk; a folder entry is
+// opened with O_NOFOLLOW, and one that turned into a link meanwhile is unlinked as the link it is.
+bool DeleteContentsAt(int fd)
+{
+    const int walk = ::dup(fd);
+    if (walk < 0) {
+        ::close(fd);
+        return false;
+    }
+    const auto names = NamesAt(walk);
+    bool deleted = names.has_value();
+    for (std::size_t i = 0; deleted && i < names->size(); ++i) {
+        const char* name = (*names)[i].c_str();
+        const int child = ::openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (child >= 0) {
+            deleted = DeleteContentsAt(child) && (::unlinkat(fd, name, AT_REMOVEDIR) == 0 || errno == ENOENT);
+        } else {
+            deleted = ::unlinkat(fd, name, 0) == 0 || errno == ENOENT;
+        }
+    }
+    ::close(fd);
+    return deleted;
+}
+
+std::size_t RemoveTemporaryFilesAt(int fd, bool recursive)
+{
+    const int walk = ::dup(fd);
+    const auto names = walk >= 0 ? NamesAt(walk) : std::nullopt;
+    std::size_t removed = 0;
+    for (const std::string& name : names.value_or(std::vector<std::string>{})) {
+        struct stat info = {};
+        if (::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            continue;
+        }
+        if (S_ISREG(info.st_mode) && IsTemporaryFileName(name)) {
+            removed += ::unlinkat(fd, name.c_str(), 0) == 0 ? 1 : 0;
+        } else if (recursive && S_ISDIR(info.st_mode)) {
+            const int child = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (child >= 0) {
+                removed += RemoveTemporaryFilesAt(child, true);
+            }
+        }
+    }
+    ::close(fd);
+    return removed;
+}
+
 } // namespace
 
 bool FileExists(const std::string& path)
@@ -172,35 +239,8 @@ bool CreateFolder(const std::string& path)
 
 bool DeleteFolderContents(const std::string& path)
 {
-    DIR* folder = ::opendir(path.c_str());
-    if (folder == nullptr) {
-        return false;
-    }
-    std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(folder)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") {
-            names.push_back(name);
-        }
-    }
-    ::closedir(folder);
-
-    for (const std::string& name : names) {
-        std::string full = path;
-        full.append("/").append(name);
-        struct stat info = {};
-        if (::lstat(full.c_str(), &info) != 0) {
-            continue; // already gone
-        }
-        if (S_ISDIR(info.st_mode)) {
-            if (!DeleteFolder(full)) {
-                return false;
-            }
-        } else if (::unlink(full.c_str()) != 0 && errno != ENOENT) {
-            return false;
-        }
-    }
-    return true;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    return fd >= 0 && DeleteContentsAt(fd);
 }
 
 int OpenLockedFile(const std::string& path, bool wait)
@@ -228,10 +268,39 @@ bool DeleteFolder(const std::string& path)
     if (::lstat(path.c_str(), &info) != 0) {
         return true;
     }
-    if (!S_ISDIR(info.st_mode)) {
+    if (!S_ISDIR(info.st_mode) || !DeleteFolderContents(path)) {
         return false;
     }
-    return DeleteFolderContents(path) && ::rmdir(path.c_str()) == 0;
+    return ::rmdir(path.c_str()) == 0;
+}
+
+bool IsTemporaryFileName(std::string_view name)
+{
+    constexpr std::string_view kMarker = ".tmp-";
+    constexpr std::size_t kRandomPart = 6; // mkostemp's XXXXXX
+    return name.size() > kMarker.size() + kRandomPart &&
+           name.substr(name.size() - kRandomPart - kMarker.size(), kMarker.size()) == kMarker;
+}
+
+std::size_t RemoveTemporaryFiles(const std::string& folder, bool recursive)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    return fd < 0 ? 0 : RemoveTemporaryFilesAt(fd, recursive);
+}
+
+bool TightenFolderMode(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat info = {};
+    bool tight = ::fstat(fd, &info) == 0;
+    if (tight && (info.st_mode & 077) != 0) {
+        tight = ::fchmod(fd, kPrivateFolder) == 0;
+    }
+    ::close(fd);
+    return tight;
 }
 
 void SetUrlOpener(UrlOpener opener)

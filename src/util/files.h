@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,9 +21,18 @@ bool WriteTextFile(const std::string& path, std::string_view text);
 // Creates the folder and its missing parents, each 0700. An existing folder is no error.
 bool CreateFolder(const std::string& path);
 // Deletes everything below the folder, depth first; the first entry that cannot go ends the walk.
+// Works on descriptors (openat/unlinkat, O_NOFOLLOW): a symbolic link is removed as a link, never
+// followed, even when it is swapped in for a folder during the walk. A link at `path` itself fails.
 bool DeleteFolderContents(const std::string& path);
-// Deletes the folder and everything in it; nothing at the path is success.
+// Deletes the folder and everything in it, as DeleteFolderContents; nothing at the path is success.
 bool DeleteFolder(const std::string& path);
+// True for the name of WriteTextFile's temporary file ("<name>.tmp-XXXXXX").
+bool IsTemporaryFileName(std::string_view name);
+// Removes the temporary files a kill between writing and renaming left in the folder and, with
+// `recursive`, below it; links are not followed. Returns how many went.
+std::size_t RemoveTemporaryFiles(const std::string& folder, bool recursive);
+// Narrows the folder's mode to 0700 when it allows more; a link at the path is left alone.
+bool TightenFolderMode(const std::string& path);
 // Opens the lock file at `path` (created 0600; a link there is never followed) and takes an
 // exclusive flock on it, waiting for another holder when `wait` is set. Returns the close-on-exec
 // descriptor that holds the lock until it is closed, or -1 with errno telling why (EWOULDBLOCK: held

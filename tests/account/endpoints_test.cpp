@@ -68,6 +68,29 @@ TEST_F(EndpointsTest, SettingsKeysReplaceTheDefaults)
     EXPECT_EQ(reread.ReadValueDefStr("GraphEndpoint", ""), "http://127.0.0.1:4001/");
 }
 
+TEST_F(EndpointsTest, PlainHttpToAnotherHostIsRefusedAndTheDefaultKept)
+{
+    const std::string file = m_Folder.File("velaapp.plist");
+    {
+        MConfig config(file);
+        config.WriteValueValueStr("GraphEndpoint", "http://graph.microsoft.com");
+        config.WriteValueValueStr("IdentityEndpoint", "login.microsoftonline.com");
+        config.WriteValueValueStr("AccountEndpoint", "http://localhost:4003");
+        ASSERT_TRUE(config.Save());
+    }
+    AppState state;
+    state.Paths.SettingsFilePath = file;
+    ConfigureEndpoints(state);
+    const Endpoints endpoints = CurrentEndpoints();
+    EXPECT_EQ(endpoints.GraphEndpoint, Endpoints().GraphEndpoint);
+    EXPECT_EQ(endpoints.IdentityEndpoint, Endpoints().IdentityEndpoint);
+    EXPECT_EQ(endpoints.AccountEndpoint, "http://localhost:4003");
+    const std::string problem = state.EndpointProblem.Get();
+    EXPECT_NE(problem.find("\"GraphEndpoint\" refused: \"http://graph.microsoft.com\""), std::string::npos);
+    EXPECT_NE(problem.find("\"IdentityEndpoint\" refused"), std::string::npos);
+    EXPECT_EQ(problem.find("AccountEndpoint"), std::string::npos);
+}
+
 TEST_F(EndpointsTest, SignInAddressesHaveTheirFixedForms)
 {
     EXPECT_EQ(

@@ -2,6 +2,7 @@
 #include "account/graph_tokens.h"
 #include "local_server.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 
 namespace rz {
@@ -103,6 +104,30 @@ TEST_F(ProbeTest, OtherHttpLayerErrorsMeanNotReachable)
 {
     EXPECT_FALSE(ProbeAt(m_Server.Root() + "/denied"));
     EXPECT_FALSE(ProbeAt("http://127.0.0.1:" + std::to_string(test::ClosedLoopbackPort())));
+}
+
+TEST(TokenRequestTest, RedirectIsAFailedRequestThatSendsTheFormNowhere)
+{
+    test::LocalServer server;
+    std::atomic<int> caught{0};
+    for (const int status : {301, 302, 303, 307, 308}) {
+        server.Server().Post("/" + std::to_string(status) + "/common/oauth2/v2.0/token",
+                             [status](const httplib::Request&, httplib::Response& res) {
+                                 res.set_redirect("/catch", status);
+                             });
+    }
+    server.Server().Post("/catch", [&caught](const httplib::Request&, httplib::Response&) { ++caught; });
+    server.Server().Get("/catch", [&caught](const httplib::Request&, httplib::Response&) { ++caught; });
+    server.Start();
+    for (const int status : {301, 302, 303, 307, 308}) {
+        Endpoints endpoints;
+        endpoints.IdentityEndpoint = server.Root() + "/" + std::to_string(status);
+        SetEndpoints(endpoints);
+        const HttpResponse response = PostTokenForm(RefreshForm("cid", "rt"));
+        EXPECT_EQ(response.Failure, HttpFailure::Transport) << status;
+    }
+    SetEndpoints(Endpoints());
+    EXPECT_EQ(caught.load(), 0);
 }
 
 } // namespace

@@ -6,11 +6,13 @@
 #include "core/app_state.h"
 #include "core/settings_store.h"
 #include "emulator_process.h"
+#include "local_server.h"
 #include "test_support.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <future>
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -61,6 +63,52 @@ TEST(GraphTokensThreadsTest, RefreshOnTheWorkerWhileTheMainThreadReadsAndSaves)
     MConfig saved(state.Paths.SettingsFilePath);
     EXPECT_EQ(saved.ReadValueDefStr("OnlineOneNoteRefreshToken", ""), state.RefreshToken.Get());
     EXPECT_EQ(saved.ReadValueDefStr("OnlineOneNoteUserPrincipalName", ""), "main@example.com");
+}
+
+TEST(GraphTokensThreadsTest, RefreshAnswerArrivingAfterASignOutIsDropped)
+{
+    std::promise<void> arrived;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<int> requests{0};
+    test::LocalServer server;
+    server.Server().Post("/common/oauth2/v2.0/token", [&](const httplib::Request&, httplib::Response& res) {
+        if (++requests == 1) {
+            arrived.set_value();
+        }
+        released.wait();
+        res.set_content(R"({"access_token":"rotated-at","refresh_token":"rotated-rt"})", "application/json");
+    });
+    server.Start();
+    Endpoints endpoints;
+    endpoints.IdentityEndpoint = server.Root();
+    SetEndpoints(endpoints);
+
+    test::TempDir folder;
+    AppState state;
+    state.Paths.SettingsFilePath = folder.File("velaapp.plist");
+    state.AccessToken.Set("old-at");
+    state.RefreshToken.Set("old-rt");
+    state.UserId.Set("u-old");
+    MGraphTokens tokens(state);
+    std::thread worker([&] { tokens.RefreshTokens(); });
+    arrived.get_future().wait();
+    // The window signs out while the refresh is on its way; meanwhile the worker sends nothing.
+    MGlobalsOnline::BeginSignIn(state, true);
+    MGlobalsOnline::SaveConfig(state);
+    state.RefreshToken.Set("old-rt");
+    tokens.RefreshTokens();
+    state.RefreshToken.Set({});
+    release.set_value();
+    worker.join();
+    MGlobalsOnline::EndSignIn(state, {}); // closed without a new sign-in
+    SetEndpoints(Endpoints());
+
+    EXPECT_EQ(requests.load(), 1);
+    EXPECT_EQ(state.AccessToken.Get(), "");
+    EXPECT_EQ(state.RefreshToken.Get(), "");
+    EXPECT_EQ(MConfig(state.Paths.SettingsFilePath).ReadValueDefStr("OnlineOneNoteRefreshToken", "x"), "");
+    EXPECT_EQ(tokens.m_RefreshTokensErrorCount, 0);
 }
 
 } // namespace

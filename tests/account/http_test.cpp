@@ -1,8 +1,10 @@
 #include "account/http.h"
 #include "local_server.h"
+#include "test_support.h"
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <string>
@@ -139,6 +141,19 @@ protected:
             res.set_header("Retry-After", "7");
             res.set_content("{\"error\":{\"code\":\"20166\",\"message\":\"m\"}}", "application/json");
         });
+        s.Get("/to-localhost", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_redirect("http://localhost:" + std::to_string(m_Server.Port()) + "/page", 302);
+        });
+        s.Post("/to-localhost", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_redirect("http://localhost:" + std::to_string(m_Server.Port()) + "/form", 307);
+        });
+        s.Get("/endless", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_chunked_content_provider("text/plain", [this](std::size_t, httplib::DataSink& sink) {
+                const std::string chunk(64 * 1024, 'x');
+                m_Streamed += chunk.size();
+                return sink.write(chunk.data(), chunk.size());
+            });
+        });
         s.Get("/slow", [](const httplib::Request&, httplib::Response& res) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1500));
             res.set_content("late", "text/plain");
@@ -156,6 +171,7 @@ protected:
 
     test::LocalServer m_Server;
     Seen m_Seen;
+    std::atomic<std::size_t> m_Streamed{0};
 };
 
 TEST_F(HttpSendTest, PostSendsTheGivenHeadersAndBody)
@@ -164,8 +180,8 @@ TEST_F(HttpSendTest, PostSendsTheGivenHeadersAndBody)
     request.Method = "POST";
     request.Url = m_Server.Root() + "/form";
     request.Body = "a=1&b=%2B";
-    request.Headers = {{"Content-Length", std::to_string(request.Body.size())},
-                       {"Content-Type", "application/x-www-form-urlencoded"}};
+    // A wrong hand-set length is not sent; the transfer counts the body itself.
+    request.Headers = {{"Content-Length", "999"}, {"Content-Type", "application/x-www-form-urlencoded"}};
     const HttpResponse response = HttpSend(request);
     ASSERT_FALSE(response.IsHttpError());
     EXPECT_EQ(response.Status, 200);
@@ -287,6 +303,87 @@ TEST_F(HttpSendTest, RetryAfterOfARefusalIsReported)
     EXPECT_EQ(busy.Status, 429);
     EXPECT_EQ(busy.RetryAfterSeconds, 7);
     EXPECT_EQ(Get("/page", 5.0).RetryAfterSeconds, 0);
+}
+
+TEST_F(HttpSendTest, RedirectToAnotherHostCarriesNoBearerAndNoBody)
+{
+    HttpRequest request;
+    request.Url = m_Server.Root() + "/to-localhost";
+    request.Headers = {{"Authorization", "Bearer abc"}};
+    ASSERT_FALSE(HttpSend(request).IsHttpError());
+    {
+        std::lock_guard lock(m_Seen.Mutex);
+        EXPECT_EQ(m_Seen.Path, "/page");
+        EXPECT_EQ(m_Seen.Authorization, "");
+    }
+    request.Method = "POST";
+    request.Body = "refresh_token=secret";
+    EXPECT_EQ(HttpSend(request).Failure, HttpFailure::Transport);
+    std::lock_guard lock(m_Seen.Mutex);
+    EXPECT_EQ(m_Seen.Body, "");
+}
+
+TEST_F(HttpSendTest, OverLimitAnswerEndsWithAnErrorInBoundedMemory)
+{
+    HttpRequest request;
+    request.Url = m_Server.Root() + "/endless";
+    request.MaxBodyBytes = std::size_t{1} << 20;
+    request.TimeoutSeconds = 20;
+    EXPECT_EQ(HttpSend(request).Failure, HttpFailure::Transport);
+    // Cut at the limit rather than read on until the time-out: the server, which writes on until
+    // the connection closes (socket buffers included), sent a bounded amount.
+    EXPECT_LT(m_Streamed.load(), std::size_t{64} << 20);
+}
+
+TEST(PermittedAddressTest, HttpsAnywhereAndPlainHttpOnlyToThisComputer)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"https://graph.microsoft.com/v1.0/me", true},
+        {"http://127.8.9.10:4001/", true},
+        {"http://LocalHost/", true},
+        {"http://[::1]:4001/", true},
+        {"http://graph.microsoft.com/v1.0/me", false},
+        {"http://128.0.0.1/", false},
+        {"http://127.0.0.1.example.org/", false},
+        {"ftp://127.0.0.1/", false},
+        {"graph.microsoft.com", false},
+    };
+    for (const auto& [address, permitted] : cases) {
+        EXPECT_EQ(IsPermittedAddress(address), permitted) << address;
+    }
+}
+
+// A self-signed https server on loopback; its certificate and key are made for the test alone.
+TEST(TlsServerTest, SelfSignedServerIsRefusedUntilItsCaIsTrusted)
+{
+    test::TempDir folder;
+    const std::string cert = folder.File("cert.pem");
+    const std::string key = folder.File("key.pem");
+    const std::string command = "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
+                                "-days 1 -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout " +
+                                key + " -out " + cert + " 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    httplib::SSLServer server(cert.c_str(), key.c_str());
+    std::atomic<int> bodies{0};
+    server.Post("/form", [&bodies](const httplib::Request& req, httplib::Response& res) {
+        bodies += req.body.empty() ? 0 : 1;
+        res.set_content("ok", "text/plain");
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    std::thread serving([&server] { server.listen_after_bind(); });
+    HttpRequest request;
+    request.Method = "POST";
+    request.Url = "https://127.0.0.1:" + std::to_string(port) + "/form";
+    request.Body = "code=secret";
+
+    EXPECT_EQ(HttpSend(request).Failure, HttpFailure::Transport);
+    EXPECT_EQ(bodies.load(), 0);
+    SetHttpTestCaFile(cert);
+    EXPECT_EQ(HttpSend(request).Body, "ok");
+    EXPECT_EQ(bodies.load(), 1);
+    SetHttpTestCaFile({});
+    server.stop();
+    serving.join();
 }
 
 TEST(HttpSendFailureTest, ClosedPortAndBadAddressAreTransportFailures)

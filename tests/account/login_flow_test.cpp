@@ -1,12 +1,15 @@
 // The sign-in window's decisions, without a browser: addresses, the page handler and the account
 // retrieval against the Graph emulator.
 #include "account/endpoints.h"
+#include "account/graph_tokens.h"
+#include "account/http.h"
 #include "account/login_flow.h"
 #include "core/account_settings.h"
 #include "core/app_state.h"
 #include "core/settings_store.h"
 #include "emulator_process.h"
 #include "test_support.h"
+#include "util/text.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -59,10 +62,16 @@ TEST_F(LoginFlowTest, SignInStartsAtTheAuthorizePageAndKeepsTheAccount)
     MLoginFlow flow(state, 0);
     const LoginStep step = flow.Start();
     EXPECT_EQ(step.Action, LoginAction::Load);
-    EXPECT_EQ(step.Address, "https://id.example/common/oauth2/v2.0/authorize?client_id=client-1"
-                            "&response_type=code&response_mode=query&scope=offline_access%20User.Read"
-                            "%20Notes.Create%20Notes.ReadWrite%20Notes.ReadWrite.All"
-                            "&redirect_uri=https://acct.example/oauth20_desktop.srf");
+    EXPECT_EQ(step.Address,
+              std::string("https://id.example/common/oauth2/v2.0/authorize?client_id=client-1"
+                          "&response_type=code&response_mode=query&scope=offline_access%20User.Read"
+                          "%20Notes.Create%20Notes.ReadWrite%20Notes.ReadWrite.All"
+                          "&redirect_uri=https://acct.example/oauth20_desktop.srf&state=") +
+                  flow.Secrets().State + "&code_challenge=" + flow.Secrets().CodeChallenge +
+                  "&code_challenge_method=S256");
+    EXPECT_EQ(flow.Secrets().CodeVerifier.size(), 43u);
+    EXPECT_EQ(flow.Secrets().CodeChallenge, CodeChallengeS256(flow.Secrets().CodeVerifier));
+    EXPECT_NE(MLoginFlow(state, 0).Secrets().State, flow.Secrets().State);
     EXPECT_FALSE(step.CleanCacheAndCookie);
     EXPECT_EQ(flow.m_OldUserId, "old-user");
     EXPECT_FALSE(flow.m_Logout);
@@ -113,22 +122,28 @@ TEST_F(LoginFlowTest, PageHandlerFollowsTheAddressTable)
     };
     const Case cases[] = {
         // A code followed by a further field ends at the "&"; the username is replaced by the capture.
-        {"https://acct.example/oauth20_desktop.srf?code=M.abc&username=ada%40example.com",
+        {"https://acct.example/oauth20_desktop.srf?code=M.abc&username=ada%40example.com&state={state}",
          PageLoadEnd::Succeeded, LoginAction::RetrieveAccount, "M.abc", ""},
         // A code at the very end runs to the end of the address.
-        {"https://acct.example/oauth20_desktop.srf?lc=1033&x=1?code=M.end", PageLoadEnd::Succeeded,
-         LoginAction::RetrieveAccount, "M.end", ""},
-        {"https://acct.example/oauth20_desktop.srf?code=M.R3%2Bx", PageLoadEnd::Succeeded,
+        {"https://acct.example/oauth20_desktop.srf?state={state}&lc=1033&x=1?code=M.end",
+         PageLoadEnd::Succeeded, LoginAction::RetrieveAccount, "M.end", ""},
+        {"https://acct.example/oauth20_desktop.srf?code=M.R3%2Bx&state={state}", PageLoadEnd::Succeeded,
          LoginAction::RetrieveAccount, "M.R3+x", ""},
+        // A code without this window's state, or away from the redirect address, is not taken.
+        {"https://acct.example/oauth20_desktop.srf?code=M.forged", PageLoadEnd::Succeeded},
+        {"https://acct.example/oauth20_desktop.srf?code=M.forged&state=other", PageLoadEnd::Succeeded},
+        {"https://acct.example/oauth20_desktop.srf?code=M.forged&xstate={state}", PageLoadEnd::Succeeded},
+        {"https://evil.example/oauth20_desktop.srf?code=M.forged&state={state}", PageLoadEnd::Succeeded},
+        {"https://acct.example/other?code=M.forged&state={state}", PageLoadEnd::Succeeded},
         // The redirect page failing to load still carries its code.
-        {"https://acct.example/oauth20_desktop.srf?code=M.late", PageLoadEnd::Unreachable,
+        {"https://acct.example/oauth20_desktop.srf?code=M.late&state={state}", PageLoadEnd::Unreachable,
          LoginAction::RetrieveAccount, "M.late", ""},
         // "&username=" alone sets UserId with "@" for every "%40".
         {"https://id.example/ppsecure/post.srf?x=1&username=a%40b%40c.com", PageLoadEnd::Succeeded,
          LoginAction::None, "old-code", "a@b@c.com"},
         // An empty code, a denial and plain pages leave the window open.
-        {"https://acct.example/oauth20_desktop.srf?code=&username=ada%40example.com", PageLoadEnd::Succeeded,
-         LoginAction::None, "old-code", "ada@example.com"},
+        {"https://acct.example/oauth20_desktop.srf?code=&username=ada%40example.com&state={state}",
+         PageLoadEnd::Succeeded, LoginAction::None, "old-code", "ada@example.com"},
         {"https://acct.example/oauth20_desktop.srf?error=access_denied", PageLoadEnd::Succeeded},
         {kAuthorize, PageLoadEnd::Stopped},
         {kAuthorize, PageLoadEnd::Failed},
@@ -141,7 +156,8 @@ TEST_F(LoginFlowTest, PageHandlerFollowsTheAddressTable)
         SetAccount("access", "old-user");
         MLoginFlow flow(state, 0);
         flow.Start();
-        const LoginStep step = flow.PageFinished(c.Url, c.End);
+        const LoginStep step =
+            flow.PageFinished(StrReplaceAll(c.Url, "{state}", flow.Secrets().State), c.End);
         EXPECT_EQ(step.Action, c.Action) << c.Url;
         EXPECT_EQ(state.AuthorizationCode.Get(), c.Code) << c.Url;
         EXPECT_EQ(state.UserId.Get(), c.UserId) << c.Url;
@@ -206,11 +222,11 @@ protected:
         state.UserId.Set(oldUserId);
         MLoginFlow flow(state, 0);
         flow.Start();
-        ASSERT_EQ(
-            flow.PageFinished(RedirectAddress() + "?code=" + escapedCode + "&username=ada%40example.com",
-                              PageLoadEnd::Succeeded)
-                .Action,
-            LoginAction::RetrieveAccount);
+        ASSERT_EQ(flow.PageFinished(RedirectAddress() + "?code=" + escapedCode +
+                                        "&username=ada%40example.com&state=" + flow.Secrets().State,
+                                    PageLoadEnd::Succeeded)
+                      .Action,
+                  LoginAction::RetrieveAccount);
         flow.RetrieveAccount();
     }
 
@@ -260,6 +276,41 @@ TEST_F(LoginAccountTest, SignInTakesTheAccountAndIsNewOnlyForAnotherOrAFirstOne)
         EXPECT_FALSE(state.AccessToken.Empty());
         EXPECT_EQ(MConfig(state.Paths.SettingsFilePath).ReadValueDefStr("OnlineOneNoteUserId", ""), kUserId);
     }
+}
+
+// The authorize page's state and PKCE challenge through the emulator, which binds the code to the
+// challenge as the service does.
+TEST(LoginPkceTest, CodeIsRedeemedOnlyWithTheWindowsVerifier)
+{
+    EmulatorProcess::Options options;
+    options.autoConsent = true;
+    options.fixtureText = R"({"user": {"id": "4f2a9c1e-7b3d-4e8f-a1c2-9d8e7f6a5b4c",
+                             "userPrincipalName": "ada@example.com"}, "notebooks": []})";
+    EmulatorProcess emulator(options);
+    ASSERT_TRUE(emulator.Running()) << emulator.Error();
+    Endpoints endpoints;
+    endpoints.GraphEndpoint = endpoints.IdentityEndpoint = endpoints.AccountEndpoint = emulator.BaseUrl();
+    SetEndpoints(endpoints);
+    test::TempDir folder;
+    AppState state;
+    state.Paths.SettingsFilePath = folder.File("velaapp.plist");
+    MLoginFlow flow(state, 0);
+    HttpRequest authorize;
+    authorize.Url = flow.Start().Address;
+    const HttpResponse redirected = HttpSend(authorize); // the consent's redirect, followed
+    ASSERT_EQ(flow.PageFinished(redirected.FinalUrl, PageLoadEnd::Succeeded).Action,
+              LoginAction::RetrieveAccount);
+
+    const std::string code = state.AuthorizationCode.Get();
+    EXPECT_NE(PostTokenForm(CodeExchangeForm(state.ClientId.Get(), code)).Body.find("AADSTS50148"),
+              std::string::npos);
+    EXPECT_NE(PostTokenForm(CodeExchangeForm(state.ClientId.Get(), code, MakeSignInSecrets().CodeVerifier))
+                  .Body.find("AADSTS501481"),
+              std::string::npos);
+    flow.RetrieveAccount();
+    SetEndpoints(Endpoints());
+    EXPECT_FALSE(state.AccessToken.Empty());
+    EXPECT_EQ(state.UserId.Get(), kUserId);
 }
 
 } // namespace

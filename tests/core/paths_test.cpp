@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace rz {
 namespace {
@@ -58,6 +59,43 @@ TEST(PathsTest, BuildsDataFolderAndFilePaths)
     ASSERT_EQ(::stat(data.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_FALSE(FileExists(paths.SettingsFilePath));
+}
+
+TEST(PathsTest, TidyingTightensFoldersAndRemovesLeftoverTemporaryFiles)
+{
+    TempDir dir;
+    TempDir outside;
+    const AppPaths paths = BuildAppPaths(dir.Path());
+    const std::string account = paths.StoreRootPath + "/u-1";
+    ASSERT_TRUE(CreateFolder(account + "/nb"));
+    for (const std::string& folder : {paths.DataFolderPath, paths.StoreRootPath, account}) {
+        ::chmod(folder.c_str(), 0755);
+    }
+    const std::string leftovers[] = {paths.SettingsFilePath + ".tmp-a1B2c3",
+                                     account + "/nb/pages.json.tmp-XyZ789"};
+    const std::string kept[] = {paths.SettingsFilePath, paths.DataFolderPath + "/notes.tmp-1",
+                                account + "/nb/pages.json", outside.File("x.json.tmp-abcdef")};
+    for (const std::string& file : leftovers) {
+        test::WriteFileBytes(file, "token");
+    }
+    for (const std::string& file : kept) {
+        test::WriteFileBytes(file, "kept");
+    }
+    // A link into another folder is not walked.
+    ::symlink(outside.Path().c_str(), (account + "/elsewhere").c_str());
+
+    EXPECT_EQ(TidyDataFolders(paths), 2u);
+    for (const std::string& file : leftovers) {
+        EXPECT_FALSE(FileExists(file)) << file;
+    }
+    for (const std::string& file : kept) {
+        EXPECT_TRUE(FileExists(file)) << file;
+    }
+    for (const std::string& folder : {paths.DataFolderPath, paths.StoreRootPath, account}) {
+        struct stat info = {};
+        ASSERT_EQ(::stat(folder.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0700u) << folder;
+    }
 }
 
 TEST(PathsTest, UncreatableFolderIsNotFatal)

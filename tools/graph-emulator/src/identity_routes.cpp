@@ -11,6 +11,9 @@ namespace emu {
 namespace {
 
 constexpr const char* kSessionCookie = "ESTSAUTH";
+// The "stay signed in" cookie: it outlives the browser, so a new browser process signs in with it.
+constexpr const char* kPersistentCookie = "ESTSAUTHPERSISTENT";
+constexpr const char* kPersistentMaxAge = "7776000"; // 90 days
 
 Json TokenError(const std::string& error, long code, const std::string& description)
 {
@@ -62,8 +65,8 @@ std::string SignInPage(const std::map<std::string, std::string>& params, const s
     if (!problem.empty())
         html += "<p id=\"problem\" role=\"alert\">" + XmlEscape(problem) + "</p>\n";
     html += "<form id=\"signin\" method=\"post\" action=\"/common/oauth2/v2.0/authorize\">\n";
-    for (const char* key :
-         {"client_id", "response_type", "response_mode", "scope", "redirect_uri", "state"}) {
+    for (const char* key : {"client_id", "response_type", "response_mode", "scope", "redirect_uri", "state",
+                            "code_challenge", "code_challenge_method"}) {
         const auto it = params.find(key);
         if (it != params.end())
             html += Hidden(key, it->second);
@@ -100,6 +103,11 @@ std::string RequestProblem(const std::map<std::string, std::string>& params)
     if (ParamOf(params, "response_type") != "code")
         return "AADSTS700054: response_type '" + ParamOf(params, "response_type") +
                "' is not enabled for the application.";
+    const std::string method = ParamOf(params, "code_challenge_method");
+    if (!method.empty() && method != "plain" && method != "S256")
+        return "AADSTS501491: Invalid code_challenge_method '" + method + "'.";
+    if (!method.empty() && ParamOf(params, "code_challenge").empty())
+        return "AADSTS501491: code_challenge_method given without code_challenge.";
     return {};
 }
 
@@ -130,7 +138,9 @@ void Emulator::AddIdentityRoutes()
         std::string code, upn;
         {
             std::lock_guard lock(m_mutex);
-            code = m_tokens.IssueCode(ParamOf(params, "client_id"), redirect, ParamOf(params, "scope"));
+            code = m_tokens.IssueCode(ParamOf(params, "client_id"), redirect, ParamOf(params, "scope"),
+                                      ParamOf(params, "code_challenge"),
+                                      ParamOf(params, "code_challenge_method"));
             upn = m_account.user.userPrincipalName;
         }
         std::string location =
@@ -139,6 +149,8 @@ void Emulator::AddIdentityRoutes()
             location += "&state=" + UrlEncode(ParamOf(params, "state"));
         res.set_redirect(location, 302);
         res.set_header("Set-Cookie", std::string(kSessionCookie) + "=1; Path=/; HttpOnly");
+        res.set_header("Set-Cookie", std::string(kPersistentCookie) +
+                                         "=1; Path=/; Max-Age=" + kPersistentMaxAge + "; HttpOnly");
     };
 
     m_server.Get("/common/oauth2/v2.0/authorize", [this, redirectWithCode](const httplib::Request& req,
@@ -148,7 +160,8 @@ void Emulator::AddIdentityRoutes()
             return;
         // A browser that signed in before is let through, as the real service does.
         const bool signedIn =
-            req.get_header_value("Cookie").find(std::string(kSessionCookie) + "=1") != std::string::npos;
+            req.get_header_value("Cookie").find(std::string(kSessionCookie) + "=1") != std::string::npos ||
+            req.get_header_value("Cookie").find(std::string(kPersistentCookie) + "=1") != std::string::npos;
         if (m_options.autoConsent || signedIn) {
             redirectWithCode(params, res);
             return;
@@ -172,6 +185,8 @@ void Emulator::AddIdentityRoutes()
                 redirect + Separator(redirect) + "error=access_denied&error_description=" +
                 UrlEncode("The user has denied access to the scope requested by the client "
                           "application.");
+            if (!ParamOf(params, "state").empty())
+                location += "&state=" + UrlEncode(ParamOf(params, "state"));
             res.set_redirect(location, 302);
             return;
         }
@@ -215,6 +230,20 @@ void Emulator::AddIdentityRoutes()
                 return;
             }
             std::lock_guard lock(m_mutex);
+            // The proof key is checked before the code is spent; a wrong verifier leaves it usable.
+            const TokenStore::Pkce pkce = m_tokens.CheckVerifier(code, ParamOf(form, "code_verifier"));
+            if (pkce == TokenStore::Pkce::Missing) {
+                SendTokenError(res, "invalid_grant", 50148,
+                               "The code_verifier does not match the code_challenge supplied in the "
+                               "authorization request for PKCE.");
+                return;
+            }
+            if (pkce == TokenStore::Pkce::Mismatch) {
+                SendTokenError(res, "invalid_grant", 501481,
+                               "The Code_Verifier does not match the code_challenge supplied in the "
+                               "authorization request.");
+                return;
+            }
             granted = m_tokens.RedeemCode(code, ParamOf(form, "redirect_uri"), now);
             if (!granted) {
                 SendTokenError(
@@ -263,6 +292,7 @@ void Emulator::AddIdentityRoutes()
                  "<!DOCTYPE html>\n<html><head><title>Signed out</title></head><body>"
                  "<p id=\"signedout\">You have signed out of your Microsoft account.</p></body></html>\n");
         res.set_header("Set-Cookie", std::string(kSessionCookie) + "=; Path=/; Max-Age=0; HttpOnly");
+        res.set_header("Set-Cookie", std::string(kPersistentCookie) + "=; Path=/; Max-Age=0; HttpOnly");
     });
 }
 

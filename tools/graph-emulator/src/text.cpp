@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <mutex>
+#include <openssl/evp.h>
 #include <random>
 
 namespace emu {
@@ -168,6 +169,23 @@ std::string RandomGuid()
     const uint64_t a = Rng()();
     const uint64_t b = Rng()();
     return GuidFromWords(a, b, false);
+}
+
+std::string Sha256Base64Url(std::string_view text)
+{
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_Digest(text.data(), text.size(), digest, &length, EVP_sha256(), nullptr) != 1)
+        return {};
+    std::string out(4 * ((length + 2) / 3) + 1, '\0');
+    const int written =
+        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()), digest, static_cast<int>(length));
+    out.resize(written > 0 ? static_cast<size_t>(written) : 0);
+    while (!out.empty() && out.back() == '=')
+        out.pop_back();
+    for (char& c : out)
+        c = c == '+' ? '-' : c == '/' ? '_' : c;
+    return out;
 }
 
 } // namespace emu

@@ -31,6 +31,9 @@ std::string StableHex16(std::string_view seed);
 // Random text of `n` characters drawn from `alphabet`.
 std::string RandomText(size_t n, std::string_view alphabet);
 
+// BASE64URL(SHA-256(text)) without padding: the PKCE S256 transformation.
+std::string Sha256Base64Url(std::string_view text);
+
 // A random GUID text, lower case.
 std::string RandomGuid();
 

@@ -96,7 +96,8 @@ bool TokenStore::Load(const Json& spec, std::time_t now, std::string& error)
 }
 
 std::string TokenStore::IssueCode(const std::string& clientId, const std::string& redirectUri,
-                                  const std::string& scope)
+                                  const std::string& scope, const std::string& codeChallenge,
+                                  const std::string& challengeMethod)
 {
     std::string code;
     while (!m_unissued.empty() && code.empty()) {
@@ -114,8 +115,21 @@ std::string TokenStore::IssueCode(const std::string& clientId, const std::string
     c.clientId = clientId;
     c.redirectUri = redirectUri;
     c.scope = scope;
+    c.challenge = codeChallenge;
+    c.challengeMethod = challengeMethod.empty() ? "plain" : challengeMethod;
     c.issued = true;
     return code;
+}
+
+TokenStore::Pkce TokenStore::CheckVerifier(const std::string& code, const std::string& verifier) const
+{
+    const auto it = m_codes.find(code);
+    if (it == m_codes.end() || it->second.challenge.empty())
+        return Pkce::Ok;
+    if (verifier.empty())
+        return Pkce::Missing;
+    const std::string expected = it->second.challengeMethod == "S256" ? Sha256Base64Url(verifier) : verifier;
+    return expected == it->second.challenge ? Pkce::Ok : Pkce::Mismatch;
 }
 
 TokenStore::Grant TokenStore::NewGrant(const std::string& scope, std::time_t now)

@@ -29,9 +29,16 @@ public:
     // Reads the fixture's "tokens" object (may be null).
     bool Load(const Json& spec, std::time_t now, std::string& error);
 
-    // A code for a completed sign-in: the next predefined one, else a new one.
+    // A code for a completed sign-in: the next predefined one, else a new one. A code challenge
+    // binds it to the verifier the redemption must bring ("plain" or "S256"; none when empty).
     std::string IssueCode(const std::string& clientId, const std::string& redirectUri,
-                          const std::string& scope);
+                          const std::string& scope, const std::string& codeChallenge = {},
+                          const std::string& challengeMethod = {});
+
+    // The PKCE check of a redemption: a code issued with a challenge needs the verifier that
+    // matches it; a code without one takes any (or none).
+    enum class Pkce { Ok, Missing, Mismatch };
+    Pkce CheckVerifier(const std::string& code, const std::string& verifier) const;
 
     // Redeems a code once. nullopt: unknown, used, or issued for another redirect address.
     std::optional<Grant> RedeemCode(const std::string& code, const std::string& redirectUri, std::time_t now);
@@ -52,6 +59,8 @@ private:
         std::string clientId;
         std::string redirectUri;
         std::string scope;
+        std::string challenge;
+        std::string challengeMethod;
         bool issued = false;
         bool used = false;
     };
