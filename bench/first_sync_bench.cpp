@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The first mirror of a large account under OneNote's limits: 2,000 sections and 300 reminder pages
 // spread over them (250 page-title reminders, 50 "!" pages with one to-do each), the emulator in
 // "--limits" mode. After a sign-in the worker runs one pass a second on a fake clock that the

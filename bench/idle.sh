@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Idle cost of the running app: starts redozevuviva offscreen in a temporary HOME holding 1,000
 # stored reminders, lets it settle, then measures the CPU time it uses over 60 seconds and its peak
 # resident memory. Targets: under 0.1% of one core on average, peak RSS under 80 MB.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // OneNote requests an hour, the mirror worker's and the reminder engine's together, in steady state
 // with 50 and with 500 known reminder pages (half title pages, half tag pages) besides 200 "!"
 // pages that hold no reminder; and how many simulated minutes after a start the engine reads a tag

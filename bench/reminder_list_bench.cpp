@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Merging every reminder page into ReminderList, as each load does: 10,000 reminders into a list that
 // already holds them. "Indexed" is the list as shipped; "Linear" is the same list with look-ups that
 // walk the records, the baseline.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes a data folder with stored reminders (and optionally pending ones) for the benchmark and
 the demo: Reminders.plist in the app's own line form, and a settings file."""
 import argparse

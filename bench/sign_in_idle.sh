@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Memory after a sign-in: starts redozevuviva offscreen in a temporary HOME with no account and
 # every service address on the Graph emulator (auto-consent, so the authorize page answers with a
 # code at once). Start-up shows the sign-in window, which signs in and closes; 60 seconds later the

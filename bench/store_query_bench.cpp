@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reminder-page query over a heavy account's store: 2,000 sections of 100 pages each, shaped
 // like the service's answers (ids, links and parent sections full of "!"), one section in twenty
 // holding one "!" title. "Read" only reads the same files, the baseline; "Query" is the query as

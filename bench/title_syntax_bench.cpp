@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Title-syntax reads per second over a mix of titles like those the store query returns: every one
 // holds "!", most carry a one-off date, some repeat, some are not reminders at all.
 #include "reminders/reminder.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package of the desktop application, made by CPack from the release build
 # (scripts/package). It holds what the install rules name: the program, its sign-in module (in the
 # program's private library folder), its desktop entry, icons, metainfo, manual page, copyright and

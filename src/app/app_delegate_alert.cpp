@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's one-second tick: the due check, the alert window, its sound and notification.
 #include "app/app_delegate.h"
 

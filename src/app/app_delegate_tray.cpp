@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's tray icon, its menu and the actions behind it.
 #include "app/app_delegate.h"
 

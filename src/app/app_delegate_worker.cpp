@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's wiring of the sign-in window, the reminder engine and the mirror worker.
 #include "app/app_delegate.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Read by AddressSanitizer at start-up in sanitizer builds; unused otherwise. The web engine
 // (Chromium) deletes some of its objects through a base of another size, which is not this
 // program's fault and would end the sign-in window's process before it reports.

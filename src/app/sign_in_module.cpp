@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sign-in module: the only code of the program that links the web engine. The sign-in window
 // process loads it (SignInWindowMain); the agent's own process never does.
 #include "account/endpoints.h"

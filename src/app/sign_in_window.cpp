@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/sign_in_window.h"
 
 #include "util/files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The notebook check, the hierarchy download, its comparison with the stored hierarchy and the
 // removal walk.
 #include "mirror/mirror_json.h"

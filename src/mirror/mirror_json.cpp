@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mirror/mirror_json.h"
 
 namespace rz {

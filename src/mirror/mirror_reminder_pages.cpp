@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The online title search for reminder pages, and page content for the reminder engine.
 #include "mirror/mirror_json.h"
 #include "mirror/thread_one_note_restdb.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Section page lists and the list of sections whose page list failed.
 #include "mirror/mirror_json.h"
 #include "mirror/store_path.h"

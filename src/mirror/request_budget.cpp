@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mirror/request_budget.h"
 
 #include "util/dates.h"

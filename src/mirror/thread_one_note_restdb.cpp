@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mirror/thread_one_note_restdb.h"
 
 #include "account/http.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "reminders/reminder.h"
 
 #include "reminders/text_form.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "reminders/tag_page_list.h"
 
 #include "reminders/page_ids_in_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "reminders/tag_reader.h"
 
 #include "reminders/reminder.h"

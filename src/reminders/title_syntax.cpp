@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page-title reminder syntax: class operations of TAReminder. Positions and fixed places count
 // UTF-16 code units, so a title with accents or emoji reads like an ASCII title with the same
 // code-unit layout.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/desktop_notifier.h"
 
 #include "ui/strings_table.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/mwin_login.h"
 
 #include "account/login_flow.h"

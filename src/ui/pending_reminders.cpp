@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/pending_reminders.h"
 
 #include "core/settings_store.h"

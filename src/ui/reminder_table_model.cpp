@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/reminder_table_model.h"
 
 #include "reminders/reminder_list.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Token and identity upkeep against the Graph emulator on an ephemeral port.
 #include "account/endpoints.h"
 #include "account/graph_tokens.h"

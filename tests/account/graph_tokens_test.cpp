@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "account/endpoints.h"
 #include "account/graph_tokens.h"
 #include "local_server.h"

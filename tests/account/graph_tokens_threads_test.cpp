@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The worker's token upkeep while the main thread reads the account and saves it, as the sign-in
 // window and the timer do.
 #include "account/endpoints.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sign-in window's decisions, without a browser: addresses, the page handler and the account
 // retrieval against the Graph emulator.
 #include "account/endpoints.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The built program against the Graph emulator, driven from outside only: the settings file it reads,

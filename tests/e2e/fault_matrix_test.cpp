@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program against a service that fails in each of the ways Graph and the network fail,
 // for whole cycles: it stays up, loses no reminder and keeps every file whole. One line per fault
 // on stdout: requests the emulator saw, reminders before and after, time taken.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The agent killed (SIGKILL) at random moments of fifty runs, in and between mirror cycles and
 // engine runs: every file it keeps reads whole at the next start, and no reminder is lost.
 #include "app_harness.h"

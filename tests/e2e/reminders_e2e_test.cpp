@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program end to end against the Graph emulator: sign-in, reminders from titles and tags,
 // an alert, online edits and deletions, token refresh, an account switch and a damaged store. Each
 // test drives it from outside only: the emulator's administration calls, the files, signals.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The set-up the end-to-end tests share: an emulator, a temporary home and the program started in it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The emulator itself, driven as a separate process the way every integration test uses it.
 #include "account/http.h"
 #include "emulator_process.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The emulator's page update: what it refuses, and that a refused request changes nothing.
 #include "account/http.h"
 #include "emulator_process.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time templates of emulator fixtures, read against a fixed instant.
 #include "test_support.h"
 #include "time_templates.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "account/graph_tokens.h"
 #include "account/http.h"
 #include "account/sign_in.h"

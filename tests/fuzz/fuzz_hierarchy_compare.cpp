@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stored and the new hierarchy answers both come from the network. Their comparison must take
 // any pair of texts and never crash; without an account it creates nothing and sends nothing.
 // The input is the old answer, a zero byte, then the new one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Page content comes from the network: the tag reader must take any bytes, never crash, and leave
 // the list holding only tag reminders of the page it read.
 #include "reminders/reminder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A page-list answer comes from the network: the known-pages check must take any bytes, never
 // crash, and ask for a next page only with an address to ask.
 #include "reminders/known_pages.h"

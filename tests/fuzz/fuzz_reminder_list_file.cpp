@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reminders.plist may be damaged in any way: loading it adds whatever records it yields, keeps their
 // keys unique and nothing else goes wrong. (No save here: its fsync would slow the run a hundredfold.)
 #include "fuzz_scratch_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stored reminder lines come from a file anyone could have edited: reading one never fails, and the
 // record it gives can be written and read again.
 #include "reminders/reminder.h"

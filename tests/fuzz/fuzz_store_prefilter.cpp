@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The store query skips the parse of a page list its prefilter rules out. The prefilter must never
 // rule out a list in which the real comparison finds a title: any text, any keyword, either case
 // mode. The first byte picks the case mode and the keyword's length, the rest is keyword then text.

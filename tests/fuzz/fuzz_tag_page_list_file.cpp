@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TagPages.plist may be damaged in any way: loading it never fails and keeps page ids unique. (No
 // save here: its fsync would slow the run a hundredfold.)
 #include "fuzz_scratch_file.h"

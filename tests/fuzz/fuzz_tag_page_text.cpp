@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stored tag page lines come from a file anyone could have edited; reading one never fails.
 #include "reminders/tag_page_list.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Page titles are user text: the reader must take any bytes without crashing and keep its outputs
 // consistent.
 #include "reminders/reminder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reminder engine through the mirror worker, against the Graph emulator: the execute callback
 // as the application binds it (known-pages check, store query, load).
 #include "mirror/store_query.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A first sign-in over each shipped fixture, a personal and a work account: the cycle exchanges the
 // code, looks the user up, runs the title search and mirrors every section.
 #include "account/http.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Change detection, page lists and failed sections, against the Graph emulator, for a personal and
 // a work account.
 #include "mirror_harness.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The request budget against the emulator in --limits mode (120 a minute, 400 an hour, 429 with
 // code 20166 beyond): a large first mirror and an hour of known-page checks draw no refusal. The
 // worker's pauses move the fake clock and the emulator's clock together, so the hour takes seconds.

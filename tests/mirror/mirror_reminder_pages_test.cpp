@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The title search, page content and the engine's list requests, with their result codes.
 #include "mirror_harness.h"
 #include "util/clock.h"

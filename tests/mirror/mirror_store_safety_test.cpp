@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The store stays inside the account folder whatever the names, and a process killed mid-cycle
 // leaves every file whole.
 #include "mirror_harness.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The worker's loop and cycle: step order, Refresh, callbacks that throw, stopping during a slow
 // request. Passes are driven by the test or by the worker's thread under a fake clock.
 #include "mirror_harness.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/app_state.h"
 #include "mirror/store_path.h"
 #include "mirror/store_query.h"

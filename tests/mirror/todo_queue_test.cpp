@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Done" on a due to-do, end to end against the Graph emulator: the engine makes the reminder, the
 // due check fires it, the pending list queues the tick, the worker sends it.
 #include "mirror/store_query.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reminder engine against the Graph emulator, through a plain HTTP stand-in for the worker.
 #include "emulator_online.h"
 #include "emulator_process.h"

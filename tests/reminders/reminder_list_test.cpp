@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "reminders/reminder_list.h"
 #include "reminders/tag_page_list.h"
 #include "reminders_test_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "reminders/reminder_list.h"
 #include "test_support.h"
 #include "ui/due_check.h"

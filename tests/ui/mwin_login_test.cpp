@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sign-in window in this process, offscreen, against the emulator's identity pages: the test
 // fills and submits the sign-in form by running script in the page.
 #include "account/endpoints.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt_test_app.h"
 #include "test_support.h"
 #include "ui/monitor_lines.h"

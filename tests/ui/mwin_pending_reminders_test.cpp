@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/settings_store.h"
 #include "pending_fixture.h"
 #include "qt_test_app.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Linked into the Qt test programs, so they run leak-clean with or without the sanitizer preset's
 // suppression file.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The compiled-in resources load, and the window layouts carry the object names the code uses.
 #include "qt_test_app.h"
 #include "ui_MWinAbout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program as its own sign-in window process, against the emulator with auto-consent.
 #include "app/sign_in_window.h"
 #include "core/account_settings.h"

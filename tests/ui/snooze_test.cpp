@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "snooze_cases.h"
 #include "test_support.h"
 #include "ui/due_check.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Linked into the test programs that run the web engine in their own process, in place of
 // qt_lsan_hook.cpp.
 

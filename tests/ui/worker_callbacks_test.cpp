@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/worker_callbacks.h"
 
 #include "core/app_state.h"

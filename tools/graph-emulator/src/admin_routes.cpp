@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The administration interface under /_emulator/: tests change the account
 // and the service's behaviour while a client runs against it.
 #include "clock.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Microsoft Graph: service root, the user, and the OneNote reads the client makes.
 #include "emulator.h"
 #include "graph_shapes.h"

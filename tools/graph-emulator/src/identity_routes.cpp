@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The identity platform: sign-in page, token endpoint, redirect and sign-out pages.
 #include "clock.h"
 #include "emulator.h"

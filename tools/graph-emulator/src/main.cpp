@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // graph-emulator: serves one account's identity and Microsoft Graph answers on
 // 127.0.0.1 for tests, benchmarks and the demo.
 #include "emulator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Microsoft Graph: the page update (PATCH …/pages/{id}/content), and the administration call that
 // shows what was patched.
 #include "clock.h"
