@@ -71,7 +71,7 @@ std::optional<std::string> CompletedParagraph(std::string_view content, std::str
                               pugi::encoding_utf8))
         return std::nullopt;
     pugi::xml_node paragraph;
-    for (const pugi::xpath_node& hit : document.select_nodes("//p[@id]")) {
+    for (const pugi::xpath_node& hit : document.select_nodes("//p[@id] | //li[@id]")) {
         if (elementId == hit.node().attribute("id").value()) {
             paragraph = hit.node();
             break;
@@ -79,15 +79,19 @@ std::optional<std::string> CompletedParagraph(std::string_view content, std::str
     }
     if (!paragraph)
         return std::nullopt;
-    const std::string dataTag = paragraph.attribute("data-tag").value();
-    if (!HasOpenToDoTag(dataTag))
-        return std::string();
 
     pugi::xml_document replacement;
     pugi::xml_node copy = replacement.append_copy(paragraph);
+    // A list item carries its tag itself or, as the service writes it, on a span inside.
+    pugi::xml_node tagged = copy;
+    if (!tagged.attribute("data-tag") && std::string_view(copy.name()) == "li")
+        tagged = copy.select_node(".//span[@data-tag]").node();
+    const std::string dataTag = tagged.attribute("data-tag").value();
+    if (!HasOpenToDoTag(dataTag))
+        return std::string();
     // The service discards ids sent in content and numbers the element anew.
     copy.remove_attribute("id");
-    copy.attribute("data-tag").set_value(CompletedDataTag(dataTag).c_str());
+    tagged.attribute("data-tag").set_value(CompletedDataTag(dataTag).c_str());
     StringWriter writer;
     copy.print(writer, "", pugi::format_raw);
     return writer.text;

@@ -72,6 +72,7 @@ TEST(PatchRouteTest, RefusedUpdatesChangeNothing)
         {"pg-project", replace("#task1", completed), "application/json", 400, "BadRequest"},
         {"pg-project", replace("p:{0}{99}", completed), "application/json", 400, "BadRequest"},
         {"pg-project", replace(id, "<p>a</p><p>b</p>"), "application/json", 400, "BadRequest"},
+        {"pg-project", replace(id, "<li>Call Bob</li>"), "application/json", 400, "BadRequest"},
         {"pg-project",
          Json::array({{{"target", "body"}, {"action", "append"}, {"content", "<p>x</p>"}}}).dump(),
          "application/json", 400, "BadRequest"},

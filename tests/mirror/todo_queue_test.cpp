@@ -29,6 +29,10 @@ TEST(ToDoQueueTest, CompletedParagraphKeepsMarkupAndOtherTags)
         R"(<p data-tag="important, to-do:completed" style="color:red">Call <b>Bob</b> !2099-03-20 09:00</p>)");
     EXPECT_EQ(CompletedParagraph(content, "p:{G}{2}"), "");
     EXPECT_EQ(CompletedParagraph(content, "p:{G}{3}"), std::nullopt);
+    // A list item's tag sits on a span inside it.
+    const std::string list = R"(<html><body><ul><li id="li:{G}{4}"><span data-tag="to-do">Milk</span></li></ul>)"
+                             R"(</body></html>)";
+    EXPECT_EQ(CompletedParagraph(list, "li:{G}{4}"), R"(<li><span data-tag="to-do:completed">Milk</span></li>)");
 }
 
 TEST(ToDoQueueTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)

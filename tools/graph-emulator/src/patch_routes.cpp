@@ -39,12 +39,13 @@ std::string TextOf(const pugi::xml_node& element)
     return text;
 }
 
-// The paragraph a generated id ("p:{GUID}{N}") names on the page.
+// The paragraph or list item a generated id ("p:{GUID}{N}", "li:{GUID}{N}") names on the page.
 Paragraph* ParagraphById(Item& page, const std::string& target)
 {
     for (Paragraph& para : page.paragraphs) {
+        const std::string prefix = para.list.empty() ? "p:{" : "li:{";
         if (para.html.empty() &&
-            target == "p:{" + page.elementGuid + "}{" + std::to_string(para.number) + "}")
+            target == prefix + page.elementGuid + "}{" + std::to_string(para.number) + "}")
             return &para;
     }
     return nullptr;
@@ -82,15 +83,21 @@ bool ReadChange(const Json& command, Item& page, Change& change, httplib::Respon
         BadRequest(res, "The target '" + target + "' does not exist on the page.");
         return false;
     }
+    // A paragraph takes a paragraph, a list item a list item (its tag on itself or on a span in it).
+    const char* element = change.paragraph->list.empty() ? "p" : "li";
     pugi::xml_document fragment;
     if (!fragment.load_buffer(content.data(), content.size(), pugi::parse_default | pugi::parse_ws_pcdata,
                               pugi::encoding_utf8) ||
-        std::string_view(fragment.first_child().name()) != "p" || fragment.first_child().next_sibling()) {
-        BadRequest(res, "The content of a paragraph replace must be one well-formed p element.");
+        std::string_view(fragment.first_child().name()) != element || fragment.first_child().next_sibling()) {
+        BadRequest(res, std::string("The content of this replace must be one well-formed ") + element +
+                            " element.");
         return false;
     }
-    change.text = TextOf(fragment.first_child());
-    change.tags = fragment.first_child().attribute("data-tag").value();
+    const pugi::xml_node replacement = fragment.first_child();
+    change.text = TextOf(replacement);
+    change.tags = replacement.attribute("data-tag").value();
+    if (change.tags.empty())
+        change.tags = replacement.select_node(".//span[@data-tag]").node().attribute("data-tag").value();
     return true;
 }
 
