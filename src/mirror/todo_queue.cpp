@@ -47,18 +47,10 @@ std::string ServiceMessage(const HttpResponse& response)
 std::string CompletedDataTag(std::string_view dataTag)
 {
     std::string result;
-    std::size_t from = 0;
-    while (from <= dataTag.size()) {
-        const std::size_t comma = std::min(dataTag.find(',', from), dataTag.size());
-        std::string tag = StrTrim(dataTag.substr(from, comma - from));
-        from = comma + 1;
-        if (tag.empty())
-            continue;
-        if (tag == "to-do")
-            tag = "to-do:completed";
+    for (const std::string& tag : DataTagList(dataTag)) {
         if (!result.empty())
             result += ", ";
-        result += tag;
+        result += tag == "to-do" ? "to-do:completed" : tag;
     }
     return result;
 }

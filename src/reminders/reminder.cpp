@@ -104,16 +104,24 @@ constexpr std::string_view kDataTagLabel = " DataTag:";
 
 } // namespace
 
-bool HasOpenToDoTag(std::string_view dataTag)
+std::vector<std::string> DataTagList(std::string_view dataTag)
 {
+    std::vector<std::string> tags;
     std::size_t from = 0;
     while (from <= dataTag.size()) {
         const std::size_t comma = std::min(dataTag.find(',', from), dataTag.size());
-        if (StrTrim(dataTag.substr(from, comma - from)) == "to-do")
-            return true;
+        std::string tag = StrTrim(dataTag.substr(from, comma - from));
+        if (!tag.empty())
+            tags.push_back(std::move(tag));
         from = comma + 1;
     }
-    return false;
+    return tags;
+}
+
+bool HasOpenToDoTag(std::string_view dataTag)
+{
+    const std::vector<std::string> tags = DataTagList(dataTag);
+    return std::find(tags.begin(), tags.end(), "to-do") != tags.end();
 }
 
 bool TAReminder::IsOpenToDo() const

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 #include <utility>
 
 namespace rz {
@@ -149,6 +150,8 @@ private:
     std::string m_DataTag;
 };
 
+// The tags of a comma-separated "data-tag" value, trimmed, empty entries left out.
+std::vector<std::string> DataTagList(std::string_view dataTag);
 // True when the comma-separated "data-tag" value holds a "to-do" tag that is not completed.
 bool HasOpenToDoTag(std::string_view dataTag);
 

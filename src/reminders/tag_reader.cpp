@@ -6,8 +6,10 @@
 #include "util/dates.h"
 #include "util/text.h"
 
+#include <algorithm>
 #include <pugixml.hpp>
 #include <string_view>
+#include <vector>
 
 namespace rz {
 
@@ -122,21 +124,9 @@ std::int64_t MergeTagged(TReminderList& list, const std::string& pageId, const s
 
 bool IsCompletedDataTag(std::string_view dataTag)
 {
-    constexpr std::string_view kCompleted = ":completed";
-    bool any = false;
-    std::size_t from = 0;
-    while (from <= dataTag.size()) {
-        const std::size_t comma = std::min(dataTag.find(',', from), dataTag.size());
-        const std::string tag = StrTrim(dataTag.substr(from, comma - from));
-        from = comma + 1;
-        if (tag.empty())
-            continue;
-        if (tag.size() < kCompleted.size() ||
-            tag.compare(tag.size() - kCompleted.size(), kCompleted.size(), kCompleted) != 0)
-            return false;
-        any = true;
-    }
-    return any;
+    const std::vector<std::string> tags = DataTagList(dataTag);
+    return !tags.empty() &&
+           std::all_of(tags.begin(), tags.end(), [](const std::string& tag) { return tag.ends_with(":completed"); });
 }
 
 std::int64_t LoadPendingTags_Recurse(TReminderList& list, const std::string& pageId,
