@@ -438,5 +438,10 @@
         <comment>strTooManySections</comment>
         <translation>Dieses Konto hat zu viele Abschnitte, um als Ganzes durchsucht zu werden; Erinnerungen erscheinen, sobald seine Abschnitte gespiegelt sind.</translation>
     </message>
+    <message>
+        <source>(late) </source>
+        <comment>strLateMarker</comment>
+        <translation>(verspätet) </translation>
+    </message>
 </context>
 </TS>

@@ -438,5 +438,10 @@
         <comment>strTooManySections</comment>
         <translation>Ce compte a trop de sections pour être parcouru d’un seul coup ; les rappels apparaissent à mesure que ses sections sont copiées.</translation>
     </message>
+    <message>
+        <source>(late) </source>
+        <comment>strLateMarker</comment>
+        <translation>(en retard) </translation>
+    </message>
 </context>
 </TS>

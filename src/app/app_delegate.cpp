@@ -19,6 +19,7 @@
 #include "ui/pending_reminders.h"
 #include "ui/reminder_table_model.h"
 #include "ui/scheme_handler.h"
+#include "ui/strings_table.h"
 #include "ui/worker_callbacks.h"
 
 #include <QApplication>
@@ -32,6 +33,7 @@ namespace rz {
 AppDelegate::AppDelegate(AppState& state, QObject* parent)
     : QObject(parent), m_State(state), m_DueCheck(std::make_unique<TDueCheck>())
 {
+    m_DueCheck->SetLateMarker(UiText("strLateMarker").toStdString());
 }
 
 AppDelegate::~AppDelegate()

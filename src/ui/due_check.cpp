@@ -170,7 +170,7 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         }
         const bool late = lateFrom && *time < onTime;
         const std::string name =
-            (late ? std::string(kLateMarker) : std::string()) + r->name().value_or(std::string());
+            (late ? m_LateMarker : std::string()) + r->name().value_or(std::string());
         r->setPreRemindedTime(repeats ? DateAddSeconds(now, kRepeatHoldOffSeconds) : window.High);
         pending
             .InsertTop(r->objType(), late || r->name() ? std::optional<std::string>(name) : std::nullopt, r->Id(),

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace rz {
@@ -46,7 +47,7 @@ bool IsReminderDue(Date now, const DueWindow& window, std::optional<Date> preRem
                    std::optional<Date> time);
 
 // Put before the name of a pending copy raised late, at the first check after a start, for a
-// reminder that came due while the agent was not running.
+// reminder that came due while the agent was not running, unless the user interface sets its own.
 inline constexpr const char* kLateMarker = "(late) ";
 
 // What one check did.
@@ -76,6 +77,9 @@ public:
 
     std::optional<Date> PreviousCheck() const { return m_PreviousCheck; }
 
+    // The marker put before a late copy's name, in the user's language.
+    void SetLateMarker(std::string marker) { m_LateMarker = std::move(marker); }
+
 private:
     void SaveState(Date now, bool raised);
 
@@ -84,6 +88,7 @@ private:
     // The last run's last check, until the first check of this run has used it.
     std::optional<Date> m_LastRunCheck;
     std::optional<Date> m_StateSaved;
+    std::string m_LateMarker = kLateMarker;
 };
 
 } // namespace rz
