@@ -58,15 +58,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_Emulator.Running()) << m_Emulator.Error();
-        Endpoints endpoints;
-        endpoints.GraphEndpoint = m_Emulator.BaseUrl();
-        endpoints.IdentityEndpoint = m_Emulator.BaseUrl();
-        endpoints.AccountEndpoint = m_Emulator.BaseUrl();
-        SetEndpoints(endpoints);
         m_State.Paths.SettingsFilePath = m_Folder.File("velaapp.plist");
     }
 
-    void TearDown() override { SetEndpoints(Endpoints()); }
 
     std::string Saved(const std::string& key) const
     {
@@ -81,6 +75,7 @@ protected:
     }
 
     EmulatorProcess m_Emulator;
+    const test::ScopedEndpoints m_Endpoints{m_Emulator.BaseUrl()};
     test::TempDir m_Folder;
     AppState m_State;
     MGraphTokens m_Tokens;

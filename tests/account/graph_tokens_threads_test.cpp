@@ -28,9 +28,7 @@ TEST(GraphTokensThreadsTest, RefreshOnTheWorkerWhileTheMainThreadReadsAndSaves)
                              "tokens": {"refreshTokens": ["refresh+&=%token"]}, "notebooks": []})";
     test::EmulatorProcess emulator(options);
     ASSERT_TRUE(emulator.Running()) << emulator.Error();
-    Endpoints endpoints;
-    endpoints.GraphEndpoint = endpoints.IdentityEndpoint = endpoints.AccountEndpoint = emulator.BaseUrl();
-    SetEndpoints(endpoints);
+    const test::ScopedEndpoints endpoints(emulator.BaseUrl());
 
     test::TempDir folder;
     AppState state;
@@ -54,7 +52,6 @@ TEST(GraphTokensThreadsTest, RefreshOnTheWorkerWhileTheMainThreadReadsAndSaves)
         (void)state.AccessToken.Get();
     }
     worker.join();
-    SetEndpoints(Endpoints());
 
     EXPECT_EQ(highestCount, 0);
     EXPECT_EQ(tokens.m_RefreshTokensErrorCount, 0);
@@ -83,7 +80,7 @@ TEST(GraphTokensThreadsTest, RefreshAnswerArrivingAfterASignOutIsDropped)
     server.Start();
     Endpoints endpoints;
     endpoints.IdentityEndpoint = server.Root();
-    SetEndpoints(endpoints);
+    const test::ScopedEndpoints scopedEndpoints(endpoints);
 
     test::TempDir folder;
     AppState state;
@@ -103,7 +100,6 @@ TEST(GraphTokensThreadsTest, RefreshAnswerArrivingAfterASignOutIsDropped)
     release.set_value();
     worker.join();
     MGlobalsOnline::EndSignIn(state, {}); // closed without a new sign-in
-    SetEndpoints(Endpoints());
 
     EXPECT_EQ(requests.load(), 1);
     EXPECT_EQ(state.AccessToken.Get(), "");

@@ -29,15 +29,9 @@ class LoginFlowTest : public ::testing::Test
 protected:
     LoginFlowTest()
     {
-        Endpoints endpoints;
-        endpoints.IdentityEndpoint = "https://id.example";
-        endpoints.AccountEndpoint = "https://acct.example";
-        endpoints.GraphEndpoint = "https://graph.example";
-        SetEndpoints(endpoints);
         state.Paths.SettingsFilePath = folder.File("velaapp.plist");
         state.ClientId.Set("client-1");
     }
-    ~LoginFlowTest() override { SetEndpoints(Endpoints()); }
 
     void SetAccount(const char* access, const char* userId)
     {
@@ -52,7 +46,16 @@ protected:
     {
         return MConfig(state.Paths.SettingsFilePath).ReadValueDefStr(key, "<absent>");
     }
+    static Endpoints ExampleEndpoints()
+    {
+        Endpoints example;
+        example.IdentityEndpoint = "https://id.example";
+        example.AccountEndpoint = "https://acct.example";
+        example.GraphEndpoint = "https://graph.example";
+        return example;
+    }
 
+    const test::ScopedEndpoints endpoints{ExampleEndpoints()};
     test::TempDir folder;
     AppState state;
 };
@@ -209,12 +212,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(emulator.Running()) << emulator.Error();
-        Endpoints endpoints;
-        endpoints.GraphEndpoint = endpoints.IdentityEndpoint = endpoints.AccountEndpoint = emulator.BaseUrl();
-        SetEndpoints(endpoints);
         state.Paths.SettingsFilePath = folder.File("velaapp.plist");
     }
-    void TearDown() override { SetEndpoints(Endpoints()); }
 
     // Signs in with one of the fixture's codes (as the address carries it), the window having been
     // opened with `oldUserId`.
@@ -232,6 +231,7 @@ protected:
     }
 
     EmulatorProcess emulator;
+    const test::ScopedEndpoints endpoints{emulator.BaseUrl()};
     test::TempDir folder;
     AppState state;
 };
@@ -289,9 +289,7 @@ TEST(LoginPkceTest, CodeIsRedeemedOnlyWithTheWindowsVerifier)
                              "userPrincipalName": "ada@example.com"}, "notebooks": []})";
     EmulatorProcess emulator(options);
     ASSERT_TRUE(emulator.Running()) << emulator.Error();
-    Endpoints endpoints;
-    endpoints.GraphEndpoint = endpoints.IdentityEndpoint = endpoints.AccountEndpoint = emulator.BaseUrl();
-    SetEndpoints(endpoints);
+    const test::ScopedEndpoints endpoints(emulator.BaseUrl());
     test::TempDir folder;
     AppState state;
     state.Paths.SettingsFilePath = folder.File("velaapp.plist");
@@ -309,7 +307,6 @@ TEST(LoginPkceTest, CodeIsRedeemedOnlyWithTheWindowsVerifier)
                   .Body.find("AADSTS501481"),
               std::string::npos);
     flow.RetrieveAccount();
-    SetEndpoints(Endpoints());
     EXPECT_FALSE(state.AccessToken.Empty());
     EXPECT_EQ(state.UserId.Get(), kUserId);
 }

@@ -64,11 +64,6 @@ public:
     MirrorHarness(const std::string& userId, const EmulatorProcess::Options& options)
         : m_UserId(userId), m_Emulator(options)
     {
-        Endpoints endpoints;
-        endpoints.GraphEndpoint = m_Emulator.BaseUrl();
-        endpoints.IdentityEndpoint = m_Emulator.BaseUrl();
-        endpoints.AccountEndpoint = m_Emulator.BaseUrl();
-        SetEndpoints(endpoints);
         m_State.Paths.DataFolderPath = m_Folder.File("data");
         m_State.Paths.SettingsFilePath = m_Folder.File("data/velaapp.plist");
         m_State.Paths.StoreRootPath = m_Folder.File("RESTDB");
@@ -77,11 +72,6 @@ public:
         m_State.RefreshToken.Set(kRefreshToken);
         m_State.UserId.Set(userId);
         NewWorker();
-    }
-    ~MirrorHarness()
-    {
-        m_Worker.reset();
-        SetEndpoints(Endpoints());
     }
     MirrorHarness(const MirrorHarness&) = delete;
     MirrorHarness& operator=(const MirrorHarness&) = delete;
@@ -143,8 +133,10 @@ private:
 
     std::string m_UserId;
     EmulatorProcess m_Emulator;
+    const ScopedEndpoints m_Endpoints{m_Emulator.BaseUrl()};
     TempDir m_Folder;
     AppState m_State;
+    // Last, so the worker stops before the state, the folder and the endpoints it uses go.
     std::unique_ptr<MThreadOneNoteRESTDB> m_Worker;
 };
 

@@ -78,6 +78,23 @@ ScopedEnv::~ScopedEnv()
     }
 }
 
+ScopedEndpoints::ScopedEndpoints(const Endpoints& endpoints)
+{
+    SetEndpoints(endpoints);
+}
+
+ScopedEndpoints::ScopedEndpoints(const std::string& everyEndpoint)
+{
+    Endpoints endpoints;
+    endpoints.GraphEndpoint = endpoints.IdentityEndpoint = endpoints.AccountEndpoint = everyEndpoint;
+    SetEndpoints(endpoints);
+}
+
+ScopedEndpoints::~ScopedEndpoints()
+{
+    SetEndpoints(Endpoints());
+}
+
 std::string ReadFileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

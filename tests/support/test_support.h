@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "account/endpoints.h"
+
 #include <cstdlib>
 #include <string>
 
@@ -48,6 +50,19 @@ private:
     std::string m_Name;
     bool m_Had = false;
     std::string m_Previous;
+};
+
+// Points the account code at other endpoints for its scope; the defaults come back afterwards, even
+// when an assertion ends the test early.
+class ScopedEndpoints
+{
+public:
+    explicit ScopedEndpoints(const Endpoints& endpoints);
+    // Graph, identity and account endpoints all at one address: the emulator's.
+    explicit ScopedEndpoints(const std::string& everyEndpoint);
+    ~ScopedEndpoints();
+    ScopedEndpoints(const ScopedEndpoints&) = delete;
+    ScopedEndpoints& operator=(const ScopedEndpoints&) = delete;
 };
 
 std::string ReadFileBytes(const std::string& path);

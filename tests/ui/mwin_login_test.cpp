@@ -68,11 +68,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(emulator.Running()) << emulator.Error();
-        Endpoints endpoints;
-        endpoints.GraphEndpoint = endpoints.IdentityEndpoint = endpoints.AccountEndpoint = emulator.BaseUrl();
-        SetEndpoints(endpoints);
     }
-    void TearDown() override { SetEndpoints(Endpoints()); }
 
     std::unique_ptr<MWinLogin> Open(int logInOrOut)
     {
@@ -154,6 +150,7 @@ protected:
     test::TempDir home;
     test::ScopedEnv dataVar{"XDG_DATA_HOME", (home.Path() + "/data").c_str()};
     EmulatorProcess emulator;
+    const test::ScopedEndpoints endpoints{emulator.BaseUrl()};
     AppState state;
     std::unique_ptr<QSignalSpy> handled;
 };
