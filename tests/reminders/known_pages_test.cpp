@@ -66,6 +66,15 @@ protected:
     {
         Edit(id, PageHtml("!" + id, Para(Tag(i), text)));
     }
+    // T0's tag reminder edited to `text` 100 s ago, then `others` other pages changed after it, so the
+    // listing reaches T0 only past them.
+    void EditT0BeforeOthers(const std::string& text, int others)
+    {
+        EditTag("T0", 0, text);
+        m_Online.changedAt["T0"] = GraphTime(Date{DateNow().seconds - 100});
+        for (int i = 0; i < others; ++i)
+            m_Online.changedAt["Y" + std::to_string(i)] = GraphTime(Date{DateNow().seconds - 50 + i});
+    }
     void NextCheckIn(double seconds)
     {
         m_Clock.Advance(seconds);
@@ -180,10 +189,7 @@ TEST_F(KnownPagesTest, ListingFollowsPagesBackToThePreviousListing)
     Check();
     m_Clock.Advance(121);
     // 45 other pages changed since, then the known one, a little earlier.
-    EditTag("T0", 0, "Call !2021-03-24 09:00");
-    m_Online.changedAt["T0"] = GraphTime(Date{DateNow().seconds - 100});
-    for (int i = 0; i < 45; ++i)
-        m_Online.changedAt["Y" + std::to_string(i)] = GraphTime(Date{DateNow().seconds - 50 + i});
+    EditT0BeforeOthers("Call !2021-03-24 09:00", 45);
     m_Online.lists.clear();
     Check();
     EXPECT_EQ(Reminder(Tag(0))->time(), Local(2021, 3, 24, 9, 0));
@@ -337,10 +343,7 @@ TEST_F(KnownPagesTest, EditWhileStoppedIsFoundByTheFirstCheckAfterAStart)
     Check();
     // Stopped for an hour: the page edited, then 60 others.
     m_Clock.Advance(3600);
-    EditTag("T0", 0, "Call !2021-03-25 09:00");
-    m_Online.changedAt["T0"] = GraphTime(Date{DateNow().seconds - 100});
-    for (int i = 0; i < 60; ++i)
-        m_Online.changedAt["Y" + std::to_string(i)] = GraphTime(Date{DateNow().seconds - 50 + i});
+    EditT0BeforeOthers("Call !2021-03-25 09:00", 60);
 
     TEngineState restarted;
     restarted.EngineFiles = m_State.EngineFiles;
