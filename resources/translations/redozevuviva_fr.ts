@@ -434,6 +434,56 @@
         <translation>%1 tâches attendent d’être cochées dans OneNote.</translation>
     </message>
     <message>
+        <source>“%1”: %2</source>
+        <comment>strOutboxItemDetail</comment>
+        <translation>« %1 » : %2</translation>
+    </message>
+    <message>
+        <source>OneNote could not be reached</source>
+        <comment>strOutboxUnreachable</comment>
+        <translation>OneNote n’a pas pu être joint</translation>
+    </message>
+    <message>
+        <source>“%1” was not changed in OneNote: its page is gone.</source>
+        <comment>strOutboxPageGone</comment>
+        <translation>« %1 » n’a pas été modifié dans OneNote : sa page n’existe plus.</translation>
+    </message>
+    <message>
+        <source>“%1” was not changed in OneNote: this account may not write there (%2).</source>
+        <comment>strOutboxReadOnly</comment>
+        <translation>« %1 » n’a pas été modifié dans OneNote : ce compte n’a pas le droit d’y écrire (%2).</translation>
+    </message>
+    <message>
+        <source>“%1” was not changed in OneNote: the service refused it (%2).</source>
+        <comment>strOutboxRefused</comment>
+        <translation>« %1 » n’a pas été modifié dans OneNote : le service a refusé la modification (%2).</translation>
+    </message>
+    <message>
+        <source>“%1” was not sent to OneNote: it belongs to the account signed in before.</source>
+        <comment>strOutboxOtherAccount</comment>
+        <translation>« %1 » n’a pas été envoyé à OneNote : il appartient au compte connecté auparavant.</translation>
+    </message>
+    <message>
+        <source>“%1” was not ticked: it is no longer on its page.</source>
+        <comment>strOutboxNotFound</comment>
+        <translation>« %1 » n’a pas été cochée : la tâche n’est plus sur sa page.</translation>
+    </message>
+    <message>
+        <source>“%1” was not ticked: its page holds more than one open to-do with this text. Tick it in OneNote.</source>
+        <comment>strOutboxAmbiguous</comment>
+        <translation>« %1 » n’a pas été cochée : sa page contient plusieurs tâches ouvertes avec ce texte. Cochez-la dans OneNote.</translation>
+    </message>
+    <message>
+        <source>“%1” was not ticked: it holds a picture, a file or an embedded object, which cannot be sent back. Tick it in OneNote.</source>
+        <comment>strOutboxEmbedded</comment>
+        <translation>« %1 » n’a pas été cochée : elle contient une image, un fichier ou un objet incorporé, qui ne peut pas être renvoyé. Cochez-la dans OneNote.</translation>
+    </message>
+    <message>
+        <source>“%1” was not ticked: it could not be changed without touching the rest of the note. Tick it in OneNote.</source>
+        <comment>strOutboxUnsafe</comment>
+        <translation>« %1 » n’a pas été cochée : elle ne pouvait pas être modifiée sans toucher au reste de la note. Cochez-la dans OneNote.</translation>
+    </message>
+    <message>
         <source>This account has too many sections to be searched as a whole; reminders appear as its sections are mirrored.</source>
         <comment>strTooManySections</comment>
         <translation>Ce compte a trop de sections pour être parcouru d’un seul coup ; les rappels apparaissent à mesure que ses sections sont copiées.</translation>

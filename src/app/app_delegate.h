@@ -33,7 +33,7 @@ class ReminderTableModel;
 class TDueCheck;
 class TPageOpener;
 class TPendingReminders;
-class TToDoQueue;
+class TOutbox;
 class TWorkerCallbacks;
 
 // The application controller: the tray icon and its menu, the launch sequence, the one-second
@@ -96,7 +96,7 @@ public:
     MainWindow* window() const { return m_Window.get(); }
     MWinPendingReminders* WinPendingReminders() const { return m_WinPendingReminders.get(); }
     TPendingReminders& PendingReminders() { return *m_Pending; }
-    TToDoQueue* ToDoQueue() const { return m_ToDoQueue.get(); }
+    TOutbox* Outbox() const { return m_Outbox.get(); }
     QTimer& Timer() { return m_Timer; }
     std::int64_t CheckKnownPagesTick() const { return m_CheckKnownPagesTick; }
     MThreadOneNoteRESTDB* MirrorWorker() const { return m_MirrorWorker.get(); }
@@ -152,7 +152,7 @@ private:
 
     // Before m_Pending, which refers to both.
     std::unique_ptr<TPageOpener> m_PageOpener;
-    std::unique_ptr<TToDoQueue> m_ToDoQueue;
+    std::unique_ptr<TOutbox> m_Outbox;
     std::unique_ptr<TPendingReminders> m_Pending;
     // Kept out of this header's includes: moc reads it and stumbles over the core's C++20 headers.
     std::unique_ptr<TDueCheck> m_DueCheck;
