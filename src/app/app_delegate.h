@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/sign_in_window.h"
+#include "ui/notification_targets.h"
 
 #include <QIcon>
 #include <QObject>
@@ -164,8 +165,8 @@ private:
     std::unique_ptr<TWorkerCallbacks> m_WorkerCallbacks;
     std::unique_ptr<MThreadOneNoteRESTDB> m_MirrorWorker;
     DesktopNotifier* m_Notifier = nullptr;
-    // The one reminder the last notification named; none when it named several.
-    std::weak_ptr<TAReminder> m_NotifiedReminder;
+    // The reminder each recent notification named, for its buttons.
+    TNotificationTargets m_Notified;
     std::function<void()> m_AlertSoundPlayer;
     // Empty: the real window process.
     SignInRunner m_SignInRunner;
