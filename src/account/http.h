@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "account/http_address.h"
+
 #include <atomic>
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace rz {
@@ -67,10 +68,6 @@ struct HttpResponse
 // the caller: the transfer sets its own. Never throws.
 HttpResponse HttpSend(const HttpRequest& request);
 
-// True for an https address, and for an http address whose host is this computer (127.0.0.0/8,
-// ::1, localhost): the only addresses a token may be sent to.
-bool IsPermittedAddress(std::string_view address);
-
 // Tests only: trusts the certificates of this PEM file instead of the system's. Empty restores
 // the system's trust.
 void SetHttpTestCaFile(const std::string& path);
@@ -89,18 +86,5 @@ public:
 private:
     const std::atomic<bool>* m_Previous;
 };
-
-// Percent-escapes an address built by a format: UTF-8 bytes, blanks, quote marks and other
-// characters that are not legal in an address become %XX, while the query's reserved characters
-// (?&=/:;,+!$'()*@#) stay as they are. The scheme and authority are left unchanged.
-std::string EscapeAddress(std::string_view address);
-
-// Percent-encodes one form value: everything but ALPHA, DIGIT and "-._~" becomes %XX.
-std::string FormEncode(std::string_view value);
-// name=value pairs joined by "&", each value form-encoded; names are sent as given.
-std::string FormBody(const std::vector<std::pair<std::string, std::string>>& fields);
-
-// Decodes every %XX; a "%" not followed by two hex digits stays as it is, and "+" stays "+".
-std::string PercentDecode(std::string_view text);
 
 } // namespace rz
