@@ -85,19 +85,33 @@ struct CurlDeleter
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
 
+// What CheckConnection saw, so that a refused connection is told apart from a cancel.
+struct ConnectionCheck
+{
+    CURL* Handle = nullptr;
+    std::string Refusal; // why the connection was refused; empty while none was
+};
+
 // Runs once a connection stands, before anything is sent on it, for the first request and each
 // redirect: plain http must have reached this computer, whatever name led there.
 int CheckConnection(void* user, char* primaryIp, char* /*localIp*/, int /*primaryPort*/, int /*localPort*/)
 {
-    const char* url = nullptr;
-    if (curl_easy_getinfo(static_cast<CURL*>(user), CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK ||
-        url == nullptr) {
-        return CURL_PREREQFUNC_ABORT;
+    auto* check = static_cast<ConnectionCheck*>(user);
+    try {
+        const char* url = nullptr;
+        if (curl_easy_getinfo(check->Handle, CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK || url == nullptr) {
+            check->Refusal = "refused: the address of the connection is unknown";
+            return CURL_PREREQFUNC_ABORT;
+        }
+        const std::string_view ip = primaryIp != nullptr ? primaryIp : "";
+        if (IsPermittedConnection(url, ip)) {
+            return CURL_PREREQFUNC_OK;
+        }
+        check->Refusal = "refused: plain http to another computer (" + std::string(ip) + ")";
+        LogWarning("HTTP request " + check->Refusal + ": " + std::string(AddressForLog(url)));
+    } catch (...) {
+        // Refused all the same; the failure is reported as one of the transport.
     }
-    if (IsPermittedConnection(url, primaryIp != nullptr ? primaryIp : "")) {
-        return CURL_PREREQFUNC_OK;
-    }
-    LogWarning("HTTP request refused: plain http to another computer");
     return CURL_PREREQFUNC_ABORT;
 }
 
@@ -117,14 +131,14 @@ HttpResponse Perform(const HttpRequest& request)
         // A value taken from an answer (a token) must never be able to add headers of its own.
         if (header.Name.empty() || HasLineBreak(header.Name) || HasLineBreak(header.Value)) {
             LogDebug("HTTP request refused: header with a line break");
-            return FailedAnswer(HttpFailure::Transport);
+            return FailedAnswer(HttpFailure::Transport, 0, "refused: a header with a line break");
         }
     }
 
     if (!IsPermittedAddress(request.Url)) {
         LogWarning(std::string("HTTP request refused: not https and not this computer: ") +
                    std::string(AddressForLog(request.Url)));
-        return FailedAnswer(HttpFailure::Transport);
+        return FailedAnswer(HttpFailure::Transport, 0, "refused: not https and not this computer");
     }
     const bool plainHttp = !IsHttpsAddress(request.Url);
     const bool follow = request.FollowRedirects && request.Body.empty();
@@ -132,7 +146,7 @@ HttpResponse Perform(const HttpRequest& request)
     InitCurlOnce();
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
     if (!curl) {
-        return FailedAnswer(HttpFailure::Transport);
+        return FailedAnswer(HttpFailure::Transport, 0, "out of memory");
     }
     CURL* h = curl.get();
 
@@ -157,12 +171,12 @@ HttpResponse Perform(const HttpRequest& request)
             continue;
         }
         if (!headers.Add(header.Name + ": " + header.Value)) {
-            return FailedAnswer(HttpFailure::Transport);
+            return FailedAnswer(HttpFailure::Transport, 0, "out of memory");
         }
     }
     // No "Expect: 100-continue" round trip before a body.
     if (!headers.Add("Expect:")) {
-        return FailedAnswer(HttpFailure::Transport);
+        return FailedAnswer(HttpFailure::Transport, 0, "out of memory");
     }
 
     HttpBodySink sink;
@@ -176,8 +190,15 @@ HttpResponse Perform(const HttpRequest& request)
     const char* protocols = plainHttp ? "http,https" : "https";
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, protocols);
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, protocols);
+    // Plain http is only ever for this computer: through a proxy it would leave it, and
+    // CheckConnection would judge the proxy's address instead of the server's. https keeps them.
+    if (plainHttp) {
+        curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
+    }
+    ConnectionCheck check;
+    check.Handle = h;
     curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, &CheckConnection);
-    curl_easy_setopt(h, CURLOPT_PREREQDATA, h);
+    curl_easy_setopt(h, CURLOPT_PREREQDATA, &check);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
     std::string caFile;
@@ -226,22 +247,25 @@ HttpResponse Perform(const HttpRequest& request)
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
     if (code != CURLE_OK) {
-        std::string line = "HTTP ";
-        line += request.Method;
-        line += ' ';
-        line += AddressForLog(request.Url);
-        line += " failed: ";
-        line += errorText[0] != '\0' ? errorText : curl_easy_strerror(code);
-        LogDebug(line);
+        // A refused connection was never sent: a fault to report, not a request held back.
+        const bool refused = code == CURLE_ABORTED_BY_CALLBACK && !check.Refusal.empty();
+        std::string cause = refused                ? check.Refusal
+                            : errorText[0] != '\0' ? errorText
+                                                   : curl_easy_strerror(code);
+        LogDebug("HTTP " + request.Method + ' ' + std::string(AddressForLog(request.Url)) +
+                 " failed: " + cause);
         switch (code) {
         case CURLE_OPERATION_TIMEDOUT:
-            return FailedAnswer(HttpFailure::Timeout, status);
+            return FailedAnswer(HttpFailure::Timeout, status, std::move(cause));
         case CURLE_TOO_MANY_REDIRECTS:
-            return FailedAnswer(HttpFailure::TooManyRedirects, status);
+            return FailedAnswer(HttpFailure::TooManyRedirects, status, std::move(cause));
         case CURLE_ABORTED_BY_CALLBACK:
-            return FailedAnswer(HttpFailure::Cancelled, status);
+            if (!refused) {
+                return FailedAnswer(HttpFailure::Cancelled, status);
+            }
+            [[fallthrough]];
         default:
-            return FailedAnswer(HttpFailure::Transport, status);
+            return FailedAnswer(HttpFailure::Transport, status, std::move(cause));
         }
     }
     HttpFinishedTransfer transfer;
@@ -267,7 +291,7 @@ HttpResponse HttpSend(const HttpRequest& request)
     try {
         return Perform(request);
     } catch (...) {
-        return FailedAnswer(HttpFailure::Transport);
+        return FailedAnswer(HttpFailure::Transport, 0, "internal error");
     }
 }
 

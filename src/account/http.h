@@ -41,8 +41,8 @@ enum class HttpFailure {
     Unauthorized,     // the final answer had status 401
     Timeout,          // the time-out ran out
     TooManyRedirects, // more than kHttpMaxRedirects redirects
-    Transport,        // DNS, connect, TLS, broken or over-long transfer, bad address
-    Cancelled,        // the thread's cancel flag (ScopedHttpCancel) was raised
+    Transport,        // DNS, connect, TLS, broken or over-long transfer, bad or refused address
+    Cancelled,        // held back unsent, or stopped by the thread's cancel flag (ScopedHttpCancel)
 };
 
 inline constexpr long kHttpMaxRedirects = 5;
@@ -56,6 +56,9 @@ struct HttpResponse
     std::string Body;
     // Seconds the answer's "Retry-After" header asks the client to wait; 0 when absent.
     double RetryAfterSeconds = 0;
+    // Why the request failed, in words for a log or a status line (never a header or a query value);
+    // empty without a failure.
+    std::string Message;
 
     // A transport failure or status 401; every other status delivers its body.
     bool IsHttpError() const { return Failure != HttpFailure::None; }

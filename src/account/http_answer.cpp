@@ -22,11 +22,12 @@ bool HttpBodySink::Append(const char* data, std::size_t bytes)
     return true;
 }
 
-HttpResponse FailedAnswer(HttpFailure failure, long status)
+HttpResponse FailedAnswer(HttpFailure failure, long status, std::string message)
 {
     HttpResponse response;
     response.Failure = failure;
     response.Status = status;
+    response.Message = std::move(message);
     return response;
 }
 
@@ -38,7 +39,7 @@ HttpResponse AnswerOf(const HttpRequest& request, const HttpFinishedTransfer& tr
     if (transfer.UnfollowedRedirect) {
         LogDebug("HTTP " + request.Method + ' ' + std::string(AddressForLog(request.Url)) +
                  " refused a redirect");
-        return FailedAnswer(HttpFailure::Transport, transfer.Status);
+        return FailedAnswer(HttpFailure::Transport, transfer.Status, "refused: a redirect");
     }
     HttpResponse response;
     response.Status = transfer.Status;

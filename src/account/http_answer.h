@@ -33,7 +33,7 @@ struct HttpFinishedTransfer
 // body that is not UTF-8 is dropped.
 HttpResponse AnswerOf(const HttpRequest& request, const HttpFinishedTransfer& transfer, HttpBodySink&& sink);
 
-// An answer with nothing but the failure and the status.
-HttpResponse FailedAnswer(HttpFailure failure, long status = 0);
+// An answer with nothing but the failure, the status and the failure's cause.
+HttpResponse FailedAnswer(HttpFailure failure, long status = 0, std::string message = {});
 
 } // namespace rz
