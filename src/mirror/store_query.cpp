@@ -9,8 +9,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace rz {
@@ -108,16 +110,22 @@ const Json& ArrayMember(const Json& object, const char* key)
     return IsArrayMember(object, key) ? *object.find(key) : kNone;
 }
 
-// The store folder of a notebook, section group or section under `path`; none when the item has no
-// text "displayName" or its folder is missing, which ends the list the item is in.
-std::optional<std::string> ItemFolder(const Json& item, const std::string& path)
+// The store folder of a notebook, section group or section under `path`, by its text
+// "displayName"; none when it has none, which ends the list the item is in.
+std::optional<std::string> ItemFolderPath(const Json& item, const std::string& path)
 {
     const auto name = item.is_object() ? item.find("displayName") : item.end();
     if (!item.is_object() || name == item.end() || !name->is_string()) {
         return std::nullopt;
     }
-    std::string folder = path + "/" + StoreFolderName(name->get_ref<const std::string&>()).string();
-    if (!FileExists(folder)) {
+    return path + "/" + StoreFolderName(name->get_ref<const std::string&>()).string();
+}
+
+// As ItemFolderPath, and none too when the folder is missing, which also ends the list.
+std::optional<std::string> ItemFolder(const Json& item, const std::string& path)
+{
+    std::optional<std::string> folder = ItemFolderPath(item, path);
+    if (!folder || !FileExists(*folder)) {
         return std::nullopt;
     }
     return folder;
@@ -128,10 +136,11 @@ std::int64_t Nanoseconds(const timespec& time)
     return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
-std::optional<TStoreQueryMemo::Stamp> StampOf(const std::string& path)
+// The stamp of the file at `path`, relative to the folder `folder` (AT_FDCWD: the working one).
+std::optional<TStoreQueryMemo::Stamp> StampOf(int folder, const std::string& path)
 {
     struct stat info = {};
-    if (::stat(path.c_str(), &info) != 0) {
+    if (::fstatat(folder, path.c_str(), &info, 0) != 0) {
         return std::nullopt;
     }
     TStoreQueryMemo::Stamp stamp;
@@ -142,6 +151,30 @@ std::optional<TStoreQueryMemo::Stamp> StampOf(const std::string& path)
     stamp.changedNs = Nanoseconds(info.st_ctim);
     return stamp;
 }
+
+// A folder held open for looking up names in it, so that each look-up walks one folder instead of
+// the whole path from the root; AT_FDCWD, which takes whole paths, when it cannot be opened.
+class OpenFolder
+{
+public:
+    explicit OpenFolder(const std::string& path)
+        : m_Fd(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC))
+    {
+    }
+    ~OpenFolder()
+    {
+        if (m_Fd >= 0) {
+            ::close(m_Fd);
+        }
+    }
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+    bool IsOpen() const { return m_Fd >= 0; }
+    int Fd() const { return m_Fd >= 0 ? m_Fd : AT_FDCWD; }
+
+private:
+    int m_Fd;
+};
 
 // A write in the same clock tick as the stamp may leave it unchanged; one that old is past that.
 bool IsSettled(const TStoreQueryMemo::Stamp& stamp)
@@ -217,8 +250,10 @@ void MOneNoteRESTDB::Run(std::int64_t command, std::int64_t paramInt1, std::int6
     m_ParamStr4 = std::move(paramStr4);
     Init();
 
-    std::optional<std::string> text = ReadTextFile(m_RESTDBPath + "/notebookssections.json");
-    if (!text || !IsGraphListResponse(*text)) {
+    // The memo's text passed the UTF-8 check when it was read; the same bytes need none again.
+    std::optional<std::string> text = ReadRawFile(m_RESTDBPath + "/notebookssections.json");
+    if (!text || !IsGraphListResponse(*text) ||
+        ((m_Memo == nullptr || m_Memo->m_HierarchyText != *text) && !IsValidUtf8(*text))) {
         return;
     }
     Json parsed;
@@ -267,27 +302,35 @@ void MOneNoteRESTDB::Run_Containers(const Json& containers, const std::string& p
 
 void MOneNoteRESTDB::Run_Sections(const Json& sections, const std::string& path)
 {
+    const OpenFolder parent(path);
     for (const Json& section : sections) {
-        const std::optional<std::string> folder = ItemFolder(section, path);
+        const std::optional<std::string> folder = ItemFolderPath(section, path);
         if (!folder) {
             return;
         }
-        Run_Pages(*folder);
+        // A page list that stands shows that its folder stands, which spares a look-up per section.
+        const std::string list =
+            parent.IsOpen() ? folder->substr(path.size() + 1) + "/pages.json" : *folder + "/pages.json";
+        const std::optional<TStoreQueryMemo::Stamp> stamp = StampOf(parent.Fd(), list);
+        if (!stamp && !FileExists(*folder)) {
+            return;
+        }
+        if (stamp) {
+            Run_Pages(*folder, *stamp);
+        }
     }
 }
 
-void MOneNoteRESTDB::Run_Pages(const std::string& sectionPath)
+void MOneNoteRESTDB::Run_Pages(const std::string& sectionPath, const TStoreQueryMemo::Stamp& stamp)
 {
     if (m_Command != kQueryPagesByTitle) {
         return;
     }
     const std::string path = sectionPath + "/pages.json";
     const bool ignoreCase = m_ParamInt1 == 1;
-    // Taken before the read: a file replaced meanwhile shows a new stamp at the next query.
-    std::optional<TStoreQueryMemo::Stamp> stamp;
+    // The stamp was taken before the read: a file replaced meanwhile shows a new one next time.
     if (m_Memo != nullptr) {
-        stamp = StampOf(path);
-        if (stamp && m_SkipUnchangedPageLists && TakeUnchanged(path, *stamp, ignoreCase)) {
+        if (m_SkipUnchangedPageLists && TakeUnchanged(path, stamp, ignoreCase)) {
             return;
         }
         ++m_Memo->m_PageListsRead;
@@ -330,15 +373,15 @@ bool MOneNoteRESTDB::TakeUnchanged(const std::string& path, const TStoreQueryMem
 }
 
 TStoreQueryMemo::PageList& MOneNoteRESTDB::Remember(const std::string& path,
-                                                    const std::optional<TStoreQueryMemo::Stamp>& stamp,
-                                                    bool ignoreCase, std::string matches, std::int64_t count)
+                                                    const TStoreQueryMemo::Stamp& stamp, bool ignoreCase,
+                                                    std::string matches, std::int64_t count)
 {
     TStoreQueryMemo::PageList& entry = m_Memo->m_PageLists[path];
     m_Memo->m_TextBytes -= entry.text.size();
     entry.text.clear();
     entry.textKept = false;
-    entry.stamp = stamp.value_or(TStoreQueryMemo::Stamp{});
-    entry.settled = stamp.has_value() && IsSettled(*stamp);
+    entry.stamp = stamp;
+    entry.settled = IsSettled(stamp);
     entry.keyword = m_ParamStr3;
     entry.ignoreCase = ignoreCase;
     entry.matches = std::move(matches);
@@ -348,7 +391,7 @@ TStoreQueryMemo::PageList& MOneNoteRESTDB::Remember(const std::string& path,
 }
 
 void MOneNoteRESTDB::SearchPageList(const std::string& path, std::string&& text, bool ignoreCase,
-                                    const std::optional<TStoreQueryMemo::Stamp>& stamp)
+                                    const TStoreQueryMemo::Stamp& stamp)
 {
     if (m_Memo == nullptr) {
         FindPageByTitle(JsonTextToObject(std::string_view(text)), m_ParamStr3, ignoreCase);
@@ -359,8 +402,8 @@ void MOneNoteRESTDB::SearchPageList(const std::string& path, std::string&& text,
         known->second.keyword == m_ParamStr3 && known->second.ignoreCase == ignoreCase) {
         TStoreQueryMemo::PageList& entry = known->second;
         entry.run = m_Memo->m_Run;
-        entry.stamp = stamp.value_or(TStoreQueryMemo::Stamp{});
-        entry.settled = stamp.has_value() && IsSettled(*stamp);
+        entry.stamp = stamp;
+        entry.settled = IsSettled(stamp);
         if (!entry.matches.empty()) {
             if (!m_ResultStr.empty()) {
                 m_ResultStr += ',';

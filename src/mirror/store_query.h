@@ -124,16 +124,16 @@ private:
     // text name or a folder ends the list it is in.
     void Run_Containers(const Json& containers, const std::string& path);
     void Run_Sections(const Json& sections, const std::string& path);
-    void Run_Pages(const std::string& sectionPath);
+    // Searches the section's page list, whose stamp was taken before it is read.
+    void Run_Pages(const std::string& sectionPath, const TStoreQueryMemo::Stamp& stamp);
     // Searches a page list that may match, through the memo when there is one.
     void SearchPageList(const std::string& path, std::string&& text, bool ignoreCase,
-                        const std::optional<TStoreQueryMemo::Stamp>& stamp);
+                        const TStoreQueryMemo::Stamp& stamp);
     // Adds a remembered list's matches when its stamp shows it unchanged; false when it must be read.
     bool TakeUnchanged(const std::string& path, const TStoreQueryMemo::Stamp& stamp, bool ignoreCase);
     // Remembers a list that was read and added these matches (none: `matches` empty, `count` 0).
-    TStoreQueryMemo::PageList& Remember(const std::string& path,
-                                        const std::optional<TStoreQueryMemo::Stamp>& stamp, bool ignoreCase,
-                                        std::string matches, std::int64_t count);
+    TStoreQueryMemo::PageList& Remember(const std::string& path, const TStoreQueryMemo::Stamp& stamp,
+                                        bool ignoreCase, std::string matches, std::int64_t count);
 
     const AppState& m_State;
     TStoreQueryMemo* m_Memo = nullptr;
