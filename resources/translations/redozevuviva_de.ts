@@ -172,6 +172,10 @@
         <source>Snooze &amp;This</source>
         <translation>&amp;Diese später</translation>
     </message>
+    <message>
+        <source>Due reminders</source>
+        <translation>Fällige Erinnerungen</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -492,6 +496,41 @@
         <source>(late) </source>
         <comment>strLateMarker</comment>
         <translation>(verspätet) </translation>
+    </message>
+    <message>
+        <source>Reminder from a page title</source>
+        <comment>strKindPage</comment>
+        <translation>Erinnerung aus einem Seitentitel</translation>
+    </message>
+    <message>
+        <source>Reminder from a to-do tag</source>
+        <comment>strKindTag</comment>
+        <translation>Erinnerung aus einem Aufgaben-Tag</translation>
+    </message>
+    <message>
+        <source>%1, due %2, once</source>
+        <comment>strRowOnce</comment>
+        <translation>%1, fällig am %2, einmalig</translation>
+    </message>
+    <message>
+        <source>%1, due %2, repeats</source>
+        <comment>strRowRepeats</comment>
+        <translation>%1, fällig am %2, wiederkehrend</translation>
+    </message>
+    <message>
+        <source>d MMMM yyyy HH:mm</source>
+        <comment>strSpokenDateTimeFormat</comment>
+        <translation>d. MMMM yyyy HH:mm</translation>
+    </message>
+    <message>
+        <source>Once</source>
+        <comment>strStateOnce</comment>
+        <translation>Einmalig</translation>
+    </message>
+    <message>
+        <source>Repeats</source>
+        <comment>strStateRepeats</comment>
+        <translation>Wiederkehrend</translation>
     </message>
 </context>
 </TS>

@@ -172,6 +172,10 @@
         <source>Snooze &amp;This</source>
         <translation>Reporter &amp;celui-ci</translation>
     </message>
+    <message>
+        <source>Due reminders</source>
+        <translation>Rappels échus</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -492,6 +496,41 @@
         <source>(late) </source>
         <comment>strLateMarker</comment>
         <translation>(en retard) </translation>
+    </message>
+    <message>
+        <source>Reminder from a page title</source>
+        <comment>strKindPage</comment>
+        <translation>Rappel tiré d’un titre de page</translation>
+    </message>
+    <message>
+        <source>Reminder from a to-do tag</source>
+        <comment>strKindTag</comment>
+        <translation>Rappel tiré d’une balise de tâche</translation>
+    </message>
+    <message>
+        <source>%1, due %2, once</source>
+        <comment>strRowOnce</comment>
+        <translation>%1, échéance le %2, une fois</translation>
+    </message>
+    <message>
+        <source>%1, due %2, repeats</source>
+        <comment>strRowRepeats</comment>
+        <translation>%1, échéance le %2, se répète</translation>
+    </message>
+    <message>
+        <source>d MMMM yyyy HH:mm</source>
+        <comment>strSpokenDateTimeFormat</comment>
+        <translation>d MMMM yyyy HH:mm</translation>
+    </message>
+    <message>
+        <source>Once</source>
+        <comment>strStateOnce</comment>
+        <translation>Une fois</translation>
+    </message>
+    <message>
+        <source>Repeats</source>
+        <comment>strStateRepeats</comment>
+        <translation>Se répète</translation>
     </message>
 </context>
 </TS>

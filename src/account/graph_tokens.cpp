@@ -14,28 +14,6 @@
 
 namespace rz {
 
-namespace {
-
-std::string Marker(std::string_view key)
-{
-    std::string marker = "\"";
-    marker += key;
-    marker += "\":\"";
-    return marker;
-}
-
-} // namespace
-
-std::string JsonMarkerValue(std::string_view text, std::string_view key)
-{
-    return StrBetween(text, Marker(key), "\"");
-}
-
-bool HasJsonMarker(std::string_view text, std::string_view key)
-{
-    return StrContains(Marker(key), text);
-}
-
 std::string CodeExchangeForm(const std::string& clientId, const std::string& code,
                              const std::string& codeVerifier)
 {

@@ -16,12 +16,6 @@ class SharedString;
 inline constexpr double kTokenRequestTimeoutSeconds = 10.0;
 inline constexpr double kGraphRequestTimeoutSeconds = 30.0;
 
-// The value of a key cut out of an answer's text: between the first «"key":"» (no blank anywhere)
-// and the next quote mark. A missing marker or closing quote gives the empty text; escapes stay.
-std::string JsonMarkerValue(std::string_view text, std::string_view key);
-// True when the text holds the key's marker «"key":"».
-bool HasJsonMarker(std::string_view text, std::string_view key);
-
 // The form bodies of the two token requests, every value percent-encoded, so that a code or token
 // holding "+", "&", "=" or "%" reaches the endpoint as it was issued.
 // The code exchange carries the sign-in's PKCE verifier when there is one.

@@ -1,18 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "account/http.h"
 
+#include "account/http_answer.h"
 #include "util/log.h"
-#include "util/text.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cmath>
 #include <cstddef>
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
-#include <netinet/in.h>
 #include <strings.h>
+#include <utility>
 
 namespace rz {
 
@@ -68,25 +67,11 @@ CURLcode PerformCancellable(CURL* handle, const std::atomic<bool>& cancel)
     return result;
 }
 
-struct BodySink
-{
-    std::string Data;
-    std::size_t Limit = kHttpMaxBodyBytes;
-};
-
+// Ends the transfer with a write error once the answer would pass its limit.
 std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* user)
 {
-    auto* sink = static_cast<BodySink*>(user);
     const std::size_t bytes = size * count;
-    if (bytes > sink->Limit || sink->Data.size() > sink->Limit - bytes) {
-        return 0; // makes curl end the transfer with a write error
-    }
-    try {
-        sink->Data.append(data, bytes);
-    } catch (...) {
-        return 0;
-    }
-    return bytes;
+    return static_cast<HttpBodySink*>(user)->Append(data, bytes) ? bytes : 0;
 }
 
 void InitCurlOnce()
@@ -100,101 +85,44 @@ struct CurlDeleter
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
 
-bool IsLoopbackHost(std::string host)
+// What CheckConnection saw, so that a refused connection is told apart from a cancel.
+struct ConnectionCheck
 {
-    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
-        host = host.substr(1, host.size() - 2);
-    }
-    if (::strcasecmp(host.c_str(), "localhost") == 0) {
-        return true;
-    }
-    in_addr v4{};
-    if (::inet_pton(AF_INET, host.c_str(), &v4) == 1) {
-        return (ntohl(v4.s_addr) >> 24) == 127;
-    }
-    in6_addr v6{};
-    return ::inet_pton(AF_INET6, host.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() && ::strncasecmp(text.data(), prefix.data(), prefix.size()) == 0;
-}
+    CURL* Handle = nullptr;
+    std::string Refusal; // why the connection was refused; empty while none was
+};
 
 // Runs once a connection stands, before anything is sent on it, for the first request and each
 // redirect: plain http must have reached this computer, whatever name led there.
 int CheckConnection(void* user, char* primaryIp, char* /*localIp*/, int /*primaryPort*/, int /*localPort*/)
 {
-    const char* url = nullptr;
-    if (curl_easy_getinfo(static_cast<CURL*>(user), CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK ||
-        url == nullptr) {
-        return CURL_PREREQFUNC_ABORT;
+    auto* check = static_cast<ConnectionCheck*>(user);
+    try {
+        const char* url = nullptr;
+        if (curl_easy_getinfo(check->Handle, CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK || url == nullptr) {
+            check->Refusal = "refused: the address of the connection is unknown";
+            return CURL_PREREQFUNC_ABORT;
+        }
+        const std::string_view ip = primaryIp != nullptr ? primaryIp : "";
+        if (IsPermittedConnection(url, ip)) {
+            return CURL_PREREQFUNC_OK;
+        }
+        check->Refusal = "refused: plain http to another computer (" + std::string(ip) + ")";
+        LogWarning("HTTP request " + check->Refusal + ": " + std::string(AddressForLog(url)));
+    } catch (...) {
+        // Refused all the same; the failure is reported as one of the transport.
     }
-    if (StartsWithNoCase(url, "https://") || (primaryIp != nullptr && IsLoopbackHost(primaryIp))) {
-        return CURL_PREREQFUNC_OK;
-    }
-    LogWarning("HTTP request refused: plain http to another computer");
     return CURL_PREREQFUNC_ABORT;
 }
 
 bool IsContentLength(std::string_view name)
 {
-    return name.size() == 14 && StartsWithNoCase(name, "Content-Length");
+    return name.size() == 14 && ::strncasecmp(name.data(), "Content-Length", 14) == 0;
 }
 
 bool HasLineBreak(std::string_view text)
 {
     return text.find_first_of("\r\n") != std::string_view::npos;
-}
-
-// The address without its query, so that log lines never carry query values.
-std::string_view AddressForLog(std::string_view url)
-{
-    return url.substr(0, url.find_first_of("?#"));
-}
-
-HttpResponse Fail(HttpFailure failure, long status = 0)
-{
-    HttpResponse response;
-    response.Failure = failure;
-    response.Status = status;
-    return response;
-}
-
-bool IsUnreserved(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == '.' || c == '_' || c == '~';
-}
-
-// Reserved characters that keep their meaning in a path or query; "[" and "]" are legal only
-// around an IPv6 host, which EscapeAddress leaves alone anyway.
-bool IsKeptReserved(unsigned char c)
-{
-    return c != '\0' &&
-           std::string_view("!#$&'()*+,/:;=?@").find(static_cast<char>(c)) != std::string_view::npos;
-}
-
-void AppendEscaped(std::string& out, unsigned char c)
-{
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    out += '%';
-    out += kHex[c >> 4];
-    out += kHex[c & 0x0F];
-}
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
 }
 
 HttpResponse Perform(const HttpRequest& request)
@@ -203,22 +131,22 @@ HttpResponse Perform(const HttpRequest& request)
         // A value taken from an answer (a token) must never be able to add headers of its own.
         if (header.Name.empty() || HasLineBreak(header.Name) || HasLineBreak(header.Value)) {
             LogDebug("HTTP request refused: header with a line break");
-            return Fail(HttpFailure::Transport);
+            return FailedAnswer(HttpFailure::Transport, 0, "refused: a header with a line break");
         }
     }
 
     if (!IsPermittedAddress(request.Url)) {
         LogWarning(std::string("HTTP request refused: not https and not this computer: ") +
                    std::string(AddressForLog(request.Url)));
-        return Fail(HttpFailure::Transport);
+        return FailedAnswer(HttpFailure::Transport, 0, "refused: not https and not this computer");
     }
-    const bool plainHttp = !StartsWithNoCase(request.Url, "https://");
+    const bool plainHttp = !IsHttpsAddress(request.Url);
     const bool follow = request.FollowRedirects && request.Body.empty();
 
     InitCurlOnce();
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
     if (!curl) {
-        return Fail(HttpFailure::Transport);
+        return FailedAnswer(HttpFailure::Transport, 0, "out of memory");
     }
     CURL* h = curl.get();
 
@@ -243,15 +171,15 @@ HttpResponse Perform(const HttpRequest& request)
             continue;
         }
         if (!headers.Add(header.Name + ": " + header.Value)) {
-            return Fail(HttpFailure::Transport);
+            return FailedAnswer(HttpFailure::Transport, 0, "out of memory");
         }
     }
     // No "Expect: 100-continue" round trip before a body.
     if (!headers.Add("Expect:")) {
-        return Fail(HttpFailure::Transport);
+        return FailedAnswer(HttpFailure::Transport, 0, "out of memory");
     }
 
-    BodySink sink;
+    HttpBodySink sink;
     sink.Limit = request.MaxBodyBytes;
     char errorText[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(h, CURLOPT_URL, request.Url.c_str());
@@ -262,8 +190,15 @@ HttpResponse Perform(const HttpRequest& request)
     const char* protocols = plainHttp ? "http,https" : "https";
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, protocols);
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, protocols);
+    // Plain http is only ever for this computer: through a proxy it would leave it, and
+    // CheckConnection would judge the proxy's address instead of the server's. https keeps them.
+    if (plainHttp) {
+        curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
+    }
+    ConnectionCheck check;
+    check.Handle = h;
     curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, &CheckConnection);
-    curl_easy_setopt(h, CURLOPT_PREREQDATA, h);
+    curl_easy_setopt(h, CURLOPT_PREREQDATA, &check);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
     std::string caFile;
@@ -286,7 +221,7 @@ HttpResponse Perform(const HttpRequest& request)
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.Head);
     const std::atomic<bool>* cancel = t_CancelFlag;
     if (cancel != nullptr && cancel->load(std::memory_order_acquire)) {
-        return Fail(HttpFailure::Cancelled);
+        return FailedAnswer(HttpFailure::Cancelled);
     }
     if (request.TimeoutSeconds > 0 && std::isfinite(request.TimeoutSeconds)) {
         const long ms = std::max(1L, std::lround(request.TimeoutSeconds * 1000.0));
@@ -312,51 +247,41 @@ HttpResponse Perform(const HttpRequest& request)
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
     if (code != CURLE_OK) {
-        std::string line = "HTTP ";
-        line += request.Method;
-        line += ' ';
-        line += AddressForLog(request.Url);
-        line += " failed: ";
-        line += errorText[0] != '\0' ? errorText : curl_easy_strerror(code);
-        LogDebug(line);
+        // A refused connection was never sent: a fault to report, not a request held back.
+        const bool refused = code == CURLE_ABORTED_BY_CALLBACK && !check.Refusal.empty();
+        std::string cause = refused                ? check.Refusal
+                            : errorText[0] != '\0' ? errorText
+                                                   : curl_easy_strerror(code);
+        LogDebug("HTTP " + request.Method + ' ' + std::string(AddressForLog(request.Url)) +
+                 " failed: " + cause);
         switch (code) {
         case CURLE_OPERATION_TIMEDOUT:
-            return Fail(HttpFailure::Timeout, status);
+            return FailedAnswer(HttpFailure::Timeout, status, std::move(cause));
         case CURLE_TOO_MANY_REDIRECTS:
-            return Fail(HttpFailure::TooManyRedirects, status);
+            return FailedAnswer(HttpFailure::TooManyRedirects, status, std::move(cause));
         case CURLE_ABORTED_BY_CALLBACK:
-            return Fail(HttpFailure::Cancelled, status);
+            if (!refused) {
+                return FailedAnswer(HttpFailure::Cancelled, status);
+            }
+            [[fallthrough]];
         default:
-            return Fail(HttpFailure::Transport, status);
+            return FailedAnswer(HttpFailure::Transport, status, std::move(cause));
         }
     }
-    if (status == 401) {
-        return Fail(HttpFailure::Unauthorized, status);
-    }
+    HttpFinishedTransfer transfer;
+    transfer.Status = status;
     const char* redirect = nullptr;
-    if (!follow && curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &redirect) == CURLE_OK &&
-        redirect != nullptr) {
-        LogDebug("HTTP " + request.Method + ' ' + std::string(AddressForLog(request.Url)) +
-                 " refused a redirect");
-        return Fail(HttpFailure::Transport, status);
-    }
-
-    HttpResponse response;
-    response.Status = status;
+    transfer.UnfollowedRedirect =
+        !follow && curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &redirect) == CURLE_OK && redirect != nullptr;
     const char* finalUrl = nullptr;
     if (curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl != nullptr) {
-        response.FinalUrl = finalUrl;
+        transfer.FinalUrl = finalUrl;
     }
     curl_off_t retryAfter = 0;
     if (curl_easy_getinfo(h, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK && retryAfter > 0) {
-        response.RetryAfterSeconds = static_cast<double>(retryAfter);
+        transfer.RetryAfterSeconds = static_cast<double>(retryAfter);
     }
-    if (IsValidUtf8(sink.Data)) {
-        response.Body = std::move(sink.Data);
-    } else {
-        LogDebug("HTTP answer is not valid UTF-8");
-    }
-    return response;
+    return AnswerOf(request, transfer, std::move(sink));
 }
 
 } // namespace
@@ -366,41 +291,7 @@ HttpResponse HttpSend(const HttpRequest& request)
     try {
         return Perform(request);
     } catch (...) {
-        return Fail(HttpFailure::Transport);
-    }
-}
-
-namespace {
-
-bool IsPermittedUrl(const std::string& text)
-{
-    CURLU* url = curl_url();
-    if (url == nullptr) {
-        return false;
-    }
-    bool permitted = false;
-    char* scheme = nullptr;
-    char* host = nullptr;
-    if (curl_url_set(url, CURLUPART_URL, text.c_str(), 0) == CURLUE_OK &&
-        curl_url_get(url, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
-        curl_url_get(url, CURLUPART_HOST, &host, 0) == CURLUE_OK) {
-        permitted =
-            ::strcasecmp(scheme, "https") == 0 || (::strcasecmp(scheme, "http") == 0 && IsLoopbackHost(host));
-    }
-    curl_free(scheme);
-    curl_free(host);
-    curl_url_cleanup(url);
-    return permitted;
-}
-
-} // namespace
-
-bool IsPermittedAddress(std::string_view address)
-{
-    try {
-        return IsPermittedUrl(std::string(address));
-    } catch (...) {
-        return false;
+        return FailedAnswer(HttpFailure::Transport, 0, "internal error");
     }
 }
 
@@ -418,82 +309,6 @@ ScopedHttpCancel::ScopedHttpCancel(const std::atomic<bool>& flag) : m_Previous(t
 ScopedHttpCancel::~ScopedHttpCancel()
 {
     t_CancelFlag = m_Previous;
-}
-
-std::string EscapeAddress(std::string_view address)
-{
-    std::string out;
-    try {
-        std::size_t start = 0;
-        const std::size_t scheme = address.find("://");
-        if (scheme != std::string_view::npos) {
-            start = address.find_first_of("/?#", scheme + 3);
-            if (start == std::string_view::npos) {
-                start = address.size();
-            }
-        }
-        out.reserve(address.size() + 16);
-        out.append(address.substr(0, start));
-        for (std::size_t i = start; i < address.size(); ++i) {
-            const auto c = static_cast<unsigned char>(address[i]);
-            if (IsUnreserved(c) || IsKeptReserved(c)) {
-                out += static_cast<char>(c);
-            } else {
-                AppendEscaped(out, c);
-            }
-        }
-    } catch (...) {
-        return {};
-    }
-    return out;
-}
-
-std::string FormEncode(std::string_view value)
-{
-    std::string out;
-    out.reserve(value.size());
-    for (const char ch : value) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (IsUnreserved(c)) {
-            out += ch;
-        } else {
-            AppendEscaped(out, c);
-        }
-    }
-    return out;
-}
-
-std::string FormBody(const std::vector<std::pair<std::string, std::string>>& fields)
-{
-    std::string body;
-    for (const auto& [name, value] : fields) {
-        if (!body.empty()) {
-            body += '&';
-        }
-        body += name;
-        body += '=';
-        body += FormEncode(value);
-    }
-    return body;
-}
-
-std::string PercentDecode(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            const int high = HexValue(text[i + 1]);
-            const int low = HexValue(text[i + 2]);
-            if (high >= 0 && low >= 0) {
-                out += static_cast<char>(high * 16 + low);
-                i += 2;
-                continue;
-            }
-        }
-        out += text[i];
-    }
-    return out;
 }
 
 } // namespace rz

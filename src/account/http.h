@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "account/http_address.h"
+
 #include <atomic>
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace rz {
@@ -40,8 +41,8 @@ enum class HttpFailure {
     Unauthorized,     // the final answer had status 401
     Timeout,          // the time-out ran out
     TooManyRedirects, // more than kHttpMaxRedirects redirects
-    Transport,        // DNS, connect, TLS, broken or over-long transfer, bad address
-    Cancelled,        // the thread's cancel flag (ScopedHttpCancel) was raised
+    Transport,        // DNS, connect, TLS, broken or over-long transfer, bad or refused address
+    Cancelled,        // held back unsent, or stopped by the thread's cancel flag (ScopedHttpCancel)
 };
 
 inline constexpr long kHttpMaxRedirects = 5;
@@ -55,6 +56,9 @@ struct HttpResponse
     std::string Body;
     // Seconds the answer's "Retry-After" header asks the client to wait; 0 when absent.
     double RetryAfterSeconds = 0;
+    // Why the request failed, in words for a log or a status line (never a header or a query value);
+    // empty without a failure.
+    std::string Message;
 
     // A transport failure or status 401; every other status delivers its body.
     bool IsHttpError() const { return Failure != HttpFailure::None; }
@@ -66,10 +70,6 @@ struct HttpResponse
 // header never follows a redirect to another host. A "Content-Length" header is never taken from
 // the caller: the transfer sets its own. Never throws.
 HttpResponse HttpSend(const HttpRequest& request);
-
-// True for an https address, and for an http address whose host is this computer (127.0.0.0/8,
-// ::1, localhost): the only addresses a token may be sent to.
-bool IsPermittedAddress(std::string_view address);
 
 // Tests only: trusts the certificates of this PEM file instead of the system's. Empty restores
 // the system's trust.
@@ -89,18 +89,5 @@ public:
 private:
     const std::atomic<bool>* m_Previous;
 };
-
-// Percent-escapes an address built by a format: UTF-8 bytes, blanks, quote marks and other
-// characters that are not legal in an address become %XX, while the query's reserved characters
-// (?&=/:;,+!$'()*@#) stay as they are. The scheme and authority are left unchanged.
-std::string EscapeAddress(std::string_view address);
-
-// Percent-encodes one form value: everything but ALPHA, DIGIT and "-._~" becomes %XX.
-std::string FormEncode(std::string_view value);
-// name=value pairs joined by "&", each value form-encoded; names are sent as given.
-std::string FormBody(const std::vector<std::pair<std::string, std::string>>& fields);
-
-// Decodes every %XX; a "%" not followed by two hex digits stays as it is, and "+" stays "+".
-std::string PercentDecode(std::string_view text);
 
 } // namespace rz

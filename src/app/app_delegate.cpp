@@ -55,7 +55,7 @@ AppDelegate::~AppDelegate()
 void AppDelegate::BuildPaths(const std::string& applicationSupportFolder)
 {
     m_State.SetPaths(BuildAppPaths(applicationSupportFolder));
-    TidyDataFolders(m_State.Paths);
+    TidyDataFolders(m_State.Paths, m_InstanceLockHeld);
     MGlobalsOnline::LoadConfig(m_State);
     ConfigureEndpoints(m_State);
 }

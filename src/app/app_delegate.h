@@ -52,6 +52,9 @@ public:
     void SetApplicationSupportFolder(std::string folder) { m_SupportFolder = std::move(folder); }
     // The --data-home the agent was started with, written into its autostart entry; empty: none.
     void SetDataHomeOption(std::string folder) { m_DataHomeOption = std::move(folder); }
+    // Whether this process holds the data folder's instance lock; only then are temporary files
+    // left by a kill removed at launch. Not held until said.
+    void SetInstanceLockHeld(bool held) { m_InstanceLockHeld = held; }
 
     // The tray icon and its menu; a second call does nothing.
     void awakeFromNib();
@@ -139,6 +142,7 @@ private:
     AppState& m_State;
     std::string m_SupportFolder;
     std::string m_DataHomeOption;
+    bool m_InstanceLockHeld = false;
     // The folder the data folder was built in; the sign-in window's process is given the same.
     std::string m_SupportFolderInUse;
     QSystemTrayIcon* m_StatusItem = nullptr;

@@ -86,6 +86,7 @@ int main(int argc, char** argv)
     rz::AppDelegate controller(state);
     controller.SetApplicationSupportFolder(supportFolder);
     controller.SetDataHomeOption(commandLine.dataHome.toStdString());
+    controller.SetInstanceLockHeld(lock.Held());
     rz::SingleInstance instance(QDBusConnection::sessionBus(), dataFolder);
     if (lock.Held()) {
         instance.Register();

@@ -2,6 +2,7 @@
 #include "core/paths.h"
 
 #include "util/files.h"
+#include "util/log.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -40,7 +41,7 @@ AppPaths BuildAppPaths(const std::string& applicationSupportFolder, const std::s
     return paths;
 }
 
-std::size_t TidyDataFolders(const AppPaths& paths)
+std::size_t TidyDataFolders(const AppPaths& paths, bool instanceLockHeld)
 {
     TightenFolderMode(paths.DataFolderPath);
     if (TightenFolderMode(paths.StoreRootPath)) {
@@ -50,6 +51,11 @@ std::size_t TidyDataFolders(const AppPaths& paths)
                 TightenFolderMode(entry.path().string());
             }
         }
+    }
+    if (!instanceLockHeld) {
+        LogWarning(
+            "temporary files left in place: without the instance lock another agent may be writing them");
+        return 0;
     }
     return RemoveTemporaryFiles(paths.DataFolderPath, false) +
            RemoveTemporaryFiles(paths.StoreRootPath, true);

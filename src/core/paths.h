@@ -30,9 +30,11 @@ inline constexpr const char* kNoDataFolderMessage =
 AppPaths BuildAppPaths(const std::string& applicationSupportFolder,
                        const std::string& bundleName = kBundleName);
 
-// Start-up, while no other writer runs: narrows the data folder, the store root and each account
-// folder of the store to 0700, and removes temporary files a kill left behind in the data folder
-// and anywhere in the store (they may hold a copy of the tokens). Returns how many files went.
-std::size_t TidyDataFolders(const AppPaths& paths);
+// Start-up: narrows the data folder, the store root and each account folder of the store to 0700,
+// and, when this process holds the instance lock, removes temporary files a kill left behind in
+// the data folder and anywhere in the store (they may hold a copy of the tokens). Without the lock
+// another agent may be between a write and its rename, so they stay (said once in the log).
+// Returns how many files went.
+std::size_t TidyDataFolders(const AppPaths& paths, bool instanceLockHeld);
 
 } // namespace rz

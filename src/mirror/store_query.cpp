@@ -3,12 +3,16 @@
 
 #include "core/app_state.h"
 #include "mirror/store_path.h"
+#include "util/dates.h"
 #include "util/files.h"
 #include "util/text.h"
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace rz {
@@ -106,22 +110,86 @@ const Json& ArrayMember(const Json& object, const char* key)
     return IsArrayMember(object, key) ? *object.find(key) : kNone;
 }
 
-// The store folder of a notebook, section group or section under `path`; none when the item has no
-// text "displayName" or its folder is missing, which ends the list the item is in.
-std::optional<std::string> ItemFolder(const Json& item, const std::string& path)
+// The store folder of a notebook, section group or section under `path`, by its text
+// "displayName"; none when it has none, which ends the list the item is in.
+std::optional<std::string> ItemFolderPath(const Json& item, const std::string& path)
 {
     const auto name = item.is_object() ? item.find("displayName") : item.end();
     if (!item.is_object() || name == item.end() || !name->is_string()) {
         return std::nullopt;
     }
-    std::string folder = path + "/" + StoreFolderName(name->get_ref<const std::string&>()).string();
-    if (!FileExists(folder)) {
+    return path + "/" + StoreFolderName(name->get_ref<const std::string&>()).string();
+}
+
+// As ItemFolderPath, and none too when the folder is missing, which also ends the list.
+std::optional<std::string> ItemFolder(const Json& item, const std::string& path)
+{
+    std::optional<std::string> folder = ItemFolderPath(item, path);
+    if (!folder || !FileExists(*folder)) {
         return std::nullopt;
     }
     return folder;
 }
 
+std::int64_t Nanoseconds(const timespec& time)
+{
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+// The stamp of the file at `path`, relative to the folder `folder` (AT_FDCWD: the working one).
+std::optional<TStoreQueryMemo::Stamp> StampOf(int folder, const std::string& path)
+{
+    struct stat info = {};
+    if (::fstatat(folder, path.c_str(), &info, 0) != 0) {
+        return std::nullopt;
+    }
+    TStoreQueryMemo::Stamp stamp;
+    stamp.device = static_cast<std::uint64_t>(info.st_dev);
+    stamp.inode = static_cast<std::uint64_t>(info.st_ino);
+    stamp.size = static_cast<std::int64_t>(info.st_size);
+    stamp.modifiedNs = Nanoseconds(info.st_mtim);
+    stamp.changedNs = Nanoseconds(info.st_ctim);
+    return stamp;
+}
+
+// A folder held open for looking up names in it, so that each look-up walks one folder instead of
+// the whole path from the root; AT_FDCWD, which takes whole paths, when it cannot be opened.
+class OpenFolder
+{
+public:
+    explicit OpenFolder(const std::string& path)
+        : m_Fd(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC))
+    {
+    }
+    ~OpenFolder()
+    {
+        if (m_Fd >= 0) {
+            ::close(m_Fd);
+        }
+    }
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+    bool IsOpen() const { return m_Fd >= 0; }
+    int Fd() const { return m_Fd >= 0 ? m_Fd : AT_FDCWD; }
+
+private:
+    int m_Fd;
+};
+
+// A write in the same clock tick as the stamp may leave it unchanged; one that old is past that.
+bool IsSettled(const TStoreQueryMemo::Stamp& stamp)
+{
+    const double newest = static_cast<double>(std::max(stamp.modifiedNs, stamp.changedNs)) / 1e9;
+    return newest + TStoreQueryMemo::kSettleSeconds <= DateNow().seconds;
+}
+
 } // namespace
+
+std::size_t TStoreQueryMemo::PageListCount() const
+{
+    return static_cast<std::size_t>(std::count_if(m_PageLists.begin(), m_PageLists.end(),
+                                                  [](const auto& entry) { return entry.second.textKept; }));
+}
 
 std::string AccountStorePath(const std::string& storeRootPath, std::string_view userId)
 {
@@ -182,14 +250,17 @@ void MOneNoteRESTDB::Run(std::int64_t command, std::int64_t paramInt1, std::int6
     m_ParamStr4 = std::move(paramStr4);
     Init();
 
-    std::optional<std::string> text = ReadTextFile(m_RESTDBPath + "/notebookssections.json");
-    if (!text || !IsGraphListResponse(*text)) {
+    // The memo's text passed the UTF-8 check when it was read; the same bytes need none again.
+    std::optional<std::string> text = ReadRawFile(m_RESTDBPath + "/notebookssections.json");
+    if (!text || !IsGraphListResponse(*text) ||
+        ((m_Memo == nullptr || m_Memo->m_HierarchyText != *text) && !IsValidUtf8(*text))) {
         return;
     }
     Json parsed;
     const Json* hierarchy = &parsed;
     if (m_Memo != nullptr) {
         ++m_Memo->m_Run;
+        m_Memo->m_PageListsRead = 0;
         if (m_Memo->m_HierarchyText != *text) {
             m_Memo->m_Hierarchy = JsonTextToObject(std::string_view(*text));
             m_Memo->m_HierarchyText = std::move(*text);
@@ -231,48 +302,108 @@ void MOneNoteRESTDB::Run_Containers(const Json& containers, const std::string& p
 
 void MOneNoteRESTDB::Run_Sections(const Json& sections, const std::string& path)
 {
+    const OpenFolder parent(path);
     for (const Json& section : sections) {
-        const std::optional<std::string> folder = ItemFolder(section, path);
+        const std::optional<std::string> folder = ItemFolderPath(section, path);
         if (!folder) {
             return;
         }
-        Run_Pages(*folder);
+        // A page list that stands shows that its folder stands, which spares a look-up per section.
+        const std::string list =
+            parent.IsOpen() ? folder->substr(path.size() + 1) + "/pages.json" : *folder + "/pages.json";
+        const std::optional<TStoreQueryMemo::Stamp> stamp = StampOf(parent.Fd(), list);
+        if (!stamp && !FileExists(*folder)) {
+            return;
+        }
+        if (stamp) {
+            Run_Pages(*folder, *stamp);
+        }
     }
 }
 
-void MOneNoteRESTDB::Run_Pages(const std::string& sectionPath)
+void MOneNoteRESTDB::Run_Pages(const std::string& sectionPath, const TStoreQueryMemo::Stamp& stamp)
 {
     if (m_Command != kQueryPagesByTitle) {
         return;
     }
+    const std::string path = sectionPath + "/pages.json";
+    const bool ignoreCase = m_ParamInt1 == 1;
+    // The stamp was taken before the read: a file replaced meanwhile shows a new one next time.
+    if (m_Memo != nullptr) {
+        if (m_SkipUnchangedPageLists && TakeUnchanged(path, stamp, ignoreCase)) {
+            return;
+        }
+        ++m_Memo->m_PageListsRead;
+    }
     // Bytes first: most page lists hold no matching title, and the prefilter settles those
     // without the UTF-8 check and the parse that ReadTextFile and the parser would spend on them.
-    const std::string path = sectionPath + "/pages.json";
     std::optional<std::string> text = ReadRawFile(path);
-    if (!text || !IsGraphListResponse(*text)) {
+    if (!text || !IsGraphListResponse(*text) ||
+        (m_SkipUnmatchedPageLists && !PageListMayMatch(*text, m_ParamStr3, ignoreCase)) ||
+        !IsValidUtf8(*text)) {
+        if (m_Memo != nullptr) {
+            Remember(path, stamp, ignoreCase, {}, 0);
+        }
         return;
     }
-    const bool ignoreCase = m_ParamInt1 == 1;
-    if (m_SkipUnmatchedPageLists && !PageListMayMatch(*text, m_ParamStr3, ignoreCase)) {
-        return;
-    }
-    if (!IsValidUtf8(*text)) {
-        return;
-    }
-    SearchPageList(path, std::move(*text), ignoreCase);
+    SearchPageList(path, std::move(*text), ignoreCase, stamp);
 }
 
-void MOneNoteRESTDB::SearchPageList(const std::string& path, std::string&& text, bool ignoreCase)
+bool MOneNoteRESTDB::TakeUnchanged(const std::string& path, const TStoreQueryMemo::Stamp& stamp,
+                                   bool ignoreCase)
+{
+    const auto known = m_Memo->m_PageLists.find(path);
+    if (known == m_Memo->m_PageLists.end()) {
+        return false;
+    }
+    TStoreQueryMemo::PageList& entry = known->second;
+    if (!entry.settled || !(entry.stamp == stamp) || entry.keyword != m_ParamStr3 ||
+        entry.ignoreCase != ignoreCase) {
+        return false;
+    }
+    entry.run = m_Memo->m_Run;
+    if (!entry.matches.empty()) {
+        if (!m_ResultStr.empty()) {
+            m_ResultStr += ',';
+        }
+        m_ResultStr += entry.matches;
+    }
+    m_Count += entry.count;
+    return true;
+}
+
+TStoreQueryMemo::PageList& MOneNoteRESTDB::Remember(const std::string& path,
+                                                    const TStoreQueryMemo::Stamp& stamp, bool ignoreCase,
+                                                    std::string matches, std::int64_t count)
+{
+    TStoreQueryMemo::PageList& entry = m_Memo->m_PageLists[path];
+    m_Memo->m_TextBytes -= entry.text.size();
+    entry.text.clear();
+    entry.textKept = false;
+    entry.stamp = stamp;
+    entry.settled = IsSettled(stamp);
+    entry.keyword = m_ParamStr3;
+    entry.ignoreCase = ignoreCase;
+    entry.matches = std::move(matches);
+    entry.count = count;
+    entry.run = m_Memo->m_Run;
+    return entry;
+}
+
+void MOneNoteRESTDB::SearchPageList(const std::string& path, std::string&& text, bool ignoreCase,
+                                    const TStoreQueryMemo::Stamp& stamp)
 {
     if (m_Memo == nullptr) {
         FindPageByTitle(JsonTextToObject(std::string_view(text)), m_ParamStr3, ignoreCase);
         return;
     }
     auto known = m_Memo->m_PageLists.find(path);
-    if (known != m_Memo->m_PageLists.end() && known->second.text == text &&
+    if (known != m_Memo->m_PageLists.end() && known->second.textKept && known->second.text == text &&
         known->second.keyword == m_ParamStr3 && known->second.ignoreCase == ignoreCase) {
         TStoreQueryMemo::PageList& entry = known->second;
         entry.run = m_Memo->m_Run;
+        entry.stamp = stamp;
+        entry.settled = IsSettled(stamp);
         if (!entry.matches.empty()) {
             if (!m_ResultStr.empty()) {
                 m_ResultStr += ',';
@@ -286,27 +417,20 @@ void MOneNoteRESTDB::SearchPageList(const std::string& path, std::string&& text,
     const std::int64_t countBefore = m_Count;
     FindPageByTitle(JsonTextToObject(std::string_view(text)), m_ParamStr3, ignoreCase);
 
-    if (known != m_Memo->m_PageLists.end()) {
-        m_Memo->m_TextBytes -= known->second.text.size();
-        m_Memo->m_PageLists.erase(known);
-    }
-    if (m_Memo->m_TextBytes + text.size() > TStoreQueryMemo::kMaxTextBytes) {
-        return;
-    }
-    TStoreQueryMemo::PageList entry;
     // What this list added, without the separator that joined it to earlier sections' pages.
     std::size_t from = resultBefore;
     if (resultBefore > 0 && from < m_ResultStr.size() && m_ResultStr[from] == ',') {
         ++from;
     }
-    entry.matches = m_ResultStr.substr(std::min(from, m_ResultStr.size()));
-    entry.count = m_Count - countBefore;
-    entry.keyword = m_ParamStr3;
-    entry.ignoreCase = ignoreCase;
-    entry.run = m_Memo->m_Run;
+    TStoreQueryMemo::PageList& entry =
+        Remember(path, stamp, ignoreCase, m_ResultStr.substr(std::min(from, m_ResultStr.size())),
+                 m_Count - countBefore);
+    if (m_Memo->m_TextBytes + text.size() > TStoreQueryMemo::kMaxTextBytes) {
+        return;
+    }
     m_Memo->m_TextBytes += text.size();
     entry.text = std::move(text);
-    m_Memo->m_PageLists.emplace(path, std::move(entry));
+    entry.textKept = true;
 }
 
 bool MOneNoteRESTDB::FindPageByTitle(const Json& pageList, std::string_view keyword, bool ignoreCase)

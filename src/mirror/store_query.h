@@ -4,6 +4,7 @@
 #include "util/json.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -25,22 +26,44 @@ std::string AccountStorePath(const std::string& storeRootPath, std::string_view 
 // gives true, as does a cut-off title; an empty keyword matches nothing and gives false.
 bool PageListMayMatch(std::string_view text, std::string_view keyword, bool ignoreCase);
 
-// What earlier queries parsed, kept for the next one: the hierarchy document and each page list
-// that held a possible match, each with its exact text, so a file that has not changed is neither
-// parsed nor searched again. Results are the same as without it. The caller keeps one across
-// queries and lends it to one query at a time; page lists a query did not use are dropped when it
-// ends, and page lists beyond a total of kMaxTextBytes are not kept.
+// What earlier queries found, kept for the next one. Each page list is remembered with its stamp
+// (inode, size, modification and change times to the nanosecond): the store replaces a file by
+// renaming a new one over it, so a list whose stamp has not moved is not read again, its matches
+// are taken as they were. A stamp younger than kSettleSeconds when it was taken is not trusted
+// (a write within the same clock tick may not move it), and such a list is read again. The
+// hierarchy document and each page list that held a possible match are kept with their exact
+// text, so a file read again but unchanged is neither parsed nor searched again. Results are the
+// same as without it. The caller keeps one across queries and lends it to one query at a time;
+// page lists a query did not use are dropped when it ends, and texts beyond a total of
+// kMaxTextBytes are not kept.
 class TStoreQueryMemo
 {
 public:
     static constexpr std::size_t kMaxTextBytes = 64 * 1024 * 1024;
-    // Page lists held now.
-    std::size_t PageListCount() const { return m_PageLists.size(); }
+    static constexpr double kSettleSeconds = 2.0;
+    // Page lists whose text is held now.
+    std::size_t PageListCount() const;
+    // Page lists the last query read from disk.
+    std::size_t PageListsRead() const { return m_PageListsRead; }
+
+    // What tells one version of a file from the next without reading it.
+    struct Stamp
+    {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t size = 0;
+        std::int64_t modifiedNs = 0;
+        std::int64_t changedNs = 0;
+        bool operator==(const Stamp&) const = default;
+    };
 
 private:
     friend class MOneNoteRESTDB;
     struct PageList
     {
+        Stamp stamp;
+        bool settled = false; // the stamp alone tells whether the list changed
+        bool textKept = false;
         std::string text;
         std::string keyword;
         bool ignoreCase = false;
@@ -53,6 +76,7 @@ private:
     std::unordered_map<std::string, PageList> m_PageLists; // by the page list's path
     std::size_t m_TextBytes = 0;
     std::uint64_t m_Run = 0;
+    std::size_t m_PageListsRead = 0;
 };
 
 // Queries over the local notebook store that the mirror worker keeps; reads only, never the
@@ -64,7 +88,7 @@ class MOneNoteRESTDB
 {
 public:
     // The store root and the user id are read from `state` by Init, at every Run. With a memo,
-    // unchanged files cost a comparison instead of a parse (see TStoreQueryMemo).
+    // unchanged page lists cost a stat instead of a read (see TStoreQueryMemo).
     explicit MOneNoteRESTDB(const AppState& state, TStoreQueryMemo* memo = nullptr);
 
     // m_RESTDBPath := the signed-in account's store folder. Creates nothing.
@@ -91,15 +115,25 @@ public:
     // Page lists whose raw text shows no possible match are not parsed (PageListMayMatch). The
     // results are the same either way; tests and the benchmark turn it off to compare.
     bool m_SkipUnmatchedPageLists = true;
+    // With a memo, page lists whose stamp has not moved are not read. The results are the same
+    // either way; the benchmark turns it off to compare.
+    bool m_SkipUnchangedPageLists = true;
 
 private:
     // Notebooks and section groups alike: each one's groups, then its sections. An item without a
     // text name or a folder ends the list it is in.
     void Run_Containers(const Json& containers, const std::string& path);
     void Run_Sections(const Json& sections, const std::string& path);
-    void Run_Pages(const std::string& sectionPath);
+    // Searches the section's page list, whose stamp was taken before it is read.
+    void Run_Pages(const std::string& sectionPath, const TStoreQueryMemo::Stamp& stamp);
     // Searches a page list that may match, through the memo when there is one.
-    void SearchPageList(const std::string& path, std::string&& text, bool ignoreCase);
+    void SearchPageList(const std::string& path, std::string&& text, bool ignoreCase,
+                        const TStoreQueryMemo::Stamp& stamp);
+    // Adds a remembered list's matches when its stamp shows it unchanged; false when it must be read.
+    bool TakeUnchanged(const std::string& path, const TStoreQueryMemo::Stamp& stamp, bool ignoreCase);
+    // Remembers a list that was read and added these matches (none: `matches` empty, `count` 0).
+    TStoreQueryMemo::PageList& Remember(const std::string& path, const TStoreQueryMemo::Stamp& stamp,
+                                        bool ignoreCase, std::string matches, std::int64_t count);
 
     const AppState& m_State;
     TStoreQueryMemo* m_Memo = nullptr;

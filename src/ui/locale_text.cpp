@@ -42,6 +42,15 @@ QString LocaleDateTimeText(std::optional<Date> date)
     return locale.toString(QDateTime::fromSecsSinceEpoch(seconds), DateTimeFormat(locale));
 }
 
+QString LocaleSpokenDateTimeText(std::optional<Date> date)
+{
+    if (!date) {
+        return {};
+    }
+    const auto seconds = static_cast<qint64>(std::floor(date->seconds));
+    return QLocale().toString(QDateTime::fromSecsSinceEpoch(seconds), UiText("strSpokenDateTimeFormat"));
+}
+
 MonitorTexts LocaleMonitorTexts()
 {
     MonitorTexts texts;

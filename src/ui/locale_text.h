@@ -15,6 +15,10 @@ namespace rz {
 // forms. Safe on any thread.
 QString LocaleDateTimeText(std::optional<Date> date);
 
+// A time as it is read out: the day, the month's name, the year and the time of day in the form the
+// strings table gives ("9 December 2026 03:29"), with the locale's month names. Empty for no date.
+QString LocaleSpokenDateTimeText(std::optional<Date> date);
+
 // The status lines' words from the strings table, with times in the locale's form.
 MonitorTexts LocaleMonitorTexts();
 

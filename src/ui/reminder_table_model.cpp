@@ -46,10 +46,10 @@ void ReminderTableModel::Reload()
         row.Repeats = r->Repeat() != 0;
         row.Tag = r->objType() != 0;
         row.Name = QString::fromStdString(r->name().value_or(std::string()));
+        // The repeat icon marks a repeating reminder; the time stays as the locale writes it.
         row.Time = LocaleDateTimeText(r->time());
-        if (row.Repeats) {
-            row.Time += QLatin1Char('R');
-        }
+        row.Description = UiText(row.Repeats ? "strRowRepeats" : "strRowOnce")
+                              .arg(row.Name, LocaleSpokenDateTimeText(r->time()));
         row.Link = r->link().value_or(std::string());
         row.PageId = r->pageId().value_or(std::string());
         rows.push_back(std::move(row));
@@ -91,18 +91,31 @@ QVariant ReminderTableModel::data(const QModelIndex& index, int role) const
         return {};
     }
     const Row& row = m_Rows[static_cast<std::size_t>(index.row())];
+    // Every cell tells the whole row, so a reader that lands on any of them hears what is due when.
+    if (role == Qt::ToolTipRole) {
+        return row.Description;
+    }
     switch (index.column()) {
     case ColumnState:
         if (role == Qt::DecorationRole) {
             return row.Repeats ? m_Recurrence : m_Time;
         }
+        if (role == Qt::AccessibleTextRole) {
+            return UiText(row.Repeats ? "strStateRepeats" : "strStateOnce");
+        }
         break;
     case ColumnTask:
-        if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+        if (role == Qt::DisplayRole) {
             return row.Name;
         }
         if (role == Qt::DecorationRole) {
             return row.Tag ? m_Tag : m_Page;
+        }
+        if (role == Qt::AccessibleTextRole) {
+            return row.Description;
+        }
+        if (role == Qt::AccessibleDescriptionRole) {
+            return UiText(row.Tag ? "strKindTag" : "strKindPage");
         }
         break;
     default:
@@ -138,7 +151,7 @@ void ConfigureReminderColumns(QTableView* table)
     header->setSectionResizeMode(ReminderTableModel::ColumnTask, QHeaderView::Stretch);
     header->setSectionResizeMode(ReminderTableModel::ColumnTime, QHeaderView::Fixed);
     // A wide time of the locale's form: a late month, day and hour, and the longer day-period marker.
-    const QString widest = LocaleDateTimeText(DateFromParts(2026, 12, 28, 22, 58, 58)) + QLatin1Char('R');
+    const QString widest = LocaleDateTimeText(DateFromParts(2026, 12, 28, 22, 58, 58));
     const int timeWidth = table->fontMetrics().horizontalAdvance(widest);
     header->resizeSection(ReminderTableModel::ColumnTime, timeWidth + 28);
 }

@@ -14,7 +14,9 @@ namespace rz {
 class TReminderList;
 
 // The rows of a reminder list for the main and the pending window. It shows a copy taken at the last
-// Reload, so the worker changing the list never changes what a view is drawing.
+// Reload, so the worker changing the list never changes what a view is drawing. Each row's tooltip
+// and its reminder cell's accessible text read it whole ("Call the bank, due 9 December 2026 03:29,
+// once"); the icons have accessible texts of their own.
 class ReminderTableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -43,6 +45,7 @@ private:
         bool Tag = false;
         QString Name;
         QString Time;
+        QString Description; // the row in words: tooltip and screen reader
         std::string Link;
         std::string PageId;
     };

@@ -9,41 +9,6 @@
 namespace rz {
 namespace {
 
-struct MarkerCase
-{
-    const char* Text;
-    const char* Key;
-    const char* Expected;
-    bool Found;
-};
-
-TEST(JsonMarkerValueTest, CutsValuesBetweenMarkersWithoutParsing)
-{
-    const MarkerCase cases[] = {
-        {R"({"token_type":"Bearer","access_token":"at1","refresh_token":"rt1"})", "access_token", "at1",
-         true},
-        {R"({"token_type":"Bearer","access_token":"at1","refresh_token":"rt1"})", "refresh_token", "rt1",
-         true},
-        {R"({"access_token":"at1"})", "refresh_token", "", false},
-        // A blank after the colon makes the marker miss.
-        {R"({"access_token": "at1"})", "access_token", "", false},
-        {R"({"access_token" :"at1"})", "access_token", "", false},
-        // Escapes are not decoded; the value ends at the next quote mark.
-        {R"({"id":"a\/b","x":"y"})", "id", R"(a\/b)", true},
-        {R"({"id":"a\"b"})", "id", R"(a\)", true},
-        // The first occurrence wins; a longer key holding the name does not match.
-        {R"({"@odata.id":"no","id":"yes","id":"later"})", "id", "yes", true},
-        // No closing quote mark.
-        {R"({"id":"unterminated)", "id", "", true},
-        {R"({"id":""})", "id", "", true},
-        {"", "id", "", false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(JsonMarkerValue(c.Text, c.Key), c.Expected) << c.Text;
-        EXPECT_EQ(HasJsonMarker(c.Text, c.Key), c.Found) << c.Text;
-    }
-}
-
 TEST(TokenFormTest, EveryValueIsPercentEncodedInTheFixedOrder)
 {
     SetEndpoints(Endpoints());

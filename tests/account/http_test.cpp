@@ -148,6 +148,9 @@ protected:
         s.Post("/to-localhost", [this](const httplib::Request&, httplib::Response& res) {
             res.set_redirect("http://localhost:" + std::to_string(m_Server.Port()) + "/form", 307);
         });
+        s.Get("/to-mapped", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_redirect("http://[::ffff:127.0.0.1]:" + std::to_string(m_Server.Port()) + "/page", 302);
+        });
         s.Get("/endless", [this](const httplib::Request&, httplib::Response& res) {
             res.set_chunked_content_provider("text/plain", [this](std::size_t, httplib::DataSink& sink) {
                 const std::string chunk(64 * 1024, 'x');
@@ -324,6 +327,30 @@ TEST_F(HttpSendTest, RedirectToAnotherHostCarriesNoBearerAndNoBody)
     EXPECT_EQ(m_Seen.Body, "");
 }
 
+// The address is this computer's, but not in a form the rules accept: the connection check stops
+// the redirect before anything is sent, and says so instead of reporting a cancel.
+TEST_F(HttpSendTest, RefusedConnectionIsATransportFailureWithItsCause)
+{
+    HttpRequest request;
+    request.Url = m_Server.Root() + "/to-mapped";
+    request.Headers = {{"Authorization", "Bearer abc"}};
+    const HttpResponse response = HttpSend(request);
+    EXPECT_EQ(response.Failure, HttpFailure::Transport);
+    EXPECT_NE(response.Message.find("refused"), std::string::npos) << response.Message;
+    std::lock_guard lock(m_Seen.Mutex);
+    EXPECT_EQ(m_Seen.Path, "");
+}
+
+TEST_F(HttpSendTest, PlainHttpNeverGoesThroughAProxy)
+{
+    const std::string proxy = "http://127.0.0.1:" + std::to_string(test::ClosedLoopbackPort());
+    const test::ScopedEnv http("http_proxy", proxy.c_str());
+    const test::ScopedEnv all("all_proxy", proxy.c_str());
+    const test::ScopedEnv none("no_proxy", nullptr);
+    const test::ScopedEnv noneUpper("NO_PROXY", nullptr);
+    EXPECT_EQ(Get("/page").Status, 200);
+}
+
 TEST_F(HttpSendTest, OverLimitAnswerEndsWithAnErrorInBoundedMemory)
 {
     HttpRequest request;
@@ -348,6 +375,11 @@ TEST(PermittedAddressTest, HttpsAnywhereAndPlainHttpOnlyToThisComputer)
         {"http://127.0.0.1.example.org/", false},
         {"ftp://127.0.0.1/", false},
         {"graph.microsoft.com", false},
+        {"http://127.0.0.1@evil.example/", false},
+        {"http://evil.example#@127.0.0.1/", false},
+        {"http://localhost./", false},
+        {"http://[::ffff:127.0.0.1]/", false},
+        {"http://127.1/", true},
     };
     for (const auto& [address, permitted] : cases) {
         EXPECT_EQ(IsPermittedAddress(address), permitted) << address;

@@ -85,7 +85,7 @@ TEST(PathsTest, TidyingTightensFoldersAndRemovesLeftoverTemporaryFiles)
     // A link into another folder is not walked.
     ::symlink(outside.Path().c_str(), (account + "/elsewhere").c_str());
 
-    EXPECT_EQ(TidyDataFolders(paths), 2u);
+    EXPECT_EQ(TidyDataFolders(paths, true), 2u);
     for (const std::string& file : leftovers) {
         EXPECT_FALSE(FileExists(file)) << file;
     }
@@ -97,6 +97,17 @@ TEST(PathsTest, TidyingTightensFoldersAndRemovesLeftoverTemporaryFiles)
         ASSERT_EQ(::stat(folder.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 0777, 0700u) << folder;
     }
+}
+
+// Another agent may be between writing a temporary file and renaming it.
+TEST(PathsTest, TidyingWithoutTheInstanceLockKeepsTemporaryFiles)
+{
+    TempDir dir;
+    const AppPaths paths = BuildAppPaths(dir.Path());
+    const std::string pending = paths.SettingsFilePath + ".tmp-a1B2c3";
+    test::WriteFileBytes(pending, "token");
+    EXPECT_EQ(TidyDataFolders(paths, false), 0u);
+    EXPECT_TRUE(FileExists(pending));
 }
 
 TEST(PathsTest, UncreatableFolderIsNotFatal)

@@ -3,6 +3,8 @@
 #include "mirror/store_path.h"
 #include "mirror/store_query.h"
 #include "test_support.h"
+#include "util/clock.h"
+#include "util/files.h"
 #include "util/json.h"
 
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
@@ -322,6 +325,26 @@ TEST_F(StoreQueryTest, MemoGivesTheSameResultsAndNoticesEveryChange)
     EXPECT_EQ(m_Memo.PageListCount(), 1U) << "a section that left the walk leaves the memo";
     test::WriteFileBytes(m_Account + "/notebookssections.json", "{\"@odata.context\":\"x\",\"value\":[");
     EXPECT_EQ(Checked("!"), 0);
+}
+
+// The store replaces a page list by renaming a new file over it, so even a rewrite of the same size
+// within one clock tick shows in its stamp.
+TEST_F(StoreQueryTest, MemoReadsAgainOnlyThePageListsThatChanged)
+{
+    WriteHierarchy(Json::array({Container("N", {}, {Section("A"), Section("B")})}));
+    WritePages({"N", "A"}, Json::array({Page("1 !")}));
+    WritePages({"N", "B"}, Json::array({Page("plain")}));
+    struct stat info = {};
+    ASSERT_EQ(::stat((Folder({"N", "A"}) + "/pages.json").c_str(), &info), 0);
+    const ScopedFakeClock clock(static_cast<double>(info.st_mtime) + 60); // the files have settled
+    EXPECT_EQ(Checked("!"), 1);
+    EXPECT_EQ(m_Memo.PageListsRead(), 2U);
+    EXPECT_EQ(Checked("!"), 1);
+    EXPECT_EQ(m_Memo.PageListsRead(), 0U);
+
+    ASSERT_TRUE(WriteTextFile(Folder({"N", "A"}) + "/pages.json", ListText(Json::array({Page("9 !")}))));
+    EXPECT_EQ(Checked("!"), 1); // the results match a plain query's, so the new title is in them
+    EXPECT_EQ(m_Memo.PageListsRead(), 1U);
 }
 
 // The ASCII shortcut rests on which characters lower-case to ASCII; ask ICU about every one.
