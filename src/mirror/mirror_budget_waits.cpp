@@ -30,7 +30,12 @@ bool MThreadOneNoteRESTDB::WaitForSlot()
     // A back-off may last up to an hour; waiting for it inside the cycle would stop the execute
     // callback, the status and Refresh for as long.
     while (!m_Stop) {
+        if (!m_WithinSection && StretchOver()) {
+            m_Yielding = true;
+            return false;
+        }
         if (m_Budget.TryAcquire(m_SlotKind)) {
+            ++m_StretchRequests;
             return true;
         }
         const double wait = m_Budget.SecondsUntilSlot(m_SlotKind);
@@ -78,22 +83,35 @@ std::string EscapeKeepingPercents(const std::string& address)
 std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteGet(const std::string& address, bool waitForSlot,
                                                              bool escape)
 {
-    if (waitForSlot) {
-        if (!WaitForSlot()) {
+    m_RefreshedInGet = false;
+    // A token that expired overnight is refreshed at the first 401 and the request sent again with
+    // the new one, so that a start does not wait a cycle for it.
+    for (int attempt = 0;; ++attempt) {
+        if (waitForSlot) {
+            if (!WaitForSlot()) {
+                return std::nullopt;
+            }
+        } else if (!m_Budget.TryAcquire(TRequestKind::Engine)) {
+            ++m_HeldBackCount;
             return std::nullopt;
         }
-    } else if (!m_Budget.TryAcquire(TRequestKind::Engine)) {
-        ++m_HeldBackCount;
-        return std::nullopt;
+        HttpResponse response =
+            escape ? GraphGet(address)
+                   : GraphGetWithToken(EscapeKeepingPercents(address), m_State.AccessToken.Get(), m_State);
+        if (response.Failure == HttpFailure::Cancelled) {
+            return std::nullopt;
+        }
+        ReportToBudget(response);
+        if (response.Failure != HttpFailure::Unauthorized || attempt > 0 || m_Stop) {
+            return response;
+        }
+        const std::string before = m_State.AccessToken.Get();
+        RefreshTokens();
+        m_RefreshedInGet = true;
+        if (m_State.AccessToken.Empty() || m_State.AccessToken.Get() == before) {
+            return response;
+        }
     }
-    HttpResponse response =
-        escape ? GraphGet(address)
-               : GraphGetWithToken(EscapeKeepingPercents(address), m_State.AccessToken.Get(), m_State);
-    if (response.Failure == HttpFailure::Cancelled) {
-        return std::nullopt;
-    }
-    ReportToBudget(response);
-    return response;
 }
 
 void MThreadOneNoteRESTDB::ReportToBudget(const HttpResponse& response)

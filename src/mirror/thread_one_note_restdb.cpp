@@ -8,6 +8,9 @@
 #include "util/files.h"
 #include "util/plist.h"
 
+#include <limits>
+#include <utility>
+
 namespace rz {
 
 namespace fs = std::filesystem;
@@ -102,11 +105,14 @@ void MThreadOneNoteRESTDB::Pass()
     }
     bool cycled = false;
     const bool resume = m_ResumeCycle && m_Budget.SecondsUntilSlot() <= 0;
+    // The tick is monotonic: a clock set back must not hold the next cycle back.
     if (TickNow() - m_Tick > kCycleIntervalSeconds || resume) {
         RunCycle();
         cycled = true;
     } else {
+        StartStretch();
         ResumeDeferredSections();
+        m_StretchEnd = 0;
     }
     if (FOnExecute && m_CreateRESTDBComplete && !m_Stop) {
         Call(FOnExecute);
@@ -114,6 +120,7 @@ void MThreadOneNoteRESTDB::Pass()
     if (cycled) {
         m_Tick = TickNow();
     }
+    SaveProgress();
 }
 
 void MThreadOneNoteRESTDB::RunCycle()
@@ -122,6 +129,7 @@ void MThreadOneNoteRESTDB::RunCycle()
     m_Tick = TickNow();
     m_Yielding = false;
     m_ResumeCycle = false;
+    StartStretch();
     ResetCycleCounters();
     if (m_State.AccessToken.Empty() && !m_State.AuthorizationCode.Empty()) {
         RetrieveTokensByCode();
@@ -129,6 +137,7 @@ void MThreadOneNoteRESTDB::RunCycle()
     if (m_State.UserId.Empty()) {
         RetrieveUserIdByToken();
     }
+    LoadProgress();
     Call(FOnDoStart);
     if (m_JustLoginAccount.exchange(false)) {
         if (FilterReminderPages()) {
@@ -143,11 +152,13 @@ void MThreadOneNoteRESTDB::RunCycle()
     if (!m_State.UserId.Empty() && !m_Stop) {
         if (Init()) {
             MonitorNotebooks();
+            ResumeDeferredSections(std::numeric_limits<int>::max());
             RedoErrorSections();
         }
         m_CreateRESTDBComplete = true;
     }
     UpdateSearchCovering();
+    m_StretchEnd = 0;
     m_Monitoring = false;
     Call(FOnDoEnd);
     m_InitEnd = true;
@@ -192,7 +203,7 @@ bool MThreadOneNoteRESTDB::HasAccount() const
 
 void MThreadOneNoteRESTDB::RefreshTokensUnlessStopping()
 {
-    if (!m_Stop) {
+    if (!std::exchange(m_RefreshedInGet, false) && !m_Stop) {
         RefreshTokens();
     }
 }

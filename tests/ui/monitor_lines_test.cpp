@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/monitor_lines.h"
-
 #include "mirror/thread_one_note_restdb.h"
 #include "test_support.h"
+#include "ui/monitor_lines.h"
 #include "util/clock.h"
 
 #include <gtest/gtest.h>
@@ -84,6 +83,19 @@ TEST_F(MonitorLinesTest, RefusedAccountWideSearchIsSaidOnTheWorkerLine)
     EXPECT_EQ(BuildMonitorLines(s, texts, m_Now).Notebooks, s.MirrorStatusText + "  Too many sections.");
 }
 
+TEST_F(MonitorLinesTest, SectionsStillToMirrorAndFailingOnesAreNamedOnTheWorkerLine)
+{
+    MonitorTexts texts = kTexts;
+    texts.SectionsToMirror = "%1 to mirror.";
+    texts.SectionsFailing = "Failing: %1";
+    MonitorSnapshot s = SignedIn();
+    s.SectionsToMirror = 1893;
+    s.FailingSections = {"Inbox", "Plans"};
+    const MonitorLines lines = BuildMonitorLines(s, texts, m_Now);
+    EXPECT_EQ(lines.Notebooks, s.MirrorStatusText + "  1893 to mirror.  Failing: Inbox, Plans");
+    EXPECT_TRUE(lines.NotebooksRed);
+}
+
 TEST_F(MonitorLinesTest, CycleStartAndEndLines)
 {
     EXPECT_EQ(CheckStartLine(m_Now), "Check start: 2026-12-08 10:00:05");
@@ -114,7 +126,8 @@ TEST_F(MonitorLinesTest, FetchAndLoaderLinesWaitForTheirFirstValues)
     EXPECT_EQ(lines.TimeGetPage, "2026-12-08 09:59:00 [S:-2]. (HP: 4/9, E:1)");
     EXPECT_EQ(lines.Pages, "Checking 2026-12-08 09:58:30 PRKP:2/3, TRKP:1/5. DB!P:12");
     s.LoadRunning = false;
-    EXPECT_EQ(BuildMonitorLines(s, kTexts, m_Now).Pages, "Checked 2026-12-08 09:58:30 PRKP:2/3, TRKP:1/5. DB!P:12");
+    EXPECT_EQ(BuildMonitorLines(s, kTexts, m_Now).Pages,
+              "Checked 2026-12-08 09:58:30 PRKP:2/3, TRKP:1/5. DB!P:12");
 
     s.HasWorker = false;
     lines = BuildMonitorLines(s, kTexts, m_Now);
