@@ -216,7 +216,9 @@ void MThreadOneNoteRESTDB::RedoErrorSections()
     }
     bool changed = false;
     try {
-        for (auto key = keys.rbegin(); key != keys.rend() && !m_Stop && !m_Yielding; ++key) {
+        // A retry cut off by the stretch's end would put the section off, past its back-off.
+        for (auto key = keys.rbegin(); key != keys.rend() && !m_Stop && !m_Yielding && !StretchOver();
+             ++key) {
             TErrorSection entry;
             {
                 std::lock_guard lock(m_FieldMutex);

@@ -90,8 +90,7 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
 {
     MonitorLines lines;
     if (!s.AccessToken.empty() && !s.UserId.empty()) {
-        lines.Login =
-            texts.LoggedIn + " (" + (s.UserPrincipalName.empty() ? s.UserId : s.UserPrincipalName) + ")";
+        lines.Login = texts.LoggedIn + " (" + (s.UserPrincipalName.empty() ? s.UserId : s.UserPrincipalName) + ")";
     } else {
         lines.Login = texts.LoggedOut;
     }
@@ -99,8 +98,7 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
         lines.LoginRed = s.RefreshTokensErrorCount > 0;
         lines.NotebooksRed = s.GetAllNotebooksSectionsErrorCount > 0;
         if (s.Monitoring) {
-            lines.Notebooks =
-                texts.Checking + " " + texts.TimeText(now) + " " + CountersLine(kLiveCounters, s.Counters);
+            lines.Notebooks = texts.Checking + " " + texts.TimeText(now) + " " + CountersLine(kLiveCounters, s.Counters);
         } else {
             lines.Notebooks = s.MirrorStatusText;
         }
@@ -108,8 +106,8 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
             lines.Notebooks = *lines.Notebooks + "  " + texts.TooManySections;
         }
         if (s.SectionsToMirror > 0 && !texts.SectionsToMirror.empty()) {
-            lines.Notebooks = *lines.Notebooks + "  " +
-                              WithArgument(texts.SectionsToMirror, std::to_string(s.SectionsToMirror));
+            lines.Notebooks =
+                *lines.Notebooks + "  " + WithArgument(texts.SectionsToMirror, std::to_string(s.SectionsToMirror));
         }
         if (!s.FailingSections.empty() && !texts.SectionsFailing.empty()) {
             std::string names;
@@ -120,10 +118,9 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
             lines.NotebooksRed = true;
         }
         if (s.LastCheckPageTime) {
-            lines.TimeGetPage =
-                texts.TimeText(s.LastCheckPageTime) +
-                Format(" [S:%" PRId64 "]. (HP: %" PRId64 "/%" PRId64 ", E:%" PRId64 ")",
-                       s.LastCheckPageResult, s.LoadPageDone, s.LoadPageTotal, s.LoadPageErrors);
+            lines.TimeGetPage = texts.TimeText(s.LastCheckPageTime) +
+                                Format(" [S:%" PRId64 "]. (HP: %" PRId64 "/%" PRId64 ", E:%" PRId64 ")",
+                                       s.LastCheckPageResult, s.LoadPageDone, s.LoadPageTotal, s.LoadPageErrors);
         }
     }
     // A refused host leaves the account talking to the default service; the user must see why.
@@ -132,11 +129,10 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
         lines.LoginRed = true;
     }
     if (s.LastLoadTime) {
-        lines.Pages = (s.LoadRunning ? texts.Checking : texts.Checked) + " " +
-                      texts.TimeText(s.LastLoadTime) +
+        lines.Pages = (s.LoadRunning ? texts.Checking : texts.Checked) + " " + texts.TimeText(s.LastLoadTime) +
                       Format(" PRKP:%" PRId64 "/%" PRId64 ", TRKP:%" PRId64 "/%" PRId64 ". DB!P:%" PRId64,
-                             s.KnownTitlePageDone, s.KnownTitlePageTotal, s.KnownTagPageDone,
-                             s.KnownTagPageTotal, s.ReminderPageCount);
+                             s.KnownTitlePageDone, s.KnownTitlePageTotal, s.KnownTagPageDone, s.KnownTagPageTotal,
+                             s.ReminderPageCount);
     }
     return lines;
 }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/monitor_lines.h"
+
 #include "mirror/thread_one_note_restdb.h"
 #include "test_support.h"
-#include "ui/monitor_lines.h"
 #include "util/clock.h"
 
 #include <gtest/gtest.h>
@@ -126,8 +127,7 @@ TEST_F(MonitorLinesTest, FetchAndLoaderLinesWaitForTheirFirstValues)
     EXPECT_EQ(lines.TimeGetPage, "2026-12-08 09:59:00 [S:-2]. (HP: 4/9, E:1)");
     EXPECT_EQ(lines.Pages, "Checking 2026-12-08 09:58:30 PRKP:2/3, TRKP:1/5. DB!P:12");
     s.LoadRunning = false;
-    EXPECT_EQ(BuildMonitorLines(s, kTexts, m_Now).Pages,
-              "Checked 2026-12-08 09:58:30 PRKP:2/3, TRKP:1/5. DB!P:12");
+    EXPECT_EQ(BuildMonitorLines(s, kTexts, m_Now).Pages, "Checked 2026-12-08 09:58:30 PRKP:2/3, TRKP:1/5. DB!P:12");
 
     s.HasWorker = false;
     lines = BuildMonitorLines(s, kTexts, m_Now);
