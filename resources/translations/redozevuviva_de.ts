@@ -493,6 +493,16 @@
         <translation>Dieses Konto hat zu viele Abschnitte, um als Ganzes durchsucht zu werden; Erinnerungen erscheinen, sobald seine Abschnitte gespiegelt sind.</translation>
     </message>
     <message>
+        <source>%1 sections still to mirror.</source>
+        <comment>strSectionsToMirror</comment>
+        <translation>%1 Abschnitte noch zu spiegeln.</translation>
+    </message>
+    <message>
+        <source>Sections failing, retried later: %1</source>
+        <comment>strSectionsFailing</comment>
+        <translation>Fehlerhafte Abschnitte, später erneut versucht: %1</translation>
+    </message>
+    <message>
         <source>(late) </source>
         <comment>strLateMarker</comment>
         <translation>(verspätet) </translation>

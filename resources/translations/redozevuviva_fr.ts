@@ -493,6 +493,16 @@
         <translation>Ce compte a trop de sections pour être parcouru d’un seul coup ; les rappels apparaissent à mesure que ses sections sont copiées.</translation>
     </message>
     <message>
+        <source>%1 sections still to mirror.</source>
+        <comment>strSectionsToMirror</comment>
+        <translation>%1 sections encore à copier.</translation>
+    </message>
+    <message>
+        <source>Sections failing, retried later: %1</source>
+        <comment>strSectionsFailing</comment>
+        <translation>Sections en échec, réessayées plus tard : %1</translation>
+    </message>
+    <message>
         <source>(late) </source>
         <comment>strLateMarker</comment>
         <translation>(en retard) </translation>

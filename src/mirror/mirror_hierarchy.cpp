@@ -155,8 +155,10 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         const THierarchyIds newIds = HierarchyIds(newObject);
         RemoveDeletedNotebooksSections(oldObject, newIds, root);
         RemoveErrorSections(newIds);
+        KeepSearchPagesOf(newIds);
         StoreWrite(hierarchyFile, newText);
         m_HierarchyStoredSinceSearch = true;
+        ++m_ProgressGeneration;
         // Sections that failed are now retried from the list alone (the stored hierarchy already
         // holds their new state), so the list must outlive a restart.
         if (ErrorSections() != errorsBefore) {
@@ -278,18 +280,31 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSections(const Json* oldArray, 
             StoreCreateFolder(sectionFolder);
         }
         const Json* old = GetSObjById(id, oldArray);
+        const std::string modified = JsonText(section, "lastModifiedDateTime");
+        const bool mirrored = FileExists((sectionFolder / "pages.json").string());
         if (old == nullptr) {
             ++m_NewSectionCount;
-        } else if (JsonText(section, "lastModifiedDateTime") == JsonText(*old, "lastModifiedDateTime") &&
-                   FileExists((sectionFolder / "pages.json").string())) {
+        } else if (modified == JsonText(*old, "lastModifiedDateTime") && mirrored) {
+            NoteListed(id);
             continue;
         } else {
             ++m_ChangedSectionCount;
         }
+        // A section not mirrored yet is fetched after the walk, newest first and within the share
+        // that leaves the engine its reserve; a failing one waits for its back-off.
+        if (InBackOff(id)) {
+            AddErrorSection(id, name, sectionFolder.string());
+            continue;
+        }
+        if (!mirrored || m_Yielding) {
+            DeferSection(id, modified);
+            AddErrorSection(id, name, sectionFolder.string());
+            continue;
+        }
         // One failing section must not hold back the rest of the hierarchy: it goes on the error
         // list, is retried from there, and the walk goes on.
-        if (GetSectionAllPages(id, name, sectionFolder)) {
-            ForgetErrorSection(id); // fetched here, so not again from the list
+        if (FetchSection({id, name, sectionFolder.string()})) {
+            // fetched here, so not again from the list
         } else if (m_Stop) {
             return false;
         } else {

@@ -2,6 +2,7 @@
 // The online title search for reminder pages, and page content for the reminder engine.
 #include "mirror/mirror_json.h"
 #include "mirror/thread_one_note_restdb.h"
+#include "util/clock.h"
 #include "util/text.h"
 
 namespace rz {
@@ -59,6 +60,7 @@ bool MThreadOneNoteRESTDB::FilterReminderPages()
             // their reminders.
             search = {};
             m_FilterPagesResult = kFilterPagesTooManySections;
+            NoteListRefused();
             return false;
         }
         const Json answer = IsGraphListResponse(body) ? JsonTextToObject(std::string_view(body)) : Json();
@@ -91,9 +93,15 @@ bool MThreadOneNoteRESTDB::FilterReminderPages()
     }
     search = {};
     m_FilterPagesResult = 3;
-    m_SearchPages.Set(text);
+    {
+        std::lock_guard lock(m_FieldMutex);
+        m_ListedSinceSearch.clear();
+    }
+    SetSearchPages(text);
     m_HierarchyStoredSinceSearch = false;
     m_SearchCovering = true;
+    m_ListRefusedUntil = 0;
+    m_ListRefusedWait = kListRefusedFirstSeconds;
     m_State.ReminderPagesJson.Set(text);
     Call(FOnReminderPagesFound);
     return true;
@@ -149,41 +157,6 @@ TOnlineAnswer MThreadOneNoteRESTDB::PageContentAnswer(const std::string& pageId)
     return {};
 }
 
-std::string MThreadOneNoteRESTDB::WithSearchPages(const std::string& storeResult) const
-{
-    if (!m_SearchCovering) {
-        return storeResult;
-    }
-    const std::string searchText = m_SearchPages.Get();
-    const Json found = JsonTextToObject(std::string_view(searchText));
-    const Json* extra = JsonArray(found, "value");
-    if (extra == nullptr || extra->empty()) {
-        return storeResult;
-    }
-    Json merged = JsonTextToObject(std::string_view(storeResult));
-    if (JsonArray(merged, "value") == nullptr) {
-        merged = Json{{"value", Json::array()}};
-    }
-    std::set<std::string> seen;
-    for (const Json& page : merged["value"]) {
-        seen.insert(JsonText(page, "id"));
-    }
-    AddNewPages(*extra, merged["value"], seen);
-    const std::string text = JsonObjectToText(merged);
-    return text.empty() ? storeResult : text;
-}
-
-void MThreadOneNoteRESTDB::UpdateSearchCovering()
-{
-    if (!m_SearchCovering || !m_HierarchyStoredSinceSearch) {
-        return;
-    }
-    std::lock_guard lock(m_FieldMutex);
-    if (m_DeferredSections.empty()) {
-        m_SearchCovering = false;
-    }
-}
-
 std::string MThreadOneNoteRESTDB::GetPageContent(const std::string& pageId)
 {
     return PageContentAnswer(pageId).text;
@@ -208,9 +181,19 @@ TOnlineAnswer MThreadOneNoteRESTDB::OneNoteListAnswer(const std::string& relativ
         }
         address = base + relativeOrNextLink;
     }
+    // The account-wide list of an account that has too many sections for it is refused every
+    // time; until the back-off ends the engine goes round its sections instead.
+    const std::string path = address.substr(0, address.find('?'));
+    const bool accountWide = path.ends_with("/onenote/pages");
+    if (accountWide && MonotonicSecondsNow() < m_ListRefusedUntil) {
+        return {};
+    }
     const auto response = OneNoteGet(address, false, false);
     if (!response) {
         return {TOnlineStatus::HeldBack, {}};
+    }
+    if (accountWide && GraphErrorCode(response->Body) == "20266") {
+        NoteListRefused();
     }
     if (response->IsHttpError()) {
         RefreshTokensUnlessStopping();

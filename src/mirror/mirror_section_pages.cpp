@@ -30,6 +30,7 @@ std::string SectionPagesAddress(const std::string& base, const std::string& sect
 bool MThreadOneNoteRESTDB::FailSection(const fs::path& folder)
 {
     ++m_GetSectionErrorCount;
+    m_SectionFailed = true;
     m_Result.Set("Get pages error: " + folder.string());
     return false;
 }
@@ -58,6 +59,7 @@ MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::MorePages(const std::st
             return TSendOutcome::NotSent;
         }
         if (response->IsHttpError()) {
+            m_SectionFailed = true;
             RefreshTokensUnlessStopping();
             return TSendOutcome::HttpError;
         }
@@ -87,7 +89,7 @@ bool MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId, cons
             return false;
         }
         // Once the cycle has yielded, sections without a slot are put off at once, without a probe.
-        if (m_Yielding && m_Budget.SecondsUntilSlot(m_SlotKind) > 0) {
+        if (m_Yielding && (StretchOver() || m_Budget.SecondsUntilSlot(m_SlotKind) > 0)) {
             DeferSection(sectionId);
             return false;
         }
@@ -113,6 +115,7 @@ bool MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId, cons
             return false;
         }
         if (response && response->IsHttpError()) {
+            m_SectionFailed = true;
             RefreshTokensUnlessStopping();
             return false;
         }
@@ -122,7 +125,12 @@ bool MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId, cons
             const Json parsed = JsonTextToObject(std::string_view(text));
             value = JsonArray(parsed, "value");
             if (value != nullptr && value->size() >= static_cast<std::size_t>(kPagesPerRequest)) {
-                switch (MorePages(address, text)) {
+                // A section once begun is paged to its end: put off, it would start again at the
+                // first hundred.
+                m_WithinSection = true;
+                const TSendOutcome outcome = MorePages(address, text);
+                m_WithinSection = false;
+                switch (outcome) {
                 case TSendOutcome::Ok:
                     break;
                 case TSendOutcome::Invalid:
@@ -167,7 +175,9 @@ void MThreadOneNoteRESTDB::RemoveErrorSections(const THierarchyIds& newIds)
 {
     std::lock_guard lock(m_FieldMutex);
     std::erase_if(m_ErrorSectionList, [&](const auto& entry) { return !newIds.contains(entry.second[0]); });
-    std::erase_if(m_DeferredSections, [&](const std::string& id) { return !newIds.contains(id); });
+    std::erase_if(m_DeferredSections, [&](const auto& entry) { return !newIds.contains(entry.first); });
+    std::erase_if(m_SectionBackOff, [&](const auto& entry) { return !newIds.contains(entry.first); });
+    ++m_ProgressGeneration;
 }
 
 void MThreadOneNoteRESTDB::ForgetErrorSection(const std::string& sectionId)
@@ -175,15 +185,21 @@ void MThreadOneNoteRESTDB::ForgetErrorSection(const std::string& sectionId)
     std::lock_guard lock(m_FieldMutex);
     m_ErrorSectionList.erase(sectionId);
     m_DeferredSections.erase(sectionId);
+    m_SectionBackOff.erase(sectionId);
+    ++m_ProgressGeneration;
 }
 
-void MThreadOneNoteRESTDB::DeferSection(const std::string& sectionId)
+void MThreadOneNoteRESTDB::DeferSection(const std::string& sectionId, const std::string& lastModified)
 {
     if (m_Stop) {
         return;
     }
     std::lock_guard lock(m_FieldMutex);
-    m_DeferredSections.insert(sectionId);
+    auto [entry, added] = m_DeferredSections.try_emplace(sectionId, lastModified);
+    if (!added && !lastModified.empty()) {
+        entry->second = lastModified;
+    }
+    ++m_ProgressGeneration;
 }
 
 std::map<std::string, TErrorSection> MThreadOneNoteRESTDB::ErrorSections() const
@@ -200,23 +216,24 @@ void MThreadOneNoteRESTDB::RedoErrorSections()
     }
     bool changed = false;
     try {
-        for (auto key = keys.rbegin(); key != keys.rend() && !m_Stop && !m_Yielding; ++key) {
+        // A retry cut off by the stretch's end would put the section off, past its back-off.
+        for (auto key = keys.rbegin(); key != keys.rend() && !m_Stop && !m_Yielding && !StretchOver();
+             ++key) {
             TErrorSection entry;
             {
                 std::lock_guard lock(m_FieldMutex);
                 const auto found = m_ErrorSectionList.find(*key);
-                // Sections put off for the budget are fetched between cycles, within their share.
+                // Sections put off for the budget are fetched within their share; a failing section
+                // waits for its back-off.
                 if (found == m_ErrorSectionList.end() || m_DeferredSections.contains(*key)) {
                     continue;
                 }
                 entry = found->second;
             }
-            if (GetSectionAllPages(entry[0], entry[1], fs::path(entry[2]))) {
-                std::lock_guard lock(m_FieldMutex);
-                m_ErrorSectionList.erase(*key);
-                m_DeferredSections.erase(*key);
-                changed = true;
+            if (InBackOff(*key)) {
+                continue;
             }
+            changed = FetchSection(entry) || changed;
         }
     } catch (...) {
         return;
@@ -226,44 +243,49 @@ void MThreadOneNoteRESTDB::RedoErrorSections()
     }
 }
 
-void MThreadOneNoteRESTDB::ResumeDeferredSections()
+void MThreadOneNoteRESTDB::ResumeDeferredSections(int limit)
 {
     bool changed = false;
+    const bool yielding = m_Yielding;
+    const TRequestKind kind = m_SlotKind;
     try {
-        for (int done = 0; done < kResumeSectionsPerPass && !m_Stop && HasAccount(); ++done) {
+        for (int done = 0; done < limit && !m_Stop && HasAccount() && !StretchOver(); ++done) {
             if (m_Budget.SecondsUntilSlot(TRequestKind::Deferred) > 0) {
                 break;
             }
             TErrorSection entry;
             {
                 std::lock_guard lock(m_FieldMutex);
-                if (m_DeferredSections.empty()) {
+                // Newest first: reminders live in the notes people are working on. Graph times
+                // compare as text.
+                const auto newest =
+                    std::max_element(m_DeferredSections.begin(), m_DeferredSections.end(),
+                                     [](const auto& a, const auto& b) { return a.second < b.second; });
+                if (newest == m_DeferredSections.end()) {
                     break;
                 }
-                const std::string id = *m_DeferredSections.begin();
-                m_DeferredSections.erase(m_DeferredSections.begin());
-                const auto found = m_ErrorSectionList.find(id);
+                const auto found = m_ErrorSectionList.find(newest->first);
                 if (found == m_ErrorSectionList.end()) {
+                    m_DeferredSections.erase(newest);
                     continue;
                 }
                 entry = found->second;
             }
-            // Not sent (no slot after all) puts it back on the deferred list; a real failure leaves
-            // it to the cycles' retries.
+            // Not sent (no slot after all) leaves it on the deferred list; a failure moves it to the
+            // back-off of failing sections.
             m_Yielding = true;
             m_SlotKind = TRequestKind::Deferred;
-            const bool fetched = GetSectionAllPages(entry[0], entry[1], fs::path(entry[2]));
-            m_SlotKind = TRequestKind::Mirror;
-            m_Yielding = false;
-            if (fetched) {
-                std::lock_guard lock(m_FieldMutex);
-                m_ErrorSectionList.erase(entry[0]);
-                changed = true;
+            const bool fetched = FetchSection(entry);
+            m_SlotKind = kind;
+            m_Yielding = yielding;
+            changed = changed || fetched || m_SectionFailed;
+            if (!fetched && !m_SectionFailed) {
+                break;
             }
         }
     } catch (...) {
-        m_SlotKind = TRequestKind::Mirror;
-        m_Yielding = false;
+        m_SlotKind = kind;
+        m_Yielding = yielding;
     }
     if (changed) {
         SaveErrorSections();

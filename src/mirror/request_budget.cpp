@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mirror/request_budget.h"
 
+#include "util/clock.h"
 #include "util/dates.h"
 #include "util/json.h"
 
@@ -49,19 +50,20 @@ double TRequestBudget::WaitLocked(double now, TRequestKind kind) const
 bool TRequestBudget::TryAcquire(TRequestKind kind)
 {
     std::lock_guard lock(m_Mutex);
-    const double now = DateNow().seconds;
+    const double now = MonotonicSecondsNow();
     if (WaitLocked(now, kind) > 0) {
         return false;
     }
     // A clock set back must not let requests pile up ahead of older ones.
     m_Sent.push_back(m_Sent.empty() ? now : std::max(now, m_Sent.back()));
+    ++m_Generation;
     return true;
 }
 
 double TRequestBudget::SecondsUntilSlot(TRequestKind kind) const
 {
     std::lock_guard lock(m_Mutex);
-    return WaitLocked(DateNow().seconds, kind);
+    return WaitLocked(MonotonicSecondsNow(), kind);
 }
 
 void TRequestBudget::Report(TBudgetOutcome outcome, double retryAfterSeconds)
@@ -78,7 +80,8 @@ void TRequestBudget::Report(TBudgetOutcome outcome, double retryAfterSeconds)
         } else {
             m_NextBackOff = std::min(m_NextBackOff * 2, kBackOffMaxSeconds);
         }
-        m_BackOffUntil = std::max(m_BackOffUntil, DateNow().seconds + wait);
+        m_BackOffUntil = std::max(m_BackOffUntil, MonotonicSecondsNow() + wait);
+        ++m_Generation;
         break;
     }
     case TBudgetOutcome::Other:
@@ -89,7 +92,7 @@ void TRequestBudget::Report(TBudgetOutcome outcome, double retryAfterSeconds)
 int TRequestBudget::SentLastMinute() const
 {
     std::lock_guard lock(m_Mutex);
-    const double now = DateNow().seconds;
+    const double now = MonotonicSecondsNow();
     DropOld(now);
     return CountSince(now - kBudgetMinuteSeconds);
 }
@@ -97,14 +100,69 @@ int TRequestBudget::SentLastMinute() const
 int TRequestBudget::SentLastHour() const
 {
     std::lock_guard lock(m_Mutex);
-    DropOld(DateNow().seconds);
+    DropOld(MonotonicSecondsNow());
     return static_cast<int>(m_Sent.size());
 }
 
 bool TRequestBudget::BackingOff() const
 {
     std::lock_guard lock(m_Mutex);
-    return DateNow().seconds < m_BackOffUntil;
+    return MonotonicSecondsNow() < m_BackOffUntil;
+}
+
+std::string TRequestBudget::SavedText() const
+{
+    std::lock_guard lock(m_Mutex);
+    const double now = MonotonicSecondsNow();
+    const double toWall = DateNow().seconds - now;
+    DropOld(now);
+    Json sent = Json::array();
+    for (const double at : m_Sent) {
+        sent.push_back(at + toWall);
+    }
+    Json saved = {{"sent", std::move(sent)}, {"nextBackOff", m_NextBackOff}};
+    if (m_BackOffUntil > now) {
+        saved["backOffUntil"] = m_BackOffUntil + toWall;
+    }
+    return JsonObjectToText(saved);
+}
+
+void TRequestBudget::Restore(std::string_view text)
+{
+    const Json saved = JsonTextToObject(text);
+    const Json* sent = JsonArray(saved, "sent");
+    if (sent == nullptr) {
+        return;
+    }
+    std::lock_guard lock(m_Mutex);
+    const double now = MonotonicSecondsNow();
+    const double wallNow = DateNow().seconds;
+    std::deque<double> restored;
+    for (const Json& at : *sent) {
+        if (at.is_number()) {
+            // A time the wall clock now puts ahead (it was set back since) counts as just sent.
+            restored.push_back(now - std::max(0.0, wallNow - at.get<double>()));
+        }
+    }
+    std::sort(restored.begin(), restored.end());
+    for (const double at : m_Sent) {
+        restored.push_back(std::max(at, restored.empty() ? at : restored.back()));
+    }
+    m_Sent = std::move(restored);
+    DropOld(now);
+    if (const auto until = saved.find("backOffUntil"); until != saved.end() && until->is_number()) {
+        m_BackOffUntil =
+            std::max(m_BackOffUntil, now + std::min(until->get<double>() - wallNow, kBudgetHourSeconds));
+    }
+    if (const auto next = saved.find("nextBackOff"); next != saved.end() && next->is_number()) {
+        m_NextBackOff = std::clamp(next->get<double>(), kBackOffFirstSeconds, kBackOffMaxSeconds);
+    }
+}
+
+std::uint64_t TRequestBudget::Generation() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_Generation;
 }
 
 bool IsThrottledAnswer(long status, const std::string_view& body)

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <mutex>
+#include <string>
 #include <string_view>
 
 namespace rz {
@@ -44,7 +46,8 @@ enum class TBudgetOutcome {
 };
 
 // Sliding windows of the OneNote requests sent for one account, and the back-off after the service
-// refused one. Times come from DateNow(), so a ScopedFakeClock drives it. Thread-safe; it never
+// refused one. Times come from MonotonicSecondsNow(), so a clock set back stretches no window and a
+// ScopedFakeClock drives it. Thread-safe; it never
 // waits itself: callers ask for a slot and decide whether to wait (mirror requests) or to pass
 // over the request (page content).
 class TRequestBudget
@@ -65,11 +68,19 @@ public:
     // True while a back-off holds every request back.
     bool BackingOff() const;
 
+    // The last hour's send times and the back-off in wall-clock seconds, for a file that outlives a
+    // restart (each run has its own monotonic clock); Restore takes such a text in.
+    std::string SavedText() const;
+    void Restore(std::string_view text);
+    // Grows with every send and refusal, so that the budget is saved only when it changed.
+    std::uint64_t Generation() const;
+
 private:
     mutable std::mutex m_Mutex;
     mutable std::deque<double> m_Sent; // send times of the last hour, oldest first
     double m_BackOffUntil = 0;
     double m_NextBackOff = kBackOffFirstSeconds;
+    std::uint64_t m_Generation = 0;
 
     void DropOld(double now) const;
     double WaitLocked(double now, TRequestKind kind) const;

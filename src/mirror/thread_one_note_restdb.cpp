@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The worker's loop and cycle: start, stop, passes, the cycle's steps and the account folder.
 #include "mirror/thread_one_note_restdb.h"
 
 #include "account/http.h"
@@ -7,10 +8,8 @@
 #include "util/files.h"
 #include "util/plist.h"
 
-#include <algorithm>
-#include <cctype>
-#include <chrono>
-#include <system_error>
+#include <limits>
+#include <utility>
 
 namespace rz {
 
@@ -75,49 +74,6 @@ void MThreadOneNoteRESTDB::ThreadRun()
     }
 }
 
-void MThreadOneNoteRESTDB::Wait(double seconds)
-{
-    if (m_WaitFunction) {
-        try {
-            m_WaitFunction(seconds);
-        } catch (...) {
-            ++m_CallbackErrorCount;
-        }
-        return;
-    }
-    std::unique_lock lock(m_WaitMutex);
-    m_WaitCondition.wait_for(lock, std::chrono::duration<double>(std::max(0.0, seconds)),
-                             [this] { return m_Stop.load() || m_Wake; });
-    m_Wake = false;
-}
-
-bool MThreadOneNoteRESTDB::WaitForSlot()
-{
-    // A back-off may last up to an hour; waiting for it inside the cycle would stop the execute
-    // callback, the status and Refresh for as long.
-    while (!m_Stop) {
-        if (m_Budget.TryAcquire(m_SlotKind)) {
-            return true;
-        }
-        const double wait = m_Budget.SecondsUntilSlot(m_SlotKind);
-        if (m_Yielding || wait > kYieldSeconds) {
-            m_Yielding = true;
-            return false;
-        }
-        Wait(std::clamp(wait, 0.01, kPassSeconds));
-    }
-    return false;
-}
-
-void MThreadOneNoteRESTDB::ResumeLater()
-{
-    if (m_Stop) {
-        return;
-    }
-    m_JsonNotebooks.Set({});
-    m_ResumeCycle = true;
-}
-
 void MThreadOneNoteRESTDB::Call(const TCallback& callback)
 {
     if (!callback) {
@@ -149,11 +105,14 @@ void MThreadOneNoteRESTDB::Pass()
     }
     bool cycled = false;
     const bool resume = m_ResumeCycle && m_Budget.SecondsUntilSlot() <= 0;
+    // The tick is monotonic: a clock set back must not hold the next cycle back.
     if (TickNow() - m_Tick > kCycleIntervalSeconds || resume) {
         RunCycle();
         cycled = true;
     } else {
+        StartStretch();
         ResumeDeferredSections();
+        m_StretchEnd = 0;
     }
     if (FOnExecute && m_CreateRESTDBComplete && !m_Stop) {
         Call(FOnExecute);
@@ -161,6 +120,7 @@ void MThreadOneNoteRESTDB::Pass()
     if (cycled) {
         m_Tick = TickNow();
     }
+    SaveProgress();
 }
 
 void MThreadOneNoteRESTDB::RunCycle()
@@ -169,6 +129,7 @@ void MThreadOneNoteRESTDB::RunCycle()
     m_Tick = TickNow();
     m_Yielding = false;
     m_ResumeCycle = false;
+    StartStretch();
     ResetCycleCounters();
     if (m_State.AccessToken.Empty() && !m_State.AuthorizationCode.Empty()) {
         RetrieveTokensByCode();
@@ -176,6 +137,7 @@ void MThreadOneNoteRESTDB::RunCycle()
     if (m_State.UserId.Empty()) {
         RetrieveUserIdByToken();
     }
+    LoadProgress();
     Call(FOnDoStart);
     if (m_JustLoginAccount.exchange(false)) {
         if (FilterReminderPages()) {
@@ -190,11 +152,13 @@ void MThreadOneNoteRESTDB::RunCycle()
     if (!m_State.UserId.Empty() && !m_Stop) {
         if (Init()) {
             MonitorNotebooks();
+            ResumeDeferredSections(std::numeric_limits<int>::max());
             RedoErrorSections();
         }
         m_CreateRESTDBComplete = true;
     }
     UpdateSearchCovering();
+    m_StretchEnd = 0;
     m_Monitoring = false;
     Call(FOnDoEnd);
     m_InitEnd = true;
@@ -239,110 +203,10 @@ bool MThreadOneNoteRESTDB::HasAccount() const
 
 void MThreadOneNoteRESTDB::RefreshTokensUnlessStopping()
 {
-    if (!m_Stop) {
+    if (!std::exchange(m_RefreshedInGet, false) && !m_Stop) {
         RefreshTokens();
     }
 }
-
-namespace {
-
-// Escapes what an address may not hold but keeps "%XX" sequences, so that an address the service
-// handed out (already escaped) is sent as it is.
-std::string EscapeKeepingPercents(const std::string& address)
-{
-    auto isHex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
-    std::string out;
-    std::size_t chunk = 0;
-    for (std::size_t i = 0; i + 2 < address.size(); ++i) {
-        if (address[i] == '%' && isHex(address[i + 1]) && isHex(address[i + 2])) {
-            out += EscapeAddress(address.substr(chunk, i - chunk));
-            out += address.substr(i, 3);
-            chunk = i + 3;
-            i += 2;
-        }
-    }
-    out += EscapeAddress(address.substr(chunk));
-    return out;
-}
-
-} // namespace
-
-std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteGet(const std::string& address, bool waitForSlot,
-                                                             bool escape)
-{
-    if (waitForSlot) {
-        if (!WaitForSlot()) {
-            return std::nullopt;
-        }
-    } else if (!m_Budget.TryAcquire(TRequestKind::Engine)) {
-        ++m_HeldBackCount;
-        return std::nullopt;
-    }
-    HttpResponse response =
-        escape ? GraphGet(address)
-               : GraphGetWithToken(EscapeKeepingPercents(address), m_State.AccessToken.Get(), m_State);
-    if (response.Failure == HttpFailure::Cancelled) {
-        return std::nullopt;
-    }
-    ReportToBudget(response);
-    return response;
-}
-
-void MThreadOneNoteRESTDB::ReportToBudget(const HttpResponse& response)
-{
-    if (response.IsHttpError()) {
-        m_Budget.Report(TBudgetOutcome::Other);
-    } else if (IsThrottledAnswer(response.Status, response.Body)) {
-        ++m_ThrottledCount;
-        m_Budget.Report(TBudgetOutcome::Refused, response.RetryAfterSeconds);
-    } else if (response.Status >= 200 && response.Status < 300) {
-        m_Budget.Report(TBudgetOutcome::Success);
-    } else {
-        m_Budget.Report(TBudgetOutcome::Other);
-    }
-}
-
-bool MThreadOneNoteRESTDB::StoreCreateFolder(const fs::path& path)
-{
-    const fs::path root = StoreRoot();
-    if (root.empty() || !IsInsideStore(root, path)) {
-        ++m_StoreErrorCount;
-        return false;
-    }
-    if (!CreateFolder(path.string()) || !IsInsideStore(root, path)) {
-        ++m_StoreErrorCount;
-        return false;
-    }
-    return true;
-}
-
-bool MThreadOneNoteRESTDB::StoreWrite(const fs::path& path, const std::string& text)
-{
-    const fs::path root = StoreRoot();
-    if (root.empty() || !IsInsideStore(root, path) || !WriteTextFile(path.string(), text)) {
-        ++m_StoreErrorCount;
-        return false;
-    }
-    return true;
-}
-
-bool MThreadOneNoteRESTDB::StoreDeleteFolder(const fs::path& path)
-{
-    const fs::path root = StoreRoot();
-    std::error_code error;
-    if (root.empty() || !IsInsideStore(root, path) || fs::equivalent(root, path, error) ||
-        !DeleteFolder(path.string())) {
-        ++m_StoreErrorCount;
-        return false;
-    }
-    return true;
-}
-
-bool MThreadOneNoteRESTDB::StoreHasFolder(const fs::path& path) const
-{
-    return FileExists(path.string());
-}
-
 std::optional<Date> MThreadOneNoteRESTDB::LastCheckPageTime() const
 {
     std::lock_guard lock(m_FieldMutex);

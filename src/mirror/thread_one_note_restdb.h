@@ -21,6 +21,7 @@
 #include <string>
 #include <thread>
 #include <unordered_set>
+#include <vector>
 
 namespace rz {
 
@@ -41,6 +42,19 @@ inline constexpr double kYieldSeconds = 3.0;
 // Sections whose page list was put off for the budget, fetched per pass between cycles; few, so
 // that the pass returns to the execute callback soon.
 inline constexpr int kResumeSectionsPerPass = 8;
+// One stretch of mirror requests (a cycle, or the put-off sections of a pass) ends after this many
+// requests or seconds, so that the engine, the status and the to-do queue run at least every 30 s
+// however slowly the service answers.
+inline constexpr int kRequestsPerStretch = 30;
+inline constexpr double kStretchSeconds = 20.0;
+// A section whose page list fails is asked again at once the first time, then after 2 minutes,
+// doubling up to a day.
+inline constexpr double kSectionBackOffFirstSeconds = 120.0;
+inline constexpr double kSectionBackOffMaxSeconds = 86400.0;
+// After the service refused the account-wide page list for the account's many sections, it is
+// asked again only after an hour, doubling up to a day.
+inline constexpr double kListRefusedFirstSeconds = 3600.0;
+inline constexpr double kListRefusedMaxSeconds = 86400.0;
 
 // m_FilterPagesResult when the service refused the account-wide page list for the account's many
 // sections (code 20266).
@@ -48,6 +62,12 @@ inline constexpr std::int64_t kFilterPagesTooManySections = -3;
 
 // One section whose page list failed: section id, display name, section folder path.
 using TErrorSection = std::array<std::string, 3>;
+// A failing section's back-off: failures in a row and when it may be asked again (monotonic).
+struct TSectionBackOff
+{
+    int failures = 0;
+    double retryAt = 0;
+};
 // Every id of a hierarchy's notebooks, section groups and sections.
 using THierarchyIds = std::unordered_set<std::string>;
 THierarchyIds HierarchyIds(const Json& hierarchy);
@@ -62,11 +82,12 @@ THierarchyIds HierarchyIds(const Json& hierarchy);
 // are set before Run and owned by the worker.
 //
 // Store: "<StoreRootPath>/<UserId>/" with "notebooks.json", "notebookssections.json",
-// "errorsections.json" and one folder per notebook, section group and section named by
-// StoreFolderName, each section folder holding "pages.json". Every create, write and delete is
-// checked with IsInsideStore against the account folder first; a path outside is skipped and
-// counted in m_StoreErrorCount. Files are replaced atomically, so a process killed mid-cycle
-// leaves each file old or new.
+// "errorsections.json", "mirrorprogress.json" (the title search's stand-in, the put-off and
+// failing sections, the account-wide list's back-off), "requestbudget.json" and one folder per notebook,
+// section group and section named by StoreFolderName, each section folder holding "pages.json". Every create,
+// write and delete is checked with IsInsideStore against the account folder first; a path outside is skipped
+// and counted in m_StoreErrorCount. Files are replaced atomically, so a process killed mid-cycle leaves each
+// file old or new.
 //
 // Requests: every OneNote request (hierarchy, page lists, title search, page content, the engine's
 // lists) goes through m_Budget. Mirror requests wait for a slot; page-content and engine requests
@@ -138,9 +159,25 @@ public:
                          const std::string& folder);
     void RemoveErrorSections(const THierarchyIds& newIds);
     void RedoErrorSections();
-    // Fetches, between cycles and while slots are free now, sections put off for the budget.
-    void ResumeDeferredSections();
+    // Fetches, while slots of the Deferred share are free now, sections put off for the budget or
+    // not mirrored yet, newest first; `limit` sections at most, within one stretch.
+    void ResumeDeferredSections(int limit = kResumeSectionsPerPass);
     std::map<std::string, TErrorSection> ErrorSections() const;
+    // Sections put off, waiting for the Deferred share, and failing sections in back-off.
+    std::size_t DeferredCount() const;
+    std::map<std::string, TSectionBackOff> FailingSections() const;
+    // For the status window: sections whose page list is still to come (not failing), and the
+    // display names of the failing ones.
+    std::size_t SectionsToMirror() const;
+    std::vector<std::string> FailingSectionNames() const;
+
+    // Progress kept beside the store so that a restart goes on where the last run stopped: read once
+    // per account and run before the first request, written atomically at the end of each pass
+    // when it changed. The search's stand-in and the request budget are part of it.
+    void LoadProgress();
+    void SaveProgress();
+    std::string ProgressPath() const;
+    std::string BudgetPath() const;
 
     // Reminder pages. FilterReminderPages sets ReminderPagesJson from the title search (every "!"
     // page, a hundred per request) and then calls FOnReminderPagesFound. GetPageContent returns the page's
@@ -211,6 +248,9 @@ public:
     std::atomic<bool> m_ResumeCycle{false};
     // The title search's pages still stand in for sections not mirrored yet.
     std::atomic<bool> m_SearchCovering{false};
+    // Until then (monotonic) the account-wide page list is not asked for: the service refused it for
+    // the account's many sections.
+    std::atomic<double> m_ListRefusedUntil{0};
 
 private:
     std::thread m_Thread;
@@ -246,7 +286,29 @@ private:
     mutable std::mutex m_FieldMutex;
     std::optional<Date> m_LastCheckPageTime;                 // guarded by m_FieldMutex
     std::map<std::string, TErrorSection> m_ErrorSectionList; // guarded by m_FieldMutex
-    std::set<std::string> m_DeferredSections;                // guarded by m_FieldMutex
+    // Put-off sections and their last change, fetched newest first.
+    std::map<std::string, std::string> m_DeferredSections;   // guarded by m_FieldMutex
+    std::map<std::string, TSectionBackOff> m_SectionBackOff; // guarded by m_FieldMutex
+    // Sections whose page list was stored (or found unchanged) since the title search.
+    std::set<std::string> m_ListedSinceSearch; // guarded by m_FieldMutex
+    double m_ListRefusedWait = kListRefusedFirstSeconds;
+    // The search's sections (empty for a page without one), for the stand-in's end.
+    std::set<std::string> m_SearchSections; // guarded by m_FieldMutex
+    // Grows with every change of the progress, so that a pass writes it only when it changed.
+    std::atomic<std::uint64_t> m_ProgressGeneration{1};
+    std::uint64_t m_ProgressSavedGeneration = 0; // worker thread only
+    std::string m_SearchSaved;                   // worker thread only
+    std::string m_ProgressUser;                  // worker thread only
+    std::uint64_t m_BudgetSaved = 0;             // worker thread only
+    // The current stretch of mirror requests (worker thread only).
+    int m_StretchRequests = 0;
+    double m_StretchEnd = 0;
+    // Set when the last page-list fetch failed (as opposed to being put off).
+    bool m_SectionFailed = false;
+    // Paging through one section: its requests do not end at the stretch's end.
+    bool m_WithinSection = false;
+    // The last OneNote GET refreshed the tokens already (its 401 came again with the new token).
+    bool m_RefreshedInGet = false;
 
     void ThreadRun();
     void Wait(double seconds);
@@ -256,7 +318,20 @@ private:
     // The notebook check could not be sent or finished for the budget: the next pass with a free
     // slot runs a cycle, and it downloads the hierarchy.
     void ResumeLater();
-    void DeferSection(const std::string& sectionId);
+    // Puts a section off; a section put off before keeps its last change.
+    void DeferSection(const std::string& sectionId, const std::string& lastModified = {});
+    // Fetches one section and books the outcome: listed, put off, or failed (back-off).
+    bool FetchSection(const TErrorSection& entry);
+    bool InBackOff(const std::string& sectionId) const;
+    void NoteListed(const std::string& sectionId);
+    void StartStretch();
+    bool StretchOver() const;
+    // The search's pages whose sections lie in the hierarchy (a deleted section has none).
+    void KeepSearchPagesOf(const THierarchyIds& ids);
+    // Sets the search's pages and their sections.
+    void SetSearchPages(const std::string& text);
+    // The account-wide list was refused for the account's many sections: back off.
+    void NoteListRefused();
     void ForgetErrorSection(const std::string& sectionId);
     // Ends the search's stand-in once a hierarchy was stored after it and nothing is put off.
     void UpdateSearchCovering();

@@ -60,6 +60,8 @@ MonitorTexts LocaleMonitorTexts()
     texts.Checked = UiText("strChecked").toStdString();
     texts.CheckStart = UiText("strCheckStart").toStdString();
     texts.TooManySections = UiText("strTooManySections").toStdString();
+    texts.SectionsToMirror = UiText("strSectionsToMirror").toStdString();
+    texts.SectionsFailing = UiText("strSectionsFailing").toStdString();
     texts.DateText = [](Date date) { return LocaleDateTimeText(date).toStdString(); };
     return texts;
 }

@@ -45,6 +45,15 @@ constexpr const char* kEndCounters =
     " F:%" PRId64 ",CN:%" PRId64 ",CNS:%" PRId64 ",N:%" PRId64 "+%" PRId64 "/%" PRId64 ",G:%" PRId64
     "+%" PRId64 ",S:%" PRId64 "+%" PRId64 ",E:%" PRId64;
 
+// The text with its "%1" replaced.
+std::string WithArgument(std::string text, const std::string& argument)
+{
+    if (const std::size_t at = text.find("%1"); at != std::string::npos) {
+        text.replace(at, 2, argument);
+    }
+    return text;
+}
+
 } // namespace
 
 std::string MonitorTexts::TimeText(std::optional<Date> date) const
@@ -95,6 +104,18 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
         }
         if (s.Counters.FilterPagesResult == kFilterPagesTooManySections && !texts.TooManySections.empty()) {
             lines.Notebooks = *lines.Notebooks + "  " + texts.TooManySections;
+        }
+        if (s.SectionsToMirror > 0 && !texts.SectionsToMirror.empty()) {
+            lines.Notebooks =
+                *lines.Notebooks + "  " + WithArgument(texts.SectionsToMirror, std::to_string(s.SectionsToMirror));
+        }
+        if (!s.FailingSections.empty() && !texts.SectionsFailing.empty()) {
+            std::string names;
+            for (const std::string& name : s.FailingSections) {
+                names += (names.empty() ? "" : ", ") + name;
+            }
+            lines.Notebooks = *lines.Notebooks + "  " + WithArgument(texts.SectionsFailing, names);
+            lines.NotebooksRed = true;
         }
         if (s.LastCheckPageTime) {
             lines.TimeGetPage = texts.TimeText(s.LastCheckPageTime) +

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace rz {
 
@@ -52,6 +53,9 @@ struct MonitorSnapshot
     std::int64_t RefreshTokensErrorCount = 0;
     std::int64_t GetAllNotebooksSectionsErrorCount = 0;
     TCycleCounters Counters;
+    // Sections whose page list is still to come, and the names of those that fail.
+    std::int64_t SectionsToMirror = 0;
+    std::vector<std::string> FailingSections;
     std::optional<Date> LastCheckPageTime;
     std::int64_t LastCheckPageResult = 0;
 
@@ -76,6 +80,10 @@ struct MonitorTexts
     // Added to the worker's line while the service refuses the account-wide search for the
     // account's many sections.
     std::string TooManySections;
+    // Added to the worker's line while sections remain to be mirrored ("%1": how many), and while
+    // some fail ("%1": their names).
+    std::string SectionsToMirror = {};
+    std::string SectionsFailing = {};
     std::string CheckStart = "Check start:";
     // The desktop's own date and time form; unset, the fixed "yyyy-MM-dd HH:mm:ss" form. Called on the
     // worker thread for the cycle lines, so it must not touch a widget.

@@ -10,6 +10,21 @@ namespace {
 
 std::atomic<bool> g_FakeActive{false};
 std::atomic<double> g_FakeNow{0};
+std::atomic<double> g_FakeMonotonic{0};
+
+void AddTo(std::atomic<double>& value, double seconds)
+{
+    double current = value.load(std::memory_order_acquire);
+    while (!value.compare_exchange_weak(current, current + seconds, std::memory_order_acq_rel)) {
+    }
+}
+
+double ReadClock(clockid_t id)
+{
+    timespec now{};
+    clock_gettime(id, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
 
 } // namespace
 
@@ -18,14 +33,22 @@ double SystemSecondsNow()
     if (g_FakeActive.load(std::memory_order_acquire)) {
         return g_FakeNow.load(std::memory_order_acquire);
     }
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+    return ReadClock(CLOCK_REALTIME);
+}
+
+double MonotonicSecondsNow()
+{
+    if (g_FakeActive.load(std::memory_order_acquire)) {
+        return g_FakeMonotonic.load(std::memory_order_acquire);
+    }
+    static const double offset = ReadClock(CLOCK_REALTIME) - ReadClock(CLOCK_MONOTONIC);
+    return ReadClock(CLOCK_MONOTONIC) + offset;
 }
 
 ScopedFakeClock::ScopedFakeClock(double secondsSince1970)
 {
     g_FakeNow.store(secondsSince1970, std::memory_order_release);
+    g_FakeMonotonic.store(secondsSince1970, std::memory_order_release);
     [[maybe_unused]] const bool wasActive = g_FakeActive.exchange(true, std::memory_order_acq_rel);
     assert(!wasActive && "only one fake clock at a time");
 }
@@ -37,14 +60,19 @@ ScopedFakeClock::~ScopedFakeClock()
 
 void ScopedFakeClock::Set(double secondsSince1970)
 {
+    const double before = g_FakeNow.exchange(secondsSince1970, std::memory_order_acq_rel);
+    AddTo(g_FakeMonotonic, secondsSince1970 - before);
+}
+
+void ScopedFakeClock::SetWallClock(double secondsSince1970)
+{
     g_FakeNow.store(secondsSince1970, std::memory_order_release);
 }
 
 void ScopedFakeClock::Advance(double seconds)
 {
-    double current = g_FakeNow.load(std::memory_order_acquire);
-    while (!g_FakeNow.compare_exchange_weak(current, current + seconds, std::memory_order_acq_rel)) {
-    }
+    AddTo(g_FakeNow, seconds);
+    AddTo(g_FakeMonotonic, seconds);
 }
 
 double ScopedFakeClock::Now() const

@@ -78,7 +78,7 @@ Date DateNow()
 
 std::int64_t TickNow()
 {
-    return static_cast<std::int64_t>(std::trunc(SystemSecondsNow()));
+    return static_cast<std::int64_t>(std::trunc(MonotonicSecondsNow()));
 }
 
 LocalFields LocalFieldsOf(Date date)

@@ -26,7 +26,8 @@ struct TimeOfDayValue
 };
 
 Date DateNow();
-// Whole seconds since 1970, truncated toward zero.
+// Whole seconds of the monotonic clock (MonotonicSecondsNow), truncated toward zero: stamps for
+// intervals, which a wall clock set back must not stretch.
 std::int64_t TickNow();
 // n calendar days later at the same local wall-clock time (23 or 25 hours across a DST change).
 Date DateAddDays(Date date, int n);

@@ -138,6 +138,16 @@ TEST_F(MirrorWorkerTest, CycleYieldsToALongBackOffAndGoesOnWhenItEnds)
     EXPECT_TRUE(FileExists(m_Mirror.Store("Work/Inbox/pages.json").string()));
 }
 
+// Intervals go by the monotonic clock: a wall clock set back two hours holds no cycle back.
+TEST_F(MirrorWorkerTest, AClockSetBackHoldsNoCycleBack)
+{
+    W().Pass();
+    m_Clock.SetWallClock(kStart - 7200);
+    m_Clock.Advance(121);
+    W().Pass();
+    EXPECT_EQ(m_Mirror.Count("notebooks"), 2);
+}
+
 TEST_F(MirrorWorkerTest, WithoutAUserTheCycleLooksItUpCallsBackAndMirrorsNothing)
 {
     m_Mirror.State().UserId.Set({});

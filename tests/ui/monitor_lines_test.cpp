@@ -84,6 +84,19 @@ TEST_F(MonitorLinesTest, RefusedAccountWideSearchIsSaidOnTheWorkerLine)
     EXPECT_EQ(BuildMonitorLines(s, texts, m_Now).Notebooks, s.MirrorStatusText + "  Too many sections.");
 }
 
+TEST_F(MonitorLinesTest, SectionsStillToMirrorAndFailingOnesAreNamedOnTheWorkerLine)
+{
+    MonitorTexts texts = kTexts;
+    texts.SectionsToMirror = "%1 to mirror.";
+    texts.SectionsFailing = "Failing: %1";
+    MonitorSnapshot s = SignedIn();
+    s.SectionsToMirror = 1893;
+    s.FailingSections = {"Inbox", "Plans"};
+    const MonitorLines lines = BuildMonitorLines(s, texts, m_Now);
+    EXPECT_EQ(lines.Notebooks, s.MirrorStatusText + "  1893 to mirror.  Failing: Inbox, Plans");
+    EXPECT_TRUE(lines.NotebooksRed);
+}
+
 TEST_F(MonitorLinesTest, CycleStartAndEndLines)
 {
     EXPECT_EQ(CheckStartLine(m_Now), "Check start: 2026-12-08 10:00:05");

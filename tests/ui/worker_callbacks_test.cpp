@@ -98,6 +98,16 @@ TEST_F(WorkerCallbacksTest, EngineRunsAtOnceThenOncePerIntervalAndAgainAfterARef
     EXPECT_EQ(state.ReminderList.At(0)->Id(), "p3");
 }
 
+TEST_F(WorkerCallbacksTest, AClockSetBackHoldsTheEngineNotBack)
+{
+    Execute();
+    const std::int64_t first = tick;
+    clock.SetWallClock(clock.Now() - 7200);
+    clock.Advance(kEngineIntervalSeconds + 1);
+    Execute();
+    EXPECT_GT(tick, first);
+}
+
 TEST_F(WorkerCallbacksTest, WithoutAUserTheStoreIsNotQueried)
 {
     state.UserId.Set({});

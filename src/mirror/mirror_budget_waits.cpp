@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The budget's waits: the worker's pauses, the wait for a request slot and the budgeted OneNote GET.
+#include "account/http.h"
+#include "mirror/thread_one_note_restdb.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+
+namespace rz {
+
+void MThreadOneNoteRESTDB::Wait(double seconds)
+{
+    if (m_WaitFunction) {
+        try {
+            m_WaitFunction(seconds);
+        } catch (...) {
+            ++m_CallbackErrorCount;
+        }
+        return;
+    }
+    std::unique_lock lock(m_WaitMutex);
+    m_WaitCondition.wait_for(lock, std::chrono::duration<double>(std::max(0.0, seconds)),
+                             [this] { return m_Stop.load() || m_Wake; });
+    m_Wake = false;
+}
+
+bool MThreadOneNoteRESTDB::WaitForSlot()
+{
+    // A back-off may last up to an hour; waiting for it inside the cycle would stop the execute
+    // callback, the status and Refresh for as long.
+    while (!m_Stop) {
+        if (!m_WithinSection && StretchOver()) {
+            m_Yielding = true;
+            return false;
+        }
+        if (m_Budget.TryAcquire(m_SlotKind)) {
+            ++m_StretchRequests;
+            return true;
+        }
+        const double wait = m_Budget.SecondsUntilSlot(m_SlotKind);
+        if (m_Yielding || wait > kYieldSeconds) {
+            m_Yielding = true;
+            return false;
+        }
+        Wait(std::clamp(wait, 0.01, kPassSeconds));
+    }
+    return false;
+}
+
+void MThreadOneNoteRESTDB::ResumeLater()
+{
+    if (m_Stop) {
+        return;
+    }
+    m_JsonNotebooks.Set({});
+    m_ResumeCycle = true;
+}
+
+namespace {
+
+// Escapes what an address may not hold but keeps "%XX" sequences, so that an address the service
+// handed out (already escaped) is sent as it is.
+std::string EscapeKeepingPercents(const std::string& address)
+{
+    auto isHex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    std::string out;
+    std::size_t chunk = 0;
+    for (std::size_t i = 0; i + 2 < address.size(); ++i) {
+        if (address[i] == '%' && isHex(address[i + 1]) && isHex(address[i + 2])) {
+            out += EscapeAddress(address.substr(chunk, i - chunk));
+            out += address.substr(i, 3);
+            chunk = i + 3;
+            i += 2;
+        }
+    }
+    out += EscapeAddress(address.substr(chunk));
+    return out;
+}
+
+} // namespace
+
+std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteGet(const std::string& address, bool waitForSlot,
+                                                             bool escape)
+{
+    m_RefreshedInGet = false;
+    // A token that expired overnight is refreshed at the first 401 and the request sent again with
+    // the new one, so that a start does not wait a cycle for it.
+    for (int attempt = 0;; ++attempt) {
+        if (waitForSlot) {
+            if (!WaitForSlot()) {
+                return std::nullopt;
+            }
+        } else if (!m_Budget.TryAcquire(TRequestKind::Engine)) {
+            ++m_HeldBackCount;
+            return std::nullopt;
+        }
+        HttpResponse response =
+            escape ? GraphGet(address)
+                   : GraphGetWithToken(EscapeKeepingPercents(address), m_State.AccessToken.Get(), m_State);
+        if (response.Failure == HttpFailure::Cancelled) {
+            return std::nullopt;
+        }
+        ReportToBudget(response);
+        if (response.Failure != HttpFailure::Unauthorized || attempt > 0 || m_Stop) {
+            return response;
+        }
+        const std::string before = m_State.AccessToken.Get();
+        RefreshTokens();
+        m_RefreshedInGet = true;
+        if (m_State.AccessToken.Empty() || m_State.AccessToken.Get() == before) {
+            return response;
+        }
+    }
+}
+
+void MThreadOneNoteRESTDB::ReportToBudget(const HttpResponse& response)
+{
+    if (response.IsHttpError()) {
+        m_Budget.Report(TBudgetOutcome::Other);
+    } else if (IsThrottledAnswer(response.Status, response.Body)) {
+        ++m_ThrottledCount;
+        m_Budget.Report(TBudgetOutcome::Refused, response.RetryAfterSeconds);
+    } else if (response.Status >= 200 && response.Status < 300) {
+        m_Budget.Report(TBudgetOutcome::Success);
+    } else {
+        m_Budget.Report(TBudgetOutcome::Other);
+    }
+}
+
+} // namespace rz

@@ -1,0 +1,355 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The first mirror's progress: sections put off, failing sections and their back-off, the title
+// search's stand-in, and the file that keeps them (with the request budget) across a restart.
+#include "mirror/mirror_json.h"
+#include "mirror/store_path.h"
+#include "mirror/store_query.h"
+#include "mirror/thread_one_note_restdb.h"
+#include "util/clock.h"
+#include "util/files.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace rz {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The pages of a page array that `keep` keeps, in their order.
+template <typename Keep> void KeepPages(Json& pages, Keep keep)
+{
+    Json kept = Json::array();
+    for (Json& page : pages) {
+        if (keep(page)) {
+            kept.push_back(std::move(page));
+        }
+    }
+    pages = std::move(kept);
+}
+
+constexpr const char* kProgressFile = "mirrorprogress.json";
+constexpr const char* kBudgetFile = "requestbudget.json";
+constexpr const char* kSearchFile = "searchpages.json";
+
+// Monotonic times go to the file as wall-clock times: the next run has its own monotonic clock.
+double WallOffset()
+{
+    return DateNow().seconds - MonotonicSecondsNow();
+}
+
+std::string ParentSectionId(const Json& page)
+{
+    const auto parent = page.find("parentSection");
+    return parent != page.end() && parent->is_object() ? JsonText(*parent, "id") : std::string();
+}
+
+} // namespace
+
+std::string MThreadOneNoteRESTDB::ProgressPath() const
+{
+    const std::string folder = m_RESTDBPath.Get();
+    return folder.empty() ? std::string() : (fs::path(folder) / kProgressFile).string();
+}
+
+std::string MThreadOneNoteRESTDB::BudgetPath() const
+{
+    const std::string folder = m_RESTDBPath.Get();
+    return folder.empty() ? std::string() : (fs::path(folder) / kBudgetFile).string();
+}
+
+void MThreadOneNoteRESTDB::LoadProgress()
+{
+    const std::string user = m_State.UserId.Get();
+    const std::string root = m_State.Paths.StoreRootPath;
+    if (user.empty() || root.empty() || m_ProgressUser == user) {
+        return;
+    }
+    m_ProgressUser = user;
+    const fs::path account = AccountStorePath(root, user);
+    if (!IsInsideStore(root, account)) {
+        return;
+    }
+    if (const auto budget = ReadTextFile((account / kBudgetFile).string())) {
+        m_Budget.Restore(*budget);
+    }
+    const std::optional<std::string> text = ReadTextFile((account / kProgressFile).string());
+    const Json saved = JsonTextToObject(text);
+    if (!saved.is_object()) {
+        return;
+    }
+    const auto search = saved.find("search");
+    if (search != saved.end() && search->is_object()) {
+        const std::optional<std::string> pages = ReadTextFile((account / kSearchFile).string());
+        if (pages && JsonArray(JsonTextToObject(std::string_view(*pages)), "value") != nullptr) {
+            SetSearchPages(*pages);
+            m_SearchSaved = *pages;
+            m_SearchCovering = true;
+            m_HierarchyStoredSinceSearch = search->value("hierarchyStored", false);
+        }
+    }
+    const double offset = WallOffset();
+    const double now = MonotonicSecondsNow();
+    std::lock_guard lock(m_FieldMutex);
+    if (const auto deferred = saved.find("deferred"); deferred != saved.end() && deferred->is_object()) {
+        for (const auto& [id, modified] : deferred->items()) {
+            m_DeferredSections[id] = modified.is_string() ? modified.get<std::string>() : std::string();
+        }
+    }
+    if (const auto failing = saved.find("failing"); failing != saved.end() && failing->is_object()) {
+        for (const auto& [id, entry] : failing->items()) {
+            TSectionBackOff backOff;
+            backOff.failures = entry.value("failures", 0);
+            // A retry time the clock set back puts further away is cut to the longest back-off.
+            backOff.retryAt = std::min(entry.value("retryAt", 0.0) - offset, now + kSectionBackOffMaxSeconds);
+            m_SectionBackOff[id] = backOff;
+        }
+    }
+    if (m_SearchCovering && search != saved.end() && search->is_object()) {
+        for (const Json& id : search->value("listed", Json::array())) {
+            if (id.is_string()) {
+                m_ListedSinceSearch.insert(id.get<std::string>());
+            }
+        }
+    }
+    m_ListRefusedUntil =
+        std::min(saved.value("listRefusedUntil", 0.0) - offset, now + kListRefusedMaxSeconds);
+    m_ListRefusedWait = std::clamp(saved.value("listRefusedWait", kListRefusedFirstSeconds),
+                                   kListRefusedFirstSeconds, kListRefusedMaxSeconds);
+}
+
+void MThreadOneNoteRESTDB::SaveProgress()
+{
+    if (m_RESTDBPath.Empty()) {
+        return;
+    }
+    // The search's pages in a file of their own: large, and written once per search.
+    if (const std::string pages = m_SearchPages.Get(); pages != m_SearchSaved) {
+        const fs::path searchFile = fs::path(m_RESTDBPath.Get()) / kSearchFile;
+        if (StoreWrite(searchFile, pages.empty() ? std::string("{}") : pages)) {
+            m_SearchSaved = pages;
+        }
+    }
+    if (const std::uint64_t generation = m_Budget.Generation(); generation != m_BudgetSaved) {
+        if (StoreWrite(BudgetPath(), m_Budget.SavedText())) {
+            m_BudgetSaved = generation;
+        }
+    }
+    const std::uint64_t generation = m_ProgressGeneration;
+    if (generation == m_ProgressSavedGeneration) {
+        return;
+    }
+    const double offset = WallOffset();
+    Json saved = Json::object();
+    {
+        std::lock_guard lock(m_FieldMutex);
+        saved["deferred"] = Json(m_DeferredSections);
+        Json failing = Json::object();
+        for (const auto& [id, backOff] : m_SectionBackOff) {
+            failing[id] = {{"failures", backOff.failures}, {"retryAt", std::round(backOff.retryAt + offset)}};
+        }
+        saved["failing"] = std::move(failing);
+        if (m_SearchCovering) {
+            Json search = Json::object();
+            search["hierarchyStored"] = m_HierarchyStoredSinceSearch.load();
+            search["listed"] = Json(m_ListedSinceSearch);
+            saved["search"] = std::move(search);
+        }
+    }
+    if (m_ListRefusedUntil > 0) {
+        saved["listRefusedUntil"] = std::round(m_ListRefusedUntil + offset);
+        saved["listRefusedWait"] = m_ListRefusedWait;
+    }
+    const std::string text = JsonObjectToText(saved);
+    if (!text.empty() && StoreWrite(ProgressPath(), text)) {
+        m_ProgressSavedGeneration = generation;
+    }
+}
+
+void MThreadOneNoteRESTDB::NoteListed(const std::string& sectionId)
+{
+    if (!m_SearchCovering) {
+        return;
+    }
+    std::lock_guard lock(m_FieldMutex);
+    if (m_ListedSinceSearch.insert(sectionId).second) {
+        ++m_ProgressGeneration;
+    }
+}
+
+void MThreadOneNoteRESTDB::SetSearchPages(const std::string& text)
+{
+    std::set<std::string> sections;
+    const Json found = JsonTextToObject(std::string_view(text));
+    if (const Json* pages = JsonArray(found, "value")) {
+        for (const Json& page : *pages) {
+            sections.insert(ParentSectionId(page));
+        }
+    }
+    m_SearchPages.Set(text);
+    std::lock_guard lock(m_FieldMutex);
+    m_SearchSections = std::move(sections);
+    ++m_ProgressGeneration;
+}
+
+void MThreadOneNoteRESTDB::KeepSearchPagesOf(const THierarchyIds& ids)
+{
+    if (!m_SearchCovering) {
+        return;
+    }
+    Json found = JsonTextToObject(std::string_view(m_SearchPages.Get()));
+    Json* pages = found.is_object() ? &found["value"] : nullptr;
+    if (pages == nullptr || !pages->is_array()) {
+        return;
+    }
+    const std::size_t before = pages->size();
+    KeepPages(*pages, [&](const Json& page) {
+        const std::string section = ParentSectionId(page);
+        return section.empty() || ids.contains(section);
+    });
+    if (pages->size() != before) {
+        SetSearchPages(JsonObjectToText(found));
+    }
+}
+
+void MThreadOneNoteRESTDB::UpdateSearchCovering()
+{
+    if (!m_SearchCovering || !m_HierarchyStoredSinceSearch) {
+        return;
+    }
+    {
+        std::lock_guard lock(m_FieldMutex);
+        if (!m_DeferredSections.empty()) {
+            return;
+        }
+        // A page whose section was never listed (it fails) stays: its section is unknown, not empty.
+        for (const std::string& section : m_SearchSections) {
+            if (!section.empty() && !m_ListedSinceSearch.contains(section)) {
+                return;
+            }
+        }
+        m_SearchCovering = false;
+        m_ListedSinceSearch.clear();
+    }
+    SetSearchPages({});
+}
+
+std::string MThreadOneNoteRESTDB::WithSearchPages(const std::string& storeResult) const
+{
+    if (!m_SearchCovering) {
+        return storeResult;
+    }
+    Json found = JsonTextToObject(std::string_view(m_SearchPages.Get()));
+    Json* extra = found.is_object() && found.contains("value") ? &found["value"] : nullptr;
+    if (extra == nullptr || !extra->is_array() || extra->empty()) {
+        return storeResult;
+    }
+    {
+        // A page list stored since the search says what its section holds.
+        std::lock_guard lock(m_FieldMutex);
+        KeepPages(*extra,
+                  [&](const Json& page) { return !m_ListedSinceSearch.contains(ParentSectionId(page)); });
+    }
+    Json merged = JsonTextToObject(std::string_view(storeResult));
+    if (JsonArray(merged, "value") == nullptr) {
+        merged = Json{{"value", Json::array()}};
+    }
+    std::set<std::string> seen;
+    for (const Json& page : merged["value"]) {
+        seen.insert(JsonText(page, "id"));
+    }
+    AddNewPages(*extra, merged["value"], seen);
+    const std::string text = JsonObjectToText(merged);
+    return text.empty() ? storeResult : text;
+}
+
+bool MThreadOneNoteRESTDB::InBackOff(const std::string& sectionId) const
+{
+    std::lock_guard lock(m_FieldMutex);
+    const auto found = m_SectionBackOff.find(sectionId);
+    return found != m_SectionBackOff.end() && MonotonicSecondsNow() < found->second.retryAt;
+}
+
+std::map<std::string, TSectionBackOff> MThreadOneNoteRESTDB::FailingSections() const
+{
+    std::lock_guard lock(m_FieldMutex);
+    return m_SectionBackOff;
+}
+
+std::size_t MThreadOneNoteRESTDB::DeferredCount() const
+{
+    std::lock_guard lock(m_FieldMutex);
+    return m_DeferredSections.size();
+}
+
+std::size_t MThreadOneNoteRESTDB::SectionsToMirror() const
+{
+    std::lock_guard lock(m_FieldMutex);
+    return static_cast<std::size_t>(
+        std::count_if(m_ErrorSectionList.begin(), m_ErrorSectionList.end(),
+                      [&](const auto& entry) { return !m_SectionBackOff.contains(entry.first); }));
+}
+
+std::vector<std::string> MThreadOneNoteRESTDB::FailingSectionNames() const
+{
+    std::lock_guard lock(m_FieldMutex);
+    std::vector<std::string> names;
+    for (const auto& [id, entry] : m_ErrorSectionList) {
+        if (m_SectionBackOff.contains(id)) {
+            names.push_back(entry[1]);
+        }
+    }
+    return names;
+}
+
+bool MThreadOneNoteRESTDB::FetchSection(const TErrorSection& entry)
+{
+    m_SectionFailed = false;
+    const std::string& id = entry[0];
+    if (GetSectionAllPages(id, entry[1], fs::path(entry[2]))) {
+        NoteListed(id);
+        std::lock_guard lock(m_FieldMutex);
+        m_ErrorSectionList.erase(id);
+        m_DeferredSections.erase(id);
+        m_SectionBackOff.erase(id);
+        ++m_ProgressGeneration;
+        return true;
+    }
+    if (m_SectionFailed && !m_Stop) {
+        std::lock_guard lock(m_FieldMutex);
+        TSectionBackOff& backOff = m_SectionBackOff[id];
+        ++backOff.failures;
+        const double wait = backOff.failures <= 1
+                                ? 0.0
+                                : std::min(kSectionBackOffFirstSeconds * std::pow(2.0, backOff.failures - 2),
+                                           kSectionBackOffMaxSeconds);
+        backOff.retryAt = MonotonicSecondsNow() + wait;
+        m_DeferredSections.erase(id);
+        m_ErrorSectionList.try_emplace(id, entry);
+        ++m_ProgressGeneration;
+    }
+    return false;
+}
+
+void MThreadOneNoteRESTDB::StartStretch()
+{
+    m_StretchRequests = 0;
+    m_StretchEnd = MonotonicSecondsNow() + kStretchSeconds;
+}
+
+bool MThreadOneNoteRESTDB::StretchOver() const
+{
+    // Outside a pass (a test calling one step) there is no stretch to end.
+    return m_StretchEnd > 0 &&
+           (m_StretchRequests >= kRequestsPerStretch || MonotonicSecondsNow() >= m_StretchEnd);
+}
+
+void MThreadOneNoteRESTDB::NoteListRefused()
+{
+    m_ListRefusedUntil = MonotonicSecondsNow() + m_ListRefusedWait;
+    m_ListRefusedWait = std::min(m_ListRefusedWait * 2, kListRefusedMaxSeconds);
+    ++m_ProgressGeneration;
+}
+
+} // namespace rz
