@@ -33,7 +33,10 @@ std::int64_t TReminderHandle::UpdateTitleReminders(const std::string& pageId, co
     // Only ever updates: a title that lost its date, or whose date passed, is left to the next load.
     const TitleReading reading = ReadTitle(title);
     const bool oneOff = reading.type == kReminderTypeOneOff && reading.dt && !(*reading.dt < DateNow());
-    if (reading.type != kReminderTypeRepeating && !oneOff)
+    // A title that begins with "!!" rings at the time of day the page was created, as the full load
+    // gave it, whatever time the title names.
+    const bool createdTime = TAReminder::PageTimeRepeatable_Is(title);
+    if (!createdTime && reading.type != kReminderTypeRepeating && !oneOff)
         return 0;
     std::int64_t changes = 0;
     const std::vector<ReminderPtr> records = m_State.ReminderList.list();
@@ -43,8 +46,12 @@ std::int64_t TReminderHandle::UpdateTitleReminders(const std::string& pageId, co
             continue;
         if (!m_State.ReminderList.GetByID(r->pageId()))
             continue;
+        // A record that was no "!!" reminder has no creation time to go by: the next load sets it.
+        if (createdTime && r->Repeat() == 0)
+            continue;
+        const bool repeat = createdTime || reading.type == kReminderTypeRepeating;
         changes += m_State.ReminderList.AddUnique(kPageTitleReminder, title, r->Id(), r->pageId(), r->link(),
-                                                  reading.dt, reading.type == kReminderTypeRepeating ? 1 : 0,
+                                                  createdTime ? r->time() : reading.dt, repeat ? 1 : 0,
                                                   reading.weekDay);
     }
     return changes;

@@ -355,3 +355,21 @@ TEST_F(KnownPagesTest, EditWhileStoppedIsFoundByTheFirstCheckAfterAStart)
 
 } // namespace
 } // namespace rz
+
+namespace rz {
+namespace {
+
+// "!!" titles ring at the page's creation time of day (09:00 in Berlin here), through the full load
+// and through an edit seen in the listing alike.
+TEST_F(KnownPagesTest, EditedStartsWithTwoMarksTitleKeepsItsCreationTimeOfDay)
+{
+    Load({PageEntry("S", "!!Standup", "2021-03-05T10:00:00Z", "2021-03-01T08:00:00Z")});
+    ASSERT_EQ(Reminder("S")->time(), Local(2021, 3, 11, 9, 0));
+    Edit("S", PageHtml("!!Standup", "<p>new body</p>"));
+    m_Online.titles["S"] = "!!Standup";
+    Check();
+    EXPECT_EQ(Reminder("S")->time(), Local(2021, 3, 11, 9, 0)) << DateToString(Reminder("S")->time());
+}
+
+} // namespace
+} // namespace rz
