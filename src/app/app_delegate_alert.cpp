@@ -4,6 +4,7 @@
 
 #include "core/app_state.h"
 #include "reminders/engine_state.h"
+#include "reminders/reminder_handle.h"
 #include "reminders/reminder_list.h"
 #include "ui/desktop_notifier.h"
 #include "ui/due_check.h"
@@ -39,6 +40,7 @@ void AppDelegate::TimerRun()
     if (m_State.JustLoggedIn.exchange(false)) {
         SetMirrorWorkerJustLoggedIn();
         ReminderEngineClear();
+        ReminderEngineAdoptAccount(true);
         MenuItemRefreshClick();
         MenuItemStatusClick();
     }
@@ -81,6 +83,9 @@ void AppDelegate::CheckAndReminder()
     }
     if (!result.FiredNames.empty()) {
         m_Pending->Save();
+        // Raised one-offs are gone and repeating ones moved on: a restart must not find them as they
+        // were.
+        TReminderHandle(m_State, nullptr).SaveRemindersToFile();
     }
     if (result.Alert) {
         // Fired entries left the list or moved on to their next time; a snooze that fires alone

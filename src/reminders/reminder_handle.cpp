@@ -4,6 +4,7 @@
 #include "reminders/engine_state.h"
 #include "reminders/online_source.h"
 #include "util/files.h"
+#include "util/json.h"
 
 #include <mutex>
 
@@ -42,6 +43,35 @@ void TReminderHandle::Clear()
     m_State.KnownPagesRestored = true;
     ++m_State.ClearGeneration;
     m_State.ReminderListChanged = true;
+}
+
+bool TReminderHandle::AdoptAccount(const std::string& userId, bool unknownIsAnother)
+{
+    constexpr const char* kUserIdKey = "userId";
+    const std::string path = m_State.EngineFiles.Beside(kOwnerFileName);
+    if (path.empty() || userId.empty())
+        return false;
+    const std::optional<std::string> text = ReadTextFile(path);
+    const std::optional<std::string> former = text ? JsonMemberText(*text, kUserIdKey) : std::nullopt;
+    if (former == userId)
+        return false;
+    const bool another = former.has_value() || unknownIsAnother;
+    if (another) {
+        Clear();
+        {
+            std::lock_guard lock(m_State.ListsMutex);
+            m_State.PendingReminderList.Clear();
+        }
+        SaveRemindersToFile();
+        SaveTagPagesToFile();
+        SaveHierarchyToFile();
+        // The former account's change listing would make the first check look for changes since then.
+        const std::string listing = m_State.EngineFiles.Beside(kKnownPagesFileName);
+        if (FileExists(listing))
+            WriteTextFile(listing, "{}");
+    }
+    WriteTextFile(path, Json{{kUserIdKey, userId}}.dump());
+    return another;
 }
 
 void TReminderHandle::Run()

@@ -59,6 +59,8 @@ std::int64_t TReminderList::AddUnique(std::int64_t objType, std::optional<std::s
     if (!existing) {
         ReminderPtr record = NewRecord(objType, std::move(Name), std::move(ID), std::move(PageID),
                                        std::move(Link), DT, repeat, WeekDay);
+        if (RaisedAlready(record->Id(), repeat, DT, record))
+            return 0;
         if (repeat)
             record->setTime(record->GetRepeatDateTime());
         record->setPreRemindedTime(DateNow());
@@ -105,6 +107,8 @@ ReminderPtr TReminderList::AddUniqueLocked(const ReminderPtr& record)
     const std::optional<std::string> id = record->Id();
     ReminderPtr existing = m_Records.FindRecord(id, true);
     if (!existing) {
+        if (RaisedAlready(id, record->Repeat(), record->time(), record))
+            return nullptr;
         m_Records.Append(record);
         return record;
     }
@@ -124,6 +128,56 @@ ReminderPtr TReminderList::AddUniqueLocked(const ReminderPtr& record)
     if (std::string dataTag = record->dataTag(); dataTag != existing->dataTag())
         existing->setDataTag(std::move(dataTag));
     return existing;
+}
+
+bool TReminderList::RaisedAlready(const std::optional<std::string>& id, std::uint8_t repeat,
+                                  std::optional<Date> time, const ReminderPtr& record) const
+{
+    const auto raised = id ? m_Raised.find(*id) : m_Raised.end();
+    if (raised == m_Raised.end())
+        return false;
+    if (repeat) {
+        record->setLastRaised(raised->second);
+        return false;
+    }
+    return time && *time <= raised->second;
+}
+
+void TReminderList::NoteRaised(const std::optional<std::string>& id, Date time)
+{
+    if (!id)
+        return;
+    std::lock_guard lock(m_Mutex);
+    Date& noted = m_Raised.try_emplace(*id, time).first->second;
+    noted = std::max(noted, time);
+}
+
+std::map<std::string, Date> TReminderList::RaisedOccurrences(Date since)
+{
+    std::lock_guard lock(m_Mutex);
+    std::erase_if(m_Raised, [since](const auto& entry) { return entry.second < since; });
+    return m_Raised;
+}
+
+void TReminderList::RestoreRaised(const std::map<std::string, Date>& raised)
+{
+    for (const auto& [id, time] : raised)
+        NoteRaised(id, time);
+    std::lock_guard lock(m_Mutex);
+    m_Records.RemoveIf([&](TAReminder& r) {
+        const std::optional<std::string> id = r.Id();
+        const auto noted = id ? m_Raised.find(*id) : m_Raised.end();
+        if (noted == m_Raised.end())
+            return false;
+        const std::optional<Date> time = r.time();
+        if (r.Repeat() != 0) {
+            const std::optional<Date> last = r.lastRaised();
+            if (!last || *last < noted->second)
+                r.setLastRaised(noted->second);
+            return false;
+        }
+        return time && *time <= noted->second;
+    });
 }
 
 ReminderPtr TReminderList::InsertTop(std::int64_t objType, std::optional<std::string> Name,
@@ -179,6 +233,13 @@ void TReminderList::LoadFromFile(const std::string& path)
         if (r->Repeat() != 0 && time && *time < now)
             r->setTime(r->GetRepeatDateTime());
     }
+}
+
+void TReminderList::Clear()
+{
+    std::lock_guard lock(m_Mutex);
+    m_Records.Clear();
+    m_Raised.clear();
 }
 
 bool TReminderList::Remove(const ReminderPtr& record)

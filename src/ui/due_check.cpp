@@ -16,6 +16,9 @@ constexpr int kRepeatHoldOffSeconds = 20;
 // The last check's time is written at least this often.
 constexpr double kStateSaveSeconds = 60;
 constexpr const char* kLastCheckKey = "lastCheck";
+constexpr const char* kRaisedKey = "raised";
+// Raised occurrences are kept this long: no load adds a one-off whose time lies further back.
+constexpr int kRaisedKeptDays = 1;
 
 // The occurrence after the one that just fired. A check fires a reminder up to ten seconds before
 // its time, when the plain next occurrence after now is still that same one; it would fire again
@@ -99,9 +102,16 @@ void TDueCheck::UseStateFile(const std::string& path)
     const Json state = JsonTextToObject(std::string_view(*text));
     if (const auto it = state.find(kLastCheckKey); it != state.end() && it->is_number())
         m_LastRunCheck = Date{it->get<double>()};
+    m_RaisedToRestore.clear();
+    if (const auto it = state.find(kRaisedKey); it != state.end() && it->is_object()) {
+        for (const auto& [id, time] : it->items()) {
+            if (time.is_number())
+                m_RaisedToRestore[id] = Date{time.get<double>()};
+        }
+    }
 }
 
-void TDueCheck::SaveState(Date now, bool raised)
+void TDueCheck::SaveState(Date now, bool raised, TReminderList& reminders)
 {
     if (m_StatePath.empty())
         return;
@@ -111,7 +121,10 @@ void TDueCheck::SaveState(Date now, bool raised)
     if (!due)
         return;
     // Whole-second text would lose up to a second and raise a reminder of that second twice.
-    const Json state = {{kLastCheckKey, now.seconds}};
+    Json raisedTimes = Json::object();
+    for (const auto& [id, time] : reminders.RaisedOccurrences(DateAddDays(now, -kRaisedKeptDays)))
+        raisedTimes[id] = time.seconds;
+    const Json state = {{kLastCheckKey, now.seconds}, {kRaisedKey, std::move(raisedTimes)}};
     if (WriteTextFile(m_StatePath, state.dump()))
         m_StateSaved = now;
 }
@@ -120,6 +133,10 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
                                            SnoozeState& snooze)
 {
     const Date now = DateNow();
+    if (!m_RaisedToRestore.empty()) {
+        reminders.RestoreRaised(m_RaisedToRestore);
+        m_RaisedToRestore.clear();
+    }
     DueWindow window = DueWindowFor(now, m_PreviousCheck);
     // First check after a start: reach back to just after what the last run's last check covered.
     std::optional<Date> lateFrom;
@@ -169,14 +186,14 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
             continue;
         }
         const bool late = lateFrom && *time < onTime;
-        const std::string name =
-            (late ? m_LateMarker : std::string()) + r->name().value_or(std::string());
+        const std::string name = (late ? m_LateMarker : std::string()) + r->name().value_or(std::string());
         r->setPreRemindedTime(repeats ? DateAddSeconds(now, kRepeatHoldOffSeconds) : window.High);
         pending
-            .InsertTop(r->objType(), late || r->name() ? std::optional<std::string>(name) : std::nullopt, r->Id(),
-                       r->pageId(), r->link(), time, r->Repeat(), r->weekDay())
+            .InsertTop(r->objType(), late || r->name() ? std::optional<std::string>(name) : std::nullopt,
+                       r->Id(), r->pageId(), r->link(), time, r->Repeat(), r->weekDay())
             ->setDataTag(r->dataTag());
         result.FiredNames.push_back(name);
+        reminders.NoteRaised(r->Id(), *time);
         if (repeats) {
             r->setLastRaised(time);
             r->setTime(NextOccurrenceAfter(*r, *time));
@@ -185,7 +202,7 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         }
         result.Alert = true;
     }
-    SaveState(now, !result.FiredNames.empty());
+    SaveState(now, !result.FiredNames.empty(), reminders);
     return result;
 }
 

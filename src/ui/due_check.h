@@ -3,6 +3,7 @@
 
 #include "util/dates.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -63,7 +64,9 @@ class TDueCheck
 {
 public:
     // Keeps the time of the last check in this file (JSON, replaced atomically) across runs: written
-    // when a check raises something and at least once a minute. The first call reads the last run's
+    // when a check raises something and at least once a minute. The occurrences raised in the last
+    // day go with it, so a restart seconds after an alert (while a page still names the time to
+    // come) neither raises nor lists them again. The first call reads the last run's
     // time, so the first check raises once, marked late, every reminder that came due since then; a
     // repeating one its latest missed occurrence. Without a file (the very first start) nothing is
     // raised late. Later calls with the same path change nothing.
@@ -81,13 +84,15 @@ public:
     void SetLateMarker(std::string marker) { m_LateMarker = std::move(marker); }
 
 private:
-    void SaveState(Date now, bool raised);
+    void SaveState(Date now, bool raised, TReminderList& reminders);
 
     std::optional<Date> m_PreviousCheck;
     std::string m_StatePath;
     // The last run's last check, until the first check of this run has used it.
     std::optional<Date> m_LastRunCheck;
     std::optional<Date> m_StateSaved;
+    // The last run's raised occurrences, until the first check of this run has given them to the list.
+    std::map<std::string, Date> m_RaisedToRestore;
     std::string m_LateMarker = kLateMarker;
 };
 

@@ -184,6 +184,14 @@ std::string TPendingReminders::SnoozeDefault() const
     return settings->ReadValueDefStr(kSnoozeSettingsKey, kSnoozeDefault);
 }
 
+void TPendingReminders::Forget()
+{
+    m_Pending.Clear();
+    m_Snoozed.clear();
+    m_Snooze = InitialSnoozeState(DateNow());
+    Save();
+}
+
 void TPendingReminders::Load()
 {
     const std::optional<std::vector<std::string>> lines = ReadPlistStringArray(m_PendingFilePath);

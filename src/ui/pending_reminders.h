@@ -72,6 +72,9 @@ public:
     };
     const std::vector<Snoozed>& SnoozedReminders() const { return m_Snoozed; }
 
+    // Forgets every pending and snoozed entry and saves (another account signed in).
+    void Forget();
+
     // Appends the stored pending entries, every line as its own entry (a repeating reminder may be
     // pending twice under one key), and the snoozed ones. A missing or damaged file adds nothing.
     void Load();

@@ -294,3 +294,35 @@ TEST_F(LateAlarmTest, MissedWhileStoppedRingsOnceMarkedLate)
 
 } // namespace
 } // namespace rz
+
+namespace rz {
+namespace {
+
+TEST_F(LateAlarmTest, RestartSecondsAfterAnEarlyAlertRaisesNothingAgain)
+{
+    AddOneOff("Soon", At(4, 10, 0, 0));
+    AddDaily("Daily", At(1, 10, 0, 0));
+    EXPECT_FALSE(RestartAt(At(4, 9, 0, 0)).Alert);
+    // The list file as the last load left it, before the alert.
+    reminders.SaveToFile(folder.File("Reminders.plist"));
+    EXPECT_EQ(CheckAt(At(4, 9, 59, 50)).FiredNames.size(), 2u);
+    pending.Clear(); // snoozed or dismissed
+
+    clock.Set(At(4, 9, 59, 55).seconds);
+    reminders.Clear();
+    reminders.LoadFromFile(folder.File("Reminders.plist"));
+    check = TDueCheck();
+    check.UseStateFile(folder.File("DueCheck.json"));
+    EXPECT_FALSE(check.CheckAndReminder(reminders, pending, snooze).Alert);
+    // The pages still name these times: the first load merges them again.
+    AddOneOff("Soon", At(4, 10, 0, 0));
+    AddDaily("Daily", At(4, 10, 0, 0));
+    for (int second = 0; second <= 40; ++second)
+        EXPECT_FALSE(CheckAt(At(4, 10, 0, second)).Alert) << second;
+    EXPECT_EQ(pending.Count(), 0u);
+    EXPECT_FALSE(reminders.GetByID("Soon"));
+    EXPECT_EQ(reminders.GetByID("Daily")->time(), At(5, 10, 0, 0));
+}
+
+} // namespace
+} // namespace rz
