@@ -17,10 +17,9 @@ std::optional<std::string> ReminderKey(const TAReminder& record)
     return record.Id();
 }
 
-// TimeOfDay of both, when both are present.
-bool SameTimeOfDay(const std::optional<Date>& a, const std::optional<Date>& b)
+std::optional<TimeOfDayValue> TimeOfDayOf(const std::optional<Date>& date)
 {
-    return a && b && TimeOfDay(*a) == TimeOfDay(*b);
+    return date ? std::optional<TimeOfDayValue>(TimeOfDay(*date)) : std::nullopt;
 }
 
 ReminderPtr NewRecord(std::int64_t objType, std::optional<std::string> name, std::optional<std::string> id,
@@ -34,6 +33,7 @@ ReminderPtr NewRecord(std::int64_t objType, std::optional<std::string> name, std
     record->setPageId(std::move(pageId));
     record->setLink(std::move(link));
     record->setTime(time);
+    record->setTimeOfDay(TimeOfDayOf(time));
     record->setRepeat(repeat);
     record->setWeekDay(weekDay);
     return record;
@@ -73,8 +73,12 @@ std::int64_t TReminderList::AddUnique(std::int64_t objType, std::optional<std::s
         // Compared and updated in place under the record's lock: no copies on the common path of a
         // merge that changes nothing, and the due check never meets a half-updated record.
         std::lock_guard recordLock(existing->m_Mutex);
+        // A repeating record's time is its next occurrence, which a daylight-saving gap may have moved;
+        // the time of day it is meant for is what the page names.
+        const std::optional<TimeOfDayValue> meant =
+            existing->m_TimeOfDay ? existing->m_TimeOfDay : TimeOfDayOf(existing->m_Time);
         const bool sameWhen =
-            repeat ? SameTimeOfDay(existing->m_Time, DT) : SameInstant(existing->m_Time, DT);
+            repeat ? existing->m_Time && DT && meant == TimeOfDayOf(DT) : SameInstant(existing->m_Time, DT);
         const bool same = sameWhen && existing->m_Repeat == repeat && SameText(existing->m_Name, Name) &&
                           SameText(existing->m_Id, ID) && SameText(existing->m_Link, Link);
         if (!same) {
@@ -83,6 +87,7 @@ std::int64_t TReminderList::AddUnique(std::int64_t objType, std::optional<std::s
             existing->m_Id = std::move(ID);
             existing->m_Link = std::move(Link);
             existing->m_Time = DT;
+            existing->m_TimeOfDay = TimeOfDayOf(DT);
             existing->m_Repeat = repeat;
             changes = 1;
         }
@@ -120,6 +125,7 @@ ReminderPtr TReminderList::AddUniqueLocked(const ReminderPtr& record)
         existing->setName(record->name());
         existing->setLink(record->link());
         existing->setTime(time);
+        existing->setTimeOfDay(record->timeOfDay());
         existing->setRepeat(record->Repeat());
     }
     const WeekDayFlags weekDay = record->weekDay();

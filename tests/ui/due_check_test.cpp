@@ -326,3 +326,42 @@ TEST_F(LateAlarmTest, RestartSecondsAfterAnEarlyAlertRaisesNothingAgain)
 
 } // namespace
 } // namespace rz
+
+namespace rz {
+namespace {
+
+// A daily 02:30 reminder across both daylight-saving nights of 2026 in Berlin: each row is what
+// rang, once a day, as an instant (UTC). The spring-forward day has no 02:30 and rings at 03:30; the
+// fall-back day rings at the first 02:30.
+TEST_F(DueCheckTest, DailyReminderKeepsItsTimeOfDayAcrossDaylightSavingNights)
+{
+    const test::ScopedTimeZone berlin("Europe/Berlin");
+    const std::vector<std::vector<const char*>> seasons = {
+        {"2026-03-27T01:30:00Z", "2026-03-28T01:30:00Z", "2026-03-29T01:30:00Z", "2026-03-30T00:30:00Z",
+         "2026-03-31T00:30:00Z", "2026-04-01T00:30:00Z"},
+        {"2026-10-23T00:30:00Z", "2026-10-24T00:30:00Z", "2026-10-25T00:30:00Z", "2026-10-26T01:30:00Z",
+         "2026-10-27T01:30:00Z", "2026-10-28T01:30:00Z"},
+    };
+    for (const std::vector<const char*>& rows : seasons) {
+        const Date first = GraphTimeToDate(rows.front());
+        reminders.Clear();
+        pending.Clear();
+        check = TDueCheck();
+        clock.Set(first.seconds - 12 * 3600);
+        // A page read the day before names 02:30.
+        AddDaily("D",
+                 DateFromParts(2026, LocalFieldsOf(first).month, LocalFieldsOf(first).day - 1, 2, 30, 0));
+        for (Date now = DateAddSeconds(first, -3600);
+             now < DateAddSeconds(GraphTimeToDate(rows.back()), 7200); now = DateAddSeconds(now, 300))
+            CheckAt(now);
+        std::vector<Date> rang;
+        for (const ReminderPtr& p : pending.list())
+            rang.push_back(*p->time());
+        ASSERT_EQ(rang.size(), rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            EXPECT_EQ(rang[i].seconds, GraphTimeToDate(rows[i]).seconds) << rows[i];
+    }
+}
+
+} // namespace
+} // namespace rz
