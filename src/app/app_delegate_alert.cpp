@@ -76,8 +76,17 @@ void AppDelegate::CheckAndReminder()
         result = m_DueCheck->CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList,
                                               m_Pending->Snooze());
     }
-    // Reminders snoozed one by one come back like reminders that came due.
-    for (std::string& name : m_Pending->WakeSnoozed(DateNow())) {
+    // A newer occurrence replaces the snoozed copies of older ones.
+    for (const auto& [id, occurrence] : result.FiredOccurrences) {
+        m_Pending->DropSnoozedBefore(id, occurrence);
+    }
+    // Reminders snoozed one by one come back like reminders that came due, unless their page or
+    // their time went meanwhile.
+    const auto holds = [this](const TAReminder& copy) {
+        std::lock_guard lock(m_State.ListsMutex);
+        return SnoozedCopyHolds(copy, m_State.ReminderPagesJson.Get(), m_State.ReminderList);
+    };
+    for (std::string& name : m_Pending->WakeSnoozed(DateNow(), holds)) {
         result.FiredNames.push_back(std::move(name));
         result.Alert = true;
     }

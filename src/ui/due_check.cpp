@@ -90,6 +90,18 @@ bool AlreadyPending(const TReminderList& pending, const std::optional<std::strin
 
 } // namespace
 
+bool SnoozedCopyHolds(const TAReminder& copy, std::string_view pageList, const TReminderList& reminders)
+{
+    const std::optional<std::string> pageId = copy.pageId();
+    if (!pageList.empty() && (!pageId || pageList.find(*pageId) == std::string_view::npos))
+        return false;
+    const ReminderPtr source = reminders.GetByID(copy.Id());
+    const std::optional<Date> time = copy.time();
+    if (copy.Repeat() != 0)
+        return source && time && source->timeOfDay() == TimeOfDay(*time);
+    return !source || source->time() == time;
+}
+
 void TDueCheck::UseStateFile(const std::string& path)
 {
     if (path == m_StatePath)
@@ -193,6 +205,7 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
                        r->Id(), r->pageId(), r->link(), time, r->Repeat(), r->weekDay())
             ->setDataTag(r->dataTag());
         result.FiredNames.push_back(name);
+        result.FiredOccurrences.emplace_back(r->Id(), *time);
         reminders.NoteRaised(r->Id(), *time);
         if (repeats) {
             r->setLastRaised(time);

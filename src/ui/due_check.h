@@ -6,11 +6,13 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace rz {
 
+class TAReminder;
 class TReminderList;
 
 // Seconds either side of the clock within which a reminder or a snooze is due.
@@ -57,7 +59,15 @@ struct DueCheckResult
     bool Alert = false;
     // Names of the reminders that fired, in the order they were appended to the pending list.
     std::vector<std::string> FiredNames;
+    // Key and occurrence of each reminder that fired, in the same order.
+    std::vector<std::pair<std::optional<std::string>, Date>> FiredOccurrences;
 };
+
+// A snoozed copy of a reminder may still wake: its page is still in the page list text (an empty
+// text, not yet loaded, keeps it) and, where the list holds the reminder, it still rings at the
+// copy's time (one-off) or time of day (repeating). A repeating reminder gone from the list takes
+// its copies with it.
+bool SnoozedCopyHolds(const TAReminder& copy, std::string_view pageList, const TReminderList& reminders);
 
 // The once-a-second due check. Remembers the previous check's time for the window's lower end.
 class TDueCheck
