@@ -443,5 +443,15 @@
         <comment>strLateMarker</comment>
         <translation>(verspätet) </translation>
     </message>
+    <message>
+        <source>Snoozed until %2: %1</source>
+        <comment>strSnoozedUntil</comment>
+        <translation>Schlummert bis %2: %1</translation>
+    </message>
+    <message>
+        <source>Cancel Snooze</source>
+        <comment>strCancelSnooze</comment>
+        <translation>Schlummern beenden</translation>
+    </message>
 </context>
 </TS>

@@ -443,5 +443,15 @@
         <comment>strLateMarker</comment>
         <translation>(en retard) </translation>
     </message>
+    <message>
+        <source>Snoozed until %2: %1</source>
+        <comment>strSnoozedUntil</comment>
+        <translation>En sommeil jusqu’à %2 : %1</translation>
+    </message>
+    <message>
+        <source>Cancel Snooze</source>
+        <comment>strCancelSnooze</comment>
+        <translation>Annuler le rappel différé</translation>
+    </message>
 </context>
 </TS>

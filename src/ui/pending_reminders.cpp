@@ -172,6 +172,16 @@ std::vector<std::string> TPendingReminders::WakeSnoozed(Date now,
     return names;
 }
 
+bool TPendingReminders::DismissSnoozed(std::size_t index)
+{
+    if (index >= m_Snoozed.size()) {
+        return false;
+    }
+    m_Snoozed.erase(m_Snoozed.begin() + static_cast<std::ptrdiff_t>(index));
+    Save();
+    return true;
+}
+
 void TPendingReminders::DropSnoozedBefore(const std::optional<std::string>& id, Date occurrence)
 {
     const std::size_t before = m_Snoozed.size();

@@ -76,6 +76,9 @@ public:
         Date Until;
     };
     const std::vector<Snoozed>& SnoozedReminders() const { return m_Snoozed; }
+    // Cancels the snooze at that index of SnoozedReminders: the reminder does not come back. Saves;
+    // false when there is no such entry.
+    bool DismissSnoozed(std::size_t index);
 
     // Forgets every pending and snoozed entry and saves (another account signed in).
     void Forget();
