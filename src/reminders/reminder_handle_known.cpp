@@ -4,6 +4,7 @@
 #include "reminders/online_source.h"
 #include "reminders/reminder.h"
 #include "reminders/reminder_handle.h"
+#include "reminders/tag_reader.h"
 #include "reminders/title_reading.h"
 #include "util/files.h"
 #include "util/text.h"
@@ -163,7 +164,7 @@ void TReminderHandle::Run_CheckKnowPages(bool sinceLastListing)
                 ++m_State.KnownTagPageDone;
             if (!ok)
                 continue;
-            const std::string title = StrBetween(answer.text, "<title>", "</title>");
+            const std::string title = MarkupText(StrBetween(answer.text, "<title>", "</title>"));
             if (title.empty())
                 continue;
             try {

@@ -94,7 +94,7 @@ TEST_F(KnownPagesTest, TitleEditedOnlineIsTakenOverAtOnce)
 
     EXPECT_EQ(Reminder("P1")->time(), Local(2021, 3, 22, 11, 0));
     EXPECT_EQ(Reminder("P1")->name(), "Dentist !2021-03-22 11:00");
-    EXPECT_EQ(Reminder("P2")->name(), "Tom &amp; Jerry !2021-03-22 11:00");
+    EXPECT_EQ(Reminder("P2")->name(), "Tom & Jerry !2021-03-22 11:00");
     EXPECT_EQ(Reminder("P3")->name(), "Gym !2021-03-20 10:30");
     EXPECT_TRUE(m_State.ReminderListChanged);
     EXPECT_TRUE(FileExists(m_State.EngineFiles.RemindersFilePath));
