@@ -30,9 +30,6 @@ bool TReminderHandle::LoadPendingTags(const std::string& pageId, const std::stri
             return true;
         if (!known && !tagged)
             return true;
-        // Moved before the read: a failed read of a listed page is left to the known-pages check.
-        if (known)
-            record->setLastModifyTime(lastModifyTime);
     }
 
     const TOnlineAnswer answer = m_Online ? m_Online->GetPageContent(pageId) : TOnlineAnswer{};
@@ -44,7 +41,8 @@ bool TReminderHandle::LoadPendingTags(const std::string& pageId, const std::stri
         return true;
     }
     if (answer.status != TOnlineStatus::Ok || answer.text.empty()) {
-        // A listed page's time has moved already; the known-pages check reads it first next time.
+        // Its change time stays where it was, so the next load (also after a restart) reads it
+        // again; meanwhile the known-pages check reads it first.
         if (known)
             m_State.KnownPages.MarkWaiting(pageId);
         return answer.status == TOnlineStatus::HeldBack;
@@ -54,9 +52,12 @@ bool TReminderHandle::LoadPendingTags(const std::string& pageId, const std::stri
     m_State.ReminderList.CheckAndRemoveDeletedTagItem(answer.text, pageId);
     ReadTagReminders(m_State.ReminderList, pageId, pageClientLink, answer.text);
     // Listed even when it yielded nothing: a page is read again when its change time moves, not at
-    // every load because it holds no reminder.
+    // every load because it holds no reminder. A listed page's change time moves only now that the
+    // change has been read.
     if (!known)
         m_State.TagPageList.AddUnique(pageId, pageClientLink, lastModifyTime);
+    else if (const TagPagePtr read = m_State.TagPageList.GetByID(pageId))
+        read->setLastModifyTime(lastModifyTime);
     return true;
 }
 

@@ -286,3 +286,30 @@ TEST_F(LoaderTest, AnotherAccountsRemindersAreDroppedAtItsSignIn)
 
 } // namespace
 } // namespace rz
+
+namespace rz {
+namespace {
+
+TEST_F(LoaderTest, TagPageEditHeldBackBeforeARestartIsReadAfterIt)
+{
+    PublishProject();
+    Load(m_TwoPages);
+    const std::vector<Json> edited = {m_TwoPages[0], PageEntry("P2", "!Project", "2021-03-06T10:00:00Z")};
+    m_Online.content["P2"] = PageHtml("!Project", Para("p:{G}{5}", "Call Bob !2021-03-21 09:00"));
+    m_Online.heldBack.insert("P2");
+    Load(edited);
+
+    TEngineState restarted;
+    restarted.EngineFiles = m_State.EngineFiles;
+    restarted.TagPageList.LoadFromFile(restarted.EngineFiles.TagPagesFilePath);
+    restarted.ReminderList.LoadFromFile(restarted.EngineFiles.RemindersFilePath);
+    m_Online.heldBack.clear();
+    restarted.ReminderPagesJson.Set(test::PageList(edited));
+    TReminderHandle(restarted, &m_Online).Run();
+    const ReminderPtr call = restarted.ReminderList.GetByID("p:{G}{5}");
+    ASSERT_NE(call, nullptr);
+    EXPECT_EQ(call->time(), Local(2021, 3, 21, 9, 0));
+}
+
+} // namespace
+} // namespace rz
