@@ -145,16 +145,22 @@ bool TAReminder::IsOpenToDo() const
 
 std::optional<Date> TAReminder::PreviousOccurrence() const
 {
+    // Occurrences fall on whole seconds.
     const std::optional<Date> base = time();
-    const std::optional<TimeOfDayValue> at = base ? timeOfDay() : std::nullopt;
-    if (!at)
+    return base ? LastOccurrenceBy(DateAddSeconds(*base, -1)) : std::nullopt;
+}
+
+std::optional<Date> TAReminder::LastOccurrenceBy(Date at) const
+{
+    const std::optional<TimeOfDayValue> meant = time() ? timeOfDay() : std::nullopt;
+    if (!meant)
         return std::nullopt;
-    const LocalFields day = LocalFieldsOf(*base);
+    const LocalFields day = LocalFieldsOf(at);
     const bool anyWeekDay = HasSpecifyRepeatInWeekDay();
-    for (int days = 1; days <= 7; ++days) {
+    for (int days = 0; days <= 7; ++days) {
         const Date candidate =
-            DateFromParts(day.year, day.month, day.day - days, at->hour, at->minute, at->second);
-        if (!anyWeekDay || IsInSpecifyWeekDay(candidate))
+            DateFromParts(day.year, day.month, day.day - days, meant->hour, meant->minute, meant->second);
+        if (candidate <= at && (!anyWeekDay || IsInSpecifyWeekDay(candidate)))
             return candidate;
     }
     return std::nullopt;

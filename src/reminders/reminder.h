@@ -108,6 +108,9 @@ public:
     std::optional<Date> GetRepeatDateTime() const;
     // The occurrence before `time` on the same schedule, at most a week back; none without `time`.
     std::optional<Date> PreviousOccurrence() const;
+    // The latest occurrence on the schedule no later than `at`, at most a week back; none without
+    // `time`.
+    std::optional<Date> LastOccurrenceBy(Date at) const;
 
     // "Type:%ld` ID:%@` PageID:%@` Link:%@` Time:%@` Recurrence:%hhu` Title:%@`", absent values as
     // "(null)", no escaping. A known data tag follows as " DataTag:%@`": readers that do not know

@@ -13,6 +13,9 @@ namespace {
 
 // A fired repeating reminder waits this long before it may fire again.
 constexpr int kRepeatHoldOffSeconds = 20;
+// A check this long after the previous one follows a sleep (or a stopped loop): what came due
+// meanwhile is late.
+constexpr double kSleepSeconds = 60;
 // The last check's time is written at least this often.
 constexpr double kStateSaveSeconds = 60;
 constexpr const char* kLastCheckKey = "lastCheck";
@@ -150,18 +153,29 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         m_RaisedToRestore.clear();
     }
     DueWindow window = DueWindowFor(now, m_PreviousCheck);
-    // First check after a start: reach back to just after what the last run's last check covered.
+    const Date onTime = DateAddSeconds(now, -kDueToleranceSeconds);
+    // The first check after a start, or after the machine slept: reach back to just after what the
+    // last check covered, and mark what came due meanwhile late. A last check in the future (the
+    // clock was set back) covered nothing of what lies ahead now.
+    std::optional<Date> covered = m_PreviousCheck ? std::nullopt : m_LastRunCheck;
+    if (m_PreviousCheck && now.seconds - m_PreviousCheck->seconds > kSleepSeconds)
+        covered = m_PreviousCheck;
     std::optional<Date> lateFrom;
-    if (m_LastRunCheck && !m_PreviousCheck) {
-        const Date from = DateAddSeconds(*m_LastRunCheck, kDueToleranceSeconds);
-        if (from < window.Low) {
+    if (covered) {
+        const Date from = DateAddSeconds(*covered, kDueToleranceSeconds);
+        if (from < onTime) {
             lateFrom = Date{std::nextafter(from.seconds, from.seconds + 1)};
             window.Low = *lateFrom;
         }
     }
     m_LastRunCheck.reset();
     m_PreviousCheck = now;
-    const Date onTime = DateAddSeconds(now, -kDueToleranceSeconds);
+
+    // Hold-offs lie at most the repeat hold-off ahead; one further ahead was set before the clock
+    // was set back and would silence its reminder for as long.
+    const Date holdOffLimit = DateAddSeconds(now, kRepeatHoldOffSeconds);
+    if (snooze.PreRemindedTime > holdOffLimit)
+        snooze.PreRemindedTime = InitialSnoozeState(now).PreRemindedTime;
 
     DueCheckResult result;
     result.Alert = SnoozeStep(snooze, now, window);
@@ -172,6 +186,8 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         if (!r) {
             continue;
         }
+        if (const std::optional<Date> pre = r->preRemindedTime(); pre && *pre > holdOffLimit)
+            r->setPreRemindedTime(now);
         std::optional<Date> time = r->time();
         const bool repeats = r->Repeat() != 0;
         if (repeats && time) {
@@ -181,11 +197,12 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
                 r->setTime(r->GetRepeatDateTime());
                 continue;
             }
-            // Loading moved a passed occurrence on; the one missed while stopped rings late.
-            if (lateFrom && *time > now) {
-                if (const std::optional<Date> previous = r->PreviousOccurrence();
-                    previous && DateIsBetween(*previous, *lateFrom, onTime)) {
-                    time = previous;
+            // Of the occurrences missed while stopped or asleep the latest rings, late: loading moved
+            // a passed one on, sleeping left the oldest in place. One due on time now rings as it is.
+            if (lateFrom && !DateIsBetween(*time, onTime, window.High)) {
+                if (const std::optional<Date> latest = r->LastOccurrenceBy(onTime);
+                    latest && DateIsBetween(*latest, *lateFrom, onTime) && (!raised || *latest > *raised)) {
+                    time = latest;
                 }
             }
         }

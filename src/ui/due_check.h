@@ -78,8 +78,9 @@ public:
     // day go with it, so a restart seconds after an alert (while a page still names the time to
     // come) neither raises nor lists them again. The first call reads the last run's
     // time, so the first check raises once, marked late, every reminder that came due since then; a
-    // repeating one its latest missed occurrence. Without a file (the very first start) nothing is
-    // raised late. Later calls with the same path change nothing.
+    // repeating one its latest missed occurrence. A check more than a minute after the previous one
+    // (the machine slept) does the same for what came due since that one. Without a file (the very first
+    // start) nothing is raised late. Later calls with the same path change nothing.
     void UseStateFile(const std::string& path);
 
     // Moves due one-off reminders to `pending`, appends a copy of each due repeating reminder and

@@ -365,3 +365,44 @@ TEST_F(DueCheckTest, DailyReminderKeepsItsTimeOfDayAcrossDaylightSavingNights)
 
 } // namespace
 } // namespace rz
+
+namespace rz {
+namespace {
+
+TEST_F(DueCheckTest, AfterASleepTheLatestMissedOccurrenceRingsLate)
+{
+    AddDaily("D1", At(1, 10, 0, 0));
+    AddOneOff("P1", At(5, 8, 0, 0));
+    EXPECT_FALSE(CheckAt(At(4, 9, 0, 0)).Alert);
+    const DueCheckResult woke = CheckAt(At(6, 9, 0, 0));
+    ASSERT_EQ(woke.FiredNames.size(), 2u);
+    for (const std::string& name : woke.FiredNames)
+        EXPECT_EQ(name.rfind(kLateMarker, 0), 0u) << name;
+    EXPECT_EQ(pending.GetByID("D1")->time(), At(5, 10, 0, 0));
+    EXPECT_EQ(reminders.GetByID("D1")->time(), At(6, 10, 0, 0));
+    EXPECT_FALSE(CheckAt(At(6, 9, 0, 1)).Alert);
+}
+
+// The clock goes back two hours: neither the hold-offs set before nor a last check that now lies
+// ahead keep a reminder from ringing at its time.
+TEST_F(LateAlarmTest, ClockSetBackSilencesNothing)
+{
+    clock.Set(At(4, 12, 0, 0).seconds);
+    AddOneOff("A", At(4, 10, 30, 0));
+    EXPECT_FALSE(RestartAt(At(4, 12, 0, 0)).Alert);
+    EXPECT_FALSE(RestartAt(At(4, 10, 0, 0)).Alert);
+    EXPECT_TRUE(CheckAt(At(4, 10, 30, 0)).Alert);
+
+    // A record loaded at 12:00 in a fresh run.
+    check = TDueCheck();
+    clock.Set(At(4, 12, 0, 0).seconds);
+    AddOneOff("B", At(4, 10, 45, 0));
+    EXPECT_FALSE(CheckAt(At(4, 12, 0, 0)).Alert);
+    EXPECT_FALSE(CheckAt(At(4, 10, 0, 0)).Alert);
+    const DueCheckResult b = CheckAt(At(4, 10, 45, 0));
+    ASSERT_EQ(b.FiredNames.size(), 1u);
+    EXPECT_EQ(b.FiredNames[0], "B !");
+}
+
+} // namespace
+} // namespace rz
