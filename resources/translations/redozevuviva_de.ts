@@ -542,5 +542,15 @@
         <comment>strStateRepeats</comment>
         <translation>Wiederkehrend</translation>
     </message>
+    <message>
+        <source>Snoozed until %2: %1</source>
+        <comment>strSnoozedUntil</comment>
+        <translation>Schlummert bis %2: %1</translation>
+    </message>
+    <message>
+        <source>Cancel Snooze</source>
+        <comment>strCancelSnooze</comment>
+        <translation>Schlummern beenden</translation>
+    </message>
 </context>
 </TS>

@@ -542,5 +542,15 @@
         <comment>strStateRepeats</comment>
         <translation>Se répète</translation>
     </message>
+    <message>
+        <source>Snoozed until %2: %1</source>
+        <comment>strSnoozedUntil</comment>
+        <translation>En sommeil jusqu’à %2 : %1</translation>
+    </message>
+    <message>
+        <source>Cancel Snooze</source>
+        <comment>strCancelSnooze</comment>
+        <translation>Annuler le rappel différé</translation>
+    </message>
 </context>
 </TS>

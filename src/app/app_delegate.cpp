@@ -123,6 +123,9 @@ bool AppDelegate::applicationDidFinishLaunching()
         }
     }
 
+    // The lists loaded above may be another account's, when someone else has just signed in.
+    ReminderEngineAdoptAccount(m_State.JustLoggedIn.load());
+
     // Reminders that came due while the agent was not running ring now, late, before any load can
     // move or drop them.
     CheckAndReminder();

@@ -4,6 +4,7 @@
 
 #include "core/app_state.h"
 #include "reminders/engine_state.h"
+#include "reminders/reminder_handle.h"
 #include "reminders/reminder_list.h"
 #include "ui/desktop_notifier.h"
 #include "ui/due_check.h"
@@ -39,6 +40,7 @@ void AppDelegate::TimerRun()
     if (m_State.JustLoggedIn.exchange(false)) {
         SetMirrorWorkerJustLoggedIn();
         ReminderEngineClear();
+        ReminderEngineAdoptAccount(true);
         MenuItemRefreshClick();
         MenuItemStatusClick();
     }
@@ -74,13 +76,25 @@ void AppDelegate::CheckAndReminder()
         result = m_DueCheck->CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList,
                                               m_Pending->Snooze());
     }
-    // Reminders snoozed one by one come back like reminders that came due.
-    for (std::string& name : m_Pending->WakeSnoozed(DateNow())) {
+    // A newer occurrence replaces the snoozed copies of older ones.
+    for (const auto& [id, occurrence] : result.FiredOccurrences) {
+        m_Pending->DropSnoozedBefore(id, occurrence);
+    }
+    // Reminders snoozed one by one come back like reminders that came due, unless their page or
+    // their time went meanwhile.
+    const auto holds = [this](const TAReminder& copy) {
+        std::lock_guard lock(m_State.ListsMutex);
+        return SnoozedCopyHolds(copy, m_State.ReminderPagesJson.Get(), m_State.ReminderList);
+    };
+    for (std::string& name : m_Pending->WakeSnoozed(DateNow(), holds)) {
         result.FiredNames.push_back(std::move(name));
         result.Alert = true;
     }
     if (!result.FiredNames.empty()) {
         m_Pending->Save();
+        // Raised one-offs are gone and repeating ones moved on: a restart must not find them as they
+        // were.
+        TReminderHandle(m_State, nullptr).SaveRemindersToFile();
     }
     if (result.Alert) {
         // Fired entries left the list or moved on to their next time; a snooze that fires alone

@@ -8,6 +8,7 @@
 #include "mirror/todo_queue.h"
 #include "reminders/reminder_handle.h"
 #include "ui/locale_text.h"
+#include "ui/pending_reminders.h"
 #include "ui/worker_callbacks.h"
 
 namespace rz {
@@ -20,6 +21,13 @@ void AppDelegate::ReminderEngineInit()
 void AppDelegate::ReminderEngineClear()
 {
     TReminderHandle(m_State, nullptr).Clear();
+}
+
+void AppDelegate::ReminderEngineAdoptAccount(bool justSignedIn)
+{
+    if (TReminderHandle(m_State, nullptr).AdoptAccount(m_State.UserId.Get(), justSignedIn) && m_Pending) {
+        m_Pending->Forget();
+    }
 }
 
 void AppDelegate::LoadHierarchyFromFile()

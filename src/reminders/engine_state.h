@@ -21,6 +21,8 @@ namespace rz {
 // (main thread), and the known-pages check's last change listing (worker).
 inline constexpr const char* kDueCheckFileName = "DueCheck.json";
 inline constexpr const char* kKnownPagesFileName = "KnownPages.json";
+// Whose reminders the engine's files hold: {"userId": …}.
+inline constexpr const char* kOwnerFileName = "ReminderOwner.json";
 
 // The engine's files in the data folder.
 struct TEngineFilePaths

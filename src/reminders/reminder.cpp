@@ -77,10 +77,20 @@ bool TAReminder::IsInSpecifyWeekDay(Date date) const
     return m_WeekDay[static_cast<std::size_t>(index)] != "0";
 }
 
+std::optional<TimeOfDayValue> TAReminder::timeOfDay() const
+{
+    std::lock_guard lock(m_Mutex);
+    if (m_TimeOfDay)
+        return m_TimeOfDay;
+    if (m_Time)
+        return TimeOfDay(*m_Time);
+    return std::nullopt;
+}
+
 std::optional<Date> TAReminder::GetRepeatDateTime() const
 {
-    const std::optional<Date> base = time();
-    if (!base)
+    const std::optional<TimeOfDayValue> at = time() ? timeOfDay() : std::nullopt;
+    if (!at)
         return std::nullopt;
     const std::optional<Date> raised = lastRaised();
     // An occurrence raised up to ten seconds early is not given again while its time is still ahead.
@@ -88,12 +98,16 @@ std::optional<Date> TAReminder::GetRepeatDateTime() const
         const Date now = DateNow();
         return raised && *raised > now ? *raised : now;
     };
-    Date candidate = DateWithTimeOf(DateNow(), *base);
+    // Every day from the calendar and the intended time of day, never from another occurrence, which
+    // a daylight-saving gap may have moved.
+    const LocalFields today = LocalFieldsOf(DateNow());
     const bool anyWeekDay = HasSpecifyRepeatInWeekDay();
+    Date candidate{};
     for (int step = 0; step < kMaxRepeatSteps; ++step) {
+        candidate =
+            DateFromParts(today.year, today.month, today.day + step, at->hour, at->minute, at->second);
         if (candidate > after() && (!anyWeekDay || IsInSpecifyWeekDay(candidate)))
             return candidate;
-        candidate = DateAddDays(candidate, 1);
     }
     return candidate;
 }
@@ -131,13 +145,22 @@ bool TAReminder::IsOpenToDo() const
 
 std::optional<Date> TAReminder::PreviousOccurrence() const
 {
+    // Occurrences fall on whole seconds.
     const std::optional<Date> base = time();
-    if (!base)
+    return base ? LastOccurrenceBy(DateAddSeconds(*base, -1)) : std::nullopt;
+}
+
+std::optional<Date> TAReminder::LastOccurrenceBy(Date at) const
+{
+    const std::optional<TimeOfDayValue> meant = time() ? timeOfDay() : std::nullopt;
+    if (!meant)
         return std::nullopt;
+    const LocalFields day = LocalFieldsOf(at);
     const bool anyWeekDay = HasSpecifyRepeatInWeekDay();
-    for (int days = 1; days <= 7; ++days) {
-        const Date candidate = DateAddDays(*base, -days);
-        if (!anyWeekDay || IsInSpecifyWeekDay(candidate))
+    for (int days = 0; days <= 7; ++days) {
+        const Date candidate =
+            DateFromParts(day.year, day.month, day.day - days, meant->hour, meant->minute, meant->second);
+        if (candidate <= at && (!anyWeekDay || IsInSpecifyWeekDay(candidate)))
             return candidate;
     }
     return std::nullopt;
@@ -180,6 +203,17 @@ std::shared_ptr<TAReminder> TAReminder::FromString(std::string_view line)
         WeekDayFlags flags = DefaultWeekDays();
         GetRepeatWeekDay(*record->m_Name, flags);
         record->m_WeekDay = flags;
+        // The stored time is an occurrence, which a daylight-saving gap may have moved; the title
+        // names the time of day, but for a title that begins with "!!", whose time is the page's.
+        if (!(record->m_ObjType == kPageTitleReminder && PageTimeRepeatable_Is(*record->m_Name))) {
+            std::optional<Date> dt;
+            std::int64_t kind = kReminderTypeNone;
+            std::int64_t start = 0;
+            std::int64_t end = 0;
+            PageTitleReminder_GetDateTime(*record->m_Name, dt, kind, start, end, flags);
+            if (kind == kReminderTypeRepeating && dt)
+                record->m_TimeOfDay = TimeOfDay(*dt);
+        }
     }
     // The data tag is the line's last field, after the backquote that ends the title; it is looked
     // for from the end, so a title that merely holds the label cannot stand in for it.

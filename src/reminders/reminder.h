@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 #include <utility>
+#include <vector>
 
 namespace rz {
 
@@ -73,6 +73,11 @@ public:
     // Due time; for a repeating reminder its next occurrence.
     std::optional<Date> time() const { return detail::LockedGet(m_Mutex, m_Time); }
     void setTime(std::optional<Date> value) { detail::LockedSet(m_Mutex, m_Time, value); }
+    // The local time of day every occurrence of a repeating reminder is meant for. An occurrence on
+    // a day that skips it rings later, and the next one is back at this time. Without one set, the
+    // time of day of `time`.
+    std::optional<TimeOfDayValue> timeOfDay() const;
+    void setTimeOfDay(std::optional<TimeOfDayValue> value) { detail::LockedSet(m_Mutex, m_TimeOfDay, value); }
     // The due check leaves the reminder alone while the clock is earlier than this.
     std::optional<Date> preRemindedTime() const { return detail::LockedGet(m_Mutex, m_PreRemindedTime); }
     void setPreRemindedTime(std::optional<Date> value)
@@ -97,19 +102,23 @@ public:
     bool HasSpecifyRepeatInWeekDay() const;
     // True when the weekday of the date (local time) is chosen.
     bool IsInSpecifyWeekDay(Date date) const;
-    // The first day from today on which the time of day of `time` lies strictly in the future (and
+    // The first day from today on which the time of day (timeOfDay) lies strictly in the future (and
     // after the last raised occurrence) and, when weekdays are chosen, falls on one of them. No date
     // when the record has no `time`.
     std::optional<Date> GetRepeatDateTime() const;
     // The occurrence before `time` on the same schedule, at most a week back; none without `time`.
     std::optional<Date> PreviousOccurrence() const;
+    // The latest occurrence on the schedule no later than `at`, at most a week back; none without
+    // `time`.
+    std::optional<Date> LastOccurrenceBy(Date at) const;
 
     // "Type:%ld` ID:%@` PageID:%@` Link:%@` Time:%@` Recurrence:%hhu` Title:%@`", absent values as
     // "(null)", no escaping. A known data tag follows as " DataTag:%@`": readers that do not know
     // it ignore it, and lines without it read as before.
     std::string ToString() const;
     // Reads a line of the ToString form; never fails. preRemindedTime is set to now, and the weekday
-    // flags of a repeating reminder are read back from its title.
+    // flags and, where the title names it, the time of day of a repeating reminder are read back from
+    // its title.
     static std::shared_ptr<TAReminder> FromString(std::string_view line);
 
     // Page-title syntax (title_syntax.cpp). Positions count UTF-16 code units.
@@ -144,6 +153,7 @@ private:
     std::optional<std::string> m_PageId;
     std::optional<std::string> m_Link;
     std::optional<Date> m_Time;
+    std::optional<TimeOfDayValue> m_TimeOfDay;
     std::optional<Date> m_PreRemindedTime;
     std::optional<Date> m_LastRaised;
     WeekDayFlags m_WeekDay = DefaultWeekDays();

@@ -31,6 +31,13 @@ public:
     // or check running meanwhile saves nothing.
     void Clear();
 
+    // Makes the engine's lists and files the account's: when they belong to another account (or to
+    // an unknown one while `unknownIsAnother`, as right after a sign-in), empties the reminder, tag
+    // page and pending lists and the page list texts as Clear does, writes the emptied files and
+    // gives true, so that nothing of the former account is ever raised. Main thread; the worker must
+    // not be loading meanwhile, or a load of the former account saves nothing (Clear).
+    bool AdoptAccount(const std::string& userId, bool unknownIsAnother);
+
     // Turns ReminderPagesJson into reminders when it differs from the text last turned into
     // reminders, or when reads were held back last time; a completed load saves the reminder list,
     // the page list text and the tag page list.

@@ -17,10 +17,9 @@ std::optional<std::string> ReminderKey(const TAReminder& record)
     return record.Id();
 }
 
-// TimeOfDay of both, when both are present.
-bool SameTimeOfDay(const std::optional<Date>& a, const std::optional<Date>& b)
+std::optional<TimeOfDayValue> TimeOfDayOf(const std::optional<Date>& date)
 {
-    return a && b && TimeOfDay(*a) == TimeOfDay(*b);
+    return date ? std::optional<TimeOfDayValue>(TimeOfDay(*date)) : std::nullopt;
 }
 
 ReminderPtr NewRecord(std::int64_t objType, std::optional<std::string> name, std::optional<std::string> id,
@@ -34,6 +33,7 @@ ReminderPtr NewRecord(std::int64_t objType, std::optional<std::string> name, std
     record->setPageId(std::move(pageId));
     record->setLink(std::move(link));
     record->setTime(time);
+    record->setTimeOfDay(TimeOfDayOf(time));
     record->setRepeat(repeat);
     record->setWeekDay(weekDay);
     return record;
@@ -59,6 +59,8 @@ std::int64_t TReminderList::AddUnique(std::int64_t objType, std::optional<std::s
     if (!existing) {
         ReminderPtr record = NewRecord(objType, std::move(Name), std::move(ID), std::move(PageID),
                                        std::move(Link), DT, repeat, WeekDay);
+        if (RaisedAlready(record->Id(), repeat, DT, record))
+            return 0;
         if (repeat)
             record->setTime(record->GetRepeatDateTime());
         record->setPreRemindedTime(DateNow());
@@ -71,8 +73,12 @@ std::int64_t TReminderList::AddUnique(std::int64_t objType, std::optional<std::s
         // Compared and updated in place under the record's lock: no copies on the common path of a
         // merge that changes nothing, and the due check never meets a half-updated record.
         std::lock_guard recordLock(existing->m_Mutex);
+        // A repeating record's time is its next occurrence, which a daylight-saving gap may have moved;
+        // the time of day it is meant for is what the page names.
+        const std::optional<TimeOfDayValue> meant =
+            existing->m_TimeOfDay ? existing->m_TimeOfDay : TimeOfDayOf(existing->m_Time);
         const bool sameWhen =
-            repeat ? SameTimeOfDay(existing->m_Time, DT) : SameInstant(existing->m_Time, DT);
+            repeat ? existing->m_Time && DT && meant == TimeOfDayOf(DT) : SameInstant(existing->m_Time, DT);
         const bool same = sameWhen && existing->m_Repeat == repeat && SameText(existing->m_Name, Name) &&
                           SameText(existing->m_Id, ID) && SameText(existing->m_Link, Link);
         if (!same) {
@@ -81,6 +87,7 @@ std::int64_t TReminderList::AddUnique(std::int64_t objType, std::optional<std::s
             existing->m_Id = std::move(ID);
             existing->m_Link = std::move(Link);
             existing->m_Time = DT;
+            existing->m_TimeOfDay = TimeOfDayOf(DT);
             existing->m_Repeat = repeat;
             changes = 1;
         }
@@ -105,6 +112,8 @@ ReminderPtr TReminderList::AddUniqueLocked(const ReminderPtr& record)
     const std::optional<std::string> id = record->Id();
     ReminderPtr existing = m_Records.FindRecord(id, true);
     if (!existing) {
+        if (RaisedAlready(id, record->Repeat(), record->time(), record))
+            return nullptr;
         m_Records.Append(record);
         return record;
     }
@@ -116,6 +125,7 @@ ReminderPtr TReminderList::AddUniqueLocked(const ReminderPtr& record)
         existing->setName(record->name());
         existing->setLink(record->link());
         existing->setTime(time);
+        existing->setTimeOfDay(record->timeOfDay());
         existing->setRepeat(record->Repeat());
     }
     const WeekDayFlags weekDay = record->weekDay();
@@ -124,6 +134,56 @@ ReminderPtr TReminderList::AddUniqueLocked(const ReminderPtr& record)
     if (std::string dataTag = record->dataTag(); dataTag != existing->dataTag())
         existing->setDataTag(std::move(dataTag));
     return existing;
+}
+
+bool TReminderList::RaisedAlready(const std::optional<std::string>& id, std::uint8_t repeat,
+                                  std::optional<Date> time, const ReminderPtr& record) const
+{
+    const auto raised = id ? m_Raised.find(*id) : m_Raised.end();
+    if (raised == m_Raised.end())
+        return false;
+    if (repeat) {
+        record->setLastRaised(raised->second);
+        return false;
+    }
+    return time && *time <= raised->second;
+}
+
+void TReminderList::NoteRaised(const std::optional<std::string>& id, Date time)
+{
+    if (!id)
+        return;
+    std::lock_guard lock(m_Mutex);
+    Date& noted = m_Raised.try_emplace(*id, time).first->second;
+    noted = std::max(noted, time);
+}
+
+std::map<std::string, Date> TReminderList::RaisedOccurrences(Date since)
+{
+    std::lock_guard lock(m_Mutex);
+    std::erase_if(m_Raised, [since](const auto& entry) { return entry.second < since; });
+    return m_Raised;
+}
+
+void TReminderList::RestoreRaised(const std::map<std::string, Date>& raised)
+{
+    for (const auto& [id, time] : raised)
+        NoteRaised(id, time);
+    std::lock_guard lock(m_Mutex);
+    m_Records.RemoveIf([&](TAReminder& r) {
+        const std::optional<std::string> id = r.Id();
+        const auto noted = id ? m_Raised.find(*id) : m_Raised.end();
+        if (noted == m_Raised.end())
+            return false;
+        const std::optional<Date> time = r.time();
+        if (r.Repeat() != 0) {
+            const std::optional<Date> last = r.lastRaised();
+            if (!last || *last < noted->second)
+                r.setLastRaised(noted->second);
+            return false;
+        }
+        return time && *time <= noted->second;
+    });
 }
 
 ReminderPtr TReminderList::InsertTop(std::int64_t objType, std::optional<std::string> Name,
@@ -179,6 +239,13 @@ void TReminderList::LoadFromFile(const std::string& path)
         if (r->Repeat() != 0 && time && *time < now)
             r->setTime(r->GetRepeatDateTime());
     }
+}
+
+void TReminderList::Clear()
+{
+    std::lock_guard lock(m_Mutex);
+    m_Records.Clear();
+    m_Raised.clear();
 }
 
 bool TReminderList::Remove(const ReminderPtr& record)

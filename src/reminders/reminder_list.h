@@ -6,6 +6,7 @@
 #include "util/dates.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -33,7 +34,7 @@ public:
                            std::optional<std::string> Link, std::optional<Date> DT, std::uint8_t IsRepeat,
                            const WeekDayFlags& WeekDay);
     // AddUnique(record) merges a loaded record: appends it, or updates the record with its key and
-    // gives that one.
+    // gives that one; none for a one-off whose occurrence was raised already.
     using RecordList::AddUnique;
     // Appends a new record whatever keys the list holds (time = DT as given); gives it.
     ReminderPtr InsertTop(std::int64_t objType, std::optional<std::string> Name,
@@ -53,6 +54,20 @@ public:
     // occurrence has passed moves to its next one, so it rings even when its page is not read again.
     void LoadFromFile(const std::string& path);
 
+    // Remembers that the due check raised the keyed reminder's occurrence at `time`. From then on a
+    // merge adds no one-off of that key at that time or earlier again, and a repeating record of that
+    // key never gives that occurrence back, so a load that finds the page unchanged raises nothing twice.
+    void NoteRaised(const std::optional<std::string>& id, Date time);
+    // The occurrences noted, by key, from `since` on; older ones are forgotten: no load adds a one-off
+    // that lies that far back.
+    std::map<std::string, Date> RaisedOccurrences(Date since);
+    // Takes the occurrences an earlier run noted: drops the one-offs they cover and gives repeating
+    // records their last raised occurrence.
+    void RestoreRaised(const std::map<std::string, Date>& raised);
+
+    // Empties the list and forgets the raised occurrences.
+    void Clear();
+
     // Removes that very record, wherever it now stands; false when it is no longer in the list.
     bool Remove(const ReminderPtr& record);
     // Earliest time first; records without time go last. Equal times keep their order.
@@ -62,6 +77,11 @@ private:
     friend class detail::RecordList<TReminderList, TAReminder>;
     static constexpr bool kGetByIDFindsLast = true;
     ReminderPtr AddUniqueLocked(const ReminderPtr& record);
+    // A new record of this key would give back an occurrence raised already; under m_Mutex.
+    bool RaisedAlready(const std::optional<std::string>& id, std::uint8_t repeat, std::optional<Date> time,
+                       const ReminderPtr& record) const;
+
+    std::map<std::string, Date> m_Raised; // under m_Mutex
 };
 
 } // namespace rz

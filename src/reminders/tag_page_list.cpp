@@ -4,10 +4,16 @@
 #include "reminders/page_ids_in_text.h"
 #include "reminders/reminder.h"
 #include "reminders/text_form.h"
+#include "util/text.h"
+
+#include <cmath>
+#include <string>
 
 namespace rz {
 
 namespace {
+
+constexpr std::string_view kInstantLabel = "` Instant:";
 
 std::optional<std::string> TagPageKey(const TATagPage& record)
 {
@@ -29,9 +35,18 @@ void TATagPage::ListHold(int delta)
 std::string TATagPage::ToString() const
 {
     std::lock_guard lock(m_Mutex);
-    return detail::JoinTextForm({{"PageID:", detail::OrNull(m_PageId)},
-                                 {"Link:", detail::OrNull(m_Link)},
-                                 {"Time:", detail::DateOrNull(m_LastModifyTime)}});
+    std::string line = detail::JoinTextForm({{"PageID:", detail::OrNull(m_PageId)},
+                                             {"Link:", detail::OrNull(m_Link)},
+                                             {"Time:", detail::DateOrNull(m_LastModifyTime)}});
+    // A change in the second of two repeated hours (the clock set back in autumn) reads back as the
+    // first; the instant follows then, so the page is not read again for nothing after a restart.
+    // Readers that do not know the field ignore it.
+    if (m_LastModifyTime && StringToDate(DateToString(m_LastModifyTime)) != m_LastModifyTime) {
+        line += kInstantLabel.substr(1);
+        line += std::to_string(static_cast<long long>(m_LastModifyTime->seconds));
+        line += '`';
+    }
+    return line;
 }
 
 std::shared_ptr<TATagPage> TATagPage::FromString(std::string_view line)
@@ -40,6 +55,18 @@ std::shared_ptr<TATagPage> TATagPage::FromString(std::string_view line)
     record->m_PageId = detail::CutTextField(line, "PageID:");
     record->m_Link = detail::CutTextField(line, "Link:");
     record->m_LastModifyTime = StringToDate(detail::CutTextField(line, "Time:"));
+    // Looked for from the end, after the time, so a link that merely holds the label cannot stand in.
+    if (const std::size_t at = line.rfind(kInstantLabel); record->m_LastModifyTime &&
+                                                          at != std::string_view::npos &&
+                                                          line.ends_with('`') && line.rfind("Time:") < at) {
+        const std::string_view digits =
+            line.substr(at + kInstantLabel.size(), line.size() - 1 - at - kInstantLabel.size());
+        const Date instant{static_cast<double>(StrLeadingInt(digits))};
+        // Only ever the other reading of the same local time.
+        if (std::abs(instant.seconds - record->m_LastModifyTime->seconds) <= 3 * 3600 &&
+            DateToString(instant) == DateToString(record->m_LastModifyTime))
+            record->m_LastModifyTime = instant;
+    }
     return record;
 }
 

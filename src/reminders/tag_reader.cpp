@@ -7,6 +7,7 @@
 #include "util/text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <pugixml.hpp>
 #include <string_view>
 #include <vector>
@@ -120,6 +121,47 @@ std::int64_t MergeTagged(TReminderList& list, const std::string& pageId, const s
     return 0;
 }
 
+// True when the "&" at `at` begins a reference the XML parser decodes itself: one of XML's five
+// names, or a decimal or hexadecimal character number.
+bool IsXmlReference(std::string_view text, std::size_t at)
+{
+    for (const std::string_view named : {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"}) {
+        if (text.substr(at, named.size()) == named)
+            return true;
+    }
+    std::size_t i = at + 1;
+    if (i >= text.size() || text[i] != '#')
+        return false;
+    ++i;
+    const bool hex = i < text.size() && (text[i] == 'x' || text[i] == 'X');
+    if (hex)
+        ++i;
+    const std::size_t digits = i;
+    const auto isDigit = [hex](unsigned char c) {
+        return hex ? std::isxdigit(c) != 0 : std::isdigit(c) != 0;
+    };
+    while (i < text.size() && i - digits < 8 && isDigit(static_cast<unsigned char>(text[i])))
+        ++i;
+    return i > digits && i < text.size() && text[i] == ';';
+}
+
+// "&nbsp;" is what it stands for and the parser decodes XML's own references, so "Ann &amp; Bob"
+// reads as OneNote shows it; any other "&" becomes a no-break space, so entities the strict parser
+// does not know cannot fail the page.
+std::string PreparedMarkup(std::string_view content)
+{
+    const std::string text = StrReplaceAll(content, "&nbsp;", "\xC2\xA0");
+    std::string prepared;
+    prepared.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && !IsXmlReference(text, i))
+            prepared += "\xC2\xA0";
+        else
+            prepared += text[i];
+    }
+    return prepared;
+}
+
 // Calls `visit(element, text, dataTag)` for every tagged "p", and every list item tagged itself or
 // through a tagged "span" in it, in document order.
 template <class Visit> void ForEachTagged(const pugi::xml_node& parent, Visit visit)
@@ -136,15 +178,23 @@ template <class Visit> void ForEachTagged(const pugi::xml_node& parent, Visit vi
 
 bool LoadPrepared(pugi::xml_document& document, std::string_view content)
 {
-    // "&nbsp;" is what it stands for; any other "&" still becomes a no-break space, so entities the
-    // strict parser does not know cannot fail the page.
-    const std::string prepared = StrAmpToNbsp(StrReplaceAll(content, "&nbsp;", "\xC2\xA0"));
+    const std::string prepared = PreparedMarkup(content);
     const pugi::xml_parse_result parsed = document.load_buffer(
         prepared.data(), prepared.size(), pugi::parse_default | pugi::parse_ws_pcdata, pugi::encoding_utf8);
     return parsed && document.document_element();
 }
 
 } // namespace
+
+std::string MarkupText(std::string_view markup)
+{
+    const std::string wrapped = "<t>" + PreparedMarkup(markup) + "</t>";
+    pugi::xml_document document;
+    if (!document.load_buffer(wrapped.data(), wrapped.size(), pugi::parse_default | pugi::parse_ws_pcdata,
+                              pugi::encoding_utf8))
+        return std::string(markup);
+    return document.child("t").text().get();
+}
 
 bool IsCompletedDataTag(std::string_view dataTag)
 {

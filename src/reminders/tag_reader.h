@@ -29,8 +29,12 @@ std::int64_t LoadPendingTags_Recurse(TReminderList& list, const std::string& pag
                                      const std::string& pageLink, const pugi::xml_node& parent);
 
 // Parses page content strictly as XML (whitespace-only text and CDATA kept), "&nbsp;" read as a
-// no-break space and every other "&" turned into one (StrAmpToNbsp), and walks it from its root
-// element. None when the content does not parse.
+// no-break space, XML's own character references decoded and every other "&" turned into a no-break
+// space, and walks it from its root element. None when the content does not parse.
+// The text of a piece of page markup (a page's <title>) as OneNote shows it: character references
+// decoded as ReadTagReminders decodes them. The markup itself when it does not parse.
+std::string MarkupText(std::string_view markup);
+
 std::optional<std::int64_t> ReadTagReminders(TReminderList& list, const std::string& pageId,
                                              const std::string& pageLink, std::string_view content);
 

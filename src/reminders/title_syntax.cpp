@@ -126,8 +126,11 @@ bool ReadRepeating(std::string_view title, const std::u16string& title16, std::s
     }
 
     const LocalFields today = LocalFieldsOf(now);
-    DT = DateFromParts(today.year, today.month, today.day, static_cast<int>(hour), static_cast<int>(minute),
-                       static_cast<int>(second));
+    const TimeOfDayValue at{static_cast<int>(hour), static_cast<int>(minute), static_cast<int>(second)};
+    DT = DateFromParts(today.year, today.month, today.day, at.hour, at.minute, at.second);
+    // Today's clock skips that time (spring forward): the day before carries the time of day.
+    if (TimeOfDay(*DT) != at)
+        DT = DateFromParts(today.year, today.month, today.day - 1, at.hour, at.minute, at.second);
     ReminderType = kReminderTypeRepeating;
     return true;
 }

@@ -13,9 +13,15 @@ namespace {
 
 // A fired repeating reminder waits this long before it may fire again.
 constexpr int kRepeatHoldOffSeconds = 20;
+// A check this long after the previous one follows a sleep (or a stopped loop): what came due
+// meanwhile is late.
+constexpr double kSleepSeconds = 60;
 // The last check's time is written at least this often.
 constexpr double kStateSaveSeconds = 60;
 constexpr const char* kLastCheckKey = "lastCheck";
+constexpr const char* kRaisedKey = "raised";
+// Raised occurrences are kept this long: no load adds a one-off whose time lies further back.
+constexpr int kRaisedKeptDays = 1;
 
 // The occurrence after the one that just fired. A check fires a reminder up to ten seconds before
 // its time, when the plain next occurrence after now is still that same one; it would fire again
@@ -87,6 +93,18 @@ bool AlreadyPending(const TReminderList& pending, const std::optional<std::strin
 
 } // namespace
 
+bool SnoozedCopyHolds(const TAReminder& copy, std::string_view pageList, const TReminderList& reminders)
+{
+    const std::optional<std::string> pageId = copy.pageId();
+    if (!pageList.empty() && (!pageId || pageList.find(*pageId) == std::string_view::npos))
+        return false;
+    const ReminderPtr source = reminders.GetByID(copy.Id());
+    const std::optional<Date> time = copy.time();
+    if (copy.Repeat() != 0)
+        return source && time && source->timeOfDay() == TimeOfDay(*time);
+    return !source || source->time() == time;
+}
+
 void TDueCheck::UseStateFile(const std::string& path)
 {
     if (path == m_StatePath)
@@ -99,9 +117,16 @@ void TDueCheck::UseStateFile(const std::string& path)
     const Json state = JsonTextToObject(std::string_view(*text));
     if (const auto it = state.find(kLastCheckKey); it != state.end() && it->is_number())
         m_LastRunCheck = Date{it->get<double>()};
+    m_RaisedToRestore.clear();
+    if (const auto it = state.find(kRaisedKey); it != state.end() && it->is_object()) {
+        for (const auto& [id, time] : it->items()) {
+            if (time.is_number())
+                m_RaisedToRestore[id] = Date{time.get<double>()};
+        }
+    }
 }
 
-void TDueCheck::SaveState(Date now, bool raised)
+void TDueCheck::SaveState(Date now, bool raised, TReminderList& reminders)
 {
     if (m_StatePath.empty())
         return;
@@ -111,7 +136,10 @@ void TDueCheck::SaveState(Date now, bool raised)
     if (!due)
         return;
     // Whole-second text would lose up to a second and raise a reminder of that second twice.
-    const Json state = {{kLastCheckKey, now.seconds}};
+    Json raisedTimes = Json::object();
+    for (const auto& [id, time] : reminders.RaisedOccurrences(DateAddDays(now, -kRaisedKeptDays)))
+        raisedTimes[id] = time.seconds;
+    const Json state = {{kLastCheckKey, now.seconds}, {kRaisedKey, std::move(raisedTimes)}};
     if (WriteTextFile(m_StatePath, state.dump()))
         m_StateSaved = now;
 }
@@ -120,19 +148,34 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
                                            SnoozeState& snooze)
 {
     const Date now = DateNow();
+    if (!m_RaisedToRestore.empty()) {
+        reminders.RestoreRaised(m_RaisedToRestore);
+        m_RaisedToRestore.clear();
+    }
     DueWindow window = DueWindowFor(now, m_PreviousCheck);
-    // First check after a start: reach back to just after what the last run's last check covered.
+    const Date onTime = DateAddSeconds(now, -kDueToleranceSeconds);
+    // The first check after a start, or after the machine slept: reach back to just after what the
+    // last check covered, and mark what came due meanwhile late. A last check in the future (the
+    // clock was set back) covered nothing of what lies ahead now.
+    std::optional<Date> covered = m_PreviousCheck ? std::nullopt : m_LastRunCheck;
+    if (m_PreviousCheck && now.seconds - m_PreviousCheck->seconds > kSleepSeconds)
+        covered = m_PreviousCheck;
     std::optional<Date> lateFrom;
-    if (m_LastRunCheck && !m_PreviousCheck) {
-        const Date from = DateAddSeconds(*m_LastRunCheck, kDueToleranceSeconds);
-        if (from < window.Low) {
+    if (covered) {
+        const Date from = DateAddSeconds(*covered, kDueToleranceSeconds);
+        if (from < onTime) {
             lateFrom = Date{std::nextafter(from.seconds, from.seconds + 1)};
             window.Low = *lateFrom;
         }
     }
     m_LastRunCheck.reset();
     m_PreviousCheck = now;
-    const Date onTime = DateAddSeconds(now, -kDueToleranceSeconds);
+
+    // Hold-offs lie at most the repeat hold-off ahead; one further ahead was set before the clock
+    // was set back and would silence its reminder for as long.
+    const Date holdOffLimit = DateAddSeconds(now, kRepeatHoldOffSeconds);
+    if (snooze.PreRemindedTime > holdOffLimit)
+        snooze.PreRemindedTime = InitialSnoozeState(now).PreRemindedTime;
 
     DueCheckResult result;
     result.Alert = SnoozeStep(snooze, now, window);
@@ -143,6 +186,8 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         if (!r) {
             continue;
         }
+        if (const std::optional<Date> pre = r->preRemindedTime(); pre && *pre > holdOffLimit)
+            r->setPreRemindedTime(now);
         std::optional<Date> time = r->time();
         const bool repeats = r->Repeat() != 0;
         if (repeats && time) {
@@ -152,11 +197,12 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
                 r->setTime(r->GetRepeatDateTime());
                 continue;
             }
-            // Loading moved a passed occurrence on; the one missed while stopped rings late.
-            if (lateFrom && *time > now) {
-                if (const std::optional<Date> previous = r->PreviousOccurrence();
-                    previous && DateIsBetween(*previous, *lateFrom, onTime)) {
-                    time = previous;
+            // Of the occurrences missed while stopped or asleep the latest rings, late: loading moved
+            // a passed one on, sleeping left the oldest in place. One due on time now rings as it is.
+            if (lateFrom && !DateIsBetween(*time, onTime, window.High)) {
+                if (const std::optional<Date> latest = r->LastOccurrenceBy(onTime);
+                    latest && DateIsBetween(*latest, *lateFrom, onTime) && (!raised || *latest > *raised)) {
+                    time = latest;
                 }
             }
         }
@@ -169,14 +215,15 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
             continue;
         }
         const bool late = lateFrom && *time < onTime;
-        const std::string name =
-            (late ? m_LateMarker : std::string()) + r->name().value_or(std::string());
+        const std::string name = (late ? m_LateMarker : std::string()) + r->name().value_or(std::string());
         r->setPreRemindedTime(repeats ? DateAddSeconds(now, kRepeatHoldOffSeconds) : window.High);
         pending
-            .InsertTop(r->objType(), late || r->name() ? std::optional<std::string>(name) : std::nullopt, r->Id(),
-                       r->pageId(), r->link(), time, r->Repeat(), r->weekDay())
+            .InsertTop(r->objType(), late || r->name() ? std::optional<std::string>(name) : std::nullopt,
+                       r->Id(), r->pageId(), r->link(), time, r->Repeat(), r->weekDay())
             ->setDataTag(r->dataTag());
         result.FiredNames.push_back(name);
+        result.FiredOccurrences.emplace_back(r->Id(), *time);
+        reminders.NoteRaised(r->Id(), *time);
         if (repeats) {
             r->setLastRaised(time);
             r->setTime(NextOccurrenceAfter(*r, *time));
@@ -185,7 +232,7 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         }
         result.Alert = true;
     }
-    SaveState(now, !result.FiredNames.empty());
+    SaveState(now, !result.FiredNames.empty(), reminders);
     return result;
 }
 

@@ -3,13 +3,16 @@
 
 #include "util/dates.h"
 
+#include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace rz {
 
+class TAReminder;
 class TReminderList;
 
 // Seconds either side of the clock within which a reminder or a snooze is due.
@@ -56,17 +59,28 @@ struct DueCheckResult
     bool Alert = false;
     // Names of the reminders that fired, in the order they were appended to the pending list.
     std::vector<std::string> FiredNames;
+    // Key and occurrence of each reminder that fired, in the same order.
+    std::vector<std::pair<std::optional<std::string>, Date>> FiredOccurrences;
 };
+
+// A snoozed copy of a reminder may still wake: its page is still in the page list text (an empty
+// text, not yet loaded, keeps it) and, where the list holds the reminder, it still rings at the
+// copy's time (one-off) or time of day (repeating). A repeating reminder gone from the list takes
+// its copies with it.
+bool SnoozedCopyHolds(const TAReminder& copy, std::string_view pageList, const TReminderList& reminders);
 
 // The once-a-second due check. Remembers the previous check's time for the window's lower end.
 class TDueCheck
 {
 public:
     // Keeps the time of the last check in this file (JSON, replaced atomically) across runs: written
-    // when a check raises something and at least once a minute. The first call reads the last run's
+    // when a check raises something and at least once a minute. The occurrences raised in the last
+    // day go with it, so a restart seconds after an alert (while a page still names the time to
+    // come) neither raises nor lists them again. The first call reads the last run's
     // time, so the first check raises once, marked late, every reminder that came due since then; a
-    // repeating one its latest missed occurrence. Without a file (the very first start) nothing is
-    // raised late. Later calls with the same path change nothing.
+    // repeating one its latest missed occurrence. A check more than a minute after the previous one
+    // (the machine slept) does the same for what came due since that one. Without a file (the very first
+    // start) nothing is raised late. Later calls with the same path change nothing.
     void UseStateFile(const std::string& path);
 
     // Moves due one-off reminders to `pending`, appends a copy of each due repeating reminder and
@@ -81,13 +95,15 @@ public:
     void SetLateMarker(std::string marker) { m_LateMarker = std::move(marker); }
 
 private:
-    void SaveState(Date now, bool raised);
+    void SaveState(Date now, bool raised, TReminderList& reminders);
 
     std::optional<Date> m_PreviousCheck;
     std::string m_StatePath;
     // The last run's last check, until the first check of this run has used it.
     std::optional<Date> m_LastRunCheck;
     std::optional<Date> m_StateSaved;
+    // The last run's raised occurrences, until the first check of this run has given them to the list.
+    std::map<std::string, Date> m_RaisedToRestore;
     std::string m_LateMarker = kLateMarker;
 };
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/mwin_pending_reminders.h"
 
+#include "ui/locale_text.h"
 #include "ui/outbox_status.h"
 #include "ui/pending_reminders.h"
 #include "ui/reminder_table_model.h"
@@ -9,8 +10,10 @@
 #include "ui_MWinPendingReminders.h"
 
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
@@ -59,6 +62,18 @@ void MWinPendingReminders::windowDidLoad()
                 [this, choice] { SnoozeOneClick(static_cast<int>(choice)); });
     }
     m_Ui->buttonSnoozeOne->setMenu(snoozeOneMenu);
+    // Snoozed reminders stay within reach: listed under the table until they come back.
+    m_SnoozedList = new QListWidget(this);
+    m_SnoozedList->setObjectName(QStringLiteral("snoozedList"));
+    m_SnoozedList->setMaximumHeight(90);
+    m_CancelSnooze = new QPushButton(UiText("strCancelSnooze"), this);
+    m_CancelSnooze->setObjectName(QStringLiteral("buttonCancelSnooze"));
+    m_CancelSnooze->setAutoDefault(false);
+    auto* snoozedRow = new QHBoxLayout();
+    snoozedRow->addWidget(m_SnoozedList, 1);
+    snoozedRow->addWidget(m_CancelSnooze, 0, Qt::AlignTop);
+    m_Ui->mainLayout->insertLayout(m_Ui->mainLayout->indexOf(m_Ui->toDoStatusLabel), snoozedRow);
+    connect(m_CancelSnooze, &QPushButton::clicked, this, &MWinPendingReminders::buttonCancelSnoozeClick);
     connect(m_Ui->tableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MWinPendingReminders::UpdateActions);
     // The worker ticks to-dos meanwhile; the status follows while the window is open.
@@ -76,13 +91,38 @@ void MWinPendingReminders::windowDidLoad()
     });
     m_Loaded = true;
     m_Model->Reload();
+    RefreshSnoozed();
 }
 
 void MWinPendingReminders::RefreshTableData()
 {
     if (m_Loaded) {
         m_Model->Reload();
+        RefreshSnoozed();
         UpdateActions();
+    }
+}
+
+void MWinPendingReminders::RefreshSnoozed()
+{
+    m_SnoozedList->clear();
+    for (const TPendingReminders::Snoozed& snoozed : m_Pending.SnoozedReminders()) {
+        m_SnoozedList->addItem(
+            UiText("strSnoozedUntil")
+                .arg(QString::fromStdString(snoozed.Record->name().value_or(std::string())),
+                     LocaleDateTimeText(snoozed.Until)));
+    }
+    const bool any = m_SnoozedList->count() > 0;
+    m_SnoozedList->setVisible(any);
+    m_CancelSnooze->setVisible(any);
+}
+
+void MWinPendingReminders::buttonCancelSnoozeClick()
+{
+    const int row = m_SnoozedList->currentRow();
+    if (row >= 0) {
+        m_Pending.DismissSnoozed(static_cast<std::size_t>(row));
+        RefreshSnoozed();
     }
 }
 

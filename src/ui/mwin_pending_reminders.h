@@ -6,6 +6,8 @@
 #include <optional>
 
 class QComboBox;
+class QListWidget;
+class QPushButton;
 class QTableView;
 
 namespace Ui {
@@ -18,7 +20,8 @@ class ReminderTableModel;
 class TPendingReminders;
 
 // The reminders that came due: Open, Done (ticks a to-do in OneNote), Snooze This (one reminder),
-// Dismiss, Dismiss all and Snooze (the window). Created once, reused, shown without a modal loop;
+// Dismiss, Dismiss all and Snooze (the window); below them the reminders snoozed one by one, with
+// the time each comes back, which Cancel Snooze drops. Created once, reused, shown without a modal loop;
 // it stays above other windows. A double click on a row opens its page (a
 // single click only selects, so choosing a row to dismiss does not open it).
 class MWinPendingReminders : public QDialog
@@ -35,6 +38,8 @@ public:
 
     QTableView* tableView() const;
     QComboBox* snoozeCombo() const;
+    // The snoozed reminders, each with the time it comes back; hidden while there are none.
+    QListWidget* snoozedList() const { return m_SnoozedList; }
     // The selected row, none when nothing is selected.
     std::optional<std::size_t> SelectedRow() const;
 
@@ -45,15 +50,20 @@ public slots:
     void buttonSnoozeClick();
     void buttonDoneClick();
     void SnoozeOneClick(int choice);
+    // Cancels the selected snoozed reminder.
+    void buttonCancelSnoozeClick();
     // Enables Done for an open to-do and shows what waits to be ticked in OneNote.
     void UpdateActions();
 
 private:
     void windowDidLoad();
+    void RefreshSnoozed();
 
     TPendingReminders& m_Pending;
     std::unique_ptr<Ui::MWinPendingReminders> m_Ui;
     ReminderTableModel* m_Model = nullptr;
+    QListWidget* m_SnoozedList = nullptr;
+    QPushButton* m_CancelSnooze = nullptr;
     bool m_Loaded = false;
 };
 

@@ -74,6 +74,7 @@ bool TPendingReminders::Dismiss(std::optional<std::size_t> selectedRow)
 void TPendingReminders::DismissAll()
 {
     m_Pending.Clear();
+    m_Snoozed.clear();
     Save();
 }
 
@@ -144,12 +145,17 @@ bool TPendingReminders::SnoozeRecord(const ReminderPtr& entry, TOneSnooze choice
     return m_Pending.Count() == 0;
 }
 
-std::vector<std::string> TPendingReminders::WakeSnoozed(Date now)
+std::vector<std::string> TPendingReminders::WakeSnoozed(Date now,
+                                                        const std::function<bool(const TAReminder&)>& holds)
 {
     std::vector<std::string> names;
     const Date due = DateAddSeconds(now, kDueToleranceSeconds);
+    bool dropped = false;
     for (auto it = m_Snoozed.begin(); it != m_Snoozed.end();) {
-        if (it->Until <= due) {
+        if (it->Until <= due && holds && !holds(*it->Record)) {
+            it = m_Snoozed.erase(it);
+            dropped = true;
+        } else if (it->Until <= due) {
             AppendCopy(m_Pending, *it->Record);
             names.push_back(it->Record->name().value_or(std::string()));
             it = m_Snoozed.erase(it);
@@ -157,10 +163,32 @@ std::vector<std::string> TPendingReminders::WakeSnoozed(Date now)
             ++it;
         }
     }
-    if (!names.empty()) {
+    if (!names.empty() || dropped) {
         Save();
     }
     return names;
+}
+
+bool TPendingReminders::DismissSnoozed(std::size_t index)
+{
+    if (index >= m_Snoozed.size()) {
+        return false;
+    }
+    m_Snoozed.erase(m_Snoozed.begin() + static_cast<std::ptrdiff_t>(index));
+    Save();
+    return true;
+}
+
+void TPendingReminders::DropSnoozedBefore(const std::optional<std::string>& id, Date occurrence)
+{
+    const std::size_t before = m_Snoozed.size();
+    std::erase_if(m_Snoozed, [&](const Snoozed& snoozed) {
+        const std::optional<Date> time = snoozed.Record->time();
+        return snoozed.Record->Id() == id && time && *time < occurrence;
+    });
+    if (m_Snoozed.size() != before) {
+        Save();
+    }
 }
 
 void TPendingReminders::SnoozeWith(const std::string& text)
@@ -179,6 +207,14 @@ std::string TPendingReminders::SnoozeDefault() const
 {
     MConfigTransaction settings(m_SettingsFilePath);
     return settings->ReadValueDefStr(kSnoozeSettingsKey, kSnoozeDefault);
+}
+
+void TPendingReminders::Forget()
+{
+    m_Pending.Clear();
+    m_Snoozed.clear();
+    m_Snooze = InitialSnoozeState(DateNow());
+    Save();
 }
 
 void TPendingReminders::Load()

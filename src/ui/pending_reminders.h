@@ -6,6 +6,7 @@
 #include "ui/snooze.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,7 +40,7 @@ public:
     // Removes the entry the row rule gives and saves. True when the list is now empty, so the
     // window closes; false when nothing was removed or entries remain.
     bool Dismiss(std::optional<std::size_t> selectedRow);
-    // Removes every entry and saves; the window always closes.
+    // Removes every entry, snoozed ones too, and saves; the window always closes.
     void DismissAll();
     // Hands the entry's link, braces removed, to the registered opener. The entry stays pending.
     void Open(std::optional<std::size_t> selectedRow);
@@ -62,8 +63,12 @@ public:
     bool SnoozeRecord(const ReminderPtr& record, TOneSnooze choice);
     bool MarkRecordDone(const ReminderPtr& record);
     // Moves back every snoozed reminder whose time has come (or lies within the due tolerance) and
-    // saves; gives their names, for the alert.
-    std::vector<std::string> WakeSnoozed(Date now);
+    // saves; gives their names, for the alert. One that no longer `holds` (its page or its time
+    // went) is dropped instead.
+    std::vector<std::string> WakeSnoozed(Date now, const std::function<bool(const TAReminder&)>& holds = {});
+    // Drops the snoozed copies of the reminder older than the occurrence that has just rung, so a
+    // day's snooze of a daily reminder does not ring beside the next day's occurrence.
+    void DropSnoozedBefore(const std::optional<std::string>& id, Date occurrence);
     // Reminders snoozed one by one, each with the time it comes back.
     struct Snoozed
     {
@@ -71,6 +76,12 @@ public:
         Date Until;
     };
     const std::vector<Snoozed>& SnoozedReminders() const { return m_Snoozed; }
+    // Cancels the snooze at that index of SnoozedReminders: the reminder does not come back. Saves;
+    // false when there is no such entry.
+    bool DismissSnoozed(std::size_t index);
+
+    // Forgets every pending and snoozed entry and saves (another account signed in).
+    void Forget();
 
     // Appends the stored pending entries, every line as its own entry (a repeating reminder may be
     // pending twice under one key), and the snoozed ones. A missing or damaged file adds nothing.

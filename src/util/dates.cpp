@@ -4,10 +4,12 @@
 #include "util/clock.h"
 #include "util/text.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 
 namespace rz {
 namespace {
@@ -89,15 +91,37 @@ LocalFields LocalFieldsOf(Date date)
 
 Date DateFromParts(int year, int month, int day, int hour, int minute, int second)
 {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    t.tm_isdst = -1;
-    return Date{static_cast<double>(std::mktime(&t))};
+    // mktime with tm_isdst = -1 picks between the two instants of a repeated hour by what the
+    // previous call anywhere in the process saw; both readings are tried instead, so the same fields
+    // always give the same instant.
+    std::tm want{};
+    want.tm_year = year - 1900;
+    want.tm_mon = month - 1;
+    want.tm_mday = day;
+    want.tm_hour = hour;
+    want.tm_min = minute;
+    want.tm_sec = second;
+    timegm(&want); // carries out-of-range fields over, as on a clock without offsets
+    std::array<std::time_t, 2> readings{};
+    std::optional<std::time_t> exact;
+    for (const int dst : {1, 0}) {
+        std::tm t = want;
+        t.tm_isdst = dst;
+        const std::time_t at = std::mktime(&t);
+        readings[static_cast<std::size_t>(dst)] = at;
+        std::tm back{};
+        localtime_r(&at, &back);
+        const bool same = back.tm_year == want.tm_year && back.tm_mon == want.tm_mon &&
+                          back.tm_mday == want.tm_mday && back.tm_hour == want.tm_hour &&
+                          back.tm_min == want.tm_min && back.tm_sec == want.tm_sec;
+        // A repeated hour: the first of the two.
+        if (same && (!exact || at < *exact))
+            exact = at;
+    }
+    // A time the clock skips (spring forward) lies as far past the gap's start as it was meant to:
+    // 02:30 becomes 03:30.
+    const std::time_t at = exact ? *exact : std::max(readings[0], readings[1]);
+    return Date{static_cast<double>(at)};
 }
 
 bool IsCalendarDay(int year, int month, int day)

@@ -94,7 +94,7 @@ TEST_F(KnownPagesTest, TitleEditedOnlineIsTakenOverAtOnce)
 
     EXPECT_EQ(Reminder("P1")->time(), Local(2021, 3, 22, 11, 0));
     EXPECT_EQ(Reminder("P1")->name(), "Dentist !2021-03-22 11:00");
-    EXPECT_EQ(Reminder("P2")->name(), "Tom &amp; Jerry !2021-03-22 11:00");
+    EXPECT_EQ(Reminder("P2")->name(), "Tom & Jerry !2021-03-22 11:00");
     EXPECT_EQ(Reminder("P3")->name(), "Gym !2021-03-20 10:30");
     EXPECT_TRUE(m_State.ReminderListChanged);
     EXPECT_TRUE(FileExists(m_State.EngineFiles.RemindersFilePath));
@@ -351,6 +351,24 @@ TEST_F(KnownPagesTest, EditWhileStoppedIsFoundByTheFirstCheckAfterAStart)
     restarted.ReminderList.AddUnique(m_State.ReminderList.At(0));
     TReminderHandle(restarted, &m_Online).Run_CheckKnowPages(true);
     EXPECT_EQ(restarted.ReminderList.GetByID(Tag(0))->time(), Local(2021, 3, 25, 9, 0));
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+// "!!" titles ring at the page's creation time of day (09:00 in Berlin here), through the full load
+// and through an edit seen in the listing alike.
+TEST_F(KnownPagesTest, EditedStartsWithTwoMarksTitleKeepsItsCreationTimeOfDay)
+{
+    Load({PageEntry("S", "!!Standup", "2021-03-05T10:00:00Z", "2021-03-01T08:00:00Z")});
+    ASSERT_EQ(Reminder("S")->time(), Local(2021, 3, 11, 9, 0));
+    Edit("S", PageHtml("!!Standup", "<p>new body</p>"));
+    m_Online.titles["S"] = "!!Standup";
+    Check();
+    EXPECT_EQ(Reminder("S")->time(), Local(2021, 3, 11, 9, 0)) << DateToString(Reminder("S")->time());
 }
 
 } // namespace

@@ -247,3 +247,69 @@ TEST_F(LoaderTest, PageGoneFromTheListLeavesTheTagPageList)
 
 } // namespace
 } // namespace rz
+
+namespace rz {
+namespace {
+
+TEST_F(LoaderTest, AnotherAccountsRemindersAreDroppedAtItsSignIn)
+{
+    struct Case
+    {
+        const char* formerOwner; // none: files from before owners were written
+        bool justSignedIn;
+        bool dropped;
+    };
+    const Case cases[] = {{"A", false, false},
+                          {"A", true, false},
+                          {"B", false, true},
+                          {nullptr, false, false},
+                          {nullptr, true, true}};
+    const std::string owner = m_State.EngineFiles.Beside(kOwnerFileName);
+    for (const Case& c : cases) {
+        std::remove(owner.c_str());
+        if (c.formerOwner)
+            Engine().AdoptAccount(c.formerOwner, false);
+        m_State.ReminderList.AddUnique(0, "Call !", "P1", "P1", "L", Local(2021, 3, 12, 8, 0), 0,
+                                       DefaultWeekDays());
+        m_State.PendingReminderList.InsertTop(0, "Rang", "P0", "P0", "L", Local(2021, 3, 10, 8, 0), 0,
+                                              DefaultWeekDays());
+        Engine().SaveRemindersToFile();
+        EXPECT_EQ(Engine().AdoptAccount("A", c.justSignedIn), c.dropped) << c.formerOwner;
+        m_State.ReminderList.Clear();
+        m_State.ReminderList.LoadFromFile(m_State.EngineFiles.RemindersFilePath);
+        EXPECT_EQ(m_State.ReminderList.Count(), c.dropped ? 0u : 1u);
+        EXPECT_EQ(m_State.PendingReminderList.Count(), c.dropped ? 0u : 1u);
+        EXPECT_FALSE(Engine().AdoptAccount("A", true));
+        m_State.PendingReminderList.Clear();
+    }
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+TEST_F(LoaderTest, TagPageEditHeldBackBeforeARestartIsReadAfterIt)
+{
+    PublishProject();
+    Load(m_TwoPages);
+    const std::vector<Json> edited = {m_TwoPages[0], PageEntry("P2", "!Project", "2021-03-06T10:00:00Z")};
+    m_Online.content["P2"] = PageHtml("!Project", Para("p:{G}{5}", "Call Bob !2021-03-21 09:00"));
+    m_Online.heldBack.insert("P2");
+    Load(edited);
+
+    TEngineState restarted;
+    restarted.EngineFiles = m_State.EngineFiles;
+    restarted.TagPageList.LoadFromFile(restarted.EngineFiles.TagPagesFilePath);
+    restarted.ReminderList.LoadFromFile(restarted.EngineFiles.RemindersFilePath);
+    m_Online.heldBack.clear();
+    restarted.ReminderPagesJson.Set(test::PageList(edited));
+    TReminderHandle(restarted, &m_Online).Run();
+    const ReminderPtr call = restarted.ReminderList.GetByID("p:{G}{5}");
+    ASSERT_NE(call, nullptr);
+    EXPECT_EQ(call->time(), Local(2021, 3, 21, 9, 0));
+}
+
+} // namespace
+} // namespace rz

@@ -138,7 +138,7 @@ TEST_F(TagReaderTest, OnlyTaggedParagraphsCountWhereverTheyStand)
     EXPECT_EQ(nested->time(), Local(2021, 3, 20, 10, 0));
     const ReminderPtr nbsp = Reminder("p:{G}{10}");
     ASSERT_NE(nbsp, nullptr);
-    EXPECT_EQ(nbsp->name(), "Nbsp\u00A0!2021-03-20 12:00 \u00A0amp; more");
+    EXPECT_EQ(nbsp->name(), "Nbsp\u00A0!2021-03-20 12:00 & more");
 }
 
 TEST_F(TagReaderTest, NewPageWithEmptyContentIsReadAgain)
@@ -212,6 +212,32 @@ TEST_F(TagReaderTest, TaggedListItemsReadLikeTaggedParagraphs)
     ASSERT_NE(pay, nullptr);
     EXPECT_EQ(pay->name(), "Pay !!08:00");
     EXPECT_EQ(pay->Repeat(), 1);
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+// A name reads as OneNote shows it; one stored as an older reading mangled it is updated in place
+// once (the same record at the same time, so nothing rings again), then left alone.
+TEST_F(TagReaderTest, CharacterReferencesInANameAreDecoded)
+{
+    const std::string html =
+        PageHtml("!Project", Para("p:{G}{1}", "Ann &amp; Bob &lt;3 &#233;&#x e9; !2021-03-20 09:00"));
+    const Date due = Local(2021, 3, 20, 9, 0);
+    m_State.ReminderList.AddUnique(kTagReminder,
+                                   "Ann \xC2\xA0"
+                                   "amp; Bob !2021-03-20 09:00",
+                                   "p:{G}{1}", "P1", "L", due, 0, DefaultWeekDays());
+    const ReminderPtr before = Reminder("p:{G}{1}");
+    EXPECT_GE(ReadTagReminders(m_State.ReminderList, "P1", kP1Link, html), 1);
+    EXPECT_EQ(Reminder("p:{G}{1}"), before);
+    EXPECT_EQ(before->name(), "Ann & Bob <3 \xC3\xA9\xC2\xA0#x e9; !2021-03-20 09:00");
+    EXPECT_EQ(before->time(), due);
+    EXPECT_EQ(ReadTagReminders(m_State.ReminderList, "P1", kP1Link, html), 0);
+    EXPECT_EQ(MarkupText("Ann &amp; Bob &nbsp;!"), "Ann & Bob \xC2\xA0!");
 }
 
 } // namespace

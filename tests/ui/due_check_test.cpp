@@ -294,3 +294,115 @@ TEST_F(LateAlarmTest, MissedWhileStoppedRingsOnceMarkedLate)
 
 } // namespace
 } // namespace rz
+
+namespace rz {
+namespace {
+
+TEST_F(LateAlarmTest, RestartSecondsAfterAnEarlyAlertRaisesNothingAgain)
+{
+    AddOneOff("Soon", At(4, 10, 0, 0));
+    AddDaily("Daily", At(1, 10, 0, 0));
+    EXPECT_FALSE(RestartAt(At(4, 9, 0, 0)).Alert);
+    // The list file as the last load left it, before the alert.
+    reminders.SaveToFile(folder.File("Reminders.plist"));
+    EXPECT_EQ(CheckAt(At(4, 9, 59, 50)).FiredNames.size(), 2u);
+    pending.Clear(); // snoozed or dismissed
+
+    clock.Set(At(4, 9, 59, 55).seconds);
+    reminders.Clear();
+    reminders.LoadFromFile(folder.File("Reminders.plist"));
+    check = TDueCheck();
+    check.UseStateFile(folder.File("DueCheck.json"));
+    EXPECT_FALSE(check.CheckAndReminder(reminders, pending, snooze).Alert);
+    // The pages still name these times: the first load merges them again.
+    AddOneOff("Soon", At(4, 10, 0, 0));
+    AddDaily("Daily", At(4, 10, 0, 0));
+    for (int second = 0; second <= 40; ++second)
+        EXPECT_FALSE(CheckAt(At(4, 10, 0, second)).Alert) << second;
+    EXPECT_EQ(pending.Count(), 0u);
+    EXPECT_FALSE(reminders.GetByID("Soon"));
+    EXPECT_EQ(reminders.GetByID("Daily")->time(), At(5, 10, 0, 0));
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+// A daily 02:30 reminder across both daylight-saving nights of 2026 in Berlin: each row is what
+// rang, once a day, as an instant (UTC). The spring-forward day has no 02:30 and rings at 03:30; the
+// fall-back day rings at the first 02:30.
+TEST_F(DueCheckTest, DailyReminderKeepsItsTimeOfDayAcrossDaylightSavingNights)
+{
+    const test::ScopedTimeZone berlin("Europe/Berlin");
+    const std::vector<std::vector<const char*>> seasons = {
+        {"2026-03-27T01:30:00Z", "2026-03-28T01:30:00Z", "2026-03-29T01:30:00Z", "2026-03-30T00:30:00Z",
+         "2026-03-31T00:30:00Z", "2026-04-01T00:30:00Z"},
+        {"2026-10-23T00:30:00Z", "2026-10-24T00:30:00Z", "2026-10-25T00:30:00Z", "2026-10-26T01:30:00Z",
+         "2026-10-27T01:30:00Z", "2026-10-28T01:30:00Z"},
+    };
+    for (const std::vector<const char*>& rows : seasons) {
+        const Date first = GraphTimeToDate(rows.front());
+        reminders.Clear();
+        pending.Clear();
+        check = TDueCheck();
+        clock.Set(first.seconds - 12 * 3600);
+        // A page read the day before names 02:30.
+        AddDaily("D",
+                 DateFromParts(2026, LocalFieldsOf(first).month, LocalFieldsOf(first).day - 1, 2, 30, 0));
+        for (Date now = DateAddSeconds(first, -3600);
+             now < DateAddSeconds(GraphTimeToDate(rows.back()), 7200); now = DateAddSeconds(now, 300))
+            CheckAt(now);
+        std::vector<Date> rang;
+        for (const ReminderPtr& p : pending.list())
+            rang.push_back(*p->time());
+        ASSERT_EQ(rang.size(), rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            EXPECT_EQ(rang[i].seconds, GraphTimeToDate(rows[i]).seconds) << rows[i];
+    }
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+TEST_F(DueCheckTest, AfterASleepTheLatestMissedOccurrenceRingsLate)
+{
+    AddDaily("D1", At(1, 10, 0, 0));
+    AddOneOff("P1", At(5, 8, 0, 0));
+    EXPECT_FALSE(CheckAt(At(4, 9, 0, 0)).Alert);
+    const DueCheckResult woke = CheckAt(At(6, 9, 0, 0));
+    ASSERT_EQ(woke.FiredNames.size(), 2u);
+    for (const std::string& name : woke.FiredNames)
+        EXPECT_EQ(name.rfind(kLateMarker, 0), 0u) << name;
+    EXPECT_EQ(pending.GetByID("D1")->time(), At(5, 10, 0, 0));
+    EXPECT_EQ(reminders.GetByID("D1")->time(), At(6, 10, 0, 0));
+    EXPECT_FALSE(CheckAt(At(6, 9, 0, 1)).Alert);
+}
+
+// The clock goes back two hours: neither the hold-offs set before nor a last check that now lies
+// ahead keep a reminder from ringing at its time.
+TEST_F(LateAlarmTest, ClockSetBackSilencesNothing)
+{
+    clock.Set(At(4, 12, 0, 0).seconds);
+    AddOneOff("A", At(4, 10, 30, 0));
+    EXPECT_FALSE(RestartAt(At(4, 12, 0, 0)).Alert);
+    EXPECT_FALSE(RestartAt(At(4, 10, 0, 0)).Alert);
+    EXPECT_TRUE(CheckAt(At(4, 10, 30, 0)).Alert);
+
+    // A record loaded at 12:00 in a fresh run.
+    check = TDueCheck();
+    clock.Set(At(4, 12, 0, 0).seconds);
+    AddOneOff("B", At(4, 10, 45, 0));
+    EXPECT_FALSE(CheckAt(At(4, 12, 0, 0)).Alert);
+    EXPECT_FALSE(CheckAt(At(4, 10, 0, 0)).Alert);
+    const DueCheckResult b = CheckAt(At(4, 10, 45, 0));
+    ASSERT_EQ(b.FiredNames.size(), 1u);
+    EXPECT_EQ(b.FiredNames[0], "B !");
+}
+
+} // namespace
+} // namespace rz

@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QItemSelectionModel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -158,6 +159,31 @@ TEST_F(PendingWindowTest, ComboStartsWithTheStoredChoice)
     }
     EXPECT_EQ(choices, (QStringList{"5 minutes", "10 minutes", "15 minutes", "30 minutes", "1 hour",
                                     "2 hours", "1 day"}));
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+TEST_F(PendingWindowTest, SnoozedRemindersAreListedWithTheirTimeAndCanBeCancelled)
+{
+    AddPending("A", "a");
+    AddPending("B", "b");
+    Show();
+    Select(0);
+    window.SnoozeOneClick(static_cast<int>(TOneSnooze::OneHour));
+    QListWidget* snoozed = window.snoozedList();
+    ASSERT_EQ(snoozed->count(), 1);
+    EXPECT_TRUE(snoozed->isVisible());
+    EXPECT_TRUE(snoozed->item(0)->text().contains(QStringLiteral("A !2026-03-04 10:00")));
+    EXPECT_TRUE(snoozed->item(0)->text().contains(QStringLiteral("11:00")));
+    snoozed->setCurrentRow(0);
+    Click("buttonCancelSnooze");
+    EXPECT_EQ(snoozed->count(), 0);
+    EXPECT_FALSE(snoozed->isVisible());
+    EXPECT_TRUE(controller.SnoozedReminders().empty());
 }
 
 } // namespace

@@ -147,3 +147,49 @@ TEST_F(PendingRemindersTest, DamagedFileLoadsNothing)
 
 } // namespace
 } // namespace rz
+
+namespace rz {
+namespace {
+
+// A snoozed copy goes when a newer occurrence rings, when its page leaves the page list, when its
+// time changes online, and with Dismiss All; otherwise it wakes.
+TEST_F(PendingRemindersTest, SnoozedCopyGoesWithItsReminder)
+{
+    const Date tomorrow = DateFromParts(2026, 3, 5, 10, 0, 0);
+    struct Case
+    {
+        const char* why;
+        const char* pageList;
+        std::optional<Date> sourceTime; // the reminder in the list now, if any
+        std::optional<Date> newerOccurrence;
+        bool dismissAll;
+        bool wakes;
+    };
+    const Case cases[] = {
+        {"unchanged", R"({"value":[{"id":"A"}]})", std::nullopt, std::nullopt, false, true},
+        {"newer occurrence", "", std::nullopt, tomorrow, false, false},
+        {"page gone", R"({"value":[{"id":"B"}]})", std::nullopt, std::nullopt, false, false},
+        {"time changed", "", DateFromParts(2026, 3, 4, 16, 0, 0), std::nullopt, false, false},
+        {"dismiss all", "", std::nullopt, std::nullopt, true, false},
+    };
+    for (const Case& c : cases) {
+        clock.Set(DateFromParts(2026, 3, 4, 10, 0, 0).seconds);
+        TReminderList reminders;
+        if (c.sourceTime)
+            reminders.AddUnique(kPageTitleReminder, "A", "A", "A", "a", c.sourceTime, 0, DefaultWeekDays());
+        AddPending("A", "a");
+        controller.SnoozeOne(0, TOneSnooze::Tomorrow);
+        if (c.newerOccurrence)
+            controller.DropSnoozedBefore("A", *c.newerOccurrence);
+        if (c.dismissAll)
+            controller.DismissAll();
+        const std::vector<std::string> woke = controller.WakeSnoozed(
+            tomorrow, [&](const TAReminder& copy) { return SnoozedCopyHolds(copy, c.pageList, reminders); });
+        EXPECT_EQ(woke.size(), c.wakes ? 1u : 0u) << c.why;
+        EXPECT_TRUE(controller.SnoozedReminders().empty()) << c.why;
+        pending.Clear();
+    }
+}
+
+} // namespace
+} // namespace rz

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The full load: every page of the reminder page list, its title and its tags.
+#include "reminders/engine_state.h"
+#include "reminders/reminder.h"
+#include "reminders/reminder_handle.h"
+#include "reminders/title_reading.h"
+
+#include <mutex>
+#include <set>
+#include <string>
+
+namespace rz {
+
+namespace {
+
+// "links" → "oneNoteClientUrl" → "href".
+std::string ClientLinkOf(const Json& page)
+{
+    const auto links = page.find("links");
+    if (links == page.end() || !links->is_object())
+        return {};
+    const auto client = links->find("oneNoteClientUrl");
+    if (client == links->end())
+        return {};
+    return JsonText(*client, "href");
+}
+
+} // namespace
+
+using detail::ReadTitle;
+using detail::TitleReading;
+
+bool TReminderHandle::GetPendings()
+{
+    {
+        const std::string text = m_State.ReminderPagesJson.Get();
+        std::lock_guard lock(m_State.ListsMutex);
+        m_State.ReminderList.CheckAndRemoveDeletedPageItem(text);
+        // A page gone from the page list (deleted, or another account's) is not read again.
+        m_State.TagPageList.CheckAndRemoveDeletedPageItem(text);
+    }
+    return LoadPengings();
+}
+
+bool TReminderHandle::LoadPengings()
+{
+    const std::string text = m_State.ReminderPagesJson.Get();
+    if (text.empty())
+        return true;
+    const Json current = JsonTextToObject(std::string_view(text));
+    m_State.LoadPageTotal = 0;
+    m_State.LoadPageDone = 0;
+    m_State.LoadPageErrors = 0;
+    return LoadPending_Recurse(current, nullptr);
+}
+
+bool TReminderHandle::LoadPending_Recurse(const Json& current, const Json* /*previous*/)
+{
+    const Json* value = JsonArray(current, "value");
+    if (value == nullptr)
+        return true;
+    m_State.LoadPageTotal += value->size();
+    const std::uint64_t generation = m_State.ClearGeneration;
+    std::set<std::string> heldBack;
+    {
+        std::lock_guard lock(m_State.ListsMutex);
+        heldBack.swap(m_State.LoadHeldBack);
+    }
+    bool result = true;
+    // Pages held back last time first, so a budget that runs short still moves through the list.
+    for (const bool first : {true, false}) {
+        for (const Json& page : *value) {
+            const std::string* id = StringMember(page, "id");
+            if ((id != nullptr && heldBack.count(*id) != 0) != first)
+                continue;
+            if (Cleared(generation))
+                return false;
+            if (!LoadOnePage(page, generation)) {
+                ++m_State.LoadPageErrors;
+                result = false;
+            }
+            ++m_State.LoadPageDone;
+        }
+    }
+    return result;
+}
+
+bool TReminderHandle::LoadOnePage(const Json& page, std::uint64_t generation)
+{
+    // An entry without an id cannot be keyed: every load would add it again.
+    const std::string* idText = StringMember(page, "id");
+    if (idText == nullptr)
+        return true;
+    const std::string id = *idText;
+    const std::string title = JsonText(page, "title");
+    const Date created = GraphTimeToDate(JsonText(page, "createdDateTime"));
+    std::optional<Date> lastModified;
+    if (const std::string* modified = StringMember(page, "lastModifiedDateTime"))
+        lastModified = GraphTimeToDate(*modified);
+    const std::string link = ClientLinkOf(page);
+
+    {
+        std::lock_guard lock(m_State.ListsMutex);
+        if (Cleared(generation))
+            return false;
+        TReminderList& list = m_State.ReminderList;
+        const bool repeating = TAReminder::PageTimeRepeatable_Is(title);
+        const TitleReading reading = ReadTitle(title);
+        const bool exists = list.GetByID(id) != nullptr;
+        if (repeating || created > DateNow()) {
+            list.AddUnique(kPageTitleReminder, title, id, id, link, created, repeating ? 1 : 0,
+                           reading.weekDay);
+        } else if (reading.type == kReminderTypeRepeating) {
+            list.AddUnique(kPageTitleReminder, title, id, id, link, reading.dt, 1, reading.weekDay);
+        } else if (reading.type == kReminderTypeOneOff && reading.dt && !(*reading.dt < DateNow())) {
+            list.AddUnique(kPageTitleReminder, title, id, id, link, reading.dt, 0, reading.weekDay);
+        } else if (exists) {
+            list.DeleteByID(id);
+        }
+    }
+    return LoadPendingTags(id, link, title, lastModified);
+}
+
+} // namespace rz

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "reminders/reminder.h"
+#include "util/dates.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace rz::detail {
+
+// What a page title says as a reminder: its type, date and weekdays.
+struct TitleReading
+{
+    std::int64_t type = kReminderTypeNone;
+    std::optional<Date> dt;
+    WeekDayFlags weekDay = DefaultWeekDays();
+};
+
+inline TitleReading ReadTitle(const std::string& title)
+{
+    TitleReading reading;
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+    TAReminder::PageTitleReminder_GetDateTime(title, reading.dt, reading.type, start, end, reading.weekDay);
+    return reading;
+}
+
+} // namespace rz::detail
