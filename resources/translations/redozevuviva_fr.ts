@@ -235,6 +235,14 @@
         <source>Quit</source>
         <translation>Quitter</translation>
     </message>
+    <message>
+        <source>New Reminder…</source>
+        <translation>Nouveau rappel…</translation>
+    </message>
+    <message>
+        <source>Preferences…</source>
+        <translation>Préférences…</translation>
+    </message>
 </context>
 <context>
     <name>StringsTable</name>
@@ -442,6 +450,194 @@
         <source>(late) </source>
         <comment>strLateMarker</comment>
         <translation>(en retard) </translation>
+    </message>
+    <message>
+        <source>No account is signed in. Sign in first.</source>
+        <comment>strAddNoAccount</comment>
+        <translation>Aucun compte n’est connecté. Connectez-vous d’abord.</translation>
+    </message>
+    <message>
+        <source>The agent did not answer.</source>
+        <comment>strAddNoAgent</comment>
+        <translation>L’agent n’a pas répondu.</translation>
+    </message>
+    <message>
+        <source>No section is chosen for new reminders. Choose one in Preferences or in the New Reminder window.</source>
+        <comment>strAddNoSection</comment>
+        <translation>Aucune section n’est choisie pour les nouveaux rappels. Choisissez-en une dans les Préférences ou dans la fenêtre « Nouveau rappel ».</translation>
+    </message>
+    <message>
+        <source>The text makes no reminder. Write it as the page titles do, e.g. &quot;Call Bob !2026-12-10 09:00&quot; or &quot;Standup !! 09:15 [1,2,3,4,5]&quot;.</source>
+        <comment>strAddNotAReminder</comment>
+        <translation>Ce texte ne donne aucun rappel. Écrivez-le comme les titres de page, par ex. « Call Bob !2026-12-10 09:00 » ou « Standup !! 09:15 [1,2,3,4,5] ».</translation>
+    </message>
+    <message>
+        <source>The reminder could not be saved in the data folder.</source>
+        <comment>strAddNotSaved</comment>
+        <translation>Le rappel n’a pas pu être enregistré dans le dossier de données.</translation>
+    </message>
+    <message>
+        <source>Queued “%1” for the section %2.</source>
+        <comment>strAddQueued</comment>
+        <translation>« %1 » mis en attente pour la section %2.</translation>
+    </message>
+    <message>
+        <source>Type what the reminder is about.</source>
+        <comment>strNewReminderEmptyText</comment>
+        <translation>Saisissez l’objet du rappel.</translation>
+    </message>
+    <message>
+        <source>No section is known yet. Wait until the notebooks are mirrored, then choose where the page goes.</source>
+        <comment>strNewReminderNoSection</comment>
+        <translation>Aucune section n’est encore connue. Attendez que les blocs-notes soient copiés, puis choisissez où placer la page.</translation>
+    </message>
+    <message>
+        <source>Choose at least one weekday.</source>
+        <comment>strNewReminderNoWeekDay</comment>
+        <translation>Choisissez au moins un jour de la semaine.</translation>
+    </message>
+    <message>
+        <source>This would not read back as a reminder: leave the &quot;!&quot; marks out of the text, they start the date.</source>
+        <comment>strNewReminderNotReadBack</comment>
+        <translation>Ceci ne serait pas relu comme un rappel : n’utilisez pas de « ! » dans le texte, ils annoncent la date.</translation>
+    </message>
+    <message>
+        <source>That time has passed. Choose a time in the future.</source>
+        <comment>strNewReminderPastTime</comment>
+        <translation>Cette heure est passée. Choisissez une heure à venir.</translation>
+    </message>
+    <message>
+        <source>“%1” could not be created in OneNote: %2</source>
+        <comment>strPageCreateRefused</comment>
+        <translation>« %1 » n’a pas pu être créé dans OneNote : %2</translation>
+    </message>
+    <message>
+        <source>“%1” waits to be created in OneNote: %2</source>
+        <comment>strPageCreateRetry</comment>
+        <translation>« %1 » attend d’être créé dans OneNote : %2</translation>
+    </message>
+    <message>
+        <source>An application id has the form 1a2b3c4d-0000-1111-2222-333344445555.</source>
+        <comment>strPrefsClientIdInvalid</comment>
+        <translation>Un identifiant d’application a la forme 1a2b3c4d-0000-1111-2222-333344445555.</translation>
+    </message>
+    <message>
+        <source>(none chosen yet)</source>
+        <comment>strPrefsSectionNone</comment>
+        <translation>(aucune choisie pour l’instant)</translation>
+    </message>
+    <message>
+        <source>Choose an Alert Sound</source>
+        <comment>strPrefsSoundChoose</comment>
+        <translation>Choisir un son d’alerte</translation>
+    </message>
+    <message>
+        <source>Sounds (*.wav)</source>
+        <comment>strPrefsSoundFiles</comment>
+        <translation>Sons (*.wav)</translation>
+    </message>
+    <message>
+        <source>You declined the permissions RedoZevuviva asks for, so it cannot read your notebooks. Choose Try Again and accept them to go on.</source>
+        <comment>strSignInAccessDenied</comment>
+        <translation>Vous avez refusé les autorisations que demande RedoZevuviva ; sans elles il ne peut pas lire vos blocs-notes. Choisissez « Réessayer » et acceptez-les pour continuer.</translation>
+    </message>
+    <message>
+        <source>Microsoft does not know the application id %1. The setting &quot;ClientId&quot; in Preferences is wrong, or the application is not registered for personal Microsoft accounts.</source>
+        <comment>strSignInAppNotFound</comment>
+        <translation>Microsoft ne connaît pas l’identifiant d’application %1. Le réglage « ClientId » des Préférences est erroné, ou l’application n’est pas inscrite pour les comptes Microsoft personnels.</translation>
+    </message>
+    <message>
+        <source>The application of the setting &quot;ClientId&quot; has not been granted the permissions RedoZevuviva needs. Choose Try Again and accept them, or add them under API permissions as the README&apos;s steps show.</source>
+        <comment>strSignInConsentMissing</comment>
+        <translation>L’application du réglage « ClientId » n’a pas reçu les autorisations dont RedoZevuviva a besoin. Choisissez « Réessayer » et acceptez-les, ou ajoutez-les sous « Autorisations d’API » comme le montrent les étapes du README.</translation>
+    </message>
+    <message>
+        <source>The sign-in expired or was used already before it could finish. Choose Try Again; if it keeps failing, check the setting &quot;ClientId&quot; in Preferences.</source>
+        <comment>strSignInInvalidGrant</comment>
+        <translation>La connexion a expiré ou a déjà servi avant d’aboutir. Choisissez « Réessayer » ; si l’échec se répète, vérifiez le réglage « ClientId » des Préférences.</translation>
+    </message>
+    <message>
+        <source>Microsoft refused the sign-in request as invalid. Check the application (client) id, setting &quot;ClientId&quot; in Preferences, and that its registration follows the README&apos;s steps.</source>
+        <comment>strSignInInvalidRequest</comment>
+        <translation>Microsoft a refusé la demande de connexion comme non valide. Vérifiez l’identifiant d’application (client), réglage « ClientId » des Préférences, et que son inscription suit les étapes du README.</translation>
+    </message>
+    <message>
+        <source>Microsoft refused the sign-in (%1). Check the setting &quot;ClientId&quot; in Preferences and the README&apos;s steps.</source>
+        <comment>strSignInOtherRefusal</comment>
+        <translation>Microsoft a refusé la connexion (%1). Vérifiez le réglage « ClientId » des Préférences et les étapes du README.</translation>
+    </message>
+    <message>
+        <source>How to register an application (README)</source>
+        <comment>strSignInReadmeLink</comment>
+        <translation>Comment inscrire une application (README)</translation>
+    </message>
+    <message>
+        <source>The redirect address %1 is not registered for the application of the setting &quot;ClientId&quot;. Add it under Authentication, as the README&apos;s steps show.</source>
+        <comment>strSignInRedirectNotRegistered</comment>
+        <translation>L’adresse de redirection %1 n’est pas inscrite pour l’application du réglage « ClientId ». Ajoutez-la sous « Authentification », comme le montrent les étapes du README.</translation>
+    </message>
+    <message>
+        <source>The sign-in did not succeed</source>
+        <comment>strSignInRefusedTitle</comment>
+        <translation>La connexion n’a pas abouti</translation>
+    </message>
+    <message>
+        <source>Microsoft&apos;s message: %1</source>
+        <comment>strSignInServiceSaid</comment>
+        <translation>Message de Microsoft : %1</translation>
+    </message>
+    <message>
+        <source>Microsoft does not let this application sign in with your account. Check that the application (client) id, setting &quot;ClientId&quot; in Preferences, is registered for personal Microsoft accounts.</source>
+        <comment>strSignInUnauthorizedClient</comment>
+        <translation>Microsoft ne permet pas à cette application de se connecter avec votre compte. Vérifiez que l’identifiant d’application (client), réglage « ClientId » des Préférences, est inscrit pour les comptes Microsoft personnels.</translation>
+    </message>
+    <message>
+        <source>%1 (waiting for OneNote)</source>
+        <comment>strWaitingForPage</comment>
+        <translation>%1 (en attente de OneNote)</translation>
+    </message>
+</context>
+<context>
+    <name>WinNewReminder</name>
+    <message>
+        <source>New Reminder</source>
+        <translation>Nouveau rappel</translation>
+    </message>
+    <message>
+        <source>&amp;Reminder:</source>
+        <translation>&amp;Rappel :</translation>
+    </message>
+    <message>
+        <source>What to be reminded of, e.g. Call Bob</source>
+        <translation>Objet du rappel, par ex. Appeler Bob</translation>
+    </message>
+    <message>
+        <source>&amp;When:</source>
+        <translation>&amp;Quand :</translation>
+    </message>
+    <message>
+        <source>Re&amp;peat:</source>
+        <translation>Ré&amp;péter :</translation>
+    </message>
+    <message>
+        <source>Once</source>
+        <translation>Une fois</translation>
+    </message>
+    <message>
+        <source>Every day</source>
+        <translation>Tous les jours</translation>
+    </message>
+    <message>
+        <source>On chosen weekdays</source>
+        <translation>Certains jours de la semaine</translation>
+    </message>
+    <message>
+        <source>&amp;Section:</source>
+        <translation>&amp;Section :</translation>
+    </message>
+    <message>
+        <source>Page title:</source>
+        <translation>Titre de la page :</translation>
     </message>
 </context>
 </TS>

@@ -46,6 +46,9 @@ std::string AuthorizeAddress(const std::string& clientId, const std::string& sta
 std::string SignOutAddress(const std::string& clientId);
 // "<graph>/v1.0/me", the user lookup's fixed address.
 std::string CurrentUserAddress();
+// The README's steps for registering an application, on the website: where the windows send a user
+// whose application id was refused.
+std::string ReadmeStepsAddress();
 // "<graph>/", the reachability probe's address.
 std::string GraphRootAddress();
 

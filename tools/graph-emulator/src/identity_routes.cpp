@@ -145,7 +145,7 @@ constexpr Refusal kRefusals[] = {
      "The user has denied access to the scope requested by the client application."},
     {"invalid_request", false, "invalid_request", 90014,
      "The request body must contain the following parameter: 'client_id'."},
-    {"unauthorized_client", false, "unauthorized_client", 700016,
+    {"unauthorized_client", false, "unauthorized_client", 0,
      "The client does not exist or is not enabled for consumers."},
     {"AADSTS700016", true, "unauthorized_client", 700016,
      "Application with identifier '{client}' was not found in the directory '9188040d-6c67-4c5b-b112-"
