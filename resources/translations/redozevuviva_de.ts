@@ -596,6 +596,51 @@
         <comment>strWaitingForPage</comment>
         <translation>%1 (wartet auf OneNote)</translation>
     </message>
+    <message>
+        <source>How long until the window comes back</source>
+        <comment>strSnoozeChoiceTip</comment>
+        <translation>Wie lange es dauert, bis das Fenster wiederkommt</translation>
+    </message>
+    <message>
+        <source>10 minutes</source>
+        <comment>strSnoozeFor10Minutes</comment>
+        <translation>10 Minuten</translation>
+    </message>
+    <message>
+        <source>15 minutes</source>
+        <comment>strSnoozeFor15Minutes</comment>
+        <translation>15 Minuten</translation>
+    </message>
+    <message>
+        <source>1 day</source>
+        <comment>strSnoozeFor1Day</comment>
+        <translation>1 Tag</translation>
+    </message>
+    <message>
+        <source>1 hour</source>
+        <comment>strSnoozeFor1Hour</comment>
+        <translation>1 Stunde</translation>
+    </message>
+    <message>
+        <source>2 hours</source>
+        <comment>strSnoozeFor2Hours</comment>
+        <translation>2 Stunden</translation>
+    </message>
+    <message>
+        <source>30 minutes</source>
+        <comment>strSnoozeFor30Minutes</comment>
+        <translation>30 Minuten</translation>
+    </message>
+    <message>
+        <source>5 minutes</source>
+        <comment>strSnoozeFor5Minutes</comment>
+        <translation>5 Minuten</translation>
+    </message>
+    <message>
+        <source>%1 minutes</source>
+        <comment>strSnoozeForMinutes</comment>
+        <translation>%1 Minuten</translation>
+    </message>
 </context>
 <context>
     <name>WinNewReminder</name>
@@ -638,6 +683,77 @@
     <message>
         <source>Page title:</source>
         <translation>Seitentitel:</translation>
+    </message>
+</context>
+<context>
+    <name>WinPreferences</name>
+    <message>
+        <source>Preferences — RedoZevuviva</source>
+        <translation>Einstellungen — RedoZevuviva</translation>
+    </message>
+    <message>
+        <source>Microsoft account</source>
+        <translation>Microsoft-Konto</translation>
+    </message>
+    <message>
+        <source>Application (client) &amp;id:</source>
+        <translation>Anwendungs-&amp;ID (Client-ID):</translation>
+    </message>
+    <message>
+        <source>The built-in application</source>
+        <translation>Die eingebaute Anwendung</translation>
+    </message>
+    <message>
+        <source>To use your own registration, register an application in the Microsoft Entra admin center for personal Microsoft accounts and enter its id here. It takes effect at the next sign-in.</source>
+        <translation>Für eine eigene Registrierung registrieren Sie im Microsoft Entra Admin Center eine Anwendung für persönliche Microsoft-Konten und geben hier ihre ID ein. Sie gilt ab der nächsten Anmeldung.</translation>
+    </message>
+    <message>
+        <source>Reminders</source>
+        <translation>Erinnerungen</translation>
+    </message>
+    <message>
+        <source>New reminders &amp;go to:</source>
+        <translation>Neue Erinnerungen &amp;nach:</translation>
+    </message>
+    <message>
+        <source>Default s&amp;nooze:</source>
+        <translation>Standard für „&amp;Später“:</translation>
+    </message>
+    <message>
+        <source>Ring &amp;late for reminders that came due while the agent was not running</source>
+        <translation>Erinnerungen, die fällig wurden, während der Agent nicht lief, &amp;verspätet melden</translation>
+    </message>
+    <message>
+        <source>S&amp;tart at login</source>
+        <translation>Beim Anmelden s&amp;tarten</translation>
+    </message>
+    <message>
+        <source>Alerts</source>
+        <translation>Hinweise</translation>
+    </message>
+    <message>
+        <source>Play a &amp;sound</source>
+        <translation>&amp;Ton abspielen</translation>
+    </message>
+    <message>
+        <source>Sound &amp;file:</source>
+        <translation>Ton&amp;datei:</translation>
+    </message>
+    <message>
+        <source>The built-in sound</source>
+        <translation>Der eingebaute Ton</translation>
+    </message>
+    <message>
+        <source>&amp;Choose…</source>
+        <translation>&amp;Wählen …</translation>
+    </message>
+    <message>
+        <source>T&amp;est</source>
+        <translation>Tes&amp;ten</translation>
+    </message>
+    <message>
+        <source>Show &amp;desktop notifications</source>
+        <translation>&amp;Desktop-Benachrichtigungen zeigen</translation>
     </message>
 </context>
 </TS>

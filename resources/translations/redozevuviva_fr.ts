@@ -596,6 +596,51 @@
         <comment>strWaitingForPage</comment>
         <translation>%1 (en attente de OneNote)</translation>
     </message>
+    <message>
+        <source>How long until the window comes back</source>
+        <comment>strSnoozeChoiceTip</comment>
+        <translation>Délai avant le retour de la fenêtre</translation>
+    </message>
+    <message>
+        <source>10 minutes</source>
+        <comment>strSnoozeFor10Minutes</comment>
+        <translation>10 minutes</translation>
+    </message>
+    <message>
+        <source>15 minutes</source>
+        <comment>strSnoozeFor15Minutes</comment>
+        <translation>15 minutes</translation>
+    </message>
+    <message>
+        <source>1 day</source>
+        <comment>strSnoozeFor1Day</comment>
+        <translation>1 jour</translation>
+    </message>
+    <message>
+        <source>1 hour</source>
+        <comment>strSnoozeFor1Hour</comment>
+        <translation>1 heure</translation>
+    </message>
+    <message>
+        <source>2 hours</source>
+        <comment>strSnoozeFor2Hours</comment>
+        <translation>2 heures</translation>
+    </message>
+    <message>
+        <source>30 minutes</source>
+        <comment>strSnoozeFor30Minutes</comment>
+        <translation>30 minutes</translation>
+    </message>
+    <message>
+        <source>5 minutes</source>
+        <comment>strSnoozeFor5Minutes</comment>
+        <translation>5 minutes</translation>
+    </message>
+    <message>
+        <source>%1 minutes</source>
+        <comment>strSnoozeForMinutes</comment>
+        <translation>%1 minutes</translation>
+    </message>
 </context>
 <context>
     <name>WinNewReminder</name>
@@ -638,6 +683,77 @@
     <message>
         <source>Page title:</source>
         <translation>Titre de la page :</translation>
+    </message>
+</context>
+<context>
+    <name>WinPreferences</name>
+    <message>
+        <source>Preferences — RedoZevuviva</source>
+        <translation>Préférences — RedoZevuviva</translation>
+    </message>
+    <message>
+        <source>Microsoft account</source>
+        <translation>Compte Microsoft</translation>
+    </message>
+    <message>
+        <source>Application (client) &amp;id:</source>
+        <translation>&amp;Identifiant d’application (client) :</translation>
+    </message>
+    <message>
+        <source>The built-in application</source>
+        <translation>L’application intégrée</translation>
+    </message>
+    <message>
+        <source>To use your own registration, register an application in the Microsoft Entra admin center for personal Microsoft accounts and enter its id here. It takes effect at the next sign-in.</source>
+        <translation>Pour utiliser votre propre inscription, inscrivez une application pour les comptes Microsoft personnels dans le centre d’administration Microsoft Entra et saisissez son identifiant ici. Il s’applique à la prochaine connexion.</translation>
+    </message>
+    <message>
+        <source>Reminders</source>
+        <translation>Rappels</translation>
+    </message>
+    <message>
+        <source>New reminders &amp;go to:</source>
+        <translation>Les nouveaux rappels &amp;vont dans :</translation>
+    </message>
+    <message>
+        <source>Default s&amp;nooze:</source>
+        <translation>&amp;Report par défaut :</translation>
+    </message>
+    <message>
+        <source>Ring &amp;late for reminders that came due while the agent was not running</source>
+        <translation>Sonner en &amp;retard pour les rappels échus pendant que l’agent ne tournait pas</translation>
+    </message>
+    <message>
+        <source>S&amp;tart at login</source>
+        <translation>Lancer à l’ou&amp;verture de session</translation>
+    </message>
+    <message>
+        <source>Alerts</source>
+        <translation>Alertes</translation>
+    </message>
+    <message>
+        <source>Play a &amp;sound</source>
+        <translation>Jouer un &amp;son</translation>
+    </message>
+    <message>
+        <source>Sound &amp;file:</source>
+        <translation>&amp;Fichier son :</translation>
+    </message>
+    <message>
+        <source>The built-in sound</source>
+        <translation>Le son intégré</translation>
+    </message>
+    <message>
+        <source>&amp;Choose…</source>
+        <translation>&amp;Choisir…</translation>
+    </message>
+    <message>
+        <source>T&amp;est</source>
+        <translation>T&amp;ester</translation>
+    </message>
+    <message>
+        <source>Show &amp;desktop notifications</source>
+        <translation>Afficher les notifications du &amp;bureau</translation>
     </message>
 </context>
 </TS>

@@ -5,6 +5,7 @@
 #include "core/account_settings.h"
 #include "core/app_state.h"
 #include "core/paths.h"
+#include "core/preferences.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "mirror/todo_queue.h"
 #include "reminders/reminder_list.h"
@@ -72,6 +73,8 @@ bool AppDelegate::applicationDidFinishLaunching()
     m_SupportFolderInUse = applicationSupportFolder;
     BuildPaths(applicationSupportFolder);
 
+    LoadPreferences();
+
     // A click on a row of the main table opens its page.
     connect(m_Window.get(), &MainWindow::RowClicked, this, &AppDelegate::onActionTableView);
     // Closing the window never ends the agent: with a tray it hides behind the icon, without one it
@@ -102,7 +105,8 @@ bool AppDelegate::applicationDidFinishLaunching()
 
     // The pending window is created now and loaded when first shown.
     m_WinPendingReminders = std::make_unique<MWinPendingReminders>(*m_Pending);
-    m_WinMonitor = std::make_unique<MWinMonitor>([this] { return TakeMonitorSnapshot(m_State, m_MirrorWorker.get()); });
+    m_WinMonitor =
+        std::make_unique<MWinMonitor>([this] { return TakeMonitorSnapshot(m_State, m_MirrorWorker.get()); });
     m_Notifier = new DesktopNotifier(QDBusConnection::sessionBus(), this);
     connect(m_Notifier, &DesktopNotifier::Activated, this, &AppDelegate::OnNotificationClicked);
     connect(m_Notifier, &DesktopNotifier::ActionChosen, this, &AppDelegate::OnNotificationAction);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/sign_in_window.h"
+#include "mirror/section_choices.h"
 
 #include <QIcon>
 #include <QObject>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -23,6 +25,7 @@ namespace rz {
 struct AppState;
 struct DueCheckResult;
 struct NotificationAction;
+struct TPreferences;
 class TAReminder;
 class DesktopNotifier;
 class MainWindow;
@@ -71,6 +74,11 @@ public:
     void MenuItemAboutClick();
     void MenuItemCompleteReminderListClick();
     void MenuItemStartAtLoginClick(bool checked);
+    void MenuItemPreferencesClick();
+    // The sections of the mirrored hierarchy a new reminder's page can go to.
+    std::vector<TSectionChoice> SectionChoices() const;
+    // Applies preferences the window stored: sound, notifications, default snooze.
+    void ApplyPreferences(const TPreferences& preferences);
     // Lets the main window close and ends the event loop.
     void MenuItemQuitClick();
     // True once Quit was chosen, also while start-up still waited for the sign-in window.
@@ -121,7 +129,11 @@ private:
     // After an action on the pending list: redraw the window, close it when nothing waits.
     void PendingListActedOn(bool empty);
     void PlayAlertSound();
+    // The alert sound from `file` (empty: the built-in one), made when first needed or changed.
+    void PlaySound(const std::string& file);
     void CreateTimer();
+    // Reads what the Preferences window stored; at launch, before the first check.
+    void LoadPreferences();
 
     // Calls into parts that join later; each does nothing yet, in its place in the sequence.
     void ReminderEngineInit();
@@ -172,6 +184,8 @@ private:
     bool m_SignInShown = false;
     bool m_QuitRequested = false;
     QSoundEffect* m_Sound = nullptr;
+    // What the Preferences window stored; read at launch.
+    std::unique_ptr<TPreferences> m_Preferences;
     bool m_SoundQueued = false;
     bool m_InTick = false;
     int m_AlertCount = 0;

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's tray icon, its menu and the actions behind it.
-#include "app/app_delegate.h"
-
 #include "account/endpoints.h"
+#include "app/app_delegate.h"
 #include "core/app_state.h"
 #include "reminders/reminder_list.h"
 #include "ui/autostart.h"
@@ -68,6 +67,7 @@ void AppDelegate::CreateStatusMenu()
         {actions.Refresh, &AppDelegate::MenuItemRefreshClick},
         {actions.Login, &AppDelegate::MenuItemLoginClick},
         {actions.About, &AppDelegate::MenuItemAboutClick},
+        {actions.Preferences, &AppDelegate::MenuItemPreferencesClick},
     };
     for (const auto& [action, slot] : plain) {
         connect(action, &QAction::triggered, this, slot);
@@ -84,6 +84,7 @@ void AppDelegate::CreateStatusMenu()
     m_StatusMenu->addAction(actions.Refresh);
     m_StatusMenu->addSeparator();
     m_StatusMenu->addAction(actions.Login);
+    m_StatusMenu->addAction(actions.Preferences);
     m_StatusMenu->addAction(actions.StartAtLogin);
     m_StatusMenu->addAction(actions.About);
     m_StatusMenu->addSeparator();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/pending_reminders.h"
 
+#include "core/preferences.h"
 #include "core/settings_store.h"
 #include "mirror/todo_queue.h"
 #include "reminders/reminder_list.h"
@@ -182,6 +183,22 @@ std::string TPendingReminders::SnoozeDefault() const
 {
     MConfigTransaction settings(m_SettingsFilePath);
     return settings->ReadValueDefStr(kSnoozeSettingsKey, kSnoozeDefault);
+}
+
+void TPendingReminders::SnoozeForMinutes(int minutes)
+{
+    {
+        MConfigTransaction settings(m_SettingsFilePath);
+        settings->WriteValueValueInt(kSnoozeSettingsKey, minutes);
+        settings->Save();
+    }
+    m_Snooze.SnoozeRemindedTime = SnoozeUntilMinutes(minutes, DateNow());
+}
+
+int TPendingReminders::SnoozeDefaultMinutes() const
+{
+    MConfigTransaction settings(m_SettingsFilePath);
+    return SnoozeMinutesFromSetting(settings->ReadValueDefStr(kSnoozeSettingsKey, std::string()));
 }
 
 void TPendingReminders::Load()
