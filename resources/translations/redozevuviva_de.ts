@@ -442,6 +442,56 @@
         <translation>%1 Aufgaben warten darauf, in OneNote abgehakt zu werden.</translation>
     </message>
     <message>
+        <source>“%1”: %2</source>
+        <comment>strOutboxItemDetail</comment>
+        <translation>„%1“: %2</translation>
+    </message>
+    <message>
+        <source>OneNote could not be reached</source>
+        <comment>strOutboxUnreachable</comment>
+        <translation>OneNote war nicht erreichbar</translation>
+    </message>
+    <message>
+        <source>“%1” was not changed in OneNote: its page is gone.</source>
+        <comment>strOutboxPageGone</comment>
+        <translation>„%1“ wurde in OneNote nicht geändert: Die Seite gibt es nicht mehr.</translation>
+    </message>
+    <message>
+        <source>“%1” was not changed in OneNote: this account may not write there (%2).</source>
+        <comment>strOutboxReadOnly</comment>
+        <translation>„%1“ wurde in OneNote nicht geändert: Dieses Konto darf dort nicht schreiben (%2).</translation>
+    </message>
+    <message>
+        <source>“%1” was not changed in OneNote: the service refused it (%2).</source>
+        <comment>strOutboxRefused</comment>
+        <translation>„%1“ wurde in OneNote nicht geändert: Der Dienst hat die Änderung abgelehnt (%2).</translation>
+    </message>
+    <message>
+        <source>“%1” was not sent to OneNote: it belongs to the account signed in before.</source>
+        <comment>strOutboxOtherAccount</comment>
+        <translation>„%1“ wurde nicht an OneNote gesendet: Es gehört zu dem Konto, das vorher angemeldet war.</translation>
+    </message>
+    <message>
+        <source>“%1” was not ticked: it is no longer on its page.</source>
+        <comment>strOutboxNotFound</comment>
+        <translation>„%1“ wurde nicht abgehakt: Die Aufgabe steht nicht mehr auf ihrer Seite.</translation>
+    </message>
+    <message>
+        <source>“%1” was not ticked: its page holds more than one open to-do with this text. Tick it in OneNote.</source>
+        <comment>strOutboxAmbiguous</comment>
+        <translation>„%1“ wurde nicht abgehakt: Die Seite enthält mehrere offene Aufgaben mit diesem Text. Haken Sie sie in OneNote ab.</translation>
+    </message>
+    <message>
+        <source>“%1” was not ticked: it holds a picture, a file or an embedded object, which cannot be sent back. Tick it in OneNote.</source>
+        <comment>strOutboxEmbedded</comment>
+        <translation>„%1“ wurde nicht abgehakt: Sie enthält ein Bild, eine Datei oder ein eingebettetes Objekt, das nicht zurückgesendet werden kann. Haken Sie sie in OneNote ab.</translation>
+    </message>
+    <message>
+        <source>“%1” was not ticked: it could not be changed without touching the rest of the note. Tick it in OneNote.</source>
+        <comment>strOutboxUnsafe</comment>
+        <translation>„%1“ wurde nicht abgehakt: Sie ließ sich nicht ändern, ohne den Rest der Notiz zu berühren. Haken Sie sie in OneNote ab.</translation>
+    </message>
+    <message>
         <source>This account has too many sections to be searched as a whole; reminders appear as its sections are mirrored.</source>
         <comment>strTooManySections</comment>
         <translation>Dieses Konto hat zu viele Abschnitte, um als Ganzes durchsucht zu werden; Erinnerungen erscheinen, sobald seine Abschnitte gespiegelt sind.</translation>
@@ -505,16 +555,6 @@
         <source>That time has passed. Choose a time in the future.</source>
         <comment>strNewReminderPastTime</comment>
         <translation>Dieser Zeitpunkt ist vorbei. Wählen Sie einen Zeitpunkt in der Zukunft.</translation>
-    </message>
-    <message>
-        <source>“%1” could not be created in OneNote: %2</source>
-        <comment>strPageCreateRefused</comment>
-        <translation>„%1“ konnte in OneNote nicht angelegt werden: %2</translation>
-    </message>
-    <message>
-        <source>“%1” waits to be created in OneNote: %2</source>
-        <comment>strPageCreateRetry</comment>
-        <translation>„%1“ wartet darauf, in OneNote angelegt zu werden: %2</translation>
     </message>
     <message>
         <source>An application id has the form 1a2b3c4d-0000-1111-2222-333344445555.</source>
@@ -640,6 +680,11 @@
         <source>%1 minutes</source>
         <comment>strSnoozeForMinutes</comment>
         <translation>%1 Minuten</translation>
+    </message>
+    <message>
+        <source>“%1” was not created in OneNote: its section is gone. Choose another one in Preferences and add the reminder again.</source>
+        <comment>strPageCreateSectionGone</comment>
+        <translation>„%1“ wurde in OneNote nicht angelegt: Sein Abschnitt ist nicht mehr da. Wählen Sie in den Einstellungen einen anderen und legen Sie die Erinnerung erneut an.</translation>
     </message>
 </context>
 <context>

@@ -442,6 +442,56 @@
         <translation>%1 tâches attendent d’être cochées dans OneNote.</translation>
     </message>
     <message>
+        <source>“%1”: %2</source>
+        <comment>strOutboxItemDetail</comment>
+        <translation>«&#xa0;%1&#xa0;»&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>OneNote could not be reached</source>
+        <comment>strOutboxUnreachable</comment>
+        <translation>OneNote n’a pas pu être joint</translation>
+    </message>
+    <message>
+        <source>“%1” was not changed in OneNote: its page is gone.</source>
+        <comment>strOutboxPageGone</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été modifié dans OneNote&#xa0;: sa page n’existe plus.</translation>
+    </message>
+    <message>
+        <source>“%1” was not changed in OneNote: this account may not write there (%2).</source>
+        <comment>strOutboxReadOnly</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été modifié dans OneNote&#xa0;: ce compte n’a pas le droit d’y écrire (%2).</translation>
+    </message>
+    <message>
+        <source>“%1” was not changed in OneNote: the service refused it (%2).</source>
+        <comment>strOutboxRefused</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été modifié dans OneNote&#xa0;: le service a refusé la modification (%2).</translation>
+    </message>
+    <message>
+        <source>“%1” was not sent to OneNote: it belongs to the account signed in before.</source>
+        <comment>strOutboxOtherAccount</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été envoyé à OneNote&#xa0;: il appartient au compte connecté auparavant.</translation>
+    </message>
+    <message>
+        <source>“%1” was not ticked: it is no longer on its page.</source>
+        <comment>strOutboxNotFound</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été cochée&#xa0;: la tâche n’est plus sur sa page.</translation>
+    </message>
+    <message>
+        <source>“%1” was not ticked: its page holds more than one open to-do with this text. Tick it in OneNote.</source>
+        <comment>strOutboxAmbiguous</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été cochée&#xa0;: sa page contient plusieurs tâches ouvertes avec ce texte. Cochez-la dans OneNote.</translation>
+    </message>
+    <message>
+        <source>“%1” was not ticked: it holds a picture, a file or an embedded object, which cannot be sent back. Tick it in OneNote.</source>
+        <comment>strOutboxEmbedded</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été cochée&#xa0;: elle contient une image, un fichier ou un objet incorporé, qui ne peut pas être renvoyé. Cochez-la dans OneNote.</translation>
+    </message>
+    <message>
+        <source>“%1” was not ticked: it could not be changed without touching the rest of the note. Tick it in OneNote.</source>
+        <comment>strOutboxUnsafe</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été cochée&#xa0;: elle ne pouvait pas être modifiée sans toucher au reste de la note. Cochez-la dans OneNote.</translation>
+    </message>
+    <message>
         <source>This account has too many sections to be searched as a whole; reminders appear as its sections are mirrored.</source>
         <comment>strTooManySections</comment>
         <translation>Ce compte a trop de sections pour être parcouru d’un seul coup ; les rappels apparaissent à mesure que ses sections sont copiées.</translation>
@@ -505,16 +555,6 @@
         <source>That time has passed. Choose a time in the future.</source>
         <comment>strNewReminderPastTime</comment>
         <translation>Cette heure est passée. Choisissez une heure à venir.</translation>
-    </message>
-    <message>
-        <source>“%1” could not be created in OneNote: %2</source>
-        <comment>strPageCreateRefused</comment>
-        <translation>« %1 » n’a pas pu être créé dans OneNote : %2</translation>
-    </message>
-    <message>
-        <source>“%1” waits to be created in OneNote: %2</source>
-        <comment>strPageCreateRetry</comment>
-        <translation>« %1 » attend d’être créé dans OneNote : %2</translation>
     </message>
     <message>
         <source>An application id has the form 1a2b3c4d-0000-1111-2222-333344445555.</source>
@@ -640,6 +680,11 @@
         <source>%1 minutes</source>
         <comment>strSnoozeForMinutes</comment>
         <translation>%1 minutes</translation>
+    </message>
+    <message>
+        <source>“%1” was not created in OneNote: its section is gone. Choose another one in Preferences and add the reminder again.</source>
+        <comment>strPageCreateSectionGone</comment>
+        <translation>« %1 » n’a pas été créé dans OneNote : sa section n’existe plus. Choisissez-en une autre dans les Préférences et ajoutez de nouveau le rappel.</translation>
     </message>
 </context>
 <context>

@@ -6,6 +6,7 @@
 #include "core/app_state.h"
 #include "core/paths.h"
 #include "core/preferences.h"
+#include "mirror/page_create.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "mirror/todo_queue.h"
 #include "reminders/reminder_list.h"
@@ -16,6 +17,7 @@
 #include "ui/monitor_lines.h"
 #include "ui/mwin_monitor.h"
 #include "ui/mwin_pending_reminders.h"
+#include "ui/outbox_status.h"
 #include "ui/page_opener.h"
 #include "ui/pending_reminders.h"
 #include "ui/reminder_table_model.h"
@@ -95,18 +97,25 @@ bool AppDelegate::applicationDidFinishLaunching()
         std::make_unique<TPageOpener>([] { return DesktopHasSchemeHandler(QStringLiteral("onenote")); },
                                       [this] { return m_State.ReminderPagesJson.Get(); });
     m_Pending->SetPageOpener(m_PageOpener.get());
-    // To-dos marked done wait here until OneNote took the change.
-    m_ToDoQueue = std::make_unique<TToDoQueue>(m_State.Paths.DataFolderPath + "/ToDoQueue.json");
-    m_ToDoQueue->Load();
-    m_Pending->SetToDoQueue(m_ToDoQueue.get());
+    // Writes to OneNote (to-dos marked done, …) wait here until the service took them.
+    m_Outbox = std::make_unique<TOutbox>(m_State.Paths.DataFolderPath + "/Outbox.json", m_State.UserId);
+    m_Outbox->AddKind(std::make_unique<TToDoDoneKind>());
+    auto pageCreate = std::make_unique<TPageCreateKind>();
+    m_PageCreateKind = pageCreate.get();
+    m_Outbox->AddKind(std::move(pageCreate));
+    m_Outbox->Load();
+    m_Pending->SetToDoQueue(m_Outbox.get());
 
     // The first tick sorts the loaded list and shows it.
     m_State.ReminderListChanged = true;
 
     // The pending window is created now and loaded when first shown.
     m_WinPendingReminders = std::make_unique<MWinPendingReminders>(*m_Pending);
-    m_WinMonitor =
-        std::make_unique<MWinMonitor>([this] { return TakeMonitorSnapshot(m_State, m_MirrorWorker.get()); });
+    m_WinMonitor = std::make_unique<MWinMonitor>([this] {
+        MonitorSnapshot snapshot = TakeMonitorSnapshot(m_State, m_MirrorWorker.get());
+        snapshot.OutboxStatus = OutboxStatusText(m_Outbox.get()).toStdString();
+        return snapshot;
+    });
     m_Notifier = new DesktopNotifier(QDBusConnection::sessionBus(), this);
     connect(m_Notifier, &DesktopNotifier::Activated, this, &AppDelegate::OnNotificationClicked);
     connect(m_Notifier, &DesktopNotifier::ActionChosen, this, &AppDelegate::OnNotificationAction);

@@ -36,7 +36,8 @@ class ReminderTableModel;
 class TDueCheck;
 class TPageOpener;
 class TPendingReminders;
-class TToDoQueue;
+class TOutbox;
+class TPageCreateKind;
 class TWorkerCallbacks;
 
 // The application controller: the tray icon and its menu, the launch sequence, the one-second
@@ -75,6 +76,17 @@ public:
     void MenuItemCompleteReminderListClick();
     void MenuItemStartAtLoginClick(bool checked);
     void MenuItemPreferencesClick();
+    void MenuItemNewReminderClick();
+    // Queues the page of a new reminder for the section (empty: the one chosen last), as the dialog
+    // and another start's --add hand it over. Queued: false with the reason, else what was queued.
+    struct NewReminderAnswer
+    {
+        bool Queued = false;
+        QString Text;
+    };
+    NewReminderAnswer QueueNewReminder(const std::string& title, std::string sectionId);
+    // What the main table shows as waiting: new reminders queued, or created and not mirrored yet.
+    std::vector<std::string> WaitingTitles();
     // The sections of the mirrored hierarchy a new reminder's page can go to.
     std::vector<TSectionChoice> SectionChoices() const;
     // Applies preferences the window stored: sound, notifications, default snooze.
@@ -104,7 +116,7 @@ public:
     MainWindow* window() const { return m_Window.get(); }
     MWinPendingReminders* WinPendingReminders() const { return m_WinPendingReminders.get(); }
     TPendingReminders& PendingReminders() { return *m_Pending; }
-    TToDoQueue* ToDoQueue() const { return m_ToDoQueue.get(); }
+    TOutbox* Outbox() const { return m_Outbox.get(); }
     QTimer& Timer() { return m_Timer; }
     std::int64_t CheckKnownPagesTick() const { return m_CheckKnownPagesTick; }
     MThreadOneNoteRESTDB* MirrorWorker() const { return m_MirrorWorker.get(); }
@@ -164,7 +176,11 @@ private:
 
     // Before m_Pending, which refers to both.
     std::unique_ptr<TPageOpener> m_PageOpener;
-    std::unique_ptr<TToDoQueue> m_ToDoQueue;
+    std::unique_ptr<TOutbox> m_Outbox;
+    // Owned by the outbox; tells which pages it created.
+    TPageCreateKind* m_PageCreateKind = nullptr;
+    // Titles of pages created whose reminder the mirror has not brought yet.
+    std::vector<std::string> m_CreatedTitles;
     std::unique_ptr<TPendingReminders> m_Pending;
     // Kept out of this header's includes: moc reads it and stumbles over the core's C++20 headers.
     std::unique_ptr<TDueCheck> m_DueCheck;

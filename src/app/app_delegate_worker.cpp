@@ -66,9 +66,9 @@ void AppDelegate::BindMirrorWorkerCallbacks()
         std::make_unique<TWorkerCallbacks>(m_State, m_CheckKnownPagesTick, LocaleMonitorTexts());
     m_WorkerCallbacks->Bind(*m_MirrorWorker);
     // To-dos marked done go out on the worker's passes, through its tokens and request budget.
-    if (m_ToDoQueue) {
+    if (m_Outbox) {
         m_MirrorWorker->FOnExecute = [execute = m_MirrorWorker->FOnExecute,
-                                      queue = m_ToDoQueue.get()](MThreadOneNoteRESTDB& worker) {
+                                      queue = m_Outbox.get()](MThreadOneNoteRESTDB& worker) {
             if (execute) {
                 execute(worker);
             }

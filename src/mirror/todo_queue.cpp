@@ -1,27 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mirror/todo_queue.h"
 
-#include "account/graph_tokens.h"
-#include "account/http.h"
 #include "mirror/mirror_json.h"
-#include "mirror/request_budget.h"
-#include "mirror/thread_one_note_restdb.h"
 #include "reminders/reminder.h"
-#include "util/files.h"
+#include "reminders/tag_reader.h"
 #include "util/json.h"
-#include "util/log.h"
 #include "util/text.h"
 
 #include <algorithm>
 #include <pugixml.hpp>
 #include <utility>
+#include <vector>
 
 namespace rz {
 
 namespace {
 
-// Pages are small; a queue file beyond this is not ours.
-constexpr std::size_t kMaxQueueFileBytes = 4 * 1024 * 1024;
+constexpr std::size_t kNoPosition = std::string_view::npos;
 
 struct StringWriter : pugi::xml_writer
 {
@@ -32,17 +27,194 @@ struct StringWriter : pugi::xml_writer
     }
 };
 
-std::string ServiceMessage(const HttpResponse& response)
+std::string Printed(const pugi::xml_node& node)
 {
-    const Json answer = JsonTextToObject(std::string_view(response.Body));
-    const auto error = answer.find("error");
-    std::string message = error != answer.end() ? JsonText(*error, "message") : std::string();
-    if (message.empty())
-        message = "the service answered " + std::to_string(response.Status);
-    return message;
+    StringWriter writer;
+    node.print(writer, "", pugi::format_raw);
+    return writer.text;
+}
+
+bool Named(const pugi::xml_node& node, std::string_view name)
+{
+    return node.type() == pugi::node_element && std::string_view(node.name()) == name;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+std::string EscapeAttribute(std::string_view text)
+{
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+// One attribute of a start tag, as byte positions in the text: `from` is the blank before its
+// name, `to` the position after its closing quote.
+struct TAttributeSpan
+{
+    std::string Name;
+    std::size_t From = 0;
+    std::size_t ValueFrom = 0;
+    std::size_t ValueTo = 0;
+    std::size_t To = 0;
+};
+
+// The attributes of the start tag at `lt` ("<name …>") and the position of its ">" (or of the "/"
+// of "/>"). The parser found the element there, so the tag is well formed; a tag that does not read
+// as one gives none, and the caller sends nothing.
+struct TStartTag
+{
+    std::vector<TAttributeSpan> Attributes;
+    std::size_t Close = 0;
+    bool Empty = false; // "<name …/>"
+};
+std::optional<TStartTag> ReadStartTag(std::string_view text, std::size_t lt, std::string_view name)
+{
+    if (text.compare(lt, 1 + name.size(), "<" + std::string(name)) != 0)
+        return std::nullopt;
+    TStartTag tag;
+    std::size_t at = lt + 1 + name.size();
+    while (at < text.size()) {
+        const std::size_t from = at;
+        while (at < text.size() && IsBlank(text[at]))
+            ++at;
+        if (at >= text.size())
+            return std::nullopt;
+        if (text[at] == '>' || text.compare(at, 2, "/>") == 0) {
+            tag.Close = at;
+            tag.Empty = text[at] == '/';
+            return tag;
+        }
+        if (at == from)
+            return std::nullopt; // attributes are separated by blanks
+        const std::size_t nameFrom = at;
+        while (at < text.size() && text[at] != '=' && !IsBlank(text[at]) && text[at] != '>' &&
+               text[at] != '/')
+            ++at;
+        TAttributeSpan attribute{std::string(text.substr(nameFrom, at - nameFrom)), from, 0, 0, 0};
+        while (at < text.size() && IsBlank(text[at]))
+            ++at;
+        if (at >= text.size() || text[at] != '=')
+            return std::nullopt;
+        ++at;
+        while (at < text.size() && IsBlank(text[at]))
+            ++at;
+        if (at >= text.size() || (text[at] != '"' && text[at] != '\''))
+            return std::nullopt;
+        const std::size_t close = text.find(text[at], at + 1);
+        if (close == kNoPosition)
+            return std::nullopt;
+        attribute.ValueFrom = at + 1;
+        attribute.ValueTo = close;
+        attribute.To = close + 1;
+        at = close + 1;
+        tag.Attributes.push_back(std::move(attribute));
+    }
+    return std::nullopt;
+}
+
+const TAttributeSpan* FindAttribute(const TStartTag& tag, std::string_view name)
+{
+    const auto it = std::find_if(tag.Attributes.begin(), tag.Attributes.end(),
+                                 [&](const TAttributeSpan& attribute) { return attribute.Name == name; });
+    return it != tag.Attributes.end() ? &*it : nullptr;
+}
+
+// The position after the end tag of the element whose start tag is `start`: the "</name>" that
+// closes it, counting the same-named elements opened inside. Markup in text is always escaped, so
+// every "<" here starts a tag; the caller checks the result with the parser anyway.
+std::size_t ElementEnd(std::string_view text, std::string_view name, const TStartTag& start)
+{
+    if (start.Empty)
+        return start.Close + 2;
+    const std::string open = "<" + std::string(name);
+    const std::string close = "</" + std::string(name);
+    int depth = 1;
+    std::size_t at = start.Close + 1;
+    while (depth > 0) {
+        at = text.find('<', at);
+        if (at == kNoPosition)
+            return kNoPosition;
+        const auto followedByEnd = [&](std::size_t after) {
+            return after < text.size() && (IsBlank(text[after]) || text[after] == '>' || text[after] == '/');
+        };
+        if (text.compare(at, close.size(), close) == 0 && followedByEnd(at + close.size())) {
+            --depth;
+            const std::size_t gt = text.find('>', at);
+            if (gt == kNoPosition)
+                return kNoPosition;
+            at = gt + 1;
+        } else {
+            if (text.compare(at, open.size(), open) == 0 && followedByEnd(at + open.size())) {
+                const std::optional<TStartTag> inner = ReadStartTag(text, at, name);
+                if (!inner)
+                    return kNoPosition;
+                if (!inner->Empty)
+                    ++depth;
+                at = inner->Close + 1;
+                continue;
+            }
+            ++at;
+        }
+    }
+    return at;
+}
+
+// A byte edit of the element's text: replace [From, To) with Text.
+struct TEdit
+{
+    std::size_t From;
+    std::size_t To;
+    std::string Text;
+};
+
+// The tagged node of a list item: a span in it (outside nested lists and paragraphs) that carries
+// the tag, as the service writes it.
+pugi::xml_node TaggedSpan(const pugi::xml_node& item)
+{
+    for (const pugi::xpath_node& hit : item.select_nodes(".//span[@data-tag]")) {
+        bool own = true;
+        for (pugi::xml_node up = hit.node().parent(); up && up != item; up = up.parent()) {
+            if (Named(up, "ul") || Named(up, "ol") || Named(up, "p"))
+                own = false;
+        }
+        if (own)
+            return hit.node();
+    }
+    return {};
 }
 
 } // namespace
+
+TOutboxItem ToDoDoneItem(const std::string& pageId, const std::string& elementId, const std::string& text)
+{
+    TOutboxItem item;
+    item.Kind = kToDoDoneKind;
+    item.Key = pageId + "\n" + elementId;
+    item.Label = text;
+    item.Fields = {{"pageId", pageId}, {"elementId", elementId}, {"text", text}};
+    return item;
+}
 
 std::string CompletedDataTag(std::string_view dataTag)
 {
@@ -55,226 +227,186 @@ std::string CompletedDataTag(std::string_view dataTag)
     return result;
 }
 
-std::optional<std::string> CompletedParagraph(std::string_view content, std::string_view elementId)
+TCompletedElement CompleteElement(std::string_view content, std::string_view elementId)
 {
-    const std::string prepared = StrAmpToNbsp(content);
+    // Parsed as it came, "&" and all: the parser only finds the element and checks the result; the
+    // bytes sent are the page's own.
     pugi::xml_document document;
-    if (!document.load_buffer(prepared.data(), prepared.size(), pugi::parse_default | pugi::parse_ws_pcdata,
+    if (!document.load_buffer(content.data(), content.size(), pugi::parse_default | pugi::parse_ws_pcdata,
                               pugi::encoding_utf8))
-        return std::nullopt;
-    pugi::xml_node paragraph;
+        return {};
+    pugi::xml_node element;
     for (const pugi::xpath_node& hit : document.select_nodes("//p[@id] | //li[@id]")) {
         if (elementId == hit.node().attribute("id").value()) {
-            paragraph = hit.node();
+            element = hit.node();
             break;
         }
     }
-    if (!paragraph)
-        return std::nullopt;
-
-    pugi::xml_document replacement;
-    pugi::xml_node copy = replacement.append_copy(paragraph);
-    // A list item carries its tag itself or, as the service writes it, on a span inside.
-    pugi::xml_node tagged = copy;
-    if (!tagged.attribute("data-tag") && std::string_view(copy.name()) == "li")
-        tagged = copy.select_node(".//span[@data-tag]").node();
+    if (!element)
+        return {};
+    const std::string name = element.name();
+    const pugi::xml_node span =
+        element.attribute("data-tag") || name != "li" ? pugi::xml_node() : TaggedSpan(element);
+    const pugi::xml_node tagged = span ? span : element;
     const std::string dataTag = tagged.attribute("data-tag").value();
     if (!HasOpenToDoTag(dataTag))
-        return std::string();
-    // The service discards ids sent in content and numbers the element anew.
-    copy.remove_attribute("id");
-    tagged.attribute("data-tag").set_value(CompletedDataTag(dataTag).c_str());
-    StringWriter writer;
-    copy.print(writer, "", pugi::format_raw);
-    return writer.text;
+        return {TCompletedElement::NotOpen, {}};
+    // Their resource addresses are output-only: sent back, the service would refuse or lose them.
+    if (element.select_node(".//img | .//object | .//iframe"))
+        return {TCompletedElement::Embedded, {}};
+
+    const std::size_t lt = static_cast<std::size_t>(element.offset_debug()) - 1;
+    const std::optional<TStartTag> start = ReadStartTag(content, lt, name);
+    if (!start)
+        return {TCompletedElement::Unsafe, {}};
+    const std::size_t end = ElementEnd(content, name, *start);
+    if (end == kNoPosition)
+        return {TCompletedElement::Unsafe, {}};
+
+    const std::string completed = EscapeAttribute(CompletedDataTag(dataTag));
+    std::vector<TEdit> edits;
+    if (const TAttributeSpan* id = FindAttribute(*start, "id"))
+        edits.push_back({id->From, id->To, {}});
+    if (!span) {
+        const TAttributeSpan* own = FindAttribute(*start, "data-tag");
+        if (!own)
+            return {TCompletedElement::Unsafe, {}};
+        edits.push_back({own->ValueFrom, own->ValueTo, completed});
+    } else {
+        edits.push_back({start->Close, start->Close, " data-tag=\"" + completed + "\""});
+        const std::size_t spanLt = static_cast<std::size_t>(span.offset_debug()) - 1;
+        const std::optional<TStartTag> spanTag = ReadStartTag(content, spanLt, "span");
+        const TAttributeSpan* spanDataTag = spanTag ? FindAttribute(*spanTag, "data-tag") : nullptr;
+        if (!spanDataTag)
+            return {TCompletedElement::Unsafe, {}};
+        edits.push_back({spanDataTag->From, spanDataTag->To, {}});
+    }
+    std::sort(edits.begin(), edits.end(), [](const TEdit& a, const TEdit& b) { return a.From > b.From; });
+    std::string html(content.substr(lt, end - lt));
+    for (const TEdit& edit : edits)
+        html.replace(edit.From - lt, edit.To - edit.From, edit.Text);
+
+    // The result must read as the element did, but for the id and the tag.
+    pugi::xml_document check;
+    if (!check.load_buffer(html.data(), html.size(), pugi::parse_default | pugi::parse_ws_pcdata,
+                           pugi::encoding_utf8))
+        return {TCompletedElement::Unsafe, {}};
+    pugi::xml_node sent = check.first_child();
+    pugi::xml_document expected;
+    pugi::xml_node wanted = expected.append_copy(element);
+    wanted.remove_attribute("id");
+    if (span) {
+        wanted.append_attribute("data-tag").set_value(CompletedDataTag(dataTag).c_str());
+        TaggedSpan(wanted).remove_attribute("data-tag");
+    } else {
+        wanted.attribute("data-tag").set_value(CompletedDataTag(dataTag).c_str());
+    }
+    if (sent.next_sibling() || Printed(sent) != Printed(wanted))
+        return {TCompletedElement::Unsafe, {}};
+    return {TCompletedElement::Ok, std::move(html)};
 }
 
-std::string ToDoPatchBody(const std::string& elementId, const std::string& paragraphHtml)
+std::optional<std::string> CompletedParagraph(std::string_view content, std::string_view elementId)
+{
+    TCompletedElement element = CompleteElement(content, elementId);
+    if (element.Result == TCompletedElement::NotOpen)
+        return std::string();
+    if (element.Result != TCompletedElement::Ok)
+        return std::nullopt;
+    return std::move(element.Html);
+}
+
+std::string ToDoPatchBody(const std::string& elementId, const std::string& elementHtml)
 {
     Json command = Json::object();
     command["target"] = elementId;
     command["action"] = "replace";
-    command["content"] = paragraphHtml;
+    command["content"] = elementHtml;
     return JsonObjectToText(Json::array({command}));
 }
 
-TToDoQueue::TToDoQueue(std::string filePath) : m_FilePath(std::move(filePath)) {}
-
-void TToDoQueue::Load()
+TToDoTarget FindToDoTarget(std::string_view content, const std::string& elementId, const std::string& text,
+                           bool unconfirmed)
 {
-    const std::optional<std::string> text = ReadTextFile(m_FilePath);
-    if (!text || text->size() > kMaxQueueFileBytes)
-        return;
-    const Json stored = JsonTextToObject(std::string_view(*text));
-    const Json* items = JsonArray(stored, "toDos");
-    if (!items)
-        return;
-    std::lock_guard lock(m_Mutex);
-    for (const Json& entry : *items) {
-        TToDoItem item{JsonText(entry, "pageId"), JsonText(entry, "elementId"), JsonText(entry, "text"), 0,
-                       JsonText(entry, "lastError")};
-        if (item.PageId.empty() || item.ElementId.empty())
-            continue;
-        if (const auto attempts = entry.find("attempts");
-            attempts != entry.end() && attempts->is_number_integer())
-            item.Attempts =
-                static_cast<int>(std::clamp<std::int64_t>(attempts->get<std::int64_t>(), 0, 1 << 20));
-        m_Items.push_back(std::move(item));
-    }
-}
-
-bool TToDoQueue::Add(TToDoItem item)
-{
-    std::lock_guard lock(m_Mutex);
-    const bool waiting = std::any_of(m_Items.begin(), m_Items.end(), [&](const TToDoItem& queued) {
-        return queued.PageId == item.PageId && queued.ElementId == item.ElementId;
-    });
-    if (!waiting) {
-        m_Items.push_back(std::move(item));
-        // A new to-do need not wait for an older one's retry pause to run out.
-        m_NextTry.reset();
-    }
-    return SaveLocked();
-}
-
-std::vector<TToDoItem> TToDoQueue::Items() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_Items;
-}
-
-std::size_t TToDoQueue::Count() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_Items.size();
-}
-
-std::string TToDoQueue::LastProblem() const
-{
-    std::lock_guard lock(m_Mutex);
-    return m_LastProblem;
-}
-
-bool TToDoQueue::SaveLocked() const
-{
-    Json items = Json::array();
-    for (const TToDoItem& item : m_Items) {
-        items.push_back({{"pageId", item.PageId},
-                         {"elementId", item.ElementId},
-                         {"text", item.Text},
-                         {"attempts", item.Attempts},
-                         {"lastError", item.LastError}});
-    }
-    if (WriteTextFile(m_FilePath, JsonObjectToText(Json{{"toDos", items}})))
-        return true;
-    LogWarning("could not save the to-dos waiting for OneNote");
-    return false;
-}
-
-void TToDoQueue::SendPending(MThreadOneNoteRESTDB& worker)
-{
-    TToDoItem item;
-    {
-        std::lock_guard lock(m_Mutex);
-        if (m_Items.empty() || (m_NextTry && DateNow() < *m_NextTry))
-            return;
-        item = m_Items.front();
-    }
-    // No lock is held across the requests; the main thread only appends meanwhile.
-    std::string error;
-    const TStep step = Send(worker, item, error);
-    if (step != TStep::NotSent)
-        Finish(item, step, error);
-}
-
-TToDoQueue::TStep TToDoQueue::Send(MThreadOneNoteRESTDB& worker, const TToDoItem& item, std::string& error)
-{
-    const std::string graphBase = worker.GraphBase();
-    if (graphBase.empty() || worker.State().AccessToken.Empty() || worker.Stopping())
-        return TStep::NotSent;
-    if (!IsSafeGraphIdSegment(item.PageId)) {
-        error = "the page id is not valid";
-        return TStep::Done;
-    }
-
-    const TOnlineAnswer content = worker.PageContentAnswer(item.PageId);
-    if (content.status == TOnlineStatus::HeldBack)
-        return TStep::NotSent;
-    if (content.status != TOnlineStatus::Ok) {
-        error = "the page could not be read";
-        return TStep::Failed;
-    }
-    const std::optional<std::string> paragraph = CompletedParagraph(content.text, item.ElementId);
-    if (!paragraph) {
-        error = "the paragraph is no longer on its page";
-        return TStep::Done;
-    }
-    if (paragraph->empty())
-        return TStep::Done; // ticked already, in OneNote or by an earlier answer that got lost
-
-    TRequestBudget& budget = worker.Budget();
-    if (!budget.TryAcquire(TRequestKind::Engine)) {
-        ++worker.m_HeldBackCount;
-        return TStep::NotSent;
-    }
-    HttpRequest request;
-    request.Method = "PATCH";
-    request.Url = graphBase + "/onenote/pages/" + item.PageId + "/content";
-    request.Headers = {{"Authorization", "Bearer " + worker.State().AccessToken.Get()},
-                       {"Content-Type", "application/json"}};
-    request.Body = ToDoPatchBody(item.ElementId, *paragraph);
-    request.TimeoutSeconds = kGraphRequestTimeoutSeconds;
-    const HttpResponse response = HttpSend(request);
-
-    if (response.Failure == HttpFailure::Cancelled)
-        return TStep::NotSent;
-    if (response.IsHttpError()) {
-        budget.Report(TBudgetOutcome::Other);
-        error = response.Failure == HttpFailure::Unauthorized ? "OneNote did not accept the sign-in"
-                                                              : "OneNote could not be reached";
-        if (!worker.Stopping())
-            worker.RefreshTokens();
-        return TStep::Failed;
-    }
-    if (IsThrottledAnswer(response.Status, response.Body)) {
-        ++worker.m_ThrottledCount;
-        budget.Report(TBudgetOutcome::Refused, response.RetryAfterSeconds);
-        error = ServiceMessage(response);
-        return TStep::Failed;
-    }
-    if (response.Status >= 200 && response.Status < 300) {
-        budget.Report(TBudgetOutcome::Success);
-        ++m_SentCount;
-        return TStep::Done;
-    }
-    budget.Report(TBudgetOutcome::Other);
-    error = ServiceMessage(response);
-    return TStep::Failed;
-}
-
-void TToDoQueue::Finish(const TToDoItem& item, TStep step, const std::string& error)
-{
-    std::lock_guard lock(m_Mutex);
-    const auto it = std::find_if(m_Items.begin(), m_Items.end(), [&](const TToDoItem& queued) {
-        return queued.PageId == item.PageId && queued.ElementId == item.ElementId;
-    });
-    if (step == TStep::Done) {
-        m_LastProblem = error.empty() ? std::string() : "\u201c" + item.Text + "\u201d: " + error;
-        if (it != m_Items.end())
-            m_Items.erase(it);
-        m_NextTry.reset();
-        m_RetrySeconds = kToDoRetryFirstSeconds;
-    } else {
-        ++m_FailedCount;
-        m_LastProblem = "\u201c" + item.Text + "\u201d: " + error;
-        if (it != m_Items.end()) {
-            ++it->Attempts;
-            it->LastError = error;
+    const std::optional<std::vector<TTaggedElement>> elements = ReadTaggedElements(content);
+    if (!elements)
+        return {};
+    for (const TTaggedElement& element : *elements) {
+        if (element.Id == elementId && element.Text == text) {
+            if (HasOpenToDoTag(element.DataTag))
+                return {TToDoTarget::Found, element.Id};
+            return {TToDoTarget::Ticked, {}};
         }
-        m_NextTry = DateAddSeconds(DateNow(), static_cast<int>(m_RetrySeconds));
-        m_RetrySeconds = std::min(m_RetrySeconds * 2, kToDoRetryMaxSeconds);
     }
-    SaveLocked();
+    std::vector<std::string> open;
+    bool ticked = false;
+    for (const TTaggedElement& element : *elements) {
+        if (element.Text != text)
+            continue;
+        if (HasOpenToDoTag(element.DataTag))
+            open.push_back(element.Id);
+        else if (const std::vector<std::string> tags = DataTagList(element.DataTag);
+                 std::find(tags.begin(), tags.end(), "to-do:completed") != tags.end())
+            ticked = true;
+    }
+    // The lost answer may have been a success, after which the service numbered the page anew.
+    if (ticked && (unconfirmed || open.empty()))
+        return {TToDoTarget::Ticked, {}};
+    if (open.size() == 1)
+        return {TToDoTarget::Found, open.front()};
+    if (open.size() > 1)
+        return {TToDoTarget::Ambiguous, {}};
+    return {};
+}
+
+TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
+{
+    const std::string pageId = JsonText(item.Fields, "pageId");
+    const std::string elementId = JsonText(item.Fields, "elementId");
+    const std::string text = JsonText(item.Fields, "text");
+    if (!IsSafeGraphIdSegment(pageId) || elementId.empty())
+        return {TOutboxOutcome::Refused, "strOutboxNotFound", {}, 0};
+
+    // Read first: the page as it is now decides what is sent, and whether anything is.
+    const std::optional<HttpResponse> page =
+        link.Send("GET", "/onenote/pages/" + pageId + "/content?includeIDs=true");
+    if (!page)
+        return {};
+    if (TOutboxOutcome read = AnswerOutcome(*page); read.Result != TOutboxOutcome::Done)
+        return read;
+    if (!IsPageContentResponse(page->Body))
+        return {TOutboxOutcome::Retry, "strOutboxUnreachable", {}, 0};
+
+    const TToDoTarget target = FindToDoTarget(page->Body, elementId, text, item.Unconfirmed);
+    switch (target.Result) {
+    case TToDoTarget::Ticked:
+        return {TOutboxOutcome::Done, {}, {}, 0};
+    case TToDoTarget::Missing:
+        return {TOutboxOutcome::Refused, "strOutboxNotFound", {}, 0};
+    case TToDoTarget::Ambiguous:
+        return {TOutboxOutcome::Refused, "strOutboxAmbiguous", {}, 0};
+    case TToDoTarget::Found:
+        break;
+    }
+    const TCompletedElement element = CompleteElement(page->Body, target.ElementId);
+    switch (element.Result) {
+    case TCompletedElement::Ok:
+        break;
+    case TCompletedElement::NotOpen:
+        return {TOutboxOutcome::Done, {}, {}, 0};
+    case TCompletedElement::NotFound:
+        return {TOutboxOutcome::Refused, "strOutboxNotFound", {}, 0};
+    case TCompletedElement::Embedded:
+        return {TOutboxOutcome::Refused, "strOutboxEmbedded", {}, 0};
+    case TCompletedElement::Unsafe:
+        return {TOutboxOutcome::Refused, "strOutboxUnsafe", {}, 0};
+    }
+    const std::optional<HttpResponse> answer =
+        link.Send("PATCH", "/onenote/pages/" + pageId + "/content", "application/json",
+                  ToDoPatchBody(target.ElementId, element.Html));
+    if (!answer)
+        return {};
+    return AnswerOutcome(*answer);
 }
 
 } // namespace rz

@@ -1,89 +1,71 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "util/dates.h"
+#include "mirror/outbox.h"
 
-#include <atomic>
-#include <cstddef>
-#include <cstdint>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace rz {
 
-class MThreadOneNoteRESTDB;
+// The outbox kind of a to-do marked done in the alert.
+inline constexpr const char* kToDoDoneKind = "todo-done";
 
-// Retry pause after a failed attempt: 30 s, doubling up to 15 minutes.
-inline constexpr double kToDoRetryFirstSeconds = 30.0;
-inline constexpr double kToDoRetryMaxSeconds = 900.0;
-
-// One to-do the user marked done, waiting to be ticked in OneNote.
-struct TToDoItem
-{
-    std::string PageId;
-    std::string ElementId; // the paragraph's generated id: the only target a paragraph replace takes
-    std::string Text;      // shown while it waits
-    int Attempts = 0;
-    std::string LastError; // empty until an attempt failed
-};
+// The item that ticks the to-do `elementId` of the page, known to the user by `text` (its text as
+// the tag reader read it).
+TOutboxItem ToDoDoneItem(const std::string& pageId, const std::string& elementId, const std::string& text);
 
 // The tag list with every open "to-do" turned into "to-do:completed"; other tags stay as they are.
 std::string CompletedDataTag(std::string_view dataTag);
-// The paragraph with id `elementId` in page content (ids included), rebuilt with its to-do
-// completed and without its id, as the replace command's content. None when the content does not
-// parse or holds no such paragraph; the empty text when the paragraph has no open to-do left.
-std::optional<std::string> CompletedParagraph(std::string_view content, std::string_view elementId);
-// The PATCH body: one replace command on the paragraph's generated id.
-std::string ToDoPatchBody(const std::string& elementId, const std::string& paragraphHtml);
 
-// To-dos marked done in the alert, kept in a small file of the data folder until OneNote took the
-// change, so that a quit, a crash or a day offline loses none of them. The main thread adds; the
-// worker thread sends, one to-do at a time, through the worker's tokens and request budget: it reads
-// the page content (to keep the paragraph's text and formatting), then sends one PATCH that
-// replaces the paragraph with its completed form. A to-do leaves the queue only when the service
-// answered the PATCH with success, or when its paragraph is gone or already ticked, so it is never
-// lost and never sent again after success. Failures stay queued with their error and are retried.
-class TToDoQueue
+// The element `elementId` (a "p" or an "li") of page content as the replace command's content: its
+// bytes exactly as the page holds them, but its to-do completed and its id dropped (the service
+// numbers a replaced element anew). A list item takes the tag itself, and a span inside it that
+// held the tag gives it up: on input only the item's own tag counts.
+struct TCompletedElement
+{
+    enum TResult {
+        Ok,       // Html holds the element
+        NotFound, // no such element, or the content does not parse
+        NotOpen,  // no open to-do left: nothing to send
+        Embedded, // it holds an image, a file or an embedded object, which cannot be sent back
+        Unsafe,   // it could not be rebuilt without changing more than its tag
+    };
+    TResult Result = NotFound;
+    std::string Html;
+};
+TCompletedElement CompleteElement(std::string_view content, std::string_view elementId);
+// CompleteElement's Html; the empty text when nothing is left to tick, none otherwise.
+std::optional<std::string> CompletedParagraph(std::string_view content, std::string_view elementId);
+// The PATCH body: one replace command on the element's generated id.
+std::string ToDoPatchBody(const std::string& elementId, const std::string& elementHtml);
+
+// Which element of the page a queued to-do names now. Generated ids may change with any update of
+// the page, so the id is trusted only while its element still reads as the queued text; otherwise
+// the one open to-do with that text is the target.
+struct TToDoTarget
+{
+    enum TResult {
+        Found,     // ElementId is the open to-do to tick
+        Ticked,    // it is ticked already (in OneNote, or by an attempt whose answer was lost)
+        Missing,   // no to-do with that text on the page
+        Ambiguous, // several open to-dos with that text: none is ticked
+    };
+    TResult Result = Missing;
+    std::string ElementId;
+};
+// `unconfirmed`: an earlier attempt may have ticked it already, so a ticked to-do with the same text
+// counts as this one.
+TToDoTarget FindToDoTarget(std::string_view content, const std::string& elementId, const std::string& text,
+                           bool unconfirmed);
+
+// Reads the page, finds the to-do, sends its completed form.
+class TToDoDoneKind : public TOutboxKind
 {
 public:
-    explicit TToDoQueue(std::string filePath);
-
-    // Reads the stored queue; a missing or damaged file leaves it empty.
-    void Load();
-    // Queues the to-do unless the same paragraph waits already, and saves. False when the file
-    // could not be written (the to-do still waits in memory and the next change saves it).
-    bool Add(TToDoItem item);
-    std::vector<TToDoItem> Items() const;
-    std::size_t Count() const;
-    // What the alert shows about the queue: the last problem, empty when there is none.
-    std::string LastProblem() const;
-
-    // Worker thread: sends the oldest to-do when its retry time has come and the budget has a slot.
-    void SendPending(MThreadOneNoteRESTDB& worker);
-
-    // PATCH requests answered with success, and failed attempts, since creation.
-    std::atomic<std::int64_t> m_SentCount{0};
-    std::atomic<std::int64_t> m_FailedCount{0};
-
-private:
-    enum class TStep {
-        Done,    // ticked, or nothing left to tick: leaves the queue
-        Failed,  // stays, retried later
-        NotSent, // held back or cancelled: stays, tried again at the next pass
-    };
-    TStep Send(MThreadOneNoteRESTDB& worker, const TToDoItem& item, std::string& error);
-    void Finish(const TToDoItem& item, TStep step, const std::string& error);
-    bool SaveLocked() const;
-
-    std::string m_FilePath;
-    mutable std::mutex m_Mutex;
-    std::vector<TToDoItem> m_Items; // oldest first
-    std::string m_LastProblem;
-    std::optional<Date> m_NextTry;
-    double m_RetrySeconds = kToDoRetryFirstSeconds;
+    std::string Name() const override { return kToDoDoneKind; }
+    TOutboxOutcome Send(TOutboxLink& link, TOutboxItem& item) override;
 };
 
 } // namespace rz

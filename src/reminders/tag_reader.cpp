@@ -120,27 +120,45 @@ std::int64_t MergeTagged(TReminderList& list, const std::string& pageId, const s
     return 0;
 }
 
+// Calls `visit(element, text, dataTag)` for every tagged "p", and every list item tagged itself or
+// through a tagged "span" in it, in document order.
+template <class Visit> void ForEachTagged(const pugi::xml_node& parent, Visit visit)
+{
+    ForEachBelow(parent, [&](const pugi::xml_node& node) {
+        if (Named(node, "p") && XmlHasDataTag(node)) {
+            visit(node, StringValue(node), XmlAttrString(node, "data-tag"));
+        } else if (Named(node, "li")) {
+            if (const std::optional<std::string> tag = ItemDataTag(node))
+                visit(node, ItemText(node), *tag);
+        }
+    });
+}
+
+bool LoadPrepared(pugi::xml_document& document, std::string_view content)
+{
+    // "&nbsp;" is what it stands for; any other "&" still becomes a no-break space, so entities the
+    // strict parser does not know cannot fail the page.
+    const std::string prepared = StrAmpToNbsp(StrReplaceAll(content, "&nbsp;", "\xC2\xA0"));
+    const pugi::xml_parse_result parsed = document.load_buffer(
+        prepared.data(), prepared.size(), pugi::parse_default | pugi::parse_ws_pcdata, pugi::encoding_utf8);
+    return parsed && document.document_element();
+}
+
 } // namespace
 
 bool IsCompletedDataTag(std::string_view dataTag)
 {
     const std::vector<std::string> tags = DataTagList(dataTag);
-    return !tags.empty() &&
-           std::all_of(tags.begin(), tags.end(), [](const std::string& tag) { return tag.ends_with(":completed"); });
+    return !tags.empty() && std::all_of(tags.begin(), tags.end(),
+                                        [](const std::string& tag) { return tag.ends_with(":completed"); });
 }
 
 std::int64_t LoadPendingTags_Recurse(TReminderList& list, const std::string& pageId,
                                      const std::string& pageLink, const pugi::xml_node& parent)
 {
     std::int64_t count = 0;
-    ForEachBelow(parent, [&](const pugi::xml_node& node) {
-        if (Named(node, "p") && XmlHasDataTag(node)) {
-            count +=
-                MergeTagged(list, pageId, pageLink, node, StringValue(node), XmlAttrString(node, "data-tag"));
-        } else if (Named(node, "li")) {
-            if (const std::optional<std::string> tag = ItemDataTag(node))
-                count += MergeTagged(list, pageId, pageLink, node, ItemText(node), *tag);
-        }
+    ForEachTagged(parent, [&](const pugi::xml_node& node, const std::string& text, const std::string& tag) {
+        count += MergeTagged(list, pageId, pageLink, node, text, tag);
     });
     return count;
 }
@@ -148,16 +166,23 @@ std::int64_t LoadPendingTags_Recurse(TReminderList& list, const std::string& pag
 std::optional<std::int64_t> ReadTagReminders(TReminderList& list, const std::string& pageId,
                                              const std::string& pageLink, std::string_view content)
 {
-    // "&nbsp;" is what it stands for; any other "&" still becomes a no-break space, so entities the
-    // strict parser does not know cannot fail the page.
-    const std::string prepared = StrAmpToNbsp(StrReplaceAll(content, "&nbsp;", "\xC2\xA0"));
     pugi::xml_document document;
-    const pugi::xml_parse_result parsed = document.load_buffer(
-        prepared.data(), prepared.size(), pugi::parse_default | pugi::parse_ws_pcdata, pugi::encoding_utf8);
-    const pugi::xml_node root = document.document_element();
-    if (!parsed || !root)
+    if (!LoadPrepared(document, content))
         return std::nullopt;
-    return LoadPendingTags_Recurse(list, pageId, pageLink, root);
+    return LoadPendingTags_Recurse(list, pageId, pageLink, document.document_element());
+}
+
+std::optional<std::vector<TTaggedElement>> ReadTaggedElements(std::string_view content)
+{
+    pugi::xml_document document;
+    if (!LoadPrepared(document, content))
+        return std::nullopt;
+    std::vector<TTaggedElement> elements;
+    ForEachTagged(document.document_element(),
+                  [&](const pugi::xml_node& node, const std::string& text, const std::string& tag) {
+                      elements.push_back({XmlAttrString(node, "id"), text, tag});
+                  });
+    return elements;
 }
 
 } // namespace rz

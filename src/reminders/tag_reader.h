@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pugi {
 class xml_node;
@@ -32,5 +33,16 @@ std::int64_t LoadPendingTags_Recurse(TReminderList& list, const std::string& pag
 // element. None when the content does not parse.
 std::optional<std::int64_t> ReadTagReminders(TReminderList& list, const std::string& pageId,
                                              const std::string& pageLink, std::string_view content);
+
+// One tagged paragraph or list item as the reader sees it: its id, its text and its tag.
+struct TTaggedElement
+{
+    std::string Id;
+    std::string Text;
+    std::string DataTag;
+};
+// Every tagged element of page content, read exactly as ReadTagReminders reads it, in document
+// order. None when the content does not parse.
+std::optional<std::vector<TTaggedElement>> ReadTaggedElements(std::string_view content);
 
 } // namespace rz

@@ -107,6 +107,9 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
         lines.Login += "\n" + s.EndpointProblem;
         lines.LoginRed = true;
     }
+    if (!s.OutboxStatus.empty()) {
+        lines.Login += "\n" + s.OutboxStatus;
+    }
     if (s.LastLoadTime) {
         lines.Pages = (s.LoadRunning ? texts.Checking : texts.Checked) + " " + texts.TimeText(s.LastLoadTime) +
                       Format(" PRKP:%" PRId64 "/%" PRId64 ", TRKP:%" PRId64 "/%" PRId64 ". DB!P:%" PRId64,

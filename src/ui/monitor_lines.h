@@ -44,6 +44,7 @@ struct MonitorSnapshot
     std::string UserPrincipalName;
     std::string MirrorStatusText;
     std::string EndpointProblem; // settings refused at start-up
+    std::string OutboxStatus;    // changes waiting for OneNote, or ended unsent
     std::int64_t ReminderPageCount = 0;
 
     bool HasWorker = false;

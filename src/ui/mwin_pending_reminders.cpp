@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/mwin_pending_reminders.h"
 
-#include "mirror/todo_queue.h"
+#include "ui/outbox_status.h"
 #include "ui/pending_reminders.h"
 #include "ui/reminder_table_model.h"
 #include "ui/snooze.h"
@@ -92,16 +92,7 @@ void MWinPendingReminders::UpdateActions()
     const std::optional<std::size_t> selected = SelectedRow();
     m_Ui->buttonDone->setEnabled(m_Pending.CanMarkDone(selected));
     m_Ui->buttonSnoozeOne->setEnabled(m_Pending.RowToActOn(selected).has_value());
-    const TToDoQueue* queue = m_Pending.ToDoQueue();
-    const std::size_t waiting = queue ? queue->Count() : 0;
-    QString status;
-    if (waiting > 0) {
-        status = UiText(waiting == 1 ? "strToDoWaiting" : "strToDoWaitingMany").arg(waiting);
-        const std::string problem = queue->LastProblem();
-        if (!problem.empty()) {
-            status += QLatin1Char(' ') + UiText("strToDoProblem").arg(QString::fromStdString(problem));
-        }
-    }
+    const QString status = OutboxStatusText(m_Pending.ToDoQueue());
     m_Ui->toDoStatusLabel->setText(status);
     m_Ui->toDoStatusLabel->setVisible(!status.isEmpty());
 }

@@ -122,11 +122,8 @@ bool TPendingReminders::MarkRecordDone(const ReminderPtr& entry)
         return false;
     }
     // Queued (and saved) before the reminder leaves, so no moment exists in which neither holds it.
-    m_ToDo->Add({entry->pageId().value_or(std::string()),
-                 entry->Id().value_or(std::string()),
-                 entry->name().value_or(std::string()),
-                 0,
-                 {}});
+    m_ToDo->Add(ToDoDoneItem(entry->pageId().value_or(std::string()), entry->Id().value_or(std::string()),
+                             entry->name().value_or(std::string())));
     m_Pending.Remove(entry);
     Save();
     return m_Pending.Count() == 0;

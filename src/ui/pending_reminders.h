@@ -14,7 +14,7 @@ namespace rz {
 
 class TPageOpener;
 class TReminderList;
-class TToDoQueue;
+class TOutbox;
 
 // What the pending reminders window does, without the window: the row rule, Dismiss, Dismiss all,
 // Open, Snooze, and keeping the pending list on disk so a quit or a crash loses nothing.
@@ -30,8 +30,8 @@ public:
     // How pages open (without one, the client link goes to the URL opener as it is), and where
     // "Done" queues a to-do (without one, nothing offers "Done"). Both must outlive this object.
     void SetPageOpener(TPageOpener* opener) { m_Opener = opener; }
-    void SetToDoQueue(TToDoQueue* queue) { m_ToDo = queue; }
-    TToDoQueue* ToDoQueue() const { return m_ToDo; }
+    void SetToDoQueue(TOutbox* queue) { m_ToDo = queue; }
+    TOutbox* ToDoQueue() const { return m_ToDo; }
 
     // The selected row, or the only entry when nothing is selected; none otherwise.
     std::optional<std::size_t> RowToActOn(std::optional<std::size_t> selectedRow) const;
@@ -88,7 +88,7 @@ private:
     std::string m_SettingsFilePath;
     SnoozeState m_Snooze;
     TPageOpener* m_Opener = nullptr;
-    TToDoQueue* m_ToDo = nullptr;
+    TOutbox* m_ToDo = nullptr;
     std::vector<Snoozed> m_Snoozed; // main thread only
 };
 

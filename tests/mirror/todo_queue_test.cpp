@@ -29,10 +29,12 @@ TEST(ToDoQueueTest, CompletedParagraphKeepsMarkupAndOtherTags)
         R"(<p data-tag="important, to-do:completed" style="color:red">Call <b>Bob</b> !2099-03-20 09:00</p>)");
     EXPECT_EQ(CompletedParagraph(content, "p:{G}{2}"), "");
     EXPECT_EQ(CompletedParagraph(content, "p:{G}{3}"), std::nullopt);
-    // A list item's tag sits on a span inside it.
-    const std::string list = R"(<html><body><ul><li id="li:{G}{4}"><span data-tag="to-do">Milk</span></li></ul>)"
-                             R"(</body></html>)";
-    EXPECT_EQ(CompletedParagraph(list, "li:{G}{4}"), R"(<li><span data-tag="to-do:completed">Milk</span></li>)");
+    // A list item's tag comes on a span inside it and goes back on the item itself.
+    const std::string list =
+        R"(<html><body><ul><li id="li:{G}{4}"><span data-tag="to-do">Milk</span></li></ul>)"
+        R"(</body></html>)";
+    EXPECT_EQ(CompletedParagraph(list, "li:{G}{4}"),
+              R"(<li data-tag="to-do:completed"><span>Milk</span></li>)");
 }
 
 TEST(ToDoQueueTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
@@ -50,8 +52,13 @@ TEST(ToDoQueueTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
     AppState& state = mirror.State();
     MThreadOneNoteRESTDB& worker = mirror.Worker();
     worker.SetWaitFunction([&](double seconds) { clock.Advance(seconds); });
-    const std::string queuePath = state.Paths.DataFolderPath + "/ToDoQueue.json";
-    auto queue = std::make_unique<TToDoQueue>(queuePath);
+    const std::string queuePath = state.Paths.DataFolderPath + "/Outbox.json";
+    const auto makeQueue = [&] {
+        auto made = std::make_unique<TOutbox>(queuePath, state.UserId);
+        made->AddKind(std::make_unique<TToDoDoneKind>());
+        return made;
+    };
+    auto queue = makeQueue();
     worker.FOnExecute = [&](MThreadOneNoteRESTDB& w) {
         MWorkerOnlineSource online(w);
         TReminderHandle engine(state, &online);
@@ -88,7 +95,7 @@ TEST(ToDoQueueTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
     EXPECT_EQ(mirror.Count("patch"), 1);
 
     // A restart in between loses nothing.
-    queue = std::make_unique<TToDoQueue>(queuePath);
+    queue = makeQueue();
     queue->Load();
     ASSERT_EQ(queue->Count(), 1u);
     clock.Advance(kToDoRetryFirstSeconds + 1);

@@ -1,0 +1,416 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "mirror/outbox.h"
+
+#include "account/graph_tokens.h"
+#include "mirror/request_budget.h"
+#include "mirror/thread_one_note_restdb.h"
+#include "util/files.h"
+#include "util/log.h"
+#include "util/shared_value.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+namespace rz {
+
+namespace {
+
+// Pages are small and the items few; a file beyond this is not ours.
+constexpr std::size_t kMaxOutboxFileBytes = 4 * 1024 * 1024;
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+// The kind the earlier queue file held; its to-dos keep their fields.
+constexpr const char* kLegacyToDoKind = "todo-done";
+
+std::string ServiceMessage(const HttpResponse& response)
+{
+    const Json answer = JsonTextToObject(std::string_view(response.Body));
+    const auto error = answer.find("error");
+    std::string message = error != answer.end() ? JsonText(*error, "message") : std::string();
+    if (message.empty())
+        message = "HTTP " + std::to_string(response.Status);
+    return message;
+}
+
+std::string ServiceCode(const HttpResponse& response)
+{
+    const Json answer = JsonTextToObject(std::string_view(response.Body));
+    const auto error = answer.find("error");
+    return error != answer.end() ? JsonText(*error, "code") : std::string();
+}
+
+double RetrySeconds(int attempts, double retryAfter)
+{
+    const double backoff =
+        std::min(kToDoRetryFirstSeconds * std::pow(2.0, std::max(0, attempts - 1)), kToDoRetryMaxSeconds);
+    return std::max(backoff, retryAfter);
+}
+
+Json ItemToJson(const TOutboxItem& item)
+{
+    Json entry = {
+        {"kind", item.Kind},           {"userId", item.UserId},          {"key", item.Key},
+        {"label", item.Label},         {"fields", item.Fields},          {"attempts", item.Attempts},
+        {"lastError", item.LastError}, {"unconfirmed", item.Unconfirmed}};
+    if (item.NextTry)
+        entry["nextTry"] = item.NextTry->seconds;
+    return entry;
+}
+
+std::optional<TOutboxItem> ItemFromJson(const Json& entry)
+{
+    TOutboxItem item;
+    item.Kind = JsonText(entry, "kind");
+    item.UserId = JsonText(entry, "userId");
+    item.Key = JsonText(entry, "key");
+    item.Label = JsonText(entry, "label");
+    item.LastError = JsonText(entry, "lastError");
+    if (item.Kind.empty() || item.Key.empty())
+        return std::nullopt;
+    if (const auto fields = entry.find("fields"); fields != entry.end() && fields->is_object())
+        item.Fields = *fields;
+    if (const auto attempts = entry.find("attempts");
+        attempts != entry.end() && attempts->is_number_integer())
+        item.Attempts = static_cast<int>(std::clamp<std::int64_t>(attempts->get<std::int64_t>(), 0, 1 << 20));
+    if (const auto next = entry.find("nextTry"); next != entry.end() && next->is_number())
+        item.NextTry = Date{next->get<double>()};
+    if (const auto unconfirmed = entry.find("unconfirmed");
+        unconfirmed != entry.end() && unconfirmed->is_boolean())
+        item.Unconfirmed = unconfirmed->get<bool>();
+    return item;
+}
+
+Json MessageToJson(const TOutboxMessage& message)
+{
+    return {{"key", message.Key},
+            {"label", message.Label},
+            {"detail", message.Detail},
+            {"when", message.When.seconds}};
+}
+
+TOutboxMessage MessageFromJson(const Json& entry)
+{
+    TOutboxMessage message{JsonText(entry, "key"), JsonText(entry, "label"), JsonText(entry, "detail"), {}};
+    if (const auto when = entry.find("when"); when != entry.end() && when->is_number())
+        message.When = Date{when->get<double>()};
+    return message;
+}
+
+// The earlier queue file's to-dos ({"toDos":[{"pageId","elementId","text",…}]}), as items.
+std::vector<TOutboxItem> LegacyToDos(const Json& stored)
+{
+    std::vector<TOutboxItem> items;
+    const Json* toDos = JsonArray(stored, "toDos");
+    if (!toDos)
+        return items;
+    for (const Json& entry : *toDos) {
+        const std::string pageId = JsonText(entry, "pageId");
+        const std::string elementId = JsonText(entry, "elementId");
+        if (pageId.empty() || elementId.empty())
+            continue;
+        TOutboxItem item;
+        item.Kind = kLegacyToDoKind;
+        item.Key = pageId + "\n" + elementId;
+        item.Label = JsonText(entry, "text");
+        item.Fields = {{"pageId", pageId}, {"elementId", elementId}, {"text", item.Label}};
+        item.LastError = JsonText(entry, "lastError");
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+} // namespace
+
+TOutboxOutcome AnswerOutcome(const HttpResponse& response)
+{
+    TOutboxOutcome outcome;
+    if (response.IsHttpError()) {
+        outcome.Result = TOutboxOutcome::Retry;
+        outcome.MessageKey = "strOutboxUnreachable";
+        return outcome;
+    }
+    if (response.Status >= 200 && response.Status < 300) {
+        outcome.Result = TOutboxOutcome::Done;
+        return outcome;
+    }
+    outcome.Detail = ServiceMessage(response);
+    const long status = response.Status;
+    if (IsThrottledAnswer(status, response.Body) || status == 408 || status >= 500 || status < 400) {
+        outcome.Result = TOutboxOutcome::Retry;
+        outcome.MessageKey = "strToDoProblem";
+        outcome.RetryAfterSeconds = response.RetryAfterSeconds;
+        return outcome;
+    }
+    // What the service refuses now it refuses again: the item ends and says why.
+    outcome.Result = TOutboxOutcome::Refused;
+    const std::string code = ServiceCode(response);
+    if (status == 404 || code == "20102" || code == "20113")
+        outcome.MessageKey = "strOutboxPageGone";
+    else if (status == 403 || code.starts_with("400"))
+        outcome.MessageKey = "strOutboxReadOnly";
+    else
+        outcome.MessageKey = "strOutboxRefused";
+    return outcome;
+}
+
+TOutboxLink::TOutboxLink(MThreadOneNoteRESTDB& worker, TOutboxItem& item, std::function<void()> save)
+    : m_Worker(worker), m_Item(item), m_Save(std::move(save))
+{
+}
+
+std::optional<HttpResponse> TOutboxLink::Send(const std::string& method, const std::string& relative,
+                                              const std::string& contentType, const std::string& body)
+{
+    AppState& state = m_Worker.State();
+    const std::string base = m_Worker.GraphBase();
+    // The sign-in window owns the account: a request now would go out for the old one, or bare.
+    if (base.empty() || m_Worker.Stopping() || state.SignInWindowOpen || state.AccessToken.Empty())
+        return std::nullopt;
+    TRequestBudget& budget = m_Worker.Budget();
+    if (!budget.TryAcquire(TRequestKind::Engine)) {
+        ++m_Worker.m_HeldBackCount;
+        return std::nullopt;
+    }
+    const bool write = method != "GET";
+    if (write) {
+        m_Item.Unconfirmed = true;
+        m_Save();
+    }
+    HttpRequest request;
+    request.Method = method;
+    request.Url = base + relative;
+    request.Headers = {{"Authorization", "Bearer " + state.AccessToken.Get()}};
+    if (!contentType.empty())
+        request.Headers.push_back({"Content-Type", contentType});
+    request.Body = body;
+    request.TimeoutSeconds = kGraphRequestTimeoutSeconds;
+    HttpResponse response = HttpSend(request);
+    if (response.IsHttpError()) {
+        budget.Report(TBudgetOutcome::Other);
+        if (response.Failure == HttpFailure::Cancelled)
+            return std::nullopt;
+        if (!m_Worker.Stopping())
+            m_Worker.RefreshTokens();
+        return response;
+    }
+    if (write) {
+        // An answer came: what the service did is known, so the next attempt may write again.
+        m_Item.Unconfirmed = false;
+        m_WriteTaken = response.Status >= 200 && response.Status < 300;
+    }
+    if (IsThrottledAnswer(response.Status, response.Body)) {
+        ++m_Worker.m_ThrottledCount;
+        budget.Report(TBudgetOutcome::Refused, response.RetryAfterSeconds);
+    } else {
+        budget.Report(response.Status >= 200 && response.Status < 300 ? TBudgetOutcome::Success
+                                                                      : TBudgetOutcome::Other);
+    }
+    return response;
+}
+
+TOutbox::TOutbox(std::string filePath, const SharedString& userId)
+    : m_FilePath(std::move(filePath)), m_UserId(userId)
+{
+}
+
+TOutbox::~TOutbox() = default;
+
+void TOutbox::AddKind(std::unique_ptr<TOutboxKind> kind)
+{
+    if (kind)
+        m_Kinds[kind->Name()] = std::move(kind);
+}
+
+void TOutbox::Load()
+{
+    const std::string legacyPath =
+        (std::filesystem::path(m_FilePath).parent_path() / "ToDoQueue.json").string();
+    const bool own = FileExists(m_FilePath);
+    const std::optional<std::string> text = ReadTextFile(own ? m_FilePath : legacyPath);
+    if (!text || text->size() > kMaxOutboxFileBytes)
+        return;
+    const Json stored = JsonTextToObject(std::string_view(*text));
+    std::lock_guard lock(m_Mutex);
+    if (own) {
+        if (const Json* items = JsonArray(stored, "items")) {
+            for (const Json& entry : *items) {
+                if (std::optional<TOutboxItem> item = ItemFromJson(entry))
+                    m_Items.push_back(std::move(*item));
+            }
+        }
+        if (const Json* messages = JsonArray(stored, "messages")) {
+            for (const Json& entry : *messages)
+                m_Messages.push_back(MessageFromJson(entry));
+        }
+    } else {
+        m_Items = LegacyToDos(stored);
+    }
+    TieToAccountLocked(m_UserId.Get());
+    // The earlier file goes only once its to-dos are safe in ours.
+    if (!own && SaveLocked()) {
+        std::error_code error;
+        std::filesystem::remove(legacyPath, error);
+    }
+}
+
+bool TOutbox::Add(TOutboxItem item)
+{
+    std::lock_guard lock(m_Mutex);
+    item.UserId = m_UserId.Get();
+    if (FindLocked(item.Kind, item.Key) == kNone)
+        m_Items.push_back(std::move(item));
+    return SaveLocked();
+}
+
+std::vector<TOutboxItem> TOutbox::Items() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_Items;
+}
+
+std::size_t TOutbox::Count() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_Items.size();
+}
+
+std::optional<TOutboxMessage> TOutbox::LastProblem() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_LastProblem;
+}
+
+std::vector<TOutboxMessage> TOutbox::Messages() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_Messages;
+}
+
+std::size_t TOutbox::FindLocked(const std::string& kind, const std::string& key) const
+{
+    for (std::size_t i = 0; i < m_Items.size(); ++i) {
+        if (m_Items[i].Kind == kind && m_Items[i].Key == key)
+            return i;
+    }
+    return kNone;
+}
+
+void TOutbox::TieToAccountLocked(const std::string& userId)
+{
+    if (userId.empty())
+        return;
+    for (std::size_t i = m_Items.size(); i-- > 0;) {
+        if (m_Items[i].UserId.empty())
+            m_Items[i].UserId = userId;
+        else if (m_Items[i].UserId != userId)
+            EndLocked(i, "strOutboxOtherAccount", {});
+    }
+}
+
+void TOutbox::EndLocked(std::size_t index, const std::string& key, const std::string& detail)
+{
+    if (!key.empty()) {
+        m_Messages.push_back({key, m_Items[index].Label, detail, DateNow()});
+        if (m_Messages.size() > kOutboxMaxMessages)
+            m_Messages.erase(m_Messages.begin());
+    }
+    if (m_LastProblem && m_LastProblem->Label == m_Items[index].Label)
+        m_LastProblem.reset();
+    m_Items.erase(m_Items.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+bool TOutbox::SaveLocked() const
+{
+    Json items = Json::array();
+    for (const TOutboxItem& item : m_Items)
+        items.push_back(ItemToJson(item));
+    Json messages = Json::array();
+    for (const TOutboxMessage& message : m_Messages)
+        messages.push_back(MessageToJson(message));
+    if (WriteTextFile(m_FilePath, JsonObjectToText(Json{{"items", items}, {"messages", messages}})))
+        return true;
+    LogWarning("could not save the changes waiting for OneNote");
+    return false;
+}
+
+void TOutbox::SendPending(MThreadOneNoteRESTDB& worker)
+{
+    const std::string userId = m_UserId.Get();
+    if (userId.empty() || worker.Stopping() || worker.State().SignInWindowOpen)
+        return;
+    std::vector<TOutboxItem> due;
+    {
+        std::lock_guard lock(m_Mutex);
+        const std::size_t before = m_Items.size();
+        TieToAccountLocked(userId);
+        if (m_Items.size() != before)
+            SaveLocked();
+        const Date now = DateNow();
+        for (const TOutboxItem& item : m_Items) {
+            if (static_cast<int>(due.size()) < kOutboxItemsPerPass && m_Kinds.contains(item.Kind) &&
+                (!item.NextTry || !(now < *item.NextTry)))
+                due.push_back(item);
+        }
+    }
+    // No lock is held across the requests; the main thread may add meanwhile.
+    for (TOutboxItem& item : due) {
+        if (m_UserId.Get() != item.UserId)
+            return;
+        TOutboxLink link(worker, item, [this, &item] {
+            std::lock_guard lock(m_Mutex);
+            if (const std::size_t at = FindLocked(item.Kind, item.Key); at != kNone) {
+                m_Items[at].Unconfirmed = item.Unconfirmed;
+                SaveLocked();
+            }
+        });
+        TOutboxOutcome outcome;
+        try {
+            outcome = m_Kinds.at(item.Kind)->Send(link, item);
+        } catch (const std::exception& error) {
+            LogWarning(std::string("an outbox item failed: ") + error.what());
+            outcome = {TOutboxOutcome::Retry, "strToDoProblem", error.what(), 0};
+        }
+        if (link.WriteTaken())
+            ++m_SentCount;
+        Finish(item, outcome);
+        if (outcome.Result == TOutboxOutcome::Held)
+            return; // nothing more goes out on this pass
+    }
+}
+
+void TOutbox::Finish(const TOutboxItem& tried, const TOutboxOutcome& outcome)
+{
+    std::lock_guard lock(m_Mutex);
+    const std::size_t at = FindLocked(tried.Kind, tried.Key);
+    if (at == kNone)
+        return;
+    TOutboxItem& item = m_Items[at];
+    item.Fields = tried.Fields;
+    item.Unconfirmed = tried.Unconfirmed;
+    switch (outcome.Result) {
+    case TOutboxOutcome::Held:
+        break;
+    case TOutboxOutcome::Done:
+        EndLocked(at, outcome.MessageKey, outcome.Detail);
+        break;
+    case TOutboxOutcome::Refused:
+        ++m_FailedCount;
+        LogWarning("OneNote refused a change for good: " + outcome.Detail);
+        EndLocked(at, outcome.MessageKey.empty() ? "strOutboxRefused" : outcome.MessageKey, outcome.Detail);
+        break;
+    case TOutboxOutcome::Retry:
+        ++m_FailedCount;
+        ++item.Attempts;
+        item.LastError = outcome.Detail.empty() ? outcome.MessageKey : outcome.Detail;
+        item.NextTry = DateAddSeconds(
+            DateNow(), static_cast<int>(RetrySeconds(item.Attempts, outcome.RetryAfterSeconds)));
+        m_LastProblem = TOutboxMessage{outcome.MessageKey.empty() ? "strToDoProblem" : outcome.MessageKey,
+                                       item.Label, outcome.Detail, DateNow()};
+        break;
+    }
+    SaveLocked();
+}
+
+} // namespace rz

@@ -1,0 +1,177 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "account/http.h"
+#include "util/dates.h"
+#include "util/json.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The outbox: every write to the user's notebooks (a to-do ticked with Done, …) waits here until
+// the service took it. Items are kept in one file of the data folder, each tied to the account that
+// queued it, each with its own retry time, so that no item blocks another.
+//
+// Adding a kind of write:
+//   1. Derive from TOutboxKind: Name() gives the item's "kind" text (stored; never change it),
+//      Send() does one attempt through the TOutboxLink it gets and says what became of it.
+//      Read what you need online first; when item.Unconfirmed is set a write of an earlier attempt
+//      may have reached the service although its answer was lost: find out online whether it took
+//      effect before writing again, and answer Done when it did.
+//   2. Give the kind a function that builds its item (Kind, Key, Label, Fields), as ToDoDoneItem
+//      does, and queue it with TOutbox::Add.
+//   3. Register one instance with TOutbox::AddKind where the application builds the outbox.
+//   4. Every text a user sees is a strings-table key (TOutboxOutcome::MessageKey) with the item's
+//      Label as %1 and the detail as %2; add the key with its translations.
+// Persistence, the account tie, retry times, the request budget, the sign-in hold and the messages
+// are the outbox's; a kind only sends and judges.
+
+namespace rz {
+
+class MThreadOneNoteRESTDB;
+class SharedString;
+
+// Retry pause of an item after a transient failure: 30 s, doubling with each attempt, 15 minutes
+// at most (longer when the service asked for it).
+inline constexpr double kToDoRetryFirstSeconds = 30.0;
+inline constexpr double kToDoRetryMaxSeconds = 900.0;
+// Items tried per worker pass, so that the pass returns to the reminder engine soon.
+inline constexpr int kOutboxItemsPerPass = 4;
+// Ended items whose message the windows keep showing.
+inline constexpr std::size_t kOutboxMaxMessages = 20;
+
+// One write waiting for the service.
+struct TOutboxItem
+{
+    std::string Kind;             // the TOutboxKind's Name()
+    std::string UserId;           // the account that queued it; no other account ever sends it
+    std::string Key;              // the same Kind and Key waiting twice is one item
+    std::string Label;            // what the user knows it by (a to-do's text), %1 of its messages
+    Json Fields = Json::object(); // the kind's own data
+    int Attempts = 0;
+    std::optional<Date> NextTry; // none: at the next pass
+    std::string LastError;       // the last failure's detail; empty until an attempt failed
+    bool Unconfirmed = false;    // a write went out and no answer came back
+};
+
+// What became of one attempt.
+struct TOutboxOutcome
+{
+    enum TResult {
+        Done,    // the service has it (or nothing is left to do): the item leaves
+        Retry,   // transient: tried again after its pause
+        Refused, // permanent: the item ends with a message
+        Held,    // not sent (sign-in window, budget, stopping): tried at a later pass, no attempt counted
+    };
+    TResult Result = Held;
+    std::string MessageKey; // strings-table key of the message (Refused, Retry); may be empty
+    std::string Detail;     // the service's own message, or what failed
+    double RetryAfterSeconds = 0;
+};
+
+// The one way a kind reaches the service: budgeted, with the account's bearer, never while the
+// sign-in window is open or the worker stops. Worker thread only.
+class TOutboxLink
+{
+public:
+    TOutboxLink(MThreadOneNoteRESTDB& worker, TOutboxItem& item, std::function<void()> save);
+
+    // Sends a request to `relative` below the account's Graph base ("/onenote/pages/…"). None when
+    // it was not sent (held). A method other than GET is a write: the item is saved Unconfirmed
+    // before it goes out, and confirmed again when any answer with a status came back.
+    std::optional<HttpResponse> Send(const std::string& method, const std::string& relative,
+                                     const std::string& contentType = {}, const std::string& body = {});
+    const TOutboxItem& Item() const { return m_Item; }
+    // A write was answered with success during this attempt.
+    bool WriteTaken() const { return m_WriteTaken; }
+
+private:
+    MThreadOneNoteRESTDB& m_Worker;
+    TOutboxItem& m_Item;
+    std::function<void()> m_Save;
+    bool m_WriteTaken = false;
+};
+
+// How the service took a request, as an outcome: 2xx Done; transport failures, 401, 408, 429 and
+// other throttling answers, and 5xx Retry; any other status Refused (a gone page, a read-only
+// notebook, missing permission, refused content), with the service's message as the detail.
+TOutboxOutcome AnswerOutcome(const HttpResponse& response);
+
+class TOutboxKind
+{
+public:
+    virtual ~TOutboxKind() = default;
+    virtual std::string Name() const = 0;
+    // One attempt; the item's fields are the kind's to read (and to update: they are saved).
+    virtual TOutboxOutcome Send(TOutboxLink& link, TOutboxItem& item) = 0;
+};
+
+// An ended item's message, shown in the alert window's status line and in the status window.
+struct TOutboxMessage
+{
+    std::string Key;    // strings-table key
+    std::string Label;  // %1
+    std::string Detail; // %2
+    Date When{};
+};
+
+// The items, their file and their sending. The main thread adds and reads; the worker thread
+// sends on its passes. No lock is held across a request.
+class TOutbox
+{
+public:
+    // `filePath` is the outbox's file; `userId` is the account field read when an item is queued
+    // and before each pass.
+    TOutbox(std::string filePath, const SharedString& userId);
+    ~TOutbox();
+
+    void AddKind(std::unique_ptr<TOutboxKind> kind);
+    // Reads the stored items. When the file is missing, the to-dos of "ToDoQueue.json" beside it
+    // (the earlier queue file) are taken over, saved here, and that file is removed. Items stored
+    // without an account belong to the account signed in now. A missing or damaged file leaves it
+    // empty.
+    void Load();
+    // Queues the item for the account signed in now unless the same kind and key wait already, and
+    // saves. False when the file could not be written (the item still waits in memory).
+    bool Add(TOutboxItem item);
+    std::vector<TOutboxItem> Items() const;
+    std::size_t Count() const;
+    // The last transient failure of a waiting item, as a message; none when there is none.
+    std::optional<TOutboxMessage> LastProblem() const;
+    // Messages of ended items, newest last.
+    std::vector<TOutboxMessage> Messages() const;
+
+    // Worker thread: tries the items whose time has come, oldest first, each on its own.
+    void SendPending(MThreadOneNoteRESTDB& worker);
+
+    // Writes answered with success, and failed attempts, since creation.
+    std::atomic<std::int64_t> m_SentCount{0};
+    std::atomic<std::int64_t> m_FailedCount{0};
+
+private:
+    // Items of an account other than `userId` end; items without one take it. Under m_Mutex.
+    void TieToAccountLocked(const std::string& userId);
+    void Finish(const TOutboxItem& tried, const TOutboxOutcome& outcome);
+    void EndLocked(std::size_t index, const std::string& key, const std::string& detail);
+    bool SaveLocked() const;
+    std::size_t FindLocked(const std::string& kind, const std::string& key) const;
+
+    std::string m_FilePath;
+    const SharedString& m_UserId;
+    std::map<std::string, std::unique_ptr<TOutboxKind>> m_Kinds; // set before the worker runs
+    mutable std::mutex m_Mutex;
+    std::vector<TOutboxItem> m_Items; // oldest first
+    std::vector<TOutboxMessage> m_Messages;
+    std::optional<TOutboxMessage> m_LastProblem;
+};
+
+} // namespace rz

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+namespace rz {
+
+class TOutbox;
+
+// What the windows say about the outbox: how many changes wait, the last transient problem, and
+// the newest message of a change that ended unsent (for a day after it ended). Empty when there is
+// nothing to say.
+QString OutboxStatusText(const TOutbox* outbox);
+
+} // namespace rz
