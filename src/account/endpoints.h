@@ -8,7 +8,8 @@
 namespace rz {
 
 // Hosts and identities of the outside services. Each comes from an optional key of the settings
-// file, read once at start-up; the app never writes them. Hosts carry scheme and host (and port),
+// file, read once at start-up; the app never writes the hosts. ClientId is written by the
+// Preferences window and read again when a sign-in starts. Hosts carry scheme and host (and port),
 // never a trailing slash.
 struct Endpoints
 {
