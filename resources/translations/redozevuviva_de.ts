@@ -686,6 +686,21 @@
         <comment>strPageCreateSectionGone</comment>
         <translation>„%1“ wurde in OneNote nicht angelegt: Sein Abschnitt ist nicht mehr da. Wählen Sie in den Einstellungen einen anderen und legen Sie die Erinnerung erneut an.</translation>
     </message>
+    <message>
+        <source>Cancel</source>
+        <comment>strButtonCancel</comment>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <comment>strButtonClose</comment>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Add Reminder</source>
+        <comment>strNewReminderAdd</comment>
+        <translation>Erinnerung anlegen</translation>
+    </message>
 </context>
 <context>
     <name>WinNewReminder</name>
@@ -707,7 +722,7 @@
     </message>
     <message>
         <source>Re&amp;peat:</source>
-        <translation>&amp;Wiederholen:</translation>
+        <translation>Wieder&amp;holen:</translation>
     </message>
     <message>
         <source>Once</source>

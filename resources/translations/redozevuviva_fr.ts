@@ -686,6 +686,21 @@
         <comment>strPageCreateSectionGone</comment>
         <translation>« %1 » n’a pas été créé dans OneNote : sa section n’existe plus. Choisissez-en une autre dans les Préférences et ajoutez de nouveau le rappel.</translation>
     </message>
+    <message>
+        <source>Cancel</source>
+        <comment>strButtonCancel</comment>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <comment>strButtonClose</comment>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>Add Reminder</source>
+        <comment>strNewReminderAdd</comment>
+        <translation>Ajouter le rappel</translation>
+    </message>
 </context>
 <context>
     <name>WinNewReminder</name>

@@ -146,6 +146,9 @@ private:
     void CreateTimer();
     // Reads what the Preferences window stored; at launch, before the first check.
     void LoadPreferences();
+    // Pages the outbox created since the last tick: shown as waiting until mirrored, which a
+    // refresh brings about at once.
+    void TakeCreatedPages();
 
     // Calls into parts that join later; each does nothing yet, in its place in the sequence.
     void ReminderEngineInit();

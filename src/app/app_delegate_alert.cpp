@@ -46,6 +46,7 @@ void AppDelegate::TimerRun()
     }
 
     CheckAndReminder();
+    TakeCreatedPages();
 
     // Taken and cleared before sorting, so a change the worker makes meanwhile waits for the next tick.
     if (m_State.ReminderListChanged.exchange(false)) {

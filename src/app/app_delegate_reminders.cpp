@@ -20,12 +20,21 @@
 
 namespace rz {
 
+void AppDelegate::TakeCreatedPages()
+{
+    if (!m_PageCreateKind)
+        return;
+    std::vector<std::string> created = m_PageCreateKind->TakeCreated();
+    if (created.empty())
+        return;
+    m_CreatedTitles.insert(m_CreatedTitles.end(), created.begin(), created.end());
+    // The new pages' reminders come with the next title search: run it now rather than later.
+    MenuItemRefreshClick();
+    m_State.ReminderListChanged = true;
+}
+
 std::vector<std::string> AppDelegate::WaitingTitles()
 {
-    if (m_PageCreateKind) {
-        for (std::string& title : m_PageCreateKind->TakeCreated())
-            m_CreatedTitles.push_back(std::move(title));
-    }
     // A created page waits until the mirror brought its reminder.
     if (!m_CreatedTitles.empty()) {
         const std::vector<ReminderPtr> reminders = m_State.ReminderList.list();

@@ -69,6 +69,9 @@ WinNewReminder::WinNewReminder(std::vector<TSectionChoice> sections, const std::
     connect(m_Ui->whenEdit, &QDateTimeEdit::dateTimeChanged, this, &WinNewReminder::Update);
     connect(m_Ui->repeatCombo, &QComboBox::currentIndexChanged, this, &WinNewReminder::Update);
     connect(m_Ui->sectionCombo, &QComboBox::currentIndexChanged, this, &WinNewReminder::Update);
+    // The buttons' texts are the program's own: Qt's translations may be missing on the system.
+    m_Ui->buttonBox->button(QDialogButtonBox::Ok)->setText(UiText("strNewReminderAdd"));
+    m_Ui->buttonBox->button(QDialogButtonBox::Cancel)->setText(UiText("strButtonCancel"));
     connect(m_Ui->buttonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_Ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
     Update();
@@ -99,8 +102,12 @@ void WinNewReminder::Update()
     m_Ui->daysBox->setVisible(reminder.Repeat == TRepeatChoice::WeekDays);
     // A repeating reminder keeps only its time of day.
     const QLocale locale;
-    const QString format =
-        once ? locale.dateTimeFormat(QLocale::ShortFormat) : locale.timeFormat(QLocale::ShortFormat);
+    // The locale's short forms, with the whole year: a reminder may lie years ahead.
+    QString date = locale.dateFormat(QLocale::ShortFormat);
+    if (!date.contains(QLatin1String("yyyy")))
+        date.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    const QString time = locale.timeFormat(QLocale::ShortFormat);
+    const QString format = once ? date + QLatin1Char(' ') + time : time;
     if (m_Ui->whenEdit->displayFormat() != format)
         m_Ui->whenEdit->setDisplayFormat(format);
 
@@ -111,7 +118,9 @@ void WinNewReminder::Update()
         text.clear();
     if (text.isEmpty() && m_Sections.empty())
         text = UiText("strNewReminderNoSection");
+    // A title too long for the window shows whole in its tool tip.
     m_Ui->titlePreview->setText(QString::fromStdString(m_Title));
+    m_Ui->titlePreview->setToolTip(QString::fromStdString(m_Title));
     m_Ui->problemLabel->setText(text);
     m_Ui->problemLabel->setVisible(!text.isEmpty());
     m_Ui->buttonBox->button(QDialogButtonBox::Ok)

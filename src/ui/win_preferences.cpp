@@ -31,7 +31,10 @@ WinPreferences::WinPreferences(std::string settingsFilePath, std::vector<TSectio
     connect(m_Ui->clientIdLink, &QLabel::linkActivated, this,
             [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
     m_Ui->clientIdProblem->setStyleSheet(QStringLiteral("color: #b00020;"));
-    m_Ui->clientIdProblem->hide();
+    // Room for the wrapped texts from the start: the window's height would not follow their lines.
+    const int line = fontMetrics().lineSpacing();
+    m_Ui->clientIdHelp->setMinimumHeight(4 * line);
+    m_Ui->clientIdProblem->setMinimumHeight(2 * line);
 
     // A section chosen before but not mirrored (any more) stays chosen until another is picked.
     bool found = stored.NewReminderSectionId.empty();
@@ -69,6 +72,8 @@ WinPreferences::WinPreferences(std::string settingsFilePath, std::vector<TSectio
         if (m_Hooks.TestSound)
             m_Hooks.TestSound(m_Ui->soundFileEdit->text().trimmed().toStdString());
     });
+    // The button's text is the program's own: Qt's translations may be missing on the system.
+    m_Ui->buttonBox->button(QDialogButtonBox::Close)->setText(UiText("strButtonClose"));
     connect(m_Ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
     UpdateEnabled();
     m_Loading = false;
@@ -103,7 +108,6 @@ void WinPreferences::Store()
     const std::string clientId = m_Ui->clientIdEdit->text().trimmed().toStdString();
     const bool clientIdOk = clientId.empty() || IsClientIdForm(clientId);
     m_Ui->clientIdProblem->setText(clientIdOk ? QString() : UiText("strPrefsClientIdInvalid"));
-    m_Ui->clientIdProblem->setVisible(!clientIdOk);
     // A half-typed id is not stored: the next sign-in would fail with it.
     if (clientIdOk)
         p.ClientId = clientId;
