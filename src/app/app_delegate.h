@@ -3,6 +3,7 @@
 
 #include "app/sign_in_window.h"
 #include "mirror/section_choices.h"
+#include "ui/notification_targets.h"
 
 #include <QIcon>
 #include <QObject>
@@ -195,8 +196,8 @@ private:
     std::unique_ptr<TWorkerCallbacks> m_WorkerCallbacks;
     std::unique_ptr<MThreadOneNoteRESTDB> m_MirrorWorker;
     DesktopNotifier* m_Notifier = nullptr;
-    // The one reminder the last notification named; none when it named several.
-    std::weak_ptr<TAReminder> m_NotifiedReminder;
+    // The reminder each recent notification named, for its buttons.
+    TNotificationTargets m_Notified;
     std::function<void()> m_AlertSoundPlayer;
     // Empty: the real window process.
     SignInRunner m_SignInRunner;

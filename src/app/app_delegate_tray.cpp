@@ -185,27 +185,30 @@ void AppDelegate::onActionTableView(int row)
 
 QList<NotificationAction> AppDelegate::NotificationActionsFor(const QStringList& names)
 {
-    m_NotifiedReminder.reset();
     // The reminder that just came due is the pending list's last entry.
     const std::size_t count = m_State.PendingReminderList.Count();
     const ReminderPtr last = count > 0 ? m_State.PendingReminderList.At(count - 1) : nullptr;
     if (names.size() != 1 || !last ||
         QString::fromStdString(last->name().value_or(std::string())) != names.front()) {
+        m_Notified.Tie(nullptr);
         return {};
     }
-    m_NotifiedReminder = last;
-    QList<NotificationAction> actions{{QStringLiteral("open"), UiText("strNotificationOpenPage")}};
+    const std::string tie = m_Notified.Tie(last);
+    const auto key = [&](const char* action) {
+        return QString::fromStdString(NotificationActionKey(action, tie));
+    };
+    QList<NotificationAction> actions{{key("open"), UiText("strNotificationOpenPage")}};
     if (m_Pending && m_Pending->ToDoQueue() && last->IsOpenToDo()) {
-        actions.append({QStringLiteral("done"), UiText("strNotificationDone")});
+        actions.append({key("done"), UiText("strNotificationDone")});
     }
-    actions.append({QStringLiteral("snooze15"), UiText("strNotificationSnooze15")});
+    actions.append({key("snooze15"), UiText("strNotificationSnooze15")});
     return actions;
 }
 
 void AppDelegate::OnNotificationClicked()
 {
     // One reminder: its page, as the table opens it; the window is up already.
-    if (const ReminderPtr reminder = m_NotifiedReminder.lock(); reminder && m_PageOpener) {
+    if (const ReminderPtr reminder = m_Notified.Latest(); reminder && m_PageOpener) {
         m_PageOpener->Open(*reminder);
         return;
     }
@@ -214,16 +217,17 @@ void AppDelegate::OnNotificationClicked()
 
 void AppDelegate::OnNotificationAction(const QString& key)
 {
-    const ReminderPtr reminder = m_NotifiedReminder.lock();
+    // The reminder this very notification was shown for, never a newer one.
+    const auto [action, reminder] = m_Notified.Resolve(key.toStdString());
     if (!reminder || !m_Pending) {
         MenuItemCompleteReminderListClick();
         return;
     }
-    if (key == QLatin1String("open") && m_PageOpener) {
+    if (action == "open" && m_PageOpener) {
         m_PageOpener->Open(*reminder);
-    } else if (key == QLatin1String("done")) {
+    } else if (action == "done") {
         PendingListActedOn(m_Pending->MarkRecordDone(reminder));
-    } else if (key == QLatin1String("snooze15")) {
+    } else if (action == "snooze15") {
         PendingListActedOn(m_Pending->SnoozeRecord(reminder, TOneSnooze::FifteenMinutes));
     }
 }

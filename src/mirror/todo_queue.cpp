@@ -255,6 +255,9 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
     if (element.select_node(".//img | .//object | .//iframe"))
         return {TCompletedElement::Embedded, {}};
 
+    // The parser knows where each element's name starts; without that nothing is sent.
+    if (element.offset_debug() < 1 || (span && span.offset_debug() < 1))
+        return {TCompletedElement::Unsafe, {}};
     const std::size_t lt = static_cast<std::size_t>(element.offset_debug()) - 1;
     const std::optional<TStartTag> start = ReadStartTag(content, lt, name);
     if (!start)

@@ -14,11 +14,12 @@ using Json = nlohmann::json;
 
 constexpr const char* kAccess = "patch-access-token";
 
-EmulatorProcess::Options PatchFixture()
+EmulatorProcess::Options PatchFixture(bool keepIds = false)
 {
     EmulatorProcess::Options options;
     options.fixtureText =
-        Json{{"user", {{"id", "3b5c9d1e7f2a4c6b"}, {"userPrincipalName", "ada@example.com"}}},
+        Json{{"keepIdsOnUpdate", keepIds},
+             {"user", {{"id", "3b5c9d1e7f2a4c6b"}, {"userPrincipalName", "ada@example.com"}}},
              {"tokens", {{"accessTokens", {kAccess}}}},
              {"notebooks",
               {{{"displayName", "Work"},
@@ -29,7 +30,9 @@ EmulatorProcess::Options PatchFixture()
                    {"pages",
                     {{{"title", "!Project"},
                       {"id", "pg-project"},
-                      {"paragraphs", {{{"text", "Call Bob"}, {"tags", "to-do"}, {"number", 40}}}}}}}}}}}}}}
+                      {"paragraphs",
+                       {{{"text", "Call Bob"}, {"tags", "to-do"}, {"number", 40}},
+                        {{"text", "Milk"}, {"tags", "to-do"}, {"list", "ul"}}}}}}}}}}}}}}
             .dump();
     return options;
 }
@@ -86,6 +89,64 @@ TEST(PatchRouteTest, RefusedUpdatesChangeNothing)
     EXPECT_EQ(emulator.Get("/v1.0/me/onenote/pages/pg-project/content?includeIDs=true", kAccess).body,
               content);
     EXPECT_EQ(Json::parse(emulator.Get("/_emulator/patches").body)["patches"].size(), std::size(cases));
+}
+
+std::string IdOf(const std::string& content, const std::string& prefix)
+{
+    const size_t at = content.find("id=\"" + prefix + ":{");
+    return at == std::string::npos ? "" : content.substr(at + 4, content.find('"', at + 4) - at - 4);
+}
+
+std::string Replace(const std::string& target, const std::string& html)
+{
+    return Json::array({{{"target", target}, {"action", "replace"}, {"content", html}}}).dump();
+}
+
+TEST(PatchRouteTest, TheReplacedElementIsServedWholeAndTheIdsChange)
+{
+    EmulatorProcess emulator(PatchFixture());
+    ASSERT_TRUE(emulator.Running());
+    const std::string page = "/v1.0/me/onenote/pages/pg-project/content?includeIDs=true";
+    const std::string before = emulator.Get(page, kAccess).body;
+    const std::string markup = R"(data-tag="to-do:completed">Send <b>it</b> to <a href="https://e.com/a?x=1&amp;y=2">)"
+                               R"(Ann &amp; Bob</a>&nbsp;&lt;3</p>)";
+    ASSERT_EQ(Patch(emulator, "pg-project", Replace(IdOf(before, "p"), "<p " + markup)).Status, 204);
+    const std::string after = emulator.Get(page, kAccess).body;
+    EXPECT_NE(after.find(markup), std::string::npos) << after;
+    // Generated ids may change after an update: every one of the page does here.
+    EXPECT_NE(IdOf(after, "p"), IdOf(before, "p"));
+    EXPECT_NE(IdOf(after, "li"), IdOf(before, "li"));
+    EXPECT_EQ(Patch(emulator, "pg-project", Replace(IdOf(before, "li"), "<li>Milk</li>")).Status, 400);
+}
+
+TEST(PatchRouteTest, AListItemTakesItsTagOnItselfAndServesItOnASpan)
+{
+    EmulatorProcess emulator(PatchFixture(true));
+    ASSERT_TRUE(emulator.Running());
+    const std::string page = "/v1.0/me/onenote/pages/pg-project/content?includeIDs=true";
+    const std::string id = IdOf(emulator.Get(page, kAccess).body, "li");
+    // On input a tag on a span is no tag.
+    ASSERT_EQ(Patch(emulator, "pg-project", Replace(id, R"(<li><span data-tag="to-do:completed">Milk</span></li>)"))
+                  .Status,
+              204);
+    EXPECT_NE(emulator.Get(page, kAccess).body.find("<li id=\"" + id + "\"><span>Milk</span></li>"),
+              std::string::npos);
+    ASSERT_EQ(Patch(emulator, "pg-project", Replace(id, R"(<li data-tag="to-do:completed">Milk</li>)")).Status,
+              204);
+    EXPECT_NE(emulator.Get(page, kAccess).body.find(R"(<span data-tag="to-do:completed">Milk</span>)"),
+              std::string::npos);
+}
+
+TEST(PatchRouteTest, RefusalsCarryTheirDocumentedStatus)
+{
+    EmulatorProcess emulator(PatchFixture());
+    ASSERT_TRUE(emulator.Running());
+    for (const auto& [code, status] : {std::pair{"40002", 403L}, {"40004", 403L}, {"20113", 404L}, {"20112", 400L}}) {
+        ASSERT_TRUE(emulator.QueueFault(Json{{"route", "patch"}, {"graphError", code}}.dump()));
+        const rz::HttpResponse answer = Patch(emulator, "pg-project", "[]");
+        EXPECT_EQ(answer.Status, status) << code;
+        EXPECT_EQ(Json::parse(answer.Body, nullptr, false).value("/error/code"_json_pointer, ""), code);
+    }
 }
 
 } // namespace

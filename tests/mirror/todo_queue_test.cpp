@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 namespace rz {
 namespace {
@@ -35,6 +36,80 @@ TEST(ToDoQueueTest, CompletedParagraphKeepsMarkupAndOtherTags)
         R"(</body></html>)";
     EXPECT_EQ(CompletedParagraph(list, "li:{G}{4}"),
               R"(<li data-tag="to-do:completed"><span>Milk</span></li>)");
+}
+
+std::string Page(const std::string& body)
+{
+    return "<html><head><title>T</title></head><body><div>" + body + "</div></body></html>";
+}
+
+TEST(ToDoQueueTest, CompletedElementKeepsEveryByteButTheTagAndTheId)
+{
+    const std::pair<std::string, std::string> rows[] = {
+        {R"(<p id="p:{G}{1}" data-tag="to-do" style="margin-top:0pt">Send <b>the report</b> to )"
+         R"(<a href="https://example.com/a?x=1&amp;y=2">Ann &amp; Bob</a></p>)",
+         R"(<p data-tag="to-do:completed" style="margin-top:0pt">Send <b>the report</b> to )"
+         R"(<a href="https://example.com/a?x=1&amp;y=2">Ann &amp; Bob</a></p>)"},
+        {R"(<p id="p:{G}{1}" data-tag="to-do" lang="de-DE">1 &lt; 2 &amp;&nbsp;<span style="font-weight:bold">)"
+         R"(fett &gt;</span><br/><a href="onenote:#Seite&amp;section-id={A1}&amp;page-id={B2}&amp;end">)"
+         R"(Seite</a> &quot;q&quot;</p>)",
+         R"(<p data-tag="to-do:completed" lang="de-DE">1 &lt; 2 &amp;&nbsp;<span style="font-weight:bold">)"
+         R"(fett &gt;</span><br/><a href="onenote:#Seite&amp;section-id={A1}&amp;page-id={B2}&amp;end">)"
+         R"(Seite</a> &quot;q&quot;</p>)"},
+        {"<p data-tag='important, to-do'\n   id='p:{G}{1}'>x &gt; y<br /></p>",
+         "<p data-tag='important, to-do:completed'>x &gt; y<br /></p>"},
+    };
+    for (const auto& [element, expected] : rows)
+        EXPECT_EQ(CompletedParagraph(Page(element), "p:{G}{1}"), expected) << element;
+}
+
+TEST(ToDoQueueTest, AListItemTakesTheTagItselfAndItsSpanGivesItUp)
+{
+    const std::string page = Page(R"(<ul><li id="li:{G}{5}" style="color:red"><span data-tag="to-do" )"
+                                  R"(style="font-size:9pt">Parent &amp; co</span><ul><li id="li:{G}{6}">)"
+                                  R"(<span data-tag="to-do">Child</span></li></ul></li></ul>)");
+    EXPECT_EQ(CompletedParagraph(page, "li:{G}{5}"),
+              R"(<li style="color:red" data-tag="to-do:completed"><span style="font-size:9pt">Parent &amp; co)"
+              R"(</span><ul><li id="li:{G}{6}"><span data-tag="to-do">Child</span></li></ul></li>)");
+}
+
+TEST(ToDoQueueTest, ElementsHoldingImagesFilesOrObjectsAreLeftToTheUser)
+{
+    for (const std::string inner : {R"(<img src="https://graph.microsoft.com/v1.0/r/1/$value" />)",
+                                    R"(<object data-attachment="a.pdf" data="https://x/r/2/$value" />)",
+                                    R"(<iframe data-original-src="https://www.youtube.com/watch?v=1" />)"}) {
+        const std::string page = Page(R"(<p id="p:{G}{1}" data-tag="to-do">See )" + inner + "</p>");
+        EXPECT_EQ(CompleteElement(page, "p:{G}{1}").Result, TCompletedElement::Embedded) << inner;
+    }
+}
+
+TEST(ToDoQueueTest, AStaleIdTicksTheOpenToDoWithTheQueuedTextOrNone)
+{
+    const std::string page = Page(R"(<p id="p:{G}{1}" data-tag="to-do">Call Ann</p>)"
+                                  R"(<p id="p:{G}{2}" data-tag="to-do">Call Bob</p>)"
+                                  R"(<p id="p:{G}{3}" data-tag="to-do:completed">Pay rent</p>)"
+                                  R"(<p id="p:{G}{4}" data-tag="to-do">Water</p><p id="p:{G}{5}" data-tag="to-do">Water</p>)");
+    struct Row
+    {
+        std::string id, text;
+        bool unconfirmed;
+        TToDoTarget::TResult result;
+        std::string target;
+    };
+    const Row rows[] = {
+        {"p:{G}{2}", "Call Bob", false, TToDoTarget::Found, "p:{G}{2}"},
+        {"p:{G}{1}", "Call Bob", false, TToDoTarget::Found, "p:{G}{2}"}, // the id now names another
+        {"p:{G}{9}", "Call Bob", false, TToDoTarget::Found, "p:{G}{2}"}, // the id is gone
+        {"p:{G}{9}", "Pay rent", false, TToDoTarget::Ticked, ""},
+        {"p:{G}{1}", "Pay rent", true, TToDoTarget::Ticked, ""},
+        {"p:{G}{9}", "Water", false, TToDoTarget::Ambiguous, ""},
+        {"p:{G}{1}", "Buy milk", false, TToDoTarget::Missing, ""},
+    };
+    for (const Row& row : rows) {
+        const TToDoTarget target = FindToDoTarget(page, row.id, row.text, row.unconfirmed);
+        EXPECT_EQ(target.Result, row.result) << row.id << " " << row.text;
+        EXPECT_EQ(target.ElementId, row.target) << row.id << " " << row.text;
+    }
 }
 
 TEST(ToDoQueueTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)

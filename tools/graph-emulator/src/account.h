@@ -26,6 +26,9 @@ struct Paragraph
     std::string tags; // data-tag value, comma-separated; empty: untagged
     std::string html;
     std::string list; // "ul" or "ol": a list item (tag on a span inside it); empty: a paragraph
+    // The element as a page update replaced it, in its output form and without its id: served as
+    // it is, with the generated id put back. Empty: built from text and tags.
+    std::string element;
 };
 
 // A notebook, section group, section or page. Containers keep their children
@@ -71,6 +74,9 @@ class Account
 public:
     User user;
     std::string cid; // 16 hex digits naming the user's drive in ids and links
+    // A page update numbers the page's elements anew, as the service may; tests that need fixed
+    // ids set the fixture's "keepIdsOnUpdate".
+    bool keepIdsOnUpdate = false;
     std::vector<std::string> notebooks;
 
     const Item* Find(const std::string& id) const;

@@ -302,6 +302,13 @@ bool LoadFixture(const Json& doc, std::time_t now, Account& account, TokenStore&
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (!tokens.Load(doc.contains("tokens") ? doc["tokens"] : Json(), now, error))
         return false;
+    if (doc.contains("keepIdsOnUpdate")) {
+        if (!doc["keepIdsOnUpdate"].is_boolean()) {
+            error = "\"keepIdsOnUpdate\" must be true or false";
+            return false;
+        }
+        account.keepIdsOnUpdate = doc["keepIdsOnUpdate"].get<bool>();
+    }
     if (doc.contains("notebooks")) {
         const Json& list = doc["notebooks"];
         if (!list.is_array()) {

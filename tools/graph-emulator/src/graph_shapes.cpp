@@ -232,6 +232,22 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
                 out += "\t\t\t" + para.html + "\n";
                 continue;
             }
+            if (!para.element.empty()) {
+                // A replaced element, as it was stored; its id goes back in after the name.
+                const bool item = !para.list.empty();
+                if (item && openList.empty())
+                    out += "\t\t\t<" + para.list + ">\n";
+                if (item)
+                    openList = para.list;
+                const size_t nameEnd = item ? 3 : 2;
+                std::string id;
+                if (includeIds)
+                    id = std::string(" id=\"") + (item ? "li" : "p") + ":{" + p.elementGuid + "}{" +
+                         std::to_string(para.number) + "}\"";
+                out += (item ? "\t\t\t\t" : "\t\t\t") + para.element.substr(0, nameEnd) + id +
+                       para.element.substr(nameEnd) + "\n";
+                continue;
+            }
             if (!para.list.empty()) {
                 // The service returns a list item's note tag on a span inside the item.
                 if (openList.empty())
@@ -284,6 +300,10 @@ int GraphErrorStatus(const std::string& code)
     static const std::map<std::string, int> kStatus = {
         {"20166", 429},
         {"20102", 404},
+        {"20113", 404},
+        {"40002", 403},
+        {"40004", 403},
+        {"40006", 403},
         {"ResourceNotFound", 404},
         {"InvalidAuthenticationToken", 401},
         {"10001", 500},
@@ -303,6 +323,11 @@ std::string GraphErrorMessage(const std::string& code)
          "This section can't be read through the API. It may be stored in an unsupported format or be "
          "damaged."},
         {"20102", "The specified resource ID does not exist."},
+        {"20113", "The resource has been deleted from OneNote."},
+        {"20112", "The content of this request is not valid for the page."},
+        {"40002", "The user does not have permission to write to the requested location."},
+        {"40004", "The OAuth token does not have the scopes needed to write."},
+        {"40006", "The user does not have permission to write to the requested resource."},
         {"20266", "The number of maximum sections is exceeded for this request."},
         {"20129", "The request contains a 'top' query option whose value is too high. For page queries, "
                   "the maximum value is 100 and the default value is 20."},

@@ -23,6 +23,7 @@ struct Change
     Paragraph* paragraph = nullptr;
     std::string text;
     std::string tags;
+    std::string element; // the paragraph's new markup, in its output form
 };
 
 void BadRequest(httplib::Response& res, const std::string& message)
@@ -37,6 +38,44 @@ std::string TextOf(const pugi::xml_node& element)
     for (const pugi::xpath_node& node : element.select_nodes(".//text()"))
         text += node.node().value();
     return text;
+}
+
+struct StringWriter : pugi::xml_writer
+{
+    std::string text;
+    void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
+};
+
+// The replacing element as the page serves it afterwards. Its text, entities and attributes stay as
+// sent (read without resolving entities, written without escaping); ids sent in content are the
+// service's to give; a tag on a span is no tag on input and is dropped; a list item's own tag is
+// served on a span inside it, as the service writes list items.
+std::string OutputForm(const std::string& content, const std::string& tags)
+{
+    pugi::xml_document fragment;
+    fragment.load_buffer(content.data(), content.size(),
+                         (pugi::parse_default | pugi::parse_ws_pcdata) & ~pugi::parse_escapes,
+                         pugi::encoding_utf8);
+    pugi::xml_node root = fragment.first_child();
+    root.remove_attribute("id");
+    for (const pugi::xpath_node& span : root.select_nodes(".//span[@data-tag]"))
+        span.node().remove_attribute("data-tag");
+    if (std::string_view(root.name()) == "li") {
+        root.remove_attribute("data-tag");
+        if (!tags.empty()) {
+            pugi::xml_node span = root.first_child();
+            if (!(span.type() == pugi::node_element && std::string_view(span.name()) == "span" &&
+                  !span.next_sibling())) {
+                span = root.prepend_child("span");
+                while (span.next_sibling())
+                    span.append_move(span.next_sibling());
+            }
+            span.append_attribute("data-tag").set_value(XmlEscape(tags).c_str());
+        }
+    }
+    StringWriter writer;
+    root.print(writer, "", pugi::format_raw | pugi::format_no_escapes);
+    return writer.text;
 }
 
 // The paragraph or list item a generated id ("p:{GUID}{N}", "li:{GUID}{N}") names on the page.
@@ -83,7 +122,8 @@ bool ReadChange(const Json& command, Item& page, Change& change, httplib::Respon
         BadRequest(res, "The target '" + target + "' does not exist on the page.");
         return false;
     }
-    // A paragraph takes a paragraph, a list item a list item (its tag on itself or on a span in it).
+    // A paragraph takes a paragraph, a list item a list item. Only the element's own tag counts: on
+    // input a list item carries its tag itself, a span's tag is none.
     const char* element = change.paragraph->list.empty() ? "p" : "li";
     pugi::xml_document fragment;
     if (!fragment.load_buffer(content.data(), content.size(), pugi::parse_default | pugi::parse_ws_pcdata,
@@ -96,8 +136,7 @@ bool ReadChange(const Json& command, Item& page, Change& change, httplib::Respon
     const pugi::xml_node replacement = fragment.first_child();
     change.text = TextOf(replacement);
     change.tags = replacement.attribute("data-tag").value();
-    if (change.tags.empty())
-        change.tags = replacement.select_node(".//span[@data-tag]").node().attribute("data-tag").value();
+    change.element = OutputForm(content, change.tags);
     return true;
 }
 
@@ -239,8 +278,13 @@ void Emulator::AddPatchRoutes()
                 } else {
                     change.paragraph->text = change.text;
                     change.paragraph->tags = change.tags;
+                    change.paragraph->element = change.element;
                 }
             }
+            // Generated ids "might change after a page update": they do here, unless the fixture
+            // keeps them.
+            if (!m_account.keepIdsOnUpdate)
+                Account::Renumber(*page);
             m_account.Touch(id, Clock::Now());
             res.status = 204;
             record();

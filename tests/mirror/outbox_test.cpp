@@ -1,0 +1,188 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The outbox against the Graph emulator: no item blocks another, items stay with their account,
+// nothing goes out while the sign-in window is open, and nothing is sent twice.
+#include "mirror/outbox.h"
+#include "mirror/todo_queue.h"
+#include "mirror_harness.h"
+#include "util/clock.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+namespace rz {
+namespace {
+
+using test::MirrorHarness;
+
+Json ToDoPage(const std::string& id, const std::string& text)
+{
+    return {{"title", "!" + id}, {"id", id}, {"paragraphs", {{{"text", text}, {"tags", "to-do"}}}}};
+}
+
+struct OutboxFixture
+{
+    MirrorHarness mirror{
+        test::kPersonalUserId,
+        Json::array({test::Container(
+            "Work", "nb-work",
+            Json::array({{{"displayName", "Inbox"},
+                          {"id", "sec-inbox"},
+                          {"pages",
+                           {ToDoPage("pg-dead", "Call Bob"), ToDoPage("pg-ro", "Read it"),
+                            ToDoPage("pg-busy", "Ring Eve"), ToDoPage("pg-live", "Pay Ann")}}}}))})};
+    TOutbox outbox{mirror.State().Paths.DataFolderPath + "/Outbox.json", mirror.State().UserId};
+
+    OutboxFixture()
+    {
+        outbox.AddKind(std::make_unique<TToDoDoneKind>());
+        mirror.Worker().SetGraphBase(GraphBaseAddress(test::kPersonalUserId, false));
+    }
+    // Queues the page's to-do as the alert does.
+    void Done(const std::string& pageId, const std::string& text)
+    {
+        const std::string content =
+            mirror.GraphAnswer("/onenote/pages/" + pageId + "/content?includeIDs=true");
+        const std::size_t at = content.find("id=\"p:{");
+        ASSERT_NE(at, std::string::npos);
+        outbox.Add(ToDoDoneItem(pageId, content.substr(at + 4, content.find('"', at + 4) - at - 4), text));
+    }
+    bool Ticked(const std::string& pageId) const
+    {
+        return mirror.GraphAnswer("/onenote/pages/" + pageId + "/content").find("to-do:completed") !=
+               std::string::npos;
+    }
+};
+
+TEST(OutboxTest, AnswersAreTransientOrPermanentRefusals)
+{
+    const auto answer = [](long status, const std::string& code) {
+        HttpResponse response;
+        response.Status = status;
+        response.Body = R"({"error":{"code":")" + code + R"(","message":"m"}})";
+        return AnswerOutcome(response);
+    };
+    HttpResponse timeout;
+    timeout.Failure = HttpFailure::Timeout;
+    EXPECT_EQ(AnswerOutcome(timeout).Result, TOutboxOutcome::Retry);
+    struct Row
+    {
+        long status;
+        std::string code;
+        TOutboxOutcome::TResult result;
+        std::string key;
+    };
+    const Row rows[] = {
+        {204, "", TOutboxOutcome::Done, ""},
+        {404, "20102", TOutboxOutcome::Refused, "strOutboxPageGone"},
+        {404, "20113", TOutboxOutcome::Refused, "strOutboxPageGone"},
+        {403, "40002", TOutboxOutcome::Refused, "strOutboxReadOnly"},
+        {403, "40004", TOutboxOutcome::Refused, "strOutboxReadOnly"},
+        {400, "20112", TOutboxOutcome::Refused, "strOutboxRefused"},
+        {429, "20166", TOutboxOutcome::Retry, "strToDoProblem"},
+        {503, "10002", TOutboxOutcome::Retry, "strToDoProblem"},
+        {500, "10001", TOutboxOutcome::Retry, "strToDoProblem"},
+    };
+    for (const Row& row : rows) {
+        const TOutboxOutcome outcome = answer(row.status, row.code);
+        EXPECT_EQ(outcome.Result, row.result) << row.status << " " << row.code;
+        EXPECT_EQ(outcome.MessageKey, row.key) << row.status << " " << row.code;
+    }
+}
+
+TEST(OutboxTest, RefusedItemsEndWithAMessageAndNoItemHoldsBackALaterOne)
+{
+    ScopedFakeClock clock{SystemSecondsNow()};
+    OutboxFixture f;
+    ASSERT_TRUE(f.mirror.Running());
+    f.Done("pg-dead", "Call Bob");
+    f.Done("pg-ro", "Read it");
+    f.Done("pg-busy", "Ring Eve");
+    f.Done("pg-live", "Pay Ann");
+    ASSERT_TRUE(f.mirror.Admin("delete", {{"id", "pg-dead"}}));
+    ASSERT_TRUE(f.mirror.Fault({{"route", "patch"}, {"match", "pg-ro"}, {"graphError", "40002"}}));
+    ASSERT_TRUE(f.mirror.Fault({{"route", "patch"}, {"match", "pg-busy"}, {"status", 503}, {"count", 99}}));
+
+    for (int second = 0; second < 60 && !f.Ticked("pg-live"); ++second) {
+        f.outbox.SendPending(f.mirror.Worker());
+        clock.Advance(1);
+    }
+    EXPECT_TRUE(f.Ticked("pg-live"));
+    const std::vector<TOutboxMessage> ended = f.outbox.Messages();
+    ASSERT_EQ(ended.size(), 2u);
+    EXPECT_EQ(ended[0].Key, "strOutboxPageGone");
+    EXPECT_EQ(ended[0].Label, "Call Bob");
+    EXPECT_EQ(ended[1].Key, "strOutboxReadOnly");
+    // The transient failure keeps its item, backing off.
+    ASSERT_EQ(f.outbox.Count(), 1u);
+    EXPECT_EQ(f.outbox.Items()[0].Label, "Ring Eve");
+    EXPECT_TRUE(f.outbox.LastProblem().has_value());
+    EXPECT_LE(f.mirror.Count("patch"), 5);
+}
+
+TEST(OutboxTest, ItemsOfAnotherAccountAreNeverSent)
+{
+    OutboxFixture f;
+    ASSERT_TRUE(f.mirror.Running());
+    f.Done("pg-live", "Pay Ann");
+    f.mirror.State().UserId.Set("someone-else");
+    f.outbox.SendPending(f.mirror.Worker());
+    EXPECT_EQ(f.mirror.Count("patch"), 0);
+    EXPECT_EQ(f.outbox.Count(), 0u);
+    ASSERT_EQ(f.outbox.Messages().size(), 1u);
+    EXPECT_EQ(f.outbox.Messages()[0].Key, "strOutboxOtherAccount");
+}
+
+TEST(OutboxTest, NothingGoesOutWhileTheSignInWindowIsOpen)
+{
+    OutboxFixture f;
+    ASSERT_TRUE(f.mirror.Running());
+    f.Done("pg-live", "Pay Ann");
+    const long reads = f.mirror.Count("content");
+    f.mirror.State().SignInWindowOpen = true;
+    f.outbox.SendPending(f.mirror.Worker());
+    EXPECT_EQ(f.mirror.Count("content"), reads);
+    EXPECT_EQ(f.mirror.Count("patch"), 0);
+    ASSERT_EQ(f.outbox.Count(), 1u);
+    EXPECT_EQ(f.outbox.Items()[0].Attempts, 0);
+    f.mirror.State().SignInWindowOpen = false;
+    f.outbox.SendPending(f.mirror.Worker());
+    EXPECT_TRUE(f.Ticked("pg-live"));
+}
+
+TEST(OutboxTest, AWriteWhoseAnswerWasLostIsCheckedBeforeItIsSentAgain)
+{
+    ScopedFakeClock clock{SystemSecondsNow()};
+    OutboxFixture f;
+    ASSERT_TRUE(f.mirror.Running());
+    f.Done("pg-live", "Pay Ann");
+    // The update lands, its answer does not; the page's ids change with it.
+    ASSERT_TRUE(f.mirror.Fault({{"route", "patch"}, {"cutOff", true}}));
+    f.outbox.SendPending(f.mirror.Worker());
+    ASSERT_EQ(f.outbox.Count(), 1u);
+    EXPECT_TRUE(f.outbox.Items()[0].Unconfirmed);
+    clock.Advance(kToDoRetryMaxSeconds);
+    f.outbox.SendPending(f.mirror.Worker());
+    EXPECT_EQ(f.outbox.Count(), 0u);
+    EXPECT_EQ(f.mirror.Count("patch"), 1);
+}
+
+TEST(OutboxTest, AnEarlierToDoQueueFileIsTakenOverOnce)
+{
+    OutboxFixture f;
+    const std::string folder = f.mirror.State().Paths.DataFolderPath;
+    ASSERT_TRUE(WriteTextFile(folder + "/ToDoQueue.json",
+                              R"({"toDos":[{"pageId":"pg-live","elementId":"p:{G}{1}","text":"Pay Ann",)"
+                              R"("attempts":2,"lastError":"x"}]})"));
+    f.outbox.Load();
+    ASSERT_EQ(f.outbox.Count(), 1u);
+    EXPECT_EQ(f.outbox.Items()[0].Kind, kToDoDoneKind);
+    EXPECT_EQ(f.outbox.Items()[0].UserId, test::kPersonalUserId);
+    EXPECT_FALSE(FileExists(folder + "/ToDoQueue.json"));
+    TOutbox reloaded{folder + "/Outbox.json", f.mirror.State().UserId};
+    reloaded.Load();
+    EXPECT_EQ(reloaded.Items()[0].Fields, f.outbox.Items()[0].Fields);
+}
+
+} // namespace
+} // namespace rz

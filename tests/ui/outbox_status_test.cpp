@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "mirror/outbox.h"
+#include "qt_test_app.h"
+#include "test_support.h"
+#include "ui/outbox_status.h"
+#include "util/clock.h"
+#include "util/files.h"
+#include "util/shared_value.h"
+
+#include <gtest/gtest.h>
+
+namespace rz {
+namespace {
+
+TEST(OutboxStatusTest, AChangeThatEndedUnsentIsShownWithItsReason)
+{
+    test::QtTestApp();
+    ScopedFakeClock clock{1.9e9};
+    test::TempDir folder;
+    ASSERT_TRUE(WriteTextFile(folder.File("Outbox.json"),
+                              R"({"items":[],"messages":[{"key":"strOutboxPageGone","label":"Call Bob",)"
+                              R"("detail":"","when":1.9e9}]})"));
+    const SharedString userId{"u1"};
+    TOutbox outbox{folder.File("Outbox.json"), userId};
+    outbox.Load();
+    EXPECT_EQ(OutboxStatusText(&outbox),
+              QStringLiteral("\u201cCall Bob\u201d was not changed in OneNote: its page is gone."));
+    clock.Advance(2 * 24 * 3600);
+    EXPECT_TRUE(OutboxStatusText(&outbox).isEmpty());
+}
+
+} // namespace
+} // namespace rz
