@@ -239,6 +239,14 @@
         <source>Quit</source>
         <translation>Beenden</translation>
     </message>
+    <message>
+        <source>New Reminder…</source>
+        <translation>Neue Erinnerung …</translation>
+    </message>
+    <message>
+        <source>Preferences…</source>
+        <translation>Einstellungen …</translation>
+    </message>
 </context>
 <context>
     <name>StringsTable</name>
@@ -551,6 +559,320 @@
         <source>Cancel Snooze</source>
         <comment>strCancelSnooze</comment>
         <translation>Schlummern beenden</translation>
+    </message>
+    <message>
+        <source>No account is signed in. Sign in first.</source>
+        <comment>strAddNoAccount</comment>
+        <translation>Es ist kein Konto angemeldet. Melden Sie sich zuerst an.</translation>
+    </message>
+    <message>
+        <source>The agent did not answer.</source>
+        <comment>strAddNoAgent</comment>
+        <translation>Der Agent hat nicht geantwortet.</translation>
+    </message>
+    <message>
+        <source>No section is chosen for new reminders. Choose one in Preferences or in the New Reminder window.</source>
+        <comment>strAddNoSection</comment>
+        <translation>Für neue Erinnerungen ist kein Abschnitt gewählt. Wählen Sie einen in den Einstellungen oder im Fenster „Neue Erinnerung“.</translation>
+    </message>
+    <message>
+        <source>The text makes no reminder. Write it as the page titles do, e.g. &quot;Call Bob !2026-12-10 09:00&quot; or &quot;Standup !! 09:15 [1,2,3,4,5]&quot;.</source>
+        <comment>strAddNotAReminder</comment>
+        <translation>Der Text ergibt keine Erinnerung. Schreiben Sie ihn wie die Seitentitel, z. B. „Call Bob !2026-12-10 09:00“ oder „Standup !! 09:15 [1,2,3,4,5]“.</translation>
+    </message>
+    <message>
+        <source>The reminder could not be saved in the data folder.</source>
+        <comment>strAddNotSaved</comment>
+        <translation>Die Erinnerung konnte nicht im Datenordner gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>Queued “%1” for the section %2.</source>
+        <comment>strAddQueued</comment>
+        <translation>„%1“ für den Abschnitt %2 vorgemerkt.</translation>
+    </message>
+    <message>
+        <source>Type what the reminder is about.</source>
+        <comment>strNewReminderEmptyText</comment>
+        <translation>Geben Sie ein, woran erinnert werden soll.</translation>
+    </message>
+    <message>
+        <source>No section is known yet. Wait until the notebooks are mirrored, then choose where the page goes.</source>
+        <comment>strNewReminderNoSection</comment>
+        <translation>Noch ist kein Abschnitt bekannt. Warten Sie, bis die Notizbücher gespiegelt sind, und wählen Sie dann, wohin die Seite kommt.</translation>
+    </message>
+    <message>
+        <source>Choose at least one weekday.</source>
+        <comment>strNewReminderNoWeekDay</comment>
+        <translation>Wählen Sie mindestens einen Wochentag.</translation>
+    </message>
+    <message>
+        <source>This would not read back as a reminder: leave the &quot;!&quot; marks out of the text, they start the date.</source>
+        <comment>strNewReminderNotReadBack</comment>
+        <translation>Das würde nicht als Erinnerung gelesen: Lassen Sie die „!“-Zeichen im Text weg, sie leiten das Datum ein.</translation>
+    </message>
+    <message>
+        <source>That time has passed. Choose a time in the future.</source>
+        <comment>strNewReminderPastTime</comment>
+        <translation>Dieser Zeitpunkt ist vorbei. Wählen Sie einen Zeitpunkt in der Zukunft.</translation>
+    </message>
+    <message>
+        <source>An application id has the form 1a2b3c4d-0000-1111-2222-333344445555.</source>
+        <comment>strPrefsClientIdInvalid</comment>
+        <translation>Eine Anwendungs-ID hat die Form 1a2b3c4d-0000-1111-2222-333344445555.</translation>
+    </message>
+    <message>
+        <source>(none chosen yet)</source>
+        <comment>strPrefsSectionNone</comment>
+        <translation>(noch keiner gewählt)</translation>
+    </message>
+    <message>
+        <source>Choose an Alert Sound</source>
+        <comment>strPrefsSoundChoose</comment>
+        <translation>Erinnerungston wählen</translation>
+    </message>
+    <message>
+        <source>Sounds (*.wav)</source>
+        <comment>strPrefsSoundFiles</comment>
+        <translation>Töne (*.wav)</translation>
+    </message>
+    <message>
+        <source>You declined the permissions RedoZevuviva asks for, so it cannot read your notebooks. Choose Try Again and accept them to go on.</source>
+        <comment>strSignInAccessDenied</comment>
+        <translation>Sie haben die Berechtigungen abgelehnt, die RedoZevuviva erbittet; ohne sie kann es Ihre Notizbücher nicht lesen. Wählen Sie „Erneut versuchen“ und stimmen Sie ihnen zu, um fortzufahren.</translation>
+    </message>
+    <message>
+        <source>Microsoft does not know the application id %1. The setting &quot;ClientId&quot; in Preferences is wrong, or the application is not registered for personal Microsoft accounts.</source>
+        <comment>strSignInAppNotFound</comment>
+        <translation>Microsoft kennt die Anwendungs-ID %1 nicht. Die Einstellung „ClientId“ in den Einstellungen ist falsch, oder die Anwendung ist nicht für persönliche Microsoft-Konten registriert.</translation>
+    </message>
+    <message>
+        <source>The application of the setting &quot;ClientId&quot; has not been granted the permissions RedoZevuviva needs. Choose Try Again and accept them, or add them under API permissions as the README&apos;s steps show.</source>
+        <comment>strSignInConsentMissing</comment>
+        <translation>Der Anwendung der Einstellung „ClientId“ wurden die Berechtigungen, die RedoZevuviva braucht, nicht erteilt. Wählen Sie „Erneut versuchen“ und stimmen Sie zu, oder fügen Sie sie unter „API-Berechtigungen“ hinzu, wie es die Schritte im README zeigen.</translation>
+    </message>
+    <message>
+        <source>The sign-in expired or was used already before it could finish. Choose Try Again; if it keeps failing, check the setting &quot;ClientId&quot; in Preferences.</source>
+        <comment>strSignInInvalidGrant</comment>
+        <translation>Die Anmeldung ist abgelaufen oder wurde schon verwendet, bevor sie abgeschlossen war. Wählen Sie „Erneut versuchen“; scheitert sie weiter, prüfen Sie die Einstellung „ClientId“ in den Einstellungen.</translation>
+    </message>
+    <message>
+        <source>Microsoft refused the sign-in request as invalid. Check the application (client) id, setting &quot;ClientId&quot; in Preferences, and that its registration follows the README&apos;s steps.</source>
+        <comment>strSignInInvalidRequest</comment>
+        <translation>Microsoft hat die Anmeldeanfrage als ungültig abgelehnt. Prüfen Sie die Anwendungs-ID (Client-ID), Einstellung „ClientId“ in den Einstellungen, und dass ihre Registrierung den Schritten im README folgt.</translation>
+    </message>
+    <message>
+        <source>Microsoft refused the sign-in (%1). Check the setting &quot;ClientId&quot; in Preferences and the README&apos;s steps.</source>
+        <comment>strSignInOtherRefusal</comment>
+        <translation>Microsoft hat die Anmeldung abgelehnt (%1). Prüfen Sie die Einstellung „ClientId“ in den Einstellungen und die Schritte im README.</translation>
+    </message>
+    <message>
+        <source>How to register an application (README)</source>
+        <comment>strSignInReadmeLink</comment>
+        <translation>So registrieren Sie eine Anwendung (README)</translation>
+    </message>
+    <message>
+        <source>The redirect address %1 is not registered for the application of the setting &quot;ClientId&quot;. Add it under Authentication, as the README&apos;s steps show.</source>
+        <comment>strSignInRedirectNotRegistered</comment>
+        <translation>Die Umleitungsadresse %1 ist für die Anwendung der Einstellung „ClientId“ nicht registriert. Fügen Sie sie unter „Authentifizierung“ hinzu, wie es die Schritte im README zeigen.</translation>
+    </message>
+    <message>
+        <source>The sign-in did not succeed</source>
+        <comment>strSignInRefusedTitle</comment>
+        <translation>Die Anmeldung ist nicht gelungen</translation>
+    </message>
+    <message>
+        <source>Microsoft&apos;s message: %1</source>
+        <comment>strSignInServiceSaid</comment>
+        <translation>Meldung von Microsoft: %1</translation>
+    </message>
+    <message>
+        <source>Microsoft does not let this application sign in with your account. Check that the application (client) id, setting &quot;ClientId&quot; in Preferences, is registered for personal Microsoft accounts.</source>
+        <comment>strSignInUnauthorizedClient</comment>
+        <translation>Microsoft lässt diese Anwendung nicht mit Ihrem Konto anmelden. Prüfen Sie, ob die Anwendungs-ID (Client-ID), Einstellung „ClientId“ in den Einstellungen, für persönliche Microsoft-Konten registriert ist.</translation>
+    </message>
+    <message>
+        <source>%1 (waiting for OneNote)</source>
+        <comment>strWaitingForPage</comment>
+        <translation>%1 (wartet auf OneNote)</translation>
+    </message>
+    <message>
+        <source>How long until the window comes back</source>
+        <comment>strSnoozeChoiceTip</comment>
+        <translation>Wie lange es dauert, bis das Fenster wiederkommt</translation>
+    </message>
+    <message>
+        <source>10 minutes</source>
+        <comment>strSnoozeFor10Minutes</comment>
+        <translation>10 Minuten</translation>
+    </message>
+    <message>
+        <source>15 minutes</source>
+        <comment>strSnoozeFor15Minutes</comment>
+        <translation>15 Minuten</translation>
+    </message>
+    <message>
+        <source>1 day</source>
+        <comment>strSnoozeFor1Day</comment>
+        <translation>1 Tag</translation>
+    </message>
+    <message>
+        <source>1 hour</source>
+        <comment>strSnoozeFor1Hour</comment>
+        <translation>1 Stunde</translation>
+    </message>
+    <message>
+        <source>2 hours</source>
+        <comment>strSnoozeFor2Hours</comment>
+        <translation>2 Stunden</translation>
+    </message>
+    <message>
+        <source>30 minutes</source>
+        <comment>strSnoozeFor30Minutes</comment>
+        <translation>30 Minuten</translation>
+    </message>
+    <message>
+        <source>5 minutes</source>
+        <comment>strSnoozeFor5Minutes</comment>
+        <translation>5 Minuten</translation>
+    </message>
+    <message>
+        <source>%1 minutes</source>
+        <comment>strSnoozeForMinutes</comment>
+        <translation>%1 Minuten</translation>
+    </message>
+    <message>
+        <source>“%1” was not created in OneNote: its section is gone. Choose another one in Preferences and add the reminder again.</source>
+        <comment>strPageCreateSectionGone</comment>
+        <translation>„%1“ wurde in OneNote nicht angelegt: Sein Abschnitt ist nicht mehr da. Wählen Sie in den Einstellungen einen anderen und legen Sie die Erinnerung erneut an.</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <comment>strButtonCancel</comment>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <comment>strButtonClose</comment>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Add Reminder</source>
+        <comment>strNewReminderAdd</comment>
+        <translation>Erinnerung anlegen</translation>
+    </message>
+</context>
+<context>
+    <name>WinNewReminder</name>
+    <message>
+        <source>New Reminder</source>
+        <translation>Neue Erinnerung</translation>
+    </message>
+    <message>
+        <source>&amp;Reminder:</source>
+        <translation>&amp;Erinnerung:</translation>
+    </message>
+    <message>
+        <source>What to be reminded of, e.g. Call Bob</source>
+        <translation>Woran erinnert werden soll, z. B. Bob anrufen</translation>
+    </message>
+    <message>
+        <source>&amp;When:</source>
+        <translation>&amp;Wann:</translation>
+    </message>
+    <message>
+        <source>Re&amp;peat:</source>
+        <translation>Wieder&amp;holen:</translation>
+    </message>
+    <message>
+        <source>Once</source>
+        <translation>Einmal</translation>
+    </message>
+    <message>
+        <source>Every day</source>
+        <translation>Jeden Tag</translation>
+    </message>
+    <message>
+        <source>On chosen weekdays</source>
+        <translation>An gewählten Wochentagen</translation>
+    </message>
+    <message>
+        <source>&amp;Section:</source>
+        <translation>Ab&amp;schnitt:</translation>
+    </message>
+    <message>
+        <source>Page title:</source>
+        <translation>Seitentitel:</translation>
+    </message>
+</context>
+<context>
+    <name>WinPreferences</name>
+    <message>
+        <source>Preferences — RedoZevuviva</source>
+        <translation>Einstellungen — RedoZevuviva</translation>
+    </message>
+    <message>
+        <source>Microsoft account</source>
+        <translation>Microsoft-Konto</translation>
+    </message>
+    <message>
+        <source>Application (client) &amp;id:</source>
+        <translation>Anwendungs-&amp;ID (Client-ID):</translation>
+    </message>
+    <message>
+        <source>The built-in application</source>
+        <translation>Die eingebaute Anwendung</translation>
+    </message>
+    <message>
+        <source>To use your own registration, register an application in the Microsoft Entra admin center for personal Microsoft accounts and enter its id here. It takes effect at the next sign-in.</source>
+        <translation>Für eine eigene Registrierung registrieren Sie im Microsoft Entra Admin Center eine Anwendung für persönliche Microsoft-Konten und geben hier ihre ID ein. Sie gilt ab der nächsten Anmeldung.</translation>
+    </message>
+    <message>
+        <source>Reminders</source>
+        <translation>Erinnerungen</translation>
+    </message>
+    <message>
+        <source>New reminders &amp;go to:</source>
+        <translation>Neue Erinnerungen &amp;nach:</translation>
+    </message>
+    <message>
+        <source>Default s&amp;nooze:</source>
+        <translation>Standard für „&amp;Später“:</translation>
+    </message>
+    <message>
+        <source>Ring &amp;late for reminders that came due while the agent was not running</source>
+        <translation>Erinnerungen, die fällig wurden, während der Agent nicht lief, &amp;verspätet melden</translation>
+    </message>
+    <message>
+        <source>S&amp;tart at login</source>
+        <translation>Beim Anmelden s&amp;tarten</translation>
+    </message>
+    <message>
+        <source>Alerts</source>
+        <translation>Hinweise</translation>
+    </message>
+    <message>
+        <source>Play a &amp;sound</source>
+        <translation>&amp;Ton abspielen</translation>
+    </message>
+    <message>
+        <source>Sound &amp;file:</source>
+        <translation>Ton&amp;datei:</translation>
+    </message>
+    <message>
+        <source>The built-in sound</source>
+        <translation>Der eingebaute Ton</translation>
+    </message>
+    <message>
+        <source>&amp;Choose…</source>
+        <translation>&amp;Wählen …</translation>
+    </message>
+    <message>
+        <source>T&amp;est</source>
+        <translation>Tes&amp;ten</translation>
+    </message>
+    <message>
+        <source>Show &amp;desktop notifications</source>
+        <translation>&amp;Desktop-Benachrichtigungen zeigen</translation>
     </message>
 </context>
 </TS>

@@ -239,6 +239,14 @@
         <source>Quit</source>
         <translation>Quitter</translation>
     </message>
+    <message>
+        <source>New Reminder…</source>
+        <translation>Nouveau rappel…</translation>
+    </message>
+    <message>
+        <source>Preferences…</source>
+        <translation>Préférences…</translation>
+    </message>
 </context>
 <context>
     <name>StringsTable</name>
@@ -440,7 +448,7 @@
     <message>
         <source>“%1”: %2</source>
         <comment>strOutboxItemDetail</comment>
-        <translation>« %1 » : %2</translation>
+        <translation>«&#xa0;%1&#xa0;»&#xa0;: %2</translation>
     </message>
     <message>
         <source>OneNote could not be reached</source>
@@ -450,42 +458,42 @@
     <message>
         <source>“%1” was not changed in OneNote: its page is gone.</source>
         <comment>strOutboxPageGone</comment>
-        <translation>« %1 » n’a pas été modifié dans OneNote : sa page n’existe plus.</translation>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été modifié dans OneNote&#xa0;: sa page n’existe plus.</translation>
     </message>
     <message>
         <source>“%1” was not changed in OneNote: this account may not write there (%2).</source>
         <comment>strOutboxReadOnly</comment>
-        <translation>« %1 » n’a pas été modifié dans OneNote : ce compte n’a pas le droit d’y écrire (%2).</translation>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été modifié dans OneNote&#xa0;: ce compte n’a pas le droit d’y écrire (%2).</translation>
     </message>
     <message>
         <source>“%1” was not changed in OneNote: the service refused it (%2).</source>
         <comment>strOutboxRefused</comment>
-        <translation>« %1 » n’a pas été modifié dans OneNote : le service a refusé la modification (%2).</translation>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été modifié dans OneNote&#xa0;: le service a refusé la modification (%2).</translation>
     </message>
     <message>
         <source>“%1” was not sent to OneNote: it belongs to the account signed in before.</source>
         <comment>strOutboxOtherAccount</comment>
-        <translation>« %1 » n’a pas été envoyé à OneNote : il appartient au compte connecté auparavant.</translation>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été envoyé à OneNote&#xa0;: il appartient au compte connecté auparavant.</translation>
     </message>
     <message>
         <source>“%1” was not ticked: it is no longer on its page.</source>
         <comment>strOutboxNotFound</comment>
-        <translation>« %1 » n’a pas été cochée : la tâche n’est plus sur sa page.</translation>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été cochée&#xa0;: la tâche n’est plus sur sa page.</translation>
     </message>
     <message>
         <source>“%1” was not ticked: its page holds more than one open to-do with this text. Tick it in OneNote.</source>
         <comment>strOutboxAmbiguous</comment>
-        <translation>« %1 » n’a pas été cochée : sa page contient plusieurs tâches ouvertes avec ce texte. Cochez-la dans OneNote.</translation>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été cochée&#xa0;: sa page contient plusieurs tâches ouvertes avec ce texte. Cochez-la dans OneNote.</translation>
     </message>
     <message>
         <source>“%1” was not ticked: it holds a picture, a file or an embedded object, which cannot be sent back. Tick it in OneNote.</source>
         <comment>strOutboxEmbedded</comment>
-        <translation>« %1 » n’a pas été cochée : elle contient une image, un fichier ou un objet incorporé, qui ne peut pas être renvoyé. Cochez-la dans OneNote.</translation>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été cochée&#xa0;: elle contient une image, un fichier ou un objet incorporé, qui ne peut pas être renvoyé. Cochez-la dans OneNote.</translation>
     </message>
     <message>
         <source>“%1” was not ticked: it could not be changed without touching the rest of the note. Tick it in OneNote.</source>
         <comment>strOutboxUnsafe</comment>
-        <translation>« %1 » n’a pas été cochée : elle ne pouvait pas être modifiée sans toucher au reste de la note. Cochez-la dans OneNote.</translation>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été cochée&#xa0;: elle ne pouvait pas être modifiée sans toucher au reste de la note. Cochez-la dans OneNote.</translation>
     </message>
     <message>
         <source>This account has too many sections to be searched as a whole; reminders appear as its sections are mirrored.</source>
@@ -551,6 +559,320 @@
         <source>Cancel Snooze</source>
         <comment>strCancelSnooze</comment>
         <translation>Annuler le rappel différé</translation>
+    </message>
+    <message>
+        <source>No account is signed in. Sign in first.</source>
+        <comment>strAddNoAccount</comment>
+        <translation>Aucun compte n’est connecté. Connectez-vous d’abord.</translation>
+    </message>
+    <message>
+        <source>The agent did not answer.</source>
+        <comment>strAddNoAgent</comment>
+        <translation>L’agent n’a pas répondu.</translation>
+    </message>
+    <message>
+        <source>No section is chosen for new reminders. Choose one in Preferences or in the New Reminder window.</source>
+        <comment>strAddNoSection</comment>
+        <translation>Aucune section n’est choisie pour les nouveaux rappels. Choisissez-en une dans les Préférences ou dans la fenêtre « Nouveau rappel ».</translation>
+    </message>
+    <message>
+        <source>The text makes no reminder. Write it as the page titles do, e.g. &quot;Call Bob !2026-12-10 09:00&quot; or &quot;Standup !! 09:15 [1,2,3,4,5]&quot;.</source>
+        <comment>strAddNotAReminder</comment>
+        <translation>Ce texte ne donne aucun rappel. Écrivez-le comme les titres de page, par ex. « Call Bob !2026-12-10 09:00 » ou « Standup !! 09:15 [1,2,3,4,5] ».</translation>
+    </message>
+    <message>
+        <source>The reminder could not be saved in the data folder.</source>
+        <comment>strAddNotSaved</comment>
+        <translation>Le rappel n’a pas pu être enregistré dans le dossier de données.</translation>
+    </message>
+    <message>
+        <source>Queued “%1” for the section %2.</source>
+        <comment>strAddQueued</comment>
+        <translation>« %1 » mis en attente pour la section %2.</translation>
+    </message>
+    <message>
+        <source>Type what the reminder is about.</source>
+        <comment>strNewReminderEmptyText</comment>
+        <translation>Saisissez l’objet du rappel.</translation>
+    </message>
+    <message>
+        <source>No section is known yet. Wait until the notebooks are mirrored, then choose where the page goes.</source>
+        <comment>strNewReminderNoSection</comment>
+        <translation>Aucune section n’est encore connue. Attendez que les blocs-notes soient copiés, puis choisissez où placer la page.</translation>
+    </message>
+    <message>
+        <source>Choose at least one weekday.</source>
+        <comment>strNewReminderNoWeekDay</comment>
+        <translation>Choisissez au moins un jour de la semaine.</translation>
+    </message>
+    <message>
+        <source>This would not read back as a reminder: leave the &quot;!&quot; marks out of the text, they start the date.</source>
+        <comment>strNewReminderNotReadBack</comment>
+        <translation>Ceci ne serait pas relu comme un rappel : n’utilisez pas de « ! » dans le texte, ils annoncent la date.</translation>
+    </message>
+    <message>
+        <source>That time has passed. Choose a time in the future.</source>
+        <comment>strNewReminderPastTime</comment>
+        <translation>Cette heure est passée. Choisissez une heure à venir.</translation>
+    </message>
+    <message>
+        <source>An application id has the form 1a2b3c4d-0000-1111-2222-333344445555.</source>
+        <comment>strPrefsClientIdInvalid</comment>
+        <translation>Un identifiant d’application a la forme 1a2b3c4d-0000-1111-2222-333344445555.</translation>
+    </message>
+    <message>
+        <source>(none chosen yet)</source>
+        <comment>strPrefsSectionNone</comment>
+        <translation>(aucune choisie pour l’instant)</translation>
+    </message>
+    <message>
+        <source>Choose an Alert Sound</source>
+        <comment>strPrefsSoundChoose</comment>
+        <translation>Choisir un son d’alerte</translation>
+    </message>
+    <message>
+        <source>Sounds (*.wav)</source>
+        <comment>strPrefsSoundFiles</comment>
+        <translation>Sons (*.wav)</translation>
+    </message>
+    <message>
+        <source>You declined the permissions RedoZevuviva asks for, so it cannot read your notebooks. Choose Try Again and accept them to go on.</source>
+        <comment>strSignInAccessDenied</comment>
+        <translation>Vous avez refusé les autorisations que demande RedoZevuviva ; sans elles il ne peut pas lire vos blocs-notes. Choisissez « Réessayer » et acceptez-les pour continuer.</translation>
+    </message>
+    <message>
+        <source>Microsoft does not know the application id %1. The setting &quot;ClientId&quot; in Preferences is wrong, or the application is not registered for personal Microsoft accounts.</source>
+        <comment>strSignInAppNotFound</comment>
+        <translation>Microsoft ne connaît pas l’identifiant d’application %1. Le réglage « ClientId » des Préférences est erroné, ou l’application n’est pas inscrite pour les comptes Microsoft personnels.</translation>
+    </message>
+    <message>
+        <source>The application of the setting &quot;ClientId&quot; has not been granted the permissions RedoZevuviva needs. Choose Try Again and accept them, or add them under API permissions as the README&apos;s steps show.</source>
+        <comment>strSignInConsentMissing</comment>
+        <translation>L’application du réglage « ClientId » n’a pas reçu les autorisations dont RedoZevuviva a besoin. Choisissez « Réessayer » et acceptez-les, ou ajoutez-les sous « Autorisations d’API » comme le montrent les étapes du README.</translation>
+    </message>
+    <message>
+        <source>The sign-in expired or was used already before it could finish. Choose Try Again; if it keeps failing, check the setting &quot;ClientId&quot; in Preferences.</source>
+        <comment>strSignInInvalidGrant</comment>
+        <translation>La connexion a expiré ou a déjà servi avant d’aboutir. Choisissez « Réessayer » ; si l’échec se répète, vérifiez le réglage « ClientId » des Préférences.</translation>
+    </message>
+    <message>
+        <source>Microsoft refused the sign-in request as invalid. Check the application (client) id, setting &quot;ClientId&quot; in Preferences, and that its registration follows the README&apos;s steps.</source>
+        <comment>strSignInInvalidRequest</comment>
+        <translation>Microsoft a refusé la demande de connexion comme non valide. Vérifiez l’identifiant d’application (client), réglage « ClientId » des Préférences, et que son inscription suit les étapes du README.</translation>
+    </message>
+    <message>
+        <source>Microsoft refused the sign-in (%1). Check the setting &quot;ClientId&quot; in Preferences and the README&apos;s steps.</source>
+        <comment>strSignInOtherRefusal</comment>
+        <translation>Microsoft a refusé la connexion (%1). Vérifiez le réglage « ClientId » des Préférences et les étapes du README.</translation>
+    </message>
+    <message>
+        <source>How to register an application (README)</source>
+        <comment>strSignInReadmeLink</comment>
+        <translation>Comment inscrire une application (README)</translation>
+    </message>
+    <message>
+        <source>The redirect address %1 is not registered for the application of the setting &quot;ClientId&quot;. Add it under Authentication, as the README&apos;s steps show.</source>
+        <comment>strSignInRedirectNotRegistered</comment>
+        <translation>L’adresse de redirection %1 n’est pas inscrite pour l’application du réglage « ClientId ». Ajoutez-la sous « Authentification », comme le montrent les étapes du README.</translation>
+    </message>
+    <message>
+        <source>The sign-in did not succeed</source>
+        <comment>strSignInRefusedTitle</comment>
+        <translation>La connexion n’a pas abouti</translation>
+    </message>
+    <message>
+        <source>Microsoft&apos;s message: %1</source>
+        <comment>strSignInServiceSaid</comment>
+        <translation>Message de Microsoft : %1</translation>
+    </message>
+    <message>
+        <source>Microsoft does not let this application sign in with your account. Check that the application (client) id, setting &quot;ClientId&quot; in Preferences, is registered for personal Microsoft accounts.</source>
+        <comment>strSignInUnauthorizedClient</comment>
+        <translation>Microsoft ne permet pas à cette application de se connecter avec votre compte. Vérifiez que l’identifiant d’application (client), réglage « ClientId » des Préférences, est inscrit pour les comptes Microsoft personnels.</translation>
+    </message>
+    <message>
+        <source>%1 (waiting for OneNote)</source>
+        <comment>strWaitingForPage</comment>
+        <translation>%1 (en attente de OneNote)</translation>
+    </message>
+    <message>
+        <source>How long until the window comes back</source>
+        <comment>strSnoozeChoiceTip</comment>
+        <translation>Délai avant le retour de la fenêtre</translation>
+    </message>
+    <message>
+        <source>10 minutes</source>
+        <comment>strSnoozeFor10Minutes</comment>
+        <translation>10 minutes</translation>
+    </message>
+    <message>
+        <source>15 minutes</source>
+        <comment>strSnoozeFor15Minutes</comment>
+        <translation>15 minutes</translation>
+    </message>
+    <message>
+        <source>1 day</source>
+        <comment>strSnoozeFor1Day</comment>
+        <translation>1 jour</translation>
+    </message>
+    <message>
+        <source>1 hour</source>
+        <comment>strSnoozeFor1Hour</comment>
+        <translation>1 heure</translation>
+    </message>
+    <message>
+        <source>2 hours</source>
+        <comment>strSnoozeFor2Hours</comment>
+        <translation>2 heures</translation>
+    </message>
+    <message>
+        <source>30 minutes</source>
+        <comment>strSnoozeFor30Minutes</comment>
+        <translation>30 minutes</translation>
+    </message>
+    <message>
+        <source>5 minutes</source>
+        <comment>strSnoozeFor5Minutes</comment>
+        <translation>5 minutes</translation>
+    </message>
+    <message>
+        <source>%1 minutes</source>
+        <comment>strSnoozeForMinutes</comment>
+        <translation>%1 minutes</translation>
+    </message>
+    <message>
+        <source>“%1” was not created in OneNote: its section is gone. Choose another one in Preferences and add the reminder again.</source>
+        <comment>strPageCreateSectionGone</comment>
+        <translation>« %1 » n’a pas été créé dans OneNote : sa section n’existe plus. Choisissez-en une autre dans les Préférences et ajoutez de nouveau le rappel.</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <comment>strButtonCancel</comment>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <comment>strButtonClose</comment>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>Add Reminder</source>
+        <comment>strNewReminderAdd</comment>
+        <translation>Ajouter le rappel</translation>
+    </message>
+</context>
+<context>
+    <name>WinNewReminder</name>
+    <message>
+        <source>New Reminder</source>
+        <translation>Nouveau rappel</translation>
+    </message>
+    <message>
+        <source>&amp;Reminder:</source>
+        <translation>&amp;Rappel :</translation>
+    </message>
+    <message>
+        <source>What to be reminded of, e.g. Call Bob</source>
+        <translation>Objet du rappel, par ex. Appeler Bob</translation>
+    </message>
+    <message>
+        <source>&amp;When:</source>
+        <translation>&amp;Quand :</translation>
+    </message>
+    <message>
+        <source>Re&amp;peat:</source>
+        <translation>Ré&amp;péter :</translation>
+    </message>
+    <message>
+        <source>Once</source>
+        <translation>Une fois</translation>
+    </message>
+    <message>
+        <source>Every day</source>
+        <translation>Tous les jours</translation>
+    </message>
+    <message>
+        <source>On chosen weekdays</source>
+        <translation>Certains jours de la semaine</translation>
+    </message>
+    <message>
+        <source>&amp;Section:</source>
+        <translation>&amp;Section :</translation>
+    </message>
+    <message>
+        <source>Page title:</source>
+        <translation>Titre de la page :</translation>
+    </message>
+</context>
+<context>
+    <name>WinPreferences</name>
+    <message>
+        <source>Preferences — RedoZevuviva</source>
+        <translation>Préférences — RedoZevuviva</translation>
+    </message>
+    <message>
+        <source>Microsoft account</source>
+        <translation>Compte Microsoft</translation>
+    </message>
+    <message>
+        <source>Application (client) &amp;id:</source>
+        <translation>&amp;Identifiant d’application (client) :</translation>
+    </message>
+    <message>
+        <source>The built-in application</source>
+        <translation>L’application intégrée</translation>
+    </message>
+    <message>
+        <source>To use your own registration, register an application in the Microsoft Entra admin center for personal Microsoft accounts and enter its id here. It takes effect at the next sign-in.</source>
+        <translation>Pour utiliser votre propre inscription, inscrivez une application pour les comptes Microsoft personnels dans le centre d’administration Microsoft Entra et saisissez son identifiant ici. Il s’applique à la prochaine connexion.</translation>
+    </message>
+    <message>
+        <source>Reminders</source>
+        <translation>Rappels</translation>
+    </message>
+    <message>
+        <source>New reminders &amp;go to:</source>
+        <translation>Les nouveaux rappels &amp;vont dans :</translation>
+    </message>
+    <message>
+        <source>Default s&amp;nooze:</source>
+        <translation>&amp;Report par défaut :</translation>
+    </message>
+    <message>
+        <source>Ring &amp;late for reminders that came due while the agent was not running</source>
+        <translation>Sonner en &amp;retard pour les rappels échus pendant que l’agent ne tournait pas</translation>
+    </message>
+    <message>
+        <source>S&amp;tart at login</source>
+        <translation>Lancer à l’ou&amp;verture de session</translation>
+    </message>
+    <message>
+        <source>Alerts</source>
+        <translation>Alertes</translation>
+    </message>
+    <message>
+        <source>Play a &amp;sound</source>
+        <translation>Jouer un &amp;son</translation>
+    </message>
+    <message>
+        <source>Sound &amp;file:</source>
+        <translation>&amp;Fichier son :</translation>
+    </message>
+    <message>
+        <source>The built-in sound</source>
+        <translation>Le son intégré</translation>
+    </message>
+    <message>
+        <source>&amp;Choose…</source>
+        <translation>&amp;Choisir…</translation>
+    </message>
+    <message>
+        <source>T&amp;est</source>
+        <translation>T&amp;ester</translation>
+    </message>
+    <message>
+        <source>Show &amp;desktop notifications</source>
+        <translation>Afficher les notifications du &amp;bureau</translation>
     </message>
 </context>
 </TS>

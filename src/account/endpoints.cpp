@@ -139,4 +139,9 @@ std::string GraphRootAddress()
     return GraphServiceRoot() + "/";
 }
 
+std::string ReadmeStepsAddress()
+{
+    return CurrentEndpoints().WebsiteUrl + "#a-real-microsoft-account";
+}
+
 } // namespace rz

@@ -8,7 +8,8 @@
 namespace rz {
 
 // Hosts and identities of the outside services. Each comes from an optional key of the settings
-// file, read once at start-up; the app never writes them. Hosts carry scheme and host (and port),
+// file, read once at start-up; the app never writes the hosts. ClientId is written by the
+// Preferences window and read again when a sign-in starts. Hosts carry scheme and host (and port),
 // never a trailing slash.
 struct Endpoints
 {
@@ -46,6 +47,9 @@ std::string AuthorizeAddress(const std::string& clientId, const std::string& sta
 std::string SignOutAddress(const std::string& clientId);
 // "<graph>/v1.0/me", the user lookup's fixed address.
 std::string CurrentUserAddress();
+// The README's steps for registering an application, on the website: where the windows send a user
+// whose application id was refused.
+std::string ReadmeStepsAddress();
 // "<graph>/", the reachability probe's address.
 std::string GraphRootAddress();
 

@@ -59,6 +59,14 @@ LoginStep MLoginFlow::PageFinished(std::string_view url, PageLoadEnd end)
             ClearAccount(m_State);
             return {LoginAction::RetrieveAccount, {}, false};
         }
+        // The service sends refusals back to the redirect address, whose page is blank.
+        if (StrStartsWith(RedirectAddress() + "?", url)) {
+            TSignInProblem problem = SignInProblemFromRedirect(url);
+            if (problem.Kind != TSignInRefusal::None) {
+                m_Problem = std::move(problem);
+                return {LoginAction::ShowRefusal, {}, false};
+            }
+        }
     }
     if (m_Logout) {
         m_Logout = false;
@@ -96,15 +104,19 @@ bool MLoginFlow::IsOurRedirect(std::string_view url) const
            QueryFieldValue(url.substr(redirect.size()), "state") == m_Secrets.State;
 }
 
-void MLoginFlow::RetrieveAccount()
+bool MLoginFlow::RetrieveAccount()
 {
     m_State.CodeVerifier.Set(m_Secrets.CodeVerifier);
-    LoginRetrieveTokensByCode(m_State);
+    m_Problem = SignInProblemFromTokenAnswer(LoginRetrieveTokensByCode(m_State));
+    if (m_Problem.Kind != TSignInRefusal::None) {
+        return false;
+    }
     LoginRetrieveUserIdByToken(m_State);
     const std::string userId = m_State.UserId.Get();
     if (!userId.empty() && userId != m_OldUserId) {
         m_State.JustLoggedIn = true;
     }
+    return true;
 }
 
 } // namespace rz

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "account/pkce.h"
+#include "account/sign_in_refusal.h"
 
 #include <string>
 #include <string_view>
@@ -24,6 +25,7 @@ enum class LoginAction {
     Load,            // load Address into the web view
     RetrieveAccount, // a code arrived: show that sign-in is finishing, call RetrieveAccount, close
     ShowUnreachable, // replace the view by the unreachable message with its Retry button
+    ShowRefusal,     // replace the view by the message of Problem(), with its Retry button
 };
 
 struct LoginStep
@@ -56,13 +58,19 @@ public:
     // when there is none): "&username=" sets UserId, a non-empty code on the redirect address with
     // this window's state is captured (the account is cleared and saved, and the account is to be
     // retrieved), a finished sign-out page starts the sign-in, and a host that could not be reached
-    // asks for the unreachable message. A code anywhere else, or with another state, is ignored.
+    // asks for the unreachable message. A code anywhere else, or with another state, is ignored. The
+    // redirect address carrying "error=" asks for the refusal's message (Problem()).
     LoginStep PageFinished(std::string_view url, PageLoadEnd end);
 
     // Tokens from the captured code, then the user, synchronously; JustLoggedIn when a user id came
     // back that differs from the one at Start. Failures leave empty tokens or an empty user id and
-    // keep AuthorizationCode, so the worker's next cycle tries the exchange again.
-    void RetrieveAccount();
+    // keep AuthorizationCode, so the worker's next cycle tries the exchange again. False when the
+    // token endpoint refused the code with an error (Problem() says which); a request that got no
+    // answer is no refusal.
+    bool RetrieveAccount();
+
+    // The refusal the last page or token answer carried; None when there was none.
+    const TSignInProblem& Problem() const { return m_Problem; }
 
     // This window's state and PKCE pair, made once: a retry reloads the same authorize address.
     const TSignInSecrets& Secrets() const { return m_Secrets; }
@@ -76,6 +84,7 @@ private:
 
     AppState& m_State;
     TSignInSecrets m_Secrets = MakeSignInSecrets();
+    TSignInProblem m_Problem;
 };
 
 // The user agent of the sign-in browser: the engine's own Chrome user agent without the token that

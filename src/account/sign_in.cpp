@@ -59,17 +59,18 @@ std::string UserNameFromURL(std::string_view url)
     return StrReplaceAll(GetFieldValueFromURL(url, "username"), "%40", "@");
 }
 
-void LoginRetrieveTokensByCode(AppState& state)
+std::string LoginRetrieveTokensByCode(AppState& state)
 {
     const std::string code = state.AuthorizationCode.Get();
     if (code.empty()) {
-        return;
+        return {};
     }
-    const HttpResponse response =
+    HttpResponse response =
         PostTokenForm(CodeExchangeForm(state.ClientId.Get(), code, state.CodeVerifier.Get()));
     if (SetTokensFromAnswer(state, response.Body)) {
         MGlobalsOnline::SaveConfig(state);
     }
+    return std::move(response.Body);
 }
 
 void LoginRetrieveUserIdByToken(AppState& state)

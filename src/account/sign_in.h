@@ -25,8 +25,9 @@ std::string UserNameFromURL(std::string_view url);
 // The sign-in window's own token and identity requests, synchronous on the calling thread.
 // Tokens from the code (with the state's CodeVerifier): nothing without a code; a failed request is parsed as
 // an empty answer, so both tokens become empty; the account is saved only when an access token came back; no
-// refresh.
-void LoginRetrieveTokensByCode(AppState& state);
+// refresh. Gives the token endpoint's answer (empty when nothing was sent or nothing came back), so that a
+// refusal can be explained.
+std::string LoginRetrieveTokensByCode(AppState& state);
 // Identity: nothing without an access token; UserId and UserPrincipalName are cut out of whatever
 // came back (empty on failure) and the account is saved in every case; no refresh.
 void LoginRetrieveUserIdByToken(AppState& state);

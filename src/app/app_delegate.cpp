@@ -5,6 +5,8 @@
 #include "core/account_settings.h"
 #include "core/app_state.h"
 #include "core/paths.h"
+#include "core/preferences.h"
+#include "mirror/page_create.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "mirror/todo_queue.h"
 #include "reminders/reminder_list.h"
@@ -73,6 +75,8 @@ bool AppDelegate::applicationDidFinishLaunching()
     m_SupportFolderInUse = applicationSupportFolder;
     BuildPaths(applicationSupportFolder);
 
+    LoadPreferences();
+
     // A click on a row of the main table opens its page.
     connect(m_Window.get(), &MainWindow::RowClicked, this, &AppDelegate::onActionTableView);
     // Closing the window never ends the agent: with a tray it hides behind the icon, without one it
@@ -96,6 +100,9 @@ bool AppDelegate::applicationDidFinishLaunching()
     // Writes to OneNote (to-dos marked done, …) wait here until the service took them.
     m_Outbox = std::make_unique<TOutbox>(m_State.Paths.DataFolderPath + "/Outbox.json", m_State.UserId);
     m_Outbox->AddKind(std::make_unique<TToDoDoneKind>());
+    auto pageCreate = std::make_unique<TPageCreateKind>();
+    m_PageCreateKind = pageCreate.get();
+    m_Outbox->AddKind(std::move(pageCreate));
     m_Outbox->Load();
     m_Pending->SetToDoQueue(m_Outbox.get());
 

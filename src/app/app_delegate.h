@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/sign_in_window.h"
+#include "mirror/section_choices.h"
 #include "ui/notification_targets.h"
 
 #include <QIcon>
@@ -13,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -24,6 +26,7 @@ namespace rz {
 struct AppState;
 struct DueCheckResult;
 struct NotificationAction;
+struct TPreferences;
 class TAReminder;
 class DesktopNotifier;
 class MainWindow;
@@ -35,6 +38,7 @@ class TDueCheck;
 class TPageOpener;
 class TPendingReminders;
 class TOutbox;
+class TPageCreateKind;
 class TWorkerCallbacks;
 
 // The application controller: the tray icon and its menu, the launch sequence, the one-second
@@ -75,6 +79,22 @@ public:
     void MenuItemAboutClick();
     void MenuItemCompleteReminderListClick();
     void MenuItemStartAtLoginClick(bool checked);
+    void MenuItemPreferencesClick();
+    void MenuItemNewReminderClick();
+    // Queues the page of a new reminder for the section (empty: the one chosen last), as the dialog
+    // and another start's --add hand it over. Queued: false with the reason, else what was queued.
+    struct NewReminderAnswer
+    {
+        bool Queued = false;
+        QString Text;
+    };
+    NewReminderAnswer QueueNewReminder(const std::string& title, std::string sectionId);
+    // What the main table shows as waiting: new reminders queued, or created and not mirrored yet.
+    std::vector<std::string> WaitingTitles();
+    // The sections of the mirrored hierarchy a new reminder's page can go to.
+    std::vector<TSectionChoice> SectionChoices() const;
+    // Applies preferences the window stored: sound, notifications, default snooze.
+    void ApplyPreferences(const TPreferences& preferences);
     // Lets the main window close and ends the event loop.
     void MenuItemQuitClick();
     // True once Quit was chosen, also while start-up still waited for the sign-in window.
@@ -125,7 +145,14 @@ private:
     // After an action on the pending list: redraw the window, close it when nothing waits.
     void PendingListActedOn(bool empty);
     void PlayAlertSound();
+    // The alert sound from `file` (empty: the built-in one), made when first needed or changed.
+    void PlaySound(const std::string& file);
     void CreateTimer();
+    // Reads what the Preferences window stored; at launch, before the first check.
+    void LoadPreferences();
+    // Pages the outbox created since the last tick: shown as waiting until mirrored, which a
+    // refresh brings about at once.
+    void TakeCreatedPages();
 
     // Calls into parts that join later; each does nothing yet, in its place in the sequence.
     void ReminderEngineInit();
@@ -160,6 +187,10 @@ private:
     // Before m_Pending, which refers to both.
     std::unique_ptr<TPageOpener> m_PageOpener;
     std::unique_ptr<TOutbox> m_Outbox;
+    // Owned by the outbox; tells which pages it created.
+    TPageCreateKind* m_PageCreateKind = nullptr;
+    // Titles of pages created whose reminder the mirror has not brought yet.
+    std::vector<std::string> m_CreatedTitles;
     std::unique_ptr<TPendingReminders> m_Pending;
     // Kept out of this header's includes: moc reads it and stumbles over the core's C++20 headers.
     std::unique_ptr<TDueCheck> m_DueCheck;
@@ -179,6 +210,8 @@ private:
     bool m_SignInShown = false;
     bool m_QuitRequested = false;
     QSoundEffect* m_Sound = nullptr;
+    // What the Preferences window stored; read at launch.
+    std::unique_ptr<TPreferences> m_Preferences;
     bool m_SoundQueued = false;
     bool m_InTick = false;
     int m_AlertCount = 0;

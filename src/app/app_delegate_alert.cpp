@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's one-second tick: the due check, the alert window, its sound and notification.
 #include "app/app_delegate.h"
-
 #include "core/app_state.h"
+#include "core/preferences.h"
 #include "reminders/engine_state.h"
 #include "reminders/reminder_handle.h"
 #include "reminders/reminder_list.h"
@@ -16,8 +16,10 @@
 #include <QProgressBar>
 #include <QSoundEffect>
 #include <QUrl>
+#include <filesystem>
 #include <mutex>
 #include <string>
+#include <system_error>
 
 namespace rz {
 
@@ -46,6 +48,7 @@ void AppDelegate::TimerRun()
     }
 
     CheckAndReminder();
+    TakeCreatedPages();
 
     // Taken and cleared before sorting, so a change the worker makes meanwhile waits for the next tick.
     if (m_State.ReminderListChanged.exchange(false)) {
@@ -68,7 +71,13 @@ void AppDelegate::CheckAndReminder()
         return;
     }
     // Resumes from the last run's last check; called first at launch, before the worker starts.
-    m_DueCheck->UseStateFile(m_State.EngineFiles.Beside(kDueCheckFileName));
+    // Without late alarms the last run is forgotten first, so nothing missed meanwhile rings.
+    const std::string dueCheckFile = m_State.EngineFiles.Beside(kDueCheckFileName);
+    if (!m_DueCheck->PreviousCheck() && m_Preferences && !m_Preferences->LateAlarms) {
+        std::error_code ignored;
+        std::filesystem::remove(dueCheckFile, ignored);
+    }
+    m_DueCheck->UseStateFile(dueCheckFile);
     DueCheckResult result;
     {
         // The reminder engine changes the lists page by page on the worker; never across a request.
@@ -126,7 +135,7 @@ void AppDelegate::RaiseAlert(const DueCheckResult& fired)
     }
     const QString summary = names.size() == 1 ? UiText("strNotificationTitle")
                                               : UiText("strNotificationTitleMany").arg(names.size());
-    if (!names.isEmpty()) {
+    if (!names.isEmpty() && (!m_Preferences || m_Preferences->DesktopNotifications)) {
         m_Notifier->Notify(summary, names, NotificationActionsFor(names));
     }
     emit AlertRaised(names);
@@ -134,12 +143,22 @@ void AppDelegate::RaiseAlert(const DueCheckResult& fired)
 
 void AppDelegate::PlayAlertSound()
 {
+    if (m_Preferences && !m_Preferences->AlertSound) {
+        return;
+    }
+    PlaySound(m_Preferences ? m_Preferences->AlertSoundFile : std::string());
+}
+
+void AppDelegate::PlaySound(const std::string& file)
+{
     // Made at the first alert, so an idle app keeps no audio stream open. The sample loads
     // asynchronously; the first alert plays once it is ready. No audio device means silence.
     if (m_AlertSoundPlayer) {
         m_AlertSoundPlayer();
         return;
     }
+    const QUrl source = file.empty() ? QUrl(QStringLiteral("qrc:/sounds/default.wav"))
+                                     : QUrl::fromLocalFile(QString::fromStdString(file));
     if (m_Sound == nullptr) {
         m_Sound = new QSoundEffect(this);
         connect(m_Sound, &QSoundEffect::statusChanged, this, [this] {
@@ -148,7 +167,9 @@ void AppDelegate::PlayAlertSound()
                 m_Sound->play();
             }
         });
-        m_Sound->setSource(QUrl(QStringLiteral("qrc:/sounds/default.wav")));
+    }
+    if (m_Sound->source() != source) {
+        m_Sound->setSource(source);
     }
     if (m_Sound->status() == QSoundEffect::Ready) {
         m_Sound->play();

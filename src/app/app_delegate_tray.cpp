@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's tray icon, its menu and the actions behind it.
-#include "app/app_delegate.h"
-
 #include "account/endpoints.h"
+#include "app/app_delegate.h"
 #include "core/app_state.h"
 #include "reminders/reminder_list.h"
 #include "ui/autostart.h"
@@ -36,6 +35,7 @@ void AppDelegate::awakeFromNib()
     // The menu's actions come from the main window's layout.
     if (!m_Window) {
         m_MainModel = std::make_unique<ReminderTableModel>(m_State.ReminderList);
+        m_MainModel->SetWaitingTitles([this] { return WaitingTitles(); });
         m_Window = std::make_unique<MainWindow>(m_MainModel.get());
     }
     CreateStatusMenu();
@@ -68,6 +68,8 @@ void AppDelegate::CreateStatusMenu()
         {actions.Refresh, &AppDelegate::MenuItemRefreshClick},
         {actions.Login, &AppDelegate::MenuItemLoginClick},
         {actions.About, &AppDelegate::MenuItemAboutClick},
+        {actions.Preferences, &AppDelegate::MenuItemPreferencesClick},
+        {actions.NewReminder, &AppDelegate::MenuItemNewReminderClick},
     };
     for (const auto& [action, slot] : plain) {
         connect(action, &QAction::triggered, this, slot);
@@ -78,12 +80,15 @@ void AppDelegate::CreateStatusMenu()
     connect(m_StartAtLoginAction, &QAction::triggered, this, &AppDelegate::MenuItemStartAtLoginClick);
     connect(actions.Quit, &QAction::triggered, this, &AppDelegate::MenuItemQuitClick);
 
+    m_StatusMenu->addAction(actions.NewReminder);
+    m_StatusMenu->addSeparator();
     m_StatusMenu->addAction(actions.RedoZevuviva);
     m_StatusMenu->addAction(actions.CompleteReminderList);
     m_StatusMenu->addAction(actions.Status);
     m_StatusMenu->addAction(actions.Refresh);
     m_StatusMenu->addSeparator();
     m_StatusMenu->addAction(actions.Login);
+    m_StatusMenu->addAction(actions.Preferences);
     m_StatusMenu->addAction(actions.StartAtLogin);
     m_StatusMenu->addAction(actions.About);
     m_StatusMenu->addSeparator();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's wiring of the sign-in window, the reminder engine and the mirror worker.
+#include "account/endpoints.h"
 #include "app/app_delegate.h"
-
 #include "core/account_settings.h"
 #include "core/app_state.h"
 #include "mirror/thread_one_note_restdb.h"
@@ -44,6 +44,9 @@ void AppDelegate::ShowSignInWindow(int logInOrOut)
     m_SignInShown = true;
     // Until the window reports back the worker must not act on, or save, the old account.
     MGlobalsOnline::BeginSignIn(m_State, logInOrOut != 0);
+    // An application id changed in Preferences takes effect now, in the window and in the tokens
+    // the agent refreshes afterwards alike.
+    m_State.ClientId.Set(LoadEndpoints(m_State.Paths.SettingsFilePath).ClientId);
     const SignInResult result = m_SignInRunner ? m_SignInRunner(logInOrOut)
                                                : RunSignInWindowProcess(logInOrOut, m_SupportFolderInUse);
     MGlobalsOnline::EndSignIn(m_State, result.AuthorizationCode, result.CodeVerifier);
@@ -67,7 +70,8 @@ void AppDelegate::SetMirrorWorkerJustLoggedIn()
 
 void AppDelegate::BindMirrorWorkerCallbacks()
 {
-    m_WorkerCallbacks = std::make_unique<TWorkerCallbacks>(m_State, m_CheckKnownPagesTick, LocaleMonitorTexts());
+    m_WorkerCallbacks =
+        std::make_unique<TWorkerCallbacks>(m_State, m_CheckKnownPagesTick, LocaleMonitorTexts());
     m_WorkerCallbacks->Bind(*m_MirrorWorker);
     // To-dos marked done go out on the worker's passes, through its tokens and request budget.
     if (m_Outbox) {

@@ -80,7 +80,14 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         QStringLiteral("folder"));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Writes debug messages to standard error."));
-    parser.addOptions({help, version, dataHome, verbose});
+    const QCommandLineOption add(
+        QStringLiteral("add"),
+        QStringLiteral("Hands a reminder written as a page title, e.g. \"Call Bob !2026-12-10 09:00\" or "
+                       "\"Standup !! 09:15 [1,2,3,4,5]\", to the running agent (starting it when none runs), "
+                       "which creates its page in the section chosen for new reminders. Prints what was "
+                       "queued, or why not, and exits with status 0 or 1."),
+        QStringLiteral("text"));
+    parser.addOptions({help, version, dataHome, verbose, add});
     for (const QtOption& qt : kQtOptions) {
         parser.addOption(Hidden(
             qt.takesValue ? QCommandLineOption(QLatin1String(qt.name), QString(), QStringLiteral("value"))
@@ -127,6 +134,12 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         result.dataHome = QDir::cleanPath(QDir::current().absoluteFilePath(folder));
     }
     result.verbose = parser.isSet(verbose);
+    if (parser.isSet(add)) {
+        result.addText = parser.value(add);
+        if (result.addText.isNull()) {
+            result.addText = QStringLiteral("");
+        }
+    }
     return result;
 }
 

@@ -17,6 +17,8 @@ struct CommandLine
     // --data-home, made absolute; empty: $XDG_DATA_HOME or ~/.local/share.
     QString dataHome;
     bool verbose = false;
+    // --add: a reminder written as a page title, handed to the running agent; null when not given.
+    QString addText;
 };
 
 // Parses the program's arguments (the first is the program). Qt's own options (-platform, -style,

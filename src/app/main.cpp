@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/add_command.h"
 #include "app/app_delegate.h"
 #include "app/command_line.h"
 #include "app/sign_in_window.h"
@@ -46,6 +47,10 @@ int main(int argc, char** argv)
     }
     const std::string dataFolder = rz::BuildAppPaths(supportFolder).DataFolderPath;
 
+    if (!commandLine.addText.isNull()) {
+        return rz::HandReminderToAgent(argc, argv, commandLine, dataFolder);
+    }
+
     // One agent per data folder, decided before anything of the desktop is touched, so a second start
     // is quick and needs no display.
     rz::TInstanceLock lock;
@@ -88,6 +93,10 @@ int main(int argc, char** argv)
     controller.SetDataHomeOption(commandLine.dataHome.toStdString());
     controller.SetInstanceLockHeld(lock.Held());
     rz::SingleInstance instance(QDBusConnection::sessionBus(), dataFolder);
+    instance.SetAddHandler([&controller](const QString& text) {
+        const rz::AppDelegate::NewReminderAnswer answer = controller.QueueNewReminder(text.toStdString(), {});
+        return rz::SingleInstance::AddAnswer{true, answer.Queued, answer.Text};
+    });
     if (lock.Held()) {
         instance.Register();
         QObject::connect(&instance, &rz::SingleInstance::ShowRequested, &controller,

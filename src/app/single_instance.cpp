@@ -11,6 +11,12 @@
 #include <QThread>
 
 namespace rz {
+namespace {
+
+constexpr const char* kInboxPathTail = "/Reminders";
+constexpr const char* kInboxInterface = "example.tidewell.RedoZevuviva.Reminders";
+
+} // namespace
 
 SingleInstance::SingleInstance(const QDBusConnection& bus, const std::string& dataFolder, QObject* parent)
     : QObject(parent), m_Bus(bus), m_BusName(QString::fromStdString(InstanceBusName(dataFolder))),
@@ -23,8 +29,11 @@ bool SingleInstance::Register()
     if (!m_Bus.isConnected() || m_Bus.interface() == nullptr) {
         return false;
     }
-    // The object first, so a call that follows the name's appearance finds it.
-    const bool exported = m_Bus.registerObject(m_ObjectPath, this, QDBusConnection::ExportScriptableSlots);
+    // The objects first, so a call that follows the name's appearance finds them.
+    m_Inbox = new ReminderInbox(m_AddHandler, this);
+    const bool exported = m_Bus.registerObject(m_ObjectPath, this, QDBusConnection::ExportScriptableSlots) &&
+                          m_Bus.registerObject(m_ObjectPath + QLatin1String(kInboxPathTail), m_Inbox,
+                                               QDBusConnection::ExportScriptableSlots);
     const auto reply =
         m_Bus.interface()->registerService(m_BusName, QDBusConnectionInterface::DontQueueService,
                                            QDBusConnectionInterface::DontAllowReplacement);
@@ -39,31 +48,52 @@ bool SingleInstance::Register()
 
 bool SingleInstance::AskRunningToShow(int timeoutMs)
 {
+    return CallRunning(m_ObjectPath, QStringLiteral("org.freedesktop.Application"),
+                       QStringLiteral("Activate"), {QVariantMap()}, timeoutMs)
+               .type() == QDBusMessage::ReplyMessage;
+}
+
+SingleInstance::AddAnswer SingleInstance::HandReminderToRunning(const QString& text, int timeoutMs)
+{
+    const QDBusMessage reply =
+        CallRunning(m_ObjectPath + QLatin1String(kInboxPathTail), QLatin1String(kInboxInterface),
+                    QStringLiteral("Add"), {text}, timeoutMs);
+    AddAnswer answer;
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) {
+        return answer;
+    }
+    answer.Reached = true;
+    answer.Queued = reply.arguments().at(0).toBool();
+    answer.Message = reply.arguments().at(1).toString();
+    return answer;
+}
+
+QDBusMessage SingleInstance::CallRunning(const QString& path, const QString& interface, const QString& method,
+                                         const QVariantList& arguments, int timeoutMs)
+{
     if (!m_Bus.isConnected()) {
         LogDebug("no session bus to reach the running agent");
-        return false;
+        return {};
     }
     QDeadlineTimer deadline(timeoutMs);
     for (;;) {
-        QDBusMessage call = QDBusMessage::createMethodCall(m_BusName, m_ObjectPath,
-                                                           QStringLiteral("org.freedesktop.Application"),
-                                                           QStringLiteral("Activate"));
-        call << QVariantMap();
+        QDBusMessage call = QDBusMessage::createMethodCall(m_BusName, path, interface, method);
+        call.setArguments(arguments);
         const int left = static_cast<int>(qMax<qint64>(deadline.remainingTime(), 1));
         const QDBusMessage reply = m_Bus.call(call, QDBus::Block, left);
         if (reply.type() == QDBusMessage::ReplyMessage) {
-            return true;
+            return reply;
         }
         // The holder may have taken the lock but not yet its name; anything else is final.
         const QString error = reply.errorName();
-        LogDebug(QStringLiteral("asking the running agent to show itself: %1 %2")
+        LogDebug(QStringLiteral("calling the running agent: %1 %2")
                      .arg(error, reply.errorMessage())
                      .toStdString());
         const bool notYetThere = error == QDBusError::errorString(QDBusError::ServiceUnknown) ||
                                  error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner") ||
                                  error == QDBusError::errorString(QDBusError::UnknownObject);
         if (!notYetThere || deadline.remainingTime() < 100) {
-            return false;
+            return reply;
         }
         QThread::msleep(100);
     }
@@ -73,6 +103,16 @@ void SingleInstance::Activate(const QVariantMap& platformData)
 {
     Q_UNUSED(platformData);
     emit ShowRequested();
+}
+
+bool ReminderInbox::Add(const QString& text, QString& message)
+{
+    if (!m_Handler) {
+        return false;
+    }
+    const SingleInstance::AddAnswer answer = m_Handler(text);
+    message = answer.Message;
+    return answer.Queued;
 }
 
 } // namespace rz

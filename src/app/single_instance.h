@@ -2,12 +2,16 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
+#include <functional>
 #include <string>
 
 namespace rz {
+
+class ReminderInbox;
 
 // How the one agent of a data folder and a second start find each other on the session bus. The
 // folder's lock (TInstanceLock) decides who runs; the bus only carries the request to come forward.
@@ -26,6 +30,20 @@ public:
     // to appear on the bus (it may have taken the lock a moment ago). False when it cannot be asked.
     bool AskRunningToShow(int timeoutMs = 1500);
 
+    // The agent's answer to a reminder handed over: queued or refused, and the text that says which.
+    struct AddAnswer
+    {
+        bool Reached = false; // false: no agent answered within the time
+        bool Queued = false;
+        QString Message;
+    };
+    // As the agent: what takes a reminder text another start hands over (set before Register).
+    using AddHandler = std::function<AddAnswer(const QString& text)>;
+    void SetAddHandler(AddHandler handler) { m_AddHandler = std::move(handler); }
+    // As a second start: hands a reminder's title to the running agent, waiting up to the time given
+    // for it to appear on the bus.
+    AddAnswer HandReminderToRunning(const QString& text, int timeoutMs = 1500);
+
 public slots:
     // org.freedesktop.Application: another start asks this one to come forward.
     Q_SCRIPTABLE void Activate(const QVariantMap& platformData);
@@ -34,9 +52,39 @@ signals:
     void ShowRequested();
 
 private:
+    // Calls a method of the running agent, retrying while it is not on the bus yet.
+    QDBusMessage CallRunning(const QString& path, const QString& interface, const QString& method,
+                             const QVariantList& arguments, int timeoutMs);
+
     QDBusConnection m_Bus;
+    AddHandler m_AddHandler;
+    ReminderInbox* m_Inbox = nullptr;
     QString m_BusName;
     QString m_ObjectPath;
+};
+
+} // namespace rz
+
+namespace rz {
+
+// The agent's own bus interface beside org.freedesktop.Application: new reminders from a terminal.
+class ReminderInbox : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "example.tidewell.RedoZevuviva.Reminders")
+public:
+    explicit ReminderInbox(SingleInstance::AddHandler& handler, QObject* parent)
+        : QObject(parent), m_Handler(handler)
+    {
+    }
+
+public slots:
+    // Queues a page titled `text` in the section chosen for new reminders. True when queued;
+    // `message` says what was queued, or why not, in the agent's language.
+    Q_SCRIPTABLE bool Add(const QString& text, QString& message);
+
+private:
+    SingleInstance::AddHandler& m_Handler;
 };
 
 } // namespace rz

@@ -34,7 +34,8 @@ MenuActions MainWindow::Actions() const
 {
     return {
         m_Ui->actionRedoZevuviva, m_Ui->actionCompleteReminderList, m_Ui->actionStatus, m_Ui->actionRefresh,
-        m_Ui->actionLogin,        m_Ui->actionStartAtLogin,         m_Ui->actionAbout,  m_Ui->actionQuit};
+        m_Ui->actionLogin,        m_Ui->actionStartAtLogin,         m_Ui->actionAbout,  m_Ui->actionQuit,
+        m_Ui->actionNewReminder,  m_Ui->actionPreferences};
 }
 
 void MainWindow::StopProgress()

@@ -27,6 +27,8 @@ struct MenuActions
     QAction* StartAtLogin = nullptr;
     QAction* About = nullptr;
     QAction* Quit = nullptr;
+    QAction* NewReminder = nullptr;
+    QAction* Preferences = nullptr;
 };
 
 // The list of all coming reminders and the progress spinner shown until the first tick.

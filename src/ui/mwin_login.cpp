@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/mwin_login.h"
 
+#include "account/endpoints.h"
 #include "account/login_flow.h"
 #include "core/app_state.h"
 #include "core/settings_store.h"
@@ -11,6 +12,7 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFont>
 #include <QProgressBar>
 #include <QPushButton>
@@ -81,7 +83,11 @@ MWinLogin::MWinLogin(AppState& state, QWidget* parent)
     titleFont.setBold(true);
     m_Ui->messageTitle->setFont(titleFont);
     m_Ui->progressInd->hide();
+    m_Ui->messageLink->hide();
     connect(m_Ui->buttonRetry, &QPushButton::clicked, this, &MWinLogin::buttonRetryClick);
+    // The steps open in the desktop's browser, never in this window.
+    connect(m_Ui->messageLink, &QLabel::linkActivated, this,
+            [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
 
     // A named profile on disk below the data folder: a returning user's sign-in cookies survive,
     // and the sign-out has real cookies and cache to delete. Without a data folder nothing is kept.
@@ -231,6 +237,9 @@ void MWinLogin::_WebViewWinProgressFinished(const QWebEngineLoadingInfo& info)
             text += QStringLiteral("\n\n(") + info.errorString() + QLatin1Char(')');
         }
         ShowMessage(UiText("strLoginUnreachableTitle"), text, true);
+    } else if (step.Action == LoginAction::ShowRefusal) {
+        m_PageShown = false;
+        ShowRefusal();
     } else {
         if (end != PageLoadEnd::Unreachable) {
             m_PageShown = true;
@@ -262,6 +271,7 @@ void MWinLogin::Perform(const LoginStep& step)
         FinishSignIn();
         break;
     case LoginAction::ShowUnreachable:
+    case LoginAction::ShowRefusal:
     case LoginAction::None:
         break;
     }
@@ -272,8 +282,33 @@ void MWinLogin::ShowWebView()
     m_Ui->pages->setCurrentWidget(m_Ui->webViewHost);
 }
 
+void MWinLogin::ShowRefusal()
+{
+    const TSignInProblem& problem = m_Flow->Problem();
+    QString argument = QString::fromStdString(problem.Code);
+    if (problem.Kind == TSignInRefusal::AppNotFound) {
+        argument = QString::fromStdString(m_State.ClientId.Get());
+    } else if (problem.Kind == TSignInRefusal::RedirectNotRegistered) {
+        argument = QString::fromStdString(RedirectAddress());
+    }
+    QString text = UiText(SignInProblemTextKey(problem.Kind));
+    if (text.contains(QLatin1String("%1"))) {
+        text = text.arg(argument);
+    }
+    if (!problem.Description.empty()) {
+        text += QStringLiteral("\n\n") +
+                UiText("strSignInServiceSaid").arg(QString::fromStdString(problem.Description));
+    }
+    ShowMessage(UiText("strSignInRefusedTitle"), text, true);
+    m_Ui->messageLink->setText(QStringLiteral("<a href=\"%1\">%2</a>")
+                                   .arg(QString::fromStdString(ReadmeStepsAddress()).toHtmlEscaped(),
+                                        UiText("strSignInReadmeLink").toHtmlEscaped()));
+    m_Ui->messageLink->show();
+}
+
 void MWinLogin::ShowMessage(const QString& title, const QString& text, bool retry)
 {
+    m_Ui->messageLink->hide();
     m_Ui->messageTitle->setText(title);
     m_Ui->messageText->setText(text);
     m_Ui->buttonRetry->setVisible(retry);
@@ -290,7 +325,11 @@ void MWinLogin::FinishSignIn()
     m_Ui->progressInd->setRange(0, 0);
     m_Ui->progressInd->show();
     repaint();
-    m_Flow->RetrieveAccount();
+    if (!m_Flow->RetrieveAccount()) {
+        m_Ui->progressInd->hide();
+        ShowRefusal();
+        return;
+    }
     accept();
 }
 

@@ -80,6 +80,8 @@ private:
     void Perform(const LoginStep& step);
     void ShowWebView();
     void ShowMessage(const QString& title, const QString& text, bool retry);
+    // The flow's refusal: what went wrong, what to do, and the link to the registration steps.
+    void ShowRefusal();
     void FinishSignIn();
     void DeleteDiskCache();
     void RestoreWindowGeometry();

@@ -6,6 +6,7 @@
 #include "ui/pending_reminders.h"
 #include "ui/reminder_table_model.h"
 #include "ui/snooze.h"
+#include "ui/snooze_choices.h"
 #include "ui/strings_table.h"
 #include "ui_MWinPendingReminders.h"
 
@@ -39,13 +40,10 @@ void MWinPendingReminders::windowDidLoad()
     m_Ui->tableView->setModel(m_Model);
     ConfigureReminderColumns(m_Ui->tableView);
 
-    // The choices must be texts the snooze reader understands, so they come from there.
-    m_Ui->snoozeCombo->clear();
-    for (const char* choice : kSnoozeChoices) {
-        m_Ui->snoozeCombo->addItem(QString::fromLatin1(choice));
-    }
+    // The choices in the user's language; the settings keep their minutes.
+    FillSnoozeChoices(m_Ui->snoozeCombo, m_Pending.SnoozeDefaultMinutes());
     m_Ui->snoozeCombo->setEditable(true);
-    m_Ui->snoozeCombo->setCurrentText(QString::fromStdString(m_Pending.SnoozeDefault()));
+    m_Ui->snoozeCombo->setToolTip(UiText("strSnoozeChoiceTip"));
 
     connect(m_Ui->buttonDismiss, &QPushButton::clicked, this, &MWinPendingReminders::buttonDismissClick);
     connect(m_Ui->buttonDismissAll, &QPushButton::clicked, this,
@@ -213,7 +211,13 @@ void MWinPendingReminders::SnoozeOneClick(int choice)
 
 void MWinPendingReminders::buttonSnoozeClick()
 {
-    m_Pending.SnoozeWith(m_Ui->snoozeCombo->currentText().toStdString());
+    // A choice is kept as minutes; a delay typed in (English units) as the text, as before.
+    const int choice = m_Ui->snoozeCombo->findText(m_Ui->snoozeCombo->currentText());
+    if (choice >= 0) {
+        m_Pending.SnoozeForMinutes(m_Ui->snoozeCombo->itemData(choice).toInt());
+    } else {
+        m_Pending.SnoozeWith(m_Ui->snoozeCombo->currentText().toStdString());
+    }
     close();
 }
 

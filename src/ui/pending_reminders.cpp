@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/pending_reminders.h"
 
+#include "core/preferences.h"
 #include "core/settings_store.h"
 #include "mirror/todo_queue.h"
 #include "reminders/reminder_list.h"
@@ -215,6 +216,22 @@ void TPendingReminders::Forget()
     m_Snoozed.clear();
     m_Snooze = InitialSnoozeState(DateNow());
     Save();
+}
+
+void TPendingReminders::SnoozeForMinutes(int minutes)
+{
+    {
+        MConfigTransaction settings(m_SettingsFilePath);
+        settings->WriteValueValueInt(kSnoozeSettingsKey, minutes);
+        settings->Save();
+    }
+    m_Snooze.SnoozeRemindedTime = SnoozeUntilMinutes(minutes, DateNow());
+}
+
+int TPendingReminders::SnoozeDefaultMinutes() const
+{
+    MConfigTransaction settings(m_SettingsFilePath);
+    return SnoozeMinutesFromSetting(settings->ReadValueDefStr(kSnoozeSettingsKey, std::string()));
 }
 
 void TPendingReminders::Load()

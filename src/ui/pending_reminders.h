@@ -50,6 +50,10 @@ public:
     void SnoozeWith(const std::string& text);
     // The last snooze text used, "5 minutes" when none is stored.
     std::string SnoozeDefault() const;
+    // Stores the minutes as the next default (language-independent), then sets the snooze.
+    void SnoozeForMinutes(int minutes);
+    // The stored default in minutes; an older stored English text is read as well.
+    int SnoozeDefaultMinutes() const;
 
     // True when the row's reminder is an open to-do that "Done" can tick in OneNote.
     bool CanMarkDone(std::optional<std::size_t> selectedRow) const;

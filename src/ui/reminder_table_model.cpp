@@ -10,7 +10,9 @@
 #include <QHeaderView>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace rz {
 namespace {
@@ -52,6 +54,17 @@ void ReminderTableModel::Reload()
                               .arg(row.Name, LocaleSpokenDateTimeText(r->time()));
         row.Link = r->link().value_or(std::string());
         row.PageId = r->pageId().value_or(std::string());
+        rows.push_back(std::move(row));
+    }
+    for (const std::string& title : m_Waiting ? m_Waiting() : std::vector<std::string>()) {
+        Row row;
+        std::optional<Date> time;
+        std::int64_t type = 0, start = 0, end = 0;
+        WeekDayFlags weekDay = DefaultWeekDays();
+        TAReminder::PageTitleReminder_GetDateTime(title, time, type, start, end, weekDay);
+        row.Repeats = type == kReminderTypeRepeating;
+        row.Name = UiText("strWaitingForPage").arg(QString::fromStdString(title));
+        row.Time = LocaleDateTimeText(time) + (row.Repeats ? QStringLiteral("R") : QString());
         rows.push_back(std::move(row));
     }
     beginResetModel();

@@ -4,6 +4,7 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <QString>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ public:
 
     // Takes a fresh copy of the list.
     void Reload();
+    // Titles of new reminders whose page does not exist yet, shown after the list's rows, marked as
+    // waiting; read at each Reload.
+    void SetWaitingTitles(std::function<std::vector<std::string>()> source) { m_Waiting = std::move(source); }
     // The link of the row as shown; empty for a row out of range.
     std::string LinkAt(int row) const;
     // The page id of the row as shown; empty for a row out of range.
@@ -51,6 +55,7 @@ private:
     };
 
     TReminderList& m_List;
+    std::function<std::vector<std::string>()> m_Waiting;
     std::vector<Row> m_Rows;
     QIcon m_Recurrence;
     QIcon m_Time;

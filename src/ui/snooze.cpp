@@ -66,6 +66,35 @@ const char* OneSnoozeTextKey(TOneSnooze choice)
     return "";
 }
 
+const char* SnoozeChoiceTextKey(int minutes)
+{
+    switch (minutes) {
+    case 5:
+        return "strSnoozeFor5Minutes";
+    case 10:
+        return "strSnoozeFor10Minutes";
+    case 15:
+        return "strSnoozeFor15Minutes";
+    case 30:
+        return "strSnoozeFor30Minutes";
+    case 60:
+        return "strSnoozeFor1Hour";
+    case 120:
+        return "strSnoozeFor2Hours";
+    case 1440:
+        return "strSnoozeFor1Day";
+    default:
+        return "strSnoozeForMinutes";
+    }
+}
+
+Date SnoozeUntilMinutes(int minutes, Date now)
+{
+    constexpr int kMinutesPerDay = 24 * 60;
+    return minutes % kMinutesPerDay == 0 ? DateAddDays(now, minutes / kMinutesPerDay)
+                                         : DateAddMinutes(now, minutes);
+}
+
 std::optional<Date> SnoozeTimeFromText(std::string_view text, Date now)
 {
     const std::string lower = AsciiLower(text);

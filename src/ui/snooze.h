@@ -13,6 +13,13 @@ inline constexpr const char* kSnoozeChoices[] = {"5 minutes", "10 minutes", "15 
                                                  "1 hour",    "2 hours",    "1 day"};
 inline constexpr const char* kSnoozeDefault = "5 minutes";
 inline constexpr const char* kSnoozeSettingsKey = "SnoozeTime_Default";
+// The same choices in minutes, as the pending window offers them in the user's language and the
+// settings file keeps them.
+inline constexpr int kSnoozeChoiceMinutes[] = {5, 10, 15, 30, 60, 120, 1440};
+// The strings-table key of a choice's caption; for other minutes "strSnoozeForMinutes" (%1 minutes).
+const char* SnoozeChoiceTextKey(int minutes);
+// When a window snoozed at `now` for `minutes` comes back: whole days keep the clock time.
+Date SnoozeUntilMinutes(int minutes, Date now);
 
 // The delays one due reminder can be snoozed for on its own, in the order they are offered.
 enum class TOneSnooze {

@@ -145,10 +145,11 @@ TEST_F(LoginFlowTest, PageHandlerFollowsTheAddressTable)
         // "&username=" alone sets UserId with "@" for every "%40".
         {"https://id.example/ppsecure/post.srf?x=1&username=a%40b%40c.com", PageLoadEnd::Succeeded,
          LoginAction::None, "old-code", "a@b@c.com"},
-        // An empty code, a denial and plain pages leave the window open.
+        // An empty code and plain pages leave the window open; a denial is explained in it.
         {"https://acct.example/oauth20_desktop.srf?code=&username=ada%40example.com&state={state}",
          PageLoadEnd::Succeeded, LoginAction::None, "old-code", "ada@example.com"},
-        {"https://acct.example/oauth20_desktop.srf?error=access_denied", PageLoadEnd::Succeeded},
+        {"https://acct.example/oauth20_desktop.srf?error=access_denied", PageLoadEnd::Succeeded,
+         LoginAction::ShowRefusal},
         {kAuthorize, PageLoadEnd::Stopped},
         {kAuthorize, PageLoadEnd::Failed},
         {"", PageLoadEnd::Succeeded},
@@ -309,6 +310,63 @@ TEST(LoginPkceTest, CodeIsRedeemedOnlyWithTheWindowsVerifier)
     flow.RetrieveAccount();
     EXPECT_FALSE(state.AccessToken.Empty());
     EXPECT_EQ(state.UserId.Get(), kUserId);
+}
+
+// Each refusal the identity platform gives comes back as its own problem and message: the
+// authorize step's on the redirect address, the token endpoint's from the code exchange.
+TEST(LoginRefusalTest, RefusalsNameWhatWentWrong)
+{
+    EmulatorProcess::Options options;
+    options.autoConsent = true;
+    options.fixtureText = R"({"user": {"id": "4f2a9c1e-7b3d-4e8f-a1c2-9d8e7f6a5b4c",
+                             "userPrincipalName": "ada@example.com"}, "notebooks": []})";
+    EmulatorProcess emulator(options);
+    ASSERT_TRUE(emulator.Running()) << emulator.Error();
+    const test::ScopedEndpoints endpoints(emulator.BaseUrl());
+    test::TempDir folder;
+    struct Case
+    {
+        const char* Refusal;
+        bool AtToken;
+        TSignInRefusal Kind;
+        const char* Code;
+        const char* TextKey;
+    };
+    const Case cases[] = {
+        {"access_denied", false, TSignInRefusal::AccessDenied, "access_denied", "strSignInAccessDenied"},
+        {"invalid_request", false, TSignInRefusal::InvalidRequest, "AADSTS90014", "strSignInInvalidRequest"},
+        {"unauthorized_client", false, TSignInRefusal::UnauthorizedClient, "unauthorized_client",
+         "strSignInUnauthorizedClient"},
+        {"AADSTS700016", true, TSignInRefusal::AppNotFound, "AADSTS700016", "strSignInAppNotFound"},
+        {"AADSTS50011", true, TSignInRefusal::RedirectNotRegistered, "AADSTS50011",
+         "strSignInRedirectNotRegistered"},
+        {"AADSTS65001", true, TSignInRefusal::ConsentMissing, "AADSTS65001", "strSignInConsentMissing"},
+        {"invalid_grant", true, TSignInRefusal::InvalidGrant, "AADSTS70000", "strSignInInvalidGrant"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Refusal);
+        ASSERT_EQ(
+            emulator.Post("/_emulator/sign-in-refusal", std::string(R"({"error":")") + c.Refusal + "\"}")
+                .status,
+            200);
+        AppState state;
+        state.Paths.SettingsFilePath = folder.File("velaapp.plist");
+        MLoginFlow flow(state, 0);
+        HttpRequest authorize;
+        authorize.Url = flow.Start().Address;
+        const LoginStep step = flow.PageFinished(HttpSend(authorize).FinalUrl, PageLoadEnd::Succeeded);
+        if (c.AtToken) {
+            ASSERT_EQ(step.Action, LoginAction::RetrieveAccount);
+            EXPECT_FALSE(flow.RetrieveAccount());
+            EXPECT_TRUE(state.AccessToken.Empty());
+        } else {
+            EXPECT_EQ(step.Action, LoginAction::ShowRefusal);
+        }
+        EXPECT_EQ(flow.Problem().Kind, c.Kind);
+        EXPECT_EQ(flow.Problem().Code, c.Code);
+        EXPECT_FALSE(flow.Problem().Description.empty());
+        EXPECT_STREQ(SignInProblemTextKey(flow.Problem().Kind), c.TextKey);
+    }
 }
 
 } // namespace

@@ -2,8 +2,12 @@
 #include "app/app_delegate.h"
 #include "app/single_instance.h"
 #include "child_process.h"
+#include "core/account_settings.h"
 #include "core/app_state.h"
 #include "core/instance_lock.h"
+#include "core/preferences.h"
+#include "core/settings_store.h"
+#include "mirror/outbox.h"
 #include "qt_test_app.h"
 #include "test_support.h"
 #include "ui/main_window.h"
@@ -126,6 +130,74 @@ TEST_F(AppStartTest, SecondStartShowsTheRunningAgentAndExits)
         EXPECT_FALSE(agent.window()->isMinimized());
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("rz-e2e"));
+}
+
+// --add hands its text to the agent running in this process, which queues the page or says why not.
+TEST_F(AppStartTest, AddHandsTheReminderToTheRunningAgent)
+{
+    test::ChildProcess bus(
+        "/usr/bin/dbus-daemon",
+        {"--session", "--nofork", "--nopidfile", "--address=unix:path=" + home.Path() + "/bus"},
+        test::AppEnvironment(home.Path(), SupportFolder()));
+    const std::string address = "unix:path=" + home.Path() + "/bus";
+    ASSERT_TRUE(test::WaitFor(10000, [&] { return FileExists(home.Path() + "/bus"); })) << bus.Stderr();
+    QDBusConnection connection =
+        QDBusConnection::connectToBus(QString::fromStdString(address), QStringLiteral("rz-e2e-add"));
+    ASSERT_TRUE(connection.isConnected());
+    {
+        // A signed-in account whose services are out of reach, and a section chosen before.
+        AppState account;
+        account.SetPaths(BuildAppPaths(SupportFolder()));
+        account.AccessToken.Set("access");
+        account.RefreshToken.Set("refresh");
+        account.UserId.Set("3b5c9d1e7f2a4c6b");
+        ASSERT_TRUE(MGlobalsOnline::SaveConfig(account));
+        MConfig settings(account.Paths.SettingsFilePath);
+        for (const char* key : {"GraphEndpoint", "IdentityEndpoint", "AccountEndpoint"})
+            settings.WriteValueValueStr(key, "http://127.0.0.1:9");
+        settings.WriteValueValueStr(kNewReminderSectionKey, "0-ABC!12");
+        ASSERT_TRUE(settings.Save());
+    }
+
+    test::QtTestApp();
+    test::ScopedEnv homeVar("HOME", home.Path().c_str());
+    test::ScopedEnv configVar("XDG_CONFIG_HOME", (home.Path() + "/config").c_str());
+    {
+        AppState state;
+        AppDelegate agent(state);
+        agent.SetAlertSoundPlayer([] {});
+        agent.SetApplicationSupportFolder(SupportFolder());
+        TInstanceLock lock;
+        ASSERT_EQ(lock.Acquire(DataFolder()), TInstanceLock::Outcome::Acquired);
+        SingleInstance instance(connection, DataFolder());
+        instance.SetAddHandler([&agent](const QString& text) {
+            const AppDelegate::NewReminderAnswer answer = agent.QueueNewReminder(text.toStdString(), {});
+            return SingleInstance::AddAnswer{true, answer.Queued, answer.Text};
+        });
+        ASSERT_TRUE(instance.Register());
+        ASSERT_TRUE(agent.applicationDidFinishLaunching());
+
+        const auto run = [&](const char* text) {
+            auto add = Start(address, {"--add", text});
+            const auto started = std::chrono::steady_clock::now();
+            while (add->Running() && std::chrono::steady_clock::now() - started < std::chrono::seconds(10)) {
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            }
+            return add;
+        };
+        auto queued = run("Call Bob !2099-12-10 09:00");
+        EXPECT_EQ(queued->WaitExit(0), 0) << queued->Stderr();
+        EXPECT_EQ(queued->Stdout(),
+                  "Queued \u201cCall Bob !2099-12-10 09:00\u201d for the section 0-ABC!12.\n");
+        ASSERT_EQ(agent.Outbox()->Count(), 1u);
+        EXPECT_EQ(agent.Outbox()->Items()[0].Label, "Call Bob !2099-12-10 09:00");
+
+        auto refused = run("Call Bob");
+        EXPECT_EQ(refused->WaitExit(0), 1);
+        EXPECT_NE(refused->Stderr().find("makes no reminder"), std::string::npos) << refused->Stderr();
+        EXPECT_EQ(agent.Outbox()->Count(), 1u);
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("rz-e2e-add"));
 }
 
 } // namespace

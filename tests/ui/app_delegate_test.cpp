@@ -365,7 +365,7 @@ TEST_F(AppDelegateTest, OneStatusItemWhoseMenuActionsAreAllInTheMenuBarAndStartA
         EXPECT_TRUE(inMenuBar.contains(action)) << action->text().toStdString();
         EXPECT_TRUE(action->isVisible() && action->isEnabled()) << action->text().toStdString();
     }
-    EXPECT_EQ(checked, 8);
+    EXPECT_EQ(checked, 10);
 
     const std::string entry = home.Path() + "/config/autostart/redozevuviva.desktop";
     app->MenuItemStartAtLoginClick(true);

@@ -97,7 +97,7 @@ TEST(CommandLineTest, ManualPageNamesEveryOptionOfTheHelp)
             }
         }
     }
-    EXPECT_EQ(options, 4);
+    EXPECT_EQ(options, 5);
 }
 
 } // namespace

@@ -206,6 +206,15 @@ void Emulator::AddAdminRoutes()
         return Done({{"id", id}});
     });
 
+    PostOperation(m_server, "/_emulator/sign-in-refusal", {"error"},
+                  [this](const Json& body, const Members& m) {
+                      const Json count = body.value("count", Json(1));
+                      if (!count.is_number_integer() || count.get<long>() < 1)
+                          return Failed(400, "\"count\" must be a whole number from 1");
+                      std::string error;
+                      return SetRefusal(m[0], count.get<long>(), error) ? Done() : Failed(400, error);
+                  });
+
     PostOperation(m_server, "/_emulator/rename", {"id", "name"}, [this](const Json&, const Members& m) {
         std::lock_guard lock(m_mutex);
         std::string error, expanded;

@@ -36,7 +36,7 @@ std::string QueryPart(const std::string& target)
 bool IsOneNoteRoute(const std::string& route)
 {
     return route == "notebooks" || route == "hierarchy" || route == "pages" || route == "search" ||
-           route == "pagelist" || route == "content" || route == "patch";
+           route == "pagelist" || route == "content" || route == "patch" || route == "create";
 }
 
 // The inode of the TCP connection between two local ports, from /proc/net/tcp.
@@ -203,6 +203,7 @@ Emulator::Emulator(Options options) : m_options(std::move(options))
         });
     AddIdentityRoutes();
     AddGraphRoutes();
+    AddCreateRoutes();
     AddPatchRoutes();
     AddAdminRoutes();
 }
@@ -293,6 +294,9 @@ httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& r
     // A page update shares its address with the content read; faults and counters tell them apart.
     if (route == "content" && req.method == "PATCH")
         route = "patch";
+    // So does a page creation with its section's page list.
+    if (route == "pages" && req.method == "POST")
+        route = "create";
     m_traffic.Count(route);
     if (m_options.limits && IsOneNoteRoute(route) && !m_traffic.Admit(Clock::Tick())) {
         // OneNote's own throttling answer carries no Retry-After.

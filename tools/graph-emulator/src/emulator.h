@@ -53,6 +53,9 @@ private:
     TokenStore m_tokens;
     // Every page update that reached the route, oldest first, for /_emulator/patches.
     Json m_patches = Json::array();
+    // A sign-in refusal queued by the administration interface, and how many more requests get it.
+    std::string m_refusal;
+    long m_refusalCount = 0;
     Traffic m_traffic;
 
     std::mutex m_stopMutex;
@@ -61,11 +64,18 @@ private:
 
     void AddIdentityRoutes();
     void AddGraphRoutes();
+    void AddCreateRoutes();
     void AddPatchRoutes();
     void AddAdminRoutes();
 
     httplib::Server::HandlerResponse BeforeRoute(const httplib::Request& req, httplib::Response& res);
     void AfterRoute(const httplib::Request& req, httplib::Response& res);
+
+    // Takes one firing of the queued sign-in refusal when it belongs to the authorize step (false) or
+    // the token endpoint (true); its name in `name`.
+    bool TakeRefusal(bool atToken, std::string& name);
+    // Queues a refusal by name for `count` requests; the empty name clears it.
+    bool SetRefusal(const std::string& name, long count, std::string& error);
 
     // Waits `ms` unless the server stops first; false when stopping.
     bool Wait(long ms);

@@ -129,7 +129,81 @@ std::string Separator(const std::string& uri)
     return uri.find('?') == std::string::npos ? "?" : "&";
 }
 
+// The refusals the administration interface can queue: where the identity platform gives them
+// (the redirect address carrying error=, or the token endpoint's 400), its error value, AADSTS code
+// and message.
+struct Refusal
+{
+    const char* name;
+    bool atToken;
+    const char* error;
+    long code;
+    const char* description;
+};
+constexpr Refusal kRefusals[] = {
+    {"access_denied", false, "access_denied", 0,
+     "The user has denied access to the scope requested by the client application."},
+    {"invalid_request", false, "invalid_request", 90014,
+     "The request body must contain the following parameter: 'client_id'."},
+    {"unauthorized_client", false, "unauthorized_client", 0,
+     "The client does not exist or is not enabled for consumers."},
+    {"AADSTS700016", true, "unauthorized_client", 700016,
+     "Application with identifier '{client}' was not found in the directory '9188040d-6c67-4c5b-b112-"
+     "36a304b66dad'. This can happen if the application has not been installed by the administrator of the "
+     "tenant or consented to by any user in the tenant."},
+    {"AADSTS50011", true, "invalid_request", 50011,
+     "The redirect URI '{redirect}' specified in the request does not match the redirect URIs configured for "
+     "the application '{client}'."},
+    {"AADSTS65001", true, "invalid_grant", 65001,
+     "The user or administrator has not consented to use the application with ID '{client}'. Send an "
+     "interactive authorization request for this user and resource."},
+    {"invalid_grant", true, "invalid_grant", 70000, "Provided grant is invalid or malformed."},
+};
+
+const Refusal* FindRefusal(const std::string& name)
+{
+    for (const Refusal& refusal : kRefusals) {
+        if (name == refusal.name)
+            return &refusal;
+    }
+    return nullptr;
+}
+
+std::string RefusalText(const Refusal& refusal, const std::map<std::string, std::string>& params)
+{
+    std::string text = refusal.description;
+    for (const auto& [place, key] :
+         {std::pair{"{client}", "client_id"}, std::pair{"{redirect}", "redirect_uri"}}) {
+        if (const size_t at = text.find(place); at != std::string::npos)
+            text.replace(at, std::string_view(place).size(), ParamOf(params, key));
+    }
+    return text;
+}
+
 } // namespace
+
+bool Emulator::TakeRefusal(bool atToken, std::string& name)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_refusalCount <= 0 || m_refusal.empty() || FindRefusal(m_refusal)->atToken != atToken)
+        return false;
+    --m_refusalCount;
+    name = m_refusal;
+    return true;
+}
+
+bool Emulator::SetRefusal(const std::string& name, long count, std::string& error)
+{
+    if (!name.empty() && !FindRefusal(name)) {
+        error = "\"error\" must be one of access_denied, invalid_request, unauthorized_client, AADSTS700016, "
+                "AADSTS50011, AADSTS65001, invalid_grant, or empty";
+        return false;
+    }
+    std::lock_guard lock(m_mutex);
+    m_refusal = name;
+    m_refusalCount = name.empty() ? 0 : count;
+    return true;
+}
 
 void Emulator::AddIdentityRoutes()
 {
@@ -154,10 +228,29 @@ void Emulator::AddIdentityRoutes()
                                          "=1; Path=/; Max-Age=" + kPersistentMaxAge + "; HttpOnly");
     };
 
-    m_server.Get("/common/oauth2/v2.0/authorize", [this, redirectWithCode](const httplib::Request& req,
-                                                                           httplib::Response& res) {
+    // A queued refusal of the authorize step: back to the redirect address with error=.
+    const auto redirectRefused = [this](const std::map<std::string, std::string>& params,
+                                        httplib::Response& res) {
+        std::string name;
+        if (!TakeRefusal(false, name))
+            return false;
+        const Refusal& refusal = *FindRefusal(name);
+        const std::string redirect = ParamOf(params, "redirect_uri");
+        std::string description = RefusalText(refusal, params);
+        if (refusal.code != 0)
+            description = "AADSTS" + std::to_string(refusal.code) + ": " + description;
+        std::string location = redirect + Separator(redirect) + "error=" + refusal.error +
+                               "&error_description=" + UrlEncode(description);
+        if (!ParamOf(params, "state").empty())
+            location += "&state=" + UrlEncode(ParamOf(params, "state"));
+        res.set_redirect(location, 302);
+        return true;
+    };
+
+    m_server.Get("/common/oauth2/v2.0/authorize", [this, redirectWithCode, redirectRefused](
+                                                      const httplib::Request& req, httplib::Response& res) {
         const auto params = QueryOf(req);
-        if (SendRequestProblem(params, res))
+        if (SendRequestProblem(params, res) || redirectRefused(params, res))
             return;
         // A browser that signed in before is let through, as the real service does.
         const bool signedIn =
@@ -175,10 +268,12 @@ void Emulator::AddIdentityRoutes()
         SendHtml(res, 200, SignInPage(params, upn, {}));
     });
 
-    m_server.Post("/common/oauth2/v2.0/authorize", [this, redirectWithCode](const httplib::Request& req,
-                                                                            httplib::Response& res) {
+    m_server.Post("/common/oauth2/v2.0/authorize", [this, redirectWithCode, redirectRefused](
+                                                       const httplib::Request& req, httplib::Response& res) {
         const auto params = ParseQuery(req.body);
         if (SendRequestProblem(params, res))
+            return;
+        if (ParamOf(params, "action") != "cancel" && redirectRefused(params, res))
             return;
         const std::string redirect = ParamOf(params, "redirect_uri");
         if (ParamOf(params, "action") == "cancel") {
@@ -220,6 +315,11 @@ void Emulator::AddIdentityRoutes()
         }
         if (ParamOf(form, "client_id").empty()) {
             SendMissingParameter(res, "client_id");
+            return;
+        }
+        if (std::string name; TakeRefusal(true, name)) {
+            const Refusal& refusal = *FindRefusal(name);
+            SendTokenError(res, refusal.error, refusal.code, RefusalText(refusal, form));
             return;
         }
         std::optional<TokenStore::Grant> granted;

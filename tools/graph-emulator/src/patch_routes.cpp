@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Microsoft Graph: the page update (PATCH …/pages/{id}/content), and the administration call that
-// shows what was patched.
+// Microsoft Graph: the page writes, creation (POST …/sections/{id}/pages) and update
+// (PATCH …/pages/{id}/content), and the administration call that shows what was patched.
 #include "clock.h"
 #include "emulator.h"
 #include "graph_shapes.h"
@@ -140,7 +140,87 @@ bool ReadChange(const Json& command, Item& page, Change& change, httplib::Respon
     return true;
 }
 
+// The media types the service takes page HTML in, sent directly in the body.
+bool IsPageHtmlType(const std::string& contentType)
+{
+    const std::string type = ToLowerAscii(contentType.substr(0, contentType.find(';')));
+    const auto end = type.find_last_not_of(' ');
+    const std::string bare = end == std::string::npos ? std::string() : type.substr(0, end + 1);
+    return bare == "text/html" || bare == "application/xhtml+xml";
+}
+
+// The page a creation's HTML describes: the <title> (optional, as documented) and the body's
+// paragraphs with their tags. False when the HTML is not well-formed XHTML.
+bool ReadNewPage(const std::string& html, Item& page)
+{
+    pugi::xml_document document;
+    if (!document.load_buffer(html.data(), html.size(), pugi::parse_default | pugi::parse_ws_pcdata,
+                              pugi::encoding_utf8) ||
+        !document.document_element())
+        return false;
+    page.name = TextOf(document.select_node("/html/head/title").node());
+    for (const pugi::xpath_node& hit : document.select_nodes("//body//p")) {
+        Paragraph para;
+        para.text = TextOf(hit.node());
+        para.tags = hit.node().attribute("data-tag").value();
+        page.paragraphs.push_back(std::move(para));
+    }
+    return true;
+}
+
 } // namespace
+
+void Emulator::AddCreateRoutes()
+{
+    m_server.Post(
+        std::string(kUserPrefix) + "/onenote/sections/([^/]+)/pages",
+        [this](const httplib::Request& req, httplib::Response& res) {
+            if (!Authorize(req, res))
+                return;
+            const std::string sectionId = req.matches[2].str();
+            std::lock_guard lock(m_mutex);
+            if (req.matches[1].matched &&
+                ToLowerAscii(req.matches[1].str()) != ToLowerAscii(m_account.user.id) &&
+                ToLowerAscii(req.matches[1].str()) != ToLowerAscii(m_account.user.userPrincipalName)) {
+                SendGraphError(res, "Request_ResourceNotFound",
+                               "Resource '" + req.matches[1].str() + "' does not exist.", 404);
+                return;
+            }
+            const Item* section = m_account.Find(sectionId, Kind::Section);
+            if (!section) {
+                SendGraphError(res, "20102", GraphErrorMessage("20102"));
+                return;
+            }
+            if (!section->errorCode.empty()) {
+                SendGraphError(res, section->errorCode, GraphErrorMessage(section->errorCode),
+                               section->errorStatus);
+                return;
+            }
+            if (!IsPageHtmlType(req.get_header_value("Content-Type"))) {
+                BadRequest(res, "The page HTML must be sent as text/html or application/xhtml+xml.");
+                return;
+            }
+            Item page;
+            page.kind = Kind::Page;
+            page.parentId = sectionId;
+            if (!ReadNewPage(req.body, page)) {
+                BadRequest(res, "The page HTML is not well-formed.");
+                return;
+            }
+            page.created = page.modified = Clock::Now();
+            std::string error, id;
+            if (!m_account.Insert(std::move(page), error, id)) {
+                BadRequest(res, error);
+                return;
+            }
+            m_account.Touch(id, Clock::Now());
+            const GraphShapes shapes(m_account, Root(req));
+            Json answer;
+            answer["@odata.context"] = shapes.Context("sections('" + sectionId + "')/pages/$entity");
+            answer.update(shapes.Page(*m_account.Find(id)));
+            SendJson(res, 201, answer);
+        });
+}
 
 void Emulator::AddPatchRoutes()
 {

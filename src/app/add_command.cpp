@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/add_command.h"
+
+#include "app/command_line.h"
+#include "app/single_instance.h"
+#include "core/instance_lock.h"
+#include "ui/strings_table.h"
+#include "util/log.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QProcess>
+#include <cstdio>
+
+namespace rz {
+namespace {
+
+// A running agent answers at once; a fresh one first builds its windows and reads its lists.
+constexpr int kRunningTimeoutMs = 5000;
+constexpr int kStartingTimeoutMs = 30000;
+
+} // namespace
+
+int HandReminderToAgent(int argc, char** argv, const CommandLine& commandLine, const std::string& dataFolder)
+{
+    QCoreApplication core(argc, argv);
+    InstallTranslations(core);
+    if (commandLine.verbose) {
+        SetLogLevel(LogLevel::Debug);
+    }
+    int timeoutMs = kRunningTimeoutMs;
+    TInstanceLock probe;
+    if (probe.Acquire(dataFolder) != TInstanceLock::Outcome::HeldByOther) {
+        probe.Release();
+        QStringList arguments;
+        if (!commandLine.dataHome.isEmpty()) {
+            arguments << QStringLiteral("--data-home") << commandLine.dataHome;
+        }
+        if (commandLine.verbose) {
+            arguments << QStringLiteral("--verbose");
+        }
+        QProcess agent;
+        agent.setProgram(QCoreApplication::applicationFilePath());
+        agent.setArguments(arguments);
+        // The agent outlives this command; the terminal is not its place.
+        agent.setStandardInputFile(QProcess::nullDevice());
+        agent.setStandardOutputFile(QProcess::nullDevice());
+        if (!commandLine.verbose) {
+            agent.setStandardErrorFile(QProcess::nullDevice());
+        }
+        if (!agent.startDetached()) {
+            std::fprintf(stderr, "redozevuviva: %s\n", qPrintable(UiText("strAddNoAgent")));
+            return 1;
+        }
+        timeoutMs = kStartingTimeoutMs;
+    }
+
+    SingleInstance running(QDBusConnection::sessionBus(), dataFolder);
+    const SingleInstance::AddAnswer answer = running.HandReminderToRunning(commandLine.addText, timeoutMs);
+    if (!answer.Reached) {
+        std::fprintf(stderr, "redozevuviva: %s\n", qPrintable(UiText("strAddNoAgent")));
+        return 1;
+    }
+    const QByteArray text = (answer.Message + QLatin1Char('\n')).toLocal8Bit();
+    std::fputs(text.constData(), answer.Queued ? stdout : stderr);
+    return answer.Queued ? 0 : 1;
+}
+
+} // namespace rz

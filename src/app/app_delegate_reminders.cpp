@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The controller's new reminders: the New Reminder dialog, and the text another start hands over.
+#include "app/app_delegate.h"
+#include "core/app_state.h"
+#include "core/preferences.h"
+#include "core/settings_store.h"
+#include "mirror/outbox.h"
+#include "mirror/page_create.h"
+#include "mirror/section_choices.h"
+#include "reminders/new_reminder.h"
+#include "reminders/reminder_list.h"
+#include "ui/main_window.h"
+#include "ui/reminder_table_model.h"
+#include "ui/strings_table.h"
+#include "ui/win_new_reminder.h"
+
+#include <QStatusBar>
+#include <algorithm>
+#include <string>
+
+namespace rz {
+
+void AppDelegate::TakeCreatedPages()
+{
+    if (!m_PageCreateKind)
+        return;
+    std::vector<std::string> created = m_PageCreateKind->TakeCreated();
+    if (created.empty())
+        return;
+    m_CreatedTitles.insert(m_CreatedTitles.end(), created.begin(), created.end());
+    // The new pages' reminders come with the next title search: run it now rather than later.
+    MenuItemRefreshClick();
+    m_State.ReminderListChanged = true;
+}
+
+std::vector<std::string> AppDelegate::WaitingTitles()
+{
+    // A created page waits until the mirror brought its reminder.
+    if (!m_CreatedTitles.empty()) {
+        const std::vector<ReminderPtr> reminders = m_State.ReminderList.list();
+        std::erase_if(m_CreatedTitles, [&](const std::string& title) {
+            return std::any_of(reminders.begin(), reminders.end(),
+                               [&](const ReminderPtr& r) { return r->name() == title; });
+        });
+    }
+    std::vector<std::string> titles;
+    if (m_Outbox) {
+        for (const TOutboxItem& item : m_Outbox->Items()) {
+            if (item.Kind == kPageCreateKind)
+                titles.push_back(item.Label);
+        }
+    }
+    titles.insert(titles.end(), m_CreatedTitles.begin(), m_CreatedTitles.end());
+    return titles;
+}
+
+void AppDelegate::MenuItemNewReminderClick()
+{
+    const std::string remembered = rz::LoadPreferences(m_State.Paths.SettingsFilePath).NewReminderSectionId;
+    WinNewReminder dialog(SectionChoices(), remembered);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const NewReminderAnswer answer = QueueNewReminder(dialog.Title(), dialog.SectionId());
+    if (!answer.Queued && m_Window)
+        m_Window->statusBar()->showMessage(answer.Text, 10000);
+}
+
+AppDelegate::NewReminderAnswer AppDelegate::QueueNewReminder(const std::string& title, std::string sectionId)
+{
+    if (m_State.UserId.Empty())
+        return {false, UiText("strAddNoAccount")};
+    const TNewReminderProblem problem = CheckReminderTitle(title, DateNow());
+    if (problem == TNewReminderProblem::NotReadBack)
+        return {false, UiText("strAddNotAReminder")};
+    if (problem != TNewReminderProblem::None)
+        return {false, NewReminderProblemText(static_cast<int>(problem))};
+    {
+        MConfigTransaction settings(m_State.Paths.SettingsFilePath);
+        if (sectionId.empty()) {
+            sectionId = settings->ReadValueDefStr(kNewReminderSectionKey, std::string());
+        } else if (settings->ReadValueDefStr(kNewReminderSectionKey, std::string()) != sectionId) {
+            settings->WriteValueValueStr(kNewReminderSectionKey, sectionId);
+            settings->Save();
+        }
+    }
+    const std::vector<TSectionChoice> sections = SectionChoices();
+    const auto section = std::find_if(sections.begin(), sections.end(),
+                                      [&](const TSectionChoice& choice) { return choice.Id == sectionId; });
+    if (sectionId.empty())
+        return {false, UiText("strAddNoSection")};
+    if (!m_Outbox)
+        return {false, UiText("strAddNotSaved")};
+    // A failed save still leaves the item waiting in memory, to be sent and saved with the next change.
+    const bool saved = m_Outbox->Add(PageCreateItem(title, sectionId));
+    if (m_MainModel)
+        m_MainModel->Reload();
+    const QString where =
+        section != sections.end() ? QString::fromStdString(section->Path) : QString::fromStdString(sectionId);
+    QString text = UiText("strAddQueued").arg(QString::fromStdString(title), where);
+    if (!saved)
+        text += QLatin1Char('\n') + UiText("strAddNotSaved");
+    return {true, text};
+}
+
+} // namespace rz

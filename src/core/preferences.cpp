@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/preferences.h"
+
+#include "core/settings_store.h"
+#include "util/text.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+
+namespace rz {
+
+namespace {
+
+// Ten years of minutes: more is no snooze.
+constexpr std::int64_t kMaxSnoozeMinutes = 10LL * 366 * 24 * 60;
+
+} // namespace
+
+TPreferences LoadPreferences(const std::string& settingsFilePath)
+{
+    const MConfig config(settingsFilePath);
+    TPreferences p;
+    p.ClientId = StrTrim(config.ReadValueDefStr(kClientIdKey, std::string()));
+    p.NewReminderSectionId = config.ReadValueDefStr(kNewReminderSectionKey, std::string());
+    p.AlertSound = config.ReadValueDefBool(kAlertSoundKey, true);
+    p.AlertSoundFile = config.ReadValueDefStr(kAlertSoundFileKey, std::string());
+    p.DesktopNotifications = config.ReadValueDefBool(kDesktopNotificationsKey, true);
+    p.DefaultSnoozeMinutes =
+        SnoozeMinutesFromSetting(config.ReadValueDefStr(kDefaultSnoozeKey, std::string()));
+    p.LateAlarms = config.ReadValueDefBool(kLateAlarmsKey, true);
+    return p;
+}
+
+bool SavePreferences(const std::string& settingsFilePath, const TPreferences& p)
+{
+    MConfigTransaction settings(settingsFilePath);
+    MConfig& config = settings.Config();
+    config.WriteValueValueStr(kClientIdKey, StrTrim(p.ClientId));
+    config.WriteValueValueStr(kNewReminderSectionKey, p.NewReminderSectionId);
+    config.WriteValueValueBool(kAlertSoundKey, p.AlertSound);
+    config.WriteValueValueStr(kAlertSoundFileKey, p.AlertSoundFile);
+    config.WriteValueValueBool(kDesktopNotificationsKey, p.DesktopNotifications);
+    config.WriteValueValueInt(kDefaultSnoozeKey, p.DefaultSnoozeMinutes);
+    config.WriteValueValueBool(kLateAlarmsKey, p.LateAlarms);
+    return config.Save();
+}
+
+bool IsClientIdForm(std::string_view text)
+{
+    const std::string id = StrTrim(text);
+    constexpr std::size_t kDashes[] = {8, 13, 18, 23};
+    if (id.size() != 36)
+        return false;
+    for (std::size_t i = 0; i < id.size(); ++i) {
+        const bool dash = std::find(std::begin(kDashes), std::end(kDashes), i) != std::end(kDashes);
+        if (dash ? id[i] != '-' : !std::isxdigit(static_cast<unsigned char>(id[i])))
+            return false;
+    }
+    return true;
+}
+
+int SnoozeMinutesFromSetting(std::string_view stored)
+{
+    const std::string text = StrTrim(stored);
+    std::int64_t minutes = StrLeadingInt(text);
+    // Older versions stored the English choice itself.
+    if (text.find("hour") != std::string::npos)
+        minutes *= 60;
+    else if (text.find("day") != std::string::npos)
+        minutes *= 24 * 60;
+    if (minutes < 1 || minutes > kMaxSnoozeMinutes)
+        return kDefaultSnoozeMinutes;
+    return static_cast<int>(minutes);
+}
+
+} // namespace rz

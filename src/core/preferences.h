@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace rz {
+
+// Keys of the settings file that the Preferences window writes (the endpoints stay file-only).
+inline constexpr const char* kClientIdKey = "ClientId";
+inline constexpr const char* kNewReminderSectionKey = "NewReminderSectionId";
+inline constexpr const char* kAlertSoundKey = "AlertSound";
+inline constexpr const char* kAlertSoundFileKey = "AlertSoundFile";
+inline constexpr const char* kDesktopNotificationsKey = "DesktopNotifications";
+inline constexpr const char* kLateAlarmsKey = "LateAlarms";
+// Minutes, written as an integer; older versions stored an English text such as "5 minutes".
+inline constexpr const char* kDefaultSnoozeKey = "SnoozeTime_Default";
+inline constexpr int kDefaultSnoozeMinutes = 5;
+
+// What the Preferences window shows and stores. Start at login is not here: it is the desktop's
+// autostart entry.
+struct TPreferences
+{
+    // Empty: the built-in application id. Takes effect at the next sign-in.
+    std::string ClientId;
+    std::string NewReminderSectionId;
+    bool AlertSound = true;
+    // Empty: the built-in sound.
+    std::string AlertSoundFile;
+    bool DesktopNotifications = true;
+    int DefaultSnoozeMinutes = kDefaultSnoozeMinutes;
+    // Reminders that came due while the agent was not running ring, marked late, at its start.
+    bool LateAlarms = true;
+
+    bool operator==(const TPreferences&) const = default;
+};
+
+// The stored preferences over the defaults; a missing file or key keeps the default.
+TPreferences LoadPreferences(const std::string& settingsFilePath);
+// Writes every preference in one exclusive transaction on the settings file, keeping its other
+// keys. False when the file could not be written.
+bool SavePreferences(const std::string& settingsFilePath, const TPreferences& preferences);
+
+// The form of an application (client) id: 8-4-4-4-12 hexadecimal digits, blanks around allowed.
+bool IsClientIdForm(std::string_view text);
+// The stored default snooze in minutes: an integer as it is, an older English text ("10 minutes",
+// "1 hour", "2 hours", "1 day") converted; anything else, or less than a minute, the default.
+int SnoozeMinutesFromSetting(std::string_view stored);
+
+} // namespace rz

@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "mirror/page_create.h"
+
+#include "account/http.h"
+#include "mirror/mirror_json.h"
+#include "reminders/new_reminder.h"
+#include "util/json.h"
+#include "util/text.h"
+
+namespace rz {
+
+namespace {
+
+// A missing section is the user's choice gone, not a page: say so in its own words.
+TOutboxOutcome ForCreate(TOutboxOutcome outcome)
+{
+    if (outcome.MessageKey == "strOutboxPageGone")
+        outcome.MessageKey = "strPageCreateSectionGone";
+    return outcome;
+}
+
+} // namespace
+
+TOutboxItem PageCreateItem(const std::string& title, const std::string& sectionId)
+{
+    TOutboxItem item;
+    item.Kind = kPageCreateKind;
+    item.Key = sectionId + "\n" + title;
+    item.Label = title;
+    item.Fields = Json{{"sectionId", sectionId}, {"title", title}};
+    return item;
+}
+
+std::string TitleLookupAddress(const std::string& sectionId, const std::string& title)
+{
+    // OData doubles a quote mark inside a quoted text.
+    const std::string filter = "contains(title,'" + StrReplaceAll(title, "'", "''") + "')";
+    return "/onenote/sections/" + sectionId +
+           "/pages?$select=id,title&$top=100&$filter=" + FormEncode(filter);
+}
+
+bool PageListHoldsTitle(std::string_view answer, const std::string& title)
+{
+    const Json list = JsonTextToObject(answer);
+    if (const Json* pages = JsonArray(list, "value")) {
+        for (const Json& page : *pages) {
+            if (page.is_object() && JsonText(page, "title") == title)
+                return true;
+        }
+    }
+    return false;
+}
+
+TOutboxOutcome TPageCreateKind::Send(TOutboxLink& link, TOutboxItem& item)
+{
+    const std::string sectionId = JsonText(item.Fields, "sectionId");
+    const std::string title = JsonText(item.Fields, "title");
+    if (!IsSafeGraphIdSegment(sectionId) || title.empty())
+        return {TOutboxOutcome::Refused, "strPageCreateSectionGone", {}, 0};
+
+    if (item.Unconfirmed) {
+        // The last POST may have created the page although its answer never came.
+        const std::optional<HttpResponse> found = link.Send("GET", TitleLookupAddress(sectionId, title));
+        if (!found)
+            return {};
+        if (TOutboxOutcome read = AnswerOutcome(*found); read.Result != TOutboxOutcome::Done)
+            return ForCreate(read);
+        if (!IsGraphListResponse(found->Body))
+            return {TOutboxOutcome::Retry, "strOutboxUnreachable", {}, 0};
+        if (PageListHoldsTitle(found->Body, title)) {
+            std::lock_guard lock(m_Mutex);
+            m_Created.push_back(title);
+            return {TOutboxOutcome::Done, {}, {}, 0};
+        }
+        // Looked: it is not there, so no attempt reached the service. The flag is the link's to
+        // keep; the POST below sets it again before it goes out.
+    }
+
+    const std::optional<HttpResponse> answer =
+        link.Send("POST", "/onenote/sections/" + sectionId + "/pages", "text/html", NewPageXhtml(title));
+    if (!answer)
+        return {};
+    TOutboxOutcome outcome = ForCreate(AnswerOutcome(*answer));
+    if (outcome.Result == TOutboxOutcome::Done) {
+        std::lock_guard lock(m_Mutex);
+        m_Created.push_back(title);
+    }
+    return outcome;
+}
+
+std::vector<std::string> TPageCreateKind::TakeCreated()
+{
+    std::lock_guard lock(m_Mutex);
+    return std::exchange(m_Created, {});
+}
+
+} // namespace rz

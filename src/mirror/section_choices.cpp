@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "mirror/section_choices.h"
+
+#include "util/files.h"
+#include "util/json.h"
+
+namespace rz {
+
+namespace {
+
+// Hierarchies are small; a file beyond this is not ours to read whole.
+constexpr std::size_t kMaxHierarchyBytes = 64 * 1024 * 1024;
+
+void CollectSections(const Json& container, const std::string& path, std::vector<TSectionChoice>& out)
+{
+    if (const Json* groups = JsonArray(container, "sectionGroups")) {
+        for (const Json& group : *groups) {
+            if (group.is_object())
+                CollectSections(group, path + " \u203a " + JsonText(group, "displayName"), out);
+        }
+    }
+    if (const Json* sections = JsonArray(container, "sections")) {
+        for (const Json& section : *sections) {
+            const std::string id = section.is_object() ? JsonText(section, "id") : std::string();
+            if (!id.empty())
+                out.push_back({id, path + " \u203a " + JsonText(section, "displayName")});
+        }
+    }
+}
+
+} // namespace
+
+std::vector<TSectionChoice> MirroredSections(const std::string& accountStorePath)
+{
+    std::vector<TSectionChoice> choices;
+    const std::optional<std::string> text = ReadTextFile(accountStorePath + "/notebookssections.json");
+    if (!text || text->size() > kMaxHierarchyBytes)
+        return choices;
+    const Json hierarchy = JsonTextToObject(std::string_view(*text));
+    if (const Json* notebooks = JsonArray(hierarchy, "value")) {
+        for (const Json& notebook : *notebooks) {
+            if (notebook.is_object())
+                CollectSections(notebook, JsonText(notebook, "displayName"), choices);
+        }
+    }
+    return choices;
+}
+
+} // namespace rz

@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "reminders/new_reminder.h"
+
+#include "reminders/reminder.h"
+#include "util/text.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <pugixml.hpp>
+
+namespace rz {
+
+namespace {
+
+// A title is one line: line breaks and tabs typed into the text become blanks.
+std::string OneLine(std::string_view text)
+{
+    std::string line(text);
+    for (char& c : line) {
+        if (c == '\n' || c == '\r' || c == '\t')
+            c = ' ';
+    }
+    return StrTrim(line);
+}
+
+std::string TwoDigits(int value)
+{
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "%02d", value);
+    return buffer;
+}
+
+WeekDayFlags ExpectedWeekDays(const TNewReminder& reminder)
+{
+    WeekDayFlags flags = DefaultWeekDays();
+    if (reminder.Repeat != TRepeatChoice::WeekDays)
+        return flags;
+    bool all = true;
+    for (std::size_t i = 0; i < reminder.Days.size(); ++i)
+        all = all && reminder.Days[i];
+    if (all)
+        return flags;
+    for (std::size_t i = 0; i < reminder.Days.size(); ++i) {
+        // Flags run Sunday = 0 … Saturday = 6; the choice runs Monday = 0 … Sunday = 6.
+        if (reminder.Days[i])
+            flags[(i + 1) % 7] = "1";
+    }
+    return flags;
+}
+
+struct TReadBack
+{
+    bool Reminder = false;
+    std::int64_t Type = kReminderTypeNone;
+    std::optional<Date> DT;
+    WeekDayFlags WeekDay = DefaultWeekDays();
+};
+
+TReadBack ReadBack(std::string_view title)
+{
+    TReadBack read;
+    std::int64_t start = 0, end = 0;
+    read.Reminder =
+        TAReminder::PageTitleReminder_GetDateTime(title, read.DT, read.Type, start, end, read.WeekDay) &&
+        read.DT.has_value() && !TAReminder::PageHasTagReminder(title);
+    return read;
+}
+
+} // namespace
+
+std::string NewReminderTitle(const TNewReminder& reminder)
+{
+    const LocalFields when = LocalFieldsOf(reminder.When);
+    const std::string time = TwoDigits(when.hour) + ":" + TwoDigits(when.minute);
+    std::string title = OneLine(reminder.Text);
+    if (reminder.Repeat == TRepeatChoice::Once)
+        return title + " !" + std::to_string(when.year) + "-" + TwoDigits(when.month) + "-" +
+               TwoDigits(when.day) + " " + time;
+    title += " !! " + time;
+    const WeekDayFlags flags = ExpectedWeekDays(reminder);
+    std::string list;
+    for (std::size_t i = 0; i < reminder.Days.size(); ++i) {
+        if (flags[(i + 1) % 7] != "0")
+            list += (list.empty() ? "" : ",") + std::to_string(i + 1);
+    }
+    if (!list.empty())
+        title += " [" + list + "]";
+    return title;
+}
+
+TNewReminderProblem CheckNewReminder(const TNewReminder& reminder, Date now, std::string& title)
+{
+    title = NewReminderTitle(reminder);
+    if (OneLine(reminder.Text).empty())
+        return TNewReminderProblem::EmptyText;
+    if (reminder.Repeat == TRepeatChoice::WeekDays && ExpectedWeekDays(reminder) == DefaultWeekDays()) {
+        bool any = false;
+        for (const bool day : reminder.Days)
+            any = any || day;
+        if (!any)
+            return TNewReminderProblem::NoWeekDay;
+    }
+
+    const TReadBack read = ReadBack(title);
+    const LocalFields when = LocalFieldsOf(reminder.When);
+    if (reminder.Repeat == TRepeatChoice::Once) {
+        const Date minute = DateFromParts(when.year, when.month, when.day, when.hour, when.minute, 0);
+        if (!read.Reminder || read.Type != kReminderTypeOneOff || *read.DT != minute)
+            return TNewReminderProblem::NotReadBack;
+        return minute <= now ? TNewReminderProblem::PastTime : TNewReminderProblem::None;
+    }
+    if (!read.Reminder || read.Type != kReminderTypeRepeating ||
+        !(TimeOfDay(*read.DT) == TimeOfDayValue{when.hour, when.minute, 0}) ||
+        read.WeekDay != ExpectedWeekDays(reminder))
+        return TNewReminderProblem::NotReadBack;
+    return TNewReminderProblem::None;
+}
+
+TNewReminderProblem CheckReminderTitle(std::string_view title, Date now)
+{
+    const std::string line = OneLine(title);
+    const std::size_t mark = line.find('!');
+    if (mark == std::string::npos)
+        return TNewReminderProblem::NotReadBack;
+    if (StrTrim(std::string_view(line).substr(0, mark)).empty())
+        return TNewReminderProblem::EmptyText;
+    const TReadBack read = ReadBack(line);
+    if (!read.Reminder)
+        return TNewReminderProblem::NotReadBack;
+    if (read.Type == kReminderTypeOneOff && *read.DT <= now)
+        return TNewReminderProblem::PastTime;
+    return TNewReminderProblem::None;
+}
+
+std::string NewPageXhtml(std::string_view title)
+{
+    pugi::xml_document document;
+    document.append_child(pugi::node_doctype).set_value("html");
+    pugi::xml_node html = document.append_child("html");
+    pugi::xml_node head = html.append_child("head");
+    head.append_child("title").text().set(std::string(title).c_str());
+    html.append_child("body");
+
+    struct Writer : pugi::xml_writer
+    {
+        std::string text;
+        void write(const void* data, std::size_t size) override
+        {
+            text.append(static_cast<const char*>(data), size);
+        }
+    } writer;
+    // "<body></body>", not "<body />", which an HTML reader takes for an open body.
+    document.save(writer, "  ",
+                  pugi::format_default | pugi::format_no_declaration | pugi::format_no_empty_element_tags,
+                  pugi::encoding_utf8);
+    return writer.text;
+}
+
+} // namespace rz

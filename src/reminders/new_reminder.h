@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "util/dates.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace rz {
+
+// How often a new reminder rings.
+enum class TRepeatChoice { Once, Daily, WeekDays };
+
+// What the New Reminder dialog (or a command line) asks for.
+struct TNewReminder
+{
+    std::string Text;
+    // Once: the local date and time. Repeating: only its local time of day counts.
+    Date When;
+    TRepeatChoice Repeat = TRepeatChoice::Once;
+    // WeekDays: entry 0 = Monday … 6 = Sunday, as the title's digits 1 … 7 count them.
+    std::array<bool, 7> Days{};
+};
+
+// Why a new reminder is refused; None when it is taken.
+enum class TNewReminderProblem {
+    None,
+    EmptyText,   // nothing before the date
+    NoWeekDay,   // "on chosen weekdays" without a day
+    PastTime,    // a one-off time that has come already
+    NotReadBack, // the title would not read back as this reminder (e.g. a "!" in the text)
+};
+
+// The page title in the syntax the agent reads: "Call Bob !2026-12-10 09:00", "Standup !! 09:15",
+// "Standup !! 09:15 [1,2,3,4,5]" (all seven days write the daily form). Seconds are dropped.
+std::string NewReminderTitle(const TNewReminder& reminder);
+
+// Builds the title into `title` and checks it by reading it back with the title syntax: the same
+// kind, time (or time of day) and weekdays, and, for a one-off, a time after `now`.
+TNewReminderProblem CheckNewReminder(const TNewReminder& reminder, Date now, std::string& title);
+
+// Checks a title typed whole (the command line's text): it must read as a page-title reminder
+// with text before its marks, and a one-off must lie after `now`.
+TNewReminderProblem CheckReminderTitle(std::string_view title, Date now);
+
+// The XHTML body that creates a page titled `title`, characters special to HTML escaped.
+std::string NewPageXhtml(std::string_view title);
+
+} // namespace rz

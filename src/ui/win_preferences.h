@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "mirror/section_choices.h"
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Ui {
+class WinPreferences;
+}
+
+namespace rz {
+
+struct TPreferences;
+
+// The Preferences window. Every change is stored in the settings file at once and handed to the
+// controller, which applies it; the application id, once it has the right form, is stored for the
+// next sign-in. Made afresh for each showing.
+class WinPreferences : public QDialog
+{
+    Q_OBJECT
+public:
+    struct Hooks
+    {
+        // After each stored change, with the preferences now in the file.
+        std::function<void(const TPreferences&)> Changed;
+        std::function<void(bool)> StartAtLogin;
+        // Plays the chosen sound (an empty file: the built-in one).
+        std::function<void(const std::string&)> TestSound;
+    };
+
+    WinPreferences(std::string settingsFilePath, std::vector<TSectionChoice> sections, bool startAtLogin,
+                   const std::string& readmeAddress, Hooks hooks, QWidget* parent = nullptr);
+    ~WinPreferences() override;
+
+    Ui::WinPreferences& Form() { return *m_Ui; }
+
+private:
+    void Store();
+    void ChooseSound();
+    void UpdateEnabled();
+
+    std::unique_ptr<Ui::WinPreferences> m_Ui;
+    std::string m_SettingsFilePath;
+    Hooks m_Hooks;
+    bool m_Loading = true;
+};
+
+} // namespace rz

@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A new reminder's page against the Graph emulator: created once, also when the answer is lost.
+#include "mirror/outbox.h"
+#include "mirror/page_create.h"
+#include "mirror/thread_one_note_restdb.h"
+#include "mirror_harness.h"
+#include "util/clock.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace rz {
+namespace {
+
+// The pages of the emulated section with that title.
+int PagesTitled(MirrorHarness& mirror, const std::string& title)
+{
+    const Json account = Json::parse(mirror.Emulator().Get("/_emulator/account").body);
+    int count = 0;
+    for (const Json& page : account["notebooks"][0]["sections"][0]["pages"])
+        count += page.value("title", "") == title ? 1 : 0;
+    return count;
+}
+
+TEST(PageCreateTest, LostAnswerIsLookedUpAndThePageIsCreatedOnceAcrossARestart)
+{
+    ScopedFakeClock clock{SystemSecondsNow()};
+    MirrorHarness mirror{
+        test::kPersonalUserId,
+        Json::array({Container("Work", "nb-work", Json::array({Section("Inbox", "sec-inbox")}))})};
+    ASSERT_TRUE(mirror.Running());
+    AppState& state = mirror.State();
+    MThreadOneNoteRESTDB& worker = mirror.Worker();
+    const std::string path = state.Paths.DataFolderPath + "/Outbox.json";
+    const auto makeOutbox = [&] {
+        auto made = std::make_unique<TOutbox>(path, state.UserId);
+        made->AddKind(std::make_unique<TPageCreateKind>());
+        return made;
+    };
+    auto outbox = makeOutbox();
+    worker.FOnExecute = [&](MThreadOneNoteRESTDB& w) { outbox->SendPending(w); };
+    const std::string title = "Tom & Jerry <3 !2099-12-10 09:00";
+    ASSERT_TRUE(outbox->Add(PageCreateItem(title, "sec-inbox")));
+
+    // The service creates the page, but its answer breaks off.
+    ASSERT_TRUE(mirror.Fault({{"route", "create"}, {"cutOff", true}}));
+    worker.Pass();
+    EXPECT_EQ(mirror.Count("create"), 1);
+    EXPECT_EQ(PagesTitled(mirror, title), 1);
+    ASSERT_EQ(outbox->Count(), 1u);
+    EXPECT_TRUE(outbox->Items()[0].Unconfirmed);
+
+    // After a restart the item looks before it sends: the page is there, so nothing is sent again.
+    outbox = makeOutbox();
+    outbox->Load();
+    ASSERT_EQ(outbox->Count(), 1u);
+    clock.Advance(kToDoRetryMaxSeconds + 1);
+    const long lookups = mirror.Count("pages");
+    worker.Pass();
+    EXPECT_EQ(outbox->Count(), 0u);
+    EXPECT_GT(mirror.Count("pages"), lookups);
+    EXPECT_EQ(mirror.Count("create"), 1);
+    EXPECT_EQ(PagesTitled(mirror, title), 1);
+
+    // A lost answer of a request that never reached the service: looked up, not found, sent.
+    ASSERT_TRUE(outbox->Add(PageCreateItem("Standup !! 09:15 [1,2,3,4,5]", "sec-inbox")));
+    ASSERT_TRUE(mirror.Fault({{"route", "create"}, {"drop", true}}));
+    worker.Pass();
+    EXPECT_EQ(PagesTitled(mirror, "Standup !! 09:15 [1,2,3,4,5]"), 0);
+    clock.Advance(kToDoRetryMaxSeconds + 1);
+    worker.Pass();
+    EXPECT_EQ(outbox->Count(), 0u);
+    EXPECT_EQ(mirror.Count("create"), 3);
+    EXPECT_EQ(PagesTitled(mirror, "Standup !! 09:15 [1,2,3,4,5]"), 1);
+}
+
+} // namespace
+} // namespace rz
