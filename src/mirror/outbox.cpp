@@ -45,7 +45,15 @@ double RetrySeconds(int attempts, double retryAfter)
 {
     const double backoff =
         std::min(kToDoRetryFirstSeconds * std::pow(2.0, std::max(0, attempts - 1)), kToDoRetryMaxSeconds);
-    return std::max(backoff, retryAfter);
+    return std::min(std::max(backoff, retryAfter), kToDoRetryMaxSeconds);
+}
+
+// Retry times are wall-clock times, kept on disk. One further ahead than the longest wait was set
+// before the clock went back, and is due now rather than after the set-back.
+bool RetryDue(const std::optional<Date>& nextTry, Date now)
+{
+    return !nextTry || !(now < *nextTry) ||
+           DateAddSeconds(now, static_cast<int>(kToDoRetryMaxSeconds)) < *nextTry;
 }
 
 Json ItemToJson(const TOutboxItem& item)
@@ -350,7 +358,7 @@ void TOutbox::SendPending(MThreadOneNoteRESTDB& worker)
         const Date now = DateNow();
         for (const TOutboxItem& item : m_Items) {
             if (static_cast<int>(due.size()) < kOutboxItemsPerPass && m_Kinds.contains(item.Kind) &&
-                (!item.NextTry || !(now < *item.NextTry)))
+                RetryDue(item.NextTry, now))
                 due.push_back(item);
         }
     }

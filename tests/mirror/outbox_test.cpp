@@ -120,6 +120,20 @@ TEST(OutboxTest, RefusedItemsEndWithAMessageAndNoItemHoldsBackALaterOne)
     EXPECT_LE(f.mirror.Count("patch"), 5);
 }
 
+TEST(OutboxTest, AClockSetBackHoldsNoRetryBack)
+{
+    ScopedFakeClock clock{SystemSecondsNow()};
+    OutboxFixture f;
+    ASSERT_TRUE(f.mirror.Running());
+    f.Done("pg-live", "Pay Ann");
+    ASSERT_TRUE(f.mirror.Fault({{"route", "patch"}, {"match", "pg-live"}, {"status", 503}}));
+    f.outbox.SendPending(f.mirror.Worker());
+    ASSERT_FALSE(f.Ticked("pg-live"));
+    clock.SetWallClock(DateNow().seconds - 2 * 3600);
+    f.outbox.SendPending(f.mirror.Worker());
+    EXPECT_TRUE(f.Ticked("pg-live"));
+}
+
 TEST(OutboxTest, ItemsOfAnotherAccountAreNeverSent)
 {
     OutboxFixture f;
