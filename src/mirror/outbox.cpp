@@ -137,6 +137,7 @@ TOutboxOutcome AnswerOutcome(const HttpResponse& response)
     if (response.IsHttpError()) {
         outcome.Result = TOutboxOutcome::Retry;
         outcome.MessageKey = "strOutboxUnreachable";
+        outcome.Detail = response.Message; // the transport's own cause, such as a refused address
         return outcome;
     }
     if (response.Status >= 200 && response.Status < 300) {
