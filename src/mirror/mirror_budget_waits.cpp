@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The budget's waits: the worker's pauses, the wait for a request slot and the budgeted OneNote GET.
+// The budget's waits: the worker's pauses, the wait for a request slot and the one budgeted path of
+// every OneNote request.
 #include "account/http.h"
 #include "mirror/thread_one_note_restdb.h"
 
@@ -80,14 +81,18 @@ std::string EscapeKeepingPercents(const std::string& address)
 
 } // namespace
 
-std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteGet(const std::string& address, bool waitForSlot,
-                                                             bool escape)
+std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteRequest(const TOneNoteRequest& request,
+                                                                 const std::function<void()>& beforeSend)
 {
     m_RefreshedInGet = false;
     // A token that expired overnight is refreshed at the first 401 and the request sent again with
     // the new one, so that a start does not wait a cycle for it.
     for (int attempt = 0;; ++attempt) {
-        if (waitForSlot) {
+        // The sign-in window owns the account: a request now would act for the old one.
+        if (m_State.SignInWindowOpen) {
+            return std::nullopt;
+        }
+        if (request.WaitForSlot) {
             if (!WaitForSlot()) {
                 return std::nullopt;
             }
@@ -95,9 +100,19 @@ std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteGet(const std::string& 
             ++m_HeldBackCount;
             return std::nullopt;
         }
-        HttpResponse response =
-            escape ? GraphGet(address)
-                   : GraphGetWithToken(EscapeKeepingPercents(address), m_State.AccessToken.Get(), m_State);
+        if (beforeSend) {
+            beforeSend();
+        }
+        HttpRequest http;
+        http.Method = request.Method;
+        http.Url = request.Address;
+        http.Headers = {{"Authorization", "Bearer " + m_State.AccessToken.Get()}};
+        if (!request.ContentType.empty()) {
+            http.Headers.push_back({"Content-Type", request.ContentType});
+        }
+        http.Body = request.Body;
+        http.TimeoutSeconds = kGraphRequestTimeoutSeconds;
+        HttpResponse response = HttpSend(http);
         if (response.Failure == HttpFailure::Cancelled) {
             return std::nullopt;
         }
@@ -112,6 +127,15 @@ std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteGet(const std::string& 
             return response;
         }
     }
+}
+
+std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteGet(const std::string& address, bool waitForSlot,
+                                                             bool escape, const std::function<void()>& beforeSend)
+{
+    TOneNoteRequest request;
+    request.Address = escape ? EscapeAddress(address) : EscapeKeepingPercents(address);
+    request.WaitForSlot = waitForSlot;
+    return OneNoteRequest(request, beforeSend);
 }
 
 void MThreadOneNoteRESTDB::ReportToBudget(const HttpResponse& response)

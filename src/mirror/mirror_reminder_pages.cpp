@@ -117,29 +117,25 @@ TOnlineAnswer MThreadOneNoteRESTDB::PageContentAnswer(const std::string& pageId)
         m_LastCheckPageResult = -3;
         return {};
     }
-    // Taken before the fields change: a held-back request was not sent and leaves them as they are.
-    if (!m_Budget.TryAcquire(TRequestKind::Engine)) {
-        ++m_HeldBackCount;
+    const std::string address = m_GraphBase.Get() + "/onenote/pages/" + pageId + "/content?includeIDs=true";
+    // The fields change only when the request goes out: a held-back one leaves them as they are.
+    const auto sent = OneNoteGet(address, false, true, [&] {
+        {
+            std::lock_guard lock(m_FieldMutex);
+            m_LastCheckPageTime = DateNow();
+        }
+        m_LastCheckPageResult = 1;
+        m_LastCheckPageId.Set(pageId);
+    });
+    if (!sent) {
+        // One that went out and was cut off by a stop is no answer; one held back waits its turn.
+        if (m_LastCheckPageResult == 1) {
+            m_LastCheckPageResult = -1;
+            return {};
+        }
         return {TOnlineStatus::HeldBack, {}};
     }
-    {
-        std::lock_guard lock(m_FieldMutex);
-        m_LastCheckPageTime = DateNow();
-    }
-    m_LastCheckPageResult = 1;
-    m_LastCheckPageId.Set(pageId);
-    const std::string address = m_GraphBase.Get() + "/onenote/pages/" + pageId + "/content?includeIDs=true";
-    HttpResponse response;
-    try {
-        response = GraphGet(address);
-    } catch (...) {
-        response = HttpResponse(); // counts as an empty answer
-    }
-    ReportToBudget(response);
-    if (response.Failure == HttpFailure::Cancelled) {
-        m_LastCheckPageResult = -1;
-        return {};
-    }
+    HttpResponse response = std::move(*sent);
     if (response.IsHttpError()) {
         m_LastCheckPageResult = -1;
         RefreshTokensUnlessStopping();

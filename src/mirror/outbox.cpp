@@ -172,49 +172,26 @@ TOutboxLink::TOutboxLink(MThreadOneNoteRESTDB& worker, TOutboxItem& item, std::f
 std::optional<HttpResponse> TOutboxLink::Send(const std::string& method, const std::string& relative,
                                               const std::string& contentType, const std::string& body)
 {
-    AppState& state = m_Worker.State();
     const std::string base = m_Worker.GraphBase();
-    // The sign-in window owns the account: a request now would go out for the old one, or bare.
-    if (base.empty() || m_Worker.Stopping() || state.SignInWindowOpen || state.AccessToken.Empty())
+    if (base.empty() || m_Worker.Stopping() || m_Worker.State().AccessToken.Empty())
         return std::nullopt;
-    TRequestBudget& budget = m_Worker.Budget();
-    if (!budget.TryAcquire(TRequestKind::Engine)) {
-        ++m_Worker.m_HeldBackCount;
-        return std::nullopt;
-    }
     const bool write = method != "GET";
-    if (write) {
-        m_Item.Unconfirmed = true;
-        m_Save();
-    }
-    HttpRequest request;
-    request.Method = method;
-    request.Url = base + relative;
-    request.Headers = {{"Authorization", "Bearer " + state.AccessToken.Get()}};
-    if (!contentType.empty())
-        request.Headers.push_back({"Content-Type", contentType});
-    request.Body = body;
-    request.TimeoutSeconds = kGraphRequestTimeoutSeconds;
-    HttpResponse response = HttpSend(request);
-    if (response.IsHttpError()) {
-        budget.Report(TBudgetOutcome::Other);
-        if (response.Failure == HttpFailure::Cancelled)
-            return std::nullopt;
-        if (!m_Worker.Stopping())
-            m_Worker.RefreshTokens();
+    const auto response = m_Worker.OneNoteRequest({method, base + relative, contentType, body, false}, [&] {
+        if (write && !m_Item.Unconfirmed) {
+            m_Item.Unconfirmed = true;
+            m_Save();
+        }
+    });
+    if (!response)
+        return std::nullopt;
+    if (response->IsHttpError()) {
+        m_Worker.RefreshTokensUnlessStopping();
         return response;
     }
     if (write) {
         // An answer came: what the service did is known, so the next attempt may write again.
         m_Item.Unconfirmed = false;
-        m_WriteTaken = response.Status >= 200 && response.Status < 300;
-    }
-    if (IsThrottledAnswer(response.Status, response.Body)) {
-        ++m_Worker.m_ThrottledCount;
-        budget.Report(TBudgetOutcome::Refused, response.RetryAfterSeconds);
-    } else {
-        budget.Report(response.Status >= 200 && response.Status < 300 ? TBudgetOutcome::Success
-                                                                      : TBudgetOutcome::Other);
+        m_WriteTaken = response->Status >= 200 && response->Status < 300;
     }
     return response;
 }

@@ -78,8 +78,9 @@ struct TOutboxOutcome
     double RetryAfterSeconds = 0;
 };
 
-// The one way a kind reaches the service: budgeted, with the account's bearer, never while the
-// sign-in window is open or the worker stops. Worker thread only.
+// The one way a kind reaches the service: through the worker's OneNoteRequest (budgeted, with the
+// account's bearer, a 401 refreshed and sent once more), never while the sign-in window is open or
+// the worker stops. Worker thread only.
 class TOutboxLink
 {
 public:

@@ -205,6 +205,25 @@ public:
     std::string LastCheckPageId() const { return m_LastCheckPageId.Get(); }
     TRequestBudget& Budget() { return m_Budget; }
 
+    // A request to OneNote for this account, whole: the escaped address below the Graph base.
+    struct TOneNoteRequest
+    {
+        std::string Method = "GET";
+        std::string Address;
+        std::string ContentType;
+        std::string Body;
+        bool WaitForSlot = false; // a mirror request waits for its slot; any other is held back without one
+    };
+    // The one way a request reaches OneNote (worker thread only): never while the sign-in window is
+    // open, only with a request slot, its answer told to the budget, and a 401 answered by
+    // refreshing the tokens and sending it once more. `beforeSend` runs before each attempt goes
+    // out. None when nothing went out (held back, the sign-in window, the worker stops).
+    std::optional<HttpResponse> OneNoteRequest(const TOneNoteRequest& request,
+                                               const std::function<void()>& beforeSend = {});
+    // Tokens are refreshed after an HTTP-layer error, but not while the worker is being stopped, nor
+    // a second time when the request's own 401 refreshed them already.
+    void RefreshTokensUnlessStopping();
+
     // Callbacks, set before Run. A callback that throws is caught and counted.
     TCallback FOnDoStart;            // each cycle, after the token upkeep; must set m_GraphBase
     TCallback FOnDoEnd;              // each cycle, at its end
@@ -307,7 +326,7 @@ private:
     bool m_SectionFailed = false;
     // Paging through one section: its requests do not end at the stretch's end.
     bool m_WithinSection = false;
-    // The last OneNote GET refreshed the tokens already (its 401 came again with the new token).
+    // The last OneNote request refreshed the tokens already (its 401 came again with the new token).
     bool m_RefreshedInGet = false;
 
     void ThreadRun();
@@ -339,10 +358,10 @@ private:
     void Call(const TCallback& callback);
     void ResetCycleCounters();
     bool HasAccount() const;
-    // Tokens are refreshed after an HTTP-layer error, but not while the worker is being stopped.
-    void RefreshTokensUnlessStopping();
-    // A OneNote GET through the budget: none when it was not sent (held back, or the worker stops).
-    std::optional<HttpResponse> OneNoteGet(const std::string& address, bool waitForSlot, bool escape = true);
+    // A OneNote GET through OneNoteRequest; `escape` false keeps the "%XX" of an address the service
+    // handed out.
+    std::optional<HttpResponse> OneNoteGet(const std::string& address, bool waitForSlot, bool escape = true,
+                                           const std::function<void()>& beforeSend = {});
     // Tells the budget how the service took a request that had a slot.
     void ReportToBudget(const HttpResponse& response);
     // Store guards: the path lies inside the account folder (and is not the folder itself for a

@@ -49,7 +49,9 @@ TEST_F(MirrorReminderPagesTest, PageContentResultCodes)
         {"error after a line break", {{"status", 200}, {"body", "\n" + error}}, -3, false},
         {"page cut before its end", {{"status", 200}, {"body", "<html><body><p>half"}}, -3, false},
         {"plain text", {{"status", 200}, {"body", "nothing"}}, -3, false},
-        {"unauthorized", {{"status", 401}, {"body", error}}, -1, false},
+        // A 401 refreshes the tokens and sends the request once more.
+        {"unauthorized once", {{"status", 401}, {"body", error}}, 2, true},
+        {"unauthorized with the new token too", {{"status", 401}, {"body", error}, {"count", 2}}, -1, false},
     };
     for (const auto& c : cases) {
         if (!c.Fault.is_null()) {
@@ -62,7 +64,7 @@ TEST_F(MirrorReminderPagesTest, PageContentResultCodes)
         EXPECT_EQ(!text.empty(), c.HasText) << c.Name;
         EXPECT_EQ(W().LastCheckPageId(), "pg-dentist") << c.Name;
     }
-    EXPECT_EQ(m_Mirror.Count("token"), 1); // only the HTTP-layer error refreshed
+    EXPECT_EQ(m_Mirror.Count("token"), 2); // one refresh for each first 401, none more
     EXPECT_EQ(m_Mirror.Count("root"), 0);  // no probe before page content
 
     // Without a token nothing is sent and the last request's record stays.
@@ -72,7 +74,7 @@ TEST_F(MirrorReminderPagesTest, PageContentResultCodes)
     EXPECT_EQ(W().m_LastCheckPageResult, 0);
     EXPECT_EQ(W().LastCheckPageId(), "pg-dentist");
     EXPECT_EQ(W().LastCheckPageTime(), time);
-    EXPECT_EQ(m_Mirror.Count("content"), std::ssize(cases));
+    EXPECT_EQ(m_Mirror.Count("content"), std::ssize(cases) + 2);
 }
 
 // Held back, unsent and refreshing nothing: after a refusal until the back-off ends, and without a

@@ -164,6 +164,19 @@ TEST(OutboxTest, NothingGoesOutWhileTheSignInWindowIsOpen)
     EXPECT_TRUE(f.Ticked("pg-live"));
 }
 
+TEST(OutboxTest, AnExpiredTokenIsRefreshedAndTheChangeGoesOutInTheSameAttempt)
+{
+    OutboxFixture f;
+    ASSERT_TRUE(f.mirror.Running());
+    f.Done("pg-live", "Pay Ann");
+    ASSERT_TRUE(f.mirror.Admin("expire-tokens", Json::object()));
+    f.outbox.SendPending(f.mirror.Worker());
+    EXPECT_EQ(f.mirror.Count("token"), 1);
+    EXPECT_EQ(f.mirror.Count("patch"), 1);
+    EXPECT_EQ(f.outbox.Count(), 0u);
+    EXPECT_TRUE(f.outbox.Messages().empty());
+}
+
 TEST(OutboxTest, AWriteWhoseAnswerWasLostIsCheckedBeforeItIsSentAgain)
 {
     ScopedFakeClock clock{SystemSecondsNow()};
