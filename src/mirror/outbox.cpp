@@ -26,19 +26,8 @@ constexpr const char* kLegacyToDoKind = "todo-done";
 
 std::string ServiceMessage(const HttpResponse& response)
 {
-    const Json answer = JsonTextToObject(std::string_view(response.Body));
-    const auto error = answer.find("error");
-    std::string message = error != answer.end() ? JsonText(*error, "message") : std::string();
-    if (message.empty())
-        message = "HTTP " + std::to_string(response.Status);
-    return message;
-}
-
-std::string ServiceCode(const HttpResponse& response)
-{
-    const Json answer = JsonTextToObject(std::string_view(response.Body));
-    const auto error = answer.find("error");
-    return error != answer.end() ? JsonText(*error, "code") : std::string();
+    std::string message = GraphErrorMessage(response.Body);
+    return message.empty() ? "HTTP " + std::to_string(response.Status) : message;
 }
 
 double RetrySeconds(int attempts, double retryAfter)
@@ -154,7 +143,7 @@ TOutboxOutcome AnswerOutcome(const HttpResponse& response)
     }
     // What the service refuses now it refuses again: the item ends and says why.
     outcome.Result = TOutboxOutcome::Refused;
-    const std::string code = ServiceCode(response);
+    const std::string code = GraphErrorCode(response.Body);
     if (status == 404 || code == "20102" || code == "20113")
         outcome.MessageKey = "strOutboxPageGone";
     else if (status == 403 || code.starts_with("400"))

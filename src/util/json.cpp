@@ -171,6 +171,13 @@ std::string GraphErrorCode(std::string_view text)
     return error != nullptr ? JsonText(*error, "code") : std::string();
 }
 
+std::string GraphErrorMessage(std::string_view text)
+{
+    const Json answer = ParseQuietly(text);
+    const Json* error = ErrorObject(answer);
+    return error != nullptr ? JsonText(*error, "message") : std::string();
+}
+
 std::optional<std::string> JsonMemberText(std::string_view text, const char* name)
 {
     const Json answer = ParseQuietly(text);

@@ -42,6 +42,8 @@ bool IsGraphListResponse(std::string_view text);
 bool IsGraphErrorResponse(std::string_view text);
 // The "code" of a Graph error object ("20185", "20166", ...); empty for any other text.
 std::string GraphErrorCode(std::string_view text);
+// The "message" of a Graph error object; empty for any other text.
+std::string GraphErrorMessage(std::string_view text);
 // A top-level string member of a JSON object text, read with the parser, so that indented answers
 // read like compact ones; none when the text is no object or the member is no string.
 std::optional<std::string> JsonMemberText(std::string_view text, const char* name);
