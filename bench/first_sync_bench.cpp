@@ -12,7 +12,9 @@
 //
 //   build/release/bench/first_sync_bench
 //
-// The last line reads "all reminders after: N min (specified path: M min; list refused: K min)".
+// A case that takes longer than an hour also prints what its first hour held: reminders shown and
+// requests by route. The last line reads
+// "all reminders after: N min (specified path: M min; list refused: K min)".
 #include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "mirror_harness.h"
@@ -125,6 +127,8 @@ public:
             m_Clock.Advance(1);
             FollowClock();
             worker.Pass();
+            if (m_FirstHour.empty() && rz::TickNow() - m_Start >= 3600)
+                m_FirstHour = std::to_string(State().ReminderList.Count()) + " reminders; requests: " + Routes();
         }
         return static_cast<long>((rz::TickNow() - m_Start + 59) / 60);
     }
@@ -138,6 +142,10 @@ public:
                std::to_string(worker.m_ThrottledCount) + " refused, " +
                std::to_string(worker.m_HeldBackCount) + " held back; requests: " + Routes();
     }
+
+    // What the first hour held, for a run that took longer: the hour's request budget is what holds
+    // such a run back. Empty for a shorter run.
+    const std::string& FirstHour() const { return m_FirstHour; }
 
     std::string Routes()
     {
@@ -210,6 +218,7 @@ private:
     rz::ScopedFakeClock m_Clock{rz::SystemSecondsNow()};
     std::int64_t m_Start = rz::TickNow();
     std::int64_t m_Followed = 0;
+    std::string m_FirstHour;
     MirrorHarness m_Mirror;
     std::atomic<std::int64_t> m_CheckTick{0};
     rz::TWorkerCallbacks m_Callbacks{m_Mirror.State(), m_CheckTick, "Checked"};
@@ -230,6 +239,8 @@ int main()
         minutes[c] = bench.MinutesToAllReminders();
         std::printf("%s: %ld min, %lld OneNote requests (%s)\n", names[c], minutes[c],
                     static_cast<long long>(bench.RequestsSent()), bench.Left().c_str());
+        if (!bench.FirstHour().empty())
+            std::printf("%s, first hour: %s\n", names[c], bench.FirstHour().c_str());
         std::fflush(stdout);
     }
     std::printf("all reminders after: %ld min (specified path: %ld min; list refused: %ld min)\n", minutes[0],
