@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The reminder engine through the mirror worker, against the Graph emulator: the execute callback
 // as the application binds it (known-pages check, store query, load).
+#include "mirror/outbox.h"
 #include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
+#include "mirror/todo_queue.h"
 #include "mirror_harness.h"
 #include "reminders/reminder_handle.h"
 #include "util/clock.h"
 #include "util/dates.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 
 namespace rz {
@@ -91,6 +94,44 @@ TEST_F(EngineWorkerTest, PageDeletedOnlineLosesItsRemindersAfterTheNextMirror)
     }
     EXPECT_EQ(TagReminders(), 0);
     EXPECT_NE(State().ReminderList.GetByID("pg-dentist"), nullptr);
+}
+
+// A Done makes the service renumber the page's ids: the page's other to-do stays one reminder with
+// its time, and the ticked one leaves.
+TEST_F(EngineWorkerTest, ADoneLeavesThePagesOtherToDoOnceWithItsTime)
+{
+    ASSERT_TRUE(m_Mirror.Admin("page", {{"id", "pg-project"},
+                                        {"paragraphs",
+                                         {{{"text", "Call Bob !2099-03-20 09:00"}, {"tags", "to-do"}},
+                                          {{"text", "Pay Ann !2099-03-21 08:00"}, {"tags", "to-do"}}}}}));
+    Later(121);
+    Execute(m_Mirror.Worker());
+    ASSERT_EQ(TagReminders(), 2);
+    ReminderPtr payAnn, callBob;
+    for (const ReminderPtr& r : State().ReminderList.list()) {
+        if (r->objType() == kTagReminder)
+            (r->name() == "Pay Ann !2099-03-21 08:00" ? payAnn : callBob) = r;
+    }
+    ASSERT_NE(payAnn, nullptr);
+    ASSERT_NE(callBob, nullptr);
+
+    TOutbox outbox{State().Paths.DataFolderPath + "/Outbox.json", State().UserId};
+    outbox.AddKind(std::make_unique<TToDoDoneKind>());
+    outbox.Add(ToDoDoneItem("pg-project", payAnn->Id().value_or(""), *payAnn->name()));
+    outbox.SendPending(m_Mirror.Worker());
+    ASSERT_EQ(outbox.Count(), 0u);
+    ASSERT_EQ(m_Mirror.Count("patch"), 1);
+
+    Later(121);
+    Execute(m_Mirror.Worker());
+    ASSERT_EQ(TagReminders(), 1);
+    for (const ReminderPtr& r : State().ReminderList.list()) {
+        if (r->objType() == kTagReminder) {
+            EXPECT_EQ(r->name(), "Call Bob !2099-03-20 09:00");
+            EXPECT_EQ(r->time(), DateFromParts(2099, 3, 20, 9, 0, 0));
+            EXPECT_NE(r->Id(), callBob->Id()); // read again under its new id
+        }
+    }
 }
 
 } // namespace
