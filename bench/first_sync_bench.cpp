@@ -128,7 +128,8 @@ public:
             FollowClock();
             worker.Pass();
             if (m_FirstHour.empty() && rz::TickNow() - m_Start >= 3600)
-                m_FirstHour = std::to_string(State().ReminderList.Count()) + " reminders; requests: " + Routes();
+                m_FirstHour =
+                    std::to_string(State().ReminderList.Count()) + " reminders; requests: " + Routes();
         }
         return static_cast<long>((rz::TickNow() - m_Start + 59) / 60);
     }

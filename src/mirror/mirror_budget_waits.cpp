@@ -130,7 +130,8 @@ std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteRequest(const TOneNoteR
 }
 
 std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteGet(const std::string& address, bool waitForSlot,
-                                                             bool escape, const std::function<void()>& beforeSend)
+                                                             bool escape,
+                                                             const std::function<void()>& beforeSend)
 {
     TOneNoteRequest request;
     request.Address = escape ? EscapeAddress(address) : EscapeKeepingPercents(address);
