@@ -71,13 +71,8 @@ void AppDelegate::CheckAndReminder()
         return;
     }
     // Resumes from the last run's last check; called first at launch, before the worker starts.
-    // Without late alarms the last run is forgotten first, so nothing missed meanwhile rings.
-    const std::string dueCheckFile = m_State.EngineFiles.Beside(kDueCheckFileName);
-    if (!m_DueCheck->PreviousCheck() && m_Preferences && !m_Preferences->LateAlarms) {
-        std::error_code ignored;
-        std::filesystem::remove(dueCheckFile, ignored);
-    }
-    m_DueCheck->UseStateFile(dueCheckFile);
+    m_DueCheck->UseStateFile(m_State.EngineFiles.Beside(kDueCheckFileName),
+                             !m_Preferences || m_Preferences->LateAlarms);
     DueCheckResult result;
     {
         // The reminder engine changes the lists page by page on the worker; never across a request.

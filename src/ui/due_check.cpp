@@ -105,7 +105,7 @@ bool SnoozedCopyHolds(const TAReminder& copy, std::string_view pageList, const T
     return !source || source->time() == time;
 }
 
-void TDueCheck::UseStateFile(const std::string& path)
+void TDueCheck::UseStateFile(const std::string& path, bool lateAlarms)
 {
     if (path == m_StatePath)
         return;
@@ -115,7 +115,7 @@ void TDueCheck::UseStateFile(const std::string& path)
     if (!text)
         return;
     const Json state = JsonTextToObject(std::string_view(*text));
-    if (const auto it = state.find(kLastCheckKey); it != state.end() && it->is_number())
+    if (const auto it = state.find(kLastCheckKey); lateAlarms && it != state.end() && it->is_number())
         m_LastRunCheck = Date{it->get<double>()};
     m_RaisedToRestore.clear();
     if (const auto it = state.find(kRaisedKey); it != state.end() && it->is_object()) {

@@ -80,8 +80,10 @@ public:
     // time, so the first check raises once, marked late, every reminder that came due since then; a
     // repeating one its latest missed occurrence. A check more than a minute after the previous one
     // (the machine slept) does the same for what came due since that one. Without a file (the very first
-    // start) nothing is raised late. Later calls with the same path change nothing.
-    void UseStateFile(const std::string& path);
+    // start) nothing is raised late. Without `lateAlarms` the last run's time is not taken, so
+    // nothing missed meanwhile rings, but what it raised stays raised. Later calls with the same path
+    // change nothing.
+    void UseStateFile(const std::string& path, bool lateAlarms = true);
 
     // Moves due one-off reminders to `pending`, appends a copy of each due repeating reminder and
     // advances it, and fires the snooze. Walks `reminders` from the last entry to the first,

@@ -298,6 +298,32 @@ TEST_F(LateAlarmTest, MissedWhileStoppedRingsOnceMarkedLate)
 namespace rz {
 namespace {
 
+// Without late alarms nothing missed while stopped rings, yet what rang stays rung.
+TEST_F(LateAlarmTest, WithoutLateAlarmsARestartRaisesNeitherTheMissedNorTheRaised)
+{
+    AddOneOff("Soon", At(4, 10, 0, 0));
+    AddOneOff("Missed", At(4, 11, 0, 0));
+    EXPECT_FALSE(RestartAt(At(4, 9, 0, 0)).Alert);
+    reminders.SaveToFile(folder.File("Reminders.plist")); // as the last load left it
+    EXPECT_EQ(CheckAt(At(4, 9, 59, 50)).FiredNames.size(), 1u);
+    pending.Clear();
+
+    // Seconds later, while the page still names Soon's time; then again after Missed came due.
+    clock.Set(At(4, 9, 59, 55).seconds);
+    reminders.Clear();
+    reminders.LoadFromFile(folder.File("Reminders.plist"));
+    check = TDueCheck();
+    check.UseStateFile(folder.File("DueCheck.json"), false);
+    EXPECT_FALSE(check.CheckAndReminder(reminders, pending, snooze).Alert);
+    for (int second = 0; second <= 40; ++second)
+        EXPECT_FALSE(CheckAt(At(4, 10, 0, second)).Alert) << second;
+    check = TDueCheck();
+    clock.Set(At(4, 11, 30, 0).seconds);
+    check.UseStateFile(folder.File("DueCheck.json"), false);
+    EXPECT_FALSE(check.CheckAndReminder(reminders, pending, snooze).Alert);
+    EXPECT_EQ(pending.Count(), 0u);
+}
+
 TEST_F(LateAlarmTest, RestartSecondsAfterAnEarlyAlertRaisesNothingAgain)
 {
     AddOneOff("Soon", At(4, 10, 0, 0));
