@@ -41,8 +41,10 @@ double MonotonicSecondsNow()
     if (g_FakeActive.load(std::memory_order_acquire)) {
         return g_FakeMonotonic.load(std::memory_order_acquire);
     }
-    static const double offset = ReadClock(CLOCK_REALTIME) - ReadClock(CLOCK_MONOTONIC);
-    return ReadClock(CLOCK_MONOTONIC) + offset;
+    // The boot-time clock never goes back and, unlike CLOCK_MONOTONIC, keeps counting while the
+    // machine is suspended: the service's request windows and our back-offs run on real time.
+    static const double offset = ReadClock(CLOCK_REALTIME) - ReadClock(CLOCK_BOOTTIME);
+    return ReadClock(CLOCK_BOOTTIME) + offset;
 }
 
 ScopedFakeClock::ScopedFakeClock(double secondsSince1970)

@@ -6,8 +6,8 @@ namespace rz {
 // The one place the system clock is read. Tests replace it for their own scope.
 double SystemSecondsNow();
 // Seconds of a clock that never goes back, for timing intervals: it starts at the wall time of the
-// process's first reading and then counts elapsed time, so a wall clock set back or forward does
-// not move it, and a stamp of 0 lies long before any reading.
+// process's first reading and then counts elapsed time, a suspend included, so a wall clock set
+// back or forward does not move it, and a stamp of 0 lies long before any reading.
 double MonotonicSecondsNow();
 
 // Installs a fake clock for its lifetime: DateNow(), TickNow() and MonotonicSecondsNow() then read
