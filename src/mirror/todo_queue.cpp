@@ -218,11 +218,17 @@ TOutboxItem ToDoDoneItem(const std::string& pageId, const std::string& elementId
 
 std::string CompletedDataTag(std::string_view dataTag)
 {
+    // Each open "to-do" in its place; the other tags, the commas and the blanks stay as they are.
     std::string result;
-    for (const std::string& tag : DataTagList(dataTag)) {
-        if (!result.empty())
-            result += ", ";
-        result += tag == "to-do" ? "to-do:completed" : tag;
+    std::size_t from = 0;
+    while (from <= dataTag.size()) {
+        const std::size_t comma = std::min(dataTag.find(',', from), dataTag.size());
+        const std::string_view entry = dataTag.substr(from, comma - from);
+        result += StrTrim(entry) == "to-do" ? StrReplaceAll(std::string(entry), "to-do", "to-do:completed")
+                                            : std::string(entry);
+        if (comma < dataTag.size())
+            result += ',';
+        from = comma + 1;
     }
     return result;
 }

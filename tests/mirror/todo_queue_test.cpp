@@ -58,6 +58,8 @@ TEST(ToDoQueueTest, CompletedElementKeepsEveryByteButTheTagAndTheId)
          R"(Seite</a> &quot;q&quot;</p>)"},
         {"<p data-tag='important, to-do'\n   id='p:{G}{1}'>x &gt; y<br /></p>",
          "<p data-tag='important, to-do:completed'>x &gt; y<br /></p>"},
+        {R"(<p id="p:{G}{1}" data-tag="to-do,important ,critical">x</p>)",
+         R"(<p data-tag="to-do:completed,important ,critical">x</p>)"},
     };
     for (const auto& [element, expected] : rows)
         EXPECT_EQ(CompletedParagraph(Page(element), "p:{G}{1}"), expected) << element;
@@ -68,9 +70,10 @@ TEST(ToDoQueueTest, AListItemTakesTheTagItselfAndItsSpanGivesItUp)
     const std::string page = Page(R"(<ul><li id="li:{G}{5}" style="color:red"><span data-tag="to-do" )"
                                   R"(style="font-size:9pt">Parent &amp; co</span><ul><li id="li:{G}{6}">)"
                                   R"(<span data-tag="to-do">Child</span></li></ul></li></ul>)");
-    EXPECT_EQ(CompletedParagraph(page, "li:{G}{5}"),
-              R"(<li style="color:red" data-tag="to-do:completed"><span style="font-size:9pt">Parent &amp; co)"
-              R"(</span><ul><li id="li:{G}{6}"><span data-tag="to-do">Child</span></li></ul></li>)");
+    EXPECT_EQ(
+        CompletedParagraph(page, "li:{G}{5}"),
+        R"(<li style="color:red" data-tag="to-do:completed"><span style="font-size:9pt">Parent &amp; co)"
+        R"(</span><ul><li id="li:{G}{6}"><span data-tag="to-do">Child</span></li></ul></li>)");
 }
 
 TEST(ToDoQueueTest, ElementsHoldingImagesFilesOrObjectsAreLeftToTheUser)
@@ -85,10 +88,11 @@ TEST(ToDoQueueTest, ElementsHoldingImagesFilesOrObjectsAreLeftToTheUser)
 
 TEST(ToDoQueueTest, AStaleIdTicksTheOpenToDoWithTheQueuedTextOrNone)
 {
-    const std::string page = Page(R"(<p id="p:{G}{1}" data-tag="to-do">Call Ann</p>)"
-                                  R"(<p id="p:{G}{2}" data-tag="to-do">Call Bob</p>)"
-                                  R"(<p id="p:{G}{3}" data-tag="to-do:completed">Pay rent</p>)"
-                                  R"(<p id="p:{G}{4}" data-tag="to-do">Water</p><p id="p:{G}{5}" data-tag="to-do">Water</p>)");
+    const std::string page =
+        Page(R"(<p id="p:{G}{1}" data-tag="to-do">Call Ann</p>)"
+             R"(<p id="p:{G}{2}" data-tag="to-do">Call Bob</p>)"
+             R"(<p id="p:{G}{3}" data-tag="to-do:completed">Pay rent</p>)"
+             R"(<p id="p:{G}{4}" data-tag="to-do">Water</p><p id="p:{G}{5}" data-tag="to-do">Water</p>)");
     struct Row
     {
         std::string id, text;
