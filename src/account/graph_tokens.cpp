@@ -48,8 +48,7 @@ HttpResponse PostTokenForm(const std::string& form)
     return HttpSend(request);
 }
 
-HttpResponse GraphGetWithToken(const std::string& address, const std::string& accessToken,
-                               const AppState& state)
+HttpResponse GraphSendWithToken(HttpRequest request, const std::string& accessToken, const AppState& state)
 {
     // The sign-in window owns the account; a request now would act for the old one.
     if (state.SignInWindowOpen) {
@@ -57,11 +56,17 @@ HttpResponse GraphGetWithToken(const std::string& address, const std::string& ac
         held.Failure = HttpFailure::Cancelled;
         return held;
     }
-    HttpRequest request;
-    request.Url = address;
-    request.Headers = {{"Authorization", "Bearer " + accessToken}};
+    request.Headers.insert(request.Headers.begin(), {"Authorization", "Bearer " + accessToken});
     request.TimeoutSeconds = kGraphRequestTimeoutSeconds;
     return HttpSend(request);
+}
+
+HttpResponse GraphGetWithToken(const std::string& address, const std::string& accessToken,
+                               const AppState& state)
+{
+    HttpRequest request;
+    request.Url = address;
+    return GraphSendWithToken(std::move(request), accessToken, state);
 }
 
 // Token and identity answers are read with the parser: the service may indent them and put a blank

@@ -24,8 +24,10 @@ std::string CodeExchangeForm(const std::string& clientId, const std::string& cod
 std::string RefreshForm(const std::string& clientId, const std::string& refreshToken);
 // POSTs a form to the token endpoint with the fixed headers and the 10-second time-out.
 HttpResponse PostTokenForm(const std::string& form);
-// A Graph GET of the address as given, with the bearer header and the 30-second time-out. Sends
-// nothing, and ends as Cancelled, while the state's sign-in window owns the account.
+// A Graph request as given, with the bearer header and the 30-second time-out. Sends nothing, and
+// ends as Cancelled, while the state's sign-in window owns the account.
+HttpResponse GraphSendWithToken(HttpRequest request, const std::string& accessToken, const AppState& state);
+// GraphSendWithToken for a GET of the address as given.
 HttpResponse GraphGetWithToken(const std::string& address, const std::string& accessToken,
                                const AppState& state);
 

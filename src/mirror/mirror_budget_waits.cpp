@@ -100,19 +100,21 @@ std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteRequest(const TOneNoteR
             ++m_HeldBackCount;
             return std::nullopt;
         }
+        // The wait for the slot may have let the sign-in window open.
+        if (m_State.SignInWindowOpen) {
+            return std::nullopt;
+        }
         if (beforeSend) {
             beforeSend();
         }
         HttpRequest http;
         http.Method = request.Method;
         http.Url = request.Address;
-        http.Headers = {{"Authorization", "Bearer " + m_State.AccessToken.Get()}};
         if (!request.ContentType.empty()) {
             http.Headers.push_back({"Content-Type", request.ContentType});
         }
         http.Body = request.Body;
-        http.TimeoutSeconds = kGraphRequestTimeoutSeconds;
-        HttpResponse response = HttpSend(http);
+        HttpResponse response = GraphSendWithToken(std::move(http), m_State.AccessToken.Get(), m_State);
         if (response.Failure == HttpFailure::Cancelled) {
             return std::nullopt;
         }

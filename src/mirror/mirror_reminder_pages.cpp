@@ -119,7 +119,9 @@ TOnlineAnswer MThreadOneNoteRESTDB::PageContentAnswer(const std::string& pageId)
     }
     const std::string address = m_GraphBase.Get() + "/onenote/pages/" + pageId + "/content?includeIDs=true";
     // The fields change only when the request goes out: a held-back one leaves them as they are.
+    bool wentOut = false;
     const auto sent = OneNoteGet(address, false, true, [&] {
+        wentOut = true;
         {
             std::lock_guard lock(m_FieldMutex);
             m_LastCheckPageTime = DateNow();
@@ -129,7 +131,7 @@ TOnlineAnswer MThreadOneNoteRESTDB::PageContentAnswer(const std::string& pageId)
     });
     if (!sent) {
         // One that went out and was cut off by a stop is no answer; one held back waits its turn.
-        if (m_LastCheckPageResult == 1) {
+        if (wentOut) {
             m_LastCheckPageResult = -1;
             return {};
         }
