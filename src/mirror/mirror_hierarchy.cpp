@@ -157,8 +157,9 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         RemoveErrorSections(newIds);
         KeepSearchPagesOf(newIds);
         StoreWrite(hierarchyFile, newText);
-        m_HierarchyStoredSinceSearch = true;
-        ++m_ProgressGeneration;
+        if (!m_HierarchyStoredSinceSearch.exchange(true)) {
+            ++m_ProgressGeneration;
+        }
         // Sections that failed are now retried from the list alone (the stored hierarchy already
         // holds their new state), so the list must outlive a restart.
         if (ErrorSections() != errorsBefore) {

@@ -84,7 +84,7 @@ void MThreadOneNoteRESTDB::LoadProgress()
         const std::optional<std::string> pages = ReadTextFile((account / kSearchFile).string());
         if (pages && JsonArray(JsonTextToObject(std::string_view(*pages)), "value") != nullptr) {
             SetSearchPages(*pages);
-            m_SearchSaved = *pages;
+            m_SearchSavedGeneration = m_SearchGeneration;
             m_SearchCovering = true;
             m_HierarchyStoredSinceSearch = search->value("hierarchyStored", false);
         }
@@ -117,6 +117,8 @@ void MThreadOneNoteRESTDB::LoadProgress()
         std::min(saved.value("listRefusedUntil", 0.0) - offset, now + kListRefusedMaxSeconds);
     m_ListRefusedWait = std::clamp(saved.value("listRefusedWait", kListRefusedFirstSeconds),
                                    kListRefusedFirstSeconds, kListRefusedMaxSeconds);
+    // What was just read needs no writing back.
+    m_ProgressSavedGeneration = m_ProgressGeneration;
 }
 
 void MThreadOneNoteRESTDB::SaveProgress()
@@ -125,10 +127,11 @@ void MThreadOneNoteRESTDB::SaveProgress()
         return;
     }
     // The search's pages in a file of their own: large, and written once per search.
-    if (const std::string pages = m_SearchPages.Get(); pages != m_SearchSaved) {
+    if (const std::uint64_t generation = m_SearchGeneration; generation != m_SearchSavedGeneration) {
+        const std::string pages = m_SearchPages.Get();
         const fs::path searchFile = fs::path(m_RESTDBPath.Get()) / kSearchFile;
         if (StoreWrite(searchFile, pages.empty() ? std::string("{}") : pages)) {
-            m_SearchSaved = pages;
+            m_SearchSavedGeneration = generation;
         }
     }
     if (const std::uint64_t generation = m_Budget.Generation(); generation != m_BudgetSaved) {
@@ -188,6 +191,7 @@ void MThreadOneNoteRESTDB::SetSearchPages(const std::string& text)
         }
     }
     m_SearchPages.Set(text);
+    ++m_SearchGeneration;
     std::lock_guard lock(m_FieldMutex);
     m_SearchSections = std::move(sections);
     ++m_ProgressGeneration;
@@ -277,12 +281,6 @@ std::map<std::string, TSectionBackOff> MThreadOneNoteRESTDB::FailingSections() c
     return m_SectionBackOff;
 }
 
-std::size_t MThreadOneNoteRESTDB::DeferredCount() const
-{
-    std::lock_guard lock(m_FieldMutex);
-    return m_DeferredSections.size();
-}
-
 std::size_t MThreadOneNoteRESTDB::SectionsToMirror() const
 {
     std::lock_guard lock(m_FieldMutex);
@@ -309,11 +307,7 @@ bool MThreadOneNoteRESTDB::FetchSection(const TErrorSection& entry)
     const std::string& id = entry[0];
     if (GetSectionAllPages(id, entry[1], fs::path(entry[2]))) {
         NoteListed(id);
-        std::lock_guard lock(m_FieldMutex);
-        m_ErrorSectionList.erase(id);
-        m_DeferredSections.erase(id);
-        m_SectionBackOff.erase(id);
-        ++m_ProgressGeneration;
+        ForgetErrorSection(id);
         return true;
     }
     if (m_SectionFailed && !m_Stop) {

@@ -175,9 +175,12 @@ void MThreadOneNoteRESTDB::RemoveErrorSections(const THierarchyIds& newIds)
 {
     std::lock_guard lock(m_FieldMutex);
     std::erase_if(m_ErrorSectionList, [&](const auto& entry) { return !newIds.contains(entry.second[0]); });
-    std::erase_if(m_DeferredSections, [&](const auto& entry) { return !newIds.contains(entry.first); });
-    std::erase_if(m_SectionBackOff, [&](const auto& entry) { return !newIds.contains(entry.first); });
-    ++m_ProgressGeneration;
+    const std::size_t dropped =
+        std::erase_if(m_DeferredSections, [&](const auto& entry) { return !newIds.contains(entry.first); }) +
+        std::erase_if(m_SectionBackOff, [&](const auto& entry) { return !newIds.contains(entry.first); });
+    if (dropped > 0) {
+        ++m_ProgressGeneration;
+    }
 }
 
 void MThreadOneNoteRESTDB::ForgetErrorSection(const std::string& sectionId)
@@ -196,10 +199,13 @@ void MThreadOneNoteRESTDB::DeferSection(const std::string& sectionId, const std:
     }
     std::lock_guard lock(m_FieldMutex);
     auto [entry, added] = m_DeferredSections.try_emplace(sectionId, lastModified);
-    if (!added && !lastModified.empty()) {
+    if (!added && !lastModified.empty() && entry->second != lastModified) {
         entry->second = lastModified;
+        added = true;
     }
-    ++m_ProgressGeneration;
+    if (added) {
+        ++m_ProgressGeneration;
+    }
 }
 
 std::map<std::string, TErrorSection> MThreadOneNoteRESTDB::ErrorSections() const
@@ -278,7 +284,8 @@ void MThreadOneNoteRESTDB::ResumeDeferredSections(int limit)
             const bool fetched = FetchSection(entry);
             m_SlotKind = kind;
             m_Yielding = yielding;
-            changed = changed || fetched || m_SectionFailed;
+            // A failure changes only the back-off, kept with the progress; the error list stays.
+            changed = changed || fetched;
             if (!fetched && !m_SectionFailed) {
                 break;
             }

@@ -163,8 +163,6 @@ public:
     // not mirrored yet, newest first; `limit` sections at most, within one stretch.
     void ResumeDeferredSections(int limit = kResumeSectionsPerPass);
     std::map<std::string, TErrorSection> ErrorSections() const;
-    // Sections put off, waiting for the Deferred share, and failing sections in back-off.
-    std::size_t DeferredCount() const;
     std::map<std::string, TSectionBackOff> FailingSections() const;
     // For the status window: sections whose page list is still to come (not failing), and the
     // display names of the failing ones.
@@ -316,9 +314,11 @@ private:
     // Grows with every change of the progress, so that a pass writes it only when it changed.
     std::atomic<std::uint64_t> m_ProgressGeneration{1};
     std::uint64_t m_ProgressSavedGeneration = 0; // worker thread only
-    std::string m_SearchSaved;                   // worker thread only
-    std::string m_ProgressUser;                  // worker thread only
-    std::uint64_t m_BudgetSaved = 0;             // worker thread only
+    // Grows with every change of the search's pages, so that their file is written only then.
+    std::atomic<std::uint64_t> m_SearchGeneration{0};
+    std::uint64_t m_SearchSavedGeneration = 0; // worker thread only
+    std::string m_ProgressUser;                // worker thread only
+    std::uint64_t m_BudgetSaved = 0;           // worker thread only
     // The current stretch of mirror requests (worker thread only).
     int m_StretchRequests = 0;
     double m_StretchEnd = 0;
