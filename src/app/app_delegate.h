@@ -88,7 +88,7 @@ public:
         bool Queued = false;
         QString Text;
     };
-    NewReminderAnswer QueueNewReminder(const std::string& title, std::string sectionId);
+    NewReminderAnswer QueueNewReminder(const std::string& typed, std::string sectionId);
     // What the main table shows as waiting: new reminders queued, or created and not mirrored yet.
     std::vector<std::string> WaitingTitles();
     // The sections of the mirrored hierarchy a new reminder's page can go to.

@@ -65,11 +65,12 @@ void AppDelegate::MenuItemNewReminderClick()
         m_Window->statusBar()->showMessage(answer.Text, 10000);
 }
 
-AppDelegate::NewReminderAnswer AppDelegate::QueueNewReminder(const std::string& title, std::string sectionId)
+AppDelegate::NewReminderAnswer AppDelegate::QueueNewReminder(const std::string& typed, std::string sectionId)
 {
     if (m_State.UserId.Empty())
         return {false, UiText("strAddNoAccount")};
-    const TNewReminderProblem problem = CheckReminderTitle(title, DateNow());
+    std::string title;
+    const TNewReminderProblem problem = CheckReminderTitle(typed, DateNow(), title);
     if (problem == TNewReminderProblem::NotReadBack)
         return {false, UiText("strAddNotAReminder")};
     if (problem != TNewReminderProblem::None)
@@ -83,13 +84,13 @@ AppDelegate::NewReminderAnswer AppDelegate::QueueNewReminder(const std::string& 
             settings->Save();
         }
     }
-    const std::vector<TSectionChoice> sections = SectionChoices();
-    const auto section = std::find_if(sections.begin(), sections.end(),
-                                      [&](const TSectionChoice& choice) { return choice.Id == sectionId; });
     if (sectionId.empty())
         return {false, UiText("strAddNoSection")};
     if (!m_Outbox)
         return {false, UiText("strAddNotSaved")};
+    const std::vector<TSectionChoice> sections = SectionChoices();
+    const auto section = std::find_if(sections.begin(), sections.end(),
+                                      [&](const TSectionChoice& choice) { return choice.Id == sectionId; });
     // A failed save still leaves the item waiting in memory, to be sent and saved with the next change.
     const bool saved = m_Outbox->Add(PageCreateItem(title, sectionId));
     if (m_MainModel)

@@ -4,6 +4,7 @@
 #include "reminders/reminder.h"
 #include "util/text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -117,11 +118,12 @@ TNewReminderProblem CheckNewReminder(const TNewReminder& reminder, Date now, std
     return TNewReminderProblem::None;
 }
 
-TNewReminderProblem CheckReminderTitle(std::string_view title, Date now)
+TNewReminderProblem CheckReminderTitle(std::string_view title, Date now, std::string& line)
 {
-    const std::string line = OneLine(title);
+    line = OneLine(title);
     const std::size_t mark = line.find('!');
-    if (mark == std::string::npos)
+    const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == '\x7f'; };
+    if (mark == std::string::npos || std::any_of(line.begin(), line.end(), control))
         return TNewReminderProblem::NotReadBack;
     if (StrTrim(std::string_view(line).substr(0, mark)).empty())
         return TNewReminderProblem::EmptyText;

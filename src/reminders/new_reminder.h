@@ -40,9 +40,10 @@ std::string NewReminderTitle(const TNewReminder& reminder);
 // kind, time (or time of day) and weekdays, and, for a one-off, a time after `now`.
 TNewReminderProblem CheckNewReminder(const TNewReminder& reminder, Date now, std::string& title);
 
-// Checks a title typed whole (the command line's text): it must read as a page-title reminder
-// with text before its marks, and a one-off must lie after `now`.
-TNewReminderProblem CheckReminderTitle(std::string_view title, Date now);
+// Checks a title typed whole (the command line's text) and gives, in `line`, the title to write:
+// on one line, its ends trimmed. It must read as a page-title reminder with text before its marks,
+// hold no other control character, and a one-off must lie after `now`.
+TNewReminderProblem CheckReminderTitle(std::string_view title, Date now, std::string& line);
 
 // The XHTML body that creates a page titled `title`, characters special to HTML escaped.
 std::string NewPageXhtml(std::string_view title);

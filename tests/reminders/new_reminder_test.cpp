@@ -79,16 +79,29 @@ TEST(NewReminderTest, TitleTypedWholeIsCheckedWithTheTitleSyntax)
     test::ScopedTimeZone tz{test::kBerlinTz};
     using P = TNewReminderProblem;
     const Date now = Local(2026, 12, 9, 12, 0, 0);
-    const std::pair<const char*, P> cases[] = {
+    struct Case
+    {
+        const char* typed;
+        P problem;
+        const char* written = nullptr; // the title to write, when it differs from the typed one
+    };
+    const Case cases[] = {
         {"Call Bob !2026-12-10 09:00", P::None},
         {"Standup !! 09:15 [1,2,3,4,5]", P::None},
         {"Call Bob", P::NotReadBack},
         {"!2026-12-10 09:00", P::EmptyText},
         {"Call Bob !2020-01-01 09:00", P::PastTime},
         {"Call Bob !tomorrow", P::NotReadBack},
+        {" \tCall\nBob !2026-12-10 09:00\r\n", P::None, "Call Bob !2026-12-10 09:00"},
+        {"Call \x1b[31mBob !2026-12-10 09:00", P::NotReadBack},
     };
-    for (const auto& [title, problem] : cases)
-        EXPECT_EQ(CheckReminderTitle(title, now), problem) << title;
+    for (const auto& c : cases) {
+        std::string written;
+        EXPECT_EQ(CheckReminderTitle(c.typed, now, written), c.problem) << c.typed;
+        if (c.problem == P::None) {
+            EXPECT_EQ(written, c.written ? c.written : c.typed) << c.typed;
+        }
+    }
 }
 
 } // namespace
