@@ -4,6 +4,7 @@
 #include "account/graph_tokens.h"
 #include "mirror/request_budget.h"
 #include "mirror/thread_one_note_restdb.h"
+#include "mirror/todo_queue.h"
 #include "util/files.h"
 #include "util/log.h"
 #include "util/shared_value.h"
@@ -21,8 +22,6 @@ namespace {
 // Pages are small and the items few; a file beyond this is not ours.
 constexpr std::size_t kMaxOutboxFileBytes = 4 * 1024 * 1024;
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-// The kind the earlier queue file held; its to-dos keep their fields.
-constexpr const char* kLegacyToDoKind = "todo-done";
 
 std::string ServiceMessage(const HttpResponse& response)
 {
@@ -107,11 +106,7 @@ std::vector<TOutboxItem> LegacyToDos(const Json& stored)
         const std::string elementId = JsonText(entry, "elementId");
         if (pageId.empty() || elementId.empty())
             continue;
-        TOutboxItem item;
-        item.Kind = kLegacyToDoKind;
-        item.Key = pageId + "\n" + elementId;
-        item.Label = JsonText(entry, "text");
-        item.Fields = {{"pageId", pageId}, {"elementId", elementId}, {"text", item.Label}};
+        TOutboxItem item = ToDoDoneItem(pageId, elementId, JsonText(entry, "text"));
         item.LastError = JsonText(entry, "lastError");
         items.push_back(std::move(item));
     }
@@ -180,7 +175,6 @@ std::optional<HttpResponse> TOutboxLink::Send(const std::string& method, const s
     if (write) {
         // An answer came: what the service did is known, so the next attempt may write again.
         m_Item.Unconfirmed = false;
-        m_WriteTaken = response->Status >= 200 && response->Status < 300;
     }
     return response;
 }
@@ -347,8 +341,6 @@ void TOutbox::SendPending(MThreadOneNoteRESTDB& worker)
             LogWarning(std::string("an outbox item failed: ") + error.what());
             outcome = {TOutboxOutcome::Retry, "strToDoProblem", error.what(), 0};
         }
-        if (link.WriteTaken())
-            ++m_SentCount;
         Finish(item, outcome);
         if (outcome.Result == TOutboxOutcome::Held)
             return; // nothing more goes out on this pass
@@ -371,12 +363,10 @@ void TOutbox::Finish(const TOutboxItem& tried, const TOutboxOutcome& outcome)
         EndLocked(at, outcome.MessageKey, outcome.Detail);
         break;
     case TOutboxOutcome::Refused:
-        ++m_FailedCount;
         LogWarning("OneNote refused a change for good: " + outcome.Detail);
         EndLocked(at, outcome.MessageKey.empty() ? "strOutboxRefused" : outcome.MessageKey, outcome.Detail);
         break;
     case TOutboxOutcome::Retry:
-        ++m_FailedCount;
         ++item.Attempts;
         item.LastError = outcome.Detail.empty() ? outcome.MessageKey : outcome.Detail;
         item.NextTry = DateAddSeconds(

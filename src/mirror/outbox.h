@@ -5,9 +5,7 @@
 #include "util/dates.h"
 #include "util/json.h"
 
-#include <atomic>
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -91,15 +89,11 @@ public:
     // before it goes out, and confirmed again when any answer with a status came back.
     std::optional<HttpResponse> Send(const std::string& method, const std::string& relative,
                                      const std::string& contentType = {}, const std::string& body = {});
-    const TOutboxItem& Item() const { return m_Item; }
-    // A write was answered with success during this attempt.
-    bool WriteTaken() const { return m_WriteTaken; }
 
 private:
     MThreadOneNoteRESTDB& m_Worker;
     TOutboxItem& m_Item;
     std::function<void()> m_Save;
-    bool m_WriteTaken = false;
 };
 
 // How the service took a request, as an outcome: 2xx Done; transport failures, 401, 408, 429 and
@@ -153,10 +147,6 @@ public:
 
     // Worker thread: tries the items whose time has come, oldest first, each on its own.
     void SendPending(MThreadOneNoteRESTDB& worker);
-
-    // Writes answered with success, and failed attempts, since creation.
-    std::atomic<std::int64_t> m_SentCount{0};
-    std::atomic<std::int64_t> m_FailedCount{0};
 
 private:
     // Items of an account other than `userId` end; items without one take it. Under m_Mutex.
