@@ -42,7 +42,6 @@ void MWinPendingReminders::windowDidLoad()
 
     // The choices in the user's language; the settings keep their minutes.
     FillSnoozeChoices(m_Ui->snoozeCombo, m_Pending.SnoozeDefaultMinutes());
-    m_Ui->snoozeCombo->setEditable(true);
     m_Ui->snoozeCombo->setToolTip(UiText("strSnoozeChoiceTip"));
 
     connect(m_Ui->buttonDismiss, &QPushButton::clicked, this, &MWinPendingReminders::buttonDismissClick);

@@ -196,7 +196,7 @@ void TPendingReminders::SnoozeWith(const std::string& text)
 {
     {
         MConfigTransaction settings(m_SettingsFilePath);
-        settings->WriteValueValueStr(kSnoozeSettingsKey, text);
+        settings->WriteValueValueStr(kDefaultSnoozeKey, text);
         settings->Save();
     }
     if (const std::optional<Date> until = SnoozeTimeFromText(text, DateNow())) {
@@ -207,7 +207,7 @@ void TPendingReminders::SnoozeWith(const std::string& text)
 std::string TPendingReminders::SnoozeDefault() const
 {
     MConfigTransaction settings(m_SettingsFilePath);
-    return settings->ReadValueDefStr(kSnoozeSettingsKey, kSnoozeDefault);
+    return settings->ReadValueDefStr(kDefaultSnoozeKey, kSnoozeDefault);
 }
 
 void TPendingReminders::Forget()
@@ -222,7 +222,7 @@ void TPendingReminders::SnoozeForMinutes(int minutes)
 {
     {
         MConfigTransaction settings(m_SettingsFilePath);
-        settings->WriteValueValueInt(kSnoozeSettingsKey, minutes);
+        settings->WriteValueValueInt(kDefaultSnoozeKey, minutes);
         settings->Save();
     }
     m_Snooze.SnoozeRemindedTime = SnoozeUntilMinutes(minutes, DateNow());
@@ -230,8 +230,7 @@ void TPendingReminders::SnoozeForMinutes(int minutes)
 
 int TPendingReminders::SnoozeDefaultMinutes() const
 {
-    MConfigTransaction settings(m_SettingsFilePath);
-    return SnoozeMinutesFromSetting(settings->ReadValueDefStr(kSnoozeSettingsKey, std::string()));
+    return LoadPreferences(m_SettingsFilePath).DefaultSnoozeMinutes;
 }
 
 void TPendingReminders::Load()

@@ -8,11 +8,8 @@
 
 namespace rz {
 
-// The snooze choices offered in the pending window, and the one used when none was stored.
-inline constexpr const char* kSnoozeChoices[] = {"5 minutes", "10 minutes", "15 minutes", "30 minutes",
-                                                 "1 hour",    "2 hours",    "1 day"};
+// The snooze text used when none was stored (the setting itself is the preferences' default snooze).
 inline constexpr const char* kSnoozeDefault = "5 minutes";
-inline constexpr const char* kSnoozeSettingsKey = "SnoozeTime_Default";
 // The same choices in minutes, as the pending window offers them in the user's language and the
 // settings file keeps them.
 inline constexpr int kSnoozeChoiceMinutes[] = {5, 10, 15, 30, 60, 120, 1440};

@@ -20,7 +20,6 @@ QString ChoiceText(int minutes)
 void FillSnoozeChoices(QComboBox* combo, int minutes)
 {
     combo->clear();
-    combo->setEditable(false);
     for (const int choice : kSnoozeChoiceMinutes) {
         combo->addItem(ChoiceText(choice), choice);
     }
