@@ -104,7 +104,8 @@ void WinPreferences::Store()
     UpdateEnabled();
     if (m_Loading)
         return;
-    TPreferences p = LoadPreferences(m_SettingsFilePath);
+    const TPreferences stored = LoadPreferences(m_SettingsFilePath);
+    TPreferences p = stored;
     const std::string clientId = m_Ui->clientIdEdit->text().trimmed().toStdString();
     const bool clientIdOk = clientId.empty() || IsClientIdForm(clientId);
     m_Ui->clientIdProblem->setText(clientIdOk ? QString() : UiText("strPrefsClientIdInvalid"));
@@ -117,7 +118,9 @@ void WinPreferences::Store()
     p.AlertSound = m_Ui->soundCheck->isChecked();
     p.AlertSoundFile = m_Ui->soundFileEdit->text().trimmed().toStdString();
     p.DesktopNotifications = m_Ui->notificationsCheck->isChecked();
-    if (SavePreferences(m_SettingsFilePath, p) && m_Hooks.Changed)
+    // Each keystroke of the id comes here: the file (which holds the tokens too) is replaced only
+    // when a value changed.
+    if (p != stored && SavePreferences(m_SettingsFilePath, p) && m_Hooks.Changed)
         m_Hooks.Changed(p);
 }
 
