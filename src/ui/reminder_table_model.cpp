@@ -43,15 +43,18 @@ ReminderTableModel::ReminderTableModel(TReminderList& list, QObject* parent)
 void ReminderTableModel::Reload()
 {
     std::vector<Row> rows;
+    // The repeat icon marks a repeating reminder; the time stays as the locale writes it.
+    const auto timed = [](Row& row, const std::optional<Date>& time) {
+        row.Time = LocaleDateTimeText(time);
+        row.Description = UiText(row.Repeats ? "strRowRepeats" : "strRowOnce")
+                              .arg(row.Name, LocaleSpokenDateTimeText(time));
+    };
     for (const ReminderPtr& r : m_List.list()) {
         Row row;
         row.Repeats = r->Repeat() != 0;
         row.Tag = r->objType() != 0;
         row.Name = QString::fromStdString(r->name().value_or(std::string()));
-        // The repeat icon marks a repeating reminder; the time stays as the locale writes it.
-        row.Time = LocaleDateTimeText(r->time());
-        row.Description = UiText(row.Repeats ? "strRowRepeats" : "strRowOnce")
-                              .arg(row.Name, LocaleSpokenDateTimeText(r->time()));
+        timed(row, r->time());
         row.Link = r->link().value_or(std::string());
         row.PageId = r->pageId().value_or(std::string());
         rows.push_back(std::move(row));
@@ -64,7 +67,7 @@ void ReminderTableModel::Reload()
         TAReminder::PageTitleReminder_GetDateTime(title, time, type, start, end, weekDay);
         row.Repeats = type == kReminderTypeRepeating;
         row.Name = UiText("strWaitingForPage").arg(QString::fromStdString(title));
-        row.Time = LocaleDateTimeText(time) + (row.Repeats ? QStringLiteral("R") : QString());
+        timed(row, time);
         rows.push_back(std::move(row));
     }
     beginResetModel();
