@@ -100,8 +100,13 @@ bool SnoozedCopyHolds(const TAReminder& copy, std::string_view pageList, const T
         return false;
     const ReminderPtr source = reminders.GetByID(copy.Id());
     const std::optional<Date> time = copy.time();
-    if (copy.Repeat() != 0)
-        return source && time && source->timeOfDay() == TimeOfDay(*time);
+    if (copy.Repeat() != 0) {
+        // The copy's own intended time of day: an occurrence a spring-forward gap moved keeps it.
+        const std::optional<TimeOfDayValue> intended = copy.timeOfDay() ? copy.timeOfDay()
+                                                       : time           ? std::optional(TimeOfDay(*time))
+                                                                        : std::nullopt;
+        return source && time && source->timeOfDay() == intended;
+    }
     return !source || source->time() == time;
 }
 
@@ -217,10 +222,11 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         const bool late = lateFrom && *time < onTime;
         const std::string name = (late ? m_LateMarker : std::string()) + r->name().value_or(std::string());
         r->setPreRemindedTime(repeats ? DateAddSeconds(now, kRepeatHoldOffSeconds) : window.High);
-        pending
-            .InsertTop(r->objType(), late || r->name() ? std::optional<std::string>(name) : std::nullopt,
-                       r->Id(), r->pageId(), r->link(), time, r->Repeat(), r->weekDay())
-            ->setDataTag(r->dataTag());
+        const ReminderPtr copy = pending.InsertTop(
+            r->objType(), late || r->name() ? std::optional<std::string>(name) : std::nullopt, r->Id(),
+            r->pageId(), r->link(), time, r->Repeat(), r->weekDay());
+        copy->setDataTag(r->dataTag());
+        copy->setTimeOfDay(r->timeOfDay());
         result.FiredNames.push_back(name);
         result.FiredOccurrences.emplace_back(r->Id(), *time);
         reminders.NoteRaised(r->Id(), *time);

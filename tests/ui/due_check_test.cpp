@@ -395,6 +395,23 @@ TEST_F(DueCheckTest, DailyReminderKeepsItsTimeOfDayAcrossDaylightSavingNights)
 namespace rz {
 namespace {
 
+// The copy raised at 03:30 on the night the clocks go forward keeps the reminder's 02:30, which
+// its snooze is checked by when it wakes.
+TEST_F(DueCheckTest, ACopyRaisedInTheSpringGapStillHoldsWhenItsSnoozeEnds)
+{
+    const test::ScopedTimeZone berlin("Europe/Berlin");
+    const Date gapDay = GraphTimeToDate("2026-03-29T01:30:00Z");
+    clock.Set(gapDay.seconds - 48 * 3600);
+    AddDaily("D", DateFromParts(2026, 3, 27, 2, 30, 0));
+    for (Date now = DateAddSeconds(gapDay, -26 * 3600); !(gapDay < now); now = DateAddSeconds(now, 300))
+        CheckAt(now);
+    ReminderPtr copy;
+    for (const ReminderPtr& p : pending.list())
+        copy = p->time() == gapDay ? p : copy;
+    ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(SnoozedCopyHolds(*copy, "", reminders));
+}
+
 TEST_F(DueCheckTest, AfterASleepTheLatestMissedOccurrenceRingsLate)
 {
     AddDaily("D1", At(1, 10, 0, 0));
