@@ -107,7 +107,7 @@ bool MLoginFlow::IsOurRedirect(std::string_view url) const
 bool MLoginFlow::RetrieveAccount()
 {
     m_State.CodeVerifier.Set(m_Secrets.CodeVerifier);
-    m_Problem = SignInProblemFromTokenAnswer(LoginRetrieveTokensByCode(m_State));
+    m_Problem = LoginRetrieveTokensByCode(m_State);
     if (m_Problem.Kind != TSignInRefusal::None) {
         return false;
     }

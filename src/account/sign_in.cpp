@@ -59,18 +59,18 @@ std::string UserNameFromURL(std::string_view url)
     return StrReplaceAll(GetFieldValueFromURL(url, "username"), "%40", "@");
 }
 
-std::string LoginRetrieveTokensByCode(AppState& state)
+TSignInProblem LoginRetrieveTokensByCode(AppState& state)
 {
     const std::string code = state.AuthorizationCode.Get();
     if (code.empty()) {
         return {};
     }
-    HttpResponse response =
+    const HttpResponse response =
         PostTokenForm(CodeExchangeForm(state.ClientId.Get(), code, state.CodeVerifier.Get()));
     if (SetTokensFromAnswer(state, response.Body)) {
         MGlobalsOnline::SaveConfig(state);
     }
-    return std::move(response.Body);
+    return SignInProblemFromTokenAnswer(response.Body);
 }
 
 void LoginRetrieveUserIdByToken(AppState& state)

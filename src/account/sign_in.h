@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "account/sign_in_refusal.h"
+
 #include <string>
 #include <string_view>
 
@@ -25,9 +27,9 @@ std::string UserNameFromURL(std::string_view url);
 // The sign-in window's own token and identity requests, synchronous on the calling thread.
 // Tokens from the code (with the state's CodeVerifier): nothing without a code; a failed request is parsed as
 // an empty answer, so both tokens become empty; the account is saved only when an access token came back; no
-// refresh. Gives the token endpoint's answer (empty when nothing was sent or nothing came back), so that a
-// refusal can be explained.
-std::string LoginRetrieveTokensByCode(AppState& state);
+// refresh. Gives the refusal the token endpoint answered with (none when it sent tokens, or nothing was
+// sent or came back), so that it can be explained; the answer itself, tokens and all, stays here.
+TSignInProblem LoginRetrieveTokensByCode(AppState& state);
 // Identity: nothing without an access token; UserId and UserPrincipalName are cut out of whatever
 // came back (empty on failure) and the account is saved in every case; no refresh.
 void LoginRetrieveUserIdByToken(AppState& state);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "account/sign_in_refusal.h"
 
-#include "account/http.h"
+#include "account/http_address.h"
 #include "account/sign_in.h"
 #include "util/json.h"
 #include "util/text.h"
