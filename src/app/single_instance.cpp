@@ -30,9 +30,9 @@ bool SingleInstance::Register()
         return false;
     }
     // The objects first, so a call that follows the name's appearance finds them.
-    m_Inbox = new ReminderInbox(m_AddHandler, this);
+    auto* inbox = new ReminderInbox(m_AddHandler, this);
     const bool exported = m_Bus.registerObject(m_ObjectPath, this, QDBusConnection::ExportScriptableSlots) &&
-                          m_Bus.registerObject(m_ObjectPath + QLatin1String(kInboxPathTail), m_Inbox,
+                          m_Bus.registerObject(m_ObjectPath + QLatin1String(kInboxPathTail), inbox,
                                                QDBusConnection::ExportScriptableSlots);
     const auto reply =
         m_Bus.interface()->registerService(m_BusName, QDBusConnectionInterface::DontQueueService,

@@ -11,8 +11,6 @@
 
 namespace rz {
 
-class ReminderInbox;
-
 // How the one agent of a data folder and a second start find each other on the session bus. The
 // folder's lock (TInstanceLock) decides who runs; the bus only carries the request to come forward.
 class SingleInstance : public QObject
@@ -58,7 +56,6 @@ private:
 
     QDBusConnection m_Bus;
     AddHandler m_AddHandler;
-    ReminderInbox* m_Inbox = nullptr;
     QString m_BusName;
     QString m_ObjectPath;
 };

@@ -2,6 +2,7 @@
 #include "ui/monitor_lines.h"
 
 #include "mirror/thread_one_note_restdb.h"
+#include "util/text.h"
 
 #include <cinttypes>
 #include <cstdarg>
@@ -46,14 +47,6 @@ constexpr const char* kEndCounters =
     "+%" PRId64 ",S:%" PRId64 "+%" PRId64 ",E:%" PRId64;
 
 // The text with its "%1" replaced.
-std::string WithArgument(std::string text, const std::string& argument)
-{
-    if (const std::size_t at = text.find("%1"); at != std::string::npos) {
-        text.replace(at, 2, argument);
-    }
-    return text;
-}
-
 } // namespace
 
 std::string MonitorTexts::TimeText(std::optional<Date> date) const
@@ -90,7 +83,8 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
 {
     MonitorLines lines;
     if (!s.AccessToken.empty() && !s.UserId.empty()) {
-        lines.Login = texts.LoggedIn + " (" + (s.UserPrincipalName.empty() ? s.UserId : s.UserPrincipalName) + ")";
+        lines.Login =
+            texts.LoggedIn + " (" + (s.UserPrincipalName.empty() ? s.UserId : s.UserPrincipalName) + ")";
     } else {
         lines.Login = texts.LoggedOut;
     }
@@ -98,7 +92,8 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
         lines.LoginRed = s.RefreshTokensErrorCount > 0;
         lines.NotebooksRed = s.GetAllNotebooksSectionsErrorCount > 0;
         if (s.Monitoring) {
-            lines.Notebooks = texts.Checking + " " + texts.TimeText(now) + " " + CountersLine(kLiveCounters, s.Counters);
+            lines.Notebooks =
+                texts.Checking + " " + texts.TimeText(now) + " " + CountersLine(kLiveCounters, s.Counters);
         } else {
             lines.Notebooks = s.MirrorStatusText;
         }
@@ -106,21 +101,22 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
             lines.Notebooks = *lines.Notebooks + "  " + texts.TooManySections;
         }
         if (s.SectionsToMirror > 0 && !texts.SectionsToMirror.empty()) {
-            lines.Notebooks =
-                *lines.Notebooks + "  " + WithArgument(texts.SectionsToMirror, std::to_string(s.SectionsToMirror));
+            lines.Notebooks = *lines.Notebooks + "  " +
+                              StrReplaceAll(texts.SectionsToMirror, "%1", std::to_string(s.SectionsToMirror));
         }
         if (!s.FailingSections.empty() && !texts.SectionsFailing.empty()) {
             std::string names;
             for (const std::string& name : s.FailingSections) {
                 names += (names.empty() ? "" : ", ") + name;
             }
-            lines.Notebooks = *lines.Notebooks + "  " + WithArgument(texts.SectionsFailing, names);
+            lines.Notebooks = *lines.Notebooks + "  " + StrReplaceAll(texts.SectionsFailing, "%1", names);
             lines.NotebooksRed = true;
         }
         if (s.LastCheckPageTime) {
-            lines.TimeGetPage = texts.TimeText(s.LastCheckPageTime) +
-                                Format(" [S:%" PRId64 "]. (HP: %" PRId64 "/%" PRId64 ", E:%" PRId64 ")",
-                                       s.LastCheckPageResult, s.LoadPageDone, s.LoadPageTotal, s.LoadPageErrors);
+            lines.TimeGetPage =
+                texts.TimeText(s.LastCheckPageTime) +
+                Format(" [S:%" PRId64 "]. (HP: %" PRId64 "/%" PRId64 ", E:%" PRId64 ")",
+                       s.LastCheckPageResult, s.LoadPageDone, s.LoadPageTotal, s.LoadPageErrors);
         }
     }
     // A refused host leaves the account talking to the default service; the user must see why.
@@ -132,10 +128,11 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
         lines.Login += "\n" + s.OutboxStatus;
     }
     if (s.LastLoadTime) {
-        lines.Pages = (s.LoadRunning ? texts.Checking : texts.Checked) + " " + texts.TimeText(s.LastLoadTime) +
+        lines.Pages = (s.LoadRunning ? texts.Checking : texts.Checked) + " " +
+                      texts.TimeText(s.LastLoadTime) +
                       Format(" PRKP:%" PRId64 "/%" PRId64 ", TRKP:%" PRId64 "/%" PRId64 ". DB!P:%" PRId64,
-                             s.KnownTitlePageDone, s.KnownTitlePageTotal, s.KnownTagPageDone, s.KnownTagPageTotal,
-                             s.ReminderPageCount);
+                             s.KnownTitlePageDone, s.KnownTitlePageTotal, s.KnownTagPageDone,
+                             s.KnownTagPageTotal, s.ReminderPageCount);
     }
     return lines;
 }
