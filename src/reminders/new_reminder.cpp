@@ -2,6 +2,7 @@
 #include "reminders/new_reminder.h"
 
 #include "reminders/reminder.h"
+#include "reminders/title_reading.h"
 #include "util/text.h"
 
 #include <algorithm>
@@ -50,21 +51,18 @@ WeekDayFlags ExpectedWeekDays(const TNewReminder& reminder)
     return flags;
 }
 
+// The title as the agent will read it back: a page-title reminder only with a time and without the
+// tag page's mark.
 struct TReadBack
 {
+    detail::TitleReading title;
     bool Reminder = false;
-    std::int64_t Type = kReminderTypeNone;
-    std::optional<Date> DT;
-    WeekDayFlags WeekDay = DefaultWeekDays();
 };
 
 TReadBack ReadBack(std::string_view title)
 {
-    TReadBack read;
-    std::int64_t start = 0, end = 0;
-    read.Reminder =
-        TAReminder::PageTitleReminder_GetDateTime(title, read.DT, read.Type, start, end, read.WeekDay) &&
-        read.DT.has_value() && !TAReminder::PageHasTagReminder(title);
+    TReadBack read{detail::ReadTitle(title)};
+    read.Reminder = read.title.found && read.title.dt && !TAReminder::PageHasTagReminder(title);
     return read;
 }
 
@@ -107,13 +105,13 @@ TNewReminderProblem CheckNewReminder(const TNewReminder& reminder, Date now, std
     const LocalFields when = LocalFieldsOf(reminder.When);
     if (reminder.Repeat == TRepeatChoice::Once) {
         const Date minute = DateFromParts(when.year, when.month, when.day, when.hour, when.minute, 0);
-        if (!read.Reminder || read.Type != kReminderTypeOneOff || *read.DT != minute)
+        if (!read.Reminder || read.title.type != kReminderTypeOneOff || *read.title.dt != minute)
             return TNewReminderProblem::NotReadBack;
         return minute <= now ? TNewReminderProblem::PastTime : TNewReminderProblem::None;
     }
-    if (!read.Reminder || read.Type != kReminderTypeRepeating ||
-        !(TimeOfDay(*read.DT) == TimeOfDayValue{when.hour, when.minute, 0}) ||
-        read.WeekDay != ExpectedWeekDays(reminder))
+    if (!read.Reminder || read.title.type != kReminderTypeRepeating ||
+        !(TimeOfDay(*read.title.dt) == TimeOfDayValue{when.hour, when.minute, 0}) ||
+        read.title.weekDay != ExpectedWeekDays(reminder))
         return TNewReminderProblem::NotReadBack;
     return TNewReminderProblem::None;
 }
@@ -130,7 +128,7 @@ TNewReminderProblem CheckReminderTitle(std::string_view title, Date now, std::st
     const TReadBack read = ReadBack(line);
     if (!read.Reminder)
         return TNewReminderProblem::NotReadBack;
-    if (read.Type == kReminderTypeOneOff && *read.DT <= now)
+    if (read.title.type == kReminderTypeOneOff && *read.title.dt <= now)
         return TNewReminderProblem::PastTime;
     return TNewReminderProblem::None;
 }

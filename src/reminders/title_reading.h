@@ -7,23 +7,26 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace rz::detail {
 
 // What a page title says as a reminder: its type, date and weekdays.
 struct TitleReading
 {
+    bool found = false; // the title syntax took it as a reminder
     std::int64_t type = kReminderTypeNone;
     std::optional<Date> dt;
     WeekDayFlags weekDay = DefaultWeekDays();
 };
 
-inline TitleReading ReadTitle(const std::string& title)
+inline TitleReading ReadTitle(std::string_view title)
 {
     TitleReading reading;
     std::int64_t start = 0;
     std::int64_t end = 0;
-    TAReminder::PageTitleReminder_GetDateTime(title, reading.dt, reading.type, start, end, reading.weekDay);
+    reading.found = TAReminder::PageTitleReminder_GetDateTime(title, reading.dt, reading.type, start, end,
+                                                              reading.weekDay);
     return reading;
 }
 
