@@ -252,8 +252,8 @@ void MOneNoteRESTDB::Run(std::int64_t command, std::int64_t paramInt1, std::int6
 
     // The memo's text passed the UTF-8 check when it was read; the same bytes need none again.
     std::optional<std::string> text = ReadRawFile(m_RESTDBPath + "/notebookssections.json");
-    if (!text || !IsGraphListResponse(*text) ||
-        ((m_Memo == nullptr || m_Memo->m_HierarchyText != *text) && !IsValidUtf8(*text))) {
+    const bool remembered = text && m_Memo != nullptr && m_Memo->m_HierarchyText == *text;
+    if (!text || !IsGraphListResponse(*text) || (!remembered && !IsValidUtf8(*text))) {
         return;
     }
     Json parsed;
@@ -261,7 +261,7 @@ void MOneNoteRESTDB::Run(std::int64_t command, std::int64_t paramInt1, std::int6
     if (m_Memo != nullptr) {
         ++m_Memo->m_Run;
         m_Memo->m_PageListsRead = 0;
-        if (m_Memo->m_HierarchyText != *text) {
+        if (!remembered) {
             m_Memo->m_Hierarchy = JsonTextToObject(std::string_view(*text));
             m_Memo->m_HierarchyText = std::move(*text);
         }
@@ -361,6 +361,12 @@ bool MOneNoteRESTDB::TakeUnchanged(const std::string& path, const TStoreQueryMem
         entry.ignoreCase != ignoreCase) {
         return false;
     }
+    AddRemembered(entry);
+    return true;
+}
+
+void MOneNoteRESTDB::AddRemembered(TStoreQueryMemo::PageList& entry)
+{
     entry.run = m_Memo->m_Run;
     if (!entry.matches.empty()) {
         if (!m_ResultStr.empty()) {
@@ -369,7 +375,6 @@ bool MOneNoteRESTDB::TakeUnchanged(const std::string& path, const TStoreQueryMem
         m_ResultStr += entry.matches;
     }
     m_Count += entry.count;
-    return true;
 }
 
 TStoreQueryMemo::PageList& MOneNoteRESTDB::Remember(const std::string& path,
@@ -401,16 +406,9 @@ void MOneNoteRESTDB::SearchPageList(const std::string& path, std::string&& text,
     if (known != m_Memo->m_PageLists.end() && known->second.textKept && known->second.text == text &&
         known->second.keyword == m_ParamStr3 && known->second.ignoreCase == ignoreCase) {
         TStoreQueryMemo::PageList& entry = known->second;
-        entry.run = m_Memo->m_Run;
         entry.stamp = stamp;
         entry.settled = IsSettled(stamp);
-        if (!entry.matches.empty()) {
-            if (!m_ResultStr.empty()) {
-                m_ResultStr += ',';
-            }
-            m_ResultStr += entry.matches;
-        }
-        m_Count += entry.count;
+        AddRemembered(entry);
         return;
     }
     const std::size_t resultBefore = m_ResultStr.size();

@@ -131,6 +131,8 @@ private:
                         const TStoreQueryMemo::Stamp& stamp);
     // Adds a remembered list's matches when its stamp shows it unchanged; false when it must be read.
     bool TakeUnchanged(const std::string& path, const TStoreQueryMemo::Stamp& stamp, bool ignoreCase);
+    // Adds a remembered list's matches and count to this run's result, and marks it used.
+    void AddRemembered(TStoreQueryMemo::PageList& entry);
     // Remembers a list that was read and added these matches (none: `matches` empty, `count` 0).
     TStoreQueryMemo::PageList& Remember(const std::string& path, const TStoreQueryMemo::Stamp& stamp,
                                         bool ignoreCase, std::string matches, std::int64_t count);
