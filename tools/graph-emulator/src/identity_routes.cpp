@@ -228,22 +228,29 @@ void Emulator::AddIdentityRoutes()
                                          "=1; Path=/; Max-Age=" + kPersistentMaxAge + "; HttpOnly");
     };
 
-    // A queued refusal of the authorize step: back to the redirect address with error=.
-    const auto redirectRefused = [this](const std::map<std::string, std::string>& params,
-                                        httplib::Response& res) {
-        std::string name;
-        if (!TakeRefusal(false, name))
-            return false;
-        const Refusal& refusal = *FindRefusal(name);
+    // Back to the redirect address with error=, its description and the request's state.
+    const auto redirectWithError = [](const std::map<std::string, std::string>& params,
+                                      const std::string& error, const std::string& description,
+                                      httplib::Response& res) {
         const std::string redirect = ParamOf(params, "redirect_uri");
-        std::string description = RefusalText(refusal, params);
-        if (refusal.code != 0)
-            description = "AADSTS" + std::to_string(refusal.code) + ": " + description;
-        std::string location = redirect + Separator(redirect) + "error=" + refusal.error +
+        std::string location = redirect + Separator(redirect) + "error=" + error +
                                "&error_description=" + UrlEncode(description);
         if (!ParamOf(params, "state").empty())
             location += "&state=" + UrlEncode(ParamOf(params, "state"));
         res.set_redirect(location, 302);
+    };
+
+    // A queued refusal of the authorize step.
+    const auto redirectRefused = [this, redirectWithError](const std::map<std::string, std::string>& params,
+                                                           httplib::Response& res) {
+        std::string name;
+        if (!TakeRefusal(false, name))
+            return false;
+        const Refusal& refusal = *FindRefusal(name);
+        std::string description = RefusalText(refusal, params);
+        if (refusal.code != 0)
+            description = "AADSTS" + std::to_string(refusal.code) + ": " + description;
+        redirectWithError(params, refusal.error, description, res);
         return true;
     };
 
@@ -268,8 +275,9 @@ void Emulator::AddIdentityRoutes()
         SendHtml(res, 200, SignInPage(params, upn, {}));
     });
 
-    m_server.Post("/common/oauth2/v2.0/authorize", [this, redirectWithCode, redirectRefused](
-                                                       const httplib::Request& req, httplib::Response& res) {
+    m_server.Post("/common/oauth2/v2.0/authorize", [this, redirectWithCode, redirectRefused,
+                                                    redirectWithError](const httplib::Request& req,
+                                                                       httplib::Response& res) {
         const auto params = ParseQuery(req.body);
         if (SendRequestProblem(params, res))
             return;
@@ -277,13 +285,9 @@ void Emulator::AddIdentityRoutes()
             return;
         const std::string redirect = ParamOf(params, "redirect_uri");
         if (ParamOf(params, "action") == "cancel") {
-            std::string location =
-                redirect + Separator(redirect) + "error=access_denied&error_description=" +
-                UrlEncode("The user has denied access to the scope requested by the client "
-                          "application.");
-            if (!ParamOf(params, "state").empty())
-                location += "&state=" + UrlEncode(ParamOf(params, "state"));
-            res.set_redirect(location, 302);
+            redirectWithError(params, "access_denied",
+                              "The user has denied access to the scope requested by the client application.",
+                              res);
             return;
         }
         std::string upn;
