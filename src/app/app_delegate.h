@@ -23,6 +23,7 @@ class QSystemTrayIcon;
 
 namespace rz {
 
+class SingleInstance;
 struct AppState;
 struct DueCheckResult;
 struct NotificationAction;
@@ -89,6 +90,8 @@ public:
         QString Text;
     };
     NewReminderAnswer QueueNewReminder(const std::string& typed, std::string sectionId);
+    // Answers another start's --add through QueueNewReminder.
+    void ServeAddRequests(SingleInstance& instance);
     // What the main table shows as waiting: new reminders queued, or created and not mirrored yet.
     std::vector<std::string> WaitingTitles();
     // The sections of the mirrored hierarchy a new reminder's page can go to.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's new reminders: the New Reminder dialog, and the text another start hands over.
 #include "app/app_delegate.h"
+#include "app/single_instance.h"
 #include "core/app_state.h"
 #include "core/preferences.h"
 #include "core/settings_store.h"
@@ -101,6 +102,14 @@ AppDelegate::NewReminderAnswer AppDelegate::QueueNewReminder(const std::string& 
     if (!saved)
         text += QLatin1Char('\n') + UiText("strAddNotSaved");
     return {true, text};
+}
+
+void AppDelegate::ServeAddRequests(SingleInstance& instance)
+{
+    instance.SetAddHandler([this](const QString& text) {
+        const NewReminderAnswer answer = QueueNewReminder(text.toStdString(), {});
+        return SingleInstance::AddAnswer{true, answer.Queued, answer.Text};
+    });
 }
 
 } // namespace rz

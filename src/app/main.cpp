@@ -93,10 +93,7 @@ int main(int argc, char** argv)
     controller.SetDataHomeOption(commandLine.dataHome.toStdString());
     controller.SetInstanceLockHeld(lock.Held());
     rz::SingleInstance instance(QDBusConnection::sessionBus(), dataFolder);
-    instance.SetAddHandler([&controller](const QString& text) {
-        const rz::AppDelegate::NewReminderAnswer answer = controller.QueueNewReminder(text.toStdString(), {});
-        return rz::SingleInstance::AddAnswer{true, answer.Queued, answer.Text};
-    });
+    controller.ServeAddRequests(instance);
     if (lock.Held()) {
         instance.Register();
         QObject::connect(&instance, &rz::SingleInstance::ShowRequested, &controller,

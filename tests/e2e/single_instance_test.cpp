@@ -170,10 +170,7 @@ TEST_F(AppStartTest, AddHandsTheReminderToTheRunningAgent)
         TInstanceLock lock;
         ASSERT_EQ(lock.Acquire(DataFolder()), TInstanceLock::Outcome::Acquired);
         SingleInstance instance(connection, DataFolder());
-        instance.SetAddHandler([&agent](const QString& text) {
-            const AppDelegate::NewReminderAnswer answer = agent.QueueNewReminder(text.toStdString(), {});
-            return SingleInstance::AddAnswer{true, answer.Queued, answer.Text};
-        });
+        agent.ServeAddRequests(instance);
         ASSERT_TRUE(instance.Register());
         ASSERT_TRUE(agent.applicationDidFinishLaunching());
 
