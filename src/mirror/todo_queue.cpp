@@ -34,11 +34,6 @@ std::string Printed(const pugi::xml_node& node)
     return writer.text;
 }
 
-bool Named(const pugi::xml_node& node, std::string_view name)
-{
-    return node.type() == pugi::node_element && std::string_view(node.name()) == name;
-}
-
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
@@ -188,22 +183,6 @@ struct TEdit
     std::string Text;
 };
 
-// The tagged node of a list item: a span in it (outside nested lists and paragraphs) that carries
-// the tag, as the service writes it.
-pugi::xml_node TaggedSpan(const pugi::xml_node& item)
-{
-    for (const pugi::xpath_node& hit : item.select_nodes(".//span[@data-tag]")) {
-        bool own = true;
-        for (pugi::xml_node up = hit.node().parent(); up && up != item; up = up.parent()) {
-            if (Named(up, "ul") || Named(up, "ol") || Named(up, "p"))
-                own = false;
-        }
-        if (own)
-            return hit.node();
-    }
-    return {};
-}
-
 } // namespace
 
 TOutboxItem ToDoDoneItem(const std::string& pageId, const std::string& elementId, const std::string& text)
@@ -252,7 +231,7 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
         return {};
     const std::string name = element.name();
     const pugi::xml_node span =
-        element.attribute("data-tag") || name != "li" ? pugi::xml_node() : TaggedSpan(element);
+        element.attribute("data-tag") || name != "li" ? pugi::xml_node() : ItemTagSpan(element);
     const pugi::xml_node tagged = span ? span : element;
     const std::string dataTag = tagged.attribute("data-tag").value();
     if (!HasOpenToDoTag(dataTag))
@@ -306,7 +285,7 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
     wanted.remove_attribute("id");
     if (span) {
         wanted.append_attribute("data-tag").set_value(CompletedDataTag(dataTag).c_str());
-        TaggedSpan(wanted).remove_attribute("data-tag");
+        ItemTagSpan(wanted).remove_attribute("data-tag");
     } else {
         wanted.attribute("data-tag").set_value(CompletedDataTag(dataTag).c_str());
     }

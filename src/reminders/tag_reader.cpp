@@ -66,23 +66,14 @@ std::string ItemText(const pugi::xml_node& item)
     return text;
 }
 
-// The tag of a list item: its own, or that of a "span" in it, which is how the service returns a
-// tag on a list item. Spans inside a nested list or a paragraph belong to those. None when untagged.
+// The tag of a list item: its own, or that of its tagged span. None when untagged.
 std::optional<std::string> ItemDataTag(const pugi::xml_node& item)
 {
     if (XmlHasDataTag(item))
         return XmlAttrString(item, "data-tag");
-    std::optional<std::string> tag;
-    ForEachBelow(item, [&](const pugi::xml_node& node) {
-        if (tag || !Named(node, "span") || !XmlHasDataTag(node))
-            return;
-        for (pugi::xml_node up = node.parent(); up && up != item; up = up.parent()) {
-            if (Named(up, "ul") || Named(up, "ol") || Named(up, "p"))
-                return;
-        }
-        tag = XmlAttrString(node, "data-tag");
-    });
-    return tag;
+    if (const pugi::xml_node span = ItemTagSpan(item))
+        return XmlAttrString(span, "data-tag");
+    return std::nullopt;
 }
 
 // Merges one tagged element (a paragraph or a list item) into the list as the page's reminder
@@ -185,6 +176,21 @@ bool LoadPrepared(pugi::xml_document& document, std::string_view content)
 }
 
 } // namespace
+
+pugi::xml_node ItemTagSpan(const pugi::xml_node& item)
+{
+    pugi::xml_node found;
+    ForEachBelow(item, [&](const pugi::xml_node& node) {
+        if (found || !Named(node, "span") || !XmlHasDataTag(node))
+            return;
+        for (pugi::xml_node up = node.parent(); up && up != item; up = up.parent()) {
+            if (Named(up, "ul") || Named(up, "ol") || Named(up, "p"))
+                return;
+        }
+        found = node;
+    });
+    return found;
+}
 
 std::string MarkupText(std::string_view markup)
 {

@@ -15,6 +15,11 @@ namespace rz {
 
 class TReminderList;
 
+// The span of a list item that carries its tag, which is how the service returns a tag on a list
+// item: the first tagged span not inside a nested list or a paragraph (those belong to them). None
+// when there is no such span.
+pugi::xml_node ItemTagSpan(const pugi::xml_node& item);
+
 // True when the comma-separated "data-tag" value names at least one tag and every one of them ends
 // in ":completed" (a ticked to-do): such a paragraph reminds of nothing any more.
 bool IsCompletedDataTag(std::string_view dataTag);
