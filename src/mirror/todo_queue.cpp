@@ -18,20 +18,9 @@ namespace {
 
 constexpr std::size_t kNoPosition = std::string_view::npos;
 
-struct StringWriter : pugi::xml_writer
-{
-    std::string text;
-    void write(const void* data, std::size_t size) override
-    {
-        text.append(static_cast<const char*>(data), size);
-    }
-};
-
 std::string Printed(const pugi::xml_node& node)
 {
-    StringWriter writer;
-    node.print(writer, "", pugi::format_raw);
-    return writer.text;
+    return XmlNodeText(node, pugi::format_raw);
 }
 
 bool IsBlank(char c)

@@ -142,19 +142,8 @@ std::string NewPageXhtml(std::string_view title)
     head.append_child("title").text().set(std::string(title).c_str());
     html.append_child("body");
 
-    struct Writer : pugi::xml_writer
-    {
-        std::string text;
-        void write(const void* data, std::size_t size) override
-        {
-            text.append(static_cast<const char*>(data), size);
-        }
-    } writer;
     // "<body></body>", not "<body />", which an HTML reader takes for an open body.
-    document.save(writer, "  ",
-                  pugi::format_default | pugi::format_no_declaration | pugi::format_no_empty_element_tags,
-                  pugi::encoding_utf8);
-    return writer.text;
+    return XmlNodeText(document, pugi::format_default | pugi::format_no_empty_element_tags, "  ");
 }
 
 } // namespace rz

@@ -147,6 +147,20 @@ bool XmlHasDataTag(const pugi::xml_node& element)
     return static_cast<bool>(element.attribute("data-tag"));
 }
 
+std::string XmlNodeText(const pugi::xml_node& node, unsigned int formatFlags, const char* indent)
+{
+    struct Writer : pugi::xml_writer
+    {
+        std::string text;
+        void write(const void* data, std::size_t size) override
+        {
+            text.append(static_cast<const char*>(data), size);
+        }
+    } writer;
+    node.print(writer, indent, formatFlags, pugi::encoding_utf8);
+    return std::move(writer.text);
+}
+
 std::int64_t StrLeadingInt(std::string_view text)
 {
     size_t i = 0;

@@ -33,6 +33,8 @@ std::string TagParagraphLink(std::string_view pageLink, std::string_view element
 std::string XmlAttrString(const pugi::xml_node& element, const char* name);
 // True when the element carries a "data-tag" attribute, whatever its value.
 bool XmlHasDataTag(const pugi::xml_node& element);
+// The node (a document: its children) written out in UTF-8 with pugixml's format flags and indent.
+std::string XmlNodeText(const pugi::xml_node& node, unsigned int formatFlags, const char* indent = "");
 
 // Leading decimal integer: blanks skipped, optional sign, digits up to the first non-digit.
 // No digits give 0; values past the 64-bit range saturate.
