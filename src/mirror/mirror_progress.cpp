@@ -66,6 +66,20 @@ void MThreadOneNoteRESTDB::LoadProgress()
     if (user.empty() || root.empty() || m_ProgressUser == user) {
         return;
     }
+    if (!m_ProgressUser.empty()) {
+        // Another account signed in: nothing of the last one's progress or budget is its own.
+        SetSearchPages({});
+        m_SearchSavedGeneration = m_SearchGeneration;
+        m_SearchCovering = false;
+        m_HierarchyStoredSinceSearch = false;
+        m_Budget.Reset();
+        std::lock_guard lock(m_FieldMutex);
+        m_DeferredSections.clear();
+        m_SectionBackOff.clear();
+        m_ListedSinceSearch.clear();
+        m_ListRefusedUntil = 0;
+        m_ListRefusedWait = kListRefusedFirstSeconds;
+    }
     m_ProgressUser = user;
     const fs::path account = AccountStorePath(root, user);
     if (!IsInsideStore(root, account)) {

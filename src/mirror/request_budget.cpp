@@ -159,6 +159,15 @@ void TRequestBudget::Restore(std::string_view text)
     }
 }
 
+void TRequestBudget::Reset()
+{
+    std::lock_guard lock(m_Mutex);
+    m_Sent.clear();
+    m_BackOffUntil = 0;
+    m_NextBackOff = kBackOffFirstSeconds;
+    ++m_Generation;
+}
+
 std::uint64_t TRequestBudget::Generation() const
 {
     std::lock_guard lock(m_Mutex);

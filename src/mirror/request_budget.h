@@ -72,6 +72,8 @@ public:
     // restart (each run has its own monotonic clock); Restore takes such a text in.
     std::string SavedText() const;
     void Restore(std::string_view text);
+    // Forgets every send and the back-off: another account, with limits of its own, signed in.
+    void Reset();
     // Grows with every send and refusal, so that the budget is saved only when it changed.
     std::uint64_t Generation() const;
 

@@ -86,6 +86,22 @@ TEST_F(MirrorProgressTest, ARestartKeepsTheHoursRequestsAndTheBackOff)
     EXPECT_EQ(W().Budget().SentLastHour(), sent);
 }
 
+// The worker outlives a sign-in: another account starts with none of the last one's progress.
+TEST_F(MirrorProgressTest, AnotherAccountTakesOverNoneOfTheLastOnesProgress)
+{
+    Start(3);
+    ASSERT_TRUE(
+        m_Mirror->Fault({{"route", "pages"}, {"match", "sec-1"}, {"count", 100000}, {"status", 500}}));
+    Run(300);
+    W().Budget().Report(TBudgetOutcome::Refused, 600);
+    ASSERT_FALSE(W().FailingSections().empty());
+    m_Mirror->State().UserId.Set("5d2e8f9a1b3c4e60");
+    W().LoadProgress();
+    EXPECT_TRUE(W().FailingSections().empty());
+    EXPECT_EQ(W().Budget().SentLastHour(), 0);
+    EXPECT_FALSE(W().Budget().BackingOff());
+}
+
 // The first mirror of a large account fetches within its share: the engine finds a slot all hour.
 TEST_F(MirrorProgressTest, AFirstMirrorLeavesTheEngineASlotAllHour)
 {
