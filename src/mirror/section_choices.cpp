@@ -4,6 +4,10 @@
 #include "util/files.h"
 #include "util/json.h"
 
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
+
 namespace rz {
 
 namespace {
@@ -33,7 +37,13 @@ void CollectSections(const Json& container, const std::string& path, std::vector
 std::vector<TSectionChoice> MirroredSections(const std::string& accountStorePath)
 {
     std::vector<TSectionChoice> choices;
-    const std::optional<std::string> text = ReadTextFile(accountStorePath + "/notebookssections.json");
+    const std::string path = accountStorePath + "/notebookssections.json";
+    // Measured before it is read: a file past the bound is never read whole.
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size > kMaxHierarchyBytes)
+        return choices;
+    const std::optional<std::string> text = ReadTextFile(path);
     if (!text || text->size() > kMaxHierarchyBytes)
         return choices;
     const Json hierarchy = JsonTextToObject(std::string_view(*text));
