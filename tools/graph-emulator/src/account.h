@@ -26,6 +26,8 @@ struct Paragraph
     std::string tags; // data-tag value, comma-separated; empty: untagged
     std::string html;
     std::string list; // "ul" or "ol": a list item (tag on a span inside it); empty: a paragraph
+    // A list item's depth: 0 in a list of the page, 1 in a list nested in the item before it, …
+    int level = 0;
     // The element as a page update replaced it, in its output form and without its id: served as
     // it is, with the generated id put back. Empty: built from text and tags.
     std::string element;
@@ -54,6 +56,8 @@ struct Item
     // Pages.
     std::vector<Paragraph> paragraphs;
     std::string rawContent; // when set, served verbatim as the page content
+    // A created page shows in page lists only from this time on (the account's list lag).
+    std::time_t listedFrom = 0;
     long nextParagraph = 10;
 };
 
@@ -77,6 +81,9 @@ public:
     // A page update numbers the page's elements anew, as the service may; tests that need fixed
     // ids set the fixture's "keepIdsOnUpdate".
     bool keepIdsOnUpdate = false;
+    // Page lists show a page created through the API only this many seconds after its creation, as
+    // the service's lists may lag behind a create; its content reads at once.
+    long createdListLagSeconds = 0;
     std::vector<std::string> notebooks;
 
     const Item* Find(const std::string& id) const;

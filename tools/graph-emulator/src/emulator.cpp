@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -22,6 +23,8 @@ namespace {
 // Set before routing when a cut-off fault fired; the answer is cut after routing.
 // Each connection is served start to end on one pool thread.
 thread_local bool t_cutOff = false;
+// Set before routing when a fault lets the request take effect and then answers as it says.
+thread_local std::optional<Fault> t_answerAfter;
 
 constexpr size_t kMaxRequestBody = 1u << 20;
 
@@ -288,6 +291,7 @@ httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& r
 {
     using HR = httplib::Server::HandlerResponse;
     t_cutOff = false;
+    t_answerAfter.reset();
     if (req.path.starts_with("/_emulator/"))
         return HR::Unhandled;
     std::string route = RouteName(req.path, QueryPart(req.target));
@@ -315,6 +319,10 @@ httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& r
         res.status = 500;
         return HR::Handled;
     }
+    if (fault->applied) {
+        t_answerAfter = *fault;
+        return HR::Unhandled;
+    }
     if (fault->status) {
         res.status = fault->status;
         res.set_content(fault->body, fault->contentType.empty() ? "application/json; charset=utf-8"
@@ -332,6 +340,21 @@ httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& r
 
 void Emulator::AfterRoute(const httplib::Request& req, httplib::Response& res)
 {
+    if (t_answerAfter) {
+        // The change is made; the answer that reaches the client says otherwise.
+        const Fault fault = *std::exchange(t_answerAfter, std::nullopt);
+        res = httplib::Response();
+        if (fault.status) {
+            res.status = fault.status;
+            res.set_content(fault.body, fault.contentType.empty() ? "application/json; charset=utf-8"
+                                                                  : fault.contentType.c_str());
+        } else {
+            SendGraphError(res, fault.graphError, GraphErrorMessage(fault.graphError));
+        }
+        for (const auto& [name, value] : fault.headers)
+            res.set_header(name, value);
+        return;
+    }
     if (!t_cutOff)
         return;
     t_cutOff = false;

@@ -241,6 +241,16 @@ bool ReadParagraphs(const Json& spec, std::time_t now, const std::string& where,
                 }
                 para.list = list.get<std::string>();
             }
+            if (p.contains("level")) {
+                // A nested item follows its parent item: one level deeper at most.
+                const int before = out.empty() || out.back().list.empty() ? -1 : out.back().level;
+                if (!p["level"].is_number_integer() || para.list.empty() || p["level"].get<int>() < 0 ||
+                    p["level"].get<int>() > before + 1 || p["level"].get<int>() > 8) {
+                    error = at + ".level must be a list item's depth, at most one below the item before it";
+                    return false;
+                }
+                para.level = p["level"].get<int>();
+            }
             if (p.contains("number")) {
                 if (!p["number"].is_number_integer() || p["number"].get<long>() <= 0 ||
                     p["number"].get<long>() > 1000000000L) {
@@ -308,6 +318,14 @@ bool LoadFixture(const Json& doc, std::time_t now, Account& account, TokenStore&
             return false;
         }
         account.keepIdsOnUpdate = doc["keepIdsOnUpdate"].get<bool>();
+    }
+    if (doc.contains("createdPagesListedAfterSeconds")) {
+        const Json& lag = doc["createdPagesListedAfterSeconds"];
+        if (!lag.is_number_integer() || lag.get<long>() < 0 || lag.get<long>() > 86400) {
+            error = "\"createdPagesListedAfterSeconds\" must be an integer in 0..86400";
+            return false;
+        }
+        account.createdListLagSeconds = lag.get<long>();
     }
     if (doc.contains("notebooks")) {
         const Json& list = doc["notebooks"];

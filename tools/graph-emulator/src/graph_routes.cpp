@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Microsoft Graph: service root, the user, and the OneNote reads the client makes.
+#include "clock.h"
 #include "emulator.h"
 #include "graph_shapes.h"
 #include "text.h"
@@ -375,9 +376,12 @@ void Emulator::AddGraphRoutes()
                      if (SendSectionError(res, section))
                          return;
                      std::vector<std::string> ids;
-                     for (const auto& pageId : section->pages)
-                         if (query.Matches(*m_account.Find(pageId)))
+                     const std::time_t now = Clock::Now();
+                     for (const auto& pageId : section->pages) {
+                         const Item& page = *m_account.Find(pageId);
+                         if (now >= page.listedFrom && query.Matches(page))
                              ids.push_back(pageId);
+                     }
                      SortPages(m_account, query, ids);
                      const GraphShapes shapes(m_account, Root(req));
                      SendJson(res, 200,
@@ -406,7 +410,7 @@ void Emulator::AddGraphRoutes()
             const Item* section = m_account.Find(item.parentId);
             if (!section || !section->errorCode.empty())
                 continue;
-            if (query.Matches(item))
+            if (Clock::Now() >= item.listedFrom && query.Matches(item))
                 ids.push_back(id);
         }
         SortPages(m_account, query, ids);

@@ -219,60 +219,94 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
         if (includeIds)
             out += " id=\"div:{" + p.elementGuid + "}{1}\"";
         out += " data-id=\"_default\" style=\"position:absolute;left:48px;top:115px;width:624px\">\n";
-        std::string openList; // the list element the items so far stand in
-        const auto closeList = [&] {
-            if (!openList.empty())
-                out += "\t\t\t</" + openList + ">\n";
-            openList.clear();
+        // The lists open now, outermost first, and whether each one's last item is still open (a
+        // nested list goes inside it).
+        struct OpenList
+        {
+            std::string tag;
+            bool itemOpen = false;
+            bool itemHoldsList = false;
+        };
+        std::vector<OpenList> lists;
+        // A list's tags stand one tab out from its items.
+        const auto listIndent = [&] { return std::string(3 + 2 * lists.size(), '\t'); };
+        const auto itemIndent = [&] { return std::string(2 + 2 * lists.size(), '\t'); };
+        // Closes the innermost list's open item: on its own line when a nested list stands in it.
+        const auto closeItem = [&] {
+            OpenList& top = lists.back();
+            if (top.itemOpen)
+                out += (top.itemHoldsList ? itemIndent() : std::string()) + "</li>\n";
+            top.itemOpen = top.itemHoldsList = false;
+        };
+        const auto closeTo = [&](size_t depth) {
+            while (lists.size() > depth) {
+                closeItem();
+                const std::string tag = lists.back().tag;
+                lists.pop_back();
+                out += listIndent() + "</" + tag + ">\n";
+            }
         };
         for (const Paragraph& para : p.paragraphs) {
-            if (para.list != openList)
-                closeList();
-            if (!para.html.empty()) {
-                out += "\t\t\t" + para.html + "\n";
-                continue;
+            if (para.list.empty() || !para.html.empty()) {
+                closeTo(0);
+                if (!para.html.empty()) {
+                    out += "\t\t\t" + para.html + "\n";
+                    continue;
+                }
+            } else {
+                // The item's own list: deeper ones close, an item of its level closes, and a list of
+                // another kind at its level gives way.
+                const size_t depth = static_cast<size_t>(para.level) + 1;
+                closeTo(depth);
+                if (lists.size() == depth && lists.back().tag != para.list)
+                    closeTo(depth - 1);
+                if (lists.size() == depth)
+                    closeItem();
+                while (lists.size() < depth) {
+                    if (!lists.empty() && lists.back().itemOpen) {
+                        out += "\n";
+                        lists.back().itemHoldsList = true;
+                    }
+                    out += listIndent() + "<" + para.list + ">\n";
+                    lists.push_back({para.list, false, false});
+                }
             }
+            const bool item = !para.list.empty();
+            std::string id;
+            if (includeIds)
+                id = std::string(" id=\"") + (item ? "li" : "p") + ":{" + p.elementGuid + "}{" +
+                     std::to_string(para.number) + "}\"";
             if (!para.element.empty()) {
-                // A replaced element, as it was stored; its id goes back in after the name.
-                const bool item = !para.list.empty();
-                if (item && openList.empty())
-                    out += "\t\t\t<" + para.list + ">\n";
-                if (item)
-                    openList = para.list;
+                // A replaced element, as it was stored; its id goes back in after the name. An item
+                // stays open for a nested list that may follow.
+                std::string element = para.element;
+                if (item) {
+                    if (element.ends_with("/>"))
+                        element = element.substr(0, element.size() - 2) + ">";
+                    else if (element.ends_with("</li>"))
+                        element.resize(element.size() - 5);
+                }
                 const size_t nameEnd = item ? 3 : 2;
-                std::string id;
-                if (includeIds)
-                    id = std::string(" id=\"") + (item ? "li" : "p") + ":{" + p.elementGuid + "}{" +
-                         std::to_string(para.number) + "}\"";
-                out += (item ? "\t\t\t\t" : "\t\t\t") + para.element.substr(0, nameEnd) + id +
-                       para.element.substr(nameEnd) + "\n";
-                continue;
-            }
-            if (!para.list.empty()) {
+                out += (item ? itemIndent() : std::string("\t\t\t")) + element.substr(0, nameEnd) + id +
+                       element.substr(nameEnd) + (item ? "" : "\n");
+            } else if (item) {
                 // The service returns a list item's note tag on a span inside the item.
-                if (openList.empty())
-                    out += "\t\t\t<" + para.list + ">\n";
-                openList = para.list;
-                out += "\t\t\t\t<li";
-                if (includeIds)
-                    out += " id=\"li:{" + p.elementGuid + "}{" + std::to_string(para.number) + "}\"";
-                out += ">";
+                out += itemIndent() + "<li" + id + ">";
                 if (!para.tags.empty())
                     out +=
                         "<span data-tag=\"" + XmlEscape(para.tags) + "\">" + XmlEscape(para.text) + "</span>";
                 else
                     out += XmlEscape(para.text);
-                out += "</li>\n";
-                continue;
+            } else {
+                out += "\t\t\t<p" + id;
+                if (!para.tags.empty())
+                    out += " data-tag=\"" + XmlEscape(para.tags) + "\"";
+                out += " style=\"margin-top:0pt;margin-bottom:0pt\">" + XmlEscape(para.text) + "</p>\n";
             }
-            out += "\t\t\t<p";
-            if (includeIds)
-                out += " id=\"p:{" + p.elementGuid + "}{" + std::to_string(para.number) + "}\"";
-            if (!para.tags.empty())
-                out += " data-tag=\"" + XmlEscape(para.tags) + "\"";
-            out += " style=\"margin-top:0pt;margin-bottom:0pt\">" + XmlEscape(para.text) + "</p>\n";
+            if (item)
+                lists.back().itemOpen = true;
         }
-        closeList();
+        closeTo(0);
         out += "\t\t</div>\n";
     }
     out += "\t</body>\n";

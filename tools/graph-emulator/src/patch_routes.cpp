@@ -7,7 +7,10 @@
 #include "text.h"
 #include "time_templates.h"
 
+#include <algorithm>
+#include <iterator>
 #include <pugixml.hpp>
+#include <vector>
 
 namespace emu {
 namespace {
@@ -20,10 +23,13 @@ constexpr size_t kMaxPatchRecords = 1000;
 struct Change
 {
     bool title = false;
-    Paragraph* paragraph = nullptr;
+    long number = 0; // the paragraph or list item replaced
     std::string text;
     std::string tags;
     std::string element; // the paragraph's new markup, in its output form
+    // The items of the lists nested in a replaced list item, in document order, their levels counted
+    // from it (1: in a list right inside it): they replace the ones it held.
+    std::vector<Paragraph> nested;
 };
 
 void BadRequest(httplib::Response& res, const std::string& message)
@@ -78,6 +84,51 @@ std::string OutputForm(const std::string& content, const std::string& tags)
     return writer.text;
 }
 
+// A list item as the page keeps it: its own markup in output form without the lists nested in it,
+// then each item of those lists one level deeper, in document order. `item` was read with its
+// entities as they came.
+void SplitListItem(const pugi::xml_node& item, int level, const std::string& list,
+                   std::vector<Paragraph>& out)
+{
+    pugi::xml_document own;
+    pugi::xml_node copy = own.append_copy(item);
+    // The lists go, and so does the layout's white space around them: the page keeps no text there.
+    const auto blank = [](const pugi::xml_node& node) {
+        return node.type() == pugi::node_pcdata &&
+               std::string_view(node.value()).find_first_not_of(" \t\r\n") == std::string_view::npos;
+    };
+    bool hadList = false;
+    for (pugi::xml_node child = copy.first_child(); child;) {
+        const pugi::xml_node next = child.next_sibling();
+        if (std::string_view(child.name()) == "ul" || std::string_view(child.name()) == "ol") {
+            copy.remove_child(child);
+            hadList = true;
+        }
+        child = next;
+    }
+    while (hadList && copy.last_child() && blank(copy.last_child()))
+        copy.remove_child(copy.last_child());
+    StringWriter writer;
+    copy.print(writer, "", pugi::format_raw | pugi::format_no_escapes);
+    pugi::xml_document read;
+    read.load_buffer(writer.text.data(), writer.text.size(), pugi::parse_default | pugi::parse_ws_pcdata,
+                     pugi::encoding_utf8);
+    Paragraph para;
+    para.list = list;
+    para.level = level;
+    para.text = TextOf(read.first_child());
+    para.tags = read.first_child().attribute("data-tag").value();
+    para.element = OutputForm(writer.text, para.tags);
+    out.push_back(std::move(para));
+    for (const pugi::xml_node& child : item.children()) {
+        const std::string name = child.name();
+        if (name != "ul" && name != "ol")
+            continue;
+        for (const pugi::xml_node& nested : child.children("li"))
+            SplitListItem(nested, level + 1, name, out);
+    }
+}
+
 // The paragraph or list item a generated id ("p:{GUID}{N}", "li:{GUID}{N}") names on the page.
 Paragraph* ParagraphById(Item& page, const std::string& target)
 {
@@ -117,14 +168,14 @@ bool ReadChange(const Json& command, Item& page, Change& change, httplib::Respon
         BadRequest(res, "The target '" + target + "' cannot be replaced by its data-id.");
         return false;
     }
-    change.paragraph = ParagraphById(page, target);
-    if (!change.paragraph) {
+    const Paragraph* paragraph = ParagraphById(page, target);
+    if (!paragraph) {
         BadRequest(res, "The target '" + target + "' does not exist on the page.");
         return false;
     }
     // A paragraph takes a paragraph, a list item a list item. Only the element's own tag counts: on
     // input a list item carries its tag itself, a span's tag is none.
-    const char* element = change.paragraph->list.empty() ? "p" : "li";
+    const char* element = paragraph->list.empty() ? "p" : "li";
     pugi::xml_document fragment;
     if (!fragment.load_buffer(content.data(), content.size(), pugi::parse_default | pugi::parse_ws_pcdata,
                               pugi::encoding_utf8) ||
@@ -133,10 +184,25 @@ bool ReadChange(const Json& command, Item& page, Change& change, httplib::Respon
                             " element.");
         return false;
     }
-    const pugi::xml_node replacement = fragment.first_child();
-    change.text = TextOf(replacement);
-    change.tags = replacement.attribute("data-tag").value();
-    change.element = OutputForm(content, change.tags);
+    change.number = paragraph->number;
+    if (paragraph->list.empty()) {
+        const pugi::xml_node replacement = fragment.first_child();
+        change.text = TextOf(replacement);
+        change.tags = replacement.attribute("data-tag").value();
+        change.element = OutputForm(content, change.tags);
+        return true;
+    }
+    // An item is replaced whole, the lists nested in it included.
+    pugi::xml_document raw;
+    raw.load_buffer(content.data(), content.size(),
+                    (pugi::parse_default | pugi::parse_ws_pcdata) & ~pugi::parse_escapes,
+                    pugi::encoding_utf8);
+    std::vector<Paragraph> items;
+    SplitListItem(raw.first_child(), 0, paragraph->list, items);
+    change.text = items.front().text;
+    change.tags = items.front().tags;
+    change.element = items.front().element;
+    change.nested.assign(std::make_move_iterator(items.begin() + 1), std::make_move_iterator(items.end()));
     return true;
 }
 
@@ -208,6 +274,7 @@ void Emulator::AddCreateRoutes()
                 return;
             }
             page.created = page.modified = Clock::Now();
+            page.listedFrom = page.created + m_account.createdListLagSeconds;
             std::string error, id;
             if (!m_account.Insert(std::move(page), error, id)) {
                 BadRequest(res, error);
@@ -275,11 +342,31 @@ void Emulator::AddPatchRoutes()
             for (const Change& change : changes) {
                 if (change.title) {
                     page->name = change.text;
-                } else {
-                    change.paragraph->text = change.text;
-                    change.paragraph->tags = change.tags;
-                    change.paragraph->element = change.element;
+                    continue;
                 }
+                auto& paragraphs = page->paragraphs;
+                const auto at = std::find_if(paragraphs.begin(), paragraphs.end(),
+                                             [&](const Paragraph& p) { return p.number == change.number; });
+                if (at == paragraphs.end())
+                    continue; // inside an item an earlier change replaced
+                at->text = change.text;
+                at->tags = change.tags;
+                at->element = change.element;
+                if (at->list.empty())
+                    continue;
+                // The items nested in it go, and the ones sent take their place.
+                const int level = at->level;
+                auto end = at + 1;
+                while (end != paragraphs.end() && !end->list.empty() && end->level > level)
+                    ++end;
+                std::vector<Paragraph> nested = change.nested;
+                for (Paragraph& item : nested) {
+                    item.level += level;
+                    item.number = page->nextParagraph;
+                    page->nextParagraph += 2;
+                }
+                const auto from = paragraphs.erase(at + 1, end);
+                paragraphs.insert(from, nested.begin(), nested.end());
             }
             // Generated ids "might change after a page update": they do here, unless the fixture
             // keeps them.

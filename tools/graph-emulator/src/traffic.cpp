@@ -29,6 +29,7 @@ std::optional<Fault> Fault::FromJson(const Json& spec, std::string& error)
         f.delayMs = spec.value("delayMs", 0L);
         f.cutOff = spec.value("cutOff", false);
         f.drop = spec.value("drop", false);
+        f.applied = spec.value("applied", false);
         f.remaining = spec.value("count", 1L);
         if (spec.contains("headers")) {
             for (const auto& [name, value] : spec["headers"].items())
@@ -59,6 +60,10 @@ std::optional<Fault> Fault::FromJson(const Json& spec, std::string& error)
     const int actions = (f.status != 0) + !f.graphError.empty() + f.cutOff + f.drop;
     if (actions > 1) {
         error = "a fault takes one of status, graphError, cutOff and drop";
+        return std::nullopt;
+    }
+    if (f.applied && f.status == 0 && f.graphError.empty()) {
+        error = "a fault with applied takes status or graphError";
         return std::nullopt;
     }
     if (actions == 0 && f.delayMs == 0) {
@@ -93,6 +98,8 @@ Json Fault::ToJson() const
         j["cutOff"] = true;
     if (drop)
         j["drop"] = true;
+    if (applied)
+        j["applied"] = true;
     j["count"] = remaining;
     return j;
 }

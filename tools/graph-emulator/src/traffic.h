@@ -27,6 +27,7 @@ struct Fault
     long delayMs = 0;       // wait this long, then answer as the fault says (or normally)
     bool cutOff = false;    // send half of the normal answer, then close
     bool drop = false;      // close the connection without any answer
+    bool applied = false;   // with status or graphError: the request takes effect, then that answer
     long remaining = 1;
 
     static std::optional<Fault> FromJson(const Json& spec, std::string& error);
