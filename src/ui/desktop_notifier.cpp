@@ -42,7 +42,11 @@ void DesktopNotifier::OnCapabilities(QDBusPendingCallWatcher* watcher)
 {
     const QDBusPendingReply<QStringList> reply = *watcher;
     m_ServerActions = !reply.isError() && reply.value().contains(QStringLiteral("actions"));
+    m_CapabilitiesKnown = true;
     watcher->deleteLater();
+    if (m_Waiting) {
+        SendAlert(*std::exchange(m_Waiting, std::nullopt));
+    }
 }
 
 void DesktopNotifier::Notify(const QString& summary, const QStringList& bodyLines,
@@ -51,6 +55,31 @@ void DesktopNotifier::Notify(const QString& summary, const QStringList& bodyLine
     if (!m_Connected) {
         return;
     }
+    if (!m_CapabilitiesKnown) {
+        m_Waiting = Alert{summary, bodyLines, actions}; // sent with the server's answer, on its way
+        return;
+    }
+    SendAlert({summary, bodyLines, actions});
+}
+
+void DesktopNotifier::SendAlert(const Alert& alert)
+{
+    // Asynchronous, so a slow or missing server never holds the timer.
+    auto* watcher = new QDBusPendingCallWatcher(
+        m_Bus.asyncCall(NotifyCall(alert.Summary, alert.BodyLines, alert.Actions, m_LastId)), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, &DesktopNotifier::OnNotifyFinished);
+}
+
+void DesktopNotifier::NotifyApart(const QString& summary, const QStringList& bodyLines)
+{
+    if (m_Connected) {
+        m_Bus.asyncCall(NotifyCall(summary, bodyLines, {}, 0));
+    }
+}
+
+QDBusMessage DesktopNotifier::NotifyCall(const QString& summary, const QStringList& bodyLines,
+                                         const QList<NotificationAction>& actions, uint replacesId) const
+{
     QStringList escaped;
     for (const QString& line : bodyLines) {
         escaped << line.toHtmlEscaped();
@@ -65,11 +94,9 @@ void DesktopNotifier::Notify(const QString& summary, const QStringList& bodyLine
         }
     }
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
-    call << QStringLiteral("RedoZevuviva") << m_LastId << QStringLiteral("redozevuviva") << summary
+    call << QStringLiteral("RedoZevuviva") << replacesId << QStringLiteral("redozevuviva") << summary
          << escaped.join(QLatin1Char('\n')) << actionList << hints << -1;
-    // Asynchronous, so a slow or missing server never holds the timer.
-    auto* watcher = new QDBusPendingCallWatcher(m_Bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, &DesktopNotifier::OnNotifyFinished);
+    return call;
 }
 
 void DesktopNotifier::OnNotifyFinished(QDBusPendingCallWatcher* watcher)

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class QDBusPendingCallWatcher;
 
@@ -31,6 +33,9 @@ public:
     // says it shows actions; the click on the notification itself is always offered.
     void Notify(const QString& summary, const QStringList& bodyLines,
                 const QList<NotificationAction>& actions = {});
+    // Posts a notification of its own beside the alert's, which it never replaces: a message
+    // without actions.
+    void NotifyApart(const QString& summary, const QStringList& bodyLines);
     // True once the server said it shows action buttons.
     bool ServerShowsActions() const { return m_ServerActions; }
 
@@ -46,10 +51,23 @@ private slots:
     void OnCapabilities(QDBusPendingCallWatcher* watcher);
 
 private:
+    QDBusMessage NotifyCall(const QString& summary, const QStringList& bodyLines,
+                            const QList<NotificationAction>& actions, uint replacesId) const;
     QDBusConnection m_Bus;
     bool m_Connected = false;
     uint m_LastId = 0;
     bool m_ServerActions = false;
+    // Until the server said whether it shows actions, the newest alert waits (an alert raised at
+    // start-up, a late one above all, would otherwise never offer its actions).
+    struct Alert
+    {
+        QString Summary;
+        QStringList BodyLines;
+        QList<NotificationAction> Actions;
+    };
+    void SendAlert(const Alert& alert);
+    bool m_CapabilitiesKnown = false;
+    std::optional<Alert> m_Waiting;
 };
 
 } // namespace rz

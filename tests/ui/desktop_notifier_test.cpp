@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "fake_notification_server.h"
 #include "qt_test_app.h"
 #include "ui/desktop_notifier.h"
 
@@ -17,39 +18,10 @@
 namespace rz {
 namespace {
 
+using test::FakeNotificationServer;
+
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
-
-// A notification server that records what it was asked to show.
-class FakeNotificationServer : public QObject
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-public:
-    int Calls = 0;
-    QString Summary;
-    QString Body;
-    QStringList Actions;
-    uint ReplacesId = 0;
-    QStringList Capabilities;
-
-public slots:
-    QStringList GetCapabilities() { return Capabilities; }
-    uint Notify(const QString& appName, uint replacesId, const QString& appIcon, const QString& summary,
-                const QString& body, const QStringList& actions, const QVariantMap& hints, int timeout)
-    {
-        Q_UNUSED(appName);
-        Q_UNUSED(appIcon);
-        Q_UNUSED(hints);
-        Q_UNUSED(timeout);
-        ++Calls;
-        ReplacesId = replacesId;
-        Summary = summary;
-        Body = body;
-        Actions = actions;
-        return 7;
-    }
-};
 
 bool WaitFor(const std::function<bool()>& done)
 {
@@ -159,6 +131,31 @@ TEST_F(DesktopNotifierBusTest, ActionsGoOnlyToAServerThatShowsThemAndReportTheir
     EXPECT_EQ(chosen.at(0).at(0).toString(), QStringLiteral("snooze15"));
 }
 
+TEST_F(DesktopNotifierBusTest, AnAlertRaisedAtStartWaitsForTheServersAnswerAndKeepsItsActions)
+{
+    QDBusConnection serverBus = Connect(QStringLiteral("server"));
+    FakeNotificationServer server;
+    server.Capabilities = {QStringLiteral("body"), QStringLiteral("actions")};
+    ASSERT_TRUE(serverBus.registerObject(kPath, &server, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(serverBus.registerService(kInterface));
+
+    // Raised before the capabilities answer came back, as a late alert at start-up is.
+    DesktopNotifier notifier(Connect(QStringLiteral("client")));
+    notifier.Notify(QStringLiteral("Reminder due"), {QStringLiteral("A")},
+                    {{QStringLiteral("done#1"), QStringLiteral("Done")}});
+    ASSERT_TRUE(WaitFor([&] { return server.Calls == 1; }));
+    EXPECT_EQ(server.Actions.mid(2), QStringList({QStringLiteral("done#1"), QStringLiteral("Done")}));
+
+    // A message apart never replaces the alert's bubble, nor is it replaced by the next alert.
+    server.NextId = 9;
+    notifier.NotifyApart(QStringLiteral("Not changed in OneNote"), {QStringLiteral("B")});
+    ASSERT_TRUE(WaitFor([&] { return server.Calls == 2; }));
+    EXPECT_EQ(server.ReplacesId, 0u);
+    notifier.Notify(QStringLiteral("Reminder due"), {QStringLiteral("C")});
+    ASSERT_TRUE(WaitFor([&] { return server.Calls == 3; }));
+    EXPECT_EQ(server.ReplacesId, 7u);
+}
+
 TEST_F(DesktopNotifierBusTest, NoServerMeansNoNotificationAndNoHarm)
 {
     DesktopNotifier notifier(Connect(QStringLiteral("client")));
@@ -181,5 +178,3 @@ TEST(DesktopNotifierTest, WithoutABusNothingHappens)
 
 } // namespace
 } // namespace rz
-
-#include "desktop_notifier_test.moc"
