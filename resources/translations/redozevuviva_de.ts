@@ -586,6 +586,56 @@
         <translation>Die Erinnerung konnte nicht im Datenordner gespeichert werden.</translation>
     </message>
     <message>
+        <source>the change could not be recorded in the data folder</source>
+        <comment>strOutboxNotSaved</comment>
+        <translation>die Änderung konnte nicht im Datenordner festgehalten werden</translation>
+    </message>
+    <message>
+        <source>“%1” was not ticked: its page holds more than one element with its id. Tick it in OneNote.</source>
+        <comment>strOutboxSameId</comment>
+        <translation>„%1“ wurde nicht abgehakt: Die Seite enthält mehrere Elemente mit seiner Kennung. Haken Sie es in OneNote ab.</translation>
+    </message>
+    <message>
+        <source>No account is signed in: sign in to tick to-dos in OneNote.</source>
+        <comment>strDoneNoAccount</comment>
+        <translation>Kein Konto ist angemeldet: Melden Sie sich an, um Aufgaben in OneNote abzuhaken.</translation>
+    </message>
+    <message>
+        <source>Too many changes are waiting for OneNote: this to-do was not queued and stays here. Try again once they are sent.</source>
+        <comment>strDoneTooLarge</comment>
+        <translation>Zu viele Änderungen warten auf OneNote: Diese Aufgabe wurde nicht vorgemerkt und bleibt hier. Versuchen Sie es erneut, sobald sie gesendet sind.</translation>
+    </message>
+    <message>
+        <source>The tick could not be saved in the data folder: this to-do stays here. Try Done again.</source>
+        <comment>strDoneNotSaved</comment>
+        <translation>Das Abhaken konnte nicht im Datenordner gespeichert werden: Diese Aufgabe bleibt hier. Versuchen Sie „Erledigt“ erneut.</translation>
+    </message>
+    <message>
+        <source>%1 new page waiting to be created in OneNote.</source>
+        <comment>strPageWaiting</comment>
+        <translation>%1 neue Seite wartet darauf, in OneNote angelegt zu werden.</translation>
+    </message>
+    <message>
+        <source>%1 new pages waiting to be created in OneNote.</source>
+        <comment>strPageWaitingMany</comment>
+        <translation>%1 neue Seiten warten darauf, in OneNote angelegt zu werden.</translation>
+    </message>
+    <message>
+        <source>Not changed in OneNote</source>
+        <comment>strOutboxNotSentTitle</comment>
+        <translation>In OneNote nicht geändert</translation>
+    </message>
+    <message>
+        <source>Too many changes are waiting for OneNote: the reminder was not queued. Try again once they are sent.</source>
+        <comment>strAddTooLarge</comment>
+        <translation>Zu viele Änderungen warten auf OneNote: Die Erinnerung wurde nicht vorgemerkt. Versuchen Sie es erneut, sobald sie gesendet sind.</translation>
+    </message>
+    <message>
+        <source>The text is too long: keep the title under 1,000 characters.</source>
+        <comment>strNewReminderTooLong</comment>
+        <translation>Der Text ist zu lang: Der Titel darf höchstens 1.000 Zeichen haben.</translation>
+    </message>
+    <message>
         <source>Queued “%1” for the section %2.</source>
         <comment>strAddQueued</comment>
         <translation>„%1“ für den Abschnitt %2 vorgemerkt.</translation>

@@ -586,6 +586,56 @@
         <translation>Le rappel n’a pas pu être enregistré dans le dossier de données.</translation>
     </message>
     <message>
+        <source>the change could not be recorded in the data folder</source>
+        <comment>strOutboxNotSaved</comment>
+        <translation>la modification n’a pas pu être enregistrée dans le dossier de données</translation>
+    </message>
+    <message>
+        <source>“%1” was not ticked: its page holds more than one element with its id. Tick it in OneNote.</source>
+        <comment>strOutboxSameId</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été cochée&#xa0;: sa page contient plusieurs éléments avec son identifiant. Cochez-la dans OneNote.</translation>
+    </message>
+    <message>
+        <source>No account is signed in: sign in to tick to-dos in OneNote.</source>
+        <comment>strDoneNoAccount</comment>
+        <translation>Aucun compte n’est connecté&#xa0;: connectez-vous pour cocher des tâches dans OneNote.</translation>
+    </message>
+    <message>
+        <source>Too many changes are waiting for OneNote: this to-do was not queued and stays here. Try again once they are sent.</source>
+        <comment>strDoneTooLarge</comment>
+        <translation>Trop de modifications attendent OneNote&#xa0;: cette tâche n’a pas été mise en attente et reste ici. Réessayez une fois qu’elles sont envoyées.</translation>
+    </message>
+    <message>
+        <source>The tick could not be saved in the data folder: this to-do stays here. Try Done again.</source>
+        <comment>strDoneNotSaved</comment>
+        <translation>La coche n’a pas pu être enregistrée dans le dossier de données&#xa0;: cette tâche reste ici. Réessayez «&#xa0;Terminé&#xa0;».</translation>
+    </message>
+    <message>
+        <source>%1 new page waiting to be created in OneNote.</source>
+        <comment>strPageWaiting</comment>
+        <translation>%1 nouvelle page attend d’être créée dans OneNote.</translation>
+    </message>
+    <message>
+        <source>%1 new pages waiting to be created in OneNote.</source>
+        <comment>strPageWaitingMany</comment>
+        <translation>%1 nouvelles pages attendent d’être créées dans OneNote.</translation>
+    </message>
+    <message>
+        <source>Not changed in OneNote</source>
+        <comment>strOutboxNotSentTitle</comment>
+        <translation>Non modifié dans OneNote</translation>
+    </message>
+    <message>
+        <source>Too many changes are waiting for OneNote: the reminder was not queued. Try again once they are sent.</source>
+        <comment>strAddTooLarge</comment>
+        <translation>Trop de modifications attendent OneNote&#xa0;: le rappel n’a pas été mis en attente. Réessayez une fois qu’elles sont envoyées.</translation>
+    </message>
+    <message>
+        <source>The text is too long: keep the title under 1,000 characters.</source>
+        <comment>strNewReminderTooLong</comment>
+        <translation>Le texte est trop long&#xa0;: le titre doit compter moins de 1&#xa0;000 caractères.</translation>
+    </message>
+    <message>
         <source>Queued “%1” for the section %2.</source>
         <comment>strAddQueued</comment>
         <translation>« %1 » mis en attente pour la section %2.</translation>

@@ -36,7 +36,6 @@ namespace rz {
 AppDelegate::AppDelegate(AppState& state, QObject* parent)
     : QObject(parent), m_State(state), m_DueCheck(std::make_unique<TDueCheck>())
 {
-    m_DueCheck->SetLateMarker(UiText("strLateMarker").toStdString());
 }
 
 AppDelegate::~AppDelegate()

@@ -142,7 +142,7 @@ private:
     void RaiseAlert(const DueCheckResult& fired);
     // The actions the alert's notification offers: for one reminder Open, Done (an open to-do) and
     // Snooze 15 min, acting on that very reminder; for several, none beyond showing the window.
-    QList<NotificationAction> NotificationActionsFor(const QStringList& names);
+    QList<NotificationAction> NotificationActionsFor(const ReminderPtr& reminder);
     void OnNotificationClicked();
     void OnNotificationAction(const QString& key);
     // After an action on the pending list: redraw the window, close it when nothing waits.
@@ -156,6 +156,8 @@ private:
     // Pages the outbox created since the last tick: shown as waiting until mirrored, which a
     // refresh brings about at once.
     void TakeCreatedPages();
+    // Tells the user, by a desktop notification, of each change that ended unsent.
+    void NotifyEndedChanges();
 
     // Calls into parts that join later; each does nothing yet, in its place in the sequence.
     void ReminderEngineInit();

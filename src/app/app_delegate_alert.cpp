@@ -49,6 +49,7 @@ void AppDelegate::TimerRun()
 
     CheckAndReminder();
     TakeCreatedPages();
+    NotifyEndedChanges();
 
     // Taken and cleared before sorting, so a change the worker makes meanwhile waits for the next tick.
     if (m_State.ReminderListChanged.exchange(false)) {
@@ -90,8 +91,9 @@ void AppDelegate::CheckAndReminder()
         std::lock_guard lock(m_State.ListsMutex);
         return SnoozedCopyHolds(copy, m_State.ReminderPagesJson.Get(), m_State.ReminderList);
     };
-    for (std::string& name : m_Pending->WakeSnoozed(DateNow(), holds)) {
-        result.FiredNames.push_back(std::move(name));
+    for (ReminderPtr& woke : m_Pending->WakeSnoozed(DateNow(), holds)) {
+        result.FiredNames.push_back(woke->name().value_or(std::string()));
+        result.Fired.push_back(std::move(woke));
         result.Alert = true;
     }
     if (!result.FiredNames.empty()) {
@@ -118,20 +120,17 @@ void AppDelegate::RaiseAlert(const DueCheckResult& fired)
     PlayAlertSound();
 
     // A snooze that fires names every reminder still waiting.
+    const std::vector<ReminderPtr> shown =
+        fired.Fired.empty() ? m_State.PendingReminderList.list() : fired.Fired;
     QStringList names;
-    if (!fired.FiredNames.empty()) {
-        for (const std::string& name : fired.FiredNames) {
-            names << QString::fromStdString(name);
-        }
-    } else {
-        for (const ReminderPtr& r : m_State.PendingReminderList.list()) {
-            names << QString::fromStdString(r->name().value_or(std::string()));
-        }
+    for (const ReminderPtr& r : shown) {
+        names << ShownReminderName(*r);
     }
     const QString summary = names.size() == 1 ? UiText("strNotificationTitle")
                                               : UiText("strNotificationTitleMany").arg(names.size());
     if (!names.isEmpty() && (!m_Preferences || m_Preferences->DesktopNotifications)) {
-        m_Notifier->Notify(summary, names, NotificationActionsFor(names));
+        m_Notifier->Notify(summary, names,
+                           NotificationActionsFor(shown.size() == 1 ? shown.front() : nullptr));
     }
     emit AlertRaised(names);
 }

@@ -10,7 +10,9 @@
 #include "mirror/section_choices.h"
 #include "reminders/new_reminder.h"
 #include "reminders/reminder_list.h"
+#include "ui/desktop_notifier.h"
 #include "ui/main_window.h"
+#include "ui/outbox_status.h"
 #include "ui/reminder_table_model.h"
 #include "ui/strings_table.h"
 #include "ui/win_new_reminder.h"
@@ -34,14 +36,27 @@ void AppDelegate::TakeCreatedPages()
     m_State.ReminderListChanged = true;
 }
 
+void AppDelegate::NotifyEndedChanges()
+{
+    if (!m_Outbox)
+        return;
+    // A change that ended unsent (a refused tick, a page that could not be made) would otherwise show
+    // only in windows the user may never open.
+    for (const TOutboxMessage& message : m_Outbox->TakeNewMessages()) {
+        if (!m_Preferences || m_Preferences->DesktopNotifications)
+            m_Notifier->NotifyApart(UiText("strOutboxNotSentTitle"), {OutboxMessageText(message)});
+    }
+}
+
 std::vector<std::string> AppDelegate::WaitingTitles()
 {
     // A created page waits until the mirror brought its reminder.
     if (!m_CreatedTitles.empty()) {
         const std::vector<ReminderPtr> reminders = m_State.ReminderList.list();
         std::erase_if(m_CreatedTitles, [&](const std::string& title) {
-            return std::any_of(reminders.begin(), reminders.end(),
-                               [&](const ReminderPtr& r) { return r->name() == title; });
+            return std::any_of(reminders.begin(), reminders.end(), [&](const ReminderPtr& r) {
+                return SameStoredTitle(r->name().value_or(std::string()), title);
+            });
         });
     }
     std::vector<std::string> titles;
@@ -92,16 +107,21 @@ AppDelegate::NewReminderAnswer AppDelegate::QueueNewReminder(const std::string& 
     const std::vector<TSectionChoice> sections = SectionChoices();
     const auto section = std::find_if(sections.begin(), sections.end(),
                                       [&](const TSectionChoice& choice) { return choice.Id == sectionId; });
-    // A failed save still leaves the item waiting in memory, to be sent and saved with the next change.
-    const bool saved = m_Outbox->Add(PageCreateItem(title, sectionId));
+    switch (m_Outbox->Add(PageCreateItem(title, sectionId))) {
+    case TOutbox::TAddResult::Queued:
+        break;
+    case TOutbox::TAddResult::NoAccount:
+        return {false, UiText("strAddNoAccount")};
+    case TOutbox::TAddResult::TooLarge:
+        return {false, UiText("strAddTooLarge")};
+    case TOutbox::TAddResult::NotSaved:
+        return {false, UiText("strAddNotSaved")};
+    }
     if (m_MainModel)
         m_MainModel->Reload();
     const QString where =
         section != sections.end() ? QString::fromStdString(section->Path) : QString::fromStdString(sectionId);
-    QString text = UiText("strAddQueued").arg(QString::fromStdString(title), where);
-    if (!saved)
-        text += QLatin1Char('\n') + UiText("strAddNotSaved");
-    return {true, text};
+    return {true, UiText("strAddQueued").arg(QString::fromStdString(title), where)};
 }
 
 void AppDelegate::ServeAddRequests(SingleInstance& instance)

@@ -183,22 +183,19 @@ void AppDelegate::onActionTableView(int row)
     }
 }
 
-QList<NotificationAction> AppDelegate::NotificationActionsFor(const QStringList& names)
+QList<NotificationAction> AppDelegate::NotificationActionsFor(const ReminderPtr& reminder)
 {
-    // The reminder that just came due is the pending list's last entry.
-    const std::size_t count = m_State.PendingReminderList.Count();
-    const ReminderPtr last = count > 0 ? m_State.PendingReminderList.At(count - 1) : nullptr;
-    if (names.size() != 1 || !last ||
-        QString::fromStdString(last->name().value_or(std::string())) != names.front()) {
+    // Actions only for a notification that names one reminder: the pending copy it was raised as.
+    if (!reminder) {
         m_Notified.Tie(nullptr);
         return {};
     }
-    const std::string tie = m_Notified.Tie(last);
+    const std::string tie = m_Notified.Tie(reminder);
     const auto key = [&](const char* action) {
         return QString::fromStdString(NotificationActionKey(action, tie));
     };
     QList<NotificationAction> actions{{key("open"), UiText("strNotificationOpenPage")}};
-    if (m_Pending && m_Pending->ToDoQueue() && last->IsOpenToDo()) {
+    if (m_Pending && m_Pending->CanMarkRecordDone(reminder)) {
         actions.append({key("done"), UiText("strNotificationDone")});
     }
     actions.append({key("snooze15"), UiText("strNotificationSnooze15")});
@@ -227,6 +224,9 @@ void AppDelegate::OnNotificationAction(const QString& key)
         m_PageOpener->Open(*reminder);
     } else if (action == "done") {
         PendingListActedOn(m_Pending->MarkRecordDone(reminder));
+        if (!m_Pending->DoneProblem().empty()) {
+            MenuItemCompleteReminderListClick(); // the reminder stays, and its window says why
+        }
     } else if (action == "snooze15") {
         PendingListActedOn(m_Pending->SnoozeRecord(reminder, TOneSnooze::FifteenMinutes));
     }

@@ -82,7 +82,7 @@ std::string EscapeKeepingPercents(const std::string& address)
 } // namespace
 
 std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteRequest(const TOneNoteRequest& request,
-                                                                 const std::function<void()>& beforeSend)
+                                                                 const std::function<bool()>& beforeSend)
 {
     m_RefreshedInGet = false;
     // A token that expired overnight is refreshed at the first 401 and the request sent again with
@@ -104,8 +104,8 @@ std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteRequest(const TOneNoteR
         if (m_State.SignInWindowOpen) {
             return std::nullopt;
         }
-        if (beforeSend) {
-            beforeSend();
+        if (beforeSend && !beforeSend()) {
+            return std::nullopt;
         }
         HttpRequest http;
         http.Method = request.Method;
@@ -133,7 +133,7 @@ std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteRequest(const TOneNoteR
 
 std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteGet(const std::string& address, bool waitForSlot,
                                                              bool escape,
-                                                             const std::function<void()>& beforeSend)
+                                                             const std::function<bool()>& beforeSend)
 {
     TOneNoteRequest request;
     request.Address = escape ? EscapeAddress(address) : EscapeKeepingPercents(address);

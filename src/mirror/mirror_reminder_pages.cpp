@@ -128,6 +128,7 @@ TOnlineAnswer MThreadOneNoteRESTDB::PageContentAnswer(const std::string& pageId)
         }
         m_LastCheckPageResult = 1;
         m_LastCheckPageId.Set(pageId);
+        return true;
     });
     if (!sent) {
         // One that went out and was cut off by a stop is no answer; one held back waits its turn.

@@ -19,8 +19,6 @@ namespace rz {
 
 namespace {
 
-// Pages are small and the items few; a file beyond this is not ours.
-constexpr std::size_t kMaxOutboxFileBytes = 4 * 1024 * 1024;
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 std::string ServiceMessage(const HttpResponse& response)
@@ -148,7 +146,7 @@ TOutboxOutcome AnswerOutcome(const HttpResponse& response)
     return outcome;
 }
 
-TOutboxLink::TOutboxLink(MThreadOneNoteRESTDB& worker, TOutboxItem& item, std::function<void()> save)
+TOutboxLink::TOutboxLink(MThreadOneNoteRESTDB& worker, TOutboxItem& item, std::function<bool()> save)
     : m_Worker(worker), m_Item(item), m_Save(std::move(save))
 {
 }
@@ -161,10 +159,17 @@ std::optional<HttpResponse> TOutboxLink::Send(const std::string& method, const s
         return std::nullopt;
     const bool write = method != "GET";
     const auto response = m_Worker.OneNoteRequest({method, base + relative, contentType, body, false}, [&] {
-        if (write && !m_Item.Unconfirmed) {
-            m_Item.Unconfirmed = true;
-            m_Save();
-        }
+        if (!write)
+            return true;
+        // A crash after the write must find the mark (and the kind's fields as they go out), or the
+        // next start would write again without looking.
+        const bool before = m_Item.Unconfirmed;
+        m_Item.Unconfirmed = true;
+        if (m_Save())
+            return true;
+        m_Item.Unconfirmed = before;
+        m_NotRecorded = true;
+        return false;
     });
     if (!response)
         return std::nullopt;
@@ -173,8 +178,11 @@ std::optional<HttpResponse> TOutboxLink::Send(const std::string& method, const s
         return response;
     }
     if (write) {
-        // An answer came: what the service did is known, so the next attempt may write again.
-        m_Item.Unconfirmed = false;
+        // Only a success or a refusal tells what the service did; a gateway's 5xx or a throttling
+        // answer may come after the write took effect, so the next attempt looks first.
+        const TOutboxOutcome::TResult result = AnswerOutcome(*response).Result;
+        if (result == TOutboxOutcome::Done || result == TOutboxOutcome::Refused)
+            m_Item.Unconfirmed = false;
     }
     return response;
 }
@@ -192,22 +200,57 @@ void TOutbox::AddKind(std::unique_ptr<TOutboxKind> kind)
         m_Kinds[kind->Name()] = std::move(kind);
 }
 
+namespace {
+
+// The file's text when it is a regular file within the outbox's bound; none otherwise.
+std::optional<std::string> ReadOutboxFile(const std::string& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return std::nullopt;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size > kMaxOutboxFileBytes)
+        return std::nullopt;
+    return ReadTextFile(path);
+}
+
+// Keeps a file the outbox cannot read for the user to look at, out of the way of the next save.
+void MoveAside(const std::string& path)
+{
+    std::error_code error;
+    std::filesystem::rename(path, path + ".damaged", error);
+    if (error) {
+        LogWarning("could not move the unreadable outbox file aside; it is left as it is");
+        return;
+    }
+    LogWarning("the outbox file could not be read and was moved aside as " + path + ".damaged");
+}
+
+} // namespace
+
 void TOutbox::Load()
 {
     const std::string legacyPath =
         (std::filesystem::path(m_FilePath).parent_path() / "ToDoQueue.json").string();
-    const bool own = FileExists(m_FilePath);
-    const std::optional<std::string> text = ReadTextFile(own ? m_FilePath : legacyPath);
-    if (!text || text->size() > kMaxOutboxFileBytes)
+    std::error_code error;
+    const bool own =
+        std::filesystem::symlink_status(m_FilePath, error).type() != std::filesystem::file_type::not_found;
+    if (!own && !FileExists(legacyPath))
         return;
-    const Json stored = JsonTextToObject(std::string_view(*text));
+    const std::optional<std::string> text = ReadOutboxFile(own ? m_FilePath : legacyPath);
+    const Json stored = text ? JsonTextToObject(std::string_view(*text)) : Json();
+    const Json* storedItems = JsonArray(stored, own ? "items" : "toDos");
+    if (!storedItems) {
+        // Overwriting it with the next change would lose every change waiting in it for good.
+        if (own)
+            MoveAside(m_FilePath);
+        return;
+    }
     std::lock_guard lock(m_Mutex);
     if (own) {
-        if (const Json* items = JsonArray(stored, "items")) {
-            for (const Json& entry : *items) {
-                if (std::optional<TOutboxItem> item = ItemFromJson(entry))
-                    m_Items.push_back(std::move(*item));
-            }
+        for (const Json& entry : *storedItems) {
+            if (std::optional<TOutboxItem> item = ItemFromJson(entry))
+                m_Items.push_back(std::move(*item));
         }
         if (const Json* messages = JsonArray(stored, "messages")) {
             for (const Json& entry : *messages)
@@ -218,19 +261,30 @@ void TOutbox::Load()
     }
     TieToAccountLocked(m_UserId.Get());
     // The earlier file goes only once its to-dos are safe in ours.
-    if (!own && SaveLocked()) {
-        std::error_code error;
+    if (!own && SaveLocked())
         std::filesystem::remove(legacyPath, error);
-    }
 }
 
-bool TOutbox::Add(TOutboxItem item)
+TOutbox::TAddResult TOutbox::Add(TOutboxItem item)
 {
     std::lock_guard lock(m_Mutex);
     item.UserId = m_UserId.Get();
-    if (FindLocked(item.Kind, item.Key) == kNone)
-        m_Items.push_back(std::move(item));
-    return SaveLocked();
+    if (item.UserId.empty())
+        return TAddResult::NoAccount;
+    if (FindLocked(item.Kind, item.Key) != kNone)
+        return TAddResult::Queued;
+    m_Items.push_back(std::move(item));
+    const std::string text = FileTextLocked();
+    bool saved = false;
+    if (text.size() <= kMaxOutboxFileBytes) {
+        saved = WriteTextFile(m_FilePath, text);
+        if (!saved)
+            LogWarning("could not save the changes waiting for OneNote");
+    }
+    if (!saved)
+        m_Items.pop_back();
+    return saved ? TAddResult::Queued
+                 : (text.size() > kMaxOutboxFileBytes ? TAddResult::TooLarge : TAddResult::NotSaved);
 }
 
 std::vector<TOutboxItem> TOutbox::Items() const
@@ -243,6 +297,24 @@ std::size_t TOutbox::Count() const
 {
     std::lock_guard lock(m_Mutex);
     return m_Items.size();
+}
+
+std::size_t TOutbox::CountOf(std::string_view kind) const
+{
+    std::lock_guard lock(m_Mutex);
+    return static_cast<std::size_t>(std::count_if(
+        m_Items.begin(), m_Items.end(), [&](const TOutboxItem& item) { return item.Kind == kind; }));
+}
+
+bool TOutbox::HasAccount() const
+{
+    return !m_UserId.Get().empty();
+}
+
+std::vector<TOutboxMessage> TOutbox::TakeNewMessages()
+{
+    std::lock_guard lock(m_Mutex);
+    return std::exchange(m_NewMessages, {});
 }
 
 std::optional<TOutboxMessage> TOutbox::LastProblem() const
@@ -284,13 +356,16 @@ void TOutbox::EndLocked(std::size_t index, const std::string& key, const std::st
         m_Messages.push_back({key, m_Items[index].Label, detail, DateNow()});
         if (m_Messages.size() > kOutboxMaxMessages)
             m_Messages.erase(m_Messages.begin());
+        m_NewMessages.push_back(m_Messages.back());
+        if (m_NewMessages.size() > kOutboxMaxMessages)
+            m_NewMessages.erase(m_NewMessages.begin());
     }
     if (m_LastProblem && m_LastProblem->Label == m_Items[index].Label)
         m_LastProblem.reset();
     m_Items.erase(m_Items.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
-bool TOutbox::SaveLocked() const
+std::string TOutbox::FileTextLocked() const
 {
     Json items = Json::array();
     for (const TOutboxItem& item : m_Items)
@@ -298,7 +373,12 @@ bool TOutbox::SaveLocked() const
     Json messages = Json::array();
     for (const TOutboxMessage& message : m_Messages)
         messages.push_back(MessageToJson(message));
-    if (WriteTextFile(m_FilePath, JsonObjectToText(Json{{"items", items}, {"messages", messages}})))
+    return JsonObjectToText(Json{{"items", items}, {"messages", messages}});
+}
+
+bool TOutbox::SaveLocked() const
+{
+    if (WriteTextFile(m_FilePath, FileTextLocked()))
         return true;
     LogWarning("could not save the changes waiting for OneNote");
     return false;
@@ -329,10 +409,18 @@ void TOutbox::SendPending(MThreadOneNoteRESTDB& worker)
             return;
         TOutboxLink link(worker, item, [this, &item] {
             std::lock_guard lock(m_Mutex);
-            if (const std::size_t at = FindLocked(item.Kind, item.Key); at != kNone) {
-                m_Items[at].Unconfirmed = item.Unconfirmed;
-                SaveLocked();
-            }
+            const std::size_t at = FindLocked(item.Kind, item.Key);
+            if (at == kNone)
+                return false;
+            TOutboxItem& stored = m_Items[at];
+            const bool before = stored.Unconfirmed;
+            Json fields = std::exchange(stored.Fields, item.Fields);
+            stored.Unconfirmed = item.Unconfirmed;
+            if (SaveLocked())
+                return true;
+            stored.Unconfirmed = before;
+            stored.Fields = std::move(fields);
+            return false;
         });
         TOutboxOutcome outcome;
         try {
@@ -341,6 +429,8 @@ void TOutbox::SendPending(MThreadOneNoteRESTDB& worker)
             LogWarning(std::string("an outbox item failed: ") + error.what());
             outcome = {TOutboxOutcome::Retry, "strToDoProblem", error.what(), 0};
         }
+        if (link.NotRecorded())
+            outcome = {TOutboxOutcome::Retry, "strOutboxNotSaved", {}, 0};
         Finish(item, outcome);
         if (outcome.Result == TOutboxOutcome::Held)
             return; // nothing more goes out on this pass
@@ -358,6 +448,10 @@ void TOutbox::Finish(const TOutboxItem& tried, const TOutboxOutcome& outcome)
     item.Unconfirmed = tried.Unconfirmed;
     switch (outcome.Result) {
     case TOutboxOutcome::Held:
+        break;
+    case TOutboxOutcome::Wait:
+        item.NextTry = DateAddSeconds(
+            DateNow(), static_cast<int>(std::clamp(outcome.RetryAfterSeconds, 1.0, kToDoRetryMaxSeconds)));
         break;
     case TOutboxOutcome::Done:
         EndLocked(at, outcome.MessageKey, outcome.Detail);

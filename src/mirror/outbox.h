@@ -46,6 +46,9 @@ inline constexpr double kToDoRetryMaxSeconds = 900.0;
 inline constexpr int kOutboxItemsPerPass = 4;
 // Ended items whose message the windows keep showing.
 inline constexpr std::size_t kOutboxMaxMessages = 20;
+// The outbox file's bound. Items are small and few; an Add that would pass it is refused, and a
+// file past it is not ours to read.
+inline constexpr std::size_t kMaxOutboxFileBytes = 4 * 1024 * 1024;
 
 // One write waiting for the service.
 struct TOutboxItem
@@ -69,6 +72,8 @@ struct TOutboxOutcome
         Retry,   // transient: tried again after its pause
         Refused, // permanent: the item ends with a message
         Held,    // not sent (sign-in window, budget, stopping): tried at a later pass, no attempt counted
+        Wait,    // looked, and waits for the service to catch up: tried again after RetryAfterSeconds,
+                 // no attempt counted and no problem shown
     };
     TResult Result = Held;
     std::string MessageKey; // strings-table key of the message (Refused, Retry); may be empty
@@ -82,18 +87,23 @@ struct TOutboxOutcome
 class TOutboxLink
 {
 public:
-    TOutboxLink(MThreadOneNoteRESTDB& worker, TOutboxItem& item, std::function<void()> save);
+    TOutboxLink(MThreadOneNoteRESTDB& worker, TOutboxItem& item, std::function<bool()> save);
 
     // Sends a request to `relative` below the account's Graph base ("/onenote/pages/…"). None when
     // it was not sent (held). A method other than GET is a write: the item is saved Unconfirmed
-    // before it goes out, and confirmed again when any answer with a status came back.
+    // before it goes out, and nothing goes out when that save failed (NotRecorded). It is confirmed
+    // again only by a definite answer, a success or a refusal: after a transport failure, a 5xx from
+    // a gateway or a throttling answer the write may still have taken effect.
     std::optional<HttpResponse> Send(const std::string& method, const std::string& relative,
                                      const std::string& contentType = {}, const std::string& body = {});
+    // A write was held back because its Unconfirmed mark could not be saved.
+    bool NotRecorded() const { return m_NotRecorded; }
 
 private:
     MThreadOneNoteRESTDB& m_Worker;
     TOutboxItem& m_Item;
-    std::function<void()> m_Save;
+    std::function<bool()> m_Save;
+    bool m_NotRecorded = false;
 };
 
 // How the service took a request, as an outcome: 2xx Done; transport failures, 401, 408, 429 and
@@ -132,18 +142,32 @@ public:
     void AddKind(std::unique_ptr<TOutboxKind> kind);
     // Reads the stored items. When the file is missing, the to-dos of "ToDoQueue.json" beside it
     // (the earlier queue file) are taken over, saved here, and that file is removed. Items stored
-    // without an account belong to the account signed in now. A missing or damaged file leaves it
-    // empty.
+    // without an account belong to the account signed in now. A file that is damaged or past its
+    // bound is moved aside (renamed with a ".damaged" suffix) rather than overwritten by the next
+    // change, and the outbox starts empty.
     void Load();
+    // What became of an Add.
+    enum class TAddResult {
+        Queued,    // saved (or the same kind and key wait already)
+        NoAccount, // nobody is signed in: a change is never left for whoever signs in next
+        TooLarge,  // the file would pass its bound: the waiting changes stay as they are
+        NotSaved,  // the file could not be written: nothing was queued
+    };
     // Queues the item for the account signed in now unless the same kind and key wait already, and
-    // saves. False when the file could not be written (the item still waits in memory).
-    bool Add(TOutboxItem item);
+    // saves. Only what is saved is queued.
+    TAddResult Add(TOutboxItem item);
     std::vector<TOutboxItem> Items() const;
     std::size_t Count() const;
+    // Items of one kind waiting.
+    std::size_t CountOf(std::string_view kind) const;
+    // True while an account is signed in, so that an Add can be queued.
+    bool HasAccount() const;
     // The last transient failure of a waiting item, as a message; none when there is none.
     std::optional<TOutboxMessage> LastProblem() const;
     // Messages of ended items, newest last.
     std::vector<TOutboxMessage> Messages() const;
+    // Messages of items that ended since the last call, oldest first (the main thread tells the user).
+    std::vector<TOutboxMessage> TakeNewMessages();
 
     // Worker thread: tries the items whose time has come, oldest first, each on its own.
     void SendPending(MThreadOneNoteRESTDB& worker);
@@ -154,6 +178,8 @@ private:
     void Finish(const TOutboxItem& tried, const TOutboxOutcome& outcome);
     void EndLocked(std::size_t index, const std::string& key, const std::string& detail);
     bool SaveLocked() const;
+    // The file's text for the items and messages held now.
+    std::string FileTextLocked() const;
     std::size_t FindLocked(const std::string& kind, const std::string& key) const;
 
     std::string m_FilePath;
@@ -162,6 +188,7 @@ private:
     mutable std::mutex m_Mutex;
     std::vector<TOutboxItem> m_Items; // oldest first
     std::vector<TOutboxMessage> m_Messages;
+    std::vector<TOutboxMessage> m_NewMessages;
     std::optional<TOutboxMessage> m_LastProblem;
 };
 

@@ -7,6 +7,9 @@
 #include "util/json.h"
 #include "util/text.h"
 
+#include <algorithm>
+#include <unicode/uchar.h>
+
 namespace rz {
 
 namespace {
@@ -31,10 +34,42 @@ TOutboxItem PageCreateItem(const std::string& title, const std::string& sectionI
     return item;
 }
 
+std::string StoredTitleForm(std::string_view title)
+{
+    const std::u16string text = Utf8ToUtf16(title);
+    std::u16string out;
+    out.reserve(text.size());
+    bool blank = false;
+    for (const char16_t c : text) {
+        if (c == u'\t' || c == u'\n' || c == u'\r' || u_charType(c) == U_SPACE_SEPARATOR) {
+            blank = true;
+            continue;
+        }
+        if (blank && !out.empty())
+            out += u' ';
+        blank = false;
+        out += c;
+    }
+    return Utf16ToUtf8(out);
+}
+
+bool SameStoredTitle(std::string_view a, std::string_view b)
+{
+    return a == b || StoredTitleForm(a) == StoredTitleForm(b);
+}
+
 std::string TitleLookupAddress(const std::string& sectionId, const std::string& title)
 {
+    std::string word;
+    const std::string stored = StoredTitleForm(title);
+    for (std::size_t from = 0; from <= stored.size();) {
+        const std::size_t blank = std::min(stored.find(' ', from), stored.size());
+        if (blank - from > word.size())
+            word = stored.substr(from, blank - from);
+        from = blank + 1;
+    }
     // OData doubles a quote mark inside a quoted text.
-    const std::string filter = "contains(title,'" + StrReplaceAll(title, "'", "''") + "')";
+    const std::string filter = "contains(title,'" + StrReplaceAll(word, "'", "''") + "')";
     return "/onenote/sections/" + sectionId +
            "/pages?$select=id,title&$top=100&$filter=" + FormEncode(filter);
 }
@@ -44,7 +79,7 @@ bool PageListHoldsTitle(std::string_view answer, const std::string& title)
     const Json list = JsonTextToObject(answer);
     if (const Json* pages = JsonArray(list, "value")) {
         for (const Json& page : *pages) {
-            if (page.is_object() && JsonText(page, "title") == title)
+            if (page.is_object() && SameStoredTitle(JsonText(page, "title"), title))
                 return true;
         }
     }
@@ -72,10 +107,26 @@ TOutboxOutcome TPageCreateKind::Send(TOutboxLink& link, TOutboxItem& item)
             m_Created.push_back(title);
             return {TOutboxOutcome::Done, {}, {}, 0};
         }
-        // Looked: it is not there, so no attempt reached the service. The flag is the link's to
-        // keep; the POST below sets it again before it goes out.
+        // Not listed yet. A list can lag behind a create: look again before a second POST, until
+        // the lag has passed since the last one (a clock set back starts the wait afresh).
+        const Date now = DateNow();
+        const auto posted = item.Fields.find("postedAt");
+        double since = kPageListLagSeconds;
+        if (posted != item.Fields.end() && posted->is_number()) {
+            since = now.seconds - posted->get<double>();
+            if (since < 0) {
+                item.Fields["postedAt"] = now.seconds;
+                since = 0;
+            }
+        }
+        if (since < kPageListLagSeconds)
+            return {
+                TOutboxOutcome::Wait, {}, {}, std::min(kPageLookupPauseSeconds, kPageListLagSeconds - since)};
+        // Looked long enough: no attempt reached the service. The flag is the link's to keep; the
+        // POST below sets it again before it goes out.
     }
 
+    item.Fields["postedAt"] = DateNow().seconds;
     const std::optional<HttpResponse> answer =
         link.Send("POST", "/onenote/sections/" + sectionId + "/pages", "text/html", NewPageXhtml(title));
     if (!answer)

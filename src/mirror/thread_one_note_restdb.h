@@ -215,9 +215,10 @@ public:
     // The one way a request reaches OneNote (worker thread only): never while the sign-in window is
     // open, only with a request slot, its answer told to the budget, and a 401 answered by
     // refreshing the tokens and sending it once more. `beforeSend` runs before each attempt goes
-    // out. None when nothing went out (held back, the sign-in window, the worker stops).
+    // out; when it answers false nothing goes out. None when nothing went out (held back, the
+    // sign-in window, the worker stops, `beforeSend` said no).
     std::optional<HttpResponse> OneNoteRequest(const TOneNoteRequest& request,
-                                               const std::function<void()>& beforeSend = {});
+                                               const std::function<bool()>& beforeSend = {});
     // Tokens are refreshed after an HTTP-layer error, but not while the worker is being stopped, nor
     // a second time when the request's own 401 refreshed them already.
     void RefreshTokensUnlessStopping();
@@ -361,7 +362,7 @@ private:
     // A OneNote GET through OneNoteRequest; `escape` false keeps the "%XX" of an address the service
     // handed out.
     std::optional<HttpResponse> OneNoteGet(const std::string& address, bool waitForSlot, bool escape = true,
-                                           const std::function<void()>& beforeSend = {});
+                                           const std::function<bool()>& beforeSend = {});
     // Tells the budget how the service took a request that had a slot.
     void ReportToBudget(const HttpResponse& response);
     // Store guards: the path lies inside the account folder (and is not the folder itself for a

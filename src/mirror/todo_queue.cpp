@@ -210,15 +210,17 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
                               pugi::encoding_utf8))
         return {};
     pugi::xml_node element;
-    for (const pugi::xpath_node& hit : document.select_nodes("//p[@id] | //li[@id]")) {
-        if (elementId == hit.node().attribute("id").value()) {
-            element = hit.node();
-            break;
-        }
+    for (const pugi::xpath_node& hit : document.select_nodes("//*[@id]")) {
+        if (elementId != hit.node().attribute("id").value())
+            continue;
+        // Ids are unique on a page the service wrote; which of two it meant nobody can tell.
+        if (element)
+            return {TCompletedElement::SameId, {}};
+        element = hit.node();
     }
-    if (!element)
-        return {};
     const std::string name = element.name();
+    if (!element || (name != "p" && name != "li"))
+        return {};
     const pugi::xml_node span =
         element.attribute("data-tag") || name != "li" ? pugi::xml_node() : ItemTagSpan(element);
     const pugi::xml_node tagged = span ? span : element;
@@ -258,6 +260,34 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
             return {TCompletedElement::Unsafe, {}};
         edits.push_back({spanDataTag->From, spanDataTag->To, {}});
     }
+    // The items of lists nested in it go back in their input form, or their tags are lost.
+    for (const pugi::xpath_node& hit : element.select_nodes(".//li")) {
+        const pugi::xml_node item = hit.node();
+        if (item.offset_debug() < 1)
+            return {TCompletedElement::Unsafe, {}};
+        const std::optional<TStartTag> itemTag =
+            ReadStartTag(content, static_cast<std::size_t>(item.offset_debug()) - 1, "li");
+        if (!itemTag)
+            return {TCompletedElement::Unsafe, {}};
+        if (const TAttributeSpan* id = FindAttribute(*itemTag, "id"))
+            edits.push_back({id->From, id->To, {}});
+        const pugi::xml_node itemSpan = item.attribute("data-tag") ? pugi::xml_node() : ItemTagSpan(item);
+        if (!itemSpan)
+            continue;
+        const std::optional<TStartTag> spanTag =
+            itemSpan.offset_debug() < 1
+                ? std::nullopt
+                : ReadStartTag(content, static_cast<std::size_t>(itemSpan.offset_debug()) - 1, "span");
+        const TAttributeSpan* spanDataTag = spanTag ? FindAttribute(*spanTag, "data-tag") : nullptr;
+        if (!spanDataTag)
+            return {TCompletedElement::Unsafe, {}};
+        edits.push_back({itemTag->Close, itemTag->Close,
+                         " data-tag=\"" +
+                             std::string(content.substr(spanDataTag->ValueFrom,
+                                                        spanDataTag->ValueTo - spanDataTag->ValueFrom)) +
+                             "\""});
+        edits.push_back({spanDataTag->From, spanDataTag->To, {}});
+    }
     std::sort(edits.begin(), edits.end(), [](const TEdit& a, const TEdit& b) { return a.From > b.From; });
     std::string html(content.substr(lt, end - lt));
     for (const TEdit& edit : edits)
@@ -278,7 +308,18 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
     } else {
         wanted.attribute("data-tag").set_value(CompletedDataTag(dataTag).c_str());
     }
+    for (const pugi::xpath_node& hit : wanted.select_nodes(".//li")) {
+        pugi::xml_node item = hit.node();
+        item.remove_attribute("id");
+        if (pugi::xml_node itemSpan = item.attribute("data-tag") ? pugi::xml_node() : ItemTagSpan(item)) {
+            item.append_attribute("data-tag").set_value(itemSpan.attribute("data-tag").value());
+            itemSpan.remove_attribute("data-tag");
+        }
+    }
     if (sent.next_sibling() || Printed(sent) != Printed(wanted))
+        return {TCompletedElement::Unsafe, {}};
+    // On input only the elements that take a tag keep one: a tag left on a span would be lost.
+    if (sent.select_node(".//span[@data-tag]"))
         return {TCompletedElement::Unsafe, {}};
     return {TCompletedElement::Ok, std::move(html)};
 }
@@ -302,38 +343,41 @@ std::string ToDoPatchBody(const std::string& elementId, const std::string& eleme
     return JsonObjectToText(Json::array({command}));
 }
 
-TToDoTarget FindToDoTarget(std::string_view content, const std::string& elementId, const std::string& text,
-                           bool unconfirmed)
+TToDoTarget FindToDoTarget(std::string_view content, const std::string& elementId, const std::string& text)
 {
     const std::optional<std::vector<TTaggedElement>> elements = ReadTaggedElements(content);
     if (!elements)
         return {};
-    for (const TTaggedElement& element : *elements) {
-        if (element.Id == elementId && element.Text == text) {
-            if (HasOpenToDoTag(element.DataTag))
-                return {TToDoTarget::Found, element.Id};
-            return {TToDoTarget::Ticked, {}};
-        }
+    const auto isTicked = [](const TTaggedElement& element) {
+        const std::vector<std::string> tags = DataTagList(element.DataTag);
+        return std::find(tags.begin(), tags.end(), "to-do:completed") != tags.end();
+    };
+    const auto byId = [&](const TTaggedElement& element) { return element.Id == elementId; };
+    if (std::count_if(elements->begin(), elements->end(), byId) > 1)
+        return {TToDoTarget::SameId, {}};
+    const auto same = std::find_if(elements->begin(), elements->end(), byId);
+    if (same != elements->end() && same->Text == text) {
+        if (HasOpenToDoTag(same->DataTag))
+            return {TToDoTarget::Found, same->Id};
+        return {TToDoTarget::Ticked, {}};
     }
+    // The id is stale (the service numbers a page anew with any update): the to-do is known by its
+    // text alone, so only a single to-do with that text can be it.
     std::vector<std::string> open;
-    bool ticked = false;
+    std::size_t ticked = 0;
     for (const TTaggedElement& element : *elements) {
         if (element.Text != text)
             continue;
         if (HasOpenToDoTag(element.DataTag))
             open.push_back(element.Id);
-        else if (const std::vector<std::string> tags = DataTagList(element.DataTag);
-                 std::find(tags.begin(), tags.end(), "to-do:completed") != tags.end())
-            ticked = true;
+        else if (isTicked(element))
+            ++ticked;
     }
-    // The lost answer may have been a success, after which the service numbered the page anew.
-    if (ticked && (unconfirmed || open.empty()))
-        return {TToDoTarget::Ticked, {}};
-    if (open.size() == 1)
+    if (open.empty())
+        return {ticked > 0 ? TToDoTarget::Ticked : TToDoTarget::Missing, {}};
+    if (open.size() == 1 && ticked == 0)
         return {TToDoTarget::Found, open.front()};
-    if (open.size() > 1)
-        return {TToDoTarget::Ambiguous, {}};
-    return {};
+    return {TToDoTarget::Ambiguous, {}};
 }
 
 TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
@@ -354,7 +398,7 @@ TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
     if (!IsPageContentResponse(page->Body))
         return {TOutboxOutcome::Retry, "strOutboxUnreachable", {}, 0};
 
-    const TToDoTarget target = FindToDoTarget(page->Body, elementId, text, item.Unconfirmed);
+    const TToDoTarget target = FindToDoTarget(page->Body, elementId, text);
     switch (target.Result) {
     case TToDoTarget::Ticked:
         return {TOutboxOutcome::Done, {}, {}, 0};
@@ -362,6 +406,8 @@ TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
         return {TOutboxOutcome::Refused, "strOutboxNotFound", {}, 0};
     case TToDoTarget::Ambiguous:
         return {TOutboxOutcome::Refused, "strOutboxAmbiguous", {}, 0};
+    case TToDoTarget::SameId:
+        return {TOutboxOutcome::Refused, "strOutboxSameId", {}, 0};
     case TToDoTarget::Found:
         break;
     }
@@ -377,6 +423,8 @@ TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
         return {TOutboxOutcome::Refused, "strOutboxEmbedded", {}, 0};
     case TCompletedElement::Unsafe:
         return {TOutboxOutcome::Refused, "strOutboxUnsafe", {}, 0};
+    case TCompletedElement::SameId:
+        return {TOutboxOutcome::Refused, "strOutboxSameId", {}, 0};
     }
     const std::optional<HttpResponse> answer =
         link.Send("PATCH", "/onenote/pages/" + pageId + "/content", "application/json",

@@ -93,6 +93,8 @@ TNewReminderProblem CheckNewReminder(const TNewReminder& reminder, Date now, std
     title = NewReminderTitle(reminder);
     if (OneLine(reminder.Text).empty())
         return TNewReminderProblem::EmptyText;
+    if (Utf8ToUtf16(title).size() > kMaxReminderTitleLength)
+        return TNewReminderProblem::TooLong;
     if (reminder.Repeat == TRepeatChoice::WeekDays && ExpectedWeekDays(reminder) == DefaultWeekDays()) {
         bool any = false;
         for (const bool day : reminder.Days)
@@ -121,6 +123,8 @@ TNewReminderProblem CheckReminderTitle(std::string_view title, Date now, std::st
     line = OneLine(title);
     const std::size_t mark = line.find('!');
     const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == '\x7f'; };
+    if (Utf8ToUtf16(line).size() > kMaxReminderTitleLength)
+        return TNewReminderProblem::TooLong;
     if (mark == std::string::npos || std::any_of(line.begin(), line.end(), control))
         return TNewReminderProblem::NotReadBack;
     if (StrTrim(std::string_view(line).substr(0, mark)).empty())

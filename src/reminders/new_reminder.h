@@ -4,6 +4,7 @@
 #include "util/dates.h"
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -30,7 +31,12 @@ enum class TNewReminderProblem {
     NoWeekDay,   // "on chosen weekdays" without a day
     PastTime,    // a one-off time that has come already
     NotReadBack, // the title would not read back as this reminder (e.g. a "!" in the text)
+    TooLong,     // the title is longer than kMaxReminderTitleLength
 };
+
+// The longest title a new reminder may have, in UTF-16 code units (as titles are counted): a page
+// title is a line, and every waiting change shares the outbox file's bound.
+inline constexpr std::size_t kMaxReminderTitleLength = 1000;
 
 // The page title in the syntax the agent reads: "Call Bob !2026-12-10 09:00", "Standup !! 09:15",
 // "Standup !! 09:15 [1,2,3,4,5]" (all seven days write the daily form). Seconds are dropped.

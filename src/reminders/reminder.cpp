@@ -115,6 +115,8 @@ std::optional<Date> TAReminder::GetRepeatDateTime() const
 namespace {
 
 constexpr std::string_view kDataTagLabel = " DataTag:";
+// Stands right after the title's closing backquote, before a data tag.
+constexpr std::string_view kLateField = " Late:1`";
 
 } // namespace
 
@@ -176,6 +178,8 @@ std::string TAReminder::ToString() const
                                              {"Time:", detail::DateOrNull(m_Time)},
                                              {"Recurrence:", std::to_string(static_cast<unsigned>(m_Repeat))},
                                              {"Title:", detail::OrNull(m_Name)}});
+    if (m_Late)
+        line += kLateField;
     // A data tag never holds a backquote or a line break; one that did could not be read back.
     if (!m_DataTag.empty() && m_DataTag.find_first_of("`\n\r") == std::string::npos) {
         line += kDataTagLabel;
@@ -218,13 +222,22 @@ std::shared_ptr<TAReminder> TAReminder::FromString(std::string_view line)
     // The data tag is the line's last field, after the backquote that ends the title; it is looked
     // for from the end, so a title that merely holds the label cannot stand in for it.
     constexpr std::string_view kAfterTitle = "`";
+    std::string_view beforeDataTag = line;
     if (const std::size_t at = line.rfind(std::string(kAfterTitle) + std::string(kDataTagLabel));
         at != std::string_view::npos && line.ends_with('`') && line.find("Title:") < at) {
         const std::size_t from = at + kAfterTitle.size() + kDataTagLabel.size();
         const std::string_view value = line.substr(from, line.size() - 1 - from);
-        if (value.find('`') == std::string_view::npos)
+        if (value.find('`') == std::string_view::npos) {
             record->m_DataTag = std::string(value);
+            beforeDataTag = line.substr(0, at + kAfterTitle.size());
+        }
     }
+    // The late flag closes what comes before the data tag, after the title.
+    const std::string lateField = std::string(kAfterTitle) + std::string(kLateField);
+    if (const std::size_t title = line.find("Title:"); title != std::string_view::npos &&
+                                                       beforeDataTag.ends_with(lateField) &&
+                                                       beforeDataTag.size() - lateField.size() >= title)
+        record->m_Late = true;
     return record;
 }
 

@@ -97,6 +97,10 @@ public:
     void setDataTag(std::string value) { detail::LockedSet(m_Mutex, m_DataTag, std::move(value)); }
     // A tag reminder whose paragraph carries a "to-do" tag that is not completed yet.
     bool IsOpenToDo() const;
+    // Raised late: it came due while the agent was not running or the computer slept. Windows and
+    // notifications mark it; the name stays the note's own text.
+    bool late() const { return detail::LockedGet(m_Mutex, m_Late); }
+    void setLate(bool value) { detail::LockedSet(m_Mutex, m_Late, value); }
 
     // True when any weekday is chosen.
     bool HasSpecifyRepeatInWeekDay() const;
@@ -113,8 +117,9 @@ public:
     std::optional<Date> LastOccurrenceBy(Date at) const;
 
     // "Type:%ld` ID:%@` PageID:%@` Link:%@` Time:%@` Recurrence:%hhu` Title:%@`", absent values as
-    // "(null)", no escaping. A known data tag follows as " DataTag:%@`": readers that do not know
-    // it ignore it, and lines without it read as before.
+    // "(null)", no escaping. A late record adds " Late:1`" after the title, and a known data tag
+    // follows as " DataTag:%@`": readers that do not know them ignore them, and lines without them
+    // read as before.
     std::string ToString() const;
     // Reads a line of the ToString form; never fails. preRemindedTime is set to now, and the weekday
     // flags and, where the title names it, the time of day of a repeating reminder are read back from
@@ -158,6 +163,7 @@ private:
     std::optional<Date> m_LastRaised;
     WeekDayFlags m_WeekDay = DefaultWeekDays();
     std::string m_DataTag;
+    bool m_Late = false;
 };
 
 // The tags of a comma-separated "data-tag" value, trimmed, empty entries left out.

@@ -219,15 +219,14 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
             reminders.Remove(r);
             continue;
         }
-        const bool late = lateFrom && *time < onTime;
-        const std::string name = (late ? m_LateMarker : std::string()) + r->name().value_or(std::string());
         r->setPreRemindedTime(repeats ? DateAddSeconds(now, kRepeatHoldOffSeconds) : window.High);
-        const ReminderPtr copy = pending.InsertTop(
-            r->objType(), late || r->name() ? std::optional<std::string>(name) : std::nullopt, r->Id(),
-            r->pageId(), r->link(), time, r->Repeat(), r->weekDay());
+        const ReminderPtr copy = pending.InsertTop(r->objType(), r->name(), r->Id(), r->pageId(), r->link(),
+                                                   time, r->Repeat(), r->weekDay());
         copy->setDataTag(r->dataTag());
         copy->setTimeOfDay(r->timeOfDay());
-        result.FiredNames.push_back(name);
+        copy->setLate(lateFrom && *time < onTime);
+        result.Fired.push_back(copy);
+        result.FiredNames.push_back(r->name().value_or(std::string()));
         result.FiredOccurrences.emplace_back(r->Id(), *time);
         reminders.NoteRaised(r->Id(), *time);
         if (repeats) {

@@ -4,6 +4,7 @@
 #include "util/dates.h"
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@ namespace rz {
 
 class TAReminder;
 class TReminderList;
+using ReminderPtr = std::shared_ptr<TAReminder>;
 
 // Seconds either side of the clock within which a reminder or a snooze is due.
 inline constexpr int kDueToleranceSeconds = 10;
@@ -49,15 +51,15 @@ bool SnoozeStep(SnoozeState& snooze, Date now, const DueWindow& window);
 bool IsReminderDue(Date now, const DueWindow& window, std::optional<Date> preRemindedTime,
                    std::optional<Date> time);
 
-// Put before the name of a pending copy raised late, at the first check after a start, for a
-// reminder that came due while the agent was not running, unless the user interface sets its own.
-inline constexpr const char* kLateMarker = "(late) ";
-
 // What one check did.
 struct DueCheckResult
 {
     bool Alert = false;
-    // Names of the reminders that fired, in the order they were appended to the pending list.
+    // The pending copies of the reminders that fired, in the order they were appended to the pending
+    // list; a copy raised for what came due while the agent was not running or the computer slept is
+    // marked late.
+    std::vector<ReminderPtr> Fired;
+    // Their names, in the same order.
     std::vector<std::string> FiredNames;
     // Key and occurrence of each reminder that fired, in the same order.
     std::vector<std::pair<std::optional<std::string>, Date>> FiredOccurrences;
@@ -93,9 +95,6 @@ public:
 
     std::optional<Date> PreviousCheck() const { return m_PreviousCheck; }
 
-    // The marker put before a late copy's name, in the user's language.
-    void SetLateMarker(std::string marker) { m_LateMarker = std::move(marker); }
-
 private:
     void SaveState(Date now, bool raised, TReminderList& reminders);
 
@@ -106,7 +105,6 @@ private:
     std::optional<Date> m_StateSaved;
     // The last run's raised occurrences, until the first check of this run has given them to the list.
     std::map<std::string, Date> m_RaisedToRestore;
-    std::string m_LateMarker = kLateMarker;
 };
 
 } // namespace rz

@@ -106,8 +106,7 @@ void MWinPendingReminders::RefreshSnoozed()
     for (const TPendingReminders::Snoozed& snoozed : m_Pending.SnoozedReminders()) {
         m_SnoozedList->addItem(
             UiText("strSnoozedUntil")
-                .arg(QString::fromStdString(snoozed.Record->name().value_or(std::string())),
-                     LocaleDateTimeText(snoozed.Until)));
+                .arg(ShownReminderName(*snoozed.Record), LocaleDateTimeText(snoozed.Until)));
     }
     const bool any = m_SnoozedList->count() > 0;
     m_SnoozedList->setVisible(any);
@@ -131,7 +130,10 @@ void MWinPendingReminders::UpdateActions()
     const std::optional<std::size_t> selected = SelectedRow();
     m_Ui->buttonDone->setEnabled(m_Pending.CanMarkDone(selected));
     m_Ui->buttonSnoozeOne->setEnabled(m_Pending.RowToActOn(selected).has_value());
-    const QString status = OutboxStatusText(m_Pending.ToDoQueue());
+    QString status = OutboxStatusText(m_Pending.ToDoQueue());
+    if (!m_Pending.DoneProblem().empty())
+        status = UiText(m_Pending.DoneProblem().c_str()) +
+                 (status.isEmpty() ? QString() : QStringLiteral(" ") + status);
     m_Ui->toDoStatusLabel->setText(status);
     m_Ui->toDoStatusLabel->setVisible(!status.isEmpty());
 }

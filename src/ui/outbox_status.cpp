@@ -2,6 +2,8 @@
 #include "ui/outbox_status.h"
 
 #include "mirror/outbox.h"
+#include "mirror/page_create.h"
+#include "mirror/todo_queue.h"
 #include "ui/strings_table.h"
 #include "util/dates.h"
 
@@ -14,13 +16,13 @@ namespace {
 // An ended change stays in view this long.
 constexpr double kEndedMessageSeconds = 24 * 3600.0;
 
-QString MessageText(const TOutboxMessage& message)
+} // namespace
+
+QString OutboxMessageText(const TOutboxMessage& message)
 {
     return UiText(message.Key.c_str())
         .arg(QString::fromStdString(message.Label), QString::fromStdString(message.Detail));
 }
-
-} // namespace
 
 QString OutboxStatusText(const TOutbox* outbox)
 {
@@ -28,12 +30,16 @@ QString OutboxStatusText(const TOutbox* outbox)
         return {};
     }
     QStringList parts;
-    const std::size_t waiting = outbox->Count();
-    if (waiting > 0) {
-        parts << UiText(waiting == 1 ? "strToDoWaiting" : "strToDoWaitingMany").arg(waiting);
+    if (const std::size_t ticks = outbox->CountOf(kToDoDoneKind); ticks > 0)
+        parts << UiText(ticks == 1 ? "strToDoWaiting" : "strToDoWaitingMany").arg(ticks);
+    if (const std::size_t pages = outbox->CountOf(kPageCreateKind); pages > 0)
+        parts << UiText(pages == 1 ? "strPageWaiting" : "strPageWaitingMany").arg(pages);
+    if (outbox->Count() > 0) {
         if (const std::optional<TOutboxMessage> problem = outbox->LastProblem()) {
-            const QString detail = problem->Detail.empty() ? UiText("strOutboxUnreachable")
-                                                           : QString::fromStdString(problem->Detail);
+            // Without the service's own words, the problem's key names it ("could not be reached").
+            const QString detail = !problem->Detail.empty() ? QString::fromStdString(problem->Detail)
+                                   : problem->Key != "strToDoProblem" ? UiText(problem->Key.c_str())
+                                                                      : UiText("strOutboxUnreachable");
             parts << UiText("strToDoProblem")
                          .arg(UiText("strOutboxItemDetail")
                                   .arg(QString::fromStdString(problem->Label), detail));
@@ -41,7 +47,7 @@ QString OutboxStatusText(const TOutbox* outbox)
     }
     const std::vector<TOutboxMessage> ended = outbox->Messages();
     if (!ended.empty() && DateNow().seconds - ended.back().When.seconds < kEndedMessageSeconds) {
-        parts << MessageText(ended.back());
+        parts << OutboxMessageText(ended.back());
     }
     return parts.join(QLatin1Char(' '));
 }

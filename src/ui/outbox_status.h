@@ -6,10 +6,13 @@
 namespace rz {
 
 class TOutbox;
+struct TOutboxMessage;
 
 // What the windows say about the outbox: how many changes wait, the last transient problem, and
 // the newest message of a change that ended unsent (for a day after it ended). Empty when there is
 // nothing to say.
 QString OutboxStatusText(const TOutbox* outbox);
+// The message of a change that ended, in the user's language.
+QString OutboxMessageText(const TOutboxMessage& message);
 
 } // namespace rz

@@ -35,6 +35,7 @@ ReminderPtr AppendCopy(TReminderList& list, const TAReminder& r)
     const ReminderPtr copy = list.InsertTop(r.objType(), r.name(), r.Id(), r.pageId(), r.link(), r.time(),
                                             r.Repeat(), r.weekDay());
     copy->setDataTag(r.dataTag());
+    copy->setLate(r.late());
     return copy;
 }
 
@@ -105,9 +106,15 @@ void TPendingReminders::OpenRow(std::size_t row)
 bool TPendingReminders::CanMarkDone(std::optional<std::size_t> selectedRow) const
 {
     const std::optional<std::size_t> row = RowToActOn(selectedRow);
-    const ReminderPtr entry = row ? m_Pending.At(*row) : nullptr;
-    // A paragraph without a generated id cannot be the target of an update.
-    return m_ToDo && entry && entry->IsOpenToDo() && !entry->Id().value_or(std::string()).empty();
+    return row && CanMarkRecordDone(m_Pending.At(*row));
+}
+
+bool TPendingReminders::CanMarkRecordDone(const ReminderPtr& entry) const
+{
+    // A paragraph without a generated id cannot be the target of an update, and a tick queued while
+    // nobody is signed in would go out with whichever account signs in next.
+    return m_ToDo && m_ToDo->HasAccount() && entry && entry->IsOpenToDo() &&
+           !entry->Id().value_or(std::string()).empty();
 }
 
 bool TPendingReminders::MarkDone(std::optional<std::size_t> selectedRow)
@@ -118,13 +125,27 @@ bool TPendingReminders::MarkDone(std::optional<std::size_t> selectedRow)
 
 bool TPendingReminders::MarkRecordDone(const ReminderPtr& entry)
 {
-    if (!m_ToDo || !entry || !entry->IsOpenToDo() || entry->Id().value_or(std::string()).empty() ||
-        !IsPendingIn(m_Pending, entry)) {
+    if (!CanMarkRecordDone(entry) || !IsPendingIn(m_Pending, entry)) {
         return false;
     }
-    // Queued (and saved) before the reminder leaves, so no moment exists in which neither holds it.
-    m_ToDo->Add(ToDoDoneItem(entry->pageId().value_or(std::string()), entry->Id().value_or(std::string()),
-                             entry->name().value_or(std::string())));
+    // Queued (and saved) before the reminder leaves, so no moment exists in which neither holds it;
+    // a tick that could not be queued leaves the alert where it is.
+    switch (
+        m_ToDo->Add(ToDoDoneItem(entry->pageId().value_or(std::string()), entry->Id().value_or(std::string()),
+                                 entry->name().value_or(std::string())))) {
+    case TOutbox::TAddResult::Queued:
+        break;
+    case TOutbox::TAddResult::NoAccount:
+        m_DoneProblem = "strDoneNoAccount";
+        return false;
+    case TOutbox::TAddResult::TooLarge:
+        m_DoneProblem = "strDoneTooLarge";
+        return false;
+    case TOutbox::TAddResult::NotSaved:
+        m_DoneProblem = "strDoneNotSaved";
+        return false;
+    }
+    m_DoneProblem.clear();
     m_Pending.Remove(entry);
     Save();
     return m_Pending.Count() == 0;
@@ -146,10 +167,10 @@ bool TPendingReminders::SnoozeRecord(const ReminderPtr& entry, TOneSnooze choice
     return m_Pending.Count() == 0;
 }
 
-std::vector<std::string> TPendingReminders::WakeSnoozed(Date now,
+std::vector<ReminderPtr> TPendingReminders::WakeSnoozed(Date now,
                                                         const std::function<bool(const TAReminder&)>& holds)
 {
-    std::vector<std::string> names;
+    std::vector<ReminderPtr> woke;
     const Date due = DateAddSeconds(now, kDueToleranceSeconds);
     bool dropped = false;
     for (auto it = m_Snoozed.begin(); it != m_Snoozed.end();) {
@@ -157,17 +178,16 @@ std::vector<std::string> TPendingReminders::WakeSnoozed(Date now,
             it = m_Snoozed.erase(it);
             dropped = true;
         } else if (it->Until <= due) {
-            AppendCopy(m_Pending, *it->Record);
-            names.push_back(it->Record->name().value_or(std::string()));
+            woke.push_back(AppendCopy(m_Pending, *it->Record));
             it = m_Snoozed.erase(it);
         } else {
             ++it;
         }
     }
-    if (!names.empty() || dropped) {
+    if (!woke.empty() || dropped) {
         Save();
     }
-    return names;
+    return woke;
 }
 
 bool TPendingReminders::DismissSnoozed(std::size_t index)

@@ -55,10 +55,14 @@ public:
     // The stored default in minutes; an older stored English text is read as well.
     int SnoozeDefaultMinutes() const;
 
-    // True when the row's reminder is an open to-do that "Done" can tick in OneNote.
+    // True when the row's reminder is an open to-do that "Done" can tick in OneNote: it has an
+    // element id, and an account is signed in. The window's button and the notification's action
+    // both ask this.
     bool CanMarkDone(std::optional<std::size_t> selectedRow) const;
+    bool CanMarkRecordDone(const ReminderPtr& record) const;
     // Queues the row's to-do to be ticked in OneNote, then removes the reminder and saves. True when
     // the list is now empty, so the window closes; false when nothing was done or entries remain.
+    // When the tick could not be queued the reminder stays, and DoneProblem says why.
     bool MarkDone(std::optional<std::size_t> selectedRow);
     // Takes the row's reminder out of the window until the choice's time; it stays in the stored
     // file, so a restart keeps it. True when the list is now empty.
@@ -66,10 +70,12 @@ public:
     // The same for one pending record, wherever it stands now (the notification's actions).
     bool SnoozeRecord(const ReminderPtr& record, TOneSnooze choice);
     bool MarkRecordDone(const ReminderPtr& record);
+    // Strings-table key of why the last Done could not be queued; empty after one that was.
+    const std::string& DoneProblem() const { return m_DoneProblem; }
     // Moves back every snoozed reminder whose time has come (or lies within the due tolerance) and
-    // saves; gives their names, for the alert. One that no longer `holds` (its page or its time
-    // went) is dropped instead.
-    std::vector<std::string> WakeSnoozed(Date now, const std::function<bool(const TAReminder&)>& holds = {});
+    // saves; gives their pending copies, for the alert. One that no longer `holds` (its page or its
+    // time went) is dropped instead.
+    std::vector<ReminderPtr> WakeSnoozed(Date now, const std::function<bool(const TAReminder&)>& holds = {});
     // Drops the snoozed copies of the reminder older than the occurrence that has just rung, so a
     // day's snooze of a daily reminder does not ring beside the next day's occurrence.
     void DropSnoozedBefore(const std::optional<std::string>& id, Date occurrence);
@@ -101,6 +107,7 @@ private:
     TPageOpener* m_Opener = nullptr;
     TOutbox* m_ToDo = nullptr;
     std::vector<Snoozed> m_Snoozed; // main thread only
+    std::string m_DoneProblem;
 };
 
 } // namespace rz

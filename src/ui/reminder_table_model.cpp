@@ -33,6 +33,12 @@ public:
 
 } // namespace
 
+QString ShownReminderName(const TAReminder& reminder)
+{
+    const QString name = QString::fromStdString(reminder.name().value_or(std::string()));
+    return reminder.late() ? UiText("strLateMarker") + name : name;
+}
+
 ReminderTableModel::ReminderTableModel(TReminderList& list, QObject* parent)
     : QAbstractTableModel(parent), m_List(list), m_Recurrence(QStringLiteral(":/icons/Recurrence.svg")),
       m_Time(QStringLiteral(":/icons/Time.svg")), m_Tag(QStringLiteral(":/icons/Tag.svg")),
@@ -53,7 +59,7 @@ void ReminderTableModel::Reload()
         Row row;
         row.Repeats = r->Repeat() != 0;
         row.Tag = r->objType() != 0;
-        row.Name = QString::fromStdString(r->name().value_or(std::string()));
+        row.Name = ShownReminderName(*r);
         timed(row, r->time());
         row.Link = r->link().value_or(std::string());
         row.PageId = r->pageId().value_or(std::string());

@@ -12,7 +12,11 @@ class QTableView;
 
 namespace rz {
 
+class TAReminder;
 class TReminderList;
+
+// A reminder's name as the windows and notifications show it: a late one with the marker before it.
+QString ShownReminderName(const TAReminder& reminder);
 
 // The rows of a reminder list for the main and the pending window. It shows a copy taken at the last
 // Reload, so the worker changing the list never changes what a view is drawing. Each row's tooltip

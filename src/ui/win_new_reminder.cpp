@@ -39,6 +39,8 @@ QString NewReminderProblemText(int problem)
         return UiText("strNewReminderPastTime");
     case TNewReminderProblem::NotReadBack:
         return UiText("strNewReminderNotReadBack");
+    case TNewReminderProblem::TooLong:
+        return UiText("strNewReminderTooLong");
     }
     return {};
 }

@@ -40,7 +40,7 @@ TEST(PageCreateTest, LostAnswerIsLookedUpAndThePageIsCreatedOnceAcrossARestart)
     auto outbox = makeOutbox();
     worker.FOnExecute = [&](MThreadOneNoteRESTDB& w) { outbox->SendPending(w); };
     const std::string title = "Tom & Jerry <3 !2099-12-10 09:00";
-    ASSERT_TRUE(outbox->Add(PageCreateItem(title, "sec-inbox")));
+    ASSERT_EQ(outbox->Add(PageCreateItem(title, "sec-inbox")), TOutbox::TAddResult::Queued);
 
     // The service creates the page, but its answer breaks off.
     ASSERT_TRUE(mirror.Fault({{"route", "create"}, {"cutOff", true}}));
@@ -63,7 +63,8 @@ TEST(PageCreateTest, LostAnswerIsLookedUpAndThePageIsCreatedOnceAcrossARestart)
     EXPECT_EQ(PagesTitled(mirror, title), 1);
 
     // A lost answer of a request that never reached the service: looked up, not found, sent.
-    ASSERT_TRUE(outbox->Add(PageCreateItem("Standup !! 09:15 [1,2,3,4,5]", "sec-inbox")));
+    ASSERT_EQ(outbox->Add(PageCreateItem("Standup !! 09:15 [1,2,3,4,5]", "sec-inbox")),
+              TOutbox::TAddResult::Queued);
     ASSERT_TRUE(mirror.Fault({{"route", "create"}, {"drop", true}}));
     worker.Pass();
     EXPECT_EQ(PagesTitled(mirror, "Standup !! 09:15 [1,2,3,4,5]"), 0);
@@ -72,6 +73,55 @@ TEST(PageCreateTest, LostAnswerIsLookedUpAndThePageIsCreatedOnceAcrossARestart)
     EXPECT_EQ(outbox->Count(), 0u);
     EXPECT_EQ(mirror.Count("create"), 3);
     EXPECT_EQ(PagesTitled(mirror, "Standup !! 09:15 [1,2,3,4,5]"), 1);
+}
+
+TEST(PageCreateTest, AGatewayAnswerAfterTheCreateAndALaggingListMakeNoSecondPage)
+{
+    ScopedFakeClock clock{SystemSecondsNow()};
+    Json fixture = Json::parse(test::FixtureText(
+        test::kPersonalUserId,
+        Json::array({Container("Work", "nb-work", Json::array({Section("Inbox", "sec-inbox")}))})));
+    fixture["createdPagesListedAfterSeconds"] = 300;
+    test::EmulatorProcess::Options options;
+    options.fixtureText = fixture.dump();
+    MirrorHarness mirror{test::kPersonalUserId, options};
+    ASSERT_TRUE(mirror.Running());
+    MThreadOneNoteRESTDB& worker = mirror.Worker();
+    TOutbox outbox(mirror.State().Paths.DataFolderPath + "/Outbox.json", mirror.State().UserId);
+    outbox.AddKind(std::make_unique<TPageCreateKind>());
+    worker.FOnExecute = [&](MThreadOneNoteRESTDB& w) { outbox.SendPending(w); };
+    const std::string title = "Dentist   !2099-12-10 09:00";
+    ASSERT_EQ(outbox.Add(PageCreateItem(title, "sec-inbox")), TOutbox::TAddResult::Queued);
+
+    // The page is made; the gateway in front answers 504.
+    ASSERT_TRUE(mirror.Fault({{"route", "create"}, {"status", 504}, {"applied", true}}));
+    worker.Pass();
+    EXPECT_EQ(PagesTitled(mirror, title), 1);
+    ASSERT_EQ(outbox.Count(), 1u);
+    EXPECT_TRUE(outbox.Items()[0].Unconfirmed);
+
+    // Each retry looks; the list lags five minutes behind the create, and nothing is posted meanwhile.
+    for (int minute = 0; minute < 12 && outbox.Count() > 0; ++minute) {
+        clock.Advance(60);
+        ASSERT_TRUE(mirror.Emulator().AdvanceClock(60));
+        worker.Pass();
+    }
+    EXPECT_EQ(outbox.Count(), 0u);
+    EXPECT_TRUE(outbox.Messages().empty());
+    EXPECT_EQ(mirror.Count("create"), 1);
+    EXPECT_EQ(PagesTitled(mirror, title), 1);
+}
+
+TEST(PageCreateTest, TitlesAreComparedAsTheServiceStoresThem)
+{
+    const std::string answer = R"({"value":[{"id":"1","title":"Dentist !2099-12-10 09:00"}]})";
+    EXPECT_TRUE(PageListHoldsTitle(answer, "Dentist   !2099-12-10 09:00"));
+    EXPECT_TRUE(PageListHoldsTitle(answer, " Dentist\u00a0!2099-12-10\t09:00 "));
+    EXPECT_FALSE(PageListHoldsTitle(answer, "Dentist !2099-12-10 09:30"));
+    // The look-up searches for the title's longest word, which blanks cannot change.
+    const std::string address = TitleLookupAddress("sec-1", "Ann's   dentist !2099-12-10 09:00");
+    EXPECT_NE(address.find("2099-12-10"), std::string::npos);
+    EXPECT_EQ(address.find("dentist"), std::string::npos);
 }
 
 } // namespace

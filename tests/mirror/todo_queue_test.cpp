@@ -14,6 +14,7 @@
 #include "util/dates.h"
 
 #include <gtest/gtest.h>
+#include <iostream>
 #include <string>
 #include <utility>
 
@@ -73,7 +74,46 @@ TEST(ToDoQueueTest, AListItemTakesTheTagItselfAndItsSpanGivesItUp)
     EXPECT_EQ(
         CompletedParagraph(page, "li:{G}{5}"),
         R"(<li style="color:red" data-tag="to-do:completed"><span style="font-size:9pt">Parent &amp; co)"
-        R"(</span><ul><li id="li:{G}{6}"><span data-tag="to-do">Child</span></li></ul></li>)");
+        R"(</span><ul><li data-tag="to-do"><span>Child</span></li></ul></li>)");
+}
+
+TEST(ToDoQueueTest, NestedItemsGoBackWithTheirTagsInInputFormOrNothingIsSent)
+{
+    const auto completed = [](const std::string& nested) {
+        return CompleteElement(Page(R"(<ul><li id="li:{G}{5}"><span data-tag="to-do">Trip</span><ul>)" +
+                                    nested + "</ul></li></ul>"),
+                               "li:{G}{5}");
+    };
+    struct Row
+    {
+        std::string nested;
+        TCompletedElement::TResult result;
+        std::string sentNested; // the nested list as sent
+    };
+    const Row rows[] = {
+        {R"(<li id="li:{G}{6}"><span data-tag="to-do:completed">Tickets</span></li>)"
+         R"(<li id="li:{G}{7}"><span data-tag="to-do,important">Pack !2099-01-01 08:00</span></li>)",
+         TCompletedElement::Ok,
+         R"(<li data-tag="to-do:completed"><span>Tickets</span></li>)"
+         R"(<li data-tag="to-do,important"><span>Pack !2099-01-01 08:00</span></li>)"},
+        // Deeper still, and an item that carries its tag itself already.
+        {R"(<li id="li:{G}{6}" data-tag="important">A<ol><li id="li:{G}{8}"><span data-tag="to-do">B</span>)"
+         R"(</li></ol></li>)",
+         TCompletedElement::Ok,
+         R"(<li data-tag="important">A<ol><li data-tag="to-do"><span>B</span></li></ol></li>)"},
+        // A tag on a span that is not its item's own would be lost on input.
+        {R"(<li id="li:{G}{6}"><p>Note <span data-tag="important">this</span></p></li>)",
+         TCompletedElement::Unsafe, ""},
+    };
+    for (const Row& row : rows) {
+        const TCompletedElement element = completed(row.nested);
+        EXPECT_EQ(element.Result, row.result) << row.nested;
+        if (row.result == TCompletedElement::Ok) {
+            EXPECT_EQ(element.Html, R"(<li data-tag="to-do:completed"><span>Trip</span><ul>)" +
+                                        row.sentNested + "</ul></li>")
+                << row.nested;
+        }
+    }
 }
 
 TEST(ToDoQueueTest, ElementsHoldingImagesFilesOrObjectsAreLeftToTheUser)
@@ -86,31 +126,43 @@ TEST(ToDoQueueTest, ElementsHoldingImagesFilesOrObjectsAreLeftToTheUser)
     }
 }
 
+TEST(ToDoQueueTest, AnIdOnTwoElementsSendsNothing)
+{
+    // The first one holds no tag: taking it would end the Done as if nothing were left to tick.
+    const std::string page = Page(R"(<p id="p:{G}{1}">Plain</p><p id="p:{G}{1}" data-tag="to-do">Do it</p>)");
+    EXPECT_EQ(CompleteElement(page, "p:{G}{1}").Result, TCompletedElement::SameId);
+}
+
 TEST(ToDoQueueTest, AStaleIdTicksTheOpenToDoWithTheQueuedTextOrNone)
 {
-    const std::string page =
-        Page(R"(<p id="p:{G}{1}" data-tag="to-do">Call Ann</p>)"
-             R"(<p id="p:{G}{2}" data-tag="to-do">Call Bob</p>)"
-             R"(<p id="p:{G}{3}" data-tag="to-do:completed">Pay rent</p>)"
-             R"(<p id="p:{G}{4}" data-tag="to-do">Water</p><p id="p:{G}{5}" data-tag="to-do">Water</p>)");
+    const std::string page = Page(
+        R"(<p id="p:{G}{1}" data-tag="to-do">Call Ann</p>)"
+        R"(<p id="p:{G}{2}" data-tag="to-do">Call Bob</p>)"
+        R"(<p id="p:{G}{3}" data-tag="to-do:completed">Pay rent</p>)"
+        R"(<p id="p:{G}{4}" data-tag="to-do">Water</p><p id="p:{G}{5}" data-tag="to-do">Water</p>)"
+        R"(<p id="p:{G}{6}" data-tag="to-do:completed">Feed cat</p><p id="p:{G}{7}" data-tag="to-do">Feed cat</p>)"
+        R"(<p id="p:{G}{8}" data-tag="to-do">Twice</p><p id="p:{G}{8}" data-tag="to-do">Twice</p>)");
     struct Row
     {
         std::string id, text;
-        bool unconfirmed;
         TToDoTarget::TResult result;
         std::string target;
     };
     const Row rows[] = {
-        {"p:{G}{2}", "Call Bob", false, TToDoTarget::Found, "p:{G}{2}"},
-        {"p:{G}{1}", "Call Bob", false, TToDoTarget::Found, "p:{G}{2}"}, // the id now names another
-        {"p:{G}{9}", "Call Bob", false, TToDoTarget::Found, "p:{G}{2}"}, // the id is gone
-        {"p:{G}{9}", "Pay rent", false, TToDoTarget::Ticked, ""},
-        {"p:{G}{1}", "Pay rent", true, TToDoTarget::Ticked, ""},
-        {"p:{G}{9}", "Water", false, TToDoTarget::Ambiguous, ""},
-        {"p:{G}{1}", "Buy milk", false, TToDoTarget::Missing, ""},
+        {"p:{G}{2}", "Call Bob", TToDoTarget::Found, "p:{G}{2}"},
+        {"p:{G}{1}", "Call Bob", TToDoTarget::Found, "p:{G}{2}"}, // the id now names another
+        {"p:{G}{9}", "Call Bob", TToDoTarget::Found, "p:{G}{2}"}, // the id is gone
+        {"p:{G}{9}", "Pay rent", TToDoTarget::Ticked, ""},
+        {"p:{G}{1}", "Pay rent", TToDoTarget::Ticked, ""},
+        {"p:{G}{9}", "Water", TToDoTarget::Ambiguous, ""},
+        {"p:{G}{1}", "Buy milk", TToDoTarget::Missing, ""},
+        // The intended one was ticked (by the user, or by an answer that was lost): its open twin is
+        // not it.
+        {"p:{G}{9}", "Feed cat", TToDoTarget::Ambiguous, ""},
+        {"p:{G}{8}", "Twice", TToDoTarget::SameId, ""},
     };
     for (const Row& row : rows) {
-        const TToDoTarget target = FindToDoTarget(page, row.id, row.text, row.unconfirmed);
+        const TToDoTarget target = FindToDoTarget(page, row.id, row.text);
         EXPECT_EQ(target.Result, row.result) << row.id << " " << row.text;
         EXPECT_EQ(target.ElementId, row.target) << row.id << " " << row.text;
     }
@@ -192,6 +244,60 @@ TEST(ToDoQueueTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
     TReminderList fresh;
     EXPECT_EQ(ReadTagReminders(fresh, "pg-project", "onenote:x", content), 0);
     EXPECT_EQ(fresh.Count(), 0u);
+}
+
+TEST(ToDoQueueTest, TickingAListItemKeepsTheTagsOfItsSubItems)
+{
+    ScopedFakeClock clock{SystemSecondsNow()};
+    const Json page = {
+        {"title", "Trip"},
+        {"id", "pg-trip"},
+        {"paragraphs",
+         {{{"text", "Pack"}, {"tags", "to-do"}, {"list", "ul"}, {"number", 40}},
+          {{"text", "Tickets"}, {"tags", "to-do:completed"}, {"list", "ul"}, {"level", 1}},
+          {{"text", "Passport !2099-01-01 08:00"}, {"tags", "to-do,important"}, {"list", "ul"}, {"level", 1}},
+          {{"text", "After"}, {"tags", "to-do"}, {"list", "ul"}}}}};
+    MirrorHarness mirror{
+        test::kPersonalUserId,
+        Json::array({Container(
+            "Work", "nb-work",
+            Json::array({Json{{"displayName", "Inbox"}, {"id", "sec-inbox"}, {"pages", {page}}}}))})};
+    ASSERT_TRUE(mirror.Running());
+    MThreadOneNoteRESTDB& worker = mirror.Worker();
+    worker.Pass();
+    // Queued as the alert queues it: the id and text the tag reader gave the reminder.
+    const std::optional<std::vector<TTaggedElement>> before =
+        ReadTaggedElements(worker.GetPageContent("pg-trip"));
+    ASSERT_TRUE(before && !before->empty());
+    const TTaggedElement pack = before->front();
+
+    TOutbox outbox(mirror.State().Paths.DataFolderPath + "/Outbox.json", mirror.State().UserId);
+    outbox.AddKind(std::make_unique<TToDoDoneKind>());
+    ASSERT_EQ(outbox.Add(ToDoDoneItem("pg-trip", pack.Id, pack.Text)), TOutbox::TAddResult::Queued);
+    worker.FOnExecute = [&](MThreadOneNoteRESTDB& w) { outbox.SendPending(w); };
+    worker.Pass();
+    EXPECT_EQ(outbox.Count(), 0u);
+    EXPECT_TRUE(outbox.Messages().empty());
+
+    const Json patches = Json::parse(mirror.Emulator().Get("/_emulator/patches").body);
+    ASSERT_EQ(patches["patches"].size(), 1u);
+    EXPECT_EQ(patches["patches"][0]["status"], 204);
+    std::cout << "update body: " << patches["patches"][0]["commands"].dump() << "\n";
+
+    // Each sub-item is still tagged as it was; only the item ticked changed.
+    const std::optional<std::vector<TTaggedElement>> after =
+        ReadTaggedElements(worker.GetPageContent("pg-trip"));
+    ASSERT_TRUE(after);
+    std::vector<std::pair<std::string, std::string>> tags;
+    for (const TTaggedElement& element : *after)
+        tags.emplace_back(element.Text.substr(0, element.Text.find_last_not_of("\t\n ") + 1),
+                          element.DataTag);
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"Pack", "to-do:completed"},
+        {"Tickets", "to-do:completed"},
+        {"Passport !2099-01-01 08:00", "to-do,important"},
+        {"After", "to-do"}};
+    EXPECT_EQ(tags, expected);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "util/clock.h"
 #include "util/dates.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace rz {
@@ -282,7 +283,7 @@ TEST_F(LateAlarmTest, MissedWhileStoppedRingsOnceMarkedLate)
     ASSERT_EQ(late.FiredNames.size(), 2u);
     ASSERT_EQ(pending.Count(), 2u);
     for (std::size_t i = 0; i < 2; ++i)
-        EXPECT_EQ(pending.At(i)->name()->rfind(kLateMarker, 0), 0u) << *pending.At(i)->name();
+        EXPECT_TRUE(pending.At(i)->late()) << *pending.At(i)->name();
     EXPECT_EQ(pending.At(0)->time(), At(4, 10, 30, 0));
     EXPECT_EQ(pending.At(1)->time(), At(4, 11, 0, 0));
     EXPECT_EQ(reminders.GetByID("Daily")->time(), At(5, 10, 30, 0));
@@ -419,8 +420,12 @@ TEST_F(DueCheckTest, AfterASleepTheLatestMissedOccurrenceRingsLate)
     EXPECT_FALSE(CheckAt(At(4, 9, 0, 0)).Alert);
     const DueCheckResult woke = CheckAt(At(6, 9, 0, 0));
     ASSERT_EQ(woke.FiredNames.size(), 2u);
-    for (const std::string& name : woke.FiredNames)
-        EXPECT_EQ(name.rfind(kLateMarker, 0), 0u) << name;
+    for (const ReminderPtr& copy : woke.Fired)
+        EXPECT_TRUE(copy->late()) << *copy->name();
+    // The names stay the notes' own: "late" is the copies' flag.
+    std::vector<std::string> names = woke.FiredNames;
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"D1 !!", "P1 !"}));
     EXPECT_EQ(pending.GetByID("D1")->time(), At(5, 10, 0, 0));
     EXPECT_EQ(reminders.GetByID("D1")->time(), At(6, 10, 0, 0));
     EXPECT_FALSE(CheckAt(At(6, 9, 0, 1)).Alert);

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/settings_store.h"
+#include "mirror/outbox.h"
 #include "pending_fixture.h"
 #include "reminders/reminder_list.h"
 #include "test_support.h"
 #include "ui/pending_reminders.h"
+#include "util/shared_value.h"
 
 #include <gtest/gtest.h>
 
@@ -118,8 +120,9 @@ TEST_F(PendingRemindersTest, SnoozedReminderComesBackOnceAfterARestartAndLeavesT
     EXPECT_EQ(restarted.SnoozedReminders()[0].Until, DateFromParts(2026, 3, 4, 10, 15, 0));
 
     EXPECT_TRUE(restarted.WakeSnoozed(DateFromParts(2026, 3, 4, 10, 14, 49)).empty());
-    EXPECT_EQ(restarted.WakeSnoozed(DateFromParts(2026, 3, 4, 10, 14, 50)),
-              std::vector<std::string>{"A !2026-03-04 10:00"});
+    const std::vector<ReminderPtr> woke = restarted.WakeSnoozed(DateFromParts(2026, 3, 4, 10, 14, 50));
+    ASSERT_EQ(woke.size(), 1u);
+    EXPECT_EQ(woke[0]->name(), "A !2026-03-04 10:00");
     EXPECT_TRUE(restarted.WakeSnoozed(DateFromParts(2026, 3, 4, 10, 20, 0)).empty());
     ASSERT_EQ(loaded.Count(), 2u);
     EXPECT_EQ(loaded.At(1)->Id(), "A");
@@ -183,10 +186,48 @@ TEST_F(PendingRemindersTest, SnoozedCopyGoesWithItsReminder)
             controller.DropSnoozedBefore("A", *c.newerOccurrence);
         if (c.dismissAll)
             controller.DismissAll();
-        const std::vector<std::string> woke = controller.WakeSnoozed(
+        const std::vector<ReminderPtr> woke = controller.WakeSnoozed(
             tomorrow, [&](const TAReminder& copy) { return SnoozedCopyHolds(copy, c.pageList, reminders); });
         EXPECT_EQ(woke.size(), c.wakes ? 1u : 0u) << c.why;
         EXPECT_TRUE(controller.SnoozedReminders().empty()) << c.why;
+        pending.Clear();
+    }
+}
+
+TEST_F(PendingRemindersTest, DoneLeavesTheAlertOnlyOnceItsTickIsQueued)
+{
+    struct Row
+    {
+        const char* name;
+        std::string userId;
+        bool blockFile;
+        bool offered;
+        bool queued;
+        std::string problem;
+    };
+    const Row rows[] = {
+        {"signed in", "user-1", false, true, true, ""},
+        {"signed out: never sent with the next account's token", "", false, false, false, ""},
+        {"the outbox file cannot be written", "user-1", true, true, false, "strDoneNotSaved"},
+    };
+    for (const Row& row : rows) {
+        test::TempDir data;
+        SharedString userId(row.userId);
+        TOutbox outbox(data.File("Outbox.json"), userId);
+        if (row.blockFile) {
+            ASSERT_TRUE(CreateFolder(data.File("Outbox.json")));
+            ASSERT_TRUE(WriteTextFile(data.File("Outbox.json/x"), "x"));
+        }
+        controller.SetToDoQueue(&outbox);
+        const ReminderPtr toDo = pending.InsertTop(kTagReminder, "Call Bob", "p:{G}{1}", "P1", "onenote:P1",
+                                                   DateNow(), 0, DefaultWeekDays());
+        toDo->setDataTag("to-do");
+        EXPECT_EQ(controller.CanMarkDone(0), row.offered) << row.name;
+        EXPECT_EQ(controller.MarkRecordDone(toDo), row.queued) << row.name;
+        EXPECT_EQ(pending.Count(), row.queued ? 0u : 1u) << row.name;
+        EXPECT_EQ(outbox.Count(), row.queued ? 1u : 0u) << row.name;
+        EXPECT_EQ(controller.DoneProblem(), row.problem) << row.name;
+        controller.SetToDoQueue(nullptr);
         pending.Clear();
     }
 }
