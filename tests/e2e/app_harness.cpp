@@ -132,10 +132,10 @@ std::string AppHome::Setting(const std::string& key) const
     return MConfig(SettingsFile()).ReadValueDefStr(key, "");
 }
 
-std::unique_ptr<ChildProcess> AppHome::Start() const
+std::unique_ptr<ChildProcess> AppHome::Start(const std::string& busAddress) const
 {
     return std::make_unique<ChildProcess>(RZ_APP_BINARY, std::vector<std::string>{},
-                                          AppEnvironment(m_Home.Path(), SupportFolder()));
+                                          AppEnvironment(m_Home.Path(), SupportFolder(), busAddress));
 }
 
 std::optional<std::vector<StoredReminder>> AppHome::ReadList(const std::string& fileName) const

@@ -57,8 +57,9 @@ public:
     void PointAt(const EmulatorProcess& emulator, bool withAccount);
     std::string Setting(const std::string& key) const;
 
-    // Starts the program (offscreen, no session bus, the sign-in window allowed to run as root).
-    std::unique_ptr<ChildProcess> Start() const;
+    // Starts the program (offscreen, the sign-in window allowed to run as root) on the session bus
+    // at `busAddress`, or without one.
+    std::unique_ptr<ChildProcess> Start(const std::string& busAddress = {}) const;
 
     // The reminders of a list file; none when the file is missing or not a readable list.
     std::optional<std::vector<StoredReminder>> ReadList(const std::string& fileName) const;

@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A to-do that came due while the program was stopped rings late at the next start, and Done from
+// its desktop notification ticks it in OneNote, once. Driven from outside: a notification server on a
+// private session bus, the emulator, the files the program keeps.
+#include "fake_notification_server.h"
+#include "qt_test_app.h"
+#include "running_app.h"
+#include "util/clock.h"
+#include "util/files.h"
+#include "util/json.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace rz {
+namespace {
+
+using test::kWaitMs;
+
+const QString kNotificationsPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kNotifications = QStringLiteral("org.freedesktop.Notifications");
+
+// Waits while serving this process's own bus objects.
+bool Pump(int timeoutMs, const std::function<bool()>& condition)
+{
+    return test::WaitFor(timeoutMs, [&] {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return condition();
+    });
+}
+
+std::string Fixture()
+{
+    return R"({
+ "user": {"id": "5d0c2a9e71b34f86", "userPrincipalName": "kim@example.com", "displayName": "Kim"},
+ "tokens": {"accessTokens": ["EwB.kim+access/1=="], "refreshTokens": ["M.R3_BAY.kim+refresh/1"],
+            "expiresIn": 3600},
+ "notebooks": [{"displayName": "Home", "sections": [{"displayName": "Errands", "id": "section-errands",
+   "pages": [{"id": "page-calls", "title": "!Calls", "paragraphs": [
+     {"text": "Ring Eve !{{seconds:now+20s}}", "tags": ["to-do"]}]}]}]}]
+})";
+}
+
+TEST(LateDoneEndToEndTest, AToDoThatRangLateIsTickedOnceFromItsNotification)
+{
+    test::QtTestApp();
+    test::AppHome home;
+    test::EmulatorProcess emulator(test::FixtureOptions(Fixture()));
+    ASSERT_TRUE(emulator.Running()) << emulator.Error();
+    home.PointAt(emulator, true);
+
+    test::TempDir busFolder;
+    const std::string socket = busFolder.Path() + "/bus";
+    test::ChildProcess bus("/usr/bin/dbus-daemon",
+                           {"--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket},
+                           test::AppEnvironment(busFolder.Path(), busFolder.Path()));
+    const std::string address = "unix:path=" + socket;
+    ASSERT_TRUE(test::WaitFor(10000, [&] { return FileExists(socket); })) << bus.Stderr();
+    QDBusConnection server =
+        QDBusConnection::connectToBus(QString::fromStdString(address), QStringLiteral("rz-e2e-late"));
+    ASSERT_TRUE(server.isConnected());
+    test::FakeNotificationServer notifications;
+    notifications.Capabilities = {QStringLiteral("body"), QStringLiteral("actions")};
+    ASSERT_TRUE(server.registerObject(kNotificationsPath, &notifications, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(server.registerService(kNotifications));
+
+    // Mirrored, then the program stops before the to-do is due.
+    auto app = home.Start(address);
+    ASSERT_TRUE(Pump(kWaitMs, [&] { return test::HasReminder(home.Reminders(), "Ring Eve"); }))
+        << test::Names(home.Reminders()) << app->Stderr();
+    const Date due = *test::FindReminder(home.Reminders(), "Ring Eve")->time;
+    app->Signal(SIGTERM);
+    ASSERT_EQ(app->WaitExit(10000), 0) << app->Stderr();
+    // Past the due check's ten seconds either side, so the next start finds it missed.
+    ASSERT_TRUE(test::WaitFor(60000, [&] { return SystemSecondsNow() > due.seconds + 15; }));
+
+    // The next start rings it late; its notification names it with the marker and offers Done.
+    app = home.Start(address);
+    const auto doneKey = [&] {
+        const QStringList keys = notifications.Actions.filter(QStringLiteral("done#"));
+        return keys.isEmpty() ? QString() : keys.front();
+    };
+    ASSERT_TRUE(Pump(kWaitMs, [&] { return !doneKey().isEmpty(); }))
+        << notifications.Actions.join(QLatin1Char(' ')).toStdString() << app->Stderr();
+    EXPECT_TRUE(notifications.Body.startsWith(QStringLiteral("(late) Ring Eve")))
+        << notifications.Body.toStdString();
+    const auto pending = test::FindReminder(home.Pending(), "Ring Eve");
+    ASSERT_TRUE(pending);
+    EXPECT_EQ(pending->name.rfind("Ring Eve", 0), 0u) << "the name stays the note's own text";
+
+    QDBusMessage chosen =
+        QDBusMessage::createSignal(kNotificationsPath, kNotifications, QStringLiteral("ActionInvoked"));
+    chosen << notifications.NextId << doneKey();
+    server.send(chosen);
+    const auto ticked = [&] {
+        return emulator.Get("/_emulator/account").body.find("to-do:completed") != std::string::npos;
+    };
+    ASSERT_TRUE(Pump(kWaitMs, ticked)) << app->Stderr();
+    EXPECT_FALSE(test::HasReminder(home.Pending(), "Ring Eve"));
+
+    // A refresh later the update has still gone out once.
+    ASSERT_TRUE(test::RefreshAndSettle(*app, emulator, home, kWaitMs)) << app->Stderr();
+    const Json patches = Json::parse(emulator.Get("/_emulator/patches").body);
+    ASSERT_EQ(patches["patches"].size(), 1u);
+    EXPECT_EQ(patches["patches"][0]["status"], 204);
+    app->Signal(SIGTERM);
+    EXPECT_EQ(app->WaitExit(10000), 0) << app->Stderr();
+    QDBusConnection::disconnectFromBus(QStringLiteral("rz-e2e-late"));
+}
+
+} // namespace
+} // namespace rz
