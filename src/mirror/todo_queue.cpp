@@ -289,6 +289,12 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
         edits.push_back({spanDataTag->From, spanDataTag->To, {}});
     }
     std::sort(edits.begin(), edits.end(), [](const TEdit& a, const TEdit& b) { return a.From > b.From; });
+    // Markup the parser let pass (a "<" inside an attribute value) can end the byte scan early, and
+    // two edits must never overlap: either way the element is not what the scan found.
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+        if (edits[i].From < lt || edits[i].To > end || (i > 0 && edits[i].To > edits[i - 1].From))
+            return {TCompletedElement::Unsafe, {}};
+    }
     std::string html(content.substr(lt, end - lt));
     for (const TEdit& edit : edits)
         html.replace(edit.From - lt, edit.To - edit.From, edit.Text);
