@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/preferences.h"
 #include "core/settings_store.h"
+#include "mirror/outbox.h"
 #include "pending_fixture.h"
 #include "qt_test_app.h"
 #include "reminders/reminder_list.h"
@@ -9,8 +10,10 @@
 #include "ui/due_check.h"
 #include "ui/mwin_pending_reminders.h"
 #include "ui/pending_reminders.h"
+#include "util/shared_value.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QItemSelectionModel>
 #include <QListWidget>
 #include <QPushButton>
@@ -186,6 +189,30 @@ TEST_F(PendingWindowTest, SnoozedRemindersAreListedWithTheirTimeAndCanBeCancelle
     EXPECT_EQ(snoozed->count(), 0);
     EXPECT_FALSE(snoozed->isVisible());
     EXPECT_TRUE(controller.SnoozedReminders().empty());
+}
+
+TEST_F(PendingWindowTest, ALateEntryShowsTheMarkerAndATickThatCouldNotBeQueuedSaysWhy)
+{
+    SharedString userId("user-1");
+    TOutbox outbox(dir.File("Outbox.json"), userId);
+    ASSERT_TRUE(CreateFolder(dir.File("Outbox.json")));
+    ASSERT_TRUE(WriteTextFile(dir.File("Outbox.json/x"), "x"));
+    controller.SetToDoQueue(&outbox);
+    const ReminderPtr toDo = pending.InsertTop(kTagReminder, "Call Bob !2026-03-04 09:00", "p:{G}{1}", "P1",
+                                               "onenote:P1", DateFromParts(2026, 3, 4, 9, 0, 0), 0,
+                                               DefaultWeekDays());
+    toDo->setDataTag("to-do");
+    toDo->setLate(true);
+    Show();
+    EXPECT_EQ(window.tableView()->model()->index(0, 1).data().toString(),
+              QStringLiteral("(late) Call Bob !2026-03-04 09:00"));
+    Click("buttonDone");
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(pending.Count(), 1u);
+    auto* status = window.findChild<QLabel*>("toDoStatusLabel");
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(status->text().startsWith(QStringLiteral("The tick could not be saved"))) << status->text().toStdString();
+    controller.SetToDoQueue(nullptr);
 }
 
 } // namespace
