@@ -197,8 +197,9 @@ void TOutbox::Load()
     const std::string legacyPath =
         (std::filesystem::path(m_FilePath).parent_path() / "ToDoQueue.json").string();
     const bool own = FileExists(m_FilePath);
-    const std::optional<std::string> text = ReadTextFile(own ? m_FilePath : legacyPath);
-    if (!text || text->size() > kMaxOutboxFileBytes)
+    // Judged by its size before it is read.
+    const std::optional<std::string> text = ReadTextFile(own ? m_FilePath : legacyPath, kMaxOutboxFileBytes);
+    if (!text)
         return;
     const Json stored = JsonTextToObject(std::string_view(*text));
     std::lock_guard lock(m_Mutex);
