@@ -5,12 +5,15 @@
 #include "app/single_instance.h"
 #include "core/instance_lock.h"
 #include "ui/strings_table.h"
+#include "util/files.h"
 #include "util/log.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QProcess>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace rz {
 namespace {
@@ -29,8 +32,21 @@ int HandReminderToAgent(int argc, char** argv, const CommandLine& commandLine, c
         SetLogLevel(LogLevel::Debug);
     }
     int timeoutMs = kRunningTimeoutMs;
+    // The very first run has no data folder yet, and the lock file lives in it.
+    CreateFolder(dataFolder);
     TInstanceLock probe;
-    if (probe.Acquire(dataFolder) != TInstanceLock::Outcome::HeldByOther) {
+    const TInstanceLock::Outcome lock = probe.Acquire(dataFolder);
+    if (lock == TInstanceLock::Outcome::Unavailable) {
+        // An agent started now could not take the lock either and would run beside any other,
+        // both writing the same data folder.
+        const int error = errno;
+        const QString path = QString::fromStdString(dataFolder + "/" + kInstanceLockFileName);
+        std::fprintf(
+            stderr, "redozevuviva: %s\n",
+            qPrintable(UiText("strAddNoLock").arg(path, QString::fromLocal8Bit(std::strerror(error)))));
+        return 1;
+    }
+    if (lock == TInstanceLock::Outcome::Acquired) {
         probe.Release();
         QStringList arguments;
         if (!commandLine.dataHome.isEmpty()) {
