@@ -7,6 +7,7 @@
 #include "ui/strings_table.h"
 #include "util/files.h"
 #include "util/log.h"
+#include "util/text.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -77,7 +78,10 @@ int HandReminderToAgent(int argc, char** argv, const CommandLine& commandLine, c
         std::fprintf(stderr, "redozevuviva: %s\n", qPrintable(UiText("strAddNoAgent")));
         return 1;
     }
-    const QByteArray text = (answer.Message + QLatin1Char('\n')).toLocal8Bit();
+    // The answer quotes the reminder's text and the section's name, which may hold escape sequences.
+    const QByteArray text =
+        (QString::fromStdString(ControlCharsAsBlanks(answer.Message.toStdString())) + QLatin1Char('\n'))
+            .toLocal8Bit();
     std::fputs(text.constData(), answer.Queued ? stdout : stderr);
     return answer.Queued ? 0 : 1;
 }
