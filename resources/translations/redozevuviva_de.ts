@@ -571,6 +571,11 @@
         <translation>Der Agent hat nicht geantwortet.</translation>
     </message>
     <message>
+        <source>No agent was started: the lock file %1 cannot be opened (%2).</source>
+        <comment>strAddNoLock</comment>
+        <translation>Kein Agent wurde gestartet: Die Sperrdatei %1 lässt sich nicht öffnen (%2).</translation>
+    </message>
+    <message>
         <source>No section is chosen for new reminders. Choose one in Preferences or in the New Reminder window.</source>
         <comment>strAddNoSection</comment>
         <translation>Für neue Erinnerungen ist kein Abschnitt gewählt. Wählen Sie einen in den Einstellungen oder im Fenster „Neue Erinnerung“.</translation>

@@ -571,6 +571,11 @@
         <translation>L’agent n’a pas répondu.</translation>
     </message>
     <message>
+        <source>No agent was started: the lock file %1 cannot be opened (%2).</source>
+        <comment>strAddNoLock</comment>
+        <translation>Aucun agent n’a été démarré : le fichier de verrou %1 ne peut pas être ouvert (%2).</translation>
+    </message>
+    <message>
         <source>No section is chosen for new reminders. Choose one in Preferences or in the New Reminder window.</source>
         <comment>strAddNoSection</comment>
         <translation>Aucune section n’est choisie pour les nouveaux rappels. Choisissez-en une dans les Préférences ou dans la fenêtre « Nouveau rappel ».</translation>

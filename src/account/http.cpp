@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "account/http.h"
 
+#include "account/http_address.h"
 #include "account/http_answer.h"
 #include "util/log.h"
 
@@ -249,10 +250,10 @@ HttpResponse Perform(const HttpRequest& request)
     if (code != CURLE_OK) {
         // A refused connection was never sent: a fault to report, not a request held back.
         const bool refused = code == CURLE_ABORTED_BY_CALLBACK && !check.Refusal.empty();
-        std::string cause = refused                ? check.Refusal
-                            : errorText[0] != '\0' ? errorText
-                                                   : curl_easy_strerror(code);
-        LogDebug("HTTP " + request.Method + ' ' + std::string(AddressForLog(request.Url)) +
+        std::string cause = WithoutUserInfo(refused                ? check.Refusal
+                                            : errorText[0] != '\0' ? errorText
+                                                                   : curl_easy_strerror(code));
+        LogDebug("HTTP " + request.Method + ' ' + WithoutUserInfo(AddressForLog(request.Url)) +
                  " failed: " + cause);
         switch (code) {
         case CURLE_OPERATION_TIMEDOUT:

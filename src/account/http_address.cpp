@@ -119,6 +119,27 @@ std::string_view AddressForLog(std::string_view address)
     return address.substr(0, address.find_first_of("?#"));
 }
 
+std::string WithoutUserInfo(std::string_view text)
+{
+    std::string kept;
+    kept.reserve(text.size());
+    for (const char c : text) {
+        if (c != '@') {
+            kept += c;
+            continue;
+        }
+        // Malformed settings may hold blanks, quote marks or further "@"s: the scheme, when there is
+        // one, bounds the cut; cutting back this far leaks none of them.
+        std::size_t start = 0;
+        if (const std::size_t scheme = kept.rfind("://"); scheme != std::string::npos)
+            start = scheme + 3;
+        else if (const std::size_t quote = kept.find_last_of("'\"`"); quote != std::string::npos)
+            start = quote + 1;
+        kept.resize(start);
+    }
+    return kept;
+}
+
 std::string EscapeAddress(std::string_view address)
 {
     std::string out;

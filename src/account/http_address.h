@@ -22,6 +22,11 @@ bool IsHttpsAddress(std::string_view address);
 // The address without its query and fragment, so that log lines never carry query values.
 std::string_view AddressForLog(std::string_view address);
 
+// The text with the user information of every address in it left out: what comes before an "@"
+// back to the address's "://", else an opening quote mark, else the text's start. curl quotes a proxy
+// setting it cannot read whole, password included, and its messages reach files and the log.
+std::string WithoutUserInfo(std::string_view text);
+
 // Percent-escapes an address built by a format: UTF-8 bytes, blanks, quote marks and other
 // characters that are not legal in an address become %XX, while the query's reserved characters
 // (?&=/:;,+!$'()*@#) stay as they are. The scheme and authority are left unchanged.

@@ -59,8 +59,10 @@ LoginStep MLoginFlow::PageFinished(std::string_view url, PageLoadEnd end)
             ClearAccount(m_State);
             return {LoginAction::RetrieveAccount, {}, false};
         }
-        // The service sends refusals back to the redirect address, whose page is blank.
-        if (StrStartsWith(RedirectAddress() + "?", url)) {
+        // The service sends refusals back to the redirect address, whose page is blank; like a code,
+        // a refusal counts only with this window's state, or any page shown could put its own
+        // words in the service's mouth.
+        if (IsOurRedirect(url)) {
             TSignInProblem problem = SignInProblemFromRedirect(url);
             if (problem.Kind != TSignInRefusal::None) {
                 m_Problem = std::move(problem);

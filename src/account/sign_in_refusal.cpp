@@ -6,18 +6,51 @@
 #include "util/json.h"
 #include "util/text.h"
 
-#include <regex>
+#include <cstddef>
 
 namespace rz {
 
 namespace {
 
-// The first "AADSTS<digits>" of a description, which names the cause more exactly than the error.
-std::string AadstsCode(const std::string& description)
+// The service's codes have at most seven digits; a longer run is no code of its.
+constexpr std::size_t kMaxCodeDigits = 12;
+// The description is shown in the window: a redirect may carry any amount of text.
+constexpr std::size_t kMaxDescriptionBytes = 1000;
+
+bool IsDigit(char c)
 {
-    static const std::regex kCode("AADSTS[0-9]+");
-    std::smatch match;
-    return std::regex_search(description, match, kCode) ? match.str() : std::string();
+    return c >= '0' && c <= '9';
+}
+
+// The first "AADSTS<digits>" of a description, which names the cause more exactly than the error.
+// A plain scan: the text comes from an address anyone can craft, and a backtracking regex recurses
+// once per digit.
+std::string AadstsCode(std::string_view description)
+{
+    constexpr std::string_view kPrefix = "AADSTS";
+    for (std::size_t at = description.find(kPrefix); at != std::string_view::npos;
+         at = description.find(kPrefix, at + 1)) {
+        const std::size_t digits = at + kPrefix.size();
+        std::size_t end = digits;
+        while (end < description.size() && IsDigit(description[end]))
+            ++end;
+        if (end > digits && end - digits <= kMaxCodeDigits)
+            return std::string(description.substr(at, end - at));
+        at = end > digits ? end - 1 : at;
+    }
+    return {};
+}
+
+// At most kMaxDescriptionBytes, cut between characters, "…" marking the cut.
+std::string CappedDescription(std::string description)
+{
+    if (description.size() <= kMaxDescriptionBytes)
+        return description;
+    std::size_t cut = kMaxDescriptionBytes;
+    while (cut > 0 && (static_cast<unsigned char>(description[cut]) & 0xC0) == 0x80)
+        --cut;
+    description.resize(cut);
+    return description + "\u2026";
 }
 
 TSignInProblem Classify(std::string error, std::string description)
@@ -27,7 +60,7 @@ TSignInProblem Classify(std::string error, std::string description)
         return problem;
     const std::string aadsts = AadstsCode(description);
     problem.Code = aadsts.empty() ? error : aadsts;
-    problem.Description = std::move(description);
+    problem.Description = CappedDescription(std::move(description));
     if (aadsts == "AADSTS700016")
         problem.Kind = TSignInRefusal::AppNotFound;
     else if (aadsts == "AADSTS50011")

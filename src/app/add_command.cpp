@@ -5,12 +5,16 @@
 #include "app/single_instance.h"
 #include "core/instance_lock.h"
 #include "ui/strings_table.h"
+#include "util/files.h"
 #include "util/log.h"
+#include "util/text.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QProcess>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace rz {
 namespace {
@@ -29,8 +33,21 @@ int HandReminderToAgent(int argc, char** argv, const CommandLine& commandLine, c
         SetLogLevel(LogLevel::Debug);
     }
     int timeoutMs = kRunningTimeoutMs;
+    // The very first run has no data folder yet, and the lock file lives in it.
+    CreateFolder(dataFolder);
     TInstanceLock probe;
-    if (probe.Acquire(dataFolder) != TInstanceLock::Outcome::HeldByOther) {
+    const TInstanceLock::Outcome lock = probe.Acquire(dataFolder);
+    if (lock == TInstanceLock::Outcome::Unavailable) {
+        // An agent started now could not take the lock either and would run beside any other,
+        // both writing the same data folder.
+        const int error = errno;
+        const QString path = QString::fromStdString(dataFolder + "/" + kInstanceLockFileName);
+        std::fprintf(
+            stderr, "redozevuviva: %s\n",
+            qPrintable(UiText("strAddNoLock").arg(path, QString::fromLocal8Bit(std::strerror(error)))));
+        return 1;
+    }
+    if (lock == TInstanceLock::Outcome::Acquired) {
         probe.Release();
         QStringList arguments;
         if (!commandLine.dataHome.isEmpty()) {
@@ -61,7 +78,10 @@ int HandReminderToAgent(int argc, char** argv, const CommandLine& commandLine, c
         std::fprintf(stderr, "redozevuviva: %s\n", qPrintable(UiText("strAddNoAgent")));
         return 1;
     }
-    const QByteArray text = (answer.Message + QLatin1Char('\n')).toLocal8Bit();
+    // The answer quotes the reminder's text and the section's name, which may hold escape sequences.
+    const QByteArray text =
+        (QString::fromStdString(ControlCharsAsBlanks(answer.Message.toStdString())) + QLatin1Char('\n'))
+            .toLocal8Bit();
     std::fputs(text.constData(), answer.Queued ? stdout : stderr);
     return answer.Queued ? 0 : 1;
 }

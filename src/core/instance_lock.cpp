@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cinttypes>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -51,7 +52,8 @@ void TInstanceLock::Release()
 
 pid_t TInstanceLock::HolderPid(const std::string& dataFolder)
 {
-    const std::string text = ReadTextFile(LockPath(dataFolder)).value_or(std::string());
+    constexpr std::size_t kMaxPidText = 64;
+    const std::string text = ReadTextFile(LockPath(dataFolder), kMaxPidText).value_or(std::string());
     long pid = 0;
     if (std::sscanf(text.c_str(), "%ld", &pid) != 1 || pid <= 0) {
         return 0;

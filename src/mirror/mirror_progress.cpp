@@ -32,6 +32,9 @@ template <typename Keep> void KeepPages(Json& pages, Keep keep)
 constexpr const char* kProgressFile = "mirrorprogress.json";
 constexpr const char* kBudgetFile = "requestbudget.json";
 constexpr const char* kSearchFile = "searchpages.json";
+// The title search's pages may be many; the counter only needs to reach the longest back-off.
+constexpr std::size_t kMaxSearchFileBytes = std::size_t{64} << 20;
+constexpr std::int64_t kMaxSectionFailures = 1000;
 
 // Monotonic times go to the file as wall-clock times: the next run has its own monotonic clock.
 double WallOffset()
@@ -85,51 +88,55 @@ void MThreadOneNoteRESTDB::LoadProgress()
     if (!IsInsideStore(root, account)) {
         return;
     }
-    if (const auto budget = ReadTextFile((account / kBudgetFile).string())) {
+    if (const auto budget = ReadTextFile((account / kBudgetFile).string(), kMaxStateFileBytes)) {
         m_Budget.Restore(*budget);
     }
-    const std::optional<std::string> text = ReadTextFile((account / kProgressFile).string());
-    const Json saved = JsonTextToObject(text);
-    if (!saved.is_object()) {
-        return;
-    }
-    const auto search = saved.find("search");
-    if (search != saved.end() && search->is_object()) {
-        const std::optional<std::string> pages = ReadTextFile((account / kSearchFile).string());
+    // Written by this agent, but maybe by an older version or by hand: every member is judged by
+    // its kind, and one of another kind counts as missing.
+    const Json saved = ReadJsonFile((account / kProgressFile).string(), kMaxStateFileBytes);
+    const Json* search = JsonObject(saved, "search");
+    if (search != nullptr) {
+        const std::optional<std::string> pages =
+            ReadTextFile((account / kSearchFile).string(), kMaxSearchFileBytes);
         if (pages && JsonArray(JsonTextToObject(std::string_view(*pages)), "value") != nullptr) {
             SetSearchPages(*pages);
             m_SearchSavedGeneration = m_SearchGeneration;
             m_SearchCovering = true;
-            m_HierarchyStoredSinceSearch = search->value("hierarchyStored", false);
+            m_HierarchyStoredSinceSearch = JsonBool(*search, "hierarchyStored").value_or(false);
         }
     }
     const double offset = WallOffset();
     const double now = MonotonicSecondsNow();
     std::lock_guard lock(m_FieldMutex);
-    if (const auto deferred = saved.find("deferred"); deferred != saved.end() && deferred->is_object()) {
+    if (const Json* deferred = JsonObject(saved, "deferred")) {
         for (const auto& [id, modified] : deferred->items()) {
             m_DeferredSections[id] = modified.is_string() ? modified.get<std::string>() : std::string();
         }
     }
-    if (const auto failing = saved.find("failing"); failing != saved.end() && failing->is_object()) {
+    if (const Json* failing = JsonObject(saved, "failing")) {
         for (const auto& [id, entry] : failing->items()) {
+            if (!entry.is_object()) {
+                continue;
+            }
             TSectionBackOff backOff;
-            backOff.failures = entry.value("failures", 0);
+            backOff.failures =
+                static_cast<int>(JsonCount(entry, "failures", 0, kMaxSectionFailures).value_or(0));
             // A retry time the clock set back puts further away is cut to the longest back-off.
-            backOff.retryAt = std::min(entry.value("retryAt", 0.0) - offset, now + kSectionBackOffMaxSeconds);
+            backOff.retryAt = std::min(JsonNumber(entry, "retryAt").value_or(0.0) - offset,
+                                       now + kSectionBackOffMaxSeconds);
             m_SectionBackOff[id] = backOff;
         }
     }
-    if (m_SearchCovering && search != saved.end() && search->is_object()) {
-        for (const Json& id : search->value("listed", Json::array())) {
+    if (const Json* listed = m_SearchCovering && search != nullptr ? JsonArray(*search, "listed") : nullptr) {
+        for (const Json& id : *listed) {
             if (id.is_string()) {
                 m_ListedSinceSearch.insert(id.get<std::string>());
             }
         }
     }
     m_ListRefusedUntil =
-        std::min(saved.value("listRefusedUntil", 0.0) - offset, now + kListRefusedMaxSeconds);
-    m_ListRefusedWait = std::clamp(saved.value("listRefusedWait", kListRefusedFirstSeconds),
+        std::min(JsonNumber(saved, "listRefusedUntil").value_or(0.0) - offset, now + kListRefusedMaxSeconds);
+    m_ListRefusedWait = std::clamp(JsonNumber(saved, "listRefusedWait").value_or(kListRefusedFirstSeconds),
                                    kListRefusedFirstSeconds, kListRefusedMaxSeconds);
     // What was just read needs no writing back.
     m_ProgressSavedGeneration = m_ProgressGeneration;

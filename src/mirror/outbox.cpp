@@ -202,18 +202,6 @@ void TOutbox::AddKind(std::unique_ptr<TOutboxKind> kind)
 
 namespace {
 
-// The file's text when it is a regular file within the outbox's bound; none otherwise.
-std::optional<std::string> ReadOutboxFile(const std::string& path)
-{
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return std::nullopt;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size > kMaxOutboxFileBytes)
-        return std::nullopt;
-    return ReadTextFile(path);
-}
-
 // Keeps a file the outbox cannot read for the user to look at, out of the way of the next save.
 void MoveAside(const std::string& path)
 {
@@ -237,7 +225,7 @@ void TOutbox::Load()
         std::filesystem::symlink_status(m_FilePath, error).type() != std::filesystem::file_type::not_found;
     if (!own && !FileExists(legacyPath))
         return;
-    const std::optional<std::string> text = ReadOutboxFile(own ? m_FilePath : legacyPath);
+    const std::optional<std::string> text = ReadTextFile(own ? m_FilePath : legacyPath, kMaxOutboxFileBytes);
     const Json stored = text ? JsonTextToObject(std::string_view(*text)) : Json();
     const Json* storedItems = JsonArray(stored, own ? "items" : "toDos");
     if (!storedItems) {

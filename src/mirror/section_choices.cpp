@@ -4,10 +4,6 @@
 #include "util/files.h"
 #include "util/json.h"
 
-#include <cstdint>
-#include <filesystem>
-#include <system_error>
-
 namespace rz {
 
 namespace {
@@ -39,12 +35,8 @@ std::vector<TSectionChoice> MirroredSections(const std::string& accountStorePath
     std::vector<TSectionChoice> choices;
     const std::string path = accountStorePath + "/notebookssections.json";
     // Measured before it is read: a file past the bound is never read whole.
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size > kMaxHierarchyBytes)
-        return choices;
-    const std::optional<std::string> text = ReadTextFile(path);
-    if (!text || text->size() > kMaxHierarchyBytes)
+    const std::optional<std::string> text = ReadTextFile(path, kMaxHierarchyBytes);
+    if (!text)
         return choices;
     const Json hierarchy = JsonTextToObject(std::string_view(*text));
     if (const Json* notebooks = JsonArray(hierarchy, "value")) {

@@ -6,9 +6,12 @@
 #include "mirror/store_path.h"
 #include "mirror/store_query.h"
 #include "util/files.h"
+#include "util/log.h"
 #include "util/plist.h"
 
+#include <exception>
 #include <limits>
+#include <string>
 #include <utility>
 
 namespace rz {
@@ -66,7 +69,17 @@ void MThreadOneNoteRESTDB::ThreadRun()
     // called, so a slow answer cannot hold the join.
     const ScopedHttpCancel cancel(m_Stop);
     while (!m_Stop) {
-        Pass();
+        // Nothing may leave the thread: std::terminate would end the agent at every start while the
+        // fault's cause (a damaged file, say) stays.
+        try {
+            Pass();
+        } catch (const std::exception& error) {
+            ++m_PassErrorCount;
+            Log(LogLevel::Error, std::string("mirror pass ended by a fault: ") + error.what());
+        } catch (...) {
+            ++m_PassErrorCount;
+            Log(LogLevel::Error, "mirror pass ended by an unknown fault");
+        }
         if (m_Stop) {
             break;
         }

@@ -252,6 +252,8 @@ public:
     std::atomic<std::int64_t> m_GetAllNotebooksSectionsErrorCount{0};
     // Callbacks that threw, since creation.
     std::atomic<std::int64_t> m_CallbackErrorCount{0};
+    // Passes a fault ended early (an exception), since creation; the next pass runs all the same.
+    std::atomic<std::int64_t> m_PassErrorCount{0};
     // Creates, writes and deletes refused because the path lay outside the account folder, or
     // failed, since creation.
     std::atomic<std::int64_t> m_StoreErrorCount{0};

@@ -51,7 +51,7 @@ bool TReminderHandle::AdoptAccount(const std::string& userId, bool unknownIsAnot
     const std::string path = m_State.EngineFiles.Beside(kOwnerFileName);
     if (path.empty() || userId.empty())
         return false;
-    const std::optional<std::string> text = ReadTextFile(path);
+    const std::optional<std::string> text = ReadTextFile(path, kMaxStateFileBytes);
     const std::optional<std::string> former = text ? JsonMemberText(*text, kUserIdKey) : std::nullopt;
     if (former == userId)
         return false;

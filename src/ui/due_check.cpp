@@ -116,7 +116,8 @@ void TDueCheck::UseStateFile(const std::string& path, bool lateAlarms)
         return;
     m_StatePath = path;
     m_LastRunCheck.reset();
-    const std::optional<std::string> text = path.empty() ? std::nullopt : ReadTextFile(path);
+    const std::optional<std::string> text =
+        path.empty() ? std::nullopt : ReadTextFile(path, kMaxStateFileBytes);
     if (!text)
         return;
     const Json state = JsonTextToObject(std::string_view(*text));

@@ -4,7 +4,9 @@
 #include "util/log.h"
 #include "util/text.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
@@ -143,33 +145,40 @@ bool FileExists(const std::string& path)
     return !path.empty() && ::stat(path.c_str(), &info) == 0;
 }
 
-std::optional<std::string> ReadTextFile(const std::string& path)
+std::optional<std::string> ReadTextFile(const std::string& path, std::size_t maxBytes)
 {
-    std::optional<std::string> content = ReadRawFile(path);
+    std::optional<std::string> content = ReadRawFile(path, maxBytes);
     if (!content || !IsValidUtf8(*content)) {
         return std::nullopt;
     }
     return content;
 }
 
-std::optional<std::string> ReadRawFile(const std::string& path)
+std::optional<std::string> ReadRawFile(const std::string& path, std::size_t maxBytes)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer, forever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return std::nullopt;
     }
-    // Read straight into the text, sized from the file, so a store walk copies each byte once; a
-    // file that grows meanwhile is still read to its end.
     struct stat info = {};
-    size_t expected = 0;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        expected = static_cast<size_t>(info.st_size);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+        static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
+        ::close(fd);
+        return std::nullopt;
     }
+    // Read straight into the text, sized from the file, so a store walk copies each byte once; a
+    // file that grows meanwhile is still read to its end, but never past the bound.
+    const size_t expected = static_cast<size_t>(info.st_size);
     std::string content(expected + 1, '\0');
     size_t have = 0;
     while (true) {
         if (have == content.size()) {
-            content.resize(content.size() * 2 + 65536);
+            if (have > maxBytes) {
+                ::close(fd);
+                return std::nullopt;
+            }
+            content.resize(std::min(content.size() * 2 + 65536, maxBytes + 1));
         }
         const ssize_t got = ::read(fd, content.data() + have, content.size() - have);
         if (got < 0) {
@@ -185,6 +194,9 @@ std::optional<std::string> ReadRawFile(const std::string& path)
         have += static_cast<size_t>(got);
     }
     ::close(fd);
+    if (have > maxBytes) {
+        return std::nullopt;
+    }
     content.resize(have);
     return content;
 }

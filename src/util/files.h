@@ -11,10 +11,19 @@ namespace rz {
 
 // True when a file or a folder exists at the path.
 bool FileExists(const std::string& path);
-// The whole file; none when it is missing, unreadable or not valid UTF-8.
-std::optional<std::string> ReadTextFile(const std::string& path);
-// The whole file's bytes, unchecked; none when it is missing or unreadable.
-std::optional<std::string> ReadRawFile(const std::string& path);
+// The most any file is read at: the store's page lists are the largest files the agent keeps.
+inline constexpr std::size_t kMaxReadBytes = std::size_t{256} << 20;
+// The bound for the agent's small state files (progress, request budget, due check, owner, change
+// listing): anything larger was not written by the agent.
+inline constexpr std::size_t kMaxStateFileBytes = std::size_t{4} << 20;
+
+// The whole file; none when it is missing, unreadable, no regular file, larger than `maxBytes` or
+// not valid UTF-8.
+std::optional<std::string> ReadTextFile(const std::string& path, std::size_t maxBytes = kMaxReadBytes);
+// The whole file's bytes, unchecked; none when it is missing, unreadable, no regular file or larger
+// than `maxBytes`. The size is judged before anything is read, and a FIFO or a device at the path is
+// refused without blocking, so a file put in the agent's way can neither stall nor flood it.
+std::optional<std::string> ReadRawFile(const std::string& path, std::size_t maxBytes = kMaxReadBytes);
 // Replaces the file atomically: a temporary file in the same folder, fsync, rename. The old content
 // stays whole when any step fails. New files are 0600; an existing file keeps a stricter mode.
 // The folder must exist already.

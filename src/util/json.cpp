@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "util/json.h"
 
+#include "util/files.h"
 #include "util/log.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <mutex>
 #include <string>
 
@@ -54,6 +58,11 @@ Json JsonTextToObject(std::string_view text)
 Json JsonTextToObject(const std::optional<std::string>& text)
 {
     return text ? JsonTextToObject(std::string_view(*text)) : Json::object();
+}
+
+Json ReadJsonFile(const std::string& path, std::size_t maxBytes)
+{
+    return JsonTextToObject(ReadTextFile(path, maxBytes));
 }
 
 std::string JsonObjectToText(const Json& value)
@@ -119,6 +128,56 @@ const Json* JsonArray(const Json* object, const char* name)
     }
     const auto it = object->find(name);
     return it != object->end() && it->is_array() ? &*it : nullptr;
+}
+
+namespace {
+
+const Json* Member(const Json& object, const char* name)
+{
+    if (!object.is_object()) {
+        return nullptr;
+    }
+    const auto it = object.find(name);
+    return it != object.end() ? &*it : nullptr;
+}
+
+} // namespace
+
+const Json* JsonObject(const Json& object, const char* name)
+{
+    const Json* member = Member(object, name);
+    return member != nullptr && member->is_object() ? member : nullptr;
+}
+
+std::optional<double> JsonNumber(const Json& object, const char* name)
+{
+    const Json* member = Member(object, name);
+    if (member == nullptr || !member->is_number()) {
+        return std::nullopt;
+    }
+    const double value = member->get<double>();
+    return std::isfinite(value) ? std::optional(value) : std::nullopt;
+}
+
+std::optional<bool> JsonBool(const Json& object, const char* name)
+{
+    const Json* member = Member(object, name);
+    return member != nullptr && member->is_boolean() ? std::optional(member->get<bool>()) : std::nullopt;
+}
+
+std::optional<std::int64_t> JsonCount(const Json& object, const char* name, std::int64_t low,
+                                      std::int64_t high)
+{
+    const Json* member = Member(object, name);
+    if (member == nullptr || !member->is_number_integer()) {
+        return std::nullopt;
+    }
+    // Unsigned values past the signed range would wrap in get<std::int64_t>.
+    if (member->is_number_unsigned() &&
+        member->get<std::uint64_t>() > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+        return std::max(low, high);
+    }
+    return std::clamp(member->get<std::int64_t>(), low, std::max(low, high));
 }
 
 bool IsGraphListResponse(std::string_view text)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -15,6 +17,9 @@ using Json = nlohmann::ordered_json;
 // A text that fails is logged as a warning, without its content.
 Json JsonTextToObject(std::string_view text);
 Json JsonTextToObject(const std::optional<std::string>& text);
+// The agent's own JSON file at `path`, read with ReadTextFile's checks (a regular file no larger
+// than `maxBytes`) and parsed as JsonTextToObject does; any failure gives an empty object.
+Json ReadJsonFile(const std::string& path, std::size_t maxBytes);
 // Compact text; a null value or a failure gives "". Every text produced goes to the debug log.
 std::string JsonObjectToText(const Json& value);
 // Graph answers are judged, never trusted: these read a member only when `object` is an object
@@ -29,6 +34,16 @@ inline const Json* JsonArray(const Json& object, const char* name)
 {
     return JsonArray(&object, name);
 }
+// Files written by an older version, or by hand, are judged like answers: a member of another kind
+// than the one asked reads as missing.
+// The member's object, or nullptr.
+const Json* JsonObject(const Json& object, const char* name);
+// A finite number.
+std::optional<double> JsonNumber(const Json& object, const char* name);
+std::optional<bool> JsonBool(const Json& object, const char* name);
+// A whole number, clamped into [low, high]; a fraction reads as missing.
+std::optional<std::int64_t> JsonCount(const Json& object, const char* name, std::int64_t low,
+                                      std::int64_t high);
 
 // The Graph service root (scheme and host, no trailing slash). Set once at start-up from the
 // endpoint configuration; defaults to https://graph.microsoft.com.

@@ -6,14 +6,16 @@
 #include "util/text.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
-#include <fstream>
+#include <optional>
+#include <string>
 
 namespace rz {
 namespace {
 
 // The stored lists and settings are small; anything larger is not one of our files.
-constexpr std::streamoff kMaxPlistBytes = 64 << 20;
+constexpr std::size_t kMaxPlistBytes = std::size_t{64} << 20;
 
 // libplist's XML reader recurses per nesting level; our files never nest deeper than two.
 bool NestingWithinLimit(const std::string& bytes)
@@ -45,20 +47,11 @@ bool NestingWithinLimit(const std::string& bytes)
 
 PlistPtr ReadPlistFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    const std::optional<std::string> read = ReadRawFile(path, kMaxPlistBytes);
+    if (!read || read->empty()) {
         return nullptr;
     }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size <= 0 || size > kMaxPlistBytes) {
-        return nullptr;
-    }
-    in.seekg(0);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    if (!in.read(bytes.data(), size)) {
-        return nullptr;
-    }
+    const std::string& bytes = *read;
     if (bytes.starts_with("bplist")) {
         // Binary lists are not ours to read: every file we write is XML.
         return nullptr;

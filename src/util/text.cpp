@@ -211,6 +211,26 @@ std::string StrReplaceAll(std::string_view text, std::string_view from, std::str
     return result;
 }
 
+std::string ControlCharsAsBlanks(std::string_view text)
+{
+    std::string shown;
+    shown.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte == 0x7F) {
+            shown += ' ';
+        } else if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            // U+0080..U+009F, among them the one-character CSI.
+            shown += ' ';
+            ++i;
+        } else {
+            shown += text[i];
+        }
+    }
+    return shown;
+}
+
 bool IsValidUtf8(std::string_view text)
 {
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());

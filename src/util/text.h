@@ -42,6 +42,9 @@ std::int64_t StrLeadingInt(std::string_view text);
 // Replaces every occurrence of `from` (non-empty) by `to`.
 std::string StrReplaceAll(std::string_view text, std::string_view from, std::string_view to);
 bool IsValidUtf8(std::string_view text);
+// The UTF-8 text with every control character (C0, DEL, C1) as a blank, for a terminal, where a
+// page title or a section name holding escape sequences would otherwise drive it.
+std::string ControlCharsAsBlanks(std::string_view text);
 // UTF-8 ↔ UTF-16 at the boundaries that count in code units; invalid input becomes U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);

@@ -148,8 +148,12 @@ TEST_F(LoginFlowTest, PageHandlerFollowsTheAddressTable)
         // An empty code and plain pages leave the window open; a denial is explained in it.
         {"https://acct.example/oauth20_desktop.srf?code=&username=ada%40example.com&state={state}",
          PageLoadEnd::Succeeded, LoginAction::None, "old-code", "ada@example.com"},
-        {"https://acct.example/oauth20_desktop.srf?error=access_denied", PageLoadEnd::Succeeded,
+        {"https://acct.example/oauth20_desktop.srf?error=access_denied", PageLoadEnd::Succeeded},
+        {"https://acct.example/oauth20_desktop.srf?error=access_denied&state={state}", PageLoadEnd::Succeeded,
          LoginAction::ShowRefusal},
+        // A refusal, like a code, counts only with this window's state.
+        {"https://acct.example/oauth20_desktop.srf?error=access_denied&error_description=Call+us&state=other",
+         PageLoadEnd::Succeeded},
         {kAuthorize, PageLoadEnd::Stopped},
         {kAuthorize, PageLoadEnd::Failed},
         {"", PageLoadEnd::Succeeded},

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace rz {
@@ -85,6 +86,18 @@ TEST_F(AppStartTest, LockOfAKilledAgentDoesNotBlock)
     auto next = Start();
     EXPECT_TRUE(HoldsTheLock(*next)) << next->Stderr();
     EXPECT_TRUE(next->Running());
+}
+
+// An agent started without the lock would run beside any other on the same data folder.
+TEST_F(AppStartTest, AddStartsNoAgentWhenTheLockFileCannotBeOpened)
+{
+    const std::string lock = DataFolder() + "/" + kInstanceLockFileName;
+    ASSERT_TRUE(WriteTextFile(home.File("elsewhere"), ""));
+    ASSERT_EQ(::symlink(home.File("elsewhere").c_str(), lock.c_str()), 0);
+    auto add = Start({}, {"--add", "Call Bob !2099-12-10 09:00"});
+    EXPECT_EQ(add->WaitExit(20000), 1);
+    EXPECT_NE(add->Stderr().find("No agent was started: the lock file " + lock), std::string::npos)
+        << add->Stderr();
 }
 
 // The first agent runs in this process, so its window can be looked at; the second is the program.

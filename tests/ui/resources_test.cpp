@@ -258,4 +258,24 @@ TEST(LayoutsTest, MonitorAndSignInWindowsHaveTheirFields)
     EXPECT_EQ(loginUi.webViewHost->layout(), loginUi.webViewLayout);
 }
 
+// A to-do, a section name or a message from the service may hold a tag: shown as it is, never as markup.
+TEST(LayoutsTest, LabelsShowingNotesOrServiceTextArePlain)
+{
+    rz::test::QtTestApp();
+    QDialog monitor;
+    Ui::MWinMonitor monitorUi;
+    monitorUi.setupUi(&monitor);
+    QDialog pending;
+    Ui::MWinPendingReminders pendingUi;
+    pendingUi.setupUi(&pending);
+    QDialog login;
+    Ui::MWinLogin loginUi;
+    loginUi.setupUi(&login);
+    for (const QLabel* label :
+         {monitorUi.labelLoginValue, monitorUi.labelMonitorNotebooksValue, monitorUi.labelMonitorPagesValue,
+          monitorUi.labelTimeGetPageValue, pendingUi.toDoStatusLabel, loginUi.messageText}) {
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+    }
+}
+
 } // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
+#include <string>
+#include <utility>
 
 namespace rz {
 namespace {
@@ -124,6 +126,24 @@ TEST(TextTest, Utf16RoundTripCountsCodeUnits)
     EXPECT_TRUE(IsValidUtf8(text));
     EXPECT_FALSE(IsValidUtf8("\xC3"));
     EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80")); // encoded surrogate
+}
+
+// What a terminal would take as a command shows as a blank; other text, UTF-8 included, stays.
+TEST(TextTest, ControlCharactersShowAsBlanks)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"Queued \x1b[31mBob\x1b[0m", "Queued  [31mBob [0m"},
+        {"a\tb\nc\rd\x07"
+         "e\x7f",
+         "a b c d e "},
+        {"\xc2\x9b"
+         "2J x",
+         " 2J x"},
+        {"Caf\xc3\xa9 \xc2\xa0 \xe2\x80\x9cS\xe2\x80\x9d", "Caf\xc3\xa9 \xc2\xa0 \xe2\x80\x9cS\xe2\x80\x9d"},
+        {std::string("x\0y", 3), "x y"},
+    };
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(ControlCharsAsBlanks(text), shown) << text;
 }
 
 } // namespace
