@@ -6,9 +6,9 @@
 #include "core/app_state.h"
 #include "core/paths.h"
 #include "core/preferences.h"
-#include "mirror/page_create.h"
 #include "mirror/thread_one_note_restdb.h"
-#include "mirror/todo_queue.h"
+#include "outbox/page_create.h"
+#include "outbox/todo_done.h"
 #include "reminders/reminder_list.h"
 #include "reminders/tag_page_list.h"
 #include "ui/desktop_notifier.h"
@@ -97,13 +97,13 @@ bool AppDelegate::applicationDidFinishLaunching()
                                       [this] { return m_State.ReminderPagesJson.Get(); });
     m_Pending->SetPageOpener(m_PageOpener.get());
     // Writes to OneNote (to-dos marked done, …) wait here until the service took them.
-    m_Outbox = std::make_unique<TOutbox>(m_State.Paths.DataFolderPath + "/Outbox.json", m_State.UserId);
+    m_Outbox = std::make_unique<TOutbox>(m_State.Paths.OutboxFilePath, m_State.UserId);
     m_Outbox->AddKind(std::make_unique<TToDoDoneKind>());
     auto pageCreate = std::make_unique<TPageCreateKind>();
     m_PageCreateKind = pageCreate.get();
     m_Outbox->AddKind(std::move(pageCreate));
     m_Outbox->Load();
-    m_Pending->SetToDoQueue(m_Outbox.get());
+    m_Pending->SetOutbox(m_Outbox.get());
 
     // The first tick sorts the loaded list and shows it.
     m_State.ReminderListChanged = true;

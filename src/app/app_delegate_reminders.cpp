@@ -5,9 +5,10 @@
 #include "core/app_state.h"
 #include "core/preferences.h"
 #include "core/settings_store.h"
-#include "mirror/outbox.h"
-#include "mirror/page_create.h"
 #include "mirror/section_choices.h"
+#include "outbox/new_reminder_queue.h"
+#include "outbox/outbox.h"
+#include "outbox/page_create.h"
 #include "reminders/new_reminder.h"
 #include "reminders/reminder_list.h"
 #include "ui/desktop_notifier.h"
@@ -83,45 +84,36 @@ void AppDelegate::MenuItemNewReminderClick()
 
 AppDelegate::NewReminderAnswer AppDelegate::QueueNewReminder(const std::string& typed, std::string sectionId)
 {
-    if (m_State.UserId.Empty())
-        return {false, UiText("strAddNoAccount")};
-    std::string title;
-    const TNewReminderProblem problem = CheckReminderTitle(typed, DateNow(), title);
-    if (problem == TNewReminderProblem::NotReadBack)
-        return {false, UiText("strAddNotAReminder")};
-    if (problem != TNewReminderProblem::None)
-        return {false, NewReminderProblemText(static_cast<int>(problem))};
-    {
-        MConfigTransaction settings(m_State.Paths.SettingsFilePath);
-        if (sectionId.empty()) {
-            sectionId = settings->ReadValueDefStr(kNewReminderSectionKey, std::string());
-        } else if (settings->ReadValueDefStr(kNewReminderSectionKey, std::string()) != sectionId) {
-            settings->WriteValueValueStr(kNewReminderSectionKey, sectionId);
-            settings->Save();
-        }
-    }
-    if (sectionId.empty())
-        return {false, UiText("strAddNoSection")};
     if (!m_Outbox)
         return {false, UiText("strAddNotSaved")};
-    const std::vector<TSectionChoice> sections = SectionChoices();
-    const auto section = std::find_if(sections.begin(), sections.end(),
-                                      [&](const TSectionChoice& choice) { return choice.Id == sectionId; });
-    switch (m_Outbox->Add(PageCreateItem(title, sectionId))) {
-    case TOutbox::TAddResult::Queued:
+    using R = TNewReminderQueueResult;
+    const R queued = rz::QueueNewReminder(*m_Outbox, m_State.Paths.SettingsFilePath, typed,
+                                          std::move(sectionId), DateNow());
+    switch (queued.Result) {
+    case R::Queued:
         break;
-    case TOutbox::TAddResult::NoAccount:
+    case R::NoAccount:
         return {false, UiText("strAddNoAccount")};
-    case TOutbox::TAddResult::TooLarge:
+    case R::NotAReminder:
+        return {false, UiText("strAddNotAReminder")};
+    case R::BadTitle:
+        return {false, NewReminderProblemText(queued.TitleProblem)};
+    case R::NoSection:
+        return {false, UiText("strAddNoSection")};
+    case R::TooLarge:
         return {false, UiText("strAddTooLarge")};
-    case TOutbox::TAddResult::NotSaved:
+    case R::NotSaved:
         return {false, UiText("strAddNotSaved")};
     }
     if (m_MainModel)
         m_MainModel->Reload();
-    const QString where =
-        section != sections.end() ? QString::fromStdString(section->Path) : QString::fromStdString(sectionId);
-    return {true, UiText("strAddQueued").arg(QString::fromStdString(title), where)};
+    const std::vector<TSectionChoice> sections = SectionChoices();
+    const auto section = std::find_if(sections.begin(), sections.end(), [&](const TSectionChoice& choice) {
+        return choice.Id == queued.SectionId;
+    });
+    const std::string where = section != sections.end() ? section->Path : queued.SectionId;
+    return {true,
+            UiText("strAddQueued").arg(QString::fromStdString(queued.Title), QString::fromStdString(where))};
 }
 
 void AppDelegate::ServeAddRequests(SingleInstance& instance)

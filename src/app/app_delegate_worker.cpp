@@ -5,7 +5,7 @@
 #include "core/account_settings.h"
 #include "core/app_state.h"
 #include "mirror/thread_one_note_restdb.h"
-#include "mirror/todo_queue.h"
+#include "outbox/todo_done.h"
 #include "reminders/reminder_handle.h"
 #include "ui/locale_text.h"
 #include "ui/pending_reminders.h"

@@ -33,11 +33,13 @@ AppPaths BuildAppPaths(const std::string& applicationSupportFolder, const std::s
     paths.DataFolderPath = tidewell + "/" + bundleName;
     paths.StoreRootPath = tidewell + "/RESTDB";
     CreateFolder(paths.DataFolderPath);
-    paths.SettingsFilePath = paths.DataFolderPath + "/velaapp.plist";
-    paths.HierarchyFilePath = paths.DataFolderPath + "/RedoZevuviva.json";
-    paths.RemindersFilePath = paths.DataFolderPath + "/Reminders.plist";
-    paths.TagPagesFilePath = paths.DataFolderPath + "/TagPages.plist";
-    paths.PendingRemindersFilePath = paths.DataFolderPath + "/PendingReminders.plist";
+    const auto file = [&](const char* name) { return paths.DataFolderPath + "/" + name; };
+    paths.SettingsFilePath = file(kSettingsFileName);
+    paths.HierarchyFilePath = file(kHierarchyFileName);
+    paths.RemindersFilePath = file(kRemindersFileName);
+    paths.TagPagesFilePath = file(kTagPagesFileName);
+    paths.PendingRemindersFilePath = file(kPendingRemindersFileName);
+    paths.OutboxFilePath = file(kOutboxFileName);
     return paths;
 }
 

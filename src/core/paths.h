@@ -8,6 +8,21 @@ namespace rz {
 
 inline constexpr const char* kBundleName = "RedoZevuviva";
 
+// The names of the data folder's files, one place for all of them.
+inline constexpr const char* kSettingsFileName = "velaapp.plist";
+inline constexpr const char* kHierarchyFileName = "RedoZevuviva.json";
+inline constexpr const char* kRemindersFileName = "Reminders.plist";
+inline constexpr const char* kTagPagesFileName = "TagPages.plist";
+inline constexpr const char* kPendingRemindersFileName = "PendingReminders.plist";
+// Every write waiting for OneNote, and the file of its to-dos an earlier version kept.
+inline constexpr const char* kOutboxFileName = "Outbox.json";
+inline constexpr const char* kEarlierToDoQueueFileName = "ToDoQueue.json";
+// The engine's own state, beside the reminders file: the due check's last check time (main thread),
+// the known-pages check's last change listing (worker), and whose reminders the files hold.
+inline constexpr const char* kDueCheckFileName = "DueCheck.json";
+inline constexpr const char* kKnownPagesFileName = "KnownPages.json";
+inline constexpr const char* kOwnerFileName = "ReminderOwner.json";
+
 // Where the system keeps its files. Everything it writes lies below DataFolderPath or StoreRootPath.
 struct AppPaths
 {
@@ -17,6 +32,7 @@ struct AppPaths
     std::string RemindersFilePath;        // "Reminders.plist"
     std::string TagPagesFilePath;         // "TagPages.plist"
     std::string PendingRemindersFilePath; // "PendingReminders.plist"
+    std::string OutboxFilePath;           // "Outbox.json"
     std::string StoreRootPath;            // "<support>/Tidewell/RESTDB"; one folder per account below
 };
 

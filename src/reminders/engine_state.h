@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/paths.h"
 #include "reminders/known_pages.h"
 #include "reminders/reminder_list.h"
 #include "reminders/tag_page_list.h"
@@ -16,13 +17,6 @@
 #include <string>
 
 namespace rz {
-
-// Files of the engine's own state, beside the reminders file: the due check's last check time
-// (main thread), and the known-pages check's last change listing (worker).
-inline constexpr const char* kDueCheckFileName = "DueCheck.json";
-inline constexpr const char* kKnownPagesFileName = "KnownPages.json";
-// Whose reminders the engine's files hold: {"userId": …}.
-inline constexpr const char* kOwnerFileName = "ReminderOwner.json";
 
 // The engine's files in the data folder.
 struct TEngineFilePaths

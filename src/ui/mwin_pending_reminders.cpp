@@ -130,7 +130,7 @@ void MWinPendingReminders::UpdateActions()
     const std::optional<std::size_t> selected = SelectedRow();
     m_Ui->buttonDone->setEnabled(m_Pending.CanMarkDone(selected));
     m_Ui->buttonSnoozeOne->setEnabled(m_Pending.RowToActOn(selected).has_value());
-    QString status = OutboxStatusText(m_Pending.ToDoQueue());
+    QString status = OutboxStatusText(m_Pending.Outbox());
     if (!m_Pending.DoneProblem().empty())
         status = UiText(m_Pending.DoneProblem().c_str()) +
                  (status.isEmpty() ? QString() : QStringLiteral(" ") + status);

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/outbox_status.h"
 
-#include "mirror/outbox.h"
-#include "mirror/page_create.h"
-#include "mirror/todo_queue.h"
+#include "outbox/outbox.h"
+#include "outbox/page_create.h"
+#include "outbox/todo_done.h"
 #include "ui/strings_table.h"
 #include "util/dates.h"
 

@@ -3,7 +3,7 @@
 
 #include "core/preferences.h"
 #include "core/settings_store.h"
-#include "mirror/todo_queue.h"
+#include "outbox/todo_done.h"
 #include "reminders/reminder_list.h"
 #include "ui/page_opener.h"
 #include "ui/snooze.h"
@@ -113,7 +113,7 @@ bool TPendingReminders::CanMarkRecordDone(const ReminderPtr& entry) const
 {
     // A paragraph without a generated id cannot be the target of an update, and a tick queued while
     // nobody is signed in would go out with whichever account signs in next.
-    return m_ToDo && m_ToDo->HasAccount() && entry && entry->IsOpenToDo() &&
+    return m_Outbox && m_Outbox->HasAccount() && entry && entry->IsOpenToDo() &&
            !entry->Id().value_or(std::string()).empty();
 }
 
@@ -130,9 +130,9 @@ bool TPendingReminders::MarkRecordDone(const ReminderPtr& entry)
     }
     // Queued (and saved) before the reminder leaves, so no moment exists in which neither holds it;
     // a tick that could not be queued leaves the alert where it is.
-    switch (
-        m_ToDo->Add(ToDoDoneItem(entry->pageId().value_or(std::string()), entry->Id().value_or(std::string()),
-                                 entry->name().value_or(std::string())))) {
+    switch (m_Outbox->Add(ToDoDoneItem(entry->pageId().value_or(std::string()),
+                                       entry->Id().value_or(std::string()),
+                                       entry->name().value_or(std::string())))) {
     case TOutbox::TAddResult::Queued:
         break;
     case TOutbox::TAddResult::NoAccount:

@@ -31,8 +31,8 @@ public:
     // How pages open (without one, the client link goes to the URL opener as it is), and where
     // "Done" queues a to-do (without one, nothing offers "Done"). Both must outlive this object.
     void SetPageOpener(TPageOpener* opener) { m_Opener = opener; }
-    void SetToDoQueue(TOutbox* queue) { m_ToDo = queue; }
-    TOutbox* ToDoQueue() const { return m_ToDo; }
+    void SetOutbox(TOutbox* outbox) { m_Outbox = outbox; }
+    TOutbox* Outbox() const { return m_Outbox; }
 
     // The selected row, or the only entry when nothing is selected; none otherwise.
     std::optional<std::size_t> RowToActOn(std::optional<std::size_t> selectedRow) const;
@@ -105,7 +105,7 @@ private:
     std::string m_SettingsFilePath;
     SnoozeState m_Snooze;
     TPageOpener* m_Opener = nullptr;
-    TOutbox* m_ToDo = nullptr;
+    TOutbox* m_Outbox = nullptr;
     std::vector<Snoozed> m_Snoozed; // main thread only
     std::string m_DoneProblem;
 };

@@ -26,9 +26,9 @@ QDateTime NextFullHour()
 
 } // namespace
 
-QString NewReminderProblemText(int problem)
+QString NewReminderProblemText(TNewReminderProblem problem)
 {
-    switch (static_cast<TNewReminderProblem>(problem)) {
+    switch (problem) {
     case TNewReminderProblem::None:
         return {};
     case TNewReminderProblem::EmptyText:
@@ -114,7 +114,7 @@ void WinNewReminder::Update()
         m_Ui->whenEdit->setDisplayFormat(format);
 
     const TNewReminderProblem problem = CheckNewReminder(reminder, DateNow(), m_Title);
-    QString text = NewReminderProblemText(static_cast<int>(problem));
+    QString text = NewReminderProblemText(problem);
     // An empty text is the dialog's starting state, not a mistake worth a red line yet.
     if (problem == TNewReminderProblem::EmptyText && m_Ui->textEdit->text().isEmpty())
         text.clear();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "mirror/section_choices.h"
+#include "reminders/new_reminder.h"
 
 #include <QDialog>
 #include <QString>
@@ -49,6 +50,6 @@ private:
 };
 
 // The strings-table text for a refused new reminder; empty for none.
-QString NewReminderProblemText(int problem);
+QString NewReminderProblemText(TNewReminderProblem problem);
 
 } // namespace rz

@@ -7,7 +7,7 @@
 #include "core/instance_lock.h"
 #include "core/preferences.h"
 #include "core/settings_store.h"
-#include "mirror/outbox.h"
+#include "outbox/outbox.h"
 #include "qt_test_app.h"
 #include "test_support.h"
 #include "ui/main_window.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Done sends back an element of the user's page: whatever the page holds, the element sent reads as
 // the page's own but for its ids and tags, and as ticked. Anything else is refused.
-#include "mirror/todo_queue.h"
+#include "outbox/todo_done.h"
 #include "reminders/reminder.h"
 #include "reminders/tag_reader.h"
 

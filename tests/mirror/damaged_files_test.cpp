@@ -3,9 +3,9 @@
 // grown past any size the agent writes, or replaced by a FIFO. Each is read as missing, never
 // blocks, and never ends the agent.
 #include "core/app_state.h"
-#include "mirror/outbox.h"
 #include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
+#include "outbox/outbox.h"
 #include "reminders/engine_state.h"
 #include "reminders/reminder_handle.h"
 #include "test_support.h"

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The reminder engine through the mirror worker, against the Graph emulator: the execute callback
 // as the application binds it (known-pages check, store query, load).
-#include "mirror/outbox.h"
 #include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
-#include "mirror/todo_queue.h"
 #include "mirror_harness.h"
+#include "outbox/outbox.h"
+#include "outbox/todo_done.h"
 #include "reminders/reminder_handle.h"
 #include "util/clock.h"
 #include "util/dates.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/preferences.h"
 #include "core/settings_store.h"
-#include "mirror/outbox.h"
+#include "outbox/outbox.h"
 #include "pending_fixture.h"
 #include "qt_test_app.h"
 #include "reminders/reminder_list.h"
@@ -13,8 +13,8 @@
 #include "util/shared_value.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableView>
@@ -197,7 +197,7 @@ TEST_F(PendingWindowTest, ALateEntryShowsTheMarkerAndATickThatCouldNotBeQueuedSa
     TOutbox outbox(dir.File("Outbox.json"), userId);
     ASSERT_TRUE(CreateFolder(dir.File("Outbox.json")));
     ASSERT_TRUE(WriteTextFile(dir.File("Outbox.json/x"), "x"));
-    controller.SetToDoQueue(&outbox);
+    controller.SetOutbox(&outbox);
     const ReminderPtr toDo = pending.InsertTop(kTagReminder, "Call Bob !2026-03-04 09:00", "p:{G}{1}", "P1",
                                                "onenote:P1", DateFromParts(2026, 3, 4, 9, 0, 0), 0,
                                                DefaultWeekDays());
@@ -212,7 +212,7 @@ TEST_F(PendingWindowTest, ALateEntryShowsTheMarkerAndATickThatCouldNotBeQueuedSa
     auto* status = window.findChild<QLabel*>("toDoStatusLabel");
     ASSERT_NE(status, nullptr);
     EXPECT_TRUE(status->text().startsWith(QStringLiteral("The tick could not be saved"))) << status->text().toStdString();
-    controller.SetToDoQueue(nullptr);
+    controller.SetOutbox(nullptr);
 }
 
 } // namespace

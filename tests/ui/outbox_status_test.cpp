@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "mirror/outbox.h"
+#include "outbox/outbox.h"
 #include "qt_test_app.h"
 #include "test_support.h"
 #include "ui/outbox_status.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/settings_store.h"
-#include "mirror/outbox.h"
+#include "outbox/outbox.h"
 #include "pending_fixture.h"
 #include "reminders/reminder_list.h"
 #include "test_support.h"
@@ -218,7 +218,7 @@ TEST_F(PendingRemindersTest, DoneLeavesTheAlertOnlyOnceItsTickIsQueued)
             ASSERT_TRUE(CreateFolder(data.File("Outbox.json")));
             ASSERT_TRUE(WriteTextFile(data.File("Outbox.json/x"), "x"));
         }
-        controller.SetToDoQueue(&outbox);
+        controller.SetOutbox(&outbox);
         const ReminderPtr toDo = pending.InsertTop(kTagReminder, "Call Bob", "p:{G}{1}", "P1", "onenote:P1",
                                                    DateNow(), 0, DefaultWeekDays());
         toDo->setDataTag("to-do");
@@ -227,7 +227,7 @@ TEST_F(PendingRemindersTest, DoneLeavesTheAlertOnlyOnceItsTickIsQueued)
         EXPECT_EQ(pending.Count(), row.queued ? 0u : 1u) << row.name;
         EXPECT_EQ(outbox.Count(), row.queued ? 1u : 0u) << row.name;
         EXPECT_EQ(controller.DoneProblem(), row.problem) << row.name;
-        controller.SetToDoQueue(nullptr);
+        controller.SetOutbox(nullptr);
         pending.Clear();
     }
 }

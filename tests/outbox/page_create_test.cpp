@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A new reminder's page against the Graph emulator: created once, also when the answer is lost.
-#include "mirror/outbox.h"
-#include "mirror/page_create.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "mirror_harness.h"
+#include "outbox/outbox.h"
+#include "outbox/page_create.h"
 #include "util/clock.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +54,7 @@ TEST(PageCreateTest, LostAnswerIsLookedUpAndThePageIsCreatedOnceAcrossARestart)
     outbox = makeOutbox();
     outbox->Load();
     ASSERT_EQ(outbox->Count(), 1u);
-    clock.Advance(kToDoRetryMaxSeconds + 1);
+    clock.Advance(kOutboxRetryMaxSeconds + 1);
     const long lookups = mirror.Count("pages");
     worker.Pass();
     EXPECT_EQ(outbox->Count(), 0u);
@@ -68,7 +68,7 @@ TEST(PageCreateTest, LostAnswerIsLookedUpAndThePageIsCreatedOnceAcrossARestart)
     ASSERT_TRUE(mirror.Fault({{"route", "create"}, {"drop", true}}));
     worker.Pass();
     EXPECT_EQ(PagesTitled(mirror, "Standup !! 09:15 [1,2,3,4,5]"), 0);
-    clock.Advance(kToDoRetryMaxSeconds + 1);
+    clock.Advance(kOutboxRetryMaxSeconds + 1);
     worker.Pass();
     EXPECT_EQ(outbox->Count(), 0u);
     EXPECT_EQ(mirror.Count("create"), 3);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "mirror/outbox.h"
+#include "outbox/outbox.h"
 
 #include <mutex>
 #include <string>

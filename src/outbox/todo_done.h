@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "mirror/outbox.h"
+#include "outbox/outbox.h"
 
 #include <optional>
 #include <string>
@@ -69,6 +69,8 @@ class TToDoDoneKind : public TOutboxKind
 public:
     std::string Name() const override { return kToDoDoneKind; }
     TOutboxOutcome Send(TOutboxLink& link, TOutboxItem& item) override;
+    // The earlier queue file, "ToDoQueue.json": {"toDos":[{"pageId","elementId","text",…}]}.
+    std::optional<TOutboxTakeover> Takeover() const override;
 };
 
 } // namespace rz

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The outbox against the Graph emulator: no item blocks another, items stay with their account,
 // nothing goes out while the sign-in window is open, and nothing is sent twice.
-#include "mirror/outbox.h"
-#include "mirror/todo_queue.h"
 #include "mirror_harness.h"
+#include "outbox/outbox.h"
+#include "outbox/todo_done.h"
 #include "util/clock.h"
 #include "util/files.h"
 
@@ -191,7 +191,7 @@ TEST(OutboxTest, AWriteWhoseAnswerWasLostIsCheckedBeforeItIsSentAgain)
     f.outbox.SendPending(f.mirror.Worker());
     ASSERT_EQ(f.outbox.Count(), 1u);
     EXPECT_TRUE(f.outbox.Items()[0].Unconfirmed);
-    clock.Advance(kToDoRetryMaxSeconds);
+    clock.Advance(kOutboxRetryMaxSeconds);
     f.outbox.SendPending(f.mirror.Worker());
     EXPECT_EQ(f.outbox.Count(), 0u);
     EXPECT_EQ(f.mirror.Count("patch"), 1);
@@ -230,7 +230,7 @@ TEST(OutboxTest, AnAnswerThatMayFollowTheWriteKeepsItUnconfirmed)
         f.outbox.SendPending(f.mirror.Worker());
         ASSERT_EQ(f.outbox.Count(), 1u) << fault;
         EXPECT_TRUE(f.outbox.Items()[0].Unconfirmed) << fault;
-        clock.Advance(kToDoRetryMaxSeconds);
+        clock.Advance(kOutboxRetryMaxSeconds);
         f.outbox.SendPending(f.mirror.Worker());
         EXPECT_EQ(f.outbox.Count(), 0u) << fault;
         EXPECT_TRUE(f.outbox.Messages().empty()) << fault;

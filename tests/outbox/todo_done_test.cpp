@@ -3,8 +3,8 @@
 // due check fires it, the pending list queues the tick, the worker sends it.
 #include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
-#include "mirror/todo_queue.h"
 #include "mirror_harness.h"
+#include "outbox/todo_done.h"
 #include "reminders/reminder_handle.h"
 #include "reminders/reminder_list.h"
 #include "reminders/tag_reader.h"
@@ -21,7 +21,7 @@
 namespace rz {
 namespace {
 
-TEST(ToDoQueueTest, CompletedParagraphKeepsMarkupAndOtherTags)
+TEST(ToDoDoneTest, CompletedParagraphKeepsMarkupAndOtherTags)
 {
     const std::string content = R"(<html><body><div><p id="p:{G}{1}" data-tag="important, to-do" )"
                                 R"(style="color:red">Call <b>Bob</b> !2099-03-20 09:00</p>)"
@@ -44,7 +44,7 @@ std::string Page(const std::string& body)
     return "<html><head><title>T</title></head><body><div>" + body + "</div></body></html>";
 }
 
-TEST(ToDoQueueTest, CompletedElementKeepsEveryByteButTheTagAndTheId)
+TEST(ToDoDoneTest, CompletedElementKeepsEveryByteButTheTagAndTheId)
 {
     const std::pair<std::string, std::string> rows[] = {
         {R"(<p id="p:{G}{1}" data-tag="to-do" style="margin-top:0pt">Send <b>the report</b> to )"
@@ -66,7 +66,7 @@ TEST(ToDoQueueTest, CompletedElementKeepsEveryByteButTheTagAndTheId)
         EXPECT_EQ(CompletedParagraph(Page(element), "p:{G}{1}"), expected) << element;
 }
 
-TEST(ToDoQueueTest, AListItemTakesTheTagItselfAndItsSpanGivesItUp)
+TEST(ToDoDoneTest, AListItemTakesTheTagItselfAndItsSpanGivesItUp)
 {
     const std::string page = Page(R"(<ul><li id="li:{G}{5}" style="color:red"><span data-tag="to-do" )"
                                   R"(style="font-size:9pt">Parent &amp; co</span><ul><li id="li:{G}{6}">)"
@@ -77,7 +77,7 @@ TEST(ToDoQueueTest, AListItemTakesTheTagItselfAndItsSpanGivesItUp)
         R"(</span><ul><li data-tag="to-do"><span>Child</span></li></ul></li>)");
 }
 
-TEST(ToDoQueueTest, NestedItemsGoBackWithTheirTagsInInputFormOrNothingIsSent)
+TEST(ToDoDoneTest, NestedItemsGoBackWithTheirTagsInInputFormOrNothingIsSent)
 {
     const auto completed = [](const std::string& nested) {
         return CompleteElement(Page(R"(<ul><li id="li:{G}{5}"><span data-tag="to-do">Trip</span><ul>)" +
@@ -116,7 +116,7 @@ TEST(ToDoQueueTest, NestedItemsGoBackWithTheirTagsInInputFormOrNothingIsSent)
     }
 }
 
-TEST(ToDoQueueTest, ElementsHoldingImagesFilesOrObjectsAreLeftToTheUser)
+TEST(ToDoDoneTest, ElementsHoldingImagesFilesOrObjectsAreLeftToTheUser)
 {
     for (const std::string inner : {R"(<img src="https://graph.microsoft.com/v1.0/r/1/$value" />)",
                                     R"(<object data-attachment="a.pdf" data="https://x/r/2/$value" />)",
@@ -126,14 +126,14 @@ TEST(ToDoQueueTest, ElementsHoldingImagesFilesOrObjectsAreLeftToTheUser)
     }
 }
 
-TEST(ToDoQueueTest, AnIdOnTwoElementsSendsNothing)
+TEST(ToDoDoneTest, AnIdOnTwoElementsSendsNothing)
 {
     // The first one holds no tag: taking it would end the Done as if nothing were left to tick.
     const std::string page = Page(R"(<p id="p:{G}{1}">Plain</p><p id="p:{G}{1}" data-tag="to-do">Do it</p>)");
     EXPECT_EQ(CompleteElement(page, "p:{G}{1}").Result, TCompletedElement::SameId);
 }
 
-TEST(ToDoQueueTest, AStaleIdTicksTheOpenToDoWithTheQueuedTextOrNone)
+TEST(ToDoDoneTest, AStaleIdTicksTheOpenToDoWithTheQueuedTextOrNone)
 {
     const std::string page = Page(
         R"(<p id="p:{G}{1}" data-tag="to-do">Call Ann</p>)"
@@ -168,7 +168,7 @@ TEST(ToDoQueueTest, AStaleIdTicksTheOpenToDoWithTheQueuedTextOrNone)
     }
 }
 
-TEST(ToDoQueueTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
+TEST(ToDoDoneTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
 {
     ScopedFakeClock clock{SystemSecondsNow()};
     // Due in an hour, in the title syntax's minutes.
@@ -209,7 +209,7 @@ TEST(ToDoQueueTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
                               state.Paths.SettingsFilePath};
     check.CheckAndReminder(state.ReminderList, state.PendingReminderList, pending.Snooze());
     ASSERT_EQ(state.PendingReminderList.Count(), 1u);
-    pending.SetToDoQueue(queue.get());
+    pending.SetOutbox(queue.get());
     ASSERT_TRUE(pending.CanMarkDone(std::nullopt));
     ASSERT_TRUE(
         mirror.Fault({{"route", "patch"},
@@ -229,7 +229,7 @@ TEST(ToDoQueueTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
     queue = makeQueue();
     queue->Load();
     ASSERT_EQ(queue->Count(), 1u);
-    clock.Advance(kToDoRetryFirstSeconds + 1);
+    clock.Advance(kOutboxRetryFirstSeconds + 1);
     worker.Pass();
     worker.Pass();
     EXPECT_EQ(queue->Count(), 0u);
@@ -246,7 +246,7 @@ TEST(ToDoQueueTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
     EXPECT_EQ(fresh.Count(), 0u);
 }
 
-TEST(ToDoQueueTest, TickingAListItemKeepsTheTagsOfItsSubItems)
+TEST(ToDoDoneTest, TickingAListItemKeepsTheTagsOfItsSubItems)
 {
     ScopedFakeClock clock{SystemSecondsNow()};
     const Json page = {

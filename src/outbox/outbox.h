@@ -6,6 +6,7 @@
 #include "util/json.h"
 
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -27,7 +28,9 @@
 //      effect before writing again, and answer Done when it did.
 //   2. Give the kind a function that builds its item (Kind, Key, Label, Fields), as ToDoDoneItem
 //      does, and queue it with TOutbox::Add.
-//   3. Register one instance with TOutbox::AddKind where the application builds the outbox.
+//   3. Register one instance with TOutbox::AddKind where the application builds the outbox, before
+//      TOutbox::Load; a kind whose writes an earlier version kept in a file of its own names that
+//      file in Takeover, and the outbox takes its items over once.
 //   4. Every text a user sees is a strings-table key (TOutboxOutcome::MessageKey) with the item's
 //      Label as %1 and the detail as %2; add the key with its translations.
 // Persistence, the account tie, retry times, the request budget, the sign-in hold and the messages
@@ -40,8 +43,8 @@ class SharedString;
 
 // Retry pause of an item after a transient failure: 30 s, doubling with each attempt, 15 minutes
 // at most (longer when the service asked for it).
-inline constexpr double kToDoRetryFirstSeconds = 30.0;
-inline constexpr double kToDoRetryMaxSeconds = 900.0;
+inline constexpr double kOutboxRetryFirstSeconds = 30.0;
+inline constexpr double kOutboxRetryMaxSeconds = 900.0;
 // Items tried per worker pass, so that the pass returns to the reminder engine soon.
 inline constexpr int kOutboxItemsPerPass = 4;
 // Ended items whose message the windows keep showing.
@@ -79,6 +82,15 @@ struct TOutboxOutcome
     std::string MessageKey; // strings-table key of the message (Refused, Retry); may be empty
     std::string Detail;     // the service's own message, or what failed
     double RetryAfterSeconds = 0;
+
+    static TOutboxOutcome Finished() { return {Done, {}, {}, 0}; }
+    static TOutboxOutcome NotSent() { return {Held, {}, {}, 0}; }
+    static TOutboxOutcome Again(std::string key, std::string detail = {})
+    {
+        return {Retry, std::move(key), std::move(detail), 0};
+    }
+    static TOutboxOutcome Refusal(std::string key) { return {Refused, std::move(key), {}, 0}; }
+    static TOutboxOutcome LookAgainIn(double seconds) { return {Wait, {}, {}, seconds}; }
 };
 
 // The one way a kind reaches the service: through the worker's OneNoteRequest (budgeted, with the
@@ -111,6 +123,15 @@ private:
 // notebook, missing permission, refused content), with the service's message as the detail.
 TOutboxOutcome AnswerOutcome(const HttpResponse& response);
 
+// A file an earlier version kept a kind's writes in: taken over once, when the outbox has no file
+// of its own yet.
+struct TOutboxTakeover
+{
+    std::string FileName; // beside the outbox's file
+    // The items the file's JSON holds; the account tie is the outbox's.
+    std::function<std::vector<TOutboxItem>(const Json&)> Items;
+};
+
 class TOutboxKind
 {
 public:
@@ -118,6 +139,8 @@ public:
     virtual std::string Name() const = 0;
     // One attempt; the item's fields are the kind's to read (and to update: they are saved).
     virtual TOutboxOutcome Send(TOutboxLink& link, TOutboxItem& item) = 0;
+    // The earlier file of this kind's items, if it had one.
+    virtual std::optional<TOutboxTakeover> Takeover() const { return std::nullopt; }
 };
 
 // An ended item's message, shown in the alert window's status line and in the status window.
@@ -140,9 +163,9 @@ public:
     ~TOutbox();
 
     void AddKind(std::unique_ptr<TOutboxKind> kind);
-    // Reads the stored items. When the file is missing, the to-dos of "ToDoQueue.json" beside it
-    // (the earlier queue file) are taken over, saved here, and that file is removed. Items stored
-    // without an account belong to the account signed in now. A file that is damaged or past its
+    // Reads the stored items (the kinds are added first). When the file is missing, each kind's
+    // earlier file beside it (TOutboxKind::Takeover) is taken over, saved here, and removed. Items
+    // stored without an account belong to the account signed in now. A file that is damaged or past its
     // bound is moved aside (renamed with a ".damaged" suffix) rather than overwritten by the next
     // change, and the outbox starts empty.
     void Load();
@@ -173,6 +196,7 @@ public:
     void SendPending(MThreadOneNoteRESTDB& worker);
 
 private:
+    void TakeOverEarlierFiles(const std::filesystem::path& folder);
     // Items of an account other than `userId` end; items without one take it. Under m_Mutex.
     void TieToAccountLocked(const std::string& userId);
     void Finish(const TOutboxItem& tried, const TOutboxOutcome& outcome);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "mirror/page_create.h"
+#include "outbox/page_create.h"
 
 #include "account/http.h"
 #include "mirror/mirror_json.h"
@@ -91,21 +91,21 @@ TOutboxOutcome TPageCreateKind::Send(TOutboxLink& link, TOutboxItem& item)
     const std::string sectionId = JsonText(item.Fields, "sectionId");
     const std::string title = JsonText(item.Fields, "title");
     if (!IsSafeGraphIdSegment(sectionId) || title.empty())
-        return {TOutboxOutcome::Refused, "strPageCreateSectionGone", {}, 0};
+        return TOutboxOutcome::Refusal("strPageCreateSectionGone");
 
     if (item.Unconfirmed) {
         // The last POST may have created the page although its answer never came.
         const std::optional<HttpResponse> found = link.Send("GET", TitleLookupAddress(sectionId, title));
         if (!found)
-            return {};
+            return TOutboxOutcome::NotSent();
         if (TOutboxOutcome read = AnswerOutcome(*found); read.Result != TOutboxOutcome::Done)
             return ForCreate(read);
         if (!IsGraphListResponse(found->Body))
-            return {TOutboxOutcome::Retry, "strOutboxUnreachable", {}, 0};
+            return TOutboxOutcome::Again("strOutboxUnreachable");
         if (PageListHoldsTitle(found->Body, title)) {
             std::lock_guard lock(m_Mutex);
             m_Created.push_back(title);
-            return {TOutboxOutcome::Done, {}, {}, 0};
+            return TOutboxOutcome::Finished();
         }
         // Not listed yet. A list can lag behind a create: look again before a second POST, until
         // the lag has passed since the last one (a clock set back starts the wait afresh).
@@ -120,8 +120,8 @@ TOutboxOutcome TPageCreateKind::Send(TOutboxLink& link, TOutboxItem& item)
             }
         }
         if (since < kPageListLagSeconds)
-            return {
-                TOutboxOutcome::Wait, {}, {}, std::min(kPageLookupPauseSeconds, kPageListLagSeconds - since)};
+            return TOutboxOutcome::LookAgainIn(
+                std::min(kPageLookupPauseSeconds, kPageListLagSeconds - since));
         // Looked long enough: no attempt reached the service. The flag is the link's to keep; the
         // POST below sets it again before it goes out.
     }
@@ -130,7 +130,7 @@ TOutboxOutcome TPageCreateKind::Send(TOutboxLink& link, TOutboxItem& item)
     const std::optional<HttpResponse> answer =
         link.Send("POST", "/onenote/sections/" + sectionId + "/pages", "text/html", NewPageXhtml(title));
     if (!answer)
-        return {};
+        return TOutboxOutcome::NotSent();
     TOutboxOutcome outcome = ForCreate(AnswerOutcome(*answer));
     if (outcome.Result == TOutboxOutcome::Done) {
         std::lock_guard lock(m_Mutex);

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "mirror/outbox.h"
+#include "outbox/outbox.h"
 
 #include "account/graph_tokens.h"
 #include "mirror/request_budget.h"
 #include "mirror/thread_one_note_restdb.h"
-#include "mirror/todo_queue.h"
 #include "util/files.h"
 #include "util/log.h"
 #include "util/shared_value.h"
@@ -30,8 +29,8 @@ std::string ServiceMessage(const HttpResponse& response)
 double RetrySeconds(int attempts, double retryAfter)
 {
     const double backoff =
-        std::min(kToDoRetryFirstSeconds * std::pow(2.0, std::max(0, attempts - 1)), kToDoRetryMaxSeconds);
-    return std::min(std::max(backoff, retryAfter), kToDoRetryMaxSeconds);
+        std::min(kOutboxRetryFirstSeconds * std::pow(2.0, std::max(0, attempts - 1)), kOutboxRetryMaxSeconds);
+    return std::min(std::max(backoff, retryAfter), kOutboxRetryMaxSeconds);
 }
 
 // Retry times are wall-clock times, kept on disk. One further ahead than the longest wait was set
@@ -39,7 +38,7 @@ double RetrySeconds(int attempts, double retryAfter)
 bool RetryDue(const std::optional<Date>& nextTry, Date now)
 {
     return !nextTry || !(now < *nextTry) ||
-           DateAddSeconds(now, static_cast<int>(kToDoRetryMaxSeconds)) < *nextTry;
+           DateAddSeconds(now, static_cast<int>(kOutboxRetryMaxSeconds)) < *nextTry;
 }
 
 Json ItemToJson(const TOutboxItem& item)
@@ -90,25 +89,6 @@ TOutboxMessage MessageFromJson(const Json& entry)
     if (const auto when = entry.find("when"); when != entry.end() && when->is_number())
         message.When = Date{when->get<double>()};
     return message;
-}
-
-// The earlier queue file's to-dos ({"toDos":[{"pageId","elementId","text",…}]}), as items.
-std::vector<TOutboxItem> LegacyToDos(const Json& stored)
-{
-    std::vector<TOutboxItem> items;
-    const Json* toDos = JsonArray(stored, "toDos");
-    if (!toDos)
-        return items;
-    for (const Json& entry : *toDos) {
-        const std::string pageId = JsonText(entry, "pageId");
-        const std::string elementId = JsonText(entry, "elementId");
-        if (pageId.empty() || elementId.empty())
-            continue;
-        TOutboxItem item = ToDoDoneItem(pageId, elementId, JsonText(entry, "text"));
-        item.LastError = JsonText(entry, "lastError");
-        items.push_back(std::move(item));
-    }
-    return items;
 }
 
 } // namespace
@@ -218,39 +198,58 @@ void MoveAside(const std::string& path)
 
 void TOutbox::Load()
 {
-    const std::string legacyPath =
-        (std::filesystem::path(m_FilePath).parent_path() / "ToDoQueue.json").string();
+    const std::filesystem::path folder = std::filesystem::path(m_FilePath).parent_path();
     std::error_code error;
-    const bool own =
-        std::filesystem::symlink_status(m_FilePath, error).type() != std::filesystem::file_type::not_found;
-    if (!own && !FileExists(legacyPath))
+    if (std::filesystem::symlink_status(m_FilePath, error).type() == std::filesystem::file_type::not_found) {
+        TakeOverEarlierFiles(folder);
         return;
-    const std::optional<std::string> text = ReadTextFile(own ? m_FilePath : legacyPath, kMaxOutboxFileBytes);
+    }
+    const std::optional<std::string> text = ReadTextFile(m_FilePath, kMaxOutboxFileBytes);
     const Json stored = text ? JsonTextToObject(std::string_view(*text)) : Json();
-    const Json* storedItems = JsonArray(stored, own ? "items" : "toDos");
+    const Json* storedItems = JsonArray(stored, "items");
     if (!storedItems) {
         // Overwriting it with the next change would lose every change waiting in it for good.
-        if (own)
-            MoveAside(m_FilePath);
+        MoveAside(m_FilePath);
         return;
     }
     std::lock_guard lock(m_Mutex);
-    if (own) {
-        for (const Json& entry : *storedItems) {
-            if (std::optional<TOutboxItem> item = ItemFromJson(entry))
-                m_Items.push_back(std::move(*item));
-        }
-        if (const Json* messages = JsonArray(stored, "messages")) {
-            for (const Json& entry : *messages)
-                m_Messages.push_back(MessageFromJson(entry));
-        }
-    } else {
-        m_Items = LegacyToDos(stored);
+    for (const Json& entry : *storedItems) {
+        if (std::optional<TOutboxItem> item = ItemFromJson(entry))
+            m_Items.push_back(std::move(*item));
+    }
+    if (const Json* messages = JsonArray(stored, "messages")) {
+        for (const Json& entry : *messages)
+            m_Messages.push_back(MessageFromJson(entry));
     }
     TieToAccountLocked(m_UserId.Get());
-    // The earlier file goes only once its to-dos are safe in ours.
-    if (!own && SaveLocked())
-        std::filesystem::remove(legacyPath, error);
+}
+
+void TOutbox::TakeOverEarlierFiles(const std::filesystem::path& folder)
+{
+    std::vector<std::string> takenOver;
+    std::lock_guard lock(m_Mutex);
+    for (const auto& [name, kind] : m_Kinds) {
+        const std::optional<TOutboxTakeover> takeover = kind->Takeover();
+        if (!takeover || !takeover->Items)
+            continue;
+        const std::string path = (folder / takeover->FileName).string();
+        const std::optional<std::string> text = ReadTextFile(path, kMaxOutboxFileBytes);
+        if (!text)
+            continue;
+        for (TOutboxItem& item : takeover->Items(JsonTextToObject(std::string_view(*text))))
+            m_Items.push_back(std::move(item));
+        takenOver.push_back(path);
+    }
+    if (takenOver.empty())
+        return;
+    TieToAccountLocked(m_UserId.Get());
+    // An earlier file goes only once its items are safe in ours.
+    if (!SaveLocked())
+        return;
+    for (const std::string& path : takenOver) {
+        std::error_code error;
+        std::filesystem::remove(path, error);
+    }
 }
 
 TOutbox::TAddResult TOutbox::Add(TOutboxItem item)
@@ -415,10 +414,10 @@ void TOutbox::SendPending(MThreadOneNoteRESTDB& worker)
             outcome = m_Kinds.at(item.Kind)->Send(link, item);
         } catch (const std::exception& error) {
             LogWarning(std::string("an outbox item failed: ") + error.what());
-            outcome = {TOutboxOutcome::Retry, "strToDoProblem", error.what(), 0};
+            outcome = TOutboxOutcome::Again("strToDoProblem", error.what());
         }
         if (link.NotRecorded())
-            outcome = {TOutboxOutcome::Retry, "strOutboxNotSaved", {}, 0};
+            outcome = TOutboxOutcome::Again("strOutboxNotSaved");
         Finish(item, outcome);
         if (outcome.Result == TOutboxOutcome::Held)
             return; // nothing more goes out on this pass
@@ -439,7 +438,7 @@ void TOutbox::Finish(const TOutboxItem& tried, const TOutboxOutcome& outcome)
         break;
     case TOutboxOutcome::Wait:
         item.NextTry = DateAddSeconds(
-            DateNow(), static_cast<int>(std::clamp(outcome.RetryAfterSeconds, 1.0, kToDoRetryMaxSeconds)));
+            DateNow(), static_cast<int>(std::clamp(outcome.RetryAfterSeconds, 1.0, kOutboxRetryMaxSeconds)));
         break;
     case TOutboxOutcome::Done:
         EndLocked(at, outcome.MessageKey, outcome.Detail);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "mirror/todo_queue.h"
+#include "outbox/todo_done.h"
 
+#include "core/paths.h"
 #include "mirror/mirror_json.h"
 #include "reminders/reminder.h"
 #include "reminders/tag_reader.h"
@@ -208,7 +209,7 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
     pugi::xml_document document;
     if (!document.load_buffer(content.data(), content.size(), pugi::parse_default | pugi::parse_ws_pcdata,
                               pugi::encoding_utf8))
-        return {};
+        return {TCompletedElement::NotFound, {}};
     pugi::xml_node element;
     for (const pugi::xpath_node& hit : document.select_nodes("//*[@id]")) {
         if (elementId != hit.node().attribute("id").value())
@@ -220,7 +221,7 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
     }
     const std::string name = element.name();
     if (!element || (name != "p" && name != "li"))
-        return {};
+        return {TCompletedElement::NotFound, {}};
     const pugi::xml_node span =
         element.attribute("data-tag") || name != "li" ? pugi::xml_node() : ItemTagSpan(element);
     const pugi::xml_node tagged = span ? span : element;
@@ -353,7 +354,7 @@ TToDoTarget FindToDoTarget(std::string_view content, const std::string& elementI
 {
     const std::optional<std::vector<TTaggedElement>> elements = ReadTaggedElements(content);
     if (!elements)
-        return {};
+        return {TToDoTarget::Missing, {}};
     const auto isTicked = [](const TTaggedElement& element) {
         const std::vector<std::string> tags = DataTagList(element.DataTag);
         return std::find(tags.begin(), tags.end(), "to-do:completed") != tags.end();
@@ -392,28 +393,28 @@ TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
     const std::string elementId = JsonText(item.Fields, "elementId");
     const std::string text = JsonText(item.Fields, "text");
     if (!IsSafeGraphIdSegment(pageId) || elementId.empty())
-        return {TOutboxOutcome::Refused, "strOutboxNotFound", {}, 0};
+        return TOutboxOutcome::Refusal("strOutboxNotFound");
 
     // Read first: the page as it is now decides what is sent, and whether anything is.
     const std::optional<HttpResponse> page =
         link.Send("GET", "/onenote/pages/" + pageId + "/content?includeIDs=true");
     if (!page)
-        return {};
+        return TOutboxOutcome::NotSent();
     if (TOutboxOutcome read = AnswerOutcome(*page); read.Result != TOutboxOutcome::Done)
         return read;
     if (!IsPageContentResponse(page->Body))
-        return {TOutboxOutcome::Retry, "strOutboxUnreachable", {}, 0};
+        return TOutboxOutcome::Again("strOutboxUnreachable");
 
     const TToDoTarget target = FindToDoTarget(page->Body, elementId, text);
     switch (target.Result) {
     case TToDoTarget::Ticked:
-        return {TOutboxOutcome::Done, {}, {}, 0};
+        return TOutboxOutcome::Finished();
     case TToDoTarget::Missing:
-        return {TOutboxOutcome::Refused, "strOutboxNotFound", {}, 0};
+        return TOutboxOutcome::Refusal("strOutboxNotFound");
     case TToDoTarget::Ambiguous:
-        return {TOutboxOutcome::Refused, "strOutboxAmbiguous", {}, 0};
+        return TOutboxOutcome::Refusal("strOutboxAmbiguous");
     case TToDoTarget::SameId:
-        return {TOutboxOutcome::Refused, "strOutboxSameId", {}, 0};
+        return TOutboxOutcome::Refusal("strOutboxSameId");
     case TToDoTarget::Found:
         break;
     }
@@ -422,22 +423,43 @@ TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
     case TCompletedElement::Ok:
         break;
     case TCompletedElement::NotOpen:
-        return {TOutboxOutcome::Done, {}, {}, 0};
+        return TOutboxOutcome::Finished();
     case TCompletedElement::NotFound:
-        return {TOutboxOutcome::Refused, "strOutboxNotFound", {}, 0};
+        return TOutboxOutcome::Refusal("strOutboxNotFound");
     case TCompletedElement::Embedded:
-        return {TOutboxOutcome::Refused, "strOutboxEmbedded", {}, 0};
+        return TOutboxOutcome::Refusal("strOutboxEmbedded");
     case TCompletedElement::Unsafe:
-        return {TOutboxOutcome::Refused, "strOutboxUnsafe", {}, 0};
+        return TOutboxOutcome::Refusal("strOutboxUnsafe");
     case TCompletedElement::SameId:
-        return {TOutboxOutcome::Refused, "strOutboxSameId", {}, 0};
+        return TOutboxOutcome::Refusal("strOutboxSameId");
     }
     const std::optional<HttpResponse> answer =
         link.Send("PATCH", "/onenote/pages/" + pageId + "/content", "application/json",
                   ToDoPatchBody(target.ElementId, element.Html));
     if (!answer)
-        return {};
+        return TOutboxOutcome::NotSent();
     return AnswerOutcome(*answer);
+}
+
+std::optional<TOutboxTakeover> TToDoDoneKind::Takeover() const
+{
+    return TOutboxTakeover{kEarlierToDoQueueFileName, [](const Json& stored) {
+                               std::vector<TOutboxItem> items;
+                               const Json* toDos = JsonArray(stored, "toDos");
+                               if (!toDos)
+                                   return items;
+                               for (const Json& entry : *toDos) {
+                                   const std::string pageId = JsonText(entry, "pageId");
+                                   const std::string elementId = JsonText(entry, "elementId");
+                                   if (pageId.empty() || elementId.empty())
+                                       continue;
+                                   TOutboxItem item =
+                                       ToDoDoneItem(pageId, elementId, JsonText(entry, "text"));
+                                   item.LastError = JsonText(entry, "lastError");
+                                   items.push_back(std::move(item));
+                               }
+                               return items;
+                           }};
 }
 
 } // namespace rz
