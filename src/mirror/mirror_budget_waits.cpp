@@ -119,6 +119,7 @@ std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteRequest(const TOneNoteR
             return std::nullopt;
         }
         ReportToBudget(response);
+        SaveBudget(false);
         if (response.Failure != HttpFailure::Unauthorized || attempt > 0 || m_Stop) {
             return response;
         }

@@ -148,11 +148,7 @@ void MThreadOneNoteRESTDB::SaveProgress()
             m_SearchSavedGeneration = generation;
         }
     }
-    if (const std::uint64_t generation = m_Budget.Generation(); generation != m_BudgetSaved) {
-        if (StoreWrite(BudgetPath(), m_Budget.SavedText())) {
-            m_BudgetSaved = generation;
-        }
-    }
+    SaveBudget(true);
     const std::uint64_t generation = m_ProgressGeneration;
     if (generation == m_ProgressSavedGeneration) {
         return;
@@ -181,6 +177,25 @@ void MThreadOneNoteRESTDB::SaveProgress()
     const std::string text = JsonObjectToText(saved);
     if (!text.empty() && StoreWrite(ProgressPath(), text)) {
         m_ProgressSavedGeneration = generation;
+    }
+}
+
+void MThreadOneNoteRESTDB::SaveBudget(bool whenChanged)
+{
+    if (m_RESTDBPath.Empty()) {
+        return;
+    }
+    const std::uint64_t generation = m_Budget.Generation();
+    const double now = MonotonicSecondsNow();
+    // Between passes the file follows the sends in steps, so that a process killed while paging a
+    // long list forgets few of them, and writing stays far rarer than sending.
+    const bool due = whenChanged
+                         ? generation != m_BudgetSaved
+                         : generation >= m_BudgetSaved + kBudgetSaveEverySends ||
+                               (generation != m_BudgetSaved && now >= m_BudgetSavedAt + kBudgetSaveSeconds);
+    if (due && StoreWrite(BudgetPath(), m_Budget.SavedText())) {
+        m_BudgetSaved = generation;
+        m_BudgetSavedAt = now;
     }
 }
 
@@ -351,6 +366,20 @@ bool MThreadOneNoteRESTDB::StretchOver() const
     // Outside a pass (a test calling one step) there is no stretch to end.
     return m_StretchEnd > 0 &&
            (m_StretchRequests >= kRequestsPerStretch || MonotonicSecondsNow() >= m_StretchEnd);
+}
+
+void MThreadOneNoteRESTDB::NoteListAnswered()
+{
+    // The account has room for the list again (sections went): the back-off and the status line
+    // about too many sections end with the first list answered, whoever asked.
+    if (m_FilterPagesResult == kFilterPagesTooManySections) {
+        m_FilterPagesResult = 0;
+    }
+    if (m_ListRefusedUntil != 0 || m_ListRefusedWait != kListRefusedFirstSeconds) {
+        m_ListRefusedUntil = 0;
+        m_ListRefusedWait = kListRefusedFirstSeconds;
+        ++m_ProgressGeneration;
+    }
 }
 
 void MThreadOneNoteRESTDB::NoteListRefused()

@@ -56,6 +56,11 @@ inline constexpr double kSectionBackOffMaxSeconds = 86400.0;
 inline constexpr double kListRefusedFirstSeconds = 3600.0;
 inline constexpr double kListRefusedMaxSeconds = 86400.0;
 
+// Between passes the budget's file is written after this many sends (or refusals), or this many
+// seconds after a change: a process killed while paging forgets at most so many sends.
+inline constexpr std::uint64_t kBudgetSaveEverySends = 10;
+inline constexpr double kBudgetSaveSeconds = 30.0;
+
 // m_FilterPagesResult when the service refused the account-wide page list for the account's many
 // sections (code 20266).
 inline constexpr std::int64_t kFilterPagesTooManySections = -3;
@@ -320,6 +325,10 @@ private:
     std::uint64_t m_SearchSavedGeneration = 0; // worker thread only
     std::string m_ProgressUser;                // worker thread only
     std::uint64_t m_BudgetSaved = 0;           // worker thread only
+    double m_BudgetSavedAt = 0;                // worker thread only
+    // The stored hierarchy's sections and their last change, while the walk compares (worker
+    // thread only): a section moved unchanged keeps its list.
+    std::map<std::string, std::string> m_MovedSectionTimes;
     // The current stretch of mirror requests (worker thread only).
     int m_StretchRequests = 0;
     double m_StretchEnd = 0;
@@ -352,6 +361,8 @@ private:
     void SetSearchPages(const std::string& text);
     // The account-wide list was refused for the account's many sections: back off.
     void NoteListRefused();
+    // The account-wide list (or the title search) was answered: the refusal's back-off ends.
+    void NoteListAnswered();
     void ForgetErrorSection(const std::string& sectionId);
     // Ends the search's stand-in once a hierarchy was stored after it and nothing is put off.
     void UpdateSearchCovering();
@@ -365,6 +376,9 @@ private:
                                            const std::function<bool()>& beforeSend = {});
     // Tells the budget how the service took a request that had a slot.
     void ReportToBudget(const HttpResponse& response);
+    // Writes the budget's file: `whenChanged` at once on any change (the end of a pass), else only
+    // every kBudgetSaveEverySends changes or kBudgetSaveSeconds.
+    void SaveBudget(bool whenChanged);
     // Store guards: the path lies inside the account folder (and is not the folder itself for a
     // delete); a refusal or failure counts in m_StoreErrorCount.
     bool StoreCreateFolder(const std::filesystem::path& path);
