@@ -156,14 +156,15 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         RemoveDeletedNotebooksSections(oldObject, newIds, root);
         RemoveErrorSections(newIds);
         KeepSearchPagesOf(newIds);
+        // Sections that failed are now retried from the list alone (the stored hierarchy will hold
+        // their new state), so the list is written first: a process killed between the files
+        // leaves work to redo, never a change taken for done.
+        if (ErrorSections() != errorsBefore) {
+            SaveErrorSections();
+        }
         StoreWrite(hierarchyFile, newText);
         if (!m_HierarchyStoredSinceSearch.exchange(true)) {
             ++m_ProgressGeneration;
-        }
-        // Sections that failed are now retried from the list alone (the stored hierarchy already
-        // holds their new state), so the list must outlive a restart.
-        if (ErrorSections() != errorsBefore) {
-            SaveErrorSections();
         }
         return true;
     } catch (...) {
