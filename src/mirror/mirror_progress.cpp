@@ -349,7 +349,7 @@ bool MThreadOneNoteRESTDB::FetchSection(const TErrorSection& entry)
                                            kSectionBackOffMaxSeconds);
         backOff.retryAt = MonotonicSecondsNow() + wait;
         m_DeferredSections.erase(id);
-        m_ErrorSectionList.try_emplace(id, entry);
+        m_ErrorSectionList.insert_or_assign(id, entry);
         ++m_ProgressGeneration;
     }
     return false;

@@ -167,8 +167,9 @@ bool MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId, cons
 void MThreadOneNoteRESTDB::AddErrorSection(const std::string& sectionId, const std::string& displayName,
                                            const std::string& folder)
 {
+    // A section renamed or moved while it waits is fetched into its present folder.
     std::lock_guard lock(m_FieldMutex);
-    m_ErrorSectionList.try_emplace(sectionId, TErrorSection{sectionId, displayName, folder});
+    m_ErrorSectionList.insert_or_assign(sectionId, TErrorSection{sectionId, displayName, folder});
 }
 
 void MThreadOneNoteRESTDB::RemoveErrorSections(const THierarchyIds& newIds)
