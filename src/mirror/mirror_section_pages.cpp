@@ -142,16 +142,9 @@ bool MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId, cons
                     return false;
                 }
             }
-        } else if (GraphErrorCode(text) == "20185") {
-            // The service will not list this section now; it counts as fetched. A page list stored
-            // earlier stays, so its reminders do not go with a refusal; a section never listed
-            // gets no pages.
-            const std::optional<std::string> stored = ReadTextFile((folder / "pages.json").string());
-            if (stored && IsGraphListResponse(*stored)) {
-                return true;
-            }
-            text = "{}";
         } else {
+            // Any refusal (an error code or none) says nothing of the section's pages: it fails
+            // and backs off, keeping the page list stored earlier and the search's pages of it.
             return FailSection(folder);
         }
         if (!StoreHasFolder(folder)) {

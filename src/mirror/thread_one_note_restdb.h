@@ -156,8 +156,8 @@ public:
     // Section page lists and failed sections, in creation order (an edit during paging moves no
     // page). A section with 100 pages or more is asked for the following hundreds with "$skip"
     // until an answer holds fewer or adds no new page, and stored as one list; a shorter section is
-    // stored exactly as answered; code 20185 stores "{}". A section that fails, or that the budget
-    // puts off, goes on the error list, which is saved whenever it changes.
+    // stored exactly as answered. A section that fails (a refusal of any code included), or that
+    // the budget puts off, goes on the error list, which is saved whenever it changes.
     bool GetSectionAllPages(const std::string& sectionId, const std::string& displayName,
                             const std::filesystem::path& folder);
     void AddErrorSection(const std::string& sectionId, const std::string& displayName,

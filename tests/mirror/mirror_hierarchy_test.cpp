@@ -123,8 +123,8 @@ TEST_P(MirrorHierarchyTest, LongAndShortListsAreStoredWholeAndARefusedSectionIsN
     sections[0]["errorCode"] = "20185";
     Start(Json::array({Container("Work", "nb-work", sections)}));
     W().RunCycle();
-    // Three requests for 250 pages, one for each other section.
-    EXPECT_EQ(M().Count("pages"), 6);
+    // Three requests for 250 pages, one for each other section, and the refused one's retry.
+    EXPECT_EQ(M().Count("pages"), 7);
     const Json many = JsonTextToObject(M().StoreText("Work/Many/pages.json"));
     EXPECT_TRUE(many.contains("@odata.context"));
     EXPECT_FALSE(many.contains("@odata.nextLink"));
@@ -135,9 +135,10 @@ TEST_P(MirrorHierarchyTest, LongAndShortListsAreStoredWholeAndARefusedSectionIsN
     }
     EXPECT_EQ(ids.size(), 250U);
     EXPECT_EQ(M().StoreText("Work/Some/pages.json"), M().PagesAnswer("sec-some"));
-    EXPECT_EQ(M().StoreText("Work/Damaged/pages.json"), "{}");
-    EXPECT_EQ(W().m_GetSectionErrorCount, 0);
-    EXPECT_TRUE(W().ErrorSections().empty());
+    // A refusal says nothing of the section's pages: it fails, and no empty list stands in.
+    EXPECT_FALSE(FileExists(M().Store("Work/Damaged/pages.json").string()));
+    EXPECT_EQ(W().m_GetSectionErrorCount, 2);
+    EXPECT_EQ(W().ErrorSections().size(), 1U);
     EXPECT_EQ(W().m_NotebooksChanged, 5);
     const std::string stored = M().StoreText("Work/Inbox/pages.json").value_or("");
     ASSERT_NE(stored.find("Page 2"), std::string::npos);
@@ -149,8 +150,7 @@ TEST_P(MirrorHierarchyTest, LongAndShortListsAreStoredWholeAndARefusedSectionIsN
     W().Refresh();
     W().RunCycle();
     EXPECT_EQ(M().StoreText("Work/Inbox/pages.json"), stored);
-    EXPECT_EQ(W().m_GetSectionErrorCount, 0);
-    EXPECT_TRUE(W().ErrorSections().empty());
+    EXPECT_TRUE(W().ErrorSections().contains("sec-inbox"));
 }
 
 // A section whose list fails holds nothing else back: later notebooks are compared and the
@@ -299,8 +299,8 @@ TEST(MirrorIndentedAnswersTest, TokensIdsAndHierarchyReadLikeCompactOnes)
     EXPECT_FALSE(state.RefreshToken.Empty());
     EXPECT_EQ(worker.m_NotebooksChanged, 5);
     EXPECT_EQ(mirror.StoreText("Work/Inbox/pages.json"), mirror.PagesAnswer("sec-inbox"));
-    EXPECT_EQ(mirror.StoreText("Work/Damaged/pages.json"), "{}");
-    EXPECT_TRUE(worker.ErrorSections().empty());
+    EXPECT_FALSE(FileExists(mirror.Store("Work/Damaged/pages.json").string()));
+    EXPECT_EQ(worker.ErrorSections().size(), 1U);
 
     const std::string access = state.AccessToken.Get();
     ASSERT_TRUE(mirror.Emulator().ExpireTokens());
