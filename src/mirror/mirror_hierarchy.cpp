@@ -287,7 +287,13 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSections(const Json* oldArray, 
         if (old == nullptr) {
             ++m_NewSectionCount;
         } else if (modified == JsonText(*old, "lastModifiedDateTime") && mirrored) {
-            NoteListed(id);
+            // The stored change time of a section still waiting on the error list is newer than its
+            // page list: it stays on the list (under its present name and folder), and unlisted.
+            if (OnErrorList(id)) {
+                AddErrorSection(id, name, sectionFolder.string());
+            } else {
+                NoteListed(id);
+            }
             continue;
         } else {
             ++m_ChangedSectionCount;

@@ -258,7 +258,7 @@ void MThreadOneNoteRESTDB::UpdateSearchCovering()
         }
         // A page whose section was never listed (it fails) stays: its section is unknown, not empty.
         for (const std::string& section : m_SearchSections) {
-            if (!section.empty() && !m_ListedSinceSearch.contains(section)) {
+            if (!section.empty() && !ListedLocked(section)) {
                 return;
             }
         }
@@ -281,8 +281,7 @@ std::string MThreadOneNoteRESTDB::WithSearchPages(const std::string& storeResult
     {
         // A page list stored since the search says what its section holds.
         std::lock_guard lock(m_FieldMutex);
-        KeepPages(*extra,
-                  [&](const Json& page) { return !m_ListedSinceSearch.contains(ParentSectionId(page)); });
+        KeepPages(*extra, [&](const Json& page) { return !ListedLocked(ParentSectionId(page)); });
     }
     Json merged = JsonTextToObject(std::string_view(storeResult));
     if (JsonArray(merged, "value") == nullptr) {
@@ -295,6 +294,22 @@ std::string MThreadOneNoteRESTDB::WithSearchPages(const std::string& storeResult
     AddNewPages(*extra, merged["value"], seen);
     const std::string text = JsonObjectToText(merged);
     return text.empty() ? storeResult : text;
+}
+
+bool MThreadOneNoteRESTDB::ListedLocked(const std::string& sectionId) const
+{
+    // A section waiting to be fetched again (failing, put off or backing off) may hold a page list
+    // older than the search: the search's pages of it stay.
+    return m_ListedSinceSearch.contains(sectionId) && !m_ErrorSectionList.contains(sectionId) &&
+           !m_DeferredSections.contains(sectionId) && !m_SectionBackOff.contains(sectionId);
+}
+
+bool MThreadOneNoteRESTDB::OnErrorList(const std::string& sectionId) const
+{
+    // A put-off section is on the error list as well; the progress alone may be older than the
+    // list after a kill.
+    std::lock_guard lock(m_FieldMutex);
+    return m_ErrorSectionList.contains(sectionId) || m_SectionBackOff.contains(sectionId);
 }
 
 bool MThreadOneNoteRESTDB::InBackOff(const std::string& sectionId) const

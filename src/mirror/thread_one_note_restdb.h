@@ -352,6 +352,10 @@ private:
     // Fetches one section and books the outcome: listed, put off, or failed (back-off).
     bool FetchSection(const TErrorSection& entry);
     bool InBackOff(const std::string& sectionId) const;
+    // The section waits on the error list: failing, put off or backing off.
+    bool OnErrorList(const std::string& sectionId) const;
+    // Listed since the search and not waiting on the error list (m_FieldMutex held).
+    bool ListedLocked(const std::string& sectionId) const;
     void NoteListed(const std::string& sectionId);
     void StartStretch();
     bool StretchOver() const;
