@@ -145,6 +145,14 @@ public:
                                         const std::filesystem::path& folder);
     // The first item of the array whose "id" is the same text; null when none or no array.
     static const Json* GetSObjById(const std::string& id, const Json* array);
+    // A renamed or moved section's page list is written into its new folder before the walk, so
+    // that it counts as mirrored; once the new hierarchy is stored, the old folders that no item
+    // of it names go (section folders, then the emptied folders of moved containers). Pairs are
+    // old folder, new folder.
+    void CarryMovedSections(const std::vector<std::array<std::filesystem::path, 2>>& moved);
+    void RemoveMovedFolders(const std::vector<std::array<std::filesystem::path, 2>>& movedSections,
+                            const std::vector<std::array<std::filesystem::path, 2>>& movedContainers,
+                            const std::set<std::filesystem::path>& inUse);
     // Removal goes by whole ids: an item is present only when the new hierarchy holds its very id.
     void RemoveDeletedNotebooksSections(const Json& oldObject, const THierarchyIds& newIds,
                                         const std::filesystem::path& folder);

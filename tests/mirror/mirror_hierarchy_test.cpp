@@ -75,8 +75,8 @@ TEST_P(MirrorHierarchyTest, FirstCycleMirrorsAllARestartSkipsUnchangedSectionsAn
     EXPECT_EQ(M().Count("notebooks"), 3);
 }
 
-// Removal goes by id: a moved section keeps its old folder, a deleted section or group loses its
-// folder, a deleted notebook keeps its own but loses what it held.
+// Removal goes by id: a moved section takes its list to its new folder and its old folder goes, a
+// deleted section or group loses its folder, a deleted notebook keeps its own but loses what it held.
 TEST_P(MirrorHierarchyTest, MovedSectionIsFetchedAsNewAndDeletedItemsLoseTheirFolders)
 {
     Start(TwoNotebooks());
@@ -90,12 +90,11 @@ TEST_P(MirrorHierarchyTest, MovedSectionIsFetchedAsNewAndDeletedItemsLoseTheirFo
     EXPECT_EQ(W().m_NotebooksSectionsChanged, 4);
     EXPECT_EQ(W().m_NewSectionCount, 1);
     EXPECT_EQ(M().Count("pages"), 1);
-    const char* kept[] = {"Work/Projects/Plans/pages.json", "Work/Plans/pages.json",
-                          "Work/Projects/Alpha/pages.json"};
+    const char* kept[] = {"Work/Projects/Plans/pages.json", "Work/Projects/Alpha/pages.json"};
     for (const char* path : kept) {
         EXPECT_TRUE(fs::exists(M().Store(path))) << path;
     }
-    for (const char* path : {"Work/Inbox", "Yard/Garden", "Yard/Sheds"}) {
+    for (const char* path : {"Work/Inbox", "Work/Plans", "Yard/Garden", "Yard/Sheds"}) {
         EXPECT_FALSE(fs::exists(M().Store(path))) << path;
     }
     EXPECT_TRUE(fs::is_directory(M().Store("Yard")));
