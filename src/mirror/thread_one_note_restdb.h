@@ -164,8 +164,9 @@ public:
     // Section page lists and failed sections, in creation order (an edit during paging moves no
     // page). A section with 100 pages or more is asked for the following hundreds with "$skip"
     // until an answer holds fewer or adds no new page, and stored as one list; a shorter section is
-    // stored exactly as answered. A section that fails (a refusal of any code included), or that
-    // the budget puts off, goes on the error list, which is saved whenever it changes.
+    // stored exactly as answered. Paging stops with the stretch and goes on from there later. A section that
+    // fails (a refusal of any code included), or that the budget puts off, goes on the error list, which is
+    // saved whenever it changes.
     bool GetSectionAllPages(const std::string& sectionId, const std::string& displayName,
                             const std::filesystem::path& folder);
     void AddErrorSection(const std::string& sectionId, const std::string& displayName,
@@ -342,8 +343,6 @@ private:
     double m_StretchEnd = 0;
     // Set when the last page-list fetch failed (as opposed to being put off).
     bool m_SectionFailed = false;
-    // Paging through one section: its requests do not end at the stretch's end.
-    bool m_WithinSection = false;
     // The last OneNote request refreshed the tokens already (its 401 came again with the new token).
     bool m_RefreshedInGet = false;
 
@@ -404,9 +403,17 @@ private:
         Invalid,   // an answer that is no page list
         NotSent,   // the worker stops
     };
-    // Asks for the pages after the first hundred until an answer holds fewer; `answer` comes in as
-    // the first answer and leaves as one list of every page, each id once.
-    TSendOutcome MorePages(const std::string& address, std::string& answer);
+    // Asks for the pages from `firstSkip` on until an answer holds fewer; `answer` comes in as the
+    // pages read so far and leaves as one list of every page, each id once. Cut off by the end of
+    // the stretch, it keeps the pages read and the next "$skip" in the section's folder.
+    TSendOutcome MorePages(const std::string& address, std::string& answer, int firstSkip,
+                           const std::filesystem::path& folder);
+    void SavePaging(const std::filesystem::path& folder, int skip, const Json& answer);
+    // The next "$skip" and the pages read so far, when a paging of the section was cut off.
+    std::optional<std::pair<int, std::string>> LoadPaging(const std::filesystem::path& folder) const;
+    // Books a page-list outcome: stores the list, fails, or puts the section off.
+    bool StorePages(const std::string& sectionId, const std::filesystem::path& folder, TSendOutcome outcome,
+                    const std::string& text);
     // Counts an unusable page-list answer and notes the section's folder; false.
     bool FailSection(const std::filesystem::path& folder);
 };

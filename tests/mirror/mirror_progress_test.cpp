@@ -202,6 +202,35 @@ TEST_F(MirrorProgressTest, AKillWhilePagingForgetsFewSends)
     EXPECT_GE(W().Budget().SentLastHour(), sent - static_cast<int>(kBudgetSaveEverySends));
 }
 
+// Paging a long section ends with the stretch like any other request, and the next pass (or a
+// restart) goes on where it stopped instead of at the first hundred.
+TEST_F(MirrorProgressTest, ALongSectionIsPagedInStretchesAndGoesOnAfterARestart)
+{
+    Start(1);
+    Json big = Json::array();
+    for (int i = 0; i < 5000; ++i) {
+        big.push_back({{"title", "Page " + std::to_string(i)}});
+    }
+    ASSERT_TRUE(m_Mirror->Admin(
+        "add", {{"kind", "section"}, {"parentId", "nb-work"}, {"displayName", "Big"}, {"pages", big}}));
+    long most = 0;
+    for (int second = 0; second < 7200 && !FileExists(m_Mirror->Store("Work/Big/pages.json").string());
+         ++second) {
+        const long before = Count("pages") + Count("hierarchy") + Count("notebooks");
+        W().Pass();
+        most = std::max(most, Count("pages") + Count("hierarchy") + Count("notebooks") - before);
+        m_Clock.Advance(1);
+        if (second == 60) {
+            Restart();
+        }
+    }
+    const Json stored = JsonTextToObject(m_Mirror->StoreText("Work/Big/pages.json"));
+    EXPECT_EQ(stored.value("value", Json::array()).size(), 5000U);
+    EXPECT_LE(most, kRequestsPerStretch);
+    // Fifty hundreds, one more for the first section, and a little overlap at each resumption.
+    EXPECT_LE(Count("pages"), 60);
+}
+
 TEST_F(MirrorProgressTest, AnExpiredTokenIsRefreshedAndTheCycleGoesOn)
 {
     Start(2);
