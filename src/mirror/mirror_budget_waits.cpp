@@ -31,7 +31,7 @@ bool MThreadOneNoteRESTDB::WaitForSlot()
     // A back-off may last up to an hour; waiting for it inside the cycle would stop the execute
     // callback, the status and Refresh for as long.
     while (!m_Stop) {
-        if (!m_WithinSection && StretchOver()) {
+        if (StretchOver()) {
             m_Yielding = true;
             return false;
         }
@@ -119,6 +119,7 @@ std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteRequest(const TOneNoteR
             return std::nullopt;
         }
         ReportToBudget(response);
+        SaveBudget(false);
         if (response.Failure != HttpFailure::Unauthorized || attempt > 0 || m_Stop) {
             return response;
         }

@@ -7,6 +7,13 @@
 #include "util/files.h"
 #include "util/text.h"
 
+#include <algorithm>
+#include <array>
+#include <map>
+#include <set>
+#include <system_error>
+#include <vector>
+
 namespace rz {
 
 namespace fs = std::filesystem;
@@ -57,6 +64,63 @@ template <typename Visit> void ForEachChildFolder(const Json* oldArray, const fs
         }
     } catch (...) {
     }
+}
+
+// Every item's folder below the account folder, by id, as the store query finds it by names.
+struct THierarchyFolders
+{
+    std::map<std::string, fs::path> sections;
+    std::map<std::string, fs::path> containers;
+    std::map<std::string, std::string> times; // each section's last change
+};
+
+// The parser's depth limit bounds the recursion.
+void CollectFolders(const Json* items, const fs::path& folder, bool areSections, THierarchyFolders& out)
+{
+    if (items == nullptr) {
+        return;
+    }
+    for (const Json& item : *items) {
+        const std::string* id = StringMember(item, "id");
+        if (!item.is_object() || id == nullptr || id->empty()) {
+            continue;
+        }
+        const fs::path itemFolder = folder / StoreFolderName(JsonText(item, "displayName"));
+        if (areSections) {
+            out.sections.emplace(*id, itemFolder);
+            out.times.emplace(*id, JsonText(item, "lastModifiedDateTime"));
+            continue;
+        }
+        out.containers.emplace(*id, itemFolder);
+        CollectFolders(JsonArray(item, "sectionGroups"), itemFolder, false, out);
+        CollectFolders(JsonArray(item, "sections"), itemFolder, true, out);
+    }
+}
+
+THierarchyFolders HierarchyFolders(const Json& hierarchy, const fs::path& root)
+{
+    THierarchyFolders folders;
+    try {
+        CollectFolders(JsonArray(hierarchy, "value"), root, false, folders);
+    } catch (...) {
+        return {};
+    }
+    return folders;
+}
+
+// Items present in both hierarchies whose folder changed (renamed or moved, or below one that was):
+// old folder, new folder.
+std::vector<std::array<fs::path, 2>> Moved(const std::map<std::string, fs::path>& before,
+                                           const std::map<std::string, fs::path>& after)
+{
+    std::vector<std::array<fs::path, 2>> moved;
+    for (const auto& [id, oldFolder] : before) {
+        const auto found = after.find(id);
+        if (found != after.end() && found->second != oldFolder) {
+            moved.push_back({oldFolder, found->second});
+        }
+    }
+    return moved;
 }
 
 } // namespace
@@ -148,7 +212,13 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         m_NotebooksSectionsChanged = 3;
         const Json oldObject = JsonTextToObject(oldText);
         const auto errorsBefore = ErrorSections();
-        if (!CheckNotebooksSections(oldObject, newObject, root)) {
+        THierarchyFolders oldFolders = HierarchyFolders(oldObject, root);
+        const THierarchyFolders newFolders = HierarchyFolders(newObject, root);
+        CarryMovedSections(Moved(oldFolders.sections, newFolders.sections));
+        m_MovedSectionTimes = std::move(oldFolders.times);
+        const bool checked = CheckNotebooksSections(oldObject, newObject, root);
+        m_MovedSectionTimes.clear();
+        if (!checked) {
             return false;
         }
         m_NotebooksSectionsChanged = 4;
@@ -156,18 +226,77 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         RemoveDeletedNotebooksSections(oldObject, newIds, root);
         RemoveErrorSections(newIds);
         KeepSearchPagesOf(newIds);
+        // Sections that failed are now retried from the list alone (the stored hierarchy will hold
+        // their new state), so the list is written first: a process killed between the files
+        // leaves work to redo, never a change taken for done.
+        if (ErrorSections() != errorsBefore) {
+            SaveErrorSections();
+        }
         StoreWrite(hierarchyFile, newText);
         if (!m_HierarchyStoredSinceSearch.exchange(true)) {
             ++m_ProgressGeneration;
         }
-        // Sections that failed are now retried from the list alone (the stored hierarchy already
-        // holds their new state), so the list must outlive a restart.
-        if (ErrorSections() != errorsBefore) {
-            SaveErrorSections();
+        std::set<fs::path> inUse;
+        for (const auto* folders : {&newFolders.sections, &newFolders.containers}) {
+            for (const auto& entry : *folders) {
+                inUse.insert(entry.second);
+            }
         }
+        RemoveMovedFolders(Moved(oldFolders.sections, newFolders.sections),
+                           Moved(oldFolders.containers, newFolders.containers), inUse);
         return true;
     } catch (...) {
         return false;
+    }
+}
+
+void MThreadOneNoteRESTDB::CarryMovedSections(const std::vector<std::array<fs::path, 2>>& moved)
+{
+    // Every list is read before any is written: two sections that swapped names swap lists.
+    std::vector<std::pair<fs::path, std::string>> lists;
+    for (const auto& [oldFolder, newFolder] : moved) {
+        if (auto text = ReadTextFile((oldFolder / "pages.json").string());
+            text && IsGraphListResponse(*text)) {
+            lists.emplace_back(newFolder, std::move(*text));
+        }
+    }
+    // Both the stored hierarchy and the new one find the list until the new one is stored, so the
+    // store reads whole at every moment, after a kill too; the section counts as mirrored.
+    for (const auto& [newFolder, text] : lists) {
+        if (StoreHasFolder(newFolder) || StoreCreateFolder(newFolder)) {
+            StoreWrite(newFolder / "pages.json", text);
+        }
+    }
+}
+
+void MThreadOneNoteRESTDB::RemoveMovedFolders(const std::vector<std::array<fs::path, 2>>& movedSections,
+                                              const std::vector<std::array<fs::path, 2>>& movedContainers,
+                                              const std::set<fs::path>& inUse)
+{
+    try {
+        for (const auto& moved : movedSections) {
+            if (!inUse.contains(moved[0]) && StoreHasFolder(moved[0])) {
+                StoreDeleteFolder(moved[0]);
+            }
+        }
+        // Deepest first, so that a group's folder is empty when its notebook's is looked at; a folder
+        // that still holds something (the store of a deleted item the removal walk kept) stays.
+        std::vector<fs::path> containers;
+        for (const auto& moved : movedContainers) {
+            containers.push_back(moved[0]);
+        }
+        std::sort(containers.begin(), containers.end(), [](const fs::path& a, const fs::path& b) {
+            return std::distance(a.begin(), a.end()) > std::distance(b.begin(), b.end());
+        });
+        for (const fs::path& folder : containers) {
+            std::error_code error;
+            if (!inUse.contains(folder) && fs::is_directory(folder, error) && fs::is_empty(folder, error) &&
+                !error) {
+                StoreDeleteFolder(folder);
+            }
+        }
+    } catch (...) {
+        // An orphan folder left now is looked at again after the next rename.
     }
 }
 
@@ -283,10 +412,23 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSections(const Json* oldArray, 
         const Json* old = GetSObjById(id, oldArray);
         const std::string modified = JsonText(section, "lastModifiedDateTime");
         const bool mirrored = FileExists((sectionFolder / "pages.json").string());
+        const auto moved = m_MovedSectionTimes.find(id);
+        if (old == nullptr && moved != m_MovedSectionTimes.end() && moved->second == modified && mirrored &&
+            !OnErrorList(id)) {
+            // Moved unchanged: its list came along.
+            NoteListed(id);
+            continue;
+        }
         if (old == nullptr) {
             ++m_NewSectionCount;
         } else if (modified == JsonText(*old, "lastModifiedDateTime") && mirrored) {
-            NoteListed(id);
+            // The stored change time of a section still waiting on the error list is newer than its
+            // page list: it stays on the list (under its present name and folder), and unlisted.
+            if (OnErrorList(id)) {
+                AddErrorSection(id, name, sectionFolder.string());
+            } else {
+                NoteListed(id);
+            }
             continue;
         } else {
             ++m_ChangedSectionCount;

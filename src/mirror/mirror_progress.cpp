@@ -155,11 +155,7 @@ void MThreadOneNoteRESTDB::SaveProgress()
             m_SearchSavedGeneration = generation;
         }
     }
-    if (const std::uint64_t generation = m_Budget.Generation(); generation != m_BudgetSaved) {
-        if (StoreWrite(BudgetPath(), m_Budget.SavedText())) {
-            m_BudgetSaved = generation;
-        }
-    }
+    SaveBudget(true);
     const std::uint64_t generation = m_ProgressGeneration;
     if (generation == m_ProgressSavedGeneration) {
         return;
@@ -188,6 +184,25 @@ void MThreadOneNoteRESTDB::SaveProgress()
     const std::string text = JsonObjectToText(saved);
     if (!text.empty() && StoreWrite(ProgressPath(), text)) {
         m_ProgressSavedGeneration = generation;
+    }
+}
+
+void MThreadOneNoteRESTDB::SaveBudget(bool whenChanged)
+{
+    if (m_RESTDBPath.Empty()) {
+        return;
+    }
+    const std::uint64_t generation = m_Budget.Generation();
+    const double now = MonotonicSecondsNow();
+    // Between passes the file follows the sends in steps, so that a process killed while paging a
+    // long list forgets few of them, and writing stays far rarer than sending.
+    const bool due = whenChanged
+                         ? generation != m_BudgetSaved
+                         : generation >= m_BudgetSaved + kBudgetSaveEverySends ||
+                               (generation != m_BudgetSaved && now >= m_BudgetSavedAt + kBudgetSaveSeconds);
+    if (due && StoreWrite(BudgetPath(), m_Budget.SavedText())) {
+        m_BudgetSaved = generation;
+        m_BudgetSavedAt = now;
     }
 }
 
@@ -250,7 +265,7 @@ void MThreadOneNoteRESTDB::UpdateSearchCovering()
         }
         // A page whose section was never listed (it fails) stays: its section is unknown, not empty.
         for (const std::string& section : m_SearchSections) {
-            if (!section.empty() && !m_ListedSinceSearch.contains(section)) {
+            if (!section.empty() && !ListedLocked(section)) {
                 return;
             }
         }
@@ -273,8 +288,7 @@ std::string MThreadOneNoteRESTDB::WithSearchPages(const std::string& storeResult
     {
         // A page list stored since the search says what its section holds.
         std::lock_guard lock(m_FieldMutex);
-        KeepPages(*extra,
-                  [&](const Json& page) { return !m_ListedSinceSearch.contains(ParentSectionId(page)); });
+        KeepPages(*extra, [&](const Json& page) { return !ListedLocked(ParentSectionId(page)); });
     }
     Json merged = JsonTextToObject(std::string_view(storeResult));
     if (JsonArray(merged, "value") == nullptr) {
@@ -287,6 +301,22 @@ std::string MThreadOneNoteRESTDB::WithSearchPages(const std::string& storeResult
     AddNewPages(*extra, merged["value"], seen);
     const std::string text = JsonObjectToText(merged);
     return text.empty() ? storeResult : text;
+}
+
+bool MThreadOneNoteRESTDB::ListedLocked(const std::string& sectionId) const
+{
+    // A section waiting to be fetched again (failing, put off or backing off) may hold a page list
+    // older than the search: the search's pages of it stay.
+    return m_ListedSinceSearch.contains(sectionId) && !m_ErrorSectionList.contains(sectionId) &&
+           !m_DeferredSections.contains(sectionId) && !m_SectionBackOff.contains(sectionId);
+}
+
+bool MThreadOneNoteRESTDB::OnErrorList(const std::string& sectionId) const
+{
+    // A put-off section is on the error list as well; the progress alone may be older than the
+    // list after a kill.
+    std::lock_guard lock(m_FieldMutex);
+    return m_ErrorSectionList.contains(sectionId) || m_SectionBackOff.contains(sectionId);
 }
 
 bool MThreadOneNoteRESTDB::InBackOff(const std::string& sectionId) const
@@ -341,7 +371,7 @@ bool MThreadOneNoteRESTDB::FetchSection(const TErrorSection& entry)
                                            kSectionBackOffMaxSeconds);
         backOff.retryAt = MonotonicSecondsNow() + wait;
         m_DeferredSections.erase(id);
-        m_ErrorSectionList.try_emplace(id, entry);
+        m_ErrorSectionList.insert_or_assign(id, entry);
         ++m_ProgressGeneration;
     }
     return false;
@@ -358,6 +388,20 @@ bool MThreadOneNoteRESTDB::StretchOver() const
     // Outside a pass (a test calling one step) there is no stretch to end.
     return m_StretchEnd > 0 &&
            (m_StretchRequests >= kRequestsPerStretch || MonotonicSecondsNow() >= m_StretchEnd);
+}
+
+void MThreadOneNoteRESTDB::NoteListAnswered()
+{
+    // The account has room for the list again (sections went): the back-off and the status line
+    // about too many sections end with the first list answered, whoever asked.
+    if (m_FilterPagesResult == kFilterPagesTooManySections) {
+        m_FilterPagesResult = 0;
+    }
+    if (m_ListRefusedUntil != 0 || m_ListRefusedWait != kListRefusedFirstSeconds) {
+        m_ListRefusedUntil = 0;
+        m_ListRefusedWait = kListRefusedFirstSeconds;
+        ++m_ProgressGeneration;
+    }
 }
 
 void MThreadOneNoteRESTDB::NoteListRefused()

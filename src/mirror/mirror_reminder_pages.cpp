@@ -100,8 +100,7 @@ bool MThreadOneNoteRESTDB::FilterReminderPages()
     SetSearchPages(text);
     m_HierarchyStoredSinceSearch = false;
     m_SearchCovering = true;
-    m_ListRefusedUntil = 0;
-    m_ListRefusedWait = kListRefusedFirstSeconds;
+    NoteListAnswered();
     m_State.ReminderPagesJson.Set(text);
     Call(FOnReminderPagesFound);
     return true;
@@ -200,6 +199,9 @@ TOnlineAnswer MThreadOneNoteRESTDB::OneNoteListAnswer(const std::string& relativ
     }
     if (!IsGraphListResponse(response->Body)) {
         return {};
+    }
+    if (accountWide) {
+        NoteListAnswered();
     }
     return {TOnlineStatus::Ok, response->Body};
 }

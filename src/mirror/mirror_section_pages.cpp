@@ -7,7 +7,9 @@
 #include "util/plist.h"
 #include "util/text.h"
 
+#include <algorithm>
 #include <set>
+#include <utility>
 #include <vector>
 
 namespace rz {
@@ -15,6 +17,10 @@ namespace rz {
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr const char* kPagingFile = "paging.json";
+// Pages asked for again when paging goes on, against pages deleted meanwhile.
+constexpr int kPagingOverlap = 10;
 
 // Creation order keeps a page edited while the section is paged through in its place; the default
 // order (last change first) would move it to the front and push an unread page back into the
@@ -36,7 +42,8 @@ bool MThreadOneNoteRESTDB::FailSection(const fs::path& folder)
 }
 
 MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::MorePages(const std::string& address,
-                                                                   std::string& answer)
+                                                                   std::string& answer, int firstSkip,
+                                                                   const fs::path& folder)
 {
     Json object = JsonTextToObject(std::string_view(answer));
     const Json* first = JsonArray(object, "value");
@@ -49,13 +56,16 @@ MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::MorePages(const std::st
     // The service leaves out "@odata.nextLink" when "$top" is given, so the next hundred is asked
     // for by "$skip" until an answer holds fewer, or only pages already seen (a service that
     // ignores "$skip" would otherwise be asked to the cap).
-    std::size_t lastCount = first->size();
+    std::size_t lastCount = kPagesPerRequest;
     std::size_t lastAdded = lastCount;
-    for (int skip = kPagesPerRequest;
+    for (int skip = firstSkip;
          lastCount >= static_cast<std::size_t>(kPagesPerRequest) && lastAdded > 0 && skip < kMaxSectionPages;
          skip += kPagesPerRequest) {
         const auto response = OneNoteGet(address + "&$skip=" + std::to_string(skip), true);
         if (!response) {
+            // The stretch ended (or no slot): the next pass goes on from here, a restart too.
+            object["value"] = std::move(pages);
+            SavePaging(folder, skip, object);
             return TSendOutcome::NotSent;
         }
         if (response->IsHttpError()) {
@@ -80,6 +90,34 @@ MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::MorePages(const std::st
     return answer.empty() ? TSendOutcome::Invalid : TSendOutcome::Ok;
 }
 
+void MThreadOneNoteRESTDB::SavePaging(const fs::path& folder, int skip, const Json& answer)
+{
+    if (!StoreHasFolder(folder) && !StoreCreateFolder(folder)) {
+        return;
+    }
+    // Pages deleted meanwhile move the later ones forward: the next request begins a little
+    // before, and what it repeats is seen already.
+    StoreWrite(folder / kPagingFile,
+               JsonObjectToText(
+                   Json{{"skip", std::max(kPagesPerRequest, skip - kPagingOverlap)}, {"answer", answer}}));
+}
+
+std::optional<std::pair<int, std::string>> MThreadOneNoteRESTDB::LoadPaging(const fs::path& folder) const
+{
+    const Json saved = JsonTextToObject(ReadTextFile((folder / kPagingFile).string()));
+    const auto skip = saved.find("skip");
+    const auto answer = saved.find("answer");
+    if (skip == saved.end() || !skip->is_number_integer() || answer == saved.end() ||
+        JsonArray(*answer, "value") == nullptr) {
+        return std::nullopt;
+    }
+    const std::string text = JsonObjectToText(*answer);
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    return std::make_pair(std::clamp(skip->get<int>(), kPagesPerRequest, kMaxSectionPages), text);
+}
+
 bool MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId, const std::string& displayName,
                                               const fs::path& folder)
 {
@@ -100,6 +138,11 @@ bool MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId, cons
             return FailSection(folder);
         }
         const std::string address = SectionPagesAddress(m_GraphBase.Get(), sectionId);
+        // A section cut off by the end of a stretch goes on where its paging stopped.
+        if (const auto paging = LoadPaging(folder)) {
+            std::string text = paging->second;
+            return StorePages(sectionId, folder, MorePages(address, text, paging->first, folder), text);
+        }
         std::optional<HttpResponse> response;
         bool sent = false;
         for (int attempt = 0; attempt < 2 && !sent; ++attempt) {
@@ -125,50 +168,53 @@ bool MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId, cons
             const Json parsed = JsonTextToObject(std::string_view(text));
             value = JsonArray(parsed, "value");
             if (value != nullptr && value->size() >= static_cast<std::size_t>(kPagesPerRequest)) {
-                // A section once begun is paged to its end: put off, it would start again at the
-                // first hundred.
-                m_WithinSection = true;
-                const TSendOutcome outcome = MorePages(address, text);
-                m_WithinSection = false;
-                switch (outcome) {
-                case TSendOutcome::Ok:
-                    break;
-                case TSendOutcome::Invalid:
-                    return FailSection(folder);
-                case TSendOutcome::HttpError:
-                    return false;
-                case TSendOutcome::NotSent:
-                    DeferSection(sectionId);
-                    return false;
-                }
+                return StorePages(sectionId, folder, MorePages(address, text, kPagesPerRequest, folder),
+                                  text);
             }
-        } else if (GraphErrorCode(text) == "20185") {
-            // The service will not list this section now; it counts as fetched. A page list stored
-            // earlier stays, so its reminders do not go with a refusal; a section never listed
-            // gets no pages.
-            const std::optional<std::string> stored = ReadTextFile((folder / "pages.json").string());
-            if (stored && IsGraphListResponse(*stored)) {
-                return true;
-            }
-            text = "{}";
         } else {
+            // Any refusal (an error code or none) says nothing of the section's pages: it fails
+            // and backs off, keeping the page list stored earlier and the search's pages of it.
             return FailSection(folder);
         }
-        if (!StoreHasFolder(folder)) {
-            StoreCreateFolder(folder);
-        }
-        StoreWrite(folder / "pages.json", text);
-        return true;
+        return StorePages(sectionId, folder, TSendOutcome::Ok, text);
     } catch (...) {
         return false;
     }
 }
 
+bool MThreadOneNoteRESTDB::StorePages(const std::string& sectionId, const fs::path& folder,
+                                      TSendOutcome outcome, const std::string& text)
+{
+    switch (outcome) {
+    case TSendOutcome::Ok:
+        break;
+    case TSendOutcome::Invalid:
+        return FailSection(folder);
+    case TSendOutcome::HttpError:
+        return false;
+    case TSendOutcome::NotSent:
+        DeferSection(sectionId);
+        return false;
+    }
+    if (!StoreHasFolder(folder)) {
+        StoreCreateFolder(folder);
+    }
+    if (!StoreWrite(folder / "pages.json", text)) {
+        return false;
+    }
+    // A finished paging leaves nothing to go on from.
+    if (FileExists((folder / kPagingFile).string())) {
+        StoreWrite(folder / kPagingFile, "{}");
+    }
+    return true;
+}
+
 void MThreadOneNoteRESTDB::AddErrorSection(const std::string& sectionId, const std::string& displayName,
                                            const std::string& folder)
 {
+    // A section renamed or moved while it waits is fetched into its present folder.
     std::lock_guard lock(m_FieldMutex);
-    m_ErrorSectionList.try_emplace(sectionId, TErrorSection{sectionId, displayName, folder});
+    m_ErrorSectionList.insert_or_assign(sectionId, TErrorSection{sectionId, displayName, folder});
 }
 
 void MThreadOneNoteRESTDB::RemoveErrorSections(const THierarchyIds& newIds)

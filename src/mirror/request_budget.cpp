@@ -139,9 +139,10 @@ void TRequestBudget::Restore(std::string_view text)
     const double wallNow = DateNow().seconds;
     std::deque<double> restored;
     for (const Json& at : *sent) {
-        if (at.is_number()) {
-            // A time the wall clock now puts ahead (it was set back since) counts as just sent.
-            restored.push_back(now - std::max(0.0, wallNow - at.get<double>()));
+        // A time the wall clock now puts ahead (it was set back since) cannot be placed in the
+        // last hour; taken as "now", a whole hour of them would block every request for an hour.
+        if (at.is_number() && at.get<double>() <= wallNow) {
+            restored.push_back(now - (wallNow - at.get<double>()));
         }
     }
     std::sort(restored.begin(), restored.end());

@@ -69,7 +69,8 @@ public:
     bool BackingOff() const;
 
     // The last hour's send times and the back-off in wall-clock seconds, for a file that outlives a
-    // restart (each run has its own monotonic clock); Restore takes such a text in.
+    // restart (each run has its own monotonic clock); Restore takes such a text in and drops sends
+    // stamped after the wall clock's now (it was set back), which no window can place.
     std::string SavedText() const;
     void Restore(std::string_view text);
     // Forgets every send and the back-off: another account, with limits of its own, signed in.

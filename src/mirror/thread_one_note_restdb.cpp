@@ -193,8 +193,11 @@ bool MThreadOneNoteRESTDB::Init()
     }
     m_RESTDBPath.Set(account.string());
     const std::string errorPath = (account / "errorsections.json").string();
+    // The list belongs to its account: another account's sections are not retried here, and the
+    // new account's put-off and failing sections need theirs to be fetched at all.
+    const bool otherAccount = m_ErrorSectionsPath.Get() != errorPath;
     m_ErrorSectionsPath.Set(errorPath);
-    if (!m_InitEnd && FileExists(errorPath)) {
+    if ((!m_InitEnd || otherAccount) && (otherAccount || FileExists(errorPath))) {
         std::map<std::string, TErrorSection> loaded;
         if (const auto stored = ReadPlistStringArrayDict(errorPath)) {
             for (const auto& [key, values] : *stored) {

@@ -56,6 +56,11 @@ inline constexpr double kSectionBackOffMaxSeconds = 86400.0;
 inline constexpr double kListRefusedFirstSeconds = 3600.0;
 inline constexpr double kListRefusedMaxSeconds = 86400.0;
 
+// Between passes the budget's file is written after this many sends (or refusals), or this many
+// seconds after a change: a process killed while paging forgets at most so many sends.
+inline constexpr std::uint64_t kBudgetSaveEverySends = 10;
+inline constexpr double kBudgetSaveSeconds = 30.0;
+
 // m_FilterPagesResult when the service refused the account-wide page list for the account's many
 // sections (code 20266).
 inline constexpr std::int64_t kFilterPagesTooManySections = -3;
@@ -140,6 +145,14 @@ public:
                                         const std::filesystem::path& folder);
     // The first item of the array whose "id" is the same text; null when none or no array.
     static const Json* GetSObjById(const std::string& id, const Json* array);
+    // A renamed or moved section's page list is written into its new folder before the walk, so
+    // that it counts as mirrored; once the new hierarchy is stored, the old folders that no item
+    // of it names go (section folders, then the emptied folders of moved containers). Pairs are
+    // old folder, new folder.
+    void CarryMovedSections(const std::vector<std::array<std::filesystem::path, 2>>& moved);
+    void RemoveMovedFolders(const std::vector<std::array<std::filesystem::path, 2>>& movedSections,
+                            const std::vector<std::array<std::filesystem::path, 2>>& movedContainers,
+                            const std::set<std::filesystem::path>& inUse);
     // Removal goes by whole ids: an item is present only when the new hierarchy holds its very id.
     void RemoveDeletedNotebooksSections(const Json& oldObject, const THierarchyIds& newIds,
                                         const std::filesystem::path& folder);
@@ -151,8 +164,9 @@ public:
     // Section page lists and failed sections, in creation order (an edit during paging moves no
     // page). A section with 100 pages or more is asked for the following hundreds with "$skip"
     // until an answer holds fewer or adds no new page, and stored as one list; a shorter section is
-    // stored exactly as answered; code 20185 stores "{}". A section that fails, or that the budget
-    // puts off, goes on the error list, which is saved whenever it changes.
+    // stored exactly as answered. Paging stops with the stretch and goes on from there later. A section that
+    // fails (a refusal of any code included), or that the budget puts off, goes on the error list, which is
+    // saved whenever it changes.
     bool GetSectionAllPages(const std::string& sectionId, const std::string& displayName,
                             const std::filesystem::path& folder);
     void AddErrorSection(const std::string& sectionId, const std::string& displayName,
@@ -322,13 +336,15 @@ private:
     std::uint64_t m_SearchSavedGeneration = 0; // worker thread only
     std::string m_ProgressUser;                // worker thread only
     std::uint64_t m_BudgetSaved = 0;           // worker thread only
+    double m_BudgetSavedAt = 0;                // worker thread only
+    // The stored hierarchy's sections and their last change, while the walk compares (worker
+    // thread only): a section moved unchanged keeps its list.
+    std::map<std::string, std::string> m_MovedSectionTimes;
     // The current stretch of mirror requests (worker thread only).
     int m_StretchRequests = 0;
     double m_StretchEnd = 0;
     // Set when the last page-list fetch failed (as opposed to being put off).
     bool m_SectionFailed = false;
-    // Paging through one section: its requests do not end at the stretch's end.
-    bool m_WithinSection = false;
     // The last OneNote request refreshed the tokens already (its 401 came again with the new token).
     bool m_RefreshedInGet = false;
 
@@ -345,6 +361,10 @@ private:
     // Fetches one section and books the outcome: listed, put off, or failed (back-off).
     bool FetchSection(const TErrorSection& entry);
     bool InBackOff(const std::string& sectionId) const;
+    // The section waits on the error list: failing, put off or backing off.
+    bool OnErrorList(const std::string& sectionId) const;
+    // Listed since the search and not waiting on the error list (m_FieldMutex held).
+    bool ListedLocked(const std::string& sectionId) const;
     void NoteListed(const std::string& sectionId);
     void StartStretch();
     bool StretchOver() const;
@@ -354,6 +374,8 @@ private:
     void SetSearchPages(const std::string& text);
     // The account-wide list was refused for the account's many sections: back off.
     void NoteListRefused();
+    // The account-wide list (or the title search) was answered: the refusal's back-off ends.
+    void NoteListAnswered();
     void ForgetErrorSection(const std::string& sectionId);
     // Ends the search's stand-in once a hierarchy was stored after it and nothing is put off.
     void UpdateSearchCovering();
@@ -367,6 +389,9 @@ private:
                                            const std::function<bool()>& beforeSend = {});
     // Tells the budget how the service took a request that had a slot.
     void ReportToBudget(const HttpResponse& response);
+    // Writes the budget's file: `whenChanged` at once on any change (the end of a pass), else only
+    // every kBudgetSaveEverySends changes or kBudgetSaveSeconds.
+    void SaveBudget(bool whenChanged);
     // Store guards: the path lies inside the account folder (and is not the folder itself for a
     // delete); a refusal or failure counts in m_StoreErrorCount.
     bool StoreCreateFolder(const std::filesystem::path& path);
@@ -380,9 +405,17 @@ private:
         Invalid,   // an answer that is no page list
         NotSent,   // the worker stops
     };
-    // Asks for the pages after the first hundred until an answer holds fewer; `answer` comes in as
-    // the first answer and leaves as one list of every page, each id once.
-    TSendOutcome MorePages(const std::string& address, std::string& answer);
+    // Asks for the pages from `firstSkip` on until an answer holds fewer; `answer` comes in as the
+    // pages read so far and leaves as one list of every page, each id once. Cut off by the end of
+    // the stretch, it keeps the pages read and the next "$skip" in the section's folder.
+    TSendOutcome MorePages(const std::string& address, std::string& answer, int firstSkip,
+                           const std::filesystem::path& folder);
+    void SavePaging(const std::filesystem::path& folder, int skip, const Json& answer);
+    // The next "$skip" and the pages read so far, when a paging of the section was cut off.
+    std::optional<std::pair<int, std::string>> LoadPaging(const std::filesystem::path& folder) const;
+    // Books a page-list outcome: stores the list, fails, or puts the section off.
+    bool StorePages(const std::string& sectionId, const std::filesystem::path& folder, TSendOutcome outcome,
+                    const std::string& text);
     // Counts an unusable page-list answer and notes the section's folder; false.
     bool FailSection(const std::filesystem::path& folder);
 };

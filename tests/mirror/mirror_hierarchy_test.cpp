@@ -75,8 +75,8 @@ TEST_P(MirrorHierarchyTest, FirstCycleMirrorsAllARestartSkipsUnchangedSectionsAn
     EXPECT_EQ(M().Count("notebooks"), 3);
 }
 
-// Removal goes by id: a moved section keeps its old folder, a deleted section or group loses its
-// folder, a deleted notebook keeps its own but loses what it held.
+// Removal goes by id: a moved section takes its list to its new folder and its old folder goes, a
+// deleted section or group loses its folder, a deleted notebook keeps its own but loses what it held.
 TEST_P(MirrorHierarchyTest, MovedSectionIsFetchedAsNewAndDeletedItemsLoseTheirFolders)
 {
     Start(TwoNotebooks());
@@ -90,12 +90,11 @@ TEST_P(MirrorHierarchyTest, MovedSectionIsFetchedAsNewAndDeletedItemsLoseTheirFo
     EXPECT_EQ(W().m_NotebooksSectionsChanged, 4);
     EXPECT_EQ(W().m_NewSectionCount, 1);
     EXPECT_EQ(M().Count("pages"), 1);
-    const char* kept[] = {"Work/Projects/Plans/pages.json", "Work/Plans/pages.json",
-                          "Work/Projects/Alpha/pages.json"};
+    const char* kept[] = {"Work/Projects/Plans/pages.json", "Work/Projects/Alpha/pages.json"};
     for (const char* path : kept) {
         EXPECT_TRUE(fs::exists(M().Store(path))) << path;
     }
-    for (const char* path : {"Work/Inbox", "Yard/Garden", "Yard/Sheds"}) {
+    for (const char* path : {"Work/Inbox", "Work/Plans", "Yard/Garden", "Yard/Sheds"}) {
         EXPECT_FALSE(fs::exists(M().Store(path))) << path;
     }
     EXPECT_TRUE(fs::is_directory(M().Store("Yard")));
@@ -123,8 +122,8 @@ TEST_P(MirrorHierarchyTest, LongAndShortListsAreStoredWholeAndARefusedSectionIsN
     sections[0]["errorCode"] = "20185";
     Start(Json::array({Container("Work", "nb-work", sections)}));
     W().RunCycle();
-    // Three requests for 250 pages, one for each other section.
-    EXPECT_EQ(M().Count("pages"), 6);
+    // Three requests for 250 pages, one for each other section, and the refused one's retry.
+    EXPECT_EQ(M().Count("pages"), 7);
     const Json many = JsonTextToObject(M().StoreText("Work/Many/pages.json"));
     EXPECT_TRUE(many.contains("@odata.context"));
     EXPECT_FALSE(many.contains("@odata.nextLink"));
@@ -135,9 +134,10 @@ TEST_P(MirrorHierarchyTest, LongAndShortListsAreStoredWholeAndARefusedSectionIsN
     }
     EXPECT_EQ(ids.size(), 250U);
     EXPECT_EQ(M().StoreText("Work/Some/pages.json"), M().PagesAnswer("sec-some"));
-    EXPECT_EQ(M().StoreText("Work/Damaged/pages.json"), "{}");
-    EXPECT_EQ(W().m_GetSectionErrorCount, 0);
-    EXPECT_TRUE(W().ErrorSections().empty());
+    // A refusal says nothing of the section's pages: it fails, and no empty list stands in.
+    EXPECT_FALSE(FileExists(M().Store("Work/Damaged/pages.json").string()));
+    EXPECT_EQ(W().m_GetSectionErrorCount, 2);
+    EXPECT_EQ(W().ErrorSections().size(), 1U);
     EXPECT_EQ(W().m_NotebooksChanged, 5);
     const std::string stored = M().StoreText("Work/Inbox/pages.json").value_or("");
     ASSERT_NE(stored.find("Page 2"), std::string::npos);
@@ -149,8 +149,7 @@ TEST_P(MirrorHierarchyTest, LongAndShortListsAreStoredWholeAndARefusedSectionIsN
     W().Refresh();
     W().RunCycle();
     EXPECT_EQ(M().StoreText("Work/Inbox/pages.json"), stored);
-    EXPECT_EQ(W().m_GetSectionErrorCount, 0);
-    EXPECT_TRUE(W().ErrorSections().empty());
+    EXPECT_TRUE(W().ErrorSections().contains("sec-inbox"));
 }
 
 // A section whose list fails holds nothing else back: later notebooks are compared and the
@@ -299,8 +298,8 @@ TEST(MirrorIndentedAnswersTest, TokensIdsAndHierarchyReadLikeCompactOnes)
     EXPECT_FALSE(state.RefreshToken.Empty());
     EXPECT_EQ(worker.m_NotebooksChanged, 5);
     EXPECT_EQ(mirror.StoreText("Work/Inbox/pages.json"), mirror.PagesAnswer("sec-inbox"));
-    EXPECT_EQ(mirror.StoreText("Work/Damaged/pages.json"), "{}");
-    EXPECT_TRUE(worker.ErrorSections().empty());
+    EXPECT_FALSE(FileExists(mirror.Store("Work/Damaged/pages.json").string()));
+    EXPECT_EQ(worker.ErrorSections().size(), 1U);
 
     const std::string access = state.AccessToken.Get();
     ASSERT_TRUE(mirror.Emulator().ExpireTokens());

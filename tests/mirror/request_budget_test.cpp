@@ -143,6 +143,24 @@ TEST(RequestBudgetTest, RetryAfterReplacesTheDoublingAndOtherFailuresChangeNothi
     EXPECT_NEAR(budget.SecondsUntilSlot(), 60, 1e-6); // Retry-After did not double the next wait
 }
 
+// After the wall clock was set back, the saved sends lie in its future: no window can place them,
+// and counting them as sent now would hold every request back for an hour.
+TEST(RequestBudgetTest, SendsStampedInTheFutureAreDroppedOnRestore)
+{
+    ScopedFakeClock clock(kStart);
+    TRequestBudget saved;
+    for (int i = 0; i < kBudgetPerHour; ++i) {
+        clock.Advance(5);
+        ASSERT_TRUE(saved.TryAcquire());
+    }
+    const std::string text = saved.SavedText();
+    clock.SetWallClock(kStart + 5 * kBudgetPerHour - 600); // the last 120 sends lie ahead now
+    TRequestBudget restored;
+    restored.Restore(text);
+    EXPECT_EQ(restored.SentLastHour(), kBudgetPerHour - 120);
+    EXPECT_EQ(restored.SecondsUntilSlot(TRequestKind::Engine), 0);
+}
+
 TEST(RequestBudgetTest, ThrottledAnswersAreStatus429OrCode20166)
 {
     EXPECT_TRUE(IsThrottledAnswer(429, ""));
