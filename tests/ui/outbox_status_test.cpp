@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "outbox/outbox.h"
+#include "outbox/page_create.h"
+#include "outbox/todo_done.h"
 #include "qt_test_app.h"
 #include "test_support.h"
 #include "ui/outbox_status.h"
@@ -27,6 +29,19 @@ TEST(OutboxStatusTest, AChangeThatEndedUnsentIsShownWithItsReason)
               QStringLiteral("\u201cCall Bob\u201d was not changed in OneNote: its page is gone."));
     clock.Advance(2 * 24 * 3600);
     EXPECT_TRUE(OutboxStatusText(&outbox).isEmpty());
+}
+
+TEST(OutboxStatusTest, TicksAndNewPagesAreCountedApart)
+{
+    test::QtTestApp();
+    test::TempDir folder;
+    const SharedString userId{"u1"};
+    TOutbox outbox{folder.File("Outbox.json"), userId};
+    ASSERT_EQ(outbox.Add(ToDoDoneItem("pg-1", "p:{G}{1}", "Call Bob")), TOutbox::TAddResult::Queued);
+    ASSERT_EQ(outbox.Add(ToDoDoneItem("pg-1", "p:{G}{2}", "Pay Ann")), TOutbox::TAddResult::Queued);
+    ASSERT_EQ(outbox.Add(PageCreateItem("Dentist !2099-12-10 09:00", "sec-1")), TOutbox::TAddResult::Queued);
+    EXPECT_EQ(OutboxStatusText(&outbox), QStringLiteral("2 to-dos waiting to be ticked in OneNote. "
+                                                        "1 new page waiting to be created in OneNote."));
 }
 
 } // namespace
