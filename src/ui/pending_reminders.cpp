@@ -7,6 +7,7 @@
 #include "reminders/reminder_list.h"
 #include "ui/page_opener.h"
 #include "ui/snooze.h"
+#include "util/delay_text.h"
 #include "util/files.h"
 #include "util/log.h"
 #include "util/plist.h"
@@ -212,16 +213,19 @@ void TPendingReminders::DropSnoozedBefore(const std::optional<std::string>& id, 
     }
 }
 
-void TPendingReminders::SnoozeWith(const std::string& text)
+bool TPendingReminders::SnoozeWith(const std::string& text)
 {
+    const std::optional<DelayText> delay = ReadDelayText(text);
+    if (!delay)
+        return false;
+    // Kept as minutes, which read back the same whatever language the desktop speaks next.
     {
         MConfigTransaction settings(m_SettingsFilePath);
-        settings->WriteValueValueStr(kDefaultSnoozeKey, text);
+        settings->WriteValueValueInt(kDefaultSnoozeKey, static_cast<int>(DelayMinutes(*delay)));
         settings->Save();
     }
-    if (const std::optional<Date> until = SnoozeTimeFromText(text, DateNow())) {
-        m_Snooze.SnoozeRemindedTime = *until;
-    }
+    m_Snooze.SnoozeRemindedTime = DelayFrom(*delay, DateNow());
+    return true;
 }
 
 std::string TPendingReminders::SnoozeDefault() const

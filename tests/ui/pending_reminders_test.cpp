@@ -71,14 +71,14 @@ TEST_F(PendingRemindersTest, SnoozeStoresTheTextEvenWhenItNamesNoDelay)
 {
     EXPECT_EQ(controller.SnoozeDefault(), "5 minutes");
     const SnoozeState before = controller.Snooze();
-    controller.SnoozeWith("later");
+    // A text that names no delay snoozes nothing and leaves the default alone.
+    EXPECT_FALSE(controller.SnoozeWith("later"));
     EXPECT_EQ(controller.Snooze().SnoozeRemindedTime, before.SnoozeRemindedTime);
-    EXPECT_EQ(controller.SnoozeDefault(), "later");
-    EXPECT_EQ(MConfig(dir.File("velaapp.plist")).ReadValueDefStr("SnoozeTime_Default", ""), "later");
+    EXPECT_EQ(controller.SnoozeDefault(), "5 minutes");
 
-    controller.SnoozeWith("2 hours");
+    EXPECT_TRUE(controller.SnoozeWith("2 hours"));
     EXPECT_EQ(controller.Snooze().SnoozeRemindedTime, DateFromParts(2026, 3, 4, 12, 0, 0));
-    EXPECT_EQ(controller.SnoozeDefault(), "2 hours");
+    EXPECT_EQ(controller.SnoozeDefaultMinutes(), 120);
 }
 
 TEST_F(PendingRemindersTest, SavedListLoadsBackWithEveryEntry)
