@@ -41,7 +41,8 @@ void AppDelegate::TimerRun()
 
     if (m_State.JustLoggedIn.exchange(false)) {
         SetMirrorWorkerJustLoggedIn();
-        ReminderEngineClear();
+        // Only another account's reminders go: the same account signing in again (a sign-out
+        // abandoned) keeps its list, its snoozed copies and what comes due before the search ends.
         ReminderEngineAdoptAccount(true);
         MenuItemRefreshClick();
         MenuItemStatusClick();
