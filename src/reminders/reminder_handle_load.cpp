@@ -107,7 +107,10 @@ bool TReminderHandle::LoadOnePage(const Json& page, std::uint64_t generation)
         const bool repeating = TAReminder::PageTimeRepeatable_Is(title);
         const TitleReading reading = ReadTitle(title);
         const bool exists = list.GetByID(id) != nullptr;
-        if (repeating || created > DateNow()) {
+        // Only a "!!" title takes its time from the page's creation. Any other title names its own
+        // date: a creation time a little ahead of this clock (another device's, the service's) must
+        // not ring it at once and lose that date.
+        if (repeating) {
             list.AddUnique(kPageTitleReminder, title, id, id, link, created, repeating ? 1 : 0,
                            reading.weekDay);
         } else if (reading.type == kReminderTypeRepeating) {

@@ -87,8 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
         // 1: a title starting with "!!" repeats at the page's creation time of day (10:00 local),
         // on the weekdays it names (Monday, Tuesday): next is Monday 15th.
         TitleRuleCase{"1Repeat", "  !!18:00 [1,2]", kMarch1, false, 15, 10, 0, 1},
-        // 1: a page created after now reminds at its creation time, once.
-        TitleRuleCase{"1CreatedLater", "Plan", "2021-03-11T08:00:00Z", false, 11, 9, 0, 0},
+        // 1: a creation time after now sets no reminder for a title that does not begin with "!!".
+        TitleRuleCase{"1CreatedLater", "Plan", "2021-03-11T08:00:00Z", false, 0, 0, 0, 0},
         // 2: "!!" inside the title: the time of day it names, next working day.
         TitleRuleCase{"2", "Standup !!09:30 [1,2,3,4,5]", kMarch1, false, 11, 9, 30, 1},
         // 3: a single date still to come, and one equal to now.
@@ -99,6 +99,32 @@ INSTANTIATE_TEST_SUITE_P(
         TitleRuleCase{"4Passed", "Old !2021-03-01 10:00", kMarch1, false, 0, 0, 0, 0},
         TitleRuleCase{"4NoneListed", "Plain !", kMarch1, true, 0, 0, 0, 0}),
     [](const ::testing::TestParamInfo<TitleRuleCase>& p) { return std::string("Rule") + p.param.rule; });
+
+// A page created two minutes ahead of this clock (11:02 UTC, 12:02 local): only a "!!" title goes by
+// its creation time; the others keep the time they name.
+TEST_F(LoaderTest, CreationTimeAheadOfTheClockKeepsTheTitlesOwnTime)
+{
+    struct Case
+    {
+        const char* title;
+        int day, hour, minute;
+        std::uint8_t repeat;
+    };
+    const Case cases[] = {
+        {"Dentist !2021-03-20 10:30", 20, 10, 30, 0},
+        {"Call !2021-03-10 12:30", 10, 12, 30, 0},
+        {"Standup !!09:30 [1,2,3,4,5]", 11, 9, 30, 1},
+        {"!!18:00", 10, 12, 2, 1},
+    };
+    for (const Case& c : cases) {
+        m_State.ReminderList.Clear();
+        Load({PageEntry("P1", c.title, "2021-03-10T11:02:00Z", "2021-03-10T11:02:00Z")});
+        const ReminderPtr r = Reminder("P1");
+        ASSERT_NE(r, nullptr) << c.title;
+        EXPECT_EQ(r->time(), Local(2021, 3, c.day, c.hour, c.minute)) << c.title;
+        EXPECT_EQ(r->Repeat(), c.repeat) << c.title;
+    }
+}
 
 TEST_F(LoaderTest, SameTextTwiceChangesNothing)
 {
