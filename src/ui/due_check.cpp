@@ -211,7 +211,9 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
                 }
             }
         }
-        if (!IsReminderDue(now, window, r->preRemindedTime(), time)) {
+        // A one-off the loader found only after its time rings at once, late.
+        const bool foundLate = !repeats && r->late() && time && *time < window.High;
+        if (!foundLate && !IsReminderDue(now, window, r->preRemindedTime(), time)) {
             continue;
         }
         if (!repeats && AlreadyPending(pending, r->Id(), time)) {
@@ -224,7 +226,7 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
                                                    time, r->Repeat(), r->weekDay());
         copy->setDataTag(r->dataTag());
         copy->setTimeOfDay(r->timeOfDay());
-        copy->setLate(lateFrom && *time < onTime);
+        copy->setLate(foundLate || (lateFrom && *time < onTime));
         result.Fired.push_back(copy);
         result.FiredNames.push_back(r->name().value_or(std::string()));
         result.FiredOccurrences.emplace_back(r->Id(), *time);

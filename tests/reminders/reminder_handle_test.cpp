@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine_test_support.h"
 #include "reminders/reminder_handle.h"
+#include "ui/due_check.h"
 #include "util/files.h"
 
 #include <cstdio>
@@ -336,6 +337,59 @@ TEST_F(LoaderTest, TagPageEditHeldBackBeforeARestartIsReadAfterIt)
     ASSERT_NE(call, nullptr);
     EXPECT_EQ(call->time(), Local(2021, 3, 21, 9, 0));
 }
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+// A one-off first seen after its time; "now" is 2021-03-10 12:00 local.
+struct FirstSeenCase
+{
+    const char* name;
+    const char* title;
+    bool loadedBefore; // an earlier load of the account
+    bool pageBefore;   // and the page was in it
+    bool rings;        // once, marked late
+};
+
+class FirstSeenLateTest : public LoaderTest, public ::testing::WithParamInterface<FirstSeenCase>
+{
+};
+
+TEST_P(FirstSeenLateTest, RingsOnceWithinADayOfItsTime)
+{
+    const FirstSeenCase& c = GetParam();
+    const Json page = PageEntry("P1", c.title, "2021-03-10T10:00:00Z");
+    const Json other = PageEntry("P9", "Other !2021-03-20 10:00", "2021-03-05T10:00:00Z");
+    if (c.loadedBefore)
+        Load(c.pageBefore ? std::vector<Json>{other, page} : std::vector<Json>{other});
+    Load({other, page, PageEntry("P8", "Third !2021-03-21 10:00", "2021-03-05T10:00:00Z")});
+
+    TDueCheck check;
+    SnoozeState snooze = InitialSnoozeState(DateNow());
+    const DueCheckResult first = check.CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, snooze);
+    ASSERT_EQ(first.Fired.size(), c.rings ? 1u : 0u);
+    if (c.rings) {
+        EXPECT_TRUE(first.Fired[0]->late());
+        EXPECT_EQ(first.Fired[0]->name(), c.title);
+    }
+    // A later load of the same page and later checks ring nothing more.
+    m_State.PreviousReminderPagesJson.Set({});
+    TReminderHandle(m_State, &m_Online).Run();
+    m_Clock.Advance(1);
+    EXPECT_TRUE(check.CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, snooze).Fired.empty());
+    EXPECT_EQ(Reminder("P1"), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FirstSeenLateTest,
+    ::testing::Values(FirstSeenCase{"AnHourLate", "Call !2021-03-10 11:00", true, false, true},
+                      FirstSeenCase{"TwoDaysLate", "Call !2021-03-08 11:00", true, false, false},
+                      FirstSeenCase{"InTheLastLoad", "Call !2021-03-10 11:00", true, true, false},
+                      FirstSeenCase{"FirstLoadOfTheAccount", "Call !2021-03-10 11:00", false, false, false}),
+    [](const ::testing::TestParamInfo<FirstSeenCase>& p) { return std::string(p.param.name); });
 
 } // namespace
 } // namespace rz
