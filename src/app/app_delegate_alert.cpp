@@ -82,6 +82,9 @@ void AppDelegate::CheckAndReminder()
         result = m_DueCheck->CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList,
                                               m_Pending->Snooze());
     }
+    if (result.ZoneChanged) {
+        m_State.ReminderListChanged = true;
+    }
     // A newer occurrence replaces the snoozed copies of older ones.
     for (const auto& [id, occurrence] : result.FiredOccurrences) {
         m_Pending->DropSnoozedBefore(id, occurrence);

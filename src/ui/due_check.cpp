@@ -152,11 +152,22 @@ void TDueCheck::SaveState(Date now, bool raised, TReminderList& reminders)
 DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderList& pending,
                                            SnoozeState& snooze)
 {
+    DueCheckResult result;
+    if (m_Zone.Changed()) {
+        reminders.FollowZoneChange();
+        result.ZoneChanged = true;
+    }
     const Date now = DateNow();
+    // An occurrence is raised at most the tolerance before its time; one further ahead was raised
+    // while the clock ran ahead, and kept would hold its reminder back until real time caught up.
+    const Date raisedLimit = DateAddSeconds(now, kDueToleranceSeconds);
     if (!m_RaisedToRestore.empty()) {
+        std::erase_if(m_RaisedToRestore, [raisedLimit](const auto& entry) { return entry.second > raisedLimit; });
         reminders.RestoreRaised(m_RaisedToRestore);
         m_RaisedToRestore.clear();
     }
+    if (!m_PreviousCheck || now < *m_PreviousCheck)
+        reminders.ForgetRaisedAfter(raisedLimit);
     DueWindow window = DueWindowFor(now, m_PreviousCheck);
     const Date onTime = DateAddSeconds(now, -kDueToleranceSeconds);
     // The first check after a start, or after the machine slept: reach back to just after what the
@@ -182,7 +193,6 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
     if (snooze.PreRemindedTime > holdOffLimit)
         snooze.PreRemindedTime = InitialSnoozeState(now).PreRemindedTime;
 
-    DueCheckResult result;
     result.Alert = SnoozeStep(snooze, now, window);
 
     for (std::size_t n = reminders.Count(); n-- > 0;) {

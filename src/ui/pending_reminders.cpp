@@ -25,6 +25,16 @@ namespace {
 // the field show the entry as pending at once, which loses nothing.
 constexpr std::string_view kSnoozedField = "` Snoozed:";
 
+// The wake time is an instant, written in UTC so that a start in another time zone wakes the entry
+// at the same moment; older files hold local time.
+std::optional<Date> WakeTimeFromText(std::string_view text)
+{
+    constexpr std::size_t kUtcLength = 20; // yyyy-MM-ddTHH:mm:ssZ
+    if (text.size() == kUtcLength && text[10] == 'T' && text.back() == 'Z')
+        return GraphTimeToDate(text);
+    return StringToDate(text);
+}
+
 bool IsPendingIn(const TReminderList& list, const ReminderPtr& entry)
 {
     const std::vector<ReminderPtr> entries = list.list();
@@ -269,7 +279,7 @@ void TPendingReminders::Load()
         if (const std::size_t at = line.rfind(kSnoozedField);
             at != std::string_view::npos && line.ends_with('`')) {
             const std::size_t from = at + kSnoozedField.size();
-            until = StringToDate(line.substr(from, line.size() - 1 - from));
+            until = WakeTimeFromText(line.substr(from, line.size() - 1 - from));
             if (until) {
                 line = line.substr(0, at + 1);
             }
@@ -294,7 +304,7 @@ bool TPendingReminders::Save()
         std::string line = snoozed.Record->ToString();
         line.pop_back();
         line += kSnoozedField;
-        line += DateToString(snoozed.Until);
+        line += DateToUtcString(snoozed.Until);
         line += '`';
         lines.push_back(std::move(line));
     }
