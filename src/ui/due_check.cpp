@@ -162,7 +162,8 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
     // while the clock ran ahead, and kept would hold its reminder back until real time caught up.
     const Date raisedLimit = DateAddSeconds(now, kDueToleranceSeconds);
     if (!m_RaisedToRestore.empty()) {
-        std::erase_if(m_RaisedToRestore, [raisedLimit](const auto& entry) { return entry.second > raisedLimit; });
+        std::erase_if(m_RaisedToRestore,
+                      [raisedLimit](const auto& entry) { return entry.second > raisedLimit; });
         reminders.RestoreRaised(m_RaisedToRestore);
         m_RaisedToRestore.clear();
     }

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <string>
-
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
@@ -54,8 +53,8 @@ bool IsBlank(UChar32 c)
 
 std::optional<DelayText> ReadDelayText(std::string_view text)
 {
-    icu::UnicodeString folded = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(text.data(), static_cast<std::int32_t>(text.size())));
+    icu::UnicodeString folded =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<std::int32_t>(text.size())));
     folded.foldCase();
     const std::int32_t length = folded.length();
 
@@ -78,7 +77,8 @@ std::optional<DelayText> ReadDelayText(std::string_view text)
                 ++i;
             std::int64_t value = 0;
             while (i < length && u_isdigit(folded.char32At(i))) {
-                value = std::min<std::int64_t>(value * 10 + u_charDigitValue(folded.char32At(i)), kMaxMinutes);
+                value =
+                    std::min<std::int64_t>(value * 10 + u_charDigitValue(folded.char32At(i)), kMaxMinutes);
                 i = folded.moveIndex32(i, 1);
             }
             number = negative ? -value : value;
@@ -89,8 +89,7 @@ std::optional<DelayText> ReadDelayText(std::string_view text)
         const std::int32_t start = i;
         while (i < length && u_isalpha(folded.char32At(i)))
             i = folded.moveIndex32(i, 1);
-        const std::u16string_view word(folded.getBuffer() + start,
-                                       static_cast<std::size_t>(i - start));
+        const std::u16string_view word(folded.getBuffer() + start, static_cast<std::size_t>(i - start));
         // An abbreviation may end with a full stop ("Min.", "Std.").
         if (i < length && folded.charAt(i) == '.')
             ++i;

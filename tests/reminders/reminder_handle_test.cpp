@@ -369,7 +369,8 @@ TEST_P(FirstSeenLateTest, RingsOnceWithinADayOfItsTime)
 
     TDueCheck check;
     SnoozeState snooze = InitialSnoozeState(DateNow());
-    const DueCheckResult first = check.CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, snooze);
+    const DueCheckResult first =
+        check.CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, snooze);
     ASSERT_EQ(first.Fired.size(), c.rings ? 1u : 0u);
     if (c.rings) {
         EXPECT_TRUE(first.Fired[0]->late());
@@ -379,7 +380,8 @@ TEST_P(FirstSeenLateTest, RingsOnceWithinADayOfItsTime)
     m_State.PreviousReminderPagesJson.Set({});
     TReminderHandle(m_State, &m_Online).Run();
     m_Clock.Advance(1);
-    EXPECT_TRUE(check.CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, snooze).Fired.empty());
+    EXPECT_TRUE(
+        check.CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, snooze).Fired.empty());
     EXPECT_EQ(Reminder("P1"), nullptr);
 }
 

@@ -21,8 +21,8 @@
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QTimer>
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>

@@ -520,10 +520,11 @@ TEST(ZoneChangeTest, RemindersRingOnceAtTheirLocalTimeInTheNewZone)
         {
             const test::ScopedTimeZone from(c.from);
             if (c.stored) {
-                reminders.AddUnique(TAReminder::FromString(std::string("Type:0` ID:P` PageID:P` Link:L` "
-                                                                       "Time:2026-03-05 09:00:00` Recurrence:1` "
-                                                                       "Title:") +
-                                                           c.title + "`"));
+                reminders.AddUnique(
+                    TAReminder::FromString(std::string("Type:0` ID:P` PageID:P` Link:L` "
+                                                       "Time:2026-03-05 09:00:00` Recurrence:1` "
+                                                       "Title:") +
+                                           c.title + "`"));
             } else {
                 std::optional<Date> dt;
                 std::int64_t type = kReminderTypeNone;

@@ -144,7 +144,8 @@ TEST_F(PendingWindowTest, SnoozeFollowsTheTextTable)
         EXPECT_EQ(window.isVisible(), !c.until) << c.text;
         EXPECT_EQ(controller.Snooze().SnoozeRemindedTime, c.until.value_or(unset)) << c.text;
         // Stored so that it reads back as the same delay whatever the language.
-        EXPECT_EQ(controller.SnoozeDefaultMinutes(), c.until ? SnoozeMinutesFromSetting(c.text) : defaultBefore)
+        EXPECT_EQ(controller.SnoozeDefaultMinutes(),
+                  c.until ? SnoozeMinutesFromSetting(c.text) : defaultBefore)
             << c.text;
         EXPECT_EQ(pending.Count(), 1u);
     }
