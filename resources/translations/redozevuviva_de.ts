@@ -815,6 +815,16 @@
         <comment>strNewReminderAdd</comment>
         <translation>Erinnerung anlegen</translation>
     </message>
+    <message>
+        <source>1 minute</source>
+        <comment>strSnoozeFor1Minute</comment>
+        <translation>1 Minute</translation>
+    </message>
+    <message>
+        <source>“%1” is not a delay. Type a number and a unit, for example 10 minutes, 2 hours or 1 day.</source>
+        <comment>strSnoozeNotRead</comment>
+        <translation>„%1“ ist keine Dauer. Geben Sie eine Zahl und eine Einheit ein, zum Beispiel 10 Minuten, 2 Stunden oder 1 Tag.</translation>
+    </message>
 </context>
 <context>
     <name>WinNewReminder</name>

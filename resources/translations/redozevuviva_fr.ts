@@ -815,6 +815,16 @@
         <comment>strNewReminderAdd</comment>
         <translation>Ajouter le rappel</translation>
     </message>
+    <message>
+        <source>1 minute</source>
+        <comment>strSnoozeFor1Minute</comment>
+        <translation>1 minute</translation>
+    </message>
+    <message>
+        <source>“%1” is not a delay. Type a number and a unit, for example 10 minutes, 2 hours or 1 day.</source>
+        <comment>strSnoozeNotRead</comment>
+        <translation>« %1 » n’est pas une durée. Saisissez un nombre et une unité, par exemple 10 minutes, 2 heures ou 1 jour.</translation>
+    </message>
 </context>
 <context>
     <name>WinNewReminder</name>

@@ -139,9 +139,9 @@ bool AppDelegate::applicationDidFinishLaunching()
     // The mirror worker, which begins its cycles at once.
     m_CheckKnownPagesTick = 0;
     CreateMirrorWorker();
+    // The account was adopted above: a list of the same account stays as it is.
     if (m_State.JustLoggedIn.exchange(false)) {
         SetMirrorWorkerJustLoggedIn();
-        ReminderEngineClear();
     }
     BindMirrorWorkerCallbacks();
     StartMirrorWorker();

@@ -161,7 +161,6 @@ private:
 
     // Calls into parts that join later; each does nothing yet, in its place in the sequence.
     void ReminderEngineInit();
-    void ReminderEngineClear();
     // Empties the engine's and the pending lists when they hold another account's reminders.
     void ReminderEngineAdoptAccount(bool justSignedIn);
     void LoadHierarchyFromFile();

@@ -41,7 +41,8 @@ void AppDelegate::TimerRun()
 
     if (m_State.JustLoggedIn.exchange(false)) {
         SetMirrorWorkerJustLoggedIn();
-        ReminderEngineClear();
+        // Only another account's reminders go: the same account signing in again (a sign-out
+        // abandoned) keeps its list, its snoozed copies and what comes due before the search ends.
         ReminderEngineAdoptAccount(true);
         MenuItemRefreshClick();
         MenuItemStatusClick();
@@ -80,6 +81,9 @@ void AppDelegate::CheckAndReminder()
         std::lock_guard lock(m_State.ListsMutex);
         result = m_DueCheck->CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList,
                                               m_Pending->Snooze());
+    }
+    if (result.ZoneChanged) {
+        m_State.ReminderListChanged = true;
     }
     // A newer occurrence replaces the snoozed copies of older ones.
     for (const auto& [id, occurrence] : result.FiredOccurrences) {

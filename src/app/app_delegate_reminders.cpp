@@ -51,13 +51,18 @@ void AppDelegate::NotifyEndedChanges()
 
 std::vector<std::string> AppDelegate::WaitingTitles()
 {
-    // A created page waits until the mirror brought its reminder.
+    // A created page waits until the mirror brought it: its reminder listed, already rung (one that
+    // reached the agent after its time rings at once), or the page in the page list at all.
     if (!m_CreatedTitles.empty()) {
-        const std::vector<ReminderPtr> reminders = m_State.ReminderList.list();
+        std::vector<ReminderPtr> reminders = m_State.ReminderList.list();
+        const std::vector<ReminderPtr> pending = m_State.PendingReminderList.list();
+        reminders.insert(reminders.end(), pending.begin(), pending.end());
+        const std::string pageList = m_State.ReminderPagesJson.Get();
         std::erase_if(m_CreatedTitles, [&](const std::string& title) {
-            return std::any_of(reminders.begin(), reminders.end(), [&](const ReminderPtr& r) {
-                return SameStoredTitle(r->name().value_or(std::string()), title);
-            });
+            return PageListHoldsTitle(pageList, title) ||
+                   std::any_of(reminders.begin(), reminders.end(), [&](const ReminderPtr& r) {
+                       return SameStoredTitle(r->name().value_or(std::string()), title);
+                   });
         });
     }
     std::vector<std::string> titles;

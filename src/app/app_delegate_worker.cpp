@@ -18,11 +18,6 @@ void AppDelegate::ReminderEngineInit()
     TReminderHandle(m_State, nullptr).Init();
 }
 
-void AppDelegate::ReminderEngineClear()
-{
-    TReminderHandle(m_State, nullptr).Clear();
-}
-
 void AppDelegate::ReminderEngineAdoptAccount(bool justSignedIn)
 {
     if (TReminderHandle(m_State, nullptr).AdoptAccount(m_State.UserId.Get(), justSignedIn) && m_Pending) {

@@ -2,11 +2,13 @@
 #include "core/preferences.h"
 
 #include "core/settings_store.h"
+#include "util/delay_text.h"
 #include "util/text.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <optional>
 
 namespace rz {
 
@@ -63,12 +65,12 @@ bool IsClientIdForm(std::string_view text)
 int SnoozeMinutesFromSetting(std::string_view stored)
 {
     const std::string text = StrTrim(stored);
-    std::int64_t minutes = StrLeadingInt(text);
-    // Older versions stored the English choice itself.
-    if (text.find("hour") != std::string::npos)
-        minutes *= 60;
-    else if (text.find("day") != std::string::npos)
-        minutes *= 24 * 60;
+    std::int64_t minutes = 0;
+    if (!text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        minutes = StrLeadingInt(text);
+    // Older versions stored the text itself, as the snooze box reads it.
+    else if (const std::optional<DelayText> delay = ReadDelayText(text))
+        minutes = DelayMinutes(*delay);
     if (minutes < 1 || minutes > kMaxSnoozeMinutes)
         return kDefaultSnoozeMinutes;
     return static_cast<int>(minutes);

@@ -43,8 +43,9 @@ bool SavePreferences(const std::string& settingsFilePath, const TPreferences& pr
 
 // The form of an application (client) id: 8-4-4-4-12 hexadecimal digits, blanks around allowed.
 bool IsClientIdForm(std::string_view text);
-// The stored default snooze in minutes: an integer as it is, an older English text ("10 minutes",
-// "1 hour", "2 hours", "1 day") converted; anything else, or less than a minute, the default.
+// The stored default snooze in minutes: an integer as it is, an older stored text ("10 minutes",
+// "2 Hours", "1 day") read as the snooze box reads it; anything else, or less than a minute, the
+// default.
 int SnoozeMinutesFromSetting(std::string_view stored);
 
 } // namespace rz

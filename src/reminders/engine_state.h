@@ -59,6 +59,10 @@ struct TEngineState
     std::atomic<std::int64_t> ReminderPageCount{0};
     SharedString ReminderPagesJson;
     SharedString PreviousReminderPagesJson;
+    // The page list text the engine last turned into reminders, in this run or (the hierarchy file)
+    // the last one: a page not in it is seen for the first time. Empty before any load of the
+    // account, when nothing counts as first seen.
+    SharedString SeenReminderPagesJson;
 
     // Set at start-up before any other thread exists.
     TEngineFilePaths EngineFiles;

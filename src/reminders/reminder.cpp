@@ -218,6 +218,9 @@ std::shared_ptr<TAReminder> TAReminder::FromString(std::string_view line)
             if (kind == kReminderTypeRepeating && dt)
                 record->m_TimeOfDay = TimeOfDay(*dt);
         }
+        // Kept as fields: read from the occurrence later, after the zone changed, it would shift.
+        if (!record->m_TimeOfDay && record->m_Time)
+            record->m_TimeOfDay = TimeOfDay(*record->m_Time);
     }
     // The data tag is the line's last field, after the backquote that ends the title; it is looked
     // for from the end, so a title that merely holds the label cannot stand in for it.

@@ -38,6 +38,7 @@ void TReminderHandle::Clear()
     m_State.ReminderList.Clear();
     m_State.ReminderPagesJson.Set({});
     m_State.PreviousReminderPagesJson.Set({});
+    m_State.SeenReminderPagesJson.Set({});
     m_State.KnownPages.Reset();
     m_State.LoadHeldBack.clear();
     m_State.KnownPagesRestored = true;
@@ -93,6 +94,7 @@ void TReminderHandle::Run()
                 SaveHierarchyToFile();
                 SaveTagPagesToFile();
                 m_State.PreviousReminderPagesJson.Set(current);
+                m_State.SeenReminderPagesJson.Set(current);
             }
             m_State.ReminderListChanged = true;
         }
@@ -115,6 +117,7 @@ void TReminderHandle::LoadHierarchyFromFile()
                                                 ? std::nullopt
                                                 : ReadTextFile(m_State.EngineFiles.HierarchyFilePath);
     m_State.ReminderPagesJson.Set(text.value_or(std::string()));
+    m_State.SeenReminderPagesJson.Set(text.value_or(std::string()));
 }
 
 void TReminderHandle::SaveRemindersToFile()

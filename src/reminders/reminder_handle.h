@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "reminders/page_ids_in_text.h"
 #include "reminders/tag_page_list.h"
 #include "util/dates.h"
 #include "util/json.h"
@@ -75,7 +76,7 @@ public:
     void SaveTagPagesToFile();
 
 private:
-    bool LoadOnePage(const Json& page, std::uint64_t generation);
+    bool LoadOnePage(const Json& page, std::uint64_t generation, TPageIdsInText& seen, bool anySeen);
     std::int64_t UpdateTitleReminders(const std::string& pageId, const std::string& title);
     bool Cleared(std::uint64_t generation) const;
 

@@ -13,6 +13,9 @@ namespace rz {
 
 namespace {
 
+// How long after its time a one-off seen for the first time still rings.
+constexpr int kFirstSeenLateDays = 1;
+
 // "links" → "oneNoteClientUrl" → "href".
 std::string ClientLinkOf(const Json& page)
 {
@@ -66,6 +69,8 @@ bool TReminderHandle::LoadPending_Recurse(const Json& current, const Json* /*pre
         std::lock_guard lock(m_State.ListsMutex);
         heldBack.swap(m_State.LoadHeldBack);
     }
+    const std::string seenText = m_State.SeenReminderPagesJson.Get();
+    TPageIdsInText seen(seenText);
     bool result = true;
     // Pages held back last time first, so a budget that runs short still moves through the list.
     for (const bool first : {true, false}) {
@@ -75,7 +80,7 @@ bool TReminderHandle::LoadPending_Recurse(const Json& current, const Json* /*pre
                 continue;
             if (Cleared(generation))
                 return false;
-            if (!LoadOnePage(page, generation)) {
+            if (!LoadOnePage(page, generation, seen, !seenText.empty())) {
                 ++m_State.LoadPageErrors;
                 result = false;
             }
@@ -85,7 +90,8 @@ bool TReminderHandle::LoadPending_Recurse(const Json& current, const Json* /*pre
     return result;
 }
 
-bool TReminderHandle::LoadOnePage(const Json& page, std::uint64_t generation)
+bool TReminderHandle::LoadOnePage(const Json& page, std::uint64_t generation, TPageIdsInText& seen,
+                                  bool anySeen)
 {
     // An entry without an id cannot be keyed: every load would add it again.
     const std::string* idText = StringMember(page, "id");
@@ -106,15 +112,33 @@ bool TReminderHandle::LoadOnePage(const Json& page, std::uint64_t generation)
         TReminderList& list = m_State.ReminderList;
         const bool repeating = TAReminder::PageTimeRepeatable_Is(title);
         const TitleReading reading = ReadTitle(title);
-        const bool exists = list.GetByID(id) != nullptr;
-        if (repeating || created > DateNow()) {
+        const ReminderPtr existing = list.GetByID(id);
+        const Date now = DateNow();
+        // A one-off that first reaches the agent after its time (created offline after it, or on
+        // another device while this one slept) rings once, late, within a day of its time. Pages of
+        // the very first load are not new to the user: their passed dates ring nothing.
+        const bool passedOneOff = reading.type == kReminderTypeOneOff && reading.dt && *reading.dt < now &&
+                                  !(*reading.dt < DateAddDays(now, -kFirstSeenLateDays));
+        const bool ringsLate = passedOneOff && (existing ? existing->late() && existing->time() == reading.dt
+                                                         : anySeen && !seen.Occurs(id));
+        // Only a "!!" title takes its time from the page's creation. Any other title names its own
+        // date: a creation time a little ahead of this clock (another device's, the service's) must
+        // not ring it at once and lose that date.
+        if (repeating) {
             list.AddUnique(kPageTitleReminder, title, id, id, link, created, repeating ? 1 : 0,
                            reading.weekDay);
         } else if (reading.type == kReminderTypeRepeating) {
             list.AddUnique(kPageTitleReminder, title, id, id, link, reading.dt, 1, reading.weekDay);
-        } else if (reading.type == kReminderTypeOneOff && reading.dt && !(*reading.dt < DateNow())) {
+        } else if (reading.type == kReminderTypeOneOff && reading.dt && !(*reading.dt < now)) {
             list.AddUnique(kPageTitleReminder, title, id, id, link, reading.dt, 0, reading.weekDay);
-        } else if (exists) {
+        } else if (ringsLate) {
+            // Added only once: one raised already is not added again.
+            if (!existing && list.AddUnique(kPageTitleReminder, title, id, id, link, reading.dt, 0,
+                                            reading.weekDay) == 1) {
+                if (const ReminderPtr added = list.GetByID(id))
+                    added->setLate(true);
+            }
+        } else if (existing) {
             list.DeleteByID(id);
         }
     }

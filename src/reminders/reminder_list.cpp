@@ -186,6 +186,47 @@ void TReminderList::RestoreRaised(const std::map<std::string, Date>& raised)
     });
 }
 
+void TReminderList::FollowZoneChange()
+{
+    for (const ReminderPtr& r : list()) {
+        if (!r->time())
+            continue;
+        if (r->Repeat() != 0) {
+            // The time of day is kept as fields, so the next occurrence lands on it in the new zone.
+            r->setTime(r->GetRepeatDateTime());
+            continue;
+        }
+        WeekDayFlags weekDay = DefaultWeekDays();
+        std::optional<Date> dt;
+        std::int64_t type = kReminderTypeNone;
+        std::int64_t start = 0;
+        std::int64_t end = 0;
+        TAReminder::PageTitleReminder_GetDateTime(r->name().value_or(std::string()), dt, type, start, end,
+                                                  weekDay);
+        if (type == kReminderTypeOneOff && dt) {
+            r->setTime(dt);
+            r->setTimeOfDay(TimeOfDay(*dt));
+        }
+    }
+}
+
+void TReminderList::ForgetRaisedAfter(Date limit)
+{
+    {
+        std::lock_guard lock(m_Mutex);
+        std::erase_if(m_Raised, [limit](const auto& entry) { return entry.second > limit; });
+    }
+    for (const ReminderPtr& r : list()) {
+        if (const std::optional<Date> last = r->lastRaised(); last && *last > limit)
+            r->setLastRaised(std::nullopt);
+        const std::optional<Date> time = r->time();
+        if (r->Repeat() == 0 || !time)
+            continue;
+        if (const std::optional<Date> next = r->GetRepeatDateTime(); next && *next < *time)
+            r->setTime(next);
+    }
+}
+
 ReminderPtr TReminderList::InsertTop(std::int64_t objType, std::optional<std::string> Name,
                                      std::optional<std::string> ID, std::optional<std::string> PageID,
                                      std::optional<std::string> Link, std::optional<Date> DT,

@@ -65,6 +65,15 @@ public:
     // records their last raised occurrence.
     void RestoreRaised(const std::map<std::string, Date>& raised);
 
+    // After the system's time zone changed: every time means the local time it was written as, so
+    // a one-off takes the date and time its text names again and a repeating record its next
+    // occurrence at its time of day, both read in the new zone. Raised occurrences stay instants.
+    void FollowZoneChange();
+    // After the clock was set back: forgets the raised occurrences later than `limit`, which were
+    // raised while the clock ran ahead, and brings each repeating record whose time lies beyond its
+    // next occurrence back to that one.
+    void ForgetRaisedAfter(Date limit);
+
     // Empties the list and forgets the raised occurrences.
     void Clear();
 

@@ -153,11 +153,23 @@ void TDueCheck::SaveState(Date now, bool raised, TReminderList& reminders)
 DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderList& pending,
                                            SnoozeState& snooze)
 {
+    DueCheckResult result;
+    if (m_Zone.Changed()) {
+        reminders.FollowZoneChange();
+        result.ZoneChanged = true;
+    }
     const Date now = DateNow();
+    // An occurrence is raised at most the tolerance before its time; one further ahead was raised
+    // while the clock ran ahead, and kept would hold its reminder back until real time caught up.
+    const Date raisedLimit = DateAddSeconds(now, kDueToleranceSeconds);
     if (!m_RaisedToRestore.empty()) {
+        std::erase_if(m_RaisedToRestore,
+                      [raisedLimit](const auto& entry) { return entry.second > raisedLimit; });
         reminders.RestoreRaised(m_RaisedToRestore);
         m_RaisedToRestore.clear();
     }
+    if (!m_PreviousCheck || now < *m_PreviousCheck)
+        reminders.ForgetRaisedAfter(raisedLimit);
     DueWindow window = DueWindowFor(now, m_PreviousCheck);
     const Date onTime = DateAddSeconds(now, -kDueToleranceSeconds);
     // The first check after a start, or after the machine slept: reach back to just after what the
@@ -183,7 +195,6 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
     if (snooze.PreRemindedTime > holdOffLimit)
         snooze.PreRemindedTime = InitialSnoozeState(now).PreRemindedTime;
 
-    DueCheckResult result;
     result.Alert = SnoozeStep(snooze, now, window);
 
     for (std::size_t n = reminders.Count(); n-- > 0;) {
@@ -212,7 +223,9 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
                 }
             }
         }
-        if (!IsReminderDue(now, window, r->preRemindedTime(), time)) {
+        // A one-off the loader found only after its time rings at once, late.
+        const bool foundLate = !repeats && r->late() && time && *time < window.High;
+        if (!foundLate && !IsReminderDue(now, window, r->preRemindedTime(), time)) {
             continue;
         }
         if (!repeats && AlreadyPending(pending, r->Id(), time)) {
@@ -225,7 +238,7 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
                                                    time, r->Repeat(), r->weekDay());
         copy->setDataTag(r->dataTag());
         copy->setTimeOfDay(r->timeOfDay());
-        copy->setLate(lateFrom && *time < onTime);
+        copy->setLate(foundLate || (lateFrom && *time < onTime));
         result.Fired.push_back(copy);
         result.FiredNames.push_back(r->name().value_or(std::string()));
         result.FiredOccurrences.emplace_back(r->Id(), *time);

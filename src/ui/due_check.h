@@ -2,6 +2,7 @@
 #pragma once
 
 #include "util/dates.h"
+#include "util/zone_watch.h"
 
 #include <map>
 #include <memory>
@@ -63,6 +64,8 @@ struct DueCheckResult
     std::vector<std::string> FiredNames;
     // Key and occurrence of each reminder that fired, in the same order.
     std::vector<std::pair<std::optional<std::string>, Date>> FiredOccurrences;
+    // The system's time zone changed and every reminder's time was read anew in it.
+    bool ZoneChanged = false;
 };
 
 // A snoozed copy of a reminder may still wake: its page is still in the page list text (an empty
@@ -87,6 +90,8 @@ public:
     // change nothing.
     void UseStateFile(const std::string& path, bool lateAlarms = true);
 
+    // First notices a change of the system's time zone (within the second) and reads every
+    // reminder's time anew in it (TReminderList::FollowZoneChange).
     // Moves due one-off reminders to `pending`, appends a copy of each due repeating reminder and
     // advances it, and fires the snooze. Walks `reminders` from the last entry to the first,
     // fetching each afresh, so an entry removed meanwhile by another thread is skipped. An occurrence
@@ -100,6 +105,7 @@ private:
 
     std::optional<Date> m_PreviousCheck;
     std::string m_StatePath;
+    TZoneWatch m_Zone;
     // The last run's last check, until the first check of this run has used it.
     std::optional<Date> m_LastRunCheck;
     std::optional<Date> m_StateSaved;

@@ -134,6 +134,8 @@ void MWinPendingReminders::UpdateActions()
     if (!m_Pending.DoneProblem().empty())
         status = UiText(m_Pending.DoneProblem().c_str()) +
                  (status.isEmpty() ? QString() : QStringLiteral(" ") + status);
+    if (!m_SnoozeProblem.isEmpty())
+        status = m_SnoozeProblem + (status.isEmpty() ? QString() : QStringLiteral(" ") + status);
     m_Ui->toDoStatusLabel->setText(status);
     m_Ui->toDoStatusLabel->setVisible(!status.isEmpty());
 }
@@ -212,13 +214,18 @@ void MWinPendingReminders::SnoozeOneClick(int choice)
 
 void MWinPendingReminders::buttonSnoozeClick()
 {
-    // A choice is kept as minutes; a delay typed in (English units) as the text, as before.
-    const int choice = m_Ui->snoozeCombo->findText(m_Ui->snoozeCombo->currentText());
+    const QString text = m_Ui->snoozeCombo->currentText();
+    const int choice = m_Ui->snoozeCombo->findText(text);
     if (choice >= 0) {
         m_Pending.SnoozeForMinutes(m_Ui->snoozeCombo->itemData(choice).toInt());
-    } else {
-        m_Pending.SnoozeWith(m_Ui->snoozeCombo->currentText().toStdString());
+    } else if (!m_Pending.SnoozeWith(text.toStdString())) {
+        // Closing would look like a snooze that never comes back.
+        m_SnoozeProblem = UiText("strSnoozeNotRead").arg(text);
+        UpdateActions();
+        return;
     }
+    m_SnoozeProblem.clear();
+    UpdateActions();
     close();
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <memory>
 #include <optional>
 
@@ -64,6 +65,8 @@ private:
     ReminderTableModel* m_Model = nullptr;
     QListWidget* m_SnoozedList = nullptr;
     QPushButton* m_CancelSnooze = nullptr;
+    // Why the last snooze text typed did not snooze; shown until a snooze succeeds.
+    QString m_SnoozeProblem;
     bool m_Loaded = false;
 };
 

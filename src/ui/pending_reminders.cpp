@@ -7,6 +7,7 @@
 #include "reminders/reminder_list.h"
 #include "ui/page_opener.h"
 #include "ui/snooze.h"
+#include "util/delay_text.h"
 #include "util/files.h"
 #include "util/log.h"
 #include "util/plist.h"
@@ -23,6 +24,16 @@ namespace {
 // A snoozed entry is stored as its pending line with this field after it. Readers that do not know
 // the field show the entry as pending at once, which loses nothing.
 constexpr std::string_view kSnoozedField = "` Snoozed:";
+
+// The wake time is an instant, written in UTC so that a start in another time zone wakes the entry
+// at the same moment; older files hold local time.
+std::optional<Date> WakeTimeFromText(std::string_view text)
+{
+    constexpr std::size_t kUtcLength = 20; // yyyy-MM-ddTHH:mm:ssZ
+    if (text.size() == kUtcLength && text[10] == 'T' && text.back() == 'Z')
+        return GraphTimeToDate(text);
+    return StringToDate(text);
+}
 
 bool IsPendingIn(const TReminderList& list, const ReminderPtr& entry)
 {
@@ -212,16 +223,19 @@ void TPendingReminders::DropSnoozedBefore(const std::optional<std::string>& id, 
     }
 }
 
-void TPendingReminders::SnoozeWith(const std::string& text)
+bool TPendingReminders::SnoozeWith(const std::string& text)
 {
+    const std::optional<DelayText> delay = ReadDelayText(text);
+    if (!delay)
+        return false;
+    // Kept as minutes, which read back the same whatever language the desktop speaks next.
     {
         MConfigTransaction settings(m_SettingsFilePath);
-        settings->WriteValueValueStr(kDefaultSnoozeKey, text);
+        settings->WriteValueValueInt(kDefaultSnoozeKey, static_cast<int>(DelayMinutes(*delay)));
         settings->Save();
     }
-    if (const std::optional<Date> until = SnoozeTimeFromText(text, DateNow())) {
-        m_Snooze.SnoozeRemindedTime = *until;
-    }
+    m_Snooze.SnoozeRemindedTime = DelayFrom(*delay, DateNow());
+    return true;
 }
 
 std::string TPendingReminders::SnoozeDefault() const
@@ -265,7 +279,7 @@ void TPendingReminders::Load()
         if (const std::size_t at = line.rfind(kSnoozedField);
             at != std::string_view::npos && line.ends_with('`')) {
             const std::size_t from = at + kSnoozedField.size();
-            until = StringToDate(line.substr(from, line.size() - 1 - from));
+            until = WakeTimeFromText(line.substr(from, line.size() - 1 - from));
             if (until) {
                 line = line.substr(0, at + 1);
             }
@@ -290,7 +304,7 @@ bool TPendingReminders::Save()
         std::string line = snoozed.Record->ToString();
         line.pop_back();
         line += kSnoozedField;
-        line += DateToString(snoozed.Until);
+        line += DateToUtcString(snoozed.Until);
         line += '`';
         lines.push_back(std::move(line));
     }

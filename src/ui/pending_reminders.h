@@ -46,8 +46,9 @@ public:
     void Open(std::optional<std::size_t> selectedRow);
     // Opens the link of the entry at the row, when there is one.
     void OpenRow(std::size_t row);
-    // Stores the text as the next default, then sets the snooze when the text names a delay.
-    void SnoozeWith(const std::string& text);
+    // Sets the snooze when the text reads as a delay (in English, German or French) and stores that
+    // delay as the next default. False, changing nothing, when it does not read.
+    bool SnoozeWith(const std::string& text);
     // The last snooze text used, "5 minutes" when none is stored.
     std::string SnoozeDefault() const;
     // Stores the minutes as the next default (language-independent), then sets the snooze.

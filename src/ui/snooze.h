@@ -32,9 +32,8 @@ Date OneSnoozeUntil(TOneSnooze choice, Date now);
 // The strings-table key of the choice's caption.
 const char* OneSnoozeTextKey(TOneSnooze choice);
 
-// Reads a snooze text such as "5 minutes", "2 Hours" or "1 day" and gives `now` plus that delay.
-// The lower-case text is searched for "minute", then "hour", then "day"; the first found wins and
-// the number is the leading integer of the text before it (none gives 0). No unit gives none.
+// Reads a snooze text such as "5 minutes", "2 Hours", "1 hour 30 minutes" or "3 Stunden"
+// (ReadDelayText) and gives `now` plus that delay; none when the text does not read as a delay.
 std::optional<Date> SnoozeTimeFromText(std::string_view text, Date now);
 
 } // namespace rz

@@ -273,4 +273,15 @@ Date GraphTimeToDate(std::string_view text)
     return Date{static_cast<double>(timegm(&t))};
 }
 
+std::string DateToUtcString(Date date)
+{
+    const auto whole = static_cast<std::time_t>(std::floor(date.seconds));
+    std::tm t{};
+    gmtime_r(&whole, &t);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.tm_year + 1900, t.tm_mon + 1,
+                  t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+    return buffer;
+}
+
 } // namespace rz

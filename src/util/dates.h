@@ -52,6 +52,9 @@ std::optional<Date> StringToDate(std::string_view text);
 bool DateIsBetween(Date x, Date low, Date high);
 // Graph timestamp (2021-03-04T05:06:07.1234567Z) read by fixed positions as UTC.
 Date GraphTimeToDate(std::string_view text);
+// "yyyy-MM-ddTHH:mm:ssZ" in UTC (fraction dropped): an instant written so that it reads back the
+// same in any time zone (GraphTimeToDate).
+std::string DateToUtcString(Date date);
 
 // Local calendar fields of a date, for callers that need more than one of them.
 struct LocalFields

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine_test_support.h"
 #include "reminders/reminder_handle.h"
+#include "ui/due_check.h"
 #include "util/files.h"
 
 #include <cstdio>
@@ -87,8 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
         // 1: a title starting with "!!" repeats at the page's creation time of day (10:00 local),
         // on the weekdays it names (Monday, Tuesday): next is Monday 15th.
         TitleRuleCase{"1Repeat", "  !!18:00 [1,2]", kMarch1, false, 15, 10, 0, 1},
-        // 1: a page created after now reminds at its creation time, once.
-        TitleRuleCase{"1CreatedLater", "Plan", "2021-03-11T08:00:00Z", false, 11, 9, 0, 0},
+        // 1: a creation time after now sets no reminder for a title that does not begin with "!!".
+        TitleRuleCase{"1CreatedLater", "Plan", "2021-03-11T08:00:00Z", false, 0, 0, 0, 0},
         // 2: "!!" inside the title: the time of day it names, next working day.
         TitleRuleCase{"2", "Standup !!09:30 [1,2,3,4,5]", kMarch1, false, 11, 9, 30, 1},
         // 3: a single date still to come, and one equal to now.
@@ -99,6 +100,32 @@ INSTANTIATE_TEST_SUITE_P(
         TitleRuleCase{"4Passed", "Old !2021-03-01 10:00", kMarch1, false, 0, 0, 0, 0},
         TitleRuleCase{"4NoneListed", "Plain !", kMarch1, true, 0, 0, 0, 0}),
     [](const ::testing::TestParamInfo<TitleRuleCase>& p) { return std::string("Rule") + p.param.rule; });
+
+// A page created two minutes ahead of this clock (11:02 UTC, 12:02 local): only a "!!" title goes by
+// its creation time; the others keep the time they name.
+TEST_F(LoaderTest, CreationTimeAheadOfTheClockKeepsTheTitlesOwnTime)
+{
+    struct Case
+    {
+        const char* title;
+        int day, hour, minute;
+        std::uint8_t repeat;
+    };
+    const Case cases[] = {
+        {"Dentist !2021-03-20 10:30", 20, 10, 30, 0},
+        {"Call !2021-03-10 12:30", 10, 12, 30, 0},
+        {"Standup !!09:30 [1,2,3,4,5]", 11, 9, 30, 1},
+        {"!!18:00", 10, 12, 2, 1},
+    };
+    for (const Case& c : cases) {
+        m_State.ReminderList.Clear();
+        Load({PageEntry("P1", c.title, "2021-03-10T11:02:00Z", "2021-03-10T11:02:00Z")});
+        const ReminderPtr r = Reminder("P1");
+        ASSERT_NE(r, nullptr) << c.title;
+        EXPECT_EQ(r->time(), Local(2021, 3, c.day, c.hour, c.minute)) << c.title;
+        EXPECT_EQ(r->Repeat(), c.repeat) << c.title;
+    }
+}
 
 TEST_F(LoaderTest, SameTextTwiceChangesNothing)
 {
@@ -310,6 +337,61 @@ TEST_F(LoaderTest, TagPageEditHeldBackBeforeARestartIsReadAfterIt)
     ASSERT_NE(call, nullptr);
     EXPECT_EQ(call->time(), Local(2021, 3, 21, 9, 0));
 }
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+// A one-off first seen after its time; "now" is 2021-03-10 12:00 local.
+struct FirstSeenCase
+{
+    const char* name;
+    const char* title;
+    bool loadedBefore; // an earlier load of the account
+    bool pageBefore;   // and the page was in it
+    bool rings;        // once, marked late
+};
+
+class FirstSeenLateTest : public LoaderTest, public ::testing::WithParamInterface<FirstSeenCase>
+{
+};
+
+TEST_P(FirstSeenLateTest, RingsOnceWithinADayOfItsTime)
+{
+    const FirstSeenCase& c = GetParam();
+    const Json page = PageEntry("P1", c.title, "2021-03-10T10:00:00Z");
+    const Json other = PageEntry("P9", "Other !2021-03-20 10:00", "2021-03-05T10:00:00Z");
+    if (c.loadedBefore)
+        Load(c.pageBefore ? std::vector<Json>{other, page} : std::vector<Json>{other});
+    Load({other, page, PageEntry("P8", "Third !2021-03-21 10:00", "2021-03-05T10:00:00Z")});
+
+    TDueCheck check;
+    SnoozeState snooze = InitialSnoozeState(DateNow());
+    const DueCheckResult first =
+        check.CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, snooze);
+    ASSERT_EQ(first.Fired.size(), c.rings ? 1u : 0u);
+    if (c.rings) {
+        EXPECT_TRUE(first.Fired[0]->late());
+        EXPECT_EQ(first.Fired[0]->name(), c.title);
+    }
+    // A later load of the same page and later checks ring nothing more.
+    m_State.PreviousReminderPagesJson.Set({});
+    TReminderHandle(m_State, &m_Online).Run();
+    m_Clock.Advance(1);
+    EXPECT_TRUE(
+        check.CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, snooze).Fired.empty());
+    EXPECT_EQ(Reminder("P1"), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FirstSeenLateTest,
+    ::testing::Values(FirstSeenCase{"AnHourLate", "Call !2021-03-10 11:00", true, false, true},
+                      FirstSeenCase{"TwoDaysLate", "Call !2021-03-08 11:00", true, false, false},
+                      FirstSeenCase{"InTheLastLoad", "Call !2021-03-10 11:00", true, true, false},
+                      FirstSeenCase{"FirstLoadOfTheAccount", "Call !2021-03-10 11:00", false, false, false}),
+    [](const ::testing::TestParamInfo<FirstSeenCase>& p) { return std::string(p.param.name); });
 
 } // namespace
 } // namespace rz

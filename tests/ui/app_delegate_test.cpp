@@ -21,6 +21,7 @@
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QTimer>
+#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -438,6 +439,47 @@ TEST_F(AppDelegateTest, SignOutAndInForgetsTheOldAccountWhileTheWindowIsOpenUnle
     EXPECT_TRUE(state->JustLoggedIn);
     TickAt(At(9, 0, 1));
     EXPECT_FALSE(state->JustLoggedIn);
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+// The same account signing in again, from the menu (a sign-out abandoned) or at start-up, keeps its
+// reminders; only another account's go.
+TEST_F(AppDelegateTest, SameAccountSigningInAgainKeepsTheReminderList)
+{
+    struct Case
+    {
+        const char* name;
+        bool atStartUp;
+        const char* userId;
+        std::size_t kept;
+    };
+    const Case cases[] = {
+        {"MenuSameAccount", false, "user", 1},
+        {"StartUpSameAccount", true, "user", 1},
+        {"MenuAnotherAccount", false, "other-user", 0},
+    };
+    for (const Case& c : cases) {
+        signInWindow = nullptr;
+        SignIn();
+        StoreReminders({{"A", At(10, 0, 0)}});
+        Launch(); // the data folder's reminders become "user"'s
+        Quit();
+        if (c.atStartUp)
+            SignIn("", "");
+        signInWindow = [this, &c](int) { return WindowSignsIn("token", c.userId, true); };
+        Launch();
+        if (!c.atStartUp)
+            app->MenuItemLoginClick();
+        TickAt(At(9, 0, 1));
+        EXPECT_EQ(state->ReminderList.Count(), c.kept) << c.name;
+        Quit();
+        std::remove(DataFile("ReminderOwner.json").c_str());
+    }
 }
 
 } // namespace

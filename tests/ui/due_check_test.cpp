@@ -6,6 +6,7 @@
 #include "util/dates.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace rz {
@@ -450,6 +451,101 @@ TEST_F(LateAlarmTest, ClockSetBackSilencesNothing)
     const DueCheckResult b = CheckAt(At(4, 10, 45, 0));
     ASSERT_EQ(b.FiredNames.size(), 1u);
     EXPECT_EQ(b.FiredNames[0], "B !");
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+// The clock runs 30 days ahead, rings what lies up to then, and is set right: the daily reminder
+// rings at its next real time, with or without a restart in between.
+TEST_F(LateAlarmTest, ClockThatRanAheadAndWasSetRightSilencesNoRepeatingReminder)
+{
+    for (const bool restart : {false, true}) {
+        std::remove(folder.File("DueCheck.json").c_str());
+        reminders.Clear();
+        pending.Clear();
+        check = TDueCheck();
+        AddDaily("D", At(1, 10, 0, 0));
+        EXPECT_FALSE(RestartAt(At(4, 9, 0, 0)).Alert);
+        EXPECT_TRUE(CheckAt(At(34, 9, 0, 0)).Alert);
+        EXPECT_TRUE(CheckAt(At(34, 10, 0, 0)).Alert);
+
+        EXPECT_FALSE((restart ? RestartAt(At(4, 9, 30, 0)) : CheckAt(At(4, 9, 30, 0))).Alert) << restart;
+        const DueCheckResult due = CheckAt(At(4, 10, 0, 0));
+        ASSERT_EQ(due.Fired.size(), 1u) << restart;
+        EXPECT_FALSE(due.Fired[0]->late()) << restart;
+        EXPECT_EQ(reminders.GetByID("D")->time(), At(5, 10, 0, 0)) << restart;
+    }
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+// The system's zone changes while the agent runs (a flight): every reminder rings once, at the local
+// time it names in the new zone. Times are UTC; March 4th, Berlin is six hours ahead of New York.
+TEST(ZoneChangeTest, RemindersRingOnceAtTheirLocalTimeInTheNewZone)
+{
+    struct Case
+    {
+        const char* from;
+        const char* to;
+        const char* title;
+        bool stored; // read back from the stored line, as after a restart before the trip
+        const char* start;
+        const char* rings;
+    };
+    const Case cases[] = {
+        {"Europe/Berlin", "America/New_York", "Standup !!09:00", false, "2026-03-04T19:00:00Z",
+         "2026-03-05T14:00:00Z"},
+        {"Europe/Berlin", "America/New_York", "Flight !2026-03-05 10:00", false, "2026-03-04T19:00:00Z",
+         "2026-03-05T15:00:00Z"},
+        {"Europe/Berlin", "America/New_York", "!!Standup", true, "2026-03-04T19:00:00Z",
+         "2026-03-05T14:00:00Z"},
+        {"America/New_York", "Europe/Berlin", "Standup !!09:00", false, "2026-03-05T01:00:00Z",
+         "2026-03-05T08:00:00Z"},
+    };
+    for (const Case& c : cases) {
+        const Date start = GraphTimeToDate(c.start);
+        ScopedFakeClock clock(start.seconds);
+        TReminderList reminders;
+        TReminderList pending;
+        SnoozeState snooze = InitialSnoozeState(start);
+        TDueCheck check;
+        {
+            const test::ScopedTimeZone from(c.from);
+            if (c.stored) {
+                reminders.AddUnique(
+                    TAReminder::FromString(std::string("Type:0` ID:P` PageID:P` Link:L` "
+                                                       "Time:2026-03-05 09:00:00` Recurrence:1` "
+                                                       "Title:") +
+                                           c.title + "`"));
+            } else {
+                std::optional<Date> dt;
+                std::int64_t type = kReminderTypeNone;
+                std::int64_t begin = 0;
+                std::int64_t end = 0;
+                WeekDayFlags weekDay = DefaultWeekDays();
+                TAReminder::PageTitleReminder_GetDateTime(c.title, dt, type, begin, end, weekDay);
+                reminders.AddUnique(kPageTitleReminder, c.title, "P", "P", "L", dt,
+                                    type == kReminderTypeRepeating ? 1 : 0, weekDay);
+            }
+            check.CheckAndReminder(reminders, pending, snooze);
+        }
+        const test::ScopedTimeZone to(c.to);
+        std::vector<Date> rang;
+        for (double t = start.seconds + 30; t <= start.seconds + 26 * 3600; t += 30) {
+            clock.Set(t);
+            for (const auto& fired : check.CheckAndReminder(reminders, pending, snooze).FiredOccurrences)
+                rang.push_back(fired.second);
+        }
+        EXPECT_EQ(rang, std::vector<Date>{GraphTimeToDate(c.rings)}) << c.title << " " << c.from;
+    }
 }
 
 } // namespace

@@ -139,12 +139,16 @@ TEST_F(PendingWindowTest, SnoozeFollowsTheTextTable)
         controller.Snooze() = InitialSnoozeState(DateNow());
         const Date unset = controller.Snooze().SnoozeRemindedTime;
         Show();
+        const int defaultBefore = controller.SnoozeDefaultMinutes();
         window.snoozeCombo()->setCurrentText(QString::fromLatin1(c.text));
         Click("buttonSnooze");
-        EXPECT_FALSE(window.isVisible()) << c.text;
+        // A text that does not read keeps the window open.
+        EXPECT_EQ(window.isVisible(), !c.until) << c.text;
         EXPECT_EQ(controller.Snooze().SnoozeRemindedTime, c.until.value_or(unset)) << c.text;
         // Stored so that it reads back as the same delay whatever the language.
-        EXPECT_EQ(controller.SnoozeDefaultMinutes(), SnoozeMinutesFromSetting(c.text)) << c.text;
+        EXPECT_EQ(controller.SnoozeDefaultMinutes(),
+                  c.until ? SnoozeMinutesFromSetting(c.text) : defaultBefore)
+            << c.text;
         EXPECT_EQ(pending.Count(), 1u);
     }
 }
@@ -213,6 +217,48 @@ TEST_F(PendingWindowTest, ALateEntryShowsTheMarkerAndATickThatCouldNotBeQueuedSa
     ASSERT_NE(status, nullptr);
     EXPECT_TRUE(status->text().startsWith(QStringLiteral("The tick could not be saved"))) << status->text().toStdString();
     controller.SetOutbox(nullptr);
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+// A delay typed in German or French snoozes as one typed in English; a text that names none keeps
+// the window open and says so, and is not kept as the default.
+TEST_F(PendingWindowTest, SnoozeTypedInTheUsersLanguageSnoozesAndAnUnreadTextSaysSo)
+{
+    struct Case
+    {
+        const char* text;
+        std::optional<Date> until;
+    };
+    const Case cases[] = {
+        {"2 Min", DateFromParts(2026, 3, 4, 10, 2, 0)},
+        {"3 Stunden", DateFromParts(2026, 3, 4, 13, 0, 0)},
+        {"1 heure 30 minutes", DateFromParts(2026, 3, 4, 11, 30, 0)},
+        {"bald", std::nullopt},
+    };
+    AddPending("A", "a");
+    for (const Case& c : cases) {
+        controller.Snooze() = InitialSnoozeState(DateNow());
+        const Date unset = controller.Snooze().SnoozeRemindedTime;
+        const int defaultBefore = controller.SnoozeDefaultMinutes();
+        Show();
+        window.snoozeCombo()->setCurrentText(QString::fromUtf8(c.text));
+        Click("buttonSnooze");
+        EXPECT_EQ(window.isVisible(), !c.until) << c.text;
+        EXPECT_EQ(controller.Snooze().SnoozeRemindedTime, c.until.value_or(unset)) << c.text;
+        auto* status = window.findChild<QLabel*>(QStringLiteral("toDoStatusLabel"));
+        ASSERT_NE(status, nullptr);
+        EXPECT_EQ(!status->isHidden() && status->text().contains(QString::fromUtf8(c.text)), !c.until)
+            << c.text;
+        if (!c.until) {
+            EXPECT_EQ(controller.SnoozeDefaultMinutes(), defaultBefore);
+        }
+        window.close();
+    }
 }
 
 } // namespace

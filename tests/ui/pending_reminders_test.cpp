@@ -8,6 +8,7 @@
 #include "util/shared_value.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace rz {
 namespace {
@@ -71,14 +72,14 @@ TEST_F(PendingRemindersTest, SnoozeStoresTheTextEvenWhenItNamesNoDelay)
 {
     EXPECT_EQ(controller.SnoozeDefault(), "5 minutes");
     const SnoozeState before = controller.Snooze();
-    controller.SnoozeWith("later");
+    // A text that names no delay snoozes nothing and leaves the default alone.
+    EXPECT_FALSE(controller.SnoozeWith("later"));
     EXPECT_EQ(controller.Snooze().SnoozeRemindedTime, before.SnoozeRemindedTime);
-    EXPECT_EQ(controller.SnoozeDefault(), "later");
-    EXPECT_EQ(MConfig(dir.File("velaapp.plist")).ReadValueDefStr("SnoozeTime_Default", ""), "later");
+    EXPECT_EQ(controller.SnoozeDefault(), "5 minutes");
 
-    controller.SnoozeWith("2 hours");
+    EXPECT_TRUE(controller.SnoozeWith("2 hours"));
     EXPECT_EQ(controller.Snooze().SnoozeRemindedTime, DateFromParts(2026, 3, 4, 12, 0, 0));
-    EXPECT_EQ(controller.SnoozeDefault(), "2 hours");
+    EXPECT_EQ(controller.SnoozeDefaultMinutes(), 120);
 }
 
 TEST_F(PendingRemindersTest, SavedListLoadsBackWithEveryEntry)
@@ -230,6 +231,30 @@ TEST_F(PendingRemindersTest, DoneLeavesTheAlertOnlyOnceItsTickIsQueued)
         controller.SetOutbox(nullptr);
         pending.Clear();
     }
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+// A wake time is an instant: a start in another time zone wakes the entry at the same moment.
+TEST_F(PendingRemindersTest, SnoozedWakeTimeKeepsItsInstantInAnotherZone)
+{
+    AddPending("A", "a");
+    auto berlin = std::make_unique<test::ScopedTimeZone>("Europe/Berlin");
+    controller.SnoozeOne(0, TOneSnooze::OneHour);
+    ASSERT_EQ(controller.SnoozedReminders().size(), 1u);
+    const Date until = controller.SnoozedReminders()[0].Until;
+    berlin.reset();
+
+    const test::ScopedTimeZone newYork("America/New_York");
+    TReminderList list;
+    TPendingReminders restarted(list, dir.File("PendingReminders.plist"), dir.File("velaapp.plist"));
+    restarted.Load();
+    ASSERT_EQ(restarted.SnoozedReminders().size(), 1u);
+    EXPECT_EQ(restarted.SnoozedReminders()[0].Until, until);
 }
 
 } // namespace

@@ -21,7 +21,7 @@ inline std::vector<SnoozeTextCase> SnoozeTextCases()
         {"5 minutes", DateFromParts(2026, 3, 4, 10, 5, 0)},
         {"2 Hours", DateFromParts(2026, 3, 4, 12, 0, 0)},
         {"1 day", DateFromParts(2026, 3, 5, 10, 0, 0)},
-        {"1 hour 30 minutes", DateFromParts(2026, 3, 4, 10, 1, 0)},
+        {"1 hour 30 minutes", DateFromParts(2026, 3, 4, 11, 30, 0)},
         {"minutes", DateFromParts(2026, 3, 4, 10, 0, 0)},
         {"later", std::nullopt},
     };

@@ -4,9 +4,11 @@
 #include "qt_test_app.h"
 #include "test_support.h"
 #include "ui/locale_text.h"
+#include "ui/snooze_choices.h"
 #include "ui/strings_table.h"
 #include "util/dates.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -114,6 +116,37 @@ TEST(TranslationsTest, DesktopLocaleChoosesTextsAndDateForm)
             QCoreApplication::translate("MWinPendingReminders", "Reminders Due — RedoZevuviva").toStdString(),
             c.dueWindow);
         EXPECT_EQ(LocaleDateTimeText(DateFromParts(2026, 12, 8, 9, 5, 7)).toStdString(), c.time);
+        for (QTranslator* translator : app.findChildren<QTranslator*>()) {
+            QCoreApplication::removeTranslator(translator);
+            delete translator;
+        }
+    }
+    QLocale::setDefault(QLocale::c());
+}
+
+// One minute takes the singular in every language: a default of one minute is no "1 Minuten".
+TEST(TranslationsTest, SnoozeChoiceOfOneMinuteIsSingular)
+{
+    struct Case
+    {
+        QLocale locale;
+        const char* one;
+        const char* two;
+    };
+    const Case cases[] = {
+        {QLocale(QLocale::German, QLocale::Germany), "1 Minute", "2 Minuten"},
+        {QLocale(QLocale::French, QLocale::France), "1 minute", "2 minutes"},
+        {QLocale::c(), "1 minute", "2 minutes"},
+    };
+    QCoreApplication& app = test::QtTestApp();
+    for (const Case& c : cases) {
+        QLocale::setDefault(c.locale);
+        InstallTranslations(app);
+        QComboBox combo;
+        FillSnoozeChoices(&combo, 1);
+        EXPECT_EQ(combo.currentText().toStdString(), c.one);
+        FillSnoozeChoices(&combo, 2);
+        EXPECT_EQ(combo.currentText().toStdString(), c.two);
         for (QTranslator* translator : app.findChildren<QTranslator*>()) {
             QCoreApplication::removeTranslator(translator);
             delete translator;
