@@ -11,6 +11,7 @@
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <strings.h>
 #include <utility>
 
@@ -126,110 +127,122 @@ bool HasLineBreak(std::string_view text)
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-HttpResponse Perform(const HttpRequest& request)
+// Why the request may not be sent at all; none when it may.
+std::optional<std::string> Refusal(const HttpRequest& request)
 {
     for (const auto& header : request.Headers) {
         // A value taken from an answer (a token) must never be able to add headers of its own.
         if (header.Name.empty() || HasLineBreak(header.Name) || HasLineBreak(header.Value)) {
             LogDebug("HTTP request refused: header with a line break");
-            return FailedAnswer(HttpFailure::Transport, 0, "refused: a header with a line break");
+            return "refused: a header with a line break";
         }
     }
-
     if (!IsPermittedAddress(request.Url)) {
         LogWarning(std::string("HTTP request refused: not https and not this computer: ") +
                    std::string(AddressForLog(request.Url)));
-        return FailedAnswer(HttpFailure::Transport, 0, "refused: not https and not this computer");
+        return "refused: not https and not this computer";
     }
-    const bool plainHttp = !IsHttpsAddress(request.Url);
-    const bool follow = request.FollowRedirects && request.Body.empty();
+    return std::nullopt;
+}
 
-    InitCurlOnce();
-    std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
-    if (!curl) {
-        return FailedAnswer(HttpFailure::Transport, 0, "out of memory");
-    }
-    CURL* h = curl.get();
-
-    // Owns the header list; curl_slist_append keeps the old list when it fails.
-    struct HeaderList
+// Owns the header list; curl_slist_append keeps the old list when it fails.
+struct HeaderList
+{
+    curl_slist* Head = nullptr;
+    HeaderList() = default;
+    HeaderList(const HeaderList&) = delete;
+    HeaderList& operator=(const HeaderList&) = delete;
+    ~HeaderList() { curl_slist_free_all(Head); }
+    bool Add(const std::string& line)
     {
-        curl_slist* Head = nullptr;
-        ~HeaderList() { curl_slist_free_all(Head); }
-        bool Add(const std::string& line)
-        {
-            curl_slist* next = curl_slist_append(Head, line.c_str());
-            if (next == nullptr) {
-                return false;
-            }
-            Head = next;
-            return true;
+        curl_slist* next = curl_slist_append(Head, line.c_str());
+        if (next == nullptr) {
+            return false;
         }
-    } headers;
+        Head = next;
+        return true;
+    }
+};
+
+// Everything the handle points at while it runs, so it outlives the transfer in one place.
+struct Transfer
+{
+    std::unique_ptr<CURL, CurlDeleter> Curl;
+    bool PlainHttp = false;
+    bool Follow = false;
+    HeaderList Headers;
+    HttpBodySink Sink;
+    ConnectionCheck Check;
+    std::string CaFile;
+    char ErrorText[CURL_ERROR_SIZE] = {};
+};
+
+// False when memory ran out.
+bool AddHeaders(const HttpRequest& request, HeaderList& headers)
+{
     for (const auto& header : request.Headers) {
         // A hand-set length goes stale when a redirect drops the body; the transfer knows the truth.
         if (IsContentLength(header.Name)) {
             continue;
         }
         if (!headers.Add(header.Name + ": " + header.Value)) {
-            return FailedAnswer(HttpFailure::Transport, 0, "out of memory");
+            return false;
         }
     }
     // No "Expect: 100-continue" round trip before a body.
-    if (!headers.Add("Expect:")) {
-        return FailedAnswer(HttpFailure::Transport, 0, "out of memory");
-    }
+    return headers.Add("Expect:");
+}
 
-    HttpBodySink sink;
-    sink.Limit = request.MaxBodyBytes;
-    char errorText[CURL_ERROR_SIZE] = {};
+// Where the request may go and how its answer is taken in: addresses, protocols, certificates,
+// redirects, size limit, headers and time-out.
+void SetTransferOptions(const HttpRequest& request, Transfer& t)
+{
+    CURL* h = t.Curl.get();
+    t.Sink.Limit = request.MaxBodyBytes;
     curl_easy_setopt(h, CURLOPT_URL, request.Url.c_str());
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, t.ErrorText);
     // An https start never steps down to http; a loopback http start may move within this computer,
     // which CheckConnection enforces per connection.
-    const char* protocols = plainHttp ? "http,https" : "https";
+    const char* protocols = t.PlainHttp ? "http,https" : "https";
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, protocols);
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, protocols);
     // Plain http is only ever for this computer: through a proxy it would leave it, and
     // CheckConnection would judge the proxy's address instead of the server's. https keeps them.
-    if (plainHttp) {
+    if (t.PlainHttp) {
         curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
     }
-    ConnectionCheck check;
-    check.Handle = h;
+    t.Check.Handle = h;
     curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, &CheckConnection);
-    curl_easy_setopt(h, CURLOPT_PREREQDATA, &check);
+    curl_easy_setopt(h, CURLOPT_PREREQDATA, &t.Check);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-    std::string caFile;
     {
         std::lock_guard lock(g_TestCaMutex);
-        caFile = g_TestCaFile;
+        t.CaFile = g_TestCaFile;
     }
-    if (!caFile.empty()) {
-        curl_easy_setopt(h, CURLOPT_CAINFO, caFile.c_str());
+    if (!t.CaFile.empty()) {
+        curl_easy_setopt(h, CURLOPT_CAINFO, t.CaFile.c_str());
         curl_easy_setopt(h, CURLOPT_CAPATH, nullptr);
     }
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, follow ? 1L : 0L);
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, t.Follow ? 1L : 0L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, kHttpMaxRedirects);
     // Custom Authorization headers go to the first host only, whatever a redirect says.
     curl_easy_setopt(h, CURLOPT_UNRESTRICTED_AUTH, 0L);
     curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.MaxBodyBytes));
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteBody);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
-    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.Head);
-    const std::atomic<bool>* cancel = t_CancelFlag;
-    if (cancel != nullptr && cancel->load(std::memory_order_acquire)) {
-        return FailedAnswer(HttpFailure::Cancelled);
-    }
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &t.Sink);
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, t.Headers.Head);
     if (request.TimeoutSeconds > 0 && std::isfinite(request.TimeoutSeconds)) {
         const long ms = std::max(1L, std::lround(request.TimeoutSeconds * 1000.0));
         curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, ms);
         curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, ms);
     }
+}
 
+void SetMethod(const HttpRequest& request, CURL* h)
+{
     if (request.Method == "GET") {
         curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
     } else if (request.Method == "POST") {
@@ -243,37 +256,43 @@ HttpResponse Perform(const HttpRequest& request)
             curl_easy_setopt(h, CURLOPT_POSTFIELDS, request.Body.data());
         }
     }
+}
 
-    const CURLcode code = cancel != nullptr ? PerformCancellable(h, *cancel) : curl_easy_perform(h);
-    long status = 0;
-    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-    if (code != CURLE_OK) {
-        // A refused connection was never sent: a fault to report, not a request held back.
-        const bool refused = code == CURLE_ABORTED_BY_CALLBACK && !check.Refusal.empty();
-        std::string cause = WithoutUserInfo(refused                ? check.Refusal
-                                            : errorText[0] != '\0' ? errorText
-                                                                   : curl_easy_strerror(code));
-        LogDebug("HTTP " + request.Method + ' ' + WithoutUserInfo(AddressForLog(request.Url)) +
-                 " failed: " + cause);
-        switch (code) {
-        case CURLE_OPERATION_TIMEDOUT:
-            return FailedAnswer(HttpFailure::Timeout, status, std::move(cause));
-        case CURLE_TOO_MANY_REDIRECTS:
-            return FailedAnswer(HttpFailure::TooManyRedirects, status, std::move(cause));
-        case CURLE_ABORTED_BY_CALLBACK:
-            if (!refused) {
-                return FailedAnswer(HttpFailure::Cancelled, status);
-            }
-            [[fallthrough]];
-        default:
-            return FailedAnswer(HttpFailure::Transport, status, std::move(cause));
+// The answer to a transfer that ended in a libcurl error.
+HttpResponse TransferFailure(const HttpRequest& request, const Transfer& t, CURLcode code, long status)
+{
+    // A refused connection was never sent: a fault to report, not a request held back.
+    const bool refused = code == CURLE_ABORTED_BY_CALLBACK && !t.Check.Refusal.empty();
+    std::string cause = WithoutUserInfo(refused                  ? t.Check.Refusal
+                                        : t.ErrorText[0] != '\0' ? t.ErrorText
+                                                                 : curl_easy_strerror(code));
+    LogDebug("HTTP " + request.Method + ' ' + WithoutUserInfo(AddressForLog(request.Url)) +
+             " failed: " + cause);
+    switch (code) {
+    case CURLE_OPERATION_TIMEDOUT:
+        return FailedAnswer(HttpFailure::Timeout, status, std::move(cause));
+    case CURLE_TOO_MANY_REDIRECTS:
+        return FailedAnswer(HttpFailure::TooManyRedirects, status, std::move(cause));
+    case CURLE_ABORTED_BY_CALLBACK:
+        if (!refused) {
+            return FailedAnswer(HttpFailure::Cancelled, status);
         }
+        [[fallthrough]];
+    default:
+        return FailedAnswer(HttpFailure::Transport, status, std::move(cause));
     }
+}
+
+// The answer to a transfer libcurl completed: status, final address, redirect and Retry-After.
+HttpResponse FinishedAnswer(const HttpRequest& request, Transfer& t, long status)
+{
+    CURL* h = t.Curl.get();
     HttpFinishedTransfer transfer;
     transfer.Status = status;
     const char* redirect = nullptr;
-    transfer.UnfollowedRedirect =
-        !follow && curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &redirect) == CURLE_OK && redirect != nullptr;
+    transfer.UnfollowedRedirect = !t.Follow &&
+                                  curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &redirect) == CURLE_OK &&
+                                  redirect != nullptr;
     const char* finalUrl = nullptr;
     if (curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl != nullptr) {
         transfer.FinalUrl = finalUrl;
@@ -282,7 +301,37 @@ HttpResponse Perform(const HttpRequest& request)
     if (curl_easy_getinfo(h, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK && retryAfter > 0) {
         transfer.RetryAfterSeconds = static_cast<double>(retryAfter);
     }
-    return AnswerOf(request, transfer, std::move(sink));
+    return AnswerOf(request, transfer, std::move(t.Sink));
+}
+
+HttpResponse Perform(const HttpRequest& request)
+{
+    if (std::optional<std::string> refusal = Refusal(request)) {
+        return FailedAnswer(HttpFailure::Transport, 0, std::move(*refusal));
+    }
+    InitCurlOnce();
+    Transfer t;
+    t.Curl.reset(curl_easy_init());
+    if (!t.Curl || !AddHeaders(request, t.Headers)) {
+        return FailedAnswer(HttpFailure::Transport, 0, "out of memory");
+    }
+    t.PlainHttp = !IsHttpsAddress(request.Url);
+    t.Follow = request.FollowRedirects && request.Body.empty();
+    SetTransferOptions(request, t);
+    SetMethod(request, t.Curl.get());
+
+    const std::atomic<bool>* cancel = t_CancelFlag;
+    if (cancel != nullptr && cancel->load(std::memory_order_acquire)) {
+        return FailedAnswer(HttpFailure::Cancelled);
+    }
+    const CURLcode code =
+        cancel != nullptr ? PerformCancellable(t.Curl.get(), *cancel) : curl_easy_perform(t.Curl.get());
+    long status = 0;
+    curl_easy_getinfo(t.Curl.get(), CURLINFO_RESPONSE_CODE, &status);
+    if (code != CURLE_OK) {
+        return TransferFailure(request, t, code, status);
+    }
+    return FinishedAnswer(request, t, status);
 }
 
 } // namespace

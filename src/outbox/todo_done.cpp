@@ -7,6 +7,7 @@
 #include "reminders/tag_reader.h"
 #include "util/json.h"
 #include "util/text.h"
+#include "util/xml_nodes.h"
 
 #include <algorithm>
 #include <pugixml.hpp>

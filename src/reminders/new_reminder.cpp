@@ -4,6 +4,7 @@
 #include "reminders/reminder.h"
 #include "reminders/title_reading.h"
 #include "util/text.h"
+#include "util/xml_nodes.h"
 
 #include <algorithm>
 #include <cstdint>

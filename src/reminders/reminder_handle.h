@@ -76,6 +76,20 @@ public:
     void SaveTagPagesToFile();
 
 private:
+    // The known-pages check, phase by phase; Run_CheckKnowPages runs them in order.
+    struct TKnownCheck;
+    // Under the lists lock: counts the known pages and opens the check on them.
+    void KnownCheck_Begin(TKnownCheck& check, bool sinceLastListing);
+    // The change listing: which known pages changed since the last listing.
+    void KnownCheck_List(const TKnownCheck& check);
+    // Title reminders from the listed titles, then the plan of page reads.
+    void KnownCheck_TitlesFromListing(TKnownCheck& check);
+    // Reads the planned pages until the request budget holds one back.
+    void KnownCheck_ReadPlanned(TKnownCheck& check);
+    // Closes the check: progress counts and the listing to keep.
+    void KnownCheck_Settle(TKnownCheck& check);
+    // Writes what changed, after the lock is let go.
+    void KnownCheck_Save(const TKnownCheck& check);
     bool LoadOnePage(const Json& page, std::uint64_t generation, TPageIdsInText& seen, bool anySeen);
     std::int64_t UpdateTitleReminders(const std::string& pageId, const std::string& title);
     bool Cleared(std::uint64_t generation) const;

@@ -58,160 +58,197 @@ std::int64_t TReminderHandle::UpdateTitleReminders(const std::string& pageId, co
     return changes;
 }
 
-void TReminderHandle::Run_CheckKnowPages(bool sinceLastListing)
+// What one known-pages check carries from phase to phase.
+struct TReminderHandle::TKnownCheck
 {
-    m_State.LoadRunning = true;
-    m_State.LastLoadTime.Set(DateNow());
-    std::int64_t changes = 0;
     std::uint64_t generation = 0;
+    std::int64_t changes = 0;
     std::unordered_map<std::string, std::size_t> titleCount; // page id → its page-title reminders
     std::vector<std::string> titleOrder;
     std::vector<std::string> tagPageIds;
+    std::vector<TKnownPages::Page> known;
+    std::vector<std::string> plan;
     std::string listing; // to write, when it moved on
+};
+
+namespace {
+
+// Runs one step of the check; a failure ends that step only, and the check reaches its end.
+template <class Step> void Contained(Step step) noexcept
+{
     try {
-        std::vector<TKnownPages::Page> known;
-        {
-            std::lock_guard lock(m_State.ListsMutex);
-            generation = m_State.ClearGeneration;
-            const std::vector<ReminderPtr> records = m_State.ReminderList.list();
-            for (auto it = records.rbegin(); it != records.rend(); ++it) {
-                if ((*it)->objType() != kPageTitleReminder)
-                    continue;
-                const std::string pageId = (*it)->pageId().value_or(std::string());
-                if (titleCount[pageId]++ == 0)
-                    titleOrder.push_back(pageId);
-            }
-            const std::vector<TagPagePtr> tagPages = m_State.TagPageList.list();
-            m_State.KnownTitlePageTotal = CountPageTitleReminderKnownPage();
-            m_State.KnownTitlePageDone = 0;
-            m_State.KnownTagPageTotal = tagPages.size();
-            m_State.KnownTagPageDone = 0;
-            for (const std::string& pageId : titleOrder)
-                known.push_back({pageId, std::nullopt, false});
-            for (auto it = tagPages.rbegin(); it != tagPages.rend(); ++it) {
-                tagPageIds.push_back((*it)->pageId().value_or(std::string()));
-                known.push_back({tagPageIds.back(), (*it)->lastModifyTime(), true});
-            }
-            if (!m_State.KnownPagesRestored) {
-                // The last run's last listing: what changed while the agent was stopped lies before it.
-                m_State.KnownPagesRestored = true;
-                const std::string path = m_State.EngineFiles.Beside(kKnownPagesFileName);
-                if (const std::optional<std::string> text =
-                        path.empty() ? std::nullopt : ReadTextFile(path)) {
-                    m_State.KnownPages.RestoreListing(*text);
-                    m_State.KnownPagesSaved = *text;
-                }
-            }
-            m_State.KnownPages.BeginCheck(DateNow(), known, sinceLastListing);
-        }
-
-        // The change listing: which known pages changed since the last listing.
-        if (!known.empty() && m_Online) {
-            std::string request = TKnownPages::FirstListRequest();
-            for (;;) {
-                const TOnlineAnswer answer = m_Online->GetOneNoteList(request);
-                std::lock_guard lock(m_State.ListsMutex);
-                if (answer.status != TOnlineStatus::HeldBack)
-                    ++m_State.KnownListRequests;
-                if (answer.status != TOnlineStatus::Ok) {
-                    m_State.KnownPages.ListingFailed();
-                    ++m_State.KnownListFailures;
-                    break;
-                }
-                const TKnownPages::ListStep step = m_State.KnownPages.TakeListAnswer(answer.text, request);
-                if (step == TKnownPages::ListStep::Failed)
-                    ++m_State.KnownListFailures;
-                if (step != TKnownPages::ListStep::Next)
-                    break;
-            }
-        }
-
-        std::vector<std::string> plan;
-        if (m_Online) {
-            std::lock_guard lock(m_State.ListsMutex);
-            // Title reminders straight from the listed titles; only tag pages need their content.
-            for (const auto& [pageId, title] : m_State.KnownPages.TitlesFromListing()) {
-                if (Cleared(generation))
-                    break;
-                if (const auto it = titleCount.find(pageId); it != titleCount.end())
-                    m_State.KnownTitlePageDone += it->second;
-                try {
-                    changes += UpdateTitleReminders(pageId, title);
-                } catch (...) {
-                    // One page's failure ends that page only.
-                }
-            }
-            plan = m_State.KnownPages.PlanReads();
-        }
-        for (std::size_t i = 0; i < plan.size(); ++i) {
-            const std::string& pageId = plan[i];
-            const TOnlineAnswer answer = m_Online->GetPageContent(pageId);
-            std::lock_guard lock(m_State.ListsMutex);
-            if (Cleared(generation))
-                break;
-            if (answer.status == TOnlineStatus::HeldBack) {
-                // No request slot now: these wait for the next check.
-                m_State.KnownPages.ReadsHeldBack({plan.begin() + static_cast<std::ptrdiff_t>(i), plan.end()});
-                break;
-            }
-            ++m_State.KnownPageReads;
-            const bool ok = answer.status == TOnlineStatus::Ok && !answer.text.empty();
-            m_State.KnownPages.ReadAnswered(pageId, ok);
-            if (const auto it = titleCount.find(pageId); it != titleCount.end())
-                m_State.KnownTitlePageDone += it->second;
-            const TagPagePtr tagPage = m_State.TagPageList.GetByID(pageId);
-            if (tagPage)
-                ++m_State.KnownTagPageDone;
-            if (!ok)
-                continue;
-            const std::string title = MarkupText(StrBetween(answer.text, "<title>", "</title>"));
-            if (title.empty())
-                continue;
-            try {
-                if (titleCount.count(pageId) != 0)
-                    changes += UpdateTitleReminders(pageId, title);
-                if (tagPage)
-                    changes += LoadPendingTags_Known(tagPage, title, answer.text);
-            } catch (...) {
-                // One page's failure ends that page only.
-            }
-        }
-
-        std::lock_guard lock(m_State.ListsMutex);
-        // Pages the listing showed unchanged count as checked too.
-        if (!Cleared(generation)) {
-            std::uint64_t titleDone = 0;
-            std::uint64_t tagDone = 0;
-            for (const std::string& pageId : titleOrder) {
-                if (m_State.KnownPages.Settled(pageId))
-                    titleDone += titleCount[pageId];
-            }
-            for (const std::string& pageId : tagPageIds) {
-                if (m_State.KnownPages.Settled(pageId))
-                    ++tagDone;
-            }
-            m_State.KnownTitlePageDone = titleDone;
-            m_State.KnownTagPageDone = tagDone;
-            m_State.KnownPages.EndCheck();
-            m_State.KnownPagesWaiting = m_State.KnownPages.WaitingCount();
-            listing = m_State.KnownPages.SavedListing();
-            if (listing == m_State.KnownPagesSaved || !m_State.KnownPages.HasListing())
-                listing.clear();
-        }
+        step();
     } catch (...) {
-        // Contained: the check reaches its end in any case.
+        // Contained by design: nothing escapes the worker's check.
     }
-    if (changes > 0 && !Cleared(generation)) {
+}
+
+} // namespace
+
+void TReminderHandle::KnownCheck_Begin(TKnownCheck& check, bool sinceLastListing)
+{
+    std::lock_guard lock(m_State.ListsMutex);
+    check.generation = m_State.ClearGeneration;
+    const std::vector<ReminderPtr> records = m_State.ReminderList.list();
+    for (auto it = records.rbegin(); it != records.rend(); ++it) {
+        if ((*it)->objType() != kPageTitleReminder)
+            continue;
+        const std::string pageId = (*it)->pageId().value_or(std::string());
+        if (check.titleCount[pageId]++ == 0)
+            check.titleOrder.push_back(pageId);
+    }
+    const std::vector<TagPagePtr> tagPages = m_State.TagPageList.list();
+    m_State.KnownTitlePageTotal = CountPageTitleReminderKnownPage();
+    m_State.KnownTitlePageDone = 0;
+    m_State.KnownTagPageTotal = tagPages.size();
+    m_State.KnownTagPageDone = 0;
+    for (const std::string& pageId : check.titleOrder)
+        check.known.push_back({pageId, std::nullopt, false});
+    for (auto it = tagPages.rbegin(); it != tagPages.rend(); ++it) {
+        check.tagPageIds.push_back((*it)->pageId().value_or(std::string()));
+        check.known.push_back({check.tagPageIds.back(), (*it)->lastModifyTime(), true});
+    }
+    if (!m_State.KnownPagesRestored) {
+        // The last run's last listing: what changed while the agent was stopped lies before it.
+        m_State.KnownPagesRestored = true;
+        const std::string path = m_State.EngineFiles.Beside(kKnownPagesFileName);
+        if (const std::optional<std::string> text = path.empty() ? std::nullopt : ReadTextFile(path)) {
+            m_State.KnownPages.RestoreListing(*text);
+            m_State.KnownPagesSaved = *text;
+        }
+    }
+    m_State.KnownPages.BeginCheck(DateNow(), check.known, sinceLastListing);
+}
+
+void TReminderHandle::KnownCheck_List(const TKnownCheck& check)
+{
+    if (check.known.empty() || !m_Online)
+        return;
+    std::string request = TKnownPages::FirstListRequest();
+    for (;;) {
+        const TOnlineAnswer answer = m_Online->GetOneNoteList(request);
+        std::lock_guard lock(m_State.ListsMutex);
+        if (answer.status != TOnlineStatus::HeldBack)
+            ++m_State.KnownListRequests;
+        if (answer.status != TOnlineStatus::Ok) {
+            m_State.KnownPages.ListingFailed();
+            ++m_State.KnownListFailures;
+            return;
+        }
+        const TKnownPages::ListStep step = m_State.KnownPages.TakeListAnswer(answer.text, request);
+        if (step == TKnownPages::ListStep::Failed)
+            ++m_State.KnownListFailures;
+        if (step != TKnownPages::ListStep::Next)
+            return;
+    }
+}
+
+void TReminderHandle::KnownCheck_TitlesFromListing(TKnownCheck& check)
+{
+    if (!m_Online)
+        return;
+    std::lock_guard lock(m_State.ListsMutex);
+    // Title reminders straight from the listed titles; only tag pages need their content.
+    for (const auto& [pageId, title] : m_State.KnownPages.TitlesFromListing()) {
+        if (Cleared(check.generation))
+            break;
+        if (const auto it = check.titleCount.find(pageId); it != check.titleCount.end())
+            m_State.KnownTitlePageDone += it->second;
+        Contained([&] { check.changes += UpdateTitleReminders(pageId, title); });
+    }
+    check.plan = m_State.KnownPages.PlanReads();
+}
+
+void TReminderHandle::KnownCheck_ReadPlanned(TKnownCheck& check)
+{
+    const std::vector<std::string>& plan = check.plan;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const std::string& pageId = plan[i];
+        const TOnlineAnswer answer = m_Online->GetPageContent(pageId);
+        std::lock_guard lock(m_State.ListsMutex);
+        if (Cleared(check.generation))
+            break;
+        if (answer.status == TOnlineStatus::HeldBack) {
+            // No request slot now: these wait for the next check.
+            m_State.KnownPages.ReadsHeldBack({plan.begin() + static_cast<std::ptrdiff_t>(i), plan.end()});
+            break;
+        }
+        ++m_State.KnownPageReads;
+        const bool ok = answer.status == TOnlineStatus::Ok && !answer.text.empty();
+        m_State.KnownPages.ReadAnswered(pageId, ok);
+        if (const auto it = check.titleCount.find(pageId); it != check.titleCount.end())
+            m_State.KnownTitlePageDone += it->second;
+        const TagPagePtr tagPage = m_State.TagPageList.GetByID(pageId);
+        if (tagPage)
+            ++m_State.KnownTagPageDone;
+        if (!ok)
+            continue;
+        const std::string title = MarkupText(StrBetween(answer.text, "<title>", "</title>"));
+        if (title.empty())
+            continue;
+        // One page's failure ends that page only.
+        Contained([&] {
+            if (check.titleCount.count(pageId) != 0)
+                check.changes += UpdateTitleReminders(pageId, title);
+            if (tagPage)
+                check.changes += LoadPendingTags_Known(tagPage, title, answer.text);
+        });
+    }
+}
+
+void TReminderHandle::KnownCheck_Settle(TKnownCheck& check)
+{
+    std::lock_guard lock(m_State.ListsMutex);
+    if (Cleared(check.generation))
+        return;
+    // Pages the listing showed unchanged count as checked too.
+    std::uint64_t titleDone = 0;
+    std::uint64_t tagDone = 0;
+    for (const std::string& pageId : check.titleOrder) {
+        if (m_State.KnownPages.Settled(pageId))
+            titleDone += check.titleCount[pageId];
+    }
+    for (const std::string& pageId : check.tagPageIds) {
+        if (m_State.KnownPages.Settled(pageId))
+            ++tagDone;
+    }
+    m_State.KnownTitlePageDone = titleDone;
+    m_State.KnownTagPageDone = tagDone;
+    m_State.KnownPages.EndCheck();
+    m_State.KnownPagesWaiting = m_State.KnownPages.WaitingCount();
+    check.listing = m_State.KnownPages.SavedListing();
+    if (check.listing == m_State.KnownPagesSaved || !m_State.KnownPages.HasListing())
+        check.listing.clear();
+}
+
+void TReminderHandle::KnownCheck_Save(const TKnownCheck& check)
+{
+    if (check.changes > 0 && !Cleared(check.generation)) {
         SaveRemindersToFile();
         SaveTagPagesToFile();
         m_State.ReminderListChanged = true;
     }
     const std::string listingPath = m_State.EngineFiles.Beside(kKnownPagesFileName);
-    if (!listing.empty() && !listingPath.empty() && !Cleared(generation) &&
-        WriteTextFile(listingPath, listing)) {
+    if (!check.listing.empty() && !listingPath.empty() && !Cleared(check.generation) &&
+        WriteTextFile(listingPath, check.listing)) {
         std::lock_guard lock(m_State.ListsMutex);
-        m_State.KnownPagesSaved = listing;
+        m_State.KnownPagesSaved = check.listing;
     }
+}
+
+void TReminderHandle::Run_CheckKnowPages(bool sinceLastListing)
+{
+    m_State.LoadRunning = true;
+    m_State.LastLoadTime.Set(DateNow());
+    TKnownCheck check;
+    Contained([&] {
+        KnownCheck_Begin(check, sinceLastListing);
+        KnownCheck_List(check);
+        KnownCheck_TitlesFromListing(check);
+        KnownCheck_ReadPlanned(check);
+        KnownCheck_Settle(check);
+    });
+    KnownCheck_Save(check);
     m_State.LastLoadTime.Set(DateNow());
     m_State.LoadRunning = false;
 }

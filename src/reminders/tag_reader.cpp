@@ -5,10 +5,10 @@
 #include "reminders/reminder_list.h"
 #include "util/dates.h"
 #include "util/text.h"
+#include "util/xml_nodes.h"
 
 #include <algorithm>
 #include <cctype>
-#include <pugixml.hpp>
 #include <string_view>
 #include <vector>
 
@@ -16,49 +16,26 @@ namespace rz {
 
 namespace {
 
-// Visits every node below `top` in document order, without recursion, so deeply nested content
-// cannot exhaust the stack.
-template <class Visit> void ForEachBelow(const pugi::xml_node& top, Visit visit)
-{
-    for (pugi::xml_node node = top.first_child(); node && node != top;) {
-        visit(node);
-        if (node.type() == pugi::node_element && node.first_child()) {
-            node = node.first_child();
-            continue;
-        }
-        while (node != top && !node.next_sibling())
-            node = node.parent();
-        if (node == top)
-            break;
-        node = node.next_sibling();
-    }
-}
-
 // The element's string value: every text and CDATA node below it, in document order.
 std::string StringValue(const pugi::xml_node& element)
 {
     std::string text;
-    ForEachBelow(element, [&](const pugi::xml_node& node) {
+    XmlForEachBelow(element, [&](const pugi::xml_node& node) {
         if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata)
             text += node.value();
     });
     return text;
 }
 
-bool Named(const pugi::xml_node& node, std::string_view name)
-{
-    return node.type() == pugi::node_element && std::string_view(node.name()) == name;
-}
-
 // A list item's own text: nested lists are items of their own.
 std::string ItemText(const pugi::xml_node& item)
 {
     std::string text;
-    ForEachBelow(item, [&](const pugi::xml_node& node) {
+    XmlForEachBelow(item, [&](const pugi::xml_node& node) {
         if (node.type() != pugi::node_pcdata && node.type() != pugi::node_cdata)
             return;
         for (pugi::xml_node up = node.parent(); up && up != item; up = up.parent()) {
-            if (Named(up, "ul") || Named(up, "ol"))
+            if (XmlIsElement(up, "ul") || XmlIsElement(up, "ol"))
                 return;
         }
         text += node.value();
@@ -157,10 +134,10 @@ std::string PreparedMarkup(std::string_view content)
 // through a tagged "span" in it, in document order.
 template <class Visit> void ForEachTagged(const pugi::xml_node& parent, Visit visit)
 {
-    ForEachBelow(parent, [&](const pugi::xml_node& node) {
-        if (Named(node, "p") && XmlHasDataTag(node)) {
+    XmlForEachBelow(parent, [&](const pugi::xml_node& node) {
+        if (XmlIsElement(node, "p") && XmlHasDataTag(node)) {
             visit(node, StringValue(node), XmlAttrString(node, "data-tag"));
-        } else if (Named(node, "li")) {
+        } else if (XmlIsElement(node, "li")) {
             if (const std::optional<std::string> tag = ItemDataTag(node))
                 visit(node, ItemText(node), *tag);
         }
@@ -175,22 +152,19 @@ bool LoadPrepared(pugi::xml_document& document, std::string_view content)
     return parsed && document.document_element();
 }
 
-} // namespace
-
-pugi::xml_node ItemTagSpan(const pugi::xml_node& item)
+// Walks the elements below `parent` in document order and merges every tagged "p", and every list
+// item tagged itself or through a tagged "span" in it (its own text, its own id), into `list`.
+std::int64_t LoadPendingTags_Recurse(TReminderList& list, const std::string& pageId,
+                                     const std::string& pageLink, const pugi::xml_node& parent)
 {
-    pugi::xml_node found;
-    ForEachBelow(item, [&](const pugi::xml_node& node) {
-        if (found || !Named(node, "span") || !XmlHasDataTag(node))
-            return;
-        for (pugi::xml_node up = node.parent(); up && up != item; up = up.parent()) {
-            if (Named(up, "ul") || Named(up, "ol") || Named(up, "p"))
-                return;
-        }
-        found = node;
+    std::int64_t count = 0;
+    ForEachTagged(parent, [&](const pugi::xml_node& node, const std::string& text, const std::string& tag) {
+        count += MergeTagged(list, pageId, pageLink, node, text, tag);
     });
-    return found;
+    return count;
 }
+
+} // namespace
 
 std::string MarkupText(std::string_view markup)
 {
@@ -207,16 +181,6 @@ bool IsCompletedDataTag(std::string_view dataTag)
     const std::vector<std::string> tags = DataTagList(dataTag);
     return !tags.empty() && std::all_of(tags.begin(), tags.end(),
                                         [](const std::string& tag) { return tag.ends_with(":completed"); });
-}
-
-std::int64_t LoadPendingTags_Recurse(TReminderList& list, const std::string& pageId,
-                                     const std::string& pageLink, const pugi::xml_node& parent)
-{
-    std::int64_t count = 0;
-    ForEachTagged(parent, [&](const pugi::xml_node& node, const std::string& text, const std::string& tag) {
-        count += MergeTagged(list, pageId, pageLink, node, text, tag);
-    });
-    return count;
 }
 
 std::optional<std::int64_t> ReadTagReminders(TReminderList& list, const std::string& pageId,

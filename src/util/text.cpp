@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
-#include <pugixml.hpp>
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 #include <unicode/utf8.h>
@@ -134,31 +133,6 @@ std::string TagParagraphLink(std::string_view pageLink, std::string_view element
 {
     const std::string tail = StrBetween(elementId, ":", "");
     return StrReplaceAll(pageLink, "&end", "&object-id=" + TagObjectId(tail));
-}
-
-std::string XmlAttrString(const pugi::xml_node& element, const char* name)
-{
-    const pugi::xml_attribute attribute = element.attribute(name);
-    return attribute ? std::string(attribute.value()) : std::string();
-}
-
-bool XmlHasDataTag(const pugi::xml_node& element)
-{
-    return static_cast<bool>(element.attribute("data-tag"));
-}
-
-std::string XmlNodeText(const pugi::xml_node& node, unsigned int formatFlags, const char* indent)
-{
-    struct Writer : pugi::xml_writer
-    {
-        std::string text;
-        void write(const void* data, std::size_t size) override
-        {
-            text.append(static_cast<const char*>(data), size);
-        }
-    } writer;
-    node.print(writer, indent, formatFlags, pugi::encoding_utf8);
-    return std::move(writer.text);
 }
 
 std::int64_t StrLeadingInt(std::string_view text)

@@ -5,10 +5,6 @@
 #include <string>
 #include <string_view>
 
-namespace pugi {
-class xml_node;
-}
-
 namespace rz {
 
 // Text between the first `start` and the first `end` after it; empty when a marker is missing.
@@ -29,13 +25,6 @@ std::string StrAmpToNbsp(std::string_view text);
 std::string TagObjectId(std::string_view tail);
 // The page client link pointing at one paragraph: every "&end" becomes "&object-id=…".
 std::string TagParagraphLink(std::string_view pageLink, std::string_view elementId);
-// The attribute's value, or the empty text when the element has no such attribute.
-std::string XmlAttrString(const pugi::xml_node& element, const char* name);
-// True when the element carries a "data-tag" attribute, whatever its value.
-bool XmlHasDataTag(const pugi::xml_node& element);
-// The node (a document: its children) written out in UTF-8 with pugixml's format flags and indent.
-std::string XmlNodeText(const pugi::xml_node& node, unsigned int formatFlags, const char* indent = "");
-
 // Leading decimal integer: blanks skipped, optional sign, digits up to the first non-digit.
 // No digits give 0; values past the 64-bit range saturate.
 std::int64_t StrLeadingInt(std::string_view text);

@@ -3,6 +3,7 @@
 // its desktop notification ticks it in OneNote, once. Driven from outside: a notification server on a
 // private session bus, the emulator, the files the program keeps.
 #include "fake_notification_server.h"
+#include "private_bus.h"
 #include "qt_test_app.h"
 #include "running_app.h"
 #include "util/clock.h"
@@ -54,15 +55,10 @@ TEST(LateDoneEndToEndTest, AToDoThatRangLateIsTickedOnceFromItsNotification)
     ASSERT_TRUE(emulator.Running()) << emulator.Error();
     home.PointAt(emulator, true);
 
-    test::TempDir busFolder;
-    const std::string socket = busFolder.Path() + "/bus";
-    test::ChildProcess bus("/usr/bin/dbus-daemon",
-                           {"--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket},
-                           test::AppEnvironment(busFolder.Path(), busFolder.Path()));
-    const std::string address = "unix:path=" + socket;
-    ASSERT_TRUE(test::WaitFor(10000, [&] { return FileExists(socket); })) << bus.Stderr();
-    QDBusConnection server =
-        QDBusConnection::connectToBus(QString::fromStdString(address), QStringLiteral("rz-e2e-late"));
+    test::PrivateBus bus;
+    RZ_START_PRIVATE_BUS(bus);
+    const std::string address = bus.Address();
+    QDBusConnection server = bus.Connect(QStringLiteral("rz-e2e-late"));
     ASSERT_TRUE(server.isConnected());
     test::FakeNotificationServer notifications;
     notifications.Capabilities = {QStringLiteral("body"), QStringLiteral("actions")};
@@ -110,7 +106,6 @@ TEST(LateDoneEndToEndTest, AToDoThatRangLateIsTickedOnceFromItsNotification)
     EXPECT_EQ(patches["patches"][0]["status"], 204);
     app->Signal(SIGTERM);
     EXPECT_EQ(app->WaitExit(10000), 0) << app->Stderr();
-    QDBusConnection::disconnectFromBus(QStringLiteral("rz-e2e-late"));
 }
 
 } // namespace

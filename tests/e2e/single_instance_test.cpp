@@ -8,6 +8,7 @@
 #include "core/preferences.h"
 #include "core/settings_store.h"
 #include "outbox/outbox.h"
+#include "private_bus.h"
 #include "qt_test_app.h"
 #include "test_support.h"
 #include "ui/main_window.h"
@@ -15,7 +16,6 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
@@ -44,6 +44,15 @@ protected:
     bool HoldsTheLock(test::ChildProcess& app, int timeoutMs = 20000)
     {
         return test::WaitFor(timeoutMs, [&] { return TInstanceLock::HolderPid(DataFolder()) == app.Pid(); });
+    }
+
+    // Serves this process's bus objects, which answer the program's calls, until the program ends.
+    static bool ServeUntilExit(test::ChildProcess& app)
+    {
+        return test::WaitFor(20000, [&] {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            return !app.Running();
+        });
     }
 
     test::TempDir home;
@@ -103,14 +112,10 @@ TEST_F(AppStartTest, AddStartsNoAgentWhenTheLockFileCannotBeOpened)
 // The first agent runs in this process, so its window can be looked at; the second is the program.
 TEST_F(AppStartTest, SecondStartShowsTheRunningAgentAndExits)
 {
-    test::ChildProcess bus(
-        "/usr/bin/dbus-daemon",
-        {"--session", "--nofork", "--nopidfile", "--address=unix:path=" + home.Path() + "/bus"},
-        test::AppEnvironment(home.Path(), SupportFolder()));
-    const std::string address = "unix:path=" + home.Path() + "/bus";
-    ASSERT_TRUE(test::WaitFor(10000, [&] { return FileExists(home.Path() + "/bus"); })) << bus.Stderr();
-    QDBusConnection connection =
-        QDBusConnection::connectToBus(QString::fromStdString(address), QStringLiteral("rz-e2e"));
+    test::PrivateBus bus;
+    RZ_START_PRIVATE_BUS(bus);
+    const std::string address = bus.Address();
+    QDBusConnection connection = bus.Connect(QStringLiteral("rz-e2e"));
     ASSERT_TRUE(connection.isConnected());
 
     test::QtTestApp();
@@ -132,30 +137,21 @@ TEST_F(AppStartTest, SecondStartShowsTheRunningAgentAndExits)
         ASSERT_TRUE(agent.window()->isMinimized());
 
         auto second = Start(address, {"--verbose"});
-        const auto started = std::chrono::steady_clock::now();
-        // This process answers the second one's call from its event loop.
-        while (second->Running() && std::chrono::steady_clock::now() - started < std::chrono::seconds(2)) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
+        ASSERT_TRUE(ServeUntilExit(*second)) << second->Stderr();
         EXPECT_EQ(second->WaitExit(0), 0) << second->Stderr();
         EXPECT_EQ(second->Stderr().find("already running"), std::string::npos) << second->Stderr();
         EXPECT_TRUE(agent.window()->isVisible());
         EXPECT_FALSE(agent.window()->isMinimized());
     }
-    QDBusConnection::disconnectFromBus(QStringLiteral("rz-e2e"));
 }
 
 // --add hands its text to the agent running in this process, which queues the page or says why not.
 TEST_F(AppStartTest, AddHandsTheReminderToTheRunningAgent)
 {
-    test::ChildProcess bus(
-        "/usr/bin/dbus-daemon",
-        {"--session", "--nofork", "--nopidfile", "--address=unix:path=" + home.Path() + "/bus"},
-        test::AppEnvironment(home.Path(), SupportFolder()));
-    const std::string address = "unix:path=" + home.Path() + "/bus";
-    ASSERT_TRUE(test::WaitFor(10000, [&] { return FileExists(home.Path() + "/bus"); })) << bus.Stderr();
-    QDBusConnection connection =
-        QDBusConnection::connectToBus(QString::fromStdString(address), QStringLiteral("rz-e2e-add"));
+    test::PrivateBus bus;
+    RZ_START_PRIVATE_BUS(bus);
+    const std::string address = bus.Address();
+    QDBusConnection connection = bus.Connect(QStringLiteral("rz-e2e-add"));
     ASSERT_TRUE(connection.isConnected());
     {
         // A signed-in account whose services are out of reach, and a section chosen before.
@@ -189,10 +185,7 @@ TEST_F(AppStartTest, AddHandsTheReminderToTheRunningAgent)
 
         const auto run = [&](const char* text) {
             auto add = Start(address, {"--add", text});
-            const auto started = std::chrono::steady_clock::now();
-            while (add->Running() && std::chrono::steady_clock::now() - started < std::chrono::seconds(10)) {
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            }
+            EXPECT_TRUE(ServeUntilExit(*add)) << add->Stderr();
             return add;
         };
         auto queued = run("Call Bob !2099-12-10 09:00");
@@ -207,7 +200,6 @@ TEST_F(AppStartTest, AddHandsTheReminderToTheRunningAgent)
         EXPECT_NE(refused->Stderr().find("makes no reminder"), std::string::npos) << refused->Stderr();
         EXPECT_EQ(agent.Outbox()->Count(), 1u);
     }
-    QDBusConnection::disconnectFromBus(QStringLiteral("rz-e2e-add"));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fake_notification_server.h"
+#include "private_bus.h"
 #include "qt_test_app.h"
 #include "ui/desktop_notifier.h"
 
@@ -7,9 +8,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QThread>
 #include <QVariantMap>
 #include <functional>
@@ -38,31 +37,10 @@ bool WaitFor(const std::function<bool()>& done)
 class DesktopNotifierBusTest : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        test::QtTestApp();
-        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty()) {
-            GTEST_SKIP() << "dbus-daemon is not installed";
-        }
-        daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                     QStringLiteral("--print-address=1")});
-        ASSERT_TRUE(daemon.waitForStarted());
-        ASSERT_TRUE(WaitFor([this] { return daemon.canReadLine(); }));
-        address = QString::fromUtf8(daemon.readLine()).trimmed();
-    }
-    void TearDown() override
-    {
-        QDBusConnection::disconnectFromBus(QStringLiteral("server"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("client"));
-        if (daemon.state() != QProcess::NotRunning) {
-            daemon.kill();
-            daemon.waitForFinished();
-        }
-    }
-    QDBusConnection Connect(const QString& name) { return QDBusConnection::connectToBus(address, name); }
+    void SetUp() override { RZ_START_PRIVATE_BUS(bus); }
+    QDBusConnection Connect(const QString& name) { return bus.Connect(name); }
 
-    QProcess daemon;
-    QString address;
+    test::PrivateBus bus;
 };
 
 TEST_F(DesktopNotifierBusTest, PostsEscapedLinesAndReportsAClickOnItsOwnNotification)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "util/text.h"
+#include "util/xml_nodes.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
