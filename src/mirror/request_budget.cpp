@@ -11,38 +11,67 @@ namespace rz {
 
 void TRequestBudget::DropOld(double now) const
 {
-    while (!m_Sent.empty() && m_Sent.front() <= now - kBudgetHourSeconds) {
-        m_Sent.pop_front();
+    for (std::deque<double>* sent : {&m_Sent, &m_EngineSent, &m_MirrorSent}) {
+        while (!sent->empty() && sent->front() <= now - kBudgetHourSeconds) {
+            sent->pop_front();
+        }
     }
 }
 
-int TRequestBudget::CountSince(double since) const
+int TRequestBudget::CountSince(const std::deque<double>& sent, double since)
 {
-    const auto first = std::upper_bound(m_Sent.begin(), m_Sent.end(), since);
-    return static_cast<int>(std::distance(first, m_Sent.end()));
+    const auto first = std::upper_bound(sent.begin(), sent.end(), since);
+    return static_cast<int>(std::distance(first, sent.end()));
+}
+
+double TRequestBudget::WaitBelow(const std::deque<double>& sent, int most, double seconds, double now)
+{
+    if (CountSince(sent, now - seconds) < most) {
+        return 0;
+    }
+    // A slot frees when the request that filled the window leaves it.
+    const double oldest = sent[sent.size() - static_cast<std::size_t>(most)];
+    return std::max(0.0, oldest + seconds - now);
 }
 
 double TRequestBudget::WaitLocked(double now, TRequestKind kind) const
 {
     DropOld(now);
-    int perMinute = kBudgetPerMinute;
-    int perHour = kBudgetPerHour;
-    if (kind == TRequestKind::Engine) {
-        perMinute -= kMirrorReservePerMinute;
-        perHour -= kMirrorReservePerHour;
-    } else if (kind == TRequestKind::Deferred) {
-        perMinute -= kEngineReservePerMinute;
-        perHour -= kEngineReservePerHour;
-    }
+    struct TWindow
+    {
+        int most;
+        int mirrorReserve;
+        int engineReserve;
+        double seconds;
+    };
     double wait = std::max(0.0, m_BackOffUntil - now);
-    // A slot frees when the request that filled the window leaves it.
-    if (CountSince(now - kBudgetMinuteSeconds) >= perMinute) {
-        const double oldest = m_Sent[m_Sent.size() - static_cast<std::size_t>(perMinute)];
-        wait = std::max(wait, oldest + kBudgetMinuteSeconds - now);
-    }
-    if (static_cast<int>(m_Sent.size()) >= perHour) {
-        const double oldest = m_Sent[m_Sent.size() - static_cast<std::size_t>(perHour)];
-        wait = std::max(wait, oldest + kBudgetHourSeconds - now);
+    for (const TWindow window :
+         {TWindow{kBudgetPerMinute, kMirrorReservePerMinute, kEngineReservePerMinute, kBudgetMinuteSeconds},
+          TWindow{kBudgetPerHour, kMirrorReservePerHour, kEngineReservePerHour, kBudgetHourSeconds}}) {
+        const auto below = [&](const std::deque<double>& sent, int most) {
+            return WaitBelow(sent, most, window.seconds, now);
+        };
+        const int mirrorMost = window.most - window.engineReserve;
+        switch (kind) {
+        case TRequestKind::Any:
+            wait = std::max(wait, below(m_Sent, window.most));
+            break;
+        case TRequestKind::Mirror:
+            wait = std::max({wait, below(m_Sent, window.most), below(m_MirrorSent, mirrorMost)});
+            break;
+        case TRequestKind::Deferred:
+            // Between cycles the put-off lists leave the engine its reserve of the whole window, so
+            // that the engine need not first spend its own to get in.
+            wait = std::max({wait, below(m_Sent, mirrorMost), below(m_MirrorSent, mirrorMost)});
+            break;
+        case TRequestKind::Engine:
+            // Up to its own reserve the engine may reach into the window's last slots; beyond it
+            // the mirror's reserve stays free.
+            wait = std::max(wait, std::min(below(m_Sent, window.most - window.mirrorReserve),
+                                           std::max(below(m_Sent, window.most),
+                                                    below(m_EngineSent, window.engineReserve))));
+            break;
+        }
     }
     return wait;
 }
@@ -55,7 +84,13 @@ bool TRequestBudget::TryAcquire(TRequestKind kind)
         return false;
     }
     // A clock set back must not let requests pile up ahead of older ones.
-    m_Sent.push_back(m_Sent.empty() ? now : std::max(now, m_Sent.back()));
+    const double at = m_Sent.empty() ? now : std::max(now, m_Sent.back());
+    m_Sent.push_back(at);
+    if (kind == TRequestKind::Engine) {
+        m_EngineSent.push_back(at);
+    } else if (kind == TRequestKind::Mirror || kind == TRequestKind::Deferred) {
+        m_MirrorSent.push_back(at);
+    }
     ++m_Generation;
     return true;
 }
@@ -94,7 +129,7 @@ int TRequestBudget::SentLastMinute() const
     std::lock_guard lock(m_Mutex);
     const double now = MonotonicSecondsNow();
     DropOld(now);
-    return CountSince(now - kBudgetMinuteSeconds);
+    return CountSince(m_Sent, now - kBudgetMinuteSeconds);
 }
 
 int TRequestBudget::SentLastHour() const
@@ -116,11 +151,17 @@ std::string TRequestBudget::SavedText() const
     const double now = MonotonicSecondsNow();
     const double toWall = DateNow().seconds - now;
     DropOld(now);
-    Json sent = Json::array();
-    for (const double at : m_Sent) {
-        sent.push_back(at + toWall);
-    }
-    Json saved = {{"sent", std::move(sent)}, {"nextBackOff", m_NextBackOff}};
+    const auto wall = [&](const std::deque<double>& times) {
+        Json sent = Json::array();
+        for (const double at : times) {
+            sent.push_back(at + toWall);
+        }
+        return sent;
+    };
+    Json saved = {{"sent", wall(m_Sent)},
+                  {"engineSent", wall(m_EngineSent)},
+                  {"mirrorSent", wall(m_MirrorSent)},
+                  {"nextBackOff", m_NextBackOff}};
     if (m_BackOffUntil > now) {
         saved["backOffUntil"] = m_BackOffUntil + toWall;
     }
@@ -137,19 +178,26 @@ void TRequestBudget::Restore(std::string_view text)
     std::lock_guard lock(m_Mutex);
     const double now = MonotonicSecondsNow();
     const double wallNow = DateNow().seconds;
-    std::deque<double> restored;
-    for (const Json& at : *sent) {
-        // A time the wall clock now puts ahead (it was set back since) cannot be placed in the
-        // last hour; taken as "now", a whole hour of them would block every request for an hour.
-        if (at.is_number() && at.get<double>() <= wallNow) {
-            restored.push_back(now - (wallNow - at.get<double>()));
+    // A file written before the sends were kept by kind restores them as neither's.
+    const auto restore = [&](const Json* times, std::deque<double>& into) {
+        std::deque<double> restored;
+        for (std::size_t i = 0; times != nullptr && i < times->size(); ++i) {
+            // A time the wall clock now puts ahead (it was set back since) cannot be placed in the
+            // last hour; taken as "now", a whole hour of them would block every request for an hour.
+            const Json& at = (*times)[i];
+            if (at.is_number() && at.get<double>() <= wallNow) {
+                restored.push_back(now - (wallNow - at.get<double>()));
+            }
         }
-    }
-    std::sort(restored.begin(), restored.end());
-    for (const double at : m_Sent) {
-        restored.push_back(std::max(at, restored.empty() ? at : restored.back()));
-    }
-    m_Sent = std::move(restored);
+        std::sort(restored.begin(), restored.end());
+        for (const double at : into) {
+            restored.push_back(std::max(at, restored.empty() ? at : restored.back()));
+        }
+        into = std::move(restored);
+    };
+    restore(sent, m_Sent);
+    restore(JsonArray(saved, "engineSent"), m_EngineSent);
+    restore(JsonArray(saved, "mirrorSent"), m_MirrorSent);
     DropOld(now);
     if (const auto until = saved.find("backOffUntil"); until != saved.end() && until->is_number()) {
         m_BackOffUntil =
@@ -164,6 +212,8 @@ void TRequestBudget::Reset()
 {
     std::lock_guard lock(m_Mutex);
     m_Sent.clear();
+    m_EngineSent.clear();
+    m_MirrorSent.clear();
     m_BackOffUntil = 0;
     m_NextBackOff = kBackOffFirstSeconds;
     ++m_Generation;

@@ -25,17 +25,20 @@ inline constexpr double kBackOffMaxSeconds = 900.0;
 inline constexpr int kMirrorReservePerMinute = 10;
 inline constexpr int kMirrorReservePerHour = 40;
 
-// Part of each window that the page lists put off for the budget may not take between cycles, so
-// that a first mirror of thousands of sections leaves the reminder engine room to read pages.
+// Part of each window that the mirror's own requests (a cycle's and the put-off page lists') may
+// never take, so that a first mirror of thousands of sections, or a big section edited all day,
+// leaves the reminder engine and the outbox room to read and write pages.
 inline constexpr int kEngineReservePerMinute = 30;
 inline constexpr int kEngineReservePerHour = 100;
 
 // Who asks for a slot: the mirror waits for one; the engine's requests are held back without one;
 // put-off page lists are fetched between cycles only while a slot outside the engine's share is free.
+// Any is bound by the service's windows alone.
 enum class TRequestKind {
     Mirror,
     Engine,
     Deferred,
+    Any,
 };
 
 // How the service took a request that was sent.
@@ -54,10 +57,11 @@ class TRequestBudget
 {
 public:
     // Takes a slot when one is free now and records the request as sent; false leaves no trace.
-    // Engine requests see windows smaller by the mirror's reserve.
-    bool TryAcquire(TRequestKind kind = TRequestKind::Mirror);
+    // Each reserve holds whatever the other side sends: the engine takes the mirror's only while its
+    // own sends are below its reserve, and the mirror's own sends never reach into the engine's.
+    bool TryAcquire(TRequestKind kind = TRequestKind::Any);
     // Seconds until TryAcquire can succeed (0 when it can now).
-    double SecondsUntilSlot(TRequestKind kind = TRequestKind::Mirror) const;
+    double SecondsUntilSlot(TRequestKind kind = TRequestKind::Any) const;
     // Records the answer of a request that had a slot. `retryAfterSeconds` above 0 is the wait the
     // service asked for and replaces the doubling back-off for this refusal.
     void Report(TBudgetOutcome outcome, double retryAfterSeconds = 0);
@@ -81,13 +85,18 @@ public:
 private:
     mutable std::mutex m_Mutex;
     mutable std::deque<double> m_Sent; // send times of the last hour, oldest first
+    // The same, of the engine's requests and of the mirror's (Mirror and Deferred).
+    mutable std::deque<double> m_EngineSent;
+    mutable std::deque<double> m_MirrorSent;
     double m_BackOffUntil = 0;
     double m_NextBackOff = kBackOffFirstSeconds;
     std::uint64_t m_Generation = 0;
 
     void DropOld(double now) const;
     double WaitLocked(double now, TRequestKind kind) const;
-    int CountSince(double since) const;
+    static int CountSince(const std::deque<double>& sent, double since);
+    // Seconds until fewer than `most` of `sent` lie in the window of `seconds` (0 when they do now).
+    static double WaitBelow(const std::deque<double>& sent, int most, double seconds, double now);
 };
 
 // True when a OneNote answer says the per-user limits were exceeded: status 429, or a refusal

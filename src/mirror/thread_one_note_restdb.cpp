@@ -117,7 +117,7 @@ void MThreadOneNoteRESTDB::Pass()
         return;
     }
     bool cycled = false;
-    const bool resume = m_ResumeCycle && m_Budget.SecondsUntilSlot() <= 0;
+    const bool resume = m_ResumeCycle && m_Budget.SecondsUntilSlot(TRequestKind::Mirror) <= 0;
     // The tick is monotonic: a clock set back must not hold the next cycle back.
     if (TickNow() - m_Tick > kCycleIntervalSeconds || resume) {
         RunCycle();

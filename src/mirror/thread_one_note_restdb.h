@@ -413,9 +413,19 @@ private:
     void SavePaging(const std::filesystem::path& folder, int skip, const Json& answer);
     // The next "$skip" and the pages read so far, when a paging of the section was cut off.
     std::optional<std::pair<int, std::string>> LoadPaging(const std::filesystem::path& folder) const;
+    // How a stored list was read: in one request, paged through whole, or its changes merged.
+    enum class TListRead {
+        Short,
+        Paged,
+        Changes,
+    };
     // Books a page-list outcome: stores the list, fails, or puts the section off.
     bool StorePages(const std::string& sectionId, const std::filesystem::path& folder, TSendOutcome outcome,
-                    const std::string& text);
+                    const std::string& text, TListRead read);
+    // A big section's stored list with the pages changed since its newest change merged in (replaced
+    // by id, new ones added) into `text`; none when the section is to be read whole.
+    std::optional<TSendOutcome> ChangedPages(const std::string& sectionId,
+                                             const std::filesystem::path& folder, std::string& text);
     // Counts an unusable page-list answer and notes the section's folder; false.
     bool FailSection(const std::filesystem::path& folder);
 };

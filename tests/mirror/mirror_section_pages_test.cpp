@@ -202,5 +202,71 @@ TEST(MirrorSectionPagesTest, NoReminderLeavesTheEngineUnlessItsPageWent)
     }
 }
 
+struct TBigSectionRow
+{
+    const char* name;
+    std::function<void(MirrorHarness&)> change;
+    double hoursLater;
+    long requests;     // page lists asked for to catch up with the change
+    std::size_t pages; // in the stored list after it
+    const char* title; // a title the stored list holds after it
+};
+
+// A section of 250 pages that changed is asked for what changed since its stored list, one request;
+// it is read whole (three) when the changes fill an answer or its whole list is hours old, and only
+// then does a deleted page leave it.
+TEST(MirrorSectionPagesTest, ABigSectionIsReadByWhatChangedAndWholeWhenItsListIsOld)
+{
+    const auto rename = [](int first, int count) {
+        return [first, count](MirrorHarness& m) {
+            for (int i = first; i < first + count; ++i) {
+                ASSERT_TRUE(m.Admin("rename", {{"id", "pg-" + std::to_string(i)}, {"name", "Renamed"}}));
+            }
+        };
+    };
+    const auto remove = [](MirrorHarness& m) { ASSERT_TRUE(m.Admin("delete", {{"id", "pg-7"}})); };
+    const TBigSectionRow rows[] = {
+        {"page added",
+         [](MirrorHarness& m) {
+             ASSERT_TRUE(m.Admin("add", {{"kind", "page"}, {"parentId", "sec-big"}, {"title", "Added"}}));
+         },
+         0, 1, 251, "Added"},
+        {"page renamed", rename(3, 1), 0, 1, 250, "Renamed"},
+        {"page deleted, whole list an hour old", remove, 1, 1, 250, "Page 7"},
+        {"page deleted, whole list seven hours old", remove, 7, 3, 249, "Page 249"},
+        {"a hundred pages renamed", rename(0, 100), 0, 4, 250, "Renamed"},
+    };
+    for (const char* user : {test::kPersonalUserId, test::kWorkUserId}) {
+        for (const TBigSectionRow& row : rows) {
+            SCOPED_TRACE(std::string(user) + ": " + row.name);
+            Json pages = Json::array();
+            for (int i = 0; i < 250; ++i) {
+                const std::string age = "{{now-" + std::to_string(300 - i) + "m}}";
+                pages.push_back({{"title", "Page " + std::to_string(i)},
+                                 {"id", "pg-" + std::to_string(i)},
+                                 {"createdDateTime", age},
+                                 {"lastModifiedDateTime", age}});
+            }
+            Json big = Section("Big", "sec-big");
+            big["pages"] = pages;
+            ScopedFakeClock clock(1'800'000'000.0);
+            MirrorHarness mirror(user, Json::array({Container("Work", "nb-work", Json::array({big}))}));
+            ASSERT_TRUE(mirror.Running());
+            mirror.Worker().SetWaitFunction([&](double seconds) { clock.Advance(seconds); });
+            mirror.Worker().RunCycle();
+            ASSERT_EQ(JsonTextToObject(mirror.StoreText("Work/Big/pages.json"))["value"].size(), 250U);
+            row.change(mirror);
+            clock.Advance(row.hoursLater * 3600);
+            ASSERT_TRUE(mirror.Emulator().ResetCounters());
+            mirror.Worker().Refresh();
+            mirror.Worker().RunCycle();
+            EXPECT_EQ(mirror.Count("pages"), row.requests);
+            const Json stored = JsonTextToObject(mirror.StoreText("Work/Big/pages.json"));
+            EXPECT_EQ(stored["value"].size(), row.pages);
+            EXPECT_NE(stored.dump().find("\"" + std::string(row.title) + "\""), std::string::npos);
+        }
+    }
+}
+
 } // namespace
 } // namespace rz

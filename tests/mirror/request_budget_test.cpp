@@ -91,6 +91,29 @@ TEST(RequestBudgetTest, EngineRequestsLeaveTheMirrorItsReserve)
     EXPECT_TRUE(budget.TryAcquire(TRequestKind::Mirror));
 }
 
+// However long the mirror asks, its own requests (a cycle's and the put-off lists') leave the
+// engine its reserve of the hour.
+TEST(RequestBudgetTest, TheMirrorNeverTakesTheEnginesReserve)
+{
+    ScopedFakeClock clock(kStart);
+    TRequestBudget budget;
+    int mirror = 0;
+    for (int second = 0; second < 1800; ++second) {
+        clock.Set(kStart + second);
+        mirror += budget.TryAcquire(TRequestKind::Mirror) ? 1 : 0;
+        mirror += budget.TryAcquire(TRequestKind::Deferred) ? 1 : 0;
+    }
+    EXPECT_EQ(mirror, kBudgetPerHour - kEngineReservePerHour);
+    int engine = 0;
+    for (int second = 1800; second < 3000; ++second) {
+        clock.Set(kStart + second);
+        engine += budget.TryAcquire(TRequestKind::Engine) ? 1 : 0;
+        mirror += budget.TryAcquire(TRequestKind::Mirror) ? 1 : 0;
+    }
+    EXPECT_EQ(engine, kEngineReservePerHour);
+    EXPECT_EQ(mirror, kBudgetPerHour - kEngineReservePerHour);
+}
+
 TEST(RequestBudgetTest, TheHourWindowHoldsAfterThreeHundredSeventyRequests)
 {
     ScopedFakeClock clock(kStart);
