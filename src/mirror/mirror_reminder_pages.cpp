@@ -28,82 +28,115 @@ bool MThreadOneNoteRESTDB::FilterReminderPages()
         return false;
     }
     m_FilterPagesResult = 1;
+    if (!PageThroughSearch()) {
+        return false;
+    }
+    PublishSearch(SearchAnswerText());
+    return true;
+}
+
+bool MThreadOneNoteRESTDB::PageThroughSearch()
+{
     // Its own base address: the start callback may not have set m_GraphBase yet after a sign-in.
     // The blank and the quote marks are escaped here, as the service expects them; creation order
     // keeps the pages in place while they are paged through.
     const std::string address =
         GraphBaseAddress(m_State.UserId.Get(), false) +
         "/onenote/pages?top=100&filter=contains(title,%20%27!%27)&$orderby=createdDateTime";
-    // Every "!" page, a hundred at a time; a search put off for the budget goes on where it stopped.
-    TSearch& search = m_Search;
-    if (search.user != m_State.UserId.Get()) {
-        search = {};
-        search.user = m_State.UserId.Get();
+    // Progress belongs to one account: another account's search starts over.
+    if (m_Search.user != m_State.UserId.Get()) {
+        m_Search = {};
+        m_Search.user = m_State.UserId.Get();
     }
-    while (true) {
-        const std::string page =
-            search.skip == 0 ? address : address + "&$skip=" + std::to_string(search.skip);
-        const auto response = OneNoteGet(page, true, false);
-        if (!response) {
-            return false;
-        }
-        m_FilterPagesResult = 2;
-        const std::string& body = response->Body;
-        if (response->IsHttpError()) {
-            search = {};
-            m_FilterPagesResult = -1;
-            RefreshTokensUnlessStopping();
-            return false;
-        }
-        if (GraphErrorCode(body) == "20266") {
-            // Accounts with many sections cannot be searched as a whole; the mirror alone finds
-            // their reminders.
-            search = {};
-            m_FilterPagesResult = kFilterPagesTooManySections;
-            NoteListRefused();
-            return false;
-        }
-        const Json answer = IsGraphListResponse(body) ? JsonTextToObject(std::string_view(body)) : Json();
-        const Json* value = JsonArray(answer, "value");
-        if (value == nullptr) {
-            search = {};
-            m_FilterPagesResult = -2;
-            return false;
-        }
-        if (search.skip == 0) {
-            search.first = body;
-            search.context = answer.value("@odata.context", Json());
-        }
-        const std::size_t added = AddNewPages(*value, search.pages, search.seen);
-        search.skip += kPagesPerRequest;
-        if (value->size() < static_cast<std::size_t>(kPagesPerRequest) || added == 0 ||
-            search.skip >= kMaxSectionPages) {
-            break;
-        }
+    TSearchStep step = TSearchStep::More;
+    while (step == TSearchStep::More) {
+        step = SearchNextHundred(address);
     }
+    return step == TSearchStep::Complete;
+}
+
+MThreadOneNoteRESTDB::TSearchStep MThreadOneNoteRESTDB::SearchNextHundred(const std::string& address)
+{
+    const int skip = m_Search.skip;
+    const auto response =
+        OneNoteGet(skip == 0 ? address : address + "&$skip=" + std::to_string(skip), true, false);
+    if (!response) {
+        // Put off for the budget (or the worker stops): the next search goes on from here.
+        return TSearchStep::Stopped;
+    }
+    m_FilterPagesResult = 2;
+    const std::string& body = response->Body;
+    if (response->IsHttpError()) {
+        DropSearch(-1);
+        RefreshTokensUnlessStopping();
+        return TSearchStep::Stopped;
+    }
+    if (GraphErrorCode(body) == "20266") {
+        // Accounts with many sections cannot be searched as a whole; the mirror alone finds
+        // their reminders.
+        DropSearch(kFilterPagesTooManySections);
+        NoteListRefused();
+        return TSearchStep::Stopped;
+    }
+    const Json answer = IsGraphListResponse(body) ? JsonTextToObject(std::string_view(body)) : Json();
+    const Json* value = JsonArray(answer, "value");
+    if (value == nullptr) {
+        DropSearch(-2);
+        return TSearchStep::Stopped;
+    }
+    return AddSearchAnswer(body, answer, *value);
+}
+
+MThreadOneNoteRESTDB::TSearchStep MThreadOneNoteRESTDB::AddSearchAnswer(const std::string& body,
+                                                                        const Json& answer, const Json& value)
+{
+    if (m_Search.skip == 0) {
+        m_Search.first = body;
+        m_Search.context = answer.value("@odata.context", Json());
+    }
+    const std::size_t added = AddNewPages(value, m_Search.pages, m_Search.seen);
+    m_Search.skip += kPagesPerRequest;
+    // A service that ignores "$skip" answers no new page, and would otherwise be asked to the cap.
+    const bool more = value.size() >= static_cast<std::size_t>(kPagesPerRequest) && added > 0 &&
+                      m_Search.skip < kMaxSectionPages;
+    return more ? TSearchStep::More : TSearchStep::Complete;
+}
+
+void MThreadOneNoteRESTDB::DropSearch(std::int64_t result)
+{
+    m_Search = {};
+    m_FilterPagesResult = result;
+}
+
+std::string MThreadOneNoteRESTDB::SearchAnswerText()
+{
     // One answer is handed on as received; several become one list.
-    std::string text = search.first;
-    if (search.skip > kPagesPerRequest) {
-        Json all = Json::object();
-        if (!search.context.is_null()) {
-            all["@odata.context"] = search.context;
-        }
-        all["value"] = std::move(search.pages);
-        text = JsonObjectToText(all);
+    if (m_Search.skip <= kPagesPerRequest) {
+        return m_Search.first;
     }
-    search = {};
+    Json all = Json::object();
+    if (!m_Search.context.is_null()) {
+        all["@odata.context"] = m_Search.context;
+    }
+    all["value"] = std::move(m_Search.pages);
+    return JsonObjectToText(all);
+}
+
+void MThreadOneNoteRESTDB::PublishSearch(const std::string& text)
+{
+    m_Search = {};
     m_FilterPagesResult = 3;
     {
         std::lock_guard lock(m_FieldMutex);
         m_ListedSinceSearch.clear();
     }
     SetSearchPages(text);
+    // The search's pages stand in for the sections until a mirror stored after it covers them.
     m_HierarchyStoredSinceSearch = false;
     m_SearchCovering = true;
     NoteListAnswered();
     m_State.ReminderPagesJson.Set(text);
     Call(FOnReminderPagesFound);
-    return true;
 }
 
 TOnlineAnswer MThreadOneNoteRESTDB::PageContentAnswer(const std::string& pageId)

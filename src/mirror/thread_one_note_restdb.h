@@ -428,6 +428,24 @@ private:
                                              const std::filesystem::path& folder, std::string& text);
     // Counts an unusable page-list answer and notes the section's folder; false.
     bool FailSection(const std::filesystem::path& folder);
+
+    // The title search's steps (worker thread only); m_Search carries its progress between passes.
+    enum class TSearchStep {
+        More,     // a full hundred with new pages: ask for the next
+        Complete, // every "!" page is in m_Search
+        Stopped,  // put off for the budget (progress kept) or refused (progress dropped)
+    };
+    // Pages through the search from where it stopped; true when it is complete.
+    bool PageThroughSearch();
+    // Asks for the next hundred; a refusal sets m_FilterPagesResult to its code.
+    TSearchStep SearchNextHundred(const std::string& address);
+    TSearchStep AddSearchAnswer(const std::string& body, const Json& answer, const Json& value);
+    // A refused search starts over next time; `result` tells the status why.
+    void DropSearch(std::int64_t result);
+    // The complete search as one answer (consumes its pages).
+    std::string SearchAnswerText();
+    // Hands the complete search on: the search's pages, ReminderPagesJson and the callback.
+    void PublishSearch(const std::string& text);
 };
 
 // What the application hands the reminder engine: the engine's requests through the worker's
