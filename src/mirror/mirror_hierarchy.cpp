@@ -446,7 +446,7 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSections(const Json* oldArray, 
         }
         // One failing section must not hold back the rest of the hierarchy: it goes on the error
         // list, is retried from there, and the walk goes on.
-        if (FetchSection({id, name, sectionFolder.string()})) {
+        if (FetchSection({id, name, sectionFolder.string()}) == TSectionFetch::Listed) {
             // fetched here, so not again from the list
         } else if (m_Stop) {
             return false;

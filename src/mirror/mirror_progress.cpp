@@ -352,16 +352,16 @@ std::vector<std::string> MThreadOneNoteRESTDB::FailingSectionNames() const
     return names;
 }
 
-bool MThreadOneNoteRESTDB::FetchSection(const TErrorSection& entry)
+MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::FetchSection(const TErrorSection& entry)
 {
-    m_SectionFailed = false;
     const std::string& id = entry[0];
-    if (GetSectionAllPages(id, entry[1], fs::path(entry[2]))) {
+    const TSectionFetch fetch = GetSectionAllPages(id, entry[1], fs::path(entry[2]));
+    if (fetch == TSectionFetch::Listed) {
         NoteListed(id);
         ForgetErrorSection(id);
-        return true;
+        return fetch;
     }
-    if (m_SectionFailed && !m_Stop) {
+    if (fetch == TSectionFetch::Failed && !m_Stop) {
         std::lock_guard lock(m_FieldMutex);
         TSectionBackOff& backOff = m_SectionBackOff[id];
         ++backOff.failures;
@@ -374,7 +374,7 @@ bool MThreadOneNoteRESTDB::FetchSection(const TErrorSection& entry)
         m_ErrorSectionList.insert_or_assign(id, entry);
         ++m_ProgressGeneration;
     }
-    return false;
+    return fetch;
 }
 
 void MThreadOneNoteRESTDB::StartStretch()

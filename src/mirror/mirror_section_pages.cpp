@@ -50,6 +50,14 @@ std::string ChangedPagesAddress(const std::string& base, const std::string& sect
            "&$orderby=lastModifiedDateTime&$top=" + std::to_string(kPagesPerRequest);
 }
 
+// A full hundred may have more after it.
+bool HoldsFullHundred(const std::string& text)
+{
+    const Json parsed = JsonTextToObject(std::string_view(text));
+    const Json* value = JsonArray(parsed, "value");
+    return value != nullptr && value->size() >= static_cast<std::size_t>(kPagesPerRequest);
+}
+
 } // namespace
 
 std::optional<MThreadOneNoteRESTDB::TSendOutcome>
@@ -84,7 +92,6 @@ MThreadOneNoteRESTDB::ChangedPages(const std::string& sectionId, const fs::path&
         return TSendOutcome::NotSent;
     }
     if (response->IsHttpError()) {
-        m_SectionFailed = true;
         RefreshTokensUnlessStopping();
         return TSendOutcome::HttpError;
     }
@@ -116,12 +123,11 @@ MThreadOneNoteRESTDB::ChangedPages(const std::string& sectionId, const fs::path&
     return TSendOutcome::Ok;
 }
 
-bool MThreadOneNoteRESTDB::FailSection(const fs::path& folder)
+MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::FailSection(const fs::path& folder)
 {
     ++m_GetSectionErrorCount;
-    m_SectionFailed = true;
     m_Result.Set("Get pages error: " + folder.string());
-    return false;
+    return TSectionFetch::Failed;
 }
 
 MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::MorePages(const std::string& address,
@@ -152,7 +158,6 @@ MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::MorePages(const std::st
             return TSendOutcome::NotSent;
         }
         if (response->IsHttpError()) {
-            m_SectionFailed = true;
             RefreshTokensUnlessStopping();
             return TSendOutcome::HttpError;
         }
@@ -201,24 +206,14 @@ std::optional<std::pair<int, std::string>> MThreadOneNoteRESTDB::LoadPaging(cons
     return std::make_pair(std::clamp(skip->get<int>(), kPagesPerRequest, kMaxSectionPages), text);
 }
 
-bool MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId, const std::string& displayName,
-                                              const fs::path& folder)
+MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId,
+                                                                             const std::string& displayName,
+                                                                             const fs::path& folder)
 {
     (void)displayName; // carried so that the error list can call again with the same three values
     try {
-        if (!HasAccount()) {
-            return false;
-        }
-        // Once the cycle has yielded, sections without a slot are put off at once, without a probe.
-        if (m_Yielding && (StretchOver() || m_Budget.SecondsUntilSlot(m_SlotKind) > 0)) {
-            DeferSection(sectionId);
-            return false;
-        }
-        if (!IsGraphReachable()) {
-            return false;
-        }
-        if (!IsSafeGraphIdSegment(sectionId)) {
-            return FailSection(folder);
+        if (const auto notAsked = SectionNotAsked(sectionId, folder)) {
+            return *notAsked;
         }
         const std::string address = SectionPagesAddress(m_GraphBase.Get(), sectionId);
         // A section cut off by the end of a stretch goes on where its paging stopped.
@@ -230,47 +225,81 @@ bool MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId, cons
         if (std::string text; const auto changed = ChangedPages(sectionId, folder, text)) {
             return StorePages(sectionId, folder, *changed, text, TListRead::Changes);
         }
-        std::optional<HttpResponse> response;
-        bool sent = false;
-        for (int attempt = 0; attempt < 2 && !sent; ++attempt) {
-            try {
-                response = OneNoteGet(address, true);
-                sent = true;
-            } catch (...) {
-                // one more try; a second failure counts as an empty answer below
-            }
-        }
-        if (sent && !response) {
-            DeferSection(sectionId); // put off for the budget, or the worker stops
-            return false;
-        }
-        if (response && response->IsHttpError()) {
-            m_SectionFailed = true;
-            RefreshTokensUnlessStopping();
-            return false;
-        }
-        std::string text = response ? response->Body : std::string();
-        if (IsGraphListResponse(text)) {
-            const Json* value = nullptr;
-            const Json parsed = JsonTextToObject(std::string_view(text));
-            value = JsonArray(parsed, "value");
-            if (value != nullptr && value->size() >= static_cast<std::size_t>(kPagesPerRequest)) {
-                return StorePages(sectionId, folder, MorePages(address, text, kPagesPerRequest, folder), text,
-                                  TListRead::Paged);
-            }
-        } else {
-            // Any refusal (an error code or none) says nothing of the section's pages: it fails
-            // and backs off, keeping the page list stored earlier and the search's pages of it.
-            return FailSection(folder);
-        }
-        return StorePages(sectionId, folder, TSendOutcome::Ok, text, TListRead::Short);
+        return ReadWholeList(sectionId, address, folder);
     } catch (...) {
-        return false;
+        return TSectionFetch::NotListed;
     }
 }
 
-bool MThreadOneNoteRESTDB::StorePages(const std::string& sectionId, const fs::path& folder,
-                                      TSendOutcome outcome, const std::string& text, TListRead read)
+std::optional<MThreadOneNoteRESTDB::TSectionFetch>
+MThreadOneNoteRESTDB::SectionNotAsked(const std::string& sectionId, const fs::path& folder)
+{
+    if (!HasAccount()) {
+        return TSectionFetch::NotListed;
+    }
+    // Once the cycle has yielded, sections without a slot are put off at once, without a probe.
+    if (m_Yielding && (StretchOver() || m_Budget.SecondsUntilSlot(m_SlotKind) > 0)) {
+        DeferSection(sectionId);
+        return TSectionFetch::NotListed;
+    }
+    if (!IsGraphReachable()) {
+        return TSectionFetch::NotListed;
+    }
+    if (!IsSafeGraphIdSegment(sectionId)) {
+        return FailSection(folder);
+    }
+    return std::nullopt;
+}
+
+MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::ReadWholeList(const std::string& sectionId,
+                                                                        const std::string& address,
+                                                                        const fs::path& folder)
+{
+    std::string text;
+    if (const auto ended = FirstPages(sectionId, address, text)) {
+        return *ended;
+    }
+    // Any refusal (an error code or none) says nothing of the section's pages: it fails and backs
+    // off, keeping the page list stored earlier and the search's pages of it.
+    if (!IsGraphListResponse(text)) {
+        return FailSection(folder);
+    }
+    if (HoldsFullHundred(text)) {
+        return StorePages(sectionId, folder, MorePages(address, text, kPagesPerRequest, folder), text,
+                          TListRead::Paged);
+    }
+    return StorePages(sectionId, folder, TSendOutcome::Ok, text, TListRead::Short);
+}
+
+std::optional<MThreadOneNoteRESTDB::TSectionFetch>
+MThreadOneNoteRESTDB::FirstPages(const std::string& sectionId, const std::string& address, std::string& text)
+{
+    std::optional<HttpResponse> response;
+    bool sent = false;
+    for (int attempt = 0; attempt < 2 && !sent; ++attempt) {
+        try {
+            response = OneNoteGet(address, true);
+            sent = true;
+        } catch (...) {
+            // one more try; a second failure counts as an empty answer
+        }
+    }
+    if (sent && !response) {
+        DeferSection(sectionId); // put off for the budget, or the worker stops
+        return TSectionFetch::NotListed;
+    }
+    if (response && response->IsHttpError()) {
+        RefreshTokensUnlessStopping();
+        return TSectionFetch::Failed;
+    }
+    text = response ? response->Body : std::string();
+    return std::nullopt;
+}
+
+MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::StorePages(const std::string& sectionId,
+                                                                     const fs::path& folder,
+                                                                     TSendOutcome outcome,
+                                                                     const std::string& text, TListRead read)
 {
     switch (outcome) {
     case TSendOutcome::Ok:
@@ -278,16 +307,16 @@ bool MThreadOneNoteRESTDB::StorePages(const std::string& sectionId, const fs::pa
     case TSendOutcome::Invalid:
         return FailSection(folder);
     case TSendOutcome::HttpError:
-        return false;
+        return TSectionFetch::Failed;
     case TSendOutcome::NotSent:
         DeferSection(sectionId);
-        return false;
+        return TSectionFetch::NotListed;
     }
     if (!StoreHasFolder(folder)) {
         StoreCreateFolder(folder);
     }
     if (!StoreWrite(folder / "pages.json", text)) {
-        return false;
+        return TSectionFetch::NotListed;
     }
     // A finished paging leaves nothing to go on from, and dates the whole list that later changes
     // are read against.
@@ -296,7 +325,7 @@ bool MThreadOneNoteRESTDB::StorePages(const std::string& sectionId, const fs::pa
     } else if (read == TListRead::Short && FileExists((folder / kPagingFile).string())) {
         StoreWrite(folder / kPagingFile, "{}");
     }
-    return true;
+    return TSectionFetch::Listed;
 }
 
 void MThreadOneNoteRESTDB::AddErrorSection(const std::string& sectionId, const std::string& displayName,
@@ -375,7 +404,7 @@ void MThreadOneNoteRESTDB::RedoErrorSections()
             if (InBackOff(*key)) {
                 continue;
             }
-            changed = FetchSection(entry) || changed;
+            changed = FetchSection(entry) == TSectionFetch::Listed || changed;
         }
     } catch (...) {
         return;
@@ -417,12 +446,12 @@ void MThreadOneNoteRESTDB::ResumeDeferredSections(int limit)
             // back-off of failing sections.
             m_Yielding = true;
             m_SlotKind = TRequestKind::Deferred;
-            const bool fetched = FetchSection(entry);
+            const TSectionFetch fetched = FetchSection(entry);
             m_SlotKind = kind;
             m_Yielding = yielding;
             // A failure changes only the back-off, kept with the progress; the error list stays.
-            changed = changed || fetched;
-            if (!fetched && !m_SectionFailed) {
+            changed = changed || fetched == TSectionFetch::Listed;
+            if (fetched == TSectionFetch::NotListed) {
                 break;
             }
         }

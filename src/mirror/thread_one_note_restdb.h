@@ -167,8 +167,13 @@ public:
     // stored exactly as answered. Paging stops with the stretch and goes on from there later. A section that
     // fails (a refusal of any code included), or that the budget puts off, goes on the error list, which is
     // saved whenever it changes.
-    bool GetSectionAllPages(const std::string& sectionId, const std::string& displayName,
-                            const std::filesystem::path& folder);
+    enum class TSectionFetch {
+        Listed,    // the page list is stored
+        NotListed, // put off for the budget, or not asked (no account, no network, the store refused)
+        Failed,    // an HTTP error or an answer that is no page list: the section backs off
+    };
+    TSectionFetch GetSectionAllPages(const std::string& sectionId, const std::string& displayName,
+                                     const std::filesystem::path& folder);
     void AddErrorSection(const std::string& sectionId, const std::string& displayName,
                          const std::string& folder);
     void RemoveErrorSections(const THierarchyIds& newIds);
@@ -343,8 +348,6 @@ private:
     // The current stretch of mirror requests (worker thread only).
     int m_StretchRequests = 0;
     double m_StretchEnd = 0;
-    // Set when the last page-list fetch failed (as opposed to being put off).
-    bool m_SectionFailed = false;
     // The last OneNote request refreshed the tokens already (its 401 came again with the new token).
     bool m_RefreshedInGet = false;
 
@@ -359,7 +362,7 @@ private:
     // Puts a section off; a section put off before keeps its last change.
     void DeferSection(const std::string& sectionId, const std::string& lastModified = {});
     // Fetches one section and books the outcome: listed, put off, or failed (back-off).
-    bool FetchSection(const TErrorSection& entry);
+    TSectionFetch FetchSection(const TErrorSection& entry);
     bool InBackOff(const std::string& sectionId) const;
     // The section waits on the error list: failing, put off or backing off.
     bool OnErrorList(const std::string& sectionId) const;
@@ -420,14 +423,25 @@ private:
         Changes,
     };
     // Books a page-list outcome: stores the list, fails, or puts the section off.
-    bool StorePages(const std::string& sectionId, const std::filesystem::path& folder, TSendOutcome outcome,
-                    const std::string& text, TListRead read);
+    TSectionFetch StorePages(const std::string& sectionId, const std::filesystem::path& folder,
+                             TSendOutcome outcome, const std::string& text, TListRead read);
     // A big section's stored list with the pages changed since its newest change merged in (replaced
     // by id, new ones added) into `text`; none when the section is to be read whole.
     std::optional<TSendOutcome> ChangedPages(const std::string& sectionId,
                                              const std::filesystem::path& folder, std::string& text);
-    // Counts an unusable page-list answer and notes the section's folder; false.
-    bool FailSection(const std::filesystem::path& folder);
+    // Counts an unusable page-list answer and notes the section's folder.
+    TSectionFetch FailSection(const std::filesystem::path& folder);
+    // GetSectionAllPages's steps. An outcome when the section is not asked now: no account, the
+    // cycle yielded, no network, or an id unfit for an address.
+    std::optional<TSectionFetch> SectionNotAsked(const std::string& sectionId,
+                                                 const std::filesystem::path& folder);
+    // The list read from its first hundred on, paged through when that hundred is full.
+    TSectionFetch ReadWholeList(const std::string& sectionId, const std::string& address,
+                                const std::filesystem::path& folder);
+    // The first hundred into `text` (empty after two throws); an outcome when the fetch ends here:
+    // put off, or an HTTP error.
+    std::optional<TSectionFetch> FirstPages(const std::string& sectionId, const std::string& address,
+                                            std::string& text);
 
     // The title search's steps (worker thread only); m_Search carries its progress between passes.
     enum class TSearchStep {
