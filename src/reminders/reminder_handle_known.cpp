@@ -149,12 +149,14 @@ void TReminderHandle::KnownCheck_TitlesFromListing(TKnownCheck& check)
         return;
     std::lock_guard lock(m_State.ListsMutex);
     // Title reminders straight from the listed titles; only tag pages need their content.
-    for (const auto& [pageId, title] : m_State.KnownPages.TitlesFromListing()) {
+    for (const auto& listed : m_State.KnownPages.TitlesFromListing()) {
         if (Cleared(check.generation))
             break;
+        const auto& [pageId, title] = listed;
         if (const auto it = check.titleCount.find(pageId); it != check.titleCount.end())
             m_State.KnownTitlePageDone += it->second;
-        Contained([&] { check.changes += UpdateTitleReminders(pageId, title); });
+        // The pair itself, not its bindings: a lambda may not capture those in every compiler.
+        Contained([&] { check.changes += UpdateTitleReminders(listed.first, listed.second); });
     }
     check.plan = m_State.KnownPages.PlanReads();
 }
