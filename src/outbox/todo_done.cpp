@@ -74,6 +74,14 @@ struct TStartTag
     std::size_t Close = 0;
     bool Empty = false; // "<name …/>"
 };
+
+const TAttributeSpan* FindAttribute(const TStartTag& tag, std::string_view name)
+{
+    const auto it = std::find_if(tag.Attributes.begin(), tag.Attributes.end(),
+                                 [&](const TAttributeSpan& attribute) { return attribute.Name == name; });
+    return it != tag.Attributes.end() ? &*it : nullptr;
+}
+
 std::optional<TStartTag> ReadStartTag(std::string_view text, std::size_t lt, std::string_view name)
 {
     if (text.compare(lt, 1 + name.size(), "<" + std::string(name)) != 0)
@@ -114,16 +122,12 @@ std::optional<TStartTag> ReadStartTag(std::string_view text, std::size_t lt, std
         attribute.ValueTo = close;
         attribute.To = close + 1;
         at = close + 1;
+        // XML allows a name once per tag; a parser that let a second pass would leave one behind.
+        if (FindAttribute(tag, attribute.Name))
+            return std::nullopt;
         tag.Attributes.push_back(std::move(attribute));
     }
     return std::nullopt;
-}
-
-const TAttributeSpan* FindAttribute(const TStartTag& tag, std::string_view name)
-{
-    const auto it = std::find_if(tag.Attributes.begin(), tag.Attributes.end(),
-                                 [&](const TAttributeSpan& attribute) { return attribute.Name == name; });
-    return it != tag.Attributes.end() ? &*it : nullptr;
 }
 
 // The position after the end tag of the element whose start tag is `start`: the "</name>" that
