@@ -60,7 +60,10 @@ std::optional<DelayText> ReadDelayText(std::string_view text)
 
     DelayText delay;
     bool unitSeen = false;
-    std::optional<std::int64_t> number;
+    // The number read last, until its unit takes it (a flag rather than an optional: GCC's
+    // optimiser warns, wrongly, that an optional's value may be read uninitialised).
+    std::int64_t number = 0;
+    bool pending = false;
     std::int32_t i = 0;
     while (i < length) {
         const UChar32 c = folded.char32At(i);
@@ -70,7 +73,7 @@ std::optional<DelayText> ReadDelayText(std::string_view text)
         }
         const bool sign = (c == '-' || c == '+') && i + 1 < length && u_isdigit(folded.char32At(i + 1));
         if (u_isdigit(c) || sign) {
-            if (number)
+            if (pending)
                 return std::nullopt; // two numbers in a row
             const bool negative = c == '-';
             if (sign)
@@ -82,6 +85,7 @@ std::optional<DelayText> ReadDelayText(std::string_view text)
                 i = folded.moveIndex32(i, 1);
             }
             number = negative ? -value : value;
+            pending = true;
             continue;
         }
         if (!u_isalpha(c))
@@ -94,10 +98,10 @@ std::optional<DelayText> ReadDelayText(std::string_view text)
         if (i < length && folded.charAt(i) == '.')
             ++i;
         const std::optional<Unit> unit = UnitOf(word);
-        if (!unit || (*unit == Unit::Joiner && number))
+        if (!unit || (*unit == Unit::Joiner && pending))
             return std::nullopt;
-        const std::int64_t count = number.value_or(0);
-        number.reset();
+        const std::int64_t count = pending ? number : 0;
+        pending = false;
         switch (*unit) {
         case Unit::Minute:
             delay.Minutes += std::clamp(count, -kMaxMinutes, kMaxMinutes);
@@ -113,7 +117,7 @@ std::optional<DelayText> ReadDelayText(std::string_view text)
         }
         unitSeen = true;
     }
-    if (number || !unitSeen)
+    if (pending || !unitSeen)
         return std::nullopt;
     delay.Minutes = std::clamp(delay.Minutes, -kMaxMinutes, kMaxMinutes);
     delay.Days = std::clamp(delay.Days, -kMaxDays, kMaxDays);
