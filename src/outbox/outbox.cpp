@@ -261,17 +261,14 @@ TOutbox::TAddResult TOutbox::Add(TOutboxItem item)
     if (FindLocked(item.Kind, item.Key) != kNone)
         return TAddResult::Queued;
     m_Items.push_back(std::move(item));
+    // Only what is saved is queued: a change held in memory alone would be lost by a crash.
     const std::string text = FileTextLocked();
-    bool saved = false;
-    if (text.size() <= kMaxOutboxFileBytes) {
-        saved = WriteTextFile(m_FilePath, text);
-        if (!saved)
-            LogWarning("could not save the changes waiting for OneNote");
-    }
-    if (!saved)
+    const TAddResult result = text.size() > kMaxOutboxFileBytes ? TAddResult::TooLarge
+                              : WriteLocked(text)               ? TAddResult::Queued
+                                                                : TAddResult::NotSaved;
+    if (result != TAddResult::Queued)
         m_Items.pop_back();
-    return saved ? TAddResult::Queued
-                 : (text.size() > kMaxOutboxFileBytes ? TAddResult::TooLarge : TAddResult::NotSaved);
+    return result;
 }
 
 std::vector<TOutboxItem> TOutbox::Items() const
@@ -365,7 +362,12 @@ std::string TOutbox::FileTextLocked() const
 
 bool TOutbox::SaveLocked() const
 {
-    if (WriteTextFile(m_FilePath, FileTextLocked()))
+    return WriteLocked(FileTextLocked());
+}
+
+bool TOutbox::WriteLocked(const std::string& text) const
+{
+    if (WriteTextFile(m_FilePath, text))
         return true;
     LogWarning("could not save the changes waiting for OneNote");
     return false;

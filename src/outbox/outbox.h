@@ -202,6 +202,7 @@ private:
     void Finish(const TOutboxItem& tried, const TOutboxOutcome& outcome);
     void EndLocked(std::size_t index, const std::string& key, const std::string& detail);
     bool SaveLocked() const;
+    bool WriteLocked(const std::string& text) const;
     // The file's text for the items and messages held now.
     std::string FileTextLocked() const;
     std::size_t FindLocked(const std::string& kind, const std::string& key) const;
