@@ -446,25 +446,30 @@ TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
     return AnswerOutcome(*answer);
 }
 
+namespace {
+
+// The earlier queue file's to-dos: {"toDos":[{"pageId","elementId","text","lastError"}]}.
+std::vector<TOutboxItem> EarlierToDos(const Json& stored)
+{
+    std::vector<TOutboxItem> items;
+    const Json* toDos = JsonArray(stored, "toDos");
+    for (const Json& entry : toDos ? *toDos : Json::array()) {
+        const std::string pageId = JsonText(entry, "pageId");
+        const std::string elementId = JsonText(entry, "elementId");
+        if (pageId.empty() || elementId.empty())
+            continue;
+        TOutboxItem item = ToDoDoneItem(pageId, elementId, JsonText(entry, "text"));
+        item.LastError = JsonText(entry, "lastError");
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+} // namespace
+
 std::optional<TOutboxTakeover> TToDoDoneKind::Takeover() const
 {
-    return TOutboxTakeover{kEarlierToDoQueueFileName, [](const Json& stored) {
-                               std::vector<TOutboxItem> items;
-                               const Json* toDos = JsonArray(stored, "toDos");
-                               if (!toDos)
-                                   return items;
-                               for (const Json& entry : *toDos) {
-                                   const std::string pageId = JsonText(entry, "pageId");
-                                   const std::string elementId = JsonText(entry, "elementId");
-                                   if (pageId.empty() || elementId.empty())
-                                       continue;
-                                   TOutboxItem item =
-                                       ToDoDoneItem(pageId, elementId, JsonText(entry, "text"));
-                                   item.LastError = JsonText(entry, "lastError");
-                                   items.push_back(std::move(item));
-                               }
-                               return items;
-                           }};
+    return TOutboxTakeover{kEarlierToDoQueueFileName, EarlierToDos};
 }
 
 } // namespace rz
