@@ -96,11 +96,10 @@ void AppDelegate::CheckAndReminder()
         return SnoozedCopyHolds(copy, m_State.ReminderPagesJson.Get(), m_State.ReminderList);
     };
     for (ReminderPtr& woke : m_Pending->WakeSnoozed(DateNow(), holds)) {
-        result.FiredNames.push_back(woke->name().value_or(std::string()));
         result.Fired.push_back(std::move(woke));
         result.Alert = true;
     }
-    if (!result.FiredNames.empty()) {
+    if (!result.Fired.empty()) {
         m_Pending->Save();
         // Raised one-offs are gone and repeating ones moved on: a restart must not find them as they
         // were.

@@ -240,7 +240,6 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         copy->setTimeOfDay(r->timeOfDay());
         copy->setLate(foundLate || (lateFrom && *time < onTime));
         result.Fired.push_back(copy);
-        result.FiredNames.push_back(r->name().value_or(std::string()));
         result.FiredOccurrences.emplace_back(r->Id(), *time);
         reminders.NoteRaised(r->Id(), *time);
         if (repeats) {
@@ -251,7 +250,7 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         }
         result.Alert = true;
     }
-    SaveState(now, !result.FiredNames.empty(), reminders);
+    SaveState(now, !result.Fired.empty(), reminders);
     return result;
 }
 

@@ -60,8 +60,6 @@ struct DueCheckResult
     // list; a copy raised for what came due while the agent was not running or the computer slept is
     // marked late.
     std::vector<ReminderPtr> Fired;
-    // Their names, in the same order.
-    std::vector<std::string> FiredNames;
     // Key and occurrence of each reminder that fired, in the same order.
     std::vector<std::pair<std::optional<std::string>, Date>> FiredOccurrences;
     // The system's time zone changed and every reminder's time was read anew in it.
