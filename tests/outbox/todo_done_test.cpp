@@ -14,7 +14,6 @@
 #include "util/dates.h"
 
 #include <gtest/gtest.h>
-#include <iostream>
 #include <string>
 #include <utility>
 
@@ -75,45 +74,12 @@ TEST(ToDoDoneTest, AListItemTakesTheTagItselfAndItsSpanGivesItUp)
         CompletedParagraph(page, "li:{G}{5}"),
         R"(<li style="color:red" data-tag="to-do:completed"><span style="font-size:9pt">Parent &amp; co)"
         R"(</span><ul><li data-tag="to-do"><span>Child</span></li></ul></li>)");
-}
-
-TEST(ToDoDoneTest, NestedItemsGoBackWithTheirTagsInInputFormOrNothingIsSent)
-{
-    const auto completed = [](const std::string& nested) {
-        return CompleteElement(Page(R"(<ul><li id="li:{G}{5}"><span data-tag="to-do">Trip</span><ul>)" +
-                                    nested + "</ul></li></ul>"),
-                               "li:{G}{5}");
-    };
-    struct Row
-    {
-        std::string nested;
-        TCompletedElement::TResult result;
-        std::string sentNested; // the nested list as sent
-    };
-    const Row rows[] = {
-        {R"(<li id="li:{G}{6}"><span data-tag="to-do:completed">Tickets</span></li>)"
-         R"(<li id="li:{G}{7}"><span data-tag="to-do,important">Pack !2099-01-01 08:00</span></li>)",
-         TCompletedElement::Ok,
-         R"(<li data-tag="to-do:completed"><span>Tickets</span></li>)"
-         R"(<li data-tag="to-do,important"><span>Pack !2099-01-01 08:00</span></li>)"},
-        // Deeper still, and an item that carries its tag itself already.
-        {R"(<li id="li:{G}{6}" data-tag="important">A<ol><li id="li:{G}{8}"><span data-tag="to-do">B</span>)"
-         R"(</li></ol></li>)",
-         TCompletedElement::Ok,
-         R"(<li data-tag="important">A<ol><li data-tag="to-do"><span>B</span></li></ol></li>)"},
-        // A tag on a span that is not its item's own would be lost on input.
-        {R"(<li id="li:{G}{6}"><p>Note <span data-tag="important">this</span></p></li>)",
-         TCompletedElement::Unsafe, ""},
-    };
-    for (const Row& row : rows) {
-        const TCompletedElement element = completed(row.nested);
-        EXPECT_EQ(element.Result, row.result) << row.nested;
-        if (row.result == TCompletedElement::Ok) {
-            EXPECT_EQ(element.Html, R"(<li data-tag="to-do:completed"><span>Trip</span><ul>)" +
-                                        row.sentNested + "</ul></li>")
-                << row.nested;
-        }
-    }
+    // A tag on a span that is no item's own would be lost on input: nothing is sent.
+    EXPECT_EQ(CompleteElement(Page(R"(<ul><li id="li:{G}{5}"><span data-tag="to-do">A</span><p>B )"
+                                   R"(<span data-tag="important">C</span></p></li></ul>)"),
+                              "li:{G}{5}")
+                  .Result,
+              TCompletedElement::Unsafe);
 }
 
 TEST(ToDoDoneTest, ElementsHoldingImagesFilesOrObjectsAreLeftToTheUser)
@@ -248,15 +214,14 @@ TEST(ToDoDoneTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
 
 TEST(ToDoDoneTest, TickingAListItemKeepsTheTagsOfItsSubItems)
 {
-    ScopedFakeClock clock{SystemSecondsNow()};
-    const Json page = {
-        {"title", "Trip"},
-        {"id", "pg-trip"},
-        {"paragraphs",
-         {{{"text", "Pack"}, {"tags", "to-do"}, {"list", "ul"}, {"number", 40}},
-          {{"text", "Tickets"}, {"tags", "to-do:completed"}, {"list", "ul"}, {"level", 1}},
-          {{"text", "Passport !2099-01-01 08:00"}, {"tags", "to-do,important"}, {"list", "ul"}, {"level", 1}},
-          {{"text", "After"}, {"tags", "to-do"}, {"list", "ul"}}}}};
+    const auto item = [](const char* text, const char* tags, int level) {
+        return Json{{"text", text}, {"tags", tags}, {"list", "ul"}, {"level", level}};
+    };
+    const Json page = {{"title", "Trip"},
+                       {"id", "pg-trip"},
+                       {"paragraphs",
+                        {item("Pack", "to-do", 0), item("Tickets", "to-do:completed", 1),
+                         item("Passport", "to-do,important", 1), item("After", "to-do", 0)}}};
     MirrorHarness mirror{
         test::kPersonalUserId,
         Json::array({Container(
@@ -265,39 +230,23 @@ TEST(ToDoDoneTest, TickingAListItemKeepsTheTagsOfItsSubItems)
     ASSERT_TRUE(mirror.Running());
     MThreadOneNoteRESTDB& worker = mirror.Worker();
     worker.Pass();
+    const auto tags = [&] {
+        std::vector<std::string> found;
+        for (const TTaggedElement& element : ReadTaggedElements(worker.GetPageContent("pg-trip")).value())
+            found.push_back(element.DataTag);
+        return found;
+    };
     // Queued as the alert queues it: the id and text the tag reader gave the reminder.
-    const std::optional<std::vector<TTaggedElement>> before =
-        ReadTaggedElements(worker.GetPageContent("pg-trip"));
-    ASSERT_TRUE(before && !before->empty());
-    const TTaggedElement pack = before->front();
-
+    const TTaggedElement pack = ReadTaggedElements(worker.GetPageContent("pg-trip")).value().at(0);
     TOutbox outbox(mirror.State().Paths.DataFolderPath + "/Outbox.json", mirror.State().UserId);
     outbox.AddKind(std::make_unique<TToDoDoneKind>());
     ASSERT_EQ(outbox.Add(ToDoDoneItem("pg-trip", pack.Id, pack.Text)), TOutbox::TAddResult::Queued);
-    worker.FOnExecute = [&](MThreadOneNoteRESTDB& w) { outbox.SendPending(w); };
-    worker.Pass();
+    outbox.SendPending(worker);
     EXPECT_EQ(outbox.Count(), 0u);
     EXPECT_TRUE(outbox.Messages().empty());
-
-    const Json patches = Json::parse(mirror.Emulator().Get("/_emulator/patches").body);
-    ASSERT_EQ(patches["patches"].size(), 1u);
-    EXPECT_EQ(patches["patches"][0]["status"], 204);
-    std::cout << "update body: " << patches["patches"][0]["commands"].dump() << "\n";
-
-    // Each sub-item is still tagged as it was; only the item ticked changed.
-    const std::optional<std::vector<TTaggedElement>> after =
-        ReadTaggedElements(worker.GetPageContent("pg-trip"));
-    ASSERT_TRUE(after);
-    std::vector<std::pair<std::string, std::string>> tags;
-    for (const TTaggedElement& element : *after)
-        tags.emplace_back(element.Text.substr(0, element.Text.find_last_not_of("\t\n ") + 1),
-                          element.DataTag);
-    const std::vector<std::pair<std::string, std::string>> expected = {
-        {"Pack", "to-do:completed"},
-        {"Tickets", "to-do:completed"},
-        {"Passport !2099-01-01 08:00", "to-do,important"},
-        {"After", "to-do"}};
-    EXPECT_EQ(tags, expected);
+    // Only the item ticked changed; every sub-item keeps its tag.
+    EXPECT_EQ(tags(),
+              (std::vector<std::string>{"to-do:completed", "to-do:completed", "to-do,important", "to-do"}));
 }
 
 } // namespace

@@ -461,7 +461,6 @@ TEST_F(AppDelegateTest, SameAccountSigningInAgainKeepsTheReminderList)
     const Case cases[] = {
         {"MenuSameAccount", false, "user", 1},
         {"StartUpSameAccount", true, "user", 1},
-        {"MenuAnotherAccount", false, "other-user", 0},
     };
     for (const Case& c : cases) {
         signInWindow = nullptr;

