@@ -46,7 +46,7 @@ protected:
         return test::WaitFor(timeoutMs, [&] { return TInstanceLock::HolderPid(DataFolder()) == app.Pid(); });
     }
 
-    // Serves this process's bus objects, which answer the program's calls, until the program ends.
+    // This process's bus objects answer the program's calls.
     static bool ServeUntilExit(test::ChildProcess& app)
     {
         return test::WaitFor(20000, [&] {
@@ -101,7 +101,6 @@ TEST_F(AppStartTest, LockOfAKilledAgentDoesNotBlock)
 TEST_F(AppStartTest, AddStartsNoAgentWhenTheLockFileCannotBeOpened)
 {
     const std::string lock = DataFolder() + "/" + kInstanceLockFileName;
-    ASSERT_TRUE(WriteTextFile(home.File("elsewhere"), ""));
     ASSERT_EQ(::symlink(home.File("elsewhere").c_str(), lock.c_str()), 0);
     auto add = Start({}, {"--add", "Call Bob !2099-12-10 09:00"});
     EXPECT_EQ(add->WaitExit(20000), 1);
@@ -114,7 +113,6 @@ TEST_F(AppStartTest, SecondStartShowsTheRunningAgentAndExits)
 {
     test::PrivateBus bus;
     RZ_START_PRIVATE_BUS(bus);
-    const std::string address = bus.Address();
     QDBusConnection connection = bus.Connect(QStringLiteral("rz-e2e"));
     ASSERT_TRUE(connection.isConnected());
 
@@ -136,7 +134,7 @@ TEST_F(AppStartTest, SecondStartShowsTheRunningAgentAndExits)
         agent.window()->close();
         ASSERT_TRUE(agent.window()->isMinimized());
 
-        auto second = Start(address, {"--verbose"});
+        auto second = Start(bus.Address(), {"--verbose"});
         ASSERT_TRUE(ServeUntilExit(*second)) << second->Stderr();
         EXPECT_EQ(second->WaitExit(0), 0) << second->Stderr();
         EXPECT_EQ(second->Stderr().find("already running"), std::string::npos) << second->Stderr();
@@ -150,7 +148,6 @@ TEST_F(AppStartTest, AddHandsTheReminderToTheRunningAgent)
 {
     test::PrivateBus bus;
     RZ_START_PRIVATE_BUS(bus);
-    const std::string address = bus.Address();
     QDBusConnection connection = bus.Connect(QStringLiteral("rz-e2e-add"));
     ASSERT_TRUE(connection.isConnected());
     {
@@ -184,7 +181,7 @@ TEST_F(AppStartTest, AddHandsTheReminderToTheRunningAgent)
         ASSERT_TRUE(agent.applicationDidFinishLaunching());
 
         const auto run = [&](const char* text) {
-            auto add = Start(address, {"--add", text});
+            auto add = Start(bus.Address(), {"--add", text});
             EXPECT_TRUE(ServeUntilExit(*add)) << add->Stderr();
             return add;
         };

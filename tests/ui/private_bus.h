@@ -1,54 +1,65 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "qt_test_app.h"
 #include "test_support.h"
 
 #include <QDBusConnection>
+#include <QFileInfo>
 #include <QProcess>
-#include <QString>
 #include <QStringList>
 #include <string>
 
 namespace rz::test {
 
-// A session bus of the test's own: dbus-daemon on a socket in a temporary folder, with that folder
-// as its HOME, so nothing reaches the desktop's bus or the real home. Connections made through it
-// are closed, and the daemon ended, with the object.
+// A session bus of the test's own, so nothing reaches the desktop's: dbus-daemon on a socket in a
+// temporary folder. Ended, with the connections made through it, with the object.
 class PrivateBus
 {
 public:
-    static constexpr const char* kDaemon = "/usr/bin/dbus-daemon";
-
-    PrivateBus() = default;
-    ~PrivateBus();
-    PrivateBus(const PrivateBus&) = delete;
-    PrivateBus& operator=(const PrivateBus&) = delete;
-
-    static bool Installed();
-    // Starts the daemon and waits, at most ten seconds, until it listens; false otherwise (Error()).
-    bool Start();
-    // "unix:path=…", for DBUS_SESSION_BUS_ADDRESS or connectToBus.
-    const std::string& Address() const { return m_Address; }
-    // A connection of this process under `name`, closed with the bus.
-    QDBusConnection Connect(const QString& name);
-    // What went wrong on start, with the daemon's own words.
-    std::string Error();
+    ~PrivateBus()
+    {
+        for (const QString& name : m_Connections)
+            QDBusConnection::disconnectFromBus(name);
+        m_Daemon.kill();
+        m_Daemon.waitForFinished();
+    }
+    // Empty once the daemon listens, which it tells by printing its address; otherwise why not.
+    std::string Start()
+    {
+        QtTestApp();
+        m_Daemon.start(QStringLiteral("/usr/bin/dbus-daemon"),
+                       {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                        QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1"),
+                        QString::fromStdString("--address=unix:path=" + m_Folder.File("bus"))});
+        while (!m_Daemon.canReadLine() && m_Daemon.waitForReadyRead(10000)) {
+        }
+        if (!m_Daemon.canReadLine())
+            return m_Daemon.errorString().toStdString() + ": " +
+                   m_Daemon.readAllStandardError().toStdString();
+        m_Address = QString::fromUtf8(m_Daemon.readLine()).trimmed();
+        return {};
+    }
+    std::string Address() const { return m_Address.toStdString(); }
+    QDBusConnection Connect(const QString& name)
+    {
+        m_Connections.append(name);
+        return QDBusConnection::connectToBus(m_Address, name);
+    }
 
 private:
     TempDir m_Folder;
     QProcess m_Daemon;
-    std::string m_Address;
-    std::string m_Error;
+    QString m_Address;
     QStringList m_Connections;
 };
 
 } // namespace rz::test
 
-// Starts `bus` for the calling test: skips the test where dbus-daemon is not installed, fails it
-// when the daemon does not come up.
+// Skips the calling test where dbus-daemon is missing; fails it where the daemon does not come up.
 #define RZ_START_PRIVATE_BUS(bus)                                                                            \
     do {                                                                                                     \
-        if (!rz::test::PrivateBus::Installed())                                                              \
-            GTEST_SKIP() << rz::test::PrivateBus::kDaemon << " is not installed";                            \
-        ASSERT_TRUE((bus).Start()) << (bus).Error();                                                         \
+        if (!QFileInfo(QStringLiteral("/usr/bin/dbus-daemon")).isExecutable())                               \
+            GTEST_SKIP() << "dbus-daemon is not installed";                                                  \
+        ASSERT_EQ((bus).Start(), "");                                                                        \
     } while (false)

@@ -6,6 +6,7 @@
 #include "ui/reminder_table_model.h"
 
 #include <QLocale>
+#include <QScopeGuard>
 #include <QString>
 #include <gtest/gtest.h>
 #include <map>
@@ -13,26 +14,14 @@
 namespace rz {
 namespace {
 
-// Makes `locale` the default for its scope, the previous default coming back afterwards.
-class ScopedDefaultLocale
-{
-public:
-    explicit ScopedDefaultLocale(const QLocale& locale) { QLocale::setDefault(locale); }
-    ~ScopedDefaultLocale() { QLocale::setDefault(m_Previous); }
-    ScopedDefaultLocale(const ScopedDefaultLocale&) = delete;
-    ScopedDefaultLocale& operator=(const ScopedDefaultLocale&) = delete;
-
-private:
-    QLocale m_Previous;
-};
-
 // The repeat icon marks a repeating row; its time stays the locale's own, and the row's words say
 // whether it repeats.
 TEST(ReminderTableModelTest, TimeStandsAloneAndTheRowSaysWhetherItRepeats)
 {
     test::QtTestApp();
     // The expected words are English month names, whatever LANG the suite runs under.
-    const ScopedDefaultLocale english(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    const auto restore = qScopeGuard([previous = QLocale()] { QLocale::setDefault(previous); });
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
     const test::ScopedTimeZone zone("UTC");
     const Date due = DateFromParts(2026, 12, 9, 3, 29, 0);
     TReminderList list;

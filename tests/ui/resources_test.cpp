@@ -262,14 +262,12 @@ TEST(LayoutsTest, MonitorAndSignInWindowsHaveTheirFields)
 TEST(LayoutsTest, LabelsShowingNotesOrServiceTextArePlain)
 {
     rz::test::QtTestApp();
-    QDialog monitor;
+    QDialog monitor, pending, login;
     Ui::MWinMonitor monitorUi;
-    monitorUi.setupUi(&monitor);
-    QDialog pending;
     Ui::MWinPendingReminders pendingUi;
-    pendingUi.setupUi(&pending);
-    QDialog login;
     Ui::MWinLogin loginUi;
+    monitorUi.setupUi(&monitor);
+    pendingUi.setupUi(&pending);
     loginUi.setupUi(&login);
     for (const QLabel* label :
          {monitorUi.labelLoginValue, monitorUi.labelMonitorNotebooksValue, monitorUi.labelMonitorPagesValue,

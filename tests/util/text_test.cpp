@@ -133,15 +133,9 @@ TEST(TextTest, Utf16RoundTripCountsCodeUnits)
 TEST(TextTest, ControlCharactersShowAsBlanks)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {"Queued \x1b[31mBob\x1b[0m", "Queued  [31mBob [0m"},
-        {"a\tb\nc\rd\x07"
-         "e\x7f",
-         "a b c d e "},
-        {"\xc2\x9b"
-         "2J x",
-         " 2J x"},
+        {std::string("Queued \x1b[31mBob\t\n\r\x07\x7f\0.", 22), "Queued  [31mBob      ."},
+        {"x\xc2\x9bJ", "x J"}, // the one-byte form of ESC [
         {"Caf\xc3\xa9 \xc2\xa0 \xe2\x80\x9cS\xe2\x80\x9d", "Caf\xc3\xa9 \xc2\xa0 \xe2\x80\x9cS\xe2\x80\x9d"},
-        {std::string("x\0y", 3), "x y"},
     };
     for (const auto& [text, shown] : cases)
         EXPECT_EQ(ControlCharsAsBlanks(text), shown) << text;
