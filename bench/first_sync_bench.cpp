@@ -102,147 +102,16 @@ Json Notebooks(Case kind)
     return notebooks;
 }
 
-class Bench
+constexpr const char* kRoutes[] = {"notebooks", "hierarchy", "pages", "search", "pagelist", "content"};
+
+// An account behind the emulator in "--limits" mode, its limit windows following a fake clock, with
+// the application's callbacks running the engine; the worker's waits move that clock. Above
+// `maxSections` (0: never) the account-wide page list is refused.
+class PacedMirror
 {
 public:
-    explicit Bench(Case kind) : m_Case(kind), m_Mirror(rz::test::kPersonalUserId, Options(kind))
-    {
-        MThreadOneNoteRESTDB& worker = m_Mirror.Worker();
-        worker.SetWaitFunction([this](double seconds) {
-            m_Clock.Advance(seconds);
-            FollowClock();
-        });
-        m_Callbacks.Bind(worker);
-    }
-
-    bool Running() const { return m_Mirror.Running(); }
-
-    // Signs in and runs a pass a second; gives the simulated minutes until every reminder is in
-    // the list, or -1.
-    long MinutesToAllReminders()
-    {
-        MThreadOneNoteRESTDB& worker = m_Mirror.Worker();
-        if (m_Case == Case::Specified) {
-            SpecifiedSearch(worker);
-        } else {
-            worker.m_JustLoginAccount = true;
-        }
-        while (!Done()) {
-            if (rz::TickNow() - m_Start > kGiveUpMinutes * 60)
-                return -1;
-            m_Clock.Advance(1);
-            FollowClock();
-            worker.Pass();
-            if (m_FirstHour.empty() && rz::TickNow() - m_Start >= 3600)
-                m_FirstHour =
-                    std::to_string(State().ReminderList.Count()) + " reminders; requests: " + Routes();
-        }
-        return static_cast<long>((rz::TickNow() - m_Start + 59) / 60);
-    }
-
-    // What was left when the bench gave up: reminders found, sections not mirrored yet, refusals.
-    std::string Left()
-    {
-        MThreadOneNoteRESTDB& worker = m_Mirror.Worker();
-        return std::to_string(State().ReminderList.Count()) + " reminders, " +
-               std::to_string(worker.ErrorSections().size()) + " sections left, " +
-               std::to_string(worker.m_ThrottledCount) + " refused, " +
-               std::to_string(worker.m_HeldBackCount) + " held back; requests: " + Routes();
-    }
-
-    // What the first hour held, for a run that took longer: the hour's request budget is what holds
-    // such a run back. Empty for a shorter run.
-    const std::string& FirstHour() const { return m_FirstHour; }
-
-    std::string Routes()
-    {
-        std::string text;
-        for (const char* route : {"notebooks", "hierarchy", "pages", "search", "pagelist", "content"})
-            text += std::string(route) + " " + std::to_string(m_Mirror.Emulator().RequestCount(route)) + " ";
-        return text;
-    }
-
-    std::int64_t RequestsSent()
-    {
-        long total = 0;
-        for (const char* route : {"notebooks", "hierarchy", "pages", "search", "pagelist", "content"})
-            total += m_Mirror.Emulator().RequestCount(route);
-        return total;
-    }
-
-private:
-    rz::AppState& State() { return m_Mirror.State(); }
-
-    static rz::test::EmulatorProcess::Options Options(Case kind)
-    {
-        rz::test::EmulatorProcess::Options options;
-        options.fixtureText = rz::test::FixtureText(rz::test::kPersonalUserId, Notebooks(kind));
-        options.limits = true;
-        options.maxSections = kind == Case::ListRefused ? kListRefused : kListAnswers;
-        return options;
-    }
-
-    // As shipped: every reminder is in the list. The specified path cannot show a reminder before
-    // its section is mirrored, so its mark is the mirror holding every reminder page (the engine's
-    // reads of tag pages come after, within its share of the budget).
-    bool Done()
-    {
-        if (m_Case == Case::Specified)
-            return State().ReminderPageCount >= static_cast<std::int64_t>(kReminders);
-        return State().ReminderList.Count() >= kReminders;
-    }
-
-    // The emulator's limit windows run on its clock; it follows the fake one in whole seconds.
-    void FollowClock()
-    {
-        const std::int64_t due = rz::TickNow() - m_Start;
-        if (due - m_Followed >= 5) {
-            m_Mirror.Emulator().AdvanceClock(static_cast<long>(due - m_Followed));
-            m_Followed = due;
-        }
-    }
-
-    void Load(MThreadOneNoteRESTDB& worker)
-    {
-        rz::MWorkerOnlineSource online(worker);
-        rz::TReminderHandle(State(), &online).Run();
-    }
-
-    // The search as specified: the first hundred "!" pages, in one request. The Graph base is set
-    // first, as the start callback would, so that the engine may read the tag pages it found.
-    void SpecifiedSearch(MThreadOneNoteRESTDB& worker)
-    {
-        worker.SetGraphBase(rz::GraphBaseAddress(rz::test::kPersonalUserId, false));
-        const std::string me = rz::GraphBaseAddress(rz::test::kPersonalUserId, false)
-                                   .substr(m_Mirror.Emulator().BaseUrl().size());
-        const auto answer = m_Mirror.Emulator().Get(
-            me + "/onenote/pages?top=100&filter=contains(title,%20'!')", rz::test::kAccessToken);
-        State().ReminderPagesJson.Set(answer.body);
-        Load(worker);
-    }
-
-    Case m_Case;
-    rz::ScopedFakeClock m_Clock{rz::SystemSecondsNow()};
-    std::int64_t m_Start = rz::TickNow();
-    std::int64_t m_Followed = 0;
-    std::string m_FirstHour;
-    MirrorHarness m_Mirror;
-    std::atomic<std::int64_t> m_CheckTick{0};
-    rz::TWorkerCallbacks m_Callbacks{m_Mirror.State(), m_CheckTick, "Checked"};
-};
-
-constexpr int kRenamedSections = 60;
-constexpr int kRenamedReminders = 600;
-constexpr int kBigPages = 3000;
-constexpr int kEditSeconds = 120;
-constexpr int kEditedSeconds = 2 * 3600;
-
-// The account after its first mirror, changed: a pass a second on the fake clock, the emulator in
-// "--limits" mode following it, the application's callbacks running the engine.
-class ChangeBench
-{
-public:
-    explicit ChangeBench(const Json& notebooks) : m_Mirror(rz::test::kPersonalUserId, Options(notebooks))
+    PacedMirror(const Json& notebooks, long maxSections)
+        : m_Mirror(rz::test::kPersonalUserId, Options(notebooks, maxSections))
     {
         MThreadOneNoteRESTDB& worker = m_Mirror.Worker();
         worker.SetWaitFunction([this](double seconds) {
@@ -254,7 +123,10 @@ public:
 
     bool Running() const { return m_Mirror.Running(); }
     MirrorHarness& Mirror() { return m_Mirror; }
-    std::size_t Listed() { return m_Mirror.State().ReminderList.Count(); }
+    rz::AppState& State() { return m_Mirror.State(); }
+    std::size_t Listed() { return State().ReminderList.Count(); }
+    // Simulated seconds since the start.
+    std::int64_t Elapsed() const { return rz::TickNow() - m_Start; }
 
     // One simulated second: the worker's pass.
     void Second()
@@ -276,17 +148,19 @@ public:
     }
 
 private:
-    static rz::test::EmulatorProcess::Options Options(const Json& notebooks)
+    static rz::test::EmulatorProcess::Options Options(const Json& notebooks, long maxSections)
     {
         rz::test::EmulatorProcess::Options options;
         options.fixtureText = rz::test::FixtureText(rz::test::kPersonalUserId, notebooks);
         options.limits = true;
+        options.maxSections = maxSections;
         return options;
     }
 
+    // The emulator's limit windows run on its clock; it follows the fake one in whole seconds.
     void FollowClock()
     {
-        const std::int64_t due = rz::TickNow() - m_Start;
+        const std::int64_t due = Elapsed();
         if (due - m_Followed >= 5) {
             m_Mirror.Emulator().AdvanceClock(static_cast<long>(due - m_Followed));
             m_Followed = due;
@@ -300,6 +174,110 @@ private:
     std::atomic<std::int64_t> m_CheckTick{0};
     rz::TWorkerCallbacks m_Callbacks{m_Mirror.State(), m_CheckTick, "Checked"};
 };
+
+class Bench
+{
+public:
+    explicit Bench(Case kind)
+        : m_Case(kind), m_Paced(Notebooks(kind), kind == Case::ListRefused ? kListRefused : kListAnswers)
+    {
+    }
+
+    bool Running() const { return m_Paced.Running(); }
+
+    // Signs in and runs a pass a second; gives the simulated minutes until every reminder is in
+    // the list, or -1.
+    long MinutesToAllReminders()
+    {
+        MThreadOneNoteRESTDB& worker = m_Paced.Mirror().Worker();
+        if (m_Case == Case::Specified) {
+            SpecifiedSearch(worker);
+        } else {
+            worker.m_JustLoginAccount = true;
+        }
+        while (!Done()) {
+            if (m_Paced.Elapsed() > kGiveUpMinutes * 60)
+                return -1;
+            m_Paced.Second();
+            if (m_FirstHour.empty() && m_Paced.Elapsed() >= 3600)
+                m_FirstHour = std::to_string(m_Paced.Listed()) + " reminders; requests: " + Routes();
+        }
+        return static_cast<long>((m_Paced.Elapsed() + 59) / 60);
+    }
+
+    // What was left when the bench gave up: reminders found, sections not mirrored yet, refusals.
+    std::string Left()
+    {
+        MThreadOneNoteRESTDB& worker = m_Paced.Mirror().Worker();
+        return std::to_string(m_Paced.Listed()) + " reminders, " +
+               std::to_string(worker.ErrorSections().size()) + " sections left, " +
+               std::to_string(worker.m_ThrottledCount) + " refused, " +
+               std::to_string(worker.m_HeldBackCount) + " held back; requests: " + Routes();
+    }
+
+    // What the first hour held, for a run that took longer: the hour's request budget is what holds
+    // such a run back. Empty for a shorter run.
+    const std::string& FirstHour() const { return m_FirstHour; }
+
+    std::string Routes()
+    {
+        std::string text;
+        for (const char* route : kRoutes)
+            text += std::string(route) + " " +
+                    std::to_string(m_Paced.Mirror().Emulator().RequestCount(route)) + " ";
+        return text;
+    }
+
+    std::int64_t RequestsSent()
+    {
+        long total = 0;
+        for (const char* route : kRoutes)
+            total += m_Paced.Mirror().Emulator().RequestCount(route);
+        return total;
+    }
+
+private:
+    rz::AppState& State() { return m_Paced.State(); }
+
+    // As shipped: every reminder is in the list. The specified path cannot show a reminder before
+    // its section is mirrored, so its mark is the mirror holding every reminder page (the engine's
+    // reads of tag pages come after, within its share of the budget).
+    bool Done()
+    {
+        if (m_Case == Case::Specified)
+            return State().ReminderPageCount >= static_cast<std::int64_t>(kReminders);
+        return m_Paced.Listed() >= kReminders;
+    }
+
+    void Load(MThreadOneNoteRESTDB& worker)
+    {
+        rz::MWorkerOnlineSource online(worker);
+        rz::TReminderHandle(State(), &online).Run();
+    }
+
+    // The search as specified: the first hundred "!" pages, in one request. The Graph base is set
+    // first, as the start callback would, so that the engine may read the tag pages it found.
+    void SpecifiedSearch(MThreadOneNoteRESTDB& worker)
+    {
+        worker.SetGraphBase(rz::GraphBaseAddress(rz::test::kPersonalUserId, false));
+        const std::string me = rz::GraphBaseAddress(rz::test::kPersonalUserId, false)
+                                   .substr(m_Paced.Mirror().Emulator().BaseUrl().size());
+        const auto answer = m_Paced.Mirror().Emulator().Get(
+            me + "/onenote/pages?top=100&filter=contains(title,%20'!')", rz::test::kAccessToken);
+        State().ReminderPagesJson.Set(answer.body);
+        Load(worker);
+    }
+
+    Case m_Case;
+    std::string m_FirstHour;
+    PacedMirror m_Paced;
+};
+
+constexpr int kRenamedSections = 60;
+constexpr int kRenamedReminders = 600;
+constexpr int kBigPages = 3000;
+constexpr int kEditSeconds = 120;
+constexpr int kEditedSeconds = 2 * 3600;
 
 // The fewest reminders listed from the notebook's rename until the mirror holds it under its new
 // name (half an hour at most); -1 when the first mirror never listed them all.
@@ -315,7 +293,7 @@ long FewestListedAfterRename()
                             {"id", "sec-" + std::to_string(s)},
                             {"pages", pages}});
     }
-    ChangeBench bench(Json::array({rz::test::Container("Plans", "nb-plans", sections)}));
+    PacedMirror bench(Json::array({rz::test::Container("Plans", "nb-plans", sections)}), 0);
     if (!bench.Running() ||
         !bench.RunUntil([&] { return bench.Listed() >= static_cast<std::size_t>(kRenamedReminders); }))
         return -1;
@@ -347,8 +325,10 @@ EditedResult BigSectionEdited()
                          {"lastModifiedDateTime", age}});
     }
     pages.push_back({{"title", "Review !2099-03-20 10:30"}});
-    ChangeBench bench(Json::array({rz::test::Container(
-        "Log", "nb-log", Json::array({{{"displayName", "Daily"}, {"id", "sec-daily"}, {"pages", pages}}}))}));
+    PacedMirror bench(Json::array({rz::test::Container(
+                          "Log", "nb-log",
+                          Json::array({{{"displayName", "Daily"}, {"id", "sec-daily"}, {"pages", pages}}}))}),
+                      0);
     MirrorHarness& mirror = bench.Mirror();
     if (!bench.Running() || !bench.RunUntil([&] { return bench.Listed() >= 1; }))
         return {};

@@ -167,7 +167,6 @@ struct HeaderList
 // Everything the handle points at while it runs, so it outlives the transfer in one place.
 struct Transfer
 {
-    std::unique_ptr<CURL, CurlDeleter> Curl;
     bool PlainHttp = false;
     bool Follow = false;
     HeaderList Headers;
@@ -175,6 +174,8 @@ struct Transfer
     ConnectionCheck Check;
     std::string CaFile;
     char ErrorText[CURL_ERROR_SIZE] = {};
+    // Last, so it is cleaned up first: libcurl may still write its error text while closing.
+    std::unique_ptr<CURL, CurlDeleter> Curl;
 };
 
 // False when memory ran out.

@@ -214,7 +214,8 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         const auto errorsBefore = ErrorSections();
         THierarchyFolders oldFolders = HierarchyFolders(oldObject, root);
         const THierarchyFolders newFolders = HierarchyFolders(newObject, root);
-        CarryMovedSections(Moved(oldFolders.sections, newFolders.sections));
+        const auto movedSections = Moved(oldFolders.sections, newFolders.sections);
+        CarryMovedSections(movedSections);
         m_MovedSectionTimes = std::move(oldFolders.times);
         const bool checked = CheckNotebooksSections(oldObject, newObject, root);
         m_MovedSectionTimes.clear();
@@ -242,8 +243,7 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
                 inUse.insert(entry.second);
             }
         }
-        RemoveMovedFolders(Moved(oldFolders.sections, newFolders.sections),
-                           Moved(oldFolders.containers, newFolders.containers), inUse);
+        RemoveMovedFolders(movedSections, Moved(oldFolders.containers, newFolders.containers), inUse);
         return true;
     } catch (...) {
         return false;

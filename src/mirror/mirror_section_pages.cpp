@@ -50,6 +50,22 @@ std::string ChangedPagesAddress(const std::string& base, const std::string& sect
            "&$orderby=lastModifiedDateTime&$top=" + std::to_string(kPagesPerRequest);
 }
 
+// The next "$skip" and the pages read so far, when the section's paging file says a paging of it
+// was cut off.
+std::optional<std::pair<int, std::string>> ResumedPaging(const Json& paging)
+{
+    const std::optional<std::int64_t> skip = JsonCount(paging, "skip", kPagesPerRequest, kMaxSectionPages);
+    const Json* answer = JsonObject(paging, "answer");
+    if (!skip || answer == nullptr || JsonArray(*answer, "value") == nullptr) {
+        return std::nullopt;
+    }
+    std::string text = JsonObjectToText(*answer);
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    return std::make_pair(static_cast<int>(*skip), std::move(text));
+}
+
 // A full hundred may have more after it.
 bool HoldsFullHundred(const std::string& text)
 {
@@ -61,14 +77,13 @@ bool HoldsFullHundred(const std::string& text)
 } // namespace
 
 std::optional<MThreadOneNoteRESTDB::TSendOutcome>
-MThreadOneNoteRESTDB::ChangedPages(const std::string& sectionId, const fs::path& folder, std::string& text)
+MThreadOneNoteRESTDB::ChangedPages(const std::string& sectionId, const fs::path& folder, const Json& paging,
+                                   std::string& text)
 {
-    const Json paging = JsonTextToObject(ReadTextFile((folder / kPagingFile).string()));
-    const auto wholeAt = paging.find(kWholeAtKey);
+    const std::optional<double> wholeAt = JsonNumber(paging, kWholeAtKey);
     const double now = DateNow().seconds;
     // A clock set back since the whole read cannot tell its age: read whole.
-    if (wholeAt == paging.end() || !wholeAt->is_number() || now < wholeAt->get<double>() ||
-        now - wholeAt->get<double>() >= kWholeListSeconds) {
+    if (!wholeAt || now < *wholeAt || now - *wholeAt >= kWholeListSeconds) {
         return std::nullopt;
     }
     Json stored = JsonTextToObject(ReadTextFile((folder / "pages.json").string()));
@@ -87,21 +102,15 @@ MThreadOneNoteRESTDB::ChangedPages(const std::string& sectionId, const fs::path&
     if (newest.empty()) {
         return std::nullopt;
     }
-    const auto response = OneNoteGet(ChangedPagesAddress(m_GraphBase.Get(), sectionId, newest), true);
-    if (!response) {
-        return TSendOutcome::NotSent;
+    Json answer;
+    if (const TSendOutcome outcome =
+            GetPageList(ChangedPagesAddress(m_GraphBase.Get(), sectionId, newest), answer);
+        outcome != TSendOutcome::Ok) {
+        return outcome == TSendOutcome::Invalid ? std::nullopt : std::optional(outcome);
     }
-    if (response->IsHttpError()) {
-        RefreshTokensUnlessStopping();
-        return TSendOutcome::HttpError;
-    }
-    if (!IsGraphListResponse(response->Body)) {
-        return std::nullopt;
-    }
-    const Json answer = JsonTextToObject(std::string_view(response->Body));
     const Json* changed = JsonArray(answer, "value");
     // A full hundred may leave more changes unread: the whole list is as cheap then.
-    if (changed == nullptr || changed->size() >= static_cast<std::size_t>(kPagesPerRequest)) {
+    if (changed->size() >= static_cast<std::size_t>(kPagesPerRequest)) {
         return std::nullopt;
     }
     for (const Json& page : *changed) {
@@ -121,6 +130,23 @@ MThreadOneNoteRESTDB::ChangedPages(const std::string& sectionId, const fs::path&
         return std::nullopt;
     }
     return TSendOutcome::Ok;
+}
+
+MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::GetPageList(const std::string& address, Json& answer)
+{
+    const auto response = OneNoteGet(address, true);
+    if (!response) {
+        return TSendOutcome::NotSent;
+    }
+    if (response->IsHttpError()) {
+        RefreshTokensUnlessStopping();
+        return TSendOutcome::HttpError;
+    }
+    if (!IsGraphListResponse(response->Body)) {
+        return TSendOutcome::Invalid;
+    }
+    answer = JsonTextToObject(std::string_view(response->Body));
+    return JsonArray(answer, "value") != nullptr ? TSendOutcome::Ok : TSendOutcome::Invalid;
 }
 
 MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::FailSection(const fs::path& folder)
@@ -150,25 +176,17 @@ MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::MorePages(const std::st
     for (int skip = firstSkip;
          lastCount >= static_cast<std::size_t>(kPagesPerRequest) && lastAdded > 0 && skip < kMaxSectionPages;
          skip += kPagesPerRequest) {
-        const auto response = OneNoteGet(address + "&$skip=" + std::to_string(skip), true);
-        if (!response) {
+        Json next;
+        const TSendOutcome outcome = GetPageList(address + "&$skip=" + std::to_string(skip), next);
+        if (outcome == TSendOutcome::NotSent) {
             // The stretch ended (or no slot): the next pass goes on from here, a restart too.
             object["value"] = std::move(pages);
             SavePaging(folder, skip, object);
-            return TSendOutcome::NotSent;
         }
-        if (response->IsHttpError()) {
-            RefreshTokensUnlessStopping();
-            return TSendOutcome::HttpError;
+        if (outcome != TSendOutcome::Ok) {
+            return outcome;
         }
-        if (!IsGraphListResponse(response->Body)) {
-            return TSendOutcome::Invalid;
-        }
-        const Json next = JsonTextToObject(std::string_view(response->Body));
         const Json* more = JsonArray(next, "value");
-        if (more == nullptr) {
-            return TSendOutcome::Invalid;
-        }
         lastCount = more->size();
         lastAdded = AddNewPages(*more, pages, seen);
     }
@@ -190,22 +208,6 @@ void MThreadOneNoteRESTDB::SavePaging(const fs::path& folder, int skip, const Js
                    Json{{"skip", std::max(kPagesPerRequest, skip - kPagingOverlap)}, {"answer", answer}}));
 }
 
-std::optional<std::pair<int, std::string>> MThreadOneNoteRESTDB::LoadPaging(const fs::path& folder) const
-{
-    const Json saved = JsonTextToObject(ReadTextFile((folder / kPagingFile).string()));
-    const auto skip = saved.find("skip");
-    const auto answer = saved.find("answer");
-    if (skip == saved.end() || !skip->is_number_integer() || answer == saved.end() ||
-        JsonArray(*answer, "value") == nullptr) {
-        return std::nullopt;
-    }
-    const std::string text = JsonObjectToText(*answer);
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    return std::make_pair(std::clamp(skip->get<int>(), kPagesPerRequest, kMaxSectionPages), text);
-}
-
 MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId,
                                                                              const std::string& displayName,
                                                                              const fs::path& folder)
@@ -216,13 +218,15 @@ MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::GetSectionAllPages(con
             return *notAsked;
         }
         const std::string address = SectionPagesAddress(m_GraphBase.Get(), sectionId);
-        // A section cut off by the end of a stretch goes on where its paging stopped.
-        if (const auto paging = LoadPaging(folder)) {
-            std::string text = paging->second;
-            return StorePages(sectionId, folder, MorePages(address, text, paging->first, folder), text,
+        // Either a paging cut off by the end of a stretch, which goes on where it stopped, or the
+        // time of the last whole read.
+        const Json paging = ReadJsonFile((folder / kPagingFile).string(), kMaxReadBytes);
+        if (auto resumed = ResumedPaging(paging)) {
+            std::string& text = resumed->second;
+            return StorePages(sectionId, folder, MorePages(address, text, resumed->first, folder), text,
                               TListRead::Paged);
         }
-        if (std::string text; const auto changed = ChangedPages(sectionId, folder, text)) {
+        if (std::string text; const auto changed = ChangedPages(sectionId, folder, paging, text)) {
             return StorePages(sectionId, folder, *changed, text, TListRead::Changes);
         }
         return ReadWholeList(sectionId, address, folder);

@@ -414,8 +414,8 @@ private:
     TSendOutcome MorePages(const std::string& address, std::string& answer, int firstSkip,
                            const std::filesystem::path& folder);
     void SavePaging(const std::filesystem::path& folder, int skip, const Json& answer);
-    // The next "$skip" and the pages read so far, when a paging of the section was cut off.
-    std::optional<std::pair<int, std::string>> LoadPaging(const std::filesystem::path& folder) const;
+    // One page-list request; Ok leaves the answer, which holds a "value" array, in `answer`.
+    TSendOutcome GetPageList(const std::string& address, Json& answer);
     // How a stored list was read: in one request, paged through whole, or its changes merged.
     enum class TListRead {
         Short,
@@ -426,9 +426,11 @@ private:
     TSectionFetch StorePages(const std::string& sectionId, const std::filesystem::path& folder,
                              TSendOutcome outcome, const std::string& text, TListRead read);
     // A big section's stored list with the pages changed since its newest change merged in (replaced
-    // by id, new ones added) into `text`; none when the section is to be read whole.
+    // by id, new ones added) into `text`; none when the section is to be read whole: its paging file
+    // (`paging`) dates no recent whole read, or the changes are not usable.
     std::optional<TSendOutcome> ChangedPages(const std::string& sectionId,
-                                             const std::filesystem::path& folder, std::string& text);
+                                             const std::filesystem::path& folder, const Json& paging,
+                                             std::string& text);
     // Counts an unusable page-list answer and notes the section's folder.
     TSectionFetch FailSection(const std::filesystem::path& folder);
     // GetSectionAllPages's steps. An outcome when the section is not asked now: no account, the

@@ -112,7 +112,8 @@ void TReminderHandle::KnownCheck_Begin(TKnownCheck& check, bool sinceLastListing
         // The last run's last listing: what changed while the agent was stopped lies before it.
         m_State.KnownPagesRestored = true;
         const std::string path = m_State.EngineFiles.Beside(kKnownPagesFileName);
-        if (const std::optional<std::string> text = path.empty() ? std::nullopt : ReadTextFile(path)) {
+        if (const std::optional<std::string> text =
+                path.empty() ? std::nullopt : ReadTextFile(path, kMaxStateFileBytes)) {
             m_State.KnownPages.RestoreListing(*text);
             m_State.KnownPagesSaved = *text;
         }

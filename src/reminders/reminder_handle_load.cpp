@@ -125,8 +125,7 @@ bool TReminderHandle::LoadOnePage(const Json& page, std::uint64_t generation, TP
         // date: a creation time a little ahead of this clock (another device's, the service's) must
         // not ring it at once and lose that date.
         if (repeating) {
-            list.AddUnique(kPageTitleReminder, title, id, id, link, created, repeating ? 1 : 0,
-                           reading.weekDay);
+            list.AddUnique(kPageTitleReminder, title, id, id, link, created, 1, reading.weekDay);
         } else if (reading.type == kReminderTypeRepeating) {
             list.AddUnique(kPageTitleReminder, title, id, id, link, reading.dt, 1, reading.weekDay);
         } else if (reading.type == kReminderTypeOneOff && reading.dt && !(*reading.dt < now)) {

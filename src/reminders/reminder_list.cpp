@@ -2,6 +2,7 @@
 #include "reminders/reminder_list.h"
 
 #include "reminders/page_ids_in_text.h"
+#include "reminders/title_reading.h"
 #include "util/text.h"
 
 #include <algorithm>
@@ -196,16 +197,10 @@ void TReminderList::FollowZoneChange()
             r->setTime(r->GetRepeatDateTime());
             continue;
         }
-        WeekDayFlags weekDay = DefaultWeekDays();
-        std::optional<Date> dt;
-        std::int64_t type = kReminderTypeNone;
-        std::int64_t start = 0;
-        std::int64_t end = 0;
-        TAReminder::PageTitleReminder_GetDateTime(r->name().value_or(std::string()), dt, type, start, end,
-                                                  weekDay);
-        if (type == kReminderTypeOneOff && dt) {
-            r->setTime(dt);
-            r->setTimeOfDay(TimeOfDay(*dt));
+        const detail::TitleReading reading = detail::ReadTitle(r->name().value_or(std::string()));
+        if (reading.type == kReminderTypeOneOff && reading.dt) {
+            r->setTime(reading.dt);
+            r->setTimeOfDay(TimeOfDay(*reading.dt));
         }
     }
 }

@@ -228,20 +228,16 @@ bool TPendingReminders::SnoozeWith(const std::string& text)
     const std::optional<DelayText> delay = ReadDelayText(text);
     if (!delay)
         return false;
-    // Kept as minutes, which read back the same whatever language the desktop speaks next.
-    {
-        MConfigTransaction settings(m_SettingsFilePath);
-        settings->WriteValueValueInt(kDefaultSnoozeKey, static_cast<int>(DelayMinutes(*delay)));
-        settings->Save();
-    }
+    StoreSnoozeDefault(static_cast<int>(DelayMinutes(*delay)));
     m_Snooze.SnoozeRemindedTime = DelayFrom(*delay, DateNow());
     return true;
 }
 
-std::string TPendingReminders::SnoozeDefault() const
+void TPendingReminders::StoreSnoozeDefault(int minutes)
 {
     MConfigTransaction settings(m_SettingsFilePath);
-    return settings->ReadValueDefStr(kDefaultSnoozeKey, kSnoozeDefault);
+    settings->WriteValueValueInt(kDefaultSnoozeKey, minutes);
+    settings->Save();
 }
 
 void TPendingReminders::Forget()
@@ -254,11 +250,7 @@ void TPendingReminders::Forget()
 
 void TPendingReminders::SnoozeForMinutes(int minutes)
 {
-    {
-        MConfigTransaction settings(m_SettingsFilePath);
-        settings->WriteValueValueInt(kDefaultSnoozeKey, minutes);
-        settings->Save();
-    }
+    StoreSnoozeDefault(minutes);
     m_Snooze.SnoozeRemindedTime = SnoozeUntilMinutes(minutes, DateNow());
 }
 

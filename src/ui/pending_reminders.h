@@ -49,8 +49,6 @@ public:
     // Sets the snooze when the text reads as a delay (in English, German or French) and stores that
     // delay as the next default. False, changing nothing, when it does not read.
     bool SnoozeWith(const std::string& text);
-    // The last snooze text used, "5 minutes" when none is stored.
-    std::string SnoozeDefault() const;
     // Stores the minutes as the next default (language-independent), then sets the snooze.
     void SnoozeForMinutes(int minutes);
     // The stored default in minutes; an older stored English text is read as well.
@@ -101,6 +99,9 @@ public:
     bool Save();
 
 private:
+    // Keeps the minutes as the next default: a number reads back the same in any language.
+    void StoreSnoozeDefault(int minutes);
+
     TReminderList& m_Pending;
     std::string m_PendingFilePath;
     std::string m_SettingsFilePath;

@@ -8,9 +8,7 @@
 
 namespace rz {
 
-// The snooze text used when none was stored (the setting itself is the preferences' default snooze).
-inline constexpr const char* kSnoozeDefault = "5 minutes";
-// The same choices in minutes, as the pending window offers them in the user's language and the
+// The snooze choices in minutes, as the pending window offers them in the user's language and the
 // settings file keeps them.
 inline constexpr int kSnoozeChoiceMinutes[] = {5, 10, 15, 30, 60, 120, 1440};
 // The strings-table key of a choice's caption; for other minutes "strSnoozeForMinutes" (%1 minutes).

@@ -6,8 +6,10 @@
 namespace rz {
 
 // Notices a change of the system's time zone (a trip, the desktop's settings): the C library reads
-// the zone once and keeps it, so a running program goes on in the old zone until told. Each look
-// re-reads it (tzset) and compares the zone's offsets and names in winter and in summer.
+// the zone once and keeps it, so a running program goes on in the old zone until told. A look costs
+// one getenv and one stat while the zone's sources (the TZ variable, /etc/localtime) stay as they
+// were; when either moved, the zone is read again (tzset) and its offsets and names in winter and
+// in summer are compared.
 class TZoneWatch
 {
 public:
@@ -15,6 +17,7 @@ public:
     bool Changed();
 
 private:
+    std::string m_Sources;
     std::string m_Seen;
 };
 

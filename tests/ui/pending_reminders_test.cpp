@@ -70,12 +70,12 @@ TEST_F(PendingRemindersTest, OpenHandsTheLinkWithoutBracesToTheOpener)
 
 TEST_F(PendingRemindersTest, SnoozeStoresTheTextEvenWhenItNamesNoDelay)
 {
-    EXPECT_EQ(controller.SnoozeDefault(), "5 minutes");
+    EXPECT_EQ(controller.SnoozeDefaultMinutes(), 5);
     const SnoozeState before = controller.Snooze();
     // A text that names no delay snoozes nothing and leaves the default alone.
     EXPECT_FALSE(controller.SnoozeWith("later"));
     EXPECT_EQ(controller.Snooze().SnoozeRemindedTime, before.SnoozeRemindedTime);
-    EXPECT_EQ(controller.SnoozeDefault(), "5 minutes");
+    EXPECT_EQ(controller.SnoozeDefaultMinutes(), 5);
 
     EXPECT_TRUE(controller.SnoozeWith("2 hours"));
     EXPECT_EQ(controller.Snooze().SnoozeRemindedTime, DateFromParts(2026, 3, 4, 12, 0, 0));
