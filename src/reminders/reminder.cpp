@@ -2,6 +2,7 @@
 #include "reminders/reminder.h"
 
 #include "reminders/text_form.h"
+#include "reminders/title_reading.h"
 #include "util/text.h"
 
 #include <algorithm>
@@ -210,13 +211,9 @@ std::shared_ptr<TAReminder> TAReminder::FromString(std::string_view line)
         // The stored time is an occurrence, which a daylight-saving gap may have moved; the title
         // names the time of day, but for a title that begins with "!!", whose time is the page's.
         if (!(record->m_ObjType == kPageTitleReminder && PageTimeRepeatable_Is(*record->m_Name))) {
-            std::optional<Date> dt;
-            std::int64_t kind = kReminderTypeNone;
-            std::int64_t start = 0;
-            std::int64_t end = 0;
-            PageTitleReminder_GetDateTime(*record->m_Name, dt, kind, start, end, flags);
-            if (kind == kReminderTypeRepeating && dt)
-                record->m_TimeOfDay = TimeOfDay(*dt);
+            const detail::TitleReading reading = detail::ReadTitle(*record->m_Name);
+            if (reading.type == kReminderTypeRepeating && reading.dt)
+                record->m_TimeOfDay = TimeOfDay(*reading.dt);
         }
         // Kept as fields: read from the occurrence later, after the zone changed, it would shift.
         if (!record->m_TimeOfDay && record->m_Time)
