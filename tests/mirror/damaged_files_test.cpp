@@ -2,28 +2,21 @@
 // The agent's own files as a user may have them: from an older version, cut short by a full disk,
 // grown past any size the agent writes, or replaced by a FIFO. Each is read as missing, never
 // blocks, and never ends the agent.
-#include "core/app_state.h"
 #include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "outbox/outbox.h"
-#include "reminders/engine_state.h"
 #include "reminders/reminder_handle.h"
 #include "test_support.h"
 #include "ui/due_check.h"
 #include "util/clock.h"
 #include "util/files.h"
-#include "util/json.h"
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <fcntl.h>
-#include <functional>
+#include <future>
 #include <gtest/gtest.h>
-#include <mutex>
-#include <string>
+#include <optional>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -33,245 +26,122 @@ namespace {
 constexpr double kNow = 1'800'000'000.0;
 constexpr const char* kUser = "3b5c9d1e7f2a4c6b";
 
-// A folder laid out as the agent's: the data folder and the account's store folder.
-struct Folders
+// Below the root, "data/…" lies in the data folder and "account/…" in the account's store folder.
+std::string At(const test::TempDir& root, const std::string& path)
 {
-    test::TempDir root;
-    std::string Data() const { return root.File("data"); }
-    std::string Account() const { return AccountStorePath(root.File("RESTDB"), kUser); }
-    Folders()
-    {
-        CreateFolder(Data());
-        CreateFolder(Account());
-    }
-};
+    const bool data = path.starts_with("data/");
+    return (data ? root.File("data") : AccountStorePath(root.File("RESTDB"), kUser)) +
+           path.substr(data ? 4 : 7);
+}
 
-// Loads what the agent loads at a start; true when it took the file's content.
-using Loader = std::function<bool(const Folders&)>;
-
-bool LoadWorker(const Folders& folders, const std::function<bool(MThreadOneNoteRESTDB&)>& took)
+// What a start took from the agent's files, a flag a file in the order of the table below.
+std::vector<bool> Start(const test::TempDir& root)
 {
     AppState state;
-    state.Paths.StoreRootPath = folders.root.File("RESTDB");
+    state.Paths.StoreRootPath = root.File("RESTDB");
     state.UserId.Set(kUser);
     MThreadOneNoteRESTDB worker(state);
     worker.LoadProgress();
-    return took(worker);
-}
-
-bool LoadDueCheck(const Folders& folders)
-{
-    TReminderList reminders;
-    TReminderList pending;
+    TReminderList reminders, pending;
+    reminders.LoadFromFile(At(root, "data/Reminders.plist"));
+    const bool listed = reminders.Count() > 0;
+    // Only the last run's check time makes a missed reminder ring late.
     reminders.AddUnique(0, "Missed !", "P1", "P1", "L", Date{kNow - 60}, 0, DefaultWeekDays());
     SnoozeState snooze = InitialSnoozeState(Date{kNow});
     TDueCheck check;
-    check.UseStateFile(folders.Data() + "/" + kDueCheckFileName);
-    // Only the last run's check time makes the missed reminder ring late.
-    return check.CheckAndReminder(reminders, pending, snooze).Alert;
-}
-
-bool LoadOwner(const Folders& folders)
-{
-    TEngineState state;
-    state.EngineFiles.RemindersFilePath = folders.Data() + "/Reminders.plist";
-    TReminderHandle engine(state, nullptr);
-    return engine.AdoptAccount("A", false);
-}
-
-bool LoadOutbox(const Folders& folders)
-{
+    check.UseStateFile(At(root, std::string("data/") + kDueCheckFileName));
+    TEngineState engine;
+    engine.EngineFiles.RemindersFilePath = At(root, "data/Reminders.plist");
     SharedString user;
     user.Set(kUser);
-    TOutbox outbox(folders.Data() + "/Outbox.json", user);
+    TOutbox outbox(At(root, "data/Outbox.json"), user);
     outbox.Load();
-    return outbox.Count() > 0;
+    return {!worker.FailingSections().empty(),
+            worker.WithSearchPages(R"({"value":[]})").find("p-found") != std::string::npos,
+            worker.Budget().SentLastHour() > 0,
+            check.CheckAndReminder(reminders, pending, snooze).Alert,
+            TReminderHandle(engine, nullptr).AdoptAccount("A", false),
+            outbox.Count() > 0,
+            listed};
 }
 
-bool LoadReminders(const Folders& folders)
+// The text with each member, at every depth up to the whole, given each kind in turn.
+std::vector<std::string> WrongKinds(const std::string& text)
 {
-    TReminderList reminders;
-    reminders.LoadFromFile(folders.Data() + "/Reminders.plist");
-    return reminders.Count() > 0;
-}
-
-std::string ReminderListText()
-{
-    test::TempDir folder;
-    TReminderList reminders;
-    reminders.AddUnique(0, "Call !", "P1", "P1", "L", Date{kNow + 3600}, 0, DefaultWeekDays());
-    reminders.SaveToFile(folder.File("list.plist"));
-    return ReadTextFile(folder.File("list.plist")).value_or("");
-}
-
-struct DamagedFile
-{
-    std::string path;  // below the root: "data/…" or "account/…"
-    std::string valid; // content the loader takes
-    std::size_t bound; // the largest size read
-    Loader load;
-    std::vector<std::pair<std::string, std::string>> beside{}; // files the loader needs besides
-};
-
-std::vector<DamagedFile> Files()
-{
-    const std::string wall = std::to_string(kNow);
-    return {
-        {"account/mirrorprogress.json",
-         R"({"failing":{"sec-1":{"failures":3,"retryAt":)" + std::to_string(kNow + 1000) + "}}}",
-         kMaxStateFileBytes,
-         [](const Folders& f) {
-             return LoadWorker(f, [](MThreadOneNoteRESTDB& w) { return !w.FailingSections().empty(); });
-         }},
-        {"account/searchpages.json",
-         R"({"value":[{"id":"p-found","parentSection":{"id":"sec-1"}}]})",
-         std::size_t{64} << 20,
-         [](const Folders& f) {
-             return LoadWorker(f, [](MThreadOneNoteRESTDB& w) {
-                 return w.WithSearchPages(R"({"value":[]})").find("p-found") != std::string::npos;
-             });
-         },
-         {{"account/mirrorprogress.json", R"({"search":{"hierarchyStored":false,"listed":[]}})"}}},
-        {"account/requestbudget.json", R"({"sent":[)" + std::to_string(kNow - 10) + R"(],"nextBackOff":60})",
-         kMaxStateFileBytes,
-         [](const Folders& f) {
-             return LoadWorker(f, [](MThreadOneNoteRESTDB& w) { return w.Budget().SentLastHour() > 0; });
-         }},
-        {std::string("data/") + kDueCheckFileName, R"({"lastCheck":)" + std::to_string(kNow - 3600) + "}",
-         kMaxStateFileBytes, LoadDueCheck},
-        {std::string("data/") + kOwnerFileName, R"({"userId":"B"})", kMaxStateFileBytes, LoadOwner},
-        {"data/Outbox.json",
-         R"({"items":[{"kind":"todo-done","userId":")" + std::string(kUser) +
-             R"(","key":"k1","label":"Call","fields":{},"attempts":1,"nextTry":)" + wall +
-             R"(,"unconfirmed":false}],"messages":[{"key":"k0","label":"l","detail":"d","when":)" + wall +
-             "}]}",
-         std::size_t{4} << 20, LoadOutbox},
-        {"data/Reminders.plist", ReminderListText(), std::size_t{64} << 20, LoadReminders},
-    };
-}
-
-// Every member, at every depth, given each kind it does not have.
-std::vector<std::string> WrongKinds(const std::string& validText)
-{
-    const Json valid = Json::parse(validText, nullptr, false);
-    if (valid.is_discarded())
-        return {};
-    const Json others[] = {"text", 7,       -1e300,        1e300,         99999999999999,
-                           true,   nullptr, Json::array(), Json::object()};
+    const Json valid = Json::parse(text, nullptr, false);
     std::vector<std::string> texts;
-    const Json flat = valid.flatten();
-    for (const auto& [pointer, leaf] : flat.items()) {
-        (void)leaf;
-        // Each step from the leaf up to the root, so containers are swapped as well as values.
-        Json::json_pointer at(pointer);
-        while (!at.empty()) {
-            for (const Json& other : others) {
-                if (std::string(other.type_name()) == valid.at(at).type_name())
-                    continue;
+    const Json leaves = valid.is_discarded() ? Json{{"", 0}} : valid.flatten();
+    for (const auto& item : leaves.items()) {
+        for (Json::json_pointer at(item.key());; at = at.parent_pointer()) {
+            for (const Json& other : {Json("text"), Json(7), Json(-1e300), Json(1e300), Json(99999999999999),
+                                      Json(true), Json(), Json::array(), Json::object()}) {
                 Json changed = valid;
                 changed.at(at) = other;
                 texts.push_back(changed.dump());
             }
-            at = at.parent_pointer();
-        }
-    }
-    for (const Json& other : others)
-        texts.push_back(other.dump());
-    return texts;
-}
-
-// Runs `load` while a watchdog stands by: should the load block on a FIFO, the watchdog opens its
-// other end after a while so the test ends, and says so.
-bool LoadWithWatchdog(const Loader& load, const Folders& folders, const std::string& fifo, bool& blocked)
-{
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    std::atomic<bool> freed{false};
-    std::thread watchdog([&] {
-        std::unique_lock lock(mutex);
-        while (!finished.wait_for(lock, std::chrono::seconds(3), [&] { return done; })) {
-            const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-            if (fd >= 0) {
-                freed = true;
-                ::close(fd);
+            if (at.empty()) {
+                break;
             }
         }
-    });
-    const bool took = load(folders);
-    {
-        std::lock_guard lock(mutex);
-        done = true;
     }
-    finished.notify_all();
-    watchdog.join();
-    blocked = freed;
-    return took;
+    return texts;
 }
 
 TEST(DamagedFilesTest, EachFileReadsAsMissingWhateverItsDamage)
 {
     const ScopedFakeClock clock(kNow);
-    for (const DamagedFile& file : Files()) {
-        SCOPED_TRACE(file.path);
-        const auto place = [&](const Folders& folders, const std::string& path) {
-            return path.starts_with("data/") ? folders.Data() + path.substr(4)
-                                             : folders.Account() + path.substr(7);
-        };
-        const auto prepare = [&](const Folders& folders) {
-            for (const auto& [path, text] : file.beside)
-                ASSERT_TRUE(WriteTextFile(place(folders, path), text));
-        };
-        {
-            Folders folders;
-            prepare(folders);
-            ASSERT_TRUE(WriteTextFile(place(folders, file.path), file.valid));
-            ASSERT_TRUE(file.load(folders)) << "the undamaged file is taken";
+    const std::string now = std::to_string(kNow);
+    const test::TempDir folder; // a reminder list as the agent writes it
+    TReminderList list;
+    list.AddUnique(0, "Call !", "P1", "P1", "L", Date{kNow + 3600}, 0, DefaultWeekDays());
+    list.SaveToFile(folder.File("list.plist"));
+    // Each file a start reads: a content it takes, and the most it reads.
+    const std::tuple<std::string, std::string, std::size_t> files[] = {
+        {"account/mirrorprogress.json", R"({"failing":{"s":{"failures":3,"retryAt":)" + now + "}}}",
+         kMaxStateFileBytes},
+        {"account/searchpages.json", R"({"value":[{"id":"p-found","parentSection":{"id":"s"}}]})",
+         std::size_t{64} << 20},
+        {"account/requestbudget.json", R"({"sent":[)" + std::to_string(kNow - 10) + "]}", kMaxStateFileBytes},
+        {std::string("data/") + kDueCheckFileName, R"({"lastCheck":)" + std::to_string(kNow - 3600) + "}",
+         kMaxStateFileBytes},
+        {std::string("data/") + kOwnerFileName, R"({"userId":"B"})", kMaxStateFileBytes},
+        {"data/Outbox.json",
+         R"({"items":[{"kind":"todo-done","userId":")" + std::string(kUser) + R"(","key":"k",)" +
+             R"("label":"Call","fields":{},"attempts":1,"nextTry":)" + now + R"(,"unconfirmed":false}]})",
+         kMaxOutboxFileBytes},
+        {"data/Reminders.plist", ReadTextFile(folder.File("list.plist")).value_or(""),
+         std::size_t{64} << 20}};
+    for (std::size_t i = 0; i < std::size(files); ++i) {
+        const auto& [path, valid, bound] = files[i];
+        // As written (taken), cut short, oversized, a FIFO (missing), of a wrong kind (anything but a fault).
+        std::vector<std::pair<std::optional<std::string>, std::optional<bool>>> cases{
+            {valid, true},
+            {valid.substr(0, 9), false},
+            {valid + std::string(bound, ' '), false},
+            {{}, false}};
+        for (const std::string& text : WrongKinds(valid)) {
+            cases.emplace_back(text, std::nullopt);
         }
-        struct Damage
-        {
-            std::string what;
-            std::string text;
-        };
-        std::vector<Damage> damages;
-        for (const std::string& text : WrongKinds(file.valid))
-            damages.push_back({"wrong kind: " + text.substr(0, 200), text});
-        damages.push_back({"cut short", file.valid.substr(0, file.valid.size() / 2)});
-        damages.push_back({"oversized", file.valid + std::string(file.bound + 1 - file.valid.size(), ' ')});
-        for (const Damage& damage : damages) {
-            SCOPED_TRACE(damage.what);
-            Folders folders;
-            prepare(folders);
-            ASSERT_TRUE(WriteTextFile(place(folders, file.path), damage.text));
-            EXPECT_NO_THROW(file.load(folders));
-            if (damage.what == "cut short" || damage.what == "oversized") {
-                EXPECT_FALSE(file.load(folders));
+        for (const auto& [text, took] : cases) {
+            SCOPED_TRACE(path + ": " + (text ? text->substr(0, 200) : "FIFO"));
+            const test::TempDir root;
+            // The search's pages are read where the progress says a search ran.
+            ASSERT_TRUE(CreateFolder(At(root, "data/")) && CreateFolder(At(root, "account/")) &&
+                        (i == 0 || WriteTextFile(At(root, "account/mirrorprogress.json"),
+                                                 R"({"search":{"hierarchyStored":false,"listed":[]}})")));
+            const std::string at = At(root, path);
+            ASSERT_TRUE(text ? WriteTextFile(at, *text) : ::mkfifo(at.c_str(), 0600) == 0);
+            // A watchdog: a start held by a FIFO goes on once the FIFO's other end was opened.
+            auto start = std::async(std::launch::async, Start, std::cref(root));
+            EXPECT_EQ(start.wait_for(std::chrono::seconds(3)), std::future_status::ready) << "a FIFO held it";
+            while (start.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
+                ::close(::open(at.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
             }
+            std::vector<bool> flags;
+            EXPECT_NO_THROW(flags = start.get());
+            EXPECT_TRUE(!took || (flags.size() > i && flags[i] == *took));
         }
-        Folders folders;
-        prepare(folders);
-        const std::string fifo = place(folders, file.path);
-        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-        bool blocked = false;
-        EXPECT_FALSE(LoadWithWatchdog(file.load, folders, fifo, blocked));
-        EXPECT_FALSE(blocked) << "a FIFO at the path held the load";
     }
-}
-
-// The worker's back-off counter from a file is clamped, so it neither wraps nor grows unbounded.
-TEST(DamagedFilesTest, ProgressCountersAreClamped)
-{
-    const ScopedFakeClock clock(kNow);
-    Folders folders;
-    ASSERT_TRUE(WriteTextFile(folders.Account() + "/mirrorprogress.json",
-                              R"({"failing":{"a":{"failures":99999999999},"b":{"failures":-5}}})"));
-    LoadWorker(folders, [](MThreadOneNoteRESTDB& worker) {
-        const auto failing = worker.FailingSections();
-        EXPECT_GT(failing.at("a").failures, 0);
-        EXPECT_LE(failing.at("a").failures, 1000);
-        EXPECT_EQ(failing.at("b").failures, 0);
-        return true;
-    });
 }
 
 } // namespace

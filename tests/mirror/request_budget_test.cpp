@@ -91,29 +91,6 @@ TEST(RequestBudgetTest, EngineRequestsLeaveTheMirrorItsReserve)
     EXPECT_TRUE(budget.TryAcquire(TRequestKind::Mirror));
 }
 
-// However long the mirror asks, its own requests (a cycle's and the put-off lists') leave the
-// engine its reserve of the hour.
-TEST(RequestBudgetTest, TheMirrorNeverTakesTheEnginesReserve)
-{
-    ScopedFakeClock clock(kStart);
-    TRequestBudget budget;
-    int mirror = 0;
-    for (int second = 0; second < 1800; ++second) {
-        clock.Set(kStart + second);
-        mirror += budget.TryAcquire(TRequestKind::Mirror) ? 1 : 0;
-        mirror += budget.TryAcquire(TRequestKind::Deferred) ? 1 : 0;
-    }
-    EXPECT_EQ(mirror, kBudgetPerHour - kEngineReservePerHour);
-    int engine = 0;
-    for (int second = 1800; second < 3000; ++second) {
-        clock.Set(kStart + second);
-        engine += budget.TryAcquire(TRequestKind::Engine) ? 1 : 0;
-        mirror += budget.TryAcquire(TRequestKind::Mirror) ? 1 : 0;
-    }
-    EXPECT_EQ(engine, kEngineReservePerHour);
-    EXPECT_EQ(mirror, kBudgetPerHour - kEngineReservePerHour);
-}
-
 TEST(RequestBudgetTest, TheHourWindowHoldsAfterThreeHundredSeventyRequests)
 {
     ScopedFakeClock clock(kStart);
@@ -166,8 +143,7 @@ TEST(RequestBudgetTest, RetryAfterReplacesTheDoublingAndOtherFailuresChangeNothi
     EXPECT_NEAR(budget.SecondsUntilSlot(), 60, 1e-6); // Retry-After did not double the next wait
 }
 
-// After the wall clock was set back, the saved sends lie in its future: no window can place them,
-// and counting them as sent now would hold every request back for an hour.
+// Sends saved before the wall clock was set back lie in its future: dropped, they hold nothing back.
 TEST(RequestBudgetTest, SendsStampedInTheFutureAreDroppedOnRestore)
 {
     ScopedFakeClock clock(kStart);
