@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QThread>
@@ -18,9 +17,6 @@ namespace rz {
 namespace {
 
 using test::FakeNotificationServer;
-
-const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
-const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 
 bool WaitFor(const std::function<bool()>& done)
 {
@@ -48,8 +44,7 @@ TEST_F(DesktopNotifierBusTest, PostsEscapedLinesAndReportsAClickOnItsOwnNotifica
     QDBusConnection serverBus = Connect(QStringLiteral("server"));
     ASSERT_TRUE(serverBus.isConnected());
     FakeNotificationServer server;
-    ASSERT_TRUE(serverBus.registerObject(kPath, &server, QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(serverBus.registerService(kInterface));
+    ASSERT_TRUE(server.Serve(serverBus));
 
     DesktopNotifier notifier(Connect(QStringLiteral("client")));
     QSignalSpy activated(&notifier, &DesktopNotifier::Activated);
@@ -63,12 +58,8 @@ TEST_F(DesktopNotifierBusTest, PostsEscapedLinesAndReportsAClickOnItsOwnNotifica
     EXPECT_EQ(server.ReplacesId, 0u);
 
     // Another app's notification is not ours.
-    QDBusMessage other = QDBusMessage::createSignal(kPath, kInterface, QStringLiteral("ActionInvoked"));
-    other << 8u << QStringLiteral("default");
-    serverBus.send(other);
-    QDBusMessage ours = QDBusMessage::createSignal(kPath, kInterface, QStringLiteral("ActionInvoked"));
-    ours << 7u << QStringLiteral("default");
-    serverBus.send(ours);
+    FakeNotificationServer::Invoke(serverBus, 8u, QStringLiteral("default"));
+    FakeNotificationServer::Invoke(serverBus, 7u, QStringLiteral("default"));
     ASSERT_TRUE(WaitFor([&] { return activated.count() >= 1; }));
     QCoreApplication::processEvents();
     EXPECT_EQ(activated.count(), 1);
@@ -83,8 +74,7 @@ TEST_F(DesktopNotifierBusTest, ActionsGoOnlyToAServerThatShowsThemAndReportTheir
 {
     QDBusConnection serverBus = Connect(QStringLiteral("server"));
     FakeNotificationServer server;
-    ASSERT_TRUE(serverBus.registerObject(kPath, &server, QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(serverBus.registerService(kInterface));
+    ASSERT_TRUE(server.Serve(serverBus));
     const QList<NotificationAction> actions{{QStringLiteral("snooze15"), QStringLiteral("Snooze 15 min")}};
 
     DesktopNotifier plain(Connect(QStringLiteral("client")));
@@ -102,9 +92,7 @@ TEST_F(DesktopNotifierBusTest, ActionsGoOnlyToAServerThatShowsThemAndReportTheir
     ASSERT_TRUE(WaitFor([&] { return server.Calls == 2; }));
     EXPECT_EQ(server.Actions.mid(2),
               QStringList({QStringLiteral("snooze15"), QStringLiteral("Snooze 15 min")}));
-    QDBusMessage invoked = QDBusMessage::createSignal(kPath, kInterface, QStringLiteral("ActionInvoked"));
-    invoked << 7u << QStringLiteral("snooze15");
-    serverBus.send(invoked);
+    FakeNotificationServer::Invoke(serverBus, 7u, QStringLiteral("snooze15"));
     ASSERT_TRUE(WaitFor([&] { return chosen.count() == 1; }));
     EXPECT_EQ(chosen.at(0).at(0).toString(), QStringLiteral("snooze15"));
 }
@@ -114,8 +102,7 @@ TEST_F(DesktopNotifierBusTest, AnAlertRaisedAtStartWaitsForTheServersAnswerAndKe
     QDBusConnection serverBus = Connect(QStringLiteral("server"));
     FakeNotificationServer server;
     server.Capabilities = {QStringLiteral("body"), QStringLiteral("actions")};
-    ASSERT_TRUE(serverBus.registerObject(kPath, &server, QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(serverBus.registerService(kInterface));
+    ASSERT_TRUE(server.Serve(serverBus));
 
     // Raised before the capabilities answer came back, as a late alert at start-up is.
     DesktopNotifier notifier(Connect(QStringLiteral("client")));

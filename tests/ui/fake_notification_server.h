@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -15,6 +16,22 @@ class FakeNotificationServer : public QObject
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
+    // Registers it as the bus's notification server.
+    bool Serve(QDBusConnection& bus)
+    {
+        return bus.registerObject(kPath, this, QDBusConnection::ExportAllSlots) &&
+               bus.registerService(kService);
+    }
+    // The user chose the action `key` of the notification `id`.
+    static void Invoke(QDBusConnection& bus, uint id, const QString& key)
+    {
+        QDBusMessage invoked = QDBusMessage::createSignal(kPath, kService, QStringLiteral("ActionInvoked"));
+        invoked << id << key;
+        bus.send(invoked);
+    }
+
+    inline static const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+    inline static const QString kService = QStringLiteral("org.freedesktop.Notifications");
     int Calls = 0;
     QString Summary;
     QString Body;
