@@ -232,7 +232,8 @@ TEST(ToDoDoneTest, TickingAListItemKeepsTheTagsOfItsSubItems)
     worker.Pass();
     const auto tags = [&] {
         std::vector<std::string> found;
-        for (const TTaggedElement& element : ReadTaggedElements(worker.GetPageContent("pg-trip")).value())
+        const std::vector<TTaggedElement> elements = ReadTaggedElements(worker.GetPageContent("pg-trip")).value();
+        for (const TTaggedElement& element : elements)
             found.push_back(element.DataTag);
         return found;
     };
