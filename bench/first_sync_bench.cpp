@@ -23,7 +23,7 @@
 #include "mirror/thread_one_note_restdb.h"
 #include "mirror_harness.h"
 #include "reminders/reminder_handle.h"
-#include "ui/worker_callbacks.h"
+#include "status/worker_callbacks.h"
 #include "util/clock.h"
 #include "util/dates.h"
 #include "util/json.h"
@@ -69,33 +69,38 @@ Json Notebooks(Case kind)
 {
     const bool recent = kind == Case::ListRefused;
     std::vector<Json> sections;
-    for (int s = 0; s < kSections; ++s)
+    for (int s = 0; s < kSections; ++s) {
         sections.push_back({{"displayName", "Section " + std::to_string(s)},
                             {"id", "sec-" + std::to_string(s)},
                             {"pages", Json::array({{{"title", "Notes " + std::to_string(s)}}})}});
-    for (int rank = 0; rank < kSections && recent; ++rank)
+    }
+    for (int rank = 0; rank < kSections && recent; ++rank) {
         sections[static_cast<std::size_t>(SectionOfRank(rank))]["lastModifiedDateTime"] =
             "{{now-" + std::to_string(rank + 1) + "m}}";
+    }
     // Spread over the sections (or over the recent ones), so that the last reminders lie in the
     // last sections mirrored.
     auto sectionOf = [&](int i, int spread) {
         return static_cast<std::size_t>(recent ? SectionOfRank(i % kRecentSections) : spread % kSections);
     };
-    for (int i = 0; i < kTitlePages; ++i)
+    for (int i = 0; i < kTitlePages; ++i) {
         sections[sectionOf(i, i * 8)]["pages"].push_back(
             {{"title", "Task " + std::to_string(i) + " !2099-03-20 10:30"},
              {"id", "pg-title-" + std::to_string(i)}});
-    for (int i = 0; i < kTagPages; ++i)
+    }
+    for (int i = 0; i < kTagPages; ++i) {
         sections[sectionOf(kTitlePages + i, i * 40 + 3)]["pages"].push_back(
             {{"title", "!Project " + std::to_string(i)},
              {"id", "pg-tag-" + std::to_string(i)},
              {"paragraphs",
               {"plain", {{"text", "Call " + std::to_string(i) + " !2099-03-20 09:00"}, {"tags", "to-do"}}}}});
+    }
     Json notebooks = Json::array();
     for (int n = 0; n < kNotebooks; ++n) {
         Json list = Json::array();
-        for (int s = n; s < kSections; s += kNotebooks)
+        for (int s = n; s < kSections; s += kNotebooks) {
             list.push_back(sections[static_cast<std::size_t>(s)]);
+        }
         notebooks.push_back(
             rz::test::Container("Notebook " + std::to_string(n), "nb-" + std::to_string(n), list));
     }
@@ -140,8 +145,9 @@ public:
     template <typename Done> bool RunUntil(Done done)
     {
         for (int second = 0; second < 3600; ++second) {
-            if (done())
+            if (done()) {
                 return true;
+            }
             Second();
         }
         return done();
@@ -196,11 +202,13 @@ public:
             worker.m_JustLoginAccount = true;
         }
         while (!Done()) {
-            if (m_Paced.Elapsed() > kGiveUpMinutes * 60)
+            if (m_Paced.Elapsed() > kGiveUpMinutes * 60) {
                 return -1;
+            }
             m_Paced.Second();
-            if (m_FirstHour.empty() && m_Paced.Elapsed() >= 3600)
+            if (m_FirstHour.empty() && m_Paced.Elapsed() >= 3600) {
                 m_FirstHour = std::to_string(m_Paced.Listed()) + " reminders; requests: " + Routes();
+            }
         }
         return static_cast<long>((m_Paced.Elapsed() + 59) / 60);
     }
@@ -222,17 +230,19 @@ public:
     std::string Routes()
     {
         std::string text;
-        for (const char* route : kRoutes)
+        for (const char* route : kRoutes) {
             text += std::string(route) + " " +
                     std::to_string(m_Paced.Mirror().Emulator().RequestCount(route)) + " ";
+        }
         return text;
     }
 
     std::int64_t RequestsSent()
     {
         long total = 0;
-        for (const char* route : kRoutes)
+        for (const char* route : kRoutes) {
             total += m_Paced.Mirror().Emulator().RequestCount(route);
+        }
         return total;
     }
 
@@ -244,8 +254,9 @@ private:
     // reads of tag pages come after, within its share of the budget).
     bool Done()
     {
-        if (m_Case == Case::Specified)
+        if (m_Case == Case::Specified) {
             return State().ReminderPageCount >= static_cast<std::int64_t>(kReminders);
+        }
         return m_Paced.Listed() >= kReminders;
     }
 
@@ -286,19 +297,22 @@ long FewestListedAfterRename()
     Json sections = Json::array();
     for (int s = 0; s < kRenamedSections; ++s) {
         Json pages = Json::array();
-        for (int p = 0; p < kRenamedReminders / kRenamedSections; ++p)
+        for (int p = 0; p < kRenamedReminders / kRenamedSections; ++p) {
             pages.push_back(
                 {{"title", "Task " + std::to_string(s) + "." + std::to_string(p) + " !2099-03-20 10:30"}});
+        }
         sections.push_back({{"displayName", "Section " + std::to_string(s)},
                             {"id", "sec-" + std::to_string(s)},
                             {"pages", pages}});
     }
     PacedMirror bench(Json::array({rz::test::Container("Plans", "nb-plans", sections)}), 0);
     if (!bench.Running() ||
-        !bench.RunUntil([&] { return bench.Listed() >= static_cast<std::size_t>(kRenamedReminders); }))
+        !bench.RunUntil([&] { return bench.Listed() >= static_cast<std::size_t>(kRenamedReminders); })) {
         return -1;
-    if (!bench.Mirror().Admin("rename", {{"id", "nb-plans"}, {"name", "Projects"}}))
+    }
+    if (!bench.Mirror().Admin("rename", {{"id", "nb-plans"}, {"name", "Projects"}})) {
         return -1;
+    }
     auto fewest = static_cast<long>(bench.Listed());
     for (int second = 0; second < 1800; ++second) {
         bench.Second();
@@ -330,8 +344,9 @@ EditedResult BigSectionEdited()
                           Json::array({{{"displayName", "Daily"}, {"id", "sec-daily"}, {"pages", pages}}}))}),
                       0);
     MirrorHarness& mirror = bench.Mirror();
-    if (!bench.Running() || !bench.RunUntil([&] { return bench.Listed() >= 1; }))
+    if (!bench.Running() || !bench.RunUntil([&] { return bench.Listed() >= 1; })) {
         return {};
+    }
     const long before = mirror.Count("pages");
     EditedResult result{0, 0};
     long blocked = 0;
@@ -340,8 +355,9 @@ EditedResult BigSectionEdited()
         if (second % kEditSeconds == 0) {
             if (!mirror.Admin("add", {{"kind", "page"},
                                       {"parentId", "sec-daily"},
-                                      {"title", "Note " + std::to_string(second)}}))
+                                      {"title", "Note " + std::to_string(second)}})) {
                 return {};
+            }
             ++edits;
         }
         bench.Second();
@@ -367,8 +383,9 @@ int main()
         minutes[c] = bench.MinutesToAllReminders();
         std::printf("%s: %ld min, %lld OneNote requests (%s)\n", names[c], minutes[c],
                     static_cast<long long>(bench.RequestsSent()), bench.Left().c_str());
-        if (!bench.FirstHour().empty())
+        if (!bench.FirstHour().empty()) {
             std::printf("%s, first hour: %s\n", names[c], bench.FirstHour().c_str());
+        }
         std::fflush(stdout);
     }
     const long fewest = FewestListedAfterRename();

@@ -40,8 +40,9 @@ constexpr int kMaxMinutes = 120;
 Json Notebooks(int known)
 {
     Json sections = Json::array();
-    for (int s = 0; s < kSections; ++s)
+    for (int s = 0; s < kSections; ++s) {
         sections.push_back({{"displayName", "Section " + std::to_string(s)}, {"pages", Json::array()}});
+    }
     const auto add = [&](int i, Json page) { sections[i % kSections]["pages"].push_back(std::move(page)); };
     for (int i = 0; i < known / 2; ++i) {
         const std::string n = std::to_string(i);
@@ -51,18 +52,21 @@ Json Notebooks(int known)
              {"id", "pg-tag-" + n},
              {"paragraphs", {"plain", {{"text", "Call " + n + " !2099-03-20 09:00"}, {"tags", "to-do"}}}}});
     }
-    for (int i = 0; i < kEmptyBangPages; ++i)
+    for (int i = 0; i < kEmptyBangPages; ++i) {
         add(i, {{"title", "!Notes " + std::to_string(i)}, {"id", "pg-bang-" + std::to_string(i)}});
-    for (int i = 0; i < kOtherPages; ++i)
+    }
+    for (int i = 0; i < kOtherPages; ++i) {
         add(i, {{"title", "Notes " + std::to_string(i)}, {"id", "pg-other-" + std::to_string(i)}});
+    }
     return Json::array({rz::test::Container("Work", "nb-work", sections)});
 }
 
 long OneNoteRequests(const rz::test::EmulatorProcess& emulator)
 {
     long total = 0;
-    for (const char* route : {"notebooks", "hierarchy", "pages", "search", "pagelist", "content"})
+    for (const char* route : {"notebooks", "hierarchy", "pages", "search", "pagelist", "content"}) {
         total += emulator.RequestCount(route);
+    }
     return total;
 }
 
@@ -82,8 +86,9 @@ public:
     long Hour()
     {
         m_Mirror.Emulator().ResetCounters();
-        for (int pass = 0; pass < kPassesPerHour; ++pass)
+        for (int pass = 0; pass < kPassesPerHour; ++pass) {
             Pass();
+        }
         return OneNoteRequests(m_Mirror.Emulator());
     }
 
@@ -107,8 +112,9 @@ public:
         for (int second = 0; second <= kMaxMinutes * 60; ++second) {
             for (const rz::ReminderPtr& r : State().ReminderList.list()) {
                 if (r->objType() == rz::kTagReminder && r->pageId() == "pg-tag-3" &&
-                    r->name() == "Call 3 " + when)
+                    r->name() == "Call 3 " + when) {
                     return static_cast<int>(std::ceil(second / 60.0));
+                }
             }
             Pass();
         }
@@ -121,8 +127,9 @@ private:
     void Pass()
     {
         m_Clock.Advance(1);
-        if (++m_Passes % 60 == 0)
+        if (++m_Passes % 60 == 0) {
             m_Mirror.Emulator().AdvanceClock(60);
+        }
         m_Mirror.Worker().Pass();
     }
 
@@ -156,16 +163,18 @@ private:
     // The execute callback as the application binds it.
     void Execute(MThreadOneNoteRESTDB& worker)
     {
-        if (rz::TickNow() - m_CheckTick <= kEngineSeconds)
+        if (rz::TickNow() - m_CheckTick <= kEngineSeconds) {
             return;
+        }
         rz::MWorkerOnlineSource online(worker);
         rz::TReminderHandle engine(State(), &online);
         engine.Run_CheckKnowPages(m_CheckTick == 0);
         rz::MOneNoteRESTDB query(State());
         query.Run(4, 1, 0, "!", "");
         State().ReminderPageCount = query.m_Count;
-        if (!query.m_ResultStr.empty())
+        if (!query.m_ResultStr.empty()) {
             State().ReminderPagesJson.Set(query.m_ResultStr);
+        }
         engine.Run();
         m_CheckTick = rz::TickNow();
     }
@@ -180,8 +189,9 @@ private:
 // third hour's requests.
 long SteadyHour(Bench& bench, int known)
 {
-    for (int hour = 1; hour <= 2; ++hour)
+    for (int hour = 1; hour <= 2; ++hour) {
         std::printf("%d known, hour %d: %ld requests\n", known, hour, bench.Hour());
+    }
     const long steady = bench.Hour();
     std::printf("%d known, steady hour: %ld requests (%zu reminders, %zu tag pages)\n", known, steady,
                 bench.State().ReminderList.Count(), bench.State().TagPageList.Count());

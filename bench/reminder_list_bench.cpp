@@ -39,8 +39,9 @@ std::vector<PageReminder> MakeReminders(int n)
         if (repeating) {
             r.name = "Standup " + std::to_string(i) + " !! 09:30 [1,2,3,4,5]";
             r.dt = rz::DateFromParts(2021, 3, 10, 9, 30, 0);
-            for (int d = 1; d <= 5; ++d)
+            for (int d = 1; d <= 5; ++d) {
                 r.weekDay[static_cast<std::size_t>(d)] = "1";
+            }
         } else {
             r.name = "Call about invoice " + std::to_string(i) + " !2021-04-" + std::to_string(10 + i % 18) +
                      " 10:30";
@@ -53,8 +54,9 @@ std::vector<PageReminder> MakeReminders(int n)
 
 void MergeInto(rz::TReminderList& list, const std::vector<PageReminder>& reminders, std::int64_t& changes)
 {
-    for (const PageReminder& r : reminders)
+    for (const PageReminder& r : reminders) {
         changes += list.AddUnique(0, r.name, r.id, r.id, r.link, r.dt, r.repeat, r.weekDay);
+    }
 }
 
 void BM_MergeTenThousandIntoTenThousand(benchmark::State& state)
@@ -71,8 +73,9 @@ void BM_MergeTenThousandIntoTenThousand(benchmark::State& state)
         MergeInto(list, reminders, changes);
         benchmark::DoNotOptimize(changes);
     }
-    if (changes != 0)
+    if (changes != 0) {
         state.SkipWithError("a repeated merge changed the list");
+    }
     state.SetItemsProcessed(state.iterations() * state.range(1));
     state.SetLabel(state.range(0) == 0 ? "indexed" : "linear");
 }
@@ -123,8 +126,9 @@ void BM_CheckAndRemoveDeletedPageItem(benchmark::State& state)
     for (auto _ : state) {
         list.CheckAndRemoveDeletedPageItem(pages);
     }
-    if (list.Count() != reminders.size())
+    if (list.Count() != reminders.size()) {
         state.SkipWithError("a page that is in the list was dropped");
+    }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(reminders.size()));
     state.counters["text_bytes"] = static_cast<double>(pages.size());
 }

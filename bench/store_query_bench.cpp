@@ -7,9 +7,9 @@
 // "QueryFirstRun" has no memo to go by; "QueryParsingEveryList" parses every page list, as the
 // query would without its prefilter; "ReadAsText" reads through ReadTextFile, which checks UTF-8
 // too. The last line gives both queries' times over the plain read's, all measured in this run.
-#include "core/app_state.h"
 #include "mirror/store_path.h"
 #include "mirror/store_query.h"
+#include "state/app_state.h"
 #include "util/files.h"
 
 #include <algorithm>

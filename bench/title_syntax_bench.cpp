@@ -46,8 +46,9 @@ void BM_PageTitleReminderGetDateTime(benchmark::State& state)
         benchmark::DoNotOptimize(
             rz::TAReminder::PageTitleReminder_GetDateTime(titles[i], dt, type, start, end, weekDay));
         benchmark::DoNotOptimize(dt);
-        if (++i == titles.size())
+        if (++i == titles.size()) {
             i = 0;
+        }
     }
     state.SetItemsProcessed(state.iterations());
 }
@@ -60,8 +61,9 @@ void BM_TitleMarks(benchmark::State& state)
     for (auto _ : state) {
         benchmark::DoNotOptimize(rz::TAReminder::PageTimeRepeatable_Is(titles[i]));
         benchmark::DoNotOptimize(rz::TAReminder::PageHasTagReminder(titles[i]));
-        if (++i == titles.size())
+        if (++i == titles.size()) {
             i = 0;
+        }
     }
     state.SetItemsProcessed(state.iterations());
 }

@@ -2,8 +2,8 @@
 #include "account/graph_tokens.h"
 
 #include "account/endpoints.h"
-#include "core/account_settings.h"
-#include "core/app_state.h"
+#include "state/account_settings.h"
+#include "state/app_state.h"
 #include "util/json.h"
 #include "util/log.h"
 #include "util/text.h"

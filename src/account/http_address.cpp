@@ -131,10 +131,11 @@ std::string WithoutUserInfo(std::string_view text)
         // Malformed settings may hold blanks, quote marks or further "@"s: the scheme, when there is
         // one, bounds the cut; cutting back this far leaks none of them.
         std::size_t start = 0;
-        if (const std::size_t scheme = kept.rfind("://"); scheme != std::string::npos)
+        if (const std::size_t scheme = kept.rfind("://"); scheme != std::string::npos) {
             start = scheme + 3;
-        else if (const std::size_t quote = kept.find_last_of("'\"`"); quote != std::string::npos)
+        } else if (const std::size_t quote = kept.find_last_of("'\"`"); quote != std::string::npos) {
             start = quote + 1;
+        }
         kept.resize(start);
     }
     return kept;

@@ -3,8 +3,8 @@
 
 #include "account/endpoints.h"
 #include "account/sign_in.h"
-#include "core/account_settings.h"
-#include "core/app_state.h"
+#include "state/account_settings.h"
+#include "state/app_state.h"
 #include "util/text.h"
 
 #include <string>

@@ -4,8 +4,8 @@
 #include "account/endpoints.h"
 #include "account/graph_tokens.h"
 #include "account/http.h"
-#include "core/account_settings.h"
-#include "core/app_state.h"
+#include "state/account_settings.h"
+#include "state/app_state.h"
 #include "util/text.h"
 
 #include <string>

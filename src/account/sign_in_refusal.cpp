@@ -32,10 +32,12 @@ std::string AadstsCode(std::string_view description)
          at = description.find(kPrefix, at + 1)) {
         const std::size_t digits = at + kPrefix.size();
         std::size_t end = digits;
-        while (end < description.size() && IsDigit(description[end]))
+        while (end < description.size() && IsDigit(description[end])) {
             ++end;
-        if (end > digits && end - digits <= kMaxCodeDigits)
+        }
+        if (end > digits && end - digits <= kMaxCodeDigits) {
             return std::string(description.substr(at, end - at));
+        }
         at = end > digits ? end - 1 : at;
     }
     return {};
@@ -44,11 +46,13 @@ std::string AadstsCode(std::string_view description)
 // At most kMaxDescriptionBytes, cut between characters, "…" marking the cut.
 std::string CappedDescription(std::string description)
 {
-    if (description.size() <= kMaxDescriptionBytes)
+    if (description.size() <= kMaxDescriptionBytes) {
         return description;
+    }
     std::size_t cut = kMaxDescriptionBytes;
-    while (cut > 0 && (static_cast<unsigned char>(description[cut]) & 0xC0) == 0x80)
+    while (cut > 0 && (static_cast<unsigned char>(description[cut]) & 0xC0) == 0x80) {
         --cut;
+    }
     description.resize(cut);
     return description + "\u2026";
 }
@@ -56,27 +60,29 @@ std::string CappedDescription(std::string description)
 TSignInProblem Classify(std::string error, std::string description)
 {
     TSignInProblem problem;
-    if (error.empty())
+    if (error.empty()) {
         return problem;
+    }
     const std::string aadsts = AadstsCode(description);
     problem.Code = aadsts.empty() ? error : aadsts;
     problem.Description = CappedDescription(std::move(description));
-    if (aadsts == "AADSTS700016")
+    if (aadsts == "AADSTS700016") {
         problem.Kind = TSignInRefusal::AppNotFound;
-    else if (aadsts == "AADSTS50011")
+    } else if (aadsts == "AADSTS50011") {
         problem.Kind = TSignInRefusal::RedirectNotRegistered;
-    else if (aadsts == "AADSTS65001")
+    } else if (aadsts == "AADSTS65001") {
         problem.Kind = TSignInRefusal::ConsentMissing;
-    else if (error == "access_denied")
+    } else if (error == "access_denied") {
         problem.Kind = TSignInRefusal::AccessDenied;
-    else if (error == "invalid_request")
+    } else if (error == "invalid_request") {
         problem.Kind = TSignInRefusal::InvalidRequest;
-    else if (error == "unauthorized_client")
+    } else if (error == "unauthorized_client") {
         problem.Kind = TSignInRefusal::UnauthorizedClient;
-    else if (error == "invalid_grant")
+    } else if (error == "invalid_grant") {
         problem.Kind = TSignInRefusal::InvalidGrant;
-    else
+    } else {
         problem.Kind = TSignInRefusal::Other;
+    }
     return problem;
 }
 
@@ -116,8 +122,9 @@ const char* SignInProblemTextKey(TSignInRefusal kind)
 TSignInProblem SignInProblemFromRedirect(std::string_view url)
 {
     const std::size_t question = url.find('?');
-    if (question == std::string_view::npos)
+    if (question == std::string_view::npos) {
         return {};
+    }
     std::string_view query = url.substr(question + 1);
     query = query.substr(0, query.find('#'));
     return Classify(QueryText(query, "error"), QueryText(query, "error_description"));
@@ -126,8 +133,9 @@ TSignInProblem SignInProblemFromRedirect(std::string_view url)
 TSignInProblem SignInProblemFromTokenAnswer(std::string_view body)
 {
     const Json answer = JsonTextToObject(body);
-    if (!JsonText(answer, "access_token").empty())
+    if (!JsonText(answer, "access_token").empty()) {
         return {};
+    }
     return Classify(JsonText(answer, "error"), JsonText(answer, "error_description"));
 }
 

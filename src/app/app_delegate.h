@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "alerts/notification_targets.h"
 #include "app/sign_in_window.h"
 #include "mirror/section_choices.h"
-#include "ui/notification_targets.h"
 
 #include <QIcon>
 #include <QObject>

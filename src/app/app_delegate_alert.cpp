@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's one-second tick: the due check, the alert window, its sound and notification.
+#include "alerts/due_check.h"
+#include "alerts/pending_reminders.h"
 #include "app/app_delegate.h"
-#include "core/app_state.h"
 #include "core/preferences.h"
 #include "reminders/engine_state.h"
 #include "reminders/reminder_handle.h"
 #include "reminders/reminder_list.h"
+#include "state/app_state.h"
 #include "ui/desktop_notifier.h"
-#include "ui/due_check.h"
 #include "ui/main_window.h"
-#include "ui/pending_reminders.h"
 #include "ui/reminder_table_model.h"
 #include "ui/strings_table.h"
 

@@ -2,10 +2,10 @@
 // The controller's Preferences window and the preferences it applies.
 #include "account/endpoints.h"
 #include "app/app_delegate.h"
-#include "core/app_state.h"
+#include "core/autostart.h"
 #include "core/preferences.h"
 #include "mirror/store_query.h"
-#include "ui/autostart.h"
+#include "state/app_state.h"
 #include "ui/win_preferences.h"
 
 #include <QAction>

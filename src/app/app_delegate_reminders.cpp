@@ -2,7 +2,6 @@
 // The controller's new reminders: the New Reminder dialog, and the text another start hands over.
 #include "app/app_delegate.h"
 #include "app/single_instance.h"
-#include "core/app_state.h"
 #include "core/preferences.h"
 #include "core/settings_store.h"
 #include "mirror/section_choices.h"
@@ -11,6 +10,7 @@
 #include "outbox/page_create.h"
 #include "reminders/new_reminder.h"
 #include "reminders/reminder_list.h"
+#include "state/app_state.h"
 #include "ui/desktop_notifier.h"
 #include "ui/main_window.h"
 #include "ui/outbox_status.h"
@@ -26,11 +26,13 @@ namespace rz {
 
 void AppDelegate::TakeCreatedPages()
 {
-    if (!m_PageCreateKind)
+    if (!m_PageCreateKind) {
         return;
+    }
     std::vector<std::string> created = m_PageCreateKind->TakeCreated();
-    if (created.empty())
+    if (created.empty()) {
         return;
+    }
     m_CreatedTitles.insert(m_CreatedTitles.end(), created.begin(), created.end());
     // The new pages' reminders come with the next title search: run it now rather than later.
     MenuItemRefreshClick();
@@ -39,13 +41,15 @@ void AppDelegate::TakeCreatedPages()
 
 void AppDelegate::NotifyEndedChanges()
 {
-    if (!m_Outbox)
+    if (!m_Outbox) {
         return;
+    }
     // A change that ended unsent (a refused tick, a page that could not be made) would otherwise show
     // only in windows the user may never open.
     for (const TOutboxMessage& message : m_Outbox->TakeNewMessages()) {
-        if (!m_Preferences || m_Preferences->DesktopNotifications)
+        if (!m_Preferences || m_Preferences->DesktopNotifications) {
             m_Notifier->NotifyApart(UiText("strOutboxNotSentTitle"), {OutboxMessageText(message)});
+        }
     }
 }
 
@@ -68,8 +72,9 @@ std::vector<std::string> AppDelegate::WaitingTitles()
     std::vector<std::string> titles;
     if (m_Outbox) {
         for (const TOutboxItem& item : m_Outbox->Items()) {
-            if (item.Kind == kPageCreateKind)
+            if (item.Kind == kPageCreateKind) {
                 titles.push_back(item.Label);
+            }
         }
     }
     titles.insert(titles.end(), m_CreatedTitles.begin(), m_CreatedTitles.end());
@@ -80,17 +85,20 @@ void AppDelegate::MenuItemNewReminderClick()
 {
     const std::string remembered = rz::LoadPreferences(m_State.Paths.SettingsFilePath).NewReminderSectionId;
     WinNewReminder dialog(SectionChoices(), remembered);
-    if (dialog.exec() != QDialog::Accepted)
+    if (dialog.exec() != QDialog::Accepted) {
         return;
+    }
     const NewReminderAnswer answer = QueueNewReminder(dialog.Title(), dialog.SectionId());
-    if (!answer.Queued && m_Window)
+    if (!answer.Queued && m_Window) {
         m_Window->statusBar()->showMessage(answer.Text, 10000);
+    }
 }
 
 AppDelegate::NewReminderAnswer AppDelegate::QueueNewReminder(const std::string& typed, std::string sectionId)
 {
-    if (!m_Outbox)
+    if (!m_Outbox) {
         return {false, UiText("strAddNotSaved")};
+    }
     using R = TNewReminderQueueResult;
     const R queued = rz::QueueNewReminder(*m_Outbox, m_State.Paths.SettingsFilePath, typed,
                                           std::move(sectionId), DateNow());
@@ -110,8 +118,9 @@ AppDelegate::NewReminderAnswer AppDelegate::QueueNewReminder(const std::string& 
     case R::NotSaved:
         return {false, UiText("strAddNotSaved")};
     }
-    if (m_MainModel)
+    if (m_MainModel) {
         m_MainModel->Reload();
+    }
     const std::vector<TSectionChoice> sections = SectionChoices();
     const auto section = std::find_if(sections.begin(), sections.end(), [&](const TSectionChoice& choice) {
         return choice.Id == queued.SectionId;

@@ -1,21 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's tray icon, its menu and the actions behind it.
 #include "account/endpoints.h"
+#include "alerts/page_opener.h"
+#include "alerts/pending_reminders.h"
+#include "alerts/snooze.h"
+#include "alerts/tray_state.h"
 #include "app/app_delegate.h"
-#include "core/app_state.h"
+#include "core/autostart.h"
 #include "reminders/reminder_list.h"
-#include "ui/autostart.h"
+#include "state/app_state.h"
 #include "ui/desktop_notifier.h"
 #include "ui/main_window.h"
 #include "ui/mwin_about.h"
 #include "ui/mwin_monitor.h"
 #include "ui/mwin_pending_reminders.h"
-#include "ui/page_opener.h"
-#include "ui/pending_reminders.h"
 #include "ui/reminder_table_model.h"
-#include "ui/snooze.h"
 #include "ui/strings_table.h"
-#include "ui/tray_state.h"
 #include "util/files.h"
 
 #include <QAction>

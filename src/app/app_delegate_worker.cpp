@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's wiring of the sign-in window, the reminder engine and the mirror worker.
 #include "account/endpoints.h"
+#include "alerts/pending_reminders.h"
 #include "app/app_delegate.h"
-#include "core/account_settings.h"
-#include "core/app_state.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "outbox/todo_done.h"
 #include "reminders/reminder_handle.h"
+#include "state/account_settings.h"
+#include "state/app_state.h"
+#include "status/worker_callbacks.h"
 #include "ui/locale_text.h"
-#include "ui/pending_reminders.h"
-#include "ui/worker_callbacks.h"
 
 namespace rz {
 

@@ -2,9 +2,9 @@
 // The sign-in module: the only code of the program that links the web engine. The sign-in window
 // process loads it (SignInWindowMain); the agent's own process never does.
 #include "account/endpoints.h"
-#include "core/account_settings.h"
-#include "core/app_state.h"
 #include "core/paths.h"
+#include "state/account_settings.h"
+#include "state/app_state.h"
 #include "ui/mwin_login.h"
 #include "ui/strings_table.h"
 

@@ -52,12 +52,14 @@ bool IsClientIdForm(std::string_view text)
 {
     const std::string id = StrTrim(text);
     constexpr std::size_t kDashes[] = {8, 13, 18, 23};
-    if (id.size() != 36)
+    if (id.size() != 36) {
         return false;
+    }
     for (std::size_t i = 0; i < id.size(); ++i) {
         const bool dash = std::find(std::begin(kDashes), std::end(kDashes), i) != std::end(kDashes);
-        if (dash ? id[i] != '-' : !std::isxdigit(static_cast<unsigned char>(id[i])))
+        if (dash ? id[i] != '-' : !std::isxdigit(static_cast<unsigned char>(id[i]))) {
             return false;
+        }
     }
     return true;
 }
@@ -66,13 +68,16 @@ int SnoozeMinutesFromSetting(std::string_view stored)
 {
     const std::string text = StrTrim(stored);
     std::int64_t minutes = 0;
-    if (!text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (!text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         minutes = StrLeadingInt(text);
+    }
     // Older versions stored the text itself, as the snooze box reads it.
-    else if (const std::optional<DelayText> delay = ReadDelayText(text))
+    else if (const std::optional<DelayText> delay = ReadDelayText(text)) {
         minutes = DelayMinutes(*delay);
-    if (minutes < 1 || minutes > kMaxSnoozeMinutes)
+    }
+    if (minutes < 1 || minutes > kMaxSnoozeMinutes) {
         return kDefaultSnoozeMinutes;
+    }
     return static_cast<int>(minutes);
 }
 

@@ -15,15 +15,17 @@ void CollectSections(const Json& container, const std::string& path, std::vector
 {
     if (const Json* groups = JsonArray(container, "sectionGroups")) {
         for (const Json& group : *groups) {
-            if (group.is_object())
+            if (group.is_object()) {
                 CollectSections(group, path + " \u203a " + JsonText(group, "displayName"), out);
+            }
         }
     }
     if (const Json* sections = JsonArray(container, "sections")) {
         for (const Json& section : *sections) {
             const std::string id = section.is_object() ? JsonText(section, "id") : std::string();
-            if (!id.empty())
+            if (!id.empty()) {
                 out.push_back({id, path + " \u203a " + JsonText(section, "displayName")});
+            }
         }
     }
 }
@@ -36,13 +38,15 @@ std::vector<TSectionChoice> MirroredSections(const std::string& accountStorePath
     const std::string path = accountStorePath + "/notebookssections.json";
     // Measured before it is read: a file past the bound is never read whole.
     const std::optional<std::string> text = ReadTextFile(path, kMaxHierarchyBytes);
-    if (!text)
+    if (!text) {
         return choices;
+    }
     const Json hierarchy = JsonTextToObject(std::string_view(*text));
     if (const Json* notebooks = JsonArray(hierarchy, "value")) {
         for (const Json& notebook : *notebooks) {
-            if (notebook.is_object())
+            if (notebook.is_object()) {
                 CollectSections(notebook, JsonText(notebook, "displayName"), choices);
+            }
         }
     }
     return choices;

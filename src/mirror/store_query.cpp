@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mirror/store_query.h"
 
-#include "core/app_state.h"
 #include "mirror/store_path.h"
+#include "state/app_state.h"
 #include "util/dates.h"
 #include "util/files.h"
 #include "util/text.h"

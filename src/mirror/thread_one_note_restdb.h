@@ -2,9 +2,9 @@
 #pragma once
 
 #include "account/graph_tokens.h"
-#include "core/app_state.h"
 #include "mirror/request_budget.h"
 #include "reminders/online_source.h"
+#include "state/app_state.h"
 #include "util/dates.h"
 #include "util/json.h"
 

@@ -47,8 +47,9 @@ Json ItemToJson(const TOutboxItem& item)
         {"kind", item.Kind},           {"userId", item.UserId},          {"key", item.Key},
         {"label", item.Label},         {"fields", item.Fields},          {"attempts", item.Attempts},
         {"lastError", item.LastError}, {"unconfirmed", item.Unconfirmed}};
-    if (item.NextTry)
+    if (item.NextTry) {
         entry["nextTry"] = item.NextTry->seconds;
+    }
     return entry;
 }
 
@@ -60,18 +61,23 @@ std::optional<TOutboxItem> ItemFromJson(const Json& entry)
     item.Key = JsonText(entry, "key");
     item.Label = JsonText(entry, "label");
     item.LastError = JsonText(entry, "lastError");
-    if (item.Kind.empty() || item.Key.empty())
+    if (item.Kind.empty() || item.Key.empty()) {
         return std::nullopt;
-    if (const auto fields = entry.find("fields"); fields != entry.end() && fields->is_object())
+    }
+    if (const auto fields = entry.find("fields"); fields != entry.end() && fields->is_object()) {
         item.Fields = *fields;
+    }
     if (const auto attempts = entry.find("attempts");
-        attempts != entry.end() && attempts->is_number_integer())
+        attempts != entry.end() && attempts->is_number_integer()) {
         item.Attempts = static_cast<int>(std::clamp<std::int64_t>(attempts->get<std::int64_t>(), 0, 1 << 20));
-    if (const auto next = entry.find("nextTry"); next != entry.end() && next->is_number())
+    }
+    if (const auto next = entry.find("nextTry"); next != entry.end() && next->is_number()) {
         item.NextTry = Date{next->get<double>()};
+    }
     if (const auto unconfirmed = entry.find("unconfirmed");
-        unconfirmed != entry.end() && unconfirmed->is_boolean())
+        unconfirmed != entry.end() && unconfirmed->is_boolean()) {
         item.Unconfirmed = unconfirmed->get<bool>();
+    }
     return item;
 }
 
@@ -86,8 +92,9 @@ Json MessageToJson(const TOutboxMessage& message)
 TOutboxMessage MessageFromJson(const Json& entry)
 {
     TOutboxMessage message{JsonText(entry, "key"), JsonText(entry, "label"), JsonText(entry, "detail"), {}};
-    if (const auto when = entry.find("when"); when != entry.end() && when->is_number())
+    if (const auto when = entry.find("when"); when != entry.end() && when->is_number()) {
         message.When = Date{when->get<double>()};
+    }
     return message;
 }
 
@@ -117,12 +124,13 @@ TOutboxOutcome AnswerOutcome(const HttpResponse& response)
     // What the service refuses now it refuses again: the item ends and says why.
     outcome.Result = TOutboxOutcome::Refused;
     const std::string code = GraphErrorCode(response.Body);
-    if (status == 404 || code == "20102" || code == "20113")
+    if (status == 404 || code == "20102" || code == "20113") {
         outcome.MessageKey = "strOutboxPageGone";
-    else if (status == 403 || code.starts_with("400"))
+    } else if (status == 403 || code.starts_with("400")) {
         outcome.MessageKey = "strOutboxReadOnly";
-    else
+    } else {
         outcome.MessageKey = "strOutboxRefused";
+    }
     return outcome;
 }
 
@@ -135,24 +143,28 @@ std::optional<HttpResponse> TOutboxLink::Send(const std::string& method, const s
                                               const std::string& contentType, const std::string& body)
 {
     const std::string base = m_Worker.GraphBase();
-    if (base.empty() || m_Worker.Stopping() || m_Worker.State().AccessToken.Empty())
+    if (base.empty() || m_Worker.Stopping() || m_Worker.State().AccessToken.Empty()) {
         return std::nullopt;
+    }
     const bool write = method != "GET";
     const auto response = m_Worker.OneNoteRequest({method, base + relative, contentType, body, false}, [&] {
-        if (!write)
+        if (!write) {
             return true;
+        }
         // A crash after the write must find the mark (and the kind's fields as they go out), or the
         // next start would write again without looking.
         const bool before = m_Item.Unconfirmed;
         m_Item.Unconfirmed = true;
-        if (m_Save())
+        if (m_Save()) {
             return true;
+        }
         m_Item.Unconfirmed = before;
         m_NotRecorded = true;
         return false;
     });
-    if (!response)
+    if (!response) {
         return std::nullopt;
+    }
     if (response->IsHttpError()) {
         m_Worker.RefreshTokensUnlessStopping();
         return response;
@@ -161,8 +173,9 @@ std::optional<HttpResponse> TOutboxLink::Send(const std::string& method, const s
         // Only a success or a refusal tells what the service did; a gateway's 5xx or a throttling
         // answer may come after the write took effect, so the next attempt looks first.
         const TOutboxOutcome::TResult result = AnswerOutcome(*response).Result;
-        if (result == TOutboxOutcome::Done || result == TOutboxOutcome::Refused)
+        if (result == TOutboxOutcome::Done || result == TOutboxOutcome::Refused) {
             m_Item.Unconfirmed = false;
+        }
     }
     return response;
 }
@@ -176,8 +189,9 @@ TOutbox::~TOutbox() = default;
 
 void TOutbox::AddKind(std::unique_ptr<TOutboxKind> kind)
 {
-    if (kind)
+    if (kind) {
         m_Kinds[kind->Name()] = std::move(kind);
+    }
 }
 
 namespace {
@@ -214,12 +228,14 @@ void TOutbox::Load()
     }
     std::lock_guard lock(m_Mutex);
     for (const Json& entry : *storedItems) {
-        if (std::optional<TOutboxItem> item = ItemFromJson(entry))
+        if (std::optional<TOutboxItem> item = ItemFromJson(entry)) {
             m_Items.push_back(std::move(*item));
+        }
     }
     if (const Json* messages = JsonArray(stored, "messages")) {
-        for (const Json& entry : *messages)
+        for (const Json& entry : *messages) {
             m_Messages.push_back(MessageFromJson(entry));
+        }
     }
     TieToAccountLocked(m_UserId.Get());
 }
@@ -230,22 +246,27 @@ void TOutbox::TakeOverEarlierFiles(const std::filesystem::path& folder)
     std::lock_guard lock(m_Mutex);
     for (const auto& [name, kind] : m_Kinds) {
         const std::optional<TOutboxTakeover> takeover = kind->Takeover();
-        if (!takeover || !takeover->Items)
+        if (!takeover || !takeover->Items) {
             continue;
+        }
         const std::string path = (folder / takeover->FileName).string();
         const std::optional<std::string> text = ReadTextFile(path, kMaxOutboxFileBytes);
-        if (!text)
+        if (!text) {
             continue;
-        for (TOutboxItem& item : takeover->Items(JsonTextToObject(std::string_view(*text))))
+        }
+        for (TOutboxItem& item : takeover->Items(JsonTextToObject(std::string_view(*text)))) {
             m_Items.push_back(std::move(item));
+        }
         takenOver.push_back(path);
     }
-    if (takenOver.empty())
+    if (takenOver.empty()) {
         return;
+    }
     TieToAccountLocked(m_UserId.Get());
     // An earlier file goes only once its items are safe in ours.
-    if (!SaveLocked())
+    if (!SaveLocked()) {
         return;
+    }
     for (const std::string& path : takenOver) {
         std::error_code error;
         std::filesystem::remove(path, error);
@@ -256,18 +277,21 @@ TOutbox::TAddResult TOutbox::Add(TOutboxItem item)
 {
     std::lock_guard lock(m_Mutex);
     item.UserId = m_UserId.Get();
-    if (item.UserId.empty())
+    if (item.UserId.empty()) {
         return TAddResult::NoAccount;
-    if (FindLocked(item.Kind, item.Key) != kNone)
+    }
+    if (FindLocked(item.Kind, item.Key) != kNone) {
         return TAddResult::Queued;
+    }
     m_Items.push_back(std::move(item));
     // Only what is saved is queued: a change held in memory alone would be lost by a crash.
     const std::string text = FileTextLocked();
     const TAddResult result = text.size() > kMaxOutboxFileBytes ? TAddResult::TooLarge
                               : WriteLocked(text)               ? TAddResult::Queued
                                                                 : TAddResult::NotSaved;
-    if (result != TAddResult::Queued)
+    if (result != TAddResult::Queued) {
         m_Items.pop_back();
+    }
     return result;
 }
 
@@ -316,21 +340,24 @@ std::vector<TOutboxMessage> TOutbox::Messages() const
 std::size_t TOutbox::FindLocked(const std::string& kind, const std::string& key) const
 {
     for (std::size_t i = 0; i < m_Items.size(); ++i) {
-        if (m_Items[i].Kind == kind && m_Items[i].Key == key)
+        if (m_Items[i].Kind == kind && m_Items[i].Key == key) {
             return i;
+        }
     }
     return kNone;
 }
 
 void TOutbox::TieToAccountLocked(const std::string& userId)
 {
-    if (userId.empty())
+    if (userId.empty()) {
         return;
+    }
     for (std::size_t i = m_Items.size(); i-- > 0;) {
-        if (m_Items[i].UserId.empty())
+        if (m_Items[i].UserId.empty()) {
             m_Items[i].UserId = userId;
-        else if (m_Items[i].UserId != userId)
+        } else if (m_Items[i].UserId != userId) {
             EndLocked(i, "strOutboxOtherAccount", {});
+        }
     }
 }
 
@@ -338,25 +365,30 @@ void TOutbox::EndLocked(std::size_t index, const std::string& key, const std::st
 {
     if (!key.empty()) {
         m_Messages.push_back({key, m_Items[index].Label, detail, DateNow()});
-        if (m_Messages.size() > kOutboxMaxMessages)
+        if (m_Messages.size() > kOutboxMaxMessages) {
             m_Messages.erase(m_Messages.begin());
+        }
         m_NewMessages.push_back(m_Messages.back());
-        if (m_NewMessages.size() > kOutboxMaxMessages)
+        if (m_NewMessages.size() > kOutboxMaxMessages) {
             m_NewMessages.erase(m_NewMessages.begin());
+        }
     }
-    if (m_LastProblem && m_LastProblem->Label == m_Items[index].Label)
+    if (m_LastProblem && m_LastProblem->Label == m_Items[index].Label) {
         m_LastProblem.reset();
+    }
     m_Items.erase(m_Items.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 std::string TOutbox::FileTextLocked() const
 {
     Json items = Json::array();
-    for (const TOutboxItem& item : m_Items)
+    for (const TOutboxItem& item : m_Items) {
         items.push_back(ItemToJson(item));
+    }
     Json messages = Json::array();
-    for (const TOutboxMessage& message : m_Messages)
+    for (const TOutboxMessage& message : m_Messages) {
         messages.push_back(MessageToJson(message));
+    }
     return JsonObjectToText(Json{{"items", items}, {"messages", messages}});
 }
 
@@ -367,8 +399,9 @@ bool TOutbox::SaveLocked() const
 
 bool TOutbox::WriteLocked(const std::string& text) const
 {
-    if (WriteTextFile(m_FilePath, text))
+    if (WriteTextFile(m_FilePath, text)) {
         return true;
+    }
     LogWarning("could not save the changes waiting for OneNote");
     return false;
 }
@@ -376,37 +409,43 @@ bool TOutbox::WriteLocked(const std::string& text) const
 void TOutbox::SendPending(MThreadOneNoteRESTDB& worker)
 {
     const std::string userId = m_UserId.Get();
-    if (userId.empty() || worker.Stopping() || worker.State().SignInWindowOpen)
+    if (userId.empty() || worker.Stopping() || worker.State().SignInWindowOpen) {
         return;
+    }
     std::vector<TOutboxItem> due;
     {
         std::lock_guard lock(m_Mutex);
         const std::size_t before = m_Items.size();
         TieToAccountLocked(userId);
-        if (m_Items.size() != before)
+        if (m_Items.size() != before) {
             SaveLocked();
+        }
         const Date now = DateNow();
         for (const TOutboxItem& item : m_Items) {
             if (static_cast<int>(due.size()) < kOutboxItemsPerPass && m_Kinds.contains(item.Kind) &&
-                RetryDue(item.NextTry, now))
+                RetryDue(item.NextTry, now)) {
                 due.push_back(item);
+            }
         }
     }
     // No lock is held across the requests; the main thread may add meanwhile.
     for (TOutboxItem& item : due) {
-        if (m_UserId.Get() != item.UserId)
+        if (m_UserId.Get() != item.UserId) {
             return;
+        }
         TOutboxLink link(worker, item, [this, &item] {
             std::lock_guard lock(m_Mutex);
             const std::size_t at = FindLocked(item.Kind, item.Key);
-            if (at == kNone)
+            if (at == kNone) {
                 return false;
+            }
             TOutboxItem& stored = m_Items[at];
             const bool before = stored.Unconfirmed;
             Json fields = std::exchange(stored.Fields, item.Fields);
             stored.Unconfirmed = item.Unconfirmed;
-            if (SaveLocked())
+            if (SaveLocked()) {
                 return true;
+            }
             stored.Unconfirmed = before;
             stored.Fields = std::move(fields);
             return false;
@@ -418,11 +457,13 @@ void TOutbox::SendPending(MThreadOneNoteRESTDB& worker)
             LogWarning(std::string("an outbox item failed: ") + error.what());
             outcome = TOutboxOutcome::Again("strToDoProblem", error.what());
         }
-        if (link.NotRecorded())
+        if (link.NotRecorded()) {
             outcome = TOutboxOutcome::Again("strOutboxNotSaved");
+        }
         Finish(item, outcome);
-        if (outcome.Result == TOutboxOutcome::Held)
+        if (outcome.Result == TOutboxOutcome::Held) {
             return; // nothing more goes out on this pass
+        }
     }
 }
 
@@ -430,8 +471,9 @@ void TOutbox::Finish(const TOutboxItem& tried, const TOutboxOutcome& outcome)
 {
     std::lock_guard lock(m_Mutex);
     const std::size_t at = FindLocked(tried.Kind, tried.Key);
-    if (at == kNone)
+    if (at == kNone) {
         return;
+    }
     TOutboxItem& item = m_Items[at];
     item.Fields = tried.Fields;
     item.Unconfirmed = tried.Unconfirmed;

@@ -17,8 +17,9 @@ namespace {
 // A missing section is the user's choice gone, not a page: say so in its own words.
 TOutboxOutcome ForCreate(TOutboxOutcome outcome)
 {
-    if (outcome.MessageKey == "strOutboxPageGone")
+    if (outcome.MessageKey == "strOutboxPageGone") {
         outcome.MessageKey = "strPageCreateSectionGone";
+    }
     return outcome;
 }
 
@@ -45,8 +46,9 @@ std::string StoredTitleForm(std::string_view title)
             blank = true;
             continue;
         }
-        if (blank && !out.empty())
+        if (blank && !out.empty()) {
             out += u' ';
+        }
         blank = false;
         out += c;
     }
@@ -64,8 +66,9 @@ std::string TitleLookupAddress(const std::string& sectionId, const std::string& 
     const std::string stored = StoredTitleForm(title);
     for (std::size_t from = 0; from <= stored.size();) {
         const std::size_t blank = std::min(stored.find(' ', from), stored.size());
-        if (blank - from > word.size())
+        if (blank - from > word.size()) {
             word = stored.substr(from, blank - from);
+        }
         from = blank + 1;
     }
     // OData doubles a quote mark inside a quoted text.
@@ -79,8 +82,9 @@ bool PageListHoldsTitle(std::string_view answer, const std::string& title)
     const Json list = JsonTextToObject(answer);
     if (const Json* pages = JsonArray(list, "value")) {
         for (const Json& page : *pages) {
-            if (page.is_object() && SameStoredTitle(JsonText(page, "title"), title))
+            if (page.is_object() && SameStoredTitle(JsonText(page, "title"), title)) {
                 return true;
+            }
         }
     }
     return false;
@@ -90,18 +94,22 @@ TOutboxOutcome TPageCreateKind::Send(TOutboxLink& link, TOutboxItem& item)
 {
     const std::string sectionId = JsonText(item.Fields, "sectionId");
     const std::string title = JsonText(item.Fields, "title");
-    if (!IsSafeGraphIdSegment(sectionId) || title.empty())
+    if (!IsSafeGraphIdSegment(sectionId) || title.empty()) {
         return TOutboxOutcome::Refusal("strPageCreateSectionGone");
+    }
 
     if (item.Unconfirmed) {
         // The last POST may have created the page although its answer never came.
         const std::optional<HttpResponse> found = link.Send("GET", TitleLookupAddress(sectionId, title));
-        if (!found)
+        if (!found) {
             return TOutboxOutcome::NotSent();
-        if (TOutboxOutcome read = AnswerOutcome(*found); read.Result != TOutboxOutcome::Done)
+        }
+        if (TOutboxOutcome read = AnswerOutcome(*found); read.Result != TOutboxOutcome::Done) {
             return ForCreate(read);
-        if (!IsGraphListResponse(found->Body))
+        }
+        if (!IsGraphListResponse(found->Body)) {
             return TOutboxOutcome::Again("strOutboxUnreachable");
+        }
         if (PageListHoldsTitle(found->Body, title)) {
             std::lock_guard lock(m_Mutex);
             m_Created.push_back(title);
@@ -119,9 +127,10 @@ TOutboxOutcome TPageCreateKind::Send(TOutboxLink& link, TOutboxItem& item)
                 since = 0;
             }
         }
-        if (since < kPageListLagSeconds)
+        if (since < kPageListLagSeconds) {
             return TOutboxOutcome::LookAgainIn(
                 std::min(kPageLookupPauseSeconds, kPageListLagSeconds - since));
+        }
         // Looked long enough: no attempt reached the service. The flag is the link's to keep; the
         // POST below sets it again before it goes out.
     }
@@ -129,8 +138,9 @@ TOutboxOutcome TPageCreateKind::Send(TOutboxLink& link, TOutboxItem& item)
     item.Fields["postedAt"] = DateNow().seconds;
     const std::optional<HttpResponse> answer =
         link.Send("POST", "/onenote/sections/" + sectionId + "/pages", "text/html", NewPageXhtml(title));
-    if (!answer)
+    if (!answer) {
         return TOutboxOutcome::NotSent();
+    }
     TOutboxOutcome outcome = ForCreate(AnswerOutcome(*answer));
     if (outcome.Result == TOutboxOutcome::Done) {
         std::lock_guard lock(m_Mutex);

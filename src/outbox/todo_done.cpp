@@ -84,47 +84,58 @@ const TAttributeSpan* FindAttribute(const TStartTag& tag, std::string_view name)
 
 std::optional<TStartTag> ReadStartTag(std::string_view text, std::size_t lt, std::string_view name)
 {
-    if (text.compare(lt, 1 + name.size(), "<" + std::string(name)) != 0)
+    if (text.compare(lt, 1 + name.size(), "<" + std::string(name)) != 0) {
         return std::nullopt;
+    }
     TStartTag tag;
     std::size_t at = lt + 1 + name.size();
     while (at < text.size()) {
         const std::size_t from = at;
-        while (at < text.size() && IsBlank(text[at]))
+        while (at < text.size() && IsBlank(text[at])) {
             ++at;
-        if (at >= text.size())
+        }
+        if (at >= text.size()) {
             return std::nullopt;
+        }
         if (text[at] == '>' || text.compare(at, 2, "/>") == 0) {
             tag.Close = at;
             tag.Empty = text[at] == '/';
             return tag;
         }
-        if (at == from)
+        if (at == from) {
             return std::nullopt; // attributes are separated by blanks
+        }
         const std::size_t nameFrom = at;
         while (at < text.size() && text[at] != '=' && !IsBlank(text[at]) && text[at] != '>' &&
-               text[at] != '/')
+               text[at] != '/') {
             ++at;
+        }
         TAttributeSpan attribute{std::string(text.substr(nameFrom, at - nameFrom)), from, 0, 0, 0};
-        while (at < text.size() && IsBlank(text[at]))
+        while (at < text.size() && IsBlank(text[at])) {
             ++at;
-        if (at >= text.size() || text[at] != '=')
+        }
+        if (at >= text.size() || text[at] != '=') {
             return std::nullopt;
+        }
         ++at;
-        while (at < text.size() && IsBlank(text[at]))
+        while (at < text.size() && IsBlank(text[at])) {
             ++at;
-        if (at >= text.size() || (text[at] != '"' && text[at] != '\''))
+        }
+        if (at >= text.size() || (text[at] != '"' && text[at] != '\'')) {
             return std::nullopt;
+        }
         const std::size_t close = text.find(text[at], at + 1);
-        if (close == kNoPosition)
+        if (close == kNoPosition) {
             return std::nullopt;
+        }
         attribute.ValueFrom = at + 1;
         attribute.ValueTo = close;
         attribute.To = close + 1;
         at = close + 1;
         // XML allows a name once per tag; a parser that let a second pass would leave one behind.
-        if (FindAttribute(tag, attribute.Name))
+        if (FindAttribute(tag, attribute.Name)) {
             return std::nullopt;
+        }
         tag.Attributes.push_back(std::move(attribute));
     }
     return std::nullopt;
@@ -135,32 +146,37 @@ std::optional<TStartTag> ReadStartTag(std::string_view text, std::size_t lt, std
 // every "<" here starts a tag; the caller checks the result with the parser anyway.
 std::size_t ElementEnd(std::string_view text, std::string_view name, const TStartTag& start)
 {
-    if (start.Empty)
+    if (start.Empty) {
         return start.Close + 2;
+    }
     const std::string open = "<" + std::string(name);
     const std::string close = "</" + std::string(name);
     int depth = 1;
     std::size_t at = start.Close + 1;
     while (depth > 0) {
         at = text.find('<', at);
-        if (at == kNoPosition)
+        if (at == kNoPosition) {
             return kNoPosition;
+        }
         const auto followedByEnd = [&](std::size_t after) {
             return after < text.size() && (IsBlank(text[after]) || text[after] == '>' || text[after] == '/');
         };
         if (text.compare(at, close.size(), close) == 0 && followedByEnd(at + close.size())) {
             --depth;
             const std::size_t gt = text.find('>', at);
-            if (gt == kNoPosition)
+            if (gt == kNoPosition) {
                 return kNoPosition;
+            }
             at = gt + 1;
         } else {
             if (text.compare(at, open.size(), open) == 0 && followedByEnd(at + open.size())) {
                 const std::optional<TStartTag> inner = ReadStartTag(text, at, name);
-                if (!inner)
+                if (!inner) {
                     return kNoPosition;
-                if (!inner->Empty)
+                }
+                if (!inner->Empty) {
                     ++depth;
+                }
                 at = inner->Close + 1;
                 continue;
             }
@@ -200,8 +216,9 @@ std::string CompletedDataTag(std::string_view dataTag)
         const std::string_view entry = dataTag.substr(from, comma - from);
         result += StrTrim(entry) == "to-do" ? StrReplaceAll(std::string(entry), "to-do", "to-do:completed")
                                             : std::string(entry);
-        if (comma < dataTag.size())
+        if (comma < dataTag.size()) {
             result += ',';
+        }
         from = comma + 1;
     }
     return result;
@@ -213,80 +230,97 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
     // bytes sent are the page's own.
     pugi::xml_document document;
     if (!document.load_buffer(content.data(), content.size(), pugi::parse_default | pugi::parse_ws_pcdata,
-                              pugi::encoding_utf8))
+                              pugi::encoding_utf8)) {
         return {TCompletedElement::NotFound, {}};
+    }
     pugi::xml_node element;
     for (const pugi::xpath_node& hit : document.select_nodes("//*[@id]")) {
-        if (elementId != hit.node().attribute("id").value())
+        if (elementId != hit.node().attribute("id").value()) {
             continue;
+        }
         // Ids are unique on a page the service wrote; which of two it meant nobody can tell.
-        if (element)
+        if (element) {
             return {TCompletedElement::SameId, {}};
+        }
         element = hit.node();
     }
     const std::string name = element.name();
-    if (!element || (name != "p" && name != "li"))
+    if (!element || (name != "p" && name != "li")) {
         return {TCompletedElement::NotFound, {}};
+    }
     const pugi::xml_node span =
         element.attribute("data-tag") || name != "li" ? pugi::xml_node() : ItemTagSpan(element);
     const pugi::xml_node tagged = span ? span : element;
     const std::string dataTag = tagged.attribute("data-tag").value();
-    if (!HasOpenToDoTag(dataTag))
+    if (!HasOpenToDoTag(dataTag)) {
         return {TCompletedElement::NotOpen, {}};
+    }
     // Their resource addresses are output-only: sent back, the service would refuse or lose them.
-    if (element.select_node(".//img | .//object | .//iframe"))
+    if (element.select_node(".//img | .//object | .//iframe")) {
         return {TCompletedElement::Embedded, {}};
+    }
 
     // The parser knows where each element's name starts; without that nothing is sent.
-    if (element.offset_debug() < 1 || (span && span.offset_debug() < 1))
+    if (element.offset_debug() < 1 || (span && span.offset_debug() < 1)) {
         return {TCompletedElement::Unsafe, {}};
+    }
     const std::size_t lt = static_cast<std::size_t>(element.offset_debug()) - 1;
     const std::optional<TStartTag> start = ReadStartTag(content, lt, name);
-    if (!start)
+    if (!start) {
         return {TCompletedElement::Unsafe, {}};
+    }
     const std::size_t end = ElementEnd(content, name, *start);
-    if (end == kNoPosition)
+    if (end == kNoPosition) {
         return {TCompletedElement::Unsafe, {}};
+    }
 
     const std::string completed = EscapeAttribute(CompletedDataTag(dataTag));
     std::vector<TEdit> edits;
-    if (const TAttributeSpan* id = FindAttribute(*start, "id"))
+    if (const TAttributeSpan* id = FindAttribute(*start, "id")) {
         edits.push_back({id->From, id->To, {}});
+    }
     if (!span) {
         const TAttributeSpan* own = FindAttribute(*start, "data-tag");
-        if (!own)
+        if (!own) {
             return {TCompletedElement::Unsafe, {}};
+        }
         edits.push_back({own->ValueFrom, own->ValueTo, completed});
     } else {
         edits.push_back({start->Close, start->Close, " data-tag=\"" + completed + "\""});
         const std::size_t spanLt = static_cast<std::size_t>(span.offset_debug()) - 1;
         const std::optional<TStartTag> spanTag = ReadStartTag(content, spanLt, "span");
         const TAttributeSpan* spanDataTag = spanTag ? FindAttribute(*spanTag, "data-tag") : nullptr;
-        if (!spanDataTag)
+        if (!spanDataTag) {
             return {TCompletedElement::Unsafe, {}};
+        }
         edits.push_back({spanDataTag->From, spanDataTag->To, {}});
     }
     // The items of lists nested in it go back in their input form, or their tags are lost.
     for (const pugi::xpath_node& hit : element.select_nodes(".//li")) {
         const pugi::xml_node item = hit.node();
-        if (item.offset_debug() < 1)
+        if (item.offset_debug() < 1) {
             return {TCompletedElement::Unsafe, {}};
+        }
         const std::optional<TStartTag> itemTag =
             ReadStartTag(content, static_cast<std::size_t>(item.offset_debug()) - 1, "li");
-        if (!itemTag)
+        if (!itemTag) {
             return {TCompletedElement::Unsafe, {}};
-        if (const TAttributeSpan* id = FindAttribute(*itemTag, "id"))
+        }
+        if (const TAttributeSpan* id = FindAttribute(*itemTag, "id")) {
             edits.push_back({id->From, id->To, {}});
+        }
         const pugi::xml_node itemSpan = item.attribute("data-tag") ? pugi::xml_node() : ItemTagSpan(item);
-        if (!itemSpan)
+        if (!itemSpan) {
             continue;
+        }
         const std::optional<TStartTag> spanTag =
             itemSpan.offset_debug() < 1
                 ? std::nullopt
                 : ReadStartTag(content, static_cast<std::size_t>(itemSpan.offset_debug()) - 1, "span");
         const TAttributeSpan* spanDataTag = spanTag ? FindAttribute(*spanTag, "data-tag") : nullptr;
-        if (!spanDataTag)
+        if (!spanDataTag) {
             return {TCompletedElement::Unsafe, {}};
+        }
         edits.push_back({itemTag->Close, itemTag->Close,
                          " data-tag=\"" +
                              std::string(content.substr(spanDataTag->ValueFrom,
@@ -298,18 +332,21 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
     // Markup the parser let pass (a "<" inside an attribute value) can end the byte scan early, and
     // two edits must never overlap: either way the element is not what the scan found.
     for (std::size_t i = 0; i < edits.size(); ++i) {
-        if (edits[i].From < lt || edits[i].To > end || (i > 0 && edits[i].To > edits[i - 1].From))
+        if (edits[i].From < lt || edits[i].To > end || (i > 0 && edits[i].To > edits[i - 1].From)) {
             return {TCompletedElement::Unsafe, {}};
+        }
     }
     std::string html(content.substr(lt, end - lt));
-    for (const TEdit& edit : edits)
+    for (const TEdit& edit : edits) {
         html.replace(edit.From - lt, edit.To - edit.From, edit.Text);
+    }
 
     // The result must read as the element did, but for the id and the tag.
     pugi::xml_document check;
     if (!check.load_buffer(html.data(), html.size(), pugi::parse_default | pugi::parse_ws_pcdata,
-                           pugi::encoding_utf8))
+                           pugi::encoding_utf8)) {
         return {TCompletedElement::Unsafe, {}};
+    }
     pugi::xml_node sent = check.first_child();
     pugi::xml_document expected;
     pugi::xml_node wanted = expected.append_copy(element);
@@ -328,21 +365,25 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
             itemSpan.remove_attribute("data-tag");
         }
     }
-    if (sent.next_sibling() || Printed(sent) != Printed(wanted))
+    if (sent.next_sibling() || Printed(sent) != Printed(wanted)) {
         return {TCompletedElement::Unsafe, {}};
+    }
     // On input only the elements that take a tag keep one: a tag left on a span would be lost.
-    if (sent.select_node(".//span[@data-tag]"))
+    if (sent.select_node(".//span[@data-tag]")) {
         return {TCompletedElement::Unsafe, {}};
+    }
     return {TCompletedElement::Ok, std::move(html)};
 }
 
 std::optional<std::string> CompletedParagraph(std::string_view content, std::string_view elementId)
 {
     TCompletedElement element = CompleteElement(content, elementId);
-    if (element.Result == TCompletedElement::NotOpen)
+    if (element.Result == TCompletedElement::NotOpen) {
         return std::string();
-    if (element.Result != TCompletedElement::Ok)
+    }
+    if (element.Result != TCompletedElement::Ok) {
         return std::nullopt;
+    }
     return std::move(element.Html);
 }
 
@@ -358,19 +399,22 @@ std::string ToDoPatchBody(const std::string& elementId, const std::string& eleme
 TToDoTarget FindToDoTarget(std::string_view content, const std::string& elementId, const std::string& text)
 {
     const std::optional<std::vector<TTaggedElement>> elements = ReadTaggedElements(content);
-    if (!elements)
+    if (!elements) {
         return {TToDoTarget::Missing, {}};
+    }
     const auto isTicked = [](const TTaggedElement& element) {
         const std::vector<std::string> tags = DataTagList(element.DataTag);
         return std::find(tags.begin(), tags.end(), "to-do:completed") != tags.end();
     };
     const auto byId = [&](const TTaggedElement& element) { return element.Id == elementId; };
-    if (std::count_if(elements->begin(), elements->end(), byId) > 1)
+    if (std::count_if(elements->begin(), elements->end(), byId) > 1) {
         return {TToDoTarget::SameId, {}};
+    }
     const auto same = std::find_if(elements->begin(), elements->end(), byId);
     if (same != elements->end() && same->Text == text) {
-        if (HasOpenToDoTag(same->DataTag))
+        if (HasOpenToDoTag(same->DataTag)) {
             return {TToDoTarget::Found, same->Id};
+        }
         return {TToDoTarget::Ticked, {}};
     }
     // The id is stale (the service numbers a page anew with any update): the to-do is known by its
@@ -378,17 +422,21 @@ TToDoTarget FindToDoTarget(std::string_view content, const std::string& elementI
     std::vector<std::string> open;
     std::size_t ticked = 0;
     for (const TTaggedElement& element : *elements) {
-        if (element.Text != text)
+        if (element.Text != text) {
             continue;
-        if (HasOpenToDoTag(element.DataTag))
+        }
+        if (HasOpenToDoTag(element.DataTag)) {
             open.push_back(element.Id);
-        else if (isTicked(element))
+        } else if (isTicked(element)) {
             ++ticked;
+        }
     }
-    if (open.empty())
+    if (open.empty()) {
         return {ticked > 0 ? TToDoTarget::Ticked : TToDoTarget::Missing, {}};
-    if (open.size() == 1 && ticked == 0)
+    }
+    if (open.size() == 1 && ticked == 0) {
         return {TToDoTarget::Found, open.front()};
+    }
     return {TToDoTarget::Ambiguous, {}};
 }
 
@@ -397,18 +445,22 @@ TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
     const std::string pageId = JsonText(item.Fields, "pageId");
     const std::string elementId = JsonText(item.Fields, "elementId");
     const std::string text = JsonText(item.Fields, "text");
-    if (!IsSafeGraphIdSegment(pageId) || elementId.empty())
+    if (!IsSafeGraphIdSegment(pageId) || elementId.empty()) {
         return TOutboxOutcome::Refusal("strOutboxNotFound");
+    }
 
     // Read first: the page as it is now decides what is sent, and whether anything is.
     const std::optional<HttpResponse> page =
         link.Send("GET", "/onenote/pages/" + pageId + "/content?includeIDs=true");
-    if (!page)
+    if (!page) {
         return TOutboxOutcome::NotSent();
-    if (TOutboxOutcome read = AnswerOutcome(*page); read.Result != TOutboxOutcome::Done)
+    }
+    if (TOutboxOutcome read = AnswerOutcome(*page); read.Result != TOutboxOutcome::Done) {
         return read;
-    if (!IsPageContentResponse(page->Body))
+    }
+    if (!IsPageContentResponse(page->Body)) {
         return TOutboxOutcome::Again("strOutboxUnreachable");
+    }
 
     const TToDoTarget target = FindToDoTarget(page->Body, elementId, text);
     switch (target.Result) {
@@ -441,8 +493,9 @@ TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
     const std::optional<HttpResponse> answer =
         link.Send("PATCH", "/onenote/pages/" + pageId + "/content", "application/json",
                   ToDoPatchBody(target.ElementId, element.Html));
-    if (!answer)
+    if (!answer) {
         return TOutboxOutcome::NotSent();
+    }
     return AnswerOutcome(*answer);
 }
 
@@ -456,8 +509,9 @@ std::vector<TOutboxItem> EarlierToDos(const Json& stored)
     for (const Json& entry : toDos ? *toDos : Json::array()) {
         const std::string pageId = JsonText(entry, "pageId");
         const std::string elementId = JsonText(entry, "elementId");
-        if (pageId.empty() || elementId.empty())
+        if (pageId.empty() || elementId.empty()) {
             continue;
+        }
         TOutboxItem item = ToDoDoneItem(pageId, elementId, JsonText(entry, "text"));
         item.LastError = JsonText(entry, "lastError");
         items.push_back(std::move(item));

@@ -28,8 +28,9 @@ struct TEngineFilePaths
     // A file of that name in the reminders file's folder; empty while that has no path.
     std::string Beside(const char* name) const
     {
-        if (RemindersFilePath.empty())
+        if (RemindersFilePath.empty()) {
             return {};
+        }
         return (std::filesystem::path(RemindersFilePath).parent_path() / name).string();
     }
 };

@@ -35,8 +35,9 @@ public:
     {
         std::vector<Ptr> out;
         out.reserve(m_Entries.size());
-        for (const auto& e : m_Entries)
+        for (const auto& e : m_Entries) {
             out.push_back(e.record);
+        }
         return out;
     }
 
@@ -45,15 +46,17 @@ public:
         Entry entry{std::move(record), std::nullopt};
         entry.record->ListHold(1);
         entry.key = m_KeyOf(*entry.record);
-        if (m_Indexed && entry.key)
+        if (m_Indexed && entry.key) {
             m_Index[*entry.key].push_back(entry.record);
+        }
         m_Entries.push_back(std::move(entry));
     }
 
     void Clear()
     {
-        for (const auto& e : m_Entries)
+        for (const auto& e : m_Entries) {
             e.record->ListHold(-1);
+        }
         m_Entries.clear();
         m_Index.clear();
     }
@@ -62,18 +65,22 @@ public:
     // null when there is none. An absent key matches nothing.
     Ptr FindRecord(const std::optional<std::string>& key, bool fromEnd) const
     {
-        if (!key)
+        if (!key) {
             return nullptr;
-        if (!m_Indexed)
+        }
+        if (!m_Indexed) {
             return LinearFind(*key, fromEnd);
+        }
         const auto it = m_Index.find(*key);
-        if (it == m_Index.end())
+        if (it == m_Index.end()) {
             return nullptr;
+        }
         const std::vector<Ptr>& candidates = it->second;
         // Several records share the key (only InsertTop or setList make that): decide by walking
         // the list.
-        if (candidates.size() == 1)
+        if (candidates.size() == 1) {
             return candidates.front();
+        }
         return LinearFind(*key, fromEnd);
     }
 
@@ -87,8 +94,9 @@ public:
     std::optional<std::size_t> PositionOf(const Record* record) const
     {
         for (std::size_t i = m_Entries.size(); i-- > 0;) {
-            if (m_Entries[i].record.get() == record)
+            if (m_Entries[i].record.get() == record) {
                 return i;
+            }
         }
         return std::nullopt;
     }
@@ -124,8 +132,9 @@ public:
     {
         std::vector<Entry> sorted;
         sorted.reserve(m_Entries.size());
-        for (std::size_t i : order)
+        for (std::size_t i : order) {
             sorted.push_back(std::move(m_Entries[i]));
+        }
         m_Entries = std::move(sorted);
     }
 
@@ -143,23 +152,27 @@ private:
         for (std::size_t k = 0; k < n; ++k) {
             const std::size_t i = fromEnd ? n - 1 - k : k;
             const std::optional<std::string> current = m_KeyOf(*m_Entries[i].record);
-            if (current && *current == key)
+            if (current && *current == key) {
                 return m_Entries[i].record;
+            }
         }
         return nullptr;
     }
 
     void Unindex(const Entry& e)
     {
-        if (!m_Indexed || !e.key)
+        if (!m_Indexed || !e.key) {
             return;
+        }
         const auto it = m_Index.find(*e.key);
-        if (it == m_Index.end())
+        if (it == m_Index.end()) {
             return;
+        }
         auto& v = it->second;
         v.erase(std::remove(v.begin(), v.end(), e.record), v.end());
-        if (v.empty())
+        if (v.empty()) {
             m_Index.erase(it);
+        }
     }
 
     KeyOf m_KeyOf;

@@ -16,8 +16,9 @@ constexpr const char* kListBase =
 std::string ListRequest(int skip)
 {
     std::string request = kListBase;
-    if (skip > 0)
+    if (skip > 0) {
         request += "&$skip=" + std::to_string(skip);
+    }
     return request + "&$top=" + std::to_string(TKnownPages::kListPageSize);
 }
 
@@ -43,8 +44,9 @@ void TKnownPages::BeginCheck(Date now, const std::vector<Page>& known, bool sinc
     m_Order.clear();
     for (const Page& page : known) {
         // A record without a page id names no page to read.
-        if (page.pageId.empty())
+        if (page.pageId.empty()) {
             continue;
+        }
         if (const auto twice = kept.find(page.pageId); twice != kept.end()) {
             // Both a title and a tag page: one entry, with the tag page's time.
             if (page.tagPage) {
@@ -87,32 +89,38 @@ TKnownPages::ListStep TKnownPages::TakeListAnswer(std::string_view answer, std::
 
     bool reachedSeen = false;
     for (const Json& entry : *value) {
-        if (!entry.is_object())
+        if (!entry.is_object()) {
             continue;
+        }
         const std::string* id = StringMember(entry, "id");
         const std::string* changed = StringMember(entry, "lastModifiedDateTime");
-        if (id == nullptr || changed == nullptr)
+        if (id == nullptr || changed == nullptr) {
             continue;
+        }
         std::string seen = *id + "|" + *changed;
         const bool seenBefore = m_Seen.count(seen) != 0;
         reachedSeen = reachedSeen || seenBefore;
         m_SeenNow.push_back(std::move(seen));
         const auto it = m_Pages.find(*id);
-        if (it == m_Pages.end())
+        if (it == m_Pages.end()) {
             continue;
+        }
         PageState& page = it->second;
         const Date when = GraphTimeToDate(*changed);
         page.listedNow = when;
-        if (const std::string* title = StringMember(entry, "title"))
+        if (const std::string* title = StringMember(entry, "title")) {
             page.listedTitle = *title;
+        }
         // The later of the two times the content was read at: the tag reader's, or this check's.
         std::optional<Date> known = page.changeSeen;
-        if (page.tagPageTime && (!known || *page.tagPageTime > *known))
+        if (page.tagPageTime && (!known || *page.tagPageTime > *known)) {
             known = page.tagPageTime;
+        }
         // An entry the previous listing showed alike has not changed since, even when this run has
         // not read the page yet (the listing came from the last run).
-        if (seenBefore ? (known && *known != when) : (!known || *known != when))
+        if (seenBefore ? (known && *known != when) : (!known || *known != when)) {
             page.changed = true;
+        }
     }
 
     const std::size_t count = value->size();
@@ -125,8 +133,9 @@ TKnownPages::ListStep TKnownPages::TakeListAnswer(std::string_view answer, std::
         return ListStep::Done;
     }
     // No earlier listing to reach back to: the newest entries are all this check learns.
-    if (m_Seen.empty() || m_ListRequests >= m_MaxListRequests)
+    if (m_Seen.empty() || m_ListRequests >= m_MaxListRequests) {
         return ListStep::Done;
+    }
     next = nextLink ? *nextLink : ListRequest(m_Skip);
     return ListStep::Next;
 }
@@ -146,8 +155,9 @@ std::vector<std::pair<std::string, std::string>> TKnownPages::TitlesFromListing(
         PageState& page = m_Pages[id];
         if (page.changed && !page.tagPage && !page.waiting && page.listedTitle) {
             page.readNow = true;
-            if (page.listedNow)
+            if (page.listedNow) {
                 page.changeSeen = page.listedNow;
+            }
             page.lastRead = m_CheckStart;
             titles.emplace_back(id, *page.listedTitle);
         }
@@ -181,8 +191,9 @@ std::vector<std::string> TKnownPages::PlanReads()
     std::vector<const std::string*> candidates;
     for (const std::string& id : m_Order) {
         const PageState& page = m_Pages[id];
-        if (!page.readNow && (page.tagPage || !listingWorks))
+        if (!page.readNow && (page.tagPage || !listingWorks)) {
             candidates.push_back(&id);
+        }
     }
     // Few pages are each read about every kRoundRobinSeconds; many share kRoundRobinPerHour reads.
     const double perHour =
@@ -197,8 +208,9 @@ std::vector<std::string> TKnownPages::PlanReads()
     std::stable_sort(candidates.begin(), candidates.end(),
                      [&](const std::string* a, const std::string* b) { return dueKey(*a) < dueKey(*b); });
     for (const std::string* id : candidates) {
-        if (m_Credit < 1)
+        if (m_Credit < 1) {
             break;
+        }
         m_Credit -= 1;
         PageState& page = m_Pages[*id];
         page.readNow = true;
@@ -211,23 +223,26 @@ std::vector<std::string> TKnownPages::PlanReads()
 void TKnownPages::ReadAnswered(const std::string& pageId, bool ok)
 {
     const auto it = m_Pages.find(pageId);
-    if (it == m_Pages.end())
+    if (it == m_Pages.end()) {
         return;
+    }
     PageState& page = it->second;
     page.lastRead = m_CheckStart;
     // A failed read is tried again first thing next check: the round-robin might not come back to
     // the page for hours. The round-robin's own failures just wait their next turn.
     page.waiting = !ok && !page.roundRobin;
-    if (ok && page.listedNow)
+    if (ok && page.listedNow) {
         page.changeSeen = page.listedNow;
+    }
 }
 
 void TKnownPages::ReadsHeldBack(const std::vector<std::string>& notRead)
 {
     for (const std::string& id : notRead) {
         const auto it = m_Pages.find(id);
-        if (it == m_Pages.end())
+        if (it == m_Pages.end()) {
             continue;
+        }
         PageState& page = it->second;
         page.readNow = false;
         if (page.roundRobin) {
@@ -241,19 +256,22 @@ void TKnownPages::ReadsHeldBack(const std::vector<std::string>& notRead)
 void TKnownPages::MarkWaiting(const std::string& pageId)
 {
     auto& page = m_Pages[pageId];
-    if (page.firstKnown.seconds == 0)
+    if (page.firstKnown.seconds == 0) {
         page.firstKnown = m_CheckStart;
+    }
     page.waiting = true;
 }
 
 bool TKnownPages::Settled(const std::string& pageId) const
 {
     const auto it = m_Pages.find(pageId);
-    if (it == m_Pages.end())
+    if (it == m_Pages.end()) {
         return false;
+    }
     const PageState& page = it->second;
-    if (page.readNow)
+    if (page.readNow) {
         return true;
+    }
     return m_ListingCovered && !page.changed && !page.waiting;
 }
 
@@ -261,8 +279,9 @@ void TKnownPages::EndCheck()
 {
     // A listing cut short by the request cap still moves on: otherwise a burst of edits would
     // cost the full cap at every check.
-    if (m_ListingAnswered && !m_ListingFailed && !m_SeenNow.empty())
+    if (m_ListingAnswered && !m_ListingFailed && !m_SeenNow.empty()) {
         m_Seen = std::unordered_set<std::string>(m_SeenNow.begin(), m_SeenNow.end());
+    }
 }
 
 std::size_t TKnownPages::WaitingCount() const
@@ -279,8 +298,9 @@ void TKnownPages::Reset()
 std::string TKnownPages::SavedListing() const
 {
     Json listing = Json::array();
-    for (const std::string& seen : m_Seen)
+    for (const std::string& seen : m_Seen) {
         listing.push_back(seen);
+    }
     std::sort(listing.begin(), listing.end());
     return Json{{"listing", listing}}.dump();
 }
@@ -289,12 +309,14 @@ void TKnownPages::RestoreListing(std::string_view text)
 {
     const Json saved = JsonTextToObject(text);
     const Json* listing = JsonArray(saved, "listing");
-    if (listing == nullptr)
+    if (listing == nullptr) {
         return;
+    }
     m_Seen.clear();
     for (const Json& seen : *listing) {
-        if (seen.is_string())
+        if (seen.is_string()) {
             m_Seen.insert(seen.get<std::string>());
+        }
     }
 }
 

@@ -25,8 +25,9 @@ template <class T, class U> void LockedSet(std::mutex& mutex, T& field, U&& valu
 template <class T, class U> bool LockedSetKey(std::mutex& mutex, const int& lists, T& field, U&& value)
 {
     std::lock_guard lock(mutex);
-    if (lists > 0)
+    if (lists > 0) {
         return false;
+    }
     field = std::forward<U>(value);
     return true;
 }

@@ -6,8 +6,7 @@
 namespace rz {
 
 // What became of one request the reminder engine asked for.
-enum class TOnlineStatus
-{
+enum class TOnlineStatus {
     Ok,       // the service answered; `text` holds the answer
     Failed,   // sent, but no usable answer (transport error, error object, cut-off page)
     HeldBack, // not sent: the request budget has no slot now; try again later

@@ -9,8 +9,9 @@ TPageIdsInText::TPageIdsInText(std::string_view text) : m_Text(text)
 {
     for (std::size_t open = text.find('"'); open != std::string_view::npos;) {
         const std::size_t close = text.find('"', open + 1);
-        if (close == std::string_view::npos)
+        if (close == std::string_view::npos) {
             break;
+        }
         m_Quoted.insert(text.substr(open + 1, close - open - 1));
         open = close;
     }
@@ -18,13 +19,16 @@ TPageIdsInText::TPageIdsInText(std::string_view text) : m_Text(text)
 
 bool TPageIdsInText::Occurs(const std::string& pageId)
 {
-    if (pageId.empty())
+    if (pageId.empty()) {
         return false;
-    if (m_Quoted.count(pageId) != 0)
+    }
+    if (m_Quoted.count(pageId) != 0) {
         return true;
+    }
     const auto [it, inserted] = m_Searched.try_emplace(pageId, false);
-    if (inserted)
+    if (inserted) {
         it->second = StrContains(pageId, m_Text);
+    }
     return it->second;
 }
 

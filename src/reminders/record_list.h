@@ -33,8 +33,9 @@ public:
     // Merges a loaded record by the list's rules; gives the record now in the list (null for null).
     Ptr AddUnique(const Ptr& record)
     {
-        if (!record)
+        if (!record) {
             return nullptr;
+        }
         std::lock_guard lock(m_Mutex);
         return AsDerived().AddUniqueLocked(record);
     }
@@ -49,8 +50,9 @@ public:
     void DeleteByID(const std::optional<std::string>& id)
     {
         std::lock_guard lock(m_Mutex);
-        if (const auto i = m_Records.Find(id, true))
+        if (const auto i = m_Records.Find(id, true)) {
             m_Records.RemoveAt(*i);
+        }
     }
 
     // One XML property list string per record; a failed write leaves the old file whole and gives
@@ -61,8 +63,9 @@ public:
         {
             std::lock_guard lock(m_Mutex);
             lines.reserve(m_Records.Size());
-            for (std::size_t i = 0; i < m_Records.Size(); ++i)
+            for (std::size_t i = 0; i < m_Records.Size(); ++i) {
                 lines.push_back(m_Records.At(i)->ToString());
+            }
         }
         return WritePlistStringArray(path, lines);
     }
@@ -71,15 +74,18 @@ public:
     void LoadFromFile(const std::string& path)
     {
         const std::optional<std::vector<std::string>> lines = ReadPlistStringArray(path);
-        if (!lines)
+        if (!lines) {
             return;
+        }
         std::vector<Ptr> records;
         records.reserve(lines->size());
-        for (const std::string& line : *lines)
+        for (const std::string& line : *lines) {
             records.push_back(Record::FromString(line));
+        }
         std::lock_guard lock(m_Mutex);
-        for (const Ptr& record : records)
+        for (const Ptr& record : records) {
             AsDerived().AddUniqueLocked(record);
+        }
     }
 
     std::size_t Count() const
@@ -108,8 +114,9 @@ public:
         std::lock_guard lock(m_Mutex);
         m_Records.Clear();
         for (const Ptr& record : records) {
-            if (record)
+            if (record) {
                 m_Records.Append(record);
+            }
         }
     }
 

@@ -22,17 +22,22 @@ constexpr int kMaxRepeatSteps = 16;
 bool TextIsTrue(std::string_view text)
 {
     std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'))
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) {
         ++i;
-    if (i == text.size())
+    }
+    if (i == text.size()) {
         return false;
+    }
     char c = text[i];
-    if (c == 'Y' || c == 'y' || c == 'T' || c == 't')
+    if (c == 'Y' || c == 'y' || c == 'T' || c == 't') {
         return true;
-    if (c == '+' || c == '-')
+    }
+    if (c == '+' || c == '-') {
         ++i;
-    while (i < text.size() && text[i] == '0')
+    }
+    while (i < text.size() && text[i] == '0') {
         ++i;
+    }
     return i < text.size() && text[i] >= '1' && text[i] <= '9';
 }
 
@@ -72,8 +77,9 @@ bool TAReminder::HasSpecifyRepeatInWeekDay() const
 bool TAReminder::IsInSpecifyWeekDay(Date date) const
 {
     const int index = WeekDayOf(date) - 1;
-    if (index < 0 || index > 6)
+    if (index < 0 || index > 6) {
         return false;
+    }
     std::lock_guard lock(m_Mutex);
     return m_WeekDay[static_cast<std::size_t>(index)] != "0";
 }
@@ -81,18 +87,21 @@ bool TAReminder::IsInSpecifyWeekDay(Date date) const
 std::optional<TimeOfDayValue> TAReminder::timeOfDay() const
 {
     std::lock_guard lock(m_Mutex);
-    if (m_TimeOfDay)
+    if (m_TimeOfDay) {
         return m_TimeOfDay;
-    if (m_Time)
+    }
+    if (m_Time) {
         return TimeOfDay(*m_Time);
+    }
     return std::nullopt;
 }
 
 std::optional<Date> TAReminder::GetRepeatDateTime() const
 {
     const std::optional<TimeOfDayValue> at = time() ? timeOfDay() : std::nullopt;
-    if (!at)
+    if (!at) {
         return std::nullopt;
+    }
     const std::optional<Date> raised = lastRaised();
     // An occurrence raised up to ten seconds early is not given again while its time is still ahead.
     const auto after = [&raised] {
@@ -107,8 +116,9 @@ std::optional<Date> TAReminder::GetRepeatDateTime() const
     for (int step = 0; step < kMaxRepeatSteps; ++step) {
         candidate =
             DateFromParts(today.year, today.month, today.day + step, at->hour, at->minute, at->second);
-        if (candidate > after() && (!anyWeekDay || IsInSpecifyWeekDay(candidate)))
+        if (candidate > after() && (!anyWeekDay || IsInSpecifyWeekDay(candidate))) {
             return candidate;
+        }
     }
     return candidate;
 }
@@ -128,8 +138,9 @@ std::vector<std::string> DataTagList(std::string_view dataTag)
     while (from <= dataTag.size()) {
         const std::size_t comma = std::min(dataTag.find(',', from), dataTag.size());
         std::string tag = StrTrim(dataTag.substr(from, comma - from));
-        if (!tag.empty())
+        if (!tag.empty()) {
             tags.push_back(std::move(tag));
+        }
         from = comma + 1;
     }
     return tags;
@@ -156,15 +167,17 @@ std::optional<Date> TAReminder::PreviousOccurrence() const
 std::optional<Date> TAReminder::LastOccurrenceBy(Date at) const
 {
     const std::optional<TimeOfDayValue> meant = time() ? timeOfDay() : std::nullopt;
-    if (!meant)
+    if (!meant) {
         return std::nullopt;
+    }
     const LocalFields day = LocalFieldsOf(at);
     const bool anyWeekDay = HasSpecifyRepeatInWeekDay();
     for (int days = 0; days <= 7; ++days) {
         const Date candidate =
             DateFromParts(day.year, day.month, day.day - days, meant->hour, meant->minute, meant->second);
-        if (candidate <= at && (!anyWeekDay || IsInSpecifyWeekDay(candidate)))
+        if (candidate <= at && (!anyWeekDay || IsInSpecifyWeekDay(candidate))) {
             return candidate;
+        }
     }
     return std::nullopt;
 }
@@ -179,8 +192,9 @@ std::string TAReminder::ToString() const
                                              {"Time:", detail::DateOrNull(m_Time)},
                                              {"Recurrence:", std::to_string(static_cast<unsigned>(m_Repeat))},
                                              {"Title:", detail::OrNull(m_Name)}});
-    if (m_Late)
+    if (m_Late) {
         line += kLateField;
+    }
     // A data tag never holds a backquote or a line break; one that did could not be read back.
     if (!m_DataTag.empty() && m_DataTag.find_first_of("`\n\r") == std::string::npos) {
         line += kDataTagLabel;
@@ -212,12 +226,14 @@ std::shared_ptr<TAReminder> TAReminder::FromString(std::string_view line)
         // names the time of day, but for a title that begins with "!!", whose time is the page's.
         if (!(record->m_ObjType == kPageTitleReminder && PageTimeRepeatable_Is(*record->m_Name))) {
             const detail::TitleReading reading = detail::ReadTitle(*record->m_Name);
-            if (reading.type == kReminderTypeRepeating && reading.dt)
+            if (reading.type == kReminderTypeRepeating && reading.dt) {
                 record->m_TimeOfDay = TimeOfDay(*reading.dt);
+            }
         }
         // Kept as fields: read from the occurrence later, after the zone changed, it would shift.
-        if (!record->m_TimeOfDay && record->m_Time)
+        if (!record->m_TimeOfDay && record->m_Time) {
             record->m_TimeOfDay = TimeOfDay(*record->m_Time);
+        }
     }
     // The data tag is the line's last field, after the backquote that ends the title; it is looked
     // for from the end, so a title that merely holds the label cannot stand in for it.
@@ -236,8 +252,9 @@ std::shared_ptr<TAReminder> TAReminder::FromString(std::string_view line)
     const std::string lateField = std::string(kAfterTitle) + std::string(kLateField);
     if (const std::size_t title = line.find("Title:"); title != std::string_view::npos &&
                                                        beforeDataTag.ends_with(lateField) &&
-                                                       beforeDataTag.size() - lateField.size() >= title)
+                                                       beforeDataTag.size() - lateField.size() >= title) {
         record->m_Late = true;
+    }
     return record;
 }
 

@@ -50,12 +50,14 @@ bool TReminderHandle::AdoptAccount(const std::string& userId, bool unknownIsAnot
 {
     constexpr const char* kUserIdKey = "userId";
     const std::string path = m_State.EngineFiles.Beside(kOwnerFileName);
-    if (path.empty() || userId.empty())
+    if (path.empty() || userId.empty()) {
         return false;
+    }
     const std::optional<std::string> text = ReadTextFile(path, kMaxStateFileBytes);
     const std::optional<std::string> former = text ? JsonMemberText(*text, kUserIdKey) : std::nullopt;
-    if (former == userId)
+    if (former == userId) {
         return false;
+    }
     const bool another = former.has_value() || unknownIsAnother;
     if (another) {
         Clear();
@@ -68,8 +70,9 @@ bool TReminderHandle::AdoptAccount(const std::string& userId, bool unknownIsAnot
         SaveHierarchyToFile();
         // The former account's change listing would make the first check look for changes since then.
         const std::string listing = m_State.EngineFiles.Beside(kKnownPagesFileName);
-        if (FileExists(listing))
+        if (FileExists(listing)) {
             WriteTextFile(listing, "{}");
+        }
     }
     WriteTextFile(path, Json{{kUserIdKey, userId}}.dump());
     return another;
@@ -107,8 +110,9 @@ void TReminderHandle::Run()
 
 void TReminderHandle::SaveHierarchyToFile()
 {
-    if (!m_State.EngineFiles.HierarchyFilePath.empty())
+    if (!m_State.EngineFiles.HierarchyFilePath.empty()) {
         WriteTextFile(m_State.EngineFiles.HierarchyFilePath, m_State.ReminderPagesJson.Get());
+    }
 }
 
 void TReminderHandle::LoadHierarchyFromFile()
@@ -122,20 +126,23 @@ void TReminderHandle::LoadHierarchyFromFile()
 
 void TReminderHandle::SaveRemindersToFile()
 {
-    if (!m_State.EngineFiles.RemindersFilePath.empty())
+    if (!m_State.EngineFiles.RemindersFilePath.empty()) {
         m_State.ReminderList.SaveToFile(m_State.EngineFiles.RemindersFilePath);
+    }
 }
 
 void TReminderHandle::SaveTagPagesToFile()
 {
-    if (!m_State.EngineFiles.TagPagesFilePath.empty())
+    if (!m_State.EngineFiles.TagPagesFilePath.empty()) {
         m_State.TagPageList.SaveToFile(m_State.EngineFiles.TagPagesFilePath);
+    }
 }
 
 void TReminderHandle::LoadRemindersFromFile()
 {
-    if (!m_State.EngineFiles.RemindersFilePath.empty())
+    if (!m_State.EngineFiles.RemindersFilePath.empty()) {
         m_State.ReminderList.LoadFromFile(m_State.EngineFiles.RemindersFilePath);
+    }
 }
 
 } // namespace rz

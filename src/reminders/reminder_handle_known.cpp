@@ -23,8 +23,9 @@ std::int64_t TReminderHandle::CountPageTitleReminderKnownPage()
 {
     std::int64_t count = 0;
     for (const ReminderPtr& r : m_State.ReminderList.list()) {
-        if (r->objType() == kPageTitleReminder)
+        if (r->objType() == kPageTitleReminder) {
             ++count;
+        }
     }
     return count;
 }
@@ -37,19 +38,23 @@ std::int64_t TReminderHandle::UpdateTitleReminders(const std::string& pageId, co
     // A title that begins with "!!" rings at the time of day the page was created, as the full load
     // gave it, whatever time the title names.
     const bool createdTime = TAReminder::PageTimeRepeatable_Is(title);
-    if (!createdTime && reading.type != kReminderTypeRepeating && !oneOff)
+    if (!createdTime && reading.type != kReminderTypeRepeating && !oneOff) {
         return 0;
+    }
     std::int64_t changes = 0;
     const std::vector<ReminderPtr> records = m_State.ReminderList.list();
     for (auto it = records.rbegin(); it != records.rend(); ++it) {
         const ReminderPtr& r = *it;
-        if (r->objType() != kPageTitleReminder || !SameText(r->pageId(), pageId))
+        if (r->objType() != kPageTitleReminder || !SameText(r->pageId(), pageId)) {
             continue;
-        if (!m_State.ReminderList.GetByID(r->pageId()))
+        }
+        if (!m_State.ReminderList.GetByID(r->pageId())) {
             continue;
+        }
         // A record that was no "!!" reminder has no creation time to go by: the next load sets it.
-        if (createdTime && r->Repeat() == 0)
+        if (createdTime && r->Repeat() == 0) {
             continue;
+        }
         const bool repeat = createdTime || reading.type == kReminderTypeRepeating;
         changes += m_State.ReminderList.AddUnique(kPageTitleReminder, title, r->Id(), r->pageId(), r->link(),
                                                   createdTime ? r->time() : reading.dt, repeat ? 1 : 0,
@@ -91,19 +96,22 @@ void TReminderHandle::KnownCheck_Begin(TKnownCheck& check, bool sinceLastListing
     check.generation = m_State.ClearGeneration;
     const std::vector<ReminderPtr> records = m_State.ReminderList.list();
     for (auto it = records.rbegin(); it != records.rend(); ++it) {
-        if ((*it)->objType() != kPageTitleReminder)
+        if ((*it)->objType() != kPageTitleReminder) {
             continue;
+        }
         const std::string pageId = (*it)->pageId().value_or(std::string());
-        if (check.titleCount[pageId]++ == 0)
+        if (check.titleCount[pageId]++ == 0) {
             check.titleOrder.push_back(pageId);
+        }
     }
     const std::vector<TagPagePtr> tagPages = m_State.TagPageList.list();
     m_State.KnownTitlePageTotal = CountPageTitleReminderKnownPage();
     m_State.KnownTitlePageDone = 0;
     m_State.KnownTagPageTotal = tagPages.size();
     m_State.KnownTagPageDone = 0;
-    for (const std::string& pageId : check.titleOrder)
+    for (const std::string& pageId : check.titleOrder) {
         check.known.push_back({pageId, std::nullopt, false});
+    }
     for (auto it = tagPages.rbegin(); it != tagPages.rend(); ++it) {
         check.tagPageIds.push_back((*it)->pageId().value_or(std::string()));
         check.known.push_back({check.tagPageIds.back(), (*it)->lastModifyTime(), true});
@@ -123,39 +131,46 @@ void TReminderHandle::KnownCheck_Begin(TKnownCheck& check, bool sinceLastListing
 
 void TReminderHandle::KnownCheck_List(const TKnownCheck& check)
 {
-    if (check.known.empty() || !m_Online)
+    if (check.known.empty() || !m_Online) {
         return;
+    }
     std::string request = TKnownPages::FirstListRequest();
     for (;;) {
         const TOnlineAnswer answer = m_Online->GetOneNoteList(request);
         std::lock_guard lock(m_State.ListsMutex);
-        if (answer.status != TOnlineStatus::HeldBack)
+        if (answer.status != TOnlineStatus::HeldBack) {
             ++m_State.KnownListRequests;
+        }
         if (answer.status != TOnlineStatus::Ok) {
             m_State.KnownPages.ListingFailed();
             ++m_State.KnownListFailures;
             return;
         }
         const TKnownPages::ListStep step = m_State.KnownPages.TakeListAnswer(answer.text, request);
-        if (step == TKnownPages::ListStep::Failed)
+        if (step == TKnownPages::ListStep::Failed) {
             ++m_State.KnownListFailures;
-        if (step != TKnownPages::ListStep::Next)
+        }
+        if (step != TKnownPages::ListStep::Next) {
             return;
+        }
     }
 }
 
 void TReminderHandle::KnownCheck_TitlesFromListing(TKnownCheck& check)
 {
-    if (!m_Online)
+    if (!m_Online) {
         return;
+    }
     std::lock_guard lock(m_State.ListsMutex);
     // Title reminders straight from the listed titles; only tag pages need their content.
     for (const auto& listed : m_State.KnownPages.TitlesFromListing()) {
-        if (Cleared(check.generation))
+        if (Cleared(check.generation)) {
             break;
+        }
         const auto& [pageId, title] = listed;
-        if (const auto it = check.titleCount.find(pageId); it != check.titleCount.end())
+        if (const auto it = check.titleCount.find(pageId); it != check.titleCount.end()) {
             m_State.KnownTitlePageDone += it->second;
+        }
         // The pair itself, not its bindings: a lambda may not capture those in every compiler.
         Contained([&] { check.changes += UpdateTitleReminders(listed.first, listed.second); });
     }
@@ -169,8 +184,9 @@ void TReminderHandle::KnownCheck_ReadPlanned(TKnownCheck& check)
         const std::string& pageId = plan[i];
         const TOnlineAnswer answer = m_Online->GetPageContent(pageId);
         std::lock_guard lock(m_State.ListsMutex);
-        if (Cleared(check.generation))
+        if (Cleared(check.generation)) {
             break;
+        }
         if (answer.status == TOnlineStatus::HeldBack) {
             // No request slot now: these wait for the next check.
             m_State.KnownPages.ReadsHeldBack({plan.begin() + static_cast<std::ptrdiff_t>(i), plan.end()});
@@ -179,22 +195,28 @@ void TReminderHandle::KnownCheck_ReadPlanned(TKnownCheck& check)
         ++m_State.KnownPageReads;
         const bool ok = answer.status == TOnlineStatus::Ok && !answer.text.empty();
         m_State.KnownPages.ReadAnswered(pageId, ok);
-        if (const auto it = check.titleCount.find(pageId); it != check.titleCount.end())
+        if (const auto it = check.titleCount.find(pageId); it != check.titleCount.end()) {
             m_State.KnownTitlePageDone += it->second;
+        }
         const TagPagePtr tagPage = m_State.TagPageList.GetByID(pageId);
-        if (tagPage)
+        if (tagPage) {
             ++m_State.KnownTagPageDone;
-        if (!ok)
+        }
+        if (!ok) {
             continue;
+        }
         const std::string title = MarkupText(StrBetween(answer.text, "<title>", "</title>"));
-        if (title.empty())
+        if (title.empty()) {
             continue;
+        }
         // One page's failure ends that page only.
         Contained([&] {
-            if (check.titleCount.count(pageId) != 0)
+            if (check.titleCount.count(pageId) != 0) {
                 check.changes += UpdateTitleReminders(pageId, title);
-            if (tagPage)
+            }
+            if (tagPage) {
                 check.changes += LoadPendingTags_Known(tagPage, title, answer.text);
+            }
         });
     }
 }
@@ -202,26 +224,30 @@ void TReminderHandle::KnownCheck_ReadPlanned(TKnownCheck& check)
 void TReminderHandle::KnownCheck_Settle(TKnownCheck& check)
 {
     std::lock_guard lock(m_State.ListsMutex);
-    if (Cleared(check.generation))
+    if (Cleared(check.generation)) {
         return;
+    }
     // Pages the listing showed unchanged count as checked too.
     std::uint64_t titleDone = 0;
     std::uint64_t tagDone = 0;
     for (const std::string& pageId : check.titleOrder) {
-        if (m_State.KnownPages.Settled(pageId))
+        if (m_State.KnownPages.Settled(pageId)) {
             titleDone += check.titleCount[pageId];
+        }
     }
     for (const std::string& pageId : check.tagPageIds) {
-        if (m_State.KnownPages.Settled(pageId))
+        if (m_State.KnownPages.Settled(pageId)) {
             ++tagDone;
+        }
     }
     m_State.KnownTitlePageDone = titleDone;
     m_State.KnownTagPageDone = tagDone;
     m_State.KnownPages.EndCheck();
     m_State.KnownPagesWaiting = m_State.KnownPages.WaitingCount();
     check.listing = m_State.KnownPages.SavedListing();
-    if (check.listing == m_State.KnownPagesSaved || !m_State.KnownPages.HasListing())
+    if (check.listing == m_State.KnownPagesSaved || !m_State.KnownPages.HasListing()) {
         check.listing.clear();
+    }
 }
 
 void TReminderHandle::KnownCheck_Save(const TKnownCheck& check)

@@ -20,11 +20,13 @@ constexpr int kFirstSeenLateDays = 1;
 std::string ClientLinkOf(const Json& page)
 {
     const auto links = page.find("links");
-    if (links == page.end() || !links->is_object())
+    if (links == page.end() || !links->is_object()) {
         return {};
+    }
     const auto client = links->find("oneNoteClientUrl");
-    if (client == links->end())
+    if (client == links->end()) {
         return {};
+    }
     return JsonText(*client, "href");
 }
 
@@ -48,8 +50,9 @@ bool TReminderHandle::GetPendings()
 bool TReminderHandle::LoadPengings()
 {
     const std::string text = m_State.ReminderPagesJson.Get();
-    if (text.empty())
+    if (text.empty()) {
         return true;
+    }
     const Json current = JsonTextToObject(std::string_view(text));
     m_State.LoadPageTotal = 0;
     m_State.LoadPageDone = 0;
@@ -60,8 +63,9 @@ bool TReminderHandle::LoadPengings()
 bool TReminderHandle::LoadPending_Recurse(const Json& current, const Json* /*previous*/)
 {
     const Json* value = JsonArray(current, "value");
-    if (value == nullptr)
+    if (value == nullptr) {
         return true;
+    }
     m_State.LoadPageTotal += value->size();
     const std::uint64_t generation = m_State.ClearGeneration;
     std::set<std::string> heldBack;
@@ -76,10 +80,12 @@ bool TReminderHandle::LoadPending_Recurse(const Json& current, const Json* /*pre
     for (const bool first : {true, false}) {
         for (const Json& page : *value) {
             const std::string* id = StringMember(page, "id");
-            if ((id != nullptr && heldBack.count(*id) != 0) != first)
+            if ((id != nullptr && heldBack.count(*id) != 0) != first) {
                 continue;
-            if (Cleared(generation))
+            }
+            if (Cleared(generation)) {
                 return false;
+            }
             if (!LoadOnePage(page, generation, seen, !seenText.empty())) {
                 ++m_State.LoadPageErrors;
                 result = false;
@@ -95,20 +101,23 @@ bool TReminderHandle::LoadOnePage(const Json& page, std::uint64_t generation, TP
 {
     // An entry without an id cannot be keyed: every load would add it again.
     const std::string* idText = StringMember(page, "id");
-    if (idText == nullptr)
+    if (idText == nullptr) {
         return true;
+    }
     const std::string id = *idText;
     const std::string title = JsonText(page, "title");
     const Date created = GraphTimeToDate(JsonText(page, "createdDateTime"));
     std::optional<Date> lastModified;
-    if (const std::string* modified = StringMember(page, "lastModifiedDateTime"))
+    if (const std::string* modified = StringMember(page, "lastModifiedDateTime")) {
         lastModified = GraphTimeToDate(*modified);
+    }
     const std::string link = ClientLinkOf(page);
 
     {
         std::lock_guard lock(m_State.ListsMutex);
-        if (Cleared(generation))
+        if (Cleared(generation)) {
             return false;
+        }
         TReminderList& list = m_State.ReminderList;
         const bool repeating = TAReminder::PageTimeRepeatable_Is(title);
         const TitleReading reading = ReadTitle(title);
@@ -134,8 +143,9 @@ bool TReminderHandle::LoadOnePage(const Json& page, std::uint64_t generation, TP
             // Added only once: one raised already is not added again.
             if (!existing && list.AddUnique(kPageTitleReminder, title, id, id, link, reading.dt, 0,
                                             reading.weekDay) == 1) {
-                if (const ReminderPtr added = list.GetByID(id))
+                if (const ReminderPtr added = list.GetByID(id)) {
                     added->setLate(true);
+                }
             }
         } else if (existing) {
             list.DeleteByID(id);

@@ -26,38 +26,44 @@ bool TReminderHandle::LoadPendingTags(const std::string& pageId, const std::stri
             m_State.TagPageList.DeleteByID(pageId);
             return true;
         }
-        if (known && SameInstant(record->lastModifyTime(), lastModifyTime))
+        if (known && SameInstant(record->lastModifyTime(), lastModifyTime)) {
             return true;
-        if (!known && !tagged)
+        }
+        if (!known && !tagged) {
             return true;
+        }
     }
 
     const TOnlineAnswer answer = m_Online ? m_Online->GetPageContent(pageId) : TOnlineAnswer{};
     std::lock_guard lock(m_State.ListsMutex);
     if (answer.status == TOnlineStatus::HeldBack && !known) {
         // Not sent: no failure. The next Run reads it first.
-        if (!Cleared(generation))
+        if (!Cleared(generation)) {
             m_State.LoadHeldBack.insert(pageId);
+        }
         return true;
     }
     if (answer.status != TOnlineStatus::Ok || answer.text.empty()) {
         // Its change time stays where it was, so the next load (also after a restart) reads it
         // again; meanwhile the known-pages check reads it first.
-        if (known)
+        if (known) {
             m_State.KnownPages.MarkWaiting(pageId);
+        }
         return answer.status == TOnlineStatus::HeldBack;
     }
-    if (Cleared(generation))
+    if (Cleared(generation)) {
         return false;
+    }
     m_State.ReminderList.CheckAndRemoveDeletedTagItem(answer.text, pageId);
     ReadTagReminders(m_State.ReminderList, pageId, pageClientLink, answer.text);
     // Listed even when it yielded nothing: a page is read again when its change time moves, not at
     // every load because it holds no reminder. A listed page's change time moves only now that the
     // change has been read.
-    if (!known)
+    if (!known) {
         m_State.TagPageList.AddUnique(pageId, pageClientLink, lastModifyTime);
-    else if (const TagPagePtr read = m_State.TagPageList.GetByID(pageId))
+    } else if (const TagPagePtr read = m_State.TagPageList.GetByID(pageId)) {
         read->setLastModifyTime(lastModifyTime);
+    }
     return true;
 }
 
@@ -70,8 +76,9 @@ std::int64_t TReminderHandle::LoadPendingTags_Known(const TagPagePtr& tagPage, c
         m_State.TagPageList.DeleteByID(pageId);
         return 1;
     }
-    if (html.empty())
+    if (html.empty()) {
         return 0;
+    }
     // Removals count as changes, so that they are saved and shown at once.
     const std::int64_t removed = m_State.ReminderList.CheckAndRemoveDeletedTagItem(html, pageId);
     const std::optional<std::int64_t> changes =

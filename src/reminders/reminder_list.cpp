@@ -60,10 +60,12 @@ std::int64_t TReminderList::AddUnique(std::int64_t objType, std::optional<std::s
     if (!existing) {
         ReminderPtr record = NewRecord(objType, std::move(Name), std::move(ID), std::move(PageID),
                                        std::move(Link), DT, repeat, WeekDay);
-        if (RaisedAlready(record->Id(), repeat, DT, record))
+        if (RaisedAlready(record->Id(), repeat, DT, record)) {
             return 0;
-        if (repeat)
+        }
+        if (repeat) {
             record->setTime(record->GetRepeatDateTime());
+        }
         record->setPreRemindedTime(DateNow());
         m_Records.Append(std::move(record));
         return 1;
@@ -113,13 +115,15 @@ ReminderPtr TReminderList::AddUniqueLocked(const ReminderPtr& record)
     const std::optional<std::string> id = record->Id();
     ReminderPtr existing = m_Records.FindRecord(id, true);
     if (!existing) {
-        if (RaisedAlready(id, record->Repeat(), record->time(), record))
+        if (RaisedAlready(id, record->Repeat(), record->time(), record)) {
             return nullptr;
+        }
         m_Records.Append(record);
         return record;
     }
-    if (existing == record)
+    if (existing == record) {
         return existing;
+    }
     const std::optional<Date> time = record->time();
     if (!(SameText(existing->name(), record->name()) && SameInstant(existing->time(), time))) {
         // The key is the one the record was found under already.
@@ -130,10 +134,12 @@ ReminderPtr TReminderList::AddUniqueLocked(const ReminderPtr& record)
         existing->setRepeat(record->Repeat());
     }
     const WeekDayFlags weekDay = record->weekDay();
-    if (!SameWeekDay(weekDay, existing->weekDay()))
+    if (!SameWeekDay(weekDay, existing->weekDay())) {
         existing->setWeekDay(weekDay);
-    if (std::string dataTag = record->dataTag(); dataTag != existing->dataTag())
+    }
+    if (std::string dataTag = record->dataTag(); dataTag != existing->dataTag()) {
         existing->setDataTag(std::move(dataTag));
+    }
     return existing;
 }
 
@@ -141,8 +147,9 @@ bool TReminderList::RaisedAlready(const std::optional<std::string>& id, std::uin
                                   std::optional<Date> time, const ReminderPtr& record) const
 {
     const auto raised = id ? m_Raised.find(*id) : m_Raised.end();
-    if (raised == m_Raised.end())
+    if (raised == m_Raised.end()) {
         return false;
+    }
     if (repeat) {
         record->setLastRaised(raised->second);
         return false;
@@ -152,8 +159,9 @@ bool TReminderList::RaisedAlready(const std::optional<std::string>& id, std::uin
 
 void TReminderList::NoteRaised(const std::optional<std::string>& id, Date time)
 {
-    if (!id)
+    if (!id) {
         return;
+    }
     std::lock_guard lock(m_Mutex);
     Date& noted = m_Raised.try_emplace(*id, time).first->second;
     noted = std::max(noted, time);
@@ -168,19 +176,22 @@ std::map<std::string, Date> TReminderList::RaisedOccurrences(Date since)
 
 void TReminderList::RestoreRaised(const std::map<std::string, Date>& raised)
 {
-    for (const auto& [id, time] : raised)
+    for (const auto& [id, time] : raised) {
         NoteRaised(id, time);
+    }
     std::lock_guard lock(m_Mutex);
     m_Records.RemoveIf([&](TAReminder& r) {
         const std::optional<std::string> id = r.Id();
         const auto noted = id ? m_Raised.find(*id) : m_Raised.end();
-        if (noted == m_Raised.end())
+        if (noted == m_Raised.end()) {
             return false;
+        }
         const std::optional<Date> time = r.time();
         if (r.Repeat() != 0) {
             const std::optional<Date> last = r.lastRaised();
-            if (!last || *last < noted->second)
+            if (!last || *last < noted->second) {
                 r.setLastRaised(noted->second);
+            }
             return false;
         }
         return time && *time <= noted->second;
@@ -190,8 +201,9 @@ void TReminderList::RestoreRaised(const std::map<std::string, Date>& raised)
 void TReminderList::FollowZoneChange()
 {
     for (const ReminderPtr& r : list()) {
-        if (!r->time())
+        if (!r->time()) {
             continue;
+        }
         if (r->Repeat() != 0) {
             // The time of day is kept as fields, so the next occurrence lands on it in the new zone.
             r->setTime(r->GetRepeatDateTime());
@@ -212,13 +224,16 @@ void TReminderList::ForgetRaisedAfter(Date limit)
         std::erase_if(m_Raised, [limit](const auto& entry) { return entry.second > limit; });
     }
     for (const ReminderPtr& r : list()) {
-        if (const std::optional<Date> last = r->lastRaised(); last && *last > limit)
+        if (const std::optional<Date> last = r->lastRaised(); last && *last > limit) {
             r->setLastRaised(std::nullopt);
+        }
         const std::optional<Date> time = r->time();
-        if (r->Repeat() == 0 || !time)
+        if (r->Repeat() == 0 || !time) {
             continue;
-        if (const std::optional<Date> next = r->GetRepeatDateTime(); next && *next < *time)
+        }
+        if (const std::optional<Date> next = r->GetRepeatDateTime(); next && *next < *time) {
             r->setTime(next);
+        }
     }
 }
 
@@ -251,8 +266,9 @@ std::int64_t TReminderList::CheckAndRemoveDeletedTagItem(std::string_view Conten
 {
     std::lock_guard lock(m_Mutex);
     const std::size_t removed = m_Records.RemoveIf([&](const TAReminder& r) {
-        if (r.objType() != kTagReminder || !SameText(r.pageId(), PageId))
+        if (r.objType() != kTagReminder || !SameText(r.pageId(), PageId)) {
             return false;
+        }
         const std::optional<std::string> id = r.Id();
         return !id || !StrContains(*id, Content);
     });
@@ -272,8 +288,9 @@ void TReminderList::LoadFromFile(const std::string& path)
     const Date now = DateNow();
     for (const ReminderPtr& r : list()) {
         const std::optional<Date> time = r->time();
-        if (r->Repeat() != 0 && time && *time < now)
+        if (r->Repeat() != 0 && time && *time < now) {
             r->setTime(r->GetRepeatDateTime());
+        }
     }
 }
 
@@ -288,8 +305,9 @@ bool TReminderList::Remove(const ReminderPtr& record)
 {
     std::lock_guard lock(m_Mutex);
     const auto i = m_Records.PositionOf(record.get());
-    if (!i)
+    if (!i) {
         return false;
+    }
     m_Records.RemoveAt(*i);
     return true;
 }
@@ -301,13 +319,15 @@ void TReminderList::Sort()
     // must come from one consistent set of keys.
     const std::size_t n = m_Records.Size();
     std::vector<std::optional<Date>> times(n);
-    for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t i = 0; i < n; ++i) {
         times[i] = m_Records.At(i)->time();
+    }
     std::vector<std::size_t> order(n);
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&times](std::size_t a, std::size_t b) {
-        if (!times[a] || !times[b])
+        if (!times[a] || !times[b]) {
             return times[a].has_value() && !times[b].has_value();
+        }
         return *times[a] < *times[b];
     });
     m_Records.Permute(order);

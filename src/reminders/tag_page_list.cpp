@@ -64,8 +64,9 @@ std::shared_ptr<TATagPage> TATagPage::FromString(std::string_view line)
         const Date instant{static_cast<double>(StrLeadingInt(digits))};
         // Only ever the other reading of the same local time.
         if (std::abs(instant.seconds - record->m_LastModifyTime->seconds) <= 3 * 3600 &&
-            DateToString(instant) == DateToString(record->m_LastModifyTime))
+            DateToString(instant) == DateToString(record->m_LastModifyTime)) {
             record->m_LastModifyTime = instant;
+        }
     }
     return record;
 }
@@ -78,8 +79,9 @@ TagPagePtr TTagPageList::AddUnique(const std::optional<std::string>& pageId,
 {
     std::lock_guard lock(m_Mutex);
     if (TagPagePtr existing = m_Records.FindRecord(pageId, false)) {
-        if (!SameInstant(existing->lastModifyTime(), LastModifyTime))
+        if (!SameInstant(existing->lastModifyTime(), LastModifyTime)) {
             existing->setLastModifyTime(LastModifyTime);
+        }
         return existing;
     }
     auto record = std::make_shared<TATagPage>();
@@ -107,8 +109,9 @@ TagPagePtr TTagPageList::AddUniqueLocked(const TagPagePtr& record)
         m_Records.Append(record);
         return record;
     }
-    if (existing != record)
+    if (existing != record) {
         existing->setLastModifyTime(record->lastModifyTime());
+    }
     return existing;
 }
 

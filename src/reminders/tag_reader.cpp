@@ -21,8 +21,9 @@ std::string StringValue(const pugi::xml_node& element)
 {
     std::string text;
     XmlForEachBelow(element, [&](const pugi::xml_node& node) {
-        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata)
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
             text += node.value();
+        }
     });
     return text;
 }
@@ -32,11 +33,13 @@ std::string ItemText(const pugi::xml_node& item)
 {
     std::string text;
     XmlForEachBelow(item, [&](const pugi::xml_node& node) {
-        if (node.type() != pugi::node_pcdata && node.type() != pugi::node_cdata)
+        if (node.type() != pugi::node_pcdata && node.type() != pugi::node_cdata) {
             return;
+        }
         for (pugi::xml_node up = node.parent(); up && up != item; up = up.parent()) {
-            if (XmlIsElement(up, "ul") || XmlIsElement(up, "ol"))
+            if (XmlIsElement(up, "ul") || XmlIsElement(up, "ol")) {
                 return;
+            }
         }
         text += node.value();
     });
@@ -46,10 +49,12 @@ std::string ItemText(const pugi::xml_node& item)
 // The tag of a list item: its own, or that of its tagged span. None when untagged.
 std::optional<std::string> ItemDataTag(const pugi::xml_node& item)
 {
-    if (XmlHasDataTag(item))
+    if (XmlHasDataTag(item)) {
         return XmlAttrString(item, "data-tag");
-    if (const pugi::xml_node span = ItemTagSpan(item))
+    }
+    if (const pugi::xml_node span = ItemTagSpan(item)) {
         return XmlAttrString(span, "data-tag");
+    }
     return std::nullopt;
 }
 
@@ -64,8 +69,9 @@ std::int64_t MergeTagged(TReminderList& list, const std::string& pageId, const s
     std::int64_t end = 0;
     WeekDayFlags weekDay = DefaultWeekDays();
     TAReminder::PageTitleReminder_GetDateTime(text, dt, type, start, end, weekDay);
-    if (IsCompletedDataTag(dataTag))
+    if (IsCompletedDataTag(dataTag)) {
         type = kReminderTypeNone;
+    }
 
     const std::string id = XmlAttrString(element, "id");
     const std::string link = TagParagraphLink(pageLink, id);
@@ -78,10 +84,12 @@ std::int64_t MergeTagged(TReminderList& list, const std::string& pageId, const s
         }
         return changes;
     };
-    if (type == kReminderTypeRepeating)
+    if (type == kReminderTypeRepeating) {
         return withDataTag(list.AddUnique(kTagReminder, text, id, pageId, link, dt, 1, weekDay));
-    if (type == kReminderTypeOneOff && dt && *dt > DateNow())
+    }
+    if (type == kReminderTypeOneOff && dt && *dt > DateNow()) {
         return withDataTag(list.AddUnique(kTagReminder, text, id, pageId, link, dt, 0, weekDay));
+    }
     if (list.GetByID(id)) {
         list.DeleteByID(id);
         return 1;
@@ -94,22 +102,26 @@ std::int64_t MergeTagged(TReminderList& list, const std::string& pageId, const s
 bool IsXmlReference(std::string_view text, std::size_t at)
 {
     for (const std::string_view named : {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"}) {
-        if (text.substr(at, named.size()) == named)
+        if (text.substr(at, named.size()) == named) {
             return true;
+        }
     }
     std::size_t i = at + 1;
-    if (i >= text.size() || text[i] != '#')
+    if (i >= text.size() || text[i] != '#') {
         return false;
+    }
     ++i;
     const bool hex = i < text.size() && (text[i] == 'x' || text[i] == 'X');
-    if (hex)
+    if (hex) {
         ++i;
+    }
     const std::size_t digits = i;
     const auto isDigit = [hex](unsigned char c) {
         return hex ? std::isxdigit(c) != 0 : std::isdigit(c) != 0;
     };
-    while (i < text.size() && i - digits < 8 && isDigit(static_cast<unsigned char>(text[i])))
+    while (i < text.size() && i - digits < 8 && isDigit(static_cast<unsigned char>(text[i]))) {
         ++i;
+    }
     return i > digits && i < text.size() && text[i] == ';';
 }
 
@@ -122,10 +134,11 @@ std::string PreparedMarkup(std::string_view content)
     std::string prepared;
     prepared.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '&' && !IsXmlReference(text, i))
+        if (text[i] == '&' && !IsXmlReference(text, i)) {
             prepared += "\xC2\xA0";
-        else
+        } else {
             prepared += text[i];
+        }
     }
     return prepared;
 }
@@ -138,8 +151,9 @@ template <class Visit> void ForEachTagged(const pugi::xml_node& parent, Visit vi
         if (XmlIsElement(node, "p") && XmlHasDataTag(node)) {
             visit(node, StringValue(node), XmlAttrString(node, "data-tag"));
         } else if (XmlIsElement(node, "li")) {
-            if (const std::optional<std::string> tag = ItemDataTag(node))
+            if (const std::optional<std::string> tag = ItemDataTag(node)) {
                 visit(node, ItemText(node), *tag);
+            }
         }
     });
 }
@@ -171,8 +185,9 @@ std::string MarkupText(std::string_view markup)
     const std::string wrapped = "<t>" + PreparedMarkup(markup) + "</t>";
     pugi::xml_document document;
     if (!document.load_buffer(wrapped.data(), wrapped.size(), pugi::parse_default | pugi::parse_ws_pcdata,
-                              pugi::encoding_utf8))
+                              pugi::encoding_utf8)) {
         return std::string(markup);
+    }
     return document.child("t").text().get();
 }
 
@@ -187,16 +202,18 @@ std::optional<std::int64_t> ReadTagReminders(TReminderList& list, const std::str
                                              const std::string& pageLink, std::string_view content)
 {
     pugi::xml_document document;
-    if (!LoadPrepared(document, content))
+    if (!LoadPrepared(document, content)) {
         return std::nullopt;
+    }
     return LoadPendingTags_Recurse(list, pageId, pageLink, document.document_element());
 }
 
 std::optional<std::vector<TTaggedElement>> ReadTaggedElements(std::string_view content)
 {
     pugi::xml_document document;
-    if (!LoadPrepared(document, content))
+    if (!LoadPrepared(document, content)) {
         return std::nullopt;
+    }
     std::vector<TTaggedElement> elements;
     ForEachTagged(document.document_element(),
                   [&](const pugi::xml_node& node, const std::string& text, const std::string& tag) {

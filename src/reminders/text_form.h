@@ -36,14 +36,16 @@ struct TextField
 inline std::string JoinTextForm(std::initializer_list<TextField> fields)
 {
     std::size_t size = 0;
-    for (const TextField& field : fields)
+    for (const TextField& field : fields) {
         size += field.label.size() + field.value.size() + 2;
+    }
     std::string line;
     line.reserve(size);
     bool first = true;
     for (const TextField& field : fields) {
-        if (!first)
+        if (!first) {
             line += "` ";
+        }
         first = false;
         line += field.label;
         line += field.value;

@@ -30,8 +30,9 @@ std::int64_t SliceInt(const std::u16string& y, std::size_t first, std::size_t co
 {
     const std::u16string_view slice = std::u16string_view(y).substr(first, count);
     std::size_t i = 0;
-    while (i < slice.size() && IsBlank16(slice[i]))
+    while (i < slice.size() && IsBlank16(slice[i])) {
         ++i;
+    }
     bool negative = false;
     if (i < slice.size() && (slice[i] == u'+' || slice[i] == u'-')) {
         negative = slice[i] == u'-';
@@ -48,8 +49,9 @@ std::int64_t SliceInt(const std::u16string& y, std::size_t first, std::size_t co
 // The title after `position` code units, trimmed, in UTF-16.
 std::u16string TrimmedRest(const std::u16string& title16, std::size_t position)
 {
-    if (position >= title16.size())
+    if (position >= title16.size()) {
         return {};
+    }
     return Utf8ToUtf16(StrTrim(Utf16ToUtf8(std::u16string_view(title16).substr(position))));
 }
 
@@ -66,8 +68,9 @@ std::string ReadableTitle(std::string_view title)
         const bool noBreak = title.substr(i, kNoBreakSpace.size()) == kNoBreakSpace;
         if (noBreak || title[i] == ' ') {
             if (text.empty() || text.back() != ' ' ||
-                !(text.size() >= 2 && IsAsciiDigit(text[text.size() - 2])))
+                !(text.size() >= 2 && IsAsciiDigit(text[text.size() - 2]))) {
                 text += ' ';
+            }
             i += noBreak ? kNoBreakSpace.size() : 1;
             continue;
         }
@@ -97,11 +100,13 @@ bool ReadRepeating(std::string_view title, const std::u16string& title16, std::s
     }
 
     const std::u16string y = TrimmedRest(title16, a + 2);
-    if (y.size() < 2)
+    if (y.size() < 2) {
         return false;
+    }
     const std::int64_t hour = SliceInt(y, 0, 2);
-    if (!InRange(hour, 0, 23))
+    if (!InRange(hour, 0, 23)) {
         return false;
+    }
 
     const auto start = static_cast<std::int64_t>(a);
     DTStart = start;
@@ -129,8 +134,9 @@ bool ReadRepeating(std::string_view title, const std::u16string& title16, std::s
     const TimeOfDayValue at{static_cast<int>(hour), static_cast<int>(minute), static_cast<int>(second)};
     DT = DateFromParts(today.year, today.month, today.day, at.hour, at.minute, at.second);
     // Today's clock skips that time (spring forward): the day before carries the time of day.
-    if (TimeOfDay(*DT) != at)
+    if (TimeOfDay(*DT) != at) {
         DT = DateFromParts(today.year, today.month, today.day - 1, at.hour, at.minute, at.second);
+    }
     ReminderType = kReminderTypeRepeating;
     return true;
 }
@@ -147,11 +153,13 @@ bool ReadOneOff(std::string_view title, const std::u16string& title16, std::size
     }
 
     const std::u16string y = TrimmedRest(title16, g + 1);
-    if (y.size() < 4)
+    if (y.size() < 4) {
         return false;
+    }
     const std::int64_t year = SliceInt(y, 0, 4);
-    if (!InRange(year, 1000, 4000))
+    if (!InRange(year, 1000, 4000)) {
         return false;
+    }
 
     const auto start = static_cast<std::int64_t>(g);
     std::int64_t month = 1, day = 1, hour = 0, minute = 0, second = 0;
@@ -170,16 +178,18 @@ bool ReadOneOff(std::string_view title, const std::u16string& title16, std::size
     const Field fields[] = {
         {5, 1, 12, &month}, {8, 1, 31, &day}, {11, 0, 23, &hour}, {14, 0, 59, &minute}, {17, 0, 59, &second}};
     for (const Field& f : fields) {
-        if (y.size() < f.at + 2)
+        if (y.size() < f.at + 2) {
             break;
+        }
         const std::int64_t v = SliceInt(y, f.at, 2);
         if (!InRange(v, f.low, f.high)) {
             DTEnd = start + static_cast<std::int64_t>(f.at);
             break;
         }
         *f.value = v;
-        if (f.value == &second)
+        if (f.value == &second) {
             DTEnd = start + 20;
+        }
     }
 
     DT = DateFromParts(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day),
@@ -201,12 +211,14 @@ bool TAReminder::PageTitleReminder_GetDateTime(std::string_view title, std::opti
     const std::u16string title16 = Utf8ToUtf16(title);
 
     const std::size_t a = title16.find(u"!!");
-    if (a != std::u16string::npos)
+    if (a != std::u16string::npos) {
         return ReadRepeating(title, title16, a, now, DT, ReminderType, DTStart, DTEnd, WeekDay);
+    }
 
     const std::size_t g = title16.find(u'!');
-    if (g != std::u16string::npos)
+    if (g != std::u16string::npos) {
         return ReadOneOff(title, title16, g, DT, ReminderType, DTStart, DTEnd);
+    }
     return false;
 }
 
@@ -214,17 +226,20 @@ bool TAReminder::GetRepeatWeekDay(std::string_view title, WeekDayFlags& weekDay)
 {
     weekDay = DefaultWeekDays();
     const std::string rest = StrBetween(title, "!!", "");
-    if (rest.empty())
+    if (rest.empty()) {
         return false;
+    }
     const std::string list = StrBetween(rest, "[", "]");
-    if (list.empty())
+    if (list.empty()) {
         return false;
+    }
 
     std::size_t begin = 0;
     while (begin <= list.size()) {
         std::size_t end = list.find(',', begin);
-        if (end == std::string::npos)
+        if (end == std::string::npos) {
             end = list.size();
+        }
         const std::string item = StrTrim(std::string_view(list).substr(begin, end - begin));
         if (item.size() == 1 && item[0] >= '1' && item[0] <= '7') {
             // Title digits run Monday = 1 … Sunday = 7; flags run Sunday = 0 … Saturday = 6. Built, not

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ui/monitor_lines.h"
+#include "status/monitor_lines.h"
 #include "util/dates.h"
 
 #include <QString>

@@ -3,8 +3,8 @@
 
 #include "account/endpoints.h"
 #include "account/login_flow.h"
-#include "core/app_state.h"
 #include "core/settings_store.h"
+#include "state/app_state.h"
 #include "ui/strings_table.h"
 #include "ui_MWinLogin.h"
 #include "util/files.h"

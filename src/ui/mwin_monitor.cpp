@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/mwin_monitor.h"
 
+#include "status/monitor_lines.h"
 #include "ui/locale_text.h"
-#include "ui/monitor_lines.h"
 #include "ui_MWinMonitor.h"
 
 #include <QLabel>

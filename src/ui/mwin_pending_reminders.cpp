@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/mwin_pending_reminders.h"
 
+#include "alerts/pending_reminders.h"
+#include "alerts/snooze.h"
 #include "ui/locale_text.h"
 #include "ui/outbox_status.h"
-#include "ui/pending_reminders.h"
 #include "ui/reminder_table_model.h"
-#include "ui/snooze.h"
 #include "ui/snooze_choices.h"
 #include "ui/strings_table.h"
 #include "ui_MWinPendingReminders.h"
@@ -131,11 +131,13 @@ void MWinPendingReminders::UpdateActions()
     m_Ui->buttonDone->setEnabled(m_Pending.CanMarkDone(selected));
     m_Ui->buttonSnoozeOne->setEnabled(m_Pending.RowToActOn(selected).has_value());
     QString status = OutboxStatusText(m_Pending.Outbox());
-    if (!m_Pending.DoneProblem().empty())
+    if (!m_Pending.DoneProblem().empty()) {
         status = UiText(m_Pending.DoneProblem().c_str()) +
                  (status.isEmpty() ? QString() : QStringLiteral(" ") + status);
-    if (!m_SnoozeProblem.isEmpty())
+    }
+    if (!m_SnoozeProblem.isEmpty()) {
         status = m_SnoozeProblem + (status.isEmpty() ? QString() : QStringLiteral(" ") + status);
+    }
     m_Ui->toDoStatusLabel->setText(status);
     m_Ui->toDoStatusLabel->setVisible(!status.isEmpty());
 }

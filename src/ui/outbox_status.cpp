@@ -30,10 +30,12 @@ QString OutboxStatusText(const TOutbox* outbox)
         return {};
     }
     QStringList parts;
-    if (const std::size_t ticks = outbox->CountOf(kToDoDoneKind); ticks > 0)
+    if (const std::size_t ticks = outbox->CountOf(kToDoDoneKind); ticks > 0) {
         parts << UiText(ticks == 1 ? "strToDoWaiting" : "strToDoWaitingMany").arg(ticks);
-    if (const std::size_t pages = outbox->CountOf(kPageCreateKind); pages > 0)
+    }
+    if (const std::size_t pages = outbox->CountOf(kPageCreateKind); pages > 0) {
         parts << UiText(pages == 1 ? "strPageWaiting" : "strPageWaitingMany").arg(pages);
+    }
     if (outbox->Count() > 0) {
         if (const std::optional<TOutboxMessage> problem = outbox->LastProblem()) {
             // Without the service's own words, the problem's key names it ("could not be reached").

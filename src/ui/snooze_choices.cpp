@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/snooze_choices.h"
 
-#include "ui/snooze.h"
+#include "alerts/snooze.h"
 #include "ui/strings_table.h"
 
 #include <QComboBox>

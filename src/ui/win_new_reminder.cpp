@@ -64,8 +64,9 @@ WinNewReminder::WinNewReminder(std::vector<TSectionChoice> sections, const std::
     m_Ui->problemLabel->setStyleSheet(QStringLiteral("color: #b00020;"));
     for (const TSectionChoice& section : m_Sections) {
         m_Ui->sectionCombo->addItem(QString::fromStdString(section.Path), QString::fromStdString(section.Id));
-        if (section.Id == sectionId)
+        if (section.Id == sectionId) {
             m_Ui->sectionCombo->setCurrentIndex(m_Ui->sectionCombo->count() - 1);
+        }
     }
     connect(m_Ui->textEdit, &QLineEdit::textChanged, this, &WinNewReminder::Update);
     connect(m_Ui->whenEdit, &QDateTimeEdit::dateTimeChanged, this, &WinNewReminder::Update);
@@ -97,8 +98,9 @@ void WinNewReminder::Update()
     reminder.Text = m_Ui->textEdit->text().toStdString();
     reminder.When = Date{static_cast<double>(m_Ui->whenEdit->dateTime().toSecsSinceEpoch())};
     reminder.Repeat = static_cast<TRepeatChoice>(m_Ui->repeatCombo->currentIndex());
-    for (std::size_t i = 0; i < m_Days.size(); ++i)
+    for (std::size_t i = 0; i < m_Days.size(); ++i) {
         reminder.Days[i] = m_Days[i]->isChecked();
+    }
 
     const bool once = reminder.Repeat == TRepeatChoice::Once;
     m_Ui->daysBox->setVisible(reminder.Repeat == TRepeatChoice::WeekDays);
@@ -106,20 +108,24 @@ void WinNewReminder::Update()
     const QLocale locale;
     // The locale's short forms, with the whole year: a reminder may lie years ahead.
     QString date = locale.dateFormat(QLocale::ShortFormat);
-    if (!date.contains(QLatin1String("yyyy")))
+    if (!date.contains(QLatin1String("yyyy"))) {
         date.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    }
     const QString time = locale.timeFormat(QLocale::ShortFormat);
     const QString format = once ? date + QLatin1Char(' ') + time : time;
-    if (m_Ui->whenEdit->displayFormat() != format)
+    if (m_Ui->whenEdit->displayFormat() != format) {
         m_Ui->whenEdit->setDisplayFormat(format);
+    }
 
     const TNewReminderProblem problem = CheckNewReminder(reminder, DateNow(), m_Title);
     QString text = NewReminderProblemText(problem);
     // An empty text is the dialog's starting state, not a mistake worth a red line yet.
-    if (problem == TNewReminderProblem::EmptyText && m_Ui->textEdit->text().isEmpty())
+    if (problem == TNewReminderProblem::EmptyText && m_Ui->textEdit->text().isEmpty()) {
         text.clear();
-    if (text.isEmpty() && m_Sections.empty())
+    }
+    if (text.isEmpty() && m_Sections.empty()) {
         text = UiText("strNewReminderNoSection");
+    }
     // A title too long for the window shows whole in its tool tip.
     m_Ui->titlePreview->setText(QString::fromStdString(m_Title));
     m_Ui->titlePreview->setToolTip(QString::fromStdString(m_Title));

@@ -38,15 +38,17 @@ WinPreferences::WinPreferences(std::string settingsFilePath, std::vector<TSectio
 
     // A section chosen before but not mirrored (any more) stays chosen until another is picked.
     bool found = stored.NewReminderSectionId.empty();
-    if (found)
+    if (found) {
         m_Ui->sectionCombo->addItem(UiText("strPrefsSectionNone"), QString());
+    }
     for (const TSectionChoice& section : sections) {
         m_Ui->sectionCombo->addItem(QString::fromStdString(section.Path), QString::fromStdString(section.Id));
         found = found || section.Id == stored.NewReminderSectionId;
     }
-    if (!found)
+    if (!found) {
         m_Ui->sectionCombo->addItem(QString::fromStdString(stored.NewReminderSectionId),
                                     QString::fromStdString(stored.NewReminderSectionId));
+    }
     m_Ui->sectionCombo->setCurrentIndex(
         std::max(0, m_Ui->sectionCombo->findData(QString::fromStdString(stored.NewReminderSectionId))));
 
@@ -61,16 +63,19 @@ WinPreferences::WinPreferences(std::string settingsFilePath, std::vector<TSectio
     connect(m_Ui->sectionCombo, &QComboBox::currentIndexChanged, this, &WinPreferences::Store);
     connect(m_Ui->snoozeCombo, &QComboBox::currentIndexChanged, this, &WinPreferences::Store);
     connect(m_Ui->soundFileEdit, &QLineEdit::editingFinished, this, &WinPreferences::Store);
-    for (QCheckBox* box : {m_Ui->lateCheck, m_Ui->soundCheck, m_Ui->notificationsCheck})
+    for (QCheckBox* box : {m_Ui->lateCheck, m_Ui->soundCheck, m_Ui->notificationsCheck}) {
         connect(box, &QCheckBox::toggled, this, &WinPreferences::Store);
+    }
     connect(m_Ui->startAtLoginCheck, &QCheckBox::toggled, this, [this](bool checked) {
-        if (m_Hooks.StartAtLogin)
+        if (m_Hooks.StartAtLogin) {
             m_Hooks.StartAtLogin(checked);
+        }
     });
     connect(m_Ui->soundChooseButton, &QPushButton::clicked, this, &WinPreferences::ChooseSound);
     connect(m_Ui->soundTestButton, &QPushButton::clicked, this, [this] {
-        if (m_Hooks.TestSound)
+        if (m_Hooks.TestSound) {
             m_Hooks.TestSound(m_Ui->soundFileEdit->text().trimmed().toStdString());
+        }
     });
     // The button's text is the program's own: Qt's translations may be missing on the system.
     m_Ui->buttonBox->button(QDialogButtonBox::Close)->setText(UiText("strButtonClose"));
@@ -102,16 +107,18 @@ void WinPreferences::ChooseSound()
 void WinPreferences::Store()
 {
     UpdateEnabled();
-    if (m_Loading)
+    if (m_Loading) {
         return;
+    }
     const TPreferences stored = LoadPreferences(m_SettingsFilePath);
     TPreferences p = stored;
     const std::string clientId = m_Ui->clientIdEdit->text().trimmed().toStdString();
     const bool clientIdOk = clientId.empty() || IsClientIdForm(clientId);
     m_Ui->clientIdProblem->setText(clientIdOk ? QString() : UiText("strPrefsClientIdInvalid"));
     // A half-typed id is not stored: the next sign-in would fail with it.
-    if (clientIdOk)
+    if (clientIdOk) {
         p.ClientId = clientId;
+    }
     p.NewReminderSectionId = m_Ui->sectionCombo->currentData().toString().toStdString();
     p.DefaultSnoozeMinutes = m_Ui->snoozeCombo->currentData().toInt();
     p.LateAlarms = m_Ui->lateCheck->isChecked();
@@ -120,8 +127,9 @@ void WinPreferences::Store()
     p.DesktopNotifications = m_Ui->notificationsCheck->isChecked();
     // Each keystroke of the id comes here: the file (which holds the tokens too) is replaced only
     // when a value changed.
-    if (p != stored && SavePreferences(m_SettingsFilePath, p) && m_Hooks.Changed)
+    if (p != stored && SavePreferences(m_SettingsFilePath, p) && m_Hooks.Changed) {
         m_Hooks.Changed(p);
+    }
 }
 
 } // namespace rz

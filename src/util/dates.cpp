@@ -115,8 +115,9 @@ Date DateFromParts(int year, int month, int day, int hour, int minute, int secon
                           back.tm_mday == want.tm_mday && back.tm_hour == want.tm_hour &&
                           back.tm_min == want.tm_min && back.tm_sec == want.tm_sec;
         // A repeated hour: the first of the two.
-        if (same && (!exact || at < *exact))
+        if (same && (!exact || at < *exact)) {
             exact = at;
+        }
     }
     // A time the clock skips (spring forward) lies as far past the gap's start as it was meant to:
     // 02:30 becomes 03:30.

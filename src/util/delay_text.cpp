@@ -73,11 +73,13 @@ std::optional<DelayText> ReadDelayText(std::string_view text)
         }
         const bool sign = (c == '-' || c == '+') && i + 1 < length && u_isdigit(folded.char32At(i + 1));
         if (u_isdigit(c) || sign) {
-            if (pending)
+            if (pending) {
                 return std::nullopt; // two numbers in a row
+            }
             const bool negative = c == '-';
-            if (sign)
+            if (sign) {
                 ++i;
+            }
             std::int64_t value = 0;
             while (i < length && u_isdigit(folded.char32At(i))) {
                 value =
@@ -88,18 +90,22 @@ std::optional<DelayText> ReadDelayText(std::string_view text)
             pending = true;
             continue;
         }
-        if (!u_isalpha(c))
+        if (!u_isalpha(c)) {
             return std::nullopt;
+        }
         const std::int32_t start = i;
-        while (i < length && u_isalpha(folded.char32At(i)))
+        while (i < length && u_isalpha(folded.char32At(i))) {
             i = folded.moveIndex32(i, 1);
+        }
         const std::u16string_view word(folded.getBuffer() + start, static_cast<std::size_t>(i - start));
         // An abbreviation may end with a full stop ("Min.", "Std.").
-        if (i < length && folded.charAt(i) == '.')
+        if (i < length && folded.charAt(i) == '.') {
             ++i;
+        }
         const std::optional<Unit> unit = UnitOf(word);
-        if (!unit || (*unit == Unit::Joiner && pending))
+        if (!unit || (*unit == Unit::Joiner && pending)) {
             return std::nullopt;
+        }
         const std::int64_t count = pending ? number : 0;
         pending = false;
         switch (*unit) {
@@ -117,8 +123,9 @@ std::optional<DelayText> ReadDelayText(std::string_view text)
         }
         unitSeen = true;
     }
-    if (pending || !unitSeen)
+    if (pending || !unitSeen) {
         return std::nullopt;
+    }
     delay.Minutes = std::clamp(delay.Minutes, -kMaxMinutes, kMaxMinutes);
     delay.Days = std::clamp(delay.Days, -kMaxDays, kMaxDays);
     return delay;

@@ -39,11 +39,13 @@ pugi::xml_node ItemTagSpan(const pugi::xml_node& item)
 {
     pugi::xml_node found;
     XmlForEachBelow(item, [&](const pugi::xml_node& node) {
-        if (found || !XmlIsElement(node, "span") || !XmlHasDataTag(node))
+        if (found || !XmlIsElement(node, "span") || !XmlHasDataTag(node)) {
             return;
+        }
         for (pugi::xml_node up = node.parent(); up && up != item; up = up.parent()) {
-            if (XmlIsElement(up, "ul") || XmlIsElement(up, "ol") || XmlIsElement(up, "p"))
+            if (XmlIsElement(up, "ul") || XmlIsElement(up, "ol") || XmlIsElement(up, "p")) {
                 return;
+            }
         }
         found = node;
     });

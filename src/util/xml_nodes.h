@@ -34,10 +34,12 @@ template <class Visit> void XmlForEachBelow(const pugi::xml_node& top, Visit vis
             node = node.first_child();
             continue;
         }
-        while (node != top && !node.next_sibling())
+        while (node != top && !node.next_sibling()) {
             node = node.parent();
-        if (node == top)
+        }
+        if (node == top) {
             break;
+        }
         node = node.next_sibling();
     }
 }

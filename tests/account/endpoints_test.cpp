@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "account/endpoints.h"
-#include "core/app_state.h"
 #include "core/settings_store.h"
+#include "state/app_state.h"
 #include "test_support.h"
 #include "util/json.h"
 

@@ -4,10 +4,10 @@
 #include "account/graph_tokens.h"
 #include "account/http.h"
 #include "account/sign_in.h"
-#include "core/app_state.h"
 #include "core/settings_store.h"
 #include "emulator_process.h"
 #include "local_server.h"
+#include "state/app_state.h"
 #include "test_support.h"
 #include "util/json.h"
 
@@ -60,7 +60,6 @@ protected:
         ASSERT_TRUE(m_Emulator.Running()) << m_Emulator.Error();
         m_State.Paths.SettingsFilePath = m_Folder.File("velaapp.plist");
     }
-
 
     std::string Saved(const std::string& key) const
     {

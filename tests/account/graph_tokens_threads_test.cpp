@@ -3,11 +3,11 @@
 // window and the timer do.
 #include "account/endpoints.h"
 #include "account/graph_tokens.h"
-#include "core/account_settings.h"
-#include "core/app_state.h"
 #include "core/settings_store.h"
 #include "emulator_process.h"
 #include "local_server.h"
+#include "state/account_settings.h"
+#include "state/app_state.h"
 #include "test_support.h"
 
 #include <algorithm>

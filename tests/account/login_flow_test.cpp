@@ -5,10 +5,10 @@
 #include "account/graph_tokens.h"
 #include "account/http.h"
 #include "account/login_flow.h"
-#include "core/account_settings.h"
-#include "core/app_state.h"
 #include "core/settings_store.h"
 #include "emulator_process.h"
+#include "state/account_settings.h"
+#include "state/app_state.h"
 #include "test_support.h"
 #include "util/text.h"
 

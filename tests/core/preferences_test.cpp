@@ -35,8 +35,9 @@ TEST(PreferencesTest, ClientIdFormAndOldSnoozeTexts)
     EXPECT_FALSE(IsClientIdForm("1a2b3c4d-0000-1111-2222-33334444555g"));
     const std::pair<const char*, int> snoozes[] = {{"5 minutes", 5}, {"10 minutes", 10}, {"1 hour", 60},
                                                    {"1 day", 1440},  {"45", 45},         {"soon", 5}};
-    for (const auto& [stored, minutes] : snoozes)
+    for (const auto& [stored, minutes] : snoozes) {
         EXPECT_EQ(SnoozeMinutesFromSetting(stored), minutes) << stored;
+    }
 }
 
 } // namespace

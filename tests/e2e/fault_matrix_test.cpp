@@ -48,9 +48,10 @@ const std::vector<std::vector<std::string>> kPhases = {
 std::string FaultList(const std::vector<std::string>& routes, const std::string& action, int count)
 {
     std::string list = "[";
-    for (const std::string& route : routes)
+    for (const std::string& route : routes) {
         list += std::string(list.size() > 1 ? "," : "") + R"({"route":")" + route + R"(","count":)" +
                 std::to_string(count) + "," + action + "}";
+    }
     return list + "]";
 }
 
@@ -60,8 +61,9 @@ protected:
     void SetUp() override { ASSERT_NO_FATAL_FAILURE(StartSignedIn()); }
     void TearDown() override
     {
-        if (app)
+        if (app) {
             Quit();
+        }
     }
 
     // Every section changes online, with pages that carry no reminder.
@@ -79,11 +81,13 @@ protected:
     {
         EXPECT_TRUE(app->Running()) << when << app->Stderr();
         const auto after = home.Reminders();
-        for (const auto& r : before)
+        for (const auto& r : before) {
             EXPECT_TRUE(test::HasReminder(after, r.name)) << when << ": lost " << r.name << "\n"
                                                           << Names(after);
-        for (const std::string& file : home.DamagedFiles())
+        }
+        for (const std::string& file : home.DamagedFiles()) {
             ADD_FAILURE() << when << ": not whole: " << file;
+        }
     }
 };
 
@@ -133,9 +137,11 @@ TEST_P(FaultMatrixTest, AppStaysUpAndLosesNothing)
 std::string FaultName(const testing::TestParamInfo<Fault>& param)
 {
     std::string name;
-    for (const char* c = param.param.name; *c != '\0' && *c != '/'; ++c)
-        if (std::isalnum(static_cast<unsigned char>(*c)) != 0)
+    for (const char* c = param.param.name; *c != '\0' && *c != '/'; ++c) {
+        if (std::isalnum(static_cast<unsigned char>(*c)) != 0) {
             name += *c;
+        }
+    }
     return "Fault" + name;
 }
 

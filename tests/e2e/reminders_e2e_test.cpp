@@ -65,8 +65,9 @@ TEST_F(RemindersEndToEndTest, SignInThroughTheWindowLoadsTitleAndTagReminders)
     ASSERT_TRUE(test::Settle(*emulator, home)) << app->Stderr();
     const auto list = home.Reminders();
     // A past date, a completed to-do and a refused section give none.
-    for (const char* none : {"Passed !", "Old item", "Unreadable"})
+    for (const char* none : {"Passed !", "Old item", "Unreadable"}) {
         EXPECT_FALSE(HasReminder(list, none)) << Names(list);
+    }
     EXPECT_EQ(list.size(), SmallFixtureReminders().size()) << Names(list);
     EXPECT_EQ(test::FindReminder(list, "Call Bob !")->type, kTagReminder);
     EXPECT_EQ(test::FindReminder(list, "Call Bob !")->pageId, "page-tasks");
@@ -110,8 +111,9 @@ TEST_F(RemindersEndToEndTest, FiredReminderIsNotRaisedAgainByALoadBeforeItsTime)
     ASSERT_TRUE(RefreshAndSettle()) << app->Stderr();
     ASSERT_TRUE(test::WaitFor(kWaitMs, [&] { return DateNow().seconds > fired.time->seconds + 11; }));
     std::size_t raised = 0;
-    for (const auto& r : home.Pending())
+    for (const auto& r : home.Pending()) {
         raised += r.name.rfind("Twice !", 0) == 0 ? 1 : 0;
+    }
     EXPECT_EQ(raised, 1u) << Names(home.Pending());
 }
 
@@ -186,8 +188,9 @@ TEST_F(RemindersEndToEndTest, SecondAccountReplacesTheFirstAccountsReminders)
     ASSERT_TRUE(test::Settle(other, home));
     EXPECT_EQ(home.Setting("OnlineOneNoteUserId"), "c0ffee12ab34cd56");
     const auto list = home.Reminders();
-    for (const std::string& name : SmallFixtureReminders())
+    for (const std::string& name : SmallFixtureReminders()) {
         EXPECT_FALSE(HasReminder(list, name)) << name << " is left over:\n" << Names(list);
+    }
     EXPECT_EQ(list.size(), test::OtherFixtureReminders().size()) << Names(list);
     EXPECT_TRUE(home.DamagedFiles().empty());
     Quit(); // before `other` goes

@@ -2,14 +2,14 @@
 #include "app/app_delegate.h"
 #include "app/single_instance.h"
 #include "child_process.h"
-#include "core/account_settings.h"
-#include "core/app_state.h"
 #include "core/instance_lock.h"
 #include "core/preferences.h"
 #include "core/settings_store.h"
 #include "outbox/outbox.h"
 #include "private_bus.h"
 #include "qt_test_app.h"
+#include "state/account_settings.h"
+#include "state/app_state.h"
 #include "test_support.h"
 #include "ui/main_window.h"
 #include "util/files.h"
@@ -159,8 +159,9 @@ TEST_F(AppStartTest, AddHandsTheReminderToTheRunningAgent)
         account.UserId.Set("3b5c9d1e7f2a4c6b");
         ASSERT_TRUE(MGlobalsOnline::SaveConfig(account));
         MConfig settings(account.Paths.SettingsFilePath);
-        for (const char* key : {"GraphEndpoint", "IdentityEndpoint", "AccountEndpoint"})
+        for (const char* key : {"GraphEndpoint", "IdentityEndpoint", "AccountEndpoint"}) {
             settings.WriteValueValueStr(key, "http://127.0.0.1:9");
+        }
         settings.WriteValueValueStr(kNewReminderSectionKey, "0-ABC!12");
         ASSERT_TRUE(settings.Save());
     }

@@ -115,8 +115,9 @@ void ExpectStatuses(const EmulatorProcess& emu, const std::vector<Call>& calls)
 Ids Field(const Json& list, const char* key)
 {
     Ids out;
-    for (const auto& item : list)
+    for (const auto& item : list) {
         out.push_back(item[key]);
+    }
     return out;
 }
 
@@ -350,8 +351,10 @@ TEST_F(EmulatorTest, NotebookListsTakeTheServiceShapeWithAndWithoutTheHierarchy)
     const Json j = Parse(r.body);
     ASSERT_EQ(j["value"].size(), 2u);
     EXPECT_FALSE(j["value"][0].contains("sections"));
-    for (const char* key : {"id", "self", "createdDateTime", "displayName", "lastModifiedDateTime", "links"})
+    for (const char* key :
+         {"id", "self", "createdDateTime", "displayName", "lastModifiedDateTime", "links"}) {
         EXPECT_TRUE(j["value"][0].contains(key)) << key;
+    }
     // Both address forms answer the same text, so clients comparing texts see no change.
     EXPECT_EQ(emu.Get(std::string("/v1.0/users/") + kUserId + "/onenote/notebooks", kAccess).body, r.body);
 
@@ -403,8 +406,9 @@ TEST(EmulatorOrderTest, ListsComeByNameAtEveryLevel)
         {mid["sectionGroups"], {"P", "q"}},
         {mid["sectionGroups"][0]["sections"], {"10", "2"}},
     };
-    for (const auto& level : levels)
+    for (const auto& level : levels) {
         EXPECT_EQ(Field(level.list, "displayName"), level.expected);
+    }
     // A rename moves the item to its new place.
     const Json account = Parse(emu.AccountJson());
     const std::string sectionA = account["notebooks"][1]["sections"][1]["id"];
@@ -423,8 +427,9 @@ TEST_F(EmulatorTest, PageListsKeepTopAndTheServiceShape)
     EXPECT_EQ(j["value"][3]["id"], "pg-plain");
     const Json& page = j["value"][0];
     for (const char* key :
-         {"id", "self", "title", "createdDateTime", "lastModifiedDateTime", "contentUrl", "parentSection"})
+         {"id", "self", "title", "createdDateTime", "lastModifiedDateTime", "contentUrl", "parentSection"}) {
         EXPECT_TRUE(page.contains(key)) << key;
+    }
     const std::string client = page["links"]["oneNoteClientUrl"]["href"];
     EXPECT_TRUE(std::regex_search(client, std::regex(R"(&page-id=\{[0-9A-F-]{36}\}&end$)"))) << client;
     EXPECT_TRUE(page["links"]["oneNoteWebUrl"].contains("href"));
@@ -449,8 +454,9 @@ TEST_F(EmulatorTest, PageListsKeepTopAndTheServiceShape)
 TEST(EmulatorPagingTest, TopAboveOneHundredIsRefusedAndNextLinksOnlyWithoutTop)
 {
     std::string pages;
-    for (int i = 0; i < 150; ++i)
+    for (int i = 0; i < 150; ++i) {
         pages += std::string(i ? "," : "") + "{\"title\": \"Page " + std::to_string(i) + "\"}";
+    }
     EmulatorProcess emu(
         WithFixture(Fixture(R"(, {"displayName": "Big", "id": "sec-big", "pages": [)" + pages + "]}")));
     ASSERT_TRUE(emu.Running()) << emu.Error();
@@ -535,8 +541,9 @@ TEST_F(EmulatorTest, AccountPageListOrdersFiltersSelectsAndPages)
 {
     const Json all = GraphJson(Me("/onenote/pages"));
     std::map<std::string, std::string> changed;
-    for (const auto& p : all["value"])
+    for (const auto& p : all["value"]) {
         changed[p["id"]] = p["lastModifiedDateTime"];
+    }
     const std::string project = changed["pg-project"];
     using Ids = std::vector<std::string>;
     const Ids newestFirst = {"pg-dentist", "pg-standup", "pg-project", "pg-plain", "pg-buried"};
@@ -570,8 +577,9 @@ TEST_F(EmulatorTest, AccountPageListOrdersFiltersSelectsAndPages)
     const Json selected = GraphJson(Me("/onenote/pages?$select=id,title,lastModifiedDateTime,links&$top=1"));
     ASSERT_EQ(selected["value"].size(), 1u);
     std::vector<std::string> keys;
-    for (const auto& [key, value] : selected["value"][0].items())
+    for (const auto& [key, value] : selected["value"][0].items()) {
         keys.push_back(key);
+    }
     std::sort(keys.begin(), keys.end());
     EXPECT_EQ(keys, (std::vector<std::string>{"id", "lastModifiedDateTime", "links", "title"}));
     EXPECT_TRUE(selected["@odata.context"].get<std::string>().ends_with(
@@ -612,8 +620,9 @@ TEST_F(EmulatorTest, RouteCountersTellRequestsApart)
         EXPECT_EQ(emu.Get(r.path, kAccess).status, 200) << r.path;
         ++expected[r.route];
     }
-    for (const auto& [route, n] : expected)
+    for (const auto& [route, n] : expected) {
         EXPECT_EQ(emu.RequestCount(route), n) << route;
+    }
 }
 
 TEST_F(EmulatorTest, PageContentCarriesIdsAndTags)
@@ -671,15 +680,18 @@ TEST_F(EmulatorTest, RenumberGivesEveryElementANewIdAndKeepsTheContent)
     const std::regex idPattern(R"( id="[a-z]+:\{[0-9a-f-]{36}\}\{\d+\}")");
     const auto ids = [&](const std::string& html) {
         Ids out;
-        for (std::sregex_iterator it(html.begin(), html.end(), idPattern), end; it != end; ++it)
+        for (std::sregex_iterator it(html.begin(), html.end(), idPattern), end; it != end; ++it) {
             out.push_back(it->str());
+        }
         return out;
     };
     const auto stamp = [&] {
         const Json list = GraphJson(Me("/onenote/sections/sec-inbox/pages"));
-        for (const auto& p : list["value"])
-            if (p["id"] == "pg-project")
+        for (const auto& p : list["value"]) {
+            if (p["id"] == "pg-project") {
                 return p["lastModifiedDateTime"].get<std::string>();
+            }
+        }
         return std::string();
     };
     const std::string before = emu.Get(content, kAccess).body;
@@ -691,8 +703,9 @@ TEST_F(EmulatorTest, RenumberGivesEveryElementANewIdAndKeepsTheContent)
     const std::string after = emu.Get(content, kAccess).body;
     const auto newIds = ids(after);
     ASSERT_EQ(newIds.size(), oldIds.size());
-    for (const auto& id : newIds)
+    for (const auto& id : newIds) {
         EXPECT_EQ(std::find(oldIds.begin(), oldIds.end(), id), oldIds.end()) << id << " was kept";
+    }
     EXPECT_EQ(std::regex_replace(after, idPattern, ""), std::regex_replace(before, idPattern, ""));
     EXPECT_GT(stamp(), oldStamp);
 
@@ -802,8 +815,9 @@ TEST(EmulatorLimitsTest, ThrottlesPast120AMinuteAnd400AnHourOnTheEmulatorClock)
     ASSERT_TRUE(emu.Running()) << emu.Error();
     const auto send = [&](const std::string& path, int n) {
         int ok = 0;
-        for (int i = 0; i < n; ++i)
+        for (int i = 0; i < n; ++i) {
             ok += emu.Get(path, kAccess).status == 200;
+        }
         return ok;
     };
     const auto throttled = [&] { return emu.Get(Me("/onenote/notebooks"), kAccess).status == 429; };
@@ -865,8 +879,9 @@ TEST_F(EmulatorTest, ClockMovesTokensTemplatesAndChangeStamps)
     // The clock only moves forward, by a bounded whole number of seconds.
     for (const char* bad :
          {R"({"advanceSeconds": -1})", R"({"advanceSeconds": "60"})", R"({"advanceSeconds": 1.5})", R"({})",
-          R"({"advanceSeconds": 999999999999})", "[60]"})
+          R"({"advanceSeconds": 999999999999})", "[60]"}) {
         EXPECT_EQ(emu.Post("/_emulator/clock", bad).status, 400) << bad;
+    }
     EXPECT_GE(emu.ClockNow(), after);
 }
 
@@ -890,8 +905,9 @@ std::string SignIn(const EmulatorProcess& emu)
         emu.Get(std::string(kAuthorize) + "?client_id=abc&response_type=code&redirect_uri=" + redirect);
     const std::string location = authorize.Header("Location");
     const size_t code = location.find("?code=");
-    if (authorize.status != 302 || code == std::string::npos)
+    if (authorize.status != 302 || code == std::string::npos) {
         return {};
+    }
     const size_t end = location.find('&', code);
     const auto token =
         TokenCall(emu, "grant_type=authorization_code&redirect_uri=" + rz::FormEncode(redirect) +
@@ -942,12 +958,14 @@ TEST(EmulatorShippedFixturesTest, PersonalAndWorkAccountsAnswerTheirAddressForms
                 refused += emu.Get(base + "/onenote/sections/" + s["id"].get<std::string>() + "/pages", token)
                                .status != 200;
             }
-            for (const auto& g : container["sectionGroups"])
+            for (const auto& g : container["sectionGroups"]) {
                 walk(g, depth + 1);
+            }
         };
         const Json notebooks = Parse(all.body)["value"];
-        for (const auto& nb : notebooks)
+        for (const auto& nb : notebooks) {
             walk(nb, 0);
+        }
         EXPECT_EQ(notebooks.size(), f.notebooks);
         EXPECT_EQ(sections, f.sections);
         EXPECT_EQ(refused, f.refused);
@@ -963,15 +981,19 @@ TEST(EmulatorShippedFixturesTest, PersonalAndWorkAccountsAnswerTheirAddressForms
         // Every page of the account, refused sections included.
         Ids titles;
         std::function<void(const Json&)> collect = [&](const Json& container) {
-            for (const auto& g : container.value("sectionGroups", Json::array()))
+            for (const auto& g : container.value("sectionGroups", Json::array())) {
                 collect(g);
-            for (const auto& s : container.value("sections", Json::array()))
-                for (const auto& p : s["pages"])
+            }
+            for (const auto& s : container.value("sections", Json::array())) {
+                for (const auto& p : s["pages"]) {
                     titles.push_back(p["title"]);
+                }
+            }
         };
         const Json parsed = Parse(account);
-        for (const auto& nb : parsed["notebooks"])
+        for (const auto& nb : parsed["notebooks"]) {
             collect(nb);
+        }
         EXPECT_GE(titles.size(), f.minPages);
         EXPECT_LE(titles.size(), f.maxPages);
         const auto count = [&](const std::function<bool(const std::string&)>& pred) {
@@ -994,8 +1016,9 @@ TEST(EmulatorConcurrencyTest, ParallelReadsChangesAndFaults)
     ASSERT_TRUE(emu.Running()) << emu.Error();
     std::atomic<int> unexpected{0};
     const auto expect = [&](int status, std::initializer_list<int> allowed) {
-        if (std::find(allowed.begin(), allowed.end(), status) == allowed.end())
+        if (std::find(allowed.begin(), allowed.end(), status) == allowed.end()) {
             ++unexpected;
+        }
     };
     std::vector<std::thread> threads;
     threads.reserve(6);
@@ -1019,18 +1042,21 @@ TEST(EmulatorConcurrencyTest, ParallelReadsChangesAndFaults)
                 emu.Post("/_emulator/add", R"({"kind": "page", "parentId": "sec-inbox", "title": "t"})");
             expect(added.status, {200});
             const Json reply = Parse(added.body);
-            if (reply.is_object() && reply.contains("id") && reply["id"].is_string())
+            if (reply.is_object() && reply.contains("id") && reply["id"].is_string()) {
                 expect(emu.Post("/_emulator/delete", "{\"id\": \"" + reply["id"].get<std::string>() + "\"}")
                            .status,
                        {200});
+            }
         }
     });
     threads.emplace_back([&] {
-        for (int i = 0; i < 10; ++i)
+        for (int i = 0; i < 10; ++i) {
             expect(emu.QueueFault(R"({"route": "search", "status": 503, "count": 3})") ? 200 : 0, {200});
+        }
     });
-    for (auto& t : threads)
+    for (auto& t : threads) {
         t.join();
+    }
     EXPECT_EQ(unexpected.load(), 0);
     EXPECT_TRUE(Parse(emu.AccountJson()).is_object());
     EXPECT_EQ(emu.Stop(), 0);

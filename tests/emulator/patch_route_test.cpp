@@ -108,8 +108,9 @@ TEST(PatchRouteTest, TheReplacedElementIsServedWholeAndTheIdsChange)
     ASSERT_TRUE(emulator.Running());
     const std::string page = "/v1.0/me/onenote/pages/pg-project/content?includeIDs=true";
     const std::string before = emulator.Get(page, kAccess).body;
-    const std::string markup = R"(data-tag="to-do:completed">Send <b>it</b> to <a href="https://e.com/a?x=1&amp;y=2">)"
-                               R"(Ann &amp; Bob</a>&nbsp;&lt;3</p>)";
+    const std::string markup =
+        R"(data-tag="to-do:completed">Send <b>it</b> to <a href="https://e.com/a?x=1&amp;y=2">)"
+        R"(Ann &amp; Bob</a>&nbsp;&lt;3</p>)";
     ASSERT_EQ(Patch(emulator, "pg-project", Replace(IdOf(before, "p"), "<p " + markup)).Status, 204);
     const std::string after = emulator.Get(page, kAccess).body;
     EXPECT_NE(after.find(markup), std::string::npos) << after;
@@ -126,13 +127,15 @@ TEST(PatchRouteTest, AListItemTakesItsTagOnItselfAndServesItOnASpan)
     const std::string page = "/v1.0/me/onenote/pages/pg-project/content?includeIDs=true";
     const std::string id = IdOf(emulator.Get(page, kAccess).body, "li");
     // On input a tag on a span is no tag.
-    ASSERT_EQ(Patch(emulator, "pg-project", Replace(id, R"(<li><span data-tag="to-do:completed">Milk</span></li>)"))
-                  .Status,
-              204);
+    ASSERT_EQ(
+        Patch(emulator, "pg-project", Replace(id, R"(<li><span data-tag="to-do:completed">Milk</span></li>)"))
+            .Status,
+        204);
     EXPECT_NE(emulator.Get(page, kAccess).body.find("<li id=\"" + id + "\"><span>Milk</span></li>"),
               std::string::npos);
-    ASSERT_EQ(Patch(emulator, "pg-project", Replace(id, R"(<li data-tag="to-do:completed">Milk</li>)")).Status,
-              204);
+    ASSERT_EQ(
+        Patch(emulator, "pg-project", Replace(id, R"(<li data-tag="to-do:completed">Milk</li>)")).Status,
+        204);
     EXPECT_NE(emulator.Get(page, kAccess).body.find(R"(<span data-tag="to-do:completed">Milk</span>)"),
               std::string::npos);
 }
@@ -141,7 +144,8 @@ TEST(PatchRouteTest, RefusalsCarryTheirDocumentedStatus)
 {
     EmulatorProcess emulator(PatchFixture());
     ASSERT_TRUE(emulator.Running());
-    for (const auto& [code, status] : {std::pair{"40002", 403L}, {"40004", 403L}, {"20113", 404L}, {"20112", 400L}}) {
+    for (const auto& [code, status] :
+         {std::pair{"40002", 403L}, {"40004", 403L}, {"20113", 404L}, {"20112", 400L}}) {
         ASSERT_TRUE(emulator.QueueFault(Json{{"route", "patch"}, {"graphError", code}}.dump()));
         const rz::HttpResponse answer = Patch(emulator, "pg-project", "[]");
         EXPECT_EQ(answer.Status, status) << code;

@@ -14,14 +14,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view content(reinterpret_cast<const char*>(data), size);
     rz::TReminderList list;
     const auto changes = rz::ReadTagReminders(list, "page-1", "onenote:page-1", content);
-    if (!changes && list.Count() != 0)
+    if (!changes && list.Count() != 0) {
         __builtin_trap();
-    if (changes && *changes < 0)
+    }
+    if (changes && *changes < 0) {
         __builtin_trap();
+    }
     for (std::size_t i = 0; i < list.Count(); ++i) {
         const auto reminder = list.At(i);
-        if (reminder && (reminder->objType() != rz::kTagReminder || reminder->pageId() != "page-1"))
+        if (reminder && (reminder->objType() != rz::kTagReminder || reminder->pageId() != "page-1")) {
             __builtin_trap();
+        }
     }
     return 0;
 }

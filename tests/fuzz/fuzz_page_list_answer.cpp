@@ -19,11 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pages.BeginCheck(rz::Date{1800000500.0}, known);
     std::string next;
     const auto step = pages.TakeListAnswer(answer, next);
-    if (step == rz::TKnownPages::ListStep::Next && next.empty())
+    if (step == rz::TKnownPages::ListStep::Next && next.empty()) {
         __builtin_trap();
+    }
     for (const std::string& id : pages.PlanReads()) {
-        if (id != known[0].pageId && id != known[1].pageId && id != known[2].pageId)
+        if (id != known[0].pageId && id != known[1].pageId && id != known[2].pageId) {
             __builtin_trap();
+        }
         pages.ReadAnswered(id, true);
     }
     pages.EndCheck();

@@ -16,19 +16,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     rz::WeekDayFlags weekDay = rz::DefaultWeekDays();
     const bool answer = rz::TAReminder::PageTitleReminder_GetDateTime(title, dt, type, start, end, weekDay);
     const auto length = static_cast<std::int64_t>(rz::Utf8ToUtf16(title).size());
-    if (answer != (type != rz::kReminderTypeNone) || type < 0 || type > 2 || (answer && !dt))
+    if (answer != (type != rz::kReminderTypeNone) || type < 0 || type > 2 || (answer && !dt)) {
         __builtin_trap();
-    if (answer && (start < 0 || start >= length || end < 0 || end > length))
-        __builtin_trap();
-    for (const std::string& flag : weekDay) {
-        if (flag != "0" && flag != "1")
-            __builtin_trap();
     }
-    if (rz::TAReminder::GetRepeatWeekDay(title, weekDay))
+    if (answer && (start < 0 || start >= length || end < 0 || end > length)) {
         __builtin_trap();
+    }
+    for (const std::string& flag : weekDay) {
+        if (flag != "0" && flag != "1") {
+            __builtin_trap();
+        }
+    }
+    if (rz::TAReminder::GetRepeatWeekDay(title, weekDay)) {
+        __builtin_trap();
+    }
     const bool repeatable = rz::TAReminder::PageTimeRepeatable_Is(title);
     const bool tagPage = rz::TAReminder::PageHasTagReminder(title);
-    if (repeatable && tagPage)
+    if (repeatable && tagPage) {
         __builtin_trap();
+    }
     return 0;
 }

@@ -38,23 +38,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view content(reinterpret_cast<const char*>(data), size);
     const auto elements = rz::ReadTaggedElements(content);
     pugi::xml_document page;
-    if (!elements || !page.load_buffer(content.data(), content.size(), kParse, pugi::encoding_utf8))
+    if (!elements || !page.load_buffer(content.data(), content.size(), kParse, pugi::encoding_utf8)) {
         return 0;
+    }
     for (const rz::TTaggedElement& element : *elements) {
-        if (element.Id.empty())
+        if (element.Id.empty()) {
             continue;
+        }
         const rz::TCompletedElement done = rz::CompleteElement(content, element.Id);
-        if (done.Result != rz::TCompletedElement::Ok)
+        if (done.Result != rz::TCompletedElement::Ok) {
             continue;
-        const pugi::xml_node original =
-            page.find_node([&](const pugi::xml_node& node) { return element.Id == node.attribute("id").value(); });
+        }
+        const pugi::xml_node original = page.find_node(
+            [&](const pugi::xml_node& node) { return element.Id == node.attribute("id").value(); });
         pugi::xml_document sent;
         if (!original || !sent.load_buffer(done.Html.data(), done.Html.size(), kParse, pugi::encoding_utf8) ||
-            WithoutIdsAndTags(original) != WithoutIdsAndTags(sent.first_child()))
+            WithoutIdsAndTags(original) != WithoutIdsAndTags(sent.first_child())) {
             __builtin_trap();
+        }
         const auto read = rz::ReadTaggedElements("<div>" + done.Html + "</div>");
-        if (!read || read->empty() || rz::HasOpenToDoTag(read->front().DataTag))
+        if (!read || read->empty() || rz::HasOpenToDoTag(read->front().DataTag)) {
             __builtin_trap();
+        }
     }
     return 0;
 }

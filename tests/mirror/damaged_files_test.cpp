@@ -2,12 +2,12 @@
 // The agent's own files as a user may have them: from an older version, cut short by a full disk,
 // grown past any size the agent writes, or replaced by a FIFO. Each is read as missing, never
 // blocks, and never ends the agent.
+#include "alerts/due_check.h"
 #include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "outbox/outbox.h"
 #include "reminders/reminder_handle.h"
 #include "test_support.h"
-#include "ui/due_check.h"
 #include "util/clock.h"
 #include "util/files.h"
 

@@ -44,8 +44,9 @@ protected:
     // What the application's execute callback does, at most once per 121 seconds.
     void Execute(MThreadOneNoteRESTDB& worker)
     {
-        if (TickNow() - m_CheckTick <= 120)
+        if (TickNow() - m_CheckTick <= 120) {
             return;
+        }
         MWorkerOnlineSource online(worker);
         TReminderHandle engine(State(), &online);
         engine.Run_CheckKnowPages();
@@ -65,8 +66,9 @@ protected:
     int TagReminders()
     {
         int count = 0;
-        for (const ReminderPtr& r : State().ReminderList.list())
+        for (const ReminderPtr& r : State().ReminderList.list()) {
             count += r->objType() == kTagReminder ? 1 : 0;
+        }
         return count;
     }
 
@@ -109,8 +111,9 @@ TEST_F(EngineWorkerTest, ADoneLeavesThePagesOtherToDoOnceWithItsTime)
     ASSERT_EQ(TagReminders(), 2);
     ReminderPtr payAnn, callBob;
     for (const ReminderPtr& r : State().ReminderList.list()) {
-        if (r->objType() == kTagReminder)
+        if (r->objType() == kTagReminder) {
             (r->name() == "Pay Ann !2099-03-21 08:00" ? payAnn : callBob) = r;
+        }
     }
     ASSERT_NE(payAnn, nullptr);
     ASSERT_NE(callBob, nullptr);

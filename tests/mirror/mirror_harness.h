@@ -4,9 +4,9 @@
 // A mirror worker over a private store, talking to the Graph emulator on loopback.
 
 #include "account/endpoints.h"
-#include "core/app_state.h"
 #include "emulator_process.h"
 #include "mirror/thread_one_note_restdb.h"
+#include "state/app_state.h"
 #include "test_support.h"
 #include "util/files.h"
 #include "util/json.h"

@@ -20,8 +20,9 @@ TEST(SectionChoicesTest, TheStoredHierarchyBecomesTheChoicesInItsOwnOrder)
         test::TempDir store;
         test::WriteFileBytes(store.File("notebookssections.json"), file);
         std::string shown;
-        for (const TSectionChoice& choice : MirroredSections(store.Path()))
+        for (const TSectionChoice& choice : MirroredSections(store.Path())) {
             shown += choice.Id + " " + choice.Path + "|";
+        }
         EXPECT_EQ(shown, expected) << file;
     }
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/app_state.h"
 #include "mirror/store_path.h"
 #include "mirror/store_query.h"
+#include "state/app_state.h"
 #include "test_support.h"
 #include "util/clock.h"
 #include "util/files.h"

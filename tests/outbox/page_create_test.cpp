@@ -17,8 +17,9 @@ int PagesTitled(MirrorHarness& mirror, const std::string& title)
 {
     const Json account = Json::parse(mirror.Emulator().Get("/_emulator/account").body);
     int count = 0;
-    for (const Json& page : account["notebooks"][0]["sections"][0]["pages"])
+    for (const Json& page : account["notebooks"][0]["sections"][0]["pages"]) {
         count += page.value("title", "") == title ? 1 : 0;
+    }
     return count;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Done" on a due to-do, end to end against the Graph emulator: the engine makes the reminder, the
 // due check fires it, the pending list queues the tick, the worker sends it.
+#include "alerts/due_check.h"
+#include "alerts/pending_reminders.h"
 #include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "mirror_harness.h"
@@ -8,8 +10,6 @@
 #include "reminders/reminder_handle.h"
 #include "reminders/reminder_list.h"
 #include "reminders/tag_reader.h"
-#include "ui/due_check.h"
-#include "ui/pending_reminders.h"
 #include "util/clock.h"
 #include "util/dates.h"
 
@@ -61,8 +61,9 @@ TEST(ToDoDoneTest, CompletedElementKeepsEveryByteButTheTagAndTheId)
         {R"(<p id="p:{G}{1}" data-tag="to-do,important ,critical">x</p>)",
          R"(<p data-tag="to-do:completed,important ,critical">x</p>)"},
     };
-    for (const auto& [element, expected] : rows)
+    for (const auto& [element, expected] : rows) {
         EXPECT_EQ(CompletedParagraph(Page(element), "p:{G}{1}"), expected) << element;
+    }
 }
 
 TEST(ToDoDoneTest, AListItemTakesTheTagItselfAndItsSpanGivesItUp)
@@ -232,9 +233,11 @@ TEST(ToDoDoneTest, TickingAListItemKeepsTheTagsOfItsSubItems)
     worker.Pass();
     const auto tags = [&] {
         std::vector<std::string> found;
-        const std::vector<TTaggedElement> elements = ReadTaggedElements(worker.GetPageContent("pg-trip")).value();
-        for (const TTaggedElement& element : elements)
+        const std::vector<TTaggedElement> elements =
+            ReadTaggedElements(worker.GetPageContent("pg-trip")).value();
+        for (const TTaggedElement& element : elements) {
             found.push_back(element.DataTag);
+        }
         return found;
     };
     // Queued as the alert queues it: the id and text the tag reader gave the reminder.

@@ -23,9 +23,10 @@ constexpr const char* kToken = "engine-access-token";
 std::string Fixture()
 {
     std::string others;
-    for (int i = 0; i < 25; ++i)
+    for (int i = 0; i < 25; ++i) {
         others += R"(,{"title": "Notes )" + std::to_string(i) + R"(", "id": "pg-other-)" + std::to_string(i) +
                   R"(", "lastModifiedDateTime": "{{graph:now-)" + std::to_string(i + 1) + R"(m}}"})";
+    }
     return R"({
       "user": {"id": "4f2a9c1e-7b3d-4e8f-a1c2-9d8e7f6a5b4c", "userPrincipalName": "ada@example.com"},
       "tokens": {"accessTokens": ["engine-access-token"]},
@@ -77,9 +78,11 @@ protected:
     std::vector<ReminderPtr> TagReminders()
     {
         std::vector<ReminderPtr> tags;
-        for (const ReminderPtr& r : m_State.ReminderList.list())
-            if (r->objType() == kTagReminder && r->pageId() == "pg-project")
+        for (const ReminderPtr& r : m_State.ReminderList.list()) {
+            if (r->objType() == kTagReminder && r->pageId() == "pg-project") {
                 tags.push_back(r);
+            }
+        }
         return tags;
     }
 

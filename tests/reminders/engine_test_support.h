@@ -35,24 +35,29 @@ public:
 
     TOnlineAnswer GetPageContent(const std::string& pageId) override
     {
-        if (heldBack.count(pageId) != 0)
+        if (heldBack.count(pageId) != 0) {
             return {TOnlineStatus::HeldBack, {}};
+        }
         reads.push_back(pageId);
-        if (beforeRead)
+        if (beforeRead) {
             beforeRead(pageId);
-        if (const auto it = readStatus.find(pageId); it != readStatus.end())
+        }
+        if (const auto it = readStatus.find(pageId); it != readStatus.end()) {
             return {it->second, {}};
+        }
         const auto it = content.find(pageId);
-        if (it == content.end())
+        if (it == content.end()) {
             return {TOnlineStatus::Failed, {}};
+        }
         return {TOnlineStatus::Ok, it->second};
     }
 
     TOnlineAnswer GetOneNoteList(const std::string& relative) override
     {
         lists.push_back(relative);
-        if (listFails)
+        if (listFails) {
             return {TOnlineStatus::Failed, R"({"error":{"code":"20266","message":"too many sections"}})"};
+        }
         std::vector<std::pair<std::string, std::string>> pages(changedAt.begin(), changedAt.end());
         std::stable_sort(pages.begin(), pages.end(),
                          [](const auto& a, const auto& b) { return a.second > b.second; });
@@ -61,8 +66,9 @@ public:
         Json value = Json::array();
         for (std::size_t i = skip; i < pages.size() && i < skip + top; ++i) {
             value.push_back({{"id", pages[i].first}, {"lastModifiedDateTime", pages[i].second}});
-            if (const auto title = titles.find(pages[i].first); title != titles.end())
+            if (const auto title = titles.find(pages[i].first); title != titles.end()) {
                 value.back()["title"] = title->second;
+            }
         }
         const Json answer = {{"@odata.context", "https://graph/v1.0/$metadata#users('u')/onenote/pages"},
                              {"value", value}};
@@ -118,8 +124,9 @@ inline Json PageEntry(const std::string& id, const std::string& title, const std
 inline std::string PageList(const std::vector<Json>& pages)
 {
     Json list = {{"@odata.context", "https://graph/v1.0/$metadata#pages"}, {"value", Json::array()}};
-    for (const Json& page : pages)
+    for (const Json& page : pages) {
         list["value"].push_back(page);
+    }
     return list.dump();
 }
 

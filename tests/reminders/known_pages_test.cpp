@@ -46,15 +46,17 @@ protected:
     // Tag pages prefix0… with one tag reminder each, Tag(i), unchanged since long ago.
     void TagPages(const std::string& prefix, int count)
     {
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < count; ++i) {
             TagPage(prefix + std::to_string(i), Tag(i), "Call !2021-03-20 09:00", Local(2021, 2, 1, 10, 0));
+        }
     }
     static std::string Tag(int i) { return "p:{G}{" + std::to_string(i) + "}"; }
     // Pages of the account that carry no reminder, changed after everything else.
     void OtherRecentPages(int count)
     {
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < count; ++i) {
             m_Online.changedAt["X" + std::to_string(i)] = GraphTime(Date{DateNow().seconds - 3600 + i});
+        }
     }
     void Edit(const std::string& id, const std::string& html)
     {
@@ -72,8 +74,9 @@ protected:
     {
         EditTag("T0", 0, text);
         m_Online.changedAt["T0"] = GraphTime(Date{DateNow().seconds - 100});
-        for (int i = 0; i < others; ++i)
+        for (int i = 0; i < others; ++i) {
             m_Online.changedAt["Y" + std::to_string(i)] = GraphTime(Date{DateNow().seconds - 50 + i});
+        }
     }
     void NextCheckIn(double seconds)
     {
@@ -204,24 +207,27 @@ TEST_F(KnownPagesTest, FailedListingFallsBackToRoundRobin)
     EditTag("T7", 7, "Call !2021-03-23 09:00");
     Check();
     EXPECT_EQ(m_State.KnownListFailures, 1u);
-    for (int i = 0; i < 15 && Reminder("p:{G}{7}")->time() != Local(2021, 3, 23, 9, 0); ++i)
+    for (int i = 0; i < 15 && Reminder("p:{G}{7}")->time() != Local(2021, 3, 23, 9, 0); ++i) {
         NextCheckIn(121);
+    }
     EXPECT_EQ(Reminder("p:{G}{7}")->time(), Local(2021, 3, 23, 9, 0));
 }
 
 TEST_F(KnownPagesTest, PagesWhoseChangeTimeNeverMovesAreReadEveryHalfHour)
 {
     OtherRecentPages(30);
-    for (int i = 0; i < 25; ++i)
+    for (int i = 0; i < 25; ++i) {
         TitlePage("T" + std::to_string(i), "Title !2021-03-20 10:00", Local(2021, 3, 20, 10, 0));
+    }
     TagPages("G", 25);
     const double start = DateNow().seconds;
     std::map<std::string, double> lastRead;
     std::map<std::string, double> longest;
     std::size_t seen = 0;
     for (int check = 0; check < 90; ++check) { // three hours, a check every 121 s
-        if (check > 0)
+        if (check > 0) {
             m_Clock.Advance(121);
+        }
         Check();
         for (; seen < m_Online.reads.size(); ++seen) {
             const std::string& id = m_Online.reads[seen];
@@ -232,10 +238,12 @@ TEST_F(KnownPagesTest, PagesWhoseChangeTimeNeverMovesAreReadEveryHalfHour)
     }
     // Tag pages only: title pages take their reminders from the listing while it works.
     ASSERT_EQ(longest.size(), 25u);
-    for (const auto& [id, gap] : longest)
+    for (const auto& [id, gap] : longest) {
         EXPECT_LE(gap, 30 * 60) << id;
-    for (const auto& [id, when] : lastRead)
+    }
+    for (const auto& [id, when] : lastRead) {
         EXPECT_LE(DateNow().seconds - when, 30 * 60) << id;
+    }
     // About two reads per tag page an hour: no more than 90 an hour with the listings.
     const double hours = (DateNow().seconds - start) / 3600;
     EXPECT_LE((static_cast<double>(m_Online.reads.size()) + static_cast<double>(m_Online.lists.size())) /
@@ -247,10 +255,12 @@ TEST_F(KnownPagesTest, FailingReadsAreNotRepeatedAtEveryCheck)
 {
     OtherRecentPages(30);
     TagPages("T", 50);
-    for (int i = 0; i < 50; ++i)
+    for (int i = 0; i < 50; ++i) {
         m_Online.readStatus["T" + std::to_string(i)] = TOnlineStatus::Failed; // say, the token expired
-    for (int check = 0; check < 60; ++check)
+    }
+    for (int check = 0; check < 60; ++check) {
         NextCheckIn(121);
+    }
     EXPECT_LE(m_Online.reads.size(), 2u * 130u);
 }
 
@@ -305,11 +315,13 @@ TEST_F(KnownPagesTest, ManyPagesShareSixtyReadsAnHourAndTitlesComeFromTheListing
         m_Online.titles[id] = "Title !2021-03-20 10:00";
     }
     TagPages("G", 200);
-    for (int check = 0; check < 30; ++check)
+    for (int check = 0; check < 30; ++check) {
         NextCheckIn(121);
+    }
     EXPECT_LE(m_Online.reads.size(), 61u);
-    for (const std::string& id : m_Online.reads)
+    for (const std::string& id : m_Online.reads) {
         EXPECT_EQ(id[0], 'G') << id;
+    }
 
     // A renamed title page: its reminder follows the listing, unread.
     m_Online.titles["T7"] = "Title !2021-03-22 11:00";
@@ -326,8 +338,9 @@ TEST_F(KnownPagesTest, RefreshFindsEveryChangeAndAFailedReadIsRetriedNextCheck)
     m_Clock.Advance(121);
     EditTag("T0", 0, "Call !2021-03-24 09:00");
     m_Online.changedAt["T0"] = GraphTime(Date{DateNow().seconds - 500});
-    for (int i = 0; i < 150; ++i)
+    for (int i = 0; i < 150; ++i) {
         m_Online.changedAt["Y" + std::to_string(i)] = GraphTime(Date{DateNow().seconds - 400 + i});
+    }
     m_Online.readStatus["T0"] = TOnlineStatus::Failed;
     TReminderHandle(m_State, &m_Online).Run_CheckKnowPages(true);
     EXPECT_EQ(m_Online.ReadsOf("T0"), 1u);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "alerts/due_check.h"
 #include "engine_test_support.h"
 #include "reminders/reminder_handle.h"
-#include "ui/due_check.h"
 #include "util/files.h"
 
 #include <cstdio>
@@ -61,9 +61,10 @@ class TitleRuleTest : public LoaderTest, public ::testing::WithParamInterface<Ti
 TEST_P(TitleRuleTest, AppliesRule)
 {
     const TitleRuleCase& c = GetParam();
-    if (c.listedBefore)
+    if (c.listedBefore) {
         m_State.ReminderList.AddUnique(0, "before", "P1", "P1", "L", Local(2021, 3, 12, 8, 0), 0,
                                        DefaultWeekDays());
+    }
     Load({PageEntry("P1", c.title, "2021-03-05T10:00:00Z", c.created)});
 
     const ReminderPtr r = Reminder("P1");
@@ -271,8 +272,9 @@ TEST_F(LoaderTest, AnotherAccountsRemindersAreDroppedAtItsSignIn)
     const std::string owner = m_State.EngineFiles.Beside(kOwnerFileName);
     for (const Case& c : cases) {
         std::remove(owner.c_str());
-        if (c.formerOwner)
+        if (c.formerOwner) {
             Engine().AdoptAccount(c.formerOwner, false);
+        }
         m_State.ReminderList.AddUnique(0, "Call !", "P1", "P1", "L", Local(2021, 3, 12, 8, 0), 0,
                                        DefaultWeekDays());
         m_State.PendingReminderList.InsertTop(0, "Rang", "P0", "P0", "L", Local(2021, 3, 10, 8, 0), 0,
@@ -339,8 +341,9 @@ TEST_P(FirstSeenLateTest, RingsOnceWithinADayOfItsTime)
     const FirstSeenCase& c = GetParam();
     const Json page = PageEntry("P1", c.title, "2021-03-10T10:00:00Z");
     const Json other = PageEntry("P9", "Other !2021-03-20 10:00", "2021-03-05T10:00:00Z");
-    if (c.loadedBefore)
+    if (c.loadedBefore) {
         Load({other});
+    }
     Load({other, page, PageEntry("P8", "Third !2021-03-21 10:00", "2021-03-05T10:00:00Z")});
 
     TDueCheck check;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "alerts/due_check.h"
 #include "engine_test_support.h"
-#include "ui/due_check.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -52,15 +52,17 @@ TEST(ReminderHandleThreadsTest, LoaderAndCheckAgainstDueCheckAndClear)
         }
         state.ReminderList.Sort();
         seen += state.LoadPageDone + state.KnownTagPageDone + (state.LastLoadTime.Get() ? 1 : 0);
-        if (tick % 50 == 49)
+        if (tick % 50 == 49) {
             TReminderHandle(state, nullptr).Clear();
+        }
         engine.m_Clock.Advance(1);
     }
     worker.join();
 
     std::set<std::string> keys;
-    for (const ReminderPtr& r : state.ReminderList.list())
+    for (const ReminderPtr& r : state.ReminderList.list()) {
         EXPECT_TRUE(keys.insert(r->Id().value_or("")).second);
+    }
     EXPECT_GT(seen, 0u);
 }
 

@@ -77,8 +77,9 @@ TEST(ReminderListStressTest, MergeAndRemoveWhileWalkingAndSorting)
         const std::size_t count = list.Count();
         for (std::size_t n = count; n-- > 0 && reads < kOperationsPerThread; ++reads) {
             const ReminderPtr r = list.At(n);
-            if (!r)
+            if (!r) {
                 continue; // the list shrank meanwhile
+            }
             const auto time = r->time();
             ASSERT_TRUE(r->Id().has_value());
             ASSERT_TRUE(r->name().has_value());
@@ -91,16 +92,19 @@ TEST(ReminderListStressTest, MergeAndRemoveWhileWalkingAndSorting)
                 list.Remove(r);
             }
         }
-        if (count == 0)
+        if (count == 0) {
             ++reads;
+        }
     }
     writer.join();
 
     std::set<std::string> keys;
-    for (const ReminderPtr& r : list.list())
+    for (const ReminderPtr& r : list.list()) {
         EXPECT_TRUE(keys.insert(*r->Id()).second) << *r->Id();
-    for (const auto& k : keys)
+    }
+    for (const auto& k : keys) {
         EXPECT_TRUE(list.GetByID(k));
+    }
 }
 
 TEST(TagPageListStressTest, AddAndDeleteWhileWalking)
@@ -109,10 +113,11 @@ TEST(TagPageListStressTest, AddAndDeleteWhileWalking)
     std::thread writer([&] {
         for (int i = 0; i < kOperationsPerThread; ++i) {
             const std::string key = "P" + std::to_string(i % kKeys);
-            if (i % 3 == 2)
+            if (i % 3 == 2) {
                 list.DeleteByID(key);
-            else
+            } else {
                 list.AddUnique(key, "L", Date{static_cast<double>(i)});
+            }
         }
     });
     for (int i = 0; i < kOperationsPerThread; ++i) {
@@ -124,8 +129,9 @@ TEST(TagPageListStressTest, AddAndDeleteWhileWalking)
     }
     writer.join();
     std::set<std::string> keys;
-    for (const TagPagePtr& p : list.list())
+    for (const TagPagePtr& p : list.list()) {
         EXPECT_TRUE(keys.insert(*p->pageId()).second);
+    }
 }
 
 } // namespace

@@ -19,16 +19,18 @@ using test::Local;
 WeekDayFlags Days(std::initializer_list<int> entries)
 {
     WeekDayFlags flags = DefaultWeekDays();
-    for (int e : entries)
+    for (int e : entries) {
         flags[static_cast<std::size_t>(e)] = "1";
+    }
     return flags;
 }
 
 std::vector<std::string> Lines(const TReminderList& list)
 {
     std::vector<std::string> lines;
-    for (const ReminderPtr& r : list.list())
+    for (const ReminderPtr& r : list.list()) {
         lines.push_back(r->ToString());
+    }
     return lines;
 }
 
@@ -251,8 +253,9 @@ TEST_F(ReminderListTest, SortPutsEarliestFirstAndNoTimeLast)
     m_List.InsertTop(0, "b", "b", "P", "L", Local(2021, 3, 11, 5), 0, DefaultWeekDays());
     m_List.Sort();
     std::vector<std::string> ids;
-    for (const ReminderPtr& r : m_List.list())
+    for (const ReminderPtr& r : m_List.list()) {
         ids.push_back(*r->Id());
+    }
     EXPECT_EQ(ids, (std::vector<std::string>{"a", "b", "c", "n"}));
     EXPECT_EQ(m_List.GetByID("c"), m_List.At(2));
 }

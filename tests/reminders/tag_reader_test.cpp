@@ -19,8 +19,9 @@ TEST(CompletedDataTagTest, EveryTagMustBeCompleted)
     for (const Case& c :
          {Case{"to-do:completed", true}, Case{"to-do:completed, to-do-priority-1:completed", true},
           Case{"to-do:completed,important", false}, Case{"to-do", false}, Case{"", false}, Case{" , ", false},
-          Case{"completed", false}, Case{"to-do:Completed", false}})
+          Case{"completed", false}, Case{"to-do:Completed", false}}) {
         EXPECT_EQ(IsCompletedDataTag(c.tag), c.completed) << c.tag;
+    }
 }
 
 // Tag page P1, "!Project", its reminders' links under this page link.

@@ -38,8 +38,9 @@ constexpr std::int64_t kUntouched = -99;
 WeekDayFlags Days(std::initializer_list<int> entries)
 {
     WeekDayFlags flags = DefaultWeekDays();
-    for (int e : entries)
+    for (int e : entries) {
         flags[static_cast<std::size_t>(e)] = "1";
+    }
     return flags;
 }
 

@@ -23,8 +23,9 @@ public:
     {
         const auto reply =
             m_Emulator.Get("/v1.0/me/onenote/pages/" + pageId + "/content?includeIDs=true", m_Token);
-        if (reply.status != 200 || !IsPageContentResponse(reply.body))
+        if (reply.status != 200 || !IsPageContentResponse(reply.body)) {
             return {TOnlineStatus::Failed, {}};
+        }
         return {TOnlineStatus::Ok, reply.body};
     }
 
@@ -34,8 +35,9 @@ public:
         const std::string path =
             relative.rfind(base, 0) == 0 ? relative.substr(base.size()) : "/v1.0/me" + relative;
         const auto reply = m_Emulator.Get(path, m_Token);
-        if (reply.status != 200 || !IsGraphListResponse(reply.body))
+        if (reply.status != 200 || !IsGraphListResponse(reply.body)) {
             return {TOnlineStatus::Failed, reply.body};
+        }
         return {TOnlineStatus::Ok, reply.body};
     }
 

@@ -39,14 +39,17 @@ bool ReadPortLine(int fd, int& port, std::string& error)
         }
         pollfd p{fd, POLLIN, 0};
         const int ready = poll(&p, 1, static_cast<int>(left.count()));
-        if (ready < 0 && errno == EINTR)
+        if (ready < 0 && errno == EINTR) {
             continue;
-        if (ready <= 0)
+        }
+        if (ready <= 0) {
             continue;
+        }
         char buf[64];
         const ssize_t n = read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
+        if (n < 0 && errno == EINTR) {
             continue;
+        }
         if (n <= 0) {
             error = "the emulator ended before reporting its port (see its message above)";
             return false;
@@ -79,20 +82,24 @@ EmulatorProcess::EmulatorProcess(const Options& options)
     // Everything the child needs is prepared before fork: only exec follows it.
     std::vector<std::string> args = {BinaryPath(), "--port", std::to_string(options.port), "--fixture",
                                      fixture};
-    if (options.autoConsent)
+    if (options.autoConsent) {
         args.emplace_back("--auto-consent");
-    if (options.limits)
+    }
+    if (options.limits) {
         args.emplace_back("--limits");
-    if (options.pretty)
+    }
+    if (options.pretty) {
         args.emplace_back("--pretty");
+    }
     if (options.maxSections > 0) {
         args.emplace_back("--max-sections");
         args.emplace_back(std::to_string(options.maxSections));
     }
     std::vector<char*> argv;
     argv.reserve(args.size() + 1);
-    for (auto& a : args)
+    for (auto& a : args) {
         argv.push_back(a.data());
+    }
     argv.push_back(nullptr);
 
     int out[2];
@@ -110,15 +117,17 @@ EmulatorProcess::EmulatorProcess(const Options& options)
     }
     if (m_Pid == 0) {
         prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (getppid() != parent)
+        if (getppid() != parent) {
             _exit(127);
+        }
         dup2(out[1], STDOUT_FILENO);
         execv(argv[0], argv.data());
         _exit(127);
     }
     close(out[1]);
-    if (!ReadPortLine(out[0], m_Port, m_Error))
+    if (!ReadPortLine(out[0], m_Port, m_Error)) {
         m_Port = 0;
+    }
     close(out[0]);
 }
 
@@ -129,15 +138,17 @@ EmulatorProcess::~EmulatorProcess()
 
 int EmulatorProcess::Stop()
 {
-    if (m_Pid <= 0)
+    if (m_Pid <= 0) {
         return m_ExitStatus;
+    }
     kill(m_Pid, SIGTERM);
     int status = 0;
     bool reaped = false;
     for (int i = 0; i < 100 && !reaped; ++i) {
         reaped = waitpid(m_Pid, &status, WNOHANG) == m_Pid;
-        if (!reaped)
+        if (!reaped) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
     }
     if (!reaped) {
         kill(m_Pid, SIGKILL);
@@ -185,21 +196,24 @@ std::string EmulatorProcess::BaseUrl() const
 std::string EmulatorProcess::Reply::Header(const std::string& name) const
 {
     const auto lower = [](std::string s) {
-        for (char& c : s)
+        for (char& c : s) {
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
         return s;
     };
     const std::string key = lower(name) + ":";
     size_t pos = 0;
     while (pos < headers.size()) {
         size_t end = headers.find("\r\n", pos);
-        if (end == std::string::npos)
+        if (end == std::string::npos) {
             end = headers.size();
+        }
         const std::string line = headers.substr(pos, end - pos);
         if (lower(line.substr(0, key.size())) == key) {
             size_t v = key.size();
-            while (v < line.size() && line[v] == ' ')
+            while (v < line.size() && line[v] == ' ') {
                 ++v;
+            }
             return line.substr(v);
         }
         pos = end + 2;
@@ -212,11 +226,13 @@ EmulatorProcess::Reply EmulatorProcess::Send(const std::string& method, const st
                                              const std::string& bearerToken) const
 {
     Reply reply;
-    if (!Running())
+    if (!Running()) {
         return reply;
+    }
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    if (fd < 0) {
         return reply;
+    }
     timeval tv{m_CallTimeoutMs / 1000, static_cast<suseconds_t>(m_CallTimeoutMs % 1000) * 1000};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
@@ -230,11 +246,13 @@ EmulatorProcess::Reply EmulatorProcess::Send(const std::string& method, const st
     }
     std::string request = method + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(m_Port) +
                           "\r\nConnection: close\r\n";
-    if (!bearerToken.empty())
+    if (!bearerToken.empty()) {
         request += "Authorization: Bearer " + bearerToken + "\r\n";
-    if (method == "POST")
+    }
+    if (method == "POST") {
         request +=
             "Content-Type: " + contentType + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n";
+    }
     request += "\r\n" + body;
     size_t sent = 0;
     while (sent < request.size()) {
@@ -249,17 +267,20 @@ EmulatorProcess::Reply EmulatorProcess::Send(const std::string& method, const st
     char buf[16384];
     while (answer.size() < kMaxReplyBytes) {
         const ssize_t n = recv(fd, buf, sizeof buf, 0);
-        if (n < 0 && errno == EINTR)
+        if (n < 0 && errno == EINTR) {
             continue;
-        if (n <= 0)
+        }
+        if (n <= 0) {
             break;
+        }
         answer.append(buf, static_cast<size_t>(n));
     }
     close(fd);
     // "HTTP/1.1 200 OK\r\n...\r\n\r\nbody"; the emulator sends Content-Length, never chunks.
     const size_t headerEnd = answer.find("\r\n\r\n");
-    if (!answer.starts_with("HTTP/1.1 ") || headerEnd == std::string::npos)
+    if (!answer.starts_with("HTTP/1.1 ") || headerEnd == std::string::npos) {
         return reply;
+    }
     reply.status = std::atoi(answer.c_str() + 9);
     const size_t firstLineEnd = answer.find("\r\n");
     reply.headers = answer.substr(firstLineEnd + 2, headerEnd + 2 - (firstLineEnd + 2));
@@ -301,11 +322,13 @@ bool EmulatorProcess::ResetCounters() const
 long EmulatorProcess::RequestCount(const std::string& route) const
 {
     const Reply r = Get("/_emulator/counters");
-    if (r.status != 200)
+    if (r.status != 200) {
         return -1;
+    }
     const auto j = nlohmann::json::parse(r.body, nullptr, false);
-    if (j.is_discarded() || !j.contains("routes") || !j["routes"].is_object())
+    if (j.is_discarded() || !j.contains("routes") || !j["routes"].is_object()) {
         return -1;
+    }
     const auto& routes = j["routes"];
     return routes.contains(route) && routes[route].is_number_integer() ? routes[route].get<long>() : 0;
 }

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "alerts/due_check.h"
+#include "alerts/pending_reminders.h"
 #include "app/app_delegate.h"
-#include "core/app_state.h"
+#include "core/autostart.h"
 #include "core/settings_store.h"
 #include "qt_test_app.h"
 #include "reminders/reminder_list.h"
+#include "state/app_state.h"
 #include "test_support.h"
-#include "ui/autostart.h"
-#include "ui/due_check.h"
 #include "ui/main_window.h"
 #include "ui/mwin_pending_reminders.h"
-#include "ui/pending_reminders.h"
 #include "util/clock.h"
 #include "util/files.h"
 
@@ -468,12 +468,14 @@ TEST_F(AppDelegateTest, SameAccountSigningInAgainKeepsTheReminderList)
         StoreReminders({{"A", At(10, 0, 0)}});
         Launch(); // the data folder's reminders become "user"'s
         Quit();
-        if (c.atStartUp)
+        if (c.atStartUp) {
             SignIn("", "");
+        }
         signInWindow = [this, &c](int) { return WindowSignsIn("token", c.userId, true); };
         Launch();
-        if (!c.atStartUp)
+        if (!c.atStartUp) {
             app->MenuItemLoginClick();
+        }
         TickAt(At(9, 0, 1));
         EXPECT_EQ(state->ReminderList.Count(), c.kept) << c.name;
         Quit();

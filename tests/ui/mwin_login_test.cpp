@@ -3,10 +3,10 @@
 // fills and submits the sign-in form by running script in the page.
 #include "account/endpoints.h"
 #include "account/login_flow.h"
-#include "core/account_settings.h"
-#include "core/app_state.h"
 #include "core/settings_store.h"
 #include "emulator_process.h"
+#include "state/account_settings.h"
+#include "state/app_state.h"
 #include "test_support.h"
 #include "ui/mwin_login.h"
 #include "util/files.h"
@@ -65,10 +65,7 @@ protected:
         SignInTestApp();
         state.Paths = BuildAppPaths(home.Path() + "/data");
     }
-    void SetUp() override
-    {
-        ASSERT_TRUE(emulator.Running()) << emulator.Error();
-    }
+    void SetUp() override { ASSERT_TRUE(emulator.Running()) << emulator.Error(); }
 
     std::unique_ptr<MWinLogin> Open(int logInOrOut)
     {

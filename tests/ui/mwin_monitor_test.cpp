@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt_test_app.h"
+#include "status/monitor_lines.h"
 #include "test_support.h"
-#include "ui/monitor_lines.h"
 #include "ui/mwin_monitor.h"
 #include "util/clock.h"
 
@@ -39,11 +39,14 @@ TEST(MonitorWindowTest, RedrawsFromTheSnapshotOnceShownAndKeepsTicking)
     window.show();
     ASSERT_TRUE(window.TimerStarted());
     EXPECT_EQ(Label(window, "labelLoginValue")->text(), QStringLiteral("Signed in (0123456789abcdef)"));
-    EXPECT_EQ(Label(window, "labelLoginValue")->palette().color(QPalette::WindowText), QColor(0xC6, 0x28, 0x28));
-    EXPECT_EQ(Label(window, "labelMonitorNotebooksValue")->text(), QStringLiteral("Check start: 2026-12-08 10:00:00"));
+    EXPECT_EQ(Label(window, "labelLoginValue")->palette().color(QPalette::WindowText),
+              QColor(0xC6, 0x28, 0x28));
+    EXPECT_EQ(Label(window, "labelMonitorNotebooksValue")->text(),
+              QStringLiteral("Check start: 2026-12-08 10:00:00"));
     EXPECT_NE(Label(window, "labelMonitorNotebooksValue")->palette().color(QPalette::WindowText),
               QColor(0xC6, 0x28, 0x28));
-    EXPECT_EQ(Label(window, "labelMonitorPagesValue")->text(), layoutText) << "no load yet: the layout's text stays";
+    EXPECT_EQ(Label(window, "labelMonitorPagesValue")->text(), layoutText)
+        << "no load yet: the layout's text stays";
 
     window.close();
     const int before = reads;

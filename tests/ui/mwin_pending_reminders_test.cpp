@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "alerts/due_check.h"
+#include "alerts/pending_reminders.h"
 #include "core/preferences.h"
 #include "core/settings_store.h"
 #include "pending_fixture.h"
@@ -6,9 +8,7 @@
 #include "reminders/reminder_list.h"
 #include "snooze_cases.h"
 #include "test_support.h"
-#include "ui/due_check.h"
 #include "ui/mwin_pending_reminders.h"
-#include "ui/pending_reminders.h"
 
 #include <QComboBox>
 #include <QItemSelectionModel>

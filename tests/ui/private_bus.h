@@ -19,8 +19,9 @@ class PrivateBus
 public:
     ~PrivateBus()
     {
-        for (const QString& name : m_Connections)
+        for (const QString& name : m_Connections) {
             QDBusConnection::disconnectFromBus(name);
+        }
         m_Daemon.kill();
         m_Daemon.waitForFinished();
     }
@@ -34,9 +35,10 @@ public:
                         QString::fromStdString("--address=unix:path=" + m_Folder.File("bus"))});
         while (!m_Daemon.canReadLine() && m_Daemon.waitForReadyRead(10000)) {
         }
-        if (!m_Daemon.canReadLine())
+        if (!m_Daemon.canReadLine()) {
             return m_Daemon.errorString().toStdString() + ": " +
                    m_Daemon.readAllStandardError().toStdString();
+        }
         m_Address = QString::fromUtf8(m_Daemon.readLine()).trimmed();
         return {};
     }

@@ -46,8 +46,9 @@ int VisiblePixels(const QImage& img, QColor background)
             const QColor c = img.pixelColor(x, y);
             const int diff = std::abs(c.red() - background.red()) + std::abs(c.green() - background.green()) +
                              std::abs(c.blue() - background.blue());
-            if (diff > 200)
+            if (diff > 200) {
                 ++count;
+            }
         }
     }
     return count;
@@ -56,8 +57,9 @@ int VisiblePixels(const QImage& img, QColor background)
 QByteArray ReadResource(const QString& path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    if (!f.open(QIODevice::ReadOnly)) {
         return {};
+    }
     return f.readAll();
 }
 
@@ -75,10 +77,13 @@ TEST(ResourcesTest, EveryIconRendersAtSmallAndLargeSizes)
         for (int size : {16, 64}) {
             const QImage img = Render(path, size);
             int covered = 0;
-            for (int y = 0; y < size; ++y)
-                for (int x = 0; x < size; ++x)
-                    if (qAlpha(img.pixel(x, y)) > 128)
+            for (int y = 0; y < size; ++y) {
+                for (int x = 0; x < size; ++x) {
+                    if (qAlpha(img.pixel(x, y)) > 128) {
                         ++covered;
+                    }
+                }
+            }
             // An icon fills a good part of its square but is not a plain block.
             EXPECT_GT(covered, size * size / 8) << path.toStdString() << " at " << size;
             EXPECT_LT(covered, size * size) << path.toStdString() << " at " << size;
@@ -102,12 +107,14 @@ TEST(ResourcesTest, ErrorIconCarriesARedBadgeTheNormalIconLacks)
     rz::test::QtTestApp();
     auto redPixels = [](const QImage& img) {
         int count = 0;
-        for (int y = 0; y < img.height(); ++y)
+        for (int y = 0; y < img.height(); ++y) {
             for (int x = 0; x < img.width(); ++x) {
                 const QColor c = img.pixelColor(x, y);
-                if (c.alpha() > 200 && c.red() > 180 && c.green() < 90 && c.blue() < 90)
+                if (c.alpha() > 200 && c.red() > 180 && c.green() < 90 && c.blue() < 90) {
                     ++count;
+                }
             }
+        }
         return count;
     };
     EXPECT_GE(redPixels(Render(":/icons/16err.svg", 16)), 12);
@@ -137,8 +144,9 @@ TEST(ResourcesTest, AlertSoundIsShortUnclippedMonoPcm)
     EXPECT_GT(samples, qsizetype(rate / 4)) << "at least a quarter second";
     EXPECT_LT(samples, qsizetype(rate * 3 / 2)) << "under 1.5 s";
     int peak = 0;
-    for (qsizetype i = 0; i < samples; ++i)
+    for (qsizetype i = 0; i < samples; ++i) {
         peak = std::max(peak, std::abs(int(qFromLittleEndian<qint16>(d + dataAt + 8 + 2 * i))));
+    }
     EXPECT_GT(peak, 8000) << "audible";
     EXPECT_LT(peak, 32000) << "no clipping";
     // Starts and ends at silence, so playing it does not click.
@@ -162,8 +170,9 @@ TEST(ResourcesTest, StringsTableHoldsEveryKeyTheAppUses)
     }
     // The icon column has no caption, but the key must exist or the key itself would show.
     EXPECT_TRUE(table.value("strColumnState").isString());
-    for (const char* key : {"strColumnTask", "strColumnTime", "strNotificationOpen"})
+    for (const char* key : {"strColumnTask", "strColumnTime", "strNotificationOpen"}) {
         EXPECT_FALSE(table.value(key).toString().isEmpty()) << key;
+    }
     EXPECT_TRUE(table.value("strNotificationTitleMany").toString().contains("%1"));
 }
 
@@ -173,8 +182,9 @@ TEST(ResourcesTest, DesktopEntryStartsTheProgramWithItsIcon)
     ASSERT_FALSE(lines.isEmpty());
     EXPECT_EQ(lines.first(), "[Desktop Entry]");
     for (const char* line : {"Type=Application", "Name=RedoZevuviva", "Exec=redozevuviva",
-                             "Icon=redozevuviva", "Categories=Office;"})
+                             "Icon=redozevuviva", "Categories=Office;"}) {
         EXPECT_TRUE(lines.contains(line)) << line;
+    }
 }
 
 // Every button shows its whole caption at the layout's own size.
@@ -193,8 +203,9 @@ void ExpectButtonsUncut(QWidget& window)
 // The window holds a child of the type under each name.
 template <class T> void ExpectChildren(const QWidget& window, std::initializer_list<const char*> names)
 {
-    for (const char* name : names)
+    for (const char* name : names) {
         EXPECT_NE(window.findChild<T*>(name), nullptr) << name;
+    }
 }
 
 TEST(LayoutsTest, MainWindowHasTableAndSpinner)
@@ -223,8 +234,9 @@ TEST(LayoutsTest, PendingWindowHasTableButtonsAndSnoozeChoices)
     ASSERT_NE(ui.snoozeCombo, nullptr);
     EXPECT_TRUE(ui.snoozeCombo->isEditable());
     QStringList choices;
-    for (int i = 0; i < ui.snoozeCombo->count(); ++i)
+    for (int i = 0; i < ui.snoozeCombo->count(); ++i) {
         choices << ui.snoozeCombo->itemText(i);
+    }
     EXPECT_EQ(choices, QStringList({"5 minutes", "10 minutes", "15 minutes", "30 minutes", "1 hour",
                                     "2 hours", "1 day"}));
     ExpectButtonsUncut(w);

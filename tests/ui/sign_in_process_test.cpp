@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program as its own sign-in window process, against the emulator with auto-consent.
 #include "app/sign_in_window.h"
-#include "core/account_settings.h"
-#include "core/app_state.h"
 #include "core/paths.h"
 #include "core/settings_store.h"
 #include "emulator_process.h"
+#include "state/account_settings.h"
+#include "state/app_state.h"
 #include "test_support.h"
 #include "ui/mwin_login.h"
 #include "util/files.h"

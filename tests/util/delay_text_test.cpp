@@ -28,8 +28,9 @@ TEST(DelayTextTest, ReadsEnglishGermanAndFrenchUnits)
         {"5", std::nullopt},
         {"5 Wochen", std::nullopt},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(ReadDelayText(c.text), c.delay) << c.text;
+    }
 }
 
 } // namespace

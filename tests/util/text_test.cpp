@@ -137,8 +137,9 @@ TEST(TextTest, ControlCharactersShowAsBlanks)
         {"x\xc2\x9bJ", "x J"}, // the one-byte form of ESC [
         {"Caf\xc3\xa9 \xc2\xa0 \xe2\x80\x9cS\xe2\x80\x9d", "Caf\xc3\xa9 \xc2\xa0 \xe2\x80\x9cS\xe2\x80\x9d"},
     };
-    for (const auto& [text, shown] : cases)
+    for (const auto& [text, shown] : cases) {
         EXPECT_EQ(ControlCharsAsBlanks(text), shown) << text;
+    }
 }
 
 } // namespace

@@ -29,8 +29,9 @@ const char* KindName(Kind kind)
 std::optional<Kind> KindFromName(const std::string& name)
 {
     for (const Kind k : {Kind::Notebook, Kind::SectionGroup, Kind::Section, Kind::Page}) {
-        if (name == KindName(k))
+        if (name == KindName(k)) {
             return k;
+        }
     }
     return std::nullopt;
 }
@@ -76,8 +77,9 @@ std::vector<std::string> Account::ByName(const std::vector<std::string>& ids) co
     std::sort(keyed.begin(), keyed.end());
     std::vector<std::string> out;
     out.reserve(keyed.size());
-    for (auto& k : keyed)
+    for (auto& k : keyed) {
         out.push_back(std::move(std::get<2>(k)));
+    }
     return out;
 }
 
@@ -95,8 +97,9 @@ std::vector<const Item*> Account::Ancestors(const Item& item) const
 
 const Item* Account::NotebookOf(const Item& item) const
 {
-    if (item.kind == Kind::Notebook)
+    if (item.kind == Kind::Notebook) {
         return &item;
+    }
     const auto up = Ancestors(item);
     return up.empty() || up.back()->kind != Kind::Notebook ? nullptr : up.back();
 }
@@ -129,15 +132,17 @@ std::string Account::NewId(Kind kind, const std::string& parentId)
         } else {
             id = "0-" + cid + "!" + std::to_string(n);
         }
-        if (!Find(id))
+        if (!Find(id)) {
             return id;
+        }
     }
 }
 
 void Account::NumberParagraphs(Item& page)
 {
-    for (const Paragraph& p : page.paragraphs)
+    for (const Paragraph& p : page.paragraphs) {
         page.nextParagraph = std::max(page.nextParagraph, p.number + 1);
+    }
     for (Paragraph& p : page.paragraphs) {
         if (p.number <= 0) {
             // OneNote numbers the objects of a page sparsely; keep that look.
@@ -172,23 +177,28 @@ bool Account::Insert(Item item, std::string& error, std::string& id)
             return false;
         }
     }
-    if (item.id.empty())
+    if (item.id.empty()) {
         item.id = NewId(item.kind, item.parentId);
+    }
     if (Find(item.id)) {
         error = "id \"" + item.id + "\" is used twice";
         return false;
     }
-    if (item.guid.empty())
+    if (item.guid.empty()) {
         item.guid = StableGuid(item.id, false);
-    if (item.elementGuid.empty())
+    }
+    if (item.elementGuid.empty()) {
         item.elementGuid = item.guid;
-    if (item.kind == Kind::Page)
+    }
+    if (item.kind == Kind::Page) {
         NumberParagraphs(item);
+    }
     id = item.id;
-    if (item.kind == Kind::Notebook)
+    if (item.kind == Kind::Notebook) {
         notebooks.push_back(id);
-    else
+    } else {
         ChildList(*Find(item.parentId), item.kind)->push_back(id);
+    }
     m_items.emplace(id, std::move(item));
     return true;
 }
@@ -255,13 +265,16 @@ bool Account::Move(const std::string& id, const std::string& parentId, std::time
 void Account::Erase(const std::string& id)
 {
     Item* item = Find(id);
-    if (!item)
+    if (!item) {
         return;
+    }
     std::vector<std::string> children;
-    for (const auto* list : {&item->groups, &item->sections, &item->pages})
+    for (const auto* list : {&item->groups, &item->sections, &item->pages}) {
         children.insert(children.end(), list->begin(), list->end());
-    for (const auto& child : children)
+    }
+    for (const auto& child : children) {
         Erase(child);
+    }
     m_items.erase(id);
 }
 
@@ -306,37 +319,45 @@ Json Account::Dump() const
         j[item.kind == Kind::Page ? "title" : "displayName"] = item.name;
         j["createdDateTime"] = GraphTime(item.created);
         j["lastModifiedDateTime"] = GraphTime(item.modified);
-        if (!item.errorCode.empty())
+        if (!item.errorCode.empty()) {
             j["errorCode"] = item.errorCode;
+        }
         if (item.kind == Kind::Notebook || item.kind == Kind::SectionGroup) {
             j["sectionGroups"] = Json::array();
-            for (const auto& g : item.groups)
+            for (const auto& g : item.groups) {
                 j["sectionGroups"].push_back(dump(*Find(g)));
+            }
             j["sections"] = Json::array();
-            for (const auto& s : item.sections)
+            for (const auto& s : item.sections) {
                 j["sections"].push_back(dump(*Find(s)));
+            }
         } else if (item.kind == Kind::Section) {
             j["pages"] = Json::array();
-            for (const auto& p : item.pages)
+            for (const auto& p : item.pages) {
                 j["pages"].push_back(dump(*Find(p)));
+            }
         } else {
             j["paragraphs"] = Json::array();
             for (const auto& p : item.paragraphs) {
                 Json pj;
                 pj["id"] = std::string(p.list.empty() ? "p" : "li") + ":{" + item.elementGuid + "}{" +
                            std::to_string(p.number) + "}";
-                if (!p.html.empty())
+                if (!p.html.empty()) {
                     pj["html"] = p.html;
-                else
+                } else {
                     pj["text"] = p.text;
-                if (!p.tags.empty())
+                }
+                if (!p.tags.empty()) {
                     pj["tags"] = p.tags;
-                if (!p.list.empty())
+                }
+                if (!p.list.empty()) {
                     pj["list"] = p.list;
+                }
                 j["paragraphs"].push_back(pj);
             }
-            if (!item.rawContent.empty())
+            if (!item.rawContent.empty()) {
                 j["content"] = item.rawContent;
+            }
         }
         return j;
     };
@@ -344,8 +365,9 @@ Json Account::Dump() const
     out["user"] = {
         {"id", user.id}, {"userPrincipalName", user.userPrincipalName}, {"displayName", user.displayName}};
     out["notebooks"] = Json::array();
-    for (const auto& id : notebooks)
+    for (const auto& id : notebooks) {
         out["notebooks"].push_back(dump(*Find(id)));
+    }
     return out;
 }
 

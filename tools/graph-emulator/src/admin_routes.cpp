@@ -50,8 +50,9 @@ Outcome NotAString(const char* key)
 
 std::optional<std::string> StringMember(const Json& body, const char* key)
 {
-    if (!body.is_object() || !body.contains(key) || !body[key].is_string())
+    if (!body.is_object() || !body.contains(key) || !body[key].is_string()) {
         return std::nullopt;
+    }
     return body[key].get<std::string>();
 }
 
@@ -59,8 +60,9 @@ void SendOk(httplib::Response& res, Json extra = Json::object())
 {
     Json j;
     j["ok"] = true;
-    for (auto& [k, v] : extra.items())
+    for (auto& [k, v] : extra.items()) {
         j[k] = v;
+    }
     SendJson(res, 200, j);
 }
 
@@ -137,9 +139,10 @@ void Emulator::AddAdminRoutes()
     });
     PostOperation(m_server, "/_emulator/clock", {}, [this, clockDocument](const Json& body, const Members&) {
         const Json step = body.is_object() ? body.value("advanceSeconds", Json()) : Json();
-        if (!step.is_number_integer() || step.get<long long>() < 0 || step.get<long long>() > kMaxClockStep)
+        if (!step.is_number_integer() || step.get<long long>() < 0 || step.get<long long>() > kMaxClockStep) {
             return Failed(400,
                           "\"advanceSeconds\" must be an integer in 0.." + std::to_string(kMaxClockStep));
+        }
         // Under the account lock, so no change is stamped half-way through a step.
         std::lock_guard lock(m_mutex);
         Clock::Advance(static_cast<long>(step.get<long long>()));
@@ -166,13 +169,15 @@ void Emulator::AddAdminRoutes()
         for (const auto& spec : list) {
             std::string error;
             auto f = Fault::FromJson(spec, error);
-            if (!f)
+            if (!f) {
                 return Failed(400, error);
+            }
             faults.push_back(std::move(*f));
         }
         const size_t queued = faults.size();
-        for (auto& f : faults)
+        for (auto& f : faults) {
             m_traffic.Queue(std::move(f));
+        }
         return Done({{"queued", queued}});
     });
 
@@ -184,33 +189,39 @@ void Emulator::AddAdminRoutes()
     PostOperation(m_server, "/_emulator/add", {"kind"}, [this](const Json& body, const Members& m) {
         const std::string& kindName = m[0];
         const auto kind = KindFromName(kindName);
-        if (!kind)
+        if (!kind) {
             return Failed(400, "\"kind\" must be notebook, sectionGroup, section or page");
+        }
         std::string parentId;
         if (*kind != Kind::Notebook) {
             const auto p = StringMember(body, "parentId");
-            if (!p)
+            if (!p) {
                 return NotAString("parentId");
+            }
             parentId = *p;
         }
         std::lock_guard lock(m_mutex);
         const std::time_t now = Clock::Now();
         std::string error, id;
         Json spec = body;
-        if (!spec.contains("createdDateTime") && !spec.contains("lastModifiedDateTime"))
+        if (!spec.contains("createdDateTime") && !spec.contains("lastModifiedDateTime")) {
             spec["createdDateTime"] = "{{now}}";
-        if (!ReadItem(spec, *kind, parentId, now, m_account, kindName, error, id))
+        }
+        if (!ReadItem(spec, *kind, parentId, now, m_account, kindName, error, id)) {
             return Failed(error);
-        if (*kind != Kind::Notebook)
+        }
+        if (*kind != Kind::Notebook) {
             m_account.Touch(parentId, now);
+        }
         return Done({{"id", id}});
     });
 
     PostOperation(m_server, "/_emulator/sign-in-refusal", {"error"},
                   [this](const Json& body, const Members& m) {
                       const Json count = body.value("count", Json(1));
-                      if (!count.is_number_integer() || count.get<long>() < 1)
+                      if (!count.is_number_integer() || count.get<long>() < 1) {
                           return Failed(400, "\"count\" must be a whole number from 1");
+                      }
                       std::string error;
                       return SetRefusal(m[0], count.get<long>(), error) ? Done() : Failed(400, error);
                   });
@@ -241,33 +252,42 @@ void Emulator::AddAdminRoutes()
         std::lock_guard lock(m_mutex);
         const std::time_t now = Clock::Now();
         Item* page = m_account.Find(id, Kind::Page);
-        if (!page)
+        if (!page) {
             return Failed(404, "no page \"" + id + "\"");
+        }
         std::string error, title;
-        if (body.contains("title") && !ReadText(body["title"], now, "title", 1024, title, error))
+        if (body.contains("title") && !ReadText(body["title"], now, "title", 1024, title, error)) {
             return Failed(400, error);
+        }
         const bool newContent = body.contains("paragraphs") || body.contains("content");
         std::vector<Paragraph> paragraphs;
         std::string raw;
         if (body.contains("paragraphs") &&
-            !ReadParagraphs(body["paragraphs"], now, "page", paragraphs, error))
+            !ReadParagraphs(body["paragraphs"], now, "page", paragraphs, error)) {
             return Failed(400, error);
+        }
         if (body.contains("content") &&
-            !ReadText(body["content"], now, "content", kMaxContentBytes, raw, error))
+            !ReadText(body["content"], now, "content", kMaxContentBytes, raw, error)) {
             return Failed(400, error);
+        }
         const Json renumber = body.value("renumber", Json(false));
-        if (!renumber.is_boolean())
+        if (!renumber.is_boolean()) {
             return Failed(400, "\"renumber\" must be true or false");
-        if (renumber.get<bool>() && !(newContent ? raw : page->rawContent).empty())
+        }
+        if (renumber.get<bool>() && !(newContent ? raw : page->rawContent).empty()) {
             return Failed(400, "a page with verbatim \"content\" has no elements to renumber");
-        if (body.contains("title"))
+        }
+        if (body.contains("title")) {
             page->name = title;
-        if (newContent)
+        }
+        if (newContent) {
             m_account.SetContent(id, std::move(paragraphs), std::move(raw), now, error);
-        else
+        } else {
             m_account.Touch(id, now);
-        if (renumber.get<bool>())
+        }
+        if (renumber.get<bool>()) {
             Account::Renumber(*page);
+        }
         return Done();
     });
 
@@ -275,13 +295,15 @@ void Emulator::AddAdminRoutes()
                   [this](const Json& body, const Members& m) {
                       std::lock_guard lock(m_mutex);
                       Item* section = m_account.Find(m[0], Kind::Section);
-                      if (!section)
+                      if (!section) {
                           return Failed(404, "no section \"" + m[0] + "\"");
+                      }
                       // Checked before anything changes, so a refused request leaves the section as it was.
                       const Json status = body.value("errorStatus", Json(0));
                       if (!status.is_number_integer() ||
-                          (status.get<int>() != 0 && (status.get<int>() < 400 || status.get<int>() > 599)))
+                          (status.get<int>() != 0 && (status.get<int>() < 400 || status.get<int>() > 599))) {
                           return Failed(400, "\"errorStatus\" must be 0 or lie in 400..599");
+                      }
                       section->errorCode = m[1];
                       section->errorStatus = status.get<int>();
                       return Done();

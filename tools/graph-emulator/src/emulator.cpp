@@ -61,8 +61,9 @@ std::string SocketInode(int localPort, int remotePort)
                            ? -1
                            : static_cast<int>(std::strtol(address.c_str() + colon + 1, nullptr, 16));
             };
-            if (port(local) == localPort && port(remote) == remotePort && inode != "0")
+            if (port(local) == localPort && port(remote) == remotePort && inode != "0") {
                 return inode;
+            }
         }
     }
     return {};
@@ -79,8 +80,9 @@ std::string RouteName(const std::string& path, const std::string& query)
         {"/oauth20_desktop.srf", "desktop"},
         {"/oauth20_logout.srf", "logout"},
     };
-    if (const auto it = kFixed.find(path); it != kFixed.end())
+    if (const auto it = kFixed.find(path); it != kFixed.end()) {
         return it->second;
+    }
     std::string rest;
     if (path.starts_with("/v1.0/me")) {
         rest = path.substr(8);
@@ -90,12 +92,15 @@ std::string RouteName(const std::string& path, const std::string& query)
     } else {
         return "other";
     }
-    if (rest.empty())
+    if (rest.empty()) {
         return "me";
-    if (rest == "/onenote/notebooks")
+    }
+    if (rest == "/onenote/notebooks") {
         return query.find("expand") == std::string::npos ? "notebooks" : "hierarchy";
-    if (rest.starts_with("/onenote/sections/") && rest.ends_with("/pages"))
+    }
+    if (rest.starts_with("/onenote/sections/") && rest.ends_with("/pages")) {
         return "pages";
+    }
     if (rest == "/onenote/pages") {
         // The title search (a contains() filter) and the plain listing are
         // different requests of a client; count them apart.
@@ -103,8 +108,9 @@ std::string RouteName(const std::string& path, const std::string& query)
         const auto filter = q.count("$filter") ? q.at("$filter") : q.count("filter") ? q.at("filter") : "";
         return ToLowerAscii(filter).find("contains(") != std::string::npos ? "search" : "pagelist";
     }
-    if (rest.starts_with("/onenote/pages/") && rest.ends_with("/content"))
+    if (rest.starts_with("/onenote/pages/") && rest.ends_with("/content")) {
         return "content";
+    }
     return "other";
 }
 
@@ -145,22 +151,26 @@ void DropConnection(const httplib::Request& req)
     // names the socket by its two ports; /proc/self/fd then names our descriptor
     // for it, without touching the descriptors other threads are using.
     const std::string inode = SocketInode(req.local_port, req.remote_port);
-    if (inode.empty())
+    if (inode.empty()) {
         return;
+    }
     const std::string target = "socket:[" + inode + "]";
     DIR* dir = opendir("/proc/self/fd");
-    if (!dir)
+    if (!dir) {
         return;
+    }
     while (const dirent* entry = readdir(dir)) {
         char* end = nullptr;
         const long fd = std::strtol(entry->d_name, &end, 10);
-        if (end == entry->d_name || *end != '\0')
+        if (end == entry->d_name || *end != '\0') {
             continue;
+        }
         char link[64];
         const std::string path = std::string("/proc/self/fd/") + entry->d_name;
         const ssize_t n = readlink(path.c_str(), link, sizeof link - 1);
-        if (n <= 0 || std::string(link, static_cast<size_t>(n)) != target)
+        if (n <= 0 || std::string(link, static_cast<size_t>(n)) != target) {
             continue;
+        }
         // Linger 0 makes the close a reset, as a dropped link looks to a client.
         const linger lin{1, 0};
         setsockopt(static_cast<int>(fd), SOL_SOCKET, SO_LINGER, &lin, sizeof lin);
@@ -181,23 +191,26 @@ Emulator::Emulator(Options options) : m_options(std::move(options))
         [this](const httplib::Request& req, httplib::Response& res) { AfterRoute(req, res); });
     m_server.set_error_handler(
         httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
-            if (!res.body.empty())
+            if (!res.body.empty()) {
                 return httplib::Server::HandlerResponse::Unhandled;
-            if (req.path.starts_with("/v1.0/"))
+            }
+            if (req.path.starts_with("/v1.0/")) {
                 SendGraphError(res, res.status == 404 ? "ResourceNotFound" : "BadRequest",
                                "Resource not found for the segment '" + req.path + "'.", res.status);
-            else
+            } else {
                 SendHtml(res, res.status,
                          "<html><head><title>Error</title></head><body><p>HTTP " +
                              std::to_string(res.status) + "</p></body></html>");
+            }
             return httplib::Server::HandlerResponse::Handled;
         }));
     m_server.set_exception_handler(
         [](const httplib::Request&, httplib::Response& res, const std::exception_ptr& ep) {
             std::string what = "unknown exception";
             try {
-                if (ep)
+                if (ep) {
                     std::rethrow_exception(ep);
+                }
             } catch (const std::exception& e) {
                 what = e.what();
             } catch (...) {
@@ -267,15 +280,17 @@ bool Emulator::Authorize(const httplib::Request& req, httplib::Response& res)
 {
     const std::string header = req.get_header_value("Authorization");
     std::string token;
-    if (header.size() > 7 && ToLowerAscii(header.substr(0, 7)) == "bearer ")
+    if (header.size() > 7 && ToLowerAscii(header.substr(0, 7)) == "bearer ") {
         token = header.substr(7);
+    }
     TokenStore::Check check;
     {
         std::lock_guard lock(m_mutex);
         check = m_tokens.CheckAccess(token, Clock::Now());
     }
-    if (check == TokenStore::Check::Valid)
+    if (check == TokenStore::Check::Valid) {
         return true;
+    }
     const char* message = check == TokenStore::Check::Missing ? "Access token is empty."
                           : check == TokenStore::Check::Expired
                               ? "Access token has expired or is not yet valid."
@@ -292,15 +307,18 @@ httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& r
     using HR = httplib::Server::HandlerResponse;
     t_cutOff = false;
     t_answerAfter.reset();
-    if (req.path.starts_with("/_emulator/"))
+    if (req.path.starts_with("/_emulator/")) {
         return HR::Unhandled;
+    }
     std::string route = RouteName(req.path, QueryPart(req.target));
     // A page update shares its address with the content read; faults and counters tell them apart.
-    if (route == "content" && req.method == "PATCH")
+    if (route == "content" && req.method == "PATCH") {
         route = "patch";
+    }
     // So does a page creation with its section's page list.
-    if (route == "pages" && req.method == "POST")
+    if (route == "pages" && req.method == "POST") {
         route = "create";
+    }
     m_traffic.Count(route);
     if (m_options.limits && IsOneNoteRoute(route) && !m_traffic.Admit(Clock::Tick())) {
         // OneNote's own throttling answer carries no Retry-After.
@@ -308,8 +326,9 @@ httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& r
         return HR::Handled;
     }
     const auto fault = m_traffic.Take(route, req.target);
-    if (!fault)
+    if (!fault) {
         return HR::Unhandled;
+    }
     if (fault->delayMs > 0 && !Wait(fault->delayMs)) {
         DropConnection(req);
         return HR::Handled;
@@ -333,8 +352,9 @@ httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& r
         t_cutOff = fault->cutOff;
         return HR::Unhandled;
     }
-    for (const auto& [name, value] : fault->headers)
+    for (const auto& [name, value] : fault->headers) {
         res.set_header(name, value);
+    }
     return HR::Handled;
 }
 
@@ -351,12 +371,14 @@ void Emulator::AfterRoute(const httplib::Request& req, httplib::Response& res)
         } else {
             SendGraphError(res, fault.graphError, GraphErrorMessage(fault.graphError));
         }
-        for (const auto& [name, value] : fault.headers)
+        for (const auto& [name, value] : fault.headers) {
             res.set_header(name, value);
+        }
         return;
     }
-    if (!t_cutOff)
+    if (!t_cutOff) {
         return;
+    }
     t_cutOff = false;
     const size_t full = res.body.size();
     if (full == 0) {

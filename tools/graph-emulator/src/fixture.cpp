@@ -41,8 +41,9 @@ bool ReadTime(const Json& spec, const char* key, std::time_t now, std::time_t fa
 
 bool ReadId(const Json& spec, const std::string& where, std::string& out, std::string& error)
 {
-    if (!spec.contains("id"))
+    if (!spec.contains("id")) {
         return true;
+    }
     if (!spec["id"].is_string()) {
         error = where + ".id must be a string";
         return false;
@@ -76,26 +77,30 @@ bool ReadItemAt(const Json& spec, Kind kind, const std::string& parentId, std::t
     Item item;
     item.kind = kind;
     item.parentId = parentId;
-    if (!ReadId(spec, where, item.id, error))
+    if (!ReadId(spec, where, item.id, error)) {
         return false;
+    }
     const char* nameKey = kind == Kind::Page ? "title" : "displayName";
     if (!spec.contains(nameKey) || !spec[nameKey].is_string()) {
         error = where + "." + nameKey + " must be a string";
         return false;
     }
-    if (!ReadText(spec[nameKey], now, where + "." + nameKey, kMaxNameBytes, item.name, error))
+    if (!ReadText(spec[nameKey], now, where + "." + nameKey, kMaxNameBytes, item.name, error)) {
         return false;
+    }
     if (!ReadTime(spec, "createdDateTime", now, now - kDefaultAgeSeconds, where, item.created, error) ||
-        !ReadTime(spec, "lastModifiedDateTime", now, item.created, where, item.modified, error))
+        !ReadTime(spec, "lastModifiedDateTime", now, item.created, where, item.modified, error)) {
         return false;
+    }
     if (kind == Kind::Section && spec.contains("errorCode")) {
         if (!spec["errorCode"].is_string() || spec["errorCode"].get<std::string>().empty()) {
             error = where + ".errorCode must be a non-empty string such as \"20185\"";
             return false;
         }
         item.errorCode = spec["errorCode"].get<std::string>();
-        if (spec.contains("errorStatus"))
+        if (spec.contains("errorStatus")) {
             item.errorStatus = spec["errorStatus"].is_number_integer() ? spec["errorStatus"].get<int>() : -1;
+        }
         if (item.errorStatus != 0 && (item.errorStatus < 400 || item.errorStatus > 599)) {
             error = where + ".errorStatus must lie in 400..599";
             return false;
@@ -103,11 +108,13 @@ bool ReadItemAt(const Json& spec, Kind kind, const std::string& parentId, std::t
     }
     if (kind == Kind::Page) {
         if (spec.contains("paragraphs") &&
-            !ReadParagraphs(spec["paragraphs"], now, where, item.paragraphs, error))
+            !ReadParagraphs(spec["paragraphs"], now, where, item.paragraphs, error)) {
             return false;
+        }
         if (spec.contains("content") &&
-            !ReadText(spec["content"], now, where + ".content", kMaxContentBytes, item.rawContent, error))
+            !ReadText(spec["content"], now, where + ".content", kMaxContentBytes, item.rawContent, error)) {
             return false;
+        }
     }
     if (!account.Insert(std::move(item), error, id)) {
         error = where + ": " + error;
@@ -118,12 +125,14 @@ bool ReadItemAt(const Json& spec, Kind kind, const std::string& parentId, std::t
     case Kind::SectionGroup:
         if (!ReadChildren(spec, "sectionGroups", Kind::SectionGroup, id, now, account, where, depth + 1,
                           error) ||
-            !ReadChildren(spec, "sections", Kind::Section, id, now, account, where, depth, error))
+            !ReadChildren(spec, "sections", Kind::Section, id, now, account, where, depth, error)) {
             return false;
+        }
         break;
     case Kind::Section:
-        if (!ReadChildren(spec, "pages", Kind::Page, id, now, account, where, depth, error))
+        if (!ReadChildren(spec, "pages", Kind::Page, id, now, account, where, depth, error)) {
             return false;
+        }
         break;
     case Kind::Page:
         break;
@@ -131,8 +140,9 @@ bool ReadItemAt(const Json& spec, Kind kind, const std::string& parentId, std::t
     // A container shows the latest change below it, as the service does.
     Item* self = account.Find(id);
     for (const auto* list : {&self->groups, &self->sections, &self->pages}) {
-        for (const auto& child : *list)
+        for (const auto& child : *list) {
             self->modified = std::max(self->modified, account.Find(child)->modified);
+        }
     }
     return true;
 }
@@ -140,8 +150,9 @@ bool ReadItemAt(const Json& spec, Kind kind, const std::string& parentId, std::t
 bool ReadChildren(const Json& spec, const char* key, Kind kind, const std::string& parentId, std::time_t now,
                   Account& account, const std::string& where, int depth, std::string& error)
 {
-    if (!spec.contains(key))
+    if (!spec.contains(key)) {
         return true;
+    }
     const Json& list = spec[key];
     if (!list.is_array()) {
         error = where + "." + key + " must be an array";
@@ -150,8 +161,9 @@ bool ReadChildren(const Json& spec, const char* key, Kind kind, const std::strin
     for (size_t i = 0; i < list.size(); ++i) {
         std::string id;
         const std::string at = where + "." + key + "[" + std::to_string(i) + "]";
-        if (!ReadItemAt(list[i], kind, parentId, now, account, at, depth, error, id))
+        if (!ReadItemAt(list[i], kind, parentId, now, account, at, depth, error, id)) {
             return false;
+        }
     }
     return true;
 }
@@ -159,8 +171,9 @@ bool ReadChildren(const Json& spec, const char* key, Kind kind, const std::strin
 bool ReadString(const Json& spec, const char* key, const std::string& where, std::string& out,
                 std::string& error)
 {
-    if (!spec.contains(key))
+    if (!spec.contains(key)) {
         return true;
+    }
     if (!spec[key].is_string() || spec[key].get<std::string>().size() > kMaxNameBytes) {
         error = where + "." + key + " must be a string of at most 1024 bytes";
         return false;
@@ -206,23 +219,27 @@ bool ReadParagraphs(const Json& spec, std::time_t now, const std::string& where,
         const Json& p = spec[i];
         Paragraph para;
         if (p.is_string()) {
-            if (!ReadText(p, now, at, kMaxContentBytes, para.text, error))
+            if (!ReadText(p, now, at, kMaxContentBytes, para.text, error)) {
                 return false;
+            }
         } else if (p.is_object()) {
             if (p.contains("text") &&
-                !ReadText(p["text"], now, at + ".text", kMaxContentBytes, para.text, error))
+                !ReadText(p["text"], now, at + ".text", kMaxContentBytes, para.text, error)) {
                 return false;
+            }
             if (p.contains("html") &&
-                !ReadText(p["html"], now, at + ".html", kMaxContentBytes, para.html, error))
+                !ReadText(p["html"], now, at + ".html", kMaxContentBytes, para.html, error)) {
                 return false;
+            }
             if (p.contains("tags")) {
                 const Json& tags = p["tags"];
                 if (tags.is_string()) {
                     para.tags = tags.get<std::string>();
                 } else if (tags.is_array() && std::all_of(tags.begin(), tags.end(),
                                                           [](const Json& t) { return t.is_string(); })) {
-                    for (const auto& t : tags)
+                    for (const auto& t : tags) {
                         para.tags += (para.tags.empty() ? "" : ",") + t.get<std::string>();
+                    }
                 } else {
                     error = at + ".tags must be a string or an array of strings";
                     return false;
@@ -276,8 +293,9 @@ bool ReadItem(const Json& spec, Kind kind, const std::string& parentId, std::tim
               const std::string& where, std::string& error, std::string& id)
 {
     int depth = 0;
-    if (const Item* parent = account.Find(parentId))
+    if (const Item* parent = account.Find(parentId)) {
         depth = static_cast<int>(account.Ancestors(*parent).size()) + 1;
+    }
     return ReadItemAt(spec, kind, parentId, now, account, where, depth, error, id);
 }
 
@@ -298,8 +316,9 @@ bool LoadFixture(const Json& doc, std::time_t now, Account& account, TokenStore&
         !ReadString(u, "displayName", "user", user.displayName, error) ||
         !ReadString(u, "givenName", "user", user.givenName, error) ||
         !ReadString(u, "surname", "user", user.surname, error) ||
-        !ReadString(u, "mail", "user", user.mail, error))
+        !ReadString(u, "mail", "user", user.mail, error)) {
         return false;
+    }
     if (user.id.empty() || user.userPrincipalName.empty() || user.id.find('/') != std::string::npos) {
         error = "user.id and user.userPrincipalName must be non-empty strings (no / in the id)";
         return false;
@@ -308,10 +327,12 @@ bool LoadFixture(const Json& doc, std::time_t now, Account& account, TokenStore&
     account.cid = lowerId.size() == 16 && lowerId.find_first_not_of("0123456789abcdef") == std::string::npos
                       ? std::string(user.id)
                       : StableHex16(user.id);
-    for (char& c : account.cid)
+    for (char& c : account.cid) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (!tokens.Load(doc.contains("tokens") ? doc["tokens"] : Json(), now, error))
+    }
+    if (!tokens.Load(doc.contains("tokens") ? doc["tokens"] : Json(), now, error)) {
         return false;
+    }
     if (doc.contains("keepIdsOnUpdate")) {
         if (!doc["keepIdsOnUpdate"].is_boolean()) {
             error = "\"keepIdsOnUpdate\" must be true or false";
@@ -336,8 +357,9 @@ bool LoadFixture(const Json& doc, std::time_t now, Account& account, TokenStore&
         for (size_t i = 0; i < list.size(); ++i) {
             std::string id;
             if (!ReadItem(list[i], Kind::Notebook, "", now, account, "notebooks[" + std::to_string(i) + "]",
-                          error, id))
+                          error, id)) {
                 return false;
+            }
         }
     }
     return true;

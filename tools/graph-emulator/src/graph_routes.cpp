@@ -16,8 +16,9 @@ namespace {
 long SectionCount(const Account& account)
 {
     long count = 0;
-    for (const auto& entry : account.Items())
+    for (const auto& entry : account.Items()) {
         count += entry.second.kind == Kind::Section ? 1 : 0;
+    }
     return count;
 }
 
@@ -30,8 +31,9 @@ constexpr const char* kGraphJson =
 std::string Param(const std::map<std::string, std::string>& q, const std::string& name)
 {
     auto it = q.find("$" + name);
-    if (it == q.end())
+    if (it == q.end()) {
         it = q.find(name);
+    }
     return it == q.end() ? std::string{} : it->second;
 }
 
@@ -53,8 +55,9 @@ bool ReadPaging(const std::map<std::string, std::string>& q, Paging& paging, htt
     paging = Paging{};
     for (auto [name, target] : {std::pair{"top", &paging.top}, std::pair{"skip", &paging.skip}}) {
         const std::string text = Param(q, name);
-        if (text.empty())
+        if (text.empty()) {
             continue;
+        }
         long v = 0;
         const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
         if (ec != std::errc{} || ptr != text.data() + text.size() || v < 0) {
@@ -78,18 +81,21 @@ bool ReadTitleFilter(const std::string& filter, std::string& needle)
     std::string f = filter;
     size_t i = 0;
     const auto skipBlanks = [&] {
-        while (i < f.size() && f[i] == ' ')
+        while (i < f.size() && f[i] == ' ') {
             ++i;
+        }
     };
     const auto expect = [&](const std::string& word) {
         skipBlanks();
-        if (ToLowerAscii(f.substr(i, word.size())) != word)
+        if (ToLowerAscii(f.substr(i, word.size())) != word) {
             return false;
+        }
         i += word.size();
         return true;
     };
-    if (!expect("contains") || !expect("(") || !expect("title") || !expect(",") || !expect("'"))
+    if (!expect("contains") || !expect("(") || !expect("title") || !expect(",") || !expect("'")) {
         return false;
+    }
     needle.clear();
     while (i < f.size()) {
         if (f[i] == '\'') {
@@ -102,11 +108,13 @@ bool ReadTitleFilter(const std::string& filter, std::string& needle)
         }
         needle += f[i++];
     }
-    if (i >= f.size())
+    if (i >= f.size()) {
         return false;
+    }
     ++i;
-    if (!expect(")"))
+    if (!expect(")")) {
         return false;
+    }
     skipBlanks();
     return i == f.size();
 }
@@ -117,18 +125,23 @@ bool ReadTimeFilter(const std::string& filter, std::string& op, std::time_t& whe
     std::istringstream in(filter);
     std::string property, time, rest;
     in >> property >> op >> time;
-    if (in >> rest)
+    if (in >> rest) {
         return false;
-    if (property != "lastModifiedDateTime" && property != "lastModifiedTime")
+    }
+    if (property != "lastModifiedDateTime" && property != "lastModifiedTime") {
         return false;
-    if (op != "gt" && op != "ge" && op != "lt" && op != "le")
+    }
+    if (op != "gt" && op != "ge" && op != "lt" && op != "le") {
         return false;
-    if (time.size() >= 2 && time.front() == '\'' && time.back() == '\'')
+    }
+    if (time.size() >= 2 && time.front() == '\'' && time.back() == '\'') {
         time = time.substr(1, time.size() - 2);
+    }
     std::string error;
     const auto t = time.starts_with("{{") ? std::nullopt : ReadFixtureTime(time, 0, error);
-    if (!t)
+    if (!t) {
         return false;
+    }
     when = *t;
     return true;
 }
@@ -155,8 +168,9 @@ struct PageQuery
             if (!(timeOp == "gt"   ? m > timeValue
                   : timeOp == "ge" ? m >= timeValue
                   : timeOp == "lt" ? m < timeValue
-                                   : m <= timeValue))
+                                   : m <= timeValue)) {
                 return false;
+            }
         }
         return needle.empty() || ToLowerAscii(page.name).find(needle) != std::string::npos;
     }
@@ -165,10 +179,12 @@ struct PageQuery
     std::string LinkTail() const
     {
         std::string tail;
-        for (const auto& [name, value] :
-             {std::pair{"$filter", &filter}, std::pair{"$orderby", &orderby}, std::pair{"$select", &select}})
-            if (!value->empty())
+        for (const auto& [name, value] : {std::pair{"$filter", &filter}, std::pair{"$orderby", &orderby},
+                                          std::pair{"$select", &select}}) {
+            if (!value->empty()) {
                 tail += std::string("&") + name + "=" + UrlEncode(*value);
+            }
+        }
         return tail;
     }
 };
@@ -186,8 +202,9 @@ constexpr const char* kPageProperties[] = {"id",
 // Reads a page list's query; on failure sends the service's answer and returns false.
 bool ReadPageQuery(const std::map<std::string, std::string>& q, PageQuery& query, httplib::Response& res)
 {
-    if (!ReadPaging(q, query.paging, res))
+    if (!ReadPaging(q, query.paging, res)) {
         return false;
+    }
     query.filter = Param(q, "filter");
     if (!query.filter.empty() && !ReadTitleFilter(query.filter, query.needle) &&
         !ReadTimeFilter(query.filter, query.timeOp, query.timeValue)) {
@@ -242,10 +259,12 @@ void SortPages(const Account& account, const PageQuery& query, std::vector<std::
         const Item& x = *account.Find(a);
         const Item& y = *account.Find(b);
         const auto before = [&](const Item& l, const Item& r) {
-            if (query.orderKey == "created")
+            if (query.orderKey == "created") {
                 return l.created < r.created;
-            if (query.orderKey == "title")
+            }
+            if (query.orderKey == "title") {
                 return l.name < r.name;
+            }
             return l.modified < r.modified;
         };
         return query.descending ? before(y, x) : before(x, y);
@@ -261,8 +280,9 @@ Json PageWindow(const Account& account, const GraphShapes& shapes, const std::st
 {
     Json j;
     std::string fields;
-    for (const auto& f : query.fields)
+    for (const auto& f : query.fields) {
         fields += (fields.empty() ? "" : ",") + f;
+    }
     j["@odata.context"] = shapes.Context(fields.empty() ? context : context + "(" + fields + ")");
     j["value"] = Json::array();
     const Paging& paging = query.paging;
@@ -274,15 +294,17 @@ Json PageWindow(const Account& account, const GraphShapes& shapes, const std::st
             Json selected;
             for (auto& [key, value] : page.items()) {
                 const std::string base = key.substr(0, key.find('@'));
-                if (std::find(query.fields.begin(), query.fields.end(), base) != query.fields.end())
+                if (std::find(query.fields.begin(), query.fields.end(), base) != query.fields.end()) {
                     selected[key] = value;
+                }
             }
             page = std::move(selected);
         }
         j["value"].push_back(std::move(page));
     }
-    if (!paging.topGiven && end < ids.size())
+    if (!paging.topGiven && end < ids.size()) {
         j["@odata.nextLink"] = link + "?$skip=" + std::to_string(end) + query.LinkTail();
+    }
     return j;
 }
 
@@ -294,8 +316,9 @@ void SendNotFound(httplib::Response& res)
 // A section marked broken answers every request for it, or for its pages, with its error.
 bool SendSectionError(httplib::Response& res, const Item* section)
 {
-    if (!section || section->errorCode.empty())
+    if (!section || section->errorCode.empty()) {
         return false;
+    }
     SendGraphError(res, section->errorCode, GraphErrorMessage(section->errorCode), section->errorStatus);
     return true;
 }
@@ -312,8 +335,9 @@ void Emulator::AddGraphRoutes()
 
     // Checks the token and that /users/{id} names this account's user.
     const auto admit = [this](const httplib::Request& req, httplib::Response& res) {
-        if (!Authorize(req, res))
+        if (!Authorize(req, res)) {
             return false;
+        }
         if (req.matches.size() > 1 && req.matches[1].matched) {
             const std::string who = ToLowerAscii(req.matches[1].str());
             std::lock_guard lock(m_mutex);
@@ -331,16 +355,18 @@ void Emulator::AddGraphRoutes()
     };
 
     m_server.Get(kUserPrefix, [this, admit](const httplib::Request& req, httplib::Response& res) {
-        if (!admit(req, res))
+        if (!admit(req, res)) {
             return;
+        }
         std::lock_guard lock(m_mutex);
         SendJson(res, 200, GraphShapes(m_account, Root(req)).User(), kGraphJson);
     });
 
     m_server.Get(std::string(kUserPrefix) + "/onenote/notebooks", [this, admit](const httplib::Request& req,
                                                                                 httplib::Response& res) {
-        if (!admit(req, res))
+        if (!admit(req, res)) {
             return;
+        }
         const auto q = QueryOf(req);
         const std::string expand = Param(q, "expand");
         if (!expand.empty() && expand != kHierarchyExpand) {
@@ -354,18 +380,21 @@ void Emulator::AddGraphRoutes()
             expand.empty() ? "notebooks"
                            : "notebooks(sections(),sectionGroups(sections(),sectionGroups(sections())))");
         j["value"] = Json::array();
-        for (const auto& id : m_account.ByName(m_account.notebooks))
+        for (const auto& id : m_account.ByName(m_account.notebooks)) {
             j["value"].push_back(shapes.Notebook(*m_account.Find(id), !expand.empty()));
+        }
         SendJson(res, 200, j, kGraphJson);
     });
 
     m_server.Get(std::string(kUserPrefix) + "/onenote/sections/([^/]+)/pages",
                  [this, admit](const httplib::Request& req, httplib::Response& res) {
-                     if (!admit(req, res))
+                     if (!admit(req, res)) {
                          return;
+                     }
                      PageQuery query;
-                     if (!ReadPageQuery(QueryOf(req), query, res))
+                     if (!ReadPageQuery(QueryOf(req), query, res)) {
                          return;
+                     }
                      const std::string id = req.matches[2].str();
                      std::lock_guard lock(m_mutex);
                      const Item* section = m_account.Find(id, Kind::Section);
@@ -373,14 +402,16 @@ void Emulator::AddGraphRoutes()
                          SendNotFound(res);
                          return;
                      }
-                     if (SendSectionError(res, section))
+                     if (SendSectionError(res, section)) {
                          return;
+                     }
                      std::vector<std::string> ids;
                      const std::time_t now = Clock::Now();
                      for (const auto& pageId : section->pages) {
                          const Item& page = *m_account.Find(pageId);
-                         if (now >= page.listedFrom && query.Matches(page))
+                         if (now >= page.listedFrom && query.Matches(page)) {
                              ids.push_back(pageId);
+                         }
                      }
                      SortPages(m_account, query, ids);
                      const GraphShapes shapes(m_account, Root(req));
@@ -392,11 +423,13 @@ void Emulator::AddGraphRoutes()
 
     m_server.Get(std::string(kUserPrefix) + "/onenote/pages", [this, admit](const httplib::Request& req,
                                                                             httplib::Response& res) {
-        if (!admit(req, res))
+        if (!admit(req, res)) {
             return;
+        }
         PageQuery query;
-        if (!ReadPageQuery(QueryOf(req), query, res))
+        if (!ReadPageQuery(QueryOf(req), query, res)) {
             return;
+        }
         std::lock_guard lock(m_mutex);
         if (m_options.maxSections > 0 && SectionCount(m_account) > m_options.maxSections) {
             SendGraphError(res, "20266", GraphErrorMessage("20266"));
@@ -404,14 +437,17 @@ void Emulator::AddGraphRoutes()
         }
         std::vector<std::string> ids;
         for (const auto& [id, item] : m_account.Items()) {
-            if (item.kind != Kind::Page)
+            if (item.kind != Kind::Page) {
                 continue;
+            }
             // Sections the service cannot read add nothing to account-wide lists.
             const Item* section = m_account.Find(item.parentId);
-            if (!section || !section->errorCode.empty())
+            if (!section || !section->errorCode.empty()) {
                 continue;
-            if (Clock::Now() >= item.listedFrom && query.Matches(item))
+            }
+            if (Clock::Now() >= item.listedFrom && query.Matches(item)) {
                 ids.push_back(id);
+            }
         }
         SortPages(m_account, query, ids);
         const GraphShapes shapes(m_account, Root(req));
@@ -421,8 +457,9 @@ void Emulator::AddGraphRoutes()
 
     m_server.Get(std::string(kUserPrefix) + "/onenote/pages/([^/]+)/content",
                  [this, admit](const httplib::Request& req, httplib::Response& res) {
-                     if (!admit(req, res))
+                     if (!admit(req, res)) {
                          return;
+                     }
                      const bool includeIds = ToLowerAscii(Param(QueryOf(req), "includeIDs")) == "true";
                      const std::string id = req.matches[2].str();
                      std::lock_guard lock(m_mutex);
@@ -431,8 +468,9 @@ void Emulator::AddGraphRoutes()
                          SendNotFound(res);
                          return;
                      }
-                     if (SendSectionError(res, m_account.Find(page->parentId)))
+                     if (SendSectionError(res, m_account.Find(page->parentId))) {
                          return;
+                     }
                      res.status = 200;
                      res.set_content(GraphShapes(m_account, Root(req)).PageContent(*page, includeIds),
                                      "text/html; charset=utf-8");

@@ -112,10 +112,12 @@ std::string GraphShapes::DocumentPath(const Item& item) const
     auto up = m_account.Ancestors(item);
     std::reverse(up.begin(), up.end());
     std::string path;
-    for (const Item* a : up)
+    for (const Item* a : up) {
         path += (path.empty() ? "" : "/") + UrlEncode(a->name);
-    if (item.kind != Kind::Page)
+    }
+    if (item.kind != Kind::Page) {
         path += (path.empty() ? "" : "/") + UrlEncode(item.name);
+    }
     return path;
 }
 
@@ -124,8 +126,9 @@ std::string GraphShapes::WebUrl(const Item& item) const
     std::string lowerCid = ToLowerAscii(m_account.cid);
     std::string url = "https://onedrive.live.com/redir.aspx?cid=" + lowerCid +
                       "&page=edit&resid=" + m_account.cid + "!" + NumberOf(item.id);
-    if (const Item* parent = m_account.Find(item.parentId))
+    if (const Item* parent = m_account.Find(item.parentId)) {
         url += "&parId=" + m_account.cid + "!" + NumberOf(parent->id);
+    }
     return url;
 }
 
@@ -133,8 +136,9 @@ void GraphShapes::AddChildren(Json& j, const Item& container, const std::string&
 {
     j["sections@odata.context"] = Context(contextPath + "/sections");
     j["sections"] = Json::array();
-    for (const auto& id : m_account.ByName(container.sections))
+    for (const auto& id : m_account.ByName(container.sections)) {
         j["sections"].push_back(Section(*m_account.Find(id)));
+    }
     j["sectionGroups@odata.context"] = Context(contextPath + "/sectionGroups");
     j["sectionGroups"] = Json::array();
     for (const auto& id : m_account.ByName(container.groups)) {
@@ -152,8 +156,9 @@ Json GraphShapes::Notebook(const Item& nb, bool expand) const
     AddContainerUrls(j, nb, "notebooks");
     AddAuthors(j);
     j["links"] = Links(nb, DocumentPath(nb));
-    if (expand)
+    if (expand) {
         AddChildren(j, nb, "notebooks('" + nb.id + "')");
+    }
     return j;
 }
 
@@ -188,9 +193,10 @@ Json GraphShapes::Page(const Item& p) const
     j["contentUrl"] = UserBase() + "/onenote/pages/" + p.id + "/content";
     j["lastModifiedDateTime"] = GraphTime(p.modified);
     std::string document;
-    if (section)
+    if (section) {
         document = DocumentPath(*section) + ".one#" + UrlEncode(p.name) + "&section-id={" +
                    Upper(section->guid) + "}";
+    }
     j["links"] = Links(p, document + "&page-id={" + Upper(p.guid) + "}&end");
     if (section) {
         j["parentSection@odata.context"] =
@@ -204,8 +210,9 @@ Json GraphShapes::Page(const Item& p) const
 
 std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
 {
-    if (!p.rawContent.empty())
+    if (!p.rawContent.empty()) {
         return p.rawContent;
+    }
     std::string out;
     out += "<html lang=\"en-US\">\n";
     out += "\t<head>\n";
@@ -216,8 +223,9 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
     out += "\t<body data-absolute-enabled=\"true\" style=\"font-family:Calibri;font-size:11pt\">\n";
     if (!p.paragraphs.empty()) {
         out += "\t\t<div";
-        if (includeIds)
+        if (includeIds) {
             out += " id=\"div:{" + p.elementGuid + "}{1}\"";
+        }
         out += " data-id=\"_default\" style=\"position:absolute;left:48px;top:115px;width:624px\">\n";
         // The lists open now, outermost first, and whether each one's last item is still open (a
         // nested list goes inside it).
@@ -234,8 +242,9 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
         // Closes the innermost list's open item: on its own line when a nested list stands in it.
         const auto closeItem = [&] {
             OpenList& top = lists.back();
-            if (top.itemOpen)
+            if (top.itemOpen) {
                 out += (top.itemHoldsList ? itemIndent() : std::string()) + "</li>\n";
+            }
             top.itemOpen = top.itemHoldsList = false;
         };
         const auto closeTo = [&](size_t depth) {
@@ -258,10 +267,12 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
                 // another kind at its level gives way.
                 const size_t depth = static_cast<size_t>(para.level) + 1;
                 closeTo(depth);
-                if (lists.size() == depth && lists.back().tag != para.list)
+                if (lists.size() == depth && lists.back().tag != para.list) {
                     closeTo(depth - 1);
-                if (lists.size() == depth)
+                }
+                if (lists.size() == depth) {
                     closeItem();
+                }
                 while (lists.size() < depth) {
                     if (!lists.empty() && lists.back().itemOpen) {
                         out += "\n";
@@ -273,18 +284,20 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
             }
             const bool item = !para.list.empty();
             std::string id;
-            if (includeIds)
+            if (includeIds) {
                 id = std::string(" id=\"") + (item ? "li" : "p") + ":{" + p.elementGuid + "}{" +
                      std::to_string(para.number) + "}\"";
+            }
             if (!para.element.empty()) {
                 // A replaced element, as it was stored; its id goes back in after the name. An item
                 // stays open for a nested list that may follow.
                 std::string element = para.element;
                 if (item) {
-                    if (element.ends_with("/>"))
+                    if (element.ends_with("/>")) {
                         element = element.substr(0, element.size() - 2) + ">";
-                    else if (element.ends_with("</li>"))
+                    } else if (element.ends_with("</li>")) {
                         element.resize(element.size() - 5);
+                    }
                 }
                 const size_t nameEnd = item ? 3 : 2;
                 out += (item ? itemIndent() : std::string("\t\t\t")) + element.substr(0, nameEnd) + id +
@@ -292,19 +305,22 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
             } else if (item) {
                 // The service returns a list item's note tag on a span inside the item.
                 out += itemIndent() + "<li" + id + ">";
-                if (!para.tags.empty())
+                if (!para.tags.empty()) {
                     out +=
                         "<span data-tag=\"" + XmlEscape(para.tags) + "\">" + XmlEscape(para.text) + "</span>";
-                else
+                } else {
                     out += XmlEscape(para.text);
+                }
             } else {
                 out += "\t\t\t<p" + id;
-                if (!para.tags.empty())
+                if (!para.tags.empty()) {
                     out += " data-tag=\"" + XmlEscape(para.tags) + "\"";
+                }
                 out += " style=\"margin-top:0pt;margin-bottom:0pt\">" + XmlEscape(para.text) + "</p>\n";
             }
-            if (item)
+            if (item) {
                 lists.back().itemOpen = true;
+            }
         }
         closeTo(0);
         out += "\t\t</div>\n";

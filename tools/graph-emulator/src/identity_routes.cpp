@@ -63,14 +63,16 @@ std::string SignInPage(const std::map<std::string, std::string>& params, const s
     std::string html = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\" />\n"
                        "<title>Sign in to your account</title>\n</head>\n<body>\n"
                        "<h1>Sign in</h1>\n";
-    if (!problem.empty())
+    if (!problem.empty()) {
         html += "<p id=\"problem\" role=\"alert\">" + XmlEscape(problem) + "</p>\n";
+    }
     html += "<form id=\"signin\" method=\"post\" action=\"/common/oauth2/v2.0/authorize\">\n";
     for (const char* key : {"client_id", "response_type", "response_mode", "scope", "redirect_uri", "state",
                             "code_challenge", "code_challenge_method"}) {
         const auto it = params.find(key);
-        if (it != params.end())
+        if (it != params.end()) {
             html += Hidden(key, it->second);
+        }
     }
     html += "<p><label>Email, phone, or Skype <input type=\"email\" id=\"login\" name=\"login\" value=\"" +
             XmlEscape(login) + "\" /></label></p>\n";
@@ -91,24 +93,30 @@ std::string ParamOf(const std::map<std::string, std::string>& params, const char
 // they never go to the redirect address.
 std::string RequestProblem(const std::map<std::string, std::string>& params)
 {
-    if (ParamOf(params, "client_id").empty())
+    if (ParamOf(params, "client_id").empty()) {
         return "AADSTS900144: " + MissingParameter("client_id");
+    }
     const std::string redirect = ParamOf(params, "redirect_uri");
-    if (redirect.empty())
+    if (redirect.empty()) {
         return "AADSTS900144: " + MissingParameter("redirect_uri");
+    }
     const bool control = std::any_of(redirect.begin(), redirect.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
     });
-    if (control || !(redirect.starts_with("http://") || redirect.starts_with("https://")))
+    if (control || !(redirect.starts_with("http://") || redirect.starts_with("https://"))) {
         return "AADSTS50011: The redirect URI '" + redirect + "' is not a valid absolute address.";
-    if (ParamOf(params, "response_type") != "code")
+    }
+    if (ParamOf(params, "response_type") != "code") {
         return "AADSTS700054: response_type '" + ParamOf(params, "response_type") +
                "' is not enabled for the application.";
+    }
     const std::string method = ParamOf(params, "code_challenge_method");
-    if (!method.empty() && method != "plain" && method != "S256")
+    if (!method.empty() && method != "plain" && method != "S256") {
         return "AADSTS501491: Invalid code_challenge_method '" + method + "'.";
-    if (!method.empty() && ParamOf(params, "code_challenge").empty())
+    }
+    if (!method.empty() && ParamOf(params, "code_challenge").empty()) {
         return "AADSTS501491: code_challenge_method given without code_challenge.";
+    }
     return {};
 }
 
@@ -116,8 +124,9 @@ std::string RequestProblem(const std::map<std::string, std::string>& params)
 bool SendRequestProblem(const std::map<std::string, std::string>& params, httplib::Response& res)
 {
     const std::string problem = RequestProblem(params);
-    if (problem.empty())
+    if (problem.empty()) {
         return false;
+    }
     SendHtml(res, 400,
              "<html><head><title>Sign in</title></head><body><p id=\"problem\">" + XmlEscape(problem) +
                  "</p></body></html>");
@@ -163,8 +172,9 @@ constexpr Refusal kRefusals[] = {
 const Refusal* FindRefusal(const std::string& name)
 {
     for (const Refusal& refusal : kRefusals) {
-        if (name == refusal.name)
+        if (name == refusal.name) {
             return &refusal;
+        }
     }
     return nullptr;
 }
@@ -174,8 +184,9 @@ std::string RefusalText(const Refusal& refusal, const std::map<std::string, std:
     std::string text = refusal.description;
     for (const auto& [place, key] :
          {std::pair{"{client}", "client_id"}, std::pair{"{redirect}", "redirect_uri"}}) {
-        if (const size_t at = text.find(place); at != std::string::npos)
+        if (const size_t at = text.find(place); at != std::string::npos) {
             text.replace(at, std::string_view(place).size(), ParamOf(params, key));
+        }
     }
     return text;
 }
@@ -185,8 +196,9 @@ std::string RefusalText(const Refusal& refusal, const std::map<std::string, std:
 bool Emulator::TakeRefusal(bool atToken, std::string& name)
 {
     std::lock_guard lock(m_mutex);
-    if (m_refusalCount <= 0 || m_refusal.empty() || FindRefusal(m_refusal)->atToken != atToken)
+    if (m_refusalCount <= 0 || m_refusal.empty() || FindRefusal(m_refusal)->atToken != atToken) {
         return false;
+    }
     --m_refusalCount;
     name = m_refusal;
     return true;
@@ -220,8 +232,9 @@ void Emulator::AddIdentityRoutes()
         }
         std::string location =
             redirect + Separator(redirect) + "code=" + UrlEncode(code) + "&username=" + UrlEncode(upn);
-        if (!ParamOf(params, "state").empty())
+        if (!ParamOf(params, "state").empty()) {
             location += "&state=" + UrlEncode(ParamOf(params, "state"));
+        }
         res.set_redirect(location, 302);
         res.set_header("Set-Cookie", std::string(kSessionCookie) + "=1; Path=/; HttpOnly");
         res.set_header("Set-Cookie", std::string(kPersistentCookie) +
@@ -235,8 +248,9 @@ void Emulator::AddIdentityRoutes()
         const std::string redirect = ParamOf(params, "redirect_uri");
         std::string location = redirect + Separator(redirect) + "error=" + error +
                                "&error_description=" + UrlEncode(description);
-        if (!ParamOf(params, "state").empty())
+        if (!ParamOf(params, "state").empty()) {
             location += "&state=" + UrlEncode(ParamOf(params, "state"));
+        }
         res.set_redirect(location, 302);
     };
 
@@ -244,12 +258,14 @@ void Emulator::AddIdentityRoutes()
     const auto redirectRefused = [this, redirectWithError](const std::map<std::string, std::string>& params,
                                                            httplib::Response& res) {
         std::string name;
-        if (!TakeRefusal(false, name))
+        if (!TakeRefusal(false, name)) {
             return false;
+        }
         const Refusal& refusal = *FindRefusal(name);
         std::string description = RefusalText(refusal, params);
-        if (refusal.code != 0)
+        if (refusal.code != 0) {
             description = "AADSTS" + std::to_string(refusal.code) + ": " + description;
+        }
         redirectWithError(params, refusal.error, description, res);
         return true;
     };
@@ -257,8 +273,9 @@ void Emulator::AddIdentityRoutes()
     m_server.Get("/common/oauth2/v2.0/authorize", [this, redirectWithCode, redirectRefused](
                                                       const httplib::Request& req, httplib::Response& res) {
         const auto params = QueryOf(req);
-        if (SendRequestProblem(params, res) || redirectRefused(params, res))
+        if (SendRequestProblem(params, res) || redirectRefused(params, res)) {
             return;
+        }
         // A browser that signed in before is let through, as the real service does.
         const bool signedIn =
             req.get_header_value("Cookie").find(std::string(kSessionCookie) + "=1") != std::string::npos ||
@@ -279,10 +296,12 @@ void Emulator::AddIdentityRoutes()
                                                     redirectWithError](const httplib::Request& req,
                                                                        httplib::Response& res) {
         const auto params = ParseQuery(req.body);
-        if (SendRequestProblem(params, res))
+        if (SendRequestProblem(params, res)) {
             return;
-        if (ParamOf(params, "action") != "cancel" && redirectRefused(params, res))
+        }
+        if (ParamOf(params, "action") != "cancel" && redirectRefused(params, res)) {
             return;
+        }
         const std::string redirect = ParamOf(params, "redirect_uri");
         if (ParamOf(params, "action") == "cancel") {
             redirectWithError(params, "access_denied",
@@ -381,8 +400,9 @@ void Emulator::AddIdentityRoutes()
         j["scope"] = granted->scope;
         j["expires_in"] = granted->expiresIn;
         j["access_token"] = granted->accessToken;
-        if (!granted->refreshToken.empty())
+        if (!granted->refreshToken.empty()) {
             j["refresh_token"] = granted->refreshToken;
+        }
         SendJson(res, 200, j);
         res.set_header("Cache-Control", "no-store, no-cache");
         res.set_header("Pragma", "no-cache");

@@ -41,8 +41,9 @@ bool ParseNumber(const char* text, long max, long& number)
 {
     char* end = nullptr;
     const long v = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || v < 0 || v > max)
+    if (end == text || *end != '\0' || v < 0 || v > max) {
         return false;
+    }
     number = v;
     return true;
 }
@@ -121,8 +122,9 @@ int main(int argc, char** argv)
     std::thread waiter([&emulator, stopSignals] {
         int sig = 0;
         sigwait(&stopSignals, &sig);
-        if (sig != SIGUSR1)
+        if (sig != SIGUSR1) {
             emulator.Stop();
+        }
     });
     const bool ok = emulator.Run();
     pthread_kill(waiter.native_handle(), SIGUSR1);

@@ -41,8 +41,9 @@ void BadRequest(httplib::Response& res, const std::string& message)
 std::string TextOf(const pugi::xml_node& element)
 {
     std::string text;
-    for (const pugi::xpath_node& node : element.select_nodes(".//text()"))
+    for (const pugi::xpath_node& node : element.select_nodes(".//text()")) {
         text += node.node().value();
+    }
     return text;
 }
 
@@ -64,8 +65,9 @@ std::string OutputForm(const std::string& content, const std::string& tags)
                          pugi::encoding_utf8);
     pugi::xml_node root = fragment.first_child();
     root.remove_attribute("id");
-    for (const pugi::xpath_node& span : root.select_nodes(".//span[@data-tag]"))
+    for (const pugi::xpath_node& span : root.select_nodes(".//span[@data-tag]")) {
         span.node().remove_attribute("data-tag");
+    }
     if (std::string_view(root.name()) == "li") {
         root.remove_attribute("data-tag");
         if (!tags.empty()) {
@@ -73,8 +75,9 @@ std::string OutputForm(const std::string& content, const std::string& tags)
             if (!(span.type() == pugi::node_element && std::string_view(span.name()) == "span" &&
                   !span.next_sibling())) {
                 span = root.prepend_child("span");
-                while (span.next_sibling())
+                while (span.next_sibling()) {
                     span.append_move(span.next_sibling());
+                }
             }
             span.append_attribute("data-tag").set_value(XmlEscape(tags).c_str());
         }
@@ -106,8 +109,9 @@ void SplitListItem(const pugi::xml_node& item, int level, const std::string& lis
         }
         child = next;
     }
-    while (hadList && copy.last_child() && blank(copy.last_child()))
+    while (hadList && copy.last_child() && blank(copy.last_child())) {
         copy.remove_child(copy.last_child());
+    }
     StringWriter writer;
     copy.print(writer, "", pugi::format_raw | pugi::format_no_escapes);
     pugi::xml_document read;
@@ -122,10 +126,12 @@ void SplitListItem(const pugi::xml_node& item, int level, const std::string& lis
     out.push_back(std::move(para));
     for (const pugi::xml_node& child : item.children()) {
         const std::string name = child.name();
-        if (name != "ul" && name != "ol")
+        if (name != "ul" && name != "ol") {
             continue;
-        for (const pugi::xml_node& nested : child.children("li"))
+        }
+        for (const pugi::xml_node& nested : child.children("li")) {
             SplitListItem(nested, level + 1, name, out);
+        }
     }
 }
 
@@ -135,8 +141,9 @@ Paragraph* ParagraphById(Item& page, const std::string& target)
     for (Paragraph& para : page.paragraphs) {
         const std::string prefix = para.list.empty() ? "p:{" : "li:{";
         if (para.html.empty() &&
-            target == prefix + page.elementGuid + "}{" + std::to_string(para.number) + "}")
+            target == prefix + page.elementGuid + "}{" + std::to_string(para.number) + "}") {
             return &para;
+        }
     }
     return nullptr;
 }
@@ -222,8 +229,9 @@ bool ReadNewPage(const std::string& html, Item& page)
     pugi::xml_document document;
     if (!document.load_buffer(html.data(), html.size(), pugi::parse_default | pugi::parse_ws_pcdata,
                               pugi::encoding_utf8) ||
-        !document.document_element())
+        !document.document_element()) {
         return false;
+    }
     page.name = TextOf(document.select_node("/html/head/title").node());
     for (const pugi::xpath_node& hit : document.select_nodes("//body//p")) {
         Paragraph para;
@@ -241,8 +249,9 @@ void Emulator::AddCreateRoutes()
     m_server.Post(
         std::string(kUserPrefix) + "/onenote/sections/([^/]+)/pages",
         [this](const httplib::Request& req, httplib::Response& res) {
-            if (!Authorize(req, res))
+            if (!Authorize(req, res)) {
                 return;
+            }
             const std::string sectionId = req.matches[2].str();
             std::lock_guard lock(m_mutex);
             if (req.matches[1].matched &&
@@ -294,14 +303,16 @@ void Emulator::AddPatchRoutes()
     m_server.Patch(
         std::string(kUserPrefix) + "/onenote/pages/([^/]+)/content",
         [this](const httplib::Request& req, httplib::Response& res) {
-            if (!Authorize(req, res))
+            if (!Authorize(req, res)) {
                 return;
+            }
             const std::string id = req.matches[2].str();
             const Json commands = Json::parse(req.body, nullptr, false);
             std::lock_guard lock(m_mutex);
             const auto record = [&] {
-                if (m_patches.size() >= kMaxPatchRecords)
+                if (m_patches.size() >= kMaxPatchRecords) {
                     m_patches.erase(m_patches.begin());
+                }
                 m_patches.push_back({{"pageId", id},
                                      {"status", res.status},
                                      {"time", GraphTime(Clock::Now())},
@@ -336,8 +347,9 @@ void Emulator::AddPatchRoutes()
             // Every change is checked before any applies: a refused request changes nothing.
             std::vector<Change> changes(commands.size());
             for (size_t i = 0; i < commands.size(); ++i) {
-                if (!ReadChange(commands[i], *page, changes[i], res))
+                if (!ReadChange(commands[i], *page, changes[i], res)) {
                     return record();
+                }
             }
             for (const Change& change : changes) {
                 if (change.title) {
@@ -347,18 +359,21 @@ void Emulator::AddPatchRoutes()
                 auto& paragraphs = page->paragraphs;
                 const auto at = std::find_if(paragraphs.begin(), paragraphs.end(),
                                              [&](const Paragraph& p) { return p.number == change.number; });
-                if (at == paragraphs.end())
+                if (at == paragraphs.end()) {
                     continue; // inside an item an earlier change replaced
+                }
                 at->text = change.text;
                 at->tags = change.tags;
                 at->element = change.element;
-                if (at->list.empty())
+                if (at->list.empty()) {
                     continue;
+                }
                 // The items nested in it go, and the ones sent take their place.
                 const int level = at->level;
                 auto end = at + 1;
-                while (end != paragraphs.end() && !end->list.empty() && end->level > level)
+                while (end != paragraphs.end() && !end->list.empty() && end->level > level) {
                     ++end;
+                }
                 std::vector<Paragraph> nested = change.nested;
                 for (Paragraph& item : nested) {
                     item.level += level;
@@ -370,8 +385,9 @@ void Emulator::AddPatchRoutes()
             }
             // Generated ids "might change after a page update": they do here, unless the fixture
             // keeps them.
-            if (!m_account.keepIdsOnUpdate)
+            if (!m_account.keepIdsOnUpdate) {
                 Account::Renumber(*page);
+            }
             m_account.Touch(id, Clock::Now());
             res.status = 204;
             record();

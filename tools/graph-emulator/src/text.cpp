@@ -21,12 +21,15 @@ uint64_t Fnv1a(std::string_view s, uint64_t h)
 
 int HexValue(char c)
 {
-    if (c >= '0' && c <= '9')
+    if (c >= '0' && c <= '9') {
         return c - '0';
-    if (c >= 'a' && c <= 'f')
+    }
+    if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
+    }
+    if (c >= 'A' && c <= 'F') {
         return c - 'A' + 10;
+    }
     return -1;
 }
 
@@ -120,8 +123,9 @@ std::map<std::string, std::string> ParseQuery(std::string_view query)
         const size_t amp = query.find('&');
         const std::string_view pair = query.substr(0, amp);
         query = amp == std::string_view::npos ? std::string_view{} : query.substr(amp + 1);
-        if (pair.empty())
+        if (pair.empty()) {
             continue;
+        }
         const size_t eq = pair.find('=');
         const std::string name = UrlDecode(pair.substr(0, eq), true);
         const std::string value =
@@ -134,8 +138,9 @@ std::map<std::string, std::string> ParseQuery(std::string_view query)
 std::string ToLowerAscii(std::string_view s)
 {
     std::string out(s);
-    for (char& c : out)
+    for (char& c : out) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
     return out;
 }
 
@@ -159,8 +164,9 @@ std::string RandomText(size_t n, std::string_view alphabet)
     std::lock_guard lock(g_rngMutex);
     std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
     std::string out(n, ' ');
-    for (char& c : out)
+    for (char& c : out) {
         c = alphabet[pick(Rng())];
+    }
     return out;
 }
 
@@ -176,16 +182,19 @@ std::string Sha256Base64Url(std::string_view text)
 {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    if (EVP_Digest(text.data(), text.size(), digest, &length, EVP_sha256(), nullptr) != 1)
+    if (EVP_Digest(text.data(), text.size(), digest, &length, EVP_sha256(), nullptr) != 1) {
         return {};
+    }
     std::string out(4 * ((length + 2) / 3) + 1, '\0');
     const int written =
         EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()), digest, static_cast<int>(length));
     out.resize(written > 0 ? static_cast<size_t>(written) : 0);
-    while (!out.empty() && out.back() == '=')
+    while (!out.empty() && out.back() == '=') {
         out.pop_back();
-    for (char& c : out)
+    }
+    for (char& c : out) {
         c = c == '+' ? '-' : c == '/' ? '_' : c;
+    }
     return out;
 }
 

@@ -11,10 +11,12 @@ enum class Form { DateTime, Seconds, Date, Time, WeekDay, Graph };
 
 std::string_view Trim(std::string_view s)
 {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) {
         s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+    }
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) {
         s.remove_suffix(1);
+    }
     return s;
 }
 
@@ -26,8 +28,9 @@ bool ReadNumber(std::string_view& s, long& out)
         v = v * 10 + (s[n] - '0');
         ++n;
     }
-    if (n == 0)
+    if (n == 0) {
         return false;
+    }
     s.remove_prefix(n);
     out = v;
     return true;
@@ -77,8 +80,9 @@ std::optional<std::time_t> ReadInstant(std::string_view s, std::time_t now, std:
     }
     while (true) {
         const std::string_view rest = Trim(s);
-        if (rest.empty() || (rest.front() != '+' && rest.front() != '-'))
+        if (rest.empty() || (rest.front() != '+' && rest.front() != '-')) {
             break;
+        }
         const long sign = rest.front() == '-' ? -1 : 1;
         s = Trim(rest.substr(1));
         long n = 0;
@@ -141,12 +145,14 @@ std::optional<std::time_t> ReadInstant(std::string_view s, std::time_t now, std:
 std::string Format(std::time_t t, Form form)
 {
     std::tm tm{};
-    if (form == Form::Graph)
+    if (form == Form::Graph) {
         gmtime_r(&t, &tm);
-    else
+    } else {
         localtime_r(&t, &tm);
-    if (form == Form::WeekDay)
+    }
+    if (form == Form::WeekDay) {
         return std::to_string(tm.tm_wday == 0 ? 7 : tm.tm_wday);
+    }
     const char* pattern = form == Form::Seconds ? "%Y-%m-%d %H:%M:%S"
                           : form == Form::Date  ? "%Y-%m-%d"
                           : form == Form::Time  ? "%H:%M"
@@ -173,8 +179,9 @@ std::optional<std::string> ExpandOne(std::string_view inner, std::time_t now, st
         }
     }
     const auto t = ReadInstant(inner, now, error);
-    if (!t)
+    if (!t) {
         return std::nullopt;
+    }
     return Format(*t, form);
 }
 
@@ -198,8 +205,9 @@ std::optional<std::string> ExpandTemplates(std::string_view text, std::time_t no
         }
         out.append(text.substr(pos, open - pos));
         const auto value = ExpandOne(text.substr(open + 2, close - open - 2), now, error);
-        if (!value)
+        if (!value) {
             return std::nullopt;
+        }
         out.append(*value);
         pos = close + 2;
     }
@@ -210,8 +218,9 @@ std::optional<std::time_t> ReadFixtureTime(std::string_view text, std::time_t no
     const std::string_view trimmed = Trim(text);
     if (trimmed.starts_with("{{") && trimmed.ends_with("}}")) {
         std::string_view inner = Trim(trimmed.substr(2, trimmed.size() - 4));
-        if (inner.starts_with("graph:"))
+        if (inner.starts_with("graph:")) {
             inner = Trim(inner.substr(6));
+        }
         return ReadInstant(inner, now, error);
     }
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;

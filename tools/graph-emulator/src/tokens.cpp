@@ -18,8 +18,9 @@ constexpr size_t kMaxTokenLength = 8192;
 
 bool ReadStringList(const Json& spec, const char* key, std::vector<std::string>& out, std::string& error)
 {
-    if (!spec.contains(key))
+    if (!spec.contains(key)) {
         return true;
+    }
     const Json& list = spec[key];
     if (!list.is_array()) {
         error = std::string("tokens.") + key + " must be an array of strings";
@@ -42,8 +43,9 @@ std::string StripOfflineAccess(const std::string& scope)
     std::istringstream in(scope);
     std::string word, out;
     while (in >> word) {
-        if (word == "offline_access")
+        if (word == "offline_access") {
             continue;
+        }
         out += out.empty() ? word : " " + word;
     }
     return out;
@@ -53,8 +55,9 @@ std::string StripOfflineAccess(const std::string& scope)
 
 bool TokenStore::Load(const Json& spec, std::time_t now, std::string& error)
 {
-    if (spec.is_null())
+    if (spec.is_null()) {
         return true;
+    }
     if (!spec.is_object()) {
         error = "\"tokens\" must be an object";
         return false;
@@ -83,16 +86,20 @@ bool TokenStore::Load(const Json& spec, std::time_t now, std::string& error)
     std::vector<std::string> codes, access, refresh;
     if (!ReadStringList(spec, "authorizationCodes", codes, error) ||
         !ReadStringList(spec, "accessTokens", access, error) ||
-        !ReadStringList(spec, "refreshTokens", refresh, error))
+        !ReadStringList(spec, "refreshTokens", refresh, error)) {
         return false;
-    for (const auto& c : codes) {
-        if (m_codes.emplace(c, Code{}).second)
-            m_unissued.push_back(c);
     }
-    for (const auto& a : access)
+    for (const auto& c : codes) {
+        if (m_codes.emplace(c, Code{}).second) {
+            m_unissued.push_back(c);
+        }
+    }
+    for (const auto& a : access) {
         m_access[a] = Access{now + m_expiresIn, false};
-    for (const auto& r : refresh)
+    }
+    for (const auto& r : refresh) {
         m_refresh[r] = m_scope;
+    }
     return true;
 }
 
@@ -104,8 +111,9 @@ std::string TokenStore::IssueCode(const std::string& clientId, const std::string
     while (!m_unissued.empty() && code.empty()) {
         code = m_unissued.front();
         m_unissued.pop_front();
-        if (m_codes[code].used)
+        if (m_codes[code].used) {
             code.clear();
+        }
     }
     if (code.empty()) {
         do {
@@ -125,10 +133,12 @@ std::string TokenStore::IssueCode(const std::string& clientId, const std::string
 TokenStore::Pkce TokenStore::CheckVerifier(const std::string& code, const std::string& verifier) const
 {
     const auto it = m_codes.find(code);
-    if (it == m_codes.end() || it->second.challenge.empty())
+    if (it == m_codes.end() || it->second.challenge.empty()) {
         return Pkce::Ok;
-    if (verifier.empty())
+    }
+    if (verifier.empty()) {
         return Pkce::Missing;
+    }
     const std::string expected = it->second.challengeMethod == "S256" ? Sha256Base64Url(verifier) : verifier;
     return expected == it->second.challenge ? Pkce::Ok : Pkce::Mismatch;
 }
@@ -156,11 +166,13 @@ std::optional<TokenStore::Grant> TokenStore::RedeemCode(const std::string& code,
                                                         const std::string& redirectUri, std::time_t now)
 {
     const auto it = m_codes.find(code);
-    if (it == m_codes.end() || it->second.used)
+    if (it == m_codes.end() || it->second.used) {
         return std::nullopt;
+    }
     // A code handed out by a sign-in is bound to the redirect address it went to.
-    if (it->second.issued && !it->second.redirectUri.empty() && it->second.redirectUri != redirectUri)
+    if (it->second.issued && !it->second.redirectUri.empty() && it->second.redirectUri != redirectUri) {
         return std::nullopt;
+    }
     it->second.used = true;
     return NewGrant(StripOfflineAccess(it->second.scope), now);
 }
@@ -169,8 +181,9 @@ std::optional<TokenStore::Grant> TokenStore::Refresh(const std::string& refreshT
                                                      const std::string& scope, std::time_t now)
 {
     const auto it = m_refresh.find(refreshToken);
-    if (it == m_refresh.end())
+    if (it == m_refresh.end()) {
         return std::nullopt;
+    }
     const std::string granted = scope.empty() ? it->second : StripOfflineAccess(scope);
     // The identity platform does not revoke a refresh token when it is used; it stays valid until
     // it expires or the user revokes it.
@@ -179,20 +192,24 @@ std::optional<TokenStore::Grant> TokenStore::Refresh(const std::string& refreshT
 
 TokenStore::Check TokenStore::CheckAccess(const std::string& token, std::time_t now) const
 {
-    if (token.empty())
+    if (token.empty()) {
         return Check::Missing;
+    }
     const auto it = m_access.find(token);
-    if (it == m_access.end())
+    if (it == m_access.end()) {
         return Check::Unknown;
-    if (it->second.revoked || now >= it->second.expires)
+    }
+    if (it->second.revoked || now >= it->second.expires) {
         return Check::Expired;
+    }
     return Check::Valid;
 }
 
 void TokenStore::ExpireAccessTokens()
 {
-    for (auto& [token, access] : m_access)
+    for (auto& [token, access] : m_access) {
         access.revoked = true;
+    }
 }
 
 Json TokenStore::Dump() const
@@ -200,16 +217,19 @@ Json TokenStore::Dump() const
     Json out;
     out["accessTokens"] = Json::array();
     for (const auto& [token, access] : m_access) {
-        if (!access.revoked)
+        if (!access.revoked) {
             out["accessTokens"].push_back(token);
+        }
     }
     out["refreshTokens"] = Json::array();
-    for (const auto& [token, scope] : m_refresh)
+    for (const auto& [token, scope] : m_refresh) {
         out["refreshTokens"].push_back(token);
+    }
     out["unusedAuthorizationCodes"] = Json::array();
     for (const auto& [code, c] : m_codes) {
-        if (!c.used)
+        if (!c.used) {
             out["unusedAuthorizationCodes"].push_back(code);
+        }
     }
     return out;
 }

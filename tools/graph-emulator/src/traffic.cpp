@@ -32,15 +32,17 @@ std::optional<Fault> Fault::FromJson(const Json& spec, std::string& error)
         f.applied = spec.value("applied", false);
         f.remaining = spec.value("count", 1L);
         if (spec.contains("headers")) {
-            for (const auto& [name, value] : spec["headers"].items())
+            for (const auto& [name, value] : spec["headers"].items()) {
                 f.headers[name] = value.get<std::string>();
+            }
         }
     } catch (const std::exception& e) {
         error = std::string("bad fault member: ") + e.what();
         return std::nullopt;
     }
-    if (f.route.empty())
+    if (f.route.empty()) {
         f.route = "*";
+    }
     if (f.status != 0 && (f.status < 100 || f.status > 599)) {
         error = "fault status must lie in 100..599";
         return std::nullopt;
@@ -84,22 +86,30 @@ Json Fault::ToJson() const
 {
     Json j;
     j["route"] = route;
-    if (!match.empty())
+    if (!match.empty()) {
         j["match"] = match;
-    if (status)
+    }
+    if (status) {
         j["status"] = status;
-    if (!body.empty())
+    }
+    if (!body.empty()) {
         j["body"] = body;
-    if (!graphError.empty())
+    }
+    if (!graphError.empty()) {
         j["graphError"] = graphError;
-    if (delayMs)
+    }
+    if (delayMs) {
         j["delayMs"] = delayMs;
-    if (cutOff)
+    }
+    if (cutOff) {
         j["cutOff"] = true;
-    if (drop)
+    }
+    if (drop) {
         j["drop"] = true;
-    if (applied)
+    }
+    if (applied) {
         j["applied"] = true;
+    }
     j["count"] = remaining;
     return j;
 }
@@ -117,8 +127,9 @@ Json Traffic::Counters() const
     Json j;
     j["total"] = m_total;
     j["routes"] = Json::object();
-    for (const auto& [route, n] : m_counts)
+    for (const auto& [route, n] : m_counts) {
         j["routes"][route] = n;
+    }
     return j;
 }
 
@@ -132,8 +143,9 @@ void Traffic::ResetCounters()
 void Traffic::Queue(Fault fault)
 {
     std::lock_guard lock(m_mutex);
-    if (m_faults.size() < kMaxQueuedFaults)
+    if (m_faults.size() < kMaxQueuedFaults) {
         m_faults.push_back(std::move(fault));
+    }
 }
 
 std::optional<Fault> Traffic::Take(const std::string& route, const std::string& target)
@@ -141,12 +153,14 @@ std::optional<Fault> Traffic::Take(const std::string& route, const std::string& 
     std::lock_guard lock(m_mutex);
     for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
         if ((it->route != "*" && it->route != route) ||
-            (!it->match.empty() && target.find(it->match) == std::string::npos))
+            (!it->match.empty() && target.find(it->match) == std::string::npos)) {
             continue;
+        }
         Fault fired = *it;
         fired.remaining = 1;
-        if (--it->remaining <= 0)
+        if (--it->remaining <= 0) {
             m_faults.erase(it);
+        }
         return fired;
     }
     return std::nullopt;
@@ -156,8 +170,9 @@ Json Traffic::Pending() const
 {
     std::lock_guard lock(m_mutex);
     Json j = Json::array();
-    for (const auto& f : m_faults)
+    for (const auto& f : m_faults) {
         j.push_back(f.ToJson());
+    }
     return j;
 }
 
@@ -172,12 +187,14 @@ bool Traffic::Admit(std::chrono::steady_clock::time_point now)
     using std::chrono::hours;
     using std::chrono::minutes;
     std::lock_guard lock(m_mutex);
-    while (!m_recent.empty() && now - m_recent.front() >= hours(1))
+    while (!m_recent.empty() && now - m_recent.front() >= hours(1)) {
         m_recent.pop_front();
+    }
     const auto lastMinute =
         std::count_if(m_recent.begin(), m_recent.end(), [&](const auto& t) { return now - t < minutes(1); });
-    if (lastMinute >= 120 || m_recent.size() >= 400)
+    if (lastMinute >= 120 || m_recent.size() >= 400) {
         return false;
+    }
     m_recent.push_back(now);
     return true;
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/notification_targets.h"
+#include "alerts/notification_targets.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/worker_callbacks.h"
-
-#include "core/app_state.h"
 #include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "reminders/online_source.h"
+#include "state/app_state.h"
+#include "status/worker_callbacks.h"
 #include "test_support.h"
 #include "util/clock.h"
 #include "util/files.h"
@@ -32,8 +31,8 @@ constexpr const char* kHierarchy =
 std::string Page(const char* id, const char* title)
 {
     return std::string(R"({"id":")") + id + R"(","title":")" + title +
-           R"(","lastModifiedDateTime":"2026-12-01T10:00:00Z","links":{"oneNoteClientUrl":{"href":"onenote:)" + id +
-           R"("}}})";
+           R"(","lastModifiedDateTime":"2026-12-01T10:00:00Z","links":{"oneNoteClientUrl":{"href":"onenote:)" +
+           id + R"("}}})";
 }
 
 class WorkerCallbacksTest : public ::testing::Test
@@ -45,8 +44,9 @@ protected:
         state.SetPaths(paths);
         state.UserId.Set("0123456789abcdef");
         state.AccessToken.Set("token");
-        callbacks.SetOnlineSourceFactory(
-            [](MThreadOneNoteRESTDB&) -> std::unique_ptr<TOnlineSource> { return std::make_unique<OfflineSource>(); });
+        callbacks.SetOnlineSourceFactory([](MThreadOneNoteRESTDB&) -> std::unique_ptr<TOnlineSource> {
+            return std::make_unique<OfflineSource>();
+        });
         account = AccountStorePath(state.Paths.StoreRootPath, state.UserId.Get());
         CreateFolder(account + "/Work/Inbox");
         WriteTextFile(account + "/notebookssections.json", kHierarchy);
@@ -156,7 +156,8 @@ TEST_F(WorkerCallbacksTest, CycleLinesCarryTheTimeAndTheWorkersCounters)
     worker.m_NewSectionCount = 2;
     worker.m_GetSectionErrorCount = 1;
     callbacks.ThreadRESETDBDoEnd(worker);
-    EXPECT_EQ(state.MirrorStatusText.Get(), "Checked 2026-12-08 09:00:00  F:0,CN:0,CNS:0,N:0+0/3,G:0+0,S:2+0,E:1");
+    EXPECT_EQ(state.MirrorStatusText.Get(),
+              "Checked 2026-12-08 09:00:00  F:0,CN:0,CNS:0,N:0+0/3,G:0+0,S:2+0,E:1");
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "alerts/due_check.h"
+#include "alerts/snooze.h"
 #include "reminders/reminder.h"
-#include "ui/due_check.h"
-#include "ui/snooze.h"
 
 #include <cstddef>
 #include <functional>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ui/monitor_lines.h"
+#include "status/monitor_lines.h"
 
 #include <atomic>
 #include <cstdint>
@@ -29,7 +29,8 @@ class TWorkerCallbacks
 public:
     // `checkKnownPagesTick` is the controller's: its Refresh sets it to 0 to run the engine at once.
     // `checkedText` is the strings table's "strChecked".
-    TWorkerCallbacks(AppState& state, std::atomic<std::int64_t>& checkKnownPagesTick, std::string checkedText);
+    TWorkerCallbacks(AppState& state, std::atomic<std::int64_t>& checkKnownPagesTick,
+                     std::string checkedText);
     // The status lines in the given words and time form (the desktop's language and locale).
     TWorkerCallbacks(AppState& state, std::atomic<std::int64_t>& checkKnownPagesTick, MonitorTexts texts);
     // How the engine reaches the network: by default through the worker (its tokens and request

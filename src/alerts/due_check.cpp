@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/due_check.h"
+#include "alerts/due_check.h"
 
 #include "reminders/reminder_list.h"
 #include "util/files.h"
@@ -96,8 +96,9 @@ bool AlreadyPending(const TReminderList& pending, const std::optional<std::strin
 bool SnoozedCopyHolds(const TAReminder& copy, std::string_view pageList, const TReminderList& reminders)
 {
     const std::optional<std::string> pageId = copy.pageId();
-    if (!pageList.empty() && (!pageId || pageList.find(*pageId) == std::string_view::npos))
+    if (!pageList.empty() && (!pageId || pageList.find(*pageId) == std::string_view::npos)) {
         return false;
+    }
     const ReminderPtr source = reminders.GetByID(copy.Id());
     const std::optional<Date> time = copy.time();
     if (copy.Repeat() != 0) {
@@ -112,42 +113,50 @@ bool SnoozedCopyHolds(const TAReminder& copy, std::string_view pageList, const T
 
 void TDueCheck::UseStateFile(const std::string& path, bool lateAlarms)
 {
-    if (path == m_StatePath)
+    if (path == m_StatePath) {
         return;
+    }
     m_StatePath = path;
     m_LastRunCheck.reset();
     const std::optional<std::string> text =
         path.empty() ? std::nullopt : ReadTextFile(path, kMaxStateFileBytes);
-    if (!text)
+    if (!text) {
         return;
+    }
     const Json state = JsonTextToObject(std::string_view(*text));
-    if (const auto it = state.find(kLastCheckKey); lateAlarms && it != state.end() && it->is_number())
+    if (const auto it = state.find(kLastCheckKey); lateAlarms && it != state.end() && it->is_number()) {
         m_LastRunCheck = Date{it->get<double>()};
+    }
     m_RaisedToRestore.clear();
     if (const auto it = state.find(kRaisedKey); it != state.end() && it->is_object()) {
         for (const auto& [id, time] : it->items()) {
-            if (time.is_number())
+            if (time.is_number()) {
                 m_RaisedToRestore[id] = Date{time.get<double>()};
+            }
         }
     }
 }
 
 void TDueCheck::SaveState(Date now, bool raised, TReminderList& reminders)
 {
-    if (m_StatePath.empty())
+    if (m_StatePath.empty()) {
         return;
+    }
     // A clock set back also writes at once.
     const bool due = raised || !m_StateSaved || now < *m_StateSaved ||
                      now.seconds - m_StateSaved->seconds >= kStateSaveSeconds;
-    if (!due)
+    if (!due) {
         return;
+    }
     // Whole-second text would lose up to a second and raise a reminder of that second twice.
     Json raisedTimes = Json::object();
-    for (const auto& [id, time] : reminders.RaisedOccurrences(DateAddDays(now, -kRaisedKeptDays)))
+    for (const auto& [id, time] : reminders.RaisedOccurrences(DateAddDays(now, -kRaisedKeptDays))) {
         raisedTimes[id] = time.seconds;
+    }
     const Json state = {{kLastCheckKey, now.seconds}, {kRaisedKey, std::move(raisedTimes)}};
-    if (WriteTextFile(m_StatePath, state.dump()))
+    if (WriteTextFile(m_StatePath, state.dump())) {
         m_StateSaved = now;
+    }
 }
 
 DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderList& pending,
@@ -168,16 +177,18 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         reminders.RestoreRaised(m_RaisedToRestore);
         m_RaisedToRestore.clear();
     }
-    if (!m_PreviousCheck || now < *m_PreviousCheck)
+    if (!m_PreviousCheck || now < *m_PreviousCheck) {
         reminders.ForgetRaisedAfter(raisedLimit);
+    }
     DueWindow window = DueWindowFor(now, m_PreviousCheck);
     const Date onTime = DateAddSeconds(now, -kDueToleranceSeconds);
     // The first check after a start, or after the machine slept: reach back to just after what the
     // last check covered, and mark what came due meanwhile late. A last check in the future (the
     // clock was set back) covered nothing of what lies ahead now.
     std::optional<Date> covered = m_PreviousCheck ? std::nullopt : m_LastRunCheck;
-    if (m_PreviousCheck && now.seconds - m_PreviousCheck->seconds > kSleepSeconds)
+    if (m_PreviousCheck && now.seconds - m_PreviousCheck->seconds > kSleepSeconds) {
         covered = m_PreviousCheck;
+    }
     std::optional<Date> lateFrom;
     if (covered) {
         const Date from = DateAddSeconds(*covered, kDueToleranceSeconds);
@@ -192,8 +203,9 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
     // Hold-offs lie at most the repeat hold-off ahead; one further ahead was set before the clock
     // was set back and would silence its reminder for as long.
     const Date holdOffLimit = DateAddSeconds(now, kRepeatHoldOffSeconds);
-    if (snooze.PreRemindedTime > holdOffLimit)
+    if (snooze.PreRemindedTime > holdOffLimit) {
         snooze.PreRemindedTime = InitialSnoozeState(now).PreRemindedTime;
+    }
 
     result.Alert = SnoozeStep(snooze, now, window);
 
@@ -203,8 +215,9 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         if (!r) {
             continue;
         }
-        if (const std::optional<Date> pre = r->preRemindedTime(); pre && *pre > holdOffLimit)
+        if (const std::optional<Date> pre = r->preRemindedTime(); pre && *pre > holdOffLimit) {
             r->setPreRemindedTime(now);
+        }
         std::optional<Date> time = r->time();
         const bool repeats = r->Repeat() != 0;
         if (repeats && time) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/account_settings.h"
-#include "core/app_state.h"
 #include "core/settings_store.h"
+#include "state/account_settings.h"
+#include "state/app_state.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/tray_state.h"
+#include "alerts/tray_state.h"
 
 namespace rz {
 

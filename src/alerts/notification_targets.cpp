@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/notification_targets.h"
+#include "alerts/notification_targets.h"
 
 #include <charconv>
 
@@ -16,22 +16,25 @@ std::string TNotificationTargets::Tie(const ReminderPtr& reminder)
 {
     ++m_Serial;
     m_Shown[m_Serial] = reminder;
-    while (m_Shown.size() > kShownKept)
+    while (m_Shown.size() > kShownKept) {
         m_Shown.erase(m_Shown.begin());
+    }
     return std::to_string(m_Serial);
 }
 
 std::pair<std::string, ReminderPtr> TNotificationTargets::Resolve(std::string_view key) const
 {
     const std::size_t hash = key.rfind('#');
-    if (hash == std::string_view::npos)
+    if (hash == std::string_view::npos) {
         return {std::string(key), nullptr};
+    }
     std::uint64_t serial = 0;
     const std::string_view digits = key.substr(hash + 1);
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), serial);
     const auto it = m_Shown.find(serial);
-    if (error != std::errc() || end != digits.data() + digits.size() || it == m_Shown.end())
+    if (error != std::errc() || end != digits.data() + digits.size() || it == m_Shown.end()) {
         return {std::string(key.substr(0, hash)), nullptr};
+    }
     return {std::string(key.substr(0, hash)), it->second.lock()};
 }
 

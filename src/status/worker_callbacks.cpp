@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/worker_callbacks.h"
+#include "status/worker_callbacks.h"
 
-#include "core/app_state.h"
 #include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "reminders/reminder_handle.h"
-#include "ui/monitor_lines.h"
+#include "state/app_state.h"
+#include "status/monitor_lines.h"
 #include "util/dates.h"
 #include "util/json.h"
 #include "util/log.h"

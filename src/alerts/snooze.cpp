@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/snooze.h"
+#include "alerts/snooze.h"
 
 #include "util/delay_text.h"
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/autostart.h"
 #include "test_support.h"
-#include "ui/autostart.h"
 #include "util/files.h"
 
 #include <gtest/gtest.h>

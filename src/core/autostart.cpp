@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/autostart.h"
+#include "core/autostart.h"
 
 #include "util/files.h"
 

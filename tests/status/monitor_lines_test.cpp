@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/monitor_lines.h"
-
 #include "mirror/thread_one_note_restdb.h"
+#include "status/monitor_lines.h"
 #include "test_support.h"
 #include "util/clock.h"
 
@@ -127,7 +126,8 @@ TEST_F(MonitorLinesTest, FetchAndLoaderLinesWaitForTheirFirstValues)
     EXPECT_EQ(lines.TimeGetPage, "2026-12-08 09:59:00 [S:-2]. (HP: 4/9, E:1)");
     EXPECT_EQ(lines.Pages, "Checking 2026-12-08 09:58:30 PRKP:2/3, TRKP:1/5. DB!P:12");
     s.LoadRunning = false;
-    EXPECT_EQ(BuildMonitorLines(s, kTexts, m_Now).Pages, "Checked 2026-12-08 09:58:30 PRKP:2/3, TRKP:1/5. DB!P:12");
+    EXPECT_EQ(BuildMonitorLines(s, kTexts, m_Now).Pages,
+              "Checked 2026-12-08 09:58:30 PRKP:2/3, TRKP:1/5. DB!P:12");
 
     s.HasWorker = false;
     lines = BuildMonitorLines(s, kTexts, m_Now);

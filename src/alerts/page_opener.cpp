@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/page_opener.h"
+#include "alerts/page_opener.h"
 
 #include "reminders/reminder.h"
 #include "util/files.h"
@@ -11,18 +11,22 @@ namespace rz {
 
 std::string WebUrlOfPage(std::string_view pagesJson, std::string_view pageId)
 {
-    if (pagesJson.empty() || pageId.empty())
+    if (pagesJson.empty() || pageId.empty()) {
         return {};
+    }
     const Json pages = JsonTextToObject(pagesJson);
     const Json* list = JsonArray(pages, "value");
-    if (!list)
+    if (!list) {
         return {};
+    }
     for (const Json& page : *list) {
-        if (JsonText(page, "id") != pageId)
+        if (JsonText(page, "id") != pageId) {
             continue;
+        }
         const auto links = page.find("links");
-        if (links == page.end() || !links->is_object())
+        if (links == page.end() || !links->is_object()) {
             return {};
+        }
         const auto web = links->find("oneNoteWebUrl");
         return web != links->end() ? JsonText(*web, "href") : std::string();
     }
@@ -31,8 +35,9 @@ std::string WebUrlOfPage(std::string_view pagesJson, std::string_view pageId)
 
 std::string PageAddressToOpen(const std::string& clientLink, const std::string& webUrl, bool clientHandler)
 {
-    if (clientHandler)
+    if (clientHandler) {
         return clientLink.empty() ? webUrl : clientLink;
+    }
     return webUrl.empty() ? clientLink : webUrl;
 }
 
@@ -44,15 +49,17 @@ TPageOpener::TPageOpener(std::function<bool()> hasClientHandler,
 
 void TPageOpener::Open(const std::string& clientLink, const std::string& pageId)
 {
-    if (m_ClientHandler < 0)
+    if (m_ClientHandler < 0) {
         m_ClientHandler = m_HasClientHandler && m_HasClientHandler() ? 1 : 0;
+    }
     // With a handler the web address is not needed, so the pages text is not even parsed.
     const std::string webUrl = m_ClientHandler == 1 || !m_ReminderPagesJson
                                    ? std::string()
                                    : WebUrlOfPage(m_ReminderPagesJson(), pageId);
     const std::string address = PageAddressToOpen(clientLink, webUrl, m_ClientHandler == 1);
-    if (!address.empty())
+    if (!address.empty()) {
         OpenUrl(address);
+    }
 }
 
 void TPageOpener::Open(const TAReminder& reminder)

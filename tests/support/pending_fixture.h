@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "alerts/pending_reminders.h"
 #include "reminders/reminder_list.h"
 #include "test_support.h"
-#include "ui/pending_reminders.h"
 #include "util/clock.h"
 #include "util/files.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/page_opener.h"
+#include "alerts/page_opener.h"
 #include "util/files.h"
 
 #include <gtest/gtest.h>

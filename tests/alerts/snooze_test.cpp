@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "alerts/due_check.h"
+#include "alerts/snooze.h"
 #include "snooze_cases.h"
 #include "test_support.h"
-#include "ui/due_check.h"
-#include "ui/snooze.h"
 #include "util/dates.h"
 
 #include <gtest/gtest.h>

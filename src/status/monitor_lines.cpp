@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/monitor_lines.h"
+#include "status/monitor_lines.h"
 
 #include "mirror/thread_one_note_restdb.h"
 #include "util/text.h"

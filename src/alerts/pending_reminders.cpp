@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/pending_reminders.h"
+#include "alerts/pending_reminders.h"
 
+#include "alerts/page_opener.h"
+#include "alerts/snooze.h"
 #include "core/preferences.h"
 #include "core/settings_store.h"
 #include "outbox/todo_done.h"
 #include "reminders/reminder_list.h"
-#include "ui/page_opener.h"
-#include "ui/snooze.h"
 #include "util/delay_text.h"
 #include "util/files.h"
 #include "util/log.h"
@@ -30,8 +30,9 @@ constexpr std::string_view kSnoozedField = "` Snoozed:";
 std::optional<Date> WakeTimeFromText(std::string_view text)
 {
     constexpr std::size_t kUtcLength = 20; // yyyy-MM-ddTHH:mm:ssZ
-    if (text.size() == kUtcLength && text[10] == 'T' && text.back() == 'Z')
+    if (text.size() == kUtcLength && text[10] == 'T' && text.back() == 'Z') {
         return GraphTimeToDate(text);
+    }
     return StringToDate(text);
 }
 
@@ -226,8 +227,9 @@ void TPendingReminders::DropSnoozedBefore(const std::optional<std::string>& id, 
 bool TPendingReminders::SnoozeWith(const std::string& text)
 {
     const std::optional<DelayText> delay = ReadDelayText(text);
-    if (!delay)
+    if (!delay) {
         return false;
+    }
     StoreSnoozeDefault(static_cast<int>(DelayMinutes(*delay)));
     m_Snooze.SnoozeRemindedTime = DelayFrom(*delay, DateNow());
     return true;

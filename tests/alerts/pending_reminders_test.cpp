@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "alerts/pending_reminders.h"
 #include "core/settings_store.h"
 #include "outbox/outbox.h"
 #include "pending_fixture.h"
 #include "reminders/reminder_list.h"
 #include "test_support.h"
-#include "ui/pending_reminders.h"
 #include "util/shared_value.h"
 
 #include <gtest/gtest.h>
@@ -179,14 +179,17 @@ TEST_F(PendingRemindersTest, SnoozedCopyGoesWithItsReminder)
     for (const Case& c : cases) {
         clock.Set(DateFromParts(2026, 3, 4, 10, 0, 0).seconds);
         TReminderList reminders;
-        if (c.sourceTime)
+        if (c.sourceTime) {
             reminders.AddUnique(kPageTitleReminder, "A", "A", "A", "a", c.sourceTime, 0, DefaultWeekDays());
+        }
         AddPending("A", "a");
         controller.SnoozeOne(0, TOneSnooze::Tomorrow);
-        if (c.newerOccurrence)
+        if (c.newerOccurrence) {
             controller.DropSnoozedBefore("A", *c.newerOccurrence);
-        if (c.dismissAll)
+        }
+        if (c.dismissAll) {
             controller.DismissAll();
+        }
         const std::vector<ReminderPtr> woke = controller.WakeSnoozed(
             tomorrow, [&](const TAReminder& copy) { return SnoozedCopyHolds(copy, c.pageList, reminders); });
         EXPECT_EQ(woke.size(), c.wakes ? 1u : 0u) << c.why;

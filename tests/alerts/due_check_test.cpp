@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "alerts/due_check.h"
 #include "reminders/reminder_list.h"
 #include "test_support.h"
-#include "ui/due_check.h"
 #include "util/clock.h"
 #include "util/dates.h"
 
@@ -245,8 +245,9 @@ TEST_F(DueCheckTest, MergeDuringTheHoldOffNeverRaisesAnOccurrenceTwice)
     clock.Set(At(4, 9, 59, 55).seconds);
     reminders.AddUnique(kPageTitleReminder, "D1 !!", "D1", "D1", "onenote:D1", At(4, 10, 0, 0), 1,
                         DefaultWeekDays());
-    for (int second = 0; second <= 40; ++second)
+    for (int second = 0; second <= 40; ++second) {
         EXPECT_FALSE(CheckAt(At(4, 10, 0, second)).Alert) << second;
+    }
     EXPECT_EQ(pending.Count(), 1u);
     EXPECT_EQ(reminders.At(0)->time(), At(5, 10, 0, 0));
 }
@@ -282,8 +283,9 @@ TEST_F(LateAlarmTest, MissedWhileStoppedRingsOnceMarkedLate)
     const DueCheckResult late = RestartAt(At(4, 11, 30, 0));
     ASSERT_EQ(late.Fired.size(), 2u);
     ASSERT_EQ(pending.Count(), 2u);
-    for (std::size_t i = 0; i < 2; ++i)
+    for (std::size_t i = 0; i < 2; ++i) {
         EXPECT_TRUE(pending.At(i)->late()) << *pending.At(i)->name();
+    }
     EXPECT_EQ(pending.At(0)->time(), At(4, 10, 30, 0));
     EXPECT_EQ(pending.At(1)->time(), At(4, 11, 0, 0));
     EXPECT_EQ(reminders.GetByID("Daily")->time(), At(5, 10, 30, 0));
@@ -316,8 +318,9 @@ TEST_F(LateAlarmTest, WithoutLateAlarmsARestartRaisesNeitherTheMissedNorTheRaise
     check = TDueCheck();
     check.UseStateFile(folder.File("DueCheck.json"), false);
     EXPECT_FALSE(check.CheckAndReminder(reminders, pending, snooze).Alert);
-    for (int second = 0; second <= 40; ++second)
+    for (int second = 0; second <= 40; ++second) {
         EXPECT_FALSE(CheckAt(At(4, 10, 0, second)).Alert) << second;
+    }
     check = TDueCheck();
     clock.Set(At(4, 11, 30, 0).seconds);
     check.UseStateFile(folder.File("DueCheck.json"), false);
@@ -344,8 +347,9 @@ TEST_F(LateAlarmTest, RestartSecondsAfterAnEarlyAlertRaisesNothingAgain)
     // The pages still name these times: the first load merges them again.
     AddOneOff("Soon", At(4, 10, 0, 0));
     AddDaily("Daily", At(4, 10, 0, 0));
-    for (int second = 0; second <= 40; ++second)
+    for (int second = 0; second <= 40; ++second) {
         EXPECT_FALSE(CheckAt(At(4, 10, 0, second)).Alert) << second;
+    }
     EXPECT_EQ(pending.Count(), 0u);
     EXPECT_FALSE(reminders.GetByID("Soon"));
     EXPECT_EQ(reminders.GetByID("Daily")->time(), At(5, 10, 0, 0));
@@ -379,14 +383,17 @@ TEST_F(DueCheckTest, DailyReminderKeepsItsTimeOfDayAcrossDaylightSavingNights)
         AddDaily("D",
                  DateFromParts(2026, LocalFieldsOf(first).month, LocalFieldsOf(first).day - 1, 2, 30, 0));
         for (Date now = DateAddSeconds(first, -3600);
-             now < DateAddSeconds(GraphTimeToDate(rows.back()), 7200); now = DateAddSeconds(now, 300))
+             now < DateAddSeconds(GraphTimeToDate(rows.back()), 7200); now = DateAddSeconds(now, 300)) {
             CheckAt(now);
+        }
         std::vector<Date> rang;
-        for (const ReminderPtr& p : pending.list())
+        for (const ReminderPtr& p : pending.list()) {
             rang.push_back(*p->time());
+        }
         ASSERT_EQ(rang.size(), rows.size());
-        for (std::size_t i = 0; i < rows.size(); ++i)
+        for (std::size_t i = 0; i < rows.size(); ++i) {
             EXPECT_EQ(rang[i].seconds, GraphTimeToDate(rows[i]).seconds) << rows[i];
+        }
     }
 }
 
@@ -404,11 +411,13 @@ TEST_F(DueCheckTest, ACopyRaisedInTheSpringGapStillHoldsWhenItsSnoozeEnds)
     const Date gapDay = GraphTimeToDate("2026-03-29T01:30:00Z");
     clock.Set(gapDay.seconds - 48 * 3600);
     AddDaily("D", DateFromParts(2026, 3, 27, 2, 30, 0));
-    for (Date now = DateAddSeconds(gapDay, -26 * 3600); !(gapDay < now); now = DateAddSeconds(now, 300))
+    for (Date now = DateAddSeconds(gapDay, -26 * 3600); !(gapDay < now); now = DateAddSeconds(now, 300)) {
         CheckAt(now);
+    }
     ReminderPtr copy;
-    for (const ReminderPtr& p : pending.list())
+    for (const ReminderPtr& p : pending.list()) {
         copy = p->time() == gapDay ? p : copy;
+    }
     ASSERT_NE(copy, nullptr);
     EXPECT_TRUE(SnoozedCopyHolds(*copy, "", reminders));
 }
@@ -421,8 +430,9 @@ TEST_F(DueCheckTest, AfterASleepTheLatestMissedOccurrenceRingsLate)
     const DueCheckResult woke = CheckAt(At(6, 9, 0, 0));
     ASSERT_EQ(woke.Fired.size(), 2u);
     // "Late" is the copies' flag; their names stay the notes' own.
-    for (const ReminderPtr& copy : woke.Fired)
+    for (const ReminderPtr& copy : woke.Fired) {
         EXPECT_TRUE(copy->late() && copy->name()->starts_with(*copy->Id())) << *copy->name();
+    }
     EXPECT_EQ(pending.GetByID("D1")->time(), At(5, 10, 0, 0));
     EXPECT_EQ(reminders.GetByID("D1")->time(), At(6, 10, 0, 0));
     EXPECT_FALSE(CheckAt(At(6, 9, 0, 1)).Alert);
@@ -514,8 +524,9 @@ TEST(ZoneChangeTest, RemindersRingOnceAtTheirLocalTimeInTheNewZone)
         std::vector<Date> rang;
         for (double t = start.seconds + 30; t <= start.seconds + 26 * 3600; t += 30) {
             clock.Set(t);
-            for (const auto& fired : check.CheckAndReminder(reminders, pending, snooze).FiredOccurrences)
+            for (const auto& fired : check.CheckAndReminder(reminders, pending, snooze).FiredOccurrences) {
                 rang.push_back(fired.second);
+            }
         }
         EXPECT_EQ(rang, std::vector<Date>{GraphTimeToDate(c.rings)}) << c.title << " " << c.from;
     }
