@@ -74,8 +74,9 @@ class TSectionTable
 {
 public:
     // Replaces the table with what the account folder's files hold. A missing, damaged, oversized
-    // or foreign file, and a member of another kind, read as empty; failure counts are clamped into
-    // [1, kMaxSectionFailures] and a retry time is cut to the longest back-off from now.
+    // or foreign file, a member of another kind, and an error-list entry that names another section
+    // than its key, read as empty; failure counts are clamped into [1, kMaxSectionFailures] and a
+    // retry time is cut to the longest back-off from now.
     void Load(const std::filesystem::path& accountFolder);
     // Empties the table; the next Load reads the files again.
     void Clear();
