@@ -113,7 +113,7 @@
         <translation>&amp;Alle verwerfen</translation>
     </message>
     <message>
-        <source>S&amp;nooze for</source>
+        <source>Snooze &amp;for</source>
         <translation>Erneut erinnern &amp;in</translation>
     </message>
     <message>
@@ -208,44 +208,48 @@
         <translation>&amp;Hilfe</translation>
     </message>
     <message>
-        <source>Coming Reminders</source>
-        <translation>Anstehende Erinnerungen</translation>
+        <source>&amp;Coming Reminders</source>
+        <translation>&amp;Anstehende Erinnerungen</translation>
     </message>
     <message>
-        <source>Due Reminders</source>
-        <translation>Fällige Erinnerungen</translation>
+        <source>&amp;Due Reminders</source>
+        <translation>&amp;Fällige Erinnerungen</translation>
     </message>
     <message>
-        <source>Status</source>
-        <translation>Status</translation>
+        <source>S&amp;tatus</source>
+        <translation>S&amp;tatus</translation>
     </message>
     <message>
-        <source>Refresh Now</source>
-        <translation>Jetzt aktualisieren</translation>
+        <source>&amp;Refresh Now</source>
+        <translation>&amp;Jetzt aktualisieren</translation>
     </message>
     <message>
-        <source>Sign Out and Sign In…</source>
-        <translation>Abmelden und neu anmelden …</translation>
+        <source>&amp;Sign Out and Sign In…</source>
+        <translation>A&amp;bmelden und neu anmelden …</translation>
     </message>
     <message>
-        <source>Start at Login</source>
-        <translation>Beim Anmelden starten</translation>
+        <source>Start at &amp;Login</source>
+        <translation>Beim Anmelden &amp;starten</translation>
     </message>
     <message>
-        <source>About RedoZevuviva</source>
-        <translation>Über RedoZevuviva</translation>
+        <source>&amp;About RedoZevuviva</source>
+        <translation>&amp;Über RedoZevuviva</translation>
     </message>
     <message>
-        <source>Quit</source>
-        <translation>Beenden</translation>
+        <source>&amp;Quit</source>
+        <translation>B&amp;eenden</translation>
     </message>
     <message>
-        <source>New Reminder…</source>
-        <translation>Neue Erinnerung …</translation>
+        <source>&amp;New Reminder…</source>
+        <translation>&amp;Neue Erinnerung …</translation>
     </message>
     <message>
-        <source>Preferences…</source>
-        <translation>Einstellungen …</translation>
+        <source>&amp;Preferences…</source>
+        <translation>E&amp;instellungen …</translation>
+    </message>
+    <message>
+        <source>Filter reminders</source>
+        <translation>Erinnerungen filtern</translation>
     </message>
 </context>
 <context>
@@ -917,7 +921,7 @@
     </message>
     <message>
         <source>Play a &amp;sound</source>
-        <translation>&amp;Ton abspielen</translation>
+        <translation>Ton a&amp;bspielen</translation>
     </message>
     <message>
         <source>Sound &amp;file:</source>
@@ -933,11 +937,11 @@
     </message>
     <message>
         <source>T&amp;est</source>
-        <translation>Tes&amp;ten</translation>
+        <translation>T&amp;esten</translation>
     </message>
     <message>
         <source>Show &amp;desktop notifications</source>
-        <translation>&amp;Desktop-Benachrichtigungen zeigen</translation>
+        <translation>Desktop-Benachrichtigungen &amp;zeigen</translation>
     </message>
 </context>
 </TS>

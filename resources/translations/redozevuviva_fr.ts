@@ -113,7 +113,7 @@
         <translation>Ignorer &amp;tout</translation>
     </message>
     <message>
-        <source>S&amp;nooze for</source>
+        <source>Snooze &amp;for</source>
         <translation>Re&amp;porter de</translation>
     </message>
     <message>
@@ -208,44 +208,48 @@
         <translation>&amp;Aide</translation>
     </message>
     <message>
-        <source>Coming Reminders</source>
-        <translation>Rappels à venir</translation>
+        <source>&amp;Coming Reminders</source>
+        <translation>Rappels à &amp;venir</translation>
     </message>
     <message>
-        <source>Due Reminders</source>
-        <translation>Rappels échus</translation>
+        <source>&amp;Due Reminders</source>
+        <translation>Rappels é&amp;chus</translation>
     </message>
     <message>
-        <source>Status</source>
-        <translation>État</translation>
+        <source>S&amp;tatus</source>
+        <translation>É&amp;tat</translation>
     </message>
     <message>
-        <source>Refresh Now</source>
-        <translation>Actualiser maintenant</translation>
+        <source>&amp;Refresh Now</source>
+        <translation>&amp;Actualiser maintenant</translation>
     </message>
     <message>
-        <source>Sign Out and Sign In…</source>
-        <translation>Se déconnecter et se reconnecter…</translation>
+        <source>&amp;Sign Out and Sign In…</source>
+        <translation>Se &amp;déconnecter et se reconnecter…</translation>
     </message>
     <message>
-        <source>Start at Login</source>
-        <translation>Lancer à l’ouverture de session</translation>
+        <source>Start at &amp;Login</source>
+        <translation>&amp;Lancer à l’ouverture de session</translation>
     </message>
     <message>
-        <source>About RedoZevuviva</source>
-        <translation>À propos de RedoZevuviva</translation>
+        <source>&amp;About RedoZevuviva</source>
+        <translation>À p&amp;ropos de RedoZevuviva</translation>
     </message>
     <message>
-        <source>Quit</source>
-        <translation>Quitter</translation>
+        <source>&amp;Quit</source>
+        <translation>&amp;Quitter</translation>
     </message>
     <message>
-        <source>New Reminder…</source>
-        <translation>Nouveau rappel…</translation>
+        <source>&amp;New Reminder…</source>
+        <translation>&amp;Nouveau rappel…</translation>
     </message>
     <message>
-        <source>Preferences…</source>
-        <translation>Préférences…</translation>
+        <source>&amp;Preferences…</source>
+        <translation>&amp;Préférences…</translation>
+    </message>
+    <message>
+        <source>Filter reminders</source>
+        <translation>Filtrer les rappels</translation>
     </message>
 </context>
 <context>
@@ -897,7 +901,7 @@
     </message>
     <message>
         <source>New reminders &amp;go to:</source>
-        <translation>Les nouveaux rappels &amp;vont dans :</translation>
+        <translation>Les nouveaux rappels vont &amp;dans :</translation>
     </message>
     <message>
         <source>Default s&amp;nooze:</source>
@@ -905,7 +909,7 @@
     </message>
     <message>
         <source>Ring &amp;late for reminders that came due while the agent was not running</source>
-        <translation>Sonner en &amp;retard pour les rappels échus pendant que l’agent ne tournait pas</translation>
+        <translation>Sonner en re&amp;tard pour les rappels échus pendant que l’agent ne tournait pas</translation>
     </message>
     <message>
         <source>S&amp;tart at login</source>
