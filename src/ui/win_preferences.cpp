@@ -4,6 +4,7 @@
 #include "core/preferences.h"
 #include "ui/snooze_choices.h"
 #include "ui/strings_table.h"
+#include "ui/warning_text.h"
 #include "ui_WinPreferences.h"
 
 #include <QCheckBox>
@@ -30,7 +31,7 @@ WinPreferences::WinPreferences(std::string settingsFilePath, std::vector<TSectio
                                          UiText("strSignInReadmeLink").toHtmlEscaped()));
     connect(m_Ui->clientIdLink, &QLabel::linkActivated, this,
             [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
-    m_Ui->clientIdProblem->setStyleSheet(QStringLiteral("color: #b00020;"));
+    SetWarningText(m_Ui->clientIdProblem, true);
     // Room for the wrapped texts from the start: the window's height would not follow their lines.
     const int line = fontMetrics().lineSpacing();
     m_Ui->clientIdHelp->setMinimumHeight(4 * line);
