@@ -29,6 +29,41 @@
     </message>
 </context>
 <context>
+    <name>MWinHelp</name>
+    <message>
+        <source>Help — RedoZevuviva</source>
+        <translation>Hilfe — RedoZevuviva</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;Signing in with your own application id&lt;/h3&gt;
+&lt;p&gt;RedoZevuviva signs in with a built-in application id. To sign in with an application registered for yourself:&lt;/p&gt;
+&lt;ol&gt;
+&lt;li&gt;In the Microsoft Entra admin center, open App registrations, New registration, and choose personal Microsoft accounts (alone, or together with any organizational directory).&lt;/li&gt;
+&lt;li&gt;Under Authentication add the platform &lt;b&gt;Mobile and desktop applications&lt;/b&gt; with the redirect URI &lt;tt&gt;https://login.live.com/oauth20_desktop.srf&lt;/tt&gt;, and allow public client flows.&lt;/li&gt;
+&lt;li&gt;Under API permissions add the Microsoft Graph delegated permissions &lt;tt&gt;User.Read&lt;/tt&gt;, &lt;tt&gt;Notes.Create&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite.All&lt;/tt&gt; and &lt;tt&gt;offline_access&lt;/tt&gt;.&lt;/li&gt;
+&lt;li&gt;Enter the application (client) id in Preferences, then choose Sign Out and Sign In.&lt;/li&gt;
+&lt;/ol&gt;
+&lt;p&gt;When Microsoft refuses the sign-in, the sign-in window says why and what to check. The same steps are in the manual page: &lt;tt&gt;man redozevuviva&lt;/tt&gt;.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;Mit einer eigenen Anwendungs-ID anmelden&lt;/h3&gt;
+&lt;p&gt;RedoZevuviva meldet sich mit einer eingebauten Anwendungs-ID an. Um sich mit einer für Sie selbst registrierten Anwendung anzumelden:&lt;/p&gt;
+&lt;ol&gt;
+&lt;li&gt;Öffnen Sie im Microsoft Entra Admin Center „App-Registrierungen“, „Neue Registrierung“, und wählen Sie persönliche Microsoft-Konten (allein oder zusammen mit beliebigen Organisationsverzeichnissen).&lt;/li&gt;
+&lt;li&gt;Fügen Sie unter „Authentifizierung“ die Plattform &lt;b&gt;Mobile und Desktopanwendungen&lt;/b&gt; mit dem Umleitungs-URI &lt;tt&gt;https://login.live.com/oauth20_desktop.srf&lt;/tt&gt; hinzu und erlauben Sie öffentliche Clientflows.&lt;/li&gt;
+&lt;li&gt;Fügen Sie unter „API-Berechtigungen“ die delegierten Microsoft-Graph-Berechtigungen &lt;tt&gt;User.Read&lt;/tt&gt;, &lt;tt&gt;Notes.Create&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite.All&lt;/tt&gt; und &lt;tt&gt;offline_access&lt;/tt&gt; hinzu.&lt;/li&gt;
+&lt;li&gt;Geben Sie die Anwendungs-ID (Client-ID) in den Einstellungen ein und wählen Sie dann „Abmelden und neu anmelden“.&lt;/li&gt;
+&lt;/ol&gt;
+&lt;p&gt;Lehnt Microsoft die Anmeldung ab, nennt das Anmeldefenster den Grund und was zu prüfen ist. Dieselben Schritte stehen in der Handbuchseite: &lt;tt&gt;man redozevuviva&lt;/tt&gt;.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+<context>
     <name>MWinLogin</name>
     <message>
         <source>Sign In to Your Microsoft Account</source>
@@ -250,6 +285,10 @@
     <message>
         <source>Filter reminders</source>
         <translation>Erinnerungen filtern</translation>
+    </message>
+    <message>
+        <source>RedoZevuviva &amp;Help</source>
+        <translation>&amp;Hilfe zu RedoZevuviva</translation>
     </message>
 </context>
 <context>
@@ -828,6 +867,16 @@
         <source>“%1” is not a delay. Type a number and a unit, for example 10 minutes, 2 hours or 1 day.</source>
         <comment>strSnoozeNotRead</comment>
         <translation>„%1“ ist keine Dauer. Geben Sie eine Zahl und eine Einheit ein, zum Beispiel 10 Minuten, 2 Stunden oder 1 Tag.</translation>
+    </message>
+    <message>
+        <source>More on the web site</source>
+        <comment>strHelpWebsite</comment>
+        <translation>Mehr auf der Website</translation>
+    </message>
+    <message>
+        <source>How to register an application (F1)</source>
+        <comment>strPrefsHelpLink</comment>
+        <translation>Wie man eine Anwendung registriert (F1)</translation>
     </message>
 </context>
 <context>

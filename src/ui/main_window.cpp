@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/main_window.h"
 
+#include "ui/mwin_help.h"
 #include "ui/reminder_table_model.h"
 #include "ui_MainWindow.h"
 
@@ -35,6 +36,7 @@ MainWindow::MainWindow(ReminderTableModel* model, QWidget* parent)
     // Enter is read before the view's own handling, which only selects; a shortcut would need the
     // window to be active as well.
     table->installEventFilter(this);
+    connect(m_Ui->actionHelp, &QAction::triggered, this, [this] { ShowHelp(this); });
     auto* find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] {
         m_Ui->filterEdit->setFocus(Qt::ShortcutFocusReason);

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt_test_app.h"
 #include "reminders/reminder_list.h"
+#include "shown_help.h"
 #include "ui/main_window.h"
 #include "ui/reminder_table_model.h"
 
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTableView>
@@ -81,6 +84,15 @@ TEST_F(MainWindowTest, EnterOpensTheCurrentRowOfTheSortedAndFilteredTable)
     ASSERT_EQ(opened.count(), 2);
     EXPECT_EQ(model.LinkAt(opened.at(0).at(0).toInt()), "https://x/g");
     EXPECT_EQ(model.LinkAt(opened.at(1).at(0).toInt()), "https://x/g");
+}
+
+TEST_F(MainWindowTest, HelpMenuAndF1OpenTheSetupSteps)
+{
+    QAction* help = window.findChild<QAction*>(QStringLiteral("actionHelp"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->shortcut(), QKeySequence(QKeySequence::HelpContents));
+    const QString text = test::ShownHelpText([&] { help->trigger(); });
+    EXPECT_TRUE(text.contains(QStringLiteral("Notes.ReadWrite"))) << text.toStdString();
 }
 
 } // namespace
