@@ -4,28 +4,21 @@
 #include "ui/mwin_help.h"
 
 #include <QApplication>
-#include <QString>
 #include <QTimer>
-#include <utility>
 
 namespace rz::test {
 
-// The text of the help window that `open` shows modally; empty when none came up. The window is
-// closed as soon as it shows, so the test never waits on it.
-template <class Open> QString ShownHelpText(Open&& open)
+// The text of the help window that `open` shows modally, closed as soon as it runs; empty for none.
+template <class Open> QString ShownHelpText(Open open)
 {
     QString text;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* help = qobject_cast<MWinHelp*>(widget); help != nullptr && help->isVisible()) {
-                text = help->HelpText();
-                help->reject();
-            }
+    QTimer::singleShot(0, [&] {
+        if (auto* help = qobject_cast<MWinHelp*>(QApplication::activeModalWidget())) {
+            text = help->HelpText();
+            help->reject();
         }
     });
-    closer.start(10);
-    std::forward<Open>(open)();
+    open();
     return text;
 }
 

@@ -93,96 +93,52 @@ TEST(TranslationsTest, EveryLanguageTranslatesEveryTextOfTheSources)
     }
 }
 
-// The letter Alt picks in a text: the one after a single "&" ("&&" is an ampersand); none without.
-QChar Mnemonic(const QString& text)
-{
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text.at(i) != QLatin1Char('&')) {
-            continue;
-        }
-        if (text.at(i + 1) != QLatin1Char('&')) {
-            return text.at(i + 1).toLower();
-        }
-        ++i;
-    }
-    return {};
-}
-
-// One text of a layout that may carry a mnemonic, and where Alt looks for it: the window's own
-// widgets and menu titles, or the actions, which the tray menu holds all together.
-struct LayoutText
-{
-    QString context;
-    QString source;
-    bool action = false;
-};
-
-std::vector<LayoutText> MnemonicTexts(const QString& uiPath)
-{
-    pugi::xml_document document;
-    EXPECT_TRUE(document.load_file(uiPath.toStdString().c_str())) << uiPath.toStdString();
-    const QString context = QString::fromUtf8(document.child("ui").child_value("class"));
-    std::vector<LayoutText> texts;
-    for (const pugi::xpath_node& found :
-         document.select_nodes("//property[@name='text' or @name='title']/string")) {
-        const pugi::xml_node text = found.node();
-        if (std::string_view(text.attribute("notr").value()) == "true") {
-            continue;
-        }
-        const bool action = std::string_view(text.parent().parent().name()) == "action";
-        texts.push_back({context, QString::fromUtf8(text.child_value()), action});
-    }
-    return texts;
-}
-
-// Each language's translation of each layout text, by context and source; English maps to itself.
-std::map<std::pair<QString, QString>, QString> TranslatedTexts(const QString& tsPath)
-{
-    std::map<std::pair<QString, QString>, QString> translated;
-    pugi::xml_document document;
-    EXPECT_TRUE(document.load_file(tsPath.toStdString().c_str())) << tsPath.toStdString();
-    for (const pugi::xml_node context : document.child("TS").children("context")) {
-        const QString name = QString::fromUtf8(context.child_value("name"));
-        for (const pugi::xml_node message : context.children("message")) {
-            translated[{name, QString::fromUtf8(message.child_value("source"))}] =
-                QString::fromUtf8(message.child_value("translation"));
-        }
-    }
-    return translated;
-}
-
 // Alt and a letter reaches one control per window in every language, and every menu entry has a
-// letter of its own.
+// letter of its own. Actions share one scope, as the tray menu holds them all.
 TEST(TranslationsTest, MnemonicsAreUniquePerWindowInEveryLanguage)
 {
+    struct LayoutText
+    {
+        std::string context, source;
+        bool action;
+    };
     std::vector<LayoutText> texts;
-    for (const QString& source : Split(RZ_TRANSLATION_SOURCES)) {
-        if (source.endsWith(QLatin1String(".ui"))) {
-            const std::vector<LayoutText> layout = MnemonicTexts(source);
-            texts.insert(texts.end(), layout.begin(), layout.end());
+    for (const QString& ui : Split(RZ_TRANSLATION_SOURCES).filter(QStringLiteral(".ui"))) {
+        pugi::xml_document layout;
+        ASSERT_TRUE(layout.load_file(ui.toStdString().c_str())) << ui.toStdString();
+        for (const pugi::xpath_node& found :
+             layout.select_nodes("//property[@name='text' or @name='title']/string[not(@notr='true')]")) {
+            texts.push_back({layout.child("ui").child_value("class"), found.node().child_value(),
+                             std::string_view(found.node().parent().parent().name()) == "action"});
         }
     }
     ASSERT_FALSE(texts.empty());
-    std::vector<std::pair<QString, std::map<std::pair<QString, QString>, QString>>> languages = {
-        {QStringLiteral("en"), {}}};
-    for (const QString& file : Split(RZ_TS_FILES)) {
-        languages.emplace_back(QFileInfo(file).baseName(), TranslatedTexts(file));
-    }
-    for (const auto& [language, translations] : languages) {
-        // (context, action scope, letter) -> the text that took it
-        std::map<std::tuple<QString, bool, QChar>, QString> taken;
+    // "&&" writes an ampersand; the letter after a single "&" is the mnemonic.
+    static const QRegularExpression mnemonic(QStringLiteral("(?:^|[^&])(?:&&)*&([^&])"));
+    for (const QString& language : QStringList{QString()} + Split(RZ_TS_FILES)) {
+        std::map<std::pair<std::string, std::string>, std::string> translated; // English: none
+        pugi::xml_document ts;
+        if (!language.isEmpty() && ts.load_file(language.toStdString().c_str())) {
+            for (const pugi::xml_node context : ts.child("TS").children("context")) {
+                for (const pugi::xml_node message : context.children("message")) {
+                    translated[{context.child_value("name"), message.child_value("source")}] =
+                        message.child_value("translation");
+                }
+            }
+        }
+        std::map<std::tuple<std::string, bool, QChar>, std::string> taken;
         for (const LayoutText& text : texts) {
-            const auto found = translations.find({text.context, text.source});
-            const QString shown = found == translations.end() ? text.source : found->second;
-            const QChar letter = Mnemonic(shown);
-            const std::string where = language.toStdString() + " " + text.context.toStdString() + ": \"" +
-                                      shown.toStdString() + "\"";
-            if (letter.isNull()) {
+            const auto found = translated.find({text.context, text.source});
+            const std::string shown = found == translated.end() ? text.source : found->second;
+            const QRegularExpressionMatch letter = mnemonic.match(QString::fromStdString(shown));
+            const std::string where = language.toStdString() + " " + text.context + ": \"" + shown + "\"";
+            if (!letter.hasMatch()) {
                 EXPECT_FALSE(text.action) << where << " is a menu entry without a mnemonic";
                 continue;
             }
-            const auto [it, fresh] = taken.emplace(std::make_tuple(text.context, text.action, letter), shown);
-            EXPECT_TRUE(fresh) << where << " takes the letter of \"" << it->second.toStdString() << "\"";
+            const auto [it, fresh] = taken.emplace(
+                std::make_tuple(text.context, text.action, letter.captured(1).at(0).toLower()), shown);
+            EXPECT_TRUE(fresh) << where << " takes the letter of \"" << it->second << "\"";
         }
     }
 }
