@@ -29,6 +29,41 @@
     </message>
 </context>
 <context>
+    <name>MWinHelp</name>
+    <message>
+        <source>Help — RedoZevuviva</source>
+        <translation>Hilfe — RedoZevuviva</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;Signing in with your own application id&lt;/h3&gt;
+&lt;p&gt;RedoZevuviva signs in with a built-in application id. To sign in with an application registered for yourself:&lt;/p&gt;
+&lt;ol&gt;
+&lt;li&gt;In the Microsoft Entra admin center, open App registrations, New registration, and choose personal Microsoft accounts (alone, or together with any organizational directory).&lt;/li&gt;
+&lt;li&gt;Under Authentication add the platform &lt;b&gt;Mobile and desktop applications&lt;/b&gt; with the redirect URI &lt;tt&gt;https://login.live.com/oauth20_desktop.srf&lt;/tt&gt;, and allow public client flows.&lt;/li&gt;
+&lt;li&gt;Under API permissions add the Microsoft Graph delegated permissions &lt;tt&gt;User.Read&lt;/tt&gt;, &lt;tt&gt;Notes.Create&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite.All&lt;/tt&gt; and &lt;tt&gt;offline_access&lt;/tt&gt;.&lt;/li&gt;
+&lt;li&gt;Enter the application (client) id in Preferences, then choose Sign Out and Sign In.&lt;/li&gt;
+&lt;/ol&gt;
+&lt;p&gt;When Microsoft refuses the sign-in, the sign-in window says why and what to check. The same steps are in the manual page: &lt;tt&gt;man redozevuviva&lt;/tt&gt;.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;Mit einer eigenen Anwendungs-ID anmelden&lt;/h3&gt;
+&lt;p&gt;RedoZevuviva meldet sich mit einer eingebauten Anwendungs-ID an. Um sich mit einer für Sie selbst registrierten Anwendung anzumelden:&lt;/p&gt;
+&lt;ol&gt;
+&lt;li&gt;Öffnen Sie im Microsoft Entra Admin Center „App-Registrierungen“, „Neue Registrierung“, und wählen Sie persönliche Microsoft-Konten (allein oder zusammen mit beliebigen Organisationsverzeichnissen).&lt;/li&gt;
+&lt;li&gt;Fügen Sie unter „Authentifizierung“ die Plattform &lt;b&gt;Mobile und Desktopanwendungen&lt;/b&gt; mit dem Umleitungs-URI &lt;tt&gt;https://login.live.com/oauth20_desktop.srf&lt;/tt&gt; hinzu und erlauben Sie öffentliche Clientflows.&lt;/li&gt;
+&lt;li&gt;Fügen Sie unter „API-Berechtigungen“ die delegierten Microsoft-Graph-Berechtigungen &lt;tt&gt;User.Read&lt;/tt&gt;, &lt;tt&gt;Notes.Create&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite.All&lt;/tt&gt; und &lt;tt&gt;offline_access&lt;/tt&gt; hinzu.&lt;/li&gt;
+&lt;li&gt;Geben Sie die Anwendungs-ID (Client-ID) in den Einstellungen ein und wählen Sie dann „Abmelden und neu anmelden“.&lt;/li&gt;
+&lt;/ol&gt;
+&lt;p&gt;Lehnt Microsoft die Anmeldung ab, nennt das Anmeldefenster den Grund und was zu prüfen ist. Dieselben Schritte stehen in der Handbuchseite: &lt;tt&gt;man redozevuviva&lt;/tt&gt;.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+<context>
     <name>MWinLogin</name>
     <message>
         <source>Sign In to Your Microsoft Account</source>
@@ -113,7 +148,7 @@
         <translation>&amp;Alle verwerfen</translation>
     </message>
     <message>
-        <source>S&amp;nooze for</source>
+        <source>Snooze &amp;for</source>
         <translation>Erneut erinnern &amp;in</translation>
     </message>
     <message>
@@ -208,44 +243,52 @@
         <translation>&amp;Hilfe</translation>
     </message>
     <message>
-        <source>Coming Reminders</source>
-        <translation>Anstehende Erinnerungen</translation>
+        <source>&amp;Coming Reminders</source>
+        <translation>&amp;Anstehende Erinnerungen</translation>
     </message>
     <message>
-        <source>Due Reminders</source>
-        <translation>Fällige Erinnerungen</translation>
+        <source>&amp;Due Reminders</source>
+        <translation>&amp;Fällige Erinnerungen</translation>
     </message>
     <message>
-        <source>Status</source>
-        <translation>Status</translation>
+        <source>S&amp;tatus</source>
+        <translation>S&amp;tatus</translation>
     </message>
     <message>
-        <source>Refresh Now</source>
-        <translation>Jetzt aktualisieren</translation>
+        <source>&amp;Refresh Now</source>
+        <translation>&amp;Jetzt aktualisieren</translation>
     </message>
     <message>
-        <source>Sign Out and Sign In…</source>
-        <translation>Abmelden und neu anmelden …</translation>
+        <source>&amp;Sign Out and Sign In…</source>
+        <translation>A&amp;bmelden und neu anmelden …</translation>
     </message>
     <message>
-        <source>Start at Login</source>
-        <translation>Beim Anmelden starten</translation>
+        <source>Start at &amp;Login</source>
+        <translation>Beim Anmelden &amp;starten</translation>
     </message>
     <message>
-        <source>About RedoZevuviva</source>
-        <translation>Über RedoZevuviva</translation>
+        <source>&amp;About RedoZevuviva</source>
+        <translation>&amp;Über RedoZevuviva</translation>
     </message>
     <message>
-        <source>Quit</source>
-        <translation>Beenden</translation>
+        <source>&amp;Quit</source>
+        <translation>B&amp;eenden</translation>
     </message>
     <message>
-        <source>New Reminder…</source>
-        <translation>Neue Erinnerung …</translation>
+        <source>&amp;New Reminder…</source>
+        <translation>&amp;Neue Erinnerung …</translation>
     </message>
     <message>
-        <source>Preferences…</source>
-        <translation>Einstellungen …</translation>
+        <source>&amp;Preferences…</source>
+        <translation>E&amp;instellungen …</translation>
+    </message>
+    <message>
+        <source>Filter reminders</source>
+        <translation>Erinnerungen filtern</translation>
+    </message>
+    <message>
+        <source>RedoZevuviva &amp;Help</source>
+        <translation>&amp;Hilfe zu RedoZevuviva</translation>
     </message>
 </context>
 <context>
@@ -825,6 +868,16 @@
         <comment>strSnoozeNotRead</comment>
         <translation>„%1“ ist keine Dauer. Geben Sie eine Zahl und eine Einheit ein, zum Beispiel 10 Minuten, 2 Stunden oder 1 Tag.</translation>
     </message>
+    <message>
+        <source>More on the web site</source>
+        <comment>strHelpWebsite</comment>
+        <translation>Mehr auf der Website</translation>
+    </message>
+    <message>
+        <source>How to register an application (F1)</source>
+        <comment>strPrefsHelpLink</comment>
+        <translation>Wie man eine Anwendung registriert (F1)</translation>
+    </message>
 </context>
 <context>
     <name>WinNewReminder</name>
@@ -917,7 +970,7 @@
     </message>
     <message>
         <source>Play a &amp;sound</source>
-        <translation>&amp;Ton abspielen</translation>
+        <translation>Ton a&amp;bspielen</translation>
     </message>
     <message>
         <source>Sound &amp;file:</source>
@@ -933,11 +986,11 @@
     </message>
     <message>
         <source>T&amp;est</source>
-        <translation>Tes&amp;ten</translation>
+        <translation>T&amp;esten</translation>
     </message>
     <message>
         <source>Show &amp;desktop notifications</source>
-        <translation>&amp;Desktop-Benachrichtigungen zeigen</translation>
+        <translation>Desktop-Benachrichtigungen &amp;zeigen</translation>
     </message>
 </context>
 </TS>

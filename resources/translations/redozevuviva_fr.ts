@@ -29,6 +29,41 @@
     </message>
 </context>
 <context>
+    <name>MWinHelp</name>
+    <message>
+        <source>Help — RedoZevuviva</source>
+        <translation>Aide — RedoZevuviva</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Aide</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;Signing in with your own application id&lt;/h3&gt;
+&lt;p&gt;RedoZevuviva signs in with a built-in application id. To sign in with an application registered for yourself:&lt;/p&gt;
+&lt;ol&gt;
+&lt;li&gt;In the Microsoft Entra admin center, open App registrations, New registration, and choose personal Microsoft accounts (alone, or together with any organizational directory).&lt;/li&gt;
+&lt;li&gt;Under Authentication add the platform &lt;b&gt;Mobile and desktop applications&lt;/b&gt; with the redirect URI &lt;tt&gt;https://login.live.com/oauth20_desktop.srf&lt;/tt&gt;, and allow public client flows.&lt;/li&gt;
+&lt;li&gt;Under API permissions add the Microsoft Graph delegated permissions &lt;tt&gt;User.Read&lt;/tt&gt;, &lt;tt&gt;Notes.Create&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite.All&lt;/tt&gt; and &lt;tt&gt;offline_access&lt;/tt&gt;.&lt;/li&gt;
+&lt;li&gt;Enter the application (client) id in Preferences, then choose Sign Out and Sign In.&lt;/li&gt;
+&lt;/ol&gt;
+&lt;p&gt;When Microsoft refuses the sign-in, the sign-in window says why and what to check. The same steps are in the manual page: &lt;tt&gt;man redozevuviva&lt;/tt&gt;.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;Se connecter avec votre propre identifiant d’application&lt;/h3&gt;
+&lt;p&gt;RedoZevuviva se connecte avec un identifiant d’application intégré. Pour vous connecter avec une application inscrite pour vous-même :&lt;/p&gt;
+&lt;ol&gt;
+&lt;li&gt;Dans le centre d’administration Microsoft Entra, ouvrez Inscriptions d’applications, Nouvelle inscription, et choisissez les comptes Microsoft personnels (seuls, ou avec n’importe quel annuaire d’organisation).&lt;/li&gt;
+&lt;li&gt;Sous Authentification, ajoutez la plateforme &lt;b&gt;Applications mobiles et de bureau&lt;/b&gt; avec l’URI de redirection &lt;tt&gt;https://login.live.com/oauth20_desktop.srf&lt;/tt&gt;, et autorisez les flux de clients publics.&lt;/li&gt;
+&lt;li&gt;Sous Autorisations d’API, ajoutez les autorisations déléguées Microsoft Graph &lt;tt&gt;User.Read&lt;/tt&gt;, &lt;tt&gt;Notes.Create&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite.All&lt;/tt&gt; et &lt;tt&gt;offline_access&lt;/tt&gt;.&lt;/li&gt;
+&lt;li&gt;Saisissez l’identifiant d’application (client) dans les Préférences, puis choisissez Se déconnecter et se reconnecter.&lt;/li&gt;
+&lt;/ol&gt;
+&lt;p&gt;Si Microsoft refuse la connexion, la fenêtre de connexion indique pourquoi et quoi vérifier. Les mêmes étapes figurent dans la page de manuel : &lt;tt&gt;man redozevuviva&lt;/tt&gt;.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+</context>
+<context>
     <name>MWinLogin</name>
     <message>
         <source>Sign In to Your Microsoft Account</source>
@@ -113,7 +148,7 @@
         <translation>Ignorer &amp;tout</translation>
     </message>
     <message>
-        <source>S&amp;nooze for</source>
+        <source>Snooze &amp;for</source>
         <translation>Re&amp;porter de</translation>
     </message>
     <message>
@@ -208,44 +243,52 @@
         <translation>&amp;Aide</translation>
     </message>
     <message>
-        <source>Coming Reminders</source>
-        <translation>Rappels à venir</translation>
+        <source>&amp;Coming Reminders</source>
+        <translation>Rappels à &amp;venir</translation>
     </message>
     <message>
-        <source>Due Reminders</source>
-        <translation>Rappels échus</translation>
+        <source>&amp;Due Reminders</source>
+        <translation>Rappels é&amp;chus</translation>
     </message>
     <message>
-        <source>Status</source>
-        <translation>État</translation>
+        <source>S&amp;tatus</source>
+        <translation>É&amp;tat</translation>
     </message>
     <message>
-        <source>Refresh Now</source>
-        <translation>Actualiser maintenant</translation>
+        <source>&amp;Refresh Now</source>
+        <translation>&amp;Actualiser maintenant</translation>
     </message>
     <message>
-        <source>Sign Out and Sign In…</source>
-        <translation>Se déconnecter et se reconnecter…</translation>
+        <source>&amp;Sign Out and Sign In…</source>
+        <translation>Se &amp;déconnecter et se reconnecter…</translation>
     </message>
     <message>
-        <source>Start at Login</source>
-        <translation>Lancer à l’ouverture de session</translation>
+        <source>Start at &amp;Login</source>
+        <translation>&amp;Lancer à l’ouverture de session</translation>
     </message>
     <message>
-        <source>About RedoZevuviva</source>
-        <translation>À propos de RedoZevuviva</translation>
+        <source>&amp;About RedoZevuviva</source>
+        <translation>À p&amp;ropos de RedoZevuviva</translation>
     </message>
     <message>
-        <source>Quit</source>
-        <translation>Quitter</translation>
+        <source>&amp;Quit</source>
+        <translation>&amp;Quitter</translation>
     </message>
     <message>
-        <source>New Reminder…</source>
-        <translation>Nouveau rappel…</translation>
+        <source>&amp;New Reminder…</source>
+        <translation>&amp;Nouveau rappel…</translation>
     </message>
     <message>
-        <source>Preferences…</source>
-        <translation>Préférences…</translation>
+        <source>&amp;Preferences…</source>
+        <translation>&amp;Préférences…</translation>
+    </message>
+    <message>
+        <source>Filter reminders</source>
+        <translation>Filtrer les rappels</translation>
+    </message>
+    <message>
+        <source>RedoZevuviva &amp;Help</source>
+        <translation>A&amp;ide de RedoZevuviva</translation>
     </message>
 </context>
 <context>
@@ -825,6 +868,16 @@
         <comment>strSnoozeNotRead</comment>
         <translation>« %1 » n’est pas une durée. Saisissez un nombre et une unité, par exemple 10 minutes, 2 heures ou 1 jour.</translation>
     </message>
+    <message>
+        <source>More on the web site</source>
+        <comment>strHelpWebsite</comment>
+        <translation>Plus sur le site web</translation>
+    </message>
+    <message>
+        <source>How to register an application (F1)</source>
+        <comment>strPrefsHelpLink</comment>
+        <translation>Comment inscrire une application (F1)</translation>
+    </message>
 </context>
 <context>
     <name>WinNewReminder</name>
@@ -897,7 +950,7 @@
     </message>
     <message>
         <source>New reminders &amp;go to:</source>
-        <translation>Les nouveaux rappels &amp;vont dans :</translation>
+        <translation>Les nouveaux rappels vont &amp;dans :</translation>
     </message>
     <message>
         <source>Default s&amp;nooze:</source>
@@ -905,7 +958,7 @@
     </message>
     <message>
         <source>Ring &amp;late for reminders that came due while the agent was not running</source>
-        <translation>Sonner en &amp;retard pour les rappels échus pendant que l’agent ne tournait pas</translation>
+        <translation>Sonner en re&amp;tard pour les rappels échus pendant que l’agent ne tournait pas</translation>
     </message>
     <message>
         <source>S&amp;tart at login</source>

@@ -137,6 +137,11 @@ public:
     // after clearing them. Always answers false, so the date text of a repeating title keeps its
     // list and the time of day is read at fixed places.
     static bool GetRepeatWeekDay(std::string_view title, WeekDayFlags& weekDay);
+    // The reminder's own words, for display only: the title without its "!" or "!!" and the date,
+    // time and weekday list that follow it ("Call the bank !2026-12-09 12:34" shows "Call the bank").
+    // A title that carries no reminder, or nothing but its date, shows whole, trimmed. Stored names
+    // keep the full title, which is what the page and Done match on.
+    static std::string TitleDisplayText(std::string_view title);
     // The trimmed title begins with "!!".
     static bool PageTimeRepeatable_Is(std::string_view title);
     // The trimmed title begins with "!" but not with "!!".

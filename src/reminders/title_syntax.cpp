@@ -222,6 +222,39 @@ bool TAReminder::PageTitleReminder_GetDateTime(std::string_view title, std::opti
     return false;
 }
 
+std::string TAReminder::TitleDisplayText(std::string_view title)
+{
+    std::optional<Date> dt;
+    std::int64_t type = kReminderTypeNone, start = 0, end = 0;
+    WeekDayFlags weekDay = DefaultWeekDays();
+    if (!PageTitleReminder_GetDateTime(title, dt, type, start, end, weekDay)) {
+        return StrTrim(title);
+    }
+    // The reader's positions count in its own reading of the title, so the marker is found in that
+    // reading too; it shows no-break spaces as the spaces they stand for.
+    const std::string readable = ReadableTitle(title);
+    const bool repeating = type == kReminderTypeRepeating;
+    const std::size_t marker = readable.find(repeating ? "!!" : "!");
+    if (marker == std::string::npos) {
+        return StrTrim(title);
+    }
+    const std::string before = StrTrim(std::string_view(readable).substr(0, marker));
+    // What the date text is made of: digits and separators, and a weekday list after "!!". Words
+    // the reader took for a time of day ("!! later") are the user's and stay.
+    constexpr std::string_view kDateText = "0123456789-:. \t[],";
+    std::string_view rest = std::string_view(readable).substr(marker + (repeating ? 2 : 1));
+    const std::size_t words = rest.find_first_not_of(kDateText);
+    rest = words == std::string_view::npos ? std::string_view() : rest.substr(words);
+    const std::string after = StrTrim(rest);
+    if (before.empty() && after.empty()) {
+        return StrTrim(title);
+    }
+    if (before.empty() || after.empty()) {
+        return before + after;
+    }
+    return before + " " + after;
+}
+
 bool TAReminder::GetRepeatWeekDay(std::string_view title, WeekDayFlags& weekDay)
 {
     weekDay = DefaultWeekDays();

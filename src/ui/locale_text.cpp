@@ -10,9 +10,8 @@
 namespace rz {
 namespace {
 
-// The locale's short forms, widened where they drop information the fixed form shows: a two-digit
-// year becomes four digits, and a time without seconds gets them after the minutes, with the
-// separator the locale puts before the minutes.
+// The locale's short forms, with a four-digit year where the short form has two, and to the minute:
+// reminders are set to the minute, so seconds only add noise to a list.
 QString DateTimeFormat(const QLocale& locale)
 {
     QString date = locale.dateFormat(QLocale::ShortFormat);
@@ -20,12 +19,9 @@ QString DateTimeFormat(const QLocale& locale)
         date.replace(QLatin1String("yy"), QLatin1String("yyyy"));
     }
     QString time = locale.timeFormat(QLocale::ShortFormat);
-    const qsizetype minutes = time.indexOf(QLatin1String("mm"));
-    if (!time.contains(QLatin1Char('s')) && minutes > 0) {
-        const QChar separator = time.at(minutes - 1);
-        if (!separator.isLetter()) {
-            time.insert(minutes + 2, QString(separator) + QLatin1String("ss"));
-        }
+    const qsizetype seconds = time.indexOf(QLatin1String("ss"));
+    if (seconds > 0 && !time.at(seconds - 1).isLetter()) {
+        time.remove(seconds - 1, 3);
     }
     return date + QLatin1Char(' ') + time;
 }
@@ -34,12 +30,16 @@ QString DateTimeFormat(const QLocale& locale)
 
 QString LocaleDateTimeText(std::optional<Date> date)
 {
-    const QLocale locale;
-    if (!date || locale.language() == QLocale::C) {
-        return QString::fromStdString(DateToString(date));
+    if (!date) {
+        return {};
     }
+    const QLocale locale;
     const auto seconds = static_cast<qint64>(std::floor(date->seconds));
-    return locale.toString(QDateTime::fromSecsSinceEpoch(seconds), DateTimeFormat(locale));
+    const QDateTime time = QDateTime::fromSecsSinceEpoch(seconds);
+    if (locale.language() == QLocale::C) {
+        return time.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    }
+    return locale.toString(time, DateTimeFormat(locale));
 }
 
 QString LocaleSpokenDateTimeText(std::optional<Date> date)

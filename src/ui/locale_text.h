@@ -10,7 +10,7 @@
 namespace rz {
 
 // A time as the desktop's locale writes a short date and a time of day, always with a four-digit
-// year and the seconds; the fixed "yyyy-MM-dd HH:mm:ss" form under the C locale (no locale set).
+// year and to the minute; the fixed "yyyy-MM-dd HH:mm" form under the C locale (no locale set).
 // Empty for no date. Only what is shown changes: reminder titles and stored files keep their fixed
 // forms. Safe on any thread.
 QString LocaleDateTimeText(std::optional<Date> date);

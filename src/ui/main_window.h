@@ -5,7 +5,10 @@
 #include <memory>
 
 class QAction;
+class QLineEdit;
+class QModelIndex;
 class QProgressBar;
+class QSortFilterProxyModel;
 class QTableView;
 
 namespace Ui {
@@ -31,7 +34,8 @@ struct MenuActions
     QAction* Preferences = nullptr;
 };
 
-// The list of all coming reminders and the progress spinner shown until the first tick.
+// The list of all coming reminders and the progress spinner shown until the first tick. The table
+// sorts by any column and shows the rows whose reminder text holds the filter box's words.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -40,6 +44,7 @@ public:
     ~MainWindow() override;
 
     QTableView* tableView() const;
+    QLineEdit* filterEdit() const;
     MenuActions Actions() const;
     QProgressBar* progressInd() const;
     // Stops the spinner's animation and hides it.
@@ -51,14 +56,19 @@ public:
     void SetMinimiseOnClose(bool minimise) { m_MinimiseOnClose = minimise; }
 
 signals:
-    // A single click on a row.
+    // A single click on a row, or Enter on the current one: the model's row, whatever the sorting
+    // and the filter show.
     void RowClicked(int row);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void OpenRow(const QModelIndex& index);
+
     std::unique_ptr<Ui::MainWindow> m_Ui;
+    QSortFilterProxyModel* m_Proxy = nullptr;
     bool m_MinimiseOnClose = false;
 };
 

@@ -3,21 +3,14 @@
 
 #include "status/monitor_lines.h"
 #include "ui/locale_text.h"
+#include "ui/warning_text.h"
 #include "ui_MWinMonitor.h"
 
 #include <QLabel>
-#include <QPalette>
 #include <utility>
 
 namespace rz {
 namespace {
-
-void SetLabelColour(QLabel* label, bool red)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, red ? QColor(0xC6, 0x28, 0x28) : QColor(0x6E, 0x6E, 0x6E));
-    label->setPalette(palette);
-}
 
 void SetIfGiven(QLabel* label, const std::optional<std::string>& text)
 {
@@ -62,8 +55,8 @@ void MWinMonitor::TimerRun()
         return;
     }
     const MonitorLines lines = BuildMonitorLines(m_Source(), *m_Texts, DateNow());
-    SetLabelColour(m_Ui->labelLoginValue, lines.LoginRed);
-    SetLabelColour(m_Ui->labelMonitorNotebooksValue, lines.NotebooksRed);
+    SetWarningText(m_Ui->labelLoginValue, lines.LoginRed);
+    SetWarningText(m_Ui->labelMonitorNotebooksValue, lines.NotebooksRed);
     m_Ui->labelLoginValue->setText(QString::fromStdString(lines.Login));
     SetIfGiven(m_Ui->labelMonitorNotebooksValue, lines.Notebooks);
     SetIfGiven(m_Ui->labelTimeGetPageValue, lines.TimeGetPage);

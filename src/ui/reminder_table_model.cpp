@@ -35,7 +35,8 @@ public:
 
 QString ShownReminderName(const TAReminder& reminder)
 {
-    const QString name = QString::fromStdString(reminder.name().value_or(std::string()));
+    const QString name =
+        QString::fromStdString(TAReminder::TitleDisplayText(reminder.name().value_or(std::string())));
     return reminder.late() ? UiText("strLateMarker") + name : name;
 }
 
@@ -52,6 +53,7 @@ void ReminderTableModel::Reload()
     // The repeat icon marks a repeating reminder; the time stays as the locale writes it.
     const auto timed = [](Row& row, const std::optional<Date>& time) {
         row.Time = LocaleDateTimeText(time);
+        row.Seconds = time ? time->seconds : 0;
         row.Description = UiText(row.Repeats ? "strRowRepeats" : "strRowOnce")
                               .arg(row.Name, LocaleSpokenDateTimeText(time));
     };
@@ -60,6 +62,7 @@ void ReminderTableModel::Reload()
         row.Repeats = r->Repeat() != 0;
         row.Tag = r->objType() != 0;
         row.Name = ShownReminderName(*r);
+        row.Title = QString::fromStdString(r->name().value_or(std::string()));
         timed(row, r->time());
         row.Link = r->link().value_or(std::string());
         row.PageId = r->pageId().value_or(std::string());
@@ -72,7 +75,9 @@ void ReminderTableModel::Reload()
         WeekDayFlags weekDay = DefaultWeekDays();
         TAReminder::PageTitleReminder_GetDateTime(title, time, type, start, end, weekDay);
         row.Repeats = type == kReminderTypeRepeating;
-        row.Name = UiText("strWaitingForPage").arg(QString::fromStdString(title));
+        row.Name =
+            UiText("strWaitingForPage").arg(QString::fromStdString(TAReminder::TitleDisplayText(title)));
+        row.Title = QString::fromStdString(title);
         timed(row, time);
         rows.push_back(std::move(row));
     }
@@ -115,10 +120,13 @@ QVariant ReminderTableModel::data(const QModelIndex& index, int role) const
     const Row& row = m_Rows[static_cast<std::size_t>(index.row())];
     // Every cell tells the whole row, so a reader that lands on any of them hears what is due when.
     if (role == Qt::ToolTipRole) {
-        return row.Description;
+        return row.Description + QLatin1Char('\n') + row.Title;
     }
     switch (index.column()) {
     case ColumnState:
+        if (role == SortRole) {
+            return row.Repeats;
+        }
         if (role == Qt::DecorationRole) {
             return row.Repeats ? m_Recurrence : m_Time;
         }
@@ -129,6 +137,10 @@ QVariant ReminderTableModel::data(const QModelIndex& index, int role) const
     case ColumnTask:
         if (role == Qt::DisplayRole) {
             return row.Name;
+        }
+        if (role == SortRole) {
+            // A locale-aware comparison tells case apart; a list of names does not.
+            return row.Name.toCaseFolded();
         }
         if (role == Qt::DecorationRole) {
             return row.Tag ? m_Tag : m_Page;
@@ -143,6 +155,9 @@ QVariant ReminderTableModel::data(const QModelIndex& index, int role) const
     default:
         if (role == Qt::DisplayRole) {
             return row.Time;
+        }
+        if (role == SortRole) {
+            return row.Seconds;
         }
         break;
     }

@@ -3,6 +3,7 @@
 
 #include "reminders/new_reminder.h"
 #include "ui/strings_table.h"
+#include "ui/warning_text.h"
 #include "ui_WinNewReminder.h"
 #include "util/dates.h"
 
@@ -61,7 +62,7 @@ WinNewReminder::WinNewReminder(std::vector<TSectionChoice> sections, const std::
     m_Ui->daysLayout->addStretch();
     m_Ui->whenEdit->setDateTime(NextFullHour());
     m_Ui->titlePreview->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_Ui->problemLabel->setStyleSheet(QStringLiteral("color: #b00020;"));
+    SetWarningText(m_Ui->problemLabel, true);
     for (const TSectionChoice& section : m_Sections) {
         m_Ui->sectionCombo->addItem(QString::fromStdString(section.Path), QString::fromStdString(section.Id));
         if (section.Id == sectionId) {

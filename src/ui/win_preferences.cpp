@@ -2,15 +2,16 @@
 #include "ui/win_preferences.h"
 
 #include "core/preferences.h"
+#include "ui/mwin_help.h"
 #include "ui/snooze_choices.h"
 #include "ui/strings_table.h"
+#include "ui/warning_text.h"
 #include "ui_WinPreferences.h"
 
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QPushButton>
-#include <QUrl>
+#include <QShortcut>
 #include <utility>
 
 namespace rz {
@@ -25,12 +26,14 @@ WinPreferences::WinPreferences(std::string settingsFilePath, std::vector<TSectio
     const TPreferences stored = LoadPreferences(m_SettingsFilePath);
 
     m_Ui->clientIdEdit->setText(QString::fromStdString(stored.ClientId));
-    m_Ui->clientIdLink->setText(QStringLiteral("<a href=\"%1\">%2</a>")
-                                    .arg(QString::fromStdString(readmeAddress).toHtmlEscaped(),
-                                         UiText("strSignInReadmeLink").toHtmlEscaped()));
-    connect(m_Ui->clientIdLink, &QLabel::linkActivated, this,
-            [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
-    m_Ui->clientIdProblem->setStyleSheet(QStringLiteral("color: #b00020;"));
+    // The steps come with the program: the web site may say nothing of them, or be out of reach.
+    m_Ui->clientIdLink->setText(
+        QStringLiteral("<a href=\"help:\">%1</a>").arg(UiText("strPrefsHelpLink").toHtmlEscaped()));
+    const QString website = QString::fromStdString(readmeAddress);
+    const auto help = [this, website] { ShowHelp(this, website); };
+    connect(m_Ui->clientIdLink, &QLabel::linkActivated, this, help);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, help);
+    SetWarningText(m_Ui->clientIdProblem, true);
     // Room for the wrapped texts from the start: the window's height would not follow their lines.
     const int line = fontMetrics().lineSpacing();
     m_Ui->clientIdHelp->setMinimumHeight(4 * line);

@@ -35,5 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (repeatable && tagPage) {
         __builtin_trap();
     }
+    // What lists show is never longer than the title it comes from.
+    if (rz::TAReminder::TitleDisplayText(title).size() > title.size()) {
+        __builtin_trap();
+    }
     return 0;
 }

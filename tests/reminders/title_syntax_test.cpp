@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace rz {
 namespace {
@@ -180,6 +181,32 @@ TEST(GetRepeatWeekDayTest, ReadsListAfterDoubleMarkOnly)
         WeekDayFlags weekDay = {"1", "1", "1", "1", "1", "1", "1"};
         EXPECT_FALSE(TAReminder::GetRepeatWeekDay(c.title, weekDay));
         EXPECT_EQ(weekDay, c.expected);
+    }
+}
+
+// The words a list or a notification shows for a title; what is stored stays the title.
+TEST_F(TitleSyntaxTest, DisplayTextDropsTheReminderSyntax)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"Zahnarzt anrufen !2026-12-09 12:34", "Zahnarzt anrufen"},
+        {"Dentist ! 2021-03-04 10:30", "Dentist"},
+        {"Call\xC2\xA0"
+         "Anna\xC2\xA0!2021-03-04",
+         "Call Anna"},
+        {"Standup !! 09:00 [1,2,3,4,5]", "Standup"},
+        {"Gym !!18:30:15 [2,4]", "Gym"},
+        {"!2026-12-09 12:34 Call the bank", "Call the bank"},
+        {"Order !3000 cups", "Order cups"},
+        {"Idea !! later", "Idea later"},
+        {"  Plain title  ", "Plain title"},
+        {"Wow! Great idea", "Wow! Great idea"},
+        {"!2026-12-09 12:34", "!2026-12-09 12:34"},
+        {"Caf\xC3\xA9 \xF0\x9F\x8D\xB0 !2026-12-09", "Caf\xC3\xA9 \xF0\x9F\x8D\xB0"},
+        {"", ""},
+    };
+    for (const auto& [title, shown] : cases) {
+        SCOPED_TRACE(title);
+        EXPECT_EQ(TAReminder::TitleDisplayText(title), shown);
     }
 }
 

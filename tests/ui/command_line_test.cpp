@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/command_line.h"
+#include "core/paths.h"
 #include "test_support.h"
+#include "ui/mwin_login.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -98,6 +100,22 @@ TEST(CommandLineTest, ManualPageNamesEveryOptionOfTheHelp)
         }
     }
     EXPECT_EQ(options, 5);
+}
+
+// The page tells where the agent keeps what a user may look for, back up or delete, and every
+// status it exits with.
+TEST(CommandLineTest, ManualPageNamesTheDataFilesAndEveryExitStatus)
+{
+    const std::string page = test::ReadFileBytes(RZ_MANUAL_PAGE);
+    ASSERT_FALSE(page.empty());
+    for (const char* file : {kSettingsFileName, kRemindersFileName, kPendingRemindersFileName,
+                             kOutboxFileName, kDueCheckFileName, kSignInProfileFolder}) {
+        EXPECT_NE(page.find(std::string("RedoZevuviva/") + file), std::string::npos) << file;
+    }
+    const std::string exits = page.substr(page.find(".SH EXIT STATUS"));
+    for (const char* status : {"\n.B 0\n", "\n.B 1\n", "\n.B 2\n"}) {
+        EXPECT_NE(exits.find(status), std::string::npos) << status;
+    }
 }
 
 } // namespace

@@ -4,8 +4,10 @@
 #include "test_support.h"
 #include "ui/mwin_monitor.h"
 #include "util/clock.h"
+#include "util/contrast.h"
 
 #include <QLabel>
+#include <QPalette>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -39,12 +41,15 @@ TEST(MonitorWindowTest, RedrawsFromTheSnapshotOnceShownAndKeepsTicking)
     window.show();
     ASSERT_TRUE(window.TimerStarted());
     EXPECT_EQ(Label(window, "labelLoginValue")->text(), QStringLiteral("Signed in (0123456789abcdef)"));
+    const QPalette theme = QApplication::palette(&window);
+    const QColor background = theme.color(QPalette::Window);
+    const Rgb red = WarningTextColour({background.red(), background.green(), background.blue()});
     EXPECT_EQ(Label(window, "labelLoginValue")->palette().color(QPalette::WindowText),
-              QColor(0xC6, 0x28, 0x28));
+              QColor(red.Red, red.Green, red.Blue));
     EXPECT_EQ(Label(window, "labelMonitorNotebooksValue")->text(),
               QStringLiteral("Check start: 2026-12-08 10:00:00"));
-    EXPECT_NE(Label(window, "labelMonitorNotebooksValue")->palette().color(QPalette::WindowText),
-              QColor(0xC6, 0x28, 0x28));
+    EXPECT_EQ(Label(window, "labelMonitorNotebooksValue")->palette().color(QPalette::WindowText),
+              theme.color(QPalette::WindowText));
     EXPECT_EQ(Label(window, "labelMonitorPagesValue")->text(), layoutText)
         << "no load yet: the layout's text stays";
 

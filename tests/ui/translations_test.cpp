@@ -17,8 +17,12 @@
 #include <QRegularExpression>
 #include <QTranslator>
 #include <gtest/gtest.h>
+#include <map>
 #include <pugixml.hpp>
 #include <string>
+#include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace rz {
@@ -89,6 +93,56 @@ TEST(TranslationsTest, EveryLanguageTranslatesEveryTextOfTheSources)
     }
 }
 
+// Alt and a letter reaches one control per window in every language, and every menu entry has a
+// letter of its own. Actions share one scope, as the tray menu holds them all.
+TEST(TranslationsTest, MnemonicsAreUniquePerWindowInEveryLanguage)
+{
+    struct LayoutText
+    {
+        std::string context, source;
+        bool action;
+    };
+    std::vector<LayoutText> texts;
+    for (const QString& ui : Split(RZ_TRANSLATION_SOURCES).filter(QStringLiteral(".ui"))) {
+        pugi::xml_document layout;
+        ASSERT_TRUE(layout.load_file(ui.toStdString().c_str())) << ui.toStdString();
+        for (const pugi::xpath_node& found :
+             layout.select_nodes("//property[@name='text' or @name='title']/string[not(@notr='true')]")) {
+            texts.push_back({layout.child("ui").child_value("class"), found.node().child_value(),
+                             std::string_view(found.node().parent().parent().name()) == "action"});
+        }
+    }
+    ASSERT_FALSE(texts.empty());
+    // "&&" writes an ampersand; the letter after a single "&" is the mnemonic.
+    static const QRegularExpression mnemonic(QStringLiteral("(?:^|[^&])(?:&&)*&([^&])"));
+    for (const QString& language : QStringList{QString()} + Split(RZ_TS_FILES)) {
+        std::map<std::pair<std::string, std::string>, std::string> translated; // English: none
+        pugi::xml_document ts;
+        if (!language.isEmpty() && ts.load_file(language.toStdString().c_str())) {
+            for (const pugi::xml_node context : ts.child("TS").children("context")) {
+                for (const pugi::xml_node message : context.children("message")) {
+                    translated[{context.child_value("name"), message.child_value("source")}] =
+                        message.child_value("translation");
+                }
+            }
+        }
+        std::map<std::tuple<std::string, bool, QChar>, std::string> taken;
+        for (const LayoutText& text : texts) {
+            const auto found = translated.find({text.context, text.source});
+            const std::string shown = found == translated.end() ? text.source : found->second;
+            const QRegularExpressionMatch letter = mnemonic.match(QString::fromStdString(shown));
+            const std::string where = language.toStdString() + " " + text.context + ": \"" + shown + "\"";
+            if (!letter.hasMatch()) {
+                EXPECT_FALSE(text.action) << where << " is a menu entry without a mnemonic";
+                continue;
+            }
+            const auto [it, fresh] = taken.emplace(
+                std::make_tuple(text.context, text.action, letter.captured(1).at(0).toLower()), shown);
+            EXPECT_TRUE(fresh) << where << " takes the letter of \"" << it->second << "\"";
+        }
+    }
+}
+
 TEST(TranslationsTest, DesktopLocaleChoosesTextsAndDateForm)
 {
     struct Case
@@ -100,10 +154,10 @@ TEST(TranslationsTest, DesktopLocaleChoosesTextsAndDateForm)
     };
     const Case cases[] = {
         {QLocale(QLocale::German, QLocale::Germany), "Beenden", "Fällige Erinnerungen — RedoZevuviva",
-         "08.12.2026 09:05:07"},
+         "08.12.2026 09:05"},
         {QLocale(QLocale::French, QLocale::France), "Quitter", "Rappels échus — RedoZevuviva",
-         "08/12/2026 09:05:07"},
-        {QLocale::c(), "Quit", "Reminders Due — RedoZevuviva", "2026-12-08 09:05:07"},
+         "08/12/2026 09:05"},
+        {QLocale::c(), "Quit", "Reminders Due — RedoZevuviva", "2026-12-08 09:05"},
     };
     QCoreApplication& app = test::QtTestApp();
     const test::ScopedTimeZone zone("Europe/Berlin");
