@@ -78,6 +78,12 @@ std::vector<TSharedNotebook> MThreadOneNoteRESTDB::SharedNotebooks() const
     return m_SharedKnown;
 }
 
+std::vector<std::string> MThreadOneNoteRESTDB::RefusedSharedNotebooks() const
+{
+    std::lock_guard lock(m_SharedMutex);
+    return m_SharedRefused;
+}
+
 void MThreadOneNoteRESTDB::AskResolve(const std::string& webAddress)
 {
     std::lock_guard lock(m_SharedMutex);
@@ -295,6 +301,16 @@ bool MThreadOneNoteRESTDB::MergeChosenNotebooks(Json& hierarchy, const Json& old
     }
     if (notebooks != stored || SharedNotebooks() != notebooks) {
         StoreSharedNotebooks(notebooks);
+    }
+    std::vector<std::string> refused;
+    for (const TSharedNotebook& notebook : notebooks) {
+        if (notebook.State != TSharedState::Open && !unwatched.contains(notebook.Id)) {
+            refused.push_back(notebook.Name);
+        }
+    }
+    {
+        std::lock_guard lock(m_SharedMutex);
+        m_SharedRefused = std::move(refused);
     }
     return changed;
 }

@@ -54,4 +54,23 @@ std::vector<TSectionChoice> MirroredSections(const std::string& accountStorePath
     return choices;
 }
 
+std::vector<TNotebookChoice> NotebookChoices(const std::string& accountStorePath)
+{
+    std::vector<TNotebookChoice> choices;
+    const Json own = ReadJsonFile(accountStorePath + "/notebooks.json", kMaxHierarchyBytes);
+    if (const Json* notebooks = JsonArray(own, "value")) {
+        for (const Json& notebook : *notebooks) {
+            if (const std::string id = JsonText(notebook, "id"); !id.empty()) {
+                choices.push_back({id, JsonText(notebook, "displayName"), {}, false, false});
+            }
+        }
+    }
+    for (const TSharedNotebook& shared :
+         ReadSharedNotebooks(accountStorePath + "/" + kSharedNotebooksFile, GraphServiceRoot())) {
+        choices.push_back(
+            {shared.Id, shared.Name, shared.OwnerName, true, shared.State != TSharedState::Open});
+    }
+    return choices;
+}
+
 } // namespace rz

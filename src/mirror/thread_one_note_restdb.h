@@ -239,6 +239,8 @@ public:
     void AddSharedNotebook(const TSharedNotebook& notebook);
     // The shared notebooks as last stored, for the windows.
     std::vector<TSharedNotebook> SharedNotebooks() const;
+    // The names of the watched shared notebooks the service refused at their last look.
+    std::vector<std::string> RefusedSharedNotebooks() const;
 
     std::string RESTDBPath() const { return m_RESTDBPath.Get(); }
     std::string ErrorSectionsPath() const { return m_ErrorSectionsPath.Get(); }
@@ -334,6 +336,7 @@ private:
     TResolve m_Resolve;                         // guarded by m_SharedMutex
     std::vector<TSharedNotebook> m_SharedToAdd; // guarded by m_SharedMutex
     std::vector<TSharedNotebook> m_SharedKnown; // guarded by m_SharedMutex
+    std::vector<std::string> m_SharedRefused;   // guarded by m_SharedMutex
     // Serves a pending address and notebooks to add (each pass).
     void ServeSharedRequests();
     std::string SharedNotebooksPath() const;
