@@ -40,12 +40,12 @@ bool IsWorkAccount(const std::string& userId)
 std::string MThreadOneNoteRESTDB::BaseFor(const std::string& itemId)
 {
     const std::string root = GraphServiceRoot();
-    if (const auto base = m_SharedSources.BaseOf(itemId)) {
-        // Checked again at every use: the token goes to the configured Graph host only.
-        if (OneNoteBaseOf(*base + "/onenote/", root) == base) {
-            return *base;
-        }
-        return {};
+    // Checked again at every use: the token goes to the configured Graph host only. A base the
+    // check refuses (the endpoints changed since it was stored) leaves the user's own, where the
+    // item is unknown and the request ends as for a deleted page.
+    if (const auto base = m_SharedSources.BaseOf(itemId);
+        base && OneNoteBaseOf(*base + "/onenote/", root) == base) {
+        return *base;
     }
     return m_GraphBase.Get();
 }

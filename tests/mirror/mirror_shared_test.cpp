@@ -3,6 +3,7 @@
 // go, and a notebook that stops being shared, against the Graph emulator.
 #include "mirror/shared_notebooks.h"
 #include "mirror_harness.h"
+#include "test_support.h"
 #include "util/files.h"
 
 #include <gtest/gtest.h>
@@ -114,6 +115,35 @@ TEST(SharedNotebooksTest, AddressesOffTheGraphRootNeverNameABase)
     for (const auto& c : cases) {
         EXPECT_EQ(OneNoteBaseOf(c.address, root).value_or(""), c.base) << c.address;
     }
+}
+
+TEST(SharedNotebooksTest, AStoredEntryPointingOffTheGraphRootIsDropped)
+{
+    const std::string root = "https://graph.microsoft.com";
+    const std::string base = root + "/v1.0/users/bob";
+    TSharedNotebook kept{"1-a",
+                         "Team",
+                         "bob",
+                         "Bob",
+                         base,
+                         base + "/onenote/notebooks/1-a/sections",
+                         base + "/onenote/notebooks/1-a/sectionGroups",
+                         "https://contoso/a",
+                         TSharedState::Refused};
+    TSharedNotebook moved = kept;
+    moved.Id = "1-b";
+    moved.SectionsUrl = "https://evil.example/v1.0/users/bob/onenote/notebooks/1-b/sections";
+    TSharedNotebook mixed = kept;
+    mixed.Id = "1-c";
+    mixed.SectionGroupsUrl = root + "/v1.0/users/eve/onenote/notebooks/1-c/sectionGroups";
+    const test::TempDir dir;
+    const std::string file = dir.File(kSharedNotebooksFile);
+    ASSERT_TRUE(WriteTextFile(file, SharedNotebooksText({kept, moved, mixed})));
+    EXPECT_EQ(ReadSharedNotebooks(file, root), std::vector<TSharedNotebook>{kept});
+    // Cut off: nothing, and nothing else read.
+    const std::string text = SharedNotebooksText({kept});
+    ASSERT_TRUE(WriteTextFile(file, text.substr(0, text.size() / 2)));
+    EXPECT_TRUE(ReadSharedNotebooks(file, root).empty());
 }
 
 TEST_F(MirrorSharedTest, ANotebookNoLongerSharedLeavesTheStoreAndIsMarkedRefused)
