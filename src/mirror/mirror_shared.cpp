@@ -121,6 +121,9 @@ MThreadOneNoteRESTDB::TResolve MThreadOneNoteRESTDB::Resolve(const std::string& 
         OneNoteRequest({"POST", base + "/onenote/notebooks/GetNotebookFromWebUrl", "application/json",
                         JsonObjectToText(Json{{"webUrl", *web}}), true});
     if (!response || response->IsHttpError()) {
+        if (response) {
+            RefreshTokensAfter(response);
+        }
         return {TResolveStatus::Failed, {}};
     }
     if (response->Status == 403) {
@@ -225,7 +228,7 @@ std::optional<Json> MThreadOneNoteRESTDB::SharedNotebookTree(TSharedNotebook& no
         const auto response = OneNoteGet(addresses[i], true, false);
         if (!response || response->IsHttpError()) {
             if (response && response->IsHttpError()) {
-                RefreshTokensUnlessStopping();
+                RefreshTokensAfter(response);
             }
             return std::nullopt;
         }
