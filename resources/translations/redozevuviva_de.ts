@@ -878,6 +878,66 @@
         <comment>strPrefsHelpLink</comment>
         <translation>Wie man eine Anwendung registriert (F1)</translation>
     </message>
+    <message>
+        <source>Add</source>
+        <comment>strButtonAdd</comment>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <comment>strButtonOk</comment>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Shared notebook “%1” can no longer be opened</source>
+        <comment>strMonitorSharedRefused</comment>
+        <translation>Das freigegebene Notizbuch „%1“ lässt sich nicht mehr öffnen</translation>
+    </message>
+    <message>
+        <source>%1 (shared by %2; can no longer be opened)</source>
+        <comment>strNotebookRefused</comment>
+        <translation>%1 (freigegeben von %2; lässt sich nicht mehr öffnen)</translation>
+    </message>
+    <message>
+        <source>%1 (shared by %2)</source>
+        <comment>strNotebookShared</comment>
+        <translation>%1 (freigegeben von %2)</translation>
+    </message>
+    <message>
+        <source>Paste the notebook&apos;s web address (in OneNote: Copy link to notebook):</source>
+        <comment>strSharedAddPrompt</comment>
+        <translation>Webadresse des Notizbuchs einfügen (in OneNote: Link zum Notizbuch kopieren):</translation>
+    </message>
+    <message>
+        <source>Add a shared notebook</source>
+        <comment>strSharedAddTitle</comment>
+        <translation>Freigegebenes Notizbuch hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add the notebook “%1”, shared by %2?</source>
+        <comment>strSharedConfirm</comment>
+        <translation>Das Notizbuch „%1“, freigegeben von %2, hinzufügen?</translation>
+    </message>
+    <message>
+        <source>The notebook could not be looked up (not signed in, no connection, or a personal account, for which the service does not offer this). Try again later.</source>
+        <comment>strSharedFailed</comment>
+        <translation>Das Notizbuch konnte nicht nachgeschlagen werden (nicht angemeldet, keine Verbindung oder ein persönliches Konto, für das der Dienst dies nicht anbietet). Bitte später erneut versuchen.</translation>
+    </message>
+    <message>
+        <source>This is not a notebook&apos;s web address. In OneNote, use Copy link to notebook and paste it here.</source>
+        <comment>strSharedMalformed</comment>
+        <translation>Das ist keine Webadresse eines Notizbuchs. In OneNote „Link zum Notizbuch kopieren“ wählen und hier einfügen.</translation>
+    </message>
+    <message>
+        <source>No notebook was found at this address.</source>
+        <comment>strSharedNotFound</comment>
+        <translation>Unter dieser Adresse wurde kein Notizbuch gefunden.</translation>
+    </message>
+    <message>
+        <source>This notebook is not shared with you, or no longer.</source>
+        <comment>strSharedNotShared</comment>
+        <translation>Dieses Notizbuch ist nicht (mehr) für Sie freigegeben.</translation>
+    </message>
 </context>
 <context>
     <name>WinNewReminder</name>
@@ -991,6 +1051,18 @@
     <message>
         <source>Show &amp;desktop notifications</source>
         <translation>Desktop-Benachrichtigungen &amp;zeigen</translation>
+    </message>
+    <message>
+        <source>Notebooks</source>
+        <translation>Notizbücher</translation>
+    </message>
+    <message>
+        <source>&amp;Watch these notebooks for reminders:</source>
+        <translation>Diese Notizbücher auf Erinnerungen &amp;überwachen:</translation>
+    </message>
+    <message>
+        <source>Add a shared notebook…</source>
+        <translation>Freigegebenes Notizbuch hinzufügen…</translation>
     </message>
 </context>
 </TS>

@@ -878,6 +878,66 @@
         <comment>strPrefsHelpLink</comment>
         <translation>Comment inscrire une application (F1)</translation>
     </message>
+    <message>
+        <source>Add</source>
+        <comment>strButtonAdd</comment>
+        <translation>Ajouter</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <comment>strButtonOk</comment>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Shared notebook “%1” can no longer be opened</source>
+        <comment>strMonitorSharedRefused</comment>
+        <translation>Le bloc-notes partagé « %1 » ne peut plus être ouvert</translation>
+    </message>
+    <message>
+        <source>%1 (shared by %2; can no longer be opened)</source>
+        <comment>strNotebookRefused</comment>
+        <translation>%1 (partagé par %2 ; ne peut plus être ouvert)</translation>
+    </message>
+    <message>
+        <source>%1 (shared by %2)</source>
+        <comment>strNotebookShared</comment>
+        <translation>%1 (partagé par %2)</translation>
+    </message>
+    <message>
+        <source>Paste the notebook&apos;s web address (in OneNote: Copy link to notebook):</source>
+        <comment>strSharedAddPrompt</comment>
+        <translation>Collez l’adresse web du bloc-notes (dans OneNote : Copier le lien vers le bloc-notes) :</translation>
+    </message>
+    <message>
+        <source>Add a shared notebook</source>
+        <comment>strSharedAddTitle</comment>
+        <translation>Ajouter un bloc-notes partagé</translation>
+    </message>
+    <message>
+        <source>Add the notebook “%1”, shared by %2?</source>
+        <comment>strSharedConfirm</comment>
+        <translation>Ajouter le bloc-notes « %1 », partagé par %2 ?</translation>
+    </message>
+    <message>
+        <source>The notebook could not be looked up (not signed in, no connection, or a personal account, for which the service does not offer this). Try again later.</source>
+        <comment>strSharedFailed</comment>
+        <translation>Le bloc-notes n’a pas pu être recherché (pas de connexion au compte ou au réseau, ou compte personnel, pour lequel le service ne le propose pas). Réessayez plus tard.</translation>
+    </message>
+    <message>
+        <source>This is not a notebook&apos;s web address. In OneNote, use Copy link to notebook and paste it here.</source>
+        <comment>strSharedMalformed</comment>
+        <translation>Ce n’est pas l’adresse web d’un bloc-notes. Dans OneNote, utilisez Copier le lien vers le bloc-notes et collez-le ici.</translation>
+    </message>
+    <message>
+        <source>No notebook was found at this address.</source>
+        <comment>strSharedNotFound</comment>
+        <translation>Aucun bloc-notes n’a été trouvé à cette adresse.</translation>
+    </message>
+    <message>
+        <source>This notebook is not shared with you, or no longer.</source>
+        <comment>strSharedNotShared</comment>
+        <translation>Ce bloc-notes n’est pas (ou plus) partagé avec vous.</translation>
+    </message>
 </context>
 <context>
     <name>WinNewReminder</name>
@@ -991,6 +1051,18 @@
     <message>
         <source>Show &amp;desktop notifications</source>
         <translation>Afficher les notifications du &amp;bureau</translation>
+    </message>
+    <message>
+        <source>Notebooks</source>
+        <translation>Blocs-notes</translation>
+    </message>
+    <message>
+        <source>&amp;Watch these notebooks for reminders:</source>
+        <translation>Surveiller ces b&amp;locs-notes pour les rappels :</translation>
+    </message>
+    <message>
+        <source>Add a shared notebook…</source>
+        <translation>Ajouter un bloc-notes partagé…</translation>
     </message>
 </context>
 </TS>

@@ -5,10 +5,21 @@
 #include "core/autostart.h"
 #include "core/preferences.h"
 #include "mirror/store_query.h"
+#include "mirror/thread_one_note_restdb.h"
 #include "state/app_state.h"
 #include "ui/win_preferences.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+namespace {
+
+// A lookup waits for the worker's pass and the request's time-out at most.
+constexpr qint64 kResolveWaitMs = 45000;
+
+} // namespace
 
 namespace rz {
 
@@ -39,6 +50,51 @@ void AppDelegate::MenuItemPreferencesClick()
     hooks.TestSound = [this](const std::string& file) { PlaySound(file); };
     WinPreferences window(m_State.Paths.SettingsFilePath, SectionChoices(), IsAutostartEnabled(),
                           ReadmeStepsAddress(), std::move(hooks));
+    const std::string userId = m_State.UserId.Get();
+    const std::string settings = m_State.Paths.SettingsFilePath;
+    WinPreferences::NotebookHooks notebookHooks;
+    notebookHooks.Watch = [this, userId, settings](const std::string& notebookId, bool watched) {
+        std::set<std::string> unwatched = LoadUnwatchedNotebooks(settings, userId);
+        if (watched) {
+            unwatched.erase(notebookId);
+        } else {
+            unwatched.insert(notebookId);
+        }
+        // The next cycle reads the whole hierarchy again, with the choice applied.
+        if (SaveUnwatchedNotebooks(settings, userId, unwatched) && m_MirrorWorker) {
+            m_MirrorWorker->Refresh();
+        }
+    };
+    notebookHooks.Resolve = [this](const std::string& address) {
+        if (!m_MirrorWorker) {
+            return MThreadOneNoteRESTDB::TResolve{MThreadOneNoteRESTDB::TResolveStatus::Failed, {}};
+        }
+        // The worker sends the request; the window stays drawn while it waits.
+        m_MirrorWorker->AskResolve(address);
+        QElapsedTimer waited;
+        waited.start();
+        auto result = m_MirrorWorker->ResolveResult();
+        while (result.Status == MThreadOneNoteRESTDB::TResolveStatus::Pending &&
+               waited.elapsed() < kResolveWaitMs) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            QThread::msleep(20);
+            result = m_MirrorWorker->ResolveResult();
+        }
+        if (result.Status == MThreadOneNoteRESTDB::TResolveStatus::Pending) {
+            result.Status = MThreadOneNoteRESTDB::TResolveStatus::Failed;
+        }
+        return result;
+    };
+    notebookHooks.Add = [this](const TSharedNotebook& notebook) {
+        if (m_MirrorWorker) {
+            m_MirrorWorker->AddSharedNotebook(notebook);
+        }
+    };
+    const std::vector<TNotebookChoice> notebooks =
+        userId.empty() || m_State.Paths.StoreRootPath.empty()
+            ? std::vector<TNotebookChoice>()
+            : NotebookChoices(AccountStorePath(m_State.Paths.StoreRootPath, userId));
+    window.SetNotebooks(notebooks, LoadUnwatchedNotebooks(settings, userId), std::move(notebookHooks));
     window.exec();
 }
 

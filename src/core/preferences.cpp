@@ -3,6 +3,7 @@
 
 #include "core/settings_store.h"
 #include "util/delay_text.h"
+#include "util/json.h"
 #include "util/text.h"
 
 #include <algorithm>
@@ -45,6 +46,55 @@ bool SavePreferences(const std::string& settingsFilePath, const TPreferences& p)
     config.WriteValueValueBool(kDesktopNotificationsKey, p.DesktopNotifications);
     config.WriteValueValueInt(kDefaultSnoozeKey, p.DefaultSnoozeMinutes);
     config.WriteValueValueBool(kLateAlarmsKey, p.LateAlarms);
+    return config.Save();
+}
+
+namespace {
+
+constexpr std::size_t kMaxUnwatchedBytes = 1 << 20;
+constexpr std::size_t kMaxUnwatchedPerAccount = 10000;
+
+Json UnwatchedDocument(const MConfig& config)
+{
+    const std::string text = config.ReadValueDefStr(kUnwatchedNotebooksKey, std::string());
+    if (text.size() > kMaxUnwatchedBytes) {
+        return Json::object();
+    }
+    Json document = JsonTextToObject(std::string_view(text));
+    return document.is_object() ? document : Json::object();
+}
+
+} // namespace
+
+std::set<std::string> LoadUnwatchedNotebooks(const std::string& settingsFilePath, const std::string& userId)
+{
+    std::set<std::string> ids;
+    const Json document = UnwatchedDocument(MConfig(settingsFilePath));
+    if (const Json* list = JsonArray(document, userId.c_str())) {
+        for (const Json& id : *list) {
+            if (id.is_string() && ids.size() < kMaxUnwatchedPerAccount) {
+                ids.insert(id.get<std::string>());
+            }
+        }
+    }
+    return ids;
+}
+
+bool SaveUnwatchedNotebooks(const std::string& settingsFilePath, const std::string& userId,
+                            const std::set<std::string>& notebookIds)
+{
+    if (userId.empty()) {
+        return false;
+    }
+    MConfigTransaction settings(settingsFilePath);
+    MConfig& config = settings.Config();
+    Json document = UnwatchedDocument(config);
+    if (notebookIds.empty()) {
+        document.erase(userId);
+    } else {
+        document[userId] = Json(notebookIds);
+    }
+    config.WriteValueValueStr(kUnwatchedNotebooksKey, JsonObjectToText(document));
     return config.Save();
 }
 

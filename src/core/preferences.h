@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,9 @@ inline constexpr const char* kLateAlarmsKey = "LateAlarms";
 // Minutes, written as an integer; older versions stored an English text such as "5 minutes".
 inline constexpr const char* kDefaultSnoozeKey = "SnoozeTime_Default";
 inline constexpr int kDefaultSnoozeMinutes = 5;
+// The notebooks the user left unchecked, per account: a JSON object of user id to an array of
+// notebook ids, e.g. {"4f2a…":["1-abc…"]}. A notebook not named is watched, so new ones are.
+inline constexpr const char* kUnwatchedNotebooksKey = "UnwatchedNotebooks";
 
 // What the Preferences window shows and stores. Start at login is not here: it is the desktop's
 // autostart entry.
@@ -40,6 +44,12 @@ TPreferences LoadPreferences(const std::string& settingsFilePath);
 // Writes every preference in one exclusive transaction on the settings file, keeping its other
 // keys. False when the file could not be written.
 bool SavePreferences(const std::string& settingsFilePath, const TPreferences& preferences);
+
+// The ids of the notebooks the account's user left unchecked; empty when none or the value is damaged.
+std::set<std::string> LoadUnwatchedNotebooks(const std::string& settingsFilePath, const std::string& userId);
+// Replaces the account's entry (an empty set removes it), keeping other accounts' and other keys.
+bool SaveUnwatchedNotebooks(const std::string& settingsFilePath, const std::string& userId,
+                            const std::set<std::string>& notebookIds);
 
 // The form of an application (client) id: 8-4-4-4-12 hexadecimal digits, blanks around allowed.
 bool IsClientIdForm(std::string_view text);

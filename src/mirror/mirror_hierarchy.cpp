@@ -59,7 +59,7 @@ template <typename Visit> void ForEachChildFolder(const Json* oldArray, const fs
             if (!item.is_object()) {
                 continue;
             }
-            const fs::path itemFolder = folder / StoreFolderName(JsonText(item, "displayName"));
+            const fs::path itemFolder = folder / ItemFolderName(item);
             visit(item, itemFolder);
         }
     } catch (...) {
@@ -85,7 +85,7 @@ void CollectFolders(const Json* items, const fs::path& folder, bool areSections,
         if (!item.is_object() || id == nullptr || id->empty()) {
             continue;
         }
-        const fs::path itemFolder = folder / StoreFolderName(JsonText(item, "displayName"));
+        const fs::path itemFolder = folder / ItemFolderName(item);
         if (areSections) {
             out.sections.emplace(*id, itemFolder);
             out.times.emplace(*id, JsonText(item, "lastModifiedDateTime"));
@@ -199,8 +199,7 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         const fs::path root = StoreRoot();
         const fs::path hierarchyFile = root / "notebookssections.json";
         const std::optional<std::string> oldText = ReadTextFile(hierarchyFile.string());
-        const Json newObject =
-            IsGraphListResponse(newText) ? JsonTextToObject(std::string_view(newText)) : Json();
+        Json newObject = IsGraphListResponse(newText) ? JsonTextToObject(std::string_view(newText)) : Json();
         // An answer without a notebook array names no item: stored, it would make the store
         // query answer nothing and freeze the reminders; taken as evidence, it would delete
         // every section folder.
@@ -211,6 +210,8 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         m_GetAllNotebooksSectionsErrorCount = 0;
         m_NotebooksSectionsChanged = 3;
         const Json oldObject = JsonTextToObject(oldText);
+        // The notebooks the user left out go, the shared ones the user watches join.
+        const bool chosen = MergeChosenNotebooks(newObject, oldObject);
         const auto errorsBefore = m_Sections.ErrorList();
         THierarchyFolders oldFolders = HierarchyFolders(oldObject, root);
         const THierarchyFolders newFolders = HierarchyFolders(newObject, root);
@@ -233,7 +234,8 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         if (m_Sections.ErrorList() != errorsBefore) {
             SaveErrorSections();
         }
-        StoreWrite(hierarchyFile, newText);
+        StoreWrite(hierarchyFile, chosen ? JsonObjectToText(newObject) : newText);
+        m_SharedSources.SetHierarchy(newObject, root);
         if (!m_HierarchyStoredSinceSearch.exchange(true)) {
             ++m_ProgressGeneration;
         }
@@ -331,7 +333,7 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSections(const Json& oldObject, const J
             if (!notebook.is_object()) {
                 continue;
             }
-            const fs::path notebookFolder = folder / StoreFolderName(JsonText(notebook, "displayName"));
+            const fs::path notebookFolder = folder / ItemFolderName(notebook);
             if (!StoreHasFolder(notebookFolder)) {
                 StoreCreateFolder(notebookFolder);
             }

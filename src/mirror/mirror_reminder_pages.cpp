@@ -146,7 +146,7 @@ TOnlineAnswer MThreadOneNoteRESTDB::PageContentAnswer(const std::string& pageId)
         m_LastCheckPageResult = -3;
         return {};
     }
-    const std::string address = m_GraphBase.Get() + "/onenote/pages/" + pageId + "/content?includeIDs=true";
+    const std::string address = BaseFor(pageId) + "/onenote/pages/" + pageId + "/content?includeIDs=true";
     // The fields change only when the request goes out: a held-back one leaves them as they are.
     bool wentOut = false;
     auto sent = OneNoteGet(address, false, true, [&] {

@@ -103,7 +103,7 @@ MThreadOneNoteRESTDB::ChangedPages(const std::string& sectionId, const fs::path&
     }
     Json answer;
     if (const TSendOutcome outcome =
-            GetPageList(ChangedPagesAddress(m_GraphBase.Get(), sectionId, newest), answer);
+            GetPageList(ChangedPagesAddress(BaseFor(sectionId), sectionId, newest), answer);
         outcome != TSendOutcome::Ok) {
         return outcome == TSendOutcome::Invalid ? std::nullopt : std::optional(outcome);
     }
@@ -220,7 +220,7 @@ MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::GetSectionAllPages(con
         if (const auto notAsked = SectionNotAsked(sectionId, folder)) {
             return *notAsked;
         }
-        const std::string address = SectionPagesAddress(m_GraphBase.Get(), sectionId);
+        const std::string address = SectionPagesAddress(BaseFor(sectionId), sectionId);
         // Either a paging cut off by the end of a stretch, which goes on where it stopped, or the
         // time of the last whole read.
         const Json paging = ReadJsonFile((folder / kPagingFile).string(), kMaxReadBytes);

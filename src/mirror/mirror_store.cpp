@@ -31,6 +31,9 @@ bool MThreadOneNoteRESTDB::StoreWrite(const fs::path& path, const std::string& t
         ++m_StoreErrorCount;
         return false;
     }
+    if (path.filename() == "pages.json") {
+        m_SharedSources.PagesChanged();
+    }
     return true;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mirror/section_choices.h"
 
+#include "mirror/shared_notebooks.h"
 #include "util/files.h"
 #include "util/json.h"
 
@@ -44,10 +45,30 @@ std::vector<TSectionChoice> MirroredSections(const std::string& accountStorePath
     const Json hierarchy = JsonTextToObject(std::string_view(*text));
     if (const Json* notebooks = JsonArray(hierarchy, "value")) {
         for (const Json& notebook : *notebooks) {
-            if (notebook.is_object()) {
+            // A page for a new reminder goes into the user's own notebooks.
+            if (notebook.is_object() && SharedOwnerOf(notebook).empty()) {
                 CollectSections(notebook, JsonText(notebook, "displayName"), choices);
             }
         }
+    }
+    return choices;
+}
+
+std::vector<TNotebookChoice> NotebookChoices(const std::string& accountStorePath)
+{
+    std::vector<TNotebookChoice> choices;
+    const Json own = ReadJsonFile(accountStorePath + "/notebooks.json", kMaxHierarchyBytes);
+    if (const Json* notebooks = JsonArray(own, "value")) {
+        for (const Json& notebook : *notebooks) {
+            if (const std::string id = JsonText(notebook, "id"); !id.empty()) {
+                choices.push_back({id, JsonText(notebook, "displayName"), {}, false, false});
+            }
+        }
+    }
+    for (const TSharedNotebook& shared :
+         ReadSharedNotebooks(accountStorePath + "/" + kSharedNotebooksFile, GraphServiceRoot())) {
+        choices.push_back(
+            {shared.Id, shared.Name, shared.OwnerName, true, shared.State != TSharedState::Open});
     }
     return choices;
 }

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mirror/store_path.h"
 
+#include "mirror/mirror_json.h"
+#include "mirror/shared_notebooks.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <iterator>
@@ -52,8 +55,8 @@ std::string SafeComponent(std::string_view raw)
         return "%2E%2E";
     }
     // The store's own files share folders with the item folders.
-    for (const char* reserved :
-         {"notebooks.json", "notebookssections.json", "errorsections.json", "pages.json"}) {
+    for (const char* reserved : {"notebooks.json", "notebookssections.json", "errorsections.json",
+                                 "pages.json", kSharedStoreFolder}) {
         if (raw == reserved) {
             std::string escaped(raw);
             escaped.replace(escaped.rfind('.'), 1, "%2E");
@@ -100,6 +103,20 @@ std::filesystem::path StoreFolderName(std::string_view displayName)
         result = kUnnamed;
     }
     return result;
+}
+
+std::filesystem::path ItemFolderName(const Json& item)
+{
+    const Json* shared = JsonObject(item, kSharedMember);
+    const std::string id = JsonText(item, "id");
+    if (shared != nullptr) {
+        const std::string owner = JsonText(*shared, "owner");
+        if (IsSafeGraphIdSegment(owner) && IsSafeGraphIdSegment(id)) {
+            return std::filesystem::path(kSharedStoreFolder) / SafeComponent(owner) / SafeComponent(id);
+        }
+        return std::filesystem::path(kSharedStoreFolder) / kUnnamed;
+    }
+    return StoreFolderName(JsonText(item, "displayName"));
 }
 
 bool IsInsideStore(const std::filesystem::path& root, const std::filesystem::path& path)

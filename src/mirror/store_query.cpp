@@ -118,7 +118,7 @@ std::optional<std::string> ItemFolderPath(const Json& item, const std::string& p
     if (!item.is_object() || name == item.end() || !name->is_string()) {
         return std::nullopt;
     }
-    return path + "/" + StoreFolderName(name->get_ref<const std::string&>()).string();
+    return path + "/" + ItemFolderName(item).string();
 }
 
 // As ItemFolderPath, and none too when the folder is missing, which also ends the list.

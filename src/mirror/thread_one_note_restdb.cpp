@@ -52,6 +52,7 @@ void MThreadOneNoteRESTDB::Refresh()
 {
     m_Tick = 0;
     m_JsonNotebooks.Set({});
+    m_SharedForce = true;
     {
         std::lock_guard lock(m_WaitMutex);
         m_Wake = true;
@@ -112,6 +113,7 @@ void MThreadOneNoteRESTDB::Pass()
     if (m_State.SignInWindowOpen) {
         return;
     }
+    ServeSharedRequests();
     bool cycled = false;
     const bool resume = m_ResumeCycle && m_Budget.SecondsUntilSlot(TRequestKind::Mirror) <= 0;
     // The tick is monotonic: a clock set back must not hold the next cycle back.

@@ -4,6 +4,7 @@
 #include "account/graph_tokens.h"
 #include "mirror/request_budget.h"
 #include "mirror/section_table.h"
+#include "mirror/shared_notebooks.h"
 #include "reminders/online_source.h"
 #include "state/app_state.h"
 #include "util/dates.h"
@@ -191,6 +192,37 @@ public:
     // A budgeted OneNote list GET below m_GraphBase, or of an absolute link on the Graph host.
     TOnlineAnswer OneNoteListAnswer(const std::string& relativeOrNextLink);
 
+    // Notebooks shared with the user and the user's choice of notebooks (mirror_shared.cpp).
+    // The base below which an item (a section or page id) is asked for: its owner's for an item of a
+    // shared notebook, else m_GraphBase.
+    std::string BaseFor(const std::string& itemId);
+    // The same for a relative address ("/onenote/pages/{id}/…", "/onenote/sections/{id}/…").
+    std::string BaseForAddress(const std::string& relative);
+    // Drops the notebooks the user left unchecked from a hierarchy answer and adds the shared ones the
+    // user watches, read below their owners' addresses (each at most every kSharedTreeSeconds; one
+    // that fails for a while keeps its stored copy, one refused with 403 or 404 goes). True when the
+    // hierarchy is no longer the answer as received.
+    bool MergeChosenNotebooks(Json& hierarchy, const Json& oldHierarchy);
+    // What became of a notebook address the user gave.
+    enum class TResolveStatus { Idle, Pending, Found, NotShared, NotFound, Malformed, Failed };
+    struct TResolve
+    {
+        TResolveStatus Status = TResolveStatus::Idle;
+        TSharedNotebook Notebook;
+    };
+    // Asks for a notebook by its web address (GetNotebookFromWebUrl) on the worker thread: any thread
+    // asks, the next pass resolves, the window reads the result.
+    void AskResolve(const std::string& webAddress);
+    TResolve ResolveResult() const;
+    // Resolves at once (worker thread).
+    TResolve Resolve(const std::string& webAddress);
+    // Watches a resolved notebook: the next pass stores it and the next cycle mirrors it.
+    void AddSharedNotebook(const TSharedNotebook& notebook);
+    // The shared notebooks as last stored, for the windows.
+    std::vector<TSharedNotebook> SharedNotebooks() const;
+    // The names of the watched shared notebooks the service refused at their last look.
+    std::vector<std::string> RefusedSharedNotebooks() const;
+
     std::string RESTDBPath() const { return m_RESTDBPath.Get(); }
     std::string ErrorSectionsPath() const;
     std::string JsonNotebooks() const { return m_JsonNotebooks.Get(); }
@@ -283,6 +315,29 @@ public:
     std::atomic<double> m_ListRefusedUntil{0};
 
 private:
+    TSharedSources m_SharedSources;
+    // Worker thread only: when the recent notebooks were last asked for, and each shared notebook's
+    // sections (monotonic seconds).
+    double m_SharedDiscoveredAt = -1;
+    std::map<std::string, double> m_SharedTreeAt;
+    // Refresh asks every shared notebook's sections again.
+    std::atomic<bool> m_SharedForce{false};
+    mutable std::mutex m_SharedMutex;
+    std::string m_ResolveAsked;                 // guarded by m_SharedMutex
+    TResolve m_Resolve;                         // guarded by m_SharedMutex
+    std::vector<TSharedNotebook> m_SharedToAdd; // guarded by m_SharedMutex
+    std::vector<TSharedNotebook> m_SharedKnown; // guarded by m_SharedMutex
+    std::vector<std::string> m_SharedRefused;   // guarded by m_SharedMutex
+    // Serves a pending address and notebooks to add (each pass).
+    void ServeSharedRequests();
+    std::string SharedNotebooksPath() const;
+    void StoreSharedNotebooks(const std::vector<TSharedNotebook>& notebooks);
+    // Asks getRecentNotebooks and resolves the addresses not known yet (work accounts).
+    void DiscoverSharedNotebooks(std::vector<TSharedNotebook>& notebooks);
+    // A shared notebook's sections and section groups; none when they could not be read, with the
+    // notebook's state set when the service refused it.
+    std::optional<Json> SharedNotebookTree(TSharedNotebook& notebook);
+
     std::thread m_Thread;
     std::atomic<bool> m_Stop{false};
     std::mutex m_WaitMutex;

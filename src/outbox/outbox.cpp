@@ -142,7 +142,8 @@ TOutboxLink::TOutboxLink(MThreadOneNoteRESTDB& worker, TOutboxItem& item, std::f
 std::optional<HttpResponse> TOutboxLink::Send(const std::string& method, const std::string& relative,
                                               const std::string& contentType, const std::string& body)
 {
-    const std::string base = m_Worker.GraphBase();
+    // A page or section of a shared notebook is written below its owner's address.
+    const std::string base = m_Worker.BaseForAddress(relative);
     if (base.empty() || m_Worker.Stopping() || m_Worker.State().AccessToken.Empty()) {
         return std::nullopt;
     }

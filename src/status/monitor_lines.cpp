@@ -112,6 +112,12 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
             lines.Notebooks = *lines.Notebooks + "  " + StrReplaceAll(texts.SectionsFailing, "%1", names);
             lines.NotebooksRed = true;
         }
+        for (const std::string& name : s.RefusedNotebooks) {
+            if (!texts.SharedRefused.empty()) {
+                lines.Notebooks = *lines.Notebooks + "  " + StrReplaceAll(texts.SharedRefused, "%1", name);
+                lines.NotebooksRed = true;
+            }
+        }
         if (s.LastCheckPageTime) {
             lines.TimeGetPage =
                 texts.TimeText(s.LastCheckPageTime) +

@@ -56,6 +56,8 @@ struct MonitorSnapshot
     // Sections whose page list is still to come, and the names of those that fail.
     std::int64_t SectionsToMirror = 0;
     std::vector<std::string> FailingSections;
+    // Watched shared notebooks the service no longer opens.
+    std::vector<std::string> RefusedNotebooks;
     std::optional<Date> LastCheckPageTime;
     std::int64_t LastCheckPageResult = 0;
 
@@ -84,6 +86,8 @@ struct MonitorTexts
     // some fail ("%1": their names).
     std::string SectionsToMirror = {};
     std::string SectionsFailing = {};
+    // Added for each shared notebook the service no longer opens ("%1": its name).
+    std::string SharedRefused = {};
     std::string CheckStart = "Check start:";
     // The desktop's own date and time form; unset, the fixed "yyyy-MM-dd HH:mm:ss" form. Called on the
     // worker thread for the cycle lines, so it must not touch a widget.

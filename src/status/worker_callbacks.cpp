@@ -118,6 +118,7 @@ MonitorSnapshot TakeMonitorSnapshot(const AppState& state, const MThreadOneNoteR
         s.Counters = CountersOf(*worker);
         s.SectionsToMirror = static_cast<std::int64_t>(worker->Sections().ToMirror());
         s.FailingSections = worker->Sections().FailingNames();
+        s.RefusedNotebooks = worker->RefusedSharedNotebooks();
         s.LastCheckPageTime = worker->LastCheckPageTime();
         s.LastCheckPageResult = worker->m_LastCheckPageResult;
     }

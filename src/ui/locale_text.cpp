@@ -62,6 +62,7 @@ MonitorTexts LocaleMonitorTexts()
     texts.TooManySections = UiText("strTooManySections").toStdString();
     texts.SectionsToMirror = UiText("strSectionsToMirror").toStdString();
     texts.SectionsFailing = UiText("strSectionsFailing").toStdString();
+    texts.SharedRefused = UiText("strMonitorSharedRefused").toStdString();
     texts.DateText = [](Date date) { return LocaleDateTimeText(date).toStdString(); };
     return texts;
 }

@@ -10,6 +10,10 @@
 
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
 #include <utility>
@@ -133,6 +137,89 @@ void WinPreferences::Store()
     if (p != stored && SavePreferences(m_SettingsFilePath, p) && m_Hooks.Changed) {
         m_Hooks.Changed(p);
     }
+}
+
+void WinPreferences::AddNotebookItem(const TNotebookChoice& notebook, bool watched)
+{
+    const QString name = QString::fromStdString(notebook.Name);
+    const QString owner = QString::fromStdString(notebook.OwnerName);
+    QString text = name;
+    if (notebook.Shared) {
+        text = UiText(notebook.Refused ? "strNotebookRefused" : "strNotebookShared").arg(name, owner);
+    }
+    auto* item = new QListWidgetItem(text, m_Ui->notebookList);
+    item->setData(Qt::UserRole, QString::fromStdString(notebook.Id));
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+    item->setCheckState(watched ? Qt::Checked : Qt::Unchecked);
+}
+
+void WinPreferences::SetNotebooks(const std::vector<TNotebookChoice>& notebooks,
+                                  const std::set<std::string>& unwatched, NotebookHooks hooks)
+{
+    m_NotebookHooks = std::move(hooks);
+    m_Ui->notebookList->clear();
+    for (const TNotebookChoice& notebook : notebooks) {
+        AddNotebookItem(notebook, !unwatched.contains(notebook.Id));
+    }
+    connect(m_Ui->notebookList, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        if (m_NotebookHooks.Watch) {
+            m_NotebookHooks.Watch(item->data(Qt::UserRole).toString().toStdString(),
+                                  item->checkState() == Qt::Checked);
+        }
+    });
+    connect(m_Ui->addSharedButton, &QPushButton::clicked, this, &WinPreferences::AddSharedNotebook,
+            Qt::UniqueConnection);
+}
+
+void WinPreferences::AddSharedNotebook()
+{
+    QInputDialog ask(this);
+    ask.setWindowTitle(UiText("strSharedAddTitle"));
+    ask.setLabelText(UiText("strSharedAddPrompt"));
+    ask.setOkButtonText(UiText("strButtonAdd"));
+    ask.setCancelButtonText(UiText("strButtonCancel"));
+    ask.resize(520, ask.sizeHint().height());
+    if (ask.exec() != QDialog::Accepted || ask.textValue().trimmed().isEmpty() || !m_NotebookHooks.Resolve) {
+        return;
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto result = m_NotebookHooks.Resolve(ask.textValue().toStdString());
+    QGuiApplication::restoreOverrideCursor();
+    using S = MThreadOneNoteRESTDB::TResolveStatus;
+    QMessageBox box(this);
+    box.setWindowTitle(UiText("strSharedAddTitle"));
+    if (result.Status != S::Found) {
+        const char* key = result.Status == S::NotShared   ? "strSharedNotShared"
+                          : result.Status == S::NotFound  ? "strSharedNotFound"
+                          : result.Status == S::Malformed ? "strSharedMalformed"
+                                                          : "strSharedFailed";
+        box.setIcon(QMessageBox::Information);
+        box.setText(UiText(key));
+        box.addButton(UiText("strButtonOk"), QMessageBox::AcceptRole);
+        box.exec();
+        return;
+    }
+    // Name and owner are shown before anything is added.
+    box.setIcon(QMessageBox::Question);
+    box.setText(
+        UiText("strSharedConfirm")
+            .arg(QString::fromStdString(result.Notebook.Name),
+                 QString::fromStdString(result.Notebook.OwnerName.empty() ? result.Notebook.OwnerId
+                                                                          : result.Notebook.OwnerName)));
+    QPushButton* add = box.addButton(UiText("strButtonAdd"), QMessageBox::AcceptRole);
+    box.addButton(UiText("strButtonCancel"), QMessageBox::RejectRole);
+    box.exec();
+    if (box.clickedButton() != add || !m_NotebookHooks.Add) {
+        return;
+    }
+    m_NotebookHooks.Add(result.Notebook);
+    for (int i = 0; i < m_Ui->notebookList->count(); ++i) {
+        if (m_Ui->notebookList->item(i)->data(Qt::UserRole).toString().toStdString() == result.Notebook.Id) {
+            return;
+        }
+    }
+    const QSignalBlocker quiet(m_Ui->notebookList);
+    AddNotebookItem({result.Notebook.Id, result.Notebook.Name, result.Notebook.OwnerName, true, false}, true);
 }
 
 } // namespace rz

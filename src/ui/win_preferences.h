@@ -2,10 +2,12 @@
 #pragma once
 
 #include "mirror/section_choices.h"
+#include "mirror/thread_one_note_restdb.h"
 
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,14 +41,31 @@ public:
 
     Ui::WinPreferences& Form() { return *m_Ui; }
 
+    // The notebooks to watch: a check box each, and "Add a shared notebook…".
+    struct NotebookHooks
+    {
+        // The user checked (true) or unchecked a notebook.
+        std::function<void(const std::string& notebookId, bool watched)> Watch;
+        // Looks a pasted address up and returns what became of it (the window waits, busy).
+        std::function<MThreadOneNoteRESTDB::TResolve(const std::string& address)> Resolve;
+        // The user confirmed a notebook found by its address.
+        std::function<void(const TSharedNotebook&)> Add;
+    };
+    void SetNotebooks(const std::vector<TNotebookChoice>& notebooks, const std::set<std::string>& unwatched,
+                      NotebookHooks hooks);
+    // Asks for an address, looks it up and, once the user confirms name and owner, adds it.
+    void AddSharedNotebook();
+
 private:
     void Store();
     void ChooseSound();
     void UpdateEnabled();
+    void AddNotebookItem(const TNotebookChoice& notebook, bool watched);
 
     std::unique_ptr<Ui::WinPreferences> m_Ui;
     std::string m_SettingsFilePath;
     Hooks m_Hooks;
+    NotebookHooks m_NotebookHooks;
     bool m_Loading = true;
 };
 

@@ -40,5 +40,27 @@ TEST(PreferencesTest, ClientIdFormAndOldSnoozeTexts)
     }
 }
 
+TEST(PreferencesTest, UncheckedNotebooksAreKeptPerAccountAndADamagedValueWatchesAll)
+{
+    test::TempDir dir;
+    const std::string file = dir.File("velaapp.plist");
+    ASSERT_TRUE(SaveUnwatchedNotebooks(file, "user-a", {"nb-1", "nb-2"}));
+    ASSERT_TRUE(SaveUnwatchedNotebooks(file, "user-b", {"nb-3"}));
+    EXPECT_EQ(LoadUnwatchedNotebooks(file, "user-a"), (std::set<std::string>{"nb-1", "nb-2"}));
+    EXPECT_EQ(LoadUnwatchedNotebooks(file, "user-c"), std::set<std::string>());
+    // Everything checked again: the account's entry goes, the other account's stays.
+    ASSERT_TRUE(SaveUnwatchedNotebooks(file, "user-a", {}));
+    EXPECT_EQ(LoadUnwatchedNotebooks(file, "user-a"), std::set<std::string>());
+    EXPECT_EQ(LoadUnwatchedNotebooks(file, "user-b"), (std::set<std::string>{"nb-3"}));
+    for (const char* damaged :
+         {"{\"user-b\":[\"nb-3\"", "[1,2]", "{\"user-b\":\"nb-3\"}", "{\"user-b\":[7]}"}) {
+        MConfig config(file);
+        config.WriteValueValueStr(kUnwatchedNotebooksKey, damaged);
+        ASSERT_TRUE(config.Save());
+        EXPECT_EQ(LoadUnwatchedNotebooks(file, "user-b"), std::set<std::string>()) << damaged;
+    }
+    EXPECT_FALSE(SaveUnwatchedNotebooks(file, "", {"nb-1"}));
+}
+
 } // namespace
 } // namespace rz

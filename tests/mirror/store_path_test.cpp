@@ -80,5 +80,28 @@ TEST(StorePathTest, SymbolicLinksLeavingTheStoreAreOutside)
     EXPECT_FALSE(IsInsideStore(root, fs::path(dir.Path()) / "acct2"));
 }
 
+TEST(StorePathTest, SharedNotebooksLieApartFromTheUsersOwnByOwnerAndId)
+{
+    const Json shared = {
+        {"id", "1-nb"}, {"displayName", "Team Notes"}, {"sharedNotebook", {{"owner", "bob-id"}}}};
+    const struct
+    {
+        Json item;
+        fs::path folder;
+    } cases[] = {
+        {shared, fs::path("shared.notebooks") / "bob-id" / "1-nb"},
+        {{{"id", "1-own"}, {"displayName", "Team Notes"}}, "Team Notes"},
+        // The user's own notebook of the shared folder's name cannot reach it.
+        {{{"id", "1-own"}, {"displayName", "shared.notebooks"}}, "shared%2Enotebooks"},
+        {{{"id", "1-nb"}, {"displayName", "x"}, {"sharedNotebook", {{"owner", "../.."}}}},
+         fs::path("shared.notebooks") / "(unnamed)"},
+        {{{"id", "a/b"}, {"displayName", "x"}, {"sharedNotebook", {{"owner", "bob"}}}},
+         fs::path("shared.notebooks") / "(unnamed)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ItemFolderName(c.item), c.folder) << c.item.dump();
+    }
+}
+
 } // namespace
 } // namespace rz

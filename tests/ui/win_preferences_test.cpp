@@ -6,6 +6,7 @@
 #include "ui_WinPreferences.h"
 
 #include <QLabel>
+#include <QListWidget>
 #include <gtest/gtest.h>
 
 namespace rz {
@@ -32,6 +33,29 @@ TEST(WinPreferencesTest, ApplicationIdLinkOpensTheSetupSteps)
     QLabel* link = window.Form().clientIdLink;
     const QString text = test::ShownHelpText([&] { emit link->linkActivated(QStringLiteral("help:")); });
     EXPECT_TRUE(text.contains(QStringLiteral("oauth20_desktop.srf"))) << text.toStdString();
+}
+
+TEST(WinPreferencesTest, NotebooksShowTheirOwnersAndAnUncheckedOneIsHandedOn)
+{
+    test::QtTestApp();
+    const test::TempDir dir;
+    std::vector<std::pair<std::string, bool>> watched;
+    WinPreferences window(dir.File("s"), {}, false, {}, {});
+    WinPreferences::NotebookHooks hooks;
+    hooks.Watch = [&](const std::string& id, bool on) { watched.emplace_back(id, on); };
+    window.SetNotebooks({{"nb-own", "Team Notes", "", false, false},
+                         {"nb-team", "Team Notes", "Bob", true, false},
+                         {"nb-old", "Archive", "Carol", true, true}},
+                        {"nb-old"}, std::move(hooks));
+    QListWidget& list = *window.Form().notebookList;
+    ASSERT_EQ(list.count(), 3);
+    EXPECT_EQ(list.item(0)->text(), QStringLiteral("Team Notes"));
+    EXPECT_EQ(list.item(1)->text(), QStringLiteral("Team Notes (shared by Bob)"));
+    EXPECT_EQ(list.item(2)->text(), QStringLiteral("Archive (shared by Carol; can no longer be opened)"));
+    EXPECT_EQ(list.item(1)->checkState(), Qt::Checked);
+    EXPECT_EQ(list.item(2)->checkState(), Qt::Unchecked);
+    list.item(1)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(watched, (std::vector<std::pair<std::string, bool>>{{"nb-team", false}}));
 }
 
 } // namespace

@@ -197,9 +197,46 @@ bool Account::Insert(Item item, std::string& error, std::string& id)
     if (item.kind == Kind::Notebook) {
         notebooks.push_back(id);
     } else {
-        ChildList(*Find(item.parentId), item.kind)->push_back(id);
+        Item& parent = *Find(item.parentId);
+        item.owner = parent.owner;
+        ChildList(parent, item.kind)->push_back(id);
     }
     m_items.emplace(id, std::move(item));
+    return true;
+}
+
+const User* Account::Owner(const std::string& id) const
+{
+    for (const User& owner : owners) {
+        if (ToLowerAscii(owner.id) == ToLowerAscii(id) ||
+            ToLowerAscii(owner.userPrincipalName) == ToLowerAscii(id)) {
+            return &owner;
+        }
+    }
+    return nullptr;
+}
+
+bool Account::MakeShared(const std::string& notebookId, const std::string& ownerId, bool shared,
+                         std::string& error)
+{
+    Item* notebook = Find(notebookId, Kind::Notebook);
+    const User* owner = Owner(ownerId);
+    if (!notebook || !owner) {
+        error = "unknown notebook or owner";
+        return false;
+    }
+    notebook->shared = shared;
+    std::vector<std::string> todo{notebookId};
+    while (!todo.empty()) {
+        Item* item = Find(todo.back());
+        todo.pop_back();
+        item->owner = owner->id;
+        for (const auto* children : {&item->groups, &item->sections, &item->pages}) {
+            todo.insert(todo.end(), children->begin(), children->end());
+        }
+    }
+    std::erase(notebooks, notebookId);
+    sharedNotebooks.push_back(notebookId);
     return true;
 }
 
@@ -287,6 +324,7 @@ bool Account::Remove(const std::string& id, std::time_t now, std::string& error)
     }
     if (item->kind == Kind::Notebook) {
         notebooks.erase(std::remove(notebooks.begin(), notebooks.end(), id), notebooks.end());
+        std::erase(sharedNotebooks, id);
     } else if (Item* parent = Find(item->parentId)) {
         auto* list = ChildList(*parent, item->kind);
         list->erase(std::remove(list->begin(), list->end(), id), list->end());
@@ -367,6 +405,20 @@ Json Account::Dump() const
     out["notebooks"] = Json::array();
     for (const auto& id : notebooks) {
         out["notebooks"].push_back(dump(*Find(id)));
+    }
+    if (!sharedNotebooks.empty()) {
+        out["sharedNotebooks"] = Json::array();
+        for (const auto& id : sharedNotebooks) {
+            const Item& notebook = *Find(id);
+            Json j = dump(notebook);
+            if (const User* owner = Owner(notebook.owner)) {
+                j["owner"] = {{"id", owner->id},
+                              {"userPrincipalName", owner->userPrincipalName},
+                              {"displayName", owner->displayName}};
+            }
+            j["shared"] = notebook.shared;
+            out["sharedNotebooks"].push_back(std::move(j));
+        }
     }
     return out;
 }

@@ -59,6 +59,10 @@ struct Item
     // A created page shows in page lists only from this time on (the account's list lag).
     std::time_t listedFrom = 0;
     long nextParagraph = 10;
+    // Another user's id when the item lies in a notebook that user owns; empty: the account's user.
+    std::string owner;
+    // Notebooks of another user: shared with the account's user (else answered 403).
+    bool shared = true;
 };
 
 struct User
@@ -85,6 +89,15 @@ public:
     // the service's lists may lag behind a create; its content reads at once.
     long createdListLagSeconds = 0;
     std::vector<std::string> notebooks;
+    // Other users, owners of the notebooks in `sharedNotebooks` (not listed by the user's own
+    // notebook routes).
+    std::vector<User> owners;
+    std::vector<std::string> sharedNotebooks;
+
+    const User* Owner(const std::string& id) const;
+    // Hands a notebook the account's user owns (and everything in it) to another user.
+    bool MakeShared(const std::string& notebookId, const std::string& ownerId, bool shared,
+                    std::string& error);
 
     const Item* Find(const std::string& id) const;
     Item* Find(const std::string& id);

@@ -153,6 +153,9 @@ void Emulator::AddAdminRoutes()
         SendJson(res, 200, m_traffic.Counters());
     });
 
+    m_server.Get("/_emulator/requests", [this](const httplib::Request&, httplib::Response& res) {
+        SendJson(res, 200, Json{{"requests", m_traffic.Requests()}});
+    });
     m_server.Post("/_emulator/reset-counters", [this](const httplib::Request&, httplib::Response& res) {
         m_traffic.ResetCounters();
         SendOk(res);
@@ -308,6 +311,20 @@ void Emulator::AddAdminRoutes()
                       section->errorStatus = status.get<int>();
                       return Done();
                   });
+
+    // Shares another user's notebook with the user again, or stops sharing it (then 403).
+    PostOperation(m_server, "/_emulator/share", {"id"}, [this](const Json& body, const Members& m) {
+        if (!body.contains("shared") || !body["shared"].is_boolean()) {
+            return Failed(400, "\"shared\" must be true or false");
+        }
+        std::lock_guard lock(m_mutex);
+        Item* notebook = m_account.Find(m[0], Kind::Notebook);
+        if (!notebook || notebook->owner.empty()) {
+            return Failed(404, "no notebook of another user \"" + m[0] + "\"");
+        }
+        notebook->shared = body["shared"].get<bool>();
+        return Done();
+    });
 }
 
 } // namespace emu

@@ -39,7 +39,8 @@ std::string QueryPart(const std::string& target)
 bool IsOneNoteRoute(const std::string& route)
 {
     return route == "notebooks" || route == "hierarchy" || route == "pages" || route == "search" ||
-           route == "pagelist" || route == "content" || route == "patch" || route == "create";
+           route == "pagelist" || route == "content" || route == "patch" || route == "create" ||
+           route == "recent" || route == "fromweburl" || route == "sections" || route == "sectiongroups";
 }
 
 // The inode of the TCP connection between two local ports, from /proc/net/tcp.
@@ -97,6 +98,16 @@ std::string RouteName(const std::string& path, const std::string& query)
     }
     if (rest == "/onenote/notebooks") {
         return query.find("expand") == std::string::npos ? "notebooks" : "hierarchy";
+    }
+    if (rest.starts_with("/onenote/notebooks/getRecentNotebooks")) {
+        return "recent";
+    }
+    if (rest == "/onenote/notebooks/GetNotebookFromWebUrl") {
+        return "fromweburl";
+    }
+    if (rest.starts_with("/onenote/notebooks/") &&
+        (rest.ends_with("/sections") || rest.ends_with("/sectionGroups"))) {
+        return rest.ends_with("/sections") ? "sections" : "sectiongroups";
     }
     if (rest.starts_with("/onenote/sections/") && rest.ends_with("/pages")) {
         return "pages";
@@ -221,6 +232,7 @@ Emulator::Emulator(Options options) : m_options(std::move(options))
     AddGraphRoutes();
     AddCreateRoutes();
     AddPatchRoutes();
+    AddSharedRoutes();
     AddAdminRoutes();
 }
 
@@ -320,6 +332,7 @@ httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& r
         route = "create";
     }
     m_traffic.Count(route);
+    m_traffic.Log(req.method, req.target, route);
     if (m_options.limits && IsOneNoteRoute(route) && !m_traffic.Admit(Clock::Tick())) {
         // OneNote's own throttling answer carries no Retry-After.
         SendGraphError(res, "20166", GraphErrorMessage("20166"), 429);

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <httplib.h>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace emu {
@@ -66,6 +67,7 @@ private:
     void AddGraphRoutes();
     void AddCreateRoutes();
     void AddPatchRoutes();
+    void AddSharedRoutes();
     void AddAdminRoutes();
 
     httplib::Server::HandlerResponse BeforeRoute(const httplib::Request& req, httplib::Response& res);
@@ -83,6 +85,13 @@ private:
     std::string Root(const httplib::Request& req) const;
     // Checks the bearer header; on failure fills `res` with the 401 answer.
     bool Authorize(const httplib::Request& req, httplib::Response& res);
+    // The owner a OneNote route's "/users/{id}" names (match 1): empty for the user and "/me", another
+    // user's id for an owner of a notebook shared with the user; none, with 404 sent, for anyone
+    // else. The caller holds m_mutex.
+    std::optional<std::string> ScopeOwner(const httplib::Request& req, httplib::Response& res) const;
+    // The item lies in that owner's notebooks (else 404 20102) and, for another user's, in one still
+    // shared with the user (else 403). The caller holds m_mutex.
+    bool Reachable(const Item& item, const std::string& owner, httplib::Response& res) const;
 };
 
 // Answer helpers shared by the route files. JSON answers are compact unless SetPrettyAnswers.

@@ -299,6 +299,60 @@ bool ReadItem(const Json& spec, Kind kind, const std::string& parentId, std::tim
     return ReadItemAt(spec, kind, parentId, now, account, where, depth, error, id);
 }
 
+namespace {
+
+// "sharedNotebooks": notebooks of other users, each with its "owner" and whether it is "shared"
+// with the account's user (true by default; false: the service refuses it with 403).
+bool ReadSharedNotebooks(const Json& doc, std::time_t now, Account& account, std::string& error)
+{
+    if (!doc.contains("sharedNotebooks")) {
+        return true;
+    }
+    const Json& list = doc["sharedNotebooks"];
+    if (!list.is_array()) {
+        error = "\"sharedNotebooks\" must be an array";
+        return false;
+    }
+    for (size_t i = 0; i < list.size(); ++i) {
+        const std::string where = "sharedNotebooks[" + std::to_string(i) + "]";
+        const Json& spec = list[i];
+        if (!spec.is_object() || !spec.contains("owner") || !spec["owner"].is_object()) {
+            error = where + ".owner must be an object with \"id\" and \"userPrincipalName\"";
+            return false;
+        }
+        User owner;
+        if (!ReadString(spec["owner"], "id", where + ".owner", owner.id, error) ||
+            !ReadString(spec["owner"], "userPrincipalName", where + ".owner", owner.userPrincipalName,
+                        error) ||
+            !ReadString(spec["owner"], "displayName", where + ".owner", owner.displayName, error)) {
+            return false;
+        }
+        if (owner.id.empty() || owner.userPrincipalName.empty() || owner.id.find('/') != std::string::npos ||
+            ToLowerAscii(owner.id) == ToLowerAscii(account.user.id)) {
+            error = where + ".owner needs an id (no /) and a principal name, and is not the user";
+            return false;
+        }
+        if (spec.contains("shared") && !spec["shared"].is_boolean()) {
+            error = where + ".shared must be true or false";
+            return false;
+        }
+        if (!account.Owner(owner.id)) {
+            account.owners.push_back(owner);
+        }
+        Json notebook = spec;
+        notebook.erase("owner");
+        notebook.erase("shared");
+        std::string id;
+        if (!ReadItem(notebook, Kind::Notebook, "", now, account, where, error, id) ||
+            !account.MakeShared(id, owner.id, spec.value("shared", true), error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 bool LoadFixture(const Json& doc, std::time_t now, Account& account, TokenStore& tokens, std::string& error)
 {
     if (!doc.is_object()) {
@@ -362,7 +416,7 @@ bool LoadFixture(const Json& doc, std::time_t now, Account& account, TokenStore&
             }
         }
     }
-    return true;
+    return ReadSharedNotebooks(doc, now, account, error);
 }
 
 bool LoadFixtureFile(const std::string& path, std::time_t now, Account& account, TokenStore& tokens,

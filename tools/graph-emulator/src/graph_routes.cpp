@@ -387,8 +387,8 @@ void Emulator::AddGraphRoutes()
     });
 
     m_server.Get(std::string(kUserPrefix) + "/onenote/sections/([^/]+)/pages",
-                 [this, admit](const httplib::Request& req, httplib::Response& res) {
-                     if (!admit(req, res)) {
+                 [this](const httplib::Request& req, httplib::Response& res) {
+                     if (!Authorize(req, res)) {
                          return;
                      }
                      PageQuery query;
@@ -397,9 +397,16 @@ void Emulator::AddGraphRoutes()
                      }
                      const std::string id = req.matches[2].str();
                      std::lock_guard lock(m_mutex);
+                     const auto owner = ScopeOwner(req, res);
+                     if (!owner) {
+                         return;
+                     }
                      const Item* section = m_account.Find(id, Kind::Section);
                      if (!section) {
                          SendNotFound(res);
+                         return;
+                     }
+                     if (!Reachable(*section, *owner, res)) {
                          return;
                      }
                      if (SendSectionError(res, section)) {
@@ -440,9 +447,10 @@ void Emulator::AddGraphRoutes()
             if (item.kind != Kind::Page) {
                 continue;
             }
-            // Sections the service cannot read add nothing to account-wide lists.
+            // Sections the service cannot read add nothing to account-wide lists, nor do other
+            // users' notebooks: the list holds the user's own.
             const Item* section = m_account.Find(item.parentId);
-            if (!section || !section->errorCode.empty()) {
+            if (!section || !section->errorCode.empty() || !item.owner.empty()) {
                 continue;
             }
             if (Clock::Now() >= item.listedFrom && query.Matches(item)) {
@@ -456,16 +464,23 @@ void Emulator::AddGraphRoutes()
     });
 
     m_server.Get(std::string(kUserPrefix) + "/onenote/pages/([^/]+)/content",
-                 [this, admit](const httplib::Request& req, httplib::Response& res) {
-                     if (!admit(req, res)) {
+                 [this](const httplib::Request& req, httplib::Response& res) {
+                     if (!Authorize(req, res)) {
                          return;
                      }
                      const bool includeIds = ToLowerAscii(Param(QueryOf(req), "includeIDs")) == "true";
                      const std::string id = req.matches[2].str();
                      std::lock_guard lock(m_mutex);
+                     const auto owner = ScopeOwner(req, res);
+                     if (!owner) {
+                         return;
+                     }
                      const Item* page = m_account.Find(id, Kind::Page);
                      if (!page) {
                          SendNotFound(res);
+                         return;
+                     }
+                     if (!Reachable(*page, *owner, res)) {
                          return;
                      }
                      if (SendSectionError(res, m_account.Find(page->parentId))) {

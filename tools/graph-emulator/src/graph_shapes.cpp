@@ -49,11 +49,48 @@ std::string GraphShapes::UserBase() const
     return m_root + "/v1.0/users/" + m_account.user.id;
 }
 
+std::string GraphShapes::BaseOf(const Item& item) const
+{
+    return item.owner.empty() ? UserBase() : m_root + "/v1.0/users/" + item.owner;
+}
+
+std::string GraphShapes::NotebookWebUrl(const Item& notebook) const
+{
+    if (notebook.owner.empty()) {
+        return WebUrl(notebook);
+    }
+    // A notebook in another user's OneDrive for Business: "<tenant>-my.sharepoint.com/personal/<upn>".
+    const emu::User* owner = m_account.Owner(notebook.owner);
+    std::string upn = owner ? ToLowerAscii(owner->userPrincipalName) : notebook.owner;
+    const size_t at = upn.find('@');
+    const std::string domain = at == std::string::npos ? "contoso.com" : upn.substr(at + 1);
+    const std::string tenant = domain.substr(0, domain.find('.'));
+    std::replace(upn.begin(), upn.end(), '@', '_');
+    std::replace(upn.begin(), upn.end(), '.', '_');
+    return "https://" + tenant + "-my.sharepoint.com/personal/" + upn + "/_layouts/15/Doc.aspx?sourcedoc={" +
+           ToLowerAscii(notebook.guid) + "}&action=edit";
+}
+
+Json GraphShapes::RecentNotebook(const Item& notebook) const
+{
+    const std::string web = NotebookWebUrl(notebook);
+    Json j;
+    j["displayName"] = notebook.name;
+    j["lastAccessedTime"] = GraphTime(notebook.modified);
+    j["links"] = {{"oneNoteClientUrl", {{"href", "onenote:" + web}}}, {"oneNoteWebUrl", {{"href", web}}}};
+    // A personal account's notebooks live in OneDrive, a work account's in OneDrive for Business.
+    const std::string lowerId = ToLowerAscii(m_account.user.id);
+    const bool personal =
+        lowerId.size() == 16 && lowerId.find_first_not_of("0123456789abcdef") == std::string::npos;
+    j["sourceService"] = personal ? "OneDrive" : "OneDriveForBusiness";
+    return j;
+}
+
 Json GraphShapes::Head(const Item& item, const std::string& collection) const
 {
     Json j;
     j["id"] = item.id;
-    j["self"] = UserBase() + "/onenote/" + collection + "/" + item.id;
+    j["self"] = BaseOf(item) + "/onenote/" + collection + "/" + item.id;
     j["createdDateTime"] = GraphTime(item.created);
     j["displayName"] = item.name;
     j["lastModifiedDateTime"] = GraphTime(item.modified);
@@ -62,7 +99,7 @@ Json GraphShapes::Head(const Item& item, const std::string& collection) const
 
 void GraphShapes::AddContainerUrls(Json& j, const Item& container, const std::string& collection) const
 {
-    const std::string base = UserBase() + "/onenote/" + collection + "/" + container.id;
+    const std::string base = BaseOf(container) + "/onenote/" + collection + "/" + container.id;
     j["sectionsUrl"] = base + "/sections";
     j["sectionGroupsUrl"] = base + "/sectionGroups";
 }
@@ -151,11 +188,20 @@ Json GraphShapes::Notebook(const Item& nb, bool expand) const
 {
     Json j = Head(nb, "notebooks");
     j["isDefault"] = !m_account.notebooks.empty() && m_account.notebooks.front() == nb.id;
-    j["userRole"] = "Owner";
-    j["isShared"] = false;
+    j["userRole"] = nb.owner.empty() ? "Owner" : "Contributor";
+    j["isShared"] = !nb.owner.empty();
     AddContainerUrls(j, nb, "notebooks");
     AddAuthors(j);
     j["links"] = Links(nb, DocumentPath(nb));
+    if (!nb.owner.empty()) {
+        const std::string web = NotebookWebUrl(nb);
+        j["links"] = {{"oneNoteClientUrl", {{"href", "onenote:" + web}}}, {"oneNoteWebUrl", {{"href", web}}}};
+        if (const emu::User* owner = m_account.Owner(nb.owner)) {
+            const Json by{{"user", {{"id", owner->id}, {"displayName", owner->displayName}}}};
+            j["createdBy"] = by;
+            j["lastModifiedBy"] = by;
+        }
+    }
     if (expand) {
         AddChildren(j, nb, "notebooks('" + nb.id + "')");
     }
@@ -175,7 +221,7 @@ Json GraphShapes::Section(const Item& s) const
 {
     Json j = Head(s, "sections");
     j["isDefault"] = false;
-    j["pagesUrl"] = UserBase() + "/onenote/sections/" + s.id + "/pages";
+    j["pagesUrl"] = BaseOf(s) + "/onenote/sections/" + s.id + "/pages";
     AddAuthors(j);
     j["links"] = Links(s, DocumentPath(s) + ".one#section-id={" + Upper(s.guid) + "}&end");
     return j;
@@ -186,11 +232,11 @@ Json GraphShapes::Page(const Item& p) const
     const Item* section = m_account.Find(p.parentId);
     Json j;
     j["id"] = p.id;
-    j["self"] = UserBase() + "/onenote/pages/" + p.id;
+    j["self"] = BaseOf(p) + "/onenote/pages/" + p.id;
     j["createdDateTime"] = GraphTime(p.created);
     j["title"] = p.name;
     j["createdByAppId"] = "";
-    j["contentUrl"] = UserBase() + "/onenote/pages/" + p.id + "/content";
+    j["contentUrl"] = BaseOf(p) + "/onenote/pages/" + p.id + "/content";
     j["lastModifiedDateTime"] = GraphTime(p.modified);
     std::string document;
     if (section) {
@@ -203,7 +249,7 @@ Json GraphShapes::Page(const Item& p) const
             Context("pages('" + p.id + "')/parentSection(id,displayName,self)/$entity");
         j["parentSection"] = {{"id", section->id},
                               {"displayName", section->name},
-                              {"self", UserBase() + "/onenote/sections/" + section->id}};
+                              {"self", BaseOf(*section) + "/onenote/sections/" + section->id}};
     }
     return j;
 }

@@ -17,6 +17,12 @@ public:
     // "{root}/v1.0/$metadata#users('{id}')/onenote/{tail}"
     std::string Context(const std::string& tail) const;
     std::string UserBase() const; // "{root}/v1.0/users/{id}"
+    // The base of the item's owner: UserBase for the user's own items, another user's otherwise.
+    std::string BaseOf(const Item& item) const;
+    // A notebook as getRecentNotebooks lists it.
+    Json RecentNotebook(const Item& notebook) const;
+    // The notebook's address in OneNote on the web.
+    std::string NotebookWebUrl(const Item& notebook) const;
 
     Json User() const;
     Json Notebook(const Item& notebook, bool expand) const;

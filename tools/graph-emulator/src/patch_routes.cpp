@@ -318,16 +318,16 @@ void Emulator::AddPatchRoutes()
                                      {"time", GraphTime(Clock::Now())},
                                      {"commands", commands.is_discarded() ? Json(req.body) : commands}});
             };
-            if (req.matches[1].matched &&
-                ToLowerAscii(req.matches[1].str()) != ToLowerAscii(m_account.user.id) &&
-                ToLowerAscii(req.matches[1].str()) != ToLowerAscii(m_account.user.userPrincipalName)) {
-                SendGraphError(res, "Request_ResourceNotFound",
-                               "Resource '" + req.matches[1].str() + "' does not exist.", 404);
+            const auto owner = ScopeOwner(req, res);
+            if (!owner) {
                 return record();
             }
             Item* page = m_account.Find(id, Kind::Page);
             if (!page) {
                 SendGraphError(res, "20102", GraphErrorMessage("20102"));
+                return record();
+            }
+            if (!Reachable(*page, *owner, res)) {
                 return record();
             }
             if (const Item* section = m_account.Find(page->parentId);

@@ -114,6 +114,25 @@ Json Fault::ToJson() const
     return j;
 }
 
+void Traffic::Log(const std::string& method, const std::string& target, const std::string& route)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_log.size() >= kLogSize) {
+        m_log.pop_front();
+    }
+    m_log.push_back(Json{{"method", method}, {"target", target}, {"route", route}});
+}
+
+Json Traffic::Requests() const
+{
+    std::lock_guard lock(m_mutex);
+    Json list = Json::array();
+    for (const Json& entry : m_log) {
+        list.push_back(entry);
+    }
+    return list;
+}
+
 void Traffic::Count(const std::string& route)
 {
     std::lock_guard lock(m_mutex);

@@ -39,6 +39,10 @@ class Traffic
 {
 public:
     void Count(const std::string& route);
+    // Keeps the method, target and route of the last kLogSize counted requests, oldest first.
+    void Log(const std::string& method, const std::string& target, const std::string& route);
+    Json Requests() const;
+    static constexpr size_t kLogSize = 1000;
     Json Counters() const;
     void ResetCounters();
 
@@ -57,6 +61,7 @@ private:
     std::map<std::string, long> m_counts;
     long m_total = 0;
     std::deque<Fault> m_faults;
+    std::deque<Json> m_log;
     std::deque<std::chrono::steady_clock::time_point> m_recent;
 };
 

@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Notebooks shared with a work account: an address resolved to its notebook, where its requests may
+// go, and a notebook that stops being shared, against the Graph emulator.
+#include "mirror/shared_notebooks.h"
+#include "mirror_harness.h"
+#include "test_support.h"
+#include "util/files.h"
+
+#include <gtest/gtest.h>
+
+namespace rz {
+namespace {
+
+using test::Container;
+using test::MirrorHarness;
+using test::Section;
+
+constexpr const char* kOwner = "7c9d1e2f-3a4b-4c5d-8e6f-a1b2c3d4e5f6";
+
+std::string SharedFixture()
+{
+    const Json owner = {{"id", kOwner}, {"userPrincipalName", "bob@contoso.com"}, {"displayName", "Bob"}};
+    Json team = Container("Team Notes", "nb-team", Json::array({Section("Tasks", "sec-team")}));
+    team["owner"] = owner;
+    Json archive = Container("Old Archive", "nb-archive", Json::array({Section("Old", "sec-old")}));
+    archive["owner"] = owner;
+    archive["shared"] = false;
+    Json fixture = Json::parse(test::FixtureText(
+        test::kWorkUserId,
+        Json::array({Container("Team Notes", "nb-own", Json::array({Section("Tasks", "sec-own")}))})));
+    fixture["sharedNotebooks"] = Json::array({team, archive});
+    return fixture.dump();
+}
+
+class MirrorSharedTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        test::EmulatorProcess::Options options;
+        options.fixtureText = SharedFixture();
+        m_Mirror = std::make_unique<MirrorHarness>(test::kWorkUserId, options);
+        ASSERT_TRUE(m_Mirror->Running()) << m_Mirror->Emulator().Error();
+        m_Mirror->Worker().SetGraphBase(GraphBaseAddress(test::kWorkUserId, false));
+    }
+    // The web address the recent-notebooks list gives for a notebook.
+    std::string WebAddress(const std::string& name) const
+    {
+        const Json recent = Json::parse(
+            m_Mirror->GraphAnswer("/onenote/notebooks/getRecentNotebooks(includePersonalNotebooks=false)"));
+        for (const Json& entry : recent["value"]) {
+            if (entry["displayName"] == name) {
+                return entry["links"]["oneNoteWebUrl"]["href"].get<std::string>();
+            }
+        }
+        return {};
+    }
+    std::unique_ptr<MirrorHarness> m_Mirror;
+};
+
+TEST_F(MirrorSharedTest, AnAddressResolvesToItsNotebookOrSaysWhyNot)
+{
+    using S = MThreadOneNoteRESTDB::TResolveStatus;
+    const std::string userBase = m_Mirror->Emulator().BaseUrl() + "/v1.0/users/" + kOwner;
+    const struct
+    {
+        std::string address;
+        S status;
+        std::string name;
+    } cases[] = {
+        {WebAddress("Team Notes"), S::Found, "Team Notes"},
+        {"  onenote:" + WebAddress("Team Notes") + "\n", S::Found, "Team Notes"},
+        {WebAddress("Old Archive"), S::NotShared, ""},
+        {"https://contoso-my.sharepoint.com/personal/nobody/Doc.aspx?sourcedoc={0}", S::NotFound, ""},
+        {"not a link", S::Malformed, ""},
+        {"http://contoso-my.sharepoint.com/notebook", S::Malformed, ""},
+        {"https://user@evil.example/notebook", S::Malformed, ""},
+        {"https://contoso.sharepoint.com/a b", S::Malformed, ""},
+    };
+    for (const auto& c : cases) {
+        const auto result = m_Mirror->Worker().Resolve(c.address);
+        EXPECT_EQ(result.Status, c.status) << c.address;
+        EXPECT_EQ(result.Notebook.Name, c.name) << c.address;
+        if (c.status == S::Found) {
+            EXPECT_EQ(result.Notebook.OwnerName, "Bob");
+            EXPECT_EQ(result.Notebook.Base, userBase);
+        }
+    }
+}
+
+TEST(SharedNotebooksTest, AddressesOffTheGraphRootNeverNameABase)
+{
+    const std::string root = "https://graph.microsoft.com";
+    const struct
+    {
+        const char* address;
+        const char* base; // empty: refused
+    } cases[] = {
+        {"https://graph.microsoft.com/v1.0/users/7c9d/onenote/notebooks/1-ab/sections",
+         "https://graph.microsoft.com/v1.0/users/7c9d"},
+        {"https://graph.microsoft.com/v1.0/groups/g1/onenote/notebooks/1-ab/sectionGroups",
+         "https://graph.microsoft.com/v1.0/groups/g1"},
+        {"https://graph.microsoft.com/v1.0/sites/host,1,2/onenote/sections/1-ab/pages",
+         "https://graph.microsoft.com/v1.0/sites/host,1,2"},
+        {"https://graph.microsoft.com.evil.example/v1.0/users/7c9d/onenote/sections", ""},
+        {"https://evil.example/v1.0/users/7c9d/onenote/notebooks/1/sections", ""},
+        {"http://graph.microsoft.com/v1.0/users/7c9d/onenote/notebooks/1/sections", ""},
+        {"https://graph.microsoft.com/v1.0/users/../onenote/notebooks/1/sections", ""},
+        {"https://graph.microsoft.com/v1.0/users/a%2Fb/onenote/notebooks/1/sections", ""},
+        {"https://graph.microsoft.com/v1.0/users/a/b/onenote/notebooks/1/sections", ""},
+        {"https://graph.microsoft.com/v1.0/me/onenote/notebooks/1/sections", ""},
+        {"https://graph.microsoft.com/v1.0/users/7c9d/notes/sections", ""},
+        {"https://graph.microsoft.com/v1.0/users/7 9/onenote/sections", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(OneNoteBaseOf(c.address, root).value_or(""), c.base) << c.address;
+    }
+}
+
+TEST(SharedNotebooksTest, AStoredEntryPointingOffTheGraphRootIsDropped)
+{
+    const std::string root = "https://graph.microsoft.com";
+    const std::string base = root + "/v1.0/users/bob";
+    TSharedNotebook kept{"1-a",
+                         "Team",
+                         "bob",
+                         "Bob",
+                         base,
+                         base + "/onenote/notebooks/1-a/sections",
+                         base + "/onenote/notebooks/1-a/sectionGroups",
+                         "https://contoso/a",
+                         TSharedState::Refused};
+    TSharedNotebook moved = kept;
+    moved.Id = "1-b";
+    moved.SectionsUrl = "https://evil.example/v1.0/users/bob/onenote/notebooks/1-b/sections";
+    TSharedNotebook mixed = kept;
+    mixed.Id = "1-c";
+    mixed.SectionGroupsUrl = root + "/v1.0/users/eve/onenote/notebooks/1-c/sectionGroups";
+    const test::TempDir dir;
+    const std::string file = dir.File(kSharedNotebooksFile);
+    ASSERT_TRUE(WriteTextFile(file, SharedNotebooksText({kept, moved, mixed})));
+    EXPECT_EQ(ReadSharedNotebooks(file, root), std::vector<TSharedNotebook>{kept});
+    // Cut off: nothing, and nothing else read.
+    const std::string text = SharedNotebooksText({kept});
+    ASSERT_TRUE(WriteTextFile(file, text.substr(0, text.size() / 2)));
+    EXPECT_TRUE(ReadSharedNotebooks(file, root).empty());
+}
+
+TEST_F(MirrorSharedTest, ANotebookNoLongerSharedLeavesTheStoreAndIsMarkedRefused)
+{
+    MThreadOneNoteRESTDB& worker = m_Mirror->Worker();
+    const auto found = worker.Resolve(WebAddress("Team Notes"));
+    ASSERT_EQ(found.Status, MThreadOneNoteRESTDB::TResolveStatus::Found);
+    worker.AddSharedNotebook(found.Notebook);
+    worker.Pass();
+    const std::string shared = std::string(kSharedStoreFolder) + "/" + kOwner + "/nb-team/Tasks/pages.json";
+    ASSERT_TRUE(FileExists(m_Mirror->Store(shared).string()));
+    // The user's own notebook of the same name keeps its folder apart.
+    EXPECT_TRUE(FileExists(m_Mirror->Store("Team Notes/Tasks/pages.json").string()));
+
+    ASSERT_TRUE(m_Mirror->Admin("share", {{"id", "nb-team"}, {"shared", false}}));
+    worker.Refresh();
+    worker.Pass();
+    EXPECT_FALSE(FileExists(m_Mirror->Store(shared).string()));
+    ASSERT_EQ(worker.SharedNotebooks().size(), 1u);
+    EXPECT_EQ(worker.SharedNotebooks()[0].State, TSharedState::Refused);
+    EXPECT_TRUE(FileExists(m_Mirror->Store("Team Notes/Tasks/pages.json").string()));
+}
+
+} // namespace
+} // namespace rz
