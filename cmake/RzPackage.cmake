@@ -76,6 +76,9 @@ foreach(plugin iconengines/libqsvgicon.so imageformats/libqsvg.so platforms/libq
 endforeach()
 list(REMOVE_DUPLICATES rz_plugin_packages)
 list(JOIN rz_plugin_packages ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+# QtKeychain reaches the Secret Service through libsecret, which it loads at run time; without it
+# only KWallet answers and the tokens stay in the settings file elsewhere.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsecret-1-0")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)
