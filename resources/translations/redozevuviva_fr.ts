@@ -825,6 +825,46 @@
         <comment>strSnoozeNotRead</comment>
         <translation>« %1 » n’est pas une durée. Saisissez un nombre et une unité, par exemple 10 minutes, 2 heures ou 1 jour.</translation>
     </message>
+    <message>
+        <source>Waiting while Do Not Disturb is on</source>
+        <comment>strAlarmsHeldDoNotDisturb</comment>
+        <translation>En attente tant que « Ne pas déranger » est actif</translation>
+    </message>
+    <message>
+        <source>Paused until %1</source>
+        <comment>strAlarmsPausedUntil</comment>
+        <translation>En pause jusqu’à %1</translation>
+    </message>
+    <message>
+        <source>Paused until resumed</source>
+        <comment>strAlarmsPausedUntilResumed</comment>
+        <translation>En pause jusqu’à la reprise</translation>
+    </message>
+    <message>
+        <source>Pa&amp;use Alarms</source>
+        <comment>strMenuPauseAlarms</comment>
+        <translation>Mettre les alarmes en pa&amp;use</translation>
+    </message>
+    <message>
+        <source>For an &amp;Hour</source>
+        <comment>strPauseOneHour</comment>
+        <translation>Pendant une &amp;heure</translation>
+    </message>
+    <message>
+        <source>Until &amp;Resumed</source>
+        <comment>strPauseUntilResumed</comment>
+        <translation>Jusqu’à la &amp;reprise</translation>
+    </message>
+    <message>
+        <source>Until &amp;Tomorrow Morning</source>
+        <comment>strPauseUntilTomorrow</comment>
+        <translation>Jusqu’à &amp;demain matin</translation>
+    </message>
+    <message>
+        <source>Resume &amp;Alarms</source>
+        <comment>strResumeAlarms</comment>
+        <translation>Reprendre les &amp;alarmes</translation>
+    </message>
 </context>
 <context>
     <name>WinNewReminder</name>

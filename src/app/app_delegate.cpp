@@ -2,6 +2,7 @@
 #include "app/app_delegate.h"
 
 #include "account/endpoints.h"
+#include "alerts/alarm_pause.h"
 #include "alerts/due_check.h"
 #include "alerts/page_opener.h"
 #include "alerts/pending_reminders.h"
@@ -57,6 +58,8 @@ void AppDelegate::BuildPaths(const std::string& applicationSupportFolder)
 {
     m_State.SetPaths(BuildAppPaths(applicationSupportFolder));
     TidyDataFolders(m_State.Paths, m_InstanceLockHeld);
+    m_AlarmPause = std::make_unique<TAlarmPause>(m_State.Paths.SettingsFilePath);
+    m_PausedAtStart = m_AlarmPause->PausedUntil(DateNow()).has_value();
     MGlobalsOnline::LoadConfig(m_State);
     ConfigureEndpoints(m_State);
 }

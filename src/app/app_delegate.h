@@ -24,6 +24,8 @@ class QSystemTrayIcon;
 namespace rz {
 
 class SingleInstance;
+class TAlarmPause;
+enum class PauseLength;
 struct AppState;
 struct DueCheckResult;
 struct NotificationAction;
@@ -82,6 +84,11 @@ public:
     void MenuItemStartAtLoginClick(bool checked);
     void MenuItemPreferencesClick();
     void MenuItemNewReminderClick();
+    // Alarms wait for the length chosen in the tray's "Pause Alarms", or until resumed.
+    void MenuItemPauseAlarmsClick(PauseLength length);
+    void MenuItemResumeAlarmsClick();
+    // True while the due check waits: a pause, or the desktop's do-not-disturb.
+    bool AlarmsHeld() const;
     // Queues the page of a new reminder for the section (empty: the one chosen last), as the dialog
     // and another start's --add hand it over. Queued: false with the reason, else what was queued.
     struct NewReminderAnswer
@@ -138,6 +145,9 @@ signals:
 private:
     void BuildPaths(const std::string& applicationSupportFolder);
     void CreateStatusMenu();
+    // The "Pause Alarms" submenu, and its state line brought up to date before it shows.
+    void CreatePauseMenu();
+    void UpdatePauseMenu();
     void UpdateStatusItem();
     void RaiseAlert(const DueCheckResult& fired);
     // The actions the alert's notification offers: for one reminder Open, Done (an open to-do) and
@@ -147,7 +157,10 @@ private:
     void OnNotificationAction(const QString& key);
     // After an action on the pending list: redraw the window, close it when nothing waits.
     void PendingListActedOn(bool empty);
-    void PlayAlertSound();
+    // False when the preferences keep the alert silent.
+    bool PlayAlertSound();
+    // Takes the alert's notification back once nothing it named waits any longer.
+    void WithdrawActedOnNotification();
     // The alert sound from `file` (empty: the built-in one), made when first needed or changed.
     void PlaySound(const std::string& file);
     void CreateTimer();
@@ -181,6 +194,13 @@ private:
     QSystemTrayIcon* m_StatusItem = nullptr;
     std::unique_ptr<QMenu> m_StatusMenu;
     QAction* m_StartAtLoginAction = nullptr;
+    std::unique_ptr<QMenu> m_PauseMenu;
+    QAction* m_PauseStateAction = nullptr;
+    QAction* m_ResumeAction = nullptr;
+    // Made with the paths; a pause that held at start lets the first check reach back to the last run
+    // even without late alarms, so what came due in the pause still rings.
+    std::unique_ptr<TAlarmPause> m_AlarmPause;
+    bool m_PausedAtStart = false;
     QIcon m_StatusImage;
     QIcon m_StatusHighlightImage;
     QIcon m_StatusImageError;

@@ -5,6 +5,7 @@
 #include <memory>
 
 class QAction;
+class QMenu;
 class QProgressBar;
 class QTableView;
 
@@ -41,6 +42,8 @@ public:
 
     QTableView* tableView() const;
     MenuActions Actions() const;
+    // A submenu the tray shares with the menu bar, where a desktop without a tray finds it.
+    void AddSettingsSubmenu(QMenu* menu);
     QProgressBar* progressInd() const;
     // Stops the spinner's animation and hides it.
     void StopProgress();
