@@ -25,6 +25,7 @@
 #include "ui/reminder_table_model.h"
 #include "ui/scheme_handler.h"
 #include "ui/strings_table.h"
+#include "util/dates.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -152,9 +153,14 @@ bool AppDelegate::applicationDidFinishLaunching()
     // Ticks start last, once everything they read exists.
     CreateTimer();
 
-    // Without a tray the app would be invisible; the main window stands in for the tray icon.
+    // Without a tray the app would be invisible; the main window stands in for the tray icon until
+    // one comes.
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         MenuItemRedoZevuvivaClick();
+        m_StartTick = TickNow();
+        m_TrayLookout.setInterval(2000);
+        connect(&m_TrayLookout, &QTimer::timeout, this, &AppDelegate::LookForTray, Qt::UniqueConnection);
+        m_TrayLookout.start();
     }
     if (m_State.PendingReminderList.Count() > 0) {
         MenuItemCompleteReminderListClick();

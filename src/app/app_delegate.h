@@ -145,6 +145,8 @@ signals:
 private:
     void BuildPaths(const std::string& applicationSupportFolder);
     void CreateStatusMenu();
+    // Where the tray was missing at start: looks for it every few seconds for a minute.
+    void LookForTray();
     // The "Pause Alarms" submenu, and its state line brought up to date before it shows.
     void CreatePauseMenu();
     void UpdatePauseMenu();
@@ -201,6 +203,8 @@ private:
     // even without late alarms, so what came due in the pause still rings.
     std::unique_ptr<TAlarmPause> m_AlarmPause;
     bool m_PausedAtStart = false;
+    QTimer m_TrayLookout;
+    std::int64_t m_StartTick = 0;
     QIcon m_StatusImage;
     QIcon m_StatusHighlightImage;
     QIcon m_StatusImageError;

@@ -18,6 +18,7 @@
 #include "ui/mwin_pending_reminders.h"
 #include "ui/reminder_table_model.h"
 #include "ui/strings_table.h"
+#include "util/dates.h"
 #include "util/files.h"
 #include "util/log.h"
 
@@ -59,6 +60,25 @@ void AppDelegate::awakeFromNib()
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         m_StatusItem->show();
     }
+}
+
+void AppDelegate::LookForTray()
+{
+    switch (TrayLookoutFor(QSystemTrayIcon::isSystemTrayAvailable(), TickNow() - m_StartTick)) {
+    case TrayLookout::KeepLooking:
+        return;
+    case TrayLookout::ShowIcon:
+        m_StatusItem->show();
+        m_Window->SetMinimiseOnClose(false);
+        // The window stood in for the icon; one the user is working in stays.
+        if (!m_Window->isActiveWindow()) {
+            m_Window->hide();
+        }
+        break;
+    case TrayLookout::GiveUp:
+        break;
+    }
+    m_TrayLookout.stop();
 }
 
 void AppDelegate::CreateStatusMenu()
