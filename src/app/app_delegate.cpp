@@ -185,8 +185,13 @@ void AppDelegate::MenuItemQuitClick()
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
-void AppDelegate::ShowAfterAnotherStart()
+void AppDelegate::ShowAfterAnotherStart(const QString& activationToken)
 {
+    // Qt's Wayland platform activates the next window it raises with this token, and consumes it;
+    // without one the compositor only marks the window as wanting attention.
+    if (!activationToken.isEmpty()) {
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    }
     if (m_State.PendingReminderList.Count() > 0) {
         MenuItemCompleteReminderListClick();
     } else {

@@ -111,8 +111,8 @@ public:
     bool QuitRequested() const { return m_QuitRequested; }
 
     // Another start of the program asks this one to come forward: the pending window when reminders
-    // wait, else the main window.
-    void ShowAfterAnotherStart();
+    // wait, else the main window, activated with the token the other start was launched with.
+    void ShowAfterAnotherStart(const QString& activationToken = {});
 
     // A click on a row of the main table.
     void onActionTableView(int row);
