@@ -20,4 +20,6 @@ if(RZ_BUILD_APP)
   find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Svg Multimedia DBus Test WebEngineWidgets LinguistTools)
   # The account's tokens in the desktop's keyring.
   find_package(Qt6Keychain REQUIRED)
+  # The alarm sound of the desktop's sound theme.
+  pkg_check_modules(CANBERRA REQUIRED IMPORTED_TARGET libcanberra)
 endif()

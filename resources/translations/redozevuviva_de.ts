@@ -979,5 +979,9 @@
         <source>Show &amp;desktop notifications</source>
         <translation>&amp;Desktop-Benachrichtigungen zeigen</translation>
     </message>
+    <message>
+        <source>Play the alarm sound of the desktop&apos;s sound t&amp;heme</source>
+        <translation>Den Alarmton aus dem Klangt&amp;hema der Arbeitsumgebung abspielen</translation>
+    </message>
 </context>
 </TS>

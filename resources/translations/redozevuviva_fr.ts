@@ -979,5 +979,9 @@
         <source>Show &amp;desktop notifications</source>
         <translation>Afficher les notifications du &amp;bureau</translation>
     </message>
+    <message>
+        <source>Play the alarm sound of the desktop&apos;s sound t&amp;heme</source>
+        <translation>Jouer le son d’alarme du t&amp;hème sonore du bureau</translation>
+    </message>
 </context>
 </TS>

@@ -25,6 +25,7 @@
 #include "ui/reminder_table_model.h"
 #include "ui/scheme_handler.h"
 #include "ui/strings_table.h"
+#include "ui/theme_sound.h"
 #include "util/dates.h"
 
 #include <QApplication>

@@ -43,6 +43,7 @@ class TPendingReminders;
 class TOutbox;
 class TPageCreateKind;
 class TWorkerCallbacks;
+class ThemeSound;
 
 // The application controller: the tray icon and its menu, the launch sequence, the one-second
 // tick with the due check and the alert. The logic it drives lives in the core; this class only
@@ -165,6 +166,8 @@ private:
     void WithdrawActedOnNotification();
     // The alert sound from `file` (empty: the built-in one), made when first needed or changed.
     void PlaySound(const std::string& file);
+    // The sound theme's alarm sound; the built-in sound where the theme cannot give it.
+    void PlayThemeSound();
     void CreateTimer();
     // Reads what the Preferences window stored; at launch, before the first check.
     void LoadPreferences();
@@ -238,6 +241,7 @@ private:
     bool m_SignInShown = false;
     bool m_QuitRequested = false;
     QSoundEffect* m_Sound = nullptr;
+    std::unique_ptr<ThemeSound> m_ThemeSound;
     // What the Preferences window stored; read at launch.
     std::unique_ptr<TPreferences> m_Preferences;
     bool m_SoundQueued = false;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's one-second tick: the due check, the alert window, its sound and notification.
 #include "alerts/alarm_pause.h"
+#include "alerts/alert_sound.h"
 #include "alerts/due_check.h"
 #include "alerts/pending_reminders.h"
 #include "app/app_delegate.h"
@@ -13,6 +14,7 @@
 #include "ui/main_window.h"
 #include "ui/reminder_table_model.h"
 #include "ui/strings_table.h"
+#include "ui/theme_sound.h"
 
 #include <QProgressBar>
 #include <QSoundEffect>
@@ -150,11 +152,36 @@ void AppDelegate::RaiseAlert(const DueCheckResult& fired)
 
 bool AppDelegate::PlayAlertSound()
 {
-    if (m_Preferences && !m_Preferences->AlertSound) {
+    const TPreferences defaults;
+    const TPreferences& preferences = m_Preferences ? *m_Preferences : defaults;
+    switch (AlertSoundSourceFor(preferences)) {
+    case AlertSoundSource::Silent:
         return false;
+    case AlertSoundSource::Theme:
+        PlayThemeSound();
+        break;
+    case AlertSoundSource::File:
+        PlaySound(preferences.AlertSoundFile);
+        break;
+    case AlertSoundSource::BuiltIn:
+        PlaySound({});
+        break;
     }
-    PlaySound(m_Preferences ? m_Preferences->AlertSoundFile : std::string());
     return true;
+}
+
+void AppDelegate::PlayThemeSound()
+{
+    if (m_AlertSoundPlayer) {
+        m_AlertSoundPlayer();
+        return;
+    }
+    if (!m_ThemeSound) {
+        m_ThemeSound = std::make_unique<ThemeSound>();
+    }
+    if (!m_ThemeSound->Play(kThemeAlarmSoundId, UiText("strNotificationTitle"))) {
+        PlaySound({});
+    }
 }
 
 void AppDelegate::WithdrawActedOnNotification()
