@@ -218,7 +218,7 @@ public:
     {
         MThreadOneNoteRESTDB& worker = m_Paced.Mirror().Worker();
         return std::to_string(m_Paced.Listed()) + " reminders, " +
-               std::to_string(worker.ErrorSections().size()) + " sections left, " +
+               std::to_string(worker.Sections().ErrorList().size()) + " sections left, " +
                std::to_string(worker.m_ThrottledCount) + " refused, " +
                std::to_string(worker.m_HeldBackCount) + " held back; requests: " + Routes();
     }

@@ -81,31 +81,31 @@ std::string EscapeKeepingPercents(const std::string& address)
 
 } // namespace
 
-std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteRequest(const TOneNoteRequest& request,
-                                                                 const std::function<bool()>& beforeSend)
+MThreadOneNoteRESTDB::TOneNoteAnswer
+MThreadOneNoteRESTDB::OneNoteRequest(const TOneNoteRequest& request, const std::function<bool()>& beforeSend)
 {
-    m_RefreshedInGet = false;
+    TOneNoteAnswer answer;
     // A token that expired overnight is refreshed at the first 401 and the request sent again with
     // the new one, so that a start does not wait a cycle for it.
     for (int attempt = 0;; ++attempt) {
         // The sign-in window owns the account: a request now would act for the old one.
         if (m_State.SignInWindowOpen) {
-            return std::nullopt;
+            return {};
         }
         if (request.WaitForSlot) {
             if (!WaitForSlot()) {
-                return std::nullopt;
+                return {};
             }
         } else if (!m_Budget.TryAcquire(TRequestKind::Engine)) {
             ++m_HeldBackCount;
-            return std::nullopt;
+            return {};
         }
         // The wait for the slot may have let the sign-in window open.
         if (m_State.SignInWindowOpen) {
-            return std::nullopt;
+            return {};
         }
         if (beforeSend && !beforeSend()) {
-            return std::nullopt;
+            return {};
         }
         HttpRequest http;
         http.Method = request.Method;
@@ -116,25 +116,27 @@ std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteRequest(const TOneNoteR
         http.Body = request.Body;
         HttpResponse response = GraphSendWithToken(std::move(http), m_State.AccessToken.Get(), m_State);
         if (response.Failure == HttpFailure::Cancelled) {
-            return std::nullopt;
+            return {};
         }
         ReportToBudget(response);
         SaveBudget(false);
-        if (response.Failure != HttpFailure::Unauthorized || attempt > 0 || m_Stop) {
-            return response;
+        const bool again = response.Failure == HttpFailure::Unauthorized && attempt == 0 && !m_Stop;
+        answer.Response = std::move(response);
+        if (!again) {
+            return answer;
         }
         const std::string before = m_State.AccessToken.Get();
         RefreshTokens();
-        m_RefreshedInGet = true;
+        answer.TokensRefreshed = true;
         if (m_State.AccessToken.Empty() || m_State.AccessToken.Get() == before) {
-            return response;
+            return answer;
         }
     }
 }
 
-std::optional<HttpResponse> MThreadOneNoteRESTDB::OneNoteGet(const std::string& address, bool waitForSlot,
-                                                             bool escape,
-                                                             const std::function<bool()>& beforeSend)
+MThreadOneNoteRESTDB::TOneNoteAnswer MThreadOneNoteRESTDB::OneNoteGet(const std::string& address,
+                                                                      bool waitForSlot, bool escape,
+                                                                      const std::function<bool()>& beforeSend)
 {
     TOneNoteRequest request;
     request.Address = escape ? EscapeAddress(address) : EscapeKeepingPercents(address);

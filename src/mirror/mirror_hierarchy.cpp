@@ -145,7 +145,7 @@ void MThreadOneNoteRESTDB::MonitorNotebooks()
             return;
         }
         if (response->IsHttpError()) {
-            RefreshTokensUnlessStopping();
+            RefreshTokensAfter(response);
             return;
         }
         m_NotebooksChanged = 2;
@@ -191,7 +191,7 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         }
         if (response->IsHttpError()) {
             ++m_GetAllNotebooksSectionsErrorCount;
-            RefreshTokensUnlessStopping();
+            RefreshTokensAfter(response);
             return false;
         }
         m_NotebooksSectionsChanged = 2;
@@ -211,7 +211,7 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         m_GetAllNotebooksSectionsErrorCount = 0;
         m_NotebooksSectionsChanged = 3;
         const Json oldObject = JsonTextToObject(oldText);
-        const auto errorsBefore = ErrorSections();
+        const auto errorsBefore = m_Sections.ErrorList();
         THierarchyFolders oldFolders = HierarchyFolders(oldObject, root);
         const THierarchyFolders newFolders = HierarchyFolders(newObject, root);
         const auto movedSections = Moved(oldFolders.sections, newFolders.sections);
@@ -225,12 +225,12 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         m_NotebooksSectionsChanged = 4;
         const THierarchyIds newIds = HierarchyIds(newObject);
         RemoveDeletedNotebooksSections(oldObject, newIds, root);
-        RemoveErrorSections(newIds);
+        m_Sections.KeepOnly(newIds);
         KeepSearchPagesOf(newIds);
         // Sections that failed are now retried from the list alone (the stored hierarchy will hold
         // their new state), so the list is written first: a process killed between the files
         // leaves work to redo, never a change taken for done.
-        if (ErrorSections() != errorsBefore) {
+        if (m_Sections.ErrorList() != errorsBefore) {
             SaveErrorSections();
         }
         StoreWrite(hierarchyFile, newText);
@@ -414,9 +414,9 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSections(const Json* oldArray, 
         const bool mirrored = FileExists((sectionFolder / "pages.json").string());
         const auto moved = m_MovedSectionTimes.find(id);
         if (old == nullptr && moved != m_MovedSectionTimes.end() && moved->second == modified && mirrored &&
-            !OnErrorList(id)) {
+            !m_Sections.Waits(id)) {
             // Moved unchanged: its list came along.
-            NoteListed(id);
+            m_Sections.MarkListed(id, m_SearchCovering);
             continue;
         }
         if (old == nullptr) {
@@ -424,10 +424,10 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSections(const Json* oldArray, 
         } else if (modified == JsonText(*old, "lastModifiedDateTime") && mirrored) {
             // The stored change time of a section still waiting on the error list is newer than its
             // page list: it stays on the list (under its present name and folder), and unlisted.
-            if (OnErrorList(id)) {
-                AddErrorSection(id, name, sectionFolder.string());
+            if (m_Sections.Waits(id)) {
+                m_Sections.Wait(id, name, sectionFolder.string());
             } else {
-                NoteListed(id);
+                m_Sections.MarkListed(id, m_SearchCovering);
             }
             continue;
         } else {
@@ -435,13 +435,13 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSections(const Json* oldArray, 
         }
         // A section not mirrored yet is fetched after the walk, newest first and within the share
         // that leaves the engine its reserve; a failing one waits for its back-off.
-        if (InBackOff(id)) {
-            AddErrorSection(id, name, sectionFolder.string());
+        if (m_Sections.InBackOff(id)) {
+            m_Sections.Wait(id, name, sectionFolder.string());
             continue;
         }
         if (!mirrored || m_Yielding) {
             DeferSection(id, modified);
-            AddErrorSection(id, name, sectionFolder.string());
+            m_Sections.Wait(id, name, sectionFolder.string());
             continue;
         }
         // One failing section must not hold back the rest of the hierarchy: it goes on the error
@@ -451,7 +451,7 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSections(const Json* oldArray, 
         } else if (m_Stop) {
             return false;
         } else {
-            AddErrorSection(id, name, sectionFolder.string());
+            m_Sections.Wait(id, name, sectionFolder.string());
         }
     }
     return true;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The first mirror's progress: sections put off, failing sections and their back-off, the title
-// search's stand-in, and the file that keeps them (with the request budget) across a restart.
+// The first mirror's progress: the title search's stand-in, the account-wide list's back-off, and
+// the file that keeps them (with the section table's members and the request budget) across a
+// restart.
 #include "mirror/mirror_json.h"
 #include "mirror/store_path.h"
 #include "mirror/store_query.h"
@@ -34,7 +35,6 @@ constexpr const char* kBudgetFile = "requestbudget.json";
 constexpr const char* kSearchFile = "searchpages.json";
 // The title search's pages may be many; the counter only needs to reach the longest back-off.
 constexpr std::size_t kMaxSearchFileBytes = std::size_t{64} << 20;
-constexpr std::int64_t kMaxSectionFailures = 1000;
 
 // Monotonic times go to the file as wall-clock times: the next run has its own monotonic clock.
 double WallOffset()
@@ -76,10 +76,7 @@ void MThreadOneNoteRESTDB::LoadProgress()
         m_SearchCovering = false;
         m_HierarchyStoredSinceSearch = false;
         m_Budget.Reset();
-        std::lock_guard lock(m_FieldMutex);
-        m_DeferredSections.clear();
-        m_SectionBackOff.clear();
-        m_ListedSinceSearch.clear();
+        m_Sections.Clear();
         m_ListRefusedUntil = 0;
         m_ListRefusedWait = kListRefusedFirstSeconds;
     }
@@ -88,6 +85,7 @@ void MThreadOneNoteRESTDB::LoadProgress()
     if (!IsInsideStore(root, account)) {
         return;
     }
+    LoadSections(account);
     if (const auto budget = ReadTextFile((account / kBudgetFile).string(), kMaxStateFileBytes)) {
         m_Budget.Restore(*budget);
     }
@@ -107,39 +105,12 @@ void MThreadOneNoteRESTDB::LoadProgress()
     }
     const double offset = WallOffset();
     const double now = MonotonicSecondsNow();
-    std::lock_guard lock(m_FieldMutex);
-    if (const Json* deferred = JsonObject(saved, "deferred")) {
-        for (const auto& [id, modified] : deferred->items()) {
-            m_DeferredSections[id] = modified.is_string() ? modified.get<std::string>() : std::string();
-        }
-    }
-    if (const Json* failing = JsonObject(saved, "failing")) {
-        for (const auto& [id, entry] : failing->items()) {
-            if (!entry.is_object()) {
-                continue;
-            }
-            TSectionBackOff backOff;
-            backOff.failures =
-                static_cast<int>(JsonCount(entry, "failures", 0, kMaxSectionFailures).value_or(0));
-            // A retry time the clock set back puts further away is cut to the longest back-off.
-            backOff.retryAt = std::min(JsonNumber(entry, "retryAt").value_or(0.0) - offset,
-                                       now + kSectionBackOffMaxSeconds);
-            m_SectionBackOff[id] = backOff;
-        }
-    }
-    if (const Json* listed = m_SearchCovering && search != nullptr ? JsonArray(*search, "listed") : nullptr) {
-        for (const Json& id : *listed) {
-            if (id.is_string()) {
-                m_ListedSinceSearch.insert(id.get<std::string>());
-            }
-        }
-    }
     m_ListRefusedUntil =
         std::min(JsonNumber(saved, "listRefusedUntil").value_or(0.0) - offset, now + kListRefusedMaxSeconds);
     m_ListRefusedWait = std::clamp(JsonNumber(saved, "listRefusedWait").value_or(kListRefusedFirstSeconds),
                                    kListRefusedFirstSeconds, kListRefusedMaxSeconds);
     // What was just read needs no writing back.
-    m_ProgressSavedGeneration = m_ProgressGeneration;
+    m_ProgressSavedGeneration = m_ProgressGeneration + m_Sections.Generation();
 }
 
 void MThreadOneNoteRESTDB::SaveProgress()
@@ -156,26 +127,16 @@ void MThreadOneNoteRESTDB::SaveProgress()
         }
     }
     SaveBudget(true);
-    const std::uint64_t generation = m_ProgressGeneration;
+    const std::uint64_t generation = m_ProgressGeneration + m_Sections.Generation();
     if (generation == m_ProgressSavedGeneration) {
         return;
     }
     const double offset = WallOffset();
     Json saved = Json::object();
-    {
-        std::lock_guard lock(m_FieldMutex);
-        saved["deferred"] = Json(m_DeferredSections);
-        Json failing = Json::object();
-        for (const auto& [id, backOff] : m_SectionBackOff) {
-            failing[id] = {{"failures", backOff.failures}, {"retryAt", std::round(backOff.retryAt + offset)}};
-        }
-        saved["failing"] = std::move(failing);
-        if (m_SearchCovering) {
-            Json search = Json::object();
-            search["hierarchyStored"] = m_HierarchyStoredSinceSearch.load();
-            search["listed"] = Json(m_ListedSinceSearch);
-            saved["search"] = std::move(search);
-        }
+    const bool covering = m_SearchCovering;
+    m_Sections.AddProgress(saved, covering);
+    if (covering) {
+        saved["search"]["hierarchyStored"] = m_HierarchyStoredSinceSearch.load();
     }
     if (m_ListRefusedUntil > 0) {
         saved["listRefusedUntil"] = std::round(m_ListRefusedUntil + offset);
@@ -203,17 +164,6 @@ void MThreadOneNoteRESTDB::SaveBudget(bool whenChanged)
     if (due && StoreWrite(BudgetPath(), m_Budget.SavedText())) {
         m_BudgetSaved = generation;
         m_BudgetSavedAt = now;
-    }
-}
-
-void MThreadOneNoteRESTDB::NoteListed(const std::string& sectionId)
-{
-    if (!m_SearchCovering) {
-        return;
-    }
-    std::lock_guard lock(m_FieldMutex);
-    if (m_ListedSinceSearch.insert(sectionId).second) {
-        ++m_ProgressGeneration;
     }
 }
 
@@ -258,20 +208,20 @@ void MThreadOneNoteRESTDB::UpdateSearchCovering()
     if (!m_SearchCovering || !m_HierarchyStoredSinceSearch) {
         return;
     }
+    if (m_Sections.HasPutOff()) {
+        return;
+    }
     {
         std::lock_guard lock(m_FieldMutex);
-        if (!m_DeferredSections.empty()) {
-            return;
-        }
         // A page whose section was never listed (it fails) stays: its section is unknown, not empty.
         for (const std::string& section : m_SearchSections) {
-            if (!section.empty() && !ListedLocked(section)) {
+            if (!section.empty() && !m_Sections.IsListed(section)) {
                 return;
             }
         }
-        m_SearchCovering = false;
-        m_ListedSinceSearch.clear();
     }
+    m_SearchCovering = false;
+    m_Sections.ClearListed();
     SetSearchPages({});
 }
 
@@ -285,11 +235,9 @@ std::string MThreadOneNoteRESTDB::WithSearchPages(const std::string& storeResult
     if (extra == nullptr || !extra->is_array() || extra->empty()) {
         return storeResult;
     }
-    {
-        // A page list stored since the search says what its section holds.
-        std::lock_guard lock(m_FieldMutex);
-        KeepPages(*extra, [&](const Json& page) { return !ListedLocked(ParentSectionId(page)); });
-    }
+    // A page list stored since the search says what its section holds; a section waiting to be
+    // fetched again (failing, put off or backing off) may hold a page list older than the search.
+    KeepPages(*extra, [&](const Json& page) { return !m_Sections.IsListed(ParentSectionId(page)); });
     Json merged = JsonTextToObject(std::string_view(storeResult));
     if (JsonArray(merged, "value") == nullptr) {
         merged = Json{{"value", Json::array()}};
@@ -303,76 +251,14 @@ std::string MThreadOneNoteRESTDB::WithSearchPages(const std::string& storeResult
     return text.empty() ? storeResult : text;
 }
 
-bool MThreadOneNoteRESTDB::ListedLocked(const std::string& sectionId) const
-{
-    // A section waiting to be fetched again (failing, put off or backing off) may hold a page list
-    // older than the search: the search's pages of it stay.
-    return m_ListedSinceSearch.contains(sectionId) && !m_ErrorSectionList.contains(sectionId) &&
-           !m_DeferredSections.contains(sectionId) && !m_SectionBackOff.contains(sectionId);
-}
-
-bool MThreadOneNoteRESTDB::OnErrorList(const std::string& sectionId) const
-{
-    // A put-off section is on the error list as well; the progress alone may be older than the
-    // list after a kill.
-    std::lock_guard lock(m_FieldMutex);
-    return m_ErrorSectionList.contains(sectionId) || m_SectionBackOff.contains(sectionId);
-}
-
-bool MThreadOneNoteRESTDB::InBackOff(const std::string& sectionId) const
-{
-    std::lock_guard lock(m_FieldMutex);
-    const auto found = m_SectionBackOff.find(sectionId);
-    return found != m_SectionBackOff.end() && MonotonicSecondsNow() < found->second.retryAt;
-}
-
-std::map<std::string, TSectionBackOff> MThreadOneNoteRESTDB::FailingSections() const
-{
-    std::lock_guard lock(m_FieldMutex);
-    return m_SectionBackOff;
-}
-
-std::size_t MThreadOneNoteRESTDB::SectionsToMirror() const
-{
-    std::lock_guard lock(m_FieldMutex);
-    return static_cast<std::size_t>(
-        std::count_if(m_ErrorSectionList.begin(), m_ErrorSectionList.end(),
-                      [&](const auto& entry) { return !m_SectionBackOff.contains(entry.first); }));
-}
-
-std::vector<std::string> MThreadOneNoteRESTDB::FailingSectionNames() const
-{
-    std::lock_guard lock(m_FieldMutex);
-    std::vector<std::string> names;
-    for (const auto& [id, entry] : m_ErrorSectionList) {
-        if (m_SectionBackOff.contains(id)) {
-            names.push_back(entry[1]);
-        }
-    }
-    return names;
-}
-
 MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::FetchSection(const TErrorSection& entry)
 {
     const std::string& id = entry[0];
     const TSectionFetch fetch = GetSectionAllPages(id, entry[1], fs::path(entry[2]));
     if (fetch == TSectionFetch::Listed) {
-        NoteListed(id);
-        ForgetErrorSection(id);
-        return fetch;
-    }
-    if (fetch == TSectionFetch::Failed && !m_Stop) {
-        std::lock_guard lock(m_FieldMutex);
-        TSectionBackOff& backOff = m_SectionBackOff[id];
-        ++backOff.failures;
-        const double wait = backOff.failures <= 1
-                                ? 0.0
-                                : std::min(kSectionBackOffFirstSeconds * std::pow(2.0, backOff.failures - 2),
-                                           kSectionBackOffMaxSeconds);
-        backOff.retryAt = MonotonicSecondsNow() + wait;
-        m_DeferredSections.erase(id);
-        m_ErrorSectionList.insert_or_assign(id, entry);
-        ++m_ProgressGeneration;
+        m_Sections.MarkListed(id, m_SearchCovering);
+    } else if (fetch == TSectionFetch::Failed && !m_Stop) {
+        m_Sections.Fail(entry);
     }
     return fetch;
 }

@@ -68,7 +68,7 @@ MThreadOneNoteRESTDB::TSearchStep MThreadOneNoteRESTDB::SearchNextHundred(const 
     const std::string& body = response->Body;
     if (response->IsHttpError()) {
         DropSearch(-1);
-        RefreshTokensUnlessStopping();
+        RefreshTokensAfter(response);
         return TSearchStep::Stopped;
     }
     if (GraphErrorCode(body) == "20266") {
@@ -126,10 +126,7 @@ void MThreadOneNoteRESTDB::PublishSearch(const std::string& text)
 {
     m_Search = {};
     m_FilterPagesResult = 3;
-    {
-        std::lock_guard lock(m_FieldMutex);
-        m_ListedSinceSearch.clear();
-    }
+    m_Sections.ClearListed();
     SetSearchPages(text);
     // The search's pages stand in for the sections until a mirror stored after it covers them.
     m_HierarchyStoredSinceSearch = false;
@@ -152,7 +149,7 @@ TOnlineAnswer MThreadOneNoteRESTDB::PageContentAnswer(const std::string& pageId)
     const std::string address = m_GraphBase.Get() + "/onenote/pages/" + pageId + "/content?includeIDs=true";
     // The fields change only when the request goes out: a held-back one leaves them as they are.
     bool wentOut = false;
-    const auto sent = OneNoteGet(address, false, true, [&] {
+    auto sent = OneNoteGet(address, false, true, [&] {
         wentOut = true;
         {
             std::lock_guard lock(m_FieldMutex);
@@ -173,7 +170,7 @@ TOnlineAnswer MThreadOneNoteRESTDB::PageContentAnswer(const std::string& pageId)
     HttpResponse response = std::move(*sent);
     if (response.IsHttpError()) {
         m_LastCheckPageResult = -1;
-        RefreshTokensUnlessStopping();
+        RefreshTokensAfter(sent);
         return {};
     }
     if (IsGraphErrorResponse(TrimBlanksAndTabs(response.Body))) {
@@ -227,7 +224,7 @@ TOnlineAnswer MThreadOneNoteRESTDB::OneNoteListAnswer(const std::string& relativ
         NoteListRefused();
     }
     if (response->IsHttpError()) {
-        RefreshTokensUnlessStopping();
+        RefreshTokensAfter(response);
         return {};
     }
     if (!IsGraphListResponse(response->Body)) {

@@ -4,7 +4,6 @@
 #include "mirror/store_path.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "util/files.h"
-#include "util/plist.h"
 #include "util/text.h"
 
 #include <algorithm>
@@ -139,7 +138,7 @@ MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::GetPageList(const std::
         return TSendOutcome::NotSent;
     }
     if (response->IsHttpError()) {
-        RefreshTokensUnlessStopping();
+        RefreshTokensAfter(response);
         return TSendOutcome::HttpError;
     }
     if (!IsGraphListResponse(response->Body)) {
@@ -156,7 +155,8 @@ MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::FailSection(const fs::
     return TSectionFetch::Failed;
 }
 
-MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::MorePages(const std::string& address,
+MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::MorePages(const std::string& sectionId,
+                                                                   const std::string& address,
                                                                    std::string& answer, int firstSkip,
                                                                    const fs::path& folder)
 {
@@ -182,6 +182,9 @@ MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::MorePages(const std::st
             // The stretch ended (or no slot): the next pass goes on from here, a restart too.
             object["value"] = std::move(pages);
             SavePaging(folder, skip, object);
+            if (!m_Stop) {
+                m_Sections.PagingStopped(sectionId, skip);
+            }
         }
         if (outcome != TSendOutcome::Ok) {
             return outcome;
@@ -223,8 +226,8 @@ MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::GetSectionAllPages(con
         const Json paging = ReadJsonFile((folder / kPagingFile).string(), kMaxReadBytes);
         if (auto resumed = ResumedPaging(paging)) {
             std::string& text = resumed->second;
-            return StorePages(sectionId, folder, MorePages(address, text, resumed->first, folder), text,
-                              TListRead::Paged);
+            return StorePages(sectionId, folder, MorePages(sectionId, address, text, resumed->first, folder),
+                              text, TListRead::Paged);
         }
         if (std::string text; const auto changed = ChangedPages(sectionId, folder, paging, text)) {
             return StorePages(sectionId, folder, *changed, text, TListRead::Changes);
@@ -269,8 +272,8 @@ MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::ReadWholeList(const st
         return FailSection(folder);
     }
     if (HoldsFullHundred(text)) {
-        return StorePages(sectionId, folder, MorePages(address, text, kPagesPerRequest, folder), text,
-                          TListRead::Paged);
+        return StorePages(sectionId, folder, MorePages(sectionId, address, text, kPagesPerRequest, folder),
+                          text, TListRead::Paged);
     }
     return StorePages(sectionId, folder, TSendOutcome::Ok, text, TListRead::Short);
 }
@@ -278,7 +281,7 @@ MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::ReadWholeList(const st
 std::optional<MThreadOneNoteRESTDB::TSectionFetch>
 MThreadOneNoteRESTDB::FirstPages(const std::string& sectionId, const std::string& address, std::string& text)
 {
-    std::optional<HttpResponse> response;
+    TOneNoteAnswer response;
     bool sent = false;
     for (int attempt = 0; attempt < 2 && !sent; ++attempt) {
         try {
@@ -293,7 +296,7 @@ MThreadOneNoteRESTDB::FirstPages(const std::string& sectionId, const std::string
         return TSectionFetch::NotListed;
     }
     if (response && response->IsHttpError()) {
-        RefreshTokensUnlessStopping();
+        RefreshTokensAfter(response);
         return TSectionFetch::Failed;
     }
     text = response ? response->Body : std::string();
@@ -332,83 +335,26 @@ MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::StorePages(const std::
     return TSectionFetch::Listed;
 }
 
-void MThreadOneNoteRESTDB::AddErrorSection(const std::string& sectionId, const std::string& displayName,
-                                           const std::string& folder)
-{
-    // A section renamed or moved while it waits is fetched into its present folder.
-    std::lock_guard lock(m_FieldMutex);
-    m_ErrorSectionList.insert_or_assign(sectionId, TErrorSection{sectionId, displayName, folder});
-}
-
-void MThreadOneNoteRESTDB::RemoveErrorSections(const THierarchyIds& newIds)
-{
-    std::lock_guard lock(m_FieldMutex);
-    std::erase_if(m_ErrorSectionList, [&](const auto& entry) { return !newIds.contains(entry.second[0]); });
-    const std::size_t dropped =
-        std::erase_if(m_DeferredSections, [&](const auto& entry) { return !newIds.contains(entry.first); }) +
-        std::erase_if(m_SectionBackOff, [&](const auto& entry) { return !newIds.contains(entry.first); });
-    if (dropped > 0) {
-        ++m_ProgressGeneration;
-    }
-}
-
-void MThreadOneNoteRESTDB::ForgetErrorSection(const std::string& sectionId)
-{
-    std::lock_guard lock(m_FieldMutex);
-    m_ErrorSectionList.erase(sectionId);
-    m_DeferredSections.erase(sectionId);
-    m_SectionBackOff.erase(sectionId);
-    ++m_ProgressGeneration;
-}
-
 void MThreadOneNoteRESTDB::DeferSection(const std::string& sectionId, const std::string& lastModified)
 {
-    if (m_Stop) {
-        return;
+    if (!m_Stop) {
+        m_Sections.PutOff(sectionId, lastModified);
     }
-    std::lock_guard lock(m_FieldMutex);
-    auto [entry, added] = m_DeferredSections.try_emplace(sectionId, lastModified);
-    if (!added && !lastModified.empty() && entry->second != lastModified) {
-        entry->second = lastModified;
-        added = true;
-    }
-    if (added) {
-        ++m_ProgressGeneration;
-    }
-}
-
-std::map<std::string, TErrorSection> MThreadOneNoteRESTDB::ErrorSections() const
-{
-    std::lock_guard lock(m_FieldMutex);
-    return m_ErrorSectionList;
 }
 
 void MThreadOneNoteRESTDB::RedoErrorSections()
 {
-    std::vector<std::string> keys;
-    for (const auto& entry : ErrorSections()) {
-        keys.push_back(entry.first);
-    }
+    const std::vector<std::string> keys = m_Sections.ErrorListIds();
     bool changed = false;
     try {
         // A retry cut off by the stretch's end would put the section off, past its back-off.
         for (auto key = keys.rbegin(); key != keys.rend() && !m_Stop && !m_Yielding && !StretchOver();
              ++key) {
-            TErrorSection entry;
-            {
-                std::lock_guard lock(m_FieldMutex);
-                const auto found = m_ErrorSectionList.find(*key);
-                // Sections put off for the budget are fetched within their share; a failing section
-                // waits for its back-off.
-                if (found == m_ErrorSectionList.end() || m_DeferredSections.contains(*key)) {
-                    continue;
-                }
-                entry = found->second;
+            // Sections put off for the budget are fetched within their share; a failing section
+            // waits for its back-off.
+            if (const auto entry = m_Sections.DueRetry(*key)) {
+                changed = FetchSection(*entry) == TSectionFetch::Listed || changed;
             }
-            if (InBackOff(*key)) {
-                continue;
-            }
-            changed = FetchSection(entry) == TSectionFetch::Listed || changed;
         }
     } catch (...) {
         return;
@@ -428,29 +374,16 @@ void MThreadOneNoteRESTDB::ResumeDeferredSections(int limit)
             if (m_Budget.SecondsUntilSlot(TRequestKind::Deferred) > 0) {
                 break;
             }
-            TErrorSection entry;
-            {
-                std::lock_guard lock(m_FieldMutex);
-                // Newest first: reminders live in the notes people are working on. Graph times
-                // compare as text.
-                const auto newest =
-                    std::max_element(m_DeferredSections.begin(), m_DeferredSections.end(),
-                                     [](const auto& a, const auto& b) { return a.second < b.second; });
-                if (newest == m_DeferredSections.end()) {
-                    break;
-                }
-                const auto found = m_ErrorSectionList.find(newest->first);
-                if (found == m_ErrorSectionList.end()) {
-                    m_DeferredSections.erase(newest);
-                    continue;
-                }
-                entry = found->second;
+            // Newest first: reminders live in the notes people are working on.
+            const auto entry = m_Sections.NextPutOff();
+            if (!entry) {
+                break;
             }
-            // Not sent (no slot after all) leaves it on the deferred list; a failure moves it to the
-            // back-off of failing sections.
+            // Not sent (no slot after all) leaves it put off; a failure moves it to the back-off of
+            // failing sections.
             m_Yielding = true;
             m_SlotKind = TRequestKind::Deferred;
-            const TSectionFetch fetched = FetchSection(entry);
+            const TSectionFetch fetched = FetchSection(*entry);
             m_SlotKind = kind;
             m_Yielding = yielding;
             // A failure changes only the back-off, kept with the progress; the error list stays.
@@ -471,12 +404,8 @@ void MThreadOneNoteRESTDB::ResumeDeferredSections(int limit)
 
 void MThreadOneNoteRESTDB::SaveErrorSections()
 {
-    PlistStringArrayDict dict;
-    for (const auto& [key, entry] : ErrorSections()) {
-        dict[key] = {entry[0], entry[1], entry[2]};
-    }
-    const std::string path = m_ErrorSectionsPath.Get();
-    if (path.empty() || !IsInsideStore(StoreRoot(), path) || !WritePlistStringArrayDict(path, dict)) {
+    const std::string path = ErrorSectionsPath();
+    if (path.empty() || !IsInsideStore(StoreRoot(), path) || !m_Sections.SaveErrorList(path)) {
         ++m_StoreErrorCount;
     }
 }

@@ -7,7 +7,6 @@
 #include "mirror/store_query.h"
 #include "util/files.h"
 #include "util/log.h"
-#include "util/plist.h"
 
 #include <exception>
 #include <limits>
@@ -32,10 +31,7 @@ void MThreadOneNoteRESTDB::Run()
     }
     m_InitEnd = false;
     m_Monitoring = false;
-    {
-        std::lock_guard lock(m_FieldMutex);
-        m_ErrorSectionList.clear();
-    }
+    m_Sections.Clear();
     m_Stop = false;
     m_Thread = std::thread([this] { ThreadRun(); });
 }
@@ -192,24 +188,23 @@ bool MThreadOneNoteRESTDB::Init()
         return false;
     }
     m_RESTDBPath.Set(account.string());
-    const std::string errorPath = (account / "errorsections.json").string();
-    // The list belongs to its account: another account's sections are not retried here, and the
-    // new account's put-off and failing sections need theirs to be fetched at all.
-    const bool otherAccount = m_ErrorSectionsPath.Get() != errorPath;
-    m_ErrorSectionsPath.Set(errorPath);
-    if ((!m_InitEnd || otherAccount) && (otherAccount || FileExists(errorPath))) {
-        std::map<std::string, TErrorSection> loaded;
-        if (const auto stored = ReadPlistStringArrayDict(errorPath)) {
-            for (const auto& [key, values] : *stored) {
-                if (values.size() == 3) {
-                    loaded[key] = {values[0], values[1], values[2]};
-                }
-            }
-        }
-        std::lock_guard lock(m_FieldMutex);
-        m_ErrorSectionList = std::move(loaded);
-    }
+    LoadSections(account);
     return true;
+}
+
+void MThreadOneNoteRESTDB::LoadSections(const fs::path& account)
+{
+    // The table belongs to its account: another account's sections are not retried here, and the
+    // new account's put-off and failing sections need theirs to be fetched at all.
+    if (m_Sections.Folder() != account) {
+        m_Sections.Load(account);
+    }
+}
+
+std::string MThreadOneNoteRESTDB::ErrorSectionsPath() const
+{
+    const std::string folder = m_RESTDBPath.Get();
+    return folder.empty() ? std::string() : (fs::path(folder) / "errorsections.json").string();
 }
 
 bool MThreadOneNoteRESTDB::HasAccount() const
@@ -217,12 +212,13 @@ bool MThreadOneNoteRESTDB::HasAccount() const
     return !m_State.AccessToken.Empty() && !m_State.UserId.Empty();
 }
 
-void MThreadOneNoteRESTDB::RefreshTokensUnlessStopping()
+void MThreadOneNoteRESTDB::RefreshTokensAfter(const TOneNoteAnswer& answer)
 {
-    if (!std::exchange(m_RefreshedInGet, false) && !m_Stop) {
+    if (!answer.TokensRefreshed && !m_Stop) {
         RefreshTokens();
     }
 }
+
 std::optional<Date> MThreadOneNoteRESTDB::LastCheckPageTime() const
 {
     std::lock_guard lock(m_FieldMutex);

@@ -3,6 +3,7 @@
 
 #include "account/graph_tokens.h"
 #include "mirror/request_budget.h"
+#include "mirror/section_table.h"
 #include "reminders/online_source.h"
 #include "state/app_state.h"
 #include "util/dates.h"
@@ -20,7 +21,6 @@
 #include <set>
 #include <string>
 #include <thread>
-#include <unordered_set>
 #include <vector>
 
 namespace rz {
@@ -47,10 +47,6 @@ inline constexpr int kResumeSectionsPerPass = 8;
 // however slowly the service answers.
 inline constexpr int kRequestsPerStretch = 30;
 inline constexpr double kStretchSeconds = 20.0;
-// A section whose page list fails is asked again at once the first time, then after 2 minutes,
-// doubling up to a day.
-inline constexpr double kSectionBackOffFirstSeconds = 120.0;
-inline constexpr double kSectionBackOffMaxSeconds = 86400.0;
 // After the service refused the account-wide page list for the account's many sections, it is
 // asked again only after an hour, doubling up to a day.
 inline constexpr double kListRefusedFirstSeconds = 3600.0;
@@ -65,16 +61,7 @@ inline constexpr double kBudgetSaveSeconds = 30.0;
 // sections (code 20266).
 inline constexpr std::int64_t kFilterPagesTooManySections = -3;
 
-// One section whose page list failed: section id, display name, section folder path.
-using TErrorSection = std::array<std::string, 3>;
-// A failing section's back-off: failures in a row and when it may be asked again (monotonic).
-struct TSectionBackOff
-{
-    int failures = 0;
-    double retryAt = 0;
-};
 // Every id of a hierarchy's notebooks, section groups and sections.
-using THierarchyIds = std::unordered_set<std::string>;
 THierarchyIds HierarchyIds(const Json& hierarchy);
 
 // The notebook mirror worker: one thread that, every two minutes, keeps the account's tokens and
@@ -112,7 +99,8 @@ public:
     // Stops and joins the thread.
     ~MThreadOneNoteRESTDB();
 
-    // Starts the thread (once): m_InitEnd and m_Monitoring false, the error list emptied.
+    // Starts the thread (once): m_InitEnd and m_Monitoring false, the section table read again in
+    // the first cycle.
     void Run();
     // Asks the thread to end, cancels a request in flight and joins; returns within about a second.
     // Safe to call more than once, and without Run.
@@ -129,8 +117,8 @@ public:
     // One cycle: tokens, user lookup, start callback, title search after a sign-in, Init, monitor,
     // retry of failed sections, end callback.
     void RunCycle();
-    // The account folder and the error list's path; loads the stored error list in the first cycle
-    // of a run. False (and nothing mirrored) when the store has no safe folder for this account.
+    // The account folder; loads the account's section table when it holds another account's (or
+    // none). False (and nothing mirrored) when the store has no safe folder for this account.
     bool Init();
 
     // Hierarchy and change detection.
@@ -161,12 +149,11 @@ public:
     void RemoveDeletedSections(const Json* oldArray, const THierarchyIds& newIds,
                                const std::filesystem::path& folder);
 
-    // Section page lists and failed sections, in creation order (an edit during paging moves no
-    // page). A section with 100 pages or more is asked for the following hundreds with "$skip"
-    // until an answer holds fewer or adds no new page, and stored as one list; a shorter section is
-    // stored exactly as answered. Paging stops with the stretch and goes on from there later. A section that
-    // fails (a refusal of any code included), or that the budget puts off, goes on the error list, which is
-    // saved whenever it changes.
+    // Section page lists, in creation order (an edit during paging moves no page). A section with
+    // 100 pages or more is asked for the following hundreds with "$skip" until an answer holds
+    // fewer or adds no new page, and stored as one list; a shorter section is stored exactly as
+    // answered. Paging stops with the stretch and goes on from there later. A section that fails (a
+    // refusal of any code included), or that the budget puts off, waits in the section table.
     enum class TSectionFetch {
         Listed,    // the page list is stored
         NotListed, // put off for the budget, or not asked (no account, no network, the store refused)
@@ -174,19 +161,13 @@ public:
     };
     TSectionFetch GetSectionAllPages(const std::string& sectionId, const std::string& displayName,
                                      const std::filesystem::path& folder);
-    void AddErrorSection(const std::string& sectionId, const std::string& displayName,
-                         const std::string& folder);
-    void RemoveErrorSections(const THierarchyIds& newIds);
+    // Fetches the sections on the error list that are neither put off nor backing off.
     void RedoErrorSections();
     // Fetches, while slots of the Deferred share are free now, sections put off for the budget or
     // not mirrored yet, newest first; `limit` sections at most, within one stretch.
     void ResumeDeferredSections(int limit = kResumeSectionsPerPass);
-    std::map<std::string, TErrorSection> ErrorSections() const;
-    std::map<std::string, TSectionBackOff> FailingSections() const;
-    // For the status window: sections whose page list is still to come (not failing), and the
-    // display names of the failing ones.
-    std::size_t SectionsToMirror() const;
-    std::vector<std::string> FailingSectionNames() const;
+    // Which sections wait, and why.
+    const TSectionTable& Sections() const { return m_Sections; }
 
     // Progress kept beside the store so that a restart goes on where the last run stopped: read once
     // per account and run before the first request, written atomically at the end of each pass
@@ -211,7 +192,7 @@ public:
     TOnlineAnswer OneNoteListAnswer(const std::string& relativeOrNextLink);
 
     std::string RESTDBPath() const { return m_RESTDBPath.Get(); }
-    std::string ErrorSectionsPath() const { return m_ErrorSectionsPath.Get(); }
+    std::string ErrorSectionsPath() const;
     std::string JsonNotebooks() const { return m_JsonNotebooks.Get(); }
     std::string Result() const { return m_Result.Get(); }
     std::string GraphBase() const { return m_GraphBase.Get(); }
@@ -231,16 +212,26 @@ public:
         std::string Body;
         bool WaitForSlot = false; // a mirror request waits for its slot; any other is held back without one
     };
+    // What became of a request: its answer, none when nothing went out (held back, the sign-in
+    // window, the worker stops, `beforeSend` said no); and whether its 401 refreshed the tokens.
+    struct TOneNoteAnswer
+    {
+        std::optional<HttpResponse> Response;
+        bool TokensRefreshed = false;
+        explicit operator bool() const { return Response.has_value(); }
+        const HttpResponse* operator->() const { return &*Response; }
+        HttpResponse& operator*() { return *Response; }
+        const HttpResponse& operator*() const { return *Response; }
+    };
     // The one way a request reaches OneNote (worker thread only): never while the sign-in window is
     // open, only with a request slot, its answer told to the budget, and a 401 answered by
     // refreshing the tokens and sending it once more. `beforeSend` runs before each attempt goes
-    // out; when it answers false nothing goes out. None when nothing went out (held back, the
-    // sign-in window, the worker stops, `beforeSend` said no).
-    std::optional<HttpResponse> OneNoteRequest(const TOneNoteRequest& request,
-                                               const std::function<bool()>& beforeSend = {});
+    // out; when it answers false nothing goes out.
+    TOneNoteAnswer OneNoteRequest(const TOneNoteRequest& request,
+                                  const std::function<bool()>& beforeSend = {});
     // Tokens are refreshed after an HTTP-layer error, but not while the worker is being stopped, nor
     // a second time when the request's own 401 refreshed them already.
-    void RefreshTokensUnlessStopping();
+    void RefreshTokensAfter(const TOneNoteAnswer& answer);
 
     // Callbacks, set before Run. A callback that throws is caught and counted.
     TCallback FOnDoStart;            // each cycle, after the token upkeep; must set m_GraphBase
@@ -301,7 +292,6 @@ private:
     TRequestBudget m_Budget;
 
     SharedString m_RESTDBPath;
-    SharedString m_ErrorSectionsPath;
     SharedString m_JsonNotebooks;
     SharedString m_Result;
     SharedString m_GraphBase;
@@ -323,17 +313,13 @@ private:
     // The kind of slot WaitForSlot takes (worker thread only).
     TRequestKind m_SlotKind = TRequestKind::Mirror;
     mutable std::mutex m_FieldMutex;
-    std::optional<Date> m_LastCheckPageTime;                 // guarded by m_FieldMutex
-    std::map<std::string, TErrorSection> m_ErrorSectionList; // guarded by m_FieldMutex
-    // Put-off sections and their last change, fetched newest first.
-    std::map<std::string, std::string> m_DeferredSections;   // guarded by m_FieldMutex
-    std::map<std::string, TSectionBackOff> m_SectionBackOff; // guarded by m_FieldMutex
-    // Sections whose page list was stored (or found unchanged) since the title search.
-    std::set<std::string> m_ListedSinceSearch; // guarded by m_FieldMutex
+    std::optional<Date> m_LastCheckPageTime; // guarded by m_FieldMutex
+    TSectionTable m_Sections;
     double m_ListRefusedWait = kListRefusedFirstSeconds;
     // The search's sections (empty for a page without one), for the stand-in's end.
     std::set<std::string> m_SearchSections; // guarded by m_FieldMutex
-    // Grows with every change of the progress, so that a pass writes it only when it changed.
+    // Grows with every change of the progress, so that a pass writes it only when it changed; the
+    // section table's generation is added, both only grow.
     std::atomic<std::uint64_t> m_ProgressGeneration{1};
     std::uint64_t m_ProgressSavedGeneration = 0; // worker thread only
     // Grows with every change of the search's pages, so that their file is written only then.
@@ -348,8 +334,6 @@ private:
     // The current stretch of mirror requests (worker thread only).
     int m_StretchRequests = 0;
     double m_StretchEnd = 0;
-    // The last OneNote request refreshed the tokens already (its 401 came again with the new token).
-    bool m_RefreshedInGet = false;
 
     void ThreadRun();
     void Wait(double seconds);
@@ -359,16 +343,12 @@ private:
     // The notebook check could not be sent or finished for the budget: the next pass with a free
     // slot runs a cycle, and it downloads the hierarchy.
     void ResumeLater();
-    // Puts a section off; a section put off before keeps its last change.
+    // Puts a section off (not while stopping); a section put off before keeps its last change.
     void DeferSection(const std::string& sectionId, const std::string& lastModified = {});
-    // Fetches one section and books the outcome: listed, put off, or failed (back-off).
+    // Fetches one section and books the outcome in the table: listed, put off, or failed (back-off).
     TSectionFetch FetchSection(const TErrorSection& entry);
-    bool InBackOff(const std::string& sectionId) const;
-    // The section waits on the error list: failing, put off or backing off.
-    bool OnErrorList(const std::string& sectionId) const;
-    // Listed since the search and not waiting on the error list (m_FieldMutex held).
-    bool ListedLocked(const std::string& sectionId) const;
-    void NoteListed(const std::string& sectionId);
+    // Loads the account's section table unless it holds that account's already.
+    void LoadSections(const std::filesystem::path& account);
     void StartStretch();
     bool StretchOver() const;
     // The search's pages whose sections lie in the hierarchy (a deleted section has none).
@@ -379,7 +359,6 @@ private:
     void NoteListRefused();
     // The account-wide list (or the title search) was answered: the refusal's back-off ends.
     void NoteListAnswered();
-    void ForgetErrorSection(const std::string& sectionId);
     // Ends the search's stand-in once a hierarchy was stored after it and nothing is put off.
     void UpdateSearchCovering();
     void SaveErrorSections();
@@ -388,8 +367,8 @@ private:
     bool HasAccount() const;
     // A OneNote GET through OneNoteRequest; `escape` false keeps the "%XX" of an address the service
     // handed out.
-    std::optional<HttpResponse> OneNoteGet(const std::string& address, bool waitForSlot, bool escape = true,
-                                           const std::function<bool()>& beforeSend = {});
+    TOneNoteAnswer OneNoteGet(const std::string& address, bool waitForSlot, bool escape = true,
+                              const std::function<bool()>& beforeSend = {});
     // Tells the budget how the service took a request that had a slot.
     void ReportToBudget(const HttpResponse& response);
     // Writes the budget's file: `whenChanged` at once on any change (the end of a pass), else only
@@ -410,9 +389,10 @@ private:
     };
     // Asks for the pages from `firstSkip` on until an answer holds fewer; `answer` comes in as the
     // pages read so far and leaves as one list of every page, each id once. Cut off by the end of
-    // the stretch, it keeps the pages read and the next "$skip" in the section's folder.
-    TSendOutcome MorePages(const std::string& address, std::string& answer, int firstSkip,
-                           const std::filesystem::path& folder);
+    // the stretch, it keeps the pages read and the next "$skip" in the section's folder, and the
+    // table notes where paging stopped.
+    TSendOutcome MorePages(const std::string& sectionId, const std::string& address, std::string& answer,
+                           int firstSkip, const std::filesystem::path& folder);
     void SavePaging(const std::filesystem::path& folder, int skip, const Json& answer);
     // One page-list request; Ok leaves the answer, which holds a "value" array, in `answer`.
     TSendOutcome GetPageList(const std::string& address, Json& answer);

@@ -166,8 +166,8 @@ std::optional<HttpResponse> TOutboxLink::Send(const std::string& method, const s
         return std::nullopt;
     }
     if (response->IsHttpError()) {
-        m_Worker.RefreshTokensUnlessStopping();
-        return response;
+        m_Worker.RefreshTokensAfter(response);
+        return response.Response;
     }
     if (write) {
         // Only a success or a refusal tells what the service did; a gateway's 5xx or a throttling
@@ -177,7 +177,7 @@ std::optional<HttpResponse> TOutboxLink::Send(const std::string& method, const s
             m_Item.Unconfirmed = false;
         }
     }
-    return response;
+    return response.Response;
 }
 
 TOutbox::TOutbox(std::string filePath, const SharedString& userId)

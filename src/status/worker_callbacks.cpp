@@ -116,8 +116,8 @@ MonitorSnapshot TakeMonitorSnapshot(const AppState& state, const MThreadOneNoteR
         s.RefreshTokensErrorCount = worker->m_RefreshTokensErrorCount;
         s.GetAllNotebooksSectionsErrorCount = worker->m_GetAllNotebooksSectionsErrorCount;
         s.Counters = CountersOf(*worker);
-        s.SectionsToMirror = static_cast<std::int64_t>(worker->SectionsToMirror());
-        s.FailingSections = worker->FailingSectionNames();
+        s.SectionsToMirror = static_cast<std::int64_t>(worker->Sections().ToMirror());
+        s.FailingSections = worker->Sections().FailingNames();
         s.LastCheckPageTime = worker->LastCheckPageTime();
         s.LastCheckPageResult = worker->m_LastCheckPageResult;
     }

@@ -56,7 +56,7 @@ std::vector<bool> Start(const test::TempDir& root)
     user.Set(kUser);
     TOutbox outbox(At(root, "data/Outbox.json"), user);
     outbox.Load();
-    return {!worker.FailingSections().empty(),
+    return {!worker.Sections().Failing().empty(),
             worker.WithSearchPages(R"({"value":[]})").find("p-found") != std::string::npos,
             worker.Budget().SentLastHour() > 0,
             check.CheckAndReminder(reminders, pending, snooze).Alert,

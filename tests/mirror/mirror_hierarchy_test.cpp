@@ -137,7 +137,7 @@ TEST_P(MirrorHierarchyTest, LongAndShortListsAreStoredWholeAndARefusedSectionIsN
     // A refusal says nothing of the section's pages: it fails, and no empty list stands in.
     EXPECT_FALSE(FileExists(M().Store("Work/Damaged/pages.json").string()));
     EXPECT_EQ(W().m_GetSectionErrorCount, 2);
-    EXPECT_EQ(W().ErrorSections().size(), 1U);
+    EXPECT_EQ(W().Sections().ErrorList().size(), 1U);
     EXPECT_EQ(W().m_NotebooksChanged, 5);
     const std::string stored = M().StoreText("Work/Inbox/pages.json").value_or("");
     ASSERT_NE(stored.find("Page 2"), std::string::npos);
@@ -149,7 +149,7 @@ TEST_P(MirrorHierarchyTest, LongAndShortListsAreStoredWholeAndARefusedSectionIsN
     W().Refresh();
     W().RunCycle();
     EXPECT_EQ(M().StoreText("Work/Inbox/pages.json"), stored);
-    EXPECT_TRUE(W().ErrorSections().contains("sec-inbox"));
+    EXPECT_TRUE(W().Sections().ErrorList().contains("sec-inbox"));
 }
 
 // A section whose list fails holds nothing else back: later notebooks are compared and the
@@ -193,24 +193,24 @@ TEST_P(MirrorHierarchyTest, FailedSectionIsRetriedFromTheErrorListWhileTheRestIs
     EXPECT_NE(M().StoreText("notebookssections.json"), hierarchy);
     EXPECT_FALSE(W().JsonNotebooks().empty());
     const TErrorSection inbox{"sec-inbox", "Inbox", M().Store("Work/Inbox").string()};
-    ASSERT_EQ(W().ErrorSections().size(), 1U);
-    EXPECT_EQ(W().ErrorSections().begin()->second, inbox);
+    ASSERT_EQ(W().Sections().ErrorList().size(), 1U);
+    EXPECT_EQ(W().Sections().ErrorList().begin()->second, inbox);
     ASSERT_TRUE(FileExists(W().ErrorSectionsPath()));
 
     MThreadOneNoteRESTDB& again = M().NewWorker();
     ASSERT_TRUE(again.Init());
-    ASSERT_EQ(again.ErrorSections().size(), 1U);
-    EXPECT_EQ(again.ErrorSections().begin()->second, inbox);
+    ASSERT_EQ(again.Sections().ErrorList().size(), 1U);
+    EXPECT_EQ(again.Sections().ErrorList().begin()->second, inbox);
 
     // The first cycle after the restart fails on it again, then it is deleted online.
     ASSERT_TRUE(
         M().Fault({{"route", "pages"}, {"match", "sec-inbox"}, {"count", 2}, {"graphError", "20102"}}));
     again.RunCycle();
-    EXPECT_EQ(again.ErrorSections().size(), 1U);
+    EXPECT_EQ(again.Sections().ErrorList().size(), 1U);
     ASSERT_TRUE(M().Admin("delete", {{"id", "sec-inbox"}}));
     again.Refresh();
     again.RunCycle();
-    EXPECT_TRUE(again.ErrorSections().empty());
+    EXPECT_TRUE(again.Sections().ErrorList().empty());
 }
 
 // Personal-account ids end in a counter of varying length: "…!12" lies inside "…!123" as text.
@@ -299,7 +299,7 @@ TEST(MirrorIndentedAnswersTest, TokensIdsAndHierarchyReadLikeCompactOnes)
     EXPECT_EQ(worker.m_NotebooksChanged, 5);
     EXPECT_EQ(mirror.StoreText("Work/Inbox/pages.json"), mirror.PagesAnswer("sec-inbox"));
     EXPECT_FALSE(FileExists(mirror.Store("Work/Damaged/pages.json").string()));
-    EXPECT_EQ(worker.ErrorSections().size(), 1U);
+    EXPECT_EQ(worker.Sections().ErrorList().size(), 1U);
 
     const std::string access = state.AccessToken.Get();
     ASSERT_TRUE(mirror.Emulator().ExpireTokens());

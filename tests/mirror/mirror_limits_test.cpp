@@ -91,11 +91,11 @@ TEST(MirrorLimitsTest, LargeFirstMirrorAndAnHourOfKnownPageChecksDrawNoRefusal)
     EXPECT_EQ(worker.m_GetSectionErrorCount, 0);
     // The engine here reads every known page every run and so takes its whole share; the first
     // mirror completes in the next hour.
-    for (int minute = 0; minute < 60 && !worker.ErrorSections().empty(); minute += 2) {
+    for (int minute = 0; minute < 60 && !worker.Sections().ErrorList().empty(); minute += 2) {
         advance(121);
         worker.Pass();
     }
-    EXPECT_TRUE(worker.ErrorSections().empty());
+    EXPECT_TRUE(worker.Sections().ErrorList().empty());
     EXPECT_TRUE(FileExists(mirror.Store("Large/Section 149/pages.json").string()));
     EXPECT_EQ(worker.m_ThrottledCount, 0);
 }

@@ -94,10 +94,10 @@ TEST_F(MirrorProgressTest, AnotherAccountTakesOverNoneOfTheLastOnesProgress)
         m_Mirror->Fault({{"route", "pages"}, {"match", "sec-1"}, {"count", 100000}, {"status", 500}}));
     Run(300);
     W().Budget().Report(TBudgetOutcome::Refused, 600);
-    ASSERT_FALSE(W().FailingSections().empty());
+    ASSERT_FALSE(W().Sections().Failing().empty());
     m_Mirror->State().UserId.Set("5d2e8f9a1b3c4e60");
     W().LoadProgress();
-    EXPECT_TRUE(W().FailingSections().empty());
+    EXPECT_TRUE(W().Sections().Failing().empty());
     EXPECT_EQ(W().Budget().SentLastHour(), 0);
     EXPECT_FALSE(W().Budget().BackingOff());
 }
@@ -111,7 +111,7 @@ TEST_F(MirrorProgressTest, AFirstMirrorLeavesTheEngineASlotAllHour)
         m_Clock.Advance(1);
         ASSERT_LE(W().Budget().SecondsUntilSlot(TRequestKind::Engine), 0) << second;
     }
-    EXPECT_GT(W().SectionsToMirror(), 0U);
+    EXPECT_GT(W().Sections().ToMirror(), 0U);
 }
 
 TEST_F(MirrorProgressTest, APassEndsAfterOneStretchOfRequests)
@@ -132,13 +132,13 @@ TEST_F(MirrorProgressTest, AFailingSectionBacksOffAcrossARestartAndIsNamed)
         m_Mirror->Fault({{"route", "pages"}, {"match", "sec-1"}, {"count", 100000}, {"status", 500}}));
     Run(3600);
     EXPECT_LE(Count("pages") - 2, 8);
-    EXPECT_EQ(W().FailingSectionNames(), std::vector<std::string>{"S1"});
-    EXPECT_EQ(W().SectionsToMirror(), 0U);
+    EXPECT_EQ(W().Sections().FailingNames(), std::vector<std::string>{"S1"});
+    EXPECT_EQ(W().Sections().ToMirror(), 0U);
     const long before = Count("pages");
     Restart();
     Run(600);
     EXPECT_LE(Count("pages") - before, 1);
-    EXPECT_GE(W().FailingSections().at("sec-1").failures, 6);
+    EXPECT_GE(W().Sections().Failing().at("sec-1").failures, 6);
 }
 
 TEST_F(MirrorProgressTest, TheRefusedAccountWideListIsAskedAgainOnlyAfterABackOff)

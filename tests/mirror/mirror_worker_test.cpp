@@ -70,7 +70,7 @@ TEST_F(MirrorWorkerTest, CycleRunsItsStepsInOrderAndExecuteRunsEveryPass)
     };
     W().FOnDoEnd = [&](MThreadOneNoteRESTDB& worker) {
         events.push_back("end hierarchy=" + std::to_string(fs::exists(account / "notebookssections.json")) +
-                         " retried=" + std::to_string(worker.ErrorSections().empty()) +
+                         " retried=" + std::to_string(worker.Sections().ErrorList().empty()) +
                          " errors=" + std::to_string(worker.m_GetSectionErrorCount.load()));
     };
     W().FOnExecute = [&](MThreadOneNoteRESTDB&) { events.push_back("execute"); };
