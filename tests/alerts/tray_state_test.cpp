@@ -58,25 +58,5 @@ TEST(TrayStateTest, TokenWaitingForItsUserIdSettlesOnDisconnected)
     EXPECT_EQ(TrayIconChangeFor(true, true, toolTip), TrayIconChange::ShowNormal) << "the user id arrives";
 }
 
-TEST(TrayStateTest, AMissingTrayIsLookedForAMinute)
-{
-    struct Case
-    {
-        bool available;
-        std::int64_t seconds;
-        TrayLookout lookout;
-    };
-    const Case cases[] = {
-        {false, 0, TrayLookout::KeepLooking},
-        {false, kTrayLookoutSeconds - 1, TrayLookout::KeepLooking},
-        {true, 12, TrayLookout::ShowIcon},
-        {true, kTrayLookoutSeconds - 1, TrayLookout::ShowIcon},
-        {false, kTrayLookoutSeconds, TrayLookout::GiveUp},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(TrayLookoutFor(c.available, c.seconds), c.lookout) << c.seconds;
-    }
-}
-
 } // namespace
 } // namespace rz
