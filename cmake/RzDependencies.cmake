@@ -18,4 +18,8 @@ if(RZ_BUILD_APP)
   set(CMAKE_AUTOUIC ON)
   set(CMAKE_AUTORCC ON)
   find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Svg Multimedia DBus Test WebEngineWidgets LinguistTools)
+  # The account's tokens in the desktop's keyring.
+  find_package(Qt6Keychain REQUIRED)
+  # The alarm sound of the desktop's sound theme.
+  pkg_check_modules(CANBERRA REQUIRED IMPORTED_TARGET libcanberra)
 endif()

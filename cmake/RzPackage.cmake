@@ -76,6 +76,10 @@ foreach(plugin iconengines/libqsvgicon.so imageformats/libqsvg.so platforms/libq
 endforeach()
 list(REMOVE_DUPLICATES rz_plugin_packages)
 list(JOIN rz_plugin_packages ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+# QtKeychain reaches the Secret Service through libsecret, which it loads at run time; without it
+# only KWallet answers and the tokens stay in the settings file elsewhere.
+# The sound theme gives the alarm sound the Preferences offer beside a file.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsecret-1-0, sound-theme-freedesktop")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

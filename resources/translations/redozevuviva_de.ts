@@ -938,6 +938,46 @@
         <comment>strSharedNotShared</comment>
         <translation>Dieses Notizbuch ist nicht (mehr) für Sie freigegeben.</translation>
     </message>
+    <message>
+        <source>Waiting while Do Not Disturb is on</source>
+        <comment>strAlarmsHeldDoNotDisturb</comment>
+        <translation>Wartet, solange „Nicht stören“ an ist</translation>
+    </message>
+    <message>
+        <source>Paused until %1</source>
+        <comment>strAlarmsPausedUntil</comment>
+        <translation>Pausiert bis %1</translation>
+    </message>
+    <message>
+        <source>Paused until resumed</source>
+        <comment>strAlarmsPausedUntilResumed</comment>
+        <translation>Pausiert bis zur Fortsetzung</translation>
+    </message>
+    <message>
+        <source>Pa&amp;use Alarms</source>
+        <comment>strMenuPauseAlarms</comment>
+        <translation>Alarme pa&amp;usieren</translation>
+    </message>
+    <message>
+        <source>For an &amp;Hour</source>
+        <comment>strPauseOneHour</comment>
+        <translation>Für eine &amp;Stunde</translation>
+    </message>
+    <message>
+        <source>Until &amp;Resumed</source>
+        <comment>strPauseUntilResumed</comment>
+        <translation>Bis zur &amp;Fortsetzung</translation>
+    </message>
+    <message>
+        <source>Until &amp;Tomorrow Morning</source>
+        <comment>strPauseUntilTomorrow</comment>
+        <translation>Bis &amp;morgen früh</translation>
+    </message>
+    <message>
+        <source>Resume &amp;Alarms</source>
+        <comment>strResumeAlarms</comment>
+        <translation>&amp;Alarme fortsetzen</translation>
+    </message>
 </context>
 <context>
     <name>WinNewReminder</name>
@@ -1063,6 +1103,10 @@
     <message>
         <source>Add a shared notebook…</source>
         <translation>Freigegebenes Notizbuch hinzufügen…</translation>
+    </message>
+    <message>
+        <source>Play the alarm sound of the desktop&apos;s sound t&amp;heme</source>
+        <translation>Den Alarmton aus dem Klangt&amp;hema der Arbeitsumgebung abspielen</translation>
     </message>
 </context>
 </TS>

@@ -938,6 +938,46 @@
         <comment>strSharedNotShared</comment>
         <translation>Ce bloc-notes n’est pas (ou plus) partagé avec vous.</translation>
     </message>
+    <message>
+        <source>Waiting while Do Not Disturb is on</source>
+        <comment>strAlarmsHeldDoNotDisturb</comment>
+        <translation>En attente tant que « Ne pas déranger » est actif</translation>
+    </message>
+    <message>
+        <source>Paused until %1</source>
+        <comment>strAlarmsPausedUntil</comment>
+        <translation>En pause jusqu’à %1</translation>
+    </message>
+    <message>
+        <source>Paused until resumed</source>
+        <comment>strAlarmsPausedUntilResumed</comment>
+        <translation>En pause jusqu’à la reprise</translation>
+    </message>
+    <message>
+        <source>Pa&amp;use Alarms</source>
+        <comment>strMenuPauseAlarms</comment>
+        <translation>Mettre les alarmes en pa&amp;use</translation>
+    </message>
+    <message>
+        <source>For an &amp;Hour</source>
+        <comment>strPauseOneHour</comment>
+        <translation>Pendant une &amp;heure</translation>
+    </message>
+    <message>
+        <source>Until &amp;Resumed</source>
+        <comment>strPauseUntilResumed</comment>
+        <translation>Jusqu’à la &amp;reprise</translation>
+    </message>
+    <message>
+        <source>Until &amp;Tomorrow Morning</source>
+        <comment>strPauseUntilTomorrow</comment>
+        <translation>Jusqu’à &amp;demain matin</translation>
+    </message>
+    <message>
+        <source>Resume &amp;Alarms</source>
+        <comment>strResumeAlarms</comment>
+        <translation>Reprendre les &amp;alarmes</translation>
+    </message>
 </context>
 <context>
     <name>WinNewReminder</name>
@@ -1063,6 +1103,10 @@
     <message>
         <source>Add a shared notebook…</source>
         <translation>Ajouter un bloc-notes partagé…</translation>
+    </message>
+    <message>
+        <source>Play the alarm sound of the desktop&apos;s sound t&amp;heme</source>
+        <translation>Jouer le son d’alarme du t&amp;hème sonore du bureau</translation>
     </message>
 </context>
 </TS>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "alerts/notification_targets.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace rz {
@@ -42,6 +43,27 @@ ReminderPtr TNotificationTargets::Latest() const
 {
     const auto it = m_Shown.find(m_Serial);
     return it != m_Shown.end() ? it->second.lock() : nullptr;
+}
+
+void TNotificationTargets::NoteNamed(const std::vector<ReminderPtr>& named)
+{
+    m_Named.assign(named.begin(), named.end());
+}
+
+bool TNotificationTargets::TakeWithdrawal(const std::vector<ReminderPtr>& pending, bool windowSnoozed)
+{
+    if (m_Named.empty()) {
+        return false;
+    }
+    const bool waits = !windowSnoozed && std::any_of(m_Named.begin(), m_Named.end(), [&](const auto& named) {
+        const ReminderPtr reminder = named.lock();
+        return reminder && std::find(pending.begin(), pending.end(), reminder) != pending.end();
+    });
+    if (waits) {
+        return false;
+    }
+    m_Named.clear();
+    return true;
 }
 
 std::string NotificationActionKey(std::string_view action, const std::string& tie)

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace rz {
 
@@ -27,7 +28,14 @@ public:
     // The reminder of the newest notification, for a click on the bubble itself; none as above.
     ReminderPtr Latest() const;
 
+    // The reminders the alert's notification names, so that it is taken back once none waits.
+    void NoteNamed(const std::vector<ReminderPtr>& named);
+    // True, once, when the noted notification names nothing that still waits: each of its reminders
+    // left the pending list (dismissed, done, snoozed on its own) or the pending window was snoozed.
+    bool TakeWithdrawal(const std::vector<ReminderPtr>& pending, bool windowSnoozed);
+
 private:
+    std::vector<std::weak_ptr<TAReminder>> m_Named;
     std::uint64_t m_Serial = 0;
     std::map<std::uint64_t, std::weak_ptr<TAReminder>> m_Shown; // the last few
 };

@@ -12,4 +12,12 @@ TrayIconChange TrayIconChangeFor(bool hasAccessToken, bool hasUserId, std::strin
     return connectedShown ? TrayIconChange::ShowError : TrayIconChange::Unchanged;
 }
 
+TrayLookout TrayLookoutFor(bool trayAvailable, std::int64_t secondsSinceStart)
+{
+    if (trayAvailable) {
+        return TrayLookout::ShowIcon;
+    }
+    return secondsSinceStart < kTrayLookoutSeconds ? TrayLookout::KeepLooking : TrayLookout::GiveUp;
+}
+
 } // namespace rz

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace rz {
@@ -23,5 +24,19 @@ enum class TrayIconChange {
 // with anything else shown leaves the icon as it is, so a token waiting for its user id neither
 // shows the normal icon early nor alternates each second.
 TrayIconChange TrayIconChangeFor(bool hasAccessToken, bool hasUserId, std::string_view currentToolTip);
+
+// How long after the start a missing tray is looked for: at login the panel that holds it may
+// start after the agent.
+inline constexpr std::int64_t kTrayLookoutSeconds = 60;
+
+enum class TrayLookout {
+    KeepLooking,
+    // The tray came: the icon shows and the window that stood in for it steps back.
+    ShowIcon,
+    // No tray within the minute: the window stays the agent's face.
+    GiveUp,
+};
+
+TrayLookout TrayLookoutFor(bool trayAvailable, std::int64_t secondsSinceStart);
 
 } // namespace rz

@@ -2,6 +2,7 @@
 #include "app/app_delegate.h"
 
 #include "account/endpoints.h"
+#include "alerts/alarm_pause.h"
 #include "alerts/due_check.h"
 #include "alerts/page_opener.h"
 #include "alerts/pending_reminders.h"
@@ -24,6 +25,8 @@
 #include "ui/reminder_table_model.h"
 #include "ui/scheme_handler.h"
 #include "ui/strings_table.h"
+#include "ui/theme_sound.h"
+#include "util/dates.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -57,6 +60,8 @@ void AppDelegate::BuildPaths(const std::string& applicationSupportFolder)
 {
     m_State.SetPaths(BuildAppPaths(applicationSupportFolder));
     TidyDataFolders(m_State.Paths, m_InstanceLockHeld);
+    m_AlarmPause = std::make_unique<TAlarmPause>(m_State.Paths.SettingsFilePath);
+    m_PausedAtStart = m_AlarmPause->PausedUntil(DateNow()).has_value();
     MGlobalsOnline::LoadConfig(m_State);
     ConfigureEndpoints(m_State);
 }
@@ -149,9 +154,14 @@ bool AppDelegate::applicationDidFinishLaunching()
     // Ticks start last, once everything they read exists.
     CreateTimer();
 
-    // Without a tray the app would be invisible; the main window stands in for the tray icon.
+    // Without a tray the app would be invisible; the main window stands in for the tray icon until
+    // one comes.
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         MenuItemRedoZevuvivaClick();
+        m_StartTick = TickNow();
+        m_TrayLookout.setInterval(2000);
+        connect(&m_TrayLookout, &QTimer::timeout, this, &AppDelegate::LookForTray, Qt::UniqueConnection);
+        m_TrayLookout.start();
     }
     if (m_State.PendingReminderList.Count() > 0) {
         MenuItemCompleteReminderListClick();
@@ -176,8 +186,13 @@ void AppDelegate::MenuItemQuitClick()
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
-void AppDelegate::ShowAfterAnotherStart()
+void AppDelegate::ShowAfterAnotherStart(const QString& activationToken)
 {
+    // Qt's Wayland platform activates the next window it raises with this token, and consumes it;
+    // without one the compositor only marks the window as wanting attention.
+    if (!activationToken.isEmpty()) {
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    }
     if (m_State.PendingReminderList.Count() > 0) {
         MenuItemCompleteReminderListClick();
     } else {

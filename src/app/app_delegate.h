@@ -24,6 +24,8 @@ class QSystemTrayIcon;
 namespace rz {
 
 class SingleInstance;
+class TAlarmPause;
+enum class PauseLength;
 struct AppState;
 struct DueCheckResult;
 struct NotificationAction;
@@ -41,6 +43,7 @@ class TPendingReminders;
 class TOutbox;
 class TPageCreateKind;
 class TWorkerCallbacks;
+class ThemeSound;
 
 // The application controller: the tray icon and its menu, the launch sequence, the one-second
 // tick with the due check and the alert. The logic it drives lives in the core; this class only
@@ -82,6 +85,11 @@ public:
     void MenuItemStartAtLoginClick(bool checked);
     void MenuItemPreferencesClick();
     void MenuItemNewReminderClick();
+    // Alarms wait for the length chosen in the tray's "Pause Alarms", or until resumed.
+    void MenuItemPauseAlarmsClick(PauseLength length);
+    void MenuItemResumeAlarmsClick();
+    // True while the due check waits: a pause, or the desktop's do-not-disturb.
+    bool AlarmsHeld() const;
     // Queues the page of a new reminder for the section (empty: the one chosen last), as the dialog
     // and another start's --add hand it over. Queued: false with the reason, else what was queued.
     struct NewReminderAnswer
@@ -104,8 +112,8 @@ public:
     bool QuitRequested() const { return m_QuitRequested; }
 
     // Another start of the program asks this one to come forward: the pending window when reminders
-    // wait, else the main window.
-    void ShowAfterAnotherStart();
+    // wait, else the main window, activated with the token the other start was launched with.
+    void ShowAfterAnotherStart(const QString& activationToken = {});
 
     // A click on a row of the main table.
     void onActionTableView(int row);
@@ -138,6 +146,11 @@ signals:
 private:
     void BuildPaths(const std::string& applicationSupportFolder);
     void CreateStatusMenu();
+    // Where the tray was missing at start: looks for it every few seconds for a minute.
+    void LookForTray();
+    // The "Pause Alarms" submenu, and its state line brought up to date before it shows.
+    void CreatePauseMenu();
+    void UpdatePauseMenu();
     void UpdateStatusItem();
     void RaiseAlert(const DueCheckResult& fired);
     // The actions the alert's notification offers: for one reminder Open, Done (an open to-do) and
@@ -147,9 +160,14 @@ private:
     void OnNotificationAction(const QString& key);
     // After an action on the pending list: redraw the window, close it when nothing waits.
     void PendingListActedOn(bool empty);
-    void PlayAlertSound();
+    // False when the preferences keep the alert silent.
+    bool PlayAlertSound();
+    // Takes the alert's notification back once nothing it named waits any longer.
+    void WithdrawActedOnNotification();
     // The alert sound from `file` (empty: the built-in one), made when first needed or changed.
     void PlaySound(const std::string& file);
+    // The sound theme's alarm sound; the built-in sound where the theme cannot give it.
+    void PlayThemeSound();
     void CreateTimer();
     // Reads what the Preferences window stored; at launch, before the first check.
     void LoadPreferences();
@@ -181,6 +199,15 @@ private:
     QSystemTrayIcon* m_StatusItem = nullptr;
     std::unique_ptr<QMenu> m_StatusMenu;
     QAction* m_StartAtLoginAction = nullptr;
+    std::unique_ptr<QMenu> m_PauseMenu;
+    QAction* m_PauseStateAction = nullptr;
+    QAction* m_ResumeAction = nullptr;
+    // Made with the paths; a pause that held at start lets the first check reach back to the last run
+    // even without late alarms, so what came due in the pause still rings.
+    std::unique_ptr<TAlarmPause> m_AlarmPause;
+    bool m_PausedAtStart = false;
+    QTimer m_TrayLookout;
+    std::int64_t m_StartTick = 0;
     QIcon m_StatusImage;
     QIcon m_StatusHighlightImage;
     QIcon m_StatusImageError;
@@ -214,6 +241,7 @@ private:
     bool m_SignInShown = false;
     bool m_QuitRequested = false;
     QSoundEffect* m_Sound = nullptr;
+    std::unique_ptr<ThemeSound> m_ThemeSound;
     // What the Preferences window stored; read at launch.
     std::unique_ptr<TPreferences> m_Preferences;
     bool m_SoundQueued = false;

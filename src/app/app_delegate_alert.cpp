@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's one-second tick: the due check, the alert window, its sound and notification.
+#include "alerts/alarm_pause.h"
+#include "alerts/alert_sound.h"
 #include "alerts/due_check.h"
 #include "alerts/pending_reminders.h"
 #include "app/app_delegate.h"
@@ -12,6 +14,7 @@
 #include "ui/main_window.h"
 #include "ui/reminder_table_model.h"
 #include "ui/strings_table.h"
+#include "ui/theme_sound.h"
 
 #include <QProgressBar>
 #include <QSoundEffect>
@@ -49,6 +52,7 @@ void AppDelegate::TimerRun()
     }
 
     CheckAndReminder();
+    WithdrawActedOnNotification();
     TakeCreatedPages();
     NotifyEndedChanges();
 
@@ -69,12 +73,13 @@ void AppDelegate::TimerRun()
 
 void AppDelegate::CheckAndReminder()
 {
-    if (!m_Pending) {
+    // While alarms wait nothing is checked, so the first check after reaches back over the pause.
+    if (!m_Pending || AlarmsHeld()) {
         return;
     }
     // Resumes from the last run's last check; called first at launch, before the worker starts.
     m_DueCheck->UseStateFile(m_State.EngineFiles.Beside(kDueCheckFileName),
-                             !m_Preferences || m_Preferences->LateAlarms);
+                             !m_Preferences || m_Preferences->LateAlarms || m_PausedAtStart);
     DueCheckResult result;
     {
         // The reminder engine changes the lists page by page on the worker; never across a request.
@@ -116,11 +121,17 @@ void AppDelegate::CheckAndReminder()
     }
 }
 
+bool AppDelegate::AlarmsHeld() const
+{
+    return m_AlarmPause &&
+           m_AlarmPause->Holds(DateNow(), m_Notifier != nullptr && m_Notifier->DoNotDisturb());
+}
+
 void AppDelegate::RaiseAlert(const DueCheckResult& fired)
 {
     ++m_AlertCount;
     MenuItemCompleteReminderListClick();
-    PlayAlertSound();
+    const bool ownSound = PlayAlertSound();
 
     // A snooze that fires names every reminder still waiting.
     const std::vector<ReminderPtr> shown =
@@ -133,17 +144,53 @@ void AppDelegate::RaiseAlert(const DueCheckResult& fired)
                                               : UiText("strNotificationTitleMany").arg(names.size());
     if (!names.isEmpty() && (!m_Preferences || m_Preferences->DesktopNotifications)) {
         m_Notifier->Notify(summary, names,
-                           NotificationActionsFor(shown.size() == 1 ? shown.front() : nullptr));
+                           NotificationActionsFor(shown.size() == 1 ? shown.front() : nullptr), ownSound);
+        m_Notified.NoteNamed(shown);
     }
     emit AlertRaised(names);
 }
 
-void AppDelegate::PlayAlertSound()
+bool AppDelegate::PlayAlertSound()
 {
-    if (m_Preferences && !m_Preferences->AlertSound) {
+    const TPreferences defaults;
+    const TPreferences& preferences = m_Preferences ? *m_Preferences : defaults;
+    switch (AlertSoundSourceFor(preferences)) {
+    case AlertSoundSource::Silent:
+        return false;
+    case AlertSoundSource::Theme:
+        PlayThemeSound();
+        break;
+    case AlertSoundSource::File:
+        PlaySound(preferences.AlertSoundFile);
+        break;
+    case AlertSoundSource::BuiltIn:
+        PlaySound({});
+        break;
+    }
+    return true;
+}
+
+void AppDelegate::PlayThemeSound()
+{
+    if (m_AlertSoundPlayer) {
+        m_AlertSoundPlayer();
         return;
     }
-    PlaySound(m_Preferences ? m_Preferences->AlertSoundFile : std::string());
+    if (!m_ThemeSound) {
+        m_ThemeSound = std::make_unique<ThemeSound>();
+    }
+    if (!m_ThemeSound->Play(kThemeAlarmSoundId, UiText("strNotificationTitle"))) {
+        PlaySound({});
+    }
+}
+
+void AppDelegate::WithdrawActedOnNotification()
+{
+    if (m_Notifier != nullptr && m_Pending &&
+        m_Notified.TakeWithdrawal(m_State.PendingReminderList.list(),
+                                  m_Pending->Snooze().SnoozeRemindedTime > DateNow())) {
+        m_Notifier->Withdraw();
+    }
 }
 
 void AppDelegate::PlaySound(const std::string& file)

@@ -47,7 +47,13 @@ void AppDelegate::MenuItemPreferencesClick()
     WinPreferences::Hooks hooks;
     hooks.Changed = [this](const TPreferences& preferences) { ApplyPreferences(preferences); };
     hooks.StartAtLogin = [this](bool checked) { MenuItemStartAtLoginClick(checked); };
-    hooks.TestSound = [this](const std::string& file) { PlaySound(file); };
+    hooks.TestSound = [this](const std::string& file, bool theme) {
+        if (theme) {
+            PlayThemeSound();
+        } else {
+            PlaySound(file);
+        }
+    };
     WinPreferences window(m_State.Paths.SettingsFilePath, SectionChoices(), IsAutostartEnabled(),
                           ReadmeStepsAddress(), std::move(hooks));
     const std::string userId = m_State.UserId.Get();

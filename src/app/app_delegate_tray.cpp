@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's tray icon, its menu and the actions behind it.
 #include "account/endpoints.h"
+#include "alerts/alarm_pause.h"
 #include "alerts/page_opener.h"
 #include "alerts/pending_reminders.h"
 #include "alerts/snooze.h"
@@ -10,18 +11,22 @@
 #include "reminders/reminder_list.h"
 #include "state/app_state.h"
 #include "ui/desktop_notifier.h"
+#include "ui/locale_text.h"
 #include "ui/main_window.h"
 #include "ui/mwin_about.h"
 #include "ui/mwin_monitor.h"
 #include "ui/mwin_pending_reminders.h"
 #include "ui/reminder_table_model.h"
 #include "ui/strings_table.h"
+#include "util/dates.h"
 #include "util/files.h"
+#include "util/log.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -57,6 +62,25 @@ void AppDelegate::awakeFromNib()
     }
 }
 
+void AppDelegate::LookForTray()
+{
+    switch (TrayLookoutFor(QSystemTrayIcon::isSystemTrayAvailable(), TickNow() - m_StartTick)) {
+    case TrayLookout::KeepLooking:
+        return;
+    case TrayLookout::ShowIcon:
+        m_StatusItem->show();
+        m_Window->SetMinimiseOnClose(false);
+        // The window stood in for the icon; one the user is working in stays.
+        if (!m_Window->isActiveWindow()) {
+            m_Window->hide();
+        }
+        break;
+    case TrayLookout::GiveUp:
+        break;
+    }
+    m_TrayLookout.stop();
+}
+
 void AppDelegate::CreateStatusMenu()
 {
     const MenuActions actions = m_Window->Actions();
@@ -86,6 +110,10 @@ void AppDelegate::CreateStatusMenu()
     m_StatusMenu->addAction(actions.CompleteReminderList);
     m_StatusMenu->addAction(actions.Status);
     m_StatusMenu->addAction(actions.Refresh);
+    CreatePauseMenu();
+    m_StatusMenu->addMenu(m_PauseMenu.get());
+    m_Window->AddSettingsSubmenu(m_PauseMenu.get());
+    connect(m_StatusMenu.get(), &QMenu::aboutToShow, this, &AppDelegate::UpdatePauseMenu);
     m_StatusMenu->addSeparator();
     m_StatusMenu->addAction(actions.Login);
     m_StatusMenu->addAction(actions.Preferences);
@@ -93,6 +121,64 @@ void AppDelegate::CreateStatusMenu()
     m_StatusMenu->addAction(actions.About);
     m_StatusMenu->addSeparator();
     m_StatusMenu->addAction(actions.Quit);
+}
+
+void AppDelegate::CreatePauseMenu()
+{
+    m_PauseMenu = std::make_unique<QMenu>(UiText("strMenuPauseAlarms"));
+    m_PauseStateAction = m_PauseMenu->addAction(QString());
+    m_PauseStateAction->setEnabled(false);
+    const std::pair<const char*, PauseLength> lengths[] = {
+        {"strPauseOneHour", PauseLength::OneHour},
+        {"strPauseUntilTomorrow", PauseLength::UntilTomorrow},
+        {"strPauseUntilResumed", PauseLength::UntilResumed},
+    };
+    for (const auto& [text, length] : lengths) {
+        connect(m_PauseMenu->addAction(UiText(text)), &QAction::triggered, this,
+                [this, pauseLength = length] { MenuItemPauseAlarmsClick(pauseLength); });
+    }
+    m_PauseMenu->addSeparator();
+    m_ResumeAction = m_PauseMenu->addAction(UiText("strResumeAlarms"));
+    connect(m_ResumeAction, &QAction::triggered, this, &AppDelegate::MenuItemResumeAlarmsClick);
+    connect(m_PauseMenu.get(), &QMenu::aboutToShow, this, &AppDelegate::UpdatePauseMenu);
+    UpdatePauseMenu();
+}
+
+void AppDelegate::UpdatePauseMenu()
+{
+    if (!m_PauseMenu) {
+        return;
+    }
+    const Date now = DateNow();
+    const std::optional<Date> until = m_AlarmPause ? m_AlarmPause->PausedUntil(now) : std::nullopt;
+    QString state;
+    if (until) {
+        state = m_AlarmPause->UntilResumed(now)
+                    ? UiText("strAlarmsPausedUntilResumed")
+                    : UiText("strAlarmsPausedUntil").arg(LocaleDateTimeText(until));
+    } else if (m_Notifier != nullptr && m_Notifier->DoNotDisturb()) {
+        state = UiText("strAlarmsHeldDoNotDisturb");
+    }
+    m_PauseStateAction->setText(state);
+    m_PauseStateAction->setVisible(!state.isEmpty());
+    m_ResumeAction->setEnabled(until.has_value());
+}
+
+void AppDelegate::MenuItemPauseAlarmsClick(PauseLength length)
+{
+    if (m_AlarmPause && !m_AlarmPause->Pause(length, DateNow())) {
+        LogWarning("the pause could not be stored: it ends with this run");
+    }
+    UpdatePauseMenu();
+}
+
+void AppDelegate::MenuItemResumeAlarmsClick()
+{
+    if (m_AlarmPause && !m_AlarmPause->Resume()) {
+        LogWarning("the end of the pause could not be stored");
+    }
+    // What came due in the pause rings at the next tick.
+    UpdatePauseMenu();
 }
 
 void AppDelegate::UpdateStatusItem()

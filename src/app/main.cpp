@@ -8,6 +8,7 @@
 #include "core/instance_lock.h"
 #include "core/paths.h"
 #include "state/app_state.h"
+#include "ui/keyring_secret_store.h"
 #include "ui/strings_table.h"
 #include "util/files.h"
 #include "util/log.h"
@@ -87,7 +88,10 @@ int main(int argc, char** argv)
         QDesktopServices::openUrl(QUrl(QString::fromStdString(url), QUrl::TolerantMode));
     });
 
+    // Before the state: the worker saves tokens into it until the controller stops it.
+    rz::KeyringSecretStore keyring;
     rz::AppState state;
+    state.Secrets = &keyring;
     rz::AppDelegate controller(state);
     controller.SetApplicationSupportFolder(supportFolder);
     controller.SetDataHomeOption(commandLine.dataHome.toStdString());

@@ -5,6 +5,7 @@
 #include "core/paths.h"
 #include "state/account_settings.h"
 #include "state/app_state.h"
+#include "ui/keyring_secret_store.h"
 #include "ui/mwin_login.h"
 #include "ui/strings_table.h"
 
@@ -27,7 +28,10 @@ rz_sign_in_window_run(int argc, char** argv, int logInOrOut,
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/redozevuviva.svg")));
     rz::InstallTranslations(app);
 
+    // The window saves the account the way the agent does, tokens in the keyring.
+    rz::KeyringSecretStore keyring;
     rz::AppState state;
+    state.Secrets = &keyring;
     state.Paths = rz::BuildAppPaths(applicationSupportFolder);
     rz::MGlobalsOnline::LoadConfig(state);
     rz::ConfigureEndpoints(state);

@@ -9,6 +9,7 @@
 #include <QDBusMessage>
 #include <QDeadlineTimer>
 #include <QThread>
+#include <utility>
 
 namespace rz {
 namespace {
@@ -49,7 +50,7 @@ bool SingleInstance::Register()
 bool SingleInstance::AskRunningToShow(int timeoutMs)
 {
     return CallRunning(m_ObjectPath, QStringLiteral("org.freedesktop.Application"),
-                       QStringLiteral("Activate"), {QVariantMap()}, timeoutMs)
+                       QStringLiteral("Activate"), {ActivationPlatformData()}, timeoutMs)
                .type() == QDBusMessage::ReplyMessage;
 }
 
@@ -99,10 +100,25 @@ QDBusMessage SingleInstance::CallRunning(const QString& path, const QString& int
     }
 }
 
+QVariantMap SingleInstance::ActivationPlatformData()
+{
+    QVariantMap data;
+    const std::pair<const char*, QString> entries[] = {
+        {"XDG_ACTIVATION_TOKEN", QStringLiteral("activation-token")},
+        {"DESKTOP_STARTUP_ID", QStringLiteral("desktop-startup-id")},
+    };
+    for (const auto& [variable, key] : entries) {
+        if (const QString value = qEnvironmentVariable(variable); !value.isEmpty()) {
+            data.insert(key, value);
+        }
+    }
+    return data;
+}
+
 void SingleInstance::Activate(const QVariantMap& platformData)
 {
-    Q_UNUSED(platformData);
-    emit ShowRequested();
+    // The X11 startup id has no use here: an X11 window manager lets the raised window through.
+    emit ShowRequested(platformData.value(QStringLiteral("activation-token")).toString());
 }
 
 bool ReminderInbox::Add(const QString& text, QString& message)

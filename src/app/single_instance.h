@@ -25,8 +25,13 @@ public:
     // there is no bus or the name cannot be had.
     bool Register();
     // As a second start: asks the running agent to show itself, waiting up to the time given for it
-    // to appear on the bus (it may have taken the lock a moment ago). False when it cannot be asked.
+    // to appear on the bus (it may have taken the lock a moment ago). Hands over the activation token
+    // the launcher gave this start (XDG_ACTIVATION_TOKEN, DESKTOP_STARTUP_ID), without which a
+    // Wayland compositor keeps the agent's window behind. False when it cannot be asked.
     bool AskRunningToShow(int timeoutMs = 1500);
+    // The platform data of Activate for this start: "activation-token" and "desktop-startup-id" as
+    // the launcher set them; empty entries are left out.
+    static QVariantMap ActivationPlatformData();
 
     // The agent's answer to a reminder handed over: queued or refused, and the text that says which.
     struct AddAnswer
@@ -47,7 +52,8 @@ public slots:
     Q_SCRIPTABLE void Activate(const QVariantMap& platformData);
 
 signals:
-    void ShowRequested();
+    // With the activation token the other start was given; empty when it had none.
+    void ShowRequested(const QString& activationToken);
 
 private:
     // Calls a method of the running agent, retrying while it is not on the bus yet.

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 namespace rz {
@@ -76,7 +77,14 @@ std::string AutostartEntryText(const std::string& executablePath, const std::str
            "\n"
            "Icon=redozevuviva\n"
            "Terminal=false\n"
-           "X-GNOME-Autostart-enabled=true\n";
+           "X-GNOME-Autostart-enabled=true\n"
+           // The panel that holds the tray starts with the session too: GNOME waits the delay, KDE
+           // and LXQt wait for their panel's tray. Elsewhere the agent keeps looking for a tray.
+           "X-GNOME-Autostart-Delay=" +
+           std::to_string(kAutostartDelaySeconds) +
+           "\n"
+           "X-KDE-autostart-after=panel\n"
+           "X-LXQt-Need-Tray=true\n";
 }
 
 bool IsAutostartEnabled()

@@ -14,6 +14,9 @@ std::string AutostartFilePath();
 // entry safely (not absolute, or holding a line break).
 std::string AutostartEntryText(const std::string& executablePath, const std::string& dataHome = {});
 
+// Seconds a desktop that honours it waits after login before it starts the agent.
+inline constexpr int kAutostartDelaySeconds = 5;
+
 bool IsAutostartEnabled();
 
 // Writes or removes the entry. False when it could not be done; removing a missing entry succeeds.

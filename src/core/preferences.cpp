@@ -28,6 +28,7 @@ TPreferences LoadPreferences(const std::string& settingsFilePath)
     p.NewReminderSectionId = config.ReadValueDefStr(kNewReminderSectionKey, std::string());
     p.AlertSound = config.ReadValueDefBool(kAlertSoundKey, true);
     p.AlertSoundFile = config.ReadValueDefStr(kAlertSoundFileKey, std::string());
+    p.AlertSoundTheme = config.ReadValueDefBool(kAlertSoundThemeKey, false);
     p.DesktopNotifications = config.ReadValueDefBool(kDesktopNotificationsKey, true);
     p.DefaultSnoozeMinutes =
         SnoozeMinutesFromSetting(config.ReadValueDefStr(kDefaultSnoozeKey, std::string()));
@@ -43,6 +44,7 @@ bool SavePreferences(const std::string& settingsFilePath, const TPreferences& p)
     config.WriteValueValueStr(kNewReminderSectionKey, p.NewReminderSectionId);
     config.WriteValueValueBool(kAlertSoundKey, p.AlertSound);
     config.WriteValueValueStr(kAlertSoundFileKey, p.AlertSoundFile);
+    config.WriteValueValueBool(kAlertSoundThemeKey, p.AlertSoundTheme);
     config.WriteValueValueBool(kDesktopNotificationsKey, p.DesktopNotifications);
     config.WriteValueValueInt(kDefaultSnoozeKey, p.DefaultSnoozeMinutes);
     config.WriteValueValueBool(kLateAlarmsKey, p.LateAlarms);

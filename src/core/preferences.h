@@ -12,6 +12,7 @@ inline constexpr const char* kClientIdKey = "ClientId";
 inline constexpr const char* kNewReminderSectionKey = "NewReminderSectionId";
 inline constexpr const char* kAlertSoundKey = "AlertSound";
 inline constexpr const char* kAlertSoundFileKey = "AlertSoundFile";
+inline constexpr const char* kAlertSoundThemeKey = "AlertSoundTheme";
 inline constexpr const char* kDesktopNotificationsKey = "DesktopNotifications";
 inline constexpr const char* kLateAlarmsKey = "LateAlarms";
 // Minutes, written as an integer; older versions stored an English text such as "5 minutes".
@@ -35,6 +36,8 @@ struct TPreferences
     int DefaultSnoozeMinutes = kDefaultSnoozeMinutes;
     // Reminders that came due while the agent was not running ring, marked late, at its start.
     bool LateAlarms = true;
+    // The desktop's sound theme gives the alarm sound instead of the file.
+    bool AlertSoundTheme = false;
 
     bool operator==(const TPreferences&) const = default;
 };

@@ -230,6 +230,13 @@ void MConfig::WriteValueValueDate(const std::string& key, Date value)
     WriteValueValueStr(key, DateToDayText(value));
 }
 
+void MConfig::RemoveValue(const std::string& key)
+{
+    if (Find(key) != nullptr) {
+        plist_dict_remove_item(m_Dict->root.get(), key.c_str());
+    }
+}
+
 bool MConfig::Save()
 {
     if (!m_Dict) {

@@ -43,6 +43,9 @@ public:
     void WriteValueValueInt(const std::string& key, std::int64_t value);
     void WriteValueValueBool(const std::string& key, bool value);
     void WriteValueValueDate(const std::string& key, Date value);
+    // Removes the key, whatever it holds.
+    void RemoveValue(const std::string& key);
+    bool HasValue(const std::string& key) const { return Find(key) != nullptr; }
 
     // Replaces the file atomically. False when there is no dictionary or the write failed.
     bool Save();

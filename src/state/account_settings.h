@@ -7,11 +7,13 @@ namespace rz {
 
 struct AppState;
 
-// Loads and saves the signed-in account's four strings in the settings file.
+// Loads and saves the signed-in account: its user in the settings file, its two tokens in the
+// desktop's keyring (AppState::Secrets) or, where none answers, in the settings file as well.
 class MGlobalsOnline
 {
 public:
-    // Reads each key with the string's current value as its default.
+    // Reads each key with the string's current value as its default. Tokens the settings file still
+    // holds move into the keyring and leave the file once the keyring took them.
     static void LoadConfig(AppState& state);
     // Writes all four strings and saves, as one exclusive transaction on the settings file.
     static bool SaveConfig(AppState& state);

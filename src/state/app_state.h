@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/paths.h"
+#include "core/secret_store.h"
 #include "reminders/engine_state.h"
 #include "util/shared_value.h"
 
@@ -31,6 +32,10 @@ struct AppState : TEngineState
     // answer of the old account lands after the window took over.
     std::atomic<bool> SignInWindowOpen{false};
     std::mutex AccountMutex;
+    // The desktop's keyring for the two tokens, set once at start-up; without one, or while it does
+    // not answer, the tokens stay in the settings file.
+    ISecretStore* Secrets = nullptr;
+    std::atomic<bool> SecretsFallbackReported{false};
 
     // Files; set once at start-up before any other thread exists, through SetPaths so that the
     // engine's copy of its own file paths follows.

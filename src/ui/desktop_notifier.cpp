@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusVariant>
 #include <QVariantMap>
 #include <utility>
 
@@ -16,6 +17,8 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString kInhibited = QStringLiteral("Inhibited");
 
 } // namespace
 
@@ -36,6 +39,62 @@ DesktopNotifier::DesktopNotifier(QDBusConnection bus, QObject* parent)
                                         kService, kPath, kInterface, QStringLiteral("GetCapabilities"))),
                                     this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, &DesktopNotifier::OnCapabilities);
+    m_Bus.connect(kService, kPath, kProperties, QStringLiteral("PropertiesChanged"), this,
+                  SLOT(OnPropertiesChanged(QString, QVariantMap, QStringList)));
+    AskDoNotDisturb();
+}
+
+void DesktopNotifier::AskDoNotDisturb()
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(kService, kPath, kProperties, QStringLiteral("Get"));
+    get << kInterface << kInhibited;
+    auto* watcher = new QDBusPendingCallWatcher(m_Bus.asyncCall(get), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
+        // A server without the property answers with an error: no do-not-disturb to follow.
+        const QDBusPendingReply<QDBusVariant> reply = *call;
+        if (!reply.isError()) {
+            SetDoNotDisturb(reply.value().variant().toBool());
+        }
+        call->deleteLater();
+    });
+}
+
+void DesktopNotifier::OnPropertiesChanged(const QString& interface, const QVariantMap& changed,
+                                          const QStringList& invalidated)
+{
+    if (interface != kInterface) {
+        return;
+    }
+    if (const auto found = changed.constFind(kInhibited); found != changed.constEnd()) {
+        SetDoNotDisturb(found->toBool());
+    } else if (invalidated.contains(kInhibited)) {
+        AskDoNotDisturb();
+    }
+}
+
+void DesktopNotifier::SetDoNotDisturb(bool on)
+{
+    if (on != m_DoNotDisturb) {
+        m_DoNotDisturb = on;
+        emit DoNotDisturbChanged(on);
+    }
+}
+
+void DesktopNotifier::Withdraw()
+{
+    m_Waiting.reset();
+    // An alert on its way has no id yet: it is taken back with the server's answer.
+    if (m_NotifiesOnTheirWay > 0) {
+        m_WithdrawOnAnswer = true;
+        return;
+    }
+    if (!m_Connected || m_LastId == 0) {
+        return;
+    }
+    QDBusMessage close =
+        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("CloseNotification"));
+    close << std::exchange(m_LastId, 0u);
+    m_Bus.asyncCall(close);
 }
 
 void DesktopNotifier::OnCapabilities(QDBusPendingCallWatcher* watcher)
@@ -50,35 +109,39 @@ void DesktopNotifier::OnCapabilities(QDBusPendingCallWatcher* watcher)
 }
 
 void DesktopNotifier::Notify(const QString& summary, const QStringList& bodyLines,
-                             const QList<NotificationAction>& actions)
+                             const QList<NotificationAction>& actions, bool ownSound)
 {
     if (!m_Connected) {
         return;
     }
     if (!m_CapabilitiesKnown) {
-        m_Waiting = Alert{summary, bodyLines, actions}; // sent with the server's answer, on its way
+        m_Waiting = Alert{summary, bodyLines, actions, ownSound}; // sent with the server's answer, on its way
         return;
     }
-    SendAlert({summary, bodyLines, actions});
+    SendAlert({summary, bodyLines, actions, ownSound});
 }
 
 void DesktopNotifier::SendAlert(const Alert& alert)
 {
     // Asynchronous, so a slow or missing server never holds the timer.
+    m_WithdrawOnAnswer = false;
+    ++m_NotifiesOnTheirWay;
     auto* watcher = new QDBusPendingCallWatcher(
-        m_Bus.asyncCall(NotifyCall(alert.Summary, alert.BodyLines, alert.Actions, m_LastId)), this);
+        m_Bus.asyncCall(NotifyCall(alert.Summary, alert.BodyLines, alert.Actions, m_LastId, alert.OwnSound)),
+        this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, &DesktopNotifier::OnNotifyFinished);
 }
 
 void DesktopNotifier::NotifyApart(const QString& summary, const QStringList& bodyLines)
 {
     if (m_Connected) {
-        m_Bus.asyncCall(NotifyCall(summary, bodyLines, {}, 0));
+        m_Bus.asyncCall(NotifyCall(summary, bodyLines, {}, 0, false));
     }
 }
 
 QDBusMessage DesktopNotifier::NotifyCall(const QString& summary, const QStringList& bodyLines,
-                                         const QList<NotificationAction>& actions, uint replacesId) const
+                                         const QList<NotificationAction>& actions, uint replacesId,
+                                         bool ownSound) const
 {
     QStringList escaped;
     for (const QString& line : bodyLines) {
@@ -87,6 +150,9 @@ QDBusMessage DesktopNotifier::NotifyCall(const QString& summary, const QStringLi
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("redozevuviva"));
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(static_cast<uchar>(1)));
+    if (ownSound) {
+        hints.insert(QStringLiteral("suppress-sound"), true);
+    }
     QStringList actionList{QStringLiteral("default"), UiText("strNotificationOpen")};
     if (m_ServerActions) {
         for (const NotificationAction& action : actions) {
@@ -106,6 +172,9 @@ void DesktopNotifier::OnNotifyFinished(QDBusPendingCallWatcher* watcher)
         m_LastId = reply.value();
     }
     watcher->deleteLater();
+    if (--m_NotifiesOnTheirWay == 0 && std::exchange(m_WithdrawOnAnswer, false)) {
+        Withdraw();
+    }
 }
 
 void DesktopNotifier::OnActionInvoked(uint id, const QString& actionKey)

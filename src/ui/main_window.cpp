@@ -69,6 +69,11 @@ MenuActions MainWindow::Actions() const
         m_Ui->actionNewReminder,  m_Ui->actionPreferences};
 }
 
+void MainWindow::AddSettingsSubmenu(QMenu* menu)
+{
+    m_Ui->menuSettings->addMenu(menu);
+}
+
 void MainWindow::StopProgress()
 {
     // A busy bar redraws itself continually; a hidden one costs nothing.

@@ -6,6 +6,7 @@
 
 class QAction;
 class QLineEdit;
+class QMenu;
 class QModelIndex;
 class QProgressBar;
 class QSortFilterProxyModel;
@@ -46,6 +47,8 @@ public:
     QTableView* tableView() const;
     QLineEdit* filterEdit() const;
     MenuActions Actions() const;
+    // A submenu the tray shares with the menu bar, where a desktop without a tray finds it.
+    void AddSettingsSubmenu(QMenu* menu);
     QProgressBar* progressInd() const;
     // Stops the spinner's animation and hides it.
     void StopProgress();

@@ -64,13 +64,15 @@ WinPreferences::WinPreferences(std::string settingsFilePath, std::vector<TSectio
     m_Ui->startAtLoginCheck->setChecked(startAtLogin);
     m_Ui->soundCheck->setChecked(stored.AlertSound);
     m_Ui->soundFileEdit->setText(QString::fromStdString(stored.AlertSoundFile));
+    m_Ui->soundThemeCheck->setChecked(stored.AlertSoundTheme);
     m_Ui->notificationsCheck->setChecked(stored.DesktopNotifications);
 
     connect(m_Ui->clientIdEdit, &QLineEdit::textChanged, this, &WinPreferences::Store);
     connect(m_Ui->sectionCombo, &QComboBox::currentIndexChanged, this, &WinPreferences::Store);
     connect(m_Ui->snoozeCombo, &QComboBox::currentIndexChanged, this, &WinPreferences::Store);
     connect(m_Ui->soundFileEdit, &QLineEdit::editingFinished, this, &WinPreferences::Store);
-    for (QCheckBox* box : {m_Ui->lateCheck, m_Ui->soundCheck, m_Ui->notificationsCheck}) {
+    for (QCheckBox* box :
+         {m_Ui->lateCheck, m_Ui->soundCheck, m_Ui->soundThemeCheck, m_Ui->notificationsCheck}) {
         connect(box, &QCheckBox::toggled, this, &WinPreferences::Store);
     }
     connect(m_Ui->startAtLoginCheck, &QCheckBox::toggled, this, [this](bool checked) {
@@ -81,7 +83,8 @@ WinPreferences::WinPreferences(std::string settingsFilePath, std::vector<TSectio
     connect(m_Ui->soundChooseButton, &QPushButton::clicked, this, &WinPreferences::ChooseSound);
     connect(m_Ui->soundTestButton, &QPushButton::clicked, this, [this] {
         if (m_Hooks.TestSound) {
-            m_Hooks.TestSound(m_Ui->soundFileEdit->text().trimmed().toStdString());
+            m_Hooks.TestSound(m_Ui->soundFileEdit->text().trimmed().toStdString(),
+                              m_Ui->soundThemeCheck->isChecked());
         }
     });
     // The button's text is the program's own: Qt's translations may be missing on the system.
@@ -96,8 +99,11 @@ WinPreferences::~WinPreferences() = default;
 void WinPreferences::UpdateEnabled()
 {
     const bool sound = m_Ui->soundCheck->isChecked();
-    m_Ui->soundFileEdit->setEnabled(sound);
-    m_Ui->soundChooseButton->setEnabled(sound);
+    const bool file = sound && !m_Ui->soundThemeCheck->isChecked();
+    m_Ui->soundThemeCheck->setEnabled(sound);
+    m_Ui->soundFileLabel->setEnabled(file);
+    m_Ui->soundFileEdit->setEnabled(file);
+    m_Ui->soundChooseButton->setEnabled(file);
     m_Ui->soundTestButton->setEnabled(sound);
 }
 
@@ -131,6 +137,7 @@ void WinPreferences::Store()
     p.LateAlarms = m_Ui->lateCheck->isChecked();
     p.AlertSound = m_Ui->soundCheck->isChecked();
     p.AlertSoundFile = m_Ui->soundFileEdit->text().trimmed().toStdString();
+    p.AlertSoundTheme = m_Ui->soundThemeCheck->isChecked();
     p.DesktopNotifications = m_Ui->notificationsCheck->isChecked();
     // Each keystroke of the id comes here: the file (which holds the tokens too) is replaced only
     // when a value changed.

@@ -32,7 +32,7 @@ public:
         std::function<void(const TPreferences&)> Changed;
         std::function<void(bool)> StartAtLogin;
         // Plays the chosen sound (an empty file: the built-in one).
-        std::function<void(const std::string&)> TestSound;
+        std::function<void(const std::string& file, bool theme)> TestSound;
     };
 
     WinPreferences(std::string settingsFilePath, std::vector<TSectionChoice> sections, bool startAtLogin,

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <vector>
 
 namespace rz {
 namespace {
@@ -23,6 +24,31 @@ TEST(NotificationTargetsTest, AnOlderNotificationsButtonsActOnTheReminderItWasSh
     EXPECT_EQ(targets.Resolve(NotificationActionKey("snooze15", several)).second, nullptr);
     EXPECT_EQ(targets.Resolve("done").second, nullptr);
     EXPECT_EQ(targets.Latest(), nullptr);
+}
+
+TEST(NotificationTargetsTest, TheAlertIsTakenBackOnceNothingItNamedWaits)
+{
+    const auto a = std::make_shared<TAReminder>();
+    const auto b = std::make_shared<TAReminder>();
+    struct Case
+    {
+        std::vector<ReminderPtr> named;
+        std::vector<ReminderPtr> pending;
+        bool windowSnoozed;
+        bool withdrawn;
+    };
+    const Case cases[] = {
+        {{a}, {a, b}, false, false}, {{a}, {b}, false, true}, // dismissed, done or snoozed on its own
+        {{a}, {a}, true, true},                               // the whole window snoozed
+        {{a, b}, {b}, false, false},                          // one of several still waits
+        {{}, {}, false, false},                               // no notification shown
+    };
+    for (const Case& c : cases) {
+        TNotificationTargets targets;
+        targets.NoteNamed(c.named);
+        EXPECT_EQ(targets.TakeWithdrawal(c.pending, c.windowSnoozed), c.withdrawn);
+        EXPECT_FALSE(targets.TakeWithdrawal(c.pending, c.windowSnoozed)); // once
+    }
 }
 
 } // namespace

@@ -65,5 +65,14 @@ TEST(AutostartTest, CarriesTheDataHomeTheAgentRunsWith)
     EXPECT_EQ(AutostartEntryText("/usr/bin/redozevuviva", "/data\nExec=/bin/evil"), "");
 }
 
+TEST(AutostartTest, TheLoginStartWaitsForThePanelWhereTheDesktopCan)
+{
+    const std::string entry = AutostartEntryText("/usr/bin/redozevuviva");
+    for (const char* line :
+         {"\nX-GNOME-Autostart-Delay=5\n", "\nX-KDE-autostart-after=panel\n", "\nX-LXQt-Need-Tray=true\n"}) {
+        EXPECT_NE(entry.find(line), std::string::npos) << line;
+    }
+}
+
 } // namespace
 } // namespace rz

@@ -21,7 +21,7 @@ TEST(PreferencesTest, StoredValuesReadBackAndOtherKeysStay)
     EXPECT_EQ(LoadPreferences(file).DefaultSnoozeMinutes, 120);
 
     const TPreferences chosen{
-        "1a2b3c4d-0000-1111-2222-333344445555", "0-ABC!12", false, "/tmp/bell.wav", false, 30, false};
+        "1a2b3c4d-0000-1111-2222-333344445555", "0-ABC!12", false, "/tmp/bell.wav", false, 30, false, true};
     ASSERT_TRUE(SavePreferences(file, chosen));
     EXPECT_EQ(LoadPreferences(file), chosen);
     EXPECT_EQ(MConfig(file).ReadValueDefStr("GraphEndpoint", ""), "http://127.0.0.1:1");

@@ -130,16 +130,24 @@ TEST_F(AppStartTest, SecondStartShowsTheRunningAgentAndExits)
         ASSERT_TRUE(instance.Register());
         QObject::connect(&instance, &SingleInstance::ShowRequested, &agent,
                          &AppDelegate::ShowAfterAnotherStart);
+        QString token;
+        QObject::connect(&instance, &SingleInstance::ShowRequested,
+                         [&](const QString& given) { token = given; });
         agent.applicationDidFinishLaunching();
         agent.window()->close();
         ASSERT_TRUE(agent.window()->isMinimized());
 
-        auto second = Start(bus.Address(), {"--verbose"});
+        // The launcher's token travels to the agent, whose window takes it for its activation.
+        test::Environment environment = test::AppEnvironment(home.Path(), SupportFolder(), bus.Address());
+        environment.emplace_back("XDG_ACTIVATION_TOKEN", "launcher-token-1");
+        auto second = std::make_unique<test::ChildProcess>(
+            RZ_APP_BINARY, std::vector<std::string>{"--verbose"}, environment);
         ASSERT_TRUE(ServeUntilExit(*second)) << second->Stderr();
         EXPECT_EQ(second->WaitExit(0), 0) << second->Stderr();
         EXPECT_EQ(second->Stderr().find("already running"), std::string::npos) << second->Stderr();
         EXPECT_TRUE(agent.window()->isVisible());
         EXPECT_FALSE(agent.window()->isMinimized());
+        EXPECT_EQ(token, QStringLiteral("launcher-token-1"));
     }
 }
 

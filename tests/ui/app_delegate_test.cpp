@@ -366,7 +366,7 @@ TEST_F(AppDelegateTest, OneStatusItemWhoseMenuActionsAreAllInTheMenuBarAndStartA
         EXPECT_TRUE(inMenuBar.contains(action)) << action->text().toStdString();
         EXPECT_TRUE(action->isVisible() && action->isEnabled()) << action->text().toStdString();
     }
-    EXPECT_EQ(checked, 10);
+    EXPECT_EQ(checked, 11);
 
     const std::string entry = home.Path() + "/config/autostart/redozevuviva.desktop";
     app->MenuItemStartAtLoginClick(true);

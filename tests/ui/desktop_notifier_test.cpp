@@ -121,6 +121,38 @@ TEST_F(DesktopNotifierBusTest, AnAlertRaisedAtStartWaitsForTheServersAnswerAndKe
     EXPECT_EQ(server.ReplacesId, 7u);
 }
 
+TEST_F(DesktopNotifierBusTest, FollowsDoNotDisturbSilencesTheServerForItsOwnSoundAndWithdraws)
+{
+    QDBusConnection serverBus = Connect(QStringLiteral("server"));
+    FakeNotificationServer server;
+    server.Inhibited = true;
+    ASSERT_TRUE(server.Serve(serverBus));
+
+    DesktopNotifier notifier(Connect(QStringLiteral("client")));
+    QSignalSpy changed(&notifier, &DesktopNotifier::DoNotDisturbChanged);
+    ASSERT_TRUE(WaitFor([&] { return notifier.DoNotDisturb(); }));
+    server.SetInhibited(serverBus, false);
+    ASSERT_TRUE(WaitFor([&] { return !notifier.DoNotDisturb(); }));
+    EXPECT_EQ(changed.count(), 2);
+
+    notifier.Notify(QStringLiteral("Reminder due"), {QStringLiteral("A")}, {}, true);
+    ASSERT_TRUE(WaitFor([&] { return server.Calls == 1; }));
+    EXPECT_EQ(server.Hints.value(QStringLiteral("suppress-sound")), QVariant(true));
+    notifier.Notify(QStringLiteral("Reminder due"), {QStringLiteral("B")});
+    ASSERT_TRUE(WaitFor([&] { return server.Calls == 2; }));
+    EXPECT_FALSE(server.Hints.contains(QStringLiteral("suppress-sound")));
+
+    // Taken back once; the next alert is a new notification.
+    notifier.Withdraw();
+    notifier.Withdraw();
+    ASSERT_TRUE(WaitFor([&] { return !server.Closed.isEmpty(); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(server.Closed, QList<uint>{7u});
+    notifier.Notify(QStringLiteral("Reminder due"), {QStringLiteral("C")});
+    ASSERT_TRUE(WaitFor([&] { return server.Calls == 3; }));
+    EXPECT_EQ(server.ReplacesId, 0u);
+}
+
 TEST_F(DesktopNotifierBusTest, NoServerMeansNoNotificationAndNoHarm)
 {
     DesktopNotifier notifier(Connect(QStringLiteral("client")));

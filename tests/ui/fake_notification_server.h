@@ -15,11 +15,14 @@ class FakeNotificationServer : public QObject
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+    // Do-not-disturb, as the servers with Inhibit/UnInhibit report it.
+    Q_PROPERTY(bool Inhibited MEMBER Inhibited)
 public:
     // Registers it as the bus's notification server.
     bool Serve(QDBusConnection& bus)
     {
-        return bus.registerObject(kPath, this, QDBusConnection::ExportAllSlots) &&
+        return bus.registerObject(kPath, this,
+                                  QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties) &&
                bus.registerService(kService);
     }
     // The user chose the action `key` of the notification `id`.
@@ -28,6 +31,16 @@ public:
         QDBusMessage invoked = QDBusMessage::createSignal(kPath, kService, QStringLiteral("ActionInvoked"));
         invoked << id << key;
         bus.send(invoked);
+    }
+
+    // Do-not-disturb turned on or off, told to the bus as the server does.
+    void SetInhibited(QDBusConnection& bus, bool on)
+    {
+        Inhibited = on;
+        QDBusMessage changed = QDBusMessage::createSignal(
+            kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));
+        changed << kService << QVariantMap{{QStringLiteral("Inhibited"), on}} << QStringList();
+        bus.send(changed);
     }
 
     inline static const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
@@ -39,6 +52,9 @@ public:
     uint ReplacesId = 0;
     QStringList Capabilities;
     uint NextId = 7; // what Notify answers
+    QVariantMap Hints;
+    QList<uint> Closed;
+    bool Inhibited = false;
 
 public slots:
     QStringList GetCapabilities() { return Capabilities; }
@@ -47,15 +63,16 @@ public slots:
     {
         Q_UNUSED(appName);
         Q_UNUSED(appIcon);
-        Q_UNUSED(hints);
         Q_UNUSED(timeout);
         ++Calls;
         ReplacesId = replacesId;
         Summary = summary;
         Body = body;
         Actions = actions;
+        Hints = hints;
         return NextId;
     }
+    void CloseNotification(uint id) { Closed.append(id); }
 };
 
 } // namespace rz::test
