@@ -1101,8 +1101,8 @@
         <translation>Diese Notizbücher auf Erinnerungen &amp;überwachen:</translation>
     </message>
     <message>
-        <source>Add a shared notebook…</source>
-        <translation>Freigegebenes Notizbuch hinzufügen…</translation>
+        <source>&amp;Add a shared notebook…</source>
+        <translation>&amp;Freigegebenes Notizbuch hinzufügen…</translation>
     </message>
     <message>
         <source>Play the alarm sound of the desktop&apos;s sound t&amp;heme</source>

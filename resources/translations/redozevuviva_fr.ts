@@ -1101,8 +1101,8 @@
         <translation>Surveiller ces b&amp;locs-notes pour les rappels :</translation>
     </message>
     <message>
-        <source>Add a shared notebook…</source>
-        <translation>Ajouter un bloc-notes partagé…</translation>
+        <source>&amp;Add a shared notebook…</source>
+        <translation>&amp;Ajouter un bloc-notes partagé…</translation>
     </message>
     <message>
         <source>Play the alarm sound of the desktop&apos;s sound t&amp;heme</source>
