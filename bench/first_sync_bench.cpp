@@ -219,8 +219,8 @@ public:
         MThreadOneNoteRESTDB& worker = m_Paced.Mirror().Worker();
         return std::to_string(m_Paced.Listed()) + " reminders, " +
                std::to_string(worker.Sections().ErrorList().size()) + " sections left, " +
-               std::to_string(worker.m_ThrottledCount) + " refused, " +
-               std::to_string(worker.m_HeldBackCount) + " held back; requests: " + Routes();
+               std::to_string(worker.m_Counts.ThrottledCount) + " refused, " +
+               std::to_string(worker.m_Counts.HeldBackCount) + " held back; requests: " + Routes();
     }
 
     // What the first hour held, for a run that took longer: the hour's request budget is what holds

@@ -16,7 +16,7 @@ void MThreadOneNoteRESTDB::Wait(double seconds)
         try {
             m_WaitFunction(seconds);
         } catch (...) {
-            ++m_CallbackErrorCount;
+            ++m_Counts.CallbackErrorCount;
         }
         return;
     }
@@ -97,7 +97,7 @@ MThreadOneNoteRESTDB::OneNoteRequest(const TOneNoteRequest& request, const std::
                 return {};
             }
         } else if (!m_Budget.TryAcquire(TRequestKind::Engine)) {
-            ++m_HeldBackCount;
+            ++m_Counts.HeldBackCount;
             return {};
         }
         // The wait for the slot may have let the sign-in window open.
@@ -149,7 +149,7 @@ void MThreadOneNoteRESTDB::ReportToBudget(const HttpResponse& response)
     if (response.IsHttpError()) {
         m_Budget.Report(TBudgetOutcome::Other);
     } else if (IsThrottledAnswer(response.Status, response.Body)) {
-        ++m_ThrottledCount;
+        ++m_Counts.ThrottledCount;
         m_Budget.Report(TBudgetOutcome::Refused, response.RetryAfterSeconds);
     } else if (response.Status >= 200 && response.Status < 300) {
         m_Budget.Report(TBudgetOutcome::Success);

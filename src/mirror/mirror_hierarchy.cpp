@@ -138,7 +138,7 @@ void MThreadOneNoteRESTDB::MonitorNotebooks()
         if (!HasAccount() || !IsGraphReachable()) {
             return;
         }
-        m_NotebooksChanged = 1;
+        m_Counts.NotebooksChanged = 1;
         const auto response = OneNoteGet(m_GraphBase.Get() + "/onenote/notebooks", true);
         if (!response) {
             ResumeLater();
@@ -148,7 +148,7 @@ void MThreadOneNoteRESTDB::MonitorNotebooks()
             RefreshTokensAfter(response);
             return;
         }
-        m_NotebooksChanged = 2;
+        m_Counts.NotebooksChanged = 2;
         const std::string& newText = response->Body;
         const fs::path notebooksFile = StoreRoot() / "notebooks.json";
         if (!m_JsonNotebooks.Empty()) {
@@ -159,15 +159,15 @@ void MThreadOneNoteRESTDB::MonitorNotebooks()
         if (!IsGraphListResponse(newText)) {
             return;
         }
-        m_NotebooksChanged = 3;
+        m_Counts.NotebooksChanged = 3;
         if (newText == m_JsonNotebooks.Get() && m_MonitorNotebooksNoChangeCount < 2) {
             ++m_MonitorNotebooksNoChangeCount;
             return;
         }
         m_MonitorNotebooksNoChangeCount = 0;
-        m_NotebooksChanged = 4;
+        m_Counts.NotebooksChanged = 4;
         if (GetAllNotebooksSections()) {
-            m_NotebooksChanged = 5;
+            m_Counts.NotebooksChanged = 5;
             m_JsonNotebooks.Set(newText);
             StoreWrite(notebooksFile, newText);
         } else if (m_Yielding) {
@@ -184,17 +184,17 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         if (!HasAccount() || !IsGraphReachable()) {
             return false;
         }
-        m_NotebooksSectionsChanged = 1;
+        m_Counts.NotebooksSectionsChanged = 1;
         const auto response = OneNoteGet(m_GraphBase.Get() + kHierarchyQuery, true);
         if (!response) {
             return false;
         }
         if (response->IsHttpError()) {
-            ++m_GetAllNotebooksSectionsErrorCount;
+            ++m_Counts.GetAllNotebooksSectionsErrorCount;
             RefreshTokensAfter(response);
             return false;
         }
-        m_NotebooksSectionsChanged = 2;
+        m_Counts.NotebooksSectionsChanged = 2;
         const std::string& newText = response->Body;
         const fs::path root = StoreRoot();
         const fs::path hierarchyFile = root / "notebookssections.json";
@@ -204,11 +204,11 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         // query answer nothing and freeze the reminders; taken as evidence, it would delete
         // every section folder.
         if (JsonArray(newObject, "value") == nullptr) {
-            ++m_GetAllNotebooksSectionsErrorCount;
+            ++m_Counts.GetAllNotebooksSectionsErrorCount;
             return false;
         }
-        m_GetAllNotebooksSectionsErrorCount = 0;
-        m_NotebooksSectionsChanged = 3;
+        m_Counts.GetAllNotebooksSectionsErrorCount = 0;
+        m_Counts.NotebooksSectionsChanged = 3;
         const Json oldObject = JsonTextToObject(oldText);
         // The notebooks the user left out go, the shared ones the user watches join.
         const bool chosen = MergeChosenNotebooks(newObject, oldObject);
@@ -223,7 +223,7 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         if (!checked) {
             return false;
         }
-        m_NotebooksSectionsChanged = 4;
+        m_Counts.NotebooksSectionsChanged = 4;
         const THierarchyIds newIds = HierarchyIds(newObject);
         RemoveDeletedNotebooksSections(oldObject, newIds, root);
         m_Sections.KeepOnly(newIds);
@@ -324,12 +324,12 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSections(const Json& oldObject, const J
         if (newList == nullptr) {
             return true;
         }
-        m_NotebookTotal = static_cast<std::int64_t>(newList->size());
+        m_Counts.NotebookTotal = static_cast<std::int64_t>(newList->size());
         for (const Json& notebook : *newList) {
             if (m_Stop) {
                 return false;
             }
-            ++m_NotebookDownloading;
+            ++m_Counts.NotebookDownloading;
             if (!notebook.is_object()) {
                 continue;
             }
@@ -339,9 +339,9 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSections(const Json& oldObject, const J
             }
             const Json* old = GetSObjById(JsonText(notebook, "id"), oldList);
             if (old == nullptr) {
-                ++m_NewNotebookCount;
+                ++m_Counts.NewNotebookCount;
             } else {
-                ++m_ChangedNotebookCount;
+                ++m_Counts.ChangedNotebookCount;
             }
             const bool ok =
                 CheckNotebooksSectionsSGs(JsonArray(old, "sectionGroups"),
@@ -377,9 +377,9 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSGs(const Json* oldArray, const
         }
         const Json* old = GetSObjById(JsonText(group, "id"), oldArray);
         if (old == nullptr) {
-            ++m_NewSectionGroupCount;
+            ++m_Counts.NewSectionGroupCount;
         } else {
-            ++m_ChangedSectionGroupCount;
+            ++m_Counts.ChangedSectionGroupCount;
         }
         const bool ok = CheckNotebooksSectionsSGs(JsonArray(old, "sectionGroups"),
                                                   JsonArray(&group, "sectionGroups"), groupFolder) &&
@@ -422,7 +422,7 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSections(const Json* oldArray, 
             continue;
         }
         if (old == nullptr) {
-            ++m_NewSectionCount;
+            ++m_Counts.NewSectionCount;
         } else if (modified == JsonText(*old, "lastModifiedDateTime") && mirrored) {
             // The stored change time of a section still waiting on the error list is newer than its
             // page list: it stays on the list (under its present name and folder), and unlisted.
@@ -433,7 +433,7 @@ bool MThreadOneNoteRESTDB::CheckNotebooksSectionsSections(const Json* oldArray, 
             }
             continue;
         } else {
-            ++m_ChangedSectionCount;
+            ++m_Counts.ChangedSectionCount;
         }
         // A section not mirrored yet is fetched after the walk, newest first and within the share
         // that leaves the engine its reserve; a failing one waits for its back-off.

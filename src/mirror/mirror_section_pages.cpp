@@ -150,7 +150,7 @@ MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::GetPageList(const std::
 
 MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::FailSection(const fs::path& folder)
 {
-    ++m_GetSectionErrorCount;
+    ++m_Counts.GetSectionErrorCount;
     m_Result.Set("Get pages error: " + folder.string());
     return TSectionFetch::Failed;
 }
@@ -406,7 +406,7 @@ void MThreadOneNoteRESTDB::SaveErrorSections()
 {
     const std::string path = ErrorSectionsPath();
     if (path.empty() || !IsInsideStore(StoreRoot(), path) || !m_Sections.SaveErrorList(path)) {
-        ++m_StoreErrorCount;
+        ++m_Counts.StoreErrorCount;
     }
 }
 

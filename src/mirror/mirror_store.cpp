@@ -14,11 +14,11 @@ bool MThreadOneNoteRESTDB::StoreCreateFolder(const fs::path& path)
 {
     const fs::path root = StoreRoot();
     if (root.empty() || !IsInsideStore(root, path)) {
-        ++m_StoreErrorCount;
+        ++m_Counts.StoreErrorCount;
         return false;
     }
     if (!CreateFolder(path.string()) || !IsInsideStore(root, path)) {
-        ++m_StoreErrorCount;
+        ++m_Counts.StoreErrorCount;
         return false;
     }
     return true;
@@ -28,7 +28,7 @@ bool MThreadOneNoteRESTDB::StoreWrite(const fs::path& path, const std::string& t
 {
     const fs::path root = StoreRoot();
     if (root.empty() || !IsInsideStore(root, path) || !WriteTextFile(path.string(), text)) {
-        ++m_StoreErrorCount;
+        ++m_Counts.StoreErrorCount;
         return false;
     }
     if (path.filename() == "pages.json") {
@@ -43,7 +43,7 @@ bool MThreadOneNoteRESTDB::StoreDeleteFolder(const fs::path& path)
     std::error_code error;
     if (root.empty() || !IsInsideStore(root, path) || fs::equivalent(root, path, error) ||
         !DeleteFolder(path.string())) {
-        ++m_StoreErrorCount;
+        ++m_Counts.StoreErrorCount;
         return false;
     }
     return true;

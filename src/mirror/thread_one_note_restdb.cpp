@@ -71,10 +71,10 @@ void MThreadOneNoteRESTDB::ThreadRun()
         try {
             Pass();
         } catch (const std::exception& error) {
-            ++m_PassErrorCount;
+            ++m_Counts.PassErrorCount;
             Log(LogLevel::Error, std::string("mirror pass ended by a fault: ") + error.what());
         } catch (...) {
-            ++m_PassErrorCount;
+            ++m_Counts.PassErrorCount;
             Log(LogLevel::Error, "mirror pass ended by an unknown fault");
         }
         if (m_Stop) {
@@ -92,18 +92,13 @@ void MThreadOneNoteRESTDB::Call(const TCallback& callback)
     try {
         callback(*this);
     } catch (...) {
-        ++m_CallbackErrorCount;
+        ++m_Counts.CallbackErrorCount;
     }
 }
 
 void MThreadOneNoteRESTDB::ResetCycleCounters()
 {
-    for (auto* counter :
-         {&m_NotebookTotal, &m_NotebookDownloading, &m_NewNotebookCount, &m_NewSectionGroupCount,
-          &m_NewSectionCount, &m_NotebooksChanged, &m_NotebooksSectionsChanged, &m_ChangedNotebookCount,
-          &m_ChangedSectionGroupCount, &m_ChangedSectionCount, &m_GetSectionErrorCount}) {
-        *counter = 0;
-    }
+    m_Counts.ResetCycle();
     m_Result.Set({});
 }
 
@@ -179,14 +174,14 @@ bool MThreadOneNoteRESTDB::Init()
 {
     const std::string root = m_State.Paths.StoreRootPath;
     if (root.empty()) {
-        ++m_StoreErrorCount;
+        ++m_Counts.StoreErrorCount;
         return false;
     }
     // The user id names a folder like any display name, so a hostile one stays below the root; the
     // store query finds the same folder.
     const fs::path account = AccountStorePath(root, m_State.UserId.Get());
     if (!IsInsideStore(root, account) || !CreateFolder(account.string()) || !IsInsideStore(root, account)) {
-        ++m_StoreErrorCount;
+        ++m_Counts.StoreErrorCount;
         return false;
     }
     m_RESTDBPath.Set(account.string());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "account/graph_tokens.h"
+#include "mirror/mirror_counters.h"
 #include "mirror/request_budget.h"
 #include "mirror/section_table.h"
 #include "mirror/shared_notebooks.h"
@@ -79,8 +80,8 @@ THierarchyIds HierarchyIds(const Json& hierarchy);
 // failing sections, the account-wide list's back-off), "requestbudget.json" and one folder per notebook,
 // section group and section named by StoreFolderName, each section folder holding "pages.json". Every create,
 // write and delete is checked with IsInsideStore against the account folder first; a path outside is skipped
-// and counted in m_StoreErrorCount. Files are replaced atomically, so a process killed mid-cycle leaves each
-// file old or new.
+// and counted in m_Counts.StoreErrorCount. Files are replaced atomically, so a process killed mid-cycle
+// leaves each file old or new.
 //
 // Requests: every OneNote request (hierarchy, page lists, title search, page content, the engine's
 // lists) goes through m_Budget. Mirror requests wait for a slot; page-content and engine requests
@@ -278,31 +279,9 @@ public:
     std::atomic<bool> m_Monitoring{false};
     std::atomic<bool> m_JustLoginAccount{false};
     std::atomic<std::int64_t> m_FilterPagesResult{0};
-    // The eleven cycle counters, zeroed when a cycle starts.
-    std::atomic<std::int64_t> m_NotebookTotal{0};
-    std::atomic<std::int64_t> m_NotebookDownloading{0};
-    std::atomic<std::int64_t> m_NewNotebookCount{0};
-    std::atomic<std::int64_t> m_NewSectionGroupCount{0};
-    std::atomic<std::int64_t> m_NewSectionCount{0};
-    std::atomic<std::int64_t> m_NotebooksChanged{0};
-    std::atomic<std::int64_t> m_NotebooksSectionsChanged{0};
-    std::atomic<std::int64_t> m_ChangedNotebookCount{0};
-    std::atomic<std::int64_t> m_ChangedSectionGroupCount{0};
-    std::atomic<std::int64_t> m_ChangedSectionCount{0};
-    std::atomic<std::int64_t> m_GetSectionErrorCount{0};
+    // What the worker counted, for the status window.
+    TMirrorCounters m_Counts;
     std::atomic<std::int64_t> m_LastCheckPageResult{0};
-    std::atomic<std::int64_t> m_GetAllNotebooksSectionsErrorCount{0};
-    // Callbacks that threw, since creation.
-    std::atomic<std::int64_t> m_CallbackErrorCount{0};
-    // Passes a fault ended early (an exception), since creation; the next pass runs all the same.
-    std::atomic<std::int64_t> m_PassErrorCount{0};
-    // Creates, writes and deletes refused because the path lay outside the account folder, or
-    // failed, since creation.
-    std::atomic<std::int64_t> m_StoreErrorCount{0};
-    // Page-content and engine requests held back for want of a budget slot, since creation.
-    std::atomic<std::int64_t> m_HeldBackCount{0};
-    // Answers in which the service refused a request for its limits (429 or code 20166).
-    std::atomic<std::int64_t> m_ThrottledCount{0};
     // True while this cycle has yielded for the budget: its requests take a slot only when one is
     // free now.
     std::atomic<bool> m_Yielding{false};
@@ -430,7 +409,7 @@ private:
     // every kBudgetSaveEverySends changes or kBudgetSaveSeconds.
     void SaveBudget(bool whenChanged);
     // Store guards: the path lies inside the account folder (and is not the folder itself for a
-    // delete); a refusal or failure counts in m_StoreErrorCount.
+    // delete); a refusal or failure counts in m_Counts.StoreErrorCount.
     bool StoreCreateFolder(const std::filesystem::path& path);
     bool StoreWrite(const std::filesystem::path& path, const std::string& text);
     bool StoreDeleteFolder(const std::filesystem::path& path);

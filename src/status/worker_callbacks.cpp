@@ -18,10 +18,17 @@ namespace {
 
 TCycleCounters CountersOf(const MThreadOneNoteRESTDB& w)
 {
-    return {w.m_FilterPagesResult,    w.m_NotebooksChanged,         w.m_NotebooksSectionsChanged,
-            w.m_NewNotebookCount,     w.m_ChangedNotebookCount,     w.m_NotebookTotal,
-            w.m_NewSectionGroupCount, w.m_ChangedSectionGroupCount, w.m_NewSectionCount,
-            w.m_ChangedSectionCount,  w.m_GetSectionErrorCount};
+    return {w.m_FilterPagesResult,
+            w.m_Counts.NotebooksChanged,
+            w.m_Counts.NotebooksSectionsChanged,
+            w.m_Counts.NewNotebookCount,
+            w.m_Counts.ChangedNotebookCount,
+            w.m_Counts.NotebookTotal,
+            w.m_Counts.NewSectionGroupCount,
+            w.m_Counts.ChangedSectionGroupCount,
+            w.m_Counts.NewSectionCount,
+            w.m_Counts.ChangedSectionCount,
+            w.m_Counts.GetSectionErrorCount};
 }
 
 } // namespace
@@ -114,7 +121,7 @@ MonitorSnapshot TakeMonitorSnapshot(const AppState& state, const MThreadOneNoteR
         s.HasWorker = true;
         s.Monitoring = worker->m_Monitoring;
         s.RefreshTokensErrorCount = worker->m_RefreshTokensErrorCount;
-        s.GetAllNotebooksSectionsErrorCount = worker->m_GetAllNotebooksSectionsErrorCount;
+        s.GetAllNotebooksSectionsErrorCount = worker->m_Counts.GetAllNotebooksSectionsErrorCount;
         s.Counters = CountersOf(*worker);
         s.SectionsToMirror = static_cast<std::int64_t>(worker->Sections().ToMirror());
         s.FailingSections = worker->Sections().FailingNames();

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static rz::AppState state;
     static rz::MThreadOneNoteRESTDB worker(state);
     worker.CheckNotebooksSections(oldObject, newObject, "/nonexistent/rz-fuzz-store");
-    if (worker.m_StoreErrorCount < 0) {
+    if (worker.m_Counts.StoreErrorCount < 0) {
         __builtin_trap();
     }
     return 0;

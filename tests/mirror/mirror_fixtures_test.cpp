@@ -58,10 +58,10 @@ TEST_P(MirrorFixturesTest, FirstSignInMirrorsTheWholeAccount)
     worker.RunCycle();
     EXPECT_EQ(state.UserId.Get(), userId);
     EXPECT_EQ(worker.m_FilterPagesResult, 3);
-    EXPECT_EQ(worker.m_NotebooksChanged, 5);
+    EXPECT_EQ(worker.m_Counts.NotebooksChanged, 5);
     // Each fixture holds one section the service refuses: it fails (and is retried once at the
     // cycle's end) and has no page list; every other section has one.
-    EXPECT_EQ(worker.m_GetSectionErrorCount, 2);
+    EXPECT_EQ(worker.m_Counts.GetSectionErrorCount, 2);
     int sections = 0;
     int stored = 0;
     const Json hierarchy = JsonTextToObject(mirror.StoreText("notebookssections.json"));

@@ -41,10 +41,10 @@ TEST_P(MirrorHierarchyTest, FirstCycleMirrorsAllARestartSkipsUnchangedSectionsAn
 {
     Start(TwoNotebooks());
     W().RunCycle();
-    EXPECT_EQ(W().m_NotebooksChanged, 5);
-    EXPECT_EQ(W().m_NewNotebookCount, 2);
-    EXPECT_EQ(W().m_NewSectionGroupCount, 2);
-    EXPECT_EQ(W().m_NewSectionCount, 5);
+    EXPECT_EQ(W().m_Counts.NotebooksChanged, 5);
+    EXPECT_EQ(W().m_Counts.NewNotebookCount, 2);
+    EXPECT_EQ(W().m_Counts.NewSectionGroupCount, 2);
+    EXPECT_EQ(W().m_Counts.NewSectionCount, 5);
     for (const char* path : {"Work/Inbox/pages.json", "Work/Plans/pages.json",
                              "Work/Projects/Alpha/pages.json", "Yard/Garden/pages.json",
                              "Yard/Sheds/Tools/pages.json", "notebooks.json", "notebookssections.json"}) {
@@ -60,10 +60,10 @@ TEST_P(MirrorHierarchyTest, FirstCycleMirrorsAllARestartSkipsUnchangedSectionsAn
     again.RunCycle();
     EXPECT_EQ(M().Count("hierarchy"), 1);
     EXPECT_EQ(M().Count("pages"), 0);
-    EXPECT_EQ(again.m_ChangedNotebookCount, 2);
-    EXPECT_EQ(again.m_ChangedSectionGroupCount, 2);
-    EXPECT_EQ(again.m_ChangedSectionCount, 0);
-    EXPECT_EQ(again.m_NotebooksChanged, 5);
+    EXPECT_EQ(again.m_Counts.ChangedNotebookCount, 2);
+    EXPECT_EQ(again.m_Counts.ChangedSectionGroupCount, 2);
+    EXPECT_EQ(again.m_Counts.ChangedSectionCount, 0);
+    EXPECT_EQ(again.m_Counts.NotebooksChanged, 5);
 
     // Three identical notebook lists in a row, then the hierarchy is downloaded again.
     ASSERT_TRUE(M().Emulator().ResetCounters());
@@ -87,8 +87,8 @@ TEST_P(MirrorHierarchyTest, MovedSectionIsFetchedAsNewAndDeletedItemsLoseTheirFo
     ASSERT_TRUE(M().Admin("delete", {{"id", "nb-yard"}}));
     W().Refresh();
     W().RunCycle();
-    EXPECT_EQ(W().m_NotebooksSectionsChanged, 4);
-    EXPECT_EQ(W().m_NewSectionCount, 1);
+    EXPECT_EQ(W().m_Counts.NotebooksSectionsChanged, 4);
+    EXPECT_EQ(W().m_Counts.NewSectionCount, 1);
     EXPECT_EQ(M().Count("pages"), 1);
     const char* kept[] = {"Work/Projects/Plans/pages.json", "Work/Projects/Alpha/pages.json"};
     for (const char* path : kept) {
@@ -107,8 +107,8 @@ TEST_P(MirrorHierarchyTest, MovedSectionIsFetchedAsNewAndDeletedItemsLoseTheirFo
         {{"route", "hierarchy"}, {"status", 200}, {"body", odd}, {"contentType", "application/json"}}));
     W().Refresh();
     W().RunCycle();
-    EXPECT_EQ(W().m_NotebooksSectionsChanged, 2);
-    EXPECT_EQ(W().m_GetAllNotebooksSectionsErrorCount, 1);
+    EXPECT_EQ(W().m_Counts.NotebooksSectionsChanged, 2);
+    EXPECT_EQ(W().m_Counts.GetAllNotebooksSectionsErrorCount, 1);
     EXPECT_EQ(M().StoreText("notebookssections.json"), stored);
     for (const char* path : kept) {
         EXPECT_TRUE(fs::exists(M().Store(path))) << path;
@@ -136,9 +136,9 @@ TEST_P(MirrorHierarchyTest, LongAndShortListsAreStoredWholeAndARefusedSectionIsN
     EXPECT_EQ(M().StoreText("Work/Some/pages.json"), M().PagesAnswer("sec-some"));
     // A refusal says nothing of the section's pages: it fails, and no empty list stands in.
     EXPECT_FALSE(FileExists(M().Store("Work/Damaged/pages.json").string()));
-    EXPECT_EQ(W().m_GetSectionErrorCount, 2);
+    EXPECT_EQ(W().m_Counts.GetSectionErrorCount, 2);
     EXPECT_EQ(W().Sections().ErrorList().size(), 1U);
-    EXPECT_EQ(W().m_NotebooksChanged, 5);
+    EXPECT_EQ(W().m_Counts.NotebooksChanged, 5);
     const std::string stored = M().StoreText("Work/Inbox/pages.json").value_or("");
     ASSERT_NE(stored.find("Page 2"), std::string::npos);
 
@@ -182,8 +182,8 @@ TEST_P(MirrorHierarchyTest, FailedSectionIsRetriedFromTheErrorListWhileTheRestIs
     ASSERT_TRUE(M().Emulator().ResetCounters());
     W().Refresh();
     W().RunCycle();
-    EXPECT_EQ(W().m_NotebooksSectionsChanged, 4);
-    EXPECT_EQ(W().m_GetSectionErrorCount, 3);
+    EXPECT_EQ(W().m_Counts.NotebooksSectionsChanged, 4);
+    EXPECT_EQ(W().m_Counts.GetSectionErrorCount, 3);
     EXPECT_EQ(W().Result(), "Get pages error: " + M().Store("Work/Inbox").string());
     // Alpha, Inbox, Plans and Garden, then both retries.
     EXPECT_EQ(M().Count("pages"), 6);
@@ -296,7 +296,7 @@ TEST(MirrorIndentedAnswersTest, TokensIdsAndHierarchyReadLikeCompactOnes)
     worker.RunCycle();
     EXPECT_EQ(state.UserId.Get(), test::kPersonalUserId);
     EXPECT_FALSE(state.RefreshToken.Empty());
-    EXPECT_EQ(worker.m_NotebooksChanged, 5);
+    EXPECT_EQ(worker.m_Counts.NotebooksChanged, 5);
     EXPECT_EQ(mirror.StoreText("Work/Inbox/pages.json"), mirror.PagesAnswer("sec-inbox"));
     EXPECT_FALSE(FileExists(mirror.Store("Work/Damaged/pages.json").string()));
     EXPECT_EQ(worker.Sections().ErrorList().size(), 1U);

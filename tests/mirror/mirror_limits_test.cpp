@@ -66,9 +66,9 @@ TEST(MirrorLimitsTest, LargeFirstMirrorAndAnHourOfKnownPageChecksDrawNoRefusal)
     // The first mirror needs more requests than a minute allows; it yields when the minute is used
     // up (or its stretch ends), and the sections put off follow as slots of their share free.
     worker.Pass();
-    EXPECT_EQ(worker.m_NotebooksChanged, 5);
-    EXPECT_EQ(worker.m_NewSectionCount, kSections + 1);
-    EXPECT_EQ(worker.m_GetSectionErrorCount, 0);
+    EXPECT_EQ(worker.m_Counts.NotebooksChanged, 5);
+    EXPECT_EQ(worker.m_Counts.NewSectionCount, kSections + 1);
+    EXPECT_EQ(worker.m_Counts.GetSectionErrorCount, 0);
 
     // An hour of passes, one every two minutes, each with the engine's check.
     for (int minute = 0; minute < 60; minute += 2) {
@@ -82,13 +82,13 @@ TEST(MirrorLimitsTest, LargeFirstMirrorAndAnHourOfKnownPageChecksDrawNoRefusal)
     }
     std::cout << "[ budget ] --limits, " << kSections + 1 << " sections then an hour of checks over "
               << kKnownPages << " pages: " << oneNote << " OneNote requests, " << ok << " pages read, "
-              << heldBack << " held back, " << worker.m_ThrottledCount << " refused, in "
+              << heldBack << " held back, " << worker.m_Counts.ThrottledCount << " refused, in "
               << (clock.Now() - start) / 60 << " minutes\n";
-    EXPECT_EQ(worker.m_ThrottledCount, 0);
+    EXPECT_EQ(worker.m_Counts.ThrottledCount, 0);
     EXPECT_GT(ok, kKnownPages);
     EXPECT_GT(heldBack, 0);
     EXPECT_LE(worker.Budget().SentLastHour(), kBudgetPerHour);
-    EXPECT_EQ(worker.m_GetSectionErrorCount, 0);
+    EXPECT_EQ(worker.m_Counts.GetSectionErrorCount, 0);
     // The engine here reads every known page every run and so takes its whole share; the first
     // mirror completes in the next hour.
     for (int minute = 0; minute < 60 && !worker.Sections().ErrorList().empty(); minute += 2) {
@@ -97,7 +97,7 @@ TEST(MirrorLimitsTest, LargeFirstMirrorAndAnHourOfKnownPageChecksDrawNoRefusal)
     }
     EXPECT_TRUE(worker.Sections().ErrorList().empty());
     EXPECT_TRUE(FileExists(mirror.Store("Large/Section 149/pages.json").string()));
-    EXPECT_EQ(worker.m_ThrottledCount, 0);
+    EXPECT_EQ(worker.m_Counts.ThrottledCount, 0);
 }
 
 } // namespace

@@ -84,7 +84,7 @@ TEST_F(MirrorReminderPagesTest, PageContentIsHeldBackDuringABackOffAndWithoutABu
     ScopedFakeClock clock(SystemSecondsNow());
     ASSERT_TRUE(m_Mirror.Fault({{"route", "content"}, {"graphError", "20166"}}));
     EXPECT_EQ(W().GetPageContent("pg-dentist"), "");
-    EXPECT_EQ(W().m_ThrottledCount, 1);
+    EXPECT_EQ(W().m_Counts.ThrottledCount, 1);
     clock.Advance(59);
     EXPECT_EQ(W().PageContentAnswer("pg-dentist").status, TOnlineStatus::HeldBack);
     EXPECT_EQ(m_Mirror.Count("content"), 1);
@@ -93,11 +93,11 @@ TEST_F(MirrorReminderPagesTest, PageContentIsHeldBackDuringABackOffAndWithoutABu
 
     while (W().Budget().TryAcquire()) {
     }
-    const std::int64_t heldBack = W().m_HeldBackCount;
+    const std::int64_t heldBack = W().m_Counts.HeldBackCount;
     MWorkerOnlineSource source(W());
     EXPECT_EQ(source.GetPageContent("pg-dentist").status, TOnlineStatus::HeldBack);
     EXPECT_EQ(W().m_LastCheckPageResult, 0);
-    EXPECT_EQ(W().m_HeldBackCount, heldBack + 1);
+    EXPECT_EQ(W().m_Counts.HeldBackCount, heldBack + 1);
     EXPECT_EQ(source.GetOneNoteList("/onenote/pages?$top=5").status, TOnlineStatus::HeldBack);
     EXPECT_EQ(m_Mirror.Count("content"), 2);
     EXPECT_EQ(m_Mirror.Count("token"), 0);
@@ -191,7 +191,7 @@ TEST(LargeAccountSearchTest, RefusedForManySectionsTheSearchSaysSoAndTheMirrorGo
     worker.m_JustLoginAccount = true;
     worker.RunCycle();
     EXPECT_EQ(worker.m_FilterPagesResult, kFilterPagesTooManySections);
-    EXPECT_EQ(worker.m_NotebooksChanged, 5);
+    EXPECT_EQ(worker.m_Counts.NotebooksChanged, 5);
     EXPECT_TRUE(FileExists(mirror.Store("Work/Inbox/pages.json").string()));
 }
 

@@ -51,9 +51,9 @@ TEST(MirrorStoreSafetyTest, HostileNamesAndUserIdsStayInsideTheStoreThroughACycl
     const std::set<std::string> before = Tree(top, mirror.Account());
 
     worker.RunCycle();
-    EXPECT_EQ(worker.m_NotebooksChanged, 5);
-    EXPECT_EQ(worker.m_NewSectionCount, 8);
-    EXPECT_EQ(worker.m_StoreErrorCount, 0);
+    EXPECT_EQ(worker.m_Counts.NotebooksChanged, 5);
+    EXPECT_EQ(worker.m_Counts.NewSectionCount, 8);
+    EXPECT_EQ(worker.m_Counts.StoreErrorCount, 0);
     for (const char* path :
          {"%2E%2E/%2E%2E/%2E%2E/x/pages.json", "%2E%2E/(unnamed)/pages.json", "%2E%2E/a%00b/pages.json",
           "%2E%2E/%2E%2E/%2E/pages.json", "(unnamed)/%2E%2E/pages.json"}) {
@@ -70,7 +70,7 @@ TEST(MirrorStoreSafetyTest, HostileNamesAndUserIdsStayInsideTheStoreThroughACycl
     ASSERT_TRUE(mirror.Admin("add", {{"kind", "page"}, {"parentId", "sec-inbox"}, {"title", "New"}}));
     worker.Refresh();
     worker.RunCycle();
-    EXPECT_GT(worker.m_StoreErrorCount, 0);
+    EXPECT_GT(worker.m_Counts.StoreErrorCount, 0);
     EXPECT_EQ(Tree(outside, {}), (std::set<std::string>{(outside / "keep.txt").string()}));
 
     // Everything deleted online: the removal walk deletes inside the store only.
@@ -80,7 +80,7 @@ TEST(MirrorStoreSafetyTest, HostileNamesAndUserIdsStayInsideTheStoreThroughACycl
     }
     worker.Refresh();
     worker.RunCycle();
-    EXPECT_EQ(worker.m_NotebooksSectionsChanged, 4);
+    EXPECT_EQ(worker.m_Counts.NotebooksSectionsChanged, 4);
     EXPECT_FALSE(fs::exists(mirror.Store("%2E%2E/%2E%2E/%2E%2E/x")));
     EXPECT_FALSE(fs::exists(mirror.Store("%2E%2E/%2E%2E")));
     EXPECT_TRUE(fs::is_directory(mirror.Store("%2E%2E")));
@@ -107,7 +107,7 @@ TEST(MirrorStoreSafetyTest, ProcessKilledMidCycleLeavesEveryFileOldOrNew)
     MirrorHarness mirror(test::kPersonalUserId, Json::array({Container("Work", "nb-work", sections)}));
     ASSERT_TRUE(mirror.Running()) << mirror.Emulator().Error();
     mirror.Worker().RunCycle();
-    ASSERT_EQ(mirror.Worker().m_NotebooksChanged, 5);
+    ASSERT_EQ(mirror.Worker().m_Counts.NotebooksChanged, 5);
 
     // A section's stored list and the list the service gives now.
     auto stored = [&](int i) {
@@ -160,7 +160,7 @@ TEST(MirrorStoreSafetyTest, ProcessKilledMidCycleLeavesEveryFileOldOrNew)
     // The next cycle completes and brings every section up to date.
     MThreadOneNoteRESTDB& again = mirror.NewWorker();
     again.RunCycle();
-    EXPECT_EQ(again.m_NotebooksChanged, 5);
+    EXPECT_EQ(again.m_Counts.NotebooksChanged, 5);
     for (int i = 0; i < kSections; ++i) {
         EXPECT_EQ(stored(i), fresh(i)) << i;
     }

@@ -71,7 +71,7 @@ TEST_F(MirrorWorkerTest, CycleRunsItsStepsInOrderAndExecuteRunsEveryPass)
     W().FOnDoEnd = [&](MThreadOneNoteRESTDB& worker) {
         events.push_back("end hierarchy=" + std::to_string(fs::exists(account / "notebookssections.json")) +
                          " retried=" + std::to_string(worker.Sections().ErrorList().empty()) +
-                         " errors=" + std::to_string(worker.m_GetSectionErrorCount.load()));
+                         " errors=" + std::to_string(worker.m_Counts.GetSectionErrorCount.load()));
     };
     W().FOnExecute = [&](MThreadOneNoteRESTDB&) { events.push_back("execute"); };
 
@@ -177,12 +177,12 @@ TEST_F(MirrorWorkerTest, ThreadSurvivesThrowingCallbacksAndStopsDuringASlowReque
     });
     W().Run();
     ASSERT_TRUE(WaitUntil([&] { return cycles >= 3; }));
-    EXPECT_GE(W().m_CallbackErrorCount, 3);
+    EXPECT_GE(W().m_Counts.CallbackErrorCount, 3);
 
     // The next cycle's notebook list takes 10 s to answer; Stop must not wait for it.
     ASSERT_TRUE(m_Mirror.Fault({{"route", "notebooks"}, {"delayMs", 10000}}));
     W().Refresh();
-    ASSERT_TRUE(WaitUntil([&] { return W().m_Monitoring && W().m_NotebooksChanged == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return W().m_Monitoring && W().m_Counts.NotebooksChanged == 1; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const auto before = std::chrono::steady_clock::now();
     W().Stop();

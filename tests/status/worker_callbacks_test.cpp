@@ -152,9 +152,9 @@ TEST_F(WorkerCallbacksTest, CycleLinesCarryTheTimeAndTheWorkersCounters)
 {
     callbacks.ThreadRESETDBDoStart(worker);
     EXPECT_EQ(state.MirrorStatusText.Get(), "Check start: 2026-12-08 09:00:00");
-    worker.m_NotebookTotal = 3;
-    worker.m_NewSectionCount = 2;
-    worker.m_GetSectionErrorCount = 1;
+    worker.m_Counts.NotebookTotal = 3;
+    worker.m_Counts.NewSectionCount = 2;
+    worker.m_Counts.GetSectionErrorCount = 1;
     callbacks.ThreadRESETDBDoEnd(worker);
     EXPECT_EQ(state.MirrorStatusText.Get(),
               "Checked 2026-12-08 09:00:00  F:0,CN:0,CNS:0,N:0+0/3,G:0+0,S:2+0,E:1");
