@@ -196,6 +196,9 @@ public:
     void SendPending(MThreadOneNoteRESTDB& worker);
 
 private:
+    // FindLocked's answer when no item has the kind and key.
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
     void TakeOverEarlierFiles(const std::filesystem::path& folder);
     // Items of an account other than `userId` end; items without one take it. Under m_Mutex.
     void TieToAccountLocked(const std::string& userId);
