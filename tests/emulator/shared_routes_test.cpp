@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Another user's notebooks as the emulator serves them: the two lookup actions and which address
-// reaches what, for a work and a personal account.
+// reaches what.
 #include "account/http.h"
 #include "emulator_process.h"
 
@@ -94,37 +94,6 @@ TEST(EmulatorSharedTest, OwnersAddressesReachSharedItemsOnlyWhileShared)
     const auto search = Send(emulator, "GET", "/v1.0/me/onenote/pages?top=100&filter=contains(title,'e')");
     EXPECT_EQ(search.Body.find("pg-team"), std::string::npos);
     EXPECT_NE(search.Body.find("pg-own"), std::string::npos);
-}
-
-TEST(EmulatorSharedTest, ANotebookIsFoundByItsWebAddressForAWorkAccountOnly)
-{
-    for (const char* user : {"2b7e4c1a-5d3f-4e8a-9c61-0f1e2d3c4b5a", "3b5c9d1e7f2a4c6b"}) {
-        EmulatorProcess emulator(Serving(Fixture(user)));
-        ASSERT_TRUE(emulator.Running()) << emulator.Error();
-        const Json recent =
-            Json::parse(Send(emulator, "GET",
-                             "/v1.0/me/onenote/notebooks/getRecentNotebooks(includePersonalNotebooks=true)")
-                            .Body);
-        ASSERT_EQ(recent["value"].size(), 3u) << user;
-        std::map<std::string, std::string> web;
-        for (const Json& entry : recent["value"]) {
-            web[entry["displayName"]] = entry["links"]["oneNoteWebUrl"]["href"];
-        }
-        const bool work = std::string(user).find('-') != std::string::npos;
-        const auto team = Send(emulator, "POST", "/v1.0/me/onenote/notebooks/GetNotebookFromWebUrl",
-                               Json{{"webUrl", "onenote:" + web["Team"]}}.dump());
-        const auto gone = Send(emulator, "POST", "/v1.0/me/onenote/notebooks/GetNotebookFromWebUrl",
-                               Json{{"webUrl", web["Gone"]}}.dump());
-        EXPECT_EQ(team.Status, work ? 200 : 403) << user;
-        EXPECT_EQ(gone.Status, 403) << user;
-        if (work) {
-            const Json notebook = Json::parse(team.Body);
-            EXPECT_EQ(notebook["sectionsUrl"],
-                      emulator.BaseUrl() + "/v1.0/users/" + kOwner + "/onenote/notebooks/nb-team/sections");
-            EXPECT_EQ(notebook["createdBy"]["user"]["displayName"], "Bob");
-            EXPECT_EQ(notebook["isShared"], true);
-        }
-    }
 }
 
 } // namespace
