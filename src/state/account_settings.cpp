@@ -6,6 +6,7 @@
 #include "util/log.h"
 
 #include <iterator>
+#include <mutex>
 #include <string>
 
 namespace rz {
@@ -103,8 +104,11 @@ void MGlobalsOnline::LoadConfig(AppState& state)
 
 bool MGlobalsOnline::SaveConfig(AppState& state)
 {
-    // Under the file's transaction, so two saves never mix their keyring entries either.
-    MConfigTransaction settings(state.Paths.SettingsFilePath);
+    // One save at a time, so two saves never mix their keyring entries; the settings file is taken
+    // only after the keyring answered (which may take its unlock prompt's time), so that other
+    // writers of the file, the Preferences window among them, never wait for the keyring.
+    static std::mutex saving;
+    const std::lock_guard saveLock(saving);
     std::string values[std::size(kTokenKeys)];
     for (std::size_t i = 0; i < std::size(kTokenKeys); ++i) {
         values[i] = (state.*kTokenKeys[i].value).Get();
@@ -113,6 +117,7 @@ bool MGlobalsOnline::SaveConfig(AppState& state)
     if (state.Secrets != nullptr && !inKeyring) {
         ReportFallback(state);
     }
+    MConfigTransaction settings(state.Paths.SettingsFilePath);
     for (std::size_t i = 0; i < std::size(kTokenKeys); ++i) {
         if (inKeyring) {
             settings->RemoveValue(kTokenKeys[i].key);
