@@ -9,6 +9,8 @@ find_package(ICU REQUIRED COMPONENTS uc i18n)
 pkg_check_modules(PLIST REQUIRED IMPORTED_TARGET libplist-2.0)
 if(RZ_BUILD_TESTS OR RZ_FUZZ)
   find_package(GTest REQUIRED)
+  # Property tests generate event sequences and shrink a failure to a short one.
+  find_package(rapidcheck REQUIRED)
 endif()
 if(RZ_BUILD_BENCH)
   find_package(benchmark REQUIRED)
