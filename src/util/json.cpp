@@ -72,13 +72,25 @@ std::string JsonObjectToText(const Json& value)
     }
     std::string text;
     try {
-        text = value.dump();
+        // A text of the service or of a page may hold invalid bytes; one such text must not cost
+        // the whole document.
+        text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
     } catch (const Json::exception& error) {
         LogDebug(error.what());
         text.clear();
     }
     if (LogEnabled(LogLevel::Debug)) {
         LogDebug(text);
+    }
+    return text;
+}
+
+std::optional<std::string> JsonTextReadingBack(const Json& value)
+{
+    std::string text = JsonObjectToText(value);
+    if (text.empty() || JsonTextToObject(std::string_view(text)) != value) {
+        LogWarning("JSON text would not read back as it was meant");
+        return std::nullopt;
     }
     return text;
 }
