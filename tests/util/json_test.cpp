@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "util/json.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -78,6 +79,8 @@ TEST(JsonTest, SerialisingNullGivesEmptyAndInvalidTextIsReplaced)
     EXPECT_EQ(JsonTextReadingBack(bad), std::nullopt);
     bad["title"] = "\xEF\xBF\xBD";
     EXPECT_EQ(JsonTextReadingBack(bad), JsonObjectToText(bad));
+    bad["nextTry"] = std::nan("");
+    EXPECT_EQ(JsonTextReadingBack(bad), std::nullopt);
 }
 
 TEST(JsonTest, GraphResponseTests)
