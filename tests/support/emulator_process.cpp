@@ -348,6 +348,16 @@ long long EmulatorProcess::ClockNow() const
                : -1;
 }
 
+long long EmulatorProcess::ClockOffset() const
+{
+    const Reply r = Get("/_emulator/clock");
+    const auto j = nlohmann::json::parse(r.body, nullptr, false);
+    return r.status == 200 && j.is_object() && j.contains("offsetSeconds") &&
+                   j["offsetSeconds"].is_number_integer()
+               ? j["offsetSeconds"].get<long long>()
+               : -1;
+}
+
 std::string EmulatorProcess::AccountJson() const
 {
     const Reply r = Get("/_emulator/account");
