@@ -49,7 +49,7 @@ TEST(LateDoneEndToEndTest, AToDoThatRangLateIsTickedOnceFromItsNotification)
     ASSERT_TRUE(t.Pump(kWaitMs, [&] { return t.ToDoTicked(); })) << t.app->Stderr();
     EXPECT_FALSE(test::HasReminder(t.home.Pending(), "Ring Eve"));
     // A refresh later the update has still gone out once.
-    ASSERT_TRUE(test::RefreshAndSettle(*t.app, *t.emulator, t.home, kWaitMs)) << t.app->Stderr();
+    ASSERT_TRUE(t.RefreshAndSettle()) << t.app->Stderr();
     EXPECT_EQ(Json::parse(t.emulator->Get("/_emulator/patches").body)["patches"].size(), 1u);
     ASSERT_NO_FATAL_FAILURE(t.Quit());
 }

@@ -61,6 +61,13 @@ public:
         ASSERT_NO_FATAL_FAILURE(Launch());
     }
 
+    // Waits until the program is idle, so that no cycle runs (a refresh during one only marks the next
+    // one's download), then refreshes and waits until it is idle again; false when either wait failed.
+    bool RefreshAndSettle()
+    {
+        return Settle(*emulator, home) && test::RefreshAndSettle(*app, *emulator, home, kWaitMs);
+    }
+
     // Waits for the condition while serving this process's own bus objects; false when it never held.
     static bool Pump(int timeoutMs, const std::function<bool()>& condition)
     {

@@ -105,14 +105,14 @@ TEST(SharedNotebookEndToEndTest, ASharedNotebookRingsTicksBelowItsOwnerAndGoesWh
 
     // Unchecked: its reminders go, and the next cycles ask nothing below its owner.
     ASSERT_TRUE(SaveUnwatchedNotebooks(home.SettingsFile(), kUser, {"nb-team"}));
-    ASSERT_TRUE(test::RefreshAndSettle(*t.app, *t.emulator, home, kWaitMs)) << t.app->Stderr();
+    ASSERT_TRUE(t.RefreshAndSettle()) << t.app->Stderr();
     ASSERT_TRUE(t.Pump(kWaitMs, [&] {
         return !test::HasReminder(home.Reminders(), "Ship the report") &&
                !test::HasReminder(home.Reminders(), "Ring Dana");
     })) << test::Names(home.Reminders());
     EXPECT_TRUE(test::HasReminder(home.Reminders(), "Own errand"));
     const std::size_t before = OwnerRequests(*t.emulator).size();
-    ASSERT_TRUE(test::RefreshAndSettle(*t.app, *t.emulator, home, kWaitMs)) << t.app->Stderr();
+    ASSERT_TRUE(t.RefreshAndSettle()) << t.app->Stderr();
     EXPECT_EQ(OwnerRequests(*t.emulator).size(), before);
     ASSERT_NO_FATAL_FAILURE(t.Quit());
 }
