@@ -108,8 +108,8 @@ cpu_ns() { cat /proc/"$PID"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {p
 newest() { find "$TMP/data" -type f -printf '%T@\n' | sort -n | tail -1; }
 alive() { kill -0 "$PID" 2>/dev/null || { echo "idle: the app exited early:"; cat "$TMP/app.log"; exit 1; }; }
 
-# The first sync has ended once reminders are stored and neither the emulator nor the data folder
-# has seen anything new for QUIET seconds.
+# The first sync has ended once every section's page list and the reminders are stored and neither
+# the emulator nor the data folder has seen anything new for QUIET seconds.
 START=$(date +%s)
 LAST_REQ=-1 LAST_FILE= QUIET_SINCE=$START
 while :; do
@@ -117,7 +117,8 @@ while :; do
   now=$(date +%s) req=$(requests) file=$(newest)
   if [[ "$req" != "$LAST_REQ" || "$file" != "$LAST_FILE" ]]; then
     LAST_REQ=$req LAST_FILE=$file QUIET_SINCE=$now
-  elif grep -q "Task" "$DATA/Reminders.plist" 2>/dev/null && ((now - QUIET_SINCE >= QUIET)); then
+  elif (($(find "$TMP/data" -name pages.json | wc -l) >= SECTIONS)) && grep -q "Task" "$DATA/Reminders.plist" 2>/dev/null &&
+    ((now - QUIET_SINCE >= QUIET)); then
     break
   fi
   ((now - START > 600)) && { echo "idle: the first sync did not end within 600 s"; cat "$TMP/app.log"; exit 1; }
