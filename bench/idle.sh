@@ -134,16 +134,20 @@ touch "$TMP/mark"
   while :; do
     sleep 1
     touch "$TMP/mark.next"
-    find "$TMP/data" -type f -newer "$TMP/mark" -printf '%P\n' >>"$TMP/writes"
+    find "$TMP/data" -type f -newer "$TMP/mark" ! -newer "$TMP/mark.next" -printf '%P\n' >>"$TMP/writes"
     mv "$TMP/mark.next" "$TMP/mark"
   done
 ) &
 WATCH=$!
 
+# Nanoseconds on a CPU of each thread, by thread id and name.
+threads() { for t in /proc/"$PID"/task/*; do echo "${t##*/} $(tr ' ' _ <"$t/comm") $(cut -d' ' -f1 "$t/schedstat")"; done | sort; }
+threads >"$TMP/threads.start"
 START_NS=$(cpu_ns) START_REQ=$(requests)
 sleep "$SECONDS_TO_RUN"
 alive
 END_NS=$(cpu_ns) END_REQ=$(requests)
+threads >"$TMP/threads.end"
 kill "$WATCH" 2>/dev/null || true
 WATCH=
 PEAK_KB=$(awk '/^VmHWM/ {print $2}' "/proc/$PID/status")
@@ -161,3 +165,5 @@ awk -v s="$START_NS" -v e="$END_NS" -v t="$SECONDS_TO_RUN" -v kb="$PEAK_KB" -v s
   printf "requests to the service while idle: %d\n", req;
   printf "peak RSS: %.1f MB (target < 80 MB)\n", kb / 1024;
 }'
+join "$TMP/threads.start" "$TMP/threads.end" | awk -v t="$SECONDS_TO_RUN" '$5 > $3 {
+  printf "  thread %s: %.4f CPU s = %.3f%%\n", $2, ($5 - $3) / 1e9, 100 * ($5 - $3) / 1e9 / t }'

@@ -92,6 +92,9 @@ public:
     static Options FromFile(const std::string& fixturePath, bool limits = false);
 
 private:
+    // An integer of the clock's administration answer; -1 on failure.
+    long long ClockField(const char* key) const;
+
     pid_t m_Pid = -1;
     int m_ExitStatus = -1;
     int m_Port = 0;
