@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Idle cost of the signed-in agent, as on a desktop: a private session bus with a notification server
-# and a tray (a status notifier watcher) on it, an X server of its own (Xvfb; without it the agent runs
-# offscreen and trayless, its main window shown), the Graph emulator serving an account of SECTIONS
-# sections (default 200), and redozevuviva started in a temporary HOME, signed in to that account. Once its first sync has ended
-# (no request to the emulator and no file written for QUIET seconds) and SETTLE more seconds passed,
-# it measures over SECONDS seconds the CPU time the agent's threads use, the files it writes and the
+# and a status notifier watcher on it (a tray's bus name; whether Qt takes it for a tray is not
+# checked), an X server of its own (Xvfb; without it the agent runs offscreen, its main window shown),
+# the Graph emulator serving an account of SECTIONS sections (default 200), and redozevuviva started in
+# a temporary HOME, signed in to that account. Once its first sync has ended (every section's page
+# list stored, then nothing asked or written for QUIET seconds) and SETTLE more seconds passed, it
+# measures over SECONDS seconds the CPU time the agent's threads use, the files it writes and the
 # requests it sends, then its peak resident memory. Targets: under 0.1% of one core, no file written
 # more often than once a minute, peak RSS under 80 MB.
 #
@@ -156,7 +157,7 @@ WRITES=$(wc -l <"$TMP/writes")
 MOST=$(sort "$TMP/writes" | uniq -c | sort -rn | head -1 | awk '{print $1, $2}')
 
 awk -v s="$START_NS" -v e="$END_NS" -v t="$SECONDS_TO_RUN" -v kb="$PEAK_KB" -v synced="$SYNCED" \
-    -v sections="$SECTIONS" -v platform="${PLATFORM[0]#QT_QPA_PLATFORM=}${TRAY:+ with a tray}" -v req=$((END_REQ - START_REQ)) -v writes="$WRITES" -v most="${MOST:-0 none}" 'BEGIN {
+    -v sections="$SECTIONS" -v platform="${PLATFORM[0]#QT_QPA_PLATFORM=}${TRAY:+ with a status notifier watcher}" -v req=$((END_REQ - START_REQ)) -v writes="$WRITES" -v most="${MOST:-0 none}" 'BEGIN {
   idle = (e - s) / 1e9;
   split(most, m, " ");
   printf "platform: %s; first sync of %d sections: %d s\n", platform, sections, synced;
