@@ -7,6 +7,10 @@
 
 namespace rz {
 
+// m_FilterPagesResult when the service refused the account-wide page list for the account's many
+// sections (code 20266).
+inline constexpr std::int64_t kFilterPagesTooManySections = -3;
+
 // What the mirror counts for the status window and the tests, one field per count. `Count` is an
 // atomic in the worker and a plain number in a reading of it, so the two always hold the same names.
 template <typename Count> struct TMirrorCountFields
