@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "mirror/mirror_counters.h"
 #include "util/dates.h"
 
 #include <cstdint>
@@ -11,30 +12,17 @@
 
 namespace rz {
 
-// The mirror worker's cycle counters, in the order the status lines show them.
-struct TCycleCounters
-{
-    std::int64_t FilterPagesResult = 0;
-    std::int64_t NotebooksChanged = 0;
-    std::int64_t NotebooksSectionsChanged = 0;
-    std::int64_t NewNotebookCount = 0;
-    std::int64_t ChangedNotebookCount = 0;
-    std::int64_t NotebookTotal = 0;
-    std::int64_t NewSectionGroupCount = 0;
-    std::int64_t ChangedSectionGroupCount = 0;
-    std::int64_t NewSectionCount = 0;
-    std::int64_t ChangedSectionCount = 0;
-    std::int64_t GetSectionErrorCount = 0;
-};
-
 struct MonitorTexts;
 
 // "Check start: <now>", written when a worker cycle begins.
 std::string CheckStartLine(Date now);
 std::string CheckStartLine(const MonitorTexts& texts, Date now);
-// "<checked> <now>  F:…,CN:…", written when a worker cycle ends.
-std::string CheckEndLine(const std::string& checkedText, Date now, const TCycleCounters& counters);
-std::string CheckEndLine(const MonitorTexts& texts, Date now, const TCycleCounters& counters);
+// "<checked> <now>  F:…,CN:…", written when a worker cycle ends: the page-list search's result
+// (`filterPagesResult`) and the cycle's counters.
+std::string CheckEndLine(const std::string& checkedText, Date now, std::int64_t filterPagesResult,
+                         const TMirrorCounts& counters);
+std::string CheckEndLine(const MonitorTexts& texts, Date now, std::int64_t filterPagesResult,
+                         const TMirrorCounts& counters);
 
 // Everything the status window shows, read once per redraw. A line may mix values of two moments of
 // a running cycle; that is accepted.
@@ -51,8 +39,9 @@ struct MonitorSnapshot
     bool HasWorker = false;
     bool Monitoring = false;
     std::int64_t RefreshTokensErrorCount = 0;
-    std::int64_t GetAllNotebooksSectionsErrorCount = 0;
-    TCycleCounters Counters;
+    // The page-list search's result: a count, or a refusal's code.
+    std::int64_t FilterPagesResult = 0;
+    TMirrorCounts Counters;
     // Sections whose page list is still to come, and the names of those that fail.
     std::int64_t SectionsToMirror = 0;
     std::vector<std::string> FailingSections;

@@ -36,6 +36,17 @@ void MWinMonitor::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (m_Timer == nullptr) {
         windowDidLoad();
+    } else if (!m_Timer->isActive()) {
+        m_Timer->start();
+        TimerRun();
+    }
+}
+
+void MWinMonitor::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (m_Timer != nullptr) {
+        m_Timer->stop();
     }
 }
 

@@ -18,8 +18,9 @@ struct MonitorTexts;
 
 // The status window: the account, the mirror worker's cycle, the reminder loaders and the last
 // page fetch, redrawn once a second from a snapshot the controller provides. It changes nothing.
-// Made once at start-up; its texts and timer come into being when it is first shown, and the timer
-// keeps running while the window is closed.
+// Made once at start-up; its texts and timer come into being when it is first shown. The timer runs
+// only while the window shows, so a closed window costs an idle agent nothing; showing it again
+// redraws at once.
 class MWinMonitor : public QDialog
 {
     Q_OBJECT
@@ -31,10 +32,14 @@ public:
 
     // Redraws the four lines from a fresh snapshot.
     void TimerRun();
+    // Returns true once the first showing made the texts and the timer.
     bool TimerStarted() const { return m_Timer != nullptr; }
+    // Returns true while the timer redraws the window.
+    bool TimerRunning() const { return m_Timer != nullptr && m_Timer->isActive(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void windowDidLoad();
