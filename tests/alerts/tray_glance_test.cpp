@@ -25,9 +25,9 @@ TEST(TrayGlanceTest, NextReminderIsTheSoonestStillToCome)
     TReminderList list;
     EXPECT_FALSE(NextReminder(list, now));
     list.AddUnique(kPageTitleReminder, "Past !", "A", "A", "", Date{now.seconds - 60}, 0, DefaultWeekDays());
-    list.AddUnique(kPageTitleReminder, "Later !", "B", "B", "", Date{now.seconds + 600}, 0,
+    list.AddUnique(kPageTitleReminder, "Later !1970-01-12 13:56", "B", "B", "", Date{now.seconds + 600}, 0,
                    DefaultWeekDays());
-    list.AddUnique(kTagReminder, "Standup !! 09:00", "C", "P", "", Date{now.seconds + 60}, 1,
+    list.AddUnique(kPageTitleReminder, "Soon !1970-01-12 13:47", "C", "C", "", Date{now.seconds + 60}, 0,
                    DefaultWeekDays());
     const std::optional<TNextReminder> next = NextReminder(list, now);
     ASSERT_TRUE(next);
