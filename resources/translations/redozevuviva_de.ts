@@ -112,6 +112,30 @@
         <source>Close</source>
         <translation>Schließen</translation>
     </message>
+    <message>
+        <source>&amp;Titles and tags that look like reminders but cannot be read:</source>
+        <translation>&amp;Titel und Tags, die wie Erinnerungen aussehen, aber nicht lesbar sind:</translation>
+    </message>
+    <message>
+        <source>Titles and tags that cannot be read</source>
+        <translation>Nicht lesbare Titel und Tags</translation>
+    </message>
+    <message>
+        <source>Each row: the text, why it does not ring as written, and where it is. Enter or a double click opens the page.</source>
+        <translation>Jede Zeile: der Text, warum er nicht wie geschrieben klingelt, und wo er steht. Eingabe oder ein Doppelklick öffnet die Seite.</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>Why</source>
+        <translation>Warum</translation>
+    </message>
+    <message>
+        <source>Where</source>
+        <translation>Wo</translation>
+    </message>
 </context>
 <context>
     <name>MWinPendingReminders</name>
@@ -211,6 +235,14 @@
         <source>Due reminders</source>
         <translation>Fällige Erinnerungen</translation>
     </message>
+    <message>
+        <source>The reminders that came due. Dismiss, open, snooze or mark done the selected one with the buttons below.</source>
+        <translation>Die fällig gewordenen Erinnerungen. Mit den Schaltflächen darunter wird die gewählte verworfen, geöffnet, verschoben oder erledigt.</translation>
+    </message>
+    <message>
+        <source>Snooze for</source>
+        <translation>Verschieben um</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -289,6 +321,14 @@
     <message>
         <source>RedoZevuviva &amp;Help</source>
         <translation>&amp;Hilfe zu RedoZevuviva</translation>
+    </message>
+    <message>
+        <source>Opens the status window, which lists them and says why each does not ring as written.</source>
+        <translation>Öffnet das Statusfenster, das sie auflistet und sagt, warum jeder nicht wie geschrieben klingelt.</translation>
+    </message>
+    <message>
+        <source>Every reminder to come, soonest first. Enter or a click opens the reminder&apos;s page.</source>
+        <translation>Alle anstehenden Erinnerungen, die nächste zuerst. Eingabe oder ein Klick öffnet die Seite der Erinnerung.</translation>
     </message>
 </context>
 <context>
@@ -988,6 +1028,106 @@
         <comment>strResumeAlarms</comment>
         <translation>&amp;Alarme fortsetzen</translation>
     </message>
+    <message>
+        <source>Not a reminder: the year is outside 1000 to 4000.</source>
+        <comment>strNearMissYear</comment>
+        <translation>Keine Erinnerung: Das Jahr liegt nicht zwischen 1000 und 4000.</translation>
+    </message>
+    <message>
+        <source>Not a reminder: the hour is past 23.</source>
+        <comment>strNearMissHour</comment>
+        <translation>Keine Erinnerung: Die Stunde ist größer als 23.</translation>
+    </message>
+    <message>
+        <source>Read only up to the month, which is past 12: taken as %1.</source>
+        <comment>strNearMissMonth</comment>
+        <translation>Nur bis zum Monat gelesen, der größer als 12 ist: gilt als %1.</translation>
+    </message>
+    <message>
+        <source>Read only up to the day, which is past 31: taken as %1.</source>
+        <comment>strNearMissDay</comment>
+        <translation>Nur bis zum Tag gelesen, der größer als 31 ist: gilt als %1.</translation>
+    </message>
+    <message>
+        <source>Read only up to the hour, which is past 23: taken as %1.</source>
+        <comment>strNearMissHourStops</comment>
+        <translation>Nur bis zur Stunde gelesen, die größer als 23 ist: gilt als %1.</translation>
+    </message>
+    <message>
+        <source>The minutes are past 59 and were not read: taken as %1.</source>
+        <comment>strNearMissMinute</comment>
+        <translation>Die Minuten sind größer als 59 und wurden nicht gelesen: gilt als %1.</translation>
+    </message>
+    <message>
+        <source>The seconds are past 59 and were not read: taken as %1.</source>
+        <comment>strNearMissSecond</comment>
+        <translation>Die Sekunden sind größer als 59 und wurden nicht gelesen: gilt als %1.</translation>
+    </message>
+    <message>
+        <source>The hour needs two digits, so the minutes were not read: taken as %1.</source>
+        <comment>strNearMissOneDigitHour</comment>
+        <translation>Die Stunde braucht zwei Ziffern, daher wurden die Minuten nicht gelesen: gilt als %1.</translation>
+    </message>
+    <message>
+        <source>No time of day follows &quot;!!&quot;: taken as %1.</source>
+        <comment>strNearMissNoTime</comment>
+        <translation>Auf „!!“ folgt keine Uhrzeit: gilt als %1.</translation>
+    </message>
+    <message>
+        <source>The year has fewer than four digits: taken as %1, long past, so it never rings.</source>
+        <comment>strNearMissShortYear</comment>
+        <translation>Das Jahr hat weniger als vier Ziffern: gilt als %1, längst vorbei, klingelt also nie.</translation>
+    </message>
+    <message>
+        <source>A time without a date after &quot;!&quot;: taken as %1, long past, so it never rings.</source>
+        <comment>strNearMissTimeOnly</comment>
+        <translation>Eine Uhrzeit ohne Datum nach „!“: gilt als %1, längst vorbei, klingelt also nie.</translation>
+    </message>
+    <message>
+        <source>Weekday digits run from 1 (Monday) to 7 (Sunday); the others are skipped: %1.</source>
+        <comment>strNearMissWeekday</comment>
+        <translation>Wochentagsziffern gehen von 1 (Montag) bis 7 (Sonntag); die anderen werden übergangen: %1.</translation>
+    </message>
+    <message>
+        <source>every day at %1</source>
+        <comment>strNearMissDaily</comment>
+        <translation>jeden Tag um %1</translation>
+    </message>
+    <message>
+        <source>%1 titles look like reminders but cannot be read</source>
+        <comment>strNearMissCount</comment>
+        <translation>%1 Titel sehen wie Erinnerungen aus, sind aber nicht lesbar</translation>
+    </message>
+    <message>
+        <source>1 title looks like a reminder but cannot be read</source>
+        <comment>strNearMissCountOne</comment>
+        <translation>1 Titel sieht wie eine Erinnerung aus, ist aber nicht lesbar</translation>
+    </message>
+    <message>
+        <source>(%1 due) %2</source>
+        <comment>strMainWindowTitleDue</comment>
+        <translation>(%1 fällig) %2</translation>
+    </message>
+    <message>
+        <source>Next: %1 — %2</source>
+        <comment>strTrayNextReminder</comment>
+        <translation>Als Nächstes: %1 — %2</translation>
+    </message>
+    <message>
+        <source>No reminder to come</source>
+        <comment>strTrayNoNextReminder</comment>
+        <translation>Keine Erinnerung steht an</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <comment>strA11yWarning</comment>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>%1 reminders due: %2</source>
+        <comment>strA11yDueNow</comment>
+        <translation>%1 Erinnerungen fällig: %2</translation>
+    </message>
 </context>
 <context>
     <name>WinNewReminder</name>
@@ -1117,6 +1257,18 @@
     <message>
         <source>Play the alarm sound of the desktop&apos;s sound t&amp;heme</source>
         <translation>Den Alarmton aus dem Klangt&amp;hema der Arbeitsumgebung abspielen</translation>
+    </message>
+    <message>
+        <source>A date without a time &amp;rings at:</source>
+        <translation>Ein Datum ohne Uhrzeit &amp;klingelt um:</translation>
+    </message>
+    <message>
+        <source>The time of day a reminder written with a date but no time rings at; 00:00 is midnight.</source>
+        <translation>Die Uhrzeit, zu der eine Erinnerung mit Datum, aber ohne Uhrzeit klingelt; 00:00 ist Mitternacht.</translation>
+    </message>
+    <message>
+        <source>Notebooks to watch</source>
+        <translation>Zu überwachende Notizbücher</translation>
     </message>
 </context>
 </TS>

@@ -118,8 +118,10 @@ bool AppDelegate::applicationDidFinishLaunching()
     m_WinMonitor = std::make_unique<MWinMonitor>([this] {
         MonitorSnapshot snapshot = TakeMonitorSnapshot(m_State, m_MirrorWorker.get());
         snapshot.OutboxStatus = OutboxStatusText(m_Outbox.get()).toStdString();
+        FillNearMisses(snapshot);
         return snapshot;
     });
+    CreateGlance();
     m_Notifier = new DesktopNotifier(QDBusConnection::sessionBus(), this);
     connect(m_Notifier, &DesktopNotifier::Activated, this, &AppDelegate::OnNotificationClicked);
     connect(m_Notifier, &DesktopNotifier::ActionChosen, this, &AppDelegate::OnNotificationAction);

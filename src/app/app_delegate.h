@@ -35,6 +35,7 @@ class DesktopNotifier;
 class MainWindow;
 class MThreadOneNoteRESTDB;
 class MWinMonitor;
+struct MonitorSnapshot;
 class MWinPendingReminders;
 class ReminderTableModel;
 class TDueCheck;
@@ -216,6 +217,14 @@ private:
     // Starts a cycle now; no worker: nothing.
     void RefreshMirrorWorker();
     void ShowMonitorWindow();
+    // The glance: the next-reminder line atop the tray menu, the near-miss line, the status window's
+    // page opening and the announcements; made once the windows exist.
+    void CreateGlance();
+    // Each tick: the tray badge (or the window title's count) and the near-miss line.
+    void UpdateGlance();
+    void UpdateNextReminderLine();
+    // The near-miss rows for the status window's snapshot.
+    void FillNearMisses(MonitorSnapshot& snapshot);
 
     AppState& m_State;
     std::string m_SupportFolder;
@@ -274,6 +283,9 @@ private:
     bool m_SoundQueued = false;
     bool m_InTick = false;
     int m_AlertCount = 0;
+    struct GlanceState;
+    // Shared, not unique: its type is complete only in the glance's own file.
+    std::shared_ptr<GlanceState> m_GlanceState;
 };
 
 } // namespace rz

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "mirror/mirror_counters.h"
+#include "status/near_miss_rows.h"
 #include "util/dates.h"
 
 #include <cstdint>
@@ -59,6 +60,10 @@ struct MonitorSnapshot
     std::int64_t KnownTitlePageDone = 0;
     std::int64_t KnownTagPageTotal = 0;
     std::int64_t KnownTagPageDone = 0;
+
+    // The near-miss list and its version, which moves whenever the list changes.
+    std::uint64_t NearMissVersion = 0;
+    std::vector<TNearMissRow> NearMisses = {};
 };
 
 // The words of the strings table the lines use, and how they write a time.
