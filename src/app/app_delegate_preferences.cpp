@@ -40,6 +40,7 @@ void AppDelegate::LoadPreferences()
 void AppDelegate::ApplyPreferences(const TPreferences& preferences)
 {
     m_Preferences = std::make_unique<TPreferences>(preferences);
+    m_State.LateAlarms = preferences.LateAlarms;
 }
 
 void AppDelegate::MenuItemPreferencesClick()
