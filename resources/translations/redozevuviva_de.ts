@@ -1019,9 +1019,14 @@
         <translation>Bis zur &amp;Fortsetzung</translation>
     </message>
     <message>
-        <source>Until &amp;Tomorrow Morning</source>
+        <source>Until &amp;Tomorrow Morning, %1</source>
         <comment>strPauseUntilTomorrow</comment>
-        <translation>Bis &amp;morgen früh</translation>
+        <translation>Bis &amp;morgen früh, %1</translation>
+    </message>
+    <message>
+        <source>Until &amp;This Morning, %1</source>
+        <comment>strPauseUntilThisMorning</comment>
+        <translation>Bis &amp;heute früh, %1</translation>
     </message>
     <message>
         <source>Resume &amp;Alarms</source>

@@ -1019,9 +1019,14 @@
         <translation>Jusqu’à la &amp;reprise</translation>
     </message>
     <message>
-        <source>Until &amp;Tomorrow Morning</source>
+        <source>Until &amp;Tomorrow Morning, %1</source>
         <comment>strPauseUntilTomorrow</comment>
-        <translation>Jusqu’à &amp;demain matin</translation>
+        <translation>Jusqu’à &amp;demain matin, %1</translation>
+    </message>
+    <message>
+        <source>Until &amp;This Morning, %1</source>
+        <comment>strPauseUntilThisMorning</comment>
+        <translation>Jusqu’à &amp;ce matin, %1</translation>
     </message>
     <message>
         <source>Resume &amp;Alarms</source>

@@ -238,6 +238,8 @@ private:
     std::unique_ptr<QMenu> m_PauseMenu;
     QAction* m_PauseStateAction = nullptr;
     QAction* m_ResumeAction = nullptr;
+    // "Until … Morning", which names the morning it means.
+    QAction* m_PauseMorningAction = nullptr;
     // Made with the paths; a pause that held at start lets the first check reach back to the last run
     // even without late alarms, so what came due in the pause still rings.
     std::unique_ptr<TAlarmPause> m_AlarmPause;

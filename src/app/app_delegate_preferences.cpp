@@ -57,6 +57,7 @@ void AppDelegate::ApplyPreferences(const TPreferences& preferences)
             m_State.ReminderListChanged = true;
         }
     }
+    m_State.LateAlarms = preferences.LateAlarms;
 }
 
 void AppDelegate::MenuItemPreferencesClick()

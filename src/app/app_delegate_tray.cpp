@@ -134,8 +134,12 @@ void AppDelegate::CreatePauseMenu()
         {"strPauseUntilResumed", PauseLength::UntilResumed},
     };
     for (const auto& [text, length] : lengths) {
-        connect(m_PauseMenu->addAction(UiText(text)), &QAction::triggered, this,
+        QAction* action = m_PauseMenu->addAction(UiText(text));
+        connect(action, &QAction::triggered, this,
                 [this, pauseLength = length] { MenuItemPauseAlarmsClick(pauseLength); });
+        if (length == PauseLength::UntilTomorrow) {
+            m_PauseMorningAction = action;
+        }
     }
     m_PauseMenu->addSeparator();
     m_ResumeAction = m_PauseMenu->addAction(UiText("strResumeAlarms"));
@@ -162,6 +166,10 @@ void AppDelegate::UpdatePauseMenu()
     m_PauseStateAction->setText(state);
     m_PauseStateAction->setVisible(!state.isEmpty());
     m_ResumeAction->setEnabled(until.has_value());
+    // After midnight the next morning is this one.
+    m_PauseMorningAction->setText(
+        UiText(MorningPauseEndsTomorrow(now) ? "strPauseUntilTomorrow" : "strPauseUntilThisMorning")
+            .arg(LocaleDateTimeText(PauseEnd(PauseLength::UntilTomorrow, now))));
 }
 
 void AppDelegate::MenuItemPauseAlarmsClick(PauseLength length)

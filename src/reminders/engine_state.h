@@ -70,6 +70,8 @@ struct TEngineState
 
     // Set at start-up before any other thread exists.
     TEngineFilePaths EngineFiles;
+    // The late-alarms preference: a one-off first seen after its time rings, late, only while on.
+    std::atomic<bool> LateAlarms{true};
 
     // Held by the engine while it changes the lists for one page, by the due check and by Clear.
     std::mutex ListsMutex;

@@ -87,7 +87,11 @@ std::int64_t MergeTagged(TReminderList& list, const std::string& pageId, const s
     if (type == kReminderTypeRepeating) {
         return withDataTag(list.AddUnique(kTagReminder, text, id, pageId, link, dt, 1, weekDay));
     }
-    if (type == kReminderTypeOneOff && dt && *dt > DateNow()) {
+    // A one-off listed already that came due and has not rung (alarms held, a zone change) stays for
+    // the due check to ring, late.
+    const ReminderPtr listed = list.GetByID(id);
+    const bool heldBack = listed && listed->Repeat() == 0 && SameText(listed->name(), text);
+    if (type == kReminderTypeOneOff && dt && (!(*dt < DateNow()) || heldBack)) {
         return withDataTag(list.AddUnique(kTagReminder, text, id, pageId, link, dt, 0, weekDay));
     }
     if (list.GetByID(id)) {
