@@ -644,6 +644,16 @@
         <translation>„%1“ wurde nicht abgehakt: Die Seite enthält mehrere Elemente mit seiner Kennung. Haken Sie es in OneNote ab.</translation>
     </message>
     <message>
+        <source>“%1” was not ticked: items below it carry tags of their own, which OneNote would take from them. Tick it in OneNote.</source>
+        <comment>strOutboxSubItems</comment>
+        <translation>„%1“ wurde nicht abgehakt: Einträge darunter tragen eigene Tags, die OneNote ihnen nehmen würde. Haken Sie es in OneNote ab.</translation>
+    </message>
+    <message>
+        <source>“%1” was not sent to OneNote: this version does not know this kind of change.</source>
+        <comment>strOutboxUnknownKind</comment>
+        <translation>„%1“ wurde nicht an OneNote gesendet: Diese Version kennt diese Art von Änderung nicht.</translation>
+    </message>
+    <message>
         <source>No account is signed in: sign in to tick to-dos in OneNote.</source>
         <comment>strDoneNoAccount</comment>
         <translation>Kein Konto ist angemeldet: Melden Sie sich an, um Aufgaben in OneNote abzuhaken.</translation>

@@ -644,6 +644,16 @@
         <translation>«&#xa0;%1&#xa0;» n’a pas été cochée&#xa0;: sa page contient plusieurs éléments avec son identifiant. Cochez-la dans OneNote.</translation>
     </message>
     <message>
+        <source>“%1” was not ticked: items below it carry tags of their own, which OneNote would take from them. Tick it in OneNote.</source>
+        <comment>strOutboxSubItems</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été cochée&#xa0;: des éléments en dessous portent leurs propres balises, que OneNote leur retirerait. Cochez-la dans OneNote.</translation>
+    </message>
+    <message>
+        <source>“%1” was not sent to OneNote: this version does not know this kind of change.</source>
+        <comment>strOutboxUnknownKind</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été envoyée à OneNote&#xa0;: cette version ne connaît pas ce type de modification.</translation>
+    </message>
+    <message>
         <source>No account is signed in: sign in to tick to-dos in OneNote.</source>
         <comment>strDoneNoAccount</comment>
         <translation>Aucun compte n’est connecté&#xa0;: connectez-vous pour cocher des tâches dans OneNote.</translation>

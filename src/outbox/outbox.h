@@ -51,9 +51,11 @@ inline constexpr double kOutboxBaseUnknownSeconds = 60.0;
 inline constexpr int kOutboxItemsPerPass = 4;
 // Ended items whose message the windows keep showing.
 inline constexpr std::size_t kOutboxMaxMessages = 20;
-// The outbox file's bound. Items are small and few; an Add that would pass it is refused, and a
-// file past it is not ours to read.
+// The outbox file's bound: no save passes it, and a file past it is not ours to read.
 inline constexpr std::size_t kMaxOutboxFileBytes = 4 * 1024 * 1024;
+// Items are small and few; an Add that would take the file past this is refused, so that the items
+// waiting keep room for their retry marks and details below the file's bound.
+inline constexpr std::size_t kOutboxAddBoundBytes = kMaxOutboxFileBytes - kMaxOutboxFileBytes / 8;
 
 // One write waiting for the service.
 struct TOutboxItem
@@ -176,17 +178,18 @@ public:
 
     // Registers a kind before Load; its items are sent by it and kept while it is unknown.
     void AddKind(std::unique_ptr<TOutboxKind> kind);
-    // Reads the stored items (the kinds are added first). When the file is missing, each kind's
+    // Reads the stored items (the kinds are added first); an item of a kind not added ends with a
+    // message. When the file is missing, each kind's
     // earlier file beside it (TOutboxKind::Takeover) is taken over, saved here, and removed. Items
     // stored without an account belong to the account signed in now. A file that is damaged or past its
-    // bound is moved aside (renamed with a ".damaged" suffix) rather than overwritten by the next
-    // change, and the outbox starts empty.
+    // bound is moved aside (renamed with a ".damaged" suffix, numbered beside earlier ones) rather
+    // than overwritten by the next change, and the outbox starts empty.
     void Load();
     // What became of an Add.
     enum class TAddResult {
         Queued,    // saved (or the same kind and key wait already)
         NoAccount, // nobody is signed in: a change is never left for whoever signs in next
-        TooLarge,  // the file would pass its bound: the waiting changes stay as they are
+        TooLarge,  // the file would pass the bound kept for new items: the waiting changes stay as they are
         NotSaved,  // the file could not be written: nothing was queued
     };
     // Queues the item for the account signed in now unless the same kind and key wait already, and
@@ -219,10 +222,13 @@ private:
     void TieToAccountLocked(const std::string& userId);
     void Finish(const TOutboxItem& tried, const TOutboxOutcome& outcome);
     void EndLocked(std::size_t index, const std::string& key, const std::string& detail);
+    // Items of a kind no AddKind registered end with a message. Under m_Mutex.
+    void EndUnknownKindsLocked();
     bool SaveLocked() const;
     bool WriteLocked(const std::string& text) const;
-    // The file's text for the items and messages held now.
-    std::string FileTextLocked() const;
+    // The file's text for the items and messages held now, but for the oldest `skipMessages`
+    // messages (and the items' details unless `withDetails`); none when it would not read back.
+    std::optional<std::string> FileTextLocked(std::size_t skipMessages = 0, bool withDetails = true) const;
     std::size_t FindLocked(const std::string& kind, const std::string& key) const;
 
     std::string m_FilePath;

@@ -42,19 +42,12 @@ TToDoTarget FindToDoTarget(std::string_view content, const std::string& elementI
         const std::vector<std::string> tags = DataTagList(element.DataTag);
         return std::find(tags.begin(), tags.end(), "to-do:completed") != tags.end();
     };
-    const auto byId = [&](const TTaggedElement& element) { return element.Id == elementId; };
-    if (std::count_if(elements->begin(), elements->end(), byId) > 1) {
+    if (std::count_if(elements->begin(), elements->end(),
+                      [&](const TTaggedElement& element) { return element.Id == elementId; }) > 1) {
         return {TToDoTarget::SameId, {}};
     }
-    const auto same = std::find_if(elements->begin(), elements->end(), byId);
-    if (same != elements->end() && same->Text == text) {
-        if (HasOpenToDoTag(same->DataTag)) {
-            return {TToDoTarget::Found, same->Id};
-        }
-        return {TToDoTarget::Ticked, {}};
-    }
-    // The id is stale (the service numbers a page anew with any update): the to-do is known by its
-    // text alone, so only a single to-do with that text can be it.
+    // Generated ids may name another element after any update, a ticked twin or an open one: the
+    // queued text alone decides, the same whatever the id names now.
     std::vector<std::string> open;
     std::size_t ticked = 0;
     for (const TTaggedElement& element : *elements) {
@@ -138,6 +131,8 @@ TOutboxOutcome TToDoDoneKind::TickOn(TOutboxLink& link, const std::string& pageI
         return TOutboxOutcome::Refusal("strOutboxUnsafe");
     case TCompletedElement::SameId:
         return TOutboxOutcome::Refusal("strOutboxSameId");
+    case TCompletedElement::TaggedSubItems:
+        return TOutboxOutcome::Refusal("strOutboxSubItems");
     }
     const std::optional<HttpResponse> answer =
         link.Send("PATCH", "/onenote/pages/" + pageId + "/content", "application/json",

@@ -21,10 +21,10 @@ TOutboxItem ToDoDoneItem(const std::string& pageId, const std::string& elementId
 std::string ToDoPatchBody(const std::string& elementId, const std::string& elementHtml);
 
 // Which element of the page a queued to-do names now. Generated ids may change with any update of
-// the page, so the id is trusted only while its element still reads as the queued text. Otherwise
-// the to-do is known by its text alone: a single open one is the target, a single ticked one means
-// it is done already (in OneNote, or by an attempt whose answer was lost), and more than one with
-// that text is ambiguous, so that no twin is ever ticked in its place.
+// the page and then name another element, a twin among them, so the to-do is known by its text
+// alone: a single open one is the target, ticked ones alone mean it is done already (in OneNote, or
+// by an attempt whose answer was lost), and an open one beside another with that text is ambiguous,
+// so that no twin is ever ticked in its place.
 struct TToDoTarget
 {
     enum TResult {
