@@ -894,6 +894,21 @@
         <translation>„%1“ wurde in OneNote nicht angelegt: Sein Abschnitt ist nicht mehr da. Wählen Sie in den Einstellungen einen anderen und legen Sie die Erinnerung erneut an.</translation>
     </message>
     <message>
+        <source>“%1” was not changed in OneNote: its section is full (%2).</source>
+        <comment>strOutboxSectionFull</comment>
+        <translation>„%1“ wurde in OneNote nicht geändert: Sein Abschnitt ist voll (%2).</translation>
+    </message>
+    <message>
+        <source>“%1” was not created in OneNote: the section %2 holds as many pages as OneNote allows. Choose another section in Preferences or in New Reminder and add the reminder again.</source>
+        <comment>strPageCreateSectionFull</comment>
+        <translation>„%1“ wurde in OneNote nicht angelegt: Der Abschnitt %2 enthält so viele Seiten, wie OneNote erlaubt. Wählen Sie in den Einstellungen oder unter „Neue Erinnerung“ einen anderen Abschnitt und legen Sie die Erinnerung erneut an.</translation>
+    </message>
+    <message>
+        <source>“%1” may not have been created in OneNote: the service&apos;s answer was lost and the page has not appeared in its section. Look there, and add the reminder again if it is missing.</source>
+        <comment>strPageCreateUnconfirmed</comment>
+        <translation>„%1“ wurde in OneNote vielleicht nicht angelegt: Die Antwort des Dienstes ging verloren, und die Seite ist in ihrem Abschnitt nicht erschienen. Sehen Sie dort nach und legen Sie die Erinnerung erneut an, wenn sie fehlt.</translation>
+    </message>
+    <message>
         <source>Cancel</source>
         <comment>strButtonCancel</comment>
         <translation>Abbrechen</translation>

@@ -894,6 +894,21 @@
         <translation>« %1 » n’a pas été créé dans OneNote : sa section n’existe plus. Choisissez-en une autre dans les Préférences et ajoutez de nouveau le rappel.</translation>
     </message>
     <message>
+        <source>“%1” was not changed in OneNote: its section is full (%2).</source>
+        <comment>strOutboxSectionFull</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été modifié dans OneNote&#xa0;: sa section est pleine (%2).</translation>
+    </message>
+    <message>
+        <source>“%1” was not created in OneNote: the section %2 holds as many pages as OneNote allows. Choose another section in Preferences or in New Reminder and add the reminder again.</source>
+        <comment>strPageCreateSectionFull</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été créé dans OneNote&#xa0;: la section %2 contient autant de pages que OneNote le permet. Choisissez une autre section dans les Préférences ou dans Nouveau rappel et ajoutez le rappel à nouveau.</translation>
+    </message>
+    <message>
+        <source>“%1” may not have been created in OneNote: the service&apos;s answer was lost and the page has not appeared in its section. Look there, and add the reminder again if it is missing.</source>
+        <comment>strPageCreateUnconfirmed</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a peut-être pas été créé dans OneNote&#xa0;: la réponse du service s’est perdue et la page n’est pas apparue dans sa section. Vérifiez-y et ajoutez le rappel à nouveau s’il manque.</translation>
+    </message>
+    <message>
         <source>Cancel</source>
         <comment>strButtonCancel</comment>
         <translation>Annuler</translation>

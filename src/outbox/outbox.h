@@ -45,6 +45,8 @@ class SharedString;
 // at most (longer when the service asked for it).
 inline constexpr double kOutboxRetryFirstSeconds = 30.0;
 inline constexpr double kOutboxRetryMaxSeconds = 900.0;
+// An item whose page or section has no known base address yet looks again after this long.
+inline constexpr double kOutboxBaseUnknownSeconds = 60.0;
 // Items tried per worker pass, so that the pass returns to the reminder engine soon.
 inline constexpr int kOutboxItemsPerPass = 4;
 // Ended items whose message the windows keep showing.
@@ -97,7 +99,7 @@ struct TOutboxOutcome
 
 // The one way a kind reaches the service: through the channel (budgeted, with the account's
 // bearer, a 401 refreshed and sent once more), never while no account is signed in or the worker
-// stops, and below the base of the item's page or section. Worker thread only.
+// stops, and only below the base the item's page or section is known to live at. Worker thread only.
 class TOutboxLink
 {
 public:
@@ -113,18 +115,27 @@ public:
                                      const std::string& contentType = {}, const std::string& body = {});
     // True when a write was held back because its Unconfirmed mark could not be saved.
     bool NotRecorded() const { return m_NotRecorded; }
+    // True when a request was held back because the item's base address is not known yet.
+    bool BaseUnknown() const { return m_BaseUnknown; }
 
 private:
     TOneNoteChannel& m_Channel;
     TOutboxItem& m_Item;
     std::function<bool()> m_Save;
     bool m_NotRecorded = false;
+    bool m_BaseUnknown = false;
 };
 
-// How the service took a request, as an outcome: 2xx Done; transport failures, 401, 408, 429 and
-// other throttling answers, and 5xx Retry; any other status Refused (a gone page, a read-only
+// How the service took a request, as an outcome: 2xx Done; a full section (507, code 30102) Refused
+// with strOutboxSectionFull; transport failures, 401, 408, 429 and other throttling answers, 5xx and
+// the codes IsTemporaryOneNoteCode names Retry; any other status Refused (a gone page, a read-only
 // notebook, missing permission, refused content), with the service's message as the detail.
 TOutboxOutcome AnswerOutcome(const HttpResponse& response);
+// True for a OneNote error code that asks the caller to try again later, whatever its status.
+bool IsTemporaryOneNoteCode(std::string_view code);
+// True for a OneNote error code that says a PATCH target could not be located (20120, 20149): its
+// generated id went stale with an update of the page.
+bool IsStaleTargetCode(std::string_view code);
 
 // A file an earlier version kept a kind's writes in: taken over once, when the outbox has no file
 // of its own yet.

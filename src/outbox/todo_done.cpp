@@ -78,20 +78,33 @@ TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
         return TOutboxOutcome::Refusal("strOutboxNotFound");
     }
 
-    // Read first: the page as it is now decides what is sent, and whether anything is.
-    const std::optional<HttpResponse> page =
-        link.Send("GET", "/onenote/pages/" + pageId + "/content?includeIDs=true");
-    if (!page) {
-        return TOutboxOutcome::NotSent();
+    // Read first: the page as it is now decides what is sent, and whether anything is. Generated ids
+    // may change with any update of the page, so a PATCH whose target the service cannot locate
+    // reads the page again, a bounded number of times.
+    for (int read = 0;; ++read) {
+        const std::optional<HttpResponse> page =
+            link.Send("GET", "/onenote/pages/" + pageId + "/content?includeIDs=true");
+        if (!page) {
+            return TOutboxOutcome::NotSent();
+        }
+        if (TOutboxOutcome outcome = AnswerOutcome(*page); outcome.Result != TOutboxOutcome::Done) {
+            return outcome;
+        }
+        if (!IsPageContentResponse(page->Body)) {
+            return TOutboxOutcome::Again("strOutboxUnreachable");
+        }
+        TOutboxOutcome outcome = TickOn(link, pageId, page->Body, elementId, text);
+        if (outcome.Result != TOutboxOutcome::Refused || !m_StaleTarget || read >= kStaleTargetRereads) {
+            return outcome;
+        }
     }
-    if (TOutboxOutcome read = AnswerOutcome(*page); read.Result != TOutboxOutcome::Done) {
-        return read;
-    }
-    if (!IsPageContentResponse(page->Body)) {
-        return TOutboxOutcome::Again("strOutboxUnreachable");
-    }
+}
 
-    const TToDoTarget target = FindToDoTarget(page->Body, elementId, text);
+TOutboxOutcome TToDoDoneKind::TickOn(TOutboxLink& link, const std::string& pageId, const std::string& content,
+                                     const std::string& elementId, const std::string& text)
+{
+    m_StaleTarget = false;
+    const TToDoTarget target = FindToDoTarget(content, elementId, text);
     switch (target.Result) {
     case TToDoTarget::Ticked:
         return TOutboxOutcome::Finished();
@@ -104,7 +117,7 @@ TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
     case TToDoTarget::Found:
         break;
     }
-    const TCompletedElement element = CompleteElement(page->Body, target.ElementId);
+    const TCompletedElement element = CompleteElement(content, target.ElementId);
     switch (element.Result) {
     case TCompletedElement::Ok:
         break;
@@ -127,6 +140,8 @@ TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
     if (!answer) {
         return TOutboxOutcome::NotSent();
     }
+    m_StaleTarget =
+        !answer->IsHttpError() && answer->Status == 400 && IsStaleTargetCode(GraphErrorCode(answer->Body));
     return AnswerOutcome(*answer);
 }
 

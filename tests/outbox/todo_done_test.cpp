@@ -5,6 +5,7 @@
 #include "alerts/pending_reminders.h"
 #include "emulator_channel.h"
 #include "emulator_online.h"
+#include "fake_one_note.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "mirror_harness.h"
 #include "outbox/todo_done.h"
@@ -13,6 +14,7 @@
 #include "reminders/tag_reader.h"
 #include "util/clock.h"
 #include "util/dates.h"
+#include "util/shared_value.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -223,6 +225,38 @@ TEST(ToDoDoneTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
     TReminderList fresh;
     EXPECT_EQ(ReadTagReminders(fresh, "pg-project", "onenote:x", content), 0);
     EXPECT_EQ(fresh.Count(), 0u);
+}
+
+TEST(ToDoDoneTest, AnIdGoneStaleBeforeThePatchIsReadAgainAndTicked)
+{
+    ScopedFakeClock clock{1'800'000'000};
+    test::TempDir dir;
+    SharedString user;
+    user.Set("user-1");
+    test::FakeOneNote service;
+    service.Pages["pg-1"] = {
+        "pg-1", "sec-1", "!Work", {{"p", "to-do", "Call Ann"}, {"p", "to-do", "Call Bob"}}};
+    TOutbox outbox(dir.File("Outbox.json"), user);
+    outbox.AddKind(std::make_unique<TToDoDoneKind>());
+    ASSERT_EQ(outbox.Add(ToDoDoneItem("pg-1", service.ElementId(service.Pages["pg-1"], 1), "Call Bob")),
+              TOutbox::TAddResult::Queued);
+    // Someone edits the page between each read and its PATCH, once, then twice more than allowed.
+    service.Faults.push_back({test::FakeOneNote::Fault::Renumber, 0, {}, "PATCH"});
+    outbox.SendPending(service);
+    EXPECT_EQ(outbox.Count(), 0u);
+    EXPECT_TRUE(outbox.Messages().empty());
+    EXPECT_EQ(service.Pages["pg-1"].Elements[1].DataTag, "to-do:completed");
+    EXPECT_EQ(service.Pages["pg-1"].Elements[0].DataTag, "to-do");
+
+    ASSERT_EQ(outbox.Add(ToDoDoneItem("pg-1", "p:{gone}{2}", "Call Ann")), TOutbox::TAddResult::Queued);
+    for (int i = 0; i <= kStaleTargetRereads; ++i) {
+        service.Faults.push_back({test::FakeOneNote::Fault::Renumber, 0, {}, "PATCH"});
+    }
+    outbox.SendPending(service);
+    EXPECT_EQ(outbox.Count(), 0u);
+    ASSERT_EQ(outbox.Messages().size(), 1u);
+    EXPECT_EQ(outbox.Messages()[0].Key, "strOutboxRefused");
+    EXPECT_EQ(service.Pages["pg-1"].Elements[0].DataTag, "to-do");
 }
 
 // "Use note tags in OneNote pages": the data-tag setting of a ul or ol sent in a request overrides
