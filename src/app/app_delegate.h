@@ -24,8 +24,10 @@ class QSystemTrayIcon;
 namespace rz {
 
 class SingleInstance;
+class TAccountLoader;
 class TAlarmPause;
 enum class PauseLength;
+struct TKeyringStep;
 struct AppState;
 struct DueCheckResult;
 struct NotificationAction;
@@ -127,6 +129,8 @@ public:
     void SetAlertSoundPlayer(std::function<void()> player) { m_AlertSoundPlayer = std::move(player); }
 
     QSystemTrayIcon* statusItem() const { return m_StatusItem; }
+    // The tray menu's line on the keyring: hidden unless the account waits for it.
+    QAction* KeyringStateAction() const { return m_KeyringStateAction; }
     QMenu* statusMenu() const { return m_StatusMenu.get(); }
     MainWindow* window() const { return m_Window.get(); }
     MWinPendingReminders* WinPendingReminders() const { return m_WinPendingReminders.get(); }
@@ -183,6 +187,14 @@ private:
     void ReminderEngineAdoptAccount(bool justSignedIn);
     void LoadHierarchyFromFile();
     void ShowSignInWindow(int logInOrOut);
+    // Runs the keyring's part of loading the account off the event loop; KeyringAnswered follows
+    // on it. False when the step leaves the keyring nothing to do.
+    bool StartKeyringStep(const TKeyringStep& step, bool atLaunch);
+    void KeyringAnswered(bool atLaunch);
+    // The sign-in window at launch when no account is known, and what follows it.
+    void SignInAtLaunch();
+    // The tray menu's keyring line, from the state the status window reads too.
+    void UpdateKeyringMenu();
     void CreateMirrorWorker();
     void SetMirrorWorkerJustLoggedIn();
     void BindMirrorWorkerCallbacks();
@@ -201,6 +213,7 @@ private:
     QAction* m_StartAtLoginAction = nullptr;
     std::unique_ptr<QMenu> m_PauseMenu;
     QAction* m_PauseStateAction = nullptr;
+    QAction* m_KeyringStateAction = nullptr;
     QAction* m_ResumeAction = nullptr;
     // Made with the paths; a pause that held at start lets the first check reach back to the last run
     // even without late alarms, so what came due in the pause still rings.
@@ -239,6 +252,12 @@ private:
     // Empty: the real window process.
     SignInRunner m_SignInRunner;
     bool m_SignInShown = false;
+    // The keyring's part of loading the account; the step BuildPaths left for it at launch.
+    std::unique_ptr<TAccountLoader> m_AccountLoader;
+    std::unique_ptr<TKeyringStep> m_LaunchKeyringStep;
+    // A sign-in chosen while the account waited for the keyring (its LogInOrOut; -1: none), shown
+    // once the keyring answered.
+    int m_SignInAfterKeyring = -1;
     bool m_QuitRequested = false;
     QSoundEffect* m_Sound = nullptr;
     std::unique_ptr<ThemeSound> m_ThemeSound;

@@ -10,6 +10,7 @@
 #include "core/autostart.h"
 #include "reminders/reminder_list.h"
 #include "state/app_state.h"
+#include "status/monitor_lines.h"
 #include "ui/desktop_notifier.h"
 #include "ui/locale_text.h"
 #include "ui/main_window.h"
@@ -104,6 +105,11 @@ void AppDelegate::CreateStatusMenu()
     connect(m_StartAtLoginAction, &QAction::triggered, this, &AppDelegate::MenuItemStartAtLoginClick);
     connect(actions.Quit, &QAction::triggered, this, &AppDelegate::MenuItemQuitClick);
 
+    // Said at the top while the account waits for the keyring; the tool tip keeps its two texts.
+    m_KeyringStateAction = m_StatusMenu->addAction(QString());
+    m_KeyringStateAction->setEnabled(false);
+    connect(m_StatusMenu.get(), &QMenu::aboutToShow, this, &AppDelegate::UpdateKeyringMenu);
+    UpdateKeyringMenu();
     m_StatusMenu->addAction(actions.NewReminder);
     m_StatusMenu->addSeparator();
     m_StatusMenu->addAction(actions.RedoZevuviva);
@@ -162,6 +168,22 @@ void AppDelegate::UpdatePauseMenu()
     m_PauseStateAction->setText(state);
     m_PauseStateAction->setVisible(!state.isEmpty());
     m_ResumeAction->setEnabled(until.has_value());
+}
+
+void AppDelegate::UpdateKeyringMenu()
+{
+    if (m_KeyringStateAction == nullptr) {
+        return;
+    }
+    MonitorSnapshot account;
+    account.WaitingForKeyring = m_State.WaitingForKeyring;
+    account.KeyringFailed = m_State.SecretsFallbackReported;
+    // Only whether there is a token matters here; the token itself is not copied.
+    account.AccessToken = m_State.AccessToken.Empty() ? "" : "-";
+    account.UserId = m_State.UserId.Get();
+    const QString text = QString::fromStdString(KeyringLine(account, LocaleMonitorTexts()));
+    m_KeyringStateAction->setText(text);
+    m_KeyringStateAction->setVisible(!text.isEmpty());
 }
 
 void AppDelegate::MenuItemPauseAlarmsClick(PauseLength length)
