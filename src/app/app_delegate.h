@@ -129,7 +129,7 @@ public:
     void SetAlertSoundPlayer(std::function<void()> player) { m_AlertSoundPlayer = std::move(player); }
 
     QSystemTrayIcon* statusItem() const { return m_StatusItem; }
-    // The tray menu's line on the keyring: hidden unless the account waits for it.
+    // The tray menu's Status, which names what the account waits for from the keyring.
     QAction* KeyringStateAction() const { return m_KeyringStateAction; }
     QMenu* statusMenu() const { return m_StatusMenu.get(); }
     MainWindow* window() const { return m_Window.get(); }
@@ -214,6 +214,7 @@ private:
     std::unique_ptr<QMenu> m_PauseMenu;
     QAction* m_PauseStateAction = nullptr;
     QAction* m_KeyringStateAction = nullptr;
+    QString m_StatusActionText;
     QAction* m_ResumeAction = nullptr;
     // Made with the paths; a pause that held at start lets the first check reach back to the last run
     // even without late alarms, so what came due in the pause still rings.

@@ -105,9 +105,10 @@ void AppDelegate::CreateStatusMenu()
     connect(m_StartAtLoginAction, &QAction::triggered, this, &AppDelegate::MenuItemStartAtLoginClick);
     connect(actions.Quit, &QAction::triggered, this, &AppDelegate::MenuItemQuitClick);
 
-    // Said at the top while the account waits for the keyring; the tool tip keeps its two texts.
-    m_KeyringStateAction = m_StatusMenu->addAction(QString());
-    m_KeyringStateAction->setEnabled(false);
+    // Status says, while the account waits for the keyring, what it waits for; the tool tip keeps
+    // its two texts.
+    m_KeyringStateAction = actions.Status;
+    m_StatusActionText = actions.Status->text();
     connect(m_StatusMenu.get(), &QMenu::aboutToShow, this, &AppDelegate::UpdateKeyringMenu);
     UpdateKeyringMenu();
     m_StatusMenu->addAction(actions.NewReminder);
@@ -181,9 +182,9 @@ void AppDelegate::UpdateKeyringMenu()
     // Only whether there is a token matters here; the token itself is not copied.
     account.AccessToken = m_State.AccessToken.Empty() ? "" : "-";
     account.UserId = m_State.UserId.Get();
-    const QString text = QString::fromStdString(KeyringLine(account, LocaleMonitorTexts()));
-    m_KeyringStateAction->setText(text);
-    m_KeyringStateAction->setVisible(!text.isEmpty());
+    const QString line = QString::fromStdString(KeyringLine(account, LocaleMonitorTexts()));
+    m_KeyringStateAction->setText(line.isEmpty() ? m_StatusActionText
+                                                 : m_StatusActionText + QStringLiteral(" \u2014 ") + line);
 }
 
 void AppDelegate::MenuItemPauseAlarmsClick(PauseLength length)
