@@ -374,6 +374,16 @@
         <translation>Abgemeldet</translation>
     </message>
     <message>
+        <source>Waiting for the keyring…</source>
+        <comment>strWaitingForKeyring</comment>
+        <translation>Warten auf den Schlüsselbund…</translation>
+    </message>
+    <message>
+        <source>The keyring did not answer: sign in, or start again to ask it once more</source>
+        <comment>strKeyringFailed</comment>
+        <translation>Der Schlüsselbund hat nicht geantwortet: melden Sie sich an oder starten Sie neu, um ihn noch einmal zu fragen</translation>
+    </message>
+    <message>
         <source>Connecting to the sign-in page…</source>
         <comment>strLoginConnecting</comment>
         <translation>Verbindung zur Anmeldeseite wird hergestellt …</translation>

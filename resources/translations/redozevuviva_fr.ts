@@ -374,6 +374,16 @@
         <translation>Déconnecté</translation>
     </message>
     <message>
+        <source>Waiting for the keyring…</source>
+        <comment>strWaitingForKeyring</comment>
+        <translation>En attente du trousseau…</translation>
+    </message>
+    <message>
+        <source>The keyring did not answer: sign in, or start again to ask it once more</source>
+        <comment>strKeyringFailed</comment>
+        <translation>Le trousseau n’a pas répondu : connectez-vous, ou redémarrez pour le solliciter à nouveau</translation>
+    </message>
+    <message>
         <source>Connecting to the sign-in page…</source>
         <comment>strLoginConnecting</comment>
         <translation>Connexion à la page de connexion…</translation>

@@ -24,8 +24,10 @@ class QSystemTrayIcon;
 namespace rz {
 
 class SingleInstance;
+class TAccountLoader;
 class TAlarmPause;
 enum class PauseLength;
+struct TKeyringStep;
 struct AppState;
 struct DueCheckResult;
 struct NotificationAction;
@@ -147,6 +149,8 @@ public:
     // The parts below are null until awakeFromNib (the tray and the main window) or launch (the
     // others) made them; the tray icon stays null without a tray.
     QSystemTrayIcon* statusItem() const { return m_StatusItem; }
+    // The tray menu's Status, which names what the account waits for from the keyring.
+    QAction* KeyringStateAction() const { return m_KeyringStateAction; }
     QMenu* statusMenu() const { return m_StatusMenu.get(); }
     MainWindow* window() const { return m_Window.get(); }
     MWinPendingReminders* WinPendingReminders() const { return m_WinPendingReminders.get(); }
@@ -208,6 +212,14 @@ private:
     void LoadHierarchyFromFile();
     // Shows the sign-in window (0: sign in, 1: sign out or switch) and waits for it; one at a time.
     void ShowSignInWindow(int logInOrOut);
+    // Runs the keyring's part of loading the account off the event loop; KeyringAnswered follows
+    // on it. False when the step leaves the keyring nothing to do.
+    bool StartKeyringStep(const TKeyringStep& step, bool atLaunch);
+    void KeyringAnswered(bool atLaunch);
+    // The sign-in window at launch when no account is known, and what follows it.
+    void SignInAtLaunch();
+    // The tray menu's keyring line, from the state the status window reads too.
+    void UpdateKeyringMenu();
     void CreateMirrorWorker();
     // Makes the worker's next cycle the first of a newly signed-in account; no worker: nothing.
     void SetMirrorWorkerJustLoggedIn();
@@ -237,6 +249,8 @@ private:
     QAction* m_StartAtLoginAction = nullptr;
     std::unique_ptr<QMenu> m_PauseMenu;
     QAction* m_PauseStateAction = nullptr;
+    QAction* m_KeyringStateAction = nullptr;
+    QString m_StatusActionText;
     QAction* m_ResumeAction = nullptr;
     // "Until … Morning", which names the morning it means.
     QAction* m_PauseMorningAction = nullptr;
@@ -277,6 +291,12 @@ private:
     // Empty: the real window process.
     SignInRunner m_SignInRunner;
     bool m_SignInShown = false;
+    // The keyring's part of loading the account; the step BuildPaths left for it at launch.
+    std::unique_ptr<TAccountLoader> m_AccountLoader;
+    std::unique_ptr<TKeyringStep> m_LaunchKeyringStep;
+    // A sign-in chosen while the account waited for the keyring (its LogInOrOut; -1: none), shown
+    // once the keyring answered.
+    int m_SignInAfterKeyring = -1;
     bool m_QuitRequested = false;
     QSoundEffect* m_Sound = nullptr;
     std::unique_ptr<ThemeSound> m_ThemeSound;

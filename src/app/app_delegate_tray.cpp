@@ -10,6 +10,7 @@
 #include "core/autostart.h"
 #include "reminders/reminder_list.h"
 #include "state/app_state.h"
+#include "status/monitor_lines.h"
 #include "ui/desktop_notifier.h"
 #include "ui/locale_text.h"
 #include "ui/main_window.h"
@@ -104,6 +105,12 @@ void AppDelegate::CreateStatusMenu()
     connect(m_StartAtLoginAction, &QAction::triggered, this, &AppDelegate::MenuItemStartAtLoginClick);
     connect(actions.Quit, &QAction::triggered, this, &AppDelegate::MenuItemQuitClick);
 
+    // Status says, while the account waits for the keyring, what it waits for; the tool tip keeps
+    // its two texts.
+    m_KeyringStateAction = actions.Status;
+    m_StatusActionText = actions.Status->text();
+    connect(m_StatusMenu.get(), &QMenu::aboutToShow, this, &AppDelegate::UpdateKeyringMenu);
+    UpdateKeyringMenu();
     m_StatusMenu->addAction(actions.NewReminder);
     m_StatusMenu->addSeparator();
     m_StatusMenu->addAction(actions.RedoZevuviva);
@@ -170,6 +177,22 @@ void AppDelegate::UpdatePauseMenu()
     m_PauseMorningAction->setText(
         UiText(MorningPauseEndsTomorrow(now) ? "strPauseUntilTomorrow" : "strPauseUntilThisMorning")
             .arg(LocaleDateTimeText(PauseEnd(PauseLength::UntilTomorrow, now))));
+}
+
+void AppDelegate::UpdateKeyringMenu()
+{
+    if (m_KeyringStateAction == nullptr) {
+        return;
+    }
+    MonitorSnapshot account;
+    account.WaitingForKeyring = m_State.WaitingForKeyring;
+    account.KeyringFailed = m_State.SecretsFallbackReported;
+    // Only whether there is a token matters here; the token itself is not copied.
+    account.AccessToken = m_State.AccessToken.Empty() ? "" : "-";
+    account.UserId = m_State.UserId.Get();
+    const QString line = QString::fromStdString(KeyringLine(account, LocaleMonitorTexts()));
+    m_KeyringStateAction->setText(line.isEmpty() ? m_StatusActionText
+                                                 : m_StatusActionText + QStringLiteral(" \u2014 ") + line);
 }
 
 void AppDelegate::MenuItemPauseAlarmsClick(PauseLength length)

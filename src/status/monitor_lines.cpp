@@ -7,6 +7,7 @@
 #include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 
 namespace rz {
 namespace {
@@ -82,10 +83,23 @@ std::string CheckEndLine(const MonitorTexts& texts, Date now, std::int64_t filte
            CountersLine(kEndCounters, filterPagesResult, counters);
 }
 
+std::string KeyringLine(const MonitorSnapshot& s, const MonitorTexts& texts)
+{
+    if (s.WaitingForKeyring) {
+        return texts.WaitingForKeyring;
+    }
+    if (s.KeyringFailed && s.AccessToken.empty() && !s.UserId.empty()) {
+        return texts.KeyringFailed;
+    }
+    return {};
+}
+
 MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& texts, Date now)
 {
     MonitorLines lines;
-    if (!s.AccessToken.empty() && !s.UserId.empty()) {
+    if (std::string keyring = KeyringLine(s, texts); !keyring.empty()) {
+        lines.Login = std::move(keyring);
+    } else if (!s.AccessToken.empty() && !s.UserId.empty()) {
         lines.Login =
             texts.LoggedIn + " (" + (s.UserPrincipalName.empty() ? s.UserId : s.UserPrincipalName) + ")";
     } else {

@@ -36,6 +36,9 @@ struct MonitorSnapshot
     std::string EndpointProblem; // settings refused at start-up
     std::string OutboxStatus;    // changes waiting for OneNote, or ended unsent
     std::int64_t ReminderPageCount = 0;
+    // The tokens are still to come from the keyring, or it did not answer.
+    bool WaitingForKeyring = false;
+    bool KeyringFailed = false;
 
     bool HasWorker = false;
     bool Monitoring = false;
@@ -83,6 +86,10 @@ struct MonitorTexts
     // Added for each shared notebook the service no longer opens ("%1": its name).
     std::string SharedRefused = {};
     std::string CheckStart = "Check start:";
+    // Shown for the account while its tokens are still to come from the keyring, and once it did
+    // not answer where the tokens are missing.
+    std::string WaitingForKeyring = {};
+    std::string KeyringFailed = {};
     // The desktop's own date and time form; unset, the fixed "yyyy-MM-dd HH:mm:ss" form. Called on the
     // worker thread for the cycle lines, so it must not touch a widget.
     std::function<std::string(Date)> DateText = {};
@@ -92,6 +99,10 @@ struct MonitorTexts
 
 // One redraw. An absent line keeps the label's current text. The account and worker lines are grey
 // unless marked red; the other two keep the layout's colour.
+// What the account waits for from the keyring, as the status window and the tray menu say it; empty
+// when it waits for nothing.
+std::string KeyringLine(const MonitorSnapshot& s, const MonitorTexts& texts);
+
 struct MonitorLines
 {
     std::string Login;

@@ -101,6 +101,8 @@ MonitorSnapshot TakeMonitorSnapshot(const AppState& state, const MThreadOneNoteR
     s.MirrorStatusText = state.MirrorStatusText.Get();
     s.EndpointProblem = state.EndpointProblem.Get();
     s.ReminderPageCount = state.ReminderPageCount;
+    s.WaitingForKeyring = state.WaitingForKeyring;
+    s.KeyringFailed = state.SecretsFallbackReported;
     if (worker != nullptr) {
         s.HasWorker = true;
         s.Monitoring = worker->m_Monitoring;

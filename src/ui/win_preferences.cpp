@@ -211,8 +211,10 @@ void WinPreferences::AddSharedNotebook()
         box.exec();
         return;
     }
-    // Name and owner are shown before anything is added.
+    // Name and owner are shown before anything is added, as the service gave them: plain text, so
+    // that a sharer's markup can neither fake the owner nor add a link.
     box.setIcon(QMessageBox::Question);
+    box.setTextFormat(Qt::PlainText);
     box.setText(
         UiText("strSharedConfirm")
             .arg(QString::fromStdString(result.Notebook.Name),

@@ -60,6 +60,23 @@ TEST_F(MonitorLinesTest, AccountLineNamesTheUserOrSaysSignedOut)
     EXPECT_EQ(BuildMonitorLines(s, kTexts, m_Now).Login, "Signed out");
 }
 
+TEST_F(MonitorLinesTest, AccountLineSaysWhatTheAccountWaitsForFromTheKeyring)
+{
+    MonitorTexts texts = kTexts;
+    texts.WaitingForKeyring = "Waiting for the keyring";
+    texts.KeyringFailed = "The keyring did not answer";
+    MonitorSnapshot s = SignedIn();
+    s.AccessToken.clear();
+    s.WaitingForKeyring = true;
+    EXPECT_EQ(BuildMonitorLines(s, texts, m_Now).Login, "Waiting for the keyring");
+    s.WaitingForKeyring = false;
+    s.KeyringFailed = true;
+    EXPECT_EQ(BuildMonitorLines(s, texts, m_Now).Login, "The keyring did not answer");
+    // Tokens kept in the file instead: nothing missing, nothing to say.
+    s.AccessToken = "token";
+    EXPECT_EQ(BuildMonitorLines(s, texts, m_Now).Login, "Signed in (ada@example.com)");
+}
+
 TEST_F(MonitorLinesTest, ErrorsTurnTheAccountAndWorkerLinesRed)
 {
     MonitorSnapshot s = SignedIn();
