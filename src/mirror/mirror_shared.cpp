@@ -67,7 +67,10 @@ std::string MThreadOneNoteRESTDB::SharedNotebooksPath() const
 
 void MThreadOneNoteRESTDB::StoreSharedNotebooks(const std::vector<TSharedNotebook>& notebooks)
 {
-    StoreWrite(SharedNotebooksPath(), SharedNotebooksText(notebooks));
+    // Entries of another Graph root stay in the file: the user's list outlives a change of endpoints.
+    StoreWrite(
+        SharedNotebooksPath(),
+        SharedNotebooksText(notebooks, SharedEntriesOffRoot(SharedNotebooksPath(), GraphServiceRoot())));
     std::lock_guard lock(m_SharedMutex);
     m_SharedKnown = notebooks;
 }
@@ -106,7 +109,8 @@ void MThreadOneNoteRESTDB::AddSharedNotebook(const TSharedNotebook& notebook)
     Refresh();
 }
 
-MThreadOneNoteRESTDB::TResolve MThreadOneNoteRESTDB::Resolve(const std::string& webAddress)
+MThreadOneNoteRESTDB::TResolve MThreadOneNoteRESTDB::Resolve(const std::string& webAddress,
+                                                             const std::string& knownName)
 {
     const auto web = NotebookWebAddress(webAddress);
     if (!web) {
@@ -132,8 +136,9 @@ MThreadOneNoteRESTDB::TResolve MThreadOneNoteRESTDB::Resolve(const std::string& 
     if (response->Status == 404) {
         return {TResolveStatus::NotFound, {}};
     }
-    auto notebook =
-        response->Status == 200 ? SharedNotebookFromAnswer(response->Body, GraphServiceRoot()) : std::nullopt;
+    auto notebook = response->Status == 200
+                        ? SharedNotebookFromAnswer(response->Body, GraphServiceRoot(), *web, knownName)
+                        : std::nullopt;
     if (!notebook) {
         return {TResolveStatus::Failed, {}};
     }
@@ -207,7 +212,7 @@ void MThreadOneNoteRESTDB::DiscoverSharedNotebooks(std::vector<TSharedNotebook>&
             continue;
         }
         ++resolved;
-        TResolve found = Resolve(address);
+        TResolve found = Resolve(address, JsonText(entry, "displayName"));
         if (found.Status == TResolveStatus::Found && found.Notebook.OwnerId != m_State.UserId.Get()) {
             found.Notebook.WebUrl = address;
             notebooks.push_back(found.Notebook);
@@ -242,6 +247,9 @@ std::optional<Json> MThreadOneNoteRESTDB::SharedNotebookTree(TSharedNotebook& no
             return std::nullopt;
         }
         lists[i] = JsonTextToObject(std::string_view(response->Body));
+        if (!FollowNextLinks(lists[i], notebook.Base)) {
+            return std::nullopt; // a list cut short would take sections away
+        }
     }
     notebook.State = TSharedState::Open;
     return SharedHierarchyNotebook(notebook, *JsonArray(lists[0], "value"), *JsonArray(lists[1], "value"));

@@ -216,7 +216,7 @@ public:
     void AskResolve(const std::string& webAddress);
     TResolve ResolveResult() const;
     // Resolves at once (worker thread).
-    TResolve Resolve(const std::string& webAddress);
+    TResolve Resolve(const std::string& webAddress, const std::string& knownName = {});
     // Watches a resolved notebook: the next pass stores it and the next cycle mirrors it.
     void AddSharedNotebook(const TSharedNotebook& notebook);
     // The shared notebooks as last stored, for the windows.
@@ -316,6 +316,9 @@ private:
     // A shared notebook's sections and section groups; none when they could not be read, with the
     // notebook's state set when the service refused it.
     std::optional<Json> SharedNotebookTree(TSharedNotebook& notebook);
+    // Appends the rest of a list answer's "value" by its "@odata.nextLink"s (below `base` only, at
+    // most kMaxSharedListPages answers); false when one fails or leads elsewhere.
+    bool FollowNextLinks(Json& list, const std::string& base);
 
     std::thread m_Thread;
     std::atomic<bool> m_Stop{false};
