@@ -394,6 +394,21 @@ bool LoadFixture(const Json& doc, std::time_t now, Account& account, TokenStore&
         }
         account.keepIdsOnUpdate = doc["keepIdsOnUpdate"].get<bool>();
     }
+    if (doc.contains("notebookFromWebUrlAsNotebook")) {
+        if (!doc["notebookFromWebUrlAsNotebook"].is_boolean()) {
+            error = "\"notebookFromWebUrlAsNotebook\" must be true or false";
+            return false;
+        }
+        account.notebookFromWebUrlAsNotebook = doc["notebookFromWebUrlAsNotebook"].get<bool>();
+    }
+    if (doc.contains("sharedListPageSize")) {
+        const Json& size = doc["sharedListPageSize"];
+        if (!size.is_number_integer() || size.get<long>() < 0 || size.get<long>() > 1000) {
+            error = "\"sharedListPageSize\" must be an integer in 0..1000";
+            return false;
+        }
+        account.sharedListPageSize = size.get<long>();
+    }
     if (doc.contains("createdPagesListedAfterSeconds")) {
         const Json& lag = doc["createdPagesListedAfterSeconds"];
         if (!lag.is_number_integer() || lag.get<long>() < 0 || lag.get<long>() > 86400) {
