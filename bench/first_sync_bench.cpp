@@ -23,6 +23,7 @@
 // alone).
 #include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
+#include "mirror/worker_online_source.h"
 #include "mirror_harness.h"
 #include "reminders/reminder_handle.h"
 #include "status/worker_callbacks.h"

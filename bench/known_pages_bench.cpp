@@ -12,6 +12,7 @@
 // after: K min". Targets: N and M at most 200, K at most 5.
 #include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
+#include "mirror/worker_online_source.h"
 #include "mirror_harness.h"
 #include "reminders/reminder_handle.h"
 #include "util/clock.h"

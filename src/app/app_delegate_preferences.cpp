@@ -73,27 +73,26 @@ void AppDelegate::MenuItemPreferencesClick()
     };
     notebookHooks.Resolve = [this](const std::string& address) {
         if (!m_MirrorWorker) {
-            return MThreadOneNoteRESTDB::TResolve{MThreadOneNoteRESTDB::TResolveStatus::Failed, {}};
+            return TSharedResolve{TSharedResolveStatus::Failed, {}};
         }
         // The worker sends the request; the window stays drawn while it waits.
-        m_MirrorWorker->AskResolve(address);
+        m_MirrorWorker->Shared().AskResolve(address);
         QElapsedTimer waited;
         waited.start();
-        auto result = m_MirrorWorker->ResolveResult();
-        while (result.Status == MThreadOneNoteRESTDB::TResolveStatus::Pending &&
-               waited.elapsed() < kResolveWaitMs) {
+        auto result = m_MirrorWorker->Shared().ResolveResult();
+        while (result.Status == TSharedResolveStatus::Pending && waited.elapsed() < kResolveWaitMs) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
             QThread::msleep(20);
-            result = m_MirrorWorker->ResolveResult();
+            result = m_MirrorWorker->Shared().ResolveResult();
         }
-        if (result.Status == MThreadOneNoteRESTDB::TResolveStatus::Pending) {
-            result.Status = MThreadOneNoteRESTDB::TResolveStatus::Failed;
+        if (result.Status == TSharedResolveStatus::Pending) {
+            result.Status = TSharedResolveStatus::Failed;
         }
         return result;
     };
     notebookHooks.Add = [this](const TSharedNotebook& notebook) {
         if (m_MirrorWorker) {
-            m_MirrorWorker->AddSharedNotebook(notebook);
+            m_MirrorWorker->Shared().Add(notebook);
         }
     };
     const std::vector<TNotebookChoice> notebooks =

@@ -81,8 +81,8 @@ std::string EscapeKeepingPercents(const std::string& address)
 
 } // namespace
 
-MThreadOneNoteRESTDB::TOneNoteAnswer
-MThreadOneNoteRESTDB::OneNoteRequest(const TOneNoteRequest& request, const std::function<bool()>& beforeSend)
+TOneNoteAnswer MThreadOneNoteRESTDB::OneNoteRequest(const TOneNoteRequest& request,
+                                                    const std::function<bool()>& beforeSend)
 {
     TOneNoteAnswer answer;
     // A token that expired overnight is refreshed at the first 401 and the request sent again with
@@ -134,9 +134,8 @@ MThreadOneNoteRESTDB::OneNoteRequest(const TOneNoteRequest& request, const std::
     }
 }
 
-MThreadOneNoteRESTDB::TOneNoteAnswer MThreadOneNoteRESTDB::OneNoteGet(const std::string& address,
-                                                                      bool waitForSlot, bool escape,
-                                                                      const std::function<bool()>& beforeSend)
+TOneNoteAnswer MThreadOneNoteRESTDB::OneNoteGet(const std::string& address, bool waitForSlot, bool escape,
+                                                const std::function<bool()>& beforeSend)
 {
     TOneNoteRequest request;
     request.Address = escape ? EscapeAddress(address) : EscapeKeepingPercents(address);

@@ -6,6 +6,10 @@
 
 namespace rz {
 
+// m_FilterPagesResult when the service refused the account-wide page list for the account's many
+// sections (code 20266).
+inline constexpr std::int64_t kFilterPagesTooManySections = -3;
+
 // What the mirror counts for the status window and the tests. The worker thread counts; any thread
 // reads at any time.
 struct TMirrorCounters

@@ -190,7 +190,7 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         m_Counts.NotebooksSectionsChanged = 3;
         const Json oldObject = JsonTextToObject(oldText);
         // The notebooks the user left out go, the shared ones the user watches join.
-        const bool chosen = MergeChosenNotebooks(newObject, oldObject);
+        const bool chosen = m_Shared.MergeChosenNotebooks(newObject, oldObject);
         const auto errorsBefore = m_Sections.ErrorList();
         THierarchyFolders oldFolders = HierarchyFolders(oldObject, root);
         const THierarchyFolders newFolders = HierarchyFolders(newObject, root);
@@ -214,7 +214,7 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
             SaveErrorSections();
         }
         StoreWrite(hierarchyFile, chosen ? JsonObjectToText(newObject) : newText);
-        m_SharedSources.SetHierarchy(newObject, root);
+        m_Shared.SetHierarchy(newObject, root);
         if (!m_HierarchyStoredSinceSearch.exchange(true)) {
             ++m_ProgressGeneration;
         }

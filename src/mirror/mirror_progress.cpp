@@ -258,7 +258,7 @@ std::string MThreadOneNoteRESTDB::WithSearchPages(const std::string& storeResult
     return text.empty() ? storeResult : text;
 }
 
-MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::FetchSection(const TErrorSection& entry)
+TSectionFetch MThreadOneNoteRESTDB::FetchSection(const TErrorSection& entry)
 {
     const std::string& id = entry[0];
     const TSectionFetch fetch = GetSectionAllPages(id, entry[1], fs::path(entry[2]));

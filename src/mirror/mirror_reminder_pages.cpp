@@ -55,7 +55,7 @@ bool MThreadOneNoteRESTDB::PageThroughSearch()
     return step == TSearchStep::Complete;
 }
 
-MThreadOneNoteRESTDB::TSearchStep MThreadOneNoteRESTDB::SearchNextHundred(const std::string& address)
+TSearchStep MThreadOneNoteRESTDB::SearchNextHundred(const std::string& address)
 {
     const int skip = m_Search.skip;
     const auto response =
@@ -87,8 +87,8 @@ MThreadOneNoteRESTDB::TSearchStep MThreadOneNoteRESTDB::SearchNextHundred(const 
     return AddSearchAnswer(body, answer, *value);
 }
 
-MThreadOneNoteRESTDB::TSearchStep MThreadOneNoteRESTDB::AddSearchAnswer(const std::string& body,
-                                                                        const Json& answer, const Json& value)
+TSearchStep MThreadOneNoteRESTDB::AddSearchAnswer(const std::string& body, const Json& answer,
+                                                  const Json& value)
 {
     if (m_Search.skip == 0) {
         m_Search.first = body;
@@ -146,7 +146,8 @@ TOnlineAnswer MThreadOneNoteRESTDB::PageContentAnswer(const std::string& pageId)
         m_LastCheckPageResult = -3;
         return {};
     }
-    const std::string address = BaseFor(pageId) + "/onenote/pages/" + pageId + "/content?includeIDs=true";
+    const std::string address =
+        m_Shared.ReadBaseFor(pageId) + "/onenote/pages/" + pageId + "/content?includeIDs=true";
     // The fields change only when the request goes out: a held-back one leaves them as they are.
     bool wentOut = false;
     auto sent = OneNoteGet(address, false, true, [&] {

@@ -75,9 +75,9 @@ bool HoldsFullHundred(const std::string& text)
 
 } // namespace
 
-std::optional<MThreadOneNoteRESTDB::TSendOutcome>
-MThreadOneNoteRESTDB::ChangedPages(const std::string& sectionId, const fs::path& folder, const Json& paging,
-                                   std::string& text)
+std::optional<TSendOutcome> MThreadOneNoteRESTDB::ChangedPages(const std::string& sectionId,
+                                                               const fs::path& folder, const Json& paging,
+                                                               std::string& text)
 {
     const std::optional<double> wholeAt = JsonNumber(paging, kWholeAtKey);
     const double now = DateNow().seconds;
@@ -103,7 +103,7 @@ MThreadOneNoteRESTDB::ChangedPages(const std::string& sectionId, const fs::path&
     }
     Json answer;
     if (const TSendOutcome outcome =
-            GetPageList(ChangedPagesAddress(BaseFor(sectionId), sectionId, newest), answer);
+            GetPageList(ChangedPagesAddress(m_Shared.ReadBaseFor(sectionId), sectionId, newest), answer);
         outcome != TSendOutcome::Ok) {
         return outcome == TSendOutcome::Invalid ? std::nullopt : std::optional(outcome);
     }
@@ -131,7 +131,7 @@ MThreadOneNoteRESTDB::ChangedPages(const std::string& sectionId, const fs::path&
     return TSendOutcome::Ok;
 }
 
-MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::GetPageList(const std::string& address, Json& answer)
+TSendOutcome MThreadOneNoteRESTDB::GetPageList(const std::string& address, Json& answer)
 {
     const auto response = OneNoteGet(address, true);
     if (!response) {
@@ -148,17 +148,15 @@ MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::GetPageList(const std::
     return JsonArray(answer, "value") != nullptr ? TSendOutcome::Ok : TSendOutcome::Invalid;
 }
 
-MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::FailSection(const fs::path& folder)
+TSectionFetch MThreadOneNoteRESTDB::FailSection(const fs::path& folder)
 {
     ++m_Counts.GetSectionErrorCount;
     m_Result.Set("Get pages error: " + folder.string());
     return TSectionFetch::Failed;
 }
 
-MThreadOneNoteRESTDB::TSendOutcome MThreadOneNoteRESTDB::MorePages(const std::string& sectionId,
-                                                                   const std::string& address,
-                                                                   std::string& answer, int firstSkip,
-                                                                   const fs::path& folder)
+TSendOutcome MThreadOneNoteRESTDB::MorePages(const std::string& sectionId, const std::string& address,
+                                             std::string& answer, int firstSkip, const fs::path& folder)
 {
     Json object = JsonTextToObject(std::string_view(answer));
     const Json* first = JsonArray(object, "value");
@@ -211,16 +209,15 @@ void MThreadOneNoteRESTDB::SavePaging(const fs::path& folder, int skip, const Js
                    Json{{"skip", std::max(kPagesPerRequest, skip - kPagingOverlap)}, {"answer", answer}}));
 }
 
-MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId,
-                                                                             const std::string& displayName,
-                                                                             const fs::path& folder)
+TSectionFetch MThreadOneNoteRESTDB::GetSectionAllPages(const std::string& sectionId,
+                                                       const std::string& displayName, const fs::path& folder)
 {
     (void)displayName; // carried so that the error list can call again with the same three values
     try {
         if (const auto notAsked = SectionNotAsked(sectionId, folder)) {
             return *notAsked;
         }
-        const std::string address = SectionPagesAddress(BaseFor(sectionId), sectionId);
+        const std::string address = SectionPagesAddress(m_Shared.ReadBaseFor(sectionId), sectionId);
         // Either a paging cut off by the end of a stretch, which goes on where it stopped, or the
         // time of the last whole read.
         const Json paging = ReadJsonFile((folder / kPagingFile).string(), kMaxReadBytes);
@@ -238,8 +235,8 @@ MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::GetSectionAllPages(con
     }
 }
 
-std::optional<MThreadOneNoteRESTDB::TSectionFetch>
-MThreadOneNoteRESTDB::SectionNotAsked(const std::string& sectionId, const fs::path& folder)
+std::optional<TSectionFetch> MThreadOneNoteRESTDB::SectionNotAsked(const std::string& sectionId,
+                                                                   const fs::path& folder)
 {
     if (!HasAccount()) {
         return TSectionFetch::NotListed;
@@ -258,9 +255,8 @@ MThreadOneNoteRESTDB::SectionNotAsked(const std::string& sectionId, const fs::pa
     return std::nullopt;
 }
 
-MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::ReadWholeList(const std::string& sectionId,
-                                                                        const std::string& address,
-                                                                        const fs::path& folder)
+TSectionFetch MThreadOneNoteRESTDB::ReadWholeList(const std::string& sectionId, const std::string& address,
+                                                  const fs::path& folder)
 {
     std::string text;
     if (const auto ended = FirstPages(sectionId, address, text)) {
@@ -278,8 +274,8 @@ MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::ReadWholeList(const st
     return StorePages(sectionId, folder, TSendOutcome::Ok, text, TListRead::Short);
 }
 
-std::optional<MThreadOneNoteRESTDB::TSectionFetch>
-MThreadOneNoteRESTDB::FirstPages(const std::string& sectionId, const std::string& address, std::string& text)
+std::optional<TSectionFetch> MThreadOneNoteRESTDB::FirstPages(const std::string& sectionId,
+                                                              const std::string& address, std::string& text)
 {
     TOneNoteAnswer response;
     bool sent = false;
@@ -303,10 +299,8 @@ MThreadOneNoteRESTDB::FirstPages(const std::string& sectionId, const std::string
     return std::nullopt;
 }
 
-MThreadOneNoteRESTDB::TSectionFetch MThreadOneNoteRESTDB::StorePages(const std::string& sectionId,
-                                                                     const fs::path& folder,
-                                                                     TSendOutcome outcome,
-                                                                     const std::string& text, TListRead read)
+TSectionFetch MThreadOneNoteRESTDB::StorePages(const std::string& sectionId, const fs::path& folder,
+                                               TSendOutcome outcome, const std::string& text, TListRead read)
 {
     switch (outcome) {
     case TSendOutcome::Ok:

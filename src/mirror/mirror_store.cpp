@@ -32,7 +32,7 @@ bool MThreadOneNoteRESTDB::StoreWrite(const fs::path& path, const std::string& t
         return false;
     }
     if (path.filename() == "pages.json") {
-        m_SharedSources.PagesChanged();
+        m_Shared.PagesChanged();
     }
     return true;
 }

@@ -52,7 +52,7 @@ void MThreadOneNoteRESTDB::Refresh()
 {
     m_Tick = 0;
     m_JsonNotebooks.Set({});
-    m_SharedForce = true;
+    m_Shared.ForceTrees();
     {
         std::lock_guard lock(m_WaitMutex);
         m_Wake = true;
@@ -108,7 +108,7 @@ void MThreadOneNoteRESTDB::Pass()
     if (m_State.SignInWindowOpen) {
         return;
     }
-    ServeSharedRequests();
+    m_Shared.ServeRequests();
     bool cycled = false;
     const bool resume = m_ResumeCycle && m_Budget.SecondsUntilSlot(TRequestKind::Mirror) <= 0;
     // The tick is monotonic: a clock set back must not hold the next cycle back.
@@ -216,20 +216,25 @@ void MThreadOneNoteRESTDB::RefreshTokensAfter(const TOneNoteAnswer& answer)
     }
 }
 
+bool MThreadOneNoteRESTDB::SignedIn() const
+{
+    return !m_State.AccessToken.Empty() && !m_State.SignInWindowOpen;
+}
+
+std::optional<HttpResponse> MThreadOneNoteRESTDB::Exchange(const TOneNoteRequest& request,
+                                                           const std::function<bool()>& beforeSend)
+{
+    TOneNoteAnswer answer = OneNoteRequest(request, beforeSend);
+    if (answer && answer->IsHttpError()) {
+        RefreshTokensAfter(answer);
+    }
+    return std::move(answer.Response);
+}
+
 std::optional<Date> MThreadOneNoteRESTDB::LastCheckPageTime() const
 {
     std::lock_guard lock(m_FieldMutex);
     return m_LastCheckPageTime;
-}
-
-TOnlineAnswer MWorkerOnlineSource::GetPageContent(const std::string& pageId)
-{
-    return m_Worker.PageContentAnswer(pageId);
-}
-
-TOnlineAnswer MWorkerOnlineSource::GetOneNoteList(const std::string& relativeOrNextLink)
-{
-    return m_Worker.OneNoteListAnswer(relativeOrNextLink);
 }
 
 } // namespace rz

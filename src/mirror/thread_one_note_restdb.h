@@ -3,9 +3,13 @@
 
 #include "account/graph_tokens.h"
 #include "mirror/mirror_counters.h"
+#include "mirror/mirror_limits.h"
+#include "mirror/one_note_channel.h"
 #include "mirror/request_budget.h"
+#include "mirror/section_fetch.h"
 #include "mirror/section_table.h"
-#include "mirror/shared_notebooks.h"
+#include "mirror/shared_notebook_mirror.h"
+#include "mirror/title_search.h"
 #include "reminders/online_source.h"
 #include "state/app_state.h"
 #include "util/dates.h"
@@ -27,43 +31,7 @@
 
 namespace rz {
 
-// Seconds between the end of one mirror cycle and the start of the next: a cycle is due when more
-// than this many have passed (so at least 121).
-inline constexpr std::int64_t kCycleIntervalSeconds = 120;
-// The loop's pause between passes.
-inline constexpr double kPassSeconds = 1.0;
-// Pages asked for per page-list request; the service allows no more.
-inline constexpr int kPagesPerRequest = 100;
-// A section's page list stops growing here, so that an answer that never shrinks cannot keep
-// the walk asking for ever.
-inline constexpr int kMaxSectionPages = 20000;
-
-// A cycle waits this long at most for a request slot; when the next one is further away it yields,
-// so that the execute callback and the status go on every pass, and resumes when slots free.
-inline constexpr double kYieldSeconds = 3.0;
-// Sections whose page list was put off for the budget, fetched per pass between cycles; few, so
-// that the pass returns to the execute callback soon.
-inline constexpr int kResumeSectionsPerPass = 8;
-// One stretch of mirror requests (a cycle, or the put-off sections of a pass) ends after this many
-// requests or seconds, so that the engine, the status and the to-do queue run at least every 30 s
-// however slowly the service answers.
-inline constexpr int kRequestsPerStretch = 30;
-inline constexpr double kStretchSeconds = 20.0;
-// After the service refused the account-wide page list for the account's many sections, it is
-// asked again only after an hour, doubling up to a day.
-inline constexpr double kListRefusedFirstSeconds = 3600.0;
-inline constexpr double kListRefusedMaxSeconds = 86400.0;
-
-// Between passes the budget's file is written after this many sends (or refusals), or this many
-// seconds after a change: a process killed while paging forgets at most so many sends.
-inline constexpr std::uint64_t kBudgetSaveEverySends = 10;
-inline constexpr double kBudgetSaveSeconds = 30.0;
-
-// m_FilterPagesResult when the service refused the account-wide page list for the account's many
-// sections (code 20266).
-inline constexpr std::int64_t kFilterPagesTooManySections = -3;
-
-// Every id of a hierarchy's notebooks, section groups and sections.
+// Every id of a hierarchy's notebooks, section groups and sections; none for a hierarchy without them.
 THierarchyIds HierarchyIds(const Json& hierarchy);
 
 // The notebook mirror worker: one thread that, every two minutes, keeps the account's tokens and
@@ -76,41 +44,33 @@ THierarchyIds HierarchyIds(const Json& hierarchy);
 // are set before Run and owned by the worker.
 //
 // Store: "<StoreRootPath>/<UserId>/" with "notebooks.json", "notebookssections.json",
-// "errorsections.json", "mirrorprogress.json" (the title search's stand-in, the put-off and
-// failing sections, the account-wide list's back-off), "requestbudget.json" and one folder per notebook,
-// section group and section named by StoreFolderName, each section folder holding "pages.json". Every create,
-// write and delete is checked with IsInsideStore against the account folder first; a path outside is skipped
-// and counted in m_Counts.StoreErrorCount. Files are replaced atomically, so a process killed mid-cycle
-// leaves each file old or new.
+// "errorsections.json", "mirrorprogress.json", "requestbudget.json" and a folder per notebook,
+// section group and section (StoreFolderName), each section's holding "pages.json". Every change is
+// checked with IsInsideStore first (a path outside is skipped and counted in StoreErrorCount) and
+// replaces its file atomically, so a process killed mid-cycle leaves each file old or new.
 //
-// Requests: every OneNote request (hierarchy, page lists, title search, page content, the engine's
-// lists) goes through m_Budget. Mirror requests wait for a slot; page-content and engine requests
-// without a slot are held back (not sent, no token refresh). The probe, the token endpoint and
-// "/me" are not budgeted.
-class MThreadOneNoteRESTDB : public MGraphTokens
+// Requests: every OneNote request goes through m_Budget; mirror requests wait for a slot, any other
+// without one is held back (not sent, no token refresh). The probe, tokens and "/me" are not budgeted.
+class MThreadOneNoteRESTDB : public MGraphTokens, public TOneNoteChannel
 {
 public:
     using TCallback = std::function<void(MThreadOneNoteRESTDB&)>;
-    // Waits up to `seconds`. The default waits real time on the worker's condition variable and
-    // returns early on Stop or Refresh. Tests install one that advances a ScopedFakeClock by
-    // `seconds` (and perhaps sleeps a few milliseconds), so that two-minute pauses and budget waits
-    // pass at once; Stop still ends the loop at its next check.
+    // Waits up to `seconds`. The default waits real time and returns early on Stop or Refresh; tests
+    // install one that advances a ScopedFakeClock, so that pauses and budget waits pass at once.
     using TWaitFunction = std::function<void(double seconds)>;
 
     explicit MThreadOneNoteRESTDB(AppState& state);
     // Stops and joins the thread.
     ~MThreadOneNoteRESTDB();
 
-    // Starts the thread (once): m_InitEnd and m_Monitoring false, the section table read again in
-    // the first cycle.
+    // Starts the thread (once): m_InitEnd and m_Monitoring false, the section table read again.
     void Run();
-    // Asks the thread to end, cancels a request in flight and joins; returns within about a second.
-    // Safe to call more than once, and without Run.
+    // Ends the thread, cancelling a request in flight, within about a second; safe to call again.
     void Stop();
     // The next pass starts a cycle, and that cycle downloads the whole hierarchy.
     void Refresh();
-    bool Stopping() const { return m_Stop.load(); }
-
+    bool Stopping() const override { return m_Stop.load(); }
+    // Replaces the wait between passes and for slots (before Run).
     void SetWaitFunction(TWaitFunction wait) { m_WaitFunction = std::move(wait); }
 
     // One pass of the loop: a cycle when one is due, then the execute callback. The thread calls
@@ -123,10 +83,13 @@ public:
     // none). False (and nothing mirrored) when the store has no safe folder for this account.
     bool Init();
 
-    // Hierarchy and change detection.
+    // Downloads the hierarchy when it may have changed and mirrors what changed.
     void MonitorNotebooks();
+    // Downloads, compares and stores the hierarchy; false when it was not (no account, no answer,
+    // an answer naming no notebook, or the walk stopped), and the stored one stays.
     bool GetAllNotebooksSections();
-    // The stored and the new hierarchy answer, each parsed once per download.
+    // The walk over the stored and the new hierarchy (each parsed once per download) that fetches new
+    // and changed sections; false when it stopped before its end.
     bool CheckNotebooksSections(const Json& oldObject, const Json& newObject,
                                 const std::filesystem::path& folder);
     bool CheckNotebooksSectionsSGs(const Json* oldArray, const Json* newArray,
@@ -135,10 +98,9 @@ public:
                                         const std::filesystem::path& folder);
     // The first item of the array whose "id" is the same text; null when none or no array.
     static const Json* GetSObjById(const std::string& id, const Json* array);
-    // A renamed or moved section's page list is written into its new folder before the walk, so
-    // that it counts as mirrored; once the new hierarchy is stored, the old folders that no item
-    // of it names go (section folders, then the emptied folders of moved containers). Pairs are
-    // old folder, new folder.
+    // A renamed or moved section's page list is written into its new folder before the walk, so that it
+    // counts as mirrored; once the new hierarchy is stored, the old folders that no item of it names go
+    // (section folders, then the emptied folders of moved containers). Pairs are old folder, new folder.
     void CarryMovedSections(const std::vector<std::array<std::filesystem::path, 2>>& moved);
     void RemoveMovedFolders(const std::vector<std::array<std::filesystem::path, 2>>& movedSections,
                             const std::vector<std::array<std::filesystem::path, 2>>& movedContainers,
@@ -151,16 +113,7 @@ public:
     void RemoveDeletedSections(const Json* oldArray, const THierarchyIds& newIds,
                                const std::filesystem::path& folder);
 
-    // Section page lists, in creation order (an edit during paging moves no page). A section with
-    // 100 pages or more is asked for the following hundreds with "$skip" until an answer holds
-    // fewer or adds no new page, and stored as one list; a shorter section is stored exactly as
-    // answered. Paging stops with the stretch and goes on from there later. A section that fails (a
-    // refusal of any code included), or that the budget puts off, waits in the section table.
-    enum class TSectionFetch {
-        Listed,    // the page list is stored
-        NotListed, // put off for the budget, or not asked (no account, no network, the store refused)
-        Failed,    // an HTTP error or an answer that is no page list: the section backs off
-    };
+    // Reads the section's page list (section_fetch.h says how) and says what became of it.
     TSectionFetch GetSectionAllPages(const std::string& sectionId, const std::string& displayName,
                                      const std::filesystem::path& folder);
     // Fetches the sections on the error list that are neither put off nor backing off.
@@ -176,6 +129,7 @@ public:
     // when it changed. The search's stand-in and the request budget are part of it.
     void LoadProgress();
     void SaveProgress();
+    // The progress's and the budget's files in the account folder; empty before Init.
     std::string ProgressPath() const;
     std::string BudgetPath() const;
 
@@ -193,73 +147,40 @@ public:
     // A budgeted OneNote list GET below m_GraphBase, or of an absolute link on the Graph host.
     TOnlineAnswer OneNoteListAnswer(const std::string& relativeOrNextLink);
 
-    // Notebooks shared with the user and the user's choice of notebooks (mirror_shared.cpp).
-    // The base below which an item (a section or page id) is asked for: its owner's for an item of a
-    // shared notebook, else m_GraphBase.
-    std::string BaseFor(const std::string& itemId);
-    // The same for a relative address ("/onenote/pages/{id}/…", "/onenote/sections/{id}/…").
-    std::string BaseForAddress(const std::string& relative);
-    // Drops the notebooks the user left unchecked from a hierarchy answer and adds the shared ones the
-    // user watches, read below their owners' addresses (each at most every kSharedTreeSeconds; one
-    // that fails for a while keeps its stored copy, one refused with 403 or 404 goes). True when the
-    // hierarchy is no longer the answer as received.
-    bool MergeChosenNotebooks(Json& hierarchy, const Json& oldHierarchy);
-    // What became of a notebook address the user gave.
-    enum class TResolveStatus { Idle, Pending, Found, NotShared, NotFound, Malformed, Failed };
-    struct TResolve
-    {
-        TResolveStatus Status = TResolveStatus::Idle;
-        TSharedNotebook Notebook;
-    };
-    // Asks for a notebook by its web address (GetNotebookFromWebUrl) on the worker thread: any thread
-    // asks, the next pass resolves, the window reads the result.
-    void AskResolve(const std::string& webAddress);
-    TResolve ResolveResult() const;
-    // Resolves at once (worker thread).
-    TResolve Resolve(const std::string& webAddress, const std::string& knownName = {});
-    // Watches a resolved notebook: the next pass stores it and the next cycle mirrors it.
-    void AddSharedNotebook(const TSharedNotebook& notebook);
-    // The shared notebooks as last stored, for the windows.
-    std::vector<TSharedNotebook> SharedNotebooks() const;
-    // The names of the watched shared notebooks the service refused at their last look.
-    std::vector<std::string> RefusedSharedNotebooks() const;
+    // The notebooks shared with the user: their bases, requests and state.
+    MSharedNotebookMirror& Shared() { return m_Shared; }
+    const MSharedNotebookMirror& Shared() const { return m_Shared; }
 
+    // The channel the writes go through (TOneNoteChannel): the item's base from Shared(), no request
+    // while the sign-in window is open or no token is held, and Exchange as OneNoteRequest followed
+    // by RefreshTokensAfter.
+    std::string BaseForAddress(const std::string& relative) override
+    {
+        return m_Shared.BaseForAddress(relative);
+    }
+    bool SignedIn() const override;
+    std::optional<HttpResponse> Exchange(const TOneNoteRequest& request,
+                                         const std::function<bool()>& beforeSend) override;
+
+    // The account folder and the failing sections' file in it; empty before Init.
     std::string RESTDBPath() const { return m_RESTDBPath.Get(); }
     std::string ErrorSectionsPath() const;
+    // The last notebooks answer and cycle result, and the account's Graph bases; empty until set.
     std::string JsonNotebooks() const { return m_JsonNotebooks.Get(); }
     std::string Result() const { return m_Result.Get(); }
     std::string GraphBase() const { return m_GraphBase.Get(); }
     void SetGraphBase(std::string base) { m_GraphBase.Set(std::move(base)); }
     std::string GraphBaseUser() const { return m_GraphBaseUser.Get(); }
     void SetGraphBaseUser(std::string base) { m_GraphBaseUser.Set(std::move(base)); }
+    // When and which page content was last asked for; none or empty before the first.
     std::optional<Date> LastCheckPageTime() const;
     std::string LastCheckPageId() const { return m_LastCheckPageId.Get(); }
-    TRequestBudget& Budget() { return m_Budget; }
+    TRequestBudget& Budget() { return m_Budget; } // every OneNote request's slots
 
-    // A request to OneNote for this account, whole: the escaped address below the Graph base.
-    struct TOneNoteRequest
-    {
-        std::string Method = "GET";
-        std::string Address;
-        std::string ContentType;
-        std::string Body;
-        bool WaitForSlot = false; // a mirror request waits for its slot; any other is held back without one
-    };
-    // What became of a request: its answer, none when nothing went out (held back, the sign-in
-    // window, the worker stops, `beforeSend` said no); and whether its 401 refreshed the tokens.
-    struct TOneNoteAnswer
-    {
-        std::optional<HttpResponse> Response;
-        bool TokensRefreshed = false;
-        explicit operator bool() const { return Response.has_value(); }
-        const HttpResponse* operator->() const { return &*Response; }
-        HttpResponse& operator*() { return *Response; }
-        const HttpResponse& operator*() const { return *Response; }
-    };
-    // The one way a request reaches OneNote (worker thread only): never while the sign-in window is
-    // open, only with a request slot, its answer told to the budget, and a 401 answered by
-    // refreshing the tokens and sending it once more. `beforeSend` runs before each attempt goes
-    // out; when it answers false nothing goes out.
+    // The one way a request reaches OneNote (worker thread only): never while the sign-in window is open,
+    // only with a slot, its answer told to the budget, a 401 answered by refreshing the tokens and sending
+    // once more; `beforeSend` runs before each attempt and stops it by answering false. None: nothing went
+    // out.
     TOneNoteAnswer OneNoteRequest(const TOneNoteRequest& request,
                                   const std::function<bool()>& beforeSend = {});
     // Tokens are refreshed after an HTTP-layer error, but not while the worker is being stopped, nor
@@ -282,40 +203,18 @@ public:
     // What the worker counted, for the status window.
     TMirrorCounters m_Counts;
     std::atomic<std::int64_t> m_LastCheckPageResult{0};
-    // True while this cycle has yielded for the budget: its requests take a slot only when one is
-    // free now.
+    // True while this cycle has yielded for the budget: its requests take a slot only when one is free now.
     std::atomic<bool> m_Yielding{false};
     // The notebook check yielded; the next pass with a free slot runs a cycle.
     std::atomic<bool> m_ResumeCycle{false};
     // The title search's pages still stand in for sections not mirrored yet.
     std::atomic<bool> m_SearchCovering{false};
-    // Until then (monotonic) the account-wide page list is not asked for: the service refused it for
-    // the account's many sections.
+    // Until then (monotonic) the account-wide page list is not asked for: refused for too many sections.
     std::atomic<double> m_ListRefusedUntil{0};
 
 private:
-    TSharedSources m_SharedSources;
-    // Worker thread only: when the recent notebooks were last asked for, and each shared notebook's
-    // sections (monotonic seconds).
-    double m_SharedDiscoveredAt = -1;
-    std::map<std::string, double> m_SharedTreeAt;
-    // Refresh asks every shared notebook's sections again.
-    std::atomic<bool> m_SharedForce{false};
-    mutable std::mutex m_SharedMutex;
-    std::string m_ResolveAsked;                 // guarded by m_SharedMutex
-    TResolve m_Resolve;                         // guarded by m_SharedMutex
-    std::vector<TSharedNotebook> m_SharedToAdd; // guarded by m_SharedMutex
-    std::vector<TSharedNotebook> m_SharedKnown; // guarded by m_SharedMutex
-    std::vector<std::string> m_SharedRefused;   // guarded by m_SharedMutex
-    // Serves a pending address and notebooks to add (each pass).
-    void ServeSharedRequests();
-    std::string SharedNotebooksPath() const;
-    void StoreSharedNotebooks(const std::vector<TSharedNotebook>& notebooks);
-    // Asks getRecentNotebooks and resolves the addresses not known yet (work accounts).
-    void DiscoverSharedNotebooks(std::vector<TSharedNotebook>& notebooks);
-    // A shared notebook's sections and section groups; none when they could not be read, with the
-    // notebook's state set when the service refused it.
-    std::optional<Json> SharedNotebookTree(TSharedNotebook& notebook);
+    friend class MSharedNotebookMirror; // sends and stores through the worker
+    MSharedNotebookMirror m_Shared{*this};
     // Appends the rest of a list answer's "value" by its "@odata.nextLink"s (below `base` only, at
     // most kMaxSharedListPages answers); false when one fails or leads elsewhere.
     bool FollowNextLinks(Json& list, const std::string& base);
@@ -335,17 +234,7 @@ private:
     SharedString m_GraphBaseUser;
     SharedString m_LastCheckPageId;
     SharedString m_SearchPages;
-    // A title search in progress over several requests (worker thread only).
-    struct TSearch
-    {
-        std::string user; // progress belongs to one account
-        int skip = 0;
-        std::string first; // the first answer as received
-        Json context;
-        Json pages = Json::array();
-        std::set<std::string> seen;
-    };
-    TSearch m_Search;
+    TTitleSearch m_Search; // worker thread only
     std::atomic<bool> m_HierarchyStoredSinceSearch{false};
     // The kind of slot WaitForSlot takes (worker thread only).
     TRequestKind m_SlotKind = TRequestKind::Mirror;
@@ -355,18 +244,17 @@ private:
     double m_ListRefusedWait = kListRefusedFirstSeconds;
     // The search's sections (empty for a page without one), for the stand-in's end.
     std::set<std::string> m_SearchSections; // guarded by m_FieldMutex
-    // Grows with every change of the progress, so that a pass writes it only when it changed; the
-    // section table's generation is added, both only grow.
+    // Grows with every change of the progress (the section table's generation added), so that a pass
+    // writes it only when it changed; likewise the search's pages and their file.
     std::atomic<std::uint64_t> m_ProgressGeneration{1};
     std::uint64_t m_ProgressSavedGeneration = 0; // worker thread only
-    // Grows with every change of the search's pages, so that their file is written only then.
     std::atomic<std::uint64_t> m_SearchGeneration{0};
     std::uint64_t m_SearchSavedGeneration = 0; // worker thread only
     std::string m_ProgressUser;                // worker thread only
     std::uint64_t m_BudgetSaved = 0;           // worker thread only
     double m_BudgetSavedAt = 0;                // worker thread only
-    // The stored hierarchy's sections and their last change, while the walk compares (worker
-    // thread only): a section moved unchanged keeps its list.
+    // The stored hierarchy's sections and their last change while the walk compares: a moved one keeps its
+    // list.
     std::map<std::string, std::string> m_MovedSectionTimes;
     // The current stretch of mirror requests (worker thread only).
     int m_StretchRequests = 0;
@@ -374,8 +262,7 @@ private:
 
     void ThreadRun();
     void Wait(double seconds);
-    // A slot for a mirror request: waits while the next is at most kYieldSeconds away, else
-    // yields (m_Yielding). False when yielding or stopping.
+    // A slot for a mirror request: waits up to kYieldSeconds, else yields; false when yielding or stopping.
     bool WaitForSlot();
     // The notebook check could not be sent or finished for the budget: the next pass with a free
     // slot runs a cycle, and it downloads the hierarchy.
@@ -402,8 +289,7 @@ private:
     void Call(const TCallback& callback);
     void ResetCycleCounters();
     bool HasAccount() const;
-    // A OneNote GET through OneNoteRequest; `escape` false keeps the "%XX" of an address the service
-    // handed out.
+    // A OneNote GET through OneNoteRequest; `escape` false keeps the "%XX" of a service's address.
     TOneNoteAnswer OneNoteGet(const std::string& address, bool waitForSlot, bool escape = true,
                               const std::function<bool()>& beforeSend = {});
     // Tells the budget how the service took a request that had a slot.
@@ -411,19 +297,13 @@ private:
     // Writes the budget's file: `whenChanged` at once on any change (the end of a pass), else only
     // every kBudgetSaveEverySends changes or kBudgetSaveSeconds.
     void SaveBudget(bool whenChanged);
-    // Store guards: the path lies inside the account folder (and is not the folder itself for a
-    // delete); a refusal or failure counts in m_Counts.StoreErrorCount.
+    // Store guards: the path lies inside the account folder (not the folder itself for a delete); false,
+    // counted in StoreErrorCount, on a refusal or failure.
     bool StoreCreateFolder(const std::filesystem::path& path);
     bool StoreWrite(const std::filesystem::path& path, const std::string& text);
     bool StoreDeleteFolder(const std::filesystem::path& path);
     bool StoreHasFolder(const std::filesystem::path& path) const;
     std::filesystem::path StoreRoot() const { return std::filesystem::path(m_RESTDBPath.Get()); }
-    enum class TSendOutcome {
-        Ok,
-        HttpError, // tokens refreshed
-        Invalid,   // an answer that is no page list
-        NotSent,   // the worker stops
-    };
     // Asks for the pages from `firstSkip` on until an answer holds fewer; `answer` comes in as the
     // pages read so far and leaves as one list of every page, each id once. Cut off by the end of
     // the stretch, it keeps the pages read and the next "$skip" in the section's folder, and the
@@ -433,12 +313,6 @@ private:
     void SavePaging(const std::filesystem::path& folder, int skip, const Json& answer);
     // One page-list request; Ok leaves the answer, which holds a "value" array, in `answer`.
     TSendOutcome GetPageList(const std::string& address, Json& answer);
-    // How a stored list was read: in one request, paged through whole, or its changes merged.
-    enum class TListRead {
-        Short,
-        Paged,
-        Changes,
-    };
     // Books a page-list outcome: stores the list, fails, or puts the section off.
     TSectionFetch StorePages(const std::string& sectionId, const std::filesystem::path& folder,
                              TSendOutcome outcome, const std::string& text, TListRead read);
@@ -450,24 +324,18 @@ private:
                                              std::string& text);
     // Counts an unusable page-list answer and notes the section's folder.
     TSectionFetch FailSection(const std::filesystem::path& folder);
-    // GetSectionAllPages's steps. An outcome when the section is not asked now: no account, the
-    // cycle yielded, no network, or an id unfit for an address.
+    // An outcome when the section is not asked now: no account, yielded, no network, an id unfit for an
+    // address.
     std::optional<TSectionFetch> SectionNotAsked(const std::string& sectionId,
                                                  const std::filesystem::path& folder);
     // The list read from its first hundred on, paged through when that hundred is full.
     TSectionFetch ReadWholeList(const std::string& sectionId, const std::string& address,
                                 const std::filesystem::path& folder);
-    // The first hundred into `text` (empty after two throws); an outcome when the fetch ends here:
-    // put off, or an HTTP error.
+    // The first hundred into `text` (empty after two throws); an outcome when the fetch ends here.
     std::optional<TSectionFetch> FirstPages(const std::string& sectionId, const std::string& address,
                                             std::string& text);
 
     // The title search's steps (worker thread only); m_Search carries its progress between passes.
-    enum class TSearchStep {
-        More,     // a full hundred with new pages: ask for the next
-        Complete, // every "!" page is in m_Search
-        Stopped,  // put off for the budget (progress kept) or refused (progress dropped)
-    };
     // Pages through the search from where it stopped; true when it is complete.
     bool PageThroughSearch();
     // Asks for the next hundred; a refusal sets m_FilterPagesResult to its code.
@@ -479,19 +347,6 @@ private:
     std::string SearchAnswerText();
     // Hands the complete search on: the search's pages, ReminderPagesJson and the callback.
     void PublishSearch(const std::string& text);
-};
-
-// What the application hands the reminder engine: the engine's requests through the worker's
-// tokens and request budget.
-class MWorkerOnlineSource : public TOnlineSource
-{
-public:
-    explicit MWorkerOnlineSource(MThreadOneNoteRESTDB& worker) : m_Worker(worker) {}
-    TOnlineAnswer GetPageContent(const std::string& pageId) override;
-    TOnlineAnswer GetOneNoteList(const std::string& relativeOrNextLink) override;
-
-private:
-    MThreadOneNoteRESTDB& m_Worker;
 };
 
 } // namespace rz

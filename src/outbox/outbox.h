@@ -2,6 +2,7 @@
 #pragma once
 
 #include "account/http.h"
+#include "mirror/one_note_channel.h"
 #include "util/dates.h"
 #include "util/json.h"
 
@@ -38,7 +39,6 @@
 
 namespace rz {
 
-class MThreadOneNoteRESTDB;
 class SharedString;
 
 // Retry pause of an item after a transient failure: 30 s, doubling with each attempt, 15 minutes
@@ -93,13 +93,14 @@ struct TOutboxOutcome
     static TOutboxOutcome LookAgainIn(double seconds) { return {Wait, {}, {}, seconds}; }
 };
 
-// The one way a kind reaches the service: through the worker's OneNoteRequest (budgeted, with the
-// account's bearer, a 401 refreshed and sent once more), never while the sign-in window is open or
-// the worker stops. Worker thread only.
+// The one way a kind reaches the service: through the channel (budgeted, with the account's
+// bearer, a 401 refreshed and sent once more), never while no account is signed in or the worker
+// stops, and below the base of the item's page or section. Worker thread only.
 class TOutboxLink
 {
 public:
-    TOutboxLink(MThreadOneNoteRESTDB& worker, TOutboxItem& item, std::function<bool()> save);
+    // `save` stores the item as it is now and answers false when that failed.
+    TOutboxLink(TOneNoteChannel& channel, TOutboxItem& item, std::function<bool()> save);
 
     // Sends a request to `relative` below the account's Graph base ("/onenote/pages/…"). None when
     // it was not sent (held). A method other than GET is a write: the item is saved Unconfirmed
@@ -108,11 +109,11 @@ public:
     // a gateway or a throttling answer the write may still have taken effect.
     std::optional<HttpResponse> Send(const std::string& method, const std::string& relative,
                                      const std::string& contentType = {}, const std::string& body = {});
-    // A write was held back because its Unconfirmed mark could not be saved.
+    // True when a write was held back because its Unconfirmed mark could not be saved.
     bool NotRecorded() const { return m_NotRecorded; }
 
 private:
-    MThreadOneNoteRESTDB& m_Worker;
+    TOneNoteChannel& m_Channel;
     TOutboxItem& m_Item;
     std::function<bool()> m_Save;
     bool m_NotRecorded = false;
@@ -162,6 +163,7 @@ public:
     TOutbox(std::string filePath, const SharedString& userId);
     ~TOutbox();
 
+    // Registers a kind before Load; its items are sent by it and kept while it is unknown.
     void AddKind(std::unique_ptr<TOutboxKind> kind);
     // Reads the stored items (the kinds are added first). When the file is missing, each kind's
     // earlier file beside it (TOutboxKind::Takeover) is taken over, saved here, and removed. Items
@@ -179,6 +181,7 @@ public:
     // Queues the item for the account signed in now unless the same kind and key wait already, and
     // saves. Only what is saved is queued.
     TAddResult Add(TOutboxItem item);
+    // The waiting items, oldest first, and their number; empty and 0 when none waits.
     std::vector<TOutboxItem> Items() const;
     std::size_t Count() const;
     // Items of one kind waiting.
@@ -192,8 +195,9 @@ public:
     // Messages of items that ended since the last call, oldest first (the main thread tells the user).
     std::vector<TOutboxMessage> TakeNewMessages();
 
-    // Worker thread: tries the items whose time has come, oldest first, each on its own.
-    void SendPending(MThreadOneNoteRESTDB& worker);
+    // Worker thread: tries the items whose time has come, oldest first, each on its own, through
+    // `channel`; sends nothing while no account is signed in or the worker stops.
+    void SendPending(TOneNoteChannel& channel);
 
 private:
     // FindLocked's answer when no item has the kind and key.

@@ -3,9 +3,9 @@
 // and the worker's round of the items whose time has come.
 #include "account/graph_tokens.h"
 #include "mirror/request_budget.h"
-#include "mirror/thread_one_note_restdb.h"
 #include "outbox/outbox.h"
 #include "util/log.h"
+#include "util/shared_value.h"
 
 #include <algorithm>
 #include <cmath>
@@ -72,8 +72,8 @@ TOutboxOutcome AnswerOutcome(const HttpResponse& response)
     return outcome;
 }
 
-TOutboxLink::TOutboxLink(MThreadOneNoteRESTDB& worker, TOutboxItem& item, std::function<bool()> save)
-    : m_Worker(worker), m_Item(item), m_Save(std::move(save))
+TOutboxLink::TOutboxLink(TOneNoteChannel& channel, TOutboxItem& item, std::function<bool()> save)
+    : m_Channel(channel), m_Item(item), m_Save(std::move(save))
 {
 }
 
@@ -81,12 +81,15 @@ std::optional<HttpResponse> TOutboxLink::Send(const std::string& method, const s
                                               const std::string& contentType, const std::string& body)
 {
     // A page or section of a shared notebook is written below its owner's address.
-    const std::string base = m_Worker.BaseForAddress(relative);
-    if (base.empty() || m_Worker.Stopping() || m_Worker.State().AccessToken.Empty()) {
+    if (m_Channel.Stopping() || !m_Channel.SignedIn()) {
+        return std::nullopt;
+    }
+    const std::string base = m_Channel.BaseForAddress(relative);
+    if (base.empty()) {
         return std::nullopt;
     }
     const bool write = method != "GET";
-    const auto response = m_Worker.OneNoteRequest({method, base + relative, contentType, body, false}, [&] {
+    const auto response = m_Channel.Exchange({method, base + relative, contentType, body, false}, [&] {
         if (!write) {
             return true;
         }
@@ -101,12 +104,8 @@ std::optional<HttpResponse> TOutboxLink::Send(const std::string& method, const s
         m_NotRecorded = true;
         return false;
     });
-    if (!response) {
-        return std::nullopt;
-    }
-    if (response->IsHttpError()) {
-        m_Worker.RefreshTokensAfter(response);
-        return response.Response;
+    if (!response || response->IsHttpError()) {
+        return response;
     }
     if (write) {
         // Only a success or a refusal tells what the service did; a gateway's 5xx or a throttling
@@ -116,13 +115,13 @@ std::optional<HttpResponse> TOutboxLink::Send(const std::string& method, const s
             m_Item.Unconfirmed = false;
         }
     }
-    return response.Response;
+    return response;
 }
 
-void TOutbox::SendPending(MThreadOneNoteRESTDB& worker)
+void TOutbox::SendPending(TOneNoteChannel& channel)
 {
     const std::string userId = m_UserId.Get();
-    if (userId.empty() || worker.Stopping() || worker.State().SignInWindowOpen) {
+    if (userId.empty() || channel.Stopping() || !channel.SignedIn()) {
         return;
     }
     std::vector<TOutboxItem> due;
@@ -146,7 +145,7 @@ void TOutbox::SendPending(MThreadOneNoteRESTDB& worker)
         if (m_UserId.Get() != item.UserId) {
             return;
         }
-        TOutboxLink link(worker, item, [this, &item] {
+        TOutboxLink link(channel, item, [this, &item] {
             std::lock_guard lock(m_Mutex);
             const std::size_t at = FindLocked(item.Kind, item.Key);
             if (at == kNone) {

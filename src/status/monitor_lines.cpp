@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "status/monitor_lines.h"
 
-#include "mirror/thread_one_note_restdb.h"
+#include "mirror/mirror_counters.h"
 #include "util/text.h"
 
 #include <cinttypes>

@@ -3,6 +3,7 @@
 
 #include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
+#include "mirror/worker_online_source.h"
 #include "reminders/reminder_handle.h"
 #include "state/app_state.h"
 #include "status/monitor_lines.h"
@@ -125,7 +126,7 @@ MonitorSnapshot TakeMonitorSnapshot(const AppState& state, const MThreadOneNoteR
         s.Counters = CountersOf(*worker);
         s.SectionsToMirror = static_cast<std::int64_t>(worker->Sections().ToMirror());
         s.FailingSections = worker->Sections().FailingNames();
-        s.RefusedNotebooks = worker->RefusedSharedNotebooks();
+        s.RefusedNotebooks = worker->Shared().Refused();
         s.LastCheckPageTime = worker->LastCheckPageTime();
         s.LastCheckPageResult = worker->m_LastCheckPageResult;
     }

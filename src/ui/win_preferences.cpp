@@ -192,7 +192,7 @@ void WinPreferences::AddSharedNotebook()
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const auto result = m_NotebookHooks.Resolve(ask.textValue().toStdString());
     QGuiApplication::restoreOverrideCursor();
-    using S = MThreadOneNoteRESTDB::TResolveStatus;
+    using S = TSharedResolveStatus;
     QMessageBox box(this);
     box.setWindowTitle(UiText("strSharedAddTitle"));
     if (result.Status != S::Found) {

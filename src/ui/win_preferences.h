@@ -2,7 +2,7 @@
 #pragma once
 
 #include "mirror/section_choices.h"
-#include "mirror/thread_one_note_restdb.h"
+#include "mirror/shared_notebook_mirror.h"
 
 #include <QDialog>
 #include <functional>
@@ -47,7 +47,7 @@ public:
         // The user checked (true) or unchecked a notebook.
         std::function<void(const std::string& notebookId, bool watched)> Watch;
         // Looks a pasted address up and returns what became of it (the window waits, busy).
-        std::function<MThreadOneNoteRESTDB::TResolve(const std::string& address)> Resolve;
+        std::function<TSharedResolve(const std::string& address)> Resolve;
         // The user confirmed a notebook found by its address.
         std::function<void(const TSharedNotebook&)> Add;
     };

@@ -3,6 +3,7 @@
 // as the application binds it (known-pages check, store query, load).
 #include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
+#include "mirror/worker_online_source.h"
 #include "mirror_harness.h"
 #include "outbox/outbox.h"
 #include "outbox/todo_done.h"

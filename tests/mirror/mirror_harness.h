@@ -6,6 +6,7 @@
 #include "account/endpoints.h"
 #include "emulator_process.h"
 #include "mirror/thread_one_note_restdb.h"
+#include "mirror/worker_online_source.h"
 #include "state/app_state.h"
 #include "test_support.h"
 #include "util/files.h"

@@ -60,7 +60,7 @@ protected:
 
 TEST_F(MirrorSharedTest, AnAddressResolvesToItsNotebookOrSaysWhyNot)
 {
-    using S = MThreadOneNoteRESTDB::TResolveStatus;
+    using S = TSharedResolveStatus;
     const std::string userBase = m_Mirror->Emulator().BaseUrl() + "/v1.0/users/" + kOwner;
     const struct
     {
@@ -78,7 +78,7 @@ TEST_F(MirrorSharedTest, AnAddressResolvesToItsNotebookOrSaysWhyNot)
         {"https://contoso.sharepoint.com/a b", S::Malformed, ""},
     };
     for (const auto& c : cases) {
-        const auto result = m_Mirror->Worker().Resolve(c.address);
+        const auto result = m_Mirror->Worker().Shared().Resolve(c.address);
         EXPECT_EQ(result.Status, c.status) << c.address;
         EXPECT_EQ(result.Notebook.Name, c.name) << c.address;
         if (c.status == S::Found) {
@@ -164,9 +164,9 @@ TEST(SharedNotebooksTest, AStoredEntryPointingOffTheGraphRootIsDropped)
 TEST_F(MirrorSharedTest, ANotebookNoLongerSharedLeavesTheStoreAndIsMarkedRefused)
 {
     MThreadOneNoteRESTDB& worker = m_Mirror->Worker();
-    const auto found = worker.Resolve(WebAddress("Team Notes"));
-    ASSERT_EQ(found.Status, MThreadOneNoteRESTDB::TResolveStatus::Found);
-    worker.AddSharedNotebook(found.Notebook);
+    const auto found = worker.Shared().Resolve(WebAddress("Team Notes"));
+    ASSERT_EQ(found.Status, TSharedResolveStatus::Found);
+    worker.Shared().Add(found.Notebook);
     worker.Pass();
     const std::string shared = std::string(kSharedStoreFolder) + "/" + kOwner + "/nb-team/Tasks/pages.json";
     ASSERT_TRUE(FileExists(m_Mirror->Store(shared).string()));
@@ -177,8 +177,8 @@ TEST_F(MirrorSharedTest, ANotebookNoLongerSharedLeavesTheStoreAndIsMarkedRefused
     worker.Refresh();
     worker.Pass();
     EXPECT_FALSE(FileExists(m_Mirror->Store(shared).string()));
-    ASSERT_EQ(worker.SharedNotebooks().size(), 1u);
-    EXPECT_EQ(worker.SharedNotebooks()[0].State, TSharedState::Refused);
+    ASSERT_EQ(worker.Shared().Notebooks().size(), 1u);
+    EXPECT_EQ(worker.Shared().Notebooks()[0].State, TSharedState::Refused);
     EXPECT_TRUE(FileExists(m_Mirror->Store("Team Notes/Tasks/pages.json").string()));
 }
 
@@ -241,8 +241,8 @@ TEST(SharedNotebooksTest, TheReferencePagesNotebookShapeResolvesAsWell)
     ASSERT_TRUE(mirror.Running()) << mirror.Emulator().Error();
     const Json recent = Json::parse(
         mirror.GraphAnswer("/onenote/notebooks/getRecentNotebooks(includePersonalNotebooks=false)"));
-    const auto found = mirror.Worker().Resolve(recent["value"][0]["links"]["oneNoteWebUrl"]["href"]);
-    ASSERT_EQ(found.Status, MThreadOneNoteRESTDB::TResolveStatus::Found);
+    const auto found = mirror.Worker().Shared().Resolve(recent["value"][0]["links"]["oneNoteWebUrl"]["href"]);
+    ASSERT_EQ(found.Status, TSharedResolveStatus::Found);
     EXPECT_EQ(found.Notebook.Name, "Team Notes");
     EXPECT_EQ(found.Notebook.OwnerName, "Bob");
 }
@@ -270,9 +270,9 @@ TEST(SharedNotebooksTest, LongSectionListsAreFollowedThroughTheirNextLinks)
                   ? entry["links"]["oneNoteWebUrl"]["href"].get<std::string>()
                   : web;
     }
-    const auto found = worker.Resolve(web);
-    ASSERT_EQ(found.Status, MThreadOneNoteRESTDB::TResolveStatus::Found);
-    worker.AddSharedNotebook(found.Notebook);
+    const auto found = worker.Shared().Resolve(web);
+    ASSERT_EQ(found.Status, TSharedResolveStatus::Found);
+    worker.Shared().Add(found.Notebook);
     worker.Pass();
     const std::string folder = std::string(kSharedStoreFolder) + "/" + kOwner + "/nb-team/";
     for (const char* section : {"A", "B", "C", "G1/D", "G2/E"}) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A new reminder's page against the Graph emulator: created once, also when the answer is lost.
-#include "mirror/thread_one_note_restdb.h"
+// A new reminder's page against the Graph emulator, sent through a channel straight to it: created
+// once, also when the answer is lost.
+#include "emulator_channel.h"
 #include "mirror_harness.h"
 #include "outbox/outbox.h"
 #include "outbox/page_create.h"
@@ -31,7 +32,7 @@ TEST(PageCreateTest, LostAnswerIsLookedUpAndThePageIsCreatedOnceAcrossARestart)
         Json::array({Container("Work", "nb-work", Json::array({Section("Inbox", "sec-inbox")}))})};
     ASSERT_TRUE(mirror.Running());
     AppState& state = mirror.State();
-    MThreadOneNoteRESTDB& worker = mirror.Worker();
+    test::EmulatorChannel channel(mirror.Emulator(), test::kAccessToken);
     const std::string path = state.Paths.DataFolderPath + "/Outbox.json";
     const auto makeOutbox = [&] {
         auto made = std::make_unique<TOutbox>(path, state.UserId);
@@ -39,13 +40,12 @@ TEST(PageCreateTest, LostAnswerIsLookedUpAndThePageIsCreatedOnceAcrossARestart)
         return made;
     };
     auto outbox = makeOutbox();
-    worker.FOnExecute = [&](MThreadOneNoteRESTDB& w) { outbox->SendPending(w); };
     const std::string title = "Tom & Jerry <3 !2099-12-10 09:00";
     ASSERT_EQ(outbox->Add(PageCreateItem(title, "sec-inbox")), TOutbox::TAddResult::Queued);
 
     // The service creates the page, but its answer breaks off.
     ASSERT_TRUE(mirror.Fault({{"route", "create"}, {"cutOff", true}}));
-    worker.Pass();
+    outbox->SendPending(channel);
     EXPECT_EQ(mirror.Count("create"), 1);
     EXPECT_EQ(PagesTitled(mirror, title), 1);
     ASSERT_EQ(outbox->Count(), 1u);
@@ -57,7 +57,7 @@ TEST(PageCreateTest, LostAnswerIsLookedUpAndThePageIsCreatedOnceAcrossARestart)
     ASSERT_EQ(outbox->Count(), 1u);
     clock.Advance(kOutboxRetryMaxSeconds + 1);
     const long lookups = mirror.Count("pages");
-    worker.Pass();
+    outbox->SendPending(channel);
     EXPECT_EQ(outbox->Count(), 0u);
     EXPECT_GT(mirror.Count("pages"), lookups);
     EXPECT_EQ(mirror.Count("create"), 1);
@@ -67,10 +67,10 @@ TEST(PageCreateTest, LostAnswerIsLookedUpAndThePageIsCreatedOnceAcrossARestart)
     ASSERT_EQ(outbox->Add(PageCreateItem("Standup !! 09:15 [1,2,3,4,5]", "sec-inbox")),
               TOutbox::TAddResult::Queued);
     ASSERT_TRUE(mirror.Fault({{"route", "create"}, {"drop", true}}));
-    worker.Pass();
+    outbox->SendPending(channel);
     EXPECT_EQ(PagesTitled(mirror, "Standup !! 09:15 [1,2,3,4,5]"), 0);
     clock.Advance(kOutboxRetryMaxSeconds + 1);
-    worker.Pass();
+    outbox->SendPending(channel);
     EXPECT_EQ(outbox->Count(), 0u);
     EXPECT_EQ(mirror.Count("create"), 3);
     EXPECT_EQ(PagesTitled(mirror, "Standup !! 09:15 [1,2,3,4,5]"), 1);
@@ -87,17 +87,16 @@ TEST(PageCreateTest, AGatewayAnswerAfterTheCreateAndALaggingListMakeNoSecondPage
     options.fixtureText = fixture.dump();
     MirrorHarness mirror{test::kPersonalUserId, options};
     ASSERT_TRUE(mirror.Running());
-    MThreadOneNoteRESTDB& worker = mirror.Worker();
+    test::EmulatorChannel channel(mirror.Emulator(), test::kAccessToken);
     TOutbox outbox(mirror.State().Paths.DataFolderPath + "/Outbox.json", mirror.State().UserId);
     outbox.AddKind(std::make_unique<TPageCreateKind>());
-    worker.FOnExecute = [&](MThreadOneNoteRESTDB& w) { outbox.SendPending(w); };
     const std::string title = "Dentist   !2099-12-10 09:00";
     ASSERT_EQ(outbox.Add(PageCreateItem(title, "sec-inbox")), TOutbox::TAddResult::Queued);
 
     // The page is made, the gateway in front answers 504, and the list lags five minutes behind.
     ASSERT_TRUE(mirror.Fault({{"route", "create"}, {"status", 504}, {"applied", true}}));
     for (int minute = 0; minute < 12 && outbox.Count() > 0; ++minute) {
-        worker.Pass();
+        outbox.SendPending(channel);
         clock.Advance(60);
         ASSERT_TRUE(mirror.Emulator().AdvanceClock(60));
     }

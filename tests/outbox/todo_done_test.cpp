@@ -3,7 +3,8 @@
 // due check fires it, the pending list queues the tick, the worker sends it.
 #include "alerts/due_check.h"
 #include "alerts/pending_reminders.h"
-#include "mirror/store_query.h"
+#include "emulator_channel.h"
+#include "emulator_online.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "mirror_harness.h"
 #include "outbox/todo_done.h"
@@ -148,8 +149,8 @@ TEST(ToDoDoneTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
                          Json::array({Container("Work", "nb-work", Json::array({section}))})};
     ASSERT_TRUE(mirror.Running());
     AppState& state = mirror.State();
-    MThreadOneNoteRESTDB& worker = mirror.Worker();
-    worker.SetWaitFunction([&](double seconds) { clock.Advance(seconds); });
+    test::EmulatorChannel channel(mirror.Emulator(), test::kAccessToken);
+    test::EmulatorOnline online(mirror.Emulator(), test::kAccessToken);
     const std::string queuePath = state.Paths.DataFolderPath + "/Outbox.json";
     const auto makeQueue = [&] {
         auto made = std::make_unique<TOutbox>(queuePath, state.UserId);
@@ -157,16 +158,13 @@ TEST(ToDoDoneTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
         return made;
     };
     auto queue = makeQueue();
-    worker.FOnExecute = [&](MThreadOneNoteRESTDB& w) {
-        MWorkerOnlineSource online(w);
-        TReminderHandle engine(state, &online);
-        MOneNoteRESTDB query(state);
-        query.Run(kQueryPagesByTitle, 1, 0, "!", "");
-        state.ReminderPagesJson.Set(query.m_ResultStr);
-        engine.Run();
-        queue->SendPending(w);
+    // What the agent does every second: the engine reads the reminder pages, the outbox sends.
+    const auto pass = [&] {
+        state.ReminderPagesJson.Set(mirror.GraphAnswer("/onenote/pages?top=100&filter=contains(title,'!')"));
+        TReminderHandle(state, &online).Run();
+        queue->SendPending(channel);
     };
-    worker.Pass();
+    pass();
     ASSERT_EQ(state.ReminderList.Count(), 1u);
 
     // It comes due and is marked done while OneNote refuses the first update.
@@ -185,11 +183,11 @@ TEST(ToDoDoneTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
     EXPECT_TRUE(pending.MarkDone(std::nullopt));
     EXPECT_EQ(state.PendingReminderList.Count(), 0u);
 
-    worker.Pass();
+    pass();
     EXPECT_EQ(mirror.Count("patch"), 1);
     ASSERT_EQ(queue->Count(), 1u);
     EXPECT_EQ(queue->Items()[0].LastError, "Try later.");
-    worker.Pass(); // within the retry pause: nothing goes out
+    pass(); // within the retry pause: nothing goes out
     EXPECT_EQ(mirror.Count("patch"), 1);
 
     // A restart in between loses nothing.
@@ -197,8 +195,8 @@ TEST(ToDoDoneTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
     queue->Load();
     ASSERT_EQ(queue->Count(), 1u);
     clock.Advance(kOutboxRetryFirstSeconds + 1);
-    worker.Pass();
-    worker.Pass();
+    pass();
+    pass();
     EXPECT_EQ(queue->Count(), 0u);
     EXPECT_EQ(mirror.Count("patch"), 2);
     const Json patches = Json::parse(mirror.Emulator().Get("/_emulator/patches").body);
@@ -206,7 +204,7 @@ TEST(ToDoDoneTest, DoneWhileThePatchIsRefusedTicksThePageOnceAfterwards)
     EXPECT_EQ(patches["patches"][0]["status"], 204);
 
     // The next content read makes no reminder of the ticked to-do.
-    const std::string content = worker.GetPageContent("pg-project");
+    const std::string content = online.GetPageContent("pg-project").text;
     EXPECT_NE(content.find(R"(data-tag="to-do:completed")"), std::string::npos);
     TReminderList fresh;
     EXPECT_EQ(ReadTagReminders(fresh, "pg-project", "onenote:x", content), 0);

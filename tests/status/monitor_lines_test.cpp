@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "mirror/thread_one_note_restdb.h"
+#include "mirror/mirror_counters.h"
 #include "status/monitor_lines.h"
 #include "test_support.h"
 #include "util/clock.h"

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Notebooks shared with the user (found among the recent notebooks or added by their address) and
 // the user's choice of the notebooks to watch.
+#include "mirror/shared_notebook_mirror.h"
+
 #include "core/preferences.h"
 #include "mirror/mirror_json.h"
 #include "mirror/shared_notebooks.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "util/clock.h"
+#include "util/files.h"
 #include "util/log.h"
 
 #include <algorithm>
@@ -37,168 +40,177 @@ bool IsWorkAccount(const std::string& userId)
 
 } // namespace
 
-std::string MThreadOneNoteRESTDB::BaseFor(const std::string& itemId)
+std::string MSharedNotebookMirror::BaseFor(const std::string& itemId)
 {
-    const std::string root = GraphServiceRoot();
     // Checked again at every use: the token goes to the configured Graph host only. A base the
     // check refuses (the endpoints changed since it was stored) leaves the user's own, where the
     // item is unknown and the request ends as for a deleted page.
-    if (const auto base = m_SharedSources.BaseOf(itemId);
-        base && OneNoteBaseOf(*base + "/onenote/", root) == base) {
+    if (const auto base = m_Sources.BaseOf(itemId);
+        base && OneNoteBaseOf(*base + "/onenote/", GraphServiceRoot()) == base) {
         return *base;
     }
-    return m_GraphBase.Get();
+    return m_Worker.GraphBase();
 }
 
-std::string MThreadOneNoteRESTDB::BaseForAddress(const std::string& relative)
+std::string MSharedNotebookMirror::ReadBaseFor(const std::string& itemId)
+{
+    std::string base = BaseFor(itemId);
+    return base.empty() ? m_Worker.GraphBase() : base;
+}
+
+void MSharedNotebookMirror::SetHierarchy(const Json& hierarchy, const std::filesystem::path& root)
+{
+    m_Sources.SetHierarchy(hierarchy, root);
+}
+
+std::string MSharedNotebookMirror::BaseForAddress(const std::string& relative)
 {
     for (const char* collection : {"pages", "sections"}) {
         if (const std::string id = IdAfter(relative, collection); !id.empty()) {
             return BaseFor(id);
         }
     }
-    return m_GraphBase.Get();
+    return m_Worker.GraphBase();
 }
 
-std::string MThreadOneNoteRESTDB::SharedNotebooksPath() const
+std::string MSharedNotebookMirror::NotebooksPath() const
 {
-    return (StoreRoot() / kSharedNotebooksFile).string();
+    return (m_Worker.StoreRoot() / kSharedNotebooksFile).string();
 }
 
-void MThreadOneNoteRESTDB::StoreSharedNotebooks(const std::vector<TSharedNotebook>& notebooks)
+void MSharedNotebookMirror::Store(const std::vector<TSharedNotebook>& notebooks)
 {
     // Entries of another Graph root stay in the file: the user's list outlives a change of endpoints.
-    StoreWrite(
-        SharedNotebooksPath(),
-        SharedNotebooksText(notebooks, SharedEntriesOffRoot(SharedNotebooksPath(), GraphServiceRoot())));
-    std::lock_guard lock(m_SharedMutex);
-    m_SharedKnown = notebooks;
+    m_Worker.StoreWrite(
+        NotebooksPath(),
+        SharedNotebooksText(notebooks, SharedEntriesOffRoot(NotebooksPath(), GraphServiceRoot())));
+    std::lock_guard lock(m_Mutex);
+    m_Known = notebooks;
 }
 
-std::vector<TSharedNotebook> MThreadOneNoteRESTDB::SharedNotebooks() const
+std::vector<TSharedNotebook> MSharedNotebookMirror::Notebooks() const
 {
-    std::lock_guard lock(m_SharedMutex);
-    return m_SharedKnown;
+    std::lock_guard lock(m_Mutex);
+    return m_Known;
 }
 
-std::vector<std::string> MThreadOneNoteRESTDB::RefusedSharedNotebooks() const
+std::vector<std::string> MSharedNotebookMirror::Refused() const
 {
-    std::lock_guard lock(m_SharedMutex);
-    return m_SharedRefused;
+    std::lock_guard lock(m_Mutex);
+    return m_RefusedNames;
 }
 
-void MThreadOneNoteRESTDB::AskResolve(const std::string& webAddress)
+void MSharedNotebookMirror::AskResolve(const std::string& webAddress)
 {
-    std::lock_guard lock(m_SharedMutex);
+    std::lock_guard lock(m_Mutex);
     m_ResolveAsked = webAddress;
-    m_Resolve = {TResolveStatus::Pending, {}};
+    m_Resolve = {TSharedResolveStatus::Pending, {}};
 }
 
-MThreadOneNoteRESTDB::TResolve MThreadOneNoteRESTDB::ResolveResult() const
+TSharedResolve MSharedNotebookMirror::ResolveResult() const
 {
-    std::lock_guard lock(m_SharedMutex);
+    std::lock_guard lock(m_Mutex);
     return m_Resolve;
 }
 
-void MThreadOneNoteRESTDB::AddSharedNotebook(const TSharedNotebook& notebook)
+void MSharedNotebookMirror::Add(const TSharedNotebook& notebook)
 {
     {
-        std::lock_guard lock(m_SharedMutex);
-        m_SharedToAdd.push_back(notebook);
+        std::lock_guard lock(m_Mutex);
+        m_ToAdd.push_back(notebook);
     }
-    Refresh();
+    m_Worker.Refresh();
 }
 
-MThreadOneNoteRESTDB::TResolve MThreadOneNoteRESTDB::Resolve(const std::string& webAddress,
-                                                             const std::string& knownName)
+TSharedResolve MSharedNotebookMirror::Resolve(const std::string& webAddress, const std::string& knownName)
 {
     const auto web = NotebookWebAddress(webAddress);
     if (!web) {
-        return {TResolveStatus::Malformed, {}};
+        return {TSharedResolveStatus::Malformed, {}};
     }
-    const std::string base =
-        m_GraphBase.Get().empty() ? GraphBaseAddress(m_State.UserId.Get(), false) : m_GraphBase.Get();
-    if (!HasAccount()) {
-        return {TResolveStatus::Failed, {}};
+    const std::string base = m_Worker.GraphBase().empty()
+                                 ? GraphBaseAddress(m_Worker.State().UserId.Get(), false)
+                                 : m_Worker.GraphBase();
+    if (!m_Worker.HasAccount()) {
+        return {TSharedResolveStatus::Failed, {}};
     }
     const auto response =
-        OneNoteRequest({"POST", base + "/onenote/notebooks/GetNotebookFromWebUrl", "application/json",
-                        JsonObjectToText(Json{{"webUrl", *web}}), true});
+        m_Worker.OneNoteRequest({"POST", base + "/onenote/notebooks/GetNotebookFromWebUrl",
+                                 "application/json", JsonObjectToText(Json{{"webUrl", *web}}), true});
     if (!response || response->IsHttpError()) {
         if (response) {
-            RefreshTokensAfter(response);
+            m_Worker.RefreshTokensAfter(response);
         }
-        return {TResolveStatus::Failed, {}};
+        return {TSharedResolveStatus::Failed, {}};
     }
     if (response->Status == 403) {
-        return {TResolveStatus::NotShared, {}};
+        return {TSharedResolveStatus::NotShared, {}};
     }
     if (response->Status == 404) {
-        return {TResolveStatus::NotFound, {}};
+        return {TSharedResolveStatus::NotFound, {}};
     }
     auto notebook = response->Status == 200
                         ? SharedNotebookFromAnswer(response->Body, GraphServiceRoot(), *web, knownName)
                         : std::nullopt;
     if (!notebook) {
-        return {TResolveStatus::Failed, {}};
+        return {TSharedResolveStatus::Failed, {}};
     }
     if (notebook->WebUrl.empty()) {
         notebook->WebUrl = *web;
     }
-    return {TResolveStatus::Found, *notebook};
+    return {TSharedResolveStatus::Found, *notebook};
 }
 
-void MThreadOneNoteRESTDB::ServeSharedRequests()
+void MSharedNotebookMirror::ServeRequests()
 {
     std::string asked;
     std::vector<TSharedNotebook> toAdd;
     {
-        std::lock_guard lock(m_SharedMutex);
+        std::lock_guard lock(m_Mutex);
         asked = std::exchange(m_ResolveAsked, {});
-        toAdd = std::exchange(m_SharedToAdd, {});
+        toAdd = std::exchange(m_ToAdd, {});
     }
     if (!asked.empty()) {
-        const TResolve result = Resolve(asked);
-        std::lock_guard lock(m_SharedMutex);
+        const TSharedResolve result = Resolve(asked);
+        std::lock_guard lock(m_Mutex);
         if (m_ResolveAsked.empty()) {
             m_Resolve = result;
         }
     }
-    if (toAdd.empty() || m_State.UserId.Empty() || !Init()) {
+    if (toAdd.empty() || m_Worker.State().UserId.Empty() || !m_Worker.Init()) {
         return;
     }
-    std::vector<TSharedNotebook> notebooks = ReadSharedNotebooks(SharedNotebooksPath(), GraphServiceRoot());
+    std::vector<TSharedNotebook> notebooks = ReadSharedNotebooks(NotebooksPath(), GraphServiceRoot());
     for (TSharedNotebook& notebook : toAdd) {
-        const std::string own = m_State.UserId.Get();
+        const std::string own = m_Worker.State().UserId.Get();
         if (notebook.OwnerId == own ||
             OneNoteBaseOf(notebook.SectionsUrl, GraphServiceRoot()) != notebook.Base) {
             continue; // the user's own notebook is mirrored already
         }
         std::erase_if(notebooks, [&](const TSharedNotebook& known) { return known.Id == notebook.Id; });
         notebook.State = TSharedState::Open;
-        m_SharedTreeAt.erase(notebook.Id);
+        m_TreeAt.erase(notebook.Id);
         if (notebooks.size() < kMaxSharedNotebooks) {
             notebooks.push_back(notebook);
         }
     }
-    StoreSharedNotebooks(notebooks);
+    Store(notebooks);
 }
 
-void MThreadOneNoteRESTDB::DiscoverSharedNotebooks(std::vector<TSharedNotebook>& notebooks)
+void MSharedNotebookMirror::Discover(std::vector<TSharedNotebook>& notebooks)
 {
     const double now = MonotonicSecondsNow();
-    if (!IsWorkAccount(m_State.UserId.Get()) ||
-        (m_SharedDiscoveredAt >= 0 && now - m_SharedDiscoveredAt < kSharedDiscoverySeconds &&
-         !m_SharedForce)) {
+    if (!IsWorkAccount(m_Worker.State().UserId.Get()) ||
+        (m_DiscoveredAt >= 0 && now - m_DiscoveredAt < kSharedDiscoverySeconds && !m_Force)) {
         return;
     }
-    const auto response = OneNoteGet(
-        m_GraphBase.Get() + "/onenote/notebooks/getRecentNotebooks(includePersonalNotebooks=false)", true,
+    const auto response = m_Worker.OneNoteGet(
+        m_Worker.GraphBase() + "/onenote/notebooks/getRecentNotebooks(includePersonalNotebooks=false)", true,
         false);
     if (!response || response->IsHttpError() || !IsGraphListResponse(response->Body)) {
         return;
     }
-    m_SharedDiscoveredAt = now;
+    m_DiscoveredAt = now;
     const Json recent = JsonTextToObject(std::string_view(response->Body));
     int resolved = 0;
     for (const Json& entry : *JsonArray(recent, "value")) {
@@ -212,15 +224,16 @@ void MThreadOneNoteRESTDB::DiscoverSharedNotebooks(std::vector<TSharedNotebook>&
             continue;
         }
         ++resolved;
-        TResolve found = Resolve(address, JsonText(entry, "displayName"));
-        if (found.Status == TResolveStatus::Found && found.Notebook.OwnerId != m_State.UserId.Get()) {
+        TSharedResolve found = Resolve(address, JsonText(entry, "displayName"));
+        if (found.Status == TSharedResolveStatus::Found &&
+            found.Notebook.OwnerId != m_Worker.State().UserId.Get()) {
             found.Notebook.WebUrl = address;
             notebooks.push_back(found.Notebook);
         }
     }
 }
 
-std::optional<Json> MThreadOneNoteRESTDB::SharedNotebookTree(TSharedNotebook& notebook)
+std::optional<Json> MSharedNotebookMirror::Tree(TSharedNotebook& notebook)
 {
     const std::string root = GraphServiceRoot();
     if (OneNoteBaseOf(notebook.SectionsUrl, root) != notebook.Base ||
@@ -230,10 +243,10 @@ std::optional<Json> MThreadOneNoteRESTDB::SharedNotebookTree(TSharedNotebook& no
     Json lists[2];
     const std::string addresses[2] = {notebook.SectionsUrl, notebook.SectionGroupsUrl + kGroupExpand};
     for (int i = 0; i < 2; ++i) {
-        const auto response = OneNoteGet(addresses[i], true, false);
+        const auto response = m_Worker.OneNoteGet(addresses[i], true, false);
         if (!response || response->IsHttpError()) {
             if (response && response->IsHttpError()) {
-                RefreshTokensAfter(response);
+                m_Worker.RefreshTokensAfter(response);
             }
             return std::nullopt;
         }
@@ -247,7 +260,7 @@ std::optional<Json> MThreadOneNoteRESTDB::SharedNotebookTree(TSharedNotebook& no
             return std::nullopt;
         }
         lists[i] = JsonTextToObject(std::string_view(response->Body));
-        if (!FollowNextLinks(lists[i], notebook.Base)) {
+        if (!m_Worker.FollowNextLinks(lists[i], notebook.Base)) {
             return std::nullopt; // a list cut short would take sections away
         }
     }
@@ -255,10 +268,11 @@ std::optional<Json> MThreadOneNoteRESTDB::SharedNotebookTree(TSharedNotebook& no
     return SharedHierarchyNotebook(notebook, *JsonArray(lists[0], "value"), *JsonArray(lists[1], "value"));
 }
 
-bool MThreadOneNoteRESTDB::MergeChosenNotebooks(Json& hierarchy, const Json& oldHierarchy)
+bool MSharedNotebookMirror::MergeChosenNotebooks(Json& hierarchy, const Json& oldHierarchy)
 {
-    const std::string userId = m_State.UserId.Get();
-    const std::set<std::string> unwatched = LoadUnwatchedNotebooks(m_State.Paths.SettingsFilePath, userId);
+    const std::string userId = m_Worker.State().UserId.Get();
+    const std::set<std::string> unwatched =
+        LoadUnwatchedNotebooks(m_Worker.State().Paths.SettingsFilePath, userId);
     auto value = hierarchy.find("value");
     if (value == hierarchy.end() || !value->is_array()) {
         return false;
@@ -271,23 +285,23 @@ bool MThreadOneNoteRESTDB::MergeChosenNotebooks(Json& hierarchy, const Json& old
         value->end());
     changed = value->size() != before;
 
-    std::vector<TSharedNotebook> notebooks = ReadSharedNotebooks(SharedNotebooksPath(), GraphServiceRoot());
+    std::vector<TSharedNotebook> notebooks = ReadSharedNotebooks(NotebooksPath(), GraphServiceRoot());
     const std::vector<TSharedNotebook> stored = notebooks;
-    DiscoverSharedNotebooks(notebooks);
-    const bool force = m_SharedForce.exchange(false);
+    Discover(notebooks);
+    const bool force = m_Force.exchange(false);
     const double now = MonotonicSecondsNow();
     for (TSharedNotebook& notebook : notebooks) {
-        if (unwatched.contains(notebook.Id) || m_Stop) {
+        if (unwatched.contains(notebook.Id) || m_Worker.Stopping()) {
             continue;
         }
         const Json* old = nullptr;
         if (const Json* oldList = JsonArray(oldHierarchy, "value")) {
-            old = GetSObjById(notebook.Id, oldList);
+            old = MThreadOneNoteRESTDB::GetSObjById(notebook.Id, oldList);
             old = old != nullptr && !SharedOwnerOf(*old).empty() ? old : nullptr;
         }
-        const auto at = m_SharedTreeAt.find(notebook.Id);
+        const auto at = m_TreeAt.find(notebook.Id);
         const bool due =
-            force || old == nullptr || at == m_SharedTreeAt.end() || now - at->second >= kSharedTreeSeconds;
+            force || old == nullptr || at == m_TreeAt.end() || now - at->second >= kSharedTreeSeconds;
         // A notebook refused before is asked again only when due: it may have been shared again.
         if (!due && notebook.State == TSharedState::Open) {
             value->push_back(*old);
@@ -297,8 +311,8 @@ bool MThreadOneNoteRESTDB::MergeChosenNotebooks(Json& hierarchy, const Json& old
         if (!due) {
             continue;
         }
-        if (auto tree = SharedNotebookTree(notebook)) {
-            m_SharedTreeAt[notebook.Id] = now;
+        if (auto tree = Tree(notebook)) {
+            m_TreeAt[notebook.Id] = now;
             value->push_back(std::move(*tree));
             changed = true;
         } else if (notebook.State == TSharedState::Open && old != nullptr) {
@@ -307,11 +321,11 @@ bool MThreadOneNoteRESTDB::MergeChosenNotebooks(Json& hierarchy, const Json& old
             changed = true;
         } else if (notebook.State != TSharedState::Open) {
             // Refused: its sections leave the store with this hierarchy, and their reminders with them.
-            m_SharedTreeAt[notebook.Id] = now;
+            m_TreeAt[notebook.Id] = now;
         }
     }
-    if (notebooks != stored || SharedNotebooks() != notebooks) {
-        StoreSharedNotebooks(notebooks);
+    if (notebooks != stored || Notebooks() != notebooks) {
+        Store(notebooks);
     }
     std::vector<std::string> refused;
     for (const TSharedNotebook& notebook : notebooks) {
@@ -320,8 +334,8 @@ bool MThreadOneNoteRESTDB::MergeChosenNotebooks(Json& hierarchy, const Json& old
         }
     }
     {
-        std::lock_guard lock(m_SharedMutex);
-        m_SharedRefused = std::move(refused);
+        std::lock_guard lock(m_Mutex);
+        m_RefusedNames = std::move(refused);
     }
     return changed;
 }
