@@ -18,7 +18,9 @@
 // every two minutes for two hours (the engine's longest wait for a request slot, and page-list
 // requests per edit). The last two lines read
 // "renamed: fewest listed F of 600; big section edited: engine's longest wait W s, R requests an edit"
-// "all reminders after: N min (specified path: M min; list refused: K min)".
+// "all reminders after: N min (specified path: M min; list refused: K min)". The first line is a start
+// already signed in over an empty store of an 800-section account ("first_sync_bench cold" runs it
+// alone).
 #include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "mirror/worker_online_source.h"
@@ -66,11 +68,11 @@ int SectionOfRank(int rank)
     return rank * 7 % kSections; // 7 and 2,000 are coprime: a permutation
 }
 
-Json Notebooks(Case kind)
+Json Notebooks(Case kind, int sectionCount = kSections)
 {
     const bool recent = kind == Case::ListRefused;
     std::vector<Json> sections;
-    for (int s = 0; s < kSections; ++s) {
+    for (int s = 0; s < sectionCount; ++s) {
         sections.push_back({{"displayName", "Section " + std::to_string(s)},
                             {"id", "sec-" + std::to_string(s)},
                             {"pages", Json::array({{{"title", "Notes " + std::to_string(s)}}})}});
@@ -82,7 +84,7 @@ Json Notebooks(Case kind)
     // Spread over the sections (or over the recent ones), so that the last reminders lie in the
     // last sections mirrored.
     auto sectionOf = [&](int i, int spread) {
-        return static_cast<std::size_t>(recent ? SectionOfRank(i % kRecentSections) : spread % kSections);
+        return static_cast<std::size_t>(recent ? SectionOfRank(i % kRecentSections) : spread % sectionCount);
     };
     for (int i = 0; i < kTitlePages; ++i) {
         sections[sectionOf(i, i * 8)]["pages"].push_back(
@@ -99,7 +101,7 @@ Json Notebooks(Case kind)
     Json notebooks = Json::array();
     for (int n = 0; n < kNotebooks; ++n) {
         Json list = Json::array();
-        for (int s = n; s < kSections; s += kNotebooks) {
+        for (int s = n; s < sectionCount; s += kNotebooks) {
             list.push_back(sections[static_cast<std::size_t>(s)]);
         }
         notebooks.push_back(
@@ -285,6 +287,25 @@ private:
     PacedMirror m_Paced;
 };
 
+constexpr int kColdStartSections = 800;
+
+// A start already signed in (tokens kept, a new machine or a cleared store) over an account of 800
+// sections: the simulated minutes until every reminder is listed, or -1 after a day.
+long ColdStartMinutes()
+{
+    PacedMirror paced(Notebooks(Case::Shipped, kColdStartSections), kListAnswers);
+    if (!paced.Running()) {
+        return -1;
+    }
+    while (paced.Listed() < kReminders) {
+        if (paced.Elapsed() > kGiveUpMinutes * 60) {
+            return -1;
+        }
+        paced.Second();
+    }
+    return static_cast<long>((paced.Elapsed() + 59) / 60);
+}
+
 constexpr int kRenamedSections = 60;
 constexpr int kRenamedReminders = 600;
 constexpr int kBigPages = 3000;
@@ -371,8 +392,17 @@ EditedResult BigSectionEdited()
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    // "cold": the signed-in start alone.
+    const bool coldOnly = argc > 1 && std::string(argv[1]) == "cold";
+    const long cold = ColdStartMinutes();
+    std::printf("cold start signed in, empty store, %d sections: all reminders after %ld min (target 5)\n",
+                kColdStartSections, cold);
+    std::fflush(stdout);
+    if (coldOnly) {
+        return cold >= 0 && cold <= 5 ? 0 : 1;
+    }
     long minutes[3] = {0, 0, 0};
     const char* names[3] = {"as shipped", "specified path", "list refused"};
     for (int c = 0; c < 3; ++c) {
@@ -397,8 +427,8 @@ int main()
         fewest, kRenamedReminders, edited.longestWait, edited.requestsPerEdit);
     std::printf("all reminders after: %ld min (specified path: %ld min; list refused: %ld min)\n", minutes[0],
                 minutes[1], minutes[2]);
-    const bool met = minutes[0] >= 0 && minutes[0] <= 5 && minutes[2] >= 0 && minutes[2] <= 30 &&
-                     fewest == kRenamedReminders && edited.longestWait >= 0 && edited.longestWait <= 120 &&
-                     edited.requestsPerEdit >= 0 && edited.requestsPerEdit <= 3;
+    const bool met = cold >= 0 && cold <= 5 && minutes[0] >= 0 && minutes[0] <= 5 && minutes[2] >= 0 &&
+                     minutes[2] <= 30 && fewest == kRenamedReminders && edited.longestWait >= 0 &&
+                     edited.longestWait <= 120 && edited.requestsPerEdit >= 0 && edited.requestsPerEdit <= 3;
     return met ? 0 : 1;
 }

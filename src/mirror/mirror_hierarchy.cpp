@@ -166,7 +166,15 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
             return false;
         }
         m_Counts.NotebooksSectionsChanged = 2;
-        const std::string& newText = response->Body;
+        std::string newText = response->Body;
+        if (newText.find("\"@odata.nextLink\"") != std::string::npos) {
+            Json whole = JsonTextToObject(std::string_view(newText));
+            if (!IsGraphListResponse(newText) || !FollowNextLinks(whole, m_GraphBase.Get())) {
+                ++m_Counts.GetAllNotebooksSectionsErrorCount;
+                return false;
+            }
+            newText = JsonObjectToText(whole);
+        }
         const fs::path root = StoreRoot();
         const fs::path hierarchyFile = root / "notebookssections.json";
         const std::optional<std::string> oldText = ReadTextFile(hierarchyFile.string());
@@ -221,6 +229,30 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
     } catch (...) {
         return false;
     }
+}
+
+bool MThreadOneNoteRESTDB::FollowNextLinks(Json& list, const std::string& base)
+{
+    for (int answers = 1; list.is_object() && list.contains("@odata.nextLink"); ++answers) {
+        const std::string next = JsonText(list, "@odata.nextLink");
+        list.erase("@odata.nextLink");
+        if (answers >= kMaxSharedListPages || !IsOneNoteAddressUnder(next, base)) {
+            return false;
+        }
+        const auto response = OneNoteGet(next, true, false);
+        if (!response || response->IsHttpError() || response->Status != 200 ||
+            !IsGraphListResponse(response->Body)) {
+            return false;
+        }
+        const Json more = JsonTextToObject(std::string_view(response->Body));
+        for (const Json& item : *JsonArray(more, "value")) {
+            list["value"].push_back(item);
+        }
+        if (const std::string* link = StringMember(more, "@odata.nextLink")) {
+            list["@odata.nextLink"] = *link;
+        }
+    }
+    return true;
 }
 
 const Json* MThreadOneNoteRESTDB::GetSObjById(const std::string& id, const Json* array)

@@ -111,6 +111,13 @@ void MThreadOneNoteRESTDB::LoadProgress()
                                    kListRefusedFirstSeconds, kListRefusedMaxSeconds);
     // What was just read needs no writing back.
     m_ProgressSavedGeneration = m_ProgressGeneration + m_Sections.Generation();
+    // A store without a finished first mirror (a new machine, a cleared or lost store) is as empty
+    // as after a sign-in: the title search finds the reminders in minutes, page lists in hours.
+    const bool mirrored =
+        FileExists((account / "notebookssections.json").string()) && !m_Sections.HasPutOff();
+    if (!mirrored && !m_SearchCovering) {
+        m_JustLoginAccount = true;
+    }
 }
 
 void MThreadOneNoteRESTDB::SaveProgress()

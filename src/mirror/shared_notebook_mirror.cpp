@@ -122,7 +122,10 @@ std::string MSharedNotebookMirror::NotebooksPath() const
 
 void MSharedNotebookMirror::Store(const std::vector<TSharedNotebook>& notebooks)
 {
-    m_Worker.StoreWrite(NotebooksPath(), SharedNotebooksText(notebooks));
+    // Entries of another Graph root stay in the file: the user's list outlives a change of endpoints.
+    m_Worker.StoreWrite(
+        NotebooksPath(),
+        SharedNotebooksText(notebooks, SharedEntriesOffRoot(NotebooksPath(), GraphServiceRoot())));
     std::lock_guard lock(m_Mutex);
     m_Known = notebooks;
 }
@@ -161,7 +164,7 @@ void MSharedNotebookMirror::Add(const TSharedNotebook& notebook)
     m_Worker.Refresh();
 }
 
-TSharedResolve MSharedNotebookMirror::Resolve(const std::string& webAddress)
+TSharedResolve MSharedNotebookMirror::Resolve(const std::string& webAddress, const std::string& knownName)
 {
     const auto web = NotebookWebAddress(webAddress);
     if (!web) {
@@ -188,8 +191,9 @@ TSharedResolve MSharedNotebookMirror::Resolve(const std::string& webAddress)
     if (response->Status == 404) {
         return {TSharedResolveStatus::NotFound, {}};
     }
-    auto notebook =
-        response->Status == 200 ? SharedNotebookFromAnswer(response->Body, GraphServiceRoot()) : std::nullopt;
+    auto notebook = response->Status == 200
+                        ? SharedNotebookFromAnswer(response->Body, GraphServiceRoot(), *web, knownName)
+                        : std::nullopt;
     if (!notebook) {
         return {TSharedResolveStatus::Failed, {}};
     }
@@ -262,7 +266,7 @@ void MSharedNotebookMirror::Discover(std::vector<TSharedNotebook>& notebooks)
             continue;
         }
         ++resolved;
-        TSharedResolve found = Resolve(address);
+        TSharedResolve found = Resolve(address, JsonText(entry, "displayName"));
         if (found.Status == TSharedResolveStatus::Found &&
             found.Notebook.OwnerId != m_Worker.State().UserId.Get()) {
             found.Notebook.WebUrl = address;
@@ -298,6 +302,9 @@ std::optional<Json> MSharedNotebookMirror::Tree(TSharedNotebook& notebook)
             return std::nullopt;
         }
         lists[i] = JsonTextToObject(std::string_view(response->Body));
+        if (!m_Worker.FollowNextLinks(lists[i], notebook.Base)) {
+            return std::nullopt; // a list cut short would take sections away
+        }
     }
     notebook.State = TSharedState::Open;
     return SharedHierarchyNotebook(notebook, *JsonArray(lists[0], "value"), *JsonArray(lists[1], "value"));

@@ -65,7 +65,8 @@ public:
     // The outcome of the last AskResolve; Idle when none was asked.
     TSharedResolve ResolveResult() const;
     // Resolves at once (worker thread); Failed when no request could go out or the answer is no notebook.
-    TSharedResolve Resolve(const std::string& webAddress);
+    // `knownName` names the notebook when the answer gives no name (the recent-notebooks list's).
+    TSharedResolve Resolve(const std::string& webAddress, const std::string& knownName = {});
     // Watches a resolved notebook: the next pass stores it and the next cycle mirrors it.
     void Add(const TSharedNotebook& notebook);
     // The shared notebooks as last stored; empty before the first store of this run.

@@ -6,6 +6,8 @@
 #include "util/files.h"
 
 #include <algorithm>
+#include <cctype>
+#include <set>
 
 namespace rz {
 
@@ -22,6 +24,88 @@ bool HasControlOrBlank(std::string_view text)
         const auto c = static_cast<unsigned char>(ch);
         return c <= 0x20 || c == 0x7F;
     });
+}
+
+// What may follow "<base>/onenote/": collections and ids in turn ("notebooks/<id>/sections"), a
+// page's "content" last, then a query. Nothing the server or libcurl could read as another path:
+// no dot segment, no "%" (an encoded separator), no backslash, no fragment.
+bool IsOneNotePath(std::string_view path)
+{
+    const std::size_t query = path.find('?');
+    std::string_view segments = path.substr(0, query);
+    if (segments.find_first_of("%\\") != std::string_view::npos || path.find('#') != std::string_view::npos) {
+        return false;
+    }
+    static const std::set<std::string_view> kCollections = {"notebooks", "sectionGroups", "sections",
+                                                            "pages"};
+    bool collection = true;
+    std::string_view last;
+    int count = 0;
+    while (!segments.empty()) {
+        const std::size_t slash = segments.find('/');
+        const std::string_view segment = segments.substr(0, slash);
+        segments = slash == std::string_view::npos ? std::string_view() : segments.substr(slash + 1);
+        if (++count > 6 || segment.empty() || segment == "." || segment == ".." ||
+            (slash != std::string_view::npos && segments.empty())) {
+            return false;
+        }
+        if (collection) {
+            const bool content = segment == "content" && last == "pages";
+            if (!kCollections.contains(segment) && !content) {
+                return false;
+            }
+            if (content) {
+                return segments.empty();
+            }
+        } else if (!IsSafeGraphIdSegment(std::string(segment))) {
+            return false;
+        }
+        last = collection ? segment : last;
+        collection = !collection;
+    }
+    return true;
+}
+
+// The last segment of a web address's path, its %XX escapes decoded: a notebook's name as its
+// address gives it.
+std::string LastSegmentName(std::string_view web)
+{
+    web = web.substr(0, web.find_first_of("?#"));
+    while (web.ends_with("/")) {
+        web.remove_suffix(1);
+    }
+    const std::string_view segment = web.substr(web.rfind('/') + 1);
+    std::string name;
+    for (std::size_t i = 0; i < segment.size(); ++i) {
+        if (segment[i] == '%' && i + 2 < segment.size() &&
+            std::isxdigit(static_cast<unsigned char>(segment[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(segment[i + 2]))) {
+            name.push_back(static_cast<char>(std::stoi(std::string(segment.substr(i + 1, 2)), nullptr, 16)));
+            i += 2;
+        } else {
+            name.push_back(segment[i]);
+        }
+    }
+    const bool control = std::any_of(name.begin(), name.end(), [](char ch) {
+        return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F;
+    });
+    return control || name.find_first_not_of(' ') == std::string::npos ? std::string() : name;
+}
+
+// Who made a notebook: the identity set's user (CopyNotebookModel's "createdByIdentity", a
+// notebook's "createdBy"), else CopyNotebookModel's plain-text "createdBy".
+std::string OwnerNameOf(const Json& object)
+{
+    for (const char* member : {"createdByIdentity", "createdBy"}) {
+        if (const Json* by = JsonObject(object, member)) {
+            if (const Json* user = JsonObject(*by, "user")) {
+                if (std::string name = JsonText(*user, "displayName"); !name.empty()) {
+                    return name;
+                }
+            }
+        }
+    }
+    return JsonText(object, "createdBy");
 }
 
 const char* StateName(TSharedState state)
@@ -84,7 +168,8 @@ std::optional<std::string> OneNoteBaseOf(std::string_view address, std::string_v
         return std::nullopt;
     }
     const std::string_view rest = address.substr(graphRoot.size());
-    const std::string_view path = rest.substr(0, rest.find("/onenote/"));
+    const std::size_t onenote = rest.find("/onenote/");
+    const std::string_view path = rest.substr(0, onenote);
     // "/v1.0/users/<id>": version, kind, one id.
     std::vector<std::string> parts;
     std::size_t start = 1;
@@ -98,10 +183,18 @@ std::optional<std::string> OneNoteBaseOf(std::string_view address, std::string_v
     }
     if (parts.size() != 3 || (parts[0] != "v1.0" && parts[0] != "beta") ||
         (parts[1] != "users" && parts[1] != "groups" && parts[1] != "sites") || parts[2].empty() ||
-        !IsSafeGraphIdSegment(parts[2]) || parts[2].find_first_of("%?#&") != std::string::npos) {
+        !IsSafeGraphIdSegment(parts[2]) || parts[2].find_first_of("%?#&") != std::string::npos ||
+        !IsOneNotePath(rest.substr(onenote + 9))) {
         return std::nullopt;
     }
     return std::string(graphRoot) + std::string(path);
+}
+
+bool IsOneNoteAddressUnder(std::string_view address, std::string_view base)
+{
+    const std::string prefix = std::string(base) + "/onenote/";
+    return !base.empty() && address.size() <= kMaxWebAddressBytes && !HasControlOrBlank(address) &&
+           address.starts_with(prefix) && IsOneNotePath(address.substr(prefix.size()));
 }
 
 std::optional<std::string> NotebookWebAddress(std::string_view text)
@@ -128,16 +221,29 @@ std::optional<std::string> NotebookWebAddress(std::string_view text)
     return std::string(text);
 }
 
-std::optional<TSharedNotebook> SharedNotebookFromAnswer(std::string_view answer, std::string_view graphRoot)
+std::optional<TSharedNotebook> SharedNotebookFromAnswer(std::string_view answer, std::string_view graphRoot,
+                                                        std::string_view webAddress,
+                                                        std::string_view knownName)
 {
     const Json object = JsonTextToObject(answer);
     TSharedNotebook notebook;
     notebook.Id = JsonText(object, "id");
-    notebook.Name = JsonText(object, "displayName");
+    for (const std::string& name : {JsonText(object, "displayName"), JsonText(object, "name"),
+                                    std::string(knownName), LastSegmentName(webAddress)}) {
+        if (!name.empty()) {
+            notebook.Name = name.substr(0, 1024);
+            break;
+        }
+    }
     notebook.SectionsUrl = JsonText(object, "sectionsUrl");
     notebook.SectionGroupsUrl = JsonText(object, "sectionGroupsUrl");
-    if (notebook.Id.empty() || notebook.Name.empty() || !IsSafeGraphIdSegment(notebook.Id) ||
-        notebook.Name.size() > 1024) {
+    // Both addresses may be left out: a notebook's own address ("self") leads to them as well.
+    if (const std::string self = JsonText(object, "self"); !self.empty()) {
+        notebook.SectionsUrl = notebook.SectionsUrl.empty() ? self + "/sections" : notebook.SectionsUrl;
+        notebook.SectionGroupsUrl =
+            notebook.SectionGroupsUrl.empty() ? self + "/sectionGroups" : notebook.SectionGroupsUrl;
+    }
+    if (notebook.Id.empty() || !IsSafeGraphIdSegment(notebook.Id)) {
         return std::nullopt;
     }
     const auto base = OneNoteBaseOf(notebook.SectionsUrl, graphRoot);
@@ -147,11 +253,7 @@ std::optional<TSharedNotebook> SharedNotebookFromAnswer(std::string_view answer,
     notebook.Base = *base;
     // The owner is the base's last segment; the name the answer gives for who made it.
     notebook.OwnerId = base->substr(base->rfind('/') + 1);
-    if (const Json* by = JsonObject(object, "createdBy")) {
-        if (const Json* user = JsonObject(*by, "user")) {
-            notebook.OwnerName = JsonText(*user, "displayName").substr(0, 1024);
-        }
-    }
+    notebook.OwnerName = OwnerNameOf(object).substr(0, 1024);
     if (const Json* links = JsonObject(object, "links")) {
         if (const Json* web = JsonObject(*links, "oneNoteWebUrl")) {
             notebook.WebUrl = JsonText(*web, "href").substr(0, kMaxWebAddressBytes);
@@ -195,9 +297,34 @@ std::vector<TSharedNotebook> ReadSharedNotebooks(const std::string& path, std::s
     return out;
 }
 
-std::string SharedNotebooksText(const std::vector<TSharedNotebook>& notebooks)
+Json SharedEntriesOffRoot(const std::string& path, std::string_view graphRoot)
+{
+    Json kept = Json::array();
+    const Json stored = ReadJsonFile(path, kMaxSharedFileBytes);
+    if (const Json* list = JsonArray(stored, "notebooks")) {
+        for (const Json& entry : *list) {
+            const std::string id = JsonText(entry, "id");
+            if (kept.size() < kMaxSharedNotebooks && entry.is_object() && !id.empty() &&
+                IsSafeGraphIdSegment(id) && !OneNoteBaseOf(JsonText(entry, "sectionsUrl"), graphRoot)) {
+                kept.push_back(entry);
+            }
+        }
+    }
+    return kept;
+}
+
+std::string SharedNotebooksText(const std::vector<TSharedNotebook>& notebooks, const Json& offRoot)
 {
     Json list = Json::array();
+    if (offRoot.is_array()) {
+        for (const Json& entry : offRoot) {
+            const std::string id = JsonText(entry, "id");
+            if (std::none_of(notebooks.begin(), notebooks.end(),
+                             [&](const TSharedNotebook& n) { return n.Id == id; })) {
+                list.push_back(entry);
+            }
+        }
+    }
     for (const TSharedNotebook& notebook : notebooks) {
         list.push_back({{"id", notebook.Id},
                         {"name", notebook.Name},

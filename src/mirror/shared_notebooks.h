@@ -52,23 +52,40 @@ struct TSharedNotebook
     bool operator==(const TSharedNotebook&) const = default;
 };
 
+// Shared notebooks' section and section-group lists are followed through "@odata.nextLink" for at
+// most this many answers: the service documents no largest list, and a link that never ends must.
+inline constexpr int kMaxSharedListPages = 50;
+
 // The base of a OneNote address the service handed out: the part before "/onenote/", when the address
 // lies on the configured Graph root below "/v1.0/" or "/beta/" and "users", "groups" or "sites" and
-// one safe id segment. None for any other host, scheme or shape: the bearer token never goes there.
+// one safe id segment, and what follows "/onenote/" is a documented OneNote path (collections and
+// ids, a page's "content", a query) without dot segments or encoded characters. None for any other
+// host, scheme or shape: the bearer token never goes there.
 std::optional<std::string> OneNoteBaseOf(std::string_view address, std::string_view graphRoot);
+
+// Whether `address` lies below `base` (a base OneNoteBaseOf gave, or the user's own) followed by a
+// documented OneNote path: where an "@odata.nextLink" may lead.
+bool IsOneNoteAddressUnder(std::string_view address, std::string_view base);
 
 // A notebook's web address as the user may paste it: "https://" (or "onenote:https://") with a host,
 // no blanks or control characters, at most 2048 bytes. Surrounding blanks are dropped.
 std::optional<std::string> NotebookWebAddress(std::string_view text);
 
-// The notebook an answer of GetNotebookFromWebUrl (or a notebook object) describes; none unless it
-// has an id, a name and sections and section-group addresses of one base on the Graph root.
-std::optional<TSharedNotebook> SharedNotebookFromAnswer(std::string_view answer, std::string_view graphRoot);
+// The notebook an answer of GetNotebookFromWebUrl describes, in either published shape (the
+// metadata's CopyNotebookModel or a notebook object); none unless it has an id and sections and
+// section-group addresses of one base on the Graph root. A missing name becomes `knownName` (what
+// the recent-notebooks list called it), else the web address's last segment.
+std::optional<TSharedNotebook> SharedNotebookFromAnswer(std::string_view answer, std::string_view graphRoot,
+                                                        std::string_view webAddress = {},
+                                                        std::string_view knownName = {});
 
 // The stored list; empty when missing or damaged. Entries whose base no longer lies on the Graph
-// root are dropped.
+// root are left out (SharedEntriesOffRoot keeps them for the file).
 std::vector<TSharedNotebook> ReadSharedNotebooks(const std::string& path, std::string_view graphRoot);
-std::string SharedNotebooksText(const std::vector<TSharedNotebook>& notebooks);
+// The stored entries whose addresses lie off the Graph root, as stored: written back with the list
+// so that a change of the Graph root and back costs the user none of their notebooks.
+Json SharedEntriesOffRoot(const std::string& path, std::string_view graphRoot);
+std::string SharedNotebooksText(const std::vector<TSharedNotebook>& notebooks, const Json& offRoot = Json());
 
 // A shared notebook in the form of the stored hierarchy (a notebook with "sections" and
 // "sectionGroups"), marked with kSharedMember.

@@ -215,6 +215,9 @@ public:
 private:
     friend class MSharedNotebookMirror; // sends and stores through the worker
     MSharedNotebookMirror m_Shared{*this};
+    // Appends the rest of a list answer's "value" by its "@odata.nextLink"s (below `base` only, at
+    // most kMaxSharedListPages answers); false when one fails or leads elsewhere.
+    bool FollowNextLinks(Json& list, const std::string& base);
 
     std::thread m_Thread;
     std::atomic<bool> m_Stop{false};

@@ -3,9 +3,11 @@
 // reaches what.
 #include "account/http.h"
 #include "emulator_process.h"
+#include "mirror/shared_notebooks.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <string>
 
 namespace {
@@ -94,6 +96,51 @@ TEST(EmulatorSharedTest, OwnersAddressesReachSharedItemsOnlyWhileShared)
     const auto search = Send(emulator, "GET", "/v1.0/me/onenote/pages?top=100&filter=contains(title,'e')");
     EXPECT_EQ(search.Body.find("pg-team"), std::string::npos);
     EXPECT_NE(search.Body.find("pg-own"), std::string::npos);
+}
+
+// A work account's own items in the shapes of the reference: "1-<guid>" ids, both links below the
+// user's OneDrive for Business "Documents/Notebooks"; its pages open, read and take a Done's update,
+// and its own notebook's web address resolves to the user, so it is never added as shared.
+TEST(EmulatorSharedTest, AWorkAccountsOwnItemsComeInTheWorkShapes)
+{
+    const std::string user = "2b7e4c1a-5d3f-4e8a-9c61-0f1e2d3c4b5a";
+    std::string fixture = Fixture(user);
+    for (const char* id : {R"("id": "nb-own", )", R"(, "id": "sec-own")", R"(, "id": "pg-own")"}) {
+        fixture.erase(fixture.find(id), std::string(id).size());
+    }
+    EmulatorProcess emulator(Serving(fixture));
+    ASSERT_TRUE(emulator.Running()) << emulator.Error();
+    const std::string base = "/v1.0/users/" + user + "/onenote";
+    const Json notebooks = Json::parse(Send(emulator, "GET", base + "/notebooks").Body);
+    const Json& notebook = notebooks["value"][0];
+    const std::regex guidId("1-[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}");
+    EXPECT_TRUE(std::regex_match(notebook["id"].get<std::string>(), guidId)) << notebook["id"];
+    const std::string folder =
+        "https://contoso-my.sharepoint.com/personal/ada_contoso_com/Documents/Notebooks/";
+    EXPECT_EQ(notebook["links"]["oneNoteClientUrl"]["href"], "onenote:" + folder + "Mine");
+    EXPECT_EQ(notebook["links"]["oneNoteWebUrl"]["href"], folder + "Mine");
+
+    const Json search =
+        Json::parse(Send(emulator, "GET", base + "/pages?top=100&filter=contains(title,'e')").Body);
+    ASSERT_EQ(search["value"].size(), 1u);
+    const std::string page = search["value"][0]["id"];
+    EXPECT_TRUE(std::regex_match(page, std::regex("1-[0-9a-f]{32}![0-9]+-[0-9a-f-]{36}"))) << page;
+    EXPECT_EQ(search["value"][0]["links"]["oneNoteClientUrl"]["href"].get<std::string>().rfind(
+                  "onenote:" + folder, 0),
+              0u);
+    EXPECT_EQ(Send(emulator, "GET", base + "/pages/" + page + "/content?includeIDs=true").Status, 200);
+    EXPECT_EQ(Send(emulator, "PATCH", base + "/pages/" + page + "/content",
+                   R"([{"target":"title","action":"replace","content":"Done here"}])")
+                  .Status,
+              204);
+
+    const auto found = Send(emulator, "POST", "/v1.0/me/onenote/notebooks/GetNotebookFromWebUrl",
+                            Json{{"webUrl", folder + "Mine"}}.dump());
+    ASSERT_EQ(found.Status, 200) << found.Body;
+    const auto shared = rz::SharedNotebookFromAnswer(found.Body, emulator.BaseUrl());
+    ASSERT_TRUE(shared.has_value()) << found.Body;
+    EXPECT_EQ(shared->OwnerId, user);
+    EXPECT_EQ(shared->Name, "Mine");
 }
 
 } // namespace

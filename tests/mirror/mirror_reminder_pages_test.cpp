@@ -195,5 +195,24 @@ TEST(LargeAccountSearchTest, RefusedForManySectionsTheSearchSaysSoAndTheMirrorGo
     EXPECT_TRUE(FileExists(mirror.Store("Work/Inbox/pages.json").string()));
 }
 
+// Signed in already but with no finished first mirror in the store (a new machine, a cleared
+// store): the title search runs as after a sign-in; a store whose first mirror finished starts
+// without it.
+TEST(ColdStartSearchTest, AStoreWithoutAFinishedMirrorIsSearchedAsAfterASignIn)
+{
+    MirrorHarness mirror(test::kPersonalUserId, Notebooks());
+    ASSERT_TRUE(mirror.Running()) << mirror.Emulator().Error();
+    mirror.Worker().RunCycle();
+    EXPECT_EQ(mirror.Count("search"), 1);
+    ASSERT_TRUE(FileExists(mirror.Store("notebookssections.json").string()));
+
+    mirror.NewWorker().RunCycle();
+    EXPECT_EQ(mirror.Count("search"), 1);
+
+    std::filesystem::remove_all(mirror.Account());
+    mirror.NewWorker().RunCycle();
+    EXPECT_EQ(mirror.Count("search"), 2);
+}
+
 } // namespace
 } // namespace rz

@@ -111,6 +111,21 @@ TEST(SharedNotebooksTest, AddressesOffTheGraphRootNeverNameABase)
         {"https://graph.microsoft.com/v1.0/me/onenote/notebooks/1/sections", ""},
         {"https://graph.microsoft.com/v1.0/users/7c9d/notes/sections", ""},
         {"https://graph.microsoft.com/v1.0/users/7 9/onenote/sections", ""},
+        // After "/onenote/": documented paths only, nothing a client or server reads as another.
+        {"https://graph.microsoft.com/v1.0/users/bob/onenote/../../me/drive/root/children", ""},
+        {"https://graph.microsoft.com/v1.0/users/bob/onenote/notebooks/1/sections/../../../drive", ""},
+        {"https://graph.microsoft.com/v1.0/users/bob/onenote/notebooks/%2e%2e/sections", ""},
+        {"https://graph.microsoft.com/v1.0/users/bob/onenote/notebooks/1%2F..%2F..%2Fdrive/sections", ""},
+        {"https://graph.microsoft.com/v1.0/users/bob/onenote/notebooks/1/sections/./x", ""},
+        {"https://graph.microsoft.com/v1.0/users/bob/onenote/drive/root", ""},
+        {"https://graph.microsoft.com/v1.0/users/bob/onenote/notebooks//sections", ""},
+        {"https://graph.microsoft.com/v1.0/users/bob/onenote/notebooks/1/sections#x", ""},
+        {"https://graph.microsoft.com/v1.0/users/bob/onenote/notebooks/1/sections?$skip=20",
+         "https://graph.microsoft.com/v1.0/users/bob"},
+        {"https://graph.microsoft.com/v1.0/users/bob/onenote/sectionGroups/1-g/sectionGroups",
+         "https://graph.microsoft.com/v1.0/users/bob"},
+        {"https://graph.microsoft.com/v1.0/users/bob/onenote/pages/1-p/content?includeIDs=true",
+         "https://graph.microsoft.com/v1.0/users/bob"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(OneNoteBaseOf(c.address, root).value_or(""), c.base) << c.address;
@@ -187,6 +202,127 @@ TEST_F(MirrorSharedTest, AfterARestartTheStoredHierarchyGivesTheSharedBasesBefor
     EXPECT_EQ(worker.BaseForAddress("/onenote/pages/" + page + "/content"), ownerBase);
     EXPECT_EQ(worker.BaseForAddress("/onenote/sections/sec-team/pages"), ownerBase);
     EXPECT_EQ(worker.BaseForAddress("/onenote/sections/sec-own/pages"), worker.GraphBase());
+}
+
+// GetNotebookFromWebUrl's answer as the metadata gives it (CopyNotebookModel) and as the reference
+// page shows it (a notebook): both are read, and a missing name never refuses the notebook.
+TEST(SharedNotebooksTest, AnAnswerInEitherPublishedShapeGivesItsNotebook)
+{
+    const std::string root = "https://graph.microsoft.com";
+    const std::string base = root + "/v1.0/users/bob";
+    const Json urls = {{"sectionsUrl", base + "/onenote/notebooks/1-a/sections"},
+                       {"sectionGroupsUrl", base + "/onenote/notebooks/1-a/sectionGroups"}};
+    const Json identity = {{"user", {{"id", "bob"}, {"displayName", "Bob"}}}};
+    const std::string web = "https://contoso-my.sharepoint.com/personal/bob/Documents/Team%20Notes";
+    const struct
+    {
+        Json answer;
+        const char* knownName;
+        const char* name;
+        const char* owner;
+    } cases[] = {
+        {{{"id", "1-a"},
+          {"name", "Team"},
+          {"createdBy", "Bob B"},
+          {"createdByIdentity", identity},
+          {"createdTime", "2024-01-02T03:04:05Z"},
+          {"userRole", "Contributor"},
+          {"isShared", true}},
+         "",
+         "Team",
+         "Bob"},
+        {{{"id", "1-a"}, {"name", "Team"}, {"createdBy", "Bob B"}, {"createdByIdentity", nullptr}},
+         "",
+         "Team",
+         "Bob B"},
+        {{{"id", "1-a"}, {"displayName", "Team"}, {"createdBy", identity}, {"unknownMember", {1, 2}}},
+         "",
+         "Team",
+         "Bob"},
+        {{{"id", "1-a"}, {"name", nullptr}}, "Recent name", "Recent name", ""},
+        {{{"id", "1-a"}}, "", "Team Notes", ""},
+    };
+    for (const auto& c : cases) {
+        Json answer = c.answer;
+        answer.update(urls);
+        const auto notebook = SharedNotebookFromAnswer(answer.dump(), root, web, c.knownName);
+        ASSERT_TRUE(notebook.has_value()) << answer.dump();
+        EXPECT_EQ(notebook->Name, c.name) << answer.dump();
+        EXPECT_EQ(notebook->OwnerName, c.owner) << answer.dump();
+        EXPECT_EQ(notebook->Base, base);
+    }
+}
+
+TEST(SharedNotebooksTest, TheReferencePagesNotebookShapeResolvesAsWell)
+{
+    test::EmulatorProcess::Options options;
+    Json fixture = Json::parse(SharedFixture());
+    fixture["notebookFromWebUrlAsNotebook"] = true;
+    options.fixtureText = fixture.dump();
+    MirrorHarness mirror(test::kWorkUserId, options);
+    ASSERT_TRUE(mirror.Running()) << mirror.Emulator().Error();
+    const Json recent = Json::parse(
+        mirror.GraphAnswer("/onenote/notebooks/getRecentNotebooks(includePersonalNotebooks=false)"));
+    const auto found = mirror.Worker().Shared().Resolve(recent["value"][0]["links"]["oneNoteWebUrl"]["href"]);
+    ASSERT_EQ(found.Status, TSharedResolveStatus::Found);
+    EXPECT_EQ(found.Notebook.Name, "Team Notes");
+    EXPECT_EQ(found.Notebook.OwnerName, "Bob");
+}
+
+// A shared notebook's lists come in several answers: every section is mirrored.
+TEST(SharedNotebooksTest, LongSectionListsAreFollowedThroughTheirNextLinks)
+{
+    test::EmulatorProcess::Options options;
+    Json fixture = Json::parse(SharedFixture());
+    fixture["sharedListPageSize"] = 1;
+    Json& team = fixture["sharedNotebooks"][0];
+    team["sections"] = Json::array({Section("A", "sec-a"), Section("B", "sec-b"), Section("C", "sec-c")});
+    team["sectionGroups"] = Json::array({Container("G1", "grp-1", Json::array({Section("D", "sec-d")})),
+                                         Container("G2", "grp-2", Json::array({Section("E", "sec-e")}))});
+    options.fixtureText = fixture.dump();
+    MirrorHarness mirror(test::kWorkUserId, options);
+    ASSERT_TRUE(mirror.Running()) << mirror.Emulator().Error();
+    MThreadOneNoteRESTDB& worker = mirror.Worker();
+    worker.SetGraphBase(GraphBaseAddress(test::kWorkUserId, false));
+    const Json recent = Json::parse(
+        mirror.GraphAnswer("/onenote/notebooks/getRecentNotebooks(includePersonalNotebooks=false)"));
+    std::string web;
+    for (const Json& entry : recent["value"]) {
+        web = entry["displayName"] == "Team Notes"
+                  ? entry["links"]["oneNoteWebUrl"]["href"].get<std::string>()
+                  : web;
+    }
+    const auto found = worker.Shared().Resolve(web);
+    ASSERT_EQ(found.Status, TSharedResolveStatus::Found);
+    worker.Shared().Add(found.Notebook);
+    worker.Pass();
+    const std::string folder = std::string(kSharedStoreFolder) + "/" + kOwner + "/nb-team/";
+    for (const char* section : {"A", "B", "C", "G1/D", "G2/E"}) {
+        EXPECT_TRUE(FileExists(mirror.Store(folder + section + "/pages.json").string())) << section;
+    }
+}
+
+// The file keeps the notebooks of another Graph root: a change of endpoints and back loses none.
+TEST_F(MirrorSharedTest, AChangeOfTheGraphRootKeepsTheUsersList)
+{
+    const std::string other = "https://graph.example.org/v1.0/users/bob/onenote/notebooks/1-x";
+    const Json entry = {{"id", "1-x"},
+                        {"name", "Elsewhere"},
+                        {"ownerId", "bob"},
+                        {"ownerName", "Bob"},
+                        {"sectionsUrl", other + "/sections"},
+                        {"sectionGroupsUrl", other + "/sectionGroups"},
+                        {"webUrl", "https://contoso/x"},
+                        {"state", "open"}};
+    std::filesystem::create_directories(m_Mirror->Account());
+    ASSERT_TRUE(WriteTextFile(m_Mirror->Store(kSharedNotebooksFile).string(),
+                              Json{{"notebooks", Json::array({entry})}}.dump()));
+    MThreadOneNoteRESTDB& worker = m_Mirror->Worker();
+    worker.Pass(); // discovery adds the shared notebook of this root and writes the file
+    const Json stored = Json::parse(m_Mirror->StoreText(kSharedNotebooksFile).value_or("{}"));
+    ASSERT_TRUE(stored.contains("notebooks"));
+    EXPECT_EQ(stored["notebooks"].size(), 2u);
+    EXPECT_EQ(stored["notebooks"][0], entry);
 }
 
 } // namespace

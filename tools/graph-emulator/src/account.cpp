@@ -120,17 +120,26 @@ std::vector<std::string>* Account::ChildList(Item& parent, Kind kind)
     return nullptr;
 }
 
+bool Account::Work() const
+{
+    return user.id.find('-') != std::string::npos;
+}
+
 std::string Account::NewId(Kind kind, const std::string& parentId)
 {
     while (true) {
         const long n = m_nextNumber++;
         std::string id;
+        // Work accounts' items as the reference shows them: "1-<guid>", a page's "1-<hex>!<n>-<guid>".
+        const std::string prefix = Work() ? "1-" : "0-";
+        const std::string drive = Work() ? StableGuid(cid + "/item/" + std::to_string(n), false) : cid;
         if (kind == Kind::Page) {
             std::string hex = StableGuid(cid + "/page/" + parentId + "/" + std::to_string(n), false);
             hex.erase(std::remove(hex.begin(), hex.end(), '-'), hex.end());
-            id = "0-" + hex + "!" + std::to_string(n) + "-" + cid + "!" + std::to_string(n);
+            id = prefix + hex + "!" + std::to_string(n) + "-" + drive +
+                 (Work() ? "" : "!" + std::to_string(n));
         } else {
-            id = "0-" + cid + "!" + std::to_string(n);
+            id = prefix + drive + (Work() ? "" : "!" + std::to_string(n));
         }
         if (!Find(id)) {
             return id;

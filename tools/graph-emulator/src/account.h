@@ -93,6 +93,12 @@ public:
     // Page lists show a page created through the API only this many seconds after its creation, as
     // the service's lists may lag behind a create; its content reads at once.
     long createdListLagSeconds = 0;
+    // GetNotebookFromWebUrl answers with the metadata's CopyNotebookModel; set, with a notebook as
+    // the API reference page shows it.
+    bool notebookFromWebUrlAsNotebook = false;
+    // A shared notebook's section and section-group lists answer this many items at most, the rest
+    // through "@odata.nextLink"; 0: all at once.
+    long sharedListPageSize = 0;
     std::vector<std::string> notebooks;
     // Other users, owners of the notebooks in `sharedNotebooks` (not listed by the user's own
     // notebook routes).
@@ -100,6 +106,8 @@ public:
     std::vector<std::string> sharedNotebooks;
 
     const User* Owner(const std::string& id) const;
+    // A work or school account (its user id a GUID); a personal account's is 16 hexadecimal digits.
+    bool Work() const;
     // Hands a notebook the account's user owns (and everything in it) to another user.
     bool MakeShared(const std::string& notebookId, const std::string& ownerId, bool shared,
                     std::string& error);

@@ -6,6 +6,7 @@
 #include "graph_shapes.h"
 #include "text.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <ctime>
@@ -38,9 +39,8 @@ std::string QueryPart(const std::string& target)
 
 bool IsOneNoteRoute(const std::string& route)
 {
-    return route == "notebooks" || route == "hierarchy" || route == "pages" || route == "search" ||
-           route == "pagelist" || route == "content" || route == "patch" || route == "create" ||
-           route == "recent" || route == "fromweburl" || route == "sections" || route == "sectiongroups";
+    const auto& names = OneNoteRouteNames();
+    return std::find(names.begin(), names.end(), route) != names.end();
 }
 
 // The inode of the TCP connection between two local ports, from /proc/net/tcp.
@@ -71,6 +71,14 @@ std::string SocketInode(int localPort, int remotePort)
 }
 
 } // namespace
+
+const std::vector<std::string>& OneNoteRouteNames()
+{
+    static const std::vector<std::string> kNames = {"notebooks", "hierarchy",  "pages",    "search",
+                                                    "pagelist",  "content",    "patch",    "create",
+                                                    "recent",    "fromweburl", "sections", "sectiongroups"};
+    return kNames;
+}
 
 std::string RouteName(const std::string& path, const std::string& query)
 {

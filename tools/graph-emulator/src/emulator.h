@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace emu {
 
@@ -29,6 +30,8 @@ struct Options
 
 // Route names used by the request counters and fault matching.
 std::string RouteName(const std::string& path, const std::string& query);
+// The names RouteName gives the OneNote routes (those --limits counts).
+const std::vector<std::string>& OneNoteRouteNames();
 
 // The server: identity platform, Graph and the administration interface on one
 // port of 127.0.0.1.

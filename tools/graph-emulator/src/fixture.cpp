@@ -168,6 +168,35 @@ bool ReadChildren(const Json& spec, const char* key, Kind kind, const std::strin
     return true;
 }
 
+// An optional top-level switch: true or false.
+bool ReadFlag(const Json& doc, const char* key, bool& out, std::string& error)
+{
+    if (!doc.contains(key)) {
+        return true;
+    }
+    if (!doc[key].is_boolean()) {
+        error = std::string("\"") + key + "\" must be true or false";
+        return false;
+    }
+    out = doc[key].get<bool>();
+    return true;
+}
+
+// An optional top-level count in 0..most.
+bool ReadCount(const Json& doc, const char* key, long most, long& out, std::string& error)
+{
+    if (!doc.contains(key)) {
+        return true;
+    }
+    const Json& value = doc[key];
+    if (!value.is_number_integer() || value.get<long>() < 0 || value.get<long>() > most) {
+        error = std::string("\"") + key + "\" must be an integer in 0.." + std::to_string(most);
+        return false;
+    }
+    out = value.get<long>();
+    return true;
+}
+
 bool ReadString(const Json& spec, const char* key, const std::string& where, std::string& out,
                 std::string& error)
 {
@@ -397,20 +426,12 @@ bool LoadFixture(const Json& doc, std::time_t now, Account& account, TokenStore&
     if (!tokens.Load(doc.contains("tokens") ? doc["tokens"] : Json(), now, error)) {
         return false;
     }
-    if (doc.contains("keepIdsOnUpdate")) {
-        if (!doc["keepIdsOnUpdate"].is_boolean()) {
-            error = "\"keepIdsOnUpdate\" must be true or false";
-            return false;
-        }
-        account.keepIdsOnUpdate = doc["keepIdsOnUpdate"].get<bool>();
-    }
-    if (doc.contains("createdPagesListedAfterSeconds")) {
-        const Json& lag = doc["createdPagesListedAfterSeconds"];
-        if (!lag.is_number_integer() || lag.get<long>() < 0 || lag.get<long>() > 86400) {
-            error = "\"createdPagesListedAfterSeconds\" must be an integer in 0..86400";
-            return false;
-        }
-        account.createdListLagSeconds = lag.get<long>();
+    const bool flagsRead =
+        ReadFlag(doc, "keepIdsOnUpdate", account.keepIdsOnUpdate, error) &&
+        ReadFlag(doc, "notebookFromWebUrlAsNotebook", account.notebookFromWebUrlAsNotebook, error);
+    if (!flagsRead || !ReadCount(doc, "sharedListPageSize", 1000, account.sharedListPageSize, error) ||
+        !ReadCount(doc, "createdPagesListedAfterSeconds", 86400, account.createdListLagSeconds, error)) {
+        return false;
     }
     if (doc.contains("notebooks")) {
         const Json& list = doc["notebooks"];

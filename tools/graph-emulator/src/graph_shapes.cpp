@@ -61,14 +61,19 @@ std::string GraphShapes::NotebookWebUrl(const Item& notebook) const
     }
     // A notebook in another user's OneDrive for Business: "<tenant>-my.sharepoint.com/personal/<upn>".
     const emu::User* owner = m_account.Owner(notebook.owner);
-    std::string upn = owner ? ToLowerAscii(owner->userPrincipalName) : notebook.owner;
+    return PersonalSite(owner ? owner->userPrincipalName : notebook.owner) +
+           "/_layouts/15/Doc.aspx?sourcedoc={" + ToLowerAscii(notebook.guid) + "}&action=edit";
+}
+
+std::string GraphShapes::PersonalSite(const std::string& userPrincipalName) const
+{
+    std::string upn = ToLowerAscii(userPrincipalName);
     const size_t at = upn.find('@');
     const std::string domain = at == std::string::npos ? "contoso.com" : upn.substr(at + 1);
     const std::string tenant = domain.substr(0, domain.find('.'));
     std::replace(upn.begin(), upn.end(), '@', '_');
     std::replace(upn.begin(), upn.end(), '.', '_');
-    return "https://" + tenant + "-my.sharepoint.com/personal/" + upn + "/_layouts/15/Doc.aspx?sourcedoc={" +
-           ToLowerAscii(notebook.guid) + "}&action=edit";
+    return "https://" + tenant + "-my.sharepoint.com/personal/" + upn;
 }
 
 Json GraphShapes::RecentNotebook(const Item& notebook) const
@@ -112,6 +117,12 @@ void GraphShapes::AddAuthors(Json& j) const
 
 Json GraphShapes::Links(const Item& item, const std::string& document) const
 {
+    if (m_account.Work()) {
+        // The list-notebooks reference: both links below the user's "Documents/Notebooks" folder.
+        const std::string folder = PersonalSite(m_account.user.userPrincipalName) + "/Documents/Notebooks/";
+        return {{"oneNoteClientUrl", {{"href", "onenote:" + folder + document}}},
+                {"oneNoteWebUrl", {{"href", WebUrl(item)}}}};
+    }
     return {
         {"oneNoteClientUrl",
          {{"href",
@@ -160,6 +171,13 @@ std::string GraphShapes::DocumentPath(const Item& item) const
 
 std::string GraphShapes::WebUrl(const Item& item) const
 {
+    if (m_account.Work()) {
+        const std::string site = PersonalSite(m_account.user.userPrincipalName);
+        if (item.kind == Kind::Notebook) {
+            return site + "/Documents/Notebooks/" + DocumentPath(item);
+        }
+        return site + "/_layouts/15/Doc.aspx?sourcedoc={" + ToLowerAscii(item.guid) + "}&action=edit";
+    }
     std::string lowerCid = ToLowerAscii(m_account.cid);
     std::string url = "https://onedrive.live.com/redir.aspx?cid=" + lowerCid +
                       "&page=edit&resid=" + m_account.cid + "!" + NumberOf(item.id);
@@ -204,6 +222,27 @@ Json GraphShapes::Notebook(const Item& nb, bool expand) const
     }
     if (expand) {
         AddChildren(j, nb, "notebooks('" + nb.id + "')");
+    }
+    return j;
+}
+
+Json GraphShapes::CopyNotebook(const Item& nb) const
+{
+    const Json notebook = Notebook(nb, false);
+    Json j;
+    j["id"] = notebook["id"];
+    j["self"] = notebook["self"];
+    j["name"] = notebook["displayName"];
+    // The plain-text members name the person; the identity sets carry id and name.
+    j["createdBy"] = notebook["createdBy"]["user"]["displayName"];
+    j["createdByIdentity"] = notebook["createdBy"];
+    j["createdTime"] = notebook["createdDateTime"];
+    j["lastModifiedBy"] = notebook["lastModifiedBy"]["user"]["displayName"];
+    j["lastModifiedByIdentity"] = notebook["lastModifiedBy"];
+    j["lastModifiedTime"] = notebook["lastModifiedDateTime"];
+    for (const char* key :
+         {"isDefault", "isShared", "userRole", "sectionsUrl", "sectionGroupsUrl", "links"}) {
+        j[key] = notebook[key];
     }
     return j;
 }

@@ -26,6 +26,8 @@ public:
 
     Json User() const;
     Json Notebook(const Item& notebook, bool expand) const;
+    // A notebook as GetNotebookFromWebUrl returns it in the metadata: a CopyNotebookModel.
+    Json CopyNotebook(const Item& notebook) const;
     Json SectionGroup(const Item& group, const std::string& contextPath) const;
     Json Section(const Item& section) const;
     Json Page(const Item& page) const;
@@ -46,6 +48,8 @@ private:
     Json Links(const Item& item, const std::string& document) const;
     std::string DocumentPath(const Item& item) const; // "Notebook/Group/Section" url-encoded
     std::string WebUrl(const Item& item) const;
+    // "https://<tenant>-my.sharepoint.com/personal/<upn with _>": a work user's OneDrive.
+    std::string PersonalSite(const std::string& userPrincipalName) const;
     void AddChildren(Json& j, const Item& container, const std::string& contextPath) const;
 };
 

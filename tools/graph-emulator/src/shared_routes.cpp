@@ -27,6 +27,31 @@ bool PersonalAccount(const Account& account)
     return id.size() == 16 && id.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
+// The items [first, last) one answer of a paged list holds: from "$skip", at most `pageSize`.
+std::pair<std::size_t, std::size_t> ListWindow(const httplib::Request& req, std::size_t count, long pageSize)
+{
+    std::size_t first = 0;
+    const std::string skip = Param(QueryOf(req), "skip");
+    if (!skip.empty() && skip.size() < 7 && skip.find_first_not_of("0123456789") == std::string::npos) {
+        first = std::min<std::size_t>(std::stoul(skip), count);
+    }
+    const std::size_t last =
+        pageSize > 0 ? std::min(count, first + static_cast<std::size_t>(pageSize)) : count;
+    return {first, last};
+}
+
+// The same address with "$skip" set to `skip`, the other query options kept.
+std::string NextListLink(const std::string& root, const httplib::Request& req, std::size_t skip)
+{
+    std::string query;
+    for (const auto& [key, value] : QueryOf(req)) {
+        if (key != "$skip" && key != "skip") {
+            query += (query.empty() ? "?" : "&") + key + "=" + UrlEncode(value);
+        }
+    }
+    return root + req.path + query + (query.empty() ? "?" : "&") + "$skip=" + std::to_string(skip);
+}
+
 void SendAccessDenied(httplib::Response& res)
 {
     SendGraphError(res, "accessDenied", "The caller does not have permission to perform the action.", 403);
@@ -148,8 +173,15 @@ void Emulator::AddSharedRoutes()
                                   return;
                               }
                               Json j;
-                              j["@odata.context"] = Root(req) + "/v1.0/$metadata#microsoft.graph.notebook";
-                              j.update(shapes.Notebook(notebook, false));
+                              if (m_account.notebookFromWebUrlAsNotebook) {
+                                  j["@odata.context"] =
+                                      Root(req) + "/v1.0/$metadata#microsoft.graph.notebook";
+                                  j.update(shapes.Notebook(notebook, false));
+                              } else {
+                                  j["@odata.context"] =
+                                      Root(req) + "/v1.0/$metadata#microsoft.graph.CopyNotebookModel";
+                                  j.update(shapes.CopyNotebook(notebook));
+                              }
                               SendJson(res, 200, j);
                               return;
                           }
@@ -189,8 +221,13 @@ void Emulator::AddSharedRoutes()
                      Json j;
                      j["@odata.context"] = shapes.Context(path);
                      j["value"] = Json::array();
-                     for (const auto& id : m_account.ByName(groups ? notebook->groups : notebook->sections)) {
-                         const Item& item = *m_account.Find(id);
+                     const auto ids = m_account.ByName(groups ? notebook->groups : notebook->sections);
+                     const auto [first, last] = ListWindow(req, ids.size(), m_account.sharedListPageSize);
+                     if (last < ids.size()) {
+                         j["@odata.nextLink"] = NextListLink(Root(req), req, last);
+                     }
+                     for (std::size_t i = first; i < last; ++i) {
+                         const Item& item = *m_account.Find(ids[i]);
                          if (!groups) {
                              j["value"].push_back(shapes.Section(item));
                              continue;
