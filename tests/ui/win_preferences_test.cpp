@@ -71,8 +71,8 @@ TEST(WinPreferencesTest, ASharedNotebooksNameAndOwnerAreShownAsPlainText)
     WinPreferences window(dir.File("s"), {}, false, {}, {});
     WinPreferences::NotebookHooks hooks;
     hooks.Resolve = [](const std::string&) {
-        MThreadOneNoteRESTDB::TResolve found;
-        found.Status = MThreadOneNoteRESTDB::TResolveStatus::Found;
+        TSharedResolve found;
+        found.Status = TSharedResolveStatus::Found;
         found.Notebook.Id = "nb-1";
         found.Notebook.Name = "<b>Plans</b>";
         found.Notebook.OwnerName = "<a href=\"https://example.invalid\">Your IT team</a>";
