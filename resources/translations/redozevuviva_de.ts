@@ -112,6 +112,30 @@
         <source>Close</source>
         <translation>Schließen</translation>
     </message>
+    <message>
+        <source>&amp;Titles and tags that look like reminders but cannot be read:</source>
+        <translation>&amp;Titel und Tags, die wie Erinnerungen aussehen, aber nicht lesbar sind:</translation>
+    </message>
+    <message>
+        <source>Titles and tags that cannot be read</source>
+        <translation>Nicht lesbare Titel und Tags</translation>
+    </message>
+    <message>
+        <source>Each row: the text, why it does not ring as written, and where it is. Enter or a double click opens the page.</source>
+        <translation>Jede Zeile: der Text, warum er nicht wie geschrieben klingelt, und wo er steht. Eingabe oder ein Doppelklick öffnet die Seite.</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>Why</source>
+        <translation>Warum</translation>
+    </message>
+    <message>
+        <source>Where</source>
+        <translation>Wo</translation>
+    </message>
 </context>
 <context>
     <name>MWinPendingReminders</name>
@@ -211,6 +235,14 @@
         <source>Due reminders</source>
         <translation>Fällige Erinnerungen</translation>
     </message>
+    <message>
+        <source>The reminders that came due. Dismiss, open, snooze or mark done the selected one with the buttons below.</source>
+        <translation>Die fällig gewordenen Erinnerungen. Mit den Schaltflächen darunter wird die gewählte verworfen, geöffnet, verschoben oder erledigt.</translation>
+    </message>
+    <message>
+        <source>Snooze for</source>
+        <translation>Verschieben um</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -290,6 +322,14 @@
         <source>RedoZevuviva &amp;Help</source>
         <translation>&amp;Hilfe zu RedoZevuviva</translation>
     </message>
+    <message>
+        <source>Opens the status window, which lists them and says why each does not ring as written.</source>
+        <translation>Öffnet das Statusfenster, das sie auflistet und sagt, warum jeder nicht wie geschrieben klingelt.</translation>
+    </message>
+    <message>
+        <source>Every reminder to come, soonest first. Enter or a click opens the reminder&apos;s page.</source>
+        <translation>Alle anstehenden Erinnerungen, die nächste zuerst. Eingabe oder ein Klick öffnet die Seite der Erinnerung.</translation>
+    </message>
 </context>
 <context>
     <name>StringsTable</name>
@@ -332,6 +372,16 @@
         <source>Signed out</source>
         <comment>strLoggedOut</comment>
         <translation>Abgemeldet</translation>
+    </message>
+    <message>
+        <source>Waiting for the keyring…</source>
+        <comment>strWaitingForKeyring</comment>
+        <translation>Warten auf den Schlüsselbund…</translation>
+    </message>
+    <message>
+        <source>The keyring did not answer: sign in, or start again to ask it once more</source>
+        <comment>strKeyringFailed</comment>
+        <translation>Der Schlüsselbund hat nicht geantwortet: melden Sie sich an oder starten Sie neu, um ihn noch einmal zu fragen</translation>
     </message>
     <message>
         <source>Connecting to the sign-in page…</source>
@@ -644,6 +694,16 @@
         <translation>„%1“ wurde nicht abgehakt: Die Seite enthält mehrere Elemente mit seiner Kennung. Haken Sie es in OneNote ab.</translation>
     </message>
     <message>
+        <source>“%1” was not ticked: items below it carry tags of their own, which OneNote would take from them. Tick it in OneNote.</source>
+        <comment>strOutboxSubItems</comment>
+        <translation>„%1“ wurde nicht abgehakt: Einträge darunter tragen eigene Tags, die OneNote ihnen nehmen würde. Haken Sie es in OneNote ab.</translation>
+    </message>
+    <message>
+        <source>“%1” was not sent to OneNote: this version does not know this kind of change.</source>
+        <comment>strOutboxUnknownKind</comment>
+        <translation>„%1“ wurde nicht an OneNote gesendet: Diese Version kennt diese Art von Änderung nicht.</translation>
+    </message>
+    <message>
         <source>No account is signed in: sign in to tick to-dos in OneNote.</source>
         <comment>strDoneNoAccount</comment>
         <translation>Kein Konto ist angemeldet: Melden Sie sich an, um Aufgaben in OneNote abzuhaken.</translation>
@@ -844,6 +904,21 @@
         <translation>„%1“ wurde in OneNote nicht angelegt: Sein Abschnitt ist nicht mehr da. Wählen Sie in den Einstellungen einen anderen und legen Sie die Erinnerung erneut an.</translation>
     </message>
     <message>
+        <source>“%1” was not changed in OneNote: its section is full (%2).</source>
+        <comment>strOutboxSectionFull</comment>
+        <translation>„%1“ wurde in OneNote nicht geändert: Sein Abschnitt ist voll (%2).</translation>
+    </message>
+    <message>
+        <source>“%1” was not created in OneNote: the section %2 holds as many pages as OneNote allows. Choose another section in Preferences or in New Reminder and add the reminder again.</source>
+        <comment>strPageCreateSectionFull</comment>
+        <translation>„%1“ wurde in OneNote nicht angelegt: Der Abschnitt %2 enthält so viele Seiten, wie OneNote erlaubt. Wählen Sie in den Einstellungen oder unter „Neue Erinnerung“ einen anderen Abschnitt und legen Sie die Erinnerung erneut an.</translation>
+    </message>
+    <message>
+        <source>“%1” may not have been created in OneNote: the service&apos;s answer was lost and the page has not appeared in its section. Look there, and add the reminder again if it is missing.</source>
+        <comment>strPageCreateUnconfirmed</comment>
+        <translation>„%1“ wurde in OneNote vielleicht nicht angelegt: Die Antwort des Dienstes ging verloren, und die Seite ist in ihrem Abschnitt nicht erschienen. Sehen Sie dort nach und legen Sie die Erinnerung erneut an, wenn sie fehlt.</translation>
+    </message>
+    <message>
         <source>Cancel</source>
         <comment>strButtonCancel</comment>
         <translation>Abbrechen</translation>
@@ -969,14 +1044,119 @@
         <translation>Bis zur &amp;Fortsetzung</translation>
     </message>
     <message>
-        <source>Until &amp;Tomorrow Morning</source>
+        <source>Until &amp;Tomorrow Morning, %1</source>
         <comment>strPauseUntilTomorrow</comment>
-        <translation>Bis &amp;morgen früh</translation>
+        <translation>Bis &amp;morgen früh, %1</translation>
+    </message>
+    <message>
+        <source>Until &amp;This Morning, %1</source>
+        <comment>strPauseUntilThisMorning</comment>
+        <translation>Bis &amp;heute früh, %1</translation>
     </message>
     <message>
         <source>Resume &amp;Alarms</source>
         <comment>strResumeAlarms</comment>
         <translation>&amp;Alarme fortsetzen</translation>
+    </message>
+    <message>
+        <source>Not a reminder: the year is outside 1000 to 4000.</source>
+        <comment>strNearMissYear</comment>
+        <translation>Keine Erinnerung: Das Jahr liegt nicht zwischen 1000 und 4000.</translation>
+    </message>
+    <message>
+        <source>Not a reminder: the hour is past 23.</source>
+        <comment>strNearMissHour</comment>
+        <translation>Keine Erinnerung: Die Stunde ist größer als 23.</translation>
+    </message>
+    <message>
+        <source>Read only up to the month, which is past 12: taken as %1.</source>
+        <comment>strNearMissMonth</comment>
+        <translation>Nur bis zum Monat gelesen, der größer als 12 ist: gilt als %1.</translation>
+    </message>
+    <message>
+        <source>Read only up to the day, which is past 31: taken as %1.</source>
+        <comment>strNearMissDay</comment>
+        <translation>Nur bis zum Tag gelesen, der größer als 31 ist: gilt als %1.</translation>
+    </message>
+    <message>
+        <source>Read only up to the hour, which is past 23: taken as %1.</source>
+        <comment>strNearMissHourStops</comment>
+        <translation>Nur bis zur Stunde gelesen, die größer als 23 ist: gilt als %1.</translation>
+    </message>
+    <message>
+        <source>The minutes are past 59 and were not read: taken as %1.</source>
+        <comment>strNearMissMinute</comment>
+        <translation>Die Minuten sind größer als 59 und wurden nicht gelesen: gilt als %1.</translation>
+    </message>
+    <message>
+        <source>The seconds are past 59 and were not read: taken as %1.</source>
+        <comment>strNearMissSecond</comment>
+        <translation>Die Sekunden sind größer als 59 und wurden nicht gelesen: gilt als %1.</translation>
+    </message>
+    <message>
+        <source>The hour needs two digits, so the minutes were not read: taken as %1.</source>
+        <comment>strNearMissOneDigitHour</comment>
+        <translation>Die Stunde braucht zwei Ziffern, daher wurden die Minuten nicht gelesen: gilt als %1.</translation>
+    </message>
+    <message>
+        <source>No time of day follows &quot;!!&quot;: taken as %1.</source>
+        <comment>strNearMissNoTime</comment>
+        <translation>Auf „!!“ folgt keine Uhrzeit: gilt als %1.</translation>
+    </message>
+    <message>
+        <source>The year has fewer than four digits: taken as %1, long past, so it never rings.</source>
+        <comment>strNearMissShortYear</comment>
+        <translation>Das Jahr hat weniger als vier Ziffern: gilt als %1, längst vorbei, klingelt also nie.</translation>
+    </message>
+    <message>
+        <source>A time without a date after &quot;!&quot;: taken as %1, long past, so it never rings.</source>
+        <comment>strNearMissTimeOnly</comment>
+        <translation>Eine Uhrzeit ohne Datum nach „!“: gilt als %1, längst vorbei, klingelt also nie.</translation>
+    </message>
+    <message>
+        <source>Weekday digits run from 1 (Monday) to 7 (Sunday); the others are skipped: %1.</source>
+        <comment>strNearMissWeekday</comment>
+        <translation>Wochentagsziffern gehen von 1 (Montag) bis 7 (Sonntag); die anderen werden übergangen: %1.</translation>
+    </message>
+    <message>
+        <source>every day at %1</source>
+        <comment>strNearMissDaily</comment>
+        <translation>jeden Tag um %1</translation>
+    </message>
+    <message>
+        <source>%1 titles look like reminders but cannot be read</source>
+        <comment>strNearMissCount</comment>
+        <translation>%1 Titel sehen wie Erinnerungen aus, sind aber nicht lesbar</translation>
+    </message>
+    <message>
+        <source>1 title looks like a reminder but cannot be read</source>
+        <comment>strNearMissCountOne</comment>
+        <translation>1 Titel sieht wie eine Erinnerung aus, ist aber nicht lesbar</translation>
+    </message>
+    <message>
+        <source>(%1 due) %2</source>
+        <comment>strMainWindowTitleDue</comment>
+        <translation>(%1 fällig) %2</translation>
+    </message>
+    <message>
+        <source>Next: %1 — %2</source>
+        <comment>strTrayNextReminder</comment>
+        <translation>Als Nächstes: %1 — %2</translation>
+    </message>
+    <message>
+        <source>No reminder to come</source>
+        <comment>strTrayNoNextReminder</comment>
+        <translation>Keine Erinnerung steht an</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <comment>strA11yWarning</comment>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>%1 reminders due: %2</source>
+        <comment>strA11yDueNow</comment>
+        <translation>%1 Erinnerungen fällig: %2</translation>
     </message>
 </context>
 <context>
@@ -1107,6 +1287,18 @@
     <message>
         <source>Play the alarm sound of the desktop&apos;s sound t&amp;heme</source>
         <translation>Den Alarmton aus dem Klangt&amp;hema der Arbeitsumgebung abspielen</translation>
+    </message>
+    <message>
+        <source>A date without a time &amp;rings at:</source>
+        <translation>Ein Datum ohne Uhrzeit &amp;klingelt um:</translation>
+    </message>
+    <message>
+        <source>The time of day a reminder written with a date but no time rings at; 00:00 is midnight.</source>
+        <translation>Die Uhrzeit, zu der eine Erinnerung mit Datum, aber ohne Uhrzeit klingelt; 00:00 ist Mitternacht.</translation>
+    </message>
+    <message>
+        <source>Notebooks to watch</source>
+        <translation>Zu überwachende Notizbücher</translation>
     </message>
 </context>
 </TS>

@@ -112,6 +112,30 @@
         <source>Close</source>
         <translation>Fermer</translation>
     </message>
+    <message>
+        <source>&amp;Titles and tags that look like reminders but cannot be read:</source>
+        <translation>&amp;Titres et balises qui ressemblent à des rappels mais ne se lisent pas :</translation>
+    </message>
+    <message>
+        <source>Titles and tags that cannot be read</source>
+        <translation>Titres et balises illisibles</translation>
+    </message>
+    <message>
+        <source>Each row: the text, why it does not ring as written, and where it is. Enter or a double click opens the page.</source>
+        <translation>Chaque ligne : le texte, pourquoi il ne sonne pas comme écrit, et où il se trouve. Entrée ou un double clic ouvre la page.</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Texte</translation>
+    </message>
+    <message>
+        <source>Why</source>
+        <translation>Pourquoi</translation>
+    </message>
+    <message>
+        <source>Where</source>
+        <translation>Où</translation>
+    </message>
 </context>
 <context>
     <name>MWinPendingReminders</name>
@@ -211,6 +235,14 @@
         <source>Due reminders</source>
         <translation>Rappels échus</translation>
     </message>
+    <message>
+        <source>The reminders that came due. Dismiss, open, snooze or mark done the selected one with the buttons below.</source>
+        <translation>Les rappels échus. Les boutons en dessous écartent, ouvrent, reportent ou terminent celui qui est choisi.</translation>
+    </message>
+    <message>
+        <source>Snooze for</source>
+        <translation>Reporter de</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -290,6 +322,14 @@
         <source>RedoZevuviva &amp;Help</source>
         <translation>A&amp;ide de RedoZevuviva</translation>
     </message>
+    <message>
+        <source>Opens the status window, which lists them and says why each does not ring as written.</source>
+        <translation>Ouvre la fenêtre d’état, qui les liste et dit pourquoi chacun ne sonne pas comme écrit.</translation>
+    </message>
+    <message>
+        <source>Every reminder to come, soonest first. Enter or a click opens the reminder&apos;s page.</source>
+        <translation>Tous les rappels à venir, le plus proche d’abord. Entrée ou un clic ouvre la page du rappel.</translation>
+    </message>
 </context>
 <context>
     <name>StringsTable</name>
@@ -332,6 +372,16 @@
         <source>Signed out</source>
         <comment>strLoggedOut</comment>
         <translation>Déconnecté</translation>
+    </message>
+    <message>
+        <source>Waiting for the keyring…</source>
+        <comment>strWaitingForKeyring</comment>
+        <translation>En attente du trousseau…</translation>
+    </message>
+    <message>
+        <source>The keyring did not answer: sign in, or start again to ask it once more</source>
+        <comment>strKeyringFailed</comment>
+        <translation>Le trousseau n’a pas répondu : connectez-vous, ou redémarrez pour le solliciter à nouveau</translation>
     </message>
     <message>
         <source>Connecting to the sign-in page…</source>
@@ -644,6 +694,16 @@
         <translation>«&#xa0;%1&#xa0;» n’a pas été cochée&#xa0;: sa page contient plusieurs éléments avec son identifiant. Cochez-la dans OneNote.</translation>
     </message>
     <message>
+        <source>“%1” was not ticked: items below it carry tags of their own, which OneNote would take from them. Tick it in OneNote.</source>
+        <comment>strOutboxSubItems</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été cochée&#xa0;: des éléments en dessous portent leurs propres balises, que OneNote leur retirerait. Cochez-la dans OneNote.</translation>
+    </message>
+    <message>
+        <source>“%1” was not sent to OneNote: this version does not know this kind of change.</source>
+        <comment>strOutboxUnknownKind</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été envoyée à OneNote&#xa0;: cette version ne connaît pas ce type de modification.</translation>
+    </message>
+    <message>
         <source>No account is signed in: sign in to tick to-dos in OneNote.</source>
         <comment>strDoneNoAccount</comment>
         <translation>Aucun compte n’est connecté&#xa0;: connectez-vous pour cocher des tâches dans OneNote.</translation>
@@ -844,6 +904,21 @@
         <translation>« %1 » n’a pas été créé dans OneNote : sa section n’existe plus. Choisissez-en une autre dans les Préférences et ajoutez de nouveau le rappel.</translation>
     </message>
     <message>
+        <source>“%1” was not changed in OneNote: its section is full (%2).</source>
+        <comment>strOutboxSectionFull</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été modifié dans OneNote&#xa0;: sa section est pleine (%2).</translation>
+    </message>
+    <message>
+        <source>“%1” was not created in OneNote: the section %2 holds as many pages as OneNote allows. Choose another section in Preferences or in New Reminder and add the reminder again.</source>
+        <comment>strPageCreateSectionFull</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a pas été créé dans OneNote&#xa0;: la section %2 contient autant de pages que OneNote le permet. Choisissez une autre section dans les Préférences ou dans Nouveau rappel et ajoutez le rappel à nouveau.</translation>
+    </message>
+    <message>
+        <source>“%1” may not have been created in OneNote: the service&apos;s answer was lost and the page has not appeared in its section. Look there, and add the reminder again if it is missing.</source>
+        <comment>strPageCreateUnconfirmed</comment>
+        <translation>«&#xa0;%1&#xa0;» n’a peut-être pas été créé dans OneNote&#xa0;: la réponse du service s’est perdue et la page n’est pas apparue dans sa section. Vérifiez-y et ajoutez le rappel à nouveau s’il manque.</translation>
+    </message>
+    <message>
         <source>Cancel</source>
         <comment>strButtonCancel</comment>
         <translation>Annuler</translation>
@@ -969,14 +1044,119 @@
         <translation>Jusqu’à la &amp;reprise</translation>
     </message>
     <message>
-        <source>Until &amp;Tomorrow Morning</source>
+        <source>Until &amp;Tomorrow Morning, %1</source>
         <comment>strPauseUntilTomorrow</comment>
-        <translation>Jusqu’à &amp;demain matin</translation>
+        <translation>Jusqu’à &amp;demain matin, %1</translation>
+    </message>
+    <message>
+        <source>Until &amp;This Morning, %1</source>
+        <comment>strPauseUntilThisMorning</comment>
+        <translation>Jusqu’à &amp;ce matin, %1</translation>
     </message>
     <message>
         <source>Resume &amp;Alarms</source>
         <comment>strResumeAlarms</comment>
         <translation>Reprendre les &amp;alarmes</translation>
+    </message>
+    <message>
+        <source>Not a reminder: the year is outside 1000 to 4000.</source>
+        <comment>strNearMissYear</comment>
+        <translation>Pas un rappel : l’année n’est pas entre 1000 et 4000.</translation>
+    </message>
+    <message>
+        <source>Not a reminder: the hour is past 23.</source>
+        <comment>strNearMissHour</comment>
+        <translation>Pas un rappel : l’heure dépasse 23.</translation>
+    </message>
+    <message>
+        <source>Read only up to the month, which is past 12: taken as %1.</source>
+        <comment>strNearMissMonth</comment>
+        <translation>Lu seulement jusqu’au mois, qui dépasse 12 : compris comme %1.</translation>
+    </message>
+    <message>
+        <source>Read only up to the day, which is past 31: taken as %1.</source>
+        <comment>strNearMissDay</comment>
+        <translation>Lu seulement jusqu’au jour, qui dépasse 31 : compris comme %1.</translation>
+    </message>
+    <message>
+        <source>Read only up to the hour, which is past 23: taken as %1.</source>
+        <comment>strNearMissHourStops</comment>
+        <translation>Lu seulement jusqu’à l’heure, qui dépasse 23 : compris comme %1.</translation>
+    </message>
+    <message>
+        <source>The minutes are past 59 and were not read: taken as %1.</source>
+        <comment>strNearMissMinute</comment>
+        <translation>Les minutes dépassent 59 et n’ont pas été lues : compris comme %1.</translation>
+    </message>
+    <message>
+        <source>The seconds are past 59 and were not read: taken as %1.</source>
+        <comment>strNearMissSecond</comment>
+        <translation>Les secondes dépassent 59 et n’ont pas été lues : compris comme %1.</translation>
+    </message>
+    <message>
+        <source>The hour needs two digits, so the minutes were not read: taken as %1.</source>
+        <comment>strNearMissOneDigitHour</comment>
+        <translation>L’heure demande deux chiffres, donc les minutes n’ont pas été lues : compris comme %1.</translation>
+    </message>
+    <message>
+        <source>No time of day follows &quot;!!&quot;: taken as %1.</source>
+        <comment>strNearMissNoTime</comment>
+        <translation>Aucune heure ne suit « !! » : compris comme %1.</translation>
+    </message>
+    <message>
+        <source>The year has fewer than four digits: taken as %1, long past, so it never rings.</source>
+        <comment>strNearMissShortYear</comment>
+        <translation>L’année a moins de quatre chiffres : compris comme %1, passé depuis longtemps, donc ne sonne jamais.</translation>
+    </message>
+    <message>
+        <source>A time without a date after &quot;!&quot;: taken as %1, long past, so it never rings.</source>
+        <comment>strNearMissTimeOnly</comment>
+        <translation>Une heure sans date après « ! » : compris comme %1, passé depuis longtemps, donc ne sonne jamais.</translation>
+    </message>
+    <message>
+        <source>Weekday digits run from 1 (Monday) to 7 (Sunday); the others are skipped: %1.</source>
+        <comment>strNearMissWeekday</comment>
+        <translation>Les chiffres des jours vont de 1 (lundi) à 7 (dimanche) ; les autres sont ignorés : %1.</translation>
+    </message>
+    <message>
+        <source>every day at %1</source>
+        <comment>strNearMissDaily</comment>
+        <translation>chaque jour à %1</translation>
+    </message>
+    <message>
+        <source>%1 titles look like reminders but cannot be read</source>
+        <comment>strNearMissCount</comment>
+        <translation>%1 titres ressemblent à des rappels mais ne se lisent pas</translation>
+    </message>
+    <message>
+        <source>1 title looks like a reminder but cannot be read</source>
+        <comment>strNearMissCountOne</comment>
+        <translation>1 titre ressemble à un rappel mais ne se lit pas</translation>
+    </message>
+    <message>
+        <source>(%1 due) %2</source>
+        <comment>strMainWindowTitleDue</comment>
+        <translation>(%1 échu(s)) %2</translation>
+    </message>
+    <message>
+        <source>Next: %1 — %2</source>
+        <comment>strTrayNextReminder</comment>
+        <translation>Prochain : %1 — %2</translation>
+    </message>
+    <message>
+        <source>No reminder to come</source>
+        <comment>strTrayNoNextReminder</comment>
+        <translation>Aucun rappel à venir</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <comment>strA11yWarning</comment>
+        <translation>Avertissement</translation>
+    </message>
+    <message>
+        <source>%1 reminders due: %2</source>
+        <comment>strA11yDueNow</comment>
+        <translation>%1 rappels échus : %2</translation>
     </message>
 </context>
 <context>
@@ -1107,6 +1287,18 @@
     <message>
         <source>Play the alarm sound of the desktop&apos;s sound t&amp;heme</source>
         <translation>Jouer le son d’alarme du t&amp;hème sonore du bureau</translation>
+    </message>
+    <message>
+        <source>A date without a time &amp;rings at:</source>
+        <translation>Une date sans heure s&amp;onne à :</translation>
+    </message>
+    <message>
+        <source>The time of day a reminder written with a date but no time rings at; 00:00 is midnight.</source>
+        <translation>L’heure à laquelle sonne un rappel écrit avec une date mais sans heure ; 00:00 est minuit.</translation>
+    </message>
+    <message>
+        <source>Notebooks to watch</source>
+        <translation>Blocs-notes à surveiller</translation>
     </message>
 </context>
 </TS>

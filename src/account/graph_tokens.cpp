@@ -80,18 +80,23 @@ bool SetTokensFromAnswer(AppState& state, std::string_view body)
     return hasAccessToken;
 }
 
-void SaveIdentityFromAnswer(AppState& state, std::string_view body)
+void SetIdentityFromAnswer(AppState& state, std::string_view body)
 {
     state.UserId.Set(JsonMemberText(body, "id").value_or(std::string()));
     state.UserPrincipalName.Set(JsonMemberText(body, "userPrincipalName").value_or(std::string()));
+}
+
+void SaveIdentityFromAnswer(AppState& state, std::string_view body)
+{
+    SetIdentityFromAnswer(state, body);
     MGlobalsOnline::SaveConfig(state);
 }
 
-void MGraphTokens::StoreTokens(std::string_view body)
+AccountSnapshot MGraphTokens::TakeTokens(std::string_view body)
 {
     SetTokensFromAnswer(m_State, body);
-    MGlobalsOnline::SaveConfig(m_State);
     m_RefreshTokensErrorCount = 0;
+    return MGlobalsOnline::Snapshot(m_State);
 }
 
 bool MGraphTokens::Superseded(const SharedString& field, const std::string& sent) const
@@ -115,10 +120,17 @@ void MGraphTokens::RetrieveTokensByCode()
         RefreshTokens();
         return;
     }
-    std::lock_guard lock(m_State.AccountMutex);
-    if (!Superseded(m_State.AuthorizationCode, code)) {
-        StoreTokens(response.Body);
+    AccountSnapshot account;
+    {
+        std::lock_guard lock(m_State.AccountMutex);
+        if (Superseded(m_State.AuthorizationCode, code)) {
+            return;
+        }
+        account = TakeTokens(response.Body);
     }
+    // Saved after the lock: the keyring may take minutes, and the sign-in window's owner waits for
+    // the lock on the main thread. A sign-in or sign-out meanwhile makes the save drop itself.
+    MGlobalsOnline::SaveSnapshot(m_State, account, AccountSave::SignIn);
 }
 
 void MGraphTokens::RefreshTokens()
@@ -129,15 +141,19 @@ void MGraphTokens::RefreshTokens()
     }
     const HttpResponse response = PostTokenForm(RefreshForm(m_State.ClientId.Get(), refreshToken));
     // A rotated pair of a signed-out account must not come back through this save.
-    std::lock_guard lock(m_State.AccountMutex);
-    if (Superseded(m_State.RefreshToken, refreshToken)) {
-        return;
+    AccountSnapshot account;
+    {
+        std::lock_guard lock(m_State.AccountMutex);
+        if (Superseded(m_State.RefreshToken, refreshToken)) {
+            return;
+        }
+        if (!JsonMemberText(response.Body, "access_token")) {
+            ++m_RefreshTokensErrorCount;
+            return;
+        }
+        account = TakeTokens(response.Body);
     }
-    if (JsonMemberText(response.Body, "access_token")) {
-        StoreTokens(response.Body);
-    } else {
-        ++m_RefreshTokensErrorCount;
-    }
+    MGlobalsOnline::SaveSnapshot(m_State, account, AccountSave::Update);
 }
 
 void MGraphTokens::RetrieveUserIdByToken()
@@ -151,10 +167,16 @@ void MGraphTokens::RetrieveUserIdByToken()
         RefreshTokens();
         return;
     }
-    std::lock_guard lock(m_State.AccountMutex);
-    if (!Superseded(m_State.AccessToken, accessToken)) {
-        SaveIdentityFromAnswer(m_State, response.Body);
+    AccountSnapshot account;
+    {
+        std::lock_guard lock(m_State.AccountMutex);
+        if (Superseded(m_State.AccessToken, accessToken)) {
+            return;
+        }
+        SetIdentityFromAnswer(m_State, response.Body);
+        account = MGlobalsOnline::Snapshot(m_State);
     }
+    MGlobalsOnline::SaveSnapshot(m_State, account, AccountSave::Update);
 }
 
 HttpResponse MGraphTokens::GraphGet(const std::string& address) const

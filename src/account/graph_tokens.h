@@ -2,6 +2,7 @@
 #pragma once
 
 #include "account/http.h"
+#include "state/account_settings.h"
 
 #include <atomic>
 #include <cstdint>
@@ -34,8 +35,9 @@ HttpResponse GraphGetWithToken(const std::string& address, const std::string& ac
 // Sets both tokens from a token answer, each empty where the answer has none. True when an access
 // token came back.
 bool SetTokensFromAnswer(AppState& state, std::string_view body);
-// Sets UserId and UserPrincipalName from a user answer, each empty where the answer has none, and
-// saves the account.
+// Sets UserId and UserPrincipalName from a user answer, each empty where the answer has none.
+void SetIdentityFromAnswer(AppState& state, std::string_view body);
+// SetIdentityFromAnswer, then saves the account.
 void SaveIdentityFromAnswer(AppState& state, std::string_view body);
 
 // Token and identity upkeep of the signed-in account, on the worker thread. The mirror worker
@@ -72,8 +74,9 @@ protected:
     AppState& m_State;
 
 private:
-    // Takes the tokens of a successful answer, saves them and clears the failure count.
-    void StoreTokens(std::string_view body);
+    // Under AccountMutex: takes the tokens of a successful answer and clears the failure count;
+    // returns the account for the caller to save once the lock is released.
+    AccountSnapshot TakeTokens(std::string_view body);
     // Under AccountMutex: true when the sign-in window took the account over, or `field` no longer
     // holds what was sent, so the answer belongs to an account that is gone.
     bool Superseded(const SharedString& field, const std::string& sent) const;

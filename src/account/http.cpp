@@ -279,8 +279,14 @@ HttpResponse TransferFailure(const HttpRequest& request, const Transfer& t, CURL
             return FailedAnswer(HttpFailure::Cancelled, status);
         }
         [[fallthrough]];
-    default:
-        return FailedAnswer(HttpFailure::Transport, status, std::move(cause));
+    default: {
+        HttpResponse answer = FailedAnswer(HttpFailure::Transport, status, std::move(cause));
+        // Before a connection stands no byte of the request has gone out: a write can be sent again.
+        answer.NeverSent =
+            status == 0 && (refused || code == CURLE_COULDNT_RESOLVE_HOST ||
+                            code == CURLE_COULDNT_RESOLVE_PROXY || code == CURLE_COULDNT_CONNECT);
+        return answer;
+    }
     }
 }
 
@@ -308,7 +314,9 @@ HttpResponse FinishedAnswer(const HttpRequest& request, Transfer& t, long status
 HttpResponse Perform(const HttpRequest& request)
 {
     if (std::optional<std::string> refusal = Refusal(request)) {
-        return FailedAnswer(HttpFailure::Transport, 0, std::move(*refusal));
+        HttpResponse answer = FailedAnswer(HttpFailure::Transport, 0, std::move(*refusal));
+        answer.NeverSent = true;
+        return answer;
     }
     InitCurlOnce();
     Transfer t;

@@ -59,6 +59,9 @@ struct HttpResponse
     // Why the request failed, in words for a log or a status line (never a header or a query value);
     // empty without a failure.
     std::string Message;
+    // True when the request provably never left this computer: the name did not resolve, the
+    // connection was refused or found no route, or the address was refused before sending.
+    bool NeverSent = false;
 
     // A transport failure or status 401; every other status delivers its body.
     bool IsHttpError() const { return Failure != HttpFailure::None; }

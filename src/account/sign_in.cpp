@@ -68,7 +68,7 @@ TSignInProblem LoginRetrieveTokensByCode(AppState& state)
     const HttpResponse response =
         PostTokenForm(CodeExchangeForm(state.ClientId.Get(), code, state.CodeVerifier.Get()));
     if (SetTokensFromAnswer(state, response.Body)) {
-        MGlobalsOnline::SaveConfig(state);
+        MGlobalsOnline::SaveConfig(state, AccountSave::SignIn);
     }
     return SignInProblemFromTokenAnswer(response.Body);
 }

@@ -16,14 +16,25 @@ Date PauseEnd(PauseLength length, Date now)
     case PauseLength::OneHour:
         return DateAddHours(now, 1);
     case PauseLength::UntilTomorrow: {
-        // The next morning: a pause chosen in the evening must not end in the night.
+        // The next morning: a pause chosen in the evening must not end in the night, and one chosen
+        // after midnight must not last a whole day.
         const LocalFields today = LocalFieldsOf(now);
-        return DateFromParts(today.year, today.month, today.day + 1, kPauseTomorrowHour, 0, 0);
+        const Date thisMorning = DateFromParts(today.year, today.month, today.day, kPauseTomorrowHour, 0, 0);
+        return now < thisMorning
+                   ? thisMorning
+                   : DateFromParts(today.year, today.month, today.day + 1, kPauseTomorrowHour, 0, 0);
     }
     case PauseLength::UntilResumed:
         break;
     }
     return Date{static_cast<double>(kAlarmsPausedUntilResumed)};
+}
+
+bool MorningPauseEndsTomorrow(Date now)
+{
+    const LocalFields today = LocalFieldsOf(now);
+    const LocalFields end = LocalFieldsOf(PauseEnd(PauseLength::UntilTomorrow, now));
+    return end.day != today.day || end.month != today.month || end.year != today.year;
 }
 
 TAlarmPause::TAlarmPause(std::string settingsFilePath) : m_SettingsFilePath(std::move(settingsFilePath))

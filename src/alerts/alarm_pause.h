@@ -13,7 +13,7 @@ namespace rz {
 // when none, kAlarmsPausedUntilResumed for a pause without an end. Written only by TAlarmPause.
 inline constexpr const char* kAlarmsPausedUntilKey = "AlarmsPausedUntil";
 inline constexpr std::int64_t kAlarmsPausedUntilResumed = 253402300799; // 9999-12-31 23:59:59 UTC
-// A pause "until tomorrow" ends at this local hour of the next calendar day.
+// A pause "until morning" ends at the next time the local clock shows this hour.
 inline constexpr int kPauseTomorrowHour = 7;
 
 enum class PauseLength {
@@ -53,5 +53,8 @@ private:
 
 // The end of a pause of `length` chosen at `now`.
 Date PauseEnd(PauseLength length, Date now);
+// True when the morning a pause until morning chosen at `now` ends on is tomorrow's, false when it is
+// this one's (chosen after midnight).
+bool MorningPauseEndsTomorrow(Date now);
 
 } // namespace rz

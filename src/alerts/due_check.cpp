@@ -20,6 +20,8 @@ constexpr double kSleepSeconds = 60;
 constexpr double kStateSaveSeconds = 60;
 constexpr const char* kLastCheckKey = "lastCheck";
 constexpr const char* kRaisedKey = "raised";
+constexpr const char* kRaisedNamesKey = "raisedOneOffNames";
+constexpr const char* kZoneKey = "zone";
 // Raised occurrences are kept this long: no load adds a one-off whose time lies further back.
 constexpr int kRaisedKeptDays = 1;
 
@@ -40,6 +42,12 @@ std::optional<Date> NextOccurrenceAfter(const TAReminder& r, Date fired)
 }
 
 } // namespace
+
+TDueCheck::TDueCheck()
+{
+    // The zone at the start: a change before the first check (alarms held) is still seen.
+    m_Zone.Changed();
+}
 
 DueWindow DueWindowFor(Date now, std::optional<Date> previousCheck)
 {
@@ -118,20 +126,30 @@ void TDueCheck::UseStateFile(const std::string& path, bool lateAlarms)
     }
     m_StatePath = path;
     m_LastRunCheck.reset();
+    m_LateAlarms = lateAlarms;
     const std::optional<std::string> text =
         path.empty() ? std::nullopt : ReadTextFile(path, kMaxStateFileBytes);
     if (!text) {
         return;
     }
     const Json state = JsonTextToObject(std::string_view(*text));
-    if (const auto it = state.find(kLastCheckKey); lateAlarms && it != state.end() && it->is_number()) {
+    if (const auto it = state.find(kLastCheckKey); it != state.end() && it->is_number()) {
         m_LastRunCheck = Date{it->get<double>()};
     }
+    m_LastRunZone = JsonText(state, kZoneKey);
     m_RaisedToRestore.clear();
+    m_RaisedNamesToRestore.clear();
     if (const auto it = state.find(kRaisedKey); it != state.end() && it->is_object()) {
         for (const auto& [id, time] : it->items()) {
             if (time.is_number()) {
                 m_RaisedToRestore[id] = Date{time.get<double>()};
+            }
+        }
+    }
+    if (const auto it = state.find(kRaisedNamesKey); it != state.end() && it->is_object()) {
+        for (const auto& [id, name] : it->items()) {
+            if (name.is_string() && m_RaisedToRestore.count(id) != 0) {
+                m_RaisedNamesToRestore[id] = name.get<std::string>();
             }
         }
     }
@@ -153,7 +171,16 @@ void TDueCheck::SaveState(Date now, bool raised, TReminderList& reminders)
     for (const auto& [id, time] : reminders.RaisedOccurrences(DateAddDays(now, -kRaisedKeptDays))) {
         raisedTimes[id] = time.seconds;
     }
-    const Json state = {{kLastCheckKey, now.seconds}, {kRaisedKey, std::move(raisedTimes)}};
+    Json raisedNames = Json::object();
+    for (const auto& [id, name] : reminders.RaisedOneOffNames()) {
+        if (raisedTimes.contains(id)) {
+            raisedNames[id] = name;
+        }
+    }
+    const Json state = {{kLastCheckKey, now.seconds},
+                        {kRaisedKey, std::move(raisedTimes)},
+                        {kRaisedNamesKey, std::move(raisedNames)},
+                        {kZoneKey, m_Zone.Zone()}};
     if (WriteTextFile(m_StatePath, state.dump())) {
         m_StateSaved = now;
     }
@@ -174,8 +201,9 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
     if (!m_RaisedToRestore.empty()) {
         std::erase_if(m_RaisedToRestore,
                       [raisedLimit](const auto& entry) { return entry.second > raisedLimit; });
-        reminders.RestoreRaised(m_RaisedToRestore);
+        reminders.RestoreRaised(m_RaisedToRestore, m_RaisedNamesToRestore);
         m_RaisedToRestore.clear();
+        m_RaisedNamesToRestore.clear();
     }
     if (!m_PreviousCheck || now < *m_PreviousCheck) {
         reminders.ForgetRaisedAfter(raisedLimit);
@@ -185,7 +213,8 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
     // The first check after a start, or after the machine slept: reach back to just after what the
     // last check covered, and mark what came due meanwhile late. A last check in the future (the
     // clock was set back) covered nothing of what lies ahead now.
-    std::optional<Date> covered = m_PreviousCheck ? std::nullopt : m_LastRunCheck;
+    const bool firstCheck = !m_PreviousCheck;
+    std::optional<Date> covered = m_PreviousCheck || !m_LateAlarms ? std::nullopt : m_LastRunCheck;
     if (m_PreviousCheck && now.seconds - m_PreviousCheck->seconds > kSleepSeconds) {
         covered = m_PreviousCheck;
     }
@@ -197,6 +226,24 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
             window.Low = *lateFrom;
         }
     }
+    // One-offs still listed whose time lies before the window came due and did not ring: alarms were
+    // held, or a zone change moved their time back. They ring now, late. At the first check of a run
+    // those that came due after the last run's last check (while the agent was not running) go
+    // silently without late alarms, and those due before it ring only when the zone changed since
+    // (else nothing held them: they go); without any last check (a first start) they wait as they are.
+    std::optional<Date> silentAfter;
+    std::optional<Date> silentBefore;
+    if (firstCheck && m_LastRunCheck) {
+        const Date lastCovered = DateAddSeconds(*m_LastRunCheck, kDueToleranceSeconds);
+        if (!m_LateAlarms) {
+            silentAfter = lastCovered;
+        }
+        // A one-off due before that check was listed at it (a load adds none that has passed).
+        if (m_LastRunZone == m_Zone.Zone()) {
+            silentBefore = m_LastRunCheck;
+        }
+    }
+    const bool missedRing = !firstCheck || m_LastRunCheck.has_value();
     m_LastRunCheck.reset();
     m_PreviousCheck = now;
 
@@ -238,7 +285,13 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         }
         // A one-off the loader found only after its time rings at once, late.
         const bool foundLate = !repeats && r->late() && time && *time < window.High;
-        if (!foundLate && !IsReminderDue(now, window, r->preRemindedTime(), time)) {
+        const bool missed = !repeats && !foundLate && time && *time < window.Low;
+        if (missed && ((silentAfter && *time > *silentAfter) || (silentBefore && *time < *silentBefore))) {
+            reminders.Remove(r);
+            continue;
+        }
+        const bool heldBack = missed && missedRing;
+        if (!foundLate && !heldBack && !IsReminderDue(now, window, r->preRemindedTime(), time)) {
             continue;
         }
         if (!repeats && AlreadyPending(pending, r->Id(), time)) {
@@ -251,10 +304,10 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
                                                    time, r->Repeat(), r->weekDay());
         copy->setDataTag(r->dataTag());
         copy->setTimeOfDay(r->timeOfDay());
-        copy->setLate(foundLate || (lateFrom && *time < onTime));
+        copy->setLate(foundLate || heldBack || (lateFrom && *time < onTime));
         result.Fired.push_back(copy);
         result.FiredOccurrences.emplace_back(r->Id(), *time);
-        reminders.NoteRaised(r->Id(), *time);
+        reminders.NoteRaised(r->Id(), *time, repeats ? std::nullopt : r->name());
         if (repeats) {
             r->setLastRaised(time);
             r->setTime(NextOccurrenceAfter(*r, *time));

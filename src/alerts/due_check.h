@@ -76,6 +76,9 @@ bool SnoozedCopyHolds(const TAReminder& copy, std::string_view pageList, const T
 class TDueCheck
 {
 public:
+    // Notes the system's time zone now.
+    TDueCheck();
+
     // Keeps the time of the last check in this file (JSON, replaced atomically) across runs: written
     // when a check raises something and at least once a minute. The occurrences raised in the last
     // day go with it, so a restart seconds after an alert (while a page still names the time to
@@ -83,17 +86,18 @@ public:
     // time, so the first check raises once, marked late, every reminder that came due since then; a
     // repeating one its latest missed occurrence. A check more than a minute after the previous one
     // (the machine slept) does the same for what came due since that one. Without a file (the very first
-    // start) nothing is raised late. Without `lateAlarms` the last run's time is not taken, so
-    // nothing missed meanwhile rings, but what it raised stays raised. Later calls with the same path
-    // change nothing.
+    // start) nothing is raised late. Without `lateAlarms` nothing that came due after the last run's
+    // time rings (the one-offs among it go), but what it raised stays raised and what it held back
+    // (a pause, a zone change) still rings, late. Later calls with the same path change nothing.
     void UseStateFile(const std::string& path, bool lateAlarms = true);
 
     // First notices a change of the system's time zone (within the second) and reads every
     // reminder's time anew in it (TReminderList::FollowZoneChange).
     // Moves due one-off reminders to `pending`, appends a copy of each due repeating reminder and
-    // advances it, and fires the snooze. Walks `reminders` from the last entry to the first,
-    // fetching each afresh, so an entry removed meanwhile by another thread is skipped. An occurrence
-    // a repeating reminder raised already is never raised again.
+    // advances it, and fires the snooze. A one-off still listed whose time lies before the window
+    // (held back by a pause, do-not-disturb or a zone change) rings, late. Walks `reminders` from the last
+    // entry to the first, fetching each afresh, so an entry removed meanwhile by another thread is skipped.
+    // An occurrence a repeating reminder raised already is never raised again.
     DueCheckResult CheckAndReminder(TReminderList& reminders, TReminderList& pending, SnoozeState& snooze);
 
     std::optional<Date> PreviousCheck() const { return m_PreviousCheck; }
@@ -109,6 +113,10 @@ private:
     std::optional<Date> m_StateSaved;
     // The last run's raised occurrences, until the first check of this run has given them to the list.
     std::map<std::string, Date> m_RaisedToRestore;
+    std::map<std::string, std::string> m_RaisedNamesToRestore;
+    bool m_LateAlarms = true;
+    // The zone the last run checked in; empty when unknown (an older file).
+    std::string m_LastRunZone;
 };
 
 } // namespace rz

@@ -13,6 +13,7 @@
 #include "outbox/todo_done.h"
 #include "reminders/reminder_list.h"
 #include "reminders/tag_page_list.h"
+#include "state/account_loader.h"
 #include "state/account_settings.h"
 #include "state/app_state.h"
 #include "status/monitor_lines.h"
@@ -44,6 +45,8 @@ AppDelegate::AppDelegate(AppState& state, QObject* parent)
 AppDelegate::~AppDelegate()
 {
     m_Timer.stop();
+    // Before the worker: a keyring that keeps the loader waiting is told to stop.
+    m_AccountLoader.reset();
     // The worker's thread ends first: its callbacks write into the state the windows read.
     if (m_MirrorWorker) {
         m_MirrorWorker->Stop();
@@ -62,7 +65,8 @@ void AppDelegate::BuildPaths(const std::string& applicationSupportFolder)
     TidyDataFolders(m_State.Paths, m_InstanceLockHeld);
     m_AlarmPause = std::make_unique<TAlarmPause>(m_State.Paths.SettingsFilePath);
     m_PausedAtStart = m_AlarmPause->PausedUntil(DateNow()).has_value();
-    MGlobalsOnline::LoadConfig(m_State);
+    // The keyring's part waits until the windows exist, and never holds the launch up.
+    m_LaunchKeyringStep = std::make_unique<TKeyringStep>(MGlobalsOnline::LoadConfigFromFile(m_State));
     ConfigureEndpoints(m_State);
 }
 
@@ -118,20 +122,18 @@ bool AppDelegate::applicationDidFinishLaunching()
     m_WinMonitor = std::make_unique<MWinMonitor>([this] {
         MonitorSnapshot snapshot = TakeMonitorSnapshot(m_State, m_MirrorWorker.get());
         snapshot.OutboxStatus = OutboxStatusText(m_Outbox.get()).toStdString();
+        FillNearMisses(snapshot);
         return snapshot;
     });
+    CreateGlance();
     m_Notifier = new DesktopNotifier(QDBusConnection::sessionBus(), this);
     connect(m_Notifier, &DesktopNotifier::Activated, this, &AppDelegate::OnNotificationClicked);
     connect(m_Notifier, &DesktopNotifier::ActionChosen, this, &AppDelegate::OnNotificationAction);
 
-    // Sign-in when no account is known; it runs modally and start-up waits for it.
-    if (m_State.AccessToken.Empty() || m_State.UserId.Empty()) {
-        ShowSignInWindow(0);
-        m_Window->StartProgress();
-        if (!m_State.AccessToken.Empty()) {
-            MenuItemRedoZevuvivaClick();
-            MenuItemStatusClick();
-        }
+    // The keyring answers in its own time, a locked one after its prompt: start-up goes on with the
+    // reminders stored, and the sign-in window waits for its answer.
+    if (!StartKeyringStep(*m_LaunchKeyringStep, true)) {
+        SignInAtLaunch();
     }
 
     // The lists loaded above may be another account's, when someone else has just signed in.
@@ -167,6 +169,21 @@ bool AppDelegate::applicationDidFinishLaunching()
         MenuItemCompleteReminderListClick();
     }
     return true;
+}
+
+void AppDelegate::SignInAtLaunch()
+{
+    // Sign-in when no account is known; it runs modally and start-up waits for it. A keyring that
+    // did not answer leaves the account the file names to the user's choice.
+    if ((m_State.AccessToken.Empty() || m_State.UserId.Empty()) &&
+        !(m_State.SecretsFallbackReported && !m_State.UserId.Empty())) {
+        ShowSignInWindow(0);
+        m_Window->StartProgress();
+        if (!m_State.AccessToken.Empty()) {
+            MenuItemRedoZevuvivaClick();
+            MenuItemStatusClick();
+        }
+    }
 }
 
 void AppDelegate::MenuItemQuitClick()

@@ -24,8 +24,10 @@ class QSystemTrayIcon;
 namespace rz {
 
 class SingleInstance;
+class TAccountLoader;
 class TAlarmPause;
 enum class PauseLength;
+struct TKeyringStep;
 struct AppState;
 struct DueCheckResult;
 struct NotificationAction;
@@ -35,6 +37,7 @@ class DesktopNotifier;
 class MainWindow;
 class MThreadOneNoteRESTDB;
 class MWinMonitor;
+struct MonitorSnapshot;
 class MWinPendingReminders;
 class ReminderTableModel;
 class TDueCheck;
@@ -52,41 +55,55 @@ class AppDelegate : public QObject
 {
     Q_OBJECT
 public:
-    // The state must outlive the controller. Its paths are built by applicationDidFinishLaunching.
+    // Holds the state, which must outlive the controller; nothing is read or shown before
+    // applicationDidFinishLaunching, which builds the state's paths.
     explicit AppDelegate(AppState& state, QObject* parent = nullptr);
     ~AppDelegate() override;
 
-    // The support folder the data folder is built in; by default $XDG_DATA_HOME or ~/.local/share.
+    // Sets the support folder the data folder is built in; empty or unset: $XDG_DATA_HOME, else
+    // ~/.local/share.
     void SetApplicationSupportFolder(std::string folder) { m_SupportFolder = std::move(folder); }
-    // The --data-home the agent was started with, written into its autostart entry; empty: none.
+    // Sets the --data-home written into the autostart entry; empty: the entry names none.
     void SetDataHomeOption(std::string folder) { m_DataHomeOption = std::move(folder); }
-    // Whether this process holds the data folder's instance lock; only then are temporary files
-    // left by a kill removed at launch. Not held until said.
+    // Says whether this process holds the data folder's instance lock; only then does launch remove
+    // the temporary files a kill left. False until set.
     void SetInstanceLockHeld(bool held) { m_InstanceLockHeld = held; }
 
-    // The tray icon and its menu; a second call does nothing.
+    // Makes the tray icon, its menu and the main window; a second call changes nothing.
     void awakeFromNib();
     // Runs the launch sequence, ending with the start of the one-second timer. False, with nothing
     // shown or written, when no data folder can be placed (kNoDataFolderMessage says why).
     bool applicationDidFinishLaunching();
 
-    // One tick: sign-in follow-up, due check, table refresh, tray icon. Not re-entered.
+    // Runs one tick (sign-in follow-up, due check, table refresh, tray icon); a call made inside a
+    // running tick returns at once.
     void TimerRun();
-    // The due check and, when anything fired, the alert.
+    // Runs the due check and raises the alert when anything fired; does nothing while alarms are held
+    // or before launch made the pending list.
     void CheckAndReminder();
 
-    // Menu actions.
+    // Shows, restores and raises the main window.
     void MenuItemRedoZevuvivaClick();
+    // Shows the sign-in window to sign out or switch accounts; does nothing while it is open.
     void MenuItemLoginClick();
+    // Starts a mirror cycle and a full reminder search at once.
     void MenuItemRefreshClick();
+    // Shows the status window.
     void MenuItemStatusClick();
+    // Shows the About window, modally.
     void MenuItemAboutClick();
+    // Shows the pending reminders window with the list as it is now.
     void MenuItemCompleteReminderListClick();
+    // Writes (checked) or removes the autostart entry; the menu then shows whether one exists.
     void MenuItemStartAtLoginClick(bool checked);
+    // Shows the Preferences window, modally; what it stores applies at once.
     void MenuItemPreferencesClick();
+    // Asks for a new reminder and queues its page; a refusal shows in the main window's status bar.
     void MenuItemNewReminderClick();
-    // Alarms wait for the length chosen in the tray's "Pause Alarms", or until resumed.
+    // Holds alarms for the length chosen in the tray's "Pause Alarms", or until resumed; a pause that
+    // cannot be stored holds for this run only.
     void MenuItemPauseAlarmsClick(PauseLength length);
+    // Ends a pause; what came due in it rings, marked late, at the next tick.
     void MenuItemResumeAlarmsClick();
     // True while the due check waits: a pause, or the desktop's do-not-disturb.
     bool AlarmsHeld() const;
@@ -98,24 +115,26 @@ public:
         QString Text;
     };
     NewReminderAnswer QueueNewReminder(const std::string& typed, std::string sectionId);
-    // Answers another start's --add through QueueNewReminder.
+    // Makes the instance answer another start's --add through QueueNewReminder.
     void ServeAddRequests(SingleInstance& instance);
-    // What the main table shows as waiting: new reminders queued, or created and not mirrored yet.
+    // Returns the titles the main table shows as waiting: new reminders queued, or created and not
+    // mirrored yet; empty when none wait.
     std::vector<std::string> WaitingTitles();
-    // The sections of the mirrored hierarchy a new reminder's page can go to.
+    // Returns the sections of the mirrored hierarchy a new reminder's page can go to; empty before
+    // the first mirror.
     std::vector<TSectionChoice> SectionChoices() const;
-    // Applies preferences the window stored: sound, notifications, default snooze.
+    // Makes the preferences the window stored (sound, notifications, default snooze) the ones in use.
     void ApplyPreferences(const TPreferences& preferences);
-    // Lets the main window close and ends the event loop.
+    // Lets the main window close and ends every event loop, the sign-in window's wait included.
     void MenuItemQuitClick();
-    // True once Quit was chosen, also while start-up still waited for the sign-in window.
+    // Returns true once Quit was chosen, also while start-up still waited for the sign-in window.
     bool QuitRequested() const { return m_QuitRequested; }
 
-    // Another start of the program asks this one to come forward: the pending window when reminders
-    // wait, else the main window, activated with the token the other start was launched with.
+    // Brings this start forward for another one: the pending window when reminders wait, else the
+    // main window, activated with the token the other start was launched with (empty: none).
     void ShowAfterAnotherStart(const QString& activationToken = {});
 
-    // A click on a row of the main table.
+    // Opens the page of the main table's row as the table shows it; a row out of range does nothing.
     void onActionTableView(int row);
 
     // Shows the sign-in window with LogInOrOut and waits for it. The default runs it in a child
@@ -123,20 +142,28 @@ public:
     using SignInRunner = std::function<SignInResult(int logInOrOut)>;
     void SetSignInRunner(SignInRunner runner) { m_SignInRunner = std::move(runner); }
 
-    // Replaces the alert sound, e.g. in tests that must not open an audio stream.
+    // Replaces the alert sound, e.g. in tests that must not open an audio stream; empty: the sound the
+    // preferences choose.
     void SetAlertSoundPlayer(std::function<void()> player) { m_AlertSoundPlayer = std::move(player); }
 
+    // The parts below are null until awakeFromNib (the tray and the main window) or launch (the
+    // others) made them; the tray icon stays null without a tray.
     QSystemTrayIcon* statusItem() const { return m_StatusItem; }
+    // The tray menu's Status, which names what the account waits for from the keyring.
+    QAction* KeyringStateAction() const { return m_KeyringStateAction; }
     QMenu* statusMenu() const { return m_StatusMenu.get(); }
     MainWindow* window() const { return m_Window.get(); }
     MWinPendingReminders* WinPendingReminders() const { return m_WinPendingReminders.get(); }
+    // Only after launch.
     TPendingReminders& PendingReminders() { return *m_Pending; }
     TOutbox* Outbox() const { return m_Outbox.get(); }
+    // The one-second tick; it runs from the end of launch.
     QTimer& Timer() { return m_Timer; }
+    // Returns the worker's tick of the last known-pages check; 0 asks for one at its next pass.
     std::int64_t CheckKnownPagesTick() const { return m_CheckKnownPagesTick; }
     MThreadOneNoteRESTDB* MirrorWorker() const { return m_MirrorWorker.get(); }
     MWinMonitor* WinMonitor() const { return m_WinMonitor.get(); }
-    // How many alerts were raised so far.
+    // Returns how many alerts were raised so far.
     int AlertCount() const { return m_AlertCount; }
 
 signals:
@@ -177,18 +204,39 @@ private:
     // Tells the user, by a desktop notification, of each change that ended unsent.
     void NotifyEndedChanges();
 
-    // Calls into parts that join later; each does nothing yet, in its place in the sequence.
+    // The launch sequence's steps, in their order. Makes the engine's lists and reads its files.
     void ReminderEngineInit();
     // Empties the engine's and the pending lists when they hold another account's reminders.
     void ReminderEngineAdoptAccount(bool justSignedIn);
+    // Reads the mirrored hierarchy the last run stored; a missing or damaged file leaves it empty.
     void LoadHierarchyFromFile();
+    // Shows the sign-in window (0: sign in, 1: sign out or switch) and waits for it; one at a time.
     void ShowSignInWindow(int logInOrOut);
+    // Runs the keyring's part of loading the account off the event loop; KeyringAnswered follows
+    // on it. False when the step leaves the keyring nothing to do.
+    bool StartKeyringStep(const TKeyringStep& step, bool atLaunch);
+    void KeyringAnswered(bool atLaunch);
+    // The sign-in window at launch when no account is known, and what follows it.
+    void SignInAtLaunch();
+    // The tray menu's keyring line, from the state the status window reads too.
+    void UpdateKeyringMenu();
     void CreateMirrorWorker();
+    // Makes the worker's next cycle the first of a newly signed-in account; no worker: nothing.
     void SetMirrorWorkerJustLoggedIn();
+    // Binds the status callbacks and the outbox's sending to the worker's passes.
     void BindMirrorWorkerCallbacks();
     void StartMirrorWorker();
+    // Starts a cycle now; no worker: nothing.
     void RefreshMirrorWorker();
     void ShowMonitorWindow();
+    // The glance: the next-reminder line atop the tray menu, the near-miss line, the status window's
+    // page opening and the announcements; made once the windows exist.
+    void CreateGlance();
+    // Each tick: the tray badge (or the window title's count) and the near-miss line.
+    void UpdateGlance();
+    void UpdateNextReminderLine();
+    // The near-miss rows for the status window's snapshot.
+    void FillNearMisses(MonitorSnapshot& snapshot);
 
     AppState& m_State;
     std::string m_SupportFolder;
@@ -201,7 +249,11 @@ private:
     QAction* m_StartAtLoginAction = nullptr;
     std::unique_ptr<QMenu> m_PauseMenu;
     QAction* m_PauseStateAction = nullptr;
+    QAction* m_KeyringStateAction = nullptr;
+    QString m_StatusActionText;
     QAction* m_ResumeAction = nullptr;
+    // "Until … Morning", which names the morning it means.
+    QAction* m_PauseMorningAction = nullptr;
     // Made with the paths; a pause that held at start lets the first check reach back to the last run
     // even without late alarms, so what came due in the pause still rings.
     std::unique_ptr<TAlarmPause> m_AlarmPause;
@@ -239,6 +291,12 @@ private:
     // Empty: the real window process.
     SignInRunner m_SignInRunner;
     bool m_SignInShown = false;
+    // The keyring's part of loading the account; the step BuildPaths left for it at launch.
+    std::unique_ptr<TAccountLoader> m_AccountLoader;
+    std::unique_ptr<TKeyringStep> m_LaunchKeyringStep;
+    // A sign-in chosen while the account waited for the keyring (its LogInOrOut; -1: none), shown
+    // once the keyring answered.
+    int m_SignInAfterKeyring = -1;
     bool m_QuitRequested = false;
     QSoundEffect* m_Sound = nullptr;
     std::unique_ptr<ThemeSound> m_ThemeSound;
@@ -247,6 +305,9 @@ private:
     bool m_SoundQueued = false;
     bool m_InTick = false;
     int m_AlertCount = 0;
+    struct GlanceState;
+    // Shared, not unique: its type is complete only in the glance's own file.
+    std::shared_ptr<GlanceState> m_GlanceState;
 };
 
 } // namespace rz

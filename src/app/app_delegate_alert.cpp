@@ -68,6 +68,7 @@ void AppDelegate::TimerRun()
     }
 
     UpdateStatusItem();
+    UpdateGlance();
     m_InTick = false;
 }
 

@@ -10,6 +10,7 @@
 #include "core/autostart.h"
 #include "reminders/reminder_list.h"
 #include "state/app_state.h"
+#include "status/monitor_lines.h"
 #include "ui/desktop_notifier.h"
 #include "ui/locale_text.h"
 #include "ui/main_window.h"
@@ -104,6 +105,12 @@ void AppDelegate::CreateStatusMenu()
     connect(m_StartAtLoginAction, &QAction::triggered, this, &AppDelegate::MenuItemStartAtLoginClick);
     connect(actions.Quit, &QAction::triggered, this, &AppDelegate::MenuItemQuitClick);
 
+    // Status says, while the account waits for the keyring, what it waits for; the tool tip keeps
+    // its two texts.
+    m_KeyringStateAction = actions.Status;
+    m_StatusActionText = actions.Status->text();
+    connect(m_StatusMenu.get(), &QMenu::aboutToShow, this, &AppDelegate::UpdateKeyringMenu);
+    UpdateKeyringMenu();
     m_StatusMenu->addAction(actions.NewReminder);
     m_StatusMenu->addSeparator();
     m_StatusMenu->addAction(actions.RedoZevuviva);
@@ -134,8 +141,12 @@ void AppDelegate::CreatePauseMenu()
         {"strPauseUntilResumed", PauseLength::UntilResumed},
     };
     for (const auto& [text, length] : lengths) {
-        connect(m_PauseMenu->addAction(UiText(text)), &QAction::triggered, this,
+        QAction* action = m_PauseMenu->addAction(UiText(text));
+        connect(action, &QAction::triggered, this,
                 [this, pauseLength = length] { MenuItemPauseAlarmsClick(pauseLength); });
+        if (length == PauseLength::UntilTomorrow) {
+            m_PauseMorningAction = action;
+        }
     }
     m_PauseMenu->addSeparator();
     m_ResumeAction = m_PauseMenu->addAction(UiText("strResumeAlarms"));
@@ -162,6 +173,26 @@ void AppDelegate::UpdatePauseMenu()
     m_PauseStateAction->setText(state);
     m_PauseStateAction->setVisible(!state.isEmpty());
     m_ResumeAction->setEnabled(until.has_value());
+    // After midnight the next morning is this one.
+    m_PauseMorningAction->setText(
+        UiText(MorningPauseEndsTomorrow(now) ? "strPauseUntilTomorrow" : "strPauseUntilThisMorning")
+            .arg(LocaleDateTimeText(PauseEnd(PauseLength::UntilTomorrow, now))));
+}
+
+void AppDelegate::UpdateKeyringMenu()
+{
+    if (m_KeyringStateAction == nullptr) {
+        return;
+    }
+    MonitorSnapshot account;
+    account.WaitingForKeyring = m_State.WaitingForKeyring;
+    account.KeyringFailed = m_State.SecretsFallbackReported;
+    // Only whether there is a token matters here; the token itself is not copied.
+    account.AccessToken = m_State.AccessToken.Empty() ? "" : "-";
+    account.UserId = m_State.UserId.Get();
+    const QString line = QString::fromStdString(KeyringLine(account, LocaleMonitorTexts()));
+    m_KeyringStateAction->setText(line.isEmpty() ? m_StatusActionText
+                                                 : m_StatusActionText + QStringLiteral(" \u2014 ") + line);
 }
 
 void AppDelegate::MenuItemPauseAlarmsClick(PauseLength length)

@@ -6,10 +6,13 @@
 #include "mirror/thread_one_note_restdb.h"
 #include "outbox/todo_done.h"
 #include "reminders/reminder_handle.h"
+#include "state/account_loader.h"
 #include "state/account_settings.h"
 #include "state/app_state.h"
 #include "status/worker_callbacks.h"
 #include "ui/locale_text.h"
+
+#include <utility>
 
 namespace rz {
 
@@ -32,8 +35,13 @@ void AppDelegate::LoadHierarchyFromFile()
 
 void AppDelegate::ShowSignInWindow(int logInOrOut)
 {
-    // One window at a time; the menu stays usable while it is open.
+    // One window at a time; the menu stays usable while it is open. An account still to come from
+    // the keyring is not taken over before it came: the window follows the keyring's answer.
     if (m_SignInShown) {
+        return;
+    }
+    if (m_State.WaitingForKeyring) {
+        m_SignInAfterKeyring = logInOrOut;
         return;
     }
     m_SignInShown = true;
@@ -44,11 +52,37 @@ void AppDelegate::ShowSignInWindow(int logInOrOut)
     m_State.ClientId.Set(LoadEndpoints(m_State.Paths.SettingsFilePath).ClientId);
     const SignInResult result = m_SignInRunner ? m_SignInRunner(logInOrOut)
                                                : RunSignInWindowProcess(logInOrOut, m_SupportFolderInUse);
-    MGlobalsOnline::EndSignIn(m_State, result.AuthorizationCode, result.CodeVerifier);
+    StartKeyringStep(
+        MGlobalsOnline::EndSignInFromFile(m_State, result.AuthorizationCode, result.CodeVerifier), false);
     if (result.JustLoggedIn) {
         m_State.JustLoggedIn = true;
     }
     m_SignInShown = false;
+}
+
+bool AppDelegate::StartKeyringStep(const TKeyringStep& step, bool atLaunch)
+{
+    if (!m_AccountLoader) {
+        m_AccountLoader = std::make_unique<TAccountLoader>(m_State);
+    }
+    const bool started = m_AccountLoader->Start(step, [this, atLaunch] {
+        QMetaObject::invokeMethod(
+            this, [this, atLaunch] { KeyringAnswered(atLaunch); }, Qt::QueuedConnection);
+    });
+    UpdateKeyringMenu();
+    return started;
+}
+
+void AppDelegate::KeyringAnswered(bool atLaunch)
+{
+    UpdateKeyringMenu();
+    if (atLaunch) {
+        SignInAtLaunch();
+    }
+    const int asked = std::exchange(m_SignInAfterKeyring, -1);
+    if (asked >= 0) {
+        ShowSignInWindow(asked);
+    }
 }
 
 void AppDelegate::CreateMirrorWorker()

@@ -33,7 +33,8 @@ rz_sign_in_window_run(int argc, char** argv, int logInOrOut,
     rz::AppState state;
     state.Secrets = &keyring;
     state.Paths = rz::BuildAppPaths(applicationSupportFolder);
-    rz::MGlobalsOnline::LoadConfig(state);
+    // The window needs the user, not the tokens: the keyring is asked only when a sign-in saves.
+    rz::MGlobalsOnline::LoadConfigFromFile(state, false);
     rz::ConfigureEndpoints(state);
     {
         rz::MWinLogin window(state);

@@ -33,6 +33,8 @@ TPreferences LoadPreferences(const std::string& settingsFilePath)
     p.DefaultSnoozeMinutes =
         SnoozeMinutesFromSetting(config.ReadValueDefStr(kDefaultSnoozeKey, std::string()));
     p.LateAlarms = config.ReadValueDefBool(kLateAlarmsKey, true);
+    p.DateOnlyMinutes =
+        DateOnlyMinutesFromText(StrTrim(config.ReadValueDefStr(kDateOnlyTimeKey, std::string()))).value_or(0);
     return p;
 }
 
@@ -48,6 +50,7 @@ bool SavePreferences(const std::string& settingsFilePath, const TPreferences& p)
     config.WriteValueValueBool(kDesktopNotificationsKey, p.DesktopNotifications);
     config.WriteValueValueInt(kDefaultSnoozeKey, p.DefaultSnoozeMinutes);
     config.WriteValueValueBool(kLateAlarmsKey, p.LateAlarms);
+    config.WriteValueValueStr(kDateOnlyTimeKey, DateOnlyTimeText(p.DateOnlyMinutes));
     return config.Save();
 }
 
@@ -131,6 +134,29 @@ int SnoozeMinutesFromSetting(std::string_view stored)
         return kDefaultSnoozeMinutes;
     }
     return static_cast<int>(minutes);
+}
+
+std::optional<int> DateOnlyMinutesFromText(std::string_view text)
+{
+    const auto digit = [&](std::size_t i) { return text[i] >= '0' && text[i] <= '9'; };
+    if (text.size() != 5 || text[2] != ':' || !digit(0) || !digit(1) || !digit(3) || !digit(4)) {
+        return std::nullopt;
+    }
+    const int hour = (text[0] - '0') * 10 + (text[1] - '0');
+    const int minute = (text[3] - '0') * 10 + (text[4] - '0');
+    if (hour > 23 || minute > 59) {
+        return std::nullopt;
+    }
+    return hour * 60 + minute;
+}
+
+std::string DateOnlyTimeText(int minutes)
+{
+    const int bounded = std::clamp(minutes, 0, 24 * 60 - 1);
+    const char text[] = {static_cast<char>('0' + bounded / 600), static_cast<char>('0' + bounded / 60 % 10),
+                         ':', static_cast<char>('0' + bounded % 60 / 10),
+                         static_cast<char>('0' + bounded % 10)};
+    return std::string(text, sizeof text);
 }
 
 } // namespace rz

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -18,6 +19,8 @@ inline constexpr const char* kLateAlarmsKey = "LateAlarms";
 // Minutes, written as an integer; older versions stored an English text such as "5 minutes".
 inline constexpr const char* kDefaultSnoozeKey = "SnoozeTime_Default";
 inline constexpr int kDefaultSnoozeMinutes = 5;
+// "HH:mm": the time of day a one-off date written without a time rings at; midnight when unset.
+inline constexpr const char* kDateOnlyTimeKey = "DateOnlyTime";
 // The notebooks the user left unchecked, per account: a JSON object of user id to an array of
 // notebook ids, e.g. {"4f2a…":["1-abc…"]}. A notebook not named is watched, so new ones are.
 inline constexpr const char* kUnwatchedNotebooksKey = "UnwatchedNotebooks";
@@ -38,6 +41,8 @@ struct TPreferences
     bool LateAlarms = true;
     // The desktop's sound theme gives the alarm sound instead of the file.
     bool AlertSoundTheme = false;
+    // Minutes after midnight at which a one-off date without a time rings.
+    int DateOnlyMinutes = 0;
 
     bool operator==(const TPreferences&) const = default;
 };
@@ -60,5 +65,9 @@ bool IsClientIdForm(std::string_view text);
 // "2 Hours", "1 day") read as the snooze box reads it; anything else, or less than a minute, the
 // default.
 int SnoozeMinutesFromSetting(std::string_view stored);
+// "HH:mm" (00:00 to 23:59) as minutes after midnight; none for any other text.
+std::optional<int> DateOnlyMinutesFromText(std::string_view text);
+// Minutes after midnight as "HH:mm".
+std::string DateOnlyTimeText(int minutes);
 
 } // namespace rz

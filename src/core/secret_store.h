@@ -21,7 +21,8 @@ struct SecretRead
 
 // Where the account's tokens live instead of the settings file: the desktop's keyring. The
 // application hands one to the core; every call may come from any thread, blocks until the keeper
-// answered or gave up, and never throws.
+// answered or gave up, and never throws. A call whose caller gave up never reaches the keeper
+// later, and calls reach it one at a time in the order they were made.
 class ISecretStore
 {
 public:
@@ -29,6 +30,8 @@ public:
     virtual SecretRead Read(const std::string& key) = 0;
     // An empty value removes the secret; removing one that is not there is Done.
     virtual SecretOutcome Write(const std::string& key, const std::string& value) = 0;
+    // The process is ending: every waiting and later call answers Unavailable at once.
+    virtual void StopWaiting() {}
 };
 
 } // namespace rz

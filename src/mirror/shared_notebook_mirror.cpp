@@ -6,6 +6,7 @@
 #include "core/preferences.h"
 #include "mirror/mirror_json.h"
 #include "mirror/shared_notebooks.h"
+#include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
 #include "util/clock.h"
 #include "util/files.h"
@@ -42,14 +43,18 @@ bool IsWorkAccount(const std::string& userId)
 
 std::string MSharedNotebookMirror::BaseFor(const std::string& itemId)
 {
-    // Checked again at every use: the token goes to the configured Graph host only. A base the
-    // check refuses (the endpoints changed since it was stored) leaves the user's own, where the
-    // item is unknown and the request ends as for a deleted page.
-    if (const auto base = m_Sources.BaseOf(itemId);
-        base && OneNoteBaseOf(*base + "/onenote/", GraphServiceRoot()) == base) {
-        return *base;
+    // Before the account's hierarchy is known any item may be a shared one: the user's own base
+    // would answer 404 for it and the write would end as for a deleted page.
+    if (!SourcesKnown()) {
+        return {};
     }
-    return m_Worker.GraphBase();
+    const auto base = m_Sources.BaseOf(itemId);
+    if (!base) {
+        return m_Worker.GraphBase();
+    }
+    // Checked again at every use: the token goes to the configured Graph host only. A base the
+    // check refuses (the endpoints changed since it was stored) gives none, never the user's own.
+    return OneNoteBaseOf(*base + "/onenote/", GraphServiceRoot()) == base ? *base : std::string();
 }
 
 std::string MSharedNotebookMirror::ReadBaseFor(const std::string& itemId)
@@ -61,6 +66,43 @@ std::string MSharedNotebookMirror::ReadBaseFor(const std::string& itemId)
 void MSharedNotebookMirror::SetHierarchy(const Json& hierarchy, const std::filesystem::path& root)
 {
     m_Sources.SetHierarchy(hierarchy, root);
+    std::lock_guard lock(m_Mutex);
+    m_SourcesFor = root;
+}
+
+bool MSharedNotebookMirror::SourcesKnown()
+{
+    // Before the first cycle set the account folder, the one it will set.
+    std::filesystem::path root = m_Worker.StoreRoot();
+    if (root.empty() && !m_Worker.State().Paths.StoreRootPath.empty() && !m_Worker.State().UserId.Empty()) {
+        root = AccountStorePath(m_Worker.State().Paths.StoreRootPath, m_Worker.State().UserId.Get());
+    }
+    {
+        std::lock_guard lock(m_Mutex);
+        if (root.empty()) {
+            return false;
+        }
+        if (m_SourcesFor == root) {
+            return true;
+        }
+    }
+    // Read once per account folder and run, so that a start whose download fails or is put off
+    // still sends the shared notebooks' writes to their owners.
+    const std::filesystem::path file = root / "notebookssections.json";
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) {
+        if (error) {
+            return false;
+        }
+        SetHierarchy(Json::object(), root); // nothing mirrored yet, so nothing shared either
+        return true;
+    }
+    const Json stored = ReadJsonFile(file.string(), kMaxReadBytes);
+    if (JsonArray(stored, "value") == nullptr) {
+        return false;
+    }
+    SetHierarchy(stored, root);
+    return true;
 }
 
 std::string MSharedNotebookMirror::BaseForAddress(const std::string& relative)

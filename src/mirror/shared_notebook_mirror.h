@@ -34,7 +34,9 @@ public:
     explicit MSharedNotebookMirror(MThreadOneNoteRESTDB& worker) : m_Worker(worker) {}
 
     // The base below which an item (a notebook, section group, section or page id) is asked for: its
-    // owner's for an item of a shared notebook, else the account's own (empty before it is set).
+    // owner's for an item of a shared notebook, else the account's own. Empty while the account's
+    // stored hierarchy was neither read nor downloaded (the item may be shared), or when the stored
+    // base no longer lies on the configured Graph host: the request then waits.
     std::string BaseFor(const std::string& itemId);
     // The same for a relative address ("/onenote/pages/{id}/…", "/onenote/sections/{id}/…"); any
     // other address gets the account's own base.
@@ -75,6 +77,8 @@ public:
 private:
     MThreadOneNoteRESTDB& m_Worker;
     TSharedSources m_Sources;
+    // The account folder whose hierarchy m_Sources holds; empty until one was read or downloaded.
+    std::filesystem::path m_SourcesFor; // guarded by m_Mutex
     // Worker thread only: when the recent notebooks were last asked for, and each shared notebook's
     // sections (monotonic seconds).
     double m_DiscoveredAt = -1;
@@ -87,6 +91,9 @@ private:
     std::vector<TSharedNotebook> m_Known;    // guarded by m_Mutex
     std::vector<std::string> m_RefusedNames; // guarded by m_Mutex
 
+    // True when m_Sources holds the hierarchy of the worker's account folder, read from its stored
+    // file when it did not yet (a missing file holds no shared notebook; a damaged one tells nothing).
+    bool SourcesKnown();
     std::string NotebooksPath() const;
     void Store(const std::vector<TSharedNotebook>& notebooks);
     // Asks getRecentNotebooks and resolves the addresses not known yet (work accounts).

@@ -104,8 +104,9 @@ void MThreadOneNoteRESTDB::ResetCycleCounters()
 
 void MThreadOneNoteRESTDB::Pass()
 {
-    // The sign-in window owns the account; the cycle waits for the one it leaves.
-    if (m_State.SignInWindowOpen) {
+    // The sign-in window owns the account, or its tokens are still to come from the keyring; the
+    // cycle waits for the account it will have.
+    if (m_State.SignInWindowOpen || m_State.WaitingForKeyring) {
         return;
     }
     m_Shared.ServeRequests();

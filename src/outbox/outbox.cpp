@@ -5,6 +5,7 @@
 #include "util/files.h"
 #include "util/log.h"
 #include "util/shared_value.h"
+#include "util/text.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -15,12 +16,52 @@ namespace rz {
 
 namespace {
 
+// A failure's detail is the service's message or the transport's: kept short, it cannot push the
+// file past its bound.
+constexpr std::size_t kMaxDetailBytes = 1024;
+
+std::string ClippedDetail(const std::string& detail)
+{
+    if (detail.size() <= kMaxDetailBytes) {
+        return detail;
+    }
+    std::size_t end = kMaxDetailBytes;
+    while (end > 0 && (static_cast<unsigned char>(detail[end]) & 0xC0) == 0x80) {
+        --end; // not inside a character
+    }
+    return detail.substr(0, end);
+}
+
+// Every text of a value as valid UTF-8, so that the file holds what the outbox holds.
+Json Repaired(const Json& value)
+{
+    if (value.is_string()) {
+        return Utf8Repaired(value.get_ref<const std::string&>());
+    }
+    if (!value.is_structured()) {
+        return value;
+    }
+    Json result = value.is_object() ? Json::object() : Json::array();
+    for (auto it = value.begin(); it != value.end(); ++it) {
+        if (value.is_object()) {
+            result[Utf8Repaired(it.key())] = Repaired(it.value());
+        } else {
+            result.push_back(Repaired(it.value()));
+        }
+    }
+    return result;
+}
+
 Json ItemToJson(const TOutboxItem& item)
 {
-    Json entry = {
-        {"kind", item.Kind},           {"userId", item.UserId},          {"key", item.Key},
-        {"label", item.Label},         {"fields", item.Fields},          {"attempts", item.Attempts},
-        {"lastError", item.LastError}, {"unconfirmed", item.Unconfirmed}};
+    Json entry = {{"kind", item.Kind},
+                  {"userId", item.UserId},
+                  {"key", item.Key},
+                  {"label", item.Label},
+                  {"fields", item.Fields},
+                  {"attempts", item.Attempts},
+                  {"lastError", ClippedDetail(item.LastError)},
+                  {"unconfirmed", item.Unconfirmed}};
     if (item.NextTry) {
         entry["nextTry"] = item.NextTry->seconds;
     }
@@ -59,7 +100,7 @@ Json MessageToJson(const TOutboxMessage& message)
 {
     return {{"key", message.Key},
             {"label", message.Label},
-            {"detail", message.Detail},
+            {"detail", ClippedDetail(message.Detail)},
             {"when", message.When.seconds}};
 }
 
@@ -90,16 +131,27 @@ void TOutbox::AddKind(std::unique_ptr<TOutboxKind> kind)
 
 namespace {
 
-// Keeps a file the outbox cannot read for the user to look at, out of the way of the next save.
+// Files moved aside are kept side by side up to this many; past it the file is left in place.
+constexpr int kMaxDamagedFiles = 100;
+
+// Keeps a file the outbox cannot read for the user to look at, out of the way of the next save,
+// and beside any kept before: "Outbox.json.damaged", then "….damaged.2", "….damaged.3", ….
 void MoveAside(const std::string& path)
 {
-    std::error_code error;
-    std::filesystem::rename(path, path + ".damaged", error);
-    if (error) {
-        LogWarning("could not move the unreadable outbox file aside; it is left as it is");
+    for (int n = 1; n <= kMaxDamagedFiles; ++n) {
+        const std::string aside = path + ".damaged" + (n > 1 ? "." + std::to_string(n) : std::string());
+        std::error_code error;
+        if (std::filesystem::symlink_status(aside, error).type() != std::filesystem::file_type::not_found) {
+            continue;
+        }
+        std::filesystem::rename(path, aside, error);
+        if (error) {
+            break;
+        }
+        LogWarning("the outbox file could not be read and was moved aside as " + aside);
         return;
     }
-    LogWarning("the outbox file could not be read and was moved aside as " + path + ".damaged");
+    LogWarning("could not move the unreadable outbox file aside; it is left as it is");
 }
 
 } // namespace
@@ -131,7 +183,27 @@ void TOutbox::Load()
             m_Messages.push_back(MessageFromJson(entry));
         }
     }
+    const std::size_t before = m_Items.size();
+    EndUnknownKindsLocked();
     TieToAccountLocked(m_UserId.Get());
+    if (m_Items.size() != before) {
+        SaveLocked();
+    }
+}
+
+void TOutbox::EndUnknownKindsLocked()
+{
+    // Without any kind registered nothing can be judged.
+    if (m_Kinds.empty()) {
+        return;
+    }
+    // Never due and never sent, such an item would wait for ever without a word.
+    for (std::size_t i = m_Items.size(); i-- > 0;) {
+        if (!m_Kinds.contains(m_Items[i].Kind)) {
+            LogWarning("an outbox item of an unknown kind ends: " + m_Items[i].Kind);
+            EndLocked(i, "strOutboxUnknownKind", {});
+        }
+    }
 }
 
 void TOutbox::TakeOverEarlierFiles(const std::filesystem::path& folder)
@@ -174,15 +246,24 @@ TOutbox::TAddResult TOutbox::Add(TOutboxItem item)
     if (item.UserId.empty()) {
         return TAddResult::NoAccount;
     }
+    // Held as the file holds it: a text with invalid bytes (from a page) would otherwise not read
+    // back, and no file is written that does not.
+    item.Kind = Utf8Repaired(item.Kind);
+    item.Key = Utf8Repaired(item.Key);
+    item.Label = Utf8Repaired(item.Label);
+    item.LastError = Utf8Repaired(item.LastError);
+    item.Fields = Repaired(item.Fields);
     if (FindLocked(item.Kind, item.Key) != kNone) {
         return TAddResult::Queued;
     }
     m_Items.push_back(std::move(item));
-    // Only what is saved is queued: a change held in memory alone would be lost by a crash.
-    const std::string text = FileTextLocked();
-    const TAddResult result = text.size() > kMaxOutboxFileBytes ? TAddResult::TooLarge
-                              : WriteLocked(text)               ? TAddResult::Queued
-                                                                : TAddResult::NotSaved;
+    // Only what is saved is queued: a change held in memory alone would be lost by a crash. The
+    // items already waiting keep room to grow by their retry marks and details.
+    const std::optional<std::string> text = FileTextLocked();
+    const TAddResult result = !text                                 ? TAddResult::NotSaved
+                              : text->size() > kOutboxAddBoundBytes ? TAddResult::TooLarge
+                              : WriteLocked(*text)                  ? TAddResult::Queued
+                                                                    : TAddResult::NotSaved;
     if (result != TAddResult::Queued) {
         m_Items.pop_back();
     }
@@ -273,22 +354,40 @@ void TOutbox::EndLocked(std::size_t index, const std::string& key, const std::st
     m_Items.erase(m_Items.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
-std::string TOutbox::FileTextLocked() const
+std::optional<std::string> TOutbox::FileTextLocked(std::size_t skipMessages, bool withDetails) const
 {
     Json items = Json::array();
     for (const TOutboxItem& item : m_Items) {
         items.push_back(ItemToJson(item));
+        if (!withDetails) {
+            items.back()["lastError"] = "";
+        }
     }
     Json messages = Json::array();
-    for (const TOutboxMessage& message : m_Messages) {
-        messages.push_back(MessageToJson(message));
+    for (std::size_t i = std::min(skipMessages, m_Messages.size()); i < m_Messages.size(); ++i) {
+        messages.push_back(MessageToJson(m_Messages[i]));
     }
-    return JsonObjectToText(Json{{"items", items}, {"messages", messages}});
+    return JsonTextReadingBack(Json{{"items", items}, {"messages", messages}});
 }
 
 bool TOutbox::SaveLocked() const
 {
-    return WriteLocked(FileTextLocked());
+    // A file past its bound is moved aside at the next start, every waiting item with it: what
+    // only informs (old messages, then the failures' details) goes first, and the file is never
+    // written past it.
+    std::optional<std::string> text = FileTextLocked();
+    for (std::size_t skip = 1; text && text->size() > kMaxOutboxFileBytes && skip <= m_Messages.size();
+         ++skip) {
+        text = FileTextLocked(skip);
+    }
+    if (text && text->size() > kMaxOutboxFileBytes) {
+        text = FileTextLocked(m_Messages.size(), false);
+    }
+    if (!text || text->size() > kMaxOutboxFileBytes) {
+        LogWarning("the changes waiting for OneNote were not saved: the file would not read back");
+        return false;
+    }
+    return WriteLocked(*text);
 }
 
 bool TOutbox::WriteLocked(const std::string& text) const

@@ -45,13 +45,17 @@ class SharedString;
 // at most (longer when the service asked for it).
 inline constexpr double kOutboxRetryFirstSeconds = 30.0;
 inline constexpr double kOutboxRetryMaxSeconds = 900.0;
+// An item whose page or section has no known base address yet looks again after this long.
+inline constexpr double kOutboxBaseUnknownSeconds = 60.0;
 // Items tried per worker pass, so that the pass returns to the reminder engine soon.
 inline constexpr int kOutboxItemsPerPass = 4;
 // Ended items whose message the windows keep showing.
 inline constexpr std::size_t kOutboxMaxMessages = 20;
-// The outbox file's bound. Items are small and few; an Add that would pass it is refused, and a
-// file past it is not ours to read.
+// The outbox file's bound: no save passes it, and a file past it is not ours to read.
 inline constexpr std::size_t kMaxOutboxFileBytes = 4 * 1024 * 1024;
+// Items are small and few; an Add that would take the file past this is refused, so that the items
+// waiting keep room for their retry marks and details below the file's bound.
+inline constexpr std::size_t kOutboxAddBoundBytes = kMaxOutboxFileBytes - kMaxOutboxFileBytes / 8;
 
 // One write waiting for the service.
 struct TOutboxItem
@@ -95,7 +99,7 @@ struct TOutboxOutcome
 
 // The one way a kind reaches the service: through the channel (budgeted, with the account's
 // bearer, a 401 refreshed and sent once more), never while no account is signed in or the worker
-// stops, and below the base of the item's page or section. Worker thread only.
+// stops, and only below the base the item's page or section is known to live at. Worker thread only.
 class TOutboxLink
 {
 public:
@@ -111,18 +115,27 @@ public:
                                      const std::string& contentType = {}, const std::string& body = {});
     // True when a write was held back because its Unconfirmed mark could not be saved.
     bool NotRecorded() const { return m_NotRecorded; }
+    // True when a request was held back because the item's base address is not known yet.
+    bool BaseUnknown() const { return m_BaseUnknown; }
 
 private:
     TOneNoteChannel& m_Channel;
     TOutboxItem& m_Item;
     std::function<bool()> m_Save;
     bool m_NotRecorded = false;
+    bool m_BaseUnknown = false;
 };
 
-// How the service took a request, as an outcome: 2xx Done; transport failures, 401, 408, 429 and
-// other throttling answers, and 5xx Retry; any other status Refused (a gone page, a read-only
+// How the service took a request, as an outcome: 2xx Done; a full section (507, code 30102) Refused
+// with strOutboxSectionFull; transport failures, 401, 408, 429 and other throttling answers, 5xx and
+// the codes IsTemporaryOneNoteCode names Retry; any other status Refused (a gone page, a read-only
 // notebook, missing permission, refused content), with the service's message as the detail.
 TOutboxOutcome AnswerOutcome(const HttpResponse& response);
+// True for a OneNote error code that asks the caller to try again later, whatever its status.
+bool IsTemporaryOneNoteCode(std::string_view code);
+// True for a OneNote error code that says a PATCH target could not be located (20120, 20149): its
+// generated id went stale with an update of the page.
+bool IsStaleTargetCode(std::string_view code);
 
 // A file an earlier version kept a kind's writes in: taken over once, when the outbox has no file
 // of its own yet.
@@ -165,17 +178,18 @@ public:
 
     // Registers a kind before Load; its items are sent by it and kept while it is unknown.
     void AddKind(std::unique_ptr<TOutboxKind> kind);
-    // Reads the stored items (the kinds are added first). When the file is missing, each kind's
+    // Reads the stored items (the kinds are added first); an item of a kind not added ends with a
+    // message. When the file is missing, each kind's
     // earlier file beside it (TOutboxKind::Takeover) is taken over, saved here, and removed. Items
     // stored without an account belong to the account signed in now. A file that is damaged or past its
-    // bound is moved aside (renamed with a ".damaged" suffix) rather than overwritten by the next
-    // change, and the outbox starts empty.
+    // bound is moved aside (renamed with a ".damaged" suffix, numbered beside earlier ones) rather
+    // than overwritten by the next change, and the outbox starts empty.
     void Load();
     // What became of an Add.
     enum class TAddResult {
         Queued,    // saved (or the same kind and key wait already)
         NoAccount, // nobody is signed in: a change is never left for whoever signs in next
-        TooLarge,  // the file would pass its bound: the waiting changes stay as they are
+        TooLarge,  // the file would pass the bound kept for new items: the waiting changes stay as they are
         NotSaved,  // the file could not be written: nothing was queued
     };
     // Queues the item for the account signed in now unless the same kind and key wait already, and
@@ -208,10 +222,13 @@ private:
     void TieToAccountLocked(const std::string& userId);
     void Finish(const TOutboxItem& tried, const TOutboxOutcome& outcome);
     void EndLocked(std::size_t index, const std::string& key, const std::string& detail);
+    // Items of a kind no AddKind registered end with a message. Under m_Mutex.
+    void EndUnknownKindsLocked();
     bool SaveLocked() const;
     bool WriteLocked(const std::string& text) const;
-    // The file's text for the items and messages held now.
-    std::string FileTextLocked() const;
+    // The file's text for the items and messages held now, but for the oldest `skipMessages`
+    // messages (and the items' details unless `withDetails`); none when it would not read back.
+    std::optional<std::string> FileTextLocked(std::size_t skipMessages = 0, bool withDetails = true) const;
     std::size_t FindLocked(const std::string& kind, const std::string& key) const;
 
     std::string m_FilePath;

@@ -38,6 +38,21 @@ bool RetryDue(const std::optional<Date>& nextTry, Date now)
 
 } // namespace
 
+bool IsTemporaryOneNoteCode(std::string_view code)
+{
+    // Microsoft's list of OneNote error codes asks the caller to repeat these or try later (too many
+    // active requests, a busy server, Key Vault or SharePoint busy or down, too high a load), or
+    // names a passing state (the service down for now, the user's site being provisioned).
+    static constexpr std::string_view kTemporary[] = {"10002", "10003", "10007", "10014",
+                                                      "10015", "30103", "30105", "30106"};
+    return std::find(std::begin(kTemporary), std::end(kTemporary), code) != std::end(kTemporary);
+}
+
+bool IsStaleTargetCode(std::string_view code)
+{
+    return code == "20120" || code == "20149";
+}
+
 TOutboxOutcome AnswerOutcome(const HttpResponse& response)
 {
     TOutboxOutcome outcome;
@@ -53,7 +68,15 @@ TOutboxOutcome AnswerOutcome(const HttpResponse& response)
     }
     outcome.Detail = ServiceMessage(response);
     const long status = response.Status;
-    if (IsThrottledAnswer(status, response.Body) || status == 408 || status >= 500 || status < 400) {
+    const std::string code = GraphErrorCode(response.Body);
+    if (status == 507 || code == "30102") {
+        // The section holds the most pages (or bytes) it may: retrying cannot help, another section can.
+        outcome.Result = TOutboxOutcome::Refused;
+        outcome.MessageKey = "strOutboxSectionFull";
+        return outcome;
+    }
+    if (IsThrottledAnswer(status, response.Body) || status == 408 || status >= 500 || status < 400 ||
+        IsTemporaryOneNoteCode(code)) {
         outcome.Result = TOutboxOutcome::Retry;
         outcome.MessageKey = "strToDoProblem";
         outcome.RetryAfterSeconds = response.RetryAfterSeconds;
@@ -61,7 +84,6 @@ TOutboxOutcome AnswerOutcome(const HttpResponse& response)
     }
     // What the service refuses now it refuses again: the item ends and says why.
     outcome.Result = TOutboxOutcome::Refused;
-    const std::string code = GraphErrorCode(response.Body);
     if (status == 404 || code == "20102" || code == "20113") {
         outcome.MessageKey = "strOutboxPageGone";
     } else if (status == 403 || code.starts_with("400")) {
@@ -86,9 +108,11 @@ std::optional<HttpResponse> TOutboxLink::Send(const std::string& method, const s
     }
     const std::string base = m_Channel.BaseForAddress(relative);
     if (base.empty()) {
+        m_BaseUnknown = true;
         return std::nullopt;
     }
     const bool write = method != "GET";
+    const bool unconfirmedBefore = m_Item.Unconfirmed;
     const auto response = m_Channel.Exchange({method, base + relative, contentType, body, false}, [&] {
         if (!write) {
             return true;
@@ -104,6 +128,10 @@ std::optional<HttpResponse> TOutboxLink::Send(const std::string& method, const s
         m_NotRecorded = true;
         return false;
     });
+    if (write && response && response->NeverSent) {
+        // No byte left this computer: the write cannot have taken effect.
+        m_Item.Unconfirmed = unconfirmedBefore;
+    }
     if (!response || response->IsHttpError()) {
         return response;
     }
@@ -171,6 +199,10 @@ void TOutbox::SendPending(TOneNoteChannel& channel)
         }
         if (link.NotRecorded()) {
             outcome = TOutboxOutcome::Again("strOutboxNotSaved");
+        } else if (link.BaseUnknown()) {
+            // Its notebook's address comes with the account's hierarchy: the item waits for it
+            // without holding the others back.
+            outcome = TOutboxOutcome::LookAgainIn(kOutboxBaseUnknownSeconds);
         }
         Finish(item, outcome);
         if (outcome.Result == TOutboxOutcome::Held) {

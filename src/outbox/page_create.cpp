@@ -14,13 +14,39 @@ namespace rz {
 
 namespace {
 
-// A missing section is the user's choice gone, not a page: say so in its own words.
+// A missing or full section is the user's choice to make again, not a page: say so in its own words.
 TOutboxOutcome ForCreate(TOutboxOutcome outcome)
 {
     if (outcome.MessageKey == "strOutboxPageGone") {
         outcome.MessageKey = "strPageCreateSectionGone";
+    } else if (outcome.MessageKey == "strOutboxSectionFull") {
+        outcome.MessageKey = "strPageCreateSectionFull";
     }
     return outcome;
+}
+
+// The section's name for a message that asks for another one; the service's message when the
+// name cannot be read.
+std::string SectionName(TOutboxLink& link, const std::string& sectionId, const std::string& fallback)
+{
+    const std::optional<HttpResponse> answer =
+        link.Send("GET", "/onenote/sections/" + sectionId + "?$select=displayName");
+    if (answer && !answer->IsHttpError() && answer->Status == 200) {
+        if (std::string name = JsonText(JsonTextToObject(std::string_view(answer->Body)), "displayName");
+            !name.empty()) {
+            return name;
+        }
+    }
+    return fallback;
+}
+
+Json IdsJson(const std::vector<std::string>& ids)
+{
+    Json list = Json::array();
+    for (const std::string& id : ids) {
+        list.push_back(id);
+    }
+    return list;
 }
 
 } // namespace
@@ -77,17 +103,23 @@ std::string TitleLookupAddress(const std::string& sectionId, const std::string& 
            "/pages?$select=id,title&$top=100&$filter=" + FormEncode(filter);
 }
 
-bool PageListHoldsTitle(std::string_view answer, const std::string& title)
+std::vector<std::string> PageIdsTitled(std::string_view answer, const std::string& title)
 {
+    std::vector<std::string> ids;
     const Json list = JsonTextToObject(answer);
     if (const Json* pages = JsonArray(list, "value")) {
         for (const Json& page : *pages) {
             if (page.is_object() && SameStoredTitle(JsonText(page, "title"), title)) {
-                return true;
+                ids.push_back(JsonText(page, "id"));
             }
         }
     }
-    return false;
+    return ids;
+}
+
+bool PageListHoldsTitle(std::string_view answer, const std::string& title)
+{
+    return !PageIdsTitled(answer, title).empty();
 }
 
 TOutboxOutcome TPageCreateKind::Send(TOutboxLink& link, TOutboxItem& item)
@@ -98,8 +130,10 @@ TOutboxOutcome TPageCreateKind::Send(TOutboxLink& link, TOutboxItem& item)
         return TOutboxOutcome::Refusal("strPageCreateSectionGone");
     }
 
-    if (item.Unconfirmed) {
-        // The last POST may have created the page although its answer never came.
+    const Json* known = JsonArray(item.Fields, kKnownPagesField);
+    if (item.Unconfirmed || known == nullptr) {
+        // Before the first POST: the same-titled pages that stand already, which are never this
+        // item's page. After a POST whose answer was lost: whether a page has come that is.
         const std::optional<HttpResponse> found = link.Send("GET", TitleLookupAddress(sectionId, title));
         if (!found) {
             return TOutboxOutcome::NotSent();
@@ -110,29 +144,19 @@ TOutboxOutcome TPageCreateKind::Send(TOutboxLink& link, TOutboxItem& item)
         if (!IsGraphListResponse(found->Body)) {
             return TOutboxOutcome::Again("strOutboxUnreachable");
         }
-        if (PageListHoldsTitle(found->Body, title)) {
+        const std::vector<std::string> ids = PageIdsTitled(found->Body, title);
+        if (!item.Unconfirmed) {
+            item.Fields[kKnownPagesField] = IdsJson(ids);
+        } else if (std::any_of(ids.begin(), ids.end(), [&](const std::string& id) {
+                       // An item of an earlier version knows no pages: any page of its title is its own.
+                       return known == nullptr || std::find(known->begin(), known->end(), id) == known->end();
+                   })) {
             std::lock_guard lock(m_Mutex);
             m_Created.push_back(title);
             return TOutboxOutcome::Finished();
+        } else {
+            return AfterLostCreate(item);
         }
-        // Not listed yet. A list can lag behind a create: look again before a second POST, until
-        // the lag has passed since the last one (a clock set back starts the wait afresh).
-        const Date now = DateNow();
-        const auto posted = item.Fields.find("postedAt");
-        double since = kPageListLagSeconds;
-        if (posted != item.Fields.end() && posted->is_number()) {
-            since = now.seconds - posted->get<double>();
-            if (since < 0) {
-                item.Fields["postedAt"] = now.seconds;
-                since = 0;
-            }
-        }
-        if (since < kPageListLagSeconds) {
-            return TOutboxOutcome::LookAgainIn(
-                std::min(kPageLookupPauseSeconds, kPageListLagSeconds - since));
-        }
-        // Looked long enough: no attempt reached the service. The flag is the link's to keep; the
-        // POST below sets it again before it goes out.
     }
 
     item.Fields["postedAt"] = DateNow().seconds;
@@ -145,8 +169,31 @@ TOutboxOutcome TPageCreateKind::Send(TOutboxLink& link, TOutboxItem& item)
     if (outcome.Result == TOutboxOutcome::Done) {
         std::lock_guard lock(m_Mutex);
         m_Created.push_back(title);
+    } else if (outcome.MessageKey == "strPageCreateSectionFull") {
+        outcome.Detail = SectionName(link, sectionId, outcome.Detail);
     }
     return outcome;
+}
+
+TOutboxOutcome TPageCreateKind::AfterLostCreate(TOutboxItem& item)
+{
+    // A list can lag behind a create: look again while the lag may last since the last POST (a clock
+    // set back starts the wait afresh). Past it the page is taken as never made, but a second POST
+    // could make it twice, so the user decides.
+    const Date now = DateNow();
+    const auto posted = item.Fields.find("postedAt");
+    double since = kPageListLagSeconds;
+    if (posted != item.Fields.end() && posted->is_number()) {
+        since = now.seconds - posted->get<double>();
+        if (since < 0) {
+            item.Fields["postedAt"] = now.seconds;
+            since = 0;
+        }
+    }
+    if (since < kPageListLagSeconds) {
+        return TOutboxOutcome::LookAgainIn(std::min(kPageLookupPauseSeconds, kPageListLagSeconds - since));
+    }
+    return TOutboxOutcome::Refusal("strPageCreateUnconfirmed");
 }
 
 std::vector<std::string> TPageCreateKind::TakeCreated()

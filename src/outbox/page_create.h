@@ -16,9 +16,11 @@ inline constexpr const char* kPageCreateKind = "page-create";
 // The item that creates a page titled `title` in the section `sectionId`. The same title waiting for
 // the same section is one item.
 TOutboxItem PageCreateItem(const std::string& title, const std::string& sectionId);
-// How long a page list may lag behind a create whose answer was lost: no second POST goes out
-// before this much time has passed since the first, whatever the look-ups found.
-inline constexpr double kPageListLagSeconds = 600;
+// How long a page list may lag behind a create whose answer was lost: the look-ups go on this long
+// after the POST; a page not listed by then ends the item with a message, never a second POST.
+inline constexpr double kPageListLagSeconds = 3600;
+// The item's field with the ids of the pages of its title that stood before its first POST.
+inline constexpr const char* kKnownPagesField = "knownPageIds";
 // The pause between two look-ups while a lost create may still show up.
 inline constexpr double kPageLookupPauseSeconds = 120;
 
@@ -32,13 +34,16 @@ bool SameStoredTitle(std::string_view a, std::string_view b);
 // the title's longest run without blanks (quote marks doubled, percent-encoded), ids and titles only:
 // a search for the whole title would miss a title whose blanks the service changed.
 std::string TitleLookupAddress(const std::string& sectionId, const std::string& title);
+// The ids of a page list answer's pages whose title is SameStoredTitle as `title`; empty when none.
+std::vector<std::string> PageIdsTitled(std::string_view answer, const std::string& title);
 // True when a page list answer holds a page whose title is SameStoredTitle as `title`.
 bool PageListHoldsTitle(std::string_view answer, const std::string& title);
 
-// Creates the page with one POST of its XHTML. A page is created at most once: when an earlier
-// attempt's answer was lost (the item is Unconfirmed), the section's pages are searched for the
-// title first, and a page found there ends the item as done. A page list may lag behind a create,
-// so a page not found is looked for again until kPageListLagSeconds have passed since that POST.
+// Creates the page with one POST of its XHTML, at most once. Before the first POST the ids of the
+// section's pages of that title are kept; when an attempt's answer was lost (the item is
+// Unconfirmed) the section is searched for the title, and only a page not kept before ends the item
+// as done. A page list may lag behind a create, so a page not found is looked for again until
+// kPageListLagSeconds have passed since that POST; then the item ends with a message.
 class TPageCreateKind : public TOutboxKind
 {
 public:
@@ -50,6 +55,8 @@ public:
     std::vector<std::string> TakeCreated();
 
 private:
+    // A lost create's page is not listed: look again later, or end the item once the lag is past.
+    static TOutboxOutcome AfterLostCreate(TOutboxItem& item);
     std::mutex m_Mutex;
     std::vector<std::string> m_Created;
 };

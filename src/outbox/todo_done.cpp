@@ -42,19 +42,12 @@ TToDoTarget FindToDoTarget(std::string_view content, const std::string& elementI
         const std::vector<std::string> tags = DataTagList(element.DataTag);
         return std::find(tags.begin(), tags.end(), "to-do:completed") != tags.end();
     };
-    const auto byId = [&](const TTaggedElement& element) { return element.Id == elementId; };
-    if (std::count_if(elements->begin(), elements->end(), byId) > 1) {
+    if (std::count_if(elements->begin(), elements->end(),
+                      [&](const TTaggedElement& element) { return element.Id == elementId; }) > 1) {
         return {TToDoTarget::SameId, {}};
     }
-    const auto same = std::find_if(elements->begin(), elements->end(), byId);
-    if (same != elements->end() && same->Text == text) {
-        if (HasOpenToDoTag(same->DataTag)) {
-            return {TToDoTarget::Found, same->Id};
-        }
-        return {TToDoTarget::Ticked, {}};
-    }
-    // The id is stale (the service numbers a page anew with any update): the to-do is known by its
-    // text alone, so only a single to-do with that text can be it.
+    // Generated ids may name another element after any update, a ticked twin or an open one: the
+    // queued text alone decides, the same whatever the id names now.
     std::vector<std::string> open;
     std::size_t ticked = 0;
     for (const TTaggedElement& element : *elements) {
@@ -85,20 +78,33 @@ TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
         return TOutboxOutcome::Refusal("strOutboxNotFound");
     }
 
-    // Read first: the page as it is now decides what is sent, and whether anything is.
-    const std::optional<HttpResponse> page =
-        link.Send("GET", "/onenote/pages/" + pageId + "/content?includeIDs=true");
-    if (!page) {
-        return TOutboxOutcome::NotSent();
+    // Read first: the page as it is now decides what is sent, and whether anything is. Generated ids
+    // may change with any update of the page, so a PATCH whose target the service cannot locate
+    // reads the page again, a bounded number of times.
+    for (int read = 0;; ++read) {
+        const std::optional<HttpResponse> page =
+            link.Send("GET", "/onenote/pages/" + pageId + "/content?includeIDs=true");
+        if (!page) {
+            return TOutboxOutcome::NotSent();
+        }
+        if (TOutboxOutcome outcome = AnswerOutcome(*page); outcome.Result != TOutboxOutcome::Done) {
+            return outcome;
+        }
+        if (!IsPageContentResponse(page->Body)) {
+            return TOutboxOutcome::Again("strOutboxUnreachable");
+        }
+        TOutboxOutcome outcome = TickOn(link, pageId, page->Body, elementId, text);
+        if (outcome.Result != TOutboxOutcome::Refused || !m_StaleTarget || read >= kStaleTargetRereads) {
+            return outcome;
+        }
     }
-    if (TOutboxOutcome read = AnswerOutcome(*page); read.Result != TOutboxOutcome::Done) {
-        return read;
-    }
-    if (!IsPageContentResponse(page->Body)) {
-        return TOutboxOutcome::Again("strOutboxUnreachable");
-    }
+}
 
-    const TToDoTarget target = FindToDoTarget(page->Body, elementId, text);
+TOutboxOutcome TToDoDoneKind::TickOn(TOutboxLink& link, const std::string& pageId, const std::string& content,
+                                     const std::string& elementId, const std::string& text)
+{
+    m_StaleTarget = false;
+    const TToDoTarget target = FindToDoTarget(content, elementId, text);
     switch (target.Result) {
     case TToDoTarget::Ticked:
         return TOutboxOutcome::Finished();
@@ -111,7 +117,7 @@ TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
     case TToDoTarget::Found:
         break;
     }
-    const TCompletedElement element = CompleteElement(page->Body, target.ElementId);
+    const TCompletedElement element = CompleteElement(content, target.ElementId);
     switch (element.Result) {
     case TCompletedElement::Ok:
         break;
@@ -125,6 +131,8 @@ TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
         return TOutboxOutcome::Refusal("strOutboxUnsafe");
     case TCompletedElement::SameId:
         return TOutboxOutcome::Refusal("strOutboxSameId");
+    case TCompletedElement::TaggedSubItems:
+        return TOutboxOutcome::Refusal("strOutboxSubItems");
     }
     const std::optional<HttpResponse> answer =
         link.Send("PATCH", "/onenote/pages/" + pageId + "/content", "application/json",
@@ -132,6 +140,8 @@ TOutboxOutcome TToDoDoneKind::Send(TOutboxLink& link, TOutboxItem& item)
     if (!answer) {
         return TOutboxOutcome::NotSent();
     }
+    m_StaleTarget =
+        !answer->IsHttpError() && answer->Status == 400 && IsStaleTargetCode(GraphErrorCode(answer->Body));
     return AnswerOutcome(*answer);
 }
 

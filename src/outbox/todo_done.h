@@ -21,10 +21,10 @@ TOutboxItem ToDoDoneItem(const std::string& pageId, const std::string& elementId
 std::string ToDoPatchBody(const std::string& elementId, const std::string& elementHtml);
 
 // Which element of the page a queued to-do names now. Generated ids may change with any update of
-// the page, so the id is trusted only while its element still reads as the queued text. Otherwise
-// the to-do is known by its text alone: a single open one is the target, a single ticked one means
-// it is done already (in OneNote, or by an attempt whose answer was lost), and more than one with
-// that text is ambiguous, so that no twin is ever ticked in its place.
+// the page and then name another element, a twin among them, so the to-do is known by its text
+// alone: a single open one is the target, ticked ones alone mean it is done already (in OneNote, or
+// by an attempt whose answer was lost), and an open one beside another with that text is ambiguous,
+// so that no twin is ever ticked in its place.
 struct TToDoTarget
 {
     enum TResult {
@@ -39,7 +39,11 @@ struct TToDoTarget
 };
 TToDoTarget FindToDoTarget(std::string_view content, const std::string& elementId, const std::string& text);
 
-// Reads the page, finds the to-do, sends its completed form.
+// Pages read again in one attempt after the service could not locate the PATCH target.
+inline constexpr int kStaleTargetRereads = 2;
+
+// Reads the page, finds the to-do, sends its completed form; when the service cannot locate the
+// target (its generated id changed since the read), reads again, kStaleTargetRereads times at most.
 class TToDoDoneKind : public TOutboxKind
 {
 public:
@@ -47,6 +51,12 @@ public:
     TOutboxOutcome Send(TOutboxLink& link, TOutboxItem& item) override;
     // The earlier queue file, "ToDoQueue.json": {"toDos":[{"pageId","elementId","text",…}]}.
     std::optional<TOutboxTakeover> Takeover() const override;
+
+private:
+    // Finds the to-do in the page's `content` and sends its completed form.
+    TOutboxOutcome TickOn(TOutboxLink& link, const std::string& pageId, const std::string& content,
+                          const std::string& elementId, const std::string& text);
+    bool m_StaleTarget = false; // the last PATCH's target could not be located (worker thread only)
 };
 
 } // namespace rz

@@ -234,7 +234,7 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
         element = hit.node();
     }
     const std::string name = element.name();
-    if (!element || (name != "p" && name != "li")) {
+    if (!element || (!IsTaggableTextBlock(name) && name != "li")) {
         return {TCompletedElement::NotFound, {}};
     }
     const pugi::xml_node span =
@@ -247,6 +247,13 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
     // Their resource addresses are output-only: sent back, the service would refuse or lose them.
     if (element.select_node(".//img | .//object | .//iframe")) {
         return {TCompletedElement::Embedded, {}};
+    }
+    // A list sent in a request overrides the tags of its items, so the items nested in a list item
+    // would lose theirs: such an item is left to OneNote.
+    for (const pugi::xpath_node& hit : element.select_nodes(".//li")) {
+        if (hit.node().attribute("data-tag") || ItemTagSpan(hit.node())) {
+            return {TCompletedElement::TaggedSubItems, {}};
+        }
     }
 
     // The parser knows where each element's name starts; without that nothing is sent.
@@ -284,7 +291,8 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
         }
         edits.push_back({spanDataTag->From, spanDataTag->To, {}});
     }
-    // The items of lists nested in it go back in their input form, or their tags are lost.
+    // The lists nested in it go back with it, and a list in a request overrides the tags of its items
+    // (none when it names none itself): their ids go, and an item with a tag of its own is not sent.
     for (const pugi::xpath_node& hit : element.select_nodes(".//li")) {
         const pugi::xml_node item = hit.node();
         if (item.offset_debug() < 1) {
@@ -298,24 +306,6 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
         if (const TAttributeSpan* id = FindAttribute(*itemTag, "id")) {
             edits.push_back({id->From, id->To, {}});
         }
-        const pugi::xml_node itemSpan = item.attribute("data-tag") ? pugi::xml_node() : ItemTagSpan(item);
-        if (!itemSpan) {
-            continue;
-        }
-        const std::optional<TStartTag> spanTag =
-            itemSpan.offset_debug() < 1
-                ? std::nullopt
-                : ReadStartTag(content, static_cast<std::size_t>(itemSpan.offset_debug()) - 1, "span");
-        const TAttributeSpan* spanDataTag = spanTag ? FindAttribute(*spanTag, "data-tag") : nullptr;
-        if (!spanDataTag) {
-            return {TCompletedElement::Unsafe, {}};
-        }
-        edits.push_back({itemTag->Close, itemTag->Close,
-                         " data-tag=\"" +
-                             std::string(content.substr(spanDataTag->ValueFrom,
-                                                        spanDataTag->ValueTo - spanDataTag->ValueFrom)) +
-                             "\""});
-        edits.push_back({spanDataTag->From, spanDataTag->To, {}});
     }
     std::sort(edits.begin(), edits.end(), [](const TEdit& a, const TEdit& b) { return a.From > b.From; });
     // Markup the parser let pass (a "<" inside an attribute value) can end the byte scan early, and
@@ -347,12 +337,7 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
         wanted.attribute("data-tag").set_value(CompletedDataTag(dataTag).c_str());
     }
     for (const pugi::xpath_node& hit : wanted.select_nodes(".//li")) {
-        pugi::xml_node item = hit.node();
-        item.remove_attribute("id");
-        if (pugi::xml_node itemSpan = item.attribute("data-tag") ? pugi::xml_node() : ItemTagSpan(item)) {
-            item.append_attribute("data-tag").set_value(itemSpan.attribute("data-tag").value());
-            itemSpan.remove_attribute("data-tag");
-        }
+        hit.node().remove_attribute("id");
     }
     if (sent.next_sibling() || Printed(sent) != Printed(wanted)) {
         return {TCompletedElement::Unsafe, {}};

@@ -3,6 +3,7 @@
 
 #include "core/paths.h"
 #include "reminders/known_pages.h"
+#include "reminders/near_miss.h"
 #include "reminders/reminder_list.h"
 #include "reminders/tag_page_list.h"
 #include "util/dates.h"
@@ -52,6 +53,8 @@ struct TEngineState
     TReminderList ReminderList;
     TReminderList PendingReminderList;
     TTagPageList TagPageList;
+    // Titles and tagged paragraphs that look like reminders but do not read whole.
+    TNearMissList NearMisses;
 
     // The main thread's tick re-sorts and redraws when set, then clears it.
     std::atomic<bool> ReminderListChanged{false};
@@ -67,6 +70,8 @@ struct TEngineState
 
     // Set at start-up before any other thread exists.
     TEngineFilePaths EngineFiles;
+    // The late-alarms preference: a one-off first seen after its time rings, late, only while on.
+    std::atomic<bool> LateAlarms{true};
 
     // Held by the engine while it changes the lists for one page, by the due check and by Clear.
     std::mutex ListsMutex;

@@ -128,6 +128,52 @@ namespace {
 constexpr std::string_view kDataTagLabel = " DataTag:";
 // Stands right after the title's closing backquote, before a data tag.
 constexpr std::string_view kLateField = " Late:1`";
+// The title's length in bytes, written before it when the title holds the field separator itself.
+constexpr std::string_view kTitleBytesLabel = "TitleBytes:";
+constexpr std::string_view kTitleLabel = "Title:";
+
+// The stored title and the position of the backquote that closes it (npos: none). With its length
+// stored it is read whole, backquotes and all. Without (a title with no backquote, or one a version
+// before the length wrote), it runs from its label to the backquote that closes it, before the late
+// flag and the data tag looked for from the line's end.
+struct TStoredTitle
+{
+    std::string Name;
+    std::size_t Close = std::string_view::npos;
+};
+
+TStoredTitle StoredTitle(std::string_view line)
+{
+    const std::size_t label = line.find(kTitleLabel);
+    if (label == std::string_view::npos) {
+        return {};
+    }
+    const std::size_t from = label + kTitleLabel.size();
+    if (const std::size_t bytes = line.find(kTitleBytesLabel);
+        bytes != std::string_view::npos && bytes < label) {
+        const auto size = static_cast<std::size_t>(
+            std::max<std::int64_t>(0, StrLeadingInt(line.substr(bytes + kTitleBytesLabel.size()))));
+        if (size < line.size() - from && line[from + size] == '`') {
+            return {std::string(line.substr(from, size)), from + size};
+        }
+    }
+    std::string_view rest = line.substr(from);
+    if (const std::size_t at = rest.rfind(std::string("`") + std::string(kDataTagLabel));
+        at != std::string_view::npos && rest.ends_with('`') &&
+        rest.substr(at + 1, rest.size() - at - 2).find('`') == std::string_view::npos) {
+        rest = rest.substr(0, at + 1);
+    }
+    if (rest.size() > kLateField.size() && rest.ends_with(std::string("`") + std::string(kLateField))) {
+        rest.remove_suffix(kLateField.size());
+    }
+    if (!rest.ends_with('`')) {
+        std::string name = detail::CutTextField(line, kTitleLabel);
+        const std::size_t close = from + name.size();
+        return {std::move(name), close < line.size() ? close : std::string_view::npos};
+    }
+    rest.remove_suffix(1);
+    return {std::string(rest), from + rest.size()};
+}
 
 } // namespace
 
@@ -185,13 +231,25 @@ std::optional<Date> TAReminder::LastOccurrenceBy(Date at) const
 std::string TAReminder::ToString() const
 {
     std::lock_guard lock(m_Mutex);
-    std::string line = detail::JoinTextForm({{"Type:", std::to_string(m_ObjType)},
-                                             {"ID:", detail::OrNull(m_Id)},
-                                             {"PageID:", detail::OrNull(m_PageId)},
-                                             {"Link:", detail::OrNull(m_Link)},
-                                             {"Time:", detail::DateOrNull(m_Time)},
-                                             {"Recurrence:", std::to_string(static_cast<unsigned>(m_Repeat))},
-                                             {"Title:", detail::OrNull(m_Name)}});
+    std::string line =
+        detail::JoinTextForm({{"Type:", std::to_string(m_ObjType)},
+                              {"ID:", detail::OrNull(m_Id)},
+                              {"PageID:", detail::OrNull(m_PageId)},
+                              {"Link:", detail::OrNull(m_Link)},
+                              {"Time:", detail::DateOrNull(m_Time)},
+                              {"Recurrence:", std::to_string(static_cast<unsigned>(m_Repeat))}});
+    const std::string name = detail::OrNull(m_Name);
+    // A backquote ends a field: a title holding one is stored with its length, and read whole.
+    if (name.find('`') != std::string::npos) {
+        line += " ";
+        line += kTitleBytesLabel;
+        line += std::to_string(name.size());
+        line += '`';
+    }
+    line += " ";
+    line += kTitleLabel;
+    line += name;
+    line += '`';
     if (m_Late) {
         line += kLateField;
     }
@@ -214,7 +272,8 @@ std::shared_ptr<TAReminder> TAReminder::FromString(std::string_view line)
     record->m_Id = field("ID:");
     record->m_PageId = field("PageID:");
     record->m_Link = field("Link:");
-    record->m_Name = field("Title:");
+    const TStoredTitle title = StoredTitle(line);
+    record->m_Name = title.Name;
     record->m_Repeat = TextIsTrue(field("Recurrence:")) ? 1 : 0;
     record->m_PreRemindedTime = DateNow();
     record->m_Time = StringToDate(field("Time:"));
@@ -236,11 +295,12 @@ std::shared_ptr<TAReminder> TAReminder::FromString(std::string_view line)
         }
     }
     // The data tag is the line's last field, after the backquote that ends the title; it is looked
-    // for from the end, so a title that merely holds the label cannot stand in for it.
+    // for from the end and after the title, so a title that merely holds the label cannot stand in.
     constexpr std::string_view kAfterTitle = "`";
     std::string_view beforeDataTag = line;
     if (const std::size_t at = line.rfind(std::string(kAfterTitle) + std::string(kDataTagLabel));
-        at != std::string_view::npos && line.ends_with('`') && line.find("Title:") < at) {
+        at != std::string_view::npos && line.ends_with('`') && title.Close != std::string_view::npos &&
+        at >= title.Close) {
         const std::size_t from = at + kAfterTitle.size() + kDataTagLabel.size();
         const std::string_view value = line.substr(from, line.size() - 1 - from);
         if (value.find('`') == std::string_view::npos) {
@@ -250,9 +310,8 @@ std::shared_ptr<TAReminder> TAReminder::FromString(std::string_view line)
     }
     // The late flag closes what comes before the data tag, after the title.
     const std::string lateField = std::string(kAfterTitle) + std::string(kLateField);
-    if (const std::size_t title = line.find("Title:"); title != std::string_view::npos &&
-                                                       beforeDataTag.ends_with(lateField) &&
-                                                       beforeDataTag.size() - lateField.size() >= title) {
+    if (title.Close != std::string_view::npos && beforeDataTag.ends_with(lateField) &&
+        beforeDataTag.size() - lateField.size() >= title.Close) {
         record->m_Late = true;
     }
     return record;

@@ -36,6 +36,7 @@ void TReminderHandle::Clear()
     m_State.LoadPageErrors = 0;
     m_State.TagPageList.Clear();
     m_State.ReminderList.Clear();
+    m_State.NearMisses.Clear();
     m_State.ReminderPagesJson.Set({});
     m_State.PreviousReminderPagesJson.Set({});
     m_State.SeenReminderPagesJson.Set({});
@@ -84,6 +85,7 @@ void TReminderHandle::Run()
     m_State.LoadRunning = true;
     try {
         const std::string current = m_State.ReminderPagesJson.Get();
+        m_State.NearMisses.TakePageList(current);
         bool heldBack = false;
         {
             std::lock_guard lock(m_State.ListsMutex);

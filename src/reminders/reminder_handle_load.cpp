@@ -30,6 +30,22 @@ std::string ClientLinkOf(const Json& page)
     return JsonText(*client, "href");
 }
 
+// The time a "!!" title rings at: its page's creation time of day, taken once. A load after the zone
+// changed keeps the time of day the record has, which the creation instant would read as another.
+std::optional<Date> CreatedTimeOfDay(const ReminderPtr& existing, const std::string& title, Date created,
+                                     Date now)
+{
+    if (!existing || existing->Repeat() == 0 || !SameText(existing->name(), title)) {
+        return created;
+    }
+    const std::optional<TimeOfDayValue> meant = existing->timeOfDay();
+    if (!meant) {
+        return created;
+    }
+    const LocalFields today = LocalFieldsOf(now);
+    return DateFromParts(today.year, today.month, today.day, meant->hour, meant->minute, meant->second);
+}
+
 } // namespace
 
 using detail::ReadTitle;
@@ -128,21 +144,25 @@ bool TReminderHandle::LoadOnePage(const Json& page, std::uint64_t generation, TP
         // the very first load are not new to the user: their passed dates ring nothing.
         const bool passedOneOff = reading.type == kReminderTypeOneOff && reading.dt && *reading.dt < now &&
                                   !(*reading.dt < DateAddDays(now, -kFirstSeenLateDays));
-        const bool ringsLate = passedOneOff && (existing ? existing->late() && existing->time() == reading.dt
-                                                         : anySeen && !seen.Occurs(id));
+        const bool ringsLate = passedOneOff && m_State.LateAlarms && !existing && anySeen && !seen.Occurs(id);
+        // The same one-off listed already came due and has not rung: alarms were held, or a zone change
+        // moved its time back. It stays, and the due check rings it, late.
+        const bool heldBack = reading.type == kReminderTypeOneOff && reading.dt && existing &&
+                              existing->Repeat() == 0 && SameText(existing->name(), title);
         // Only a "!!" title takes its time from the page's creation. Any other title names its own
         // date: a creation time a little ahead of this clock (another device's, the service's) must
         // not ring it at once and lose that date.
         if (repeating) {
-            list.AddUnique(kPageTitleReminder, title, id, id, link, created, 1, reading.weekDay);
+            list.AddUnique(kPageTitleReminder, title, id, id, link,
+                           CreatedTimeOfDay(existing, title, created, now), 1, reading.weekDay);
         } else if (reading.type == kReminderTypeRepeating) {
             list.AddUnique(kPageTitleReminder, title, id, id, link, reading.dt, 1, reading.weekDay);
-        } else if (reading.type == kReminderTypeOneOff && reading.dt && !(*reading.dt < now)) {
+        } else if ((reading.type == kReminderTypeOneOff && reading.dt && !(*reading.dt < now)) || heldBack) {
             list.AddUnique(kPageTitleReminder, title, id, id, link, reading.dt, 0, reading.weekDay);
         } else if (ringsLate) {
             // Added only once: one raised already is not added again.
-            if (!existing && list.AddUnique(kPageTitleReminder, title, id, id, link, reading.dt, 0,
-                                            reading.weekDay) == 1) {
+            if (list.AddUnique(kPageTitleReminder, title, id, id, link, reading.dt, 0, reading.weekDay) ==
+                1) {
                 if (const ReminderPtr added = list.GetByID(id)) {
                     added->setLate(true);
                 }

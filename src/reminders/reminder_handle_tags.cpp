@@ -22,6 +22,7 @@ bool TReminderHandle::LoadPendingTags(const std::string& pageId, const std::stri
         const bool tagged = TAReminder::PageHasTagReminder(title);
         known = record != nullptr;
         if (known && !tagged) {
+            m_State.NearMisses.DropTags(pageId);
             m_State.ReminderList.DeleteAllTagInPage(pageId);
             m_State.TagPageList.DeleteByID(pageId);
             return true;
@@ -56,6 +57,7 @@ bool TReminderHandle::LoadPendingTags(const std::string& pageId, const std::stri
     }
     m_State.ReminderList.CheckAndRemoveDeletedTagItem(answer.text, pageId);
     ReadTagReminders(m_State.ReminderList, pageId, pageClientLink, answer.text);
+    m_State.NearMisses.TakePageContent(pageId, answer.text);
     // Listed even when it yielded nothing: a page is read again when its change time moves, not at
     // every load because it holds no reminder. A listed page's change time moves only now that the
     // change has been read.
@@ -72,6 +74,7 @@ std::int64_t TReminderHandle::LoadPendingTags_Known(const TagPagePtr& tagPage, c
 {
     const std::string pageId = tagPage->pageId().value_or(std::string());
     if (!TAReminder::PageHasTagReminder(pageTitle)) {
+        m_State.NearMisses.DropTags(pageId);
         m_State.ReminderList.DeleteAllTagInPage(pageId);
         m_State.TagPageList.DeleteByID(pageId);
         return 1;
@@ -83,6 +86,7 @@ std::int64_t TReminderHandle::LoadPendingTags_Known(const TagPagePtr& tagPage, c
     const std::int64_t removed = m_State.ReminderList.CheckAndRemoveDeletedTagItem(html, pageId);
     const std::optional<std::int64_t> changes =
         ReadTagReminders(m_State.ReminderList, pageId, tagPage->link().value_or(std::string()), html);
+    m_State.NearMisses.TakePageContent(pageId, html);
     return removed + changes.value_or(0);
 }
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <set>
 #include <utility>
 
 namespace rz {
@@ -38,6 +39,13 @@ ReminderPtr NewRecord(std::int64_t objType, std::optional<std::string> name, std
     record->setRepeat(repeat);
     record->setWeekDay(weekDay);
     return record;
+}
+
+// The text is the one noted and names a date and time: the same occurrence, in whatever zone it is
+// read now.
+bool NamesTheSameOneOff(const std::optional<std::string>& name, const std::string& noted)
+{
+    return name == noted && detail::ReadTitle(noted).dt.has_value();
 }
 
 } // namespace
@@ -92,6 +100,8 @@ std::int64_t TReminderList::AddUnique(std::int64_t objType, std::optional<std::s
             existing->m_Time = DT;
             existing->m_TimeOfDay = TimeOfDayOf(DT);
             existing->m_Repeat = repeat;
+            // Found late was the former text's occurrence, not this one's.
+            existing->m_Late = false;
             changes = 1;
         }
         if (!SameWeekDay(existing->m_WeekDay, WeekDay)) {
@@ -147,17 +157,25 @@ bool TReminderList::RaisedAlready(const std::optional<std::string>& id, std::uin
                                   std::optional<Date> time, const ReminderPtr& record) const
 {
     const auto raised = id ? m_Raised.find(*id) : m_Raised.end();
-    if (raised == m_Raised.end()) {
+    if (raised == m_Raised.end() && (repeat || !id || m_RaisedNames.count(*id) == 0)) {
         return false;
     }
     if (repeat) {
-        record->setLastRaised(raised->second);
+        if (raised != m_Raised.end()) {
+            record->setLastRaised(raised->second);
+        }
         return false;
     }
-    return time && *time <= raised->second;
+    // A text that names its date and time is the occurrence: the same text rang, another did not.
+    const auto named = id ? m_RaisedNames.find(*id) : m_RaisedNames.end();
+    if (named != m_RaisedNames.end() && detail::ReadTitle(named->second.first).dt) {
+        return NamesTheSameOneOff(record->name(), named->second.first);
+    }
+    return raised != m_Raised.end() && time && *time <= raised->second;
 }
 
-void TReminderList::NoteRaised(const std::optional<std::string>& id, Date time)
+void TReminderList::NoteRaised(const std::optional<std::string>& id, Date time,
+                               const std::optional<std::string>& oneOffName)
 {
     if (!id) {
         return;
@@ -165,19 +183,35 @@ void TReminderList::NoteRaised(const std::optional<std::string>& id, Date time)
     std::lock_guard lock(m_Mutex);
     Date& noted = m_Raised.try_emplace(*id, time).first->second;
     noted = std::max(noted, time);
+    if (oneOffName) {
+        m_RaisedNames[*id] = {*oneOffName, time};
+    }
 }
 
 std::map<std::string, Date> TReminderList::RaisedOccurrences(Date since)
 {
     std::lock_guard lock(m_Mutex);
     std::erase_if(m_Raised, [since](const auto& entry) { return entry.second < since; });
+    std::erase_if(m_RaisedNames, [since](const auto& entry) { return entry.second.second < since; });
     return m_Raised;
 }
 
-void TReminderList::RestoreRaised(const std::map<std::string, Date>& raised)
+std::map<std::string, std::string> TReminderList::RaisedOneOffNames()
+{
+    std::lock_guard lock(m_Mutex);
+    std::map<std::string, std::string> names;
+    for (const auto& [id, named] : m_RaisedNames) {
+        names[id] = named.first;
+    }
+    return names;
+}
+
+void TReminderList::RestoreRaised(const std::map<std::string, Date>& raised,
+                                  const std::map<std::string, std::string>& oneOffNames)
 {
     for (const auto& [id, time] : raised) {
-        NoteRaised(id, time);
+        const auto name = oneOffNames.find(id);
+        NoteRaised(id, time, name != oneOffNames.end() ? std::optional(name->second) : std::nullopt);
     }
     std::lock_guard lock(m_Mutex);
     m_Records.RemoveIf([&](TAReminder& r) {
@@ -186,17 +220,41 @@ void TReminderList::RestoreRaised(const std::map<std::string, Date>& raised)
         if (noted == m_Raised.end()) {
             return false;
         }
+        if (r.Repeat() == 0) {
+            const auto named = m_RaisedNames.find(*id);
+            if (named != m_RaisedNames.end() && detail::ReadTitle(named->second.first).dt) {
+                return NamesTheSameOneOff(r.name(), named->second.first);
+            }
+        }
         const std::optional<Date> time = r.time();
         if (r.Repeat() != 0) {
             const std::optional<Date> last = r.lastRaised();
             if (!last || *last < noted->second) {
                 r.setLastRaised(noted->second);
+                // Loaded before it knew what rang: the next occurrence lies after that one.
+                if (const std::optional<Date> next = r.GetRepeatDateTime(); next && time && *next > *time) {
+                    r.setTime(next);
+                }
             }
             return false;
         }
         return time && *time <= noted->second;
     });
 }
+
+namespace {
+
+// A one-off's time is the wall time its text names, read in the zone now.
+void ReadOneOffTimeAgain(TAReminder& r)
+{
+    const detail::TitleReading reading = detail::ReadTitle(r.name().value_or(std::string()));
+    if (reading.type == kReminderTypeOneOff && reading.dt) {
+        r.setTime(reading.dt);
+        r.setTimeOfDay(TimeOfDay(*reading.dt));
+    }
+}
+
+} // namespace
 
 void TReminderList::FollowZoneChange()
 {
@@ -209,23 +267,24 @@ void TReminderList::FollowZoneChange()
             r->setTime(r->GetRepeatDateTime());
             continue;
         }
-        const detail::TitleReading reading = detail::ReadTitle(r->name().value_or(std::string()));
-        if (reading.type == kReminderTypeOneOff && reading.dt) {
-            r->setTime(reading.dt);
-            r->setTimeOfDay(TimeOfDay(*reading.dt));
-        }
+        ReadOneOffTimeAgain(*r);
     }
 }
 
 void TReminderList::ForgetRaisedAfter(Date limit)
 {
-    {
-        std::lock_guard lock(m_Mutex);
-        std::erase_if(m_Raised, [limit](const auto& entry) { return entry.second > limit; });
-    }
+    std::set<std::string> kept;
     for (const ReminderPtr& r : list()) {
         if (const std::optional<Date> last = r->lastRaised(); last && *last > limit) {
             r->setLastRaised(std::nullopt);
+            // Still the next occurrence: the clock went back a little after it rang, not from a time
+            // it ran ahead to.
+            if (r->Repeat() != 0 && SameInstant(r->GetRepeatDateTime(), last)) {
+                r->setLastRaised(last);
+                if (const std::optional<std::string> id = r->Id()) {
+                    kept.insert(*id);
+                }
+            }
         }
         const std::optional<Date> time = r->time();
         if (r->Repeat() == 0 || !time) {
@@ -235,6 +294,9 @@ void TReminderList::ForgetRaisedAfter(Date limit)
             r->setTime(next);
         }
     }
+    std::lock_guard lock(m_Mutex);
+    std::erase_if(m_Raised,
+                  [&](const auto& entry) { return entry.second > limit && kept.count(entry.first) == 0; });
 }
 
 ReminderPtr TReminderList::InsertTop(std::int64_t objType, std::optional<std::string> Name,
@@ -287,6 +349,9 @@ void TReminderList::LoadFromFile(const std::string& path)
     RecordList::LoadFromFile(path);
     const Date now = DateNow();
     for (const ReminderPtr& r : list()) {
+        if (r->Repeat() == 0 && r->time()) {
+            ReadOneOffTimeAgain(*r);
+        }
         const std::optional<Date> time = r->time();
         if (r->Repeat() != 0 && time && *time < now) {
             r->setTime(r->GetRepeatDateTime());
@@ -299,6 +364,7 @@ void TReminderList::Clear()
     std::lock_guard lock(m_Mutex);
     m_Records.Clear();
     m_Raised.clear();
+    m_RaisedNames.clear();
 }
 
 bool TReminderList::Remove(const ReminderPtr& record)

@@ -50,20 +50,27 @@ public:
     // Removes every tag reminder of the page; its page-title reminder stays.
     void DeleteAllTagInPage(const std::optional<std::string>& pageId);
 
-    // Merges the stored records (RecordList::LoadFromFile); then a repeating reminder whose stored
-    // occurrence has passed moves to its next one, so it rings even when its page is not read again.
+    // Merges the stored records (RecordList::LoadFromFile); then a one-off takes the time its text
+    // names in the zone now (the agent may have stopped in another), and a repeating reminder whose
+    // stored occurrence has passed moves to its next one, so it rings even when its page is not read
+    // again.
     void LoadFromFile(const std::string& path);
 
-    // Remembers that the due check raised the keyed reminder's occurrence at `time`. From then on a
-    // merge adds no one-off of that key at that time or earlier again, and a repeating record of that
-    // key never gives that occurrence back, so a load that finds the page unchanged raises nothing twice.
-    void NoteRaised(const std::optional<std::string>& id, Date time);
+    // Remembers that the due check raised the keyed reminder's occurrence at `time`, and for a one-off
+    // the text that named it. From then on a merge adds no one-off of that key at that time or earlier,
+    // nor one of that text (whatever zone reads it now), and a repeating record of that key never
+    // gives that occurrence back, so a load that finds the page unchanged raises nothing twice.
+    void NoteRaised(const std::optional<std::string>& id, Date time,
+                    const std::optional<std::string>& oneOffName = std::nullopt);
     // The occurrences noted, by key, from `since` on; older ones are forgotten: no load adds a one-off
     // that lies that far back.
     std::map<std::string, Date> RaisedOccurrences(Date since);
-    // Takes the occurrences an earlier run noted: drops the one-offs they cover and gives repeating
-    // records their last raised occurrence.
-    void RestoreRaised(const std::map<std::string, Date>& raised);
+    // The texts of the one-offs noted, by key, as kept by the last RaisedOccurrences.
+    std::map<std::string, std::string> RaisedOneOffNames();
+    // Takes the occurrences and one-off texts an earlier run noted: drops the one-offs they cover and
+    // gives repeating records their last raised occurrence.
+    void RestoreRaised(const std::map<std::string, Date>& raised,
+                       const std::map<std::string, std::string>& oneOffNames = {});
 
     // After the system's time zone changed: every time means the local time it was written as, so
     // a one-off takes the date and time its text names again and a repeating record its next
@@ -71,7 +78,8 @@ public:
     void FollowZoneChange();
     // After the clock was set back: forgets the raised occurrences later than `limit`, which were
     // raised while the clock ran ahead, and brings each repeating record whose time lies beyond its
-    // next occurrence back to that one.
+    // next occurrence back to that one. A repeating record's raised occurrence that is still its next
+    // one stays raised (it rang just before a small step back), and so do the raised one-offs' texts.
     void ForgetRaisedAfter(Date limit);
 
     // Empties the list and forgets the raised occurrences.
@@ -91,6 +99,8 @@ private:
                        const ReminderPtr& record) const;
 
     std::map<std::string, Date> m_Raised; // under m_Mutex
+    // One-offs' texts with the occurrence each named; under m_Mutex.
+    std::map<std::string, std::pair<std::string, Date>> m_RaisedNames;
 };
 
 } // namespace rz

@@ -87,7 +87,11 @@ std::int64_t MergeTagged(TReminderList& list, const std::string& pageId, const s
     if (type == kReminderTypeRepeating) {
         return withDataTag(list.AddUnique(kTagReminder, text, id, pageId, link, dt, 1, weekDay));
     }
-    if (type == kReminderTypeOneOff && dt && *dt > DateNow()) {
+    // A one-off listed already that came due and has not rung (alarms held, a zone change) stays for
+    // the due check to ring, late.
+    const ReminderPtr listed = list.GetByID(id);
+    const bool heldBack = listed && listed->Repeat() == 0 && SameText(listed->name(), text);
+    if (type == kReminderTypeOneOff && dt && (!(*dt < DateNow()) || heldBack)) {
         return withDataTag(list.AddUnique(kTagReminder, text, id, pageId, link, dt, 0, weekDay));
     }
     if (list.GetByID(id)) {
@@ -143,16 +147,18 @@ std::string PreparedMarkup(std::string_view content)
     return prepared;
 }
 
-// Calls `visit(element, text, dataTag)` for every tagged "p", and every list item tagged itself or
-// through a tagged "span" in it, in document order.
+// Calls `visit(element, text, dataTag)` for every tagged paragraph or heading ("p", "h1" to "h6",
+// the elements that carry a tag themselves), and every list item tagged itself or through a tagged
+// "span" in it, in document order. The text is valid UTF-8: character references to surrogates,
+// which the parser writes as invalid bytes, read as the character a pair encodes, else U+FFFD.
 template <class Visit> void ForEachTagged(const pugi::xml_node& parent, Visit visit)
 {
     XmlForEachBelow(parent, [&](const pugi::xml_node& node) {
-        if (XmlIsElement(node, "p") && XmlHasDataTag(node)) {
-            visit(node, StringValue(node), XmlAttrString(node, "data-tag"));
+        if (IsTaggableTextBlock(node.name()) && node.type() == pugi::node_element && XmlHasDataTag(node)) {
+            visit(node, Utf8Repaired(StringValue(node)), XmlAttrString(node, "data-tag"));
         } else if (XmlIsElement(node, "li")) {
             if (const std::optional<std::string> tag = ItemDataTag(node)) {
-                visit(node, ItemText(node), *tag);
+                visit(node, Utf8Repaired(ItemText(node)), *tag);
             }
         }
     });
@@ -188,7 +194,12 @@ std::string MarkupText(std::string_view markup)
                               pugi::encoding_utf8)) {
         return std::string(markup);
     }
-    return document.child("t").text().get();
+    return Utf8Repaired(document.child("t").text().get());
+}
+
+bool IsTaggableTextBlock(std::string_view name)
+{
+    return name == "p" || (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6');
 }
 
 bool IsCompletedDataTag(std::string_view dataTag)

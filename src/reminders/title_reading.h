@@ -20,6 +20,10 @@ struct TitleReading
     WeekDayFlags weekDay = DefaultWeekDays();
 };
 
+// The title as the syntax reads it: a no-break space counts as a space, and a run of blanks between
+// a date and its time as one space.
+std::string ReadableTitle(std::string_view title);
+
 inline TitleReading ReadTitle(std::string_view title)
 {
     TitleReading reading;

@@ -2,6 +2,7 @@
 // The page-title reminder syntax: class operations of TAReminder. Positions and fixed places count
 // UTF-16 code units, so a title with accents or emoji reads like an ASCII title with the same
 // code-unit layout.
+#include "reminders/date_only_time.h"
 #include "reminders/reminder.h"
 #include "util/text.h"
 
@@ -55,10 +56,13 @@ std::u16string TrimmedRest(const std::u16string& title16, std::size_t position)
     return Utf8ToUtf16(StrTrim(Utf16ToUtf8(std::u16string_view(title16).substr(position))));
 }
 
-// The title as the syntax reads it: a no-break space counts as a space, and a run of blanks between
-// a date and its time as one space. Pages write a second space as "&nbsp;", so two spaces before the
-// time are common and must not shift the fixed places. The stored title keeps its own spaces; the
-// reported positions count in this reading.
+} // namespace
+
+namespace detail {
+
+// Pages write a second space as "&nbsp;", so two spaces before the time are common and must not
+// shift the fixed places. The stored title keeps its own spaces; the reported positions count in
+// this reading.
 std::string ReadableTitle(std::string_view title)
 {
     constexpr std::string_view kNoBreakSpace = "\xC2\xA0";
@@ -78,6 +82,12 @@ std::string ReadableTitle(std::string_view title)
     }
     return text;
 }
+
+} // namespace detail
+
+namespace {
+
+using detail::ReadableTitle;
 
 bool InRange(std::int64_t value, std::int64_t low, std::int64_t high)
 {
@@ -141,11 +151,26 @@ bool ReadRepeating(std::string_view title, const std::u16string& title16, std::s
     return true;
 }
 
+// A date read without a time, at the time of day the preferences give such dates.
+Date WithDateOnlyTime(Date date)
+{
+    const TimeOfDayValue at = DateOnlyTime();
+    if (at == TimeOfDayValue{}) {
+        return date;
+    }
+    return DateWithTimeOf(date, DateFromParts(2000, 1, 1, at.hour, at.minute, at.second));
+}
+
 bool ReadOneOff(std::string_view title, const std::u16string& title16, std::size_t g, std::optional<Date>& DT,
                 std::int64_t& ReminderType, std::int64_t& DTStart, std::int64_t& DTEnd)
 {
-    DT = StringToDate(StrBetween(title, "!", ""));
+    const std::string x = StrBetween(title, "!", "");
+    DT = StringToDate(x);
     if (DT) {
+        // "yyyy-MM" and "yyyy-MM-dd" are the patterns without a colon.
+        if (x.find(':') == std::string::npos) {
+            DT = WithDateOnlyTime(*DT);
+        }
         ReminderType = kReminderTypeOneOff;
         DTStart = static_cast<std::int64_t>(g);
         DTEnd = static_cast<std::int64_t>(title16.size());
@@ -194,6 +219,10 @@ bool ReadOneOff(std::string_view title, const std::u16string& title16, std::size
 
     DT = DateFromParts(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day),
                        static_cast<int>(hour), static_cast<int>(minute), static_cast<int>(second));
+    // Read whole and too short for an hour: a date without a time.
+    if (DTEnd == 0 && y.size() < 13) {
+        DT = WithDateOnlyTime(*DT);
+    }
     ReminderType = kReminderTypeOneOff;
     return true;
 }

@@ -7,6 +7,7 @@
 #include "util/shared_value.h"
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <utility>
 
@@ -32,10 +33,18 @@ struct AppState : TEngineState
     // answer of the old account lands after the window took over.
     std::atomic<bool> SignInWindowOpen{false};
     std::mutex AccountMutex;
-    // The desktop's keyring for the two tokens, set once at start-up; without one, or while it does
+    // Counts the sign-in window's take-overs and returns (under AccountMutex), so that a save or a
+    // keyring answer for an account that has gone meanwhile is dropped.
+    std::atomic<std::uint64_t> AccountGeneration{0};
+    // The desktop's keyring for the two tokens, set once at start-up; without one, or once it did
     // not answer, the tokens stay in the settings file.
     ISecretStore* Secrets = nullptr;
+    // Set when the keyring did not answer (a cancelled unlock prompt, no keyring, no answer in
+    // time): the rest of the process keeps the tokens in the settings file and asks no more.
     std::atomic<bool> SecretsFallbackReported{false};
+    // True while the account's tokens are still to come from the keyring: the worker sends nothing,
+    // and the sign-in window is not offered for an account that may well be there.
+    std::atomic<bool> WaitingForKeyring{false};
 
     // Files; set once at start-up before any other thread exists, through SetPaths so that the
     // engine's copy of its own file paths follows.

@@ -7,6 +7,7 @@
 #include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 
 namespace rz {
 namespace {
@@ -31,9 +32,9 @@ std::string Format(const char* format, ...)
 
 // The monitor's live line and the end-of-cycle line list the same counters with different
 // separators.
-std::string CountersLine(const char* format, const TCycleCounters& c)
+std::string CountersLine(const char* format, std::int64_t filterPagesResult, const TMirrorCounts& c)
 {
-    return Format(format, c.FilterPagesResult, c.NotebooksChanged, c.NotebooksSectionsChanged,
+    return Format(format, filterPagesResult, c.NotebooksChanged, c.NotebooksSectionsChanged,
                   c.NewNotebookCount, c.ChangedNotebookCount, c.NotebookTotal, c.NewSectionGroupCount,
                   c.ChangedSectionGroupCount, c.NewSectionCount, c.ChangedSectionCount,
                   c.GetSectionErrorCount);
@@ -67,22 +68,38 @@ std::string CheckStartLine(const MonitorTexts& texts, Date now)
     return texts.CheckStart + " " + texts.TimeText(now);
 }
 
-std::string CheckEndLine(const std::string& checkedText, Date now, const TCycleCounters& counters)
+std::string CheckEndLine(const std::string& checkedText, Date now, std::int64_t filterPagesResult,
+                         const TMirrorCounts& counters)
 {
     MonitorTexts texts;
     texts.Checked = checkedText;
-    return CheckEndLine(texts, now, counters);
+    return CheckEndLine(texts, now, filterPagesResult, counters);
 }
 
-std::string CheckEndLine(const MonitorTexts& texts, Date now, const TCycleCounters& counters)
+std::string CheckEndLine(const MonitorTexts& texts, Date now, std::int64_t filterPagesResult,
+                         const TMirrorCounts& counters)
 {
-    return texts.Checked + " " + texts.TimeText(now) + " " + CountersLine(kEndCounters, counters);
+    return texts.Checked + " " + texts.TimeText(now) + " " +
+           CountersLine(kEndCounters, filterPagesResult, counters);
+}
+
+std::string KeyringLine(const MonitorSnapshot& s, const MonitorTexts& texts)
+{
+    if (s.WaitingForKeyring) {
+        return texts.WaitingForKeyring;
+    }
+    if (s.KeyringFailed && s.AccessToken.empty() && !s.UserId.empty()) {
+        return texts.KeyringFailed;
+    }
+    return {};
 }
 
 MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& texts, Date now)
 {
     MonitorLines lines;
-    if (!s.AccessToken.empty() && !s.UserId.empty()) {
+    if (std::string keyring = KeyringLine(s, texts); !keyring.empty()) {
+        lines.Login = std::move(keyring);
+    } else if (!s.AccessToken.empty() && !s.UserId.empty()) {
         lines.Login =
             texts.LoggedIn + " (" + (s.UserPrincipalName.empty() ? s.UserId : s.UserPrincipalName) + ")";
     } else {
@@ -90,14 +107,14 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
     }
     if (s.HasWorker) {
         lines.LoginRed = s.RefreshTokensErrorCount > 0;
-        lines.NotebooksRed = s.GetAllNotebooksSectionsErrorCount > 0;
+        lines.NotebooksRed = s.Counters.GetAllNotebooksSectionsErrorCount > 0;
         if (s.Monitoring) {
-            lines.Notebooks =
-                texts.Checking + " " + texts.TimeText(now) + " " + CountersLine(kLiveCounters, s.Counters);
+            lines.Notebooks = texts.Checking + " " + texts.TimeText(now) + " " +
+                              CountersLine(kLiveCounters, s.FilterPagesResult, s.Counters);
         } else {
             lines.Notebooks = s.MirrorStatusText;
         }
-        if (s.Counters.FilterPagesResult == kFilterPagesTooManySections && !texts.TooManySections.empty()) {
+        if (s.FilterPagesResult == kFilterPagesTooManySections && !texts.TooManySections.empty()) {
             lines.Notebooks = *lines.Notebooks + "  " + texts.TooManySections;
         }
         if (s.SectionsToMirror > 0 && !texts.SectionsToMirror.empty()) {

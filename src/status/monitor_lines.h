@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "mirror/mirror_counters.h"
+#include "status/near_miss_rows.h"
 #include "util/dates.h"
 
 #include <cstdint>
@@ -11,30 +13,17 @@
 
 namespace rz {
 
-// The mirror worker's cycle counters, in the order the status lines show them.
-struct TCycleCounters
-{
-    std::int64_t FilterPagesResult = 0;
-    std::int64_t NotebooksChanged = 0;
-    std::int64_t NotebooksSectionsChanged = 0;
-    std::int64_t NewNotebookCount = 0;
-    std::int64_t ChangedNotebookCount = 0;
-    std::int64_t NotebookTotal = 0;
-    std::int64_t NewSectionGroupCount = 0;
-    std::int64_t ChangedSectionGroupCount = 0;
-    std::int64_t NewSectionCount = 0;
-    std::int64_t ChangedSectionCount = 0;
-    std::int64_t GetSectionErrorCount = 0;
-};
-
 struct MonitorTexts;
 
 // "Check start: <now>", written when a worker cycle begins.
 std::string CheckStartLine(Date now);
 std::string CheckStartLine(const MonitorTexts& texts, Date now);
-// "<checked> <now>  F:…,CN:…", written when a worker cycle ends.
-std::string CheckEndLine(const std::string& checkedText, Date now, const TCycleCounters& counters);
-std::string CheckEndLine(const MonitorTexts& texts, Date now, const TCycleCounters& counters);
+// "<checked> <now>  F:…,CN:…", written when a worker cycle ends: the page-list search's result
+// (`filterPagesResult`) and the cycle's counters.
+std::string CheckEndLine(const std::string& checkedText, Date now, std::int64_t filterPagesResult,
+                         const TMirrorCounts& counters);
+std::string CheckEndLine(const MonitorTexts& texts, Date now, std::int64_t filterPagesResult,
+                         const TMirrorCounts& counters);
 
 // Everything the status window shows, read once per redraw. A line may mix values of two moments of
 // a running cycle; that is accepted.
@@ -47,12 +36,16 @@ struct MonitorSnapshot
     std::string EndpointProblem; // settings refused at start-up
     std::string OutboxStatus;    // changes waiting for OneNote, or ended unsent
     std::int64_t ReminderPageCount = 0;
+    // The tokens are still to come from the keyring, or it did not answer.
+    bool WaitingForKeyring = false;
+    bool KeyringFailed = false;
 
     bool HasWorker = false;
     bool Monitoring = false;
     std::int64_t RefreshTokensErrorCount = 0;
-    std::int64_t GetAllNotebooksSectionsErrorCount = 0;
-    TCycleCounters Counters;
+    // The page-list search's result: a count, or a refusal's code.
+    std::int64_t FilterPagesResult = 0;
+    TMirrorCounts Counters;
     // Sections whose page list is still to come, and the names of those that fail.
     std::int64_t SectionsToMirror = 0;
     std::vector<std::string> FailingSections;
@@ -70,6 +63,10 @@ struct MonitorSnapshot
     std::int64_t KnownTitlePageDone = 0;
     std::int64_t KnownTagPageTotal = 0;
     std::int64_t KnownTagPageDone = 0;
+
+    // The near-miss list and its version, which moves whenever the list changes.
+    std::uint64_t NearMissVersion = 0;
+    std::vector<TNearMissRow> NearMisses = {};
 };
 
 // The words of the strings table the lines use, and how they write a time.
@@ -89,6 +86,10 @@ struct MonitorTexts
     // Added for each shared notebook the service no longer opens ("%1": its name).
     std::string SharedRefused = {};
     std::string CheckStart = "Check start:";
+    // Shown for the account while its tokens are still to come from the keyring, and once it did
+    // not answer where the tokens are missing.
+    std::string WaitingForKeyring = {};
+    std::string KeyringFailed = {};
     // The desktop's own date and time form; unset, the fixed "yyyy-MM-dd HH:mm:ss" form. Called on the
     // worker thread for the cycle lines, so it must not touch a widget.
     std::function<std::string(Date)> DateText = {};
@@ -98,6 +99,10 @@ struct MonitorTexts
 
 // One redraw. An absent line keeps the label's current text. The account and worker lines are grey
 // unless marked red; the other two keep the layout's colour.
+// What the account waits for from the keyring, as the status window and the tray menu say it; empty
+// when it waits for nothing.
+std::string KeyringLine(const MonitorSnapshot& s, const MonitorTexts& texts);
+
 struct MonitorLines
 {
     std::string Login;

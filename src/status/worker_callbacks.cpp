@@ -15,24 +15,6 @@
 #include <utility>
 
 namespace rz {
-namespace {
-
-TCycleCounters CountersOf(const MThreadOneNoteRESTDB& w)
-{
-    return {w.m_FilterPagesResult,
-            w.m_Counts.NotebooksChanged,
-            w.m_Counts.NotebooksSectionsChanged,
-            w.m_Counts.NewNotebookCount,
-            w.m_Counts.ChangedNotebookCount,
-            w.m_Counts.NotebookTotal,
-            w.m_Counts.NewSectionGroupCount,
-            w.m_Counts.ChangedSectionGroupCount,
-            w.m_Counts.NewSectionCount,
-            w.m_Counts.ChangedSectionCount,
-            w.m_Counts.GetSectionErrorCount};
-}
-
-} // namespace
 
 TWorkerCallbacks::TWorkerCallbacks(AppState& state, std::atomic<std::int64_t>& checkKnownPagesTick,
                                    std::string checkedText)
@@ -72,7 +54,8 @@ void TWorkerCallbacks::ThreadRESETDBDoStart(MThreadOneNoteRESTDB& worker)
 
 void TWorkerCallbacks::ThreadRESETDBDoEnd(MThreadOneNoteRESTDB& worker)
 {
-    m_State.MirrorStatusText.Set(CheckEndLine(m_Texts, DateNow(), CountersOf(worker)));
+    m_State.MirrorStatusText.Set(
+        CheckEndLine(m_Texts, DateNow(), worker.m_FilterPagesResult, worker.m_Counts.Read()));
 }
 
 void TWorkerCallbacks::ThreadRESETDBDoExecute(MThreadOneNoteRESTDB& worker)
@@ -118,12 +101,14 @@ MonitorSnapshot TakeMonitorSnapshot(const AppState& state, const MThreadOneNoteR
     s.MirrorStatusText = state.MirrorStatusText.Get();
     s.EndpointProblem = state.EndpointProblem.Get();
     s.ReminderPageCount = state.ReminderPageCount;
+    s.WaitingForKeyring = state.WaitingForKeyring;
+    s.KeyringFailed = state.SecretsFallbackReported;
     if (worker != nullptr) {
         s.HasWorker = true;
         s.Monitoring = worker->m_Monitoring;
         s.RefreshTokensErrorCount = worker->m_RefreshTokensErrorCount;
-        s.GetAllNotebooksSectionsErrorCount = worker->m_Counts.GetAllNotebooksSectionsErrorCount;
-        s.Counters = CountersOf(*worker);
+        s.FilterPagesResult = worker->m_FilterPagesResult;
+        s.Counters = worker->m_Counts.Read();
         s.SectionsToMirror = static_cast<std::int64_t>(worker->Sections().ToMirror());
         s.FailingSections = worker->Sections().FailingNames();
         s.RefusedNotebooks = worker->Shared().Refused();

@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QVariantMap>
 #include <utility>
@@ -41,6 +42,16 @@ DesktopNotifier::DesktopNotifier(QDBusConnection bus, QObject* parent)
     connect(watcher, &QDBusPendingCallWatcher::finished, this, &DesktopNotifier::OnCapabilities);
     m_Bus.connect(kService, kPath, kProperties, QStringLiteral("PropertiesChanged"), this,
                   SLOT(OnPropertiesChanged(QString, QVariantMap, QStringList)));
+    // A server that starts after the agent, or starts again, has its own do-not-disturb: asked anew.
+    auto* server = new QDBusServiceWatcher(kService, m_Bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(server, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& newOwner) {
+                if (newOwner.isEmpty()) {
+                    SetDoNotDisturb(false);
+                } else {
+                    AskDoNotDisturb();
+                }
+            });
     AskDoNotDisturb();
 }
 

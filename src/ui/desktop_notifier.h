@@ -43,8 +43,9 @@ public:
     // True once the server said it shows action buttons.
     bool ServerShowsActions() const { return m_ServerActions; }
     // True while the server reports do-not-disturb: its "Inhibited" property, which the
-    // notification servers that offer Inhibit/UnInhibit keep (KDE Plasma's, for one). Servers without
-    // it report nothing here, and the tray's pause is the way to quiet alarms there.
+    // notification servers that offer Inhibit/UnInhibit keep (KDE Plasma's, for one), asked again
+    // whenever the server starts or starts anew; false while no server runs. Servers without it
+    // report nothing here, and the tray's pause is the way to quiet alarms there.
     bool DoNotDisturb() const { return m_DoNotDisturb; }
 
 signals:

@@ -2,10 +2,12 @@
 #include "ui/keyring_secret_store.h"
 
 #include "core/paths.h"
+#include "util/clock.h"
 
 #include <QMetaObject>
 #include <QObject>
 #include <QThread>
+#include <deque>
 #include <future>
 #include <memory>
 #include <qt6keychain/keychain.h>
@@ -20,70 +22,131 @@ enum class JobKind {
     Remove,
 };
 
+struct PendingJob
+{
+    JobKind kind = JobKind::Read;
+    QString key;
+    QString value;
+    std::shared_ptr<std::promise<SecretRead>> answer;
+    // Set by a caller who stopped waiting: the job is then never started.
+    std::shared_ptr<std::atomic<bool>> abandoned;
+};
+
+// Lives in the keyring thread and is touched only there: one job runs at a time, so a job that
+// an impatient caller left behind cannot overtake, or be overtaken by, a later one (a sign-out's
+// delete always follows the write before it), and jobs left before their turn never run.
+class KeyringQueue : public QObject
+{
+public:
+    void Enqueue(PendingJob job)
+    {
+        m_Waiting.push_back(std::move(job));
+        StartNext();
+    }
+
+private:
+    void StartNext()
+    {
+        while (!m_Running && !m_Waiting.empty()) {
+            PendingJob next = std::move(m_Waiting.front());
+            m_Waiting.pop_front();
+            if (!next.abandoned->load()) {
+                Start(std::move(next));
+            }
+        }
+    }
+
+    static SecretOutcome OutcomeOf(const QKeychain::Job& job, JobKind kind)
+    {
+        switch (job.error()) {
+        case QKeychain::NoError:
+            return SecretOutcome::Done;
+        case QKeychain::EntryNotFound:
+            return kind == JobKind::Read ? SecretOutcome::Absent : SecretOutcome::Done;
+        default:
+            return SecretOutcome::Unavailable;
+        }
+    }
+
+    void Start(PendingJob pending)
+    {
+        const QString service = QString::fromLatin1(kBundleName);
+        QKeychain::Job* job = nullptr;
+        if (pending.kind == JobKind::Read) {
+            job = new QKeychain::ReadPasswordJob(service, this);
+        } else if (pending.kind == JobKind::Write) {
+            auto* write = new QKeychain::WritePasswordJob(service, this);
+            write->setTextData(pending.value);
+            job = write;
+        } else {
+            job = new QKeychain::DeletePasswordJob(service, this);
+        }
+        job->setAutoDelete(true);
+        job->setInsecureFallback(false);
+        job->setKey(pending.key);
+        m_Running = true;
+        QObject::connect(job, &QKeychain::Job::finished, this,
+                         [this, kind = pending.kind, answer = pending.answer](QKeychain::Job* done) {
+                             SecretRead read;
+                             read.Outcome = OutcomeOf(*done, kind);
+                             if (kind == JobKind::Read && read.Outcome == SecretOutcome::Done) {
+                                 read.Value =
+                                     static_cast<QKeychain::ReadPasswordJob*>(done)->textData().toStdString();
+                             }
+                             answer->set_value(std::move(read));
+                             m_Running = false;
+                             StartNext();
+                         });
+        job->start();
+    }
+
+    std::deque<PendingJob> m_Waiting;
+    bool m_Running = false;
+};
+
 // Started once and never stopped: the keychain's executor stays bound to its first thread, and a
 // thread that ended would leave every later job waiting.
-QObject* KeyringThreadContext()
+KeyringQueue* KeyringThreadQueue()
 {
-    static QObject* const context = [] {
+    static KeyringQueue* const queue = [] {
         auto* thread = new QThread;
         thread->setObjectName(QStringLiteral("keyring"));
-        auto* object = new QObject;
+        auto* object = new KeyringQueue;
         object->moveToThread(thread);
         thread->start();
         return object;
     }();
-    return context;
+    return queue;
 }
 
-SecretOutcome OutcomeOf(const QKeychain::Job& job, JobKind kind)
-{
-    switch (job.error()) {
-    case QKeychain::NoError:
-        return SecretOutcome::Done;
-    case QKeychain::EntryNotFound:
-        return kind == JobKind::Read ? SecretOutcome::Absent : SecretOutcome::Done;
-    default:
-        return SecretOutcome::Unavailable;
-    }
-}
-
-// Creates, starts and reads the job in the keyring thread; the caller waits on the promise. A
-// promise that outlives a caller who gave up is still kept, by the job's own handler.
+// Queues the job in the keyring thread and waits for its answer, in short real waits so that the
+// patience follows the program's clock and a process that ends stops waiting at once.
 SecretRead RunJob(JobKind kind, const std::string& key, const std::string& value,
-                  std::chrono::milliseconds patience)
+                  std::chrono::milliseconds patience, const std::atomic<bool>& stopping)
 {
-    auto answer = std::make_shared<std::promise<SecretRead>>();
-    std::future<SecretRead> future = answer->get_future();
-    QObject* context = KeyringThreadContext();
+    if (stopping) {
+        return {};
+    }
+    PendingJob job;
+    job.kind = kind;
+    job.key = QString::fromStdString(key);
+    job.value = QString::fromStdString(value);
+    job.answer = std::make_shared<std::promise<SecretRead>>();
+    job.abandoned = std::make_shared<std::atomic<bool>>(false);
+    std::future<SecretRead> future = job.answer->get_future();
+    const std::shared_ptr<std::atomic<bool>> abandoned = job.abandoned;
+    KeyringQueue* queue = KeyringThreadQueue();
     const bool queued = QMetaObject::invokeMethod(
-        context,
-        [context, kind, key = QString::fromStdString(key), value = QString::fromStdString(value), answer] {
-            const QString service = QString::fromLatin1(kBundleName);
-            QKeychain::Job* job = nullptr;
-            if (kind == JobKind::Read) {
-                job = new QKeychain::ReadPasswordJob(service, context);
-            } else if (kind == JobKind::Write) {
-                auto* write = new QKeychain::WritePasswordJob(service, context);
-                write->setTextData(value);
-                job = write;
-            } else {
-                job = new QKeychain::DeletePasswordJob(service, context);
-            }
-            job->setAutoDelete(true);
-            job->setInsecureFallback(false);
-            job->setKey(key);
-            QObject::connect(job, &QKeychain::Job::finished, context, [kind, answer](QKeychain::Job* done) {
-                SecretRead read;
-                read.Outcome = OutcomeOf(*done, kind);
-                if (kind == JobKind::Read && read.Outcome == SecretOutcome::Done) {
-                    read.Value = static_cast<QKeychain::ReadPasswordJob*>(done)->textData().toStdString();
-                }
-                answer->set_value(std::move(read));
-            });
-            job->start();
-        },
+        queue, [queue, job = std::move(job)]() mutable { queue->Enqueue(std::move(job)); },
         Qt::QueuedConnection);
-    if (!queued || future.wait_for(patience) != std::future_status::ready) {
+    const double deadline = MonotonicSecondsNow() + std::chrono::duration<double>(patience).count();
+    while (queued && future.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
+        if (stopping || MonotonicSecondsNow() >= deadline) {
+            abandoned->store(true);
+            return {};
+        }
+    }
+    if (!queued) {
         return {};
     }
     try {
@@ -100,12 +163,18 @@ KeyringSecretStore::KeyringSecretStore(std::chrono::milliseconds patience) : m_P
 
 SecretRead KeyringSecretStore::Read(const std::string& key)
 {
-    return RunJob(JobKind::Read, key, {}, m_Patience);
+    return RunJob(JobKind::Read, key, {}, m_Patience, m_Stopping);
 }
 
 SecretOutcome KeyringSecretStore::Write(const std::string& key, const std::string& value)
 {
-    return RunJob(value.empty() ? JobKind::Remove : JobKind::Write, key, value, m_Patience).Outcome;
+    return RunJob(value.empty() ? JobKind::Remove : JobKind::Write, key, value, m_Patience, m_Stopping)
+        .Outcome;
+}
+
+void KeyringSecretStore::StopWaiting()
+{
+    m_Stopping = true;
 }
 
 } // namespace rz

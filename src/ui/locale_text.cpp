@@ -59,6 +59,8 @@ MonitorTexts LocaleMonitorTexts()
     texts.Checking = UiText("strChecking").toStdString();
     texts.Checked = UiText("strChecked").toStdString();
     texts.CheckStart = UiText("strCheckStart").toStdString();
+    texts.WaitingForKeyring = UiText("strWaitingForKeyring").toStdString();
+    texts.KeyringFailed = UiText("strKeyringFailed").toStdString();
     texts.TooManySections = UiText("strTooManySections").toStdString();
     texts.SectionsToMirror = UiText("strSectionsToMirror").toStdString();
     texts.SectionsFailing = UiText("strSectionsFailing").toStdString();

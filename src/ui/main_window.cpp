@@ -3,12 +3,14 @@
 
 #include "ui/mwin_help.h"
 #include "ui/reminder_table_model.h"
+#include "ui/strings_table.h"
 #include "ui_MainWindow.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QPushButton>
 #include <QShortcut>
 #include <QSortFilterProxyModel>
 
@@ -18,6 +20,7 @@ MainWindow::MainWindow(ReminderTableModel* model, QWidget* parent)
     : QMainWindow(parent), m_Ui(std::make_unique<Ui::MainWindow>())
 {
     m_Ui->setupUi(this);
+    m_PlainTitle = windowTitle();
     m_Proxy = new QSortFilterProxyModel(this);
     m_Proxy->setSourceModel(model);
     m_Proxy->setSortRole(ReminderTableModel::SortRole);
@@ -36,6 +39,7 @@ MainWindow::MainWindow(ReminderTableModel* model, QWidget* parent)
     // Enter is read before the view's own handling, which only selects; a shortcut would need the
     // window to be active as well.
     table->installEventFilter(this);
+    connect(m_Ui->nearMissButton, &QPushButton::clicked, this, &MainWindow::NearMissesRequested);
     connect(m_Ui->actionHelp, &QAction::triggered, this, [this] { ShowHelp(this); });
     auto* find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] {
@@ -85,6 +89,26 @@ void MainWindow::StartProgress()
 {
     m_Ui->progressInd->setRange(0, 0);
     m_Ui->progressInd->show();
+}
+
+void MainWindow::SetNearMissCount(int count)
+{
+    if (count == m_NearMissCount) {
+        return;
+    }
+    m_NearMissCount = count;
+    m_Ui->nearMissButton->setText(count == 1 ? UiText("strNearMissCountOne")
+                                             : UiText("strNearMissCount").arg(count));
+    m_Ui->nearMissButton->setVisible(count > 0);
+}
+
+void MainWindow::SetDueCount(int count)
+{
+    if (count == m_DueCount) {
+        return;
+    }
+    m_DueCount = count;
+    setWindowTitle(count > 0 ? UiText("strMainWindowTitleDue").arg(count).arg(m_PlainTitle) : m_PlainTitle);
 }
 
 void MainWindow::OpenRow(const QModelIndex& index)

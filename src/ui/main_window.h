@@ -58,10 +58,18 @@ public:
     // for stays within reach. Off when quitting: Qt asks every window to close first.
     void SetMinimiseOnClose(bool minimise) { m_MinimiseOnClose = minimise; }
 
+    // The line under the table that tells how many texts look like reminders but cannot be read;
+    // hidden at 0.
+    void SetNearMissCount(int count);
+    // The title with the number of due reminders, for a desktop without a tray; 0: the plain title.
+    void SetDueCount(int count);
+
 signals:
     // A single click on a row, or Enter on the current one: the model's row, whatever the sorting
     // and the filter show.
     void RowClicked(int row);
+    // The near-miss line was chosen: show the list.
+    void NearMissesRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -73,6 +81,9 @@ private:
     std::unique_ptr<Ui::MainWindow> m_Ui;
     QSortFilterProxyModel* m_Proxy = nullptr;
     bool m_MinimiseOnClose = false;
+    int m_NearMissCount = 0;
+    int m_DueCount = 0;
+    QString m_PlainTitle;
 };
 
 } // namespace rz

@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -43,6 +44,10 @@ void MWinPendingReminders::windowDidLoad()
     // The choices in the user's language; the settings keep their minutes.
     FillSnoozeChoices(m_Ui->snoozeCombo, m_Pending.SnoozeDefaultMinutes());
     m_Ui->snoozeCombo->setToolTip(UiText("strSnoozeChoiceTip"));
+    // The typed delay is read out under the box's own name.
+    if (QLineEdit* typed = m_Ui->snoozeCombo->lineEdit()) {
+        typed->setAccessibleName(m_Ui->snoozeCombo->accessibleName());
+    }
 
     connect(m_Ui->buttonDismiss, &QPushButton::clicked, this, &MWinPendingReminders::buttonDismissClick);
     connect(m_Ui->buttonDismissAll, &QPushButton::clicked, this,

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/warning_text.h"
 
+#include "ui/strings_table.h"
 #include "util/contrast.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QColor>
 #include <QLabel>
@@ -23,6 +25,18 @@ void SetWarningText(QLabel* label, bool warning)
         palette.setColor(QPalette::WindowText, theme.color(QPalette::WindowText));
     }
     label->setPalette(palette);
+
+    // Red alone says nothing to a screen reader: the line carries the word, and turning red is
+    // announced once.
+    const bool was = label->property("rzWarning").toBool();
+    label->setProperty("rzWarning", warning);
+    if (warning != was) {
+        label->setAccessibleDescription(warning ? UiText("strA11yWarning") : QString());
+    }
+    if (warning && !was) {
+        QAccessibleEvent alert(label, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
 }
 
 } // namespace rz

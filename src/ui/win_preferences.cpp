@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimeEdit>
 #include <utility>
 
 namespace rz {
@@ -60,6 +61,7 @@ WinPreferences::WinPreferences(std::string settingsFilePath, std::vector<TSectio
         std::max(0, m_Ui->sectionCombo->findData(QString::fromStdString(stored.NewReminderSectionId))));
 
     FillSnoozeChoices(m_Ui->snoozeCombo, stored.DefaultSnoozeMinutes);
+    m_Ui->dateOnlyTimeEdit->setTime(QTime(stored.DateOnlyMinutes / 60, stored.DateOnlyMinutes % 60));
     m_Ui->lateCheck->setChecked(stored.LateAlarms);
     m_Ui->startAtLoginCheck->setChecked(startAtLogin);
     m_Ui->soundCheck->setChecked(stored.AlertSound);
@@ -71,6 +73,7 @@ WinPreferences::WinPreferences(std::string settingsFilePath, std::vector<TSectio
     connect(m_Ui->sectionCombo, &QComboBox::currentIndexChanged, this, &WinPreferences::Store);
     connect(m_Ui->snoozeCombo, &QComboBox::currentIndexChanged, this, &WinPreferences::Store);
     connect(m_Ui->soundFileEdit, &QLineEdit::editingFinished, this, &WinPreferences::Store);
+    connect(m_Ui->dateOnlyTimeEdit, &QTimeEdit::timeChanged, this, &WinPreferences::Store);
     for (QCheckBox* box :
          {m_Ui->lateCheck, m_Ui->soundCheck, m_Ui->soundThemeCheck, m_Ui->notificationsCheck}) {
         connect(box, &QCheckBox::toggled, this, &WinPreferences::Store);
@@ -134,6 +137,8 @@ void WinPreferences::Store()
     }
     p.NewReminderSectionId = m_Ui->sectionCombo->currentData().toString().toStdString();
     p.DefaultSnoozeMinutes = m_Ui->snoozeCombo->currentData().toInt();
+    const QTime dateOnly = m_Ui->dateOnlyTimeEdit->time();
+    p.DateOnlyMinutes = dateOnly.hour() * 60 + dateOnly.minute();
     p.LateAlarms = m_Ui->lateCheck->isChecked();
     p.AlertSound = m_Ui->soundCheck->isChecked();
     p.AlertSoundFile = m_Ui->soundFileEdit->text().trimmed().toStdString();
@@ -206,8 +211,10 @@ void WinPreferences::AddSharedNotebook()
         box.exec();
         return;
     }
-    // Name and owner are shown before anything is added.
+    // Name and owner are shown before anything is added, as the service gave them: plain text, so
+    // that a sharer's markup can neither fake the owner nor add a link.
     box.setIcon(QMessageBox::Question);
+    box.setTextFormat(Qt::PlainText);
     box.setText(
         UiText("strSharedConfirm")
             .arg(QString::fromStdString(result.Notebook.Name),

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cassert>
+#include <cstdlib>
 #include <ctime>
 
 namespace rz {
@@ -26,6 +27,30 @@ double ReadClock(clockid_t id)
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
+// Seconds added to the system clock. Debug builds take them from RZ_CLOCK_OFFSET_SECONDS (whole
+// seconds, 0 to ten years), read once: the end-to-end tests run the program as a child their fake
+// clock cannot reach, and pass time by moving the emulator's clock and this offset together. Other
+// builds never read the variable.
+double ClockOffset()
+{
+#ifdef RZ_CLOCK_OFFSET_FROM_ENVIRONMENT
+    static const double offset = [] {
+        const char* text = std::getenv("RZ_CLOCK_OFFSET_SECONDS");
+        if (text == nullptr) {
+            return 0.0;
+        }
+        char* end = nullptr;
+        const long long seconds = std::strtoll(text, &end, 10);
+        constexpr long long kMax = 10LL * 366 * 24 * 3600;
+        return end != text && *end == '\0' && seconds >= 0 && seconds <= kMax ? static_cast<double>(seconds)
+                                                                              : 0.0;
+    }();
+    return offset;
+#else
+    return 0.0;
+#endif
+}
+
 } // namespace
 
 double SystemSecondsNow()
@@ -33,7 +58,7 @@ double SystemSecondsNow()
     if (g_FakeActive.load(std::memory_order_acquire)) {
         return g_FakeNow.load(std::memory_order_acquire);
     }
-    return ReadClock(CLOCK_REALTIME);
+    return ReadClock(CLOCK_REALTIME) + ClockOffset();
 }
 
 double MonotonicSecondsNow()
@@ -43,7 +68,7 @@ double MonotonicSecondsNow()
     }
     // The boot-time clock never goes back and, unlike CLOCK_MONOTONIC, keeps counting while the
     // machine is suspended: the service's request windows and our back-offs run on real time.
-    static const double offset = ReadClock(CLOCK_REALTIME) - ReadClock(CLOCK_BOOTTIME);
+    static const double offset = ReadClock(CLOCK_REALTIME) + ClockOffset() - ReadClock(CLOCK_BOOTTIME);
     return ReadClock(CLOCK_BOOTTIME) + offset;
 }
 

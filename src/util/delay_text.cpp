@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <optional>
 #include <string>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
@@ -60,33 +62,47 @@ std::optional<DelayText> ReadDelayText(std::string_view text)
 
     DelayText delay;
     bool unitSeen = false;
-    // The number read last, until its unit takes it (a flag rather than an optional: GCC's
-    // optimiser warns, wrongly, that an optional's value may be read uninitialised).
-    std::int64_t number = 0;
+    // The number read last, until its unit takes it: whole part and decimal fraction (a flag rather
+    // than an optional: GCC's optimiser warns, wrongly, that an optional's value may be read
+    // uninitialised).
+    std::int64_t whole = 0;
+    double fraction = 0;
     bool pending = false;
+    std::optional<Unit> lastUnit;
     std::int32_t i = 0;
+    const auto digitAt = [&](std::int32_t at) { return at < length && u_isdigit(folded.char32At(at)); };
     while (i < length) {
         const UChar32 c = folded.char32At(i);
+        // A comma between digits is a decimal comma ("1,5 Stunden"); elsewhere it separates.
         if (IsBlank(c)) {
             i = folded.moveIndex32(i, 1);
             continue;
         }
-        const bool sign = (c == '-' || c == '+') && i + 1 < length && u_isdigit(folded.char32At(i + 1));
-        if (u_isdigit(c) || sign) {
+        if ((c == '-' || c == '+') && digitAt(i + 1)) {
+            if (c == '-') {
+                return std::nullopt; // a delay into the past never comes back
+            }
+            ++i;
+            continue;
+        }
+        if (u_isdigit(c)) {
             if (pending) {
                 return std::nullopt; // two numbers in a row
             }
-            const bool negative = c == '-';
-            if (sign) {
-                ++i;
-            }
-            std::int64_t value = 0;
-            while (i < length && u_isdigit(folded.char32At(i))) {
-                value =
-                    std::min<std::int64_t>(value * 10 + u_charDigitValue(folded.char32At(i)), kMaxMinutes);
+            whole = 0;
+            while (digitAt(i)) {
+                whole =
+                    std::min<std::int64_t>(whole * 10 + u_charDigitValue(folded.char32At(i)), kMaxMinutes);
                 i = folded.moveIndex32(i, 1);
             }
-            number = negative ? -value : value;
+            fraction = 0;
+            if (i < length && (folded.charAt(i) == '.' || folded.charAt(i) == ',') && digitAt(i + 1)) {
+                double scale = 0.1;
+                for (++i; digitAt(i); i = folded.moveIndex32(i, 1)) {
+                    fraction += scale * u_charDigitValue(folded.char32At(i));
+                    scale /= 10;
+                }
+            }
             pending = true;
             continue;
         }
@@ -106,22 +122,30 @@ std::optional<DelayText> ReadDelayText(std::string_view text)
         if (!unit || (*unit == Unit::Joiner && pending)) {
             return std::nullopt;
         }
-        const std::int64_t count = pending ? number : 0;
+        const std::int64_t count = pending ? whole : 0;
+        const double part = pending ? fraction : 0;
         pending = false;
         switch (*unit) {
         case Unit::Minute:
-            delay.Minutes += std::clamp(count, -kMaxMinutes, kMaxMinutes);
+            delay.Minutes += std::min(count, kMaxMinutes) + std::llround(part);
             break;
         case Unit::Hour:
-            delay.Minutes += std::clamp(count, -kMaxMinutes / 60, kMaxMinutes / 60) * 60;
+            delay.Minutes += std::min(count, kMaxMinutes / 60) * 60 + std::llround(part * 60);
             break;
         case Unit::Day:
-            delay.Days += std::clamp(count, -kMaxDays, kMaxDays);
+            delay.Days += std::min(count, kMaxDays);
+            delay.Minutes += std::llround(part * kMinutesPerDay);
             break;
         case Unit::Joiner:
             continue;
         }
+        lastUnit = unit;
         unitSeen = true;
+    }
+    // "1h30", "1 Stunde 30": minutes after the hours.
+    if (pending && lastUnit == Unit::Hour && fraction == 0) {
+        delay.Minutes += std::min(whole, kMaxMinutes);
+        pending = false;
     }
     if (pending || !unitSeen) {
         return std::nullopt;

@@ -72,7 +72,9 @@ std::string JsonObjectToText(const Json& value)
     }
     std::string text;
     try {
-        text = value.dump();
+        // A text of the service or of a page may hold invalid bytes; one such text must not cost
+        // the whole document.
+        text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
     } catch (const Json::exception& error) {
         LogDebug(error.what());
         text.clear();
@@ -81,6 +83,41 @@ std::string JsonObjectToText(const Json& value)
         LogDebug(text);
     }
     return text;
+}
+
+namespace {
+
+// NaN and the infinities are written as null: the only numbers that read back as something else.
+bool HoldsNonFiniteNumber(const Json& value)
+{
+    if (value.is_number_float()) {
+        return !std::isfinite(value.get<double>());
+    }
+    if (value.is_structured()) {
+        for (const Json& member : value) {
+            if (HoldsNonFiniteNumber(member)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+std::optional<std::string> JsonTextReadingBack(const Json& value)
+{
+    // The strict serializer refuses invalid UTF-8; whatever else it writes reads back as it was.
+    if (value.is_null() || value.is_discarded() || HoldsNonFiniteNumber(value)) {
+        LogWarning("JSON text would not read back as it was meant");
+        return std::nullopt;
+    }
+    try {
+        return value.dump();
+    } catch (const Json::exception& error) {
+        LogWarning("JSON text would not read back as it was meant (error " + std::to_string(error.id) + ")");
+        return std::nullopt;
+    }
 }
 
 void SetGraphServiceRoot(std::string root)

@@ -20,8 +20,12 @@ Json JsonTextToObject(const std::optional<std::string>& text);
 // The agent's own JSON file at `path`, read with ReadTextFile's checks (a regular file no larger
 // than `maxBytes`) and parsed as JsonTextToObject does; any failure gives an empty object.
 Json ReadJsonFile(const std::string& path, std::size_t maxBytes);
-// Compact text; a null value or a failure gives "". Every text produced goes to the debug log.
+// Compact text, invalid UTF-8 in strings written as U+FFFD; a null value gives "". Every text
+// produced goes to the debug log.
 std::string JsonObjectToText(const Json& value);
+// JsonObjectToText's text when it reads back as `value` itself, for a file; none otherwise (a string
+// that is not valid UTF-8, a number JSON cannot hold).
+std::optional<std::string> JsonTextReadingBack(const Json& value);
 // Graph answers are judged, never trusted: these read a member only when `object` is an object
 // holding it with the expected type.
 // The member's string, or nullptr.

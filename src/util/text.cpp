@@ -6,6 +6,7 @@
 #include <limits>
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
+#include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
 namespace rz {
@@ -220,6 +221,54 @@ bool IsValidUtf8(std::string_view text)
         }
     }
     return true;
+}
+
+std::string Utf8Repaired(std::string_view text)
+{
+    if (IsValidUtf8(text)) {
+        return std::string(text);
+    }
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length =
+        static_cast<int32_t>(std::min<size_t>(text.size(), std::numeric_limits<int32_t>::max()));
+    // The UTF-16 unit a three-byte sequence at `at` would encode when it is a surrogate; -1 otherwise.
+    const auto surrogateAt = [&](int32_t at) -> int32_t {
+        if (at + 2 >= length || bytes[at] != 0xED || (bytes[at + 1] & 0xE0) != 0xA0 ||
+            (bytes[at + 2] & 0xC0) != 0x80) {
+            return -1;
+        }
+        return 0xD000 | ((bytes[at + 1] & 0x3F) << 6) | (bytes[at + 2] & 0x3F);
+    };
+    std::string result;
+    result.reserve(text.size());
+    const auto append = [&](UChar32 c) {
+        uint8_t buffer[4];
+        int32_t size = 0;
+        U8_APPEND_UNSAFE(buffer, size, c);
+        result.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(size));
+    };
+    for (int32_t i = 0; i < length;) {
+        if (const int32_t lead = surrogateAt(i); lead >= 0) {
+            const int32_t trail = surrogateAt(i + 3);
+            if (U16_IS_LEAD(lead) && trail >= 0 && U16_IS_TRAIL(trail)) {
+                append(U16_GET_SUPPLEMENTARY(lead, trail));
+                i += 6;
+            } else {
+                append(0xFFFD);
+                i += 3;
+            }
+            continue;
+        }
+        const int32_t from = i;
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, length, c);
+        if (c < 0) {
+            append(0xFFFD);
+        } else {
+            result.append(text.substr(static_cast<size_t>(from), static_cast<size_t>(i - from)));
+        }
+    }
+    return result;
 }
 
 std::u16string Utf8ToUtf16(std::string_view text)

@@ -31,6 +31,10 @@ std::int64_t StrLeadingInt(std::string_view text);
 // Replaces every occurrence of `from` (non-empty) by `to`.
 std::string StrReplaceAll(std::string_view text, std::string_view from, std::string_view to);
 bool IsValidUtf8(std::string_view text);
+// The text as valid UTF-8: a surrogate pair written as two three-byte sequences (what a parser
+// makes of "&#xD83D;&#xDE00;") becomes the character it encodes, and a lone surrogate or any other
+// invalid sequence becomes U+FFFD.
+std::string Utf8Repaired(std::string_view text);
 // The UTF-8 text with every control character (C0, DEL, C1) as a blank, for a terminal, where a
 // page title or a section name holding escape sequences would otherwise drive it.
 std::string ControlCharsAsBlanks(std::string_view text);

@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <optional>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace rz {
@@ -18,19 +20,59 @@ std::string ZoneAt(std::time_t at)
     return std::to_string(fields.tm_gmtoff) + (fields.tm_zone != nullptr ? fields.tm_zone : "") + ";";
 }
 
-// What the C library reads the zone from: the TZ variable and, without it, the system's zone file
-// (a link the desktop's settings point elsewhere, or a file replaced).
+// The zone file TZ names (":/etc/localtime", "/path/zone"), when it names one by its full path.
+std::optional<std::string> ZoneFileOf(const char* tz)
+{
+    if (tz == nullptr) {
+        return std::nullopt;
+    }
+    const std::string_view value = tz[0] == ':' ? tz + 1 : tz;
+    if (value.empty() || value.front() != '/') {
+        return std::nullopt;
+    }
+    return std::string(value);
+}
+
+std::string FileStamp(const char* path)
+{
+    struct stat info = {};
+    if (::stat(path, &info) != 0) {
+        return "-";
+    }
+    return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + ":" +
+           std::to_string(info.st_size) + ":" + std::to_string(info.st_mtim.tv_sec) + "." +
+           std::to_string(info.st_mtim.tv_nsec);
+}
+
+// What the C library reads the zone from: the TZ variable, the system's zone file (a link the
+// desktop's settings point elsewhere, or a file replaced) and the file TZ names.
 std::string ZoneSources()
 {
     const char* tz = std::getenv("TZ");
     std::string sources = tz != nullptr ? "=" + std::string(tz) : std::string("-");
-    struct stat info = {};
-    if (::stat("/etc/localtime", &info) == 0) {
-        sources += ";" + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + ":" +
-                   std::to_string(info.st_size) + ":" + std::to_string(info.st_mtim.tv_sec) + "." +
-                   std::to_string(info.st_mtim.tv_nsec);
+    sources += ";" + FileStamp("/etc/localtime");
+    if (const std::optional<std::string> file = ZoneFileOf(tz)) {
+        sources += ";" + FileStamp(file->c_str());
     }
     return sources;
+}
+
+// The C library reads the zone again only when TZ reads differently from its last look, so a TZ that
+// names a file ("TZ=:/etc/localtime", common) would hide every change of that file. The same file by
+// another spelling makes it read the file; TZ is then set back as it was.
+void RereadZoneFile()
+{
+    const char* tz = std::getenv("TZ");
+    const std::optional<std::string> file = ZoneFileOf(tz);
+    if (!file) {
+        return;
+    }
+    const std::string original = tz;
+    const std::size_t slash = file->rfind('/');
+    const std::string sameFile = file->substr(0, slash) + "/." + file->substr(slash);
+    setenv("TZ", sameFile.c_str(), 1);
+    tzset();
+    setenv("TZ", original.c_str(), 1);
 }
 
 } // namespace
@@ -42,7 +84,12 @@ bool TZoneWatch::Changed()
     if (!m_Seen.empty() && sources == m_Sources) {
         return false;
     }
+    const bool sameTz = !m_Sources.empty() &&
+                        m_Sources.substr(0, m_Sources.find(';')) == sources.substr(0, sources.find(';'));
     m_Sources = std::move(sources);
+    if (sameTz) {
+        RereadZoneFile();
+    }
     tzset();
     // Mid-January and mid-July of this year: a zone is told apart by both halves of its year, and
     // a daylight-saving change within one zone moves neither.

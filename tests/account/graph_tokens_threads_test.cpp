@@ -5,6 +5,7 @@
 #include "account/graph_tokens.h"
 #include "core/settings_store.h"
 #include "emulator_process.h"
+#include "fake_secret_store.h"
 #include "local_server.h"
 #include "state/account_settings.h"
 #include "state/app_state.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <future>
 #include <gtest/gtest.h>
@@ -106,6 +108,38 @@ TEST(GraphTokensThreadsTest, RefreshAnswerArrivingAfterASignOutIsDropped)
     EXPECT_EQ(state.RefreshToken.Get(), "");
     EXPECT_EQ(MConfig(state.Paths.SettingsFilePath).ReadValueDefStr("OnlineOneNoteRefreshToken", "x"), "");
     EXPECT_EQ(tokens.m_RefreshTokensErrorCount, 0);
+}
+
+TEST(GraphTokensThreadsTest, ASaveWaitingForTheKeyringHoldsNoLockTheMainThreadTakes)
+{
+    test::LocalServer server;
+    server.Server().Post("/common/oauth2/v2.0/token", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(R"({"access_token":"new-at","refresh_token":"new-rt"})", "application/json");
+    });
+    server.Start();
+    Endpoints endpoints;
+    endpoints.IdentityEndpoint = server.Root();
+    const test::ScopedEndpoints scopedEndpoints(endpoints);
+
+    test::TempDir folder;
+    test::FakeSecretStore keyring;
+    AppState state;
+    state.Paths = BuildAppPaths(folder.Path());
+    state.Secrets = &keyring;
+    state.RefreshToken.Set("old-rt");
+    state.UserId.Set("u-1");
+    MGraphTokens tokens(state);
+    // The refresh's save waits for a keyring that has not answered yet (an unlock prompt).
+    keyring.Close();
+    std::thread worker([&] { tokens.RefreshTokens(); });
+    keyring.WaitForWrite();
+    // Sign In on the main thread goes ahead at once, and the save of the account it took over drops.
+    auto signIn = std::async(std::launch::async, [&] { MGlobalsOnline::BeginSignIn(state, false); });
+    const bool tookOver = signIn.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    keyring.Open();
+    worker.join();
+    EXPECT_TRUE(tookOver);
+    EXPECT_EQ(MConfig(state.Paths.SettingsFilePath).ReadValueDefStr("OnlineOneNoteUserId", "none"), "none");
 }
 
 } // namespace

@@ -40,7 +40,8 @@ protected:
         state.RefreshToken.Set("refresh");
         state.UserId.Set(userId);
         state.UserPrincipalName.Set("old@example.com");
-        MGlobalsOnline::SaveConfig(state);
+        // A sign-in: it ends the sign-out an earlier case's capture recorded.
+        MGlobalsOnline::SaveConfig(state, AccountSave::SignIn);
     }
     std::string Saved(const char* key) const
     {

@@ -27,14 +27,18 @@ TEST(AlarmPauseTest, EachLengthEndsWhereTheMenuSays)
         PauseLength length;
         Date now;
         Date end;
+        bool tomorrow = true; // the menu names tomorrow's morning, not this one
     };
     const Case cases[] = {
         {PauseLength::OneHour, At(4, 10, 30), At(4, 11, 30)},
-        // The next calendar day's morning, also from just after midnight, and across the change to
-        // summer time (29 March 2026).
+        // The next morning: the next calendar day's from the evening, this one's from just after
+        // midnight, and across the change to summer time (29 March 2026).
         {PauseLength::UntilTomorrow, At(4, 22, 30), At(5, kPauseTomorrowHour, 0)},
-        {PauseLength::UntilTomorrow, At(5, 0, 30), At(6, kPauseTomorrowHour, 0)},
+        {PauseLength::UntilTomorrow, At(5, 0, 30), At(5, kPauseTomorrowHour, 0), false},
+        {PauseLength::UntilTomorrow, At(5, 6, 59), At(5, kPauseTomorrowHour, 0), false},
+        {PauseLength::UntilTomorrow, At(5, kPauseTomorrowHour, 0), At(6, kPauseTomorrowHour, 0)},
         {PauseLength::UntilTomorrow, At(28, 21, 0), At(29, kPauseTomorrowHour, 0)},
+        {PauseLength::UntilTomorrow, At(29, 1, 30), At(29, kPauseTomorrowHour, 0), false},
         {PauseLength::UntilResumed, At(4, 10, 30), Date{static_cast<double>(kAlarmsPausedUntilResumed)}},
     };
     for (const Case& c : cases) {
@@ -46,6 +50,9 @@ TEST(AlarmPauseTest, EachLengthEndsWhereTheMenuSays)
         ASSERT_TRUE(pause.Pause(c.length, c.now));
         EXPECT_EQ(pause.PausedUntil(c.now), c.end);
         EXPECT_EQ(pause.UntilResumed(c.now), c.length == PauseLength::UntilResumed);
+        if (c.length == PauseLength::UntilTomorrow) {
+            EXPECT_EQ(MorningPauseEndsTomorrow(c.now), c.tomorrow);
+        }
         EXPECT_TRUE(pause.Holds(DateAddSeconds(c.end, -1), false));
         EXPECT_FALSE(pause.Holds(c.end, false));
         // A restart reads the same end; Resume ends it for the next start as well.

@@ -132,10 +132,21 @@ std::string AppHome::Setting(const std::string& key) const
     return MConfig(SettingsFile()).ReadValueDefStr(key, "");
 }
 
-std::unique_ptr<ChildProcess> AppHome::Start(const std::string& busAddress) const
+std::unique_ptr<ChildProcess> AppHome::Start(const std::string& busAddress,
+                                             long long clockOffsetSeconds) const
 {
-    return std::make_unique<ChildProcess>(RZ_APP_BINARY, std::vector<std::string>{},
-                                          AppEnvironment(m_Home.Path(), SupportFolder(), busAddress));
+    Environment environment = AppEnvironment(m_Home.Path(), SupportFolder(), busAddress);
+    if (clockOffsetSeconds != 0) {
+        environment.emplace_back("RZ_CLOCK_OFFSET_SECONDS", std::to_string(clockOffsetSeconds));
+    }
+    return std::make_unique<ChildProcess>(RZ_APP_BINARY, std::vector<std::string>{}, environment);
+}
+
+std::unique_ptr<ChildProcess> AppHome::StartAtEmulatorTime(const EmulatorProcess& emulator,
+                                                           const std::string& busAddress) const
+{
+    const long long offset = emulator.ClockOffset();
+    return offset < 0 ? nullptr : Start(busAddress, offset);
 }
 
 std::optional<std::vector<StoredReminder>> AppHome::ReadList(const std::string& fileName) const

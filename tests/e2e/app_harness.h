@@ -58,8 +58,14 @@ public:
     std::string Setting(const std::string& key) const;
 
     // Starts the program (offscreen, the sign-in window allowed to run as root) on the session bus
-    // at `busAddress`, or without one.
-    std::unique_ptr<ChildProcess> Start(const std::string& busAddress = {}) const;
+    // at `busAddress`, or without one, its clock `clockOffsetSeconds` ahead of the machine's (a debug
+    // build's RZ_CLOCK_OFFSET_SECONDS).
+    std::unique_ptr<ChildProcess> Start(const std::string& busAddress = {},
+                                        long long clockOffsetSeconds = 0) const;
+    // Starts the program on that bus at the emulator's time, so time passed in the emulator has
+    // passed for the program too; null when the emulator does not tell its time.
+    std::unique_ptr<ChildProcess> StartAtEmulatorTime(const EmulatorProcess& emulator,
+                                                      const std::string& busAddress) const;
 
     // The reminders of a list file; none when the file is missing or not a readable list.
     std::optional<std::vector<StoredReminder>> ReadList(const std::string& fileName) const;

@@ -2,18 +2,12 @@
 // A notebook a colleague shares with a work account: found among the recent notebooks, mirrored
 // below its owner's address, its reminders ring, Done ticks its to-do there, and leaving it
 // unchecked takes its reminders and its requests away. Driven from outside: a notification server on
-// a private session bus, the emulator, the files the program keeps.
+// a private session bus, the emulator and its clock, the files the program keeps.
 #include "core/preferences.h"
-#include "fake_notification_server.h"
-#include "private_bus.h"
-#include "qt_test_app.h"
-#include "running_app.h"
+#include "notified_app.h"
 #include "util/json.h"
 
-#include <QCoreApplication>
-#include <QDBusConnection>
-#include <csignal>
-#include <cstdio>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -24,14 +18,6 @@ using test::kWaitMs;
 
 constexpr const char* kUser = "2b7e4c1a-5d3f-4e8a-9c61-0f1e2d3c4b5a";
 constexpr const char* kOwner = "7c9d1e2f-3a4b-4c5d-8e6f-a1b2c3d4e5f6";
-
-bool Pump(int timeoutMs, const std::function<bool()>& condition)
-{
-    return test::WaitFor(timeoutMs, [&] {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return condition();
-    });
-}
 
 std::string Fixture()
 {
@@ -46,13 +32,13 @@ std::string Fixture()
   {"owner": {"id": ")" +
            kOwner + R"(", "userPrincipalName": "bob@contoso.com", "displayName": "Bob"},
    "displayName": "Team Notes", "id": "nb-team", "sections": [{"displayName": "Tasks", "id": "section-team",
-   "pages": [{"id": "page-ship", "title": "Ship the report !{{seconds:now+90s}}"},
+   "pages": [{"id": "page-ship", "title": "Ship the report !{{now+2h}}"},
              {"id": "page-calls", "title": "!Calls", "paragraphs": [
-               {"text": "Ring Dana !{{seconds:now+40s}}", "tags": ["to-do"]}]}]}]},
+               {"text": "Ring Dana !{{now+1h}}", "tags": ["to-do"]}]}]}]},
   {"owner": {"id": ")" +
            kOwner + R"(", "userPrincipalName": "bob@contoso.com", "displayName": "Bob"},
    "shared": false, "displayName": "Old Archive", "id": "nb-archive", "sections": [{"displayName": "Old",
-   "id": "section-old", "pages": [{"id": "page-stale", "title": "Stale !{{seconds:now+40s}}"}]}]}]
+   "id": "section-old", "pages": [{"id": "page-stale", "title": "Stale !{{now+1h}}"}]}]}]
 })";
 }
 
@@ -72,75 +58,63 @@ std::vector<std::string> OwnerRequests(const test::EmulatorProcess& emulator)
 
 TEST(SharedNotebookEndToEndTest, ASharedNotebookRingsTicksBelowItsOwnerAndGoesWhenUnchecked)
 {
-    test::QtTestApp();
-    test::AppHome home;
-    test::EmulatorProcess emulator(test::FixtureOptions(Fixture()));
-    ASSERT_TRUE(emulator.Running()) << emulator.Error();
-    home.PointAt(emulator, true);
-
-    test::PrivateBus bus;
-    RZ_START_PRIVATE_BUS(bus);
-    QDBusConnection server = bus.Connect(QStringLiteral("rz-e2e-shared"));
-    test::FakeNotificationServer notifications;
-    notifications.Capabilities = {QStringLiteral("body"), QStringLiteral("actions")};
-    ASSERT_TRUE(notifications.Serve(server));
-    auto app = home.Start(bus.Address());
+    test::NotifiedApp t;
+    ASSERT_NO_FATAL_FAILURE(t.SetUp(Fixture(), QStringLiteral("rz-e2e-shared")));
+    if (::testing::Test::IsSkipped()) {
+        return;
+    }
+    ASSERT_NO_FATAL_FAILURE(t.Launch());
+    test::AppHome& home = t.home;
 
     // Title and tag reminders of the shared notebook are listed beside the user's own; the notebook
     // no longer shared adds none.
     ASSERT_TRUE(
-        Pump(kWaitMs,
-             [&] {
-                 return test::HasAll(home.Reminders(), {"Own errand", "Ship the report", "Ring Dana"});
-             }))
-        << test::Names(home.Reminders()) << app->Stderr();
+        t.Pump(kWaitMs,
+               [&] {
+                   return test::HasAll(home.Reminders(), {"Own errand", "Ship the report", "Ring Dana"});
+               }))
+        << test::Names(home.Reminders()) << t.app->Stderr();
     EXPECT_FALSE(test::HasReminder(home.Reminders(), "Stale"));
-    // The to-do rings first, alone, so that its notification offers Done.
-    ASSERT_TRUE(Pump(kWaitMs, [&] { return test::HasReminder(home.Pending(), "Ring Dana"); }))
-        << test::Names(home.Pending()) << app->Stderr();
+
+    // Past the to-do's time and before the title's, the to-do rings alone, so that its notification
+    // offers Done.
+    ASSERT_NO_FATAL_FAILURE(t.RestartLater(3600 + 5 * 60));
+    ASSERT_TRUE(t.Pump(kWaitMs, [&] { return test::HasReminder(home.Pending(), "Ring Dana"); }))
+        << test::Names(home.Pending()) << t.app->Stderr();
+    EXPECT_FALSE(test::HasReminder(home.Pending(), "Ship the report"));
 
     // Done ticks the to-do through the owner's address.
-    const auto doneKey = [&] {
-        const QStringList keys = notifications.Actions.filter(QStringLiteral("done#"));
-        return keys.isEmpty() ? QString() : keys.front();
-    };
-    ASSERT_TRUE(Pump(kWaitMs, [&] { return !doneKey().isEmpty(); }))
-        << notifications.Actions.join(QLatin1Char(' ')).toStdString() << app->Stderr();
-    test::FakeNotificationServer::Invoke(server, notifications.NextId, doneKey());
+    ASSERT_TRUE(t.PressDone()) << t.notifications.Actions.join(QLatin1Char(' ')).toStdString()
+                               << t.app->Stderr();
     const std::string patch =
         std::string("PATCH /v1.0/users/") + kOwner + "/onenote/pages/page-calls/content";
-    ASSERT_TRUE(Pump(kWaitMs, [&] {
-        const auto lines = OwnerRequests(emulator);
+    ASSERT_TRUE(t.Pump(kWaitMs, [&] {
+        const auto lines = OwnerRequests(*t.emulator);
         return std::find(lines.begin(), lines.end(), patch) != lines.end();
-    })) << app->Stderr();
-    ASSERT_TRUE(Pump(kWaitMs, [&] {
-        return emulator.Get("/_emulator/account").body.find("to-do:completed") != std::string::npos;
-    }));
-    // The title reminder rings as well.
-    ASSERT_TRUE(Pump(kWaitMs, [&] { return test::HasReminder(home.Pending(), "Ship the report"); }))
-        << test::Names(home.Pending()) << app->Stderr();
-    for (const std::string& line : OwnerRequests(emulator)) {
-        std::printf("shared notebook request: %s\n", line.c_str());
-    }
+    })) << t.app->Stderr();
+    ASSERT_TRUE(t.Pump(kWaitMs, [&] { return t.ToDoTicked(); }));
+    // An hour on, the title reminder rings as well.
+    ASSERT_NO_FATAL_FAILURE(t.RestartLater(3600));
+    ASSERT_TRUE(t.Pump(kWaitMs, [&] { return test::HasReminder(home.Pending(), "Ship the report"); }))
+        << test::Names(home.Pending()) << t.app->Stderr();
     // Nothing of the shared notebook is asked for below the user's own address.
-    EXPECT_EQ(emulator.Get("/_emulator/requests").body.find("/v1.0/me/onenote/sections/section-team"),
+    EXPECT_EQ(t.emulator->Get("/_emulator/requests").body.find("/v1.0/me/onenote/sections/section-team"),
               std::string::npos);
-    EXPECT_EQ(emulator.Get("/_emulator/requests").body.find("/v1.0/me/onenote/pages/page-"),
+    EXPECT_EQ(t.emulator->Get("/_emulator/requests").body.find("/v1.0/me/onenote/pages/page-"),
               std::string::npos);
 
     // Unchecked: its reminders go, and the next cycles ask nothing below its owner.
     ASSERT_TRUE(SaveUnwatchedNotebooks(home.SettingsFile(), kUser, {"nb-team"}));
-    ASSERT_TRUE(test::RefreshAndSettle(*app, emulator, home, kWaitMs)) << app->Stderr();
-    ASSERT_TRUE(Pump(kWaitMs, [&] {
+    ASSERT_TRUE(t.RefreshAndSettle()) << t.app->Stderr();
+    ASSERT_TRUE(t.Pump(kWaitMs, [&] {
         return !test::HasReminder(home.Reminders(), "Ship the report") &&
                !test::HasReminder(home.Reminders(), "Ring Dana");
     })) << test::Names(home.Reminders());
     EXPECT_TRUE(test::HasReminder(home.Reminders(), "Own errand"));
-    const std::size_t before = OwnerRequests(emulator).size();
-    ASSERT_TRUE(test::RefreshAndSettle(*app, emulator, home, kWaitMs)) << app->Stderr();
-    EXPECT_EQ(OwnerRequests(emulator).size(), before);
-    app->Signal(SIGTERM);
-    EXPECT_EQ(app->WaitExit(10000), 0) << app->Stderr();
+    const std::size_t before = OwnerRequests(*t.emulator).size();
+    ASSERT_TRUE(t.RefreshAndSettle()) << t.app->Stderr();
+    EXPECT_EQ(OwnerRequests(*t.emulator).size(), before);
+    ASSERT_NO_FATAL_FAILURE(t.Quit());
 }
 
 } // namespace

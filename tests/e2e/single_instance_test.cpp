@@ -5,6 +5,7 @@
 #include "core/instance_lock.h"
 #include "core/preferences.h"
 #include "core/settings_store.h"
+#include "keyring_daemon.h"
 #include "outbox/outbox.h"
 #include "private_bus.h"
 #include "qt_test_app.h"
@@ -16,6 +17,7 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
@@ -206,6 +208,39 @@ TEST_F(AppStartTest, AddHandsTheReminderToTheRunningAgent)
         EXPECT_NE(refused->Stderr().find("makes no reminder"), std::string::npos) << refused->Stderr();
         EXPECT_EQ(agent.Outbox()->Count(), 1u);
     }
+}
+
+// An agent whose tokens wait in a keyring that never answers still runs its event loop: another
+// start's --add is answered at once.
+TEST_F(AppStartTest, AddIsAnsweredWhileTheKeyringGivesNoAnswer)
+{
+    if (!test::KeyringDaemon::Installed()) {
+        GTEST_SKIP() << "gnome-keyring is not installed";
+    }
+    test::PrivateBus bus;
+    RZ_START_PRIVATE_BUS(bus);
+    test::KeyringDaemon keyring;
+    ASSERT_EQ(keyring.Start(bus), "");
+    keyring.Pause();
+    {
+        MConfig settings(DataFolder() + "/velaapp.plist");
+        settings.WriteValueValueStr("OnlineOneNoteUserId", "3b5c9d1e7f2a4c6b");
+        for (const char* key : {"GraphEndpoint", "IdentityEndpoint", "AccountEndpoint"}) {
+            settings.WriteValueValueStr(key, "http://127.0.0.1:9");
+        }
+        settings.WriteValueValueStr(kNewReminderSectionKey, "0-ABC!12");
+        ASSERT_TRUE(settings.Save());
+    }
+    auto agent = Start(bus.Address());
+    QDBusConnection probe = bus.Connect(QStringLiteral("rz-e2e-keyring-probe"));
+    ASSERT_TRUE(test::WaitFor(20000, [&] {
+        return probe.interface()->isServiceRegistered(QString::fromStdString(InstanceBusName(DataFolder())));
+    })) << agent->Stderr();
+
+    auto add = Start(bus.Address(), {"--add", "Call Bob !2099-12-10 09:00"});
+    EXPECT_EQ(add->WaitExit(20000), 0) << add->Stderr();
+    EXPECT_EQ(add->Stdout(), "Queued \u201cCall Bob !2099-12-10 09:00\u201d for the section 0-ABC!12.\n");
+    EXPECT_TRUE(agent->Running());
 }
 
 } // namespace

@@ -32,7 +32,8 @@ EmulatorProcess::Options PatchFixture(bool keepIds = false)
                       {"id", "pg-project"},
                       {"paragraphs",
                        {{{"text", "Call Bob"}, {"tags", "to-do"}, {"number", 40}},
-                        {{"text", "Milk"}, {"tags", "to-do"}, {"list", "ul"}}}}}}}}}}}}}}
+                        {{"text", "Milk"}, {"tags", "to-do"}, {"list", "ul"}},
+                        {{"text", "Plan it"}, {"tags", "to-do"}, {"heading", "h2"}}}}}}}}}}}}}}
             .dump();
     return options;
 }
@@ -137,6 +138,48 @@ TEST(PatchRouteTest, AListItemTakesItsTagOnItselfAndServesItOnASpan)
         Patch(emulator, "pg-project", Replace(id, R"(<li data-tag="to-do:completed">Milk</li>)")).Status,
         204);
     EXPECT_NE(emulator.Get(page, kAccess).body.find(R"(<span data-tag="to-do:completed">Milk</span>)"),
+              std::string::npos);
+}
+
+// "Use note tags in OneNote pages": the data-tag setting of a ul or ol overrides all settings on
+// child li elements, even when the ul or ol specifies none; an individually addressed li keeps its
+// own.
+TEST(PatchRouteTest, AListSentInAnItemGivesItsItemsItsOwnTagOrNone)
+{
+    EmulatorProcess emulator(PatchFixture(true));
+    ASSERT_TRUE(emulator.Running());
+    const std::string page = "/v1.0/me/onenote/pages/pg-project/content?includeIDs=true";
+    const std::string id = IdOf(emulator.Get(page, kAccess).body, "li");
+    ASSERT_EQ(
+        Patch(emulator, "pg-project",
+              Replace(id, R"(<li data-tag="to-do:completed">Milk<ul><li data-tag="to-do">Eggs</li></ul>)"
+                          R"(<ul data-tag="project-a"><li data-tag="to-do">Jam</li><li>Tea</li></ul></li>)"))
+            .Status,
+        204);
+    const std::string after = emulator.Get(page, kAccess).body;
+    EXPECT_NE(after.find(R"(<span data-tag="to-do:completed">Milk</span>)"), std::string::npos) << after;
+    EXPECT_EQ(after.find(R"(data-tag="to-do">Eggs)"), std::string::npos) << after;
+    EXPECT_NE(after.find(R"(">Eggs</li>)"), std::string::npos) << after;
+    EXPECT_NE(after.find(R"(<span data-tag="project-a">Jam</span>)"), std::string::npos) << after;
+    EXPECT_NE(after.find(R"(<span data-tag="project-a">Tea</span>)"), std::string::npos) << after;
+}
+
+// "Input and output HTML on OneNote pages": a note tag stands on a p or an h1 - h6 element, in the
+// input and the output HTML alike.
+TEST(PatchRouteTest, AHeadingCarriesItsTagAndIsReplacedLikeAParagraph)
+{
+    EmulatorProcess emulator(PatchFixture(true));
+    ASSERT_TRUE(emulator.Running());
+    const std::string page = "/v1.0/me/onenote/pages/pg-project/content?includeIDs=true";
+    const std::string before = emulator.Get(page, kAccess).body;
+    const std::string id = IdOf(before, "h2");
+    ASSERT_FALSE(id.empty()) << before;
+    EXPECT_NE(before.find("<h2 id=\"" + id + "\" data-tag=\"to-do\""), std::string::npos) << before;
+    ASSERT_EQ(
+        Patch(emulator, "pg-project", Replace(id, R"(<h2 data-tag="to-do:completed">Plan it</h2>)")).Status,
+        204);
+    EXPECT_NE(emulator.Get(page, kAccess)
+                  .body.find("<h2 id=\"" + id + "\" data-tag=\"to-do:completed\">Plan it</h2>"),
               std::string::npos);
 }
 

@@ -182,6 +182,28 @@ TEST_F(MirrorSharedTest, ANotebookNoLongerSharedLeavesTheStoreAndIsMarkedRefused
     EXPECT_TRUE(FileExists(m_Mirror->Store("Team Notes/Tasks/pages.json").string()));
 }
 
+TEST_F(MirrorSharedTest, AfterARestartTheStoredHierarchyGivesTheSharedBasesBeforeAnyDownload)
+{
+    MThreadOneNoteRESTDB& first = m_Mirror->Worker();
+    const auto found = first.Shared().Resolve(WebAddress("Team Notes"));
+    ASSERT_EQ(found.Status, TSharedResolveStatus::Found);
+    first.Shared().Add(found.Notebook);
+    first.Pass();
+    const Json pages = Json::parse(
+        *m_Mirror->StoreText(std::string(kSharedStoreFolder) + "/" + kOwner + "/nb-team/Tasks/pages.json"));
+    const std::string page = pages["value"][0]["id"];
+    const std::string ownerBase = found.Notebook.Base;
+
+    // A restart whose notebook list fails: nothing downloaded in this run.
+    MThreadOneNoteRESTDB& worker = m_Mirror->NewWorker();
+    worker.SetGraphBase(GraphBaseAddress(test::kWorkUserId, false));
+    ASSERT_TRUE(m_Mirror->Fault({{"route", "hierarchy"}, {"status", 503}, {"count", 10}}));
+    worker.Pass();
+    EXPECT_EQ(worker.BaseForAddress("/onenote/pages/" + page + "/content"), ownerBase);
+    EXPECT_EQ(worker.BaseForAddress("/onenote/sections/sec-team/pages"), ownerBase);
+    EXPECT_EQ(worker.BaseForAddress("/onenote/sections/sec-own/pages"), worker.GraphBase());
+}
+
 // GetNotebookFromWebUrl's answer as the metadata gives it (CopyNotebookModel) and as the reference
 // page shows it (a notebook): both are read, and a missing name never refuses the notebook.
 TEST(SharedNotebooksTest, AnAnswerInEitherPublishedShapeGivesItsNotebook)

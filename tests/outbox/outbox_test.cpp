@@ -259,5 +259,100 @@ TEST(OutboxTest, AnUnreadableFileIsMovedAsideNotOverwritten)
     }
 }
 
+TEST(OutboxTest, AFileMovedAsideKeepsTheOneMovedBefore)
+{
+    OutboxFixture f;
+    const std::string path = f.mirror.State().Paths.DataFolderPath + "/Outbox.json";
+    ASSERT_TRUE(WriteTextFile(path, "first"));
+    f.outbox.Load();
+    ASSERT_TRUE(WriteTextFile(path, "second"));
+    TOutbox later{path, f.mirror.State().UserId};
+    later.Load();
+    EXPECT_EQ(ReadTextFile(path + ".damaged"), "first");
+    EXPECT_EQ(ReadTextFile(path + ".damaged.2"), "second");
+}
+
+TEST(OutboxTest, AnOddTextIsQueuedAndTheFileStillReads)
+{
+    OutboxFixture f;
+    // Surrogates written as three bytes each, as a parser makes of "&#xD83D;&#xDE00;", and a cut
+    // character: not UTF-8.
+    const std::string odd = "Party \xED\xA0\xBD\xED\xB8\x80 \xC3";
+    ASSERT_EQ(f.outbox.Add(ToDoDoneItem("pg-live", "p:{G}{1}", odd)), TOutbox::TAddResult::Queued);
+    ASSERT_EQ(f.outbox.Add(ToDoDoneItem("pg-busy", "p:{G}{2}", "Ring Eve")), TOutbox::TAddResult::Queued);
+    TOutbox reloaded{f.mirror.State().Paths.DataFolderPath + "/Outbox.json", f.mirror.State().UserId};
+    reloaded.AddKind(std::make_unique<TToDoDoneKind>());
+    reloaded.Load();
+    ASSERT_EQ(reloaded.Count(), 2u);
+    const std::string meant = "Party \xF0\x9F\x98\x80 \xEF\xBF\xBD";
+    EXPECT_EQ(reloaded.Items()[0].Label, meant);
+    EXPECT_EQ(reloaded.Items()[0].Fields, f.outbox.Items()[0].Fields);
+    EXPECT_EQ(f.outbox.Items()[0].Label, meant);
+}
+
+TEST(OutboxTest, AnItemOfAnUnknownKindEndsWithAMessage)
+{
+    OutboxFixture f;
+    const std::string path = f.mirror.State().Paths.DataFolderPath + "/Outbox.json";
+    const Json stored = {
+        {"items",
+         {{{"kind", "todo-later"}, {"userId", test::kPersonalUserId}, {"key", "k"}, {"label", "Later"}},
+          {{"kind", kToDoDoneKind},
+           {"userId", test::kPersonalUserId},
+           {"key", "pg-live\np:{G}{1}"},
+           {"label", "Pay Ann"},
+           {"fields", {{"pageId", "pg-live"}, {"elementId", "p:{G}{1}"}, {"text", "Pay Ann"}}}}}},
+        {"messages", Json::array()}};
+    ASSERT_TRUE(WriteTextFile(path, stored.dump()));
+    f.outbox.Load();
+    ASSERT_EQ(f.outbox.Count(), 1u);
+    EXPECT_EQ(f.outbox.Items()[0].Label, "Pay Ann");
+    ASSERT_EQ(f.outbox.Messages().size(), 1u);
+    EXPECT_EQ(f.outbox.Messages()[0].Key, "strOutboxUnknownKind");
+    EXPECT_EQ(f.outbox.Messages()[0].Label, "Later");
+    TOutbox reloaded{path, f.mirror.State().UserId};
+    reloaded.AddKind(std::make_unique<TToDoDoneKind>());
+    reloaded.Load();
+    EXPECT_EQ(reloaded.Count(), 1u);
+    EXPECT_EQ(reloaded.Messages().size(), 1u);
+}
+
+TEST(OutboxTest, NoSaveTakesTheFilePastItsBound)
+{
+    ScopedFakeClock clock{SystemSecondsNow()};
+    OutboxFixture f;
+    ASSERT_TRUE(f.mirror.Running());
+    f.Done("pg-busy", "Ring Eve");
+    const std::string message(4000, 'm');
+    ASSERT_TRUE(f.mirror.Fault(
+        {{"route", "patch"},
+         {"match", "pg-busy"},
+         {"status", 503},
+         {"count", 99},
+         {"body", R"({"error":{"code":"serviceUnavailable","message":")" + message + R"("}})"}}));
+    // As full as Add lets it be, with an item this outbox does not send.
+    const std::string path = f.mirror.State().Paths.DataFolderPath + "/Outbox.json";
+    const std::size_t queued = std::filesystem::file_size(path);
+    bool padded = false;
+    for (const std::size_t bound : {kMaxOutboxFileBytes, kOutboxAddBoundBytes}) {
+        TOutboxItem pad;
+        pad.Kind = "pad";
+        pad.Key = "pad";
+        pad.Label = std::string(bound - queued - 300, 'x');
+        padded = padded || f.outbox.Add(std::move(pad)) == TOutbox::TAddResult::Queued;
+    }
+    ASSERT_TRUE(padded);
+    f.outbox.SendPending(f.mirror.Worker());
+    clock.Advance(kOutboxRetryMaxSeconds);
+    f.outbox.SendPending(f.mirror.Worker());
+    EXPECT_EQ(f.mirror.Count("patch"), 2);
+    EXPECT_LE(std::filesystem::file_size(path), kMaxOutboxFileBytes);
+    TOutbox reloaded{path, f.mirror.State().UserId};
+    reloaded.AddKind(std::make_unique<TToDoDoneKind>());
+    reloaded.Load();
+    EXPECT_EQ(reloaded.CountOf(kToDoDoneKind), 1u);
+    EXPECT_FALSE(FileExists(path + ".damaged"));
+}
+
 } // namespace
 } // namespace rz

@@ -2,10 +2,12 @@
 // A new reminder's page against the Graph emulator, sent through a channel straight to it: created
 // once, also when the answer is lost.
 #include "emulator_channel.h"
+#include "fake_one_note.h"
 #include "mirror_harness.h"
 #include "outbox/outbox.h"
 #include "outbox/page_create.h"
 #include "util/clock.h"
+#include "util/shared_value.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -63,17 +65,20 @@ TEST(PageCreateTest, LostAnswerIsLookedUpAndThePageIsCreatedOnceAcrossARestart)
     EXPECT_EQ(mirror.Count("create"), 1);
     EXPECT_EQ(PagesTitled(mirror, title), 1);
 
-    // A lost answer of a request that never reached the service: looked up, not found, sent.
+    // A lost answer of a request that never reached the service: looked up while a list may lag,
+    // then the item ends with a message rather than risk a second page.
     ASSERT_EQ(outbox->Add(PageCreateItem("Standup !! 09:15 [1,2,3,4,5]", "sec-inbox")),
               TOutbox::TAddResult::Queued);
     ASSERT_TRUE(mirror.Fault({{"route", "create"}, {"drop", true}}));
     outbox->SendPending(channel);
     EXPECT_EQ(PagesTitled(mirror, "Standup !! 09:15 [1,2,3,4,5]"), 0);
-    clock.Advance(kOutboxRetryMaxSeconds + 1);
+    clock.Advance(kPageListLagSeconds + 1);
     outbox->SendPending(channel);
     EXPECT_EQ(outbox->Count(), 0u);
-    EXPECT_EQ(mirror.Count("create"), 3);
-    EXPECT_EQ(PagesTitled(mirror, "Standup !! 09:15 [1,2,3,4,5]"), 1);
+    EXPECT_EQ(mirror.Count("create"), 2);
+    EXPECT_EQ(PagesTitled(mirror, "Standup !! 09:15 [1,2,3,4,5]"), 0);
+    ASSERT_FALSE(outbox->Messages().empty());
+    EXPECT_EQ(outbox->Messages().back().Key, "strPageCreateUnconfirmed");
 }
 
 TEST(PageCreateTest, AGatewayAnswerAfterTheCreateAndALaggingListMakeNoSecondPage)
@@ -102,6 +107,89 @@ TEST(PageCreateTest, AGatewayAnswerAfterTheCreateAndALaggingListMakeNoSecondPage
     }
     EXPECT_EQ(outbox.Count(), 0u);
     EXPECT_EQ(PagesTitled(mirror, title), 1);
+}
+
+// A page-create outbox over the in-process stand-in, with one section "Inbox".
+struct CreateFixture
+{
+    CreateFixture()
+    {
+        user.Set("user-1");
+        outbox.AddKind(std::make_unique<TPageCreateKind>());
+        service.SectionNames["sec-1"] = "Inbox";
+    }
+    int Titled(const std::string& title) const
+    {
+        int count = 0;
+        for (const auto& entry : service.Pages) {
+            count += entry.second.Title == title ? 1 : 0;
+        }
+        return count;
+    }
+    ScopedFakeClock clock{1'800'000'000};
+    test::TempDir dir;
+    SharedString user;
+    TOutbox outbox{dir.File("Outbox.json"), user};
+    test::FakeOneNote service;
+};
+
+TEST(PageCreateTest, APageOfTheSameTitleStandingBeforeIsNeverTakenForTheNewOne)
+{
+    CreateFixture f;
+    const std::string title = "Dentist !2099-12-10 09:00";
+    f.service.Pages["pg-old"] = {"pg-old", "sec-1", title, {}};
+    ASSERT_EQ(f.outbox.Add(PageCreateItem(title, "sec-1")), TOutbox::TAddResult::Queued);
+    // The POST is cut off before the service took it.
+    f.service.Faults.push_back({test::FakeOneNote::Fault::Lost, 0, {}, "POST"});
+    f.outbox.SendPending(f.service);
+    ASSERT_EQ(f.outbox.Count(), 1u);
+    ASSERT_TRUE(f.outbox.Items()[0].Unconfirmed);
+    for (int look = 0; look < 40 && f.outbox.Count() > 0; ++look) {
+        f.clock.Advance(kPageLookupPauseSeconds);
+        f.outbox.SendPending(f.service);
+    }
+    // No page was made, and none is made twice: the item ends with a word to the user.
+    EXPECT_EQ(f.outbox.Count(), 0u);
+    EXPECT_EQ(f.service.Creates, 0);
+    EXPECT_EQ(f.Titled(title), 1);
+    ASSERT_EQ(f.outbox.Messages().size(), 1u);
+    EXPECT_EQ(f.outbox.Messages()[0].Key, "strPageCreateUnconfirmed");
+}
+
+TEST(PageCreateTest, AListLaggingPastTenMinutesMakesNoSecondPage)
+{
+    CreateFixture f;
+    const std::string title = "Call Bob !2099-12-10 09:00";
+    ASSERT_EQ(f.outbox.Add(PageCreateItem(title, "sec-1")), TOutbox::TAddResult::Queued);
+    f.service.Faults.push_back({test::FakeOneNote::Fault::AppliedLost, 0, {}, "POST"});
+    f.outbox.SendPending(f.service);
+    ASSERT_EQ(f.service.Creates, 1);
+    // The list does not show the page for twenty minutes.
+    const test::FakeOneNote::Page made = f.service.Pages["pg-made-1"];
+    f.service.Pages.erase("pg-made-1");
+    for (int minute = 0; minute < 20; ++minute) {
+        f.clock.Advance(60);
+        f.outbox.SendPending(f.service);
+    }
+    f.service.Pages["pg-made-1"] = made;
+    f.clock.Advance(kPageLookupPauseSeconds);
+    f.outbox.SendPending(f.service);
+    EXPECT_EQ(f.outbox.Count(), 0u);
+    EXPECT_EQ(f.service.Creates, 1);
+    EXPECT_TRUE(f.outbox.Messages().empty());
+}
+
+TEST(PageCreateTest, AFullSectionEndsTheItemWithItsName)
+{
+    CreateFixture f;
+    f.service.SectionLimit = 0;
+    ASSERT_EQ(f.outbox.Add(PageCreateItem("Call Bob !2099-12-10 09:00", "sec-1")),
+              TOutbox::TAddResult::Queued);
+    f.outbox.SendPending(f.service);
+    EXPECT_EQ(f.outbox.Count(), 0u);
+    ASSERT_EQ(f.outbox.Messages().size(), 1u);
+    EXPECT_EQ(f.outbox.Messages()[0].Key, "strPageCreateSectionFull");
+    EXPECT_EQ(f.outbox.Messages()[0].Detail, "Inbox");
 }
 
 TEST(PageCreateTest, TitlesAreComparedAsTheServiceStoresThem)

@@ -330,6 +330,7 @@ struct FirstSeenCase
     const char* title;
     bool loadedBefore; // an earlier load of the account, without the page
     bool rings;        // once, marked late
+    bool lateAlarms = true;
 };
 
 class FirstSeenLateTest : public LoaderTest, public ::testing::WithParamInterface<FirstSeenCase>
@@ -341,6 +342,7 @@ TEST_P(FirstSeenLateTest, RingsOnceWithinADayOfItsTime)
     const FirstSeenCase& c = GetParam();
     const Json page = PageEntry("P1", c.title, "2021-03-10T10:00:00Z");
     const Json other = PageEntry("P9", "Other !2021-03-20 10:00", "2021-03-05T10:00:00Z");
+    m_State.LateAlarms = c.lateAlarms;
     if (c.loadedBefore) {
         Load({other});
     }
@@ -368,8 +370,83 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, FirstSeenLateTest,
     ::testing::Values(FirstSeenCase{"AnHourLate", "Call !2021-03-10 11:00", true, true},
                       FirstSeenCase{"TwoDaysLate", "Call !2021-03-08 11:00", true, false},
-                      FirstSeenCase{"FirstLoadOfTheAccount", "Call !2021-03-10 11:00", false, false}),
+                      FirstSeenCase{"FirstLoadOfTheAccount", "Call !2021-03-10 11:00", false, false},
+                      FirstSeenCase{"WithoutLateAlarms", "Call !2021-03-10 11:00", true, false, false}),
     [](const ::testing::TestParamInfo<FirstSeenCase>& p) { return std::string(p.param.name); });
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+// Alarms are held (a pause, do-not-disturb) while a one-off comes due, and a load runs meanwhile (a
+// restart, Refresh, an edit of another page): the one-off stays, title or tag alike, and rings once,
+// late, when the due check runs again.
+TEST_F(LoaderTest, AOneOffHeldPastItsTimeStaysForTheDueCheck)
+{
+    struct Case
+    {
+        const char* name;
+        const char* title;
+        std::string content;
+        std::string id;
+    };
+    const Case cases[] = {
+        {"title", "Call !2021-03-10 12:01", "", "P1"},
+        {"tag", "!Project", PageHtml("!Project", Para("p:{G}{5}", "Call Bob !2021-03-10 12:01")), "p:{G}{5}"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Each load finds the page changed, so a tag page is read again.
+        const auto load = [&](const char* modified) {
+            m_State.PreviousReminderPagesJson.Set({});
+            Load({PageEntry(c.content.empty() ? "P1" : "P2", c.title, modified)});
+        };
+        m_State.ReminderList.Clear();
+        m_State.TagPageList.Clear();
+        m_Clock.Set(Local(2021, 3, 10, 12, 0).seconds);
+        m_Online.content["P2"] = c.content;
+        load("2021-03-05T10:00:00Z");
+        TDueCheck check;
+        SnoozeState snooze = InitialSnoozeState(DateNow());
+        ASSERT_TRUE(
+            check.CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, snooze).Fired.empty());
+
+        // Held from 12:00 to 12:05; a load at 12:03 reads the page again.
+        m_Clock.Set(Local(2021, 3, 10, 12, 3).seconds);
+        load("2021-03-10T11:02:00Z");
+        ASSERT_NE(Reminder(c.id), nullptr);
+
+        m_Clock.Set(Local(2021, 3, 10, 12, 5).seconds);
+        const DueCheckResult after =
+            check.CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, snooze);
+        ASSERT_EQ(after.Fired.size(), 1u);
+        EXPECT_TRUE(after.Fired[0]->late());
+        load("2021-03-10T11:04:00Z");
+        m_Clock.Advance(1);
+        EXPECT_TRUE(
+            check.CheckAndReminder(m_State.ReminderList, m_State.PendingReminderList, snooze).Fired.empty());
+    }
+}
+
+// A "!!" title rings at its page's creation time of day, here 10:00 in Berlin; after a flight to New
+// York a load keeps 10:00, now New York's.
+TEST_F(LoaderTest, ARepeatingTitleKeepsItsTimeOfDayAcrossAZoneChange)
+{
+    const Json page = PageEntry("P1", "!!Standup", "2021-03-05T10:00:00Z", "2021-03-01T09:00:00Z");
+    Load({page});
+    ASSERT_NE(Reminder("P1"), nullptr);
+    EXPECT_EQ(Reminder("P1")->time(), Local(2021, 3, 11, 10, 0));
+
+    const test::ScopedTimeZone newYork("EST5EDT,M3.2.0,M11.1.0");
+    m_State.ReminderList.FollowZoneChange();
+    m_State.PreviousReminderPagesJson.Set({});
+    Load({page});
+    const LocalFields at = LocalFieldsOf(*Reminder("P1")->time());
+    EXPECT_EQ(at.hour, 10);
+    EXPECT_EQ(at.minute, 0);
+}
 
 } // namespace
 } // namespace rz

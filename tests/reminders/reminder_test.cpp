@@ -94,6 +94,40 @@ TEST_F(ReminderTest, DataTagFollowsTheLineOnlyWhenKnown)
     }
 }
 
+TEST_F(ReminderTest, ATitleHoldingBackquotesIsReadWhole)
+{
+    const std::string head =
+        "Type:1` ID:p:{G}{4}` PageID:P1` Link:L1` Time:2021-03-04 09:00:00` Recurrence:0` ";
+    // Written now: the title's length goes before it.
+    TAReminder r;
+    r.setObjType(kTagReminder);
+    r.setId("p:{G}{4}");
+    r.setName("Run `make check` !2021-03-04 09:00");
+    r.setDataTag("to-do");
+    r.setLate(true);
+    const auto back = TAReminder::FromString(r.ToString());
+    EXPECT_EQ(back->name(), "Run `make check` !2021-03-04 09:00") << r.ToString();
+    EXPECT_EQ(back->dataTag(), "to-do");
+    EXPECT_TRUE(back->late());
+    EXPECT_EQ(back->ToString(), r.ToString());
+    // What only looks like the fields after it stays in it.
+    TAReminder plain;
+    plain.setName("Buy` Late:1` DataTag:to-do`");
+    const auto read = TAReminder::FromString(plain.ToString());
+    EXPECT_EQ(read->name(), "Buy` Late:1` DataTag:to-do`");
+    EXPECT_EQ(read->dataTag(), "");
+    EXPECT_FALSE(read->late());
+    // Written by an earlier version, without the length.
+    const std::pair<std::string, std::string> earlier[] = {
+        {head + "Title:Run `make check`` DataTag:to-do`", "Run `make check`"},
+        {head + "Title:a`b` Late:1`", "a`b"},
+        {head + "Title:`", ""},
+    };
+    for (const auto& [line, name] : earlier) {
+        EXPECT_EQ(TAReminder::FromString(line)->name(), name) << line;
+    }
+}
+
 TEST_F(ReminderTest, OneOffLineIgnoresWeekDayListInTitle)
 {
     std::string line = kStandupLine;
@@ -123,7 +157,7 @@ TEST_F(ReminderTest, DamagedLinesStillGiveRecords)
         {"Type:1` ID:X` Title:cut off", 1, "X", "", "", std::nullopt, 0, ""},
         {"Type:0` ID:P` PageID:P` Link:L` Time:2021-03-04 09:00:00` Recurrence:0` Title:Fix `foo` "
          "!2021-03-04`",
-         0, "P", "P", "L", Local(2021, 3, 4, 9), 0, "Fix "},
+         0, "P", "P", "L", Local(2021, 3, 4, 9), 0, "Fix `foo` !2021-03-04"},
         // A label inside an earlier value is taken for that label.
         {"Type:0` ID:P` PageID:P` Link:onenote:x?Time:2020-01-01 00:00:00` Time:2021-03-04 09:00:00` "
          "Recurrence:0` "

@@ -24,6 +24,22 @@ TEST(CompletedDataTagTest, EveryTagMustBeCompleted)
     }
 }
 
+// "Input and output HTML on OneNote pages": a note tag stands on a p or an h1 - h6 element. The
+// text is valid UTF-8 whatever the references: a surrogate pair reads as its character.
+TEST(TaggedElementsTest, HeadingsAreReadLikeParagraphsAndSurrogatesAsCharacters)
+{
+    const auto elements = ReadTaggedElements(
+        R"(<html><body><div><h1 id="h1:{G}{1}" data-tag="to-do">Plan <i>it</i></h1><h7 data-tag="to-do">No</h7>)"
+        R"(<h6 id="h6:{G}{2}" data-tag="important">Star</h6><h3>Plain</h3>)"
+        R"(<p id="p:{G}{3}" data-tag="to-do">Party &#xD83D;&#xDE00; &#xD83D;!</p></div></body></html>)");
+    ASSERT_TRUE(elements.has_value());
+    ASSERT_EQ(elements->size(), 3u);
+    EXPECT_EQ((*elements)[0].Id, "h1:{G}{1}");
+    EXPECT_EQ((*elements)[0].Text, "Plan it");
+    EXPECT_EQ((*elements)[1].DataTag, "important");
+    EXPECT_EQ((*elements)[2].Text, "Party \xF0\x9F\x98\x80 \xEF\xBF\xBD!");
+}
+
 // Tag page P1, "!Project", its reminders' links under this page link.
 const std::string kP1Link =
     "onenote:https://d.docs.live.net/x/Notes/Work.one#Page&section-id={S1}&page-id={P1}";

@@ -11,9 +11,22 @@ namespace {
 
 const MonitorTexts kTexts{"Signed in", "Signed out", "Checking", "Checked", ""};
 
-TCycleCounters SampleCounters()
+constexpr std::int64_t kSampleFilterPagesResult = 3;
+
+TMirrorCounts SampleCounters()
 {
-    return {3, 5, 4, 1, 2, 3, 4, 5, 6, 7, 8};
+    TMirrorCounts c;
+    c.NotebooksChanged = 11;
+    c.NotebooksSectionsChanged = 12;
+    c.NewNotebookCount = 13;
+    c.ChangedNotebookCount = 14;
+    c.NotebookTotal = 15;
+    c.NewSectionGroupCount = 16;
+    c.ChangedSectionGroupCount = 17;
+    c.NewSectionCount = 18;
+    c.ChangedSectionCount = 19;
+    c.GetSectionErrorCount = 20;
+    return c;
 }
 
 MonitorSnapshot SignedIn()
@@ -47,6 +60,23 @@ TEST_F(MonitorLinesTest, AccountLineNamesTheUserOrSaysSignedOut)
     EXPECT_EQ(BuildMonitorLines(s, kTexts, m_Now).Login, "Signed out");
 }
 
+TEST_F(MonitorLinesTest, AccountLineSaysWhatTheAccountWaitsForFromTheKeyring)
+{
+    MonitorTexts texts = kTexts;
+    texts.WaitingForKeyring = "Waiting for the keyring";
+    texts.KeyringFailed = "The keyring did not answer";
+    MonitorSnapshot s = SignedIn();
+    s.AccessToken.clear();
+    s.WaitingForKeyring = true;
+    EXPECT_EQ(BuildMonitorLines(s, texts, m_Now).Login, "Waiting for the keyring");
+    s.WaitingForKeyring = false;
+    s.KeyringFailed = true;
+    EXPECT_EQ(BuildMonitorLines(s, texts, m_Now).Login, "The keyring did not answer");
+    // Tokens kept in the file instead: nothing missing, nothing to say.
+    s.AccessToken = "token";
+    EXPECT_EQ(BuildMonitorLines(s, texts, m_Now).Login, "Signed in (ada@example.com)");
+}
+
 TEST_F(MonitorLinesTest, ErrorsTurnTheAccountAndWorkerLinesRed)
 {
     MonitorSnapshot s = SignedIn();
@@ -55,7 +85,7 @@ TEST_F(MonitorLinesTest, ErrorsTurnTheAccountAndWorkerLinesRed)
     EXPECT_FALSE(lines.LoginRed);
     EXPECT_FALSE(lines.NotebooksRed);
     s.RefreshTokensErrorCount = 1;
-    s.GetAllNotebooksSectionsErrorCount = 2;
+    s.Counters.GetAllNotebooksSectionsErrorCount = 2;
     lines = BuildMonitorLines(s, kTexts, m_Now);
     EXPECT_EQ(lines.Login, "Signed out");
     EXPECT_TRUE(lines.LoginRed);
@@ -65,10 +95,11 @@ TEST_F(MonitorLinesTest, ErrorsTurnTheAccountAndWorkerLinesRed)
 TEST_F(MonitorLinesTest, WorkerLineIsLiveDuringACycleAndTheStatusTextAfterIt)
 {
     MonitorSnapshot s = SignedIn();
+    s.FilterPagesResult = kSampleFilterPagesResult;
     s.Counters = SampleCounters();
     s.Monitoring = true;
     EXPECT_EQ(BuildMonitorLines(s, kTexts, m_Now).Notebooks,
-              "Checking 2026-12-08 10:00:05  F:3 CN:5,CNS:4  N:1+2/3,G:4+5,S:6+7  E:8");
+              "Checking 2026-12-08 10:00:05  F:3 CN:11,CNS:12  N:13+14/15,G:16+17,S:18+19  E:20");
     s.Monitoring = false;
     EXPECT_EQ(BuildMonitorLines(s, kTexts, m_Now).Notebooks, s.MirrorStatusText);
 }
@@ -79,7 +110,7 @@ TEST_F(MonitorLinesTest, RefusedAccountWideSearchIsSaidOnTheWorkerLine)
     texts.TooManySections = "Too many sections.";
     MonitorSnapshot s = SignedIn();
     EXPECT_EQ(BuildMonitorLines(s, texts, m_Now).Notebooks, s.MirrorStatusText);
-    s.Counters.FilterPagesResult = kFilterPagesTooManySections;
+    s.FilterPagesResult = kFilterPagesTooManySections;
     EXPECT_EQ(BuildMonitorLines(s, texts, m_Now).Notebooks, s.MirrorStatusText + "  Too many sections.");
 }
 
@@ -99,8 +130,8 @@ TEST_F(MonitorLinesTest, SectionsStillToMirrorAndFailingOnesAreNamedOnTheWorkerL
 TEST_F(MonitorLinesTest, CycleStartAndEndLines)
 {
     EXPECT_EQ(CheckStartLine(m_Now), "Check start: 2026-12-08 10:00:05");
-    EXPECT_EQ(CheckEndLine("Checked", m_Now, SampleCounters()),
-              "Checked 2026-12-08 10:00:05  F:3,CN:5,CNS:4,N:1+2/3,G:4+5,S:6+7,E:8");
+    EXPECT_EQ(CheckEndLine("Checked", m_Now, kSampleFilterPagesResult, SampleCounters()),
+              "Checked 2026-12-08 10:00:05  F:3,CN:11,CNS:12,N:13+14/15,G:16+17,S:18+19,E:20");
 }
 
 TEST_F(MonitorLinesTest, FetchAndLoaderLinesWaitForTheirFirstValues)

@@ -338,14 +338,23 @@ bool EmulatorProcess::AdvanceClock(long seconds) const
     return Post("/_emulator/clock", nlohmann::json{{"advanceSeconds", seconds}}.dump()).status == 200;
 }
 
-long long EmulatorProcess::ClockNow() const
+long long EmulatorProcess::ClockField(const char* key) const
 {
     const Reply r = Get("/_emulator/clock");
     const auto j = nlohmann::json::parse(r.body, nullptr, false);
-    return r.status == 200 && j.is_object() && j.contains("epochSeconds") &&
-                   j["epochSeconds"].is_number_integer()
-               ? j["epochSeconds"].get<long long>()
+    return r.status == 200 && j.is_object() && j.contains(key) && j[key].is_number_integer()
+               ? j[key].get<long long>()
                : -1;
+}
+
+long long EmulatorProcess::ClockNow() const
+{
+    return ClockField("epochSeconds");
+}
+
+long long EmulatorProcess::ClockOffset() const
+{
+    return ClockField("offsetSeconds");
 }
 
 std::string EmulatorProcess::AccountJson() const

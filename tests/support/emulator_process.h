@@ -68,6 +68,8 @@ public:
     bool AdvanceClock(long seconds) const;
     // The emulator's current time (seconds since the epoch), -1 on failure.
     long long ClockNow() const;
+    // How far the emulator's clock runs ahead of the machine's, in seconds; -1 on failure.
+    long long ClockOffset() const;
     // The account with every id, as JSON text.
     std::string AccountJson() const;
 
@@ -90,6 +92,9 @@ public:
     static Options FromFile(const std::string& fixturePath, bool limits = false);
 
 private:
+    // An integer of the clock's administration answer; -1 on failure.
+    long long ClockField(const char* key) const;
+
     pid_t m_Pid = -1;
     int m_ExitStatus = -1;
     int m_Port = 0;

@@ -173,5 +173,27 @@ TEST(DesktopNotifierTest, WithoutABusNothingHappens)
     SUCCEED();
 }
 
+// The server starts after the agent, quits, and another starts in do-not-disturb: each time the
+// agent asks anew, and while none runs nothing holds alarms.
+TEST_F(DesktopNotifierBusTest, AsksDoNotDisturbAgainWhenTheServerStartsOrStartsAnew)
+{
+    DesktopNotifier notifier(Connect(QStringLiteral("client")));
+    {
+        QDBusConnection firstBus = Connect(QStringLiteral("first"));
+        FakeNotificationServer first;
+        first.Inhibited = true;
+        ASSERT_TRUE(first.Serve(firstBus));
+        ASSERT_TRUE(WaitFor([&] { return notifier.DoNotDisturb(); }));
+        firstBus.unregisterService(FakeNotificationServer::kService);
+        ASSERT_TRUE(WaitFor([&] { return !notifier.DoNotDisturb(); }));
+        firstBus.unregisterObject(FakeNotificationServer::kPath);
+    }
+    QDBusConnection secondBus = Connect(QStringLiteral("second"));
+    FakeNotificationServer second;
+    second.Inhibited = true;
+    ASSERT_TRUE(second.Serve(secondBus));
+    EXPECT_TRUE(WaitFor([&] { return notifier.DoNotDisturb(); }));
+}
+
 } // namespace
 } // namespace rz

@@ -5,9 +5,14 @@
 #include "ui/win_preferences.h"
 #include "ui_WinPreferences.h"
 
+#include <QApplication>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QTimer>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace rz {
 namespace {
@@ -56,6 +61,44 @@ TEST(WinPreferencesTest, NotebooksShowTheirOwnersAndAnUncheckedOneIsHandedOn)
     EXPECT_EQ(list.item(2)->checkState(), Qt::Unchecked);
     list.item(1)->setCheckState(Qt::Unchecked);
     EXPECT_EQ(watched, (std::vector<std::pair<std::string, bool>>{{"nb-team", false}}));
+}
+
+// What the service names a notebook and its owner is shown as it came, never read as markup.
+TEST(WinPreferencesTest, ASharedNotebooksNameAndOwnerAreShownAsPlainText)
+{
+    test::QtTestApp();
+    const test::TempDir dir;
+    WinPreferences window(dir.File("s"), {}, false, {}, {});
+    WinPreferences::NotebookHooks hooks;
+    hooks.Resolve = [](const std::string&) {
+        TSharedResolve found;
+        found.Status = TSharedResolveStatus::Found;
+        found.Notebook.Id = "nb-1";
+        found.Notebook.Name = "<b>Plans</b>";
+        found.Notebook.OwnerName = "<a href=\"https://example.invalid\">Your IT team</a>";
+        return found;
+    };
+    window.SetNotebooks({}, {}, std::move(hooks));
+    std::optional<Qt::TextFormat> format;
+    QString shown;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* ask = qobject_cast<QInputDialog*>(modal)) {
+            ask->setTextValue(QStringLiteral("https://example.invalid/nb"));
+            ask->accept();
+        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            format = box->textFormat();
+            shown = box->text();
+            box->reject();
+        }
+    });
+    answer.start(20);
+    window.AddSharedNotebook();
+    ASSERT_TRUE(format.has_value());
+    EXPECT_EQ(*format, Qt::PlainText);
+    EXPECT_TRUE(shown.contains(QStringLiteral("<a href=\"https://example.invalid\">Your IT team</a>")))
+        << shown.toStdString();
 }
 
 } // namespace

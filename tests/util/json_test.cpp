@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "util/json.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -67,12 +68,19 @@ TEST(JsonTest, RoundTripKeepsMemberOrder)
     EXPECT_EQ(JsonObjectToText(built), R"({"second":2,"first":1})");
 }
 
-TEST(JsonTest, SerialisingNullOrInvalidTextGivesEmpty)
+TEST(JsonTest, SerialisingNullGivesEmptyAndInvalidTextIsReplaced)
 {
     EXPECT_EQ(JsonObjectToText(Json()), "");
     Json bad = Json::object();
     bad["title"] = std::string("\xC3"); // not UTF-8
-    EXPECT_EQ(JsonObjectToText(bad), "");
+    bad["kept"] = "x";
+    // One odd text costs that text, never the document; but a file must read back as it was meant.
+    EXPECT_EQ(JsonObjectToText(bad), "{\"title\":\"\xEF\xBF\xBD\",\"kept\":\"x\"}");
+    EXPECT_EQ(JsonTextReadingBack(bad), std::nullopt);
+    bad["title"] = "\xEF\xBF\xBD";
+    EXPECT_EQ(JsonTextReadingBack(bad), JsonObjectToText(bad));
+    bad["nextTry"] = std::nan("");
+    EXPECT_EQ(JsonTextReadingBack(bad), std::nullopt);
 }
 
 TEST(JsonTest, GraphResponseTests)

@@ -129,6 +129,22 @@ TEST(TextTest, Utf16RoundTripCountsCodeUnits)
     EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80")); // encoded surrogate
 }
 
+// What a parser makes of "&#xD83D;&#xDE00;" (each surrogate as three bytes) reads as the character.
+TEST(TextTest, Utf8RepairedJoinsSurrogatePairsAndReplacesTheRest)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"Party \xED\xA0\xBD\xED\xB8\x80!", "Party \xF0\x9F\x98\x80!"}, // U+1F600
+        {"a\xED\xA0\xBD-", "a\xEF\xBF\xBD-"},                           // a lone lead
+        {"a\xED\xB8\x80\xED\xA0\xBD", "a\xEF\xBF\xBD\xEF\xBF\xBD"},     // trail, then lead
+        {"\xC3 \xFF", "\xEF\xBF\xBD \xEF\xBF\xBD"},
+        {"Caf\xC3\xA9 \xF0\x9F\x98\x80", "Caf\xC3\xA9 \xF0\x9F\x98\x80"},
+    };
+    for (const auto& [text, repaired] : cases) {
+        EXPECT_EQ(Utf8Repaired(text), repaired) << text;
+        EXPECT_TRUE(IsValidUtf8(Utf8Repaired(text)));
+    }
+}
+
 // What a terminal would take as a command shows as a blank; other text, UTF-8 included, stays.
 TEST(TextTest, ControlCharactersShowAsBlanks)
 {

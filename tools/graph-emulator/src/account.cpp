@@ -387,8 +387,7 @@ Json Account::Dump() const
             j["paragraphs"] = Json::array();
             for (const auto& p : item.paragraphs) {
                 Json pj;
-                pj["id"] = std::string(p.list.empty() ? "p" : "li") + ":{" + item.elementGuid + "}{" +
-                           std::to_string(p.number) + "}";
+                pj["id"] = p.ElementName() + ":{" + item.elementGuid + "}{" + std::to_string(p.number) + "}";
                 if (!p.html.empty()) {
                     pj["html"] = p.html;
                 } else {
@@ -399,6 +398,9 @@ Json Account::Dump() const
                 }
                 if (!p.list.empty()) {
                     pj["list"] = p.list;
+                }
+                if (!p.heading.empty()) {
+                    pj["heading"] = p.heading;
                 }
                 j["paragraphs"].push_back(pj);
             }

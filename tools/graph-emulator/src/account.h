@@ -21,7 +21,7 @@ std::optional<Kind> KindFromName(const std::string& name);
 // verbatim in place of a generated <p>.
 struct Paragraph
 {
-    long number = 0; // N of the element id "p:{GUID}{N}"
+    long number = 0; // N of the element id "p:{GUID}{N}" ("li:…", "h1:…")
     std::string text;
     std::string tags; // data-tag value, comma-separated; empty: untagged
     std::string html;
@@ -31,6 +31,11 @@ struct Paragraph
     // The element as a page update replaced it, in its output form and without its id: served as
     // it is, with the generated id put back. Empty: built from text and tags.
     std::string element;
+    // "h1" … "h6": a heading, which takes a tag as a paragraph does; empty: a "p". Not for list items.
+    std::string heading;
+
+    // The element's name, which also starts its generated id ("p", "h2", "li").
+    std::string ElementName() const { return !list.empty() ? "li" : heading.empty() ? "p" : heading; }
 };
 
 // A notebook, section group, section or page. Containers keep their children

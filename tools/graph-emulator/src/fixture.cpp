@@ -287,6 +287,16 @@ bool ReadParagraphs(const Json& spec, std::time_t now, const std::string& where,
                 }
                 para.list = list.get<std::string>();
             }
+            if (p.contains("heading")) {
+                const Json& heading = p["heading"];
+                const std::string name = heading.is_string() ? heading.get<std::string>() : "";
+                if (name.size() != 2 || name[0] != 'h' || name[1] < '1' || name[1] > '6' ||
+                    !para.list.empty()) {
+                    error = at + ".heading must be \"h1\" to \"h6\", on a paragraph that is not a list item";
+                    return false;
+                }
+                para.heading = name;
+            }
             if (p.contains("level")) {
                 // A nested item follows its parent item: one level deeper at most.
                 const int before = out.empty() || out.back().list.empty() ? -1 : out.back().level;

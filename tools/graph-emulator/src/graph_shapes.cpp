@@ -370,7 +370,7 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
             const bool item = !para.list.empty();
             std::string id;
             if (includeIds) {
-                id = std::string(" id=\"") + (item ? "li" : "p") + ":{" + p.elementGuid + "}{" +
+                id = " id=\"" + para.ElementName() + ":{" + p.elementGuid + "}{" +
                      std::to_string(para.number) + "}\"";
             }
             if (!para.element.empty()) {
@@ -384,7 +384,7 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
                         element.resize(element.size() - 5);
                     }
                 }
-                const size_t nameEnd = item ? 3 : 2;
+                const size_t nameEnd = 1 + para.ElementName().size();
                 out += (item ? itemIndent() : std::string("\t\t\t")) + element.substr(0, nameEnd) + id +
                        element.substr(nameEnd) + (item ? "" : "\n");
             } else if (item) {
@@ -397,11 +397,14 @@ std::string GraphShapes::PageContent(const Item& p, bool includeIds) const
                     out += XmlEscape(para.text);
                 }
             } else {
-                out += "\t\t\t<p" + id;
+                // A heading carries its tag itself, as a paragraph does.
+                const std::string name = para.ElementName();
+                out += "\t\t\t<" + name + id;
                 if (!para.tags.empty()) {
                     out += " data-tag=\"" + XmlEscape(para.tags) + "\"";
                 }
-                out += " style=\"margin-top:0pt;margin-bottom:0pt\">" + XmlEscape(para.text) + "</p>\n";
+                out += " style=\"margin-top:0pt;margin-bottom:0pt\">" + XmlEscape(para.text) + "</" + name +
+                       ">\n";
             }
             if (item) {
                 lists.back().itemOpen = true;

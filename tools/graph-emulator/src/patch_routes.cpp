@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <pugixml.hpp>
 #include <vector>
 
@@ -89,9 +90,12 @@ std::string OutputForm(const std::string& content, const std::string& tags)
 
 // A list item as the page keeps it: its own markup in output form without the lists nested in it,
 // then each item of those lists one level deeper, in document order. `item` was read with its
-// entities as they came.
+// entities as they came. The item addressed by the command keeps its own tag; the items of a list
+// sent in the request take the list's tag, none when the list names none ("Use note tags in OneNote
+// pages": the data-tag setting of a ul or ol overrides all settings on child li elements, even when
+// the ul or ol specifies none).
 void SplitListItem(const pugi::xml_node& item, int level, const std::string& list,
-                   std::vector<Paragraph>& out)
+                   const std::optional<std::string>& listTag, std::vector<Paragraph>& out)
 {
     pugi::xml_document own;
     pugi::xml_node copy = own.append_copy(item);
@@ -121,7 +125,7 @@ void SplitListItem(const pugi::xml_node& item, int level, const std::string& lis
     para.list = list;
     para.level = level;
     para.text = TextOf(read.first_child());
-    para.tags = read.first_child().attribute("data-tag").value();
+    para.tags = listTag ? *listTag : read.first_child().attribute("data-tag").value();
     para.element = OutputForm(writer.text, para.tags);
     out.push_back(std::move(para));
     for (const pugi::xml_node& child : item.children()) {
@@ -129,8 +133,14 @@ void SplitListItem(const pugi::xml_node& item, int level, const std::string& lis
         if (name != "ul" && name != "ol") {
             continue;
         }
+        // Read with its entities as they came, like the item; the tag is served escaped again.
+        pugi::xml_document tagText;
+        const std::string rawTag = child.attribute("data-tag").value();
+        const std::string wrapped = "<t>" + rawTag + "</t>";
+        const std::string tag =
+            tagText.load_buffer(wrapped.data(), wrapped.size()) ? TextOf(tagText.first_child()) : rawTag;
         for (const pugi::xml_node& nested : child.children("li")) {
-            SplitListItem(nested, level + 1, name, out);
+            SplitListItem(nested, level + 1, name, tag, out);
         }
     }
 }
@@ -139,7 +149,7 @@ void SplitListItem(const pugi::xml_node& item, int level, const std::string& lis
 Paragraph* ParagraphById(Item& page, const std::string& target)
 {
     for (Paragraph& para : page.paragraphs) {
-        const std::string prefix = para.list.empty() ? "p:{" : "li:{";
+        const std::string prefix = para.ElementName() + ":{";
         if (para.html.empty() &&
             target == prefix + page.elementGuid + "}{" + std::to_string(para.number) + "}") {
             return &para;
@@ -180,9 +190,10 @@ bool ReadChange(const Json& command, Item& page, Change& change, httplib::Respon
         BadRequest(res, "The target '" + target + "' does not exist on the page.");
         return false;
     }
-    // A paragraph takes a paragraph, a list item a list item. Only the element's own tag counts: on
+    // A paragraph takes a paragraph, a heading a heading of its level, a list item a list item (what
+    // the service makes of another element is not documented). Only the element's own tag counts: on
     // input a list item carries its tag itself, a span's tag is none.
-    const char* element = paragraph->list.empty() ? "p" : "li";
+    const std::string element = paragraph->ElementName();
     pugi::xml_document fragment;
     if (!fragment.load_buffer(content.data(), content.size(), pugi::parse_default | pugi::parse_ws_pcdata,
                               pugi::encoding_utf8) ||
@@ -205,7 +216,7 @@ bool ReadChange(const Json& command, Item& page, Change& change, httplib::Respon
                     (pugi::parse_default | pugi::parse_ws_pcdata) & ~pugi::parse_escapes,
                     pugi::encoding_utf8);
     std::vector<Paragraph> items;
-    SplitListItem(raw.first_child(), 0, paragraph->list, items);
+    SplitListItem(raw.first_child(), 0, paragraph->list, std::nullopt, items);
     change.text = items.front().text;
     change.tags = items.front().tags;
     change.element = items.front().element;
