@@ -29,30 +29,6 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-std::string EscapeAttribute(std::string_view text)
-{
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 // One attribute of a start tag, as byte positions in the text: `from` is the blank before its
 // name, `to` the position after its closing quote.
 struct TAttributeSpan
@@ -270,7 +246,7 @@ TCompletedElement CompleteElement(std::string_view content, std::string_view ele
         return {TCompletedElement::Unsafe, {}};
     }
 
-    const std::string completed = EscapeAttribute(CompletedDataTag(dataTag));
+    const std::string completed = XmlEscaped(CompletedDataTag(dataTag));
     std::vector<TEdit> edits;
     if (const TAttributeSpan* id = FindAttribute(*start, "id")) {
         edits.push_back({id->From, id->To, {}});

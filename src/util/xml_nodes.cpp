@@ -30,6 +30,31 @@ std::string XmlNodeText(const pugi::xml_node& node, unsigned int formatFlags, co
     return std::move(writer.text);
 }
 
+std::string XmlEscaped(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
 bool XmlIsElement(const pugi::xml_node& node, std::string_view name)
 {
     return node.type() == pugi::node_element && std::string_view(node.name()) == name;

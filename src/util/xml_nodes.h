@@ -16,6 +16,8 @@ std::string XmlAttrString(const pugi::xml_node& element, const char* name);
 bool XmlHasDataTag(const pugi::xml_node& element);
 // The node (a document: its children) written out in UTF-8 with pugixml's format flags and indent.
 std::string XmlNodeText(const pugi::xml_node& node, unsigned int formatFlags, const char* indent = "");
+// The text with &, <, > and " written as entities, fit for an attribute value or element text.
+std::string XmlEscaped(std::string_view text);
 // True when the node is an element of that name.
 bool XmlIsElement(const pugi::xml_node& node, std::string_view name);
 

@@ -1,35 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fake_one_note.h"
 
+#include "util/xml_nodes.h"
+
 #include <pugixml.hpp>
 
 namespace rz::test {
 
 namespace {
-
-std::string Escaped(const std::string& text)
-{
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
 
 HttpResponse Answer(long status, std::string body = {})
 {
@@ -85,19 +63,19 @@ std::string FakeOneNote::ElementId(const Page& page, std::size_t index) const
 
 std::string FakeOneNote::Content(const Page& page) const
 {
-    std::string html = "<html lang=\"en-US\"><head><title>" + Escaped(page.Title) +
+    std::string html = "<html lang=\"en-US\"><head><title>" + XmlEscaped(page.Title) +
                        "</title></head><body data-absolute-enabled=\"true\"><div id=\"div:{6c1f0a2e}{1}\">";
     for (std::size_t i = 0; i < page.Elements.size(); ++i) {
         const Element& element = page.Elements[i];
         const std::string tag =
-            element.DataTag.empty() ? std::string() : " data-tag=\"" + Escaped(element.DataTag) + "\"";
+            element.DataTag.empty() ? std::string() : " data-tag=\"" + XmlEscaped(element.DataTag) + "\"";
         if (element.Tag == "li") {
             // The service puts a list item's tag on a span inside it.
-            html += "<ul><li id=\"" + ElementId(page, i) + "\"><span" + tag + ">" + Escaped(element.Text) +
+            html += "<ul><li id=\"" + ElementId(page, i) + "\"><span" + tag + ">" + XmlEscaped(element.Text) +
                     "</span></li></ul>";
         } else {
             html += "<" + element.Tag + " id=\"" + ElementId(page, i) + "\"" + tag + ">" +
-                    Escaped(element.Text) + "</" + element.Tag + ">";
+                    XmlEscaped(element.Text) + "</" + element.Tag + ">";
         }
     }
     return html + "</div></body></html>";
