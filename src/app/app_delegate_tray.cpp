@@ -188,7 +188,9 @@ void AppDelegate::UpdateKeyringMenu()
     account.WaitingForKeyring = m_State.WaitingForKeyring;
     account.KeyringFailed = m_State.SecretsFallbackReported;
     // Only whether there is a token matters here; the token itself is not copied.
-    account.AccessToken = m_State.AccessToken.Empty() ? "" : "-";
+    if (!m_State.AccessToken.Empty()) {
+        account.AccessToken.assign(1, '-');
+    }
     account.UserId = m_State.UserId.Get();
     const QString line = QString::fromStdString(KeyringLine(account, LocaleMonitorTexts()));
     m_KeyringStateAction->setText(line.isEmpty() ? m_StatusActionText
