@@ -371,7 +371,8 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
             // a passed one on, sleeping left the oldest in place. One due on time now rings as it is.
             if (lateFrom && !DateIsBetween(*time, onTime, window.High)) {
                 if (const std::optional<Date> latest = r->LastOccurrenceBy(onTime);
-                    latest && DateIsBetween(*latest, *lateFrom, onTime) && (!raised || *latest > *raised)) {
+                    latest && DateIsBetween(*latest, *lateFrom, onTime) && (!raised || *latest > *raised) &&
+                    !r->DayRaisedAlready(*latest)) {
                     time = latest;
                 }
             }
@@ -415,7 +416,8 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
     m_Held.clear();
     m_HoldOpen = false;
     m_HeldUnsaved = false;
-    SaveState(now, !result.Fired.empty() || heldSpans, reminders);
+    // A zone change is written at once: the next start tells by it whether times moved since.
+    SaveState(now, !result.Fired.empty() || heldSpans || result.ZoneChanged, reminders);
     return result;
 }
 

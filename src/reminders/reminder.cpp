@@ -96,6 +96,30 @@ std::optional<TimeOfDayValue> TAReminder::timeOfDay() const
     return std::nullopt;
 }
 
+namespace {
+
+int CalendarDay(Date date)
+{
+    const LocalFields f = LocalFieldsOf(date);
+    return f.year * 10000 + f.month * 100 + f.day;
+}
+
+} // namespace
+
+void TAReminder::setLastRaised(std::optional<Date> value)
+{
+    const std::optional<int> day = value ? std::optional(CalendarDay(*value)) : std::nullopt;
+    std::lock_guard lock(m_Mutex);
+    m_LastRaised = value;
+    m_LastRaisedDay = day;
+}
+
+bool TAReminder::DayRaisedAlready(Date occurrence) const
+{
+    const std::optional<int> raisedDay = detail::LockedGet(m_Mutex, m_LastRaisedDay);
+    return raisedDay && CalendarDay(occurrence) <= *raisedDay;
+}
+
 std::optional<Date> TAReminder::GetRepeatDateTime() const
 {
     const std::optional<TimeOfDayValue> at = time() ? timeOfDay() : std::nullopt;
@@ -116,7 +140,8 @@ std::optional<Date> TAReminder::GetRepeatDateTime() const
     for (int step = 0; step < kMaxRepeatSteps; ++step) {
         candidate =
             DateFromParts(today.year, today.month, today.day + step, at->hour, at->minute, at->second);
-        if (candidate > after() && (!anyWeekDay || IsInSpecifyWeekDay(candidate))) {
+        if (candidate > after() && !DayRaisedAlready(candidate) &&
+            (!anyWeekDay || IsInSpecifyWeekDay(candidate))) {
             return candidate;
         }
     }

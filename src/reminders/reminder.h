@@ -85,9 +85,12 @@ public:
         detail::LockedSet(m_Mutex, m_PreRemindedTime, value);
     }
     // The last occurrence the due check raised; no later merge or move gives it (or an earlier one)
-    // back. Kept in memory only.
+    // back, nor another on the calendar day it fell on where it was raised (after a flight west the
+    // same day's time of day comes round again). Kept in memory only.
     std::optional<Date> lastRaised() const { return detail::LockedGet(m_Mutex, m_LastRaised); }
-    void setLastRaised(std::optional<Date> value) { detail::LockedSet(m_Mutex, m_LastRaised, value); }
+    void setLastRaised(std::optional<Date> value);
+    // The occurrence falls on the calendar day of the last one raised, or before it.
+    bool DayRaisedAlready(Date occurrence) const;
     // Copies in and out; the record owns its flags.
     WeekDayFlags weekDay() const { return detail::LockedGet(m_Mutex, m_WeekDay); }
     void setWeekDay(const WeekDayFlags& value) { detail::LockedSet(m_Mutex, m_WeekDay, value); }
@@ -166,6 +169,8 @@ private:
     std::optional<TimeOfDayValue> m_TimeOfDay;
     std::optional<Date> m_PreRemindedTime;
     std::optional<Date> m_LastRaised;
+    // m_LastRaised's local date as year * 10000 + month * 100 + day, in the zone it was raised in.
+    std::optional<int> m_LastRaisedDay;
     WeekDayFlags m_WeekDay = DefaultWeekDays();
     std::string m_DataTag;
     bool m_Late = false;

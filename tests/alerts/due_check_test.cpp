@@ -561,35 +561,41 @@ TEST_F(DueCheckTest, ASmallClockStepBackAfterAnEarlyRingRingsNothingAgain)
     }
 }
 
-// A one-off rings at 10:00 in Berlin; after a flight west its page still names 10:00, now New York's,
-// and the next load puts it back: the same text rang already, so it never rings again.
-TEST_F(DueCheckTest, AOneOffThatRangRingsNotAgainAfterAFlightWest)
+// A reminder rings at 10:00 in Berlin; after a flight west its page still names 10:00, now New York's,
+// and the loads put it back: that day's reminder rang, so nothing rings again that day.
+TEST_F(DueCheckTest, AfterAFlightWestNothingRingsAgainTheSameDay)
 {
-    const char* title = "Flight !2026-03-04 10:00";
-    const auto load = [&] {
-        std::optional<Date> dt;
-        std::int64_t type = kReminderTypeNone;
-        std::int64_t begin = 0;
-        std::int64_t end = 0;
-        WeekDayFlags weekDay = DefaultWeekDays();
-        TAReminder::PageTitleReminder_GetDateTime(title, dt, type, begin, end, weekDay);
-        reminders.AddUnique(kPageTitleReminder, title, "F", "F", "onenote:F", dt, 0, weekDay);
-    };
-    const Date rings = GraphTimeToDate("2026-03-04T09:00:00Z");
-    {
-        const test::ScopedTimeZone berlin("Europe/Berlin");
-        load();
-        EXPECT_EQ(CheckAt(rings).Fired.size(), 1u);
-    }
-    const test::ScopedTimeZone newYork("America/New_York");
-    int rang = 0;
-    for (int minute = 1; minute <= 8 * 60; ++minute) {
-        if (minute % 30 == 0) {
+    for (const char* title : {"Flight !2026-03-04 10:00", "Standup !! 10:00"}) {
+        reminders.Clear();
+        pending.Clear();
+        const auto load = [&] {
+            std::optional<Date> dt;
+            std::int64_t type = kReminderTypeNone;
+            std::int64_t begin = 0;
+            std::int64_t end = 0;
+            WeekDayFlags weekDay = DefaultWeekDays();
+            TAReminder::PageTitleReminder_GetDateTime(title, dt, type, begin, end, weekDay);
+            reminders.AddUnique(kPageTitleReminder, title, title, title, "onenote:F", dt,
+                                type == kReminderTypeRepeating ? 1 : 0, weekDay);
+        };
+        const Date rings = GraphTimeToDate("2026-03-04T09:00:00Z");
+        {
+            const test::ScopedTimeZone berlin("Europe/Berlin");
+            clock.Set(DateAddSeconds(rings, -60).seconds);
+            check = TDueCheck();
             load();
+            EXPECT_EQ(CheckAt(rings).Fired.size(), 1u) << title;
         }
-        rang += static_cast<int>(CheckAt(DateAddSeconds(rings, minute * 60)).Fired.size());
+        const test::ScopedTimeZone newYork("America/New_York");
+        int rang = 0;
+        for (int minute = 1; minute <= 8 * 60; ++minute) {
+            if (minute % 30 == 0) {
+                load();
+            }
+            rang += static_cast<int>(CheckAt(DateAddSeconds(rings, minute * 60)).Fired.size());
+        }
+        EXPECT_EQ(rang, 0) << title;
     }
-    EXPECT_EQ(rang, 0);
 }
 
 // The clock is set back while alarms are held, a load adds a one-off due in the time the clock went
@@ -639,6 +645,29 @@ TEST_F(LateAlarmTest, WhatAHoldKeptRingsAfterARestartWithoutLateAlarms)
     EXPECT_EQ(freed.Fired[0]->name(), "Held !");
     EXPECT_TRUE(freed.Fired[0]->late());
     EXPECT_FALSE(reminders.GetByID("Stopped"));
+}
+
+// The agent checks in Sydney, the zone becomes UTC, a load adds a one-off whose time lies ahead there,
+// and the agent starts again in Sydney, where that time has passed: it rings, late.
+TEST_F(LateAlarmTest, ARestartInAnotherZoneRingsWhatTheChangeMovedPast)
+{
+    const Date start = GraphTimeToDate("2026-03-04T08:00:00Z");
+    {
+        const test::ScopedTimeZone sydney("Australia/Sydney");
+        EXPECT_FALSE(RestartAt(start).Alert);
+    }
+    EXPECT_FALSE(CheckAt(DateAddSeconds(start, 1)).Alert);
+    AddOneOff("Moved", DateFromParts(2026, 3, 4, 18, 57, 0));
+    reminders.SaveToFile(folder.File("Reminders.plist"));
+    const test::ScopedTimeZone sydney("Australia/Sydney");
+    clock.Set(start.seconds + 60);
+    reminders.Clear();
+    reminders.LoadFromFile(folder.File("Reminders.plist"));
+    check = TDueCheck();
+    check.UseStateFile(folder.File("DueCheck.json"));
+    const DueCheckResult late = check.CheckAndReminder(reminders, pending, snooze);
+    ASSERT_EQ(late.Fired.size(), 1u);
+    EXPECT_TRUE(late.Fired[0]->late());
 }
 
 } // namespace

@@ -489,8 +489,10 @@ private:
         const Date now = Now();
         for (auto& [key, o] : m_Occurrences) {
             o.instant = DateFromParts(o.wall.year, o.wall.month, o.wall.day, o.wall.hour, o.wall.minute, 0);
-            // Read in the new zone its time lies ahead again: it rings then, on time.
-            if (o.cameDue && (!o.seenLate || o.mustRing) && o.rings == 0 && now < o.instant) {
+            // Read in the new zone its time lies ahead again: it rings then, on time. One that went
+            // silently (it came due while the agent was stopped, late alarms off) stays gone.
+            if (o.cameDue && (!o.seenLate || o.mustRing) && !o.mustNotRing && o.rings == 0 &&
+                now < o.instant) {
                 o.cameDue = false;
                 o.mustRing = false;
             }
@@ -661,9 +663,9 @@ private:
         const std::optional<Date> time = r.time();
         const std::string id = r.Id().value_or("");
         const LocalFields at = LocalFieldsOf(time.value_or(now));
-        // By instant: after a flight west a day's time of day may come round again, and rings again
-        // (a gap this contract leaves open).
-        const std::string occurrence = name + " at " + std::to_string(time.value_or(now).seconds);
+        // A daily reminder's occurrence is its calendar day where it rings: after a flight west the
+        // day's time of day comes round again, and must not ring again.
+        const std::string occurrence = name + " on " + WallText(at).substr(0, 10);
         // After the clock went back the list forgets what rang later than the clock now shows (it may
         // have run ahead), so a repeating reminder may ring an occurrence again: not checked then.
         if (!m_DailyRings.insert(occurrence).second && !m_ClockWentBack) {
