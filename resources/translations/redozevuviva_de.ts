@@ -1154,9 +1154,9 @@
         <translation>Warnung</translation>
     </message>
     <message>
-        <source>%1 reminders due: %2</source>
+        <source>Now due: %1</source>
         <comment>strA11yDueNow</comment>
-        <translation>%1 Erinnerungen fällig: %2</translation>
+        <translation>Jetzt fällig: %1</translation>
     </message>
 </context>
 <context>

@@ -1154,9 +1154,9 @@
         <translation>Avertissement</translation>
     </message>
     <message>
-        <source>%1 reminders due: %2</source>
+        <source>Now due: %1</source>
         <comment>strA11yDueNow</comment>
-        <translation>%1 rappels échus : %2</translation>
+        <translation>Échu maintenant : %1</translation>
     </message>
 </context>
 <context>

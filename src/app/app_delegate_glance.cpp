@@ -16,11 +16,9 @@
 #include "ui/strings_table.h"
 #include "ui/tray_badge.h"
 
-#include <QAccessible>
 #include <QAction>
 #include <QMenu>
 #include <QSystemTrayIcon>
-#include <QTableView>
 
 namespace rz {
 
@@ -68,18 +66,7 @@ void AppDelegate::CreateGlance()
         if (!m_WinPendingReminders || names.isEmpty()) {
             return;
         }
-        // Told on the list that changed: the bridge passes a window's own description on less surely.
-        QWidget* list = m_WinPendingReminders->findChild<QTableView*>();
-        QWidget* target = list != nullptr ? list : m_WinPendingReminders.get();
-        // What the list is for stays after what just came due.
-        if (!target->property("rzUsage").isValid()) {
-            target->setProperty("rzUsage", target->accessibleDescription());
-        }
-        target->setAccessibleDescription(
-            UiText("strA11yDueNow").arg(names.size()).arg(names.join(QStringLiteral(", "))) +
-            QStringLiteral(" ") + target->property("rzUsage").toString());
-        QAccessibleEvent alert(target, QAccessible::Alert);
-        QAccessible::updateAccessibility(&alert);
+        m_WinPendingReminders->AnnounceDue(UiText("strA11yDueNow").arg(names.join(QStringLiteral(", "))));
     });
 }
 

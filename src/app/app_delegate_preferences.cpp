@@ -6,7 +6,6 @@
 #include "core/preferences.h"
 #include "mirror/store_query.h"
 #include "mirror/thread_one_note_restdb.h"
-#include "reminders/date_only_time.h"
 #include "reminders/reminder_handle.h"
 #include "state/app_state.h"
 #include "ui/win_preferences.h"
@@ -42,20 +41,17 @@ void AppDelegate::LoadPreferences()
 
 void AppDelegate::ApplyPreferences(const TPreferences& preferences)
 {
-    const bool dateOnlyMoved = m_Preferences && m_Preferences->DateOnlyMinutes != preferences.DateOnlyMinutes;
     m_Preferences = std::make_unique<TPreferences>(preferences);
-    SetDateOnlyTime({preferences.DateOnlyMinutes / 60, preferences.DateOnlyMinutes % 60, 0});
-    if (dateOnlyMoved) {
-        // The reminders already read keep their day and take the new time at once; none is read again.
-        std::int64_t moved = 0;
-        {
-            std::lock_guard lock(m_State.ListsMutex);
-            moved = RetimeDateOnlyReminders(m_State.ReminderList);
-        }
-        if (moved > 0) {
-            TReminderHandle(m_State, nullptr).SaveRemindersToFile();
-            m_State.ReminderListChanged = true;
-        }
+    // The reminders already read keep their day and take the new time at once; none is read again.
+    std::int64_t moved = 0;
+    {
+        std::lock_guard lock(m_State.ListsMutex);
+        moved = m_State.ReminderList.UseDateOnlyTime(
+            {preferences.DateOnlyMinutes / 60, preferences.DateOnlyMinutes % 60, 0});
+    }
+    if (moved > 0) {
+        TReminderHandle(m_State, nullptr).SaveRemindersToFile();
+        m_State.ReminderListChanged = true;
     }
     m_State.LateAlarms = preferences.LateAlarms;
 }

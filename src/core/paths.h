@@ -22,6 +22,8 @@ inline constexpr const char* kEarlierToDoQueueFileName = "ToDoQueue.json";
 inline constexpr const char* kDueCheckFileName = "DueCheck.json";
 inline constexpr const char* kKnownPagesFileName = "KnownPages.json";
 inline constexpr const char* kOwnerFileName = "ReminderOwner.json";
+// The tagged paragraphs that look like reminders but do not read whole, kept for a restart.
+inline constexpr const char* kNearMissesFileName = "NearMisses.json";
 
 // Where the system keeps its files. Everything it writes lies below DataFolderPath or StoreRootPath.
 struct AppPaths

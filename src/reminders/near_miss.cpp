@@ -139,13 +139,13 @@ std::optional<TNearMiss> OneOffNearMiss(const std::string& readable, bool found,
 
 } // namespace
 
-std::optional<TNearMiss> NearMissOf(std::string_view text)
+std::optional<TNearMiss> NearMissOf(std::string_view text, TimeOfDayValue dateOnlyAt)
 {
     detail::TitleReading reading;
     std::int64_t start = 0;
     std::int64_t end = 0;
     const bool found = TAReminder::PageTitleReminder_GetDateTime(text, reading.dt, reading.type, start, end,
-                                                                 reading.weekDay);
+                                                                 reading.weekDay, dateOnlyAt);
     const std::string readable = detail::ReadableTitle(text);
     if (readable.find("!!") != std::string::npos) {
         return RepeatingNearMiss(readable, found, reading, start, end);
@@ -156,11 +156,11 @@ std::optional<TNearMiss> NearMissOf(std::string_view text)
     return std::nullopt;
 }
 
-void TNearMissList::TakePageList(const std::string& pageListText)
+void TNearMissList::TakePageList(const std::string& pageListText, TimeOfDayValue dateOnlyAt)
 {
     {
         std::lock_guard lock(m_Mutex);
-        if (pageListText == m_PageListText) {
+        if (pageListText == m_PageListText && dateOnlyAt == m_PageListDateOnly) {
             return;
         }
     }
@@ -185,7 +185,7 @@ void TNearMissList::TakePageList(const std::string& pageListText)
                 }
             }
             const std::string title = JsonText(page, "title");
-            if (const std::optional<TNearMiss> miss = NearMissOf(title)) {
+            if (const std::optional<TNearMiss> miss = NearMissOf(title, dateOnlyAt)) {
                 titles.push_back({id, {}, title, *miss, info.SectionId, info.SectionName, info.Link});
             }
             infos.emplace(id, std::move(info));
@@ -193,6 +193,7 @@ void TNearMissList::TakePageList(const std::string& pageListText)
     }
     std::lock_guard lock(m_Mutex);
     m_PageListText = pageListText;
+    m_PageListDateOnly = dateOnlyAt;
     m_Pages = std::move(infos);
     m_Titles = std::move(titles);
     std::erase_if(m_Tags, [&](const auto& tags) { return m_Pages.count(tags.first) == 0; });
@@ -207,7 +208,8 @@ void TNearMissList::TakePageList(const std::string& pageListText)
     ++m_Version;
 }
 
-void TNearMissList::TakePageContent(const std::string& pageId, std::string_view content)
+void TNearMissList::TakePageContent(const std::string& pageId, std::string_view content,
+                                    TimeOfDayValue dateOnlyAt)
 {
     const std::optional<std::vector<TTaggedElement>> elements = ReadTaggedElements(content);
     if (!elements) {
@@ -218,11 +220,16 @@ void TNearMissList::TakePageContent(const std::string& pageId, std::string_view 
         if (IsCompletedDataTag(element.DataTag)) {
             continue;
         }
-        if (const std::optional<TNearMiss> miss = NearMissOf(element.Text)) {
+        if (const std::optional<TNearMiss> miss = NearMissOf(element.Text, dateOnlyAt)) {
             tags.push_back({pageId, element.Id, element.Text, *miss, {}, {}, {}});
         }
     }
     std::lock_guard lock(m_Mutex);
+    PutTagsLocked(pageId, std::move(tags));
+}
+
+void TNearMissList::PutTagsLocked(const std::string& pageId, std::vector<TNearMissEntry> tags)
+{
     const auto info = m_Pages.find(pageId);
     for (TNearMissEntry& entry : tags) {
         if (info != m_Pages.end()) {
@@ -285,6 +292,90 @@ std::uint64_t TNearMissList::Version() const
 {
     std::lock_guard lock(m_Mutex);
     return m_Version;
+}
+
+namespace {
+
+constexpr const char* kTagsKey = "tags";
+constexpr const char* kPageKey = "page";
+constexpr const char* kIdKey = "id";
+constexpr const char* kTextKey = "text";
+
+// A page or element id the agent would have kept: Graph's ids are short.
+bool SavableId(const std::string& id)
+{
+    return !id.empty() && id.size() <= TNearMissList::kMaxSavedTextBytes && IsValidUtf8(id);
+}
+
+bool SavableText(const std::string& text)
+{
+    return !text.empty() && text.size() <= TNearMissList::kMaxSavedTextBytes && IsValidUtf8(text);
+}
+
+} // namespace
+
+std::optional<std::string> TNearMissList::UnsavedTagsText() const
+{
+    std::lock_guard lock(m_Mutex);
+    Json tags = Json::array();
+    for (const auto& [pageId, entries] : m_Tags) {
+        for (const TNearMissEntry& entry : entries) {
+            if (tags.size() < kMaxSavedTags && SavableId(pageId) && SavableId(entry.ElementId) &&
+                SavableText(entry.Text)) {
+                tags.push_back({{kPageKey, pageId}, {kIdKey, entry.ElementId}, {kTextKey, entry.Text}});
+            }
+        }
+    }
+    std::optional<std::string> text = JsonTextReadingBack(Json{{kTagsKey, std::move(tags)}});
+    if (text && *text == m_SavedTagsText) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+void TNearMissList::TagsSaved(const std::string& text)
+{
+    std::lock_guard lock(m_Mutex);
+    m_SavedTagsText = text;
+}
+
+std::size_t TNearMissList::RestoreTags(std::string_view text, TimeOfDayValue dateOnlyAt)
+{
+    const Json saved = JsonTextToObject(text);
+    const Json* tags = JsonArray(saved, kTagsKey);
+    std::map<std::string, std::vector<TNearMissEntry>> pages;
+    std::size_t taken = 0;
+    for (std::size_t i = 0; tags != nullptr && i < tags->size() && taken < kMaxSavedTags; ++i) {
+        const Json& tag = (*tags)[i];
+        const std::string pageId = JsonText(tag, kPageKey);
+        const std::string elementId = JsonText(tag, kIdKey);
+        const std::string words = JsonText(tag, kTextKey);
+        if (!SavableId(pageId) || !SavableId(elementId) || !SavableText(words)) {
+            continue;
+        }
+        std::vector<TNearMissEntry>& entries = pages[pageId];
+        const bool twice = std::any_of(entries.begin(), entries.end(),
+                                       [&](const TNearMissEntry& e) { return e.ElementId == elementId; });
+        if (twice) {
+            continue;
+        }
+        // Read again: a text the reader now takes whole, or takes as no reminder at all, is gone.
+        if (const std::optional<TNearMiss> miss = NearMissOf(words, dateOnlyAt)) {
+            entries.push_back({pageId, elementId, words, *miss, {}, {}, {}});
+            ++taken;
+        }
+    }
+    std::lock_guard lock(m_Mutex);
+    std::size_t restored = 0;
+    for (auto& [pageId, entries] : pages) {
+        // A page read in this run already knows better.
+        if (!entries.empty() && m_Tags.count(pageId) == 0) {
+            restored += entries.size();
+            PutTagsLocked(pageId, std::move(entries));
+        }
+    }
+    m_SavedTagsText = std::string(text);
+    return restored;
 }
 
 } // namespace rz

@@ -41,8 +41,9 @@ struct TNearMiss
 };
 
 // The near miss a title or tagged paragraph holds, decided from the title syntax's own reading; none
-// for a text the syntax reads whole or that only holds an exclamation mark ("Wow! Great").
-std::optional<TNearMiss> NearMissOf(std::string_view text);
+// for a text the syntax reads whole or that only holds an exclamation mark ("Wow! Great"). A date
+// without a time reads at `dateOnlyAt`.
+std::optional<TNearMiss> NearMissOf(std::string_view text, TimeOfDayValue dateOnlyAt = {});
 
 // One listed near miss: a page title (no element id) or a tagged paragraph of the page.
 struct TNearMissEntry
@@ -63,11 +64,12 @@ class TNearMissList
 {
 public:
     // Lists the titles of the page list text ({"value": [pages]}) again; pages gone from it lose
-    // their tag entries too. The same text as last time changes nothing.
-    void TakePageList(const std::string& pageListText);
+    // their tag entries too. The same text and time as last time change nothing. Texts are read as
+    // the reminders are, a date without a time at `dateOnlyAt`.
+    void TakePageList(const std::string& pageListText, TimeOfDayValue dateOnlyAt = {});
     // Lists the tagged paragraphs of one page's content (completed to-dos aside), in place of the
     // page's earlier ones; content that does not parse leaves them.
-    void TakePageContent(const std::string& pageId, std::string_view content);
+    void TakePageContent(const std::string& pageId, std::string_view content, TimeOfDayValue dateOnlyAt = {});
     // The page holds no tag reminders any more.
     void DropTags(const std::string& pageId);
     void Clear();
@@ -78,6 +80,19 @@ public:
     // Moves on at every change, so a window redraws only then.
     std::uint64_t Version() const;
 
+    // The tag entries as a file keeps them, for a restart: a page's content is read again only when
+    // it changes, while the titles come back with the page list. At most kMaxSavedTags entries, each
+    // text within kMaxSavedTextBytes; none when that text was saved last (TagsSaved, RestoreTags).
+    std::optional<std::string> UnsavedTagsText() const;
+    void TagsSaved(const std::string& text);
+    // Takes the tag entries of such a text for pages that have none yet, each read again and kept
+    // only while it is still a near miss; entries out of bounds or of another kind are skipped.
+    // Gives how many it took.
+    std::size_t RestoreTags(std::string_view text, TimeOfDayValue dateOnlyAt = {});
+
+    static constexpr std::size_t kMaxSavedTags = 2000;
+    static constexpr std::size_t kMaxSavedTextBytes = 1024;
+
 private:
     struct PageInfo
     {
@@ -85,8 +100,13 @@ private:
         std::string SectionName;
         std::string Link;
     };
+    // Puts the page's tag entries in place of its earlier ones, with its section and link.
+    void PutTagsLocked(const std::string& pageId, std::vector<TNearMissEntry> tags);
+
     mutable std::mutex m_Mutex;
     std::string m_PageListText;
+    TimeOfDayValue m_PageListDateOnly; // the time the page list text was read with
+    std::string m_SavedTagsText;
     std::map<std::string, PageInfo> m_Pages;
     std::vector<TNearMissEntry> m_Titles;
     std::map<std::string, std::vector<TNearMissEntry>> m_Tags;

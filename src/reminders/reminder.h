@@ -132,10 +132,12 @@ public:
     // Page-title syntax (title_syntax.cpp). Positions count UTF-16 code units.
     // Reads a reminder from a title: "!" + date and time (one-off) or "!!" + time of day with an
     // optional weekday list (repeating). DT, DTStart, DTEnd and WeekDay are left untouched when the
-    // title holds no "!"; ReminderType is always set.
+    // title holds no "!"; ReminderType is always set. A one-off date written without a time rings
+    // at `dateOnlyAt`.
     static bool PageTitleReminder_GetDateTime(std::string_view title, std::optional<Date>& DT,
                                               std::int64_t& ReminderType, std::int64_t& DTStart,
-                                              std::int64_t& DTEnd, WeekDayFlags& WeekDay);
+                                              std::int64_t& DTEnd, WeekDayFlags& WeekDay,
+                                              TimeOfDayValue dateOnlyAt = {});
     // Fills the flags from the "[1,2,…]" list after the first "!!" ("1" = Monday … "7" = Sunday),
     // after clearing them. Always answers false, so the date text of a repeating title keeps its
     // list and the time of day is read at fixed places.

@@ -68,6 +68,7 @@ bool TReminderHandle::AdoptAccount(const std::string& userId, bool unknownIsAnot
         }
         SaveRemindersToFile();
         SaveTagPagesToFile();
+        SaveNearMissesToFile();
         SaveHierarchyToFile();
         // The former account's change listing would make the first check look for changes since then.
         const std::string listing = m_State.EngineFiles.Beside(kKnownPagesFileName);
@@ -85,7 +86,7 @@ void TReminderHandle::Run()
     m_State.LoadRunning = true;
     try {
         const std::string current = m_State.ReminderPagesJson.Get();
-        m_State.NearMisses.TakePageList(current);
+        m_State.NearMisses.TakePageList(current, m_State.ReminderList.DateOnlyTime());
         bool heldBack = false;
         {
             std::lock_guard lock(m_State.ListsMutex);
@@ -98,6 +99,7 @@ void TReminderHandle::Run()
                 SaveRemindersToFile();
                 SaveHierarchyToFile();
                 SaveTagPagesToFile();
+                SaveNearMissesToFile();
                 m_State.PreviousReminderPagesJson.Set(current);
                 m_State.SeenReminderPagesJson.Set(current);
             }
@@ -124,6 +126,25 @@ void TReminderHandle::LoadHierarchyFromFile()
                                                 : ReadTextFile(m_State.EngineFiles.HierarchyFilePath);
     m_State.ReminderPagesJson.Set(text.value_or(std::string()));
     m_State.SeenReminderPagesJson.Set(text.value_or(std::string()));
+    const std::string nearMisses = m_State.EngineFiles.Beside(kNearMissesFileName);
+    const std::optional<std::string> saved =
+        nearMisses.empty() ? std::nullopt : ReadTextFile(nearMisses, kMaxStateFileBytes);
+    if (saved) {
+        m_State.NearMisses.RestoreTags(*saved, m_State.ReminderList.DateOnlyTime());
+    }
+    m_State.NearMisses.TakePageList(text.value_or(std::string()), m_State.ReminderList.DateOnlyTime());
+}
+
+void TReminderHandle::SaveNearMissesToFile()
+{
+    const std::string path = m_State.EngineFiles.Beside(kNearMissesFileName);
+    if (path.empty()) {
+        return;
+    }
+    if (const std::optional<std::string> text = m_State.NearMisses.UnsavedTagsText();
+        text && WriteTextFile(path, *text)) {
+        m_State.NearMisses.TagsSaved(*text);
+    }
 }
 
 void TReminderHandle::SaveRemindersToFile()

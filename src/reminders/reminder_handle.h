@@ -70,10 +70,14 @@ public:
                                        const std::string& html);
 
     void SaveHierarchyToFile();
+    // Also lists the near misses again: the titles' from the page list, the tagged paragraphs'
+    // from their own file, as their pages are read again only when they change.
     void LoadHierarchyFromFile();
     void SaveRemindersToFile();
     void LoadRemindersFromFile();
     void SaveTagPagesToFile();
+    // The tag near misses, written only when they changed since the last write or read.
+    void SaveNearMissesToFile();
 
 private:
     // The known-pages check, phase by phase; Run_CheckKnowPages runs them in order.

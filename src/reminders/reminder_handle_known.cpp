@@ -33,7 +33,7 @@ std::int64_t TReminderHandle::CountPageTitleReminderKnownPage()
 std::int64_t TReminderHandle::UpdateTitleReminders(const std::string& pageId, const std::string& title)
 {
     // Only ever updates: a title that lost its date, or whose date passed, is left to the next load.
-    const TitleReading reading = ReadTitle(title);
+    const TitleReading reading = ReadTitle(title, m_State.ReminderList.DateOnlyTime());
     const bool oneOff = reading.type == kReminderTypeOneOff && reading.dt && !(*reading.dt < DateNow());
     // A title that begins with "!!" rings at the time of day the page was created, as the full load
     // gave it, whatever time the title names.
@@ -256,6 +256,10 @@ void TReminderHandle::KnownCheck_Save(const TKnownCheck& check)
         SaveRemindersToFile();
         SaveTagPagesToFile();
         m_State.ReminderListChanged = true;
+    }
+    // A paragraph may turn from one near miss into another without any reminder changing.
+    if (!Cleared(check.generation)) {
+        SaveNearMissesToFile();
     }
     const std::string listingPath = m_State.EngineFiles.Beside(kKnownPagesFileName);
     if (!check.listing.empty() && !listingPath.empty() && !Cleared(check.generation) &&

@@ -136,7 +136,7 @@ bool TReminderHandle::LoadOnePage(const Json& page, std::uint64_t generation, TP
         }
         TReminderList& list = m_State.ReminderList;
         const bool repeating = TAReminder::PageTimeRepeatable_Is(title);
-        const TitleReading reading = ReadTitle(title);
+        const TitleReading reading = ReadTitle(title, list.DateOnlyTime());
         const ReminderPtr existing = list.GetByID(id);
         const Date now = DateNow();
         // A one-off that first reaches the agent after its time (created offline after it, or on

@@ -57,7 +57,7 @@ bool TReminderHandle::LoadPendingTags(const std::string& pageId, const std::stri
     }
     m_State.ReminderList.CheckAndRemoveDeletedTagItem(answer.text, pageId);
     ReadTagReminders(m_State.ReminderList, pageId, pageClientLink, answer.text);
-    m_State.NearMisses.TakePageContent(pageId, answer.text);
+    m_State.NearMisses.TakePageContent(pageId, answer.text, m_State.ReminderList.DateOnlyTime());
     // Listed even when it yielded nothing: a page is read again when its change time moves, not at
     // every load because it holds no reminder. A listed page's change time moves only now that the
     // change has been read.
@@ -86,7 +86,7 @@ std::int64_t TReminderHandle::LoadPendingTags_Known(const TagPagePtr& tagPage, c
     const std::int64_t removed = m_State.ReminderList.CheckAndRemoveDeletedTagItem(html, pageId);
     const std::optional<std::int64_t> changes =
         ReadTagReminders(m_State.ReminderList, pageId, tagPage->link().value_or(std::string()), html);
-    m_State.NearMisses.TakePageContent(pageId, html);
+    m_State.NearMisses.TakePageContent(pageId, html, m_State.ReminderList.DateOnlyTime());
     return removed + changes.value_or(0);
 }
 

@@ -245,9 +245,9 @@ void TReminderList::RestoreRaised(const std::map<std::string, Date>& raised,
 namespace {
 
 // A one-off's time is the wall time its text names, read in the zone now.
-void ReadOneOffTimeAgain(TAReminder& r)
+void ReadOneOffTimeAgain(TAReminder& r, TimeOfDayValue dateOnlyAt)
 {
-    const detail::TitleReading reading = detail::ReadTitle(r.name().value_or(std::string()));
+    const detail::TitleReading reading = detail::ReadTitle(r.name().value_or(std::string()), dateOnlyAt);
     if (reading.type == kReminderTypeOneOff && reading.dt) {
         r.setTime(reading.dt);
         r.setTimeOfDay(TimeOfDay(*reading.dt));
@@ -255,6 +255,45 @@ void ReadOneOffTimeAgain(TAReminder& r)
 }
 
 } // namespace
+
+TimeOfDayValue TReminderList::DateOnlyTime() const
+{
+    const int seconds = m_DateOnlySeconds.load();
+    return {seconds / 3600, seconds / 60 % 60, seconds % 60};
+}
+
+std::int64_t TReminderList::UseDateOnlyTime(TimeOfDayValue at)
+{
+    // The same time again moves nothing: a reminder moved up to the clock stays where it is.
+    const int seconds = at.hour * 3600 + at.minute * 60 + at.second;
+    if (m_DateOnlySeconds.exchange(seconds) == seconds) {
+        return 0;
+    }
+    std::int64_t moved = 0;
+    for (const ReminderPtr& reminder : list()) {
+        const std::optional<Date> time = reminder->time();
+        const std::optional<std::string> name = reminder->name();
+        if (reminder->Repeat() != 0 || !time || !name) {
+            continue;
+        }
+        const detail::TitleReading reading = detail::ReadTitle(*name, at);
+        if (!reading.found || reading.type != kReminderTypeOneOff || !reading.dt || *reading.dt == *time) {
+            continue;
+        }
+        // Only the time of day moves: a reading on another day is not this choice's doing.
+        const LocalFields was = LocalFieldsOf(*time);
+        const LocalFields read = LocalFieldsOf(*reading.dt);
+        if (was.year != read.year || was.month != read.month || was.day != read.day) {
+            continue;
+        }
+        // Moved back past the clock before it rang: it rings now rather than never, as the due
+        // check looks only forward from its last check.
+        const Date clock = DateNow();
+        reminder->setTime(*reading.dt < clock && !(*time < clock) ? clock : *reading.dt);
+        ++moved;
+    }
+    return moved;
+}
 
 void TReminderList::FollowZoneChange()
 {
@@ -267,7 +306,7 @@ void TReminderList::FollowZoneChange()
             r->setTime(r->GetRepeatDateTime());
             continue;
         }
-        ReadOneOffTimeAgain(*r);
+        ReadOneOffTimeAgain(*r, DateOnlyTime());
     }
 }
 
@@ -350,7 +389,7 @@ void TReminderList::LoadFromFile(const std::string& path)
     const Date now = DateNow();
     for (const ReminderPtr& r : list()) {
         if (r->Repeat() == 0 && r->time()) {
-            ReadOneOffTimeAgain(*r);
+            ReadOneOffTimeAgain(*r, DateOnlyTime());
         }
         const std::optional<Date> time = r->time();
         if (r->Repeat() != 0 && time && *time < now) {

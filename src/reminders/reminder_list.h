@@ -5,6 +5,7 @@
 #include "reminders/reminder.h"
 #include "util/dates.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -72,6 +73,14 @@ public:
     void RestoreRaised(const std::map<std::string, Date>& raised,
                        const std::map<std::string, std::string>& oneOffNames = {});
 
+    // The time of day this list's one-offs written as a date alone ring at, read by whoever reads
+    // their texts into it; midnight until set.
+    TimeOfDayValue DateOnlyTime() const;
+    // Takes a new such time: the one-offs read already whose text gives a date without a time keep
+    // their day and move to it; one moved back past the clock before it rang is due at once. Gives
+    // how many moved. The caller holds the engine's lists lock.
+    std::int64_t UseDateOnlyTime(TimeOfDayValue at);
+
     // After the system's time zone changed: every time means the local time it was written as, so
     // a one-off takes the date and time its text names again and a repeating record its next
     // occurrence at its time of day, both read in the new zone. Raised occurrences stay instants.
@@ -98,6 +107,8 @@ private:
     bool RaisedAlready(const std::optional<std::string>& id, std::uint8_t repeat, std::optional<Date> time,
                        const ReminderPtr& record) const;
 
+    // Seconds after midnight; one value, so a reader never sees half of a change.
+    std::atomic<int> m_DateOnlySeconds{0};
     std::map<std::string, Date> m_Raised; // under m_Mutex
     // One-offs' texts with the occurrence each named; under m_Mutex.
     std::map<std::string, std::pair<std::string, Date>> m_RaisedNames;

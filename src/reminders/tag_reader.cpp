@@ -68,7 +68,7 @@ std::int64_t MergeTagged(TReminderList& list, const std::string& pageId, const s
     std::int64_t start = 0;
     std::int64_t end = 0;
     WeekDayFlags weekDay = DefaultWeekDays();
-    TAReminder::PageTitleReminder_GetDateTime(text, dt, type, start, end, weekDay);
+    TAReminder::PageTitleReminder_GetDateTime(text, dt, type, start, end, weekDay, list.DateOnlyTime());
     if (IsCompletedDataTag(dataTag)) {
         type = kReminderTypeNone;
     }

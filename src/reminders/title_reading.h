@@ -24,13 +24,14 @@ struct TitleReading
 // a date and its time as one space.
 std::string ReadableTitle(std::string_view title);
 
-inline TitleReading ReadTitle(std::string_view title)
+// The title as the syntax reads it, a date without a time at `dateOnlyAt`.
+inline TitleReading ReadTitle(std::string_view title, TimeOfDayValue dateOnlyAt = {})
 {
     TitleReading reading;
     std::int64_t start = 0;
     std::int64_t end = 0;
     reading.found = TAReminder::PageTitleReminder_GetDateTime(title, reading.dt, reading.type, start, end,
-                                                              reading.weekDay);
+                                                              reading.weekDay, dateOnlyAt);
     return reading;
 }
 

@@ -2,7 +2,6 @@
 // The page-title reminder syntax: class operations of TAReminder. Positions and fixed places count
 // UTF-16 code units, so a title with accents or emoji reads like an ASCII title with the same
 // code-unit layout.
-#include "reminders/date_only_time.h"
 #include "reminders/reminder.h"
 #include "util/text.h"
 
@@ -151,10 +150,9 @@ bool ReadRepeating(std::string_view title, const std::u16string& title16, std::s
     return true;
 }
 
-// A date read without a time, at the time of day the preferences give such dates.
-Date WithDateOnlyTime(Date date)
+// A date read without a time, at the time of day chosen for such dates.
+Date WithDateOnlyTime(Date date, TimeOfDayValue at)
 {
-    const TimeOfDayValue at = DateOnlyTime();
     if (at == TimeOfDayValue{}) {
         return date;
     }
@@ -162,14 +160,15 @@ Date WithDateOnlyTime(Date date)
 }
 
 bool ReadOneOff(std::string_view title, const std::u16string& title16, std::size_t g, std::optional<Date>& DT,
-                std::int64_t& ReminderType, std::int64_t& DTStart, std::int64_t& DTEnd)
+                std::int64_t& ReminderType, std::int64_t& DTStart, std::int64_t& DTEnd,
+                TimeOfDayValue dateOnlyAt)
 {
     const std::string x = StrBetween(title, "!", "");
     DT = StringToDate(x);
     if (DT) {
         // "yyyy-MM" and "yyyy-MM-dd" are the patterns without a colon.
         if (x.find(':') == std::string::npos) {
-            DT = WithDateOnlyTime(*DT);
+            DT = WithDateOnlyTime(*DT, dateOnlyAt);
         }
         ReminderType = kReminderTypeOneOff;
         DTStart = static_cast<std::int64_t>(g);
@@ -221,7 +220,7 @@ bool ReadOneOff(std::string_view title, const std::u16string& title16, std::size
                        static_cast<int>(hour), static_cast<int>(minute), static_cast<int>(second));
     // Read whole and too short for an hour: a date without a time.
     if (DTEnd == 0 && y.size() < 13) {
-        DT = WithDateOnlyTime(*DT);
+        DT = WithDateOnlyTime(*DT, dateOnlyAt);
     }
     ReminderType = kReminderTypeOneOff;
     return true;
@@ -231,7 +230,8 @@ bool ReadOneOff(std::string_view title, const std::u16string& title16, std::size
 
 bool TAReminder::PageTitleReminder_GetDateTime(std::string_view title, std::optional<Date>& DT,
                                                std::int64_t& ReminderType, std::int64_t& DTStart,
-                                               std::int64_t& DTEnd, WeekDayFlags& WeekDay)
+                                               std::int64_t& DTEnd, WeekDayFlags& WeekDay,
+                                               TimeOfDayValue dateOnlyAt)
 {
     ReminderType = kReminderTypeNone;
     const Date now = DateNow();
@@ -246,7 +246,7 @@ bool TAReminder::PageTitleReminder_GetDateTime(std::string_view title, std::opti
 
     const std::size_t g = title16.find(u'!');
     if (g != std::u16string::npos) {
-        return ReadOneOff(title, title16, g, DT, ReminderType, DTStart, DTEnd);
+        return ReadOneOff(title, title16, g, DT, ReminderType, DTStart, DTEnd, dateOnlyAt);
     }
     return false;
 }

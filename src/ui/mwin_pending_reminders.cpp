@@ -8,6 +8,7 @@
 #include "ui/reminder_table_model.h"
 #include "ui/snooze_choices.h"
 #include "ui/strings_table.h"
+#include "ui/warning_text.h"
 #include "ui_MWinPendingReminders.h"
 
 #include <QComboBox>
@@ -40,6 +41,9 @@ void MWinPendingReminders::windowDidLoad()
     m_Model = new ReminderTableModel(m_Pending.List(), this);
     m_Ui->tableView->setModel(m_Model);
     ConfigureReminderColumns(m_Ui->tableView);
+    m_Announcement = NewAnnouncementLine(this);
+    m_Announcement->setObjectName(QStringLiteral("announcementLine"));
+    m_Ui->mainLayout->insertWidget(m_Ui->mainLayout->indexOf(m_Ui->titleLabel) + 1, m_Announcement);
 
     // The choices in the user's language; the settings keep their minutes.
     FillSnoozeChoices(m_Ui->snoozeCombo, m_Pending.SnoozeDefaultMinutes());
@@ -156,6 +160,14 @@ void MWinPendingReminders::showWindow()
     show();
     raise();
     activateWindow();
+}
+
+void MWinPendingReminders::AnnounceDue(const QString& text)
+{
+    if (!m_Loaded) {
+        windowDidLoad();
+    }
+    Announce(m_Announcement, text);
 }
 
 QTableView* MWinPendingReminders::tableView() const

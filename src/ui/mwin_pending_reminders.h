@@ -7,6 +7,7 @@
 #include <optional>
 
 class QComboBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 class QTableView;
@@ -43,6 +44,8 @@ public:
     QListWidget* snoozedList() const { return m_SnoozedList; }
     // The selected row, none when nothing is selected.
     std::optional<std::size_t> SelectedRow() const;
+    // Says what just came due on a line under the title, which a screen reader reads out at once.
+    void AnnounceDue(const QString& text);
 
 public slots:
     void buttonDismissClick();
@@ -65,6 +68,7 @@ private:
     ReminderTableModel* m_Model = nullptr;
     QListWidget* m_SnoozedList = nullptr;
     QPushButton* m_CancelSnooze = nullptr;
+    QLabel* m_Announcement = nullptr;
     // Why the last snooze text typed did not snooze; shown until a snooze succeeds.
     QString m_SnoozeProblem;
     bool m_Loaded = false;

@@ -73,7 +73,8 @@ void ReminderTableModel::Reload()
         std::optional<Date> time;
         std::int64_t type = 0, start = 0, end = 0;
         WeekDayFlags weekDay = DefaultWeekDays();
-        TAReminder::PageTitleReminder_GetDateTime(title, time, type, start, end, weekDay);
+        TAReminder::PageTitleReminder_GetDateTime(title, time, type, start, end, weekDay,
+                                                  m_List.DateOnlyTime());
         row.Repeats = type == kReminderTypeRepeating;
         row.Name =
             UiText("strWaitingForPage").arg(QString::fromStdString(TAReminder::TitleDisplayText(title)));

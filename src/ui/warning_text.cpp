@@ -5,12 +5,66 @@
 #include "util/contrast.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QColor>
 #include <QLabel>
 #include <QPalette>
 
 namespace rz {
+
+namespace {
+
+constexpr const char* kAnnouncementProperty = "rzAnnouncement";
+
+// The alert role is what makes the desktop's screen readers speak a line the moment it shows.
+class AnnouncementAccessible : public QAccessibleWidget
+{
+public:
+    explicit AnnouncementAccessible(QLabel* line) : QAccessibleWidget(line, QAccessible::AlertMessage) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name) {
+            return static_cast<const QLabel*>(widget())->text();
+        }
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* AnnouncementFactory(const QString& className, QObject* object)
+{
+    auto* line = qobject_cast<QLabel*>(object);
+    if (line != nullptr && className == QLatin1String("QLabel") &&
+        line->property(kAnnouncementProperty).toBool()) {
+        return new AnnouncementAccessible(line);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QLabel* NewAnnouncementLine(QWidget* parent)
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(AnnouncementFactory);
+        return true;
+    }();
+    (void)installed;
+    auto* line = new QLabel(parent);
+    // Before anything asks for its accessible interface, which is made once.
+    line->setProperty(kAnnouncementProperty, true);
+    line->setWordWrap(true);
+    line->hide();
+    return line;
+}
+
+void Announce(QLabel* line, const QString& text)
+{
+    line->hide();
+    line->setText(text);
+    line->show();
+}
 
 void SetWarningText(QLabel* label, bool warning)
 {

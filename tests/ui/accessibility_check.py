@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Checks every window of the agent through the desktop's accessibility tree (AT-SPI), as a screen
 reader meets it: each window has a name, each control a user can reach has a name, Tab follows the
-reading order, and a status line turning red is announced.
+reading order, every table and tree says what it holds, a status line turning red is announced, and
+a reminder coming due is read out from the due window.
 
 Run on a display (Xvfb) inside a session bus of its own:
     xvfb-run -a dbus-run-session -- /usr/bin/python3 accessibility_check.py path/to/window_tour
@@ -23,6 +24,8 @@ INTERACTIVE = {
     pyatspi.ROLE_PROGRESS_BAR, pyatspi.ROLE_DATE_EDITOR,
 }
 WINDOWS = {pyatspi.ROLE_FRAME, pyatspi.ROLE_DIALOG, pyatspi.ROLE_WINDOW}
+# Views of many rows: the name says which, the description what a row is and what Enter does.
+VIEWS = {pyatspi.ROLE_TABLE, pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_TREE}
 
 
 def find_app(name, deadline):
@@ -62,6 +65,8 @@ def check_tree(app):
             state = node.getState()
             if role not in INTERACTIVE or not state.contains(pyatspi.STATE_SHOWING):
                 continue
+            if role in VIEWS and not node.description:
+                faults.append("%s: the %s %r has no description" % (title, node.getRoleName(), node.name))
             # A combo box's popup list goes by the combo box's name.
             parent = node.parent
             if parent is not None and parent.getRole() == pyatspi.ROLE_COMBO_BOX:
@@ -81,12 +86,15 @@ def main():
     def on_event(event):
         try:
             if event.source is not None and event.source.getApplication().name == name:
-                announced.append((event.type, event.source.getRoleName(), event.source.description))
+                announced.append((event.type, event.source.getRole(), event.source.name,
+                                  event.source.description, event.detail1))
         except Exception:  # a source gone meanwhile
             pass
 
     name = os.path.basename(tour)
     pyatspi.Registry.registerEventListener(on_event, "object:property-change:accessible-description")
+    # An alert that shows is what screen readers speak at once.
+    pyatspi.Registry.registerEventListener(on_event, "object:state-changed:showing")
     process = subprocess.Popen([tour, "--hold", "14"], env=env, stdout=subprocess.PIPE, text=True)
     try:
         app = find_app(name, time.time() + 30)
@@ -98,7 +106,7 @@ def main():
         GLib.timeout_add(4000, loop.quit)
         loop.run()
         windows, faults = check_tree(app)
-        # A reminder comes due at about 4 s, the account line turns red at 6 s.
+        # A reminder comes due at about 5 s, the account line turns red at 6 s.
         GLib.timeout_add(6000, loop.quit)
         loop.run()
     finally:
@@ -106,9 +114,13 @@ def main():
     faults += [line for line in out.splitlines() if line.startswith("tab order:")]
     if not any("tab order checked" in line for line in out.splitlines()):
         faults.append("the tour did not check the keyboard order")
-    descriptions = [d for (_, _, d) in announced]
+    descriptions = [d for (kind, _, _, d, _) in announced if kind.endswith("accessible-description")]
     if not any(d and d.startswith("Warning") for d in descriptions):
         faults.append("no status line was announced as a warning: %r" % descriptions)
+    alerts = [n for (kind, role, n, _, shown) in announced
+              if kind.endswith("showing") and shown and role == pyatspi.ROLE_ALERT]
+    if not any("Water the plants" in (n or "") for n in alerts):
+        faults.append("the reminder coming due was not announced as an alert: %r" % alerts)
     if windows < 7:
         faults.append("only %d windows showed, expected 7" % windows)
     for fault in faults:

@@ -57,6 +57,9 @@ TEST_F(AppDelegateTest, TrayMenuFirstLineNamesTheNextReminder)
     EXPECT_EQ(first->text(), "No reminder to come");
     EXPECT_FALSE(first->isEnabled());
 
+    // The soonest still to come: one past its time is no longer next.
+    state->ReminderList.AddUnique(kPageTitleReminder, "Past !2026-03-04 08:00", "P", "P", "", At(8, 0, 0), 0,
+                                  DefaultWeekDays());
     state->ReminderList.AddUnique(kPageTitleReminder, "Later !2026-03-04 12:00", "L", "L", "", At(12, 0, 0),
                                   0, DefaultWeekDays());
     state->ReminderList.AddUnique(kPageTitleReminder, "Tea & cake !2026-03-04 10:00", "S", "S", "",

@@ -5,8 +5,11 @@
 // each step that goes against the reading order. Then, while it holds, a reminder comes due and the
 // status window's account line turns red, so the check hears both announced.
 //
-//   window_tour [--hold SECONDS] [--menu] [--icon FILE]
-//   --menu: also pop up the tray menu; --icon: write the tray icon, at 64 pixels, to a PNG file
+// Its texts come in the language of the environment (LANGUAGE, LC_ALL, LANG), as the agent's do.
+//
+//   window_tour [--hold SECONDS] [--menu] [--icon FILE] [--grab FOLDER]
+//   --menu: also pop up the tray menu; --icon: write the tray icon, at 64 pixels, to a PNG file;
+//   --grab: write each window, the tray menu and the tray icon to PNG files in the folder
 #include "app/app_delegate.h"
 #include "core/settings_store.h"
 #include "reminders/reminder_list.h"
@@ -17,6 +20,7 @@
 #include "ui/mwin_help.h"
 #include "ui/mwin_monitor.h"
 #include "ui/mwin_pending_reminders.h"
+#include "ui/strings_table.h"
 #include "ui/win_new_reminder.h"
 #include "ui/win_preferences.h"
 #include "util/dates.h"
@@ -98,6 +102,7 @@ int main(int argc, char** argv)
     int holdSeconds = 20;
     bool menu = false;
     QString iconFile;
+    QString grabFolder;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--hold") == 0 && i + 1 < argc) {
             holdSeconds = std::atoi(argv[++i]);
@@ -105,9 +110,13 @@ int main(int argc, char** argv)
             menu = true;
         } else if (std::strcmp(argv[i], "--icon") == 0 && i + 1 < argc) {
             iconFile = QString::fromLocal8Bit(argv[++i]);
+        } else if (std::strcmp(argv[i], "--grab") == 0 && i + 1 < argc) {
+            grabFolder = QString::fromLocal8Bit(argv[++i]);
+            menu = true;
         }
     }
     QApplication qapp(argc, argv);
+    InstallTranslations(qapp);
     test::TempDir home;
     test::ScopedEnv homeVar("HOME", home.Path().c_str());
     test::ScopedEnv dataVar("XDG_DATA_HOME", (home.Path() + "/data").c_str());
@@ -141,9 +150,6 @@ int main(int argc, char** argv)
                                  DateFromParts(2099, 3, 4, 10, 30, 0), 0, days);
     state.ReminderList.AddUnique(kPageTitleReminder, "Call Anna !2099-03-05", "P2", "P2", "onenote:P2",
                                  DateFromParts(2099, 3, 5, 0, 0, 0), 0, days);
-    // Comes due while the tour holds, so the pending window announces it.
-    state.ReminderList.AddUnique(kPageTitleReminder, "Water the plants", "P3", "P3", "onenote:P3",
-                                 DateAddSeconds(now, 4), 0, days);
     state.PendingReminderList.AddUnique(kPageTitleReminder, "Standup !! 09:00", "P4", "P4", "onenote:P4", now,
                                         1, days);
     state.PendingReminderList.AddUnique(kPageTitleReminder, "Pay rent !2026-03-01", "P5", "P5", "onenote:P5",
@@ -187,6 +193,32 @@ int main(int argc, char** argv)
         if (menu && app.statusMenu() != nullptr) {
             app.statusMenu()->popup(QPoint(500, 40));
         }
+    });
+    if (!grabFolder.isEmpty()) {
+        // After the reminder came due, so the badge counts it and the pending window lists it.
+        QTimer::singleShot(8000, &qapp, [&] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (window->isVisible() && !window->objectName().isEmpty()) {
+                    window->grab().save(grabFolder + QLatin1Char('/') + window->objectName() +
+                                        QStringLiteral(".png"));
+                }
+            }
+            if (app.statusMenu() != nullptr && app.statusMenu()->isVisible()) {
+                app.statusMenu()->grab().save(grabFolder + QStringLiteral("/trayMenu.png"));
+            }
+            if (app.statusItem() != nullptr) {
+                app.statusItem()->icon().pixmap(64, 64).save(grabFolder + QStringLiteral("/trayIcon.png"));
+            }
+            std::printf("grabbed\n");
+            std::fflush(stdout);
+        });
+    }
+    // Comes due while the tour holds, once the accessibility check listens, so the pending window
+    // announces it.
+    QTimer::singleShot(5000, &qapp, [&] {
+        state.ReminderList.AddUnique(kPageTitleReminder, "Water the plants", "P3", "P3", "onenote:P3",
+                                     DateNow(), 0, DefaultWeekDays());
+        state.ReminderListChanged = true;
     });
     // The status window's account line turns red, as it does for a refused service host.
     QTimer::singleShot(6000, &qapp, [&] { state.EndpointProblem.Set("GraphEndpoint refused"); });
