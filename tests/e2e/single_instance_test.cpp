@@ -5,6 +5,7 @@
 #include "core/instance_lock.h"
 #include "core/preferences.h"
 #include "core/settings_store.h"
+#include "fake_one_note.h"
 #include "keyring_daemon.h"
 #include "outbox/outbox.h"
 #include "private_bus.h"
@@ -207,6 +208,19 @@ TEST_F(AppStartTest, AddHandsTheReminderToTheRunningAgent)
         EXPECT_EQ(refused->WaitExit(0), 1);
         EXPECT_NE(refused->Stderr().find("makes no reminder"), std::string::npos) << refused->Stderr();
         EXPECT_EQ(agent.Outbox()->Count(), 1u);
+
+        // OneNote refuses the waiting page for a full section: the next --add there is turned away.
+        test::FakeOneNote service;
+        service.SectionNames["0-ABC!12"] = "Inbox";
+        service.SectionLimit = 0;
+        agent.Outbox()->SendPending(service);
+        ASSERT_EQ(agent.Outbox()->Count(), 0u);
+        auto full = run("Call Ann !2099-12-10 09:00");
+        EXPECT_EQ(full->WaitExit(0), 1);
+        EXPECT_EQ(full->Stderr(),
+                  "The section 0-ABC!12 holds as many pages as OneNote allows: choose another "
+                  "section for new reminders.\n");
+        EXPECT_EQ(agent.Outbox()->Count(), 0u);
     }
 }
 
