@@ -759,6 +759,11 @@
         <translation>Noch ist kein Abschnitt bekannt. Warten Sie, bis die Notizbücher gespiegelt sind, und wählen Sie dann, wohin die Seite kommt.</translation>
     </message>
     <message>
+        <source>The section %1 holds as many pages as OneNote allows: choose another section for new reminders.</source>
+        <comment>strNewReminderSectionFull</comment>
+        <translation>Der Abschnitt %1 enthält so viele Seiten, wie OneNote erlaubt: Wählen Sie einen anderen Abschnitt für neue Erinnerungen.</translation>
+    </message>
+    <message>
         <source>Choose at least one weekday.</source>
         <comment>strNewReminderNoWeekDay</comment>
         <translation>Wählen Sie mindestens einen Wochentag.</translation>

@@ -759,6 +759,11 @@
         <translation>Aucune section n’est encore connue. Attendez que les blocs-notes soient copiés, puis choisissez où placer la page.</translation>
     </message>
     <message>
+        <source>The section %1 holds as many pages as OneNote allows: choose another section for new reminders.</source>
+        <comment>strNewReminderSectionFull</comment>
+        <translation>La section %1 contient autant de pages que OneNote le permet&#xa0;: choisissez une autre section pour les nouveaux rappels.</translation>
+    </message>
+    <message>
         <source>Choose at least one weekday.</source>
         <comment>strNewReminderNoWeekDay</comment>
         <translation>Choisissez au moins un jour de la semaine.</translation>

@@ -4,6 +4,7 @@
 #include "app/command_line.h"
 #include "app/single_instance.h"
 #include "core/instance_lock.h"
+#include "outbox/new_reminder_queue.h"
 #include "ui/strings_table.h"
 #include "util/files.h"
 #include "util/log.h"
@@ -19,9 +20,11 @@
 namespace rz {
 namespace {
 
-// A running agent answers at once; a fresh one first builds its windows and reads its lists.
-constexpr int kRunningTimeoutMs = 5000;
-constexpr int kStartingTimeoutMs = 30000;
+// A running agent answers at once but for the wait for the page's first attempt; a fresh one first
+// builds its windows and reads its lists.
+constexpr int kAnswerWaitMs = static_cast<int>(kNewPageAnswerWaitSeconds * 1000);
+constexpr int kRunningTimeoutMs = 5000 + kAnswerWaitMs;
+constexpr int kStartingTimeoutMs = 30000 + kAnswerWaitMs;
 
 } // namespace
 

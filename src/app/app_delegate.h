@@ -5,6 +5,7 @@
 #include "app/sign_in_window.h"
 #include "mirror/section_choices.h"
 
+#include <QDeadlineTimer>
 #include <QIcon>
 #include <QObject>
 #include <QStringList>
@@ -47,6 +48,7 @@ class TOutbox;
 class TPageCreateKind;
 class TWorkerCallbacks;
 class ThemeSound;
+class WinNewReminder;
 
 // The application controller: the tray icon and its menu, the launch sequence, the one-second
 // tick with the due check and the alert. The logic it drives lives in the core; this class only
@@ -109,12 +111,17 @@ public:
     bool AlarmsHeld() const;
     // Queues the page of a new reminder for the section (empty: the one chosen last), as the dialog
     // and another start's --add hand it over. Queued: false with the reason, else what was queued.
+    // `turnAwayFull` refuses a section known as full, naming it and asking for another.
     struct NewReminderAnswer
     {
         bool Queued = false;
         QString Text;
+        std::string Title;     // the page's title, once checked
+        std::string SectionId; // the section it goes to
+        QString Where;         // the section as the user knows it
     };
-    NewReminderAnswer QueueNewReminder(const std::string& typed, std::string sectionId);
+    NewReminderAnswer QueueNewReminder(const std::string& typed, std::string sectionId,
+                                       bool turnAwayFull = false);
     // Makes the instance answer another start's --add through QueueNewReminder.
     void ServeAddRequests(SingleInstance& instance);
     // Returns the titles the main table shows as waiting: new reminders queued, or created and not
@@ -203,6 +210,12 @@ private:
     void TakeCreatedPages();
     // Tells the user, by a desktop notification, of each change that ended unsent.
     void NotifyEndedChanges();
+    // Calls `answer` with the full-section text once the queued page was refused for a full section,
+    // with an empty text once it was tried otherwise or `waitMs` passed; each tick looks.
+    void WatchNewPage(const NewReminderAnswer& queued, int waitMs,
+                      std::function<void(const QString&)> answer);
+    // Each tick: the watched pages' answers, and the open New Reminder dialog's full-section line.
+    void LookAtNewPages();
 
     // The launch sequence's steps, in their order. Makes the engine's lists and reads its files.
     void ReminderEngineInit();
@@ -274,6 +287,19 @@ private:
     TPageCreateKind* m_PageCreateKind = nullptr;
     // Titles of pages created whose reminder the mirror has not brought yet.
     std::vector<std::string> m_CreatedTitles;
+    // A queued new reminder's page someone waits to hear of (another start's --add, the status bar).
+    struct NewPageWatch
+    {
+        std::string Title;
+        std::string SectionId;
+        QString Where;
+        QDeadlineTimer Deadline;
+        std::function<void(const QString& fullText)> Answer;
+    };
+    std::vector<NewPageWatch> m_NewPageWatches;
+    // The New Reminder dialog while it is shown, and the full sections' change count it shows.
+    WinNewReminder* m_NewReminderDialog = nullptr;
+    std::uint64_t m_FullSectionsShown = 0;
     std::unique_ptr<TPendingReminders> m_Pending;
     // Kept out of this header's includes: moc reads it and stumbles over the core's C++20 headers.
     std::unique_ptr<TDueCheck> m_DueCheck;

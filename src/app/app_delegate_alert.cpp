@@ -55,6 +55,7 @@ void AppDelegate::TimerRun()
     WithdrawActedOnNotification();
     TakeCreatedPages();
     NotifyEndedChanges();
+    LookAtNewPages();
 
     // Taken and cleared before sorting, so a change the worker makes meanwhile waits for the next tick.
     if (m_State.ReminderListChanged.exchange(false)) {

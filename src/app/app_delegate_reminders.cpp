@@ -5,6 +5,7 @@
 #include "core/preferences.h"
 #include "core/settings_store.h"
 #include "mirror/section_choices.h"
+#include "outbox/full_sections.h"
 #include "outbox/new_reminder_queue.h"
 #include "outbox/outbox.h"
 #include "outbox/page_create.h"
@@ -23,6 +24,20 @@
 #include <string>
 
 namespace rz {
+
+namespace {
+
+// How long a notice of the New Reminder dialog stays in the main window's status bar.
+constexpr int kNoticeMs = 10000;
+
+AppDelegate::NewReminderAnswer Refused(QString why)
+{
+    AppDelegate::NewReminderAnswer answer;
+    answer.Text = std::move(why);
+    return answer;
+}
+
+} // namespace
 
 void AppDelegate::TakeCreatedPages()
 {
@@ -85,56 +100,124 @@ void AppDelegate::MenuItemNewReminderClick()
 {
     const std::string remembered = rz::LoadPreferences(m_State.Paths.SettingsFilePath).NewReminderSectionId;
     WinNewReminder dialog(SectionChoices(), remembered);
-    if (dialog.exec() != QDialog::Accepted) {
+    if (m_PageCreateKind) {
+        const TFullSections& full = m_PageCreateKind->FullSections();
+        m_FullSectionsShown = full.Changes();
+        dialog.SetFullSectionCheck([&full](const std::string& sectionId) { return full.IsFull(sectionId); });
+    }
+    // The tick tells the dialog of a section found full while it is shown.
+    m_NewReminderDialog = &dialog;
+    const int shown = dialog.exec();
+    m_NewReminderDialog = nullptr;
+    if (shown != QDialog::Accepted) {
         return;
     }
     const NewReminderAnswer answer = QueueNewReminder(dialog.Title(), dialog.SectionId());
-    if (!answer.Queued && m_Window) {
-        m_Window->statusBar()->showMessage(answer.Text, 10000);
+    if (!m_Window) {
+        return;
+    }
+    m_Window->statusBar()->showMessage(answer.Text, kNoticeMs);
+    if (answer.Queued) {
+        // While the notice shows, a refusal for a full section takes its place.
+        WatchNewPage(answer, kNoticeMs, [this](const QString& fullText) {
+            if (!fullText.isEmpty() && m_Window) {
+                m_Window->statusBar()->showMessage(fullText, kNoticeMs);
+            }
+        });
     }
 }
 
-AppDelegate::NewReminderAnswer AppDelegate::QueueNewReminder(const std::string& typed, std::string sectionId)
+AppDelegate::NewReminderAnswer AppDelegate::QueueNewReminder(const std::string& typed, std::string sectionId,
+                                                             bool turnAwayFull)
 {
     if (!m_Outbox) {
-        return {false, UiText("strAddNotSaved")};
+        return Refused(UiText("strAddNotSaved"));
     }
     using R = TNewReminderQueueResult;
+    const TFullSections* full =
+        turnAwayFull && m_PageCreateKind ? &m_PageCreateKind->FullSections() : nullptr;
     const R queued = rz::QueueNewReminder(*m_Outbox, m_State.Paths.SettingsFilePath, typed,
-                                          std::move(sectionId), DateNow());
-    switch (queued.Result) {
-    case R::Queued:
-        break;
-    case R::NoAccount:
-        return {false, UiText("strAddNoAccount")};
-    case R::NotAReminder:
-        return {false, UiText("strAddNotAReminder")};
-    case R::BadTitle:
-        return {false, NewReminderProblemText(queued.TitleProblem)};
-    case R::NoSection:
-        return {false, UiText("strAddNoSection")};
-    case R::TooLarge:
-        return {false, UiText("strAddTooLarge")};
-    case R::NotSaved:
-        return {false, UiText("strAddNotSaved")};
-    }
-    if (m_MainModel) {
-        m_MainModel->Reload();
-    }
+                                          std::move(sectionId), DateNow(), full);
     const std::vector<TSectionChoice> sections = SectionChoices();
     const auto section = std::find_if(sections.begin(), sections.end(), [&](const TSectionChoice& choice) {
         return choice.Id == queued.SectionId;
     });
-    const std::string where = section != sections.end() ? section->Path : queued.SectionId;
-    return {true,
-            UiText("strAddQueued").arg(QString::fromStdString(queued.Title), QString::fromStdString(where))};
+    const QString where =
+        QString::fromStdString(section != sections.end() ? section->Path : queued.SectionId);
+    switch (queued.Result) {
+    case R::Queued:
+        break;
+    case R::NoAccount:
+        return Refused(UiText("strAddNoAccount"));
+    case R::NotAReminder:
+        return Refused(UiText("strAddNotAReminder"));
+    case R::BadTitle:
+        return Refused(NewReminderProblemText(queued.TitleProblem));
+    case R::NoSection:
+        return Refused(UiText("strAddNoSection"));
+    case R::TooLarge:
+        return Refused(UiText("strAddTooLarge"));
+    case R::NotSaved:
+        return Refused(UiText("strAddNotSaved"));
+    case R::SectionFull:
+        return Refused(UiText("strNewReminderSectionFull").arg(where));
+    }
+    if (m_MainModel) {
+        m_MainModel->Reload();
+    }
+    return {true, UiText("strAddQueued").arg(QString::fromStdString(queued.Title), where), queued.Title,
+            queued.SectionId, where};
+}
+
+void AppDelegate::WatchNewPage(const NewReminderAnswer& queued, int waitMs,
+                               std::function<void(const QString&)> answer)
+{
+    m_NewPageWatches.push_back(
+        {queued.Title, queued.SectionId, queued.Where, QDeadlineTimer(waitMs), std::move(answer)});
+}
+
+void AppDelegate::LookAtNewPages()
+{
+    if (!m_Outbox || !m_PageCreateKind) {
+        return;
+    }
+    const TFullSections& full = m_PageCreateKind->FullSections();
+    if (m_NewReminderDialog && full.Changes() != m_FullSectionsShown) {
+        m_FullSectionsShown = full.Changes();
+        m_NewReminderDialog->FullSectionsChanged();
+    }
+    std::vector<std::pair<std::function<void(const QString&)>, QString>> answers;
+    std::erase_if(m_NewPageWatches, [&](NewPageWatch& watch) {
+        const TNewPageFate fate = NewPageFate(*m_Outbox, full, watch.Title, watch.SectionId);
+        if (fate == TNewPageFate::Untried && !watch.Deadline.hasExpired()) {
+            return false;
+        }
+        answers.emplace_back(std::move(watch.Answer),
+                             fate == TNewPageFate::SectionFull
+                                 ? UiText("strNewReminderSectionFull").arg(watch.Where)
+                                 : QString());
+        return true;
+    });
+    // Answered once the list is settled: an answer may start another watch.
+    for (const auto& [answer, fullText] : answers) {
+        answer(fullText);
+    }
 }
 
 void AppDelegate::ServeAddRequests(SingleInstance& instance)
 {
-    instance.SetAddHandler([this](const QString& text) {
-        const NewReminderAnswer answer = QueueNewReminder(text.toStdString(), {});
-        return SingleInstance::AddAnswer{true, answer.Queued, answer.Text};
+    instance.SetAddHandler([this](const QString& text, const SingleInstance::AddReply& reply) {
+        const NewReminderAnswer answer = QueueNewReminder(text.toStdString(), {}, true);
+        if (!answer.Queued) {
+            reply({true, false, answer.Text});
+            return;
+        }
+        // A refusal for a full section that comes soon is this start's answer, not a later notice.
+        WatchNewPage(answer, static_cast<int>(kNewPageAnswerWaitSeconds * 1000),
+                     [reply, queuedText = answer.Text](const QString& fullText) {
+                         reply(fullText.isEmpty() ? SingleInstance::AddAnswer{true, true, queuedText}
+                                                  : SingleInstance::AddAnswer{true, false, fullText});
+                     });
     });
 }
 

@@ -123,12 +123,16 @@ void SingleInstance::Activate(const QVariantMap& platformData)
 
 bool ReminderInbox::Add(const QString& text, QString& message)
 {
-    if (!m_Handler) {
+    if (!m_Handler || !calledFromDBus()) {
+        message.clear();
         return false;
     }
-    const SingleInstance::AddAnswer answer = m_Handler(text);
-    message = answer.Message;
-    return answer.Queued;
+    // The handler may wait for the page's first attempt: the bus's reply goes out when it answers.
+    setDelayedReply(true);
+    m_Handler(text, [bus = connection(), call = this->message()](const SingleInstance::AddAnswer& answer) {
+        QDBusConnection(bus).send(call.createReply({answer.Queued, answer.Message}));
+    });
+    return false;
 }
 
 } // namespace rz

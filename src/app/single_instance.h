@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QDBusMessage>
 #include <QObject>
 #include <QString>
@@ -40,8 +41,10 @@ public:
         bool Queued = false;
         QString Message;
     };
-    // As the agent: what takes a reminder text another start hands over (set before Register).
-    using AddHandler = std::function<AddAnswer(const QString& text)>;
+    // As the agent: what takes a reminder text another start hands over (set before Register). It
+    // gives its answer to `reply`, at once or later from the event loop (exactly once).
+    using AddReply = std::function<void(const AddAnswer& answer)>;
+    using AddHandler = std::function<void(const QString& text, AddReply reply)>;
     void SetAddHandler(AddHandler handler) { m_AddHandler = std::move(handler); }
     // As a second start: hands a reminder's title to the running agent, waiting up to the time given
     // for it to appear on the bus.
@@ -71,7 +74,7 @@ private:
 namespace rz {
 
 // The agent's own bus interface beside org.freedesktop.Application: new reminders from a terminal.
-class ReminderInbox : public QObject
+class ReminderInbox : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "example.tidewell.RedoZevuviva.Reminders")
@@ -83,7 +86,8 @@ public:
 
 public slots:
     // Queues a page titled `text` in the section chosen for new reminders. True when queued;
-    // `message` says what was queued, or why not, in the agent's language.
+    // `message` says what was queued, or why not, in the agent's language. The answer may come after
+    // the call returned: the caller's reply waits for the handler's.
     Q_SCRIPTABLE bool Add(const QString& text, QString& message);
 
 private:

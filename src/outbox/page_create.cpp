@@ -124,6 +124,18 @@ bool PageListHoldsTitle(std::string_view answer, const std::string& title)
 
 TOutboxOutcome TPageCreateKind::Send(TOutboxLink& link, TOutboxItem& item)
 {
+    TOutboxOutcome outcome = Attempt(link, item);
+    const std::string sectionId = JsonText(item.Fields, "sectionId");
+    if (outcome.Result == TOutboxOutcome::Done) {
+        m_FullSections.Clear(sectionId);
+    } else if (outcome.MessageKey == "strPageCreateSectionFull") {
+        m_FullSections.Mark(sectionId, JsonText(item.Fields, "title"));
+    }
+    return outcome;
+}
+
+TOutboxOutcome TPageCreateKind::Attempt(TOutboxLink& link, TOutboxItem& item)
+{
     const std::string sectionId = JsonText(item.Fields, "sectionId");
     const std::string title = JsonText(item.Fields, "title");
     if (!IsSafeGraphIdSegment(sectionId) || title.empty()) {

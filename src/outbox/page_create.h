@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "outbox/full_sections.h"
 #include "outbox/outbox.h"
 
 #include <mutex>
@@ -53,12 +54,17 @@ public:
     // Titles whose page was created since the last call, oldest first; the main thread takes them
     // to show each as waiting until the mirror brings its reminder.
     std::vector<std::string> TakeCreated();
+    // The sections this kind's creates found full: marked by a refusal for it, cleared by a page
+    // created there.
+    const TFullSections& FullSections() const { return m_FullSections; }
 
 private:
+    TOutboxOutcome Attempt(TOutboxLink& link, TOutboxItem& item);
     // A lost create's page is not listed: look again later, or end the item once the lag is past.
     static TOutboxOutcome AfterLostCreate(TOutboxItem& item);
     std::mutex m_Mutex;
     std::vector<std::string> m_Created;
+    TFullSections m_FullSections;
 };
 
 } // namespace rz

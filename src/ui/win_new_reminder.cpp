@@ -93,6 +93,12 @@ QString WinNewReminder::Problem() const
     return m_Ui->problemLabel->text();
 }
 
+void WinNewReminder::SetFullSectionCheck(std::function<bool(const std::string&)> isFull)
+{
+    m_IsFull = std::move(isFull);
+    Update();
+}
+
 void WinNewReminder::Update()
 {
     TNewReminder reminder;
@@ -126,6 +132,9 @@ void WinNewReminder::Update()
     }
     if (text.isEmpty() && m_Sections.empty()) {
         text = UiText("strNewReminderNoSection");
+    }
+    if (text.isEmpty() && m_IsFull && m_IsFull(SectionId())) {
+        text = UiText("strNewReminderSectionFull").arg(m_Ui->sectionCombo->currentText());
     }
     // A title too long for the window shows whole in its tool tip.
     m_Ui->titlePreview->setText(QString::fromStdString(m_Title));

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,6 +37,11 @@ public:
     std::string SectionId() const;
     // The reason shown below the fields; empty when the reminder is taken.
     QString Problem() const;
+    // Tells which sections are known as full: the chosen one's name then shows below the fields with
+    // a request for another (Add stays: the user may have made room in OneNote since).
+    void SetFullSectionCheck(std::function<bool(const std::string& sectionId)> isFull);
+    // Shows again what the full-section check says now.
+    void FullSectionsChanged() { Update(); }
 
     // For tests and the layout's owner.
     Ui::WinNewReminder& Form() { return *m_Ui; }
@@ -47,6 +53,7 @@ private:
     std::vector<TSectionChoice> m_Sections;
     std::array<QCheckBox*, 7> m_Days{};
     std::string m_Title;
+    std::function<bool(const std::string&)> m_IsFull;
 };
 
 // The strings-table text for a refused new reminder; empty for none.

@@ -5,8 +5,11 @@
 #include "core/instance_lock.h"
 #include "core/preferences.h"
 #include "core/settings_store.h"
+#include "fake_one_note.h"
 #include "keyring_daemon.h"
+#include "mirror/thread_one_note_restdb.h"
 #include "outbox/outbox.h"
+#include "outbox/page_create.h"
 #include "private_bus.h"
 #include "qt_test_app.h"
 #include "state/account_settings.h"
@@ -206,6 +209,22 @@ TEST_F(AppStartTest, AddHandsTheReminderToTheRunningAgent)
         auto refused = run("Call Bob");
         EXPECT_EQ(refused->WaitExit(0), 1);
         EXPECT_NE(refused->Stderr().find("makes no reminder"), std::string::npos) << refused->Stderr();
+        EXPECT_EQ(agent.Outbox()->Count(), 1u);
+
+        // OneNote refuses a page for a full section (sent here, the worker stopped so that it sends
+        // nothing meanwhile): the next --add there is turned away.
+        agent.MirrorWorker()->Stop();
+        ASSERT_EQ(agent.Outbox()->Add(PageCreateItem("Old !2099-12-10 09:00", "0-ABC!12")),
+                  TOutbox::TAddResult::Queued);
+        test::FakeOneNote service;
+        service.SectionNames["0-ABC!12"] = "Inbox";
+        service.SectionLimit = 0;
+        agent.Outbox()->SendPending(service);
+        ASSERT_EQ(agent.Outbox()->Count(), 1u);
+        auto full = run("Call Ann !2099-12-10 09:00");
+        EXPECT_EQ(full->WaitExit(0), 1);
+        EXPECT_EQ(full->Stderr(), "The section 0-ABC!12 holds as many pages as OneNote allows: "
+                                  "choose another section for new reminders.\n");
         EXPECT_EQ(agent.Outbox()->Count(), 1u);
     }
 }

@@ -4,6 +4,7 @@
 #include "emulator_channel.h"
 #include "fake_one_note.h"
 #include "mirror_harness.h"
+#include "outbox/new_reminder_queue.h"
 #include "outbox/outbox.h"
 #include "outbox/page_create.h"
 #include "util/clock.h"
@@ -115,7 +116,9 @@ struct CreateFixture
     CreateFixture()
     {
         user.Set("user-1");
-        outbox.AddKind(std::make_unique<TPageCreateKind>());
+        auto made = std::make_unique<TPageCreateKind>();
+        kind = made.get();
+        outbox.AddKind(std::move(made));
         service.SectionNames["sec-1"] = "Inbox";
     }
     int Titled(const std::string& title) const
@@ -131,6 +134,7 @@ struct CreateFixture
     SharedString user;
     TOutbox outbox{dir.File("Outbox.json"), user};
     test::FakeOneNote service;
+    TPageCreateKind* kind = nullptr;
 };
 
 TEST(PageCreateTest, APageOfTheSameTitleStandingBeforeIsNeverTakenForTheNewOne)
@@ -190,6 +194,57 @@ TEST(PageCreateTest, AFullSectionEndsTheItemWithItsName)
     ASSERT_EQ(f.outbox.Messages().size(), 1u);
     EXPECT_EQ(f.outbox.Messages()[0].Key, "strPageCreateSectionFull");
     EXPECT_EQ(f.outbox.Messages()[0].Detail, "Inbox");
+}
+
+// Whoever waits for a new page learns whether its section refused it for being full; the section
+// stays known as full until a page is created there or the hold has passed.
+TEST(PageCreateTest, AFullSectionIsKnownUntilAPageIsCreatedThereOrItsHoldPassed)
+{
+    CreateFixture f;
+    const TFullSections& full = f.kind->FullSections();
+    const std::string title = "Call Bob !2099-12-10 09:00";
+    const auto fate = [&] { return NewPageFate(f.outbox, full, title, "sec-1"); };
+    f.service.SectionLimit = 0;
+    ASSERT_EQ(f.outbox.Add(PageCreateItem(title, "sec-1")), TOutbox::TAddResult::Queued);
+    EXPECT_EQ(fate(), TNewPageFate::Untried);
+    f.service.Faults.push_back({test::FakeOneNote::Fault::Refused, 0, "", ""});
+    f.outbox.SendPending(f.service);
+    EXPECT_EQ(fate(), TNewPageFate::Tried);
+    EXPECT_FALSE(full.IsFull("sec-1"));
+
+    f.clock.Advance(kOutboxRetryMaxSeconds);
+    f.outbox.SendPending(f.service);
+    EXPECT_EQ(fate(), TNewPageFate::SectionFull);
+    EXPECT_TRUE(full.IsFull("sec-1"));
+    EXPECT_FALSE(full.IsFull("sec-2"));
+    f.clock.Advance(kFullSectionHoldSeconds);
+    EXPECT_FALSE(full.IsFull("sec-1"));
+
+    // Room made in OneNote: the page is created, and no refusal stands any longer.
+    f.service.SectionLimit = 1000;
+    ASSERT_EQ(f.outbox.Add(PageCreateItem(title, "sec-1")), TOutbox::TAddResult::Queued);
+    f.outbox.SendPending(f.service);
+    EXPECT_EQ(f.service.Creates, 1);
+    EXPECT_EQ(fate(), TNewPageFate::Ended);
+}
+
+// --add turns a section known as full away before anything is queued; the dialog's Add still queues.
+TEST(PageCreateTest, ANewReminderForASectionKnownFullIsTurnedAwayWhenAsked)
+{
+    CreateFixture f;
+    f.service.SectionLimit = 0;
+    ASSERT_EQ(f.outbox.Add(PageCreateItem("Old !2099-12-10 09:00", "sec-1")), TOutbox::TAddResult::Queued);
+    f.outbox.SendPending(f.service);
+    const std::string settings = f.dir.File("velaapp.plist");
+    const std::string typed = "Call Bob !2099-12-10 09:00";
+    const TFullSections* full = &f.kind->FullSections();
+    EXPECT_EQ(QueueNewReminder(f.outbox, settings, typed, "sec-1", DateNow(), full).Result,
+              TNewReminderQueueResult::SectionFull);
+    EXPECT_EQ(f.outbox.Count(), 0u);
+    EXPECT_EQ(QueueNewReminder(f.outbox, settings, typed, "sec-2", DateNow(), full).Result,
+              TNewReminderQueueResult::Queued);
+    EXPECT_EQ(QueueNewReminder(f.outbox, settings, typed, "sec-1", DateNow()).Result,
+              TNewReminderQueueResult::Queued);
 }
 
 TEST(PageCreateTest, TitlesAreComparedAsTheServiceStoresThem)

@@ -31,5 +31,20 @@ TEST(WinNewReminderTest, OkFollowsTheProblemAndTheReasonIsShown)
     }
 }
 
+// A section known as full is named below the fields with a request for another; Add stays, since
+// the user may have made room in OneNote since.
+TEST(WinNewReminderTest, AFullSectionIsNamedWithARequestForAnother)
+{
+    test::QtTestApp();
+    const ScopedFakeClock clock{1.8e9};
+    WinNewReminder window({{"s1", "Work › Inbox"}, {"s2", "Work › Later"}}, "s1");
+    window.SetFullSectionCheck([](const std::string& sectionId) { return sectionId == "s1"; });
+    window.Form().textEdit->setText(QStringLiteral("Call Bob"));
+    EXPECT_EQ(window.Problem(), UiText("strNewReminderSectionFull").arg(QStringLiteral("Work › Inbox")));
+    EXPECT_TRUE(window.Form().buttonBox->button(QDialogButtonBox::Ok)->isEnabled());
+    window.Form().sectionCombo->setCurrentIndex(1);
+    EXPECT_EQ(window.Problem(), QString());
+}
+
 } // namespace
 } // namespace rz
