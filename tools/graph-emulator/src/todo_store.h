@@ -84,9 +84,6 @@ private:
     static TaskEntry* FindTask(ListEntry& list, const std::string& taskId);
     std::string NewId(const char* prefix);
     static Json Shown(const TaskEntry& task, bool expand);
-    // Takes the writable todoTask properties of `body` into `task`; false with `error` when one is
-    // of the wrong kind.
-    static bool TakeProperties(Json& task, const Json& body, std::time_t now, std::string& error);
     bool TakeLink(TaskEntry& task, const Json& body, std::string& error);
 };
 
