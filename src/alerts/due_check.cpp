@@ -186,6 +186,34 @@ void TDueCheck::SaveState(Date now, bool raised, TReminderList& reminders)
     }
 }
 
+void TDueCheck::RestoreRaised(TReminderList& reminders, Date now)
+{
+    if (m_RaisedToRestore.empty()) {
+        return;
+    }
+    // An occurrence is raised at most the tolerance before its time; one further ahead was raised
+    // while the clock ran ahead, and kept would hold its reminder back until real time caught up.
+    const Date raisedLimit = DateAddSeconds(now, kDueToleranceSeconds);
+    std::erase_if(m_RaisedToRestore, [raisedLimit](const auto& entry) { return entry.second > raisedLimit; });
+    reminders.RestoreRaised(m_RaisedToRestore, m_RaisedNamesToRestore);
+    m_RaisedToRestore.clear();
+    m_RaisedNamesToRestore.clear();
+}
+
+void TDueCheck::NoteHeld(TReminderList& reminders)
+{
+    const Date now = DateNow();
+    std::optional<Date>& covered = m_PreviousCheck ? m_PreviousCheck : m_LastRunCheck;
+    if (!covered || !(now < *covered)) {
+        return;
+    }
+    RestoreRaised(reminders, now);
+    reminders.ForgetRaisedAfter(DateAddSeconds(now, kDueToleranceSeconds));
+    covered = now;
+    // Written even when nothing was raised: the next run must not take the old check as covering.
+    SaveState(now, true, reminders);
+}
+
 DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderList& pending,
                                            SnoozeState& snooze)
 {
@@ -195,16 +223,8 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         result.ZoneChanged = true;
     }
     const Date now = DateNow();
-    // An occurrence is raised at most the tolerance before its time; one further ahead was raised
-    // while the clock ran ahead, and kept would hold its reminder back until real time caught up.
     const Date raisedLimit = DateAddSeconds(now, kDueToleranceSeconds);
-    if (!m_RaisedToRestore.empty()) {
-        std::erase_if(m_RaisedToRestore,
-                      [raisedLimit](const auto& entry) { return entry.second > raisedLimit; });
-        reminders.RestoreRaised(m_RaisedToRestore, m_RaisedNamesToRestore);
-        m_RaisedToRestore.clear();
-        m_RaisedNamesToRestore.clear();
-    }
+    RestoreRaised(reminders, now);
     if (!m_PreviousCheck || now < *m_PreviousCheck) {
         reminders.ForgetRaisedAfter(raisedLimit);
     }

@@ -100,10 +100,19 @@ public:
     // An occurrence a repeating reminder raised already is never raised again.
     DueCheckResult CheckAndReminder(TReminderList& reminders, TReminderList& pending, SnoozeState& snooze);
 
+    // Called instead of a check while alarms are held. A clock set back meanwhile leaves the last
+    // check (this run's, or the last run's before this run checked) ahead of the clock: it covered
+    // nothing of what lies ahead now, so it is brought back to now and written at once, and a held
+    // reminder due in between still rings when alarms are free, in this run or the next.
+    void NoteHeld(TReminderList& reminders);
+
     std::optional<Date> PreviousCheck() const { return m_PreviousCheck; }
 
 private:
     void SaveState(Date now, bool raised, TReminderList& reminders);
+    // Gives the last run's raised occurrences to the list, once; those further ahead than a check may
+    // raise were raised while the clock ran ahead and are dropped.
+    void RestoreRaised(TReminderList& reminders, Date now);
 
     std::optional<Date> m_PreviousCheck;
     std::string m_StatePath;

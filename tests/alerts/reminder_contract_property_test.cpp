@@ -190,10 +190,12 @@ public:
     // One tick of the application's timer: what it rang.
     std::vector<ReminderPtr> Tick()
     {
+        m_Check->UseStateFile(m_State->EngineFiles.Beside("DueCheck.json"), m_LateAlarms || m_PausedAtStart);
         if (m_Pause->Holds(DateNow(), m_DoNotDisturb)) {
+            std::lock_guard lock(m_State->ListsMutex);
+            m_Check->NoteHeld(m_State->ReminderList);
             return {};
         }
-        m_Check->UseStateFile(m_State->EngineFiles.Beside("DueCheck.json"), m_LateAlarms || m_PausedAtStart);
         DueCheckResult result;
         {
             std::lock_guard lock(m_State->ListsMutex);
