@@ -2,6 +2,7 @@
 #include "todo/task_mapping.h"
 
 #include "util/text.h"
+#include "util/utf8_prefix.h"
 
 #include <array>
 #include <cstdio>
@@ -22,19 +23,6 @@ constexpr std::size_t kMaxTitleBytes = 255;
 std::u16string Utf16Ascii(std::string_view text)
 {
     return std::u16string(text.begin(), text.end());
-}
-
-std::string ClippedUtf8(std::string text, std::size_t bytes)
-{
-    if (text.size() <= bytes) {
-        return text;
-    }
-    std::size_t end = bytes;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
-        --end;
-    }
-    text.resize(end);
-    return text;
 }
 
 struct WallTime
@@ -160,7 +148,7 @@ Json TaskFieldsFor(const TBridgeReminder& reminder, std::string_view ianaZone)
     const WallTime at = wall.value_or(WallTime{});
     std::string title = StrTrim(TAReminder::TitleDisplayText(reminder.Name));
     const Json when = {{"dateTime", DateTimePart(at)}, {"timeZone", zone}};
-    Json fields = {{"title", ClippedUtf8(Utf8Repaired(title), kMaxTitleBytes)},
+    Json fields = {{"title", Utf8Prefix(Utf8Repaired(title), kMaxTitleBytes)},
                    {"isReminderOn", true},
                    {"reminderDateTime", when},
                    {"dueDateTime", when}};

@@ -65,6 +65,15 @@ std::string TokenFor(const EmulatorProcess& emulator, const std::string& scope)
     return token ? json::parse(token->body, nullptr, false).value("access_token", "") : std::string();
 }
 
+// Signs `client` in with Tasks.ReadWrite and makes a list; the address of its tasks.
+std::string NewListsTasks(const EmulatorProcess& emulator, httplib::Client& client)
+{
+    client.set_bearer_token_auth(TokenFor(emulator, "Tasks.ReadWrite"));
+    const json list =
+        json::parse(client.Post("/v1.0/me/todo/lists", R"({"displayName":"R"})", "application/json")->body);
+    return "/v1.0/me/todo/lists/" + list.value("id", "") + "/tasks";
+}
+
 TEST(EmulatorToDoTest, ReadsNeedATasksGrantAndWritesTasksReadWrite)
 {
     EmulatorProcess emulator(Account());
@@ -95,10 +104,7 @@ TEST(EmulatorToDoTest, DeltaRoundsCarryWhatThePhoneChangedAndRemoved)
     EmulatorProcess emulator(Account());
     ASSERT_TRUE(emulator.Running()) << emulator.Error();
     httplib::Client client("127.0.0.1", emulator.Port());
-    client.set_bearer_token_auth(TokenFor(emulator, "Tasks.ReadWrite"));
-    const json list =
-        json::parse(client.Post("/v1.0/me/todo/lists", R"({"displayName":"R"})", "application/json")->body);
-    const std::string tasks = "/v1.0/me/todo/lists/" + list["id"].get<std::string>() + "/tasks";
+    const std::string tasks = NewListsTasks(emulator, client);
     const json made = json::parse(
         client
             .Post(tasks, R"({"title":"A","linkedResources":[{"applicationName":"X","externalId":"e1"}]})",
@@ -136,10 +142,7 @@ TEST(EmulatorToDoTest, ACreateWhoseAnswerIsLostStillMakesTheTask)
     EmulatorProcess emulator(Account());
     ASSERT_TRUE(emulator.Running()) << emulator.Error();
     httplib::Client client("127.0.0.1", emulator.Port());
-    client.set_bearer_token_auth(TokenFor(emulator, "Tasks.ReadWrite"));
-    const json list =
-        json::parse(client.Post("/v1.0/me/todo/lists", R"({"displayName":"R"})", "application/json")->body);
-    const std::string tasks = "/v1.0/me/todo/lists/" + list["id"].get<std::string>() + "/tasks";
+    const std::string tasks = NewListsTasks(emulator, client);
     ASSERT_TRUE(emulator.QueueFault(R"({"route":"todocreate","status":504,"applied":true})"));
     EXPECT_EQ(client.Post(tasks, R"({"title":"A"})", "application/json")->status, 504);
     EXPECT_EQ(json::parse(client.Get(tasks)->body)["value"].size(), 1u);

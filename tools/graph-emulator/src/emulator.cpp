@@ -167,6 +167,15 @@ std::map<std::string, std::string> QueryOf(const httplib::Request& req)
     return ParseQuery(QueryPart(req.target));
 }
 
+std::string Param(const std::map<std::string, std::string>& q, const std::string& name)
+{
+    auto it = q.find("$" + name);
+    if (it == q.end()) {
+        it = q.find(name);
+    }
+    return it == q.end() ? std::string{} : it->second;
+}
+
 void DropConnection(const httplib::Request& req)
 {
     // httplib does not hand the socket to handlers. The kernel's connection table

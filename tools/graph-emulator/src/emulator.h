@@ -116,6 +116,8 @@ void SendHtml(httplib::Response& res, int status, const std::string& html);
 // The query of a request, parsed from its raw target (httplib's own parser
 // splits at every "=", which breaks Graph's expand clauses).
 std::map<std::string, std::string> QueryOf(const httplib::Request& req);
+// A query option given with or without its "$"; empty when absent.
+std::string Param(const std::map<std::string, std::string>& q, const std::string& name);
 // Closes the request's connection at once, without an answer.
 void DropConnection(const httplib::Request& req);
 

@@ -5,21 +5,14 @@
 #include "emulator.h"
 #include "text.h"
 
+#include <functional>
+
 namespace emu {
 namespace {
 
 constexpr const char* kUserPrefix = R"(/v1\.0/(?:me|users/([^/]+)))";
 constexpr const char* kJson =
     "application/json;odata.metadata=minimal;odata.streaming=true;IEEE754Compatible=false;charset=utf-8";
-
-std::string Param(const std::map<std::string, std::string>& q, const std::string& name)
-{
-    auto it = q.find("$" + name);
-    if (it == q.end()) {
-        it = q.find(name);
-    }
-    return it == q.end() ? std::string{} : it->second;
-}
 
 void SendNotFound(httplib::Response& res)
 {
@@ -51,6 +44,14 @@ void SendStoreError(httplib::Response& res, const std::string& error)
     } else {
         SendBadRequest(res, error);
     }
+}
+
+// An entity's answer: its "@odata.context" first, then its members.
+void SendEntity(httplib::Response& res, int status, const std::string& context, const Json& entity)
+{
+    Json answer = {{"@odata.context", context}};
+    answer.update(entity);
+    SendJson(res, status, answer, kJson);
 }
 
 } // namespace
@@ -131,6 +132,23 @@ void Emulator::AddTodoRoutes()
 {
     const std::string lists = std::string(kUserPrefix) + "/todo/lists";
     const std::string tasks = lists + "/([^/]+)/tasks";
+    // A write to the store: the body read, the store's answer sent as an entity, or its error.
+    using Change = std::function<std::optional<Json>(TodoStore&, const Json&, std::string&)>;
+    const auto write = [this](const httplib::Request& req, httplib::Response& res, int status,
+                              const std::string& contextSuffix, const Change& change) {
+        if (!AdmitTodo(req, res, true)) {
+            return;
+        }
+        const Json body = Json::parse(req.body, nullptr, false);
+        std::lock_guard lock(m_mutex);
+        std::string error;
+        const std::optional<Json> entity = change(m_account.todo, body, error);
+        if (!entity) {
+            SendStoreError(res, error);
+            return;
+        }
+        SendEntity(res, status, TodoContext(req, contextSuffix), *entity);
+    };
 
     m_server.Get(lists, [this](const httplib::Request& req, httplib::Response& res) {
         if (!AdmitTodo(req, res, false)) {
@@ -152,9 +170,7 @@ void Emulator::AddTodoRoutes()
         }
         std::lock_guard lock(m_mutex);
         Json list = m_account.todo.AddList(body["displayName"].get<std::string>(), Clock::Now());
-        Json answer = {{"@odata.context", TodoContext(req, "lists/$entity")}};
-        answer.update(list);
-        SendJson(res, 201, answer, kJson);
+        SendEntity(res, 201, TodoContext(req, "lists/$entity"), list);
     });
     m_server.Get(lists + "/([^/]+)", [this](const httplib::Request& req, httplib::Response& res) {
         if (!AdmitTodo(req, res, false)) {
@@ -166,9 +182,7 @@ void Emulator::AddTodoRoutes()
             SendNotFound(res);
             return;
         }
-        Json answer = {{"@odata.context", TodoContext(req, "lists/$entity")}};
-        answer.update(*list);
-        SendJson(res, 200, answer, kJson);
+        SendEntity(res, 200, TodoContext(req, "lists/$entity"), *list);
     });
     m_server.Delete(lists + "/([^/]+)", [this](const httplib::Request& req, httplib::Response& res) {
         if (!AdmitTodo(req, res, true)) {
@@ -202,22 +216,12 @@ void Emulator::AddTodoRoutes()
                  {{"@odata.context", TodoContext(req, "lists('" + listId + "')/tasks")}, {"value", *found}},
                  kJson);
     });
-    m_server.Post(tasks, [this](const httplib::Request& req, httplib::Response& res) {
-        if (!AdmitTodo(req, res, true)) {
-            return;
-        }
-        const Json body = Json::parse(req.body, nullptr, false);
-        std::lock_guard lock(m_mutex);
+    m_server.Post(tasks, [write](const httplib::Request& req, httplib::Response& res) {
         const std::string listId = req.matches[2].str();
-        std::string error;
-        const std::optional<Json> task = m_account.todo.AddTask(listId, body, Clock::Now(), error);
-        if (!task) {
-            SendStoreError(res, error);
-            return;
-        }
-        Json answer = {{"@odata.context", TodoContext(req, "lists('" + listId + "')/tasks/$entity")}};
-        answer.update(*task);
-        SendJson(res, 201, answer, kJson);
+        write(req, res, 201, "lists('" + listId + "')/tasks/$entity",
+              [&](TodoStore& store, const Json& body, std::string& error) {
+                  return store.AddTask(listId, body, Clock::Now(), error);
+              });
     });
     m_server.Get(tasks + "/delta", [this](const httplib::Request& req, httplib::Response& res) {
         if (!AdmitTodo(req, res, false)) {
@@ -268,27 +272,14 @@ void Emulator::AddTodoRoutes()
             SendNotFound(res);
             return;
         }
-        Json answer = {{"@odata.context", TodoContext(req, "lists('" + listId + "')/tasks/$entity")}};
-        answer.update(*task);
-        SendJson(res, 200, answer, kJson);
+        SendEntity(res, 200, TodoContext(req, "lists('" + listId + "')/tasks/$entity"), *task);
     });
-    m_server.Patch(tasks + "/([^/]+)", [this](const httplib::Request& req, httplib::Response& res) {
-        if (!AdmitTodo(req, res, true)) {
-            return;
-        }
-        const Json body = Json::parse(req.body, nullptr, false);
-        std::lock_guard lock(m_mutex);
+    m_server.Patch(tasks + "/([^/]+)", [write](const httplib::Request& req, httplib::Response& res) {
         const std::string listId = req.matches[2].str();
-        std::string error;
-        const std::optional<Json> task =
-            m_account.todo.UpdateTask(listId, req.matches[3].str(), body, Clock::Now(), error);
-        if (!task) {
-            SendStoreError(res, error);
-            return;
-        }
-        Json answer = {{"@odata.context", TodoContext(req, "lists('" + listId + "')/tasks/$entity")}};
-        answer.update(*task);
-        SendJson(res, 200, answer, kJson);
+        write(req, res, 200, "lists('" + listId + "')/tasks/$entity",
+              [&](TodoStore& store, const Json& body, std::string& error) {
+                  return store.UpdateTask(listId, req.matches[3].str(), body, Clock::Now(), error);
+              });
     });
     m_server.Delete(tasks + "/([^/]+)", [this](const httplib::Request& req, httplib::Response& res) {
         if (!AdmitTodo(req, res, true)) {
@@ -321,25 +312,13 @@ void Emulator::AddTodoRoutes()
                      kJson);
         });
     m_server.Post(
-        tasks + "/([^/]+)/linkedResources", [this](const httplib::Request& req, httplib::Response& res) {
-            if (!AdmitTodo(req, res, true)) {
-                return;
-            }
-            const Json body = Json::parse(req.body, nullptr, false);
-            std::lock_guard lock(m_mutex);
+        tasks + "/([^/]+)/linkedResources", [write](const httplib::Request& req, httplib::Response& res) {
             const std::string listId = req.matches[2].str();
             const std::string taskId = req.matches[3].str();
-            std::string error;
-            const std::optional<Json> link =
-                m_account.todo.AddLinkedResource(listId, taskId, body, Clock::Now(), error);
-            if (!link) {
-                SendStoreError(res, error);
-                return;
-            }
-            Json answer = {{"@odata.context", TodoContext(req, "lists('" + listId + "')/tasks('" + taskId +
-                                                                   "')/linkedResources/$entity")}};
-            answer.update(*link);
-            SendJson(res, 201, answer, kJson);
+            write(req, res, 201, "lists('" + listId + "')/tasks('" + taskId + "')/linkedResources/$entity",
+                  [&](TodoStore& store, const Json& body, std::string& error) {
+                      return store.AddLinkedResource(listId, taskId, body, Clock::Now(), error);
+                  });
         });
 
     // The user's phone: the whole To Do, and a change made there.

@@ -111,6 +111,17 @@ TodoStore::TaskEntry* TodoStore::FindTask(ListEntry& list, const std::string& ta
     return nullptr;
 }
 
+TodoStore::TaskEntry* TodoStore::FindTaskOrSay(const std::string& listId, const std::string& taskId,
+                                               ListEntry*& list, std::string& error)
+{
+    list = FindList(listId);
+    TaskEntry* task = list ? FindTask(*list, taskId) : nullptr;
+    if (!task) {
+        error = "404";
+    }
+    return task;
+}
+
 Json TodoStore::Lists() const
 {
     Json out = Json::array();
@@ -252,10 +263,9 @@ std::optional<Json> TodoStore::AddTask(const std::string& listId, const Json& bo
 std::optional<Json> TodoStore::UpdateTask(const std::string& listId, const std::string& taskId,
                                           const Json& body, std::time_t now, std::string& error)
 {
-    ListEntry* list = FindList(listId);
-    TaskEntry* task = list ? FindTask(*list, taskId) : nullptr;
+    ListEntry* list = nullptr;
+    TaskEntry* task = FindTaskOrSay(listId, taskId, list, error);
     if (!task) {
-        error = "404";
         return std::nullopt;
     }
     if (body.is_object() && body.contains("linkedResources")) {
@@ -296,10 +306,9 @@ std::optional<Json> TodoStore::LinkedResources(const std::string& listId, const 
 std::optional<Json> TodoStore::AddLinkedResource(const std::string& listId, const std::string& taskId,
                                                  const Json& body, std::time_t now, std::string& error)
 {
-    ListEntry* list = FindList(listId);
-    TaskEntry* task = list ? FindTask(*list, taskId) : nullptr;
+    ListEntry* list = nullptr;
+    TaskEntry* task = FindTaskOrSay(listId, taskId, list, error);
     if (!task) {
-        error = "404";
         return std::nullopt;
     }
     if (!TakeLink(*task, body, error)) {

@@ -82,6 +82,9 @@ private:
     ListEntry* FindList(const std::string& listId);
     const ListEntry* FindList(const std::string& listId) const;
     static TaskEntry* FindTask(ListEntry& list, const std::string& taskId);
+    // The task and its list; none, with `error` "404", when either is unknown.
+    TaskEntry* FindTaskOrSay(const std::string& listId, const std::string& taskId, ListEntry*& list,
+                             std::string& error);
     std::string NewId(const char* prefix);
     static Json Shown(const TaskEntry& task, bool expand);
     bool TakeLink(TaskEntry& task, const Json& body, std::string& error);
