@@ -615,5 +615,31 @@ TEST_F(LateAlarmTest, AClockSetBackWhileHeldKeepsWhatComesDueInTheGap)
     EXPECT_FALSE(CheckAt(At(4, 9, 1, 1)).Alert);
 }
 
+// Alarms are held from 09:20 until the agent quits at 10:00, and the next start, at 11:00, finds the
+// hold over and late alarms off: what came due in the hold rings, late; what came due while the agent
+// was not running does not.
+TEST_F(LateAlarmTest, WhatAHoldKeptRingsAfterARestartWithoutLateAlarms)
+{
+    AddOneOff("Held", At(4, 9, 30, 0));
+    AddOneOff("Stopped", At(4, 10, 30, 0));
+    EXPECT_FALSE(RestartAt(At(4, 9, 0, 0)).Alert);
+    EXPECT_FALSE(CheckAt(At(4, 9, 10, 0)).Alert);
+    for (int minute = 20; minute < 60; ++minute) {
+        clock.Set(At(4, 9, minute, 0).seconds);
+        check.NoteHeld(reminders);
+    }
+    reminders.SaveToFile(folder.File("Reminders.plist"));
+    reminders.Clear();
+    reminders.LoadFromFile(folder.File("Reminders.plist"));
+    clock.Set(At(4, 11, 0, 0).seconds);
+    check = TDueCheck();
+    check.UseStateFile(folder.File("DueCheck.json"), false);
+    const DueCheckResult freed = check.CheckAndReminder(reminders, pending, snooze);
+    ASSERT_EQ(freed.Fired.size(), 1u);
+    EXPECT_EQ(freed.Fired[0]->name(), "Held !");
+    EXPECT_TRUE(freed.Fired[0]->late());
+    EXPECT_FALSE(reminders.GetByID("Stopped"));
+}
+
 } // namespace
 } // namespace rz

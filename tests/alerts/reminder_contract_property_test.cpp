@@ -606,15 +606,6 @@ private:
         }
         // What came due while the agent was not running rings, late, only with late alarms on.
         const Date now = Now();
-        // Held back before the stop and not rung: with late alarms off the next start cannot tell a
-        // pause from a stop (a gap left open), so either outcome passes.
-        if (!m_LateAlarms) {
-            for (auto& [key, o] : m_Occurrences) {
-                if (o.cameDue && o.rings == 0) {
-                    o.mustRing = false;
-                }
-            }
-        }
         m_Agent.reset();
         m_Agent = std::make_unique<SimAgent>(m_Dir);
         m_Agent->Start(m_LateAlarms);
