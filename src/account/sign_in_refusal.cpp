@@ -5,6 +5,7 @@
 #include "account/sign_in.h"
 #include "util/json.h"
 #include "util/text.h"
+#include "util/utf8_prefix.h"
 
 #include <cstddef>
 
@@ -49,12 +50,7 @@ std::string CappedDescription(std::string description)
     if (description.size() <= kMaxDescriptionBytes) {
         return description;
     }
-    std::size_t cut = kMaxDescriptionBytes;
-    while (cut > 0 && (static_cast<unsigned char>(description[cut]) & 0xC0) == 0x80) {
-        --cut;
-    }
-    description.resize(cut);
-    return description + "\u2026";
+    return Utf8Prefix(description, kMaxDescriptionBytes) + "\u2026";
 }
 
 TSignInProblem Classify(std::string error, std::string description)

@@ -6,6 +6,7 @@
 #include "util/log.h"
 #include "util/shared_value.h"
 #include "util/text.h"
+#include "util/utf8_prefix.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -22,14 +23,7 @@ constexpr std::size_t kMaxDetailBytes = 1024;
 
 std::string ClippedDetail(const std::string& detail)
 {
-    if (detail.size() <= kMaxDetailBytes) {
-        return detail;
-    }
-    std::size_t end = kMaxDetailBytes;
-    while (end > 0 && (static_cast<unsigned char>(detail[end]) & 0xC0) == 0x80) {
-        --end; // not inside a character
-    }
-    return detail.substr(0, end);
+    return Utf8Prefix(detail, kMaxDetailBytes);
 }
 
 // Every text of a value as valid UTF-8, so that the file holds what the outbox holds.

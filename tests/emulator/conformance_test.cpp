@@ -32,9 +32,10 @@ public:
     json Ask(const std::string& method, const std::string& path, const std::string& type,
              const std::string& body = {}, const std::string& contentType = "application/json")
     {
-        httplib::Result result = method == "GET"     ? m_Client.Get(path)
-                                 : method == "PATCH" ? m_Client.Patch(path, body, contentType)
-                                                     : m_Client.Post(path, body, contentType);
+        httplib::Result result = method == "GET"      ? m_Client.Get(path)
+                                 : method == "PATCH"  ? m_Client.Patch(path, body, contentType)
+                                 : method == "DELETE" ? m_Client.Delete(path)
+                                                      : m_Client.Post(path, body, contentType);
         if (!result) {
             ADD_FAILURE() << method << " " << path << ": no answer";
             return nullptr;
@@ -151,6 +152,55 @@ TEST(EmulatorConformanceTest, EveryRouteAnswersInTheMetadatasShapes)
         EXPECT_GT(counts[route], 0) << "route " << route << " is not walked";
     }
     EXPECT_EQ(counts["other"], 0);
+}
+
+// Every To Do route, refusals included, over the demo account with the To Do permission granted.
+TEST(EmulatorConformanceTest, EveryToDoRouteAnswersInTheMetadatasShapes)
+{
+    const GraphTypes types;
+    ASSERT_TRUE(types.Loaded());
+    std::ifstream in(EmulatorProcess::SampleFixture());
+    json fixture = json::parse(in);
+    fixture["tokens"]["accessTokens"] = json::array({kToken});
+    fixture["tokens"]["scope"] = "User.Read Notes.ReadWrite Tasks.ReadWrite";
+    EmulatorProcess::Options options;
+    options.fixtureText = fixture.dump();
+    EmulatorProcess emulator(options);
+    ASSERT_TRUE(emulator.Running()) << emulator.Error();
+    const std::string lists = "/v1.0/me/todo/lists";
+    Walk walk(types, emulator, lists);
+
+    walk.Ask("GET", lists, "Collection(todoTaskList)");
+    const json list = walk.Ask("POST", lists, "todoTaskList", R"({"displayName":"OneNote reminders"})");
+    ASSERT_TRUE(list.is_object());
+    const std::string tasks = lists + "/" + list["id"].get<std::string>() + "/tasks";
+    walk.Ask("GET", lists + "/" + list["id"].get<std::string>(), "todoTaskList");
+    const json delta = walk.Ask("GET", tasks + "/delta?$expand=linkedResources", "Collection(todoTask)");
+    const json task = walk.Ask("POST", tasks, "todoTask", R"({"title":"Dentist","isReminderOn":true,
+        "reminderDateTime":{"dateTime":"2026-12-11T09:00:00","timeZone":"W. Europe Standard Time"},
+        "dueDateTime":{"dateTime":"2026-12-11T09:00:00","timeZone":"W. Europe Standard Time"},
+        "recurrence":{"pattern":{"type":"weekly","interval":1,"daysOfWeek":["monday","friday"]},
+                      "range":{"type":"noEnd","startDate":"2026-12-11"}},
+        "linkedResources":[{"webUrl":"https://example.com/p","applicationName":"RedoZevuviva",
+                            "displayName":"Dentist","externalId":"rz1-abc"}]})");
+    ASSERT_TRUE(task.is_object());
+    const std::string one = tasks + "/" + task["id"].get<std::string>();
+    walk.Ask("GET", tasks + "?$expand=linkedResources", "Collection(todoTask)");
+    walk.Ask("GET", one + "?$expand=linkedResources", "todoTask");
+    walk.Ask("PATCH", one, "todoTask", R"({"status":"completed"})");
+    walk.Ask("PATCH", one, "todoTask", R"({"colour":"red"})");
+    walk.Ask("GET", one + "/linkedResources", "Collection(linkedResource)");
+    walk.Ask("POST", one + "/linkedResources", "linkedResource",
+             R"({"applicationName":"A","externalId":"x"})");
+    walk.Ask("GET", PathOf(delta["@odata.deltaLink"], emulator), "Collection(todoTask)");
+    walk.Ask("DELETE", one, "");
+    walk.Ask("GET", PathOf(delta["@odata.deltaLink"], emulator), "Collection(todoTask)");
+    walk.Ask("GET", one, "todoTask");
+    walk.Ask("DELETE", lists + "/" + list["id"].get<std::string>(), "");
+    for (const std::string& route : emu::TodoRouteNames()) {
+        EXPECT_GT(emulator.RequestCount(route), 0) << "route " << route << " is not walked";
+    }
+    EXPECT_EQ(emulator.RequestCount("other"), 0);
 }
 
 // The checker itself: what it must refuse.

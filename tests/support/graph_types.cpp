@@ -66,6 +66,11 @@ std::vector<std::string> GraphTypes::Check(const json& value, const std::string&
         if (!value.is_number()) {
             wrong("number");
         }
+    } else if (type == "Edm.Date") {
+        static const std::regex kDate(R"(\d{4}-\d\d-\d\d)");
+        if (!value.is_string() || !std::regex_match(value.get<std::string>(), kDate)) {
+            wrong("Date");
+        }
     } else if (type == "Edm.DateTimeOffset") {
         if (!value.is_string() || !IsDateTimeOffset(value.get<std::string>())) {
             wrong("DateTimeOffset");

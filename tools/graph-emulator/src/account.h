@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "todo_store.h"
+
 #include <ctime>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -104,6 +106,8 @@ public:
     // notebook routes).
     std::vector<User> owners;
     std::vector<std::string> sharedNotebooks;
+    // The user's Microsoft To Do.
+    TodoStore todo;
 
     const User* Owner(const std::string& id) const;
     // A work or school account (its user id a GUID); a personal account's is 16 hexadecimal digits.

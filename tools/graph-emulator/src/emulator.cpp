@@ -80,7 +80,7 @@ const std::vector<std::string>& OneNoteRouteNames()
     return kNames;
 }
 
-std::string RouteName(const std::string& path, const std::string& query)
+std::string RouteName(const std::string& path, const std::string& query, const std::string& method)
 {
     static const std::map<std::string, std::string> kFixed = {
         {"/", "root"},
@@ -103,6 +103,9 @@ std::string RouteName(const std::string& path, const std::string& query)
     }
     if (rest.empty()) {
         return "me";
+    }
+    if (rest.starts_with("/todo/")) {
+        return TodoRouteName(rest, method);
     }
     if (rest == "/onenote/notebooks") {
         return query.find("expand") == std::string::npos ? "notebooks" : "hierarchy";
@@ -162,6 +165,15 @@ void SendHtml(httplib::Response& res, int status, const std::string& html)
 std::map<std::string, std::string> QueryOf(const httplib::Request& req)
 {
     return ParseQuery(QueryPart(req.target));
+}
+
+std::string Param(const std::map<std::string, std::string>& q, const std::string& name)
+{
+    auto it = q.find("$" + name);
+    if (it == q.end()) {
+        it = q.find(name);
+    }
+    return it == q.end() ? std::string{} : it->second;
 }
 
 void DropConnection(const httplib::Request& req)
@@ -242,6 +254,7 @@ Emulator::Emulator(Options options) : m_options(std::move(options))
     AddPatchRoutes();
     AddSharedRoutes();
     AddAdminRoutes();
+    AddTodoRoutes();
 }
 
 bool Emulator::Load(std::string& error)
@@ -330,7 +343,7 @@ httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& r
     if (req.path.starts_with("/_emulator/")) {
         return HR::Unhandled;
     }
-    std::string route = RouteName(req.path, QueryPart(req.target));
+    std::string route = RouteName(req.path, QueryPart(req.target), req.method);
     // A page update shares its address with the content read; faults and counters tell them apart.
     if (route == "content" && req.method == "PATCH") {
         route = "patch";

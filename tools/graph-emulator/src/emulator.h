@@ -28,8 +28,12 @@ struct Options
     long maxSections = 0;
 };
 
-// Route names used by the request counters and fault matching.
-std::string RouteName(const std::string& path, const std::string& query);
+// Route names used by the request counters and fault matching; `method` tells a To Do write from
+// a read of the same address.
+std::string RouteName(const std::string& path, const std::string& query, const std::string& method = "GET");
+// The names of the To Do routes, and the one of an address below the user's ("/todo/lists/…").
+const std::vector<std::string>& TodoRouteNames();
+std::string TodoRouteName(const std::string& rest, const std::string& method);
 // The names RouteName gives the OneNote routes (those --limits counts).
 const std::vector<std::string>& OneNoteRouteNames();
 
@@ -72,6 +76,12 @@ private:
     void AddPatchRoutes();
     void AddSharedRoutes();
     void AddAdminRoutes();
+    void AddTodoRoutes();
+    // Checks the bearer, that the address names this account's user, and that the token was
+    // granted the To Do permission a read (`write` false) or a write needs; else answers.
+    bool AdmitTodo(const httplib::Request& req, httplib::Response& res, bool write);
+    // "@odata.context" of a To Do answer. The caller holds m_mutex.
+    std::string TodoContext(const httplib::Request& req, const std::string& suffix) const;
 
     httplib::Server::HandlerResponse BeforeRoute(const httplib::Request& req, httplib::Response& res);
     void AfterRoute(const httplib::Request& req, httplib::Response& res);
@@ -106,6 +116,8 @@ void SendHtml(httplib::Response& res, int status, const std::string& html);
 // The query of a request, parsed from its raw target (httplib's own parser
 // splits at every "=", which breaks Graph's expand clauses).
 std::map<std::string, std::string> QueryOf(const httplib::Request& req);
+// A query option given with or without its "$"; empty when absent.
+std::string Param(const std::map<std::string, std::string>& q, const std::string& name);
 // Closes the request's connection at once, without an answer.
 void DropConnection(const httplib::Request& req);
 

@@ -447,6 +447,9 @@ bool LoadFixture(const Json& doc, std::time_t now, Account& account, TokenStore&
             }
         }
     }
+    if (!account.todo.Load(doc.contains("todoLists") ? doc["todoLists"] : Json(), now, error)) {
+        return false;
+    }
     return ReadSharedNotebooks(doc, now, account, error);
 }
 

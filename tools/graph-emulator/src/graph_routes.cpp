@@ -28,15 +28,6 @@ constexpr const char* kUserPrefix = R"(/v1\.0/(?:me|users/([^/]+)))";
 constexpr const char* kGraphJson =
     "application/json;odata.metadata=minimal;odata.streaming=true;IEEE754Compatible=false;charset=utf-8";
 
-std::string Param(const std::map<std::string, std::string>& q, const std::string& name)
-{
-    auto it = q.find("$" + name);
-    if (it == q.end()) {
-        it = q.find(name);
-    }
-    return it == q.end() ? std::string{} : it->second;
-}
-
 // The paging of a page list. Graph serves 20 pages unless told otherwise, and a
 // "top" over 100 is refused with 20129 rather than clamped.
 constexpr long kDefaultTop = 20;

@@ -12,15 +12,6 @@ namespace {
 constexpr const char* kUserPrefix = R"(/v1\.0/(?:me|users/([^/]+)))";
 constexpr const char* kGroupExpand = "sections,sectionGroups(levels=max;expand=sections)";
 
-std::string Param(const std::map<std::string, std::string>& q, const std::string& name)
-{
-    auto it = q.find("$" + name);
-    if (it == q.end()) {
-        it = q.find(name);
-    }
-    return it == q.end() ? std::string{} : it->second;
-}
-
 bool PersonalAccount(const Account& account)
 {
     const std::string id = ToLowerAscii(account.user.id);

@@ -95,7 +95,7 @@ bool TokenStore::Load(const Json& spec, std::time_t now, std::string& error)
         }
     }
     for (const auto& a : access) {
-        m_access[a] = Access{now + m_expiresIn, false};
+        m_access[a] = Access{now + m_expiresIn, false, m_scope};
     }
     for (const auto& r : refresh) {
         m_refresh[r] = m_scope;
@@ -151,7 +151,7 @@ TokenStore::Grant TokenStore::NewGrant(const std::string& scope, std::time_t now
     do {
         g.accessToken = "EwB" + RandomText(180, kBase64) + "=";
     } while (m_access.count(g.accessToken));
-    m_access[g.accessToken] = Access{now + m_expiresIn, false};
+    m_access[g.accessToken] = Access{now + m_expiresIn, false, g.scope};
     if (m_issueRefreshTokens) {
         do {
             g.refreshToken =
@@ -188,6 +188,24 @@ std::optional<TokenStore::Grant> TokenStore::Refresh(const std::string& refreshT
     // The identity platform does not revoke a refresh token when it is used; it stays valid until
     // it expires or the user revokes it.
     return NewGrant(granted, now);
+}
+
+bool TokenStore::Grants(const std::string& token, const std::string& scope) const
+{
+    const auto it = m_access.find(token);
+    if (it == m_access.end()) {
+        return false;
+    }
+    std::istringstream in(it->second.scope);
+    std::string word;
+    while (in >> word) {
+        const std::string lower = ToLowerAscii(word);
+        const std::string wanted = ToLowerAscii(scope);
+        if (lower == wanted || lower == "https://graph.microsoft.com/" + wanted) {
+            return true;
+        }
+    }
+    return false;
 }
 
 TokenStore::Check TokenStore::CheckAccess(const std::string& token, std::time_t now) const

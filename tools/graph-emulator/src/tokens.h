@@ -48,6 +48,9 @@ public:
     std::optional<Grant> Refresh(const std::string& refreshToken, const std::string& scope, std::time_t now);
 
     Check CheckAccess(const std::string& token, std::time_t now) const;
+    // True when the access token was granted `scope` (a bare name such as "Tasks.ReadWrite", or
+    // the same after the Graph resource's address).
+    bool Grants(const std::string& token, const std::string& scope) const;
 
     // Every access token issued so far stops working.
     void ExpireAccessTokens();
@@ -69,6 +72,7 @@ private:
     {
         std::time_t expires = 0;
         bool revoked = false;
+        std::string scope;
     };
 
     std::map<std::string, Code> m_codes;
