@@ -22,6 +22,9 @@ constexpr const char* kLastCheckKey = "lastCheck";
 constexpr const char* kRaisedKey = "raised";
 constexpr const char* kRaisedNamesKey = "raisedOneOffNames";
 constexpr const char* kZoneKey = "zone";
+constexpr const char* kHeldKey = "held";
+// Runs that each ended held before any check add a span each; beyond this many the oldest go.
+constexpr std::size_t kMaxHeldSpans = 32;
 // Raised occurrences are kept this long: no load adds a one-off whose time lies further back.
 constexpr int kRaisedKeptDays = 1;
 
@@ -47,6 +50,17 @@ TDueCheck::TDueCheck()
 {
     // The zone at the start: a change before the first check (alarms held) is still seen.
     m_Zone.Changed();
+}
+
+TDueCheck::~TDueCheck()
+{
+    if (m_HeldUnsaved) {
+        try {
+            WriteState(DateNow());
+        } catch (...) {
+            // Leaving anyway: the file keeps the span as written up to a minute ago.
+        }
+    }
 }
 
 DueWindow DueWindowFor(Date now, std::optional<Date> previousCheck)
@@ -153,6 +167,19 @@ void TDueCheck::UseStateFile(const std::string& path, bool lateAlarms)
             }
         }
     }
+    m_Held.clear();
+    if (const auto it = state.find(kHeldKey); it != state.end() && it->is_array()) {
+        for (const Json& span : *it) {
+            if (span.is_array() && span.size() == 2 && span[0].is_number() && span[1].is_number() &&
+                span[0].get<double>() <= span[1].get<double>()) {
+                m_Held.push_back({Date{span[0].get<double>()}, Date{span[1].get<double>()}});
+            }
+        }
+        if (m_Held.size() > kMaxHeldSpans) {
+            m_Held.erase(m_Held.begin(), m_Held.end() - kMaxHeldSpans);
+        }
+    }
+    m_Saved = {m_LastRunCheck, m_RaisedToRestore, m_RaisedNamesToRestore, m_LastRunZone};
 }
 
 void TDueCheck::SaveState(Date now, bool raised, TReminderList& reminders)
@@ -166,23 +193,97 @@ void TDueCheck::SaveState(Date now, bool raised, TReminderList& reminders)
     if (!due) {
         return;
     }
+    m_Saved.LastCheck = now;
+    m_Saved.Raised = reminders.RaisedOccurrences(DateAddDays(now, -kRaisedKeptDays));
+    m_Saved.RaisedNames.clear();
+    for (const auto& [id, name] : reminders.RaisedOneOffNames()) {
+        if (m_Saved.Raised.count(id) != 0) {
+            m_Saved.RaisedNames[id] = name;
+        }
+    }
+    m_Saved.Zone = m_Zone.Zone();
+    WriteState(now);
+}
+
+void TDueCheck::WriteState(Date now)
+{
+    if (m_StatePath.empty()) {
+        return;
+    }
     // Whole-second text would lose up to a second and raise a reminder of that second twice.
     Json raisedTimes = Json::object();
-    for (const auto& [id, time] : reminders.RaisedOccurrences(DateAddDays(now, -kRaisedKeptDays))) {
+    for (const auto& [id, time] : m_Saved.Raised) {
         raisedTimes[id] = time.seconds;
     }
     Json raisedNames = Json::object();
-    for (const auto& [id, name] : reminders.RaisedOneOffNames()) {
-        if (raisedTimes.contains(id)) {
-            raisedNames[id] = name;
-        }
+    for (const auto& [id, name] : m_Saved.RaisedNames) {
+        raisedNames[id] = name;
     }
-    const Json state = {{kLastCheckKey, now.seconds},
-                        {kRaisedKey, std::move(raisedTimes)},
-                        {kRaisedNamesKey, std::move(raisedNames)},
-                        {kZoneKey, m_Zone.Zone()}};
+    Json held = Json::array();
+    for (const HeldSpan& span : m_Held) {
+        held.push_back({span.From.seconds, span.Through.seconds});
+    }
+    Json state = {{kRaisedKey, std::move(raisedTimes)},
+                  {kRaisedNamesKey, std::move(raisedNames)},
+                  {kZoneKey, m_Saved.Zone},
+                  {kHeldKey, std::move(held)}};
+    if (m_Saved.LastCheck) {
+        state[kLastCheckKey] = m_Saved.LastCheck->seconds;
+    }
     if (WriteTextFile(m_StatePath, state.dump())) {
         m_StateSaved = now;
+        m_HeldUnsaved = false;
+    }
+}
+
+bool TDueCheck::InHeldSpan(Date time) const
+{
+    return std::any_of(m_Held.begin(), m_Held.end(), [time](const HeldSpan& span) {
+        return DateIsBetween(time, DateAddSeconds(span.From, -kDueToleranceSeconds),
+                             DateAddSeconds(span.Through, kDueToleranceSeconds));
+    });
+}
+
+void TDueCheck::RestoreRaised(TReminderList& reminders, Date now)
+{
+    if (m_RaisedToRestore.empty()) {
+        return;
+    }
+    // An occurrence is raised at most the tolerance before its time; one further ahead was raised
+    // while the clock ran ahead, and kept would hold its reminder back until real time caught up.
+    const Date raisedLimit = DateAddSeconds(now, kDueToleranceSeconds);
+    std::erase_if(m_RaisedToRestore, [raisedLimit](const auto& entry) { return entry.second > raisedLimit; });
+    reminders.RestoreRaised(m_RaisedToRestore, m_RaisedNamesToRestore);
+    m_RaisedToRestore.clear();
+    m_RaisedNamesToRestore.clear();
+}
+
+void TDueCheck::NoteHeld(TReminderList& reminders)
+{
+    const Date now = DateNow();
+    const bool newSpan = !m_HoldOpen || m_Held.empty() || now < m_Held.back().Through;
+    if (newSpan) {
+        m_Held.push_back({now, now});
+        if (m_Held.size() > kMaxHeldSpans) {
+            m_Held.erase(m_Held.begin());
+        }
+    } else {
+        m_Held.back().Through = now;
+    }
+    m_HoldOpen = true;
+    m_HeldUnsaved = true;
+    std::optional<Date>& covered = m_PreviousCheck ? m_PreviousCheck : m_LastRunCheck;
+    if (covered && now < *covered) {
+        RestoreRaised(reminders, now);
+        reminders.ForgetRaisedAfter(DateAddSeconds(now, kDueToleranceSeconds));
+        covered = now;
+        // Written even when nothing was raised: the next run must not take the old check as covering.
+        SaveState(now, true, reminders);
+        return;
+    }
+    if (newSpan || !m_StateSaved || now < *m_StateSaved ||
+        now.seconds - m_StateSaved->seconds >= kStateSaveSeconds) {
+        WriteState(now);
     }
 }
 
@@ -195,16 +296,8 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         result.ZoneChanged = true;
     }
     const Date now = DateNow();
-    // An occurrence is raised at most the tolerance before its time; one further ahead was raised
-    // while the clock ran ahead, and kept would hold its reminder back until real time caught up.
     const Date raisedLimit = DateAddSeconds(now, kDueToleranceSeconds);
-    if (!m_RaisedToRestore.empty()) {
-        std::erase_if(m_RaisedToRestore,
-                      [raisedLimit](const auto& entry) { return entry.second > raisedLimit; });
-        reminders.RestoreRaised(m_RaisedToRestore, m_RaisedNamesToRestore);
-        m_RaisedToRestore.clear();
-        m_RaisedNamesToRestore.clear();
-    }
+    RestoreRaised(reminders, now);
     if (!m_PreviousCheck || now < *m_PreviousCheck) {
         reminders.ForgetRaisedAfter(raisedLimit);
     }
@@ -286,11 +379,12 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         // A one-off the loader found only after its time rings at once, late.
         const bool foundLate = !repeats && r->late() && time && *time < window.High;
         const bool missed = !repeats && !foundLate && time && *time < window.Low;
-        if (missed && ((silentAfter && *time > *silentAfter) || (silentBefore && *time < *silentBefore))) {
+        if (missed && !InHeldSpan(*time) &&
+            ((silentAfter && *time > *silentAfter) || (silentBefore && *time < *silentBefore))) {
             reminders.Remove(r);
             continue;
         }
-        const bool heldBack = missed && missedRing;
+        const bool heldBack = missed && (missedRing || InHeldSpan(*time));
         if (!foundLate && !heldBack && !IsReminderDue(now, window, r->preRemindedTime(), time)) {
             continue;
         }
@@ -316,7 +410,12 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         }
         result.Alert = true;
     }
-    SaveState(now, !result.Fired.empty(), reminders);
+    // The check reached back over every hold: what came due in them has rung.
+    const bool heldSpans = !m_Held.empty();
+    m_Held.clear();
+    m_HoldOpen = false;
+    m_HeldUnsaved = false;
+    SaveState(now, !result.Fired.empty() || heldSpans, reminders);
     return result;
 }
 

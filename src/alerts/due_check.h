@@ -78,6 +78,12 @@ class TDueCheck
 public:
     // Notes the system's time zone now.
     TDueCheck();
+    // Writes the span of a hold still open, so the next run knows what came due in it.
+    ~TDueCheck();
+    TDueCheck(const TDueCheck&) = delete;
+    TDueCheck& operator=(const TDueCheck&) = delete;
+    TDueCheck(TDueCheck&&) = default;
+    TDueCheck& operator=(TDueCheck&&) = default;
 
     // Keeps the time of the last check in this file (JSON, replaced atomically) across runs: written
     // when a check raises something and at least once a minute. The occurrences raised in the last
@@ -100,10 +106,38 @@ public:
     // An occurrence a repeating reminder raised already is never raised again.
     DueCheckResult CheckAndReminder(TReminderList& reminders, TReminderList& pending, SnoozeState& snooze);
 
+    // Called instead of a check while alarms are held. Notes the span of time the hold lasts (kept in
+    // the file at least once a minute and when this object goes): a one-off that came due in it rings,
+    // late, at the next check, in this run or the next, whatever late alarms say. A clock set back
+    // meanwhile leaves the last check (this run's, or the last run's before this run checked) ahead
+    // of the clock: it covered nothing of what lies ahead now, so it is brought back to now and
+    // written at once.
+    void NoteHeld(TReminderList& reminders);
+
     std::optional<Date> PreviousCheck() const { return m_PreviousCheck; }
 
 private:
+    // What the state file holds besides the held spans.
+    struct SavedState
+    {
+        std::optional<Date> LastCheck;
+        std::map<std::string, Date> Raised;
+        std::map<std::string, std::string> RaisedNames;
+        std::string Zone;
+    };
+    // A span of time alarms were held while the agent ran, both ends included.
+    struct HeldSpan
+    {
+        Date From;
+        Date Through;
+    };
+
     void SaveState(Date now, bool raised, TReminderList& reminders);
+    void WriteState(Date now);
+    bool InHeldSpan(Date time) const;
+    // Gives the last run's raised occurrences to the list, once; those further ahead than a check may
+    // raise were raised while the clock ran ahead and are dropped.
+    void RestoreRaised(TReminderList& reminders, Date now);
 
     std::optional<Date> m_PreviousCheck;
     std::string m_StatePath;
@@ -117,6 +151,12 @@ private:
     bool m_LateAlarms = true;
     // The zone the last run checked in; empty when unknown (an older file).
     std::string m_LastRunZone;
+    SavedState m_Saved;
+    // Holds since the last check, this run's and those of runs that ended held; the next check
+    // rings what came due in them and forgets them.
+    std::vector<HeldSpan> m_Held;
+    bool m_HoldOpen = false;
+    bool m_HeldUnsaved = false;
 };
 
 } // namespace rz

@@ -74,13 +74,18 @@ void AppDelegate::TimerRun()
 
 void AppDelegate::CheckAndReminder()
 {
-    // While alarms wait nothing is checked, so the first check after reaches back over the pause.
-    if (!m_Pending || AlarmsHeld()) {
+    if (!m_Pending) {
         return;
     }
     // Resumes from the last run's last check; called first at launch, before the worker starts.
     m_DueCheck->UseStateFile(m_State.EngineFiles.Beside(kDueCheckFileName),
                              !m_Preferences || m_Preferences->LateAlarms || m_PausedAtStart);
+    // While alarms wait nothing is checked, so the first check after reaches back over the pause.
+    if (AlarmsHeld()) {
+        std::lock_guard lock(m_State.ListsMutex);
+        m_DueCheck->NoteHeld(m_State.ReminderList);
+        return;
+    }
     DueCheckResult result;
     {
         // The reminder engine changes the lists page by page on the worker; never across a request.

@@ -500,6 +500,9 @@ TEST(ZoneChangeTest, RemindersRingOnceAtTheirLocalTimeInTheNewZone)
          "2026-03-05T15:00:00Z"},
         {"America/New_York", "Europe/Berlin", "Standup !!09:00", "2026-03-05T01:00:00Z",
          "2026-03-05T08:00:00Z"},
+        // Six minutes ahead in New York, hours past in Berlin: it rings once, at the first check.
+        {"America/New_York", "Europe/Berlin", "Flight !2026-03-05 10:00", "2026-03-05T14:54:00Z",
+         "2026-03-05T09:00:00Z"},
     };
     for (const Case& c : cases) {
         const Date start = GraphTimeToDate(c.start);
@@ -530,6 +533,112 @@ TEST(ZoneChangeTest, RemindersRingOnceAtTheirLocalTimeInTheNewZone)
         }
         EXPECT_EQ(rang, std::vector<Date>{GraphTimeToDate(c.rings)}) << c.title << " " << c.from;
     }
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+// The clock goes back a few seconds right after a reminder rang early, inside the ten seconds it may
+// ring ahead of its time: nothing rings again.
+TEST_F(DueCheckTest, ASmallClockStepBackAfterAnEarlyRingRingsNothingAgain)
+{
+    for (const int back : {2, 5, 9}) {
+        reminders.Clear();
+        pending.Clear();
+        check = TDueCheck();
+        AddDaily("D", At(1, 10, 0, 0));
+        EXPECT_FALSE(CheckAt(At(4, 9, 59, 40)).Alert);
+        EXPECT_EQ(CheckAt(At(4, 9, 59, 50)).Fired.size(), 1u) << back;
+        int rang = 0;
+        for (int second = 0; second <= 60; ++second) {
+            rang += static_cast<int>(CheckAt(At(4, 9, 59, 50 - back + second)).Fired.size());
+        }
+        EXPECT_EQ(rang, 0) << back;
+        EXPECT_EQ(reminders.GetByID("D")->time(), At(5, 10, 0, 0)) << back;
+    }
+}
+
+// A one-off rings at 10:00 in Berlin; after a flight west its page still names 10:00, now New York's,
+// and the next load puts it back: the same text rang already, so it never rings again.
+TEST_F(DueCheckTest, AOneOffThatRangRingsNotAgainAfterAFlightWest)
+{
+    const char* title = "Flight !2026-03-04 10:00";
+    const auto load = [&] {
+        std::optional<Date> dt;
+        std::int64_t type = kReminderTypeNone;
+        std::int64_t begin = 0;
+        std::int64_t end = 0;
+        WeekDayFlags weekDay = DefaultWeekDays();
+        TAReminder::PageTitleReminder_GetDateTime(title, dt, type, begin, end, weekDay);
+        reminders.AddUnique(kPageTitleReminder, title, "F", "F", "onenote:F", dt, 0, weekDay);
+    };
+    const Date rings = GraphTimeToDate("2026-03-04T09:00:00Z");
+    {
+        const test::ScopedTimeZone berlin("Europe/Berlin");
+        load();
+        EXPECT_EQ(CheckAt(rings).Fired.size(), 1u);
+    }
+    const test::ScopedTimeZone newYork("America/New_York");
+    int rang = 0;
+    for (int minute = 1; minute <= 8 * 60; ++minute) {
+        if (minute % 30 == 0) {
+            load();
+        }
+        rang += static_cast<int>(CheckAt(DateAddSeconds(rings, minute * 60)).Fired.size());
+    }
+    EXPECT_EQ(rang, 0);
+}
+
+// The clock is set back while alarms are held, a load adds a one-off due in the time the clock went
+// back over, and the agent restarts, still held: when alarms are free it rings once, late.
+TEST_F(LateAlarmTest, AClockSetBackWhileHeldKeepsWhatComesDueInTheGap)
+{
+    EXPECT_FALSE(RestartAt(At(4, 9, 0, 0)).Alert);
+    EXPECT_FALSE(CheckAt(At(4, 9, 0, 30)).Alert);
+    // Held: no check runs, the agent only notes the time.
+    clock.Set(At(4, 8, 58, 0).seconds);
+    check.NoteHeld(reminders);
+    AddOneOff("Gap", At(4, 8, 58, 30));
+    clock.Set(At(4, 8, 59, 30).seconds);
+    reminders.SaveToFile(folder.File("Reminders.plist"));
+    reminders.Clear();
+    reminders.LoadFromFile(folder.File("Reminders.plist"));
+    check = TDueCheck();
+    check.UseStateFile(folder.File("DueCheck.json"));
+    check.NoteHeld(reminders);
+    const DueCheckResult freed = CheckAt(At(4, 9, 1, 0));
+    ASSERT_EQ(freed.Fired.size(), 1u);
+    EXPECT_TRUE(freed.Fired[0]->late());
+    EXPECT_FALSE(CheckAt(At(4, 9, 1, 1)).Alert);
+}
+
+// Alarms are held from 09:20 until the agent quits at 10:00, and the next start, at 11:00, finds the
+// hold over and late alarms off: what came due in the hold rings, late; what came due while the agent
+// was not running does not.
+TEST_F(LateAlarmTest, WhatAHoldKeptRingsAfterARestartWithoutLateAlarms)
+{
+    AddOneOff("Held", At(4, 9, 30, 0));
+    AddOneOff("Stopped", At(4, 10, 30, 0));
+    EXPECT_FALSE(RestartAt(At(4, 9, 0, 0)).Alert);
+    EXPECT_FALSE(CheckAt(At(4, 9, 10, 0)).Alert);
+    for (int minute = 20; minute < 60; ++minute) {
+        clock.Set(At(4, 9, minute, 0).seconds);
+        check.NoteHeld(reminders);
+    }
+    reminders.SaveToFile(folder.File("Reminders.plist"));
+    reminders.Clear();
+    reminders.LoadFromFile(folder.File("Reminders.plist"));
+    clock.Set(At(4, 11, 0, 0).seconds);
+    check = TDueCheck();
+    check.UseStateFile(folder.File("DueCheck.json"), false);
+    const DueCheckResult freed = check.CheckAndReminder(reminders, pending, snooze);
+    ASSERT_EQ(freed.Fired.size(), 1u);
+    EXPECT_EQ(freed.Fired[0]->name(), "Held !");
+    EXPECT_TRUE(freed.Fired[0]->late());
+    EXPECT_FALSE(reminders.GetByID("Stopped"));
 }
 
 } // namespace

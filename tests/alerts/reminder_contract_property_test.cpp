@@ -190,10 +190,12 @@ public:
     // One tick of the application's timer: what it rang.
     std::vector<ReminderPtr> Tick()
     {
+        m_Check->UseStateFile(m_State->EngineFiles.Beside("DueCheck.json"), m_LateAlarms || m_PausedAtStart);
         if (m_Pause->Holds(DateNow(), m_DoNotDisturb)) {
+            std::lock_guard lock(m_State->ListsMutex);
+            m_Check->NoteHeld(m_State->ReminderList);
             return {};
         }
-        m_Check->UseStateFile(m_State->EngineFiles.Beside("DueCheck.json"), m_LateAlarms || m_PausedAtStart);
         DueCheckResult result;
         {
             std::lock_guard lock(m_State->ListsMutex);
@@ -604,15 +606,6 @@ private:
         }
         // What came due while the agent was not running rings, late, only with late alarms on.
         const Date now = Now();
-        // Held back before the stop and not rung: with late alarms off the next start cannot tell a
-        // pause from a stop (a gap left open), so either outcome passes.
-        if (!m_LateAlarms) {
-            for (auto& [key, o] : m_Occurrences) {
-                if (o.cameDue && o.rings == 0) {
-                    o.mustRing = false;
-                }
-            }
-        }
         m_Agent.reset();
         m_Agent = std::make_unique<SimAgent>(m_Dir);
         m_Agent->Start(m_LateAlarms);

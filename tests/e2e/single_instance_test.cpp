@@ -80,7 +80,7 @@ TEST_F(AppStartTest, WithoutASessionBusTheLockAloneKeepsTheSecondOut)
     auto first = Start();
     ASSERT_TRUE(HoldsTheLock(*first)) << first->Stderr();
     auto second = Start();
-    EXPECT_EQ(second->WaitExit(2000), 0) << second->Stderr();
+    EXPECT_EQ(second->WaitExit(20000), 0) << second->Stderr();
     EXPECT_NE(second->Stderr().find("already running"), std::string::npos) << second->Stderr();
     EXPECT_TRUE(first->Running());
     EXPECT_EQ(TInstanceLock::HolderPid(DataFolder()), first->Pid());
