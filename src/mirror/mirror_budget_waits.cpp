@@ -143,11 +143,22 @@ TOneNoteAnswer MThreadOneNoteRESTDB::OneNoteGet(const std::string& address, bool
     return OneNoteRequest(request, beforeSend);
 }
 
+bool MThreadOneNoteRESTDB::RefusedForNow(const HttpResponse& response)
+{
+    if (response.IsHttpError() || !IsTemporaryRefusal(response.Status, response.Body)) {
+        return false;
+    }
+    m_Yielding = true;
+    return true;
+}
+
 void MThreadOneNoteRESTDB::ReportToBudget(const HttpResponse& response)
 {
     if (response.IsHttpError()) {
         m_Budget.Report(TBudgetOutcome::Other);
-    } else if (IsThrottledAnswer(response.Status, response.Body)) {
+    } else if (IsTemporaryRefusal(response.Status, response.Body)) {
+        // A busy service, like a throttling one, is asked nothing more until the wait it names (or
+        // the back-off) has passed.
         ++m_Counts.ThrottledCount;
         m_Budget.Report(TBudgetOutcome::Refused, response.RetryAfterSeconds);
     } else if (response.Status >= 200 && response.Status < 300) {

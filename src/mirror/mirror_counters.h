@@ -38,7 +38,8 @@ template <typename Count> struct TMirrorCountFields
     Count StoreErrorCount{0};
     // Page-content and engine requests held back for want of a budget slot.
     Count HeldBackCount{0};
-    // Answers in which the service refused a request for its limits (429 or code 20166).
+    // Answers in which the service refused a request for its limits or its load, to be repeated
+    // later (IsTemporaryRefusal: 429, code 20166, or a code that asks to try again).
     Count ThrottledCount{0};
 
     // Every field, for copying them name by name.

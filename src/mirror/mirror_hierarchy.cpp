@@ -119,6 +119,10 @@ void MThreadOneNoteRESTDB::MonitorNotebooks()
             RefreshTokensAfter(response);
             return;
         }
+        if (RefusedForNow(*response)) {
+            ResumeLater();
+            return;
+        }
         m_Counts.NotebooksChanged = 2;
         const std::string& newText = response->Body;
         const fs::path notebooksFile = StoreRoot() / "notebooks.json";
@@ -163,6 +167,9 @@ bool MThreadOneNoteRESTDB::GetAllNotebooksSections()
         if (response->IsHttpError()) {
             ++m_Counts.GetAllNotebooksSectionsErrorCount;
             RefreshTokensAfter(response);
+            return false;
+        }
+        if (RefusedForNow(*response)) {
             return false;
         }
         m_Counts.NotebooksSectionsChanged = 2;

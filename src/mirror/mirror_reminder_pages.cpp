@@ -71,6 +71,10 @@ TSearchStep MThreadOneNoteRESTDB::SearchNextHundred(const std::string& address)
         RefreshTokensAfter(response);
         return TSearchStep::Stopped;
     }
+    if (RefusedForNow(*response)) {
+        // As if put off for the budget, which now backs off: the search goes on from here.
+        return TSearchStep::Stopped;
+    }
     if (GraphErrorCode(body) == "20266") {
         // Accounts with many sections cannot be searched as a whole; the mirror alone finds
         // their reminders.
@@ -176,7 +180,10 @@ TOnlineAnswer MThreadOneNoteRESTDB::PageContentAnswer(const std::string& pageId)
     }
     if (IsGraphErrorResponse(TrimBlanksAndTabs(response.Body))) {
         m_LastCheckPageResult = -2;
-        return {};
+        // Refused for now: read again later, like a request the budget held back.
+        return {IsTemporaryRefusal(response.Status, response.Body) ? TOnlineStatus::HeldBack
+                                                                   : TOnlineStatus::Failed,
+                {}};
     }
     if (IsPageContentResponse(response.Body)) {
         m_LastCheckPageResult = 2;
@@ -227,6 +234,9 @@ TOnlineAnswer MThreadOneNoteRESTDB::OneNoteListAnswer(const std::string& relativ
     if (response->IsHttpError()) {
         RefreshTokensAfter(response);
         return {};
+    }
+    if (IsTemporaryRefusal(response->Status, response->Body)) {
+        return {TOnlineStatus::HeldBack, {}};
     }
     if (!IsGraphListResponse(response->Body)) {
         return {};

@@ -141,6 +141,9 @@ TSendOutcome MThreadOneNoteRESTDB::GetPageList(const std::string& address, Json&
         RefreshTokensAfter(response);
         return TSendOutcome::HttpError;
     }
+    if (RefusedForNow(*response)) {
+        return TSendOutcome::NotSent;
+    }
     if (!IsGraphListResponse(response->Body)) {
         return TSendOutcome::Invalid;
     }
@@ -294,6 +297,11 @@ std::optional<TSectionFetch> MThreadOneNoteRESTDB::FirstPages(const std::string&
     if (response && response->IsHttpError()) {
         RefreshTokensAfter(response);
         return TSectionFetch::Failed;
+    }
+    // Refused for now: the section is put off, not failing, and asked again after the wait.
+    if (response && RefusedForNow(*response)) {
+        DeferSection(sectionId);
+        return TSectionFetch::NotListed;
     }
     text = response ? response->Body : std::string();
     return std::nullopt;

@@ -232,4 +232,20 @@ bool IsThrottledAnswer(long status, const std::string_view& body)
     return status == 429 || (refused && GraphErrorCode(body) == "20166");
 }
 
+bool IsTemporaryOneNoteCode(std::string_view code)
+{
+    // Microsoft's list of OneNote error codes asks the caller to repeat these or try later (too many
+    // active requests, a busy server, Key Vault or SharePoint busy or down, too high a load), or
+    // names a passing state (the service down for now, the user's site being provisioned).
+    static constexpr std::string_view kTemporary[] = {"10002", "10003", "10007", "10014",
+                                                      "10015", "30103", "30105", "30106"};
+    return std::find(std::begin(kTemporary), std::end(kTemporary), code) != std::end(kTemporary);
+}
+
+bool IsTemporaryRefusal(long status, const std::string_view& body)
+{
+    const bool refused = status < 200 || status >= 300;
+    return IsThrottledAnswer(status, body) || (refused && IsTemporaryOneNoteCode(GraphErrorCode(body)));
+}
+
 } // namespace rz

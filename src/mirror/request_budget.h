@@ -44,7 +44,7 @@ enum class TRequestKind {
 // How the service took a request that was sent.
 enum class TBudgetOutcome {
     Success, // a usable answer: ends any back-off
-    Refused, // 429 or code 20166: back off
+    Refused, // throttled, or refused for now (IsTemporaryRefusal): back off
     Other,   // anything else (transport error, other error object): no change
 };
 
@@ -102,5 +102,11 @@ private:
 // True when a OneNote answer says the per-user limits were exceeded: status 429, or a refusal
 // whose Graph error code is 20166.
 bool IsThrottledAnswer(long status, const std::string_view& body);
+// True for a OneNote error code that asks the caller to try again later, whatever its status.
+bool IsTemporaryOneNoteCode(std::string_view code);
+// True when a OneNote refusal asks to be repeated later: throttled (IsThrottledAnswer), or an error
+// code IsTemporaryOneNoteCode names, whatever its status. Such a refusal says nothing of the item
+// asked for: it is never taken as a denial, a missing item or a broken one.
+bool IsTemporaryRefusal(long status, const std::string_view& body);
 
 } // namespace rz

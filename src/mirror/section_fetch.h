@@ -21,7 +21,7 @@ enum class TSendOutcome {
     Ok,
     HttpError, // tokens refreshed
     Invalid,   // an answer that is no page list
-    NotSent,   // the worker stops
+    NotSent,   // the worker stops, no slot, or refused for now (IsTemporaryRefusal): put off
 };
 
 // How a stored list was read: in one request, paged through whole, or its changes merged.

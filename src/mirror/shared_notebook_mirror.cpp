@@ -185,6 +185,10 @@ TSharedResolve MSharedNotebookMirror::Resolve(const std::string& webAddress, con
         }
         return {TSharedResolveStatus::Failed, {}};
     }
+    // Whatever its status, a refusal for now says nothing of the notebook.
+    if (IsTemporaryRefusal(response->Status, response->Body)) {
+        return {TSharedResolveStatus::Failed, {}};
+    }
     if (response->Status == 403) {
         return {TSharedResolveStatus::NotShared, {}};
     }
@@ -291,6 +295,9 @@ std::optional<Json> MSharedNotebookMirror::Tree(TSharedNotebook& notebook)
                 m_Worker.RefreshTokensAfter(response);
             }
             return std::nullopt;
+        }
+        if (IsTemporaryRefusal(response->Status, response->Body)) {
+            return std::nullopt; // asked again at the next look
         }
         if (response->Status == 403 || response->Status == 404) {
             notebook.State = response->Status == 403 ? TSharedState::Refused : TSharedState::Gone;

@@ -177,7 +177,8 @@ public:
     std::string LastCheckPageId() const { return m_LastCheckPageId.Get(); }
     TRequestBudget& Budget() { return m_Budget; } // every OneNote request's slots
 
-    // The one way a request reaches OneNote (worker thread only): never while the sign-in window is open,
+    // The one way a request reaches OneNote (worker thread only, so one request at a time, well within
+    // the five in flight the service allows an application per user): never while the sign-in window is open,
     // only with a slot, its answer told to the budget, a 401 answered by refreshing the tokens and sending
     // once more; `beforeSend` runs before each attempt and stops it by answering false. None: nothing went
     // out.
@@ -294,6 +295,9 @@ private:
                               const std::function<bool()>& beforeSend = {});
     // Tells the budget how the service took a request that had a slot.
     void ReportToBudget(const HttpResponse& response);
+    // True for an answer that refuses for now what it was asked (IsTemporaryRefusal): the budget
+    // backs off for it, so the mirror yields, and what was refused is asked again after the wait.
+    bool RefusedForNow(const HttpResponse& response);
     // Writes the budget's file: `whenChanged` at once on any change (the end of a pass), else only
     // every kBudgetSaveEverySends changes or kBudgetSaveSeconds.
     void SaveBudget(bool whenChanged);

@@ -127,12 +127,10 @@ private:
 };
 
 // How the service took a request, as an outcome: 2xx Done; a full section (507, code 30102) Refused
-// with strOutboxSectionFull; transport failures, 401, 408, 429 and other throttling answers, 5xx and
-// the codes IsTemporaryOneNoteCode names Retry; any other status Refused (a gone page, a read-only
-// notebook, missing permission, refused content), with the service's message as the detail.
+// with strOutboxSectionFull; transport failures, 401, 408, 5xx and the refusals IsTemporaryRefusal
+// names (throttling and the codes that ask to try again) Retry; any other status Refused (a gone page, a
+// read-only notebook, missing permission, refused content), with the service's message as the detail.
 TOutboxOutcome AnswerOutcome(const HttpResponse& response);
-// True for a OneNote error code that asks the caller to try again later, whatever its status.
-bool IsTemporaryOneNoteCode(std::string_view code);
 // True for a OneNote error code that says a PATCH target could not be located (20120, 20149): its
 // generated id went stale with an update of the page.
 bool IsStaleTargetCode(std::string_view code);

@@ -38,16 +38,6 @@ bool RetryDue(const std::optional<Date>& nextTry, Date now)
 
 } // namespace
 
-bool IsTemporaryOneNoteCode(std::string_view code)
-{
-    // Microsoft's list of OneNote error codes asks the caller to repeat these or try later (too many
-    // active requests, a busy server, Key Vault or SharePoint busy or down, too high a load), or
-    // names a passing state (the service down for now, the user's site being provisioned).
-    static constexpr std::string_view kTemporary[] = {"10002", "10003", "10007", "10014",
-                                                      "10015", "30103", "30105", "30106"};
-    return std::find(std::begin(kTemporary), std::end(kTemporary), code) != std::end(kTemporary);
-}
-
 bool IsStaleTargetCode(std::string_view code)
 {
     return code == "20120" || code == "20149";
@@ -75,8 +65,7 @@ TOutboxOutcome AnswerOutcome(const HttpResponse& response)
         outcome.MessageKey = "strOutboxSectionFull";
         return outcome;
     }
-    if (IsThrottledAnswer(status, response.Body) || status == 408 || status >= 500 || status < 400 ||
-        IsTemporaryOneNoteCode(code)) {
+    if (IsTemporaryRefusal(status, response.Body) || status == 408 || status >= 500 || status < 400) {
         outcome.Result = TOutboxOutcome::Retry;
         outcome.MessageKey = "strToDoProblem";
         outcome.RetryAfterSeconds = response.RetryAfterSeconds;

@@ -9,7 +9,7 @@ namespace rz {
 enum class TOnlineStatus {
     Ok,       // the service answered; `text` holds the answer
     Failed,   // sent, but no usable answer (transport error, error object, cut-off page)
-    HeldBack, // not sent: the request budget has no slot now; try again later
+    HeldBack, // not sent (the request budget has no slot now), or refused for now: try again later
 };
 
 struct TOnlineAnswer

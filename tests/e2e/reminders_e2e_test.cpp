@@ -6,6 +6,7 @@
 #include "running_app.h"
 #include "util/dates.h"
 #include "util/files.h"
+#include "util/json.h"
 
 #include <csignal>
 #include <cstdio>
@@ -220,6 +221,30 @@ TEST_F(RemindersEndToEndTest, CutOffHierarchyInTheStoreKeepsEveryReminder)
     ASSERT_TRUE(emulator->ClearFaults());
     ASSERT_TRUE(RefreshAndSettle()) << app->Stderr();
     EXPECT_TRUE(home.DamagedFiles().empty());
+    EXPECT_EQ(home.Reminders().size(), SmallFixtureReminders().size()) << Names(home.Reminders());
+}
+
+// A slow service holds every answer a while: the whole load of a start (title search, hierarchy,
+// page lists, page contents) and of a refresh after a change keeps within the five OneNote requests
+// in flight the service allows an application per user.
+TEST_F(RemindersEndToEndTest, AFullLoadKeepsWithinFiveOneNoteRequestsInFlight)
+{
+    emulator = std::make_unique<EmulatorProcess>(test::FixtureOptions(test::SmallFixture()));
+    ASSERT_TRUE(emulator->Running()) << emulator->Error();
+    ASSERT_TRUE(emulator->QueueFault(R"({"route":"*","count":100000,"delayMs":200})"));
+    home.PointAt(*emulator, true);
+    app = home.Start();
+    ASSERT_TRUE(
+        test::WaitFor(kWaitMs, [&] { return test::HasAll(home.Reminders(), SmallFixtureReminders()); }))
+        << Names(home.Reminders()) << app->Stderr();
+    ASSERT_TRUE(Admin("add", R"({"kind":"page","parentId":"section-errands","title":"Filler"})"));
+    ASSERT_TRUE(RefreshAndSettle()) << app->Stderr();
+    const Json counters = JsonTextToObject(std::string_view(emulator->Get("/_emulator/counters").body));
+    std::printf("most OneNote requests in flight: %d of %ld requests\n", counters.value("mostInFlight", 0),
+                test::TotalRequests(*emulator));
+    EXPECT_GE(counters.value("mostInFlight", 0), 1);
+    EXPECT_LE(counters.value("mostInFlight", 99), 5);
+    EXPECT_EQ(counters.value("inFlight", -1), 0);
     EXPECT_EQ(home.Reminders().size(), SmallFixtureReminders().size()) << Names(home.Reminders());
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <functional>
@@ -16,6 +17,7 @@
 #include <regex>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -806,6 +808,57 @@ TEST_F(EmulatorTest, CutOffDroppedAndDelayedAnswers)
     EXPECT_EQ(emu.Get(Me(""), kAccess).status, 0);
     emu.SetCallTimeout(15000);
     EXPECT_EQ(emu.Get(Me(""), kAccess).status, 200);
+}
+
+// The codes that ask to try again go out with the statuses of Graph's general list and no
+// Retry-After; a status queued beside a code sends it with that status.
+TEST_F(EmulatorTest, CodesThatAskToTryAgainGoOutWithTheirStatuses)
+{
+    const std::string pages = Me("/onenote/sections/sec-inbox/pages");
+    const std::tuple<const char*, int, int> rows[] = {
+        {"10002", 0, 503}, {"10003", 0, 429}, {"10007", 0, 503},  {"10014", 0, 503},
+        {"10015", 0, 503}, {"30103", 0, 503}, {"10007", 403, 403}};
+    for (const auto& [code, queued, status] : rows) {
+        Json fault = {{"route", "pages"}, {"graphError", code}};
+        if (queued != 0) {
+            fault["status"] = queued;
+        }
+        ASSERT_TRUE(emu.QueueFault(fault.dump()));
+        const auto refused = emu.Get(pages, kAccess);
+        EXPECT_EQ(refused.status, status) << code;
+        EXPECT_EQ(Json::parse(refused.body)["error"]["code"], code);
+        EXPECT_EQ(refused.Header("Retry-After"), "") << code;
+    }
+    EXPECT_EQ(emu.Get(pages, kAccess).status, 200);
+}
+
+// Five OneNote requests of an application may be in flight for the user: a sixth is refused with 429
+// and code 20166, without Retry-After, and the places free as the answers go out.
+TEST_F(EmulatorTest, ASixthOneNoteRequestInFlightIsRefused)
+{
+    const auto counters = [&] { return Json::parse(emu.Get("/_emulator/counters").body); };
+    ASSERT_TRUE(emu.QueueFault(R"({"route": "notebooks", "count": 5, "delayMs": 2000})"));
+    std::atomic<int> answered{0};
+    std::vector<std::thread> held;
+    for (int i = 0; i < 5; ++i) {
+        held.emplace_back([&] { answered += emu.Get(Me("/onenote/notebooks"), kAccess).status == 200; });
+    }
+    for (int wait = 0; wait < 500 && counters()["inFlight"] != 5; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(counters()["inFlight"], 5);
+    const auto sixth = emu.Get(Me("/onenote/sections/sec-inbox/pages"), kAccess);
+    EXPECT_EQ(sixth.status, 429);
+    EXPECT_EQ(Json::parse(sixth.body)["error"]["code"], "20166");
+    EXPECT_EQ(sixth.Header("Retry-After"), "");
+    EXPECT_EQ(emu.Get(Me(""), kAccess).status, 200); // not a OneNote request
+    for (std::thread& thread : held) {
+        thread.join();
+    }
+    EXPECT_EQ(answered, 5);
+    EXPECT_EQ(counters()["inFlight"], 0);
+    EXPECT_EQ(counters()["mostInFlight"], 5);
+    EXPECT_EQ(emu.Get(Me("/onenote/sections/sec-inbox/pages"), kAccess).status, 200);
 }
 
 // The limit windows follow the emulator's clock, so a test passes an hour in a call.

@@ -105,5 +105,43 @@ TEST(MirrorSectionPagesTest, NoReminderLeavesTheEngineAndSectionsAreReadByWhatCh
     }
 }
 
+// Refused for now (throttled, or a code that asks to try again, whatever its status): the title
+// search, the hierarchy and a page list wait for the budget's back-off and are asked again after it,
+// never counted as failing.
+TEST(MirrorSectionPagesTest, RefusalsForNowWaitForTheBackOffAndNeverFail)
+{
+    const std::tuple<const char*, const char*, const char*, int> rows[] = {{"search", "", "10003", 429},
+                                                                           {"hierarchy", "", "10007", 503},
+                                                                           {"pages", "Inbox", "30103", 404},
+                                                                           {"pages", "Inbox", "10007", 403},
+                                                                           {"pages", "Inbox", "20166", 429}};
+    for (const auto& [route, match, code, status] : rows) {
+        SCOPED_TRACE(std::string(route) + " " + code + " " + std::to_string(status));
+        ScopedFakeClock clock(1'800'000'000.0);
+        MirrorHarness m(test::kPersonalUserId, Notebooks());
+        m.Worker().SetWaitFunction([&](double s) { clock.Advance(s); });
+        const auto done = [&] {
+            return std::string(route) == "search"      ? !m.State().ReminderPagesJson.Empty()
+                   : std::string(route) == "hierarchy" ? m.StoreText("notebookssections.json").has_value()
+                                                       : m.StoreText("Work/Inbox/pages.json").has_value();
+        };
+        ASSERT_TRUE(m.Fault({{"route", route}, {"match", match}, {"graphError", code}, {"status", status}}));
+        m.Worker().Pass();
+        EXPECT_FALSE(done());
+        EXPECT_TRUE(m.Worker().Budget().BackingOff());
+        EXPECT_EQ(m.Worker().m_Counts.ThrottledCount, 1);
+        clock.Advance(kBackOffFirstSeconds);
+        for (int pass = 0; pass < 5 && !done(); ++pass) {
+            m.Worker().Pass();
+        }
+        EXPECT_TRUE(done());
+        if (std::string(route) != "pages") {
+            EXPECT_EQ(m.Count(route), 2);
+        }
+        EXPECT_TRUE(m.Worker().Sections().FailingNames().empty());
+        EXPECT_EQ(m.Worker().m_Counts.GetAllNotebooksSectionsErrorCount, 0);
+    }
+}
+
 } // namespace
 } // namespace rz

@@ -86,6 +86,9 @@ TEST_F(MirrorSharedTest, AnAddressResolvesToItsNotebookOrSaysWhyNot)
             EXPECT_EQ(result.Notebook.Base, userBase);
         }
     }
+    // Refused for now, even with the status of a denial: nothing is said of the notebook.
+    ASSERT_TRUE(m_Mirror->Fault({{"route", "fromweburl"}, {"graphError", "10007"}, {"status", 403}}));
+    EXPECT_EQ(m_Mirror->Worker().Shared().Resolve(WebAddress("Team Notes")).Status, S::Failed);
 }
 
 TEST(SharedNotebooksTest, AddressesOffTheGraphRootNeverNameABase)
@@ -172,6 +175,14 @@ TEST_F(MirrorSharedTest, ANotebookNoLongerSharedLeavesTheStoreAndIsMarkedRefused
     ASSERT_TRUE(FileExists(m_Mirror->Store(shared).string()));
     // The user's own notebook of the same name keeps its folder apart.
     EXPECT_TRUE(FileExists(m_Mirror->Store("Team Notes/Tasks/pages.json").string()));
+
+    // Refused for now, even with the status of a denial, it stays.
+    ASSERT_TRUE(m_Mirror->Fault({{"route", "sections"}, {"graphError", "30103"}, {"status", 403}}));
+    worker.Refresh();
+    worker.Pass();
+    EXPECT_EQ(worker.Shared().Notebooks()[0].State, TSharedState::Open);
+    EXPECT_TRUE(FileExists(m_Mirror->Store(shared).string()));
+    worker.Budget().Reset(); // the back-off it began
 
     ASSERT_TRUE(m_Mirror->Admin("share", {{"id", "nb-team"}, {"shared", false}}));
     worker.Refresh();

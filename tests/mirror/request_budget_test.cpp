@@ -162,14 +162,35 @@ TEST(RequestBudgetTest, SendsStampedInTheFutureAreDroppedOnRestore)
 
 TEST(RequestBudgetTest, ThrottledAnswersAreStatus429OrCode20166)
 {
-    EXPECT_TRUE(IsThrottledAnswer(429, ""));
-    EXPECT_TRUE(IsThrottledAnswer(400, R"({"error":{"code":"20166","message":"Too many"}})"));
-    EXPECT_FALSE(IsThrottledAnswer(400, R"({"error":{"code":"20185","message":"No"}})"));
-    EXPECT_FALSE(IsThrottledAnswer(200, R"({"value":[]})"));
-    EXPECT_TRUE(IsThrottledAnswer(503, "{\n  \"error\": {\n    \"code\": \"20166\"\n  }\n}"));
-    // A page that mentions the code is an answer, not a refusal.
-    EXPECT_FALSE(IsThrottledAnswer(200, R"(<html><p>{"error":{"code":"20166"}}</p></html>)"));
-    EXPECT_FALSE(IsThrottledAnswer(200, R"({"error":{"code":"20166"}})"));
+    // Throttled: 429 or code 20166. Refused for now: that, or a code that asks to try again, whatever
+    // the status. A page or list that merely mentions a code is an answer.
+    const struct
+    {
+        long status;
+        const char* body;
+        bool throttled;
+        bool forNow;
+    } cases[] = {
+        {429, "", true, true},
+        {400, R"({"error":{"code":"20166","message":"Too many"}})", true, true},
+        {503, "{\n  \"error\": {\n    \"code\": \"20166\"\n  }\n}", true, true},
+        {429, R"({"error":{"code":"10003","message":"m"}})", true, true},
+        {400, R"({"error":{"code":"10003","message":"m"}})", false, true},
+        {403, R"({"error":{"code":"10007","message":"m"}})", false, true},
+        {404, R"({"error":{"code":"30103","message":"m"}})", false, true},
+        {503, R"({"error":{"code":"10002","message":"m"}})", false, true},
+        {400, R"({"error":{"code":"20185","message":"No"}})", false, false},
+        {404, R"({"error":{"code":"20102","message":"m"}})", false, false},
+        {503, "", false, false},
+        {200, R"({"value":[]})", false, false},
+        {200, R"(<html><p>{"error":{"code":"20166"}}</p></html>)", false, false},
+        {200, R"({"error":{"code":"20166"}})", false, false},
+        {200, R"({"error":{"code":"10007"}})", false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsThrottledAnswer(c.status, c.body), c.throttled) << c.status << " " << c.body;
+        EXPECT_EQ(IsTemporaryRefusal(c.status, c.body), c.forNow) << c.status << " " << c.body;
+    }
 }
 
 } // namespace

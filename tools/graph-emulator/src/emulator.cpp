@@ -26,6 +26,8 @@ namespace {
 thread_local bool t_cutOff = false;
 // Set before routing when a fault lets the request take effect and then answers as it says.
 thread_local std::optional<Fault> t_answerAfter;
+// The application whose place among the requests in flight this thread's request holds.
+thread_local std::optional<std::string> t_inFlightApp;
 
 constexpr size_t kMaxRequestBody = 1u << 20;
 
@@ -335,11 +337,35 @@ bool Emulator::Authorize(const httplib::Request& req, httplib::Response& res)
     return false;
 }
 
+bool Emulator::EnterFlight(const httplib::Request& req)
+{
+    const std::string header = req.get_header_value("Authorization");
+    std::string app;
+    if (header.size() > 7 && ToLowerAscii(header.substr(0, 7)) == "bearer ") {
+        std::lock_guard lock(m_mutex);
+        app = m_tokens.AppOf(header.substr(7));
+    }
+    if (!m_traffic.Enter(app)) {
+        return false;
+    }
+    t_inFlightApp = std::move(app);
+    return true;
+}
+
+void Emulator::LeaveFlight()
+{
+    if (t_inFlightApp) {
+        m_traffic.Leave(*std::exchange(t_inFlightApp, std::nullopt));
+    }
+}
+
 httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& req, httplib::Response& res)
 {
     using HR = httplib::Server::HandlerResponse;
     t_cutOff = false;
     t_answerAfter.reset();
+    // A request of this thread that ended without an answer being written still held its place.
+    LeaveFlight();
     if (req.path.starts_with("/_emulator/")) {
         return HR::Unhandled;
     }
@@ -354,10 +380,17 @@ httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& r
     }
     m_traffic.Count(route);
     m_traffic.Log(req.method, req.target, route);
-    if (m_options.limits && IsOneNoteRoute(route) && !m_traffic.Admit(Clock::Tick())) {
-        // OneNote's own throttling answer carries no Retry-After.
-        SendGraphError(res, "20166", GraphErrorMessage("20166"), 429);
-        return HR::Handled;
+    if (IsOneNoteRoute(route)) {
+        // OneNote's own throttling answer carries no Retry-After. A sixth request of one
+        // application in flight is refused at any time; the rates only under --limits.
+        if (!EnterFlight(req)) {
+            SendGraphError(res, "20166", GraphErrorMessage("20166"), 429);
+            return HR::Handled;
+        }
+        if (m_options.limits && !m_traffic.Admit(Clock::Tick())) {
+            SendGraphError(res, "20166", GraphErrorMessage("20166"), 429);
+            return HR::Handled;
+        }
     }
     const auto fault = m_traffic.Take(route, req.target);
     if (!fault) {
@@ -376,12 +409,12 @@ httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& r
         t_answerAfter = *fault;
         return HR::Unhandled;
     }
-    if (fault->status) {
+    if (!fault->graphError.empty()) {
+        SendGraphError(res, fault->graphError, GraphErrorMessage(fault->graphError), fault->status);
+    } else if (fault->status) {
         res.status = fault->status;
         res.set_content(fault->body, fault->contentType.empty() ? "application/json; charset=utf-8"
                                                                 : fault->contentType.c_str());
-    } else if (!fault->graphError.empty()) {
-        SendGraphError(res, fault->graphError, GraphErrorMessage(fault->graphError));
     } else {
         t_cutOff = fault->cutOff;
         return HR::Unhandled;
@@ -394,16 +427,17 @@ httplib::Server::HandlerResponse Emulator::BeforeRoute(const httplib::Request& r
 
 void Emulator::AfterRoute(const httplib::Request& req, httplib::Response& res)
 {
+    LeaveFlight();
     if (t_answerAfter) {
         // The change is made; the answer that reaches the client says otherwise.
         const Fault fault = *std::exchange(t_answerAfter, std::nullopt);
         res = httplib::Response();
-        if (fault.status) {
+        if (!fault.graphError.empty()) {
+            SendGraphError(res, fault.graphError, GraphErrorMessage(fault.graphError), fault.status);
+        } else {
             res.status = fault.status;
             res.set_content(fault.body, fault.contentType.empty() ? "application/json; charset=utf-8"
                                                                   : fault.contentType.c_str());
-        } else {
-            SendGraphError(res, fault.graphError, GraphErrorMessage(fault.graphError));
         }
         for (const auto& [name, value] : fault.headers) {
             res.set_header(name, value);

@@ -85,6 +85,10 @@ private:
 
     httplib::Server::HandlerResponse BeforeRoute(const httplib::Request& req, httplib::Response& res);
     void AfterRoute(const httplib::Request& req, httplib::Response& res);
+    // Takes a place among the requests in flight of the application the bearer token was issued to
+    // (from routing until the answer is written); false when that application holds all of them.
+    bool EnterFlight(const httplib::Request& req);
+    void LeaveFlight();
 
     // Takes one firing of the queued sign-in refusal when it belongs to the authorize step (false) or
     // the token endpoint (true); its name in `name`.

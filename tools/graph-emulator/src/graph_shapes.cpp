@@ -446,8 +446,15 @@ int GraphErrorStatus(const std::string& code)
         {"InvalidAuthenticationToken", 401},
         {"10001", 500},
         {"generalException", 500},
+        // The codes that ask the caller to try again later: no document gives their statuses, so
+        // they take those of Graph's general list, 429 for a limit of the user's account and 503
+        // for a service too busy.
         {"10002", 503},
+        {"10003", 429},
         {"10007", 503},
+        {"10014", 503},
+        {"10015", 503},
+        {"30103", 503},
     };
     const auto it = kStatus.find(code);
     return it == kStatus.end() ? 400 : it->second;
@@ -471,6 +478,11 @@ std::string GraphErrorMessage(const std::string& code)
                   "the maximum value is 100 and the default value is 20."},
         {"10001", "An unexpected error occurred and the request failed."},
         {"10002", "The service is currently unavailable. Please try again later."},
+        {"10003", "The user's account has too many active requests. Repeat the request."},
+        {"10007", "The server is too busy to handle the request now. Try again later."},
+        {"10014", "Azure Key Vault is too busy to handle the request now. Try again later."},
+        {"10015", "SharePoint is currently unavailable. Try again later."},
+        {"30103", "Resource consumption is too high for the request. Try again later."},
     };
     const auto it = kMessages.find(code);
     return it == kMessages.end() ? "The request failed with error code " + code + "." : it->second;

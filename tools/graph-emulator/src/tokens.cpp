@@ -95,7 +95,7 @@ bool TokenStore::Load(const Json& spec, std::time_t now, std::string& error)
         }
     }
     for (const auto& a : access) {
-        m_access[a] = Access{now + m_expiresIn, false, m_scope};
+        m_access[a] = Access{now + m_expiresIn, false, m_scope, {}};
     }
     for (const auto& r : refresh) {
         m_refresh[r] = m_scope;
@@ -143,7 +143,7 @@ TokenStore::Pkce TokenStore::CheckVerifier(const std::string& code, const std::s
     return expected == it->second.challenge ? Pkce::Ok : Pkce::Mismatch;
 }
 
-TokenStore::Grant TokenStore::NewGrant(const std::string& scope, std::time_t now)
+TokenStore::Grant TokenStore::NewGrant(const std::string& scope, std::time_t now, const std::string& app)
 {
     Grant g;
     g.scope = scope.empty() ? m_scope : scope;
@@ -151,13 +151,14 @@ TokenStore::Grant TokenStore::NewGrant(const std::string& scope, std::time_t now
     do {
         g.accessToken = "EwB" + RandomText(180, kBase64) + "=";
     } while (m_access.count(g.accessToken));
-    m_access[g.accessToken] = Access{now + m_expiresIn, false, g.scope};
+    m_access[g.accessToken] = Access{now + m_expiresIn, false, g.scope, app};
     if (m_issueRefreshTokens) {
         do {
             g.refreshToken =
                 "M.C105_BAY.0.U.-" + RandomText(120, kBase64) + "!" + RandomText(24, kRefreshTail) + "$$";
         } while (m_refresh.count(g.refreshToken));
         m_refresh[g.refreshToken] = g.scope;
+        m_refreshApp[g.refreshToken] = app;
     }
     return g;
 }
@@ -174,7 +175,7 @@ std::optional<TokenStore::Grant> TokenStore::RedeemCode(const std::string& code,
         return std::nullopt;
     }
     it->second.used = true;
-    return NewGrant(StripOfflineAccess(it->second.scope), now);
+    return NewGrant(StripOfflineAccess(it->second.scope), now, it->second.clientId);
 }
 
 std::optional<TokenStore::Grant> TokenStore::Refresh(const std::string& refreshToken,
@@ -187,7 +188,14 @@ std::optional<TokenStore::Grant> TokenStore::Refresh(const std::string& refreshT
     const std::string granted = scope.empty() ? it->second : StripOfflineAccess(scope);
     // The identity platform does not revoke a refresh token when it is used; it stays valid until
     // it expires or the user revokes it.
-    return NewGrant(granted, now);
+    const auto app = m_refreshApp.find(refreshToken);
+    return NewGrant(granted, now, app == m_refreshApp.end() ? std::string() : app->second);
+}
+
+std::string TokenStore::AppOf(const std::string& token) const
+{
+    const auto it = m_access.find(token);
+    return it == m_access.end() ? std::string() : it->second.app;
 }
 
 bool TokenStore::Grants(const std::string& token, const std::string& scope) const

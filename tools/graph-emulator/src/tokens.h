@@ -51,6 +51,9 @@ public:
     // True when the access token was granted `scope` (a bare name such as "Tasks.ReadWrite", or
     // the same after the Graph resource's address).
     bool Grants(const std::string& token, const std::string& scope) const;
+    // The client id of the application the access token was issued to; empty for the fixture's own
+    // tokens and unknown ones.
+    std::string AppOf(const std::string& token) const;
 
     // Every access token issued so far stops working.
     void ExpireAccessTokens();
@@ -73,17 +76,19 @@ private:
         std::time_t expires = 0;
         bool revoked = false;
         std::string scope;
+        std::string app; // the client id it was issued to
     };
 
     std::map<std::string, Code> m_codes;
     std::deque<std::string> m_unissued; // predefined codes not yet handed out by a sign-in
     std::map<std::string, Access> m_access;
-    std::map<std::string, std::string> m_refresh; // refresh token -> scope
+    std::map<std::string, std::string> m_refresh;    // refresh token -> scope
+    std::map<std::string, std::string> m_refreshApp; // refresh token -> client id
     long m_expiresIn = 3600;
     std::string m_scope = "User.Read Notes.Create Notes.ReadWrite Notes.ReadWrite.All";
     bool m_issueRefreshTokens = true;
 
-    Grant NewGrant(const std::string& scope, std::time_t now);
+    Grant NewGrant(const std::string& scope, std::time_t now, const std::string& app);
 };
 
 } // namespace emu

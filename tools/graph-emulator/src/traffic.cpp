@@ -59,9 +59,10 @@ std::optional<Fault> Fault::FromJson(const Json& spec, std::string& error)
         error = "fault count must lie in 1..1000000";
         return std::nullopt;
     }
-    const int actions = (f.status != 0) + !f.graphError.empty() + f.cutOff + f.drop;
+    // A status beside graphError is the status that error object goes out with.
+    const int actions = (f.status != 0 && f.graphError.empty()) + !f.graphError.empty() + f.cutOff + f.drop;
     if (actions > 1) {
-        error = "a fault takes one of status, graphError, cutOff and drop";
+        error = "a fault takes one of status, graphError (with or without status), cutOff and drop";
         return std::nullopt;
     }
     if (f.applied && f.status == 0 && f.graphError.empty()) {
@@ -149,6 +150,12 @@ Json Traffic::Counters() const
     for (const auto& [route, n] : m_counts) {
         j["routes"][route] = n;
     }
+    long inFlight = 0;
+    for (const auto& [app, n] : m_inFlight) {
+        inFlight += n;
+    }
+    j["inFlight"] = inFlight;
+    j["mostInFlight"] = m_mostInFlight;
     return j;
 }
 
@@ -157,6 +164,10 @@ void Traffic::ResetCounters()
     std::lock_guard lock(m_mutex);
     m_counts.clear();
     m_total = 0;
+    m_mostInFlight = 0;
+    for (const auto& [app, n] : m_inFlight) {
+        m_mostInFlight = std::max(m_mostInFlight, n);
+    }
 }
 
 void Traffic::Queue(Fault fault)
@@ -216,6 +227,26 @@ bool Traffic::Admit(std::chrono::steady_clock::time_point now)
     }
     m_recent.push_back(now);
     return true;
+}
+
+bool Traffic::Enter(const std::string& app)
+{
+    std::lock_guard lock(m_mutex);
+    long& held = m_inFlight[app];
+    if (held >= kMostInFlight) {
+        return false;
+    }
+    m_mostInFlight = std::max(m_mostInFlight, ++held);
+    return true;
+}
+
+void Traffic::Leave(const std::string& app)
+{
+    std::lock_guard lock(m_mutex);
+    const auto it = m_inFlight.find(app);
+    if (it != m_inFlight.end() && --it->second <= 0) {
+        m_inFlight.erase(it);
+    }
 }
 
 } // namespace emu

@@ -23,7 +23,7 @@ struct Fault
     std::string body;
     std::string contentType;
     std::map<std::string, std::string> headers;
-    std::string graphError; // answer a Graph error object with this code
+    std::string graphError; // answer a Graph error object with this code (with `status`, that status)
     long delayMs = 0;       // wait this long, then answer as the fault says (or normally)
     bool cutOff = false;    // send half of the normal answer, then close
     bool drop = false;      // close the connection without any answer
@@ -56,6 +56,12 @@ public:
     // (120 a minute, 400 an hour). Refused requests are not recorded.
     bool Admit(std::chrono::steady_clock::time_point now);
 
+    // OneNote allows each application five requests in flight for the user; Enter takes one of the
+    // app's places (false, nothing taken, when all five are held) and Leave gives it back.
+    static constexpr long kMostInFlight = 5;
+    bool Enter(const std::string& app);
+    void Leave(const std::string& app);
+
 private:
     mutable std::mutex m_mutex;
     std::map<std::string, long> m_counts;
@@ -63,6 +69,8 @@ private:
     std::deque<Fault> m_faults;
     std::deque<Json> m_log;
     std::deque<std::chrono::steady_clock::time_point> m_recent;
+    std::map<std::string, long> m_inFlight; // per application
+    long m_mostInFlight = 0;                // the most one application held at once since the reset
 };
 
 } // namespace emu
