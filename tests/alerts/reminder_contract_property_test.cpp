@@ -489,13 +489,19 @@ private:
         const Date now = Now();
         for (auto& [key, o] : m_Occurrences) {
             o.instant = DateFromParts(o.wall.year, o.wall.month, o.wall.day, o.wall.hour, o.wall.minute, 0);
-            // Read in the new zone its time lies ahead again: it rings then, on time. One that went
-            // silently (it came due while the agent was stopped, late alarms off) stays gone.
-            if (o.cameDue && (!o.seenLate || o.mustRing) && !o.mustNotRing && o.rings == 0 &&
-                now < o.instant) {
+            if (o.rings != 0 || !o.cameDue || !(now < o.instant)) {
+                continue;
+            }
+            // Read in the new zone its time lies ahead again: one held back rings then, on time.
+            if ((!o.seenLate || o.mustRing) && !o.mustNotRing) {
                 o.cameDue = false;
                 o.mustRing = false;
+                continue;
             }
+            // One that went silently (first seen late, or due while the agent was stopped, with late
+            // alarms off) rings on time only if a load or a start lists it again: either outcome.
+            o.mustNotRing = false;
+            o.mustRing = false;
         }
     }
 
@@ -616,8 +622,10 @@ private:
                 o.cameDue = true;
                 o.cameDueAt = now;
                 // One whose minute the start itself reaches rings on time.
-                const bool whileStopped =
-                    stopped < o.instant && o.instant.seconds < now.seconds - kDueToleranceSeconds;
+                // A check rings up to the tolerance early: one due that soon after the stop was the
+                // last check's to ring.
+                const bool whileStopped = stopped.seconds + kDueToleranceSeconds < o.instant.seconds &&
+                                          o.instant.seconds < now.seconds - kDueToleranceSeconds;
                 if (m_LateAlarms || !whileStopped) {
                     o.mustRing = true;
                 } else if (!zoneMoved && !m_Agent->PausedAtStart()) {
