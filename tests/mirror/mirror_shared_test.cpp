@@ -264,22 +264,6 @@ TEST(SharedNotebooksTest, AnAnswerInEitherPublishedShapeGivesItsNotebook)
     }
 }
 
-TEST(SharedNotebooksTest, TheReferencePagesNotebookShapeResolvesAsWell)
-{
-    test::EmulatorProcess::Options options;
-    Json fixture = Json::parse(SharedFixture());
-    fixture["notebookFromWebUrlAsNotebook"] = true;
-    options.fixtureText = fixture.dump();
-    MirrorHarness mirror(test::kWorkUserId, options);
-    ASSERT_TRUE(mirror.Running()) << mirror.Emulator().Error();
-    const Json recent = Json::parse(
-        mirror.GraphAnswer("/onenote/notebooks/getRecentNotebooks(includePersonalNotebooks=false)"));
-    const auto found = mirror.Worker().Shared().Resolve(recent["value"][0]["links"]["oneNoteWebUrl"]["href"]);
-    ASSERT_EQ(found.Status, TSharedResolveStatus::Found);
-    EXPECT_EQ(found.Notebook.Name, "Team Notes");
-    EXPECT_EQ(found.Notebook.OwnerName, "Bob");
-}
-
 // A shared notebook's lists come in several answers: every section is mirrored.
 TEST(SharedNotebooksTest, LongSectionListsAreFollowedThroughTheirNextLinks)
 {
