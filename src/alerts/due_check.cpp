@@ -280,6 +280,9 @@ bool TDueCheck::NoteHeld(TReminderList& reminders)
     if (zoneChanged) {
         reminders.FollowZoneChange();
         m_ZoneFollowedWhileHeld = true;
+        m_LastRunZone.clear();
+        m_Saved.Zone.clear();
+        m_HeldUnsaved = true;
     }
     const Date now = DateNow();
     const bool newSpan = !m_HoldOpen || m_Held.empty() || now < m_Held.back().Through;
@@ -307,7 +310,7 @@ bool TDueCheck::NoteHeld(TReminderList& reminders)
         SaveState(now, true, reminders);
         return zoneChanged;
     }
-    if (newSpan || !m_StateSaved || now < *m_StateSaved ||
+    if (newSpan || zoneChanged || !m_StateSaved || now < *m_StateSaved ||
         now.seconds - m_StateSaved->seconds >= kStateSaveSeconds) {
         WriteState(now);
     }
@@ -411,6 +414,7 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         if (missed && !InHeldSpan(*time) &&
             ((silentAfter && *time > *silentAfter) || (silentBefore && *time < *silentBefore))) {
             reminders.Remove(r);
+            result.Dropped = true;
             continue;
         }
         const bool heldBack = missed && (missedRing || InHeldSpan(*time));
@@ -420,6 +424,7 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         if (!repeats && AlreadyPending(pending, r->Id(), time)) {
             // Fired moments ago and put back by a load before its time came: it is waiting already.
             reminders.Remove(r);
+            result.Dropped = true;
             continue;
         }
         r->setPreRemindedTime(repeats ? DateAddSeconds(now, kRepeatHoldOffSeconds) : window.High);

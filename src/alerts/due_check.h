@@ -61,6 +61,9 @@ struct DueCheckResult
     std::vector<std::pair<std::optional<std::string>, Date>> FiredOccurrences;
     // The system's time zone changed and every reminder's time was read anew in it.
     bool ZoneChanged = false;
+    // One-offs left the list without ringing (they went silently, or wait in the pending list
+    // already): the stored list must follow, or a restart would list them again.
+    bool Dropped = false;
 };
 
 // A snoozed copy of a reminder may still wake: its page is still in the page list text (an empty
@@ -109,7 +112,8 @@ public:
     // meanwhile leaves the last check (this run's, or the last run's before this run checked) ahead
     // of the clock: it covered nothing of what lies ahead now, so it is brought back to now and
     // written at once. A change of the system's time zone is followed at once, as a check would;
-    // true then (the times shown changed), and the next check reports it.
+    // true then (the times shown changed), and the next check reports it. Until a check, the zone of
+    // the last one counts as unknown, here and in the file: times may have moved since it.
     bool NoteHeld(TReminderList& reminders);
 
     std::optional<Date> PreviousCheck() const { return m_PreviousCheck; }

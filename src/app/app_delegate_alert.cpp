@@ -116,8 +116,10 @@ void AppDelegate::CheckAndReminder()
     }
     if (!result.Fired.empty()) {
         m_Pending->Save();
-        // Raised one-offs are gone and repeating ones moved on: a restart must not find them as they
-        // were.
+    }
+    if (!result.Fired.empty() || result.Dropped) {
+        // Raised one-offs are gone and repeating ones moved on, and one-offs went silently: a restart
+        // must not find them as they were.
         TReminderHandle(m_State, nullptr).SaveRemindersToFile();
     }
     if (result.Alert) {

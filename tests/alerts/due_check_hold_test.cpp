@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace rz {
 namespace {
@@ -120,6 +121,40 @@ TEST_F(HoldTest, WhatADailyRaisedDoesNotCoverTheOneOffItsPageNamesNext)
     ASSERT_EQ(late.Fired.size(), 1u);
     EXPECT_EQ(late.Fired[0]->name(), "Call !2026-03-04 09:02");
     EXPECT_TRUE(late.Fired[0]->late());
+}
+
+// The zone becomes New York while alarms are held, a load reads a one-off due at 04:30 there, the agent
+// restarts still held, and the zone goes back to UTC, the zone of its last check, where 04:30 passed
+// hours ago: the zone is not taken as unchanged since that check, and the one-off rings once, late.
+TEST_F(HoldTest, ZonesChangedWhileHeldAndBackAreNotTakenAsUnchanged)
+{
+    const Date first = At(4, 9, 0, 0);
+    EXPECT_FALSE(RestartAt(first).Alert);
+    std::optional<test::ScopedTimeZone> newYork(std::in_place, "America/New_York");
+    clock.Set(DateAddSeconds(first, 10).seconds);
+    EXPECT_TRUE(check.NoteHeld(reminders));
+    AddTitle("Call !2026-03-04 04:30", "P", DateAddSeconds(first, 30 * 60));
+    StartAt(DateAddSeconds(first, 20), true);
+    HeldFor(DateAddSeconds(first, 20), DateAddSeconds(first, 80));
+    newYork.reset();
+    HeldFor(DateAddSeconds(first, 140), DateAddSeconds(first, 200));
+    const DueCheckResult freed = CheckAt(DateAddSeconds(first, 300));
+    ASSERT_EQ(freed.Fired.size(), 1u);
+    EXPECT_TRUE(freed.Fired[0]->late());
+}
+
+// A one-off that goes silently at a start (it came due while the agent was stopped, late alarms off)
+// leaves the list, and the check says so, so the stored list follows and no later start finds it.
+TEST_F(HoldTest, AOneOffThatWentSilentlyIsReportedForTheStoredList)
+{
+    EXPECT_FALSE(RestartAt(At(4, 9, 0, 0)).Alert);
+    AddOneOff("Stopped", At(4, 9, 1, 0));
+    StartAt(At(4, 9, 2, 0), false);
+    const DueCheckResult first = check.CheckAndReminder(reminders, pending, snooze);
+    EXPECT_TRUE(first.Fired.empty());
+    EXPECT_TRUE(first.Dropped);
+    EXPECT_FALSE(reminders.GetByID("Stopped"));
+    EXPECT_FALSE(CheckAt(At(4, 9, 2, 1)).Dropped);
 }
 
 } // namespace

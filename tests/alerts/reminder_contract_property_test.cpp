@@ -204,6 +204,8 @@ public:
         }
         if (!result.Fired.empty()) {
             m_Pending->Save();
+        }
+        if (!result.Fired.empty() || result.Dropped) {
             TReminderHandle(*m_State, nullptr).SaveRemindersToFile();
         }
         return result.Fired;
@@ -489,10 +491,11 @@ private:
         const Date now = Now();
         for (auto& [key, o] : m_Occurrences) {
             o.instant = DateFromParts(o.wall.year, o.wall.month, o.wall.day, o.wall.hour, o.wall.minute, 0);
-            if (o.rings != 0 || !o.cameDue || !(now < o.instant)) {
+            if (o.rings != 0 || !o.cameDue || o.instant < now) {
                 continue;
             }
-            // Read in the new zone its time lies ahead again: one held back rings then, on time.
+            // Read in the new zone its time has not passed (a load lists a one-off due this very
+            // second): one held back rings then, on time.
             if ((!o.seenLate || o.mustRing) && !o.mustNotRing) {
                 o.cameDue = false;
                 o.mustRing = false;
