@@ -58,6 +58,11 @@ void MThreadOneNoteRESTDB::Refresh()
     m_Tick = 0;
     m_JsonNotebooks.Set({});
     m_Shared.ForceTrees();
+    Wake();
+}
+
+void MThreadOneNoteRESTDB::Wake()
+{
     {
         std::lock_guard lock(m_WaitMutex);
         m_Wake = true;
@@ -85,7 +90,7 @@ void MThreadOneNoteRESTDB::ThreadRun()
         if (m_Stop) {
             break;
         }
-        Wait(kPassSeconds);
+        Wait(PauseSeconds());
     }
 }
 
