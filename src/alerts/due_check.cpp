@@ -4,9 +4,11 @@
 #include "reminders/reminder_list.h"
 #include "util/files.h"
 #include "util/json.h"
+#include "util/text.h"
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace rz {
 namespace {
@@ -21,6 +23,7 @@ constexpr double kStateSaveSeconds = 60;
 constexpr const char* kLastCheckKey = "lastCheck";
 constexpr const char* kRaisedKey = "raised";
 constexpr const char* kRaisedNamesKey = "raisedOneOffNames";
+constexpr const char* kRaisedOneOffTimesKey = "raisedOneOffTimes";
 constexpr const char* kZoneKey = "zone";
 constexpr const char* kHeldKey = "held";
 // Runs that each ended held before any check add a span each; beyond this many the oldest go.
@@ -160,10 +163,19 @@ void TDueCheck::UseStateFile(const std::string& path, bool lateAlarms)
             }
         }
     }
-    if (const auto it = state.find(kRaisedNamesKey); it != state.end() && it->is_object()) {
-        for (const auto& [id, name] : it->items()) {
-            if (name.is_string() && m_RaisedToRestore.count(id) != 0) {
-                m_RaisedNamesToRestore[id] = name.get<std::string>();
+    // Each one-off's own time; a file without them gives the key's.
+    const Json* oneOffTimes = JsonObject(state, kRaisedOneOffTimesKey);
+    if (const Json* names = JsonObject(state, kRaisedNamesKey)) {
+        for (const auto& [id, name] : names->items()) {
+            std::optional<Date> time;
+            if (const auto own = oneOffTimes ? oneOffTimes->find(id) : state.end();
+                oneOffTimes && own != oneOffTimes->end() && own->is_number()) {
+                time = Date{own->get<double>()};
+            } else if (const auto key = m_RaisedToRestore.find(id); key != m_RaisedToRestore.end()) {
+                time = key->second;
+            }
+            if (name.is_string() && time) {
+                m_RaisedNamesToRestore[id] = {name.get<std::string>(), *time};
             }
         }
     }
@@ -195,13 +207,7 @@ void TDueCheck::SaveState(Date now, bool raised, TReminderList& reminders)
     }
     m_Saved.LastCheck = now;
     m_Saved.Raised = reminders.RaisedOccurrences(DateAddDays(now, -kRaisedKeptDays));
-    m_Saved.RaisedNames.clear();
-    for (const auto& [id, name] : reminders.RaisedOneOffNames()) {
-        if (m_Saved.Raised.count(id) != 0) {
-            m_Saved.RaisedNames[id] = name;
-        }
-    }
-    m_Saved.Zone = m_Zone.Zone();
+    m_Saved.RaisedNames = reminders.RaisedOneOffs();
     WriteState(now);
 }
 
@@ -213,11 +219,18 @@ void TDueCheck::WriteState(Date now)
     // Whole-second text would lose up to a second and raise a reminder of that second twice.
     Json raisedTimes = Json::object();
     for (const auto& [id, time] : m_Saved.Raised) {
-        raisedTimes[id] = time.seconds;
+        if (IsValidUtf8(id)) {
+            raisedTimes[id] = time.seconds;
+        }
     }
     Json raisedNames = Json::object();
-    for (const auto& [id, name] : m_Saved.RaisedNames) {
-        raisedNames[id] = name;
+    Json oneOffTimes = Json::object();
+    for (const auto& [id, oneOff] : m_Saved.RaisedNames) {
+        // JSON holds UTF-8 only; a damaged reminders file's text stays out rather than the whole file.
+        if (IsValidUtf8(id) && IsValidUtf8(oneOff.Name)) {
+            raisedNames[id] = oneOff.Name;
+            oneOffTimes[id] = oneOff.Time.seconds;
+        }
     }
     Json held = Json::array();
     for (const HeldSpan& span : m_Held) {
@@ -225,12 +238,14 @@ void TDueCheck::WriteState(Date now)
     }
     Json state = {{kRaisedKey, std::move(raisedTimes)},
                   {kRaisedNamesKey, std::move(raisedNames)},
+                  {kRaisedOneOffTimesKey, std::move(oneOffTimes)},
                   {kZoneKey, m_Saved.Zone},
                   {kHeldKey, std::move(held)}};
     if (m_Saved.LastCheck) {
         state[kLastCheckKey] = m_Saved.LastCheck->seconds;
     }
-    if (WriteTextFile(m_StatePath, state.dump())) {
+    const std::optional<std::string> text = JsonTextReadingBack(state);
+    if (text && WriteTextFile(m_StatePath, *text)) {
         m_StateSaved = now;
         m_HeldUnsaved = false;
     }
@@ -246,24 +261,35 @@ bool TDueCheck::InHeldSpan(Date time) const
 
 void TDueCheck::RestoreRaised(TReminderList& reminders, Date now)
 {
-    if (m_RaisedToRestore.empty()) {
+    if (m_RaisedToRestore.empty() && m_RaisedNamesToRestore.empty()) {
         return;
     }
     // An occurrence is raised at most the tolerance before its time; one further ahead was raised
     // while the clock ran ahead, and kept would hold its reminder back until real time caught up.
-    const Date raisedLimit = DateAddSeconds(now, kDueToleranceSeconds);
-    std::erase_if(m_RaisedToRestore, [raisedLimit](const auto& entry) { return entry.second > raisedLimit; });
-    reminders.RestoreRaised(m_RaisedToRestore, m_RaisedNamesToRestore);
+    reminders.RestoreRaised(m_RaisedToRestore, m_RaisedNamesToRestore,
+                            DateAddSeconds(now, kDueToleranceSeconds));
     m_RaisedToRestore.clear();
     m_RaisedNamesToRestore.clear();
 }
 
-void TDueCheck::NoteHeld(TReminderList& reminders)
+bool TDueCheck::NoteHeld(TReminderList& reminders)
 {
+    // Followed now, so a one-off read in the new zone meanwhile is not moved again by the check; the
+    // file keeps the zone of the last check, so a next run still knows times moved since.
+    const bool zoneChanged = m_Zone.Changed();
+    if (zoneChanged) {
+        reminders.FollowZoneChange();
+        m_ZoneFollowedWhileHeld = true;
+    }
     const Date now = DateNow();
     const bool newSpan = !m_HoldOpen || m_Held.empty() || now < m_Held.back().Through;
     if (newSpan) {
-        m_Held.push_back({now, now});
+        // A run that starts held would have rung late, at its first check, what came due since the
+        // last run's last check; the hold keeps that for the check after it, whatever late alarms say
+        // by then.
+        const bool startsHeld =
+            !m_PreviousCheck && !m_HoldOpen && m_LateAlarms && m_LastRunCheck && !(now < *m_LastRunCheck);
+        m_Held.push_back({startsHeld ? *m_LastRunCheck : now, now});
         if (m_Held.size() > kMaxHeldSpans) {
             m_Held.erase(m_Held.begin());
         }
@@ -279,12 +305,13 @@ void TDueCheck::NoteHeld(TReminderList& reminders)
         covered = now;
         // Written even when nothing was raised: the next run must not take the old check as covering.
         SaveState(now, true, reminders);
-        return;
+        return zoneChanged;
     }
     if (newSpan || !m_StateSaved || now < *m_StateSaved ||
         now.seconds - m_StateSaved->seconds >= kStateSaveSeconds) {
         WriteState(now);
     }
+    return zoneChanged;
 }
 
 DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderList& pending,
@@ -295,6 +322,7 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
         reminders.FollowZoneChange();
         result.ZoneChanged = true;
     }
+    result.ZoneChanged = std::exchange(m_ZoneFollowedWhileHeld, false) || result.ZoneChanged;
     const Date now = DateNow();
     const Date raisedLimit = DateAddSeconds(now, kDueToleranceSeconds);
     RestoreRaised(reminders, now);
@@ -417,6 +445,7 @@ DueCheckResult TDueCheck::CheckAndReminder(TReminderList& reminders, TReminderLi
     m_HoldOpen = false;
     m_HeldUnsaved = false;
     // A zone change is written at once: the next start tells by it whether times moved since.
+    m_Saved.Zone = m_Zone.Zone();
     SaveState(now, !result.Fired.empty() || heldSpans || result.ZoneChanged, reminders);
     return result;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "reminders/reminder_list.h"
 #include "util/dates.h"
 #include "util/zone_watch.h"
 
@@ -13,10 +14,6 @@
 #include <vector>
 
 namespace rz {
-
-class TAReminder;
-class TReminderList;
-using ReminderPtr = std::shared_ptr<TAReminder>;
 
 // Seconds either side of the clock within which a reminder or a snooze is due.
 inline constexpr int kDueToleranceSeconds = 10;
@@ -111,8 +108,9 @@ public:
     // late, at the next check, in this run or the next, whatever late alarms say. A clock set back
     // meanwhile leaves the last check (this run's, or the last run's before this run checked) ahead
     // of the clock: it covered nothing of what lies ahead now, so it is brought back to now and
-    // written at once.
-    void NoteHeld(TReminderList& reminders);
+    // written at once. A change of the system's time zone is followed at once, as a check would;
+    // true then (the times shown changed), and the next check reports it.
+    bool NoteHeld(TReminderList& reminders);
 
     std::optional<Date> PreviousCheck() const { return m_PreviousCheck; }
 
@@ -122,7 +120,7 @@ private:
     {
         std::optional<Date> LastCheck;
         std::map<std::string, Date> Raised;
-        std::map<std::string, std::string> RaisedNames;
+        std::map<std::string, RaisedOneOff> RaisedNames;
         std::string Zone;
     };
     // A span of time alarms were held while the agent ran, both ends included.
@@ -147,7 +145,7 @@ private:
     std::optional<Date> m_StateSaved;
     // The last run's raised occurrences, until the first check of this run has given them to the list.
     std::map<std::string, Date> m_RaisedToRestore;
-    std::map<std::string, std::string> m_RaisedNamesToRestore;
+    std::map<std::string, RaisedOneOff> m_RaisedNamesToRestore;
     bool m_LateAlarms = true;
     // The zone the last run checked in; empty when unknown (an older file).
     std::string m_LastRunZone;
@@ -157,6 +155,8 @@ private:
     std::vector<HeldSpan> m_Held;
     bool m_HoldOpen = false;
     bool m_HeldUnsaved = false;
+    // A zone change followed while held, for the next check to report and write.
+    bool m_ZoneFollowedWhileHeld = false;
 };
 
 } // namespace rz

@@ -84,7 +84,10 @@ void AppDelegate::CheckAndReminder()
     // While alarms wait nothing is checked, so the first check after reaches back over the pause.
     if (AlarmsHeld()) {
         std::lock_guard lock(m_State.ListsMutex);
-        m_DueCheck->NoteHeld(m_State.ReminderList);
+        if (m_DueCheck->NoteHeld(m_State.ReminderList)) {
+            // The zone changed: the times shown moved.
+            m_State.ReminderListChanged = true;
+        }
         return;
     }
     DueCheckResult result;

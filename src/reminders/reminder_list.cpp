@@ -156,22 +156,28 @@ ReminderPtr TReminderList::AddUniqueLocked(const ReminderPtr& record)
 bool TReminderList::RaisedAlready(const std::optional<std::string>& id, std::uint8_t repeat,
                                   std::optional<Date> time, const ReminderPtr& record) const
 {
-    const auto raised = id ? m_Raised.find(*id) : m_Raised.end();
-    if (raised == m_Raised.end() && (repeat || !id || m_RaisedNames.count(*id) == 0)) {
-        return false;
+    if (!repeat) {
+        return OneOffRaisedAlready(id, record->name(), time);
     }
-    if (repeat) {
-        if (raised != m_Raised.end()) {
-            record->setLastRaised(raised->second);
-        }
+    if (const auto raised = id ? m_Raised.find(*id) : m_Raised.end(); raised != m_Raised.end()) {
+        record->setLastRaised(raised->second);
+    }
+    return false;
+}
+
+bool TReminderList::OneOffRaisedAlready(const std::optional<std::string>& id,
+                                        const std::optional<std::string>& name,
+                                        std::optional<Date> time) const
+{
+    const auto named = id ? m_RaisedNames.find(*id) : m_RaisedNames.end();
+    if (named == m_RaisedNames.end()) {
         return false;
     }
     // A text that names its date and time is the occurrence: the same text rang, another did not.
-    const auto named = id ? m_RaisedNames.find(*id) : m_RaisedNames.end();
-    if (named != m_RaisedNames.end() && detail::ReadTitle(named->second.first).dt) {
-        return NamesTheSameOneOff(record->name(), named->second.first);
+    if (detail::ReadTitle(named->second.Name).dt) {
+        return NamesTheSameOneOff(name, named->second.Name);
     }
-    return raised != m_Raised.end() && time && *time <= raised->second;
+    return time && *time <= named->second.Time;
 }
 
 void TReminderList::NoteRaised(const std::optional<std::string>& id, Date time,
@@ -192,53 +198,57 @@ std::map<std::string, Date> TReminderList::RaisedOccurrences(Date since)
 {
     std::lock_guard lock(m_Mutex);
     std::erase_if(m_Raised, [since](const auto& entry) { return entry.second < since; });
-    std::erase_if(m_RaisedNames, [since](const auto& entry) { return entry.second.second < since; });
+    std::erase_if(m_RaisedNames, [since](const auto& entry) { return entry.second.Time < since; });
     return m_Raised;
 }
 
-std::map<std::string, std::string> TReminderList::RaisedOneOffNames()
+std::map<std::string, RaisedOneOff> TReminderList::RaisedOneOffs()
 {
     std::lock_guard lock(m_Mutex);
-    std::map<std::string, std::string> names;
-    for (const auto& [id, named] : m_RaisedNames) {
-        names[id] = named.first;
-    }
-    return names;
+    return m_RaisedNames;
 }
 
 void TReminderList::RestoreRaised(const std::map<std::string, Date>& raised,
-                                  const std::map<std::string, std::string>& oneOffNames)
+                                  const std::map<std::string, RaisedOneOff>& oneOffs,
+                                  std::optional<Date> limit)
 {
     for (const auto& [id, time] : raised) {
-        const auto name = oneOffNames.find(id);
-        NoteRaised(id, time, name != oneOffNames.end() ? std::optional(name->second) : std::nullopt);
+        if (!limit || !(*limit < time)) {
+            NoteRaised(id, time);
+        }
+    }
+    {
+        std::lock_guard lock(m_Mutex);
+        for (const auto& [id, oneOff] : oneOffs) {
+            if (limit && *limit < oneOff.Time && !detail::ReadTitle(oneOff.Name).dt) {
+                continue;
+            }
+            RaisedOneOff& noted = m_RaisedNames.try_emplace(id, oneOff).first->second;
+            if (noted.Time < oneOff.Time) {
+                noted = oneOff;
+            }
+        }
     }
     std::lock_guard lock(m_Mutex);
     m_Records.RemoveIf([&](TAReminder& r) {
         const std::optional<std::string> id = r.Id();
+        if (r.Repeat() == 0) {
+            return OneOffRaisedAlready(id, r.name(), r.time());
+        }
         const auto noted = id ? m_Raised.find(*id) : m_Raised.end();
         if (noted == m_Raised.end()) {
             return false;
         }
-        if (r.Repeat() == 0) {
-            const auto named = m_RaisedNames.find(*id);
-            if (named != m_RaisedNames.end() && detail::ReadTitle(named->second.first).dt) {
-                return NamesTheSameOneOff(r.name(), named->second.first);
-            }
-        }
         const std::optional<Date> time = r.time();
-        if (r.Repeat() != 0) {
-            const std::optional<Date> last = r.lastRaised();
-            if (!last || *last < noted->second) {
-                r.setLastRaised(noted->second);
-                // Loaded before it knew what rang: the next occurrence lies after that one.
-                if (const std::optional<Date> next = r.GetRepeatDateTime(); next && time && *next > *time) {
-                    r.setTime(next);
-                }
+        const std::optional<Date> last = r.lastRaised();
+        if (!last || *last < noted->second) {
+            r.setLastRaised(noted->second);
+            // Loaded before it knew what rang: the next occurrence lies after that one.
+            if (const std::optional<Date> next = r.GetRepeatDateTime(); next && time && *next > *time) {
+                r.setTime(next);
             }
-            return false;
         }
-        return time && *time <= noted->second;
+        return false;
     });
 }
 
@@ -336,6 +346,10 @@ void TReminderList::ForgetRaisedAfter(Date limit)
     std::lock_guard lock(m_Mutex);
     std::erase_if(m_Raised,
                   [&](const auto& entry) { return entry.second > limit && kept.count(entry.first) == 0; });
+    // A text that names its date stays the occurrence that rang; one without a date goes by its time.
+    std::erase_if(m_RaisedNames, [&](const auto& entry) {
+        return entry.second.Time > limit && !detail::ReadTitle(entry.second.Name).dt;
+    });
 }
 
 ReminderPtr TReminderList::InsertTop(std::int64_t objType, std::optional<std::string> Name,

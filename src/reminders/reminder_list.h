@@ -17,6 +17,13 @@
 
 namespace rz {
 
+// A one-off the due check raised: the text that named it and the occurrence.
+struct RaisedOneOff
+{
+    std::string Name;
+    Date Time;
+};
+
 // An ordered list of reminders keyed by Id, shared between the worker and the main thread. Every
 // operation runs under the list's own mutex. Look-ups by key find the later record when a key occurs
 // twice. Walk it by index with Count and At, tolerating an entry that has gone meanwhile.
@@ -66,12 +73,16 @@ public:
     // The occurrences noted, by key, from `since` on; older ones are forgotten: no load adds a one-off
     // that lies that far back.
     std::map<std::string, Date> RaisedOccurrences(Date since);
-    // The texts of the one-offs noted, by key, as kept by the last RaisedOccurrences.
-    std::map<std::string, std::string> RaisedOneOffNames();
-    // Takes the occurrences and one-off texts an earlier run noted: drops the one-offs they cover and
-    // gives repeating records their last raised occurrence.
+    // The one-offs noted, by key: the text and the occurrence, as kept by the last RaisedOccurrences
+    // (a text is kept by its own time, so a clock step that forgets the key's occurrence keeps it).
+    std::map<std::string, RaisedOneOff> RaisedOneOffs();
+    // Takes the occurrences and one-offs an earlier run noted: drops the one-offs they cover and
+    // gives repeating records their last raised occurrence. Those later than `limit` were raised while
+    // the clock ran ahead and are left out, but for the one-offs' texts that name their date: each is
+    // the one occurrence that rang, whatever the clock says now.
     void RestoreRaised(const std::map<std::string, Date>& raised,
-                       const std::map<std::string, std::string>& oneOffNames = {});
+                       const std::map<std::string, RaisedOneOff>& oneOffs = {},
+                       std::optional<Date> limit = std::nullopt);
 
     // The time of day this list's one-offs written as a date alone ring at, read by whoever reads
     // their texts into it; midnight until set.
@@ -88,7 +99,8 @@ public:
     // After the clock was set back: forgets the raised occurrences later than `limit`, which were
     // raised while the clock ran ahead, and brings each repeating record whose time lies beyond its
     // next occurrence back to that one. A repeating record's raised occurrence that is still its next
-    // one stays raised (it rang just before a small step back), and so do the raised one-offs' texts.
+    // one stays raised (it rang just before a small step back), and so do the raised one-offs' texts that
+    // name their date.
     void ForgetRaisedAfter(Date limit);
 
     // Empties the list and forgets the raised occurrences.
@@ -106,12 +118,18 @@ private:
     // A new record of this key would give back an occurrence raised already; under m_Mutex.
     bool RaisedAlready(const std::optional<std::string>& id, std::uint8_t repeat, std::optional<Date> time,
                        const ReminderPtr& record) const;
+    // A one-off of this key, text and time rang already: the one-off noted under the key named the
+    // same date and time, or, for a text without a date, rang at that time or later. What a repeating
+    // reminder of the key raised says nothing of a one-off (a zone change may put it earlier);
+    // under m_Mutex.
+    bool OneOffRaisedAlready(const std::optional<std::string>& id, const std::optional<std::string>& name,
+                             std::optional<Date> time) const;
 
     // Seconds after midnight; one value, so a reader never sees half of a change.
     std::atomic<int> m_DateOnlySeconds{0};
     std::map<std::string, Date> m_Raised; // under m_Mutex
     // One-offs' texts with the occurrence each named; under m_Mutex.
-    std::map<std::string, std::pair<std::string, Date>> m_RaisedNames;
+    std::map<std::string, RaisedOneOff> m_RaisedNames;
 };
 
 } // namespace rz

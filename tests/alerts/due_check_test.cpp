@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "alerts/due_check.h"
-#include "reminders/reminder_list.h"
+#include "due_check_fixture.h"
 #include "test_support.h"
 #include "util/clock.h"
 #include "util/dates.h"
@@ -10,38 +9,6 @@
 
 namespace rz {
 namespace {
-
-Date At(int day, int hour, int minute, int second)
-{
-    return DateFromParts(2026, 3, day, hour, minute, second);
-}
-
-class DueCheckTest : public testing::Test
-{
-protected:
-    void AddOneOff(const std::string& id, Date time)
-    {
-        reminders.AddUnique(kPageTitleReminder, id + " !", id, id, "onenote:" + id, time, 0,
-                            DefaultWeekDays());
-    }
-    void AddDaily(const std::string& id, Date time)
-    {
-        reminders.AddUnique(kPageTitleReminder, id + " !!", id, id, "onenote:" + id, time, 1,
-                            DefaultWeekDays());
-    }
-    DueCheckResult CheckAt(Date now)
-    {
-        clock.Set(now.seconds);
-        return check.CheckAndReminder(reminders, pending, snooze);
-    }
-
-    test::ScopedTimeZone zone{"UTC"};
-    ScopedFakeClock clock{At(4, 9, 0, 0).seconds};
-    TReminderList reminders;
-    TReminderList pending;
-    SnoozeState snooze = InitialSnoozeState(At(4, 9, 0, 0));
-    TDueCheck check;
-};
 
 TEST(DueWindowTest, ReachesBackToThePreviousCheck)
 {
@@ -251,25 +218,6 @@ TEST_F(DueCheckTest, MergeDuringTheHoldOffNeverRaisesAnOccurrenceTwice)
     EXPECT_EQ(pending.Count(), 1u);
     EXPECT_EQ(reminders.At(0)->time(), At(5, 10, 0, 0));
 }
-
-// Runs of the agent over one data folder: each start loads the stored reminders anew and resumes
-// the due check from the file the last run left.
-class LateAlarmTest : public DueCheckTest
-{
-protected:
-    // Stops (saving the list as the loader would have) and starts at `now`; gives the first check.
-    DueCheckResult RestartAt(Date now)
-    {
-        reminders.SaveToFile(folder.File("Reminders.plist"));
-        clock.Set(now.seconds);
-        reminders.Clear();
-        reminders.LoadFromFile(folder.File("Reminders.plist"));
-        check = TDueCheck();
-        check.UseStateFile(folder.File("DueCheck.json"));
-        return check.CheckAndReminder(reminders, pending, snooze);
-    }
-    test::TempDir folder;
-};
 
 TEST_F(LateAlarmTest, MissedWhileStoppedRingsOnceMarkedLate)
 {
