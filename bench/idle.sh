@@ -106,7 +106,8 @@ PID=$!
 requests() { python3 -c 'import json,sys,urllib.request; print(json.load(urllib.request.urlopen(sys.argv[1]+"/_emulator/counters"))["total"])' "$BASE"; }
 # Nanoseconds on a CPU, summed over the agent's threads.
 cpu_ns() { cat /proc/"$PID"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%d", s}'; }
-newest() { find "$TMP/data" -type f -printf '%T@\n' | sort -n | tail -1; }
+# A file replaced meanwhile (its temporary copy gone between listing and reading) is no failure.
+newest() { { find "$TMP/data" -type f -printf '%T@\n' 2>/dev/null || true; } | sort -n | tail -1; }
 alive() { kill -0 "$PID" 2>/dev/null || { echo "idle: the app exited early:"; cat "$TMP/app.log"; exit 1; }; }
 
 # The first sync has ended once every section's page list and the reminders are stored and neither
@@ -118,7 +119,7 @@ while :; do
   now=$(date +%s) req=$(requests) file=$(newest)
   if [[ "$req" != "$LAST_REQ" || "$file" != "$LAST_FILE" ]]; then
     LAST_REQ=$req LAST_FILE=$file QUIET_SINCE=$now
-  elif (($(find "$TMP/data" -name pages.json | wc -l) >= SECTIONS)) && grep -q "Task" "$DATA/Reminders.plist" 2>/dev/null &&
+  elif (($({ find "$TMP/data" -name pages.json 2>/dev/null || true; } | wc -l) >= SECTIONS)) && grep -q "Task" "$DATA/Reminders.plist" 2>/dev/null &&
     ((now - QUIET_SINCE >= QUIET)); then
     break
   fi
@@ -135,14 +136,19 @@ touch "$TMP/mark"
   while :; do
     sleep 1
     touch "$TMP/mark.next"
-    find "$TMP/data" -type f -newer "$TMP/mark" ! -newer "$TMP/mark.next" -printf '%P\n' >>"$TMP/writes"
+    find "$TMP/data" -type f -newer "$TMP/mark" ! -newer "$TMP/mark.next" -printf '%P\n' >>"$TMP/writes" 2>/dev/null || true
     mv "$TMP/mark.next" "$TMP/mark"
   done
 ) &
 WATCH=$!
 
 # Nanoseconds on a CPU of each thread, by thread id and name.
-threads() { for t in /proc/"$PID"/task/*; do echo "${t##*/} $(tr ' ' _ <"$t/comm") $(cut -d' ' -f1 "$t/schedstat")"; done | sort; }
+# A thread that ends between the listing and the reading is left out.
+threads() {
+  for t in /proc/"$PID"/task/*; do
+    { name=$(tr ' ' _ <"$t/comm") && ns=$(cut -d' ' -f1 "$t/schedstat"); } 2>/dev/null && echo "${t##*/} $name $ns"
+  done | sort
+}
 threads >"$TMP/threads.start"
 START_NS=$(cpu_ns) START_REQ=$(requests)
 sleep "$SECONDS_TO_RUN"

@@ -254,9 +254,10 @@ void AppDelegate::MenuItemLoginClick()
 
 void AppDelegate::MenuItemRefreshClick()
 {
-    RefreshMirrorWorker();
+    // The engine's turn is marked before the worker wakes, so that the pass it wakes to runs it.
     m_CheckKnownPagesTick = 0;
     m_State.PreviousReminderPagesJson.Set({});
+    RefreshMirrorWorker();
 }
 
 void AppDelegate::MenuItemStatusClick()

@@ -102,7 +102,8 @@ void AppDelegate::BindMirrorWorkerCallbacks()
     m_WorkerCallbacks =
         std::make_unique<TWorkerCallbacks>(m_State, m_CheckKnownPagesTick, LocaleMonitorTexts());
     m_WorkerCallbacks->Bind(*m_MirrorWorker);
-    // To-dos marked done go out on the worker's passes, through its tokens and request budget.
+    // To-dos marked done go out on the worker's passes, through its tokens and request budget; while
+    // any waits, the passes follow each other a second apart, and a new one wakes the worker.
     if (m_Outbox) {
         m_MirrorWorker->FOnExecute = [execute = m_MirrorWorker->FOnExecute,
                                       queue = m_Outbox.get()](MThreadOneNoteRESTDB& worker) {
@@ -111,6 +112,15 @@ void AppDelegate::BindMirrorWorkerCallbacks()
             }
             queue->SendPending(worker);
         };
+        m_MirrorWorker->FOnExecuteDueIn = [dueIn = m_MirrorWorker->FOnExecuteDueIn,
+                                           queue = m_Outbox.get()](MThreadOneNoteRESTDB& worker) {
+            return queue->Count() > 0 || !dueIn ? 0.0 : dueIn(worker);
+        };
+        m_Outbox->SetOnQueued([this] {
+            if (m_MirrorWorker) {
+                m_MirrorWorker->Wake();
+            }
+        });
     }
 }
 

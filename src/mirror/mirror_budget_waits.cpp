@@ -26,6 +26,26 @@ void MThreadOneNoteRESTDB::Wait(double seconds)
     m_Wake = false;
 }
 
+double MThreadOneNoteRESTDB::PauseSeconds()
+{
+    // Whatever another thread hands over wakes the worker; what only time brings is counted here.
+    const bool inHand = !FOnExecuteDueIn || m_ResumeCycle || m_Yielding || !m_CreateRESTDBComplete ||
+                        m_State.SignInWindowOpen || m_State.WaitingForKeyring || m_Sections.HasPutOff() ||
+                        m_Shared.HasRequests();
+    if (inHand) {
+        return kPassSeconds;
+    }
+    // A cycle is due once more than the interval has passed since the last.
+    double until = static_cast<double>(kCycleIntervalSeconds + 1 - (TickNow() - m_Tick));
+    try {
+        until = std::min(until, FOnExecuteDueIn(*this));
+    } catch (...) {
+        ++m_Counts.CallbackErrorCount;
+        return kPassSeconds;
+    }
+    return std::clamp(until, kPassSeconds, kRestSeconds);
+}
+
 bool MThreadOneNoteRESTDB::WaitForSlot()
 {
     // A back-off may last up to an hour; waiting for it inside the cycle would stop the execute

@@ -10,8 +10,11 @@ namespace rz {
 // Seconds between the end of one mirror cycle and the start of the next: a cycle is due when more
 // than this many have passed (so at least 121).
 inline constexpr std::int64_t kCycleIntervalSeconds = 120;
-// The loop's pause between passes.
+// The loop's pause between passes while anything is in hand.
 inline constexpr double kPassSeconds = 1.0;
+// The longest pause of a worker at rest (nothing in hand, the next cycle and execute further off):
+// whatever hands it work wakes it, so this only bounds a wake that never came.
+inline constexpr double kRestSeconds = 30.0;
 // Pages asked for per page-list request; the service allows no more.
 inline constexpr int kPagesPerRequest = 100;
 // A section's page list stops growing here, so that an answer that never shrinks cannot keep

@@ -144,9 +144,18 @@ std::vector<std::string> MSharedNotebookMirror::Refused() const
 
 void MSharedNotebookMirror::AskResolve(const std::string& webAddress)
 {
+    {
+        std::lock_guard lock(m_Mutex);
+        m_ResolveAsked = webAddress;
+        m_Resolve = {TSharedResolveStatus::Pending, {}};
+    }
+    m_Worker.Wake();
+}
+
+bool MSharedNotebookMirror::HasRequests() const
+{
     std::lock_guard lock(m_Mutex);
-    m_ResolveAsked = webAddress;
-    m_Resolve = {TSharedResolveStatus::Pending, {}};
+    return !m_ResolveAsked.empty() || !m_ToAdd.empty();
 }
 
 TSharedResolve MSharedNotebookMirror::ResolveResult() const

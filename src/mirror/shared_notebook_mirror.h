@@ -58,6 +58,8 @@ public:
     bool MergeChosenNotebooks(Json& hierarchy, const Json& oldHierarchy);
     // Serves what the windows asked for (an address to resolve, notebooks to add); each pass.
     void ServeRequests();
+    // True while a window's request waits for ServeRequests.
+    bool HasRequests() const;
 
     // Asks for a notebook by its web address (GetNotebookFromWebUrl) from any thread; the next pass
     // resolves it and ResolveResult tells the outcome (Pending until then).

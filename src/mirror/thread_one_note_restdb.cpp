@@ -10,6 +10,7 @@
 
 #include <exception>
 #include <limits>
+#include <pthread.h>
 #include <string>
 #include <utility>
 
@@ -33,7 +34,11 @@ void MThreadOneNoteRESTDB::Run()
     m_Monitoring = false;
     m_Sections.Clear();
     m_Stop = false;
-    m_Thread = std::thread([this] { ThreadRun(); });
+    m_Thread = std::thread([this] {
+        // Named so that a look at the process's threads (top, /proc) tells the mirror's time apart.
+        pthread_setname_np(pthread_self(), "mirror");
+        ThreadRun();
+    });
 }
 
 void MThreadOneNoteRESTDB::Stop()
@@ -53,6 +58,11 @@ void MThreadOneNoteRESTDB::Refresh()
     m_Tick = 0;
     m_JsonNotebooks.Set({});
     m_Shared.ForceTrees();
+    Wake();
+}
+
+void MThreadOneNoteRESTDB::Wake()
+{
     {
         std::lock_guard lock(m_WaitMutex);
         m_Wake = true;
@@ -80,7 +90,7 @@ void MThreadOneNoteRESTDB::ThreadRun()
         if (m_Stop) {
             break;
         }
-        Wait(kPassSeconds);
+        Wait(PauseSeconds());
     }
 }
 

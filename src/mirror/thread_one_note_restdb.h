@@ -69,13 +69,20 @@ public:
     void Stop();
     // The next pass starts a cycle, and that cycle downloads the whole hierarchy.
     void Refresh();
+    // Ends the pause between passes now, so that work handed over from another thread is not left
+    // waiting for the rest to end.
+    void Wake();
     bool Stopping() const override { return m_Stop.load(); }
     // Replaces the wait between passes and for slots (before Run).
     void SetWaitFunction(TWaitFunction wait) { m_WaitFunction = std::move(wait); }
 
     // One pass of the loop: a cycle when one is due, then the execute callback. The thread calls
-    // this once a second; tests call it directly.
+    // this after each pause; tests call it directly.
     void Pass();
+    // The pause after a pass: kPassSeconds while anything is in hand (a cycle to resume, put-off
+    // sections, shared-notebook requests, no FOnExecuteDueIn, or the sign-in window or keyring
+    // holding the pass), else until the next cycle or execute is due, within kRestSeconds.
+    double PauseSeconds();
     // One cycle: tokens, user lookup, start callback, title search after a sign-in, Init, monitor,
     // retry of failed sections, end callback.
     void RunCycle();
@@ -193,6 +200,8 @@ public:
     TCallback FOnDoEnd;              // each cycle, at its end
     TCallback FOnExecute;            // every pass while m_CreateRESTDBComplete
     TCallback FOnReminderPagesFound; // after the title search set ReminderPagesJson
+    // Seconds until FOnExecute has work again (0: at the next pass); unset keeps passes a second apart.
+    std::function<double(MThreadOneNoteRESTDB&)> FOnExecuteDueIn;
 
     std::atomic<std::int64_t> m_Tick{0};
     std::atomic<bool> m_CreateRESTDBComplete{true};

@@ -235,6 +235,16 @@ void TOutbox::TakeOverEarlierFiles(const std::filesystem::path& folder)
 
 TOutbox::TAddResult TOutbox::Add(TOutboxItem item)
 {
+    bool queued = false;
+    const TAddResult result = AddLocked(std::move(item), queued);
+    if (queued && m_OnQueued) {
+        m_OnQueued();
+    }
+    return result;
+}
+
+TOutbox::TAddResult TOutbox::AddLocked(TOutboxItem item, bool& queued)
+{
     std::lock_guard lock(m_Mutex);
     item.UserId = m_UserId.Get();
     if (item.UserId.empty()) {
@@ -261,6 +271,7 @@ TOutbox::TAddResult TOutbox::Add(TOutboxItem item)
     if (result != TAddResult::Queued) {
         m_Items.pop_back();
     }
+    queued = result == TAddResult::Queued;
     return result;
 }
 

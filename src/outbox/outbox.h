@@ -176,6 +176,9 @@ public:
 
     // Registers a kind before Load; its items are sent by it and kept while it is unknown.
     void AddKind(std::unique_ptr<TOutboxKind> kind);
+    // Called (before the worker runs) after each Add that queued a new item, outside the lock: the
+    // sender's wake-up.
+    void SetOnQueued(std::function<void()> onQueued) { m_OnQueued = std::move(onQueued); }
     // Reads the stored items (the kinds are added first); an item of a kind not added ends with a
     // message. When the file is missing, each kind's
     // earlier file beside it (TOutboxKind::Takeover) is taken over, saved here, and removed. Items
@@ -217,6 +220,8 @@ private:
 
     void TakeOverEarlierFiles(const std::filesystem::path& folder);
     // Items of an account other than `userId` end; items without one take it. Under m_Mutex.
+    // Add under the lock; `queued` tells whether a new item now waits.
+    TAddResult AddLocked(TOutboxItem item, bool& queued);
     void TieToAccountLocked(const std::string& userId);
     void Finish(const TOutboxItem& tried, const TOutboxOutcome& outcome);
     void EndLocked(std::size_t index, const std::string& key, const std::string& detail);
@@ -232,6 +237,7 @@ private:
     std::string m_FilePath;
     const SharedString& m_UserId;
     std::map<std::string, std::unique_ptr<TOutboxKind>> m_Kinds; // set before the worker runs
+    std::function<void()> m_OnQueued;                            // set before the worker runs
     mutable std::mutex m_Mutex;
     std::vector<TOutboxItem> m_Items; // oldest first
     std::vector<TOutboxMessage> m_Messages;

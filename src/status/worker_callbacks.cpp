@@ -11,6 +11,7 @@
 #include "util/json.h"
 #include "util/log.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -42,6 +43,16 @@ void TWorkerCallbacks::Bind(MThreadOneNoteRESTDB& worker)
     worker.FOnDoEnd = [this](MThreadOneNoteRESTDB& w) { ThreadRESETDBDoEnd(w); };
     worker.FOnExecute = [this](MThreadOneNoteRESTDB& w) { ThreadRESETDBDoExecute(w); };
     worker.FOnReminderPagesFound = [this](MThreadOneNoteRESTDB& w) { ReminderPagesFound(w); };
+    worker.FOnExecuteDueIn = [this](MThreadOneNoteRESTDB&) { return EngineDueIn(); };
+}
+
+double TWorkerCallbacks::EngineDueIn() const
+{
+    // The engine runs once more than the interval has passed since its last run, at once after tick 0.
+    const std::int64_t lastRun = m_CheckKnownPagesTick.load();
+    return lastRun == 0 ? 0.0
+                        : static_cast<double>(
+                              std::max<std::int64_t>(0, kEngineIntervalSeconds + 1 - (TickNow() - lastRun)));
 }
 
 void TWorkerCallbacks::ThreadRESETDBDoStart(MThreadOneNoteRESTDB& worker)

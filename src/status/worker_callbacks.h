@@ -55,6 +55,8 @@ public:
     // mirrored, cut off, removed) leaves the reminder page list as it was instead of emptying it,
     // so no reminder is lost to a damaged store.
     void ThreadRESETDBDoExecute(MThreadOneNoteRESTDB& worker);
+    // Seconds until ThreadRESETDBDoExecute runs the engine again; 0 when it runs at the next pass.
+    double EngineDueIn() const;
     // The title search after a sign-in found reminder pages: load them at once.
     void ReminderPagesFound(MThreadOneNoteRESTDB& worker);
 

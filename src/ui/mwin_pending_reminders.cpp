@@ -82,14 +82,12 @@ void MWinPendingReminders::windowDidLoad()
     connect(m_CancelSnooze, &QPushButton::clicked, this, &MWinPendingReminders::buttonCancelSnoozeClick);
     connect(m_Ui->tableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MWinPendingReminders::UpdateActions);
-    // The worker ticks to-dos meanwhile; the status follows while the window is open.
-    auto* statusTimer = new QTimer(this);
-    connect(statusTimer, &QTimer::timeout, this, [this] {
-        if (isVisible()) {
-            UpdateActions();
-        }
-    });
-    statusTimer->start(1000);
+    // The worker ticks to-dos meanwhile; the status follows while the window is shown, and nothing
+    // runs while it is hidden.
+    m_StatusTimer = new QTimer(this);
+    m_StatusTimer->setObjectName(QStringLiteral("statusTimer"));
+    m_StatusTimer->setInterval(1000);
+    connect(m_StatusTimer, &QTimer::timeout, this, &MWinPendingReminders::UpdateActions);
     connect(m_Ui->tableView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid()) {
             m_Pending.OpenRow(static_cast<std::size_t>(index.row()));
@@ -160,6 +158,23 @@ void MWinPendingReminders::showWindow()
     show();
     raise();
     activateWindow();
+}
+
+void MWinPendingReminders::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_StatusTimer != nullptr) {
+        UpdateActions();
+        m_StatusTimer->start();
+    }
+}
+
+void MWinPendingReminders::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (m_StatusTimer != nullptr) {
+        m_StatusTimer->stop();
+    }
 }
 
 void MWinPendingReminders::AnnounceDue(const QString& text)

@@ -11,6 +11,7 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QTableView;
+class QTimer;
 
 namespace Ui {
 class MWinPendingReminders;
@@ -59,6 +60,11 @@ public slots:
     // Enables Done for an open to-do and shows what waits to be ticked in OneNote.
     void UpdateActions();
 
+protected:
+    // The status timer runs only while the window is shown.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void windowDidLoad();
     void RefreshSnoozed();
@@ -69,6 +75,8 @@ private:
     QListWidget* m_SnoozedList = nullptr;
     QPushButton* m_CancelSnooze = nullptr;
     QLabel* m_Announcement = nullptr;
+    // Follows what the worker does to the to-dos while the window is shown.
+    QTimer* m_StatusTimer = nullptr;
     // Why the last snooze text typed did not snooze; shown until a snooze succeeds.
     QString m_SnoozeProblem;
     bool m_Loaded = false;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The worker's loop and cycle: step order, Refresh, callbacks that throw, stopping during a slow
 // request. Passes are driven by the test or by the worker's thread under a fake clock.
+#include "mirror/mirror_limits.h"
+#include "mirror/shared_notebook_mirror.h"
 #include "mirror_harness.h"
 #include "util/clock.h"
 #include "util/files.h"
@@ -191,6 +193,52 @@ TEST_F(MirrorWorkerTest, ThreadSurvivesThrowingCallbacksAndStopsDuringASlowReque
     // A cancelled request is no HTTP-layer error: no refresh was attempted.
     EXPECT_EQ(m_Mirror.Count("token"), 0);
     ASSERT_TRUE(m_Mirror.Emulator().ClearFaults());
+}
+
+// Between passes the worker rests until its next cycle or execute is due (within the rest's bound),
+// and only while nothing is in hand.
+TEST_F(MirrorWorkerTest, PauseRestsUntilTheNextDueWorkWhileNothingIsInHand)
+{
+    W().Pass();
+    EXPECT_EQ(W().PauseSeconds(), kPassSeconds) << "nobody says when the execute callback is due";
+    double dueIn = 1000;
+    W().FOnExecuteDueIn = [&](MThreadOneNoteRESTDB&) { return dueIn; };
+    const struct
+    {
+        double ExecuteDueIn;
+        double Advance;
+        double Pause;
+    } cases[] = {
+        {1000, 0, kRestSeconds}, // the next cycle in 121 s
+        {5, 0, 5},
+        {0, 0, kPassSeconds},
+        {1000, 115, 6}, // the cycle comes first
+        {1000, 10, kPassSeconds},
+    };
+    for (const auto& c : cases) {
+        dueIn = c.ExecuteDueIn;
+        m_Clock.Advance(c.Advance);
+        EXPECT_EQ(W().PauseSeconds(), c.Pause) << c.ExecuteDueIn << " " << c.Advance;
+    }
+    W().Pass();
+    ASSERT_EQ(W().PauseSeconds(), kRestSeconds);
+    W().Shared().AskResolve("https://onedrive.live.com/edit.aspx?resid=X");
+    EXPECT_EQ(W().PauseSeconds(), kPassSeconds) << "a window's request waits";
+}
+
+// A worker at rest takes work handed over from another thread at once.
+TEST_F(MirrorWorkerTest, WakeEndsTheRest)
+{
+    std::atomic<int> passes{0};
+    W().FOnExecute = [&](MThreadOneNoteRESTDB&) { ++passes; };
+    W().FOnExecuteDueIn = [](MThreadOneNoteRESTDB&) { return 1000.0; };
+    W().Run();
+    ASSERT_TRUE(WaitUntil([&] { return passes >= 1; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_EQ(passes, 1) << "at rest, no pass a second later";
+    W().Wake();
+    EXPECT_TRUE(WaitUntil([&] { return passes >= 2; }));
+    W().Stop();
 }
 
 TEST_F(MirrorWorkerTest, StopDuringTheSleepAndWithoutRunReturnsAtOnce)

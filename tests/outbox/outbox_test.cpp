@@ -138,6 +138,22 @@ TEST(OutboxTest, AClockSetBackHoldsNoRetryBack)
     EXPECT_TRUE(f.Ticked("pg-live"));
 }
 
+// A new item wakes the sender; one already waiting, or one not queued, does not.
+TEST(OutboxTest, OnlyANewlyQueuedItemWakesTheSender)
+{
+    OutboxFixture f;
+    ASSERT_TRUE(f.mirror.Running());
+    int wakes = 0;
+    f.outbox.SetOnQueued([&] { ++wakes; });
+    f.Done("pg-live", "Pay Ann");
+    EXPECT_EQ(wakes, 1);
+    f.Done("pg-live", "Pay Ann");
+    EXPECT_EQ(wakes, 1);
+    f.mirror.State().UserId.Set({});
+    EXPECT_EQ(f.outbox.Add(ToDoDoneItem("pg-dead", "p:{1}", "Call Bob")), TOutbox::TAddResult::NoAccount);
+    EXPECT_EQ(wakes, 1);
+}
+
 TEST(OutboxTest, ItemsOfAnotherAccountAreNeverSent)
 {
     OutboxFixture f;

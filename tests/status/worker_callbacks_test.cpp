@@ -98,6 +98,20 @@ TEST_F(WorkerCallbacksTest, EngineRunsAtOnceThenOncePerIntervalAndAgainAfterARef
     EXPECT_EQ(state.ReminderList.At(0)->Id(), "p3");
 }
 
+// The worker rests until the engine's next turn: due at once after a Refresh, then the interval on.
+TEST_F(WorkerCallbacksTest, EngineDueInCountsDownToTheNextRun)
+{
+    EXPECT_EQ(callbacks.EngineDueIn(), 0.0);
+    Execute();
+    EXPECT_EQ(callbacks.EngineDueIn(), static_cast<double>(kEngineIntervalSeconds + 1));
+    clock.Advance(kEngineIntervalSeconds);
+    EXPECT_EQ(callbacks.EngineDueIn(), 1.0);
+    clock.Advance(5);
+    EXPECT_EQ(callbacks.EngineDueIn(), 0.0);
+    tick = 0;
+    EXPECT_EQ(callbacks.EngineDueIn(), 0.0);
+}
+
 TEST_F(WorkerCallbacksTest, AClockSetBackHoldsTheEngineNotBack)
 {
     Execute();

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -57,6 +58,19 @@ TEST_F(PendingWindowTest, ShowsEveryPendingEntry)
     EXPECT_EQ(model->index(1, 2).data().toString(), QStringLiteral("2026-03-04 10:00"));
     EXPECT_FALSE(model->index(0, 0).data(Qt::DecorationRole).isNull());
     EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(PendingWindowTest, StatusTimerRunsOnlyWhileShown)
+{
+    AddPending("A", "a");
+    Show();
+    auto* timer = window.findChild<QTimer*>("statusTimer");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_TRUE(timer->isActive());
+    window.hide();
+    EXPECT_FALSE(timer->isActive());
+    Show();
+    EXPECT_TRUE(timer->isActive());
 }
 
 TEST_F(PendingWindowTest, DismissWithOneEntryAndNoSelectionRemovesItAndCloses)
