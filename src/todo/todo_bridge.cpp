@@ -364,6 +364,8 @@ void TToDoBridge::QueueChanges(const std::vector<TBridgeReminder>& reminders, Da
             m_State.Sent[externalId] = fields;
         }
     }
+    // A deletion on the phone is remembered while its reminder lasts.
+    std::erase_if(m_State.Skipped, [&](const auto& entry) { return !known.contains(entry.first); });
     // A reminder that went (done, ticked, dismissed, its page or its mark gone) completes its task,
     // so the phone stops ringing and To Do keeps what was done; one that moved past the days ahead is
     // deleted, as it is not done and comes back when it nears.

@@ -26,10 +26,11 @@ std::optional<HttpResponse> TToDoChannel::SendOnce(const TOneNoteRequest& reques
                                                    const std::function<bool()>& beforeSend)
 {
     const std::string token = m_Access.Token ? m_Access.Token() : std::string();
-    if (Stopping() || token.empty() || !m_Budget.TryAcquire(TRequestKind::Any)) {
+    // The slot is looked at before `beforeSend` marks a write as gone out, and taken after it.
+    if (Stopping() || token.empty() || m_Budget.SecondsUntilSlot(TRequestKind::Any) > 0) {
         return std::nullopt;
     }
-    if (beforeSend && !beforeSend()) {
+    if ((beforeSend && !beforeSend()) || !m_Budget.TryAcquire(TRequestKind::Any)) {
         return std::nullopt;
     }
     HttpRequest http;
