@@ -374,6 +374,28 @@ TEST_F(ToDoBridgeTest, TurnedOffItSendsNothingMoreAndCanRemoveItsList)
     EXPECT_EQ(Json::parse(Emulator.Get("/_emulator/todo").body)["lists"].size(), 0u);
 }
 
+TEST_F(ToDoBridgeTest, ARefusedWriteEndsWithAMessageTheStatusShows)
+{
+    ASSERT_TRUE(Emulator.Running()) << Emulator.Error();
+    Desktop desk(Emulator, Dir.Path());
+    TBridgeReminder dentist = TitleReminder("pg-dentist", "Dentist !2026-12-11 09:00", kDue);
+    desk.Run({dentist});
+    ASSERT_TRUE(Emulator.QueueFault(
+        Json{{"route", "todoupdate"},
+             {"status", 400},
+             {"body", R"({"error":{"code":"invalidRequest","message":"Invalid recurrence."}})"}}
+            .dump()));
+    dentist.Name = "Dentist, Dr Ada !2026-12-11 09:00";
+    desk.Run({dentist});
+    const TToDoStatus status = desk.Bridge->Status();
+    EXPECT_EQ(status.WaitingWrites, 0u);
+    ASSERT_TRUE(status.LastRefusal.has_value());
+    EXPECT_EQ(status.LastRefusal->Key, "strPhoneRefused");
+    EXPECT_EQ(status.LastRefusal->Label, "Dentist, Dr Ada");
+    EXPECT_EQ(status.LastRefusal->Detail, "Invalid recurrence.");
+    EXPECT_EQ(status.TasksKept, 1u);
+}
+
 TEST(ToDoStateTest, AStoredStateIsReadWithinItsKindAndBounds)
 {
     test::TempDir dir;
