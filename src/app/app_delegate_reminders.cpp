@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's new reminders: the New Reminder dialog, and the text another start hands over.
+#include "alerts/pending_reminders.h"
 #include "app/app_delegate.h"
 #include "app/single_instance.h"
 #include "core/preferences.h"
@@ -12,6 +13,7 @@
 #include "reminders/new_reminder.h"
 #include "reminders/reminder_list.h"
 #include "state/app_state.h"
+#include "todo/todo_runner.h"
 #include "ui/desktop_notifier.h"
 #include "ui/main_window.h"
 #include "ui/outbox_status.h"
@@ -65,6 +67,27 @@ void AppDelegate::NotifyEndedChanges()
         if (!m_Preferences || m_Preferences->DesktopNotifications) {
             m_Notifier->NotifyApart(UiText("strOutboxNotSentTitle"), {OutboxMessageText(message)});
         }
+    }
+}
+
+void AppDelegate::TakePhoneCompletions()
+{
+    if (!m_Phone || !m_Pending) {
+        return;
+    }
+    // A to-do's tick went into the outbox with the round; what rang for either leaves the desktop
+    // as a Dismiss would take it.
+    bool removed = false;
+    for (const TBridgeReminder& done : m_Phone->TakeCompletedOnPhone()) {
+        for (const ReminderPtr& entry : m_State.PendingReminderList.list()) {
+            if (entry->objType() == done.ObjType && entry->pageId().value_or(std::string()) == done.PageId &&
+                entry->Id().value_or(done.PageId) == done.Id) {
+                removed = m_State.PendingReminderList.Remove(entry) || removed;
+            }
+        }
+    }
+    if (removed) {
+        m_Pending->Save();
     }
 }
 

@@ -10,6 +10,7 @@
 #include "state/account_settings.h"
 #include "state/app_state.h"
 #include "status/worker_callbacks.h"
+#include "todo/todo_runner.h"
 #include "ui/locale_text.h"
 
 #include <utility>
@@ -103,13 +104,23 @@ void AppDelegate::BindMirrorWorkerCallbacks()
         std::make_unique<TWorkerCallbacks>(m_State, m_CheckKnownPagesTick, LocaleMonitorTexts());
     m_WorkerCallbacks->Bind(*m_MirrorWorker);
     // To-dos marked done go out on the worker's passes, through its tokens and request budget.
+    // The bridge to To Do runs on the same passes, under its own budget and with the same tokens.
     if (m_Outbox) {
-        m_MirrorWorker->FOnExecute = [execute = m_MirrorWorker->FOnExecute,
-                                      queue = m_Outbox.get()](MThreadOneNoteRESTDB& worker) {
+        m_MirrorWorker->FOnExecute = [execute = m_MirrorWorker->FOnExecute, queue = m_Outbox.get(),
+                                      phone = m_Phone.get()](MThreadOneNoteRESTDB& worker) {
             if (execute) {
                 execute(worker);
             }
             queue->SendPending(worker);
+            if (phone != nullptr) {
+                phone->Pass(
+                    worker.GraphBase(),
+                    [&worker] {
+                        worker.RefreshTokens();
+                        return !worker.State().AccessToken.Empty();
+                    },
+                    [&worker] { return worker.Stopping(); });
+            }
         };
     }
 }

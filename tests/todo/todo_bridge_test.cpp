@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The bridge to Microsoft To Do end to end against the Graph emulator: the tasks it makes, keeps and
 // closes, completions on the "phone" taken back to OneNote, and the write guarantees.
+#include "core/preferences.h"
 #include "emulator_channel.h"
 #include "emulator_process.h"
 #include "outbox/todo_done.h"
+#include "reminders/reminder_list.h"
 #include "reminders/tag_reader.h"
+#include "state/app_state.h"
 #include "test_support.h"
 #include "todo/todo_bridge.h"
 #include "todo/todo_channel.h"
 #include "todo/todo_kinds.h"
+#include "todo/todo_runner.h"
 #include "util/clock.h"
 #include "util/files.h"
 #include "util/shared_value.h"
@@ -394,6 +398,50 @@ TEST_F(ToDoBridgeTest, ARefusedWriteEndsWithAMessageTheStatusShows)
     EXPECT_EQ(status.LastRefusal->Label, "Dentist, Dr Ada");
     EXPECT_EQ(status.LastRefusal->Detail, "Invalid recurrence.");
     EXPECT_EQ(status.TasksKept, 1u);
+}
+
+// The bridge as the worker runs it: the account's setting decides, and off sends nothing more.
+TEST_F(ToDoBridgeTest, TheRunnerSendsOnlyWhileTheAccountsSettingIsOn)
+{
+    ASSERT_TRUE(Emulator.Running()) << Emulator.Error();
+    AppState state;
+    state.Paths.StoreRootPath = Dir.File("store");
+    state.Paths.SettingsFilePath = Dir.File("velaapp.plist");
+    state.UserId.Set("3b5c9d1e7f2a4c6b");
+    state.AccessToken.Set(kToken);
+    state.ReminderList.AddUnique(0, "Dentist !2026-12-11 09:00", "pg-dentist", "pg-dentist", "L", Date{kDue},
+                                 0, DefaultWeekDays());
+    SharedString user;
+    user.Set("3b5c9d1e7f2a4c6b");
+    TOutbox notes(Dir.File("Outbox.json"), user);
+    const std::string base = Emulator.BaseUrl() + "/v1.0/me";
+    std::unique_ptr<TToDoBridgeRunner> runner;
+    const auto pass = [&] {
+        runner->Pass(base, {}, {});
+        Clock.Advance(kToDoRoundSeconds + 1);
+    };
+    runner = std::make_unique<TToDoBridgeRunner>(state, notes, "RedoZevuviva", "OneNote reminders");
+    pass();
+    EXPECT_EQ(Json::parse(Emulator.Get("/_emulator/counters").body)["total"], 0);
+
+    ASSERT_TRUE(SavePhoneReminders(state.Paths.SettingsFilePath, "3b5c9d1e7f2a4c6b", true));
+    runner = std::make_unique<TToDoBridgeRunner>(state, notes, "RedoZevuviva", "OneNote reminders");
+    for (int i = 0; i < 3; ++i) {
+        pass();
+    }
+    EXPECT_EQ(Tasks().size(), 1u);
+    ASSERT_TRUE(runner->Status().has_value());
+    EXPECT_EQ(runner->Status()->TasksKept, 1u);
+
+    runner->SetOn(false, false);
+    pass();
+    ASSERT_TRUE(Emulator.ResetCounters());
+    state.ReminderList.AddUnique(0, "Call Ann !2026-12-11 10:00", "pg-ann", "pg-ann", "L", Date{kDue + 3600},
+                                 0, DefaultWeekDays());
+    pass();
+    pass();
+    EXPECT_EQ(Json::parse(Emulator.Get("/_emulator/counters").body)["total"], 0);
+    EXPECT_FALSE(runner->Status().has_value());
 }
 
 TEST(ToDoStateTest, AStoredStateIsReadWithinItsKindAndBounds)
