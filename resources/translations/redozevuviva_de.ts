@@ -601,6 +601,21 @@
         <translation>Liste behalten</translation>
     </message>
     <message>
+        <source>Reminders on the phone: off.</source>
+        <comment>strPhoneStatusOff</comment>
+        <translation>Erinnerungen auf dem Telefon: aus.</translation>
+    </message>
+    <message>
+        <source>Reminders on the phone: on; last sync %1; tasks kept: %2; writes waiting: %3.</source>
+        <comment>strPhoneStatusOn</comment>
+        <translation>Erinnerungen auf dem Telefon: an; zuletzt abgeglichen %1; Aufgaben: %2; wartende Änderungen: %3.</translation>
+    </message>
+    <message>
+        <source>not yet</source>
+        <comment>strPhoneNotYet</comment>
+        <translation>noch nicht</translation>
+    </message>
+    <message>
         <source>“%1” was not sent to OneNote: it belongs to the account signed in before.</source>
         <comment>strOutboxOtherAccount</comment>
         <translation>„%1“ wurde nicht an OneNote gesendet: Es gehört zu dem Konto, das vorher angemeldet war.</translation>

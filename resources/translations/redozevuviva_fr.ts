@@ -601,6 +601,21 @@
         <translation>Garder la liste</translation>
     </message>
     <message>
+        <source>Reminders on the phone: off.</source>
+        <comment>strPhoneStatusOff</comment>
+        <translation>Rappels sur le téléphone : désactivés.</translation>
+    </message>
+    <message>
+        <source>Reminders on the phone: on; last sync %1; tasks kept: %2; writes waiting: %3.</source>
+        <comment>strPhoneStatusOn</comment>
+        <translation>Rappels sur le téléphone : activés ; dernière synchronisation %1 ; tâches : %2 ; modifications en attente : %3.</translation>
+    </message>
+    <message>
+        <source>not yet</source>
+        <comment>strPhoneNotYet</comment>
+        <translation>pas encore</translation>
+    </message>
+    <message>
         <source>“%1” was not sent to OneNote: it belongs to the account signed in before.</source>
         <comment>strOutboxOtherAccount</comment>
         <translation>«&#xa0;%1&#xa0;» n’a pas été envoyé à OneNote&#xa0;: il appartient au compte connecté auparavant.</translation>

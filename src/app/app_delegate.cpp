@@ -125,6 +125,9 @@ bool AppDelegate::applicationDidFinishLaunching()
     m_WinMonitor = std::make_unique<MWinMonitor>([this] {
         MonitorSnapshot snapshot = TakeMonitorSnapshot(m_State, m_MirrorWorker.get());
         snapshot.OutboxStatus = OutboxStatusText(m_Outbox.get()).toStdString();
+        if (m_Phone && !m_State.UserId.Empty()) {
+            snapshot.PhoneStatus = PhoneStatusText(m_Phone->On(), m_Phone->Status()).toStdString();
+        }
         FillNearMisses(snapshot);
         return snapshot;
     });
