@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's new reminders: the New Reminder dialog, and the text another start hands over.
 #include "alerts/pending_reminders.h"
+#include "alerts/phone_reminders.h"
 #include "app/app_delegate.h"
 #include "app/single_instance.h"
 #include "core/preferences.h"
@@ -23,6 +24,7 @@
 
 #include <QStatusBar>
 #include <algorithm>
+#include <mutex>
 #include <string>
 
 namespace rz {
@@ -75,20 +77,16 @@ void AppDelegate::TakePhoneCompletions()
     if (!m_Phone || !m_Pending) {
         return;
     }
-    // A to-do's tick went into the outbox with the round; what rang for either leaves the desktop
-    // as a Dismiss would take it.
-    bool removed = false;
+    // A to-do's tick went into the outbox with the round; the desktop is done with the reminder as
+    // a Dismiss, and before it rang as the due check's own raising, would leave it.
     for (const TBridgeReminder& done : m_Phone->TakeCompletedOnPhone()) {
-        for (const ReminderPtr& entry : m_State.PendingReminderList.list()) {
-            if (entry->objType() == done.ObjType && entry->pageId().value_or(std::string()) == done.PageId &&
-                entry->Id().value_or(done.PageId) == done.Id) {
-                removed = m_State.PendingReminderList.Remove(entry) || removed;
-            }
+        std::lock_guard lock(m_State.ListsMutex);
+        if (TakeDoneOnPhone(done, m_State.ReminderList, *m_Pending)) {
+            m_State.ReminderListChanged = true;
         }
     }
-    if (removed) {
-        m_Pending->Save();
-    }
+    // A snooze, a Dismiss or a ring reaches the tasks with the next round.
+    m_Phone->SetHeld(HeldForPhone(*m_Pending, DateNow()));
 }
 
 std::vector<std::string> AppDelegate::WaitingTitles()

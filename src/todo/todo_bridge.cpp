@@ -292,6 +292,22 @@ void TToDoBridge::CloseTwins()
 void TToDoBridge::TakeCompletions(const std::vector<std::string>& completed,
                                   const std::vector<TBridgeReminder>& reminders, TToDoRound& round)
 {
+    // A completion taken over before stays done: when a restart or a page read brings its occurrence
+    // back into the list, the desktop is told again before that occurrence rings. (Its to-do's tick
+    // went out once.)
+    std::map<std::string, const TBridgeReminder*> listed;
+    for (const TBridgeReminder& reminder : reminders) {
+        if (!reminder.Held) {
+            listed.emplace(ReminderExternalId(reminder), &reminder);
+        }
+    }
+    for (const auto& [id, task] : m_State.Tasks) {
+        const auto reminder = listed.find(task.ExternalId);
+        if (task.Handled && !task.Closing && task.Status == "completed" && reminder != listed.end() &&
+            Occurrence(TaskFieldsFor(*reminder->second, m_Options.Zone)) == Occurrence(task.Fields)) {
+            round.CompletedOnPhone.push_back(*reminder->second);
+        }
+    }
     for (const std::string& id : completed) {
         TToDoTask& task = m_State.Tasks[id];
         const auto reminder = std::find_if(reminders.begin(), reminders.end(), [&](const TBridgeReminder& r) {
@@ -338,6 +354,9 @@ void TToDoBridge::QueueChanges(const std::vector<TBridgeReminder>& reminders, Da
             continue;
         }
         wanted.insert(externalId);
+        if (reminder.Held) {
+            continue; // it rang already: its task stays as it is until the desktop is done with it
+        }
         const Json fields = TaskFieldsFor(reminder, m_Options.Zone);
         const std::string occurrence = Occurrence(fields);
         if (const auto skipped = m_State.Skipped.find(externalId); skipped != m_State.Skipped.end()) {

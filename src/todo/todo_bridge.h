@@ -34,8 +34,9 @@ struct TToDoBridgeOptions
 struct TToDoRound
 {
     bool Synced = false; // the delta was read whole and the writes were queued
-    // Title reminders whose task was completed on the phone: dismissed on the desktop. (A to-do's
-    // completion is queued as the desktop's own Done and listed here as well.)
+    // Reminders whose task was completed on the phone, for the desktop to be done with: those taken
+    // over in this round, and those taken over before whose occurrence the list holds again. (A
+    // to-do's completion is queued once, as the desktop's own Done.)
     std::vector<TBridgeReminder> CompletedOnPhone;
 };
 

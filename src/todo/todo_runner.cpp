@@ -8,31 +8,73 @@
 #include "util/clock.h"
 #include "util/files.h"
 
+#include <algorithm>
+#include <map>
+#include <set>
+#include <tuple>
 #include <utility>
 
 namespace rz {
+
+std::optional<TBridgeReminder> BridgeReminderOf(const TAReminder& record)
+{
+    const std::optional<Date> time = record.time();
+    const std::optional<std::string> pageId = record.pageId();
+    if (!time || !pageId || pageId->empty()) {
+        return std::nullopt;
+    }
+    TBridgeReminder reminder;
+    reminder.ObjType = record.objType();
+    reminder.PageId = *pageId;
+    reminder.Id = record.Id().value_or(*pageId);
+    reminder.Name = record.name().value_or(std::string());
+    // Only a web address goes into the linked resource; a client link opens nothing on a phone.
+    const std::string link = record.link().value_or(std::string());
+    reminder.WebUrl = link.starts_with("https://") ? link : std::string();
+    reminder.Time = *time;
+    reminder.Repeat = record.Repeat() != 0;
+    reminder.WeekDay = record.weekDay();
+    return reminder;
+}
 
 std::vector<TBridgeReminder> BridgeRemindersOf(const AppState& state)
 {
     std::vector<TBridgeReminder> reminders;
     for (const ReminderPtr& record : state.ReminderList.list()) {
-        const std::optional<Date> time = record->time();
-        const std::optional<std::string> pageId = record->pageId();
-        if (!time || !pageId || pageId->empty()) {
+        if (std::optional<TBridgeReminder> reminder = BridgeReminderOf(*record)) {
+            reminders.push_back(std::move(*reminder));
+        }
+    }
+    return reminders;
+}
+
+std::vector<TBridgeReminder> WithHeld(std::vector<TBridgeReminder> reminders,
+                                      const std::vector<TBridgeReminder>& held)
+{
+    std::map<std::string, std::size_t> at;
+    for (std::size_t i = 0; i < reminders.size(); ++i) {
+        at.emplace(ReminderExternalId(reminders[i]), i);
+    }
+    // A snoozed copy comes before one waiting unsnoozed, and the earliest snooze first: one task
+    // stands for a reminder, at the time the desktop rings it next.
+    std::vector<TBridgeReminder> ordered = held;
+    std::stable_sort(ordered.begin(), ordered.end(), [](const TBridgeReminder& a, const TBridgeReminder& b) {
+        return std::tie(a.Held, a.Time) < std::tie(b.Held, b.Time);
+    });
+    std::set<std::string> taken;
+    for (const TBridgeReminder& reminder : ordered) {
+        const std::string externalId = ReminderExternalId(reminder);
+        if (!taken.insert(externalId).second) {
             continue;
         }
-        TBridgeReminder reminder;
-        reminder.ObjType = record->objType();
-        reminder.PageId = *pageId;
-        reminder.Id = record->Id().value_or(*pageId);
-        reminder.Name = record->name().value_or(std::string());
-        // Only a web address goes into the linked resource; a client link opens nothing on a phone.
-        const std::string link = record->link().value_or(std::string());
-        reminder.WebUrl = link.starts_with("https://") ? link : std::string();
-        reminder.Time = *time;
-        reminder.Repeat = record->Repeat() != 0;
-        reminder.WeekDay = record->weekDay();
-        reminders.push_back(std::move(reminder));
+        if (const auto listed = at.find(externalId); listed != at.end()) {
+            // A repeating reminder's record is at its next occurrence; only a snooze moves its task.
+            if (!reminder.Held) {
+                reminders[listed->second].Time = reminder.Time;
+            }
+            continue;
+        }
+        reminders.push_back(reminder);
     }
     return reminders;
 }
@@ -88,12 +130,23 @@ void TToDoBridgeRunner::Pass(const std::string& base, std::function<bool()> refr
         return;
     }
     m_NextRound = MonotonicSecondsNow() + kToDoRoundSeconds;
-    TToDoRound round = m_Bridge->Round(*m_Channel, BridgeRemindersOf(m_State), DateNow());
+    std::vector<TBridgeReminder> held;
+    {
+        std::lock_guard lock(m_Mutex);
+        held = m_Held;
+    }
+    TToDoRound round = m_Bridge->Round(*m_Channel, WithHeld(BridgeRemindersOf(m_State), held), DateNow());
     std::lock_guard lock(m_Mutex);
     for (TBridgeReminder& reminder : round.CompletedOnPhone) {
         m_Completed.push_back(std::move(reminder));
     }
     m_Status = m_Bridge->Status();
+}
+
+void TToDoBridgeRunner::SetHeld(std::vector<TBridgeReminder> held)
+{
+    std::lock_guard lock(m_Mutex);
+    m_Held = std::move(held);
 }
 
 std::vector<TBridgeReminder> TToDoBridgeRunner::TakeCompletedOnPhone()

@@ -19,8 +19,15 @@ class TToDoChannel;
 // Seconds between the bridge's rounds: a completion on the phone reaches the desktop within this.
 inline constexpr double kToDoRoundSeconds = 60.0;
 
+// One reminder record as the bridge takes it; none without a time or a page.
+std::optional<TBridgeReminder> BridgeReminderOf(const TAReminder& record);
 // The reminders of the engine's list as the bridge takes them.
 std::vector<TBridgeReminder> BridgeRemindersOf(const AppState& state);
+// `reminders` with the desktop's rung and snoozed ones (`held`, Held set on those that wait
+// unsnoozed): a snooze gives its reminder's task the time it rings again; one that rang and left the
+// list keeps its task until it is dismissed or done.
+std::vector<TBridgeReminder> WithHeld(std::vector<TBridgeReminder> reminders,
+                                      const std::vector<TBridgeReminder>& held);
 
 // The bridge of the account signed in now, on the worker's passes: made for the account's store
 // folder when the account changes, on only while the account's setting is, a round every
@@ -41,6 +48,8 @@ public:
     // gets a new access token after a 401; `stopping` says the worker stops.
     void Pass(const std::string& base, std::function<bool()> refresh, std::function<bool()> stopping);
 
+    // Main thread: the reminders that rang or are snoozed on the desktop, for the next rounds.
+    void SetHeld(std::vector<TBridgeReminder> held);
     // Main thread: title reminders completed on the phone since the last call, to dismiss.
     std::vector<TBridgeReminder> TakeCompletedOnPhone();
     // The bridge's state for the status window; none while no bridge runs.
@@ -59,6 +68,7 @@ private:
     double m_NextRound = 0;
     mutable std::mutex m_Mutex; // guards what follows and the bridge's status
     std::vector<TBridgeReminder> m_Completed;
+    std::vector<TBridgeReminder> m_Held;
     std::optional<TToDoStatus> m_Status;
 };
 

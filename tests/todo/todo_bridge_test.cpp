@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The bridge to Microsoft To Do end to end against the Graph emulator: the tasks it makes, keeps and
 // closes, completions on the "phone" taken back to OneNote, and the write guarantees.
+#include "alerts/due_check.h"
+#include "alerts/pending_reminders.h"
+#include "alerts/phone_reminders.h"
 #include "core/preferences.h"
 #include "emulator_channel.h"
 #include "emulator_process.h"
@@ -442,6 +445,86 @@ TEST_F(ToDoBridgeTest, TheRunnerSendsOnlyWhileTheAccountsSettingIsOn)
     pass();
     EXPECT_EQ(Json::parse(Emulator.Get("/_emulator/counters").body)["total"], 0);
     EXPECT_FALSE(runner->Status().has_value());
+}
+
+TEST_F(ToDoBridgeTest, ASnoozeOnTheDesktopMovesItsTaskToTheSnoozedTimeOnce)
+{
+    ASSERT_TRUE(Emulator.Running()) << Emulator.Error();
+    Desktop desk(Emulator, Dir.Path());
+    const TBridgeReminder dentist = TitleReminder("pg-dentist", "Dentist !2026-12-11 09:00", kDue);
+    desk.Run({dentist});
+    // It rang: the due check took it out of the list into the pending window, its task stays.
+    Clock.Set(kDue);
+    TReminderList rung;
+    TPendingReminders window(rung, Dir.Path() + "/pending.json", Dir.Path() + "/settings.json");
+    const ReminderPtr entry = rung.InsertTop(kPageTitleReminder, dentist.Name, dentist.Id, dentist.PageId,
+                                             std::nullopt, Date{kDue}, 0, DefaultWeekDays());
+    desk.Run(WithHeld({}, HeldForPhone(window, DateNow())), DateNow());
+    EXPECT_EQ(Count("todoupdate"), 0);
+
+    window.SnoozeRecord(entry, TOneSnooze::FifteenMinutes);
+    desk.Run(WithHeld({}, HeldForPhone(window, DateNow())), DateNow());
+    const Json task = TaskOf("redozevuviva/1/page/pg-dentist");
+    const Json quarterPast = {{"dateTime", "2026-12-11T09:15:00.0000000"},
+                              {"timeZone", "W. Europe Standard Time"}};
+    EXPECT_EQ(task["reminderDateTime"], quarterPast);
+    EXPECT_EQ(task["dueDateTime"], quarterPast);
+    EXPECT_EQ(task["status"], "notStarted");
+    // Later rounds and a restart compare with what was sent: nothing goes twice.
+    desk.Run(WithHeld({}, HeldForPhone(window, DateNow())), DateNow());
+    desk.Start();
+    desk.Run(WithHeld({}, HeldForPhone(window, DateNow())), DateNow());
+    EXPECT_EQ(Count("todoupdate"), 1);
+    EXPECT_EQ(Count("todocreate"), 1);
+}
+
+TEST_F(ToDoBridgeTest, AReminderCompletedOnThePhoneBeforeItRangNeverRingsOnTheDesktop)
+{
+    ASSERT_TRUE(Emulator.Running()) << Emulator.Error();
+    Desktop desk(Emulator, Dir.Path());
+    TReminderList list;
+    TReminderList rung;
+    TPendingReminders window(rung, Dir.Path() + "/pending.json", Dir.Path() + "/settings.json");
+    const auto load = [](TReminderList& into) {
+        into.AddUnique(kPageTitleReminder, "Dentist !2026-12-11 09:00", "pg-dentist", "pg-dentist",
+                       std::nullopt, Date{kDue}, 0, DefaultWeekDays());
+        into.AddUnique(kPageTitleReminder, "Stand-up !daily", "pg-daily", "pg-daily", std::nullopt,
+                       Date{kDue}, 1, DefaultWeekDays());
+    };
+    load(list);
+    std::vector<TBridgeReminder> reminders;
+    for (const ReminderPtr& record : list.list()) {
+        reminders.push_back(BridgeReminderOf(*record).value());
+    }
+    desk.Run(reminders);
+    for (const Json& task : Tasks()) {
+        ASSERT_TRUE(Phone({{"id", task["id"]}, {"status", "completed"}}));
+    }
+    const TToDoRound round = desk.Run(reminders);
+    ASSERT_EQ(round.CompletedOnPhone.size(), 2u);
+    for (const TBridgeReminder& done : round.CompletedOnPhone) {
+        EXPECT_TRUE(TakeDoneOnPhone(done, list, window));
+    }
+    EXPECT_EQ(list.GetByID("pg-dentist"), nullptr);
+    load(list); // a later read of the unchanged page
+    EXPECT_EQ(list.GetByID("pg-dentist"), nullptr);
+
+    // A restart reads the pages again before their time: the bridge's next round says again what was
+    // done on the phone, and neither rings; only that occurrence of the daily one is done.
+    TReminderList again;
+    load(again);
+    desk.Start();
+    for (const TBridgeReminder& done : desk.Run(reminders).CompletedOnPhone) {
+        TakeDoneOnPhone(done, again, window);
+    }
+    EXPECT_EQ(again.GetByID("pg-dentist"), nullptr);
+    TDueCheck check;
+    for (double at = kDue - 20; at <= kDue + 20; at += 1) {
+        Clock.Set(at);
+        EXPECT_TRUE(check.CheckAndReminder(again, rung, window.Snooze()).Fired.empty());
+    }
+    EXPECT_GT(again.GetByID("pg-daily")->time()->seconds, kDue);
+    EXPECT_EQ(rung.Count(), 0u);
 }
 
 TEST(ToDoStateTest, AStoredStateIsReadWithinItsKindAndBounds)
