@@ -45,6 +45,7 @@
 &lt;li&gt;In the Microsoft Entra admin center, open App registrations, New registration, and choose personal Microsoft accounts (alone, or together with any organizational directory).&lt;/li&gt;
 &lt;li&gt;Under Authentication add the platform &lt;b&gt;Mobile and desktop applications&lt;/b&gt; with the redirect URI &lt;tt&gt;https://login.live.com/oauth20_desktop.srf&lt;/tt&gt;, and allow public client flows.&lt;/li&gt;
 &lt;li&gt;Under API permissions add the Microsoft Graph delegated permissions &lt;tt&gt;User.Read&lt;/tt&gt;, &lt;tt&gt;Notes.Create&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite.All&lt;/tt&gt; and &lt;tt&gt;offline_access&lt;/tt&gt;.&lt;/li&gt;
+&lt;li&gt;For reminders on the phone (Microsoft To Do) add &lt;tt&gt;Tasks.ReadWrite&lt;/tt&gt; as well.&lt;/li&gt;
 &lt;li&gt;Enter the application (client) id in Preferences, then choose Sign Out and Sign In.&lt;/li&gt;
 &lt;/ol&gt;
 &lt;p&gt;When Microsoft refuses the sign-in, the sign-in window says why and what to check. The same steps are in the manual page: &lt;tt&gt;man redozevuviva&lt;/tt&gt;.&lt;/p&gt;</source>
@@ -54,6 +55,7 @@
 &lt;li&gt;Öffnen Sie im Microsoft Entra Admin Center „App-Registrierungen“, „Neue Registrierung“, und wählen Sie persönliche Microsoft-Konten (allein oder zusammen mit beliebigen Organisationsverzeichnissen).&lt;/li&gt;
 &lt;li&gt;Fügen Sie unter „Authentifizierung“ die Plattform &lt;b&gt;Mobile und Desktopanwendungen&lt;/b&gt; mit dem Umleitungs-URI &lt;tt&gt;https://login.live.com/oauth20_desktop.srf&lt;/tt&gt; hinzu und erlauben Sie öffentliche Clientflows.&lt;/li&gt;
 &lt;li&gt;Fügen Sie unter „API-Berechtigungen“ die delegierten Microsoft-Graph-Berechtigungen &lt;tt&gt;User.Read&lt;/tt&gt;, &lt;tt&gt;Notes.Create&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite.All&lt;/tt&gt; und &lt;tt&gt;offline_access&lt;/tt&gt; hinzu.&lt;/li&gt;
+&lt;li&gt;Für Erinnerungen auf dem Telefon (Microsoft To Do) fügen Sie auch &lt;tt&gt;Tasks.ReadWrite&lt;/tt&gt; hinzu.&lt;/li&gt;
 &lt;li&gt;Geben Sie die Anwendungs-ID (Client-ID) in den Einstellungen ein und wählen Sie dann „Abmelden und neu anmelden“.&lt;/li&gt;
 &lt;/ol&gt;
 &lt;p&gt;Lehnt Microsoft die Anmeldung ab, nennt das Anmeldefenster den Grund und was zu prüfen ist. Dieselben Schritte stehen in der Handbuchseite: &lt;tt&gt;man redozevuviva&lt;/tt&gt;.&lt;/p&gt;</translation>
@@ -562,6 +564,56 @@
         <source>“%1” was not changed in OneNote: the service refused it (%2).</source>
         <comment>strOutboxRefused</comment>
         <translation>„%1“ wurde in OneNote nicht geändert: Der Dienst hat die Änderung abgelehnt (%2).</translation>
+    </message>
+    <message>
+        <source>Microsoft To Do could not be reached</source>
+        <comment>strPhoneUnreachable</comment>
+        <translation>Microsoft To Do war nicht erreichbar</translation>
+    </message>
+    <message>
+        <source>“%1” was not changed in Microsoft To Do: the service refused it (%2).</source>
+        <comment>strPhoneRefused</comment>
+        <translation>„%1“ wurde in Microsoft To Do nicht geändert: Der Dienst hat die Änderung abgelehnt (%2).</translation>
+    </message>
+    <message>
+        <source>OneNote reminders</source>
+        <comment>strPhoneListName</comment>
+        <translation>OneNote-Erinnerungen</translation>
+    </message>
+    <message>
+        <source>Reminders on the phone</source>
+        <comment>strPhoneOffTitle</comment>
+        <translation>Erinnerungen auf dem Telefon</translation>
+    </message>
+    <message>
+        <source>Nothing more goes to Microsoft To Do. Remove the list “%1” and its tasks from To Do as well?</source>
+        <comment>strPhoneOffRemoveList</comment>
+        <translation>Es geht nichts mehr an Microsoft To Do. Die Liste „%1“ mit ihren Aufgaben auch aus To Do entfernen?</translation>
+    </message>
+    <message>
+        <source>Remove the list</source>
+        <comment>strPhoneRemoveList</comment>
+        <translation>Liste entfernen</translation>
+    </message>
+    <message>
+        <source>Keep the list</source>
+        <comment>strPhoneKeepList</comment>
+        <translation>Liste behalten</translation>
+    </message>
+    <message>
+        <source>Reminders on the phone: off.</source>
+        <comment>strPhoneStatusOff</comment>
+        <translation>Erinnerungen auf dem Telefon: aus.</translation>
+    </message>
+    <message>
+        <source>Reminders on the phone: on; last sync %1; tasks kept: %2; writes waiting: %3.</source>
+        <comment>strPhoneStatusOn</comment>
+        <translation>Erinnerungen auf dem Telefon: an; zuletzt abgeglichen %1; Aufgaben: %2; wartende Änderungen: %3.</translation>
+    </message>
+    <message>
+        <source>not yet</source>
+        <comment>strPhoneNotYet</comment>
+        <translation>noch nicht</translation>
     </message>
     <message>
         <source>“%1” was not sent to OneNote: it belongs to the account signed in before.</source>
@@ -1248,6 +1300,14 @@
     <message>
         <source>S&amp;tart at login</source>
         <translation>Beim Anmelden s&amp;tarten</translation>
+    </message>
+    <message>
+        <source>Also remind me on my &amp;phone (Microsoft To Do)</source>
+        <translation>Auch auf dem Telefon e&amp;rinnern (Microsoft To Do)</translation>
+    </message>
+    <message>
+        <source>Keeps a task in Microsoft To Do for each reminder due within the next 14 days, for this account; ticking it there ticks it in OneNote.</source>
+        <translation>Führt für jede Erinnerung der nächsten 14 Tage eine Aufgabe in Microsoft To Do, für dieses Konto; dort abgehakt, wird sie auch in OneNote abgehakt.</translation>
     </message>
     <message>
         <source>Alerts</source>

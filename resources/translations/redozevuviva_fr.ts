@@ -45,6 +45,7 @@
 &lt;li&gt;In the Microsoft Entra admin center, open App registrations, New registration, and choose personal Microsoft accounts (alone, or together with any organizational directory).&lt;/li&gt;
 &lt;li&gt;Under Authentication add the platform &lt;b&gt;Mobile and desktop applications&lt;/b&gt; with the redirect URI &lt;tt&gt;https://login.live.com/oauth20_desktop.srf&lt;/tt&gt;, and allow public client flows.&lt;/li&gt;
 &lt;li&gt;Under API permissions add the Microsoft Graph delegated permissions &lt;tt&gt;User.Read&lt;/tt&gt;, &lt;tt&gt;Notes.Create&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite.All&lt;/tt&gt; and &lt;tt&gt;offline_access&lt;/tt&gt;.&lt;/li&gt;
+&lt;li&gt;For reminders on the phone (Microsoft To Do) add &lt;tt&gt;Tasks.ReadWrite&lt;/tt&gt; as well.&lt;/li&gt;
 &lt;li&gt;Enter the application (client) id in Preferences, then choose Sign Out and Sign In.&lt;/li&gt;
 &lt;/ol&gt;
 &lt;p&gt;When Microsoft refuses the sign-in, the sign-in window says why and what to check. The same steps are in the manual page: &lt;tt&gt;man redozevuviva&lt;/tt&gt;.&lt;/p&gt;</source>
@@ -54,6 +55,7 @@
 &lt;li&gt;Dans le centre d’administration Microsoft Entra, ouvrez Inscriptions d’applications, Nouvelle inscription, et choisissez les comptes Microsoft personnels (seuls, ou avec n’importe quel annuaire d’organisation).&lt;/li&gt;
 &lt;li&gt;Sous Authentification, ajoutez la plateforme &lt;b&gt;Applications mobiles et de bureau&lt;/b&gt; avec l’URI de redirection &lt;tt&gt;https://login.live.com/oauth20_desktop.srf&lt;/tt&gt;, et autorisez les flux de clients publics.&lt;/li&gt;
 &lt;li&gt;Sous Autorisations d’API, ajoutez les autorisations déléguées Microsoft Graph &lt;tt&gt;User.Read&lt;/tt&gt;, &lt;tt&gt;Notes.Create&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite&lt;/tt&gt;, &lt;tt&gt;Notes.ReadWrite.All&lt;/tt&gt; et &lt;tt&gt;offline_access&lt;/tt&gt;.&lt;/li&gt;
+&lt;li&gt;Pour les rappels sur le téléphone (Microsoft To Do), ajoutez aussi &lt;tt&gt;Tasks.ReadWrite&lt;/tt&gt;.&lt;/li&gt;
 &lt;li&gt;Saisissez l’identifiant d’application (client) dans les Préférences, puis choisissez Se déconnecter et se reconnecter.&lt;/li&gt;
 &lt;/ol&gt;
 &lt;p&gt;Si Microsoft refuse la connexion, la fenêtre de connexion indique pourquoi et quoi vérifier. Les mêmes étapes figurent dans la page de manuel : &lt;tt&gt;man redozevuviva&lt;/tt&gt;.&lt;/p&gt;</translation>
@@ -562,6 +564,56 @@
         <source>“%1” was not changed in OneNote: the service refused it (%2).</source>
         <comment>strOutboxRefused</comment>
         <translation>«&#xa0;%1&#xa0;» n’a pas été modifié dans OneNote&#xa0;: le service a refusé la modification (%2).</translation>
+    </message>
+    <message>
+        <source>Microsoft To Do could not be reached</source>
+        <comment>strPhoneUnreachable</comment>
+        <translation>Microsoft To Do est injoignable</translation>
+    </message>
+    <message>
+        <source>“%1” was not changed in Microsoft To Do: the service refused it (%2).</source>
+        <comment>strPhoneRefused</comment>
+        <translation>« %1 » n’a pas été modifié dans Microsoft To Do : le service l’a refusé (%2).</translation>
+    </message>
+    <message>
+        <source>OneNote reminders</source>
+        <comment>strPhoneListName</comment>
+        <translation>Rappels OneNote</translation>
+    </message>
+    <message>
+        <source>Reminders on the phone</source>
+        <comment>strPhoneOffTitle</comment>
+        <translation>Rappels sur le téléphone</translation>
+    </message>
+    <message>
+        <source>Nothing more goes to Microsoft To Do. Remove the list “%1” and its tasks from To Do as well?</source>
+        <comment>strPhoneOffRemoveList</comment>
+        <translation>Plus rien n’est envoyé à Microsoft To Do. Supprimer aussi la liste « %1 » et ses tâches de To Do ?</translation>
+    </message>
+    <message>
+        <source>Remove the list</source>
+        <comment>strPhoneRemoveList</comment>
+        <translation>Supprimer la liste</translation>
+    </message>
+    <message>
+        <source>Keep the list</source>
+        <comment>strPhoneKeepList</comment>
+        <translation>Garder la liste</translation>
+    </message>
+    <message>
+        <source>Reminders on the phone: off.</source>
+        <comment>strPhoneStatusOff</comment>
+        <translation>Rappels sur le téléphone : désactivés.</translation>
+    </message>
+    <message>
+        <source>Reminders on the phone: on; last sync %1; tasks kept: %2; writes waiting: %3.</source>
+        <comment>strPhoneStatusOn</comment>
+        <translation>Rappels sur le téléphone : activés ; dernière synchronisation %1 ; tâches : %2 ; modifications en attente : %3.</translation>
+    </message>
+    <message>
+        <source>not yet</source>
+        <comment>strPhoneNotYet</comment>
+        <translation>pas encore</translation>
     </message>
     <message>
         <source>“%1” was not sent to OneNote: it belongs to the account signed in before.</source>
@@ -1248,6 +1300,14 @@
     <message>
         <source>S&amp;tart at login</source>
         <translation>Lancer à l’ou&amp;verture de session</translation>
+    </message>
+    <message>
+        <source>Also remind me on my &amp;phone (Microsoft To Do)</source>
+        <translation>Me rappeler aussi sur mon télé&amp;phone (Microsoft To Do)</translation>
+    </message>
+    <message>
+        <source>Keeps a task in Microsoft To Do for each reminder due within the next 14 days, for this account; ticking it there ticks it in OneNote.</source>
+        <translation>Tient une tâche dans Microsoft To Do pour chaque rappel des 14 prochains jours, pour ce compte ; cochée là-bas, elle est cochée dans OneNote.</translation>
     </message>
     <message>
         <source>Alerts</source>

@@ -105,13 +105,18 @@ std::string RedirectAddress()
     return CurrentEndpoints().AccountEndpoint + "/oauth20_desktop.srf";
 }
 
+std::string SignInScope(bool withTasks)
+{
+    return withTasks ? std::string(kSignInScope) + " " + kTasksScope : std::string(kSignInScope);
+}
+
 std::string AuthorizeAddress(const std::string& clientId, const std::string& state,
-                             const std::string& codeChallenge)
+                             const std::string& codeChallenge, bool withTasks)
 {
     std::string address =
         CurrentEndpoints().IdentityEndpoint +
         "/common/oauth2/v2.0/authorize?client_id=" + FormEncode(clientId) +
-        "&response_type=code&response_mode=query&scope=" + StrReplaceAll(kSignInScope, " ", "%20") +
+        "&response_type=code&response_mode=query&scope=" + StrReplaceAll(SignInScope(withTasks), " ", "%20") +
         "&redirect_uri=" + RedirectAddress();
     if (!state.empty()) {
         address += "&state=" + FormEncode(state);

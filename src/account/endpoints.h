@@ -40,9 +40,10 @@ std::string TokenEndpointAddress();
 // "<account>/oauth20_desktop.srf": the redirect address of the sign-in and of both token requests.
 std::string RedirectAddress();
 // The authorize page with the client id, the scope (each blank as %20) and the plain redirect
-// address; then, when given, the state and the S256 code challenge of the sign-in.
+// address; then, when given, the state and the S256 code challenge of the sign-in. `withTasks` adds
+// Microsoft To Do's permission (the bridge to the phone is on for the account).
 std::string AuthorizeAddress(const std::string& clientId, const std::string& state = {},
-                             const std::string& codeChallenge = {});
+                             const std::string& codeChallenge = {}, bool withTasks = false);
 // The account sign-out page with the client id and the plain redirect address.
 std::string SignOutAddress(const std::string& clientId);
 // "<graph>/v1.0/me", the user lookup's fixed address.
@@ -55,5 +56,9 @@ std::string GraphRootAddress();
 
 inline constexpr const char* kSignInScope =
     "offline_access User.Read Notes.Create Notes.ReadWrite Notes.ReadWrite.All";
+// The permission the bridge to Microsoft To Do adds to the sign-in.
+inline constexpr const char* kTasksScope = "Tasks.ReadWrite";
+// The sign-in's scope, with kTasksScope when `withTasks`.
+std::string SignInScope(bool withTasks);
 
 } // namespace rz

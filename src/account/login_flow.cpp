@@ -3,6 +3,7 @@
 
 #include "account/endpoints.h"
 #include "account/sign_in.h"
+#include "core/preferences.h"
 #include "state/account_settings.h"
 #include "state/app_state.h"
 #include "util/text.h"
@@ -36,7 +37,9 @@ LoginStep MLoginFlow::Start()
 LoginStep MLoginFlow::Login() const
 {
     return {LoginAction::Load,
-            AuthorizeAddress(m_State.ClientId.Get(), m_Secrets.State, m_Secrets.CodeChallenge), false};
+            AuthorizeAddress(m_State.ClientId.Get(), m_Secrets.State, m_Secrets.CodeChallenge,
+                             LoadPhoneReminders(m_State.Paths.SettingsFilePath, m_State.UserId.Get())),
+            false};
 }
 
 LoginStep MLoginFlow::Logout()

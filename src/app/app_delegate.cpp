@@ -18,6 +18,7 @@
 #include "state/app_state.h"
 #include "status/monitor_lines.h"
 #include "status/worker_callbacks.h"
+#include "todo/todo_runner.h"
 #include "ui/desktop_notifier.h"
 #include "ui/main_window.h"
 #include "ui/mwin_monitor.h"
@@ -113,6 +114,8 @@ bool AppDelegate::applicationDidFinishLaunching()
     m_Outbox->AddKind(std::move(pageCreate));
     m_Outbox->Load();
     m_Pending->SetOutbox(m_Outbox.get());
+    m_Phone = std::make_unique<TToDoBridgeRunner>(m_State, *m_Outbox, kBundleName,
+                                                  UiText("strPhoneListName").toStdString());
 
     // The first tick sorts the loaded list and shows it.
     m_State.ReminderListChanged = true;
@@ -122,6 +125,9 @@ bool AppDelegate::applicationDidFinishLaunching()
     m_WinMonitor = std::make_unique<MWinMonitor>([this] {
         MonitorSnapshot snapshot = TakeMonitorSnapshot(m_State, m_MirrorWorker.get());
         snapshot.OutboxStatus = OutboxStatusText(m_Outbox.get()).toStdString();
+        if (m_Phone && !m_State.UserId.Empty()) {
+            snapshot.PhoneStatus = PhoneStatusText(m_Phone->On(), m_Phone->Status()).toStdString();
+        }
         FillNearMisses(snapshot);
         return snapshot;
     });

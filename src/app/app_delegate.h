@@ -22,6 +22,8 @@ class QMenu;
 class QSoundEffect;
 class QSystemTrayIcon;
 
+class QWidget;
+
 namespace rz {
 
 class SingleInstance;
@@ -46,6 +48,7 @@ class TPageOpener;
 class TPendingReminders;
 class TOutbox;
 class TPageCreateKind;
+class TToDoBridgeRunner;
 class TWorkerCallbacks;
 class ThemeSound;
 class WinNewReminder;
@@ -210,6 +213,11 @@ private:
     void TakeCreatedPages();
     // Tells the user, by a desktop notification, of each change that ended unsent.
     void NotifyEndedChanges();
+    // Dismisses on the desktop the reminders whose task was completed on the phone.
+    void TakePhoneCompletions();
+    // The Preferences checkbox: on asks for To Do's permission through a new sign-in; off asks
+    // whether the list goes too.
+    bool SetPhoneReminders(bool on, QWidget* parent);
     // Calls `answer` with the full-section text once the queued page was refused for a full section,
     // with an empty text once it was tried otherwise or `waitMs` passed; each tick looks.
     void WatchNewPage(const NewReminderAnswer& queued, int waitMs,
@@ -283,6 +291,8 @@ private:
     // Before m_Pending, which refers to both.
     std::unique_ptr<TPageOpener> m_PageOpener;
     std::unique_ptr<TOutbox> m_Outbox;
+    // The bridge to Microsoft To Do; runs on the worker's passes.
+    std::unique_ptr<TToDoBridgeRunner> m_Phone;
     // Owned by the outbox; tells which pages it created.
     TPageCreateKind* m_PageCreateKind = nullptr;
     // Titles of pages created whose reminder the mirror has not brought yet.

@@ -55,6 +55,7 @@ void AppDelegate::TimerRun()
     WithdrawActedOnNotification();
     TakeCreatedPages();
     NotifyEndedChanges();
+    TakePhoneCompletions();
     LookAtNewPages();
 
     // Taken and cleared before sorting, so a change the worker makes meanwhile waits for the next tick.

@@ -8,11 +8,15 @@
 #include "mirror/thread_one_note_restdb.h"
 #include "reminders/reminder_handle.h"
 #include "state/app_state.h"
+#include "todo/todo_runner.h"
+#include "ui/strings_table.h"
 #include "ui/win_preferences.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 #include <mutex>
 
@@ -114,7 +118,47 @@ void AppDelegate::MenuItemPreferencesClick()
             ? std::vector<TNotebookChoice>()
             : NotebookChoices(AccountStorePath(m_State.Paths.StoreRootPath, userId));
     window.SetNotebooks(notebooks, LoadUnwatchedNotebooks(settings, userId), std::move(notebookHooks));
+    window.SetPhone(!userId.empty() && !m_State.AccessToken.Empty(), m_Phone && m_Phone->On(),
+                    [this, &window](bool on) { return SetPhoneReminders(on, &window); });
     window.exec();
+}
+
+bool AppDelegate::SetPhoneReminders(bool on, QWidget* parent)
+{
+    const std::string userId = m_State.UserId.Get();
+    if (!m_Phone || userId.empty()) {
+        return false;
+    }
+    bool removeList = false;
+    if (!on) {
+        QMessageBox ask(QMessageBox::Question, UiText("strPhoneOffTitle"),
+                        UiText("strPhoneOffRemoveList").arg(UiText("strPhoneListName")),
+                        QMessageBox::NoButton, parent);
+        QPushButton* remove = ask.addButton(UiText("strPhoneRemoveList"), QMessageBox::DestructiveRole);
+        QPushButton* keep = ask.addButton(UiText("strPhoneKeepList"), QMessageBox::AcceptRole);
+        ask.addButton(QMessageBox::Cancel);
+        ask.setDefaultButton(keep);
+        ask.exec();
+        if (ask.clickedButton() != remove && ask.clickedButton() != keep) {
+            return false;
+        }
+        removeList = ask.clickedButton() == remove;
+    }
+    if (!SavePhoneReminders(m_State.Paths.SettingsFilePath, userId, on)) {
+        return false;
+    }
+    m_Phone->SetOn(on, removeList);
+    if (m_MirrorWorker) {
+        // A resting worker takes the change at once.
+        m_MirrorWorker->Wake();
+    }
+    if (on) {
+        // The tokens held now lack To Do's permission: a new sign-in asks for it, once the window
+        // that asked has returned to the event loop.
+        QMetaObject::invokeMethod(
+            this, [this] { ShowSignInWindow(0); }, Qt::QueuedConnection);
+    }
+    return true;
 }
 
 } // namespace rz

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's new reminders: the New Reminder dialog, and the text another start hands over.
+#include "alerts/pending_reminders.h"
+#include "alerts/phone_reminders.h"
 #include "app/app_delegate.h"
 #include "app/single_instance.h"
 #include "core/preferences.h"
@@ -12,6 +14,7 @@
 #include "reminders/new_reminder.h"
 #include "reminders/reminder_list.h"
 #include "state/app_state.h"
+#include "todo/todo_runner.h"
 #include "ui/desktop_notifier.h"
 #include "ui/main_window.h"
 #include "ui/outbox_status.h"
@@ -21,6 +24,7 @@
 
 #include <QStatusBar>
 #include <algorithm>
+#include <mutex>
 #include <string>
 
 namespace rz {
@@ -66,6 +70,23 @@ void AppDelegate::NotifyEndedChanges()
             m_Notifier->NotifyApart(UiText("strOutboxNotSentTitle"), {OutboxMessageText(message)});
         }
     }
+}
+
+void AppDelegate::TakePhoneCompletions()
+{
+    if (!m_Phone || !m_Pending) {
+        return;
+    }
+    // A to-do's tick went into the outbox with the round; the desktop is done with the reminder as
+    // a Dismiss, and before it rang as the due check's own raising, would leave it.
+    for (const TBridgeReminder& done : m_Phone->TakeCompletedOnPhone()) {
+        std::lock_guard lock(m_State.ListsMutex);
+        if (TakeDoneOnPhone(done, m_State.ReminderList, *m_Pending)) {
+            m_State.ReminderListChanged = true;
+        }
+    }
+    // A snooze, a Dismiss or a ring reaches the tasks with the next round.
+    m_Phone->SetHeld(HeldForPhone(*m_Pending, DateNow()));
 }
 
 std::vector<std::string> AppDelegate::WaitingTitles()

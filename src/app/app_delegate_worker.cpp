@@ -10,8 +10,10 @@
 #include "state/account_settings.h"
 #include "state/app_state.h"
 #include "status/worker_callbacks.h"
+#include "todo/todo_runner.h"
 #include "ui/locale_text.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace rz {
@@ -103,18 +105,31 @@ void AppDelegate::BindMirrorWorkerCallbacks()
         std::make_unique<TWorkerCallbacks>(m_State, m_CheckKnownPagesTick, LocaleMonitorTexts());
     m_WorkerCallbacks->Bind(*m_MirrorWorker);
     // To-dos marked done go out on the worker's passes, through its tokens and request budget; while
-    // any waits, the passes follow each other a second apart, and a new one wakes the worker.
+    // any waits, the passes follow each other a second apart, and a new one wakes the worker. The
+    // bridge to To Do runs on the same passes, under its own budget and with the same tokens.
     if (m_Outbox) {
-        m_MirrorWorker->FOnExecute = [execute = m_MirrorWorker->FOnExecute,
-                                      queue = m_Outbox.get()](MThreadOneNoteRESTDB& worker) {
+        m_MirrorWorker->FOnExecute = [execute = m_MirrorWorker->FOnExecute, queue = m_Outbox.get(),
+                                      phone = m_Phone.get()](MThreadOneNoteRESTDB& worker) {
             if (execute) {
                 execute(worker);
             }
             queue->SendPending(worker);
+            if (phone != nullptr) {
+                phone->Pass(
+                    worker.GraphBase(),
+                    [&worker] {
+                        worker.RefreshTokens();
+                        return !worker.State().AccessToken.Empty();
+                    },
+                    [&worker] { return worker.Stopping(); });
+            }
         };
-        m_MirrorWorker->FOnExecuteDueIn = [dueIn = m_MirrorWorker->FOnExecuteDueIn,
-                                           queue = m_Outbox.get()](MThreadOneNoteRESTDB& worker) {
-            return queue->Count() > 0 || !dueIn ? 0.0 : dueIn(worker);
+        m_MirrorWorker->FOnExecuteDueIn = [dueIn = m_MirrorWorker->FOnExecuteDueIn, queue = m_Outbox.get(),
+                                           phone = m_Phone.get()](MThreadOneNoteRESTDB& worker) {
+            if (queue->Count() > 0 || !dueIn) {
+                return 0.0;
+            }
+            return phone != nullptr ? std::min(dueIn(worker), phone->DueIn()) : dueIn(worker);
         };
         m_Outbox->SetOnQueued([this] {
             if (m_MirrorWorker) {

@@ -59,9 +59,10 @@ namespace {
 constexpr std::size_t kMaxUnwatchedBytes = 1 << 20;
 constexpr std::size_t kMaxUnwatchedPerAccount = 10000;
 
-Json UnwatchedDocument(const MConfig& config)
+// A per-account value: an object keyed by user id; anything else, or too long a text, reads as none.
+Json AccountDocument(const MConfig& config, const char* key)
 {
-    const std::string text = config.ReadValueDefStr(kUnwatchedNotebooksKey, std::string());
+    const std::string text = config.ReadValueDefStr(key, std::string());
     if (text.size() > kMaxUnwatchedBytes) {
         return Json::object();
     }
@@ -74,7 +75,7 @@ Json UnwatchedDocument(const MConfig& config)
 std::set<std::string> LoadUnwatchedNotebooks(const std::string& settingsFilePath, const std::string& userId)
 {
     std::set<std::string> ids;
-    const Json document = UnwatchedDocument(MConfig(settingsFilePath));
+    const Json document = AccountDocument(MConfig(settingsFilePath), kUnwatchedNotebooksKey);
     if (const Json* list = JsonArray(document, userId.c_str())) {
         for (const Json& id : *list) {
             if (id.is_string() && ids.size() < kMaxUnwatchedPerAccount) {
@@ -93,13 +94,36 @@ bool SaveUnwatchedNotebooks(const std::string& settingsFilePath, const std::stri
     }
     MConfigTransaction settings(settingsFilePath);
     MConfig& config = settings.Config();
-    Json document = UnwatchedDocument(config);
+    Json document = AccountDocument(config, kUnwatchedNotebooksKey);
     if (notebookIds.empty()) {
         document.erase(userId);
     } else {
         document[userId] = Json(notebookIds);
     }
     config.WriteValueValueStr(kUnwatchedNotebooksKey, JsonObjectToText(document));
+    return config.Save();
+}
+
+bool LoadPhoneReminders(const std::string& settingsFilePath, const std::string& userId)
+{
+    const Json document = AccountDocument(MConfig(settingsFilePath), kPhoneRemindersKey);
+    return !userId.empty() && JsonBool(document, userId.c_str()).value_or(false);
+}
+
+bool SavePhoneReminders(const std::string& settingsFilePath, const std::string& userId, bool on)
+{
+    if (userId.empty()) {
+        return false;
+    }
+    MConfigTransaction settings(settingsFilePath);
+    MConfig& config = settings.Config();
+    Json document = AccountDocument(config, kPhoneRemindersKey);
+    if (on) {
+        document[userId] = true;
+    } else {
+        document.erase(userId);
+    }
+    config.WriteValueValueStr(kPhoneRemindersKey, JsonObjectToText(document));
     return config.Save();
 }
 

@@ -24,6 +24,9 @@ inline constexpr const char* kDateOnlyTimeKey = "DateOnlyTime";
 // The notebooks the user left unchecked, per account: a JSON object of user id to an array of
 // notebook ids, e.g. {"4f2a…":["1-abc…"]}. A notebook not named is watched, so new ones are.
 inline constexpr const char* kUnwatchedNotebooksKey = "UnwatchedNotebooks";
+// The accounts whose coming reminders also go to Microsoft To Do: a JSON object of user id to true.
+// Off for an account not named.
+inline constexpr const char* kPhoneRemindersKey = "PhoneReminders";
 
 // What the Preferences window shows and stores. Start at login is not here: it is the desktop's
 // autostart entry.
@@ -58,6 +61,12 @@ std::set<std::string> LoadUnwatchedNotebooks(const std::string& settingsFilePath
 // Replaces the account's entry (an empty set removes it), keeping other accounts' and other keys.
 bool SaveUnwatchedNotebooks(const std::string& settingsFilePath, const std::string& userId,
                             const std::set<std::string>& notebookIds);
+
+// Whether the account's coming reminders also go to Microsoft To Do; false for no account.
+bool LoadPhoneReminders(const std::string& settingsFilePath, const std::string& userId);
+// Sets the account's choice, keeping other accounts' and other keys; false without an account or
+// when the file could not be written.
+bool SavePhoneReminders(const std::string& settingsFilePath, const std::string& userId, bool on);
 
 // The form of an application (client) id: 8-4-4-4-12 hexadecimal digits, blanks around allowed.
 bool IsClientIdForm(std::string_view text);

@@ -150,6 +150,9 @@ MonitorLines BuildMonitorLines(const MonitorSnapshot& s, const MonitorTexts& tex
     if (!s.OutboxStatus.empty()) {
         lines.Login += "\n" + s.OutboxStatus;
     }
+    if (!s.PhoneStatus.empty()) {
+        lines.Login += "\n" + s.PhoneStatus;
+    }
     if (s.LastLoadTime) {
         lines.Pages = (s.LoadRunning ? texts.Checking : texts.Checked) + " " +
                       texts.TimeText(s.LastLoadTime) +

@@ -35,6 +35,7 @@ struct MonitorSnapshot
     std::string MirrorStatusText;
     std::string EndpointProblem; // settings refused at start-up
     std::string OutboxStatus;    // changes waiting for OneNote, or ended unsent
+    std::string PhoneStatus;     // the bridge to Microsoft To Do
     std::int64_t ReminderPageCount = 0;
     // The tokens are still to come from the keyring, or it did not answer.
     bool WaitingForKeyring = false;

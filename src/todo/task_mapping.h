@@ -26,6 +26,8 @@ struct TBridgeReminder
     Date Time{};        // when it is due; for a repeating one its next occurrence
     bool Repeat = false;
     WeekDayFlags WeekDay = DefaultWeekDays();
+    // It rang and waits on the desktop: its task stays open as it is, and none is made for it.
+    bool Held = false;
 };
 
 // The "externalId" of the linked resource that names a reminder: made of the page's and the

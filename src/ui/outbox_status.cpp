@@ -4,6 +4,7 @@
 #include "outbox/outbox.h"
 #include "outbox/page_create.h"
 #include "outbox/todo_done.h"
+#include "ui/locale_text.h"
 #include "ui/strings_table.h"
 #include "util/dates.h"
 
@@ -52,6 +53,22 @@ QString OutboxStatusText(const TOutbox* outbox)
         parts << OutboxMessageText(ended.back());
     }
     return parts.join(QLatin1Char(' '));
+}
+
+QString PhoneStatusText(bool on, const std::optional<TToDoStatus>& status)
+{
+    if (!on) {
+        return UiText("strPhoneStatusOff");
+    }
+    const TToDoStatus shown = status.value_or(TToDoStatus{});
+    QString text = UiText("strPhoneStatusOn")
+                       .arg(shown.LastSync ? LocaleDateTimeText(shown.LastSync) : UiText("strPhoneNotYet"))
+                       .arg(shown.TasksKept)
+                       .arg(shown.WaitingWrites);
+    if (shown.LastRefusal && DateNow().seconds - shown.LastRefusal->When.seconds < kEndedMessageSeconds) {
+        text += QLatin1Char(' ') + OutboxMessageText(*shown.LastRefusal);
+    }
+    return text;
 }
 
 } // namespace rz

@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTimeEdit>
 #include <utility>
 
@@ -181,6 +182,21 @@ void WinPreferences::SetNotebooks(const std::vector<TNotebookChoice>& notebooks,
     });
     connect(m_Ui->addSharedButton, &QPushButton::clicked, this, &WinPreferences::AddSharedNotebook,
             Qt::UniqueConnection);
+}
+
+void WinPreferences::SetPhone(bool signedIn, bool on, std::function<bool(bool on)> toggled)
+{
+    m_PhoneToggled = std::move(toggled);
+    const QSignalBlocker quiet(m_Ui->phoneCheck);
+    m_Ui->phoneCheck->setChecked(on);
+    m_Ui->phoneCheck->setEnabled(signedIn);
+    connect(m_Ui->phoneCheck, &QCheckBox::toggled, this, [this](bool checked) {
+        // A choice the controller did not take (a refused question) shows as it was.
+        if (m_PhoneToggled && !m_PhoneToggled(checked)) {
+            const QSignalBlocker again(m_Ui->phoneCheck);
+            m_Ui->phoneCheck->setChecked(!checked);
+        }
+    });
 }
 
 void WinPreferences::AddSharedNotebook()

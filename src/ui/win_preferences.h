@@ -55,6 +55,9 @@ public:
                       NotebookHooks hooks);
     // Asks for an address, looks it up and, once the user confirms name and owner, adds it.
     void AddSharedNotebook();
+    // The account's "Also remind me on my phone" box: shown checked when `on`, usable only while an
+    // account is signed in; `toggled` gets each change the user makes and says whether it stands.
+    void SetPhone(bool signedIn, bool on, std::function<bool(bool on)> toggled);
 
 private:
     void Store();
@@ -66,6 +69,7 @@ private:
     std::string m_SettingsFilePath;
     Hooks m_Hooks;
     NotebookHooks m_NotebookHooks;
+    std::function<bool(bool)> m_PhoneToggled;
     bool m_Loading = true;
 };
 

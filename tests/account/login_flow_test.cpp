@@ -5,6 +5,7 @@
 #include "account/graph_tokens.h"
 #include "account/http.h"
 #include "account/login_flow.h"
+#include "core/preferences.h"
 #include "core/settings_store.h"
 #include "emulator_process.h"
 #include "state/account_settings.h"
@@ -81,6 +82,20 @@ TEST_F(LoginFlowTest, SignInStartsAtTheAuthorizePageAndKeepsTheAccount)
     EXPECT_EQ(flow.m_OldUserId, "old-user");
     EXPECT_FALSE(flow.m_Logout);
     EXPECT_EQ(state.AccessToken.Get(), "access");
+}
+
+TEST_F(LoginFlowTest, TheSignInAsksForToDoOnlyForAnAccountWithTheBridgeOn)
+{
+    SetAccount("access", "old-user");
+    const auto asksForTasks = [&] {
+        return MLoginFlow(state, 0).Start().Address.find("%20Tasks.ReadWrite&redirect_uri=") !=
+               std::string::npos;
+    };
+    EXPECT_FALSE(asksForTasks());
+    ASSERT_TRUE(SavePhoneReminders(state.Paths.SettingsFilePath, "other-user", true));
+    EXPECT_FALSE(asksForTasks());
+    ASSERT_TRUE(SavePhoneReminders(state.Paths.SettingsFilePath, "old-user", true));
+    EXPECT_TRUE(asksForTasks());
 }
 
 TEST_F(LoginFlowTest, SignOutClearsAndSavesTheAccountThenSignsInAfterTheSignOutPage)

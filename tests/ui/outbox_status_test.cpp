@@ -43,5 +43,28 @@ TEST(OutboxStatusTest, TicksAndNewPagesAreCountedApart)
                                                         "1 new page waiting to be created in OneNote."));
 }
 
+TEST(OutboxStatusTest, ThePhoneLineSaysOffOrHowTheBridgeStands)
+{
+    test::QtTestApp();
+    ScopedFakeClock clock{1.9e9};
+    EXPECT_EQ(PhoneStatusText(false, std::nullopt), QStringLiteral("Reminders on the phone: off."));
+    EXPECT_EQ(
+        PhoneStatusText(true, std::nullopt),
+        QStringLiteral("Reminders on the phone: on; last sync not yet; tasks kept: 0; writes waiting: 0."));
+    TToDoStatus status;
+    status.LastSync = Date{1.9e9};
+    status.TasksKept = 3;
+    status.WaitingWrites = 1;
+    status.LastRefusal = TOutboxMessage{"strPhoneRefused", "Dentist", "Invalid recurrence.", Date{1.9e9}};
+    const QString line = PhoneStatusText(true, status);
+    EXPECT_TRUE(line.startsWith(QStringLiteral("Reminders on the phone: on; last sync ")));
+    EXPECT_TRUE(line.endsWith(
+        QStringLiteral("; tasks kept: 3; writes waiting: 1. \u201cDentist\u201d was not changed "
+                       "in Microsoft To Do: the service refused it (Invalid recurrence.).")))
+        << line.toStdString();
+    clock.Advance(2 * 24 * 3600);
+    EXPECT_TRUE(PhoneStatusText(true, status).endsWith(QStringLiteral("writes waiting: 1.")));
+}
+
 } // namespace
 } // namespace rz

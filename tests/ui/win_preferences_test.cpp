@@ -6,6 +6,7 @@
 #include "ui_WinPreferences.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <optional>
+#include <vector>
 
 namespace rz {
 namespace {
@@ -27,6 +29,30 @@ TEST(WinPreferencesTest, AChangedValueIsStoredAndHandedOnAndAnUnchangedOneIsNot)
     window.Form().lateCheck->setChecked(false);
     EXPECT_EQ(handed, 1);
     EXPECT_FALSE(WinPreferences(dir.File("s"), {}, false, {}, {}).Form().lateCheck->isChecked());
+}
+
+TEST(WinPreferencesTest, ThePhoneBoxHandsEachChoiceOnAndShowsARefusedOneAsItWas)
+{
+    test::QtTestApp();
+    const test::TempDir dir;
+    WinPreferences window(dir.File("s"), {}, false, {}, {});
+    std::vector<bool> asked;
+    bool take = false;
+    window.SetPhone(true, false, [&](bool on) {
+        asked.push_back(on);
+        return take;
+    });
+    QCheckBox* box = window.Form().phoneCheck;
+    EXPECT_FALSE(box->isChecked());
+    box->setChecked(true);
+    EXPECT_FALSE(box->isChecked());
+    take = true;
+    box->setChecked(true);
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(asked, (std::vector<bool>{true, true}));
+    // Without an account there is nothing to turn on.
+    window.SetPhone(false, false, {});
+    EXPECT_FALSE(box->isEnabled());
 }
 
 // The link under the application id opens the steps that come with the program, not a web page.
