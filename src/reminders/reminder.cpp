@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 
 namespace rz {
 
@@ -156,6 +157,49 @@ constexpr std::string_view kLateField = " Late:1`";
 // The title's length in bytes, written before it when the title holds the field separator itself.
 constexpr std::string_view kTitleBytesLabel = "TitleBytes:";
 constexpr std::string_view kTitleLabel = "Title:";
+// A repeating reminder's time of day, "HH:MM:SS", before the title: an occurrence stored as wall time
+// and read back in another zone, or moved by a daylight-saving gap, no longer names it.
+constexpr std::string_view kTimeOfDayLabel = "TimeOfDay:";
+
+// A repeating reminder's time of day as a line without the field gives it back. The stored time is
+// an occurrence, which a daylight-saving gap may have moved; the title names the time of day, but for
+// a title that begins with "!!", whose time is the page's.
+std::optional<TimeOfDayValue> TimeOfDayWithoutField(std::int64_t objType, const std::string& name,
+                                                    std::optional<Date> time)
+{
+    if (!(objType == kPageTitleReminder && TAReminder::PageTimeRepeatable_Is(name))) {
+        const detail::TitleReading reading = detail::ReadTitle(name);
+        if (reading.type == kReminderTypeRepeating && reading.dt) {
+            return TimeOfDay(*reading.dt);
+        }
+    }
+    return time ? std::optional(TimeOfDay(*time)) : std::nullopt;
+}
+
+// The stored time of day, when the line holds a valid one before its title.
+std::optional<TimeOfDayValue> StoredTimeOfDay(std::string_view line)
+{
+    const std::string marker = "` " + std::string(kTimeOfDayLabel);
+    const std::size_t at = line.find(marker);
+    if (at == std::string_view::npos || at > line.find(kTitleLabel)) {
+        return std::nullopt;
+    }
+    const std::string_view text = line.substr(at + marker.size(), 9);
+    if (text.size() != 9 || text[2] != ':' || text[5] != ':' || text[8] != '`') {
+        return std::nullopt;
+    }
+    const auto two = [text](std::size_t from) {
+        const char a = text[from];
+        const char b = text[from + 1];
+        return a >= '0' && a <= '9' && b >= '0' && b <= '9' ? (a - '0') * 10 + (b - '0') : -1;
+    };
+    const TimeOfDayValue value{two(0), two(3), two(6)};
+    if (value.hour < 0 || value.hour > 23 || value.minute < 0 || value.minute > 59 || value.second < 0 ||
+        value.second > 59) {
+        return std::nullopt;
+    }
+    return value;
+}
 
 // The stored title and the position of the backquote that closes it (npos: none). With its length
 // stored it is read whole, backquotes and all. Without (a title with no backquote, or one a version
@@ -263,6 +307,17 @@ std::string TAReminder::ToString() const
                               {"Link:", detail::OrNull(m_Link)},
                               {"Time:", detail::DateOrNull(m_Time)},
                               {"Recurrence:", std::to_string(static_cast<unsigned>(m_Repeat))}});
+    // Written only where the rest of the line would give another, so the common line stays as it was.
+    if (m_Repeat && m_TimeOfDay &&
+        m_TimeOfDay != TimeOfDayWithoutField(m_ObjType, m_Name.value_or(""), m_Time)) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d", m_TimeOfDay->hour, m_TimeOfDay->minute,
+                      m_TimeOfDay->second);
+        line += " ";
+        line += kTimeOfDayLabel;
+        line += text;
+        line += '`';
+    }
     const std::string name = detail::OrNull(m_Name);
     // A backquote ends a field: a title holding one is stored with its length, and read whole.
     if (name.find('`') != std::string::npos) {
@@ -306,17 +361,10 @@ std::shared_ptr<TAReminder> TAReminder::FromString(std::string_view line)
         WeekDayFlags flags = DefaultWeekDays();
         GetRepeatWeekDay(*record->m_Name, flags);
         record->m_WeekDay = flags;
-        // The stored time is an occurrence, which a daylight-saving gap may have moved; the title
-        // names the time of day, but for a title that begins with "!!", whose time is the page's.
-        if (!(record->m_ObjType == kPageTitleReminder && PageTimeRepeatable_Is(*record->m_Name))) {
-            const detail::TitleReading reading = detail::ReadTitle(*record->m_Name);
-            if (reading.type == kReminderTypeRepeating && reading.dt) {
-                record->m_TimeOfDay = TimeOfDay(*reading.dt);
-            }
-        }
         // Kept as fields: read from the occurrence later, after the zone changed, it would shift.
-        if (!record->m_TimeOfDay && record->m_Time) {
-            record->m_TimeOfDay = TimeOfDay(*record->m_Time);
+        record->m_TimeOfDay = StoredTimeOfDay(line);
+        if (!record->m_TimeOfDay) {
+            record->m_TimeOfDay = TimeOfDayWithoutField(record->m_ObjType, *record->m_Name, record->m_Time);
         }
     }
     // The data tag is the line's last field, after the backquote that ends the title; it is looked

@@ -121,12 +121,13 @@ public:
 
     // "Type:%ld` ID:%@` PageID:%@` Link:%@` Time:%@` Recurrence:%hhu` Title:%@`", absent values as
     // "(null)", no escaping. A late record adds " Late:1`" after the title, and a known data tag
-    // follows as " DataTag:%@`": readers that do not know them ignore them, and lines without them
+    // follows as " DataTag:%@`"; a repeating record's time of day goes before the title as
+    // " TimeOfDay:HH:MM:SS`": readers that do not know them ignore them, and lines without them
     // read as before.
     std::string ToString() const;
     // Reads a line of the ToString form; never fails. preRemindedTime is set to now, and the weekday
-    // flags and, where the title names it, the time of day of a repeating reminder are read back from
-    // its title.
+    // flags are read back from its title, and a repeating reminder's time of day from its field, or
+    // else from the title where it names one.
     static std::shared_ptr<TAReminder> FromString(std::string_view line);
 
     // Page-title syntax (title_syntax.cpp). Positions count UTF-16 code units.

@@ -63,6 +63,33 @@ TEST_F(ReminderTest, ToStringWritesTheExampleLineAndReadsItBack)
     EXPECT_EQ(back->ToString(), kStandupLine);
 }
 
+// A "!!" reminder's copy rang at 09:01 Berlin, after the zone became UTC, and was stored there: its
+// occurrence reads back as 08:01 wall time, but its time of day stays 09:01. A line whose title or
+// occurrence gives its time of day stays as it was.
+TEST_F(ReminderTest, ATimeOfDayTheLineWouldNotGiveBackIsStoredBesideIt)
+{
+    TAReminder copy;
+    copy.setRepeat(1);
+    copy.setName("!!Standup");
+    copy.setTime(Local(2021, 3, 10, 9, 1, 0));
+    copy.setTimeOfDay(TimeOfDayValue{9, 1, 0});
+    EXPECT_EQ(copy.ToString().find("TimeOfDay:"), std::string::npos);
+    std::string line;
+    {
+        const test::ScopedTimeZone utc("UTC");
+        line = copy.ToString();
+    }
+    EXPECT_NE(line.find("` TimeOfDay:09:01:00` Title:!!Standup`"), std::string::npos) << line;
+    EXPECT_EQ(TAReminder::FromString(line)->timeOfDay(), (TimeOfDayValue{9, 1, 0}));
+    // Damaged or misplaced fields are not taken.
+    for (const char* damaged : {"` TimeOfDay:24:00:00` Title:!!Standup`", "` TimeOfDay:9:1` Title:!!Standup`",
+                                "` Title:!!Standup` TimeOfDay:09:01:00`"}) {
+        const std::string text = "Type:0` ID:P1` PageID:P1` Link:L1` Time:2021-03-10 08:01:00` Recurrence:1" +
+                                 std::string(damaged);
+        EXPECT_EQ(TAReminder::FromString(text)->timeOfDay(), (TimeOfDayValue{8, 1, 0})) << damaged;
+    }
+}
+
 TEST_F(ReminderTest, DataTagFollowsTheLineOnlyWhenKnown)
 {
     const std::string head =
