@@ -302,6 +302,7 @@ struct Occurrence
     Date cameDueAt{};
     bool mustRing = false;
     bool mustNotRing = false;
+    bool owed = false; // it had to ring when the clock went back before its time
     int rings = 0;
 };
 
@@ -691,6 +692,7 @@ private:
             // Its time has not passed now (a load lists a one-off due this very second): one held
             // back rings then, on time.
             if ((!o.seenLate || o.mustRing) && !o.mustNotRing) {
+                o.owed = o.owed || o.mustRing;
                 o.cameDue = false;
                 o.mustRing = false;
                 continue;
@@ -831,8 +833,9 @@ private:
                 if (m_LateAlarms || !whileStopped) {
                     o.mustRing = true;
                 } else if (!zoneMoved && !m_Agent->PausedAtStart() &&
-                           !(pausedUntil && !(*pausedUntil < o.instant))) {
-                    // (A pause that lasted past its minute held it back as well: either outcome.)
+                           !(pausedUntil && !(*pausedUntil < o.instant)) && !o.owed) {
+                    // (A pause that lasted past its minute held it back as well, and one that had to
+                    // ring before the clock went back may still: either outcome.)
                     o.mustNotRing = true;
                 }
             }
