@@ -127,14 +127,8 @@ TOneNoteAnswer MThreadOneNoteRESTDB::OneNoteRequest(const TOneNoteRequest& reque
         if (beforeSend && !beforeSend()) {
             return {};
         }
-        HttpRequest http;
-        http.Method = request.Method;
-        http.Url = request.Address;
-        if (!request.ContentType.empty()) {
-            http.Headers.push_back({"Content-Type", request.ContentType});
-        }
-        http.Body = request.Body;
-        HttpResponse response = GraphSendWithToken(std::move(http), m_State.AccessToken.Get(), m_State);
+        HttpResponse response =
+            GraphSendWithToken(HttpRequestOf(request), m_State.AccessToken.Get(), m_State);
         if (response.Failure == HttpFailure::Cancelled) {
             return {};
         }

@@ -19,6 +19,19 @@ struct TOneNoteRequest
     bool WaitForSlot = false; // a mirror request waits for its slot; any other is held back without one
 };
 
+// The HTTP request that carries it; the caller adds the token.
+inline HttpRequest HttpRequestOf(const TOneNoteRequest& request)
+{
+    HttpRequest http;
+    http.Method = request.Method;
+    http.Url = request.Address;
+    if (!request.ContentType.empty()) {
+        http.Headers.push_back({"Content-Type", request.ContentType});
+    }
+    http.Body = request.Body;
+    return http;
+}
+
 // What became of a request: its answer, none when nothing went out (held back, the sign-in
 // window, the worker stops, `beforeSend` said no); and whether its 401 refreshed the tokens.
 struct TOneNoteAnswer

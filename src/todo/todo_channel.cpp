@@ -33,14 +33,8 @@ std::optional<HttpResponse> TToDoChannel::SendOnce(const TOneNoteRequest& reques
     if ((beforeSend && !beforeSend()) || !m_Budget.TryAcquire(TRequestKind::Any)) {
         return std::nullopt;
     }
-    HttpRequest http;
-    http.Method = request.Method;
-    http.Url = request.Address;
-    http.Headers = {{"Authorization", "Bearer " + token}};
-    if (!request.ContentType.empty()) {
-        http.Headers.push_back({"Content-Type", request.ContentType});
-    }
-    http.Body = request.Body;
+    HttpRequest http = HttpRequestOf(request);
+    http.Headers.insert(http.Headers.begin(), {"Authorization", "Bearer " + token});
     HttpResponse response = HttpSend(http);
     if (response.Status == 429 || response.Status == 503) {
         m_Budget.Report(TBudgetOutcome::Refused, response.RetryAfterSeconds);

@@ -32,14 +32,8 @@ public:
         if (beforeSend && !beforeSend()) {
             return std::nullopt;
         }
-        HttpRequest http;
-        http.Method = request.Method;
-        http.Url = request.Address;
-        http.Headers = {{"Authorization", "Bearer " + m_Token}};
-        if (!request.ContentType.empty()) {
-            http.Headers.push_back({"Content-Type", request.ContentType});
-        }
-        http.Body = request.Body;
+        HttpRequest http = HttpRequestOf(request);
+        http.Headers.insert(http.Headers.begin(), {"Authorization", "Bearer " + m_Token});
         return HttpSend(http);
     }
 
