@@ -9,6 +9,9 @@
 // - of a repeating reminder's missed occurrences only the latest rings late;
 // - nothing rings for a page deleted, a title changed, or a to-do ticked before its time;
 // - nothing rings twice across restarts, loads, zone changes, clock steps back or forward, pauses;
+// - a snoozed reminder comes back once, at its time (or, held, as soon as it may), across restarts,
+//   unless its page, title or to-do changed or went after the snooze, or a newer occurrence of a
+//   repeating one rang meanwhile; "Done" ends it, and a to-do it ticked never rings again;
 // - a title's time is the wall-clock time it names in the desktop's current zone, and a "!!"
 //   reminder keeps one time of day across loads, restarts and zone changes.
 //
@@ -27,6 +30,7 @@
 #include "util/dates.h"
 #include "util/json.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -80,6 +84,8 @@ enum class Kind {
     Resume,       // the tray's Resume
     DoNotDisturb, // the notification server's do-not-disturb switches
     LateAlarms,   // the preference switches
+    Snooze,       // the first pending reminder is snoozed on its own
+    Done,         // the first pending reminder is dismissed; a to-do is ticked as well
 };
 
 struct Event
@@ -91,6 +97,17 @@ struct Event
     int a = 0;
     int b = 0;
 };
+
+// The snooze one pending reminder gets, and its length.
+TOneSnooze SnoozeChoice(int a)
+{
+    return a % 2 == 0 ? TOneSnooze::FiveMinutes : TOneSnooze::FifteenMinutes;
+}
+
+int SnoozeMinutes(int a)
+{
+    return a % 2 == 0 ? 5 : 15;
+}
 
 // Minutes from the current minute at which a generated time lies.
 int DueOffset(int a)
@@ -141,6 +158,10 @@ std::string Describe(const Event& e)
         return e.a % 2 == 0 ? "do-not-disturb on" : "do-not-disturb off";
     case Kind::LateAlarms:
         return e.a % 2 == 0 ? "late alarms off" : "late alarms on";
+    case Kind::Snooze:
+        return "snooze the first pending reminder for " + std::to_string(SnoozeMinutes(e.a)) + " min";
+    case Kind::Done:
+        return "Done on the first pending reminder";
     }
     return "?";
 }
@@ -187,8 +208,15 @@ public:
         TReminderHandle(*m_State, &online).Run();
     }
 
-    // One tick of the application's timer: what it rang.
-    std::vector<ReminderPtr> Tick()
+    struct Alert
+    {
+        std::vector<ReminderPtr> Fired; // occurrences that came due
+        std::vector<ReminderPtr> Woke;  // snoozed reminders back
+        bool Checked = false;           // alarms were not held
+    };
+
+    // One tick of the application's timer, as it runs after a check: what rang and what came back.
+    Alert Tick()
     {
         m_Check->UseStateFile(m_State->EngineFiles.Beside("DueCheck.json"), m_LateAlarms || m_PausedAtStart);
         if (m_Pause->Holds(DateNow(), m_DoNotDisturb)) {
@@ -202,14 +230,27 @@ public:
             result = m_Check->CheckAndReminder(m_State->ReminderList, m_State->PendingReminderList,
                                                m_Pending->Snooze());
         }
-        if (!result.Fired.empty()) {
+        for (const auto& [id, occurrence] : result.FiredOccurrences) {
+            m_Pending->DropSnoozedBefore(id, occurrence);
+        }
+        const auto holds = [this](const TAReminder& copy) {
+            std::lock_guard lock(m_State->ListsMutex);
+            return SnoozedCopyHolds(copy, m_State->ReminderPagesJson.Get(), m_State->ReminderList);
+        };
+        Alert alert{result.Fired, m_Pending->WakeSnoozed(DateNow(), holds), true};
+        if (!alert.Fired.empty() || !alert.Woke.empty()) {
             m_Pending->Save();
         }
-        if (!result.Fired.empty() || result.Dropped) {
+        if (!alert.Fired.empty() || !alert.Woke.empty() || result.Dropped) {
             TReminderHandle(*m_State, nullptr).SaveRemindersToFile();
         }
-        return result.Fired;
+        return alert;
     }
+
+    // The pending window's first row, if any.
+    ReminderPtr FirstPending() { return m_State->PendingReminderList.At(0); }
+    void SnoozeFirst(TOneSnooze choice) { m_Pending->SnoozeOne(std::size_t{0}, choice); }
+    void DismissFirst() { m_Pending->Dismiss(std::size_t{0}); }
 
     TAlarmPause& Pause() { return *m_Pause; }
     bool PausedAtStart() const { return m_PausedAtStart; }
@@ -241,6 +282,7 @@ struct Page
     std::string title;
     std::string created = "2026-03-01T09:00:00Z";
     int version = 0;
+    int loadedVersion = -1; // the version the agent's last load read
     std::string tagId;
     std::string tagText;
     bool ticked = false;
@@ -260,7 +302,24 @@ struct Occurrence
     Date cameDueAt{};
     bool mustRing = false;
     bool mustNotRing = false;
+    bool owed = false; // it had to ring when the clock went back before its time
     int rings = 0;
+};
+
+// One reminder snoozed on its own, as the oracle follows it.
+struct SnoozeTrack
+{
+    std::string key; // the reminder's text and occurrence, as shown where it was snoozed
+    std::string name;
+    std::optional<std::string> id;
+    std::optional<Date> time;
+    bool repeating = false;
+    Date until{};
+    std::string pageId;
+    int version = -1;        // its page's version the ring was read from
+    bool superseded = false; // a newer occurrence of the repeating reminder rang
+    bool doneMeanwhile = false;
+    int wakes = 0;
 };
 
 class Simulation
@@ -457,6 +516,7 @@ private:
             } else {
                 m_Clock.SetWallClock(Now().seconds + (e.a % 4 == 1 ? 1 : -1) * (e.b % 120 + 2) * 60.0);
             }
+            ComeDueAgain();
             TickOnce();
             break;
         case Kind::ChangeZone:
@@ -481,6 +541,133 @@ private:
             m_LateAlarms = e.a % 2 != 0;
             m_Agent->SetLateAlarms(m_LateAlarms);
             break;
+        case Kind::Snooze:
+            SnoozeFirst(e.a);
+            break;
+        case Kind::Done:
+            DoneFirst();
+            break;
+        }
+    }
+
+    // A reminder's text and the wall time of its occurrence in the zone now: the pending file keeps
+    // wall times, so a copy read back in another zone names the same minute at another instant.
+    static std::string OccurrenceKey(const TAReminder& r)
+    {
+        const std::optional<Date> time = r.time();
+        return r.name().value_or("") + " at " +
+               (time ? WallText(LocalFieldsOf(*time)) : std::string("no time"));
+    }
+
+    // The copy is the snoozed occurrence: the same instant, or the same wall time after a restart.
+    static bool SameOccurrence(const SnoozeTrack& t, const TAReminder& r)
+    {
+        return t.name == r.name().value_or("") && (t.time == r.time() || t.key == OccurrenceKey(r));
+    }
+
+    // The snooze a copy that came back stands for: its occurrence's, or else (read back from the
+    // pending file in one zone and followed into another, its time names another minute) the
+    // earliest of the same reminder.
+    SnoozeTrack* SnoozeOf(const TAReminder& r)
+    {
+        SnoozeTrack* exact = nullptr;
+        SnoozeTrack* named = nullptr;
+        for (SnoozeTrack& t : m_Snoozes) {
+            if (t.wakes != 0 || t.name != r.name().value_or("")) {
+                continue;
+            }
+            if (SameOccurrence(t, r) && (!exact || t.until < exact->until)) {
+                exact = &t;
+            }
+            if (!named || t.until < named->until) {
+                named = &t;
+            }
+        }
+        return exact ? exact : named;
+    }
+
+    // The page slot holding the page of that id, if it still exists.
+    const Page* PageOf(const std::string& pageId) const
+    {
+        for (const Page& p : m_Pages) {
+            if (p.exists && p.id == pageId) {
+                return &p;
+            }
+        }
+        return nullptr;
+    }
+
+    void SnoozeFirst(int a)
+    {
+        const ReminderPtr first = m_Agent->FirstPending();
+        if (!first) {
+            return;
+        }
+        SnoozeTrack track;
+        track.key = OccurrenceKey(*first);
+        track.name = first->name().value_or("");
+        track.id = first->Id();
+        track.time = first->time();
+        track.repeating = first->Repeat() != 0;
+        track.until = DateAddMinutes(Now(), SnoozeMinutes(a));
+        track.pageId = first->pageId().value_or("");
+        const auto rang = m_RangFrom.find(track.name);
+        track.version = rang == m_RangFrom.end() ? -1 : rang->second;
+        m_Snoozes.push_back(track);
+        m_Agent->SnoozeFirst(SnoozeChoice(a));
+    }
+
+    void DoneFirst()
+    {
+        const ReminderPtr first = m_Agent->FirstPending();
+        if (!first) {
+            return;
+        }
+        for (SnoozeTrack& t : m_Snoozes) {
+            if (SameOccurrence(t, *first) && t.wakes == 0) {
+                t.doneMeanwhile = true;
+            }
+        }
+        m_Agent->DismissFirst();
+        // The outbox's tick reaches the page.
+        if (first->objType() == kTagReminder) {
+            for (Page& p : m_Pages) {
+                if (p.exists && p.id == first->pageId() && !p.tagId.empty() && p.tagText == first->name()) {
+                    p.ticked = true;
+                    ++p.version;
+                }
+            }
+        }
+    }
+
+    // The page changed or went since the agent read the occurrence it rang.
+    bool ChangedSinceRing(const SnoozeTrack& t) const
+    {
+        const Page* page = PageOf(t.pageId);
+        return page == nullptr || t.version < 0 || page->version != t.version;
+    }
+
+    void Wake(const std::vector<ReminderPtr>& woke)
+    {
+        const Date now = Now();
+        for (const ReminderPtr& r : woke) {
+            const std::string key = OccurrenceKey(*r);
+            SnoozeTrack* track = SnoozeOf(*r);
+            if (!track) {
+                const bool wokeBefore =
+                    std::any_of(m_Snoozes.begin(), m_Snoozes.end(), [&](const SnoozeTrack& t) {
+                        return t.name == r->name().value_or("") && t.wakes > 0;
+                    });
+                Fail("snoozed \"" + key + "\" came back " +
+                     (wokeBefore ? "a second time" : "though never snoozed"));
+                continue;
+            }
+            ++track->wakes;
+            if (track->doneMeanwhile) {
+                Fail("snoozed \"" + key + "\" came back after Done");
+            } else if (now.seconds < track->until.seconds - kDueToleranceSeconds) {
+                Fail("snoozed \"" + key + "\" came back before its time, at " + WallText(LocalFieldsOf(now)));
+            }
         }
     }
 
@@ -488,21 +675,31 @@ private:
     {
         setenv("TZ", kZones[static_cast<std::size_t>(index) % kZones.size()].tz, 1);
         tzset();
-        const Date now = Now();
         for (auto& [key, o] : m_Occurrences) {
             o.instant = DateFromParts(o.wall.year, o.wall.month, o.wall.day, o.wall.hour, o.wall.minute, 0);
+        }
+        ComeDueAgain();
+    }
+
+    // After a zone change or a clock set back, what came due without ringing may lie ahead again.
+    void ComeDueAgain()
+    {
+        const Date now = Now();
+        for (auto& [key, o] : m_Occurrences) {
             if (o.rings != 0 || !o.cameDue || o.instant < now) {
                 continue;
             }
-            // Read in the new zone its time has not passed (a load lists a one-off due this very
-            // second): one held back rings then, on time.
+            // Its time has not passed now (a load lists a one-off due this very second): one held
+            // back rings then, on time.
             if ((!o.seenLate || o.mustRing) && !o.mustNotRing) {
+                o.owed = o.owed || o.mustRing;
                 o.cameDue = false;
                 o.mustRing = false;
                 continue;
             }
             // One that went silently (first seen late, or due while the agent was stopped, with late
-            // alarms off) rings on time only if a load or a start lists it again: either outcome.
+            // alarms off) rings on time only if a load or a start lists it again, or the clock now
+            // reaches its minute: either outcome.
             o.mustNotRing = false;
             o.mustRing = false;
         }
@@ -553,6 +750,9 @@ private:
             if (p.exists && m_TimeOfDay.count(p.title) != 0) {
                 m_KnownDailies[p.id] = p.title;
             }
+        }
+        for (Page& p : m_Pages) {
+            p.loadedVersion = p.exists ? p.version : -1;
         }
         m_LoadedPages.insert(pages.begin(), pages.end());
         m_AnyLoad = true;
@@ -609,6 +809,7 @@ private:
     void Restart(int minutesAway, std::optional<int> zone)
     {
         const Date stopped = Now();
+        const std::optional<Date> pausedUntil = m_Agent->Pause().PausedUntil(stopped);
         m_Clock.Advance(minutesAway * 60.0);
         bool zoneMoved = false;
         if (zone) {
@@ -631,7 +832,10 @@ private:
                                           o.instant.seconds < now.seconds - kDueToleranceSeconds;
                 if (m_LateAlarms || !whileStopped) {
                     o.mustRing = true;
-                } else if (!zoneMoved && !m_Agent->PausedAtStart()) {
+                } else if (!zoneMoved && !m_Agent->PausedAtStart() &&
+                           !(pausedUntil && !(*pausedUntil < o.instant)) && !o.owed) {
+                    // (A pause that lasted past its minute held it back as well, and one that had to
+                    // ring before the clock went back may still: either outcome.)
                     o.mustNotRing = true;
                 }
             }
@@ -639,10 +843,37 @@ private:
         Ring(m_Agent->Tick());
     }
 
-    void Ring(const std::vector<ReminderPtr>& fired)
+    void Ring(const SimAgent::Alert& alert)
+    {
+        RingFired(alert.Fired);
+        Wake(alert.Woke);
+        if (!alert.Checked) {
+            return;
+        }
+        // A check with alarms free brings back every snooze whose time has come.
+        const Date now = Now();
+        for (const SnoozeTrack& t : m_Snoozes) {
+            if (t.wakes == 0 && !t.superseded && !t.doneMeanwhile && !ChangedSinceRing(t) && t.until < now) {
+                Fail("snoozed \"" + t.key + "\" did not come back at its time, " +
+                     WallText(LocalFieldsOf(t.until)) + " (local)");
+            }
+        }
+    }
+
+    void RingFired(const std::vector<ReminderPtr>& fired)
     {
         const Date now = Now();
         for (const ReminderPtr& r : fired) {
+            const Page* page = PageOf(r->pageId().value_or(""));
+            m_RangFrom[r->name().value_or("")] = page ? page->loadedVersion : -1;
+            if (r->Repeat() != 0) {
+                const std::optional<Date> time = r->time();
+                for (SnoozeTrack& t : m_Snoozes) {
+                    if (t.repeating && t.wakes == 0 && t.id == r->Id() && t.time && time && *t.time < *time) {
+                        t.superseded = true;
+                    }
+                }
+            }
             const std::string name = r->name().value_or("");
             if (r->Repeat() != 0) {
                 RingDaily(*r, name, now);
@@ -700,7 +931,8 @@ private:
         }
     }
 
-    // Alarms free, a last load and two minutes of running: whatever must ring has rung.
+    // Alarms free, a last load and two minutes of running (longer while a snooze waits): whatever
+    // must ring or come back has.
     void Settle()
     {
         m_Step = 0;
@@ -709,11 +941,25 @@ private:
         TickOnce();
         Load();
         RunFor(120);
+        // Long enough for every snooze to come back.
+        for (const SnoozeTrack& t : m_Snoozes) {
+            if (t.wakes == 0) {
+                RunFor(static_cast<int>(t.until.seconds + 40 - Now().seconds));
+            }
+        }
         const Date settled = Now();
         for (const auto& [key, o] : m_Occurrences) {
             if (o.mustRing && o.rings == 0 && o.cameDueAt.seconds < settled.seconds - 30) {
                 m_Finding = "\"" + key + "\" never rang, though the agent read it and it came due at " +
                             WallText(LocalFieldsOf(o.cameDueAt)) + " (local)";
+                return;
+            }
+        }
+        for (const SnoozeTrack& t : m_Snoozes) {
+            if (t.wakes == 0 && !t.superseded && !t.doneMeanwhile && !ChangedSinceRing(t) &&
+                t.until.seconds < settled.seconds - 30) {
+                m_Finding = "snoozed \"" + t.key + "\" never came back, though it was due at " +
+                            WallText(LocalFieldsOf(t.until)) + " (local)";
                 return;
             }
         }
@@ -733,6 +979,8 @@ private:
     std::map<std::string, std::string> m_KnownDailies; // page id → daily title the agent read
     std::set<std::string> m_DailyRings;
     std::set<std::string> m_LoadedPages;
+    std::map<std::string, int> m_RangFrom; // reminder text → the page version it last rang from
+    std::vector<SnoozeTrack> m_Snoozes;
     bool m_AnyLoad = false;
     bool m_ClockWentBack = false;
     bool m_LateAlarms = true;
@@ -744,23 +992,11 @@ private:
 rc::Gen<Event> EventGen()
 {
     const auto kind = rc::gen::weightedElement<Kind>({
-        {6, Kind::OneOffTitle},
-        {3, Kind::DailyTitle},
-        {2, Kind::CreatedDaily},
-        {3, Kind::TagOneOff},
-        {1, Kind::TickToDo},
-        {1, Kind::PlainTitle},
-        {1, Kind::DeletePage},
-        {8, Kind::Load},
-        {10, Kind::Run},
-        {2, Kind::Sleep},
-        {3, Kind::Restart},
-        {2, Kind::StepClock},
-        {2, Kind::ChangeZone},
-        {2, Kind::Pause},
-        {2, Kind::Resume},
-        {2, Kind::DoNotDisturb},
-        {1, Kind::LateAlarms},
+        {6, Kind::OneOffTitle}, {3, Kind::DailyTitle}, {2, Kind::CreatedDaily}, {3, Kind::TagOneOff},
+        {1, Kind::TickToDo},    {1, Kind::PlainTitle}, {1, Kind::DeletePage},   {8, Kind::Load},
+        {10, Kind::Run},        {2, Kind::Sleep},      {3, Kind::Restart},      {2, Kind::StepClock},
+        {2, Kind::ChangeZone},  {2, Kind::Pause},      {2, Kind::Resume},       {2, Kind::DoNotDisturb},
+        {1, Kind::LateAlarms},  {2, Kind::Snooze},     {2, Kind::Done},
     });
     return rc::gen::construct<Event>(kind, rc::gen::inRange(0, kPages), rc::gen::inRange(0, 1000),
                                      rc::gen::inRange(0, 1000));
