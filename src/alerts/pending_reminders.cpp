@@ -48,6 +48,8 @@ ReminderPtr AppendCopy(TReminderList& list, const TAReminder& r)
                                             r.Repeat(), r.weekDay());
     copy->setDataTag(r.dataTag());
     copy->setLate(r.late());
+    // A "!!" copy's time of day is its reminder's, which its occurrence may no longer name.
+    copy->setTimeOfDay(r.timeOfDay());
     return copy;
 }
 

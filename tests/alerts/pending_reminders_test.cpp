@@ -252,5 +252,21 @@ TEST_F(PendingRemindersTest, SnoozedWakeTimeKeepsItsInstantInAnotherZone)
     EXPECT_EQ(restarted.SnoozedReminders()[0].Until, until);
 }
 
+// A "!!" copy whose occurrence no longer names its reminder's time of day (it rang after a zone
+// change) keeps that time of day through a snooze, a restart and its wake, so it still holds.
+TEST_F(PendingRemindersTest, ASnoozedCopyKeepsItsTimeOfDayThroughARestart)
+{
+    const ReminderPtr copy = pending.InsertTop(kPageTitleReminder, "!!Standup", "S", "S", "onenote:S",
+                                               DateFromParts(2026, 3, 4, 10, 0, 0), 1, DefaultWeekDays());
+    copy->setTimeOfDay(TimeOfDayValue{11, 0, 0});
+    controller.SnoozeOne(0, TOneSnooze::FifteenMinutes);
+    TReminderList loaded;
+    TPendingReminders restarted(loaded, dir.File("PendingReminders.plist"), dir.File("velaapp.plist"));
+    restarted.Load();
+    const std::vector<ReminderPtr> woke = restarted.WakeSnoozed(DateFromParts(2026, 3, 4, 10, 15, 0));
+    ASSERT_EQ(woke.size(), 1u);
+    EXPECT_EQ(woke[0]->timeOfDay(), (TimeOfDayValue{11, 0, 0}));
+}
+
 } // namespace
 } // namespace rz
